@@ -1,0 +1,24 @@
+# One test program per tests/*_test.cpp file, so one area's tests build and
+# run on their own. Files in tests/support/ are shared by a layer's tests.
+function(plim_add_tests layer)
+  file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*_test.cpp)
+  file(GLOB _support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/support/*.cpp)
+  set(_support_lib "")
+  if(_support)
+    add_library(${layer}_testsupport STATIC ${_support})
+    target_link_libraries(${layer}_testsupport PUBLIC ${layer} GTest::gtest)
+    target_include_directories(${layer}_testsupport PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/tests/support)
+    set(_support_lib ${layer}_testsupport)
+  endif()
+  foreach(_t ${_tests})
+    get_filename_component(_name ${_t} NAME_WE)
+    set(_target ${layer}_${_name})
+    add_executable(${_target} ${_t})
+    set_target_properties(${_target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    target_link_libraries(${_target} PRIVATE ${_support_lib} ${layer} GTest::gtest GTest::gtest_main)
+    target_compile_definitions(${_target} PRIVATE
+      PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}"
+      PLIM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    gtest_discover_tests(${_target} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  endforeach()
+endfunction()

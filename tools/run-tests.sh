@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds everything and runs the whole test suite:
+# the unit and program tests under Xvfb, again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the fuzz targets for a bounded number of runs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/deps.sh
+bash tools/build.sh
+
+export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
+JOBS=$(nproc)
+echo "== tests"
+xvfb-run -a -s "-screen 0 1024x768x24" ctest --test-dir build --output-on-failure -j"$JOBS"
+
+echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPLIM_SANITIZE=ON -DPLIM_BENCH=OFF >/dev/null
+cmake --build build-asan -j"$JOBS"
+export ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp" UBSAN_OPTIONS=print_stacktrace=1
+xvfb-run -a -s "-screen 0 1024x768x24" ctest --test-dir build-asan --output-on-failure -j"$JOBS"
+
+if command -v clang++ >/dev/null && [ -n "$(ls fuzz/*_fuzz.cpp 2>/dev/null)" ]; then
+  echo "== fuzz targets"
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIM_FUZZ=ON -DPLIM_BENCH=OFF >/dev/null
+  cmake --build build-fuzz -j"$JOBS" --target $(cd fuzz && ls *_fuzz.cpp | sed 's/\.cpp$//')
+  for f in build-fuzz/fuzz/*_fuzz; do
+    corpus="fuzz/corpus/$(basename "$f")"
+    mkdir -p "build-fuzz/corpus-$(basename "$f")"
+    "$f" -runs=200000 -max_total_time=20 "build-fuzz/corpus-$(basename "$f")" $( [ -d "$corpus" ] && echo "$corpus" )
+  done
+fi
