@@ -1,0 +1,265 @@
+#include "FileManager.h"
+
+#include "ErrorManager.h"
+#include "FileStream.h"
+#include "Logger.h"
+#include "MemoryFile.h"
+#include "MemoryStream.h"
+#include "Plim.h"
+#include "PlimUtil.h"
+#include "RuntimeClass.h"
+#include "SaveBlob.h"
+#include "WadDirectory.h"
+
+#include <climits>
+#include <cstring>
+#include <zlib.h>
+
+RuntimeClass FileManager::runtimeClass("FileManager", &FileManager::runtimeClass, nullptr);
+
+namespace {
+void logTagged(const char* tag, const UString& message) {
+    if (PLIM && PLIM->log) PLIM->log->print("%s(): %s", tag, message.c_str());
+}
+
+// Reads a source file of an archive being built; it must still have the size
+// it had when it was registered, or the directory would not match the data.
+void checkUnchanged(const WadEntry& entry, const MemoryFile& file) {
+    if (uint32_t(file.size) != entry.size)
+        PLIM_ERROR("File '%s' changed size while archive '%s' was written (%u bytes, now %d).",
+                   entry.fileName.c_str(), entry.wadName.c_str(), entry.size, file.size);
+}
+} // namespace
+
+FileManager::FileManager() {
+    logTagged("FileManager", "Starting...");
+    if (bCreateWad) PLIM_ASSERT(!bUseWad);
+}
+
+RuntimeClass* FileManager::getClass() { return &runtimeClass; }
+
+FileManager::~FileManager() {
+    if (bCreateWad) saveWads();
+    directory.clear();
+}
+
+Stream* FileManager::openFile(const UString& name, int* size) {
+    return useDisk() ? openDisk(name, size) : openWad(name, size);
+}
+
+Stream* FileManager::openDisk(const UString& name, int* size) {
+    verifyFileDisk(name);
+    FileStream* f = new FileStream(name, FileStream::MODE_READ);
+    PLIM_ASSERT(f->bOk);
+    if (size) *size = f->size;
+    if (bCreateWad && !bForceDisk) {
+        if (directory.contains(name)) {
+            logTagged("openDisk",
+                      formatString("Skipping already existing file '%s' in wad creation.",
+                                   name.c_str()));
+        } else {
+            WadEntry entry;
+            entry.fileName = name;
+            entry.wadName = currentWad;
+            entry.size = entry.storedSize = uint32_t(f->size);
+            directory.insert(name, entry);
+        }
+    }
+    return f;
+}
+
+Stream* FileManager::openWad(const UString& name, int* size) {
+    verifyFileWad(name);
+    WadEntry entry = *findWadEntry(name);
+    int archiveSize = 0;
+    FileStream* f = static_cast<FileStream*>(openDisk(entry.wadName, &archiveSize));
+    // The directory was checked against the archive; it may have shrunk since.
+    if (uint64_t(entry.offset) + entry.storedSize > uint64_t(archiveSize))
+        PLIM_ERROR("File '%s' could not be read whole from archive '%s' (it ends at %d bytes).",
+                   name.c_str(), entry.wadName.c_str(), archiveSize);
+    f->seek(int(entry.offset));
+    if (size) *size = int(entry.size);
+    if (!entry.isCompressed()) return f;
+
+    uLong compressedSize = entry.storedSize;
+    Bytef* compressedData = new Bytef[compressedSize ? compressedSize : 1];
+    int got = f->read(compressedData, int(compressedSize));
+    delete f;
+    if (got != int(compressedSize))
+        PLIM_ERROR("File '%s' could not be read whole from archive '%s' (%d of %lu bytes).",
+                   name.c_str(), entry.wadName.c_str(), got < 0 ? 0 : got, compressedSize);
+    MemoryStream* m = new MemoryStream(int(entry.size));
+    Bytef* uncompressedData = m->data;
+    uLongf uncompressedSize = entry.size;
+    const uLongf correctUncompressedSize = entry.size;
+    PLIM_ASSERT(uncompress(uncompressedData, &uncompressedSize, compressedData, compressedSize) == Z_OK);
+    PLIM_ASSERT(correctUncompressedSize==uncompressedSize);
+    delete[] compressedData;
+    return m;
+}
+
+void FileManager::useWad(const UString& wadName) {
+    currentWad = wadName;
+    if (bCreateWad || !bUseWad || directory.contains(wadName)) return;
+
+    // The archive's own name marks it as read.
+    WadEntry sentinel;
+    sentinel.fileName = sentinel.wadName = wadName;
+    directory.insert(wadName, sentinel);
+
+    std::vector<WadEntry> records;
+    readWadDirectory(wadName, records);
+    bool listing = PLIM && !PLIM->bDebugLocked;
+    for (const WadEntry& entry : records) {
+        directory.insert(entry.fileName, entry);  // the first of a name stays
+        if (listing)
+            logTagged("useWad", formatString("%s WAD contents: %s @ %d (%d/%d bytes) %s",
+                                             wadName.c_str(), entry.fileName.c_str(),
+                                             int(entry.offset), int(entry.storedSize),
+                                             int(entry.size),
+                                             entry.isCompressed() ? "COMPRESSED" : "OK"));
+    }
+}
+
+void FileManager::readWadDirectory(const UString& wadName, std::vector<WadEntry>& records) {
+    int archiveSize = 0;
+    Stream* f = openDisk(wadName, &archiveSize);
+    WadDirectory dir(wadName, archiveSize);
+    if (!dir.readHeader(*f))
+        PLIM_ERROR("File '%s' is a corrupt archive: %s", wadName.c_str(), dir.problem.c_str());
+    int32_t wadVersion = dir.version;
+    PLIM_ASSERT(wadVersion==WAD_VERSION);
+    if (!dir.readRecords(*f))
+        PLIM_ERROR("File '%s' is a corrupt archive: %s", wadName.c_str(), dir.problem.c_str());
+    delete f;
+    records.swap(dir.records);
+}
+
+WadEntry* FileManager::findWadEntry(const UString& name) { return directory.find(name); }
+
+bool FileManager::isInWad(const UString& name) { return directory.contains(name); }
+
+bool FileManager::fileExists(const UString& name) {
+    return useDisk() ? ::fileExists(name) : isInWad(name);
+}
+
+void FileManager::verifyFile(const UString& name) {
+    if (useDisk())
+        verifyFileDisk(name);
+    else
+        verifyFileWad(name);
+}
+
+void FileManager::verifyFileDisk(const UString& name) {
+    if (!::fileExists(name)) PLIM_ERROR("File '%s' does not exist.", name.c_str());
+}
+
+void FileManager::verifyFileWad(const UString& name) {
+    if (!isInWad(name)) PLIM_ERROR("File '%s' does not exist.", name.c_str());
+}
+
+bool FileManager::compressEntry(const UString& name, const uint8_t* data, int size,
+                                std::vector<uint8_t>& packed, bool logRefusal) {
+    const Bytef* uncompressedData = data ? data : reinterpret_cast<const Bytef*>("");
+    uLong uncompressedSize = uLong(size);
+    uLongf compressedSize = compressBound(uncompressedSize);
+    packed.resize(compressedSize);
+    Bytef* pCompressed = packed.data();
+    PLIM_ASSERT(compress(pCompressed, &compressedSize, uncompressedData, uncompressedSize) == Z_OK);
+    packed.resize(compressedSize);
+    if (double(compressedSize) < 0.95 * double(size)) return true;
+    if (logRefusal)
+        logTagged("saveSubWad", formatString("Compression NOT worth it for file %s", name.c_str()));
+    return false;
+}
+
+void FileManager::saveSubWad(const UString& wadName) {
+    const UString archive = wadName;  // the caller's string may live in an entry removed below
+    std::vector<WadEntry*> entries;
+    for (auto& node : directory)
+        if (node.value.wadName == archive) entries.push_back(&node.value);
+    // Every name must fit its record before a byte of the archive is written.
+    for (WadEntry* e : entries)
+        if (e->fileName.length() >= WadDirectory::NAME_SIZE)
+            PLIM_ERROR("File name '%s' is too long for archive '%s' (%d bytes; at most %d).",
+                       e->fileName.c_str(), archive.c_str(), int(e->fileName.length()),
+                       WadDirectory::NAME_SIZE - 1);
+    const int count = int(entries.size());
+
+    FileStream out(archive, FileStream::MODE_WRITE);
+    uint8_t header[WadDirectory::HEADER_SIZE];
+    WadDirectory::encodeHeader(count, header);
+    out.write(header, sizeof header);
+    logTagged("saveSubWad", formatString("Writing: WAD %s (%d entries).", archive.c_str(), count));
+
+    std::vector<uint8_t> packed;
+    uint64_t nextOffset = WadDirectory::HEADER_SIZE + uint64_t(WadDirectory::RECORD_SIZE) * count;
+    for (WadEntry* e : entries) {
+        WadEntry record = *e;
+        record.offset = uint32_t(nextOffset);
+        record.storedSize = record.size;
+        if (bCompressWad) {
+            bool wasForced = bForceDisk;
+            bForceDisk = true;
+            MemoryFile file(e->fileName);
+            bForceDisk = wasForced;
+            checkUnchanged(*e, file);
+            if (compressEntry(e->fileName, file.data, file.size, packed, true))
+                record.storedSize = uint32_t(packed.size());
+        }
+        nextOffset += record.storedSize;
+        // The reader measures the archive with an int; offsets past it would be lost.
+        if (nextOffset > uint64_t(INT_MAX))
+            PLIM_ERROR("Archive '%s' would grow past %d bytes at file '%s'.", archive.c_str(),
+                       INT_MAX, e->fileName.c_str());
+        uint8_t bytes[WadDirectory::RECORD_SIZE];
+        WadDirectory::encodeRecord(record, bytes);
+        out.write(bytes, sizeof bytes);
+    }
+
+    bForceDisk = true;
+    for (WadEntry* e : entries) {
+        logTagged("saveSubWad",
+                  formatString("Writing: %s (%d bytes).", e->fileName.c_str(), int(e->size)));
+        MemoryFile file(e->fileName);
+        checkUnchanged(*e, file);
+        if (bCompressWad && compressEntry(e->fileName, file.data, file.size, packed, false))
+            out.write(packed.data(), int(packed.size()));
+        else
+            out.write(file.data, file.size);
+    }
+
+    std::vector<UString> names;
+    for (WadEntry* e : entries) names.push_back(e->fileName);
+    for (const UString& name : names) directory.erase(name);
+}
+
+void FileManager::saveWads() {
+    while (!directory.empty()) {
+        UString wadName = directory.begin()->value.wadName;
+        saveSubWad(wadName);
+    }
+}
+
+void FileManager::saveProtectedData(const UString& folder, const UString& fileName,
+                                    const UString& keyString, const void* data, int size) {
+    if (size == 0) return;
+    SaveBlob blob;
+    if (blob.encode(data, size, SaveBlob::computeKeyValue(fileName, keyString)))
+        blob.saveToFile(folder + "/" + fileName);
+}
+
+bool FileManager::loadProtectedData(const UString& folder, const UString& fileName,
+                                    const UString& keyString, void* data, int size) {
+    if (size == 0) return true;
+    if (size < 0) return false;
+    SaveBlob blob;
+    if (!blob.loadFromFile(folder + "/" + fileName,
+                           SaveBlob::computeKeyValue(fileName, keyString), size) ||
+        blob.length != size)
+        return false;
+    memcpy(data, blob.data, size_t(size));
+    return true;
+}
+
+bool FileManager::fileExistsOnDisk(const UString& path) { return ::fileExists(path); }

@@ -1,0 +1,74 @@
+#pragma once
+// The one place through which the program opens its data files by name: from
+// the data archives (a directory of every entry by name) while archives are in
+// use, from the disk otherwise, with no fallback between the two. In
+// archive-building mode every file opened from the disk is registered for the
+// archive selected last, and the archives are written at the end. Also holds
+// the protected saved-data operations.
+#include "UString.h"
+#include "UStringHashMap.h"
+#include "WadEntry.h"
+
+#include <cstdint>
+#include <vector>
+
+class RuntimeClass;
+class Stream;
+
+constexpr int32_t WAD_VERSION = 2;
+
+class FileManager {
+public:
+    FileManager();
+    virtual RuntimeClass* getClass();
+    // Writes the archives being built, if any.
+    virtual ~FileManager();
+
+    static RuntimeClass runtimeClass;
+
+    // The returned stream belongs to the caller, who reads at most *size bytes
+    // from it (size may be null). A missing name is a fatal error.
+    Stream* openFile(const UString& name, int* size);
+    Stream* openDisk(const UString& name, int* size);
+    Stream* openWad(const UString& name, int* size);
+
+    // Selects the archive that new entries are registered under; when reading,
+    // loads its directory the first time it is named.
+    void useWad(const UString& wadName);
+    // The archive's records in file order, duplicates included; a corrupt
+    // archive is a fatal error naming it.
+    void readWadDirectory(const UString& wadName, std::vector<WadEntry>& records);
+    WadEntry* findWadEntry(const UString& name);
+    bool isInWad(const UString& name);
+    bool fileExists(const UString& name);
+    void verifyFile(const UString& name);
+    void verifyFileDisk(const UString& name);
+    void verifyFileWad(const UString& name);
+
+    void saveSubWad(const UString& wadName);
+    void saveWads();
+
+    // Protected saved data: folder + "/" + fileName, keyed by the file name and
+    // keyString. A size of 0 saves nothing and loads nothing (successfully).
+    static void saveProtectedData(const UString& folder, const UString& fileName,
+                                  const UString& keyString, const void* data, int size);
+    // True only when the file checks out and holds exactly size bytes; data is
+    // untouched otherwise.
+    static bool loadProtectedData(const UString& folder, const UString& fileName,
+                                  const UString& keyString, void* data, int size);
+    static bool fileExistsOnDisk(const UString& path);
+
+    bool bForceDisk = false;
+    bool bCreateWad = false;
+    UStringHashMap<WadEntry> directory;
+    UString currentWad;
+    bool bUseWad = true;
+    bool bCompressWad = false;
+
+private:
+    bool useDisk() const { return !bUseWad || bForceDisk; }
+    // Compresses an entry's contents into packed; true when that saves more
+    // than five percent, so the compressed form is what goes into the archive.
+    static bool compressEntry(const UString& name, const uint8_t* data, int size,
+                              std::vector<uint8_t>& packed, bool logRefusal);
+};

@@ -1,0 +1,50 @@
+#pragma once
+// One INI text file held in memory as sections of key and value strings, with
+// typed accessors that convert on every call and a writer. Lines split at LF
+// and are trimmed; a line without "=" names the current section (its first and
+// last characters dropped), a line with one is "key=value" taken verbatim.
+// The first occurrence of a key wins; there are no comments or escapes.
+#include "UString.h"
+#include "UStringHashMap.h"
+
+class MemoryIniFile {
+public:
+    // Reads the file through the file manager when it reports it present;
+    // otherwise starts empty.
+    explicit MemoryIniFile(const UString& fileName);
+    virtual ~MemoryIniFile();
+    MemoryIniFile(const MemoryIniFile&) = delete;
+    MemoryIniFile& operator=(const MemoryIniFile&) = delete;
+
+    // Each of these creates the named section, empty, when it does not exist.
+    bool hasKey(const UString& section, const UString& key);
+    // A missing key is a fatal error.
+    UString getString(const UString& section, const UString& key);
+    bool getBool(const UString& section, const UString& key);  // first character 'Y'
+    int getInt(const UString& section, const UString& key);
+    double getDouble(const UString& section, const UString& key);
+    void setString(const UString& section, const UString& key, const UString& value);
+    void setBool(const UString& section, const UString& key, bool value);  // "Yes" / "No"
+    void setInt(const UString& section, const UString& key, int value);    // "%d"
+    void setDouble(const UString& section, const UString& key, double value);  // "%.8lf"
+    void removeKey(const UString& section, const UString& key);
+
+    // Writes every section ("[name]", "key=value" lines, an empty line) over
+    // fileName through a temporary file; a file that cannot be written is left
+    // as it was, silently.
+    void save();
+
+    // Adds the sections and keys of INI text (what the constructor does with
+    // the file's bytes).
+    void parse(const char* text, int length);
+    // The bytes that save writes.
+    UString toText() const;
+
+    UString fileName;
+
+private:
+    typedef UStringHashMap<UString> KeyMap;
+    KeyMap& getSection(const UString& section);
+
+    UStringHashMap<KeyMap> sections;
+};

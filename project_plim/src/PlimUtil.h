@@ -1,0 +1,69 @@
+#pragma once
+// Free platform, path, time-counter and string helpers shared by every layer.
+#include "UString.h"
+
+#include <cstdarg>
+#include <cstdint>
+
+// Names that make up the per-user data folder, the log name and the caption.
+constexpr const char PLIM_MAKER_NAME[] = "Zemtrovia";
+constexpr const char PLIM_BUILD_NAME[] = "Corvana2demo";
+constexpr const char PLIM_VERSION_STRING[] = "2.60";
+
+// --- Paths and files ------------------------------------------------------
+
+// The per-user data folder, always ending in "/", created level by level
+// (mode 0755). With U3_APP_DATA_PATH set it is that folder + "/" + version;
+// there, a false flag gives the working folder "./" (or the data folder when
+// the working folder is not writable). Otherwise the flag is ignored and the
+// folder is ${XDG_DATA_HOME:-$HOME/.local/share}/Zemtrovia/Corvana2demo/2.60/.
+UString getUserDataFolder(bool useAppDataPath);
+// The base below which the maker's folder lives: $XDG_DATA_HOME, else
+// $HOME/.local/share, else "."; every missing level is created (mode 0755).
+UString getApplicationSupportFolder();
+// True when the file can be opened for reading.
+bool fileExists(const UString& path);
+int removeFile(const UString& path);
+// mkdir with mode 0755; an existing folder gives -1 and callers ignore it.
+int makeDirectory(const UString& path);
+// Copies in blocks of 1024 bytes; reports nothing. Copying a file onto
+// itself leaves it untouched.
+void copyFile(const UString& source, const UString& destination);
+
+// --- Process and timer ----------------------------------------------------
+
+// Ends the process with status 255; used only by the fatal path.
+[[noreturn]] void forceExit();
+// Prints "*** ERROR *** <message>" to standard output and flushes it.
+void printError(const UString& message);
+
+// The process-wide monotonic millisecond counter (CLOCK_MONOTONIC since process
+// start). Unlike SDL's counter it does not restart when SDL is initialised.
+// Safe to call from any thread.
+uint64_t getMilliseconds();
+// The engine's millisecond tick count (log deltas, engine clock): the installed
+// TickSource's count, by default the low 32 bits of getMilliseconds(). Tests
+// install their own TickSource instead of sleeping.
+unsigned int getTicks();
+// Sleeps through the installed TickSource (by default SDL_Delay).
+void delayMilliseconds(unsigned int ms);
+
+// --- Strings --------------------------------------------------------------
+
+void toLowerString(UString& s);
+void toUpperString(UString& s);
+// Leading number as by sscanf "%d" / "%lf"; 0 when there is none.
+int parseInt(const UString& s);
+double parseDouble(const UString& s);
+// Replaces every occurrence, left to right, never searching inserted text.
+// An empty search text leaves the string unchanged.
+void replaceAll(UString& s, const UString& from, const UString& to);
+// Strips " \t\r\n" from both ends.
+void trimString(UString& s);
+// Takes the first line off text (LF or CRLF ended) and returns it.
+UString splitString(UString& text);
+
+// printf-style expansion; the result is truncated at 65,535 characters.
+void formatStringV(UString& out, const char* format, va_list args);
+void formatStringInto(UString& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+UString formatString(const char* format, ...) __attribute__((format(printf, 1, 2)));

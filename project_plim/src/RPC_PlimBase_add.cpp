@@ -1,0 +1,42 @@
+#include "RPC_PlimBase_add.h"
+
+#include "Packet.h"
+#include "PlimBase.h"
+#include "PropertyPointer.h"
+#include "ReplicationRole.h"
+#include "RootObjectBase.h"
+#include "RuntimeClass.h"
+
+RuntimeClass RPC_PlimBase_add::runtimeClass(0x02468B57u, "_02468b57", &RPC::runtimeClass, &RPC_PlimBase_add::create);
+
+RuntimeClass* RPC_PlimBase_add::getClass() { return &runtimeClass; }
+
+void* RPC_PlimBase_add::create() { return static_cast<RPC*>(new RPC_PlimBase_add()); }
+
+RPC_PlimBase_add::RPC_PlimBase_add(PlimBase* target, PlimBase* obj)
+    : RPC(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target), obj(obj) {}
+
+void RPC_PlimBase_add::netSerialize(Packet* packet) {
+    packet->doPointer2(target);
+    packet->doPointer2(obj);
+}
+
+void RPC_PlimBase_add::addPropertiesTo(PlimBase* container) {
+    container->addChild(new PropertyPointer("obj", 0, &obj, &PlimBase::runtimeClass));
+}
+
+void RPC_PlimBase_add::call() {
+    if (!target || !obj)
+        return;
+    // A received call may name an object that already sits in a list, one
+    // whose subtree holds the target, or the root, which stays where its role
+    // put it; linking those would break the tree.
+    if (THEROLE && obj == THEROLE->root)
+        return;
+    for (BasicLink* up = target; up; up = up->parent)
+        if (up == obj)
+            return;
+    if (obj->parent)
+        obj->parent->removeChild(obj);
+    target->doAdd(obj);
+}

@@ -1,0 +1,20 @@
+#pragma once
+// Runs the target's netPostReplicate.
+#include "RPC.h"
+
+#include <cstdint>
+
+class RPC_PlimBase_callNetPostReplicate : public RPC {
+public:
+    explicit RPC_PlimBase_callNetPostReplicate(PlimBase* target = nullptr);
+
+    RuntimeClass* getClass() override;
+    void netSerialize(Packet* packet) override;
+    void addPropertiesTo(PlimBase* container) override;
+    void call() override;
+
+    static RuntimeClass runtimeClass;
+    static void* create();
+
+    PlimBase* target;
+};

@@ -1,0 +1,8 @@
+#include "ReplicationRole.h"
+
+ReplicationRole* ReplicationRole::current = nullptr;
+
+ReplicationRole::~ReplicationRole() {
+    if (current == this)
+        current = nullptr;
+}

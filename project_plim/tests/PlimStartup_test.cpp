@@ -1,0 +1,154 @@
+// The engine's start-up and orderly shutdown: log lines, the settings file,
+// and the debug lock. Runs the real engine in a window (Xvfb).
+#include "EngineTestFolder.h"
+#include "IniText.h"
+#include "LogText.h"
+#include "ManualTickSource.h"
+#include "Plim.h"
+#include "PlimBase.h"
+
+#include <gtest/gtest.h>
+
+#include <new>
+
+namespace {
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override { folder.writeStaticSettings(); }
+    void runEngine(int frames = 0) {
+        new Plim();
+        for (int i = 0; i < frames; ++i) PLIM->frame(nullptr);
+    }
+    void stopEngine() {
+        delete PLIM;
+        PLIM = nullptr;
+    }
+    LogText log() { return LogText(EngineTestFolder::readFile(folder.logPath())); }
+    IniText settings() { return IniText(EngineTestFolder::readFile(folder.userSettingsPath())); }
+
+    EngineTestFolder folder;
+    ManualTickSource ticks;
+};
+
+TEST_F(StartupTest, LogsTheStartUpInOrder) {
+    folder.writeUserSettings();
+    runEngine();
+    stopEngine();
+    LogText lines = log();
+    int version = lines.findPrefix("Version: PlimXX build ");
+    int linked = lines.findPrefix("Using SDL linked version: 1.2.");
+    int compiled = lines.findPrefix("Using SDL compiled version: 1.2.");
+    int sdl = lines.find("Starting SDL...");
+    int ok = lines.find("Ok.", sdl);
+    int errors = lines.find("ErrorManager(): Starting...", ok);
+    int clock = lines.find("TimeKeeper(): Started.", errors);
+    int registry = lines.find("ResourceManager(): Starting...", clock);
+    int console = lines.find("Console(): Starting console...", registry);
+    int started = lines.find("Plim(): Started.", console);
+    EXPECT_GE(version, 0);
+    EXPECT_GT(linked, version);
+    EXPECT_GT(compiled, linked);
+    EXPECT_GT(sdl, compiled);
+    EXPECT_GT(ok, sdl);
+    EXPECT_GT(errors, ok);
+    EXPECT_GT(clock, errors);
+    EXPECT_GT(registry, clock);
+    EXPECT_GT(console, registry);
+    EXPECT_GT(started, console);
+}
+
+TEST_F(StartupTest, ShutdownStepsRunOnceInOrderAndTheLogEndsClean) {
+    folder.writeUserSettings();
+    runEngine();
+    stopEngine();
+    LogText lines = log();
+    int at = lines.find("~Plim(): Initiating shutdown...");
+    ASSERT_GE(at, 0);
+    for (int step = 1; step <= 14; ++step) {
+        std::string line = "~Plim(): " + std::to_string(step) + "...";
+        EXPECT_EQ(lines.count(line), 1) << line;
+        int next = lines.find(line, at);
+        EXPECT_GT(next, at) << line;
+        at = next;
+    }
+    EXPECT_EQ(lines.lines.back(), "~Plim(): Done. Clean exit.");
+    // No running frame, debug functions locked: neither summary nor leak list.
+    EXPECT_EQ(lines.findPrefix("~Plim(): Rendered"), -1);
+    EXPECT_EQ(lines.find("~Plim(): Objects still allocated (memory leaks?):"), -1);
+}
+
+TEST_F(StartupTest, AFreshSettingsFileGainsEveryEngineKey) {
+    folder.writeUserSettings(); // only the window and joystick keys
+    runEngine();
+    EXPECT_TRUE(PLIM->bDebugLocked);
+    EXPECT_EQ(PLIM->frameTimer.period, 0.015);
+    stopEngine();
+    IniText ini = settings();
+    EXPECT_EQ(ini.get("Plim", "warning"), "Do NOT modify this file unless you are explicitly instructed to do so!");
+    EXPECT_EQ(ini.get("Plim", "debugLevel"), "0");
+    EXPECT_EQ(ini.get("Plim", "debugCode"), "1");
+    EXPECT_EQ(ini.get("Plim", "frameRate"), "0.01500000");
+    EXPECT_EQ(ini.get("Plim", "maxFrameDuration"), "0.05000000");
+    EXPECT_EQ(ini.get("Plim", "defaultLanguage"), "-1");
+    EXPECT_EQ(ini.get("Plim", "bTickWhilePaused"), "No");
+    EXPECT_EQ(ini.sections.at("Plim").size(), 7u);
+    EXPECT_EQ(ini.get("PlimGraphics", "bFullScreen"), "No");
+    EXPECT_EQ(ini.get("PlimInput", "bTrackJoystick"), "No");
+}
+
+TEST_F(StartupTest, SettingsFromTheFileWinAndDefaultLanguageIsWrittenBack) {
+    folder.writeUserSettings("[Plim]\nframeRate=0.02\nmaxFrameDuration=0.1\nbTickWhilePaused=Yes\n");
+    runEngine();
+    EXPECT_EQ(PLIM->frameTimer.period, 0.02);
+    EXPECT_EQ(PLIM->maxFrameDuration, 0.1);
+    EXPECT_TRUE(PLIM->bTickWhilePaused);
+    EXPECT_EQ(PLIM->defaultLanguage, -1);
+    PLIM->defaultLanguage = 2;
+    stopEngine();
+    IniText ini = settings();
+    EXPECT_EQ(ini.get("Plim", "defaultLanguage"), "2");
+    EXPECT_EQ(ini.get("Plim", "frameRate"), "0.02");
+}
+
+TEST_F(StartupTest, StaticSettingsAreRead) {
+    EngineTestFolder::writeFile(folder.root + "/Corvana2demo.cfg.static",
+                                "[Language]\nbMultilanguage=No\nsingleLanguage=3\n[Edition]\nbHoliday=Yes\n"
+                                "[Graphics]\nditherDepth=15\n[Input]\nhardwareMouseScaling=0.5\n");
+    folder.writeUserSettings();
+    runEngine();
+    EXPECT_FALSE(PLIM->bMultilanguage);
+    EXPECT_EQ(PLIM->singleLanguage, 3);
+    EXPECT_TRUE(PLIM->bHoliday);
+    EXPECT_EQ(PLIM->ditherDepth, 15);
+    EXPECT_EQ(PLIM->hardwareMouseScaling, 0.5);
+    stopEngine();
+}
+
+TEST_F(StartupTest, TheAccessCodeUnlocksDebugFunctionsAndTheLeakList) {
+    folder.writeUserSettings("[Plim]\ndebugCode=31846\ndebugLevel=3\n");
+    runEngine(3);
+    EXPECT_FALSE(PLIM->bDebugLocked);
+    EXPECT_EQ(PLIM->debugLevel, 3);
+    // An object nobody deletes: built in static storage so it outlives the engine.
+    alignas(PlimBase) static unsigned char storage[sizeof(PlimBase)];
+    new (storage) PlimBase();
+    stopEngine();
+    LogText lines = log();
+    EXPECT_GE(lines.findPrefix("~Plim(): Rendered 3 frames, avg="), 0);
+    int header = lines.find("~Plim(): Objects still allocated (memory leaks?):");
+    ASSERT_GE(header, 0);
+    EXPECT_GT(lines.find("~Plim(): PlimBase", header), header);
+    EXPECT_EQ(lines.lines.back(), "~Plim(): Done. Clean exit.");
+}
+
+TEST_F(StartupTest, AnyOtherCodeLocksTheDebugLevelButKeepsItInTheFile) {
+    folder.writeUserSettings("[Plim]\ndebugCode=31845\ndebugLevel=3\n");
+    runEngine();
+    EXPECT_TRUE(PLIM->bDebugLocked);
+    EXPECT_EQ(PLIM->debugLevel, 0);
+    stopEngine();
+    EXPECT_EQ(settings().get("Plim", "debugLevel"), "3");
+}
+
+} // namespace

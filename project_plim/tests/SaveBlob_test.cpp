@@ -1,0 +1,201 @@
+// Protected saved data: the file layout, the round trip through the file
+// manager, and every way a file is refused while the caller's block stays.
+#include "EngineTestFolder.h"
+#include "FileManager.h"
+#include "Md5.h"
+#include "RuntimeClass.h"
+#include "SaveBlob.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+#include <zlib.h>
+
+namespace {
+
+const char* const HST = "Corvana2demo.hst";
+const char* const PRO = "Corvana2demo.pro";
+
+std::vector<uint8_t> block(size_t n, uint8_t seed) {
+    std::vector<uint8_t> b(n);
+    for (size_t i = 0; i < n; ++i) b[i] = uint8_t(seed + i * 7 + (i / 13));
+    return b;
+}
+
+class SaveBlobTest : public ::testing::Test {
+protected:
+    std::string path(const char* name) const { return folder.root + "/" + name; }
+    bool load(const char* name, std::vector<uint8_t>& out) {
+        return FileManager::loadProtectedData(folder.root.c_str(), name, "2.60", out.data(),
+                                              int(out.size()));
+    }
+    void save(const char* name, const std::vector<uint8_t>& data) {
+        FileManager::saveProtectedData(folder.root.c_str(), name, "2.60", data.data(),
+                                       int(data.size()));
+    }
+    EngineTestFolder folder;
+};
+
+TEST_F(SaveBlobTest, KeyValueHashesFileNameThenKeyString) {
+    EXPECT_EQ(int(RuntimeClass::hashName("Corvana2demo.hst2.60")),
+              SaveBlob::computeKeyValue(HST, "2.60"));
+    EXPECT_EQ(int(RuntimeClass::hashName("\xE9x")), SaveBlob::computeKeyValue("\xE9", "x"));
+}
+
+TEST_F(SaveBlobTest, FileLayout) {
+    const std::vector<uint8_t> data = block(2744, 3);
+    save(HST, data);
+    std::string file = EngineTestFolder::readFile(path(HST));
+    ASSERT_GT(file.size(), 68u);
+    EXPECT_EQ(std::string("Corvana2demo") + std::string(20, '\0'), file.substr(0, 32));
+    EXPECT_EQ(std::string("2.60") + std::string(12, '\0'), file.substr(32, 16));
+    EXPECT_EQ(std::string("\xB8\x0A\x00\x00", 4), file.substr(64, 4));  // 2744 little-endian
+
+    uint8_t digest[16];
+    md5DigestWithKey(digest, uint32_t(SaveBlob::computeKeyValue(HST, "2.60")), file.data() + 64,
+                     int(file.size() - 64));
+    EXPECT_EQ(0, memcmp(digest, file.data() + 48, 16));
+
+    std::vector<uint8_t> inflated(2744);
+    uLongf n = inflated.size();
+    ASSERT_EQ(Z_OK, uncompress(inflated.data(), &n,
+                               reinterpret_cast<const Bytef*>(file.data() + 68), file.size() - 68));
+    EXPECT_EQ(data, inflated);
+    EXPECT_FALSE(EngineTestFolder::exists(path(HST) + ".tmp"));
+}
+
+TEST_F(SaveBlobTest, RoundTripsAndIgnoresTheHeader) {
+    const std::vector<uint8_t> data = block(2744, 9);
+    save(HST, data);
+    std::vector<uint8_t> out(2744, 0);
+    EXPECT_TRUE(load(HST, out));
+    EXPECT_EQ(data, out);
+
+    std::string file = EngineTestFolder::readFile(path(HST));
+    for (int i = 0; i < 48; ++i) file[i] = 'h';
+    EngineTestFolder::writeFile(path(HST), file);
+    std::fill(out.begin(), out.end(), 0);
+    EXPECT_TRUE(load(HST, out));
+    EXPECT_EQ(data, out);
+
+    // A block that grows under compression works the same.
+    std::vector<uint8_t> random(1608);
+    uint32_t seed = 99;
+    for (uint8_t& b : random) b = uint8_t((seed = seed * 1103515245u + 12345u) >> 24);
+    save(PRO, random);
+    EXPECT_GT(EngineTestFolder::readFile(path(PRO)).size(), 68u + 1608u);
+    std::vector<uint8_t> back(1608, 0);
+    EXPECT_TRUE(load(PRO, back));
+    EXPECT_EQ(random, back);
+}
+
+TEST_F(SaveBlobTest, EveryEditFromTheDigestOnIsRefused) {
+    const std::vector<uint8_t> data = block(300, 1);
+    save(HST, data);
+    const std::string good = EngineTestFolder::readFile(path(HST));
+    const std::vector<uint8_t> defaults(300, 0xEE);
+    for (size_t at = 48; at < good.size(); ++at) {
+        std::string edited = good;
+        edited[at] ^= 0x01;
+        EngineTestFolder::writeFile(path(HST), edited);
+        std::vector<uint8_t> out = defaults;
+        EXPECT_FALSE(load(HST, out)) << "offset " << at;
+        EXPECT_EQ(defaults, out) << "offset " << at;
+    }
+}
+
+TEST_F(SaveBlobTest, RenamedShortAndMissingFilesAreRefused) {
+    const std::vector<uint8_t> data = block(1608, 5);
+    save(PRO, data);
+    std::vector<uint8_t> out(1608, 0x11);
+    EXPECT_TRUE(load(PRO, out));
+
+    EngineTestFolder::writeFile(path(HST), EngineTestFolder::readFile(path(PRO)));
+    std::vector<uint8_t> defaults(1608, 0x22), other = defaults;
+    EXPECT_FALSE(load(HST, other));
+    EXPECT_EQ(defaults, other);
+
+    // A valid file of another block size.
+    std::vector<uint8_t> wrongSize(2744, 0x33);
+    EXPECT_FALSE(load(PRO, wrongSize));
+    EXPECT_EQ(std::vector<uint8_t>(2744, 0x33), wrongSize);
+
+    std::string file = EngineTestFolder::readFile(path(PRO));
+    for (size_t n : {size_t(0), size_t(10), size_t(64)}) {
+        EngineTestFolder::writeFile(path(PRO), file.substr(0, n));
+        EXPECT_FALSE(load(PRO, other)) << n;
+    }
+    EXPECT_FALSE(load("nothing.pro", other));
+    EXPECT_EQ(defaults, other);
+}
+
+TEST_F(SaveBlobTest, DecodeChecksLengthWordBeforeInflating) {
+    const int key = 12345;
+    // A correct digest over fewer than four bytes after it.
+    std::string blob(66, '\0');
+    md5DigestWithKey(reinterpret_cast<uint8_t*>(&blob[48]), key, blob.data() + 64, 2);
+    SaveBlob b;
+    EXPECT_FALSE(b.decode(blob.data(), int(blob.size()), key));
+    EXPECT_FALSE(b.decode(blob.data(), 64, key));
+
+    // A correct digest over a length word no small stream can inflate to.
+    std::string huge(68, '\0');
+    huge += std::string("\x78\x9c\x03\x00\x00\x00\x00\x01", 8);  // zlib of nothing
+    for (uint32_t lengthWord : {0x7FFFFFFFu, 0xFFFFFFFFu, 100000u}) {
+        for (int i = 0; i < 4; ++i) huge[64 + i] = char(lengthWord >> (8 * i));
+        md5DigestWithKey(reinterpret_cast<uint8_t*>(&huge[48]), key, huge.data() + 64,
+                         int(huge.size() - 64));
+        EXPECT_FALSE(b.decode(huge.data(), int(huge.size()), key)) << lengthWord;
+        EXPECT_EQ(nullptr, b.data);
+        EXPECT_EQ(0, b.length);
+    }
+
+    ASSERT_TRUE(b.encode("abc", 3, key));
+    EXPECT_FALSE(SaveBlob().decode(b.data, b.length, key, 4));  // expected size differs
+    SaveBlob d;
+    ASSERT_TRUE(d.decode(b.data, b.length, key, 3));
+    EXPECT_EQ(0, memcmp("abc", d.data, 3));
+    EXPECT_FALSE(d.encode("", 0, key));
+    EXPECT_EQ(nullptr, d.data);
+}
+
+TEST_F(SaveBlobTest, SizeZeroWritesAndReadsNothing) {
+    FileManager::saveProtectedData(folder.root.c_str(), HST, "2.60", "x", 0);
+    EXPECT_FALSE(EngineTestFolder::exists(path(HST)));
+    EXPECT_TRUE(FileManager::loadProtectedData(folder.root.c_str(), HST, "2.60", nullptr, 0));
+    EXPECT_TRUE(FileManager::fileExistsOnDisk(folder.root.c_str()) == false);
+    EngineTestFolder::writeFile(path("f"), "x");
+    EXPECT_TRUE(FileManager::fileExistsOnDisk(path("f").c_str()));
+}
+
+TEST_F(SaveBlobTest, FailedSaveKeepsThePreviousFile) {
+    const std::vector<uint8_t> old = block(2744, 1);
+    save(HST, old);
+    const std::string before = EngineTestFolder::readFile(path(HST));
+    std::vector<uint8_t> big(200000);
+    uint32_t seed = 5;
+    for (uint8_t& b : big) b = uint8_t((seed = seed * 1103515245u + 12345u) >> 24);
+
+    EXPECT_EXIT(
+        {
+            signal(SIGXFSZ, SIG_IGN);
+            struct rlimit limit;
+            limit.rlim_cur = limit.rlim_max = 8192;
+            setrlimit(RLIMIT_FSIZE, &limit);
+            save(HST, big);
+            exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(before, EngineTestFolder::readFile(path(HST)));
+    EXPECT_FALSE(EngineTestFolder::exists(path(HST) + ".tmp"));
+    std::vector<uint8_t> out(2744);
+    EXPECT_TRUE(load(HST, out));
+    EXPECT_EQ(old, out);
+}
+
+} // namespace

@@ -1,0 +1,252 @@
+// wadtool: builds, lists and unpacks the game's data archives with the engine's
+// own archive writer and reader, so the data build produces exactly what the
+// game reads.
+//
+//   wadtool pack ARCHIVE FOLDER [--compress]   every file below FOLDER, by relative path
+//   wadtool list ARCHIVE                       one line per directory record
+//   wadtool extract ARCHIVE FOLDER             every entry written back below FOLDER
+//
+// Exit status: 0 on success, 1 on a failure the tool detects, 2 on a usage
+// error, 255 on a fatal engine error (a corrupt archive, an unreadable file).
+// The tool runs a bare engine without a log file, so it never touches the
+// game's log or crash files in the user data folder.
+#include "ErrorManager.h"
+#include "FileManager.h"
+#include "FileStream.h"
+#include "MemoryFile.h"
+#include "Plim.h"
+#include "ReplaceFile.h"
+#include "UString.h"
+#include "WadEntry.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int usage() {
+    fprintf(stderr,
+            "usage: wadtool pack ARCHIVE FOLDER [--compress]\n"
+            "       wadtool list ARCHIVE\n"
+            "       wadtool extract ARCHIVE FOLDER\n");
+    return 2;
+}
+
+int fail(const std::string& message) {
+    fprintf(stderr, "wadtool: %s\n", message.c_str());
+    return 1;
+}
+
+std::string absolutePath(const std::string& path) {
+    std::error_code ec;
+    fs::path p = fs::absolute(path, ec);
+    return ec ? path : p.lexically_normal().string();
+}
+
+// A file manager reading archives, or building them.
+FileManager* newFileManager(bool building, bool compress) {
+    FileManager* fm = new FileManager();
+    if (building) {
+        fm->bUseWad = false;
+        fm->bCreateWad = true;
+        fm->bCompressWad = compress;
+    }
+    PLIM->fileManager = fm;
+    return fm;
+}
+
+void deleteFileManager() {
+    delete PLIM->fileManager;
+    PLIM->fileManager = nullptr;
+}
+
+bool readDiskFile(const std::string& path, std::vector<uint8_t>& bytes) {
+    FileStream f(path.c_str(), FileStream::MODE_READ);
+    if (!f.bOk) return false;
+    bytes.resize(size_t(f.size));
+    return f.size == 0 || f.read(bytes.data(), f.size) == f.size;
+}
+
+// Every regular file below folder as a relative path with "/" separators,
+// sorted; the archive being written is left out when it lies inside.
+bool collectFiles(const std::string& folder, const std::vector<std::string>& exclude,
+                  std::vector<std::string>& names, std::string& error) {
+    std::error_code ec;
+    fs::recursive_directory_iterator it(folder, ec), end;
+    if (ec) {
+        error = "cannot read folder '" + folder + "': " + ec.message();
+        return false;
+    }
+    for (; it != end; it.increment(ec)) {
+        if (ec) break;
+        std::error_code typeError;
+        if (!fs::is_regular_file(it->path(), typeError)) {
+            if (!fs::is_directory(it->path(), typeError))
+                fprintf(stderr, "wadtool: skipping '%s': not a regular file\n",
+                        it->path().c_str());
+            continue;
+        }
+        bool excluded = false;
+        for (const std::string& x : exclude) {
+            std::error_code eqError;
+            if (fs::exists(x, eqError) && fs::equivalent(it->path(), x, eqError)) excluded = true;
+        }
+        if (!excluded) names.push_back(it->path().lexically_relative(folder).generic_string());
+    }
+    if (ec) {
+        error = "cannot read folder '" + folder + "': " + ec.message();
+        return false;
+    }
+    std::sort(names.begin(), names.end());
+    return true;
+}
+
+int pack(const std::string& archiveArg, const std::string& folderArg, bool compress) {
+    std::error_code ec;
+    if (!fs::is_directory(folderArg, ec)) return fail("'" + folderArg + "' is not a folder");
+    const std::string archive = absolutePath(archiveArg);
+    const std::string temp = replaceFileTempPath(archive.c_str()).c_str();
+    fs::remove(temp, ec);
+
+    std::vector<std::string> names;
+    std::string error;
+    if (!collectFiles(folderArg, {archive, temp}, names, error)) return fail(error);
+
+    // The writer registers each file under the name it was opened by and reads
+    // it again by that name, so it works from inside the folder.
+    if (chdir(folderArg.c_str()) != 0) return fail("cannot enter folder '" + folderArg + "'");
+
+    FileManager* fm = newFileManager(true, compress);
+    fm->useWad(temp.c_str());
+    for (const std::string& name : names) delete fm->openFile(name.c_str(), nullptr);
+    fm->saveSubWad(temp.c_str());
+    deleteFileManager();
+
+    // Read the archive back through the game's reader before it replaces the old one.
+    fm = newFileManager(false, false);
+    fm->useWad(temp.c_str());
+    std::vector<WadEntry> records;
+    fm->readWadDirectory(temp.c_str(), records);
+    int compressed = 0;
+    bool ok = records.size() == names.size();
+    for (const WadEntry& r : records) compressed += r.isCompressed() ? 1 : 0;
+    for (size_t i = 0; ok && i < names.size(); ++i) {
+        std::vector<uint8_t> source;
+        if (!fm->isInWad(names[i].c_str()) || !readDiskFile(names[i], source)) {
+            ok = false;
+            break;
+        }
+        MemoryFile entry(names[i].c_str());
+        ok = size_t(entry.size) == source.size() &&
+             (source.empty() || memcmp(entry.data, source.data(), source.size()) == 0);
+        if (!ok) error = "entry '" + names[i] + "' does not match its file";
+    }
+    deleteFileManager();
+    if (!ok) {
+        fs::remove(temp, ec);
+        return fail("archive '" + archive + "' could not be written correctly" +
+                    (error.empty() ? std::string() : ": " + error));
+    }
+    if (rename(temp.c_str(), archive.c_str()) != 0) {
+        fs::remove(temp, ec);
+        return fail("cannot replace '" + archive + "'");
+    }
+    printf("Packed %d files into %s (%d compressed).\n", int(names.size()), archiveArg.c_str(),
+           compressed);
+    return 0;
+}
+
+int list(const std::string& archiveArg) {
+    FileManager* fm = newFileManager(false, false);
+    std::vector<WadEntry> records;
+    fm->readWadDirectory(absolutePath(archiveArg).c_str(), records);
+    for (const WadEntry& r : records)
+        printf("%-10s %10u %10u %10u %s\n", r.isCompressed() ? "compressed" : "stored", r.size,
+               r.storedSize, r.offset, r.fileName.c_str());
+    deleteFileManager();
+    return 0;
+}
+
+// A name that stays below the target folder: relative, no empty, "." or ".."
+// component.
+bool isSafeName(const std::string& name) {
+    if (name.empty() || name[0] == '/') return false;
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t slash = name.find('/', start);
+        if (slash == std::string::npos) slash = name.size();
+        std::string part = name.substr(start, slash - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        start = slash + 1;
+    }
+    return true;
+}
+
+int extract(const std::string& archiveArg, const std::string& folderArg) {
+    const std::string archive = absolutePath(archiveArg);
+    FileManager* fm = newFileManager(false, false);
+    fm->useWad(archive.c_str());
+    std::vector<WadEntry> records;
+    fm->readWadDirectory(archive.c_str(), records);
+
+    // The first record of a name is the one the game reads.
+    std::vector<std::string> names;
+    std::set<std::string> seen;
+    for (const WadEntry& r : records) {
+        std::string name = r.fileName.str();
+        if (!isSafeName(name)) return fail("refusing entry '" + name + "': not a plain relative path");
+        if (seen.insert(name).second) names.push_back(name);
+    }
+
+    std::error_code ec;
+    fs::create_directories(folderArg, ec);
+    for (const std::string& name : names) {
+        fs::path target = fs::path(folderArg) / name;
+        fs::create_directories(target.parent_path(), ec);
+        MemoryFile entry(name.c_str());
+        if (!replaceFile(target.c_str(), entry.data, entry.size))
+            return fail("cannot write '" + target.string() + "'");
+    }
+    deleteFileManager();
+    printf("Extracted %d files into %s.\n", int(names.size()), folderArg.c_str());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args;
+    bool compress = false;
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "--compress") == 0) compress = true;
+        else args.push_back(argv[i]);
+    }
+    if (args.empty()) return usage();
+    const std::string& command = args[0];
+    bool packing = command == "pack";
+    if (compress && !packing) return usage();
+
+    Plim* engine = new Plim(Plim::Bare{});
+    engine->errorManager = new ErrorManager();
+    int status;
+    if (packing && args.size() == 3) status = pack(args[1], args[2], compress);
+    else if (command == "list" && args.size() == 2) status = list(args[1]);
+    else if (command == "extract" && args.size() == 3) status = extract(args[1], args[2]);
+    else status = usage();
+
+    delete PLIM->fileManager;
+    PLIM->fileManager = nullptr;
+    delete engine->errorManager;
+    engine->errorManager = nullptr;
+    delete engine;
+    PLIM = nullptr;
+    return status;
+}

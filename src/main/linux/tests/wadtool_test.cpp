@@ -1,0 +1,222 @@
+// Runs the real wadtool program: packs a folder of generated files, lists and
+// extracts the archive, and checks the bytes on disk; then bad input.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+bool exists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+uint32_t get32(const std::string& s, size_t at) {
+    uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v |= uint32_t(uint8_t(s[at + i])) << (8 * i);
+    return v;
+}
+
+void put32(std::string& s, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) s[at + i] = char(v >> (8 * i));
+}
+
+std::string noise(size_t n, uint32_t seed) {
+    std::string s(n, '\0');
+    for (char& c : s) c = char((seed = seed * 1103515245u + 12345u) >> 23);
+    return s;
+}
+
+struct Line {
+    std::string method;
+    uint32_t size, stored, offset;
+};
+
+class WadToolTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/wadtooltest.XXXXXX";
+        root = mkdtemp(pattern);
+    }
+    void TearDown() override {
+        std::string command = "rm -rf '" + root + "'";
+        EXPECT_EQ(0, system(command.c_str()));
+    }
+
+    // Runs wadtool with the arguments from the test folder; returns its exit status.
+    int wadtool(const std::string& args, std::string* output = nullptr) {
+        std::string command = "cd '" + root + "' && '" WADTOOL_PATH "' " + args + " 2>&1";
+        FILE* p = popen(command.c_str(), "r");
+        std::string text;
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;) text.append(buffer, n);
+        int status = pclose(p);
+        if (output) *output = text;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    void makeFiles(const std::map<std::string, std::string>& files) {
+        for (auto& f : files) {
+            std::string path = root + "/src/" + f.first;
+            std::string command = "mkdir -p \"$(dirname '" + path + "')\"";
+            ASSERT_EQ(0, system(command.c_str()));
+            writeFile(path, f.second);
+        }
+    }
+
+    std::map<std::string, Line> list(const std::string& archive) {
+        std::string out;
+        EXPECT_EQ(0, wadtool("list " + archive, &out)) << out;
+        std::map<std::string, Line> lines;
+        std::istringstream in(out);
+        std::string text;
+        while (std::getline(in, text)) {
+            std::istringstream fields(text);
+            Line l;
+            std::string name;
+            fields >> l.method >> l.size >> l.stored >> l.offset;
+            fields.get();
+            std::getline(fields, name);
+            lines[name] = l;
+        }
+        return lines;
+    }
+
+    std::string root;
+};
+
+TEST_F(WadToolTest, PackListExtractRoundTrip) {
+    std::map<std::string, std::string> files = {
+        {"readme.txt", "plain text\n"},
+        {"empty", ""},
+        {"gfx/sky.tga", std::string(20000, '\x10') + noise(100, 1)},
+        {"gfx/font/glyphs.ini", "[0]\nx=1\ny=2\n"},
+        {"sfx/boom.ogg", noise(7000, 2)},
+        {"music/theme.ogg", noise(40000, 3)},
+        {std::string("deep/") + std::string(74, 'L'), "longest name that fits"},
+    };
+    for (int i = 0; i < 40; ++i)
+        files["many/file" + std::to_string(i) + ".dat"] = std::string(size_t(i * 37), char('a' + i % 26));
+    makeFiles(files);
+
+    std::string out;
+    ASSERT_EQ(0, wadtool("pack data.dat src --compress", &out)) << out;
+    const std::string raw = readFile(root + "/data.dat");
+    ASSERT_GE(raw.size(), 8u);
+    EXPECT_EQ(std::string("\x02\x00\x00\x00", 4), raw.substr(0, 4));
+    EXPECT_EQ(files.size(), get32(raw, 4));
+    EXPECT_EQ(char(files.size()), raw[4]) << "count is little-endian";
+    ASSERT_GE(raw.size(), 8 + 92 * files.size());
+    for (size_t i = 0; i < files.size(); ++i)
+        EXPECT_GE(uint8_t(raw[8 + 92 * i]), 0x80) << "record " << i << " is not scrambled";
+
+    std::map<std::string, Line> lines = list("data.dat");
+    ASSERT_EQ(files.size(), lines.size());
+    std::set<std::string> methods;
+    for (auto& f : files) {
+        ASSERT_TRUE(lines.count(f.first)) << f.first;
+        const Line& l = lines[f.first];
+        methods.insert(l.method);
+        EXPECT_EQ(f.second.size(), l.size) << f.first;
+        EXPECT_EQ(l.method == "compressed", l.stored < l.size) << f.first;
+        EXPECT_LE(uint64_t(l.offset) + l.stored, raw.size());
+    }
+    EXPECT_EQ((std::set<std::string>{"compressed", "stored"}), methods);
+    EXPECT_EQ("compressed", lines["gfx/sky.tga"].method);
+    EXPECT_EQ("stored", lines["music/theme.ogg"].method);
+
+    ASSERT_EQ(0, wadtool("extract data.dat out", &out)) << out;
+    for (auto& f : files)
+        EXPECT_EQ(f.second, readFile(root + "/out/" + f.first)) << f.first;
+    std::string count;
+    FILE* p = popen(("find '" + root + "/out' -type f | wc -l").c_str(), "r");
+    char buffer[64] = {};
+    if (fgets(buffer, sizeof buffer, p)) count = buffer;
+    pclose(p);
+    EXPECT_EQ(files.size(), size_t(std::stoul(count)));
+
+    // Without --compress every entry is stored.
+    ASSERT_EQ(0, wadtool("pack plain.dat src", &out)) << out;
+    for (auto& l : list("plain.dat")) EXPECT_EQ("stored", l.second.method) << l.first;
+}
+
+TEST_F(WadToolTest, ArchiveInsideItsFolderIsLeftOut) {
+    makeFiles({{"a", "1"}, {"b/c", "2"}});
+    ASSERT_EQ(0, wadtool("pack src/self.dat src"));
+    ASSERT_EQ(0, wadtool("pack src/self.dat src"));  // again, over the old archive
+    std::map<std::string, Line> lines = list("src/self.dat");
+    EXPECT_EQ(2u, lines.size());
+    EXPECT_TRUE(lines.count("a") && lines.count("b/c"));
+}
+
+TEST_F(WadToolTest, FailuresExitNonZero) {
+    std::string out;
+    EXPECT_EQ(2, wadtool("", &out));
+    EXPECT_EQ(2, wadtool("pack only.dat", &out));
+    EXPECT_EQ(2, wadtool("list a.dat --compress", &out));
+    EXPECT_NE(0, wadtool("pack x.dat nofolder", &out));
+    EXPECT_FALSE(exists(root + "/x.dat"));
+    EXPECT_NE(0, wadtool("list missing.dat", &out));
+    EXPECT_NE(std::string::npos, out.find("File '")) << out;
+
+    // A name too long for its record: no archive, an old one stays.
+    makeFiles({{std::string(80, 'n'), "x"}, {"ok", "y"}});
+    writeFile(root + "/keep.dat", "old");
+    EXPECT_NE(0, wadtool("pack keep.dat src", &out));
+    EXPECT_NE(std::string::npos, out.find("is too long")) << out;
+    EXPECT_EQ("old", readFile(root + "/keep.dat"));
+}
+
+TEST_F(WadToolTest, CorruptAndHostileArchives) {
+    makeFiles({{"a.txt", "alpha"}, {"b.txt", noise(500, 4)}});
+    std::string out;
+    ASSERT_EQ(0, wadtool("pack good.dat src", &out)) << out;
+    const std::string good = readFile(root + "/good.dat");
+
+    writeFile(root + "/cut.dat", good.substr(0, good.size() - 1));
+    EXPECT_EQ(255, wadtool("list cut.dat", &out));
+    EXPECT_NE(std::string::npos, out.find("is a corrupt archive")) << out;
+    EXPECT_EQ(255, wadtool("extract cut.dat cutout", &out));
+
+    std::string wrongVersion = good;
+    put32(wrongVersion, 0, 1);
+    writeFile(root + "/v1.dat", wrongVersion);
+    EXPECT_EQ(255, wadtool("list v1.dat", &out));
+    EXPECT_NE(std::string::npos, out.find("wadVersion==WAD_VERSION")) << out;
+
+    // Entries that would land outside the target folder are refused, and
+    // nothing is written.
+    for (const char* evil : {"../escape.txt", "/tmp/abs.txt", "x/../../y", "./a", "a//b", ""}) {
+        std::string s = good;
+        for (int k = 0; k < 80; ++k) s[8 + k] = char(0xB3);
+        for (size_t k = 0; evil[k]; ++k) s[8 + k] = char(evil[k] ^ 0xB3);
+        writeFile(root + "/evil.dat", s);
+        EXPECT_EQ(1, wadtool("extract evil.dat sub/out", &out)) << evil;
+        EXPECT_NE(std::string::npos, out.find("refusing entry")) << out;
+        EXPECT_FALSE(exists(root + "/sub/out")) << evil;
+    }
+    EXPECT_FALSE(exists(root + "/escape.txt"));
+}
+
+} // namespace

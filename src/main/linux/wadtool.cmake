@@ -1,0 +1,11 @@
+# wadtool: packs, lists and extracts data archives with the engine's own code.
+add_executable(wadtool ${CMAKE_CURRENT_LIST_DIR}/WadTool.cpp)
+target_link_libraries(wadtool PRIVATE plim)
+
+# The program's own test runs the built wadtool.
+add_executable(linux_wadtool_test ${CMAKE_CURRENT_LIST_DIR}/tests/wadtool_test.cpp)
+set_target_properties(linux_wadtool_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+target_link_libraries(linux_wadtool_test PRIVATE GTest::gtest GTest::gtest_main)
+target_compile_definitions(linux_wadtool_test PRIVATE WADTOOL_PATH="$<TARGET_FILE:wadtool>")
+add_dependencies(linux_wadtool_test wadtool)
+gtest_discover_tests(linux_wadtool_test DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
