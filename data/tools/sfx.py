@@ -145,7 +145,7 @@ def plane_hit():
     d = .45
     t = t_of(d)
     n = Noise(11)
-    clank = sum(a * sine(f) * env_exp(len(t), dec) for f, a, dec in
+    clank = sum(a * sine(f, len(t)) * env_exp(len(t), dec) for f, a, dec in
                 ((1250, 1, .05), (1890, .7, .04), (2710, .5, .03), (3400, .3, .02)))
     ric = sine(3200 * np.exp(-t * 3) + 900) * np.clip((t - .03) * 40, 0, 1) * env_exp(len(t), .12) * .5
     x = clank + ric + .4 * hp(n.white(len(t)), 2000) * env_exp(len(t), .008)

