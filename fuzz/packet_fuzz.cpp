@@ -111,17 +111,30 @@ void readValues(Packet& p) {
         case 0: p.doUInt(&i); break;
         case 1: p.doInt(&i); break;
         case 2: p.doBool(&b); break;
-        case 3: { uint8_t bits = 0; p.doBits(&bits, 1 + (p.getBytesLeft() & 7)); break; }
+        case 3: {
+            uint8_t bits = 0;
+            p.doBits(&bits, 1 + (p.getBytesLeft() & 7));
+            break;
+        }
         case 4: p.doHalf(&f); break;
         case 5: p.doHalfDouble(&d); break;
         case 6: p.doDouble(&d); break;
-        case 7: p.doVector(&v); p.doVectorXY(&v); break;
-        case 8: p.doHalfVector(&v); p.doHalfVectorXY(&v); break;
+        case 7:
+            p.doVector(&v);
+            p.doVectorXY(&v);
+            break;
+        case 8:
+            p.doHalfVector(&v);
+            p.doHalfVectorXY(&v);
+            break;
         case 9: p.doColor(&c); break;
         case 10: p.doUString(&s, 16); break;
         case 11: p.doUString(&s, -1); break;
         case 12: p.doClassID(cls); break;
-        case 13: p.doHeader(); p.doPointer2(o); break;
+        case 13:
+            p.doHeader();
+            p.doPointer2(o);
+            break;
         case 14: p.doResourcePointer2(o); break;
         default: {
             // Cutting and joining with sizes and offsets taken from the input.

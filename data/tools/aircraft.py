@@ -315,26 +315,31 @@ def propeller_sheet(out):
 # ------------------------------------------------------------------ bomber
 
 def bomber_body(ctx):
-    """Right-facing heavy bomber, 100 x 40, centred."""
-    # far wing (behind)
-    ctx.set_source(lin(0, 0, 0, 4, [(0, .55, .57, .5, 1), (1, .35, .37, .32, 1)]))
-    poly(ctx, [(-8, 1), (14, 0), (16, 2), (-6, 3)])
+    """Right-facing twin-engine bomber, 100 x 40, centred, seen from the side
+    and a little from below: the near wing slants down towards the viewer
+    with its two engines hanging under it."""
+    olive = (.46, .5, .36)
+
+    def shade(top, bottom, c=olive, k=(1.35, .95, .55)):
+        return lin(0, top, 0, bottom, [(0, c[0] * k[0], c[1] * k[0], c[2] * k[0], 1), (.45, c[0] * k[1], c[1] * k[1], c[2] * k[1], 1),
+                                       (1, c[0] * k[2], c[1] * k[2], c[2] * k[2], 1)])
+    # tail plane (far side, behind)
+    ctx.set_source(shade(-6, -2))
+    poly(ctx, [(-46, -4.5), (-33, -3.5), (-33, -1.5), (-47, -2.2)])
     ctx.fill()
-    # tail planes
-    ctx.set_source(lin(0, -4, 0, 0, [(0, .62, .64, .56, 1), (1, .4, .42, .36, 1)]))
-    poly(ctx, [(-46, -3.5), (-34, -3.0), (-34, -.5), (-47, -1.2)])
+    # fin and rudder
+    ctx.move_to(-35, -5)
+    ctx.curve_to(-39, -9, -42, -16, -45.5, -17)
+    ctx.curve_to(-48.5, -17.2, -49.3, -11, -47.8, -3)
+    ctx.close_path()
+    ctx.set_source(lin(-48, -17, -38, -4, [(0, .7, .74, .55, 1), (1, .42, .46, .32, 1)]))
+    ctx.fill_preserve()
+    grey(ctx, .12, .7)
+    ctx.set_line_width(.6)
+    ctx.stroke()
+    rgb(ctx, .85, .75, .2)
+    poly(ctx, [(-46.3, -16.6), (-44.6, -16.8), (-44, -12), (-46.4, -12)])
     ctx.fill()
-    # fins
-    for dx in (0,):
-        ctx.move_to(-36 + dx, -4)
-        ctx.curve_to(-40, -8, -43, -15, -46.5, -15.5)
-        ctx.curve_to(-49, -15.5, -49.2, -10, -47.5, -2.5)
-        ctx.close_path()
-        ctx.set_source(lin(-48, -15, -38, -4, [(0, .72, .74, .66, 1), (1, .48, .5, .42, 1)]))
-        ctx.fill_preserve()
-        grey(ctx, .15, .6)
-        ctx.set_line_width(.6)
-        ctx.stroke()
     # fuselage
     ctx.move_to(44, -3)
     ctx.curve_to(46, -1, 46, 3, 43.5, 5.5)
@@ -343,95 +348,106 @@ def bomber_body(ctx):
     ctx.line_to(-47.5, -3.5)
     ctx.curve_to(-36, -5.5, -20, -8, 0, -8.5)
     ctx.curve_to(20, -8.8, 38, -7.5, 44, -3)
-    ctx.set_source(lin(0, -9, 0, 9, [(0, .8, .82, .74, 1), (.35, .66, .68, .6, 1), (1, .3, .32, .27, 1)]))
+    ctx.set_source(shade(-9, 9))
     ctx.fill_preserve()
-    grey(ctx, .12, .8)
+    grey(ctx, .1, .85)
     ctx.set_line_width(.7)
     ctx.stroke()
-    # nose glazing
+    # panel lines
+    grey(ctx, .1, .35)
+    ctx.set_line_width(.4)
+    for x in (-30, -15, 0, 15, 30):
+        ctx.move_to(x, -8.3)
+        ctx.line_to(x, 8.2)
+    ctx.stroke()
+    # glazed nose
     ctx.move_to(44, -3)
     ctx.curve_to(46, -1, 46, 3, 43.5, 5.5)
-    ctx.line_to(38, 5.5)
+    ctx.line_to(38, 5.8)
     ctx.curve_to(37, 2, 37, -3, 38.5, -6.2)
     ctx.close_path()
     ctx.set_source(lin(38, -6, 46, 5, [(0, .8, .9, .95, 1), (.5, .35, .5, .6, 1), (1, .15, .22, .28, 1)]))
     ctx.fill_preserve()
     grey(ctx, .1, .8)
+    ctx.set_line_width(.5)
     ctx.stroke()
     ctx.set_line_width(.4)
     for x in (40.5, 42.5):
-        ctx.move_to(x, -5.5); ctx.line_to(x, 5.5)
+        ctx.move_to(x, -5.5)
+        ctx.line_to(x, 5.5)
     ctx.stroke()
-    # cockpit
+    # cockpit canopy
     ctx.move_to(22, -8.4)
     ctx.curve_to(25, -12.5, 31, -12, 34, -7.6)
     ctx.close_path()
     ctx.set_source(lin(24, -12, 32, -8, [(0, .85, .95, 1, 1), (1, .2, .3, .36, 1)]))
     ctx.fill_preserve()
     grey(ctx, .1, .8)
-    ctx.set_line_width(.5)
     ctx.stroke()
-    # dorsal turret
-    ctx.set_source(rad(-8, -9.5, 0, 4.5, [(0, .9, .95, 1, 1), (1, .25, .32, .38, 1)]))
-    ctx.arc(-8, -8.6, 3.8, math.pi, TAU)
+    # dorsal turret with its gun
+    ctx.set_source(rad(-10, -9.5, 0, 4.5, [(0, .9, .95, 1, 1), (1, .25, .32, .38, 1)]))
+    ctx.arc(-10, -8.4, 3.8, math.pi, TAU)
     ctx.fill()
-    grey(ctx, .15)
-    ctx.set_line_width(.9)
-    ctx.move_to(-8, -10.5); ctx.line_to(-15, -12.5)
-    ctx.stroke()
-    # windows
     grey(ctx, .12)
-    for k in range(5):
-        ctx.arc(-20 + k * 5.5, -2.8, 1.0, 0, TAU)
-        ctx.fill()
-    # bomb bay
-    grey(ctx, .18)
-    rounded_rect(ctx, -4, 6.4, 18, 2.0, .8)
-    ctx.fill()
-    # near wing (thick aerofoil)
-    ctx.move_to(-6, 1.5)
-    ctx.curve_to(-6, -2.2, 10, -3, 18, -1.5)
-    ctx.curve_to(20, -1.0, 20, 1.8, 17, 2.4)
-    ctx.curve_to(8, 3.4, -2, 3.6, -6, 2.6)
-    ctx.close_path()
-    ctx.set_source(lin(0, -2.5, 0, 3.5, [(0, .85, .87, .8, 1), (1, .42, .44, .38, 1)]))
-    ctx.fill_preserve()
-    grey(ctx, .12, .7)
-    ctx.set_line_width(.5)
+    ctx.set_line_width(.9)
+    ctx.move_to(-10, -10.5)
+    ctx.line_to(-18, -12.8)
     ctx.stroke()
-    # two engine nacelles (the near ones)
-    for ex in BOMBER_ENGINES:
-        x = ex[0]
-        ctx.move_to(x - 1, -3.2)
-        ctx.line_to(x - 12, -2.6)
-        ctx.curve_to(x - 14, -2, x - 14, 3, x - 12, 3.6)
-        ctx.line_to(x - 1, 3.8)
-        ctx.curve_to(x + .8, 2.5, x + .8, -2, x - 1, -3.2)
-        ctx.set_source(lin(0, -3.2, 0, 3.8, [(0, .5, .52, .46, 1), (.4, .32, .34, .3, 1), (1, .12, .12, .1, 1)]))
+    # waist windows and roundel
+    grey(ctx, .1)
+    for k in range(4):
+        ctx.arc(-26 + k * 4.5, -3.2, .9, 0, TAU)
+        ctx.fill()
+    rgb(ctx, .1, .1, .1)
+    ctx.arc(-2, -1.5, 3.6, 0, TAU)
+    ctx.fill()
+    rgb(ctx, .95, .8, .15)
+    poly(ctx, [(-2, -4.6), (.8, -1.5), (-2, 1.6), (-4.8, -1.5)])
+    ctx.fill()
+    # near wing, seen from below, slanting down towards the viewer
+    ctx.move_to(0, 2.0)
+    ctx.line_to(24, 1.6)
+    ctx.curve_to(27, 1.8, 31, 12, 30, 14.5)
+    ctx.line_to(14, 15.5)
+    ctx.curve_to(11, 15.2, 4, 6, 0, 4.6)
+    ctx.close_path()
+    ctx.set_source(lin(0, 2, 0, 15.5, [(0, .55, .6, .43, 1), (1, .32, .35, .25, 1)]))
+    ctx.fill_preserve()
+    grey(ctx, .1, .8)
+    ctx.set_line_width(.6)
+    ctx.stroke()
+    # engine nacelles under the wing, the outer one lower and further out
+    for x, y in BOMBER_ENGINES:
+        ctx.move_to(x - 1, y - 3)
+        ctx.line_to(x - 13, y - 2.4)
+        ctx.curve_to(x - 15, y - 1.6, x - 15, y + 1.8, x - 13, y + 2.6)
+        ctx.line_to(x - 1, y + 3)
+        ctx.curve_to(x + .8, y + 2, x + .8, y - 2, x - 1, y - 3)
+        ctx.set_source(lin(0, y - 3, 0, y + 3, [(0, .6, .64, .48, 1), (.4, .38, .42, .3, 1), (1, .14, .15, .1, 1)]))
         ctx.fill()
         grey(ctx, .08)
-        rounded_rect(ctx, x - 8, 2.5, 6, 1.0, .4)
+        rounded_rect(ctx, x - 9, y + 1.6, 6, 1.0, .4)
         ctx.fill()
-        grey(ctx, .6)
-        ellipse(ctx, x + .7, .3, 1.0, 1.4)
+        grey(ctx, .55)
+        ellipse(ctx, x + .6, y, .9, 1.3)
         ctx.fill()
 
 
 BOMBER_W, BOMBER_H = 100, 40
-BOMBER_ENGINES = [(20.0, 0.3), (1.0, 0.3)]
+BOMBER_ENGINES = [(20.0, 7.0), (27.5, 11.5)]
 
 
 def bomber_propeller(ctx, frame):
     for x, y in BOMBER_ENGINES:
         ctx.save()
-        ctx.translate(x + 1.6, y)
-        ctx.scale(1.25, 1.25)
+        ctx.translate(x + 1.4, y)
+        ctx.scale(1.1, 1.1)
         propeller(ctx, frame)
         ctx.restore()
 
 
 def bomber_sheet(out):
-    sheet = Sheet(256, 256)
+    sheet = Sheet(BOMBER_W + 2, 3 * (BOMBER_H + 1) + 1)
     for k in range(3):
         surf, ctx = canvas(BOMBER_W, BOMBER_H)
         ctx.translate(BOMBER_W / 2, BOMBER_H / 2)
@@ -481,10 +497,13 @@ def kamikaze_body(ctx):
     ctx.set_source(rad(-1, -.5, 0, 2.5, [(0, .85, .95, 1, 1), (1, .2, .3, .35, 1)]))
     ellipse(ctx, -1.5, 0, 3.0, 1.5)
     ctx.fill()
-    # red discs on the wings
-    rgb(ctx, .8, .1, .08)
+    # black and yellow wing bands
     for s in (-1, 1):
-        ctx.arc(-3, 9.5 * s, 2.0, 0, TAU)
+        rgb(ctx, .1, .1, .1)
+        poly(ctx, [(-1.2, 8 * s), (-4.6, 8 * s), (-4.8, 11 * s), (-1.0, 11 * s)])
+        ctx.fill()
+        rgb(ctx, .95, .8, .15)
+        poly(ctx, [(-1.6, 9 * s), (-4.4, 9 * s), (-4.5, 10 * s), (-1.5, 10 * s)])
         ctx.fill()
     # bomb under the fuselage shows at the sides
     grey(ctx, .15)

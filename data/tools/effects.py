@@ -49,7 +49,7 @@ def explosion_frames(n=64, frames=16):
     noise2 = fbm(n, 77, 4, 5)
     out = []
     for k in range(frames):
-        t = k / (frames - 1)
+        t = k / float(frames)
         radius = .35 + .55 * math.sqrt(t)
         edge = radius + .25 * (noise - .5)
         body = smoothstep(edge, edge - .25, r)
@@ -90,7 +90,7 @@ def splash_frames(n=32, frames=8):
     out = []
     x, y = grid(n)
     for k in range(frames):
-        t = k / (frames - 1)
+        t = k / float(frames)
         noise = fbm(n, 500 + k, 4, 4)
         r = np.hypot(x, y)
         radius = .55 + .3 * t
@@ -112,11 +112,11 @@ def ring_frames(w=64, h=24, frames=8):
     r = np.hypot(x, y)
     ang = np.arctan2(y, x)
     for k in range(frames):
-        t = (k + 1) / frames
+        t = (k + .5) / frames
         radius = .2 + .75 * t
         width = .12 + .08 * t
         wob = .015 * np.sin(ang * 7 + k)
-        a = smoothstep(width, 0, np.abs(r - radius + wob)) * (1 - t ** 1.5)
+        a = smoothstep(width, 0, np.abs(r - radius + wob)) * (1 - .85 * t ** 1.5)
         inner = smoothstep(radius, 0, r) * .25 * (1 - t)
         a = np.clip(a + inner, 0, 1)
         img = np.stack([np.full_like(a, .9), np.full_like(a, .97), np.ones_like(a), a], axis=2)

@@ -38,7 +38,7 @@ def char_of(code):
     return ch
 
 
-class FontSpec:
+class FontStyle:
     def __init__(self, name, files, ttf, size, spacing, first, last, stroke=0, composites=False,
                  sheet=256, bold_icons=True):
         self.name, self.files, self.ttf, self.size = name, files, ttf, size
@@ -46,34 +46,34 @@ class FontSpec:
         self.stroke, self.composites, self.sheet = stroke, composites, sheet
 
 
-def metrics(font, spec, codes):
+def metrics(font, style, codes):
     """Baseline and height of the cell."""
     asc, desc = font.getmetrics()
-    if spec.composites:
-        top = min(font.getbbox(c, anchor='ls', stroke_width=spec.stroke)[1] for c in 'HEdlbk0')
+    if style.composites:
+        top = min(font.getbbox(c, anchor='ls', stroke_width=style.stroke)[1] for c in 'HEdlbk0')
     else:
         chars = [char_of(c) for c in codes if char_of(c)]
-        top = min(font.getbbox(c, anchor='ls', stroke_width=spec.stroke)[1] for c in chars)
-        top = max(top, -asc - spec.stroke)
-    bottom = max(font.getbbox(c, anchor='ls', stroke_width=spec.stroke)[3] for c in 'gjpqy,')
+        top = min(font.getbbox(c, anchor='ls', stroke_width=style.stroke)[1] for c in chars)
+        top = max(top, -asc - style.stroke)
+    bottom = max(font.getbbox(c, anchor='ls', stroke_width=style.stroke)[3] for c in 'gjpqy,')
     baseline = -top + 1
     height = baseline + bottom + 1
     return baseline, height
 
 
-def render_char(font, spec, ch, baseline, height):
+def render_char(font, style, ch, baseline, height):
     adv = font.getlength(ch)
-    if spec.spacing < 0:
-        left = -spec.spacing / 2.0
-        w = max(1, int(round(adv)) - spec.spacing)
+    if style.spacing < 0:
+        left = -style.spacing / 2.0
+        w = max(1, int(round(adv)) - style.spacing)
     else:
-        left = spec.stroke
-        w = max(1, int(round(adv)) - spec.spacing + 2 * spec.stroke)
+        left = style.stroke
+        w = max(1, int(round(adv)) - style.spacing + style.stroke)
     img = Image.new('L', (w + 8, height), 0)
     d = ImageDraw.Draw(img)
-    d.text((4 + left, baseline), ch, font=font, fill=255, anchor='ls', stroke_width=spec.stroke, stroke_fill=255)
+    d.text((4 + left, baseline), ch, font=font, fill=255, anchor='ls', stroke_width=style.stroke, stroke_fill=255)
     a = np.asarray(img, dtype=np.float64)[:, 4:4 + w] / 255.0
-    if spec.stroke:
+    if style.stroke:
         # white glyph inside a dark outline: render the fill again
         fill = Image.new('L', (w + 8, height), 0)
         ImageDraw.Draw(fill).text((4 + left, baseline), ch, font=font, fill=255, anchor='ls')
@@ -150,10 +150,10 @@ def control_symbol(code, height, cap, baseline):
     return surface_rgba(surf)
 
 
-def glyphs(spec):
-    font = ImageFont.truetype(os.path.join(FONT_DIR, spec.ttf), spec.size)
-    codes = list(range(spec.first, spec.last + 1))
-    baseline, height = metrics(font, spec, codes)
+def glyphs(style):
+    font = ImageFont.truetype(os.path.join(FONT_DIR, style.ttf), style.size)
+    codes = list(range(style.first, style.last + 1))
+    baseline, height = metrics(font, style, codes)
     cap = -font.getbbox('H', anchor='ls')[1]
     out = []
     for code in codes:
@@ -162,48 +162,48 @@ def glyphs(spec):
             out.append(control_symbol(code, height, cap, baseline))
         elif code == 0x20:
             out.append(np.zeros((1, 1, 4)))          # never shown: symbol 32 gets no image
-        elif spec.composites and code in COMPOSITES:
+        elif style.composites and code in COMPOSITES:
             out.append(np.zeros((1, 1, 4)))          # replaced by the composite letters
         elif ch is None:
-            out.append(np.zeros((height, max(1, spec.size // 3), 4)))
+            out.append(np.zeros((height, max(1, style.size // 3), 4)))
         else:
-            img = render_char(font, spec, ch, baseline, height)
-            if spec.composites and code in ACCENTS:
+            img = render_char(font, style, ch, baseline, height)
+            if style.composites and code in ACCENTS:
                 img = crop_ink(img, True)
-            elif spec.composites and code == CEDILLA:
+            elif style.composites and code == CEDILLA:
                 img = crop_ink(img, False)
             out.append(img)
     return out, height
 
 
-def build(spec, out_dir):
-    imgs, height = glyphs(spec)
-    sheets = [Sheet(spec.sheet, spec.sheet)]
+def build(style, out_dir):
+    imgs, height = glyphs(style)
+    sheets = [Sheet(style.sheet, style.sheet)]
     for img in imgs:
         try:
             sheets[-1].add(img)
         except ValueError:
-            if len(sheets) == len(spec.files):
+            if len(sheets) == len(style.files):
                 raise
-            sheets.append(Sheet(spec.sheet, spec.sheet))
+            sheets.append(Sheet(style.sheet, style.sheet))
             sheets[-1].add(img)
-    if len(sheets) != len(spec.files):
-        raise ValueError('%s: %d textures for %d files' % (spec.name, len(sheets), len(spec.files)))
-    for sheet, f in zip(sheets, spec.files):
+    if len(sheets) != len(style.files):
+        raise ValueError('%s: %d textures for %d files' % (style.name, len(sheets), len(style.files)))
+    for sheet, f in zip(sheets, style.files):
         sheet.save(out_dir, f)
     return height
 
 
-SPECS = [
-    FontSpec('fontTiny', ['gfx/font/font-tiny.tga'], 'DejaVuSansCondensed-Bold.ttf', 9, 1, 33, 255),
-    FontSpec('fontSmall', ['gfx/font/alphabet-myriad.tga'], 'DejaVuSansCondensed.ttf', 12, -1, 33, 255),
-    FontSpec('fontMedium', ['gfx/font/font-medium.tga'], 'DejaVuSans-Bold.ttf', 14, 0, 0, 255, composites=True),
-    FontSpec('fontLarge', ['gfx/font/font-large-1.tga', 'gfx/font/font-large-2.tga'], 'DejaVuSans-Bold.ttf', 26, 0,
+STYLES = [
+    FontStyle('fontTiny', ['gfx/font/font-tiny.tga'], 'DejaVuSansCondensed-Bold.ttf', 9, 1, 33, 255),
+    FontStyle('fontSmall', ['gfx/font/alphabet-myriad.tga'], 'DejaVuSansCondensed.ttf', 12, -1, 33, 255),
+    FontStyle('fontMedium', ['gfx/font/font-medium.tga'], 'DejaVuSans-Bold.ttf', 14, 0, 0, 255, composites=True),
+    FontStyle('fontLarge', ['gfx/font/font-large-1.tga', 'gfx/font/font-large-2.tga'], 'DejaVuSans-Bold.ttf', 26, 0,
              0, 255, stroke=1, composites=True),
-    FontSpec('fontHUD', ['gfx/font/alphabet-hud.tga'], 'DejaVuSans-Bold.ttf', 17, -4, 44, 58, stroke=2),
+    FontStyle('fontHUD', ['gfx/font/alphabet-hud.tga'], 'DejaVuSans-Bold.ttf', 17, -4, 44, 58, stroke=2),
 ]
 
 
 def generate(out):
-    for spec in SPECS:
-        build(spec, out)
+    for style in STYLES:
+        build(style, out)

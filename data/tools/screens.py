@@ -85,33 +85,31 @@ def sea():
     w, h = SEA_W, SEA_H
     y = np.arange(h)[:, None] / (h - 1.0)
     x = np.arange(w)[None, :] / w
-    far = np.array([.45, .66, .78])
+    far = np.array([.3, .56, .74])
     midc = np.array([.13, .42, .6])
     deep = np.array([.03, .17, .33])
     t = y[..., None]
     col = np.where(t < .25, far + (midc - far) * (t / .25), midc + (deep - midc) * np.clip((t - .25) / .75, 0, 1) ** .8)
     col = np.broadcast_to(col, (h, w, 3)).copy()
-    # waves: horizontal streaks whose size grows towards the viewer
-    rng = np.random.RandomState(8)
-    acc = np.zeros((h, w))
-    for k in range(70):
-        yc = (k / 70.0) ** 1.6
-        rows = (np.abs(y - yc) < (.004 + .02 * yc))[:, 0]
-        if not rows.any():
-            continue
-        freq = int(3 + 10 * (1 - yc)) * 2
-        phase = rng.rand() * TAU
-        crest = np.clip(np.sin(TAU * freq * x + phase) * 1.4 - .4, 0, 1) * np.clip(
-            np.sin(TAU * (freq // 2 + 1) * x + phase * 2) + .6, 0, 1)
-        acc[rows] += crest[0] * (.35 + .5 * yc)
-    streak = pfbm(w, h, 16, 40, 55, 4)
-    glint = np.clip((acc * (.6 + .8 * streak)), 0, 1)
-    col = col * (1 - glint[..., None] * .55) + np.array([.85, .95, 1.0]) * glint[..., None] * .55
-    dark = np.clip((streak - .55) * 1.5, 0, 1) * (.2 + .4 * y)
-    col = col * (1 - dark[..., None] * .35)
+    # waves: a periodic noise field squeezed towards the horizon; its crests
+    # catch the light and its troughs darken
+    field = pfbm(w, 384, 36, 40, 55, 5)
+    rows = np.clip((y[:, 0] ** .75) * 383, 0, 383)
+    r0 = np.floor(rows).astype(int)
+    r1 = np.minimum(r0 + 1, 383)
+    fr = (rows - r0)[:, None]
+    n = field[r0] * (1 - fr) + field[r1] * fr
+    fine = pfbm(w, 384, 90, 60, 77, 3)
+    nf = fine[r0] * (1 - fr) + fine[r1] * fr
+    crest = np.clip((n - .58) * 5, 0, 1) * (.55 + .45 * nf)
+    sparkle = np.clip((nf - .72) * 6, 0, 1) * (1 - .6 * y)
+    trough = np.clip((.42 - n) * 3, 0, 1)
+    glint = np.clip(crest * .8 + sparkle * .6, 0, 1)
+    col = col * (1 - trough[..., None] * .3)
+    col = col * (1 - glint[..., None] * .5) + np.array([.8, .92, 1.0]) * glint[..., None] * .5
     # bright haze on the horizon edge
     haze = smoothstep(.03, 0, y)
-    col = col * (1 - haze[..., None] * .5) + np.array([.85, .93, .97]) * haze[..., None] * .5
+    col = col * (1 - haze[..., None] * .3) + np.array([.8, .9, .96]) * haze[..., None] * .3
     img = np.concatenate([np.clip(col, 0, 1), np.ones((h, w, 1))], axis=2)
     return img
 
@@ -402,11 +400,6 @@ def bar_frame(w, h, highlight, style):
         rounded_rect(ctx, 2, 2, w - 4, 5, 4)
         ctx.set_source_rgba(0, 0, 0, .12)
         ctx.fill()
-        # step-arrow wells in the end caps
-        for x in (9, w - 9):
-            ctx.set_source(rad(x, h / 2, 1, 7, [(0, 1, 1, 1, .0), (1, .2, .35, .6, .18)]))
-            ctx.arc(x, h / 2, 6.5, 0, TAU)
-            ctx.fill()
     return surf
 
 
@@ -435,8 +428,8 @@ def gui_frames(out):
     sheet.add(surf)
     sheet.save(out, 'gfx/gui/game/square.tga')
     # progress bar: frame and the fill that starts at its left end
-    w, h = 256, 24
-    sheet = Sheet(260, 64)
+    w, h = 254, 24
+    sheet = Sheet(256, 64)
     surf, ctx = canvas(w, h)
     rounded_rect(ctx, 1, 1, w - 2, h - 2, 10)
     ctx.set_source(lin(0, 0, 0, h, [(0, .08, .1, .16, .85), (1, .2, .24, .32, .85)]))

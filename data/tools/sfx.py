@@ -40,7 +40,7 @@ def engine_loop():
     air = circular_filter(Noise(3).white(n), 'band', (300, 1800)) * 2.2
     air *= 1 + .6 * np.sin(2 * np.pi * 24 * t)
     x = x * cyl + .35 * air
-    return normalize(x, .75)
+    return normalize(x, .5)
 
 
 def overrev_loop():
@@ -57,7 +57,7 @@ def overrev_loop():
     rough *= 1 + .8 * np.sin(2 * np.pi * 31 * t) ** 2
     whine = .25 * np.sin(2 * np.pi * 620 * t + .3 * np.sin(2 * np.pi * 2 * t))
     x = x + .4 * rough + whine
-    return normalize(x, .75)
+    return normalize(x, .55)
 
 
 def arc_loop():
@@ -76,7 +76,7 @@ def arc_loop():
     crack = circular_filter(crack, 'highpass', 1500)
     hiss = circular_filter(nz.white(n), 'band', (3000, 8000)) * .3
     x = buzz + 1.2 * crack + hiss * (1 + .5 * np.sin(2 * np.pi * 7 * t))
-    return normalize(x, .7)
+    return normalize(x, .55)
 
 
 # ------------------------------------------------------------------ weapons
@@ -88,7 +88,7 @@ def whistle(d):
     x = sine(f) + .15 * sine(2 * f)
     x += .08 * bp(Noise(6).white(len(t)), 1500, 4000)
     e = np.minimum(1, t / .15) * (.6 + .4 * t / d)
-    return normalize(fade(x * e, .01, .05), .6)
+    return normalize(fade(x * e, .01, .05), .45)
 
 
 def cannon():
@@ -223,11 +223,11 @@ def explosion(d, seed, rumble=1.0):
     thump = sine(45 + 60 * np.exp(-t * 12)) * env_exp(len(t), .3) * rumble
     x = crack + blast + low + thump
     # a few debris crackles
-    for _ in range(int(10 * d)):
-        at = n.uniform(.05, d * .7)
-        l = n_of(.02)
-        place(x, hp(n.white(l), 2500) * env_exp(l, .004) * n.uniform(.2, .6), at)
-    return normalize(fade(soft_clip(x, 1.6), 0, .2), .92)
+    for _ in range(int(6 * d)):
+        at = n.uniform(.05, d * .6)
+        l = n_of(.03)
+        place(x, bp(n.white(l), 800, 4000) * env_exp(l, .006) * n.uniform(.05, .18) * (1 - at / d), at)
+    return normalize(fade(soft_clip(x, 1.6), 0, .2), .85)
 
 
 def tree_burn():
@@ -278,7 +278,7 @@ def firework_bang():
         at = n.uniform(.25, 1.5)
         l = n_of(.015)
         place(buf, hp(n.white(l), 3000) * env_exp(l, .003) * n.uniform(.1, .45) * (1.6 - at), at)
-    return normalize(fade(buf, 0, .2), .85)
+    return normalize(fade(buf, 0, .2), .8)
 
 
 def missile_launch():
@@ -298,7 +298,7 @@ def ballistic_entry():
     roar = sweep(n.white(len(t)), 'lowpass', 600 + 1800 * (1 - t / d)) * adsr(len(t), .08, .2, .8, .5) * 1.5
     rumble = lp(n.white(len(t)), 150, 4) * 5 * adsr(len(t), .1, .3, .6, .5)
     x = roar + rumble
-    return normalize(fade(soft_clip(x, 1.4), .01, .1), .8)
+    return normalize(fade(soft_clip(x, 1.4), .01, .1), .75)
 
 
 def kamikaze_entry():
@@ -425,7 +425,7 @@ def cymbal():
     x = hp(n.white(len(t)), 3500) * env_exp(len(t), .7, .002)
     metal = sum(np.sign(sine(f, len(t))) * a for f, a in ((587, .2), (845, .2), (1233, .15), (1597, .12), (2281, .1)))
     x += hp(metal, 2000) * env_exp(len(t), .5) * .5
-    return normalize(fade(x, 0, .3), .8)
+    return normalize(fade(x, 0, .3), .75)
 
 
 def clock_tick():

@@ -91,7 +91,7 @@ def sweep(x, kind, freqs, block=128, order=2):
 def circular_filter(x, kind, f, order=2):
     """Zero-phase filtering done in the frequency domain, so that a loop stays
     periodic."""
-    spec = np.fft.rfft(x)
+    spectrum = np.fft.rfft(x)
     fr = np.fft.rfftfreq(len(x), 1.0 / SR)
     if kind == 'lowpass':
         h = 1.0 / np.sqrt(1 + (fr / f) ** (2 * order))
@@ -100,7 +100,7 @@ def circular_filter(x, kind, f, order=2):
     else:
         f1, f2 = f
         h = 1.0 / np.sqrt(1 + (fr / f2) ** (2 * order)) / np.sqrt(1 + (f1 / np.maximum(fr, 1e-3)) ** (2 * order))
-    return np.fft.irfft(spec * h, len(x))
+    return np.fft.irfft(spectrum * h, len(x))
 
 
 def env_exp(n, decay, attack=0.002):

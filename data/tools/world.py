@@ -2,6 +2,7 @@
 crates and the weapon effects."""
 import math
 
+import cairo
 import numpy as np
 
 from common import (Sheet, canvas, surface_rgba, lin, rad, ellipse, poly, grey, rgb,
@@ -108,12 +109,14 @@ def island_sheet(out):
 
 # ------------------------------------------------------------------ palm
 
-PALM_W, PALM_H = 72, 100
+PALM_W, PALM_H = 54, 74
 
 
 def palm_picture():
-    w, h = PALM_W, PALM_H
-    surf, ctx = canvas(w, h)
+    # drawn on a 72 x 100 design grid and scaled to the picture
+    w, h = 72, 100
+    surf, ctx = canvas(PALM_W, PALM_H)
+    ctx.scale(PALM_W / 72.0, PALM_H / 100.0)
     rng = Rng(7)
     top_x, top_y = w / 2 + 3, 22
     # trunk: segmented, slightly curved, foot at the bottom centre
@@ -513,19 +516,22 @@ def propelled_bomb_sheet(out):
         surf, ctx = new(w, h)
         ctx.translate(0, hub_y)
         phase = f * math.pi / 8
+        ctx.set_source(lin(-18, 0, 18, 0, [(0, .85, .85, .85, 0), (.2, .85, .85, .85, .35), (.5, .85, .85, .85, .1),
+                                           (.8, .85, .85, .85, .35), (1, .85, .85, .85, 0)]))
+        ellipse(ctx, 0, -1, 18.5, 2.4)
+        ctx.fill()
         # two blades seen edge-on: their visible length follows the turn
         for k in range(2):
             a = phase + k * math.pi / 2
-            L = 17 * abs(math.cos(a)) + 2
-            ctx.set_source(lin(-L, 0, L, 0, [(0, .2, .2, .2, .2), (.5, .25, .25, .25, 1), (1, .2, .2, .2, .2)]))
-            rounded_rect(ctx, -L, -1.8 + k * .2, 2 * L, 1.6, .8)
+            L = 17 * abs(math.cos(a)) + 1.5
+            ctx.set_source(lin(-L, 0, L, 0, [(0, .12, .12, .12, .5), (.5, .2, .2, .2, 1), (1, .12, .12, .12, .5)]))
+            rounded_rect(ctx, -L, -2.2, 2 * L, 2.2, 1.0)
             ctx.fill()
-        ctx.set_source(lin(-18, 0, 18, 0, [(0, .85, .85, .85, 0), (.2, .85, .85, .85, .3), (.5, .85, .85, .85, .05),
-                                           (.8, .85, .85, .85, .3), (1, .85, .85, .85, 0)]))
-        ellipse(ctx, 0, -1, 18.5, 2.2)
+        grey(ctx, .3)
+        ctx.arc(0, -1, 2.2, 0, TAU)
         ctx.fill()
-        grey(ctx, .45)
-        ctx.arc(0, -1, 1.5, 0, TAU)
+        grey(ctx, .7)
+        ctx.arc(-.6, -1.6, .8, 0, TAU)
         ctx.fill()
         sheet.add(surf)
     for f in range(16):
@@ -544,9 +550,11 @@ def propelled_bomb_sheet(out):
         ctx.translate(0, 19)
         ball(ctx, 10, c=(.16, .16, .2))
         rgb(ctx, .85, .15, .1)
-        ctx.set_line_width(1.6)
-        ctx.arc(0, 0, 10, math.radians(200), math.radians(340))
-        ctx.stroke()
+        rounded_rect(ctx, -10, -1.6, 20, 3.2, 1.2)
+        ctx.fill()
+        grey(ctx, .35)
+        ctx.rectangle(-2, -12, 4, 3)
+        ctx.fill()
         rgb(ctx, 1, 1, 1, .85)
         ellipse(ctx, -3.5, -4, 2.2, 1.4)
         ctx.fill()
@@ -813,20 +821,21 @@ def zeppelin_hull():
     ext = ctx.text_extents('Z-23 GRIMHOLD')
     ctx.move_to(cx - ext.width / 2 - ext.x_bearing, cy - 2.5)
     ctx.show_text('Z-23 GRIMHOLD')
-    # gondola
-    ctx.move_to(cx + 40, cy + ry - 2)
-    ctx.line_to(cx + 110, cy + ry - 2)
-    ctx.curve_to(cx + 108, cy + ry + 8, cx + 100, cy + ry + 10, cx + 90, cy + ry + 10)
-    ctx.line_to(cx + 55, cy + ry + 10)
-    ctx.curve_to(cx + 45, cy + ry + 10, cx + 40, cy + ry + 6, cx + 40, cy + ry - 2)
+    # gondola at the front, clear of the four gun pods (x -80, -16, 48, 112)
+    gx0, gx1 = cx + 135, cx + 200
+    ctx.move_to(gx0, cy + ry - 2)
+    ctx.line_to(gx1, cy + ry - 2)
+    ctx.curve_to(gx1 - 2, cy + ry + 8, gx1 - 10, cy + ry + 10, gx1 - 20, cy + ry + 10)
+    ctx.line_to(gx0 + 15, cy + ry + 10)
+    ctx.curve_to(gx0 + 5, cy + ry + 10, gx0, cy + ry + 6, gx0, cy + ry - 2)
     ctx.set_source(lin(0, cy + ry - 2, 0, cy + ry + 10, [(0, .45, .43, .4, 1), (1, .2, .19, .17, 1)]))
     ctx.fill()
     rgb(ctx, .95, .85, .45)
-    for k in range(6):
-        rounded_rect(ctx, cx + 52 + k * 9, cy + ry + 1.5, 5, 3.5, 1)
+    for k in range(5):
+        rounded_rect(ctx, gx0 + 10 + k * 9, cy + ry + 1.5, 5, 3.5, 1)
         ctx.fill()
     # engine pods with propeller blur
-    for ex in (cx - 120, cx + 160):
+    for ex in (cx - 165, cx - 45):
         ey = cy + ry + 4
         grey(ctx, .2)
         ctx.set_line_width(1.2)
@@ -912,15 +921,20 @@ def icon(ctx, kind, s, col=(1, 1, 1)):
                    (s * .05, -s * .2)])
         ctx.fill()
     elif kind == 'bolt_broken':
+        # the bolt with a gap cut across it, cut in a group of its own
+        ctx.push_group()
+        ctx.set_source_rgba(r, g, b, 1)
         poly(ctx, [(s * .25, -s), (-s * .55, s * .15), (-s * .05, s * .15), (-s * .3, s), (s * .55, -s * .2),
                    (s * .05, -s * .2)])
         ctx.fill()
-        ctx.set_operator(0)   # clear
+        ctx.set_operator(cairo.OPERATOR_CLEAR)
         ctx.set_line_width(s * .3)
         ctx.move_to(-s, s * .1)
         ctx.line_to(s, -s * .3)
         ctx.stroke()
-        ctx.set_operator(2)   # over
+        ctx.set_operator(cairo.OPERATOR_OVER)
+        ctx.pop_group_to_source()
+        ctx.paint()
     elif kind == 'snail':
         ctx.set_line_width(s * .25)
         ctx.arc(s * .1, -s * .1, s * .6, 0, TAU)
@@ -958,8 +972,7 @@ def icon(ctx, kind, s, col=(1, 1, 1)):
         ctx.fill()
 
 
-BALLOON_ICONS = [None and 0, 'shield', 'bolt_broken', 'bolt', 'snail', 'spiral', 'skullx2']
-BALLOON_ICONS[0] = 'star'
+BALLOON_ICONS = ['star', 'shield', 'bolt_broken', 'bolt', 'snail', 'spiral', 'skullx2']
 
 
 def balloon(kind):
@@ -1005,9 +1018,9 @@ def balloons_sheet(out):
 
 def bonusicons_sheet(out):
     # 0 blaster, 1 defensive, 2 less blaster, 3 offensive, 4 slow speed, 5 slow turning
-    spec = [(3, 'bolt'), (1, 'shield'), (2, 'bolt_broken'), (6, 'skullx2'), (4, 'snail'), (5, 'spiral')]
+    icons = [(3, 'bolt'), (1, 'shield'), (2, 'bolt_broken'), (6, 'skullx2'), (4, 'snail'), (5, 'spiral')]
     sheet = Sheet(128, 64)
-    for col, kind in spec:
+    for col, kind in icons:
         surf, ctx = new(20, 20)
         r, g, b = BALLOON_COLOURS[col]
         ctx.set_source(rad(-3, -3, 1, 11, [(0, min(1, r + .4), min(1, g + .4), min(1, b + .4), 1), (1, r * .55, g * .55, b * .55, 1)]))

@@ -1,20 +1,24 @@
 #include "Context.h"
 
+#include "Camera.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
+#include "PlimInput.h"
 #include "RuntimeClass.h"
 
-// The camera of a context arrives with the rendering classes; until then
-// contexts run without one, which every camera step below allows for.
+// A subclass may take the camera away; every camera step below allows for that.
 
 RuntimeClass Context::runtimeClass("Context", &PlimBase::runtimeClass,
                                    []() -> void* { return Context::create(); });
 
 RuntimeClass* Context::getClass() { return &runtimeClass; }
 
-Context::Context() {}
+Context::Context() { camera = new Camera(); }
 
-Context::~Context() {}
+Context::~Context() {
+    if (camera) camera->deleteMe();
+    camera = nullptr;
+}
 
 PlimBase* Context::create() { return new Context(); }
 
@@ -30,7 +34,18 @@ void Context::tick(double, double) {
     time += dt;
     if (duration != 0.0 && time > duration) bDone = true;
 
+    if (camera) {
+        camera->tick(time, dt);
+        mouseWorldPrevious = mouseWorld;
+        PlimInput* input = PLIM->input;
+        mouseWorld = camera->screenToWorld(input ? input->mousePosition[0] : 0.0f,
+                                           input ? input->mousePosition[1] : 0.0f, 0.0f);
+        mouseWorldDelta = mouseWorld - mouseWorldPrevious;
+    }
+
     tickContents(time, dt);
+
+    if (camera) camera->updateCamera(time, dt);
 
     PLIM->currentContext = previous;
 
@@ -47,6 +62,7 @@ void Context::render() {
     if (graphics && clearColour.toU32() != 0) graphics->clear(clearColour);
     float projection[16];
     if (graphics) graphics->getProjectionMatrix(projection);
+    if (camera) camera->render();
 
     renderContents();
 
@@ -68,7 +84,9 @@ void Context::tickContents(double time, double dt) { PlimBase::tick(time, dt); }
 
 void Context::renderContents() { PlimBase::render(); }
 
-V3 Context::transformPosition(Context*, float x, float y, float z) {
-    // Without cameras every context shows the same world.
-    return V3(x, y, z);
+V3 Context::transformPosition(Context* from, float x, float y, float z) {
+    // Without cameras both contexts show the same world.
+    if (!camera || !from || !from->camera) return V3(x, y, z);
+    const V3 screen = from->camera->worldToScreen(x, y, z);
+    return camera->screenToWorld(screen.x, screen.y, screen.z);
 }

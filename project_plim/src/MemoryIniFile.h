@@ -28,6 +28,8 @@ public:
     void setInt(const UString& section, const UString& key, int value);    // "%d"
     void setDouble(const UString& section, const UString& key, double value);  // "%.8lf"
     void removeKey(const UString& section, const UString& key);
+    // Sections read or created so far (the getters create missing ones).
+    int getNumSections() const { return int(sections.size()); }
 
     // Writes every section ("[name]", "key=value" lines, an empty line) over
     // fileName through a temporary file; a file that cannot be written is left

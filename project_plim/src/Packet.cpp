@@ -60,8 +60,8 @@ uint16_t floatToHalf(float x) {
 float halfToFloat(uint16_t w) {
     if (w == 0)
         return 0.0f;
-    uint32_t bits = (uint32_t(w & 0x8000u) << 16) | ((((w >> 10) & 31u) + 112u) << 23) |
-                    (uint32_t(w & 0x3FFu) << 13);
+    uint32_t bits =
+        (uint32_t(w & 0x8000u) << 16) | ((((w >> 10) & 31u) + 112u) << 23) | (uint32_t(w & 0x3FFu) << 13);
     float x;
     memcpy(&x, &bits, 4);
     return x;
@@ -90,13 +90,9 @@ Packet::Packet(uint32_t flags, int32_t capacity) : flags(flags) {
 
 Packet::~Packet() { delete[] buffer; }
 
-int Packet::getLength() const {
-    return bWriting ? static_cast<int>(cursor - buffer) : size;
-}
+int Packet::getLength() const { return bWriting ? static_cast<int>(cursor - buffer) : size; }
 
-int Packet::getBytesLeft() const {
-    return (bWriting ? capacity : size) - static_cast<int>(cursor - buffer);
-}
+int Packet::getBytesLeft() const { return (bWriting ? capacity : size) - static_cast<int>(cursor - buffer); }
 
 void Packet::clearBits() {
     bitByte = nullptr;
@@ -456,7 +452,8 @@ Packet* Packet::cloneWithPiece(Packet* source, int offset, int n) {
     if (n > 0)
         memset(clone->buffer + length, 0, n);
     if (end > from)
-        memcpy(clone->buffer + length + (from - offset), source->buffer + from, static_cast<size_t>(end - from));
+        memcpy(clone->buffer + length + (from - offset), source->buffer + from,
+               static_cast<size_t>(end - from));
     if (from != offset || end != static_cast<int64_t>(offset) + n)
         clone->bError = true;
     clone->cursor = clone->buffer + length + n;

@@ -33,9 +33,9 @@ public:
     };
     // Flag bits of the packet.
     enum {
-        FLAG_FILTER1 = 1,  // skip properties with 0x001; only registered children
-        FLAG_FILTER2 = 2,  // skip properties with 0x002; raw pointer properties
-        FLAG_MARKER = 4    // class identifiers as 32-bit ids, object end markers
+        FLAG_FILTER1 = 1, // skip properties with 0x001; only registered children
+        FLAG_FILTER2 = 2, // skip properties with 0x002; raw pointer properties
+        FLAG_MARKER = 4   // classes as 32-bit ids; a marker behind each object's properties
     };
 
     explicit Packet(uint32_t flags = FLAG_FILTER1, int32_t capacity = -1);

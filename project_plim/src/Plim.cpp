@@ -7,12 +7,14 @@
 #include "EventManager.h"
 #include "FileManager.h"
 #include "FontGDI.h"
+#include "Language.h"
 #include "Logger.h"
 #include "MemoryIniFile.h"
 #include "PlimGraphics.h"
 #include "PlimClasses.h"
 #include "PlimInput.h"
 #include "PlimUtil.h"
+#include "Random.h"
 #include "ResourceManager.h"
 #include "RuntimeClass.h"
 #include "TimeKeeper.h"
@@ -51,6 +53,7 @@ RuntimeClass* Plim::getClass() { return &runtimeClass; }
 Plim::Plim() {
     initFields();
     srand(getTicks());
+    Random::seed(getTicks());
 
     log = new Logger();
     logPlain("Plim engine -- Zemtrovia in-house game engine");
@@ -85,6 +88,7 @@ Plim::Plim() {
     input->resetMouse();
     debugFont = new FontGDI();
     console = new Console();
+    language = new Language();
 
     frameTimer.start(frameRate);
     for (int32_t& entry : fpsHistory) entry = 0;
@@ -149,6 +153,8 @@ Plim::~Plim() {
                                     1000.0 * totalFrameWork / frameCount));
 
     logTagged(tag, "1...");
+    delete language;
+    language = nullptr;
     logTagged(tag, "2...");
     logTagged(tag, "3...");
     delete console;

@@ -187,7 +187,7 @@ void logTagged(const char* tag, const UString& message) {
 } // namespace
 
 void PlimBase::addPropertiesTo(PlimBase* container) {
-    container->addChild(new PropertyInt("objectUID", 3, &objectUID));
+    container->addChild(new PropertyInt("objectUID", Property::FILTER1 | Property::FILTER2, &objectUID));
     container->addChild(createPropertyGroup());
 }
 

@@ -1,6 +1,7 @@
 #include "PlimClasses.h"
 
 #include "BasicLink.h"
+#include "Camera.h"
 #include "Console.h"
 #include "Context.h"
 #include "ErrorManager.h"
@@ -10,6 +11,7 @@
 #include "Plim.h"
 #include "PlimBase.h"
 #include "PlimGraphics.h"
+#include "PlimAudio.h"
 #include "PlimInput.h"
 #include "Property.h"
 #include "PropertyContainer.h"
@@ -19,7 +21,9 @@
 #include "PropertyInt.h"
 #include "PropertyPointer.h"
 #include "PropertyUColor.h"
+#include "Quad.h"
 #include "RPC.h"
+#include "Renderable.h"
 #include "RPC_RootObjectBase_randomSeed.h"
 #include "RPC_RootObjectBase_destroyObject.h"
 #include "RPC_PlimBase_clear.h"
@@ -33,7 +37,12 @@
 #include "ResourceManager.h"
 #include "RuntimeClass.h"
 #include "RuntimeClassManager.h"
+#include "Skin.h"
+#include "Texture.h"
+#include "Sound.h"
+#include "SoundChannel.h"
 #include "TimeKeeper.h"
+#include "VertexBuffer.h"
 
 void registerPlimClasses() {
     // In the engine's registration order; the registry sorts them by name later.
@@ -70,6 +79,15 @@ void registerPlimClasses() {
         &RPC_PlimBase_setState::runtimeClass,
         &PlimGraphics::runtimeClass,
         &PlimInput::runtimeClass,
+        &PlimAudio::runtimeClass,
+        &Sound::runtimeClass,
+        &SoundChannel::runtimeClass,
+        &Camera::runtimeClass,
+        &Texture::runtimeClass,
+        &VertexBuffer::runtimeClass,
+        &Skin::runtimeClass,
+        &Quad::runtimeClass,
+        &Renderable::runtimeClass,
     };
     static_assert(sizeof(records) / sizeof(records[0]) == PLIM_CLASS_COUNT,
                   "PLIM_CLASS_COUNT must match the engine's list");

@@ -7,7 +7,8 @@
 #include "RootObjectBase.h"
 #include "RuntimeClass.h"
 
-RuntimeClass RPC_PlimBase_add::runtimeClass(0x02468B57u, "_02468b57", &RPC::runtimeClass, &RPC_PlimBase_add::create);
+RuntimeClass RPC_PlimBase_add::runtimeClass(0x02468B57u, "_02468b57", &RPC::runtimeClass,
+                                            &RPC_PlimBase_add::create);
 
 RuntimeClass* RPC_PlimBase_add::getClass() { return &runtimeClass; }
 

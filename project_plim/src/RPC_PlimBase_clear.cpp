@@ -4,7 +4,8 @@
 #include "PlimBase.h"
 #include "RuntimeClass.h"
 
-RuntimeClass RPC_PlimBase_clear::runtimeClass(0xAE3F6255u, "_ae3f6255", &RPC::runtimeClass, &RPC_PlimBase_clear::create);
+RuntimeClass RPC_PlimBase_clear::runtimeClass(0xAE3F6255u, "_ae3f6255", &RPC::runtimeClass,
+                                              &RPC_PlimBase_clear::create);
 
 RuntimeClass* RPC_PlimBase_clear::getClass() { return &runtimeClass; }
 
@@ -13,9 +14,7 @@ void* RPC_PlimBase_clear::create() { return static_cast<RPC*>(new RPC_PlimBase_c
 RPC_PlimBase_clear::RPC_PlimBase_clear(PlimBase* target)
     : RPC(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target) {}
 
-void RPC_PlimBase_clear::netSerialize(Packet* packet) {
-    packet->doPointer2(target);
-}
+void RPC_PlimBase_clear::netSerialize(Packet* packet) { packet->doPointer2(target); }
 
 void RPC_PlimBase_clear::addPropertiesTo(PlimBase* container) {}
 

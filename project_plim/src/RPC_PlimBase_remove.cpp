@@ -5,7 +5,8 @@
 #include "PropertyPointer.h"
 #include "RuntimeClass.h"
 
-RuntimeClass RPC_PlimBase_remove::runtimeClass(0x98AF025Cu, "_98af025c", &RPC::runtimeClass, &RPC_PlimBase_remove::create);
+RuntimeClass RPC_PlimBase_remove::runtimeClass(0x98AF025Cu, "_98af025c", &RPC::runtimeClass,
+                                               &RPC_PlimBase_remove::create);
 
 RuntimeClass* RPC_PlimBase_remove::getClass() { return &runtimeClass; }
 

@@ -6,7 +6,8 @@
 #include "PropertyInt.h"
 #include "RuntimeClass.h"
 
-RuntimeClass RPC_PlimBase_setState::runtimeClass(0x7B13321Bu, "_7b13321b", &RPC::runtimeClass, &RPC_PlimBase_setState::create);
+RuntimeClass RPC_PlimBase_setState::runtimeClass(0x7B13321Bu, "_7b13321b", &RPC::runtimeClass,
+                                                 &RPC_PlimBase_setState::create);
 
 RuntimeClass* RPC_PlimBase_setState::getClass() { return &runtimeClass; }
 

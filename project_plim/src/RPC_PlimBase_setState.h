@@ -6,7 +6,8 @@
 
 class RPC_PlimBase_setState : public RPC {
 public:
-    explicit RPC_PlimBase_setState(PlimBase* target = nullptr, int32_t _stateGoto = 0, double _stateLeft = 0.0);
+    explicit RPC_PlimBase_setState(PlimBase* target = nullptr, int32_t _stateGoto = 0,
+                                   double _stateLeft = 0.0);
 
     RuntimeClass* getClass() override;
     void netSerialize(Packet* packet) override;

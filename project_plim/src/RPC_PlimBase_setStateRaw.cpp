@@ -5,7 +5,8 @@
 #include "PropertyInt.h"
 #include "RuntimeClass.h"
 
-RuntimeClass RPC_PlimBase_setStateRaw::runtimeClass(0x21AE2A05u, "_21ae2a05", &RPC::runtimeClass, &RPC_PlimBase_setStateRaw::create);
+RuntimeClass RPC_PlimBase_setStateRaw::runtimeClass(0x21AE2A05u, "_21ae2a05", &RPC::runtimeClass,
+                                                    &RPC_PlimBase_setStateRaw::create);
 
 RuntimeClass* RPC_PlimBase_setStateRaw::getClass() { return &runtimeClass; }
 

@@ -2,7 +2,6 @@
 
 #include "Logger.h"
 #include "Plim.h"
-#include "PlimUtil.h"
 #include "PropertyInt.h"
 #include "RPC_RootObjectBase_destroyObject.h"
 #include "RPC_RootObjectBase_randomSeed.h"
@@ -22,7 +21,8 @@ void RootObjectBase::addPropertiesTo(PlimBase* container) {
     PlimBase::addPropertiesTo(container);
     // The counter belongs to the role; without one there is nothing to carry.
     if (THEROLE)
-        container->addChild(new PropertyInt("THEROLE->nextObjectUID", Property::UNSIGNED, &THEROLE->nextObjectUID));
+        container->addChild(
+            new PropertyInt("THEROLE->nextObjectUID", Property::UNSIGNED, &THEROLE->nextObjectUID));
 }
 
 void RootObjectBase::randomSeed(uint32_t seed) {

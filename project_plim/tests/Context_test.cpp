@@ -136,8 +136,8 @@ TEST_F(ContextTest, DeletingAContextLeavesItsLayersAndPointer) {
     screen->postContext = overlay;
     screen->mousePointer = pointer;
     uint32_t alive = PLIM->liveObjects.getNumChildren();
-    delete screen;
-    EXPECT_EQ(PLIM->liveObjects.getNumChildren(), alive - 1);
+    delete screen; // with its camera
+    EXPECT_EQ(PLIM->liveObjects.getNumChildren(), alive - 2);
     delete background;
     delete overlay;
     delete pointer;

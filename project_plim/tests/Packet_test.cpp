@@ -302,7 +302,8 @@ TEST_F(PacketTest, SliceCloneAndAppendReassemble) {
     EXPECT_EQ(clone->getLength(), 101);
     EXPECT_EQ(clone->sequence, 9);
     EXPECT_EQ(clone->buffer[0], 77);
-    EXPECT_EQ(Bytes(clone->buffer + 1, clone->buffer + 101), Bytes(original.begin() + 522, original.begin() + 622));
+    EXPECT_EQ(Bytes(clone->buffer + 1, clone->buffer + 101),
+              Bytes(original.begin() + 522, original.begin() + 622));
     EXPECT_FALSE(clone->hasError());
     delete clone;
     for (Packet* piece : pieces)

@@ -2,6 +2,7 @@
 // baseline view, clearing and screenshots.
 #include "DeviceTestEngine.h"
 #include "EngineTestFolder.h"
+#include "ErrorManager.h"
 #include "FileManager.h"
 #include "Logger.h"
 #include "ManualTickSource.h"
@@ -14,7 +15,10 @@
 
 #include <SDL_opengl.h>
 #include <cmath>
+#include <functional>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -291,6 +295,77 @@ TEST_F(GraphicsTest, AnyTgaInTheNameGoesToTheTgaWriter) {
             g->saveScreenshot(UString(folder.userFolder() + "a.tga.jpg"));
         },
         ::testing::ExitedWithCode(255), "Unimplemented");
+}
+
+// --- The fatal path's graphics steps (in a child process) ---------------------
+
+// Runs body in a forked child that starts its own device; returns the exit status.
+int runChild(const std::function<void()>& body) {
+    fflush(stdout);
+    pid_t pid = fork();
+    if (pid == 0) {
+        EngineTestFolder::routeStdoutToStderr();
+        body();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(GraphicsFatalError, LeavesAWindowSizedCrashScreenshotAndTheCursorFree) {
+    EngineTestFolder folder;
+    folder.writeUserSettings("bTrackMouse=Yes\n[PlimGraphics]\nscreenWidth=800\nscreenHeight=600\n");
+    int status = runChild([] {
+        ManualTickSource ticks;
+        new DeviceTestEngine(true);
+        glClearColor(0.0f, 0.0f, 1.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        ErrorManager::error("Crash %s.", "requested");
+    });
+    EXPECT_EQ(status, 255);
+    std::string shot = folder.userFolder() + "crash.Corvana2demo.jpg";
+    ASSERT_TRUE(EngineTestFolder::exists(shot));
+    Plim* engine = new Plim(Plim::Bare{});
+    engine->log = new Logger();
+    engine->fileManager = new FileManager();
+    engine->fileManager->bUseWad = false;
+    {
+        MemoryImageFile image(UString(shot), false);
+        EXPECT_EQ(image.width, 800);
+        EXPECT_EQ(image.height, 600);
+        EXPECT_GT(image.pixel(400, 300)[2], 200); // the frame being drawn
+    }
+    delete engine->fileManager;
+    engine->fileManager = nullptr;
+    delete engine->log;
+    engine->log = nullptr;
+    delete engine;
+    PLIM = nullptr;
+    std::string crashLog = EngineTestFolder::readFile(folder.crashLogPath());
+    EXPECT_NE(crashLog.find("error(): Crash requested."), std::string::npos);
+}
+
+TEST(GraphicsFatalError, LeavesFullScreenBeforeTheMessage) {
+    EngineTestFolder folder;
+    folder.writeUserSettings(); // creates the folder; the file is replaced below
+    EngineTestFolder::writeFile(folder.userSettingsPath(),
+                                "[PlimGraphics]\nbFullScreen=Yes\n[PlimInput]\nbTrackJoystick=No\n");
+    int status = runChild([] {
+        ManualTickSource ticks;
+        new DeviceTestEngine(false);
+        if (!PLIM->graphics->bFullScreen) _exit(77); // no full-screen modes here
+        ErrorManager::error("Crash requested.");
+    });
+    if (status == 77) GTEST_SKIP() << "the X server offers no full-screen mode";
+    EXPECT_EQ(status, 255);
+    std::string crashLog = EngineTestFolder::readFile(folder.crashLogPath());
+    size_t windowed = crashLog.rfind("windowed.");
+    size_t message = crashLog.find("error(): Crash requested.");
+    ASSERT_NE(message, std::string::npos);
+    ASSERT_NE(windowed, std::string::npos);
+    EXPECT_LT(windowed, message);
+    EXPECT_NE(crashLog.find("fullscreen."), std::string::npos);
 }
 
 } // namespace

@@ -103,7 +103,8 @@ TEST_F(PropertyTest, NetworkForms) {
     EXPECT_EQ(bytesOf(new PropertyFloat("f", 0, &f)), (Bytes{0x00, 0x00, 0x80, 0x3F}));
     int32_t minusOne = -1;
     EXPECT_EQ(bytesOf(new PropertyInt("i", 0, &minusOne)), (Bytes{0x41}));
-    EXPECT_EQ(bytesOf(new PropertyInt("i", Property::UNSIGNED, &minusOne)), (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0x0F}));
+    EXPECT_EQ(bytesOf(new PropertyInt("i", Property::UNSIGNED, &minusOne)),
+              (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0x0F}));
     uint32_t seed = 0x11223344;
     EXPECT_EQ(bytesOf(new PropertyDWORD("seed", 0, &seed)), (Bytes{0x44, 0x33, 0x22, 0x11}));
     UColor colour(0x11, 0x22, 0x33, 0x44);
@@ -153,8 +154,9 @@ TEST_F(PropertyTest, NetworkForms) {
 TEST_F(PropertyTest, TextForms) {
     double d = 0.0;
     PropertyDouble pd("d", 0, &d);
-    const std::pair<double, const char*> doubles[] = {
-        {2.0, "2.0"}, {0.1, "0.1"}, {100.0, "100.0"}, {0.5, "0.5"}, {-2.25, "-2.25"}, {1.0 / 3.0, "0.333333333"}};
+    const std::pair<double, const char*> doubles[] = {{2.0, "2.0"},     {0.1, "0.1"},
+                                                      {100.0, "100.0"}, {0.5, "0.5"},
+                                                      {-2.25, "-2.25"}, {1.0 / 3.0, "0.333333333"}};
     for (const auto& entry : doubles) {
         d = entry.first;
         EXPECT_EQ(pd.toString(), entry.second);
@@ -250,7 +252,8 @@ TEST_F(PropertyTest, EngineObjectProperties) {
     object.objectUID = 12;
     object.state = 4;
     PropertyContainer* c = object.createPropertyContainer();
-    EXPECT_EQ(c->name, formatString("PlimBase (%08x)", static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&object))));
+    EXPECT_EQ(c->name,
+              formatString("PlimBase (%08x)", static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&object))));
     EXPECT_EQ(c->flags, 0);
 
     struct Expected {
@@ -267,11 +270,12 @@ TEST_F(PropertyTest, EngineObjectProperties) {
             EXPECT_EQ(p->flags, expected[i].flags);
         }
     };
-    check(c, {{"objectUID", &PropertyInt::runtimeClass, 3}, {"StateBase", &PropertyContainer::runtimeClass, 0}});
+    check(c,
+          {{"objectUID", &PropertyInt::runtimeClass, 3}, {"StateBase", &PropertyContainer::runtimeClass, 0}});
     check(static_cast<PlimBase*>(c->getChild(1)), {{"state", &PropertyInt::runtimeClass, 0},
-                                                    {"timeInState", &PropertyDouble::runtimeClass, 4},
-                                                    {"stateLeft", &PropertyDouble::runtimeClass, 1},
-                                                    {"stateGoto", &PropertyInt::runtimeClass, 1}});
+                                                   {"timeInState", &PropertyDouble::runtimeClass, 4},
+                                                   {"stateLeft", &PropertyDouble::runtimeClass, 1},
+                                                   {"stateGoto", &PropertyInt::runtimeClass, 1}});
     EXPECT_EQ(static_cast<Property*>(c->getChild(0))->toString(), "12");
     delete c;
 

@@ -4,6 +4,7 @@
 #include "Plim.h"
 #include "PlimBase.h"
 #include "RPC_PlimBase_add.h"
+#include "ReferenceBase.h"
 #include "RPC_PlimBase_clear.h"
 #include "RPC_PlimBase_remove.h"
 #include "RPC_PlimBase_setState.h"
@@ -316,6 +317,25 @@ TEST_F(ReplicationTest, ObjectStateWithChildren) {
     EXPECT_EQ(cParent->firstChild, cA);
     EXPECT_EQ(cParent->lastChild, cB);
     EXPECT_EQ(clientRoot->firstChild, nullptr);
+}
+
+TEST_F(ReplicationTest, WeakReferencesTravelAsIdentifiers) {
+    auto [s, c] = pair(40);
+    ReferenceBase sRef(nullptr), cRef(nullptr);
+    sRef.set(s);
+    Packet p;
+    sRef.netSerialize(&p);
+    sRef.set(nullptr);
+    sRef.netSerialize(&p);
+    EXPECT_EQ(Bytes(p.buffer, p.cursor), (Bytes{40, 0}));
+    p.rewindToRead();
+    client->makeCurrent();
+    cRef.netSerialize(&p);
+    EXPECT_EQ(cRef.target, c);
+    EXPECT_EQ(c->references.firstChild, &cRef);
+    cRef.netSerialize(&p);
+    EXPECT_EQ(cRef.target, nullptr);
+    EXPECT_EQ(c->references.firstChild, nullptr);
 }
 
 TEST_F(ReplicationTest, UnknownChildrenAndBadMarkersAreLoggedAndSkipped) {

@@ -36,7 +36,7 @@ public:
     bool server;
     Packet outPacket;
     std::map<int, PlimBase*> objects;
-    std::vector<int> announced;      // uids a server would spawn on the clients
-    std::vector<uint32_t> seeds;     // every seed given to the generator
+    std::vector<int> announced;  // uids a server would spawn on the clients
+    std::vector<uint32_t> seeds; // every seed given to the generator
     int rpcsWritten = 0;
 };

@@ -1,0 +1,92 @@
+#include "MixerOGG.h"
+
+#include "ErrorManager.h"
+#include "Logger.h"
+#include "MemoryFile.h"
+#include "Plim.h"
+#include "PlimUtil.h"
+
+#include <cstring>
+
+MixerOGG::MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks)
+    : maxPlaybacks(maxPlaybacks), file(file), bLoop(bLoop) {
+    memset(&vf, 0, sizeof vf);
+    ov_callbacks cb;
+    cb.read_func = &MixerOGG::memRead;
+    cb.seek_func = &MixerOGG::memSeek;
+    cb.close_func = nullptr;
+    cb.tell_func = &MixerOGG::memTell;
+    PLIM_ASSERT(ov_open_callbacks(this, &vf, NULL, 0, cb)==0);
+
+    vorbis_info* info = ov_info(&vf, -1);
+    numChannels = info->channels;
+    frequency = int32_t(info->rate);
+    if (PLIM->log)
+        PLIM->log->print("%s(): %s", "MixerOGG",
+                         formatString("\t%d Hz, %s.", frequency, numChannels == 1 ? "mono" : "stereo").c_str());
+    totalFrames = int32_t(ov_pcm_total(&vf, -1));
+}
+
+MixerOGG::~MixerOGG() {
+    ov_clear(&vf);
+    delete[] samples;
+}
+
+size_t MixerOGG::memRead(void* destination, size_t size, size_t count, void* source) {
+    MixerOGG* self = static_cast<MixerOGG*>(source);
+    if (size == 0) return 0;
+    const MemoryFile* f = self->file;
+    uint64_t wanted = uint64_t(size) * uint64_t(count);
+    uint64_t left = self->readPosition < f->size ? uint64_t(f->size - self->readPosition) : 0;
+    size_t n = size_t(wanted < left ? wanted : left);
+    if (n > 0) {
+        memcpy(destination, f->data + self->readPosition, n);
+        self->readPosition += int32_t(n);
+    }
+    return n / size;
+}
+
+int MixerOGG::memSeek(void* source, ogg_int64_t offset, int whence) {
+    MixerOGG* self = static_cast<MixerOGG*>(source);
+    int64_t position;
+    switch (whence) {
+    case SEEK_SET: position = offset; break;
+    case SEEK_CUR: position = int64_t(self->readPosition) + offset; break;
+    case SEEK_END: position = int64_t(self->file->size) + offset; break;
+    default: return -1;
+    }
+    // A position outside the file is refused, so reads never start before it.
+    if (position < 0 || position > self->file->size) return -1;
+    self->readPosition = int32_t(position);
+    return 0;
+}
+
+long MixerOGG::memTell(void* source) { return static_cast<MixerOGG*>(source)->readPosition; }
+
+bool MixerOGG::storeFrames(float* destination, float** pcm, long frames, int channels) {
+    if (channels == 1) {
+        const float* mono = pcm[0];
+        for (long i = 0; i < frames; ++i) {
+            destination[2 * i] = mono[i];
+            destination[2 * i + 1] = mono[i];
+        }
+        return true;
+    }
+    if (channels == 2) {
+        const float* left = pcm[0];
+        const float* right = pcm[1];
+        for (long i = 0; i < frames; ++i) {
+            destination[2 * i] = left[i];
+            destination[2 * i + 1] = right[i];
+        }
+        return true;
+    }
+    return false;
+}
+
+int MixerOGG::linkChannels(int bitstream) {
+    // A chained stream may change its channel count between links; the layout
+    // follows the link the frames came from, never reading a missing channel.
+    vorbis_info* info = ov_info(&vf, bitstream);
+    return info ? info->channels : numChannels;
+}

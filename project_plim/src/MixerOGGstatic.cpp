@@ -1,0 +1,48 @@
+#include "MixerOGGstatic.h"
+
+#include "ErrorManager.h"
+
+#include <climits>
+#include <new>
+
+MixerOGGstatic::MixerOGGstatic(MemoryFile* file, bool bLoop, int maxPlaybacks)
+    : MixerOGG(file, bLoop, maxPlaybacks) {
+    ogg_int64_t total = ov_pcm_total(&vf, -1);
+    if (total < 0 || total > INT_MAX / 2)
+        PLIM_ERROR("Unusable sound length: %lld frames.", (long long)total);
+    sampleCount = sampleCapacity = 2 * totalFrames;
+    samples = new (std::nothrow) float[sampleCapacity];
+    if (!samples) PLIM_ERROR("Out of memory for a sound of %d frames.", totalFrames);
+
+    int32_t written = 0; // frames
+    for (;;) {
+        // Never more than the buffer holds, whatever the stream decodes to.
+        int32_t room = totalFrames - written;
+        if (room <= 0) break;
+        float** pcm = nullptr;
+        int bitstream = 0;
+        long result = ov_read_float(&vf, &pcm, room < 65536 ? room : 65536, &bitstream);
+        PLIM_ASSERT(result>=0);
+        if (result == 0) break;
+        int channels = linkChannels(bitstream);
+        if (!storeFrames(samples + 2 * written, pcm, result, channels))
+            PLIM_ERROR("Unhandled number of channels: %d", channels);
+        written += int32_t(result);
+    }
+    // A stream that decodes to fewer frames than announced plays only those.
+    sampleCount = 2 * written;
+    this->file = nullptr;
+}
+
+bool MixerOGGstatic::refill(int* cursor, int* end) {
+    if (*end < 0) {
+        *cursor = 0;
+        *end = sampleCount;
+    }
+    if (*cursor < *end) return true;
+    if (bLoop) {
+        *cursor = 0;
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The audio device: opens SDL's audio output, owns the mixer that fills it on
+// SDL's audio thread, holds the mute switch every audio object consults, the
+// master volumes and the current music, and pauses the device while the
+// engine is inactive. Settings live in the [PlimAudio] section.
+#include <SDL.h>
+#include <cstdint>
+
+class Mixer;
+class RuntimeClass;
+class SoundStream;
+
+class PlimAudio {
+public:
+    // Reads [PlimAudio] (bMute, frequency, mixBufferDuration) and, unless
+    // muted, opens the device and builds the mixer.
+    PlimAudio();
+    virtual RuntimeClass* getClass();
+    // Writes frequency back, pauses the device and deletes the mixer with its
+    // voices. The device itself closes with SDL.
+    virtual ~PlimAudio();
+    // Pauses on the step 3 -> 2 and resumes on 2 -> 3, muted or not.
+    virtual void onModeChange(int oldMode, int newMode);
+
+    static RuntimeClass runtimeClass;
+
+    // Once per running frame: deletes the voices that have ended.
+    void tick();
+    void setEffectsVolume(float volume);
+    void setMusicVolume(float volume);
+    // Deletes every voice and forgets the current music.
+    void stopAll();
+    void stopMusic();
+    // Makes music current and starts it, unless it already is current.
+    void playMusic(SoundStream* music);
+    // Ramps the current music's volume; a fade to 0 forgets it at once.
+    void fadeMusic(float volume, double seconds);
+    void dumpInfo(const SDL_AudioSpec* spec);
+    static void audioCallback(void* userdata, Uint8* stream, int len);
+
+    // Frames per device buffer for a rate and a buffer duration: rounded down
+    // to a multiple of 256 and kept within 256 .. 65,280 (*clamped tells
+    // whether it had to be).
+    static int bufferFrames(int frequency, double duration, bool* clamped);
+
+    // The mixer while audio runs; null when muted or without an audio part.
+    static Mixer* activeMixer();
+    // True when there is no audio part or it is muted.
+    static bool isMuted();
+
+    Mixer* mixer = nullptr;
+    int32_t frequency = 0;
+    bool bMute = false;
+    SoundStream* currentMusic = nullptr;
+};

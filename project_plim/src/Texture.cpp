@@ -1,0 +1,417 @@
+#include "Texture.h"
+
+#include "ErrorManager.h"
+#include "FileManager.h"
+#include "Logger.h"
+#include "MemoryImageFile.h"
+#include "MemoryIniFile.h"
+#include "Plim.h"
+#include "PlimGraphics.h"
+#include "PlimUtil.h"
+#include "Quad.h"
+#include "QuadMosaic.h"
+#include "RuntimeClass.h"
+
+#include <SDL_opengl.h>
+#include <algorithm>
+#include <cstdarg>
+
+RuntimeClass Texture::runtimeClass("Texture", &PlimBase::runtimeClass, nullptr);
+
+RuntimeClass* Texture::getClass() { return &runtimeClass; }
+
+namespace {
+
+void logTagged(const char* tag, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void logTagged(const char* tag, const char* format, ...) {
+    if (!PLIM || !PLIM->log) return;
+    va_list args;
+    va_start(args, format);
+    UString message;
+    formatStringV(message, format, args);
+    va_end(args);
+    PLIM->log->print("%s(): %s", tag, message.c_str());
+}
+
+} // namespace
+
+// Runs a GL call and makes any error it raised fatal, naming the statement.
+#define GL_CHECKED(call, statement)                                                               \
+    do {                                                                                          \
+        call;                                                                                     \
+        GLenum glError = glGetError();                                                            \
+        if (glError != GL_NO_ERROR)                                                               \
+            ErrorManager::assertionFailed(ErrorManager::getGLErrorString(glError).c_str(), statement, \
+                                          __func__, __FILE__, __LINE__);                          \
+    } while (0)
+
+// --- Construction -------------------------------------------------------------
+
+Texture::Texture() { PLIM_ERROR("Empty constructor called (tried to serialize?)"); }
+
+void Texture::initFields(const UString& textureName, int textureFlags) {
+    name = textureName;
+    flags = textureFlags;
+    pSubTextureRoot = new PlimBase();
+    addChild(pSubTextureRoot);
+}
+
+Texture::Texture(const UString& fileName, int textureFlags) {
+    initFields(fileName, textureFlags);
+    logTagged("Texture", "Loading texture '%s'...", name.c_str());
+
+    MemoryImageFile* image = new MemoryImageFile(name, false);
+    ditherForDisplay(image);
+    bHasAlpha = image->bHasAlpha || (flags & TEXTURE_ALPHA);
+    createEmptyTexture(image->width, image->height, flags);
+
+    const UString iniName = name + ".ini";
+    if (realWidth >= image->width && realHeight >= image->height) {
+        loadSkins(iniName);
+        copyImageData(image, nullptr, nullptr);
+    } else if (flags & TEXTURE_HALVE) {
+        halveToFit(image);
+        loadSkins(iniName);
+        copyImageData(image, nullptr, nullptr);
+    } else {
+        loadSkins(iniName);
+        logTagged("Texture", "Mosaic axis: %s %s", image->width > realWidth ? "X" : "",
+                  image->height > realHeight ? "Y" : "");
+        const CellGrid grid = uploadCells(image, true);
+        logTagged("Texture", "Created %d subTextures.", int(pSubTextureRoot->getNumChildren()));
+        buildMosaics(image, grid);
+    }
+
+    if (flags & TEXTURE_KEEPSOURCE)
+        pSavedSourceData = image;
+    else
+        image->deleteMe();
+}
+
+Texture::Texture(int w, int h, int textureFlags) {
+    initFields(UString(), textureFlags);
+    createEmptyTexture(w, h, 0);
+    if (flags & TEXTURE_KEEPSOURCE) pSavedSourceData = new MemoryImageFile(realWidth, realHeight);
+    addWholeImageSkin();
+}
+
+Texture::Texture(MemoryImageFile* image) {
+    initFields(UString(), 0);
+    bHasAlpha = true;
+    createEmptyTexture(image->width, image->height, 0);
+    copyImageData(image, nullptr, nullptr);
+    addWholeImageSkin();
+}
+
+Texture::~Texture() {
+    if (pSavedSourceData) pSavedSourceData->deleteMe();
+    pSavedSourceData = nullptr;
+    for (Skin* skin : skins)
+        skin->deleteMe();
+    skins.clear();
+    // Without the device the context is gone, and its names with it.
+    if (glTexHandle != 0 && PLIM->graphics) glDeleteTextures(1, &glTexHandle);
+    glTexHandle = 0;
+}
+
+void Texture::onPLIMmodeChange(int oldMode, int newMode) {
+    if (oldMode != MODE_INACTIVE || newMode != MODE_RESTORE || glTexHandle == 0) return;
+    glDeleteTextures(1, &glTexHandle);
+    glTexHandle = 0;
+}
+
+// --- GL texture and uploads ------------------------------------------------------------
+
+void Texture::createEmptyTexture(int w, int h, int createFlags) {
+    logTagged("createEmptyTexture", " Requesting texture: %dx%d, format %d", w, h, int(GL_RGBA8));
+    width = realWidth = requestedWidth = w;
+    height = realHeight = requestedHeight = h;
+
+    if (PLIM->graphics->bSimulate256x256TextureHW) {
+        if (!(createFlags & TEXTURE_ALLOW512)) {
+            realWidth = realHeight = 256;
+        } else {
+            for (int32_t* side : {&realWidth, &realHeight}) {
+                if (*side < 256) *side = 256;
+                if (*side > 512) *side = 512;
+                if (*side > 256) *side = 512;
+            }
+        }
+    }
+
+    // A name still alive (a sibling of a texture whose context was re-created)
+    // would otherwise leak.
+    if (glTexHandle != 0 && glIsTexture(glTexHandle)) glDeleteTextures(1, &glTexHandle);
+    GL_CHECKED(glGenTextures(1, &glTexHandle), "glGenTextures(1,&glTexHandle)");
+    GL_CHECKED(glBindTexture(GL_TEXTURE_2D, glTexHandle), "glBindTexture(GL_TEXTURE_2D,glTexHandle)");
+    PLIM->graphics->setTextureFilter();
+    const GLint requestedFormat = GL_RGBA8;
+    GL_CHECKED(glTexImage2D(GL_TEXTURE_2D, 0, requestedFormat, realWidth, realHeight, 0, GL_RGBA,
+                            GL_UNSIGNED_BYTE, nullptr),
+               "glTexImage2D( GL_TEXTURE_2D, 0, requestedFormat, realWidth, realHeight, 0, GL_RGBA, "
+               "GL_UNSIGNED_BYTE, NULL )");
+    GLint format = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+
+    width = realWidth;
+    height = realHeight;
+    if (realWidth != w || realHeight != h)
+        logTagged("createEmptyTexture", " Note! Texture has been resized to %dx%d.", realWidth, realHeight);
+    if (format != requestedFormat)
+        logTagged("createEmptyTexture", " Note! Texture format has changed to %d.", int(format));
+}
+
+void Texture::copyImageData(MemoryImageFile* sourceData, const PixelRect* sourceRectArg,
+                            const PixelPoint* destPointArg) {
+    PLIM_ASSERT(glIsTexture(glTexHandle));
+    GL_CHECKED(glBindTexture(GL_TEXTURE_2D, glTexHandle), "glBindTexture(GL_TEXTURE_2D,glTexHandle)");
+
+    const PixelRect whole(0, 0, sourceData->height, sourceData->width);
+    const PixelPoint origin(0, 0);
+    const PixelRect* sourceRect = &whole;
+    if (sourceRectArg) {
+        PLIM_ASSERT(scaleFactor==1);
+        sourceRect = sourceRectArg;
+    }
+    const PixelPoint* destPoint = destPointArg ? destPointArg : &origin;
+    PLIM_ASSERT(destPoint->x+sourceRect->width()<=realWidth && destPoint->y+sourceRect->height()<=realHeight);
+    // The other edges too: OpenGL would read outside the image or reject the upload.
+    PLIM_ASSERT(destPoint->x>=0 && destPoint->y>=0 && sourceRect->left>=0 && sourceRect->top>=0 &&
+                sourceRect->right<=sourceData->width && sourceRect->bottom<=sourceData->height &&
+                sourceRect->width()>=0 && sourceRect->height()>=0);
+
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, sourceData->width);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, sourceRect->top);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, sourceRect->left);
+    GL_CHECKED(glTexSubImage2D(GL_TEXTURE_2D, 0, destPoint->x, destPoint->y, sourceRect->width(),
+                               sourceRect->height(), GL_RGBA, GL_UNSIGNED_BYTE, sourceData->pImageData),
+               "glTexSubImage2D( GL_TEXTURE_2D, 0, destPoint->x, destPoint->y, sourceRect->width(), "
+               "sourceRect->height(), GL_RGBA, GL_UNSIGNED_BYTE, sourceData->pImageData )");
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+}
+
+void Texture::clear(const PixelRect* area, bool white) {
+    PLIM_ASSERT(pSavedSourceData!=NULL);
+    pSavedSourceData->clear(area, white);
+    if (!area) copyImageData(pSavedSourceData, nullptr, nullptr);
+}
+
+void Texture::bind() {
+    if (!glIsTexture(glTexHandle)) {
+        glTexHandle = 0;
+        // A mosaic's sub-texture lies under its owner's sub-texture root; the
+        // owner reloads the whole picture.
+        Texture* owner = this;
+        if (parent && parent->parent && parent->parent->getClass()->isKindOf(&Texture::runtimeClass))
+            owner = static_cast<Texture*>(parent->parent);
+        owner->recreateTexture();
+        owner->repopulateTexture();
+    }
+    glBindTexture(GL_TEXTURE_2D, glTexHandle);
+    if (lastUsedFrame < PLIM->frameCount) {
+        PLIM->frameStats[STAT_TEXTURES_USED]++;
+        PLIM->frameStats[STAT_TEXTURE_PIXELS] += realWidth * realHeight;
+        lastUsedFrame = PLIM->frameCount;
+    }
+}
+
+UVRect Texture::pixelRectToUV(PixelRect r) {
+    return UVRect(float(r.left) / float(width), float(r.top) / float(height), float(r.right) / float(width),
+                  float(r.bottom) / float(height));
+}
+
+// --- Reloading ------------------------------------------------------------------------
+
+void Texture::recreateTexture() {
+    createEmptyTexture(realWidth, realHeight, flags);
+    for (BasicLink* child = pSubTextureRoot->firstChild; child; child = child->next)
+        if (!child->bDestroyPending && !child->bSkip) static_cast<Texture*>(child)->recreateTexture();
+}
+
+void Texture::repopulateTexture() {
+    if (name.isEmpty()) return;
+    logTagged("repopulateTexture", "Repopulating texture '%s'...", name.c_str());
+    MemoryImageFile* image = new MemoryImageFile(name, false);
+    ditherForDisplay(image);
+    if (realWidth >= image->width && realHeight >= image->height) {
+        copyImageData(image, nullptr, nullptr);
+    } else if (flags & TEXTURE_HALVE) {
+        scaleFactor = 1;
+        halveToFit(image);
+        copyImageData(image, nullptr, nullptr);
+    } else {
+        uploadCells(image, false);
+    }
+    image->deleteMe();
+}
+
+// --- Image preparation -------------------------------------------------------------------
+
+void Texture::ditherForDisplay(MemoryImageFile* image) {
+    if (PLIM->graphics->bitsPerPixel > 16 || (flags & TEXTURE_NODITHER)) return;
+    if (PLIM->ditherDepth == 15)
+        image->ditherTo5Bits();
+    else if (PLIM->ditherDepth == 12)
+        image->ditherTo4Bits();
+}
+
+void Texture::halveToFit(MemoryImageFile* image) {
+    while (realWidth < image->width || realHeight < image->height) {
+        image->halveSize();
+        scaleFactor *= 2;
+    }
+    height = realHeight * scaleFactor;
+    width = realWidth * scaleFactor;
+}
+
+Texture::CellGrid Texture::uploadCells(MemoryImageFile* image, bool createSubTextures) {
+    const bool splitX = image->width > realWidth;
+    const bool splitY = image->height > realHeight;
+    // A split axis keeps one border texel on each side of a cell, so that
+    // filtering at the cell's edge samples the neighbouring image pixels.
+    const CellGrid grid = {splitX ? realWidth - 2 : realWidth, splitY ? realHeight - 2 : realHeight,
+                           splitX ? 1 : 0, splitY ? 1 : 0};
+    const int imageW = image->width, imageH = image->height;
+    int index = 0;
+    for (int y0 = 0; y0 < imageH; y0 += grid.cellH) {
+        const int y1 = std::min(y0 + grid.cellH, imageH);
+        for (int x0 = 0; x0 < imageW; x0 += grid.cellW) {
+            const int x1 = std::min(x0 + grid.cellW, imageW);
+            Texture* sub;
+            if (createSubTextures) {
+                // Sub-textures take the owner's 512 allowance: a 512-wide
+                // cell grid would not fit sub-textures of 256.
+                sub = new Texture(realWidth, realHeight, flags & TEXTURE_ALLOW512);
+                pSubTextureRoot->addChild(sub);
+                sub->bHasAlpha = bHasAlpha;
+            } else {
+                sub = static_cast<Texture*>(pSubTextureRoot->getChild(index));
+                PLIM_ASSERT(sub != nullptr);
+            }
+            ++index;
+
+            int left = x0 - grid.bx, top = y0 - grid.by, right = x1 + grid.bx, bottom = y1 + grid.by;
+            const bool clampLeft = left < 0, clampTop = top < 0;
+            const bool clampRight = right > imageW, clampBottom = bottom > imageH;
+            if (clampLeft) left = 0;
+            if (clampTop) top = 0;
+            if (clampRight) right = imageW;
+            if (clampBottom) bottom = imageH;
+            const PixelPoint at(clampLeft ? 1 : 0, clampTop ? 1 : 0);
+            const PixelRect source(left, top, bottom, right);
+            sub->copyImageData(image, &source, &at);
+
+            // Clamped edges repeat the image's outermost pixels into the border.
+            if (clampLeft) {
+                const PixelRect edge(left, top, bottom, left + 1);
+                const PixelPoint p(at.x - 1, at.y);
+                sub->copyImageData(image, &edge, &p);
+            }
+            if (clampTop) {
+                const PixelRect edge(left, top, top + 1, right);
+                const PixelPoint p(at.x, at.y - 1);
+                sub->copyImageData(image, &edge, &p);
+            }
+            if (clampRight) {
+                const PixelRect edge(right - 1, top, bottom, right);
+                const PixelPoint p((right - left) + at.x, at.y);
+                sub->copyImageData(image, &edge, &p);
+            }
+            if (clampBottom) {
+                const PixelRect edge(left, bottom - 1, bottom, right);
+                const PixelPoint p(at.x, (bottom - top) + at.y);
+                sub->copyImageData(image, &edge, &p);
+            }
+        }
+    }
+    return grid;
+}
+
+// --- Skins -------------------------------------------------------------------------------
+
+void Texture::addWholeImageSkin() {
+    Quad* quad = new Quad();
+    quad->pTexture = this;
+    quad->fitToTexture();
+    quad->pixelRect = PixelRect(0, 0, requestedHeight, requestedWidth);
+    quad->uvRect = UVRect(0.0f / float(width), 0.0f / float(height), float(requestedWidth) / float(width),
+                          float(requestedHeight) / float(height));
+    quad->fitToTexture();
+    skins.push_back(quad);
+}
+
+void Texture::loadSkins(const UString& iniName) {
+    if (!PLIM->fileManager->fileExists(iniName)) {
+        addWholeImageSkin();
+        return;
+    }
+    MemoryIniFile ini(iniName);
+    const int count = ini.getNumSections();
+    logTagged("loadSkins", "Texture contains %d skins.", count);
+    for (int i = 0; i < count; ++i) {
+        const UString section = formatString("Skin %d", i);
+        const int left = ini.getInt(section, "left");
+        const int top = ini.getInt(section, "top");
+        const int w = ini.getInt(section, "width");
+        const int h = ini.getInt(section, "height");
+        const int adjustX = ini.hasKey(section, "origin_adjust_x") ? ini.getInt(section, "origin_adjust_x") : 0;
+        const int adjustY = ini.hasKey(section, "origin_adjust_y") ? ini.getInt(section, "origin_adjust_y") : 0;
+        if (left < 0 || top < 0 || w <= 0 || h <= 0 || int64_t(left) + w > requestedWidth ||
+            int64_t(top) + h > requestedHeight)
+            PLIM_ERROR("Skin %d (left %d, top %d, width %d, height %d) lies outside the %dx%d image '%s'.", i,
+                       left, top, w, h, requestedWidth, requestedHeight, name.c_str());
+
+        Quad* quad = new Quad();
+        quad->pTexture = this;
+        quad->fitToTexture();
+        // Half a pixel off centre puts the edges of an odd-sized image on whole pixels.
+        if (w % 2 == 1) quad->origin.x -= 0.5f;
+        if (h % 2 == 1) quad->origin.y += 0.5f;
+        quad->origin.x -= float(adjustX);
+        quad->origin.y += float(adjustY);
+        quad->pixelRect = PixelRect(left, top, top + h, left + w);
+        quad->uvRect = UVRect(float(left) / float(width), float(top) / float(height), float(left + w) / float(width),
+                              float(top + h) / float(height));
+        quad->fitToTexture();
+        skins.push_back(quad);
+    }
+}
+
+void Texture::buildMosaics(MemoryImageFile* image, const CellGrid& grid) {
+    const int cellsPerRow = (image->width - 1) / grid.cellW + 1;
+    std::vector<Skin*> mosaics;
+    for (Skin* skin : skins) {
+        const PixelRect& r = static_cast<Quad*>(skin)->pixelRect;
+        const int firstCol = r.left / grid.cellW, firstRow = r.top / grid.cellH;
+        const int cols = (r.right - 1) / grid.cellW - firstCol + 1;
+        const int rows = (r.bottom - 1) / grid.cellH - firstRow + 1;
+        QuadMosaic* mosaic = new QuadMosaic();
+        mosaic->setGridSize(cols, rows);
+        for (int j = 0; j < rows; ++j) {
+            for (int k = 0; k < cols; ++k) {
+                const int col = firstCol + k, row = firstRow + j;
+                const int cx0 = std::clamp(r.left - grid.cellW * col, 0, grid.cellW) + grid.bx;
+                const int cx1 = std::clamp(r.right - grid.cellW * col, 0, grid.cellW) + grid.bx;
+                const int cy0 = std::clamp(r.top - grid.cellH * row, 0, grid.cellH) + grid.by;
+                const int cy1 = std::clamp(r.bottom - grid.cellH * row, 0, grid.cellH) + grid.by;
+                Texture* sub = static_cast<Texture*>(pSubTextureRoot->getChild(cellsPerRow * row + col));
+                Quad* quad = new Quad();
+                quad->pTexture = sub;
+                quad->fitToTexture();
+                quad->pixelRect = PixelRect(cx0, cy0, cy1, cx1);
+                quad->uvRect = sub->pixelRectToUV(quad->pixelRect);
+                quad->fitToTexture();
+                sub->skins.push_back(quad);
+                mosaic->cells[size_t(j * cols + k)] = quad;
+            }
+        }
+        mosaic->layout();
+        mosaic->origin = skin->origin;
+        mosaics.push_back(mosaic);
+    }
+    for (Skin* skin : skins)
+        skin->deleteMe();
+    skins = mosaics;
+}

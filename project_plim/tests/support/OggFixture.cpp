@@ -1,0 +1,94 @@
+#include "OggFixture.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <vorbis/vorbisenc.h>
+
+namespace {
+
+void appendPage(std::string& out, const ogg_page& page) {
+    out.append(reinterpret_cast<const char*>(page.header), page.header_len);
+    out.append(reinterpret_cast<const char*>(page.body), page.body_len);
+}
+
+} // namespace
+
+std::string OggFixture::encode(const std::vector<float>& interleaved, int channels, int rate) {
+    vorbis_info vi;
+    vorbis_info_init(&vi);
+    if (vorbis_encode_init_vbr(&vi, channels, rate, 0.5f) != 0) abort();
+    vorbis_comment vc;
+    vorbis_comment_init(&vc);
+    vorbis_dsp_state vd;
+    vorbis_analysis_init(&vd, &vi);
+    vorbis_block vb;
+    vorbis_block_init(&vd, &vb);
+    ogg_stream_state os;
+    ogg_stream_init(&os, 1234 + channels + rate);
+
+    std::string out;
+    ogg_packet header, comments, codebooks;
+    vorbis_analysis_headerout(&vd, &vc, &header, &comments, &codebooks);
+    ogg_stream_packetin(&os, &header);
+    ogg_stream_packetin(&os, &comments);
+    ogg_stream_packetin(&os, &codebooks);
+    ogg_page page;
+    while (ogg_stream_flush(&os, &page)) appendPage(out, page);
+
+    auto drain = [&]() {
+        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
+            vorbis_analysis(&vb, nullptr);
+            vorbis_bitrate_addblock(&vb);
+            ogg_packet packet;
+            while (vorbis_bitrate_flushpacket(&vd, &packet)) {
+                ogg_stream_packetin(&os, &packet);
+                while (ogg_stream_pageout(&os, &page)) appendPage(out, page);
+            }
+        }
+    };
+    const int frames = int(interleaved.size()) / channels;
+    const int chunk = 1024;
+    for (int at = 0; at < frames; at += chunk) {
+        int n = frames - at < chunk ? frames - at : chunk;
+        float** buffer = vorbis_analysis_buffer(&vd, n);
+        for (int i = 0; i < n; ++i)
+            for (int c = 0; c < channels; ++c) buffer[c][i] = interleaved[size_t(at + i) * channels + c];
+        vorbis_analysis_wrote(&vd, n);
+        drain();
+    }
+    vorbis_analysis_wrote(&vd, 0); // end of stream
+    drain();
+    while (ogg_stream_flush(&os, &page)) appendPage(out, page);
+
+    ogg_stream_clear(&os);
+    vorbis_block_clear(&vb);
+    vorbis_dsp_clear(&vd);
+    vorbis_comment_clear(&vc);
+    vorbis_info_clear(&vi);
+    return out;
+}
+
+std::vector<float> OggFixture::sine(int channels, int frames, int rate, float hertz, float amplitude) {
+    std::vector<float> v(size_t(frames) * channels);
+    for (int i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c)
+            v[size_t(i) * channels + c] = amplitude * float(std::sin(2.0 * M_PI * hertz * (c + 1) * i / rate));
+    return v;
+}
+
+std::vector<float> OggFixture::square(int channels, int frames, int rate, float hertz, float amplitude) {
+    std::vector<float> v(size_t(frames) * channels);
+    const double period = rate / double(hertz);
+    for (int i = 0; i < frames; ++i) {
+        float s = std::fmod(i, period) < period / 2 ? amplitude : -amplitude;
+        for (int c = 0; c < channels; ++c) v[size_t(i) * channels + c] = s;
+    }
+    return v;
+}
+
+void OggFixture::writeSine(const std::string& path, int channels, int frames, int rate, float hertz,
+                           float amplitude) {
+    std::ofstream out(path, std::ios::binary);
+    out << encode(sine(channels, frames, rate, hertz, amplitude), channels, rate);
+}

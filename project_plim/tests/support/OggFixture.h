@@ -1,0 +1,20 @@
+#pragma once
+// Ogg Vorbis files encoded on the spot with libvorbisenc, so audio tests play
+// real encoded sounds of a known shape at the rates and channel counts they
+// need.
+#include <string>
+#include <vector>
+
+class OggFixture {
+public:
+    // The bytes of an Ogg Vorbis file holding the interleaved samples
+    // (channels values per frame) at rate Hz.
+    static std::string encode(const std::vector<float>& interleaved, int channels, int rate);
+    // frames of a sine per channel: channel c at hertz * (c + 1).
+    static std::vector<float> sine(int channels, int frames, int rate, float hertz, float amplitude);
+    // frames of a square wave, the same on every channel.
+    static std::vector<float> square(int channels, int frames, int rate, float hertz, float amplitude);
+    // Encodes a sine and writes it to path.
+    static void writeSine(const std::string& path, int channels, int frames, int rate,
+                          float hertz = 440.0f, float amplitude = 0.5f);
+};

@@ -1,0 +1,431 @@
+#include "FontQuad.h"
+
+#include "ErrorManager.h"
+#include "FontQuadCacheEntry.h"
+#include "Logger.h"
+#include "MemoryIniFile.h"
+#include "Plim.h"
+#include "PlimGraphics.h"
+#include "PlimUtil.h"
+#include "Quad.h"
+#include "Renderable.h"
+#include "RuntimeClass.h"
+#include "Texture.h"
+
+RuntimeClass FontQuad::runtimeClass("FontQuad", &PlimBase::runtimeClass, nullptr);
+
+RuntimeClass* FontQuad::getClass() { return &runtimeClass; }
+
+namespace {
+
+const uint8_t ESCAPE = 0x1F;
+const uint8_t COLOUR_CODE = 0x1E;
+const int COLOUR_CODE_LENGTH = 8;
+// Base of the accented small i letters; placed like a lower-case letter.
+const uint16_t SMALL_I_BASE = 0x7F;
+
+bool isLive(const BasicLink* link) { return !link->bDestroyPending && !link->bSkip; }
+
+int countLive(const PlimBase* node) {
+    int n = 0;
+    for (const BasicLink* link = node->firstChild; link; link = link->next)
+        if (isLive(link)) ++n;
+    return n;
+}
+
+void logLine(const char* function, const UString& message) {
+    if (PLIM->log) PLIM->log->print("%s(): %s", function, message.c_str());
+}
+
+} // namespace
+
+FontQuad::FontQuad() {
+    cacheTextures = new PlimBase();
+    cacheEntries = new PlimBase();
+    MemoryIniFile* config = PLIM->config;
+    if (config) {
+        if (!config->hasKey("FontQuad", "cacheTTLframes")) config->setInt("FontQuad", "cacheTTLframes", 2);
+        cacheTTLframes = config->getInt("FontQuad", "cacheTTLframes");
+    }
+}
+
+FontQuad::~FontQuad() {
+    logLine("~FontQuad", formatString("Cache usage: %d textures (%d entries).", getNumCacheTextures(),
+                                      getNumCacheEntries()));
+    if (!PLIM->bDebugLocked) {
+        for (BasicLink* link = cacheEntries->firstChild; link; link = link->next)
+            if (isLive(link))
+                logLine("~FontQuad",
+                        formatString("Contents: %s", static_cast<FontQuadCacheEntry*>(link)->text.c_str()));
+    }
+    cacheEntries->deleteMe();
+    cacheEntries = nullptr;
+    cacheTextures->deleteMe();
+    cacheTextures = nullptr;
+}
+
+void FontQuad::onPLIMmodeChange(int oldMode, int newMode) {
+    if (oldMode == MODE_INACTIVE && newMode == MODE_RESTORE) {
+        cacheEntries->destroyChildren();
+        cacheTextures->destroyChildren();
+    }
+}
+
+// --- Symbols -------------------------------------------------------------------
+
+const FontSymbol& FontQuad::getSymbol(uint16_t symbol) const {
+    static const FontSymbol none;
+    return symbol < NUMSYMBOLS ? symbolData[symbol] : none;
+}
+
+void FontQuad::addSourceTexture(Texture* texture, uint16_t firstSymbol) {
+    if (firstSymbol != 0xFFFF) nextSymbolToLoad = firstSymbol;
+    for (Skin* skin : texture->skins) {
+        if (nextSymbolToLoad == ' ') {
+            nextSymbolToLoad = ' ' + 1;
+            continue;
+        }
+        PLIM_ASSERT(nextSymbolToLoad<NUMSYMBOLS);
+        FontSymbol& s = symbolData[nextSymbolToLoad];
+        s.pQuad = static_cast<Quad*>(skin);
+        s.pQuad->setOrigin(7);
+        s.spacing = defaultSpacing;
+        ++nextSymbolToLoad;
+    }
+    updateHeights();
+}
+
+void FontQuad::updateHeights() {
+    int tallest = 0;
+    for (const FontSymbol& s : symbolData)
+        if (s.pQuad && int(s.pQuad->height) > tallest) tallest = int(s.pQuad->height);
+    fontHeight = tallest;
+    for (uint16_t c : {uint16_t('A'), uint16_t('a'), uint16_t('0')}) {
+        if (symbolData[c].pQuad) {
+            letterHeight = int(symbolData[c].pQuad->height);
+            break;
+        }
+    }
+}
+
+void FontQuad::setCompositeChar(uint16_t c, uint16_t base, uint16_t accent, int accentX, int accentY) {
+    if (c >= NUMSYMBOLS || base >= NUMSYMBOLS || accent >= NUMSYMBOLS)
+        PLIM_ERROR("Symbol out of range (%d, %d, %d).", c, base, accent);
+    FontSymbol& s = symbolData[c];
+    const FontSymbol& b = symbolData[base];
+    s.pQuad = b.pQuad;
+    s.pAccentQuad = symbolData[accent].pQuad;
+    PLIM_ASSERT(symbolData[c].pAccentQuad!=NULL);
+    if (accentX == AUTO_PLACE) {
+        // Centring needs the base's width; without an image the base is a space.
+        float baseWidth = b.pQuad ? b.pQuad->width : float(spaceWidth);
+        accentX = int((baseWidth + 1.0f - s.pAccentQuad->width) * 0.5f);
+    }
+    if (accentY == AUTO_PLACE) {
+        bool lower = (base >= 'a' && base <= 'z') || base == SMALL_I_BASE;
+        int drop = lower ? accentDropLower : accentDropUpper;
+        accentY = int(s.pAccentQuad->height + 1.0f - float(drop));
+    }
+    s.accentX = accentX;
+    s.accentY = accentY;
+    s.spacing = b.spacing;
+}
+
+void FontQuad::setupCompositeChars() {
+    const uint16_t grave = 0x60, acute = 0xB4, circumflex = 0x88, tilde = 0x98, diaeresis = 0xA8,
+                   ring = 0xB0, cedilla = 0xB8;
+    struct Composite {
+        uint16_t c, base, accent;
+    };
+    // 0x9F first, then ascending.
+    static const Composite table[] = {
+        {0x9F, 'Y', diaeresis},  {0xC0, 'A', grave},      {0xC1, 'A', acute},
+        {0xC2, 'A', circumflex}, {0xC3, 'A', tilde},      {0xC4, 'A', diaeresis},
+        {0xC5, 'A', ring},       {0xC7, 'C', cedilla},    {0xC8, 'E', grave},
+        {0xC9, 'E', acute},      {0xCA, 'E', circumflex}, {0xCB, 'E', diaeresis},
+        {0xCC, 'I', grave},      {0xCD, 'I', acute},      {0xCE, 'I', circumflex},
+        {0xCF, 'I', diaeresis},  {0xD1, 'N', tilde},      {0xD2, 'O', grave},
+        {0xD3, 'O', acute},      {0xD4, 'O', circumflex}, {0xD5, 'O', tilde},
+        {0xD6, 'O', diaeresis},  {0xD9, 'U', grave},      {0xDA, 'U', acute},
+        {0xDB, 'U', circumflex}, {0xDC, 'U', diaeresis},  {0xDD, 'Y', acute},
+        {0xE0, 'a', grave},      {0xE1, 'a', acute},      {0xE2, 'a', circumflex},
+        {0xE3, 'a', tilde},      {0xE4, 'a', diaeresis},  {0xE5, 'a', ring},
+        {0xE7, 'c', cedilla},    {0xE8, 'e', grave},      {0xE9, 'e', acute},
+        {0xEA, 'e', circumflex}, {0xEB, 'e', diaeresis},  {0xEC, SMALL_I_BASE, grave},
+        {0xED, SMALL_I_BASE, acute}, {0xEE, SMALL_I_BASE, circumflex}, {0xEF, SMALL_I_BASE, diaeresis},
+        {0xF1, 'n', tilde},      {0xF2, 'o', grave},      {0xF3, 'o', acute},
+        {0xF4, 'o', circumflex}, {0xF5, 'o', tilde},      {0xF6, 'o', diaeresis},
+        {0xF9, 'u', grave},      {0xFA, 'u', acute},      {0xFB, 'u', circumflex},
+        {0xFC, 'u', diaeresis},  {0xFD, 'y', acute},      {0xFF, 'y', diaeresis},
+    };
+    static_assert(sizeof(table) / sizeof(table[0]) == 54, "54 accented letters");
+    for (const Composite& e : table)
+        setCompositeChar(e.c, e.base, e.accent, AUTO_PLACE, e.accent == cedilla ? 0 : AUTO_PLACE);
+}
+
+FontSize FontQuad::getSymbolSize(uint16_t symbol) const {
+    const FontSymbol& s = getSymbol(symbol);
+    FontSize size;
+    if (s.pQuad) {
+        size.width = int(s.pQuad->width);
+        size.height = int(s.pQuad->height);
+    } else {
+        size.width = spaceWidth;
+    }
+    return size;
+}
+
+uint16_t FontQuad::decodeSymbol(const UString& text, int& index) const {
+    const uint8_t c = uint8_t(text[index]);
+    if (c != ESCAPE) return c;
+    const int length = int(text.length());
+    if (index + 2 >= length) {
+        index = length - 1;
+        return NUMSYMBOLS;
+    }
+    const uint8_t b1 = uint8_t(text[index + 1]), b2 = uint8_t(text[index + 2]);
+    index += 2;
+    return uint16_t(256 + (((b1 & 0x7F) << 7) | (b2 & 0x7F)));
+}
+
+// --- Measuring -----------------------------------------------------------------
+
+FontSize FontQuad::getTextWidth(const UString& text, int* limit) const {
+    FontSize size;
+    const int length = int(text.length());
+    for (int index = 0; index < length; ++index) {
+        const int start = index;
+        uint16_t symbol = decodeSymbol(text, index);
+        FontSize s = getSymbolSize(symbol);
+        int advance = s.width + getSymbol(symbol).spacing;
+        size.width += advance;
+        if (s.height > size.height) size.height = s.height;
+        if (limit && size.width > *limit) {
+            size.width -= advance;
+            *limit = start;
+            break;
+        }
+    }
+    return size;
+}
+
+FontSize FontQuad::getTextSize(const UString& text) const {
+    FontSize size;
+    size_t from = 0;
+    const size_t length = text.length();
+    while (from < length) {
+        size_t code = from;
+        while (code < length && uint8_t(text[code]) != COLOUR_CODE) ++code;
+        FontSize run = getTextWidth(text.substr(from, code - from), nullptr);
+        size.width += run.width;
+        if (run.height > size.height) size.height = run.height;
+        // A code cut short by the end of the text takes the rest of it.
+        from = code + 1 + COLOUR_CODE_LENGTH;
+    }
+    return size;
+}
+
+// --- Printing ------------------------------------------------------------------
+
+bool FontQuad::useCacheFor(int flags, const UString& text) const {
+    return bUseCache && PLIM->graphics && PLIM->graphics->bEnableFontCache && !(flags & PRINT_NOCACHE) &&
+           int(text.length()) >= CACHE_MIN_LENGTH && getCacheRowCount() > 0;
+}
+
+void FontQuad::print(Renderable* frame, int flags, const UString& text) {
+    const int width = getTextWidth(text, nullptr).width;
+    V3 origin(0.0f, 0.0f, 0.0f);
+    if (flags & PRINT_CENTER) origin.x -= float(width / 2);
+    if (flags & PRINT_RIGHT) origin.x -= float(width);
+    if (flags & PRINT_VCENTER) origin.y += float(fontHeight / 2);
+    if (flags & PRINT_BOTTOM) origin.y += float(fontHeight);
+    if (flags & PRINT_BASELINE) origin.y += float(letterHeight);
+
+    Renderable t;
+    t.bSkipVisibility = true;
+    t.postXform = frame->xform;
+    t.color = frame->color;
+    t.position = origin;
+    t.updateVisuals();
+
+    if (useCacheFor(flags, text) && printCached(&t, origin, width, text)) return;
+    drawAccents(&t, text);
+    drawGlyphs(&t, origin, text);
+}
+
+void FontQuad::drawGlyphs(Renderable* t, const V3& origin, const UString& text) {
+    float pen = origin.x;
+    const int length = int(text.length());
+    for (int index = 0; index < length; ++index) {
+        uint16_t symbol = decodeSymbol(text, index);
+        const FontSymbol& s = getSymbol(symbol);
+        if (s.pQuad) {
+            V3 at(pen, origin.y, 0.0f);
+            t->setup(s.pQuad, &at, nullptr, nullptr);
+            t->render();
+        }
+        pen += float(getSymbolSize(symbol).width + s.spacing);
+    }
+}
+
+bool FontQuad::printCached(Renderable* t, const V3& origin, int width, const UString& text) {
+    if (width <= CACHE_TEXTURE_SIZE - 1) {
+        FontQuadCacheEntry* entry = findCacheEntry(text);
+        if (!entry) return false;
+        drawAccents(t, text);
+        entry->draw(t);
+        return true;
+    }
+
+    // Too wide for a row: print two halves, never splitting inside an escape
+    // (its payload bytes have the high bit set).
+    const int length = int(text.length());
+    int split = length / 2;
+    uint8_t at = uint8_t(text[split]);
+    if (!(at == ESCAPE || at < 0x80)) {
+        int i = split - 1;
+        while (i >= 0) {
+            uint8_t c = uint8_t(text[i]);
+            if (c == ESCAPE || c < 0x80) break;
+            --i;
+        }
+        split = i >= 0 ? i : length / 2;
+        if (split <= 0) split = length / 2;
+    }
+    UString first = text.substr(0, size_t(split));
+    UString second = text.substr(size_t(split));
+    print(t, 2, first);
+    float x = origin.x + float(getTextWidth(first, nullptr).width);
+    t->position = V3(x, origin.y, 0.0f);
+    t->updateVisuals();
+    print(t, 2, second);
+    return true;
+}
+
+void FontQuad::drawAccents(Renderable* frame, const UString& text) {
+    Renderable a;
+    a.bSkipVisibility = true;
+    a.postXform = frame->xform;
+    a.color = frame->color;
+    float pen = 0.0f;
+    const int length = int(text.length());
+    for (int index = 0; index < length; ++index) {
+        uint16_t symbol = decodeSymbol(text, index);
+        const FontSymbol& s = getSymbol(symbol);
+        if (s.pAccentQuad) {
+            V3 at(float(s.accentX) + pen, float(s.accentY), 0.0f);
+            a.setup(s.pAccentQuad, &at, nullptr, nullptr);
+            a.render();
+        }
+        pen += float(getSymbolSize(symbol).width + s.spacing);
+    }
+}
+
+void FontQuad::printAt(float x, float y, float z, UColor colour, int flags, const UString& text) {
+    Renderable r;
+    r.position = V3(x, y, z);
+    r.updateVisuals();
+    r.color = colour;
+    print(&r, flags, text);
+}
+
+void FontQuad::printShadowed(Renderable* frame, int flags, const UString& text, float dx, float dy,
+                             float dz, UColor shadowColour) {
+    if (PLIM->graphics && PLIM->graphics->bTextShadows) {
+        const V3 position = frame->position;
+        const UColor colour = frame->color;
+        const Matrix xform = frame->xform, invXform = frame->invXform;
+        const V3 boundsCenter = frame->boundsCenter;
+        const float boundsRadius = frame->boundsRadius;
+        frame->position = position + V3(dx, dy, dz);
+        frame->updateVisuals();
+        frame->color = shadowColour;
+        print(frame, flags, text);
+        frame->position = position;
+        frame->xform = xform;
+        frame->invXform = invXform;
+        frame->boundsCenter = boundsCenter;
+        frame->boundsRadius = boundsRadius;
+        frame->color = colour;
+    }
+    print(frame, flags, text);
+}
+
+void FontQuad::printAtShadowed(float x, float y, float z, UColor colour, int flags, const UString& text,
+                               float dx, float dy, float dz, UColor shadowColour) {
+    Renderable r;
+    r.position = V3(x, y, z);
+    r.updateVisuals();
+    r.color = colour;
+    printShadowed(&r, flags, text, dx, dy, dz, shadowColour);
+}
+
+void FontQuad::printClipped(Renderable* frame, int flags, const UString& text, int maxWidth) {
+    if (getTextWidth(text, nullptr).width <= maxWidth) {
+        print(frame, flags, text);
+        return;
+    }
+    // The longest prefix that leaves room for the dots; cut before a whole
+    // symbol, never inside an escape.
+    const int limit = maxWidth - getTextWidth("...", nullptr).width;
+    const int length = int(text.length());
+    int cut = length;
+    int width = 0;
+    for (int index = 0; index < length; ++index) {
+        const int start = index;
+        uint16_t symbol = decodeSymbol(text, index);
+        width += getSymbolSize(symbol).width + getSymbol(symbol).spacing;
+        if (width > limit) {
+            cut = start;
+            break;
+        }
+    }
+    print(frame, flags, text.substr(0, size_t(cut)) + "...");
+}
+
+// --- Render cache ----------------------------------------------------------------
+
+int FontQuad::getCacheRowCount() const { return CACHE_TEXTURE_SIZE / (fontHeight + 1); }
+
+int FontQuad::getNumCacheTextures() const { return countLive(cacheTextures); }
+
+int FontQuad::getNumCacheEntries() const { return countLive(cacheEntries); }
+
+FontQuadCacheEntry* FontQuad::createCacheTexture() {
+    const int rowHeight = fontHeight + 1;
+    const int count = getCacheRowCount();
+    if (count <= 0) return nullptr;
+    Texture* texture = new Texture(CACHE_TEXTURE_SIZE, CACHE_TEXTURE_SIZE, TEXTURE_KEEPSOURCE);
+    cacheTextures->addChild(texture);
+    logLine("createCacheTexture", formatString("Creating new cache texture (%d cache entries).", count));
+    texture->clear(nullptr, bCacheWhite);
+    FontQuadCacheEntry* first = nullptr;
+    for (int i = 0; i < count; ++i) {
+        FontQuadCacheEntry* entry = new FontQuadCacheEntry(this, texture, 0, i * rowHeight,
+                                                           (i + 1) * rowHeight, CACHE_TEXTURE_SIZE);
+        cacheEntries->addChild(entry);
+        if (!first) first = entry;
+    }
+    return first;
+}
+
+FontQuadCacheEntry* FontQuad::getFreeCacheEntry() {
+    const int frame = PLIM->frameCount;
+    for (BasicLink* link = cacheEntries->firstChild; link; link = link->next) {
+        if (!isLive(link)) continue;
+        FontQuadCacheEntry* entry = static_cast<FontQuadCacheEntry*>(link);
+        if (entry->lastUsedFrame + cacheTTLframes < frame) return entry;
+    }
+    return createCacheTexture();
+}
+
+FontQuadCacheEntry* FontQuad::findCacheEntry(const UString& text) {
+    for (BasicLink* link = cacheEntries->firstChild; link; link = link->next) {
+        if (!isLive(link)) continue;
+        FontQuadCacheEntry* entry = static_cast<FontQuadCacheEntry*>(link);
+        if (entry->text == text) return entry;
+    }
+    FontQuadCacheEntry* entry = getFreeCacheEntry();
+    if (entry) entry->fillCache(text);
+    return entry;
+}

@@ -1,0 +1,38 @@
+#include "FxWindow.h"
+
+#include "Camera.h"
+#include "DeviceTestEngine.h"
+#include "Plim.h"
+#include "PlimGraphics.h"
+
+#include <SDL_opengl.h>
+
+#include <cmath>
+
+FxWindow::FxWindow(const std::string& extraSettings) {
+    folder.writeUserSettings("[PlimGraphics]\nscreenWidth=640\nscreenHeight=480\n" + extraSettings);
+    device = new DeviceTestEngine(false);
+}
+
+FxWindow::~FxWindow() { delete device; }
+
+void FxWindow::beginFrame() {
+    PLIM->frameCount++;
+    for (int32_t& stat : PLIM->frameStats) stat = 0;
+    PLIM->graphics->setGlobalRenderState();
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Camera camera;
+    camera.tick(0.0, 0.0);
+    camera.render();
+}
+
+UColor FxWindow::pixelAt(float x, float y) {
+    PlimGraphics* g = PLIM->graphics;
+    const float sx = (x + g->fovWidth * 0.5f) * g->screenWidth / g->fovWidth;
+    const float sy = (y + g->fovHeight * 0.5f) * g->screenHeight / g->fovHeight;
+    unsigned char rgba[4] = {0, 0, 0, 0};
+    glFinish();
+    glReadPixels(int(std::floor(sx)), int(std::floor(sy)), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    return UColor(rgba[0], rgba[1], rgba[2], rgba[3]);
+}
