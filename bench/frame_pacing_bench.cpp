@@ -46,7 +46,7 @@ void BM_EmptyFramePacing(benchmark::State& state) {
     }
     writeFile("Corvana2demo.cfg.static", "[Language]\nbMultilanguage=Yes\nsingleLanguage=0\n[Edition]\nbHoliday=No\n"
                                          "[Graphics]\nditherDepth=0\n[Input]\nhardwareMouseScaling=1.0\n");
-    writeFile(getUserDataFolder(true) + "Corvana2demo.cfg",
+    writeFile(std::string(getUserDataFolder(true).c_str()) + "Corvana2demo.cfg",
               "[PlimGraphics]\nbFullScreen=No\n[PlimInput]\nbTrackJoystick=No\nbTrackMouse=No\n");
 
     new Plim();

@@ -18,6 +18,14 @@ cmake --build build-asan -j"$JOBS"
 export ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp" UBSAN_OPTIONS=print_stacktrace=1
 xvfb-run -a -s "-screen 0 1024x768x24" ctest --test-dir build-asan --output-on-failure -j"$JOBS"
 
+echo "== audio tests under ThreadSanitizer"
+AUDIO_TESTS="Mixer MixerOGG PlimAudio Sound"
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIM_TSAN=ON -DPLIM_BENCH=OFF >/dev/null
+cmake --build build-tsan -j"$JOBS" --target $(for t in $AUDIO_TESTS; do echo "plim_${t}_test"; done)
+for t in $AUDIO_TESTS; do
+  TSAN_OPTIONS=halt_on_error=1 "build-tsan/tests/plim_${t}_test"
+done
+
 if command -v clang++ >/dev/null && [ -n "$(ls fuzz/*_fuzz.cpp 2>/dev/null)" ]; then
   echo "== fuzz targets"
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIM_FUZZ=ON -DPLIM_BENCH=OFF >/dev/null

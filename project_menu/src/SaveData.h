@@ -25,7 +25,7 @@ public:
         ADDRESS_SIZE = 16
     };
     // Key of the digest over a table that travels with an uploaded score.
-    static const uint32_t HIGH_SCORE_KEY = 0x5C7A1E93;
+    static constexpr uint32_t HIGH_SCORE_KEY = 0x5C7A1E93;
 
     // Defaults, then the ".hst" file over them when it checks out.
     SaveData();

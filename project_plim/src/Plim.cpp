@@ -10,6 +10,8 @@
 #include "Language.h"
 #include "Logger.h"
 #include "MemoryIniFile.h"
+#include "Mixer.h"
+#include "PlimAudio.h"
 #include "PlimGraphics.h"
 #include "PlimClasses.h"
 #include "PlimInput.h"
@@ -86,8 +88,10 @@ Plim::Plim() {
     input = new PlimInput();
     graphics = new PlimGraphics();
     input->resetMouse();
+    audio = new PlimAudio();
     debugFont = new FontGDI();
     console = new Console();
+    // The network part (PlimNetwork) comes here once the engine has one.
     language = new Language();
 
     frameTimer.start(frameRate);
@@ -155,7 +159,7 @@ Plim::~Plim() {
     logTagged(tag, "1...");
     delete language;
     language = nullptr;
-    logTagged(tag, "2...");
+    logTagged(tag, "2..."); // the network part, once the engine has one
     logTagged(tag, "3...");
     delete console;
     console = nullptr;
@@ -163,6 +167,8 @@ Plim::~Plim() {
     delete debugFont;
     debugFont = nullptr;
     logTagged(tag, "5...");
+    delete audio;
+    audio = nullptr;
     logTagged(tag, "6...");
     delete graphics;
     graphics = nullptr;
@@ -257,6 +263,7 @@ void Plim::frame(Context* root) {
     if (running) {
         ++frameCount;
         if (input) input->update();
+        if (audio) audio->tick();
         stampMiscEnd = timeKeeper->getTime();
         stampWorkStart = timeKeeper->getTime();
         if (lastFrameTime == 0.0) lastFrameTime = stampWorkStart;
@@ -329,7 +336,7 @@ void Plim::drawDebugLines() {
                     ms(stampRenderEnd - stampConsoleEnd), ms(stampHudEnd - stampRenderEnd),
                     ms(stampPresentEnd - stampHudEnd), ms(stampWaitEnd - stampPresentEnd),
                     ms(stampMiscEnd - stampWaitEnd));
-        int audioChannels = 0; // no audio part yet
+        int audioChannels = audio && !audio->bMute && audio->mixer ? (int)audio->mixer->getNumChildren() : 0;
         font->print(0, 30,
                     "%d/%d renderables, %d vertices, %d vbuffer writes, %d update visuals, %d invXforms, %d "
                     "collisions, %d audio channels",
@@ -356,6 +363,7 @@ void Plim::changePLIMmode(int newMode) {
         int oldMode = plimMode;
         plimMode = newMode > oldMode ? oldMode + 1 : oldMode - 1;
         logTagged(tag, formatString("Changing mode from %d to %d.", oldMode, plimMode));
+        if (audio) audio->onModeChange(oldMode, plimMode);
         logTagged(tag, formatString("Notifying %d objects.", (int)liveObjects.getNumChildren()));
         for (BasicLink *entry = liveObjects.firstChild, *next; entry; entry = next) {
             next = entry->next;

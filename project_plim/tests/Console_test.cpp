@@ -186,22 +186,25 @@ TEST_F(ConsoleTest, DrawsTheInputFieldAndFortyOneLines) {
     EXPECT_FALSE(anyLit(rows, 0, h - 22 - 400));            // nothing older
 }
 
-using ConsoleDeathTest = ConsoleTest;
-
-TEST_F(ConsoleDeathTest, ErrorAndCrashEndTheProcess) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            EngineTestFolder::routeStdoutToStderr();
-            console->executeCommand("error");
-        },
-        ::testing::ExitedWithCode(255), "Error: Error requested.\n Function: executeCommand\\(\\)");
-    EXPECT_EXIT(
-        {
-            EngineTestFolder::routeStdoutToStderr();
-            console->executeCommand("crash");
-        },
-        ::testing::ExitedWithCode(255), "Error: Crash requested.\n Function: executeCommand\\(\\)");
+// The parent never opens a window, so the forked children start from a clean
+// slate and share its folder.
+TEST(ConsoleDeathTest, ErrorAndCrashEndTheProcess) {
+    GTEST_FLAG_SET(death_test_style, "fast");
+    EngineTestFolder folder;
+    folder.writeStaticSettings();
+    folder.writeUserSettings();
+    for (const char* command : {"error", "crash"}) {
+        std::string expected = std::string(command) == "error" ? "Error requested." : "Crash requested.";
+        EXPECT_EXIT(
+            {
+                EngineTestFolder::routeStdoutToStderr();
+                new Plim();
+                PLIM->console->executeCommand(command);
+            },
+            ::testing::ExitedWithCode(255),
+            "\\*\\*\\* ERROR \\*\\*\\* Error: " + expected + "\n Function: executeCommand\\(\\)");
+    }
+    EXPECT_TRUE(EngineTestFolder::exists(folder.userFolder() + "crash.Corvana2demo.jpg"));
 }
 
 } // namespace

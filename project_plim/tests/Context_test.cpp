@@ -4,7 +4,6 @@
 #include "EngineTestFolder.h"
 #include "ManualTickSource.h"
 #include "Plim.h"
-#include "RuntimeClass.h"
 #include "TimeKeeper.h"
 
 #include <gtest/gtest.h>
@@ -141,15 +140,6 @@ TEST_F(ContextTest, DeletingAContextLeavesItsLayersAndPointer) {
     delete background;
     delete overlay;
     delete pointer;
-}
-
-TEST_F(ContextTest, ClassRecordCreatesPlainContexts) {
-    Context context;
-    EXPECT_EQ(context.getClass()->name, UString("Context"));
-    EXPECT_TRUE(context.getClass()->isKindOf(&PlimBase::runtimeClass));
-    PlimBase* made = static_cast<PlimBase*>(Context::runtimeClass.create());
-    EXPECT_EQ(made->getClass(), &Context::runtimeClass);
-    delete made;
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 // The text catalogue: numbering, identifier map, texts and their bytes, the
 // fatal paths, and the key names written into the real input part (Xvfb).
-#include "DeviceTestEngine.h"
 #include "EngineTestFolder.h"
 #include "Language.h"
 #include "ManualTickSource.h"
@@ -184,29 +183,20 @@ TEST_F(LanguageDeathTest, AMissingTextIsFatalNamingTheLowestSlot) {
         "\\*\\*\\* ERROR \\*\\*\\* Error: String 42 is missing from language 0.\n Function: Language\\(\\)");
 }
 
-// Key names need the input part, which needs a window.
-class KeyNameTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        folder.writeUserSettings();
-        device = new DeviceTestEngine(true);
-        PLIM->language = new Language();
-        names = PLIM->input->keyNames;
-    }
-    void TearDown() override {
-        delete PLIM->language;
-        PLIM->language = nullptr;
-        delete device;
-    }
-
+// Key names need the engine's input part, which needs a window: one real
+// engine start for all of them, which also shows where the table comes from.
+TEST(LanguageEngineTest, TheEngineHoldsTheTableAndSelectingALanguageNamesEveryKey) {
     EngineTestFolder folder;
     ManualTickSource ticks;
-    DeviceTestEngine* device = nullptr;
-    UString* names = nullptr;
-};
-
-TEST_F(KeyNameTest, SelectingTheLanguageNamesEveryKeyCode) {
+    folder.writeStaticSettings();
+    folder.writeUserSettings();
+    new Plim();
+    ASSERT_NE(PLIM->language, nullptr);
+    EXPECT_EQ(PLIM->language->currentLanguage, -1);
+    UString* names = PLIM->input->keyNames;
+    names[84] = "stale";
     PLIM->language->setCurrentLanguage(0);
+
     EXPECT_EQ(names[0], "");
     EXPECT_EQ(names[1], "ESC");
     EXPECT_EQ(names[28], "ENTER");
@@ -228,36 +218,19 @@ TEST_F(KeyNameTest, SelectingTheLanguageNamesEveryKeyCode) {
     EXPECT_EQ(names[303], "JOYBUTTON31");
     EXPECT_EQ(names[304], "MOUSEUP");
     EXPECT_EQ(names[311], "MOUSEBUTTON3");
+    EXPECT_EQ(PLIM->input->getKeyName(57), "SPACE");
 
     int unnamed = 0;
     std::set<std::string> distinct;
     for (int code = 0; code < KEY_COUNT; ++code) {
-        if (names[code] == formatString("UNKNOWN-%d", code)) ++unnamed;
-        else distinct.insert(names[code].str());
+        if (names[code] == formatString("UNKNOWN-%d", code))
+            ++unnamed;
+        else
+            distinct.insert(names[code].str());
     }
     EXPECT_EQ(unnamed, 123);
     EXPECT_EQ(distinct.size(), 189u);
-}
 
-TEST_F(KeyNameTest, SelectingAgainRewritesEveryName) {
-    names[84] = "stale";
-    names[1] = "stale";
-    PLIM->language->setCurrentLanguage(0);
-    EXPECT_EQ(names[84], "UNKNOWN-84");
-    EXPECT_EQ(names[1], "ESC");
-    EXPECT_EQ(PLIM->input->getKeyName(57), "SPACE");
-}
-
-TEST(LanguageStartupTest, TheEngineCreatesTheTableAndTakesItDownFirst) {
-    EngineTestFolder folder;
-    ManualTickSource ticks;
-    folder.writeStaticSettings();
-    folder.writeUserSettings();
-    new Plim();
-    ASSERT_NE(PLIM->language, nullptr);
-    EXPECT_EQ(PLIM->language->currentLanguage, -1);
-    PLIM->language->setCurrentLanguage(0);
-    EXPECT_EQ(PLIM->input->keyNames[1], "ESC");
     delete PLIM;
     PLIM = nullptr;
 }

@@ -1,13 +1,12 @@
-// Ogg Vorbis sources over files encoded by the tests: layouts and log lines
-// for mono and stereo at two rates, whole and streamed decoding with their
-// loops, the memory callbacks, and the fatal cases.
+// Ogg Vorbis sources over files the tests encode: layouts and log lines for
+// mono and stereo at two rates, streamed decoding against whole decoding, the
+// memory callbacks and the fatal cases.
 #include "AudioTestEngine.h"
 #include "EngineTestFolder.h"
 #include "LogText.h"
 #include "Logger.h"
 #include "MemoryFile.h"
 #include "Mixer.h"
-#include "MixerChannel.h"
 #include "MixerOGGstatic.h"
 #include "MixerOGGstream.h"
 #include "OggFixture.h"
@@ -16,36 +15,35 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
+#include <cstring>
+#include <functional>
 
 namespace {
 
 class MixerOGGTest : public ::testing::Test {
 protected:
-    std::string write(const std::string& name, const std::vector<float>& v, int channels, int rate) {
+    const char* write(const char* name, const std::vector<float>& v, int channels, int rate) {
         EngineTestFolder::writeFile(folder.root + "/" + name, OggFixture::encode(v, channels, rate));
         return name;
     }
-    std::string log() {
-        PLIM->log->saveCrashLog();
-        return EngineTestFolder::readFile(folder.logPath());
-    }
-    // Mixes frames frames of one started voice of source (stereo, 22,050 Hz).
-    std::vector<float> mixAll(MixerOGG* source, int frames, int callbackFrames = 4096) {
+    // frames frames of one voice of source, mixed in callbacks of 8,192 frames.
+    std::vector<float> mixVoice(MixerOGG* source, int frames, bool* ended = nullptr) {
         SDL_AudioSpec spec{};
         spec.freq = 22050;
         spec.format = AUDIO_S16LSB;
         spec.channels = 2;
-        spec.samples = Uint16(callbackFrames);
-        spec.size = Uint32(callbackFrames * 4);
+        spec.samples = 8192;
+        spec.size = 8192 * 4;
         Mixer mixer(spec);
-        mixer.startChannel(mixer.play(source, false));
+        int id = mixer.play(source, false);
+        mixer.startChannel(id);
         std::vector<uint8_t> stream(spec.size);
         std::vector<float> out;
-        for (int done = 0; done < frames; done += callbackFrames) {
+        while (int(out.size()) < 2 * frames) {
             mixer.mix(stream.data(), int(spec.size));
-            out.insert(out.end(), mixer.mixBuffer, mixer.mixBuffer + 2 * callbackFrames);
+            out.insert(out.end(), mixer.mixBuffer, mixer.mixBuffer + 2 * 8192);
         }
+        if (ended) *ended = !mixer.isPlaying(id);
         out.resize(size_t(2 * frames));
         return out;
     }
@@ -59,13 +57,11 @@ TEST_F(MixerOGGTest, MonoAndStereoAtTwoRates) {
         for (int channels : {1, 2}) {
             SCOPED_TRACE(std::to_string(rate) + " Hz, " + std::to_string(channels) + " channels");
             std::vector<float> wave = OggFixture::sine(channels, 6000, rate, 441.0f, 0.5f);
-            MemoryFile file(write("s.ogg", wave, channels, rate).c_str());
+            MemoryFile file(write("s.ogg", wave, channels, rate));
             MixerOGGstatic s(&file, false, 2);
             EXPECT_EQ(s.frequency, rate);
-            EXPECT_EQ(s.numChannels, channels);
             EXPECT_EQ(s.totalFrames, 6000);
             EXPECT_EQ(s.sampleCount, 12000);
-            EXPECT_EQ(s.file, nullptr);
             double errorL = 0, errorR = 0, sides = 0;
             for (int i = 0; i < 6000; ++i) {
                 float l = s.samples[2 * i], r = s.samples[2 * i + 1];
@@ -75,100 +71,61 @@ TEST_F(MixerOGGTest, MonoAndStereoAtTwoRates) {
             }
             EXPECT_LT(errorL / 6000, 0.02);
             EXPECT_LT(errorR / 6000, 0.02);
-            if (channels == 1) EXPECT_EQ(sides, 0.0); // both sides the same value
-            else EXPECT_GT(sides / 6000, 0.1);        // each side its own tone
+            if (channels == 1) EXPECT_EQ(sides, 0.0);
+            else EXPECT_GT(sides / 6000, 0.1); // each side keeps its own tone
         }
     }
-    LogText text(log());
-    EXPECT_EQ(text.count("MixerOGG(): \t22050 Hz, mono."), 1);
-    EXPECT_EQ(text.count("MixerOGG(): \t22050 Hz, stereo."), 1);
-    EXPECT_EQ(text.count("MixerOGG(): \t44100 Hz, mono."), 1);
-    EXPECT_EQ(text.count("MixerOGG(): \t44100 Hz, stereo."), 1);
+    PLIM->log->saveCrashLog();
+    LogText text(EngineTestFolder::readFile(folder.logPath()));
+    for (const char* line : {"MixerOGG(): \t22050 Hz, mono.", "MixerOGG(): \t22050 Hz, stereo.",
+                             "MixerOGG(): \t44100 Hz, mono.", "MixerOGG(): \t44100 Hz, stereo."})
+        EXPECT_EQ(text.count(line), 1) << line;
 }
 
-TEST_F(MixerOGGTest, WholeSoundsHandOutPositionsAndLoopOrEnd) {
-    MemoryFile file(write("s.ogg", OggFixture::sine(1, 500, 22050, 441.0f, 0.5f), 1, 22050).c_str());
-    MixerOGGstatic once(&file, false, 2);
-    int cursor = -1, end = -1;
-    EXPECT_TRUE(once.refill(&cursor, &end));
-    EXPECT_EQ(cursor, 0);
-    EXPECT_EQ(end, 1000);
-    cursor = 1000;
-    EXPECT_FALSE(once.refill(&cursor, &end));
-
-    MemoryFile again(write("s.ogg", OggFixture::sine(1, 500, 22050, 441.0f, 0.5f), 1, 22050).c_str());
-    MixerOGGstatic looping(&again, true, 2);
-    cursor = 1002;
-    end = 1000;
-    EXPECT_TRUE(looping.refill(&cursor, &end));
-    EXPECT_EQ(cursor, 0);
-}
-
-TEST_F(MixerOGGTest, StreamsDecodeTheSameSamplesAndLoopWithoutAGap) {
-    // 3,000 frames loop more than twice inside one 8,192-frame callback.
+TEST_F(MixerOGGTest, StreamsPlayWhatWholeDecodingGivesAndLoopWithoutAGap) {
+    // 3,000 frames loop more than twice inside one callback.
     std::vector<float> wave = OggFixture::sine(2, 3000, 22050, 300.0f, 0.6f);
-    MemoryFile staticFile(write("m.ogg", wave, 2, 22050).c_str());
-    MixerOGGstatic whole(&staticFile, true, 1);
+    MemoryFile wholeFile(write("m.ogg", wave, 2, 22050));
+    MixerOGGstatic whole(&wholeFile, true, 1);
     MemoryFile streamFile("m.ogg");
-    MixerOGGstream stream(&streamFile, true, 1);
-    EXPECT_EQ(stream.sampleCapacity, 65536);
+    MixerOGGstream looping(&streamFile, true, 1);
+    std::vector<float> expected = mixVoice(&whole, 8192);
+    EXPECT_EQ(mixVoice(&looping, 8192), expected);
+    EXPECT_EQ(mixVoice(&looping, 2000), std::vector<float>(expected.begin(), expected.begin() + 4000));
 
-    std::vector<float> expected = mixAll(&whole, 8192, 8192);
-    std::vector<float> got = mixAll(&stream, 8192, 8192);
-    EXPECT_EQ(got, expected);
-    // A second voice rewinds and starts from the top again.
-    EXPECT_EQ(mixAll(&stream, 4096), std::vector<float>(expected.begin(), expected.begin() + 8192));
-}
-
-TEST_F(MixerOGGTest, ANonLoopingStreamEndsItsVoice) {
-    MemoryFile file(write("m.ogg", OggFixture::sine(1, 3000, 22050, 300.0f, 0.6f), 1, 22050).c_str());
-    MixerOGGstream stream(&file, false, 1);
-    SDL_AudioSpec spec{};
-    spec.freq = 22050;
-    spec.format = AUDIO_S16LSB;
-    spec.channels = 2;
-    spec.samples = 4096;
-    spec.size = 4096 * 4;
-    Mixer mixer(spec);
-    int id = mixer.play(&stream, true);
-    mixer.startChannel(id);
-    std::vector<uint8_t> out(spec.size);
-    mixer.mix(out.data(), int(spec.size));
-    EXPECT_FALSE(mixer.isPlaying(id));
-    EXPECT_NE(mixer.mixBuffer[2 * 2000], 0.0f);
-    EXPECT_EQ(mixer.mixBuffer[2 * 3000], 0.0f);
-    EXPECT_LE(stream.sampleCount, stream.sampleCapacity);
+    MixerOGGstream once(&streamFile, false, 1);
+    bool ended = false;
+    std::vector<float> out = mixVoice(&once, 8192, &ended);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(std::vector<float>(out.begin(), out.begin() + 6000),
+              std::vector<float>(expected.begin(), expected.begin() + 6000));
+    EXPECT_EQ(out[6000], 0.0f);
 }
 
 TEST_F(MixerOGGTest, MemoryCallbacksStayInsideTheFile) {
-    MemoryFile file(write("m.ogg", OggFixture::sine(1, 1000, 22050, 300.0f, 0.6f), 1, 22050).c_str());
+    MemoryFile file(write("m.ogg", OggFixture::sine(1, 1000, 22050, 300.0f, 0.6f), 1, 22050));
     MixerOGGstream s(&file, false, 1);
     const int size = file.size;
     EXPECT_EQ(MixerOGG::memSeek(&s, 0, SEEK_END), 0);
     EXPECT_EQ(MixerOGG::memTell(&s), size);
     EXPECT_EQ(MixerOGG::memSeek(&s, 10, 3), -1);
-    EXPECT_EQ(MixerOGG::memTell(&s), size);
-    // Outside the file: refused, the position stays.
     EXPECT_EQ(MixerOGG::memSeek(&s, -1, SEEK_SET), -1);
     EXPECT_EQ(MixerOGG::memSeek(&s, 1, SEEK_END), -1);
-    EXPECT_EQ(MixerOGG::memSeek(&s, -(size + 1), SEEK_CUR), -1);
-    EXPECT_EQ(MixerOGG::memTell(&s), size);
+    EXPECT_EQ(MixerOGG::memTell(&s), size); // refused seeks leave the position
 
     uint8_t buffer[64];
     EXPECT_EQ(MixerOGG::memRead(buffer, 1, sizeof buffer, &s), 0u);
-    ASSERT_EQ(MixerOGG::memSeek(&s, -10, SEEK_END), 0);
-    // Ten bytes left: all copied, two whole items of four reported.
-    EXPECT_EQ(MixerOGG::memRead(buffer, 4, 8, &s), 2u);
+    ASSERT_EQ(MixerOGG::memSeek(&s, -10, SEEK_CUR), 0);
+    EXPECT_EQ(MixerOGG::memRead(buffer, 4, 8, &s), 2u); // ten bytes copied
     EXPECT_EQ(MixerOGG::memTell(&s), size);
     EXPECT_EQ(memcmp(buffer, file.data + size - 10, 10), 0);
 }
 
-TEST_F(MixerOGGTest, FatalSources) {
+TEST_F(MixerOGGTest, UnusableSourcesAreFatal) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     write("three.ogg", OggFixture::sine(3, 2000, 22050, 300.0f, 0.5f), 3, 22050);
     EngineTestFolder::writeFile(folder.root + "/junk.ogg", std::string(4000, 'x'));
-    write("m.ogg", OggFixture::sine(1, 2000, 22050, 300.0f, 0.5f), 1, 22050);
-    auto expectFatal = [](const std::function<void()>& body, const char* pattern) {
+    auto fatal = [](const std::function<void()>& body, const char* pattern) {
         EXPECT_EXIT(
             {
                 EngineTestFolder::routeStdoutToStderr();
@@ -176,24 +133,17 @@ TEST_F(MixerOGGTest, FatalSources) {
             },
             ::testing::ExitedWithCode(255), pattern);
     };
-    expectFatal([] {
-        MemoryFile f("three.ogg");
-        MixerOGGstatic s(&f, false, 1);
-    }, "Unhandled number of channels: 3");
-    expectFatal([] {
+    fatal([] { MemoryFile f("three.ogg"); MixerOGGstatic s(&f, false, 1); },
+          "Unhandled number of channels: 3");
+    fatal([] {
         MemoryFile f("three.ogg");
         MixerOGGstream s(&f, false, 1);
         int cursor = -1, end = -1;
         s.refill(&cursor, &end);
     }, "Unhandled number of channels: 3");
-    expectFatal([] {
-        MemoryFile f("junk.ogg");
-        MixerOGGstatic s(&f, false, 1);
-    }, "Statement: ov_open_callbacks\\(this, &vf, NULL, 0, cb\\)==0");
-    expectFatal([] {
-        MemoryFile f("m.ogg");
-        MixerOGGstream s(&f, false, 2);
-    }, "Statement: maxPlaybacks==1");
+    fatal([] { MemoryFile f("junk.ogg"); MixerOGGstatic s(&f, false, 1); },
+          "Statement: ov_open_callbacks\\(this, &vf, NULL, 0, cb\\)==0");
+    fatal([] { MemoryFile f("three.ogg"); MixerOGGstream s(&f, false, 2); }, "Statement: maxPlaybacks==1");
 }
 
 } // namespace

@@ -111,20 +111,6 @@ TEST_F(StartupTest, SettingsFromTheFileWinAndDefaultLanguageIsWrittenBack) {
     EXPECT_EQ(ini.get("Plim", "frameRate"), "0.02");
 }
 
-TEST_F(StartupTest, StaticSettingsAreRead) {
-    EngineTestFolder::writeFile(folder.root + "/Corvana2demo.cfg.static",
-                                "[Language]\nbMultilanguage=No\nsingleLanguage=3\n[Edition]\nbHoliday=Yes\n"
-                                "[Graphics]\nditherDepth=15\n[Input]\nhardwareMouseScaling=0.5\n");
-    folder.writeUserSettings();
-    runEngine();
-    EXPECT_FALSE(PLIM->bMultilanguage);
-    EXPECT_EQ(PLIM->singleLanguage, 3);
-    EXPECT_TRUE(PLIM->bHoliday);
-    EXPECT_EQ(PLIM->ditherDepth, 15);
-    EXPECT_EQ(PLIM->hardwareMouseScaling, 0.5);
-    stopEngine();
-}
-
 TEST_F(StartupTest, TheAccessCodeUnlocksDebugFunctionsAndTheLeakList) {
     folder.writeUserSettings("[Plim]\ndebugCode=31846\ndebugLevel=3\n");
     runEngine(3);

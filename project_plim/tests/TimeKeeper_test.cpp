@@ -120,14 +120,4 @@ TEST_F(ClockTest, AnOverrunFrameDoesNotSleepAndStartsTheNextPeriodNow) {
     EXPECT_NEAR(timer.elapsed(), 0.005, 1e-9);
 }
 
-TEST_F(ClockTest, RestartingTheTimerResetsTheDelta) {
-    PeriodTimer timer;
-    timer.start(0.015);
-    ticks.advance(100);
-    timer.wait();
-    timer.start(0.02);
-    EXPECT_DOUBLE_EQ(timer.startTime, timer.previousStart);
-    EXPECT_DOUBLE_EQ(timer.period, 0.02);
-}
-
 } // namespace

@@ -27,6 +27,12 @@ void FxWindow::beginFrame() {
     camera.render();
 }
 
+std::string FxWindow::closeEngine() {
+    delete device;
+    device = nullptr;
+    return EngineTestFolder::readFile(folder.logPath());
+}
+
 UColor FxWindow::pixelAt(float x, float y) {
     PlimGraphics* g = PLIM->graphics;
     const float sx = (x + g->fovWidth * 0.5f) * g->screenWidth / g->fovWidth;

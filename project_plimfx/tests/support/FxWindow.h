@@ -22,6 +22,9 @@ public:
     void beginFrame();
     // The colour of the window pixel that covers world point (x, y) at depth 0.
     UColor pixelAt(float x, float y);
+    // Takes the engine down (which closes the log) and returns the log's text.
+    // Every engine object must be gone by then.
+    std::string closeEngine();
 
     EngineTestFolder folder;
     DeviceTestEngine* device = nullptr;

@@ -1,0 +1,154 @@
+// Text drawing in a window (run under Xvfb): one frame of 200 lines of 20
+// characters each through a quad font, with the font's render cache on and
+// off. The same lines are drawn every frame, as menus and score tables do, so
+// with the cache each line is composed once and then drawn as one quad.
+// Prints the time per frame and the renderables and vertices drawn per frame.
+#include "Camera.h"
+#include "FontQuad.h"
+#include "Plim.h"
+#include "PlimGraphics.h"
+#include "PlimUtil.h"
+#include "Texture.h"
+
+#include <benchmark/benchmark.h>
+
+#include <SDL_opengl.h>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const int LINES = 200;
+const int LINE_LENGTH = 20;
+const int GLYPH_W = 7, GLYPH_H = 11;
+const int FIRST = 33, LAST = 126;
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    if (FILE* f = fopen(path.c_str(), "wb")) {
+        fwrite(bytes.data(), 1, bytes.size(), f);
+        fclose(f);
+    }
+}
+
+// Printable ASCII as solid blocks with a hole, one skin per glyph.
+void writeFontFiles() {
+    const int count = LAST - FIRST + 1;
+    const int width = count * (GLYPH_W + 1) > 256 ? 256 : count * (GLYPH_W + 1);
+    const int perRow = width / (GLYPH_W + 1);
+    const int rows = (count + perRow - 1) / perRow;
+    const int height = rows * (GLYPH_H + 1);
+    std::vector<uint32_t> pixels(size_t(width) * size_t(height), 0);
+    std::string ini;
+    for (int i = 0; i < count; ++i) {
+        const int left = (i % perRow) * (GLYPH_W + 1), top = (i / perRow) * (GLYPH_H + 1);
+        for (int y = 0; y < GLYPH_H; ++y)
+            for (int x = 0; x < GLYPH_W; ++x)
+                if ((x + y + i) % 3) pixels[size_t(top + y) * size_t(width) + size_t(left + x)] = 0xFFFFFFFF;
+        ini += "[Skin " + std::to_string(i) + "]\nleft=" + std::to_string(left) + "\ntop=" + std::to_string(top) +
+               "\nwidth=" + std::to_string(GLYPH_W) + "\nheight=" + std::to_string(GLYPH_H) + "\n";
+    }
+    std::string tga(18, '\0');
+    tga[2] = 2;
+    tga[12] = char(width & 0xFF);
+    tga[13] = char(width >> 8);
+    tga[14] = char(height & 0xFF);
+    tga[15] = char(height >> 8);
+    tga[16] = 32;
+    tga[17] = 8;
+    for (int y = height - 1; y >= 0; --y)
+        for (int x = 0; x < width; ++x) {
+            uint32_t c = pixels[size_t(y) * size_t(width) + size_t(x)];
+            tga += char(c >> 16);
+            tga += char(c >> 8);
+            tga += char(c);
+            tga += char(c >> 24);
+        }
+    writeFile("benchfont.tga", tga);
+    writeFile("benchfont.tga.ini", ini);
+}
+
+struct Setup {
+    std::string folder;
+    Texture* texture = nullptr;
+    FontQuad* font = nullptr;
+    std::vector<UString> lines;
+
+    bool start() {
+        char pattern[] = "/tmp/plimbench.XXXXXX";
+        folder = mkdtemp(pattern);
+        setenv("U3_APP_DATA_PATH", (folder + "/data").c_str(), 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        if (chdir(folder.c_str()) != 0) return false;
+        writeFile("Corvana2demo.cfg.static", "[Language]\nbMultilanguage=Yes\nsingleLanguage=0\n[Edition]\n"
+                                             "bHoliday=No\n[Graphics]\nditherDepth=0\n[Input]\n"
+                                             "hardwareMouseScaling=1.0\n");
+        writeFile(getUserDataFolder(true) + "Corvana2demo.cfg",
+                  "[PlimGraphics]\nbFullScreen=No\nscreenWidth=640\nscreenHeight=480\n"
+                  "[PlimInput]\nbTrackJoystick=No\nbTrackMouse=No\n");
+        writeFontFiles();
+        new Plim();
+        texture = new Texture("benchfont.tga", TEXTURE_KEEPSOURCE);
+        font = new FontQuad();
+        font->addSourceTexture(texture, FIRST);
+        font->bCacheWhite = true;
+        for (int i = 0; i < LINES; ++i) {
+            std::string text;
+            for (int c = 0; c < LINE_LENGTH; ++c) text += char(FIRST + (i * 7 + c * 3) % (LAST - FIRST + 1));
+            lines.push_back(text.c_str());
+        }
+        return true;
+    }
+
+    void stop() {
+        font->deleteMe();
+        texture->deleteMe();
+        delete PLIM;
+        PLIM = nullptr;
+        std::string command = "rm -rf '" + folder + "'";
+        if (system(command.c_str()) != 0) perror("rm");
+    }
+
+    // One frame: clear, the view, every line, then the GPU's finish.
+    void frame() {
+        PLIM->frameCount++;
+        for (int32_t& stat : PLIM->frameStats) stat = 0;
+        PLIM->graphics->clear(UColor(0, 0, 40, 255));
+        Camera camera;
+        camera.tick(0.0, 0.0);
+        camera.render();
+        for (int i = 0; i < LINES; ++i)
+            font->printAt(-310.0f + float(i % 2) * 310.0f, 235.0f - float(i / 2) * 4.7f, 0.0f,
+                          UColor(255, 255, 255, 255), 2, lines[size_t(i)]);
+        glFinish();
+        PLIM->graphics->present();
+    }
+};
+
+void BM_TextLinesPerFrame(benchmark::State& state) {
+    Setup setup;
+    if (!setup.start()) {
+        state.SkipWithError("cannot enter the temporary folder");
+        return;
+    }
+    PLIM->graphics->bEnableFontCache = state.range(0) != 0;
+    setup.frame(); // composes the cached rows once
+    int renderables = 0, vertices = 0;
+    for (auto _ : state) {
+        setup.frame();
+        renderables = PLIM->frameStats[STAT_RENDERABLES];
+        vertices = PLIM->frameStats[STAT_VERTICES];
+    }
+    state.counters["renderables_per_frame"] = renderables;
+    state.counters["vertices_per_frame"] = vertices;
+    state.counters["cache_textures"] = setup.font->getNumCacheTextures();
+    state.SetLabel(state.range(0) ? "font cache on" : "font cache off");
+    setup.stop();
+}
+
+} // namespace
+
+BENCHMARK(BM_TextLinesPerFrame)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();

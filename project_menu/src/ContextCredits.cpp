@@ -1,0 +1,31 @@
+#include "ContextCredits.h"
+
+#include "ContextPre.h"
+#include "ContextScroller.h"
+#include "Global.h"
+#include "Plim.h"
+#include "PlimGraphics.h"
+#include "PlimUtil.h"
+#include "RenderableText.h"
+
+ContextCredits::ContextCredits() {
+    bDeleteWhenDone = true;
+    bBackKeysClose = true;
+    duration = DURATION;
+    preContext = gGlobal->contextPre;
+
+    const int w = PLIM->graphics ? PLIM->graphics->fovWidth : 640;
+    const int h = PLIM->graphics ? PLIM->graphics->fovHeight : 480;
+    versionLine = new RenderableText(float(w / 2 - 4), float(2 - h / 2), 0.0f,
+                                     UString::format("%s v%s", PLIM_BUILD_NAME, PLIM_VERSION_STRING),
+                                     gGlobal->fontTiny, UColor(0, 0, 0, 128));
+    versionLine->printFlags = 0x28;
+    versionLine->bShadow = false;
+    addChild(versionLine);
+
+    scroller = new ContextScroller();
+    scroller->addCredits();
+    addChild(scroller);
+}
+
+ContextCredits::~ContextCredits() {}

@@ -1,0 +1,5 @@
+#include "ContextMenu.h"
+
+ContextMenu::ContextMenu() {}
+
+ContextMenu::~ContextMenu() {}

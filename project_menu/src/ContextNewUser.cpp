@@ -1,0 +1,75 @@
+#include "ContextNewUser.h"
+
+#include "FontQuad.h"
+#include "Global.h"
+#include "Language.h"
+#include "MenuButton.h"
+#include "MenuGroup.h"
+#include "MenuItem.h"
+#include "Plim.h"
+#include "PlimInput.h"
+#include "RenderableText.h"
+#include "ResourceManager.h"
+#include "Sound.h"
+
+namespace {
+
+Sound* popSound() { return static_cast<Sound*>(PLIM->resourceManager->find("pop", true)); }
+
+} // namespace
+
+ContextNewUser::ContextNewUser() {
+    bDeleteWhenDone = true;
+    bEscapeCloses = false;
+    Language* language = PLIM->language;
+    addChild(new MenuGroup(0.0f, 0.0f, 0.0f, language->getText(Language::STR_ENTERYOURNAME), 512.0f, 256.0f));
+    nameLabel = new RenderableText(0.0f, 25.0f, 0.0f, "", gGlobal->fontLarge, UColor(255, 255, 255, 255));
+    nameLabel->bShadow = false;
+    nameLabel->printFlags = 2;
+    addChild(nameLabel);
+    buttonOK = new MenuButton(0.0f, -80.0f, 0.0f, language->getText(Language::STR_OK), "");
+    buttonOK->setWidth(128);
+    addChild(buttonOK);
+    popSound()->playRandomPitch();
+}
+
+ContextNewUser::~ContextNewUser() {}
+
+bool ContextNewUser::isAllowedChar(char c) { return c == ' ' || (c >= '!' && c <= '}' && c != '`'); }
+
+void ContextNewUser::tickContents(double t, double dt) {
+    ContextMenu::tickContents(t, dt);
+
+    PlimInput* input = PLIM->input;
+    const char c = input ? input->getChar(input->getKeyPressed()) : 0;
+    if (c == 8) {
+        if (!name.isEmpty()) {
+            popSound()->play(2.0f);
+            name = name.substr(0, name.length() - 1);
+        }
+    } else if (c != 0 && c != 13) {
+        if (int(name.length()) < MAX_NAME_LENGTH && isAllowedChar(c)) {
+            popSound()->playRandomPitch();
+            name += c;
+        }
+    }
+
+    if (nameLabel->font) {
+        const int w = nameLabel->font->getTextWidth(name + "_", nullptr).width;
+        nameLabel->position.x = float(-(w / 2));
+        nameLabel->updateVisuals();
+    }
+    nameLabel->text = int(8.0 * time) % 2 == 0 ? name + "_" : name;
+
+    buttonOK->bDisabled = name.isEmpty();
+    const bool okPressed = buttonOK->wasClicked() || (buttonOK->bHovered && MenuItem::mousePressed());
+    if (!buttonOK->bDisabled && (okPressed || c == 13)) {
+        gGlobal->profiles.addProfile(name);
+        bDone = true;
+    }
+}
+
+void ContextNewUser::renderContents() {
+    if (prev) static_cast<Context*>(static_cast<PlimBase*>(prev))->renderContext();
+    ContextMenu::renderContents();
+}

@@ -1,0 +1,5 @@
+#include "ContextPost.h"
+
+ContextPost::ContextPost() {}
+
+ContextPost::~ContextPost() {}

@@ -1,0 +1,28 @@
+#include "GUIthemeMinimal.h"
+
+#include "ErrorManager.h"
+#include "GUIitem.h"
+#include "Global.h"
+
+GUIthemeMinimal::GUIthemeMinimal() {
+    firstMetric = 10;
+    captionSpacing = 1;
+    margin = 0;
+    borderLeft = borderTop = borderRight = borderBottom = 3;
+    font = gGlobal ? gGlobal->fontTiny : nullptr;
+}
+
+GUIthemeMinimal::~GUIthemeMinimal() {}
+
+void GUIthemeMinimal::setStyle(GUIitem* item, int style) {
+    if (style == 0) return;
+    if (style == 1) {
+        item->setSkin(findFrames("gui-invisible"));
+        return;
+    }
+    if (style >= 2 && style <= 11) {
+        item->setSkin(findFrames("gui-minimal-generic"));
+        return;
+    }
+    ErrorManager::errorAt("setStyle", "project_menu/src/GUIthemeMinimal", 45, "Unhandled style");
+}

@@ -1,0 +1,41 @@
+#include "MenuButton.h"
+
+#include "ContextDialog.h"
+#include "ContextManager.h"
+#include "Global.h"
+#include "Language.h"
+#include "Plim.h"
+#include "ResourceManager.h"
+#include "Texture.h"
+
+MenuButton::MenuButton(float x, float y, float z, const UString& caption, const UString& description)
+    : MenuItem(x, y, z, caption, description) {
+    setSkin(static_cast<Texture*>(PLIM->resourceManager->find("gui-game-button", true)), 16, 0, 0, 16);
+    setWidth(256);
+    captionLocation = 5;
+}
+
+MenuButton::~MenuButton() {}
+
+void MenuButton::tick(double time, double dt) {
+    MenuItem::tick(time, dt);
+    if (!bDisabled && ((bHovered && mousePressed()) || (shortcut != 0 && shortcut == typedChar()))) {
+        if (questionTitle.isEmpty() && questionText.isEmpty()) {
+            onClick();
+        } else {
+            ContextDialog* dialog = new ContextDialog();
+            dialog->title = questionTitle;
+            dialog->text = questionText;
+            dialog->label1 = PLIM->language->getText(Language::STR_YES);
+            dialog->label2 = PLIM->language->getText(Language::STR_NO);
+            dialog->pAnswer = &answer;
+            dialog->build();
+            gGlobal->contextManager->push(dialog);
+        }
+    }
+    // Also while disabled: the yes of a question asked before counts.
+    if (answer == 0) {
+        onClick();
+        answer = -1;
+    }
+}

@@ -1,0 +1,15 @@
+#pragma once
+// A framed panel with a title, drawn behind a set of widgets.
+#include "Renderable.h"
+#include "UString.h"
+
+class MenuGroup : public Renderable {
+public:
+    // A frame of that size centred on the position (skin "gui-game-square:0").
+    MenuGroup(float x, float y, float z, const UString& title, float width, float height);
+    ~MenuGroup() override;
+
+    void render() override;
+
+    UString title;
+};

@@ -1,0 +1,66 @@
+#include "MessageViewer.h"
+
+#include "FontQuad.h"
+#include "Global.h"
+#include "Logger.h"
+#include "Plim.h"
+#include "PlimGraphics.h"
+#include "TextLine.h"
+#include "TextParagraph.h"
+#include "TextPhrase.h"
+
+MessageViewer::MessageViewer() {
+    wrapWidth = (PLIM->graphics ? PLIM->graphics->fovWidth : 640) - 10;
+    font = gGlobal ? gGlobal->fontMedium : nullptr;
+    if (font) lineStep = -float(font->fontHeight);
+}
+
+MessageViewer::~MessageViewer() {}
+
+void MessageViewer::addMessage(const UString& text) {
+    if (PLIM->log) PLIM->log->print("%s(): %s", "addMessage", UString::format("> %s", text.c_str()).c_str());
+    if (font) {
+        TextParagraph paragraph(text, font, wrapWidth);
+        for (BasicLink* line = paragraph.firstChild; line; line = line->next) {
+            UString lineText;
+            for (BasicLink* phrase = line->firstChild; phrase; phrase = phrase->next)
+                lineText += static_cast<TextPhrase*>(phrase)->text;
+            lines.push_back(lineText);
+        }
+    } else {
+        lines.push_back(text);
+    }
+    while (int(lines.size()) > maxLines && !lines.empty()) lines.pop_front();
+    lastMessageTime = PLIM->getTime();
+}
+
+void MessageViewer::tick(double time, double dt) {
+    PlimBase::tick(time, dt);
+    if (fadeTime > 0.0) {
+        const double end = lastMessageTime + fadeTime;
+        double t = PLIM->getTime() - (end - 1.0);
+        if (t < 0.0) t = 0.0;
+        if (t > 1.0) t = 1.0;
+        visibility = float(1.0 - t);
+    } else {
+        visibility = 1.0f;
+    }
+}
+
+void MessageViewer::render() {
+    if (bHidden || visibility == 0.0f || !font) return;
+    UColor c = colour;
+    c.a = uint8_t(int(visibility * float(colour.a)));
+    float lineY = y;
+    if (bBottomAnchored) lineY -= float(int(lines.size()) - 1) * lineStep;
+    for (size_t i = 0; i < lines.size(); i++) {
+        UColor lineColour = c;
+        if (bDimOlderLines && i + 1 < lines.size()) {
+            lineColour.r /= 2;
+            lineColour.g /= 2;
+            lineColour.b /= 2;
+        }
+        font->printAt(x, lineY, z, lineColour, alignment, lines[i]);
+        lineY += lineStep;
+    }
+}

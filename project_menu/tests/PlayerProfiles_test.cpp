@@ -1,0 +1,222 @@
+// The profile store: the ".pro" block byte for byte, the round trip between
+// runs, the files it refuses, and adding, deleting and choosing profiles
+// (each change written at once). Each test has its own user folder.
+#include "FileManager.h"
+#include "PlayerProfiles.h"
+#include "Random.h"
+#include "SaveBlob.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+int32_t int32At(const std::vector<uint8_t>& bytes, size_t offset) {
+    return int32_t(uint32_t(bytes[offset]) | uint32_t(bytes[offset + 1]) << 8 | uint32_t(bytes[offset + 2]) << 16 |
+                   uint32_t(bytes[offset + 3]) << 24);
+}
+
+class PlayerProfilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/profilestest.XXXXXX";
+        root = mkdtemp(pattern);
+        setenv("U3_APP_DATA_PATH", (root + "/data").c_str(), 1);
+        Random::seed(99);
+    }
+    void TearDown() override {
+        std::string command = "rm -rf '" + root + "'";
+        EXPECT_EQ(system(command.c_str()), 0);
+    }
+
+    std::string filePath() const { return std::string(PlayerProfiles::getFolder().c_str()) + "/Corvana2demo.pro"; }
+    bool fileExists() const { return std::ifstream(filePath()).good(); }
+    // The block stored in the file, unwrapped; empty when it does not check out.
+    std::vector<uint8_t> storedBlock() const {
+        SaveBlob blob;
+        int key = SaveBlob::computeKeyValue("Corvana2demo.pro", "2.60");
+        if (!blob.loadFromFile(filePath().c_str(), key, PlayerProfiles::SIZE)) return {};
+        return std::vector<uint8_t>(blob.data, blob.data + blob.length);
+    }
+    // Writes a block as the ".pro" file, as the store itself would.
+    void storeBlock(const void* data, int size) const {
+        FileManager::saveProtectedData(PlayerProfiles::getFolder(), "Corvana2demo.pro", "2.60", data, size);
+    }
+
+    std::string root;
+};
+
+TEST_F(PlayerProfilesTest, WithoutAFileTheStoreIsEmpty) {
+    PlayerProfiles profiles;
+    EXPECT_EQ(profiles.countProfiles(), 0);
+    EXPECT_EQ(profiles.getCurrentProfile(), 0);
+    EXPECT_EQ(profiles.lastHighScorePlace, -1);
+    EXPECT_FALSE(profiles.isUsed(0));
+    EXPECT_STREQ(profiles.getName(0), "");
+}
+
+TEST_F(PlayerProfilesTest, TheFileHoldsTheBlockFieldByField) {
+    {
+        PlayerProfiles profiles;
+        profiles.addProfile("Ann");
+        profiles.addProfile("Bob");
+        profiles.lastHighScorePlace = 3;
+    }
+    std::vector<uint8_t> block = storedBlock();
+    ASSERT_EQ(block.size(), size_t(1608));
+    EXPECT_EQ(int32At(block, 0), 3);
+    EXPECT_EQ(int32At(block, 4), 1);
+    EXPECT_STREQ(reinterpret_cast<const char*>(&block[8]), "Ann");
+    EXPECT_STREQ(reinterpret_cast<const char*>(&block[8 + 160]), "Bob");
+    EXPECT_EQ(block[8 + 320], 0); // third slot free
+    for (size_t i = 8 + 20; i < 8 + 160; i++) ASSERT_EQ(block[i], 0) << "per-mode records start zero";
+}
+
+TEST_F(PlayerProfilesTest, ProfilesSurviveTheRunAndTheLastPlaceIsForgotten) {
+    uint32_t annId, bobId;
+    {
+        PlayerProfiles profiles;
+        profiles.addProfile("Ann");
+        profiles.addProfile("Bob");
+        profiles.setCurrentProfile(0);
+        profiles.lastHighScorePlace = 4;
+        annId = profiles.records[0].identifier;
+        bobId = profiles.records[1].identifier;
+    }
+    PlayerProfiles again;
+    EXPECT_EQ(again.countProfiles(), 2);
+    EXPECT_STREQ(again.getName(0), "Ann");
+    EXPECT_STREQ(again.getName(1), "Bob");
+    EXPECT_EQ(again.records[0].identifier, annId);
+    EXPECT_EQ(again.records[1].identifier, bobId);
+    EXPECT_EQ(again.getCurrentProfile(), 0);
+    EXPECT_EQ(again.lastHighScorePlace, -1);
+}
+
+TEST_F(PlayerProfilesTest, EveryChangeIsWrittenAtOnce) {
+    PlayerProfiles profiles;
+    EXPECT_FALSE(fileExists());
+    profiles.addProfile("Ann");
+    profiles.addProfile("Bob");
+    EXPECT_EQ(int32At(storedBlock(), 4), 1);
+    profiles.setCurrentProfile(0);
+    EXPECT_EQ(int32At(storedBlock(), 4), 0);
+    profiles.deleteProfile(0);
+    std::vector<uint8_t> block = storedBlock();
+    EXPECT_STREQ(reinterpret_cast<const char*>(&block[8]), "Bob");
+    EXPECT_EQ(block[8 + 160], 0);
+}
+
+TEST_F(PlayerProfilesTest, ATamperedOrWrongSizedFileIsRefused) {
+    {
+        PlayerProfiles profiles;
+        profiles.addProfile("Ann");
+    }
+    std::vector<uint8_t> bytes;
+    {
+        std::ifstream in(filePath(), std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    bytes.back() ^= 0x40;
+    {
+        std::ofstream out(filePath(), std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    EXPECT_EQ(PlayerProfiles().countProfiles(), 0) << "digest mismatch";
+
+    std::vector<uint8_t> shortBlock(1600, 0);
+    std::strcpy(reinterpret_cast<char*>(&shortBlock[8]), "Eve");
+    storeBlock(shortBlock.data(), int(shortBlock.size()));
+    EXPECT_EQ(PlayerProfiles().countProfiles(), 0) << "wrong size";
+}
+
+TEST_F(PlayerProfilesTest, ABadCurrentIndexOrAnUnterminatedNameIsRepairedOnLoad) {
+    std::vector<uint8_t> block(1608, 0);
+    block[4] = 42; // current index
+    std::memset(&block[8], 'A', 16);
+    storeBlock(block.data(), int(block.size()));
+
+    PlayerProfiles profiles;
+    EXPECT_EQ(profiles.getCurrentProfile(), 0);
+    EXPECT_EQ(std::string(profiles.getName(0)), std::string(15, 'A'));
+
+    block[4] = 0xff;
+    block[5] = block[6] = block[7] = 0xff; // -1
+    storeBlock(block.data(), int(block.size()));
+    EXPECT_EQ(PlayerProfiles().getCurrentProfile(), 0);
+}
+
+TEST_F(PlayerProfilesTest, IndicesOutsideTheTenSlotsAreRefused) {
+    PlayerProfiles profiles;
+    profiles.addProfile("Ann");
+    profiles.setCurrentProfile(10);
+    profiles.setCurrentProfile(-1);
+    EXPECT_EQ(profiles.getCurrentProfile(), 0);
+    profiles.deleteProfile(10);
+    profiles.deleteProfile(-1);
+    EXPECT_EQ(profiles.countProfiles(), 1);
+    EXPECT_FALSE(profiles.isUsed(10));
+    EXPECT_STREQ(profiles.getName(-1), "");
+}
+
+TEST_F(PlayerProfilesTest, AddingTakesTheFirstFreeSlotCutsTheNameAndIgnoresAnEleventh) {
+    PlayerProfiles profiles;
+    profiles.addProfile("Sixteen letters!");
+    EXPECT_STREQ(profiles.getName(0), "Sixteen letters");
+    for (int i = 1; i < 10; i++) profiles.addProfile(UString::format("P%d", i));
+    EXPECT_EQ(profiles.getCurrentProfile(), 9);
+    profiles.lastHighScorePlace = 2;
+    profiles.addProfile("Eleventh");
+    EXPECT_EQ(profiles.countProfiles(), 10);
+    EXPECT_EQ(profiles.getCurrentProfile(), 9);
+    EXPECT_EQ(profiles.lastHighScorePlace, 2);
+
+    profiles.deleteProfile(3);
+    profiles.addProfile("New");
+    EXPECT_STREQ(profiles.getName(9), "New") << "deleting moves the later ones up";
+    EXPECT_EQ(profiles.getCurrentProfile(), 9);
+}
+
+TEST_F(PlayerProfilesTest, SameNamesAreTwoProfilesWithTheirOwnIdentifiers) {
+    PlayerProfiles profiles;
+    profiles.addProfile("Ann");
+    profiles.addProfile("Ann");
+    EXPECT_EQ(profiles.countProfiles(), 2);
+    EXPECT_NE(profiles.records[0].identifier, profiles.records[1].identifier);
+}
+
+TEST_F(PlayerProfilesTest, DeletingKeepsTheCurrentPersonCurrent) {
+    PlayerProfiles profiles;
+    for (const char* name : {"Ann", "Bob", "Cid"}) profiles.addProfile(name);
+    profiles.setCurrentProfile(2);
+    profiles.deleteProfile(0);
+    EXPECT_STREQ(profiles.getName(profiles.getCurrentProfile()), "Cid");
+
+    profiles.deleteProfile(profiles.getCurrentProfile()); // Cid, the last used slot
+    EXPECT_EQ(profiles.getCurrentProfile(), 0);
+    EXPECT_STREQ(profiles.getName(0), "Bob");
+
+    profiles.addProfile("Dan");
+    profiles.setCurrentProfile(0);
+    profiles.deleteProfile(0); // Bob, with Dan after him
+    EXPECT_EQ(profiles.getCurrentProfile(), 0);
+    EXPECT_STREQ(profiles.getName(0), "Dan");
+}
+
+TEST_F(PlayerProfilesTest, ChoosingAProfileForgetsTheLastPlace) {
+    PlayerProfiles profiles;
+    profiles.addProfile("Ann");
+    profiles.lastHighScorePlace = 0;
+    profiles.setCurrentProfile(0);
+    EXPECT_EQ(profiles.lastHighScorePlace, -1);
+}
+
+} // namespace

@@ -1,0 +1,62 @@
+#include "ShellTestEngine.h"
+
+#include "ContextManager.h"
+#include "InjectedInput.h"
+#include "Loader.h"
+#include "Plim.h"
+
+#include <SDL.h>
+#include <unistd.h>
+
+ShellTestEngine::ShellTestEngine(const std::string& languageLines, const std::string& userSettings) {
+    EngineTestFolder::writeFile(folder.root + "/Corvana2demo.cfg.static",
+                                "[Language]\n" + languageLines +
+                                    "[Edition]\nbHoliday=No\n[Graphics]\nditherDepth=0\n"
+                                    "[Input]\nhardwareMouseScaling=1.0\n");
+    folder.writeUserSettings(userSettings);
+    std::string archive = std::string(PLIM_TEST_BINARY_DIR) + "/Corvana2demo.dat";
+    if (symlink(archive.c_str(), (folder.root + "/Corvana2demo.dat").c_str()) != 0) perror("symlink");
+    Loader::stepsDone = 0;
+    new Plim();
+    app = new TestGlobal();
+    gGlobal = app;
+}
+
+ShellTestEngine::~ShellTestEngine() { closeEngine(); }
+
+std::string ShellTestEngine::closeEngine() {
+    if (!PLIM) return std::string();
+    SDL_PauseAudio(1);
+    delete app;
+    app = nullptr;
+    gGlobal = nullptr;
+    delete PLIM;
+    PLIM = nullptr;
+    return EngineTestFolder::readFile(folder.logPath());
+}
+
+bool ShellTestEngine::runUntilQuit(int maxFrames) {
+    for (int i = 0; i < maxFrames && !app->contextManager->bQuit; ++i) frame();
+    return app->contextManager->bQuit;
+}
+
+void ShellTestEngine::preLoad() { app->initPreLoader(); }
+
+bool ShellTestEngine::loadAll(int maxFrames) {
+    Loader* loader = static_cast<Loader*>(app->contextManager->getTop());
+    int total = loader->total;
+    for (int i = 0; i < maxFrames && Loader::stepsDone < total; ++i) frame();
+    return Loader::stepsDone == total;
+}
+
+void ShellTestEngine::frame() {
+    InjectedInput::pump();
+    PLIM->frame(app->contextManager);
+}
+
+void pressKey(ShellTestEngine& engine, int sdlKey) {
+    InjectedInput::key(SDLKey(sdlKey), true);
+    engine.frame();
+    InjectedInput::key(SDLKey(sdlKey), false);
+    engine.frame();
+}

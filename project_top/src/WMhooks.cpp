@@ -1,0 +1,141 @@
+#include "WMhooks.h"
+
+#include "ContextManager.h"
+#include "ErrorManager.h"
+#include "Logger.h"
+#include "MyGlobal.h"
+#include "Plim.h"
+#include "PlimInput.h"
+#include "UString.h"
+
+#include <SDL.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+Global* createGame() { return new MyGlobal(); }
+
+// Any Alt or Meta (Command) key.
+const int kQuitModifiers = 0x0F00;
+
+} // namespace
+
+ApplicationFactory applicationFactory = createGame;
+
+int SDL_main(int argc, char** argv) {
+    for (;;) {
+        bool quit = false;
+        SDL_Event event;
+        // Before the engine exists SDL is not started and there is nothing to poll.
+        while (PLIM && SDL_PollEvent(&event)) {
+            switch (event.type) {
+            case SDL_KEYDOWN:
+                if (event.key.keysym.sym == SDLK_F4 && (event.key.keysym.mod & kQuitModifiers)) quit = true;
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+                onMouseButtonDown(event.button.x, event.button.y);
+                break;
+            case SDL_QUIT:
+                quit = true;
+                break;
+            case SDL_ACTIVEEVENT:
+                if (event.active.state & SDL_APPINPUTFOCUS) {
+                    if (event.active.gain == 1)
+                        windowFocusGained();
+                    else
+                        windowFocusLost();
+                }
+                break;
+            default:
+                break;
+            }
+            if (PLIM) PLIM->sdlOnEvent(&event);
+        }
+        if (!doFrame() || quit) break;
+    }
+    shutdown();
+    return 0;
+}
+
+bool doFrame() {
+    try {
+        if (!PLIM) {
+            Plim* engine = new Plim();
+            PLIM = engine;
+            gGlobal = applicationFactory();
+            gGlobal->initPreLoader();
+            PLIM->log->print("%s(): %s", "doFrame", "Entering game loop.");
+        }
+        PLIM->frame(gGlobal->contextManager);
+    } catch (...) {
+        ErrorManager::errorAt("doFrame", __FILE__, __LINE__, "Unhandled exception.");
+    }
+    return !gGlobal->contextManager->bQuit;
+}
+
+void onMouseButtonDown(int x, int y) {
+    if (PLIM && PLIM->input) PLIM->input->setMouseGrab(true, float(x), float(y), 0.0f);
+}
+
+void windowFocusGained() {
+    if (!PLIM) return;
+    PLIM->log->print("%s(): %s", "windowFocusGained", "Window focus gained.");
+    PLIM->bWindowFocus = true;
+}
+
+void windowFocusLost() {
+    if (!PLIM) return;
+    PLIM->log->print("%s(): %s", "windowFocusLost", "Window focus lost.");
+    PLIM->bWindowFocus = false;
+}
+
+void shutdown() {
+    UString url = gGlobal ? gGlobal->urlToOpen : UString();
+    SDL_PauseAudio(1);
+    delete gGlobal;
+    gGlobal = nullptr;
+    delete PLIM;
+    PLIM = nullptr;
+    if (!url.isEmpty()) openUrl(url.c_str());
+}
+
+bool openUrl(const char* url) {
+    // The child reports a failed exec through a pipe that a successful exec closes.
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0) {
+        fprintf(stderr, "Could not open '%s': %s\n", url, strerror(errno));
+        return false;
+    }
+    pid_t child = fork();
+    if (child < 0) {
+        fprintf(stderr, "Could not open '%s': %s\n", url, strerror(errno));
+        close(report[0]);
+        close(report[1]);
+        return false;
+    }
+    if (child == 0) {
+        close(report[0]);
+        char* const arguments[] = {const_cast<char*>("xdg-open"), const_cast<char*>(url), nullptr};
+        execvp("xdg-open", arguments);
+        int error = errno;
+        if (write(report[1], &error, sizeof error) < 0) {}
+        _exit(127);
+    }
+    close(report[1]);
+    int error = 0;
+    ssize_t got;
+    do {
+        got = read(report[0], &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    close(report[0]);
+    if (got == ssize_t(sizeof error)) {
+        fprintf(stderr, "Could not start xdg-open for '%s': %s\n", url, strerror(error));
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The program's entry loop and the window hooks around the engine frame.
+// SDL_main drains SDL's events each pass (Alt+F4, Cmd+F4 and SDL_QUIT ask to
+// quit after the frame; a mouse press takes the pointer; input focus changes
+// set the engine's focus flag), hands every event to the engine and runs one
+// frame through doFrame. The first frame creates the engine and the
+// application object; shutdown deletes them and opens a requested web page.
+class Global;
+
+int SDL_main(int argc, char** argv);
+// One engine frame over the screen stack; false once the stack's bQuit is set.
+bool doFrame();
+void onMouseButtonDown(int x, int y);
+void windowFocusGained();
+void windowFocusLost();
+// Pauses audio, deletes the application object and the engine, then opens
+// the application's URL (if any) in the browser.
+void shutdown();
+
+// Makes the application object in the first frame: the game's MyGlobal
+// unless a test program installs its own before calling SDL_main.
+typedef Global* (*ApplicationFactory)();
+extern ApplicationFactory applicationFactory;
+
+// Starts "xdg-open url" without a shell and does not wait for it; false (with
+// a message on standard error) when it could not be started.
+bool openUrl(const char* url);

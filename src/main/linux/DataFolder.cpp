@@ -1,0 +1,33 @@
+#include "DataFolder.h"
+
+#include <climits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+std::string findDataFolder(const std::vector<std::string>& candidates, const std::string& archiveName) {
+    for (const std::string& folder : candidates) {
+        if (folder.empty()) continue;
+        struct stat info;
+        std::string path = folder + "/" + archiveName;
+        if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), R_OK) == 0)
+            return folder;
+    }
+    return std::string();
+}
+
+std::string executableFolder() {
+    char path[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) return std::string();
+    std::string exe(path, size_t(length));
+    size_t slash = exe.rfind('/');
+    return slash == std::string::npos ? std::string() : slash == 0 ? std::string("/") : exe.substr(0, slash);
+}
+
+std::string missingDataMessage(const std::vector<std::string>& candidates, const std::string& archiveName) {
+    std::string text = "Cannot find the game data '" + archiveName + "'. Looked in:\n";
+    for (const std::string& folder : candidates)
+        if (!folder.empty()) text += "  " + folder + "\n";
+    text += "Start the game from the folder that holds it, or install it.\n";
+    return text;
+}

@@ -1,0 +1,27 @@
+# corvana2demo: the game. It runs from the folder that holds its data archive:
+# the working folder, else its own folder (build/), else the installed one.
+include(GNUInstallDirs)
+set(CORVANA2DEMO_DATA_DIR ${CMAKE_INSTALL_FULL_DATADIR}/corvana2demo)
+
+add_executable(corvana2demo ${CMAKE_CURRENT_LIST_DIR}/Corvana2demo.cpp ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp)
+target_include_directories(corvana2demo PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(corvana2demo PRIVATE top)
+target_compile_definitions(corvana2demo PRIVATE CORVANA2DEMO_DATA_DIR="${CORVANA2DEMO_DATA_DIR}")
+# The data target is defined later (data/); dependencies may name it ahead.
+add_dependencies(corvana2demo data)
+
+install(TARGETS corvana2demo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${CMAKE_BINARY_DIR}/Corvana2demo.dat ${CMAKE_BINARY_DIR}/Corvana2demo.cfg.static
+              ${CMAKE_BINARY_DIR}/readme.htm
+        DESTINATION ${CORVANA2DEMO_DATA_DIR} OPTIONAL)
+
+# The program's tests: the data-folder search, and whole runs of the built game.
+add_executable(linux_corvana2demo_test ${CMAKE_CURRENT_LIST_DIR}/tests/corvana2demo_test.cpp
+               ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp)
+set_target_properties(linux_corvana2demo_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+target_include_directories(linux_corvana2demo_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(linux_corvana2demo_test PRIVATE GTest::gtest GTest::gtest_main)
+target_compile_definitions(linux_corvana2demo_test PRIVATE
+  CORVANA2DEMO_PATH="$<TARGET_FILE:corvana2demo>" PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}")
+add_dependencies(linux_corvana2demo_test corvana2demo)
+gtest_discover_tests(linux_corvana2demo_test DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
