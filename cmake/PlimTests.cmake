@@ -14,11 +14,13 @@ function(plim_add_tests layer)
     get_filename_component(_name ${_t} NAME_WE)
     set(_target ${layer}_${_name})
     add_executable(${_target} ${_t})
-    set_target_properties(${_target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    # Each test process gets its own X server (see tools/test-display.sh).
+    set_target_properties(${_target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+      CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/test-display.sh)
     target_link_libraries(${_target} PRIVATE ${_support_lib} ${layer} GTest::gtest GTest::gtest_main)
     target_compile_definitions(${_target} PRIVATE
       PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}"
       PLIM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-    gtest_discover_tests(${_target} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+    gtest_discover_tests(${_target} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
   endforeach()
 endfunction()

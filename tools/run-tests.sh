@@ -1,29 +1,30 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds everything and runs the whole test suite:
-# the unit and program tests under Xvfb, again under AddressSanitizer and
+# the unit and program tests (each on its own Xvfb), again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and the fuzz targets for a bounded number of runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/deps.sh
 bash tools/build.sh
 
+# Every test program runs on a private Xvfb (tools/test-display.sh).
 export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
 JOBS=$(nproc)
 echo "== tests"
-xvfb-run -a -s "-screen 0 1024x768x24" ctest --test-dir build --output-on-failure -j"$JOBS"
+ctest --test-dir build --output-on-failure -j"$JOBS"
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPLIM_SANITIZE=ON -DPLIM_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$JOBS"
 export ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp" UBSAN_OPTIONS=print_stacktrace=1
-xvfb-run -a -s "-screen 0 1024x768x24" ctest --test-dir build-asan --output-on-failure -j"$JOBS"
+ctest --test-dir build-asan --output-on-failure -j"$JOBS"
 
 echo "== audio tests under ThreadSanitizer"
 AUDIO_TESTS="Mixer MixerOGG PlimAudio Sound"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIM_TSAN=ON -DPLIM_BENCH=OFF >/dev/null
 cmake --build build-tsan -j"$JOBS" --target $(for t in $AUDIO_TESTS; do echo "plim_${t}_test"; done)
 for t in $AUDIO_TESTS; do
-  TSAN_OPTIONS=halt_on_error=1 "build-tsan/tests/plim_${t}_test"
+  TSAN_OPTIONS=halt_on_error=1 tools/test-display.sh "build-tsan/tests/plim_${t}_test"
 done
 
 if command -v clang++ >/dev/null && [ -n "$(ls fuzz/*_fuzz.cpp 2>/dev/null)" ]; then

@@ -174,7 +174,9 @@ void ContextManager::drawFpsGraph() {
         int index = (frame - i) % kHistory;
         if (index < 0) index += kHistory;
         int value = PLIM->fpsHistory[index];
-        UColor c = value <= 30 ? UColor(128, 0, 0, 255) : value <= 60 ? UColor(192, 192, 0, 255) : UColor(0, 128, 0, 255);
+        UColor c = value <= 30   ? UColor(128, 0, 0, 255)
+                   : value <= 60 ? UColor(192, 192, 0, 255)
+                                 : UColor(0, 128, 0, 255);
         graph.pVertices[i] = Vertex{0.0f, 0.0f, c, float(w - i), float(-h + value / 4), 0.0f};
     }
     graph.countWrite();

@@ -212,13 +212,15 @@ void appendTextureSteps(std::vector<Step>& steps) {
     steps.push_back([](Loader&) {
         Texture* left = loadFrames("gfx/sea_0_0.tga", "sea", 2);
         Texture* right = loadFrames("gfx/sea_1_0.tga", "sea2", 2);
-        makeComposite("sea:all", 2, 1, {Loader::compositeCell("sea:all", left, 0), Loader::compositeCell("sea:all", right, 0)}, 7,
+        makeComposite("sea:all", 2, 1,
+                      {Loader::compositeCell("sea:all", left, 0), Loader::compositeCell("sea:all", right, 0)}, 7,
                       findTexture("sea"));
     });
     steps.push_back([](Loader&) {
         Texture* island = loadFrames("gfx/island.tga", "island", 2);
         makeComposite("island:all", 2, 1,
-                      {Loader::compositeCell("island:all", island, 0), Loader::compositeCell("island:all", island, 1)}, -1, island);
+                      {Loader::compositeCell("island:all", island, 0), Loader::compositeCell("island:all", island, 1)},
+                      -1, island);
     });
     frames("gfx/ovalbuttons.tga", "ovalButtons", 2);
     frames("gfx/palm.tga", "palm", 2);
@@ -251,9 +253,10 @@ void appendTextureSteps(std::vector<Step>& steps) {
     frames("gfx/ballistic.tga", "ballistic", 2);
     steps.push_back([](Loader&) {
         Texture* zeppelin = loadFrames("gfx/zeppelin.tga", "zeppelin", 2);
-        makeComposite("zeppelin:all", 2, 1,
-                      {Loader::compositeCell("zeppelin:all", zeppelin, 0), Loader::compositeCell("zeppelin:all", zeppelin, 1)}, 4,
-                      zeppelin);
+        makeComposite(
+            "zeppelin:all", 2, 1,
+            {Loader::compositeCell("zeppelin:all", zeppelin, 0), Loader::compositeCell("zeppelin:all", zeppelin, 1)}, 4,
+            zeppelin);
     });
     // The kamikaze and the bomber enemies' pictures.
     frames("gfx/kamikaze.tga", "kamikaze", 2);

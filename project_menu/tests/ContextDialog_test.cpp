@@ -38,7 +38,8 @@ protected:
     }
     void TearDown() override {
         if (!engine) return;
-        for (BasicLink* s = stack->firstChild; s; s = s->next) static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
+        for (BasicLink* s = stack->firstChild; s; s = s->next)
+            static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
         engine->frame();
         stack->bQuit = false;
     }
@@ -159,6 +160,7 @@ TEST_F(ContextDialogTest, ButtonsWriteTheirNumberAndCloseTheDialog) {
 TEST_F(ContextDialogTest, OnlyEscapeAndWithOneButtonFireCloseIt) {
     int answer = 5;
     ContextDialog* two = built("", "Sure?", "Yes", "No", &answer);
+    two->bDeleteWhenDone = false; // looked at after it closes
     stack->push(two);
     engine->frame();
     pressKey(*engine, SDLK_RETURN);
@@ -168,13 +170,18 @@ TEST_F(ContextDialogTest, OnlyEscapeAndWithOneButtonFireCloseIt) {
     EXPECT_TRUE(two->bDone);
     EXPECT_EQ(answer, -1);
     engine->frame();
+    EXPECT_EQ(two->parent, nullptr);
+    two->deleteMe();
 
     ContextDialog* one = built("", "Note", nullptr, "", &answer);
+    one->bDeleteWhenDone = false;
     stack->push(one);
     engine->frame();
     pressKey(*engine, SDLK_SPACE);
     EXPECT_TRUE(one->bDone);
     EXPECT_EQ(answer, -1);
+    engine->frame();
+    one->deleteMe();
 }
 
 } // namespace

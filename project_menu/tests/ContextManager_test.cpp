@@ -54,7 +54,8 @@ protected:
     void SetUp() override {
         if (!engine) GTEST_SKIP() << "needs an X server (xvfb-run)";
         stack = engine->app->contextManager;
-        for (BasicLink* s = stack->firstChild; s; s = s->next) static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
+        for (BasicLink* s = stack->firstChild; s; s = s->next)
+            static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
         stack->quitAnswer = -1;
         engine->frame(); // empties the stack and settles the input of the previous test
         stack->bQuit = false;
@@ -144,11 +145,11 @@ TEST_F(ContextManagerTest, EscapeClosesOnlyScreensThatAllowIt) {
     frame();
     press(SDLK_ESCAPE);
     EXPECT_FALSE(stays->bDone);
-    RecordingScreen* closes = screen("closes");
-    stack->push(closes);
+    stack->push(screen("closes"));
     frame();
     press(SDLK_ESCAPE);
-    EXPECT_TRUE(closes->bDone);
+    EXPECT_EQ(std::vector<std::string>(events.end() - 3, events.end()),
+              (std::vector<std::string>{"closes removed", "closes deleted", "stays activate"}));
 }
 
 TEST_F(ContextManagerTest, FireKeysAndClicksCloseOnlyWithEscapeAllowed) {
@@ -163,15 +164,13 @@ TEST_F(ContextManagerTest, FireKeysAndClicksCloseOnlyWithEscapeAllowed) {
 
     s->bEscapeCloses = true;
     press(SDLK_LSHIFT); // player 2's fire key
-    EXPECT_TRUE(s->bDone);
-    frame();
+    EXPECT_EQ(events.back(), "s deleted");
     RecordingScreen* t = screen("t");
     t->bBackKeysClose = true;
     stack->push(t);
     frame();
     click();
-    EXPECT_TRUE(t->bDone);
-    frame();
+    EXPECT_EQ(events.back(), "t deleted");
 
     // Escape and fire together close the screen once.
     RecordingScreen* u = screen("u");

@@ -1,9 +1,13 @@
 #include "MyGlobal.h"
 
+#include "ContextManager.h"
+#include "MyContextMain.h"
+
 MyGlobal::MyGlobal() {}
 
 MyGlobal::~MyGlobal() {}
 
 void MyGlobal::pushFirstContexts() {
-    // The main menu and the intro scene join here when they are built.
+    contextManager->push(new MyContextMain());
+    // The intro scene joins here, above the main menu, when it is built.
 }

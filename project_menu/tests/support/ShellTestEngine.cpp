@@ -27,6 +27,7 @@ ShellTestEngine::~ShellTestEngine() { closeEngine(); }
 std::string ShellTestEngine::closeEngine() {
     if (!PLIM) return std::string();
     SDL_PauseAudio(1);
+    clearStack();
     delete app;
     app = nullptr;
     gGlobal = nullptr;
@@ -35,9 +36,12 @@ std::string ShellTestEngine::closeEngine() {
     return EngineTestFolder::readFile(folder.logPath());
 }
 
-bool ShellTestEngine::runUntilQuit(int maxFrames) {
-    for (int i = 0; i < maxFrames && !app->contextManager->bQuit; ++i) frame();
-    return app->contextManager->bQuit;
+void ShellTestEngine::clearStack() {
+    ContextManager* stack = app ? app->contextManager : nullptr;
+    if (!stack) return;
+    for (BasicLink* s = stack->firstChild; s; s = s->next)
+            static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
+    stack->tickContents(0.0, 0.0);
 }
 
 void ShellTestEngine::preLoad() { app->initPreLoader(); }

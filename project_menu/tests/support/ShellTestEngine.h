@@ -22,7 +22,8 @@ public:
 
 class ShellTestEngine {
 public:
-    // staticSettings: the [Language] lines of the static settings file.
+    // languageLines: the [Language] lines of the static settings file;
+    // userSettings: more lines for the user settings file.
     explicit ShellTestEngine(const std::string& languageLines = "bMultilanguage=No\nsingleLanguage=0\n",
                              const std::string& userSettings = std::string());
     // Deletes the application object and the engine.
@@ -36,11 +37,12 @@ public:
     bool loadAll(int maxFrames = 400);
     // Every queued SDL event to the engine, then one frame over the stack.
     void frame();
+    // Pops (and deletes) every screen; a quit key would leave them alive to
+    // the end of the process, but a test engine takes them down.
+    void clearStack();
     // Deletes the application object and the engine (which closes the log)
     // and returns the whole log.
     std::string closeEngine();
-    // Frames until the stack has run empty (at most maxFrames).
-    bool runUntilQuit(int maxFrames = 50);
 
     EngineTestFolder folder;
     ManualTickSource ticks;

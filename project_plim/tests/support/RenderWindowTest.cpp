@@ -1,25 +1,55 @@
 #include "RenderWindowTest.h"
 
 #include "Context.h"
+#include "DeviceTestEngine.h"
+#include "EventManager.h"
 #include "Logger.h"
 #include "Plim.h"
+#include "PlimGraphics.h"
 
 #include <SDL_opengl.h>
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+
+DeviceTestEngine* sharedDevice = nullptr;
+
+void closeSharedDevice() {
+    delete sharedDevice;
+    sharedDevice = nullptr;
+}
+
+} // namespace
+
 void RenderWindowTest::SetUp() {
-    folder.writeUserSettings("bTrackMouse=No\n[PlimGraphics]\n" + graphicsSettings());
-    device = new DeviceTestEngine(false);
+    if (!sharedDevice) {
+        folder.writeUserSettings("bTrackMouse=No\n");
+        sharedDevice = new DeviceTestEngine(false);
+        atexit(closeSharedDevice);
+    } else {
+        delete PLIM->log;
+        PLIM->log = new Logger(); // in this test's folder
+    }
+    Plim* engine = PLIM;
+    engine->plimMode = MODE_OK;
+    engine->frameCount = 0;
+    for (int32_t& stat : engine->frameStats) stat = 0;
+    engine->debugLevel = 0;
+    engine->bDebugLocked = true;
+    engine->eventManager->hover.set(nullptr);
+    engine->eventManager->focus.set(nullptr);
+    engine->graphics->bSimulate256x256TextureHW = true;
+    engine->graphics->bTFACTORSupport = false;
+    engine->graphics->setGlobalRenderState();
     context = new Context();
-    PLIM->currentContext = context;
+    engine->currentContext = context;
     clearFrame();
 }
 
 void RenderWindowTest::TearDown() {
     PLIM->currentContext = nullptr;
     delete context;
-    delete device;
 }
 
 UColor RenderWindowTest::readPixel(int x, int y) {

@@ -3,7 +3,10 @@
 // engine), files in a throw-away working folder, and a Context made current so
 // that renderables cull against its camera. Helpers read pixels back from the
 // frame being drawn and the run's log.
-#include "DeviceTestEngine.h"
+//
+// The window is made once per process, as in a real run: each test gets the
+// engine's fields and render state reset, a fresh log in its own folder, and
+// a new current Context.
 #include "EngineTestFolder.h"
 #include "ManualTickSource.h"
 #include "UColor.h"
@@ -19,21 +22,17 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Extra [PlimGraphics] lines for the user settings file; read by SetUp.
-    virtual std::string graphicsSettings() const { return std::string(); }
-
     // The back-buffer pixel at window (x, y), y from the bottom.
     static UColor readPixel(int x, int y);
     // The pixel under world point (x, y) at depth 0 in the default 640 x 480 view.
     static UColor readWorldPixel(float x, float y);
     // Clears the frame to opaque black.
     static void clearFrame();
-    // The log so far.
+    // This test's log so far; the log is closed afterwards.
     std::string logText();
 
     EngineTestFolder folder;
     ManualTickSource ticks;
-    DeviceTestEngine* device = nullptr;
     Context* context = nullptr;
 };
 

@@ -1,14 +1,19 @@
-// The game program: the data-folder search and whole runs of the built game.
+// The game program: the data-folder search and whole runs of the built game
+// under Xvfb, driven by real X input (xdotool).
 #include "DataFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -21,6 +26,97 @@ std::string makeTempFolder() {
 }
 
 void touch(const std::string& path) { std::ofstream(path) << "x"; }
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+// The log's lines without their time prefixes.
+std::vector<std::string> logLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        size_t tab = line.find('\t');
+        lines.push_back(tab == std::string::npos ? line : line.substr(tab + 1));
+    }
+    return lines;
+}
+
+// The lines of the log that begin with prefix, up to the line stop.
+std::vector<std::string> linesWith(const std::vector<std::string>& lines, const std::string& prefix,
+                                   const std::string& stop) {
+    std::vector<std::string> found;
+    for (const std::string& line : lines) {
+        if (line.compare(0, stop.size(), stop) == 0) break;
+        if (line.compare(0, prefix.size(), prefix) == 0) found.push_back(line);
+    }
+    return found;
+}
+
+// The game run in a folder of its own, as from a shell in that folder.
+class GameRun {
+public:
+    GameRun() {
+        folder = makeTempFolder();
+        std::string build = PLIM_TEST_BINARY_DIR;
+        symlink((build + "/Corvana2demo.dat").c_str(), (folder + "/Corvana2demo.dat").c_str());
+        symlink((build + "/Corvana2demo.cfg.static").c_str(), (folder + "/Corvana2demo.cfg.static").c_str());
+        userFolder = folder + "/user/2.60/";
+        system(("mkdir -p '" + userFolder + "'").c_str());
+        std::ofstream(userFolder + "Corvana2demo.cfg") << "[PlimGraphics]\nbFullScreen=No\n";
+    }
+    ~GameRun() {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        system(("rm -rf '" + folder + "'").c_str());
+    }
+    void start(const std::string& program = GAME) {
+        pid = fork();
+        if (pid == 0) {
+            if (chdir(folder.c_str()) != 0) _exit(99);
+            setenv("U3_APP_DATA_PATH", (folder + "/user").c_str(), 1);
+            setenv("SDL_VIDEODRIVER", "x11", 1);
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            freopen("output.txt", "w", stdout);
+            freopen("errors.txt", "w", stderr);
+            execl(program.c_str(), program.c_str(), (char*)nullptr);
+            _exit(98);
+        }
+    }
+    bool running() { return pid > 0 && waitpid(pid, &status, WNOHANG) == 0; }
+    // The exit status; -1 when it had to be killed.
+    int wait(double seconds) {
+        for (int i = 0; i < int(seconds * 20) && running(); ++i) usleep(50000);
+        if (running()) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            pid = -1;
+            return -1;
+        }
+        pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+    }
+    std::string folder, userFolder;
+    pid_t pid = -1;
+    int status = 0;
+};
+
+void xdotool(const std::string& arguments) { system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()); }
+
+// Down and up a few frames apart, so that a frame sees the press.
+void press(const std::string& key) {
+    xdotool("keydown " + key);
+    usleep(80000);
+    xdotool("keyup " + key);
+    usleep(80000);
+}
 
 TEST(DataFolder, TakesTheFirstCandidateHoldingTheArchive) {
     std::string a = makeTempFolder(), b = makeTempFolder(), c = makeTempFolder();
@@ -47,6 +143,83 @@ TEST(DataFolder, TheMessageNamesTheArchiveAndEveryFolder) {
     EXPECT_NE(text.find("'Game.dat'"), std::string::npos);
     EXPECT_NE(text.find("  /one\n"), std::string::npos);
     EXPECT_NE(text.find("  /two\n"), std::string::npos);
+}
+
+// The files the loader reads, in the order of its list.
+const char* const TEXTURES[] = {
+    "gui/game/progressbar", "gui/game/mousepointer", "system/zemtrovia", "system/languageflags",
+    "font/font-tiny", "font/alphabet-myriad", "font/font-medium", "font/font-large-1", "font/font-large-2",
+    "font/alphabet-hud", "system/autoconfigure", "gui/game/editbox", "gui/game/button", "gui/game/square",
+    "logo_0_0", "logo_1_0", "logo_0_1", "logo_1_1", "sky-colormatched", "sea_0_0", "sea_1_0", "island",
+    "ovalbuttons", "palm", "3ds_explosion", "3ds_smoke", "propeller", "biplane", "biplane-markings", "p35",
+    "p35-markings", "cannon", "projectiles", "splash", "circularsplash", "propelledBomb", "hotairballoon",
+    "torpedo", "atombomb", "hud-energybar", "hud-bonusicons", "balloons", "flare-small", "intellimouse",
+    "arrow-mousecontrol", "laser", "lightning", "crate", "parachute", "ballistic", "zeppelin", "kamikaze", "bomber"};
+const char* const SOUNDS[] = {
+    "clickXP", "pop", "rot5loo1", "ovrevlp1", "ovrevlp1", "arc2", "bmbwstl2", "bmbwstl2short", "cannonfire",
+    "laserFire", "laserHit", "lightninghit", "splash", "planesplash", "fireworklaunch", "fireworkbang",
+    "planehit(ricocnvs)", "spanloo", "firetree", "engnxploshort", "fx113", "balloonPop", "bubbles",
+    "bubbleburst", "deflate", "waterExit", "missilelaunch", "missilehit", "kamikazeentry",
+    "ballisticentry(gp32)", "rot5loo1fade", "propelledbombentry", "bomberdropbomb", "crateBreak", "nyuck",
+    "levelup", "leveldown", "drum_roll_1", "cymbalcrash", "lackerol3", "lackerol3lower", "clocktick",
+    "clockchime"};
+
+TEST(Game, AFreshStartLoadsEverythingInOrderAndQuitsThroughTheQuestion) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";
+    if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
+    GameRun run;
+    run.start();
+    // A fresh user folder has no player: the main menu first asks for a name,
+    // and the new profile is written at once.
+    for (int attempt = 0; attempt < 60 && !exists(run.userFolder + "Corvana2demo.pro"); ++attempt) {
+        for (const char* key : {"p", "i", "l", "o", "t", "Return"}) press(key);
+        usleep(300000);
+    }
+    ASSERT_TRUE(exists(run.userFolder + "Corvana2demo.pro")) << readFile(run.folder + "/errors.txt");
+    usleep(300000);
+    press("Escape");
+    usleep(300000);
+    // "Yes" lies left of the centre, a text line or so below it: try a few
+    // heights from the pointer's start in the middle of the screen.
+    xdotool("mousemove_relative -- -85 0");
+    for (int step = 0; step < 7 && run.running(); ++step) {
+        xdotool("mousemove_relative -- 0 6");
+        usleep(100000);
+        xdotool("mousedown 1");
+        usleep(100000);
+        xdotool("mouseup 1");
+        usleep(400000);
+    }
+    ASSERT_EQ(run.wait(20.0), 0) << readFile(run.folder + "/errors.txt");
+
+    std::vector<std::string> lines = logLines(readFile(run.folder + "/Corvana2demo.log"));
+    ASSERT_FALSE(lines.empty());
+    const std::string done = "initPostLoader(): Global initialization complete at t=";
+    std::vector<std::string> textures = linesWith(lines, "Texture(): Loading texture '", done);
+    std::vector<std::string> expected;
+    for (const char* t : TEXTURES) expected.push_back(std::string("Texture(): Loading texture 'gfx/") + t + ".tga'...");
+    EXPECT_EQ(textures, expected);
+    std::vector<std::string> sounds = linesWith(lines, "Sound(): Loading sound file '", done);
+    expected.clear();
+    for (const char* s : SOUNDS) expected.push_back(std::string("Sound(): Loading sound file 'sfx/") + s + ".ogg'.");
+    EXPECT_EQ(sounds, expected);
+    EXPECT_EQ(linesWith(lines, done, "~Plim(): Initiating shutdown...").size(), 1u);
+    EXPECT_EQ(lines.back(), "~Plim(): Done. Clean exit.");
+    EXPECT_TRUE(exists(run.userFolder + "Corvana2demo.hst"));
+}
+
+TEST(Game, WithoutItsDataItSaysWhereItLookedAndFails) {
+    GameRun run;
+    std::string copy = run.folder + "/bin";
+    mkdir(copy.c_str(), 0755);
+    ASSERT_EQ(system(("cp '" + GAME + "' '" + copy + "/'").c_str()), 0);
+    unlink((run.folder + "/Corvana2demo.dat").c_str());
+    run.start(copy + "/corvana2demo");
+    EXPECT_EQ(run.wait(30.0), 1);
+    std::string errors = readFile(run.folder + "/errors.txt");
+    EXPECT_NE(errors.find("Cannot find the game data 'Corvana2demo.dat'"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("  " + copy + "\n"), std::string::npos) << errors;
+    EXPECT_FALSE(exists(run.folder + "/Corvana2demo.log"));
 }
 
 } // namespace

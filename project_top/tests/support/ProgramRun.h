@@ -1,0 +1,36 @@
+#pragma once
+// Runs the game's own entry loop (SDL_main) in a child process, with an
+// application object of the test's choosing, in a throw-away folder that holds
+// the game's data archive, static settings and a windowed user settings file.
+// The child's screens talk back through files in that folder.
+#include "EngineTestFolder.h"
+#include "WMhooks.h"
+
+#include <string>
+#include <sys/types.h>
+
+class ProgramRun {
+public:
+    ProgramRun();
+    // Kills a child still running.
+    ~ProgramRun();
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    // Forks; the child installs the factory and ends with SDL_main's result.
+    void start(ApplicationFactory factory);
+    // The child's exit status; -1 when it had to be killed after the timeout,
+    // -2 when it died from a signal.
+    int wait(double seconds = 60.0);
+    // True once the file exists in the folder (false after the timeout).
+    bool waitForFile(const std::string& name, double seconds = 30.0) const;
+    // A file of the folder ("" when missing).
+    std::string read(const std::string& name) const;
+    std::string log() const { return read("Corvana2demo.log"); }
+
+    EngineTestFolder folder;
+    pid_t child = -1;
+};
+
+// Writes text to a file of the working folder (what the child's screens use).
+void writeMarker(const std::string& name, const std::string& text = std::string());
