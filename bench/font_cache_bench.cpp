@@ -4,6 +4,7 @@
 // with the cache each line is composed once and then drawn as one quad.
 // Prints the time per frame and the renderables and vertices drawn per frame.
 #include "Camera.h"
+#include "FileManager.h"
 #include "FontQuad.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
@@ -85,18 +86,19 @@ struct Setup {
         writeFile("Corvana2demo.cfg.static", "[Language]\nbMultilanguage=Yes\nsingleLanguage=0\n[Edition]\n"
                                              "bHoliday=No\n[Graphics]\nditherDepth=0\n[Input]\n"
                                              "hardwareMouseScaling=1.0\n");
-        writeFile(getUserDataFolder(true) + "Corvana2demo.cfg",
+        writeFile((getUserDataFolder(true) + "Corvana2demo.cfg").str(),
                   "[PlimGraphics]\nbFullScreen=No\nscreenWidth=640\nscreenHeight=480\n"
                   "[PlimInput]\nbTrackJoystick=No\nbTrackMouse=No\n");
         writeFontFiles();
         new Plim();
+        PLIM->fileManager->bUseWad = false; // the font is a loose file in the folder
         texture = new Texture("benchfont.tga", TEXTURE_KEEPSOURCE);
         font = new FontQuad();
         font->addSourceTexture(texture, FIRST);
         font->bCacheWhite = true;
         for (int i = 0; i < LINES; ++i) {
-            std::string text;
-            for (int c = 0; c < LINE_LENGTH; ++c) text += char(FIRST + (i * 7 + c * 3) % (LAST - FIRST + 1));
+            std::string text = "Line " + std::to_string(1000 + i) + ":";
+            for (int c = int(text.size()); c < LINE_LENGTH; ++c) text += char(FIRST + (i * 7 + c * 3) % (LAST - FIRST + 1));
             lines.push_back(text.c_str());
         }
         return true;
@@ -127,28 +129,37 @@ struct Setup {
     }
 };
 
+// One engine for both runs: SDL does not always reopen the display in one process.
+Setup* setup = nullptr;
+
 void BM_TextLinesPerFrame(benchmark::State& state) {
-    Setup setup;
-    if (!setup.start()) {
-        state.SkipWithError("cannot enter the temporary folder");
+    if (!setup) {
+        state.SkipWithError("no engine");
         return;
     }
     PLIM->graphics->bEnableFontCache = state.range(0) != 0;
-    setup.frame(); // composes the cached rows once
+    setup->frame(); // composes the cached rows once
     int renderables = 0, vertices = 0;
     for (auto _ : state) {
-        setup.frame();
+        setup->frame();
         renderables = PLIM->frameStats[STAT_RENDERABLES];
         vertices = PLIM->frameStats[STAT_VERTICES];
     }
     state.counters["renderables_per_frame"] = renderables;
     state.counters["vertices_per_frame"] = vertices;
-    state.counters["cache_textures"] = setup.font->getNumCacheTextures();
+    state.counters["cache_textures"] = setup->font->getNumCacheTextures();
     state.SetLabel(state.range(0) ? "font cache on" : "font cache off");
-    setup.stop();
 }
 
 } // namespace
 
 BENCHMARK(BM_TextLinesPerFrame)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    Setup engine;
+    if (engine.start()) setup = &engine;
+    benchmark::RunSpecifiedBenchmarks();
+    if (setup) engine.stop();
+    return 0;
+}

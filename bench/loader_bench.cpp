@@ -57,7 +57,7 @@ void memory(long& current, long& peak) {
 
 // A working folder with the archive and static settings of the build next to
 // this program's folder, and a windowed user settings file.
-bool prepareFolder() {
+bool prepareFolder(std::string& folder) {
     char exe[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
     if (n <= 0) return false;
@@ -65,7 +65,7 @@ bool prepareFolder() {
     build = build.substr(0, build.rfind('/'));
     build = build.substr(0, build.rfind('/'));
     char pattern[] = "/tmp/loaderbench.XXXXXX";
-    std::string folder = mkdtemp(pattern);
+    folder = mkdtemp(pattern);
     for (const char* name : {"Corvana2demo.dat", "Corvana2demo.cfg.static"})
         if (symlink((build + "/" + name).c_str(), (folder + "/" + name).c_str()) != 0) return false;
     setenv("U3_APP_DATA_PATH", (folder + "/data").c_str(), 1);
@@ -81,7 +81,8 @@ void BM_LoadEverything(benchmark::State& state) {
         state.SkipWithError("needs an X server (xvfb-run)");
         return;
     }
-    if (!prepareFolder()) {
+    std::string folder;
+    if (!prepareFolder(folder)) {
         state.SkipWithError("cannot find the build's Corvana2demo.dat next to bench/");
         return;
     }
@@ -142,6 +143,7 @@ void BM_LoadEverything(benchmark::State& state) {
         delete PLIM;
         PLIM = nullptr;
     }
+    if (system(("rm -rf '" + folder + "'").c_str()) != 0) perror("rm");
 }
 BENCHMARK(BM_LoadEverything)->Iterations(1)->Unit(benchmark::kMillisecond);
 

@@ -50,9 +50,9 @@ TEST_F(MenuItemTest, HoverFadesTheHighlightInAndOutInAQuarterSecond) {
     EXPECT_EQ(item->colorCurrent, item->colorHighlight);
 
     world->moveMouse(200.0f, 5.0f); // right of the 256-wide frame
-    world->frame(0.1);
+    world->frame(0.05);
     EXPECT_FALSE(item->bHovered);
-    EXPECT_NEAR(item->highlight, 0.6, 1e-6);
+    EXPECT_NEAR(item->highlight, 0.8, 1e-6);
     world->run(0.25, 0.05);
     EXPECT_EQ(item->highlight, 0.0);
     EXPECT_EQ(item->colorCurrent, item->colorNormal);
@@ -61,12 +61,12 @@ TEST_F(MenuItemTest, HoverFadesTheHighlightInAndOutInAQuarterSecond) {
 
 TEST_F(MenuItemTest, TheHighlightLayerShowsOverTheFrameWhileHovered) {
     add(new MenuItem(0.0f, 0.0f, 0.0f, "", ""));
-    world->moveMouse(1000.0f, 1000.0f);
+    world->moveAway();
     world->frame();
-    EXPECT_EQ(MenuTestWorld::pixelAt(100.0f, 0.0f), UColor(MenuTestWorld::EDITBOX_COLOUR));
-    world->moveMouse(100.0f, 0.0f);
+    EXPECT_EQ(MenuTestWorld::pixelAt(-100.0f, 0.0f), UColor(MenuTestWorld::EDITBOX_COLOUR));
+    world->moveMouse(100.0f, 0.0f); // the pointer is drawn here
     world->run(0.3);
-    EXPECT_EQ(MenuTestWorld::pixelAt(100.0f, 0.0f), UColor(MenuTestWorld::EDITBOX_LIT_COLOUR));
+    EXPECT_EQ(MenuTestWorld::pixelAt(-100.0f, 0.0f), UColor(MenuTestWorld::EDITBOX_LIT_COLOUR));
 }
 
 TEST_F(MenuItemTest, ADisabledItemTakesTheDisabledColourAndNoHighlightLayer) {
@@ -76,7 +76,7 @@ TEST_F(MenuItemTest, ADisabledItemTakesTheDisabledColourAndNoHighlightLayer) {
     world->run(0.3);
     EXPECT_TRUE(item->bHovered);
     EXPECT_EQ(item->colorCurrent, item->colorDisabled);
-    EXPECT_EQ(MenuTestWorld::pixelAt(100.0f, 0.0f), UColor(MenuTestWorld::EDITBOX_COLOUR));
+    EXPECT_EQ(MenuTestWorld::pixelAt(-100.0f, 0.0f), UColor(MenuTestWorld::EDITBOX_COLOUR));
 }
 
 TEST_F(MenuItemTest, ACheckBoxFlipsOncePerPressAndNotWhileDisabled) {
@@ -93,6 +93,7 @@ TEST_F(MenuItemTest, ACheckBoxFlipsOncePerPressAndNotWhileDisabled) {
     world->frame();
     world->click(10.0f, 0.0f);
     EXPECT_EQ(flag, 0);
+    EXPECT_TRUE(box->wasClicked());
 
     box->bDisabled = true;
     world->click(10.0f, 0.0f);
@@ -109,7 +110,7 @@ TEST_F(MenuItemTest, AButtonClicksOnAPressOverItOrOnItsShortcut) {
     EXPECT_TRUE(button->wasClicked());
 
     button->shortcut = 'g';
-    world->moveMouse(1000.0f, 1000.0f);
+    world->moveAway();
     world->typeKey(SDLK_g, 'g');
     EXPECT_TRUE(button->wasClicked());
     button->bDisabled = true;
@@ -164,24 +165,28 @@ TEST_F(MenuItemTest, CaptionsStandBesideTheFrame) {
     MenuItem* above = add(new MenuItem(0.0f, -100.0f, 0.0f, "A", ""));
     above->captionLocation = 8;
     left->bDropShadow = above->bDropShadow = false;
-    world->moveMouse(1000.0f, 1000.0f);
+    world->moveAway();
     world->frame();
     // A glyph is a white block 6 x 10; "L" ends 5 units left of the frame.
     EXPECT_EQ(MenuTestWorld::pixelAt(-128.0f - 5.0f - 3.0f, 100.0f), UColor(0, 160, 0, 255));
     EXPECT_EQ(MenuTestWorld::pixelAt(0.0f, -100.0f + 14.0f + 5.0f + 5.0f), UColor(0, 160, 0, 255));
 }
 
-using MenuItemDeathTest = MenuItemTest;
-
-TEST_F(MenuItemDeathTest, ACaptionBelowIsFatal) {
-    MenuItem* item = add(new MenuItem(0.0f, 0.0f, 0.0f, "x", ""));
-    item->captionLocation = 2;
+TEST(MenuItemDeathTest, ACaptionBelowIsFatal) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(
         {
             EngineTestFolder::routeStdoutToStderr();
-            world->frame();
+            MenuTestWorld world;
+            ContextMenu* screen = new ContextMenu();
+            world.global->contextManager->push(screen);
+            MenuItem* item = new MenuItem(0.0f, 0.0f, 0.0f, "x", "");
+            item->captionLocation = 2;
+            screen->addChild(item);
+            world.frame();
+            world.frame();
         },
-        "Invalid caption location.");
+        "Invalid caption location.\n Function: render\\(\\)\n File: project_menu/src/MenuItem");
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 #include "PlimInput.h"
 #include "PlimUtil.h"
 #include "RuntimeClass.h"
-#include "TimeKeeper.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -5,7 +5,7 @@
 #include "PlimUtil.h"
 #include "RuntimeClass.h"
 
-// Registered without a base, as the engine always has.
+// A root record: the class table lists the clock without a base class.
 RuntimeClass TimeKeeper::runtimeClass("TimeKeeper", &TimeKeeper::runtimeClass, nullptr);
 
 RuntimeClass* TimeKeeper::getClass() { return &runtimeClass; }

@@ -40,6 +40,10 @@ void logLine(const char* function, const UString& message) {
 } // namespace
 
 FontQuad::FontQuad() {
+    // Made right after the font, the two nodes follow it in the engine's list
+    // of live objects: the mode-change walk, which has already stepped to the
+    // font's successor when the font drops its cache, never stands on a row or
+    // cache texture being deleted.
     cacheTextures = new PlimBase();
     cacheEntries = new PlimBase();
     MemoryIniFile* config = PLIM->config;
@@ -425,7 +429,23 @@ FontQuadCacheEntry* FontQuad::findCacheEntry(const UString& text) {
         FontQuadCacheEntry* entry = static_cast<FontQuadCacheEntry*>(link);
         if (entry->text == text) return entry;
     }
+    if (!fitsCacheRow(text)) return nullptr;
     FontQuadCacheEntry* entry = getFreeCacheEntry();
     if (entry) entry->fillCache(text);
     return entry;
+}
+
+bool FontQuad::fitsCacheRow(const UString& text) const {
+    // Spacing below -1 can put a glyph left of the row's start or past its end
+    // although the text's width is below 256.
+    int x = 0;
+    const int length = int(text.length());
+    for (int index = 0; index < length; ++index) {
+        uint16_t symbol = decodeSymbol(text, index);
+        const FontSymbol& s = getSymbol(symbol);
+        const int w = getSymbolSize(symbol).width;
+        if (s.pQuad && (x < 0 || x + w > CACHE_TEXTURE_SIZE)) return false;
+        x += w + s.spacing;
+    }
+    return true;
 }

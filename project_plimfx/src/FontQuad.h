@@ -104,8 +104,11 @@ public:
     FontQuadCacheEntry* createCacheTexture();
     // The first row free for reuse, else the first row of a new cache texture.
     FontQuadCacheEntry* getFreeCacheEntry();
-    // The row that holds the text, filling a free row when none does.
+    // The row that holds the text, filling a free row when none does; null
+    // when the text's glyphs would not lie inside a row (print then draws it
+    // glyph by glyph).
     FontQuadCacheEntry* findCacheEntry(const UString& text);
+    bool fitsCacheRow(const UString& text) const;
     // Rows of one cache texture (0 when fontHeight is 256 or more).
     int getCacheRowCount() const;
     int getNumCacheTextures() const;

@@ -30,29 +30,6 @@ FontQuadCacheEntry::~FontQuadCacheEntry() {
     pQuad = nullptr;
 }
 
-namespace {
-
-// Copies a glyph into the cache image, dropping whatever would fall outside it
-// (only fonts with spacing below -1 get that far).
-void copyGlyph(MemoryImageFile* dest, MemoryImageFile* src, PixelRect from, int x, int y) {
-    if (x < 0) {
-        from.left -= x;
-        x = 0;
-    }
-    if (y < 0) {
-        from.top -= y;
-        y = 0;
-    }
-    if (x + from.width() > dest->width) from.right = from.left + (dest->width - x);
-    if (y + from.height() > dest->height) from.bottom = from.top + (dest->height - y);
-    if (from.left < 0 || from.top < 0 || from.right > src->width || from.bottom > src->height) return;
-    if (from.width() <= 0 || from.height() <= 0) return;
-    PixelPoint at(x, y);
-    dest->blit(src, &from, &at);
-}
-
-} // namespace
-
 void FontQuadCacheEntry::fillCache(const UString& newText) {
     Texture* texture = pQuad->pTexture;
     texture->clear(&pQuad->pixelRect, pFont->bCacheWhite);
@@ -74,14 +51,11 @@ void FontQuadCacheEntry::fillCache(const UString& newText) {
         if (s.pQuad) {
             MemoryImageFile* pSrcMIF = s.pQuad->pTexture->pSavedSourceData;
             PLIM_ASSERT(pSrcMIF!=NULL);
-            copyGlyph(pDestMIF, pSrcMIF, s.pQuad->pixelRect, x, top);
+            PixelPoint at(x, top);
+            pDestMIF->blit(pSrcMIF, &s.pQuad->pixelRect, &at);
         }
         x += size.width + s.spacing;
     }
-    // The quad never reaches outside the texture, whatever the spacing did.
-    if (right > pDestMIF->width) right = pDestMIF->width;
-    if (right < left) right = left;
-
     pQuad->pixelRect = PixelRect(left, top, bottom, right);
     pQuad->uvRect = texture->pixelRectToUV(pQuad->pixelRect);
     pQuad->fitToTexture();

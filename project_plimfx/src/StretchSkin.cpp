@@ -1,5 +1,6 @@
 #include "StretchSkin.h"
 
+#include "ErrorManager.h"
 #include "PixelRect.h"
 #include "Quad.h"
 #include "Renderable.h"
@@ -7,7 +8,9 @@
 
 #include <cmath>
 
-StretchSkin::StretchSkin(Skin* source) : sourceSkin(static_cast<Quad*>(source)) {
+StretchSkin::StretchSkin(Skin* source) : sourceSkin(dynamic_cast<Quad*>(source)) {
+    // The frame reads the source's texture and rectangles: only a quad has them.
+    PLIM_ASSERT(sourceSkin!=NULL);
     vertexBuffer.resize(NUM_VERTICES);
 }
 

@@ -12,6 +12,7 @@ class Quad;
 
 class StretchSkin : public Skin {
 public:
+    // The source must be a Quad (fatal otherwise).
     explicit StretchSkin(Skin* source);
     ~StretchSkin() override;
 

@@ -3,6 +3,7 @@
 // composed pixels, and dropping the cache when the GL context goes.
 #include "FontQuad.h"
 #include "FontQuadCacheEntry.h"
+#include "FxExpect.h"
 #include "FxWindow.h"
 #include "LogText.h"
 #include "MemoryImageFile.h"
@@ -19,8 +20,6 @@
 #include <string>
 
 namespace {
-
-const uint32_t RED = 0xFF0000FF, GREEN = 0xFF00FF00, BLUE = 0xFFFF0000, WHITE = 0xFFFFFFFF;
 
 class FontQuadCacheTest : public ::testing::Test {
 protected:
@@ -56,10 +55,6 @@ protected:
         }
         return texts;
     }
-    static bool rgbIs(UColor c, uint32_t rgba) {
-        UColor want(rgba);
-        return c.r == want.r && c.g == want.g && c.b == want.b;
-    }
     UColor at(float x, float y) { return window->pixelAt(x + 0.5f, y - 0.5f); }
     // Deletes the font and the textures, then the engine; the log's text.
     std::string closeEngine() {
@@ -77,6 +72,7 @@ protected:
 
 TEST_F(FontQuadCacheTest, RowsPerTextureFollowTheFontHeight) {
     loadAB();
+    PLIM->bDebugLocked = false; // the destroyed font lists its rows
     frame(1);
     print("ABAB");
     EXPECT_EQ(font->getNumCacheTextures(), 1);
@@ -95,6 +91,7 @@ TEST_F(FontQuadCacheTest, RowsPerTextureFollowTheFontHeight) {
     LogText log(closeEngine());
     EXPECT_GE(log.find("createCacheTexture(): Creating new cache texture (16 cache entries)."), 0);
     EXPECT_GE(log.find("~FontQuad(): Cache usage: 1 textures (16 entries)."), 0);
+    EXPECT_GE(log.find("~FontQuad(): Contents: ABAB"), 0);
     EXPECT_GE(log.find("createCacheTexture(): Creating new cache texture (12 cache entries)."), 0);
 }
 
@@ -263,19 +260,26 @@ TEST_F(FontQuadCacheTest, FontTooTallForACacheRowDrawsGlyphByGlyph) {
     EXPECT_TRUE(rgbIs(at(0, 0), RED));
 }
 
-TEST_F(FontQuadCacheTest, DestroyedFontListsCachedStringsWhenDebugIsUnlocked) {
+TEST_F(FontQuadCacheTest, GlyphsThatWouldLeaveTheRowAreDrawnOneByOne) {
+    // Advance 5 for glyphs 9 wide: 51 of them measure 255 but reach 259.
+    font->defaultSpacing = -4;
     loadAB();
-    PLIM->bDebugLocked = false;
     frame(1);
-    print("ABBA");
-    LogText log(closeEngine());
-    EXPECT_GE(log.find("~FontQuad(): Contents: ABBA"), 0);
-}
-
-TEST_F(FontQuadCacheTest, TimeToLiveComesFromTheSettings) {
-    PLIM->config->setInt("FontQuad", "cacheTTLframes", 7);
-    FontQuad other;
-    EXPECT_EQ(other.cacheTTLframes, 7);
+    print(std::string(51, 'A'));
+    EXPECT_EQ(font->getNumCacheTextures(), 0);
+    EXPECT_EQ(PLIM->frameStats[STAT_RENDERABLES], 51);
+    EXPECT_TRUE(rgbIs(at(258, 0), RED));
+    // One glyph less fits.
+    frame(2);
+    print(std::string(50, 'A'));
+    EXPECT_EQ(font->getNumCacheTextures(), 1);
+    EXPECT_TRUE(rgbIs(at(253, 0), RED));
+    // A negative advance would start left of the row.
+    font->symbolData['B'].spacing = -12;
+    frame(3);
+    print("BBBB");
+    EXPECT_EQ(cachedTexts(), (std::set<std::string>{std::string(50, 'A')}));
+    EXPECT_TRUE(rgbIs(at(-9, 0), GREEN));
 }
 
 } // namespace

@@ -2,23 +2,14 @@
 // escapes (also cut short or beyond the table), limits, colour markup, and
 // accent placement of composite letters.
 #include "BlockGlyphs.h"
-#include "EngineTestFolder.h"
 #include "FontQuad.h"
+#include "FxExpect.h"
 #include "Plim.h"
 #include "Quad.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace {
-
-#define EXPECT_FATAL(statement, text)                                                                        \
-    EXPECT_EXIT(                                                                                             \
-        {                                                                                                    \
-            EngineTestFolder::routeStdoutToStderr();                                                         \
-            statement;                                                                                       \
-        },                                                                                                   \
-        ::testing::ExitedWithCode(255), ::testing::HasSubstr(text))
 
 class FontQuadTest : public ::testing::Test {
 protected:
@@ -44,18 +35,6 @@ protected:
     FontQuad* font = nullptr;
     BlockGlyphs* glyphs = nullptr;
 };
-
-TEST_F(FontQuadTest, ConstructionDefaults) {
-    FontQuad fresh;
-    EXPECT_EQ(fresh.spaceWidth, 4);
-    EXPECT_EQ(fresh.defaultSpacing, 1);
-    EXPECT_EQ(fresh.fontHeight, 0);
-    EXPECT_TRUE(fresh.bUseCache);
-    EXPECT_FALSE(fresh.bCacheWhite);
-    EXPECT_EQ(fresh.nextSymbolToLoad, 33);
-    EXPECT_EQ(fresh.cacheTTLframes, 2);
-    EXPECT_EQ(fresh.symbolData[65].pQuad, nullptr);
-}
 
 TEST_F(FontQuadTest, MeasuresImagesSpacingAndSpaces) {
     EXPECT_EQ(width("").width, 0);

@@ -42,20 +42,10 @@ protected:
     BlockGlyphs* glyphs = nullptr;
 };
 
-TEST_F(TimedTest, LabelDefaultsAndPlacement) {
-    RenderableText label(10, 20, 0, "Hi", font, UColor(1, 2, 3, 200));
-    EXPECT_TRUE(label.bAutoDelete);
-    EXPECT_TRUE(label.bShadow);
-    EXPECT_EQ(label.printFlags, 5);
-    EXPECT_EQ(label.duration, 999999.0);
-    EXPECT_EQ(label.color, UColor(1, 2, 3, 200));
+TEST_F(TimedTest, LabelShowsInTheTickItsDelayRunsOut) {
+    RenderableText label(10, 20, 0, "Hi", font, UColor(255, 255, 255, 255));
     EXPECT_FLOAT_EQ(label.xform.m[12], 10.0f);
     EXPECT_FLOAT_EQ(label.xform.m[13], 20.0f);
-    EXPECT_EQ(draws(label), 2);
-}
-
-TEST_F(TimedTest, LabelShowsInTheTickItsDelayRunsOut) {
-    RenderableText label(0, 0, 0, "Hi", font, UColor(255, 255, 255, 255));
     label.delay = 1.0;
     for (int tick = 1; tick <= 3; ++tick) {
         label.tick(0.0, 0.25);

@@ -1,28 +1,19 @@
 // Paragraph layout with measured block glyphs (no window): wrapping at spaces
 // and bars, words wider than the paragraph, colour runs and their codes.
 #include "BlockGlyphs.h"
-#include "EngineTestFolder.h"
 #include "FontQuad.h"
+#include "FxExpect.h"
 #include "Plim.h"
 #include "TextLine.h"
 #include "TextParagraph.h"
 #include "TextPhrase.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 namespace {
-
-#define EXPECT_FATAL(statement, text)                                                                        \
-    EXPECT_EXIT(                                                                                             \
-        {                                                                                                    \
-            EngineTestFolder::routeStdoutToStderr();                                                         \
-            statement;                                                                                       \
-        },                                                                                                   \
-        ::testing::ExitedWithCode(255), ::testing::HasSubstr(text))
 
 // Letters 5 wide with spacing 1 (advance 6); a space advances 4.
 class TextParagraphTest : public ::testing::Test {

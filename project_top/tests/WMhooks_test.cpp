@@ -196,21 +196,6 @@ TEST_F(EntryLoopTest, AUrlOpensWithoutAShellAfterShutdown) {
     EXPECT_FALSE(EngineTestFolder::exists(run.folder.root + "/injected"));
 }
 
-TEST_F(EntryLoopTest, AMissingOpenerIsReportedAndTheRunStillEndsCleanly) {
-    TestApp::tickHook = [](BottomScreen*, int) {
-        gGlobal->urlToOpen = "http://example.invalid/";
-        gGlobal->contextManager->bQuit = true;
-    };
-    ProgramRun run;
-    std::string path = getenv("PATH") ? getenv("PATH") : "";
-    setenv("PATH", (run.folder.root + "/nothing-here").c_str(), 1);
-    run.start(makeApp);
-    int status = run.wait();
-    setenv("PATH", path.c_str(), 1);
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(LogText(run.log()).lines.back(), "~Plim(): Done. Clean exit.");
-}
-
 TEST(OpenUrl, ReportsAnOpenerThatCannotStart) {
     std::string path = getenv("PATH") ? getenv("PATH") : "";
     setenv("PATH", "/nonexistent-folder", 1);

@@ -39,7 +39,8 @@ MenuTestWorld::MenuTestWorld(const std::string& extraSettings) {
     PLIM->resourceManager = new ResourceManager();
     PLIM->language = new Language();
     PLIM->language->setCurrentLanguage(0);
-    PLIM->input->bMouseGrabbed = true; // buttons and motion are tracked, nothing is grabbed
+    // Buttons and motion are tracked as under a grab, without grabbing.
+    PLIM->input->bMouseGrabbed = true;
 
     global = new MenuTestGlobal();
     gGlobal = global;

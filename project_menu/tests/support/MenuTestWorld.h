@@ -53,6 +53,9 @@ public:
 
     // The mouse at a point of the default menu view (origin at the centre, y up).
     void moveMouse(float x, float y);
+    // A corner of the view where the tests put no widget. (Leaving the view
+    // would end the pointer's grab and with it the tracking of the buttons.)
+    void moveAway() { moveMouse(-312.0f, 232.0f); }
     void mouseButton(bool down, int button = SDL_BUTTON_LEFT);
     // Down, a frame, up, a frame.
     void click(float x, float y);

@@ -20,7 +20,7 @@ void keepDisplayOpen() {
     static void* display = []() -> void* {
         if (!getenv("DISPLAY")) return nullptr;
         for (const char* lib : {"libglapi.so.0", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"})
-            (void)lib;
+            dlopen(lib, RTLD_NOW | RTLD_GLOBAL | RTLD_NODELETE);
         void* x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_GLOBAL);
         if (!x11) return nullptr;
         auto openDisplay = reinterpret_cast<void* (*)(const char*)>(dlsym(x11, "XOpenDisplay"));
