@@ -147,7 +147,7 @@ void BM_TextLinesPerFrame(benchmark::State& state) {
     }
     state.counters["renderables_per_frame"] = renderables;
     state.counters["vertices_per_frame"] = vertices;
-    state.counters["cache_textures"] = setup->font->getNumCacheTextures();
+    if (state.range(0)) state.counters["cache_textures"] = setup->font->getNumCacheTextures();
     state.SetLabel(state.range(0) ? "font cache on" : "font cache off");
 }
 

@@ -28,6 +28,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <vector>
 
 namespace {
@@ -48,9 +49,10 @@ protected:
     }
     void TearDown() override { delete world; }
     Context* top() { return world->global->contextManager->getTop(); }
+    // The screen's first frame takes no time, so its clock counts from 0.
     void push(Context* screen) {
         world->global->contextManager->push(screen);
-        world->frame();
+        world->frame(0.0);
     }
     PlayerProfiles& profiles() { return world->global->profiles; }
 
@@ -210,9 +212,12 @@ TEST_F(MenuScreensTest, AddReplacesTheListWithTheNameScreen) {
     ContextUserManager* list = new ContextUserManager();
     push(list);
     world->click(-160.0f, -128.0f);
-    EXPECT_NE(dynamic_cast<ContextNewUser*>(top()), nullptr);
-    world->frame();
-    EXPECT_EQ(childrenOf<ContextUserManager>(world->global->contextManager).size(), 0u);
+    ContextNewUser* names = dynamic_cast<ContextNewUser*>(top());
+    ASSERT_NE(names, nullptr);
+    EXPECT_TRUE(list->bDone) << "it leaves the stack with the name screen";
+    names->name = "Bob";
+    world->typeKey(SDLK_RETURN, 13);
+    EXPECT_EQ(top(), nullptr);
 }
 
 class NewUserTest : public MenuScreensTest {
@@ -223,7 +228,8 @@ protected:
         push(screen);
     }
     void type(const char* text) {
-        for (const char* c = text; *c; c++) world->typeKey(*c == ' ' ? SDLK_SPACE : SDLKey(*c), Uint16(*c));
+        for (const char* c = text; *c; c++)
+            world->typeKey(*c == '}' ? SDLK_RIGHTBRACKET : SDLKey(tolower(*c)), Uint16(*c));
     }
     ContextNewUser* screen = nullptr;
 };
@@ -292,12 +298,15 @@ TEST_F(MenuScreensTest, TheMakersLogoShowsFor2Point5SecondsAndTheScreenEndsAt3Po
     EXPECT_EQ(picture->color.a, 255);
     world->run(0.25, 0.05); // 2.25 s, halfway out
     EXPECT_LT(picture->color.a, 200);
-    world->run(0.3, 0.05); // 2.55 s
-    EXPECT_EQ(childrenOf<RenderableTimed>(logo).size(), 0u);
+    world->run(0.25, 0.05); // 2.5 s: transparent
+    EXPECT_EQ(picture->color.a, 0);
     EXPECT_EQ(MenuTestWorld::pixelAt(0.0f, 0.0f), UColor(0, 0, 0, 255));
-    world->run(0.9, 0.05); // 3.45 s
-    EXPECT_EQ(top(), logo);
     world->run(0.1, 0.05);
+    EXPECT_EQ(childrenOf<RenderableTimed>(logo).size(), 0u) << "the picture has removed itself";
+    world->run(0.85, 0.05); // 3.45 s
+    EXPECT_EQ(top(), logo);
+    world->run(0.1, 0.05); // done past 3.5 s, popped in the next frame
+    world->frame(0.0);
     EXPECT_EQ(top(), nullptr);
 }
 

@@ -1,7 +1,7 @@
 // The whole path from the X server to the input table: xdotool sends real key,
-// button, wheel and pointer events to the grabbed window. The test runs its own
-// Xvfb: on a shared server other programs' windows may lie over this one, and
-// pointer events over them never reach the grabbing window.
+// button, wheel and pointer events to the grabbed window. Each test program runs
+// on an X server of its own (tools/test-display.sh), so no other window lies
+// over this one and swallows the pointer events.
 #include "DeviceTestEngine.h"
 #include "EngineTestFolder.h"
 #include "ManualTickSource.h"
@@ -10,60 +10,17 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <functional>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
-
-// An Xvfb of our own, on the first free display; DISPLAY points at it while it runs.
-class PrivateXServer {
-public:
-    PrivateXServer() {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid = fork();
-        if (pid == 0) {
-            close(fds[0]);
-            std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24",
-                   "-nolisten", "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        char buffer[32] = {};
-        ssize_t n = read(fds[0], buffer, sizeof buffer - 1); // written once it accepts clients
-        close(fds[0]);
-        if (n <= 0) return;
-        const char* old = getenv("DISPLAY");
-        if (old) previousDisplay = old;
-        display = ":" + std::string(buffer, size_t(n));
-        while (!display.empty() && (display.back() == '\n' || display.back() == ' ')) display.pop_back();
-        setenv("DISPLAY", display.c_str(), 1);
-    }
-    ~PrivateXServer() {
-        if (!previousDisplay.empty()) setenv("DISPLAY", previousDisplay.c_str(), 1);
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-    bool ok() const { return !display.empty(); }
-
-    pid_t pid = -1;
-    std::string display;
-    std::string previousDisplay;
-};
 
 class RealInputTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
-        server = new PrivateXServer();
-        ASSERT_TRUE(server->ok()) << "Xvfb did not start";
         folder.writeUserSettings();
         device = new DeviceTestEngine(true);
         input = PLIM->input;
@@ -73,7 +30,6 @@ protected:
     }
     void TearDown() override {
         delete device;
-        delete server;
     }
 
     static void xdotool(const std::string& arguments) {
@@ -97,7 +53,6 @@ protected:
 
     EngineTestFolder folder;
     ManualTickSource ticks;
-    PrivateXServer* server = nullptr;
     DeviceTestEngine* device = nullptr;
     PlimInput* input = nullptr;
 };

@@ -9,9 +9,10 @@
 const UColor TextLine::NO_COLOUR(0, 0, 1, 0);
 
 TextLine::TextLine(UString text, FontQuad* font) {
+    static const char codeByte[] = {COLOUR_CODE, '\0'};
     UColor colour = NO_COLOUR;
     for (;;) {
-        int code = text.find("\x1e");
+        int code = text.find(codeByte);
         if (code < 0 && text.isEmpty()) break;
         UString phrase;
         if (code < 0) {

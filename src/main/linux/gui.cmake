@@ -1,0 +1,11 @@
+# The menus of the built game driven by real X input (xdotool) under Xvfb:
+# profile screens, the ".pro" file, and screenshots of the main menu and the
+# credits.
+find_package(JPEG REQUIRED)
+add_executable(linux_gui_test ${CMAKE_CURRENT_LIST_DIR}/tests/gui_test.cpp)
+set_target_properties(linux_gui_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+target_link_libraries(linux_gui_test PRIVATE plim JPEG::JPEG GTest::gtest GTest::gtest_main)
+target_compile_definitions(linux_gui_test PRIVATE
+  CORVANA2DEMO_PATH="$<TARGET_FILE:corvana2demo>" PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}")
+add_dependencies(linux_gui_test corvana2demo)
+gtest_discover_tests(linux_gui_test DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)

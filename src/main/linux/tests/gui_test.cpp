@@ -1,0 +1,299 @@
+// The game's menus driven through the real program under Xvfb with real X key
+// and mouse events (xdotool): the forced first profile, the profile list, a
+// profile added by typing its name and the ".pro" file it leaves; F9
+// screenshots of the main menu and the credits probed for the backdrop.
+//
+// The view is made taller than the window (fovHeight 1000), so that above the
+// sky picture the backdrop's clear colour shows at the top of every menu.
+// Once the program holds the pointer it moves it by the X pointer's relative
+// motion, 1:1 in view units; the test keeps track of where it is.
+#include "FileManager.h"
+
+#include <gtest/gtest.h>
+
+#include <jpeglib.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const int WINDOW_W = 640, WINDOW_H = 480;
+const int FOV_W = 640, FOV_H = 1000;
+const int CLEAR[3] = {16, 128, 208}; // the backdrop's clear colour
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void xdotool(const std::string& arguments) {
+    if (system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) != 0) ADD_FAILURE() << "xdotool " << arguments;
+}
+
+void pause(int ms) { usleep(useconds_t(ms) * 1000); }
+
+// A key down and up a few frames apart.
+void press(const std::string& key) {
+    xdotool("keydown " + key);
+    pause(80);
+    xdotool("keyup " + key);
+    pause(80);
+}
+
+struct Image {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+    const uint8_t* at(int x, int y) const { return &rgb[size_t(y * width + x) * 3]; }
+};
+
+Image readJpeg(const std::string& path) {
+    Image image;
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f) return image;
+    jpeg_decompress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, f);
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    image.width = int(info.output_width);
+    image.height = int(info.output_height);
+    image.rgb.resize(size_t(image.width * image.height * 3));
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = &image.rgb[size_t(info.output_scanline) * size_t(image.width) * 3];
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    fclose(f);
+    return image;
+}
+
+// The pixel is the clear colour, allowing for the JPEG's rounding.
+::testing::AssertionResult isClearColour(const Image& image, int x, int y) {
+    const uint8_t* p = image.at(x, y);
+    for (int c = 0; c < 3; c++)
+        if (std::abs(int(p[c]) - CLEAR[c]) > 10)
+            return ::testing::AssertionFailure() << "(" << x << ", " << y << ") is (" << int(p[0]) << ", "
+                                                 << int(p[1]) << ", " << int(p[2]) << ")";
+    return ::testing::AssertionSuccess();
+}
+
+int colourDistance(const Image& a, const Image& b, int x, int y) {
+    int d = 0;
+    for (int c = 0; c < 3; c++) d += std::abs(int(a.at(x, y)[c]) - int(b.at(x, y)[c]));
+    return d;
+}
+
+// The game in a folder of its own with a fresh user folder.
+class GameRun {
+public:
+    GameRun() {
+        char pattern[] = "/tmp/corvana2demo-gui-XXXXXX";
+        folder = mkdtemp(pattern);
+        std::string build = PLIM_TEST_BINARY_DIR;
+        symlink((build + "/Corvana2demo.dat").c_str(), (folder + "/Corvana2demo.dat").c_str());
+        symlink((build + "/Corvana2demo.cfg.static").c_str(), (folder + "/Corvana2demo.cfg.static").c_str());
+        userFolder = folder + "/user/2.60/";
+        system(("mkdir -p '" + userFolder + "'").c_str());
+        std::ofstream(userFolder + "Corvana2demo.cfg")
+            << "[PlimGraphics]\nbFullScreen=No\nscreenWidth=640\nscreenHeight=480\nfovWidth=" << FOV_W
+            << "\nfovHeight=" << FOV_H << "\n";
+    }
+    ~GameRun() {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        system(("rm -rf '" + folder + "'").c_str());
+    }
+    void start() {
+        pid = fork();
+        if (pid == 0) {
+            if (chdir(folder.c_str()) != 0) _exit(99);
+            setenv("U3_APP_DATA_PATH", (folder + "/user").c_str(), 1);
+            setenv("SDL_VIDEODRIVER", "x11", 1);
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            freopen("output.txt", "w", stdout);
+            freopen("errors.txt", "w", stderr);
+            execl(CORVANA2DEMO_PATH, CORVANA2DEMO_PATH, (char*)nullptr);
+            _exit(98);
+        }
+    }
+    bool running() { return pid > 0 && waitpid(pid, &status, WNOHANG) == 0; }
+    int wait(double seconds) {
+        for (int i = 0; i < int(seconds * 20) && running(); ++i) pause(50);
+        if (running()) return -1;
+        pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+    }
+    std::string log() const { return readFile(folder + "/Corvana2demo.log"); }
+    bool logHas(const std::string& text) const { return log().find(text) != std::string::npos; }
+    bool waitForLog(const std::string& text, double seconds) {
+        for (int i = 0; i < int(seconds * 10) && running(); ++i) {
+            if (logHas(text)) return true;
+            pause(100);
+        }
+        return logHas(text);
+    }
+    std::set<std::string> screenshots() const {
+        std::set<std::string> names;
+        if (DIR* d = opendir(userFolder.c_str())) {
+            while (dirent* e = readdir(d))
+                if (strstr(e->d_name, ".jpg")) names.insert(e->d_name);
+            closedir(d);
+        }
+        return names;
+    }
+    // F9, and the new screenshot's file.
+    std::string screenshot() {
+        std::set<std::string> before = screenshots();
+        press("F9");
+        for (int i = 0; i < 40; i++) {
+            for (const std::string& name : screenshots())
+                if (!before.count(name)) {
+                    pause(300); // let the writer finish
+                    return userFolder + name;
+                }
+            pause(100);
+        }
+        return std::string();
+    }
+    // The names of the used profile slots and the current index, from the
+    // ".pro" file as the program wrote it; empty when it does not check out.
+    std::vector<std::string> profiles(int* current) const {
+        std::vector<uint8_t> block(1608);
+        std::string dir = userFolder.substr(0, userFolder.size() - 1);
+        if (!FileManager::loadProtectedData(dir.c_str(), "Corvana2demo.pro", "2.60", block.data(), 1608)) return {};
+        std::vector<std::string> names;
+        for (int i = 0; i < 10; i++) {
+            const char* name = reinterpret_cast<const char*>(&block[size_t(8 + 160 * i)]);
+            if (*name) names.push_back(std::string(name, strnlen(name, 16)));
+        }
+        memcpy(current, &block[4], 4);
+        return names;
+    }
+
+    std::string folder, userFolder;
+    pid_t pid = -1;
+    int status = 0;
+};
+
+// The program's pointer in view units (origin at the centre, y up).
+class Pointer {
+public:
+    // The first press takes the pointer at the window point under the X pointer.
+    void grabAt(float x, float y) {
+        const int wx = int(x + FOV_W / 2);
+        const int wy = int(float(WINDOW_H) - (y + FOV_H / 2) * float(WINDOW_H) / float(FOV_H) + 0.5f);
+        xdotool("mousemove " + std::to_string(wx) + " " + std::to_string(wy));
+        pause(150);
+        click();
+        px = float(wx) - FOV_W / 2;
+        py = float(int((WINDOW_H - wy) * (float(FOV_H) / WINDOW_H))) - FOV_H / 2;
+        // The program skips the first motion after taking the pointer.
+        xdotool("mousemove_relative -- 1 0");
+        pause(150);
+    }
+    // Relative steps small enough that the X pointer, put back in the window's
+    // centre after each, never meets the screen's edge.
+    void moveTo(float x, float y) {
+        int dx = int(x - px), dy = -int(y - py);
+        while (dx != 0 || dy != 0) {
+            const int sx = std::max(-200, std::min(200, dx)), sy = std::max(-150, std::min(150, dy));
+            xdotool("mousemove_relative -- " + std::to_string(sx) + " " + std::to_string(sy));
+            pause(150);
+            dx -= sx;
+            dy -= sy;
+        }
+        px = x;
+        py = y;
+    }
+    void click() {
+        xdotool("mousedown 1");
+        pause(120);
+        xdotool("mouseup 1");
+        pause(250);
+    }
+    float px = 0.0f, py = 0.0f;
+};
+
+TEST(GameMenus, ProfilesAreAddedFromTheMainMenuAndTheMenusStandOverTheBackdrop) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";
+    if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
+    GameRun run;
+    run.start();
+    ASSERT_TRUE(run.waitForLog("Global initialization complete", 30.0)) << readFile(run.folder + "/errors.txt");
+    pause(500);
+    press("Escape"); // ends the maker's logo early
+    pause(800);
+
+    // No profile yet: the main menu has opened the name screen.
+    for (const char* key : {"a", "n", "n", "Return"}) press(key);
+    pause(500);
+    int current = -1;
+    std::vector<std::string> names = run.profiles(&current);
+    ASSERT_EQ(names, std::vector<std::string>({"ann"})) << "written as soon as it is added";
+    EXPECT_EQ(current, 0);
+    EXPECT_TRUE(run.logHas("onCurrentProfileChanged(): Changing profile to 'ann'..."));
+
+    // The main menu over the backdrop: clear colour above the sky picture.
+    Image menu = readJpeg(run.screenshot());
+    ASSERT_EQ(menu.width, WINDOW_W);
+    ASSERT_EQ(menu.height, WINDOW_H);
+    for (int x : {4, 160, 320, 480, 635}) EXPECT_TRUE(isClearColour(menu, x, 4));
+    EXPECT_TRUE(isClearColour(menu, 10, 60));
+    // The credits button (view y -120) is no part of the backdrop.
+    const int creditsRow = int(240 + 120 * float(WINDOW_H) / FOV_H);
+    EXPECT_FALSE(isClearColour(menu, 400, creditsRow));
+
+    // The greeting opens the profile list; its Add button the name screen.
+    Pointer pointer;
+    pointer.grabAt(0.0f, 310.0f); // inside the greeting, 20 below its line (y 330)
+    pause(400);
+    pointer.moveTo(-160.0f, -128.0f); // Add
+    pointer.click();
+    pause(400);
+    for (const char* key : {"z", "e", "d", "Return"}) press(key);
+    pause(500);
+    names = run.profiles(&current);
+    EXPECT_EQ(names, std::vector<std::string>({"ann", "zed"}));
+    EXPECT_EQ(current, 1);
+
+    // The credits, over the same backdrop, without the menu's buttons.
+    pointer.moveTo(0.0f, -120.0f);
+    pointer.click();
+    pause(1500);
+    Image credits = readJpeg(run.screenshot());
+    ASSERT_EQ(credits.width, WINDOW_W);
+    for (int x : {4, 160, 320, 480, 635}) EXPECT_TRUE(isClearColour(credits, x, 4));
+    EXPECT_GT(colourDistance(menu, credits, 400, creditsRow), 60) << "the credits button is gone";
+    EXPECT_LT(colourDistance(menu, credits, 20, 300), 30) << "the sky beside the buttons is the same";
+
+    // Back to the main menu and out through its quit button.
+    press("Escape");
+    pause(400);
+    pointer.moveTo(-220.0f, -450.0f);
+    pointer.click();
+    EXPECT_EQ(run.wait(20.0), 0) << readFile(run.folder + "/errors.txt");
+    names = run.profiles(&current);
+    EXPECT_EQ(names, std::vector<std::string>({"ann", "zed"}));
+    EXPECT_EQ(current, 1);
+}
+
+} // namespace
