@@ -3,21 +3,20 @@
 // off. The same lines are drawn every frame, as menus and score tables do, so
 // with the cache each line is composed once and then drawn as one quad.
 // Prints the time per frame and the renderables and vertices drawn per frame.
+#include "BenchEngine.h"
 #include "Camera.h"
-#include "FileManager.h"
+#include "EngineTestFolder.h"
 #include "FontQuad.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
-#include "PlimUtil.h"
 #include "Texture.h"
+#include "TgaFile.h"
 
 #include <benchmark/benchmark.h>
 
 #include <SDL_opengl.h>
-#include <cstdio>
-#include <cstdlib>
+#include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -26,13 +25,6 @@ const int LINES = 200;
 const int LINE_LENGTH = 20;
 const int GLYPH_W = 7, GLYPH_H = 11;
 const int FIRST = 33, LAST = 126;
-
-void writeFile(const std::string& path, const std::string& bytes) {
-    if (FILE* f = fopen(path.c_str(), "wb")) {
-        fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
-    }
-}
 
 // Printable ASCII as solid blocks with a hole, one skin per glyph.
 void writeFontFiles() {
@@ -51,47 +43,19 @@ void writeFontFiles() {
         ini += "[Skin " + std::to_string(i) + "]\nleft=" + std::to_string(left) + "\ntop=" + std::to_string(top) +
                "\nwidth=" + std::to_string(GLYPH_W) + "\nheight=" + std::to_string(GLYPH_H) + "\n";
     }
-    std::string tga(18, '\0');
-    tga[2] = 2;
-    tga[12] = char(width & 0xFF);
-    tga[13] = char(width >> 8);
-    tga[14] = char(height & 0xFF);
-    tga[15] = char(height >> 8);
-    tga[16] = 32;
-    tga[17] = 8;
-    for (int y = height - 1; y >= 0; --y)
-        for (int x = 0; x < width; ++x) {
-            uint32_t c = pixels[size_t(y) * size_t(width) + size_t(x)];
-            tga += char(c >> 16);
-            tga += char(c >> 8);
-            tga += char(c);
-            tga += char(c >> 24);
-        }
-    writeFile("benchfont.tga", tga);
-    writeFile("benchfont.tga.ini", ini);
+    writeTgaFile("benchfont.tga", width, height,
+                 [&](int x, int y) { return pixels[size_t(y) * size_t(width) + size_t(x)]; });
+    EngineTestFolder::writeFile("benchfont.tga.ini", ini);
 }
 
 struct Setup {
-    std::string folder;
+    std::unique_ptr<BenchEngine> engine;
     Texture* texture = nullptr;
     FontQuad* font = nullptr;
     std::vector<UString> lines;
 
     bool start() {
-        char pattern[] = "/tmp/plimbench.XXXXXX";
-        folder = mkdtemp(pattern);
-        setenv("U3_APP_DATA_PATH", (folder + "/data").c_str(), 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        if (chdir(folder.c_str()) != 0) return false;
-        writeFile("Corvana2demo.cfg.static", "[Language]\nbMultilanguage=Yes\nsingleLanguage=0\n[Edition]\n"
-                                             "bHoliday=No\n[Graphics]\nditherDepth=0\n[Input]\n"
-                                             "hardwareMouseScaling=1.0\n");
-        writeFile((getUserDataFolder(true) + "Corvana2demo.cfg").str(),
-                  "[PlimGraphics]\nbFullScreen=No\nscreenWidth=640\nscreenHeight=480\n"
-                  "[PlimInput]\nbTrackJoystick=No\nbTrackMouse=No\n");
-        writeFontFiles();
-        new Plim();
-        PLIM->fileManager->bUseWad = false; // the font is a loose file in the folder
+        engine.reset(new BenchEngine("", writeFontFiles));
         texture = new Texture("benchfont.tga", TEXTURE_KEEPSOURCE);
         font = new FontQuad();
         font->addSourceTexture(texture, FIRST);
@@ -107,10 +71,7 @@ struct Setup {
     void stop() {
         font->deleteMe();
         texture->deleteMe();
-        delete PLIM;
-        PLIM = nullptr;
-        std::string command = "rm -rf '" + folder + "'";
-        if (system(command.c_str()) != 0) perror("rm");
+        engine.reset();
     }
 
     // One frame: clear, the view, every line, then the GPU's finish.

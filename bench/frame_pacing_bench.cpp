@@ -2,32 +2,23 @@
 // frames over an empty root context. Prints the mean and 95th-percentile frame
 // period against the configured frameRate, and the CPU time per frame (the
 // frame wait sleeps, so it should stay well below the period).
+#include "BenchEngine.h"
 #include "Context.h"
 #include "Plim.h"
-#include "PlimUtil.h"
 
 #include <benchmark/benchmark.h>
 
 #include <SDL.h>
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 const int FRAMES = 1000;
-
-void writeFile(const std::string& path, const char* text) {
-    if (FILE* f = fopen(path.c_str(), "wb")) {
-        fputs(text, f);
-        fclose(f);
-    }
-}
 
 double cpuSeconds() {
     timespec t;
@@ -36,20 +27,7 @@ double cpuSeconds() {
 }
 
 void BM_EmptyFramePacing(benchmark::State& state) {
-    char pattern[] = "/tmp/plimbench.XXXXXX";
-    std::string folder = mkdtemp(pattern);
-    setenv("U3_APP_DATA_PATH", (folder + "/data").c_str(), 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    if (chdir(folder.c_str()) != 0) {
-        state.SkipWithError("cannot enter the temporary folder");
-        return;
-    }
-    writeFile("Corvana2demo.cfg.static", "[Language]\nbMultilanguage=Yes\nsingleLanguage=0\n[Edition]\nbHoliday=No\n"
-                                         "[Graphics]\nditherDepth=0\n[Input]\nhardwareMouseScaling=1.0\n");
-    writeFile(std::string(getUserDataFolder(true).c_str()) + "Corvana2demo.cfg",
-              "[PlimGraphics]\nbFullScreen=No\n[PlimInput]\nbTrackJoystick=No\nbTrackMouse=No\n");
-
-    new Plim();
+    std::unique_ptr<BenchEngine> engine(new BenchEngine());
     Context* root = new Context();
     double frameRate = PLIM->frameTimer.period;
     std::vector<double> periods;
@@ -69,10 +47,7 @@ void BM_EmptyFramePacing(benchmark::State& state) {
         cpu = cpuSeconds() - cpuStart;
     }
     delete root;
-    delete PLIM;
-    PLIM = nullptr;
-    std::string command = "rm -rf '" + folder + "'";
-    if (system(command.c_str()) != 0) perror("rm");
+    engine.reset();
 
     double sum = 0.0;
     for (double p : periods) sum += p;

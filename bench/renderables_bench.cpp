@@ -2,49 +2,28 @@
 // 100, 1,000 and 5,000 textured renderables, half of them inside the view and
 // half culled, each moved and updated every tick. Prints the frame time and
 // the engine's frame counters of the last frame.
+#include "BenchEngine.h"
 #include "Context.h"
-#include "FileManager.h"
 #include "Plim.h"
-#include "PlimUtil.h"
 #include "Renderable.h"
 #include "Texture.h"
+#include "TgaFile.h"
 
 #include <benchmark/benchmark.h>
 
 #include <SDL.h>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <cstdint>
 #include <string>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 
-void writeFile(const std::string& path, const std::string& bytes) {
-    if (FILE* f = fopen(path.c_str(), "wb")) {
-        fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
-    }
-}
-
 // A 32 x 32 opaque-edged disc as a 32-bit TGA.
-std::string discTga() {
-    std::string b(18, '\0');
-    b[2] = 2;
-    b[12] = 32;
-    b[14] = 32;
-    b[16] = 32;
-    b[17] = 8;
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) {
-            bool inside = (x - 16) * (x - 16) + (y - 16) * (y - 16) < 256;
-            b += char(x * 8);
-            b += char(y * 8);
-            b += char(200);
-            b += char(inside ? 255 : 0);
-        }
-    return b;
+void writeDisc(const std::string& path) {
+    writeTgaFile(path, 32, 32, [](int x, int top) {
+        const int y = 31 - top; // counted from the bottom row
+        const bool inside = (x - 16) * (x - 16) + (y - 16) * (y - 16) < 256;
+        return 200u | uint32_t(y * 8) << 8 | uint32_t(x * 8) << 16 | (inside ? 0xFF000000u : 0u);
+    });
 }
 
 // Moves its renderables a little every tick, as world objects do.
@@ -58,36 +37,6 @@ public:
         }
         Context::tickContents(time, dt);
     }
-};
-
-// One engine for the whole run: SDL does not always reopen the display after
-// it was shut down within the same process.
-struct Engine {
-    Engine() {
-        char pattern[] = "/tmp/plimbench.XXXXXX";
-        folder = mkdtemp(pattern);
-        setenv("U3_APP_DATA_PATH", (folder + "/data").c_str(), 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        setenv("SDL_VIDEODRIVER", "x11", 0);
-        if (chdir(folder.c_str()) != 0) perror("chdir");
-        writeFile("Corvana2demo.cfg.static", "[Language]\nbMultilanguage=Yes\nsingleLanguage=0\n[Edition]\nbHoliday=No\n"
-                                             "[Graphics]\nditherDepth=0\n[Input]\nhardwareMouseScaling=1.0\n");
-        // A frame period far below the work, so that frames never wait.
-        writeFile((getUserDataFolder(true) + "Corvana2demo.cfg").str(),
-                  "[Plim]\nframeRate=0.00001\n[PlimGraphics]\nbFullScreen=No\n"
-                  "[PlimInput]\nbTrackJoystick=No\nbTrackMouse=No\n");
-        if (system("mkdir -p gfx") != 0) perror("mkdir");
-        writeFile("gfx/disc.tga", discTga());
-        new Plim();
-        PLIM->fileManager->bUseWad = false; // the pictures lie on disk
-    }
-    ~Engine() {
-        delete PLIM;
-        PLIM = nullptr;
-        std::string command = "rm -rf '" + folder + "'";
-        if (system(command.c_str()) != 0) perror("rm");
-    }
-    std::string folder;
 };
 
 void BM_RenderableFrames(benchmark::State& state) {
@@ -128,8 +77,10 @@ BENCHMARK(BM_RenderableFrames)->Arg(100)->Arg(1000)->Arg(5000)->UseRealTime()->U
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    Engine* engine = new Engine();
+    // One engine for the whole run: SDL does not always reopen the display
+    // after it was shut down within the same process. A frame period far below
+    // the work, so that frames never wait.
+    BenchEngine engine("[Plim]\nframeRate=0.00001\n", [] { writeDisc("gfx/disc.tga"); });
     benchmark::RunSpecifiedBenchmarks();
-    delete engine;
     return 0;
 }

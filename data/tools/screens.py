@@ -534,15 +534,21 @@ def badge():
     return surf
 
 
-def popup_label():
-    w, h = 128, 18
+def gold_edged_panel(w, h, radius):
+    """A dark blue rounded panel with a thin gold edge; returns surface and context."""
     surf, ctx = canvas(w, h)
-    rounded_rect(ctx, 1, 1, w - 2, h - 2, 8)
+    rounded_rect(ctx, 1, 1, w - 2, h - 2, radius)
     ctx.set_source(lin(0, 0, 0, h, [(0, .12, .2, .38, .85), (1, .03, .07, .16, .85)]))
     ctx.fill_preserve()
     ctx.set_source_rgba(.95, .78, .35, 1)
     ctx.set_line_width(1.2)
     ctx.stroke()
+    return surf, ctx
+
+
+def popup_label():
+    w, h = 128, 18
+    surf, ctx = gold_edged_panel(w, h, 8)
     # a star at each end; the text starts 28 units in from the outer end
     for x in (12, w - 12):
         pts = []
@@ -594,15 +600,7 @@ def round_button(highlight):
 
 
 def small_oval():
-    w, h = 48, 20
-    surf, ctx = canvas(w, h)
-    rounded_rect(ctx, 1, 1, w - 2, h - 2, 9)
-    ctx.set_source(lin(0, 0, 0, h, [(0, .12, .2, .38, .85), (1, .03, .07, .16, .85)]))
-    ctx.fill_preserve()
-    ctx.set_source_rgba(.95, .78, .35, 1)
-    ctx.set_line_width(1.2)
-    ctx.stroke()
-    return surf
+    return gold_edged_panel(48, 20, 9)[0]
 
 
 def oval_buttons(out):

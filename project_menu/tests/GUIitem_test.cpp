@@ -49,6 +49,7 @@ protected:
         standard = world->global->themeStandard;
         minimal = world->global->themeMinimal;
         screen = new ContextMenu();
+        screen->bDeleteWhenDone = true;
         world->global->contextManager->push(screen);
         world->frame();
     }

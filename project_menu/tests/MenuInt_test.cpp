@@ -30,6 +30,7 @@ protected:
     void SetUp() override {
         world = new MenuTestWorld();
         screen = new ContextMenu();
+        screen->bDeleteWhenDone = true;
         world->global->contextManager->push(screen);
         world->frame();
     }

@@ -22,6 +22,7 @@ protected:
     void SetUp() override {
         world = new MenuTestWorld();
         screen = new ContextMenu();
+        screen->bDeleteWhenDone = true;
         world->global->contextManager->push(screen);
         world->moveAway();
         world->frame();

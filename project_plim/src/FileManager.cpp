@@ -18,10 +18,6 @@
 RuntimeClass FileManager::runtimeClass("FileManager", &FileManager::runtimeClass, nullptr);
 
 namespace {
-void logTagged(const char* tag, const UString& message) {
-    if (PLIM && PLIM->log) PLIM->log->print("%s(): %s", tag, message.c_str());
-}
-
 // Reads a source file of an archive being built; it must still have the size
 // it had when it was registered, or the directory would not match the data.
 void checkUnchanged(const WadEntry& entry, const MemoryFile& file) {
@@ -54,9 +50,8 @@ Stream* FileManager::openDisk(const UString& name, int* size) {
     if (size) *size = f->size;
     if (bCreateWad && !bForceDisk) {
         if (directory.contains(name)) {
-            logTagged("openDisk",
-                      formatString("Skipping already existing file '%s' in wad creation.",
-                                   name.c_str()));
+            logTagged("openDisk", "Skipping already existing file '%s' in wad creation.",
+                      name.c_str());
         } else {
             WadEntry entry;
             entry.fileName = name;
@@ -113,11 +108,9 @@ void FileManager::useWad(const UString& wadName) {
     for (const WadEntry& entry : records) {
         directory.insert(entry.fileName, entry);  // the first of a name stays
         if (listing)
-            logTagged("useWad", formatString("%s WAD contents: %s @ %d (%d/%d bytes) %s",
-                                             wadName.c_str(), entry.fileName.c_str(),
-                                             int(entry.offset), int(entry.storedSize),
-                                             int(entry.size),
-                                             entry.isCompressed() ? "COMPRESSED" : "OK"));
+            logTagged("useWad", "%s WAD contents: %s @ %d (%d/%d bytes) %s", wadName.c_str(),
+                      entry.fileName.c_str(), int(entry.offset), int(entry.storedSize),
+                      int(entry.size), entry.isCompressed() ? "COMPRESSED" : "OK");
     }
 }
 
@@ -169,7 +162,7 @@ bool FileManager::compressEntry(const UString& name, const uint8_t* data, int si
     packed.resize(compressedSize);
     if (double(compressedSize) < 0.95 * double(size)) return true;
     if (logRefusal)
-        logTagged("saveSubWad", formatString("Compression NOT worth it for file %s", name.c_str()));
+        logTagged("saveSubWad", "Compression NOT worth it for file %s", name.c_str());
     return false;
 }
 
@@ -190,7 +183,7 @@ void FileManager::saveSubWad(const UString& wadName) {
     uint8_t header[WadDirectory::HEADER_SIZE];
     WadDirectory::encodeHeader(count, header);
     out.write(header, sizeof header);
-    logTagged("saveSubWad", formatString("Writing: WAD %s (%d entries).", archive.c_str(), count));
+    logTagged("saveSubWad", "Writing: WAD %s (%d entries).", archive.c_str(), count);
 
     std::vector<uint8_t> packed;
     uint64_t nextOffset = WadDirectory::HEADER_SIZE + uint64_t(WadDirectory::RECORD_SIZE) * count;
@@ -219,8 +212,7 @@ void FileManager::saveSubWad(const UString& wadName) {
 
     bForceDisk = true;
     for (WadEntry* e : entries) {
-        logTagged("saveSubWad",
-                  formatString("Writing: %s (%d bytes).", e->fileName.c_str(), int(e->size)));
+        logTagged("saveSubWad", "Writing: %s (%d bytes).", e->fileName.c_str(), int(e->size));
         MemoryFile file(e->fileName);
         checkUnchanged(*e, file);
         if (bCompressWad && compressEntry(e->fileName, file.data, file.size, packed, false))

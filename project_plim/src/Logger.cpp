@@ -2,6 +2,7 @@
 
 #include "DateTime.h"
 #include "FileStream.h"
+#include "Plim.h"
 #include "PlimUtil.h"
 #include "RuntimeClass.h"
 
@@ -63,4 +64,14 @@ void Logger::saveCrashLog() {
         file = nullptr;
     }
     copyFile(fileName, crashLogPath());
+}
+
+void logTagged(const char* tag, const char* format, ...) {
+    if (!PLIM || !PLIM->log) return;
+    va_list args;
+    va_start(args, format);
+    UString message;
+    formatStringV(message, format, args);
+    va_end(args);
+    PLIM->log->print("%s(): %s", tag, message.c_str());
 }

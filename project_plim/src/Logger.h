@@ -41,3 +41,7 @@ private:
     // The fatal path may run on the audio thread while the main thread logs.
     std::recursive_mutex lock;
 };
+
+// printf-style line tagged with the reporting operation ("tag(): message") in
+// the engine's log; nothing when there is no engine or log.
+void logTagged(const char* tag, const char* format, ...) __attribute__((format(printf, 2, 3)));

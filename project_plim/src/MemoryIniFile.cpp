@@ -108,3 +108,23 @@ void MemoryIniFile::setDouble(const UString& section, const UString& key, double
 void MemoryIniFile::removeKey(const UString& section, const UString& key) {
     getSection(section).erase(key);
 }
+
+void MemoryIniFile::readSetting(const UString& section, const UString& key, UString& field) {
+    if (!hasKey(section, key)) setString(section, key, field);
+    field = getString(section, key);
+}
+
+void MemoryIniFile::readSetting(const UString& section, const UString& key, bool& field) {
+    if (!hasKey(section, key)) setBool(section, key, field);
+    field = getBool(section, key);
+}
+
+void MemoryIniFile::readSetting(const UString& section, const UString& key, int& field) {
+    if (!hasKey(section, key)) setInt(section, key, field);
+    field = getInt(section, key);
+}
+
+void MemoryIniFile::readSetting(const UString& section, const UString& key, double& field) {
+    if (!hasKey(section, key)) setDouble(section, key, field);
+    field = getDouble(section, key);
+}

@@ -28,6 +28,15 @@ public:
     void setInt(const UString& section, const UString& key, int value);    // "%d"
     void setDouble(const UString& section, const UString& key, double value);  // "%.8lf"
     void removeKey(const UString& section, const UString& key);
+
+    // A setting with a default: the field holds its default; a key the section
+    // lacks is first written from it with the setter of its type, then the
+    // field is read back with the getter of that type.
+    void readSetting(const UString& section, const UString& key, UString& field);
+    void readSetting(const UString& section, const UString& key, bool& field);
+    void readSetting(const UString& section, const UString& key, int& field);
+    void readSetting(const UString& section, const UString& key, double& field);
+
     // Sections read or created so far (the getters create missing ones).
     int getNumSections() const { return int(sections.size()); }
 

@@ -53,14 +53,18 @@ void MixerChannel::mixChannel(float* out, int numSamples) {
             return;
         }
 
+        // One output frame from the sample under pos, then on by one step.
+        auto mixFrame = [&] {
+            int k = int(pos);
+            out[0] += gainL * samples[2 * k];
+            out[1] += gainR * samples[2 * k + 1];
+            out += 2;
+            --framesLeft;
+            pos += step;
+        };
         if (panRampFrames == 0 && volumeRampFrames == 0 && frequencyRampFrames == 0) {
             do {
-                int k = int(pos);
-                out[0] += gainL * samples[2 * k];
-                out[1] += gainR * samples[2 * k + 1];
-                out += 2;
-                --framesLeft;
-                pos += step;
+                mixFrame();
             } while (pos < endPos && framesLeft > 0);
         } else {
             do {
@@ -92,12 +96,7 @@ void MixerChannel::mixChannel(float* out, int numSamples) {
                         return;
                     }
                 }
-                int k = int(pos);
-                out[0] += gainL * samples[2 * k];
-                out[1] += gainR * samples[2 * k + 1];
-                out += 2;
-                --framesLeft;
-                pos += step;
+                mixFrame();
             } while (pos < endPos && framesLeft > 0);
         }
         // Past the end only "at or beyond playMax" matters; a huge step must

@@ -30,11 +30,6 @@ struct CrcTable {
 
 constexpr CrcTable CRC_TABLE;
 
-void logTagged(const char* tag, const UString& message) {
-    if (PLIM && PLIM->log)
-        PLIM->log->print("%s(): %s", tag, message.c_str());
-}
-
 // The engine's half float: no subnormals, infinities or NaNs; word 0 is zero.
 uint16_t floatToHalf(float x) {
     if (x > 0.0f) {
@@ -323,7 +318,7 @@ bool Packet::doPointer2(PlimBase*& object) {
     }
     object = THEROLE ? THEROLE->lookupObject(uid) : nullptr;
     if (!object)
-        logTagged("doPointer2", formatString("Could not find object ID %d", uid));
+        logTagged("doPointer2", "Could not find object ID %d", uid);
     return true;
 }
 
@@ -347,7 +342,7 @@ void Packet::doResourcePointer2(PlimBase*& resource) {
     }
     resource = registry ? registry->find(s, false) : nullptr;
     if (!resource)
-        logTagged("doResourcePointer2", formatString("Could not find resource '%s'.", s.c_str()));
+        logTagged("doResourcePointer2", "Could not find resource '%s'.", s.c_str());
 }
 
 void Packet::doClassID(RuntimeClass*& cls) {

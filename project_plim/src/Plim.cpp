@@ -34,12 +34,16 @@ const int DEBUG_ACCESS_CODE = 31846;
 const uint32_t DEBUG_CLEAR_RED = 0xff0000ff;
 const double MIN_FRAME_PERIOD = 0.00001;
 
-void logTagged(const char* tag, const UString& message) {
-    if (PLIM->log) PLIM->log->print("%s(): %s", tag, message.c_str());
-}
-
 void logPlain(const UString& line) {
     if (PLIM->log) PLIM->log->print("%s", line.c_str());
+}
+
+// One numbered step of the shutdown: logs it, deletes the part, clears the pointer.
+template <class T>
+void shutDownPart(int step, T*& part) {
+    logTagged("~Plim", "%d...", step);
+    delete part;
+    part = nullptr;
 }
 } // namespace
 
@@ -107,30 +111,19 @@ double Plim::readSettings() {
     const UString section = getClass()->name;
 
     UString warning = "Do NOT modify this file unless you are explicitly instructed to do so!";
-    if (!ini->hasKey(section, "warning")) ini->setString(section, "warning", warning);
-    warning = ini->getString(section, "warning");
-
-    if (!ini->hasKey(section, "debugLevel")) ini->setInt(section, "debugLevel", debugLevel);
-    debugLevel = ini->getInt(section, "debugLevel");
+    ini->readSetting(section, "warning", warning);
+    ini->readSetting(section, "debugLevel", debugLevel);
 
     int debugCode = 1;
-    if (!ini->hasKey(section, "debugCode")) ini->setInt(section, "debugCode", debugCode);
-    debugCode = ini->getInt(section, "debugCode");
+    ini->readSetting(section, "debugCode", debugCode);
     bDebugLocked = debugCode != DEBUG_ACCESS_CODE;
     if (bDebugLocked) debugLevel = 0;
 
     double frameRate = 0.015;
-    if (!ini->hasKey(section, "frameRate")) ini->setDouble(section, "frameRate", frameRate);
-    frameRate = ini->getDouble(section, "frameRate");
-
-    if (!ini->hasKey(section, "maxFrameDuration")) ini->setDouble(section, "maxFrameDuration", maxFrameDuration);
-    maxFrameDuration = ini->getDouble(section, "maxFrameDuration");
-
-    if (!ini->hasKey(section, "defaultLanguage")) ini->setInt(section, "defaultLanguage", defaultLanguage);
-    defaultLanguage = ini->getInt(section, "defaultLanguage");
-
-    if (!ini->hasKey(section, "bTickWhilePaused")) ini->setBool(section, "bTickWhilePaused", bTickWhilePaused);
-    bTickWhilePaused = ini->getBool(section, "bTickWhilePaused");
+    ini->readSetting(section, "frameRate", frameRate);
+    ini->readSetting(section, "maxFrameDuration", maxFrameDuration);
+    ini->readSetting(section, "defaultLanguage", defaultLanguage);
+    ini->readSetting(section, "bTickWhilePaused", bTickWhilePaused);
 
     return frameRate;
 }
@@ -153,34 +146,18 @@ Plim::~Plim() {
     logTagged(tag, "Initiating shutdown...");
     bShutdown = true;
     if (frameCount > 0)
-        logTagged(tag, formatString("Rendered %d frames, avg=%.1lfms.", frameCount,
-                                    1000.0 * totalFrameWork / frameCount));
+        logTagged(tag, "Rendered %d frames, avg=%.1lfms.", frameCount,
+                  1000.0 * totalFrameWork / frameCount);
 
-    logTagged(tag, "1...");
-    delete language;
-    language = nullptr;
+    shutDownPart(1, language);
     logTagged(tag, "2..."); // the network part, once the engine has one
-    logTagged(tag, "3...");
-    delete console;
-    console = nullptr;
-    logTagged(tag, "4...");
-    delete debugFont;
-    debugFont = nullptr;
-    logTagged(tag, "5...");
-    delete audio;
-    audio = nullptr;
-    logTagged(tag, "6...");
-    delete graphics;
-    graphics = nullptr;
-    logTagged(tag, "7...");
-    delete input;
-    input = nullptr;
-    logTagged(tag, "8...");
-    delete eventManager;
-    eventManager = nullptr;
-    logTagged(tag, "9...");
-    delete resourceManager;
-    resourceManager = nullptr;
+    shutDownPart(3, console);
+    shutDownPart(4, debugFont);
+    shutDownPart(5, audio);
+    shutDownPart(6, graphics);
+    shutDownPart(7, input);
+    shutDownPart(8, eventManager);
+    shutDownPart(9, resourceManager);
     logTagged(tag, "10...");
     if (config) {
         config->setInt(getClass()->name, "defaultLanguage", defaultLanguage);
@@ -188,15 +165,9 @@ Plim::~Plim() {
         delete config;
         config = nullptr;
     }
-    logTagged(tag, "11...");
-    delete fileManager;
-    fileManager = nullptr;
-    logTagged(tag, "12...");
-    delete timeKeeper;
-    timeKeeper = nullptr;
-    logTagged(tag, "13...");
-    delete errorManager;
-    errorManager = nullptr;
+    shutDownPart(11, fileManager);
+    shutDownPart(12, timeKeeper);
+    shutDownPart(13, errorManager);
     logTagged(tag, "14...");
     SDL_Quit();
 
@@ -206,7 +177,7 @@ Plim::~Plim() {
             next = entry->next;
             if (entry->bDestroyPending || entry->bSkip) continue;
             PlimBase* object = static_cast<ObjectLink*>(entry)->object;
-            logTagged(tag, formatString("%s", object->getClass()->name.c_str()));
+            logTagged(tag, "%s", object->getClass()->name.c_str());
         }
     }
     logTagged(tag, "Done. Clean exit.");
@@ -354,7 +325,7 @@ void Plim::drawDebugLines() {
 void Plim::changePLIMmode(int newMode) {
     const char* tag = "changePLIMmode";
     double t = timeKeeper ? timeKeeper->getTime() : 0.0;
-    logTagged(tag, formatString("Change request from %d to %d (t=%.3lf).", plimMode, newMode, t));
+    logTagged(tag, "Change request from %d to %d (t=%.3lf).", plimMode, newMode, t);
     if (bShutdown) {
         logTagged(tag, "Shutdown in progress -- ignoring.");
         return;
@@ -362,9 +333,9 @@ void Plim::changePLIMmode(int newMode) {
     while (plimMode != newMode) {
         int oldMode = plimMode;
         plimMode = newMode > oldMode ? oldMode + 1 : oldMode - 1;
-        logTagged(tag, formatString("Changing mode from %d to %d.", oldMode, plimMode));
+        logTagged(tag, "Changing mode from %d to %d.", oldMode, plimMode);
         if (audio) audio->onModeChange(oldMode, plimMode);
-        logTagged(tag, formatString("Notifying %d objects.", (int)liveObjects.getNumChildren()));
+        logTagged(tag, "Notifying %d objects.", (int)liveObjects.getNumChildren());
         for (BasicLink *entry = liveObjects.firstChild, *next; entry; entry = next) {
             next = entry->next;
             if (entry->bDestroyPending || entry->bSkip) continue;
@@ -380,8 +351,7 @@ void Plim::sdlOnEvent(SDL_Event* event) {
         if (event->active.state & SDL_APPMOUSEFOCUS) state += "SDL_APPMOUSEFOCUS ";
         if (event->active.state & SDL_APPINPUTFOCUS) state += "SDL_APPINPUTFOCUS ";
         if (event->active.state & SDL_APPACTIVE) state += "SDL_APPACTIVE ";
-        logTagged("sdlOnEvent",
-                  formatString("SDL_ACTIVEEVENT: gain=%d, state=%s", (int)event->active.gain, state.c_str()));
+        logTagged("sdlOnEvent", "SDL_ACTIVEEVENT: gain=%d, state=%s", (int)event->active.gain, state.c_str());
     }
     if (input) input->onSdlEvent(*event);
 }

@@ -15,17 +15,6 @@ RuntimeClass PlimAudio::runtimeClass("PlimAudio", &PlimAudio::runtimeClass, null
 
 namespace {
 
-void logTagged(const char* tag, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void logTagged(const char* tag, const char* format, ...) {
-    if (!PLIM || !PLIM->log) return;
-    va_list args;
-    va_start(args, format);
-    UString message;
-    formatStringV(message, format, args);
-    va_end(args);
-    PLIM->log->print("%s(): %s", tag, message.c_str());
-}
-
 const int kMinBufferFrames = 256;
 const int kMaxBufferFrames = 65280; // the largest multiple of 256 in 16 bits
 
@@ -47,15 +36,11 @@ PlimAudio::PlimAudio() {
 
     MemoryIniFile* cfg = PLIM->config;
     const UString section = getClass()->name;
-    if (!cfg->hasKey(section, "bMute")) cfg->setBool(section, "bMute", bMute);
-    bMute = cfg->getBool(section, "bMute");
+    cfg->readSetting(section, "bMute", bMute);
     frequency = 22050;
-    if (!cfg->hasKey(section, "frequency")) cfg->setInt(section, "frequency", frequency);
-    frequency = cfg->getInt(section, "frequency");
+    cfg->readSetting(section, "frequency", frequency);
     double mixBufferDuration = 0.1;
-    if (!cfg->hasKey(section, "mixBufferDuration"))
-        cfg->setDouble(section, "mixBufferDuration", mixBufferDuration);
-    mixBufferDuration = cfg->getDouble(section, "mixBufferDuration");
+    cfg->readSetting(section, "mixBufferDuration", mixBufferDuration);
 
     if (bMute) {
         logTagged("PlimAudio", "Sound has been muted.");

@@ -179,11 +179,6 @@ namespace {
 
 const uint32_t OBJECT_MARKER = 0xFEFDFCFB;
 
-void logTagged(const char* tag, const UString& message) {
-    if (PLIM && PLIM->log)
-        PLIM->log->print("%s(): %s", tag, message.c_str());
-}
-
 } // namespace
 
 void PlimBase::addPropertiesTo(PlimBase* container) {
@@ -209,7 +204,7 @@ void PlimBase::netSerialize(Packet* packet) {
         packet->doBytes(&marker, 4);
         if (!packet->bWriting && marker != OBJECT_MARKER && !packet->hasError()) {
             // A damaged stream: the caller drops the packet.
-            logTagged("netSerialize", formatString("Bad marker 0x%08x in object %d.", marker, objectUID));
+            logTagged("netSerialize", "Bad marker 0x%08x in object %d.", marker, objectUID);
             packet->setError();
         }
     }
@@ -234,7 +229,7 @@ void PlimBase::netSerialize(Packet* packet) {
     PlimBase* child = nullptr;
     while (packet->doPointer2(child)) {
         if (!child) {
-            logTagged("netSerialize", formatString("Skipping unknown child of object %d.", objectUID));
+            logTagged("netSerialize", "Skipping unknown child of object %d.", objectUID);
             continue;
         }
         // Linking an object below itself would make a cycle of the tree, and
@@ -243,8 +238,7 @@ void PlimBase::netSerialize(Packet* packet) {
         for (BasicLink* up = this; up; up = up->parent)
             refused = refused || up == child;
         if (refused) {
-            logTagged("netSerialize",
-                      formatString("Skipping child %d of object %d.", child->objectUID, objectUID));
+            logTagged("netSerialize", "Skipping child %d of object %d.", child->objectUID, objectUID);
             continue;
         }
         // A child read again (or sitting elsewhere) moves to the end here.

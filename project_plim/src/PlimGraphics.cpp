@@ -15,17 +15,6 @@ RuntimeClass PlimGraphics::runtimeClass("PlimGraphics", &PlimGraphics::runtimeCl
 
 namespace {
 
-void logTagged(const char* tag, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void logTagged(const char* tag, const char* format, ...) {
-    if (!PLIM || !PLIM->log) return;
-    va_list args;
-    va_start(args, format);
-    UString message;
-    formatStringV(message, format, args);
-    va_end(args);
-    PLIM->log->print("%s(): %s", tag, message.c_str());
-}
-
 const Uint32 kListFlags = SDL_FULLSCREEN | SDL_ANYFORMAT | SDL_OPENGL;
 
 struct WindowedMode {
@@ -75,13 +64,11 @@ void PlimGraphics::readSettings() {
     const UString section = getClass()->name;
     auto readInt = [&](const char* key, int32_t& field, int32_t value) {
         field = value;
-        if (!cfg->hasKey(section, key)) cfg->setInt(section, key, field);
-        field = cfg->getInt(section, key);
+        cfg->readSetting(section, key, field);
     };
     auto readBool = [&](const char* key, bool& field, bool value) {
         field = value;
-        if (!cfg->hasKey(section, key)) cfg->setBool(section, key, field);
-        field = cfg->getBool(section, key);
+        cfg->readSetting(section, key, field);
     };
     readInt("fovWidth", fovWidth, 640);
     readInt("fovHeight", fovHeight, 480);

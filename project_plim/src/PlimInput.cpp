@@ -15,17 +15,6 @@ RuntimeClass PlimInput::runtimeClass("PlimInput", &PlimInput::runtimeClass, null
 
 namespace {
 
-void logLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void logLine(const char* format, ...) {
-    if (!PLIM || !PLIM->log) return;
-    va_list args;
-    va_start(args, format);
-    UString message;
-    formatStringV(message, format, args);
-    va_end(args);
-    PLIM->log->print("%s(): %s", "PlimInput", message.c_str());
-}
-
 // SDL 1.2 key symbols and the key codes they press; every other symbol is ignored.
 struct KeyMapEntry {
     int sym;
@@ -82,22 +71,22 @@ static_assert(int(SDLK_LAST) == int(PlimInput::SDL_KEY_COUNT), "SDL key symbols 
 RuntimeClass* PlimInput::getClass() { return &runtimeClass; }
 
 PlimInput::PlimInput() {
-    logLine("Starting...");
+    logTagged("PlimInput", "Starting...");
     fillKeyMap();
     readSettings();
 
     if (bTrackKeyboard) {
-        logLine("Grabbing keyboard.");
+        logTagged("PlimInput", "Grabbing keyboard.");
         SDL_EnableUNICODE(1);
     }
     if (bTrackMouse) {
-        logLine("Grabbing mouse.");
+        logTagged("PlimInput", "Grabbing mouse.");
         // Graphics does not exist yet: all-zero arguments keep the pointer where it is.
         setMouseGrab(true, 0.0f, 0.0f, 0.0f);
     }
     if (bTrackJoystick)
         openJoystick();
-    logLine("Started.");
+    logTagged("PlimInput", "Started.");
 }
 
 // The grab, the joystick and its subsystem are left as they are; SDL_Quit ends them.
@@ -118,14 +107,6 @@ void PlimInput::fillKeyMap() {
 void PlimInput::readSettings() {
     MemoryIniFile* cfg = PLIM->config;
     const UString section = getClass()->name;
-    auto readBool = [&](const char* key, bool& field) {
-        if (!cfg->hasKey(section, key)) cfg->setBool(section, key, field);
-        field = cfg->getBool(section, key);
-    };
-    auto readDouble = [&](const char* key, double& field) {
-        if (!cfg->hasKey(section, key)) cfg->setDouble(section, key, field);
-        field = cfg->getDouble(section, key);
-    };
     bTrackKeyboard = true;
     bTrackMouse = true;
     bTrackJoystick = true;
@@ -133,35 +114,35 @@ void PlimInput::readSettings() {
     joystickDeadZone = 0.2;
     repeatRate = 0.1;
     repeatDelay = 0.25;
-    readBool("bTrackKeyboard", bTrackKeyboard);
-    readBool("bTrackMouse", bTrackMouse);
-    readBool("bTrackJoystick", bTrackJoystick);
-    readBool("bSwapMouseButtons", bSwapMouseButtons);
-    readDouble("joystickDeadZone", joystickDeadZone);
-    readDouble("repeatRate", repeatRate);
-    readDouble("repeatDelay", repeatDelay);
+    cfg->readSetting(section, "bTrackKeyboard", bTrackKeyboard);
+    cfg->readSetting(section, "bTrackMouse", bTrackMouse);
+    cfg->readSetting(section, "bTrackJoystick", bTrackJoystick);
+    cfg->readSetting(section, "bSwapMouseButtons", bSwapMouseButtons);
+    cfg->readSetting(section, "joystickDeadZone", joystickDeadZone);
+    cfg->readSetting(section, "repeatRate", repeatRate);
+    cfg->readSetting(section, "repeatDelay", repeatDelay);
 }
 
 void PlimInput::openJoystick() {
-    logLine("Grabbing joystick.");
+    logTagged("PlimInput", "Grabbing joystick.");
     PLIM_ASSERT_MSG(SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0, SDL_GetError());
     int count = SDL_NumJoysticks();
-    logLine("System has %d joysticks.", count);
+    logTagged("PlimInput", "System has %d joysticks.", count);
     if (count < 1) return;
     for (int i = 0; i < count; ++i) {
         const char* name = SDL_JoystickName(i);
-        logLine("\tJoystick %i: %s", i, name ? name : "");
+        logTagged("PlimInput", "\tJoystick %i: %s", i, name ? name : "");
     }
-    logLine("Opening joystick 0.");
+    logTagged("PlimInput", "Opening joystick 0.");
     SDL_Joystick* joystick = SDL_JoystickOpen(0);
     if (!joystick) {
-        logLine("Failed.");
+        logTagged("PlimInput", "Failed.");
         return;
     }
-    logLine("SDL_JoystickNumAxes: %d", SDL_JoystickNumAxes(joystick));
-    logLine("SDL_JoystickNumBalls: %d", SDL_JoystickNumBalls(joystick));
-    logLine("SDL_JoystickNumHats: %d", SDL_JoystickNumHats(joystick));
-    logLine("SDL_JoystickNumButtons: %d", SDL_JoystickNumButtons(joystick));
+    logTagged("PlimInput", "SDL_JoystickNumAxes: %d", SDL_JoystickNumAxes(joystick));
+    logTagged("PlimInput", "SDL_JoystickNumBalls: %d", SDL_JoystickNumBalls(joystick));
+    logTagged("PlimInput", "SDL_JoystickNumHats: %d", SDL_JoystickNumHats(joystick));
+    logTagged("PlimInput", "SDL_JoystickNumButtons: %d", SDL_JoystickNumButtons(joystick));
 }
 
 // --- Events ----------------------------------------------------------------

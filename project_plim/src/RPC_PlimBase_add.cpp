@@ -10,12 +10,8 @@
 RuntimeClass RPC_PlimBase_add::runtimeClass(0x02468B57u, "_02468b57", &RPC::runtimeClass,
                                             &RPC_PlimBase_add::create);
 
-RuntimeClass* RPC_PlimBase_add::getClass() { return &runtimeClass; }
-
-void* RPC_PlimBase_add::create() { return static_cast<RPC*>(new RPC_PlimBase_add()); }
-
 RPC_PlimBase_add::RPC_PlimBase_add(PlimBase* target, PlimBase* obj)
-    : RPC(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target), obj(obj) {}
+    : RPCCall(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target), obj(obj) {}
 
 void RPC_PlimBase_add::netSerialize(Packet* packet) {
     packet->doPointer2(target);

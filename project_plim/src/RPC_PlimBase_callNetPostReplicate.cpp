@@ -7,14 +7,8 @@
 RuntimeClass RPC_PlimBase_callNetPostReplicate::runtimeClass(0x67719AB0u, "_67719ab0", &RPC::runtimeClass,
                                                              &RPC_PlimBase_callNetPostReplicate::create);
 
-RuntimeClass* RPC_PlimBase_callNetPostReplicate::getClass() { return &runtimeClass; }
-
-void* RPC_PlimBase_callNetPostReplicate::create() {
-    return static_cast<RPC*>(new RPC_PlimBase_callNetPostReplicate());
-}
-
 RPC_PlimBase_callNetPostReplicate::RPC_PlimBase_callNetPostReplicate(PlimBase* target)
-    : RPC(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target) {}
+    : RPCCall(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target) {}
 
 void RPC_PlimBase_callNetPostReplicate::netSerialize(Packet* packet) { packet->doPointer2(target); }
 

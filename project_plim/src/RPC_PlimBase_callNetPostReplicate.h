@@ -1,20 +1,18 @@
 #pragma once
 // Runs the target's netPostReplicate.
-#include "RPC.h"
+#include "RPCCall.h"
 
 #include <cstdint>
 
-class RPC_PlimBase_callNetPostReplicate : public RPC {
+class RPC_PlimBase_callNetPostReplicate : public RPCCall<RPC_PlimBase_callNetPostReplicate> {
 public:
     explicit RPC_PlimBase_callNetPostReplicate(PlimBase* target = nullptr);
 
-    RuntimeClass* getClass() override;
     void netSerialize(Packet* packet) override;
     void addPropertiesTo(PlimBase* container) override;
     void call() override;
 
     static RuntimeClass runtimeClass;
-    static void* create();
 
     PlimBase* target;
 };

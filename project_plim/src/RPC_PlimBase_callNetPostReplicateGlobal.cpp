@@ -8,14 +8,8 @@ RuntimeClass
     RPC_PlimBase_callNetPostReplicateGlobal::runtimeClass(0x9A4605A1u, "_9a4605a1", &RPC::runtimeClass,
                                                           &RPC_PlimBase_callNetPostReplicateGlobal::create);
 
-RuntimeClass* RPC_PlimBase_callNetPostReplicateGlobal::getClass() { return &runtimeClass; }
-
-void* RPC_PlimBase_callNetPostReplicateGlobal::create() {
-    return static_cast<RPC*>(new RPC_PlimBase_callNetPostReplicateGlobal());
-}
-
 RPC_PlimBase_callNetPostReplicateGlobal::RPC_PlimBase_callNetPostReplicateGlobal(PlimBase* target)
-    : RPC(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target) {}
+    : RPCCall(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target) {}
 
 void RPC_PlimBase_callNetPostReplicateGlobal::netSerialize(Packet* packet) { packet->doPointer2(target); }
 

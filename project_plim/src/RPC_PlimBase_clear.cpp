@@ -7,12 +7,8 @@
 RuntimeClass RPC_PlimBase_clear::runtimeClass(0xAE3F6255u, "_ae3f6255", &RPC::runtimeClass,
                                               &RPC_PlimBase_clear::create);
 
-RuntimeClass* RPC_PlimBase_clear::getClass() { return &runtimeClass; }
-
-void* RPC_PlimBase_clear::create() { return static_cast<RPC*>(new RPC_PlimBase_clear()); }
-
 RPC_PlimBase_clear::RPC_PlimBase_clear(PlimBase* target)
-    : RPC(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target) {}
+    : RPCCall(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target) {}
 
 void RPC_PlimBase_clear::netSerialize(Packet* packet) { packet->doPointer2(target); }
 

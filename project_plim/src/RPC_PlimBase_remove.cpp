@@ -8,12 +8,8 @@
 RuntimeClass RPC_PlimBase_remove::runtimeClass(0x98AF025Cu, "_98af025c", &RPC::runtimeClass,
                                                &RPC_PlimBase_remove::create);
 
-RuntimeClass* RPC_PlimBase_remove::getClass() { return &runtimeClass; }
-
-void* RPC_PlimBase_remove::create() { return static_cast<RPC*>(new RPC_PlimBase_remove()); }
-
 RPC_PlimBase_remove::RPC_PlimBase_remove(PlimBase* target, PlimBase* obj)
-    : RPC(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target), obj(obj) {}
+    : RPCCall(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target), obj(obj) {}
 
 void RPC_PlimBase_remove::netSerialize(Packet* packet) {
     packet->doPointer2(target);

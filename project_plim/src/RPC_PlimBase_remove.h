@@ -1,20 +1,18 @@
 #pragma once
 // Unlinks obj from the target's children.
-#include "RPC.h"
+#include "RPCCall.h"
 
 #include <cstdint>
 
-class RPC_PlimBase_remove : public RPC {
+class RPC_PlimBase_remove : public RPCCall<RPC_PlimBase_remove> {
 public:
     explicit RPC_PlimBase_remove(PlimBase* target = nullptr, PlimBase* obj = nullptr);
 
-    RuntimeClass* getClass() override;
     void netSerialize(Packet* packet) override;
     void addPropertiesTo(PlimBase* container) override;
     void call() override;
 
     static RuntimeClass runtimeClass;
-    static void* create();
 
     PlimBase* target;
     PlimBase* obj;

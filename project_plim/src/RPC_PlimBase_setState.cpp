@@ -9,12 +9,8 @@
 RuntimeClass RPC_PlimBase_setState::runtimeClass(0x7B13321Bu, "_7b13321b", &RPC::runtimeClass,
                                                  &RPC_PlimBase_setState::create);
 
-RuntimeClass* RPC_PlimBase_setState::getClass() { return &runtimeClass; }
-
-void* RPC_PlimBase_setState::create() { return static_cast<RPC*>(new RPC_PlimBase_setState()); }
-
 RPC_PlimBase_setState::RPC_PlimBase_setState(PlimBase* target, int32_t _stateGoto, double _stateLeft)
-    : RPC(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target), _stateGoto(_stateGoto), _stateLeft(_stateLeft) {}
+    : RPCCall(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target), _stateGoto(_stateGoto), _stateLeft(_stateLeft) {}
 
 void RPC_PlimBase_setState::netSerialize(Packet* packet) {
     packet->doPointer2(target);

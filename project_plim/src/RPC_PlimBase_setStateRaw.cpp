@@ -8,12 +8,8 @@
 RuntimeClass RPC_PlimBase_setStateRaw::runtimeClass(0x21AE2A05u, "_21ae2a05", &RPC::runtimeClass,
                                                     &RPC_PlimBase_setStateRaw::create);
 
-RuntimeClass* RPC_PlimBase_setStateRaw::getClass() { return &runtimeClass; }
-
-void* RPC_PlimBase_setStateRaw::create() { return static_cast<RPC*>(new RPC_PlimBase_setStateRaw()); }
-
 RPC_PlimBase_setStateRaw::RPC_PlimBase_setStateRaw(PlimBase* target, int32_t _state)
-    : RPC(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target), _state(_state) {}
+    : RPCCall(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target), _state(_state) {}
 
 void RPC_PlimBase_setStateRaw::netSerialize(Packet* packet) {
     packet->doPointer2(target);

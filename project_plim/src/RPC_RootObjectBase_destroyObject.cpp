@@ -9,14 +9,8 @@
 RuntimeClass RPC_RootObjectBase_destroyObject::runtimeClass(0x4472EF3Au, "_4472ef3a", &RPC::runtimeClass,
                                                             &RPC_RootObjectBase_destroyObject::create);
 
-RuntimeClass* RPC_RootObjectBase_destroyObject::getClass() { return &runtimeClass; }
-
-void* RPC_RootObjectBase_destroyObject::create() {
-    return static_cast<RPC*>(new RPC_RootObjectBase_destroyObject());
-}
-
 RPC_RootObjectBase_destroyObject::RPC_RootObjectBase_destroyObject(RootObjectBase* target, PlimBase* o)
-    : RPC(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target), o(o) {}
+    : RPCCall(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target), o(o) {}
 
 void RPC_RootObjectBase_destroyObject::netSerialize(Packet* packet) {
     PlimBase* object = target;

@@ -10,14 +10,8 @@
 RuntimeClass RPC_RootObjectBase_randomSeed::runtimeClass(0xCFAD751Bu, "_cfad751b", &RPC::runtimeClass,
                                                          &RPC_RootObjectBase_randomSeed::create);
 
-RuntimeClass* RPC_RootObjectBase_randomSeed::getClass() { return &runtimeClass; }
-
-void* RPC_RootObjectBase_randomSeed::create() {
-    return static_cast<RPC*>(new RPC_RootObjectBase_randomSeed());
-}
-
 RPC_RootObjectBase_randomSeed::RPC_RootObjectBase_randomSeed(RootObjectBase* target, uint32_t seed)
-    : RPC(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target), seed(seed) {}
+    : RPCCall(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target), seed(seed) {}
 
 void RPC_RootObjectBase_randomSeed::netSerialize(Packet* packet) {
     PlimBase* object = target;

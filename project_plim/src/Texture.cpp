@@ -14,26 +14,10 @@
 
 #include <SDL_opengl.h>
 #include <algorithm>
-#include <cstdarg>
 
 RuntimeClass Texture::runtimeClass("Texture", &PlimBase::runtimeClass, nullptr);
 
 RuntimeClass* Texture::getClass() { return &runtimeClass; }
-
-namespace {
-
-void logTagged(const char* tag, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void logTagged(const char* tag, const char* format, ...) {
-    if (!PLIM || !PLIM->log) return;
-    va_list args;
-    va_start(args, format);
-    UString message;
-    formatStringV(message, format, args);
-    va_end(args);
-    PLIM->log->print("%s(): %s", tag, message.c_str());
-}
-
-} // namespace
 
 // Runs a GL call and makes any error it raised fatal, naming the statement.
 #define GL_CHECKED(call, statement)                                                               \

@@ -1,6 +1,7 @@
 // Cameras without a window: the default view of the 640 x 480 virtual screen,
 // whole-unit eye placement, screen and world conversions, and the camera that
 // every context owns.
+#include "BareEngineTest.h"
 #include "Camera.h"
 #include "Context.h"
 #include "Plim.h"
@@ -10,15 +11,7 @@
 
 namespace {
 
-class CameraTest : public ::testing::Test {
-protected:
-    void SetUp() override { engine = new Plim(Plim::Bare{}); }
-    void TearDown() override {
-        delete engine;
-        PLIM = nullptr;
-    }
-    Plim* engine = nullptr;
-};
+class CameraTest : public BareEngineTest {};
 
 void expectV3(const V3& v, float x, float y, float z) {
     EXPECT_FLOAT_EQ(v.x, x);

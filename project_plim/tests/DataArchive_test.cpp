@@ -2,6 +2,7 @@
 // manager, image decoder and settings reader: every picture the loader names
 // decodes, its side file lists sub-images that lie inside it, in the numbers
 // the game relies on; the fonts, sounds and the static settings file are there.
+#include "BareEngine.h"
 #include "EngineTestFolder.h"
 #include "FileManager.h"
 #include "Logger.h"
@@ -80,13 +81,7 @@ protected:
         engine->fileManager->useWad(UString(ARCHIVE.c_str()));
     }
     void TearDown() override {
-        if (!engine) return;
-        delete engine->fileManager;
-        engine->fileManager = nullptr;
-        delete engine->log;
-        engine->log = nullptr;
-        delete engine;
-        PLIM = nullptr;
+        if (engine) BareEngine::shutDown(engine);
     }
 
     EngineTestFolder folder;  // keeps the log out of the user's own folder

@@ -1,8 +1,10 @@
 // The file manager with its data archives: the archive writer and reader
 // against each other and against hand-made archive bytes, the lookup rules,
 // building mode, and corrupt or hostile archives.
+#include "BareEngine.h"
 #include "EngineTestFolder.h"
 #include "ErrorManager.h"
+#include "ExpectFatal.h"
 #include "FileManager.h"
 #include "Logger.h"
 #include "MemoryFile.h"
@@ -20,14 +22,6 @@
 #include <zlib.h>
 
 namespace {
-
-#define EXPECT_FATAL(statement, text)                                                     \
-    EXPECT_EXIT(                                                                          \
-        {                                                                                 \
-            EngineTestFolder::routeStdoutToStderr();                                      \
-            statement;                                                                    \
-        },                                                                                \
-        ::testing::ExitedWithCode(255), ::testing::HasSubstr(text))
 
 void put32(std::string& s, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) s[at + i] = char(v >> (8 * i));
@@ -92,16 +86,7 @@ protected:
         engine->errorManager = new ErrorManager();
         engine->fileManager = fm = new FileManager();
     }
-    void TearDown() override {
-        delete engine->fileManager;
-        engine->fileManager = nullptr;
-        delete engine->errorManager;
-        engine->errorManager = nullptr;
-        delete engine->log;
-        engine->log = nullptr;
-        delete engine;
-        PLIM = nullptr;
-    }
+    void TearDown() override { BareEngine::shutDown(engine); }
 
     // Replaces the file manager with one in archive-building mode.
     void startBuilding(bool compress) {

@@ -1,7 +1,7 @@
 // Decoded images: TGA and JPEG reading from files, JPEG writing, and the pixel
 // operations (clear, blit, halving, dithering).
+#include "BareEngine.h"
 #include "EngineTestFolder.h"
-#include "FileManager.h"
 #include "Logger.h"
 #include "MemoryImageFile.h"
 #include "Plim.h"
@@ -68,20 +68,8 @@ Bytes makeJpeg(int w, int h, int components) {
 
 class ImageTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        engine = new Plim(Plim::Bare{});
-        engine->log = new Logger();
-        engine->fileManager = new FileManager();
-        engine->fileManager->bUseWad = false;
-    }
-    void TearDown() override {
-        delete engine->fileManager;
-        engine->fileManager = nullptr;
-        delete engine->log;
-        engine->log = nullptr;
-        delete engine;
-        PLIM = nullptr;
-    }
+    void SetUp() override { engine = BareEngine::withFiles(); }
+    void TearDown() override { BareEngine::shutDown(engine); }
     void write(const std::string& name, const Bytes& bytes) {
         EngineTestFolder::writeFile(folder.root + "/" + name, std::string(bytes.begin(), bytes.end()));
     }

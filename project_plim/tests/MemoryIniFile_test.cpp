@@ -1,5 +1,6 @@
 // Settings files: the parser's rules, the typed accessors, the exact bytes and
 // order of a saved file, the strict getter's fatal error and the safe save.
+#include "BareEngine.h"
 #include "EngineTestFolder.h"
 #include "ErrorManager.h"
 #include "FileManager.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <memory>
 #include <string>
 #include <sys/resource.h>
 #include <vector>
@@ -26,14 +28,7 @@ protected:
         engine->fileManager = new FileManager();
         engine->fileManager->bForceDisk = true;
     }
-    void TearDown() override {
-        delete engine->fileManager;
-        engine->fileManager = nullptr;
-        delete engine->errorManager;
-        engine->errorManager = nullptr;
-        delete engine;
-        PLIM = nullptr;
-    }
+    void TearDown() override { BareEngine::shutDown(engine); }
 
     std::string path(const char* name) const { return folder.root + "/" + name; }
     // A settings object read from a file holding text.
@@ -112,6 +107,33 @@ TEST_F(MemoryIniFileTest, TypedAccessorsStoreAndConvertText) {
     ini.removeKey("S", "v");
     EXPECT_FALSE(ini.hasKey("S", "v"));
     ini.removeKey("T", "v");  // a missing key or section is no error
+}
+
+TEST_F(MemoryIniFileTest, SettingWithDefaultWritesAMissingKeyAndReadsItBack) {
+    std::unique_ptr<MemoryIniFile> ini(load("[S]\nb=yes\ni=7x\n"));
+    bool b = true;
+    int i = 1;
+    ini->readSetting("S", "b", b);  // present: the file wins, by the getter's rules
+    ini->readSetting("S", "i", i);
+    EXPECT_FALSE(b);
+    EXPECT_EQ(7, i);
+    EXPECT_EQ(UString("yes"), ini->getString("S", "b"));
+
+    double d = 0.123456789;
+    UString text = "default";
+    bool missing = true;
+    int n = -3;
+    ini->readSetting("S", "d", d);  // missing: written in the type's format, then read back
+    ini->readSetting("S", "s", text);
+    ini->readSetting("T", "m", missing);
+    ini->readSetting("T", "n", n);
+    EXPECT_EQ(UString("0.12345679"), ini->getString("S", "d"));
+    EXPECT_DOUBLE_EQ(0.12345679, d);
+    EXPECT_EQ(UString("default"), ini->getString("S", "s"));
+    EXPECT_EQ(UString("Yes"), ini->getString("T", "m"));
+    EXPECT_TRUE(missing);
+    EXPECT_EQ(UString("-3"), ini->getString("T", "n"));
+    EXPECT_EQ(-3, n);
 }
 
 TEST_F(MemoryIniFileTest, SavedFileHasExactBytes) {

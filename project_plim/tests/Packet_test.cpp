@@ -1,3 +1,4 @@
+#include "BareEngineTest.h"
 #include "EngineTestFolder.h"
 #include "Packet.h"
 #include "Plim.h"
@@ -21,15 +22,11 @@ typedef std::vector<uint8_t> Bytes;
 
 Bytes written(const Packet& p) { return Bytes(p.buffer, p.cursor); }
 
-class PacketTest : public ::testing::Test {
+class PacketTest : public BareEngineTest {
 protected:
     void SetUp() override {
-        engine = new Plim(Plim::Bare{});
+        BareEngineTest::SetUp();
         RuntimeClass::buildIndex();
-    }
-    void TearDown() override {
-        delete engine;
-        PLIM = nullptr;
     }
 
     // Writes with fn, checks the bytes, then reads them back with fn.
@@ -72,8 +69,6 @@ protected:
         p->rewindToRead();
         return p;
     }
-
-    Plim* engine = nullptr;
 };
 
 TEST_F(PacketTest, VariableLengthIntegers) {

@@ -1,9 +1,9 @@
 // The graphics device under Xvfb: settings, the window, the mode choice, the
 // baseline view, clearing and screenshots.
+#include "BareEngine.h"
 #include "DeviceTestEngine.h"
 #include "EngineTestFolder.h"
 #include "ErrorManager.h"
-#include "FileManager.h"
 #include "Logger.h"
 #include "ManualTickSource.h"
 #include "MemoryImageFile.h"
@@ -299,6 +299,10 @@ TEST_F(GraphicsTest, AnyTgaInTheNameGoesToTheTgaWriter) {
 
 // --- The fatal path's graphics steps (in a child process) ---------------------
 
+// The child's device: the fatal path ends the process with the engine up, so it
+// stays reachable as the real engine does through PLIM.
+DeviceTestEngine* childDevice = nullptr;
+
 // Runs body in a forked child that starts its own device; returns the exit status.
 int runChild(const std::function<void()>& body) {
     fflush(stdout);
@@ -318,7 +322,7 @@ TEST(GraphicsFatalError, LeavesAWindowSizedCrashScreenshotAndTheCursorFree) {
     folder.writeUserSettings("bTrackMouse=Yes\n[PlimGraphics]\nscreenWidth=800\nscreenHeight=600\n");
     int status = runChild([] {
         ManualTickSource ticks;
-        new DeviceTestEngine(true);
+        childDevice = new DeviceTestEngine(true);
         glClearColor(0.0f, 0.0f, 1.0f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         ErrorManager::error("Crash %s.", "requested");
@@ -326,22 +330,14 @@ TEST(GraphicsFatalError, LeavesAWindowSizedCrashScreenshotAndTheCursorFree) {
     EXPECT_EQ(status, 255);
     std::string shot = folder.userFolder() + "crash.Corvana2demo.jpg";
     ASSERT_TRUE(EngineTestFolder::exists(shot));
-    Plim* engine = new Plim(Plim::Bare{});
-    engine->log = new Logger();
-    engine->fileManager = new FileManager();
-    engine->fileManager->bUseWad = false;
+    Plim* engine = BareEngine::withFiles();
     {
         MemoryImageFile image(UString(shot), false);
         EXPECT_EQ(image.width, 800);
         EXPECT_EQ(image.height, 600);
         EXPECT_GT(image.pixel(400, 300)[2], 200); // the frame being drawn
     }
-    delete engine->fileManager;
-    engine->fileManager = nullptr;
-    delete engine->log;
-    engine->log = nullptr;
-    delete engine;
-    PLIM = nullptr;
+    BareEngine::shutDown(engine);
     std::string crashLog = EngineTestFolder::readFile(folder.crashLogPath());
     EXPECT_NE(crashLog.find("error(): Crash requested."), std::string::npos);
 }
@@ -353,7 +349,7 @@ TEST(GraphicsFatalError, LeavesFullScreenBeforeTheMessage) {
                                 "[PlimGraphics]\nbFullScreen=Yes\n[PlimInput]\nbTrackJoystick=No\n");
     int status = runChild([] {
         ManualTickSource ticks;
-        new DeviceTestEngine(false);
+        childDevice = new DeviceTestEngine(false);
         if (!PLIM->graphics->bFullScreen) _exit(77); // no full-screen modes here
         ErrorManager::error("Crash requested.");
     });

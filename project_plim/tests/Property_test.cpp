@@ -1,3 +1,4 @@
+#include "BareEngineTest.h"
 #include "Packet.h"
 #include "Plim.h"
 #include "PlimBase.h"
@@ -24,14 +25,8 @@ typedef std::vector<uint8_t> Bytes;
 
 Bytes written(const Packet& p) { return Bytes(p.buffer, p.cursor); }
 
-class PropertyTest : public ::testing::Test {
+class PropertyTest : public BareEngineTest {
 protected:
-    void SetUp() override { engine = new Plim(Plim::Bare{}); }
-    void TearDown() override {
-        delete engine;
-        PLIM = nullptr;
-    }
-
     // The bytes one property writes into a packet with the given flags.
     Bytes bytesOf(Property* property, uint32_t flags = Packet::FLAG_FILTER1) {
         Packet p(flags, -1);
@@ -39,8 +34,6 @@ protected:
         delete property;
         return written(p);
     }
-
-    Plim* engine = nullptr;
 };
 
 TEST_F(PropertyTest, ContainersSkipFilteredProperties) {

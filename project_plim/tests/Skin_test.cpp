@@ -1,5 +1,6 @@
 // Skins, quads and mosaics without a window: anchors, the inside test, quad
 // vertices, and mosaic grids and layout.
+#include "BareEngineTest.h"
 #include "Plim.h"
 #include "Quad.h"
 #include "QuadMosaic.h"
@@ -9,15 +10,7 @@
 
 namespace {
 
-class SkinTest : public ::testing::Test {
-protected:
-    void SetUp() override { engine = new Plim(Plim::Bare{}); }
-    void TearDown() override {
-        delete engine;
-        PLIM = nullptr;
-    }
-    Plim* engine = nullptr;
-};
+class SkinTest : public BareEngineTest {};
 
 TEST_F(SkinTest, AnchorsFollowTheKeypadAndOthersChangeNothing) {
     Skin skin;

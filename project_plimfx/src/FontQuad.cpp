@@ -82,6 +82,11 @@ const FontSymbol& FontQuad::getSymbol(uint16_t symbol) const {
     return symbol < NUMSYMBOLS ? symbolData[symbol] : none;
 }
 
+Quad* FontQuad::asQuad(Skin* image) {
+    // A mosaic reports Skin's class record.
+    return image && image->getClass()->isKindOf(&Quad::runtimeClass) ? static_cast<Quad*>(image) : nullptr;
+}
+
 void FontQuad::addSourceTexture(Texture* texture, uint16_t firstSymbol) {
     if (firstSymbol != 0xFFFF) nextSymbolToLoad = firstSymbol;
     for (Skin* skin : texture->skins) {
@@ -91,7 +96,7 @@ void FontQuad::addSourceTexture(Texture* texture, uint16_t firstSymbol) {
         }
         PLIM_ASSERT(nextSymbolToLoad<NUMSYMBOLS);
         FontSymbol& s = symbolData[nextSymbolToLoad];
-        s.pQuad = static_cast<Quad*>(skin);
+        s.pQuad = skin;
         s.pQuad->setOrigin(7);
         s.spacing = defaultSpacing;
         ++nextSymbolToLoad;
@@ -437,14 +442,15 @@ FontQuadCacheEntry* FontQuad::findCacheEntry(const UString& text) {
 
 bool FontQuad::fitsCacheRow(const UString& text) const {
     // Spacing below -1 can put a glyph left of the row's start or past its end
-    // although the text's width is below 256.
+    // although the text's width is below 256. A mosaic glyph lies on several
+    // sub-textures that keep no image to copy from.
     int x = 0;
     const int length = int(text.length());
     for (int index = 0; index < length; ++index) {
         uint16_t symbol = decodeSymbol(text, index);
         const FontSymbol& s = getSymbol(symbol);
         const int w = getSymbolSize(symbol).width;
-        if (s.pQuad && (x < 0 || x + w > CACHE_TEXTURE_SIZE)) return false;
+        if (s.pQuad && (!asQuad(s.pQuad) || x < 0 || x + w > CACHE_TEXTURE_SIZE)) return false;
         x += w + s.spacing;
     }
     return true;

@@ -14,12 +14,14 @@
 class FontQuadCacheEntry;
 class Quad;
 class Renderable;
+class Skin;
 class Texture;
 
-// One entry of the symbol table. The images belong to their textures.
+// One entry of the symbol table. The images belong to their textures: a Quad,
+// or a QuadMosaic when the texture was too large and split over sub-textures.
 struct FontSymbol {
-    Quad* pQuad = nullptr;
-    Quad* pAccentQuad = nullptr;
+    Skin* pQuad = nullptr;
+    Skin* pAccentQuad = nullptr;
     int32_t spacing = 0;
     int32_t accentX = 0;
     int32_t accentY = 0;
@@ -105,9 +107,10 @@ public:
     // The first row free for reuse, else the first row of a new cache texture.
     FontQuadCacheEntry* getFreeCacheEntry();
     // The row that holds the text, filling a free row when none does; null
-    // when the text's glyphs would not lie inside a row (print then draws it
-    // glyph by glyph).
+    // when the text cannot be composed into a row (print then draws it glyph
+    // by glyph).
     FontQuadCacheEntry* findCacheEntry(const UString& text);
+    // Every glyph image is a single quad and lies inside a row.
     bool fitsCacheRow(const UString& text) const;
     // Rows of one cache texture (0 when fontHeight is 256 or more).
     int getCacheRowCount() const;
@@ -116,6 +119,9 @@ public:
 
     // The symbol record; a number outside the table gives an empty record.
     const FontSymbol& getSymbol(uint16_t symbol) const;
+    // A symbol image as a single Quad, the form the cache copies from; null
+    // for a mosaic (text holding one is drawn glyph by glyph).
+    static Quad* asQuad(Skin* image);
 
     int32_t spaceWidth = 4;
     int32_t defaultSpacing = 1;

@@ -49,10 +49,12 @@ void FontQuadCacheEntry::fillCache(const UString& newText) {
         if (top + size.height > bottom) bottom = top + size.height;
         const FontSymbol& s = pFont->getSymbol(symbol);
         if (s.pQuad) {
-            MemoryImageFile* pSrcMIF = s.pQuad->pTexture->pSavedSourceData;
+            Quad* glyph = FontQuad::asQuad(s.pQuad);
+            PLIM_ASSERT(glyph!=NULL);
+            MemoryImageFile* pSrcMIF = glyph->pTexture->pSavedSourceData;
             PLIM_ASSERT(pSrcMIF!=NULL);
             PixelPoint at(x, top);
-            pDestMIF->blit(pSrcMIF, &s.pQuad->pixelRect, &at);
+            pDestMIF->blit(pSrcMIF, &glyph->pixelRect, &at);
         }
         x += size.width + s.spacing;
     }

@@ -1,6 +1,7 @@
 // Blended cameras and contexts without a window: blending towards child
 // cameras, deleting children that were taken over, delays, cuts, shakes, and
 // the context that owns a blender and is made by class record.
+#include "BareEngineTest.h"
 #include "CameraBlender.h"
 #include "CameraBlenderFactor.h"
 #include "ContextBlender.h"
@@ -15,13 +16,8 @@
 
 namespace {
 
-class CameraBlenderTest : public ::testing::Test {
+class CameraBlenderTest : public BareEngineTest {
 protected:
-    void SetUp() override { engine = new Plim(Plim::Bare{}); }
-    void TearDown() override {
-        delete engine;
-        PLIM = nullptr;
-    }
     CameraBlenderFactor* addChild(CameraBlender& blender, V3 position, double blendTime) {
         CameraBlenderFactor* child = new CameraBlenderFactor();
         child->position = position;
@@ -34,7 +30,6 @@ protected:
         EXPECT_FLOAT_EQ(v.y, y);
         EXPECT_FLOAT_EQ(v.z, z);
     }
-    Plim* engine = nullptr;
 };
 
 TEST_F(CameraBlenderTest, WithoutChildrenItLooksStraightAheadFromTheBase) {

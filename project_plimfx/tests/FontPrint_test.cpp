@@ -28,9 +28,10 @@ protected:
         for (Texture* t : textures) t->deleteMe();
         delete window;
     }
-    Texture* load(const char* name, const std::vector<TestGlyph>& glyphs, uint16_t first) {
+    Texture* load(const char* name, const std::vector<TestGlyph>& glyphs, uint16_t first,
+                  int flags = TEXTURE_KEEPSOURCE) {
         TestImages::writeGlyphStrip(name, glyphs);
-        Texture* t = new Texture(name, TEXTURE_KEEPSOURCE);
+        Texture* t = new Texture(name, flags);
         textures.push_back(t);
         font->addSourceTexture(t, first);
         return t;
@@ -147,6 +148,31 @@ TEST_F(FontPrintTest, EscapedSymbolIsDrawnAsOneGlyph) {
     EXPECT_EQ(PLIM->frameStats[STAT_RENDERABLES], 2);
     EXPECT_TRUE(rgbIs(at(6, 0), BLUE));
     EXPECT_TRUE(rgbIs(at(8, 0), RED));
+}
+
+TEST_F(FontPrintTest, GlyphsOfASplitTextureAreMosaicsDrawnWithoutTheCache) {
+    // 262 pixels wide without TEXTURE_HALVE: split into cells 254 wide, so
+    // 'B' (x 201 to 261) lies on both sub-textures.
+    Texture* t = load("split.tga", {{200, 4, RED}, {60, 6, GREEN}}, 'A', TEXTURE_KEEPSOURCE);
+    ASSERT_EQ(t->pSubTextureRoot->getNumChildren(), 2u);
+    EXPECT_EQ(font->symbolData['B'].pQuad, t->skins[1]);
+    EXPECT_EQ(FontQuad::asQuad(font->symbolData['B'].pQuad), nullptr);
+    EXPECT_EQ(font->fontHeight, 6);
+    EXPECT_EQ(font->getTextWidth("BA", nullptr).width, 61 + 201);
+    // Cache-eligible text with a mosaic glyph is drawn glyph by glyph.
+    window->beginFrame();
+    font->printAt(-200, 0, 0, UColor(WHITE), 2, "BBBB");
+    EXPECT_EQ(PLIM->frameStats[STAT_RENDERABLES], 4);
+    EXPECT_EQ(font->getNumCacheEntries(), 0);
+    for (float x : {-200.0f, -147.0f, -146.0f, -141.0f, -80.0f})
+        EXPECT_TRUE(rgbIs(at(x, -5), GREEN)) << x;
+    EXPECT_TRUE(rgbIs(at(-140, 0), 0));
+    // Composed accents may be mosaics too.
+    font->setCompositeChar(0xC1, 'A', 'B', 0, 0);
+    window->beginFrame();
+    font->printAt(-200, 0, 0, UColor(WHITE), FontQuad::PRINT_NOCACHE, "\xc1");
+    EXPECT_TRUE(rgbIs(at(-200, -5), GREEN));
+    EXPECT_TRUE(rgbIs(at(-100, -3), RED));
 }
 
 TEST_F(FontPrintTest, CutTextEndsInDotsAndNeverSplitsAnEscape) {

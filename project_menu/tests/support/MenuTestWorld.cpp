@@ -77,6 +77,11 @@ MenuTestWorld::MenuTestWorld(const std::string& extraSettings) {
 }
 
 MenuTestWorld::~MenuTestWorld() {
+    // The stack leaves the screens still on it to the end of the process.
+    while (Context* screen = global->contextManager->getTop()) {
+        global->contextManager->removeChild(screen);
+        screen->deleteMe();
+    }
     delete global;
     gGlobal = nullptr;
     delete PLIM->language;

@@ -1,13 +1,9 @@
 #include "AudioTestEngine.h"
 
+#include "BareEngine.h"
 #include "EngineTestFolder.h"
-#include "FileManager.h"
-#include "Logger.h"
-#include "MemoryIniFile.h"
 #include "Plim.h"
 #include "PlimAudio.h"
-#include "PlimUtil.h"
-#include "TimeKeeper.h"
 
 #include <SDL.h>
 #include <cstdlib>
@@ -18,27 +14,13 @@ AudioTestEngine::AudioTestEngine(const EngineTestFolder& folder, bool withAudio)
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", outputPath.c_str(), 1);
     setenv("SDL_DISKAUDIODELAY", "2", 1);
-    engine = new Plim(Plim::Bare{});
-    engine->log = new Logger();
-    engine->timeKeeper = new TimeKeeper();
-    engine->fileManager = new FileManager();
-    engine->fileManager->bUseWad = false;
-    engine->config = new MemoryIniFile(getUserDataFolder(true) + PLIM_BUILD_NAME + ".cfg");
+    engine = BareEngine::withSettings(false);
     if (withAudio) startAudio();
 }
 
 AudioTestEngine::~AudioTestEngine() {
     stopAudio();
-    delete engine->config;
-    engine->config = nullptr;
-    delete engine->fileManager;
-    engine->fileManager = nullptr;
-    delete engine->timeKeeper;
-    engine->timeKeeper = nullptr;
-    delete engine->log;
-    engine->log = nullptr;
-    delete engine;
-    PLIM = nullptr;
+    BareEngine::shutDown(engine);
 }
 
 void AudioTestEngine::startAudio() { engine->audio = new PlimAudio(); }

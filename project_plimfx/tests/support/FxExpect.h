@@ -1,19 +1,8 @@
 #pragma once
-// Shared checks of this layer's tests: fatal errors (the fatal path prints to
-// standard output, death tests read standard error) and pixel colours.
-#include "EngineTestFolder.h"
+// Shared checks of this layer's tests: fatal errors (EXPECT_FATAL) and pixel
+// colours.
+#include "ExpectFatal.h"
 #include "UColor.h"
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#define EXPECT_FATAL(statement, text)                                                                        \
-    EXPECT_EXIT(                                                                                             \
-        {                                                                                                    \
-            EngineTestFolder::routeStdoutToStderr();                                                         \
-            statement;                                                                                       \
-        },                                                                                                   \
-        ::testing::ExitedWithCode(255), ::testing::HasSubstr(text))
 
 // Solid test colours as UColor values (red in the lowest byte).
 const uint32_t RED = 0xFF0000FF, GREEN = 0xFF00FF00, BLUE = 0xFFFF0000, WHITE = 0xFFFFFFFF;

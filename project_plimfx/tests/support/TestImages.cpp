@@ -1,27 +1,13 @@
 #include "TestImages.h"
 
+#include "TgaFile.h"
+
 #include <fstream>
 #include <sstream>
 
 void TestImages::writeTga(const std::string& name, int width, int height, const std::vector<uint32_t>& pixels) {
-    std::string bytes(18, '\0');
-    bytes[2] = 2;
-    bytes[12] = char(width & 0xFF);
-    bytes[13] = char(width >> 8);
-    bytes[14] = char(height & 0xFF);
-    bytes[15] = char(height >> 8);
-    bytes[16] = 32;
-    bytes[17] = 8;
-    for (int row = height - 1; row >= 0; --row) {
-        for (int x = 0; x < width; ++x) {
-            uint32_t c = pixels[size_t(row) * size_t(width) + size_t(x)];
-            bytes += char((c >> 16) & 0xFF); // blue
-            bytes += char((c >> 8) & 0xFF);  // green
-            bytes += char(c & 0xFF);         // red
-            bytes += char((c >> 24) & 0xFF); // alpha
-        }
-    }
-    std::ofstream(name, std::ios::binary) << bytes;
+    writeTgaFile(name, width, height,
+                 [&](int x, int y) { return pixels[size_t(y) * size_t(width) + size_t(x)]; });
 }
 
 int TestImages::writeGlyphStrip(const std::string& name, const std::vector<TestGlyph>& glyphs) {

@@ -3,7 +3,9 @@
 # credits.
 find_package(JPEG REQUIRED)
 add_executable(linux_gui_test ${CMAKE_CURRENT_LIST_DIR}/tests/gui_test.cpp)
-set_target_properties(linux_gui_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+# The runs need a display: the test runs on a private X server.
+set_target_properties(linux_gui_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+  CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/test-display.sh)
 target_link_libraries(linux_gui_test PRIVATE plim JPEG::JPEG GTest::gtest GTest::gtest_main)
 target_compile_definitions(linux_gui_test PRIVATE
   CORVANA2DEMO_PATH="$<TARGET_FILE:corvana2demo>" PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}")

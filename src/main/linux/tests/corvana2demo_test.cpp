@@ -1,6 +1,7 @@
 // The game program: the data-folder search and whole runs of the built game
 // under Xvfb, driven by real X input (xdotool).
 #include "DataFolder.h"
+#include "GlDriverPreload.h"
 
 #include <gtest/gtest.h>
 
@@ -84,6 +85,7 @@ public:
             setenv("U3_APP_DATA_PATH", (folder + "/user").c_str(), 1);
             setenv("SDL_VIDEODRIVER", "x11", 1);
             setenv("SDL_AUDIODRIVER", "dummy", 1);
+            preloadGlDriverForLeakCheck();
             freopen("output.txt", "w", stdout);
             freopen("errors.txt", "w", stderr);
             execl(program.c_str(), program.c_str(), (char*)nullptr);

@@ -1,0 +1,10 @@
+#include "BareEngineTest.h"
+
+#include "Plim.h"
+
+void BareEngineTest::SetUp() { engine = new Plim(Plim::Bare{}); }
+
+void BareEngineTest::TearDown() {
+    delete engine;
+    PLIM = nullptr;
+}
