@@ -14,6 +14,7 @@
 
 #include <SDL_opengl.h>
 #include <algorithm>
+#include <utility>
 
 RuntimeClass Texture::runtimeClass("Texture", &PlimBase::runtimeClass, nullptr);
 
@@ -171,6 +172,44 @@ void Texture::copyImageData(MemoryImageFile* sourceData, const PixelRect* source
                                sourceRect->height(), GL_RGBA, GL_UNSIGNED_BYTE, sourceData->pImageData),
                "glTexSubImage2D( GL_TEXTURE_2D, 0, destPoint->x, destPoint->y, sourceRect->width(), "
                "sourceRect->height(), GL_RGBA, GL_UNSIGNED_BYTE, sourceData->pImageData )");
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    if (!sourceRectArg && !destPointArg) fillSpareTexels(sourceData);
+}
+
+void Texture::fillSpareTexels(MemoryImageFile* image) {
+    const int w = image->width, h = image->height;
+    if (w <= 0 || h <= 0) return;
+    // (texel, image column or row) pairs: the one after the image's last, and
+    // the texture's last, which GL_REPEAT puts before the image's first.
+    struct Line {
+        int to, from;
+    };
+    std::vector<Line> cols, rows;
+    if (w < realWidth) cols.push_back({w, w - 1});
+    if (w < realWidth - 1) cols.push_back({realWidth - 1, 0});
+    if (h < realHeight) rows.push_back({h, h - 1});
+    if (h < realHeight - 1) rows.push_back({realHeight - 1, 0});
+
+    std::vector<std::pair<PixelRect, PixelPoint>> copies;
+    for (const Line& c : cols)
+        copies.push_back({PixelRect(c.from, 0, h, c.from + 1), PixelPoint(c.to, 0)});
+    for (const Line& r : rows)
+        copies.push_back({PixelRect(0, r.from, r.from + 1, w), PixelPoint(0, r.to)});
+    for (const Line& c : cols)
+        for (const Line& r : rows)
+            copies.push_back({PixelRect(c.from, r.from, r.from + 1, c.from + 1), PixelPoint(c.to, r.to)});
+
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, w);
+    for (const auto& [source, at] : copies) {
+        glPixelStorei(GL_UNPACK_SKIP_ROWS, source.top);
+        glPixelStorei(GL_UNPACK_SKIP_PIXELS, source.left);
+        GL_CHECKED(glTexSubImage2D(GL_TEXTURE_2D, 0, at.x, at.y, source.width(), source.height(), GL_RGBA,
+                                   GL_UNSIGNED_BYTE, image->pImageData),
+                   "glTexSubImage2D( GL_TEXTURE_2D, 0, at.x, at.y, source.width(), source.height(), GL_RGBA, "
+                   "GL_UNSIGNED_BYTE, image->pImageData )");
+    }
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);

@@ -87,6 +87,9 @@ private:
     // Dithers an image just read from a file when the display needs it.
     void ditherForDisplay(MemoryImageFile* image);
     void halveToFit(MemoryImageFile* image);
+    // Bilinear filtering at a skin's edge reads the texel beyond it; when the
+    // image is smaller than its texture, those texels get the image's edge pixels.
+    void fillSpareTexels(MemoryImageFile* image);
     // Uploads the image cell by cell into the sub-textures (made here when
     // createSubTextures, else the existing ones in order).
     CellGrid uploadCells(MemoryImageFile* image, bool createSubTextures);

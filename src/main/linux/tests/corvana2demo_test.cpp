@@ -1,18 +1,15 @@
 // The game program: the data-folder search and whole runs of the built game
 // under Xvfb, driven by real X input (xdotool).
 #include "DataFolder.h"
-#include "GlDriverPreload.h"
+#include "GameRun.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -27,15 +24,6 @@ std::string makeTempFolder() {
 }
 
 void touch(const std::string& path) { std::ofstream(path) << "x"; }
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
 // The log's lines without their time prefixes.
 std::vector<std::string> logLines(const std::string& text) {
@@ -57,67 +45,6 @@ std::vector<std::string> linesWith(const std::vector<std::string>& lines, const 
         if (line.compare(0, prefix.size(), prefix) == 0) found.push_back(line);
     }
     return found;
-}
-
-// The game run in a folder of its own, as from a shell in that folder.
-class GameRun {
-public:
-    GameRun() {
-        folder = makeTempFolder();
-        std::string build = PLIM_TEST_BINARY_DIR;
-        symlink((build + "/Corvana2demo.dat").c_str(), (folder + "/Corvana2demo.dat").c_str());
-        symlink((build + "/Corvana2demo.cfg.static").c_str(), (folder + "/Corvana2demo.cfg.static").c_str());
-        userFolder = folder + "/user/2.60/";
-        system(("mkdir -p '" + userFolder + "'").c_str());
-        std::ofstream(userFolder + "Corvana2demo.cfg") << "[PlimGraphics]\nbFullScreen=No\n";
-    }
-    ~GameRun() {
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-        system(("rm -rf '" + folder + "'").c_str());
-    }
-    void start(const std::string& program = GAME) {
-        pid = fork();
-        if (pid == 0) {
-            if (chdir(folder.c_str()) != 0) _exit(99);
-            setenv("U3_APP_DATA_PATH", (folder + "/user").c_str(), 1);
-            setenv("SDL_VIDEODRIVER", "x11", 1);
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
-            preloadGlDriverForLeakCheck();
-            freopen("output.txt", "w", stdout);
-            freopen("errors.txt", "w", stderr);
-            execl(program.c_str(), program.c_str(), (char*)nullptr);
-            _exit(98);
-        }
-    }
-    bool running() { return pid > 0 && waitpid(pid, &status, WNOHANG) == 0; }
-    // The exit status; -1 when it had to be killed.
-    int wait(double seconds) {
-        for (int i = 0; i < int(seconds * 20) && running(); ++i) usleep(50000);
-        if (running()) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-            pid = -1;
-            return -1;
-        }
-        pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
-    }
-    std::string folder, userFolder;
-    pid_t pid = -1;
-    int status = 0;
-};
-
-void xdotool(const std::string& arguments) { system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()); }
-
-// Down and up a few frames apart, so that a frame sees the press.
-void press(const std::string& key) {
-    xdotool("keydown " + key);
-    usleep(80000);
-    xdotool("keyup " + key);
-    usleep(80000);
 }
 
 TEST(DataFolder, TakesTheFirstCandidateHoldingTheArchive) {
@@ -167,34 +94,33 @@ const char* const SOUNDS[] = {
     "clockchime"};
 
 TEST(Game, AFreshStartLoadsEverythingInOrderAndQuitsThroughTheQuestion) {
-    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";
-    if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
+    SKIP_WITHOUT_X_INPUT();
     GameRun run;
     run.start();
     // A fresh user folder has no player: the main menu first asks for a name,
     // and the new profile is written at once.
     for (int attempt = 0; attempt < 60 && !exists(run.userFolder + "Corvana2demo.pro"); ++attempt) {
         for (const char* key : {"p", "i", "l", "o", "t", "Return"}) press(key);
-        usleep(300000);
+        pause(300);
     }
-    ASSERT_TRUE(exists(run.userFolder + "Corvana2demo.pro")) << readFile(run.folder + "/errors.txt");
-    usleep(300000);
+    ASSERT_TRUE(exists(run.userFolder + "Corvana2demo.pro")) << run.errors();
+    pause(300);
     press("Escape");
-    usleep(300000);
+    pause(300);
     // "Yes" lies left of the centre, a text line or so below it: try a few
     // heights from the pointer's start in the middle of the screen.
     xdotool("mousemove_relative -- -85 0");
     for (int step = 0; step < 7 && run.running(); ++step) {
         xdotool("mousemove_relative -- 0 6");
-        usleep(100000);
+        pause(100);
         xdotool("mousedown 1");
-        usleep(100000);
+        pause(100);
         xdotool("mouseup 1");
-        usleep(400000);
+        pause(400);
     }
-    ASSERT_EQ(run.wait(20.0), 0) << readFile(run.folder + "/errors.txt");
+    ASSERT_EQ(run.wait(20.0), 0) << run.errors();
 
-    std::vector<std::string> lines = logLines(readFile(run.folder + "/Corvana2demo.log"));
+    std::vector<std::string> lines = logLines(run.log());
     ASSERT_FALSE(lines.empty());
     const std::string done = "initPostLoader(): Global initialization complete at t=";
     std::vector<std::string> textures = linesWith(lines, "Texture(): Loading texture '", done);
@@ -218,7 +144,7 @@ TEST(Game, WithoutItsDataItSaysWhereItLookedAndFails) {
     unlink((run.folder + "/Corvana2demo.dat").c_str());
     run.start(copy + "/corvana2demo");
     EXPECT_EQ(run.wait(30.0), 1);
-    std::string errors = readFile(run.folder + "/errors.txt");
+    std::string errors = run.errors();
     EXPECT_NE(errors.find("Cannot find the game data 'Corvana2demo.dat'"), std::string::npos) << errors;
     EXPECT_NE(errors.find("  " + copy + "\n"), std::string::npos) << errors;
     EXPECT_FALSE(exists(run.folder + "/Corvana2demo.log"));

@@ -6,23 +6,18 @@
 // The view is made taller than the window (fovHeight 1000), so that above the
 // sky picture the backdrop's clear colour shows at the top of every menu.
 #include "FileManager.h"
-#include "GlDriverPreload.h"
+#include "GameRun.h"
 
 #include <gtest/gtest.h>
 
 #include <jpeglib.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -30,27 +25,6 @@ namespace {
 const int WINDOW_W = 640, WINDOW_H = 480;
 const int FOV_W = 640, FOV_H = 1000;
 const int CLEAR[3] = {16, 128, 208}; // the backdrop's clear colour
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void xdotool(const std::string& arguments) {
-    if (system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) != 0) ADD_FAILURE() << "xdotool " << arguments;
-}
-
-void pause(int ms) { usleep(useconds_t(ms) * 1000); }
-
-// A key down and up a few frames apart.
-void press(const std::string& key) {
-    xdotool("keydown " + key);
-    pause(80);
-    xdotool("keyup " + key);
-    pause(80);
-}
 
 struct Image {
     int width = 0, height = 0;
@@ -99,101 +73,54 @@ int colourDistance(const Image& a, const Image& b, int x, int y) {
     return d;
 }
 
-// The game in a folder of its own with a fresh user folder.
-class GameRun {
-public:
-    GameRun() {
-        char pattern[] = "/tmp/corvana2demo-gui-XXXXXX";
-        folder = mkdtemp(pattern);
-        std::string build = PLIM_TEST_BINARY_DIR;
-        symlink((build + "/Corvana2demo.dat").c_str(), (folder + "/Corvana2demo.dat").c_str());
-        symlink((build + "/Corvana2demo.cfg.static").c_str(), (folder + "/Corvana2demo.cfg.static").c_str());
-        userFolder = folder + "/user/2.60/";
-        system(("mkdir -p '" + userFolder + "'").c_str());
-        std::ofstream(userFolder + "Corvana2demo.cfg")
-            << "[PlimGraphics]\nbFullScreen=No\nscreenWidth=640\nscreenHeight=480\nfovWidth=" << FOV_W
-            << "\nfovHeight=" << FOV_H << "\n";
+// The game's window is mapped.
+bool waitForWindow(GameRun& run, double seconds) {
+    for (int i = 0; i < int(seconds * 10) && run.running(); ++i) {
+        if (system("xdotool search --onlyvisible --name '^Corvana2demo' >/dev/null 2>&1") == 0) return true;
+        pause(100);
     }
-    ~GameRun() {
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-        system(("rm -rf '" + folder + "'").c_str());
-    }
-    void start() {
-        pid = fork();
-        if (pid == 0) {
-            if (chdir(folder.c_str()) != 0) _exit(99);
-            setenv("U3_APP_DATA_PATH", (folder + "/user").c_str(), 1);
-            setenv("SDL_VIDEODRIVER", "x11", 1);
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
-            freopen("output.txt", "w", stdout);
-            freopen("errors.txt", "w", stderr);
-            preloadGlDriverForLeakCheck();
-            execl(CORVANA2DEMO_PATH, CORVANA2DEMO_PATH, (char*)nullptr);
-            _exit(98);
-        }
-    }
-    bool running() { return pid > 0 && waitpid(pid, &status, WNOHANG) == 0; }
-    int wait(double seconds) {
-        for (int i = 0; i < int(seconds * 20) && running(); ++i) pause(50);
-        if (running()) return -1;
-        pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
-    }
-    std::string log() const { return readFile(folder + "/Corvana2demo.log"); }
-    bool logHas(const std::string& text) const { return log().find(text) != std::string::npos; }
-    // The game's window is mapped.
-    bool waitForWindow(double seconds) {
-        for (int i = 0; i < int(seconds * 10) && running(); ++i) {
-            if (system("xdotool search --onlyvisible --name '^Corvana2demo' >/dev/null 2>&1") == 0) return true;
-            pause(100);
-        }
-        return false;
-    }
-    std::set<std::string> screenshots() const {
-        std::set<std::string> names;
-        if (DIR* d = opendir(userFolder.c_str())) {
-            while (dirent* e = readdir(d))
-                if (strstr(e->d_name, ".jpg")) names.insert(e->d_name);
-            closedir(d);
-        }
-        return names;
-    }
-    // F9, and the new screenshot's file.
-    std::string screenshot() {
-        std::set<std::string> before = screenshots();
-        press("F9");
-        for (int i = 0; i < 40; i++) {
-            for (const std::string& name : screenshots())
-                if (!before.count(name)) {
-                    pause(300); // let the writer finish
-                    return userFolder + name;
-                }
-            pause(100);
-        }
-        return std::string();
-    }
-    // The names of the used profile slots and the current index, from the
-    // ".pro" file as the program wrote it; empty when it does not check out.
-    std::vector<std::string> profiles(int* current) const {
-        std::vector<uint8_t> block(1608);
-        std::string dir = userFolder.substr(0, userFolder.size() - 1);
-        if (!FileManager::loadProtectedData(dir.c_str(), "Corvana2demo.pro", "2.60", block.data(), 1608)) return {};
-        std::vector<std::string> names;
-        for (int i = 0; i < 10; i++) {
-            const char* name = reinterpret_cast<const char*>(&block[size_t(8 + 160 * i)]);
-            if (*name) names.push_back(std::string(name, strnlen(name, 16)));
-        }
-        memcpy(current, &block[4], 4);
-        return names;
-    }
+    return false;
+}
 
-    std::string folder, userFolder;
-    pid_t pid = -1;
-    int status = 0;
-};
+std::set<std::string> screenshots(const GameRun& run) {
+    std::set<std::string> names;
+    if (DIR* d = opendir(run.userFolder.c_str())) {
+        while (dirent* e = readdir(d))
+            if (strstr(e->d_name, ".jpg")) names.insert(e->d_name);
+        closedir(d);
+    }
+    return names;
+}
+
+// F9, and the new screenshot's file.
+std::string screenshot(const GameRun& run) {
+    std::set<std::string> before = screenshots(run);
+    press("F9");
+    for (int i = 0; i < 40; i++) {
+        for (const std::string& name : screenshots(run))
+            if (!before.count(name)) {
+                pause(300); // let the writer finish
+                return run.userFolder + name;
+            }
+        pause(100);
+    }
+    return std::string();
+}
+
+// The names of the used profile slots and the current index, from the ".pro"
+// file as the program wrote it; empty when it does not check out.
+std::vector<std::string> profiles(const GameRun& run, int* current) {
+    std::vector<uint8_t> block(1608);
+    std::string dir = run.userFolder.substr(0, run.userFolder.size() - 1);
+    if (!FileManager::loadProtectedData(dir.c_str(), "Corvana2demo.pro", "2.60", block.data(), 1608)) return {};
+    std::vector<std::string> names;
+    for (int i = 0; i < 10; i++) {
+        const char* name = reinterpret_cast<const char*>(&block[size_t(8 + 160 * i)]);
+        if (*name) names.push_back(std::string(name, strnlen(name, 16)));
+    }
+    memcpy(current, &block[4], 4);
+    return names;
+}
 
 // A click at a point of the view (origin at the centre, y up). The program
 // holds the pointer and moves it by relative motion only, so the click first
@@ -220,11 +147,11 @@ void clickAt(float x, float y) {
 }
 
 TEST(GameMenus, ProfilesAreAddedFromTheMainMenuAndTheMenusStandOverTheBackdrop) {
-    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";
-    if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
-    GameRun run;
+    SKIP_WITHOUT_X_INPUT();
+    GameRun run("screenWidth=640\nscreenHeight=480\nfovWidth=" + std::to_string(FOV_W) +
+                "\nfovHeight=" + std::to_string(FOV_H) + "\n");
     run.start();
-    ASSERT_TRUE(run.waitForWindow(30.0)) << readFile(run.folder + "/errors.txt");
+    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
     // Escape is safe on every start-up screen: the loader and the
     // configuration check ignore it, it ends the maker's logo early, and the
     // name screen that the main menu opens ignores it.
@@ -237,12 +164,12 @@ TEST(GameMenus, ProfilesAreAddedFromTheMainMenuAndTheMenusStandOverTheBackdrop) 
     for (const char* key : {"a", "n", "n", "Return"}) press(key);
     pause(500);
     int current = -1;
-    std::vector<std::string> names = run.profiles(&current);
+    std::vector<std::string> names = profiles(run, &current);
     ASSERT_EQ(names, std::vector<std::string>({"ann"})) << "written as soon as it is added";
     EXPECT_EQ(current, 0);
 
     // The main menu over the backdrop: clear colour above the sky picture.
-    Image menu = readJpeg(run.screenshot());
+    Image menu = readJpeg(screenshot(run));
     ASSERT_EQ(menu.width, WINDOW_W);
     ASSERT_EQ(menu.height, WINDOW_H);
     for (int x : {4, 160, 320, 480, 635}) EXPECT_TRUE(isClearColour(menu, x, 4));
@@ -258,14 +185,14 @@ TEST(GameMenus, ProfilesAreAddedFromTheMainMenuAndTheMenusStandOverTheBackdrop) 
     pause(400);
     for (const char* key : {"z", "e", "d", "Return"}) press(key);
     pause(500);
-    names = run.profiles(&current);
+    names = profiles(run, &current);
     EXPECT_EQ(names, std::vector<std::string>({"ann", "zed"}));
     EXPECT_EQ(current, 1);
 
     // The credits, over the same backdrop, without the menu's buttons.
     clickAt(0.0f, -120.0f);
     pause(1500);
-    Image credits = readJpeg(run.screenshot());
+    Image credits = readJpeg(screenshot(run));
     ASSERT_EQ(credits.width, WINDOW_W);
     for (int x : {4, 160, 320, 480, 635}) EXPECT_TRUE(isClearColour(credits, x, 4));
     EXPECT_GT(colourDistance(menu, credits, 400, creditsRow), 60) << "the credits button is gone";
@@ -275,13 +202,13 @@ TEST(GameMenus, ProfilesAreAddedFromTheMainMenuAndTheMenusStandOverTheBackdrop) 
     press("Escape");
     pause(400);
     clickAt(-220.0f, -450.0f);
-    EXPECT_EQ(run.wait(20.0), 0) << readFile(run.folder + "/errors.txt");
-    names = run.profiles(&current);
+    EXPECT_EQ(run.wait(20.0), 0) << run.errors();
+    names = profiles(run, &current);
     EXPECT_EQ(names, std::vector<std::string>({"ann", "zed"}));
     EXPECT_EQ(current, 1);
     // The log is written out as the program ends.
-    EXPECT_TRUE(run.logHas("onCurrentProfileChanged(): Changing profile to 'ann'..."));
-    EXPECT_TRUE(run.logHas("onCurrentProfileChanged(): Changing profile to 'zed'..."));
+    EXPECT_NE(run.log().find("onCurrentProfileChanged(): Changing profile to 'ann'..."), std::string::npos);
+    EXPECT_NE(run.log().find("onCurrentProfileChanged(): Changing profile to 'zed'..."), std::string::npos);
 }
 
 } // namespace
