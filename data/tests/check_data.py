@@ -286,8 +286,12 @@ def check_pictures(entries):
         want = np.array([208, 128, 16])     # BGR of the backdrop's clear colour
         if np.abs(top - want).max() > 2:
             fail('sky: its top row does not match the clear colour 16,128,208')
-        if np.abs(img[:, 0, :3].astype(int) - img[:, -1, :3].astype(int)).mean() > 6:
-            fail('sky: the left and right edges do not join')
+    # the backdrop lays sky and sea tiles edge to edge
+    for f, what in (('gfx/sky-colormatched.tga', 'sky'), ('gfx/sea_0_0.tga', 'sea')):
+        if f in shapes:
+            img = shapes[f][0]
+            if np.abs(img[:, 0, :3].astype(int) - img[:, -1, :3].astype(int)).mean() > 6:
+                fail('%s: the left and right edges do not join' % what)
     print('pictures: %d checked' % len(shapes))
 
 

@@ -61,14 +61,11 @@ TEST_F(BackdropTest, TheSharedCameraPutsTheSeaLine24UnitsAboveTheBottom) {
     EXPECT_EQ(pre->getNumChildren(), 1u);
 }
 
-TEST_F(BackdropTest, TwoStripsOfOneSkyAndThreeSeaTilesCoverTheDefaultView) {
+TEST_F(BackdropTest, OnlyStripsReachingIntoTheViewAreDrawn) {
     ContextPre* pre = world->global->contextPre;
     pre->tick(0.0, 0.0);
-    EXPECT_EQ(drawsFor(pre), 8);
-}
-
-TEST_F(BackdropTest, AStripStartingOnTheRightEdgeIsNotDrawn) {
-    ContextPre* pre = world->global->contextPre;
+    EXPECT_EQ(drawsFor(pre), 8); // two strips of one sky and three sea tiles
+    // A strip starting on the right edge is not drawn.
     pre->getCameraBlender()->setPosition(1204.0f, 216.0f, -320.0f, false); // view 884 .. 1524
     pre->tick(0.0, 0.0);
     EXPECT_FLOAT_EQ(pre->camera->getVisibleRect(0.0f).right, 1524.0f);
@@ -146,13 +143,10 @@ TEST_F(LanguageFlagTest, TheNameShowsWhileTheMouseIsOverTheFlag) {
     EXPECT_EQ(MenuTestWorld::pixelAt(67.0f, 0.0f), UColor(0, 16, 48, 255));
 }
 
-TEST_F(LanguageFlagTest, APressOutsideChangesNothing) {
+TEST_F(LanguageFlagTest, APressOutsideOrAButtonHeldWhenTheMouseArrivesDoesNotChoose) {
     world->click(100.0f, 100.0f);
     EXPECT_EQ(PLIM->defaultLanguage, -1);
     EXPECT_FALSE(screen->bDone);
-}
-
-TEST_F(LanguageFlagTest, AButtonAlreadyHeldWhenTheMouseArrivesDoesNotChoose) {
     world->moveMouse(100.0f, 100.0f);
     world->mouseButton(true);
     world->frame();

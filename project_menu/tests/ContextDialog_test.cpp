@@ -13,37 +13,12 @@
 
 #include <SDL.h>
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
 namespace {
 
-ShellTestEngine* engine = nullptr;
-
-class ContextDialogTest : public ::testing::Test {
+class ContextDialogTest : public LoadedEngineTest {
 protected:
-    static void SetUpTestSuite() {
-        if (!getenv("DISPLAY")) return;
-        engine = new ShellTestEngine();
-        engine->preLoad();
-        engine->loadAll();
-    }
-    static void TearDownTestSuite() {
-        delete engine;
-        engine = nullptr;
-    }
-    void SetUp() override {
-        if (!engine) GTEST_SKIP() << "needs an X server (xvfb-run)";
-        stack = engine->app->contextManager;
-    }
-    void TearDown() override {
-        if (!engine) return;
-        for (BasicLink* s = stack->firstChild; s; s = s->next)
-            static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
-        engine->frame();
-        stack->bQuit = false;
-    }
-
     static ContextDialog* built(const char* title, const char* text, const char* label1, const char* label2,
                                 int* answer = nullptr) {
         ContextDialog* d = new ContextDialog();
@@ -63,8 +38,6 @@ protected:
         return out;
     }
     static int lineStep() { return int(float(engine->app->fontMedium->fontHeight) * 1.25f); }
-
-    ContextManager* stack = nullptr;
 };
 
 TEST_F(ContextDialogTest, DefaultIsOneOkButtonInTheMiddle) {

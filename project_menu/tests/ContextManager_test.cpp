@@ -12,8 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
-#include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,29 +34,10 @@ public:
     int ticks = 0;
 };
 
-// One loaded engine for the whole program; each test starts on an empty stack.
-ShellTestEngine* engine = nullptr;
-
-class ContextManagerTest : public ::testing::Test {
+class ContextManagerTest : public LoadedEngineTest {
 protected:
-    static void SetUpTestSuite() {
-        if (!getenv("DISPLAY")) return;
-        engine = new ShellTestEngine();
-        engine->preLoad();
-        engine->loadAll();
-    }
-    static void TearDownTestSuite() {
-        delete engine;
-        engine = nullptr;
-    }
     void SetUp() override {
-        if (!engine) GTEST_SKIP() << "needs an X server (xvfb-run)";
-        stack = engine->app->contextManager;
-        for (BasicLink* s = stack->firstChild; s; s = s->next)
-            static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
-        stack->quitAnswer = -1;
-        engine->frame(); // empties the stack and settles the input of the previous test
-        stack->bQuit = false;
+        LoadedEngineTest::SetUp();
         events.clear();
     }
     RecordingScreen* screen(const std::string& name, bool deleteWhenDone = true) {
@@ -81,8 +60,6 @@ protected:
         SDL_PushEvent(&event);
         frame();
     }
-
-    ContextManager* stack = nullptr;
 };
 
 TEST_F(ContextManagerTest, OnlyTheTopIsActivatedAndTickedAndUncoveringReactivates) {

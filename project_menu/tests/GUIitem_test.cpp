@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 namespace {
@@ -40,45 +41,25 @@ void registerFrameSets() {
     }
 }
 
-class GUIitemTest : public ::testing::Test {
+class GUIitemTest : public MenuScreenTest {
 protected:
     void SetUp() override {
-        world = new MenuTestWorld();
+        MenuScreenTest::SetUp();
         registerFrameSets();
         world->createSharedContexts();
         standard = world->global->themeStandard;
         minimal = world->global->themeMinimal;
-        screen = new ContextMenu();
-        screen->bDeleteWhenDone = true;
-        world->global->contextManager->push(screen);
-        world->frame();
     }
-    void TearDown() override { delete world; }
-
     GUIitem* add(GUItheme* theme, int style, int width, int height) {
         GUIitem* item = new GUIitem(theme, style);
         item->setSize(width, height);
-        screen->addChild(item);
-        return item;
+        return MenuScreenTest::add(item);
     }
     Texture* frames(const char* name) { return static_cast<Texture*>(PLIM->resourceManager->find(name, true)); }
 
-    MenuTestWorld* world = nullptr;
-    ContextMenu* screen = nullptr;
     GUIthemeStandard* standard = nullptr;
     GUIthemeMinimal* minimal = nullptr;
 };
-
-TEST_F(GUIitemTest, TheThemesHaveTheirMetricsAndFonts) {
-    EXPECT_EQ(standard->captionSpacing, 3);
-    EXPECT_EQ(standard->margin, 1);
-    EXPECT_EQ(standard->borderLeft + standard->borderTop + standard->borderRight + standard->borderBottom, 20);
-    EXPECT_EQ(standard->font, world->global->fontSmall);
-    EXPECT_EQ(minimal->captionSpacing, 1);
-    EXPECT_EQ(minimal->margin, 0);
-    EXPECT_EQ(minimal->borderLeft, 3);
-    EXPECT_EQ(minimal->font, world->global->fontTiny);
-}
 
 TEST_F(GUIitemTest, EachStyleCutsItsFramesFromItsTextureSet) {
     GUIitem* item = add(standard, 4, 100, 20);
@@ -244,18 +225,24 @@ TEST_F(GUIitemTest, AHiddenItemDrawsNothingButIsTicked) {
 
 TEST(GUIitemDeathTest, FatalCases) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    auto withItem = [](int location, const char* caption) {
+    // A world with every frame set and both themes, then the case.
+    auto inWorld = [](const std::function<void(MenuTestWorld&)>& then) {
         EngineTestFolder::routeStdoutToStderr();
         MenuTestWorld world;
         registerFrameSets();
         world.createSharedContexts();
-        ContextMenu* screen = new ContextMenu();
-        world.global->contextManager->push(screen);
-        GUIitem* item = new GUIitem(world.global->themeStandard, 2);
-        item->captionLocation = location;
-        item->setTexts(caption, "", "");
-        screen->addChild(item);
-        world.frame();
+        then(world);
+    };
+    auto withItem = [&](int location, const char* caption) {
+        inWorld([&](MenuTestWorld& world) {
+            ContextMenu* screen = new ContextMenu();
+            world.global->contextManager->push(screen);
+            GUIitem* item = new GUIitem(world.global->themeStandard, 2);
+            item->captionLocation = location;
+            item->setTexts(caption, "", "");
+            screen->addChild(item);
+            world.frame();
+        });
     };
     EXPECT_DEATH(withItem(3, "text"),
                  "Invalid caption location.\n Function: render\\(\\)\n File: project_menu/src/GUIitem");
@@ -266,24 +253,10 @@ TEST(GUIitemDeathTest, FatalCases) {
         },
         ::testing::ExitedWithCode(0), "");
     for (int style : {12, -1}) {
-        EXPECT_DEATH(
-            {
-                EngineTestFolder::routeStdoutToStderr();
-                MenuTestWorld world;
-                registerFrameSets();
-                world.createSharedContexts();
-                GUIitem item(world.global->themeStandard, style);
-            },
-            "Unhandled style\n Function: setStyle\\(\\)\n File: project_menu/src/GUIthemeStandard\n Line: 65");
-        EXPECT_DEATH(
-            {
-                EngineTestFolder::routeStdoutToStderr();
-                MenuTestWorld world;
-                registerFrameSets();
-                world.createSharedContexts();
-                GUIitem item(world.global->themeMinimal, style);
-            },
-            "Unhandled style\n Function: setStyle\\(\\)\n File: project_menu/src/GUIthemeMinimal\n Line: 45");
+        EXPECT_DEATH(inWorld([&](MenuTestWorld& world) { GUIitem item(world.global->themeStandard, style); }),
+                     "Unhandled style\n Function: setStyle\\(\\)\n File: project_menu/src/GUIthemeStandard\n Line: 65");
+        EXPECT_DEATH(inWorld([&](MenuTestWorld& world) { GUIitem item(world.global->themeMinimal, style); }),
+                     "Unhandled style\n Function: setStyle\\(\\)\n File: project_menu/src/GUIthemeMinimal\n Line: 45");
     }
     EXPECT_DEATH(
         {

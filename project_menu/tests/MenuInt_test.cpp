@@ -25,27 +25,16 @@
 
 namespace {
 
-class MenuIntTest : public ::testing::Test {
+class MenuIntTest : public MenuScreenTest {
 protected:
-    void SetUp() override {
-        world = new MenuTestWorld();
-        screen = new ContextMenu();
-        screen->bDeleteWhenDone = true;
-        world->global->contextManager->push(screen);
-        world->frame();
-    }
-    void TearDown() override { delete world; }
-
+    // Added and shown for a frame.
     template <class T> T* add(T* item) {
-        screen->addChild(item);
+        MenuScreenTest::add(item);
         world->frame();
         return item;
     }
     // The typed character of a letter or digit key.
     void type(char c) { world->typeKey(SDLKey(c), Uint16(c)); }
-
-    MenuTestWorld* world = nullptr;
-    ContextMenu* screen = nullptr;
 };
 
 TEST_F(MenuIntTest, TheArrowsStepAndTheValueStaysWithinItsLimits) {

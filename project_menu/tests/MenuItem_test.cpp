@@ -6,7 +6,6 @@
 #include "ContextMenu.h"
 #include "MenuBool.h"
 #include "MenuButton.h"
-#include "MenuButtonQuit.h"
 #include "MenuButtonURL.h"
 #include "MenuTestWorld.h"
 #include "Plim.h"
@@ -16,25 +15,7 @@
 
 namespace {
 
-class MenuItemTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        world = new MenuTestWorld();
-        screen = new ContextMenu();
-        screen->bDeleteWhenDone = true;
-        world->global->contextManager->push(screen);
-        world->frame();
-    }
-    void TearDown() override { delete world; }
-
-    template <class T> T* add(T* item) {
-        screen->addChild(item);
-        return item;
-    }
-
-    MenuTestWorld* world = nullptr;
-    ContextMenu* screen = nullptr;
-};
+using MenuItemTest = MenuScreenTest;
 
 TEST_F(MenuItemTest, HoverFadesTheHighlightInAndOutInAQuarterSecond) {
     MenuItem* item = add(new MenuItem(0.0f, 0.0f, 0.0f, "Item", "Help"));
@@ -145,12 +126,6 @@ TEST_F(MenuItemTest, AQuestionAsksFirstAndCountsOnlyYes) {
     world->run(0.1);
     EXPECT_TRUE(button->wasClicked());
     EXPECT_EQ(button->answer, -1);
-}
-
-TEST_F(MenuItemTest, TheQuitButtonClosesTheTopScreen) {
-    add(new MenuButtonQuit(0.0f, 0.0f, 0.0f, "Back", ""));
-    world->click(0.0f, 0.0f);
-    EXPECT_EQ(world->global->contextManager->getTop(), nullptr);
 }
 
 TEST_F(MenuItemTest, TheURLButtonEndsTheProgramWithItsAddress) {

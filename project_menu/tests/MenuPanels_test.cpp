@@ -17,21 +17,9 @@
 
 namespace {
 
-class MenuPanelsTest : public ::testing::Test {
+class MenuPanelsTest : public MenuScreenTest {
 protected:
-    void SetUp() override {
-        world = new MenuTestWorld();
-        screen = new ContextMenu();
-        screen->bDeleteWhenDone = true;
-        world->global->contextManager->push(screen);
-        world->moveAway();
-        world->frame();
-    }
-    void TearDown() override { delete world; }
     Context* top() { return world->global->contextManager->getTop(); }
-
-    MenuTestWorld* world = nullptr;
-    ContextMenu* screen = nullptr;
 };
 
 TEST_F(MenuPanelsTest, AGroupIsAFrameOfItsSizeWithItsTitleNearTheTop) {

@@ -116,17 +116,6 @@ TEST_F(MenuScreensTest, DisabledButtonsOpenNothingAndCreditsOpensTheCredits) {
     EXPECT_NE(dynamic_cast<ContextCredits*>(top()), nullptr);
 }
 
-TEST_F(MenuScreensTest, EscapeOnTheMainMenuAsksFirst) {
-    profiles().addProfile("Ann");
-    ContextMain* menu = new ContextMain();
-    push(menu);
-    world->typeKey(SDLK_ESCAPE, 27);
-    ContextDialog* question = dynamic_cast<ContextDialog*>(top());
-    ASSERT_NE(question, nullptr);
-    EXPECT_EQ(question->text, "Are you sure?");
-    EXPECT_FALSE(menu->bDone);
-}
-
 TEST_F(MenuScreensTest, TheQuitButtonClosesTheMainMenuAndEmptiesTheStack) {
     profiles().addProfile("Ann");
     push(new ContextMain());
@@ -255,7 +244,7 @@ TEST_F(NewUserTest, TheNameTakesFifteenAllowedCharacters) {
     EXPECT_EQ(screen->name, "A b!}");
 }
 
-TEST_F(NewUserTest, EnterAddsTheProfileMakesItCurrentAndCloses) {
+TEST_F(NewUserTest, EnterOrOKAddsTheProfileMakesItCurrentAndCloses) {
     profiles().addProfile("Bob");
     type("Ann");
     EXPECT_FALSE(screen->buttonOK->bDisabled);
@@ -263,9 +252,8 @@ TEST_F(NewUserTest, EnterAddsTheProfileMakesItCurrentAndCloses) {
     EXPECT_EQ(profiles().countProfiles(), 2);
     EXPECT_STREQ(profiles().getName(profiles().getCurrentProfile()), "Ann");
     EXPECT_EQ(top(), nullptr);
-}
 
-TEST_F(NewUserTest, OKAddsTheProfileToo) {
+    push(new ContextNewUser());
     type("Cid");
     world->click(0.0f, -80.0f);
     EXPECT_STREQ(profiles().getName(profiles().getCurrentProfile()), "Cid");
@@ -360,9 +348,7 @@ TEST_F(MenuScreensTest, TheCreditsCarryTheVersionLineAndCloseAfterAMinute) {
     EXPECT_EQ(top(), credits);
     world->run(0.2, 0.05);
     EXPECT_EQ(top(), nullptr);
-}
-
-TEST_F(MenuScreensTest, ABackKeyClosesTheCredits) {
+    // A back key closes them at once.
     push(new ContextCredits());
     world->click(0.0f, 0.0f);
     EXPECT_EQ(top(), nullptr);

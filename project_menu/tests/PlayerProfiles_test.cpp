@@ -4,54 +4,30 @@
 #include "FileManager.h"
 #include "PlayerProfiles.h"
 #include "Random.h"
-#include "SaveBlob.h"
+#include "StoredBlock.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
-int32_t int32At(const std::vector<uint8_t>& bytes, size_t offset) {
-    return int32_t(uint32_t(bytes[offset]) | uint32_t(bytes[offset + 1]) << 8 | uint32_t(bytes[offset + 2]) << 16 |
-                   uint32_t(bytes[offset + 3]) << 24);
-}
-
 class PlayerProfilesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/profilestest.XXXXXX";
-        root = mkdtemp(pattern);
-        setenv("U3_APP_DATA_PATH", (root + "/data").c_str(), 1);
-        Random::seed(99);
-    }
-    void TearDown() override {
-        std::string command = "rm -rf '" + root + "'";
-        EXPECT_EQ(system(command.c_str()), 0);
-    }
+    void SetUp() override { Random::seed(99); }
 
     std::string filePath() const { return std::string(PlayerProfiles::getFolder().c_str()) + "/Corvana2demo.pro"; }
-    bool fileExists() const { return std::ifstream(filePath()).good(); }
-    // The block stored in the file, unwrapped; empty when it does not check out.
     std::vector<uint8_t> storedBlock() const {
-        SaveBlob blob;
-        int key = SaveBlob::computeKeyValue("Corvana2demo.pro", "2.60");
-        if (!blob.loadFromFile(filePath().c_str(), key, PlayerProfiles::SIZE)) return {};
-        return std::vector<uint8_t>(blob.data, blob.data + blob.length);
+        return ::storedBlock(filePath(), "Corvana2demo.pro", PlayerProfiles::SIZE);
     }
     // Writes a block as the ".pro" file, as the store itself would.
     void storeBlock(const void* data, int size) const {
         FileManager::saveProtectedData(PlayerProfiles::getFolder(), "Corvana2demo.pro", "2.60", data, size);
     }
 
-    std::string root;
+    EngineTestFolder folder;
 };
 
 TEST_F(PlayerProfilesTest, WithoutAFileTheStoreIsEmpty) {
@@ -99,11 +75,15 @@ TEST_F(PlayerProfilesTest, ProfilesSurviveTheRunAndTheLastPlaceIsForgotten) {
     EXPECT_EQ(again.records[1].identifier, bobId);
     EXPECT_EQ(again.getCurrentProfile(), 0);
     EXPECT_EQ(again.lastHighScorePlace, -1);
+    // Choosing a profile forgets it too.
+    again.lastHighScorePlace = 0;
+    again.setCurrentProfile(0);
+    EXPECT_EQ(again.lastHighScorePlace, -1);
 }
 
 TEST_F(PlayerProfilesTest, EveryChangeIsWrittenAtOnce) {
     PlayerProfiles profiles;
-    EXPECT_FALSE(fileExists());
+    EXPECT_FALSE(EngineTestFolder::exists(filePath()));
     profiles.addProfile("Ann");
     profiles.addProfile("Bob");
     EXPECT_EQ(int32At(storedBlock(), 4), 1);
@@ -120,16 +100,9 @@ TEST_F(PlayerProfilesTest, ATamperedOrWrongSizedFileIsRefused) {
         PlayerProfiles profiles;
         profiles.addProfile("Ann");
     }
-    std::vector<uint8_t> bytes;
-    {
-        std::ifstream in(filePath(), std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    std::string bytes = EngineTestFolder::readFile(filePath());
     bytes.back() ^= 0x40;
-    {
-        std::ofstream out(filePath(), std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    }
+    EngineTestFolder::writeFile(filePath(), bytes);
     EXPECT_EQ(PlayerProfiles().countProfiles(), 0) << "digest mismatch";
 
     std::vector<uint8_t> shortBlock(1600, 0);
@@ -209,14 +182,6 @@ TEST_F(PlayerProfilesTest, DeletingKeepsTheCurrentPersonCurrent) {
     profiles.deleteProfile(0); // Bob, with Dan after him
     EXPECT_EQ(profiles.getCurrentProfile(), 0);
     EXPECT_STREQ(profiles.getName(0), "Dan");
-}
-
-TEST_F(PlayerProfilesTest, ChoosingAProfileForgetsTheLastPlace) {
-    PlayerProfiles profiles;
-    profiles.addProfile("Ann");
-    profiles.lastHighScorePlace = 0;
-    profiles.setCurrentProfile(0);
-    EXPECT_EQ(profiles.lastHighScorePlace, -1);
 }
 
 } // namespace

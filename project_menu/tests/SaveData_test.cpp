@@ -4,57 +4,24 @@
 #include "FileManager.h"
 #include "Md5.h"
 #include "Random.h"
-#include "SaveBlob.h"
 #include "SaveData.h"
+#include "StoredBlock.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
-int32_t int32At(const std::vector<uint8_t>& bytes, size_t offset) {
-    return int32_t(uint32_t(bytes[offset]) | uint32_t(bytes[offset + 1]) << 8 | uint32_t(bytes[offset + 2]) << 16 |
-                   uint32_t(bytes[offset + 3]) << 24);
-}
-
 class SaveDataTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/savedatatest.XXXXXX";
-        root = mkdtemp(pattern);
-        setenv("U3_APP_DATA_PATH", (root + "/data").c_str(), 1);
-        Random::seed(1234);
-    }
-    void TearDown() override {
-        data.reset();
-        std::string command = "rm -rf '" + root + "'";
-        EXPECT_EQ(system(command.c_str()), 0);
-    }
+    void SetUp() override { Random::seed(1234); }
 
     std::string filePath() const { return std::string(SaveData::getFolder().c_str()) + "/Corvana2demo.hst"; }
-    std::vector<uint8_t> readFile() const {
-        std::ifstream in(filePath(), std::ios::binary);
-        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    void writeFile(const std::vector<uint8_t>& bytes) const {
-        std::ofstream out(filePath(), std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    }
-    // The block stored in the file, unwrapped.
-    std::vector<uint8_t> storedBlock() const {
-        SaveBlob blob;
-        int key = SaveBlob::computeKeyValue("Corvana2demo.hst", "2.60");
-        if (!blob.loadFromFile(filePath().c_str(), key, SaveData::SIZE)) return {};
-        return std::vector<uint8_t>(blob.data, blob.data + blob.length);
-    }
+    std::vector<uint8_t> storedBlock() const { return ::storedBlock(filePath(), "Corvana2demo.hst", SaveData::SIZE); }
     std::vector<uint8_t> bytesOf(const SaveData& block) const {
         const uint8_t* p = reinterpret_cast<const uint8_t*>(&block);
         return std::vector<uint8_t>(p, p + SaveData::SIZE);
@@ -67,8 +34,8 @@ protected:
     }
     int32_t score(int table, int entry) const { return data->highScores[table][entry].score; }
 
-    std::string root;
-    std::unique_ptr<SaveData> data;
+    EngineTestFolder folder;
+    std::unique_ptr<SaveData> data; // goes before the folder
 };
 
 TEST_F(SaveDataTest, AFirstRunStartsFromTheDefaults) {
@@ -305,18 +272,18 @@ TEST_F(SaveDataTest, DamagedOrForeignFilesLeaveTheDefaults) {
         d.maxFps = 30;
         d.randomId = 42;
     });
-    std::vector<uint8_t> good = readFile();
+    std::string good = EngineTestFolder::readFile(filePath());
     ASSERT_GT(good.size(), size_t(SaveBlob::DATA_OFFSET));
 
-    std::vector<std::vector<uint8_t>> bad;
+    std::vector<std::string> bad;
     for (size_t at : {size_t(SaveBlob::DIGEST_OFFSET), size_t(SaveBlob::PAYLOAD_OFFSET), good.size() - 1}) {
         bad.push_back(good);
         bad.back()[at] ^= 0x40;
     }
-    bad.push_back(std::vector<uint8_t>(good.begin(), good.end() - 1));
-    bad.push_back(std::vector<uint8_t>());
+    bad.push_back(good.substr(0, good.size() - 1));
+    bad.push_back(std::string());
     for (size_t i = 0; i < bad.size(); ++i) {
-        writeFile(bad[i]);
+        EngineTestFolder::writeFile(filePath(), bad[i]);
         data.reset(new SaveData());
         EXPECT_EQ(data->maxFps, 100) << "case " << i;
         EXPECT_NE(data->randomId, 42u) << "case " << i;

@@ -17,28 +17,11 @@
 
 #include <SDL.h>
 #include <SDL_opengl.h>
-#include <cstdlib>
 
 namespace {
 
-ShellTestEngine* engine = nullptr;
-
-class ScreenObjectsTest : public ::testing::Test {
+class ScreenObjectsTest : public LoadedEngineTest {
 protected:
-    static void SetUpTestSuite() {
-        if (!getenv("DISPLAY")) return;
-        engine = new ShellTestEngine();
-        engine->preLoad();
-        engine->loadAll();
-    }
-    static void TearDownTestSuite() {
-        delete engine;
-        engine = nullptr;
-    }
-    void SetUp() override {
-        if (!engine) GTEST_SKIP() << "needs an X server (xvfb-run)";
-        stack = engine->app->contextManager;
-    }
     // The window pixel at (x, y), y from the bottom.
     static UColor pixel(int x, int y) {
         uint8_t p[4] = {};
@@ -52,7 +35,6 @@ protected:
         stack->faderLayer->renderContext();
         glFinish();
     }
-    ContextManager* stack = nullptr;
 };
 
 TEST_F(ScreenObjectsTest, TheProgressBarIsCutToTheClampedFraction) {

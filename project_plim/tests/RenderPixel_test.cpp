@@ -1,6 +1,6 @@
 // What renderables put on screen, read back from the window: a rotated tinted
-// quad, a mosaic across its sub-textures, culling, a rolled camera, and the
-// debug overlays of the object under the mouse.
+// quad, a mosaic across its sub-textures, halved tiles side by side, culling,
+// a rolled camera, and the debug overlays of the object under the mouse.
 #include "Camera.h"
 #include "Context.h"
 #include "DrawHelpers.h"
@@ -88,6 +88,26 @@ TEST_F(RenderPixelTest, MosaicsDrawEveryCellFromItsSubTexture) {
     EXPECT_TRUE(colorNear(readWorldPixel(148.0f, 19.0f), UColor(255, 0, 0, 255)));
     EXPECT_TRUE(colorNear(readWorldPixel(152.0f, 0.0f), BLACK));
     EXPECT_EQ(PLIM->frameStats[STAT_TEXTURES_USED], 0); // frame 0 counts nothing
+}
+
+TEST_F(RenderPixelTest, FilteredHalvedTilesJoinWithoutASeam) {
+    // A 508 x 256 tile halves to 254 x 128 in its 256 x 256 texture; filtered,
+    // its edges must show its own colour, not the texels beyond the image.
+    const bool bilinear = PLIM->graphics->bBilinearFilter;
+    PLIM->graphics->bBilinearFilter = true;
+    writeTgaFile(folder.root + "/gfx/tile.tga", 508, 256, [](int, int) { return 0xff804020u; });
+    Texture tile("gfx/tile.tga", TEXTURE_HALVE);
+    Renderable left, right;
+    V3 leftAt(-254.0f, 0.0f, 0.0f), rightAt(254.0f, 0.0f, 0.0f);
+    left.setup(tile.skins[0], &leftAt, nullptr, nullptr);
+    right.setup(tile.skins[0], &rightAt, nullptr, nullptr);
+    left.render();
+    right.render();
+    const UColor colour(0x20, 0x40, 0x80, 255);
+    for (float x : {-2.0f, -1.0f, 0.0f, 1.0f})
+        for (float y : {-128.0f, 0.0f, 127.0f})
+            EXPECT_TRUE(colorNear(readWorldPixel(x, y), colour)) << x << ", " << y;
+    PLIM->graphics->bBilinearFilter = bilinear;
 }
 
 TEST_F(RenderPixelTest, ARolledCameraTurnsTheView) {

@@ -1,5 +1,6 @@
 // Textures under Xvfb: texture object sizes under the 256 x 256 simulation and
 // their log lines, side-file skins, halving, mosaics with their border texels,
+// the spare texels around an image smaller than its texture,
 // the per-frame statistics, and reloading after the GL context is lost.
 #include "MemoryImageFile.h"
 #include "Plim.h"
@@ -223,6 +224,42 @@ TEST_F(TextureTest, BothAxesSplitAndSkinsPickTheirCells) {
     EXPECT_EQ(texel(topLeft, 255, 255), place(254, 254));
     EXPECT_EQ(texel(bottomRight, 46, 46), place(299, 299));
     EXPECT_EQ(LogText(logText()).count("repopulateTexture(): Repopulating texture 'gfx/map.tga'..."), 1);
+}
+
+TEST_F(TextureTest, TexelsAroundASmallerImageRepeatItsEdges) {
+    // Filtering at a skin's edge reads the texel beyond it, and GL_REPEAT puts
+    // the texture's last column and row before the first.
+    writeImage("gfx/small.tga", 100, 60);
+    writeImage("gfx/wide.tga", 510, 100); // halves to 255 x 50: one spare column
+    Texture small("gfx/small.tga", TEXTURE_HALVE);
+    Texture wide("gfx/wide.tga", TEXTURE_HALVE);
+    auto expectEdgesRepeated = [](Texture* t, int w, int h) {
+        std::vector<uint32_t> all = texels(t);
+        auto at = [&](int x, int y) { return all[size_t(y * 256 + x)]; };
+        const bool wrapX = w < 255, wrapY = h < 255;
+        for (int y = 0; y < h; ++y) {
+            ASSERT_EQ(at(w, y), at(w - 1, y)) << "row " << y;
+            ASSERT_TRUE(!wrapX || at(255, y) == at(0, y)) << "row " << y;
+        }
+        for (int x = 0; x < w; ++x) {
+            ASSERT_EQ(at(x, h), at(x, h - 1)) << "column " << x;
+            ASSERT_TRUE(!wrapY || at(x, 255) == at(x, 0)) << "column " << x;
+        }
+        EXPECT_EQ(at(w, h), at(w - 1, h - 1));
+        EXPECT_TRUE(!wrapX || at(255, h) == at(0, h - 1));
+        EXPECT_TRUE(!wrapY || at(w, 255) == at(w - 1, 0));
+        EXPECT_TRUE(!wrapX || !wrapY || at(255, 255) == at(0, 0));
+    };
+    expectEdgesRepeated(&small, 100, 60);
+    EXPECT_EQ(texel(&small, 100, 0), place(99, 0));
+    EXPECT_EQ(texel(&small, 255, 59), place(0, 59));
+    expectEdgesRepeated(&wide, 255, 50);
+
+    loseContext();
+    small.bind();
+    wide.bind();
+    expectEdgesRepeated(&small, 100, 60);
+    expectEdgesRepeated(&wide, 255, 50);
 }
 
 TEST_F(TextureTest, OnlyABoundTextureIsReloadedAndTheNameKeepsItsCase) {

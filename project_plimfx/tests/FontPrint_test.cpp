@@ -8,42 +8,15 @@
 #include "PlimGraphics.h"
 #include "Quad.h"
 #include "Renderable.h"
-#include "TestImages.h"
-#include "Texture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class FontPrintTest : public ::testing::Test {
+class FontPrintTest : public FontWindowTest {
 protected:
-    void SetUp() override {
-        window = new FxWindow();
-        font = new FontQuad();
-        font->spaceWidth = 3;
-        font->defaultSpacing = 1;
-    }
-    void TearDown() override {
-        font->deleteMe();
-        for (Texture* t : textures) t->deleteMe();
-        delete window;
-    }
-    Texture* load(const char* name, const std::vector<TestGlyph>& glyphs, uint16_t first,
-                  int flags = TEXTURE_KEEPSOURCE) {
-        TestImages::writeGlyphStrip(name, glyphs);
-        Texture* t = new Texture(name, flags);
-        textures.push_back(t);
-        font->addSourceTexture(t, first);
-        return t;
-    }
     // 'A' red 4 x 6, 'B' green 5 x 8, 'C' white 6 x 3.
     void loadABC() { load("abc.tga", {{4, 6, RED}, {5, 8, GREEN}, {6, 3, WHITE}}, 'A'); }
-    // The colour of the pixel whose top-left corner is (x, y).
-    UColor at(float x, float y) { return window->pixelAt(x + 0.5f, y - 0.5f); }
-
-    FxWindow* window = nullptr;
-    FontQuad* font = nullptr;
-    std::vector<Texture*> textures;
 };
 
 TEST_F(FontPrintTest, SkinsGoToConsecutiveSymbolsSkippingTheSpace) {

@@ -11,8 +11,6 @@
 #include "Plim.h"
 #include "PlimGraphics.h"
 #include "Quad.h"
-#include "TestImages.h"
-#include "Texture.h"
 
 #include <gtest/gtest.h>
 
@@ -21,25 +19,8 @@
 
 namespace {
 
-class FontQuadCacheTest : public ::testing::Test {
+class FontQuadCacheTest : public FontWindowTest {
 protected:
-    void SetUp() override {
-        window = new FxWindow();
-        font = new FontQuad();
-        font->spaceWidth = 3;
-        font->defaultSpacing = 1;
-    }
-    void TearDown() override {
-        if (font) font->deleteMe();
-        for (Texture* t : textures) t->deleteMe();
-        delete window;
-    }
-    void load(const char* name, const std::vector<TestGlyph>& glyphs, uint16_t first) {
-        TestImages::writeGlyphStrip(name, glyphs);
-        Texture* t = new Texture(name, TEXTURE_KEEPSOURCE);
-        textures.push_back(t);
-        font->addSourceTexture(t, first);
-    }
     // 'A' red and 'B' green, 9 x 15 (advance 10): 16 rows per cache texture.
     void loadAB() { load("ab.tga", {{9, 15, RED}, {9, 15, GREEN}}, 'A'); }
     void print(const std::string& text, int flags = 2) { font->printAt(0, 0, 0, UColor(WHITE), flags, text.c_str()); }
@@ -55,19 +36,6 @@ protected:
         }
         return texts;
     }
-    UColor at(float x, float y) { return window->pixelAt(x + 0.5f, y - 0.5f); }
-    // Deletes the font and the textures, then the engine; the log's text.
-    std::string closeEngine() {
-        if (font) font->deleteMe();
-        font = nullptr;
-        for (Texture* t : textures) t->deleteMe();
-        textures.clear();
-        return window->closeEngine();
-    }
-
-    FxWindow* window = nullptr;
-    FontQuad* font = nullptr;
-    std::vector<Texture*> textures;
 };
 
 TEST_F(FontQuadCacheTest, RowsPerTextureFollowTheFontHeight) {

@@ -11,29 +11,17 @@
 
 namespace {
 
-class FontQuadTest : public ::testing::Test {
+class FontQuadTest : public BlockFontTest {
 protected:
     void SetUp() override {
-        engine = new Plim(Plim::Bare{});
-        font = new FontQuad();
+        BlockFontTest::SetUp();
         font->spaceWidth = 3;
         font->defaultSpacing = 1;
-        glyphs = new BlockGlyphs(font);
         glyphs->add('A', 5, 7);
         glyphs->add('B', 6, 9);
         glyphs->add(257, 9, 4);
     }
-    void TearDown() override {
-        delete glyphs;
-        font->deleteMe();
-        delete engine;
-        PLIM = nullptr;
-    }
     FontSize width(const char* text) { return font->getTextWidth(UString(text), nullptr); }
-
-    Plim* engine = nullptr;
-    FontQuad* font = nullptr;
-    BlockGlyphs* glyphs = nullptr;
 };
 
 TEST_F(FontQuadTest, MeasuresImagesSpacingAndSpaces) {

@@ -17,19 +17,11 @@
 
 namespace {
 
-class TimedTest : public ::testing::Test {
+class TimedTest : public BlockFontTest {
 protected:
     void SetUp() override {
-        engine = new Plim(Plim::Bare{});
-        font = new FontQuad();
-        glyphs = new BlockGlyphs(font);
+        BlockFontTest::SetUp();
         glyphs->addAll("Hi", 5, 8);
-    }
-    void TearDown() override {
-        delete glyphs;
-        font->deleteMe();
-        delete engine;
-        PLIM = nullptr;
     }
     // Renderables the object drew.
     int draws(PlimBase& object) {
@@ -37,9 +29,6 @@ protected:
         object.render();
         return PLIM->frameStats[STAT_RENDERABLES];
     }
-    Plim* engine = nullptr;
-    FontQuad* font = nullptr;
-    BlockGlyphs* glyphs = nullptr;
 };
 
 TEST_F(TimedTest, LabelShowsInTheTickItsDelayRunsOut) {

@@ -32,6 +32,15 @@ protected:
         texture->deleteMe();
         delete window;
     }
+    // One render of the skin in a fresh frame, tinted by colour.
+    void draw(StretchSkin& skin, UColor colour = UColor(255, 255, 255, 255)) {
+        window->beginFrame();
+        Renderable owner;
+        owner.bSkipVisibility = true;
+        owner.color = colour;
+        owner.setup(&skin, nullptr, nullptr, nullptr);
+        owner.render();
+    }
     static void expectVertex(const Vertex& v, float x, float y, float u, float tv) {
         EXPECT_FLOAT_EQ(v.x, x);
         EXPECT_FLOAT_EQ(v.y, y);
@@ -70,11 +79,7 @@ TEST_F(StretchSkinTest, BordersKeepTheirSizeAroundAStretchedCentre) {
     expectVertex(v[23], 100, -50, 64 * q, 64 * q);
     EXPECT_EQ(v[5].color, UColor(255, 255, 255, 255));
 
-    window->beginFrame();
-    Renderable owner;
-    owner.bSkipVisibility = true;
-    owner.setup(&skin, nullptr, nullptr, nullptr);
-    owner.render();
+    draw(skin);
     EXPECT_EQ(PLIM->frameStats[STAT_VERTICES], 24);
     // Centre of every cell: corners 16 x 16, edges 168 long, centre 168 x 68.
     EXPECT_TRUE(rgbIs(window->pixelAt(-92, 42), RED));
@@ -92,11 +97,7 @@ TEST_F(StretchSkinTest, WithoutBordersTheWholeSourceIsScaledAsOneStrip) {
     EXPECT_FLOAT_EQ(skin.innerUV.right, source->uvRect.right);
     EXPECT_FLOAT_EQ(skin.innerUV.bottom, source->uvRect.bottom);
     skin.setSize(128, 128);
-    window->beginFrame();
-    Renderable owner;
-    owner.bSkipVisibility = true;
-    owner.setup(&skin, nullptr, nullptr, nullptr);
-    owner.render();
+    draw(skin);
     EXPECT_EQ(PLIM->frameStats[STAT_VERTICES], 8);
     EXPECT_TRUE(rgbIs(window->pixelAt(-60, 60), RED));
     EXPECT_TRUE(rgbIs(window->pixelAt(0, 0), GREEN));
@@ -106,12 +107,7 @@ TEST_F(StretchSkinTest, BarWithoutTopAndBottomBordersDrawsTheMiddleRow) {
     StretchSkin skin(source);
     skin.setBorders(16, 0, 0, 16);
     skin.setSize(300, 20);
-    window->beginFrame();
-    Renderable owner;
-    owner.bSkipVisibility = true;
-    owner.color = UColor(255, 255, 255, 255);
-    owner.setup(&skin, nullptr, nullptr, nullptr);
-    owner.render();
+    draw(skin);
     EXPECT_EQ(PLIM->frameStats[STAT_VERTICES], 8);
     // The left and right parts keep 16 units.
     EXPECT_TRUE(rgbIs(window->pixelAt(-149, 9), RED));
@@ -140,13 +136,8 @@ TEST_F(StretchSkinTest, SizesFallBackToTheSource) {
 TEST_F(StretchSkinTest, DrawTintsWithTheOwnersColour) {
     StretchSkin skin(source);
     skin.setBorders(16, 16, 16, 16);
-    window->beginFrame();
-    Renderable owner;
-    owner.bSkipVisibility = true;
-    owner.color = UColor(0, 0, 0, 255);
-    owner.setup(&skin, nullptr, nullptr, nullptr);
-    owner.render();
-    for (int i = 0; i < 24; ++i) EXPECT_EQ(skin.vertexBuffer.pVertices[i].color, owner.color);
+    draw(skin, UColor(0, 0, 0, 255));
+    for (int i = 0; i < 24; ++i) EXPECT_EQ(skin.vertexBuffer.pVertices[i].color, UColor(0, 0, 0, 255));
     EXPECT_TRUE(rgbIs(window->pixelAt(0, 0), 0));
 }
 

@@ -16,21 +16,13 @@
 namespace {
 
 // Letters 5 wide with spacing 1 (advance 6); a space advances 4.
-class TextParagraphTest : public ::testing::Test {
+class TextParagraphTest : public BlockFontTest {
 protected:
     void SetUp() override {
-        engine = new Plim(Plim::Bare{});
-        font = new FontQuad();
+        BlockFontTest::SetUp();
         font->spaceWidth = 4;
         font->defaultSpacing = 1;
-        glyphs = new BlockGlyphs(font);
         glyphs->addAll("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ.", 5, 8);
-    }
-    void TearDown() override {
-        delete glyphs;
-        font->deleteMe();
-        delete engine;
-        PLIM = nullptr;
     }
 
     static std::vector<TextLine*> lines(TextParagraph& p) {
@@ -54,10 +46,6 @@ protected:
         for (TextLine* line : lines(p)) out.push_back(lineText(line));
         return out;
     }
-
-    Plim* engine = nullptr;
-    FontQuad* font = nullptr;
-    BlockGlyphs* glyphs = nullptr;
 };
 
 TEST_F(TextParagraphTest, EmptyTextHasNoLines) {

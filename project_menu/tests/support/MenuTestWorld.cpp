@@ -161,3 +161,12 @@ UColor MenuTestWorld::pixelAt(float x, float y) {
                  1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
     return UColor(p[0], p[1], p[2], 255);
 }
+
+void MenuScreenTest::SetUp() {
+    world = new MenuTestWorld();
+    screen = new ContextMenu();
+    screen->bDeleteWhenDone = true;
+    world->global->contextManager->push(screen);
+    world->moveAway();
+    world->frame();
+}

@@ -5,9 +5,12 @@
 // backdrop, flags, logos, one block font for all five fonts) and muted sounds,
 // and the screen stack. Frames are stepped by hand with a chosen delta time;
 // the mouse and keys are fed to the input part as SDL events.
+#include "ContextMenu.h"
 #include "EngineTestFolder.h"
 #include "Global.h"
 #include "UColor.h"
+
+#include <gtest/gtest.h>
 
 #include <SDL.h>
 #include <string>
@@ -69,4 +72,19 @@ public:
     EngineTestFolder folder;
     DeviceTestEngine* device = nullptr;
     MenuTestGlobal* global = nullptr;
+};
+
+// A menu world with an empty menu screen on the stack, the mouse away from
+// its widgets and one frame run.
+class MenuScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override { delete world; }
+    template <class T> T* add(T* item) {
+        screen->addChild(item);
+        return item;
+    }
+
+    MenuTestWorld* world = nullptr;
+    ContextMenu* screen = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "Plim.h"
 
 #include <SDL.h>
+#include <cstdlib>
 #include <unistd.h>
 
 ShellTestEngine::ShellTestEngine(const std::string& languageLines, const std::string& userSettings) {
@@ -63,4 +64,27 @@ void pressKey(ShellTestEngine& engine, int sdlKey) {
     engine.frame();
     InjectedInput::key(SDLKey(sdlKey), false);
     engine.frame();
+}
+
+ShellTestEngine* LoadedEngineTest::engine = nullptr;
+
+void LoadedEngineTest::SetUpTestSuite() {
+    if (!getenv("DISPLAY")) return;
+    engine = new ShellTestEngine();
+    engine->preLoad();
+    engine->loadAll();
+}
+
+void LoadedEngineTest::TearDownTestSuite() {
+    delete engine;
+    engine = nullptr;
+}
+
+void LoadedEngineTest::SetUp() {
+    if (!engine) GTEST_SKIP() << "needs an X server (xvfb-run)";
+    stack = engine->app->contextManager;
+    stack->quitAnswer = -1;
+    engine->clearStack();
+    engine->frame();
+    stack->bQuit = false;
 }

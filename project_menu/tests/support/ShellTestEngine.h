@@ -7,10 +7,13 @@
 #include "Global.h"
 #include "ManualTickSource.h"
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 
 class Context;
+class ContextManager;
 
 class TestGlobal : public Global {
 public:
@@ -51,3 +54,16 @@ public:
 
 // Frame-by-frame key presses through SDL's queue.
 void pressKey(ShellTestEngine& engine, int sdlKey);
+
+// One loaded engine for a whole test program, made before its first test;
+// each test starts on an empty screen stack with the input of the one before
+// settled. Skips without an X server.
+class LoadedEngineTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void SetUp() override;
+
+    static ShellTestEngine* engine;
+    ContextManager* stack = nullptr;
+};

@@ -24,3 +24,15 @@ Quad* BlockGlyphs::add(uint16_t symbol, int width, int height) {
 void BlockGlyphs::addAll(const char* symbols, int width, int height) {
     for (const char* c = symbols; *c; ++c) add(uint8_t(*c), width, height);
 }
+
+void BlockFontTest::SetUp() {
+    BareEngineTest::SetUp();
+    font = new FontQuad();
+    glyphs = new BlockGlyphs(font);
+}
+
+void BlockFontTest::TearDown() {
+    delete glyphs;
+    font->deleteMe();
+    BareEngineTest::TearDown();
+}

@@ -2,6 +2,8 @@
 // Glyph images for measuring and layout tests that need no window: quads of a
 // given size without a texture, set straight into a font's symbol table the
 // way addSourceTexture would (origin top left, the font's default spacing).
+#include "BareEngineTest.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -22,4 +24,14 @@ public:
 
     FontQuad* font;
     std::vector<Quad*> quads;
+};
+
+// A bare engine and an empty quad font for block glyphs.
+class BlockFontTest : public BareEngineTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    FontQuad* font = nullptr;
+    BlockGlyphs* glyphs = nullptr;
 };

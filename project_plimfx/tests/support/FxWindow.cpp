@@ -2,6 +2,7 @@
 
 #include "Camera.h"
 #include "DeviceTestEngine.h"
+#include "FontQuad.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
 
@@ -41,4 +42,30 @@ UColor FxWindow::pixelAt(float x, float y) {
     glFinish();
     glReadPixels(int(std::floor(sx)), int(std::floor(sy)), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     return UColor(rgba[0], rgba[1], rgba[2], rgba[3]);
+}
+
+void FontWindowTest::SetUp() {
+    window = new FxWindow();
+    font = new FontQuad();
+    font->spaceWidth = 3;
+    font->defaultSpacing = 1;
+}
+
+Texture* FontWindowTest::load(const char* name, const std::vector<TestGlyph>& glyphs, uint16_t first, int flags) {
+    TestImages::writeGlyphStrip(name, glyphs);
+    Texture* t = new Texture(name, flags);
+    textures.push_back(t);
+    font->addSourceTexture(t, first);
+    return t;
+}
+
+std::string FontWindowTest::closeEngine() {
+    if (font) font->deleteMe();
+    font = nullptr;
+    for (Texture* t : textures) t->deleteMe();
+    textures.clear();
+    std::string log = window ? window->closeEngine() : std::string();
+    delete window;
+    window = nullptr;
+    return log;
 }

@@ -3,11 +3,17 @@
 // settings, the device parts of the engine, a default camera's view and pixel
 // read-back in world units (one unit per pixel at depth 0 in a 640 x 480 window).
 #include "EngineTestFolder.h"
+#include "TestImages.h"
+#include "Texture.h"
 #include "UColor.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
+#include <vector>
 
 class DeviceTestEngine;
+class FontQuad;
 
 class FxWindow {
 public:
@@ -28,4 +34,23 @@ public:
 
     EngineTestFolder folder;
     DeviceTestEngine* device = nullptr;
+};
+
+// A window and a quad font (space 3, spacing 1) whose symbols come from
+// generated glyph strips.
+class FontWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override { closeEngine(); }
+    // The glyphs as one texture, symbols from first on.
+    Texture* load(const char* name, const std::vector<TestGlyph>& glyphs, uint16_t first,
+                  int flags = TEXTURE_KEEPSOURCE);
+    // The colour of the pixel whose top-left corner is (x, y).
+    UColor at(float x, float y) { return window->pixelAt(x + 0.5f, y - 0.5f); }
+    // Deletes the font and the textures, then the engine; the log's text.
+    std::string closeEngine();
+
+    FxWindow* window = nullptr;
+    FontQuad* font = nullptr;
+    std::vector<Texture*> textures;
 };
