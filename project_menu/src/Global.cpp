@@ -16,6 +16,7 @@
 #include "MenuClasses.h"
 #include "Plim.h"
 #include "PlimAudio.h"
+#include "PlimClasses.h"
 #include "PlimFxClasses.h"
 #include "PlimGraphics.h"
 #include "PlimInput.h"
@@ -70,6 +71,13 @@ void Global::initPreLoader() {
     m->buildIndex();
     if (m->bBadClasses)
         ErrorManager::assertionFailed("Assertion failed.", "!m->bBadClasses", "initPreLoader", __FILE__, __LINE__);
+    // Every layer registers its classes explicitly; a record missing from a list
+    // (or a layer not registered) shows here rather than at the first replication.
+    const int expectedClasses = PLIM_CLASS_COUNT + PLIMFX_CLASS_COUNT + MENU_CLASS_COUNT;
+    if (m->getNumClasses() != expectedClasses)
+        ErrorManager::assertionFailed(formatString("%d class records registered, %d expected.", m->getNumClasses(),
+                                                   expectedClasses).c_str(),
+                                      "m->getNumClasses()==expectedClasses", "initPreLoader", __FILE__, __LINE__);
     if (!PLIM->bDebugLocked && PLIM->console)
         for (RuntimeClass* record : m->classArray) PLIM->console->print("%s", record->describe().c_str());
 
