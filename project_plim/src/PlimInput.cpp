@@ -125,7 +125,7 @@ void PlimInput::readSettings() {
 
 void PlimInput::openJoystick() {
     logTagged("PlimInput", "Grabbing joystick.");
-    PLIM_ASSERT_MSG(SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0, SDL_GetError());
+    PLIM_ASSERT_MSG(SDL_InitSubSystem(SDL_INIT_JOYSTICK)==0, SDL_GetError());
     int count = SDL_NumJoysticks();
     logTagged("PlimInput", "System has %d joysticks.", count);
     if (count < 1) return;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -76,6 +77,32 @@ TEST_F(PlimUtilFs, UserDataFolder) {
     mode_t mask = umask(0);
     umask(mask);
     EXPECT_EQ(st.st_mode & 0777, 0755u & ~mask);
+}
+
+// With the override set, the log stays in the working folder only while that
+// folder is writable. Root may write anywhere, so the child gives up root first.
+TEST_F(PlimUtilFs, UnwritableWorkingFolderFallsBackToTheUserFolder) {
+    ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
+    ASSERT_EQ(mkdir("ro", 0555), 0);
+    ASSERT_EQ(chmod("ro", 0555), 0);
+    ASSERT_EQ(mkdir("u3", 0777), 0);
+    ASSERT_EQ(chmod("u3", 0777), 0);
+    setenv("U3_APP_DATA_PATH", (dir + "/u3").c_str(), 1);
+    const std::string expected = dir + "/u3/2.60/";
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir("ro") != 0) _exit(2);
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+        if (access(".", W_OK) == 0) _exit(4);
+        _exit(getUserDataFolder(false) == UString(expected.c_str()) ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(isDirectory(expected));
+    chmod("ro", 0755);
 }
 
 TEST_F(PlimUtilFs, FileExistsAndCopy) {

@@ -8,8 +8,6 @@
 #include "PlimGraphics.h"
 #include "RenderableText.h"
 #include "RenderableTimed.h"
-#include "TestImages.h"
-#include "Texture.h"
 
 #include <gtest/gtest.h>
 
@@ -146,26 +144,22 @@ TEST_F(TimedTest, TimedPictureWithoutFadesIsOpaque) {
 }
 
 // The shadow: black at a quarter of the label's alpha, 2 units right and down.
-TEST(LabelShadowTest, ShadowAlphaFollowsTheLabel) {
-    FxWindow window;
-    TestImages::writeSolid("w.tga", 4, 4, 0xFFFFFFFF);
-    Texture* texture = new Texture("w.tga", TEXTURE_KEEPSOURCE);
-    FontQuad* font = new FontQuad();
-    font->addSourceTexture(texture, 'W');
+using LabelShadowTest = FontWindowTest;
+
+TEST_F(LabelShadowTest, ShadowAlphaFollowsTheLabel) {
+    load("w.tga", {{4, 4, 0xFFFFFFFF}}, 'W');
     PLIM->graphics->bTextShadows = true;
     auto shadowPixel = [&](uint8_t alpha) {
-        window.beginFrame();
+        window->beginFrame();
         glClearColor(1, 1, 1, 1);
         glClear(GL_COLOR_BUFFER_BIT);
         RenderableText label(0, 0, 0, "W", font, UColor(255, 255, 255, alpha));
         label.printFlags = 2;
         label.render();
-        return window.pixelAt(5.5f, -5.5f);
+        return window->pixelAt(5.5f, -5.5f);
     };
     EXPECT_NEAR(shadowPixel(255).r, 255 - 64, 2);
     EXPECT_EQ(shadowPixel(0).r, 255);
-    font->deleteMe();
-    texture->deleteMe();
 }
 
 } // namespace

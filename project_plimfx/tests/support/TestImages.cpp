@@ -33,7 +33,3 @@ int TestImages::writeGlyphStrip(const std::string& name, const std::vector<TestG
     std::ofstream(name + ".ini", std::ios::binary) << ini.str();
     return width;
 }
-
-void TestImages::writeSolid(const std::string& name, int width, int height, uint32_t rgba) {
-    writeTga(name, width, height, std::vector<uint32_t>(size_t(width) * size_t(height), rgba));
-}

@@ -20,6 +20,4 @@ public:
     // solid block of its colour; the side file lists one skin per glyph in
     // order. Returns the image's width.
     static int writeGlyphStrip(const std::string& name, const std::vector<TestGlyph>& glyphs);
-    // A width x height image of one colour, without a side file.
-    static void writeSolid(const std::string& name, int width, int height, uint32_t rgba);
 };

@@ -65,10 +65,23 @@ inline void press(const std::string& key) {
     pause(80);
 }
 
+// An X server without -noreset resets when its last client leaves, and a
+// window opened during the reset fails; xdotool's short connections would
+// cause just that, so the test process keeps a connection of its own.
+inline void keepDisplayOpen() {
+    static void* display = []() -> void* {
+        void* x11 = getenv("DISPLAY") ? dlopen("libX11.so.6", RTLD_NOW | RTLD_GLOBAL) : nullptr;
+        auto open = x11 ? reinterpret_cast<void* (*)(const char*)>(dlsym(x11, "XOpenDisplay")) : nullptr;
+        return open ? open(nullptr) : nullptr;
+    }();
+    (void)display;
+}
+
 class GameRun {
 public:
     // extraSettings: more lines for the [PlimGraphics] section of the user settings.
     explicit GameRun(const std::string& extraSettings = std::string()) {
+        keepDisplayOpen();
         char pattern[] = "/tmp/corvana2demo-test-XXXXXX";
         const char* made = mkdtemp(pattern);
         folder = made ? made : "";
