@@ -93,10 +93,12 @@ void MemoryImageFile::loadTGA() {
         bHasAlpha = true;
         return;
     }
+    // An image ID, when present, lies between the header and the pixels.
+    const size_t start = 18 + size_t(bytes[0]);
     const size_t rowBytes = size_t(w) * 4;
-    if (size_t(size) - 18 < rowBytes * size_t(h)) PLIM_ERROR("TGA is truncated.");
+    if (size_t(size) < start || size_t(size) - start < rowBytes * size_t(h)) PLIM_ERROR("TGA is truncated.");
     allocate(w, h);
-    const uint8_t* src = bytes + 18;
+    const uint8_t* src = bytes + start;
     // Rows are stored bottom first, pixels as blue, green, red, alpha.
     for (int r = 0; r < h; ++r) {
         uint8_t* dst = pixel(0, h - 1 - r);

@@ -7,6 +7,7 @@
 #include "Plim.h"
 #include "PlimAudio.h"
 #include "PlimUtil.h"
+#include "Random.h"
 #include "RuntimeClass.h"
 #include "SoundChannel.h"
 
@@ -36,7 +37,7 @@ Sound::~Sound() {
 }
 
 float Sound::randomPitch() const {
-    int r = rand() & 0xffff;
+    int r = Random::next() & 0xffff;
     float u = float(double(r) * 1.52587890625e-05);
     return pitchMin + u * (pitchMax - pitchMin) + 1.0f;
 }

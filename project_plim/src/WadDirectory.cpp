@@ -2,6 +2,7 @@
 
 #include "ByteOrder.h"
 #include "PlimUtil.h"
+#include "Random.h"
 #include "Stream.h"
 
 #include <climits>
@@ -80,7 +81,7 @@ bool WadDirectory::decodeRecord(int index, const uint8_t* record, WadEntry& entr
 }
 
 void WadDirectory::encodeRecord(const WadEntry& entry, uint8_t record[RECORD_SIZE]) {
-    for (int i = 0; i < NAME_SIZE; ++i) record[i] = static_cast<uint8_t>(rand() % 255);
+    for (int i = 0; i < NAME_SIZE; ++i) record[i] = static_cast<uint8_t>(Random::next() % 255);
     size_t length = entry.fileName.length();
     if (length > NAME_SIZE - 1) length = NAME_SIZE - 1;  // callers refuse longer names first
     memcpy(record, entry.fileName.c_str(), length);

@@ -284,6 +284,15 @@ TEST_F(FileManagerTest, WriterRefusesNamesThatDoNotFit) {
     EXPECT_FALSE(EngineTestFolder::exists("long.dat"));
 }
 
+// A disk file that yields fewer bytes than its size said (sysfs files claim a
+// page) is fatal with its name, never a buffer with uninitialised bytes.
+TEST_F(FileManagerTest, ShortReadFromTheDiskIsFatal) {
+    const char* shrinking = "/sys/devices/system/cpu/online";
+    if (!EngineTestFolder::exists(shrinking)) GTEST_SKIP() << "needs sysfs";
+    fm->bUseWad = false;
+    EXPECT_FATAL(contents(shrinking), "File '/sys/devices/system/cpu/online' could not be read whole (");
+}
+
 TEST_F(FileManagerTest, EmptyNameGivesEmptyMemoryFile) {
     delete fm;
     engine->fileManager = fm = nullptr;  // nothing is opened

@@ -117,6 +117,16 @@ TEST_F(ImageTest, FormatComesFromALowerCasedCopyOfTheName) {
     EXPECT_TRUE(both.bHasAlpha);
 }
 
+TEST_F(ImageTest, AnImageIdBeforeThePixelsIsSkipped) {
+    Bytes tga = makeTga(1, 1, {{0x11223344u}});
+    tga[0] = 3;
+    tga.insert(tga.begin() + 18, {'a', 'b', 'c'});
+    write("id.tga", tga);
+    MemoryImageFile image(UString("id.tga"), false);
+    ASSERT_EQ(image.width, 1);
+    EXPECT_EQ(rgba(image, 0, 0), 0x11223344u);
+}
+
 TEST_F(ImageTest, HeaderOnlyReadsTheSizeAlone) {
     write("big.tga", makeTga(4, 3, {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}}));
     MemoryImageFile tga(UString("big.tga"), true);
@@ -174,6 +184,12 @@ TEST_F(ImageDeathTest, BadFilesEndTheProgramWithTheirMessage) {
     shortTga.resize(shortTga.size() - 1);
     write("short.tga", shortTga);
     write("head.tga", Bytes(10, 0));
+    Bytes negative = makeTga(1, 1, {{0}});
+    negative[13] = 0xFF; // width -255
+    write("negative.tga", negative);
+    Bytes longId = makeTga(1, 1, {{0}});
+    longId[0] = 200; // the ID would run past the pixels
+    write("longid.tga", longId);
     write("grey.jpg", makeJpeg(8, 8, 1));
     Bytes cut = makeJpeg(64, 64, 3);
     cut.resize(cut.size() / 2);
@@ -190,6 +206,8 @@ TEST_F(ImageDeathTest, BadFilesEndTheProgramWithTheirMessage) {
     EXPECT_EXIT(load("top.tga"), fails, "TGA is flipped vertically\\.");
     EXPECT_EXIT(load("short.tga"), fails, "TGA is truncated\\.");
     EXPECT_EXIT(load("head.tga"), fails, "TGA is truncated\\.");
+    EXPECT_EXIT(load("negative.tga"), fails, "TGA size is negative\\.");
+    EXPECT_EXIT(load("longid.tga"), fails, "TGA is truncated\\.");
     EXPECT_EXIT(load("grey.jpg"), fails, "Not implemented\\.");
     EXPECT_EXIT(load("cut.jpg"), fails, "Should not ever be called\\.");
 }
@@ -247,6 +265,21 @@ TEST_F(ImageDeathTest, BlitMustFitTheDestination) {
     target.blit(&source, &part, nullptr);
     EXPECT_EQ(target.pixel(0, 0)[0], 9);
     EXPECT_EQ(rgba(target, 2, 0), 0u);
+
+    for (PixelPoint outside : {PixelPoint(-1, 0), PixelPoint(0, -1)})
+        EXPECT_EXIT(
+            {
+                EngineTestFolder::routeStdoutToStderr();
+                target.blit(&source, nullptr, &outside);
+            },
+            ::testing::ExitedWithCode(255), "Statement: destPoint->x>=0 && destPoint->y>=0");
+    PixelRect pastSource(0, 0, 4, 5); // one column beyond the source
+    EXPECT_EXIT(
+        {
+            EngineTestFolder::routeStdoutToStderr();
+            target.blit(&source, &pastSource, nullptr);
+        },
+        ::testing::ExitedWithCode(255), "sourceRect->right<=source->width");
 
     PixelPoint over(13, 0);
     EXPECT_EXIT(

@@ -13,11 +13,13 @@
 
 #include <gtest/gtest.h>
 
+#include <SDL.h>
 #include <SDL_opengl.h>
 #include <cmath>
 #include <functional>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -340,6 +342,43 @@ TEST(GraphicsFatalError, LeavesAWindowSizedCrashScreenshotAndTheCursorFree) {
     BareEngine::shutDown(engine);
     std::string crashLog = EngineTestFolder::readFile(folder.crashLogPath());
     EXPECT_NE(crashLog.find("error(): Crash requested."), std::string::npos);
+}
+
+// Without the key the display starts full screen; shutting down there keeps
+// "Yes" in the file and then leaves full screen for a window.
+TEST(GraphicsDefaults, WithoutTheKeyTheDisplayIsFullScreenUntilShutdown) {
+    EngineTestFolder folder;
+    folder.writeUserSettings();
+    EngineTestFolder::writeFile(folder.userSettingsPath(), "[PlimInput]\nbTrackJoystick=No\n");
+    ManualTickSource ticks;
+    DeviceTestEngine* device = new DeviceTestEngine(false);
+    EXPECT_TRUE(PLIM->graphics->bFullScreen); // Xvfb lists its screen as a mode
+    ASSERT_NE(SDL_GetVideoSurface(), nullptr);
+    EXPECT_TRUE(SDL_GetVideoSurface()->flags & SDL_FULLSCREEN);
+    delete PLIM->graphics;
+    PLIM->graphics = nullptr;
+    EXPECT_EQ(PLIM->config->getString("PlimGraphics", "bFullScreen"), "Yes");
+    ASSERT_NE(SDL_GetVideoSurface(), nullptr);
+    EXPECT_FALSE(SDL_GetVideoSurface()->flags & SDL_FULLSCREEN);
+    delete device;
+}
+
+// The window and the OpenGL context belong to the main thread: an error raised
+// on another one (the audio callback) reports and exits without touching them.
+TEST(GraphicsFatalError, OffTheMainThreadNoScreenshotIsTaken) {
+    EngineTestFolder folder;
+    folder.writeUserSettings();
+    int status = runChild([] {
+        ManualTickSource ticks;
+        childDevice = new DeviceTestEngine(true);
+        std::thread audio([] { ErrorManager::error("Mixer failed."); });
+        audio.join();
+    });
+    EXPECT_EQ(status, 255);
+    EXPECT_FALSE(EngineTestFolder::exists(folder.userFolder() + "crash.Corvana2demo.jpg"));
+    std::string crashLog = EngineTestFolder::readFile(folder.crashLogPath());
+    EXPECT_NE(crashLog.find("error(): Mixer failed."), std::string::npos) << crashLog;
+    EXPECT_NE(crashLog.find("error(): Forced exit."), std::string::npos);
 }
 
 TEST(GraphicsFatalError, LeavesFullScreenBeforeTheMessage) {

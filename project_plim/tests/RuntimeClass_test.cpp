@@ -88,6 +88,73 @@ TEST(RuntimeClassManager, SortsByNameBytewiseShorterFirst) {
         delete c;
 }
 
+// The engine layer's records with their bases and whether they have a
+// factory: what replication and the start-up listing rely on.
+TEST(RuntimeClassManager, EngineRecordsHaveTheirBasesAndFactories) {
+    struct Row {
+        const char* name;
+        const char* base;  // "" for a root record
+        bool factory;
+    };
+    const Row rows[] = {
+        {"BasicLink", "", true},
+        {"Camera", "PlimBase", true},
+        {"Console", "PlimBase", false},
+        {"Context", "PlimBase", true},
+        {"ErrorManager", "", false},
+        {"FileManager", "", false},
+        {"FontGDI", "PlimBase", false},
+        {"Logger", "", false},
+        {"Property", "PlimBase", false},
+        {"PropertyContainer", "Property", false},
+        {"PropertyDWORD", "Property", false},
+        {"PropertyDouble", "Property", false},
+        {"PropertyFloat", "Property", false},
+        {"PropertyInt", "Property", false},
+        {"PropertyPointer", "Property", false},
+        {"PropertyUColor", "Property", false},
+        {"Quad", "Skin", true},
+        {"RPC", "", true},
+        {"Renderable", "PlimBase", true},
+        {"ResourceManager", "", false},
+        {"_04790976", "PlimBase", true},
+        {"_cfad751b", "RPC", true},
+        {"_4472ef3a", "RPC", true},
+        {"Skin", "PlimBase", true},
+        {"Sound", "PlimBase", false},
+        {"SoundChannel", "PlimBase", false},
+        {"Texture", "PlimBase", false},
+        {"TimeKeeper", "", false},
+        {"Plim", "", false},
+        {"PlimAudio", "", false},
+        {"PlimBase", "BasicLink", true},
+        {"_ae3f6255", "RPC", true},
+        {"_02468b57", "RPC", true},
+        {"_98af025c", "RPC", true},
+        {"_67719ab0", "RPC", true},
+        {"_9a4605a1", "RPC", true},
+        {"_21ae2a05", "RPC", true},
+        {"_7b13321b", "RPC", true},
+        {"PlimGraphics", "", false},
+        {"PlimInput", "", false},
+        {"VertexBuffer", "PlimBase", true},
+    };
+    Plim* engine = new Plim(Plim::Bare{});
+    RuntimeClassManager* m = RuntimeClassManager::getInstance();
+    ASSERT_EQ(int(sizeof rows / sizeof rows[0]), PLIM_CLASS_COUNT);
+    for (const Row& row : rows) {
+        RuntimeClass* found = nullptr;
+        for (RuntimeClass* c = m->firstClass; c; c = c->next)
+            if (c->name == row.name) found = c;
+        ASSERT_NE(found, nullptr) << row.name;
+        EXPECT_EQ(found->parent ? std::string(found->parent->name.c_str()) : std::string(), row.base)
+            << row.name;
+        EXPECT_EQ(found->factory != nullptr, row.factory) << row.name;
+    }
+    delete engine;
+    PLIM = nullptr;
+}
+
 // The engine's own records, as a program that links only the engine has them.
 TEST(RuntimeClassManager, EngineRegistryDump) {
     Plim* engine = new Plim(Plim::Bare{});

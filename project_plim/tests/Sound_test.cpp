@@ -11,6 +11,7 @@
 #include "OggFixture.h"
 #include "Plim.h"
 #include "PlimAudio.h"
+#include "Random.h"
 #include "Sound.h"
 #include "SoundChannel.h"
 #include "SoundStream.h"
@@ -65,6 +66,20 @@ TEST_F(SoundTest, PitchesAndPans) {
     EXPECT_TRUE(newest()->bStarted);
     sound.play(2.0f);
     EXPECT_FLOAT_EQ(newest()->frequency, 44100.0f);
+
+    // Random pitches stay in their range and repeat with the program's seed.
+    sound.pitchMin = -0.25f;
+    sound.pitchMax = 0.5f;
+    std::vector<float> first;
+    Random::seed(7);
+    for (int i = 0; i < 8; ++i) first.push_back(sound.randomPitch());
+    Random::seed(7);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(sound.randomPitch(), first[size_t(i)]);
+        EXPECT_GE(first[size_t(i)], 0.75f);
+        EXPECT_LT(first[size_t(i)], 1.5f);
+    }
+    EXPECT_NE(first[0], first[1]);
 
     SoundChannel channel(&sound);
     MixerChannel* voice = newest();

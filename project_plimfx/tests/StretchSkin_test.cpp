@@ -91,6 +91,21 @@ TEST_F(StretchSkinTest, BordersKeepTheirSizeAroundAStretchedCentre) {
     EXPECT_TRUE(rgbIs(window->pixelAt(0, 50.5f), 0));
 }
 
+TEST_F(StretchSkinTest, BordersComeAsLeftTopBottomRight) {
+    StretchSkin skin(source);
+    skin.setBorders(4, 8, 12, 16);
+    const float q = 1.0f / 256.0f;
+    EXPECT_FLOAT_EQ(skin.innerUV.left, 4 * q);
+    EXPECT_FLOAT_EQ(skin.innerUV.top, 8 * q);
+    EXPECT_FLOAT_EQ(skin.innerUV.bottom, (64 - 12) * q);
+    EXPECT_FLOAT_EQ(skin.innerUV.right, (64 - 16) * q);
+    skin.setSize(200, 100);
+    const Vertex* v = skin.vertexBuffer.pVertices;
+    expectVertex(v[2], -96, 50, 4 * q, 0);          // after the left border
+    expectVertex(v[3], -96, 42, 4 * q, 8 * q);      // below the top border
+    expectVertex(v[9], -100, -38, 0, (64 - 12) * q); // above the bottom border
+}
+
 TEST_F(StretchSkinTest, WithoutBordersTheWholeSourceIsScaledAsOneStrip) {
     StretchSkin skin(source);
     skin.setBorders(0, 0, 0, 0);
