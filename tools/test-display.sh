@@ -7,6 +7,9 @@ for a in "$@"; do
 done
 export SDL_VIDEODRIVER="${SDL_VIDEODRIVER:-x11}" SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
 export LIBGL_ALWAYS_SOFTWARE=1
+# llvmpipe draws on the calling thread: parallel tests don't fight over cores, and
+# the leak checker never has to stop driver threads that outlive the engine.
+export LP_NUM_THREADS="${LP_NUM_THREADS:-0}"
 # A temporary folder of its own, removed afterwards with whatever a test that
 # ended in a fatal error left in it.
 TMPDIR=$(mktemp -d)
