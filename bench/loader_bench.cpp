@@ -5,10 +5,10 @@
 // more than twice the frame period, and the peak memory once everything is
 // loaded.
 #include "ContextManager.h"
+#include "EngineTestFolder.h"
 #include "Global.h"
 #include "Loader.h"
 #include "Plim.h"
-#include "PlimUtil.h"
 
 #include <benchmark/benchmark.h>
 
@@ -55,24 +55,18 @@ void memory(long& current, long& peak) {
     }
 }
 
-// A working folder with the archive and static settings of the build next to
-// this program's folder, and a windowed user settings file.
-bool prepareFolder(std::string& folder) {
+// The build's archive and static settings (next to this program's folder)
+// linked into the engine folder, and a windowed user settings file.
+bool prepareFolder(const EngineTestFolder& folder) {
     char exe[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
     if (n <= 0) return false;
     std::string build(exe, size_t(n));
     build = build.substr(0, build.rfind('/'));
     build = build.substr(0, build.rfind('/'));
-    char pattern[] = "/tmp/loaderbench.XXXXXX";
-    folder = mkdtemp(pattern);
     for (const char* name : {"Corvana2demo.dat", "Corvana2demo.cfg.static"})
-        if (symlink((build + "/" + name).c_str(), (folder + "/" + name).c_str()) != 0) return false;
-    setenv("U3_APP_DATA_PATH", (folder + "/data").c_str(), 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    if (chdir(folder.c_str()) != 0) return false;
-    std::ofstream(std::string(getUserDataFolder(true).c_str()) + "Corvana2demo.cfg")
-        << "[PlimGraphics]\nbFullScreen=No\n[PlimInput]\nbTrackJoystick=No\nbTrackMouse=No\n";
+        if (symlink((build + "/" + name).c_str(), (folder.root + "/" + name).c_str()) != 0) return false;
+    folder.writeUserSettings("bTrackMouse=No\n");
     return access("Corvana2demo.dat", R_OK) == 0;
 }
 
@@ -81,7 +75,7 @@ void BM_LoadEverything(benchmark::State& state) {
         state.SkipWithError("needs an X server (xvfb-run)");
         return;
     }
-    std::string folder;
+    EngineTestFolder folder;
     if (!prepareFolder(folder)) {
         state.SkipWithError("cannot find the build's Corvana2demo.dat next to bench/");
         return;
@@ -143,7 +137,6 @@ void BM_LoadEverything(benchmark::State& state) {
         delete PLIM;
         PLIM = nullptr;
     }
-    if (system(("rm -rf '" + folder + "'").c_str()) != 0) perror("rm");
 }
 BENCHMARK(BM_LoadEverything)->Iterations(1)->Unit(benchmark::kMillisecond);
 

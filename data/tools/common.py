@@ -148,6 +148,13 @@ class Sheet:
         write_ini(path + '.ini', self.skins)
 
 
+def frames_sheet(out, name, frames, size, gutter=1):
+    sheet = Sheet(size[0], size[1], gutter=gutter)
+    for f in frames:
+        sheet.add(f)
+    sheet.save(out, name)
+
+
 def save_single(out_dir, name, img, skins=None):
     if isinstance(img, cairo.ImageSurface):
         img = surface_rgba(img)

@@ -4,7 +4,7 @@ import math
 
 import numpy as np
 
-from common import Sheet, Rng
+from common import Sheet, frames_sheet
 
 
 def grid(n):
@@ -174,13 +174,6 @@ def lightning(w=256, h=32):
     g = .75 + .25 * c
     b = np.ones_like(c)
     return np.stack([r, g, b, a], axis=2)
-
-
-def frames_sheet(out, name, frames, size, gutter=1):
-    sheet = Sheet(size[0], size[1], gutter=gutter)
-    for f in frames:
-        sheet.add(f)
-    sheet.save(out, name)
 
 
 def generate(out):

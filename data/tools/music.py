@@ -3,8 +3,7 @@ stereo. Notes that ring past the end of the loop are folded back onto its
 start and the echoes are circular, so the streams loop without a seam."""
 import numpy as np
 
-from synth import (SR, n_of, Noise, sine, saw, square, tri, lp, hp, bp, env_exp, adsr, midi_hz, soft_clip,
-                   normalize)
+from synth import SR, n_of, Noise, sine, saw, square, tri, lp, hp, bp, env_exp, adsr, midi_hz, soft_clip
 
 CHORDS = {
     'D': [62, 66, 69], 'Bm': [59, 62, 66], 'G': [55, 59, 62], 'A': [57, 61, 64], 'F#m': [54, 57, 61],
@@ -127,7 +126,6 @@ def hat(seed, open_=False):
 
 def arrange(song, chords, melody, style):
     b = song.beat
-    nz = Noise(77)
     # melody
     for beat, dur, mm in melody:
         song.add(lead(midi_hz(mm), dur * b, 1.0 if style == 'game' else .6), beat, pan=.15, gain=.55)

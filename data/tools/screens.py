@@ -5,7 +5,7 @@ import cairo
 import numpy as np
 
 from common import (Sheet, canvas, surface_rgba, lin, rad, ellipse, poly, grey, rgb,
-                    rounded_rect, Rng, TAU, save_single)
+                    rounded_rect, TAU, save_single)
 from effects import smoothstep
 import aircraft
 
@@ -84,7 +84,6 @@ def sea():
     the line y = 0; the game's water line (-25) lies inside it."""
     w, h = SEA_W, SEA_H
     y = np.arange(h)[:, None] / (h - 1.0)
-    x = np.arange(w)[None, :] / w
     far = np.array([.3, .56, .74])
     midc = np.array([.13, .42, .6])
     deep = np.array([.03, .17, .33])

@@ -4,8 +4,8 @@ oscillator runs a whole number of cycles over the loop and the noise is
 filtered circularly."""
 import numpy as np
 
-from synth import (SR, n_of, t_of, Noise, sine, saw, square, tri, lp, hp, bp, sweep, circular_filter,
-                   env_exp, adsr, fade, normalize, mix, place, soft_clip, midi_hz)
+from synth import (SR, n_of, t_of, Noise, sine, saw, square, lp, hp, bp, sweep, circular_filter,
+                   env_exp, adsr, fade, normalize, place, soft_clip, midi_hz)
 
 
 def click():

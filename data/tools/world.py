@@ -3,10 +3,9 @@ crates and the weapon effects."""
 import math
 
 import cairo
-import numpy as np
 
 from common import (Sheet, canvas, surface_rgba, lin, rad, ellipse, poly, grey, rgb,
-                    rounded_rect, Rng, TAU)
+                    rounded_rect, Rng, TAU, frames_sheet)
 
 
 def new(w, h):
@@ -756,7 +755,6 @@ def zeppelin_hull():
     surf, ctx = canvas(w, h)
     cx, cy = w / 2, 34
     rx, ry = 232, 29
-    rng = Rng(3)
     # tail fins (behind)
     for sgn in (-1, 1):
         ctx.move_to(cx - rx + 40, cy + sgn * 8)
@@ -1009,13 +1007,6 @@ def balloon(kind):
     return surf
 
 
-def balloons_sheet(out):
-    sheet = Sheet(256, 128)
-    for k in range(7):
-        sheet.add(balloon(k))
-    sheet.save(out, 'gfx/balloons.tga')
-
-
 def bonusicons_sheet(out):
     # 0 blaster, 1 defensive, 2 less blaster, 3 offensive, 4 slow speed, 5 slow turning
     icons = [(3, 'bolt'), (1, 'shield'), (2, 'bolt_broken'), (6, 'skullx2'), (4, 'snail'), (5, 'spiral')]
@@ -1107,13 +1098,6 @@ def weapon_symbol(ctx, kind):
         ctx.fill()
 
 
-def crate_sheet(out):
-    sheet = Sheet(128, 64)
-    for k in range(6):
-        sheet.add(crate(k))
-    sheet.save(out, 'gfx/crate.tga')
-
-
 def parachute_sheet(out):
     # drawn 36 units above the crate's centre: lines reach down to its top corners
     w, h = 52, 44
@@ -1158,7 +1142,7 @@ def generate(out):
     propelled_bomb_sheet(out)
     hotairballoon_sheet(out)
     zeppelin_sheet(out)
-    balloons_sheet(out)
+    frames_sheet(out, 'gfx/balloons.tga', (balloon(k) for k in range(7)), (256, 128))
     bonusicons_sheet(out)
-    crate_sheet(out)
+    frames_sheet(out, 'gfx/crate.tga', (crate(k) for k in range(6)), (128, 64))
     parachute_sheet(out)

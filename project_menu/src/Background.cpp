@@ -27,20 +27,14 @@ void Background::render() {
     if (!context || !context->camera) return;
     const Rect view = context->camera->getVisibleRect(0.0f);
 
+    // Each draw below places its renderable first.
     Renderable sky;
-    if (!skyTexture->skins.empty() && sky.pSkin != skyTexture->skins[0]) {
-        sky.pSkin = skyTexture->skins[0];
-        sky.updateVisuals();
-    }
-    sky.setScaleXY(2.0f);
+    if (!skyTexture->skins.empty()) sky.pSkin = skyTexture->skins[0];
+    sky.scale.x = sky.scale.y = 2.0f;
     Renderable sea;
-    if (seaTexture->skins.size() > 1 && sea.pSkin != seaTexture->skins[1]) {
-        sea.pSkin = seaTexture->skins[1];
-        sea.updateVisuals();
-    }
+    if (seaTexture->skins.size() > 1) sea.pSkin = seaTexture->skins[1];
 
-    float x = firstStripX(view.left);
-    while (x < view.right) {
+    for (float x = firstStripX(view.left); x < view.right; x += STRIP_WIDTH) {
         sky.position = V3(x, -1.0f, 0.0f);
         sky.updateVisuals();
         sky.render();
@@ -49,8 +43,5 @@ void Background::render() {
             sea.updateVisuals();
             sea.render();
         }
-        x += SEA_TILE_STEP;
-        x += SEA_TILE_STEP;
-        x += SEA_TILE_STEP;
     }
 }

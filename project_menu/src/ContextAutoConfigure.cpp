@@ -16,11 +16,8 @@ ContextAutoConfigure::ContextAutoConfigure() {
     bDeleteWhenDone = true;
     MemoryIniFile* config = PLIM->config;
     if (config) {
-        const char* section = "ContextAutoConfigure";
-        if (!config->hasKey(section, "bAutoConfigure")) config->setBool(section, "bAutoConfigure", true);
-        bAutoConfigure = config->getBool(section, "bAutoConfigure");
-        if (!config->hasKey(section, "bPauseAutoConfigure")) config->setBool(section, "bPauseAutoConfigure", false);
-        bPauseAutoConfigure = config->getBool(section, "bPauseAutoConfigure");
+        config->readSetting("ContextAutoConfigure", "bAutoConfigure", bAutoConfigure);
+        config->readSetting("ContextAutoConfigure", "bPauseAutoConfigure", bPauseAutoConfigure);
     }
     if (!bPauseAutoConfigure) {
         bMousePointer = false;

@@ -33,6 +33,17 @@ ContextDialog::ContextDialog() {
 
 ContextDialog::~ContextDialog() {}
 
+ContextDialog* ContextDialog::question(const UString& title, const UString& text, int* answer) {
+    ContextDialog* dialog = new ContextDialog();
+    dialog->title = title;
+    dialog->text = text;
+    dialog->label1 = PLIM->language->getText(Language::STR_YES);
+    dialog->label2 = PLIM->language->getText(Language::STR_NO);
+    dialog->pAnswer = answer;
+    dialog->build();
+    return dialog;
+}
+
 void ContextDialog::build() {
     if (pAnswer) *pAnswer = -1;
     FontQuad* textFont = gGlobal->fontMedium;

@@ -17,6 +17,8 @@ public:
 
     // Lays the dialog out from its texts; writes -1 to the answer.
     void build();
+    // A built yes/no question (answer 0 yes, 1 no), ready to push.
+    static ContextDialog* question(const UString& title, const UString& text, int* answer);
 
     // Plays "pop" the first time the dialog is the top.
     void onActivate(bool firstTime) override;

@@ -131,14 +131,7 @@ void ContextManager::handleKeys(Context* top) {
 }
 
 void ContextManager::openQuitQuestion() {
-    ContextDialog* dialog = new ContextDialog();
-    dialog->text = PLIM->language->getText(Language::STR_CONFIRM);
-    dialog->label1 = PLIM->language->getText(Language::STR_YES);
-    dialog->label2 = PLIM->language->getText(Language::STR_NO);
-    dialog->pAnswer = &quitAnswer;
-    dialog->build();
-    dialog->bDone = false;
-    addChild(dialog);
+    push(ContextDialog::question(UString(), PLIM->language->getText(Language::STR_CONFIRM), &quitAnswer));
 }
 
 void ContextManager::renderContents() {

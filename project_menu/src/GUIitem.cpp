@@ -155,7 +155,6 @@ void GUIitem::drawCaption() {
     Renderable place;
     place.color = colorCurrent;
     place.postXform = xform;
-    place.updateVisuals();
     place.position = V3(x, y, 0.0f);
     place.updateVisuals();
     pFont->printClipped(&place, flags, caption, limit);

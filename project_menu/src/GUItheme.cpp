@@ -4,9 +4,9 @@
 #include "ResourceManager.h"
 #include "Texture.h"
 
-GUItheme::GUItheme()
-    : firstMetric(0), captionSpacing(0), margin(0), borderLeft(0), borderTop(0), borderRight(0),
-      borderBottom(0), font(nullptr) {}
+GUItheme::GUItheme(int spacing, int themeMargin, int border, FontQuad* themeFont)
+    : captionSpacing(spacing), margin(themeMargin), borderLeft(border), borderTop(border), borderRight(border),
+      borderBottom(border), font(themeFont) {}
 
 GUItheme::~GUItheme() {}
 

@@ -10,13 +10,10 @@ class Texture;
 
 class GUItheme {
 public:
-    // Every field zero.
-    GUItheme();
     virtual ~GUItheme();
     // Gives the item the look of the style; outside 0..11 is fatal.
     virtual void setStyle(GUIitem* item, int style) = 0;
 
-    int32_t firstMetric;    // read by nothing
     int32_t captionSpacing; // gap between a frame's edge and its caption
     int32_t margin;
     int32_t borderLeft;
@@ -26,6 +23,8 @@ public:
     FontQuad* font; // borrowed
 
 protected:
+    // All four borders share one width.
+    GUItheme(int captionSpacing, int margin, int border, FontQuad* font);
     // The registered texture of that name; a missing one is fatal.
     static Texture* findFrames(const char* name);
 };

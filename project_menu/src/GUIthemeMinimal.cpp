@@ -4,13 +4,7 @@
 #include "GUIitem.h"
 #include "Global.h"
 
-GUIthemeMinimal::GUIthemeMinimal() {
-    firstMetric = 10;
-    captionSpacing = 1;
-    margin = 0;
-    borderLeft = borderTop = borderRight = borderBottom = 3;
-    font = gGlobal ? gGlobal->fontTiny : nullptr;
-}
+GUIthemeMinimal::GUIthemeMinimal() : GUItheme(1, 0, 3, gGlobal ? gGlobal->fontTiny : nullptr) {}
 
 GUIthemeMinimal::~GUIthemeMinimal() {}
 

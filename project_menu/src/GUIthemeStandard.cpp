@@ -24,13 +24,7 @@ const char* const styleFrames[12] = {
 
 } // namespace
 
-GUIthemeStandard::GUIthemeStandard() {
-    firstMetric = 20;
-    captionSpacing = 3;
-    margin = 1;
-    borderLeft = borderTop = borderRight = borderBottom = 5;
-    font = gGlobal ? gGlobal->fontSmall : nullptr;
-}
+GUIthemeStandard::GUIthemeStandard() : GUItheme(3, 1, 5, gGlobal ? gGlobal->fontSmall : nullptr) {}
 
 GUIthemeStandard::~GUIthemeStandard() {}
 

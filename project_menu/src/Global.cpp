@@ -58,7 +58,6 @@ Global::~Global() {
         resourceHolder->deleteMe();
         resourceHolder = nullptr;
     }
-    urlToOpen = UString();
     // saveData, a member, is written when it is destroyed after this body.
 }
 
@@ -102,8 +101,7 @@ void Global::initPostLoader() {
     // The error report joins here, above the maker's logo, when it is built.
     contextManager->push(new ContextAutoConfigure());
     double t = PLIM->timeKeeper ? PLIM->timeKeeper->getTime() : 0.0;
-    PLIM->log->print("%s(): %s", "initPostLoader",
-                     formatString("Global initialization complete at t=%.3lf sec.", t).c_str());
+    logTagged("initPostLoader", "Global initialization complete at t=%.3lf sec.", t);
 }
 
 void Global::applySettings() {

@@ -18,11 +18,8 @@ LanguageFlag::LanguageFlag(int languageIndex) : language(languageIndex) {
                               "Texture 'languageFlags' has no flag for language %d.", language);
     // Mouse-sensitive before the first refresh, so the inverse is ready.
     bHasInvXform = true;
-    Skin* skin = flags->skins[size_t(language)];
-    if (skin != pSkin) {
-        pSkin = skin;
-        updateVisuals();
-    }
+    pSkin = flags->skins[size_t(language)];
+    updateVisuals();
 }
 
 LanguageFlag::~LanguageFlag() {}

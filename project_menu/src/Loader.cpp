@@ -120,8 +120,6 @@ void makeComposite(const char* name, int columns, int rows, const std::vector<Qu
     owner->skins.push_back(mosaic);
 }
 
-void logTagged(const UString& message) { PLIM->log->print("%s(): %s", "loadStuff", message.c_str()); }
-
 // The text table has LANGUAGE_MAX rows; anything else counts as row 0.
 int languageRow(int index) { return index >= 0 && index < Language::LANGUAGE_MAX ? index : 0; }
 
@@ -151,8 +149,6 @@ void addCodePageGlyphs(FontQuad* font, const char* namePattern) {
         font->addSourceTexture(static_cast<Texture*>(texture), i == 1 ? 256 : 0xFFFF);
     }
 }
-
-void registerFont(const char* name, FontQuad* font) { Loader::registerResource(name, font); }
 
 void appendFixedSteps(std::vector<Step>& steps) {
     steps.push_back([](Loader&) {});
@@ -275,7 +271,7 @@ void appendFontSteps(std::vector<Step>& steps) {
         font->spaceWidth = 3;
         font->defaultSpacing = 1;
         font->addSourceTexture(findTexture("fontTinyTex"), 0xFFFF);
-        registerFont("fontTiny", font);
+        Loader::registerResource("fontTiny", font);
     });
     steps.push_back([](Loader&) {
         FontQuad* font = gGlobal->fontSmall = new FontQuad();
@@ -285,7 +281,7 @@ void appendFontSteps(std::vector<Step>& steps) {
         font->accentDropLower = 5;
         font->accentDropUpper = 3;
         font->addSourceTexture(findTexture("fontSmallTex"), 33);
-        registerFont("fontSmall", font);
+        Loader::registerResource("fontSmall", font);
     });
     steps.push_back([](Loader&) {
         FontQuad* font = gGlobal->fontMedium = new FontQuad();
@@ -297,7 +293,7 @@ void appendFontSteps(std::vector<Step>& steps) {
         font->addSourceTexture(findTexture("fontMediumTex"), 0);
         font->setupCompositeChars();
         gGlobal->onFontLoaded(font);
-        registerFont("fontMedium", font);
+        Loader::registerResource("fontMedium", font);
     });
     steps.push_back([](Loader&) {
         FontQuad* font = gGlobal->fontLarge = new FontQuad();
@@ -310,7 +306,7 @@ void appendFontSteps(std::vector<Step>& steps) {
         font->addSourceTexture(findTexture("fontLargeTex2"), 0xFFFF);
         gGlobal->onFontLoaded(font);
         font->setupCompositeChars();
-        registerFont("fontLarge", font);
+        Loader::registerResource("fontLarge", font);
     });
     steps.push_back([](Loader&) {
         FontQuad* font = gGlobal->fontHUD = new FontQuad();
@@ -318,7 +314,7 @@ void appendFontSteps(std::vector<Step>& steps) {
         font->spaceWidth = 3;
         font->defaultSpacing = -4;
         font->addSourceTexture(findTexture("fontHUDTex"), 44);
-        registerFont("fontHUD", font);
+        Loader::registerResource("fontHUD", font);
     });
 }
 
@@ -337,11 +333,11 @@ void languageStep(Loader&) {
     if (PLIM->singleLanguage < 0 || PLIM->singleLanguage >= Language::LANGUAGE_MAX) PLIM->singleLanguage = 0;
     if (singleLanguageMode()) {
         PLIM->defaultLanguage = PLIM->singleLanguage;
-        logTagged(formatString("Single language mode (%d).", PLIM->defaultLanguage));
+        logTagged("loadStuff", "Single language mode (%d).", PLIM->defaultLanguage);
         return;
     }
     if (PLIM->defaultLanguage < 0 || PLIM->defaultLanguage >= Language::LANGUAGE_MAX) PLIM->defaultLanguage = -1;
-    logTagged(formatString("Multilanguage mode (%d).", PLIM->defaultLanguage));
+    logTagged("loadStuff", "Multilanguage mode (%d).", PLIM->defaultLanguage);
     // The choice covers the loading screen, which waits on this step's
     // successor until a flag has been clicked.
     if (PLIM->defaultLanguage < 0) gGlobal->contextManager->push(new ContextLanguageSelect());
@@ -373,7 +369,7 @@ std::vector<Step> buildSteps() {
 } // namespace
 
 Loader::Loader() {
-    PLIM->log->print("%s(): %s", "Loader", "Loading resources...");
+    logTagged("Loader", "Loading resources...");
     bDeleteWhenDone = true;
     bEscapeCloses = false;
     bHideFps = true;

@@ -3,7 +3,6 @@
 #include "ContextDialog.h"
 #include "ContextManager.h"
 #include "Global.h"
-#include "Language.h"
 #include "Plim.h"
 #include "ResourceManager.h"
 #include "Texture.h"
@@ -23,14 +22,7 @@ void MenuButton::tick(double time, double dt) {
         if (questionTitle.isEmpty() && questionText.isEmpty()) {
             onClick();
         } else {
-            ContextDialog* dialog = new ContextDialog();
-            dialog->title = questionTitle;
-            dialog->text = questionText;
-            dialog->label1 = PLIM->language->getText(Language::STR_YES);
-            dialog->label2 = PLIM->language->getText(Language::STR_NO);
-            dialog->pAnswer = &answer;
-            dialog->build();
-            gGlobal->contextManager->push(dialog);
+            gGlobal->contextManager->push(ContextDialog::question(questionTitle, questionText, &answer));
         }
     }
     // Also while disabled: the yes of a question asked before counts.

@@ -18,7 +18,7 @@ MessageViewer::MessageViewer() {
 MessageViewer::~MessageViewer() {}
 
 void MessageViewer::addMessage(const UString& text) {
-    if (PLIM->log) PLIM->log->print("%s(): %s", "addMessage", UString::format("> %s", text.c_str()).c_str());
+    logTagged("addMessage", "> %s", text.c_str());
     if (font) {
         TextParagraph paragraph(text, font, wrapWidth);
         for (BasicLink* line = paragraph.firstChild; line; line = line->next) {

@@ -98,9 +98,6 @@ void PlayerProfiles::setCurrentProfile(int i) {
 }
 
 void PlayerProfiles::onCurrentProfileChanged() {
-    if (PLIM && PLIM->log) {
-        UString text = UString::format("Changing profile to '%s'...", getName(currentProfile));
-        PLIM->log->print("%s(): %s", "onCurrentProfileChanged", text.c_str());
-    }
+    logTagged("onCurrentProfileChanged", "Changing profile to '%s'...", getName(currentProfile));
     lastHighScorePlace = -1;
 }

@@ -34,9 +34,6 @@ void normaliseFlag(uint8_t& flag) { flag = flag ? 1 : 0; }
 } // namespace
 
 SaveData::SaveData() {
-    for (auto& table : highScores)
-        for (HighScoreEntry& entry : table) md5DigestClear(entry.checksum);
-    setDefaultAddress();
     setDefaults();
     read();
 }

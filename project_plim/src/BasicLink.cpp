@@ -15,11 +15,7 @@ BasicLink::~BasicLink() {
         parent = nullptr;
     }
     // Depth first, last child first: each child finds its parent already cleared.
-    while (lastChild) {
-        BasicLink* child = lastChild;
-        removeChild(child);
-        delete child;
-    }
+    deleteChildren();
 }
 
 void BasicLink::deleteMe() { delete this; }

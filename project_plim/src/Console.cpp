@@ -21,7 +21,7 @@ RuntimeClass Console::runtimeClass("Console", &PlimBase::runtimeClass, nullptr);
 RuntimeClass* Console::getClass() { return &runtimeClass; }
 
 Console::Console() {
-    if (PLIM->log) PLIM->log->print("%s(): %s", "Console", "Starting console...");
+    logTagged("Console", "Starting console...");
 }
 
 Console::~Console() {}

@@ -52,10 +52,7 @@ RuntimeClass ErrorManager::runtimeClass("ErrorManager", &ErrorManager::runtimeCl
 
 RuntimeClass* ErrorManager::getClass() { return &runtimeClass; }
 
-ErrorManager::ErrorManager() {
-    if (PLIM && PLIM->log)
-        PLIM->log->print("%s(): %s", "ErrorManager", "Starting...");
-}
+ErrorManager::ErrorManager() { logTagged("ErrorManager", "Starting..."); }
 
 ErrorManager::~ErrorManager() {}
 

@@ -90,13 +90,7 @@ void EventManager::update(PlimBase* root) {
             PlimBase* over = hover.target;
             if (over != focus.target && !(over && over->isPaused()))
                 setFocus(over);
-        }
-        if (pressed) {
-            float dx = input->mousePosition[0] - pressPoint[0];
-            float dy = input->mousePosition[1] - pressPoint[1];
-            float dz = input->mousePosition[2] - pressPoint[2];
-            if (dx * dx + dy * dy + dz * dz < 2.0f * 2.0f)
-                sendInputEvent(EVENT_PRESS);
+            sendInputEvent(EVENT_PRESS);
         }
         if (input->mouseDelta[0] != 0.0f || input->mouseDelta[1] != 0.0f ||
             input->mouseDelta[2] != 0.0f) {

@@ -152,7 +152,7 @@ void FileManager::verifyFileWad(const UString& name) {
 }
 
 bool FileManager::compressEntry(const UString& name, const uint8_t* data, int size,
-                                std::vector<uint8_t>& packed, bool logRefusal) {
+                                std::vector<uint8_t>& packed) {
     const Bytef* uncompressedData = data ? data : reinterpret_cast<const Bytef*>("");
     uLong uncompressedSize = uLong(size);
     uLongf compressedSize = compressBound(uncompressedSize);
@@ -161,8 +161,7 @@ bool FileManager::compressEntry(const UString& name, const uint8_t* data, int si
     PLIM_ASSERT(compress(pCompressed, &compressedSize, uncompressedData, uncompressedSize) == Z_OK);
     packed.resize(compressedSize);
     if (double(compressedSize) < 0.95 * double(size)) return true;
-    if (logRefusal)
-        logTagged("saveSubWad", "Compression NOT worth it for file %s", name.c_str());
+    logTagged("saveSubWad", "Compression NOT worth it for file %s", name.c_str());
     return false;
 }
 
@@ -185,9 +184,11 @@ void FileManager::saveSubWad(const UString& wadName) {
     out.write(header, sizeof header);
     logTagged("saveSubWad", "Writing: WAD %s (%d entries).", archive.c_str(), count);
 
-    std::vector<uint8_t> packed;
+    // The compressed forms worth keeping, by entry; the others are copied as they are.
+    std::vector<std::vector<uint8_t>> packed(entries.size());
     uint64_t nextOffset = WadDirectory::HEADER_SIZE + uint64_t(WadDirectory::RECORD_SIZE) * count;
-    for (WadEntry* e : entries) {
+    for (size_t i = 0; i < entries.size(); ++i) {
+        WadEntry* e = entries[i];
         WadEntry record = *e;
         record.offset = uint32_t(nextOffset);
         record.storedSize = record.size;
@@ -197,8 +198,10 @@ void FileManager::saveSubWad(const UString& wadName) {
             MemoryFile file(e->fileName);
             bForceDisk = wasForced;
             checkUnchanged(*e, file);
-            if (compressEntry(e->fileName, file.data, file.size, packed, true))
-                record.storedSize = uint32_t(packed.size());
+            if (compressEntry(e->fileName, file.data, file.size, packed[i]))
+                record.storedSize = uint32_t(packed[i].size());
+            else
+                packed[i].clear();
         }
         nextOffset += record.storedSize;
         // The reader measures the archive with an int; offsets past it would be lost.
@@ -211,14 +214,16 @@ void FileManager::saveSubWad(const UString& wadName) {
     }
 
     bForceDisk = true;
-    for (WadEntry* e : entries) {
+    for (size_t i = 0; i < entries.size(); ++i) {
+        WadEntry* e = entries[i];
         logTagged("saveSubWad", "Writing: %s (%d bytes).", e->fileName.c_str(), int(e->size));
+        if (!packed[i].empty()) {
+            out.write(packed[i].data(), int(packed[i].size()));
+            continue;
+        }
         MemoryFile file(e->fileName);
         checkUnchanged(*e, file);
-        if (bCompressWad && compressEntry(e->fileName, file.data, file.size, packed, false))
-            out.write(packed.data(), int(packed.size()));
-        else
-            out.write(file.data, file.size);
+        out.write(file.data, file.size);
     }
 
     std::vector<UString> names;

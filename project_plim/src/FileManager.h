@@ -70,5 +70,5 @@ private:
     // Compresses an entry's contents into packed; true when that saves more
     // than five percent, so the compressed form is what goes into the archive.
     static bool compressEntry(const UString& name, const uint8_t* data, int size,
-                              std::vector<uint8_t>& packed, bool logRefusal);
+                              std::vector<uint8_t>& packed);
 };

@@ -1,5 +1,7 @@
 #include "Md5.h"
 
+#include "ByteOrder.h"
+
 #include <cstring>
 
 namespace {
@@ -20,9 +22,7 @@ uint32_t rotateLeft(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
 
 void transform(uint32_t state[4], const uint8_t block[64]) {
     uint32_t x[16];
-    for (int i = 0; i < 16; ++i)
-        x[i] = uint32_t(block[4 * i]) | uint32_t(block[4 * i + 1]) << 8 |
-               uint32_t(block[4 * i + 2]) << 16 | uint32_t(block[4 * i + 3]) << 24;
+    for (int i = 0; i < 16; ++i) x[i] = readUint32LE(block + 4 * i);
 
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
     for (int i = 0; i < 64; ++i) {
@@ -44,10 +44,6 @@ void transform(uint32_t state[4], const uint8_t block[64]) {
     state[1] += b;
     state[2] += c;
     state[3] += d;
-}
-
-void putLittleEndian(uint8_t* out, uint32_t value) {
-    for (int i = 0; i < 4; ++i) out[i] = uint8_t(value >> (8 * i));
 }
 
 }  // namespace
@@ -87,15 +83,15 @@ void md5Update(Md5Context& context, const void* data, int length) {
 
 void md5Final(Md5Context& context, uint8_t digest[16]) {
     uint8_t lengthBytes[8];
-    putLittleEndian(lengthBytes, context.bitCount[0]);
-    putLittleEndian(lengthBytes + 4, context.bitCount[1]);
+    writeUint32LE(lengthBytes, context.bitCount[0]);
+    writeUint32LE(lengthBytes + 4, context.bitCount[1]);
 
     static const uint8_t padding[64] = {0x80};
     unsigned used = (context.bitCount[0] >> 3) & 63;
     md5Update(context, padding, int(used < 56 ? 56 - used : 120 - used));
     md5Update(context, lengthBytes, 8);
 
-    for (int i = 0; i < 4; ++i) putLittleEndian(digest + 4 * i, context.state[i]);
+    for (int i = 0; i < 4; ++i) writeUint32LE(digest + 4 * i, context.state[i]);
     memset(&context, 0, sizeof context);
 }
 
@@ -108,7 +104,7 @@ void md5Digest(uint8_t digest[16], const void* data, int length) {
 
 void md5DigestWithKey(uint8_t digest[16], uint32_t key, const void* data, int length) {
     uint8_t keyBytes[4];
-    putLittleEndian(keyBytes, key);
+    writeUint32LE(keyBytes, key);
     Md5Context context;
     md5Init(context);
     md5Update(context, keyBytes, 4);

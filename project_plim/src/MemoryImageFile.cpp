@@ -2,7 +2,6 @@
 
 #include "ErrorManager.h"
 #include "Logger.h"
-#include "Plim.h"
 #include "PlimUtil.h"
 
 #include <cstdio>
@@ -62,7 +61,7 @@ MemoryImageFile::MemoryImageFile(const UString& fileName, bool headerOnly)
     else if (lower.find(".jpg") >= 0)
         loadJPG();
     else
-        PLIM_ERROR("%s", formatString("Unknown image format (%s).", lower.c_str()).c_str());
+        PLIM_ERROR("Unknown image format (%s).", lower.c_str());
     releaseData();
 }
 
@@ -70,7 +69,7 @@ MemoryImageFile::~MemoryImageFile() { delete[] pImageData; }
 
 void MemoryImageFile::allocate(int w, int h) {
     if (w < 0 || h < 0 || size_t(w) * size_t(h) > MAX_IMAGE_PIXELS)
-        PLIM_ERROR("%s", formatString("Image size %dx%d is not supported.", w, h).c_str());
+        PLIM_ERROR("Image size %dx%d is not supported.", w, h);
     delete[] pImageData;
     width = w;
     height = h;
@@ -238,9 +237,7 @@ void MemoryImageFile::blit(MemoryImageFile* source, const PixelRect* sourceRectA
 }
 
 void MemoryImageFile::halveSize() {
-    if (PLIM && PLIM->log)
-        PLIM->log->print("%s(): %s", "halveSize",
-                         formatString("Halving texture size (original size: %dx%d)", width, height).c_str());
+    logTagged("halveSize", "Halving texture size (original size: %dx%d)", width, height);
     const int oldWidth = width;
     const int nw = width / 2, nh = height / 2;
     uint8_t* old = pImageData;

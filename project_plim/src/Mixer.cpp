@@ -4,8 +4,6 @@
 #include "Logger.h"
 #include "MixerChannel.h"
 #include "MixerOGG.h"
-#include "Plim.h"
-#include "PlimUtil.h"
 
 #include <algorithm>
 #include <climits>
@@ -54,9 +52,7 @@ Mixer::Mixer(SDL_AudioSpec obtained) : spec(obtained) {
     mixBufferSize = 2 * spec.samples;
     mixBuffer = new float[mixBufferSize];
     std::fill(mixBuffer, mixBuffer + mixBufferSize, 0.0f);
-    if (PLIM->log)
-        PLIM->log->print("%s(): %s", "Mixer",
-                         formatString("Allocating mix buffer: %d samples", mixBufferSize).c_str());
+    logTagged("Mixer", "Allocating mix buffer: %d samples", mixBufferSize);
 }
 
 Mixer::~Mixer() {

@@ -3,8 +3,6 @@
 #include "ErrorManager.h"
 #include "Logger.h"
 #include "MemoryFile.h"
-#include "Plim.h"
-#include "PlimUtil.h"
 
 #include <cstring>
 
@@ -21,9 +19,7 @@ MixerOGG::MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks)
     vorbis_info* info = ov_info(&vf, -1);
     numChannels = info->channels;
     frequency = int32_t(info->rate);
-    if (PLIM->log)
-        PLIM->log->print("%s(): %s", "MixerOGG",
-                         formatString("\t%d Hz, %s.", frequency, numChannels == 1 ? "mono" : "stereo").c_str());
+    logTagged("MixerOGG", "\t%d Hz, %s.", frequency, numChannels == 1 ? "mono" : "stereo");
     totalFrames = int32_t(ov_pcm_total(&vf, -1));
 }
 

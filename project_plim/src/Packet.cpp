@@ -10,25 +10,12 @@
 #include "RuntimeClassManager.h"
 
 #include <cstring>
+#include <zlib.h>
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
               "raw fields are copied as they lie in memory and must be little-endian");
 
 namespace {
-
-struct CrcTable {
-    uint32_t entry[256];
-    constexpr CrcTable() : entry() {
-        for (uint32_t i = 0; i < 256; ++i) {
-            uint32_t c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            entry[i] = c;
-        }
-    }
-};
-
-constexpr CrcTable CRC_TABLE;
 
 // The engine's half float: no subnormals, infinities or NaNs; word 0 is zero.
 uint16_t floatToHalf(float x) {
@@ -67,10 +54,7 @@ float halfToFloat(uint16_t w) {
 uint32_t crc32(const uint8_t* data, int length) {
     if (length < 1)
         return 0;
-    uint32_t c = 0xFFFFFFFFu;
-    for (int i = 0; i < length; ++i)
-        c = CRC_TABLE.entry[(c ^ data[i]) & 0xFFu] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
+    return static_cast<uint32_t>(::crc32(0L, data, static_cast<uInt>(length)));
 }
 
 Packet::Packet(uint32_t flags, int32_t capacity) : flags(flags) {

@@ -99,7 +99,6 @@ Plim::Plim() {
     language = new Language();
 
     frameTimer.start(frameRate);
-    for (int32_t& entry : fpsHistory) entry = 0;
 
     readStaticSettings();
 

@@ -37,8 +37,7 @@ PlimBase::PlimBase() {
 PlimBase::~PlimBase() {
     if (objectUID > 0 && THEROLE)
         PLIM_ERROR("Deletion of registered object %d is not allowed (use NETDELETE instead).", objectUID);
-    while (lastChild)
-        static_cast<PlimBase*>(lastChild)->deleteMe();
+    destroyChildren();
     if (objectLink.parent)
         objectLink.parent->removeChild(&objectLink);
     // The members then go: objectLink, then references (clearing every weak
@@ -134,6 +133,17 @@ void PlimBase::doClear() { destroyChildren(); }
 void PlimBase::doAdd(PlimBase* child) { addChild(child); }
 
 void PlimBase::doRemove(PlimBase* child) { removeChild(child); }
+
+bool PlimBase::mayAdopt(const PlimBase* child) const {
+    // Linking an object below itself would make a cycle of the tree, and the
+    // root stays where its role put it.
+    if (THEROLE && child == THEROLE->root)
+        return false;
+    for (const BasicLink* up = this; up; up = up->parent)
+        if (up == child)
+            return false;
+    return true;
+}
 
 void PlimBase::destroyChildren() {
     while (lastChild)
@@ -232,12 +242,7 @@ void PlimBase::netSerialize(Packet* packet) {
             logTagged("netSerialize", "Skipping unknown child of object %d.", objectUID);
             continue;
         }
-        // Linking an object below itself would make a cycle of the tree, and
-        // the root stays where its role put it.
-        bool refused = THEROLE && child == THEROLE->root;
-        for (BasicLink* up = this; up; up = up->parent)
-            refused = refused || up == child;
-        if (refused) {
+        if (!mayAdopt(child)) {
             logTagged("netSerialize", "Skipping child %d of object %d.", child->objectUID, objectUID);
             continue;
         }

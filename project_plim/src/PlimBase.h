@@ -61,6 +61,9 @@ public:
 
     // Deletes every child through its deleteMe, last first.
     void destroyChildren();
+    // False for the role's root and for this object or an ancestor of it:
+    // linking those below this object would break the tree.
+    bool mayAdopt(const PlimBase* child) const;
 
     // A new property tree of the object, named after its class and address;
     // the caller deletes it.

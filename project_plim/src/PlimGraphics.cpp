@@ -9,7 +9,7 @@
 #include "RuntimeClass.h"
 
 #include <SDL_opengl.h>
-#include <cstring>
+#include <algorithm>
 
 RuntimeClass PlimGraphics::runtimeClass("PlimGraphics", &PlimGraphics::runtimeClass, nullptr);
 
@@ -355,19 +355,12 @@ MemoryImageFile* PlimGraphics::grabFrameBuffer(bool* ok) {
     glReadPixels(0, 0, screenWidth, screenHeight, GL_RGBA, GL_UNSIGNED_BYTE, image->pImageData);
     if (glGetError() != GL_NO_ERROR) return image;
 
-    // OpenGL gives the bottom row first. Rows wider than the line buffer are
-    // swapped a buffer's width at a time.
-    static uint8_t line[4096 * 4];
+    // OpenGL gives the bottom row first.
     const size_t rowBytes = size_t(screenWidth) * 4;
     for (int i = 0; i < screenHeight / 2; ++i) {
         uint8_t* a = image->pImageData + size_t(i) * rowBytes;
         uint8_t* b = image->pImageData + size_t(screenHeight - 1 - i) * rowBytes;
-        for (size_t done = 0; done < rowBytes; done += sizeof line) {
-            size_t n = rowBytes - done < sizeof line ? rowBytes - done : sizeof line;
-            memcpy(line, a + done, n);
-            memcpy(a + done, b + done, n);
-            memcpy(b + done, line, n);
-        }
+        std::swap_ranges(a, a + rowBytes, b);
     }
     if (ok) *ok = true;
     return image;

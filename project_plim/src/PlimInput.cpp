@@ -93,13 +93,6 @@ PlimInput::PlimInput() {
 PlimInput::~PlimInput() {}
 
 void PlimInput::fillKeyMap() {
-    memset(keysNow, 0, sizeof keysNow);
-    memset(keysPrevious, 0, sizeof keysPrevious);
-    memset(keysLive, 0, sizeof keysLive);
-    memset(buttonsNow, 0, sizeof buttonsNow);
-    memset(buttonsPrevious, 0, sizeof buttonsPrevious);
-    memset(buttonsLive, 0, sizeof buttonsLive);
-    memset(sdlToKey, 0, sizeof sdlToKey);
     for (const KeyMapEntry& e : kKeyMap)
         sdlToKey[e.sym] = e.code;
 }

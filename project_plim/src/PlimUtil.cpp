@@ -3,12 +3,8 @@
 #include "FileStream.h"
 #include "TickSource.h"
 
-#include <SDL.h>
-
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -129,13 +125,9 @@ void delayMilliseconds(unsigned int ms) { TickSource::get()->delay(ms); }
 
 // --- Strings --------------------------------------------------------------
 
-void toLowerString(UString& s) {
-    for (char& c : s.str()) c = char(tolower(static_cast<unsigned char>(c)));
-}
+void toLowerString(UString& s) { s = s.toLower(); }
 
-void toUpperString(UString& s) {
-    for (char& c : s.str()) c = char(toupper(static_cast<unsigned char>(c)));
-}
+void toUpperString(UString& s) { s = s.toUpper(); }
 
 int parseInt(const UString& s) {
     int value = 0;

@@ -44,14 +44,14 @@ void RPC::executeLocally() {
     bool server = role->isServerSide();
     if ((server && !bRunsOnServer) || (!server && !bRunsOnClient))
         return;
-    bSavedExecutesOnServer = role->bExecutesOnServer;
-    bSavedExecutesOnClient = role->bExecutesOnClient;
+    bool savedOnServer = role->bExecutesOnServer;
+    bool savedOnClient = role->bExecutesOnClient;
     role->bExecutesOnServer = bRunsOnServer;
     role->bExecutesOnClient = bRunsOnClient;
     call();
     // The call may have ended the role (or replaced the current one).
     if (THEROLE == role) {
-        role->bExecutesOnServer = bSavedExecutesOnServer;
-        role->bExecutesOnClient = bSavedExecutesOnClient;
+        role->bExecutesOnServer = savedOnServer;
+        role->bExecutesOnClient = savedOnClient;
     }
 }

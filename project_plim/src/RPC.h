@@ -39,6 +39,4 @@ public:
     bool bRunsOnServer;
     bool bRunsOnClient;
     bool bCallableFromClient;
-    bool bSavedExecutesOnServer = false;
-    bool bSavedExecutesOnClient = false;
 };

@@ -3,8 +3,6 @@
 #include "Packet.h"
 #include "PlimBase.h"
 #include "PropertyPointer.h"
-#include "ReplicationRole.h"
-#include "RootObjectBase.h"
 #include "RuntimeClass.h"
 
 RuntimeClass RPC_PlimBase_add::runtimeClass(0x02468B57u, "_02468b57", &RPC::runtimeClass,
@@ -26,13 +24,9 @@ void RPC_PlimBase_add::call() {
     if (!target || !obj)
         return;
     // A received call may name an object that already sits in a list, one
-    // whose subtree holds the target, or the root, which stays where its role
-    // put it; linking those would break the tree.
-    if (THEROLE && obj == THEROLE->root)
+    // whose subtree holds the target, or the root.
+    if (!target->mayAdopt(obj))
         return;
-    for (BasicLink* up = target; up; up = up->parent)
-        if (up == obj)
-            return;
     if (obj->parent)
         obj->parent->removeChild(obj);
     target->doAdd(obj);

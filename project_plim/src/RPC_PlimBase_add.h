@@ -2,8 +2,6 @@
 // Makes obj the last child of the target.
 #include "RPCCall.h"
 
-#include <cstdint>
-
 class RPC_PlimBase_add : public RPCCall<RPC_PlimBase_add> {
 public:
     explicit RPC_PlimBase_add(PlimBase* target = nullptr, PlimBase* obj = nullptr);

@@ -12,8 +12,6 @@ RPC_PlimBase_callNetPostReplicate::RPC_PlimBase_callNetPostReplicate(PlimBase* t
 
 void RPC_PlimBase_callNetPostReplicate::netSerialize(Packet* packet) { packet->doPointer2(target); }
 
-void RPC_PlimBase_callNetPostReplicate::addPropertiesTo(PlimBase* container) {}
-
 void RPC_PlimBase_callNetPostReplicate::call() {
     if (target)
         target->netPostReplicate();

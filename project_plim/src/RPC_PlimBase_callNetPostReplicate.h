@@ -2,14 +2,11 @@
 // Runs the target's netPostReplicate.
 #include "RPCCall.h"
 
-#include <cstdint>
-
 class RPC_PlimBase_callNetPostReplicate : public RPCCall<RPC_PlimBase_callNetPostReplicate> {
 public:
     explicit RPC_PlimBase_callNetPostReplicate(PlimBase* target = nullptr);
 
     void netSerialize(Packet* packet) override;
-    void addPropertiesTo(PlimBase* container) override;
     void call() override;
 
     static RuntimeClass runtimeClass;

@@ -13,8 +13,6 @@ RPC_PlimBase_callNetPostReplicateGlobal::RPC_PlimBase_callNetPostReplicateGlobal
 
 void RPC_PlimBase_callNetPostReplicateGlobal::netSerialize(Packet* packet) { packet->doPointer2(target); }
 
-void RPC_PlimBase_callNetPostReplicateGlobal::addPropertiesTo(PlimBase* container) {}
-
 void RPC_PlimBase_callNetPostReplicateGlobal::call() {
     if (target)
         target->netPostReplicateGlobal();

@@ -12,8 +12,6 @@ RPC_PlimBase_clear::RPC_PlimBase_clear(PlimBase* target)
 
 void RPC_PlimBase_clear::netSerialize(Packet* packet) { packet->doPointer2(target); }
 
-void RPC_PlimBase_clear::addPropertiesTo(PlimBase* container) {}
-
 void RPC_PlimBase_clear::call() {
     if (target)
         target->doClear();

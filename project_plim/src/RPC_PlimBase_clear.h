@@ -2,14 +2,11 @@
 // Deletes every child of the target, the last first.
 #include "RPCCall.h"
 
-#include <cstdint>
-
 class RPC_PlimBase_clear : public RPCCall<RPC_PlimBase_clear> {
 public:
     explicit RPC_PlimBase_clear(PlimBase* target = nullptr);
 
     void netSerialize(Packet* packet) override;
-    void addPropertiesTo(PlimBase* container) override;
     void call() override;
 
     static RuntimeClass runtimeClass;

@@ -2,8 +2,6 @@
 // Unlinks obj from the target's children.
 #include "RPCCall.h"
 
-#include <cstdint>
-
 class RPC_PlimBase_remove : public RPCCall<RPC_PlimBase_remove> {
 public:
     explicit RPC_PlimBase_remove(PlimBase* target = nullptr, PlimBase* obj = nullptr);

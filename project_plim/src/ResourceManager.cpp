@@ -11,13 +11,11 @@ RuntimeClass ResourceManager::runtimeClass("ResourceManager", &ResourceManager::
 RuntimeClass* ResourceManager::getClass() { return &runtimeClass; }
 
 ResourceManager::ResourceManager() {
-    if (PLIM && PLIM->log) PLIM->log->print("%s(): %s", "ResourceManager", "Starting...");
+    logTagged("ResourceManager", "Starting...");
 }
 
 ResourceManager::~ResourceManager() {
-    if (PLIM && PLIM->log)
-        PLIM->log->print("%s(): %s", "~ResourceManager",
-                         UString::format("Destroying %d resources.", count).c_str());
+    logTagged("~ResourceManager", "Destroying %d resources.", getCount());
 }
 
 void ResourceManager::addResource(const UString& name, PlimBase* resource) {
@@ -26,7 +24,6 @@ void ResourceManager::addResource(const UString& name, PlimBase* resource) {
     PLIM_ASSERT(map.find(key)==map.end());
     byName.emplace(name, resource);
     byResource.emplace(resource, name); // keeps the first name of a resource
-    ++count;
 }
 
 PlimBase* ResourceManager::find(const UString& name, bool fatalIfMissing) const {

@@ -24,10 +24,9 @@ public:
     // One console line per registered name.
     void dump() const;
 
-    int getCount() const { return count; }
+    int getCount() const { return int(byName.size()); }
 
 private:
     std::unordered_map<UString, PlimBase*, UStringHash> byName;
     std::unordered_map<PlimBase*, UString> byResource;
-    int count = 0;
 };

@@ -1,7 +1,6 @@
 #include "RootObjectBase.h"
 
 #include "Logger.h"
-#include "Plim.h"
 #include "PropertyInt.h"
 #include "RPC_RootObjectBase_destroyObject.h"
 #include "RPC_RootObjectBase_randomSeed.h"
@@ -44,8 +43,7 @@ void RootObjectBase::doDestroyObject(PlimBase* o) {
     if (role && o == role->root) {
         // The root lives as long as its role; deleting it would leave the role
         // pointing at freed memory.
-        if (PLIM && PLIM->log)
-            PLIM->log->print("%s(): %s", "doDestroyObject", "Refusing to destroy the root object.");
+        logTagged("doDestroyObject", "Refusing to destroy the root object.");
         return;
     }
     if (role)

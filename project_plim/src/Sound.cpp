@@ -4,9 +4,7 @@
 #include "MemoryFile.h"
 #include "Mixer.h"
 #include "MixerOGGstatic.h"
-#include "Plim.h"
 #include "PlimAudio.h"
-#include "PlimUtil.h"
 #include "Random.h"
 #include "RuntimeClass.h"
 #include "SoundChannel.h"
@@ -20,9 +18,7 @@ RuntimeClass* Sound::getClass() { return &runtimeClass; }
 
 Sound::Sound(const UString& fileName, bool loop, int maxPlaybacks) {
     if (PlimAudio::isMuted()) return;
-    if (PLIM->log)
-        PLIM->log->print("%s(): %s", "Sound",
-                         formatString("Loading sound file '%s'.", fileName.c_str()).c_str());
+    logTagged("Sound", "Loading sound file '%s'.", fileName.c_str());
     MemoryFile file(fileName);
     source = new MixerOGGstatic(&file, loop, maxPlaybacks);
 }

@@ -74,7 +74,7 @@ void SoundChannel::play() {
     double now = PLIM->timeKeeper->getTime();
     if (now >= pSound->lastPlayTime + pSound->minPlayInterval) {
         mixer->startChannel(channelId);
-        pSound->lastPlayTime = PLIM->timeKeeper->getTime();
+        pSound->lastPlayTime = now;
     } else {
         mixer->stopChannel(channelId);
     }

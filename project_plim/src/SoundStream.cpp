@@ -3,15 +3,11 @@
 #include "Logger.h"
 #include "Mixer.h"
 #include "MixerOGGstream.h"
-#include "Plim.h"
 #include "PlimAudio.h"
-#include "PlimUtil.h"
 
 SoundStream::SoundStream(const UString& fileName, bool loop) : file(fileName) {
     if (PlimAudio::isMuted()) return;
-    if (PLIM->log)
-        PLIM->log->print("%s(): %s", "SoundStream",
-                         formatString("Creating stream for '%s'.", fileName.c_str()).c_str());
+    logTagged("SoundStream", "Creating stream for '%s'.", fileName.c_str());
     source = new MixerOGGstream(&file, loop, 1);
 }
 

@@ -354,15 +354,23 @@ Texture::CellGrid Texture::uploadCells(MemoryImageFile* image, bool createSubTex
 
 // --- Skins -------------------------------------------------------------------------------
 
-void Texture::addWholeImageSkin() {
+namespace {
+
+// A quad showing the pixel rectangle of the texture.
+Quad* newQuad(Texture* texture, const PixelRect& rect) {
     Quad* quad = new Quad();
-    quad->pTexture = this;
+    quad->pTexture = texture;
     quad->fitToTexture();
-    quad->pixelRect = PixelRect(0, 0, requestedHeight, requestedWidth);
-    quad->uvRect = UVRect(0.0f / float(width), 0.0f / float(height), float(requestedWidth) / float(width),
-                          float(requestedHeight) / float(height));
+    quad->pixelRect = rect;
+    quad->uvRect = texture->pixelRectToUV(rect);
     quad->fitToTexture();
-    skins.push_back(quad);
+    return quad;
+}
+
+} // namespace
+
+void Texture::addWholeImageSkin() {
+    skins.push_back(newQuad(this, PixelRect(0, 0, requestedHeight, requestedWidth)));
 }
 
 void Texture::loadSkins(const UString& iniName) {
@@ -386,18 +394,12 @@ void Texture::loadSkins(const UString& iniName) {
             PLIM_ERROR("Skin %d (left %d, top %d, width %d, height %d) lies outside the %dx%d image '%s'.", i,
                        left, top, w, h, requestedWidth, requestedHeight, name.c_str());
 
-        Quad* quad = new Quad();
-        quad->pTexture = this;
-        quad->fitToTexture();
+        Quad* quad = newQuad(this, PixelRect(left, top, top + h, left + w));
         // Half a pixel off centre puts the edges of an odd-sized image on whole pixels.
         if (w % 2 == 1) quad->origin.x -= 0.5f;
         if (h % 2 == 1) quad->origin.y += 0.5f;
         quad->origin.x -= float(adjustX);
         quad->origin.y += float(adjustY);
-        quad->pixelRect = PixelRect(left, top, top + h, left + w);
-        quad->uvRect = UVRect(float(left) / float(width), float(top) / float(height), float(left + w) / float(width),
-                              float(top + h) / float(height));
-        quad->fitToTexture();
         skins.push_back(quad);
     }
 }
@@ -420,12 +422,7 @@ void Texture::buildMosaics(MemoryImageFile* image, const CellGrid& grid) {
                 const int cy0 = std::clamp(r.top - grid.cellH * row, 0, grid.cellH) + grid.by;
                 const int cy1 = std::clamp(r.bottom - grid.cellH * row, 0, grid.cellH) + grid.by;
                 Texture* sub = static_cast<Texture*>(pSubTextureRoot->getChild(cellsPerRow * row + col));
-                Quad* quad = new Quad();
-                quad->pTexture = sub;
-                quad->fitToTexture();
-                quad->pixelRect = PixelRect(cx0, cy0, cy1, cx1);
-                quad->uvRect = sub->pixelRectToUV(quad->pixelRect);
-                quad->fitToTexture();
+                Quad* quad = newQuad(sub, PixelRect(cx0, cy0, cy1, cx1));
                 sub->skins.push_back(quad);
                 mosaic->cells[size_t(j * cols + k)] = quad;
             }

@@ -1,7 +1,7 @@
 #pragma once
 // Where the engine clock gets its milliseconds and how it sleeps. The engine
-// uses SDL's tick counter and SDL_Delay; tests install a source of their own
-// so that time moves only when they say so.
+// uses the process-wide millisecond counter and SDL_Delay; tests install a
+// source of their own so that time moves only when they say so.
 #include <cstdint>
 
 class TickSource {

@@ -11,8 +11,7 @@ RuntimeClass TimeKeeper::runtimeClass("TimeKeeper", &TimeKeeper::runtimeClass, n
 RuntimeClass* TimeKeeper::getClass() { return &runtimeClass; }
 
 TimeKeeper::TimeKeeper() {
-    Logger* log = PLIM->log;
-    if (log) log->print("%s(): %s", "TimeKeeper", "Starting...");
+    logTagged("TimeKeeper", "Starting...");
 
     double shortest = 999.0;
     for (int i = 0; i < 10; ++i) {
@@ -24,13 +23,9 @@ TimeKeeper::TimeKeeper() {
     }
     if (shortest < 1.0) sleepGranularity = shortest;
 
-    if (log) {
-        log->print("%s(): %s", "TimeKeeper",
-                   UString::format("Sleep() granularity: %.3lf ms.", sleepGranularity * 1000.0).c_str());
-        log->print("%s(): %s", "TimeKeeper",
-                   UString::format("getTickCount() origin: %lu.", (unsigned long)getTicks()).c_str());
-        log->print("%s(): %s", "TimeKeeper", "Started.");
-    }
+    logTagged("TimeKeeper", "Sleep() granularity: %.3lf ms.", sleepGranularity * 1000.0);
+    logTagged("TimeKeeper", "getTickCount() origin: %lu.", (unsigned long)getTicks());
+    logTagged("TimeKeeper", "Started.");
 }
 
 TimeKeeper::~TimeKeeper() {}
@@ -45,16 +40,11 @@ void TimeKeeper::onPLIMmodeChange(int oldMode, int newMode) {
     bool tickWhilePaused = PLIM->bTickWhilePaused;
     int pauseFrom = tickWhilePaused ? MODE_INACTIVE : MODE_OK;
     int pauseTo = tickWhilePaused ? MODE_RESTORE : MODE_INACTIVE;
-    Logger* log = PLIM->log;
     if (oldMode == pauseFrom && newMode == pauseTo) {
         discardStart = getRawTime();
-        if (log)
-            log->print("%s(): %s", "onPLIMmodeChange",
-                       UString::format("Starting to discard time at %.3lf.", discardStart).c_str());
+        logTagged("onPLIMmodeChange", "Starting to discard time at %.3lf.", discardStart);
     } else if (oldMode == pauseTo && newMode == pauseFrom) {
         discardedTime += getRawTime() - discardStart;
-        if (log)
-            log->print("%s(): %s", "onPLIMmodeChange",
-                       UString::format("Discarded time is now %.3lf.", discardedTime).c_str());
+        logTagged("onPLIMmodeChange", "Discarded time is now %.3lf.", discardedTime);
     }
 }

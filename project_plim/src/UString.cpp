@@ -34,11 +34,6 @@ int UString::find(const char* what, size_t from) const {
     return at == std::string::npos ? -1 : static_cast<int>(at);
 }
 
-int UString::findLast(char c) const {
-    size_t at = s.rfind(c);
-    return at == std::string::npos ? -1 : static_cast<int>(at);
-}
-
 UString UString::toLower() const {
     UString out(*this);
     for (char& c : out.s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -30,7 +30,6 @@ public:
 
     UString substr(size_t start, size_t count = std::string::npos) const;
     int find(const char* what, size_t from = 0) const;
-    int findLast(char c) const;
     UString toLower() const;
     UString toUpper() const;
 

@@ -70,7 +70,6 @@ public:
 
     size_t size() const { return count; }
     bool empty() const { return count == 0; }
-    uint32_t getBucketCount() const { return bucketCount; }
 
     V* find(const UString& key) const {
         for (Node* n = buckets[indexOf(key)]; n; n = n->next)

@@ -13,7 +13,6 @@ PlimBase* ContextBlender::create() { return new ContextBlender(); }
 ContextBlender::ContextBlender() {
     // Context made a plain camera; this context views through a blender.
     if (camera) camera->deleteMe();
-    camera = nullptr;
     camera = new CameraBlender();
 }
 

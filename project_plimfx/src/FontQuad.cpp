@@ -6,7 +6,6 @@
 #include "MemoryIniFile.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
-#include "PlimUtil.h"
 #include "Quad.h"
 #include "Renderable.h"
 #include "RuntimeClass.h"
@@ -33,10 +32,6 @@ int countLive(const PlimBase* node) {
     return n;
 }
 
-void logLine(const char* function, const UString& message) {
-    if (PLIM->log) PLIM->log->print("%s(): %s", function, message.c_str());
-}
-
 } // namespace
 
 FontQuad::FontQuad() {
@@ -47,20 +42,15 @@ FontQuad::FontQuad() {
     cacheTextures = new PlimBase();
     cacheEntries = new PlimBase();
     MemoryIniFile* config = PLIM->config;
-    if (config) {
-        if (!config->hasKey("FontQuad", "cacheTTLframes")) config->setInt("FontQuad", "cacheTTLframes", 2);
-        cacheTTLframes = config->getInt("FontQuad", "cacheTTLframes");
-    }
+    if (config) config->readSetting("FontQuad", "cacheTTLframes", cacheTTLframes);
 }
 
 FontQuad::~FontQuad() {
-    logLine("~FontQuad", formatString("Cache usage: %d textures (%d entries).", getNumCacheTextures(),
-                                      getNumCacheEntries()));
+    logTagged("~FontQuad", "Cache usage: %d textures (%d entries).", getNumCacheTextures(), getNumCacheEntries());
     if (!PLIM->bDebugLocked) {
         for (BasicLink* link = cacheEntries->firstChild; link; link = link->next)
             if (isLive(link))
-                logLine("~FontQuad",
-                        formatString("Contents: %s", static_cast<FontQuadCacheEntry*>(link)->text.c_str()));
+                logTagged("~FontQuad", "Contents: %s", static_cast<FontQuadCacheEntry*>(link)->text.c_str());
     }
     cacheEntries->deleteMe();
     cacheEntries = nullptr;
@@ -406,7 +396,7 @@ FontQuadCacheEntry* FontQuad::createCacheTexture() {
     if (count <= 0) return nullptr;
     Texture* texture = new Texture(CACHE_TEXTURE_SIZE, CACHE_TEXTURE_SIZE, TEXTURE_KEEPSOURCE);
     cacheTextures->addChild(texture);
-    logLine("createCacheTexture", formatString("Creating new cache texture (%d cache entries).", count));
+    logTagged("createCacheTexture", "Creating new cache texture (%d cache entries).", count);
     texture->clear(nullptr, bCacheWhite);
     FontQuadCacheEntry* first = nullptr;
     for (int i = 0; i < count; ++i) {

@@ -35,12 +35,11 @@ void RenderableText::tick(double, double dt) {
 
 void RenderableText::render() {
     if (bHidden || delay > 0.0 || elapsed >= duration || !font) return;
-    UString copy = text;
     if (bShadow) {
         UColor shadow(0, 0, 0, uint8_t(int((color.a / 255.0) * 64.0)));
-        font->printShadowed(this, printFlags, copy, 2.0f, -2.0f, 0.0f, shadow);
+        font->printShadowed(this, printFlags, text, 2.0f, -2.0f, 0.0f, shadow);
     } else {
-        font->print(this, printFlags, copy);
+        font->print(this, printFlags, text);
     }
 }
 

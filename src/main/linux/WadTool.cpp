@@ -242,8 +242,7 @@ int main(int argc, char** argv) {
     else if (command == "extract" && args.size() == 3) status = extract(args[1], args[2]);
     else status = usage();
 
-    delete PLIM->fileManager;
-    PLIM->fileManager = nullptr;
+    deleteFileManager();
     delete engine->errorManager;
     engine->errorManager = nullptr;
     delete engine;
