@@ -3,7 +3,7 @@
 // the bundle's resource folder elsewhere) and runs the entry loop.
 #include "DataFolder.h"
 #include "PlimUtil.h"
-#include "WMhooks.h"
+#include "app/WMhooks.h"
 
 #include <cstdio>
 #include <string>
