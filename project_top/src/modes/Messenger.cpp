@@ -39,6 +39,6 @@ void Messenger::render() {
         font->printAt(0.0f, float(y), 0.0f, colour, PRINT_CENTRED, text);
         return;
     }
-    const UColor shadow(0, 0, 0, uint8_t(colour.a / 4));
+    const UColor shadow(0, 0, 0, uint8_t(shadowAlpha()));
     font->printAtShadowed(0.0f, float(y), 0.0f, colour, PRINT_CENTRED, text, 2.0f, -2.0f, 0.0f, shadow);
 }

@@ -24,6 +24,8 @@ public:
     // Alpha of the text after `elapsed` seconds of the current message.
     int alphaAt(double elapsed) const;
     bool isShowing() const { return elapsed < duration; }
+    // Alpha of the drop shadow: a quarter of the text's.
+    int shadowAlpha() const { return colour.a / 4; }
 
     double fadeTime = 0.0;
     bool bShadow = true;
