@@ -130,7 +130,7 @@ void MatchHarness::step(uint32_t extraMs) {
     auto due = script.equal_range(frame);
     for (auto it = due.first; it != due.second; ++it) SDL_PushEvent(&it->second);
     script.erase(due.first, due.second);
-    log.setFrame(frame, controller);
+    log.setFrame(frame, app->currentController);
     ticks.beginFrame(periodMs, extraMs);
     frameOverStack();
     ticks.deadline = 0;
@@ -160,6 +160,12 @@ std::array<int, GameController::LAYER_COUNT> MatchHarness::liveLayers() const {
     std::array<int, GameController::LAYER_COUNT> counts{};
     for (int i = 0; i < GameController::LAYER_COUNT; ++i) counts[i] = liveChildren(controller->layer(i));
     return counts;
+}
+
+void MatchHarness::finishMatch() {
+    controller->bDone = true;
+    step();
+    controller = nullptr;
 }
 
 bool MatchHarness::matchOnTop() const { return controller && app->contextManager->getTop() == controller; }

@@ -71,6 +71,9 @@ public:
     // The live children of each layer of the match, in layer order.
     std::array<int, GameController::LAYER_COUNT> liveLayers() const;
 
+    // Marks the match done and runs one frame, in which the screen stack
+    // takes it off (and deletes it).
+    void finishMatch();
     // The top screen is still the match (Escape or a mode's end pops it).
     bool matchOnTop() const;
 
