@@ -135,7 +135,8 @@ void GameController::endGame() {
 void GameController::switchWeapon(int player, int index, bool silent) {
     Vehicle* vehicle = player >= 0 && player < PLAYERS ? playerData[player]->vehicle() : nullptr;
     if (!vehicle) return;
-    if (index < 0 || index >= WEAPON_COUNT) PLIM_ERROR("Unknown weapon.");
+    if (index < 0 || index >= WEAPON_COUNT)
+        ErrorManager::errorAt("switchWeapon", "project_top/src/GameController", __LINE__, "Unknown weapon.");
     BasicLink::deleteIfSet(vehicle->weapon);
     // The weapon kinds arrive with the weapons themselves; until then the
     // vehicle is left unarmed.
