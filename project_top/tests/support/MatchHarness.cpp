@@ -53,7 +53,10 @@ MatchHarness::MatchHarness(const MatchSettings& chosen) : settings(chosen) {
     frameOverStack();
     // Exactly the run's period from here on (maxFps is whole frames per second).
     PLIM->frameTimer.start(settings.frameRate);
-    // Buttons and motion are tracked as under a grab, without grabbing.
+    // Buttons and motion are tracked as under a grab, without grabbing: a
+    // held grab would stall every other engine window on the X server (a
+    // death test's child, say) in SDL_SetVideoMode.
+    PLIM->input->setMouseGrab(false, 0.0f, 0.0f, 0.0f);
     PLIM->input->bMouseGrabbed = true;
 }
 
