@@ -196,6 +196,25 @@ TEST_F(PlayerRecordsTest, TrayIsSizedForAtMostEightIcons) {
     EXPECT_EQ(left->trayTo, 0.0f);
 }
 
+TEST_F(PlayerRecordsTest, BarsShowTheBonusesInForce) {
+    GameController* match = start();
+    Vehicle* mine = giveVehicle(match, 0);
+    Vehicle* theirs = giveVehicle(match, 1);
+    const UColor green(0, 255, 0, 255), yellow(255, 255, 0, 255), red(255, 0, 0, 255);
+    EXPECT_EQ(PlayerHUD::healthStatus(mine, theirs), green);
+    EXPECT_EQ(PlayerHUD::healthStatus(mine, nullptr), green);
+    theirs->damageDealtFactor = 2.0f;
+    EXPECT_EQ(PlayerHUD::healthStatus(mine, theirs), red);
+    mine->damageTakenFactor = 0.5f; // the own protection shows first
+    EXPECT_EQ(PlayerHUD::healthStatus(mine, theirs), yellow);
+    EXPECT_EQ(PlayerHUD::blasterStatus(mine), green);
+    mine->maxBlasterEnergy = 2.0f;
+    EXPECT_EQ(PlayerHUD::blasterStatus(mine), yellow);
+    mine->maxBlasterEnergy = 0.5f;
+    EXPECT_EQ(PlayerHUD::blasterStatus(mine), red);
+    harness->step(); // the bars draw with any fractions
+}
+
 TEST_F(PlayerRecordsTest, ProgressBarsCutTheLeftOfTheirPicture) {
     start();
     Quad* source = static_cast<Quad*>(PLIM->resourceManager->find("hud-energybar:1", true));

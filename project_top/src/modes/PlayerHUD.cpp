@@ -163,22 +163,25 @@ void PlayerHUD::drawFinder(Vehicle* v) {
     v->drawFinder(point);
 }
 
+UColor PlayerHUD::healthStatus(const Vehicle* v, const Vehicle* other) {
+    if (v->damageTakenFactor != 1.0f) return YELLOW;
+    if (other && other->damageDealtFactor != 1.0f) return RED;
+    return GREEN;
+}
+
+UColor PlayerHUD::blasterStatus(const Vehicle* v) {
+    if (v->maxBlasterEnergy > 1.0f) return YELLOW;
+    if (v->maxBlasterEnergy < 1.0f) return RED;
+    return GREEN;
+}
+
 void PlayerHUD::drawBars(Vehicle* v) {
     const Context* context = PLIM->currentContext;
     const double clock = context ? context->time : 0.0;
     const float pulse = float(0.5 + 0.5 * std::sin(8.0 * clock));
 
-    Vehicle* other = GameController::currentVehicle(1 - player);
-    UColor health = GREEN;
-    if (v->damageTakenFactor != 1.0f)
-        health = YELLOW;
-    else if (other && other->damageDealtFactor != 1.0f)
-        health = RED;
-    UColor blaster = GREEN;
-    if (v->maxBlasterEnergy > 1.0f)
-        blaster = YELLOW;
-    else if (v->maxBlasterEnergy < 1.0f)
-        blaster = RED;
+    const UColor health = healthStatus(v, GameController::currentVehicle(1 - player));
+    const UColor blaster = blasterStatus(v);
 
     struct Bar {
         const char* source;

@@ -25,6 +25,11 @@ public:
     void tick(double time, double dt) override;
     void render() override;
 
+    // Status colours of the bars (green when normal): health turns yellow
+    // under the player's protection, red under the opponent's double damage;
+    // the blaster yellow with more capacity, red with less.
+    static UColor healthStatus(const Vehicle* v, const Vehicle* other);
+    static UColor blasterStatus(const Vehicle* v);
     // Width of the tray for a number of bonus icons.
     static float trayWidth(int icons);
 
