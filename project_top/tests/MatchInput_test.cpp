@@ -1,7 +1,10 @@
-// A match on the harness driven from outside: real X key events (xdotool)
-// reach both vehicles through their own key sets, and F9 screenshots show the
+// A match on the harness driven from outside: scripted SDL events arrive in
+// their frames and frames keep their time, real X key events (xdotool) reach
+// both vehicles through their own key sets, and F9 screenshots show the
 // players' displays in both top corners once they have slid in.
 #include "MatchHarness.h"
+#include "Plim.h"
+#include "PlimInput.h"
 #include "ScriptedController.h"
 #include "TestVehicle.h"
 
@@ -19,6 +22,43 @@
 #include <jpeglib.h>
 
 namespace {
+
+TEST(MatchInput, ScriptedEventsArriveInTheirFramesAndFramesKeepTheirTime) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";
+    MatchHarness run;
+    GameController* match = run.start([] { return new ScriptedController(2); });
+    PlimInput* input = PLIM->input;
+    const int left = input->sdlToKey[SDLK_LEFT];
+    run.scheduleKey(3, SDLK_LEFT, true);
+    run.scheduleKey(5, SDLK_LEFT, false);
+    run.scheduleMouseButton(4, SDL_BUTTON_LEFT, true);
+    run.scheduleMouseMotion(4, 20, -10);
+    const float x = input->mousePosition[0], y = input->mousePosition[1];
+    run.steps(3);
+    EXPECT_FALSE(input->isKeyDown(left));
+    run.step();
+    EXPECT_TRUE(input->isKeyDown(left));
+    EXPECT_EQ(input->buttonsNow[0], 0);
+    run.step(); // frame 4
+    EXPECT_EQ(input->buttonsNow[0], 1);
+    EXPECT_FLOAT_EQ(input->mousePosition[0], x + 20.0f * float(input->mouseSpeed));
+    EXPECT_FLOAT_EQ(input->mousePosition[1], y + 10.0f * float(input->mouseSpeed));
+    run.step();
+    EXPECT_FALSE(input->isKeyDown(left));
+
+    // Every frame lasts the frame rate; extra work makes the next delta longer.
+    const double before = match->time;
+    run.steps(10);
+    EXPECT_NEAR(match->dt, 0.01, 1e-9);
+    EXPECT_NEAR(match->time - before, 0.1, 1e-9);
+    run.step(25);
+    EXPECT_NEAR(match->dt, 0.01, 1e-9);
+    run.step();
+    EXPECT_NEAR(match->dt, 0.025, 1e-9);
+    run.step();
+    EXPECT_NEAR(match->dt, 0.01, 1e-9);
+    EXPECT_EQ(run.frame, 19);
+}
 
 bool haveXdotool() { return getenv("DISPLAY") && system("command -v xdotool >/dev/null 2>&1") == 0; }
 
