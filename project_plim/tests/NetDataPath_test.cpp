@@ -288,6 +288,15 @@ TEST_F(DataPathTest, EndlessPacketRemovesThePeer) {
     toServerDirect(dataDatagram(id, 129, true, 0, {"y"}), from);
     EXPECT_EQ(server->getPeerCount(), 0);
     EXPECT_GE(net.log().findPrefix("serviceInPacketNormal(): Peer 127.0.0.1:2 sent more than 65536 bytes"), 0);
+
+    // Empty pieces that never end a packet count too.
+    client->peers.deleteChildren();
+    client->sendConnectRequest(server->connection->address);
+    RecordingHost::exchange(*server, *client);
+    ASSERT_EQ(server->getPeerCount(), 1);
+    for (int seq = 1; seq <= Node::MAX_JOINED_PIECES + 1; ++seq)
+        toServerDirect(dataDatagram(client->hostUID, seq, true, 0, {""}), from);
+    EXPECT_EQ(server->getPeerCount(), 0);
 }
 
 TEST_F(DataPathTest, PeerPortFollowsItsLatestDatagram) {

@@ -132,7 +132,7 @@ bool Node::reassemble() {
         }
     }
     if (!last) {
-        if (total > MAX_JOINED_BYTES)
+        if (total > MAX_JOINED_BYTES || count > MAX_JOINED_PIECES)
             bOverflow = true;
         return false;
     }

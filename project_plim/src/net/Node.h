@@ -15,8 +15,9 @@ class Packet;
 class Node : public PlimBase {
 public:
     enum : uint32_t { CONNECTION_MARKER = 0xFEFDFCFBu };
-    // Pieces joined so far may not pass this without their packet's last piece.
-    enum { MAX_JOINED_BYTES = 65536 };
+    // Pieces joined so far may not pass these without their packet's last
+    // piece (a whole packet of 65,536 bytes takes 129 pieces).
+    enum { MAX_JOINED_BYTES = 65536, MAX_JOINED_PIECES = 1024 };
 
     explicit Node(NetHost* host);
     ~Node() override;
@@ -53,7 +54,7 @@ public:
     PlimBase outQueue;
     int32_t sequenceOut = 0;
     int32_t lastResendRequest = 0;
-    // Set when joined pieces passed MAX_JOINED_BYTES with no last piece; the
+    // Set when joined pieces passed either limit with no last piece; the
     // host then removes the peer.
     bool bOverflow = false;
 };
