@@ -1,5 +1,6 @@
 // The network part, the localhost emulation and UDP connections: emulated and
 // on real sockets on 127.0.0.1, with the clock on a manual tick source.
+#include "ExpectFatal.h"
 #include "NetTestEngine.h"
 #include "Packet.h"
 #include "Plim.h"
@@ -208,7 +209,10 @@ TEST(NetConnection, RealSocketsOnLoopback) {
     EXPECT_EQ(a.receive(), nullptr);
     EXPECT_LT(net.log().findPrefix("receiveRaw(): WARNING"), 0);
 
-    // A taken port: the non-fatal form stays closed with a warning.
+    // A taken port: fatal with the system's text, or, in the non-fatal form,
+    // the connection stays closed with a warning.
+    EXPECT_FATAL(NetConnection again(a.address), "Address already in use\n Statement: "
+                                                 "bind(wsaSocket,address.getSockAddr(),sizeofSockAddr)");
     NetConnection taken(a.address, false);
     EXPECT_FALSE(taken.isOpen());
     EXPECT_GE(net.log().findPrefix("NetConnection(): WARNING: Address already in use"), 0);
