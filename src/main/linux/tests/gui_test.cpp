@@ -150,6 +150,30 @@ void clickInView(float x, float y, int fovW, int fovH, int winW, int winH) {
 
 void clickAt(float x, float y) { clickInView(x, y, FOV_W, FOV_H, WINDOW_W, WINDOW_H); }
 
+// The same in full screen, where the program never lets go of the pointer:
+// pushed into the view's bottom-left corner, where it is held, then moved by
+// the view distance (the pointer moves one unit per pixel at the default
+// sensitivity) in steps that stay on the screen from its centre.
+void clickInFullScreen(int x, int y, int fovW, int fovH) {
+    for (int i = 0; i < 3; i++) {
+        xdotool("mousemove_relative -- -300 300");
+        pause(60);
+    }
+    pause(100);
+    for (int dx = x + fovW / 2, dy = y + fovH / 2; dx > 0 || dy > 0;) {
+        const int sx = dx > 200 ? 200 : dx, sy = dy > 200 ? 200 : dy;
+        xdotool("mousemove_relative -- " + std::to_string(sx) + " " + std::to_string(-sy));
+        pause(60);
+        dx -= sx;
+        dy -= sy;
+    }
+    pause(100);
+    xdotool("mousedown 1");
+    pause(120);
+    xdotool("mouseup 1");
+    pause(250);
+}
+
 // Past the start-up screens to the main menu, adding the first profile.
 void reachMainMenu(GameRun& run, const char* name) {
     // Escape is safe on every start-up screen: the loader and the
@@ -341,6 +365,70 @@ TEST(GameMenus, OptionsChosenInTheMenusSurviveARestart) {
         ASSERT_NE(obtained, std::string::npos);
         EXPECT_EQ(log2.find("freq: ", obtained), log2.find("freq: 44100", obtained)) << "a 44,100 Hz device";
     }
+}
+
+// From a full-screen start (the display offers 1024 x 768 only), switching
+// full screen off on the graphics page gives a 640 x 480 window at once, and
+// the settings file keeps the window for the next start.
+TEST(GameMenus, FullScreenSwitchedOffGivesAWindow) {
+    SKIP_WITHOUT_X_INPUT();
+    GameRun run;
+    std::ofstream(run.userFolder + "Corvana2demo.cfg") << "[PlimGraphics]\nbFullScreen=Yes\n";
+    run.start();
+    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+    ASSERT_TRUE(waitForWindowSize("1024x768", 10.0)) << windowSize();
+    reachMainMenu(run, "ann");
+    auto click = [](int x, int y) { clickInFullScreen(x, y, 640, 480); };
+    click(0, -80);    // Options...
+    click(0, 0);      // Graphics
+    click(185, 0);    // full screen off
+    click(-220, -190); // Back
+    EXPECT_TRUE(waitForWindowSize("640x480", 10.0)) << windowSize();
+    // Without a window manager the keyboard focus went with the full-screen
+    // window: out through the buttons.
+    clickInView(-220.0f, -190.0f, 640, 480, 640, 480); // the hub's Back
+    clickInView(-220.0f, -190.0f, 640, 480, 640, 480); // the main menu's Quit
+    EXPECT_EQ(run.wait(20.0), 0) << run.errors();
+    const std::string cfg = readFile(run.userFolder + "Corvana2demo.cfg");
+    EXPECT_NE(cfg.find("bFullScreen=No"), std::string::npos) << cfg;
+    std::vector<uint8_t> block = savedBlock(run);
+    ASSERT_EQ(block.size(), 2744u);
+    EXPECT_EQ(block[2500], 0) << "the full-screen switch";
+}
+
+// In multi-language mode the hub's Language button forgets the language
+// choice, whichever way its dialog closes: the settings file keeps no
+// language, and the next start asks for one.
+TEST(GameMenus, LanguageMakesTheNextStartAskAgain) {
+    SKIP_WITHOUT_X_INPUT();
+    GameRun run;
+    const std::string staticPath = run.folder + "/Corvana2demo.cfg.static";
+    std::string settings = readFile(staticPath);
+    const size_t key = settings.find("bMultilanguage=No");
+    ASSERT_NE(key, std::string::npos);
+    settings.replace(key, 17, "bMultilanguage=Yes");
+    unlink(staticPath.c_str());
+    std::ofstream(staticPath) << settings;
+    std::ofstream(run.userFolder + "Corvana2demo.cfg", std::ios::app) << "[Plim]\ndefaultLanguage=0\n";
+    run.start();
+    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+    reachMainMenu(run, "ann");
+    auto click = [](float x, float y) { clickInView(x, y, 640, 480, 640, 480); };
+    click(0.0f, -80.0f);  // Options...
+    click(0.0f, -120.0f); // Language
+    press("Escape");      // the dialog
+    press("Escape");      // the hub
+    press("alt+F4");
+    EXPECT_EQ(run.wait(20.0), 0) << run.errors();
+    const std::string cfg = readFile(run.userFolder + "Corvana2demo.cfg");
+    EXPECT_NE(cfg.find("defaultLanguage=-1"), std::string::npos) << cfg;
+
+    run.start();
+    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+    pause(3000);
+    press("alt+F4");
+    EXPECT_EQ(run.wait(20.0), 0) << run.errors();
+    EXPECT_NE(run.log().find("Multilanguage mode (-1)."), std::string::npos);
 }
 
 } // namespace
