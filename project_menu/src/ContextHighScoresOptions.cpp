@@ -59,5 +59,4 @@ void ContextHighScoresOptions::tickContents(double time, double dt) {
         gGlobal->saveData.resetHighScores();
         gGlobal->profiles.lastHighScorePlace = -1;
     }
-    uploadButton->wasClicked();
 }

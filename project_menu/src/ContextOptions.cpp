@@ -40,7 +40,6 @@ void ContextOptions::tickContents(double time, double dt) {
     if (controlsButton->wasClicked()) stack->push(new ContextOptionsControls());
     if (graphicsButton->wasClicked()) stack->push(new ContextOptionsGraphics());
     if (soundButton->wasClicked()) stack->push(new ContextOptionsSound());
-    networkWizardButton->wasClicked();
     if (languageButton && languageButton->wasClicked()) {
         // Set before the dialog opens: however it closes, the next start asks.
         PLIM->defaultLanguage = -1;
@@ -50,5 +49,4 @@ void ContextOptions::tickContents(double time, double dt) {
         dialog->build();
         stack->push(dialog);
     }
-    helpButton->wasClicked();
 }
