@@ -17,7 +17,6 @@
 #include "MenuButton.h"
 #include "MenuButtonQuit.h"
 #include "MenuEnum.h"
-#include "MenuGroup.h"
 #include "MenuKey.h"
 #include "MenuTestWorld.h"
 #include "MenuVolume.h"
@@ -148,7 +147,6 @@ TEST_F(OptionsScreensTest, GameplaySwitchesFlipTheirBytes) {
     push(page);
     std::vector<MenuBool*> switches = childrenOf<MenuBool>(page);
     ASSERT_EQ(switches.size(), 2u);
-    EXPECT_EQ(switches[0]->position, V3(0.0f, 20.0f, 0.0f));
     EXPECT_EQ(switches[0]->description, "Show game instructions and tips as you play");
     EXPECT_EQ(switches[1]->caption, "Allow cheats");
     EXPECT_EQ(data().bInGameHelp, 1);
@@ -168,7 +166,6 @@ TEST_F(OptionsScreensTest, KeysMoveBetweenPlayersAndTheMouseSpeedWaitsForPageOne
     ASSERT_EQ(keys.size(), 5u);
     EXPECT_EQ(keys[0]->key, &data().keys[2][0]) << "increase power on top";
     EXPECT_EQ(keys[4]->key, &data().keys[4][0]) << "fire at the bottom";
-    EXPECT_EQ(keys[4]->position, V3(0.0f, -40.0f, 0.0f));
     std::vector<MenuItem*> items = childrenOf<MenuItem>(page1);
     MenuItem* menuKey = nullptr;
     for (MenuItem* item : items)
@@ -179,7 +176,6 @@ TEST_F(OptionsScreensTest, KeysMoveBetweenPlayersAndTheMouseSpeedWaitsForPageOne
     std::vector<RenderableText*> labels = childrenOf<RenderableText>(page1);
     ASSERT_EQ(labels.size(), 2u);
     EXPECT_EQ(labels[1]->text, "ESC");
-    EXPECT_EQ(labels[1]->position, V3(-48.0f, -120.0f, 0.0f));
     EXPECT_EQ(page1->player2Button->position, V3(174.0f, -190.0f, 0.0f));
 
     // Sensitivity 4, then player 2's page over page 1.
@@ -225,16 +221,10 @@ TEST_F(OptionsScreensTest, GraphicsAppliesOnCloseAndRestartsOnlyForANewSize) {
     push(page);
     std::vector<MenuEnum*> enums = childrenOf<MenuEnum>(page);
     ASSERT_EQ(enums.size(), 2u);
-    EXPECT_EQ(enums[0]->position, V3(-160.0f, 0.0f, 0.0f));
     EXPECT_EQ(enums[0]->captionLocation, int(MenuItem::CAPTION_ABOVE));
-    EXPECT_EQ(enums[1]->position, V3(224.0f, 80.0f, 0.0f));
     EXPECT_EQ(enums[1]->minimum, 1);
-    std::vector<MenuGroup*> group = childrenOf<MenuGroup>(page);
-    ASSERT_EQ(group.size(), 1u);
-    EXPECT_EQ(group[0]->position, V3(160.0f, -10.0f, 0.0f));
     std::vector<MenuBool*> switches = childrenOf<MenuBool>(page);
     ASSERT_EQ(switches.size(), 4u);
-    EXPECT_EQ(switches[3]->position, V3(185.0f, -120.0f, 0.0f));
     EXPECT_EQ(switches[3]->caption, "Show fps");
 
     // The mode reads its saved value until clicked, then stays at 640x480.
@@ -258,8 +248,11 @@ TEST_F(OptionsScreensTest, GraphicsAppliesOnCloseAndRestartsOnlyForANewSize) {
     EXPECT_EQ(data().maxFps, 60);
 
     // Show fps at once; nothing else reaches the engine before closing.
+    // The counter's digits (solid test glyphs) in the top-right corner.
+    EXPECT_NE(MenuTestWorld::pixelAt(315.0f, 233.0f), UColor(255, 255, 255, 255));
     world->click(185.0f, -120.0f);
     EXPECT_EQ(data().bShowFps, 1);
+    EXPECT_EQ(MenuTestWorld::pixelAt(315.0f, 233.0f), UColor(255, 255, 255, 255));
     EXPECT_NE(PLIM->frameTimer.period, 1.0 / 60.0);
     world->moveAway();
     escape();
@@ -282,9 +275,7 @@ TEST_F(OptionsScreensTest, VolumesApplyAtEachClickAndTheRateWaitsForTheNextStart
     push(page);
     std::vector<MenuVolume*> volumes = childrenOf<MenuVolume>(page);
     ASSERT_EQ(volumes.size(), 2u);
-    EXPECT_EQ(volumes[0]->position, V3(64.0f, 40.0f, 0.0f));
     EXPECT_EQ(volumes[1]->caption, "Music volume");
-    EXPECT_EQ(childrenOf<MenuBool>(page).at(0)->position, V3(-39.0f, -40.0f, 0.0f));
 
     const float left = 64.0f - 128.0f + 24.0f, right = 64.0f + 128.0f - 24.0f;
     for (int i = 0; i < 24; i++) world->click(left, 40.0f);
