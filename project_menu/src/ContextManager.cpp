@@ -13,6 +13,7 @@
 #include "RadialFader.h"
 #include "RuntimeClass.h"
 #include "TimeKeeper.h"
+#include "UserNotices.h"
 #include "VertexBuffer.h"
 
 RuntimeClass ContextManager::runtimeClass("ContextManager", &Context::runtimeClass, nullptr);
@@ -106,6 +107,7 @@ void ContextManager::tickContents(double time, double dt) {
     top->tickContext(time, dt);
 
     handleKeys(top);
+    showNotices();
 
     if (quitAnswer == 0) {
         if (top->prev) static_cast<Context*>(static_cast<PlimBase*>(top->prev))->bDone = true;
@@ -128,6 +130,19 @@ void ContextManager::handleKeys(Context* top) {
         fire = input->isKeyPressed(gGlobal->saveData.keys[kFireAction][0]) ||
                input->isKeyPressed(gGlobal->saveData.keys[kFireAction][1]);
     if (fire || input->anyMouseButtonPressed()) top->bDone = true;
+}
+
+void ContextManager::showNotices() {
+    if (!UserNotices::pending() || !PLIM->language) return;
+    UString text;
+    for (const UString& notice : UserNotices::take()) {
+        if (!text.isEmpty()) text += "||";
+        text += notice;
+    }
+    ContextDialog* dialog = new ContextDialog();
+    dialog->text = text;
+    dialog->build();
+    push(dialog);
 }
 
 void ContextManager::openQuitQuestion() {

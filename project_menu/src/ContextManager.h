@@ -5,7 +5,8 @@
 // ticks only the top, turns Escape, the players' fire keys and mouse clicks
 // into the closing of the top screen (asking "Are you sure?" first where the
 // screen wants it), and draws the top with the mouse pointer, the screen-change
-// fader and the frame-rate text above it. Once the last screen is gone it
+// fader and the frame-rate text above it. Notices for the player that engine
+// code posted are shown in a dialog over the top screen. Once the last screen is gone it
 // raises bQuit and the program ends after that frame.
 #include "Context.h"
 
@@ -49,6 +50,8 @@ private:
     void activateTop();
     void handleKeys(Context* top);
     void openQuitQuestion();
+    // Pending notices for the player (a damaged or unsaved file) in one dialog.
+    void showNotices();
     void drawFpsText();
     void drawFpsGraph();
 };

@@ -17,6 +17,9 @@ namespace {
 
 const int kMinBufferFrames = 256;
 const int kMaxBufferFrames = 65280; // the largest multiple of 256 in 16 bits
+// Rates SDL and the mixer handle; beyond them buffer sizes and steps overflow.
+const int kMinFrequency = 4000;
+const int kMaxFrequency = 192000;
 
 } // namespace
 
@@ -38,7 +41,7 @@ PlimAudio::PlimAudio() {
     const UString section = getClass()->name;
     cfg->readSetting(section, "bMute", bMute);
     frequency = 22050;
-    cfg->readSetting(section, "frequency", frequency);
+    cfg->readSetting(section, "frequency", frequency, kMinFrequency, kMaxFrequency);
     double mixBufferDuration = 0.1;
     cfg->readSetting(section, "mixBufferDuration", mixBufferDuration);
 
