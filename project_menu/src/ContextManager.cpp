@@ -5,6 +5,7 @@
 #include "FontQuad.h"
 #include "Global.h"
 #include "Language.h"
+#include "Logger.h"
 #include "MousePointer.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
@@ -133,9 +134,11 @@ void ContextManager::handleKeys(Context* top) {
 }
 
 void ContextManager::showNotices() {
-    if (!UserNotices::pending() || !PLIM->language) return;
+    // Dialogs need the fonts and themes, which exist once loading is over.
+    if (!UserNotices::pending() || !PLIM->language || !gGlobal || !gGlobal->themeStandard) return;
     UString text;
     for (const UString& notice : UserNotices::take()) {
+        logTagged("showNotices", "%s", notice.c_str());
         if (!text.isEmpty()) text += "||";
         text += notice;
     }

@@ -137,22 +137,24 @@ void MemoryIniFile::readSetting(const UString& section, const UString& key, doub
     field = getDouble(section, key);
 }
 
-void MemoryIniFile::readSetting(const UString& section, const UString& key, int& field, int low,
+bool MemoryIniFile::readSetting(const UString& section, const UString& key, int& field, int low,
                                 int high) {
     const int fallback = field;
     readSetting(section, key, field);
-    if (field >= low && field <= high) return;
+    if (field >= low && field <= high) return true;
     logTagged("readSetting", "Setting %s=%s of [%s] is out of range (%d to %d); using %d.",
               key.c_str(), getString(section, key).c_str(), section.c_str(), low, high, fallback);
     field = fallback;
+    return false;
 }
 
-void MemoryIniFile::readSetting(const UString& section, const UString& key, double& field,
+bool MemoryIniFile::readSetting(const UString& section, const UString& key, double& field,
                                 double low, double high) {
     const double fallback = field;
     readSetting(section, key, field);
-    if (field >= low && field <= high) return;
+    if (field >= low && field <= high) return true;
     logTagged("readSetting", "Setting %s=%s of [%s] is out of range (%g to %g); using %g.",
               key.c_str(), getString(section, key).c_str(), section.c_str(), low, high, fallback);
     field = fallback;
+    return false;
 }

@@ -38,9 +38,9 @@ public:
     void readSetting(const UString& section, const UString& key, double& field);
     // The same for a setting whose use could overflow or hang: a value outside
     // low..high (or not a number) is logged and the field keeps its default;
-    // the file keeps what the player wrote.
-    void readSetting(const UString& section, const UString& key, int& field, int low, int high);
-    void readSetting(const UString& section, const UString& key, double& field, double low,
+    // the file keeps what the player wrote. False when the default was kept.
+    bool readSetting(const UString& section, const UString& key, int& field, int low, int high);
+    bool readSetting(const UString& section, const UString& key, double& field, double low,
                      double high);
 
     // Sections read or created so far (the getters create missing ones).
