@@ -1,9 +1,11 @@
 #include "ReplaceFile.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -76,4 +78,25 @@ bool replaceFile(const UString& path, const void* bytes, int count, UString* err
         return false;
     }
     return true;
+}
+
+int removeStaleTempFiles(const UString& path) {
+    const std::string& full = path.str();
+    size_t slash = full.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : full.substr(0, slash + 1);
+    std::string prefix = (slash == std::string::npos ? full : full.substr(slash + 1)) + ".";
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return 0;
+    int removed = 0;
+    while (dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        bool temp = true;
+        for (size_t i = prefix.size(); i < name.size(); ++i)
+            temp = temp && (isalnum(static_cast<unsigned char>(name[i])) != 0);
+        std::string victim = slash == std::string::npos ? name : folder + name;
+        if (temp && unlink(victim.c_str()) == 0) ++removed;
+    }
+    closedir(dir);
+    return removed;
 }

@@ -12,3 +12,7 @@ UString makeTempFileFor(const UString& path, UString* error = nullptr);
 // False (old file untouched, temporary file removed) when anything fails,
 // with the system's reason in *error when given.
 bool replaceFile(const UString& path, const void* bytes, int count, UString* error = nullptr);
+// Removes the temporary files of path that a killed save left behind (path +
+// "." and the six characters of mkstemp); returns how many went. Only for a
+// folder no other process saves into (the user folder, under its lock).
+int removeStaleTempFiles(const UString& path);

@@ -239,6 +239,16 @@ TEST_F(SaveBlobTest, SavesNeverTouchAnotherFileOfTheFolder) {
     UString why;
     EXPECT_TRUE(makeTempFileFor(path("missing/x").c_str(), &why).isEmpty());
     EXPECT_EQ(UString("No such file or directory"), why);
+
+    // What a killed save leaves is removed at the next start; nothing else is.
+    EngineTestFolder::writeFile(path(HST) + ".a1B2c3", "left by a kill");
+    EngineTestFolder::writeFile(path(HST) + ".bad", "kept");
+    EngineTestFolder::writeFile(path(HST) + ".a1B2c", "not a temporary name");
+    EXPECT_EQ(1, removeStaleTempFiles(path(HST).c_str()));
+    EXPECT_EQ(2, removeStaleTempFiles(path("x").c_str()));
+    EXPECT_EQ((std::set<std::string>{HST, std::string(HST) + ".tmp", std::string(HST) + ".bad",
+                                     std::string(HST) + ".a1B2c"}),
+              listFolder(folder.root));
 }
 
 // A save that fails says so in the log and to the player, with the file and

@@ -4,6 +4,7 @@
 // and runs the entry loop.
 #include "DataFolder.h"
 #include "PlimUtil.h"
+#include "ReplaceFile.h"
 #include "UserFolderLock.h"
 #include "WMhooks.h"
 
@@ -41,6 +42,10 @@ int main(int argc, char** argv) {
             return 0;
         }
         fprintf(stderr, "Cannot lock '%s': %s\n", lock.path.c_str(), lock.problem.c_str());
+    } else {
+        // Saves cut short by a kill left their temporary files; no one else writes here.
+        for (const char* kind : {".cfg", ".hst", ".pro"})
+            removeStaleTempFiles(getUserDataFolder(true) + PLIM_BUILD_NAME + kind);
     }
     return SDL_main(argc, argv);
 }
