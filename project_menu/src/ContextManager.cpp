@@ -62,6 +62,12 @@ void ContextManager::push(Context* screen) {
     addChild(screen);
 }
 
+void ContextManager::closeAll() {
+    for (BasicLink* s = firstChild; s; s = s->next) static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
+    popFinished();
+    currentTop = nullptr;
+}
+
 Context* ContextManager::getTop() const { return static_cast<Context*>(static_cast<PlimBase*>(lastChild)); }
 
 PlimBase* ContextManager::pick(int& n) {

@@ -33,6 +33,10 @@ public:
     void push(Context* screen);
     // The top screen; null when the stack is empty.
     Context* getTop() const;
+    // Closes every screen on the stack, top first, as if each were done
+    // (deleting those that delete themselves when done), so that a program
+    // ended by its window or a signal leaves no screen behind.
+    void closeAll();
 
     bool bQuit = false;
     Context* pointerLayer = nullptr; // owned; its only child is pointer

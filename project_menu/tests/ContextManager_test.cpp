@@ -137,6 +137,20 @@ TEST_F(ContextManagerTest, PendingNoticesAreShownOnceInADialog) {
     EXPECT_EQ(under, stack->getTop());
 }
 
+// A program ended by its window or a signal closes what is still open, top
+// first; a screen that is not deleted when done stays its owner's.
+TEST_F(ContextManagerTest, ClosingAllPopsEveryScreenTopFirst) {
+    RecordingScreen* kept = screen("kept", false);
+    stack->push(kept);
+    stack->push(screen("top"));
+    frame();
+    events.clear();
+    stack->closeAll();
+    EXPECT_EQ(events, (std::vector<std::string>{"top removed", "top deleted", "kept removed"}));
+    EXPECT_EQ(nullptr, stack->getTop());
+    delete kept;
+}
+
 TEST_F(ContextManagerTest, AnEmptyStackRaisesQuitAndTicksNothing) {
     frame();
     EXPECT_TRUE(stack->bQuit);
