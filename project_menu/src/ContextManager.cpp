@@ -63,7 +63,8 @@ void ContextManager::push(Context* screen) {
 }
 
 void ContextManager::closeAll() {
-    for (BasicLink* s = firstChild; s; s = s->next) static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
+    for (BasicLink* s = firstChild; s; s = s->next)
+        static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
     popFinished();
     currentTop = nullptr;
 }

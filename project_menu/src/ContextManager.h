@@ -6,8 +6,8 @@
 // into the closing of the top screen (asking "Are you sure?" first where the
 // screen wants it), and draws the top with the mouse pointer, the screen-change
 // fader and the frame-rate text above it. Notices for the player that engine
-// code posted are shown in a dialog over the top screen. Once the last screen is gone it
-// raises bQuit and the program ends after that frame.
+// code posted are shown in a dialog over the top screen. Once the last screen
+// is gone it raises bQuit and the program ends after that frame.
 #include "Context.h"
 
 class MousePointer;

@@ -17,10 +17,10 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <set>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 RuntimeClass FileManager::runtimeClass("FileManager", &FileManager::runtimeClass, nullptr);
@@ -166,7 +166,8 @@ void FileManager::verifyFile(const UString& name) {
 void FileManager::verifyFileDisk(const UString& name) {
     if (::fileExists(name)) return;
     // A file that is there but cannot be read says so, not that it is missing.
-    if (pathExistsOnDisk(name)) PLIM_ERROR("Cannot read '%s': %s", name.c_str(), whyUnreadable(name).c_str());
+    if (pathExistsOnDisk(name))
+        PLIM_ERROR("Cannot read '%s': %s", name.c_str(), whyUnreadable(name).c_str());
     PLIM_ERROR("File '%s' does not exist.", name.c_str());
 }
 
@@ -319,7 +320,9 @@ UString FileManager::keepDamagedFile(const UString& path, const UString& reason)
     for (int n = 2; pathExistsOnDisk(kept); ++n) kept = formatString("%s.bad.%d", path.c_str(), n);
     if (rename(path.c_str(), kept.c_str()) != 0) {
         UString why = strerror(errno);
-        logTagged("keepDamagedFile", "File '%s' is damaged (%s) and cannot be renamed (%s); it is left as it is and not saved over.",
+        logTagged("keepDamagedFile",
+                  "File '%s' is damaged (%s) and cannot be renamed (%s); it is left as it is "
+                  "and not saved over.",
                   path.c_str(), reason.c_str(), why.c_str());
         blockedPaths().insert(path.str());
         UserNotices::post(formatString("The file '%s' is damaged and could not be set aside (%s). "
