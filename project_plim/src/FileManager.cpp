@@ -316,10 +316,25 @@ UString FileManager::whyUnreadable(const UString& path) {
 }
 
 UString FileManager::keepDamagedFile(const UString& path, const UString& reason) {
-    UString kept = path + ".bad";
-    for (int n = 2; pathExistsOnDisk(kept); ++n) kept = formatString("%s.bad.%d", path.c_str(), n);
-    if (rename(path.c_str(), kept.c_str()) != 0) {
-        UString why = strerror(errno);
+    UString kept;
+    int failure = 0;
+    for (int n = 1;; ++n) {
+        kept = n == 1 ? path + ".bad" : formatString("%s.bad.%d", path.c_str(), n);
+        // Never over an earlier damaged file; where the file system cannot
+        // refuse that by itself, the name is checked first.
+        int result = renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, kept.c_str(), RENAME_NOREPLACE);
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            if (pathExistsOnDisk(kept)) continue;
+            result = rename(path.c_str(), kept.c_str());
+        }
+        if (result == 0) break;
+        if (errno != EEXIST) {
+            failure = errno;
+            break;
+        }
+    }
+    if (failure) {
+        UString why = strerror(failure);
         logTagged("keepDamagedFile",
                   "File '%s' is damaged (%s) and cannot be renamed (%s); it is left as it is "
                   "and not saved over.",
