@@ -159,7 +159,11 @@ void SaveData::write() {
 }
 
 void SaveData::read() {
-    FileManager::loadProtectedData(getFolder(), getFileName(), PLIM_VERSION_STRING, this, SIZE);
+    UString problem;
+    if (!FileManager::loadProtectedData(getFolder(), getFileName(), PLIM_VERSION_STRING, this, SIZE,
+                                        &problem) &&
+        !problem.isEmpty())
+        FileManager::keepDamagedFile(getFolder() + "/" + getFileName(), problem);
     DateTime now;
     if (now.seconds > runStart.seconds) runStart = now;
     if (randomId == 0) randomId = randomBits();

@@ -289,6 +289,9 @@ TEST_F(SaveDataTest, DamagedOrForeignFilesLeaveTheDefaults) {
         EXPECT_NE(data->randomId, 42u) << "case " << i;
         EXPECT_NE(data->randomId, 0u) << "case " << i;
         data.reset();
+        // Kept aside, never saved over.
+        EXPECT_EQ(bad[i], EngineTestFolder::readFile(filePath() + (i ? ".bad." + std::to_string(i + 1) : ".bad")))
+            << "case " << i;
     }
 
     // A block of another size, or sealed with another key, is foreign.

@@ -14,7 +14,9 @@ MixerOGG::MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks)
     cb.seek_func = &MixerOGG::memSeek;
     cb.close_func = nullptr;
     cb.tell_func = &MixerOGG::memTell;
-    PLIM_ASSERT(ov_open_callbacks(this, &vf, NULL, 0, cb)==0);
+    if (file) name = file->fileName;
+    int result = ov_open_callbacks(this, &vf, NULL, 0, cb);
+    if (result != 0) failDecoding(result);
 
     vorbis_info* info = ov_info(&vf, -1);
     numChannels = info->channels;
@@ -26,6 +28,24 @@ MixerOGG::MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks)
 MixerOGG::~MixerOGG() {
     ov_clear(&vf);
     delete[] samples;
+}
+
+const char* MixerOGG::describeError(long code) {
+    switch (code) {
+    case OV_EREAD: return "read error";
+    case OV_ENOTVORBIS: return "not Ogg Vorbis data";
+    case OV_EVERSION: return "unsupported Vorbis version";
+    case OV_EBADHEADER: return "bad Vorbis header";
+    case OV_EFAULT: return "decoder fault";
+    case OV_HOLE: return "gap in the data";
+    case OV_EBADLINK: return "bad link in the stream";
+    case OV_EINVAL: return "invalid stream";
+    default: return "damaged data";
+    }
+}
+
+void MixerOGG::failDecoding(long code) const {
+    PLIM_ERROR("Sound '%s' cannot be decoded (%s, error %ld).", name.c_str(), describeError(code), code);
 }
 
 size_t MixerOGG::memRead(void* destination, size_t size, size_t count, void* source) {

@@ -5,6 +5,7 @@
 // whole effect at load time, MixerOGGstream decodes music block by block on
 // the audio thread.
 #include "PlimBase.h"
+#include "UString.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -43,7 +44,12 @@ public:
     int32_t sampleCapacity = 0;
     int32_t readPosition = 0;
 
+    UString name; // the file's name, for messages
+
 protected:
+    // The fatal error of a stream that does not decode, naming the sound.
+    [[noreturn]] void failDecoding(long code) const;
+    static const char* describeError(long code);
     // Writes frames decoded from the link with the given channel count as
     // interleaved stereo at destination; false when the count is not 1 or 2.
     static bool storeFrames(float* destination, float** pcm, long frames, int channels);

@@ -22,7 +22,7 @@ MixerOGGstatic::MixerOGGstatic(MemoryFile* file, bool bLoop, int maxPlaybacks)
         float** pcm = nullptr;
         int bitstream = 0;
         long result = ov_read_float(&vf, &pcm, room < 65536 ? room : 65536, &bitstream);
-        PLIM_ASSERT(result>=0);
+        if (result < 0) failDecoding(result);
         if (result == 0) break;
         int channels = linkChannels(bitstream);
         if (!storeFrames(samples + 2 * written, pcm, result, channels))

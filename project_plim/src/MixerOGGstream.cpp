@@ -15,12 +15,12 @@ bool MixerOGGstream::refill(int* cursor, int* end) {
     int bitstream = 0;
     const int maxFrames = sampleCapacity / 2;
     long result = ov_read_float(&vf, &pcm, maxFrames, &bitstream);
-    PLIM_ASSERT(result>=0);
+    if (result < 0) failDecoding(result);
     if (result == 0) {
         if (!bLoop) return false;
         ov_raw_seek(&vf, 0);
         result = ov_read_float(&vf, &pcm, maxFrames, &bitstream);
-        PLIM_ASSERT(result>0);
+        if (result <= 0) failDecoding(result);
     }
     int channels = linkChannels(bitstream);
     if (!storeFrames(samples, pcm, result, channels))

@@ -34,6 +34,8 @@ namespace {
 const int DEBUG_ACCESS_CODE = 31846;
 const uint32_t DEBUG_CLEAR_RED = 0xff0000ff;
 const double MIN_FRAME_PERIOD = 0.00001;
+// A longer frame period (seconds) would leave the program deaf to its events.
+const double MAX_FRAME_PERIOD = 1.0;
 
 void logPlain(const UString& line) {
     if (PLIM->log) PLIM->log->print("%s", line.c_str());
@@ -82,8 +84,14 @@ Plim::Plim() {
 
     // The settings file always comes from the disk, never from an archive.
     fileManager = new FileManager();
+    // One that is there but cannot be read is set aside, never saved over.
     fileManager->bForceDisk = true;
-    config = new MemoryIniFile(getUserDataFolder(true) + PLIM_BUILD_NAME + ".cfg");
+    const UString configPath = getUserDataFolder(true) + PLIM_BUILD_NAME + ".cfg";
+    if (FileManager::pathExistsOnDisk(configPath)) {
+        UString why = FileManager::whyUnreadable(configPath);
+        if (!why.isEmpty()) FileManager::keepDamagedFile(configPath, why);
+    }
+    config = new MemoryIniFile(configPath);
     fileManager->bForceDisk = false;
 
     double frameRate = readSettings();
@@ -120,7 +128,7 @@ double Plim::readSettings() {
     if (bDebugLocked) debugLevel = 0;
 
     double frameRate = 0.015;
-    ini->readSetting(section, "frameRate", frameRate);
+    ini->readSetting(section, "frameRate", frameRate, 0.0, MAX_FRAME_PERIOD);
     ini->readSetting(section, "maxFrameDuration", maxFrameDuration);
     ini->readSetting(section, "defaultLanguage", defaultLanguage);
     ini->readSetting(section, "bTickWhilePaused", bTickWhilePaused);
