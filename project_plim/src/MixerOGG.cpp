@@ -6,15 +6,21 @@
 
 #include <cstring>
 
-MixerOGG::MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks)
-    : maxPlaybacks(maxPlaybacks), file(file), bLoop(bLoop) {
+MixerOGG::MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks, UString* failure)
+    : maxPlaybacks(maxPlaybacks), file(file), bLoop(bLoop), failure(failure) {
     memset(&vf, 0, sizeof vf);
     ov_callbacks cb;
     cb.read_func = &MixerOGG::memRead;
     cb.seek_func = &MixerOGG::memSeek;
     cb.close_func = nullptr;
     cb.tell_func = &MixerOGG::memTell;
-    PLIM_ASSERT(ov_open_callbacks(this, &vf, NULL, 0, cb)==0);
+    const int opened = ov_open_callbacks(this, &vf, NULL, 0, cb);
+    if (opened != 0) {
+        if (reportFailure(UString::format("ov_open_callbacks: %d", opened))) return;
+        ErrorManager::assertionFailed("Assertion failed.", "ov_open_callbacks(this, &vf, NULL, 0, cb)==0",
+                                      __func__, __FILE__, __LINE__);
+    }
+    bOpen = true;
 
     vorbis_info* info = ov_info(&vf, -1);
     numChannels = info->channels;
@@ -55,6 +61,12 @@ int MixerOGG::memSeek(void* source, ogg_int64_t offset, int whence) {
     if (position < 0 || position > self->file->size) return -1;
     self->readPosition = int32_t(position);
     return 0;
+}
+
+bool MixerOGG::reportFailure(const UString& message) {
+    if (!failure) return false;
+    if (failure->isEmpty()) *failure = message;
+    return true;
 }
 
 long MixerOGG::memTell(void* source) { return static_cast<MixerOGG*>(source)->readPosition; }

@@ -5,6 +5,7 @@
 // whole effect at load time, MixerOGGstream decodes music block by block on
 // the audio thread.
 #include "PlimBase.h"
+#include "UString.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,8 +15,10 @@ class MemoryFile;
 
 class MixerOGG : public PlimBase {
 public:
-    // file is not owned; it must outlive every decoder call.
-    MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks);
+    // file is not owned; it must outlive every decoder call. With a failure
+    // sink, a stream that cannot be decoded is reported there instead of
+    // ending the program (the source then plays nothing); the game passes none.
+    MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks, UString* failure = nullptr);
     ~MixerOGG() override;
 
     // Makes the floats from *cursor to *end valid for mixing (indices into
@@ -42,6 +45,7 @@ public:
     int32_t sampleCount = 0;
     int32_t sampleCapacity = 0;
     int32_t readPosition = 0;
+    UString* failure;
 
 protected:
     // Writes frames decoded from the link with the given channel count as
@@ -49,4 +53,8 @@ protected:
     static bool storeFrames(float* destination, float** pcm, long frames, int channels);
     // Channel count of the link that bitstream names.
     int linkChannels(int bitstream);
+    // Whether a failure sink took the message (the caller then gives up);
+    // without one the caller's fatal check follows.
+    bool reportFailure(const UString& message);
+    bool bOpen = false;
 };
