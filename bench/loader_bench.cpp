@@ -85,7 +85,7 @@ Holdings holdings() {
                 ++h.textureCount;
             }
         } else if (auto* source = dynamic_cast<MixerOGG*>(object)) {
-            h.sounds += 4.0 * source->sampleCapacity;
+            h.sounds += 2.0 * source->sampleCapacity * source->sampleChannels;
             ++h.soundCount;
         } else if (auto* stream = dynamic_cast<SoundStream*>(object)) {
             h.sounds += stream->file.size;

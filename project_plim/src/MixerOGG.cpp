@@ -92,6 +92,15 @@ bool MixerOGG::storeFrames(float* destination, float** pcm, long frames, int cha
     return false;
 }
 
+bool MixerOGG::allLinksMono() {
+    const long links = ov_streams(&vf);
+    for (long i = 0; i < links; ++i) {
+        vorbis_info* info = ov_info(&vf, int(i));
+        if (!info || info->channels != 1) return false;
+    }
+    return links > 0;
+}
+
 int MixerOGG::linkChannels(int bitstream) {
     // A chained stream may change its channel count between links; the layout
     // follows the link the frames came from, never reading a missing channel.

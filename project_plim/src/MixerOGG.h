@@ -42,6 +42,10 @@ public:
     int32_t totalFrames = 0;
     int32_t numChannels = 0;
     float* samples = nullptr;
+    // Floats per frame in samples: 2 (left, right), or 1 for an effect whose
+    // every link is mono. Positions (sampleCount, sampleCapacity, the cursors
+    // of refill) count two per frame whatever is stored.
+    int32_t sampleChannels = 2;
     int32_t sampleCount = 0;
     int32_t sampleCapacity = 0;
     int32_t readPosition = 0;
@@ -53,6 +57,8 @@ protected:
     static bool storeFrames(float* destination, float** pcm, long frames, int channels);
     // Channel count of the link that bitstream names.
     int linkChannels(int bitstream);
+    // Whether every link of the stream is mono.
+    bool allLinksMono();
     // Whether a failure sink took the message (the caller then gives up);
     // without one the caller's fatal check follows.
     bool reportFailure(const UString& message);

@@ -2,6 +2,7 @@
 
 #include "ErrorManager.h"
 
+#include <algorithm>
 #include <new>
 
 MixerOGGstatic::MixerOGGstatic(MemoryFile* file, bool bLoop, int maxPlaybacks, UString* failure)
@@ -22,7 +23,9 @@ void MixerOGGstatic::decodeAll() {
         PLIM_ERROR("%s", message.c_str());
     }
     sampleCount = sampleCapacity = 2 * totalFrames;
-    samples = new (std::nothrow) float[sampleCapacity];
+    // Mono effects, the game's own among them, are kept once per frame.
+    sampleChannels = allLinksMono() ? 1 : 2;
+    samples = new (std::nothrow) float[size_t(totalFrames) * size_t(sampleChannels)];
     if (!samples) PLIM_ERROR("Out of memory for a sound of %d frames.", totalFrames);
 
     int32_t written = 0; // frames
@@ -37,7 +40,9 @@ void MixerOGGstatic::decodeAll() {
         PLIM_ASSERT(result>=0);
         if (result == 0) break;
         int channels = linkChannels(bitstream);
-        if (!storeFrames(samples + 2 * written, pcm, result, channels)) {
+        if (sampleChannels == 1)
+            std::copy(pcm[0], pcm[0] + result, samples + written);
+        else if (!storeFrames(samples + 2 * written, pcm, result, channels)) {
             UString message = UString::format("Unhandled number of channels: %d", channels);
             if (reportFailure(message)) break;
             PLIM_ERROR("%s", message.c_str());

@@ -62,9 +62,12 @@ TEST_F(MixerOGGTest, MonoAndStereoAtTwoRates) {
             EXPECT_EQ(s.frequency, rate);
             EXPECT_EQ(s.totalFrames, 6000);
             EXPECT_EQ(s.sampleCount, 12000);
+            // A mono effect is stored once per frame.
+            EXPECT_EQ(s.sampleChannels, channels);
             double errorL = 0, errorR = 0, sides = 0;
             for (int i = 0; i < 6000; ++i) {
-                float l = s.samples[2 * i], r = s.samples[2 * i + 1];
+                const int stored = s.sampleChannels;
+                float l = s.samples[stored * i], r = s.samples[stored * i + stored - 1];
                 errorL += std::fabs(l - wave[size_t(i) * channels]);
                 errorR += std::fabs(r - wave[size_t(i) * channels + channels - 1]);
                 sides += std::fabs(l - r);
