@@ -15,8 +15,12 @@ namespace {
 
 void checkBlock(const MixerOGG& source, int cursor, int end) {
     if (cursor < 0 || cursor > end || end > source.sampleCapacity || cursor % 2 || end % 2) abort();
+    // Positions count two per frame; a mono effect stores one float per frame.
+    const int stored = source.sampleChannels;
+    if (stored != 1 && stored != 2) abort();
     float sum = 0.0f;
-    for (int i = cursor; i < end; ++i) sum += source.samples[i];
+    for (int position = cursor; position < end; position += 2)
+        sum += source.samples[position / 2 * stored] + source.samples[position / 2 * stored + stored - 1];
     if (sum == 1e30f) abort();
 }
 
