@@ -150,3 +150,35 @@ TEST_F(MixerOGGTest, UnusableSourcesAreFatal) {
 }
 
 } // namespace
+
+namespace {
+
+// With a failure sink the same sources report their fault and play nothing.
+TEST_F(MixerOGGTest, AFailureSinkTakesTheFaultInsteadOfTheProgram) {
+    write("three.ogg", OggFixture::sine(3, 2000, 22050, 300.0f, 0.5f), 3, 22050);
+    EngineTestFolder::writeFile(folder.root + "/junk.ogg", std::string(4000, 'x'));
+    MemoryFile junk("junk.ogg"), three("three.ogg");
+    int cursor = -1, end = -1;
+    {
+        UString failure;
+        MixerOGGstatic s(&junk, true, 1, &failure);
+        EXPECT_EQ(failure, UString("ov_open_callbacks: -132")); // OV_ENOTVORBIS
+        EXPECT_EQ(s.sampleCount, 0);
+        EXPECT_EQ(mixVoice(&s, 100), std::vector<float>(200, 0.0f));
+    }
+    {
+        UString failure;
+        MixerOGGstatic s(&three, false, 1, &failure);
+        EXPECT_EQ(failure, UString("Unhandled number of channels: 3"));
+    }
+    for (MemoryFile* file : {&junk, &three}) {
+        UString failure;
+        MixerOGGstream s(file, true, 1, &failure);
+        s.rewind();
+        cursor = end = -1;
+        EXPECT_FALSE(s.refill(&cursor, &end));
+        EXPECT_FALSE(failure.isEmpty());
+    }
+}
+
+} // namespace
