@@ -182,3 +182,44 @@ TEST_F(MixerOGGTest, AFailureSinkTakesTheFaultInsteadOfTheProgram) {
 }
 
 } // namespace
+
+namespace {
+
+// The file with the granule position of its last page set to frames, and that
+// page's checksum made to match.
+std::string withLength(std::string ogg, uint64_t frames) {
+    const size_t page = ogg.rfind("OggS");
+    for (int i = 0; i < 8; ++i) ogg[page + 6 + i] = char(frames >> (8 * i));
+    for (int i = 0; i < 4; ++i) ogg[page + 22 + i] = 0;
+    uint32_t crc = 0;
+    for (size_t i = page; i < ogg.size(); ++i) { // the last page runs to the end
+        crc ^= uint32_t(uint8_t(ogg[i])) << 24;
+        for (int bit = 0; bit < 8; ++bit) crc = crc & 0x80000000u ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+    }
+    for (int i = 0; i < 4; ++i) ogg[page + 22 + i] = char(crc >> (8 * i));
+    return ogg;
+}
+
+// An effect whose last page claims a hundred million frames is refused before
+// anything is allocated for it; a claim within bounds still decodes what the
+// stream holds. (The length counts from the start the first audio page
+// implies, so the file has several.)
+TEST_F(MixerOGGTest, AnEffectClaimingAHugeLengthIsRefused) {
+    const std::string ogg = OggFixture::encode(OggFixture::sine(1, 400000, 22050, 300.0f, 0.5f), 1, 22050);
+    EngineTestFolder::writeFile(folder.root + "/huge.ogg", withLength(ogg, 100000000));
+    EngineTestFolder::writeFile(folder.root + "/fair.ogg", withLength(ogg, 450000));
+    MemoryFile huge("huge.ogg"), fair("fair.ogg");
+    UString failure;
+    MixerOGGstatic refused(&huge, false, 1, &failure);
+    EXPECT_EQ(failure, UString("Unusable sound length: 100000000 frames."));
+    EXPECT_EQ(refused.samples, nullptr);
+    failure = UString();
+    MixerOGGstatic decoded(&fair, false, 1, &failure);
+    EXPECT_TRUE(failure.isEmpty()) << failure.c_str();
+    EXPECT_EQ(decoded.totalFrames, 450000);
+    // The last block is no longer cut to the true end.
+    EXPECT_GE(decoded.sampleCount, 2 * 400000);
+    EXPECT_LT(decoded.sampleCount, 2 * 401000);
+}
+
+} // namespace
