@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-MixerOGG::MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks)
-    : maxPlaybacks(maxPlaybacks), file(file), bLoop(bLoop) {
+MixerOGG::MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks, UString* failure)
+    : maxPlaybacks(maxPlaybacks), file(file), bLoop(bLoop), failure(failure) {
     memset(&vf, 0, sizeof vf);
     ov_callbacks cb;
     cb.read_func = &MixerOGG::memRead;
@@ -15,8 +15,12 @@ MixerOGG::MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks)
     cb.close_func = nullptr;
     cb.tell_func = &MixerOGG::memTell;
     if (file) name = file->fileName;
-    int result = ov_open_callbacks(this, &vf, NULL, 0, cb);
-    if (result != 0) failDecoding(result);
+    const int opened = ov_open_callbacks(this, &vf, NULL, 0, cb);
+    if (opened != 0) {
+        if (reportFailure(UString::format("ov_open_callbacks: %d", opened))) return;
+        failDecoding(opened);
+    }
+    bOpen = true;
 
     vorbis_info* info = ov_info(&vf, -1);
     numChannels = info->channels;
@@ -77,6 +81,12 @@ int MixerOGG::memSeek(void* source, ogg_int64_t offset, int whence) {
     return 0;
 }
 
+bool MixerOGG::reportFailure(const UString& message) {
+    if (!failure) return false;
+    if (failure->isEmpty()) *failure = message;
+    return true;
+}
+
 long MixerOGG::memTell(void* source) { return static_cast<MixerOGG*>(source)->readPosition; }
 
 bool MixerOGG::storeFrames(float* destination, float** pcm, long frames, int channels) {
@@ -98,6 +108,15 @@ bool MixerOGG::storeFrames(float* destination, float** pcm, long frames, int cha
         return true;
     }
     return false;
+}
+
+bool MixerOGG::allLinksMono() {
+    const long links = ov_streams(&vf);
+    for (long i = 0; i < links; ++i) {
+        vorbis_info* info = ov_info(&vf, int(i));
+        if (!info || info->channels != 1) return false;
+    }
+    return links > 0;
 }
 
 int MixerOGG::linkChannels(int bitstream) {

@@ -1,7 +1,8 @@
 // The game's menus driven through the real program under Xvfb with real X key
 // and mouse events (xdotool): the forced first profile, the profile list, a
 // profile added by typing its name and the ".pro" file it leaves; F9
-// screenshots of the main menu and the credits probed for the backdrop.
+// screenshots of the main menu and the credits probed for the backdrop, and
+// the main menu for captions that read over its buttons.
 //
 // The view is made taller than the window (fovHeight 1000), so that above the
 // sky picture the backdrop's clear colour shows at the top of every menu.
@@ -12,6 +13,8 @@
 
 #include <jpeglib.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -72,6 +75,35 @@ int colourDistance(const Image& a, const Image& b, int x, int y) {
     int d = 0;
     for (int c = 0; c < 3; c++) d += std::abs(int(a.at(x, y)[c]) - int(b.at(x, y)[c]));
     return d;
+}
+
+// WCAG's contrast ratio of two sRGB colours.
+double contrastRatio(const double a[3], const double b[3]) {
+    auto luminance = [](const double rgb[3]) {
+        const double weight[3] = {0.2126, 0.7152, 0.0722};
+        double l = 0.0;
+        for (int c = 0; c < 3; c++) {
+            const double v = rgb[c] / 255.0;
+            l += weight[c] * (v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+        }
+        return l;
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// A menu caption reads at 3:1 over the widget's body at the pixel: the normal
+// colour (0, 160, 0), and black at half alpha when disabled.
+::testing::AssertionResult captionsRead(const Image& image, int x, int y) {
+    const uint8_t* p = image.at(x, y);
+    const double body[3] = {double(p[0]), double(p[1]), double(p[2])};
+    const double normal[3] = {0.0, 160.0, 0.0};
+    const double disabled[3] = {body[0] / 2, body[1] / 2, body[2] / 2};
+    const double n = contrastRatio(normal, body), d = contrastRatio(disabled, body);
+    if (n >= 3.0 && d >= 3.0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "over (" << int(p[0]) << ", " << int(p[1]) << ", " << int(p[2])
+                                         << ") at (" << x << ", " << y << ") captions read at " << n << ":1 and "
+                                         << d << ":1";
 }
 
 // The game's window is mapped.
@@ -259,6 +291,9 @@ TEST(GameMenus, ProfilesAreAddedFromTheMainMenuAndTheMenusStandOverTheBackdrop) 
     // The credits button (view y -120) is no part of the backdrop.
     const int creditsRow = int(240 + 120 * float(WINDOW_H) / FOV_H);
     EXPECT_FALSE(isClearColour(menu, 400, creditsRow));
+    // Its body, and the quit button's, beside their captions.
+    EXPECT_TRUE(captionsRead(menu, 400, creditsRow));
+    EXPECT_TRUE(captionsRead(menu, 150, 456));
 
     // The greeting opens the profile list; its Add button the name screen.
     clickAt(0.0f, 310.0f); // inside the greeting, 20 below its line (y 330)
