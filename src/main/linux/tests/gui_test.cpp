@@ -358,9 +358,14 @@ TEST(GameMenus, OptionsChosenInTheMenusSurviveARestart) {
         click(168.0f, 80.0f);    // quality up: very high
         for (int i = 0; i < 3; i++) click(-40.0f, 0.0f); // music 15 -> 12
         press("Escape");
+        // The key item waits for a key once its page is up; under load the
+        // page and the wait each take a few frames more.
         click(0.0f, 40.0f);  // Controls
+        pause(600);
         click(0.0f, -40.0f); // over player 1's fire
+        pause(400);
         press("f");
+        pause(400);
         press("Escape");
         click(0.0f, 0.0f); // Graphics
         for (int i = 0; i < 8; i++) click(184.0f, 40.0f); // fps 100 -> 60
