@@ -58,11 +58,13 @@ inline void xdotool(const std::string& arguments) {
 }
 
 // A key down and up a few frames apart, so that a frame sees the press.
+// The game reads keys once a frame: under load a frame can pass 100 ms, so the
+// key stays down long enough for one frame to see it.
 inline void press(const std::string& key) {
     xdotool("keydown " + key);
-    pause(80);
+    pause(160);
     xdotool("keyup " + key);
-    pause(80);
+    pause(120);
 }
 
 // An X server without -noreset resets when its last client leaves, and a
