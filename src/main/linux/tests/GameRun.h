@@ -57,9 +57,8 @@ inline void xdotool(const std::string& arguments) {
     if (system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) != 0) ADD_FAILURE() << "xdotool " << arguments;
 }
 
-// A key down and up a few frames apart, so that a frame sees the press.
-// The game reads keys once a frame: under load a frame can pass 100 ms, so the
-// key stays down long enough for one frame to see it.
+// A key down and up a few frames apart, so that a frame sees the press even
+// when load stretches a frame past 100 ms.
 inline void press(const std::string& key) {
     xdotool("keydown " + key);
     pause(160);
