@@ -92,11 +92,16 @@ void ContextGameHelp::onStateChange() {
     case STATE_OPENING:
         setState(STATE_SHOWN, SLIDE_TIME);
         break;
+    case STATE_SHOWN:
+        // The last frame of the slide stops a little short of it.
+        barInset = BAR_SHOWN;
+        break;
     case STATE_CLOSING:
         content->destroyChildren();
         setState(STATE_CLOSED, SLIDE_TIME);
         break;
     case STATE_CLOSED:
+        barInset = BAR_HIDDEN;
         bDone = true;
         break;
     default:
