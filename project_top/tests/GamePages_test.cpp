@@ -347,4 +347,24 @@ TEST_F(GamePagesTest, FreeForAllClosesItsPageWhenItStartsAGame) {
     EXPECT_EQ(top(), types);
 }
 
+TEST_F(GamePagesTest, ChallengeAndScreensaverStartWithNoRulesPageBetween) {
+    ContextGametypes* types = new ContextGametypes();
+    push(types);
+    for (float y : {20.0f, -60.0f}) {
+        GameStartButton* button = y > 0.0f ? types->challenge : types->screensaver;
+        button->setFactory(newScriptedMatch);
+        click(0.0f, y);
+        GameController* match = harness->app->currentController;
+        ASSERT_TRUE(match);
+        harness->controller = match;
+        EXPECT_EQ(top(), match);
+        EXPECT_EQ(screens(), 2);
+        // Entered once: the scripted rules run from their first state.
+        EXPECT_EQ(match->state, ScriptedController::STATE_PLAYING);
+        harness->finishMatch();
+        harness->step();
+        EXPECT_EQ(top(), types);
+    }
+}
+
 } // namespace
