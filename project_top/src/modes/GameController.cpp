@@ -3,9 +3,12 @@
 #include "Background.h"
 #include "CameraBlender.h"
 #include "ContextBlender.h"
+#include "ContextManager.h"
 #include "ErrorManager.h"
+#include "MenuButton.h"
 #include "Plim.h"
 #include "PlimAudio.h"
+#include "PlimInput.h"
 #include "Random.h"
 #include "ResourceManager.h"
 #include "Sound.h"
@@ -16,6 +19,7 @@
 #include "modes/Messenger.h"
 #include "modes/PlayerData.h"
 #include "modes/PlayerHUD.h"
+#include "modes/pages/ContextGameHelp.h"
 #include "world/Vehicle.h"
 
 namespace {
@@ -91,8 +95,12 @@ void GameController::onDeactivate(bool removed) {
 void GameController::tickContents(double time, double dt) {
     Context::tickContents(time, dt);
     if (bMatrixFight && PLIM->timeKeeper) scene->timeScale = bulletTimeScale(PLIM->timeKeeper->getTime());
-    // The Pause key's page comes with the game's help pages; until then the
-    // key does nothing.
+    // Only the top screen ticks: the match stands still under the page.
+    if (PLIM->input && PLIM->input->isKeyPressed(KEY_PAUSE)) {
+        ContextGameHelp* page = new ContextGameHelp();
+        page->title->caption = "the game is paused";
+        gGlobal->contextManager->push(page);
+    }
     bTickedSinceRender = true;
     reportState();
 }
