@@ -17,6 +17,12 @@
 #include "modes/PlayerData.h"
 #include "modes/PlayerHUD.h"
 #include "world/Vehicle.h"
+#include "world/effects/BonusBlaster.h"
+#include "world/effects/BonusDefensive.h"
+#include "world/effects/BonusLessBlaster.h"
+#include "world/effects/BonusOffensive.h"
+#include "world/effects/BonusSlowSpeed.h"
+#include "world/effects/BonusSlowTurningRate.h"
 
 namespace {
 
@@ -153,6 +159,22 @@ double GameController::nextBonusTime() {
     if (frequency > 2) frequency = 2;
     const double r = double(Random::next() & 0xFFFF) / 65536.0;
     return time + BONUS_BASE + BONUS_SPREAD[frequency] * r;
+}
+
+void GameController::spawnBalloon(float x, float y, float z, double lifetime, bool burst) {
+    const int kind = Random::next() % (bSabotageBonuses ? 6 : 3);
+    Bonus* balloon = nullptr;
+    switch (kind) {
+    case 0: balloon = new BonusOffensive(x, y, z, lifetime, burst); break;
+    case 1: balloon = new BonusDefensive(x, y, z, lifetime, burst); break;
+    case 2: balloon = new BonusBlaster(x, y, z, lifetime, burst); break;
+    case 3: balloon = new BonusLessBlaster(x, y, z, lifetime, burst); break;
+    case 4: balloon = new BonusSlowTurningRate(x, y, z, lifetime, burst); break;
+    default: balloon = new BonusSlowSpeed(x, y, z, lifetime, burst); break;
+    }
+    layers[LAYER_BALLOONS]->addChild(balloon);
+    pointsTotal += balloon->points;
+    if (burst) findResource<Sound>("balloonPop")->playAt(V3(x, y, z));
 }
 
 void GameController::shakeCamera(double amplitude, double duration) {
