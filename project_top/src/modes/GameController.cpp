@@ -16,6 +16,7 @@
 #include "modes/Messenger.h"
 #include "modes/PlayerData.h"
 #include "modes/PlayerHUD.h"
+#include "modes/PlayerHUDBonus.h"
 #include "world/Vehicle.h"
 #include "world/effects/BonusBlaster.h"
 #include "world/effects/BonusDefensive.h"
@@ -23,6 +24,12 @@
 #include "world/effects/BonusOffensive.h"
 #include "world/effects/BonusSlowSpeed.h"
 #include "world/effects/BonusSlowTurningRate.h"
+#include "world/weapons/WeaponAutoGunCampaign.h"
+#include "world/weapons/WeaponCannonBallCampaign.h"
+#include "world/weapons/WeaponLaser.h"
+#include "world/weapons/WeaponLightning.h"
+#include "world/weapons/WeaponRocket.h"
+#include "world/weapons/WeaponSwarm.h"
 
 namespace {
 
@@ -144,11 +151,20 @@ void GameController::switchWeapon(int player, int index, bool silent) {
     if (index < 0 || index >= WEAPON_COUNT)
         ErrorManager::errorAt("switchWeapon", "project_top/src/GameController", __LINE__, "Unknown weapon.");
     BasicLink::deleteIfSet(vehicle->weapon);
-    // The weapon kinds arrive with the weapons themselves; until then the
-    // vehicle is left unarmed.
     vehicle->weapon = nullptr;
+    Weapon* weapon = nullptr;
+    switch (index) {
+    case 0: weapon = new WeaponCannonBallCampaign(player); break;
+    case 1: weapon = new WeaponAutoGunCampaign(player); break;
+    case 2: weapon = new WeaponSwarm(player); break;
+    case 3: weapon = new WeaponLaser(player); break;
+    case 4: weapon = new WeaponLightning(player); break;
+    default: weapon = new WeaponRocket(player); break;
+    }
+    vehicle->weapon = weapon;
     vehicle->blasterEnergy = vehicle->maxBlasterEnergy;
     if (silent) return;
+    playerHud[player]->addChild(new PlayerHUDBonus(player, weapon->name, UString(), 0));
     findResource<Sound>(index == 0 ? "switchWeaponLower" : "switchWeapon")->playRandomPitch();
 }
 
