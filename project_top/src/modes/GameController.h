@@ -81,6 +81,9 @@ public:
     void switchWeapon(int player, int weapon, bool silent);
     // Controller time of the next bonus balloon.
     double nextBonusTime();
+    // One random bonus balloon (no sabotage kinds unless bSabotageBonuses)
+    // into the balloon layer; its points join pointsTotal.
+    void spawnBalloon(float x, float y, float z, double lifetime, bool burst);
     void shakeCamera(double amplitude, double duration);
     // The scene's time scale for the slow motion at engine time now.
     double bulletTimeScale(double now) const;
