@@ -1,0 +1,183 @@
+// The replication role: ticks, the object map, the command stream and its
+// golden bytes, the 65,536-byte rule, untrusted input, and a server and a
+// client over emulated localhost.
+#include "ExpectFatal.h"
+#include "Language.h"
+#include "Packet.h"
+#include "Plim.h"
+#include "RPC.h"
+#include "RootObjectBase.h"
+#include "RoleTestEngine.h"
+#include "net/NetConnection.h"
+#include "net/NetRole.h"
+#include "net/Node.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+typedef std::vector<uint8_t> Bytes;
+
+Bytes written(const Packet& p) { return Bytes(p.buffer, p.cursor); }
+
+Packet* readable(const Bytes& bytes) {
+    Packet* p = new Packet(Packet::FLAG_FILTER1, static_cast<int32_t>(bytes.size()));
+    for (uint8_t b : bytes)
+        p->doBytes(&b, 1);
+    p->rewindToRead();
+    return p;
+}
+
+class NetRoleTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        server.reset();
+        client.reset();
+        ReplicationRole::current = nullptr;
+    }
+    NetRole* makeRole(bool isServer, bool connected = false) {
+        NetRole* role = new NetRole("Corvana2demo", 2.60, isServer ? "server" : "peer", 0, isServer);
+        if (connected) {
+            role->connection = new NetConnection(NetAddress(UString("127.0.0.1"), 0));
+            role->ownsConnection = true;
+            role->maxPeers = 8;
+        }
+        return role;
+    }
+    // The client's copy executes the bytes as one received packet.
+    void execute(NetRole* role, const Bytes& bytes) {
+        std::unique_ptr<Packet> p(readable(bytes));
+        role->processPacket(p.get());
+    }
+
+    RoleTestEngine net;
+    std::unique_ptr<NetRole> server;
+    std::unique_ptr<NetRole> client;
+};
+
+TEST_F(NetRoleTest, TicksFallOnTheFirstFrameAndOncePerLongFrame) {
+    server.reset(makeRole(true));
+    EXPECT_EQ(ReplicationRole::current, server.get());
+    EXPECT_GE(server->nextObjectUID, 2);
+    EXPECT_LE(server->nextObjectUID, 257);
+    net.tickRoles(0.0, server.get());
+    EXPECT_EQ(server->netTickCount, 1);
+    EXPECT_TRUE(server->bNetTicked);
+    EXPECT_EQ(ReplicationRole::current, nullptr);
+    net.tickRoles(0.02, server.get());
+    EXPECT_FALSE(server->bNetTicked);
+    for (int i = 0; i < 5; ++i)
+        net.tickRoles(0.08, server.get());
+    EXPECT_EQ(server->netTickCount, 6);
+    EXPECT_NEAR(server->netTime, 0.42, 1e-9);
+
+    // Two roles in one process each put back the role they found.
+    client.reset(makeRole(false));
+    ReplicationRole::current = server.get();
+    client->render();
+    EXPECT_EQ(ReplicationRole::current, server.get());
+    client->tick(0.0, 0.0);
+    EXPECT_EQ(ReplicationRole::current, server.get());
+}
+
+TEST_F(NetRoleTest, RegistrationNumbersAnnouncesAndRefusesDuplicates) {
+    server.reset(makeRole(true));
+    PlimBase a, b, c;
+    server->nextObjectUID = 20;
+    server->registerObject(&a, 0);
+    server->registerObject(&b, -3);
+    server->registerObject(&c, 5);
+    EXPECT_EQ(a.objectUID, 20);
+    EXPECT_EQ(b.objectUID, 21);
+    EXPECT_EQ(c.objectUID, 5);
+    EXPECT_EQ(server->nextObjectUID, 22);
+    EXPECT_EQ(server->lookupObject(21), &b);
+    EXPECT_EQ(server->lookupObject(6), nullptr);
+    // Three SPAWNOBJ of PlimBase.
+    EXPECT_EQ(written(server->outPacket), (Bytes{0x00, 0x0F, 0x0F, 0x0F}));
+
+    // Code running with client effects announces nothing, and neither does a client.
+    PlimBase d, e;
+    server->bExecutesOnClient = true;
+    server->registerObject(&d, 0);
+    server->bExecutesOnClient = false;
+    client.reset(makeRole(false));
+    client->registerObject(&e, 0);
+    EXPECT_EQ(server->outPacket.getLength(), 4);
+    EXPECT_EQ(client->outPacket.getLength(), 0);
+
+    // A valid UID that is not in the map only loses its number.
+    PlimBase stray;
+    stray.objectUID = 99;
+    server->unregisterObject(&stray);
+    EXPECT_EQ(stray.objectUID, -1);
+
+    PlimBase twin;
+    EXPECT_FATAL(server->registerObject(&twin, 5), "objectMap.count(id)==0");
+    EXPECT_FATAL(server->registerObject(&a, 0), "!o->isValidUID()");
+    EXPECT_FATAL(server->findObject(77), "Could not find object ID 77");
+    EXPECT_FATAL(server->processCommand(nullptr, 4), "Unknown packet command: 4");
+
+    for (PlimBase* o : {&a, &b, &c, &d})
+        server->unregisterObject(o);
+    client->unregisterObject(&e);
+}
+
+TEST_F(NetRoleTest, QuitReasonsHaveTheirTexts) {
+    server.reset(makeRole(true));
+    const std::pair<int, const char*> texts[] = {
+        {0, "Quit for an unknown reason."}, {1, "User requested exit."},    {2, "Disconnected from server."},
+        {3, "Game over."},                  {4, "Playback finished."},      {5, "Quit for an unknown reason."},
+        {6, "Quit for an unknown reason."}, {7, "Emergency exit requested."}};
+    for (auto& t : texts) {
+        server->quitReason = t.first;
+        EXPECT_EQ(server->getStatusText(), UString(t.second)) << t.first;
+    }
+}
+
+TEST_F(NetRoleTest, CommandsShareBitBytesAndSnapshotsGoInUidOrder) {
+    server.reset(makeRole(true, true));
+    PlimBase objects[5];
+    Packet p(Packet::FLAG_FILTER1, -1);
+    for (PlimBase& o : objects)
+        server->writeSpawnObject(&o, &p);
+    EXPECT_EQ(written(p), (Bytes{0x00, 0x0F, 0x0F, 0x0F, 0x0F, 0x00, 0x0F}));
+    EXPECT_EQ(server->connection->getStats()->commandCounts[NetRole::SPAWNOBJ], 5);
+
+    // A world of UIDs 1, 7 and 3: 7 and 3 below the root in that order.
+    auto* root = new RootObjectBase();
+    server->registerObject(root, 1);
+    PlimBase* seven = new PlimBase();
+    PlimBase* three = new PlimBase();
+    server->registerObject(seven, 7);
+    server->registerObject(three, 3);
+    root->addChild(seven);
+    root->addChild(three);
+    server->nextObjectUID = 40;
+    Packet snapshot(Packet::FLAG_FILTER1, -1);
+    server->writeSnapshot(&snapshot);
+    Bytes expected{
+        0x95, 0x26, 0x01, 0x0F, 0x03, 0x0F, 0x07, // SPAWNNAMED 1, 3, 7; COPYOBJ's code
+    };
+    Bytes bytes = written(snapshot);
+    ASSERT_GE(bytes.size(), expected.size());
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + expected.size()), expected);
+
+    // A fresh client rebuilds the same world from it.
+    client.reset(makeRole(false));
+    snapshot.rewindToRead();
+    client->processPacket(&snapshot);
+    ASSERT_NE(client->root, nullptr);
+    EXPECT_EQ(client->nextObjectUID, 40);
+    EXPECT_EQ(client->objectMap.size(), 3u);
+    EXPECT_EQ(client->root->parent, client.get());
+    ASSERT_EQ(client->root->getNumChildren(), 2u);
+    EXPECT_EQ(static_cast<PlimBase*>(client->root->firstChild)->objectUID, 7);
+    EXPECT_EQ(static_cast<PlimBase*>(client->root->lastChild)->objectUID, 3);
+    EXPECT_EQ(client->quitReason, 0);
+}
+
+} // namespace
