@@ -7,6 +7,8 @@
 #include "Plim.h"
 #include "RPC.h"
 #include "RootObjectBase.h"
+#include "RuntimeClass.h"
+#include "RuntimeClassManager.h"
 #include "RoleTestEngine.h"
 #include "net/NetConnection.h"
 #include "net/NetRole.h"
@@ -178,6 +180,97 @@ TEST_F(NetRoleTest, CommandsShareBitBytesAndSnapshotsGoInUidOrder) {
     EXPECT_EQ(static_cast<PlimBase*>(client->root->firstChild)->objectUID, 7);
     EXPECT_EQ(static_cast<PlimBase*>(client->root->lastChild)->objectUID, 3);
     EXPECT_EQ(client->quitReason, 0);
+}
+
+TEST_F(NetRoleTest, MalformedInputDropsThePacketAtTheCommand) {
+    client.reset(makeRole(false));
+    auto* root = new RootObjectBase();
+    client->registerObject(root, 1);
+    client->nextObjectUID = 10;
+    // Each case: one good SPAWNOBJ of PlimBase, then the bad command, then
+    // another good one that must not run.
+    struct Case {
+        Bytes bad;
+        const char* reason;
+    };
+    // 0xFF stands for the UID the first command takes.
+    const Case cases[] = {
+        {{0x00, 0x0F, 0x7F, 0x0F}, "unknown class 127"},
+        {{0x00, 0x0F, 0x02, 0x0F}, "class Console has no factory"},
+        {{0x00, 0x0F, 0x00, 0x0F}, "spawn of BasicLink, which is no object class"},
+        {{0x00, 0x0F, 0x25, 0x0F}, "spawn of _02468b57, which is no object class"},
+        {{0x0C, 0x0F, 0x0F, 0x0F}, "call of PlimBase, which is no call class"},
+        {{0x08, 0x0F, 0x63, 0x0F}, "COPYOBJ of unregistered UID 99"},
+        {{0x04, 0x0F, 0x0F, 0x00, 0x0F}, "SPAWNNAMED with UID 0"},
+        {{0x04, 0x0F, 0x0F, 0xFF, 0x0F}, "already registered"},
+        {{0x04, 0x0F, 0x26, 0x01, 0x0F}, "SPAWNNAMED of a second root"},
+        {{0x04, 0x0F, 0x0F}, "malformed or cut short"},
+        {{0x0C, 0x0F, 0x25, 0x01, 0x63, 0x0F}, "call _02468b57 names unregistered UID 99"},
+        {{0x08, 0x0F, 0x01, 0x0F}, "state of object 1 malformed or cut short"},
+    };
+    for (const Case& c : cases) {
+        int uid = client->nextObjectUID;
+        Bytes bytes = c.bad;
+        for (uint8_t& b : bytes)
+            if (b == 0xFF)
+                b = static_cast<uint8_t>(uid);
+        std::string reason = c.reason;
+        if (reason == "already registered")
+            reason = "UID " + std::to_string(uid) + " already registered";
+        client->quitReason = 0;
+        execute(client.get(), bytes);
+        EXPECT_EQ(client->quitReason, NetRole::QUIT_DISCONNECTED) << reason;
+        EXPECT_NE(client->lookupObject(uid), nullptr) << reason;
+        EXPECT_EQ(client->lookupObject(uid + 1), nullptr) << reason;
+        EXPECT_GE(net.log().find("processPacket(): Dropped a packet from no peer: " + reason + "."), 0) << reason;
+    }
+    // Every map entry still names its key.
+    for (auto& entry : client->objectMap)
+        EXPECT_EQ(entry.second->objectUID, entry.first);
+
+    // A server takes nothing but client-callable calls from its clients.
+    server.reset(makeRole(true));
+    auto* serverRoot = new RootObjectBase();
+    server->registerObject(serverRoot, 1);
+    int before = static_cast<int>(server->objectMap.size());
+    execute(server.get(), {0x00, 0x0F});
+    execute(server.get(), {0x03, 0x2E, 0x01, 0x01, 0x02, 0x03, 0x04});
+    EXPECT_EQ(static_cast<int>(server->objectMap.size()), before);
+    EXPECT_GE(net.log().find("processPacket(): Dropped a packet from no peer: SPAWNOBJ from a client."), 0);
+    EXPECT_GE(net.log().find("processPacket(): Dropped a packet from no peer: call _cfad751b is not callable from a client."), 0);
+    EXPECT_EQ(server->quitReason, 0);
+}
+
+// Runs on the server only and may be sent by a client.
+struct ServerOnlyCall : RPC {
+    ServerOnlyCall() : RPC(RUNS_ON_SERVER | CALLABLE_FROM_CLIENT) {}
+    RuntimeClass* getClass() override { return &runtimeClass; }
+    void netSerialize(Packet* packet) override { packet->doInt(&value); }
+    void call() override { ++calls; }
+    int value = 0;
+    static int calls;
+    static RuntimeClass runtimeClass;
+};
+int ServerOnlyCall::calls = 0;
+// Named to sort after every class of the program, so their indices stay.
+RuntimeClass ServerOnlyCall::runtimeClass("_zz_serveronly", &RPC::runtimeClass,
+                                          []() -> void* { return static_cast<RPC*>(new ServerOnlyCall()); });
+
+TEST_F(NetRoleTest, CallsNotRunOnTheReadingSideConsumeTheirArguments) {
+    RuntimeClassManager::getInstance()->registerClass(&ServerOnlyCall::runtimeClass);
+    RuntimeClass::buildIndex();
+    ASSERT_EQ(ServerOnlyCall::runtimeClass.index, 47);
+    client.reset(makeRole(false));
+    client->nextObjectUID = 10;
+    // The call (index 47, argument 300 as a signed varint), then a SPAWNOBJ.
+    execute(client.get(), {0x03, 0x2F, 0xAC, 0x04, 0x0F});
+    EXPECT_EQ(ServerOnlyCall::calls, 0);
+    EXPECT_NE(client->lookupObject(10), nullptr);
+    EXPECT_EQ(client->quitReason, 0);
+    // The server runs it, from a client too.
+    server.reset(makeRole(true));
+    execute(server.get(), {0x03, 0x2F, 0xAC, 0x04});
+    EXPECT_EQ(ServerOnlyCall::calls, 1);
 }
 
 } // namespace
