@@ -5,7 +5,9 @@
 #include "Language.h"
 #include "Packet.h"
 #include "Plim.h"
+#include "PlimUtil.h"
 #include "RPC.h"
+#include "TextPrinter.h"
 #include "RootObjectBase.h"
 #include "RuntimeClass.h"
 #include "RuntimeClassManager.h"
@@ -16,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -239,6 +242,65 @@ TEST_F(NetRoleTest, MalformedInputDropsThePacketAtTheCommand) {
     EXPECT_GE(net.log().find("processPacket(): Dropped a packet from no peer: SPAWNOBJ from a client."), 0);
     EXPECT_GE(net.log().find("processPacket(): Dropped a packet from no peer: call _cfad751b is not callable from a client."), 0);
     EXPECT_EQ(server->quitReason, 0);
+}
+
+struct PrintedLines : TextPrinter {
+    void printAt(float x, float y, float z, UColor colour, int flags, const UString& text) override {
+        lines.push_back(text.c_str());
+        ys.push_back(y);
+    }
+    bool has(const std::string& line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
+    std::vector<std::string> lines;
+    std::vector<float> ys;
+};
+
+TEST_F(NetRoleTest, OverlayAndMapDump) {
+    server.reset(makeRole(true, true));
+    server->hostUID = 0xABCD0123u;
+    auto* root = new RootObjectBase();
+    server->registerObject(root, 1);
+    auto* ship = new PlimBase();
+    server->registerObject(ship, 9);
+    root->addChild(ship);
+
+    PrintedLines off;
+    server->renderDebugInfo(V3(-300, 200, 0), &off);
+    EXPECT_TRUE(off.lines.empty());
+
+    PLIM->debugLevel = NetRole::DEBUG_OVERLAY;
+    ReplicationRole::current = server.get();
+    ship->setState(3, 0.0);
+    PrintedLines before;
+    server->renderDebugInfo(V3(-300, 200, 0), &before);
+    ASSERT_GE(before.lines.size(), 18u);
+    EXPECT_EQ(before.lines[0], "hostUID: abcd0123");
+    EXPECT_EQ(before.ys[0], 180.0f);
+    EXPECT_EQ(before.lines[1], "STATS (in/out)");
+    EXPECT_TRUE(before.has("--- SERVER objectMap (2) ---"));
+    EXPECT_TRUE(before.has("SPAWNOBJ: 2 "));
+    EXPECT_TRUE(before.has("RPC: 1 "));
+    EXPECT_TRUE(before.has("--- 0 NODES ---"));
+    EXPECT_TRUE(before.has("OUTGOING RPCs"));
+    EXPECT_FALSE(before.has("1 x _7b13321b"));
+
+    net.tickRoles(0.0, server.get());
+    PrintedLines after;
+    server->renderDebugInfo(V3(-300, 200, 0), &after);
+    EXPECT_TRUE(after.has("1 x _7b13321b"));
+    net.tickRoles(0.06, server.get());
+    PrintedLines later;
+    server->renderDebugInfo(V3(-300, 200, 0), &later);
+    EXPECT_FALSE(later.has("1 x _7b13321b"));
+
+    server->dumpObjectMap();
+    LogText log = net.log();
+    EXPECT_GE(log.find("dumpObjectMap(): Starting dump.."), 0);
+    EXPECT_GE(log.find("dumpObjectMap(): Map size: 2"), 0);
+    EXPECT_GE(log.find(formatString("dumpObjectMap(): Object ID 9 (%08x) (class=PlimBase)",
+                                    static_cast<uint32_t>(reinterpret_cast<uintptr_t>(ship)))
+                           .c_str()),
+              0);
+    EXPECT_GE(log.find("dumpObjectMap(): Dump done."), 0);
 }
 
 // Runs on the server only and may be sent by a client.
