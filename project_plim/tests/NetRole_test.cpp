@@ -125,6 +125,14 @@ TEST_F(NetRoleTest, RegistrationNumbersAnnouncesAndRefusesDuplicates) {
     EXPECT_FATAL(server->registerObject(&a, 0), "!o->isValidUID()");
     EXPECT_FATAL(server->findObject(77), "Could not find object ID 77");
     EXPECT_FATAL(server->processCommand(nullptr, 4), "Unknown packet command: 4");
+    PlimBase loose;
+    EXPECT_FATAL(server->unregisterObject(&loose), "o->isValidUID()");
+    EXPECT_FATAL(
+        {
+            server->startPlayback("none.rec");
+            server->startPlayback("none.rec");
+        },
+        "netPlayback==NULL");
 
     for (PlimBase* o : {&a, &b, &c, &d})
         server->unregisterObject(o);
@@ -239,8 +247,10 @@ TEST_F(NetRoleTest, MalformedInputDropsThePacketAtTheCommand) {
     execute(server.get(), {0x00, 0x0F});
     execute(server.get(), {0x03, 0x2E, 0x01, 0x01, 0x02, 0x03, 0x04});
     EXPECT_EQ(static_cast<int>(server->objectMap.size()), before);
-    EXPECT_GE(net.log().find("processPacket(): Dropped a packet from no peer: SPAWNOBJ from a client."), 0);
-    EXPECT_GE(net.log().find("processPacket(): Dropped a packet from no peer: call _cfad751b is not callable from a client."), 0);
+    LogText log = net.log();
+    EXPECT_GE(log.find("processPacket(): Dropped a packet from no peer: SPAWNOBJ from a client."), 0);
+    EXPECT_GE(log.find("processPacket(): Dropped a packet from no peer: call _cfad751b is not callable from a client."),
+              0);
     EXPECT_EQ(server->quitReason, 0);
 }
 

@@ -263,7 +263,8 @@ void NetRole::renderDebugInfo(V3 origin, TextPrinter* font) {
     line(10, formatString("SPAWNNAMED: %d ", sample->commandCounts[SPAWNNAMED]));
     line(10, formatString("COPYOBJ: %d ", sample->commandCounts[COPYOBJ]));
     line(10, formatString("RPC: %d ", sample->commandCounts[RPC_COMMAND]));
-    line(10, formatString("  -- inQsimulated %d", connection ? static_cast<int>(connection->delayedPackets.getNumChildren()) : 0));
+    int delayed = connection ? static_cast<int>(connection->delayedPackets.getNumChildren()) : 0;
+    line(10, formatString("  -- inQsimulated %d", delayed));
     line(20, formatString("--- %d NODES ---", getPeerCount()));
     for (BasicLink* l = peers.firstChild; l; l = l->next) {
         Node* peer = static_cast<Node*>(l);
