@@ -3,7 +3,10 @@
 // tick of more than 65,536 bytes of commands, and malformed input from a peer.
 #include "Packet.h"
 #include "Renderable.h"
+#include "RPC.h"
 #include "RootObjectBase.h"
+#include "RuntimeClass.h"
+#include "RuntimeClassManager.h"
 #include "RoleTestEngine.h"
 #include "net/NetConnection.h"
 #include "net/NetRole.h"
@@ -12,7 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -101,6 +106,68 @@ TEST_F(NetRoleMatchTest, TheClientMirrorsTheServer) {
     EXPECT_EQ(client->objectMap.size(), server->objectMap.size());
     EXPECT_EQ(client->objectMap.size(), 2u);
     EXPECT_EQ(client->quitReason, 0);
+}
+
+// The end of a match: runs on every side and takes the world's hash there,
+// right after the last copies.
+struct EndCall : RPC {
+    EndCall() : RPC(RUNS_ON_SERVER | RUNS_ON_CLIENT) {}
+    RuntimeClass* getClass() override { return &runtimeClass; }
+    void call() override { hashes[THEROLE] = dynamic_cast<NetRole*>(THEROLE)->worldHash(); }
+    static std::map<ReplicationRole*, uint64_t> hashes;
+    static RuntimeClass runtimeClass;
+};
+std::map<ReplicationRole*, uint64_t> EndCall::hashes;
+// Named to sort after every class of the program, so their indices stay.
+RuntimeClass EndCall::runtimeClass("_zz_end", &RPC::runtimeClass,
+                                   []() -> void* { return static_cast<RPC*>(new EndCall()); });
+
+TEST_F(NetRoleMatchTest, ARecordedMatchReplaysToTheSameWorld) {
+    RuntimeClassManager::getInstance()->registerClass(&EndCall::runtimeClass);
+    RuntimeClass::buildIndex();
+    client->startRecording("match.rec");
+    std::vector<Renderable*> shots;
+    for (int second = 0; second < 4; ++second) {
+        onServer([&] {
+            Renderable* shot = new Renderable();
+            server->registerObject(shot, 0);
+            serverRoot->add(shot);
+            shots.push_back(shot);
+            shot->setState(second + 1, 0.0);
+            ship->position = V3(float(second), 2.0f * second, 0.0f);
+            server->writeCopyObject(ship, nullptr);
+            serverRoot->randomSeed(100u + second);
+            if (second == 2) {
+                shots[0]->deleteMe();
+                shots.erase(shots.begin());
+            }
+        });
+        run(20);
+    }
+    // Freeze: the last copies, then the end call on every side.
+    onServer([&] {
+        for (auto& entry : server->objectMap)
+            server->writeCopyObject(entry.second, nullptr);
+        EndCall end;
+        end.invoke();
+        end.executeLocally();
+    });
+    run(4);
+    ASSERT_EQ(EndCall::hashes.count(server.get()), 1u);
+    ASSERT_EQ(EndCall::hashes.count(client.get()), 1u);
+    EXPECT_EQ(EndCall::hashes[client.get()], EndCall::hashes[server.get()]);
+    EXPECT_EQ(client->objectMap.size(), server->objectMap.size());
+
+    // The client's file holds the match.
+    uint64_t serverHash = EndCall::hashes[server.get()];
+    EndCall::hashes.clear();
+    client.reset(makeRole(false));
+    client->startPlayback("match.rec");
+    for (int i = 0; i < 200 && client->quitReason == 0; ++i)
+        net.tickRoles(0.06, client.get());
+    EXPECT_EQ(client->getStatusText(), UString("Playback finished."));
+    ASSERT_EQ(EndCall::hashes.count(client.get()), 1u);
+    EXPECT_EQ(EndCall::hashes[client.get()], serverHash);
 }
 
 TEST_F(NetRoleMatchTest, NoPacketPassesTheLimit) {

@@ -174,6 +174,35 @@ void NetRole::netPostReplicateGlobalAll() {
         o->netPostReplicateGlobal();
 }
 
+uint64_t NetRole::worldHash() {
+    ReplicationRole* found = current;
+    current = this;
+    uint64_t hash = 14695981039346656037ull;
+    auto mix = [&hash](const void* bytes, size_t n) {
+        for (size_t i = 0; i < n; ++i) {
+            hash ^= static_cast<const uint8_t*>(bytes)[i];
+            hash *= 1099511628211ull;
+        }
+    };
+    std::vector<int> uids;
+    for (auto& entry : objectMap)
+        uids.push_back(entry.first);
+    std::sort(uids.begin(), uids.end());
+    Packet state(Packet::FLAG_FILTER1, 2 * MAX_PACKET);
+    for (int uid : uids) {
+        int32_t le = uid;
+        mix(&le, 4);
+        PlimBase* o = objectMap[uid];
+        const UString& name = o->getClass()->name;
+        mix(name.c_str(), name.length());
+        state.reset();
+        o->netSerialize(&state);
+        mix(state.buffer, static_cast<size_t>(state.getLength()));
+    }
+    current = found;
+    return hash;
+}
+
 void NetRole::dumpObjectMap() {
     logTagged("dumpObjectMap", "Starting dump..");
     logTagged("dumpObjectMap", "Map size: %d", static_cast<int>(objectMap.size()));

@@ -61,6 +61,10 @@ public:
     // Fatal ("Could not find object ID %d") when the UID is not registered.
     PlimBase* findObject(int uid);
     void netPostReplicateGlobalAll();
+    // 64-bit FNV-1a over the registered objects by ascending UID: the UID as
+    // 4 bytes, the class name, and the state as a flags-1 packet holds it.
+    // Two sides that executed the same commands give the same value.
+    uint64_t worldHash();
     void dumpObjectMap();
     UString getStatusText() const;
     void startRecording(const UString& fileName);
