@@ -5,6 +5,7 @@
 #include "EngineTestFolder.h"
 #include "Packet.h"
 #include "Plim.h"
+#include "PlimInput.h"
 #include "Renderable.h"
 #include "RootObjectBase.h"
 #include "RoleTestEngine.h"
@@ -134,6 +135,21 @@ TEST_F(NetRecordingTest, PacketsComeAtTheRecordedPace) {
     }
     EXPECT_GE(PLIM->timeKeeper->getTime() - start, 2.0 - 1e-9);
     EXPECT_LT(PLIM->timeKeeper->getTime() - start, 2.06 + 1e-9);
+    EXPECT_EQ(role->quitReason, NetRole::QUIT_PLAYBACK_FINISHED);
+}
+
+TEST_F(NetRecordingTest, HoldingF11SkipsTheGaps) {
+    PLIM->input = new PlimInput();
+    EngineTestFolder::writeFile("slow.rec", header() + record(100.0, {}) + record(110.0, SPAWN) + record(120.0, SPAWN));
+    play("slow.rec");
+    PLIM->input->keysNow[KEY_F11] = 1;
+    tick();
+    tick();
+    EXPECT_EQ(role->objectMap.size(), 1u);
+    // Released, the skipped gaps stay skipped.
+    PLIM->input->keysNow[KEY_F11] = 0;
+    tick();
+    EXPECT_EQ(role->objectMap.size(), 2u);
     EXPECT_EQ(role->quitReason, NetRole::QUIT_PLAYBACK_FINISHED);
 }
 
