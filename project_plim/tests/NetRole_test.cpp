@@ -86,6 +86,12 @@ TEST_F(NetRoleTest, TicksFallOnTheFirstFrameAndOncePerLongFrame) {
     EXPECT_EQ(ReplicationRole::current, server.get());
     client->tick(0.0, 0.0);
     EXPECT_EQ(ReplicationRole::current, server.get());
+    // A role that made way for another is not put back once it is gone.
+    client.reset(makeRole(false));
+    server.reset();
+    EXPECT_EQ(ReplicationRole::current, client.get());
+    client->tick(0.0, 0.0);
+    EXPECT_EQ(ReplicationRole::current, nullptr);
 }
 
 TEST_F(NetRoleTest, RegistrationNumbersAnnouncesAndRefusesDuplicates) {

@@ -26,10 +26,14 @@ NetRole::NetRole(const UString& gameName, double version, const UString& playerN
     PLIM_ASSERT(RuntimeClassManager::getInstance()->classArray.size()<RPCCOUNT);
     nextObjectUID = rand() % 256 + 2;
     objectMap.reserve(100);
+    liveRoles.insert(this);
     current = this;
 }
 
+std::set<ReplicationRole*> NetRole::liveRoles;
+
 NetRole::~NetRole() {
+    liveRoles.erase(this);
     ReplicationRole* found = current;
     current = this;
     delete netRecording;
@@ -59,7 +63,7 @@ NetRole::~NetRole() {
 ReplicationRole* NetRole::roleToRestore(ReplicationRole* found) const {
     // The constructor left this role current until the end of its first tick.
     if (found == this && !bFirstTickDone)
-        return roleBeforeConstruction;
+        return liveRoles.count(roleBeforeConstruction) ? roleBeforeConstruction : nullptr;
     return found;
 }
 

@@ -116,6 +116,8 @@ private:
     ReplicationRole* roleToRestore(ReplicationRole* found) const;
 
     ReplicationRole* roleBeforeConstruction;
+    // Every role alive, so that one deleted meanwhile is never made current.
+    static std::set<ReplicationRole*> liveRoles;
     bool bFirstTickDone = false;
     // The packet being executed came from the playback.
     bool bPlayingBack = false;
