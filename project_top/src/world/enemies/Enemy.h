@@ -42,8 +42,11 @@ public:
     static V3 islandPosition();
     // The tint as a colour (ARGB, blue in the lowest byte).
     static UColor tintColour(int32_t argb);
-    // Explosion and "explosionShort" with its shared pitch range set first.
+    // "explosionShort" at a point, its shared pitch range written first.
     static void playExplosionShort(V3 at, float pitchMin, float pitchMax);
+
+    // Into the sea: a splash (high detail only), "smallSplash", removed.
+    void splashDown();
 
     float difficulty = 0.0f;
     bool bHitsPalms = false;
