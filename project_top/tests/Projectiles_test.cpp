@@ -2,8 +2,7 @@
 // bouncing bombs, sinking with splashes, the explosions and their sounds, the
 // bullet's straight flight, and the line search the beams use. The objects are
 // ticked directly with dt 0.01 inside a real match.
-#include "MatchFixture.h"
-#include "HitTarget.h"
+#include "WeaponFixture.h"
 #include "world/effects/Explosion.h"
 #include "world/effects/Smoke.h"
 #include "world/effects/Sparc.h"
@@ -31,18 +30,6 @@ template <class T> std::vector<T*> effects(GameController* match) {
     for (BasicLink* c = match->layer(L::LAYER_FIREWORKS)->firstChild; c; c = c->next)
         if (T* t = dynamic_cast<T*>(static_cast<PlimBase*>(c))) found.push_back(t);
     return found;
-}
-
-std::vector<std::string> soundsSince(const MatchHarness* run, size_t from) {
-    std::vector<std::string> names;
-    const std::vector<std::string>& lines = run->log.lines;
-    for (size_t i = from; i < lines.size(); ++i) {
-        const size_t kind = lines[i].find("\tsound\t");
-        if (kind == std::string::npos) continue;
-        const size_t start = kind + 7;
-        names.push_back(lines[i].substr(start, lines[i].find('\t', start) - start));
-    }
-    return names;
 }
 
 TEST_F(ProjectilesTest, BombsFallNoseFirstAndEnemyBombsAtAQuarterOfTheGravity) {

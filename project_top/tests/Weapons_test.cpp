@@ -2,7 +2,7 @@
 // their shots, firing by key through a cannon (single shots, the bubble gun's
 // stream), the blaster test, the detail setting, the slow motion, and the
 // controller's weapon switch.
-#include "MatchFixture.h"
+#include "WeaponFixture.h"
 #include "Plim.h"
 #include "Reference.h"
 #include "Sound.h"
@@ -43,18 +43,6 @@ using L = GameController;
 
 int count(PlimBase* layer) { return MatchHarness::liveChildren(layer); }
 template <class T> T* last(PlimBase* layer) { return dynamic_cast<T*>(static_cast<PlimBase*>(layer->lastChild)); }
-
-// A cannon of the player's, its vehicle, holding the weapon; no regeneration.
-Cannon* armedCannon(GameController* match, int player, Weapon* weapon) {
-    Cannon* cannon = new Cannon(player);
-    cannon->position = V3(0.0f, -10.0f, 0.0f);
-    cannon->updateVisuals();
-    cannon->blasterRegeneration = 0.0f;
-    cannon->weapon = weapon;
-    match->layer(L::LAYER_CANNONS)->addChild(cannon);
-    match->playerData[player]->pVehicle.set(cannon);
-    return cannon;
-}
 
 struct Row {
     std::function<Weapon*()> make;

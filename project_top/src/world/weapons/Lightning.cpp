@@ -5,6 +5,10 @@
 
 #include <cmath>
 
+namespace {
+const double HIT_TOLERANCE = 1e-9;
+}
+
 Lightning::Lightning(int owner, float x, float y, float z, float angle) : Beam(owner, x, y, z, angle, "lightning") {
     contactDamage = 0.04f;
     fireChannel = new SoundChannel(World::sound("lightningFire"));
@@ -20,7 +24,8 @@ void Lightning::tick(double, double dt) {
     updateVisuals();
     if (fade == 0.0) {
         hitTimer += dt;
-        if (hitTimer >= hitInterval) {
+        // A hair of tolerance: five frames of 0.01 s sum to a little under 0.05.
+        if (hitTimer >= hitInterval - HIT_TOLERANCE) {
             // The remainder is dropped: at most one hit per interval.
             hitTimer = 0.0;
             float distSq = 0.0f;
