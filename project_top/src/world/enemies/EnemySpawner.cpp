@@ -10,6 +10,13 @@
 #include "world/enemies/Ballistic.h"
 #include "world/enemies/Bomber.h"
 #include "world/enemies/Crate.h"
+#include "world/enemies/HotAirBalloon.h"
+#include "world/enemies/HotAirBalloonBomb.h"
+#include "world/enemies/Kamikaze.h"
+#include "world/enemies/PropelledBomb.h"
+#include "world/enemies/Torpedo.h"
+#include "world/enemies/TorpedoBlack.h"
+#include "world/enemies/Zeppelin.h"
 
 namespace {
 
@@ -62,9 +69,16 @@ Enemy* EnemySpawner::instantiateEnemy(int type) {
     switch (type) {
     case TYPE_BIPLANE: return new AirplaneLeftRight();
     case TYPE_P35: return new AirplaneLeftRightP35();
+    case TYPE_PROPELLED_BOMB: return new PropelledBomb();
+    case TYPE_TORPEDO: return new Torpedo();
+    case TYPE_TORPEDO_BLACK: return new TorpedoBlack();
+    case TYPE_HOT_AIR_BALLOON: return new HotAirBalloon();
+    case TYPE_HOT_AIR_BALLOON_BOMB: return new HotAirBalloonBomb();
     case TYPE_ATOM_BOMB: return new AtomBomb();
     case TYPE_CRATE: return new Crate(Crate::KIND_PLAIN);
+    case TYPE_KAMIKAZE: return new Kamikaze();
     case TYPE_BOMBER: return new Bomber();
+    case TYPE_ZEPPELIN: return new Zeppelin();
     case TYPE_BALLISTIC: return new Ballistic();
     default: break;
     }
