@@ -52,11 +52,12 @@ TEST(Matchsim, SpineRepeatsByteForByteAndEmptiesItsLayers) {
     ASSERT_GE(out.size(), 13u);
     EXPECT_EQ(out[0], "matchsim scenario=spine seed=7 seconds=10 detail=1 players=2 dt=0.010");
     std::vector<std::string> header = columns(out[1]);
-    ASSERT_EQ(header.size(), 17u);
+    ASSERT_EQ(header.size(), 18u);
     EXPECT_EQ(header.front(), "second");
     EXPECT_EQ(header[12], "airplanes");
     EXPECT_EQ(header[15], "total");
-    EXPECT_EQ(header.back(), "particles");
+    EXPECT_EQ(header[16], "particles");
+    EXPECT_EQ(header.back(), "pending");
     // Second 0: twelve thrown objects and two vehicles.
     std::vector<std::string> start = columns(out[2]);
     EXPECT_EQ(start[12], "2");
@@ -64,7 +65,7 @@ TEST(Matchsim, SpineRepeatsByteForByteAndEmptiesItsLayers) {
     // Each row's total is the sum of its layers; the last one is 0.
     for (int row = 2; row <= 12; ++row) {
         std::vector<std::string> cells = columns(out[size_t(row)]);
-        ASSERT_EQ(cells.size(), 17u) << out[size_t(row)];
+        ASSERT_EQ(cells.size(), 18u) << out[size_t(row)];
         EXPECT_EQ(cells[0], std::to_string(row - 2));
         int sum = 0;
         for (size_t i = 1; i < 15; ++i) sum += atoi(cells[i].c_str());
