@@ -193,8 +193,9 @@ void Zeppelin::finalBlast() {
 
 void Zeppelin::onHit(GameObject*, float) { energy = maxEnergy; }
 
-void Zeppelin::onTurretDestroyed(ZeppelinTurret*) {
+void Zeppelin::onTurretDestroyed(ZeppelinTurret* turret) {
     if (--turretsLeft >= 1) return;
+    destroyedByOwner = turret ? turret->destroyedByOwner : -1;
     acceleration = V3(0.0f, -SINK, 0.0f);
     setState(STATE_BURNING);
     if (GameController* match = game()) match->messenger->setMessage("excellent!", MESSAGE_TIME);
