@@ -308,3 +308,33 @@ TEST(Matchsim, TheZeppelinBurnsAfterItsFourthTurretAndCancelsTheHeldCrates) {
     EXPECT_EQ(ends[0][3], "Zeppelin");
     EXPECT_EQ(ends[0][4], "destroyed by player 0");
 }
+
+TEST(Matchsim, SpawnTakesATypeByNumberOrNameAndLogsEachEnd) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+    int status = -1;
+    std::string run = matchsim("--spawn AirplaneLeftRightx6 --difficulty 1 --seed 2 --players 1 --log", &status);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(lines(run)[0], "matchsim spawn=AirplaneLeftRightx6 difficulty=1.00 seed=2 detail=1 players=1 dt=0.010");
+    EXPECT_EQ(columns(lines(run)[1]).back(), "pending");
+    EXPECT_EQ(rows(run)[0][PENDING], 6);
+    const std::vector<std::vector<std::string>> ends = events(run, "enemy");
+    ASSERT_EQ(ends.size(), 6u);
+    for (const auto& end : ends) {
+        EXPECT_EQ(end[3], "AirplaneLeftRight");
+        EXPECT_TRUE(end[4] == "left" || end[4] == "destroyed by player 0") << end[4];
+    }
+    // A fixed run leaves those still flying alive at its end.
+    run = matchsim("--spawn 10x2 --seconds 5 --log", &status);
+    ASSERT_EQ(status, 0);
+    const std::vector<std::vector<std::string>> bombers = events(run, "enemy");
+    ASSERT_EQ(bombers.size(), 2u);
+    EXPECT_EQ(bombers[0][3], "Bomber");
+    EXPECT_EQ(bombers[0][4], "alive");
+    EXPECT_EQ(rows(run).size(), 6u);
+
+    for (const char* bad : {"--spawn 13", "--spawn 3x0", "--spawn Biplane", "--spawn 0 --difficulty 1.5",
+                            "--spawn 0 --scenario spine"}) {
+        matchsim(bad, &status);
+        EXPECT_EQ(status, 2) << bad;
+    }
+}
