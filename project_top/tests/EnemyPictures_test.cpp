@@ -6,7 +6,9 @@
 #include "EnemyFixture.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
+#include "Sound.h"
 #include "Texture.h"
+#include "world/World.h"
 #include "world/AirplaneSkin.h"
 #include "world/enemies/AirplaneLeftRight.h"
 #include "world/enemies/AirplaneLeftRightP35.h"
@@ -135,6 +137,24 @@ TEST_F(EnemyPicturesTest, OneOfEachKindAtItsPlace) {
     EXPECT_GT(drawnAround(200, -80 + 36, 4, BLACK), 10);
     EXPECT_EQ(drawnAround(0, 60, 10, BLACK), 0);
     EXPECT_EQ(drawnAround(-200, 40, 10, BLACK), 0);
+}
+
+TEST_F(EnemyPicturesTest, EveryEnemyPictureAndSoundIsLoaded) {
+    startMatch();
+    const struct {
+        const char* name;
+        size_t pictures;
+    } textures[] = {{"biplane", 49},      {"biplane-markings", 49}, {"p35", 49},      {"p35-markings", 49},
+                    {"propeller", 98},    {"bomber", 3},            {"kamikaze", 3},  {"hotAirBalloon", 19},
+                    {"propelledBomb", 24}, {"ballistic", 9},        {"torpedo", 2},   {"crate", 6},
+                    {"atomBomb", 1},      {"parachute", 1},         {"zeppelin", 4}};
+    for (const auto& t : textures) EXPECT_EQ(World::texture(t.name)->skins.size(), t.pictures) << t.name;
+    // The zeppelin's whole hull is its fourth picture.
+    EXPECT_GT(World::texture("zeppelin")->skins[3]->width, World::texture("zeppelin")->skins[0]->width);
+    for (const char* sound : {"biplaneEntry", "bombWhistleShort", "bombWhistle", "explosionShort", "explosionLong",
+                              "bomberEngine", "bomberDropBomb", "ballisticEntry", "smallSplash", "largeSplash",
+                              "crateBreak", "deflate", "kamikazeEntry", "propelledBombEntry", "waterExit"})
+        EXPECT_NE(World::sound(sound), nullptr) << sound;
 }
 
 } // namespace
