@@ -164,6 +164,18 @@ TEST_F(BallisticTest, ItsArcPassesThroughItsPalmsCentre) {
     EXPECT_LT(flyPast(close, palm->boundsCenter, 0.001, 30.0), 1.0f);
 }
 
+TEST_F(BallisticTest, WithoutAPalmItAimsAtTheIslandOrTheOrigin) {
+    startMatch();
+    Ballistic* free = enter(new Ballistic());
+    EXPECT_LT(flyPast(free, V3(0.0f, 0.0f, 0.0f), 0.001, 30.0), 1.0f);
+    Renderable* land = new Renderable();
+    land->position = V3(-120.0f, -20.0f, 0.0f);
+    layer(L::LAYER_ISLANDS)->addChild(land);
+    match->playerData[0]->pIsland.set(land);
+    Ballistic* atIsland = enter(new Ballistic());
+    EXPECT_LT(flyPast(atIsland, land->position, 0.001, 30.0), 1.0f);
+}
+
 TEST_F(BallisticTest, LeavesOnlySidewaysShowsItsFlameAndExplodes) {
     startMatch();
     Ballistic* missile = enter(new Ballistic());
