@@ -8,7 +8,6 @@
 #include "ContextBlender.h"
 #include "Skin.h"
 #include "Sound.h"
-#include "Texture.h"
 #include "world/World.h"
 #include "world/effects/Explosion.h"
 #include "world/effects/Sparc.h"
@@ -49,21 +48,6 @@ protected:
         return frames;
     }
 };
-
-TEST_F(ZeppelinTest, TheArchiveHoldsThePicturesAndSoundsOfBalloonsBombsAndZeppelin) {
-    const std::pair<const char*, size_t> textures[] = {
-        {"hotAirBalloon", 19}, {"kamikaze", 3}, {"propelledBomb", 24}, {"torpedo", 2}, {"zeppelin", 4}};
-    for (const auto& t : textures) EXPECT_EQ(World::frames(t.first)->skins.size(), t.second) << t.first;
-    // The hull is the composite of the two halves, twice as wide as one.
-    Texture* zeppelin = World::frames("zeppelin");
-    EXPECT_EQ(zeppelin->skins[3]->width, zeppelin->skins[0]->width + zeppelin->skins[1]->width);
-    for (const char* name : {"bombWhistleShort", "deflate", "kamikazeEntry", "explosionShort", "largeSplash",
-                             "propelledBombEntry", "smallSplash", "waterExit", "explosionLong", "bomberDropBomb"}) {
-        Sound* sound = World::sound(name);
-        ASSERT_NE(sound, nullptr) << name;
-        EXPECT_NE(sound->source, nullptr) << name;
-    }
-}
 
 TEST_F(ZeppelinTest, EntersLeftOfTheViewWithFourTurretsAndDropsByType) {
     startMatch();
