@@ -43,9 +43,9 @@ GameController* game() { return GameController::current(); }
 
 // The scene camera's view at depth 0 (empty outside a match).
 Rect sceneView() {
-    GameController* game = GameController::current();
-    if (!game || !game->scene || !game->scene->camera) return Rect();
-    return game->scene->camera->getVisibleRect(0.0f);
+    GameController* match = GameController::current();
+    if (!match || !match->scene || !match->scene->camera) return Rect();
+    return match->scene->camera->getVisibleRect(0.0f);
 }
 } // namespace
 
@@ -63,8 +63,6 @@ Zeppelin::Zeppelin() {
 }
 
 Zeppelin::~Zeppelin() {}
-
-float Zeppelin::turretOffset(int index) { return TURRET_X[index]; }
 
 float Zeppelin::turretEnergy(int type) { return 7.0f + 1.75f * float(type); }
 
