@@ -114,8 +114,7 @@ void SaveData::setDefaults() {
 
 // An unspecified IPv4 address in the BSD layout: only the family byte is set.
 void SaveData::setDefaultAddress() {
-    memset(externalAddress, 0, sizeof externalAddress);
-    externalAddress[1] = 2;
+    externalAddress = NetAddress();
 }
 
 void SaveData::resetHighScores() {

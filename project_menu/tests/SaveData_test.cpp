@@ -68,7 +68,7 @@ TEST_F(SaveDataTest, AFirstRunStartsFromTheDefaults) {
     const uint8_t expectedFlags[10] = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(memcmp(flags, expectedFlags, 10), 0);
     const uint8_t address[16] = {0, 2};
-    EXPECT_EQ(memcmp(data->externalAddress, address, 16), 0);
+    EXPECT_EQ(memcmp(data->externalAddress.bytes, address, 16), 0);
     EXPECT_EQ(data->reserved1[0], 0);
     EXPECT_EQ(data->reserved1[1], 2);
     EXPECT_EQ(data->reserved1[2], 2);

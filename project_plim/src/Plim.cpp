@@ -15,6 +15,7 @@
 #include "PlimGraphics.h"
 #include "PlimClasses.h"
 #include "PlimInput.h"
+#include "net/PlimNetwork.h"
 #include "PlimUtil.h"
 #include "Random.h"
 #include "ResourceManager.h"
@@ -95,7 +96,7 @@ Plim::Plim() {
     audio = new PlimAudio();
     debugFont = new FontGDI();
     console = new Console();
-    // The network part (PlimNetwork) comes here once the engine has one.
+    network = new PlimNetwork();
     language = new Language();
 
     frameTimer.start(frameRate);
@@ -149,7 +150,7 @@ Plim::~Plim() {
                   1000.0 * totalFrameWork / frameCount);
 
     shutDownPart(1, language);
-    logTagged(tag, "2..."); // the network part, once the engine has one
+    shutDownPart(2, network);
     shutDownPart(3, console);
     shutDownPart(4, debugFont);
     shutDownPart(5, audio);

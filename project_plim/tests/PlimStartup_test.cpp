@@ -45,7 +45,8 @@ TEST_F(StartupTest, LogsTheStartUpInOrder) {
     int clock = lines.find("TimeKeeper(): Started.", errors);
     int registry = lines.find("ResourceManager(): Starting...", clock);
     int console = lines.find("Console(): Starting console...", registry);
-    int started = lines.find("Plim(): Started.", console);
+    int network = lines.find("PlimNetwork(): Starting...", console);
+    int started = lines.find("Plim(): Started.", network);
     EXPECT_GE(version, 0);
     EXPECT_GT(linked, version);
     EXPECT_GT(compiled, linked);
@@ -55,7 +56,9 @@ TEST_F(StartupTest, LogsTheStartUpInOrder) {
     EXPECT_GT(clock, errors);
     EXPECT_GT(registry, clock);
     EXPECT_GT(console, registry);
-    EXPECT_GT(started, console);
+    EXPECT_GT(network, console);
+    EXPECT_EQ(lines.lines[size_t(network + 1)], "PlimNetwork(): Done.");
+    EXPECT_GT(started, network);
 }
 
 TEST_F(StartupTest, ShutdownStepsRunOnceInOrderAndTheLogEndsClean) {
@@ -72,6 +75,9 @@ TEST_F(StartupTest, ShutdownStepsRunOnceInOrderAndTheLogEndsClean) {
         EXPECT_GT(next, at) << line;
         at = next;
     }
+    int network = lines.find("~Plim(): 2...");
+    EXPECT_EQ(lines.lines[size_t(network + 1)], "~PlimNetwork(): Cleaning up...");
+    EXPECT_EQ(lines.lines[size_t(network + 2)], "~PlimNetwork(): Done.");
     EXPECT_EQ(lines.lines.back(), "~Plim(): Done. Clean exit.");
     // No running frame, debug functions locked: neither summary nor leak list.
     EXPECT_EQ(lines.findPrefix("~Plim(): Rendered"), -1);
@@ -125,6 +131,9 @@ TEST_F(StartupTest, TheAccessCodeUnlocksDebugFunctionsAndTheLeakList) {
     int header = lines.find("~Plim(): Objects still allocated (memory leaks?):");
     ASSERT_GE(header, 0);
     EXPECT_GT(lines.find("~Plim(): PlimBase", header), header);
+    int network = lines.find("~Plim(): 2...");
+    EXPECT_EQ(lines.lines[size_t(network + 1)], "~PlimNetwork(): Cleaning up...");
+    EXPECT_EQ(lines.lines[size_t(network + 2)], "~PlimNetwork(): Done.");
     EXPECT_EQ(lines.lines.back(), "~Plim(): Done. Clean exit.");
 }
 

@@ -3,9 +3,12 @@
 #include "Background.h"
 #include "CameraBlender.h"
 #include "ContextBlender.h"
+#include "ContextManager.h"
 #include "ErrorManager.h"
+#include "MenuButton.h"
 #include "Plim.h"
 #include "PlimAudio.h"
+#include "PlimInput.h"
 #include "Random.h"
 #include "ResourceManager.h"
 #include "Sound.h"
@@ -17,6 +20,7 @@
 #include "modes/PlayerData.h"
 #include "modes/PlayerHUD.h"
 #include "modes/PlayerHUDBonus.h"
+#include "modes/pages/ContextGameHelp.h"
 #include "world/Vehicle.h"
 #include "world/effects/BonusBlaster.h"
 #include "world/effects/BonusDefensive.h"
@@ -104,8 +108,11 @@ void GameController::onDeactivate(bool removed) {
 void GameController::tickContents(double time, double dt) {
     Context::tickContents(time, dt);
     if (bMatrixFight && PLIM->timeKeeper) scene->timeScale = bulletTimeScale(PLIM->timeKeeper->getTime());
-    // The Pause key's page comes with the game's help pages; until then the
-    // key does nothing.
+    if (PLIM->input && PLIM->input->isKeyPressed(KEY_PAUSE)) {
+        ContextGameHelp* page = new ContextGameHelp();
+        page->title->caption = "the game is paused";
+        gGlobal->contextManager->push(page);
+    }
     bTickedSinceRender = true;
     reportState();
 }

@@ -63,6 +63,7 @@ public:
     static Vehicle* currentVehicle(int player);
 
     void onDeactivate(bool removed) override;
+    // The Pause key pushes the pause page, which stops the match's clock.
     void tickContents(double time, double dt) override;
     // Draws, then collisions and rules, but only after a tick: a page that
     // draws the frozen match underneath runs no rules.
