@@ -3,6 +3,8 @@
 // gunner's targets (bombs over its palms, the opponent's aircraft, visible
 // balloons), its aim with and without gravity and its shot timing.
 #include "WeaponFixture.h"
+#include "Plim.h"
+#include "PlimInput.h"
 #include "world/pilots/CannonComputerControl.h"
 #include "world/weapons/Bomb.h"
 #include "world/weapons/CannonBall.h"
@@ -52,6 +54,24 @@ TEST_F(CannonTest, TheBarrelStopsAboveTheHorizonAndKicksBackAfterAShot) {
     harness->steps(25);
     EXPECT_EQ(cannon->recoil, 0.0f);
     EXPECT_EQ(cannon->barrel.position, cannon->position);
+}
+
+TEST_F(CannonTest, WithTheMouseTheBarrelTurnsToThePointerWithoutOvershooting) {
+    GameController* match = start();
+    Cannon* cannon = armedCannon(match, 0, nullptr);
+    cannon->bMouseControl = true;
+    // The pointer in view units from the bottom left: world (200, 190).
+    PLIM->input->mousePosition[0] = 320.0f + 200.0f;
+    PLIM->input->mousePosition[1] = 240.0f + 190.0f;
+    harness->steps(100);
+    EXPECT_FLOAT_EQ(cannon->heading, PI / 4.0f);
+    // Below the cannon and to the left: the nearer end of the arc.
+    PLIM->input->mousePosition[0] = 320.0f - 200.0f;
+    PLIM->input->mousePosition[1] = 240.0f - 100.0f;
+    harness->steps(200);
+    EXPECT_EQ(cannon->heading, PI - PI / 256.0f);
+    PLIM->input->mousePosition[0] = 320.0f;
+    PLIM->input->mousePosition[1] = 240.0f;
 }
 
 TEST_F(CannonTest, AGunnerWithoutTargetsNeitherTurnsNorFires) {

@@ -7,6 +7,7 @@
 #include "Plim.h"
 #include "Random.h"
 #include "ResourceManager.h"
+#include "Skin.h"
 #include "Sound.h"
 #include "Texture.h"
 #include "world/World.h"
@@ -246,6 +247,30 @@ TEST_F(EffectsTest, FuseRisesToItsApexAndBurstsOnTheWayUp) {
     holder.addChild(new FireworkFuse(0, 0, 0, 0, 0, 0, 0.0, 0.0, UColor(0, 0, 255, 255)));
     static_cast<FireworkFuse*>(static_cast<PlimBase*>(holder.firstChild))->tick(0.0, 0.01);
     EXPECT_EQ(bursts(holder)[0]->count, 50);
+}
+
+} // namespace
+
+namespace {
+
+TEST(EffectsDeathTest, AnimationWithoutFramesOrOfAnotherKindIsFatalNamingIt) {
+    // The fatal path leaves the engine standing: no leak check in the child.
+    std::string options = getenv("ASAN_OPTIONS") ? getenv("ASAN_OPTIONS") : "";
+    setenv("ASAN_OPTIONS", (options + ":detect_leaks=0").c_str(), 1);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto explodeWith = [](const char* frames) {
+        EngineTestFolder::routeStdoutToStderr();
+        MatchHarness run;
+        run.start([] { return new GameController(); });
+        auto* bare = new Texture(4, 4, 0);
+        for (Skin* skin : bare->skins) skin->deleteMe();
+        bare->skins.clear();
+        PLIM->resourceManager->addResource("bare", bare);
+        World::frames(frames);
+    };
+    EXPECT_EXIT(explodeWith("bare"), ::testing::ExitedWithCode(255), "Texture 'bare' has no sub-images.");
+    EXPECT_EXIT(explodeWith("nyuck"), ::testing::ExitedWithCode(255), "Resource 'nyuck' is not a Texture.");
+    setenv("ASAN_OPTIONS", options.c_str(), 1);
 }
 
 } // namespace

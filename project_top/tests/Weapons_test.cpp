@@ -6,6 +6,7 @@
 #include "Plim.h"
 #include "Reference.h"
 #include "Sound.h"
+#include "Texture.h"
 #include "TimeKeeper.h"
 #include "modes/PlayerHUD.h"
 #include "modes/PlayerHUDBonus.h"
@@ -129,6 +130,17 @@ TEST_F(WeaponsTest, TheTenWeaponsFollowTheirTableAndCreateTheirShots) {
     ASSERT_NE(bubble, nullptr);
     EXPECT_EQ(bubble->speed, 768.0f);
     EXPECT_NE(last<Lightning>(match->layer(L::LAYER_BEAMS)), nullptr);
+}
+
+TEST_F(WeaponsTest, ThePicturesAndSoundsOfTheWeaponsAreLoaded) {
+    start();
+    const std::pair<const char*, size_t> pictures[] = {
+        {"projectiles", 12}, {"cannon", 3}, {"laser", 1}, {"lightning", 1}, {"flare", 1}};
+    for (const auto& picture : pictures) EXPECT_EQ(World::texture(picture.first)->skins.size(), picture.second) << picture.first;
+    for (const char* name : {"bulletFire", "bombWhistle", "cannonFire", "laserFire", "laserHit", "lightningFire",
+                             "lightningHit", "missileLaunch", "missileHit", "bubbles", "bubbleBurst", "smallSplash",
+                             "explosionShort", "switchWeapon", "switchWeaponLower"})
+        EXPECT_NE(World::sound(name)->source, nullptr) << name;
 }
 
 TEST_F(WeaponsTest, TheBlasterPaysOrRefusesAndARefusalIsRemembered) {

@@ -6,6 +6,7 @@
 #include "ScriptedController.h"
 #include "TestVehicle.h"
 #include "ThrownObject.h"
+#include "WeaponScenarios.h"
 
 #include <cmath>
 #include <functional>
@@ -19,7 +20,7 @@ const int THROWN_LAYERS[] = {GameController::LAYER_CANNON_BALLS, GameController:
 float fraction() { return float(Random::next() & 0xffff) / 65536.0f; }
 } // namespace
 
-std::vector<std::string> MatchScenarios::names() { return {"spine", "palms", "fireworks", "bonuses"}; }
+std::vector<std::string> MatchScenarios::names() { return {"spine", "palms", "fireworks", "bonuses", "weapons", "cannon"}; }
 
 ScriptedController* MatchScenarios::start(const std::string& name, MatchHarness& harness, int players) {
     std::function<void(ScriptedController&)> build;
@@ -34,6 +35,12 @@ ScriptedController* MatchScenarios::start(const std::string& name, MatchHarness&
     } else if (name == "bonuses") {
         build = EffectScenarios::buildBonuses;
         script = EffectScenarios::scriptBonuses;
+    } else if (name == "weapons") {
+        build = WeaponScenarios::buildWeapons;
+        script = WeaponScenarios::scriptWeapons;
+    } else if (name == "cannon") {
+        build = WeaponScenarios::buildCannon;
+        script = WeaponScenarios::scriptCannon;
     } else {
         return nullptr;
     }

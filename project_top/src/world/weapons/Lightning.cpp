@@ -41,10 +41,10 @@ void Lightning::tick(double, double dt) {
         }
     }
     shimmer();
-    // Colour and fade in fadeOut; the sound is kept going in between.
-    color = UColor(255, 255, 255, uint8_t(int(255.0 - 255.0 * fade)));
+    // The sound is asked for again whenever it has stopped.
     fireChannel->setPanFromX(position);
     if (!fireChannel->isPlaying()) fireChannel->play();
+    // Colour from the fade, then the fade advances.
     fadeOut(dt);
 }
 

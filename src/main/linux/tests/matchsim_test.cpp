@@ -106,7 +106,8 @@ int countOf(const std::string& text, const std::string& word) {
     return n;
 }
 
-const int PALMS = 2, SMOKE = 3, BEAMS = 7, BALLOONS = 11, FIREWORKS = 14, TOTAL = 15, PARTICLES = 16;
+const int PALMS = 2, SMOKE = 3, CANNON_BALLS = 4, SHOTS = 5, CANNONS = 6, BEAMS = 7, BOMBS = 8, BULLETS = 9,
+          BALLOONS = 11, FIREWORKS = 14, TOTAL = 15, PARTICLES = 16;
 
 TEST(Matchsim, PalmsBurnToStumpsWithSmokeAndFlames) {
     if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
@@ -165,6 +166,51 @@ TEST(Matchsim, BonusBalloonsArePoppedExpireAndComeBack) {
     EXPECT_GT(most, 0);
     EXPECT_GT(countOf(first, "\tbonusPickup"), 0);
     EXPECT_GT(countOf(first, "\tballoonPop\t"), 1); // the first row's and later spawns
+}
+
+TEST(Matchsim, WeaponsCycleThroughEveryWeaponAndRepeat) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+    int a = -1, b = -1;
+    std::string first = matchsim("--scenario weapons --seed 3 --log", &a);
+    ASSERT_EQ(a, 0);
+    EXPECT_EQ(matchsim("--scenario weapons --seed 3 --log", &b), first);
+    std::vector<std::vector<int>> r = rows(first);
+    ASSERT_EQ(r.size(), 11u);
+    for (const auto& row : r) EXPECT_EQ(row[CANNONS], 2);
+    int shots = 0;
+    for (const auto& row : r) shots += row[SHOTS] + row[BULLETS] + row[BOMBS] + row[BEAMS];
+    EXPECT_GT(shots, 0);
+    // Eight weapon switches with their sounds; every kind of shot is heard.
+    EXPECT_EQ(countOf(first, "\tswitchWeapon"), 10);
+    for (const char* sound : {"\tbubbles\t", "\tbulletFire\t", "\tcannonFire\t", "\tlaserFire\t", "\tlightningFire\t",
+                              "\tmissileLaunch\t", "\tbombWhistle\t"})
+        EXPECT_GT(countOf(first, sound), 0) << sound;
+    // One human: the second cannon is the computer gunner.
+    std::string gunner = matchsim("--scenario weapons --seed 3 --players 1 --seconds 3", &a);
+    ASSERT_EQ(a, 0);
+    EXPECT_NE(gunner, "");
+}
+
+TEST(Matchsim, TheGunnerDefendsItsPalmsAndTheCannonsFire) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+    int a = -1, b = -1;
+    std::string first = matchsim("--scenario cannon --seed 3 --log", &a);
+    ASSERT_EQ(a, 0);
+    EXPECT_EQ(matchsim("--scenario cannon --seed 3 --log", &b), first);
+    std::vector<std::vector<int>> r = rows(first);
+    ASSERT_EQ(r.size(), 11u);
+    EXPECT_EQ(r[0][PALMS], 6);
+    EXPECT_EQ(r[0][CANNONS], 2);
+    int shells = 0, smoke = 0;
+    for (const auto& row : r) {
+        shells += row[CANNON_BALLS];
+        smoke += row[SMOKE];
+    }
+    EXPECT_GT(shells, 0);
+    EXPECT_GT(smoke, 0); // muzzle flashes and burning palms
+    EXPECT_GT(countOf(first, "\tcannonFire\t"), 10); // both cannons
+    matchsim("--scenario cannon --seed 3 --detail 0 --seconds 3", &a);
+    EXPECT_EQ(a, 0);
 }
 
 TEST(Matchsim, OtherSeedsDifferAndBadArgumentsAreRefused) {
