@@ -132,7 +132,7 @@ void ContextLogo::onDeactivate(bool removed) {
     PLIM->input->mousePosition[1] = float(fovHeight()) - POINTER_INSET_Y;
 }
 
-bool ContextLogo::reached(double at) const { return time >= at && time - dt < at; }
+bool ContextLogo::reached(double at) const { return time >= at && storyTime < at; }
 
 void ContextLogo::updateRules() {
     const double t = time;
@@ -148,6 +148,7 @@ void ContextLogo::updateRules() {
     for (const StoryEvent& event : STORY) {
         if (reached(event.at)) runEvent(event.kind, event.text, event.seconds);
     }
+    storyTime = time;
 }
 
 void ContextLogo::runEvent(int kind, const char* text, double seconds) {

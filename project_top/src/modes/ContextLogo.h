@@ -37,11 +37,14 @@ public:
 
     Renderable* logo = nullptr; // child of hud
     bool bSetBuilt = false;
+    // The scene time the story last ran at: an event runs once, in the first
+    // frame at or past its time, however many ticks that frame took.
+    double storyTime = -1.0;
 
 private:
     void buildSet();
     void dropBomb();
     void runEvent(int kind, const char* text, double seconds);
-    // t has reached at this frame (and not in the one before).
+    // The scene time has passed at since the story last ran.
     bool reached(double at) const;
 };
