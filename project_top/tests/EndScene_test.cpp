@@ -245,6 +245,17 @@ TEST_F(EndSceneTest, AFullRatingFillsTheBarInFiveSecondsAndGameTypeFiveOpensTheC
     EXPECT_EQ(table->tableIndex, 0); // the chooser starts on the first table
 }
 
+TEST_F(EndSceneTest, AHumanScoreBelowTheTenthRowMakesNoPlace) {
+    harness->app->profiles.addProfile("Ann");
+    ContextEnding* ending = finish({1, 0, 0.015f, true, GameController::GAMETYPE_DUEL});
+    ASSERT_TRUE(runUntil(ending, ContextEnding::STATE_PERCENT, 11.2));
+    EXPECT_EQ(ending->highScoreRank, -1); // 1500 below the tenth row's 2000
+    EXPECT_EQ(harness->app->profiles.lastHighScorePlace, -1);
+    EXPECT_EQ(harness->app->saveData.highScores[GameController::GAMETYPE_DUEL][9].score, 2000);
+    ASSERT_TRUE(runUntil(ending, ContextEnding::STATE_CLICK, 5.1));
+    EXPECT_FALSE(hasText(ending->ratingLayer, "tenth place!"));
+}
+
 TEST_F(EndSceneTest, NamesAndPlaces) {
     EXPECT_EQ(std::string(ContextEnding::entryName("SkyPatrolLeader", 1).c_str()), "SkyPatrolLead-2");
     EXPECT_EQ(std::string(ContextEnding::entryName("SkyPatrolLeader", 0).c_str()), "SkyPatrolLeader");

@@ -190,6 +190,7 @@ void ContextEnding::enterHighScore() {
         gGlobal->saveData.write();
     }
     gGlobal->profiles.lastHighScorePlace = highScoreRank;
+    gGlobal->profiles.save();
 }
 
 void ContextEnding::onStateChange() {
