@@ -93,6 +93,8 @@ SOUNDS = [
     'sfx/lackerol3.ogg', 'sfx/lackerol3lower.ogg', 'sfx/clocktick.ogg', 'sfx/clockchime.ogg',
 ]
 MUSIC = ['sfx/music/menu.ogg', 'sfx/music/game.ogg']
+# the end scene's drum roll plays under a rating bar that can run 5 s
+MIN_SECONDS = {'sfx/drum_roll_1.ogg': 6.0}
 LOOPS = ['sfx/rot5loo1.ogg', 'sfx/ovrevlp1.ogg', 'sfx/arc2.ogg'] + MUSIC
 
 STATIC_KEYS = {
@@ -275,6 +277,11 @@ def check_pictures(entries):
         sk = shapes['gfx/island.tga'][1]
         if len(sk) >= 2 and sk[0]['width'] + sk[1]['width'] < 250:
             fail('island is narrower than 250 units')
+    # the end scene and the time bar start the fill at x -96 on a centred frame
+    if 'gfx/gui/game/progressbar.tga' in shapes:
+        for i, sk in enumerate(shapes['gfx/gui/game/progressbar.tga'][1][:2]):
+            if sk['width'] != 192:
+                fail('progress bar: sub-image %d is %d wide, not 192' % (i, sk['width']))
     for f in ('gfx/laser.tga', 'gfx/lightning.tga'):
         if f in shapes:
             img, sk = shapes[f]
@@ -398,6 +405,8 @@ def check_sounds(entries, oggdec):
         x = pcm.reshape(-1, channels)
         if len(x) < 100 or np.abs(x).max() < 0.05:
             fail('%s: silent or empty' % name)
+        if name in MIN_SECONDS and len(x) < MIN_SECONDS[name] * rate:
+            fail('%s: %.2f s, shorter than %.1f s' % (name, len(x) / rate, MIN_SECONDS[name]))
         if name in LOOPS:
             steps = np.abs(np.diff(x, axis=0))
             typical = np.percentile(steps, 99, axis=0)

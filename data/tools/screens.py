@@ -440,8 +440,9 @@ def gui_frames(out):
     sheet.add(surf)
     sheet.add(surf)
     sheet.save(out, 'gfx/gui/game/square.tga')
-    # progress bar: frame and the fill that starts at its left end
-    w, h = 254, 24
+    # progress bar: frame and the fill that starts at its left end; 192 wide,
+    # as the end scene and the time bar start the fill at x -96
+    w, h = 192, 24
     sheet = Sheet(256, 64)
     surf, ctx = canvas(w, h)
     rounded_rect(ctx, 1, 1, w - 2, h - 2, 10)

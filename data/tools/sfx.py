@@ -401,7 +401,8 @@ def arpeggio(notes, step, wave_tone, bright):
 
 
 def drumroll():
-    d = 3.2
+    # outlasts the end scene's rating bar, which can run 5 s
+    d = 6.0
     buf = np.zeros(n_of(d))
     n = Noise(31)
     t = 0.0

@@ -220,7 +220,7 @@ TEST_F(GamePagesTest, AMutatorSwitchSetsItsByteAndTheNextMatchHasTheFlag) {
     // The next match, started from a rules page, plays berserk.
     ContextRulesCampaign* rules = open<ContextRulesCampaign>(0.0f, 100.0f);
     ASSERT_TRUE(rules);
-    EXPECT_TRUE(rules->start->bDisabled);
+    EXPECT_FALSE(rules->start->bDisabled); // the invasion starts here
     rules->start->setFactory(newScriptedMatch);
     EXPECT_FALSE(rules->start->bDisabled);
     click(0.0f, -120.0f);

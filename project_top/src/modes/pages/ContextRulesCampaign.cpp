@@ -3,6 +3,7 @@
 #include "Global.h"
 #include "Language.h"
 #include "MenuEnum.h"
+#include "modes/GameControllerCampaign.h"
 #include "modes/pages/GameStartButton.h"
 
 ContextRulesCampaign::ContextRulesCampaign() : ContextOptionsPage("invasion rules") {
@@ -11,8 +12,8 @@ ContextRulesCampaign::ContextRulesCampaign() : ContextOptionsPage("invasion rule
                           Language::STR_ENUMOPPONENTBALLOONPOPTYPE0));
     addChild(new MenuEnum(0.0f, 0.0f, 0.0f, "difficulty", "skill of computer opponents", &saved.difficulty, 0, 4,
                           Language::STR_ENUMDIFFICULTY0));
-    // Starts the invasion mode once it is in the build.
-    start = new GameStartButton(0.0f, -120.0f, 0.0f, "start", "start playing", nullptr);
+    start = new GameStartButton(0.0f, -120.0f, 0.0f, "start", "start playing",
+                                []() -> GameController* { return new GameControllerCampaign(); });
     addChild(start);
     addBackButton();
 }

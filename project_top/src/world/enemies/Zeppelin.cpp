@@ -6,6 +6,7 @@
 #include "Random.h"
 #include "Skin.h"
 #include "modes/GameController.h"
+#include "modes/GameControllerCampaign.h"
 #include "modes/Messenger.h"
 #include "world/World.h"
 #include "world/effects/Explosion.h"
@@ -94,6 +95,8 @@ void Zeppelin::onSpawn() {
         World::add(GameController::LAYER_ENEMIES, turret);
     }
     dropInterval = dropIntervalOf(tint);
+    // Only the invasion moves its camera out for the airship.
+    if (auto* invasion = dynamic_cast<GameControllerCampaign*>(match)) invasion->focusCamera(0, true);
 }
 
 void Zeppelin::tick(double time, double dt) {

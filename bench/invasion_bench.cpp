@@ -1,0 +1,226 @@
+// The invasion's fifty waves on the match harness (under Xvfb, so every frame
+// is really drawn), two players, each cannon the aiming test bot, palms kept
+// standing. Per wave: enemies built, the CPU spike of the frame that builds
+// the wave, the peak of live objects per layer, CPU per frame of the tick,
+// the drawing, the collision walks and the rules (mean, 95th percentile,
+// max; this thread only, the software renderer's threads are not counted),
+// and resident memory at the wave's start (target: flat). The heaviest wave
+// by CPU has its frames' wall time set against the 15 ms period. Then the end
+// scene at graphics detail 1: CPU per frame and live flares. Set
+// INVASION_BENCH_WAVES to run fewer waves.
+#include "AimingCannon.h"
+#include "MatchHarness.h"
+#include "ParticleCount.h"
+#include "ContextManager.h"
+#include "modes/ContextEnding.h"
+#include "modes/GameControllerCampaign.h"
+#include "modes/PlayerData.h"
+#include "world/enemies/EnemySpawner.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const double FRAME_PERIOD = 0.015;
+const double WAVE_LIMIT = 240.0; // simulated seconds per wave at most
+const double END_SCENE_SECONDS = 40.0;
+
+double cpuSeconds() {
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+double wallSeconds() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+long residentKb() {
+    long pages = 0, resident = 0;
+    if (FILE* f = fopen("/proc/self/statm", "r")) {
+        if (fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        fclose(f);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// CPU marks of one frame.
+struct Marks {
+    double tickStart = 0, tickEnd = 0, renderStart = 0, drawn = 0, collided = 0, ruled = 0;
+};
+Marks marks;
+
+class TimedInvasion : public GameControllerCampaign {
+public:
+    void tickContents(double time, double dt) override {
+        marks.tickStart = cpuSeconds();
+        GameControllerCampaign::tickContents(time, dt);
+        marks.tickEnd = cpuSeconds();
+    }
+    void renderContents() override {
+        marks.renderStart = cpuSeconds();
+        GameControllerCampaign::renderContents();
+    }
+    void checkCollisions() override {
+        marks.drawn = cpuSeconds();
+        GameControllerCampaign::checkCollisions();
+        marks.collided = cpuSeconds();
+    }
+    void updateRules() override {
+        GameControllerCampaign::updateRules();
+        marks.ruled = cpuSeconds();
+    }
+};
+
+struct Series {
+    std::vector<double> v;
+    void add(double x) { v.push_back(x * 1000.0); }
+    double mean() const {
+        double s = 0.0;
+        for (double x : v) s += x;
+        return v.empty() ? 0.0 : s / double(v.size());
+    }
+    double p95() const {
+        if (v.empty()) return 0.0;
+        std::vector<double> s = v;
+        std::sort(s.begin(), s.end());
+        return s[std::min(s.size() - 1, size_t(double(s.size()) * 0.95))];
+    }
+    double max() const { return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end()); }
+};
+
+void BM_InvasionWaves(benchmark::State& state) {
+    if (!getenv("DISPLAY")) {
+        state.SkipWithError("needs an X server (xvfb-run)");
+        for (auto _ : state) {}
+        return;
+    }
+    int waves = GameControllerCampaign::WAVE_COUNT;
+    if (const char* limit = getenv("INVASION_BENCH_WAVES")) waves = std::max(1, std::min(waves, atoi(limit)));
+    MatchSettings settings;
+    settings.frameRate = FRAME_PERIOD;
+    MatchHarness run(settings);
+    SaveData& saved = run.app->saveData;
+    saved.players = 1;
+    saved.difficulty = 2;
+    saved.bInGameHelp = 0;
+    saved.bUseMouse = 0;
+    saved.bInGameMusic = 0;
+    auto* match = static_cast<GameControllerCampaign*>(run.start([] { return new TimedInvasion(); }));
+    AimingCannon* bots[2];
+    AimingCannon::install(match, bots);
+
+    printf("invasion, 2 players with the aiming bot, palms kept standing, %.0f ms frames\n", FRAME_PERIOD * 1000.0);
+    printf("wave enemies spike_ms rss_kb  peak objects per layer (0..13)                 "
+           "tick mean/p95/max   draw mean/p95/max   collide mean/p95/max  rules mean/p95/max  secs\n");
+    int heaviest = 0;
+    double heaviestDraw = 0.0;
+    Series heaviestFrames;
+    struct WaveStart {
+        double spike = 0.0, started = -1.0;
+        int built = 0;
+        long rss = 0;
+    } carried;
+    for (auto _ : state) {
+        for (int wave = 1; wave <= waves && run.matchOnTop(); ++wave) {
+            Series tick, draw, collide, rules, wall;
+            std::array<int, GameController::LAYER_COUNT> peak = {};
+            double spike = carried.spike, started = carried.started;
+            int built = carried.built;
+            long rss = carried.rss;
+            if (match->waveNumber != wave) started = -1.0;
+            const int frames = int((8.0 + WAVE_LIMIT) / FRAME_PERIOD);
+            for (int i = 0; i < frames && run.matchOnTop(); ++i) {
+                PlayerData* data = match->playerData[0];
+                for (int p = 0; p < data->numPalms; ++p)
+                    if (GameObject* palm = data->palms[p].get()) palm->energy = 1.0e9f;
+                const int before = match->waveNumber;
+                const double wallBefore = wallSeconds();
+                run.step();
+                const double wallFrame = wallSeconds() - wallBefore;
+                if (match->waveNumber != before) {
+                    // The frame that built the wave.
+                    carried.spike = (marks.tickEnd - marks.tickStart) * 1000.0;
+                    carried.built = EnemySpawner::pendingIn(match->spawners);
+                    carried.rss = residentKb();
+                    carried.started = match->time;
+                    if (match->waveNumber != wave) break; // the next wave began
+                    spike = carried.spike;
+                    built = carried.built;
+                    rss = carried.rss;
+                    started = carried.started;
+                    continue;
+                }
+                if (started < 0.0) continue;
+                if (match->state == GameControllerCampaign::STATE_CONGRATULATIONS) break;
+                wall.add(wallFrame);
+                tick.add(marks.tickEnd - marks.tickStart);
+                draw.add(marks.drawn - marks.renderStart);
+                collide.add(marks.collided - marks.drawn);
+                rules.add(marks.ruled - marks.collided);
+                const auto live = run.liveLayers();
+                for (int l = 0; l < GameController::LAYER_COUNT; ++l) peak[l] = std::max(peak[l], live[l]);
+            }
+            printf("%4d %7d %8.2f %6ld  ", wave, built, spike, rss);
+            for (int l = 0; l < GameController::LAYER_COUNT; ++l) printf("%d%s", peak[l], l + 1 < GameController::LAYER_COUNT ? "," : "");
+            printf("  %5.2f/%5.2f/%6.2f  %5.2f/%5.2f/%6.2f  %5.3f/%5.3f/%6.3f  %5.3f/%5.3f/%6.3f  %5.1f\n", tick.mean(),
+                   tick.p95(), tick.max(), draw.mean(), draw.p95(), draw.max(), collide.mean(), collide.p95(),
+                   collide.max(), rules.mean(), rules.p95(), rules.max(), started >= 0.0 ? match->time - started : 0.0);
+            fflush(stdout);
+            if (draw.mean() + tick.mean() > heaviestDraw) {
+                heaviestDraw = draw.mean() + tick.mean();
+                heaviest = wave;
+                heaviestFrames = Series();
+                heaviestFrames = wall;
+            }
+        }
+    }
+    const size_t over = size_t(std::count_if(heaviestFrames.v.begin(), heaviestFrames.v.end(),
+                                             [](double ms) { return ms > FRAME_PERIOD * 1000.0; }));
+    printf("heaviest wave %d, wall time of the whole frame drawn under Xvfb (ms): mean %.2f, p95 %.2f, max %.2f against the %.0f ms "
+           "period; %zu of %zu frames over\n",
+           heaviest, heaviestFrames.mean(), heaviestFrames.p95(), heaviestFrames.max(), FRAME_PERIOD * 1000.0, over,
+           heaviestFrames.v.size());
+    // The end scene after the last wave played, at graphics detail 1.
+    if (run.matchOnTop()) match->endGame();
+    run.step();
+    auto* ending = dynamic_cast<ContextEnding*>(run.app->contextManager->getTop());
+    if (ending) {
+        Series frame;
+        int peakParticles = 0;
+        double particles = 0.0;
+        const int frames = int(END_SCENE_SECONDS / FRAME_PERIOD);
+        for (int i = 0; i < frames; ++i) {
+            const double before = cpuSeconds();
+            run.step();
+            frame.add(cpuSeconds() - before);
+            const int live = ParticleCount::live(ending);
+            peakParticles = std::max(peakParticles, live);
+            particles += live;
+        }
+        printf("end scene at detail %d over %.0f s: CPU per frame (ms) mean %.2f, p95 %.2f, max %.2f; live flares "
+               "mean %.0f, peak %d\n",
+               run.app->saveData.graphicsDetail, END_SCENE_SECONDS, frame.mean(), frame.p95(), frame.max(),
+               particles / frames, peakParticles);
+        state.counters["ending_mean_ms"] = frame.mean();
+        state.counters["ending_peak_flares"] = peakParticles;
+    }
+    state.counters["heaviest_wave"] = heaviest;
+    state.counters["heaviest_mean_ms"] = heaviestFrames.mean();
+    state.counters["heaviest_p95_ms"] = heaviestFrames.p95();
+}
+
+} // namespace
+
+BENCHMARK(BM_InvasionWaves)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();

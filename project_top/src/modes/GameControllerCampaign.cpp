@@ -1,0 +1,378 @@
+#include "GameControllerCampaign.h"
+
+#include "Camera.h"
+#include "CameraBlender.h"
+#include "ContextBlender.h"
+#include "ContextManager.h"
+#include "Global.h"
+#include "Plim.h"
+#include "PlimGraphics.h"
+#include "PlimUtil.h"
+#include "RadialFader.h"
+#include "Random.h"
+#include "RenderableText.h"
+#include "Skin.h"
+#include "Texture.h"
+#include "app/MyGlobal.h"
+#include "modes/ContextEnding.h"
+#include "modes/InvasionWave.h"
+#include "modes/Messenger.h"
+#include "modes/PlayerData.h"
+#include "modes/PlayerHUD.h"
+#include "modes/pages/ContextGameHelp.h"
+#include "world/CameraStatic.h"
+#include "world/Cannon.h"
+#include "world/Palm.h"
+#include "world/World.h"
+#include "world/enemies/Crate.h"
+#include "world/enemies/EnemySpawner.h"
+#include "world/weapons/Weapon.h"
+#include "world/weapons/WeaponCannonBallCampaign.h"
+
+#include <algorithm>
+
+namespace {
+
+const UColor WHITE(255, 255, 255, 255);
+const UColor PLAYER_COLOURS[GameController::PLAYERS] = {UColor(0, 0, 255, 255), UColor(255, 0, 0, 255)};
+const int ISLAND_PICTURE = 2;
+const float ISLAND_TOP = 21.0f;
+const double CRATE_BASE = 30.0;
+const double CRATE_SPREAD = 30.0;
+const double STATE_AT_ONCE = 0.001;
+const double GET_READY_TIME = 5.0;
+const double WAVE_MESSAGE_TIME = 3.0;
+const double ENDING_MESSAGE_TIME = 5.0;
+const double FADE_TIME = 3.0;
+const double FOCUS_BLEND = 3.0;
+const double GET_READY_BLEND = 5.0;
+const float FOCUS_STEP_X = 200.0f;
+const float VIEW_RAISE = 57.0f;
+const float OPENING_RAISE = 171.0f;
+const int CRATE_KINDS = 5;
+const int MOUSE_PRINT_FLAGS = 0;
+
+int halfHeight() { return (PLIM->graphics ? PLIM->graphics->fovHeight : 480) / 2; }
+int fovWidth() { return PLIM->graphics ? PLIM->graphics->fovWidth : 640; }
+double fraction() { return double(Random::next() & 0xFFFF) / 65536.0; }
+
+bool live(const BasicLink* node) { return !node->bDestroyPending && !node->bSkip; }
+GameObject* object(BasicLink* node) { return static_cast<GameObject*>(node); }
+
+// Each live object of the first layer touches at most the first qualifying
+// object of the second it overlaps, once per frame.
+template <class Qualifies> void collideLayers(PlimBase* first, PlimBase* second, Qualifies qualifies) {
+    for (BasicLink* a = first->firstChild; a; a = a->next) {
+        if (!live(a)) continue;
+        for (BasicLink* b = second->firstChild; b; b = b->next) {
+            if (!live(b) || !qualifies(object(a), object(b))) continue;
+            if (!object(a)->collide(object(b))) continue;
+            object(a)->onCollision(object(b));
+            object(b)->onCollision(object(a));
+            break;
+        }
+    }
+}
+
+bool standing(GameObject* palm) { return palm->state == Palm::STATE_STANDING; }
+
+void addText(PlimBase* page, float x, float y, const char* text, FontQuad* font, int printFlags = -1) {
+    RenderableText* label = new RenderableText(x, y, 0.0f, text, font, WHITE);
+    if (printFlags >= 0) label->printFlags = printFlags;
+    page->addChild(label);
+}
+
+void addPicture(PlimBase* page, float x, float y, int index) {
+    Renderable* picture = new Renderable();
+    const V3 at(x, y, 0.0f);
+    picture->setup(World::frame(World::frames("mouse"), index), &at, nullptr, nullptr);
+    page->addChild(picture);
+}
+
+} // namespace
+
+GameControllerCampaign::GameControllerCampaign() {
+    takeMutatorOptions();
+    const SaveData& saved = gGlobal->saveData;
+    playerCount = saved.players != 0 ? 2 : 1;
+    gameType = GAMETYPE_INVASION;
+    difficulty = saved.difficulty;
+    palmCount = 5 - difficulty;
+    bSabotageBonuses = false;
+    bLimitBombRange = false;
+    for (int i = 0; i < PLAYERS; ++i) playerData[i]->color = PLAYER_COLOURS[i];
+
+    spawners = new PlimBase();
+    scene->addChildFirst(spawners);
+    nextBonusAt = nextBonusTime();
+    bonusFrequency = 1;
+    nextCrateAt = nextCrateTime();
+}
+
+GameControllerCampaign::~GameControllerCampaign() {}
+
+double GameControllerCampaign::nextCrateTime() const {
+    return time + (CRATE_BASE + CRATE_SPREAD * fraction()) / playerCount;
+}
+
+bool GameControllerCampaign::helpOn() const { return gGlobal->saveData.bInGameHelp != 0; }
+
+void GameControllerCampaign::onEnter() {
+    GameController::onEnter();
+    Texture* island = World::frames("island");
+    Renderable* land = new Renderable();
+    const V3 at(0.0f, ISLAND_TOP - 0.5f * World::frame(island, 0)->height, 0.0f);
+    land->setup(World::frame(island, ISLAND_PICTURE), &at, nullptr, nullptr);
+    layers[LAYER_ISLANDS]->addChild(land);
+    playerData[0]->pIsland.set(land);
+    playerData[0]->createPalms(palmCount, true);
+
+    for (int i = 0; i < playerCount; ++i) {
+        Cannon* cannon = new Cannon(i);
+        cannon->blasterRegeneration = 0.0f;
+        cannon->position = V3((CANNON_SPACING * playerCount - CANNON_SPACING) * float(2 * i - 1), 0.0f, 0.0f);
+        cannon->updateVisuals();
+        cannon->weapon = new WeaponCannonBallCampaign(i);
+        cannon->bMouseControl = i == 0 && gGlobal->saveData.bUseMouse;
+        layers[LAYER_CANNONS]->addChild(cannon);
+        playerData[i]->pVehicle.set(cannon);
+    }
+
+    const int h = halfHeight();
+    const float w = float(fovWidth());
+    scene->getCameraBlender()->setPosition(0.0f, float(3 * h) - OPENING_RAISE, -1.5f * w, false);
+    if (RadialFader* fader = gGlobal->contextManager->fader) {
+        fader->value = fader->target = 1.0f;
+        fader->target = 0.0f;
+    }
+    setState(STATE_INTRO, 1.0);
+}
+
+void GameControllerCampaign::endGame() {
+    GameController::endGame();
+    bDone = true;
+    ContextEnding* ending = new ContextEnding();
+    ending->gameType = gameType;
+    gGlobal->contextManager->push(ending);
+}
+
+void GameControllerCampaign::onStateChange() {
+    switch (state) {
+    case STATE_INTRO:
+        if (helpOn()) {
+            if (gGlobal->saveData.bUseMouse) pushPage(PAGE_MOUSE);
+            pushPage(PAGE_INVASION);
+        }
+        setState(STATE_GET_READY, STATE_AT_ONCE);
+        break;
+    case STATE_GET_READY: {
+        messenger->setMessage("get ready!", MESSAGE_TIME);
+        CameraStatic* camera = new CameraStatic(0.0f, float(halfHeight()) - VIEW_RAISE, -0.5f * float(fovWidth()));
+        camera->blendTime = GET_READY_BLEND;
+        scene->getCameraBlender()->addChild(camera);
+        setState(STATE_NEXT_WAVE, GET_READY_TIME);
+        break;
+    }
+    case STATE_NEXT_WAVE:
+        if (waveNumber < waveCount) {
+            ++waveNumber;
+            messenger->setMessage(formatString("wave %d", waveNumber), MESSAGE_TIME);
+            for (int i = 0; i < playerCount; ++i) playerHud[i]->bHidden = false;
+            layers[LAYER_ENEMIES]->destroyChildren();
+            spawners->destroyChildren();
+            spawnWave();
+            setState(STATE_WAVE, WAVE_MESSAGE_TIME);
+        } else {
+            setState(STATE_CONGRATULATIONS, WON_DELAY);
+        }
+        break;
+    case STATE_CONGRATULATIONS:
+        messenger->setMessage("congratulations!", MESSAGE_TIME);
+        setState(STATE_WON, ENDING_MESSAGE_TIME);
+        break;
+    case STATE_WON:
+        messenger->setMessage("you have won!", MESSAGE_TIME);
+        setState(STATE_FADE, ENDING_MESSAGE_TIME);
+        break;
+    case STATE_GAME_OVER:
+        messenger->setMessage("game over!", MESSAGE_TIME);
+        setState(STATE_FADE, ENDING_MESSAGE_TIME);
+        break;
+    case STATE_FADE:
+        if (RadialFader* fader = gGlobal->contextManager->fader) fader->target = 1.0f;
+        setState(STATE_END, FADE_TIME);
+        break;
+    case STATE_END:
+        endGame();
+        break;
+    default:
+        break;
+    }
+}
+
+void GameControllerCampaign::updateRules() {
+    if (state == STATE_WAVE && time > nextBonusAt) spawnBonus();
+    if (state == STATE_WAVE && time > nextCrateAt) spawnCrate();
+
+    PlayerData* defender = playerData[0];
+    if (helpOn() && !bTreeHintShown && defender->numPalmsStanding != defender->numPalms) {
+        bTreeHintShown = true;
+        pushPage(PAGE_TREE);
+    }
+
+    if (state == STATE_WAVE) {
+        if (defender->numPalmsStanding == 0)
+            setState(STATE_GAME_OVER, GAME_OVER_DELAY);
+        else if (!spawners->firstChild && !layers[LAYER_ENEMIES]->firstChild)
+            setState(STATE_NEXT_WAVE, WAVE_END_DELAY);
+    }
+
+    for (int i = 0; i < playerCount; ++i) {
+        Vehicle* vehicle = playerData[i]->vehicle();
+        if (!vehicle || !vehicle->weapon || !vehicle->weapon->bOutOfEnergy) continue;
+        switchWeapon(i, 0, false);
+        if (helpOn() && !bEnergyHintShown) {
+            bEnergyHintShown = true;
+            pushPage(PAGE_ENERGY);
+        }
+    }
+}
+
+void GameControllerCampaign::spawnBonus() {
+    nextBonusAt = nextBonusTime();
+    Rect view = scene->camera->getVisibleRect(0.0f);
+    if (view.bottom < 0.0f) view.bottom = 0.0f;
+    const double ry = fraction();
+    const double rx = fraction();
+    const float x = view.left + (view.right - view.left) * float(rx);
+    const float y = view.bottom + (view.top - view.bottom) * float(ry);
+    spawnBalloon(x, y, 0.0f, BALLOON_LIFETIME, true);
+    if (helpOn() && !bBonusHintShown) {
+        bBonusHintShown = true;
+        pushPage(PAGE_BONUS);
+    }
+}
+
+void GameControllerCampaign::spawnCrate() {
+    nextCrateAt = nextCrateTime();
+    Crate* crate = new Crate(int(Random::next() % CRATE_KINDS) + 1);
+    crate->onSpawn();
+    layers[LAYER_ENEMIES]->addChild(crate);
+    pointsTotal += crate->points;
+    if (helpOn() && !bWeaponHintShown) {
+        bWeaponHintShown = true;
+        pushPage(PAGE_WEAPONS);
+    }
+}
+
+void GameControllerCampaign::checkCollisions() {
+    const auto always = [](GameObject*, GameObject*) { return true; };
+    collideLayers(layers[LAYER_ENEMY_PROJECTILES], layers[LAYER_PALMS],
+                  [](GameObject*, GameObject* palm) { return standing(palm); });
+    collideLayers(layers[LAYER_ENEMIES], layers[LAYER_PALMS], [](GameObject* enemy, GameObject* palm) {
+        return static_cast<Enemy*>(enemy)->bHitsPalms && standing(palm);
+    });
+    collideLayers(layers[LAYER_SHOTS], layers[LAYER_ENEMIES], always);
+    collideLayers(layers[LAYER_SHOTS], layers[LAYER_ENEMY_PROJECTILES], always);
+    collideLayers(layers[LAYER_BALLOONS], layers[LAYER_SHOTS], always);
+}
+
+float GameControllerCampaign::ratingOf(int score, int pointsTotal, int difficulty, int wave, int waveCount) {
+    const float a = float(difficulty * 0.1 + 0.6);
+    const double b = double(float(wave) / float(waveCount)) * 0.8 + 0.2;
+    const float ab = float(a * b);
+    return std::min(1.0f, float(double(score) / double(pointsTotal)) * ab);
+}
+
+void GameControllerCampaign::computeRating() {
+    winner = playerCount == 2 && playerData[1]->score > playerData[0]->score ? 1 : 0;
+    playerData[winner]->rating = ratingOf(playerData[winner]->score, pointsTotal, difficulty, waveNumber, waveCount);
+}
+
+int GameControllerCampaign::sideOf(int wave) {
+    const int w = wave - 1;
+    const int m = w % 10;
+    int side = 0;
+    if (m == 0 || m == 1 || m == 6) side = -1;
+    if (m == 4 || m == 5 || m == 8) side = 1;
+    return (w / 10) % 2 == 1 ? -side : side;
+}
+
+bool GameControllerCampaign::wideOf(int wave) {
+    const int m = (wave - 1) % 10;
+    return m >= 6 && m <= 8;
+}
+
+void GameControllerCampaign::focusCamera(int side, bool wide) {
+    const float k = wide ? 2.0f : 1.0f;
+    CameraStatic* camera = new CameraStatic(k * float(side) * FOCUS_STEP_X, k * (float(halfHeight()) - VIEW_RAISE),
+                                            -k * float(fovWidth()) * 0.5f);
+    camera->blendTime = FOCUS_BLEND;
+    scene->getCameraBlender()->addChild(camera);
+}
+
+void GameControllerCampaign::spawnWave() {
+    for (int i = 0; i < playerCount; ++i)
+        if (Vehicle* vehicle = playerData[i]->vehicle()) vehicle->resetBonuses();
+    PlayerData* defender = playerData[0];
+    for (int i = 0; i < defender->numPalms; ++i) {
+        GameObject* palm = defender->palms[i].get();
+        if (palm && standing(palm)) palm->energy = 1.0f;
+    }
+    focusCamera(sideOf(waveNumber), wideOf(waveNumber));
+    const float d = float(waveNumber) / float(waveCount);
+    for (const InvasionWave& row : InvasionWave::rowsOf(waveNumber))
+        spawners->addChild(new EnemySpawner(row.type, row.start, row.end, row.groups, row.perGroup, row.evenly, d,
+                                            int32_t(row.tint)));
+}
+
+void GameControllerCampaign::pushPage(Page page) { gGlobal->contextManager->push(createPage(page)); }
+
+ContextGameHelp* GameControllerCampaign::createPage(Page page) {
+    ContextGameHelp* help = new ContextGameHelp();
+    PlimBase* c = help->content;
+    FontQuad* small = gGlobal->fontSmall;
+    FontQuad* medium = gGlobal->fontMedium;
+    FontQuad* large = gGlobal->fontLarge;
+    switch (page) {
+    case PAGE_MOUSE:
+        addText(c, -30.0f, 50.0f, "move the mouse pointer to aim your cannon", small, MOUSE_PRINT_FLAGS);
+        addPicture(c, -100.0f, 50.0f, 2);
+        addPicture(c, -100.0f, 50.0f, 0);
+        addText(c, -30.0f, -50.0f, "click to fire", small, MOUSE_PRINT_FLAGS);
+        addPicture(c, -100.0f, -50.0f, 0);
+        addPicture(c, -100.0f, -50.0f, 1);
+        break;
+    case PAGE_INVASION:
+        addText(c, 0.0f, 100.0f, "invasion!", large);
+        addText(c, 0.0f, 30.0f, "defend your island", medium);
+        addText(c, 0.0f, 0.0f, "against the enemy invasion!", medium);
+        addText(c, 0.0f, -30.0f, "protect your trees at any cost!", medium);
+        break;
+    case PAGE_TREE:
+        addText(c, 0.0f, 100.0f, "tree destroyed!", large);
+        addText(c, 0.0f, 30.0f, "one of your trees has been hit.", medium);
+        addText(c, 0.0f, 0.0f, "when they are all destroyed", medium);
+        addText(c, 0.0f, -30.0f, "the game will be over!", medium);
+        break;
+    case PAGE_ENERGY:
+        addText(c, 0.0f, 100.0f, "out of energy!", large);
+        addText(c, 0.0f, 30.0f, "the lightning icon at the top", medium);
+        addText(c, 0.0f, 0.0f, "shows your weapon's remaining energy.", medium);
+        addText(c, 0.0f, -30.0f, "if energy runs out, your weapon is lost!", medium);
+        break;
+    case PAGE_WEAPONS:
+        addText(c, 0.0f, 100.0f, "weapons", large);
+        addText(c, 0.0f, 30.0f, "a weapon crate will now drop down.", medium);
+        addText(c, 0.0f, 0.0f, "shoot it to upgrade your weapon.", medium);
+        addText(c, 0.0f, -40.0f, "some weapons are automatic, just press and hold the fire button!", small);
+        break;
+    case PAGE_BONUS:
+        addText(c, 0.0f, 100.0f, "a bonus has appeared!", large);
+        addText(c, 0.0f, 30.0f, "shoot the bonus balloon to collect it.", medium);
+        addText(c, 0.0f, 0.0f, "bonuses boost your offense or defense,", medium);
+        addText(c, 0.0f, -30.0f, "but only last for a limited time!", medium);
+        break;
+    }
+    return help;
+}

@@ -1,0 +1,291 @@
+// The end scene over a finished match on the harness: islands, messages, the
+// rating bar and its timing, the high-score entry (name, place, the file at
+// once), clicks, fireworks and the high-score table it opens.
+#include "ContextHighScores.h"
+#include "ContextManager.h"
+#include "FileManager.h"
+#include "InvasionFixture.h"
+#include "PlimUtil.h"
+#include "Quad.h"
+#include "RadialFader.h"
+#include "RenderableText.h"
+#include "modes/ContextEnding.h"
+#include "world/World.h"
+
+#include <cstring>
+#include <dirent.h>
+#include <jpeglib.h>
+#include <vector>
+
+namespace {
+
+struct Result {
+    int players = 1;
+    int winner = 0;
+    float rating = 0.5f;
+    bool human = true;
+    int gameType = GameController::GAMETYPE_INVASION;
+};
+
+bool hasText(PlimBase* layer, const char* text) {
+    for (BasicLink* c = layer->firstChild; c; c = c->next) {
+        auto* label = dynamic_cast<RenderableText*>(static_cast<PlimBase*>(c));
+        if (label && !label->bDestroyPending && strcmp(label->text.c_str(), text) == 0) return true;
+    }
+    return false;
+}
+
+// A row of a table as stored in the ".hst" file right now.
+HighScoreEntry storedEntry(int table, int row) {
+    std::vector<char> block(SaveData::SIZE);
+    HighScoreEntry entry = {};
+    if (!FileManager::loadProtectedData(SaveData::getFolder(), SaveData::getFileName(), PLIM_VERSION_STRING,
+                                        block.data(), SaveData::SIZE))
+        return entry;
+    const size_t at = offsetof(SaveData, highScores) + sizeof(HighScoreEntry) * (table * SaveData::TABLE_ENTRIES + row);
+    memcpy(&entry, block.data() + at, sizeof(entry));
+    return entry;
+}
+
+// The newest F9 screenshot of a folder as RGB rows (empty when there is none).
+std::vector<uint8_t> newestScreenshot(const std::string& folder, int& width, int& height) {
+    std::string newest;
+    if (DIR* d = opendir(folder.c_str())) {
+        while (dirent* e = readdir(d))
+            if (strstr(e->d_name, ".jpg") && folder + e->d_name > newest) newest = folder + e->d_name;
+        closedir(d);
+    }
+    std::vector<uint8_t> rgb;
+    FILE* f = newest.empty() ? nullptr : fopen(newest.c_str(), "rb");
+    if (!f) return rgb;
+    jpeg_decompress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, f);
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    width = int(info.output_width);
+    height = int(info.output_height);
+    rgb.resize(size_t(width) * size_t(height) * 3);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = &rgb[size_t(info.output_scanline) * size_t(width) * 3];
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    fclose(f);
+    return rgb;
+}
+
+} // namespace
+
+class EndSceneTest : public InvasionTest {
+protected:
+    void SetUp() override {
+        SaveData& saved = harness->app->saveData;
+        saved.resetHighScores();
+        saved.bInGameMusic = 0;
+        harness->app->profiles.lastHighScorePlace = 7;
+    }
+    void TearDown() override {
+        ContextManager* stack = harness->app->contextManager;
+        for (BasicLink* s = stack->firstChild; s; s = s->next) static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
+        harness->step();
+        harness->controller = nullptr;
+    }
+
+    // A finished match with that result, and the end scene over it.
+    ContextEnding* finish(const Result& r) {
+        mode = start<GameController>([&](GameController& m) {
+            m.playerCount = r.players;
+            m.palmCount = 3;
+            m.gameType = r.gameType;
+        });
+        mode->winner = r.winner;
+        mode->playerData[r.winner]->rating = r.rating;
+        mode->playerData[r.winner]->bHuman = r.human;
+        mode->bDone = true; // finished: stays beneath until the table closes
+        ContextEnding* ending = new ContextEnding();
+        ending->gameType = r.gameType;
+        harness->app->contextManager->push(ending);
+        harness->log.lines.clear();
+        harness->step();
+        return ending;
+    }
+    static bool runUntil(ContextEnding* ending, int state, double seconds) {
+        for (int i = 0; i < int(seconds * 100.0) && ending->state != state; ++i) harness->step();
+        return ending->state == state;
+    }
+    static void click() {
+        harness->scheduleMouseButton(harness->frame, 1, true);
+        harness->scheduleMouseButton(harness->frame + 2, 1, false);
+        harness->step();
+    }
+
+    GameController* mode = nullptr;
+};
+
+TEST_F(EndSceneTest, PlayerTwoWinsAPlaceThatIsWrittenAtOnceAndClicksCloseToTheTable) {
+    harness->app->profiles.addProfile("SkyPatrolLeader");
+    ContextEnding* ending = finish({2, 1, 0.5f, true, GameController::GAMETYPE_INVASION});
+    EXPECT_EQ(harness->app->currentController, ending);
+    EXPECT_EQ(ending->previous, mode);
+    EXPECT_EQ(ending->state, ContextEnding::STATE_CEASE_FIRE);
+    ASSERT_TRUE(ending->islands[0] && ending->islands[1]);
+    EXPECT_EQ(ending->islands[0]->position.x, -500.0f);
+    EXPECT_EQ(ending->islands[1]->position.x, 500.0f);
+    EXPECT_EQ(ending->playerData[0]->numPalms, 3);
+    EXPECT_EQ(ending->playerData[1]->numPalms, 3);
+    EXPECT_EQ(messageTimes("cease fire!").size(), 1u);
+
+    ASSERT_TRUE(runUntil(ending, ContextEnding::STATE_RATING, 10.1));
+    EXPECT_NEAR(messageTimes("and the winner is...").at(0), 5.0, 0.02);
+    EXPECT_TRUE(hasText(ending->ratingLayer, "your final rating is"));
+    EXPECT_EQ(soundCount("drumroll"), 1u);
+    // The first launch 9 s in, over the winner's island.
+    const size_t launches = soundCount("fireworkLaunch");
+    EXPECT_GE(launches, 1u);
+    EXPECT_NE(harness->log.text().find("fireworkLaunch\t500.0,"), std::string::npos);
+
+    const double barStart = ending->time;
+    ASSERT_TRUE(runUntil(ending, ContextEnding::STATE_PERCENT, 4.0));
+    EXPECT_NEAR(ending->time - barStart, 3.0, 0.03); // 1 s wait, then a quarter a second
+    EXPECT_EQ(soundCount("cymbal"), 1u);
+    EXPECT_TRUE(hasText(ending->ratingLayer, "50.0%"));
+
+    // Rank 0 above the default tables, under the cut name, on disk already.
+    EXPECT_EQ(ending->highScoreRank, 0);
+    EXPECT_EQ(harness->app->profiles.lastHighScorePlace, 0);
+    const HighScoreEntry& entry = harness->app->saveData.highScores[GameController::GAMETYPE_INVASION][0];
+    EXPECT_STREQ(entry.name, "SkyPatrolLead-2");
+    EXPECT_EQ(entry.score, 50000);
+    const HighScoreEntry stored = storedEntry(GameController::GAMETYPE_INVASION, 0);
+    EXPECT_STREQ(stored.name, "SkyPatrolLead-2");
+    EXPECT_EQ(stored.score, 50000);
+
+    ASSERT_TRUE(runUntil(ending, ContextEnding::STATE_PLACE, 5.1));
+    EXPECT_TRUE(hasText(ending->ratingLayer, "first place!"));
+    // A click skips at once, before "click to continue" shows.
+    click();
+    EXPECT_EQ(ending->state, ContextEnding::STATE_CLICK);
+    harness->step();
+    EXPECT_FALSE(hasText(ending->ratingLayer, "first place!"));
+    EXPECT_TRUE(hasText(ending->ratingLayer, "click to continue"));
+
+    // The closing click fades out; a later one does not restart the 2 s.
+    harness->runSeconds(0.2);
+    click();
+    EXPECT_EQ(harness->app->contextManager->fader->target, 1.0f);
+    const double closing = ending->time;
+    harness->runSeconds(1.0);
+    click();
+    ContextManager* stack = harness->app->contextManager;
+    double closed = -1.0;
+    for (int i = 0; i < 150 && closed < 0.0; ++i) {
+        if (ending->state == ContextEnding::STATE_CLOSE) closed = ending->time;
+        harness->step();
+    }
+    EXPECT_NEAR(closed - closing, 2.0, 0.03);
+    EXPECT_GT(soundCount("fireworkLaunch"), launches); // in every state
+
+    // The invasion table over the finished mode, which is current again.
+    auto* table = dynamic_cast<ContextHighScores*>(stack->getTop());
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->tableIndex, GameController::GAMETYPE_INVASION);
+    EXPECT_FALSE(table->bDone);
+    EXPECT_EQ(harness->app->currentController, mode);
+}
+
+TEST_F(EndSceneTest, AComputerWinnerWithNoRatingEntersNothing) {
+    ContextEnding* ending = finish({1, 0, 0.0f, false, GameController::GAMETYPE_INVASION});
+    ASSERT_TRUE(ending->islands[0]);
+    EXPECT_FALSE(ending->islands[1]);
+    EXPECT_EQ(ending->islands[0]->position.x, 0.0f);
+
+    ASSERT_TRUE(runUntil(ending, ContextEnding::STATE_RATING, 10.1));
+    const float startWidth = ending->barQuad->width;
+    const double barStart = ending->time;
+    ASSERT_TRUE(runUntil(ending, ContextEnding::STATE_PERCENT, 2.0));
+    EXPECT_NEAR(ending->time - barStart, 1.0, 0.03);
+    EXPECT_EQ(ending->barQuad->width, startWidth); // never moved
+    EXPECT_TRUE(hasText(ending->ratingLayer, "0.0%"));
+    EXPECT_EQ(ending->highScoreRank, -1);
+    EXPECT_EQ(harness->app->profiles.lastHighScorePlace, -1);
+    EXPECT_EQ(harness->app->saveData.highScores[GameController::GAMETYPE_INVASION][0].score, 20000);
+
+    // No place: straight to state 6 five seconds on, with no place text.
+    const double percent = ending->time;
+    ASSERT_TRUE(runUntil(ending, ContextEnding::STATE_CLICK, 5.1));
+    EXPECT_NEAR(ending->time - percent, 5.0, 0.03);
+    for (const char* place : {"first place!", "tenth place!"}) EXPECT_FALSE(hasText(ending->ratingLayer, place));
+}
+
+TEST_F(EndSceneTest, AFullRatingFillsTheBarInFiveSecondsAndGameTypeFiveOpensTheChooser) {
+    ContextEnding* ending = finish({1, 0, 1.0f, true, GameController::GAMETYPE_NONE});
+    ASSERT_TRUE(runUntil(ending, ContextEnding::STATE_RATING, 10.1));
+    Quad* fill = static_cast<Quad*>(World::frame(World::frames("gui-game-progressBar"), 1));
+    const double barStart = ending->time;
+    harness->runSeconds(3.0);
+    EXPECT_NEAR(ending->barQuad->width, fill->width * 0.5f, fill->width * 0.01f);
+    while (ending->state == ContextEnding::STATE_RATING && ending->time - barStart < 6.5) harness->step();
+    EXPECT_NEAR(ending->time - barStart, 5.0, 0.03); // a second's wait, then four
+    EXPECT_NEAR(ending->barQuad->width, fill->width, fill->width * 0.01f);
+    EXPECT_EQ(ending->bar->position.x, ContextEnding::BAR_X);
+
+    // A human winner, but no table for this game type.
+    EXPECT_EQ(ending->highScoreRank, -1);
+    EXPECT_EQ(harness->app->saveData.highScores[0][0].score, 20000);
+    ASSERT_TRUE(runUntil(ending, ContextEnding::STATE_CLICK, 5.1));
+    click();
+    harness->runSeconds(2.1);
+    auto* table = dynamic_cast<ContextHighScores*>(harness->app->contextManager->getTop());
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->tableIndex, 0); // the chooser starts on the first table
+}
+
+TEST_F(EndSceneTest, AHumanScoreBelowTheTenthRowMakesNoPlace) {
+    harness->app->profiles.addProfile("Ann");
+    ContextEnding* ending = finish({1, 0, 0.015f, true, GameController::GAMETYPE_DUEL});
+    ASSERT_TRUE(runUntil(ending, ContextEnding::STATE_PERCENT, 11.2));
+    EXPECT_EQ(ending->highScoreRank, -1); // 1500 below the tenth row's 2000
+    EXPECT_EQ(harness->app->profiles.lastHighScorePlace, -1);
+    EXPECT_EQ(harness->app->saveData.highScores[GameController::GAMETYPE_DUEL][9].score, 2000);
+    ASSERT_TRUE(runUntil(ending, ContextEnding::STATE_CLICK, 5.1));
+    EXPECT_FALSE(hasText(ending->ratingLayer, "tenth place!"));
+}
+
+TEST_F(EndSceneTest, NamesAndPlaces) {
+    EXPECT_EQ(std::string(ContextEnding::entryName("SkyPatrolLeader", 1).c_str()), "SkyPatrolLead-2");
+    EXPECT_EQ(std::string(ContextEnding::entryName("SkyPatrolLeader", 0).c_str()), "SkyPatrolLeader");
+    EXPECT_EQ(std::string(ContextEnding::entryName("Ann", 1).c_str()), "Ann-2");
+    EXPECT_STREQ(ContextEnding::placeName(0), "first place");
+    EXPECT_STREQ(ContextEnding::placeName(3), "fourth place");
+    EXPECT_STREQ(ContextEnding::placeName(9), "tenth place");
+    EXPECT_STREQ(ContextEnding::placeName(-1), "");
+    EXPECT_STREQ(ContextEnding::placeName(10), "");
+}
+
+TEST_F(EndSceneTest, AnF9ScreenshotShowsTheBarFilledFromTheFramesLeftEndToTheRating) {
+    ContextEnding* ending = finish({1, 0, 0.5f, false, GameController::GAMETYPE_INVASION});
+    ASSERT_TRUE(runUntil(ending, ContextEnding::STATE_RATING, 10.1));
+    harness->runSeconds(2.9); // the bar at 0.475 of its length
+    harness->scheduleKey(harness->frame, SDLK_F9, true);
+    harness->scheduleKey(harness->frame + 2, SDLK_F9, false);
+    harness->steps(3);
+    ASSERT_EQ(ending->state, ContextEnding::STATE_RATING);
+    int width = 0, height = 0;
+    const std::vector<uint8_t> shot = newestScreenshot(harness->folder.userFolder(), width, height);
+    ASSERT_EQ(width, 640);
+    ASSERT_EQ(height, 480);
+    // Along the bar's middle row: the fill from x -96 (pixel 224) to about
+    // x -5, then the frame's dark inside to x +96.
+    auto pixel = [&](int x) { return &shot[(size_t(240) * size_t(width) + size_t(x)) * 3]; };
+    auto filled = [&](int x) { return pixel(x)[0] > 200 && pixel(x)[2] < 110; };
+    for (int x = 230; x <= 305; x += 5) EXPECT_TRUE(filled(x)) << x;
+    for (int x = 330; x <= 405; x += 5) {
+        EXPECT_FALSE(filled(x)) << x;
+        EXPECT_LT(pixel(x)[0], 140) << x;
+    }
+}
