@@ -21,6 +21,18 @@ function(plim_add_tests layer)
     target_compile_definitions(${_target} PRIVATE
       PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}"
       PLIM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-    gtest_discover_tests(${_target} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+    # *Program_test drives the real program with real X input in real time
+    # (label xinput); *Waves_test plays every wave of a mode to its end (label
+    # soak). tools/run-tests.sh runs both apart from the quick tests.
+    set(_labels "")
+    set(_timeout 120)
+    if(_name MATCHES "Program_test$")
+      set(_labels xinput)
+      set(_timeout 300)
+    elseif(_name MATCHES "Waves_test$")
+      set(_labels soak)
+      set(_timeout 600)
+    endif()
+    gtest_discover_tests(${_target} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${_timeout} LABELS "${_labels}")
   endforeach()
 endfunction()
