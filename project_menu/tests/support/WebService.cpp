@@ -24,8 +24,9 @@ WebService::WebService(const std::string& mode, double dripSeconds) {
     pid = fork();
     if (pid == 0) {
         dup2(out[1], 1);
-        close(out[0]);
-        close(out[1]);
+        // Only standard input, output and error: an inherited pipe (a death
+        // test's) would stay open as long as the service runs.
+        closefrom(3);
         execl(PLIM_PYTHON, PLIM_PYTHON, PLIM_WEB_SERVICE, "--mode", mode.c_str(), "--record", folder.c_str(),
               "--drip-seconds", drip.c_str(), static_cast<char*>(nullptr));
         _exit(127);
