@@ -10,6 +10,7 @@ Pages (normal mode):
   /corvana2/nettest.php            the peer's "ip:port"
   /corvana2/highscoreupload.php    parse the multipart body, record each field,
   /corvana2/crashreport.php        answer "ok" and a line per field
+                                   ("name: file name, N bytes")
   /test/lines                      "ok\\r\\nline two\\n\\nlast"
   /test/empty                      an empty 200 reply
   /bytes/N                         N bytes of body
@@ -197,12 +198,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
             fields = parse_multipart(self.headers.get("Content-Type"), body)
             if fields is None:
                 return self.reply(400, b"bad form\n")
-            lines = []
+            recorded = []
+            shown = []
             for k, (name, filename, data) in enumerate(fields):
                 self.record("field.%d" % k, data)
-                lines.append("%s\t%s\t%d" % (name, filename, len(data)))
-            self.record("fields", "".join(line + "\n" for line in lines).encode("latin-1"))
-            return self.reply(200, ("ok\r\n" + "".join(line + "\r\n" for line in lines)).encode("latin-1"))
+                recorded.append("%s\t%s\t%d\n" % (name, filename, len(data)))
+                shown.append("%s: %s%d bytes\r\n" % (name, filename + ", " if filename else "", len(data)))
+            self.record("fields", "".join(recorded).encode("latin-1"))
+            return self.reply(200, ("ok\r\n" + "".join(shown)).encode("latin-1"))
         if page == "/test/lines":
             return self.reply(200, b"ok\r\nline two\n\nlast")
         if page == "/test/empty":

@@ -30,6 +30,7 @@ const char* text(int id) { return PLIM->language->getText(id); }
 } // namespace
 
 const char* const ContextMain::WEBSITE_URL = "http://www.zemtrovia.com/";
+const char* const ContextMain::WEBSITE_HOST = "www.zemtrovia.com";
 
 ContextMain::ContextMain() {
     bDeleteWhenDone = true;

@@ -19,6 +19,8 @@ public:
 
     // The address the web-site button opens.
     static const char* const WEBSITE_URL;
+    // The web service's host (port 80) for the form posts and online pages.
+    static const char* const WEBSITE_HOST;
 
     MenuButton* buttonStart = nullptr; // children
     MenuButton* buttonHighScores = nullptr;

@@ -72,10 +72,11 @@ TEST_F(HttpFormPostTest, MultipartBytes) {
                                       body);
     EXPECT_EQ(service.fields(1), "gameName\t\t12\ncrashLog\tcrash.Corvana2demo.log\t9\nempty\t\t0\n");
     EXPECT_EQ(service.field(1, 1), data);
-    EXPECT_EQ(post->reply, "ok\r\ngameName\t\t12\r\ncrashLog\tcrash.Corvana2demo.log\t9\r\nempty\t\t0\r\n");
+    EXPECT_EQ(post->reply, "ok\r\ngameName: 12 bytes\r\ncrashLog: crash.Corvana2demo.log, 9 bytes\r\nempty: 0 bytes\r\n");
     ASSERT_EQ(post->replyLines.size(), 4u);
     EXPECT_EQ(post->replyLines[0], "ok");
-    EXPECT_EQ(post->replyLines[3], "empty\t\t0");
+    EXPECT_EQ(post->replyLines[2], "crashLog: crash.Corvana2demo.log, 9 bytes");
+    EXPECT_EQ(post->replyLines[3], "empty: 0 bytes");
     EXPECT_EQ(post->message, "");
     HttpFormPost::release(post);
     EXPECT_EQ(post, nullptr);
