@@ -211,4 +211,50 @@ TEST(GameMenus, ProfilesAreAddedFromTheMainMenuAndTheMenusStandOverTheBackdrop) 
     EXPECT_NE(run.log().find("onCurrentProfileChanged(): Changing profile to 'zed'..."), std::string::npos);
 }
 
+TEST(GameMenus, AfterAFatalErrorTheNextStartOffersTheErrorReport) {
+    SKIP_WITHOUT_X_INPUT();
+    GameRun run("screenWidth=640\nscreenHeight=480\nfovWidth=" + std::to_string(FOV_W) +
+                "\nfovHeight=" + std::to_string(FOV_H) + "\n");
+    run.start();
+    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+    for (int i = 0; i < 20; i++) {
+        press("Escape");
+        pause(250);
+    }
+    for (const char* key : {"a", "n", "n", "Return"}) press(key);
+    pause(500);
+    // Ctrl+Alt+X on the main menu: the fatal error leaves the crash files.
+    xdotool("keydown Control_L");
+    xdotool("keydown Alt_L");
+    xdotool("keydown x");
+    pause(300);
+    xdotool("keyup x");
+    xdotool("keyup Alt_L");
+    xdotool("keyup Control_L");
+    ASSERT_EQ(run.wait(20.0), 255) << run.errors();
+    ASSERT_TRUE(exists(run.userFolder + "crash.Corvana2demo.log"));
+
+    // The next start shows the report before the maker's logo. With the
+    // connection untested only Cancel works; Escape does not close it.
+    run.start();
+    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+    pause(3000);
+    for (int i = 0; i < 6; i++) {
+        press("Escape");
+        pause(250);
+    }
+    // The first press only takes the pointer: make it where the report has no widget.
+    clickAt(0.0f, 300.0f);
+    clickAt(-220.0f, -450.0f); // Cancel
+    pause(4000); // the maker's logo, then the main menu
+    clickAt(-220.0f, -450.0f); // Quit
+    EXPECT_EQ(run.wait(20.0), 0) << run.errors();
+    const std::string log = run.log();
+    const size_t report = log.find("addMessage(): > An error report has been found on your computer.");
+    EXPECT_NE(report, std::string::npos) << log;
+    EXPECT_NE(log.find("addMessage(): > you'll need to run the network wizard first."), std::string::npos);
+    EXPECT_NE(log.find("Done. Clean exit."), std::string::npos);
+    EXPECT_TRUE(exists(run.userFolder + "crash.Corvana2demo.log")) << "kept until the connection is tested";
+}
+
 } // namespace
