@@ -2,6 +2,9 @@
 // frames at 22,050 Hz with 0, 8, 32 and 64 voices, with and without ramps, as
 // a share of the 92.9 ms the buffer lasts; the worst callback while a music
 // stream refills inside it; and the memory that 41 decoded effects keep.
+// Then the game's own effects on the SDL audio device beside SDL_mixer 1.2
+// (DeviceMixComparison.h).
+#include "DeviceMixComparison.h"
 #include "MemoryFile.h"
 #include "Mixer.h"
 #include "MixerOGGstatic.h"
@@ -136,8 +139,9 @@ size_t heapInUse() {
 }
 
 // 41 effects like the game's: 0.15 to 2 s, mono and stereo, 22,050 and
-// 44,100 Hz. Samples take 8 bytes per frame; the open decoder state that each
-// source keeps until it is deleted comes on top.
+// 44,100 Hz. Samples take 8 bytes per stereo frame and 4 per mono frame; the
+// decoder's state is freed once the effect is decoded, so the heap grows by
+// little more than the samples.
 void BM_DecodedEffectsMemory(benchmark::State& state) {
     Engine engine;
     const double lengths[] = {0.15, 0.3, 0.6, 1.2, 2.0};
@@ -162,7 +166,7 @@ void BM_DecodedEffectsMemory(benchmark::State& state) {
         peakGrowth = double(peak - before);
         decodedBytes = soundSeconds = 0;
         for (MixerOGGstatic* e : effects) {
-            decodedBytes += double(e->sampleCapacity) * sizeof(float);
+            decodedBytes += double(e->sampleCapacity / 2 * e->sampleChannels) * sizeof(float);
             soundSeconds += double(e->totalFrames) / e->frequency;
             delete e;
         }
@@ -176,4 +180,10 @@ BENCHMARK(BM_DecodedEffectsMemory)->Iterations(1)->Unit(benchmark::kMillisecond)
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return compareDeviceMixing();
+}

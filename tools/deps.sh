@@ -2,8 +2,8 @@
 # Installs the Debian packages the build, the game and the tests need (only the missing ones).
 set -euo pipefail
 PACKAGES="cmake g++ make pkg-config libsdl1.2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
-libvorbis-dev libogg-dev libjpeg62-turbo-dev zlib1g-dev libgtest-dev libbenchmark-dev
-xvfb xauth xdotool clang libclang-rt-14-dev python3 vorbis-tools xxd
+libvorbis-dev libogg-dev libjpeg62-turbo-dev zlib1g-dev libgtest-dev libbenchmark-dev libenet-dev
+xvfb xauth xdotool clang libclang-rt-14-dev python3 vorbis-tools xxd libsdl-mixer1.2-dev
 python3-numpy python3-scipy python3-pil python3-cairo fonts-dejavu-core fonts-dejavu-extra"
 missing=""
 for p in $PACKAGES; do

@@ -14,16 +14,41 @@ export LP_NUM_THREADS="${LP_NUM_THREADS:-0}"
 # ended in a fatal error left in it.
 TMPDIR=$(mktemp -d)
 export TMPDIR
-trap 'rm -rf "$TMPDIR"' EXIT
+xpid=""
+cleanup() {
+  if [ -n "$xpid" ]; then kill "$xpid" 2>/dev/null; wait "$xpid" 2>/dev/null; fi
+  rm -rf "$TMPDIR"
+}
+trap cleanup EXIT
 if ! command -v Xvfb >/dev/null; then "$@"; exit $?; fi
-dfile="$TMPDIR/.display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dfile" 2>/dev/null &
-xpid=$!
-for _ in $(seq 200); do [ -s "$dfile" ] && break; sleep 0.02; done
-if [ ! -s "$dfile" ]; then echo "test-display: Xvfb did not start" >&2; kill "$xpid" 2>/dev/null; exit 1; fi
-export DISPLAY=":$(head -n1 "$dfile")"
+
+# True once a client can open the display (the server may print its number
+# before it accepts connections).
+display_ready() {
+  if command -v xdpyinfo >/dev/null; then xdpyinfo >/dev/null 2>&1
+  elif command -v xdotool >/dev/null; then xdotool getdisplaygeometry >/dev/null 2>&1
+  else [ -S "/tmp/.X11-unix/X${DISPLAY#:}" ]
+  fi
+}
+
+# -noreset: the server never resets when its last client leaves, so the probe
+# above (or any short-lived client) cannot leave a test to meet a reset.
+start_server() {
+  local dfile="$TMPDIR/.display"
+  rm -f "$dfile"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$dfile" 2>/dev/null &
+  xpid=$!
+  for _ in $(seq 250); do [ -s "$dfile" ] && break; kill -0 "$xpid" 2>/dev/null || break; sleep 0.02; done
+  [ -s "$dfile" ] || return 1
+  export DISPLAY=":$(head -n1 "$dfile")"
+  for _ in $(seq 250); do display_ready && return 0; kill -0 "$xpid" 2>/dev/null || return 1; sleep 0.02; done
+  return 1
+}
+
+started=""
+for _ in 1 2 3; do
+  if start_server; then started=1; break; fi
+  [ -n "$xpid" ] && { kill "$xpid" 2>/dev/null; wait "$xpid" 2>/dev/null; xpid=""; }
+done
+if [ -z "$started" ]; then echo "test-display: Xvfb did not start or accept connections" >&2; exit 1; fi
 "$@"
-rc=$?
-kill "$xpid" 2>/dev/null
-wait "$xpid" 2>/dev/null
-exit $rc

@@ -295,6 +295,59 @@ def check_pictures(entries):
     print('pictures: %d checked' % len(shapes))
 
 
+# The menu widgets' caption colours: normal and, when disabled, black at half
+# alpha; both must read at 3:1 or more (WCAG's contrast ratio) over every
+# pixel of the body where a caption or value is drawn. Picture -> (left, top,
+# right, bottom) margins of that area inside sub-image 0: the button's
+# stretched middle, the edit box inside its rim, the frame's inner panel.
+CAPTION_NORMAL = (0, 160, 0)
+CAPTION_DISABLED_ALPHA = 0.5
+CAPTION_AREAS = {
+    'gfx/gui/game/button.tga': lambda w, h: (16, h // 4, w - 16, h - h // 4),
+    'gfx/gui/game/editbox.tga': lambda w, h: (8, h // 4, w - 8, h - h // 4),
+    'gfx/gui/game/square.tga': lambda w, h: (12, 12, w - 12, h - 12),
+}
+
+
+def luminance(rgb):
+    """WCAG relative luminance of sRGB values 0..255 (any array shape ending in 3)."""
+    c = np.asarray(rgb, dtype=float) / 255.0
+    lin = np.where(c <= 0.03928, c / 12.92, ((c + 0.055) / 1.055) ** 2.4)
+    return lin @ np.array([0.2126, 0.7152, 0.0722])
+
+
+def contrast(l1, l2):
+    return (np.maximum(l1, l2) + 0.05) / (np.minimum(l1, l2) + 0.05)
+
+
+def caption_contrast(img, skin, area):
+    """The lowest contrast of the normal and of the disabled caption over the
+    area of the sub-image, its pixels laid over black (the worst backdrop)."""
+    part = img[skin['top']:skin['top'] + skin['height'], skin['left']:skin['left'] + skin['width']]
+    left, top, right, bottom = area(skin['width'], skin['height'])
+    bgra = part[top:bottom, left:right].astype(float)
+    body = bgra[..., 2::-1] * (bgra[..., 3:4] / 255.0)
+    body_l = luminance(body)
+    normal = contrast(luminance(CAPTION_NORMAL), body_l).min()
+    disabled = contrast(luminance(body * (1 - CAPTION_DISABLED_ALPHA)), body_l).min()
+    return normal, disabled
+
+
+def check_caption_contrast(entries):
+    for name, area in CAPTION_AREAS.items():
+        if name not in entries or name + '.ini' not in entries:
+            continue
+        img = read_tga(name, entries[name])
+        skins = read_ini(name + '.ini', entries[name + '.ini'].decode('latin-1'))
+        if img is None or not skins:
+            continue
+        normal, disabled = caption_contrast(img, skins[0], area)
+        print('%s: caption contrast %.2f:1 normal, %.2f:1 disabled' % (name, normal, disabled))
+        if normal < 3.0 or disabled < 3.0:
+            fail('%s: captions read at %.2f:1 (normal) and %.2f:1 (disabled) over the body, below 3:1'
+                 % (name, normal, disabled))
+
+
 def check_fonts(entries):
     for font, (files, first, needed, limit) in FONTS.items():
         symbols = {}
@@ -388,6 +441,7 @@ def main():
     for name in sorted(set(entries) - known):
         fail('unexpected file in the archive: %s' % name)
     check_pictures(entries)
+    check_caption_contrast(entries)
     check_fonts(entries)
     check_sounds(entries, args.oggdec)
     check_static(args.static, args.readme)

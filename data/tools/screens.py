@@ -368,37 +368,62 @@ def autoconfigure(out):
 
 # ------------------------------------------------------------------ GUI frames
 
+# Light silver-white gel: the widget captions (green (0, 160, 0), black at half
+# alpha when disabled) must read at 3:1 or better over the whole body, which
+# takes a body no darker than about 238 of 255 (data/tests/check_data.py).
+GEL_BODY = [(0, 1, 1, 1, 1), (.46, .975, .978, .985, 1), (.54, .958, .962, .972, 1), (1, .99, .992, 1, 1)]
+# Hovered: the same gel warmed, with a golden rim.
+GEL_HOVER = [(0, 1, 1, .97, 1), (.46, 1, .985, .9, 1), (.54, .995, .97, .86, 1), (1, 1, .99, .93, 1)]
+GEL_RIM = (.5, .55, .63, 1)
+GEL_HOVER_RIM = (.78, .55, .1, 1)
+
+
 def bar_frame(w, h, highlight, style):
     surf, ctx = canvas(w, h)
     if style == 'button':
         r = h / 2 - 1
         rounded_rect(ctx, 1, 1, w - 2, h - 2, r)
-        if highlight:
-            ctx.set_source(lin(0, 0, 0, h, [(0, 1, .93, .6, 1), (.48, .98, .72, .2, 1), (.52, .92, .6, .1, 1), (1, .98, .78, .3, 1)]))
-        else:
-            ctx.set_source(lin(0, 0, 0, h, [(0, .55, .8, 1, 1), (.48, .2, .5, .85, 1), (.52, .12, .4, .75, 1), (1, .3, .6, .9, 1)]))
+        ctx.set_source(lin(0, 0, 0, h, GEL_HOVER if highlight else GEL_BODY))
         ctx.fill_preserve()
-        ctx.set_source_rgba(.04, .12, .3, 1) if not highlight else ctx.set_source_rgba(.45, .22, .02, 1)
+        ctx.set_source_rgba(*(GEL_HOVER_RIM if highlight else GEL_RIM))
         ctx.set_line_width(1.5)
         ctx.stroke()
+        # gloss over the upper half, and a soft shade just inside the lower rim
         rounded_rect(ctx, 4, 3, w - 8, h / 2 - 3, r - 3)
-        ctx.set_source_rgba(1, 1, 1, .3)
+        ctx.set_source_rgba(1, 1, 1, .6)
         ctx.fill()
+        rounded_rect(ctx, 2.5, 2.5, w - 5, h - 5, r - 1.5)
+        ctx.set_source(lin(0, 0, 0, h, [(0, 1, 1, 1, 0), (.8, 1, 1, 1, 0), (1, .6, .64, .7, .35)]))
+        ctx.set_line_width(1)
+        ctx.stroke()
     elif style == 'editbox':
         r = 6
         rounded_rect(ctx, 1, 1, w - 2, h - 2, r)
-        if highlight:
-            ctx.set_source(lin(0, 0, 0, h, [(0, 1, .98, .85, .95), (1, 1, .9, .6, .95)]))
-        else:
-            ctx.set_source(lin(0, 0, 0, h, [(0, .85, .9, .96, .85), (1, 1, 1, 1, .85)]))
+        ctx.set_source(lin(0, 0, 0, h, GEL_HOVER if highlight else GEL_BODY))
         ctx.fill_preserve()
-        ctx.set_source_rgba(.1, .2, .35, .9) if not highlight else ctx.set_source_rgba(.6, .35, .05, 1)
+        ctx.set_source_rgba(*(GEL_HOVER_RIM if highlight else GEL_RIM))
         ctx.set_line_width(1.5)
         ctx.stroke()
-        # inner shadow along the top edge
-        rounded_rect(ctx, 2, 2, w - 4, 5, 4)
-        ctx.set_source_rgba(0, 0, 0, .12)
+        # inset: a faint shade along the top edge
+        rounded_rect(ctx, 2, 2, w - 4, 4, 3)
+        ctx.set_source(lin(0, 2, 0, 6, [(0, .45, .5, .58, .18), (1, .45, .5, .58, 0)]))
         ctx.fill()
+    return surf
+
+
+def gel_panel(w, h):
+    """The group and dialog frame: an opaque silver-white body under a slate rim."""
+    surf, ctx = canvas(w, h)
+    rounded_rect(ctx, 2, 2, w - 4, h - 4, 12)
+    ctx.set_source(lin(0, 0, 0, h, GEL_BODY))
+    ctx.fill_preserve()
+    ctx.set_source_rgba(*GEL_RIM)
+    ctx.set_line_width(2.5)
+    ctx.stroke()
+    rounded_rect(ctx, 6, 6, w - 12, h - 12, 9)
+    ctx.set_source_rgba(.5, .55, .63, .3)
+    ctx.set_line_width(1)
+    ctx.stroke()
     return surf
 
 
@@ -410,18 +435,7 @@ def gui_frames(out):
         sheet.add(bar_frame(w, h, True, style))
         sheet.save(out, name)
     # group frame
-    w = h = 64
-    surf, ctx = canvas(w, h)
-    rounded_rect(ctx, 2, 2, w - 4, h - 4, 12)
-    ctx.set_source(lin(0, 0, 0, h, [(0, 1, 1, 1, .78), (1, .9, .94, 1, .7)]))
-    ctx.fill_preserve()
-    ctx.set_source_rgba(.1, .25, .5, .9)
-    ctx.set_line_width(2.5)
-    ctx.stroke()
-    rounded_rect(ctx, 6, 6, w - 12, h - 12, 9)
-    ctx.set_source_rgba(.1, .25, .5, .25)
-    ctx.set_line_width(1)
-    ctx.stroke()
+    surf = gel_panel(64, 64)
     sheet = Sheet(140, 70)
     sheet.add(surf)
     sheet.add(surf)

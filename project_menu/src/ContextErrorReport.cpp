@@ -150,7 +150,7 @@ void ContextErrorReport::tickContents(double time, double dt) {
 
 void ContextErrorReport::sendReport() {
     sendButton->bDisabled = true;
-    post = new HttpFormPost(ContextMain::WEBSITE_HOST, REPORT_PATH);
+    post = new HttpFormPost(ContextMain::WEB_SERVICE_HOST, REPORT_PATH);
     const SaveData& data = gGlobal->saveData;
     UString gameName = headerText(data.buildName, sizeof data.buildName);
     UString gameVersion = headerText(data.version, sizeof data.version);

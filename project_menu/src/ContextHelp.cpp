@@ -54,5 +54,5 @@ UString ContextHelp::documentationUrl() {
 }
 
 UString ContextHelp::onlineHelpUrl() {
-    return UString("http://") + ContextMain::WEBSITE_HOST + "/corvana2/onlinehelp.php";
+    return UString("http://") + ContextMain::WEB_SERVICE_HOST + "/corvana2/onlinehelp.php";
 }

@@ -1,6 +1,8 @@
 #include "ContextMain.h"
 
 #include "ContextCredits.h"
+#include "ContextHighScores.h"
+#include "ContextOptions.h"
 #include "ContextManager.h"
 #include "ContextPost.h"
 #include "ContextPre.h"
@@ -30,7 +32,7 @@ const char* text(int id) { return PLIM->language->getText(id); }
 } // namespace
 
 const char* const ContextMain::WEBSITE_URL = "http://www.zemtrovia.com/";
-const char* const ContextMain::WEBSITE_HOST = "www.zemtrovia.com";
+const char* const ContextMain::WEB_SERVICE_HOST = "www.zemtrovia.com";
 
 ContextMain::ContextMain() {
     bDeleteWhenDone = true;
@@ -56,11 +58,8 @@ ContextMain::ContextMain() {
     buttonCredits = new MenuButton(0.0f, -120.0f, 0.0f, text(Language::STR_CREDITS), "");
     addChild(buttonCredits);
 
-    // The screens behind these buttons are not part of the program yet: the
-    // game's main menu enables start once it can push its game types.
+    // The game's main menu enables start once it can push its game types.
     buttonStart->bDisabled = true;
-    buttonHighScores->bDisabled = true;
-    buttonOptions->bDisabled = true;
 
     MenuButtonURL* website = new MenuButtonURL(float(w / 2 - 100), float(-h / 2 + 50), 0.0f,
                                                text(Language::STR_WEBSITE), text(Language::STR_WEBSITEHINT));
@@ -85,7 +84,8 @@ void ContextMain::tickContents(double time, double dt) {
         ErrorManager::errorAt("tickContents", "project_menu/src/ContextMain", 79, "Crash requested.");
 
     if (buttonStart->wasClicked()) onButtonStart();
-    buttonOptions->wasClicked();
-    buttonHighScores->wasClicked();
+    if (buttonOptions->wasClicked()) gGlobal->contextManager->push(new ContextOptions());
+    if (buttonHighScores->wasClicked())
+        gGlobal->contextManager->push(new ContextHighScores(ContextHighScores::ALL_TABLES));
     if (buttonCredits->wasClicked()) gGlobal->contextManager->push(new ContextCredits());
 }

@@ -19,8 +19,8 @@ public:
 
     // The address the web-site button opens.
     static const char* const WEBSITE_URL;
-    // The web service's host (port 80) for the form posts and online pages.
-    static const char* const WEBSITE_HOST;
+    // The host of the web service (online tables, uploads, network test).
+    static const char* const WEB_SERVICE_HOST;
 
     MenuButton* buttonStart = nullptr; // children
     MenuButton* buttonHighScores = nullptr;

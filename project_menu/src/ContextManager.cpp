@@ -5,6 +5,7 @@
 #include "FontQuad.h"
 #include "Global.h"
 #include "Language.h"
+#include "Logger.h"
 #include "MousePointer.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
@@ -13,6 +14,7 @@
 #include "RadialFader.h"
 #include "RuntimeClass.h"
 #include "TimeKeeper.h"
+#include "UserNotices.h"
 #include "VertexBuffer.h"
 
 RuntimeClass ContextManager::runtimeClass("ContextManager", &Context::runtimeClass, nullptr);
@@ -58,6 +60,13 @@ RuntimeClass* ContextManager::getClass() { return &runtimeClass; }
 void ContextManager::push(Context* screen) {
     screen->bDone = false;
     addChild(screen);
+}
+
+void ContextManager::closeAll() {
+    for (BasicLink* s = firstChild; s; s = s->next)
+        static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
+    popFinished();
+    currentTop = nullptr;
 }
 
 Context* ContextManager::getTop() const { return static_cast<Context*>(static_cast<PlimBase*>(lastChild)); }
@@ -106,6 +115,7 @@ void ContextManager::tickContents(double time, double dt) {
     top->tickContext(time, dt);
 
     handleKeys(top);
+    showNotices();
 
     if (quitAnswer == 0) {
         if (top->prev) static_cast<Context*>(static_cast<PlimBase*>(top->prev))->bDone = true;
@@ -128,6 +138,21 @@ void ContextManager::handleKeys(Context* top) {
         fire = input->isKeyPressed(gGlobal->saveData.keys[kFireAction][0]) ||
                input->isKeyPressed(gGlobal->saveData.keys[kFireAction][1]);
     if (fire || input->anyMouseButtonPressed()) top->bDone = true;
+}
+
+void ContextManager::showNotices() {
+    // Dialogs need the fonts and themes, which exist once loading is over.
+    if (!UserNotices::pending() || !PLIM->language || !gGlobal || !gGlobal->themeStandard) return;
+    UString text;
+    for (const UString& notice : UserNotices::take()) {
+        logTagged("showNotices", "%s", notice.c_str());
+        if (!text.isEmpty()) text += "||";
+        text += notice;
+    }
+    ContextDialog* dialog = new ContextDialog();
+    dialog->text = text;
+    dialog->build();
+    push(dialog);
 }
 
 void ContextManager::openQuitQuestion() {

@@ -5,8 +5,9 @@
 // ticks only the top, turns Escape, the players' fire keys and mouse clicks
 // into the closing of the top screen (asking "Are you sure?" first where the
 // screen wants it), and draws the top with the mouse pointer, the screen-change
-// fader and the frame-rate text above it. Once the last screen is gone it
-// raises bQuit and the program ends after that frame.
+// fader and the frame-rate text above it. Notices for the player that engine
+// code posted are shown in a dialog over the top screen. Once the last screen
+// is gone it raises bQuit and the program ends after that frame.
 #include "Context.h"
 
 class MousePointer;
@@ -32,6 +33,10 @@ public:
     void push(Context* screen);
     // The top screen; null when the stack is empty.
     Context* getTop() const;
+    // Closes every screen on the stack, top first, as if each were done
+    // (deleting those that delete themselves when done), so that a program
+    // ended by its window or a signal leaves no screen behind.
+    void closeAll();
 
     bool bQuit = false;
     Context* pointerLayer = nullptr; // owned; its only child is pointer
@@ -49,6 +54,8 @@ private:
     void activateTop();
     void handleKeys(Context* top);
     void openQuitQuestion();
+    // Pending notices for the player (a damaged or unsaved file) in one dialog.
+    void showNotices();
     void drawFpsText();
     void drawFpsGraph();
 };

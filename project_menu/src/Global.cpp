@@ -45,6 +45,9 @@ int clampIndex(int value, int count) { return std::min(std::max(value, 0), count
 Global::Global() {}
 
 Global::~Global() {
+    // Screens still open when the program ends by its window or a signal go
+    // first, while everything they use still stands.
+    if (contextManager) contextManager->closeAll();
     delete contextPre;
     contextPre = nullptr;
     delete contextPost;

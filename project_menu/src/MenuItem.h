@@ -46,7 +46,9 @@ public:
     // current colour, with the drop shadow when the item has one.
     void drawValueText(V3 position, const UString& text);
 
-    int32_t captionLocation = 4; // as on a numeric keypad: 4 left, 5 centre, 6 right, 8 above
+    // Where the caption stands, as on a numeric keypad.
+    enum { CAPTION_LEFT = 4, CAPTION_CENTRE = 5, CAPTION_RIGHT = 6, CAPTION_ABOVE = 8 };
+    int32_t captionLocation = CAPTION_LEFT;
     bool bDisabled = false;
     bool bDropShadow = true;
     bool bHovered = false;

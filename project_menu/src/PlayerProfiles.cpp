@@ -30,7 +30,11 @@ UString PlayerProfiles::getFolder() {
 }
 
 void PlayerProfiles::load() {
-    FileManager::loadProtectedData(getFolder(), getFileName(), PLIM_VERSION_STRING, this, SIZE);
+    UString problem;
+    if (!FileManager::loadProtectedData(getFolder(), getFileName(), PLIM_VERSION_STRING, this, SIZE,
+                                        &problem) &&
+        !problem.isEmpty())
+        FileManager::keepDamagedFile(getFolder() + "/" + getFileName(), problem);
     sanitize();
 }
 

@@ -29,7 +29,8 @@ public:
     PlayerProfiles(const PlayerProfiles&) = delete;
     PlayerProfiles& operator=(const PlayerProfiles&) = delete;
 
-    // A missing, corrupt or wrong-sized file leaves no profiles; a stored
+    // A missing, corrupt or wrong-sized file leaves no profiles (one that is
+    // there but refused is set aside as ".bad", never saved over); a stored
     // current index outside 0..9 becomes 0, names are cut to 15 characters.
     void load();
     void save();

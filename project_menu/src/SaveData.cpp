@@ -114,8 +114,7 @@ void SaveData::setDefaults() {
 
 // An unspecified IPv4 address in the BSD layout: only the family byte is set.
 void SaveData::setDefaultAddress() {
-    memset(externalAddress, 0, sizeof externalAddress);
-    externalAddress[1] = 2;
+    externalAddress = NetAddress();
 }
 
 void SaveData::resetHighScores() {
@@ -160,7 +159,11 @@ void SaveData::write() {
 }
 
 void SaveData::read() {
-    FileManager::loadProtectedData(getFolder(), getFileName(), PLIM_VERSION_STRING, this, SIZE);
+    UString problem;
+    if (!FileManager::loadProtectedData(getFolder(), getFileName(), PLIM_VERSION_STRING, this, SIZE,
+                                        &problem) &&
+        !problem.isEmpty())
+        FileManager::keepDamagedFile(getFolder() + "/" + getFileName(), problem);
     DateTime now;
     if (now.seconds > runStart.seconds) runStart = now;
     if (randomId == 0) randomId = randomBits();

@@ -9,6 +9,7 @@
 #include "HighScoreEntry.h"
 #include "UString.h"
 #include "V3.h"
+#include "net/NetAddress.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,8 +22,7 @@ public:
         TABLE_COUNT = 5,
         TABLE_ENTRIES = 10,
         ACTION_COUNT = 6,
-        PLAYER_COUNT = 2,
-        ADDRESS_SIZE = 16
+        PLAYER_COUNT = 2
     };
     // Key of the digest over a table that travels with an uploaded score.
     static constexpr uint32_t HIGH_SCORE_KEY = 0x5C7A1E93;
@@ -42,7 +42,8 @@ public:
     // number is out of range. Names longer than 15 characters are cut.
     int addHighScore(int table, const char* name, int score, bool withChecksum);
     void write();
-    // Loads the file when it checks out, then brings runStart up to now, draws
+    // Loads the file when it checks out (one that is there but refused is set
+    // aside as ".bad", never saved over), then brings runStart up to now, draws
     // a randomId when there is none and clamps the settings.
     void read();
     void save();
@@ -108,7 +109,7 @@ public:
     // A BSD socket address as stored (length byte, family byte 2 = IPv4, port
     // and address in network order, 8 zero bytes); the network code converts
     // it where it opens a socket, since Linux lays sockaddr_in out differently.
-    uint8_t externalAddress[ADDRESS_SIZE];
+    NetAddress externalAddress;
     int32_t reserved1[4];
     int32_t countryIndex;
     V3 countryPoint;

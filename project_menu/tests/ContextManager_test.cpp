@@ -3,11 +3,14 @@
 // and clicks, the empty stack, the fader and the frame-rate text.
 #include "ContextDialog.h"
 #include "ContextManager.h"
+#include "GUIthemeStandard.h"
+#include "Global.h"
 #include "InjectedInput.h"
 #include "MenuButton.h"
 #include "Plim.h"
 #include "RadialFader.h"
 #include "ShellTestEngine.h"
+#include "UserNotices.h"
 
 #include <gtest/gtest.h>
 
@@ -106,6 +109,45 @@ TEST_F(ContextManagerTest, AFinishedScreenBelowTheTopGoesWhenUncoveredWithoutAct
                                                 "next removed", "next deleted", "kept removed"}));
     EXPECT_EQ(kept->parent, nullptr); // unlinked, not deleted
     EXPECT_TRUE(stack->bQuit);
+    delete kept;
+}
+
+// Notices that engine code posted (a damaged or unsaved file) reach the player
+// once, in one dialog over the top screen, and only once the menus can be drawn.
+TEST_F(ContextManagerTest, PendingNoticesAreShownOnceInADialog) {
+    UserNotices::take();
+    RecordingScreen* under = screen("under");
+    stack->push(under);
+    GUIthemeStandard* theme = engine->app->themeStandard;
+    engine->app->themeStandard = nullptr; // as while the loader runs
+    UserNotices::post("first notice");
+    frame();
+    ASSERT_EQ(under, stack->getTop()) << "no dialog before the themes exist";
+    engine->app->themeStandard = theme ? theme : new GUIthemeStandard();
+    UserNotices::post("second notice");
+    frame();
+    ContextDialog* dialog = dynamic_cast<ContextDialog*>(stack->getTop());
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(UString("first notice||second notice"), dialog->text);
+    EXPECT_FALSE(UserNotices::pending());
+    press(SDLK_ESCAPE);
+    frame();
+    EXPECT_EQ(under, stack->getTop());
+    frame();
+    EXPECT_EQ(under, stack->getTop());
+}
+
+// A program ended by its window or a signal closes what is still open, top
+// first; a screen that is not deleted when done stays its owner's.
+TEST_F(ContextManagerTest, ClosingAllPopsEveryScreenTopFirst) {
+    RecordingScreen* kept = screen("kept", false);
+    stack->push(kept);
+    stack->push(screen("top"));
+    frame();
+    events.clear();
+    stack->closeAll();
+    EXPECT_EQ(events, (std::vector<std::string>{"top removed", "top deleted", "kept removed"}));
+    EXPECT_EQ(nullptr, stack->getTop());
     delete kept;
 }
 

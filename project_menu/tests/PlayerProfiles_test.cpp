@@ -5,6 +5,7 @@
 #include "PlayerProfiles.h"
 #include "Random.h"
 #include "StoredBlock.h"
+#include "UserNotices.h"
 
 #include <gtest/gtest.h>
 
@@ -109,6 +110,33 @@ TEST_F(PlayerProfilesTest, ATamperedOrWrongSizedFileIsRefused) {
     std::strcpy(reinterpret_cast<char*>(&shortBlock[8]), "Eve");
     storeBlock(shortBlock.data(), int(shortBlock.size()));
     EXPECT_EQ(PlayerProfiles().countProfiles(), 0) << "wrong size";
+}
+
+// A store that is there but cannot be used is never saved over: it is kept
+// under another name, and the player hears of it.
+TEST_F(PlayerProfilesTest, ADamagedFileIsKeptAsideNotSavedOver) {
+    {
+        PlayerProfiles profiles;
+        profiles.addProfile("Ann");
+    }
+    std::string bytes = EngineTestFolder::readFile(filePath());
+    bytes.back() ^= 0x40;
+    EngineTestFolder::writeFile(filePath(), bytes);
+    EngineTestFolder::writeFile(filePath() + ".bad", "an older one");
+    UserNotices::take();
+    {
+        PlayerProfiles profiles;
+        EXPECT_EQ(0, profiles.countProfiles());
+        profiles.addProfile("Bob");
+    }
+    EXPECT_EQ(bytes, EngineTestFolder::readFile(filePath() + ".bad.2"));
+    EXPECT_EQ("an older one", EngineTestFolder::readFile(filePath() + ".bad"));
+    EXPECT_STREQ("Bob", PlayerProfiles().getName(0));
+    std::vector<UString> notices = UserNotices::take();
+    ASSERT_EQ(1u, notices.size());
+    EXPECT_EQ(UString("The file '" + filePath() + "' was damaged and has been kept as '" + filePath() +
+                      ".bad.2'. The game starts from the defaults."),
+              notices[0]);
 }
 
 TEST_F(PlayerProfilesTest, ABadCurrentIndexOrAnUnterminatedNameIsRepairedOnLoad) {

@@ -68,7 +68,7 @@ TEST_F(SaveDataTest, AFirstRunStartsFromTheDefaults) {
     const uint8_t expectedFlags[10] = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(memcmp(flags, expectedFlags, 10), 0);
     const uint8_t address[16] = {0, 2};
-    EXPECT_EQ(memcmp(data->externalAddress, address, 16), 0);
+    EXPECT_EQ(memcmp(data->externalAddress.bytes, address, 16), 0);
     EXPECT_EQ(data->reserved1[0], 0);
     EXPECT_EQ(data->reserved1[1], 2);
     EXPECT_EQ(data->reserved1[2], 2);
@@ -289,6 +289,9 @@ TEST_F(SaveDataTest, DamagedOrForeignFilesLeaveTheDefaults) {
         EXPECT_NE(data->randomId, 42u) << "case " << i;
         EXPECT_NE(data->randomId, 0u) << "case " << i;
         data.reset();
+        // Kept aside, never saved over.
+        EXPECT_EQ(bad[i], EngineTestFolder::readFile(filePath() + (i ? ".bad." + std::to_string(i + 1) : ".bad")))
+            << "case " << i;
     }
 
     // A block of another size, or sealed with another key, is foreign.

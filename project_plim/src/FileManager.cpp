@@ -9,15 +9,29 @@
 #include "PlimUtil.h"
 #include "RuntimeClass.h"
 #include "SaveBlob.h"
+#include "UserNotices.h"
 #include "WadDirectory.h"
 
+#include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 RuntimeClass FileManager::runtimeClass("FileManager", &FileManager::runtimeClass, nullptr);
 
 namespace {
+// Damaged files that could not be renamed aside.
+std::set<std::string>& blockedPaths() {
+    static std::set<std::string> paths;
+    return paths;
+}
+
 // Reads a source file of an archive being built; it must still have the size
 // it had when it was registered, or the directory would not match the data.
 void checkUnchanged(const WadEntry& entry, const MemoryFile& file) {
@@ -87,9 +101,14 @@ Stream* FileManager::openWad(const UString& name, int* size) {
     Bytef* uncompressedData = m->data;
     uLongf uncompressedSize = entry.size;
     const uLongf correctUncompressedSize = entry.size;
-    PLIM_ASSERT(uncompress(uncompressedData, &uncompressedSize, compressedData, compressedSize) == Z_OK);
-    PLIM_ASSERT(correctUncompressedSize==uncompressedSize);
+    int result = uncompress(uncompressedData, &uncompressedSize, compressedData, compressedSize);
     delete[] compressedData;
+    if (result != Z_OK)
+        PLIM_ERROR("File '%s' is a corrupt archive: entry '%s' does not inflate (%s).",
+                   entry.wadName.c_str(), name.c_str(), zError(result));
+    if (uncompressedSize != correctUncompressedSize)
+        PLIM_ERROR("File '%s' is a corrupt archive: entry '%s' inflates to %lu bytes, not %u.",
+                   entry.wadName.c_str(), name.c_str(), uncompressedSize, entry.size);
     return m;
 }
 
@@ -120,8 +139,9 @@ void FileManager::readWadDirectory(const UString& wadName, std::vector<WadEntry>
     WadDirectory dir(wadName, archiveSize);
     if (!dir.readHeader(*f))
         PLIM_ERROR("File '%s' is a corrupt archive: %s", wadName.c_str(), dir.problem.c_str());
-    int32_t wadVersion = dir.version;
-    PLIM_ASSERT(wadVersion==WAD_VERSION);
+    if (dir.version != WAD_VERSION)
+        PLIM_ERROR("File '%s' is a corrupt archive: version %d (expected %d).", wadName.c_str(),
+                   dir.version, WAD_VERSION);
     if (!dir.readRecords(*f))
         PLIM_ERROR("File '%s' is a corrupt archive: %s", wadName.c_str(), dir.problem.c_str());
     delete f;
@@ -144,7 +164,11 @@ void FileManager::verifyFile(const UString& name) {
 }
 
 void FileManager::verifyFileDisk(const UString& name) {
-    if (!::fileExists(name)) PLIM_ERROR("File '%s' does not exist.", name.c_str());
+    if (::fileExists(name)) return;
+    // A file that is there but cannot be read says so, not that it is missing.
+    if (pathExistsOnDisk(name))
+        PLIM_ERROR("Cannot read '%s': %s", name.c_str(), whyUnreadable(name).c_str());
+    PLIM_ERROR("File '%s' does not exist.", name.c_str());
 }
 
 void FileManager::verifyFileWad(const UString& name) {
@@ -238,25 +262,101 @@ void FileManager::saveWads() {
     }
 }
 
-void FileManager::saveProtectedData(const UString& folder, const UString& fileName,
+bool FileManager::saveProtectedData(const UString& folder, const UString& fileName,
                                     const UString& keyString, const void* data, int size) {
-    if (size == 0) return;
+    if (size == 0) return true;
+    const UString path = folder + "/" + fileName;
+    if (isSaveBlocked(path)) {
+        logTagged("save", "Not saving '%s': the damaged file there is kept.", path.c_str());
+        return false;
+    }
     SaveBlob blob;
-    if (blob.encode(data, size, SaveBlob::computeKeyValue(fileName, keyString)))
-        blob.saveToFile(folder + "/" + fileName);
+    if (!blob.encode(data, size, SaveBlob::computeKeyValue(fileName, keyString))) {
+        reportSaveFailure(path, "the data could not be compressed");
+        return false;
+    }
+    if (blob.saveToFile(path)) return true;
+    reportSaveFailure(path, blob.problem);
+    return false;
 }
 
 bool FileManager::loadProtectedData(const UString& folder, const UString& fileName,
-                                    const UString& keyString, void* data, int size) {
+                                    const UString& keyString, void* data, int size,
+                                    UString* problem) {
+    if (problem) *problem = UString();
     if (size == 0) return true;
-    if (size < 0) return false;
+    const UString path = folder + "/" + fileName;
     SaveBlob blob;
-    if (!blob.loadFromFile(folder + "/" + fileName,
-                           SaveBlob::computeKeyValue(fileName, keyString), size) ||
-        blob.length != size)
+    bool ok = size > 0 &&
+              blob.loadFromFile(path, SaveBlob::computeKeyValue(fileName, keyString), size) &&
+              blob.length == size;
+    if (!ok) {
+        if (problem && pathExistsOnDisk(path))
+            *problem = blob.problem.isEmpty() ? UString("it cannot be used") : blob.problem;
         return false;
+    }
     memcpy(data, blob.data, size_t(size));
     return true;
 }
 
 bool FileManager::fileExistsOnDisk(const UString& path) { return ::fileExists(path); }
+
+bool FileManager::pathExistsOnDisk(const UString& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
+}
+
+UString FileManager::whyUnreadable(const UString& path) {
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return strerror(EISDIR);
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return strerror(errno);
+    close(fd);
+    return UString();
+}
+
+UString FileManager::keepDamagedFile(const UString& path, const UString& reason) {
+    UString kept;
+    int failure = 0;
+    for (int n = 1;; ++n) {
+        kept = n == 1 ? path + ".bad" : formatString("%s.bad.%d", path.c_str(), n);
+        // Never over an earlier damaged file; where the file system cannot
+        // refuse that by itself, the name is checked first.
+        int result = renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, kept.c_str(), RENAME_NOREPLACE);
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            if (pathExistsOnDisk(kept)) continue;
+            result = rename(path.c_str(), kept.c_str());
+        }
+        if (result == 0) break;
+        if (errno != EEXIST) {
+            failure = errno;
+            break;
+        }
+    }
+    if (failure) {
+        UString why = strerror(failure);
+        logTagged("keepDamagedFile",
+                  "File '%s' is damaged (%s) and cannot be renamed (%s); it is left as it is "
+                  "and not saved over.",
+                  path.c_str(), reason.c_str(), why.c_str());
+        blockedPaths().insert(path.str());
+        UserNotices::post(formatString("The file '%s' is damaged and could not be set aside (%s). "
+                                       "It is left untouched and nothing is saved over it.",
+                                       path.c_str(), why.c_str()));
+        return UString();
+    }
+    logTagged("keepDamagedFile", "File '%s' is damaged (%s); kept as '%s'.", path.c_str(),
+              reason.c_str(), kept.c_str());
+    UserNotices::post(formatString("The file '%s' was damaged and has been kept as '%s'. "
+                                   "The game starts from the defaults.",
+                                   path.c_str(), kept.c_str()));
+    return kept;
+}
+
+bool FileManager::isSaveBlocked(const UString& path) { return blockedPaths().count(path.str()) > 0; }
+
+void FileManager::reportSaveFailure(const UString& path, const UString& reason) {
+    logTagged("save", "Cannot save '%s': %s", path.c_str(), reason.c_str());
+    UserNotices::post(formatString("Could not save '%s': %s. Your latest changes are not kept.",
+                                   path.c_str(), reason.c_str()));
+}

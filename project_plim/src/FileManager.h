@@ -50,13 +50,31 @@ public:
 
     // Protected saved data: folder + "/" + fileName, keyed by the file name and
     // keyString. A size of 0 saves nothing and loads nothing (successfully).
-    static void saveProtectedData(const UString& folder, const UString& fileName,
+    // A failed save is logged with the system's reason and told to the player
+    // (UserNotices); the previous file stays.
+    static bool saveProtectedData(const UString& folder, const UString& fileName,
                                   const UString& keyString, const void* data, int size);
     // True only when the file checks out and holds exactly size bytes; data is
-    // untouched otherwise.
+    // untouched otherwise. When a file is there but refused, *problem (when
+    // given) says why; it stays empty for a missing file.
     static bool loadProtectedData(const UString& folder, const UString& fileName,
-                                  const UString& keyString, void* data, int size);
+                                  const UString& keyString, void* data, int size,
+                                  UString* problem = nullptr);
     static bool fileExistsOnDisk(const UString& path);
+    // Something of that name is on the disk, readable or not.
+    static bool pathExistsOnDisk(const UString& path);
+    // Empty when the file opens for reading; else the system's reason.
+    static UString whyUnreadable(const UString& path);
+    // Renames a file that could not be read or checked out of the way (to
+    // path + ".bad", or ".bad.2", ".bad.3", ... when taken) so that nothing is
+    // ever saved over it; logs one line and tells the player. Returns the new
+    // name, or empty when it could not be renamed: then every later save to
+    // that path is refused for the rest of the run.
+    static UString keepDamagedFile(const UString& path, const UString& reason);
+    // A damaged file that could not be set aside lies at path.
+    static bool isSaveBlocked(const UString& path);
+    // Logs a failed save of path and tells the player.
+    static void reportSaveFailure(const UString& path, const UString& reason);
 
     bool bForceDisk = false;
     bool bCreateWad = false;

@@ -56,6 +56,12 @@ void Logger::print(const char* format, ...) {
     bWroteLine = true;
 }
 
+void Logger::flush() {
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    if (file)
+        file->flush();
+}
+
 void Logger::saveCrashLog() {
     std::lock_guard<std::recursive_mutex> guard(lock);
     if (file) {

@@ -23,6 +23,9 @@ public:
     // printf-style; one line per call. Does nothing once the log is closed.
     void print(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+    // Writes what is buffered to the file (tests read the log while it is open).
+    void flush();
+
     // Closes the log and copies it to the crash log in the user data folder.
     // Only the fatal-error path calls this; later prints write nothing.
     void saveCrashLog();

@@ -5,7 +5,7 @@
 #include "Plim.h"
 #include "Stream.h"
 
-MemoryFile::MemoryFile(const UString& fileName) {
+MemoryFile::MemoryFile(const UString& fileName) : fileName(fileName) {
     if (fileName.isEmpty()) return;
     int length = 0;
     Stream* stream = PLIM->fileManager->openFile(fileName, &length);

@@ -18,4 +18,5 @@ public:
 
     uint8_t* data = nullptr;  // null when empty
     int size = 0;
+    UString fileName;         // the name it was read by, for messages
 };

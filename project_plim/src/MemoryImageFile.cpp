@@ -5,6 +5,7 @@
 #include "PlimUtil.h"
 
 #include <cstdio>
+#include <csetjmp>
 #include <cstring>
 #include <jpeglib.h>
 
@@ -14,17 +15,39 @@ namespace {
 // not turn into a giant allocation.
 constexpr size_t MAX_IMAGE_PIXELS = size_t(16384) * 16384;
 
+// Fatal for writing; a decoder's failure returns through the jump instead.
 [[noreturn]] void my_error_exit(j_common_ptr cinfo) {
     char buffer[JMSG_LENGTH_MAX];
     (*cinfo->err->format_message)(cinfo, buffer);
     PLIM_ERROR("%s", buffer);
 }
 
+// libjpeg's error record with the place a failed decode returns to; the
+// message is kept in plain memory since the jump skips destructors.
+struct JpegFailure {
+    jpeg_error_mgr manager;
+    jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+[[noreturn]] void failDecode(j_common_ptr cinfo, const char* message) {
+    JpegFailure* failure = reinterpret_cast<JpegFailure*>(cinfo->err);
+    if (message)
+        snprintf(failure->message, sizeof failure->message, "%s", message);
+    else
+        (*cinfo->err->format_message)(cinfo, failure->message);
+    longjmp(failure->jump, 1);
+}
+
+[[noreturn]] void decodeErrorExit(j_common_ptr cinfo) { failDecode(cinfo, nullptr); }
+
 // The whole file is in memory from the start, so libjpeg never needs more.
 void kb_init_source(j_decompress_ptr) {}
 void kb_term_source(j_decompress_ptr) {}
 
-boolean kb_fill_input_buffer(j_decompress_ptr) { PLIM_ERROR("Should not ever be called."); }
+boolean kb_fill_input_buffer(j_decompress_ptr cinfo) {
+    failDecode(j_common_ptr(cinfo), "Should not ever be called.");
+}
 
 void kb_skip_input_data(j_decompress_ptr cinfo, long count) {
     if (count <= 0) return;
@@ -34,6 +57,11 @@ void kb_skip_input_data(j_decompress_ptr cinfo, long count) {
     src->next_input_byte += count;
     src->bytes_in_buffer -= size_t(count);
 }
+
+bool sizeSupported(int w, int h) { return w >= 0 && h >= 0 && size_t(w) * size_t(h) <= MAX_IMAGE_PIXELS; }
+
+UString sizeMessage(int w, int h) { return UString::format("Image size %dx%d is not supported.", w, h); }
+
 
 uint16_t readLE16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 
@@ -68,8 +96,7 @@ MemoryImageFile::MemoryImageFile(const UString& fileName, bool headerOnly)
 MemoryImageFile::~MemoryImageFile() { delete[] pImageData; }
 
 void MemoryImageFile::allocate(int w, int h) {
-    if (w < 0 || h < 0 || size_t(w) * size_t(h) > MAX_IMAGE_PIXELS)
-        PLIM_ERROR("Image size %dx%d is not supported.", w, h);
+    if (!sizeSupported(w, h)) PLIM_ERROR("%s", sizeMessage(w, h).c_str());
     delete[] pImageData;
     width = w;
     height = h;
@@ -78,24 +105,48 @@ void MemoryImageFile::allocate(int w, int h) {
 }
 
 void MemoryImageFile::loadTGA() {
+    UString error;
+    if (!decodeTGA(&error)) PLIM_ERROR("%s", error.c_str());
+}
+
+bool MemoryImageFile::decodeTGA(UString* error) {
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(data);
-    if (!bytes || size < 18) PLIM_ERROR("TGA is truncated.");
-    if (bytes[2] != 2) PLIM_ERROR("TGA is compressed.");
-    if (bytes[16] != 32) PLIM_ERROR("TGA depth is not 32 bits");
-    if (bytes[17] & 0x20) PLIM_ERROR("TGA is flipped vertically.");
+    const char* fault = nullptr;
+    if (!bytes || size < 18)
+        fault = "TGA is truncated.";
+    else if (bytes[2] != 2)
+        fault = "TGA is compressed.";
+    else if (bytes[16] != 32)
+        fault = "TGA depth is not 32 bits";
+    else if (bytes[17] & 0x20)
+        fault = "TGA is flipped vertically.";
+    if (fault) {
+        *error = fault;
+        return false;
+    }
     int w = int16_t(readLE16(bytes + 12));
     int h = int16_t(readLE16(bytes + 14));
-    if (w < 0 || h < 0) PLIM_ERROR("TGA size is negative.");
+    if (w < 0 || h < 0) {
+        *error = "TGA size is negative.";
+        return false;
+    }
     if (bHeaderOnly) {
         width = w;
         height = h;
         bHasAlpha = true;
-        return;
+        return true;
     }
     // An image ID, when present, lies between the header and the pixels.
     const size_t start = 18 + size_t(bytes[0]);
     const size_t rowBytes = size_t(w) * 4;
-    if (size_t(size) < start || size_t(size) - start < rowBytes * size_t(h)) PLIM_ERROR("TGA is truncated.");
+    if (size_t(size) < start || size_t(size) - start < rowBytes * size_t(h)) {
+        *error = "TGA is truncated.";
+        return false;
+    }
+    if (!sizeSupported(w, h)) {
+        *error = sizeMessage(w, h);
+        return false;
+    }
     allocate(w, h);
     const uint8_t* src = bytes + start;
     // Rows are stored bottom first, pixels as blue, green, red, alpha.
@@ -109,6 +160,7 @@ void MemoryImageFile::loadTGA() {
         }
     }
     bHasAlpha = true;
+    return true;
 }
 
 void MemoryImageFile::loadBMP() { PLIM_ERROR("Unimplemented."); }
@@ -116,10 +168,23 @@ void MemoryImageFile::saveBMP(const UString&) { PLIM_ERROR("Unimplemented."); }
 void MemoryImageFile::saveTGA(const UString&) { PLIM_ERROR("Unimplemented"); }
 
 void MemoryImageFile::loadJPG() {
+    UString error;
+    if (!decodeJPG(&error)) PLIM_ERROR("%s", error.c_str());
+}
+
+bool MemoryImageFile::decodeJPG(UString* error) {
     jpeg_decompress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jerr.error_exit = my_error_exit;
+    JpegFailure failure;
+    failure.message[0] = 0;
+    cinfo.err = jpeg_std_error(&failure.manager);
+    failure.manager.error_exit = decodeErrorExit;
+    // Nothing between here and the jump owns memory outside libjpeg's pools
+    // but the pixels, which the destructor frees; no local has a destructor.
+    if (setjmp(failure.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        *error = failure.message;
+        return false;
+    }
     jpeg_create_decompress(&cinfo);
 
     jpeg_source_mgr* src = static_cast<jpeg_source_mgr*>(
@@ -138,13 +203,19 @@ void MemoryImageFile::loadJPG() {
     height = int(cinfo.image_height);
     if (bHeaderOnly) {
         jpeg_destroy_decompress(&cinfo);
-        return;
+        return true;
     }
 
     jpeg_start_decompress(&cinfo);
-    allocate(int(cinfo.output_width), int(cinfo.output_height));
+    const int w = int(cinfo.output_width), h = int(cinfo.output_height);
+    if (!sizeSupported(w, h)) {
+        char message[64];
+        snprintf(message, sizeof message, "Image size %dx%d is not supported.", w, h);
+        failDecode(j_common_ptr(&cinfo), message);
+    }
+    allocate(w, h);
     const int components = cinfo.output_components;
-    if (components == 1) PLIM_ERROR("Not implemented.");
+    if (components == 1) failDecode(j_common_ptr(&cinfo), "Not implemented.");
     JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(j_common_ptr(&cinfo), JPOOL_IMAGE,
                                                 cinfo.output_width * components, 1);
     while (cinfo.output_scanline < cinfo.output_height) {
@@ -163,6 +234,7 @@ void MemoryImageFile::loadJPG() {
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     bHasAlpha = false;
+    return true;
 }
 
 void MemoryImageFile::saveJPG(const UString& fileName, int quality) {

@@ -22,6 +22,11 @@ public:
     void loadTGA();
     void loadBMP();
     void loadJPG();
+    // The decoders behind loadTGA and loadJPG, on the bytes in data and size:
+    // false with the reason the loader reports in *error, the image then
+    // holding no pixels. They never end the program.
+    bool decodeTGA(UString* error);
+    bool decodeJPG(UString* error);
     void saveBMP(const UString& fileName);
     void saveTGA(const UString& fileName);
     // A file that cannot be opened writes nothing and reports nothing.

@@ -2,6 +2,7 @@
 
 #include "ErrorManager.h"
 #include "FileManager.h"
+#include "Logger.h"
 #include "MemoryFile.h"
 #include "Plim.h"
 #include "PlimUtil.h"
@@ -55,9 +56,16 @@ UString MemoryIniFile::toText() const {
     return text;
 }
 
-void MemoryIniFile::save() {
+bool MemoryIniFile::save() {
+    if (FileManager::isSaveBlocked(fileName)) {
+        logTagged("save", "Not saving '%s': the damaged file there is kept.", fileName.c_str());
+        return false;
+    }
     UString text = toText();
-    replaceFile(fileName, text.c_str(), int(text.length()));
+    UString reason;
+    if (replaceFile(fileName, text.c_str(), int(text.length()), &reason)) return true;
+    FileManager::reportSaveFailure(fileName, reason);
+    return false;
 }
 
 MemoryIniFile::KeyMap& MemoryIniFile::getSection(const UString& section) {
@@ -127,4 +135,26 @@ void MemoryIniFile::readSetting(const UString& section, const UString& key, int&
 void MemoryIniFile::readSetting(const UString& section, const UString& key, double& field) {
     if (!hasKey(section, key)) setDouble(section, key, field);
     field = getDouble(section, key);
+}
+
+bool MemoryIniFile::readSetting(const UString& section, const UString& key, int& field, int low,
+                                int high) {
+    const int fallback = field;
+    readSetting(section, key, field);
+    if (field >= low && field <= high) return true;
+    logTagged("readSetting", "Setting %s=%s of [%s] is out of range (%d to %d); using %d.",
+              key.c_str(), getString(section, key).c_str(), section.c_str(), low, high, fallback);
+    field = fallback;
+    return false;
+}
+
+bool MemoryIniFile::readSetting(const UString& section, const UString& key, double& field,
+                                double low, double high) {
+    const double fallback = field;
+    readSetting(section, key, field);
+    if (field >= low && field <= high) return true;
+    logTagged("readSetting", "Setting %s=%s of [%s] is out of range (%g to %g); using %g.",
+              key.c_str(), getString(section, key).c_str(), section.c_str(), low, high, fallback);
+    field = fallback;
+    return false;
 }

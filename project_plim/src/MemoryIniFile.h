@@ -36,14 +36,20 @@ public:
     void readSetting(const UString& section, const UString& key, bool& field);
     void readSetting(const UString& section, const UString& key, int& field);
     void readSetting(const UString& section, const UString& key, double& field);
+    // The same for a setting whose use could overflow or hang: a value outside
+    // low..high (or not a number) is logged and the field keeps its default;
+    // the file keeps what the player wrote. False when the default was kept.
+    bool readSetting(const UString& section, const UString& key, int& field, int low, int high);
+    bool readSetting(const UString& section, const UString& key, double& field, double low,
+                     double high);
 
     // Sections read or created so far (the getters create missing ones).
     int getNumSections() const { return int(sections.size()); }
 
     // Writes every section ("[name]", "key=value" lines, an empty line) over
     // fileName through a temporary file; a file that cannot be written is left
-    // as it was, silently.
-    void save();
+    // as it was, and the failure is logged and told to the player.
+    bool save();
 
     // Adds the sections and keys of INI text (what the constructor does with
     // the file's bytes).

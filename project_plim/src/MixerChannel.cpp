@@ -4,6 +4,8 @@
 #include "Mixer.h"
 #include "MixerOGG.h"
 
+#include <type_traits>
+
 namespace {
 
 inline float clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
@@ -53,20 +55,25 @@ void MixerChannel::mixChannel(float* out, int numSamples) {
             return;
         }
 
-        // One output frame from the sample under pos, then on by one step.
-        auto mixFrame = [&] {
+        // One output frame from the sample under pos, then on by one step. A
+        // mono source stores each frame once and feeds it to both sides.
+        auto mixFrame = [&](auto monoLayout) {
+            constexpr bool mono = decltype(monoLayout)::value;
             int k = int(pos);
-            out[0] += gainL * samples[2 * k];
-            out[1] += gainR * samples[2 * k + 1];
+            out[0] += gainL * samples[mono ? k : 2 * k];
+            out[1] += gainR * samples[mono ? k : 2 * k + 1];
             out += 2;
             --framesLeft;
             pos += step;
         };
-        if (panRampFrames == 0 && volumeRampFrames == 0 && frequencyRampFrames == 0) {
-            do {
-                mixFrame();
-            } while (pos < endPos && framesLeft > 0);
-        } else {
+        // False when the voice ended inside the run.
+        auto mixRun = [&](auto monoLayout) {
+            if (panRampFrames == 0 && volumeRampFrames == 0 && frequencyRampFrames == 0) {
+                do {
+                    mixFrame(monoLayout);
+                } while (pos < endPos && framesLeft > 0);
+                return true;
+            }
             do {
                 if (panRampFrames > 0) {
                     pan += panStep;
@@ -82,22 +89,22 @@ void MixerChannel::mixChannel(float* out, int numSamples) {
                     gainL = left * g;
                     gainR = right * g;
                     // A fade that ends below 1/1000 ends the voice.
-                    if (--volumeRampFrames == 0 && volume < 1.0f) {
-                        finish();
-                        return;
-                    }
+                    if (--volumeRampFrames == 0 && volume < 1.0f) return false;
                 }
                 if (frequencyRampFrames > 0) {
                     frequency += frequencyStep;
                     step = frequency / mixFreq;
                     --frequencyRampFrames;
-                    if (!(step >= 0.0f)) {
-                        finish();
-                        return;
-                    }
+                    if (!(step >= 0.0f)) return false;
                 }
-                mixFrame();
+                mixFrame(monoLayout);
             } while (pos < endPos && framesLeft > 0);
+            return true;
+        };
+        const bool finished = source->sampleChannels == 1 ? !mixRun(std::true_type{}) : !mixRun(std::false_type{});
+        if (finished) {
+            finish();
+            return;
         }
         // Past the end only "at or beyond playMax" matters; a huge step must
         // not overflow the index.

@@ -6,15 +6,21 @@
 
 #include <cstring>
 
-MixerOGG::MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks)
-    : maxPlaybacks(maxPlaybacks), file(file), bLoop(bLoop) {
+MixerOGG::MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks, UString* failure)
+    : maxPlaybacks(maxPlaybacks), file(file), bLoop(bLoop), failure(failure) {
     memset(&vf, 0, sizeof vf);
     ov_callbacks cb;
     cb.read_func = &MixerOGG::memRead;
     cb.seek_func = &MixerOGG::memSeek;
     cb.close_func = nullptr;
     cb.tell_func = &MixerOGG::memTell;
-    PLIM_ASSERT(ov_open_callbacks(this, &vf, NULL, 0, cb)==0);
+    if (file) name = file->fileName;
+    const int opened = ov_open_callbacks(this, &vf, NULL, 0, cb);
+    if (opened != 0) {
+        if (reportFailure(UString::format("ov_open_callbacks: %d", opened))) return;
+        failDecoding(opened);
+    }
+    bOpen = true;
 
     vorbis_info* info = ov_info(&vf, -1);
     numChannels = info->channels;
@@ -26,6 +32,24 @@ MixerOGG::MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks)
 MixerOGG::~MixerOGG() {
     ov_clear(&vf);
     delete[] samples;
+}
+
+const char* MixerOGG::describeError(long code) {
+    switch (code) {
+    case OV_EREAD: return "read error";
+    case OV_ENOTVORBIS: return "not Ogg Vorbis data";
+    case OV_EVERSION: return "unsupported Vorbis version";
+    case OV_EBADHEADER: return "bad Vorbis header";
+    case OV_EFAULT: return "decoder fault";
+    case OV_HOLE: return "gap in the data";
+    case OV_EBADLINK: return "bad link in the stream";
+    case OV_EINVAL: return "invalid stream";
+    default: return "damaged data";
+    }
+}
+
+void MixerOGG::failDecoding(long code) const {
+    PLIM_ERROR("Sound '%s' cannot be decoded (%s, error %ld).", name.c_str(), describeError(code), code);
 }
 
 size_t MixerOGG::memRead(void* destination, size_t size, size_t count, void* source) {
@@ -57,6 +81,12 @@ int MixerOGG::memSeek(void* source, ogg_int64_t offset, int whence) {
     return 0;
 }
 
+bool MixerOGG::reportFailure(const UString& message) {
+    if (!failure) return false;
+    if (failure->isEmpty()) *failure = message;
+    return true;
+}
+
 long MixerOGG::memTell(void* source) { return static_cast<MixerOGG*>(source)->readPosition; }
 
 bool MixerOGG::storeFrames(float* destination, float** pcm, long frames, int channels) {
@@ -78,6 +108,15 @@ bool MixerOGG::storeFrames(float* destination, float** pcm, long frames, int cha
         return true;
     }
     return false;
+}
+
+bool MixerOGG::allLinksMono() {
+    const long links = ov_streams(&vf);
+    for (long i = 0; i < links; ++i) {
+        vorbis_info* info = ov_info(&vf, int(i));
+        if (!info || info->channels != 1) return false;
+    }
+    return links > 0;
 }
 
 int MixerOGG::linkChannels(int bitstream) {

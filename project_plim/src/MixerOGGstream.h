@@ -7,7 +7,7 @@
 class MixerOGGstream : public MixerOGG {
 public:
     // maxPlaybacks must be 1. file is read by every refill: keep it alive.
-    MixerOGGstream(MemoryFile* file, bool bLoop, int maxPlaybacks);
+    MixerOGGstream(MemoryFile* file, bool bLoop, int maxPlaybacks, UString* failure = nullptr);
 
     bool refill(int* cursor, int* end) override;
     // Starts decoding again at the stream's first byte.

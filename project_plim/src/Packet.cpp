@@ -356,6 +356,17 @@ void Packet::doClassID(RuntimeClass*& cls) {
         bError = true;
 }
 
+void Packet::doAddress(NetAddress* value) {
+    uint32_t ip = value->getIP();
+    uint16_t port = value->getPort();
+    doBytes(&ip, 4);
+    doBytes(&port, 2);
+    if (!bWriting) {
+        value->setIP(ip);
+        value->setPort(port);
+    }
+}
+
 uint32_t Packet::crc32(int offset, int length) const {
     int64_t from = offset;
     int64_t end = length < 0 ? getLength() : from + length;
@@ -389,6 +400,7 @@ void Packet::copyHeaderFrom(const Packet& other, bool withMode) {
     if (withMode)
         bWriting = other.bWriting;
     peer = other.peer;
+    address = other.address;
     time = other.time;
     sequence = other.sequence;
     continued = other.continued;

@@ -15,6 +15,7 @@
 #include "UColor.h"
 #include "UString.h"
 #include "V3.h"
+#include "net/NetAddress.h"
 
 #include <cstdint>
 
@@ -71,6 +72,8 @@ public:
     void doResourcePointer2(PlimBase*& resource);
     // A class as its registry index, or with FLAG_MARKER as its 32-bit id.
     void doClassID(RuntimeClass*& cls);
+    // The IP as a host-order u32, then the port as a u16, both little-endian.
+    void doAddress(NetAddress* value);
 
     // CRC-32 of length bytes from the buffer start plus offset; a negative
     // length runs to the end of the content.
@@ -98,6 +101,8 @@ public:
     uint32_t flags;
     bool bWriting = true;
     Node* peer = nullptr;
+    // The sender of a received packet, the destination of one to send.
+    NetAddress address;
     double time = 0.0;
     int32_t sequence = -1;
     bool continued = false;

@@ -4,6 +4,9 @@
 #include "PlimUtil.h"
 #include "TimeKeeper.h"
 
+#include <algorithm>
+#include <climits>
+
 void PeriodTimer::start(double newPeriod) {
     startTime = previousStart = PLIM->timeKeeper->getTime();
     period = newPeriod;
@@ -15,8 +18,9 @@ void PeriodTimer::wait() {
     if (remaining > 0.0) {
         // Sleeps overshoot by about one granule; wake early rather than late.
         remaining -= clock->sleepGranularity;
+        // Capped before the cast: a huge period must not wrap the unsigned milliseconds.
         if (remaining > 0.0)
-            delayMilliseconds((unsigned int)(remaining * 1000.0));
+            delayMilliseconds((unsigned int)std::min(remaining * 1000.0, double(UINT_MAX)));
         else
             delayMilliseconds(1);
     }

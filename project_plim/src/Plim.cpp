@@ -15,6 +15,7 @@
 #include "PlimGraphics.h"
 #include "PlimClasses.h"
 #include "PlimInput.h"
+#include "net/PlimNetwork.h"
 #include "PlimUtil.h"
 #include "Random.h"
 #include "ResourceManager.h"
@@ -33,6 +34,8 @@ namespace {
 const int DEBUG_ACCESS_CODE = 31846;
 const uint32_t DEBUG_CLEAR_RED = 0xff0000ff;
 const double MIN_FRAME_PERIOD = 0.00001;
+// A longer frame period (seconds) would leave the program deaf to its events.
+const double MAX_FRAME_PERIOD = 1.0;
 
 void logPlain(const UString& line) {
     if (PLIM->log) PLIM->log->print("%s", line.c_str());
@@ -81,8 +84,14 @@ Plim::Plim() {
 
     // The settings file always comes from the disk, never from an archive.
     fileManager = new FileManager();
+    // One that is there but cannot be read is set aside, never saved over.
     fileManager->bForceDisk = true;
-    config = new MemoryIniFile(getUserDataFolder(true) + PLIM_BUILD_NAME + ".cfg");
+    const UString configPath = getUserDataFolder(true) + PLIM_BUILD_NAME + ".cfg";
+    if (FileManager::pathExistsOnDisk(configPath)) {
+        UString why = FileManager::whyUnreadable(configPath);
+        if (!why.isEmpty()) FileManager::keepDamagedFile(configPath, why);
+    }
+    config = new MemoryIniFile(configPath);
     fileManager->bForceDisk = false;
 
     double frameRate = readSettings();
@@ -95,7 +104,7 @@ Plim::Plim() {
     audio = new PlimAudio();
     debugFont = new FontGDI();
     console = new Console();
-    // The network part (PlimNetwork) comes here once the engine has one.
+    network = new PlimNetwork();
     language = new Language();
 
     frameTimer.start(frameRate);
@@ -119,7 +128,7 @@ double Plim::readSettings() {
     if (bDebugLocked) debugLevel = 0;
 
     double frameRate = 0.015;
-    ini->readSetting(section, "frameRate", frameRate);
+    ini->readSetting(section, "frameRate", frameRate, 0.0, MAX_FRAME_PERIOD);
     ini->readSetting(section, "maxFrameDuration", maxFrameDuration);
     ini->readSetting(section, "defaultLanguage", defaultLanguage);
     ini->readSetting(section, "bTickWhilePaused", bTickWhilePaused);
@@ -149,7 +158,7 @@ Plim::~Plim() {
                   1000.0 * totalFrameWork / frameCount);
 
     shutDownPart(1, language);
-    logTagged(tag, "2..."); // the network part, once the engine has one
+    shutDownPart(2, network);
     shutDownPart(3, console);
     shutDownPart(4, debugFont);
     shutDownPart(5, audio);

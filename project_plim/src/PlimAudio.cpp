@@ -17,6 +17,10 @@ namespace {
 
 const int kMinBufferFrames = 256;
 const int kMaxBufferFrames = 65280; // the largest multiple of 256 in 16 bits
+// Rates SDL and the mixer handle; beyond them buffer sizes and steps overflow.
+const int kMinFrequency = 4000;
+const int kMaxFrequency = 192000;
+const int kDefaultFrequency = 22050;
 
 } // namespace
 
@@ -37,8 +41,8 @@ PlimAudio::PlimAudio() {
     MemoryIniFile* cfg = PLIM->config;
     const UString section = getClass()->name;
     cfg->readSetting(section, "bMute", bMute);
-    frequency = 22050;
-    cfg->readSetting(section, "frequency", frequency);
+    frequency = kDefaultFrequency;
+    bFrequencyRejected = !cfg->readSetting(section, "frequency", frequency, kMinFrequency, kMaxFrequency);
     double mixBufferDuration = 0.1;
     cfg->readSetting(section, "mixBufferDuration", mixBufferDuration);
 
@@ -49,7 +53,7 @@ PlimAudio::PlimAudio() {
             ErrorManager::assertionFailed(SDL_GetError(), "SDL_InitSubSystem(SDL_INIT_AUDIO)==0",
                                           "PlimAudio", __FILE__, __LINE__);
         // No usable rate in the file: the default, as for a missing key.
-        if (frequency <= 0) frequency = 22050;
+        if (frequency <= 0) frequency = kDefaultFrequency;
 
         bool clamped = false;
         int frames = bufferFrames(frequency, mixBufferDuration, &clamped);
@@ -89,7 +93,8 @@ PlimAudio::PlimAudio() {
 }
 
 PlimAudio::~PlimAudio() {
-    if (PLIM && PLIM->config) PLIM->config->setInt(getClass()->name, "frequency", frequency);
+    if (PLIM && PLIM->config && !(bFrequencyRejected && frequency == kDefaultFrequency))
+        PLIM->config->setInt(getClass()->name, "frequency", frequency);
     SDL_PauseAudio(1);
     // A callback may still be running: take the mixer away under the lock
     // before it is deleted.

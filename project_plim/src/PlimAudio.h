@@ -50,6 +50,8 @@ public:
 
     Mixer* mixer = nullptr;
     int32_t frequency = 0;
+    // The file's frequency was out of range: unless the rate changes, the file keeps it.
+    bool bFrequencyRejected = false;
     bool bMute = false;
     SoundStream* currentMusic = nullptr;
 };

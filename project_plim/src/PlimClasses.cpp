@@ -13,6 +13,7 @@
 #include "PlimGraphics.h"
 #include "PlimAudio.h"
 #include "PlimInput.h"
+#include "net/PlimNetwork.h"
 #include "Property.h"
 #include "PropertyContainer.h"
 #include "PropertyDWORD.h"
@@ -79,6 +80,7 @@ void registerPlimClasses() {
         &RPC_PlimBase_setState::runtimeClass,
         &PlimGraphics::runtimeClass,
         &PlimInput::runtimeClass,
+        &PlimNetwork::runtimeClass,
         &PlimAudio::runtimeClass,
         &Sound::runtimeClass,
         &SoundChannel::runtimeClass,

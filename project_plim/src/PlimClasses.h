@@ -5,7 +5,7 @@
 // with the sum of the layers' counts.
 
 // Records that registerPlimClasses adds.
-constexpr int PLIM_CLASS_COUNT = 41;
+constexpr int PLIM_CLASS_COUNT = 42;
 
 // Registers the engine's records; later calls change nothing.
 void registerPlimClasses();

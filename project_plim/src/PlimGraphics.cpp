@@ -16,6 +16,9 @@ RuntimeClass PlimGraphics::runtimeClass("PlimGraphics", &PlimGraphics::runtimeCl
 namespace {
 
 const Uint32 kListFlags = SDL_FULLSCREEN | SDL_ANYFORMAT | SDL_OPENGL;
+// The view size of the settings file, in view units.
+const int MIN_FOV_SIZE = 16;
+const int MAX_FOV_SIZE = 16384;
 
 struct WindowedMode {
     int width, height;
@@ -70,8 +73,11 @@ void PlimGraphics::readSettings() {
         field = value;
         cfg->readSetting(section, key, field);
     };
-    readInt("fovWidth", fovWidth, 640);
-    readInt("fovHeight", fovHeight, 480);
+    // The view's size enters pixel arithmetic and projection divisors.
+    fovWidth = 640;
+    cfg->readSetting(section, "fovWidth", fovWidth, MIN_FOV_SIZE, MAX_FOV_SIZE);
+    fovHeight = 480;
+    cfg->readSetting(section, "fovHeight", fovHeight, MIN_FOV_SIZE, MAX_FOV_SIZE);
     readInt("screenWidth", screenWidth, 640);
     readInt("screenHeight", screenHeight, 480);
     readBool("bFullScreen", bFullScreen, true);

@@ -1,35 +1,102 @@
 #include "ReplaceFile.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-UString replaceFileTempPath(const UString& path) { return path + ".tmp"; }
+namespace {
+void setError(UString* error, int code) {
+    if (error) *error = strerror(code);
+}
 
-bool replaceFile(const UString& path, const void* bytes, int count) {
-    if (count < 0 || path.isEmpty()) return false;
-    UString temp = replaceFileTempPath(path);
-    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
+int openTemp(const UString& path, UString& temp) {
+    std::string pattern = path.str() + ".XXXXXX";
+    int fd = mkostemp(&pattern[0], O_CLOEXEC);
+    if (fd >= 0) temp = pattern.c_str();
+    return fd;
+}
+} // namespace
+
+UString makeTempFileFor(const UString& path, UString* error) {
+    UString temp;
+    int fd = openTemp(path, temp);
+    if (fd < 0) {
+        setError(error, errno);
+        return UString();
+    }
+    close(fd);
+    return temp;
+}
+
+bool replaceFile(const UString& path, const void* bytes, int count, UString* error) {
+    if (count < 0 || path.isEmpty()) {
+        setError(error, EINVAL);
+        return false;
+    }
+    UString temp;
+    int fd = openTemp(path, temp);
+    if (fd < 0) {
+        setError(error, errno);
+        return false;
+    }
+    // mkstemp makes the file private; keep the old file's mode, or give a new
+    // one the mode an ordinary create would.
     struct stat old;
-    if (stat(path.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);  // keep the old file's mode
+    mode_t mode;
+    if (stat(path.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    int failure = fchmod(fd, mode) == 0 ? 0 : errno;
     const char* p = static_cast<const char*>(bytes);
     int left = count;
-    bool ok = true;
-    while (ok && left > 0) {
+    while (!failure && left > 0) {
         ssize_t n = write(fd, p, static_cast<size_t>(left));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
+        if (n < 0) failure = errno;
+        else if (n == 0) failure = ENOSPC;
         else {
             p += n;
             left -= static_cast<int>(n);
         }
     }
-    if (ok && fsync(fd) != 0) ok = false;
-    if (close(fd) != 0) ok = false;
-    if (ok && rename(temp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) unlink(temp.c_str());
-    return ok;
+    if (!failure && fsync(fd) != 0) failure = errno;
+    if (close(fd) != 0 && !failure) failure = errno;
+    if (!failure && rename(temp.c_str(), path.c_str()) != 0) failure = errno;
+    if (failure) {
+        unlink(temp.c_str());
+        setError(error, failure);
+        return false;
+    }
+    return true;
+}
+
+int removeStaleTempFiles(const UString& path) {
+    const std::string& full = path.str();
+    size_t slash = full.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : full.substr(0, slash + 1);
+    std::string prefix = (slash == std::string::npos ? full : full.substr(slash + 1)) + ".";
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return 0;
+    int removed = 0;
+    while (dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        bool temp = true;
+        for (size_t i = prefix.size(); i < name.size(); ++i)
+            temp = temp && (isalnum(static_cast<unsigned char>(name[i])) != 0);
+        std::string victim = slash == std::string::npos ? name : folder + name;
+        if (temp && unlink(victim.c_str()) == 0) ++removed;
+    }
+    closedir(dir);
+    return removed;
 }

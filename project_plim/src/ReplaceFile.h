@@ -1,10 +1,18 @@
 #pragma once
 // Writes a whole file so that a crash or a full disk never leaves it half
-// written: the bytes go to a temporary file in the same folder, which is
-// renamed over the old file only once every byte has reached it.
+// written: the bytes go to a temporary file of a unique name in the same
+// folder, which is renamed over the old file only once every byte has reached
+// it.
 #include "UString.h"
 
-// The temporary file's name: the path with ".tmp" appended.
-UString replaceFileTempPath(const UString& path);
-// False (old file untouched, temporary file removed) when anything fails.
-bool replaceFile(const UString& path, const void* bytes, int count);
+// Creates an empty file of a unique name next to path (path + ".XXXXXX", by
+// mkstemp) and returns its name; empty when it cannot be created, with the
+// system's reason in *error when given.
+UString makeTempFileFor(const UString& path, UString* error = nullptr);
+// False (old file untouched, temporary file removed) when anything fails,
+// with the system's reason in *error when given.
+bool replaceFile(const UString& path, const void* bytes, int count, UString* error = nullptr);
+// Removes the temporary files of path that a killed save left behind (path +
+// "." and the six characters of mkstemp); returns how many went. Only for a
+// folder no other process saves into (the user folder, under its lock).
+int removeStaleTempFiles(const UString& path);

@@ -1,6 +1,7 @@
 #include "SaveBlob.h"
 
 #include "ByteOrder.h"
+#include "FileManager.h"
 #include "FileStream.h"
 #include "Md5.h"
 #include "PlimUtil.h"
@@ -26,6 +27,7 @@ void copyField(uint8_t* field, int fieldSize, const char* text) {
 SaveBlob::~SaveBlob() { release(); }
 
 void SaveBlob::release() {
+    problem = UString();
     delete[] data;
     data = nullptr;
     length = 0;
@@ -64,48 +66,59 @@ bool SaveBlob::encode(const void* block, int size, int keyValue) {
 bool SaveBlob::decode(const void* blob, int blobLength, int keyValue, int expectedSize) {
     release();
     const uint8_t* bytes = static_cast<const uint8_t*>(blob);
-    if (!bytes || blobLength <= PAYLOAD_OFFSET) return false;
+    if (!bytes || blobLength <= PAYLOAD_OFFSET) return refuse("it is too short");
     uint8_t digest[16];
     md5DigestWithKey(digest, uint32_t(keyValue), bytes + PAYLOAD_OFFSET,
                      blobLength - PAYLOAD_OFFSET);
-    if (!md5DigestEqual(digest, bytes + DIGEST_OFFSET)) return false;
-    if (blobLength < DATA_OFFSET) return false;
+    if (!md5DigestEqual(digest, bytes + DIGEST_OFFSET))
+        return refuse("it fails its digest check");
+    if (blobLength < DATA_OFFSET) return refuse("it is too short");
 
     uint32_t lengthWord = readUint32LE(bytes + PAYLOAD_OFFSET);
     uLong sourceLength = uLong(blobLength - DATA_OFFSET);
-    if (expectedSize >= 0 && lengthWord != uint32_t(expectedSize)) return false;
+    if (expectedSize >= 0 && lengthWord != uint32_t(expectedSize))
+        return refuse(formatString("it holds %u bytes, not %d", lengthWord, expectedSize));
     if (lengthWord > uint32_t(INT_MAX) || uint64_t(lengthWord) > sourceLength * MAX_INFLATE_RATIO)
-        return false;
+        return refuse("its length word is impossible");
 
     uint8_t* block = new (std::nothrow) uint8_t[lengthWord ? lengthWord : 1];
-    if (!block) return false;
+    if (!block) return refuse("out of memory");
     uLongf inflated = lengthWord;
     if (uncompress(block, &inflated, bytes + DATA_OFFSET, sourceLength) != Z_OK ||
         inflated != lengthWord) {
         delete[] block;
-        return false;
+        return refuse("its data does not inflate");
     }
     data = block;
     length = int(lengthWord);
     return true;
 }
 
+bool SaveBlob::refuse(const UString& reason) {
+    problem = reason;
+    return false;
+}
+
 bool SaveBlob::saveToFile(const UString& path) {
-    if (!data) return false;
-    return replaceFile(path, data, length);
+    if (!data) return refuse("nothing to save");
+    UString reason;
+    if (replaceFile(path, data, length, &reason)) return true;
+    return refuse(reason);
 }
 
 bool SaveBlob::loadFromFile(const UString& path, int keyValue, int expectedSize) {
+    release();
     FileStream file(path, FileStream::MODE_READ);
-    if (!file.bOk) return false;
+    if (!file.bOk) return refuse(FileManager::whyUnreadable(path));
     int size = file.size;
-    if (size <= PAYLOAD_OFFSET) return false;
+    if (size <= PAYLOAD_OFFSET) return refuse("it is too short");
     if (expectedSize >= 0 &&
         uint64_t(size) > uint64_t(DATA_OFFSET) + compressBound(uLong(expectedSize)))
-        return false;
+        return refuse("it is too long");
     uint8_t* scratch = new (std::nothrow) uint8_t[size];
-    if (!scratch) return false;
-    bool ok = file.read(scratch, size) == size && decode(scratch, size, keyValue, expectedSize);
+    if (!scratch) return refuse("out of memory");
+    bool ok = file.read(scratch, size) == size ? decode(scratch, size, keyValue, expectedSize)
+                                               : refuse("it could not be read whole");
     delete[] scratch;
     return ok;
 }

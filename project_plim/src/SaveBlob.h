@@ -23,8 +23,9 @@ public:
     // stream all check out. With expectedSize of 0 or more, a length word
     // other than it is refused before anything is allocated.
     bool decode(const void* blob, int length, int keyValue, int expectedSize = -1);
-    // Writes the held blob over path through a temporary file; false when
-    // nothing is held or the file could not be written whole.
+    // Writes the held blob over path through a temporary file; false (with
+    // the system's reason in problem) when nothing is held or the file could
+    // not be written whole.
     bool saveToFile(const UString& path);
     // Reads and decodes the file at path. With expectedSize given, a file too
     // long to hold a block of that size is refused before it is read.
@@ -36,7 +37,9 @@ public:
 
     uint8_t* data = nullptr;
     int length = 0;
+    UString problem; // why the last refused load or failed save failed
 
 private:
     void release();
+    bool refuse(const UString& reason);
 };

@@ -14,6 +14,8 @@ RuntimeClass SoundChannel::runtimeClass("SoundChannel", &PlimBase::runtimeClass,
 
 RuntimeClass* SoundChannel::getClass() { return &runtimeClass; }
 
+void (*SoundChannel::onStarted)(const SoundChannel& channel) = nullptr;
+
 SoundChannel::SoundChannel(Sound* pSound) : pSound(pSound) {
     PLIM_ASSERT(pSound!=NULL);
     Mixer* mixer = PlimAudio::activeMixer();
@@ -23,6 +25,7 @@ SoundChannel::SoundChannel(Sound* pSound) : pSound(pSound) {
 SoundChannel::~SoundChannel() {}
 
 void SoundChannel::setFrequency(float frequency, double seconds) {
+    this->frequency = frequency;
     Mixer* mixer = PlimAudio::activeMixer();
     if (!mixer || !pSound->source) return;
     float hertz = frequency;
@@ -61,6 +64,8 @@ float SoundChannel::panFromX(float x, int fovWidth) {
 }
 
 void SoundChannel::setPanFromX(V3 position) {
+    this->position = position;
+    bPositioned = true;
     Mixer* mixer = PlimAudio::activeMixer();
     if (!mixer) return;
     // Without a graphics device (tools, tests) the default virtual width applies.
@@ -75,6 +80,7 @@ void SoundChannel::play() {
     if (now >= pSound->lastPlayTime + pSound->minPlayInterval) {
         mixer->startChannel(channelId);
         pSound->lastPlayTime = now;
+        if (onStarted) onStarted(*this);
     } else {
         mixer->stopChannel(channelId);
     }

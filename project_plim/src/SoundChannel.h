@@ -36,6 +36,14 @@ public:
     // The pan of x on a virtual screen fovWidth units wide.
     static float panFromX(float x, int fovWidth);
 
+    // Called with each channel whose voice play() starts; null in the game.
+    // Test harnesses set it to record the sounds of a run.
+    static void (*onStarted)(const SoundChannel& channel);
+
     Sound* pSound;
     int32_t channelId = -1;
+    // What the voice was given, kept for onStarted.
+    float frequency = 1.0f;  // the last setFrequency argument
+    V3 position;             // the last setPanFromX position
+    bool bPositioned = false;
 };

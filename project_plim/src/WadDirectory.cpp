@@ -25,7 +25,11 @@ bool WadDirectory::readHeader(Stream& stream) {
 
 bool WadDirectory::readRecords(Stream& stream) {
     records.clear();
-    if (count <= 0) return true;
+    if (count < 0) {
+        problem = formatString("its directory count %d is negative.", count);
+        return false;
+    }
+    if (count == 0) return true;
     // Checked before anything is allocated: the records must fit the file.
     int64_t room = (int64_t(archiveSize) - HEADER_SIZE) / RECORD_SIZE;
     if (int64_t(count) > room) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <jpeglib.h>
 #include <string>
@@ -210,6 +211,63 @@ TEST_F(ImageDeathTest, BadFilesEndTheProgramWithTheirMessage) {
     EXPECT_EXIT(load("longid.tga"), fails, "TGA is truncated\\.");
     EXPECT_EXIT(load("grey.jpg"), fails, "Not implemented\\.");
     EXPECT_EXIT(load("cut.jpg"), fails, "Should not ever be called\\.");
+}
+
+// The decoders behind the loaders on bytes in memory: every failure comes back
+// with the loader's message and the program goes on; the same image then
+// decodes a good file.
+TEST_F(ImageTest, DecodersReturnTheLoadersFailures) {
+    Bytes shortTga = makeTga(2, 2, {{0, 0}, {0, 0}});
+    shortTga.resize(shortTga.size() - 1);
+    Bytes negative = makeTga(1, 1, {{0}});
+    negative[13] = 0xFF;
+    Bytes cut = makeJpeg(64, 64, 3);
+    cut.resize(cut.size() / 2);
+    // The frame header's height and width (after FF C0, length and precision).
+    Bytes huge = makeJpeg(8, 8, 3);
+    for (size_t i = 0; i + 8 < huge.size(); ++i)
+        if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
+            huge[i + 5] = huge[i + 7] = 0x4E; // 20,000 = 0x4E20
+            huge[i + 6] = huge[i + 8] = 0x20;
+            break;
+        }
+    const struct {
+        bool jpeg;
+        Bytes bytes;
+        const char* message;
+    } cases[] = {
+        {false, makeTga(1, 1, {{0}}, 2, 24), "TGA depth is not 32 bits"},
+        {false, makeTga(1, 1, {{0}}, 10), "TGA is compressed."},
+        {false, makeTga(1, 1, {{0}}, 2, 32, 0x28), "TGA is flipped vertically."},
+        {false, shortTga, "TGA is truncated."},
+        {false, Bytes(10, 0), "TGA is truncated."},
+        {false, negative, "TGA size is negative."},
+        {true, makeJpeg(8, 8, 1), "Not implemented."},
+        {true, cut, "Should not ever be called."},
+        {true, huge, "Image size 20000x20000 is not supported."},
+        {true, Bytes(40, 0), "Not a JPEG file: starts with 0x00 0x00"},
+    };
+    MemoryImageFile image(0, 0);
+    auto hold = [&image](const Bytes& bytes) {
+        image.releaseData();
+        image.data = new uint8_t[bytes.size()];
+        std::copy(bytes.begin(), bytes.end(), image.data);
+        image.size = int(bytes.size());
+    };
+    for (const auto& c : cases) {
+        hold(c.bytes);
+        UString error;
+        EXPECT_FALSE(c.jpeg ? image.decodeJPG(&error) : image.decodeTGA(&error)) << c.message;
+        EXPECT_EQ(error, UString(c.message));
+    }
+    hold(makeJpeg(5, 3, 3));
+    UString error;
+    ASSERT_TRUE(image.decodeJPG(&error)) << error.c_str();
+    EXPECT_EQ(image.width, 5);
+    EXPECT_EQ(image.height, 3);
+    hold(makeTga(2, 1, {{0x11223344, 0x55667788}}));
+    ASSERT_TRUE(image.decodeTGA(&error));
+    EXPECT_EQ(rgba(image, 1, 0), 0x55667788u);
 }
 
 // --- Pixel operations ------------------------------------------------------------

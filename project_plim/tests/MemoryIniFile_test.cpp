@@ -7,6 +7,9 @@
 #include "MemoryIniFile.h"
 #include "Plim.h"
 #include "UString.h"
+#include "UserNotices.h"
+#include "Logger.h"
+#include "LogText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -237,13 +240,58 @@ TEST_F(MemoryIniFileTest, FailedSaveKeepsTheOldFile) {
         },
         ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(std::string("[Old]\nk=v\n"), EngineTestFolder::readFile(path("keep.ini")));
-    EXPECT_FALSE(EngineTestFolder::exists(path("keep.ini.tmp")));
+    EXPECT_EQ(0, system(("test \"$(ls '" + folder.root + "')\" = keep.ini").c_str())) << "no temporary file left";
 
-    // A folder that cannot be written.
+    // A folder that cannot be written: logged with the system's reason, and told.
+    engine->log = new Logger();
+    UserNotices::take();
     MemoryIniFile nowhere(path("missing/x.ini").c_str());
     nowhere.setInt("S", "k", 1);
-    nowhere.save();
+    EXPECT_FALSE(nowhere.save());
     EXPECT_FALSE(EngineTestFolder::exists(path("missing/x.ini")));
+    std::vector<UString> notices = UserNotices::take();
+    ASSERT_EQ(1u, notices.size());
+    EXPECT_EQ(UString("Could not save '" + path("missing/x.ini") +
+                      "': No such file or directory. Your latest changes are not kept."),
+              notices[0]);
+    delete engine->log;
+    engine->log = nullptr;
+    LogText log(EngineTestFolder::readFile(folder.logPath()));
+    EXPECT_EQ(1, log.count("save(): Cannot save '" + path("missing/x.ini") + "': No such file or directory"));
+}
+
+// Settings whose use could overflow or hang fall back to their defaults when
+// out of range, with a log line; the file keeps what the player wrote.
+TEST_F(MemoryIniFileTest, RangedSettingsFallBackToTheirDefaults) {
+    engine->log = new Logger();
+    MemoryIniFile* ini = load("[S]\nhuge=2147483647\nlow=-3\nfine=7\nperiod=2147483647\nnan=nan\nok=0.5\n");
+    int huge = 2, low = 2, fine = 2, missing = 5;
+    double period = 0.015, nan = 0.25, ok = 0.015;
+    ini->readSetting("S", "huge", huge, 0, 1000);
+    ini->readSetting("S", "low", low, 0, 1000);
+    ini->readSetting("S", "fine", fine, 0, 1000);
+    ini->readSetting("S", "missing", missing, 0, 1000);
+    ini->readSetting("S", "period", period, 0.0, 1.0);
+    ini->readSetting("S", "nan", nan, 0.0, 1.0);
+    ini->readSetting("S", "ok", ok, 0.0, 1.0);
+    EXPECT_EQ(2, huge);
+    EXPECT_EQ(2, low);
+    EXPECT_EQ(7, fine);
+    EXPECT_EQ(5, missing);
+    EXPECT_EQ(0.015, period);
+    EXPECT_EQ(0.25, nan);
+    EXPECT_EQ(0.5, ok);
+    EXPECT_EQ(UString("2147483647"), ini->getString("S", "period"));
+    EXPECT_EQ(UString("5"), ini->getString("S", "missing"));
+    delete ini;
+    delete engine->log;
+    engine->log = nullptr;
+    LogText log(EngineTestFolder::readFile(folder.logPath()));
+    EXPECT_EQ(1, log.count("readSetting(): Setting huge=2147483647 of [S] is out of range (0 to 1000); using 2."));
+    EXPECT_EQ(1, log.count("readSetting(): Setting low=-3 of [S] is out of range (0 to 1000); using 2."));
+    EXPECT_EQ(1, log.count("readSetting(): Setting period=2147483647 of [S] is out of range (0 to 1); using 0.015."));
+    EXPECT_EQ(1, log.count("readSetting(): Setting nan=nan of [S] is out of range (0 to 1); using 0.25."));
+    EXPECT_EQ(-1, log.findPrefix("readSetting(): Setting fine"));
 }
 
 } // namespace

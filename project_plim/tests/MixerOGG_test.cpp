@@ -62,9 +62,12 @@ TEST_F(MixerOGGTest, MonoAndStereoAtTwoRates) {
             EXPECT_EQ(s.frequency, rate);
             EXPECT_EQ(s.totalFrames, 6000);
             EXPECT_EQ(s.sampleCount, 12000);
+            // A mono effect is stored once per frame.
+            EXPECT_EQ(s.sampleChannels, channels);
             double errorL = 0, errorR = 0, sides = 0;
             for (int i = 0; i < 6000; ++i) {
-                float l = s.samples[2 * i], r = s.samples[2 * i + 1];
+                const int stored = s.sampleChannels;
+                float l = s.samples[stored * i], r = s.samples[stored * i + stored - 1];
                 errorL += std::fabs(l - wave[size_t(i) * channels]);
                 errorR += std::fabs(r - wave[size_t(i) * channels + channels - 1]);
                 sides += std::fabs(l - r);
@@ -142,8 +145,81 @@ TEST_F(MixerOGGTest, UnusableSourcesAreFatal) {
         s.refill(&cursor, &end);
     }, "Unhandled number of channels: 3");
     fatal([] { MemoryFile f("junk.ogg"); MixerOGGstatic s(&f, false, 1); },
-          "Statement: ov_open_callbacks\\(this, &vf, NULL, 0, cb\\)==0");
+          "Sound 'junk.ogg' cannot be decoded \\(not Ogg Vorbis data");
     fatal([] { MemoryFile f("three.ogg"); MixerOGGstream s(&f, false, 2); }, "Statement: maxPlaybacks==1");
+}
+
+} // namespace
+
+namespace {
+
+// With a failure sink the same sources report their fault and play nothing.
+TEST_F(MixerOGGTest, AFailureSinkTakesTheFaultInsteadOfTheProgram) {
+    write("three.ogg", OggFixture::sine(3, 2000, 22050, 300.0f, 0.5f), 3, 22050);
+    EngineTestFolder::writeFile(folder.root + "/junk.ogg", std::string(4000, 'x'));
+    MemoryFile junk("junk.ogg"), three("three.ogg");
+    int cursor = -1, end = -1;
+    {
+        UString failure;
+        MixerOGGstatic s(&junk, true, 1, &failure);
+        EXPECT_EQ(failure, UString("ov_open_callbacks: -132")); // OV_ENOTVORBIS
+        EXPECT_EQ(s.sampleCount, 0);
+        EXPECT_EQ(mixVoice(&s, 100), std::vector<float>(200, 0.0f));
+    }
+    {
+        UString failure;
+        MixerOGGstatic s(&three, false, 1, &failure);
+        EXPECT_EQ(failure, UString("Unhandled number of channels: 3"));
+    }
+    for (MemoryFile* file : {&junk, &three}) {
+        UString failure;
+        MixerOGGstream s(file, true, 1, &failure);
+        s.rewind();
+        cursor = end = -1;
+        EXPECT_FALSE(s.refill(&cursor, &end));
+        EXPECT_FALSE(failure.isEmpty());
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The file with the granule position of its last page set to frames, and that
+// page's checksum made to match.
+std::string withLength(std::string ogg, uint64_t frames) {
+    const size_t page = ogg.rfind("OggS");
+    for (int i = 0; i < 8; ++i) ogg[page + 6 + i] = char(frames >> (8 * i));
+    for (int i = 0; i < 4; ++i) ogg[page + 22 + i] = 0;
+    uint32_t crc = 0;
+    for (size_t i = page; i < ogg.size(); ++i) { // the last page runs to the end
+        crc ^= uint32_t(uint8_t(ogg[i])) << 24;
+        for (int bit = 0; bit < 8; ++bit) crc = crc & 0x80000000u ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+    }
+    for (int i = 0; i < 4; ++i) ogg[page + 22 + i] = char(crc >> (8 * i));
+    return ogg;
+}
+
+// An effect whose last page claims a hundred million frames is refused before
+// anything is allocated for it; a claim within bounds still decodes what the
+// stream holds. (The length counts from the start the first audio page
+// implies, so the file has several.)
+TEST_F(MixerOGGTest, AnEffectClaimingAHugeLengthIsRefused) {
+    const std::string ogg = OggFixture::encode(OggFixture::sine(1, 400000, 22050, 300.0f, 0.5f), 1, 22050);
+    EngineTestFolder::writeFile(folder.root + "/huge.ogg", withLength(ogg, 100000000));
+    EngineTestFolder::writeFile(folder.root + "/fair.ogg", withLength(ogg, 450000));
+    MemoryFile huge("huge.ogg"), fair("fair.ogg");
+    UString failure;
+    MixerOGGstatic refused(&huge, false, 1, &failure);
+    EXPECT_EQ(failure, UString("Unusable sound length: 100000000 frames."));
+    EXPECT_EQ(refused.samples, nullptr);
+    failure = UString();
+    MixerOGGstatic decoded(&fair, false, 1, &failure);
+    EXPECT_TRUE(failure.isEmpty()) << failure.c_str();
+    EXPECT_EQ(decoded.totalFrames, 450000);
+    // The last block is no longer cut to the true end.
+    EXPECT_GE(decoded.sampleCount, 2 * 400000);
+    EXPECT_LT(decoded.sampleCount, 2 * 401000);
 }
 
 } // namespace

@@ -35,7 +35,8 @@ protected:
     // A decoded source whose samples are then set to value(frame, side).
     MixerOGGstatic* source(int frames, bool loop, int maxPlaybacks, std::function<float(int, int)> value) {
         std::string name = "fx" + std::to_string(sources.size()) + ".ogg";
-        OggFixture::writeSine(folder.root + "/" + name, 1, frames, 22050);
+        // Stereo, so that both sides are stored and can differ.
+        OggFixture::writeSine(folder.root + "/" + name, 2, frames, 22050);
         MemoryFile file(name.c_str());
         sources.push_back(new MixerOGGstatic(&file, loop, maxPlaybacks));
         EXPECT_EQ(sources.back()->sampleCount, 2 * frames);
@@ -207,3 +208,32 @@ TEST_F(MixerTest, AMonoDeviceGetsADownMixAtFullSpeed) {
 }
 
 } // namespace
+
+// A mono effect keeps one float per frame; mixed it gives the very samples of
+// the same effect stored as stereo, under glides of pan, volume and rate and
+// through the loop.
+TEST_F(MixerTest, MonoStorageMixesExactlyAsStereo) {
+    OggFixture::writeSine(folder.root + "/mono.ogg", 1, 300, 22050);
+    MemoryFile file("mono.ogg");
+    MixerOGGstatic* mono = new MixerOGGstatic(&file, true, 2);
+    sources.push_back(mono);
+    ASSERT_EQ(mono->sampleChannels, 1);
+    ASSERT_EQ(mono->sampleCount, 600);
+    MixerOGGstatic* stereo = source(300, true, 2, [mono](int k, int) { return mono->samples[k]; });
+    ASSERT_EQ(stereo->sampleChannels, 2);
+
+    std::vector<float> mixed[2];
+    for (int run = 0; run < 2; ++run) {
+        makeMixer(AUDIO_S16LSB, 2, 256);
+        int id = start(run ? stereo : mono);
+        mixer->setPan(id, -0.6f, 0.01);
+        mixer->setVolume(id, 0.3f, 0.02);
+        mixer->setFrequency(id, 30000.0f, 0.015);
+        for (int i = 0; i < 4; ++i) {
+            callback();
+            mixed[run].insert(mixed[run].end(), mixer->mixBuffer, mixer->mixBuffer + 512);
+        }
+    }
+    EXPECT_EQ(mixed[0], mixed[1]);
+    EXPECT_NE(mixed[0][100], 0.0f);
+}

@@ -188,11 +188,21 @@ TEST_F(PlimBaseTest, LiveObjectsListedInCreationOrderUntilDeleted) {
 
 TEST_F(PlimBaseTest, ObjectMayOutliveTheEngine) {
     Probe* stray = new Probe(&log, "stray");
+    ASSERT_EQ(&engine->liveObjects, stray->objectLink.parent);
     delete engine;
     engine = nullptr;
-    delete stray; // must not touch the engine's vanished list
+    // The vanished list let go of its entry, so the deletion below touches nothing of it.
+    EXPECT_EQ(nullptr, stray->objectLink.parent);
     PLIM = nullptr;
     engine = new Plim(Plim::Bare{});
+    Probe* fresh = new Probe(&log, "fresh");
+    delete stray;
+    EXPECT_EQ(log, (Log{"delete stray"}));
+    // Objects of the first engine (the fixture's root too) are not in the new list.
+    EXPECT_EQ(&fresh->objectLink, engine->liveObjects.firstChild);
+    EXPECT_EQ(&fresh->objectLink, engine->liveObjects.lastChild);
+    delete fresh;
+    EXPECT_EQ(nullptr, engine->liveObjects.firstChild);
 }
 
 TEST_F(PlimBaseTest, DeliveryRunsPreviewDownEventThenBubbleUp) {

@@ -5,11 +5,15 @@
 #include "LogText.h"
 #include "ManualTickSource.h"
 #include "Plim.h"
+#include "PlimAudio.h"
 #include "PlimBase.h"
+#include "PlimGraphics.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <new>
+#include <sys/stat.h>
 
 namespace {
 
@@ -45,7 +49,8 @@ TEST_F(StartupTest, LogsTheStartUpInOrder) {
     int clock = lines.find("TimeKeeper(): Started.", errors);
     int registry = lines.find("ResourceManager(): Starting...", clock);
     int console = lines.find("Console(): Starting console...", registry);
-    int started = lines.find("Plim(): Started.", console);
+    int network = lines.find("PlimNetwork(): Starting...", console);
+    int started = lines.find("Plim(): Started.", network);
     EXPECT_GE(version, 0);
     EXPECT_GT(linked, version);
     EXPECT_GT(compiled, linked);
@@ -55,7 +60,9 @@ TEST_F(StartupTest, LogsTheStartUpInOrder) {
     EXPECT_GT(clock, errors);
     EXPECT_GT(registry, clock);
     EXPECT_GT(console, registry);
-    EXPECT_GT(started, console);
+    EXPECT_GT(network, console);
+    EXPECT_EQ(lines.lines[size_t(network + 1)], "PlimNetwork(): Done.");
+    EXPECT_GT(started, network);
 }
 
 TEST_F(StartupTest, ShutdownStepsRunOnceInOrderAndTheLogEndsClean) {
@@ -72,6 +79,9 @@ TEST_F(StartupTest, ShutdownStepsRunOnceInOrderAndTheLogEndsClean) {
         EXPECT_GT(next, at) << line;
         at = next;
     }
+    int network = lines.find("~Plim(): 2...");
+    EXPECT_EQ(lines.lines[size_t(network + 1)], "~PlimNetwork(): Cleaning up...");
+    EXPECT_EQ(lines.lines[size_t(network + 2)], "~PlimNetwork(): Done.");
     EXPECT_EQ(lines.lines.back(), "~Plim(): Done. Clean exit.");
     // No running frame, debug functions locked: neither summary nor leak list.
     EXPECT_EQ(lines.findPrefix("~Plim(): Rendered"), -1);
@@ -111,6 +121,41 @@ TEST_F(StartupTest, SettingsFromTheFileWinAndDefaultLanguageIsWrittenBack) {
     EXPECT_EQ(ini.get("Plim", "frameRate"), "0.02");
 }
 
+// Values that would hang the frame timer or overflow the view and audio
+// arithmetic fall back to their defaults with a log line; the file keeps them.
+TEST_F(StartupTest, SettingsThatCouldHangOrOverflowFallBackToTheirDefaults) {
+    folder.writeUserSettings("[Plim]\nframeRate=2147483647\n[PlimGraphics]\nfovWidth=0\nfovHeight=99999999\n"
+                             "[PlimAudio]\nfrequency=2147483647\n");
+    runEngine();
+    EXPECT_EQ(PLIM->frameTimer.period, 0.015);
+    EXPECT_EQ(PLIM->graphics->fovWidth, 640);
+    EXPECT_EQ(PLIM->graphics->fovHeight, 480);
+    EXPECT_EQ(PLIM->audio->frequency, 22050);
+    stopEngine();
+    LogText lines = log();
+    EXPECT_EQ(1, lines.count("readSetting(): Setting frameRate=2147483647 of [Plim] is out of range (0 to 1); using 0.015."));
+    EXPECT_EQ(1, lines.count("readSetting(): Setting fovWidth=0 of [PlimGraphics] is out of range (16 to 16384); using 640."));
+    EXPECT_EQ(1, lines.count("readSetting(): Setting frequency=2147483647 of [PlimAudio] is out of range (4000 to 192000); using 22050."));
+    IniText ini = settings();
+    EXPECT_EQ(ini.get("Plim", "frameRate"), "2147483647");
+    EXPECT_EQ(ini.get("PlimGraphics", "fovHeight"), "99999999");
+    EXPECT_EQ(ini.get("PlimAudio", "frequency"), "2147483647");
+}
+
+// A settings file that is there but cannot be read is set aside, never saved over.
+TEST_F(StartupTest, AnUnreadableSettingsFileIsKeptAside) {
+    folder.writeUserSettings();
+    const std::string cfg = folder.userSettingsPath();
+    ASSERT_EQ(0, rename(cfg.c_str(), (cfg + ".tmp").c_str()));
+    ASSERT_EQ(0, mkdir(cfg.c_str(), 0755)); // unreadable as a file even for root
+    ASSERT_EQ(0, rename((cfg + ".tmp").c_str(), (cfg + "/inside").c_str()));
+    runEngine();
+    stopEngine();
+    EXPECT_NE(EngineTestFolder::readFile(cfg + ".bad/inside").find("bFullScreen=No"), std::string::npos);
+    EXPECT_NE(settings().get("Plim", "frameRate"), "");
+    EXPECT_EQ(1, log().count("keepDamagedFile(): File '" + cfg + "' is damaged (Is a directory); kept as '" + cfg + ".bad'."));
+}
+
 TEST_F(StartupTest, TheAccessCodeUnlocksDebugFunctionsAndTheLeakList) {
     folder.writeUserSettings("[Plim]\ndebugCode=31846\ndebugLevel=3\n");
     runEngine(3);
@@ -125,6 +170,9 @@ TEST_F(StartupTest, TheAccessCodeUnlocksDebugFunctionsAndTheLeakList) {
     int header = lines.find("~Plim(): Objects still allocated (memory leaks?):");
     ASSERT_GE(header, 0);
     EXPECT_GT(lines.find("~Plim(): PlimBase", header), header);
+    int network = lines.find("~Plim(): 2...");
+    EXPECT_EQ(lines.lines[size_t(network + 1)], "~PlimNetwork(): Cleaning up...");
+    EXPECT_EQ(lines.lines[size_t(network + 2)], "~PlimNetwork(): Done.");
     EXPECT_EQ(lines.lines.back(), "~Plim(): Done. Clean exit.");
 }
 

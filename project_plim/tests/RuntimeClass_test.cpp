@@ -137,6 +137,7 @@ TEST(RuntimeClassManager, EngineRecordsHaveTheirBasesAndFactories) {
         {"_7b13321b", "RPC", true},
         {"PlimGraphics", "", false},
         {"PlimInput", "", false},
+        {"PlimNetwork", "", false},
         {"VertexBuffer", "PlimBase", true},
     };
     Plim* engine = new Plim(Plim::Bare{});

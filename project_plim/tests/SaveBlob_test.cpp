@@ -1,18 +1,26 @@
 // Protected saved data: the file layout, the round trip through the file
 // manager, and every way a file is refused while the caller's block stays.
+#include "BareEngine.h"
 #include "EngineTestFolder.h"
 #include "FileManager.h"
+#include "LogText.h"
 #include "Md5.h"
+#include "Plim.h"
+#include "ReplaceFile.h"
 #include "RuntimeClass.h"
 #include "SaveBlob.h"
+#include "UserNotices.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdint>
 #include <cstring>
+#include <dirent.h>
+#include <set>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <vector>
 #include <zlib.h>
 
@@ -20,6 +28,17 @@ namespace {
 
 const char* const HST = "Corvana2demo.hst";
 const char* const PRO = "Corvana2demo.pro";
+
+// The names in a folder, "." and ".." left out.
+std::set<std::string> listFolder(const std::string& folder) {
+    std::set<std::string> names;
+    if (DIR* d = opendir(folder.c_str())) {
+        while (dirent* e = readdir(d))
+            if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) names.insert(e->d_name);
+        closedir(d);
+    }
+    return names;
+}
 
 std::vector<uint8_t> block(size_t n, uint8_t seed) {
     std::vector<uint8_t> b(n);
@@ -66,7 +85,7 @@ TEST_F(SaveBlobTest, FileLayout) {
     ASSERT_EQ(Z_OK, uncompress(inflated.data(), &n,
                                reinterpret_cast<const Bytef*>(file.data() + 68), file.size() - 68));
     EXPECT_EQ(data, inflated);
-    EXPECT_FALSE(EngineTestFolder::exists(path(HST) + ".tmp"));
+    EXPECT_EQ(std::set<std::string>{HST}, listFolder(folder.root));
 }
 
 TEST_F(SaveBlobTest, RoundTripsAndIgnoresTheHeader) {
@@ -192,10 +211,134 @@ TEST_F(SaveBlobTest, FailedSaveKeepsThePreviousFile) {
         },
         ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(before, EngineTestFolder::readFile(path(HST)));
-    EXPECT_FALSE(EngineTestFolder::exists(path(HST) + ".tmp"));
+    EXPECT_EQ(std::set<std::string>{HST}, listFolder(folder.root));
     std::vector<uint8_t> out(2744);
     EXPECT_TRUE(load(HST, out));
     EXPECT_EQ(old, out);
+}
+
+// The temporary file of a save has a name of its own: a file that happens to
+// be called like the old fixed name is left alone, and a new file gets the
+// mode an ordinary create would.
+TEST_F(SaveBlobTest, SavesNeverTouchAnotherFileOfTheFolder) {
+    EngineTestFolder::writeFile(path(HST) + ".tmp", "someone else's");
+    mode_t mask = umask(022);
+    save(HST, block(2744, 2));
+    umask(mask);
+    EXPECT_EQ("someone else's", EngineTestFolder::readFile(path(HST) + ".tmp"));
+    EXPECT_EQ((std::set<std::string>{HST, std::string(HST) + ".tmp"}), listFolder(folder.root));
+    struct stat info;
+    ASSERT_EQ(0, stat(path(HST).c_str(), &info));
+    EXPECT_EQ(0644u, info.st_mode & 07777);
+
+    UString temp = makeTempFileFor(path("x").c_str());
+    ASSERT_FALSE(temp.isEmpty());
+    EXPECT_EQ(path("x").size() + 7, temp.length());
+    EXPECT_EQ(0, temp.find(path("x.").c_str()));
+    EXPECT_NE(temp, makeTempFileFor(path("x").c_str()));
+    UString why;
+    EXPECT_TRUE(makeTempFileFor(path("missing/x").c_str(), &why).isEmpty());
+    EXPECT_EQ(UString("No such file or directory"), why);
+
+    // What a killed save leaves is removed at the next start; nothing else is.
+    EngineTestFolder::writeFile(path(HST) + ".a1B2c3", "left by a kill");
+    EngineTestFolder::writeFile(path(HST) + ".bad", "kept");
+    EngineTestFolder::writeFile(path(HST) + ".a1B2c", "not a temporary name");
+    EXPECT_EQ(1, removeStaleTempFiles(path(HST).c_str()));
+    EXPECT_EQ(2, removeStaleTempFiles(path("x").c_str()));
+    EXPECT_EQ((std::set<std::string>{HST, std::string(HST) + ".tmp", std::string(HST) + ".bad",
+                                     std::string(HST) + ".a1B2c"}),
+              listFolder(folder.root));
+}
+
+// A save that fails says so in the log and to the player, with the file and
+// the system's reason, and leaves nothing behind.
+TEST_F(SaveBlobTest, FailedSaveIsLoggedToldAndLeavesNoFile) {
+    Plim* engine = BareEngine::withFiles();
+    UserNotices::take();
+    const std::string nowhere = folder.root + "/missing";
+    EXPECT_FALSE(FileManager::saveProtectedData(nowhere.c_str(), HST, "2.60", "abc", 3));
+    std::vector<UString> notices = UserNotices::take();
+    ASSERT_EQ(1u, notices.size());
+    EXPECT_EQ(UString("Could not save '" + nowhere + "/" + HST +
+                      "': No such file or directory. Your latest changes are not kept."),
+              notices[0]);
+
+    // The user folder fills up in the middle of the write.
+    const std::vector<uint8_t> old = block(2744, 1);
+    save(HST, old);
+    const std::string before = EngineTestFolder::readFile(path(HST));
+    std::vector<uint8_t> big(200000);
+    uint32_t seed = 5;
+    for (uint8_t& b : big) b = uint8_t((seed = seed * 1103515245u + 12345u) >> 24);
+    EXPECT_EXIT(
+        {
+            signal(SIGXFSZ, SIG_IGN);
+            struct rlimit limit;
+            limit.rlim_cur = limit.rlim_max = 65536;
+            setrlimit(RLIMIT_FSIZE, &limit);
+            bool saved = FileManager::saveProtectedData(folder.root.c_str(), HST, "2.60", big.data(),
+                                                        int(big.size()));
+            std::vector<UString> told = UserNotices::take();
+            exit(!saved && told.size() == 1 && told[0].str().find("': File too large.") != std::string::npos ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    BareEngine::shutDown(engine);
+
+    EXPECT_EQ(before, EngineTestFolder::readFile(path(HST)));
+    EXPECT_EQ((std::set<std::string>{HST, "Corvana2demo.log"}), listFolder(folder.root));
+    LogText log(EngineTestFolder::readFile(folder.logPath()));
+    EXPECT_EQ(1, log.count("save(): Cannot save '" + nowhere + "/" + HST + "': No such file or directory"));
+}
+
+// A file that is there but refused is renamed aside (never saved over), with
+// one log line and one notice; when it cannot be renamed, nothing is saved
+// over it for the rest of the run.
+TEST_F(SaveBlobTest, DamagedFilesAreKeptAside) {
+    Plim* engine = BareEngine::withFiles();
+    UserNotices::take();
+    std::vector<uint8_t> out(1608, 7);
+    UString problem = "unset";
+    EXPECT_FALSE(FileManager::loadProtectedData(folder.root.c_str(), PRO, "2.60", out.data(), 1608, &problem));
+    EXPECT_EQ(UString(), problem) << "a missing file is no problem";
+
+    const std::string damaged(300, 'x');
+    for (const char* suffix : {".bad", ".bad.2"}) {
+        EngineTestFolder::writeFile(path(PRO), damaged);
+        EXPECT_FALSE(FileManager::loadProtectedData(folder.root.c_str(), PRO, "2.60", out.data(), 1608, &problem));
+        EXPECT_EQ(UString("it fails its digest check"), problem);
+        EXPECT_EQ(UString(path(PRO) + suffix), FileManager::keepDamagedFile(path(PRO).c_str(), problem));
+        EXPECT_EQ(damaged, EngineTestFolder::readFile(path(PRO) + suffix));
+        EXPECT_FALSE(EngineTestFolder::exists(path(PRO)));
+    }
+    EXPECT_EQ(std::vector<uint8_t>(1608, 7), out);
+    save(PRO, block(1608, 1));
+    EXPECT_FALSE(FileManager::loadProtectedData(folder.root.c_str(), PRO, "2.60", out.data(), 2744, &problem));
+    EXPECT_EQ(UString("it holds 1608 bytes, not 2744"), problem);
+    EngineTestFolder::writeFile(path(PRO), std::string(64, 'x'));
+    EXPECT_FALSE(FileManager::loadProtectedData(folder.root.c_str(), PRO, "2.60", out.data(), 1608, &problem));
+    EXPECT_EQ(UString("it is too short"), problem);
+
+    // No room for the ".bad" suffix in the name: the file stays and is never saved over.
+    const std::string longName = std::string(252, 'p');
+    const std::string longPath = path(longName.c_str());
+    EngineTestFolder::writeFile(longPath, damaged);
+    EXPECT_EQ(UString(), FileManager::keepDamagedFile(longPath.c_str(), "it fails its digest check"));
+    EXPECT_TRUE(FileManager::isSaveBlocked(longPath.c_str()));
+    EXPECT_FALSE(FileManager::saveProtectedData(folder.root.c_str(), longName.c_str(), "2.60", out.data(), 1608));
+    EXPECT_EQ(damaged, EngineTestFolder::readFile(longPath));
+
+    std::vector<UString> notices = UserNotices::take();
+    ASSERT_EQ(3u, notices.size());
+    EXPECT_EQ(UString("The file '" + path(PRO) + "' was damaged and has been kept as '" + path(PRO) +
+                      ".bad'. The game starts from the defaults."),
+              notices[0]);
+    EXPECT_EQ(0, notices[2].find(("The file '" + longPath + "' is damaged and could not be set aside (File name too long).").c_str()));
+    BareEngine::shutDown(engine);
+    LogText log(EngineTestFolder::readFile(folder.logPath()));
+    EXPECT_EQ(1, log.count("keepDamagedFile(): File '" + path(PRO) +
+                           "' is damaged (it fails its digest check); kept as '" + path(PRO) + ".bad'."));
+    EXPECT_EQ(1, log.count("save(): Not saving '" + longPath + "': the damaged file there is kept."));
 }
 
 } // namespace

@@ -117,6 +117,34 @@ TEST_F(SoundTest, StartsTooSoonAfterTheLastAreDropped) {
     EXPECT_EQ(mixer->getNumChildren(), 0u);
 }
 
+// What the recording hook saw of each started voice.
+struct Started {
+    float frequency;
+    bool bPositioned;
+    float x;
+};
+std::vector<Started> started;
+
+TEST_F(SoundTest, TheRecordingHookHearsStartedVoicesOnly) {
+    start();
+    started.clear();
+    SoundChannel::onStarted = [](const SoundChannel& c) { started.push_back({c.frequency, c.bPositioned, c.position.x}); };
+    Sound sound("fx.ogg", false, 2);
+    sound.minPlayInterval = 0.025;
+    sound.playAt(V3(-100.0f, 5.0f, 0.0f));
+    ticks.advance(10);
+    sound.playRandomPitch(); // dropped: too soon
+    ticks.advance(30);
+    sound.play(1.5f);
+    SoundChannel::onStarted = nullptr;
+    ASSERT_EQ(started.size(), 2u);
+    EXPECT_EQ(started[0].frequency, 1.0f);
+    EXPECT_TRUE(started[0].bPositioned);
+    EXPECT_EQ(started[0].x, -100.0f);
+    EXPECT_EQ(started[1].frequency, 1.5f);
+    EXPECT_FALSE(started[1].bPositioned);
+}
+
 TEST_F(SoundTest, HandlesLeaveTheirVoicesAndSoundsStopThem) {
     start();
     Sound* sound = new Sound("fx.ogg", true, 2);

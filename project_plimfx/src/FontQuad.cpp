@@ -20,6 +20,8 @@ namespace {
 const uint8_t ESCAPE = 0x1F;
 const uint8_t COLOUR_CODE = 0x1E;
 const int COLOUR_CODE_LENGTH = 8;
+// Frames a cached text may stay unused; the bound keeps frame arithmetic in range.
+const int MAX_CACHE_TTL_FRAMES = 1000000;
 // Base of the accented small i letters; placed like a lower-case letter.
 const uint16_t SMALL_I_BASE = 0x7F;
 
@@ -42,7 +44,7 @@ FontQuad::FontQuad() {
     cacheTextures = new PlimBase();
     cacheEntries = new PlimBase();
     MemoryIniFile* config = PLIM->config;
-    if (config) config->readSetting("FontQuad", "cacheTTLframes", cacheTTLframes);
+    if (config) config->readSetting("FontQuad", "cacheTTLframes", cacheTTLframes, 0, MAX_CACHE_TTL_FRAMES);
 }
 
 FontQuad::~FontQuad() {
@@ -413,7 +415,7 @@ FontQuadCacheEntry* FontQuad::getFreeCacheEntry() {
     for (BasicLink* link = cacheEntries->firstChild; link; link = link->next) {
         if (!isLive(link)) continue;
         FontQuadCacheEntry* entry = static_cast<FontQuadCacheEntry*>(link);
-        if (entry->lastUsedFrame + cacheTTLframes < frame) return entry;
+        if (int64_t(entry->lastUsedFrame) + cacheTTLframes < frame) return entry;
     }
     return createCacheTexture();
 }

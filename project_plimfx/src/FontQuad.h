@@ -5,6 +5,7 @@
 // a width with "...", draws drop shadows, and draws strings of four bytes or
 // more from a cache of pre-composed rows (see FontQuadCacheEntry).
 #include "PlimBase.h"
+#include "TextPrinter.h"
 #include "UColor.h"
 #include "UString.h"
 #include "V3.h"
@@ -33,7 +34,7 @@ struct FontSize {
     int height = 0;
 };
 
-class FontQuad : public PlimBase {
+class FontQuad : public PlimBase, public TextPrinter {
 public:
     static constexpr int NUMSYMBOLS = 1024;
     // Side of the square cache textures, in pixels.
@@ -89,7 +90,7 @@ public:
 
     // Draws the text in the frame's transform and colour.
     void print(Renderable* frame, int flags, const UString& text);
-    void printAt(float x, float y, float z, UColor colour, int flags, const UString& text);
+    void printAt(float x, float y, float z, UColor colour, int flags, const UString& text) override;
     // The shadow is drawn only when the graphics device's bTextShadows is on.
     void printShadowed(Renderable* frame, int flags, const UString& text, float dx, float dy,
                        float dz, UColor shadowColour);

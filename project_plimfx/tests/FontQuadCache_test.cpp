@@ -92,6 +92,20 @@ TEST_F(FontQuadCacheTest, RowIsFreeOnlyAfterItsTimeToLive) {
     EXPECT_EQ(font->getFreeCacheEntry(), row);
 }
 
+// A time to live that would overflow the frame arithmetic falls back to the
+// default; the settings file keeps what it holds.
+TEST_F(FontQuadCacheTest, AnOverflowingTimeToLiveFallsBackToTheDefault) {
+    PLIM->config->setString("FontQuad", "cacheTTLframes", "2147483647");
+    FontQuad* other = new FontQuad();
+    EXPECT_EQ(other->cacheTTLframes, 2);
+    EXPECT_EQ(PLIM->config->getString("FontQuad", "cacheTTLframes"), UString("2147483647"));
+    other->deleteMe();
+    PLIM->config->setString("FontQuad", "cacheTTLframes", "1000000");
+    other = new FontQuad();
+    EXPECT_EQ(other->cacheTTLframes, 1000000);
+    other->deleteMe();
+}
+
 TEST_F(FontQuadCacheTest, ThirteenthStringOfAFrameOpensASecondTexture) {
     load("tall.tga", {{9, 20, RED}, {9, 20, GREEN}}, 'A');
     frame(5);

@@ -11,6 +11,7 @@
 #include "PlimAudio.h"
 #include "PlimGraphics.h"
 #include "PlimInput.h"
+#include "net/PlimNetwork.h"
 #include "PlimUtil.h"
 #include "ResourceManager.h"
 #include "TimeKeeper.h"
@@ -58,6 +59,7 @@ Plim* BareEngine::withSettings(bool withVideo) {
 
 void BareEngine::shutDown(Plim* engine) {
     drop(engine->language);
+    drop(engine->network);
     drop(engine->console);
     drop(engine->debugFont);
     drop(engine->audio);

@@ -4,7 +4,7 @@
 // the game's data archive, static settings and a windowed user settings file.
 // The child's screens talk back through files in that folder.
 #include "EngineTestFolder.h"
-#include "WMhooks.h"
+#include "app/WMhooks.h"
 
 #include <string>
 #include <sys/types.h>

@@ -1,9 +1,12 @@
 // The game's start-up on Linux: finds the folder that holds the data archive,
 // makes it the working folder (every data file is read relative to it, like
-// the bundle's resource folder elsewhere) and runs the entry loop.
+// the bundle's resource folder elsewhere), takes the lock on the user folder
+// and runs the entry loop.
 #include "DataFolder.h"
 #include "PlimUtil.h"
-#include "WMhooks.h"
+#include "ReplaceFile.h"
+#include "UserFolderLock.h"
+#include "app/WMhooks.h"
 
 #include <cstdio>
 #include <string>
@@ -21,12 +24,28 @@ int main(int argc, char** argv) {
     std::vector<std::string> candidates = {working, executableFolder(), CORVANA2DEMO_DATA_DIR};
     std::string folder = findDataFolder(candidates, archive);
     if (folder.empty()) {
-        fputs(missingDataMessage(candidates, archive).c_str(), stderr);
+        std::string unreadable = unreadableDataMessage(candidates, archive);
+        fputs((unreadable.empty() ? missingDataMessage(candidates, archive) : unreadable).c_str(), stderr);
         return 1;
     }
     if (chdir(folder.c_str()) != 0) {
         perror(folder.c_str());
         return 1;
+    }
+    // One copy per user folder; a second one leaves every file alone. Where no
+    // lock file can be made at all, the game runs unguarded rather than not at all.
+    UserFolderLock lock;
+    if (!lock.acquire(getUserDataFolder(true), std::string(PLIM_BUILD_NAME) + ".lock")) {
+        if (lock.problem.isEmpty()) {
+            fprintf(stderr, "%s is already running (its user folder '%s' is in use).\n", PLIM_BUILD_NAME,
+                    getUserDataFolder(true).c_str());
+            return 0;
+        }
+        fprintf(stderr, "Cannot lock '%s': %s\n", lock.path.c_str(), lock.problem.c_str());
+    } else {
+        // Saves cut short by a kill left their temporary files; no one else writes here.
+        for (const char* kind : {".cfg", ".hst", ".pro"})
+            removeStaleTempFiles(getUserDataFolder(true) + PLIM_BUILD_NAME + kind);
     }
     return SDL_main(argc, argv);
 }

@@ -1,6 +1,9 @@
 #include "DataFolder.h"
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,4 +33,26 @@ std::string missingDataMessage(const std::vector<std::string>& candidates, const
         if (!folder.empty()) text += "  " + folder + "\n";
     text += "Start the game from the folder that holds it, or install it.\n";
     return text;
+}
+
+std::string unreadableDataMessage(const std::vector<std::string>& candidates, const std::string& archiveName) {
+    for (const std::string& folder : candidates) {
+        if (folder.empty()) continue;
+        std::string path = folder + "/" + archiveName;
+        struct stat info;
+        if (stat(path.c_str(), &info) != 0) continue;
+        std::string reason;
+        if (S_ISDIR(info.st_mode)) {
+            reason = strerror(EISDIR);
+        } else {
+            int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd >= 0) {
+                close(fd);
+                continue;
+            }
+            reason = strerror(errno);
+        }
+        return "Cannot read '" + path + "': " + reason + "\n";
+    }
+    return std::string();
 }

@@ -12,3 +12,8 @@ std::string executableFolder();
 
 // The message for a start where no candidate holds the archive.
 std::string missingDataMessage(const std::vector<std::string>& candidates, const std::string& archiveName);
+
+// For a start where no candidate holds a readable archive: the message for the
+// first candidate whose archive is there but cannot be read ("Cannot read
+// '<path>': <reason>"), or empty when there is none.
+std::string unreadableDataMessage(const std::vector<std::string>& candidates, const std::string& archiveName);

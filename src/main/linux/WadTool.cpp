@@ -113,16 +113,23 @@ int pack(const std::string& archiveArg, const std::string& folderArg, bool compr
     std::error_code ec;
     if (!fs::is_directory(folderArg, ec)) return fail("'" + folderArg + "' is not a folder");
     const std::string archive = absolutePath(archiveArg);
-    const std::string temp = replaceFileTempPath(archive.c_str()).c_str();
-    fs::remove(temp, ec);
+    UString reason;
+    const std::string temp = makeTempFileFor(archive.c_str(), &reason).str();
+    if (temp.empty()) return fail("cannot write next to '" + archive + "': " + reason.str());
 
     std::vector<std::string> names;
     std::string error;
-    if (!collectFiles(folderArg, {archive, temp}, names, error)) return fail(error);
+    if (!collectFiles(folderArg, {archive, temp}, names, error)) {
+        fs::remove(temp, ec);
+        return fail(error);
+    }
 
     // The writer registers each file under the name it was opened by and reads
     // it again by that name, so it works from inside the folder.
-    if (chdir(folderArg.c_str()) != 0) return fail("cannot enter folder '" + folderArg + "'");
+    if (chdir(folderArg.c_str()) != 0) {
+        fs::remove(temp, ec);
+        return fail("cannot enter folder '" + folderArg + "'");
+    }
 
     FileManager* fm = newFileManager(true, compress);
     fm->useWad(temp.c_str());
@@ -164,13 +171,50 @@ int pack(const std::string& archiveArg, const std::string& folderArg, bool compr
     return 0;
 }
 
+// Length of the well-formed UTF-8 sequence at s[i] of a printable character
+// (not a C1 control), or 0.
+size_t printableSequence(const std::string& s, size_t i) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c >= 0x20 && c < 0x7f) return 1;
+    size_t n = c >= 0xc2 && c <= 0xdf ? 2 : c >= 0xe0 && c <= 0xef ? 3 : c >= 0xf0 && c <= 0xf4 ? 4 : 0;
+    if (n == 0 || i + n > s.size()) return 0;
+    uint32_t code = c & (0x7f >> n);
+    for (size_t k = 1; k < n; ++k) {
+        unsigned char next = static_cast<unsigned char>(s[i + k]);
+        if ((next & 0xc0) != 0x80) return 0;
+        code = (code << 6) | (next & 0x3f);
+    }
+    static const uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < smallest[n] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff)) return 0;
+    return code >= 0xa0 ? n : 0;
+}
+
+// A name from the archive as it may reach a terminal: control bytes (C0, DEL,
+// C1) and bytes that are not UTF-8 as "\xNN", so no escape sequence passes.
+std::string printableName(const std::string& name) {
+    std::string text;
+    for (size_t i = 0; i < name.size();) {
+        size_t n = printableSequence(name, i);
+        if (n > 0) {
+            text.append(name, i, n);
+            i += n;
+            continue;
+        }
+        char escaped[5];
+        snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(name[i]));
+        text += escaped;
+        ++i;
+    }
+    return text;
+}
+
 int list(const std::string& archiveArg) {
     FileManager* fm = newFileManager(false, false);
     std::vector<WadEntry> records;
     fm->readWadDirectory(absolutePath(archiveArg).c_str(), records);
     for (const WadEntry& r : records)
         printf("%-10s %10u %10u %10u %s\n", r.isCompressed() ? "compressed" : "stored", r.size,
-               r.storedSize, r.offset, r.fileName.c_str());
+               r.storedSize, r.offset, printableName(r.fileName.str()).c_str());
     deleteFileManager();
     return 0;
 }
@@ -202,7 +246,8 @@ int extract(const std::string& archiveArg, const std::string& folderArg) {
     std::set<std::string> seen;
     for (const WadEntry& r : records) {
         std::string name = r.fileName.str();
-        if (!isSafeName(name)) return fail("refusing entry '" + name + "': not a plain relative path");
+        if (!isSafeName(name))
+            return fail("refusing entry '" + printableName(name) + "': not a plain relative path");
         if (seen.insert(name).second) names.push_back(name);
     }
 
@@ -212,8 +257,9 @@ int extract(const std::string& archiveArg, const std::string& folderArg) {
         fs::path target = fs::path(folderArg) / name;
         fs::create_directories(target.parent_path(), ec);
         MemoryFile entry(name.c_str());
-        if (!replaceFile(target.c_str(), entry.data, entry.size))
-            return fail("cannot write '" + target.string() + "'");
+        UString reason;
+        if (!replaceFile(target.c_str(), entry.data, entry.size, &reason))
+            return fail("cannot write '" + printableName(target.string()) + "': " + reason.str());
     }
     deleteFileManager();
     printf("Extracted %d files into %s.\n", int(names.size()), folderArg.c_str());

@@ -103,19 +103,43 @@ public:
     GameRun& operator=(const GameRun&) = delete;
 
     // As from a shell in the folder; standard output and error go to files there.
-    void start(const std::string& program = CORVANA2DEMO_PATH) {
-        pid = fork();
-        if (pid == 0) {
+    void start(const std::string& program = CORVANA2DEMO_PATH) { pid = spawn(program, ""); }
+    // Another copy in the same folder, its output going to files named with prefix.
+    pid_t spawn(const std::string& program, const std::string& prefix) {
+        pid_t child = fork();
+        if (child == 0) {
             if (chdir(folder.c_str()) != 0) _exit(99);
             setenv("U3_APP_DATA_PATH", (folder + "/user").c_str(), 1);
             setenv("SDL_VIDEODRIVER", "x11", 1);
             setenv("SDL_AUDIODRIVER", "dummy", 1);
             preloadGlDriverForLeakCheck();
-            freopen("output.txt", "w", stdout);
-            freopen("errors.txt", "w", stderr);
+            freopen((prefix + "output.txt").c_str(), "w", stdout);
+            freopen((prefix + "errors.txt").c_str(), "w", stderr);
             execl(program.c_str(), program.c_str(), (char*)nullptr);
             _exit(98);
         }
+        return child;
+    }
+    // The exit status of a spawned copy; -1 when it had to be killed.
+    static int waitFor(pid_t child, double seconds) {
+        int childStatus = 0;
+        for (int i = 0; i < int(seconds * 20); ++i) {
+            if (waitpid(child, &childStatus, WNOHANG) == child)
+                return WIFEXITED(childStatus) ? WEXITSTATUS(childStatus) : -2;
+            pause(50);
+        }
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        return -1;
+    }
+    // True once the log holds text (false after the timeout or when the game ended).
+    bool waitForLog(const std::string& text, double seconds) {
+        for (int i = 0; i < int(seconds * 20); ++i) {
+            if (log().find(text) != std::string::npos) return true;
+            if (!running()) return log().find(text) != std::string::npos;
+            pause(50);
+        }
+        return false;
     }
     bool running() { return pid > 0 && waitpid(pid, &status, WNOHANG) == 0; }
     // The exit status; -1 when it had to be killed.

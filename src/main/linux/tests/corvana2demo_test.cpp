@@ -67,6 +67,18 @@ TEST(DataFolder, ExecutableFolderIsWhereThisTestLives) {
     EXPECT_EQ(executableFolder(), self.substr(0, self.rfind('/')));
 }
 
+TEST(DataFolder, AnArchiveThatIsThereButUnreadableIsNamedWithTheReason) {
+    std::string a = makeTempFolder(), b = makeTempFolder();
+    touch(b + "/Game.dat");
+    EXPECT_EQ(unreadableDataMessage({a, b}, "Game.dat"), "");
+    mkdir((a + "/Game.dat").c_str(), 0755);
+    EXPECT_EQ(unreadableDataMessage({"", a, b}, "Game.dat"), "Cannot read '" + a + "/Game.dat': Is a directory\n");
+    chmod((b + "/Game.dat").c_str(), 0);
+    if (access((b + "/Game.dat").c_str(), R_OK) != 0)
+        EXPECT_EQ(unreadableDataMessage({b}, "Game.dat"), "Cannot read '" + b + "/Game.dat': Permission denied\n");
+    system(("rm -rf " + a + " " + b).c_str());
+}
+
 TEST(DataFolder, TheMessageNamesTheArchiveAndEveryFolder) {
     std::string text = missingDataMessage({"/one", "", "/two"}, "Game.dat");
     EXPECT_NE(text.find("'Game.dat'"), std::string::npos);
@@ -148,6 +160,116 @@ TEST(Game, WithoutItsDataItSaysWhereItLookedAndFails) {
     EXPECT_NE(errors.find("Cannot find the game data 'Corvana2demo.dat'"), std::string::npos) << errors;
     EXPECT_NE(errors.find("  " + copy + "\n"), std::string::npos) << errors;
     EXPECT_FALSE(exists(run.folder + "/Corvana2demo.log"));
+}
+
+TEST(Game, AnUnreadableArchiveIsNotCalledMissing) {
+    GameRun run;
+    std::string copy = run.folder + "/bin";
+    mkdir(copy.c_str(), 0755);
+    ASSERT_EQ(system(("cp '" + GAME + "' '" + copy + "/'").c_str()), 0);
+    unlink((run.folder + "/Corvana2demo.dat").c_str());
+    mkdir((run.folder + "/Corvana2demo.dat").c_str(), 0755); // unreadable as a file, even for root
+    run.start(copy + "/corvana2demo");
+    EXPECT_EQ(run.wait(30.0), 1);
+    EXPECT_EQ(run.errors(), "Cannot read '" + run.folder + "/Corvana2demo.dat': Is a directory\n");
+}
+
+#define SKIP_WITHOUT_DISPLAY()                                                                                 \
+    do {                                                                                                       \
+        if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";                              \
+    } while (0)
+
+// Every file of the user folder with its contents.
+std::vector<std::pair<std::string, std::string>> folderContents(const std::string& folder) {
+    std::vector<std::pair<std::string, std::string>> files;
+    FILE* p = popen(("cd '" + folder + "' && find . -type f | sort").c_str(), "r");
+    char line[4096];
+    while (p && fgets(line, sizeof line, p)) {
+        std::string name(line);
+        name.pop_back();
+        files.emplace_back(name, readFile(folder + "/" + name));
+    }
+    if (p) pclose(p);
+    return files;
+}
+
+// A second copy on the same user folder says so and leaves every file alone:
+// the first copy's log and saves are untouched, and the first still ends cleanly.
+TEST(Game, ASecondCopyOnTheSameUserFolderLeavesEveryFileAlone) {
+    SKIP_WITHOUT_DISPLAY();
+    keepDisplayOpen();
+    GameRun run;
+    run.start();
+    // The log is buffered: its file's existence says the first copy holds the lock.
+    ASSERT_TRUE(run.waitForLog("Log file:", 60.0) || exists(run.folder + "/Corvana2demo.log")) << run.errors();
+    pause(2000);
+    const auto before = folderContents(run.userFolder);
+    const std::string firstLog = run.log();
+
+    pid_t second = run.spawn(GAME, "second-");
+    EXPECT_EQ(GameRun::waitFor(second, 30.0), 0);
+    EXPECT_EQ(readFile(run.folder + "/second-errors.txt"),
+              "Corvana2demo is already running (its user folder '" + run.userFolder + "' is in use).\n");
+    EXPECT_EQ(run.log().compare(0, firstLog.size(), firstLog), 0) << "the first copy's log was written over";
+    EXPECT_EQ(folderContents(run.userFolder), before);
+
+    kill(run.pid, SIGTERM);
+    EXPECT_EQ(run.wait(30.0), 0) << run.errors();
+    EXPECT_EQ(logLines(run.log()).back(), "~Plim(): Done. Clean exit.");
+}
+
+// A frame period of 68 years would freeze the loop in its sleep: it falls back
+// to the default, the program answers SIGTERM, and the file keeps the value.
+TEST(Game, AnAbsurdFrameRateStillEndsOnSigterm) {
+    SKIP_WITHOUT_DISPLAY();
+    keepDisplayOpen();
+    GameRun run("[Plim]\nframeRate=2147483647\n");
+    run.start();
+    // The log is buffered; a start-up this far has its signal handlers.
+    for (int i = 0; i < 600 && !exists(run.folder + "/Corvana2demo.log"); ++i) pause(50);
+    pause(3000);
+    ASSERT_TRUE(run.running()) << run.errors();
+    kill(run.pid, SIGTERM);
+    EXPECT_EQ(run.wait(20.0), 0) << "did not end on SIGTERM";
+    std::vector<std::string> lines = logLines(run.log());
+    EXPECT_EQ(linesWith(lines, "readSetting(): Setting frameRate", "~Plim(): Done.").size(), 1u);
+    EXPECT_NE(run.log().find("readSetting(): Setting frameRate=2147483647 of [Plim] is out of range (0 to 1); using 0.015."),
+              std::string::npos);
+    EXPECT_NE(readFile(run.userFolder + "Corvana2demo.cfg").find("\nframeRate=2147483647\n"), std::string::npos);
+}
+
+// Damaged saves are kept aside under a name of their own, logged, and shown to
+// the player once; the game starts from the defaults and saves new files. A
+// temporary file that a killed save left is removed.
+TEST(Game, DamagedSavesAreKeptAsideAndThePlayerIsTold) {
+    SKIP_WITHOUT_DISPLAY();
+    keepDisplayOpen();
+    GameRun run;
+    const std::string pro = run.userFolder + "Corvana2demo.pro", hst = run.userFolder + "Corvana2demo.hst";
+    const std::string damaged = std::string(200, 'p');
+    std::ofstream(pro, std::ios::binary) << damaged;
+    std::ofstream(hst, std::ios::binary) << std::string(40, 'h');
+    std::ofstream(pro + ".Zz9Yx8") << "left by a save that was killed";
+    run.start();
+    for (int i = 0; i < 600 && !exists(pro + ".bad"); ++i) pause(50);
+    ASSERT_TRUE(exists(pro + ".bad")) << run.errors();
+    // The log is buffered: give the loader time to finish and the menus to show the notices.
+    run.waitForLog("showNotices(): ", 20.0);
+    kill(run.pid, SIGTERM);
+    EXPECT_EQ(run.wait(30.0), 0) << run.errors();
+
+    EXPECT_FALSE(exists(pro + ".Zz9Yx8"));
+    EXPECT_EQ(readFile(pro + ".bad"), damaged);
+    EXPECT_EQ(readFile(hst + ".bad"), std::string(40, 'h'));
+    EXPECT_GT(readFile(pro).size(), 68u);
+    EXPECT_GT(readFile(hst).size(), 68u);
+    std::vector<std::string> lines = logLines(run.log());
+    EXPECT_EQ(linesWith(lines, "keepDamagedFile(): File '" + hst + "' is damaged (it is too short); kept as '" + hst + ".bad'.", "~Plim").size(), 1u);
+    EXPECT_EQ(linesWith(lines, "keepDamagedFile(): File '" + pro + "' is damaged (it fails its digest check); kept as '" + pro + ".bad'.", "~Plim").size(), 1u);
+    const std::string told = "showNotices(): The file '" + pro + "' was damaged and has been kept as '" + pro +
+                             ".bad'. The game starts from the defaults.";
+    EXPECT_EQ(linesWith(lines, told, "~Plim").size(), 1u);
+    EXPECT_EQ(linesWith(lines, "showNotices(): ", "~Plim").size(), 2u);
 }
 
 } // namespace

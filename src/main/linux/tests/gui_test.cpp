@@ -1,7 +1,8 @@
 // The game's menus driven through the real program under Xvfb with real X key
 // and mouse events (xdotool): the forced first profile, the profile list, a
 // profile added by typing its name and the ".pro" file it leaves; F9
-// screenshots of the main menu and the credits probed for the backdrop.
+// screenshots of the main menu and the credits probed for the backdrop, and
+// the main menu for captions that read over its buttons.
 //
 // The view is made taller than the window (fovHeight 1000), so that above the
 // sky picture the backdrop's clear colour shows at the top of every menu.
@@ -12,10 +13,13 @@
 
 #include <jpeglib.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <sys/stat.h>
 #include <set>
 #include <string>
 #include <vector>
@@ -73,6 +77,35 @@ int colourDistance(const Image& a, const Image& b, int x, int y) {
     return d;
 }
 
+// WCAG's contrast ratio of two sRGB colours.
+double contrastRatio(const double a[3], const double b[3]) {
+    auto luminance = [](const double rgb[3]) {
+        const double weight[3] = {0.2126, 0.7152, 0.0722};
+        double l = 0.0;
+        for (int c = 0; c < 3; c++) {
+            const double v = rgb[c] / 255.0;
+            l += weight[c] * (v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+        }
+        return l;
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// A menu caption reads at 3:1 over the widget's body at the pixel: the normal
+// colour (0, 160, 0), and black at half alpha when disabled.
+::testing::AssertionResult captionsRead(const Image& image, int x, int y) {
+    const uint8_t* p = image.at(x, y);
+    const double body[3] = {double(p[0]), double(p[1]), double(p[2])};
+    const double normal[3] = {0.0, 160.0, 0.0};
+    const double disabled[3] = {body[0] / 2, body[1] / 2, body[2] / 2};
+    const double n = contrastRatio(normal, body), d = contrastRatio(disabled, body);
+    if (n >= 3.0 && d >= 3.0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "over (" << int(p[0]) << ", " << int(p[1]) << ", " << int(p[2])
+                                         << ") at (" << x << ", " << y << ") captions read at " << n << ":1 and "
+                                         << d << ":1";
+}
+
 // The game's window is mapped.
 bool waitForWindow(GameRun& run, double seconds) {
     for (int i = 0; i < int(seconds * 10) && run.running(); ++i) {
@@ -122,12 +155,13 @@ std::vector<std::string> profiles(const GameRun& run, int* current) {
     return names;
 }
 
-// A click at a point of the view (origin at the centre, y up). The program
-// holds the pointer and moves it by relative motion only, so the click first
-// makes it let go: pushed past the window's edge, a menu's pointer releases
-// the grab. The press that follows takes the pointer again at the window point
+// A click at a point of a view of fovW x fovH (origin at the centre, y up)
+// shown in a window of winW x winH at the screen's corner. The program holds
+// the pointer and moves it by relative motion only, so the click first makes
+// it let go: pushed past the window's edge, a menu's pointer releases the
+// grab. The press that follows takes the pointer again at the window point
 // under the X pointer, and counts as a click there.
-void clickAt(float x, float y) {
+void clickInView(float x, float y, int fovW, int fovH, int winW, int winH) {
     // The first motion after a grab is skipped without recentring, so each
     // push left comes with a step back that the next push can count on.
     for (int i = 0; i < 4; i++) {
@@ -136,8 +170,8 @@ void clickAt(float x, float y) {
         xdotool("mousemove_relative -- 50 0");
         pause(60);
     }
-    const int wx = int(x + float(FOV_W / 2) + 0.5f);
-    const int wy = int(float(WINDOW_H) - (y + float(FOV_H / 2)) * float(WINDOW_H) / float(FOV_H) + 0.5f);
+    const int wx = int((x + float(fovW / 2)) * float(winW) / float(fovW) + 0.5f);
+    const int wy = int(float(winH) - (y + float(fovH / 2)) * float(winH) / float(fovH) + 0.5f);
     xdotool("mousemove " + std::to_string(wx) + " " + std::to_string(wy));
     pause(150);
     xdotool("mousedown 1");
@@ -146,12 +180,34 @@ void clickAt(float x, float y) {
     pause(250);
 }
 
-TEST(GameMenus, ProfilesAreAddedFromTheMainMenuAndTheMenusStandOverTheBackdrop) {
-    SKIP_WITHOUT_X_INPUT();
-    GameRun run("screenWidth=640\nscreenHeight=480\nfovWidth=" + std::to_string(FOV_W) +
-                "\nfovHeight=" + std::to_string(FOV_H) + "\n");
-    run.start();
-    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+void clickAt(float x, float y) { clickInView(x, y, FOV_W, FOV_H, WINDOW_W, WINDOW_H); }
+
+// The same in full screen, where the program never lets go of the pointer:
+// pushed into the view's bottom-left corner, where it is held, then moved by
+// the view distance (the pointer moves one unit per pixel at the default
+// sensitivity) in steps that stay on the screen from its centre.
+void clickInFullScreen(int x, int y, int fovW, int fovH) {
+    for (int i = 0; i < 3; i++) {
+        xdotool("mousemove_relative -- -300 300");
+        pause(60);
+    }
+    pause(100);
+    for (int dx = x + fovW / 2, dy = y + fovH / 2; dx > 0 || dy > 0;) {
+        const int sx = dx > 200 ? 200 : dx, sy = dy > 200 ? 200 : dy;
+        xdotool("mousemove_relative -- " + std::to_string(sx) + " " + std::to_string(-sy));
+        pause(60);
+        dx -= sx;
+        dy -= sy;
+    }
+    pause(100);
+    xdotool("mousedown 1");
+    pause(120);
+    xdotool("mouseup 1");
+    pause(250);
+}
+
+// Past the start-up screens to the main menu, adding the first profile.
+void reachMainMenu(GameRun& run, const char* name) {
     // Escape is safe on every start-up screen: the loader and the
     // configuration check ignore it, it ends the maker's logo early, and the
     // name screen that the main menu opens ignores it.
@@ -159,10 +215,68 @@ TEST(GameMenus, ProfilesAreAddedFromTheMainMenuAndTheMenusStandOverTheBackdrop) 
         press("Escape");
         pause(250);
     }
-
-    // No profile yet: the main menu has opened the name screen.
-    for (const char* key : {"a", "n", "n", "Return"}) press(key);
+    for (const char* c = name; *c; c++) press(std::string(1, *c));
+    press("Return");
     pause(500);
+}
+
+// A run that ends with screens still on the stack (a URL button, the
+// window's close control) leaves them alive to the end of the process, as
+// the stack is meant to; the sanitizer's leak check would list them.
+void startWithoutLeakCheck(GameRun& run) {
+    const char* previous = getenv("ASAN_OPTIONS");
+    const std::string options = previous ? previous : "";
+    setenv("ASAN_OPTIONS", (options + ":detect_leaks=0").c_str(), 1);
+    run.start();
+    if (previous)
+        setenv("ASAN_OPTIONS", options.c_str(), 1);
+    else
+        unsetenv("ASAN_OPTIONS");
+}
+
+// The game window's size as X reports it ("" when there is none).
+std::string windowSize() {
+    FILE* out = popen("xdotool search --onlyvisible --name '^Corvana2demo' getwindowgeometry 2>/dev/null", "r");
+    if (!out) return std::string();
+    char line[256];
+    std::string size;
+    while (fgets(line, sizeof line, out))
+        if (const char* g = strstr(line, "Geometry: ")) size = std::string(g + 10, strcspn(g + 10, "\n"));
+    pclose(out);
+    return size;
+}
+
+bool waitForWindowSize(const std::string& size, double seconds) {
+    for (int i = 0; i < int(seconds * 10); ++i) {
+        if (windowSize() == size) return true;
+        pause(100);
+    }
+    return false;
+}
+
+// The saved block from the ".hst" file as the program wrote it; empty when it
+// does not check out.
+std::vector<uint8_t> savedBlock(const GameRun& run) {
+    std::vector<uint8_t> block(2744);
+    std::string dir = run.userFolder.substr(0, run.userFolder.size() - 1);
+    if (!FileManager::loadProtectedData(dir.c_str(), "Corvana2demo.hst", "2.60", block.data(), 2744)) return {};
+    return block;
+}
+
+int32_t int32At(const std::vector<uint8_t>& block, size_t offset) {
+    int32_t v;
+    memcpy(&v, &block[offset], 4);
+    return v;
+}
+
+TEST(GameMenus, ProfilesAreAddedFromTheMainMenuAndTheMenusStandOverTheBackdrop) {
+    SKIP_WITHOUT_X_INPUT();
+    GameRun run("screenWidth=640\nscreenHeight=480\nfovWidth=" + std::to_string(FOV_W) +
+                "\nfovHeight=" + std::to_string(FOV_H) + "\n");
+    run.start();
+    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+    // No profile yet: the main menu opens the name screen.
+    reachMainMenu(run, "ann");
     int current = -1;
     std::vector<std::string> names = profiles(run, &current);
     ASSERT_EQ(names, std::vector<std::string>({"ann"})) << "written as soon as it is added";
@@ -177,6 +291,9 @@ TEST(GameMenus, ProfilesAreAddedFromTheMainMenuAndTheMenusStandOverTheBackdrop) 
     // The credits button (view y -120) is no part of the backdrop.
     const int creditsRow = int(240 + 120 * float(WINDOW_H) / FOV_H);
     EXPECT_FALSE(isClearColour(menu, 400, creditsRow));
+    // Its body, and the quit button's, beside their captions.
+    EXPECT_TRUE(captionsRead(menu, 400, creditsRow));
+    EXPECT_TRUE(captionsRead(menu, 150, 456));
 
     // The greeting opens the profile list; its Add button the name screen.
     clickAt(0.0f, 310.0f); // inside the greeting, 20 below its line (y 330)
@@ -215,7 +332,7 @@ TEST(GameMenus, AfterAFatalErrorTheNextStartOffersTheErrorReport) {
     SKIP_WITHOUT_X_INPUT();
     GameRun run("screenWidth=640\nscreenHeight=480\nfovWidth=" + std::to_string(FOV_W) +
                 "\nfovHeight=" + std::to_string(FOV_H) + "\n");
-    run.start();
+    startWithoutLeakCheck(run); // ends in the fatal error, everything alive
     ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
     for (int i = 0; i < 20; i++) {
         press("Escape");
@@ -255,6 +372,163 @@ TEST(GameMenus, AfterAFatalErrorTheNextStartOffersTheErrorReport) {
     EXPECT_NE(log.find("addMessage(): > you'll need to run the network wizard first."), std::string::npos);
     EXPECT_NE(log.find("Done. Clean exit."), std::string::npos);
     EXPECT_TRUE(exists(run.userFolder + "crash.Corvana2demo.log")) << "kept until the connection is tested";
+}
+
+// The options pages and the high-score tables through the real program: each
+// page's choices land in the saved block and the settings file, the new video
+// mode resizes the window at once and opens the next start at that size, and
+// the world-wide tables end the program and open the online table.
+TEST(GameMenus, OptionsChosenInTheMenusSurviveARestart) {
+    SKIP_WITHOUT_X_INPUT();
+    std::vector<uint8_t> first;
+    {
+        GameRun run("screenWidth=640\nscreenHeight=480\n");
+        // The stand-in browser records the page it is asked to open.
+        system(("mkdir -p '" + run.folder + "/bin'").c_str());
+        std::ofstream(run.folder + "/bin/xdg-open") << "#!/bin/sh\nprintf '%s' \"$1\" > opened\n";
+        chmod((run.folder + "/bin/xdg-open").c_str(), 0755);
+        const std::string path = getenv("PATH") ? getenv("PATH") : "";
+        setenv("PATH", (run.folder + "/bin:" + path).c_str(), 1);
+        startWithoutLeakCheck(run); // it ends through the online tables' button
+        setenv("PATH", path.c_str(), 1);
+        ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+        reachMainMenu(run, "ann");
+        auto click = [](float x, float y) { clickInView(x, y, 640, 480, 640, 480); };
+
+        click(0.0f, -80.0f); // Options...
+        click(0.0f, 80.0f);  // Gameplay
+        click(0.0f, 20.0f);  // in-game help off
+        click(0.0f, -20.0f); // cheats on
+        click(-220.0f, -190.0f); // Back
+        click(0.0f, -40.0f);     // Sound
+        click(168.0f, 80.0f);    // quality up: very high
+        for (int i = 0; i < 3; i++) click(-40.0f, 0.0f); // music 15 -> 12
+        press("Escape");
+        // The key item waits for a key once its page is up; under load the
+        // page and the wait each take a few frames more.
+        click(0.0f, 40.0f);  // Controls
+        pause(600);
+        click(0.0f, -40.0f); // over player 1's fire
+        pause(400);
+        press("f");
+        pause(400);
+        press("Escape");
+        click(0.0f, 0.0f); // Graphics
+        for (int i = 0; i < 8; i++) click(184.0f, 40.0f); // fps 100 -> 60
+        click(280.0f, 80.0f); // 800x600
+        click(-220.0f, -190.0f); // Back applies: a new window size
+        EXPECT_TRUE(waitForWindowSize("800x600", 10.0)) << windowSize();
+        press("Escape"); // the hub
+
+        // The tables, reset after the question, then the online tables.
+        auto wide = [](float x, float y) { clickInView(x, y, 640, 480, 800, 600); };
+        wide(0.0f, -40.0f);    // High Scores
+        wide(172.0f, -190.0f); // More options...
+        wide(0.0f, 80.0f);     // World-wide scores
+        EXPECT_EQ(run.wait(20.0), 0) << run.errors();
+        for (int i = 0; i < 50 && !exists(run.folder + "/opened"); i++) pause(100);
+        EXPECT_EQ(readFile(run.folder + "/opened"), "http://www.zemtrovia.com/corvana2/highscoretable.php");
+        const std::string log = run.log();
+        EXPECT_NE(log.find("Restarting to apply configuration."), std::string::npos);
+
+        first = savedBlock(run);
+        ASSERT_EQ(first.size(), 2744u);
+        EXPECT_EQ(int32At(first, 2512), 12) << "music volume";
+        EXPECT_EQ(int32At(first, 2504), 2) << "audio quality";
+        EXPECT_EQ(int32At(first, 2496), 60) << "maximum fps";
+        EXPECT_EQ(int32At(first, 2492), 2) << "video mode";
+        EXPECT_EQ(int32At(first, 2692), 33) << "player 1's fire";
+        EXPECT_EQ(first[2525], 1) << "cheats";
+        EXPECT_EQ(first[2526], 0) << "in-game help";
+        const std::string cfg = readFile(run.userFolder + "Corvana2demo.cfg");
+        EXPECT_NE(cfg.find("frequency=44100"), std::string::npos) << cfg;
+        EXPECT_NE(cfg.find("screenWidth=800"), std::string::npos) << cfg;
+
+        // The next start opens at 800 x 600 and keeps every byte.
+        run.start();
+        ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+        EXPECT_EQ(windowSize(), "800x600");
+        // Past the logo to the main menu, then its quit button.
+        for (int i = 0; i < 3 && run.running(); i++) {
+            pause(i == 0 ? 8000 : 3000);
+            wide(-220.0f, -190.0f);
+        }
+        EXPECT_EQ(run.wait(20.0), 0);
+        std::vector<uint8_t> second = savedBlock(run);
+        ASSERT_EQ(second.size(), 2744u);
+        for (size_t offset : {2492, 2496, 2504, 2512, 2692})
+            EXPECT_EQ(int32At(second, offset), int32At(first, offset)) << offset;
+        EXPECT_EQ(second[2525], 1);
+        EXPECT_EQ(second[2526], 0);
+        const std::string log2 = run.log();
+        const size_t obtained = log2.find("Obtained audio spec:");
+        ASSERT_NE(obtained, std::string::npos);
+        EXPECT_EQ(log2.find("freq: ", obtained), log2.find("freq: 44100", obtained)) << "a 44,100 Hz device";
+    }
+}
+
+// From a full-screen start (the display offers 1024 x 768 only), switching
+// full screen off on the graphics page gives a 640 x 480 window at once, and
+// the settings file keeps the window for the next start.
+TEST(GameMenus, FullScreenSwitchedOffGivesAWindow) {
+    SKIP_WITHOUT_X_INPUT();
+    GameRun run;
+    std::ofstream(run.userFolder + "Corvana2demo.cfg") << "[PlimGraphics]\nbFullScreen=Yes\n";
+    run.start();
+    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+    ASSERT_TRUE(waitForWindowSize("1024x768", 10.0)) << windowSize();
+    reachMainMenu(run, "ann");
+    auto click = [](int x, int y) { clickInFullScreen(x, y, 640, 480); };
+    click(0, -80);    // Options...
+    click(0, 0);      // Graphics
+    click(185, 0);    // full screen off
+    click(-220, -190); // Back
+    EXPECT_TRUE(waitForWindowSize("640x480", 10.0)) << windowSize();
+    // Without a window manager the keyboard focus went with the full-screen
+    // window: out through the buttons.
+    clickInView(-220.0f, -190.0f, 640, 480, 640, 480); // the hub's Back
+    clickInView(-220.0f, -190.0f, 640, 480, 640, 480); // the main menu's Quit
+    EXPECT_EQ(run.wait(20.0), 0) << run.errors();
+    const std::string cfg = readFile(run.userFolder + "Corvana2demo.cfg");
+    EXPECT_NE(cfg.find("bFullScreen=No"), std::string::npos) << cfg;
+    std::vector<uint8_t> block = savedBlock(run);
+    ASSERT_EQ(block.size(), 2744u);
+    EXPECT_EQ(block[2500], 0) << "the full-screen switch";
+}
+
+// In multi-language mode the hub's Language button forgets the language
+// choice, whichever way its dialog closes: the settings file keeps no
+// language, and the next start asks for one.
+TEST(GameMenus, LanguageMakesTheNextStartAskAgain) {
+    SKIP_WITHOUT_X_INPUT();
+    GameRun run;
+    const std::string staticPath = run.folder + "/Corvana2demo.cfg.static";
+    std::string settings = readFile(staticPath);
+    const size_t key = settings.find("bMultilanguage=No");
+    ASSERT_NE(key, std::string::npos);
+    settings.replace(key, 17, "bMultilanguage=Yes");
+    unlink(staticPath.c_str());
+    std::ofstream(staticPath) << settings;
+    std::ofstream(run.userFolder + "Corvana2demo.cfg", std::ios::app) << "[Plim]\ndefaultLanguage=0\n";
+    run.start();
+    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+    reachMainMenu(run, "ann");
+    auto click = [](float x, float y) { clickInView(x, y, 640, 480, 640, 480); };
+    click(0.0f, -80.0f);  // Options...
+    click(0.0f, -120.0f); // Language
+    press("Escape");      // the dialog
+    press("Escape");      // the hub
+    click(-220.0f, -190.0f); // Quit
+    EXPECT_EQ(run.wait(20.0), 0) << run.errors();
+    const std::string cfg = readFile(run.userFolder + "Corvana2demo.cfg");
+    EXPECT_NE(cfg.find("defaultLanguage=-1"), std::string::npos) << cfg;
+
+    startWithoutLeakCheck(run); // closed on the language screen
+    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+    pause(3000);
+    press("alt+F4");
+    EXPECT_EQ(run.wait(20.0), 0) << run.errors();
+    EXPECT_NE(run.log().find("Multilanguage mode (-1)."), std::string::npos);
 }
 
 } // namespace

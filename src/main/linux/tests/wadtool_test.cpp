@@ -203,7 +203,7 @@ TEST_F(WadToolTest, CorruptAndHostileArchives) {
     put32(wrongVersion, 0, 1);
     writeFile(root + "/v1.dat", wrongVersion);
     EXPECT_EQ(255, wadtool("list v1.dat", &out));
-    EXPECT_NE(std::string::npos, out.find("wadVersion==WAD_VERSION")) << out;
+    EXPECT_NE(std::string::npos, out.find("v1.dat' is a corrupt archive: version 1 (expected 2).")) << out;
 
     // Entries that would land outside the target folder are refused, and
     // nothing is written.
@@ -217,6 +217,62 @@ TEST_F(WadToolTest, CorruptAndHostileArchives) {
         EXPECT_FALSE(exists(root + "/sub/out")) << evil;
     }
     EXPECT_FALSE(exists(root + "/escape.txt"));
+}
+
+// Every entry comes out, next to whatever the folder already holds: no entry
+// or unrelated file is taken for another's temporary file.
+TEST_F(WadToolTest, ExtractKeepsEveryEntryAndEveryOtherFile) {
+    makeFiles({{"x.txt.tmp", "the entry called x.txt.tmp"}, {"x.txt", "the entry called x.txt"}});
+    std::string out;
+    ASSERT_EQ(0, wadtool("pack x.dat src", &out)) << out;
+    ASSERT_EQ(0, system(("mkdir -p '" + root + "/out' '" + root + "/next'").c_str()));
+    ASSERT_EQ(0, wadtool("extract x.dat out", &out)) << out;
+    EXPECT_NE(std::string::npos, out.find("Extracted 2 files into out.")) << out;
+    EXPECT_EQ("the entry called x.txt.tmp", readFile(root + "/out/x.txt.tmp"));
+    EXPECT_EQ("the entry called x.txt", readFile(root + "/out/x.txt"));
+
+    // An unrelated file named like the old fixed temporary names survives
+    // packing and extracting next to it.
+    ASSERT_EQ(0, system(("mkdir -p '" + root + "/only'").c_str()));
+    writeFile(root + "/only/x.txt", "only x.txt");
+    writeFile(root + "/y.dat.tmp", "not the tool's");
+    ASSERT_EQ(0, wadtool("pack y.dat only", &out)) << out;
+    EXPECT_EQ("not the tool's", readFile(root + "/y.dat.tmp"));
+    writeFile(root + "/next/x.txt.tmp", "unrelated");
+    ASSERT_EQ(0, wadtool("extract y.dat next", &out)) << out;
+    EXPECT_EQ("unrelated", readFile(root + "/next/x.txt.tmp"));
+    EXPECT_EQ("only x.txt", readFile(root + "/next/x.txt"));
+    auto listing = [&](const std::string& command) {
+        std::string text;
+        FILE* p = popen(command.c_str(), "r");
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;) text.append(buffer, n);
+        pclose(p);
+        return text;
+    };
+    EXPECT_EQ("x.txt\nx.txt.tmp\n", listing("ls -A '" + root + "/next'"));
+    EXPECT_EQ("x.dat\ny.dat\ny.dat.tmp\n", listing("ls -A '" + root + "' | grep dat"));
+}
+
+// Names from a hostile archive reach the terminal with their control bytes
+// (and bytes that are not UTF-8) escaped.
+TEST_F(WadToolTest, ListEscapesControlBytesInNames) {
+    makeFiles({{"aaaaaaaaaaaa", "1"}, {"bbbbbbbbbbbb", "2"}, {"cccccccccccc", "3"}});
+    std::string out;
+    ASSERT_EQ(0, wadtool("pack h.dat src", &out)) << out;
+    std::string s = readFile(root + "/h.dat");
+    const std::string names[] = {"\x1b]0;owned\x07\x1b[2J", "caf\xc3\xa9 \xe2\x9c\x93", "bad\xff\xc2\x9b"};
+    for (int r = 0; r < 3; ++r) {
+        for (int k = 0; k < 80; ++k) s[8 + 92 * r + k] = char(0xB3);
+        for (size_t k = 0; k < names[r].size(); ++k) s[8 + 92 * r + k] = char(names[r][k] ^ 0xB3);
+    }
+    writeFile(root + "/h.dat", s);
+    ASSERT_EQ(0, wadtool("list h.dat", &out)) << out;
+    EXPECT_EQ(std::string::npos, out.find('\x1b'));
+    EXPECT_EQ(std::string::npos, out.find('\x07'));
+    EXPECT_NE(std::string::npos, out.find(" \\x1b]0;owned\\x07\\x1b[2J\n")) << out;
+    EXPECT_NE(std::string::npos, out.find(" caf\xc3\xa9 \xe2\x9c\x93\n")) << out;
+    EXPECT_NE(std::string::npos, out.find(" bad\\xff\\xc2\\x9b\n")) << out;
 }
 
 } // namespace

@@ -3,7 +3,10 @@
 // which game scene is current.
 #include "Global.h"
 
+#include "UColor.h"
+
 class GameController;
+class Quad;
 
 class MyGlobal : public Global {
 public:
@@ -14,6 +17,13 @@ public:
     // this build has.
     void pushFirstContexts() override;
 
-    // The scene that world objects belong to; null when there is none.
+    // A random opaque colour whose channels are each 255 or 128, never all
+    // of one kind.
+    static UColor randomPureColour();
+    // Cuts bar to the left fraction t of source's image (same texture),
+    // refitted and anchored at its left edge.
+    static void setProgressSkin(Quad* bar, Quad* source, float t);
+
+    // The match that world objects belong to; null when there is none.
     GameController* currentController = nullptr; // not owned
 };

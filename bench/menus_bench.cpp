@@ -1,0 +1,129 @@
+// The high-score table and the options screens on the menu test world (run
+// under Xvfb, software OpenGL, generated pictures): CPU per frame of each
+// screen against the 15 ms frame period, one applySettings as a volume click
+// makes it (windowed and full screen), and the resident memory while every
+// page is opened and closed 200 times (MENUS_BENCH_ROUNDS; it should level off).
+#include "ContextHighScores.h"
+#include "ContextManager.h"
+#include "ContextOptions.h"
+#include "ContextOptionsControls.h"
+#include "ContextOptionsControls2.h"
+#include "ContextOptionsGameplay.h"
+#include "ContextOptionsGraphics.h"
+#include "ContextOptionsSound.h"
+#include "MenuTestWorld.h"
+#include "Plim.h"
+#include "PlimGraphics.h"
+
+#include <benchmark/benchmark.h>
+
+#include <SDL.h>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <functional>
+#include <string>
+
+namespace {
+
+const double PERIOD = 0.015;
+const int FRAMES = 300;
+const int ROUNDS = getenv("MENUS_BENCH_ROUNDS") ? atoi(getenv("MENUS_BENCH_ROUNDS")) : 200;
+
+double cpuSeconds() {
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec + t.tv_nsec * 1e-9;
+}
+
+long residentKiB() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.compare(0, 6, "VmRSS:") == 0) return atol(line.c_str() + 6);
+    return 0;
+}
+
+MenuTestWorld* makeWorld(const std::string& settings = std::string()) {
+    MenuTestWorld* world = new MenuTestWorld(settings);
+    world->createSharedContexts();
+    world->moveAway();
+    world->global->saveData.resetHighScores();
+    world->global->saveData.bFullScreenOption = PLIM->graphics->bFullScreen ? 1 : 0;
+    return world;
+}
+
+const std::function<Context*()> SCREENS[] = {
+    [] { return new ContextHighScores(ContextHighScores::ALL_TABLES); },
+    [] { return new ContextOptions(); },
+    [] { return new ContextOptionsGameplay(); },
+    [] { return new ContextOptionsControls(); },
+    [] { return new ContextOptionsControls2(); },
+    [] { return new ContextOptionsGraphics(); },
+    [] { return new ContextOptionsSound(); },
+};
+const char* const NAMES[] = {"HighScores", "Options", "Gameplay", "Controls", "Controls2", "Graphics", "Sound"};
+
+void BM_ScreenFrame(benchmark::State& state) {
+    MenuTestWorld* world = makeWorld();
+    Context* screen = SCREENS[state.range(0)]();
+    world->global->contextManager->push(screen);
+    world->frame(0.0);
+    double cpu = 0.0;
+    for (auto _ : state) {
+        const double start = cpuSeconds();
+        for (int i = 0; i < FRAMES; i++) world->frame(PERIOD);
+        cpu = cpuSeconds() - start;
+    }
+    delete world;
+    state.SetLabel(NAMES[state.range(0)]);
+    state.counters["cpu_per_frame_ms"] = cpu / FRAMES * 1000.0;
+    state.counters["of_period_percent"] = cpu / FRAMES / PERIOD * 100.0;
+}
+BENCHMARK(BM_ScreenFrame)->DenseRange(0, 6)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_ApplySettingsFromAVolumeClick(benchmark::State& state) {
+    const bool full = state.range(0) != 0;
+    MenuTestWorld* world = makeWorld();
+    if (full) {
+        // As the start-up would: the display's nearest full-screen mode.
+        PLIM->graphics->changePresentationParameters(640, 480, true, true, true);
+        PLIM->graphics->restorePresentation();
+        PLIM->bRestartPresentation = false;
+        world->global->saveData.bFullScreenOption = 1;
+    }
+    const bool fullScreen = PLIM->graphics->bFullScreen;
+    for (auto _ : state) world->global->applySettings();
+    const bool restart = PLIM->bRestartPresentation;
+    delete world;
+    state.SetLabel(fullScreen ? "full screen" : "windowed");
+    state.counters["restart_asked"] = restart ? 1 : 0;
+}
+BENCHMARK(BM_ApplySettingsFromAVolumeClick)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void BM_OpenAndCloseEveryPage(benchmark::State& state) {
+    MenuTestWorld* world = makeWorld();
+    long before = 0, half = 0, after = 0;
+    for (auto _ : state) {
+        for (int round = 0; round < ROUNDS; round++) {
+            if (round == 10) before = residentKiB();
+            if (round == ROUNDS / 2) half = residentKiB();
+            for (const auto& make : SCREENS) {
+                Context* screen = make();
+                world->global->contextManager->push(screen);
+                world->frame(0.0);
+                screen->bDone = true;
+                world->frame(PERIOD);
+            }
+        }
+        after = residentKiB();
+    }
+    delete world;
+    state.counters["rss_round10_KiB"] = double(before);
+    state.counters["rss_half_KiB"] = double(half);
+    state.counters["rss_end_KiB"] = double(after);
+}
+BENCHMARK(BM_OpenAndCloseEveryPage)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

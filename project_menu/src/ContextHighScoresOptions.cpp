@@ -1,0 +1,62 @@
+#include "ContextHighScoresOptions.h"
+
+#include "ContextMain.h"
+#include "ContextPre.h"
+#include "FontQuad.h"
+#include "Global.h"
+#include "Language.h"
+#include "MenuButton.h"
+#include "MenuButtonQuit.h"
+#include "MenuButtonURL.h"
+#include "Plim.h"
+#include "PlimGraphics.h"
+#include "RenderableText.h"
+#include "ResourceManager.h"
+#include "Sound.h"
+
+namespace {
+const char* text(int id) { return PLIM->language->getText(id); }
+} // namespace
+
+UString ContextHighScoresOptions::worldTableUrl() {
+    return UString::format("http://%s/corvana2/highscoretable.php", ContextMain::WEB_SERVICE_HOST);
+}
+
+ContextHighScoresOptions::ContextHighScoresOptions() {
+    bDeleteWhenDone = true;
+    preContext = gGlobal->contextPre;
+    const int h = PLIM->graphics ? PLIM->graphics->fovHeight : 480;
+
+    RenderableText* title = new RenderableText(0.0f, float(h / 2 - 50), 0.0f, text(Language::STR_HIGHSCOREOPTIONS),
+                                               gGlobal->fontLarge, UColor(255, 255, 255, 255));
+    title->printFlags = FontQuad::PRINT_CENTER | FontQuad::PRINT_VCENTER;
+    addChild(title);
+    MenuButtonQuit* ok = new MenuButtonQuit(0.0f, float(-h / 2 + 50), 0.0f, text(Language::STR_OK), "");
+    ok->setWidth(128);
+    addChild(ok);
+    MenuButtonURL* world = new MenuButtonURL(0.0f, 80.0f, 0.0f, text(Language::STR_WORLDWIDESCORES),
+                                             text(Language::STR_WORLDWIDESCORESHINT));
+    world->url = worldTableUrl();
+    addChild(world);
+    uploadButton = new MenuButton(0.0f, 40.0f, 0.0f, text(Language::STR_UPLOADSCORES),
+                                  text(Language::STR_UPLOADSCORESHINT));
+    // The upload screens are not part of the program yet.
+    uploadButton->bDisabled = true;
+    addChild(uploadButton);
+    resetButton = new MenuButton(0.0f, -40.0f, 0.0f, text(Language::STR_RESETSCORES),
+                                 text(Language::STR_RESETSCORESHINT));
+    resetButton->questionText = text(Language::STR_CONFIRM);
+    addChild(resetButton);
+}
+
+ContextHighScoresOptions::~ContextHighScoresOptions() {}
+
+void ContextHighScoresOptions::tickContents(double time, double dt) {
+    ContextMenu::tickContents(time, dt);
+    // A click comes only after "Yes".
+    if (resetButton->wasClicked()) {
+        static_cast<Sound*>(PLIM->resourceManager->find("pop", true))->playRandomPitch();
+        gGlobal->saveData.resetHighScores();
+        gGlobal->profiles.lastHighScorePlace = -1;
+    }
+}

@@ -1,0 +1,52 @@
+#include "ContextOptions.h"
+
+#include "ContextDialog.h"
+#include "ContextManager.h"
+#include "ContextOptionsControls.h"
+#include "ContextOptionsGameplay.h"
+#include "ContextOptionsGraphics.h"
+#include "ContextOptionsSound.h"
+#include "Global.h"
+#include "Language.h"
+#include "MenuButton.h"
+#include "Plim.h"
+
+ContextOptions::ContextOptions() : ContextOptionsPage(text(Language::STR_OPTIONS)) {
+    auto button = [this](float y, int caption) {
+        MenuButton* b = new MenuButton(0.0f, y, 0.0f, text(caption), "");
+        addChild(b);
+        return b;
+    };
+    gameplayButton = button(80.0f, Language::STR_GAMEPLAY);
+    controlsButton = button(40.0f, Language::STR_CONTROLS);
+    graphicsButton = button(0.0f, Language::STR_GRAPHICS);
+    soundButton = button(-40.0f, Language::STR_SOUND);
+    networkWizardButton = button(-80.0f, Language::STR_NETWORKWIZARD);
+    if (PLIM->bMultilanguage) languageButton = button(-120.0f, Language::STR_CHANGELANGUAGE);
+    helpButton = button(float(-viewHeight() / 2 + 50), Language::STR_HELP);
+    helpButton->setWidth(128);
+    // Their screens are not part of the program yet.
+    networkWizardButton->bDisabled = true;
+    helpButton->bDisabled = true;
+    addBackButton();
+}
+
+ContextOptions::~ContextOptions() {}
+
+void ContextOptions::tickContents(double time, double dt) {
+    ContextOptionsPage::tickContents(time, dt);
+    ContextManager* stack = gGlobal->contextManager;
+    if (gameplayButton->wasClicked()) stack->push(new ContextOptionsGameplay());
+    if (controlsButton->wasClicked()) stack->push(new ContextOptionsControls());
+    if (graphicsButton->wasClicked()) stack->push(new ContextOptionsGraphics());
+    if (soundButton->wasClicked()) stack->push(new ContextOptionsSound());
+    if (languageButton && languageButton->wasClicked()) {
+        // Set before the dialog opens: however it closes, the next start asks.
+        PLIM->defaultLanguage = -1;
+        ContextDialog* dialog = new ContextDialog();
+        dialog->title = text(Language::STR_CHANGELANGUAGE);
+        dialog->text = text(Language::STR_CHANGELANGUAGETEXT);
+        dialog->build();
+        stack->push(dialog);
+    }
+}

@@ -1,0 +1,269 @@
+#include "net/NetConnection.h"
+
+#include "DrawHelpers.h"
+#include "ErrorManager.h"
+#include "Logger.h"
+#include "Plim.h"
+#include "PlimGraphics.h"
+#include "PlimUtil.h"
+#include "Random.h"
+#include "TextPrinter.h"
+#include "VertexBuffer.h"
+#include "net/NetTime.h"
+#include "net/PlimNetwork.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+const char* const TAG = "NetConnection";
+const uint32_t LOCALHOST = 0x7f000001u;
+const UColor GRAPH_YELLOW(255, 255, 0, 255);
+const UColor TEXT_WHITE(255, 255, 255, 255);
+// Print flags of the graph's three texts.
+const int VALUE_FLAGS = 0x28;
+const int PEAK_FLAGS = 3;
+const int LABEL_FLAGS = 0x22;
+} // namespace
+
+NetConnection::NetConnection(NetAddress bindAddress, bool fatal) : address(bindAddress) {
+    PlimNetwork* network = PLIM ? PLIM->network : nullptr;
+    emulated = address.getIP() == LOCALHOST && network && network->bEmulateLocalhost;
+    if (emulated) {
+        address.setPort(network->nextEmulatedPort());
+        logTagged(TAG, "Creating emulated localhost connection: %s.", address.toString().c_str());
+    } else if (!openSocket(fatal)) {
+        return;
+    }
+    logTagged(TAG, "Done.");
+}
+
+void NetConnection::setupFailed(bool fatal, const char* statement, int line) {
+    UString text = PlimNetwork::errorText(errno);
+    if (fatal)
+        ErrorManager::assertionFailed(text.c_str(), statement, TAG, __FILE__, line);
+    logTagged(TAG, "WARNING: %s (%s)", text.c_str(), statement);
+    closeSocket();
+}
+
+bool NetConnection::openSocket(bool fatal) {
+    wsaSocket = socket(AF_INET, SOCK_DGRAM, 0);
+    if (wsaSocket < 0) {
+        setupFailed(fatal, "SOCKET_ERROR", __LINE__);
+        return false;
+    }
+    int flags = fcntl(wsaSocket, F_GETFL, 0);
+    if (flags < 0)
+        flags = 0;
+    fcntl(wsaSocket, F_SETFL, flags | O_NONBLOCK);
+
+    int receiveBufferSize = RECEIVE_BUFFER_SIZE;
+    if (setsockopt(wsaSocket, SOL_SOCKET, SO_RCVBUF, (char*)&receiveBufferSize, sizeof(int)) != 0) {
+        setupFailed(fatal, "setsockopt(wsaSocket, SOL_SOCKET, SO_RCVBUF, (char*) &receiveBufferSize, sizeof(int))",
+                    __LINE__);
+        return false;
+    }
+    // The kernel may grant less (or report double); what counts is what it keeps.
+    socklen_t optionLength = sizeof receiveBufferBytes;
+    if (getsockopt(wsaSocket, SOL_SOCKET, SO_RCVBUF, &receiveBufferBytes, &optionLength) == 0)
+        logTagged(TAG, "Receive buffer is %d bytes.", receiveBufferBytes);
+
+    int allowBroadcasting = ALLOW_BROADCASTING;
+    if (setsockopt(wsaSocket, SOL_SOCKET, SO_BROADCAST, (char*)&allowBroadcasting, sizeof(int)) != 0) {
+        setupFailed(fatal,
+                    "setsockopt(wsaSocket, SOL_SOCKET, SO_BROADCAST, (char*) &allowBroadcasting, sizeof(int))",
+                    __LINE__);
+        return false;
+    }
+
+    logTagged(TAG, "Binding to address: %s.", address.toString().c_str());
+    sockaddr_in in;
+    address.toSockAddr(&in);
+    if (bind(wsaSocket, reinterpret_cast<sockaddr*>(&in), SOCKADDR_SIZE) != 0) {
+        setupFailed(fatal, "bind(wsaSocket,address.getSockAddr(),sizeofSockAddr)", __LINE__);
+        return false;
+    }
+    socklen_t length = sizeof in;
+    if (getsockname(wsaSocket, reinterpret_cast<sockaddr*>(&in), &length) == 0)
+        address.fromSockAddr(in);
+    logTagged(TAG, "Bound to address: %s.", address.toString().c_str());
+    return true;
+}
+
+void NetConnection::closeSocket() {
+    if (wsaSocket >= 0)
+        close(wsaSocket);
+    wsaSocket = -1;
+}
+
+NetConnection::~NetConnection() {
+    if (emulated) {
+        if (PLIM && PLIM->network)
+            PLIM->network->flushEmulatedPackets(address);
+    } else {
+        closeSocket();
+    }
+}
+
+void NetConnection::sendRaw(Packet* packet, NetAddress to) {
+    packet->time = netTime();
+    int count = packet->getLength();
+    if (emulated) {
+        PLIM->network->queueEmulatedPacket(address, to, packet->buffer, count);
+    } else if (wsaSocket >= 0) {
+        sockaddr_in in;
+        to.toSockAddr(&in);
+        if (sendto(wsaSocket, packet->buffer, count, 0, reinterpret_cast<sockaddr*>(&in), SOCKADDR_SIZE) < 0)
+            logTagged("sendRaw", "WARNING: sendto() failed with error %s.", PlimNetwork::errorText(errno).c_str());
+    } else {
+        return; // closed: nothing goes out
+    }
+    NetStats* stats = getStats();
+    stats->packetsOut += 1;
+    stats->bytesOut += count + HEADER_OVERHEAD;
+    stats->payloadBytesOut += count;
+}
+
+Packet* NetConnection::receiveRaw() {
+    Packet* p = &receivePacket;
+    p->reset();
+    p->bWriting = false;
+    int count = 0;
+    if (emulated) {
+        if (!PLIM->network->receiveEmulatedPacket(address, &p->address, p->buffer, &count))
+            return nullptr;
+    } else {
+        if (wsaSocket < 0)
+            return nullptr;
+        sockaddr_in in;
+        socklen_t length = sizeof in;
+        ssize_t got = recvfrom(wsaSocket, p->buffer, p->capacity, 0, reinterpret_cast<sockaddr*>(&in), &length);
+        if (got < 0) {
+            int error = errno;
+            // Nothing waiting, or an ICMP answer to an earlier datagram: nothing received.
+            if (error != EAGAIN && error != EWOULDBLOCK && error != ECONNRESET && error != ECONNREFUSED &&
+                error != EINTR)
+                logTagged("receiveRaw", "WARNING: recvfrom() failed with error %s.",
+                          PlimNetwork::errorText(error).c_str());
+            return nullptr;
+        }
+        p->address.fromSockAddr(in);
+        count = static_cast<int>(got);
+    }
+    p->size = count;
+    p->time = netTime();
+    NetStats* stats = getStats();
+    stats->packetsIn += 1;
+    stats->bytesIn += count + HEADER_OVERHEAD;
+    stats->payloadBytesIn += count;
+    return p;
+}
+
+double NetConnection::randomFraction() { return (Random::next() & 0xFFFF) / 65536.0; }
+
+Packet* NetConnection::receive() {
+    while (Packet* p = receiveRaw()) {
+        if (lossProbability > randomFraction()) {
+            getStats()->packetsLost += 1;
+            return nullptr;
+        }
+        if (delayBase == 0.0 && delayRandom == 0.0)
+            return p;
+        Packet* copy = p->slice(p->size);
+        copy->time += delayBase + randomFraction() * delayRandom;
+        delayedPackets.addChild(copy);
+    }
+    double now = netTime();
+    for (BasicLink* l = delayedPackets.firstChild; l; l = l->next) {
+        if (l->bDestroyPending || l->bSkip)
+            continue;
+        Packet* p = static_cast<Packet*>(l);
+        if (p->time <= now) {
+            delayedPackets.removeChild(p);
+            p->parent = nullptr;
+            return p;
+        }
+    }
+    return nullptr;
+}
+
+void NetConnection::releasePacket(Packet* packet) {
+    if (packet && packet != &receivePacket)
+        delete packet;
+}
+
+NetStats* NetConnection::getStats() {
+    double now = netTime();
+    NetStats* newest = static_cast<NetStats*>(statsHistory.lastChild);
+    double start = now;
+    if (newest) {
+        if (now <= newest->endTime)
+            return newest;
+        totalStats.add(newest);
+        start = newest->endTime;
+    }
+    NetStats* sample = new NetStats(start);
+    statsHistory.addChild(sample);
+    NetStats* oldest = static_cast<NetStats*>(statsHistory.firstChild);
+    if (oldest != sample && sample->endTime - historyLength > oldest->startTime)
+        delete oldest;
+    return sample;
+}
+
+void NetConnection::setSimulation(double loss, double fixedDelay, double randomDelay) {
+    lossProbability = loss;
+    delayBase = fixedDelay;
+    delayRandom = randomDelay;
+}
+
+void NetConnection::drawStats(TextPrinter* font, float left, float top, float right, float bottom,
+                              const UString& label, int32_t NetStats::*counter) {
+    NetStats* newest = static_cast<NetStats*>(statsHistory.lastChild);
+    if (!newest || !newest->prev)
+        return;
+    int n = 0;
+    double peak = 0.001;
+    for (BasicLink* l = statsHistory.firstChild; l; l = l->next) {
+        if (l->bDestroyPending || l->bSkip)
+            continue;
+        NetStats* s = static_cast<NetStats*>(l);
+        if (s->*counter > peak)
+            peak = s->*counter;
+        ++n;
+    }
+    double full = 1.25 * peak;
+    if (PLIM->graphics)
+        PLIM->graphics->loadIdentity();
+    drawRectOutline(Rect(left, top, right, bottom), GRAPH_YELLOW);
+
+    VertexBuffer vb(n);
+    NetStats* complete = static_cast<NetStats*>(newest->prev);
+    float valueX = left, valueY = bottom;
+    int i = 0;
+    for (BasicLink* l = statsHistory.firstChild; l; l = l->next) {
+        if (l->bDestroyPending || l->bSkip)
+            continue;
+        NetStats* s = static_cast<NetStats*>(l);
+        Vertex& v = vb.pVertices[i];
+        v.u = v.v = 0.0f;
+        v.color = GRAPH_YELLOW;
+        v.x = n > 1 ? left + float(i) / float(n - 1) * (right - left) : left;
+        v.y = bottom + float(s->*counter / full) * (top - bottom);
+        v.z = 0.0f;
+        if (s == complete) {
+            valueX = v.x;
+            valueY = v.y;
+        }
+        ++i;
+    }
+    vb.countWrite();
+    vb.draw(nullptr, VertexBuffer::PRIM_LINE_STRIP, 0, n);
+    if (!font)
+        return;
+    font->printAt(valueX, valueY, 0.0f, TEXT_WHITE, VALUE_FLAGS, formatString("%d", complete->*counter));
+    font->printAt(left, top, 0.0f, TEXT_WHITE, PEAK_FLAGS, formatString("%d", int(peak)));
+    font->printAt(left, bottom, 0.0f, TEXT_WHITE, LABEL_FLAGS, label);
+}

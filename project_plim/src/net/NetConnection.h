@@ -1,0 +1,66 @@
+#pragma once
+// One UDP endpoint: a non-blocking datagram socket bound to a local address,
+// or, for 127.0.0.1 while the network part emulates localhost, an in-process
+// endpoint on the emulation queue. Counts its traffic in one-second samples
+// and can hold back or drop received datagrams to simulate a poor line.
+#include "Packet.h"
+#include "PlimBase.h"
+#include "net/NetAddress.h"
+#include "net/NetStats.h"
+
+#include <cstdint>
+
+class TextPrinter;
+
+class NetConnection : public PlimBase {
+public:
+    enum {
+        RECEIVE_BUFFER_SIZE = 262144,
+        ALLOW_BROADCASTING = 1,
+        SOCKADDR_SIZE = 16,
+        HEADER_OVERHEAD = 28, // UDP and IP header bytes counted per datagram
+        MAX_DATAGRAM = 65536
+    };
+
+    // Set-up failures are fatal; with fatal false they are logged as warnings
+    // and the connection stays closed.
+    explicit NetConnection(NetAddress address, bool fatal = true);
+    ~NetConnection() override;
+
+    bool isOpen() const { return emulated || wsaSocket >= 0; }
+
+    // Sends the packet's bytes as one datagram and time-stamps the packet.
+    void sendRaw(Packet* packet, NetAddress to);
+    // The next datagram in the connection's own receive packet, or null.
+    Packet* receiveRaw();
+    // receiveRaw through the loss and delay simulation. A delayed packet is
+    // the caller's, given back through releasePacket.
+    Packet* receive();
+    void releasePacket(Packet* packet);
+    // The sample of the current second.
+    NetStats* getStats();
+    // A graph of one counter over the history, in the rectangle.
+    void drawStats(TextPrinter* font, float left, float top, float right, float bottom, const UString& label,
+                   int32_t NetStats::*counter);
+    void setSimulation(double loss, double fixedDelay, double randomDelay);
+
+    NetAddress address;
+    PlimBase statsHistory;
+    NetStats totalStats{0.0};
+    double historyLength = 10.0;
+    bool emulated = false;
+    Packet receivePacket{Packet::FLAG_FILTER1, MAX_DATAGRAM};
+    PlimBase delayedPackets;
+    double delayBase = 0.0;
+    double delayRandom = 0.0;
+    double lossProbability = 0.0;
+    int wsaSocket = -1;
+    // What the system granted for SO_RCVBUF.
+    int receiveBufferBytes = 0;
+
+private:
+    bool openSocket(bool fatal);
+    void setupFailed(bool fatal, const char* statement, int line);
+    void closeSocket();
+    static double randomFraction();
+};

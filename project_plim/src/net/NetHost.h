@@ -1,0 +1,89 @@
+#pragma once
+// The connection layer: one per program copy, as server or client. Owns the
+// peers, performs the handshake with connection packets, receives every
+// datagram of its connection, keeps the reliable ordered data path to each
+// peer, hands whole received packets to processPacket and drops silent peers.
+// Subclasses react through the six virtual operations.
+#include "Packet.h"
+#include "PlimBase.h"
+#include "UString.h"
+#include "net/NetAddress.h"
+
+#include <cstdint>
+
+class NetConnection;
+class NetStats;
+class Node;
+
+class NetHost : public PlimBase {
+public:
+    enum : uint32_t { CONNECTION_MARKER = 0xFEFDFCFBu };
+    enum { TYPE_CONNECT = 0, TYPE_ACCEPT = 1, TYPE_REJECT = 2, TYPE_DISCONNECT = 3 };
+    enum {
+        HOST_MODE_SINGLE_PEER = 4, // counts exactly one peer
+        MAX_PIECE = 512,
+        MAX_GAME_NAME = 32,
+        MAX_PLAYER_NAME = 16,
+        MAX_NAME_SUFFIX = 15,
+        // Pieces further ahead of the last in-order one are not kept.
+        MAX_SEQUENCE_AHEAD = 4096
+    };
+
+    NetHost(const UString& gameName, double version, const UString& playerName, int hostMode, bool isServer);
+    ~NetHost() override;
+
+    virtual void onPeerConnected(Node* peer) {}
+    virtual void onPeerDisconnected(Node* peer) {}
+    // A whole received packet, deleted after the call.
+    virtual void processPacket(Packet* packet) {}
+    virtual void onConnectionRejected(const UString& message) {}
+    virtual void flushGlobalState() {}
+    // Dispatches one received datagram to the handshake or the data path.
+    virtual void servicePacket(Packet* datagram);
+
+    int getPeerCount() const;
+    void sendConnectRequest(NetAddress to);
+    void sendAccept(Node* peer);
+    void sendReject(NetAddress to, const UString& message);
+    void sendDisconnect(Node* peer);
+    Node* findPeer(NetAddress address);
+    // The port is not compared; from may be null.
+    Node* findPeerById(uint32_t id, const NetAddress* from);
+    Node* addPeer(Packet* from, const UString& name);
+    void removePeer(Node* peer, bool notify);
+    void disconnectAll();
+    // Receives and dispatches every waiting datagram, hands over whole
+    // packets, drops silent peers.
+    void update();
+    void serviceInPacketSpecial(Packet* datagram);
+
+    void sendToAll(Packet* packet);
+    void sendToPeer(Packet* packet, Node* peer);
+    void sendPiece(Packet* packet, Node* peer, int offset, int size);
+    void serviceInPacketNormal(Packet* datagram, uint32_t senderUID);
+
+    // Handshake traces: the console when there is one, else the log.
+    void trace(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    NetConnection* connection = nullptr;
+    bool ownsConnection = false;
+    uint32_t hostUID = 0;
+    int32_t hostMode;
+    PlimBase peers;
+    int32_t maxPeers = 0;
+    double timeout = 5.0;
+    PlimBase readyQueue;
+    bool isServer;
+    Packet pieceBuffer{Packet::FLAG_FILTER1, -1};
+    UString gameName;
+    double version;
+    UString playerName;
+
+private:
+    Packet* newConnectionPacket(int type);
+    void sendConnectionPacket(Packet* packet, NetAddress to);
+    void handleConnect(Packet* datagram);
+    void handleAccept(Packet* datagram);
+    bool versionPasses(double v) const;
+    const char* sideName() const { return isServer ? "SERVER" : "CLIENT"; }
+};

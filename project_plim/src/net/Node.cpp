@@ -1,0 +1,169 @@
+#include "net/Node.h"
+
+#include "Packet.h"
+#include "Random.h"
+#include "net/NetConnection.h"
+#include "net/NetHost.h"
+#include "net/NetTime.h"
+
+namespace {
+Packet* asPacket(BasicLink* l) { return static_cast<Packet*>(l); }
+
+// The first child that takes part in walks.
+BasicLink* firstLive(const PlimBase& queue) {
+    BasicLink* l = queue.firstChild;
+    while (l && (l->bDestroyPending || l->bSkip))
+        l = l->next;
+    return l;
+}
+
+const double NO_ROUND_TRIP = 1000000.0;
+} // namespace
+
+uint32_t Node::randomUID() {
+    uint32_t uid;
+    do {
+        uid = 0;
+        for (int i = 0; i < 32; ++i)
+            uid = uid << 1 | uint32_t(Random::next() % 2);
+    } while (uid == CONNECTION_MARKER);
+    return uid;
+}
+
+Node::Node(NetHost* host) : host(host), nodeUID(randomUID()), lastHeard(netTime()) {}
+
+Node::~Node() {
+    outQueue.deleteChildren();
+    contiguousQueue.deleteChildren();
+    inQueue.deleteChildren();
+}
+
+void Node::addOutgoing(Packet* piece) { outQueue.addChild(piece); }
+
+int Node::nextResendRequest() {
+    if (!firstLive(inQueue))
+        return 0;
+    // The gaps are the ranges between waiting pieces; walk them, not every number.
+    int firstMissing = 0;
+    int32_t expected = sequenceIn + 1;
+    for (BasicLink* l = inQueue.firstChild; l; l = l->next) {
+        if (l->bDestroyPending || l->bSkip)
+            continue;
+        int32_t seq = asPacket(l)->sequence;
+        if (seq > expected) {
+            if (!firstMissing)
+                firstMissing = expected;
+            int32_t candidate = lastResendRequest >= expected ? lastResendRequest + 1 : expected;
+            if (lastResendRequest < seq - 1 && candidate < seq) {
+                lastResendRequest = candidate;
+                return candidate;
+            }
+        }
+        if (seq >= expected)
+            expected = seq + 1;
+    }
+    lastResendRequest = firstMissing;
+    return firstMissing;
+}
+
+Packet* Node::findOutgoing(int sequence) {
+    for (BasicLink* l = outQueue.firstChild; l; l = l->next) {
+        if (l->bDestroyPending || l->bSkip)
+            continue;
+        if (asPacket(l)->sequence == sequence)
+            return asPacket(l);
+    }
+    return nullptr;
+}
+
+void Node::processAcks() {
+    double now = netTime();
+    double quickest = NO_ROUND_TRIP;
+    while (outQueue.firstChild && asPacket(outQueue.firstChild)->sequence <= sequenceAcked) {
+        Packet* piece = asPacket(outQueue.firstChild);
+        double roundTrip = now - piece->time;
+        if (roundTrip < quickest)
+            quickest = roundTrip;
+        delete piece;
+    }
+    if (quickest < NO_ROUND_TRIP)
+        ping = 0.9 * ping + 0.1 * quickest;
+}
+
+bool Node::insertSorted(PlimBase& queue, Packet* piece) {
+    BasicLink* after = queue.lastChild;
+    while (after && asPacket(after)->sequence > piece->sequence)
+        after = after->prev;
+    if (after && asPacket(after)->sequence == piece->sequence) {
+        delete piece;
+        return false;
+    }
+    bool toEnd = after == queue.lastChild;
+    bool wasEmpty = queue.firstChild == nullptr;
+    if (after)
+        queue.insertChildAfter(piece, after);
+    else
+        queue.addChildFirst(piece);
+    if (!wasEmpty && !toEnd && host && host->connection)
+        host->connection->getStats()->outOfOrder += 1;
+    return true;
+}
+
+void Node::deliverContiguous() {
+    while (inQueue.firstChild && asPacket(inQueue.firstChild)->sequence == sequenceIn + 1) {
+        Packet* piece = asPacket(inQueue.firstChild);
+        inQueue.removeChild(piece);
+        contiguousQueue.addChild(piece);
+        ++sequenceIn;
+        lastHeard = netTime();
+    }
+}
+
+bool Node::reassemble() {
+    int64_t total = 0;
+    int count = 0;
+    BasicLink* last = nullptr;
+    for (BasicLink* l = contiguousQueue.firstChild; l; l = l->next) {
+        total += asPacket(l)->getLength();
+        ++count;
+        if (!asPacket(l)->continued) {
+            last = l;
+            break;
+        }
+    }
+    if (!last) {
+        if (total > MAX_JOINED_BYTES || count > MAX_JOINED_PIECES)
+            bOverflow = true;
+        return false;
+    }
+    Packet* whole;
+    if (count == 1) {
+        whole = asPacket(last);
+        contiguousQueue.removeChild(whole);
+    } else {
+        whole = new Packet(Packet::FLAG_FILTER1, static_cast<int32_t>(total));
+        for (int i = 0; i < count; ++i) {
+            Packet* piece = asPacket(contiguousQueue.firstChild);
+            piece->append(whole);
+            delete piece;
+        }
+        whole->rewindToRead();
+    }
+    whole->parent = nullptr;
+    if (host)
+        host->readyQueue.addChild(whole);
+    else
+        delete whole;
+    return true;
+}
+
+void Node::processIncoming() {
+    deliverContiguous();
+    while (reassemble()) {
+    }
+}
+
+void Node::newIncoming(Packet* piece) {
+    insertSorted(inQueue, piece);
+    processIncoming();
+}

@@ -1,0 +1,60 @@
+#pragma once
+// One remote peer of a host: its identifier and address, the sequence numbers
+// both ways, the smoothed round-trip time, and the three queues of pieces
+// (received ahead of order, delivered and waiting for the rest of their
+// packet, sent and not yet acknowledged).
+#include "PlimBase.h"
+#include "UString.h"
+#include "net/NetAddress.h"
+
+#include <cstdint>
+
+class NetHost;
+class Packet;
+
+class Node : public PlimBase {
+public:
+    enum : uint32_t { CONNECTION_MARKER = 0xFEFDFCFBu };
+    // Pieces joined so far may not pass these without their packet's last
+    // piece (a whole packet of 65,536 bytes takes 129 pieces).
+    enum { MAX_JOINED_BYTES = 65536, MAX_JOINED_PIECES = 1024 };
+
+    explicit Node(NetHost* host);
+    ~Node() override;
+
+    void addOutgoing(Packet* piece);
+    // The next missing sequence number to ask for again; 0 for none.
+    int nextResendRequest();
+    Packet* findOutgoing(int sequence);
+    // Drops what sequenceAcked covers; the quickest round trip among them moves ping.
+    void processAcks();
+    // A received piece whose sequence number is above sequenceIn.
+    void newIncoming(Packet* piece);
+    // Sorted insert; a duplicate is deleted. False when it was a duplicate.
+    bool insertSorted(PlimBase& queue, Packet* piece);
+    void deliverContiguous();
+    // Joins whole packets onto the host's ready queue; false when it stopped
+    // at an incomplete packet or found none.
+    bool reassemble();
+    void processIncoming();
+
+    // 32 random bits, never the connection packets' marker.
+    static uint32_t randomUID();
+
+    NetHost* host;
+    uint32_t nodeUID;
+    NetAddress address;
+    int32_t sequenceAcked = 0;
+    int32_t sequenceIn = 0;
+    double ping = 0.25;
+    double lastHeard;
+    UString name;
+    PlimBase inQueue;
+    PlimBase contiguousQueue;
+    PlimBase outQueue;
+    int32_t sequenceOut = 0;
+    int32_t lastResendRequest = 0;
+    // Set when joined pieces passed either limit with no last piece; the
+    // host then removes the peer.
+    bool bOverflow = false;
+};

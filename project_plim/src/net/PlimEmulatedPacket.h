@@ -1,0 +1,17 @@
+#pragma once
+// One datagram waiting in the localhost emulation's queue.
+#include "PlimBase.h"
+#include "net/NetAddress.h"
+
+#include <cstdint>
+
+class PlimEmulatedPacket : public PlimBase {
+public:
+    PlimEmulatedPacket(const NetAddress& from, const NetAddress& to, const void* bytes, int length);
+    ~PlimEmulatedPacket() override;
+
+    NetAddress from;
+    NetAddress to;
+    uint8_t* data;
+    int32_t length;
+};

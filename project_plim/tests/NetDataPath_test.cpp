@@ -1,0 +1,335 @@
+// The data path between a host and its peers: pieces, their wire form,
+// ordering, acknowledgements, resend requests, ping, and the checks that drop
+// damaged or impossible datagrams.
+#include "NetTestEngine.h"
+#include "Packet.h"
+#include "RecordingHost.h"
+#include "net/NetConnection.h"
+#include "net/NetTime.h"
+#include "net/Node.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <unistd.h>
+#include <zlib.h>
+
+namespace {
+
+typedef std::vector<uint8_t> Bytes;
+
+struct Piece {
+    int sequence, more, ack, request, length;
+};
+
+// Reads a datagram's header the way the wire form lays it out.
+Piece parse(Packet* datagram) {
+    Packet p(Packet::FLAG_FILTER1, datagram->getLength());
+    p.doBytes(datagram->buffer, datagram->getLength());
+    p.rewindToRead();
+    uint32_t id;
+    p.doBytes(&id, 4);
+    p.doHeader();
+    Piece piece{p.sequence, p.continued, 0, -1, 0};
+    p.doUInt(&piece.ack);
+    uint8_t kind = 0;
+    p.doBits(&kind, 1);
+    if (!(kind & 1)) {
+        p.doUInt(&piece.request);
+        p.doBits(&kind, 1);
+    }
+    p.doUInt(&piece.length);
+    return piece;
+}
+
+// A datagram to write by hand: header fields, entries and a checksum made
+// the way a sender makes it (over everything before it and the payload).
+Bytes dataDatagram(uint32_t id, int sequence, bool more, int ack, const std::vector<std::string>& pieces,
+                   int request = 0) {
+    Packet p;
+    p.doBytes(&id, 4);
+    p.sequence = sequence;
+    p.continued = more;
+    p.doHeader();
+    p.doUInt(&ack);
+    if (request) {
+        uint8_t zero = 0;
+        p.doBits(&zero, 1);
+        p.doUInt(&request);
+    }
+    for (const std::string& payload : pieces) {
+        uint8_t one = 1;
+        p.doBits(&one, 1);
+        int length = static_cast<int>(payload.size());
+        p.doUInt(&length);
+        uLong crc = crc32(0L, p.buffer, static_cast<uInt>(p.getLength()));
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(payload.data()), static_cast<uInt>(length));
+        uint32_t field = static_cast<uint32_t>(crc);
+        p.doBytes(&field, 4);
+        p.doBytes(const_cast<char*>(payload.data()), length);
+    }
+    return Bytes(p.buffer, p.cursor);
+}
+
+Packet* readable(const Bytes& bytes, const NetAddress& from) {
+    Packet* p = new Packet(Packet::FLAG_FILTER1, static_cast<int>(bytes.size()));
+    p->doBytes(const_cast<uint8_t*>(bytes.data()), static_cast<int>(bytes.size()));
+    p->rewindToRead();
+    p->address = from;
+    return p;
+}
+
+Bytes bytesOf(Packet* p) { return Bytes(p->buffer, p->buffer + p->getLength()); }
+
+Packet* packetOf(const std::string& bytes) {
+    Packet* p = new Packet(Packet::FLAG_FILTER1, -1);
+    p->doBytes(const_cast<char*>(bytes.data()), static_cast<int>(bytes.size()));
+    return p;
+}
+
+std::string pattern(int n) {
+    std::string s(size_t(n), '\0');
+    for (int i = 0; i < n; ++i)
+        s[size_t(i)] = char(i * 7 + i / 251);
+    return s;
+}
+
+Node* firstPeer(NetHost& host) { return static_cast<Node*>(host.peers.firstChild); }
+
+class DataPathTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        client->sendConnectRequest(server->connection->address);
+        RecordingHost::exchange(*server, *client);
+        ASSERT_EQ(server->getPeerCount(), 1);
+        ASSERT_EQ(client->getPeerCount(), 1);
+        toClient = firstPeer(*server);
+        toServer = firstPeer(*client);
+    }
+    // Sends a packet from the server and returns its datagrams (kept in outQueue).
+    std::vector<Packet*> serverSends(const std::string& bytes) {
+        BasicLink* before = toClient->outQueue.lastChild;
+        Packet* p = packetOf(bytes);
+        server->sendToAll(p);
+        delete p;
+        std::vector<Packet*> sent;
+        for (BasicLink* l = before ? before->next : toClient->outQueue.firstChild; l; l = l->next)
+            sent.push_back(static_cast<Packet*>(l));
+        return sent;
+    }
+    // Hands a datagram to the client as if it came from the server.
+    void toClientDirect(const Bytes& bytes) {
+        Packet* p = readable(bytes, server->connection->address);
+        client->servicePacket(p);
+        delete p;
+    }
+    void toServerDirect(const Bytes& bytes, NetAddress from) {
+        Packet* p = readable(bytes, from);
+        server->servicePacket(p);
+        delete p;
+    }
+    NetStats* clientStats() { return client->connection->getStats(); }
+
+    NetTestEngine net;
+    std::unique_ptr<RecordingHost> server{new RecordingHost(true)};
+    std::unique_ptr<RecordingHost> client{new RecordingHost(false)};
+    Node* toClient = nullptr;
+    Node* toServer = nullptr;
+};
+
+TEST_F(DataPathTest, PacketsAreCutIntoEqualPiecesAndJoinedAgain) {
+    const std::vector<std::pair<int, std::vector<int>>> cases = {
+        {0, {0}}, {511, {511}}, {512, {257, 255}}, {1000, {501, 499}}, {1024, {342, 342, 340}}};
+    std::vector<std::string> sent;
+    for (const auto& c : cases) {
+        std::vector<int> lengths, more;
+        for (Packet* d : serverSends(pattern(c.first))) {
+            lengths.push_back(parse(d).length);
+            more.push_back(parse(d).more);
+        }
+        EXPECT_EQ(lengths, c.second) << c.first;
+        std::vector<int> flags(c.second.size(), 1);
+        flags.back() = 0;
+        EXPECT_EQ(more, flags) << c.first;
+        sent.push_back(pattern(c.first));
+    }
+    RecordingHost::exchange(*server, *client);
+    EXPECT_EQ(client->received, sent);
+    EXPECT_EQ(toServer->sequenceIn, 9);
+}
+
+TEST_F(DataPathTest, WireFormOfOnePiece) {
+    NetHost host("Corvana2demo", 2.6, "peer", 0, true);
+    host.hostUID = 0x01020304;
+    Node* peer = new Node(&host);
+    host.peers.addChild(peer);
+    Packet* p = packetOf("abc");
+    host.sendToPeer(p, peer);
+    delete p;
+    ASSERT_EQ(peer->outQueue.getNumChildren(), 1u);
+    EXPECT_EQ(bytesOf(static_cast<Packet*>(peer->outQueue.firstChild)),
+              (Bytes{0x04, 0x03, 0x02, 0x01, 0x01, 0x02, 0x00, 0x03, 0xF4, 0xCC, 0x5A, 0xE1, 0x61, 0x62, 0x63}));
+}
+
+TEST_F(DataPathTest, PiecesOutOfOrderDuplicatesAndLateCopies) {
+    std::vector<Bytes> d;
+    for (Packet* p : serverSends(pattern(1024)))
+        d.push_back(bytesOf(p));
+    toClientDirect(d[0]);
+    EXPECT_EQ(client->readyQueue.getNumChildren(), 0u);
+    toClientDirect(d[2]);
+    toClientDirect(d[2]);
+    EXPECT_EQ(toServer->inQueue.getNumChildren(), 1u);
+    EXPECT_EQ(clientStats()->outOfOrder, 0);
+    toClientDirect(d[1]);
+    EXPECT_EQ(clientStats()->outOfOrder, 1);
+    EXPECT_EQ(client->readyQueue.getNumChildren(), 1u);
+    toClientDirect(d[0]);
+    client->update();
+    EXPECT_EQ(client->received, std::vector<std::string>{pattern(1024)});
+    EXPECT_EQ(toServer->sequenceIn, 3);
+}
+
+TEST_F(DataPathTest, ResendRequestsCycleThroughTheGaps) {
+    Node* node = toServer;
+    node->sequenceIn = 2;
+    for (int seq : {4, 6}) {
+        Packet* piece = new Packet(Packet::FLAG_FILTER1, 0);
+        piece->sequence = seq;
+        node->inQueue.addChild(piece);
+    }
+    std::vector<int> asked;
+    for (int i = 0; i < 4; ++i)
+        asked.push_back(node->nextResendRequest());
+    EXPECT_EQ(asked, (std::vector<int>{3, 5, 3, 5}));
+    node->inQueue.deleteChildren();
+    EXPECT_EQ(node->nextResendRequest(), 0);
+    EXPECT_EQ(node->lastResendRequest, 5);
+}
+
+TEST_F(DataPathTest, PingFollowsTheQuickestAcknowledgedPiece) {
+    for (double age : {0.1, 0.3}) {
+        Packet* piece = new Packet(Packet::FLAG_FILTER1, 0);
+        piece->sequence = ++toClient->sequenceOut;
+        piece->time = netTime() - age;
+        toClient->addOutgoing(piece);
+    }
+    toClient->sequenceAcked = 2;
+    toClient->processAcks();
+    EXPECT_NEAR(toClient->ping, 0.235, 1e-12);
+    EXPECT_EQ(toClient->outQueue.getNumChildren(), 0u);
+}
+
+TEST_F(DataPathTest, LostPieceIsAskedForAndSentAgainOnceNotTooRecent) {
+    std::vector<Bytes> d;
+    for (Packet* p : serverSends(pattern(1024)))
+        d.push_back(bytesOf(p));
+    toClientDirect(d[0]);
+    toClientDirect(d[2]);
+    Packet* reply = packetOf("r");
+    client->sendToAll(reply);
+    EXPECT_EQ(parse(static_cast<Packet*>(toServer->outQueue.lastChild)).request, 2);
+    server->update();
+    NetStats* stats = server->connection->getStats();
+    EXPECT_EQ(stats->resendRequests, 1);
+    EXPECT_EQ(stats->resends, 0); // asked within 1.1 times the ping of its sending
+    EXPECT_EQ(toClient->sequenceAcked, 1);
+    EXPECT_EQ(toClient->outQueue.getNumChildren(), 2u);
+
+    net.advance(0.3);
+    client->sendToAll(reply);
+    delete reply;
+    server->update();
+    EXPECT_EQ(stats->resendRequests, 2);
+    EXPECT_EQ(stats->resends, 1);
+    client->update();
+    EXPECT_EQ(client->received, (std::vector<std::string>{pattern(1024)}));
+}
+
+TEST_F(DataPathTest, DamagedDatagramsAreDroppedWhole) {
+    std::vector<Packet*> sent = serverSends("payload");
+    Bytes good = bytesOf(sent[0]);
+    for (size_t i = 4; i < good.size(); ++i)
+        for (int bit = 0; bit < 8; ++bit) {
+            Bytes bad = good;
+            bad[i] ^= uint8_t(1 << bit);
+            toClientDirect(bad);
+        }
+    EXPECT_EQ(toServer->sequenceIn, 0);
+    EXPECT_EQ(toServer->inQueue.getNumChildren(), 0u);
+    EXPECT_GE(net.log().find("serviceInPacketNormal(): WARNING: received corrupt packet contents "
+                             "(from=127.0.0.1:1, sequence=1)"),
+              0);
+    Bytes longer = good;
+    longer.push_back(0);
+    toClientDirect(longer);
+    toClientDirect(Bytes(good.begin(), good.end() - 1));
+    uint32_t id = server->hostUID;
+    toClientDirect(dataDatagram(id, 1, false, 0, {"a", "b"}));
+    toClientDirect(dataDatagram(id, 1, false, 0, {}, 3));
+    toClientDirect(dataDatagram(id, 1, false, 5, {"ack beyond what was sent"}));
+    toClientDirect(dataDatagram(id, 4097, false, 0, {"too far ahead"}));
+    EXPECT_EQ(toServer->sequenceIn, 0);
+    EXPECT_EQ(toServer->inQueue.getNumChildren(), 0u);
+    toClientDirect(dataDatagram(id, 4096, false, 0, {"far but kept"}));
+    EXPECT_EQ(toServer->inQueue.getNumChildren(), 1u);
+
+    toClientDirect(good);
+    client->update();
+    EXPECT_EQ(client->received, std::vector<std::string>{"payload"});
+}
+
+TEST_F(DataPathTest, EndlessPacketRemovesThePeer) {
+    uint32_t id = client->hostUID;
+    NetAddress from = client->connection->address;
+    for (int seq = 1; seq <= 128; ++seq)
+        toServerDirect(dataDatagram(id, seq, true, 0, {std::string(512, 'x')}), from);
+    EXPECT_EQ(server->getPeerCount(), 1);
+    toServerDirect(dataDatagram(id, 129, true, 0, {"y"}), from);
+    EXPECT_EQ(server->getPeerCount(), 0);
+    EXPECT_GE(net.log().findPrefix("serviceInPacketNormal(): Peer 127.0.0.1:2 sent more than 65536 bytes"), 0);
+
+    // Empty pieces that never end a packet count too.
+    client->peers.deleteChildren();
+    client->sendConnectRequest(server->connection->address);
+    RecordingHost::exchange(*server, *client);
+    ASSERT_EQ(server->getPeerCount(), 1);
+    for (int seq = 1; seq <= Node::MAX_JOINED_PIECES + 1; ++seq)
+        toServerDirect(dataDatagram(client->hostUID, seq, true, 0, {""}), from);
+    EXPECT_EQ(server->getPeerCount(), 0);
+}
+
+TEST_F(DataPathTest, PeerPortFollowsItsLatestDatagram) {
+    uint32_t id = client->hostUID;
+    toServerDirect(dataDatagram(id, 1, false, 0, {"moved"}), NetAddress(UString("127.0.0.1"), 777));
+    EXPECT_EQ(toClient->address.toString(), "127.0.0.1:777");
+    toServerDirect(dataDatagram(id, 2, false, 0, {"other ip"}), NetAddress(UString("10.0.0.1"), 777));
+    server->update();
+    EXPECT_EQ(server->received, std::vector<std::string>{"moved"});
+}
+
+TEST(DataPathSockets, WholePacketsCrossRealSockets) {
+    NetTestEngine net(false);
+    RecordingHost server(true), client(false);
+    ASSERT_FALSE(server.connection->emulated);
+    for (int i = 0; i < 500 && client.getPeerCount() == 0; ++i) {
+        if (i % 50 == 0)
+            client.sendConnectRequest(server.connection->address);
+        RecordingHost::exchange(server, client);
+        usleep(1000);
+    }
+    ASSERT_EQ(client.getPeerCount(), 1);
+    std::vector<std::string> sent = {pattern(65536), "", pattern(513)};
+    for (const std::string& s : sent) {
+        Packet* p = packetOf(s);
+        server.sendToAll(p);
+        delete p;
+    }
+    for (int i = 0; i < 500 && client.received.size() < sent.size(); ++i) {
+        RecordingHost::exchange(server, client);
+        usleep(1000);
+    }
+    EXPECT_EQ(client.received, sent);
+}
+
+} // namespace

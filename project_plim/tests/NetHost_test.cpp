@@ -1,0 +1,206 @@
+// The host's handshake: connect, accept, reject, disconnect, names, time-out
+// and malformed connection packets, between hosts on emulated connections.
+#include "NetTestEngine.h"
+#include "Packet.h"
+#include "RecordingHost.h"
+#include "net/NetConnection.h"
+#include "net/Node.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+typedef std::vector<std::string> Lines;
+
+// A connection packet as another program would send it, ready to be read.
+Packet* connectionPacket(uint32_t type, const NetAddress& from) {
+    Packet* p = new Packet(Packet::FLAG_FILTER1, -1);
+    uint32_t marker = NetHost::CONNECTION_MARKER;
+    p->doBytes(&marker, 4);
+    p->doBytes(&type, 4);
+    p->address = from;
+    return p;
+}
+
+void deliver(NetHost& host, Packet* p) {
+    p->rewindToRead();
+    host.servicePacket(p);
+    delete p;
+}
+
+Node* firstPeer(NetHost& host) { return static_cast<Node*>(host.peers.firstChild); }
+
+class NetHostTest : public ::testing::Test {
+protected:
+    void connect(RecordingHost& client) {
+        client.sendConnectRequest(server->connection->address);
+        RecordingHost::exchange(*server, client);
+    }
+
+    NetTestEngine net;
+    std::unique_ptr<RecordingHost> server{new RecordingHost(true)};
+    std::unique_ptr<RecordingHost> client{new RecordingHost(false)};
+};
+
+TEST_F(NetHostTest, ConnectAcceptAndIdentifiers) {
+    connect(*client);
+    ASSERT_EQ(server->getPeerCount(), 1);
+    ASSERT_EQ(client->getPeerCount(), 1);
+    Node* onServer = firstPeer(*server);
+    Node* onClient = firstPeer(*client);
+    EXPECT_EQ(server->events, Lines{"connected peer"});
+    EXPECT_EQ(client->events, Lines{"connected ServerPlayer"});
+    EXPECT_EQ(onClient->nodeUID, server->hostUID);
+    EXPECT_EQ(client->hostUID, onServer->nodeUID);
+    EXPECT_EQ(onServer->address.toString(), "127.0.0.1:2");
+
+    // A second request from a peer's address is only traced.
+    connect(*client);
+    EXPECT_EQ(client->events.size(), 1u);
+    LogText log = net.log();
+    EXPECT_GE(log.find("S       serviceInPacketSpecial |   New Connect attempt from 127.0.0.1:2"), 0);
+    EXPECT_GE(log.find("S       serviceInPacketSpecial |   Accepting connection..."), 0);
+    EXPECT_GE(log.find("     C  serviceInPacketSpecial |   Connection acccepted by 127.0.0.1:1"), 0);
+    EXPECT_GE(log.find("S       serviceInPacketSpecial |   127.0.0.1:2 already exists"), 0);
+
+    // Leaving tells the client (a host being deleted does the same, but its
+    // emulated connection takes its last datagrams along).
+    server->disconnectAll();
+    client->update();
+    EXPECT_EQ(client->getPeerCount(), 0);
+    EXPECT_EQ(client->events.back(), "disconnected ServerPlayer");
+}
+
+TEST_F(NetHostTest, RejectionsTellTheReason) {
+    server->hostMode = NetHost::HOST_MODE_SINGLE_PEER;
+    server->maxPeers = 1;
+    connect(*client);
+    EXPECT_EQ(client->events, Lines{"rejected Server is full."});
+    EXPECT_EQ(server->peers.getNumChildren(), 0u);
+
+    server->hostMode = 0;
+    RecordingHost other(false, "Tetris");
+    connect(other);
+    EXPECT_EQ(other.events, Lines{"rejected Incompatible game."});
+    RecordingHost old(false, "Corvana2 beta", -1.0);
+    connect(old);
+    EXPECT_EQ(old.events, Lines{"rejected You need at least version 0.00 of the game (you have -1.00)."});
+    RecordingHost zero(false, "Corvana2demo", 0.0);
+    connect(zero);
+    EXPECT_EQ(zero.events, Lines{"connected ServerPlayer"});
+
+    // A client rejects an incompatible server and tells only the server.
+    RecordingHost foreign(true, "Tetris");
+    RecordingHost lonely(false);
+    connect(lonely); // to the real server, which is full now
+    lonely.events.clear();
+    lonely.sendConnectRequest(foreign.connection->address);
+    RecordingHost::exchange(foreign, lonely);
+    EXPECT_TRUE(lonely.events.empty());
+    EXPECT_EQ(foreign.events, (Lines{"connected peer", "rejected Incompatible game."}));
+}
+
+TEST_F(NetHostTest, NamesGetNumbersUpToFifteen) {
+    Packet from;
+    for (int i = 0; i < 17; ++i) {
+        from.address.set(0x0A000001 + i, 5000);
+        server->addPeer(&from, "Bob");
+    }
+    server->addPeer(&from, "");
+    server->addPeer(&from, "");
+    Lines names;
+    for (BasicLink* l = server->peers.firstChild; l; l = l->next)
+        names.push_back(static_cast<Node*>(l)->name.c_str());
+    Lines expected{"Bob"};
+    for (int i = 1; i <= 15; ++i)
+        expected.push_back("Bob-" + std::to_string(i));
+    expected.push_back("Bob-15");
+    expected.push_back("Anonymous");
+    expected.push_back("Anonymous-1");
+    EXPECT_EQ(names, expected);
+}
+
+TEST_F(NetHostTest, DisconnectNeedsTheSameIPButNotThePort) {
+    connect(*client);
+    uint32_t id = client->hostUID;
+    NetAddress elsewhere(UString("10.1.2.3"), 2);
+    Packet* p = connectionPacket(NetHost::TYPE_DISCONNECT, elsewhere);
+    p->doBytes(&id, 4);
+    deliver(*server, p);
+    EXPECT_EQ(server->getPeerCount(), 1);
+
+    deliver(*server, connectionPacket(NetHost::TYPE_DISCONNECT, client->connection->address)); // too short
+    EXPECT_EQ(server->getPeerCount(), 1);
+
+    p = connectionPacket(NetHost::TYPE_DISCONNECT, NetAddress(UString("127.0.0.1"), 999));
+    p->doBytes(&id, 4);
+    deliver(*server, p);
+    EXPECT_EQ(server->getPeerCount(), 0);
+    EXPECT_EQ(server->events.back(), "disconnected peer");
+    EXPECT_GE(net.log().find("serviceInPacketSpecial(): SERVER: New DISCONNECT notify from 127.0.0.1:999"), 0);
+}
+
+TEST_F(NetHostTest, SilentPeerIsDroppedAfterTheTimeout) {
+    connect(*client);
+    net.advance(5.0);
+    server->update();
+    EXPECT_EQ(server->getPeerCount(), 1);
+    net.advance(0.001);
+    server->update();
+    EXPECT_EQ(server->getPeerCount(), 0);
+    EXPECT_EQ(server->events.back(), "disconnected peer");
+    EXPECT_EQ(client->connection->receiveRaw(), nullptr); // no notice was sent
+
+    // The same address may then connect again.
+    client->peers.deleteChildren();
+    connect(*client);
+    EXPECT_EQ(server->getPeerCount(), 1);
+}
+
+TEST_F(NetHostTest, MalformedConnectionPacketsAreDropped) {
+    NetAddress from = client->connection->address;
+    auto connectWith = [&](UString game, UString name, bool withName) {
+        Packet* p = connectionPacket(NetHost::TYPE_CONNECT, from);
+        double version = 2.6;
+        p->doUString(&game, -1);
+        p->doDouble(&version);
+        if (withName)
+            p->doUString(&name, -1);
+        deliver(*server, p);
+    };
+    connectWith(UString(std::string(33, 'C').c_str()), "Bob", true);
+    connectWith("Corvana2demo", "SeventeenLetters!", true);
+    connectWith("Corvana2demo", "Bob", false);
+    deliver(*server, connectionPacket(NetHost::TYPE_CONNECT, from));
+    EXPECT_EQ(server->getPeerCount(), 0);
+    server->maxPeers = 0; // nothing reached the full check either
+    client->update();
+    EXPECT_EQ(server->connection->getStats()->packetsOut, 0);
+
+    Packet* accept = connectionPacket(NetHost::TYPE_ACCEPT, server->connection->address);
+    UString game = "Corvana2demo";
+    accept->doUString(&game, -1);
+    double version = 2.6;
+    accept->doDouble(&version);
+    uint32_t serverId = 0;
+    accept->doBytes(&serverId, 4); // the client's identifier is missing
+    deliver(*client, accept);
+    EXPECT_EQ(client->getPeerCount(), 0);
+
+    // A reject message at the serializer's limit is dropped; an empty one is told.
+    Packet* reject = connectionPacket(NetHost::TYPE_REJECT, from);
+    int length = 1024;
+    reject->doUInt(&length);
+    reject->cursor += 1024;
+    deliver(*client, reject);
+    reject = connectionPacket(NetHost::TYPE_REJECT, from);
+    UString empty;
+    reject->doUString(&empty, -1);
+    deliver(*client, reject);
+    deliver(*client, connectionPacket(7, from));
+    EXPECT_EQ(client->events, Lines{"rejected "});
+}
+
+} // namespace

@@ -1,0 +1,36 @@
+#include "MyGlobal.h"
+
+#include "ContextManager.h"
+#include "MyContextMain.h"
+#include "Quad.h"
+#include "Random.h"
+
+namespace {
+
+// Middle of the left edge, as on a numeric keypad.
+const int SKIN_ANCHOR_LEFT = 4;
+
+} // namespace
+
+MyGlobal::MyGlobal() {}
+
+MyGlobal::~MyGlobal() {}
+
+void MyGlobal::pushFirstContexts() {
+    contextManager->push(new MyContextMain());
+    // The intro scene joins here, above the main menu, when it is built.
+}
+
+UColor MyGlobal::randomPureColour() {
+    const int v = Random::next() % 6 + 1;
+    const uint8_t full = 0xFF, half = 0x80;
+    return UColor((v & 1) ? full : half, (v & 2) ? full : half, (v & 4) ? full : half, full);
+}
+
+void MyGlobal::setProgressSkin(Quad* bar, Quad* source, float t) {
+    if (!bar->pTexture) bar->pTexture = source->pTexture;
+    const UVRect& from = source->uvRect;
+    bar->uvRect = UVRect(from.left, from.top, from.left + (from.right - from.left) * t, from.bottom);
+    bar->fitToTexture();
+    bar->setOrigin(SKIN_ANCHOR_LEFT);
+}

@@ -1,0 +1,3 @@
+#include "GameRecorder.h"
+
+GameRecorder* GameRecorder::current = nullptr;

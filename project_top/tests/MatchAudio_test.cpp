@@ -1,0 +1,68 @@
+// A match on SDL's disk audio driver, which writes every buffer the mixer
+// fills to a file: once the match has ended, every buffer filled after that is
+// silence.
+#include "MatchHarness.h"
+#include "Mixer.h"
+#include "Plim.h"
+#include "PlimAudio.h"
+#include "ResourceManager.h"
+#include "ScriptedController.h"
+#include "Sound.h"
+
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+long fileSize(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? long(st.st_size) : 0;
+}
+
+// The first byte at or after from that is not 0; -1 when there is none.
+long firstSound(const std::string& bytes, size_t from, size_t to) {
+    for (size_t i = from; i < to && i < bytes.size(); ++i)
+        if (bytes[i] != 0) return long(i);
+    return -1;
+}
+
+TEST(MatchAudio, TheOutputIsSilentFromTheFirstBufferAfterTheEnd) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";
+    MatchSettings settings;
+    settings.audioDriver = "disk";
+    MatchHarness run(settings);
+    const std::string output = run.folder.root + "/audio.raw";
+    run.app->saveData.bInGameMusic = 1;
+    GameController* match = run.start([] { return new ScriptedController(2); });
+    ASSERT_NE(PLIM->audio->currentMusic, nullptr);
+    const long buffer = long(PLIM->audio->mixer->spec.size);
+    ASSERT_GT(buffer, 0);
+
+    // Frames with music and a few sounds until the output is audible.
+    for (int i = 0; i < 300 && firstSound(EngineTestFolder::readFile(output), 0, size_t(-1)) < 0; ++i) {
+        if (i % 20 == 0) static_cast<Sound*>(PLIM->resourceManager->find("explosionLong", true))->playRandomPitch();
+        run.step();
+        usleep(2000);
+    }
+    ASSERT_GE(firstSound(EngineTestFolder::readFile(output), 0, size_t(-1)), 0) << "no sound came out";
+    static_cast<Sound*>(PLIM->resourceManager->find("explosionLong", true))->playRandomPitch();
+
+    match->endGame();
+    // At most one buffer, filled before the end, may still be on its way.
+    SDL_LockAudio();
+    const long ended = fileSize(output) + buffer;
+    SDL_UnlockAudio();
+    for (int i = 0; i < 2000 && fileSize(output) < ended + 20 * buffer; ++i) {
+        run.step();
+        usleep(1000);
+    }
+    const std::string bytes = EngineTestFolder::readFile(output);
+    ASSERT_GE(long(bytes.size()), ended + 20 * buffer);
+    EXPECT_EQ(firstSound(bytes, size_t(ended), bytes.size()), -1) << "of " << bytes.size() << " bytes";
+}
+
+} // namespace

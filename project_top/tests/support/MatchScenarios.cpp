@@ -1,0 +1,59 @@
+#include "MatchScenarios.h"
+
+#include "MatchHarness.h"
+#include "Random.h"
+#include "ScriptedController.h"
+#include "TestVehicle.h"
+#include "ThrownObject.h"
+
+#include <cmath>
+
+namespace {
+const int THROWN_OBJECTS = 12;
+const int THROWN_LAYERS[] = {GameController::LAYER_CANNON_BALLS, GameController::LAYER_SHOTS,
+                             GameController::LAYER_BOMBS, GameController::LAYER_ENEMY_PROJECTILES};
+
+// A random fraction in [0, 1), as the world draws them.
+float fraction() { return float(Random::next() & 0xffff) / 65536.0f; }
+} // namespace
+
+std::vector<std::string> MatchScenarios::names() { return {"spine"}; }
+
+ScriptedController* MatchScenarios::start(const std::string& name, MatchHarness& harness, int players) {
+    if (name != "spine") return nullptr;
+    auto* match = static_cast<ScriptedController*>(harness.start([players] {
+        auto* made = new ScriptedController(players);
+        made->build = buildSpine;
+        return made;
+    }));
+    scriptSpine(harness, players);
+    return match;
+}
+
+void MatchScenarios::buildSpine(ScriptedController& match) {
+    for (int i = 0; i < THROWN_OBJECTS; ++i) {
+        V3 at(-150.0f + 300.0f * fraction(), 60.0f * fraction(), 0.0f);
+        V3 thrown(-300.0f + 600.0f * fraction(), 50.0f + 200.0f * fraction(), 0.0f);
+        match.place(THROWN_LAYERS[i % 4], new ThrownObject(-1, at, thrown));
+    }
+    match.place(GameController::LAYER_AIRPLANES, new TestVehicle(0, V3(-280.0f, 200.0f, 0.0f), 0.0f));
+    match.place(GameController::LAYER_AIRPLANES, new TestVehicle(1, V3(280.0f, 200.0f, 0.0f), float(M_PI)));
+    for (int layer : THROWN_LAYERS) match.collideLayers(layer, GameController::LAYER_AIRPLANES);
+    match.collideLayers(GameController::LAYER_BULLETS, GameController::LAYER_AIRPLANES);
+    match.collideLayers(GameController::LAYER_AIRPLANES, GameController::LAYER_AIRPLANES);
+}
+
+void MatchScenarios::scriptSpine(MatchHarness& harness, int players) {
+    // Player 0 climbs, fires and speeds up; player 1 climbs the other way,
+    // fires back and slows down. With one
+    // human, player 1 is the computer's and flies on untouched.
+    const int first = GameController::currentVehicle(0)->keySet();
+    harness.scheduleAction(20, 45, first, Vehicle::ACTION_TURN_LEFT);
+    harness.scheduleAction(60, 62, first, Vehicle::ACTION_FIRE);
+    harness.scheduleAction(80, 100, first, Vehicle::ACTION_INCREASE);
+    if (players < 2) return;
+    const int second = GameController::currentVehicle(1)->keySet();
+    harness.scheduleAction(30, 40, second, Vehicle::ACTION_TURN_RIGHT);
+    harness.scheduleAction(70, 72, second, Vehicle::ACTION_FIRE);
+    harness.scheduleAction(90, 95, second, Vehicle::ACTION_DECREASE);
+}

@@ -1,0 +1,16 @@
+#include "MatchTickSource.h"
+
+void MatchTickSource::beginFrame(uint32_t periodMs, uint32_t extraMs) {
+    deadline = now + periodMs;
+    now += extraMs;
+}
+
+void MatchTickSource::delay(uint32_t milliseconds) {
+    if (deadline == 0) {
+        ManualTickSource::delay(milliseconds);
+        return;
+    }
+    delays.push_back(milliseconds);
+    if (now < deadline) now = deadline;
+    deadline = 0;
+}

@@ -1,0 +1,312 @@
+// net-peer: one end of a test connection over the engine's network transport,
+// headless. Speaks as the game would (game "Corvana2demo", version 2.60) and
+// sends numbered packets of given lengths, printing a digest line for every
+// packet sent and received, then its traffic counters.
+//
+//   net-peer --server PORT | --client HOST:PORT
+//            [--send L1,L2,...] [--random N --seed S] [--name NAME]
+//            [--tick-ms MS] [--timeout SECONDS]
+//
+// Output lines: "listening on port P", "connected", "sent I LENGTH CRC",
+// "recv I LENGTH CRC", "stats ...", "done sent=N received=N".
+// Exit status: 0 when every packet of the other side arrived once and in
+// order, 1 on a protocol failure, 2 on a usage error, 3 on a time-out.
+#include "Plim.h"
+#include "TimeKeeper.h"
+#include "net/NetConnection.h"
+#include "net/NetHost.h"
+#include "net/NetTime.h"
+#include "net/Node.h"
+#include "net/PlimNetwork.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <unistd.h>
+#include <vector>
+#include <zlib.h>
+
+namespace {
+
+const char* const GAME_NAME = "Corvana2demo";
+const double GAME_VERSION = 2.60;
+// The protocol has no flow control: the sender keeps at most this many pieces
+// unacknowledged.
+const int MAX_UNACKED_PIECES = 1024;
+const double CONNECT_INTERVAL = 0.5;
+const double PROMPT_INTERVAL = 0.01;
+const double KEEPALIVE_INTERVAL = 1.0;
+const double LINGER = 0.5;
+
+enum Kind : uint8_t { KIND_DATA = 'D', KIND_END = 'E', KIND_IDLE = 'I' };
+
+struct Options {
+    bool server = false;
+    int port = 0;
+    std::string serverAddress;
+    std::vector<int> lengths;
+    std::string name = "peer";
+    int tickMs = 1;
+    double timeout = 50.0;
+};
+
+int usage() {
+    fprintf(stderr, "usage: net-peer --server PORT | --client HOST:PORT [--send L1,L2,...] [--random N --seed S]\n"
+                    "                [--name NAME] [--tick-ms MS] [--timeout SECONDS]\n");
+    return 2;
+}
+
+bool parseOptions(int argc, char** argv, Options& o) {
+    int randomCount = 0;
+    unsigned seed = 1;
+    bool role = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (!value)
+            return false;
+        ++i;
+        if (a == "--server") {
+            o.server = true;
+            o.port = atoi(value);
+            role = true;
+        } else if (a == "--client") {
+            o.serverAddress = value;
+            role = true;
+        } else if (a == "--send") {
+            for (const char* s = value; *s;) {
+                o.lengths.push_back(atoi(s));
+                const char* comma = strchr(s, ',');
+                s = comma ? comma + 1 : s + strlen(s);
+            }
+        } else if (a == "--random") {
+            randomCount = atoi(value);
+        } else if (a == "--seed") {
+            seed = static_cast<unsigned>(strtoul(value, nullptr, 10));
+        } else if (a == "--name") {
+            o.name = value;
+        } else if (a == "--tick-ms") {
+            o.tickMs = atoi(value);
+        } else if (a == "--timeout") {
+            o.timeout = atof(value);
+        } else {
+            return false;
+        }
+    }
+    std::mt19937 random(seed);
+    for (int i = 0; i < randomCount; ++i)
+        o.lengths.push_back(static_cast<int>(random() % 65537));
+    for (int length : o.lengths)
+        if (length < 0 || length > 65536)
+            return false;
+    return role;
+}
+
+// The bytes of packet index: the same on every run and both sides.
+void fillPayload(uint8_t* out, int length, uint32_t index, bool fromServer) {
+    uint32_t x = index * 2654435761u + (fromServer ? 0x9E3779B9u : 0x7F4A7C15u);
+    for (int i = 0; i < length; ++i) {
+        x = x * 1664525u + 1013904223u;
+        out[i] = static_cast<uint8_t>(x >> 24);
+    }
+}
+
+uint32_t digest(const uint8_t* bytes, int length) {
+    return static_cast<uint32_t>(crc32(0L, bytes, static_cast<uInt>(length)));
+}
+
+int piecesFor(int n) {
+    int size = n / (n / NetHost::MAX_PIECE + 1) + 1;
+    return n == 0 ? 1 : (n + size - 1) / size;
+}
+
+class PeerHost : public NetHost {
+public:
+    PeerHost(const Options& o)
+        : NetHost(GAME_NAME, GAME_VERSION, o.name.c_str(), 0, o.server), options(o) {
+        maxPeers = 1;
+    }
+
+    void onPeerConnected(Node* peer) override {
+        printf("connected %s (%s)\n", peer->address.toString().c_str(), peer->name.c_str());
+        hadPeer = true;
+    }
+    void onPeerDisconnected(Node* peer) override {
+        printf("disconnected %s\n", peer->address.toString().c_str());
+        lastPing = peer->ping;
+    }
+    void onConnectionRejected(const UString& message) override {
+        fprintf(stderr, "net-peer: rejected: %s\n", message.c_str());
+        failed = true;
+    }
+
+    void processPacket(Packet* packet) override {
+        uint8_t kind = 0;
+        packet->doBytes(&kind, 1);
+        if (kind == KIND_IDLE && !packet->hasError())
+            return;
+        needReply = true;
+        uint32_t index = 0;
+        packet->doBytes(&index, 4);
+        if (packet->hasError() || (kind != KIND_DATA && kind != KIND_END)) {
+            fprintf(stderr, "net-peer: malformed packet\n");
+            failed = true;
+            return;
+        }
+        if (kind == KIND_END) {
+            gotEnd = true;
+            if (index != received) {
+                fprintf(stderr, "net-peer: the other side sent %u packets, %u arrived\n", index, received);
+                failed = true;
+            }
+            return;
+        }
+        int length = packet->getBytesLeft();
+        if (index != received) {
+            fprintf(stderr, "net-peer: packet %u arrived where %u was due\n", index, received);
+            failed = true;
+        }
+        std::vector<uint8_t> expected(size_t(length) + 1);
+        fillPayload(expected.data(), length, index, !options.server);
+        if (memcmp(expected.data(), packet->cursor, size_t(length)) != 0) {
+            fprintf(stderr, "net-peer: packet %u has wrong bytes\n", index);
+            failed = true;
+        }
+        printf("recv %u %d %08x\n", index, length, digest(packet->cursor, length));
+        ++received;
+    }
+
+    Node* peer() { return static_cast<Node*>(peers.firstChild); }
+
+    // Sends one packet of our own framing; returns the peer's sequence after it.
+    void sendFramed(uint8_t kind, uint32_t index, int length) {
+        Packet p(Packet::FLAG_FILTER1, length + 5);
+        p.doBytes(&kind, 1);
+        if (kind != KIND_IDLE)
+            p.doBytes(&index, 4);
+        fillPayload(p.cursor, length, index, options.server);
+        if (kind == KIND_DATA)
+            printf("sent %u %d %08x\n", index, length, digest(p.cursor, length));
+        p.cursor += length;
+        sendToAll(&p);
+        lastSend = netTime();
+    }
+
+    const Options& options;
+    bool hadPeer = false;
+    bool failed = false;
+    bool gotEnd = false;
+    bool needReply = false;
+    uint32_t received = 0;
+    double lastSend = 0.0;
+    double lastPing = 0.0;
+};
+
+void printStats(NetConnection* c, double ping) {
+    NetStats total(0.0);
+    total.add(&c->totalStats);
+    total.add(c->getStats());
+    printf("stats packetsOut=%d packetsIn=%d bytesOut=%d bytesIn=%d resendRequests=%d resends=%d outOfOrder=%d "
+           "packetsLost=%d ping=%.4f\n",
+           total.packetsOut, total.packetsIn, total.bytesOut, total.bytesIn, total.resendRequests, total.resends,
+           total.outOfOrder, total.packetsLost, ping);
+}
+
+int run(const Options& o) {
+    PeerHost host(o);
+    NetAddress bindTo;
+    bindTo.set(0, static_cast<uint16_t>(o.server ? o.port : 0));
+    host.connection = new NetConnection(bindTo, false);
+    host.ownsConnection = true;
+    if (!host.connection->isOpen()) {
+        fprintf(stderr, "net-peer: cannot bind port %d\n", o.port);
+        return 1;
+    }
+    if (o.server)
+        printf("listening on port %d\n", host.connection->address.getPort());
+    fflush(stdout);
+    NetAddress serverAddress(UString(o.serverAddress.c_str()));
+
+    size_t nextToSend = 0;
+    bool endSent = false;
+    int32_t lastDataSequence = 0;
+    double start = netTime(), nextConnect = start, doneAt = -1.0;
+    int status = 3;
+    for (;;) {
+        host.update();
+        double now = netTime();
+        Node* peer = host.peer();
+        if (host.failed) {
+            status = 1;
+            break;
+        }
+        if (!o.server && !peer && !host.hadPeer && now >= nextConnect) {
+            host.sendConnectRequest(serverAddress);
+            nextConnect = now + CONNECT_INTERVAL;
+        }
+        if (!peer && host.hadPeer) {
+            status = host.gotEnd ? 0 : 1;
+            break;
+        }
+        if (peer) {
+            bool sent = false;
+            auto fits = [&](int length) {
+                return int(peer->outQueue.getNumChildren()) + piecesFor(length) <= MAX_UNACKED_PIECES;
+            };
+            while (nextToSend < o.lengths.size() && fits(o.lengths[nextToSend] + 5)) {
+                host.sendFramed(KIND_DATA, uint32_t(nextToSend), o.lengths[nextToSend]);
+                ++nextToSend;
+                sent = true;
+            }
+            if (nextToSend == o.lengths.size() && !endSent && fits(5)) {
+                host.sendFramed(KIND_END, uint32_t(nextToSend), 0);
+                endSent = sent = true;
+            }
+            if (sent)
+                lastDataSequence = peer->sequenceOut;
+            bool unacked = peer->sequenceAcked < lastDataSequence;
+            bool gaps = peer->inQueue.firstChild != nullptr;
+            if (!sent && (gaps || host.needReply || (unacked && now - host.lastSend >= PROMPT_INTERVAL) ||
+                          now - host.lastSend >= KEEPALIVE_INTERVAL))
+                host.sendFramed(KIND_IDLE, 0, 0);
+            host.needReply = false;
+            if (endSent && !unacked && host.gotEnd) {
+                if (doneAt < 0.0)
+                    doneAt = now;
+                if (now - doneAt >= LINGER) {
+                    status = 0;
+                    break;
+                }
+            }
+        }
+        if (now - start > o.timeout) {
+            fprintf(stderr, "net-peer: timed out\n");
+            break;
+        }
+        fflush(stdout);
+        usleep(useconds_t(o.tickMs) * 1000);
+    }
+    printStats(host.connection, host.peer() ? host.peer()->ping : host.lastPing);
+    printf("done sent=%zu received=%u\n", nextToSend, host.received);
+    fflush(stdout);
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!parseOptions(argc, argv, options))
+        return usage();
+    Plim* engine = new Plim(Plim::Bare{});
+    engine->timeKeeper = new TimeKeeper();
+    engine->network = new PlimNetwork();
+    // Two processes talk over real sockets, never through one process's queue.
+    engine->network->bEmulateLocalhost = false;
+    int status = run(options);
+    delete engine;
+    PLIM = nullptr;
+    return status;
+}

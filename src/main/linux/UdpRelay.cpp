@@ -1,0 +1,220 @@
+// udp-relay: a test tool that stands between two UDP endpoints and damages the
+// traffic. Datagrams that reach the listening port are forwarded to the
+// target; the target's answers go back to the latest sender. Each datagram,
+// either way, may be dropped, duplicated, held back behind later ones
+// (reordered), delayed and have one bit flipped, at the given rates, from a
+// seed. The counts are printed when the relay stops (SIGINT, SIGTERM or
+// --duration).
+//
+//   udp-relay --listen PORT --to HOST:PORT [--seed S] [--drop P] [--duplicate P]
+//             [--reorder P] [--delay-min SECONDS] [--delay-max SECONDS] [--corrupt P]
+//             [--duration SECONDS]
+//
+// Prints "relay on port P" once it listens, and at the end
+// "relay forwarded=N dropped=N duplicated=N reordered=N delayed=N corrupted=N".
+#include <arpa/inet.h>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <queue>
+#include <random>
+#include <string>
+#include <sys/socket.h>
+#include <time.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const double REORDER_HOLD = 0.025; // later datagrams overtake one held this long
+const int MAX_DATAGRAM = 65536;
+
+volatile sig_atomic_t stopRequested = 0;
+void onSignal(int) { stopRequested = 1; }
+
+double now() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec + t.tv_nsec * 1e-9;
+}
+
+struct Pending {
+    double due;
+    unsigned long order;
+    int socket;
+    sockaddr_in to;
+    std::vector<uint8_t> bytes;
+    bool operator>(const Pending& o) const { return due != o.due ? due > o.due : order > o.order; }
+};
+
+struct Counts {
+    long forwarded = 0, dropped = 0, duplicated = 0, reordered = 0, delayed = 0, corrupted = 0;
+};
+
+int openSocket(int port) {
+    int s = socket(AF_INET, SOCK_DGRAM, 0);
+    if (s < 0)
+        return -1;
+    int size = 1 << 20;
+    setsockopt(s, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    setsockopt(s, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
+    sockaddr_in a;
+    memset(&a, 0, sizeof a);
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_ANY);
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        close(s);
+        return -1;
+    }
+    return s;
+}
+
+bool resolve(const std::string& text, sockaddr_in* out) {
+    size_t colon = text.rfind(':');
+    if (colon == std::string::npos)
+        return false;
+    addrinfo hints;
+    memset(&hints, 0, sizeof hints);
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(text.substr(0, colon).c_str(), text.substr(colon + 1).c_str(), &hints, &found) != 0)
+        return false;
+    memcpy(out, found->ai_addr, sizeof *out);
+    freeaddrinfo(found);
+    return true;
+}
+
+int usage() {
+    fprintf(stderr, "usage: udp-relay --listen PORT --to HOST:PORT [--seed S] [--drop P] [--duplicate P]\n"
+                    "                 [--reorder P] [--delay-min S] [--delay-max S] [--corrupt P] [--duration S]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int listenPort = -1;
+    std::string target;
+    unsigned seed = 1;
+    double drop = 0, duplicate = 0, reorder = 0, delayMin = 0, delayMax = 0, corrupt = 0, duration = 0;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::string a = argv[i];
+        const char* v = argv[i + 1];
+        if (a == "--listen") listenPort = atoi(v);
+        else if (a == "--to") target = v;
+        else if (a == "--seed") seed = static_cast<unsigned>(strtoul(v, nullptr, 10));
+        else if (a == "--drop") drop = atof(v);
+        else if (a == "--duplicate") duplicate = atof(v);
+        else if (a == "--reorder") reorder = atof(v);
+        else if (a == "--delay-min") delayMin = atof(v);
+        else if (a == "--delay-max") delayMax = atof(v);
+        else if (a == "--corrupt") corrupt = atof(v);
+        else if (a == "--duration") duration = atof(v);
+        else return usage();
+    }
+    if (argc % 2 == 0 || listenPort < 0 || target.empty())
+        return usage();
+    sockaddr_in targetAddress;
+    if (!resolve(target, &targetAddress)) {
+        fprintf(stderr, "udp-relay: cannot resolve %s\n", target.c_str());
+        return 1;
+    }
+    int front = openSocket(listenPort), back = openSocket(0);
+    if (front < 0 || back < 0) {
+        fprintf(stderr, "udp-relay: cannot bind: %s\n", strerror(errno));
+        return 1;
+    }
+    sockaddr_in bound;
+    socklen_t length = sizeof bound;
+    getsockname(front, reinterpret_cast<sockaddr*>(&bound), &length);
+    printf("relay on port %d\n", ntohs(bound.sin_port));
+    fflush(stdout);
+    signal(SIGINT, onSignal);
+    signal(SIGTERM, onSignal);
+
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> fraction(0.0, 1.0);
+    std::priority_queue<Pending, std::vector<Pending>, std::greater<Pending>> queue;
+    Counts counts;
+    unsigned long order = 0;
+    bool haveClient = false;
+    sockaddr_in client;
+    std::vector<uint8_t> buffer(MAX_DATAGRAM);
+    double start = now();
+
+    while (!stopRequested && (duration <= 0 || now() - start < duration)) {
+        double wait = 0.05;
+        if (!queue.empty())
+            wait = queue.top().due - now();
+        pollfd fds[2] = {{front, POLLIN, 0}, {back, POLLIN, 0}};
+        int ms = wait <= 0 ? 0 : int(wait * 1000.0) + 1;
+        poll(fds, 2, ms > 50 ? 50 : ms);
+        for (int side = 0; side < 2; ++side) {
+            if (!(fds[side].revents & POLLIN))
+                continue;
+            for (;;) {
+                sockaddr_in from;
+                socklen_t fromLength = sizeof from;
+                ssize_t got = recvfrom(fds[side].fd, buffer.data(), buffer.size(), MSG_DONTWAIT,
+                                       reinterpret_cast<sockaddr*>(&from), &fromLength);
+                if (got < 0)
+                    break;
+                if (side == 0) {
+                    client = from;
+                    haveClient = true;
+                } else if (!haveClient) {
+                    continue;
+                }
+                if (fraction(random) < drop) {
+                    ++counts.dropped;
+                    continue;
+                }
+                int copies = 1;
+                if (fraction(random) < duplicate) {
+                    ++counts.duplicated;
+                    copies = 2;
+                }
+                for (int c = 0; c < copies; ++c) {
+                    Pending p;
+                    p.bytes.assign(buffer.begin(), buffer.begin() + got);
+                    p.socket = side == 0 ? back : front;
+                    p.to = side == 0 ? targetAddress : client;
+                    double delay = delayMin + fraction(random) * (delayMax - delayMin);
+                    if (delay > 0.0)
+                        ++counts.delayed;
+                    if (fraction(random) < reorder) {
+                        ++counts.reordered;
+                        delay += REORDER_HOLD;
+                    }
+                    if (got > 0 && fraction(random) < corrupt) {
+                        ++counts.corrupted;
+                        size_t bit = random() % (size_t(got) * 8);
+                        p.bytes[bit / 8] ^= uint8_t(1u << (bit % 8));
+                    }
+                    p.due = now() + delay;
+                    p.order = order++;
+                    queue.push(std::move(p));
+                }
+            }
+        }
+        while (!queue.empty() && queue.top().due <= now()) {
+            const Pending& p = queue.top();
+            sendto(p.socket, p.bytes.data(), p.bytes.size(), 0, reinterpret_cast<const sockaddr*>(&p.to), sizeof p.to);
+            ++counts.forwarded;
+            queue.pop();
+        }
+    }
+    printf("relay forwarded=%ld dropped=%ld duplicated=%ld reordered=%ld delayed=%ld corrupted=%ld\n",
+           counts.forwarded, counts.dropped, counts.duplicated, counts.reordered, counts.delayed, counts.corrupted);
+    fflush(stdout);
+    close(front);
+    close(back);
+    return 0;
+}

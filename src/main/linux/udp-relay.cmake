@@ -1,0 +1,7 @@
+# udp-relay: forwards datagrams between two endpoints and damages them at given rates (a test tool).
+add_executable(udp-relay ${CMAKE_CURRENT_LIST_DIR}/UdpRelay.cpp)
+
+# Two net-peer processes through the relay with every kind of damage.
+add_test(NAME net_relay_transfer
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/tests/net_relay_test.sh $<TARGET_FILE:net-peer> $<TARGET_FILE:udp-relay>)
+set_tests_properties(net_relay_transfer PROPERTIES TIMEOUT 60)
