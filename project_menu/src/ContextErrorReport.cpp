@@ -2,6 +2,8 @@
 
 #include "Config.h"
 #include "ContextMain.h"
+#include "ContextManager.h"
+#include "ContextNetworkWizard1.h"
 #include "ContextPre.h"
 #include "FileManager.h"
 #include "FontQuad.h"
@@ -121,8 +123,7 @@ void ContextErrorReport::releasePost() {
 void ContextErrorReport::onActivate(bool firstTime) {
     ContextMenu::onActivate(firstTime);
     if (!post) sendButton->bDisabled = !networkTested();
-    // The network wizard is not part of the program yet: its button stays off.
-    if (wizardButton) wizardButton->bDisabled = true;
+    if (wizardButton) wizardButton->bDisabled = networkTested();
 }
 
 void ContextErrorReport::tickContents(double time, double dt) {
@@ -141,7 +142,7 @@ void ContextErrorReport::tickContents(double time, double dt) {
             sendButton->bDisabled = false;
         }
     }
-    if (wizardButton) wizardButton->wasClicked();
+    if (wizardButton && wizardButton->wasClicked()) gGlobal->contextManager->push(new ContextNetworkWizard1());
     if (sendButton->wasClicked()) {
         if (!post) sendReport();
         else bDone = true;
