@@ -7,7 +7,7 @@ absolute URL as the request target), so a client with http_proxy pointing
 here reaches the same pages.
 
 Pages (normal mode):
-  /corvana2/nettest.php            the peer's "ip:port"
+  /corvana2/nettest.php            the peer's "ip:port" (or --nettest-reply)
   /corvana2/highscoreupload.php    parse the multipart body, record each field,
   /corvana2/crashreport.php        answer "ok" and a line per field
                                    ("name: file name, N bytes")
@@ -17,7 +17,7 @@ Pages (normal mode):
 anything else is a 404.
 
 With --record DIR every request is written as DIR/NNNN.req (its exact bytes);
-a form page also writes DIR/NNNN.fields (name, file name and length of each
+a form page and the connection test also write DIR/NNNN.fields (name, file name and length of each
 field, tab-separated, one a line) and DIR/NNNN.field.K (field K's bytes).
 
 --mode answers every request in a hostile way instead:
@@ -128,6 +128,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
             with open(os.path.join(self.server.record_dir, "%04d.%s" % (self.index, suffix)), "wb") as out:
                 out.write(data)
 
+    def record_fields(self, fields):
+        for k, (name, filename, data) in enumerate(fields):
+            self.record("field.%d" % k, data)
+        self.record("fields", "".join("%s\t%s\t%d\n" % (name, filename, len(data))
+                                      for name, filename, data in fields).encode("latin-1"))
+
     def reply(self, code, body, content_type="text/plain"):
         self.send_response(code)
         self.send_header("Content-Type", content_type)
@@ -192,19 +198,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
         page = self.page()
         if page == "/corvana2/nettest.php":
+            self.record_fields(parse_multipart(self.headers.get("Content-Type"), body) or [])
             host, port = self.client_address[:2]
-            return self.reply(200, ("%s:%d" % (host, port)).encode())
+            answer = self.server.nettest_reply or "%s:%d" % (host, port)
+            return self.reply(200, answer.encode("latin-1"))
         if page in FORM_PAGES:
             fields = parse_multipart(self.headers.get("Content-Type"), body)
             if fields is None:
                 return self.reply(400, b"bad form\n")
-            recorded = []
-            shown = []
-            for k, (name, filename, data) in enumerate(fields):
-                self.record("field.%d" % k, data)
-                recorded.append("%s\t%s\t%d\n" % (name, filename, len(data)))
-                shown.append("%s: %s%d bytes\r\n" % (name, filename + ", " if filename else "", len(data)))
-            self.record("fields", "".join(recorded).encode("latin-1"))
+            self.record_fields(fields)
+            shown = ["%s: %s%d bytes\r\n" % (name, filename + ", " if filename else "", len(data))
+                     for name, filename, data in fields]
             return self.reply(200, ("ok\r\n" + "".join(shown)).encode("latin-1"))
         if page == "/test/lines":
             return self.reply(200, b"ok\r\nline two\n\nlast")
@@ -229,6 +233,7 @@ def main():
     parser.add_argument("--mode", choices=MODES, default="normal")
     parser.add_argument("--record", metavar="DIR")
     parser.add_argument("--drip-seconds", type=float, default=1.0)
+    parser.add_argument("--nettest-reply", metavar="TEXT", help="the connection test's answer instead of the peer")
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()
 
@@ -238,6 +243,7 @@ def main():
     server.record_dir = args.record
     server.drip_seconds = args.drip_seconds
     server.verbose = args.verbose
+    server.nettest_reply = args.nettest_reply
     server.lock = threading.Lock()
     server.count = 0
     if args.record:

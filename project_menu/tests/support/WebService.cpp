@@ -13,8 +13,9 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <vector>
 
-WebService::WebService(const std::string& mode, double dripSeconds) {
+WebService::WebService(const std::string& mode, double dripSeconds, const std::string& nettestReply) {
     char pattern[] = "/tmp/webservice.XXXXXX";
     if (!mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
     folder = pattern;
@@ -27,8 +28,14 @@ WebService::WebService(const std::string& mode, double dripSeconds) {
         // Only standard input, output and error: an inherited pipe (a death
         // test's) would stay open as long as the service runs.
         closefrom(3);
-        execl(PLIM_PYTHON, PLIM_PYTHON, PLIM_WEB_SERVICE, "--mode", mode.c_str(), "--record", folder.c_str(),
-              "--drip-seconds", drip.c_str(), static_cast<char*>(nullptr));
+        std::vector<const char*> arguments = {PLIM_PYTHON, PLIM_WEB_SERVICE, "--mode", mode.c_str(), "--record",
+                                              folder.c_str(), "--drip-seconds", drip.c_str()};
+        if (!nettestReply.empty()) {
+            arguments.push_back("--nettest-reply");
+            arguments.push_back(nettestReply.c_str());
+        }
+        arguments.push_back(nullptr);
+        execv(PLIM_PYTHON, const_cast<char* const*>(arguments.data()));
         _exit(127);
     }
     close(out[1]);

@@ -7,7 +7,9 @@
 class WebService {
 public:
     // mode: one of the script's --mode values ("normal" for the pages).
-    explicit WebService(const std::string& mode = "normal", double dripSeconds = 1.0);
+    // nettestReply: the connection test's answer instead of the peer's address.
+    explicit WebService(const std::string& mode = "normal", double dripSeconds = 1.0,
+                        const std::string& nettestReply = std::string());
     ~WebService();
     WebService(const WebService&) = delete;
     WebService& operator=(const WebService&) = delete;
