@@ -201,6 +201,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.record_fields(parse_multipart(self.headers.get("Content-Type"), body) or [])
             host, port = self.client_address[:2]
             answer = self.server.nettest_reply or "%s:%d" % (host, port)
+            self.record("answer", answer.encode("latin-1"))
             return self.reply(200, answer.encode("latin-1"))
         if page in FORM_PAGES:
             fields = parse_multipart(self.headers.get("Content-Type"), body)

@@ -23,6 +23,8 @@ public:
     std::string request(int n) const;
     std::string fields(int n) const;
     std::string field(int n, int k) const;
+    // The connection test's answer to request n.
+    std::string answer(int n) const { return recorded(n, "answer"); }
     int requestCount() const;
 
 private:

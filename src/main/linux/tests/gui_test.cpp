@@ -8,6 +8,7 @@
 // sky picture the backdrop's clear colour shows at the top of every menu.
 #include "FileManager.h"
 #include "GameRun.h"
+#include "WebService.h"
 
 #include <gtest/gtest.h>
 
@@ -529,6 +530,40 @@ TEST(GameMenus, LanguageMakesTheNextStartAskAgain) {
     press("alt+F4");
     EXPECT_EQ(run.wait(20.0), 0) << run.errors();
     EXPECT_NE(run.log().find("Multilanguage mode (-1)."), std::string::npos);
+}
+
+// The network wizard through the whole program, posting through http_proxy to
+// the local web service: the address the service saw lands in the saved block.
+TEST(GameMenus, TheNetworkWizardStoresTheAddressTheServiceSaw) {
+    SKIP_WITHOUT_X_INPUT();
+    WebService service;
+    GameRun run("screenWidth=640\nscreenHeight=480\n");
+    setenv("http_proxy", service.proxyUrl().c_str(), 1);
+    run.start();
+    unsetenv("http_proxy");
+    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+    reachMainMenu(run, "ann");
+    auto click = [](float x, float y) { clickInView(x, y, 640, 480, 640, 480); };
+    click(0.0f, -80.0f);   // Options...
+    click(0.0f, -80.0f);   // Network Wizard
+    click(220.0f, -190.0f); // Next: windowed, the test starts at once
+    for (int i = 0; i < 50 && service.answer(1).empty(); i++) pause(100);
+    pause(1000);
+    click(220.0f, -190.0f); // Next: the configuration page
+    click(220.0f, -190.0f); // Finish
+    press("Escape");        // the hub
+    click(-220.0f, -190.0f); // Quit
+    ASSERT_EQ(run.wait(20.0), 0) << run.errors();
+
+    const std::string answer = service.answer(1);
+    ASSERT_EQ(answer.rfind("127.0.0.1:", 0), 0u) << answer;
+    EXPECT_EQ(service.fields(1), "gameName\t\t12\ngameVersion\t\t4\n");
+    const int port = atoi(answer.c_str() + 10);
+    std::vector<uint8_t> block = savedBlock(run);
+    ASSERT_EQ(block.size(), 2744u);
+    EXPECT_EQ(block[2609], 1) << "network tested";
+    const std::vector<uint8_t> address = {0, 2, uint8_t(port >> 8), uint8_t(port), 0x7f, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(std::vector<uint8_t>(block.begin() + 2612, block.begin() + 2628), address);
 }
 
 } // namespace
