@@ -566,4 +566,36 @@ TEST(GameMenus, TheNetworkWizardStoresTheAddressTheServiceSaw) {
     EXPECT_EQ(std::vector<uint8_t>(block.begin() + 2612, block.begin() + 2628), address);
 }
 
+// Options, Help: each link ends the program and the stand-in browser gets its
+// absolute address.
+TEST(GameMenus, TheHelpLinksEndTheGameAndOpenTheirPages) {
+    SKIP_WITHOUT_X_INPUT();
+    struct Link {
+        float y;
+        bool online;
+    } links[] = {{50.0f, false}, {0.0f, true}};
+    for (const Link& link : links) {
+        GameRun run("screenWidth=640\nscreenHeight=480\n");
+        system(("mkdir -p '" + run.folder + "/bin'").c_str());
+        std::ofstream(run.folder + "/bin/xdg-open") << "#!/bin/sh\nprintf '%s' \"$1\" > opened\n";
+        chmod((run.folder + "/bin/xdg-open").c_str(), 0755);
+        const std::string path = getenv("PATH") ? getenv("PATH") : "";
+        setenv("PATH", (run.folder + "/bin:" + path).c_str(), 1);
+        startWithoutLeakCheck(run); // it ends with the pages on the stack
+        setenv("PATH", path.c_str(), 1);
+        ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+        reachMainMenu(run, "ann");
+        auto click = [](float x, float y) { clickInView(x, y, 640, 480, 640, 480); };
+        click(0.0f, -80.0f);  // Options...
+        click(0.0f, -190.0f); // Help
+        click(0.0f, link.y);
+        EXPECT_EQ(run.wait(20.0), 0) << run.errors();
+        for (int i = 0; i < 50 && !exists(run.folder + "/opened"); i++) pause(100);
+        char real[4096];
+        ASSERT_NE(realpath(run.folder.c_str(), real), nullptr);
+        EXPECT_EQ(readFile(run.folder + "/opened"), link.online ? std::string("http://www.zemtrovia.com/corvana2/onlinehelp.php")
+                                                                : "file://" + std::string(real) + "/readme.htm");
+    }
+}
+
 } // namespace
