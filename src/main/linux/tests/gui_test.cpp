@@ -603,4 +603,85 @@ TEST(GameMenus, TheHelpLinksEndTheGameAndOpenTheirPages) {
     }
 }
 
+// High Scores, More options, Upload scores through the whole program: the
+// network wizard the first time, then the upload of the saved block; the next
+// start goes straight to the upload page, whose Cancel closes it at once while
+// the service stays silent, and the program still ends cleanly.
+TEST(GameMenus, TheScoreUploadSendsTheSavedBlock) {
+    SKIP_WITHOUT_X_INPUT();
+    GameRun run("screenWidth=640\nscreenHeight=480\n");
+    auto click = [](float x, float y) { clickInView(x, y, 640, 480, 640, 480); };
+    auto openUpload = [&]() {
+        click(0.0f, -40.0f);    // High Scores
+        click(172.0f, -190.0f); // More options...
+        click(0.0f, 40.0f);     // Upload scores
+    };
+    {
+        WebService service;
+        setenv("http_proxy", service.proxyUrl().c_str(), 1);
+        startWithoutLeakCheck(run); // it ends by its window with screens open
+        unsetenv("http_proxy");
+        ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+        reachMainMenu(run, "ann");
+        openUpload();            // untested: the network wizard
+        click(220.0f, -190.0f); // Next: the test
+        for (int i = 0; i < 50 && service.answer(1).empty(); i++) pause(100);
+        pause(1000);
+        click(220.0f, -190.0f); // Next
+        pause(500);
+        click(220.0f, -190.0f); // Finish: back on the options
+        pause(500);
+        click(0.0f, 40.0f);     // Upload scores
+        pause(500);
+        click(220.0f, -190.0f); // Next: the upload
+        for (int i = 0; i < 50 && service.fields(2).empty(); i++) pause(100);
+        pause(1000);
+        click(220.0f, -190.0f); // Finish
+        pause(500);
+        press("alt+F4");
+        ASSERT_EQ(run.wait(20.0), 0) << run.errors();
+
+        EXPECT_EQ(service.request(2).rfind("POST http://www.zemtrovia.com/corvana2/highscoreupload.php HTTP/1.0\r\n", 0),
+                  0u);
+        EXPECT_EQ(service.fields(2), "HSTfile\tCorvana2demo.hst\t2744\n");
+        const std::string sent = service.field(2, 0);
+        std::vector<uint8_t> saved = savedBlock(run);
+        ASSERT_EQ(saved.size(), 2744u);
+        ASSERT_EQ(sent.size(), 2744u);
+        for (size_t i = 0; i < saved.size(); i++) {
+            if (i < 2720 || i >= 2724) {
+                EXPECT_EQ(uint8_t(sent[i]), saved[i]) << "byte " << i;
+            }
+        }
+        EXPECT_EQ(saved[2609], 1);
+        const std::string log = run.log();
+        const size_t connected = log.find("addMessage(): > Connected.");
+        ASSERT_NE(connected, std::string::npos);
+        EXPECT_LT(connected, log.find("addMessage(): > HSTfile: Corvana2demo.hst, 2744 bytes"));
+        EXPECT_LT(log.find("addMessage(): > HSTfile: Corvana2demo.hst, 2744 bytes"), log.find("addMessage(): > Done.", connected));
+    }
+    {
+        WebService silent("silence");
+        setenv("http_proxy", silent.proxyUrl().c_str(), 1);
+        startWithoutLeakCheck(run);
+        unsetenv("http_proxy");
+        ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+        xdotool("search --onlyvisible --name '^Corvana2demo' windowfocus");
+        // Past the maker's logo to the main menu.
+        pause(8000);
+        openUpload();            // tested: the upload page at once
+        click(220.0f, -190.0f); // Next
+        for (int i = 0; i < 50 && silent.request(1).empty(); i++) pause(100);
+        click(-220.0f, -190.0f); // Cancel while the service is silent
+        pause(500);
+        press("alt+F4");
+        EXPECT_EQ(run.wait(20.0), 0) << run.errors();
+        EXPECT_FALSE(silent.request(1).empty());
+        const std::string log = run.log();
+        EXPECT_NE(log.find("addMessage(): > Starting..."), std::string::npos);
+        EXPECT_EQ(log.find("addMessage(): > Connected."), std::string::npos);
+        EXPECT_NE(log.find("Done. Clean exit."), std::string::npos);
+    }
+}
+
 } // namespace
