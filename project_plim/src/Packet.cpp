@@ -301,8 +301,10 @@ bool Packet::doPointer2(PlimBase*& object) {
         return false;
     }
     object = THEROLE ? THEROLE->lookupObject(uid) : nullptr;
-    if (!object)
+    if (!object) {
         logTagged("doPointer2", "Could not find object ID %d", uid);
+        unresolvedUID = uid;
+    }
     return true;
 }
 
@@ -385,6 +387,7 @@ void Packet::reset() {
     cursor = buffer;
     size = capacity;
     bError = false;
+    unresolvedUID = 0;
 }
 
 void Packet::rewindToRead() {

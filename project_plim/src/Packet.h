@@ -114,6 +114,9 @@ public:
     uint8_t* buffer = nullptr;
     uint8_t* cursor = nullptr;
     bool bError = false;
+    // The last identifier that doPointer2 read and could not resolve (0:
+    // none); input from the network is dropped on it.
+    int32_t unresolvedUID = 0;
 
 private:
     // Steps to the next bit, opening a new bit byte when needed.

@@ -102,6 +102,8 @@ public:
     bool bSkipVisibility = false;
     bool bPaused = false; // no picking or event delivery here and below
     int32_t objectUID = -1;
+    // Registered with a replication role.
+    bool isValidUID() const { return objectUID > 0; }
     PlimBase* handler = nullptr;
     ReferenceList references;
     ObjectLink objectLink{this};

@@ -5,6 +5,8 @@
 // random generator. The network's role implements it; THEROLE names the
 // current one and is null when no role exists, in which case remote calls
 // simply execute here.
+#include "net/NetRandom.h"
+
 #include <cstdint>
 
 class PlimBase;
@@ -27,7 +29,7 @@ public:
     // Takes the object out of the map and sets its objectUID to -1.
     virtual void unregisterObject(PlimBase* o) = 0;
     // Seeds the random generator that every side shares.
-    virtual void seedRandom(uint32_t seed) = 0;
+    virtual void seedRandom(uint32_t seed) { random.seed(seed); }
 
     // Set only while a remote call executes (and restored afterwards).
     bool bExecutesOnServer = false;
@@ -36,6 +38,8 @@ public:
     RootObjectBase* root = nullptr;
     // The identifier that the next registered object receives.
     int32_t nextObjectUID = 0;
+    // The generator every side shares (THEROLE->random).
+    NetRandom random;
 
     static ReplicationRole* current;
 };

@@ -48,7 +48,10 @@ void TestRole::unregisterObject(PlimBase* o) {
     o->objectUID = -1;
 }
 
-void TestRole::seedRandom(uint32_t seed) { seeds.push_back(seed); }
+void TestRole::seedRandom(uint32_t seed) {
+    seeds.push_back(seed);
+    ReplicationRole::seedRandom(seed);
+}
 
 std::vector<uint8_t> TestRole::outBytes() const {
     return std::vector<uint8_t>(outPacket.buffer, outPacket.cursor);

@@ -1,8 +1,11 @@
 #include "MyContextMain.h"
 
+#include "ContextManager.h"
 #include "Global.h"
+#include "MenuButton.h"
+#include "modes/pages/ContextGametypes.h"
 
-MyContextMain::MyContextMain() {}
+MyContextMain::MyContextMain() { buttonStart->bDisabled = false; }
 
 MyContextMain::~MyContextMain() {}
 
@@ -12,6 +15,5 @@ void MyContextMain::onActivate(bool firstTime) {
 }
 
 void MyContextMain::onButtonStart() {
-    // The game-type menu is pushed here once it exists; until then the
-    // start button is disabled.
+    gGlobal->contextManager->push(new ContextGametypes());
 }

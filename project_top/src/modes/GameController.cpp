@@ -3,9 +3,12 @@
 #include "Background.h"
 #include "CameraBlender.h"
 #include "ContextBlender.h"
+#include "ContextManager.h"
 #include "ErrorManager.h"
+#include "MenuButton.h"
 #include "Plim.h"
 #include "PlimAudio.h"
+#include "PlimInput.h"
 #include "Random.h"
 #include "ResourceManager.h"
 #include "Sound.h"
@@ -16,7 +19,21 @@
 #include "modes/Messenger.h"
 #include "modes/PlayerData.h"
 #include "modes/PlayerHUD.h"
+#include "modes/PlayerHUDBonus.h"
+#include "modes/pages/ContextGameHelp.h"
 #include "world/Vehicle.h"
+#include "world/effects/BonusBlaster.h"
+#include "world/effects/BonusDefensive.h"
+#include "world/effects/BonusLessBlaster.h"
+#include "world/effects/BonusOffensive.h"
+#include "world/effects/BonusSlowSpeed.h"
+#include "world/effects/BonusSlowTurningRate.h"
+#include "world/weapons/WeaponAutoGunCampaign.h"
+#include "world/weapons/WeaponCannonBallCampaign.h"
+#include "world/weapons/WeaponLaser.h"
+#include "world/weapons/WeaponLightning.h"
+#include "world/weapons/WeaponRocket.h"
+#include "world/weapons/WeaponSwarm.h"
 
 namespace {
 
@@ -91,8 +108,12 @@ void GameController::onDeactivate(bool removed) {
 void GameController::tickContents(double time, double dt) {
     Context::tickContents(time, dt);
     if (bMatrixFight && PLIM->timeKeeper) scene->timeScale = bulletTimeScale(PLIM->timeKeeper->getTime());
-    // The Pause key's page comes with the game's help pages; until then the
-    // key does nothing.
+    // Only the top screen ticks: the match stands still under the page.
+    if (PLIM->input && PLIM->input->isKeyPressed(KEY_PAUSE)) {
+        ContextGameHelp* page = new ContextGameHelp();
+        page->title->caption = "the game is paused";
+        gGlobal->contextManager->push(page);
+    }
     bTickedSinceRender = true;
     reportState();
 }
@@ -138,11 +159,20 @@ void GameController::switchWeapon(int player, int index, bool silent) {
     if (index < 0 || index >= WEAPON_COUNT)
         ErrorManager::errorAt("switchWeapon", "project_top/src/GameController", __LINE__, "Unknown weapon.");
     BasicLink::deleteIfSet(vehicle->weapon);
-    // The weapon kinds arrive with the weapons themselves; until then the
-    // vehicle is left unarmed.
     vehicle->weapon = nullptr;
+    Weapon* weapon = nullptr;
+    switch (index) {
+    case 0: weapon = new WeaponCannonBallCampaign(player); break;
+    case 1: weapon = new WeaponAutoGunCampaign(player); break;
+    case 2: weapon = new WeaponSwarm(player); break;
+    case 3: weapon = new WeaponLaser(player); break;
+    case 4: weapon = new WeaponLightning(player); break;
+    default: weapon = new WeaponRocket(player); break;
+    }
+    vehicle->weapon = weapon;
     vehicle->blasterEnergy = vehicle->maxBlasterEnergy;
     if (silent) return;
+    playerHud[player]->addChild(new PlayerHUDBonus(player, weapon->name, UString(), 0));
     findResource<Sound>(index == 0 ? "switchWeaponLower" : "switchWeapon")->playRandomPitch();
 }
 
@@ -153,6 +183,22 @@ double GameController::nextBonusTime() {
     if (frequency > 2) frequency = 2;
     const double r = double(Random::next() & 0xFFFF) / 65536.0;
     return time + BONUS_BASE + BONUS_SPREAD[frequency] * r;
+}
+
+void GameController::spawnBalloon(float x, float y, float z, double lifetime, bool burst) {
+    const int kind = Random::next() % (bSabotageBonuses ? 6 : 3);
+    Bonus* balloon = nullptr;
+    switch (kind) {
+    case 0: balloon = new BonusOffensive(x, y, z, lifetime, burst); break;
+    case 1: balloon = new BonusDefensive(x, y, z, lifetime, burst); break;
+    case 2: balloon = new BonusBlaster(x, y, z, lifetime, burst); break;
+    case 3: balloon = new BonusLessBlaster(x, y, z, lifetime, burst); break;
+    case 4: balloon = new BonusSlowTurningRate(x, y, z, lifetime, burst); break;
+    default: balloon = new BonusSlowSpeed(x, y, z, lifetime, burst); break;
+    }
+    layers[LAYER_BALLOONS]->addChild(balloon);
+    pointsTotal += balloon->points;
+    if (burst) findResource<Sound>("balloonPop")->playAt(V3(x, y, z));
 }
 
 void GameController::shakeCamera(double amplitude, double duration) {

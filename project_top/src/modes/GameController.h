@@ -63,6 +63,7 @@ public:
     static Vehicle* currentVehicle(int player);
 
     void onDeactivate(bool removed) override;
+    // The Pause key pushes the pause page, which stops the match's clock.
     void tickContents(double time, double dt) override;
     // Draws, then collisions and rules, but only after a tick: a page that
     // draws the frozen match underneath runs no rules.
@@ -80,6 +81,9 @@ public:
     void switchWeapon(int player, int weapon, bool silent);
     // Controller time of the next bonus balloon.
     double nextBonusTime();
+    // One random bonus balloon (no sabotage kinds unless bSabotageBonuses)
+    // into the balloon layer; its points join pointsTotal.
+    void spawnBalloon(float x, float y, float z, double lifetime, bool burst);
     void shakeCamera(double amplitude, double duration);
     // The scene's time scale for the slow motion at engine time now.
     double bulletTimeScale(double now) const;

@@ -4,9 +4,8 @@
 #include "Random.h"
 #include <cstdint>
 #include "world/GameObject.h"
+#include "world/Palm.h"
 #include "world/Vehicle.h"
-
-GameObject* (*PlayerData::palmFactory)(int player) = nullptr;
 
 PlayerData::PlayerData(int player) : player(player) {
     for (PalmSlot& slot : palms) slot.owner = this;
@@ -23,11 +22,11 @@ void PlayerData::createPalms(int count, bool sharedDamage) {
     GameController* game = GameController::current();
     if (count < 0) count = 0;
     if (count > MAX_PALMS) count = MAX_PALMS;
-    if (!game || !palmFactory) count = 0;
+    if (!game) count = 0;
     numPalms = count;
     numPalmsStanding = count;
     for (int i = 0; i < count; ++i) {
-        GameObject* palm = palmFactory(player);
+        GameObject* palm = new Palm(player);
         palm->bSharedDamage = sharedDamage;
         palms[i].set(palm);
     }

@@ -31,10 +31,6 @@ public:
 
     Vehicle* vehicle() const;
 
-    // Makes one palm of a player, placed around its island; set by the palm
-    // class. Without one no palm is created.
-    static GameObject* (*palmFactory)(int player);
-
     Reference<Renderable> pIsland{this};
     // Slots 0 .. numPalms - 1 in use; the constructor makes this record
     // their owner.

@@ -132,12 +132,15 @@ void GameObject::step(double dt) {
 
     if (oldY >= WATER_LINE && position.y < WATER_LINE) onEnterWater();
 
-    if (bRemoveOffWorld && !bVisible) {
-        Context* context = PLIM ? PLIM->currentContext : nullptr;
-        if (!context || !context->camera) return;
-        const Rect view = context->camera->getVisibleRect(0.0f);
-        if ((position.x < view.left && velocity.x < 0.0f) || (position.x > view.right && velocity.x > 0.0f) ||
-            (position.y < view.bottom && velocity.y < 0.0f) || (position.y > view.top && velocity.y > 0.0f))
-            bDestroyPending = true;
-    }
+    if (bRemoveOffWorld) removeWhenLeavingView();
+}
+
+void GameObject::removeWhenLeavingView() {
+    if (bVisible) return;
+    Context* context = PLIM ? PLIM->currentContext : nullptr;
+    if (!context || !context->camera) return;
+    const Rect view = context->camera->getVisibleRect(0.0f);
+    if ((position.x < view.left && velocity.x < 0.0f) || (position.x > view.right && velocity.x > 0.0f) ||
+        (position.y < view.bottom && velocity.y < 0.0f) || (position.y > view.top && velocity.y > 0.0f))
+        bDestroyPending = true;
 }

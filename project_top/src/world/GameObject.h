@@ -47,6 +47,9 @@ public:
     // Called once per downward crossing of the water line.
     virtual void onEnterWater() {}
     virtual void step(double dt);
+    // Not drawn last frame and beyond an edge of the view at depth 0, moving
+    // away from it: destroy pending.
+    void removeWhenLeavingView();
 
     int32_t owner;
     int32_t points = 0;

@@ -5,6 +5,7 @@
 #include "PlimInput.h"
 #include "app/MyGlobal.h"
 #include "modes/GameController.h"
+#include "world/weapons/Weapon.h"
 
 #include <cmath>
 

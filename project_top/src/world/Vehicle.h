@@ -8,6 +8,8 @@
 
 #include <cmath>
 
+class Weapon;
+
 class Vehicle : public GameObject {
 public:
     // The bound actions, in the order of the saved key bindings.
@@ -76,8 +78,8 @@ public:
     float offensivePreference = 1.0f;
     float defensivePreference = 1.0f;
     float bonusPreference = 1.0f;
-    // The current weapon, owned (the weapons' base class arrives with them).
-    PlimBase* weapon = nullptr;
+    // The current weapon, owned.
+    Weapon* weapon = nullptr;
 
 private:
     void readKeys();

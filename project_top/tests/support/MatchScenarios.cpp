@@ -1,12 +1,15 @@
 #include "MatchScenarios.h"
 
+#include "EffectScenarios.h"
 #include "MatchHarness.h"
 #include "Random.h"
 #include "ScriptedController.h"
 #include "TestVehicle.h"
 #include "ThrownObject.h"
+#include "WeaponScenarios.h"
 
 #include <cmath>
+#include <functional>
 
 namespace {
 const int THROWN_OBJECTS = 12;
@@ -17,16 +20,36 @@ const int THROWN_LAYERS[] = {GameController::LAYER_CANNON_BALLS, GameController:
 float fraction() { return float(Random::next() & 0xffff) / 65536.0f; }
 } // namespace
 
-std::vector<std::string> MatchScenarios::names() { return {"spine"}; }
+std::vector<std::string> MatchScenarios::names() { return {"spine", "palms", "fireworks", "bonuses", "weapons", "cannon"}; }
 
 ScriptedController* MatchScenarios::start(const std::string& name, MatchHarness& harness, int players) {
-    if (name != "spine") return nullptr;
-    auto* match = static_cast<ScriptedController*>(harness.start([players] {
+    std::function<void(ScriptedController&)> build;
+    std::function<void(MatchHarness&, int)> script;
+    if (name == "spine") {
+        build = buildSpine;
+        script = scriptSpine;
+    } else if (name == "palms") {
+        build = EffectScenarios::buildPalms;
+    } else if (name == "fireworks") {
+        build = EffectScenarios::buildFireworks;
+    } else if (name == "bonuses") {
+        build = EffectScenarios::buildBonuses;
+        script = EffectScenarios::scriptBonuses;
+    } else if (name == "weapons") {
+        build = WeaponScenarios::buildWeapons;
+        script = WeaponScenarios::scriptWeapons;
+    } else if (name == "cannon") {
+        build = WeaponScenarios::buildCannon;
+        script = WeaponScenarios::scriptCannon;
+    } else {
+        return nullptr;
+    }
+    auto* match = static_cast<ScriptedController*>(harness.start([players, build] {
         auto* made = new ScriptedController(players);
-        made->build = buildSpine;
+        made->build = build;
         return made;
     }));
-    scriptSpine(harness, players);
+    if (script) script(harness, players);
     return match;
 }
 

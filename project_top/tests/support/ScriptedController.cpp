@@ -9,7 +9,11 @@ GameObject* object(BasicLink* link) { return static_cast<GameObject*>(static_cas
 bool live(const BasicLink* link) { return !link->bDestroyPending && !link->bSkip; }
 } // namespace
 
-ScriptedController::ScriptedController(int players) { computerPlayers = players >= 2 ? 0 : 1; }
+ScriptedController::ScriptedController(int players) {
+    computerPlayers = players >= 2 ? 0 : 1;
+    // As every game mode does: the saved mutators are this match's.
+    takeMutatorOptions();
+}
 
 void ScriptedController::onEnter() {
     GameController::onEnter();

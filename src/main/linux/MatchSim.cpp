@@ -1,8 +1,10 @@
 // matchsim: runs a scripted match headless-ish (under xvfb-run) with a fixed
 // frame time and prints, per simulated second, the live objects of every
-// layer and their total; --log adds the event log. A build and test tool.
+// layer, their total and the live particles of every effect; --log adds the
+// event log. A build and test tool.
 #include "MatchHarness.h"
 #include "MatchScenarios.h"
+#include "ParticleCount.h"
 #include "PlimUtil.h"
 #include "ScriptedController.h"
 
@@ -51,7 +53,7 @@ void printRow(int second, const MatchHarness& run) {
         printf("\t%d", count);
         total += count;
     }
-    printf("\t%d\n", total);
+    printf("\t%d\t%d\n", total, ParticleCount::live(run.controller));
 }
 
 } // namespace
@@ -97,7 +99,7 @@ int main(int argc, char** argv) {
            options.seed, options.seconds, options.detail, options.players, settings.frameRate);
     printf("second");
     for (const char* name : LAYER_NAMES) printf("\t%s", name);
-    printf("\ttotal\n");
+    printf("\ttotal\tparticles\n");
     printRow(0, run);
     for (int second = 1; second <= options.seconds; ++second) {
         run.runSeconds(1.0);

@@ -57,12 +57,13 @@ inline void xdotool(const std::string& arguments) {
     if (system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) != 0) ADD_FAILURE() << "xdotool " << arguments;
 }
 
-// A key down and up a few frames apart, so that a frame sees the press.
+// A key down and up a few frames apart, so that a frame sees the press even
+// when load stretches a frame past 100 ms.
 inline void press(const std::string& key) {
     xdotool("keydown " + key);
-    pause(80);
+    pause(160);
     xdotool("keyup " + key);
-    pause(80);
+    pause(120);
 }
 
 // An X server without -noreset resets when its last client leaves, and a

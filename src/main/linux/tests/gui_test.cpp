@@ -684,4 +684,31 @@ TEST(GameMenus, TheScoreUploadSendsTheSavedBlock) {
     }
 }
 
+TEST(GameMenus, StartGameLeadsToTheGameTypesWhosePagesSaveTheirOptions) {
+    SKIP_WITHOUT_X_INPUT();
+    GameRun run;
+    run.start();
+    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+    reachMainMenu(run, "bo");
+    auto click = [](float x, float y) { clickInView(x, y, 640, 480, 640, 480); };
+    click(0.0f, 0.0f);       // Start Game
+    click(0.0f, 100.0f);     // invasion: its rules page
+    click(104.0f, 0.0f);     // difficulty: hard
+    click(104.0f, 40.0f);    // with a friend
+    click(-220.0f, -190.0f); // Back: the game types
+    click(220.0f, -190.0f);  // mutators...
+    click(0.0f, 40.0f);      // berserk mode
+    press("Escape");         // the game types
+    click(-220.0f, -190.0f); // Back: the main menu
+    click(-220.0f, -190.0f); // Quit
+    EXPECT_EQ(run.wait(20.0), 0) << run.errors();
+
+    std::vector<uint8_t> block = savedBlock(run);
+    ASSERT_EQ(block.size(), 2744u);
+    EXPECT_EQ(int32At(block, 2528), 3); // difficulty
+    EXPECT_EQ(int32At(block, 2544), 1); // players
+    EXPECT_EQ(block[2571], 1);          // berserk mode
+    EXPECT_EQ(block[2570], 0);
+}
+
 } // namespace

@@ -3,6 +3,7 @@
 // messages and state changes of the run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -51,24 +52,25 @@ TEST(Matchsim, SpineRepeatsByteForByteAndEmptiesItsLayers) {
     ASSERT_GE(out.size(), 13u);
     EXPECT_EQ(out[0], "matchsim scenario=spine seed=7 seconds=10 detail=1 players=2 dt=0.010");
     std::vector<std::string> header = columns(out[1]);
-    ASSERT_EQ(header.size(), 16u);
+    ASSERT_EQ(header.size(), 17u);
     EXPECT_EQ(header.front(), "second");
     EXPECT_EQ(header[12], "airplanes");
-    EXPECT_EQ(header.back(), "total");
+    EXPECT_EQ(header[15], "total");
+    EXPECT_EQ(header.back(), "particles");
     // Second 0: twelve thrown objects and two vehicles.
     std::vector<std::string> start = columns(out[2]);
     EXPECT_EQ(start[12], "2");
-    EXPECT_EQ(start.back(), "14");
+    EXPECT_EQ(start[15], "14");
     // Each row's total is the sum of its layers; the last one is 0.
     for (int row = 2; row <= 12; ++row) {
         std::vector<std::string> cells = columns(out[size_t(row)]);
-        ASSERT_EQ(cells.size(), 16u) << out[size_t(row)];
+        ASSERT_EQ(cells.size(), 17u) << out[size_t(row)];
         EXPECT_EQ(cells[0], std::to_string(row - 2));
         int sum = 0;
-        for (size_t i = 1; i + 1 < cells.size(); ++i) sum += atoi(cells[i].c_str());
-        EXPECT_EQ(sum, atoi(cells.back().c_str())) << out[size_t(row)];
+        for (size_t i = 1; i < 15; ++i) sum += atoi(cells[i].c_str());
+        EXPECT_EQ(sum, atoi(cells[15].c_str())) << out[size_t(row)];
     }
-    EXPECT_EQ(columns(out[12]).back(), "0");
+    EXPECT_EQ(columns(out[12])[15], "0");
 
     EXPECT_EQ(out[13], "events");
     int sounds = 0, messages = 0, states = 0;
@@ -82,6 +84,132 @@ TEST(Matchsim, SpineRepeatsByteForByteAndEmptiesItsLayers) {
     EXPECT_GT(sounds, 0);
     EXPECT_EQ(messages, 2); // "fight!" and "all clear"
     EXPECT_EQ(states, 2);
+}
+
+// The rows of a run: each a vector of numbers (second, 14 layers, total,
+// particles).
+std::vector<std::vector<int>> rows(const std::string& text) {
+    std::vector<std::vector<int>> all;
+    std::vector<std::string> out = lines(text);
+    for (size_t i = 2; i < out.size() && out[i] != "events"; ++i) {
+        std::vector<int> row;
+        for (const std::string& cell : columns(out[i])) row.push_back(atoi(cell.c_str()));
+        all.push_back(row);
+    }
+    return all;
+}
+
+int countOf(const std::string& text, const std::string& word) {
+    int n = 0;
+    for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++n;
+    return n;
+}
+
+const int PALMS = 2, SMOKE = 3, CANNON_BALLS = 4, SHOTS = 5, CANNONS = 6, BEAMS = 7, BOMBS = 8, BULLETS = 9,
+          BALLOONS = 11, FIREWORKS = 14, TOTAL = 15, PARTICLES = 16;
+
+TEST(Matchsim, PalmsBurnToStumpsWithSmokeAndFlames) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+    int a = -1, b = -1;
+    std::string first = matchsim("--scenario palms --seed 3 --seconds 6 --log", &a);
+    ASSERT_EQ(a, 0);
+    EXPECT_EQ(matchsim("--scenario palms --seed 3 --seconds 6 --log", &b), first);
+    std::vector<std::vector<int>> r = rows(first);
+    ASSERT_EQ(r.size(), 7u);
+    for (const auto& row : r) EXPECT_EQ(row[PALMS], 6); // stumps stay
+    int smoke = 0, flames = 0, particles = 0;
+    for (const auto& row : r) {
+        smoke += row[SMOKE];
+        flames += row[BEAMS];
+        particles += row[PARTICLES];
+    }
+    EXPECT_GT(smoke, 0);
+    EXPECT_GT(flames, 0);
+    EXPECT_GT(particles, 0);
+    EXPECT_EQ(r.back()[PARTICLES], 0); // the burns are over
+    EXPECT_GE(countOf(first, "\ttreeBurn\t"), 3);
+}
+
+TEST(Matchsim, FireworksSalvosBurstAndBurnOut) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+    int a = -1, b = -1;
+    std::string first = matchsim("--scenario fireworks --seed 3 --seconds 8 --log", &a);
+    ASSERT_EQ(a, 0);
+    EXPECT_EQ(matchsim("--scenario fireworks --seed 3 --seconds 8 --log", &b), first);
+    std::vector<std::vector<int>> r = rows(first);
+    ASSERT_EQ(r.size(), 9u);
+    int most = 0;
+    for (const auto& row : r) most = std::max(most, row[PARTICLES]);
+    EXPECT_GT(most, 700); // 14 bursts of 100 flares, burning out at different times
+    EXPECT_GT(r[1][FIREWORKS], 14);
+    EXPECT_GE(countOf(first, "\tfireworkLaunch\t"), 15);
+    EXPECT_GE(countOf(first, "\tfireworkBang\t"), 14);
+    std::string low = matchsim("--scenario fireworks --seed 3 --seconds 3 --detail 0", &a);
+    int lowMost = 0;
+    for (const auto& row : rows(low)) lowMost = std::max(lowMost, row[PARTICLES]);
+    EXPECT_LT(lowMost, most);
+}
+
+TEST(Matchsim, BonusBalloonsArePoppedExpireAndComeBack) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+    int a = -1, b = -1;
+    std::string first = matchsim("--scenario bonuses --seed 3 --seconds 30 --log", &a);
+    ASSERT_EQ(a, 0);
+    EXPECT_EQ(matchsim("--scenario bonuses --seed 3 --seconds 30 --log", &b), first);
+    std::vector<std::vector<int>> r = rows(first);
+    ASSERT_EQ(r.size(), 31u);
+    EXPECT_EQ(r[0][BALLOONS], 14);
+    EXPECT_LT(r[6][BALLOONS], 14); // popped and expired
+    int most = 0;
+    for (const auto& row : r) most = std::max(most, row[PARTICLES]);
+    EXPECT_GT(most, 0);
+    EXPECT_GT(countOf(first, "\tbonusPickup"), 0);
+    EXPECT_GT(countOf(first, "\tballoonPop\t"), 1); // the first row's and later spawns
+}
+
+TEST(Matchsim, WeaponsCycleThroughEveryWeaponAndRepeat) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+    int a = -1, b = -1;
+    std::string first = matchsim("--scenario weapons --seed 3 --log", &a);
+    ASSERT_EQ(a, 0);
+    EXPECT_EQ(matchsim("--scenario weapons --seed 3 --log", &b), first);
+    std::vector<std::vector<int>> r = rows(first);
+    ASSERT_EQ(r.size(), 11u);
+    for (const auto& row : r) EXPECT_EQ(row[CANNONS], 2);
+    int shots = 0;
+    for (const auto& row : r) shots += row[SHOTS] + row[BULLETS] + row[BOMBS] + row[BEAMS];
+    EXPECT_GT(shots, 0);
+    // Eight weapon switches with their sounds; every kind of shot is heard.
+    EXPECT_EQ(countOf(first, "\tswitchWeapon"), 10);
+    for (const char* sound : {"\tbubbles\t", "\tbulletFire\t", "\tcannonFire\t", "\tlaserFire\t", "\tlightningFire\t",
+                              "\tmissileLaunch\t", "\tbombWhistle\t"})
+        EXPECT_GT(countOf(first, sound), 0) << sound;
+    // One human: the second cannon is the computer gunner.
+    std::string gunner = matchsim("--scenario weapons --seed 3 --players 1 --seconds 3", &a);
+    ASSERT_EQ(a, 0);
+    EXPECT_NE(gunner, "");
+}
+
+TEST(Matchsim, TheGunnerDefendsItsPalmsAndTheCannonsFire) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+    int a = -1, b = -1;
+    std::string first = matchsim("--scenario cannon --seed 3 --log", &a);
+    ASSERT_EQ(a, 0);
+    EXPECT_EQ(matchsim("--scenario cannon --seed 3 --log", &b), first);
+    std::vector<std::vector<int>> r = rows(first);
+    ASSERT_EQ(r.size(), 11u);
+    EXPECT_EQ(r[0][PALMS], 6);
+    EXPECT_EQ(r[0][CANNONS], 2);
+    int shells = 0, smoke = 0;
+    for (const auto& row : r) {
+        shells += row[CANNON_BALLS];
+        smoke += row[SMOKE];
+    }
+    EXPECT_GT(shells, 0);
+    EXPECT_GT(smoke, 0); // muzzle flashes and burning palms
+    EXPECT_GT(countOf(first, "\tcannonFire\t"), 10); // both cannons
+    matchsim("--scenario cannon --seed 3 --detail 0 --seconds 3", &a);
+    EXPECT_EQ(a, 0);
 }
 
 TEST(Matchsim, OtherSeedsDifferAndBadArgumentsAreRefused) {

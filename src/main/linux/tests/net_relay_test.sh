@@ -12,7 +12,7 @@ trap 'kill $SERVER $RELAYPID 2>/dev/null; rm -rf "$WORK"' EXIT
 FIXED=0,1,511,512,513,1000,1024,65536
 
 wait_for() { # file pattern -> the line's last field
-    for _ in $(seq 100); do
+    for _ in $(seq 600); do # up to 30 s on a loaded machine
         line=$(grep -m1 "$2" "$1" 2>/dev/null) && { echo "${line##* }"; return 0; }
         sleep 0.05
     done

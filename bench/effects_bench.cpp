@@ -1,0 +1,202 @@
+// The end scene's salvo on the match harness (run under Xvfb): 14 firework
+// fuses at graphics detail 1, with their spark trails and 100-flare bursts,
+// launched again every 3 seconds. Prints the peak of live particles, the CPU
+// time per frame of the tick and of the drawing (mean, 95th percentile and
+// worst, against the 15 ms frame period), the heap allocations per frame in
+// the steady state against the effects created in those frames (target: one
+// per effect, none per particle), and the resident memory after 1 and after
+// 10 simulated minutes (target: equal).
+#include "ContextBlender.h"
+#include "MatchHarness.h"
+#include "ParticleCount.h"
+#include "Random.h"
+#include "ScriptedController.h"
+#include "app/MyGlobal.h"
+#include "world/World.h"
+#include "world/effects/FireworkFuse.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <new>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+std::atomic<long> allocations{0};
+}
+
+// Counts every heap allocation of the process; gcc's new/free pairing check
+// does not know that these operators are each other's counterparts.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    std::abort();
+}
+void* operator new[](std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    std::abort();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+const double FRAME = 0.015;
+const int FUSES = 14;
+const double SALVO_EVERY = 3.0;
+const int ONE_MINUTE = int(60.0 / FRAME);
+const int TEN_MINUTES = 10 * ONE_MINUTE;
+const int MEASURED = 2000; // steady-state frames timed, after the first minute
+
+double cpuSeconds() {
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+long residentKb() {
+    long pages = 0, resident = 0;
+    if (FILE* f = fopen("/proc/self/statm", "r")) {
+        if (fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        fclose(f);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+struct Mark {
+    double cpu = 0.0;
+    long allocations = 0;
+    void take() {
+        cpu = cpuSeconds();
+        allocations = ::allocations;
+    }
+};
+Mark tickStart, tickEnd, renderStart, renderEnd;
+
+// The salvo from the winner's island, as the end scene launches it.
+class Salvo : public PlimBase {
+public:
+    void tick(double time, double) override {
+        if (time < next) return;
+        next = time + SALVO_EVERY;
+        for (int i = 0; i < FUSES; ++i) {
+            const int a = Random::next(), b = Random::next();
+            World::add(GameController::LAYER_FIREWORKS,
+                       new FireworkFuse(-200.0f, 12.0f, 0.0f, float(b % 512 - 256), float(a % 384 + 128), 0.0f, 1.0,
+                                        2.0, MyGlobal::randomPureColour()));
+        }
+    }
+    double next = 0.0;
+};
+
+// Marks where the frame's work starts and ends, around the whole controller.
+class BenchController : public ScriptedController {
+public:
+    BenchController() : ScriptedController(2) {}
+    void tickContents(double time, double dt) override {
+        tickStart.take();
+        ScriptedController::tickContents(time, dt);
+        tickEnd.take();
+    }
+    void renderContents() override {
+        renderStart.take();
+        ScriptedController::renderContents();
+        renderEnd.take();
+    }
+    void updateRules() override {}
+};
+
+double mean(const std::vector<double>& v) {
+    double sum = 0.0;
+    for (double x : v) sum += x;
+    return v.empty() ? 0.0 : sum / double(v.size());
+}
+
+double percentile95(std::vector<double> v) {
+    if (v.empty()) return 0.0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, size_t(double(v.size()) * 0.95))];
+}
+
+double worst(const std::vector<double>& v) { return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end()); }
+
+void BM_FireworkSalvo(benchmark::State& state) {
+    if (!getenv("DISPLAY")) {
+        state.SkipWithError("needs an X server (xvfb-run)");
+        for (auto _ : state) {}
+        return;
+    }
+    MatchSettings settings;
+    settings.frameRate = FRAME;
+    settings.graphicsDetail = 1;
+    MatchHarness run(settings);
+    GameController* match = run.start([] {
+        auto* made = new BenchController();
+        made->build = [](ScriptedController& m) { m.scene->addChild(new Salvo()); };
+        return made;
+    });
+    PlimBase* layer = match->layer(GameController::LAYER_FIREWORKS);
+    // Everything after the marker at the end of a frame was made in it.
+    PlimBase* marker = new PlimBase();
+    layer->addChild(marker);
+
+    std::vector<double> tick, render;
+    long measuredAllocations = 0, effectsMade = 0;
+    int peak = 0;
+    long minuteRss = 0, tenMinuteRss = 0;
+    for (auto _ : state) {
+        for (int frame = 1; frame <= TEN_MINUTES; ++frame) {
+            run.step();
+            int made = 0;
+            for (BasicLink* c = marker->next; c; c = c->next) ++made;
+            layer->removeChild(marker);
+            layer->addChild(marker);
+            peak = std::max(peak, ParticleCount::live(match));
+            if (frame > ONE_MINUTE && frame <= ONE_MINUTE + MEASURED) {
+                tick.push_back(tickEnd.cpu - tickStart.cpu);
+                render.push_back(renderEnd.cpu - renderStart.cpu);
+                measuredAllocations += (tickEnd.allocations - tickStart.allocations) +
+                                       (renderEnd.allocations - renderStart.allocations);
+                effectsMade += made;
+            }
+            if (frame == ONE_MINUTE) minuteRss = residentKb();
+        }
+        tenMinuteRss = residentKb();
+    }
+    const double ms = 1000.0;
+    printf("end scene salvo: %d fuses every %.0f s at detail 1 (trails, 100-flare bursts); %d frames of %.0f ms\n",
+           FUSES, SALVO_EVERY, TEN_MINUTES, FRAME * ms);
+    printf("  peak live particles: %d\n", peak);
+    printf("  CPU per frame (ms, mean / 95th percentile / worst; frame period 15 ms):\n");
+    printf("    tick    %7.3f / %7.3f / %7.3f\n", mean(tick) * ms, percentile95(tick) * ms, worst(tick) * ms);
+    printf("    render  %7.3f / %7.3f / %7.3f\n", mean(render) * ms, percentile95(render) * ms, worst(render) * ms);
+    printf("  heap allocations over %d steady frames: %ld for %ld effects made (%.2f per effect, %.2f per frame)\n",
+           MEASURED, measuredAllocations, effectsMade,
+           effectsMade ? double(measuredAllocations) / double(effectsMade) : 0.0,
+           double(measuredAllocations) / MEASURED);
+    printf("  resident memory: %ld KB after 1 minute, %ld KB after 10 minutes\n", minuteRss, tenMinuteRss);
+    state.counters["peak_particles"] = peak;
+    state.counters["tick_mean_ms"] = mean(tick) * ms;
+    state.counters["tick_p95_ms"] = percentile95(tick) * ms;
+    state.counters["tick_worst_ms"] = worst(tick) * ms;
+    state.counters["render_mean_ms"] = mean(render) * ms;
+    state.counters["render_p95_ms"] = percentile95(render) * ms;
+    state.counters["render_worst_ms"] = worst(render) * ms;
+    state.counters["allocs_per_effect"] = effectsMade ? double(measuredAllocations) / double(effectsMade) : 0.0;
+    state.counters["rss_1min_kb"] = double(minuteRss);
+    state.counters["rss_10min_kb"] = double(tenMinuteRss);
+}
+
+} // namespace
+
+BENCHMARK(BM_FireworkSalvo)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();

@@ -1,0 +1,43 @@
+#include "RoleTestEngine.h"
+
+#include "Plim.h"
+#include "RuntimeClass.h"
+#include "RuntimeClassManager.h"
+#include "TimeKeeper.h"
+#include "net/NetRole.h"
+
+namespace {
+// The layers above the engine add these records.
+void registerUpperLayerRecords() {
+    static RuntimeClass records[] = {
+        {"ContextAutoConfigure", nullptr, nullptr}, {"ContextManager", nullptr, nullptr},
+        {"ContextBlender", nullptr, nullptr},       {"FontQuad", nullptr, nullptr},
+        {"FontQuadCacheEntry", nullptr, nullptr},
+    };
+    static bool registered = false;
+    if (registered)
+        return;
+    registered = true;
+    for (RuntimeClass& r : records)
+        RuntimeClassManager::getInstance()->registerClass(&r);
+}
+} // namespace
+
+RoleTestEngine::RoleTestEngine() {
+    registerUpperLayerRecords();
+    RuntimeClass::buildIndex();
+    engine->frameTimer.startTime = engine->frameTimer.previousStart = engine->timeKeeper->getTime();
+}
+
+void RoleTestEngine::frame(double dt) {
+    advance(dt);
+    engine->frameTimer.previousStart = engine->frameTimer.startTime;
+    engine->frameTimer.startTime = engine->timeKeeper->getTime();
+}
+
+void RoleTestEngine::tickRoles(double dt, NetRole* a, NetRole* b) {
+    frame(dt);
+    a->tick(0.0, 0.0);
+    if (b)
+        b->tick(0.0, 0.0);
+}

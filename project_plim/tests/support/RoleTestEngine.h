@@ -1,0 +1,27 @@
+#pragma once
+// A network test engine whose class registry holds the whole program's 47
+// records, with frames of a chosen length for replication roles.
+#include "NetTestEngine.h"
+
+class NetRole;
+
+class RoleTestEngine : public NetTestEngine {
+public:
+    RoleTestEngine();
+
+    // Moves the clock by dt and makes it the engine's frame delta.
+    void frame(double dt);
+    // One frame, then a tick of each role given.
+    void tickRoles(double dt, NetRole* a, NetRole* b = nullptr);
+
+    // Class indices of the program's name-sorted registry.
+    enum {
+        INDEX_BASICLINK = 0,
+        INDEX_CONSOLE = 2,
+        INDEX_PLIMBASE = 15,
+        INDEX_RENDERABLE = 29,
+        INDEX_ADD = 37,
+        INDEX_ROOT = 38,
+        INDEX_RANDOM_SEED = 46
+    };
+};

@@ -1,0 +1,110 @@
+#include "ContextGameHelp.h"
+
+#include "DrawHelpers.h"
+#include "Global.h"
+#include "MenuButton.h"
+#include "Plim.h"
+#include "PlimGraphics.h"
+#include "PlimInput.h"
+#include "modes/GameController.h"
+#include "world/Vehicle.h"
+
+namespace {
+const float BAR_TRAVEL = ContextGameHelp::BAR_SHOWN - ContextGameHelp::BAR_HIDDEN;
+const float LABEL_INSET_X = 160.0f;
+const UColor BLACK(0, 0, 0, 255);
+} // namespace
+
+ContextGameHelp::ContextGameHelp() {
+    bDeleteWhenDone = true;
+    bMousePointer = false;
+    content = new PlimBase();
+    title = new MenuButton(0.0f, 0.0f, 0.0f, "how to play", "");
+    addChild(title);
+    resume = new MenuButton(0.0f, 0.0f, 0.0f, "fire to resume", "");
+    addChild(resume);
+    setState(STATE_OPENING);
+}
+
+ContextGameHelp::~ContextGameHelp() {
+    // Closed (Escape) before the content was shown: it is still ours alone.
+    if (content && !content->parent) content->deleteMe();
+}
+
+float ContextGameHelp::slide(double x) {
+    const double f = x < 0.0 ? 1.0 : x > 1.0 ? 0.0 : 1.0 - x;
+    return float(1.0 - f * f);
+}
+
+bool ContextGameHelp::dismissPressed() const {
+    PlimInput* input = PLIM->input;
+    if (!input) return false;
+    const int32_t* fire = gGlobal->saveData.keys[Vehicle::ACTION_FIRE];
+    return input->anyMouseButtonPressed() || input->isKeyPressed(fire[0]) || input->isKeyPressed(fire[1]);
+}
+
+void ContextGameHelp::tickContents(double time, double dt) {
+    Context::tickContents(time, dt);
+    if (time >= SLIDE_TIME && time - dt < SLIDE_TIME) addChild(content);
+
+    switch (state) {
+    case STATE_OPENING:
+        barInset = slide(2.0 * timeInState) * BAR_TRAVEL + BAR_HIDDEN;
+        break;
+    case STATE_SHOWN:
+        if (dismissPressed()) setState(STATE_CLOSING);
+        break;
+    case STATE_CLOSING:
+        barInset = slide((timeInState - SLIDE_TIME) * -2.0) * BAR_TRAVEL + BAR_HIDDEN;
+        break;
+    default:
+        break;
+    }
+
+    const int w = PLIM->graphics ? PLIM->graphics->fovWidth : 640;
+    const int h = PLIM->graphics ? PLIM->graphics->fovHeight : 480;
+    title->position = V3(float(-w / 2) + LABEL_INSET_X, float(h / 2) - barInset, 0.0f);
+    resume->position = V3(float(w / 2) - LABEL_INSET_X, float(-h / 2) + barInset, 0.0f);
+    title->updateVisuals();
+    resume->updateVisuals();
+}
+
+void ContextGameHelp::renderContents() {
+    // Only a match to show beneath; without one the page draws itself alone.
+    GameController* match = GameController::current();
+    if (match && match != static_cast<Context*>(this)) match->render();
+
+    PlimGraphics* graphics = PLIM->graphics;
+    if (graphics && barInset > 0.0f) {
+        // In view units, which the window scales: 48 units are 96 pixels in
+        // a window twice the view's height. The bars run past both sides for
+        // windows wider than the view.
+        const float w = float(graphics->fovWidth);
+        const float h = float(graphics->fovHeight / 2);
+        drawFilledRect(Rect(-w, h, w, h - barInset), BLACK);
+        drawFilledRect(Rect(-w, -h + barInset, w, -h), BLACK);
+    }
+    Context::renderContents();
+}
+
+void ContextGameHelp::onStateChange() {
+    switch (state) {
+    case STATE_OPENING:
+        setState(STATE_SHOWN, SLIDE_TIME);
+        break;
+    case STATE_SHOWN:
+        // The last frame of the slide stops a little short of it.
+        barInset = BAR_SHOWN;
+        break;
+    case STATE_CLOSING:
+        content->destroyChildren();
+        setState(STATE_CLOSED, SLIDE_TIME);
+        break;
+    case STATE_CLOSED:
+        barInset = BAR_HIDDEN;
+        bDone = true;
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The page that interrupts a match: the pause page and the modes' hint pages.
+// Pushed above the match, it stops the match's clock (only the top screen
+// ticks) and draws the frozen match beneath itself. Two black bars slide in
+// with a title ("how to play" unless the opener changes it) and "fire to
+// resume"; the opener's content (its children of content) shows from 0.5 s.
+// After those 0.5 s, a new press of either player's fire key or a mouse button
+// empties the content, slides the bars out and closes the page.
+#include "Context.h"
+
+class MenuButton;
+
+class ContextGameHelp : public Context {
+public:
+    enum State { STATE_OPENING = 1, STATE_SHOWN, STATE_CLOSING, STATE_CLOSED };
+    static constexpr double SLIDE_TIME = 0.5;
+    static constexpr float BAR_HIDDEN = -20.0f;
+    static constexpr float BAR_SHOWN = 48.0f;
+
+    ContextGameHelp();
+    ~ContextGameHelp() override;
+
+    void tickContents(double time, double dt) override;
+    void renderContents() override;
+    void onStateChange() override;
+
+    float barInset = 0.0f;      // bar height in view units
+    PlimBase* content = nullptr; // owned; a child from 0.5 s on
+    MenuButton* title = nullptr;  // a child
+    MenuButton* resume = nullptr; // a child
+
+private:
+    // Eases from 0 to 1 over half a second of the state's time.
+    static float slide(double x);
+    bool dismissPressed() const;
+};

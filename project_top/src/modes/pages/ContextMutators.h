@@ -1,0 +1,10 @@
+#pragma once
+// Six switches bound to the saved mutator options; every game started later
+// plays with the ones that are on.
+#include "ContextOptionsPage.h"
+
+class ContextMutators : public ContextOptionsPage {
+public:
+    ContextMutators();
+    ~ContextMutators() override;
+};

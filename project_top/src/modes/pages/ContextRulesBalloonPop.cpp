@@ -1,0 +1,23 @@
+#include "ContextRulesBalloonPop.h"
+
+#include "Global.h"
+#include "Language.h"
+#include "MenuEnum.h"
+#include "modes/pages/GameStartButton.h"
+
+ContextRulesBalloonPop::ContextRulesBalloonPop() : ContextOptionsPage("ballon pop rules") {
+    SaveData& saved = gGlobal->saveData;
+    addChild(new MenuEnum(0.0f, 40.0f, 0.0f, "play...", "select who you want to play with", &saved.players, 0, 1,
+                          Language::STR_ENUMOPPONENTBALLOONPOPTYPE0));
+    // Starts the balloon pop mode once it is in the build.
+    start = new GameStartButton(0.0f, -120.0f, 0.0f, "start", "start playing", nullptr);
+    addChild(start);
+    addBackButton();
+}
+
+ContextRulesBalloonPop::~ContextRulesBalloonPop() {}
+
+void ContextRulesBalloonPop::tickContents(double time, double dt) {
+    ContextOptionsPage::tickContents(time, dt);
+    start->startIfClicked();
+}

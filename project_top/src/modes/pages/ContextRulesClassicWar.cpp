@@ -1,0 +1,30 @@
+#include "ContextRulesClassicWar.h"
+
+#include "Global.h"
+#include "Language.h"
+#include "MenuEnum.h"
+#include "modes/pages/GameStartButton.h"
+
+ContextRulesClassicWar::ContextRulesClassicWar() : ContextOptionsPage("duel rules") {
+    SaveData& saved = gGlobal->saveData;
+    // "alone" is no duel: the choice starts at "a friend".
+    addChild(new MenuEnum(0.0f, 40.0f, 0.0f, "play against...", "select your opponent type", &saved.opponentType, 1, 2,
+                          Language::STR_ENUMOPPONENTTYPE0));
+    addChild(new MenuEnum(0.0f, 0.0f, 0.0f, "difficulty", "skill of computer opponents", &saved.difficulty, 0, 4,
+                          Language::STR_ENUMDIFFICULTY0));
+    // The tutorial and the duel start once the classic modes are in the build.
+    howToPlay = new GameStartButton(0.0f, -80.0f, 0.0f, "how to play...", "step-by-step guide on how to play the game",
+                                    nullptr);
+    addChild(howToPlay);
+    start = new GameStartButton(0.0f, -120.0f, 0.0f, "start", "start playing", nullptr);
+    addChild(start);
+    addBackButton();
+}
+
+ContextRulesClassicWar::~ContextRulesClassicWar() {}
+
+void ContextRulesClassicWar::tickContents(double time, double dt) {
+    ContextOptionsPage::tickContents(time, dt);
+    howToPlay->startIfClicked();
+    start->startIfClicked();
+}

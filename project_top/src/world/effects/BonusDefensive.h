@@ -1,0 +1,11 @@
+#pragma once
+// The popper's vehicle takes half damage.
+#include "world/effects/Bonus.h"
+
+class BonusDefensive : public Bonus {
+public:
+    BonusDefensive(float x, float y, float z, double lifetime, bool burst);
+    ~BonusDefensive() override;
+
+    void giveBonus(int player) override;
+};

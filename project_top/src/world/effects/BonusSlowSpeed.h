@@ -1,0 +1,11 @@
+#pragma once
+// Sabotage: the opponent's top speed halved.
+#include "world/effects/Bonus.h"
+
+class BonusSlowSpeed : public Bonus {
+public:
+    BonusSlowSpeed(float x, float y, float z, double lifetime, bool burst);
+    ~BonusSlowSpeed() override;
+
+    void giveBonus(int player) override;
+};

@@ -1,0 +1,11 @@
+#pragma once
+// Sabotage: the opponent turns at half the rate.
+#include "world/effects/Bonus.h"
+
+class BonusSlowTurningRate : public Bonus {
+public:
+    BonusSlowTurningRate(float x, float y, float z, double lifetime, bool burst);
+    ~BonusSlowTurningRate() override;
+
+    void giveBonus(int player) override;
+};

@@ -1,0 +1,11 @@
+#pragma once
+// An Explosion drawn with the "smoke" frames, every puff in one colour.
+#include "UColor.h"
+#include "world/effects/Explosion.h"
+
+class Smoke : public Explosion {
+public:
+    Smoke(float x, float y, float z, int count, float minSpeed, float maxSpeed, float direction, float spread,
+          float scale, UColor colour);
+    ~Smoke() override;
+};

@@ -1,0 +1,73 @@
+#include "Projectile.h"
+
+#include "Sound.h"
+#include "Texture.h"
+#include "modes/GameController.h"
+#include "world/World.h"
+#include "world/effects/Explosion.h"
+#include "world/effects/Splash.h"
+
+#include <cmath>
+
+namespace {
+const float PI = float(M_PI);
+const int SPLASH_DROPS = 20;
+const float EXPLOSION_SCALE = 1.5f;
+} // namespace
+
+Projectile::Projectile(int owner) : GameObject(owner) {}
+
+Projectile::~Projectile() {}
+
+void Projectile::findNearestInLine(PlimBase *layer, GameObject *&best, float &bestDistSq) {
+    if (!layer) return;
+    const float nx = std::cos(heading + PI / 2.0f);
+    const float ny = std::sin(heading + PI / 2.0f);
+    for (BasicLink *link = layer->firstChild; link; link = link->next) {
+        if (link->bDestroyPending || link->bSkip) continue;
+        GameObject *other = static_cast<GameObject *>(static_cast<PlimBase *>(link));
+        const V3 d = other->boundsCenter - position;
+        const float across = nx * d.x + ny * d.y;
+        const float distSq = d.x * d.x + d.y * d.y + d.z * d.z;
+        if (std::fabs(across) < other->boundsRadius * other->collisionSensitivity && distSq < bestDistSq) {
+            bestDistSq = distSq;
+            best = other;
+        }
+    }
+}
+
+Skin *Projectile::picture(int normal) {
+    GameController *game = GameController::current();
+    const bool large = game && game->bBloatedProjectiles;
+    return World::frame(World::texture("projectiles"), normal + (large ? 1 : 0));
+}
+
+void Projectile::splashAt(V3 at, float maxSpeed) {
+    if (World::detail() <= 0) return;
+    World::add(GameController::LAYER_FIREWORKS,
+               new Splash(at.x, at.y, at.z, SPLASH_DROPS, 0.0f, maxSpeed, PI / 2.0f, PI / 2.0f, 1.0f));
+}
+
+void Projectile::explodeAt(V3 at, float direction, int count, float minSpeed, float maxSpeed, float scale) {
+    World::add(GameController::LAYER_FIREWORKS,
+               new Explosion(at.x, at.y, at.z, count, minSpeed, maxSpeed, direction, PI, scale));
+}
+
+void Projectile::sink() {
+    bDestroyPending = true;
+    splashAt(position, 200.0f);
+    World::playAt("smallSplash", position);
+}
+
+void Projectile::explode(float minSpeed, float maxSpeed) {
+    explodeAt(position, heading, 6 * World::detail() + 4, minSpeed, maxSpeed, EXPLOSION_SCALE);
+}
+
+void Projectile::bombExplosion() {
+    explode(0.0f, 50.0f);
+    // The shared sound's pitch range is set right before each play.
+    Sound *sound = World::sound("explosionShort");
+    sound->pitchMin = 0.0f;
+    sound->pitchMax = 0.5f;
+    sound->playAt(position);
+}

@@ -1,0 +1,11 @@
+#pragma once
+// Drops a bomb at the launch velocity, with a whistle.
+#include "world/weapons/Weapon.h"
+
+class WeaponBomb : public Weapon {
+public:
+    explicit WeaponBomb(int player);
+    ~WeaponBomb() override;
+
+    void fire(float x, float y, float z, float angle, float speed) override;
+};

@@ -1,0 +1,22 @@
+#include "WeaponLaser.h"
+
+#include "modes/GameController.h"
+#include "world/World.h"
+#include "world/effects/Firework.h"
+#include "world/weapons/Laser.h"
+
+#include <cmath>
+
+WeaponLaser::WeaponLaser(int player) : Weapon(player) {
+    configure("laser", 0.15, 0.02f, false, GameController::LAYER_BEAMS);
+}
+
+WeaponLaser::~WeaponLaser() {}
+
+void WeaponLaser::fire(float x, float y, float z, float angle, float speed) {
+    Weapon::fire(x, y, z, angle, speed);
+    launch(new Laser(player, x, y, z, angle));
+    if (World::detail() > 0)
+        World::add(GameController::LAYER_FIREWORKS,
+                   new Firework(x, y, z, 10, 25.0f, 50.0f, 0.0f, float(2.0 * M_PI), 2.0f, UColor(255, 255, 255, 255)));
+}

@@ -1,0 +1,11 @@
+#pragma once
+// One rocket per press at the launch speed.
+#include "world/weapons/Weapon.h"
+
+class WeaponRocket : public Weapon {
+public:
+    explicit WeaponRocket(int player);
+    ~WeaponRocket() override;
+
+    void fire(float x, float y, float z, float angle, float speed) override;
+};

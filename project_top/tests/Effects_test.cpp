@@ -1,0 +1,280 @@
+// Explosions, smoke, splashes with their rings, fireworks and fuses over the
+// real data: the archive's animations, particle launch and life, frames,
+// gravity and the splash's resting drops, the end of an effect, and a fuse's
+// trail, apex and burst.
+#include "MatchFixture.h"
+#include "Global.h"
+#include "Plim.h"
+#include "Random.h"
+#include "ResourceManager.h"
+#include "Skin.h"
+#include "Sound.h"
+#include "Texture.h"
+#include "world/World.h"
+#include "world/effects/Explosion.h"
+#include "world/effects/Firework.h"
+#include "world/effects/FireworkFuse.h"
+#include "world/effects/Smoke.h"
+#include "world/effects/Sparc.h"
+#include "world/effects/Splash.h"
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using EffectsTest = MatchTest;
+
+const float PI = float(M_PI);
+
+// Restores the detail setting a test changes.
+struct Detail {
+    explicit Detail(int value) : saved(gGlobal->saveData.graphicsDetail) { gGlobal->saveData.graphicsDetail = value; }
+    ~Detail() { gGlobal->saveData.graphicsDetail = saved; }
+    int saved;
+};
+
+int frameOf(Texture* frames, const Renderable& particle) {
+    for (size_t i = 0; i < frames->skins.size(); ++i)
+        if (frames->skins[i] == particle.pSkin) return int(i);
+    return -1;
+}
+
+// The Firework children of a holder, in order.
+std::vector<Firework*> bursts(PlimBase& holder) {
+    std::vector<Firework*> found;
+    for (BasicLink* c = holder.firstChild; c; c = c->next)
+        if (auto* f = dynamic_cast<Firework*>(static_cast<PlimBase*>(c))) found.push_back(f);
+    return found;
+}
+
+TEST_F(EffectsTest, ArchiveHoldsEveryPictureAndSoundWithItsFrames) {
+    const std::pair<const char*, size_t> textures[] = {{"explosion", 16}, {"smoke", 16},  {"splash", 8},
+                                                       {"circularSplash", 8}, {"flare", 1}, {"palm", 1},
+                                                       {"balloons", 7},  {"hud-bonusicons", 6}};
+    for (const auto& t : textures) EXPECT_EQ(World::frames(t.first)->skins.size(), t.second) << t.first;
+    for (const char* name : {"fireworkBang", "fireworkLaunch", "treeBurn", "nyuck", "bonusPickup+", "bonusPickup-",
+                             "balloonPop"})
+        EXPECT_NE(World::sound(name), nullptr) << name;
+}
+
+TEST_F(EffectsTest, EmptyEffectsEndOnTheirFirstTick) {
+    start();
+    std::vector<std::unique_ptr<PlimBase>> effects;
+    effects.emplace_back(new Explosion(0, 0, 0, 0, 0, 50, 0, PI, 1));
+    effects.emplace_back(new Smoke(0, 0, 0, -3, 0, 50, 0, PI, 1, UColor(1, 2, 3, 4)));
+    effects.emplace_back(new Splash(0, 0, 0, -1, 0, 50, 0, PI, 1));
+    effects.emplace_back(new Firework(0, 0, 0, 0, 0, 50, 0, PI, 1, UColor(1, 2, 3, 4)));
+    for (auto& e : effects) {
+        EXPECT_FALSE(e->bDestroyPending);
+        e->tick(0.0, 0.01);
+        EXPECT_TRUE(e->bDestroyPending);
+    }
+    EXPECT_EQ(static_cast<Explosion*>(effects[1].get())->count, 0);
+    EXPECT_EQ(static_cast<Splash*>(effects[2].get())->count, 0);
+
+    // In a layer: gone after the walk that follows.
+    harness->controller->layer(GameController::LAYER_FIREWORKS)->addChild(new Explosion(0, 0, 0, 0, 0, 1, 0, 0, 1));
+    harness->steps(2);
+    EXPECT_EQ(harness->controller->layer(GameController::LAYER_FIREWORKS)->getNumChildren(), 0u);
+}
+
+TEST_F(EffectsTest, ConeEdgesBurnOutSoonerAndFullCirclesDoNot) {
+    start();
+    Explosion cone(10, 20, 5, 2000, 20, 100, PI / 2, PI, 1.5f);
+    float lowest = 1.0f;
+    for (int i = 0; i < cone.count; ++i) {
+        const Sparc& p = cone.particles[i];
+        const float speed = std::hypot(p.vx, p.vy);
+        const float offset = std::atan2(p.vy, p.vx) - PI / 2;
+        ASSERT_GE(speed, 20.0f - 1e-3f);
+        ASSERT_LT(speed, 100.0f + 1e-3f);
+        ASSERT_LE(std::fabs(offset), PI / 2 + 1e-4f);
+        EXPECT_NEAR(p.life, speed * (1.0f - 0.9f * std::fabs(offset) / (PI / 2)), 1e-3f);
+        EXPECT_EQ(p.position, V3(10, 20, 5));
+        EXPECT_EQ(p.scale.x, 1.5f);
+        EXPECT_TRUE(p.bSkipVisibility);
+        lowest = std::min(lowest, p.life / speed);
+    }
+    EXPECT_NEAR(lowest, 0.1f, 0.01f); // an edge particle: a tenth of its speed
+
+    Smoke circle(0, 0, 0, 200, 0, 40, 0, 2 * PI, 1, UColor(9, 8, 7, 255));
+    Explosion line(0, 0, 0, 20, 10, 40, 1.0f, 0, 1);
+    for (int i = 0; i < 200; ++i) {
+        EXPECT_FLOAT_EQ(circle.particles[i].life, std::hypot(circle.particles[i].vx, circle.particles[i].vy));
+        EXPECT_EQ(circle.particles[i].color, UColor(9, 8, 7, 255));
+    }
+    for (int i = 0; i < 20; ++i) EXPECT_NEAR(std::atan2(line.particles[i].vy, line.particles[i].vx), 1.0f, 1e-5f);
+    EXPECT_EQ(circle.frames, World::frames("smoke"));
+    EXPECT_EQ(line.frames, World::frames("explosion"));
+}
+
+TEST_F(EffectsTest, ExplosionAnimatesFromFirstToLastFrameAndEnds) {
+    start();
+    Explosion e(0, 0, 0, 1, 50, 50, 0, 0, 1);
+    const int n = int(e.frames->skins.size());
+    e.tick(0.0, 0.01);
+    EXPECT_EQ(frameOf(e.frames, e.particles[0]), 0);
+    EXPECT_FLOAT_EQ(e.particles[0].position.x, 0.5f);
+    int ticks = 1, last = 0;
+    while (!e.bDestroyPending && ticks < 1000) {
+        const int before = frameOf(e.frames, e.particles[0]);
+        e.tick(0.0, 0.01);
+        if (e.particles[0].life > -e.decayRate * 0.01f) last = frameOf(e.frames, e.particles[0]);
+        EXPECT_GE(frameOf(e.frames, e.particles[0]), before);
+        ++ticks;
+    }
+    EXPECT_EQ(last, n - 1);
+    EXPECT_EQ(ticks, 80); // 50 / 64 s of life, then the tick that finds none
+    EXPECT_EQ(e.liveParticles(), 0);
+}
+
+TEST_F(EffectsTest, SplashDropsRestOnTheSurfaceAndTheRingEndsAfterASecond) {
+    start();
+    Splash s(30, -25, 0, 1, 300, 300, PI / 2, 0, 2);
+    EXPECT_EQ(s.particles[0].position, V3(30, -29, 0));
+    EXPECT_EQ(s.ring.scale.x, 2.0f);
+    float top = -29;
+    int falling = 0;
+    for (int i = 0; i < 150; ++i) {
+        s.tick(0.0, 0.01);
+        if (i == 49) {
+            EXPECT_EQ(frameOf(s.ringFrames, s.ring), int(0.5 * s.ringFrames->skins.size()));
+        }
+        top = std::max(top, s.particles[0].position.y);
+        if (s.particles[0].vy < 0) ++falling;
+    }
+    EXPECT_NEAR(top, -29 + 300.0f * 300.0f / (2 * Splash::GRAVITY), 3.0f);
+    EXPECT_GT(falling, 0);
+    const Sparc& drop = s.particles[0];
+    EXPECT_LE(drop.position.y, -25.0f);
+    EXPECT_GT(drop.position.y, -25.0f - 300.0f * 0.01f * 2);
+    EXPECT_FLOAT_EQ(drop.position.x, 30.0f);
+    const float rest = drop.position.y;
+    s.tick(0.0, 0.01);
+    EXPECT_EQ(drop.position.y, rest); // stays put, though gravity still works on it
+    EXPECT_GT(drop.life, 0.0f);
+
+    // Past one second: the drop is drawn, the ring is not.
+    const int before = PLIM->frameStats[STAT_RENDERABLES];
+    s.render();
+    EXPECT_EQ(PLIM->frameStats[STAT_RENDERABLES] - before, 1);
+    Splash young(0, 0, 0, 1, 10, 10, PI / 2, 0, 1);
+    young.tick(0.0, 0.01);
+    const int again = PLIM->frameStats[STAT_RENDERABLES];
+    young.render();
+    EXPECT_EQ(PLIM->frameStats[STAT_RENDERABLES] - again, 2);
+}
+
+TEST_F(EffectsTest, FlaresFallShrinkAndBurnOut) {
+    start();
+    Firework f(0, 100, 0, 1, 64, 64, 0, 0, 3, UColor(255, 0, 0, 255));
+    EXPECT_EQ(f.particles[0].color, UColor(255, 0, 0, 255));
+    f.tick(0.0, 0.25);
+    EXPECT_FLOAT_EQ(f.particles[0].position.x, 16.0f);
+    EXPECT_FLOAT_EQ(f.particles[0].position.y, 100.0f);
+    EXPECT_FLOAT_EQ(f.particles[0].vy, -32.0f);
+    EXPECT_FLOAT_EQ(f.particles[0].scale.x, 64.0f / 65.0f * 2.9f + 0.1f);
+    EXPECT_EQ(f.particles[0].pSkin, World::frame(World::frames("flare"), 0));
+    f.tick(0.0, 0.25);
+    EXPECT_FLOAT_EQ(f.particles[0].position.y, 100.0f - 8.0f);
+    EXPECT_FLOAT_EQ(f.particles[0].scale.x, 32.0f / 65.0f * 2.9f + 0.1f);
+    EXPECT_EQ(f.liveParticles(), 0);
+    f.tick(0.0, 0.25);
+    EXPECT_TRUE(f.bDestroyPending);
+}
+
+TEST_F(EffectsTest, FuseTrailFollowsTheDetailSetting) {
+    start();
+    for (int detail : {0, 1}) {
+        Detail d(detail);
+        PlimBase holder;
+        auto* fuse = new FireworkFuse(0, 0, 0, 0, 0, 0, 100.0, 100.0, UColor(0, 255, 0, 255));
+        holder.addChild(fuse);
+        std::vector<int> at;
+        for (int frame = 1; frame <= 100; ++frame) {
+            const size_t before = bursts(holder).size();
+            fuse->tick(0.0, 0.01);
+            if (bursts(holder).size() > before) at.push_back(frame);
+        }
+        const int every = detail == 0 ? 5 : 2;
+        ASSERT_EQ(at.size(), size_t(100 / every)) << "detail " << detail;
+        for (size_t i = 0; i < at.size(); ++i) EXPECT_EQ(at[i], int(i + 1) * every);
+        for (Firework* b : bursts(holder)) {
+            EXPECT_EQ(b->count, 3);
+            EXPECT_EQ(b->particles[0].color, UColor(255, 255, 255, 255));
+        }
+    }
+}
+
+TEST_F(EffectsTest, FuseRisesToItsApexAndBurstsOnTheWayUp) {
+    start();
+    {
+        PlimBase holder;
+        auto* fuse = new FireworkFuse(0, 0, 0, 0, 300, 0, 100.0, 100.0, UColor(0, 255, 0, 255));
+        holder.addChild(fuse);
+        int frames = 0;
+        while (fuse->vy > 0 && frames < 1000) {
+            fuse->tick(0.0, 0.01);
+            ++frames;
+        }
+        EXPECT_NEAR(frames * 0.01, 300.0 / 128.0, 0.011);
+    }
+    Detail high(1);
+    for (uint32_t seed = 1; seed <= 5; ++seed) {
+        Random::seed(seed);
+        PlimBase holder;
+        auto* fuse = new FireworkFuse(5, -20, 0, 0, 300, 0, 1.0, 2.0, UColor(0, 0, 255, 255));
+        holder.addChild(fuse);
+        EXPECT_GE(fuse->fuseTime, 1.0);
+        EXPECT_LT(fuse->fuseTime, 2.0);
+        const size_t sounds = harness->log.linesOf("sound").size();
+        while (!fuse->bDestroyPending) fuse->tick(0.0, 0.01);
+        EXPECT_GT(fuse->vy, 0.0f);
+        std::vector<Firework*> all = bursts(holder);
+        // The burst, and maybe a trail burst of that tick, at size 0.
+        ASSERT_GE(all.size(), 2u);
+        Firework* burst = all.back()->count == 100 ? all.back() : all[all.size() - 2];
+        ASSERT_EQ(burst->count, 100);
+        EXPECT_EQ(burst->scale, 3.0f);
+        EXPECT_EQ(burst->particles[0].color, UColor(0, 0, 255, 255));
+        if (all.back() != burst) {
+            EXPECT_EQ(all.back()->scale, 0.0f);
+        }
+        std::vector<std::string> played = harness->log.linesOf("sound");
+        ASSERT_EQ(played.size(), sounds + 1);
+        EXPECT_NE(played.back().find("fireworkBang"), std::string::npos);
+    }
+    Detail low(0);
+    PlimBase holder;
+    holder.addChild(new FireworkFuse(0, 0, 0, 0, 0, 0, 0.0, 0.0, UColor(0, 0, 255, 255)));
+    static_cast<FireworkFuse*>(static_cast<PlimBase*>(holder.firstChild))->tick(0.0, 0.01);
+    EXPECT_EQ(bursts(holder)[0]->count, 50);
+}
+
+} // namespace
+
+namespace {
+
+TEST(EffectsDeathTest, AnimationWithoutFramesOrOfAnotherKindIsFatalNamingIt) {
+    // The fatal path leaves the engine standing: no leak check in the child.
+    std::string options = getenv("ASAN_OPTIONS") ? getenv("ASAN_OPTIONS") : "";
+    setenv("ASAN_OPTIONS", (options + ":detect_leaks=0").c_str(), 1);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto explodeWith = [](const char* frames) {
+        EngineTestFolder::routeStdoutToStderr();
+        MatchHarness run;
+        run.start([] { return new GameController(); });
+        auto* bare = new Texture(4, 4, 0);
+        for (Skin* skin : bare->skins) skin->deleteMe();
+        bare->skins.clear();
+        PLIM->resourceManager->addResource("bare", bare);
+        World::frames(frames);
+    };
+    EXPECT_EXIT(explodeWith("bare"), ::testing::ExitedWithCode(255), "Texture 'bare' has no sub-images.");
+    EXPECT_EXIT(explodeWith("nyuck"), ::testing::ExitedWithCode(255), "Resource 'nyuck' is not a Texture.");
+    setenv("ASAN_OPTIONS", options.c_str(), 1);
+}
+
+} // namespace

@@ -1,0 +1,97 @@
+// The lightning bolt's firing sound on SDL's disk audio driver, which writes
+// every buffer the mixer fills to a file: it sounds while the bolt is held
+// and the output is silent once the released bolt has been deleted.
+#include "MatchHarness.h"
+#include "Mixer.h"
+#include "Plim.h"
+#include "PlimAudio.h"
+#include "SoundChannel.h"
+#include "modes/PlayerData.h"
+#include "world/Cannon.h"
+#include "world/weapons/Lightning.h"
+#include "world/weapons/WeaponLightning.h"
+
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+long fileSize(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? long(st.st_size) : 0;
+}
+
+// The first byte at or after from that is not 0; -1 when there is none.
+long firstSound(const std::string& bytes, size_t from) {
+    for (size_t i = from; i < bytes.size(); ++i)
+        if (bytes[i] != 0) return long(i);
+    return -1;
+}
+
+TEST(LightningAudio, TheBoltSoundsWhileHeldAndStopsWhenDeleted) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";
+    MatchSettings settings;
+    settings.audioDriver = "disk";
+    MatchHarness run(settings);
+    const std::string output = run.folder.root + "/audio.raw";
+    run.app->saveData.bInGameMusic = 0;
+    GameController* match = run.start([] { return new GameController(); });
+    const long buffer = long(PLIM->audio->mixer->spec.size);
+    ASSERT_GT(buffer, 0);
+
+    // Silence first: nothing plays before the bolt.
+    for (int i = 0; i < 20; ++i) {
+        run.step();
+        usleep(2000);
+    }
+    SDL_LockAudio();
+    const long start = fileSize(output) + buffer;
+    SDL_UnlockAudio();
+
+    Cannon* cannon = new Cannon(0);
+    cannon->weapon = new WeaponLightning(0);
+    match->layer(GameController::LAYER_CANNONS)->addChild(cannon);
+    match->playerData[0]->pVehicle.set(cannon);
+    run.scheduleAction(run.frame, run.frame + 1000, cannon->keySet(), Vehicle::ACTION_FIRE);
+    WeaponLightning* gun = static_cast<WeaponLightning*>(cannon->weapon);
+    for (int i = 0; i < 400 && firstSound(EngineTestFolder::readFile(output), size_t(start)) < 0; ++i) {
+        run.step();
+        usleep(2000);
+    }
+    ASSERT_GE(firstSound(EngineTestFolder::readFile(output), size_t(start)), 0) << "the bolt made no sound";
+    ASSERT_NE(gun->currentBolt.get(), nullptr);
+    EXPECT_TRUE(gun->currentBolt->fireChannel->isPlaying());
+    EXPECT_EQ(run.log.linesOf("sound").size(), 1u); // "lightningFire", started once and looping
+    EXPECT_NE(run.log.text().find("lightningFire"), std::string::npos);
+
+    // Let go; the bolt fades for 0.25 s and is deleted with its sound.
+    run.scheduleKey(run.frame, MatchHarness::sdlKeyOf(run.app->saveData.keys[Vehicle::ACTION_FIRE][cannon->keySet()]),
+                    false);
+    run.step();
+    EXPECT_EQ(gun->currentBolt.get(), nullptr);
+    int frames = 0;
+    while (MatchHarness::liveChildren(match->layer(GameController::LAYER_BEAMS)) > 0 && frames < 100) {
+        run.step();
+        ++frames;
+    }
+    ASSERT_LE(frames, 27);
+    run.step(); // the layer's walk deletes the bolt
+    // At most one buffer, filled before the deletion, may still be on its way.
+    SDL_LockAudio();
+    const long ended = fileSize(output) + buffer;
+    SDL_UnlockAudio();
+    for (int i = 0; i < 2000 && fileSize(output) < ended + 20 * buffer; ++i) {
+        run.step();
+        usleep(1000);
+    }
+    const std::string bytes = EngineTestFolder::readFile(output);
+    ASSERT_GE(long(bytes.size()), ended + 20 * buffer);
+    EXPECT_EQ(firstSound(bytes, size_t(ended)), -1) << "of " << bytes.size() << " bytes";
+    run.finishMatch();
+}
+
+} // namespace
