@@ -611,10 +611,14 @@ TEST(GameMenus, TheScoreUploadSendsTheSavedBlock) {
     SKIP_WITHOUT_X_INPUT();
     GameRun run("screenWidth=640\nscreenHeight=480\n");
     auto click = [](float x, float y) { clickInView(x, y, 640, 480, 640, 480); };
+    // Under load a new screen takes a few frames to come up.
     auto openUpload = [&]() {
-        click(0.0f, -40.0f);    // High Scores
+        click(0.0f, -40.0f); // High Scores
+        pause(500);
         click(172.0f, -190.0f); // More options...
-        click(0.0f, 40.0f);     // Upload scores
+        pause(500);
+        click(0.0f, 40.0f); // Upload scores
+        pause(500);
     };
     {
         WebService service;
@@ -667,8 +671,10 @@ TEST(GameMenus, TheScoreUploadSendsTheSavedBlock) {
         unsetenv("http_proxy");
         ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
         xdotool("search --onlyvisible --name '^Corvana2demo' windowfocus");
-        // Past the maker's logo to the main menu.
-        pause(8000);
+        // Past the maker's logo to the main menu; the first press only takes
+        // the pointer, so it goes where the menu has nothing.
+        pause(12000);
+        click(-280.0f, 100.0f);
         openUpload();            // tested: the upload page at once
         click(220.0f, -190.0f); // Next
         for (int i = 0; i < 50 && silent.request(1).empty(); i++) pause(100);
