@@ -1,8 +1,10 @@
 #pragma once
-// Watches a match for a test's event log: each message shown and each change
-// of the mode's state. None is installed in the game.
+// Watches a match for a test's event log: each message shown, each change of
+// the mode's state, and each enemy released and ended. None is installed in
+// the game.
 #include "UString.h"
 
+class Enemy;
 class GameController;
 
 class GameRecorder {
@@ -10,6 +12,9 @@ public:
     virtual ~GameRecorder() = default;
     virtual void onMessage(const UString& text, double seconds) = 0;
     virtual void onModeState(GameController* controller, int state) = 0;
+    // An enemy entered the world / ended by itself (destroyed, sunk or gone).
+    virtual void onEnemySpawned(Enemy* enemy) {}
+    virtual void onEnemyEnd(Enemy* enemy) {}
 
     // The installed recorder (not owned); null in the game.
     static GameRecorder* current;

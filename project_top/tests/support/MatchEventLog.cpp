@@ -7,6 +7,12 @@
 #include "SoundChannel.h"
 #include "UString.h"
 #include "modes/GameController.h"
+#include "world/enemies/Enemy.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cxxabi.h>
+#include <typeinfo>
 
 namespace {
 MatchEventLog* recording = nullptr;
@@ -31,6 +37,8 @@ MatchEventLog::~MatchEventLog() {
 }
 
 void MatchEventLog::setFrame(int frameNumber, GameController* match) {
+    // The enemies of an earlier match went with it.
+    if (match != controller) released.clear();
     frame = frameNumber;
     controller = match;
 }
@@ -52,6 +60,41 @@ void MatchEventLog::onMessage(const UString& text, double seconds) {
 }
 
 void MatchEventLog::onModeState(GameController* match, int state) { add("state", formatString("%d", state).c_str()); }
+
+void MatchEventLog::onEnemySpawned(Enemy* enemy) {
+    int status = 0;
+    char* readable = abi::__cxa_demangle(typeid(*enemy).name(), nullptr, nullptr, &status);
+    released[enemy] = Released{releasedCount++, status == 0 && readable ? readable : "Enemy"};
+    free(readable);
+}
+
+void MatchEventLog::onEnemyEnd(Enemy* enemy) {
+    auto found = released.find(enemy);
+    if (found == released.end()) return; // never released by a spawner
+    std::string how;
+    if (enemy->destroyedByOwner >= 0)
+        how = formatString(enemy->bDestroyedByPalm ? "destroyed by palm of player %d" : "destroyed by player %d",
+                           enemy->destroyedByOwner)
+                  .c_str();
+    else if (enemy->destroyedByOwner == -1)
+        how = "destroyed by nobody";
+    else
+        how = enemy->position.y < GameObject::WATER_LINE ? "sunk" : "left";
+    add("enemy", formatString("%s\t%s\t%.1f,%.1f", found->second.name.c_str(), how.c_str(), enemy->position.x,
+                              enemy->position.y)
+                     .c_str());
+    released.erase(found);
+}
+
+void MatchEventLog::addAliveEnemies() {
+    std::vector<std::pair<size_t, const Enemy*>> alive;
+    for (const auto& entry : released) alive.emplace_back(entry.second.serial, entry.first);
+    std::sort(alive.begin(), alive.end());
+    for (const auto& entry : alive)
+        add("enemy", formatString("%s\talive\t%.1f,%.1f", released[entry.second].name.c_str(),
+                                  entry.second->position.x, entry.second->position.y)
+                         .c_str());
+}
 
 void MatchEventLog::add(const char* kind, const std::string& detail) {
     double clock = controller ? controller->time : 0.0;

@@ -1,12 +1,13 @@
 #pragma once
-// The event log of a match run: one line per sound started, per message shown
-// and per state change of the match, each stamped with the frame number and
-// the controller's clock. It records through the program's recording hooks,
+// The event log of a match run: one line per sound started, per message shown,
+// per state change of the match and per enemy's end, each stamped with the
+// frame number and the controller's clock. It records through the program's recording hooks,
 // which are null outside a run, so only one log records at a time.
 #include "UString.h"
 #include "V3.h"
 #include "modes/GameRecorder.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,14 @@ public:
     void onSound(const SoundChannel& channel);
     void onMessage(const UString& text, double seconds) override;
     void onModeState(GameController* controller, int state) override;
+    // Enemies are named by class when released; their end is a line
+    // ("destroyed by player N", "destroyed by palm of player N", "destroyed
+    // by nobody", "sunk" or "left") with where it happened.
+    void onEnemySpawned(Enemy* enemy) override;
+    void onEnemyEnd(Enemy* enemy) override;
+    // One "alive" line for each released enemy still in the world, in the
+    // order they were released.
+    void addAliveEnemies();
 
     // Every line, each ending in a newline.
     std::string text() const;
@@ -38,6 +47,13 @@ public:
 private:
     void add(const char* kind, const std::string& detail);
 
+    struct Released {
+        size_t serial;
+        std::string name;
+    };
+
     int frame = 0;
     GameController* controller = nullptr;
+    std::map<const Enemy*, Released> released;
+    size_t releasedCount = 0;
 };

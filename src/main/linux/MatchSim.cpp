@@ -1,12 +1,15 @@
 // matchsim: runs a scripted match headless-ish (under xvfb-run) with a fixed
 // frame time and prints, per simulated second, the live objects of every
-// layer, their total and the live particles of every effect; --log adds the
-// event log. A build and test tool.
+// layer, their total, the live particles of every effect and the enemies still
+// held by spawners; --log adds the event log. --spawn releases enemies of one
+// kind over player 0's island instead of a scenario. A build and test tool.
+#include "EnemyScenarios.h"
 #include "MatchHarness.h"
 #include "MatchScenarios.h"
 #include "ParticleCount.h"
 #include "PlimUtil.h"
 #include "ScriptedController.h"
+#include "world/enemies/EnemySpawner.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,11 +29,20 @@ struct Options {
     int detail = 1;
     int players = 2;
     bool log = false;
+    bool secondsGiven = false;
+    int spawnType = -1;
+    int spawnCount = 1;
+    float difficulty = 0.0f;
 };
+
+// Without --seconds a --spawn run lasts until every enemy has ended, at most this long.
+const int SPAWN_SECONDS_MAX = 600;
 
 int usage(const char* why) {
     fprintf(stderr, "matchsim: %s\n", why);
     fprintf(stderr, "usage: matchsim --scenario NAME [--seed N] [--seconds S] [--detail 0|1] [--players 1|2] [--log]\n");
+    fprintf(stderr, "       matchsim --spawn TYPE[xN] [--difficulty D] [--seed N] [--seconds S] ...\n");
+    fprintf(stderr, "types: 0..%d or their class names\n", EnemySpawner::TYPE_COUNT - 1);
     std::string names;
     for (const std::string& name : MatchScenarios::names()) names += " " + name;
     fprintf(stderr, "scenarios:%s\n", names.c_str());
@@ -46,6 +58,33 @@ bool number(const char* text, long low, long high, long* out) {
     return true;
 }
 
+// TYPE[xN]: a type number or class name, and a count of 1 to 10000.
+bool spawnArgument(const std::string& text, Options* options) {
+    const size_t cross = text.rfind('x');
+    std::string type = text;
+    long count = 1;
+    if (cross != std::string::npos && cross > 0 && cross + 1 < text.size() &&
+        number(text.c_str() + cross + 1, 1, 10000, &count))
+        type = text.substr(0, cross);
+    long index = -1;
+    if (!number(type.c_str(), 0, EnemySpawner::TYPE_COUNT - 1, &index))
+        for (int i = 0; i < EnemySpawner::TYPE_COUNT; ++i)
+            if (type == EnemySpawner::typeName(i)) index = i;
+    if (index < 0) return false;
+    options->spawnType = int(index);
+    options->spawnCount = int(count);
+    return true;
+}
+
+// A decimal fraction within [0, 1].
+bool fractionArgument(const char* text, float* out) {
+    char* end = nullptr;
+    const double value = strtod(text, &end);
+    if (!*text || *end || !(value >= 0.0 && value <= 1.0)) return false;
+    *out = float(value);
+    return true;
+}
+
 void printRow(int second, const MatchHarness& run) {
     int total = 0;
     printf("%d", second);
@@ -53,7 +92,7 @@ void printRow(int second, const MatchHarness& run) {
         printf("\t%d", count);
         total += count;
     }
-    printf("\t%d\t%d\n", total, ParticleCount::live(run.controller));
+    printf("\t%d\t%d\t%d\n", total, ParticleCount::live(run.controller), EnemySpawner::pendingIn(run.controller));
 }
 
 } // namespace
@@ -74,8 +113,13 @@ int main(int argc, char** argv) {
             options.scenario = value;
         else if (!strcmp(arg, "--seed") && number(value, 0, 0xffffffffL, &n))
             options.seed = (unsigned long)n;
-        else if (!strcmp(arg, "--seconds") && number(value, 1, 3600, &n))
+        else if (!strcmp(arg, "--seconds") && number(value, 1, 3600, &n)) {
             options.seconds = int(n);
+            options.secondsGiven = true;
+        } else if (!strcmp(arg, "--spawn") && spawnArgument(value, &options))
+            ;
+        else if (!strcmp(arg, "--difficulty") && fractionArgument(value, &options.difficulty))
+            ;
         else if (!strcmp(arg, "--detail") && number(value, 0, 1, &n))
             options.detail = int(n);
         else if (!strcmp(arg, "--players") && number(value, 1, 2, &n))
@@ -83,8 +127,9 @@ int main(int argc, char** argv) {
         else
             return usage(formatString("bad argument %s %s", arg, value).c_str());
     }
-    if (options.scenario.empty()) return usage("no scenario");
-    bool known = false;
+    const bool spawning = options.spawnType >= 0;
+    if (options.scenario.empty() == !spawning) return usage("needs either a scenario or --spawn");
+    bool known = spawning;
     for (const std::string& name : MatchScenarios::names()) known = known || name == options.scenario;
     if (!known) return usage(("unknown scenario " + options.scenario).c_str());
     if (!getenv("DISPLAY")) return usage("needs an X server (run it under xvfb-run -a)");
@@ -93,19 +138,30 @@ int main(int argc, char** argv) {
     settings.seed = uint32_t(options.seed);
     settings.graphicsDetail = options.detail;
     MatchHarness run(settings);
-    MatchScenarios::start(options.scenario, run, options.players);
-
-    printf("matchsim scenario=%s seed=%lu seconds=%d detail=%d players=%d dt=%.3f\n", options.scenario.c_str(),
-           options.seed, options.seconds, options.detail, options.players, settings.frameRate);
+    if (spawning) {
+        EnemyScenarios::startSpawn(run, options.players, options.spawnType, options.spawnCount, options.difficulty);
+        printf("matchsim spawn=%sx%d difficulty=%.2f seed=%lu", EnemySpawner::typeName(options.spawnType),
+               options.spawnCount, options.difficulty, options.seed);
+        if (options.secondsGiven) printf(" seconds=%d", options.seconds);
+    } else {
+        MatchScenarios::start(options.scenario, run, options.players);
+        printf("matchsim scenario=%s seed=%lu seconds=%d", options.scenario.c_str(), options.seed, options.seconds);
+    }
+    printf(" detail=%d players=%d dt=%.3f\n", options.detail, options.players, settings.frameRate);
     printf("second");
     for (const char* name : LAYER_NAMES) printf("\t%s", name);
-    printf("\ttotal\tparticles\n");
+    printf("\ttotal\tparticles\tpending\n");
     printRow(0, run);
-    for (int second = 1; second <= options.seconds; ++second) {
+    // A spawn run without --seconds goes on until every enemy has ended.
+    const bool untilClear = spawning && !options.secondsGiven;
+    const int last = untilClear ? SPAWN_SECONDS_MAX : options.seconds;
+    for (int second = 1; second <= last; ++second) {
         run.runSeconds(1.0);
         printRow(second, run);
+        if (untilClear && EnemyScenarios::enemiesLeft(run.controller) == 0) break;
     }
     if (options.log) {
+        run.log.addAliveEnemies();
         printf("events\n");
         fputs(run.log.text().c_str(), stdout);
     }

@@ -1,0 +1,11 @@
+#pragma once
+// The black torpedo: more energy, the second picture.
+#include "world/enemies/Torpedo.h"
+
+class TorpedoBlack : public Torpedo {
+public:
+    static constexpr float ENERGY = 0.5f;
+
+    TorpedoBlack();
+    ~TorpedoBlack() override;
+};
