@@ -33,12 +33,12 @@ export ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tools/lsan.su
 # wave soak takes minutes there; every other whole-program test still runs here.
 run_ctest build-asan -j"$JOBS" -LE "xinput|soak"
 
-echo "== audio tests under ThreadSanitizer"
-AUDIO_TESTS="Mixer MixerOGG PlimAudio Sound"
+echo "== threaded tests (audio, form post) under ThreadSanitizer"
+TSAN_TESTS="plim_Mixer_test plim_MixerOGG_test plim_PlimAudio_test plim_Sound_test menu_HttpFormPost_test"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIM_TSAN=ON -DPLIM_BENCH=OFF >/dev/null
-cmake --build build-tsan -j"$JOBS" --target $(for t in $AUDIO_TESTS; do echo "plim_${t}_test"; done)
-for t in $AUDIO_TESTS; do
-  TSAN_OPTIONS=halt_on_error=1 tools/test-display.sh "build-tsan/tests/plim_${t}_test"
+cmake --build build-tsan -j"$JOBS" --target $TSAN_TESTS
+for t in $TSAN_TESTS; do
+  TSAN_OPTIONS=halt_on_error=1 tools/test-display.sh "build-tsan/tests/$t"
 done
 
 if command -v clang++ >/dev/null && [ -n "$(ls fuzz/*_fuzz.cpp 2>/dev/null)" ]; then

@@ -1,7 +1,10 @@
 #include "ContextHighScoresOptions.h"
 
 #include "ContextMain.h"
+#include "ContextManager.h"
+#include "ContextNetworkWizard1.h"
 #include "ContextPre.h"
+#include "ContextScoreUpload.h"
 #include "FontQuad.h"
 #include "Global.h"
 #include "Language.h"
@@ -40,8 +43,6 @@ ContextHighScoresOptions::ContextHighScoresOptions() {
     addChild(world);
     uploadButton = new MenuButton(0.0f, 40.0f, 0.0f, text(Language::STR_UPLOADSCORES),
                                   text(Language::STR_UPLOADSCORESHINT));
-    // The upload screens are not part of the program yet.
-    uploadButton->bDisabled = true;
     addChild(uploadButton);
     resetButton = new MenuButton(0.0f, -40.0f, 0.0f, text(Language::STR_RESETSCORES),
                                  text(Language::STR_RESETSCORESHINT));
@@ -53,6 +54,13 @@ ContextHighScoresOptions::~ContextHighScoresOptions() {}
 
 void ContextHighScoresOptions::tickContents(double time, double dt) {
     ContextMenu::tickContents(time, dt);
+    if (uploadButton->wasClicked()) {
+        // The first upload passes through the network wizard.
+        if (gGlobal->saveData.bNetworkTested)
+            gGlobal->contextManager->push(new ContextScoreUpload());
+        else
+            gGlobal->contextManager->push(new ContextNetworkWizard1());
+    }
     // A click comes only after "Yes".
     if (resetButton->wasClicked()) {
         static_cast<Sound*>(PLIM->resourceManager->find("pop", true))->playRandomPitch();

@@ -1,7 +1,9 @@
 #include "ContextOptions.h"
 
 #include "ContextDialog.h"
+#include "ContextHelp.h"
 #include "ContextManager.h"
+#include "ContextNetworkWizard1.h"
 #include "ContextOptionsControls.h"
 #include "ContextOptionsGameplay.h"
 #include "ContextOptionsGraphics.h"
@@ -25,9 +27,6 @@ ContextOptions::ContextOptions() : ContextOptionsPage(text(Language::STR_OPTIONS
     if (PLIM->bMultilanguage) languageButton = button(-120.0f, Language::STR_CHANGELANGUAGE);
     helpButton = button(float(-viewHeight() / 2 + 50), Language::STR_HELP);
     helpButton->setWidth(128);
-    // Their screens are not part of the program yet.
-    networkWizardButton->bDisabled = true;
-    helpButton->bDisabled = true;
     addBackButton();
 }
 
@@ -40,6 +39,8 @@ void ContextOptions::tickContents(double time, double dt) {
     if (controlsButton->wasClicked()) stack->push(new ContextOptionsControls());
     if (graphicsButton->wasClicked()) stack->push(new ContextOptionsGraphics());
     if (soundButton->wasClicked()) stack->push(new ContextOptionsSound());
+    if (networkWizardButton->wasClicked()) stack->push(new ContextNetworkWizard1());
+    if (helpButton->wasClicked()) stack->push(new ContextHelp());
     if (languageButton && languageButton->wasClicked()) {
         // Set before the dialog opens: however it closes, the next start asks.
         PLIM->defaultLanguage = -1;

@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "ContextAutoConfigure.h"
+#include "ContextErrorReport.h"
 #include "ContextManager.h"
 #include "ContextPost.h"
 #include "ContextPre.h"
@@ -101,7 +102,7 @@ void Global::initPostLoader() {
     contextPost = new ContextPost();
     pushFirstContexts();
     contextManager->push(new ContextZemtroviaLogo());
-    // The error report joins here, above the maker's logo, when it is built.
+    if (ContextErrorReport::hasCrashLog()) contextManager->push(new ContextErrorReport());
     contextManager->push(new ContextAutoConfigure());
     double t = PLIM->timeKeeper ? PLIM->timeKeeper->getTime() : 0.0;
     logTagged("initPostLoader", "Global initialization complete at t=%.3lf sec.", t);

@@ -19,7 +19,8 @@ MessageViewer::~MessageViewer() {}
 
 void MessageViewer::addMessage(const UString& text) {
     logTagged("addMessage", "> %s", text.c_str());
-    if (font) {
+    // An empty message stays as a blank spacer line.
+    if (font && !text.isEmpty()) {
         TextParagraph paragraph(text, font, wrapWidth);
         for (BasicLink* line = paragraph.firstChild; line; line = line->next) {
             UString lineText;

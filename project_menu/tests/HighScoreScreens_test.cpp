@@ -6,8 +6,10 @@
 #include "ContextHighScoresOptions.h"
 #include "ContextMain.h"
 #include "ContextManager.h"
+#include "ContextNetworkWizard1.h"
 #include "ContextOptions.h"
 #include "ContextPre.h"
+#include "ContextScoreUpload.h"
 #include "Language.h"
 #include "MenuButton.h"
 #include "MenuButtonQuit.h"
@@ -151,7 +153,7 @@ TEST_F(HighScoreScreensTest, ResetAsksFirstAndYesResetsEveryTable) {
     EXPECT_EQ(options->resetButton->position, V3(0.0f, -40.0f, 0.0f));
     EXPECT_EQ(options->resetButton->description, "Clears all high scores");
     EXPECT_EQ(options->uploadButton->position, V3(0.0f, 40.0f, 0.0f));
-    EXPECT_TRUE(options->uploadButton->bDisabled);
+    EXPECT_FALSE(options->uploadButton->bDisabled);
 
     for (int t = 0; t < SaveData::TABLE_COUNT; t++) data().addHighScore(t, "Ann", 50000, false);
     lastPlace() = 0;
@@ -181,9 +183,15 @@ TEST_F(HighScoreScreensTest, ResetAsksFirstAndYesResetsEveryTable) {
     EXPECT_EQ(lastPlace(), -1);
     EXPECT_NE(pop()->lastPlayTime, popBefore);
 
-    // Upload stays shut until its screens exist.
+    // Upload: the network wizard first, the upload page once it is finished.
     world->click(0.0f, 40.0f);
+    EXPECT_NE(dynamic_cast<ContextNetworkWizard1*>(top()), nullptr);
+    static_cast<Context*>(top())->bDone = true;
+    world->frame();
     EXPECT_EQ(top(), options);
+    data().bNetworkTested = 1;
+    world->click(0.0f, 40.0f);
+    EXPECT_NE(dynamic_cast<ContextScoreUpload*>(top()), nullptr);
 }
 
 TEST_F(HighScoreScreensTest, WorldWideScoresEndsTheProgramWithTheOnlineTable) {

@@ -3,7 +3,9 @@
 // when (frame period, presentation restart, master volumes, mixing rate,
 // mouse speed).
 #include "ContextDialog.h"
+#include "ContextHelp.h"
 #include "ContextManager.h"
+#include "ContextNetworkWizard1.h"
 #include "ContextOptions.h"
 #include "ContextOptionsControls.h"
 #include "ContextOptionsControls2.h"
@@ -89,8 +91,8 @@ TEST_F(OptionsScreensTest, TheHubOpensEachPageAndEveryPageSharesTheFrame) {
     }
     EXPECT_EQ(hub->languageButton, nullptr) << "single-language mode";
     EXPECT_EQ(hub->helpButton->position, V3(0.0f, -190.0f, 0.0f));
-    EXPECT_TRUE(hub->helpButton->bDisabled);
-    EXPECT_TRUE(hub->networkWizardButton->bDisabled);
+    EXPECT_FALSE(hub->helpButton->bDisabled);
+    EXPECT_FALSE(hub->networkWizardButton->bDisabled);
     for (PlimBase* child : childrenOf<MenuButton>(hub))
         EXPECT_NE(static_cast<MenuButton*>(child)->position.y, -120.0f);
 
@@ -116,6 +118,14 @@ TEST_F(OptionsScreensTest, TheHubOpensEachPageAndEveryPageSharesTheFrame) {
             escape();
         EXPECT_EQ(top(), hub) << page.title;
     }
+    world->click(0.0f, -80.0f);
+    EXPECT_NE(dynamic_cast<ContextNetworkWizard1*>(top()), nullptr);
+    escape();
+    EXPECT_EQ(top(), hub);
+    world->click(0.0f, -190.0f);
+    EXPECT_NE(dynamic_cast<ContextHelp*>(top()), nullptr);
+    escape();
+    EXPECT_EQ(top(), hub);
     escape();
     EXPECT_EQ(top(), nullptr) << "Escape closes the hub too";
 }

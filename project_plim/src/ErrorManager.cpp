@@ -57,6 +57,10 @@ ErrorManager::ErrorManager() { logTagged("ErrorManager", "Starting..."); }
 ErrorManager::~ErrorManager() {}
 
 // Main thread only: the window and the OpenGL context belong to it.
+UString ErrorManager::crashScreenshotPath() {
+    return getUserDataFolder(true) + "crash." + PLIM_BUILD_NAME + ".jpg";
+}
+
 void ErrorManager::restoreDisplay() {
     if (!PLIM) return;
     if (PLIM->input) {
@@ -66,7 +70,7 @@ void ErrorManager::restoreDisplay() {
     PlimGraphics* graphics = PLIM->graphics;
     if (!graphics) return;
     // Taken before anything below changes the screen.
-    graphics->saveScreenshot(getUserDataFolder(true) + "crash." + PLIM_BUILD_NAME + ".jpg");
+    graphics->saveScreenshot(crashScreenshotPath());
     if (graphics->bFullScreen) {
         // Cleared first: should the mode set fail, the second pass skips it.
         graphics->bFullScreen = false;

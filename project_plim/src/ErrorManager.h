@@ -30,6 +30,9 @@ public:
 
     // Name of an OpenGL error code ("GL_INVALID_ENUM", ..., "Unknown error.").
     static UString getGLErrorString(unsigned int code);
+    // Where the fatal path saves its screenshot ("crash." + build name + ".jpg"
+    // in the user data folder).
+    static UString crashScreenshotPath();
 
 private:
     static void restoreDisplay();

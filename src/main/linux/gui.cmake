@@ -5,7 +5,8 @@ add_executable(linux_gui_test ${CMAKE_CURRENT_LIST_DIR}/tests/gui_test.cpp)
 # The runs need a display: the test runs on a private X server.
 set_target_properties(linux_gui_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
   CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/test-display.sh)
-target_link_libraries(linux_gui_test PRIVATE plim JPEG::JPEG GTest::gtest GTest::gtest_main)
+# The online pages post to the menu tests' local web service through http_proxy.
+target_link_libraries(linux_gui_test PRIVATE plim menu_testsupport JPEG::JPEG GTest::gtest GTest::gtest_main)
 target_compile_definitions(linux_gui_test PRIVATE
   CORVANA2DEMO_PATH="$<TARGET_FILE:corvana2demo>" PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}")
 add_dependencies(linux_gui_test corvana2demo)

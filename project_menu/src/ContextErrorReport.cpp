@@ -1,0 +1,180 @@
+#include "ContextErrorReport.h"
+
+#include "Config.h"
+#include "ContextMain.h"
+#include "ContextManager.h"
+#include "ContextNetworkWizard1.h"
+#include "ContextPre.h"
+#include "FileManager.h"
+#include "FontQuad.h"
+#include "Formatters.h"
+#include "Global.h"
+#include "Language.h"
+#include "MenuButton.h"
+#include "MenuButtonQuit.h"
+#include "MessageViewer.h"
+#include "Plim.h"
+#include "PlimGraphics.h"
+#include "PlimUtil.h"
+#include "RenderableText.h"
+#include "online/HttpFormPost.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+const char* text(int id) { return PLIM->language->getText(id); }
+
+const int kCentreVertically = 0x10;
+
+bool networkTested() { return gGlobal->saveData.bNetworkTested != 0; }
+
+// The file name without its folders: the player's home path stays at home.
+UString baseName(const UString& path) {
+    const char* slash = strrchr(path.c_str(), '/');
+    return slash ? UString(slash + 1) : path;
+}
+
+// A NUL-terminated field of the saved block's header, read within its size.
+UString headerText(const char* field, size_t size) {
+    return UString(field, strnlen(field, size));
+}
+
+} // namespace
+
+const char* const ContextErrorReport::REPORT_PATH = "/corvana2/crashreport.php";
+
+ContextErrorReport::ContextErrorReport() {
+    bDeleteWhenDone = true;
+    bEscapeCloses = false;
+    preContext = gGlobal->contextPre;
+
+    const int w = PLIM->graphics ? PLIM->graphics->fovWidth : 640;
+    const int h = PLIM->graphics ? PLIM->graphics->fovHeight : 480;
+    RenderableText* title = new RenderableText(0.0f, float(h / 2 - 50), 0.0f, text(Language::STR_ERRORREPORTTITLE),
+                                               gGlobal->fontLarge, UColor(255, 255, 255, 255));
+    title->printFlags |= kCentreVertically;
+    addChild(title);
+
+    messageViewer = new MessageViewer();
+    messageViewer->x = 0.0f;
+    messageViewer->y = -0.5f * float(messageViewer->maxLines) * messageViewer->lineStep;
+    addChild(messageViewer);
+    messageViewer->addMessage(text(Language::STR_ERRORREPORTINTRO1));
+    messageViewer->addMessage(text(Language::STR_ERRORREPORTINTRO2));
+    messageViewer->addMessage(text(Language::STR_ERRORREPORTINTRO3));
+
+    MenuButtonQuit* cancel = new MenuButtonQuit(float(-w / 2 + 100), float(-h / 2 + 50), 0.0f, text(Language::STR_CANCEL), "");
+    cancel->setWidth(128);
+    addChild(cancel);
+    sendButton = new MenuButton(float(w / 2 - 100), float(-h / 2 + 50), 0.0f, text(Language::STR_NEXT), "");
+    sendButton->setWidth(128);
+    addChild(sendButton);
+
+    if (!networkTested()) {
+        messageViewer->addMessage("");
+        messageViewer->addMessage(text(Language::STR_ERRORREPORTWIZARD1));
+        messageViewer->addMessage(text(Language::STR_ERRORREPORTWIZARD2));
+        wizardButton = new MenuButton(0.0f, float(-h / 2 + 50), 0.0f, text(Language::STR_NETWORKWIZARDDOTS), "");
+        addChild(wizardButton);
+    }
+}
+
+ContextErrorReport::~ContextErrorReport() {
+    releasePost();
+    if (networkTested()) {
+        removeFile(Config::getCRASHLOGfile());
+        removeFile(Config::getCRASHSCREENSHOTfile());
+        removeFile(Config::getCRASHNETTRAFFICfile());
+    }
+}
+
+bool ContextErrorReport::hasCrashLog() {
+    return FileManager::fileExistsOnDisk(Config::getCRASHLOGfile());
+}
+
+bool ContextErrorReport::readCrashFile(const UString& path, std::string& bytes) {
+    bytes.clear();
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info;
+    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    char chunk[65536];
+    while (ok) {
+        ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n > 0) bytes.append(chunk, size_t(n));
+        else if (n == 0) break;
+        else if (errno != EINTR) ok = false;
+    }
+    close(fd);
+    if (!ok) bytes.clear();
+    return ok;
+}
+
+void ContextErrorReport::releasePost() {
+    HttpFormPost::release(post);
+}
+
+void ContextErrorReport::onActivate(bool firstTime) {
+    ContextMenu::onActivate(firstTime);
+    if (!post) sendButton->bDisabled = !networkTested();
+    if (wizardButton) wizardButton->bDisabled = networkTested();
+}
+
+void ContextErrorReport::tickContents(double time, double dt) {
+    ContextMenu::tickContents(time, dt);
+    if (post) {
+        int status = post->poll();
+        if (status == HttpFormPost::FAILED) {
+            messageViewer->addMessage(post->message);
+            messageViewer->addMessage(text(Language::STR_CHECKCONNECTION));
+            messageViewer->addMessage(text(Language::STR_FAILED));
+        } else if (status == HttpFormPost::DONE) {
+            messageViewer->addMessage(text(Language::STR_CONNECTED));
+            for (const UString& line : post->replyLines) messageViewer->addMessage(line);
+            messageViewer->addMessage(text(Language::STR_DONEDOT));
+            sendButton->caption = text(Language::STR_FINISH);
+            sendButton->bDisabled = false;
+        }
+    }
+    if (wizardButton && wizardButton->wasClicked()) gGlobal->contextManager->push(new ContextNetworkWizard1());
+    if (sendButton->wasClicked()) {
+        if (!post) sendReport();
+        else bDone = true;
+    }
+}
+
+void ContextErrorReport::sendReport() {
+    sendButton->bDisabled = true;
+    post = new HttpFormPost(ContextMain::WEB_SERVICE_HOST, REPORT_PATH);
+    const SaveData& data = gGlobal->saveData;
+    UString gameName = headerText(data.buildName, sizeof data.buildName);
+    UString gameVersion = headerText(data.version, sizeof data.version);
+    post->addField("gameName", "", gameName.c_str(), int(gameName.length()));
+    post->addField("gameVersion", "", gameVersion.c_str(), int(gameVersion.length()));
+
+    struct CrashFile {
+        const char* field;
+        UString path;
+    } files[] = {
+        {"crashLog", Config::getCRASHLOGfile()},
+        {"crashScreenshot", Config::getCRASHSCREENSHOTfile()},
+        {"crashNetTraffic", Config::getCRASHNETTRAFFICfile()},
+    };
+    int total = 0;
+    std::string bytes;
+    for (const CrashFile& file : files) {
+        if (!readCrashFile(file.path, bytes)) continue;
+        post->addField(file.field, baseName(file.path), bytes.data(), int(bytes.size()));
+        total += int(bytes.size());
+    }
+    messageViewer->addMessage(UString::format(text(Language::STR_ERRORREPORTUPLOADING),
+                                              Formatters::formatGroupedInteger(total).c_str()));
+    messageViewer->addMessage(text(Language::STR_ERRORREPORTPLEASEWAIT));
+    post->send();
+}

@@ -1,0 +1,156 @@
+#include "ContextNetworkWizard1.h"
+
+#include "ContextHelp.h"
+#include "ContextMain.h"
+#include "ContextManager.h"
+#include "ContextNetworkWizard3.h"
+#include "ContextPre.h"
+#include "Global.h"
+#include "Language.h"
+#include "MenuBool.h"
+#include "MenuButton.h"
+#include "MenuButtonQuit.h"
+#include "MessageViewer.h"
+#include "Plim.h"
+#include "PlimGraphics.h"
+#include "RenderableText.h"
+#include "net/NetAddress.h"
+#include "net/NetConnection.h"
+#include "online/AddressReply.h"
+#include "online/HttpFormPost.h"
+
+#include <cstring>
+
+namespace {
+
+const char* text(int id) { return PLIM->language->getText(id); }
+
+const int kCentreVertically = 0x10;
+
+// A NUL-terminated field of the saved block's header, read within its size.
+UString headerText(const char* field, size_t size) {
+    return UString(field, strnlen(field, size));
+}
+
+} // namespace
+
+const char* const ContextNetworkWizard1::TEST_PATH = "/corvana2/nettest.php";
+
+ContextNetworkWizard1::ContextNetworkWizard1() {
+    bDeleteWhenDone = true;
+    preContext = gGlobal->contextPre;
+    SaveData& data = gGlobal->saveData;
+    bWasFullScreen = data.bFullScreenOption != 0;
+    bRunTestOnDesktop = data.bNetworkTested ? 0 : 1;
+
+    const int w = PLIM->graphics ? PLIM->graphics->fovWidth : 640;
+    const int h = PLIM->graphics ? PLIM->graphics->fovHeight : 480;
+    RenderableText* title = new RenderableText(0.0f, float(h / 2 - 50), 0.0f, text(Language::STR_NETWORKWIZARD),
+                                               gGlobal->fontLarge, UColor(255, 255, 255, 255));
+    title->printFlags |= kCentreVertically;
+    addChild(title);
+
+    messageViewer = new MessageViewer();
+    messageViewer->y = -0.5f * float(messageViewer->maxLines) * messageViewer->lineStep;
+    addChild(messageViewer);
+    messageViewer->addMessage(text(Language::STR_NETTESTINTRO1));
+    messageViewer->addMessage("");
+    messageViewer->addMessage(text(Language::STR_NETTESTINTRO2));
+    messageViewer->addMessage(text(Language::STR_NETTESTINTRO3));
+    messageViewer->addMessage(text(Language::STR_NETTESTINTRO4));
+
+    MenuButtonQuit* cancel = new MenuButtonQuit(float(-w / 2 + 100), float(-h / 2 + 50), 0.0f, text(Language::STR_CANCEL), "");
+    cancel->setWidth(128);
+    addChild(cancel);
+    nextButton = new MenuButton(float(w / 2 - 100), float(-h / 2 + 50), 0.0f, text(Language::STR_NEXT), "");
+    nextButton->setWidth(128);
+    addChild(nextButton);
+    helpButton = new MenuButton(0.0f, float(-h / 2 + 50), 0.0f, text(Language::STR_HELP), "");
+    helpButton->setWidth(128);
+    addChild(helpButton);
+    desktopCheckBox = new MenuBool(float(w / 2 - 100), float(-h / 2 + 100), 0.0f, text(Language::STR_RUNTESTONDESKTOP),
+                                   text(Language::STR_RUNTESTONDESKTOPHINT), &bRunTestOnDesktop);
+    addChild(desktopCheckBox);
+    if (!bWasFullScreen) {
+        desktopCheckBox->bDisabled = true;
+        desktopCheckBox->bHidden = true;
+    }
+}
+
+ContextNetworkWizard1::~ContextNetworkWizard1() {
+    HttpFormPost::release(post);
+    restoreDisplayMode();
+}
+
+void ContextNetworkWizard1::restoreDisplayMode() {
+    SaveData& data = gGlobal->saveData;
+    if ((data.bFullScreenOption != 0) == bWasFullScreen) return;
+    data.bFullScreenOption = bWasFullScreen ? 1 : 0;
+    gGlobal->applySettings();
+}
+
+void ContextNetworkWizard1::tickContents(double time, double dt) {
+    ContextMenu::tickContents(time, dt);
+    if (post) showOutcome(post->poll());
+
+    if (nextButton->wasClicked()) {
+        if (!post) {
+            desktopCheckBox->bDisabled = true;
+            desktopCheckBox->bHidden = true;
+            SaveData& data = gGlobal->saveData;
+            if (bRunTestOnDesktop && data.bFullScreenOption) {
+                // Leaves full screen at the end of the frame; the next Next starts the test.
+                data.bFullScreenOption = 0;
+                gGlobal->applySettings();
+            } else {
+                startTest();
+            }
+        } else {
+            bDone = true;
+            restoreDisplayMode();
+            gGlobal->contextManager->push(new ContextNetworkWizard3());
+        }
+    }
+    if (helpButton->wasClicked()) gGlobal->contextManager->push(new ContextHelp());
+}
+
+void ContextNetworkWizard1::startTest() {
+    nextButton->bDisabled = true;
+    messageViewer->addMessage(text(Language::STR_STARTINGDOTS));
+    // The port is open while the test starts, so a firewall asks about it now.
+    NetAddress any;
+    any.set(0, NET_TEST_PORT);
+    NetConnection* endpoint = new NetConnection(any, false);
+
+    post = new HttpFormPost(ContextMain::WEB_SERVICE_HOST, TEST_PATH);
+    const SaveData& data = gGlobal->saveData;
+    UString gameName = headerText(data.buildName, sizeof data.buildName);
+    UString gameVersion = headerText(data.version, sizeof data.version);
+    post->addField("gameName", "", gameName.c_str(), int(gameName.length()));
+    post->addField("gameVersion", "", gameVersion.c_str(), int(gameVersion.length()));
+    post->send();
+    delete endpoint;
+}
+
+void ContextNetworkWizard1::showOutcome(int status) {
+    SaveData& data = gGlobal->saveData;
+    if (status == HttpFormPost::FAILED) {
+        messageViewer->addMessage(post->message);
+        messageViewer->addMessage(text(Language::STR_CHECKCONNECTION));
+        messageViewer->addMessage(text(Language::STR_NETTESTFAIL1));
+        data.externalAddress = NetAddress();
+        nextButton->bDisabled = false;
+    } else if (status == HttpFormPost::DONE) {
+        messageViewer->addMessage(text(Language::STR_NETTESTSUCCESS));
+        uint32_t ip = 0;
+        uint16_t port = 0;
+        if (parseAddressReply(post->reply.c_str(), &ip, &port)) {
+            data.externalAddress.set(ip, port);
+        } else {
+            for (const UString& line : post->replyLines) messageViewer->addMessage(line);
+            data.externalAddress = NetAddress();
+        }
+        messageViewer->addMessage(text(Language::STR_DONEDOT));
+        nextButton->bDisabled = false;
+    }
+}
