@@ -95,7 +95,7 @@ TEST_F(CamerasTest, DefaultCameraZoomsOutPastTheWidthAndBackBelowNineTenths) {
     for (int i = 0; i < 20; ++i) camera.tick(0.0, 0.01);
     EXPECT_TRUE(camera.bZoomedOut);
     a->position.x = -255;
-    b->position.x = 255; // 638: below 576? no
+    b->position.x = 255; // 638: still not below 576
     camera.tick(0.0, 0.01);
     EXPECT_TRUE(camera.bZoomedOut);
     a->position.x = -200;

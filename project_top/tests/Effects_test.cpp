@@ -139,7 +139,9 @@ TEST_F(EffectsTest, SplashDropsRestOnTheSurfaceAndTheRingEndsAfterASecond) {
     int falling = 0;
     for (int i = 0; i < 150; ++i) {
         s.tick(0.0, 0.01);
-        if (i == 49) EXPECT_EQ(frameOf(s.ringFrames, s.ring), int(0.5 * s.ringFrames->skins.size()));
+        if (i == 49) {
+            EXPECT_EQ(frameOf(s.ringFrames, s.ring), int(0.5 * s.ringFrames->skins.size()));
+        }
         top = std::max(top, s.particles[0].position.y);
         if (s.particles[0].vy < 0) ++falling;
     }
@@ -237,7 +239,9 @@ TEST_F(EffectsTest, FuseRisesToItsApexAndBurstsOnTheWayUp) {
         ASSERT_EQ(burst->count, 100);
         EXPECT_EQ(burst->scale, 3.0f);
         EXPECT_EQ(burst->particles[0].color, UColor(0, 0, 255, 255));
-        if (all.back() != burst) EXPECT_EQ(all.back()->scale, 0.0f);
+        if (all.back() != burst) {
+            EXPECT_EQ(all.back()->scale, 0.0f);
+        }
         std::vector<std::string> played = harness->log.linesOf("sound");
         ASSERT_EQ(played.size(), sounds + 1);
         EXPECT_NE(played.back().find("fireworkBang"), std::string::npos);

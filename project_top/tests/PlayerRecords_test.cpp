@@ -49,7 +49,9 @@ TEST_F(PlayerRecordsTest, PalmsAreSortedHighestFirstAndCounted) {
     PlimBase* layer = match->layer(GameController::LAYER_PALMS);
     BasicLink* child = layer->firstChild;
     for (int i = 0; i < 4; ++i, child = child->next) {
-        if (i > 0) EXPECT_GE(p->palms[i - 1]->position.y, p->palms[i]->position.y);
+        if (i > 0) {
+            EXPECT_GE(p->palms[i - 1]->position.y, p->palms[i]->position.y);
+        }
         EXPECT_EQ(child, p->palms[i].get());
         EXPECT_TRUE(p->palms[i]->bSharedDamage);
         EXPECT_EQ(p->palms[i]->state, PlayerData::PALM_STANDING);

@@ -7,6 +7,7 @@
 #include "TestVehicle.h"
 #include "ThrownObject.h"
 #include "WeaponScenarios.h"
+#include "ZeppelinScenario.h"
 
 #include <cmath>
 #include <functional>
@@ -20,9 +21,12 @@ const int THROWN_LAYERS[] = {GameController::LAYER_CANNON_BALLS, GameController:
 float fraction() { return float(Random::next() & 0xffff) / 65536.0f; }
 } // namespace
 
-std::vector<std::string> MatchScenarios::names() { return {"spine", "palms", "fireworks", "bonuses", "weapons", "cannon"}; }
+std::vector<std::string> MatchScenarios::names() {
+    return {"spine", "palms", "fireworks", "bonuses", "weapons", "cannon", "zeppelin"};
+}
 
 ScriptedController* MatchScenarios::start(const std::string& name, MatchHarness& harness, int players) {
+    if (name == "zeppelin") return ZeppelinScenario::start(harness, players);
     std::function<void(ScriptedController&)> build;
     std::function<void(MatchHarness&, int)> script;
     if (name == "spine") {

@@ -65,7 +65,7 @@ public:
                 match->switchWeapon(player, kind, false);
                 continue;
             }
-            delete vehicle->weapon;
+            BasicLink::deleteIfSet(vehicle->weapon);
             switch (kind) {
             case 6: vehicle->weapon = new WeaponBomb(player); break;
             case 7: vehicle->weapon = new WeaponBullet(player); break;

@@ -44,9 +44,9 @@ GameController* game() { return GameController::current(); }
 
 // The scene camera's view at depth 0 (empty outside a match).
 Rect sceneView() {
-    GameController* game = GameController::current();
-    if (!game || !game->scene || !game->scene->camera) return Rect();
-    return game->scene->camera->getVisibleRect(0.0f);
+    GameController* match = GameController::current();
+    if (!match || !match->scene || !match->scene->camera) return Rect();
+    return match->scene->camera->getVisibleRect(0.0f);
 }
 } // namespace
 
@@ -64,8 +64,6 @@ Zeppelin::Zeppelin() {
 }
 
 Zeppelin::~Zeppelin() {}
-
-float Zeppelin::turretOffset(int index) { return TURRET_X[index]; }
 
 float Zeppelin::turretEnergy(int type) { return 7.0f + 1.75f * float(type); }
 
@@ -196,8 +194,9 @@ void Zeppelin::finalBlast() {
 
 void Zeppelin::onHit(GameObject*, float) { energy = maxEnergy; }
 
-void Zeppelin::onTurretDestroyed(ZeppelinTurret*) {
+void Zeppelin::onTurretDestroyed(ZeppelinTurret* turret) {
     if (--turretsLeft >= 1) return;
+    destroyedByOwner = turret ? turret->destroyedByOwner : -1;
     acceleration = V3(0.0f, -SINK, 0.0f);
     setState(STATE_BURNING);
     if (GameController* match = game()) match->messenger->setMessage("excellent!", MESSAGE_TIME);

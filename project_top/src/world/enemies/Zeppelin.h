@@ -32,8 +32,6 @@ public:
 
     // A point of the airship's own picture-centred coordinates in the world.
     V3 worldPoint(V3 local) const;
-    // The x of each turret in the airship's own coordinates.
-    static float turretOffset(int index);
     // Energy of the turrets and seconds between drops of a zeppelin type.
     static float turretEnergy(int type);
     static double dropIntervalOf(int type);

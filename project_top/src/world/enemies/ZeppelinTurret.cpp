@@ -46,6 +46,9 @@ void ZeppelinTurret::onDestroyed(GameObject* by) {
                new Explosion(boundsCenter.x, boundsCenter.y, boundsCenter.z, 6 * World::detail() + 4, 25.0f, 50.0f,
                              3.0f * PI / 2.0f, PI / 2.0f, 1.5f));
     playExplosionShort(position, -0.5f, 0.0f);
+    // Known before the airship hears of it, so the last turret's shooter
+    // counts as the airship's.
+    destroyedByOwner = by ? by->owner : -1;
     if (Zeppelin* airship = zeppelin.get()) airship->onTurretDestroyed(this);
     GameObject::onDestroyed(by);
     if (GameController* game = GameController::current()) game->shakeCamera(SHAKE, SHAKE_TIME);

@@ -230,3 +230,111 @@ TEST(Matchsim, OtherSeedsDifferAndBadArgumentsAreRefused) {
 }
 
 } // namespace
+
+// The event lines of a run's log with the word in their third column.
+std::vector<std::vector<std::string>> events(const std::string& text, const std::string& kind) {
+    std::vector<std::vector<std::string>> found;
+    bool inEvents = false;
+    for (const std::string& line : lines(text)) {
+        if (line == "events") inEvents = true;
+        std::vector<std::string> cells = columns(line);
+        if (inEvents && cells.size() > 3 && cells[2] == kind) found.push_back(cells);
+    }
+    return found;
+}
+
+const int ENEMIES = 13, PENDING = 17;
+
+TEST(Matchsim, EveryTorpedoEndsWithoutNanAndTheRunRepeats) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+    int a = -1, b = -1;
+    std::string first = matchsim("--spawn 3x200 --seed 5 --log", &a);
+    ASSERT_EQ(a, 0);
+    EXPECT_EQ(matchsim("--spawn 3x200 --seed 5 --log", &b), first);
+    EXPECT_EQ(first.find("nan"), std::string::npos);
+    std::vector<std::vector<std::string>> ends = events(first, "enemy");
+    ASSERT_EQ(ends.size(), 200u);
+    int destroyed = 0, sunk = 0;
+    for (const auto& end : ends) {
+        EXPECT_EQ(end[3], "Torpedo");
+        EXPECT_NE(end[4], "alive");
+        destroyed += end[4].compare(0, 9, "destroyed") == 0;
+        sunk += end[4] == "sunk";
+    }
+    EXPECT_GT(destroyed, 0);
+    EXPECT_GT(sunk, 0);
+    std::vector<std::vector<int>> r = rows(first);
+    EXPECT_EQ(r.back()[ENEMIES], 0);
+    EXPECT_EQ(r.back()[PENDING], 0);
+}
+
+TEST(Matchsim, TheZeppelinBurnsAfterItsFourthTurretAndCancelsTheHeldCrates) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+    int status = -1;
+    std::string run = matchsim("--scenario zeppelin --seconds 42 --log", &status);
+    ASSERT_EQ(status, 0);
+    std::vector<std::vector<int>> r = rows(run);
+    ASSERT_EQ(r.size(), 43u);
+    EXPECT_EQ(r[0][PENDING], 7); // the zeppelin and six crates (two players)
+    EXPECT_EQ(r[4][PENDING], 6);
+    EXPECT_EQ(r[4][ENEMIES], 5); // the airship and its turrets
+    EXPECT_EQ(r[40][PENDING], 6);
+    EXPECT_EQ(r[41][PENDING], 0);
+    EXPECT_EQ(r[42][ENEMIES], 0);
+
+    // A turret at 20, 25, 30 and 35 s, then the message and the burn.
+    std::vector<double> turrets, bursts;
+    double blast = -1.0;
+    for (const auto& sound : events(run, "sound")) {
+        if (sound[3] != "explosionShort" && sound[3] != "explosionLong") continue;
+        if (sound[3] == "explosionLong") blast = atof(sound[1].c_str());
+        if (sound[6] == "-0.500..0.000") turrets.push_back(atof(sound[1].c_str()));
+        if (sound[6] == "-0.750..0.000") bursts.push_back(atof(sound[1].c_str()));
+    }
+    EXPECT_EQ(turrets, (std::vector<double>{20.0, 25.0, 30.0, 35.0}));
+    std::vector<std::vector<std::string>> messages = events(run, "message");
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1][3], "\"excellent!\"");
+    EXPECT_EQ(messages[1][1], "35.000");
+    ASSERT_GE(bursts.size(), 9u);
+    EXPECT_EQ(bursts.front(), 35.01);
+    for (size_t i = 1; i < bursts.size(); ++i) {
+        EXPECT_GE(bursts[i] - bursts[i - 1], 0.05 - 1e-6);
+        EXPECT_LE(bursts[i] - bursts[i - 1], 0.56 + 1e-6);
+    }
+    EXPECT_EQ(blast, 40.01);
+    std::vector<std::vector<std::string>> ends = events(run, "enemy");
+    ASSERT_EQ(ends.size(), 1u); // no crate ever came
+    EXPECT_EQ(ends[0][3], "Zeppelin");
+    EXPECT_EQ(ends[0][4], "destroyed by player 0");
+}
+
+TEST(Matchsim, SpawnTakesATypeByNumberOrNameAndLogsEachEnd) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+    int status = -1;
+    std::string run = matchsim("--spawn AirplaneLeftRightx6 --difficulty 1 --seed 2 --players 1 --log", &status);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(lines(run)[0], "matchsim spawn=AirplaneLeftRightx6 difficulty=1.00 seed=2 detail=1 players=1 dt=0.010");
+    EXPECT_EQ(columns(lines(run)[1]).back(), "pending");
+    EXPECT_EQ(rows(run)[0][PENDING], 6);
+    const std::vector<std::vector<std::string>> ends = events(run, "enemy");
+    ASSERT_EQ(ends.size(), 6u);
+    for (const auto& end : ends) {
+        EXPECT_EQ(end[3], "AirplaneLeftRight");
+        EXPECT_TRUE(end[4] == "left" || end[4] == "destroyed by player 0") << end[4];
+    }
+    // A fixed run leaves those still flying alive at its end.
+    run = matchsim("--spawn 10x2 --seconds 5 --log", &status);
+    ASSERT_EQ(status, 0);
+    const std::vector<std::vector<std::string>> bombers = events(run, "enemy");
+    ASSERT_EQ(bombers.size(), 2u);
+    EXPECT_EQ(bombers[0][3], "Bomber");
+    EXPECT_EQ(bombers[0][4], "alive");
+    EXPECT_EQ(rows(run).size(), 6u);
+
+    for (const char* bad : {"--spawn 13", "--spawn 3x0", "--spawn Biplane", "--spawn 0 --difficulty 1.5",
+                            "--spawn 0 --scenario spine"}) {
+        matchsim(bad, &status);
+        EXPECT_EQ(status, 2) << bad;
+    }
+}

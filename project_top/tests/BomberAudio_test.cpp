@@ -1,0 +1,100 @@
+// The bomber's engine on SDL's disk audio driver, which writes every buffer
+// the mixer fills to a file: the engine loops for as long as the bomber lives
+// (longer than the sample) and the output is silent once it is deleted.
+#include "EngineTestFolder.h"
+#include "MatchHarness.h"
+#include "Mixer.h"
+#include "MixerOGGstatic.h"
+#include "Plim.h"
+#include "PlimAudio.h"
+#include "Sound.h"
+#include "SoundChannel.h"
+#include "world/World.h"
+#include "world/enemies/Bomber.h"
+
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+long fileSize(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? long(st.st_size) : 0;
+}
+
+// The first byte at or after from that is not 0; -1 when there is none.
+long firstSound(const std::string& bytes, size_t from, size_t to = std::string::npos) {
+    for (size_t i = from; i < bytes.size() && i < to; ++i)
+        if (bytes[i] != 0) return long(i);
+    return -1;
+}
+
+// The output size once it has grown by at least count buffers past from.
+long waitForOutput(MatchHarness& run, const std::string& output, long from, long count, long buffer) {
+    for (int i = 0; i < 4000 && fileSize(output) < from + count * buffer; ++i) {
+        run.step();
+        usleep(1000);
+    }
+    return fileSize(output);
+}
+
+TEST(BomberAudio, TheEngineLoopsWhileTheBomberLivesAndStopsWhenItIsDeleted) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";
+    MatchSettings settings;
+    settings.audioDriver = "disk";
+    MatchHarness run(settings);
+    const std::string output = run.folder.root + "/audio.raw";
+    run.app->saveData.bInGameMusic = 0;
+    GameController* match = run.start([] { return new GameController(); });
+    const long buffer = long(PLIM->audio->mixer->spec.size);
+    ASSERT_GT(buffer, 0);
+    for (int i = 0; i < 20; ++i) {
+        run.step();
+        usleep(2000);
+    }
+
+    Bomber* bomber = new Bomber();
+    match->layer(GameController::LAYER_ENEMIES)->addChild(bomber);
+    bomber->onSpawn();
+    bomber->velocity.x = 0.0f; // stays in view
+    for (int i = 0; i < 400 && !bomber->engineChannel->isPlaying(); ++i) run.step();
+    ASSERT_TRUE(bomber->engineChannel->isPlaying());
+    SDL_LockAudio();
+    const long started = fileSize(output);
+    SDL_UnlockAudio();
+
+    // Well past the sample's own length the engine still sounds: restarted
+    // each time it ends. Bytes per second: rate x channels x 2.
+    const SDL_AudioSpec& spec = PLIM->audio->mixer->spec;
+    const long perSecond = long(spec.freq) * spec.channels * 2;
+    Sound* engine = World::sound("bomberEngine");
+    ASSERT_NE(engine->source, nullptr);
+    const double sampleSeconds = double(engine->source->totalFrames) / double(engine->source->frequency);
+    ASSERT_GT(sampleSeconds, 0.0);
+    const long span = long((2.0 * sampleSeconds + 0.5) * double(perSecond));
+    const long reached = waitForOutput(run, output, started, span / buffer + 4, buffer);
+    const std::string bytes = EngineTestFolder::readFile(output);
+    ASSERT_GE(reached, started + span);
+    // Each half second of the output after the sample's end has sound in it.
+    for (long at = started + long(sampleSeconds * double(perSecond)); at + perSecond / 2 <= reached;
+         at += perSecond / 2)
+        EXPECT_GE(firstSound(bytes, size_t(at), size_t(at + perSecond / 2)), 0) << "silent at byte " << at;
+
+    // Deleted with its layer's next walk: silence after at most one buffer.
+    bomber->bDestroyPending = true;
+    run.step();
+    SDL_LockAudio();
+    const long ended = fileSize(output) + buffer;
+    SDL_UnlockAudio();
+    waitForOutput(run, output, ended, 20, buffer);
+    const std::string after = EngineTestFolder::readFile(output);
+    ASSERT_GE(long(after.size()), ended + 20 * buffer);
+    EXPECT_EQ(firstSound(after, size_t(ended)), -1) << "of " << after.size() << " bytes";
+    run.finishMatch();
+}
+
+} // namespace
