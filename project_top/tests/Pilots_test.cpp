@@ -3,6 +3,7 @@
 // balloon popped while targeted), dodging a shell, shot intervals by skill,
 // the duel pilot's chases and cruises, and the debug display.
 #include "WeaponFixture.h"
+#include "DogfightScenario.h"
 #include "Plim.h"
 #include "world/pilots/AirplaneComputerControl.h"
 #include "world/pilots/AirplaneComputerControlDuel.h"
@@ -312,6 +313,27 @@ TEST_F(PilotTest, NothingBeyondThePlaneIsDrawnWithoutTheDebugFlag) {
     pilot->position = V3(-250.0f, 150.0f, 0.0f);
     harness->step();
     EXPECT_EQ(debugPixels(harness), quiet);
+}
+
+// Two duel pilots over two islands: they shoot, take balloons and shoot each
+// other down, but never fly into the sea themselves.
+TEST_F(PilotTest, ADogfightOfTwoPilotsNeverEndsInTheSeaUnlessShotDown) {
+    int lost = 0;
+    for (uint32_t seed : {3u, 4u}) {
+        harness->settings.seed = seed;
+        const size_t from = harness->log.lines.size();
+        DogfightMatch* match = DogfightScenario::start(*harness);
+        harness->runSeconds(30.0);
+        EXPECT_GT(soundLines(harness, from, "bulletFire").size(), 20u) << "seed " << seed;
+        EXPECT_LE(soundLines(harness, from, "largeSplash").size(), soundLines(harness, from, "engineSpinning").size());
+        lost += match->pilotsLost;
+        EXPECT_GT(match->balloonsSpawned, 0);
+        for (int player = 0; player < L::PLAYERS; ++player)
+            EXPECT_TRUE(match->playerData[player]->vehicle() || match->respawnAt[player] >= 0.0);
+        harness->finishMatch();
+    }
+    EXPECT_GE(lost, 1);
+    harness->settings.seed = MatchSettings().seed;
 }
 
 } // namespace
