@@ -22,7 +22,8 @@ void StateBase::advance(double time, double dt) {
     timeInState += dt;
     if (stateLeft > 0.0) {
         stateLeft -= dt;
-        if (stateLeft <= 0.0) {
+        // Summing dt drifts: a delay of whole frames must not take one more.
+        if (stateLeft <= DELAY_ROUNDING) {
             // The overrun of the delay is not carried into the new state.
             timeInState = 0.0;
             state = stateGoto;

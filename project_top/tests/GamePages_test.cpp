@@ -155,7 +155,7 @@ TEST_F(GamePagesTest, StartGameLeadsToTheGameTypesAndEachClickOpensOneScreen) {
         {types->invasion, 100.0f, "invasion", "defend your island against attacking enemies", true},
         {types->duel, 60.0f, "duel", "classic war (corvana 1)", true},
         {types->challenge, 20.0f, "challenge", "fight your way through opponents of increasing difficulty", false},
-        {types->balloonPop, -20.0f, "balloon pop", "pop the most balloons in this test of speed and accuracy", false},
+        {types->balloonPop, -20.0f, "balloon pop", "pop the most balloons in this test of speed and accuracy", true},
         {types->screensaver, -60.0f, "screensaver", "fireworks screensaver mode", false},
         {types->freeForAll, -100.0f, "free-for-all", "create your own game rules!", true},
     };
@@ -176,6 +176,8 @@ TEST_F(GamePagesTest, StartGameLeadsToTheGameTypesAndEachClickOpensOneScreen) {
     EXPECT_EQ(top(), types);
     EXPECT_TRUE(open<ContextRulesFFA>(0.0f, -100.0f));
     escape();
+    EXPECT_TRUE(open<ContextRulesBalloonPop>(0.0f, -20.0f));
+    escape();
     EXPECT_TRUE(open<ContextMutators>(220.0f, -190.0f));
     escape();
     EXPECT_EQ(top(), types);
@@ -183,7 +185,6 @@ TEST_F(GamePagesTest, StartGameLeadsToTheGameTypesAndEachClickOpensOneScreen) {
     const int before = screens();
     click(0.0f, 20.0f);
     click(0.0f, -60.0f);
-    click(0.0f, -20.0f);
     EXPECT_EQ(screens(), before);
     EXPECT_EQ(harness->app->currentController, nullptr);
 
@@ -291,6 +292,7 @@ TEST_F(GamePagesTest, PagesShareTheSavedValuesAndSpellTheirTexts) {
     ASSERT_EQ(choices.size(), 1u);
     EXPECT_EQ(shown(choices[0]), "with a friend");
     EXPECT_EQ(balloons->start->position, V3(0.0f, -120.0f, 0.0f));
+    EXPECT_FALSE(balloons->start->bDisabled);
     escape();
 
     ContextRulesFFA* ffa = new ContextRulesFFA();
