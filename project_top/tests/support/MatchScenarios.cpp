@@ -1,6 +1,7 @@
 #include "MatchScenarios.h"
 
 #include "BalloonPopScenario.h"
+#include "DogfightScenario.h"
 #include "EffectScenarios.h"
 #include "MatchHarness.h"
 #include "Random.h"
@@ -24,12 +25,13 @@ float fraction() { return float(Random::next() & 0xffff) / 65536.0f; }
 } // namespace
 
 std::vector<std::string> MatchScenarios::names() {
-    return {"spine", "palms", "fireworks", "bonuses", "weapons", "cannon", "zeppelin", "balloonpop"};
+    return {"spine", "palms", "fireworks", "bonuses", "weapons", "cannon", "zeppelin", "balloonpop", "dogfight"};
 }
 
 GameController* MatchScenarios::start(const std::string& name, MatchHarness& harness, int players) {
     if (name == "zeppelin") return ZeppelinScenario::start(harness, players);
     if (name == "balloonpop") return BalloonPopScenario::start(harness, players);
+    if (name == "dogfight") return DogfightScenario::start(harness);
     std::function<void(ScriptedController&)> build;
     std::function<void(MatchHarness&, int)> script;
     if (name == "spine") {
