@@ -15,7 +15,12 @@
 #include "modes/PlayerData.h"
 #include "world/Cannon.h"
 #include "world/Palm.h"
+#include "SoundChannel.h"
+#include "modes/GameRecorder.h"
 #include "world/World.h"
+#include "world/effects/Smoke.h"
+#include "world/weapons/Rocket.h"
+#include "world/weapons/Swarm.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,12 +29,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <new>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 std::atomic<long> allocations{0};
+std::atomic<long> releases{0};
 }
 
 // Counts every heap allocation of the process; gcc's new/free pairing check
@@ -45,10 +52,22 @@ void* operator new[](std::size_t size) {
     if (void* p = std::malloc(size ? size : 1)) return p;
     std::abort();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    if (p) ++releases;
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    if (p) ++releases;
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    if (p) ++releases;
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    if (p) ++releases;
+    std::free(p);
+}
 
 namespace {
 
@@ -216,13 +235,18 @@ void BM_CannonsBubblesRockets(benchmark::State& state) {
         made->build = build;
         return made;
     });
+    // The run's event log would keep a line per sound: not the game's memory.
+    SoundChannel::onStarted = nullptr;
+    GameRecorder::current = nullptr;
     std::vector<LayerWatch> watches;
     for (int layer : {L::LAYER_SHOTS, L::LAYER_SMOKE, L::LAYER_FIREWORKS}) watches.emplace_back(match->layer(layer));
 
     std::vector<double> tick, render;
     long measuredAllocations = 0, objectsMade = 0;
+    long idleAllocations = 0, idleFrames = 0; // frames that made nothing
     int peak = 0;
     long minuteRss = 0, tenMinuteRss = 0;
+    long minuteLive = 0, tenMinuteLive = 0; // heap blocks made with new and not yet released
     for (auto _ : state) {
         for (int frame = 1; frame <= TEN_MINUTES; ++frame) {
             run.step();
@@ -232,14 +256,36 @@ void BM_CannonsBubblesRockets(benchmark::State& state) {
             if (frame > ONE_MINUTE && frame <= ONE_MINUTE + MEASURED) {
                 tick.push_back(tickEnd.cpu - tickStart.cpu);
                 render.push_back(renderEnd.cpu - renderStart.cpu);
-                measuredAllocations += (tickEnd.allocations - tickStart.allocations) +
-                                       (renderEnd.allocations - renderStart.allocations);
+                const long frameAllocations = (tickEnd.allocations - tickStart.allocations) +
+                                              (renderEnd.allocations - renderStart.allocations);
+                measuredAllocations += frameAllocations;
                 objectsMade += made;
+                if (made == 0) {
+                    idleAllocations += frameAllocations;
+                    ++idleFrames;
+                }
             }
-            if (frame == ONE_MINUTE) minuteRss = residentKb();
+            if (frame == ONE_MINUTE) {
+                minuteRss = residentKb();
+                minuteLive = allocations - releases;
+            }
         }
         tenMinuteRss = residentKb();
+        tenMinuteLive = allocations - releases;
     }
+    // What one object of each kind costs in allocations, made on its own.
+    auto cost = [](const std::function<void()>& make) {
+        const long before = allocations;
+        make();
+        return allocations - before;
+    };
+    const long bubble = cost([] { World::add(L::LAYER_SHOTS, new Swarm(0, 0.0f, 0.0f, 0.0f, 1.0f, 768.0f)); });
+    const long rocket = cost([] { World::add(L::LAYER_SHOTS, new Rocket(0, 0.0f, 0.0f, 0.0f, 1.0f, 500.0f)); });
+    const long puff = cost([] {
+        World::add(L::LAYER_SMOKE, new Smoke(0.0f, 0.0f, 0.0f, 2, 25.0f, 50.0f, 0.0f, 0.7f, 1.0f, UColor(255, 255, 255, 255)));
+    });
+    const long sound = cost([] { World::playAt("bubbles", V3(0.0f, 0.0f, 0.0f)); });
+    const long lookup = cost([] { World::texture("projectiles"); });
     const double ms = 1000.0;
     printf("two cannons, bubble gun and rockets with trails at detail 1, swapping every %.0f s, over 3 swaying "
            "palms (16 rows); %d frames of %.0f ms\n",
@@ -252,7 +298,12 @@ void BM_CannonsBubblesRockets(benchmark::State& state) {
            "frame)\n",
            MEASURED, measuredAllocations, objectsMade,
            objectsMade ? double(measuredAllocations) / double(objectsMade) : 0.0, double(measuredAllocations) / MEASURED);
-    printf("  resident memory: %ld KB after 1 minute, %ld KB after 10 minutes\n", minuteRss, tenMinuteRss);
+    printf("  frames that made nothing: %ld, %.2f allocations each\n", idleFrames,
+           idleFrames ? double(idleAllocations) / double(idleFrames) : 0.0);
+    printf("  allocations to make one: bubble %ld, rocket %ld, smoke puff %ld, sound played %ld, resource lookup %ld\n",
+           bubble, rocket, puff, sound, lookup);
+    printf("  resident memory: %ld KB after 1 minute, %ld KB after 10 minutes; live heap blocks %ld and %ld\n",
+           minuteRss, tenMinuteRss, minuteLive, tenMinuteLive);
     state.counters["peak_particles"] = peak;
     state.counters["tick_mean_ms"] = mean(tick) * ms;
     state.counters["tick_p95_ms"] = percentile95(tick) * ms;

@@ -13,6 +13,8 @@
 #include "world/World.h"
 
 #include <cstring>
+#include <dirent.h>
+#include <jpeglib.h>
 #include <vector>
 
 namespace {
@@ -43,6 +45,38 @@ HighScoreEntry storedEntry(int table, int row) {
     const size_t at = offsetof(SaveData, highScores) + sizeof(HighScoreEntry) * (table * SaveData::TABLE_ENTRIES + row);
     memcpy(&entry, block.data() + at, sizeof(entry));
     return entry;
+}
+
+// The newest F9 screenshot of a folder as RGB rows (empty when there is none).
+std::vector<uint8_t> newestScreenshot(const std::string& folder, int& width, int& height) {
+    std::string newest;
+    if (DIR* d = opendir(folder.c_str())) {
+        while (dirent* e = readdir(d))
+            if (strstr(e->d_name, ".jpg") && folder + e->d_name > newest) newest = folder + e->d_name;
+        closedir(d);
+    }
+    std::vector<uint8_t> rgb;
+    FILE* f = newest.empty() ? nullptr : fopen(newest.c_str(), "rb");
+    if (!f) return rgb;
+    jpeg_decompress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, f);
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    width = int(info.output_width);
+    height = int(info.output_height);
+    rgb.resize(size_t(width) * size_t(height) * 3);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = &rgb[size_t(info.output_scanline) * size_t(width) * 3];
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    fclose(f);
+    return rgb;
 }
 
 } // namespace
@@ -220,4 +254,27 @@ TEST_F(EndSceneTest, NamesAndPlaces) {
     EXPECT_STREQ(ContextEnding::placeName(9), "tenth place");
     EXPECT_STREQ(ContextEnding::placeName(-1), "");
     EXPECT_STREQ(ContextEnding::placeName(10), "");
+}
+
+TEST_F(EndSceneTest, AnF9ScreenshotShowsTheBarFilledFromTheFramesLeftEndToTheRating) {
+    ContextEnding* ending = finish({1, 0, 0.5f, false, GameController::GAMETYPE_INVASION});
+    ASSERT_TRUE(runUntil(ending, ContextEnding::STATE_RATING, 10.1));
+    harness->runSeconds(2.9); // the bar at 0.475 of its length
+    harness->scheduleKey(harness->frame, SDLK_F9, true);
+    harness->scheduleKey(harness->frame + 2, SDLK_F9, false);
+    harness->steps(3);
+    ASSERT_EQ(ending->state, ContextEnding::STATE_RATING);
+    int width = 0, height = 0;
+    const std::vector<uint8_t> shot = newestScreenshot(harness->folder.userFolder(), width, height);
+    ASSERT_EQ(width, 640);
+    ASSERT_EQ(height, 480);
+    // Along the bar's middle row: the fill from x -96 (pixel 224) to about
+    // x -5, then the frame's dark inside to x +96.
+    auto pixel = [&](int x) { return &shot[(size_t(240) * size_t(width) + size_t(x)) * 3]; };
+    auto filled = [&](int x) { return pixel(x)[0] > 200 && pixel(x)[2] < 110; };
+    for (int x = 230; x <= 305; x += 5) EXPECT_TRUE(filled(x)) << x;
+    for (int x = 330; x <= 405; x += 5) {
+        EXPECT_FALSE(filled(x)) << x;
+        EXPECT_LT(pixel(x)[0], 140) << x;
+    }
 }

@@ -4,6 +4,7 @@
 // torpedo's arc onto its palm (also a palm above the arc's reach, and no palm
 // or island at all), its harmless climb, its exit splash and its toughness.
 #include "EnemyFixture.h"
+#include "EnemyScenarios.h"
 #include "Random.h"
 #include "Sound.h"
 #include "Texture.h"
@@ -270,6 +271,33 @@ TEST_F(TorpedoTest, StrikesOnlyOnTheWayDownAndLeavesTheWaterWithASplash) {
         EXPECT_TRUE(torpedo->bDestroyPending);
         EXPECT_EQ(soundsSince(sinkMark), std::vector<std::string>{"smallSplash"});
     }
+}
+
+TEST_F(TorpedoTest, PassingAPalmOnTheWayUpHarmsNeitherOnTheWayDownBoth) {
+    match = static_cast<ScriptedController*>(harness->start([] { return new EnemyMatch(2); }));
+    Palm* palm = island(0.0f, -20.0f, {0.0f})[0];
+    const float energy = palm->energy;
+    Torpedo* torpedo = enter(new Torpedo());
+    torpedo->bRemoveOffWorld = false;
+    torpedo->acceleration = V3(0.0f, 0.0f, 0.0f);
+    torpedo->position = V3(palm->boundsCenter.x, palm->boundsCenter.y - 60.0f, 0.0f);
+    torpedo->velocity = V3(0.0f, 100.0f, 0.0f);
+    torpedo->updateVisuals();
+    bool touched = false;
+    for (int i = 0; i < 120; ++i) {
+        harness->step();
+        touched = touched || torpedo->collide(palm);
+    }
+    EXPECT_TRUE(touched);
+    EXPECT_EQ(palm->energy, energy);
+    EXPECT_FALSE(torpedo->bDestroyPending);
+
+    torpedo->position = V3(palm->boundsCenter.x, palm->boundsCenter.y + 20.0f, 0.0f);
+    torpedo->velocity = V3(0.0f, -100.0f, 0.0f);
+    torpedo->updateVisuals();
+    for (int i = 0; i < 30 && !torpedo->bDestroyPending; ++i) harness->step();
+    EXPECT_TRUE(torpedo->bDestroyPending);
+    EXPECT_LT(palm->energy, energy);
 }
 
 TEST_F(TorpedoTest, AHitOfThreeTenthsEndsTheTorpedoButNotTheBlackOne) {

@@ -145,6 +145,9 @@ TEST(InvasionProgram, StartGameInvasionStartPlayThenEscapeYesBackToTheRulesPage)
     if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
     ProgramPath path;
     path.run.start(makeGame);
+    // The title plays over the main menu first: a click skips it.
+    ASSERT_TRUE(path.waitFor("ContextLogo", 60.0)) << path.run.read("screen") << path.run.log();
+    path.clickHere();
     // No profile yet: the main menu asks for a name first.
     ASSERT_TRUE(path.waitFor("ContextNewUser", 60.0)) << path.run.read("screen") << path.run.log();
     for (const char* key : {"a", "n", "n", "Return"}) path.press(key);

@@ -6,6 +6,7 @@
 #include "ContextBlender.h"
 #include "InvasionFixture.h"
 #include "RadialFader.h"
+#include "modes/ContextEnding.h"
 #include "RenderableText.h"
 #include "ScriptedController.h"
 #include "modes/PlayerHUD.h"
@@ -79,13 +80,28 @@ TEST_F(InvasionTest, IdleDefenderLosesItsOnlyPalmToABombAndTheMatchFadesOut) {
     ASSERT_EQ(over.size(), 1u);
     EXPECT_NEAR(over[0] - burnt, 1.0, 0.02);
 
-    // Five seconds later the screen closes to black, three more and the match ends.
+    // Five seconds later the screen closes to black, three more and the end scene opens.
     ASSERT_TRUE(runUntilState(match, GameControllerCampaign::STATE_FADE, 5.5));
     EXPECT_EQ(harness->app->contextManager->fader->target, 1.0f);
-    const double fading = match->time;
+    EXPECT_NEAR(match->time, over[0] + 5.0, 0.03);
     for (int i = 0; i < 400 && harness->matchOnTop(); ++i) harness->step();
     EXPECT_FALSE(harness->matchOnTop());
-    EXPECT_NEAR(harness->log.lines.size() > 0 ? fading : 0.0, over[0] + 5.0, 0.03);
+    EXPECT_TRUE(match->bDone);
+    EXPECT_EQ(match->state, GameControllerCampaign::STATE_END);
+    ContextEnding* ending = dynamic_cast<ContextEnding*>(harness->app->contextManager->getTop());
+    ASSERT_TRUE(ending);
+    EXPECT_EQ(ending->gameType, GameController::GAMETYPE_INVASION);
+    harness->log.lines.clear();
+    for (int i = 0; i < 2500 && ending->state != ContextEnding::STATE_CLICK; ++i) harness->step();
+    ASSERT_EQ(ending->state, ContextEnding::STATE_CLICK);
+    EXPECT_EQ(messageTimes("cease fire!").size(), 1u);
+    EXPECT_EQ(messageTimes("and the winner is...").size(), 1u);
+    EXPECT_EQ(ending->highScoreRank, -1); // nothing scored: no place text
+    // A click fades it out and closes it.
+    harness->scheduleMouseButton(harness->frame, 1, true);
+    harness->scheduleMouseButton(harness->frame + 2, 1, false);
+    harness->runSeconds(2.5);
+    EXPECT_NE(harness->app->contextManager->getTop(), ending);
 }
 
 TEST_F(InvasionTest, BotClearsTheFirstWaveAndTheSecondIsAnnounced) {
@@ -190,6 +206,9 @@ TEST_F(InvasionTest, RatingWeighsDifficultyAndWavesAndTakesTheBetterScorer) {
     EXPECT_TRUE(match->bDone);
     harness->step();
     EXPECT_FALSE(harness->matchOnTop());
+    ContextEnding* ending = dynamic_cast<ContextEnding*>(harness->app->contextManager->getTop());
+    ASSERT_TRUE(ending);
+    EXPECT_EQ(ending->gameType, GameController::GAMETYPE_INVASION);
 }
 
 TEST_F(InvasionTest, TwoPlayersStandAtMinusAndPlus32WithHalfAgainTheGroups) {
@@ -273,6 +292,7 @@ TEST_F(InvasionTest, AfterTheLastWaveCongratulationsAndYouHaveWon) {
     ASSERT_TRUE(runUntilState(match, GameControllerCampaign::STATE_FADE, 5.5));
     for (int i = 0; i < 400 && harness->matchOnTop(); ++i) harness->step();
     EXPECT_FALSE(harness->matchOnTop());
+    EXPECT_TRUE(dynamic_cast<ContextEnding*>(harness->app->contextManager->getTop()));
 }
 
 TEST_F(InvasionTest, WavesFaceTheirSideAndTheZeppelinWidensOnlyTheInvasionCamera) {

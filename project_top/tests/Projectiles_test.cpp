@@ -13,6 +13,8 @@
 #include "world/weapons/Bullet.h"
 #include "world/weapons/CannonBall.h"
 #include "world/weapons/Laser.h"
+#include "world/weapons/Rocket.h"
+#include "world/weapons/Swarm.h"
 
 #include <cmath>
 #include <string>
@@ -153,6 +155,58 @@ TEST_F(ProjectilesTest, SinkingShotsSplashOnlyAtHighDetail) {
     EXPECT_EQ(effects<Splash>(match).size(), 1u); // no splash, still the sound
     EXPECT_EQ(soundsSince(harness, sounds), std::vector<std::string>{"smallSplash"});
     harness->app->saveData.graphicsDetail = harness->settings.graphicsDetail;
+}
+
+TEST_F(ProjectilesTest, RocketsTrailSmokeAtHighDetailAndBubblesWeaveUnderTheWater) {
+    GameController* match = start();
+    PlimBase* smoke = match->layer(L::LAYER_SMOKE);
+    for (int detail = 0; detail <= 1; ++detail) {
+        SCOPED_TRACE(detail);
+        harness->app->saveData.graphicsDetail = detail;
+        smoke->destroyChildren();
+        Rocket rocket(0, 0.0f, 100.0f, 0.0f, 0.0f, 500.0f);
+        for (int i = 1; i <= 10; ++i) rocket.tick(i * DT, DT);
+        // A puff of two whenever 0.015 s have gathered: every second tick.
+        EXPECT_EQ(smoke->getNumChildren(), 5 * detail);
+        if (detail) {
+            Smoke* newest = dynamic_cast<Smoke*>(static_cast<PlimBase*>(smoke->firstChild));
+            ASSERT_NE(newest, nullptr);
+            EXPECT_EQ(newest->count, 2);
+            EXPECT_NEAR(newest->particles[0].position.x, rocket.position.x - 16.0f, 1e-3f); // behind, at the front
+        }
+        EXPECT_FLOAT_EQ(rocket.position.x, 50.0f);
+    }
+    harness->app->saveData.graphicsDetail = harness->settings.graphicsDetail;
+
+    // A destroyed rocket ends in a puff of ten and "missileHit"; one in the sea sinks.
+    size_t from = harness->log.lines.size();
+    Rocket hit(0, 0.0f, 100.0f, 0.0f, 0.0f, 500.0f);
+    HitTarget wall(1, V3(0.0f, 0.0f, 0.0f));
+    wall.dealDamage(&hit, 1.0f);
+    ASSERT_EQ(effects<Smoke>(match).size(), 1u);
+    EXPECT_EQ(effects<Smoke>(match)[0]->count, 10);
+    Rocket diving(0, 0.0f, -24.5f, 0.0f, -float(M_PI) / 2.0f, 100.0f);
+    diving.tick(DT, DT);
+    EXPECT_TRUE(diving.bDestroyPending);
+    EXPECT_EQ(soundsSince(harness, from), (std::vector<std::string>{"missileHit", "smallSplash"}));
+
+    // Three bubbles of one shot weave on three paths, under the water line too.
+    Swarm a(0, 0.0f, -20.0f, 0.0f, -0.3f, 768.0f), b(0, 0.0f, -20.0f, 0.0f, -0.3f, 768.0f),
+        c(0, 0.0f, -20.0f, 0.0f, -0.3f, 768.0f);
+    for (int i = 1; i <= 20; ++i)
+        for (Swarm* bubble : {&a, &b, &c}) bubble->tick(i * DT, DT);
+    EXPECT_FALSE(a.bDestroyPending || b.bDestroyPending || c.bDestroyPending);
+    EXPECT_LT(a.position.y, GameObject::WATER_LINE);
+    EXPECT_NE(a.position.y, b.position.y);
+    EXPECT_NE(b.position.y, c.position.y);
+    for (Swarm* bubble : {&a, &b, &c}) {
+        EXPECT_EQ(bubble->heading, -0.3f);
+        EXPECT_LE(std::fabs(std::atan2(bubble->velocity.y, bubble->velocity.x) + 0.3f), float(M_PI) / 4.0f + 1e-4f);
+        EXPECT_NEAR(std::hypot(bubble->velocity.x, bubble->velocity.y), 768.0f, 0.01f);
+    }
+    from = harness->log.lines.size();
+    wall.dealDamage(&a, 1.0f);
+    EXPECT_EQ(soundsSince(harness, from), std::vector<std::string>{"bubbleBurst"});
 }
 
 TEST_F(ProjectilesTest, TheLineSearchFindsTheNearestCrossedCircleBothWays) {

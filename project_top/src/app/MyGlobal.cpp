@@ -4,6 +4,7 @@
 #include "MyContextMain.h"
 #include "Quad.h"
 #include "Random.h"
+#include "modes/ContextLogo.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ MyGlobal::~MyGlobal() {}
 
 void MyGlobal::pushFirstContexts() {
     contextManager->push(new MyContextMain());
-    // The intro scene joins here, above the main menu, when it is built.
+    contextManager->push(new ContextLogo());
 }
 
 UColor MyGlobal::randomPureColour() {

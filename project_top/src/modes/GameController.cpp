@@ -108,6 +108,7 @@ void GameController::onDeactivate(bool removed) {
 void GameController::tickContents(double time, double dt) {
     Context::tickContents(time, dt);
     if (bMatrixFight && PLIM->timeKeeper) scene->timeScale = bulletTimeScale(PLIM->timeKeeper->getTime());
+    // Only the top screen ticks: the match stands still under the page.
     if (PLIM->input && PLIM->input->isKeyPressed(KEY_PAUSE)) {
         ContextGameHelp* page = new ContextGameHelp();
         page->title->caption = "the game is paused";

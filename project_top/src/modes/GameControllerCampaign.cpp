@@ -14,6 +14,7 @@
 #include "Skin.h"
 #include "Texture.h"
 #include "app/MyGlobal.h"
+#include "modes/ContextEnding.h"
 #include "modes/InvasionWave.h"
 #include "modes/Messenger.h"
 #include "modes/PlayerData.h"
@@ -150,8 +151,9 @@ void GameControllerCampaign::onEnter() {
 void GameControllerCampaign::endGame() {
     GameController::endGame();
     bDone = true;
-    // The end scene (gameType GAMETYPE_INVASION) is pushed here; without it
-    // the match leaves for its rules page.
+    ContextEnding* ending = new ContextEnding();
+    ending->gameType = gameType;
+    gGlobal->contextManager->push(ending);
 }
 
 void GameControllerCampaign::onStateChange() {

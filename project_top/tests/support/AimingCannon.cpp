@@ -20,7 +20,8 @@ GameObject* AimingCannon::pickTarget() const {
             GameObject* object = static_cast<GameObject*>(node);
             if (object->collisionSensitivity <= 0.0f || object->position.y < position.y + 8.0f) continue;
             const V3 d = object->position - position;
-            const float distance = d.x * d.x + d.y * d.y;
+            // Worthless drops (the zeppelin's) come after anything that scores.
+            const float distance = d.x * d.x + d.y * d.y + (object->points > 0 ? 0.0f : WORTHLESS_PENALTY);
             if (!best || distance < bestDistance) {
                 best = object;
                 bestDistance = distance;

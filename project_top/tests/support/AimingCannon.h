@@ -1,7 +1,7 @@
 #pragma once
 // The test bot of the invasion: a cannon that aims, leading and allowing for
-// the shell's fall, at the enemy or enemy bomb nearest its island and fires
-// whenever the barrel is on it. install swaps it in for the match's cannons.
+// the shell's fall, at the enemy or enemy bomb nearest its island (scoring
+// ones first) and fires whenever the barrel is on it. install swaps it in for the match's cannons.
 #include "world/Cannon.h"
 
 class GameController;
@@ -9,6 +9,7 @@ class GameController;
 class AimingCannon : public Cannon {
 public:
     static constexpr float ON_TARGET = 0.05f; // radians
+    static constexpr float WORTHLESS_PENALTY = 1.0e8f; // squared units
 
     explicit AimingCannon(int owner);
 
