@@ -1,6 +1,7 @@
 // The whole program under Xvfb with real X input (xdotool): Start Game,
 // "invasion", "start", the hint pages closed by clicks, the match's first
-// wave, then Escape and "Yes" back to the invasion rules page without an end.
+// wave, then Escape and "Yes" back to the invasion rules page without an end;
+// and a lost island through the end scene to the invasion's high scores.
 // A watcher in the program's pointer layer (ticked every frame whatever the
 // top screen) writes the top screen, the pointer and the buttons to a file.
 #include "ContextManager.h"
@@ -8,6 +9,8 @@
 #include "ProgramRun.h"
 #include "app/MyGlobal.h"
 #include "modes/GameControllerCampaign.h"
+#include "modes/PlayerData.h"
+#include "world/GameObject.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +34,8 @@ std::string className(const void* object, const std::type_info& type) {
     return name;
 }
 
+const float PALM_KILLER = 1.0e6f;
+
 // Writes "top", "mouse", "button" and "match" lines whenever they change.
 class Watcher : public PlimBase {
 public:
@@ -46,8 +51,16 @@ public:
                     out << "button " << int(button->position.x) << " " << int(button->position.y) << " "
                         << button->caption.c_str() << "\n";
         GameController* match = static_cast<MyGlobal*>(gGlobal)->currentController;
-        if (auto* invasion = dynamic_cast<GameControllerCampaign*>(match))
+        if (auto* invasion = dynamic_cast<GameControllerCampaign*>(match)) {
             out << "match " << invasion->state << " " << invasion->waveNumber << "\n";
+            // On the test's word, every palm of the island takes a fatal hit.
+            if (invasion->state == GameControllerCampaign::STATE_WAVE && access("burn", F_OK) == 0) {
+                unlink("burn");
+                PlayerData* island = invasion->playerData[0];
+                for (int i = 0; i < island->numPalms; ++i)
+                    if (GameObject* palm = island->palms[i].get()) palm->takeDamage(nullptr, PALM_KILLER);
+            }
+        }
         if (out.str() != last) writeMarker("screen", last = out.str());
     }
     std::string last;
@@ -180,6 +193,53 @@ TEST(InvasionProgram, StartGameInvasionStartPlayThenEscapeYesBackToTheRulesPage)
     EXPECT_EQ(path.now().state, -1) << "no match left";
 
     // Back twice: the main menu; Escape there ends the program cleanly.
+    path.press("Escape");
+    ASSERT_TRUE(path.waitFor("ContextGametypes")) << path.run.read("screen");
+    path.press("Escape");
+    ASSERT_TRUE(path.waitFor("MyContextMain")) << path.run.read("screen");
+}
+
+TEST(InvasionProgram, TheLastPalmFallsIntoTheEndSceneThenTheInvasionTable) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+    if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
+    ProgramPath path;
+    path.run.start(makeGame);
+    ASSERT_TRUE(path.waitFor("ContextLogo", 60.0)) << path.run.read("screen") << path.run.log();
+    path.clickHere();
+    ASSERT_TRUE(path.waitFor("ContextNewUser", 60.0)) << path.run.read("screen");
+    for (const char* key : {"b", "e", "a", "Return"}) path.press(key);
+    ASSERT_TRUE(path.waitFor("MyContextMain")) << path.run.read("screen");
+    ASSERT_TRUE(path.click("Start Game")) << path.run.read("screen");
+    ASSERT_TRUE(path.waitFor("ContextGametypes")) << path.run.read("screen");
+    ASSERT_TRUE(path.click("invasion")) << path.run.read("screen");
+    ASSERT_TRUE(path.waitFor("ContextRulesCampaign")) << path.run.read("screen");
+    ASSERT_TRUE(path.click("start")) << path.run.read("screen");
+    for (int page = 0; page < 2; ++page) {
+        if (!path.waitFor("ContextGameHelp", 5.0)) break;
+        usleep(800000);
+        path.clickHere();
+    }
+    ASSERT_TRUE(path.waitFor("GameControllerCampaign", 60.0, GameControllerCampaign::STATE_WAVE))
+        << path.run.read("screen");
+
+    // The palms burn; the tree page comes up and a click closes it.
+    EngineTestFolder::writeFile(path.run.folder.root + "/burn", "");
+    ASSERT_TRUE(path.waitFor("ContextGameHelp", 10.0)) << path.run.read("screen");
+    usleep(800000);
+    path.clickHere();
+    // "game over!", the fade, and the end scene, which a click closes once it asks.
+    ASSERT_TRUE(path.waitFor("ContextEnding", 30.0)) << path.run.read("screen");
+    usleep(16000000); // cease fire, the winner, the bar, the percentage
+    bool table = false;
+    for (int click = 0; click < 4 && !table; ++click) {
+        path.clickHere(); // a place text, if any, takes one click more
+        table = path.waitFor("ContextHighScores", 5.0);
+    }
+    ASSERT_TRUE(table) << path.run.read("screen");
+
+    // Back from the table: the rules page, the game types, the main menu.
+    path.press("Escape");
+    ASSERT_TRUE(path.waitFor("ContextRulesCampaign")) << path.run.read("screen");
     path.press("Escape");
     ASSERT_TRUE(path.waitFor("ContextGametypes")) << path.run.read("screen");
     path.press("Escape");
