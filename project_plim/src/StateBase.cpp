@@ -22,8 +22,7 @@ void StateBase::advance(double time, double dt) {
     timeInState += dt;
     if (stateLeft > 0.0) {
         stateLeft -= dt;
-        // Summing dt drifts: a delay of whole frames must not take one more.
-        if (stateLeft <= DELAY_ROUNDING) {
+        if (stateLeft <= 0.0) {
             // The overrun of the delay is not carried into the new state.
             timeInState = 0.0;
             state = stateGoto;

@@ -9,8 +9,6 @@ class PropertyContainer;
 
 class StateBase {
 public:
-    static constexpr double DELAY_ROUNDING = 1e-9; // seconds
-
     StateBase() = default;
     virtual ~StateBase();
     // Carries out a pending change once its delay has run out; uses dt only.

@@ -39,18 +39,6 @@ TEST(StateBase, DelayedChangeDropsTheOverrun) {
     EXPECT_EQ(m.changes, std::vector<int>{3});
 }
 
-TEST(StateBase, ADelayOfWholeFramesEndsInItsLastFrameDespiteRounding) {
-    for (double delay : {1.0, 3.0, 5.0}) {
-        Machine m;
-        m.setState(2, delay, false);
-        const int frames = int(delay / 0.01 + 0.5);
-        for (int i = 0; i < frames - 1; ++i) m.advance(0.0, 0.01);
-        EXPECT_EQ(m.state, 0) << delay;
-        m.advance(0.0, 0.01);
-        EXPECT_EQ(m.state, 2) << delay;
-    }
-}
-
 TEST(StateBase, PendingChangeIsKeptRestartedOrCancelled) {
     Machine kept, forced, cancelled;
     for (Machine* m : {&kept, &forced, &cancelled}) {

@@ -146,8 +146,9 @@ TEST_F(BalloonPopTest, OnePlayerRoundCountsDownThenTimeWithTheChime) {
     EXPECT_NEAR(lastCamera(match)->position.z - views[0], -320.0f / 9.0f, 1e-3f);
 }
 
-// Whole matches in 0.04 s frames (a whole number of them in every delay and
-// in the round's float clock), to stay quick.
+// Whole matches in 0.04 s frames, to stay quick: every state delay and the
+// round's float clock then take a whole number of frames without rounding
+// over (at 0.01 s the 3 s and 5 s delays each run one frame over).
 class BalloonPopMatchTest : public BalloonPopTest {
 protected:
     static void SetUpTestSuite() {
@@ -249,6 +250,9 @@ TEST_F(BalloonPopTest, TheClockCountsInGameTimeAndAHitchSetsBothSecondsItPasses)
     EXPECT_EQ(clock->timeLeft, 0.0f);
     EXPECT_TRUE(clock->expired);
     EXPECT_TRUE(clock->secondPassed(1) && clock->secondPassed(2));
+    // The next round starts with no second flagged.
+    clock->start(30.0f);
+    EXPECT_FALSE(clock->secondPassed(1) || clock->secondPassed(2));
     match->scene->timeScale = 1.0;
 }
 

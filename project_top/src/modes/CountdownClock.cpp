@@ -43,6 +43,8 @@ double CountdownClock::gameTimeScale() {
 void CountdownClock::start(float seconds) {
     duration = timeLeft = seconds;
     expired = false;
+    // A hitch at the end of the last round may have left a flag set.
+    for (bool& flag : secondFlags) flag = false;
     running = true;
 }
 

@@ -23,7 +23,8 @@ public:
 
     // Whether the second flag of whole second k (1..5) is set.
     bool secondPassed(int k) const { return k >= 1 && k <= FLAGGED_SECONDS && secondFlags[k - 1]; }
-    // Sets duration and time left, clears expired and starts counting.
+    // Sets duration and time left, clears expired and the second flags and
+    // starts counting.
     void start(float seconds);
     // The scene time scale the clock counts in: the current match's, 1.0
     // without one.
