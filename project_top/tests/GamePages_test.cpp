@@ -152,7 +152,7 @@ TEST_F(GamePagesTest, StartGameLeadsToTheGameTypesAndEachClickOpensOneScreen) {
         bool enabled;
     } rows[] = {
         {types->invasion, "invasion", true},       {types->duel, "duel", true},
-        {types->challenge, "challenge", false},    {types->balloonPop, "balloon pop", false},
+        {types->challenge, "challenge", false},    {types->balloonPop, "balloon pop", true},
         {types->screensaver, "screensaver", false}, {types->freeForAll, "free-for-all", true},
     };
     for (const auto& row : rows) {
@@ -169,6 +169,8 @@ TEST_F(GamePagesTest, StartGameLeadsToTheGameTypesAndEachClickOpensOneScreen) {
     EXPECT_EQ(top(), types);
     EXPECT_TRUE(open<ContextRulesFFA>(0.0f, -100.0f));
     escape();
+    EXPECT_TRUE(open<ContextRulesBalloonPop>(0.0f, -20.0f));
+    escape();
     EXPECT_TRUE(open<ContextMutators>(220.0f, -190.0f));
     escape();
     EXPECT_EQ(top(), types);
@@ -176,7 +178,6 @@ TEST_F(GamePagesTest, StartGameLeadsToTheGameTypesAndEachClickOpensOneScreen) {
     const int before = screens();
     click(0.0f, 20.0f);
     click(0.0f, -60.0f);
-    click(0.0f, -20.0f);
     EXPECT_EQ(screens(), before);
     EXPECT_EQ(harness->app->currentController, nullptr);
 
@@ -283,6 +284,7 @@ TEST_F(GamePagesTest, PagesShareTheSavedValuesAndSpellTheirTexts) {
     ASSERT_EQ(choices.size(), 1u);
     EXPECT_EQ(shown(choices[0]), "with a friend");
     EXPECT_EQ(balloons->start->position, V3(0.0f, -120.0f, 0.0f));
+    EXPECT_FALSE(balloons->start->bDisabled);
     escape();
 
     ContextRulesFFA* ffa = new ContextRulesFFA();

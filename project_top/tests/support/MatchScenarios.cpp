@@ -1,5 +1,7 @@
 #include "MatchScenarios.h"
 
+#include "BalloonPopScenario.h"
+#include "DogfightScenario.h"
 #include "EffectScenarios.h"
 #include "MatchHarness.h"
 #include "Random.h"
@@ -8,6 +10,7 @@
 #include "ThrownObject.h"
 #include "WeaponScenarios.h"
 #include "ZeppelinScenario.h"
+#include "modes/GameControllerBalloonPop.h"
 
 #include <cmath>
 #include <functional>
@@ -22,11 +25,13 @@ float fraction() { return float(Random::next() & 0xffff) / 65536.0f; }
 } // namespace
 
 std::vector<std::string> MatchScenarios::names() {
-    return {"spine", "palms", "fireworks", "bonuses", "weapons", "cannon", "zeppelin"};
+    return {"spine", "palms", "fireworks", "bonuses", "weapons", "cannon", "zeppelin", "balloonpop", "dogfight"};
 }
 
-ScriptedController* MatchScenarios::start(const std::string& name, MatchHarness& harness, int players) {
+GameController* MatchScenarios::start(const std::string& name, MatchHarness& harness, int players) {
     if (name == "zeppelin") return ZeppelinScenario::start(harness, players);
+    if (name == "balloonpop") return BalloonPopScenario::start(harness, players);
+    if (name == "dogfight") return DogfightScenario::start(harness);
     std::function<void(ScriptedController&)> build;
     std::function<void(MatchHarness&, int)> script;
     if (name == "spine") {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+class GameController;
 class MatchHarness;
 class ScriptedController;
 
@@ -11,7 +12,7 @@ class MatchScenarios {
 public:
     // Starts the named scenario with that many human players; null for a name
     // no scenario has.
-    static ScriptedController* start(const std::string& name, MatchHarness& harness, int players);
+    static GameController* start(const std::string& name, MatchHarness& harness, int players);
     static std::vector<std::string> names();
 
     // Thrown objects that sink or fly out of view, and two test vehicles on a

@@ -31,8 +31,6 @@ ContextGametypes::ContextGametypes() : ContextOptionsPage("select game type") {
                                                     nullptr));
     balloonPop = addButton(this, new MenuButton(0.0f, -20.0f, 0.0f, "balloon pop",
                                                 "pop the most balloons in this test of speed and accuracy"));
-    // Its rules page has nothing to start until the balloon pop mode exists.
-    balloonPop->bDisabled = true;
     screensaver = addButton(this, new GameStartButton(0.0f, -60.0f, 0.0f, "screensaver",
                                                       "fireworks screensaver mode", nullptr));
     freeForAll = addButton(this, new MenuButton(0.0f, -100.0f, 0.0f, "free-for-all", "create your own game rules!"));

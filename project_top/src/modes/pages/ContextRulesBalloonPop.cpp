@@ -3,14 +3,15 @@
 #include "Global.h"
 #include "Language.h"
 #include "MenuEnum.h"
+#include "modes/GameControllerBalloonPop.h"
 #include "modes/pages/GameStartButton.h"
 
 ContextRulesBalloonPop::ContextRulesBalloonPop() : ContextOptionsPage("ballon pop rules") {
     SaveData& saved = gGlobal->saveData;
     addChild(new MenuEnum(0.0f, 40.0f, 0.0f, "play...", "select who you want to play with", &saved.players, 0, 1,
                           Language::STR_ENUMOPPONENTBALLOONPOPTYPE0));
-    // Starts the balloon pop mode once it is in the build.
-    start = new GameStartButton(0.0f, -120.0f, 0.0f, "start", "start playing", nullptr);
+    start = new GameStartButton(0.0f, -120.0f, 0.0f, "start", "start playing",
+                                []() -> GameController* { return new GameControllerBalloonPop(); });
     addChild(start);
     addBackButton();
 }

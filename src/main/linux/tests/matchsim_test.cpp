@@ -338,3 +338,23 @@ TEST(Matchsim, SpawnTakesATypeByNumberOrNameAndLogsEachEnd) {
         EXPECT_EQ(status, 2) << bad;
     }
 }
+
+TEST(Matchsim, BalloonPopKeepsABalloonPerPlayerUpAndCountsTheFirstRoundDown) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+    int a = -1, b = -1;
+    const char* args = "--scenario balloonpop --seed 3 --players 2 --seconds 45 --log";
+    std::string first = matchsim(args, &a);
+    ASSERT_EQ(a, 0);
+    EXPECT_EQ(matchsim(args, &b), first);
+    std::vector<std::vector<int>> r = rows(first);
+    ASSERT_EQ(r.size(), 46u);
+    EXPECT_EQ(r[0][CANNONS], 2);
+    EXPECT_EQ(r[8][BALLOONS], 0); // before the first round
+    for (int second = 10; second <= 38; ++second) EXPECT_GE(r[second][BALLOONS], 1) << second;
+    EXPECT_EQ(r[40][BALLOONS], 0); // gone with "time!"
+    EXPECT_EQ(countOf(first, "\t\"round 1 of 10\"\t"), 1);
+    EXPECT_EQ(countOf(first, "\t\"time!\"\t"), 1);
+    EXPECT_EQ(countOf(first, "\tclockTick\t"), 5);
+    EXPECT_EQ(countOf(first, "\tclockChime\t"), 1);
+    EXPECT_GT(countOf(first, "\tcannonFire\t"), 10);
+}

@@ -1,0 +1,156 @@
+// Two-player balloon pop with autocannons on the match harness (under Xvfb,
+// so every frame is really drawn): both cannons sweep and fire bursts for the
+// whole ten rounds. Per frame in play: CPU of the tick, the drawing and the
+// collisions plus rules (mean, 95th percentile, max) against the 15 ms frame
+// period, and the heap allocations per frame. Set BALLOONPOP_BENCH_SECONDS
+// to run a shorter match.
+#include "BalloonPopScenario.h"
+#include "MatchHarness.h"
+#include "modes/GameControllerBalloonPop.h"
+#include "modes/PlayerData.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <new>
+#include <vector>
+
+namespace {
+std::atomic<long> allocations{0};
+}
+
+// Counts every heap allocation of the process; gcc's new/free pairing check
+// does not know that these operators are each other's counterparts.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    std::abort();
+}
+void* operator new[](std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    std::abort();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+const double FRAME_PERIOD = 0.015;
+
+double cpuSeconds() {
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// CPU marks of one frame.
+struct Marks {
+    double tickStart = 0, tickEnd = 0, renderStart = 0, drawn = 0, ruled = 0;
+};
+Marks marks;
+
+class TimedBalloonPop : public GameControllerBalloonPop {
+public:
+    void tickContents(double time, double dt) override {
+        marks.tickStart = cpuSeconds();
+        GameControllerBalloonPop::tickContents(time, dt);
+        marks.tickEnd = cpuSeconds();
+    }
+    void renderContents() override {
+        marks.renderStart = cpuSeconds();
+        GameControllerBalloonPop::renderContents();
+    }
+    void checkCollisions() override {
+        marks.drawn = cpuSeconds();
+        GameControllerBalloonPop::checkCollisions();
+    }
+    void updateRules() override {
+        GameControllerBalloonPop::updateRules();
+        marks.ruled = cpuSeconds();
+    }
+};
+
+struct Series {
+    std::vector<double> v;
+    void add(double x) { v.push_back(x); }
+    double mean() const {
+        double s = 0.0;
+        for (double x : v) s += x;
+        return v.empty() ? 0.0 : s / double(v.size());
+    }
+    double p95() const {
+        if (v.empty()) return 0.0;
+        std::vector<double> s = v;
+        std::sort(s.begin(), s.end());
+        return s[std::min(s.size() - 1, size_t(double(s.size()) * 0.95))];
+    }
+    double max() const { return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end()); }
+};
+
+void print(const char* name, const Series& s) {
+    printf("%-22s mean %7.3f  p95 %7.3f  max %7.3f\n", name, s.mean(), s.p95(), s.max());
+}
+
+void BM_BalloonPopAutocannons(benchmark::State& state) {
+    if (!getenv("DISPLAY")) {
+        state.SkipWithError("needs an X server (xvfb-run)");
+        for (auto _ : state) {}
+        return;
+    }
+    double seconds = BalloonPopScenario::MATCH_SECONDS;
+    if (const char* limit = getenv("BALLOONPOP_BENCH_SECONDS")) seconds = std::max(10.0, std::min(seconds, atof(limit)));
+    MatchSettings settings;
+    settings.frameRate = FRAME_PERIOD;
+    MatchHarness run(settings);
+    SaveData& saved = run.app->saveData;
+    saved.players = 1;
+    saved.bAutocannons = 1;
+    saved.bInGameHelp = 0;
+    saved.bUseMouse = 0;
+    saved.bInGameMusic = 0;
+    auto* match = static_cast<GameControllerBalloonPop*>(run.start([] { return new TimedBalloonPop(); }));
+    BalloonPopScenario::script(run, 2, seconds);
+
+    Series tick, draw, rules, whole, allocs;
+    const int frames = int(seconds / FRAME_PERIOD);
+    for (auto _ : state) {
+        for (int i = 0; i < frames && run.matchOnTop(); ++i) {
+            const long before = allocations;
+            run.step();
+            if (match->state != GameControllerBalloonPop::STATE_PLAYING) continue;
+            tick.add((marks.tickEnd - marks.tickStart) * 1000.0);
+            draw.add((marks.drawn - marks.renderStart) * 1000.0);
+            rules.add((marks.ruled - marks.drawn) * 1000.0);
+            whole.add((marks.ruled - marks.tickStart) * 1000.0);
+            allocs.add(double(allocations - before));
+        }
+    }
+    printf("balloon pop, 2 players with autocannons sweeping and firing, %.0f ms frames, %zu frames in play over "
+           "%.0f s (rounds played: %d)\n",
+           FRAME_PERIOD * 1000.0, whole.v.size(), seconds, match->round);
+    print("tick (ms)", tick);
+    print("draw (ms)", draw);
+    print("collisions+rules (ms)", rules);
+    print("whole frame (ms)", whole);
+    print("allocations/frame", allocs);
+    const size_t over = size_t(std::count_if(whole.v.begin(), whole.v.end(), [](double ms) { return ms > 15.0; }));
+    const size_t over10 = size_t(std::count_if(whole.v.begin(), whole.v.end(), [](double ms) { return ms > 10.0; }));
+    printf("frames over the 15 ms period: %zu, over 10 ms (100 fps): %zu; scores %d and %d\n", over, over10,
+           match->playerData[0]->score, match->playerData[1]->score);
+    state.counters["frame_mean_ms"] = whole.mean();
+    state.counters["frame_p95_ms"] = whole.p95();
+    state.counters["allocs_per_frame"] = allocs.mean();
+}
+
+} // namespace
+
+BENCHMARK(BM_BalloonPopAutocannons)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();
