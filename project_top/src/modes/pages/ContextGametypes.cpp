@@ -3,6 +3,7 @@
 #include "ContextManager.h"
 #include "Global.h"
 #include "MenuButton.h"
+#include "modes/GameControllerChallenge.h"
 #include "modes/pages/ContextMutators.h"
 #include "modes/pages/ContextRulesBalloonPop.h"
 #include "modes/pages/ContextRulesCampaign.h"
@@ -28,7 +29,9 @@ ContextGametypes::ContextGametypes() : ContextOptionsPage("select game type") {
     // The challenge and screensaver modes are not in this build yet.
     challenge = addButton(this, new GameStartButton(0.0f, 20.0f, 0.0f, "challenge",
                                                     "fight your way through opponents of increasing difficulty",
-                                                    nullptr));
+                                                    []() -> GameController* {
+                                                        return new GameControllerChallenge();
+                                                    }));
     balloonPop = addButton(this, new MenuButton(0.0f, -20.0f, 0.0f, "balloon pop",
                                                 "pop the most balloons in this test of speed and accuracy"));
     screensaver = addButton(this, new GameStartButton(0.0f, -60.0f, 0.0f, "screensaver",
