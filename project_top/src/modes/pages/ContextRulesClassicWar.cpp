@@ -4,6 +4,7 @@
 #include "Language.h"
 #include "MenuEnum.h"
 #include "modes/GameControllerClassic.h"
+#include "modes/GameControllerTutorial.h"
 #include "modes/pages/GameStartButton.h"
 
 ContextRulesClassicWar::ContextRulesClassicWar() : ContextOptionsPage("duel rules") {
@@ -13,9 +14,8 @@ ContextRulesClassicWar::ContextRulesClassicWar() : ContextOptionsPage("duel rule
                           Language::STR_ENUMOPPONENTTYPE0));
     addChild(new MenuEnum(0.0f, 0.0f, 0.0f, "difficulty", "skill of computer opponents", &saved.difficulty, 0, 4,
                           Language::STR_ENUMDIFFICULTY0));
-    // The tutorial starts once it is in the build.
     howToPlay = new GameStartButton(0.0f, -80.0f, 0.0f, "how to play...", "step-by-step guide on how to play the game",
-                                    nullptr);
+                                    []() -> GameController* { return new GameControllerTutorial(); });
     addChild(howToPlay);
     start = new GameStartButton(0.0f, -120.0f, 0.0f, "start", "start playing",
                                 []() -> GameController* { return new GameControllerClassic(); });
