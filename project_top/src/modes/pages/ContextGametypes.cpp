@@ -3,6 +3,8 @@
 #include "ContextManager.h"
 #include "Global.h"
 #include "MenuButton.h"
+#include "modes/GameControllerChallenge.h"
+#include "modes/GameControllerScreenSaver.h"
 #include "modes/pages/ContextMutators.h"
 #include "modes/pages/ContextRulesBalloonPop.h"
 #include "modes/pages/ContextRulesCampaign.h"
@@ -25,14 +27,18 @@ ContextGametypes::ContextGametypes() : ContextOptionsPage("select game type") {
     invasion = addButton(this, new MenuButton(0.0f, 100.0f, 0.0f, "invasion",
                                               "defend your island against attacking enemies"));
     duel = addButton(this, new MenuButton(0.0f, 60.0f, 0.0f, "duel", "classic war (corvana 1)"));
-    // The challenge and screensaver modes are not in this build yet.
     challenge = addButton(this, new GameStartButton(0.0f, 20.0f, 0.0f, "challenge",
                                                     "fight your way through opponents of increasing difficulty",
-                                                    nullptr));
+                                                    []() -> GameController* {
+                                                        return new GameControllerChallenge();
+                                                    }));
     balloonPop = addButton(this, new MenuButton(0.0f, -20.0f, 0.0f, "balloon pop",
                                                 "pop the most balloons in this test of speed and accuracy"));
     screensaver = addButton(this, new GameStartButton(0.0f, -60.0f, 0.0f, "screensaver",
-                                                      "fireworks screensaver mode", nullptr));
+                                                      "fireworks screensaver mode",
+                                                      []() -> GameController* {
+                                                          return new GameControllerScreenSaver();
+                                                      }));
     freeForAll = addButton(this, new MenuButton(0.0f, -100.0f, 0.0f, "free-for-all", "create your own game rules!"));
 
     mutators = addButton(this, new MenuButton(float(viewWidth() / 2 - 100), float(-viewHeight() / 2 + 50), 0.0f,

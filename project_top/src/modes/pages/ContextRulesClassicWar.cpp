@@ -3,6 +3,8 @@
 #include "Global.h"
 #include "Language.h"
 #include "MenuEnum.h"
+#include "modes/GameControllerClassic.h"
+#include "modes/GameControllerTutorial.h"
 #include "modes/pages/GameStartButton.h"
 
 ContextRulesClassicWar::ContextRulesClassicWar() : ContextOptionsPage("duel rules") {
@@ -12,11 +14,11 @@ ContextRulesClassicWar::ContextRulesClassicWar() : ContextOptionsPage("duel rule
                           Language::STR_ENUMOPPONENTTYPE0));
     addChild(new MenuEnum(0.0f, 0.0f, 0.0f, "difficulty", "skill of computer opponents", &saved.difficulty, 0, 4,
                           Language::STR_ENUMDIFFICULTY0));
-    // The tutorial and the duel start once the classic modes are in the build.
     howToPlay = new GameStartButton(0.0f, -80.0f, 0.0f, "how to play...", "step-by-step guide on how to play the game",
-                                    nullptr);
+                                    []() -> GameController* { return new GameControllerTutorial(); });
     addChild(howToPlay);
-    start = new GameStartButton(0.0f, -120.0f, 0.0f, "start", "start playing", nullptr);
+    start = new GameStartButton(0.0f, -120.0f, 0.0f, "start", "start playing",
+                                []() -> GameController* { return new GameControllerClassic(); });
     addChild(start);
     addBackButton();
 }

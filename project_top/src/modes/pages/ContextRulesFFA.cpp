@@ -6,6 +6,7 @@
 #include "MenuEnum.h"
 #include "MenuVolume.h"
 #include "RenderableText.h"
+#include "modes/GameControllerFFA.h"
 #include "modes/pages/GameStartButton.h"
 
 ContextRulesFFA::ContextRulesFFA() : ContextOptionsPage("") {
@@ -39,9 +40,8 @@ ContextRulesFFA::ContextRulesFFA() : ContextOptionsPage("") {
                             &saved.bonusPreference, 0, 24));
     addChild(new MenuBool(-39.0f, -150.0f, 0.0f, "limit bomb range", "whether bombs will disappear after a few seconds",
                           &saved.bLimitBombRange));
-    // Starts the free-for-all mode once it is in the build.
     start = new GameStartButton(float(viewWidth() / 2 - 100), float(-viewHeight() / 2 + 50), 0.0f, "start",
-                                "start playing", nullptr);
+                                "start playing", []() -> GameController* { return new GameControllerFFA(); });
     start->setWidth(128);
     addChild(start);
     addBackButton();

@@ -1,0 +1,60 @@
+// The fireworks screensaver at graphics detail 1 on the match harness (under
+// Xvfb, so every frame is really drawn): CPU of each whole frame (mean, 95th
+// percentile, max) against the 15 ms frame period (10 ms at 100 fps), over
+// 60 simulated seconds of bursts (SCREENSAVER_BENCH_SECONDS for another span).
+#include "MatchHarness.h"
+#include "modes/GameControllerScreenSaver.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+double cpuSeconds() {
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+void BM_ScreenSaverDetail1(benchmark::State& state) {
+    const char* span = std::getenv("SCREENSAVER_BENCH_SECONDS");
+    const double seconds = span ? std::atof(span) : 60.0;
+    MatchSettings settings;
+    settings.graphicsDetail = 1;
+    MatchHarness harness(settings);
+    std::vector<double> frames;
+    int mostFireworks = 0;
+    for (auto _ : state) {
+        GameController* saver = harness.start([]() -> GameController* { return new GameControllerScreenSaver(); });
+        while (saver->time < seconds) {
+            const double start = cpuSeconds();
+            harness.step();
+            frames.push_back(cpuSeconds() - start);
+            mostFireworks =
+                std::max(mostFireworks, MatchHarness::liveChildren(saver->layer(GameController::LAYER_FIREWORKS)));
+        }
+        harness.finishMatch();
+    }
+    std::sort(frames.begin(), frames.end());
+    double sum = 0.0;
+    for (double f : frames) sum += f;
+    const double mean = frames.empty() ? 0.0 : sum / double(frames.size());
+    const double p95 = frames.empty() ? 0.0 : frames[frames.size() * 95 / 100];
+    const double most = frames.empty() ? 0.0 : frames.back();
+    std::printf("screensaver detail 1: %zu frames, CPU per frame mean %.3f ms, p95 %.3f ms, max %.3f ms "
+                "(period 15 ms / 10 ms at 100 fps); most firework objects %d\n",
+                frames.size(), mean * 1e3, p95 * 1e3, most * 1e3, mostFireworks);
+    state.counters["mean_ms"] = mean * 1e3;
+    state.counters["p95_ms"] = p95 * 1e3;
+    state.counters["max_ms"] = most * 1e3;
+}
+
+} // namespace
+
+BENCHMARK(BM_ScreenSaverDetail1)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();

@@ -1,0 +1,137 @@
+#include "GameControllerScreenSaver.h"
+
+#include "Camera.h"
+#include "CameraBlender.h"
+#include "ContextBlender.h"
+#include "ContextManager.h"
+#include "Formatters.h"
+#include "Global.h"
+#include "Plim.h"
+#include "PlimGraphics.h"
+#include "PlimInput.h"
+#include "RadialFader.h"
+#include "Random.h"
+#include "Renderable.h"
+#include "Skin.h"
+#include "Texture.h"
+#include "modes/PlayerData.h"
+#include "world/CameraStatic.h"
+#include "world/Vehicle.h"
+#include "world/World.h"
+#include "world/effects/FireworkFuse.h"
+
+#include <cmath>
+
+namespace {
+
+const int ISLAND_PICTURE = 2;
+const float ISLAND_TOP = 21.0f;
+const float OPENING_RAISE = 171.0f;
+const float DRIVE_RAISE = 57.0f;
+const float DRIVE_SIDE = 200.0f;
+const int SPEED_BASE = 128;
+
+int fovWidth() { return PLIM->graphics ? PLIM->graphics->fovWidth : 640; }
+int fovHeight() { return PLIM->graphics ? PLIM->graphics->fovHeight : 480; }
+
+void fadeTo(float target) {
+    if (RadialFader* fader = gGlobal->contextManager->fader) fader->target = target;
+}
+
+} // namespace
+
+GameControllerScreenSaver::GameControllerScreenSaver() { palmCount = PALMS; }
+
+GameControllerScreenSaver::~GameControllerScreenSaver() {}
+
+void GameControllerScreenSaver::onEnter() {
+    // Not the base set-up: speed, players and music stay as the menus left them.
+    Texture* island = World::frames("island");
+    Renderable* land = new Renderable();
+    const V3 at(0.0f, ISLAND_TOP - 0.5f * World::frame(island, 0)->height, 0.0f);
+    land->setup(World::frame(island, ISLAND_PICTURE), &at, nullptr, nullptr);
+    land->updateVisuals();
+    layers[LAYER_ISLANDS]->addChild(land);
+    playerData[0]->pIsland.set(land);
+    playerData[0]->createPalms(palmCount, false);
+
+    const int halfHeight = fovHeight() / 2;
+    scene->getCameraBlender()->setPosition(0.0f, float(3 * halfHeight) - OPENING_RAISE, -1.5f * float(fovWidth()),
+                                           false);
+    if (RadialFader* fader = gGlobal->contextManager->fader) fader->value = fader->target = 1.0f;
+    fadeTo(0.0f);
+    nextLaunchTime = time + FIRST_LAUNCH;
+    setState(STATE_DRIVE, FIRST_DRIVE);
+}
+
+void GameControllerScreenSaver::newDrive() {
+    const uint32_t a = Random::next();
+    const uint32_t b = Random::next();
+    const int zoom = 1 + int(b % 3);
+    const int w = fovWidth();
+    CameraStatic* camera = new CameraStatic(float((int(a % 3) - 1) * zoom) * DRIVE_SIDE,
+                                            (float(fovHeight() / 2) - DRIVE_RAISE) * float(zoom),
+                                            -float(zoom * w / 2));
+    camera->blendTime = DRIVE_BLEND;
+    scene->getCameraBlender()->addChild(camera);
+    bRapidBurst = (Random::next() & 1) == 0;
+    bShortPause = (Random::next() & 3) == 0;
+}
+
+void GameControllerScreenSaver::onStateChange() {
+    switch (state) {
+    case STATE_DRIVE:
+        newDrive();
+        StateBase::setState(STATE_DRIVE, DRIVE_TIME, true);
+        break;
+    case STATE_DONE:
+        bDone = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void GameControllerScreenSaver::launch() {
+    Renderable* island = playerData[0]->pIsland.get();
+    V3 from = island ? island->position : V3(0.0f, 0.0f, 0.0f);
+    from.y += LAUNCH_HEIGHT;
+
+    Camera* camera = scene->camera;
+    const Rect view = camera->getVisibleRect(0.0f);
+    const float toRight = std::atan2(view.top - from.y, view.right - from.x);
+    const float toLeft = std::atan2(view.top - from.y, view.left - from.x);
+    const float direction = toRight + World::fraction() * (toLeft - toRight);
+    const float speed = (-camera->position.z / float(fovWidth() / 2)) * float(SPEED_BASE + Random::next() % SPEED_BASE);
+    layers[LAYER_FIREWORKS]->addChild(new FireworkFuse(from.x, from.y, from.z, speed * std::cos(direction),
+                                                       speed * std::sin(direction), 0.0f, FUSE_MIN, FUSE_MAX,
+                                                       UColor(Formatters::randomColour())));
+    World::playAt("fireworkLaunch", from);
+
+    --shotsLeft;
+    const float f = World::fraction();
+    if (shotsLeft > 0) {
+        nextLaunchTime = time + (bRapidBurst ? RAPID_GAP : 0.1 + 0.25 * f);
+        return;
+    }
+    shotsLeft = 1 + int(Random::next() % uint32_t(BURST_PER_DETAIL * World::detail() + BURST_PER_DETAIL));
+    nextLaunchTime = time + (bShortPause ? SHORT_PAUSE : 2.0 + 2.0 * f);
+}
+
+bool GameControllerScreenSaver::exitPressed() const {
+    PlimInput* input = PLIM->input;
+    if (!input) return false;
+    const int32_t* fire = gGlobal->saveData.keys[Vehicle::ACTION_FIRE];
+    const bool click = input->buttonsNow[0] && !input->buttonsPrevious[0];
+    return click || input->isKeyPressed(fire[0]) || input->isKeyPressed(fire[1]);
+}
+
+void GameControllerScreenSaver::updateRules() {
+    if (time > nextLaunchTime) launch();
+    if (state == STATE_DRIVE && exitPressed()) {
+        // Asking again for the pending close is ignored: a second press
+        // changes nothing.
+        fadeTo(1.0f);
+        setState(STATE_DONE, CLOSE_TIME);
+    }
+}
