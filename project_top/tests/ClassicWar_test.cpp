@@ -175,7 +175,9 @@ TEST_F(ClassicWarTest, FiveDaysOfThreeRoundsRunTheStatesOnTheClock) {
                 harness->runSeconds(1.5);
                 EXPECT_EQ(war->playerData[1]->numPalmsStanding, 2);
             }
-            if (day == 1 && round == 2) EXPECT_LE(war->playerData[1]->numPalmsStanding, 2);
+            if (day == 1 && round == 2) {
+                EXPECT_LE(war->playerData[1]->numPalmsStanding, 2);
+            }
             // A lost plane ends the round 3 s later.
             const double lost = war->time;
             war->onPlayerDie(round == 2 ? 1 : 0);
