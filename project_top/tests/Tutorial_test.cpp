@@ -180,6 +180,7 @@ TEST_F(TutorialTest, TwoDaysOfLessonsAndEachHintOnceThenTheTableChooser) {
     EXPECT_EQ(ending->gameType, GameController::GAMETYPE_NONE);
     for (int i = 0; i < 4000 && top() == ending; ++i) {
         harness->step();
+        if (top() != ending) break; // closed and deleted in that frame
         if (ending->state == ContextEnding::STATE_CLICK && ending->stateGoto != ContextEnding::STATE_CLOSE) click();
     }
     ContextHighScores* scores = dynamic_cast<ContextHighScores*>(top());

@@ -15,7 +15,11 @@ const int SKIN_ANCHOR_LEFT = 4;
 
 MyGlobal::MyGlobal() {}
 
-MyGlobal::~MyGlobal() {}
+MyGlobal::~MyGlobal() {
+    // The game's screens reach the match through this object: close them while
+    // it is still whole, before the shell's destructor closes the rest.
+    if (contextManager) contextManager->closeAll();
+}
 
 void MyGlobal::pushFirstContexts() {
     contextManager->push(new MyContextMain());
