@@ -13,38 +13,18 @@
 #include "world/pilots/AirplaneComputerControl.h"
 #include "world/pilots/AirplaneComputerControlDuel.h"
 
+#include "BenchStats.h"
+#include "HeapCount.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <new>
 #include <string>
 #include <vector>
 
-namespace {
-std::atomic<long> allocations{0};
-}
-
-// Counts every heap allocation of the process; gcc's new/free pairing check
-// does not know that these operators are each other's counterparts.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    std::abort();
-}
-void* operator new[](std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    std::abort();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+using namespace BenchStats;
 
 namespace {
 
@@ -55,40 +35,10 @@ const int DECISIONS = 20000;
 const double FRAME = 0.01;
 const double PERIOD_MS = 15.0, DEFAULT_PERIOD_MS = 10.0;
 
-double cpuSeconds() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
-struct Series {
-    std::vector<double> v;
-    void add(double ms) { v.push_back(ms); }
-    double mean() const {
-        double s = 0.0;
-        for (double x : v) s += x;
-        return v.empty() ? 0.0 : s / double(v.size());
-    }
-    double p95() const {
-        if (v.empty()) return 0.0;
-        std::vector<double> s = v;
-        std::sort(s.begin(), s.end());
-        return s[std::min(s.size() - 1, size_t(double(s.size()) * 0.95))];
-    }
-    double max() const { return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end()); }
-};
-
 size_t soundCount(const MatchHarness& run, const char* name) {
     const std::string key = std::string("\tsound\t") + name + "\t";
     return size_t(std::count_if(run.log.lines.begin(), run.log.lines.end(),
                                 [&](const std::string& line) { return line.find(key) != std::string::npos; }));
-}
-
-bool needsDisplay(benchmark::State& state) {
-    if (getenv("DISPLAY")) return false;
-    state.SkipWithError("needs an X server (xvfb-run)");
-    for (auto _ : state) {}
-    return true;
 }
 
 void BM_PilotDecisions(benchmark::State& state) {
@@ -113,16 +63,16 @@ void BM_PilotDecisions(benchmark::State& state) {
     double attackerUs = 0.0, duelUs = 0.0;
     long attackerAllocs = 0, duelAllocs = 0;
     for (auto _ : state) {
-        const long a0 = allocations;
+        const long a0 = HeapCount::allocations();
         double t0 = cpuSeconds();
         for (int i = 0; i < DECISIONS; ++i) attacker->readControls();
         attackerUs = (cpuSeconds() - t0) * 1e6 / DECISIONS;
-        const long a1 = allocations;
+        const long a1 = HeapCount::allocations();
         t0 = cpuSeconds();
         for (int i = 0; i < DECISIONS; ++i) duel->readControls();
         duelUs = (cpuSeconds() - t0) * 1e6 / DECISIONS;
         attackerAllocs = a1 - a0;
-        duelAllocs = allocations - a1;
+        duelAllocs = HeapCount::allocations() - a1;
     }
     printf("pilots among %d objects (balloons, cannon balls, bullets): palm attacker %.2f us, duel pilot %.2f us per "
            "frame; allocations per decision %.3f and %.3f\n",
@@ -170,13 +120,13 @@ void BM_Dogfight(benchmark::State& state) {
     for (auto _ : state) {
         const int frames = int(seconds / FRAME);
         for (int i = 0; i < frames; ++i) {
-            const long before = allocations;
+            const long before = HeapCount::allocations();
             run.step();
             tick.add((marks.tickEnd - marks.tickStart) * 1000.0);
             draw.add((marks.drawn - marks.renderStart) * 1000.0);
             rules.add((marks.ruled - marks.drawn) * 1000.0);
             whole.add((marks.tickEnd - marks.tickStart + marks.ruled - marks.renderStart) * 1000.0);
-            allocs.add(double(allocations - before));
+            allocs.add(double(HeapCount::allocations() - before));
         }
     }
     const auto over = [&](double period) {

@@ -9,47 +9,21 @@
 #include "modes/GameControllerBalloonPop.h"
 #include "modes/PlayerData.h"
 
+#include "BenchStats.h"
+#include "HeapCount.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <new>
 #include <vector>
 
-namespace {
-std::atomic<long> allocations{0};
-}
-
-// Counts every heap allocation of the process; gcc's new/free pairing check
-// does not know that these operators are each other's counterparts.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    std::abort();
-}
-void* operator new[](std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    std::abort();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+using namespace BenchStats;
 
 namespace {
 
 const double FRAME_PERIOD = 0.015;
-
-double cpuSeconds() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
 
 // CPU marks of one frame.
 struct Marks {
@@ -78,33 +52,12 @@ public:
     }
 };
 
-struct Series {
-    std::vector<double> v;
-    void add(double x) { v.push_back(x); }
-    double mean() const {
-        double s = 0.0;
-        for (double x : v) s += x;
-        return v.empty() ? 0.0 : s / double(v.size());
-    }
-    double p95() const {
-        if (v.empty()) return 0.0;
-        std::vector<double> s = v;
-        std::sort(s.begin(), s.end());
-        return s[std::min(s.size() - 1, size_t(double(s.size()) * 0.95))];
-    }
-    double max() const { return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end()); }
-};
-
 void print(const char* name, const Series& s) {
     printf("%-22s mean %7.3f  p95 %7.3f  max %7.3f\n", name, s.mean(), s.p95(), s.max());
 }
 
 void BM_BalloonPopAutocannons(benchmark::State& state) {
-    if (!getenv("DISPLAY")) {
-        state.SkipWithError("needs an X server (xvfb-run)");
-        for (auto _ : state) {}
-        return;
-    }
+    if (needsDisplay(state)) return;
     double seconds = BalloonPopScenario::MATCH_SECONDS;
     if (const char* limit = getenv("BALLOONPOP_BENCH_SECONDS")) seconds = std::max(10.0, std::min(seconds, atof(limit)));
     MatchSettings settings;
@@ -123,14 +76,14 @@ void BM_BalloonPopAutocannons(benchmark::State& state) {
     const int frames = int(seconds / FRAME_PERIOD);
     for (auto _ : state) {
         for (int i = 0; i < frames && run.matchOnTop(); ++i) {
-            const long before = allocations;
+            const long before = HeapCount::allocations();
             run.step();
             if (match->state != GameControllerBalloonPop::STATE_PLAYING) continue;
             tick.add((marks.tickEnd - marks.tickStart) * 1000.0);
             draw.add((marks.drawn - marks.renderStart) * 1000.0);
             rules.add((marks.ruled - marks.drawn) * 1000.0);
             whole.add((marks.ruled - marks.tickStart) * 1000.0);
-            allocs.add(double(allocations - before));
+            allocs.add(double(HeapCount::allocations() - before));
         }
     }
     printf("balloon pop, 2 players with autocannons sweeping and firing, %.0f ms frames, %zu frames in play over "

@@ -15,38 +15,17 @@
 #include "world/World.h"
 #include "world/effects/FireworkFuse.h"
 
+#include "BenchStats.h"
+#include "HeapCount.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <new>
-#include <unistd.h>
 #include <vector>
 
-namespace {
-std::atomic<long> allocations{0};
-}
-
-// Counts every heap allocation of the process; gcc's new/free pairing check
-// does not know that these operators are each other's counterparts.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    std::abort();
-}
-void* operator new[](std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    std::abort();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+using namespace BenchStats;
 
 namespace {
 
@@ -57,27 +36,12 @@ const int ONE_MINUTE = int(60.0 / FRAME);
 const int TEN_MINUTES = 10 * ONE_MINUTE;
 const int MEASURED = 2000; // steady-state frames timed, after the first minute
 
-double cpuSeconds() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
-long residentKb() {
-    long pages = 0, resident = 0;
-    if (FILE* f = fopen("/proc/self/statm", "r")) {
-        if (fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        fclose(f);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
 struct Mark {
     double cpu = 0.0;
     long allocations = 0;
     void take() {
         cpu = cpuSeconds();
-        allocations = ::allocations;
+        allocations = HeapCount::allocations();
     }
 };
 Mark tickStart, tickEnd, renderStart, renderEnd;
@@ -115,26 +79,8 @@ public:
     void updateRules() override {}
 };
 
-double mean(const std::vector<double>& v) {
-    double sum = 0.0;
-    for (double x : v) sum += x;
-    return v.empty() ? 0.0 : sum / double(v.size());
-}
-
-double percentile95(std::vector<double> v) {
-    if (v.empty()) return 0.0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, size_t(double(v.size()) * 0.95))];
-}
-
-double worst(const std::vector<double>& v) { return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end()); }
-
 void BM_FireworkSalvo(benchmark::State& state) {
-    if (!getenv("DISPLAY")) {
-        state.SkipWithError("needs an X server (xvfb-run)");
-        for (auto _ : state) {}
-        return;
-    }
+    if (needsDisplay(state)) return;
     MatchSettings settings;
     settings.frameRate = FRAME;
     settings.graphicsDetail = 1;
@@ -185,12 +131,8 @@ void BM_FireworkSalvo(benchmark::State& state) {
            double(measuredAllocations) / MEASURED);
     printf("  resident memory: %ld KB after 1 minute, %ld KB after 10 minutes\n", minuteRss, tenMinuteRss);
     state.counters["peak_particles"] = peak;
-    state.counters["tick_mean_ms"] = mean(tick) * ms;
-    state.counters["tick_p95_ms"] = percentile95(tick) * ms;
-    state.counters["tick_worst_ms"] = worst(tick) * ms;
-    state.counters["render_mean_ms"] = mean(render) * ms;
-    state.counters["render_p95_ms"] = percentile95(render) * ms;
-    state.counters["render_worst_ms"] = worst(render) * ms;
+    countMs(state, "tick", tick);
+    countMs(state, "render", render);
     state.counters["allocs_per_effect"] = effectsMade ? double(measuredAllocations) / double(effectsMade) : 0.0;
     state.counters["rss_1min_kb"] = double(minuteRss);
     state.counters["rss_10min_kb"] = double(tenMinuteRss);

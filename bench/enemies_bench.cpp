@@ -18,34 +18,17 @@
 #include "world/enemies/Zeppelin.h"
 #include "world/enemies/ZeppelinTurret.h"
 
+#include "BenchStats.h"
+#include "HeapCount.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <new>
-#include <unistd.h>
 #include <vector>
 
-namespace {
-std::atomic<long> allocations{0};
-std::atomic<long> allocatedBytes{0};
-} // namespace
-
-// Counts every heap allocation of the process and its size; gcc's new/free
-// pairing check does not know that these operators are each other's
-// counterparts.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    ++allocations;
-    allocatedBytes += long(size);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    std::abort();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+using namespace BenchStats;
 
 namespace {
 
@@ -74,28 +57,13 @@ const Row WAVE[] = {{EnemySpawner::TYPE_BIPLANE, 6, 2, 0},
                     {EnemySpawner::TYPE_CRATE, 2, 1, 0},
                     {EnemySpawner::TYPE_ZEPPELIN, 1, 1, 4}};
 
-double cpuSeconds() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
-long residentKb() {
-    long pages = 0, resident = 0;
-    if (FILE* f = fopen("/proc/self/statm", "r")) {
-        if (fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        fclose(f);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
 struct Mark {
     double cpu = 0.0;
     long allocations = 0;
     int created = 0; // effects and shots in their layers, sounds started
     void take() {
         cpu = cpuSeconds();
-        allocations = ::allocations;
+        allocations = HeapCount::allocations();
     }
 };
 
@@ -177,32 +145,19 @@ Spike startWave(GameController* match, PlimBase*& holder) {
     match->scene->addChildFirst(holder);
     Spike spike;
     const double cpu = cpuSeconds();
-    const long count = allocations, bytes = allocatedBytes;
+    const long count = HeapCount::allocations(), bytes = HeapCount::bytes();
     for (const Row& row : WAVE)
         holder->addChild(new EnemySpawner(row.type, 0.0, RELEASE_END, row.groups, row.perGroup, false, 1.0f, row.tint));
     spike.seconds = cpuSeconds() - cpu;
-    spike.allocations = allocations - count;
-    spike.bytes = allocatedBytes - bytes;
+    spike.allocations = HeapCount::allocations() - count;
+    spike.bytes = HeapCount::bytes() - bytes;
     spike.enemies = EnemySpawner::pendingIn(holder);
     holder->addChild(new TurretScript());
     return spike;
 }
 
-double mean(const std::vector<double>& v) {
-    double sum = 0.0;
-    for (double x : v) sum += x;
-    return v.empty() ? 0.0 : sum / double(v.size());
-}
-
-double percentile95(std::vector<double> v) {
-    if (v.empty()) return 0.0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, size_t(double(v.size()) * 0.95))];
-}
-
-double worst(const std::vector<double>& v) { return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end()); }
-
-struct Series {
+// The frame phases of the enemy wave, one sample each per frame.
+struct FramePhases {
     std::vector<double> tick, render, collisions;
     void add() {
         tick.push_back(marks.tickEnd.cpu - marks.tickStart.cpu);
@@ -221,11 +176,7 @@ struct Series {
 };
 
 void BM_EnemyWave(benchmark::State& state) {
-    if (!getenv("DISPLAY")) {
-        state.SkipWithError("needs an X server (xvfb-run)");
-        for (auto _ : state) {}
-        return;
-    }
+    if (needsDisplay(state)) return;
     MatchSettings settings;
     settings.frameRate = 0.015;
     settings.graphicsDetail = 1;
@@ -243,7 +194,7 @@ void BM_EnemyWave(benchmark::State& state) {
     match->scene->insertChildAfter(new EnemyProbe(&marks.enemiesStart), match->layer(GameController::LAYER_AIRPLANES));
     match->scene->insertChildAfter(new EnemyProbe(&marks.enemiesEnd), match->layer(GameController::LAYER_ENEMIES));
 
-    Series steady, blast;
+    FramePhases steady, blast;
     Spike firstSpike, worstSpike;
     long enemyAllocations = 0, enemyCreated = 0, steadyFrames = 0;
     long quietAllocations = 0, quietFrames = 0; // frames whose enemy ticks created nothing

@@ -17,42 +17,23 @@
 #include "modes/PlayerData.h"
 #include "world/enemies/EnemySpawner.h"
 
+#include "BenchStats.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <unistd.h>
 #include <vector>
+
+using namespace BenchStats;
 
 namespace {
 
 const double FRAME_PERIOD = 0.015;
 const double WAVE_LIMIT = 240.0; // simulated seconds per wave at most
 const double END_SCENE_SECONDS = 40.0;
-
-double cpuSeconds() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
-double wallSeconds() {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
-long residentKb() {
-    long pages = 0, resident = 0;
-    if (FILE* f = fopen("/proc/self/statm", "r")) {
-        if (fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        fclose(f);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 // CPU marks of one frame.
 struct Marks {
@@ -82,29 +63,8 @@ public:
     }
 };
 
-struct Series {
-    std::vector<double> v;
-    void add(double x) { v.push_back(x * 1000.0); }
-    double mean() const {
-        double s = 0.0;
-        for (double x : v) s += x;
-        return v.empty() ? 0.0 : s / double(v.size());
-    }
-    double p95() const {
-        if (v.empty()) return 0.0;
-        std::vector<double> s = v;
-        std::sort(s.begin(), s.end());
-        return s[std::min(s.size() - 1, size_t(double(s.size()) * 0.95))];
-    }
-    double max() const { return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end()); }
-};
-
 void BM_InvasionWaves(benchmark::State& state) {
-    if (!getenv("DISPLAY")) {
-        state.SkipWithError("needs an X server (xvfb-run)");
-        for (auto _ : state) {}
-        return;
-    }
+    if (needsDisplay(state)) return;
     int waves = GameControllerCampaign::WAVE_COUNT;
     if (const char* limit = getenv("INVASION_BENCH_WAVES")) waves = std::max(1, std::min(waves, atoi(limit)));
     MatchSettings settings;
@@ -163,11 +123,11 @@ void BM_InvasionWaves(benchmark::State& state) {
                 }
                 if (started < 0.0) continue;
                 if (match->state == GameControllerCampaign::STATE_CONGRATULATIONS) break;
-                wall.add(wallFrame);
-                tick.add(marks.tickEnd - marks.tickStart);
-                draw.add(marks.drawn - marks.renderStart);
-                collide.add(marks.collided - marks.drawn);
-                rules.add(marks.ruled - marks.collided);
+                wall.add((wallFrame) * 1000.0);
+                tick.add((marks.tickEnd - marks.tickStart) * 1000.0);
+                draw.add((marks.drawn - marks.renderStart) * 1000.0);
+                collide.add((marks.collided - marks.drawn) * 1000.0);
+                rules.add((marks.ruled - marks.collided) * 1000.0);
                 const auto live = run.liveLayers();
                 for (int l = 0; l < GameController::LAYER_COUNT; ++l) peak[l] = std::max(peak[l], live[l]);
             }
@@ -203,7 +163,7 @@ void BM_InvasionWaves(benchmark::State& state) {
         for (int i = 0; i < frames; ++i) {
             const double before = cpuSeconds();
             run.step();
-            frame.add(cpuSeconds() - before);
+            frame.add((cpuSeconds() - before) * 1000.0);
             const int live = ParticleCount::live(ending);
             peakParticles = std::max(peakParticles, live);
             particles += live;

@@ -16,31 +16,17 @@
 #include "ContextBlender.h"
 #include "Random.h"
 
+#include "BenchStats.h"
+#include "HeapCount.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <new>
-#include <unistd.h>
 #include <vector>
 
-namespace {
-std::atomic<long> allocations{0};
-}
-
-// Counts every heap allocation of the process; gcc's new/free pairing check
-// does not know that these operators are each other's counterparts.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    std::abort();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+using namespace BenchStats;
 
 namespace {
 
@@ -51,28 +37,13 @@ const int SHORT_RUN = 1000;
 const int LONG_RUN = 20000;
 const int MEASURED = 1000; // steady-state frames timed, after the short run
 
-double cpuSeconds() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
-long residentKb() {
-    long pages = 0, resident = 0;
-    if (FILE* f = fopen("/proc/self/statm", "r")) {
-        if (fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        fclose(f);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
 // A clock reading and an allocation count at one point of a frame.
 struct Mark {
     double cpu = 0.0;
     long allocations = 0;
     void take() {
         cpu = cpuSeconds();
-        allocations = ::allocations;
+        allocations = HeapCount::allocations();
     }
 };
 
@@ -154,24 +125,8 @@ void topUpPopups(GameController* match) {
             match->playerHud[player]->addChild(new PlayerHUDBonus(player, "bonus", "", 0));
 }
 
-double mean(const std::vector<double>& v) {
-    double sum = 0.0;
-    for (double x : v) sum += x;
-    return v.empty() ? 0.0 : sum / double(v.size());
-}
-
-double percentile95(std::vector<double> v) {
-    if (v.empty()) return 0.0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, size_t(double(v.size()) * 0.95))];
-}
-
 void BM_MatchFrame(benchmark::State& state) {
-    if (!getenv("DISPLAY")) {
-        state.SkipWithError("needs an X server (xvfb-run)");
-        for (auto _ : state) {}
-        return;
-    }
+    if (needsDisplay(state)) return;
     MatchSettings settings;
     settings.frameRate = 0.015;
     MatchHarness run(settings);

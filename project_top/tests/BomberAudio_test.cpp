@@ -1,6 +1,7 @@
 // The bomber's engine on SDL's disk audio driver, which writes every buffer
 // the mixer fills to a file: the engine loops for as long as the bomber lives
 // (longer than the sample) and the output is silent once it is deleted.
+#include "DiskAudio.h"
 #include "EngineTestFolder.h"
 #include "MatchHarness.h"
 #include "Mixer.h"
@@ -16,22 +17,11 @@
 
 #include <SDL.h>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-long fileSize(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 ? long(st.st_size) : 0;
-}
-
-// The first byte at or after from that is not 0; -1 when there is none.
-long firstSound(const std::string& bytes, size_t from, size_t to = std::string::npos) {
-    for (size_t i = from; i < bytes.size() && i < to; ++i)
-        if (bytes[i] != 0) return long(i);
-    return -1;
-}
+using namespace DiskAudio;
 
 // The output size once it has grown by at least count buffers past from.
 long waitForOutput(MatchHarness& run, const std::string& output, long from, long count, long buffer) {

@@ -3,6 +3,7 @@
 // there, with the balloon's bomb under it, the propelled bomb's rotor only
 // while it flies, and the airship's turrets under its hull.
 #include "Camera.h"
+#include "DrawnPixels.h"
 #include "EnemyFixture.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
@@ -26,29 +27,7 @@ using BalloonPicturesTest = EnemyTest;
 const UColor BLACK(0, 0, 0, 255);
 const UColor GREY(128, 128, 128, 255);
 
-// Draws the objects alone through the default 640 x 480 view.
-void drawAlone(const std::vector<Renderable*>& objects, UColor background) {
-    PLIM->graphics->clear(background);
-    Camera view;
-    view.render();
-    for (Renderable* object : objects) object->render();
-    glFinish();
-}
-
-UColor worldPixel(int x, int y) {
-    uint8_t p[4] = {};
-    glReadPixels(320 + x, 240 + y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-    return UColor(p[0], p[1], p[2], 255);
-}
-
-bool same(UColor a, UColor b) { return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b) < 24; }
-
-int drawnAround(int x, int y, int r, UColor background) {
-    int drawn = 0;
-    for (int dy = -r; dy <= r; ++dy)
-        for (int dx = -r; dx <= r; ++dx) drawn += !same(worldPixel(x + dx, y + dy), background);
-    return drawn;
-}
+using namespace DrawnPixels;
 
 TEST_F(BalloonPicturesTest, OneOfEachKindAtItsPlace) {
     startMatch();

@@ -3,6 +3,7 @@
 // biplane flying right shows the left-facing picture mirrored, with no
 // shadow on the water.
 #include "Camera.h"
+#include "DrawnPixels.h"
 #include "EnemyFixture.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
@@ -28,31 +29,7 @@ const float PI = float(M_PI);
 const UColor GREY(128, 128, 128, 255);
 const UColor BLACK(0, 0, 0, 255);
 
-// Draws the objects alone through the default 640 x 480 view.
-void drawAlone(const std::vector<Renderable*>& objects, UColor background) {
-    PLIM->graphics->clear(background);
-    Camera view;
-    view.render();
-    for (Renderable* object : objects) object->render();
-    glFinish();
-}
-
-// The window pixel under world point (x, y) at depth 0.
-UColor worldPixel(int x, int y) {
-    uint8_t p[4] = {};
-    glReadPixels(320 + x, 240 + y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-    return UColor(p[0], p[1], p[2], 255);
-}
-
-bool same(UColor a, UColor b) { return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b) < 24; }
-
-// Pixels unlike the background within a square of half-size r around (x, y).
-int drawnAround(int x, int y, int r, UColor background) {
-    int drawn = 0;
-    for (int dy = -r; dy <= r; ++dy)
-        for (int dx = -r; dx <= r; ++dx) drawn += !same(worldPixel(x + dx, y + dy), background);
-    return drawn;
-}
+using namespace DrawnPixels;
 
 std::vector<UColor> row(int y, int half) {
     std::vector<UColor> pixels;

@@ -1,6 +1,7 @@
 // The lightning bolt's firing sound on SDL's disk audio driver, which writes
 // every buffer the mixer fills to a file: it sounds while the bolt is held
 // and the output is silent once the released bolt has been deleted.
+#include "DiskAudio.h"
 #include "MatchHarness.h"
 #include "Mixer.h"
 #include "Plim.h"
@@ -15,22 +16,11 @@
 
 #include <SDL.h>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-long fileSize(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 ? long(st.st_size) : 0;
-}
-
-// The first byte at or after from that is not 0; -1 when there is none.
-long firstSound(const std::string& bytes, size_t from) {
-    for (size_t i = from; i < bytes.size(); ++i)
-        if (bytes[i] != 0) return long(i);
-    return -1;
-}
+using namespace DiskAudio;
 
 TEST(LightningAudio, TheBoltSoundsWhileHeldAndStopsWhenDeleted) {
     if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";

@@ -1,6 +1,7 @@
 // A match on SDL's disk audio driver, which writes every buffer the mixer
 // fills to a file: once the match has ended, every buffer filled after that is
 // silence.
+#include "DiskAudio.h"
 #include "MatchHarness.h"
 #include "Mixer.h"
 #include "Plim.h"
@@ -13,22 +14,11 @@
 
 #include <SDL.h>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-long fileSize(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 ? long(st.st_size) : 0;
-}
-
-// The first byte at or after from that is not 0; -1 when there is none.
-long firstSound(const std::string& bytes, size_t from, size_t to) {
-    for (size_t i = from; i < to && i < bytes.size(); ++i)
-        if (bytes[i] != 0) return long(i);
-    return -1;
-}
+using namespace DiskAudio;
 
 TEST(MatchAudio, TheOutputIsSilentFromTheFirstBufferAfterTheEnd) {
     if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";

@@ -7,6 +7,7 @@
 #include "PlimInput.h"
 #include "ScriptedController.h"
 #include "TestVehicle.h"
+#include "JpegImage.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +19,6 @@
 #include <string>
 #include <unistd.h>
 #include <vector>
-
-#include <jpeglib.h>
 
 namespace {
 
@@ -122,50 +121,8 @@ TEST(MatchInput, BothKeySetsReachTheirVehiclesFromRealKeys) {
     EXPECT_EQ(vehicles[1]->shots, 1);
 }
 
-std::set<std::string> screenshots(const std::string& folder) {
-    std::set<std::string> names;
-    if (DIR* d = opendir(folder.c_str())) {
-        while (dirent* e = readdir(d))
-            if (std::string(e->d_name).find(".jpg") != std::string::npos) names.insert(folder + e->d_name);
-        closedir(d);
-    }
-    return names;
-}
-
-struct Image {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-    const uint8_t* at(int x, int y) const { return &rgb[size_t(y * width + x) * 3]; }
-};
-
-// A screenshot as written (the file manager reads the archive, not the disk).
-Image readJpeg(const std::string& path) {
-    Image image;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f) return image;
-    jpeg_decompress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&info);
-    jpeg_stdio_src(&info, f);
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&info);
-    image.width = int(info.output_width);
-    image.height = int(info.output_height);
-    image.rgb.resize(size_t(image.width * image.height * 3));
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = &image.rgb[size_t(info.output_scanline) * size_t(image.width) * 3];
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    fclose(f);
-    return image;
-}
-
 // Pixels of a window rectangle (y down) that differ clearly between two pictures.
-int changedPixels(const Image& a, const Image& b, int x0, int y0, int x1, int y1) {
+int changedPixels(const JpegImage& a, const JpegImage& b, int x0, int y0, int x1, int y1) {
     int changed = 0;
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x) {
@@ -186,11 +143,11 @@ TEST(MatchInput, AnF9ScreenshotShowsBothDisplaysInTheTopCorners) {
     run.scheduleKey(150, SDLK_F9, true);
     run.scheduleKey(152, SDLK_F9, false);
     run.steps(153);
-    std::set<std::string> shots = screenshots(run.folder.userFolder());
+    std::set<std::string> shots = jpegFiles(run.folder.userFolder());
     ASSERT_EQ(shots.size(), 2u);
     // Names carry the engine clock, so the earlier one sorts first.
-    Image before = readJpeg(*shots.begin());
-    Image after = readJpeg(*shots.rbegin());
+    JpegImage before = readJpeg(*shots.begin());
+    JpegImage after = readJpeg(*shots.rbegin());
     ASSERT_EQ(before.width, 640);
     ASSERT_EQ(after.width, 640);
     ASSERT_EQ(after.height, 480);

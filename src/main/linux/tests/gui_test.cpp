@@ -9,10 +9,9 @@
 #include "FileManager.h"
 #include "GameRun.h"
 #include "WebService.h"
+#include "JpegImage.h"
 
 #include <gtest/gtest.h>
-
-#include <jpeglib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -31,39 +30,8 @@ const int WINDOW_W = 640, WINDOW_H = 480;
 const int FOV_W = 640, FOV_H = 1000;
 const int CLEAR[3] = {16, 128, 208}; // the backdrop's clear colour
 
-struct Image {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-    const uint8_t* at(int x, int y) const { return &rgb[size_t(y * width + x) * 3]; }
-};
-
-Image readJpeg(const std::string& path) {
-    Image image;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f) return image;
-    jpeg_decompress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&info);
-    jpeg_stdio_src(&info, f);
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&info);
-    image.width = int(info.output_width);
-    image.height = int(info.output_height);
-    image.rgb.resize(size_t(image.width * image.height * 3));
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = &image.rgb[size_t(info.output_scanline) * size_t(image.width) * 3];
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    fclose(f);
-    return image;
-}
-
 // The pixel is the clear colour, allowing for the JPEG's rounding.
-::testing::AssertionResult isClearColour(const Image& image, int x, int y) {
+::testing::AssertionResult isClearColour(const JpegImage& image, int x, int y) {
     const uint8_t* p = image.at(x, y);
     for (int c = 0; c < 3; c++)
         if (std::abs(int(p[c]) - CLEAR[c]) > 10)
@@ -72,7 +40,7 @@ Image readJpeg(const std::string& path) {
     return ::testing::AssertionSuccess();
 }
 
-int colourDistance(const Image& a, const Image& b, int x, int y) {
+int colourDistance(const JpegImage& a, const JpegImage& b, int x, int y) {
     int d = 0;
     for (int c = 0; c < 3; c++) d += std::abs(int(a.at(x, y)[c]) - int(b.at(x, y)[c]));
     return d;
@@ -95,7 +63,7 @@ double contrastRatio(const double a[3], const double b[3]) {
 
 // A menu caption reads at 3:1 over the widget's body at the pixel: the normal
 // colour (0, 160, 0), and black at half alpha when disabled.
-::testing::AssertionResult captionsRead(const Image& image, int x, int y) {
+::testing::AssertionResult captionsRead(const JpegImage& image, int x, int y) {
     const uint8_t* p = image.at(x, y);
     const double body[3] = {double(p[0]), double(p[1]), double(p[2])};
     const double normal[3] = {0.0, 160.0, 0.0};
@@ -288,7 +256,7 @@ TEST(GameMenus, ProfilesAreAddedFromTheMainMenuAndTheMenusStandOverTheBackdrop) 
     EXPECT_EQ(current, 0);
 
     // The main menu over the backdrop: clear colour above the sky picture.
-    Image menu = readJpeg(screenshot(run));
+    JpegImage menu = readJpeg(screenshot(run));
     ASSERT_EQ(menu.width, WINDOW_W);
     ASSERT_EQ(menu.height, WINDOW_H);
     for (int x : {4, 160, 320, 480, 635}) EXPECT_TRUE(isClearColour(menu, x, 4));
@@ -314,7 +282,7 @@ TEST(GameMenus, ProfilesAreAddedFromTheMainMenuAndTheMenusStandOverTheBackdrop) 
     // The credits, over the same backdrop, without the menu's buttons.
     clickAt(0.0f, -120.0f);
     pause(1500);
-    Image credits = readJpeg(screenshot(run));
+    JpegImage credits = readJpeg(screenshot(run));
     ASSERT_EQ(credits.width, WINDOW_W);
     for (int x : {4, 160, 320, 480, 635}) EXPECT_TRUE(isClearColour(credits, x, 4));
     EXPECT_GT(colourDistance(menu, credits, 400, creditsRow), 60) << "the credits button is gone";

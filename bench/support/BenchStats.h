@@ -1,0 +1,35 @@
+#pragma once
+// Per-frame figures the match benchmarks print: CPU clocks, resident memory,
+// and the mean / 95th percentile / worst of a series of samples.
+#include <string>
+#include <vector>
+
+namespace benchmark {
+class State;
+}
+
+namespace BenchStats {
+// CPU time of the calling thread, in seconds.
+double cpuSeconds();
+double wallSeconds();
+// Resident set of the process, in KB (0 where /proc cannot be read).
+long residentKb();
+double mean(const std::vector<double>& v);
+double percentile95(std::vector<double> v);
+double worst(const std::vector<double>& v);
+// Sets the counters NAME_mean_ms, NAME_p95_ms and NAME_worst_ms from samples
+// in seconds.
+void countMs(benchmark::State& state, const std::string& name, const std::vector<double>& seconds);
+// Marks the benchmark skipped (and runs its empty loop) when no X server is
+// there; true then.
+bool needsDisplay(benchmark::State& state);
+} // namespace BenchStats
+
+// Samples of one figure, one per frame.
+struct Series {
+    std::vector<double> v;
+    void add(double x) { v.push_back(x); }
+    double mean() const { return BenchStats::mean(v); }
+    double p95() const { return BenchStats::percentile95(v); }
+    double max() const { return BenchStats::worst(v); }
+};

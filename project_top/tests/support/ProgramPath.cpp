@@ -1,0 +1,90 @@
+#include "ProgramPath.h"
+
+#include "JpegImage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <unistd.h>
+
+ProgramScreen ProgramScreen::parse(const std::string& text) {
+    ProgramScreen screen;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string kind;
+        words >> kind;
+        if (kind == "top") words >> screen.top;
+        if (kind == "mouse") words >> screen.mouseX >> screen.mouseY;
+        if (kind == "match") words >> screen.state >> screen.number;
+        if (kind == "button") {
+            int x = 0, y = 0;
+            words >> x >> y;
+            std::string caption;
+            std::getline(words, caption);
+            const size_t first = caption.find_first_not_of(" \t");
+            screen.buttons[first == std::string::npos ? "" : caption.substr(first)] = {x, y};
+        }
+    }
+    return screen;
+}
+
+void xdotool(const std::string& arguments) {
+    if (system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) != 0) ADD_FAILURE() << "xdotool " << arguments;
+}
+
+bool ProgramPath::waitFor(const std::string& top, double seconds, int state) {
+    if (seconds < 0.0) seconds = waitSeconds;
+    for (int i = 0; i < int(seconds * 20); ++i) {
+        const ProgramScreen s = now();
+        if (s.top == top && (state < 0 || s.state == state)) return true;
+        usleep(50000);
+    }
+    return false;
+}
+
+bool ProgramPath::click(const std::string& caption) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const ProgramScreen s = now();
+        auto found = s.buttons.find(caption);
+        if (found == s.buttons.end()) return false;
+        const int dx = found->second.first - s.mouseX, dy = found->second.second - s.mouseY;
+        if (std::abs(dx) <= 2 && std::abs(dy) <= 2) break;
+        xdotool("mousemove_relative -- " + std::to_string(dx) + " " + std::to_string(-dy));
+        usleep(250000);
+    }
+    clickHere();
+    return true;
+}
+
+void ProgramPath::clickHere() {
+    xdotool("mousedown 1");
+    usleep(120000);
+    xdotool("mouseup 1");
+    usleep(250000);
+}
+
+void ProgramPath::press(const std::string& key) {
+    xdotool("keydown " + key);
+    usleep(100000);
+    xdotool("keyup " + key);
+    usleep(150000);
+}
+
+std::set<std::string> ProgramPath::screenshots() const { return jpegFiles(run.folder.userFolder()); }
+
+std::string ProgramPath::screenshot() {
+    const std::set<std::string> before = screenshots();
+    press("F9");
+    for (int i = 0; i < 100; ++i) {
+        for (const std::string& name : screenshots())
+            if (!before.count(name)) {
+                usleep(1500000); // let the writer finish
+                return name;
+            }
+        usleep(100000);
+    }
+    return std::string();
+}

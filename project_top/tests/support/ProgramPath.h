@@ -1,0 +1,46 @@
+#pragma once
+// Drives a ProgramRun whose game has a ScreenWatcher, with real X input
+// (xdotool): waits for screens, moves onto buttons by caption and clicks,
+// presses keys, and takes F9 screenshots.
+#include "ProgramRun.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+
+// What the watcher last wrote.
+struct ProgramScreen {
+    std::string top;
+    int mouseX = 0, mouseY = 0;
+    std::map<std::string, std::pair<int, int>> buttons; // by caption
+    int state = -1, number = -1;                         // the match's state and round or wave
+
+    static ProgramScreen parse(const std::string& text);
+};
+
+// Runs xdotool with the arguments; a failure is a test failure.
+void xdotool(const std::string& arguments);
+
+class ProgramPath {
+public:
+    // waitSeconds: how long waitFor waits unless told otherwise.
+    explicit ProgramPath(double waitSeconds) : waitSeconds(waitSeconds) {}
+
+    ProgramScreen now() const { return ProgramScreen::parse(run.read("screen")); }
+    // Waits until the top screen is of the class (or the match in the state).
+    bool waitFor(const std::string& top, double seconds = -1.0, int state = -1);
+    // Moves the pointer onto the button with that caption and clicks.
+    bool click(const std::string& caption);
+    void clickHere();
+    void press(const std::string& key);
+    // The JPEG files in the user folder.
+    std::set<std::string> screenshots() const;
+    // F9, and the new screenshot's path ("" when none came).
+    std::string screenshot();
+
+    ProgramRun run;
+
+private:
+    double waitSeconds;
+};

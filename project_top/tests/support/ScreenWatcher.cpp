@@ -1,0 +1,36 @@
+#include "ScreenWatcher.h"
+
+#include "MenuButton.h"
+#include "ProgramRun.h"
+
+#include <cxxabi.h>
+#include <cstdlib>
+#include <sstream>
+#include <typeinfo>
+
+namespace {
+
+std::string className(const std::type_info& type) {
+    int status = 0;
+    char* readable = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
+    std::string name = status == 0 && readable ? readable : "?";
+    free(readable);
+    return name;
+}
+
+} // namespace
+
+void ScreenWatcher::tick(double, double) {
+    Context* top = gGlobal->contextManager->getTop();
+    if (!top) return;
+    std::ostringstream out;
+    out << "top " << className(typeid(*top)) << "\n";
+    out << "mouse " << int(top->mouseWorld.x) << " " << int(top->mouseWorld.y) << "\n";
+    for (BasicLink* c = top->firstChild; c; c = c->next)
+        if (MenuButton* button = dynamic_cast<MenuButton*>(static_cast<PlimBase*>(c)))
+            if (!button->bDisabled)
+                out << "button " << int(button->position.x) << " " << int(button->position.y) << " "
+                    << button->caption.c_str() << "\n";
+    watchMatch(static_cast<MyGlobal*>(gGlobal)->currentController, out);
+    if (out.str() != last) writeMarker("screen", last = out.str());
+}
