@@ -16,7 +16,13 @@ TMPDIR=$(mktemp -d)
 export TMPDIR
 xpid=""
 cleanup() {
-  if [ -n "$xpid" ]; then kill "$xpid" 2>/dev/null; wait "$xpid" 2>/dev/null; fi
+  if [ -n "$xpid" ]; then
+    # A server that does not end within 5 s of the request is killed.
+    kill "$xpid" 2>/dev/null
+    for _ in $(seq 50); do kill -0 "$xpid" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$xpid" 2>/dev/null
+    wait "$xpid" 2>/dev/null
+  fi
   rm -rf "$TMPDIR"
 }
 trap cleanup EXIT
