@@ -1,5 +1,6 @@
 #include "GameControllerClassic.h"
 
+#include "CollisionPass.h"
 #include "Camera.h"
 #include "CameraBlender.h"
 #include "ContextBlender.h"
@@ -59,23 +60,8 @@ int fovHeight() { return PLIM->graphics ? PLIM->graphics->fovHeight : 480; }
 int fovWidth() { return PLIM->graphics ? PLIM->graphics->fovWidth : 640; }
 double fraction() { return double(Random::next() & 0xFFFF) / 65536.0; }
 
-bool live(const BasicLink* node) { return !node->bDestroyPending && !node->bSkip; }
-GameObject* object(BasicLink* node) { return static_cast<GameObject*>(node); }
 
-// Each live object of the first layer meets at most the first qualifying
-// object of the second it overlaps, once per frame.
-template <class Qualifies> void collideLayers(PlimBase* first, PlimBase* second, Qualifies qualifies) {
-    for (BasicLink* a = first->firstChild; a; a = a->next) {
-        if (!live(a)) continue;
-        for (BasicLink* b = second->firstChild; b; b = b->next) {
-            if (!live(b) || !qualifies(object(a), object(b))) continue;
-            if (!object(a)->collide(object(b))) continue;
-            object(a)->onCollision(object(b));
-            object(b)->onCollision(object(a));
-            break;
-        }
-    }
-}
+using CollisionPass::collideLayers;
 
 bool foes(GameObject* a, GameObject* b) { return a->owner != b->owner; }
 

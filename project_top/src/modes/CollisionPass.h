@@ -1,0 +1,27 @@
+#pragma once
+// The modes' collision walks over two layers of the match.
+#include "PlimBase.h"
+#include "world/GameObject.h"
+
+namespace CollisionPass {
+
+inline bool live(const BasicLink* node) { return !node->bDestroyPending && !node->bSkip; }
+
+// Each live object of the first layer meets at most the first qualifying
+// object of the second it overlaps, once per frame.
+template <class Qualifies> void collideLayers(PlimBase* first, PlimBase* second, Qualifies qualifies) {
+    for (BasicLink* a = first->firstChild; a; a = a->next) {
+        if (!live(a)) continue;
+        GameObject* one = static_cast<GameObject*>(a);
+        for (BasicLink* b = second->firstChild; b; b = b->next) {
+            GameObject* other = static_cast<GameObject*>(b);
+            if (!live(b) || !qualifies(one, other)) continue;
+            if (!one->collide(other)) continue;
+            one->onCollision(other);
+            other->onCollision(one);
+            break;
+        }
+    }
+}
+
+} // namespace CollisionPass
