@@ -2,7 +2,7 @@
 // duel in the match harness, paced to real time, and replicates what it shows
 // through the world mirror; clients join at any time and show the same match.
 //
-//   net-match --server PORT [--clients N] [--seconds S] [--seed N]
+//   net-match --server [HOST:]PORT [--clients N] [--seconds S] [--seed N]
 //   net-match --client HOST:PORT [--record FILE] [--window]
 //   net-match --play FILE [--window]
 //
@@ -50,10 +50,14 @@ const double SERVER_LINGER = 15.0;
 // A frame that fell behind real time makes up at most this much at once.
 const double MAX_CATCH_UP = 0.05;
 const int DEBUG_OVERLAY_LEVEL = 0x200;
+// The engine reads debugLevel only with the debug functions unlocked.
+const int DEBUG_ACCESS_CODE = 31846;
+const uint32_t LOOPBACK_NET = 127;
 
 struct Options {
     enum Mode { NONE, SERVER, CLIENT, PLAY } mode = NONE;
     int port = 0;
+    std::string bindHost; // the server's interface; all when empty
     std::string address;
     std::string file;
     std::string record;
@@ -65,7 +69,7 @@ struct Options {
 
 int usage(const char* why) {
     fprintf(stderr, "net-match: %s\n", why);
-    fprintf(stderr, "usage: net-match --server PORT [--clients N] [--seconds S] [--seed N]\n"
+    fprintf(stderr, "usage: net-match --server [HOST:]PORT [--clients N] [--seconds S] [--seed N]\n"
                     "       net-match --client HOST:PORT [--record FILE] [--window]\n"
                     "       net-match --play FILE [--window]\n");
     return 2;
@@ -99,9 +103,11 @@ bool parse(int argc, char** argv, Options& o, std::string& why) {
             why = formatString("%s needs a value", arg).c_str();
             return false;
         }
-        if (!strcmp(arg, "--server") && number(value, 0, 65535, &n)) {
+        const char* colon = strrchr(value, ':');
+        if (!strcmp(arg, "--server") && number(colon ? colon + 1 : value, 0, 65535, &n)) {
             o.mode = Options::SERVER;
             o.port = int(n);
+            if (colon) o.bindHost.assign(value, size_t(colon - value));
         } else if (!strcmp(arg, "--client") && strchr(value, ':')) {
             o.mode = Options::CLIENT;
             o.address = value;
@@ -171,10 +177,8 @@ private:
     double engineStart = engineNow();
 };
 
-NetRole* makeRole(bool isServer, int port, int maxPeers) {
+NetRole* makeRole(bool isServer, NetAddress bindTo, int maxPeers) {
     NetRole* role = new NetRole(GAME_NAME, GAME_VERSION, isServer ? "server" : "client", 0, isServer);
-    NetAddress bindTo;
-    bindTo.set(0, uint16_t(port));
     role->connection = new NetConnection(bindTo, false);
     role->ownsConnection = true;
     role->maxPeers = maxPeers;
@@ -191,7 +195,10 @@ void printEnd(MirrorRoot* root) {
 
 int runServer(const Options& o, MatchHarness& harness) {
     DogfightMatch* match = DogfightScenario::start(harness);
-    std::unique_ptr<NetRole> role(makeRole(true, o.port, o.clients));
+    NetAddress bindTo;
+    if (!o.bindHost.empty()) bindTo = NetAddress(UString(o.bindHost.c_str()), uint16_t(o.port));
+    bindTo.setPort(uint16_t(o.port));
+    std::unique_ptr<NetRole> role(makeRole(true, bindTo, o.clients));
     if (!role->connection->isOpen()) {
         fprintf(stderr, "net-match: cannot bind port %d\n", o.port);
         return 1;
@@ -230,14 +237,17 @@ int runServer(const Options& o, MatchHarness& harness) {
 }
 
 int runClient(const Options& o, MatchHarness& harness) {
-    std::unique_ptr<NetRole> role(makeRole(false, 0, 1));
+    const NetAddress server{UString(o.address.c_str())};
+    // A server on this machine is reached from the loopback interface only.
+    NetAddress bindTo;
+    if ((server.getIP() >> 24) == LOOPBACK_NET) bindTo.setIP(server.getIP());
+    std::unique_ptr<NetRole> role(makeRole(false, bindTo, 1));
     if (!role->connection->isOpen()) {
         fprintf(stderr, "net-match: cannot open a port\n");
         return 1;
     }
     if (o.window) harness.app->contextManager->push(new NetMatchView(role.get()));
     if (!o.record.empty()) role->startRecording(o.record.c_str());
-    const NetAddress server{UString(o.address.c_str())};
     Pacer pacer(harness);
     const double start = engineNow();
     double nextConnect = start;
@@ -273,7 +283,7 @@ int runClient(const Options& o, MatchHarness& harness) {
 }
 
 int runPlayback(const Options& o, MatchHarness& harness) {
-    std::unique_ptr<NetRole> role(makeRole(false, 0, 1));
+    std::unique_ptr<NetRole> role(makeRole(false, NetAddress(UString("127.0.0.1"), 0), 1));
     if (o.window) harness.app->contextManager->push(new NetMatchView(role.get()));
     role->startPlayback(o.file.c_str());
     Pacer pacer(harness);
@@ -314,7 +324,9 @@ int main(int argc, char** argv) {
 
     MatchSettings settings;
     settings.seed = uint32_t(options.seed);
-    if (options.window) settings.userSettings = formatString("debugLevel=%d\n", DEBUG_OVERLAY_LEVEL).c_str();
+    if (options.window)
+        settings.userSettings =
+            formatString("debugCode=%d\ndebugLevel=%d\n", DEBUG_ACCESS_CODE, DEBUG_OVERLAY_LEVEL).c_str();
     int status = 0;
     {
         MatchHarness harness(settings);
