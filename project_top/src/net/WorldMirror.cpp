@@ -33,7 +33,9 @@ bool named(Skin* skin) { return skin && PLIM && PLIM->resourceManager && !PLIM->
 } // namespace
 
 WorldMirror::WorldMirror(NetRole* role, MirrorRoot* root, GameController* match, uint32_t seed)
-    : role(role), root(root), match(match), seed(seed) {}
+    : role(role), root(root), match(nullptr), seed(seed) {
+    this->match.set(match);
+}
 
 WorldMirror::~WorldMirror() {}
 
@@ -111,8 +113,9 @@ Renderable* WorldMirror::standInFor(Renderable* object) const {
 void WorldMirror::pass() {
     ++passes;
     std::vector<Renderable*> order;
-    for (int i = 0; match && i < GameController::LAYER_COUNT; ++i) {
-        for (BasicLink* l = match->layer(i)->firstChild; l; l = l->next) {
+    GameController* world = match.get();
+    for (int i = 0; world && i < GameController::LAYER_COUNT; ++i) {
+        for (BasicLink* l = world->layer(i)->firstChild; l; l = l->next) {
             if (!isDrawn(l)) continue;
             Renderable* object = static_cast<Renderable*>(static_cast<PlimBase*>(l));
             auto it = entries.find(object);

@@ -61,7 +61,7 @@ public:
 
     NetRole* role;
     MirrorRoot* root;
-    GameController* match;
+    Reference<GameController> match; // a match that ends leaves nothing to mirror
     uint32_t seed;
     int32_t seedings = 0;
     int32_t copies = 0; // stand-in copies written so far
