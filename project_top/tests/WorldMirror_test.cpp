@@ -150,7 +150,9 @@ TEST_F(WorldMirrorTest, ClientsShowTheServersDuelAndAgreeAtTheEnd) {
     EXPECT_GE(root->draws, 6);
 
     // Frozen: the match stands still under a screen of its own, the roles go on.
-    harness->app->contextManager->push(new Context());
+    Context* still = new Context();
+    still->bDeleteWhenDone = true;
+    harness->app->contextManager->push(still);
     frames(30);
     expectClientsMirror();
 

@@ -219,7 +219,9 @@ int runServer(const Options& o, MatchHarness& harness) {
         role->tick(0.0, 0.0);
         if (endedAt < 0.0 && harness.frame >= matchFrames) {
             // Frozen: the match stands still under an empty screen; the role goes on.
-            harness.app->contextManager->push(new Context());
+            Context* still = new Context();
+            still->bDeleteWhenDone = true;
+            harness.app->contextManager->push(still);
             mirror->finish();
             endedAt = engineNow();
         }

@@ -34,6 +34,7 @@ public:
 } // namespace
 
 NetMatchView::NetMatchView(NetRole* role) {
+    bDeleteWhenDone = true;
     bEscapeCloses = false;
     bMousePointer = false;
     scene = new ContextBlender();
