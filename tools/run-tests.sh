@@ -21,8 +21,7 @@ echo "== tests"
 run_ctest build -j"$JOBS" -LE "xinput|realtime"
 # The menus driven by real X clicks and keys wait in real time: they run two at
 # a time once the rest is done (with the networked match paced to real time),
-# and one that a slow frame made miss a click
-# runs again.
+# and one that a slow frame made miss a click runs again.
 echo "== tests driven by real X input or paced to real time"
 ctest --test-dir build --output-on-failure -j2 -L "xinput|realtime" --repeat until-pass:2
 
