@@ -1,7 +1,8 @@
 // A server and two client roles over emulated localhost in one engine, on the
 // harness's injected ticks, around the real dogfight of two computer pilots:
-// every drawn world object has one stand-in, the clients (one of them late)
-// hold the server's stand-ins exactly, a deleted object goes everywhere, the
+// every drawn world object (each burning particle of smoke, explosions and
+// splashes among them) has one stand-in, the clients (one of them late) hold
+// the server's stand-ins exactly, a deleted object goes everywhere, the
 // shared draws agree, and the end call leaves one world hash on every side.
 #include "Context.h"
 #include "ContextManager.h"
@@ -9,22 +10,31 @@
 #include "MatchHarness.h"
 #include "Plim.h"
 #include "Renderable.h"
+#include "ResourceManager.h"
 #include "RuntimeClass.h"
+#include "Skin.h"
 #include "net/MirrorRoot.h"
 #include "net/NetConnection.h"
 #include "net/NetMirrorClasses.h"
 #include "net/NetRole.h"
 #include "net/PlimNetwork.h"
 #include "net/WorldMirror.h"
+#include "world/effects/Explosion.h"
+#include "world/effects/Smoke.h"
+#include "world/effects/Sparc.h"
+#include "world/effects/Splash.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
 
 using L = GameController;
+const float PI = float(M_PI);
 
 NetRole* makeRole(bool isServer) {
     NetRole* role = new NetRole("Corvana2demo", 2.60, isServer ? "server" : "peer", 0, isServer);
@@ -77,23 +87,23 @@ protected:
         clients.back()->sendConnectRequest(server->connection->address);
     }
     void checkStandIns() {
-        int drawn = 0;
+        std::vector<Renderable*> parts;
         for (int i = 0; i < L::LAYER_COUNT; ++i)
-            for (BasicLink* l = match->layer(i)->firstChild; l; l = l->next) {
-                if (!WorldMirror::isDrawn(l)) continue;
-                ++drawn;
-                Renderable* object = static_cast<Renderable*>(static_cast<PlimBase*>(l));
-                Renderable* s = mirror->standInFor(object);
-                ASSERT_NE(s, nullptr) << object->getClass()->name.c_str();
-                WorldMirror::Look look = WorldMirror::lookOf(object);
-                ASSERT_EQ(s->position, look.position);
-                ASSERT_EQ(s->rotation, look.rotation);
-                ASSERT_EQ(s->pSkin, look.skin);
-                ASSERT_EQ(s->color, look.color);
-                ASSERT_EQ(s->parent, root);
-                skinned += look.skin ? 1 : 0;
-                ++looked;
-            }
+            for (BasicLink* l = match->layer(i)->firstChild; l; l = l->next) WorldMirror::drawnPartsOf(l, parts);
+        const int drawn = int(parts.size());
+        for (Renderable* object : parts) {
+            Renderable* s = mirror->standInFor(object);
+            ASSERT_NE(s, nullptr) << object->getClass()->name.c_str();
+            WorldMirror::Look look = WorldMirror::lookOf(object);
+            ASSERT_EQ(s->position, look.position);
+            ASSERT_EQ(s->rotation, look.rotation);
+            ASSERT_EQ(s->pSkin, look.skin);
+            ASSERT_EQ(s->color, look.color);
+            ASSERT_EQ(s->parent, root);
+            skinned += look.skin ? 1 : 0;
+            particles += dynamic_cast<Sparc*>(object) ? 1 : 0;
+            ++looked;
+        }
         ASSERT_EQ(mirror->standInCount(), drawn);
         ASSERT_EQ(int(root->getNumChildren()), drawn);
         maxDrawn = std::max(maxDrawn, drawn);
@@ -125,13 +135,44 @@ protected:
         }
     }
 
+    // A picture an effect draws is on every client as its stand-in: the named
+    // frame of that effect's animation, in the picture's place, size, turn and colour.
+    void expectShown(Renderable* part, const char* animation) {
+        Renderable* s = mirror->standInFor(part);
+        ASSERT_NE(s, nullptr) << animation;
+        const std::string name = PLIM->resourceManager->nameOf(part->pSkin).c_str();
+        EXPECT_EQ(name.substr(0, name.find(':')), animation);
+        for (auto& client : clients) {
+            Renderable* theirs = dynamic_cast<Renderable*>(client->lookupObject(s->objectUID));
+            ASSERT_NE(theirs, nullptr) << animation;
+            EXPECT_EQ(theirs->pSkin, part->pSkin);
+            EXPECT_EQ(theirs->position, part->position);
+            EXPECT_EQ(theirs->rotation, part->rotation);
+            EXPECT_EQ(theirs->scale, part->scale);
+            EXPECT_EQ(theirs->color, part->color);
+            EXPECT_EQ(theirs->parent, client->root);
+        }
+    }
+    int expectParticlesShown(Sparc* particles, int count, const char* animation) {
+        int shown = 0;
+        for (int i = 0; i < count; ++i) {
+            if (particles[i].life <= 0.0f) {
+                EXPECT_EQ(mirror->standInFor(&particles[i]), nullptr);
+                continue;
+            }
+            expectShown(&particles[i], animation);
+            ++shown;
+        }
+        return shown;
+    }
+
     std::unique_ptr<MatchHarness> harness;
     DogfightMatch* match = nullptr;
     std::unique_ptr<NetRole> server;
     std::vector<std::unique_ptr<NetRole>> clients;
     MirrorRoot* root = nullptr;
     WorldMirror* mirror = nullptr;
-    int looked = 0, skinned = 0, maxDrawn = 0;
+    int looked = 0, skinned = 0, particles = 0, maxDrawn = 0;
 };
 
 TEST_F(WorldMirrorTest, ClientsShowTheServersDuelAndAgreeAtTheEnd) {
@@ -149,23 +190,45 @@ TEST_F(WorldMirrorTest, ClientsShowTheServersDuelAndAgreeAtTheEnd) {
     EXPECT_EQ(mirror->seedings, 2);
     EXPECT_GE(root->draws, 6);
 
+    // Effects draw particles of their own, no Renderables: each burning one
+    // is mirrored by itself, like the splash's ring.
+    EXPECT_GT(particles, 0);
+    const UColor soot(10, 20, 30, 255);
+    Smoke* smoke = new Smoke(100.0f, 200.0f, 0.0f, 3, 20.0f, 40.0f, PI / 2.0f, 2.0f * PI, 1.5f, soot);
+    Explosion* burst = new Explosion(-100.0f, 150.0f, 0.0f, 4, 30.0f, 60.0f, 0.0f, 2.0f * PI, 2.0f);
+    Splash* splash = new Splash(0.0f, 0.0f, 0.0f, 5, 100.0f, 200.0f, PI / 2.0f, 2.0f * PI, 1.0f);
+    for (PlimBase* effect : std::vector<PlimBase*>{smoke, burst, splash})
+        match->layer(L::LAYER_FIREWORKS)->addChild(effect);
+    frames(10);
+
     // Frozen: the match stands still under a screen of its own, the roles go on.
     Context* still = new Context();
     still->bDeleteWhenDone = true;
     harness->app->contextManager->push(still);
     frames(30);
     expectClientsMirror();
+    EXPECT_EQ(expectParticlesShown(smoke->particles, smoke->count, "smoke"), 3);
+    EXPECT_EQ(expectParticlesShown(burst->particles, burst->count, "explosion"), 4);
+    EXPECT_EQ(expectParticlesShown(splash->particles, splash->count, "splash"), 5);
+    expectShown(&splash->ring, "circularSplash");
+    for (int i = 0; i < smoke->count; ++i) EXPECT_EQ(smoke->particles[i].color, soot);
 
-    // A world object deleted directly takes its stand-in with it everywhere.
+    // A world object deleted directly takes its stand-in with it everywhere,
+    // and so does an effect each of its particles'.
     Renderable* island = static_cast<Renderable*>(static_cast<PlimBase*>(match->layer(L::LAYER_ISLANDS)->firstChild));
-    const int uid = mirror->standInFor(island)->objectUID;
+    std::vector<int> uids{mirror->standInFor(island)->objectUID};
+    for (int i = 0; i < smoke->count; ++i) uids.push_back(mirror->standInFor(&smoke->particles[i])->objectUID);
     const size_t registered = server->objectMap.size();
     match->layer(L::LAYER_ISLANDS)->removeChild(island);
     delete island;
+    match->layer(L::LAYER_FIREWORKS)->removeChild(smoke);
+    delete smoke;
     frames(30);
-    EXPECT_EQ(server->lookupObject(uid), nullptr);
-    EXPECT_EQ(server->objectMap.size(), registered - 1);
-    for (auto& client : clients) EXPECT_EQ(client->lookupObject(uid), nullptr);
+    EXPECT_EQ(server->objectMap.size(), registered - 4);
+    for (int uid : uids) {
+        EXPECT_EQ(server->lookupObject(uid), nullptr);
+        for (auto& client : clients) EXPECT_EQ(client->lookupObject(uid), nullptr);
+    }
     expectClientsMirror();
 
     // The end call: last copies, then every side takes its hash on executing it.

@@ -13,6 +13,10 @@
 #include "world/AirplaneSkin.h"
 #include "world/Palm.h"
 #include "world/World.h"
+#include "world/effects/Explosion.h"
+#include "world/effects/Firework.h"
+#include "world/effects/Sparc.h"
+#include "world/effects/Splash.h"
 
 #include <cmath>
 
@@ -30,6 +34,12 @@ private:
 };
 
 bool named(Skin* skin) { return skin && PLIM && PLIM->resourceManager && !PLIM->resourceManager->nameOf(skin).isEmpty(); }
+
+// Particles not yet ticked have no picture and draw nothing.
+void addLive(Sparc* particles, int count, std::vector<Renderable*>& parts) {
+    for (int i = 0; particles && i < count; ++i)
+        if (particles[i].life > 0.0f && particles[i].pSkin) parts.push_back(&particles[i]);
+}
 } // namespace
 
 WorldMirror::WorldMirror(NetRole* role, MirrorRoot* root, GameController* match, uint32_t seed)
@@ -84,6 +94,23 @@ bool WorldMirror::isDrawn(const BasicLink* object) {
     return r && !r->bHidden;
 }
 
+void WorldMirror::drawnPartsOf(BasicLink* link, std::vector<Renderable*>& parts) {
+    if (isDrawn(link)) {
+        parts.push_back(static_cast<Renderable*>(static_cast<PlimBase*>(link)));
+        return;
+    }
+    if (link->bDestroyPending || link->bSkip) return;
+    PlimBase* object = static_cast<PlimBase*>(link);
+    if (Explosion* burst = dynamic_cast<Explosion*>(object)) {
+        addLive(burst->particles, burst->count, parts);
+    } else if (Firework* flares = dynamic_cast<Firework*>(object)) {
+        addLive(flares->particles, flares->count, parts);
+    } else if (Splash* splash = dynamic_cast<Splash*>(object)) {
+        if (splash->elapsed < Splash::RING_TIME && splash->ring.pSkin) parts.push_back(&splash->ring);
+        addLive(splash->particles, splash->count, parts);
+    }
+}
+
 WorldMirror::Look WorldMirror::lookOf(Renderable* object) {
     Look look;
     look.position = object->position;
@@ -113,30 +140,29 @@ Renderable* WorldMirror::standInFor(Renderable* object) const {
 void WorldMirror::pass() {
     ++passes;
     std::vector<Renderable*> order;
+    std::vector<Renderable*> parts;
     GameController* world = match.get();
-    for (int i = 0; world && i < GameController::LAYER_COUNT; ++i) {
-        for (BasicLink* l = world->layer(i)->firstChild; l; l = l->next) {
-            if (!isDrawn(l)) continue;
-            Renderable* object = static_cast<Renderable*>(static_cast<PlimBase*>(l));
-            auto it = entries.find(object);
-            // An entry whose object went (its memory taken by this one) goes first.
-            if (it != entries.end() && it->second->source.get() != object) {
-                retire(*it->second);
-                entries.erase(it);
-                it = entries.end();
-            }
-            bool fresh = it == entries.end();
-            if (fresh) {
-                std::unique_ptr<Entry> entry(new Entry());
-                entry->source.set(object);
-                entry->standIn = new Renderable();
-                role->registerObject(entry->standIn, 0);
-                it = entries.emplace(object, std::move(entry)).first;
-            }
-            it->second->pass = passes;
-            sync(*it->second, fresh);
-            order.push_back(it->second->standIn);
+    for (int i = 0; world && i < GameController::LAYER_COUNT; ++i)
+        for (BasicLink* l = world->layer(i)->firstChild; l; l = l->next) drawnPartsOf(l, parts);
+    for (Renderable* object : parts) {
+        auto it = entries.find(object);
+        // An entry whose object went (its memory taken by this one) goes first.
+        if (it != entries.end() && it->second->source.get() != object) {
+            retire(*it->second);
+            entries.erase(it);
+            it = entries.end();
         }
+        bool fresh = it == entries.end();
+        if (fresh) {
+            std::unique_ptr<Entry> entry(new Entry());
+            entry->source.set(object);
+            entry->standIn = new Renderable();
+            role->registerObject(entry->standIn, 0);
+            it = entries.emplace(object, std::move(entry)).first;
+        }
+        it->second->pass = passes;
+        sync(*it->second, fresh);
+        order.push_back(it->second->standIn);
     }
     for (auto it = entries.begin(); it != entries.end();) {
         if (it->second->pass == passes) {

@@ -8,6 +8,10 @@
 // resource name; an object whose own skin has no name is shown by the named
 // picture closest to it (an aircraft's body frame, a palm's picture).
 //
+// Smoke, explosions, splashes and fireworks are no Renderables: they draw
+// arrays of particles of their own. Each particle they draw is a world
+// object of its own here, with its own stand-in while it burns.
+//
 // It also seeds the shared generator at its first pass (again whenever a new
 // peer arrives, whose generator knows nothing yet) and once a second runs a
 // call on every side that draws from it into the root.
@@ -52,8 +56,11 @@ public:
     void finish();
 
     static Look lookOf(Renderable* object);
-    // The world objects a pass mirrors: live Renderables of every layer.
+    // The layer's members a pass mirrors as they are: live, shown Renderables.
     static bool isDrawn(const BasicLink* object);
+    // Appends what a member of a layer draws: itself when drawn; an effect's
+    // pictures with life left (a splash's ring in its first second too).
+    static void drawnPartsOf(BasicLink* object, std::vector<Renderable*>& parts);
 
     // The stand-in of a world object; null when it has none.
     Renderable* standInFor(Renderable* object) const;
