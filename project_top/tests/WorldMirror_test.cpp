@@ -9,6 +9,7 @@
 #include "DogfightScenario.h"
 #include "MatchHarness.h"
 #include "Plim.h"
+#include "Quad.h"
 #include "Renderable.h"
 #include "ResourceManager.h"
 #include "RuntimeClass.h"
@@ -23,6 +24,7 @@
 #include "world/effects/Smoke.h"
 #include "world/effects/Sparc.h"
 #include "world/effects/Splash.h"
+#include "world/weapons/Laser.h"
 
 #include <gtest/gtest.h>
 
@@ -199,6 +201,9 @@ TEST_F(WorldMirrorTest, ClientsShowTheServersDuelAndAgreeAtTheEnd) {
     Splash* splash = new Splash(0.0f, 0.0f, 0.0f, 5, 100.0f, 200.0f, PI / 2.0f, 2.0f * PI, 1.0f);
     for (PlimBase* effect : std::vector<PlimBase*>{smoke, burst, splash})
         match->layer(L::LAYER_FIREWORKS)->addChild(effect);
+    // A beam's own quad repeats its picture: shown stretched over it.
+    Laser* laser = new Laser(0, -300.0f, -50.0f, 0.0f, 0.5f);
+    match->layer(L::LAYER_BEAMS)->addChild(laser);
     frames(10);
 
     // Frozen: the match stands still under a screen of its own, the roles go on.
@@ -212,6 +217,21 @@ TEST_F(WorldMirrorTest, ClientsShowTheServersDuelAndAgreeAtTheEnd) {
     EXPECT_EQ(expectParticlesShown(splash->particles, splash->count, "splash"), 5);
     expectShown(&splash->ring, "circularSplash");
     for (int i = 0; i < smoke->count; ++i) EXPECT_EQ(smoke->particles[i].color, soot);
+    Renderable* beam = mirror->standInFor(laser);
+    ASSERT_NE(beam, nullptr);
+    const V3 centre = transformPoint(V3(0.0f, 0.0f, 0.0f), laser->xform);
+    for (auto& client : clients) {
+        Renderable* theirs = static_cast<Renderable*>(client->lookupObject(beam->objectUID));
+        EXPECT_STREQ(PLIM->resourceManager->nameOf(theirs->pSkin).c_str(), "laser:0");
+        const V3 at = transformPoint(V3(0.0f, 0.0f, 0.0f), theirs->xform);
+        EXPECT_NEAR(at.x, centre.x, 0.01f);
+        EXPECT_NEAR(at.y, centre.y, 0.01f);
+        EXPECT_NEAR(theirs->scale.x * theirs->pSkin->width, laser->beamQuad->width, 0.01f);
+        EXPECT_NEAR(theirs->scale.y * theirs->pSkin->height, laser->beamQuad->height, 0.01f);
+        EXPECT_EQ(theirs->rotation, laser->rotation);
+        EXPECT_EQ(theirs->color, laser->color);
+        EXPECT_LT(laser->color.a, 255); // fading
+    }
 
     // A world object deleted directly takes its stand-in with it everywhere,
     // and so does an effect each of its particles'.

@@ -1,6 +1,7 @@
 #include "net/WorldMirror.h"
 
 #include "Plim.h"
+#include "Quad.h"
 #include "ReplicationRole.h"
 #include "ResourceManager.h"
 #include "Skin.h"
@@ -17,6 +18,7 @@
 #include "world/effects/Firework.h"
 #include "world/effects/Sparc.h"
 #include "world/effects/Splash.h"
+#include "world/weapons/Beam.h"
 
 #include <cmath>
 
@@ -34,6 +36,22 @@ private:
 };
 
 bool named(Skin* skin) { return skin && PLIM && PLIM->resourceManager && !PLIM->resourceManager->nameOf(skin).isEmpty(); }
+
+// A beam repeats its picture along its length in a quad of its own: shown by
+// that picture stretched over the same rectangle, centre on centre.
+void lookOfBeam(Beam* beam, WorldMirror::Look& look) {
+    Skin* first = World::frame(beam->beamTexture, 0);
+    if (!first || first->width <= 0.0f || first->height <= 0.0f) return;
+    look.skin = first;
+    look.scale = V3(beam->scale.x * beam->beamQuad->width / first->width,
+                    beam->scale.y * beam->beamQuad->height / first->height, beam->scale.z);
+    // Where the stretched picture's centre falls when placed at 0.
+    Renderable placed;
+    const V3 zero(0.0f, 0.0f, 0.0f);
+    placed.setup(first, &zero, &look.rotation, &look.scale);
+    placed.updateVisuals();
+    look.position = transformPoint(zero, beam->xform) - transformPoint(zero, placed.xform);
+}
 
 // Particles not yet ticked have no picture and draw nothing.
 void addLive(Sparc* particles, int count, std::vector<Renderable*>& parts) {
@@ -125,6 +143,8 @@ WorldMirror::Look WorldMirror::lookOf(Renderable* object) {
         const int picture = AirplaneSkin::pictureFor(plane->heading, &mirrored);
         look.skin = plane->bodyPictures ? World::frame(plane->bodyPictures, picture) : nullptr;
         look.rotation = V3(0.0f, mirrored ? PI : 0.0f, 0.0f);
+    } else if (Beam* beam = dynamic_cast<Beam*>(object)) {
+        lookOfBeam(beam, look);
     } else if (dynamic_cast<Palm*>(object)) {
         look.skin = World::frame(World::frames("palm"), 0);
     }

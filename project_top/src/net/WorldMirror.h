@@ -6,7 +6,8 @@
 // is announced, its stand-in copied whenever its transform, colour or shared
 // skin changed, and network-deleted when the object is gone. Skins travel by
 // resource name; an object whose own skin has no name is shown by the named
-// picture closest to it (an aircraft's body frame, a palm's picture).
+// picture closest to it (an aircraft's body frame, a palm's picture, a
+// beam's picture stretched over the beam).
 //
 // Smoke, explosions, splashes and fireworks are no Renderables: they draw
 // arrays of particles of their own. Each particle they draw is a world
