@@ -1,7 +1,7 @@
 // A server and two client roles over emulated localhost in one engine, on the
 // harness's injected ticks, around the real dogfight of two computer pilots:
-// every drawn world object (each burning particle of smoke, explosions and
-// splashes among them) has one stand-in, the clients (one of them late) hold
+// every drawn world object (each burning particle of smoke, explosions,
+// splashes and fireworks among them, and beams) has one stand-in, the clients (one of them late) hold
 // the server's stand-ins exactly, a deleted object goes everywhere, the
 // shared draws agree, and the end call leaves one world hash on every side.
 #include "Context.h"
@@ -21,6 +21,7 @@
 #include "net/PlimNetwork.h"
 #include "net/WorldMirror.h"
 #include "world/effects/Explosion.h"
+#include "world/effects/Firework.h"
 #include "world/effects/Smoke.h"
 #include "world/effects/Sparc.h"
 #include "world/effects/Splash.h"
@@ -199,7 +200,8 @@ TEST_F(WorldMirrorTest, ClientsShowTheServersDuelAndAgreeAtTheEnd) {
     Smoke* smoke = new Smoke(100.0f, 200.0f, 0.0f, 3, 20.0f, 40.0f, PI / 2.0f, 2.0f * PI, 1.5f, soot);
     Explosion* burst = new Explosion(-100.0f, 150.0f, 0.0f, 4, 30.0f, 60.0f, 0.0f, 2.0f * PI, 2.0f);
     Splash* splash = new Splash(0.0f, 0.0f, 0.0f, 5, 100.0f, 200.0f, PI / 2.0f, 2.0f * PI, 1.0f);
-    for (PlimBase* effect : std::vector<PlimBase*>{smoke, burst, splash})
+    Firework* flares = new Firework(200.0f, 100.0f, 0.0f, 3, 40.0f, 50.0f, 0.0f, 2.0f * PI, 2.0f, soot);
+    for (PlimBase* effect : std::vector<PlimBase*>{smoke, burst, splash, flares})
         match->layer(L::LAYER_FIREWORKS)->addChild(effect);
     // A beam's own quad repeats its picture: shown stretched over it.
     Laser* laser = new Laser(0, -300.0f, -50.0f, 0.0f, 0.5f);
@@ -216,6 +218,7 @@ TEST_F(WorldMirrorTest, ClientsShowTheServersDuelAndAgreeAtTheEnd) {
     EXPECT_EQ(expectParticlesShown(burst->particles, burst->count, "explosion"), 4);
     EXPECT_EQ(expectParticlesShown(splash->particles, splash->count, "splash"), 5);
     expectShown(&splash->ring, "circularSplash");
+    EXPECT_EQ(expectParticlesShown(flares->particles, flares->count, "flare"), 3);
     for (int i = 0; i < smoke->count; ++i) EXPECT_EQ(smoke->particles[i].color, soot);
     Renderable* beam = mirror->standInFor(laser);
     ASSERT_NE(beam, nullptr);
