@@ -1,9 +1,10 @@
 // A server and two client roles over emulated localhost in one engine, on the
 // harness's injected ticks, around the real dogfight of two computer pilots:
 // every drawn world object (each burning particle of smoke, explosions,
-// splashes and fireworks among them, and beams) has one stand-in, the clients (one of them late) hold
-// the server's stand-ins exactly, a deleted object goes everywhere, the
-// shared draws agree, and the end call leaves one world hash on every side.
+// splashes and fireworks among them, and beams) has one stand-in, the
+// clients (one of them late) hold the server's stand-ins exactly, a deleted
+// object goes everywhere, the shared draws agree, and the end call leaves one
+// world hash on every side.
 #include "Context.h"
 #include "ContextManager.h"
 #include "DogfightScenario.h"
