@@ -46,17 +46,23 @@ bool ProgramPath::waitFor(const std::string& top, double seconds, int state) {
 }
 
 bool ProgramPath::click(const std::string& caption) {
+    const ProgramScreen s = now();
+    auto found = s.buttons.find(caption);
+    if (found == s.buttons.end()) return false;
+    clickAt(found->second.first, found->second.second);
+    return true;
+}
+
+void ProgramPath::clickAt(int x, int y) {
+    // The program moves its pointer by relative motion only.
     for (int attempt = 0; attempt < 4; ++attempt) {
         const ProgramScreen s = now();
-        auto found = s.buttons.find(caption);
-        if (found == s.buttons.end()) return false;
-        const int dx = found->second.first - s.mouseX, dy = found->second.second - s.mouseY;
+        const int dx = x - s.mouseX, dy = y - s.mouseY;
         if (std::abs(dx) <= 2 && std::abs(dy) <= 2) break;
         xdotool("mousemove_relative -- " + std::to_string(dx) + " " + std::to_string(-dy));
         usleep(250000);
     }
     clickHere();
-    return true;
 }
 
 void ProgramPath::clickHere() {

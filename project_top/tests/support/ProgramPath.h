@@ -32,6 +32,9 @@ public:
     bool waitFor(const std::string& top, double seconds = -1.0, int state = -1);
     // Moves the pointer onto the button with that caption and clicks.
     bool click(const std::string& caption);
+    // Moves the pointer to a point of the top screen's view and clicks (items
+    // other than buttons, such as a value's arrows or a check box).
+    void clickAt(int x, int y);
     void clickHere();
     void press(const std::string& key);
     // The JPEG files in the user folder.
