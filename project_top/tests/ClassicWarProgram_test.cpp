@@ -6,19 +6,26 @@
 // the screensaver, which a click leaves only after its first 5 s.
 // A watcher in the program's pointer layer (ticked every frame whatever the
 // top screen) writes the top screen, the buttons and the match to a file.
+#include "FileManager.h"
+#include "HighScoreEntry.h"
+#include "JpegImage.h"
 #include "ProgramPath.h"
 #include "ScreenWatcher.h"
-#include "JpegImage.h"
 #include "Plim.h"
 #include "PlimInput.h"
+#include "modes/ContextEnding.h"
 #include "modes/GameControllerChallenge.h"
 #include "modes/GameControllerClassic.h"
 #include "modes/GameControllerScreenSaver.h"
+#include "modes/PlayerData.h"
+#include "world/Airplane.h"
 #include "world/GameObject.h"
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -33,7 +40,8 @@ const int SHOT_LAYERS[] = {GameController::LAYER_CANNON_BALLS, GameController::L
 class Watcher : public ScreenWatcher {
     void watchMatch(GameController* match, std::ostream& out) override {
         const SaveData& saved = gGlobal->saveData;
-        out << "saved " << saved.opponentType << " " << int(saved.bUseMouse) << "\n";
+        out << "saved " << saved.opponentType << " " << int(saved.bUseMouse) << " " << saved.warDays << " "
+            << saved.trees << "\n";
         if (auto* war = dynamic_cast<GameControllerClassic*>(match)) {
             out << "match " << war->state << " " << war->round << "\n";
             auto* challenge = dynamic_cast<GameControllerChallenge*>(war);
@@ -41,6 +49,8 @@ class Watcher : public ScreenWatcher {
                 << " " << (challenge ? challenge->challenge : 0) << "\n";
             countShots(war);
             out << "shots " << shots[0] << " " << shots[1] << "\n";
+            out << "score " << war->playerData[0]->score << " " << war->playerData[1]->score << "\n";
+            if (access("rush", F_OK) == 0) rush(war);
         } else if (auto* show = dynamic_cast<GameControllerScreenSaver*>(match)) {
             out << "match " << show->state << " 0\n";
             // The controller's clock at each click it could have seen.
@@ -48,6 +58,8 @@ class Watcher : public ScreenWatcher {
             if (input && input->buttonsNow[0] && !input->buttonsPrevious[0])
                 clicks << " " << int(show->time * 1000.0);
             out << "clicks" << clicks.str() << "\n";
+        } else if (auto* ending = dynamic_cast<ContextEnding*>(match)) {
+            out << "match " << ending->state << " 0\n";
         } else {
             clicks.str("");
         }
@@ -67,6 +79,27 @@ class Watcher : public ScreenWatcher {
         }
     }
 
+    // On the test's word, player 0 wins each battle at once: player 1's
+    // airplane or, when player 1 mans the cannon, its palms take a fatal hit
+    // from player 0's vehicle (which scores it).
+    void rush(GameControllerClassic* war) {
+        const int battle = war->day * 10 + war->round;
+        if (war->state != GameControllerClassic::STATE_BATTLE || battle == rushed) return;
+        Vehicle* attacker = GameController::currentVehicle(0);
+        Vehicle* defender = GameController::currentVehicle(1);
+        if (!attacker || !defender) return;
+        rushed = battle;
+        if (dynamic_cast<Airplane*>(defender)) {
+            attacker->dealDamage(defender, FATAL);
+            return;
+        }
+        PlayerData* island = war->playerData[1];
+        for (int i = 0; i < island->numPalms; ++i)
+            if (GameObject* palm = island->palms[i].get()) attacker->dealDamage(palm, FATAL);
+    }
+
+    static constexpr float FATAL = 1.0e6f;
+    int rushed = -1;
     int live[2] = {0, 0};
     int shots[2] = {0, 0};
     std::ostringstream clicks;
@@ -126,6 +159,18 @@ template <class Test> int countPixels(const JpegImage& shot, int left, int top, 
         for (int x = left; x < right; ++x)
             if (test(shot.at(x, y))) ++count;
     return count;
+}
+
+// A row of a high-score table as the program's ".hst" file holds it.
+HighScoreEntry storedEntry(const ProgramPath& path, int table, int row) {
+    std::vector<char> block(SaveData::SIZE);
+    HighScoreEntry entry = {};
+    std::string folder = path.run.folder.userFolder();
+    folder.pop_back();
+    if (FileManager::loadProtectedData(folder.c_str(), "Corvana2demo.hst", "2.60", block.data(), SaveData::SIZE))
+        memcpy(&entry, &block[offsetof(SaveData, highScores) + sizeof(HighScoreEntry) * (table * SaveData::TABLE_ENTRIES + row)],
+               sizeof(entry));
+    return entry;
 }
 
 bool barGreen(const uint8_t* p) { return p[1] > 150 && p[0] < 110 && p[2] < 110; }
@@ -221,7 +266,7 @@ TEST(ClassicWarProgram, AgainstAFriendWithTheMouseOffLeftShiftFiresPlayer0AndSpa
     ASSERT_TRUE(path.click("Controls")) << path.run.read("screen");
     ASSERT_TRUE(path.waitFor("ContextOptionsControls")) << path.run.read("screen");
     path.clickAt(71, -120);
-    ASSERT_TRUE(waitForNumbers(path, "saved", 5.0, [](const std::vector<int>& v) { return v.size() == 2 && v[1] == 0; }))
+    ASSERT_TRUE(waitForNumbers(path, "saved", 5.0, [](const std::vector<int>& v) { return v.size() >= 2 && v[1] == 0; }))
         << path.run.read("screen");
     path.press("Escape");
     ASSERT_TRUE(path.waitFor("ContextOptions")) << path.run.read("screen");
@@ -294,4 +339,52 @@ TEST(ClassicWarProgram, TheScreensaverIgnoresAClickInItsFirst5SecondsAndEndsOnAL
     EXPECT_EQ(path.now().state, -1) << "no show left";
     path.press("Escape");
     ASSERT_TRUE(path.waitFor("MyContextMain")) << path.run.read("screen");
+}
+
+TEST(ClassicWarProgram, AOneDayFreeForAllAgainstAFriendEndsInTheFreeForAllTable) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+    if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
+    ProgramPath path(30.0);
+    path.run.start(makeGame);
+    reachMainMenu(path, "dee");
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(path.click("Start Game")) << path.run.read("screen");
+    ASSERT_TRUE(path.waitFor("ContextGametypes")) << path.run.read("screen");
+    ASSERT_TRUE(path.click("free-for-all")) << path.run.read("screen");
+    ASSERT_TRUE(path.waitFor("ContextRulesFFA")) << path.run.read("screen");
+    // The left arrows: "war days" 5 to 1, "play against..." a friend.
+    for (int i = 0; i < 4; ++i) path.clickAt(-40, 170);
+    path.clickAt(-40, 130);
+    ASSERT_TRUE(waitForNumbers(path, "saved", 5.0, [](const std::vector<int>& v) {
+        return v.size() == 4 && v[0] == 1 && v[2] == 1;
+    })) << path.run.read("screen");
+    ASSERT_TRUE(path.click("start")) << path.run.read("screen");
+    ASSERT_TRUE(path.waitFor("GameControllerFFA", 60.0, GameControllerClassic::STATE_NEW_DAY))
+        << path.run.read("screen");
+    EXPECT_EQ(numbers(path, "war"), (std::vector<int>{1, 1, 0, GameController::GAMETYPE_FFA, 0}));
+
+    // Player 0 takes player 1's palms at sunrise and its airplane at noon and
+    // at sunset: three rounds, then the end scene.
+    EngineTestFolder::writeFile(path.run.folder.root + "/rush", "");
+    ASSERT_TRUE(path.waitFor("ContextEnding", 90.0)) << path.run.read("screen");
+    // Cease fire, the winner, the bar, the percentage, the place: a click
+    // for the next page and one to close.
+    ASSERT_TRUE(path.waitFor("ContextEnding", 40.0, ContextEnding::STATE_PLACE)) << path.run.read("screen");
+    path.clickHere();
+    ASSERT_TRUE(path.waitFor("ContextEnding", 10.0, ContextEnding::STATE_CLICK)) << path.run.read("screen");
+    path.clickHere();
+    ASSERT_TRUE(path.waitFor("ContextHighScores", 10.0)) << path.run.read("screen");
+
+    // The winner heads the free-for-all table: half the rating of a duel won
+    // against a friend with no points, for the single day, times 0.9.
+    const HighScoreEntry first = storedEntry(path, GameController::GAMETYPE_FFA, 0);
+    EXPECT_EQ(first.getName(), UString("dee"));
+    EXPECT_EQ(first.score, 22500);
+    EXPECT_EQ(storedEntry(path, GameController::GAMETYPE_FFA, 1).score, 20000);
+    EXPECT_EQ(storedEntry(path, GameController::GAMETYPE_DUEL, 0).score, 20000);
+    EXPECT_STREQ(storedEntry(path, GameController::GAMETYPE_DUEL, 0).name, "");
+
+    // The rules page closed itself on "start": back on the game types.
+    path.press("Escape");
+    ASSERT_TRUE(path.waitFor("ContextGametypes")) << path.run.read("screen");
 }
