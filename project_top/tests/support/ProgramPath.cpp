@@ -19,6 +19,7 @@ ProgramScreen ProgramScreen::parse(const std::string& text) {
         if (kind == "top") words >> screen.top;
         if (kind == "mouse") words >> screen.mouseX >> screen.mouseY;
         if (kind == "match") words >> screen.state >> screen.number;
+        if (kind == "input") words >> screen.keysDown >> screen.buttonDown;
         if (kind == "button") {
             int x = 0, y = 0;
             words >> x >> y;
@@ -53,29 +54,45 @@ bool ProgramPath::click(const std::string& caption) {
     return true;
 }
 
+template <class Test> bool ProgramPath::waitForInput(Test test, double seconds) const {
+    for (int i = 0; i < int(seconds * 50); ++i) {
+        if (test(now())) return true;
+        usleep(20000);
+    }
+    return false;
+}
+
+bool ProgramPath::movedTo(int x, int y) const {
+    const ProgramScreen s = now();
+    return std::abs(x - s.mouseX) <= 2 && std::abs(y - s.mouseY) <= 2;
+}
+
 void ProgramPath::clickAt(int x, int y) {
-    // The program moves its pointer by relative motion only.
-    for (int attempt = 0; attempt < 4; ++attempt) {
+    // The program moves its pointer by relative motion only; each move is
+    // measured from where the program last drew the pointer.
+    for (int attempt = 0; attempt < 4 && !movedTo(x, y); ++attempt) {
         const ProgramScreen s = now();
-        const int dx = x - s.mouseX, dy = y - s.mouseY;
-        if (std::abs(dx) <= 2 && std::abs(dy) <= 2) break;
-        xdotool("mousemove_relative -- " + std::to_string(dx) + " " + std::to_string(-dy));
-        usleep(250000);
+        xdotool("mousemove_relative -- " + std::to_string(x - s.mouseX) + " " + std::to_string(s.mouseY - y));
+        waitForInput([&](const ProgramScreen&) { return movedTo(x, y); }, 3.0);
     }
     clickHere();
 }
 
 void ProgramPath::clickHere() {
     xdotool("mousedown 1");
-    usleep(120000);
+    usleep(100000);
+    waitForInput([](const ProgramScreen& s) { return s.buttonDown != 0; }, 2.0);
     xdotool("mouseup 1");
-    usleep(250000);
+    waitForInput([](const ProgramScreen& s) { return s.buttonDown <= 0; }, 2.0);
+    usleep(150000);
 }
 
 void ProgramPath::press(const std::string& key) {
     xdotool("keydown " + key);
     usleep(100000);
+    waitForInput([](const ProgramScreen& s) { return s.keysDown != 0; }, 2.0);
     xdotool("keyup " + key);
+    waitForInput([](const ProgramScreen& s) { return s.keysDown <= 0; }, 2.0);
     usleep(150000);
 }
 
