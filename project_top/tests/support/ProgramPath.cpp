@@ -69,11 +69,12 @@ bool ProgramPath::movedTo(int x, int y) const {
 
 void ProgramPath::clickAt(int x, int y) {
     // The program moves its pointer by relative motion only; each move is
-    // measured from where the program last drew the pointer.
+    // measured from where the program last drew the pointer. The first
+    // motion after the program takes the pointer is dropped: then once more.
     for (int attempt = 0; attempt < 4 && !movedTo(x, y); ++attempt) {
         const ProgramScreen s = now();
         xdotool("mousemove_relative -- " + std::to_string(x - s.mouseX) + " " + std::to_string(s.mouseY - y));
-        waitForInput([&](const ProgramScreen&) { return movedTo(x, y); }, 3.0);
+        waitForInput([&](const ProgramScreen&) { return movedTo(x, y); }, 1.5);
     }
     clickHere();
 }
