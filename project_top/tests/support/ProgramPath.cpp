@@ -19,6 +19,7 @@ ProgramScreen ProgramScreen::parse(const std::string& text) {
         if (kind == "top") words >> screen.top;
         if (kind == "mouse") words >> screen.mouseX >> screen.mouseY;
         if (kind == "match") words >> screen.state >> screen.number;
+        if (kind == "input") words >> screen.keysDown >> screen.buttonDown;
         if (kind == "button") {
             int x = 0, y = 0;
             words >> x >> y;
@@ -46,30 +47,53 @@ bool ProgramPath::waitFor(const std::string& top, double seconds, int state) {
 }
 
 bool ProgramPath::click(const std::string& caption) {
-    for (int attempt = 0; attempt < 4; ++attempt) {
+    const ProgramScreen s = now();
+    auto found = s.buttons.find(caption);
+    if (found == s.buttons.end()) return false;
+    clickAt(found->second.first, found->second.second);
+    return true;
+}
+
+template <class Test> bool ProgramPath::waitForInput(Test test, double seconds) const {
+    for (int i = 0; i < int(seconds * 50); ++i) {
+        if (test(now())) return true;
+        usleep(20000);
+    }
+    return false;
+}
+
+bool ProgramPath::movedTo(int x, int y) const {
+    const ProgramScreen s = now();
+    return std::abs(x - s.mouseX) <= 2 && std::abs(y - s.mouseY) <= 2;
+}
+
+void ProgramPath::clickAt(int x, int y) {
+    // The program moves its pointer by relative motion only; each move is
+    // measured from where the program last drew the pointer. The first
+    // motion after the program takes the pointer is dropped: then once more.
+    for (int attempt = 0; attempt < 4 && !movedTo(x, y); ++attempt) {
         const ProgramScreen s = now();
-        auto found = s.buttons.find(caption);
-        if (found == s.buttons.end()) return false;
-        const int dx = found->second.first - s.mouseX, dy = found->second.second - s.mouseY;
-        if (std::abs(dx) <= 2 && std::abs(dy) <= 2) break;
-        xdotool("mousemove_relative -- " + std::to_string(dx) + " " + std::to_string(-dy));
-        usleep(250000);
+        xdotool("mousemove_relative -- " + std::to_string(x - s.mouseX) + " " + std::to_string(s.mouseY - y));
+        waitForInput([&](const ProgramScreen&) { return movedTo(x, y); }, 1.5);
     }
     clickHere();
-    return true;
 }
 
 void ProgramPath::clickHere() {
     xdotool("mousedown 1");
-    usleep(120000);
+    usleep(100000);
+    waitForInput([](const ProgramScreen& s) { return s.buttonDown != 0; }, 2.0);
     xdotool("mouseup 1");
-    usleep(250000);
+    waitForInput([](const ProgramScreen& s) { return s.buttonDown <= 0; }, 2.0);
+    usleep(150000);
 }
 
 void ProgramPath::press(const std::string& key) {
     xdotool("keydown " + key);
     usleep(100000);
+    waitForInput([](const ProgramScreen& s) { return s.keysDown != 0; }, 2.0);
     xdotool("keyup " + key);
+    waitForInput([](const ProgramScreen& s) { return s.keysDown <= 0; }, 2.0);
     usleep(150000);
 }
 

@@ -15,6 +15,7 @@ struct ProgramScreen {
     int mouseX = 0, mouseY = 0;
     std::map<std::string, std::pair<int, int>> buttons; // by caption
     int state = -1, number = -1;                         // the match's state and round or wave
+    int keysDown = -1, buttonDown = -1;                  // held in the frame's input (-1: not told)
 
     static ProgramScreen parse(const std::string& text);
 };
@@ -32,6 +33,12 @@ public:
     bool waitFor(const std::string& top, double seconds = -1.0, int state = -1);
     // Moves the pointer onto the button with that caption and clicks.
     bool click(const std::string& caption);
+    // Moves the pointer to a point of the top screen's view and clicks (items
+    // other than buttons, such as a value's arrows or a check box).
+    void clickAt(int x, int y);
+    // A button or key is held until a frame of the program has seen it down,
+    // and the next waits until one has seen it up: a loaded machine's long
+    // frames miss nothing.
     void clickHere();
     void press(const std::string& key);
     // The JPEG files in the user folder.
@@ -42,5 +49,10 @@ public:
     ProgramRun run;
 
 private:
+    // Waits up to the seconds until the watcher's input line passes the test.
+    template <class Test> bool waitForInput(Test test, double seconds) const;
+    // The pointer on a point of the top screen, after relative moves.
+    bool movedTo(int x, int y) const;
+
     double waitSeconds;
 };

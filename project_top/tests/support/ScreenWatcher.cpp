@@ -1,6 +1,8 @@
 #include "ScreenWatcher.h"
 
 #include "MenuButton.h"
+#include "Plim.h"
+#include "PlimInput.h"
 #include "ProgramRun.h"
 
 #include <cxxabi.h>
@@ -31,6 +33,14 @@ void ScreenWatcher::tick(double, double) {
             if (!button->bDisabled)
                 out << "button " << int(button->position.x) << " " << int(button->position.y) << " "
                     << button->caption.c_str() << "\n";
+    // What this frame's input holds, so that the test can keep a key or
+    // button down until a frame has seen it; the buttons are followed only
+    // while the pointer is held (-1).
+    if (const PlimInput* input = PLIM->input) {
+        int keys = 0;
+        for (uint8_t down : input->keysNow) keys += down ? 1 : 0;
+        out << "input " << keys << " " << (input->bMouseGrabbed ? int(input->buttonsNow[0]) : -1) << "\n";
+    }
     watchMatch(static_cast<MyGlobal*>(gGlobal)->currentController, out);
     if (out.str() != last) writeMarker("screen", last = out.str());
 }
