@@ -5,8 +5,12 @@
 // that must leave nothing behind.
 #include "CameraBlender.h"
 #include "ContextBlender.h"
+#include "ContextHighScores.h"
 #include "ContextManager.h"
+#include "FontQuad.h"
 #include "MatchFixture.h"
+#include "MixerChannel.h"
+#include "MixerOGG.h"
 #include "ObjectLink.h"
 #include "Plim.h"
 #include "RuntimeClass.h"
@@ -50,11 +54,26 @@ std::vector<std::string> columns(const std::string& line) {
     return out;
 }
 
+// Live engine objects by class name. One-shot sounds still ringing out end on
+// their own and are left out; music and looping voices count.
 std::map<std::string, int> histogram() {
     std::map<std::string, int> n;
-    for (BasicLink* l = PLIM->liveObjects.firstChild; l; l = l->next)
-        ++n[static_cast<ObjectLink*>(l)->object->getClass()->name.c_str()];
+    for (BasicLink* l = PLIM->liveObjects.firstChild; l; l = l->next) {
+        PlimBase* object = static_cast<ObjectLink*>(l)->object;
+        const MixerChannel* voice = dynamic_cast<MixerChannel*>(object);
+        if (voice && !voice->bMusic && !voice->source->bLoop) continue;
+        ++n[object->getClass()->name.c_str()];
+    }
     return n;
+}
+
+// Every font's cache of drawn text, emptied as the engine does when the
+// display comes back.
+void dropFontCaches() {
+    std::vector<FontQuad*> fonts;
+    for (BasicLink* l = PLIM->liveObjects.firstChild; l; l = l->next)
+        if (FontQuad* font = dynamic_cast<FontQuad*>(static_cast<ObjectLink*>(l)->object)) fonts.push_back(font);
+    for (FontQuad* font : fonts) font->onPLIMmodeChange(MODE_INACTIVE, MODE_RESTORE);
 }
 
 template <class T> T* lastOf(PlimBase* holder) {
@@ -466,6 +485,9 @@ TEST_F(ClassicWarTest, TwoDaySoakLeavesNothingBehind) {
     saved().allowBonuses = 2;
     saved().bonusFrequency = 2;
     saved().bAutocannons = 1;
+    // Text drawn during the war stays in the fonts' caches: both counts are
+    // taken with the caches emptied, as after a lost display.
+    dropFontCaches();
     std::map<std::string, int> start = histogram();
     GameControllerFFA* ffa = startWar<GameControllerFFA>(2);
     int dayStarts = 0;
@@ -499,21 +521,25 @@ TEST_F(ClassicWarTest, TwoDaySoakLeavesNothingBehind) {
     EXPECT_EQ(dayStarts, 2);
     ASSERT_TRUE(dynamic_cast<ContextEnding*>(top()));
     EXPECT_EQ(ffa->day, 2);
-    // Off the stack: the end scene (which would open the high-score table on
-    // its way out), then the war itself.
-    ContextManager* stack = harness->app->contextManager;
-    while (Context* page = stack->getTop()) {
-        stack->removeChild(page);
-        page->deleteMe();
+    // Off the stack as a player leaves it: clicks through the end scene, which
+    // opens the free-for-all table on its way out; closing that pops the war
+    // beneath it, which brings the menu music back and is deleted.
+    for (int i = 0; i < 5000 && dynamic_cast<ContextEnding*>(top()); ++i) {
+        if (i % 50 == 0) {
+            harness->scheduleMouseButton(harness->frame, SDL_BUTTON_LEFT, true);
+            harness->scheduleMouseButton(harness->frame + 2, SDL_BUTTON_LEFT, false);
+        }
+        harness->step();
     }
-    harness->controller = nullptr;
+    ContextHighScores* table = dynamic_cast<ContextHighScores*>(top());
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->tableIndex, L::GAMETYPE_FFA);
+    table->bDone = true;
     harness->steps(2);
-    std::map<std::string, int> after = histogram();
-    // Text drawn once stays in the font cache.
-    for (const char* cache : {"FontQuadCacheEntry", "Quad", "VertexBuffer", "Texture"}) after[cache] = start[cache];
-    // One plain node more than before is still unexplained (see the closing note).
-    EXPECT_LE(after["PlimBase"] - start["PlimBase"], 1);
-    after["PlimBase"] = start["PlimBase"];
-    for (auto& e : after) EXPECT_EQ(e.second, start[e.first]) << e.first;
+    harness->controller = nullptr;
+    EXPECT_EQ(top(), nullptr);
+    EXPECT_EQ(GameController::current(), nullptr);
+    dropFontCaches();
+    EXPECT_EQ(histogram(), start);
     saved().bAutocannons = 0;
 }
