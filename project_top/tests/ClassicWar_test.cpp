@@ -7,13 +7,9 @@
 #include "ContextBlender.h"
 #include "ContextHighScores.h"
 #include "ContextManager.h"
-#include "FontQuad.h"
+#include "LiveObjects.h"
 #include "MatchFixture.h"
-#include "MixerChannel.h"
-#include "MixerOGG.h"
-#include "ObjectLink.h"
 #include "Plim.h"
-#include "RuntimeClass.h"
 #include "PlimUtil.h"
 #include "RadialFader.h"
 #include "modes/ContextEnding.h"
@@ -52,28 +48,6 @@ std::vector<std::string> columns(const std::string& line) {
     std::string part;
     while (std::getline(in, part, '\t')) out.push_back(part);
     return out;
-}
-
-// Live engine objects by class name. One-shot sounds still ringing out end on
-// their own and are left out; music and looping voices count.
-std::map<std::string, int> histogram() {
-    std::map<std::string, int> n;
-    for (BasicLink* l = PLIM->liveObjects.firstChild; l; l = l->next) {
-        PlimBase* object = static_cast<ObjectLink*>(l)->object;
-        const MixerChannel* voice = dynamic_cast<MixerChannel*>(object);
-        if (voice && !voice->bMusic && !voice->source->bLoop) continue;
-        ++n[object->getClass()->name.c_str()];
-    }
-    return n;
-}
-
-// Every font's cache of drawn text, emptied as the engine does when the
-// display comes back.
-void dropFontCaches() {
-    std::vector<FontQuad*> fonts;
-    for (BasicLink* l = PLIM->liveObjects.firstChild; l; l = l->next)
-        if (FontQuad* font = dynamic_cast<FontQuad*>(static_cast<ObjectLink*>(l)->object)) fonts.push_back(font);
-    for (FontQuad* font : fonts) font->onPLIMmodeChange(MODE_INACTIVE, MODE_RESTORE);
 }
 
 template <class T> T* lastOf(PlimBase* holder) {
@@ -487,8 +461,8 @@ TEST_F(ClassicWarTest, TwoDaySoakLeavesNothingBehind) {
     saved().bAutocannons = 1;
     // Text drawn during the war stays in the fonts' caches: both counts are
     // taken with the caches emptied, as after a lost display.
-    dropFontCaches();
-    std::map<std::string, int> start = histogram();
+    LiveObjects::dropFontCaches();
+    std::map<std::string, int> start = LiveObjects::byClass();
     GameControllerFFA* ffa = startWar<GameControllerFFA>(2);
     int dayStarts = 0;
     int lastState = 0;
@@ -539,7 +513,7 @@ TEST_F(ClassicWarTest, TwoDaySoakLeavesNothingBehind) {
     harness->controller = nullptr;
     EXPECT_EQ(top(), nullptr);
     EXPECT_EQ(GameController::current(), nullptr);
-    dropFontCaches();
-    EXPECT_EQ(histogram(), start);
+    LiveObjects::dropFontCaches();
+    EXPECT_EQ(LiveObjects::byClass(), start);
     saved().bAutocannons = 0;
 }
