@@ -33,6 +33,7 @@
 #include "modes/GameControllerFFA.h"
 
 #include "BenchStats.h"
+#include "HeapCount.h"
 
 #include <benchmark/benchmark.h>
 
@@ -40,6 +41,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 #include <map>
 #include <string>
 #include <vector>
@@ -144,13 +146,18 @@ void BM_AiSoak(benchmark::State& state) {
            "bombs, no blaster, detail 1, %.0f ms frames, %s, battles cut at %.0f s; LP_NUM_THREADS=%s\n",
            war->days, FRAME_PERIOD * 1000.0, draw ? "drawn" : "headless (no drawing)", ROUND_LIMIT,
            threads ? threads : "(unset)");
-    printf("minute  rss_kb  objects  per layer (0..13)                        cameras  day  rounds  cut  "
-           "cpu_ms mean/p95/max\n");
-    printf("%6d %7ld %8d\n", 0, residentKb(), rawBefore);
+    printf("minute  rss_kb heap_kb  blocks  objects  per layer (0..13)                        cameras  day  rounds  "
+           "cut  cpu_ms mean/p95/max\n");
+    printf("%6d %7ld %7zu %7ld %8d\n", 0, residentKb(), mallinfo2().uordblks / 1024,
+           HeapCount::allocations() - HeapCount::releases(), rawBefore);
     long firstRss = 0, lastRss = 0;
     for (auto _ : state) {
         for (int minute = 1; minute <= soakMinutes && run.matchOnTop(); ++minute) {
             Series cpu;
+            // The harness's event log and its clock's record of sleeps grow with
+            // every sound and frame: not the game's memory.
+            run.log.lines.clear();
+            std::vector<uint32_t>().swap(run.ticks.delays);
             for (int i = 0; i < framesPerMinute && run.matchOnTop(); ++i) {
                 const double start = cpuSeconds();
                 step(run, draw);
@@ -159,7 +166,8 @@ void BM_AiSoak(benchmark::State& state) {
             const long rss = residentKb();
             if (minute == 1) firstRss = rss;
             lastRss = rss;
-            printf("%6d %7ld %8d  ", minute, rss, engineObjects());
+            printf("%6d %7ld %7zu %7ld %8d  ", minute, rss, mallinfo2().uordblks / 1024,
+                   HeapCount::allocations() - HeapCount::releases(), engineObjects());
             const auto layers = run.liveLayers();
             std::string perLayer;
             for (size_t l = 0; l < layers.size(); ++l) perLayer += (l ? "," : "") + std::to_string(layers[l]);
@@ -170,6 +178,7 @@ void BM_AiSoak(benchmark::State& state) {
         }
     }
     const int played = rounds(*war);
+    run.log.lines.clear();
     // The war ends now: the end scene, the table, and the war deleted under it.
     if (run.matchOnTop()) war->setState(GameControllerClassic::STATE_END, 0.0);
     step(run, draw);
