@@ -425,6 +425,7 @@ TEST_F(ClassicWarTest, FreeForAllBonusesWithoutSabotage) {
     saved().allowBonuses = 1;
     saved().opponentType = 1;
     saved().ffaFlag = 1;
+    saved().bUseMouse = 1;
     GameControllerFFA* ffa = startWar<GameControllerFFA>();
     EXPECT_EQ(ffa->computerPlayers, 0);
     EXPECT_TRUE(ffa->bBonuses);
@@ -435,6 +436,9 @@ TEST_F(ClassicWarTest, FreeForAllBonusesWithoutSabotage) {
     ASSERT_TRUE(plane);
     EXPECT_FALSE(dynamic_cast<AirplaneComputerControl*>(plane));
     EXPECT_EQ(plane->maxSpeed, Airplane::P35_MAX_SPEED);
+    // "use mouse" steers the left player's vehicle only.
+    EXPECT_TRUE(plane->bMouseControl);
+    EXPECT_FALSE(ffa->playerData[1]->vehicle()->bMouseControl);
     for (int i = 0; i < 60; ++i) {
         ffa->nextBonusAt = 0.0;
         harness->step();
@@ -459,6 +463,7 @@ TEST_F(ClassicWarTest, TwoDaySoakLeavesNothingBehind) {
     saved().allowBonuses = 2;
     saved().bonusFrequency = 2;
     saved().bAutocannons = 1;
+    saved().bUseMouse = 1; // for humans only
     // Text drawn during the war stays in the fonts' caches: both counts are
     // taken with the caches emptied, as after a lost display.
     LiveObjects::dropFontCaches();
@@ -486,6 +491,7 @@ TEST_F(ClassicWarTest, TwoDaySoakLeavesNothingBehind) {
                 EXPECT_EQ(dynamic_cast<AirplaneComputerControlDuel*>(v) != nullptr, flies && ffa->round == 3);
                 EXPECT_EQ(dynamic_cast<AirplaneComputerControl*>(v) != nullptr, flies);
                 EXPECT_EQ(dynamic_cast<CannonComputerControl*>(v) != nullptr, !flies);
+                EXPECT_FALSE(v->bMouseControl);
             }
         }
         // Computer pilots may circle for ever: no battle lasts over 20 s here, which
