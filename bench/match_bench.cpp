@@ -13,8 +13,8 @@
 #include "modes/Messenger.h"
 #include "modes/PlayerHUD.h"
 #include "modes/PlayerHUDBonus.h"
+#include "world/World.h"
 #include "ContextBlender.h"
-#include "Random.h"
 
 #include "BenchStats.h"
 #include "HeapCount.h"
@@ -92,13 +92,11 @@ GameObject* still(V3 at) {
     return object;
 }
 
-float fraction() { return float(Random::next() & 0xffff) / 65536.0f; }
-
 void build(ScriptedController& match) {
     // 200 against 200 in two layers that overlap on the screen.
     for (int i = 0; i < COLLIDING; ++i) {
-        match.place(GameController::LAYER_BULLETS, still(V3(-300.0f + 600.0f * fraction(), -200.0f + 400.0f * fraction(), 0.0f)));
-        match.place(GameController::LAYER_ENEMIES, still(V3(-300.0f + 600.0f * fraction(), -200.0f + 400.0f * fraction(), 0.0f)));
+        match.place(GameController::LAYER_BULLETS, still(V3(-300.0f + 600.0f * World::fraction(), -200.0f + 400.0f * World::fraction(), 0.0f)));
+        match.place(GameController::LAYER_ENEMIES, still(V3(-300.0f + 600.0f * World::fraction(), -200.0f + 400.0f * World::fraction(), 0.0f)));
     }
     match.collideLayers(GameController::LAYER_BULLETS, GameController::LAYER_ENEMIES);
     const int others[] = {GameController::LAYER_ISLANDS,   GameController::LAYER_PALMS,    GameController::LAYER_SMOKE,
@@ -107,7 +105,7 @@ void build(ScriptedController& match) {
                           GameController::LAYER_BALLOONS,  GameController::LAYER_AIRPLANES, GameController::LAYER_FIREWORKS};
     const int rest = OBJECTS - 2 * COLLIDING - 2; // the two vehicles count
     for (int i = 0; i < rest; ++i)
-        match.place(others[i % 12], still(V3(-320.0f + 640.0f * fraction(), -240.0f + 480.0f * fraction(), 0.0f)));
+        match.place(others[i % 12], still(V3(-320.0f + 640.0f * World::fraction(), -240.0f + 480.0f * World::fraction(), 0.0f)));
     for (int player = 0; player < 2; ++player) {
         auto* vehicle = new TestVehicle(player, V3(player ? 150.0f : -150.0f, 100.0f, 0.0f), 0.0f);
         vehicle->bControlsEnabled = false;

@@ -18,20 +18,20 @@ run_ctest() { # build folder, then ctest arguments
     { echo "== running the failed tests again, two at a time"; ctest --test-dir "$dir" --output-on-failure -j2 --rerun-failed; }
 }
 echo "== tests"
-run_ctest build -j"$JOBS" -LE xinput
+run_ctest build -j"$JOBS" -LE "xinput|realtime"
 # The menus driven by real X clicks and keys wait in real time: they run two at
-# a time once the rest is done, and one that a slow frame made miss a click
-# runs again.
-echo "== tests driven by real X input"
-ctest --test-dir build --output-on-failure -j2 -L xinput --repeat until-pass:2
+# a time once the rest is done (with the networked match paced to real time),
+# and one that a slow frame made miss a click runs again.
+echo "== tests driven by real X input or paced to real time"
+ctest --test-dir build --output-on-failure -j2 -L "xinput|realtime" --repeat until-pass:2
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPLIM_SANITIZE=ON -DPLIM_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$JOBS"
 export ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp" UBSAN_OPTIONS=print_stacktrace=1
-# Real-input runs are timing-bound and too slow under the sanitizers, and the
-# wave soak takes minutes there; every other whole-program test still runs here.
-run_ctest build-asan -j"$JOBS" -LE "xinput|soak"
+# Real-input and real-time runs are timing-bound and too slow under the
+# sanitizers, and the wave soak takes minutes there; every other whole-program test still runs here.
+run_ctest build-asan -j"$JOBS" -LE "xinput|soak|realtime"
 
 echo "== threaded tests (audio, form post) under ThreadSanitizer"
 TSAN_TESTS="plim_Mixer_test plim_MixerOGG_test plim_PlimAudio_test plim_Sound_test menu_HttpFormPost_test"

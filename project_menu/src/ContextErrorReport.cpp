@@ -1,5 +1,6 @@
 #include "ContextErrorReport.h"
 
+#include "Camera.h"
 #include "Config.h"
 #include "ContextMain.h"
 #include "ContextManager.h"
@@ -7,16 +8,14 @@
 #include "ContextPre.h"
 #include "FileManager.h"
 #include "FontQuad.h"
+#include "FormPostPage.h"
 #include "Formatters.h"
 #include "Global.h"
 #include "Language.h"
 #include "MenuButton.h"
-#include "MenuButtonQuit.h"
 #include "MessageViewer.h"
 #include "Plim.h"
-#include "PlimGraphics.h"
 #include "PlimUtil.h"
-#include "RenderableText.h"
 #include "online/HttpFormPost.h"
 
 #include <fcntl.h>
@@ -29,8 +28,6 @@
 namespace {
 
 const char* text(int id) { return PLIM->language->getText(id); }
-
-const int kCentreVertically = 0x10;
 
 bool networkTested() { return gGlobal->saveData.bNetworkTested != 0; }
 
@@ -54,33 +51,18 @@ ContextErrorReport::ContextErrorReport() {
     bEscapeCloses = false;
     preContext = gGlobal->contextPre;
 
-    const int w = PLIM->graphics ? PLIM->graphics->fovWidth : 640;
-    const int h = PLIM->graphics ? PLIM->graphics->fovHeight : 480;
-    RenderableText* title = new RenderableText(0.0f, float(h / 2 - 50), 0.0f, text(Language::STR_ERRORREPORTTITLE),
-                                               gGlobal->fontLarge, UColor(255, 255, 255, 255));
-    title->printFlags |= kCentreVertically;
-    addChild(title);
-
-    messageViewer = new MessageViewer();
-    messageViewer->x = 0.0f;
-    messageViewer->y = -0.5f * float(messageViewer->maxLines) * messageViewer->lineStep;
-    addChild(messageViewer);
-    messageViewer->addMessage(text(Language::STR_ERRORREPORTINTRO1));
-    messageViewer->addMessage(text(Language::STR_ERRORREPORTINTRO2));
-    messageViewer->addMessage(text(Language::STR_ERRORREPORTINTRO3));
-
-    MenuButtonQuit* cancel = new MenuButtonQuit(float(-w / 2 + 100), float(-h / 2 + 50), 0.0f, text(Language::STR_CANCEL), "");
-    cancel->setWidth(128);
-    addChild(cancel);
-    sendButton = new MenuButton(float(w / 2 - 100), float(-h / 2 + 50), 0.0f, text(Language::STR_NEXT), "");
-    sendButton->setWidth(128);
-    addChild(sendButton);
+    const UString intro[] = {text(Language::STR_ERRORREPORTINTRO1), text(Language::STR_ERRORREPORTINTRO2),
+                             text(Language::STR_ERRORREPORTINTRO3)};
+    const FormPostPage::Parts parts = FormPostPage::build(this, text(Language::STR_ERRORREPORTTITLE), intro);
+    messageViewer = parts.messageViewer;
+    sendButton = parts.nextButton;
 
     if (!networkTested()) {
         messageViewer->addMessage("");
         messageViewer->addMessage(text(Language::STR_ERRORREPORTWIZARD1));
         messageViewer->addMessage(text(Language::STR_ERRORREPORTWIZARD2));
-        wizardButton = new MenuButton(0.0f, float(-h / 2 + 50), 0.0f, text(Language::STR_NETWORKWIZARDDOTS), "");
+        wizardButton = new MenuButton(0.0f, float(-Camera::fovHeight() / 2 + 50), 0.0f,
+                                      text(Language::STR_NETWORKWIZARDDOTS), "");
         addChild(wizardButton);
     }
 }
@@ -128,20 +110,7 @@ void ContextErrorReport::onActivate(bool firstTime) {
 
 void ContextErrorReport::tickContents(double time, double dt) {
     ContextMenu::tickContents(time, dt);
-    if (post) {
-        int status = post->poll();
-        if (status == HttpFormPost::FAILED) {
-            messageViewer->addMessage(post->message);
-            messageViewer->addMessage(text(Language::STR_CHECKCONNECTION));
-            messageViewer->addMessage(text(Language::STR_FAILED));
-        } else if (status == HttpFormPost::DONE) {
-            messageViewer->addMessage(text(Language::STR_CONNECTED));
-            for (const UString& line : post->replyLines) messageViewer->addMessage(line);
-            messageViewer->addMessage(text(Language::STR_DONEDOT));
-            sendButton->caption = text(Language::STR_FINISH);
-            sendButton->bDisabled = false;
-        }
-    }
+    if (post) FormPostPage::showOutcome(post, messageViewer, sendButton);
     if (wizardButton && wizardButton->wasClicked()) gGlobal->contextManager->push(new ContextNetworkWizard1());
     if (sendButton->wasClicked()) {
         if (!post) sendReport();

@@ -24,6 +24,8 @@ public:
     static void deleteIfSet(BasicLink* node) {
         if (node) node->deleteMe();
     }
+    // Neither waiting for deletion nor passed over: what the tree walks visit.
+    static bool isLive(const BasicLink* node) { return !node->bDestroyPending && !node->bSkip; }
 
     // The child must be in no list; these do not unlink it from a previous one.
     void addChild(BasicLink* child);

@@ -16,6 +16,8 @@ PlimBase* Camera::create() { return new Camera(); }
 
 int Camera::fovWidth() { return PLIM->graphics ? PLIM->graphics->fovWidth : 640; }
 
+int Camera::fovHeight() { return PLIM->graphics ? PLIM->graphics->fovHeight : 480; }
+
 float Camera::fovAspect() {
     PlimGraphics* g = PLIM->graphics;
     return g ? float(g->fovHeight) / float(g->fovWidth) : 480.0f / 640.0f;

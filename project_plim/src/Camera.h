@@ -25,6 +25,10 @@ public:
     // Called by the owning Context after its contents have ticked.
     virtual void updateCamera(double time, double dt);
 
+    // The virtual screen of the graphics device, 640 x 480 without one.
+    static int fovWidth();
+    static int fovHeight();
+
     // World units per virtual pixel at depth z.
     float getUnitsPerPixel(float z);
     // The part of the plane at depth z that the view covers (top > bottom).
@@ -42,7 +46,6 @@ public:
 
 protected:
     // The graphics device's settings, or their defaults without a device.
-    static int fovWidth();
     static float fovAspect();
     static float viewOffsetX();
     static float viewOffsetY();

@@ -50,6 +50,4 @@ public:
 protected:
     // "%.9lf" without trailing zeros, keeping one digit after the point.
     static UString formatTrimmed(double value);
-    // Neither about to be deleted nor skipped.
-    static bool isLive(const BasicLink* link) { return !link->bDestroyPending && !link->bSkip; }
 };

@@ -25,12 +25,10 @@ const int MAX_CACHE_TTL_FRAMES = 1000000;
 // Base of the accented small i letters; placed like a lower-case letter.
 const uint16_t SMALL_I_BASE = 0x7F;
 
-bool isLive(const BasicLink* link) { return !link->bDestroyPending && !link->bSkip; }
-
 int countLive(const PlimBase* node) {
     int n = 0;
     for (const BasicLink* link = node->firstChild; link; link = link->next)
-        if (isLive(link)) ++n;
+        if (BasicLink::isLive(link)) ++n;
     return n;
 }
 
@@ -51,7 +49,7 @@ FontQuad::~FontQuad() {
     logTagged("~FontQuad", "Cache usage: %d textures (%d entries).", getNumCacheTextures(), getNumCacheEntries());
     if (!PLIM->bDebugLocked) {
         for (BasicLink* link = cacheEntries->firstChild; link; link = link->next)
-            if (isLive(link))
+            if (BasicLink::isLive(link))
                 logTagged("~FontQuad", "Contents: %s", static_cast<FontQuadCacheEntry*>(link)->text.c_str());
     }
     cacheEntries->deleteMe();
@@ -413,7 +411,7 @@ FontQuadCacheEntry* FontQuad::createCacheTexture() {
 FontQuadCacheEntry* FontQuad::getFreeCacheEntry() {
     const int frame = PLIM->frameCount;
     for (BasicLink* link = cacheEntries->firstChild; link; link = link->next) {
-        if (!isLive(link)) continue;
+        if (!BasicLink::isLive(link)) continue;
         FontQuadCacheEntry* entry = static_cast<FontQuadCacheEntry*>(link);
         if (int64_t(entry->lastUsedFrame) + cacheTTLframes < frame) return entry;
     }
@@ -422,7 +420,7 @@ FontQuadCacheEntry* FontQuad::getFreeCacheEntry() {
 
 FontQuadCacheEntry* FontQuad::findCacheEntry(const UString& text) {
     for (BasicLink* link = cacheEntries->firstChild; link; link = link->next) {
-        if (!isLive(link)) continue;
+        if (!BasicLink::isLive(link)) continue;
         FontQuadCacheEntry* entry = static_cast<FontQuadCacheEntry*>(link);
         if (entry->text == text) return entry;
     }

@@ -5,17 +5,15 @@
 
 namespace CollisionPass {
 
-inline bool live(const BasicLink* node) { return !node->bDestroyPending && !node->bSkip; }
-
 // Each live object of the first layer meets at most the first qualifying
 // object of the second it overlaps, once per frame.
 template <class Qualifies> void collideLayers(PlimBase* first, PlimBase* second, Qualifies qualifies) {
     for (BasicLink* a = first->firstChild; a; a = a->next) {
-        if (!live(a)) continue;
+        if (!BasicLink::isLive(a)) continue;
         GameObject* one = static_cast<GameObject*>(a);
         for (BasicLink* b = second->firstChild; b; b = b->next) {
             GameObject* other = static_cast<GameObject*>(b);
-            if (!live(b) || !qualifies(one, other)) continue;
+            if (!BasicLink::isLive(b) || !qualifies(one, other)) continue;
             if (!one->collide(other)) continue;
             one->onCollision(other);
             other->onCollision(one);

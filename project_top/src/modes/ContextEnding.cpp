@@ -1,5 +1,6 @@
 #include "ContextEnding.h"
 
+#include "Camera.h"
 #include "CameraBlender.h"
 #include "ContextBlender.h"
 #include "ContextHighScores.h"
@@ -33,8 +34,6 @@ namespace {
 
 const UColor WHITE(255, 255, 255, 255);
 const UColor LIGHT_GREY(240, 240, 240, 255);
-const int ISLAND_PICTURE = 2;
-const float ISLAND_TOP = 21.0f;
 const float ISLAND_SPACING = 500.0f;
 const int BAR_FRAME_PICTURE = 0;
 const int BAR_FILL_PICTURE = 1;
@@ -58,9 +57,6 @@ const char* const PLACE_NAMES[] = {"first place",   "second place", "third place
                                    "ninth place",   "tenth place"};
 
 MyGlobal* app() { return static_cast<MyGlobal*>(gGlobal); }
-int halfHeight() { return (PLIM->graphics ? PLIM->graphics->fovHeight : 480) / 2; }
-int fovWidth() { return PLIM->graphics ? PLIM->graphics->fovWidth : 640; }
-double fraction() { return double(Random::next() & 0xFFFF) / 65536.0; }
 
 Quad* barPicture(int index) { return static_cast<Quad*>(World::frame(World::frames("gui-game-progressBar"), index)); }
 
@@ -160,10 +156,10 @@ void ContextEnding::launchFirework() {
     World::playAt("fireworkLaunch", at);
 
     if (--fireworksLeft > 0) {
-        nextFireworkTime = time + SALVO_GAP + fraction() * SALVO_GAP_SPREAD;
+        nextFireworkTime = time + SALVO_GAP + World::fraction() * SALVO_GAP_SPREAD;
     } else {
         fireworksLeft = Random::next() % (SALVO_SIZE_PER_DETAIL * World::detail() + SALVO_SIZE_PER_DETAIL) + 1;
-        nextFireworkTime = time + SALVO_PAUSE + 2.0 * fraction();
+        nextFireworkTime = time + SALVO_PAUSE + 2.0 * World::fraction();
     }
 }
 
@@ -194,25 +190,18 @@ void ContextEnding::enterHighScore() {
 }
 
 void ContextEnding::onStateChange() {
-    const int h = halfHeight();
-    const int w = fovWidth();
+    const int h = Camera::fovHeight() / 2;
+    const int w = Camera::fovWidth();
     GameController* from = result();
     switch (state) {
     case STATE_CEASE_FIRE: {
         const int count = std::max(1, std::min<int>(from->playerCount, PLAYERS));
         winnerIndex = std::max(0, std::min<int>(from->winner, PLAYERS - 1));
-        Texture* island = World::frames("island");
-        const float y = ISLAND_TOP - 0.5f * World::frame(island, 0)->height;
         for (int i = 0; i < count; ++i) {
             const float side = i == 0 ? -1.0f : 1.0f;
-            const V3 at((float(count) * ISLAND_SPACING - ISLAND_SPACING) * side, y, 0.0f);
-            islands[i] = new Renderable();
-            islands[i]->setup(World::frame(island, ISLAND_PICTURE), &at, nullptr, nullptr);
-            layers[LAYER_ISLANDS]->addChild(islands[i]);
-            playerData[i]->pIsland.set(islands[i]);
-            playerData[i]->createPalms(from->palmCount, false);
+            islands[i] = addIsland(i, (float(count) * ISLAND_SPACING - ISLAND_SPACING) * side, from->palmCount, false);
         }
-        scene->getCameraBlender()->setPosition(0.0f, float(3 * h) - 171.0f, -1.5f * float(w), false);
+        placeOpeningView();
         addCamera(scene, 0.0f, float(2 * h) - 114.0f, -float(w));
         messenger->setMessage("cease fire!", MESSAGE_TIME);
         nextFireworkTime = time + FIRST_FIREWORK;

@@ -1,5 +1,6 @@
 #include "ContextLogo.h"
 
+#include "Camera.h"
 #include "CameraBlender.h"
 #include "ContextBlender.h"
 #include "ContextManager.h"
@@ -28,8 +29,6 @@
 namespace {
 
 const int LOGO_PICTURE = 1;
-const int ISLAND_PICTURE = 2;
-const float ISLAND_TOP = 21.0f;
 const double LOGO_IN = 3.0;
 const double LOGO_OUT = 6.0;
 const double LOGO_GONE = 7.0;
@@ -55,15 +54,11 @@ const StoryEvent STORY[] = {{6.0, EVENT_CAMERA, nullptr, 0.0},
                             {ContextLogo::DURATION, EVENT_END, nullptr, 0.0}};
 
 MyGlobal* app() { return static_cast<MyGlobal*>(gGlobal); }
-int halfHeight() { return (PLIM->graphics ? PLIM->graphics->fovHeight : 480) / 2; }
-int fovWidth() { return PLIM->graphics ? PLIM->graphics->fovWidth : 640; }
-int fovHeight() { return PLIM->graphics ? PLIM->graphics->fovHeight : 480; }
 int screenHeight() {
     const int h = PLIM->graphics ? PLIM->graphics->screenHeight : 0;
     return h > 0 ? h : DEFAULT_SCREEN_HEIGHT;
 }
 
-bool live(const BasicLink* node) { return !node->bDestroyPending && !node->bSkip; }
 GameObject* object(BasicLink* node) { return static_cast<GameObject*>(node); }
 
 } // namespace
@@ -98,13 +93,7 @@ void ContextLogo::onActivate(bool firstTime) {
 }
 
 void ContextLogo::buildSet() {
-    Texture* island = World::frames("island");
-    Renderable* land = new Renderable();
-    const V3 at(0.0f, ISLAND_TOP - 0.5f * World::frame(island, 0)->height, 0.0f);
-    land->setup(World::frame(island, ISLAND_PICTURE), &at, nullptr, nullptr);
-    layers[LAYER_ISLANDS]->addChild(land);
-    playerData[0]->pIsland.set(land);
-    playerData[0]->createPalms(1, false);
+    addIsland(0, 0.0f, 1, false);
 
     for (int i = 0; i < PLAYERS; ++i) {
         Cannon* cannon = new Cannon(i);
@@ -118,8 +107,7 @@ void ContextLogo::buildSet() {
         playerHud[i]->bShowFinder = false;
     }
 
-    const int h = halfHeight();
-    scene->getCameraBlender()->setPosition(0.0f, float(3 * h) - 171.0f, -1.5f * float(fovWidth()), false);
+    placeOpeningView();
     // Fully closed; the screen stack opens it on activation.
     if (RadialFader* fader = gGlobal->contextManager->fader) fader->value = fader->target = 1.0f;
 }
@@ -128,8 +116,8 @@ void ContextLogo::onDeactivate(bool removed) {
     GameController::onDeactivate(removed);
     if (!removed || !PLIM->input) return;
     // The input counts y upwards: the top right corner.
-    PLIM->input->mousePosition[0] = float(fovWidth()) - POINTER_INSET_X;
-    PLIM->input->mousePosition[1] = float(fovHeight()) - POINTER_INSET_Y;
+    PLIM->input->mousePosition[0] = float(Camera::fovWidth()) - POINTER_INSET_X;
+    PLIM->input->mousePosition[1] = float(Camera::fovHeight()) - POINTER_INSET_Y;
 }
 
 bool ContextLogo::reached(double at) const { return time >= at && storyTime < at; }
@@ -154,7 +142,7 @@ void ContextLogo::updateRules() {
 void ContextLogo::runEvent(int kind, const char* text, double seconds) {
     switch (kind) {
     case EVENT_CAMERA: {
-        CameraStatic* camera = new CameraStatic(0.0f, float(halfHeight()) - 57.0f, -0.5f * float(fovWidth()));
+        CameraStatic* camera = new CameraStatic(0.0f, float(Camera::fovHeight() / 2) - 57.0f, -0.5f * float(Camera::fovWidth()));
         camera->blendTime = CAMERA_BLEND;
         scene->getCameraBlender()->addChild(camera);
         break;
@@ -184,9 +172,9 @@ void ContextLogo::dropBomb() {
 
 void ContextLogo::checkCollisions() {
     for (BasicLink* a = layers[LAYER_BOMBS]->firstChild; a; a = a->next) {
-        if (!live(a)) continue;
+        if (!BasicLink::isLive(a)) continue;
         for (BasicLink* b = layers[LAYER_PALMS]->firstChild; b; b = b->next) {
-            if (!live(b) || object(b)->state != Palm::STATE_STANDING) continue;
+            if (!BasicLink::isLive(b) || object(b)->state != Palm::STATE_STANDING) continue;
             if (!object(a)->collide(object(b))) continue;
             object(a)->onCollision(object(b));
             object(b)->onCollision(object(a));

@@ -1,5 +1,6 @@
 #include "CountdownClock.h"
 
+#include "Camera.h"
 #include "ContextBlender.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
@@ -14,13 +15,12 @@ namespace {
 const int FRAME_PICTURE = 0;
 const int FILL_PICTURE = 1;
 
-int halfHeight() { return (PLIM->graphics ? PLIM->graphics->fovHeight : 480) / 2; }
 Quad* barPicture(int index) { return static_cast<Quad*>(World::frame(World::frames("gui-game-progressBar"), index)); }
 
 } // namespace
 
 CountdownClock::CountdownClock() {
-    const float y = BOTTOM_RAISE - float(halfHeight());
+    const float y = BOTTOM_RAISE - float(Camera::fovHeight() / 2);
     const V3 at(0.0f, y, 0.0f);
     setup(barPicture(FRAME_PICTURE), &at, nullptr, nullptr);
     barQuad = new Quad();

@@ -1,6 +1,7 @@
 #include "GameController.h"
 
 #include "Background.h"
+#include "Camera.h"
 #include "CameraBlender.h"
 #include "ContextBlender.h"
 #include "ContextManager.h"
@@ -9,10 +10,14 @@
 #include "Plim.h"
 #include "PlimAudio.h"
 #include "PlimInput.h"
+#include "RadialFader.h"
 #include "Random.h"
+#include "Renderable.h"
 #include "ResourceManager.h"
+#include "Skin.h"
 #include "Sound.h"
 #include "SoundStream.h"
+#include "Texture.h"
 #include "TimeKeeper.h"
 #include "app/MyGlobal.h"
 #include "modes/GameRecorder.h"
@@ -21,7 +26,9 @@
 #include "modes/PlayerHUD.h"
 #include "modes/PlayerHUDBonus.h"
 #include "modes/pages/ContextGameHelp.h"
+#include "world/Cannon.h"
 #include "world/Vehicle.h"
+#include "world/World.h"
 #include "world/effects/BonusBlaster.h"
 #include "world/effects/BonusDefensive.h"
 #include "world/effects/BonusLessBlaster.h"
@@ -41,6 +48,9 @@ const double MESSENGER_FADE = 0.25;
 const int MESSENGER_Y = 100;
 const double BONUS_BASE = 10.0;
 const double BONUS_SPREAD[] = {60.0, 30.0, 10.0}; // rare, standard, frequent
+const int ISLAND_PICTURE = 2;
+const float ISLAND_TOP = 21.0f;
+const float OPENING_RAISE = 171.0f;
 
 MyGlobal* app() { return static_cast<MyGlobal*>(gGlobal); }
 
@@ -181,8 +191,7 @@ double GameController::nextBonusTime() {
     int frequency = bonusFrequency;
     if (frequency < 0) frequency = 0;
     if (frequency > 2) frequency = 2;
-    const double r = double(Random::next() & 0xFFFF) / 65536.0;
-    return time + BONUS_BASE + BONUS_SPREAD[frequency] * r;
+    return time + BONUS_BASE + BONUS_SPREAD[frequency] * World::fraction();
 }
 
 void GameController::spawnBalloon(float x, float y, float z, double lifetime, bool burst) {
@@ -222,4 +231,38 @@ void GameController::takeMutatorOptions() {
     bBloatedProjectiles = saved.bBloatedProjectiles;
     bBouncyBombs = saved.bBouncyBombs;
     bAutocannons = saved.bAutocannons;
+}
+
+Renderable* GameController::addIsland(int player, float x, int palms, bool sharedDamage) {
+    Texture* island = World::frames("island");
+    Renderable* land = new Renderable();
+    const V3 at(x, ISLAND_TOP - 0.5f * World::frame(island, 0)->height, 0.0f);
+    land->setup(World::frame(island, ISLAND_PICTURE), &at, nullptr, nullptr);
+    layers[LAYER_ISLANDS]->addChild(land);
+    playerData[player]->pIsland.set(land);
+    playerData[player]->createPalms(palms, sharedDamage);
+    return land;
+}
+
+Cannon* GameController::addIslandCannon(int player, Weapon* weapon) {
+    Cannon* cannon = new Cannon(player);
+    cannon->position = V3((CANNON_SPACING * playerCount - CANNON_SPACING) * float(2 * player - 1), 0.0f, 0.0f);
+    cannon->updateVisuals();
+    cannon->weapon = weapon;
+    cannon->bMouseControl = player == 0 && gGlobal->saveData.bUseMouse;
+    layers[LAYER_CANNONS]->addChild(cannon);
+    playerData[player]->pVehicle.set(cannon);
+    return cannon;
+}
+
+void GameController::placeOpeningView() {
+    scene->getCameraBlender()->setPosition(0.0f, float(3 * (Camera::fovHeight() / 2)) - OPENING_RAISE,
+                                           -1.5f * float(Camera::fovWidth()), false);
+}
+
+void GameController::fadeIn() {
+    if (RadialFader* fader = gGlobal->contextManager->fader) {
+        fader->value = fader->target = 1.0f;
+        fader->target = 0.0f;
+    }
 }

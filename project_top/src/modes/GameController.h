@@ -8,11 +8,14 @@
 #include "Context.h"
 
 class Background;
+class Cannon;
 class ContextBlender;
 class Messenger;
 class PlayerData;
 class PlayerHUD;
+class Renderable;
 class Vehicle;
+class Weapon;
 
 class GameController : public Context {
 public:
@@ -51,6 +54,7 @@ public:
     static constexpr double BULLET_TIME_SCALE = 0.25;
     static constexpr double BERSERK_SPEED = 2.0;
     static constexpr float RATING_KEPT = 0.9f;
+    static constexpr float CANNON_SPACING = 32.0f; // two cannons share one island
 
     GameController();
     ~GameController() override;
@@ -123,6 +127,17 @@ public:
     float aiDefensive = 1.0f;
     float aiBonus = 1.0f;
     bool bAiDebug = false;
+
+protected:
+    // The island picture standing at x as the player's island, with its palms.
+    Renderable* addIsland(int player, float x, int palms, bool sharedDamage);
+    // The player's cannon on the one island (side by side when two play),
+    // armed with weapon, as the player's vehicle.
+    Cannon* addIslandCannon(int player, Weapon* weapon);
+    // High above the islands: where the opening blends down from.
+    void placeOpeningView();
+    // The fader starts closed and opens.
+    void fadeIn();
 
 private:
     // Tells the recorder of a state change since the last look.

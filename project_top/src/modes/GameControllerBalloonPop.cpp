@@ -34,8 +34,6 @@ constexpr uint32_t GameControllerBalloonPop::PLAYER_ARGB[];
 
 namespace {
 
-const int ISLAND_PICTURE = 2;
-const float ISLAND_TOP = 21.0f;
 const double MESSAGE_TIME = 3.0;
 const double COUNT_MESSAGE_TIME = 1.0;
 const double INTRO_DELAY = 1.0;
@@ -45,21 +43,17 @@ const double TIME_UP_DELAY = 5.0;
 const double FADE_TIME = 3.0;
 const double CAMERA_BLEND = 5.0;
 const float VIEW_RAISE = 57.0f;
-const float OPENING_RAISE = 171.0f;
 const float PI = 3.14159265358979f;
 
-int halfHeight() { return (PLIM->graphics ? PLIM->graphics->fovHeight : 480) / 2; }
-int fovWidth() { return PLIM->graphics ? PLIM->graphics->fovWidth : 640; }
-int fovHeight() { return PLIM->graphics ? PLIM->graphics->fovHeight : 480; }
+int halfHeight() { return Camera::fovHeight() / 2; }
 
-bool live(const BasicLink* node) { return !node->bDestroyPending && !node->bSkip; }
 GameObject* object(BasicLink* node) { return static_cast<GameObject*>(node); }
 
 // Each live balloon touches at most the first live shot it overlaps; shots
 // left waiting for deletion are deleted on the way.
 void collideBalloons(PlimBase* balloons, PlimBase* shots) {
     for (BasicLink* a = balloons->firstChild; a; a = a->next) {
-        if (!live(a)) continue;
+        if (!BasicLink::isLive(a)) continue;
         BasicLink* b = shots->firstChild;
         while (b) {
             BasicLink* next = b->next;
@@ -106,33 +100,15 @@ float GameControllerBalloonPop::tickFrequency(int k) { return 1.5f - 0.125f * fl
 
 void GameControllerBalloonPop::onEnter() {
     GameController::onEnter();
-    Texture* island = World::frames("island");
-    Renderable* land = new Renderable();
-    const V3 at(0.0f, ISLAND_TOP - 0.5f * World::frame(island, 0)->height, 0.0f);
-    land->setup(World::frame(island, ISLAND_PICTURE), &at, nullptr, nullptr);
-    layers[LAYER_ISLANDS]->addChild(land);
-    playerData[0]->pIsland.set(land);
-    playerData[0]->createPalms(palmCount, false);
-
+    addIsland(0, 0.0f, palmCount, false);
     for (int i = 0; i < playerCount; ++i) {
-        Cannon* cannon = new Cannon(i);
-        cannon->position = V3((CANNON_SPACING * playerCount - CANNON_SPACING) * float(2 * i - 1), 0.0f, 0.0f);
-        cannon->updateVisuals();
         if (bAutocannons)
-            cannon->weapon = new WeaponAutoGun(i);
+            addIslandCannon(i, new WeaponAutoGun(i));
         else
-            cannon->weapon = new WeaponCannonBall(i);
-        cannon->bMouseControl = i == 0 && gGlobal->saveData.bUseMouse;
-        layers[LAYER_CANNONS]->addChild(cannon);
-        playerData[i]->pVehicle.set(cannon);
+            addIslandCannon(i, new WeaponCannonBall(i));
     }
-
-    const float w = float(fovWidth());
-    scene->getCameraBlender()->setPosition(0.0f, float(3 * halfHeight()) - OPENING_RAISE, -1.5f * w, false);
-    if (RadialFader* fader = gGlobal->contextManager->fader) {
-        fader->value = fader->target = 1.0f;
-        fader->target = 0.0f;
-    }
+    placeOpeningView();
+    fadeIn();
     setState(STATE_GET_READY, INTRO_DELAY);
 }
 
@@ -146,7 +122,7 @@ void GameControllerBalloonPop::endGame() {
 
 void GameControllerBalloonPop::addCamera(float zoom) {
     CameraStatic* camera = new CameraStatic(0.0f, (float(halfHeight()) - VIEW_RAISE) * zoom,
-                                            -zoom * float(fovWidth()) * 0.5f);
+                                            -zoom * float(Camera::fovWidth()) * 0.5f);
     camera->blendTime = CAMERA_BLEND;
     scene->getCameraBlender()->addChild(camera);
 }
@@ -198,7 +174,7 @@ void GameControllerBalloonPop::addBalloon() {
     const uint32_t b = Random::next();
     const float angle = float(a & 0xFFFF) / 65536.0f * PI;
     const float radius = float(b & 0xFFFF) / 65536.0f * (room - MIN_RADIUS) + MIN_RADIUS;
-    const float aspect = float(fovHeight()) / float(fovWidth());
+    const float aspect = float(Camera::fovHeight()) / float(Camera::fovWidth());
     const V3 at(centre.x + std::cos(angle) * radius, centre.y + std::sin(angle) * radius / aspect, 0.0f);
     layers[LAYER_BALLOONS]->addChild(new BonusBalloonPop(at.x, at.y, at.z, BALLOON_LIFETIME, true));
     World::playAt("balloonPop", at);

@@ -23,7 +23,6 @@ public:
     static constexpr int ROUND_COUNT = 10;
     static constexpr float ROUND_TIME = 30.0f;
     static constexpr double BALLOON_LIFETIME = 90.0;
-    static constexpr float CANNON_SPACING = 32.0f;
     static constexpr float MIN_RADIUS = 64.0f; // balloons never closer to the island
     static constexpr float FULL_RATING_SCORE = 300000.0f;
     // Player colours, ARGB.

@@ -36,8 +36,6 @@ namespace {
 
 const UColor WHITE(255, 255, 255, 255);
 const UColor PLAYER_COLOURS[GameController::PLAYERS] = {UColor(0, 0, 255, 255), UColor(255, 0, 0, 255)};
-const int ISLAND_PICTURE = 2;
-const float ISLAND_TOP = 21.0f;
 const double CRATE_BASE = 30.0;
 const double CRATE_SPREAD = 30.0;
 const double STATE_AT_ONCE = 0.001;
@@ -49,14 +47,10 @@ const double FOCUS_BLEND = 3.0;
 const double GET_READY_BLEND = 5.0;
 const float FOCUS_STEP_X = 200.0f;
 const float VIEW_RAISE = 57.0f;
-const float OPENING_RAISE = 171.0f;
 const int CRATE_KINDS = 5;
 const int MOUSE_PRINT_FLAGS = 0;
 
-int halfHeight() { return (PLIM->graphics ? PLIM->graphics->fovHeight : 480) / 2; }
-int fovWidth() { return PLIM->graphics ? PLIM->graphics->fovWidth : 640; }
-double fraction() { return double(Random::next() & 0xFFFF) / 65536.0; }
-
+int halfHeight() { return Camera::fovHeight() / 2; }
 
 using CollisionPass::collideLayers;
 
@@ -98,39 +92,18 @@ GameControllerCampaign::GameControllerCampaign() {
 GameControllerCampaign::~GameControllerCampaign() {}
 
 double GameControllerCampaign::nextCrateTime() const {
-    return time + (CRATE_BASE + CRATE_SPREAD * fraction()) / playerCount;
+    return time + (CRATE_BASE + CRATE_SPREAD * World::fraction()) / playerCount;
 }
 
 bool GameControllerCampaign::helpOn() const { return gGlobal->saveData.bInGameHelp != 0; }
 
 void GameControllerCampaign::onEnter() {
     GameController::onEnter();
-    Texture* island = World::frames("island");
-    Renderable* land = new Renderable();
-    const V3 at(0.0f, ISLAND_TOP - 0.5f * World::frame(island, 0)->height, 0.0f);
-    land->setup(World::frame(island, ISLAND_PICTURE), &at, nullptr, nullptr);
-    layers[LAYER_ISLANDS]->addChild(land);
-    playerData[0]->pIsland.set(land);
-    playerData[0]->createPalms(palmCount, true);
-
-    for (int i = 0; i < playerCount; ++i) {
-        Cannon* cannon = new Cannon(i);
-        cannon->blasterRegeneration = 0.0f;
-        cannon->position = V3((CANNON_SPACING * playerCount - CANNON_SPACING) * float(2 * i - 1), 0.0f, 0.0f);
-        cannon->updateVisuals();
-        cannon->weapon = new WeaponCannonBallCampaign(i);
-        cannon->bMouseControl = i == 0 && gGlobal->saveData.bUseMouse;
-        layers[LAYER_CANNONS]->addChild(cannon);
-        playerData[i]->pVehicle.set(cannon);
-    }
-
-    const int h = halfHeight();
-    const float w = float(fovWidth());
-    scene->getCameraBlender()->setPosition(0.0f, float(3 * h) - OPENING_RAISE, -1.5f * w, false);
-    if (RadialFader* fader = gGlobal->contextManager->fader) {
-        fader->value = fader->target = 1.0f;
-        fader->target = 0.0f;
-    }
+    addIsland(0, 0.0f, palmCount, true);
+    for (int i = 0; i < playerCount; ++i)
+        addIslandCannon(i, new WeaponCannonBallCampaign(i))->blasterRegeneration = 0.0f;
+    placeOpeningView();
+    fadeIn();
     setState(STATE_INTRO, 1.0);
 }
 
@@ -153,7 +126,7 @@ void GameControllerCampaign::onStateChange() {
         break;
     case STATE_GET_READY: {
         messenger->setMessage("get ready!", MESSAGE_TIME);
-        CameraStatic* camera = new CameraStatic(0.0f, float(halfHeight()) - VIEW_RAISE, -0.5f * float(fovWidth()));
+        CameraStatic* camera = new CameraStatic(0.0f, float(halfHeight()) - VIEW_RAISE, -0.5f * float(Camera::fovWidth()));
         camera->blendTime = GET_READY_BLEND;
         scene->getCameraBlender()->addChild(camera);
         setState(STATE_NEXT_WAVE, GET_READY_TIME);
@@ -228,8 +201,8 @@ void GameControllerCampaign::spawnBonus() {
     nextBonusAt = nextBonusTime();
     Rect view = scene->camera->getVisibleRect(0.0f);
     if (view.bottom < 0.0f) view.bottom = 0.0f;
-    const double ry = fraction();
-    const double rx = fraction();
+    const double ry = World::fraction();
+    const double rx = World::fraction();
     const float x = view.left + (view.right - view.left) * float(rx);
     const float y = view.bottom + (view.top - view.bottom) * float(ry);
     spawnBalloon(x, y, 0.0f, BALLOON_LIFETIME, true);
@@ -292,7 +265,7 @@ bool GameControllerCampaign::wideOf(int wave) {
 void GameControllerCampaign::focusCamera(int side, bool wide) {
     const float k = wide ? 2.0f : 1.0f;
     CameraStatic* camera = new CameraStatic(k * float(side) * FOCUS_STEP_X, k * (float(halfHeight()) - VIEW_RAISE),
-                                            -k * float(fovWidth()) * 0.5f);
+                                            -k * float(Camera::fovWidth()) * 0.5f);
     camera->blendTime = FOCUS_BLEND;
     scene->getCameraBlender()->addChild(camera);
 }

@@ -28,7 +28,6 @@ public:
     static constexpr double GAME_OVER_DELAY = 1.0;
     static constexpr double WON_DELAY = 1.0; // after the last wave
     static constexpr double BALLOON_LIFETIME = 90.0;
-    static constexpr float CANNON_SPACING = 32.0f;
 
     GameControllerCampaign();
     ~GameControllerCampaign() override;

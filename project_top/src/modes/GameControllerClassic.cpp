@@ -39,12 +39,9 @@ const char* const GameControllerClassic::roundNames[ROUNDS_PER_DAY + 1] = {"none
 namespace {
 
 const UColor PLAYER_COLOURS[GameController::PLAYERS] = {UColor(255, 0, 0, 255), UColor(0, 0, 255, 255)};
-const int ISLAND_PICTURE = 2;
-const float ISLAND_TOP = 21.0f;
 const float ISLAND_X = 500.0f;
 const float START_LOW = 50.0f;
 const int START_SPREAD = 350;
-const float OPENING_RAISE = 171.0f;
 const int OPPONENT_COMPUTER = 2;
 const double OPEN_DELAY = 1.0;
 const double FIGHT_MESSAGE_TIME = 3.0;
@@ -80,11 +77,6 @@ GameControllerClassic::GameControllerClassic() {
 
 GameControllerClassic::~GameControllerClassic() {}
 
-void GameControllerClassic::placeOpeningView() {
-    scene->getCameraBlender()->setPosition(0.0f, float(3 * (fovHeight() / 2)) - OPENING_RAISE,
-                                           -1.5f * float(fovWidth()), false);
-}
-
 void GameControllerClassic::closeFade(float target) {
     if (RadialFader* fader = gGlobal->contextManager->fader) fader->target = target;
 }
@@ -97,20 +89,9 @@ void GameControllerClassic::addOverviewCamera(double blendTime) {
 
 void GameControllerClassic::onEnter() {
     GameController::onEnter();
-    Texture* island = World::frames("island");
-    for (int i = 0; i < PLAYERS; ++i) {
-        Renderable* land = new Renderable();
-        const V3 at(-ISLAND_X + 2.0f * ISLAND_X * float(i), ISLAND_TOP - 0.5f * World::frame(island, 0)->height, 0.0f);
-        land->setup(World::frame(island, ISLAND_PICTURE), &at, nullptr, nullptr);
-        layers[LAYER_ISLANDS]->addChild(land);
-        playerData[i]->pIsland.set(land);
-        playerData[i]->createPalms(palmCount, false);
-    }
+    for (int i = 0; i < PLAYERS; ++i) addIsland(i, -ISLAND_X + 2.0f * ISLAND_X * float(i), palmCount, false);
     placeOpeningView();
-    if (RadialFader* fader = gGlobal->contextManager->fader) {
-        fader->value = fader->target = 1.0f;
-        fader->target = 0.0f;
-    }
+    fadeIn();
     nextBonusAt = nextBonusTime();
     setState(STATE_START, OPEN_DELAY);
 }

@@ -70,6 +70,5 @@ public:
 protected:
     // Blends the scene camera to the overview of both islands.
     void addOverviewCamera(double blendTime);
-    void placeOpeningView();
     void closeFade(float target);
 };

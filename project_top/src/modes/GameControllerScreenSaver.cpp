@@ -24,15 +24,9 @@
 
 namespace {
 
-const int ISLAND_PICTURE = 2;
-const float ISLAND_TOP = 21.0f;
-const float OPENING_RAISE = 171.0f;
 const float DRIVE_RAISE = 57.0f;
 const float DRIVE_SIDE = 200.0f;
 const int SPEED_BASE = 128;
-
-int fovWidth() { return PLIM->graphics ? PLIM->graphics->fovWidth : 640; }
-int fovHeight() { return PLIM->graphics ? PLIM->graphics->fovHeight : 480; }
 
 void fadeTo(float target) {
     if (RadialFader* fader = gGlobal->contextManager->fader) fader->target = target;
@@ -46,20 +40,9 @@ GameControllerScreenSaver::~GameControllerScreenSaver() {}
 
 void GameControllerScreenSaver::onEnter() {
     // Not the base set-up: speed, players and music stay as the menus left them.
-    Texture* island = World::frames("island");
-    Renderable* land = new Renderable();
-    const V3 at(0.0f, ISLAND_TOP - 0.5f * World::frame(island, 0)->height, 0.0f);
-    land->setup(World::frame(island, ISLAND_PICTURE), &at, nullptr, nullptr);
-    land->updateVisuals();
-    layers[LAYER_ISLANDS]->addChild(land);
-    playerData[0]->pIsland.set(land);
-    playerData[0]->createPalms(palmCount, false);
-
-    const int halfHeight = fovHeight() / 2;
-    scene->getCameraBlender()->setPosition(0.0f, float(3 * halfHeight) - OPENING_RAISE, -1.5f * float(fovWidth()),
-                                           false);
-    if (RadialFader* fader = gGlobal->contextManager->fader) fader->value = fader->target = 1.0f;
-    fadeTo(0.0f);
+    addIsland(0, 0.0f, palmCount, false)->updateVisuals();
+    placeOpeningView();
+    fadeIn();
     nextLaunchTime = time + FIRST_LAUNCH;
     setState(STATE_DRIVE, FIRST_DRIVE);
 }
@@ -68,9 +51,9 @@ void GameControllerScreenSaver::newDrive() {
     const uint32_t a = Random::next();
     const uint32_t b = Random::next();
     const int zoom = 1 + int(b % 3);
-    const int w = fovWidth();
+    const int w = Camera::fovWidth();
     CameraStatic* camera = new CameraStatic(float((int(a % 3) - 1) * zoom) * DRIVE_SIDE,
-                                            (float(fovHeight() / 2) - DRIVE_RAISE) * float(zoom),
+                                            (float(Camera::fovHeight() / 2) - DRIVE_RAISE) * float(zoom),
                                             -float(zoom * w / 2));
     camera->blendTime = DRIVE_BLEND;
     scene->getCameraBlender()->addChild(camera);
@@ -102,7 +85,8 @@ void GameControllerScreenSaver::launch() {
     const float toRight = std::atan2(view.top - from.y, view.right - from.x);
     const float toLeft = std::atan2(view.top - from.y, view.left - from.x);
     const float direction = toRight + World::fraction() * (toLeft - toRight);
-    const float speed = (-camera->position.z / float(fovWidth() / 2)) * float(SPEED_BASE + Random::next() % SPEED_BASE);
+    const float speed =
+        (-camera->position.z / float(Camera::fovWidth() / 2)) * float(SPEED_BASE + Random::next() % SPEED_BASE);
     layers[LAYER_FIREWORKS]->addChild(new FireworkFuse(from.x, from.y, from.z, speed * std::cos(direction),
                                                        speed * std::sin(direction), 0.0f, FUSE_MIN, FUSE_MAX,
                                                        UColor(Formatters::randomColour())));

@@ -28,8 +28,8 @@ const float SLIDE_OUT = 128.0f;
 const float SLIDE_IN = -96.0f;
 const float TRAY_STEP = 24.0f;
 
-int halfWidth() { return (PLIM->graphics ? PLIM->graphics->fovWidth : 640) / 2; }
-int halfHeight() { return (PLIM->graphics ? PLIM->graphics->fovHeight : 480) / 2; }
+int halfWidth() { return Camera::fovWidth() / 2; }
+int halfHeight() { return Camera::fovHeight() / 2; }
 
 Skin* findSkin(const char* name) { return static_cast<Skin*>(PLIM->resourceManager->find(name, true)); }
 
@@ -38,8 +38,6 @@ float easeOut(float from, float to, float t) {
     if (t > 1.0f) t = 1.0f;
     return from + (to - from) * (1.0f - (1.0f - t) * (1.0f - t));
 }
-
-bool isLive(const BasicLink* link) { return !link->bDestroyPending && !link->bSkip; }
 
 // One picture drawn for this frame only.
 void drawSkin(Skin* skin, V3 position, V3 rotation, UColor colour) {
@@ -110,7 +108,7 @@ void PlayerHUD::tick(double time, double dt) {
     float y = (position.y - 2.0f) + (popupScroll - 20.0f);
     int placed = 0;
     for (BasicLink* link = firstChild; link && placed < VISIBLE_POPUPS; link = link->next) {
-        if (!isLive(link)) continue;
+        if (!BasicLink::isLive(link)) continue;
         PlayerHUDBonus* popup = static_cast<PlayerHUDBonus*>(link);
         popup->target = V3(position.x + 128.0f * float(player) - 64.0f, y, 0.0f);
         popup->tick(time, dt);
@@ -127,7 +125,7 @@ void PlayerHUD::render() {
 
     int drawn = 0;
     for (BasicLink* link = firstChild; link && drawn < VISIBLE_POPUPS; link = link->next) {
-        if (!isLive(link)) continue;
+        if (!BasicLink::isLive(link)) continue;
         static_cast<PlimBase*>(link)->render();
         ++drawn;
     }
@@ -211,7 +209,7 @@ void PlayerHUD::drawTray(Vehicle* v) {
 
     int icons = 0;
     for (BasicLink* link = v->bonusMarkers.firstChild; link; link = link->next) {
-        if (!isLive(link)) continue;
+        if (!BasicLink::isLive(link)) continue;
         Renderable* icon = static_cast<Renderable*>(link);
         icon->position = V3(trayX + s * (-96.0f + TRAY_STEP * float(icons)), -h2 + 16.0f, 0.0f);
         icon->updateVisuals();

@@ -1,5 +1,6 @@
 #include "Airplane.h"
 
+#include "Camera.h"
 #include "CameraBlender.h"
 #include "ContextBlender.h"
 #include "Plim.h"
@@ -41,7 +42,7 @@ void addCamera(CameraBlenderFactor* camera) {
         camera->deleteMe();
 }
 
-float defaultCameraDistance() { return -0.5f * float(PLIM->graphics ? PLIM->graphics->fovWidth : 640); }
+float defaultCameraDistance() { return -0.5f * float(Camera::fovWidth()); }
 } // namespace
 
 Airplane::Airplane(int owner)

@@ -1,14 +1,15 @@
 #include "DogfightScenario.h"
 
-#include "ContextBlender.h"
+#include "Camera.h"
 #include "CameraBlender.h"
+#include "ContextBlender.h"
 #include "MatchHarness.h"
 #include "MatchResources.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
-#include "Random.h"
 #include "modes/PlayerData.h"
 #include "world/CameraStatic.h"
+#include "world/World.h"
 #include "world/pilots/AirplaneComputerControlDuel.h"
 #include "world/weapons/WeaponBullet.h"
 
@@ -24,8 +25,6 @@ const float BALLOON_SPREAD_X = 600.0f;
 const float BALLOON_LOW = 80.0f, BALLOON_RANGE = 250.0f;
 const int FREQUENT = 2;
 const int PALMS = 3;
-
-float fraction() { return float(Random::next() & 0xffff) / 65536.0f; }
 } // namespace
 
 DogfightMatch::DogfightMatch() : ScriptedController(0) {
@@ -56,13 +55,13 @@ void DogfightMatch::updateRules() {
         respawnAt[player] = -1.0;
         launchPilot(player);
         // Back to the view over both islands.
-        auto* camera = new CameraStatic(0.0f, 0.0f, -0.5f * float(PLIM->graphics ? PLIM->graphics->fovWidth : 640));
+        auto* camera = new CameraStatic(0.0f, 0.0f, -0.5f * float(Camera::fovWidth()));
         scene->getCameraBlender()->addChild(camera);
     }
     if (time < nextBalloon) return;
     nextBalloon = nextBonusTime();
-    const float x = (fraction() - 0.5f) * BALLOON_SPREAD_X;
-    spawnBalloon(x, BALLOON_LOW + BALLOON_RANGE * fraction(), 0.0f, BALLOON_LIFETIME, false);
+    const float x = (World::fraction() - 0.5f) * BALLOON_SPREAD_X;
+    spawnBalloon(x, BALLOON_LOW + BALLOON_RANGE * World::fraction(), 0.0f, BALLOON_LIFETIME, false);
     ++balloonsSpawned;
 }
 

@@ -16,7 +16,6 @@ namespace {
 const float GUNNER_Y = 40.0f;
 const float BULLET_SPEED = 800.0f;
 
-bool live(const BasicLink* link) { return !link->bDestroyPending && !link->bSkip; }
 template <class T> T* as(BasicLink* link) { return static_cast<T*>(static_cast<PlimBase*>(link)); }
 
 // Fires at the first enemy drawn in the last frame, leading it once.
@@ -31,7 +30,7 @@ public:
         GameController* match = GameController::current();
         for (BasicLink* link = match->layer(GameController::LAYER_ENEMIES)->firstChild; link; link = link->next) {
             Enemy* enemy = as<Enemy>(link);
-            if (!live(link) || !enemy->bVisible) continue;
+            if (!BasicLink::isLive(link) || !enemy->bVisible) continue;
             const float dx = enemy->position.x;
             const float dy = enemy->position.y - GUNNER_Y;
             const float t = std::sqrt(dx * dx + dy * dy) / BULLET_SPEED;
@@ -56,10 +55,10 @@ public:
 void EnemyMatch::checkCollisions() {
     ScriptedController::checkCollisions();
     for (BasicLink* e = layers[LAYER_ENEMIES]->firstChild; e; e = e->next) {
-        if (!live(e) || !as<Enemy>(e)->bHitsPalms) continue;
-        for (BasicLink* p = layers[LAYER_PALMS]->firstChild; p && live(e); p = p->next) {
+        if (!BasicLink::isLive(e) || !as<Enemy>(e)->bHitsPalms) continue;
+        for (BasicLink* p = layers[LAYER_PALMS]->firstChild; p && BasicLink::isLive(e); p = p->next) {
             Palm* palm = as<Palm>(p);
-            if (!live(p) || palm->state != Palm::STATE_STANDING) continue;
+            if (!BasicLink::isLive(p) || palm->state != Palm::STATE_STANDING) continue;
             Enemy* enemy = as<Enemy>(e);
             if (!enemy->collide(palm)) continue;
             ++contacts;
@@ -108,6 +107,6 @@ EnemyMatch* EnemyScenarios::startSpawn(MatchHarness& harness, int players, int t
 int EnemyScenarios::enemiesLeft(GameController* match) {
     int left = EnemySpawner::pendingIn(match);
     for (BasicLink* link = match->layer(GameController::LAYER_ENEMIES)->firstChild; link; link = link->next)
-        if (live(link)) ++left;
+        if (BasicLink::isLive(link)) ++left;
     return left;
 }

@@ -155,7 +155,7 @@ void MatchHarness::frameOverStack() {
 int MatchHarness::liveChildren(const BasicLink* node) {
     int count = 0;
     for (const BasicLink* child = node->firstChild; child; child = child->next)
-        if (!child->bDestroyPending && !child->bSkip) ++count;
+        if (BasicLink::isLive(child)) ++count;
     return count;
 }
 

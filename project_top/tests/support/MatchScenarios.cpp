@@ -4,7 +4,6 @@
 #include "DogfightScenario.h"
 #include "EffectScenarios.h"
 #include "MatchHarness.h"
-#include "Random.h"
 #include "ScriptedController.h"
 #include "TestVehicle.h"
 #include "ThrownObject.h"
@@ -13,6 +12,7 @@
 #include "ZeppelinScenario.h"
 #include "modes/GameControllerBalloonPop.h"
 #include "modes/GameControllerClassic.h"
+#include "world/World.h"
 
 #include <cmath>
 #include <functional>
@@ -21,9 +21,6 @@ namespace {
 const int THROWN_OBJECTS = 12;
 const int THROWN_LAYERS[] = {GameController::LAYER_CANNON_BALLS, GameController::LAYER_SHOTS,
                              GameController::LAYER_BOMBS, GameController::LAYER_ENEMY_PROJECTILES};
-
-// A random fraction in [0, 1), as the world draws them.
-float fraction() { return float(Random::next() & 0xffff) / 65536.0f; }
 } // namespace
 
 std::vector<std::string> MatchScenarios::names() {
@@ -67,8 +64,8 @@ GameController* MatchScenarios::start(const std::string& name, MatchHarness& har
 
 void MatchScenarios::buildSpine(ScriptedController& match) {
     for (int i = 0; i < THROWN_OBJECTS; ++i) {
-        V3 at(-150.0f + 300.0f * fraction(), 60.0f * fraction(), 0.0f);
-        V3 thrown(-300.0f + 600.0f * fraction(), 50.0f + 200.0f * fraction(), 0.0f);
+        V3 at(-150.0f + 300.0f * World::fraction(), 60.0f * World::fraction(), 0.0f);
+        V3 thrown(-300.0f + 600.0f * World::fraction(), 50.0f + 200.0f * World::fraction(), 0.0f);
         match.place(THROWN_LAYERS[i % 4], new ThrownObject(-1, at, thrown));
     }
     match.place(GameController::LAYER_AIRPLANES, new TestVehicle(0, V3(-280.0f, 200.0f, 0.0f), 0.0f));

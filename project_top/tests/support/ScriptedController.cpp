@@ -6,7 +6,6 @@
 
 namespace {
 GameObject* object(BasicLink* link) { return static_cast<GameObject*>(static_cast<PlimBase*>(link)); }
-bool live(const BasicLink* link) { return !link->bDestroyPending && !link->bSkip; }
 } // namespace
 
 ScriptedController::ScriptedController(int players) {
@@ -32,7 +31,7 @@ int ScriptedController::liveObjects() const {
     int count = 0;
     for (PlimBase* holder : layers)
         for (const BasicLink* child = holder->firstChild; child; child = child->next)
-            if (live(child)) ++count;
+            if (BasicLink::isLive(child)) ++count;
     return count;
 }
 
@@ -40,8 +39,8 @@ void ScriptedController::checkCollisions() {
     for (const auto& pair : collisionPairs) {
         for (BasicLink* a = layers[pair.first]->firstChild; a; a = a->next) {
             BasicLink* b = pair.first == pair.second ? a->next : layers[pair.second]->firstChild;
-            for (; b && live(a); b = b->next)
-                if (live(b)) collide(object(a), object(b));
+            for (; b && BasicLink::isLive(a); b = b->next)
+                if (BasicLink::isLive(b)) collide(object(a), object(b));
         }
     }
 }

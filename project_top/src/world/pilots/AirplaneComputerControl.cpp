@@ -32,7 +32,6 @@ const UColor DEBUG_BEST(0xFF, 0x00, 0x00, 0xFF);
 const UColor DEBUG_OTHER(0xFF, 0xFF, 0xFF, 0xFF);
 
 float distance(const V3& p, const V3& q) { return std::hypot(p.x - q.x, p.y - q.y); }
-bool live(const BasicLink* link) { return !link->bDestroyPending && !link->bSkip; }
 GameObject* object(BasicLink* link) { return static_cast<GameObject*>(static_cast<PlimBase*>(link)); }
 int randomBelow(int n) { return int(uint32_t(Random::next()) % uint32_t(n)); }
 float skill() {
@@ -79,7 +78,7 @@ void AirplaneComputerControl::scanBonuses() {
     bonusScore = -1.0f;
     if (PlimBase* balloons = World::layer(GameController::LAYER_BALLOONS)) {
         for (BasicLink* link = balloons->firstChild; link; link = link->next) {
-            if (!live(link)) continue;
+            if (!BasicLink::isLive(link)) continue;
             GameObject* balloon = object(link);
             const float score = pilotFalloff(distance(balloon->position, position), BONUS_NEAR, BONUS_FALLOFF);
             if (score > bonusScore) {
@@ -96,7 +95,7 @@ void AirplaneComputerControl::scanThreats(int layerIndex) {
     threatScore = -1.0f;
     if (PlimBase* shots = World::layer(layerIndex)) {
         for (BasicLink* link = shots->firstChild; link; link = link->next) {
-            if (!live(link)) continue;
+            if (!BasicLink::isLive(link)) continue;
             GameObject* shot = object(link);
             if (shot->owner == owner) continue;
             // Where the plane will be when the shot gets there.

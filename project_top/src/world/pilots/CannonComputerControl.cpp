@@ -24,7 +24,6 @@ float clamp01(float v) { return v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v; }
 // 1 up to distance a, falling to 0 over the next b.
 float falloff(float d, float a, float b) { return clamp01(1.0f - (d - a) / b); }
 float distance(const V3 &p, const V3 &q) { return std::hypot(p.x - q.x, p.y - q.y); }
-bool live(const BasicLink *link) { return !link->bDestroyPending && !link->bSkip; }
 GameObject *object(BasicLink *link) { return static_cast<GameObject *>(static_cast<PlimBase *>(link)); }
 
 } // namespace
@@ -37,7 +36,7 @@ void CannonComputerControl::scoreVehicle() {
     vehicleTarget = nullptr;
     vehicleScore = -1.0f;
     Vehicle *opponent = GameController::currentVehicle(1 - owner);
-    if (!opponent || !live(opponent) || !opponent->isActive()) return;
+    if (!opponent || !BasicLink::isLive(opponent) || !opponent->isActive()) return;
     const float toUs = std::atan2(position.y - opponent->position.y, position.x - opponent->position.x);
     const float a = std::fabs(angleDelta(opponent->heading, toUs));
     const float d = distance(opponent->position, position);
@@ -52,7 +51,7 @@ void CannonComputerControl::scanBonuses() {
     if (!balloons) return;
     for (BasicLink *link = balloons->firstChild; link; link = link->next) {
         GameObject *balloon = object(link);
-        if (!live(link) || !balloon->bVisible) continue;
+        if (!BasicLink::isLive(link) || !balloon->bVisible) continue;
         const float score = falloff(distance(balloon->position, position), 256.0f, 768.0f);
         if (score > bonusScore) {
             bonusScore = score;
@@ -69,11 +68,11 @@ void CannonComputerControl::scanBombs() {
     if (!bombs || !palms) return;
     for (BasicLink *link = bombs->firstChild; link; link = link->next) {
         GameObject *bomb = object(link);
-        if (!live(link) || bomb->owner == owner) continue;
+        if (!BasicLink::isLive(link) || bomb->owner == owner) continue;
         float score = 0.0f;
         for (BasicLink *p = palms->firstChild; p; p = p->next) {
             GameObject *palm = object(p);
-            if (!live(p) || palm->owner != owner || palm->state != PlayerData::PALM_STANDING) continue;
+            if (!BasicLink::isLive(p) || palm->owner != owner || palm->state != PlayerData::PALM_STANDING) continue;
             const float x = bomb->xAtHeight(palm->boundsCenter.y);
             score = std::fmax(score, falloff(std::fabs(x - palm->boundsCenter.x), 64.0f, 64.0f));
         }

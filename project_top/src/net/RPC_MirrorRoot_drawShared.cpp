@@ -1,0 +1,23 @@
+#include "net/RPC_MirrorRoot_drawShared.h"
+
+#include "Packet.h"
+#include "RuntimeClass.h"
+#include "net/MirrorRoot.h"
+
+RuntimeClass RPC_MirrorRoot_drawShared::runtimeClass("RPC_MirrorRoot_drawShared", &RPC::runtimeClass,
+                                                  &RPC_MirrorRoot_drawShared::create);
+
+RPC_MirrorRoot_drawShared::RPC_MirrorRoot_drawShared(MirrorRoot* target)
+    : RPCCall(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target) {}
+
+void RPC_MirrorRoot_drawShared::netSerialize(Packet* packet) {
+    PlimBase* object = target;
+    packet->doPointer2(object);
+    // An identifier read from the wire may name an object of another class.
+    bool isRoot = object && object->getClass()->isKindOf(&MirrorRoot::runtimeClass);
+    target = isRoot ? static_cast<MirrorRoot*>(object) : nullptr;
+}
+
+void RPC_MirrorRoot_drawShared::call() {
+    if (target) target->doDrawShared();
+}

@@ -1,0 +1,18 @@
+# net-match: a networked duel of two computer pilots on the match harness, the
+# server replicating it to clients that join at any time (a build and test tool).
+if(TARGET top_testsupport)
+  add_executable(net-match ${CMAKE_CURRENT_LIST_DIR}/NetMatch.cpp ${CMAKE_CURRENT_LIST_DIR}/NetMatchView.cpp)
+  target_include_directories(net-match PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+  target_link_libraries(net-match PRIVATE top_testsupport)
+  add_dependencies(net-match data)
+endif()
+
+# A server and two clients (one late) through udp-relay, each on its own X
+# server: one hash everywhere; the recording replays to it.
+if(TARGET net-match)
+  add_test(NAME net_match_relay
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/tests/net_match_test.sh $<TARGET_FILE:net-match> $<TARGET_FILE:udp-relay>
+      ${CMAKE_SOURCE_DIR}/tools/test-display.sh)
+  # Three programs paced to real time: it runs with the real-input tests, two at a time.
+  set_tests_properties(net_match_relay PROPERTIES TIMEOUT 180 LABELS realtime)
+endif()
