@@ -166,7 +166,8 @@ void GameControllerClassic::newRound() {
                 cannon->weapon = new WeaponCannonBall(p);
             vehicle = cannon;
         }
-        vehicle->bMouseControl = p == 0 && useMouse;
+        // A computer pilot steering "toward the mouse" would never turn.
+        vehicle->bMouseControl = p == 0 && useMouse && human;
         layers[layer]->addChild(vehicle);
         playerData[p]->pVehicle.set(vehicle);
     }

@@ -7,9 +7,11 @@
 #include "ScriptedController.h"
 #include "TestVehicle.h"
 #include "ThrownObject.h"
+#include "WarScenario.h"
 #include "WeaponScenarios.h"
 #include "ZeppelinScenario.h"
 #include "modes/GameControllerBalloonPop.h"
+#include "modes/GameControllerClassic.h"
 #include "world/World.h"
 
 #include <cmath>
@@ -22,13 +24,14 @@ const int THROWN_LAYERS[] = {GameController::LAYER_CANNON_BALLS, GameController:
 } // namespace
 
 std::vector<std::string> MatchScenarios::names() {
-    return {"spine", "palms", "fireworks", "bonuses", "weapons", "cannon", "zeppelin", "balloonpop", "dogfight"};
+    return {"spine", "palms", "fireworks", "bonuses", "weapons", "cannon", "zeppelin", "balloonpop", "dogfight", "war"};
 }
 
 GameController* MatchScenarios::start(const std::string& name, MatchHarness& harness, int players) {
     if (name == "zeppelin") return ZeppelinScenario::start(harness, players);
     if (name == "balloonpop") return BalloonPopScenario::start(harness, players);
     if (name == "dogfight") return DogfightScenario::start(harness);
+    if (name == "war") return WarScenario::start(harness, WarScenario::DEFAULT_DAYS);
     std::function<void(ScriptedController&)> build;
     std::function<void(MatchHarness&, int)> script;
     if (name == "spine") {

@@ -2,13 +2,17 @@
 // frame time and prints, per simulated second, the live objects of every
 // layer, their total, the live particles of every effect and the enemies still
 // held by spawners; --log adds the event log. --spawn releases enemies of one
-// kind over player 0's island instead of a scenario. A build and test tool.
+// kind over player 0's island instead of a scenario; the war scenario runs
+// --days of a classic war between two computer players to its end. A build
+// and test tool.
 #include "EnemyScenarios.h"
 #include "MatchHarness.h"
 #include "MatchScenarios.h"
 #include "ParticleCount.h"
 #include "PlimUtil.h"
 #include "ScriptedController.h"
+#include "WarScenario.h"
+#include "modes/PlayerData.h"
 #include "world/enemies/EnemySpawner.h"
 
 #include <cstdio>
@@ -30,6 +34,9 @@ struct Options {
     int players = 2;
     bool log = false;
     bool secondsGiven = false;
+    bool playersGiven = false;
+    int days = WarScenario::DEFAULT_DAYS;
+    bool daysGiven = false;
     int spawnType = -1;
     int spawnCount = 1;
     float difficulty = 0.0f;
@@ -41,6 +48,7 @@ const int SPAWN_SECONDS_MAX = 600;
 int usage(const char* why) {
     fprintf(stderr, "matchsim: %s\n", why);
     fprintf(stderr, "usage: matchsim --scenario NAME [--seed N] [--seconds S] [--detail 0|1] [--players 1|2] [--log]\n");
+    fprintf(stderr, "       matchsim --scenario war [--days N] [--seed N] [--detail 0|1] [--log]\n");
     fprintf(stderr, "       matchsim --spawn TYPE[xN] [--difficulty D] [--seed N] [--seconds S] ...\n");
     fprintf(stderr, "types: 0..%d or their class names\n", EnemySpawner::TYPE_COUNT - 1);
     std::string names;
@@ -122,8 +130,13 @@ int main(int argc, char** argv) {
             ;
         else if (!strcmp(arg, "--detail") && number(value, 0, 1, &n))
             options.detail = int(n);
-        else if (!strcmp(arg, "--players") && number(value, 1, 2, &n))
+        else if (!strcmp(arg, "--players") && number(value, 1, 2, &n)) {
             options.players = int(n);
+            options.playersGiven = true;
+        } else if (!strcmp(arg, "--days") && number(value, 1, WarScenario::MAX_DAYS, &n)) {
+            options.days = int(n);
+            options.daysGiven = true;
+        }
         else
             return usage(formatString("bad argument %s %s", arg, value).c_str());
     }
@@ -132,6 +145,10 @@ int main(int argc, char** argv) {
     bool known = spawning;
     for (const std::string& name : MatchScenarios::names()) known = known || name == options.scenario;
     if (!known) return usage(("unknown scenario " + options.scenario).c_str());
+    const bool war = options.scenario == "war";
+    if (options.daysGiven && !war) return usage("--days goes with the war scenario only");
+    if (war && (options.secondsGiven || options.playersGiven))
+        return usage("the war has two computer players and runs until its end (--days)");
     if (!getenv("DISPLAY")) return usage("needs an X server (run it under xvfb-run -a)");
 
     MatchSettings settings;
@@ -143,6 +160,10 @@ int main(int argc, char** argv) {
         printf("matchsim spawn=%sx%d difficulty=%.2f seed=%lu", EnemySpawner::typeName(options.spawnType),
                options.spawnCount, options.difficulty, options.seed);
         if (options.secondsGiven) printf(" seconds=%d", options.seconds);
+    } else if (war) {
+        WarScenario::start(run, options.days);
+        printf("matchsim scenario=war seed=%lu days=%d", options.seed, options.days);
+        options.players = 0;
     } else {
         MatchScenarios::start(options.scenario, run, options.players);
         printf("matchsim scenario=%s seed=%lu seconds=%d", options.scenario.c_str(), options.seed, options.seconds);
@@ -154,11 +175,20 @@ int main(int argc, char** argv) {
     printRow(0, run);
     // A spawn run without --seconds goes on until every enemy has ended.
     const bool untilClear = spawning && !options.secondsGiven;
-    const int last = untilClear ? SPAWN_SECONDS_MAX : options.seconds;
+    int last = untilClear ? SPAWN_SECONDS_MAX : options.seconds;
+    if (war) last = int(WarScenario::DAY_SECONDS_MAX) * options.days;
     for (int second = 1; second <= last; ++second) {
         run.runSeconds(1.0);
         printRow(second, run);
         if (untilClear && EnemyScenarios::enemiesLeft(run.controller) == 0) break;
+        if (war && WarScenario::over(run)) break;
+    }
+    if (war) {
+        auto* match = static_cast<WarScenario::Match*>(run.controller);
+        printf("war %s after day %d of %d, %d rounds (%d cut at %.0f s), scores %d %d, winner %d\n",
+               WarScenario::over(run) ? "over" : "still on", match->day, match->days, WarScenario::rounds(*match),
+               match->roundsCut, match->roundLimit, match->playerData[0]->score, match->playerData[1]->score,
+               match->winner);
     }
     if (options.log) {
         run.log.addAliveEnemies();

@@ -358,3 +358,70 @@ TEST(Matchsim, BalloonPopKeepsABalloonPerPlayerUpAndCountsTheFirstRoundDown) {
     EXPECT_EQ(countOf(first, "\tclockChime\t"), 1);
     EXPECT_GT(countOf(first, "\tcannonFire\t"), 10);
 }
+
+TEST(Matchsim, AWarOfTwoComputerPlayersRepeatsAndEndsAfterItsDays) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+    // Both runs at once: each is a whole war day on the clock.
+    const std::string args = "--scenario war --days 1 --seed 7 --log";
+    const std::string first = testing::TempDir() + "war-a.txt", second = testing::TempDir() + "war-b.txt";
+    const std::string both = std::string(MATCHSIM_PATH) + " " + args + " >" + first + " 2>/dev/null & " + MATCHSIM_PATH +
+                             " " + args + " >" + second + " 2>/dev/null; s=$?; wait $! && exit $s";
+    ASSERT_EQ(system(both.c_str()), 0);
+    auto read = [](const std::string& path) {
+        std::string text;
+        FILE* f = fopen(path.c_str(), "rb");
+        if (!f) return text;
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+        fclose(f);
+        return text;
+    };
+    const std::string run = read(first);
+    EXPECT_EQ(read(second), run);
+    remove(first.c_str());
+    remove(second.c_str());
+
+    std::vector<std::string> out = lines(run);
+    ASSERT_GE(out.size(), 4u);
+    EXPECT_EQ(out[0], "matchsim scenario=war seed=7 days=1 detail=1 players=0 dt=0.010");
+    // One row a second until the war hands over to its end scene, then the summary.
+    size_t row = 2;
+    for (; row < out.size() && out[row].compare(0, 4, "war ") != 0; ++row) {
+        std::vector<std::string> cells = columns(out[row]);
+        ASSERT_EQ(cells.size(), 18u) << out[row];
+        EXPECT_EQ(cells[0], std::to_string(row - 2));
+        EXPECT_EQ(cells[1], "2") << out[row]; // the islands
+        EXPECT_LE(atoi(cells[PALMS].c_str()), 6) << out[row];
+        EXPECT_LE(atoi(cells[CANNONS].c_str()), 1) << out[row];
+        EXPECT_LE(atoi(cells[12].c_str()), 2) << out[row]; // airplanes
+    }
+    ASSERT_LT(row, out.size());
+    EXPECT_EQ(columns(out[2])[PALMS], "6");
+    EXPECT_EQ(out[row].rfind("war over after day 1 of 1, 3 rounds (0 cut at 60 s), scores ", 0), 0u) << out[row];
+    EXPECT_EQ(out[row + 1], "events");
+
+    // The war's own states, in order: three rounds, then the end (state 10),
+    // after which the end scene logs its own.
+    std::vector<std::string> states;
+    for (const auto& state : events(run, "state")) states.push_back(state[3]);
+    const std::vector<std::string> war = {"1", "2", "3", "4", "5", "6", "7", "4", "5", "6",
+                                          "7", "4", "5", "6", "8", "9", "10"};
+    ASSERT_GE(states.size(), war.size());
+    EXPECT_EQ(std::vector<std::string>(states.begin(), states.begin() + long(war.size())), war);
+    // The rows stop at the first whole second after the war's end.
+    const double end = atof(events(run, "state")[war.size() - 1][1].c_str());
+    const int last = atoi(out[row - 1].c_str());
+    EXPECT_GE(last, end);
+    EXPECT_LE(last - 1, end);
+    for (const char* text : {"\t\"fight!\"\t", "\t\"day 1 of 1\"\t", "\t\"sunrise\"\t", "\t\"noon\"\t", "\t\"sunset\"\t",
+                             "\t\"cease fire!\"\t"})
+        EXPECT_EQ(countOf(run, text), 1) << text;
+
+    int status = -1;
+    for (const char* bad : {"--scenario war --days 0", "--scenario war --days 101", "--scenario spine --days 2",
+                            "--scenario war --seconds 5", "--scenario war --players 1"}) {
+        matchsim(bad, &status);
+        EXPECT_EQ(status, 2) << bad;
+    }
+}
