@@ -38,18 +38,9 @@ TEST(BalloonPopProgram, StartGameBalloonPopRulesStartThenEscapeYesBackToTheRules
     if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
     if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
     ProgramPath path(30.0);
-    path.run.start(makeGame);
-    // The title plays over the main menu first: a click skips it.
-    ASSERT_TRUE(path.waitFor("ContextLogo", 90.0)) << path.run.read("screen") << path.run.log();
-    path.clickHere();
-    // No profile yet: the main menu asks for a name first.
-    ASSERT_TRUE(path.waitFor("ContextNewUser", 60.0)) << path.run.read("screen") << path.run.log();
-    for (const char* key : {"a", "n", "n", "Return"}) path.press(key);
-    ASSERT_TRUE(path.waitFor("MyContextMain")) << path.run.read("screen");
+    ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "ann"));
 
-    ASSERT_TRUE(path.click("Start Game")) << path.run.read("screen");
-    ASSERT_TRUE(path.waitFor("ContextGametypes")) << path.run.read("screen");
-    ASSERT_TRUE(path.click("balloon pop")) << path.run.read("screen");
+    ASSERT_NO_FATAL_FAILURE(path.pickGameType("balloon pop"));
     ASSERT_TRUE(path.waitFor("ContextRulesBalloonPop")) << path.run.read("screen");
     ASSERT_TRUE(path.click("start")) << path.run.read("screen");
 
@@ -82,12 +73,7 @@ TEST(BalloonPopProgram, StartGameBalloonPopRulesStartThenEscapeYesBackToTheRules
     EXPECT_GT(right, 320);
 
     // Escape asks; "Yes" leaves the match for its rules page, with no end scene.
-    path.press("Escape");
-    ASSERT_TRUE(path.waitFor("ContextDialog")) << path.run.read("screen");
-    const ProgramScreen dialog = path.now();
-    ASSERT_EQ(dialog.buttons.size(), 2u) << path.run.read("screen");
-    ASSERT_TRUE(path.click(dialog.buttons.begin()->first == "No" ? std::next(dialog.buttons.begin())->first
-                                                                  : dialog.buttons.begin()->first));
+    ASSERT_NO_FATAL_FAILURE(path.escapeYes());
     ASSERT_TRUE(path.waitFor("ContextRulesBalloonPop")) << path.run.read("screen");
     EXPECT_EQ(path.now().state, -1) << "no match left";
 

@@ -131,26 +131,6 @@ template <class Test> bool waitForNumbers(const ProgramPath& path, const std::st
     return false;
 }
 
-// The title, a first profile, the main menu.
-void reachMainMenu(ProgramPath& path, const char* name) {
-    ASSERT_TRUE(path.waitFor("ContextLogo", 90.0)) << path.run.read("screen") << path.run.log();
-    path.clickHere();
-    ASSERT_TRUE(path.waitFor("ContextNewUser", 60.0)) << path.run.read("screen") << path.run.log();
-    for (const char* c = name; *c; ++c) path.press(std::string(1, *c));
-    path.press("Return");
-    ASSERT_TRUE(path.waitFor("MyContextMain")) << path.run.read("screen");
-}
-
-// Escape asks; "Yes" ends the match without an end scene.
-void escapeYes(ProgramPath& path) {
-    path.press("Escape");
-    ASSERT_TRUE(path.waitFor("ContextDialog")) << path.run.read("screen");
-    const ProgramScreen dialog = path.now();
-    ASSERT_EQ(dialog.buttons.size(), 2u) << path.run.read("screen");
-    ASSERT_TRUE(path.click(dialog.buttons.begin()->first == "No" ? std::next(dialog.buttons.begin())->first
-                                                                  : dialog.buttons.begin()->first));
-}
-
 // Pixels in a box of the screenshot that pass the test.
 template <class Test> int countPixels(const JpegImage& shot, int left, int top, int right, int bottom, Test test) {
     int count = 0;
@@ -182,13 +162,9 @@ TEST(ClassicWarProgram, DuelAgainstTheComputerShowsBothDisplaysThenChallengeStar
     if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
     if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
     ProgramPath path(30.0);
-    path.run.start(makeGame);
-    reachMainMenu(path, "ann");
-    if (HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "ann"));
 
-    ASSERT_TRUE(path.click("Start Game")) << path.run.read("screen");
-    ASSERT_TRUE(path.waitFor("ContextGametypes")) << path.run.read("screen");
-    ASSERT_TRUE(path.click("duel")) << path.run.read("screen");
+    ASSERT_NO_FATAL_FAILURE(path.pickGameType("duel"));
     ASSERT_TRUE(path.waitFor("ContextRulesClassicWar")) << path.run.read("screen");
     // "play against...": its right arrow stops at "the computer".
     path.clickAt(104, 40);
@@ -221,7 +197,7 @@ TEST(ClassicWarProgram, DuelAgainstTheComputerShowsBothDisplaysThenChallengeStar
         EXPECT_EQ(countPixels(shot, barsLeft, 60, barsLeft + 60, 84, barGreen), 0) << "player " << side;
     }
 
-    escapeYes(path);
+    ASSERT_NO_FATAL_FAILURE(path.escapeYes());
     ASSERT_TRUE(path.waitFor("ContextRulesClassicWar")) << path.run.read("screen");
     EXPECT_EQ(path.now().state, -1) << "no match left";
     path.press("Escape");
@@ -232,7 +208,7 @@ TEST(ClassicWarProgram, DuelAgainstTheComputerShowsBothDisplaysThenChallengeStar
     ASSERT_TRUE(path.waitFor("GameControllerChallenge", 60.0, GameControllerClassic::STATE_NEW_DAY))
         << path.run.read("screen");
     EXPECT_EQ(numbers(path, "war"), (std::vector<int>{1, 3, 1, GameController::GAMETYPE_CHALLENGE, 1}));
-    escapeYes(path);
+    ASSERT_NO_FATAL_FAILURE(path.escapeYes());
     ASSERT_TRUE(path.waitFor("ContextGametypes")) << path.run.read("screen");
     EXPECT_EQ(path.now().state, -1) << "no match left";
 
@@ -244,9 +220,7 @@ TEST(ClassicWarProgram, AgainstAFriendWithTheMouseOffLeftShiftFiresPlayer0AndSpa
     if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
     if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
     ProgramPath path(30.0);
-    path.run.start(makeGame);
-    reachMainMenu(path, "bo");
-    if (HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "bo"));
 
     // Options, controls: "use mouse" off.
     ASSERT_TRUE(path.click("Options...")) << path.run.read("screen");
@@ -262,9 +236,7 @@ TEST(ClassicWarProgram, AgainstAFriendWithTheMouseOffLeftShiftFiresPlayer0AndSpa
     ASSERT_TRUE(path.waitFor("MyContextMain")) << path.run.read("screen");
 
     // The duel against a friend.
-    ASSERT_TRUE(path.click("Start Game")) << path.run.read("screen");
-    ASSERT_TRUE(path.waitFor("ContextGametypes")) << path.run.read("screen");
-    ASSERT_TRUE(path.click("duel")) << path.run.read("screen");
+    ASSERT_NO_FATAL_FAILURE(path.pickGameType("duel"));
     ASSERT_TRUE(path.waitFor("ContextRulesClassicWar")) << path.run.read("screen");
     path.clickAt(-104, 40);
     ASSERT_TRUE(waitForNumbers(path, "saved", 5.0, [](const std::vector<int>& v) { return !v.empty() && v[0] == 1; }))
@@ -290,7 +262,7 @@ TEST(ClassicWarProgram, AgainstAFriendWithTheMouseOffLeftShiftFiresPlayer0AndSpa
     usleep(500000);
     EXPECT_EQ(numbers(path, "shots"), (std::vector<int>{1, 1}));
 
-    escapeYes(path);
+    ASSERT_NO_FATAL_FAILURE(path.escapeYes());
     ASSERT_TRUE(path.waitFor("ContextRulesClassicWar")) << path.run.read("screen");
 }
 
@@ -298,12 +270,8 @@ TEST(ClassicWarProgram, TheScreensaverIgnoresAClickInItsFirst5SecondsAndEndsOnAL
     if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
     if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
     ProgramPath path(30.0);
-    path.run.start(makeGame);
-    reachMainMenu(path, "cy");
-    if (HasFatalFailure()) return;
-    ASSERT_TRUE(path.click("Start Game")) << path.run.read("screen");
-    ASSERT_TRUE(path.waitFor("ContextGametypes")) << path.run.read("screen");
-    ASSERT_TRUE(path.click("screensaver")) << path.run.read("screen");
+    ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "cy"));
+    ASSERT_NO_FATAL_FAILURE(path.pickGameType("screensaver"));
     ASSERT_TRUE(path.waitFor("GameControllerScreenSaver", 30.0, GameControllerScreenSaver::STATE_SHOW))
         << path.run.read("screen");
 
@@ -333,12 +301,8 @@ TEST(ClassicWarProgram, AOneDayFreeForAllAgainstAFriendEndsInTheFreeForAllTable)
     if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
     if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
     ProgramPath path(30.0);
-    path.run.start(makeGame);
-    reachMainMenu(path, "dee");
-    if (HasFatalFailure()) return;
-    ASSERT_TRUE(path.click("Start Game")) << path.run.read("screen");
-    ASSERT_TRUE(path.waitFor("ContextGametypes")) << path.run.read("screen");
-    ASSERT_TRUE(path.click("free-for-all")) << path.run.read("screen");
+    ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "dee"));
+    ASSERT_NO_FATAL_FAILURE(path.pickGameType("free-for-all"));
     ASSERT_TRUE(path.waitFor("ContextRulesFFA")) << path.run.read("screen");
     // The left arrows: "war days" 5 to 1, "play against..." a friend.
     for (int i = 0; i < 4; ++i) path.clickAt(-40, 170);

@@ -38,52 +38,26 @@ class Watcher : public ScreenWatcher {
 
 Global* makeGame() { return new WatchedGame<Watcher>(); }
 
-// Hint pages ignore clicks until their opening slide ends, which a loaded
-// machine stretches: click until none is on top (one may follow another).
-void closeHelpPages(ProgramPath& path) {
-    for (int page = 0; page < 2; ++page) {
-        if (!path.waitFor("ContextGameHelp", 5.0)) return;
-        for (int click = 0; click < 20 && path.now().top == "ContextGameHelp"; ++click) {
-            usleep(800000);
-            if (path.now().top == "ContextGameHelp") path.clickHere();
-        }
-    }
-}
-
 } // namespace
 
 TEST(InvasionProgram, StartGameInvasionStartPlayThenEscapeYesBackToTheRulesPage) {
     if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
     if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
     ProgramPath path(20.0);
-    path.run.start(makeGame);
-    // The title plays over the main menu first: a click skips it.
-    ASSERT_TRUE(path.waitFor("ContextLogo", 60.0)) << path.run.read("screen") << path.run.log();
-    path.clickHere();
-    // No profile yet: the main menu asks for a name first.
-    ASSERT_TRUE(path.waitFor("ContextNewUser", 60.0)) << path.run.read("screen") << path.run.log();
-    for (const char* key : {"a", "n", "n", "Return"}) path.press(key);
-    ASSERT_TRUE(path.waitFor("MyContextMain")) << path.run.read("screen");
+    ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "ann"));
 
-    ASSERT_TRUE(path.click("Start Game")) << path.run.read("screen");
-    ASSERT_TRUE(path.waitFor("ContextGametypes")) << path.run.read("screen");
-    ASSERT_TRUE(path.click("invasion")) << path.run.read("screen");
+    ASSERT_NO_FATAL_FAILURE(path.pickGameType("invasion"));
     ASSERT_TRUE(path.waitFor("ContextRulesCampaign")) << path.run.read("screen");
     ASSERT_TRUE(path.click("start")) << path.run.read("screen");
 
     // The hint pages (help is on by default) close on clicks; then the waves.
-    closeHelpPages(path);
+    path.closeHelpPages();
     ASSERT_TRUE(path.waitFor("GameControllerCampaign", 60.0, GameControllerCampaign::STATE_WAVE))
         << path.run.read("screen");
     EXPECT_EQ(path.now().number, 1);
 
     // Escape asks; "Yes" leaves the match for its rules page, with no end scene.
-    path.press("Escape");
-    ASSERT_TRUE(path.waitFor("ContextDialog")) << path.run.read("screen");
-    const ProgramScreen dialog = path.now();
-    ASSERT_EQ(dialog.buttons.size(), 2u) << path.run.read("screen");
-    ASSERT_TRUE(path.click(dialog.buttons.begin()->first == "No" ? std::next(dialog.buttons.begin())->first
-                                                                  : dialog.buttons.begin()->first));
+    ASSERT_NO_FATAL_FAILURE(path.escapeYes());
     ASSERT_TRUE(path.waitFor("ContextRulesCampaign")) << path.run.read("screen");
     EXPECT_EQ(path.now().state, -1) << "no match left";
 
@@ -98,25 +72,18 @@ TEST(InvasionProgram, TheLastPalmFallsIntoTheEndSceneThenTheInvasionTable) {
     if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
     if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
     ProgramPath path(20.0);
-    path.run.start(makeGame);
-    ASSERT_TRUE(path.waitFor("ContextLogo", 60.0)) << path.run.read("screen") << path.run.log();
-    path.clickHere();
-    ASSERT_TRUE(path.waitFor("ContextNewUser", 60.0)) << path.run.read("screen");
-    for (const char* key : {"b", "e", "a", "Return"}) path.press(key);
-    ASSERT_TRUE(path.waitFor("MyContextMain")) << path.run.read("screen");
-    ASSERT_TRUE(path.click("Start Game")) << path.run.read("screen");
-    ASSERT_TRUE(path.waitFor("ContextGametypes")) << path.run.read("screen");
-    ASSERT_TRUE(path.click("invasion")) << path.run.read("screen");
+    ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "bea"));
+    ASSERT_NO_FATAL_FAILURE(path.pickGameType("invasion"));
     ASSERT_TRUE(path.waitFor("ContextRulesCampaign")) << path.run.read("screen");
     ASSERT_TRUE(path.click("start")) << path.run.read("screen");
-    closeHelpPages(path);
+    path.closeHelpPages();
     ASSERT_TRUE(path.waitFor("GameControllerCampaign", 60.0, GameControllerCampaign::STATE_WAVE))
         << path.run.read("screen");
 
     // The palms burn; the tree page comes up and a click closes it.
     EngineTestFolder::writeFile(path.run.folder.root + "/burn", "");
     ASSERT_TRUE(path.waitFor("ContextGameHelp", 10.0)) << path.run.read("screen");
-    closeHelpPages(path);
+    path.closeHelpPages();
     // "game over!", the fade, and the end scene, which a click closes once it asks.
     ASSERT_TRUE(path.waitFor("ContextEnding", 30.0)) << path.run.read("screen");
     usleep(16000000); // cease fire, the winner, the bar, the percentage

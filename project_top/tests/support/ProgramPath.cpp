@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <sstream>
 #include <unistd.h>
 
@@ -111,4 +112,40 @@ std::string ProgramPath::screenshot() {
         usleep(100000);
     }
     return std::string();
+}
+
+void ProgramPath::startAsNewUser(ApplicationFactory factory, const std::string& name) {
+    run.start(factory);
+    ASSERT_TRUE(waitFor("ContextLogo", 90.0)) << run.read("screen") << run.log();
+    clickHere();
+    // No profile yet: the main menu asks for a name first.
+    ASSERT_TRUE(waitFor("ContextNewUser", 60.0)) << run.read("screen") << run.log();
+    for (char c : name) press(std::string(1, c));
+    press("Return");
+    ASSERT_TRUE(waitFor("MyContextMain")) << run.read("screen");
+}
+
+void ProgramPath::pickGameType(const std::string& caption) {
+    ASSERT_TRUE(click("Start Game")) << run.read("screen");
+    ASSERT_TRUE(waitFor("ContextGametypes")) << run.read("screen");
+    ASSERT_TRUE(click(caption)) << run.read("screen");
+}
+
+void ProgramPath::escapeYes() {
+    press("Escape");
+    ASSERT_TRUE(waitFor("ContextDialog")) << run.read("screen");
+    const ProgramScreen dialog = now();
+    ASSERT_EQ(dialog.buttons.size(), 2u) << run.read("screen");
+    ASSERT_TRUE(click(dialog.buttons.begin()->first == "No" ? std::next(dialog.buttons.begin())->first
+                                                            : dialog.buttons.begin()->first));
+}
+
+void ProgramPath::closeHelpPages() {
+    for (int page = 0; page < 2; ++page) {
+        if (!waitFor("ContextGameHelp", 5.0)) return;
+        for (int click = 0; click < 20 && now().top == "ContextGameHelp"; ++click) {
+            usleep(800000);
+            if (now().top == "ContextGameHelp") clickHere();
+        }
+    }
 }

@@ -41,6 +41,16 @@ public:
     // frames miss nothing.
     void clickHere();
     void press(const std::string& key);
+    // Starts the program, skips the title with a click and names the new
+    // user: the main menu. Gives a fatal failure where a screen stays away.
+    void startAsNewUser(ApplicationFactory factory, const std::string& name);
+    // Start Game, then the game type's button on the game types page.
+    void pickGameType(const std::string& caption);
+    // Escape asks; "Yes" ends the match without an end scene.
+    void escapeYes();
+    // Hint pages ignore clicks until their opening slide ends, which a loaded
+    // machine stretches: clicks until none is on top (one may follow another).
+    void closeHelpPages();
     // The JPEG files in the user folder.
     std::set<std::string> screenshots() const;
     // F9, and the new screenshot's path ("" when none came).
