@@ -25,14 +25,6 @@ namespace {
 
 typedef GameControllerBalloonPop Pop;
 
-std::vector<std::string> columns(const std::string& line) {
-    std::vector<std::string> out;
-    std::stringstream in(line);
-    std::string part;
-    while (std::getline(in, part, '\t')) out.push_back(part);
-    return out;
-}
-
 CameraStatic* lastCamera(GameController* match) {
     BasicLink* last = nullptr;
     for (BasicLink* c = match->scene->getCameraBlender()->firstChild; c; c = c->next) last = c;
@@ -43,13 +35,7 @@ CameraStatic* lastCamera(GameController* match) {
 
 class BalloonPopTest : public MatchTest {
 protected:
-    void TearDown() override {
-        ContextManager* stack = harness->app->contextManager;
-        for (BasicLink* s = stack->firstChild; s; s = s->next)
-            static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
-        harness->step();
-        harness->controller = nullptr;
-    }
+    void TearDown() override { clearStack(); }
     Pop* startPop(int players, bool autocannons = false) {
         SaveData& saved = harness->app->saveData;
         saved.players = players;
@@ -71,7 +57,7 @@ protected:
     static std::vector<std::vector<std::string>> logged(const char* kind, const std::string& text) {
         std::vector<std::vector<std::string>> found;
         for (const std::string& line : harness->log.linesOf(kind)) {
-            std::vector<std::string> c = columns(line);
+            std::vector<std::string> c = MatchEventLog::columns(line);
             if (c.size() > 3 && c[3] == text) found.push_back(c);
         }
         return found;
@@ -151,11 +137,7 @@ TEST_F(BalloonPopTest, OnePlayerRoundCountsDownThenTimeWithTheChime) {
 // over (at 0.01 s the 3 s and 5 s delays each run one frame over).
 class BalloonPopMatchTest : public BalloonPopTest {
 protected:
-    static void SetUpTestSuite() {
-        MatchSettings settings;
-        settings.frameRate = 0.04;
-        harness = new MatchHarness(settings);
-    }
+    static void SetUpTestSuite() { startHarness(0.04); }
 };
 
 TEST_F(BalloonPopMatchTest, TenRoundsUnderAWideningViewThenTheEndSceneAt389Seconds) {

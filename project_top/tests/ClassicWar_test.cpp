@@ -42,14 +42,6 @@ namespace {
 typedef GameControllerClassic War;
 typedef GameController L;
 
-std::vector<std::string> columns(const std::string& line) {
-    std::vector<std::string> out;
-    std::stringstream in(line);
-    std::string part;
-    while (std::getline(in, part, '\t')) out.push_back(part);
-    return out;
-}
-
 template <class T> T* lastOf(PlimBase* holder) {
     T* found = nullptr;
     for (BasicLink* l = holder->firstChild; l; l = l->next)
@@ -62,19 +54,8 @@ template <class T> T* lastOf(PlimBase* holder) {
 // Frames of 0.02 s: every delay of the war is a whole number of them.
 class ClassicWarTest : public MatchTest {
 protected:
-    static void SetUpTestSuite() {
-        MatchSettings settings;
-        settings.frameRate = 0.02;
-        harness = new MatchHarness(settings);
-    }
-    void TearDown() override {
-        ContextManager* stack = harness->app->contextManager;
-        for (BasicLink* s = stack->firstChild; s; s = s->next)
-            static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
-        harness->step();
-        harness->controller = nullptr;
-    }
-    static SaveData& saved() { return harness->app->saveData; }
+    static void SetUpTestSuite() { startHarness(0.02); }
+    void TearDown() override { clearStack(); }
     void SetUp() override {
         saved().opponentType = 2;
         saved().difficulty = 2;
@@ -95,7 +76,7 @@ protected:
     }
     static std::vector<std::vector<std::string>> logged(const char* kind) {
         std::vector<std::vector<std::string>> found;
-        for (const std::string& line : harness->log.linesOf(kind)) found.push_back(columns(line));
+        for (const std::string& line : harness->log.linesOf(kind)) found.push_back(MatchEventLog::columns(line));
         return found;
     }
     static int messages(const std::string& text) {

@@ -35,18 +35,6 @@ bool hasText(PlimBase* layer, const char* text) {
     return false;
 }
 
-// A row of a table as stored in the ".hst" file right now.
-HighScoreEntry storedEntry(int table, int row) {
-    std::vector<char> block(SaveData::SIZE);
-    HighScoreEntry entry = {};
-    if (!FileManager::loadProtectedData(SaveData::getFolder(), SaveData::getFileName(), PLIM_VERSION_STRING,
-                                        block.data(), SaveData::SIZE))
-        return entry;
-    const size_t at = offsetof(SaveData, highScores) + sizeof(HighScoreEntry) * (table * SaveData::TABLE_ENTRIES + row);
-    memcpy(&entry, block.data() + at, sizeof(entry));
-    return entry;
-}
-
 // The newest F9 screenshot of a folder as RGB rows (empty when there is none).
 std::vector<uint8_t> newestScreenshot(const std::string& folder, int& width, int& height) {
     std::string newest;
@@ -89,12 +77,7 @@ protected:
         saved.bInGameMusic = 0;
         harness->app->profiles.lastHighScorePlace = 7;
     }
-    void TearDown() override {
-        ContextManager* stack = harness->app->contextManager;
-        for (BasicLink* s = stack->firstChild; s; s = s->next) static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
-        harness->step();
-        harness->controller = nullptr;
-    }
+    void TearDown() override { clearStack(); }
 
     // A finished match with that result, and the end scene over it.
     ContextEnding* finish(const Result& r) {

@@ -77,7 +77,6 @@ protected:
 
     static Context* top() { return harness->app->contextManager->getTop(); }
     static int screens() { return harness->app->contextManager->getNumChildren(); }
-    static SaveData& saved() { return harness->app->saveData; }
     static void push(Context* screen) {
         harness->app->contextManager->push(screen);
         harness->step();

@@ -11,12 +11,7 @@
 class InvasionTest : public MatchTest {
 protected:
     // Takes every screen off: the match and whatever its end opened.
-    void TearDown() override {
-        ContextManager* stack = harness->app->contextManager;
-        for (BasicLink* s = stack->firstChild; s; s = s->next) static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
-        harness->step();
-        harness->controller = nullptr;
-    }
+    void TearDown() override { clearStack(); }
     // The options the invasion reads in its constructor and onEnter.
     static void options(int difficulty, int players, bool help, bool mouse = false) {
         SaveData& saved = harness->app->saveData;

@@ -2,16 +2,29 @@
 // One loaded match harness for a whole test program; each test starts its own
 // match and the fixture takes it off the screen stack afterwards.
 #include "ContextManager.h"
+#include "FileManager.h"
 #include "MatchHarness.h"
+#include "PlimUtil.h"
+#include "SaveData.h"
 #include "modes/GameController.h"
 #include "modes/PlayerData.h"
 #include "world/Vehicle.h"
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
 class MatchTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { harness = new MatchHarness(); }
+    // For a suite whose delays are whole numbers of frames of that length.
+    static void startHarness(double frameRate) {
+        MatchSettings settings;
+        settings.frameRate = frameRate;
+        harness = new MatchHarness(settings);
+    }
     static void TearDownTestSuite() {
         delete harness;
         harness = nullptr;
@@ -21,6 +34,28 @@ protected:
             harness->controller->bDone = true;
             harness->step();
         }
+    }
+
+    // Takes every screen off: the match and whatever its end opened.
+    static void clearStack() {
+        ContextManager* stack = harness->app->contextManager;
+        for (BasicLink* s = stack->firstChild; s; s = s->next)
+            static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
+        harness->step();
+        harness->controller = nullptr;
+    }
+    static SaveData& saved() { return harness->app->saveData; }
+    // A row of a table as the ".hst" file holds it now.
+    static HighScoreEntry storedEntry(int table, int row) {
+        std::vector<char> block(SaveData::SIZE);
+        HighScoreEntry entry = {};
+        if (!FileManager::loadProtectedData(SaveData::getFolder(), SaveData::getFileName(), PLIM_VERSION_STRING,
+                                            block.data(), SaveData::SIZE))
+            return entry;
+        const size_t at =
+            offsetof(SaveData, highScores) + sizeof(HighScoreEntry) * (table * SaveData::TABLE_ENTRIES + row);
+        memcpy(&entry, block.data() + at, sizeof(entry));
+        return entry;
     }
 
     // A match of type T, built with its fields set by prepare before onEnter.

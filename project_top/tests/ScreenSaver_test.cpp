@@ -26,19 +26,11 @@ namespace {
 
 typedef GameControllerScreenSaver Saver;
 
-std::vector<std::string> columns(const std::string& line) {
-    std::vector<std::string> out;
-    std::stringstream in(line);
-    std::string part;
-    while (std::getline(in, part, '\t')) out.push_back(part);
-    return out;
-}
-
 // Controller clock of every firework launch heard, in order.
 std::vector<double> launchTimes(const MatchEventLog& log) {
     std::vector<double> times;
     for (const std::string& line : log.linesOf("sound")) {
-        std::vector<std::string> c = columns(line);
+        std::vector<std::string> c = MatchEventLog::columns(line);
         if (c.size() > 3 && c[3] == "fireworkLaunch") times.push_back(std::stod(c[1]));
     }
     return times;
@@ -58,13 +50,7 @@ protected:
         saved.graphicsDetail = 1;
         harness->log.lines.clear();
     }
-    void TearDown() override {
-        ContextManager* stack = harness->app->contextManager;
-        for (BasicLink* s = stack->firstChild; s; s = s->next)
-            static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
-        harness->step();
-        harness->controller = nullptr;
-    }
+    void TearDown() override { clearStack(); }
     static Context* top() { return harness->app->contextManager->getTop(); }
     static RadialFader* fader() { return harness->app->contextManager->fader; }
     static void runTo(Saver* saver, double time) {
@@ -138,7 +124,7 @@ TEST_F(ScreenSaverTest, StartsFromTheGameTypesIgnoresEarlyPressesAndClosesOnceOn
     EXPECT_EQ(driveCameras(saver).size(), 1u);
     std::vector<std::string> states = harness->log.linesOf("state");
     ASSERT_EQ(states.size(), 1u);
-    EXPECT_NEAR(std::stod(columns(states[0])[1]), 5.0, 0.021);
+    EXPECT_NEAR(std::stod(MatchEventLog::columns(states[0])[1]), 5.0, 0.021);
     runTo(saver, 11.99);
     EXPECT_EQ(driveCameras(saver).size(), 1u);
     runTo(saver, 12.02);

@@ -32,36 +32,12 @@ namespace {
 
 typedef GameControllerClassic War;
 
-std::vector<std::string> columns(const std::string& line) {
-    std::vector<std::string> out;
-    std::stringstream in(line);
-    std::string part;
-    while (std::getline(in, part, '\t')) out.push_back(part);
-    return out;
-}
-
-// A row of a table as the ".hst" file holds it now.
-HighScoreEntry storedEntry(int table, int row) {
-    std::vector<char> block(SaveData::SIZE);
-    HighScoreEntry entry = {};
-    if (!FileManager::loadProtectedData(SaveData::getFolder(), SaveData::getFileName(), PLIM_VERSION_STRING,
-                                        block.data(), SaveData::SIZE))
-        return entry;
-    const size_t at = offsetof(SaveData, highScores) + sizeof(HighScoreEntry) * (table * SaveData::TABLE_ENTRIES + row);
-    memcpy(&entry, block.data() + at, sizeof(entry));
-    return entry;
-}
-
 int defaultScore(int row) { return 20000 - 2000 * row; }
 
 // Frames of 0.02 s: every delay of the war is a whole number of them.
 class WarRulesTest : public MatchTest {
 protected:
-    static void SetUpTestSuite() {
-        MatchSettings settings;
-        settings.frameRate = 0.02;
-        harness = new MatchHarness(settings);
-    }
+    static void SetUpTestSuite() { startHarness(0.02); }
     void SetUp() override {
         SaveData& s = saved();
         s.resetHighScores();
@@ -73,14 +49,6 @@ protected:
         harness->log.lines.clear();
     }
     void TearDown() override { clearStack(); }
-    static void clearStack() {
-        ContextManager* stack = harness->app->contextManager;
-        for (BasicLink* s = stack->firstChild; s; s = s->next)
-            static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
-        harness->step();
-        harness->controller = nullptr;
-    }
-    static SaveData& saved() { return harness->app->saveData; }
     static Context* top() { return harness->app->contextManager->getTop(); }
     static void push(Context* screen) {
         harness->app->contextManager->push(screen);
@@ -110,7 +78,7 @@ protected:
     static int messages(const std::string& text) {
         int n = 0;
         for (const std::string& line : harness->log.linesOf("message")) {
-            const std::vector<std::string> c = columns(line);
+            const std::vector<std::string> c = MatchEventLog::columns(line);
             if (c.size() > 3 && c[3] == "\"" + text + "\"") ++n;
         }
         return n;
@@ -119,7 +87,7 @@ protected:
     static std::vector<std::pair<int, double>> states() {
         std::vector<std::pair<int, double>> out;
         for (const std::string& line : harness->log.linesOf("state")) {
-            const std::vector<std::string> c = columns(line);
+            const std::vector<std::string> c = MatchEventLog::columns(line);
             out.emplace_back(std::stoi(c[3]), std::stod(c[1]));
         }
         return out;

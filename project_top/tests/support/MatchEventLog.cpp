@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cxxabi.h>
+#include <sstream>
 #include <typeinfo>
 
 namespace {
@@ -115,4 +116,12 @@ std::vector<std::string> MatchEventLog::linesOf(const char* kind) const {
         if (second != std::string::npos && line.compare(second, column.size(), column) == 0) found.push_back(line);
     }
     return found;
+}
+
+std::vector<std::string> MatchEventLog::columns(const std::string& line) {
+    std::vector<std::string> out;
+    std::stringstream in(line);
+    std::string part;
+    while (std::getline(in, part, '\t')) out.push_back(part);
+    return out;
 }

@@ -41,6 +41,8 @@ public:
     std::string text() const;
     // The lines that hold the word (the second column after the stamp).
     std::vector<std::string> linesOf(const char* kind) const;
+    // A line's tab-separated columns: frame, clock, kind, then the details.
+    static std::vector<std::string> columns(const std::string& line);
 
     std::vector<std::string> lines;
 
