@@ -5,6 +5,7 @@
 // kind over player 0's island instead of a scenario; the war scenario runs
 // --days of a classic war between two computer players to its end. A build
 // and test tool.
+#include "ArgumentNumber.h"
 #include "EnemyScenarios.h"
 #include "MatchHarness.h"
 #include "MatchScenarios.h"
@@ -57,25 +58,16 @@ int usage(const char* why) {
     return 2;
 }
 
-// A whole decimal number within [low, high].
-bool number(const char* text, long low, long high, long* out) {
-    char* end = nullptr;
-    long value = strtol(text, &end, 10);
-    if (!*text || *end || value < low || value > high) return false;
-    *out = value;
-    return true;
-}
-
 // TYPE[xN]: a type number or class name, and a count of 1 to 10000.
 bool spawnArgument(const std::string& text, Options* options) {
     const size_t cross = text.rfind('x');
     std::string type = text;
     long count = 1;
     if (cross != std::string::npos && cross > 0 && cross + 1 < text.size() &&
-        number(text.c_str() + cross + 1, 1, 10000, &count))
+        ArgumentNumber::parse(text.c_str() + cross + 1, 1, 10000, &count))
         type = text.substr(0, cross);
     long index = -1;
-    if (!number(type.c_str(), 0, EnemySpawner::TYPE_COUNT - 1, &index))
+    if (!ArgumentNumber::parse(type.c_str(), 0, EnemySpawner::TYPE_COUNT - 1, &index))
         for (int i = 0; i < EnemySpawner::TYPE_COUNT; ++i)
             if (type == EnemySpawner::typeName(i)) index = i;
     if (index < 0) return false;
@@ -119,21 +111,21 @@ int main(int argc, char** argv) {
         ++i;
         if (!strcmp(arg, "--scenario"))
             options.scenario = value;
-        else if (!strcmp(arg, "--seed") && number(value, 0, 0xffffffffL, &n))
+        else if (!strcmp(arg, "--seed") && ArgumentNumber::parse(value, 0, 0xffffffffL, &n))
             options.seed = (unsigned long)n;
-        else if (!strcmp(arg, "--seconds") && number(value, 1, 3600, &n)) {
+        else if (!strcmp(arg, "--seconds") && ArgumentNumber::parse(value, 1, 3600, &n)) {
             options.seconds = int(n);
             options.secondsGiven = true;
         } else if (!strcmp(arg, "--spawn") && spawnArgument(value, &options))
             ;
         else if (!strcmp(arg, "--difficulty") && fractionArgument(value, &options.difficulty))
             ;
-        else if (!strcmp(arg, "--detail") && number(value, 0, 1, &n))
+        else if (!strcmp(arg, "--detail") && ArgumentNumber::parse(value, 0, 1, &n))
             options.detail = int(n);
-        else if (!strcmp(arg, "--players") && number(value, 1, 2, &n)) {
+        else if (!strcmp(arg, "--players") && ArgumentNumber::parse(value, 1, 2, &n)) {
             options.players = int(n);
             options.playersGiven = true;
-        } else if (!strcmp(arg, "--days") && number(value, 1, WarScenario::MAX_DAYS, &n)) {
+        } else if (!strcmp(arg, "--days") && ArgumentNumber::parse(value, 1, WarScenario::MAX_DAYS, &n)) {
             options.days = int(n);
             options.daysGiven = true;
         }

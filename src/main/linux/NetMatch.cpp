@@ -12,6 +12,7 @@
 // when it ends ("Playback finished.", "Disconnected from server.").
 // Exit status: 0 when the side saw the end (or a playback finished), 1 when
 // the connection broke, 2 on a usage error, 3 on a time-out.
+#include "ArgumentNumber.h"
 #include "ContextManager.h"
 #include "DogfightScenario.h"
 #include "MatchHarness.h"
@@ -74,14 +75,6 @@ int usage(const char* why) {
     return 2;
 }
 
-bool number(const char* text, long low, long high, long* out) {
-    char* end = nullptr;
-    long value = strtol(text, &end, 10);
-    if (!*text || *end || value < low || value > high) return false;
-    *out = value;
-    return true;
-}
-
 // The harness works in a folder of its own: file names are taken from here.
 std::string absolute(const std::string& name) {
     if (name.empty() || name[0] == '/') return name;
@@ -103,7 +96,7 @@ bool parse(int argc, char** argv, Options& o, std::string& why) {
             return false;
         }
         const char* colon = strrchr(value, ':');
-        if (!strcmp(arg, "--server") && number(colon ? colon + 1 : value, 0, 65535, &n)) {
+        if (!strcmp(arg, "--server") && ArgumentNumber::parse(colon ? colon + 1 : value, 0, 65535, &n)) {
             o.mode = Options::SERVER;
             o.port = int(n);
             if (colon) o.bindHost.assign(value, size_t(colon - value));
@@ -115,11 +108,11 @@ bool parse(int argc, char** argv, Options& o, std::string& why) {
             o.file = value;
         } else if (!strcmp(arg, "--record")) {
             o.record = value;
-        } else if (!strcmp(arg, "--clients") && number(value, 1, 64, &n)) {
+        } else if (!strcmp(arg, "--clients") && ArgumentNumber::parse(value, 1, 64, &n)) {
             o.clients = int(n);
-        } else if (!strcmp(arg, "--seconds") && number(value, 1, 3600, &n)) {
+        } else if (!strcmp(arg, "--seconds") && ArgumentNumber::parse(value, 1, 3600, &n)) {
             o.seconds = int(n);
-        } else if (!strcmp(arg, "--seed") && number(value, 0, 0xffffffffL, &n)) {
+        } else if (!strcmp(arg, "--seed") && ArgumentNumber::parse(value, 0, 0xffffffffL, &n)) {
             o.seed = (unsigned long)n;
         } else {
             why = formatString("bad argument %s %s", arg, value).c_str();

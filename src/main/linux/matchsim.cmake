@@ -1,7 +1,7 @@
 # matchsim: a build and test tool (not installed) that runs a scripted match
 # on the match harness and prints the live objects per layer each second.
 if(TARGET top_testsupport)
-  add_executable(matchsim ${CMAKE_CURRENT_LIST_DIR}/MatchSim.cpp)
+  add_executable(matchsim ${CMAKE_CURRENT_LIST_DIR}/MatchSim.cpp ${CMAKE_CURRENT_LIST_DIR}/ArgumentNumber.cpp)
   target_link_libraries(matchsim PRIVATE top_testsupport)
   add_dependencies(matchsim data)
 

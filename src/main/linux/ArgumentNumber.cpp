@@ -1,0 +1,11 @@
+#include "ArgumentNumber.h"
+
+#include <cstdlib>
+
+bool ArgumentNumber::parse(const char* text, long low, long high, long* out) {
+    char* end = nullptr;
+    long value = strtol(text, &end, 10);
+    if (!*text || *end || value < low || value > high) return false;
+    *out = value;
+    return true;
+}

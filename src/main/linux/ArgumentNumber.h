@@ -1,0 +1,9 @@
+#pragma once
+// Whole numbers given on a tool's command line, checked before use.
+
+class ArgumentNumber {
+public:
+    // A whole decimal number within [low, high], nothing else in the text;
+    // out is left alone when it is not one.
+    static bool parse(const char* text, long low, long high, long* out);
+};
