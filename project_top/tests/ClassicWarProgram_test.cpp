@@ -159,8 +159,8 @@ bool badgeBody(const uint8_t* p) { return p[0] < 50 && p[1] < 70 && p[2] < 110 &
 } // namespace
 
 TEST(ClassicWarProgram, DuelAgainstTheComputerShowsBothDisplaysThenChallengeStartsAtOnce) {
-    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
-    if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
+    const std::string missing = ProgramPath::missing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
     ProgramPath path(30.0);
     ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "ann"));
 
@@ -200,8 +200,7 @@ TEST(ClassicWarProgram, DuelAgainstTheComputerShowsBothDisplaysThenChallengeStar
     ASSERT_NO_FATAL_FAILURE(path.escapeYes());
     ASSERT_TRUE(path.waitFor("ContextRulesClassicWar")) << path.run.read("screen");
     EXPECT_EQ(path.now().state, -1) << "no match left";
-    path.press("Escape");
-    ASSERT_TRUE(path.waitFor("ContextGametypes")) << path.run.read("screen");
+    ASSERT_TRUE(path.backTo("ContextGametypes")) << path.run.read("screen");
 
     // Challenge starts at once: challenge 1 of three days against the computer.
     ASSERT_TRUE(path.click("challenge")) << path.run.read("screen");
@@ -212,13 +211,12 @@ TEST(ClassicWarProgram, DuelAgainstTheComputerShowsBothDisplaysThenChallengeStar
     ASSERT_TRUE(path.waitFor("ContextGametypes")) << path.run.read("screen");
     EXPECT_EQ(path.now().state, -1) << "no match left";
 
-    path.press("Escape");
-    ASSERT_TRUE(path.waitFor("MyContextMain")) << path.run.read("screen");
+    ASSERT_TRUE(path.backTo("MyContextMain")) << path.run.read("screen");
 }
 
 TEST(ClassicWarProgram, AgainstAFriendWithTheMouseOffLeftShiftFiresPlayer0AndSpacePlayer1) {
-    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
-    if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
+    const std::string missing = ProgramPath::missing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
     ProgramPath path(30.0);
     ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "bo"));
 
@@ -230,10 +228,8 @@ TEST(ClassicWarProgram, AgainstAFriendWithTheMouseOffLeftShiftFiresPlayer0AndSpa
     path.clickAt(71, -120);
     ASSERT_TRUE(waitForNumbers(path, "saved", 5.0, [](const std::vector<int>& v) { return v.size() > 1 && v[1] == 0; }))
         << path.run.read("screen");
-    path.press("Escape");
-    ASSERT_TRUE(path.waitFor("ContextOptions")) << path.run.read("screen");
-    path.press("Escape");
-    ASSERT_TRUE(path.waitFor("MyContextMain")) << path.run.read("screen");
+    ASSERT_TRUE(path.backTo("ContextOptions")) << path.run.read("screen");
+    ASSERT_TRUE(path.backTo("MyContextMain")) << path.run.read("screen");
 
     // The duel against a friend.
     ASSERT_NO_FATAL_FAILURE(path.pickGameType("duel"));
@@ -267,8 +263,8 @@ TEST(ClassicWarProgram, AgainstAFriendWithTheMouseOffLeftShiftFiresPlayer0AndSpa
 }
 
 TEST(ClassicWarProgram, TheScreensaverIgnoresAClickInItsFirst5SecondsAndEndsOnALaterOne) {
-    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
-    if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
+    const std::string missing = ProgramPath::missing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
     ProgramPath path(30.0);
     ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "cy"));
     ASSERT_NO_FATAL_FAILURE(path.pickGameType("screensaver"));
@@ -293,13 +289,12 @@ TEST(ClassicWarProgram, TheScreensaverIgnoresAClickInItsFirst5SecondsAndEndsOnAL
     EXPECT_GT(numbers(path, "clicks")[1], 5000);
     ASSERT_TRUE(path.waitFor("ContextGametypes", 30.0)) << path.run.read("screen");
     EXPECT_EQ(path.now().state, -1) << "no show left";
-    path.press("Escape");
-    ASSERT_TRUE(path.waitFor("MyContextMain")) << path.run.read("screen");
+    ASSERT_TRUE(path.backTo("MyContextMain")) << path.run.read("screen");
 }
 
 TEST(ClassicWarProgram, AOneDayFreeForAllAgainstAFriendEndsInTheFreeForAllTable) {
-    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
-    if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
+    const std::string missing = ProgramPath::missing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
     ProgramPath path(30.0);
     ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "dee"));
     ASSERT_NO_FATAL_FAILURE(path.pickGameType("free-for-all"));
@@ -337,6 +332,5 @@ TEST(ClassicWarProgram, AOneDayFreeForAllAgainstAFriendEndsInTheFreeForAllTable)
     EXPECT_STREQ(storedEntry(path, GameController::GAMETYPE_DUEL, 0).name, "");
 
     // The rules page closed itself on "start": back on the game types.
-    path.press("Escape");
-    ASSERT_TRUE(path.waitFor("ContextGametypes")) << path.run.read("screen");
+    ASSERT_TRUE(path.backTo("ContextGametypes")) << path.run.read("screen");
 }

@@ -37,6 +37,12 @@ void xdotool(const std::string& arguments) {
     if (system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) != 0) ADD_FAILURE() << "xdotool " << arguments;
 }
 
+std::string ProgramPath::missing() {
+    if (!getenv("DISPLAY")) return "needs an X server";
+    if (system("command -v xdotool >/dev/null 2>&1") != 0) return "needs xdotool";
+    return std::string();
+}
+
 bool ProgramPath::waitFor(const std::string& top, double seconds, int state) {
     if (seconds < 0.0) seconds = waitSeconds;
     for (int i = 0; i < int(seconds * 20); ++i) {
@@ -96,6 +102,11 @@ void ProgramPath::press(const std::string& key) {
     xdotool("keyup " + key);
     waitForInput([](const ProgramScreen& s) { return s.keysDown <= 0; }, 2.0);
     usleep(150000);
+}
+
+bool ProgramPath::backTo(const std::string& top) {
+    press("Escape");
+    return waitFor(top);
 }
 
 std::set<std::string> ProgramPath::screenshots() const { return jpegFiles(run.folder.userFolder()); }

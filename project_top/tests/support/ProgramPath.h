@@ -27,6 +27,9 @@ class ProgramPath {
 public:
     // waitSeconds: how long waitFor waits unless told otherwise.
     explicit ProgramPath(double waitSeconds) : waitSeconds(waitSeconds) {}
+    // Why whole-program runs cannot happen here: no X server or no xdotool
+    // ("" when they can).
+    static std::string missing();
 
     ProgramScreen now() const { return ProgramScreen::parse(run.read("screen")); }
     // Waits until the top screen is of the class (or the match in the state).
@@ -41,6 +44,8 @@ public:
     // frames miss nothing.
     void clickHere();
     void press(const std::string& key);
+    // Escape, then waits for the screen it should leave on top.
+    bool backTo(const std::string& top);
     // Starts the program, skips the title with a click and names the new
     // user: the main menu. Gives a fatal failure where a screen stays away.
     void startAsNewUser(ApplicationFactory factory, const std::string& name);
