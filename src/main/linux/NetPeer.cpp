@@ -11,6 +11,7 @@
 // "recv I LENGTH CRC", "stats ...", "done sent=N received=N".
 // Exit status: 0 when every packet of the other side arrived once and in
 // order, 1 on a protocol failure, 2 on a usage error, 3 on a time-out.
+#include "ArgumentNumber.h"
 #include "Plim.h"
 #include "TimeKeeper.h"
 #include "net/NetConnection.h"
@@ -58,6 +59,14 @@ int usage() {
     return 2;
 }
 
+// A whole number within [low, high]; anything else is a usage error.
+bool number(const char* text, long low, long high, int* out) {
+    long n = 0;
+    if (!ArgumentNumber::parse(text, low, high, &n)) return false;
+    *out = static_cast<int>(n);
+    return true;
+}
+
 bool parseOptions(int argc, char** argv, Options& o) {
     int randomCount = 0;
     unsigned seed = 1;
@@ -70,25 +79,31 @@ bool parseOptions(int argc, char** argv, Options& o) {
         ++i;
         if (a == "--server") {
             o.server = true;
-            o.port = atoi(value);
+            if (!number(value, 0, 65535, &o.port)) return false; // 0: any free port
             role = true;
         } else if (a == "--client") {
             o.serverAddress = value;
             role = true;
         } else if (a == "--send") {
-            for (const char* s = value; *s;) {
-                o.lengths.push_back(atoi(s));
-                const char* comma = strchr(s, ',');
-                s = comma ? comma + 1 : s + strlen(s);
+            std::string list = value;
+            for (size_t start = 0; start <= list.size();) {
+                size_t comma = list.find(',', start);
+                if (comma == std::string::npos) comma = list.size();
+                int length = 0;
+                if (!number(list.substr(start, comma - start).c_str(), 0, 65536, &length)) return false;
+                o.lengths.push_back(length);
+                start = comma + 1;
             }
         } else if (a == "--random") {
-            randomCount = atoi(value);
+            if (!number(value, 0, 1000000, &randomCount)) return false;
         } else if (a == "--seed") {
-            seed = static_cast<unsigned>(strtoul(value, nullptr, 10));
+            long n = 0;
+            if (!ArgumentNumber::parse(value, 0, 4294967295L, &n)) return false;
+            seed = static_cast<unsigned>(n);
         } else if (a == "--name") {
             o.name = value;
         } else if (a == "--tick-ms") {
-            o.tickMs = atoi(value);
+            if (!number(value, 1, 60000, &o.tickMs)) return false;
         } else if (a == "--timeout") {
             o.timeout = atof(value);
         } else {
