@@ -95,20 +95,7 @@ void Airplane::tick(double time, double dt) {
     const float t = float(dt);
 
     if (state == STATE_FLYING) {
-        if (bIncrease) speed += speedChangeRate * t;
-        if (bDecrease) speed -= speedChangeRate * t;
-        if (speed < minSpeed) speed = minSpeed;
-        if (speed > maxSpeed) speed = maxSpeed;
-        if (bTurnLeft) {
-            float step = turnRate * t;
-            if (bMouseControl) step = std::fmin(step, std::fabs(angleDelta(heading, mouseHeading)));
-            heading += step;
-        }
-        if (bTurnRight) {
-            float step = turnRate * t;
-            if (bMouseControl) step = std::fmin(step, std::fabs(angleDelta(heading, mouseHeading)));
-            heading -= step;
-        }
+        steer(t);
         velocity.x = std::cos(heading) * speed;
         velocity.y = std::sin(heading) * speed;
     } else if (state == STATE_SHOT_DOWN) {

@@ -42,21 +42,7 @@ void Cannon::tick(double time, double dt) {
     if (!bPartsPlaced) placeParts();
 
     const float t = float(dt);
-    if (bIncrease) speed += speedChangeRate * t;
-    if (bDecrease) speed -= speedChangeRate * t;
-    if (speed < minSpeed) speed = minSpeed;
-    if (speed > maxSpeed) speed = maxSpeed;
-
-    if (bTurnLeft) {
-        float step = turnRate * t;
-        if (bMouseControl) step = std::fmin(step, std::fabs(angleDelta(heading, mouseHeading)));
-        heading += step;
-    }
-    if (bTurnRight) {
-        float step = turnRate * t;
-        if (bMouseControl) step = std::fmin(step, std::fabs(angleDelta(heading, mouseHeading)));
-        heading -= step;
-    }
+    steer(t);
     if (heading < minHeading) heading = minHeading;
     if (heading > maxHeading) heading = maxHeading;
 

@@ -48,6 +48,23 @@ void Vehicle::clearInput() {
     bIncrease = bDecrease = bTurnLeft = bTurnRight = bFirePressed = bFireHeld = false;
 }
 
+void Vehicle::steer(float t) {
+    if (bIncrease) speed += speedChangeRate * t;
+    if (bDecrease) speed -= speedChangeRate * t;
+    if (speed < minSpeed) speed = minSpeed;
+    if (speed > maxSpeed) speed = maxSpeed;
+    if (bTurnLeft) {
+        float step = turnRate * t;
+        if (bMouseControl) step = std::fmin(step, std::fabs(angleDelta(heading, mouseHeading)));
+        heading += step;
+    }
+    if (bTurnRight) {
+        float step = turnRate * t;
+        if (bMouseControl) step = std::fmin(step, std::fabs(angleDelta(heading, mouseHeading)));
+        heading -= step;
+    }
+}
+
 void Vehicle::resetBonuses() {
     bonusMarkers.destroyChildren();
     maxBlasterEnergy = 1.0f;

@@ -81,6 +81,11 @@ public:
     // The current weapon, owned.
     Weapon* weapon = nullptr;
 
+protected:
+    // One step of the speed and turn keys over t seconds: speed changes and is
+    // held to its range; a mouse turn stops at the pointer's heading.
+    void steer(float t);
+
 private:
     void readKeys();
     void readMouse();
