@@ -2,6 +2,7 @@
 // the mixer fills to a file: the engine loops for as long as the bomber lives
 // (longer than the sample) and the output is silent once it is deleted.
 #include "DiskAudio.h"
+#include "DiskAudioMatch.h"
 #include "EngineTestFolder.h"
 #include "MatchHarness.h"
 #include "Mixer.h"
@@ -34,18 +35,13 @@ long waitForOutput(MatchHarness& run, const std::string& output, long from, long
 
 TEST(BomberAudio, TheEngineLoopsWhileTheBomberLivesAndStopsWhenItIsDeleted) {
     if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";
-    MatchSettings settings;
-    settings.audioDriver = "disk";
-    MatchHarness run(settings);
-    const std::string output = run.folder.root + "/audio.raw";
-    run.app->saveData.bInGameMusic = 0;
-    GameController* match = run.start([] { return new GameController(); });
-    const long buffer = long(PLIM->audio->mixer->spec.size);
+    DiskAudioMatch audio;
+    MatchHarness& run = audio.run;
+    const std::string& output = audio.output;
+    GameController* match = audio.match;
+    const long buffer = audio.buffer;
     ASSERT_GT(buffer, 0);
-    for (int i = 0; i < 20; ++i) {
-        run.step();
-        usleep(2000);
-    }
+    audio.settle();
 
     Bomber* bomber = new Bomber();
     match->layer(GameController::LAYER_ENEMIES)->addChild(bomber);

@@ -2,6 +2,7 @@
 // every buffer the mixer fills to a file: it sounds while the bolt is held
 // and the output is silent once the released bolt has been deleted.
 #include "DiskAudio.h"
+#include "DiskAudioMatch.h"
 #include "MatchHarness.h"
 #include "Mixer.h"
 #include "Plim.h"
@@ -24,20 +25,15 @@ using namespace DiskAudio;
 
 TEST(LightningAudio, TheBoltSoundsWhileHeldAndStopsWhenDeleted) {
     if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";
-    MatchSettings settings;
-    settings.audioDriver = "disk";
-    MatchHarness run(settings);
-    const std::string output = run.folder.root + "/audio.raw";
-    run.app->saveData.bInGameMusic = 0;
-    GameController* match = run.start([] { return new GameController(); });
-    const long buffer = long(PLIM->audio->mixer->spec.size);
+    DiskAudioMatch audio;
+    MatchHarness& run = audio.run;
+    const std::string& output = audio.output;
+    GameController* match = audio.match;
+    const long buffer = audio.buffer;
     ASSERT_GT(buffer, 0);
 
     // Silence first: nothing plays before the bolt.
-    for (int i = 0; i < 20; ++i) {
-        run.step();
-        usleep(2000);
-    }
+    audio.settle();
     SDL_LockAudio();
     const long start = fileSize(output) + buffer;
     SDL_UnlockAudio();

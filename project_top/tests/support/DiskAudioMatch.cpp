@@ -1,0 +1,28 @@
+#include "DiskAudioMatch.h"
+
+#include "Mixer.h"
+#include "Plim.h"
+#include "PlimAudio.h"
+
+#include <unistd.h>
+
+namespace {
+MatchSettings diskAudio() {
+    MatchSettings settings;
+    settings.audioDriver = "disk";
+    return settings;
+}
+} // namespace
+
+DiskAudioMatch::DiskAudioMatch() : run(diskAudio()), output(run.folder.root + "/audio.raw") {
+    run.app->saveData.bInGameMusic = 0;
+    match = run.start([] { return new GameController(); });
+    buffer = long(PLIM->audio->mixer->spec.size);
+}
+
+void DiskAudioMatch::settle() {
+    for (int i = 0; i < 20; ++i) {
+        run.step();
+        usleep(2000);
+    }
+}
