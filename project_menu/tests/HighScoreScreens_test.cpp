@@ -1,6 +1,7 @@
 // The high-score table screen and its options page on generated pictures:
 // the chooser, the rows of a fresh block, the pulsing row, the reset question
 // and the world-wide tables; the main menu's buttons to them and the options.
+#include "ChildrenOf.h"
 #include "ContextDialog.h"
 #include "ContextHighScores.h"
 #include "ContextHighScoresOptions.h"
@@ -27,13 +28,6 @@
 #include <vector>
 
 namespace {
-
-template <class T> std::vector<T*> childrenOf(PlimBase* parent) {
-    std::vector<T*> found;
-    for (BasicLink* link = parent->firstChild; link; link = link->next)
-        if (T* t = dynamic_cast<T*>(static_cast<PlimBase*>(link))) found.push_back(t);
-    return found;
-}
 
 class HighScoreScreensTest : public ::testing::Test {
 protected:

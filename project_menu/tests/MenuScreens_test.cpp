@@ -1,6 +1,7 @@
 // The main menu, the profile screens, the start-up screens and the credits,
 // on generated pictures: layouts, the buttons' effects, the row hit test,
 // typing a name, the logo's timing and the scroller's motion and fades.
+#include "ChildrenOf.h"
 #include "ContextAutoConfigure.h"
 #include "ContextCredits.h"
 #include "ContextDialog.h"
@@ -32,13 +33,6 @@
 #include <vector>
 
 namespace {
-
-template <class T> std::vector<T*> childrenOf(PlimBase* parent) {
-    std::vector<T*> found;
-    for (BasicLink* link = parent->firstChild; link; link = link->next)
-        if (T* t = dynamic_cast<T*>(static_cast<PlimBase*>(link))) found.push_back(t);
-    return found;
-}
 
 class MenuScreensTest : public ::testing::Test {
 protected:

@@ -2,6 +2,7 @@
 // click edits in the saved block, and what each page hands to the engine and
 // when (frame period, presentation restart, master volumes, mixing rate,
 // mouse speed).
+#include "ChildrenOf.h"
 #include "ContextDialog.h"
 #include "ContextHelp.h"
 #include "ContextManager.h"
@@ -34,13 +35,6 @@
 #include <vector>
 
 namespace {
-
-template <class T> std::vector<T*> childrenOf(PlimBase* parent) {
-    std::vector<T*> found;
-    for (BasicLink* link = parent->firstChild; link; link = link->next)
-        if (T* t = dynamic_cast<T*>(static_cast<PlimBase*>(link))) found.push_back(t);
-    return found;
-}
 
 // A stored int32_t of the block, by its offset in the ".hst" layout.
 int32_t storedInt(const SaveData& data, size_t offset) {

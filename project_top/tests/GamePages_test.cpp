@@ -3,6 +3,7 @@
 // the mouse; what each click opens, edits in the saved block and hands to the
 // next match.
 #include "MatchFixture.h"
+#include "ChildrenOf.h"
 #include "ContextManager.h"
 #include "ContextPre.h"
 #include "Skin.h"
@@ -30,13 +31,6 @@
 #include <vector>
 
 namespace {
-
-template <class T> std::vector<T*> childrenOf(PlimBase* parent) {
-    std::vector<T*> found;
-    for (BasicLink* link = parent->firstChild; link; link = link->next)
-        if (T* t = dynamic_cast<T*>(static_cast<PlimBase*>(link))) found.push_back(t);
-    return found;
-}
 
 // A saved byte by its offset in the ".hst" layout.
 uint8_t storedByte(const SaveData& data, size_t offset) { return reinterpret_cast<const uint8_t*>(&data)[offset]; }
