@@ -17,6 +17,7 @@
 
 #include "BenchStats.h"
 #include "HeapCount.h"
+#include "TimedController.h"
 
 #include <benchmark/benchmark.h>
 
@@ -36,16 +37,6 @@ const int ONE_MINUTE = int(60.0 / FRAME);
 const int TEN_MINUTES = 10 * ONE_MINUTE;
 const int MEASURED = 2000; // steady-state frames timed, after the first minute
 
-struct Mark {
-    double cpu = 0.0;
-    long allocations = 0;
-    void take() {
-        cpu = cpuSeconds();
-        allocations = HeapCount::allocations();
-    }
-};
-Mark tickStart, tickEnd, renderStart, renderEnd;
-
 // The salvo from the winner's island, as the end scene launches it.
 class Salvo : public PlimBase {
 public:
@@ -62,31 +53,16 @@ public:
     double next = 0.0;
 };
 
-// Marks where the frame's work starts and ends, around the whole controller.
-class BenchController : public ScriptedController {
-public:
-    BenchController() : ScriptedController(2) {}
-    void tickContents(double time, double dt) override {
-        tickStart.take();
-        ScriptedController::tickContents(time, dt);
-        tickEnd.take();
-    }
-    void renderContents() override {
-        renderStart.take();
-        ScriptedController::renderContents();
-        renderEnd.take();
-    }
-    void updateRules() override {}
-};
-
 void BM_FireworkSalvo(benchmark::State& state) {
     if (needsDisplay(state)) return;
     MatchSettings settings;
     settings.frameRate = FRAME;
     settings.graphicsDetail = 1;
     MatchHarness run(settings);
-    GameController* match = run.start([] {
-        auto* made = new BenchController();
+    TimedController* timed = nullptr;
+    GameController* match = run.start([&timed] {
+        auto* made = new TimedController();
+        timed = made;
         made->build = [](ScriptedController& m) { m.scene->addChild(new Salvo()); };
         return made;
     });
@@ -108,10 +84,10 @@ void BM_FireworkSalvo(benchmark::State& state) {
             layer->addChild(marker);
             peak = std::max(peak, ParticleCount::live(match));
             if (frame > ONE_MINUTE && frame <= ONE_MINUTE + MEASURED) {
-                tick.push_back(tickEnd.cpu - tickStart.cpu);
-                render.push_back(renderEnd.cpu - renderStart.cpu);
-                measuredAllocations += (tickEnd.allocations - tickStart.allocations) +
-                                       (renderEnd.allocations - renderStart.allocations);
+                tick.push_back(timed->tickEnd.cpu - timed->tickStart.cpu);
+                render.push_back(timed->renderEnd.cpu - timed->renderStart.cpu);
+                measuredAllocations += (timed->tickEnd.allocations - timed->tickStart.allocations) +
+                                       (timed->renderEnd.allocations - timed->renderStart.allocations);
                 effectsMade += made;
             }
             if (frame == ONE_MINUTE) minuteRss = residentKb();

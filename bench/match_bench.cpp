@@ -17,7 +17,7 @@
 #include "ContextBlender.h"
 
 #include "BenchStats.h"
-#include "HeapCount.h"
+#include "FrameMark.h"
 
 #include <benchmark/benchmark.h>
 
@@ -37,31 +37,21 @@ const int SHORT_RUN = 1000;
 const int LONG_RUN = 20000;
 const int MEASURED = 1000; // steady-state frames timed, after the short run
 
-// A clock reading and an allocation count at one point of a frame.
-struct Mark {
-    double cpu = 0.0;
-    long allocations = 0;
-    void take() {
-        cpu = cpuSeconds();
-        allocations = HeapCount::allocations();
-    }
-};
-
 // Where the frame has got to: marks between the scene and the displays, and
 // after the displays, in both the tick and the drawing.
 struct FrameMarks {
-    Mark tickStart, tickScene, tickHud, renderStart, renderScene, renderHud, collisionsEnd;
+    FrameMark tickStart, tickScene, tickHud, renderStart, renderScene, renderHud, collisionsEnd;
 };
 FrameMarks marks;
 
 // A child of the controller placed after the scene (first) or the displays.
 class Probe : public PlimBase {
 public:
-    Probe(Mark* tickMark, Mark* renderMark) : tickMark(tickMark), renderMark(renderMark) {}
+    Probe(FrameMark* tickMark, FrameMark* renderMark) : tickMark(tickMark), renderMark(renderMark) {}
     void tick(double, double) override { tickMark->take(); }
     void render() override { renderMark->take(); }
-    Mark* tickMark;
-    Mark* renderMark;
+    FrameMark* tickMark;
+    FrameMark* renderMark;
 };
 
 class BenchController : public ScriptedController {

@@ -24,6 +24,7 @@
 
 #include "BenchStats.h"
 #include "HeapCount.h"
+#include "TimedController.h"
 
 #include <benchmark/benchmark.h>
 
@@ -46,16 +47,6 @@ const int TEN_MINUTES = 10 * ONE_MINUTE;
 const int MEASURED = 2000; // steady-state frames timed, after the first minute
 const int WEAPON_SWARM = 2;
 const int WEAPON_ROCKET = 5;
-
-struct Mark {
-    double cpu = 0.0;
-    long allocations = 0;
-    void take() {
-        cpu = cpuSeconds();
-        allocations = HeapCount::allocations();
-    }
-};
-Mark tickStart, tickEnd, renderStart, renderEnd;
 
 // Fire held all the time, a fresh press every 0.3 s, the barrel sweeping.
 class BenchCannon : public Cannon {
@@ -118,22 +109,6 @@ void build(ScriptedController& match) {
     match.scene->addChild(new Driver());
 }
 
-class BenchController : public ScriptedController {
-public:
-    BenchController() : ScriptedController(2) {}
-    void tickContents(double time, double dt) override {
-        tickStart.take();
-        ScriptedController::tickContents(time, dt);
-        tickEnd.take();
-    }
-    void renderContents() override {
-        renderStart.take();
-        ScriptedController::renderContents();
-        renderEnd.take();
-    }
-    void updateRules() override {}
-};
-
 // Objects made in a layer since the last call: appended ones come after the
 // marker at the end, ones put at the front before the marker at the front.
 class LayerWatch {
@@ -163,8 +138,10 @@ void BM_CannonsBubblesRockets(benchmark::State& state) {
     settings.frameRate = FRAME;
     settings.graphicsDetail = 1;
     MatchHarness run(settings);
-    GameController* match = run.start([] {
-        auto* made = new BenchController();
+    TimedController* timed = nullptr;
+    GameController* match = run.start([&timed] {
+        auto* made = new TimedController();
+        timed = made;
         made->build = build;
         return made;
     });
@@ -187,10 +164,10 @@ void BM_CannonsBubblesRockets(benchmark::State& state) {
             for (LayerWatch& watch : watches) made += watch.made();
             peak = std::max(peak, ParticleCount::live(match));
             if (frame > ONE_MINUTE && frame <= ONE_MINUTE + MEASURED) {
-                tick.push_back(tickEnd.cpu - tickStart.cpu);
-                render.push_back(renderEnd.cpu - renderStart.cpu);
-                const long frameAllocations = (tickEnd.allocations - tickStart.allocations) +
-                                              (renderEnd.allocations - renderStart.allocations);
+                tick.push_back(timed->tickEnd.cpu - timed->tickStart.cpu);
+                render.push_back(timed->renderEnd.cpu - timed->renderStart.cpu);
+                const long frameAllocations = (timed->tickEnd.allocations - timed->tickStart.allocations) +
+                                              (timed->renderEnd.allocations - timed->renderStart.allocations);
                 measuredAllocations += frameAllocations;
                 objectsMade += made;
                 if (made == 0) {
