@@ -20,6 +20,7 @@
 #include "Texture.h"
 #include "TimeKeeper.h"
 #include "app/MyGlobal.h"
+#include "modes/ContextEnding.h"
 #include "modes/GameRecorder.h"
 #include "modes/Messenger.h"
 #include "modes/PlayerData.h"
@@ -161,6 +162,14 @@ void GameController::endGame() {
         PLIM->audio->stopMusic();
         PLIM->audio->stopAll();
     }
+}
+
+void GameController::endWithEndScene() {
+    GameController::endGame();
+    bDone = true;
+    ContextEnding* ending = new ContextEnding();
+    ending->gameType = gameType;
+    gGlobal->contextManager->push(ending);
 }
 
 void GameController::switchWeapon(int player, int index, bool silent) {

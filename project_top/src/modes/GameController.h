@@ -138,6 +138,8 @@ protected:
     void placeOpeningView();
     // The fader starts closed and opens.
     void fadeIn();
+    // endGame, then the end scene takes over from the finished match.
+    void endWithEndScene();
 
 private:
     // Tells the recorder of a state change since the last look.

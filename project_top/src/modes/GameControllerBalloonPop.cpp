@@ -15,7 +15,6 @@
 #include "SoundChannel.h"
 #include "Texture.h"
 #include "app/MyGlobal.h"
-#include "modes/ContextEnding.h"
 #include "modes/CountdownClock.h"
 #include "modes/Messenger.h"
 #include "modes/PlayerData.h"
@@ -112,13 +111,7 @@ void GameControllerBalloonPop::onEnter() {
     setState(STATE_GET_READY, INTRO_DELAY);
 }
 
-void GameControllerBalloonPop::endGame() {
-    GameController::endGame();
-    bDone = true;
-    ContextEnding* ending = new ContextEnding();
-    ending->gameType = gameType;
-    gGlobal->contextManager->push(ending);
-}
+void GameControllerBalloonPop::endGame() { endWithEndScene(); }
 
 void GameControllerBalloonPop::addCamera(float zoom) {
     CameraStatic* camera = new CameraStatic(0.0f, (float(halfHeight()) - VIEW_RAISE) * zoom,

@@ -15,7 +15,6 @@
 #include "Skin.h"
 #include "Texture.h"
 #include "app/MyGlobal.h"
-#include "modes/ContextEnding.h"
 #include "modes/InvasionWave.h"
 #include "modes/Messenger.h"
 #include "modes/PlayerData.h"
@@ -34,7 +33,6 @@
 
 namespace {
 
-const UColor WHITE(255, 255, 255, 255);
 const UColor PLAYER_COLOURS[GameController::PLAYERS] = {UColor(0, 0, 255, 255), UColor(255, 0, 0, 255)};
 const double CRATE_BASE = 30.0;
 const double CRATE_SPREAD = 30.0;
@@ -56,18 +54,6 @@ using CollisionPass::collideLayers;
 
 bool standing(GameObject* palm) { return palm->state == Palm::STATE_STANDING; }
 
-void addText(PlimBase* page, float x, float y, const char* text, FontQuad* font, int printFlags = -1) {
-    RenderableText* label = new RenderableText(x, y, 0.0f, text, font, WHITE);
-    if (printFlags >= 0) label->printFlags = printFlags;
-    page->addChild(label);
-}
-
-void addPicture(PlimBase* page, float x, float y, int index) {
-    Renderable* picture = new Renderable();
-    const V3 at(x, y, 0.0f);
-    picture->setup(World::frame(World::frames("mouse"), index), &at, nullptr, nullptr);
-    page->addChild(picture);
-}
 
 } // namespace
 
@@ -107,13 +93,7 @@ void GameControllerCampaign::onEnter() {
     setState(STATE_INTRO, 1.0);
 }
 
-void GameControllerCampaign::endGame() {
-    GameController::endGame();
-    bDone = true;
-    ContextEnding* ending = new ContextEnding();
-    ending->gameType = gameType;
-    gGlobal->contextManager->push(ending);
-}
+void GameControllerCampaign::endGame() { endWithEndScene(); }
 
 void GameControllerCampaign::onStateChange() {
     switch (state) {
@@ -295,42 +275,42 @@ ContextGameHelp* GameControllerCampaign::createPage(Page page) {
     FontQuad* large = gGlobal->fontLarge;
     switch (page) {
     case PAGE_MOUSE:
-        addText(c, -30.0f, 50.0f, "move the mouse pointer to aim your cannon", small, MOUSE_PRINT_FLAGS);
-        addPicture(c, -100.0f, 50.0f, 2);
-        addPicture(c, -100.0f, 50.0f, 0);
-        addText(c, -30.0f, -50.0f, "click to fire", small, MOUSE_PRINT_FLAGS);
-        addPicture(c, -100.0f, -50.0f, 0);
-        addPicture(c, -100.0f, -50.0f, 1);
+        ContextGameHelp::addText(c, -30.0f, 50.0f, "move the mouse pointer to aim your cannon", small, MOUSE_PRINT_FLAGS);
+        ContextGameHelp::addMousePicture(c, -100.0f, 50.0f, 2);
+        ContextGameHelp::addMousePicture(c, -100.0f, 50.0f, 0);
+        ContextGameHelp::addText(c, -30.0f, -50.0f, "click to fire", small, MOUSE_PRINT_FLAGS);
+        ContextGameHelp::addMousePicture(c, -100.0f, -50.0f, 0);
+        ContextGameHelp::addMousePicture(c, -100.0f, -50.0f, 1);
         break;
     case PAGE_INVASION:
-        addText(c, 0.0f, 100.0f, "invasion!", large);
-        addText(c, 0.0f, 30.0f, "defend your island", medium);
-        addText(c, 0.0f, 0.0f, "against the enemy invasion!", medium);
-        addText(c, 0.0f, -30.0f, "protect your trees at any cost!", medium);
+        ContextGameHelp::addText(c, 0.0f, 100.0f, "invasion!", large);
+        ContextGameHelp::addText(c, 0.0f, 30.0f, "defend your island", medium);
+        ContextGameHelp::addText(c, 0.0f, 0.0f, "against the enemy invasion!", medium);
+        ContextGameHelp::addText(c, 0.0f, -30.0f, "protect your trees at any cost!", medium);
         break;
     case PAGE_TREE:
-        addText(c, 0.0f, 100.0f, "tree destroyed!", large);
-        addText(c, 0.0f, 30.0f, "one of your trees has been hit.", medium);
-        addText(c, 0.0f, 0.0f, "when they are all destroyed", medium);
-        addText(c, 0.0f, -30.0f, "the game will be over!", medium);
+        ContextGameHelp::addText(c, 0.0f, 100.0f, "tree destroyed!", large);
+        ContextGameHelp::addText(c, 0.0f, 30.0f, "one of your trees has been hit.", medium);
+        ContextGameHelp::addText(c, 0.0f, 0.0f, "when they are all destroyed", medium);
+        ContextGameHelp::addText(c, 0.0f, -30.0f, "the game will be over!", medium);
         break;
     case PAGE_ENERGY:
-        addText(c, 0.0f, 100.0f, "out of energy!", large);
-        addText(c, 0.0f, 30.0f, "the lightning icon at the top", medium);
-        addText(c, 0.0f, 0.0f, "shows your weapon's remaining energy.", medium);
-        addText(c, 0.0f, -30.0f, "if energy runs out, your weapon is lost!", medium);
+        ContextGameHelp::addText(c, 0.0f, 100.0f, "out of energy!", large);
+        ContextGameHelp::addText(c, 0.0f, 30.0f, "the lightning icon at the top", medium);
+        ContextGameHelp::addText(c, 0.0f, 0.0f, "shows your weapon's remaining energy.", medium);
+        ContextGameHelp::addText(c, 0.0f, -30.0f, "if energy runs out, your weapon is lost!", medium);
         break;
     case PAGE_WEAPONS:
-        addText(c, 0.0f, 100.0f, "weapons", large);
-        addText(c, 0.0f, 30.0f, "a weapon crate will now drop down.", medium);
-        addText(c, 0.0f, 0.0f, "shoot it to upgrade your weapon.", medium);
-        addText(c, 0.0f, -40.0f, "some weapons are automatic, just press and hold the fire button!", small);
+        ContextGameHelp::addText(c, 0.0f, 100.0f, "weapons", large);
+        ContextGameHelp::addText(c, 0.0f, 30.0f, "a weapon crate will now drop down.", medium);
+        ContextGameHelp::addText(c, 0.0f, 0.0f, "shoot it to upgrade your weapon.", medium);
+        ContextGameHelp::addText(c, 0.0f, -40.0f, "some weapons are automatic, just press and hold the fire button!", small);
         break;
     case PAGE_BONUS:
-        addText(c, 0.0f, 100.0f, "a bonus has appeared!", large);
-        addText(c, 0.0f, 30.0f, "shoot the bonus balloon to collect it.", medium);
-        addText(c, 0.0f, 0.0f, "bonuses boost your offense or defense,", medium);
-        addText(c, 0.0f, -30.0f, "but only last for a limited time!", medium);
+        ContextGameHelp::addText(c, 0.0f, 100.0f, "a bonus has appeared!", large);
+        ContextGameHelp::addText(c, 0.0f, 30.0f, "shoot the bonus balloon to collect it.", medium);
+        ContextGameHelp::addText(c, 0.0f, 0.0f, "bonuses boost your offense or defense,", medium);
+        ContextGameHelp::addText(c, 0.0f, -30.0f, "but only last for a limited time!", medium);
         break;
     }
     return help;

@@ -14,7 +14,6 @@
 #include "Skin.h"
 #include "Texture.h"
 #include "app/MyGlobal.h"
-#include "modes/ContextEnding.h"
 #include "modes/Messenger.h"
 #include "modes/PlayerData.h"
 #include "modes/PlayerHUD.h"
@@ -96,13 +95,7 @@ void GameControllerClassic::onEnter() {
     setState(STATE_START, OPEN_DELAY);
 }
 
-void GameControllerClassic::endGame() {
-    GameController::endGame();
-    bDone = true;
-    ContextEnding* ending = new ContextEnding();
-    ending->gameType = gameType;
-    gGlobal->contextManager->push(ending);
-}
+void GameControllerClassic::endGame() { endWithEndScene(); }
 
 void GameControllerClassic::clearField(bool keepPalms) {
     if (!keepPalms) layers[LAYER_PALMS]->destroyChildren();

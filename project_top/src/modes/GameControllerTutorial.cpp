@@ -11,30 +11,17 @@
 
 namespace {
 
-const UColor WHITE(255, 255, 255, 255);
 const int LEFT_ALIGNED = 0; // print flags of the mouse page's lines
 const float MOUSE_TEXT_X = -130.0f;
 const float MOUSE_PICTURE_X = -200.0f;
 
-void addText(PlimBase* page, float x, float y, const char* text, FontQuad* font, int printFlags = -1) {
-    RenderableText* label = new RenderableText(x, y, 0.0f, text, font, WHITE);
-    if (printFlags >= 0) label->printFlags = printFlags;
-    page->addChild(label);
-}
-
-void addPicture(PlimBase* page, float x, float y, int index) {
-    Renderable* picture = new Renderable();
-    const V3 at(x, y, 0.0f);
-    picture->setup(World::frame(World::frames("mouse"), index), &at, nullptr, nullptr);
-    page->addChild(picture);
-}
 
 // A title and three lines, as most pages are.
 void addLesson(PlimBase* page, const char* title, const char* first, const char* second, const char* third) {
-    addText(page, 0.0f, 100.0f, title, gGlobal->fontLarge);
-    addText(page, 0.0f, 30.0f, first, gGlobal->fontMedium);
-    addText(page, 0.0f, 0.0f, second, gGlobal->fontMedium);
-    addText(page, 0.0f, -30.0f, third, gGlobal->fontMedium);
+    ContextGameHelp::addText(page, 0.0f, 100.0f, title, gGlobal->fontLarge);
+    ContextGameHelp::addText(page, 0.0f, 30.0f, first, gGlobal->fontMedium);
+    ContextGameHelp::addText(page, 0.0f, 0.0f, second, gGlobal->fontMedium);
+    ContextGameHelp::addText(page, 0.0f, -30.0f, third, gGlobal->fontMedium);
 }
 
 } // namespace
@@ -58,19 +45,19 @@ ContextGameHelp* GameControllerTutorial::createPage(Page page) {
         break;
     case PAGE_MOUSE: {
         FontQuad* small = gGlobal->fontSmall;
-        addText(c, MOUSE_TEXT_X, 100.0f, "move the arrow pointer on the screen and your airplane will follow it.",
+        ContextGameHelp::addText(c, MOUSE_TEXT_X, 100.0f, "move the arrow pointer on the screen and your airplane will follow it.",
                 small, LEFT_ALIGNED);
-        addText(c, MOUSE_TEXT_X, 10.0f, "scroll the mouse wheel up and down to adjust your speed.", small,
+        ContextGameHelp::addText(c, MOUSE_TEXT_X, 10.0f, "scroll the mouse wheel up and down to adjust your speed.", small,
                 LEFT_ALIGNED);
-        addText(c, MOUSE_TEXT_X, -10.0f, "hint: you can also use the up and down arrow keys.", small, LEFT_ALIGNED);
-        addText(c, MOUSE_TEXT_X, -100.0f, "click to release bombs.", small, LEFT_ALIGNED);
+        ContextGameHelp::addText(c, MOUSE_TEXT_X, -10.0f, "hint: you can also use the up and down arrow keys.", small, LEFT_ALIGNED);
+        ContextGameHelp::addText(c, MOUSE_TEXT_X, -100.0f, "click to release bombs.", small, LEFT_ALIGNED);
         // The second of each pair is drawn over the first.
-        addPicture(c, MOUSE_PICTURE_X, 100.0f, 2);
-        addPicture(c, MOUSE_PICTURE_X, 100.0f, 0);
-        addPicture(c, MOUSE_PICTURE_X, 0.0f, 0);
-        addPicture(c, MOUSE_PICTURE_X, 0.0f, 3);
-        addPicture(c, MOUSE_PICTURE_X, -100.0f, 0);
-        addPicture(c, MOUSE_PICTURE_X, -100.0f, 1);
+        ContextGameHelp::addMousePicture(c, MOUSE_PICTURE_X, 100.0f, 2);
+        ContextGameHelp::addMousePicture(c, MOUSE_PICTURE_X, 100.0f, 0);
+        ContextGameHelp::addMousePicture(c, MOUSE_PICTURE_X, 0.0f, 0);
+        ContextGameHelp::addMousePicture(c, MOUSE_PICTURE_X, 0.0f, 3);
+        ContextGameHelp::addMousePicture(c, MOUSE_PICTURE_X, -100.0f, 0);
+        ContextGameHelp::addMousePicture(c, MOUSE_PICTURE_X, -100.0f, 1);
         break;
     }
     case PAGE_SUNRISE:
@@ -86,9 +73,9 @@ ContextGameHelp* GameControllerTutorial::createPage(Page page) {
                   "shoot down the enemy airplane to proceed.", "avoid incoming fire!");
         break;
     case PAGE_DAY_OVER:
-        addText(c, 0.0f, 100.0f, "day over!", gGlobal->fontLarge);
-        addText(c, 0.0f, 15.0f, "this concludes your first day.", gGlobal->fontMedium);
-        addText(c, 0.0f, -15.0f, "now try the second day!", gGlobal->fontMedium);
+        ContextGameHelp::addText(c, 0.0f, 100.0f, "day over!", gGlobal->fontLarge);
+        ContextGameHelp::addText(c, 0.0f, 15.0f, "this concludes your first day.", gGlobal->fontMedium);
+        ContextGameHelp::addText(c, 0.0f, -15.0f, "now try the second day!", gGlobal->fontMedium);
         break;
     case PAGE_WAR_OVER:
         addLesson(c, "war over!", "your game will now be evaluated.", "your rating reflects how well you played,",

@@ -6,8 +6,11 @@
 #include "Plim.h"
 #include "PlimGraphics.h"
 #include "PlimInput.h"
+#include "Renderable.h"
+#include "RenderableText.h"
 #include "modes/GameController.h"
 #include "world/Vehicle.h"
+#include "world/World.h"
 
 namespace {
 const float BAR_TRAVEL = ContextGameHelp::BAR_SHOWN - ContextGameHelp::BAR_HIDDEN;
@@ -107,4 +110,17 @@ void ContextGameHelp::onStateChange() {
     default:
         break;
     }
+}
+
+void ContextGameHelp::addText(PlimBase* page, float x, float y, const char* text, FontQuad* font, int printFlags) {
+    RenderableText* label = new RenderableText(x, y, 0.0f, text, font, UColor(255, 255, 255, 255));
+    if (printFlags >= 0) label->printFlags = printFlags;
+    page->addChild(label);
+}
+
+void ContextGameHelp::addMousePicture(PlimBase* page, float x, float y, int index) {
+    Renderable* picture = new Renderable();
+    const V3 at(x, y, 0.0f);
+    picture->setup(World::frame(World::frames("mouse"), index), &at, nullptr, nullptr);
+    page->addChild(picture);
 }

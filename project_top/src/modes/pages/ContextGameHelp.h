@@ -8,6 +8,7 @@
 // empties the content, slides the bars out and closes the page.
 #include "Context.h"
 
+class FontQuad;
 class MenuButton;
 
 class ContextGameHelp : public Context {
@@ -29,8 +30,14 @@ public:
     MenuButton* title = nullptr;  // a child
     MenuButton* resume = nullptr; // a child
 
+    // A page's white line of text (printFlags -1: the font's own alignment)
+    // and a frame of the "mouse" pictures, added below page.
+    static void addText(PlimBase* page, float x, float y, const char* text, FontQuad* font, int printFlags = -1);
+    static void addMousePicture(PlimBase* page, float x, float y, int index);
+
 private:
     // Eases from 0 to 1 over half a second of the state's time.
     static float slide(double x);
+
     bool dismissPressed() const;
 };
