@@ -368,14 +368,20 @@ def autoconfigure(out):
 
 # ------------------------------------------------------------------ GUI frames
 
-# Light silver-white gel: the widget captions (green (0, 160, 0), black at half
-# alpha when disabled) must read at 3:1 or better over the whole body, which
-# takes a body no darker than about 238 of 255 (data/tests/check_data.py).
-GEL_BODY = [(0, 1, 1, 1, 1), (.46, .975, .978, .985, 1), (.54, .958, .962, .972, 1), (1, .99, .992, 1, 1)]
-# Hovered: the same gel warmed, with a golden rim.
-GEL_HOVER = [(0, 1, 1, .97, 1), (.46, 1, .985, .9, 1), (.54, .995, .97, .86, 1), (1, 1, .99, .93, 1)]
-GEL_RIM = (.5, .55, .63, 1)
-GEL_HOVER_RIM = (.78, .55, .1, 1)
+# Dark slate gel: the widget captions (green (0, 160, 0)) and the white texts
+# of dialogs and names must read at 4.5:1 or better over the whole body, which
+# takes a body no lighter than a relative luminance of about 0.017 (darker
+# still, so that the anti-aliased glyphs of the small fonts read too)
+# (data/tests/check_data.py). Disabled captions (inactive widgets) are exempt.
+GEL_BODY = [(0, .075, .09, .14, 1), (.46, .06, .072, .115, 1), (.54, .05, .06, .095, 1), (1, .04, .05, .08, 1)]
+# Hovered: the same gel warmed to a dark bronze, with a golden rim.
+GEL_HOVER = [(0, .11, .08, .03, 1), (.46, .095, .07, .028, 1), (.54, .08, .06, .024, 1), (1, .065, .05, .02, 1)]
+GEL_RIM = (.62, .68, .78, 1)
+GEL_HOVER_RIM = (.95, .72, .2, 1)
+# The edit box: darker than the panels it sits on, so its light rim marks the field.
+GEL_WELL = [(0, .02, .025, .04, 1), (1, .045, .055, .085, 1)]
+# The plate under a group's title (black at half alpha): as light as it goes.
+TITLE_PLATE = [(0, 1, 1, 1, 1), (1, 1, 1, 1, 1)]
 
 
 def bar_frame(w, h, highlight, style):
@@ -388,40 +394,36 @@ def bar_frame(w, h, highlight, style):
         ctx.set_source_rgba(*(GEL_HOVER_RIM if highlight else GEL_RIM))
         ctx.set_line_width(1.5)
         ctx.stroke()
-        # gloss over the upper half, and a soft shade just inside the lower rim
-        rounded_rect(ctx, 4, 3, w - 8, h / 2 - 3, r - 3)
-        ctx.set_source_rgba(1, 1, 1, .6)
+        # a faint gloss on the upper rim only, where no caption is drawn
+        rounded_rect(ctx, 4, 3, w - 8, 4, 2)
+        ctx.set_source_rgba(1, 1, 1, .12)
         ctx.fill()
-        rounded_rect(ctx, 2.5, 2.5, w - 5, h - 5, r - 1.5)
-        ctx.set_source(lin(0, 0, 0, h, [(0, 1, 1, 1, 0), (.8, 1, 1, 1, 0), (1, .6, .64, .7, .35)]))
-        ctx.set_line_width(1)
-        ctx.stroke()
     elif style == 'editbox':
         r = 6
         rounded_rect(ctx, 1, 1, w - 2, h - 2, r)
-        ctx.set_source(lin(0, 0, 0, h, GEL_HOVER if highlight else GEL_BODY))
+        ctx.set_source(lin(0, 0, 0, h, GEL_HOVER if highlight else GEL_WELL))
         ctx.fill_preserve()
         ctx.set_source_rgba(*(GEL_HOVER_RIM if highlight else GEL_RIM))
         ctx.set_line_width(1.5)
         ctx.stroke()
         # inset: a faint shade along the top edge
         rounded_rect(ctx, 2, 2, w - 4, 4, 3)
-        ctx.set_source(lin(0, 2, 0, 6, [(0, .45, .5, .58, .18), (1, .45, .5, .58, 0)]))
+        ctx.set_source(lin(0, 2, 0, 6, [(0, 0, 0, 0, .35), (1, 0, 0, 0, 0)]))
         ctx.fill()
     return surf
 
 
-def gel_panel(w, h):
-    """The group and dialog frame: an opaque silver-white body under a slate rim."""
+def gel_panel(w, h, body=GEL_BODY):
+    """The group and dialog frame: an opaque dark slate body under a light rim."""
     surf, ctx = canvas(w, h)
     rounded_rect(ctx, 2, 2, w - 4, h - 4, 12)
-    ctx.set_source(lin(0, 0, 0, h, GEL_BODY))
+    ctx.set_source(lin(0, 0, 0, h, body))
     ctx.fill_preserve()
     ctx.set_source_rgba(*GEL_RIM)
     ctx.set_line_width(2.5)
     ctx.stroke()
     rounded_rect(ctx, 6, 6, w - 12, h - 12, 9)
-    ctx.set_source_rgba(.5, .55, .63, .3)
+    ctx.set_source_rgba(.62, .68, .78, .3)
     ctx.set_line_width(1)
     ctx.stroke()
     return surf
@@ -434,11 +436,10 @@ def gui_frames(out):
         sheet.add(bar_frame(w, h, False, style))
         sheet.add(bar_frame(w, h, True, style))
         sheet.save(out, name)
-    # group frame
-    surf = gel_panel(64, 64)
+    # group frame, and the plate under a group's title
     sheet = Sheet(140, 70)
-    sheet.add(surf)
-    sheet.add(surf)
+    sheet.add(gel_panel(64, 64))
+    sheet.add(gel_panel(64, 64, TITLE_PLATE))
     sheet.save(out, 'gfx/gui/game/square.tga')
     # progress bar: frame and the fill that starts at its left end; 192 wide,
     # as the end scene and the time bar start the fill at x -96
@@ -549,10 +550,11 @@ def badge():
 
 
 def gold_edged_panel(w, h, radius):
-    """A dark blue rounded panel with a thin gold edge; returns surface and context."""
+    """A dark blue rounded panel with a thin gold edge; returns surface and context.
+    Opaque and dark: the light grey popup captions read on it over any scene."""
     surf, ctx = canvas(w, h)
     rounded_rect(ctx, 1, 1, w - 2, h - 2, radius)
-    ctx.set_source(lin(0, 0, 0, h, [(0, .12, .2, .38, .85), (1, .03, .07, .16, .85)]))
+    ctx.set_source(lin(0, 0, 0, h, [(0, .06, .1, .2, 1), (1, .02, .04, .1, 1)]))
     ctx.fill_preserve()
     ctx.set_source_rgba(.95, .78, .35, 1)
     ctx.set_line_width(1.2)

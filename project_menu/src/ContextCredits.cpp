@@ -21,6 +21,8 @@ ContextCredits::ContextCredits() {
                                      gGlobal->fontTiny, UColor(0, 0, 0, 128));
     versionLine->printFlags = 0x28;
     versionLine->bShadow = false;
+    // Half-transparent black reads only over white, not over the night backdrop.
+    versionLine->plate = UColor(255, 255, 255, 255);
     addChild(versionLine);
 
     scroller = new ContextScroller();

@@ -11,10 +11,26 @@
 #include "RenderableText.h"
 #include "ResourceManager.h"
 #include "Sound.h"
+#include "StretchSkin.h"
 
 namespace {
 
 Sound* popSound() { return static_cast<Sound*>(PLIM->resourceManager->find("pop", true)); }
+
+// The field the name is typed into: an edit-box frame round the label's line,
+// wide enough for the longest name.
+Renderable* nameField(FontQuad* font, float top) {
+    Renderable* field = new Renderable();
+    StretchSkin* frame = new StretchSkin(static_cast<Skin*>(PLIM->resourceManager->find("gui-game-editbox:0", true)));
+    frame->setBorders(12, 12, 12, 12);
+    const int height = font ? font->fontHeight : 30;
+    frame->setSize(400.0f, float(height + 14));
+    field->pSkin = frame;
+    field->bOwnsSkin = true;
+    field->position = V3(0.0f, top - float(height / 2), 0.0f);
+    field->updateVisuals();
+    return field;
+}
 
 } // namespace
 
@@ -23,6 +39,7 @@ ContextNewUser::ContextNewUser() {
     bEscapeCloses = false;
     Language* language = PLIM->language;
     addChild(new MenuGroup(0.0f, 0.0f, 0.0f, language->getText(Language::STR_ENTERYOURNAME), 512.0f, 256.0f));
+    addChild(nameField(gGlobal->fontLarge, 25.0f));
     nameLabel = new RenderableText(0.0f, 25.0f, 0.0f, "", gGlobal->fontLarge, UColor(255, 255, 255, 255));
     nameLabel->bShadow = false;
     nameLabel->printFlags = 2;

@@ -12,4 +12,12 @@ public:
     void render() override;
 
     UString title;
+
+private:
+    // The light plate under the title (skin "gui-game-square:1"): the title's
+    // half-transparent black reads only over a light picture, the frame's
+    // widgets and white texts only over a dark one.
+    void renderTitlePlate(float y);
+
+    Renderable titlePlate;
 };

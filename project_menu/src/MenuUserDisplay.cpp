@@ -16,11 +16,14 @@ MenuUserDisplay::MenuUserDisplay() {
     const int h = PLIM->graphics ? PLIM->graphics->fovHeight : 480;
     nameLine = new RenderableText(0.0f, float(h / 2 - 170), 0.0f, "", gGlobal->fontMedium, UColor(0, 0, 0, 255));
     nameLine->bAutoDelete = false;
+    // Its half-transparent black reads only over white: a white plate under it.
+    nameLine->plate = UColor(255, 255, 255, 255);
     addChild(nameLine);
     hintLine = new RenderableText(0.0f, float(h / 2 - 197), 0.0f,
                                   PLIM->language->getText(Language::STR_CLICKTOCHANGEPLAYERS), gGlobal->fontSmall,
                                   UColor(0, 0, 0, 128));
     hintLine->bAutoDelete = false;
+    hintLine->plate = UColor(255, 255, 255, 255);
     addChild(hintLine);
 }
 

@@ -34,4 +34,7 @@ public:
     FontQuad* font = nullptr; // not owned
     UString text;
     double elapsed = 0.0;
+    // With alpha above 0: a plate of this colour behind the text (TextPlate),
+    // for a text over a busy or light picture.
+    UColor plate{0, 0, 0, 0};
 };

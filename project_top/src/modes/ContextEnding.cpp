@@ -5,6 +5,7 @@
 #include "ContextBlender.h"
 #include "ContextHighScores.h"
 #include "ContextManager.h"
+#include "FontQuad.h"
 #include "Formatters.h"
 #include "Global.h"
 #include "Plim.h"
@@ -57,6 +58,25 @@ const char* const PLACE_NAMES[] = {"first place",   "second place", "third place
                                    "ninth place",   "tenth place"};
 
 MyGlobal* app() { return static_cast<MyGlobal*>(gGlobal); }
+
+// A text of the rating display, on a dark plate that keeps it readable over
+// the sky, the clouds and the fireworks.
+RenderableText* platedText(float x, float y, const UString& text, FontQuad* font, UColor colour) {
+    RenderableText* label = new RenderableText(x, y, 0.0f, text, font, colour);
+    label->plate = UColor(0, 0, 0, 176);
+    return label;
+}
+
+// "click to continue" near the bottom edge, its line (printed downward from its
+// point) and drop shadow kept inside the view at any view height.
+RenderableText* clickToContinue(double delay) {
+    FontQuad* font = gGlobal->fontSmall;
+    const float margin = 4.0f;
+    const float lowest = -0.5f * float(Camera::fovHeight()) + float(font ? font->fontHeight : 0) + 2.0f + margin;
+    RenderableText* click = platedText(0.0f, std::max(-227.0f, lowest), "click to continue", font, LIGHT_GREY);
+    click->delay = delay;
+    return click;
+}
 
 Quad* barPicture(int index) { return static_cast<Quad*>(World::frame(World::frames("gui-game-progressBar"), index)); }
 
@@ -216,7 +236,7 @@ void ContextEnding::onStateChange() {
         setState(STATE_RATING, SCENE_STEP);
         break;
     case STATE_RATING: {
-        ratingLayer->addChild(new RenderableText(0.0f, 50.0f, 0.0f, "your final rating is", gGlobal->fontMedium, WHITE));
+        ratingLayer->addChild(platedText(0.0f, 50.0f, "your final rating is", gGlobal->fontMedium, WHITE));
         Renderable* frame = new Renderable();
         const V3 at(0.0f, 0.0f, 0.0f);
         frame->setup(barPicture(BAR_FRAME_PICTURE), &at, nullptr, nullptr);
@@ -231,25 +251,21 @@ void ContextEnding::onStateChange() {
         if (drumRoll) drumRoll->stop();
         const float rating = from->playerData[winnerIndex]->rating;
         ratingLayer->addChild(
-            new RenderableText(0.0f, 19.0f, 0.0f, Formatters::formatPercent(rating), gGlobal->fontLarge, WHITE));
+            platedText(0.0f, 19.0f, Formatters::formatPercent(rating), gGlobal->fontLarge, WHITE));
         enterHighScore();
         setState(highScoreRank >= 0 ? STATE_PLACE : STATE_CLICK, SCENE_STEP);
         break;
     }
     case STATE_PLACE: {
-        ratingLayer->addChild(new RenderableText(0.0f, 150.0f, 0.0f, UString::format("%s!", placeName(highScoreRank)),
+        ratingLayer->addChild(platedText(0.0f, 150.0f, UString::format("%s!", placeName(highScoreRank)),
                                                  gGlobal->fontLarge, WHITE));
-        RenderableText* click = new RenderableText(0.0f, -227.0f, 0.0f, "click to continue", gGlobal->fontSmall, LIGHT_GREY);
-        click->delay = CLICK_DELAY_PLACE;
-        ratingLayer->addChild(click);
+        ratingLayer->addChild(clickToContinue(CLICK_DELAY_PLACE));
         break;
     }
     case STATE_CLICK: {
         ratingLayer->destroyChildren();
         bar = nullptr;
-        RenderableText* click = new RenderableText(0.0f, -227.0f, 0.0f, "click to continue", gGlobal->fontSmall, LIGHT_GREY);
-        click->delay = CLICK_DELAY_LATER;
-        ratingLayer->addChild(click);
+        ratingLayer->addChild(clickToContinue(CLICK_DELAY_LATER));
         addCamera(scene, winnerIsland()->position.x, float(2 * h) - 114.0f, -float(2 * (w / 2)));
         break;
     }

@@ -191,7 +191,7 @@ void GameController::switchWeapon(int player, int index, bool silent) {
     vehicle->weapon = weapon;
     vehicle->blasterEnergy = vehicle->maxBlasterEnergy;
     if (silent) return;
-    playerHud[player]->addChild(new PlayerHUDBonus(player, weapon->name, UString(), 0));
+    playerHud[player]->showCaption(weapon->name);
     findResource<Sound>(index == 0 ? "switchWeaponLower" : "switchWeapon")->playRandomPitch();
 }
 

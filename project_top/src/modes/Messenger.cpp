@@ -1,7 +1,13 @@
 #include "Messenger.h"
 
 #include "FontQuad.h"
+#include "TextPlate.h"
 #include "modes/GameRecorder.h"
+
+namespace {
+// The message reads over sky, clouds and explosions alike on this plate.
+const UColor MESSAGE_PLATE(0, 0, 0, 176);
+} // namespace
 
 Messenger::Messenger(FontQuad* font, UColor colour, int y) : font(font), colour(colour), y(y) {}
 
@@ -35,6 +41,7 @@ void Messenger::tick(double, double dt) {
 
 void Messenger::render() {
     if (!isShowing() || !font) return;
+    TextPlate::draw(font, 0.0f, float(y), PRINT_CENTRED, text, MESSAGE_PLATE, colour.a);
     if (!bShadow) {
         font->printAt(0.0f, float(y), 0.0f, colour, PRINT_CENTRED, text);
         return;

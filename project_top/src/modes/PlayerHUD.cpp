@@ -117,6 +117,17 @@ void PlayerHUD::tick(double time, double dt) {
     }
 }
 
+void PlayerHUD::showCaption(const UString& caption) {
+    int seen = 0;
+    for (BasicLink* link = firstChild; link && seen < VISIBLE_POPUPS; link = link->next) {
+        if (!BasicLink::isLive(link)) continue;
+        const PlayerHUDBonus* popup = static_cast<PlayerHUDBonus*>(link);
+        if (popup->caption == caption && popup->points == 0) return;
+        ++seen;
+    }
+    addChild(new PlayerHUDBonus(player, caption, UString(), 0));
+}
+
 void PlayerHUD::render() {
     Vehicle* v = vehicle();
     const bool active = v && v->isActive();

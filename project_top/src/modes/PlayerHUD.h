@@ -4,6 +4,7 @@
 // and markers for an off-screen vehicle and the mouse heading. Its popups
 // (PlayerHUDBonus) are its children; it ticks and draws the first five.
 #include "Renderable.h"
+#include "UString.h"
 
 class Vehicle;
 
@@ -30,6 +31,9 @@ public:
     // the blaster yellow with more capacity, red with less.
     static UColor healthStatus(const Vehicle* v, const Vehicle* other);
     static UColor blasterStatus(const Vehicle* v);
+    // A popup of the caption, unless one of it is already among the visible
+    // popups (two of the same bonus show as one).
+    void showCaption(const UString& caption);
     // Width of the tray for a number of bonus icons.
     static float trayWidth(int icons);
 

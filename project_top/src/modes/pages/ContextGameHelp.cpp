@@ -16,6 +16,9 @@ namespace {
 const float BAR_TRAVEL = ContextGameHelp::BAR_SHOWN - ContextGameHelp::BAR_HIDDEN;
 const float LABEL_INSET_X = 160.0f;
 const UColor BLACK(0, 0, 0, 255);
+// Dark plates under the page's texts: white reads at 4.5:1 over them
+// whatever the scene shows behind, even pure white.
+const UColor TEXT_PLATE(0, 0, 0, 176);
 } // namespace
 
 ContextGameHelp::ContextGameHelp() {
@@ -115,6 +118,7 @@ void ContextGameHelp::onStateChange() {
 void ContextGameHelp::addText(PlimBase* page, float x, float y, const char* text, FontQuad* font, int printFlags) {
     RenderableText* label = new RenderableText(x, y, 0.0f, text, font, UColor(255, 255, 255, 255));
     if (printFlags >= 0) label->printFlags = printFlags;
+    label->plate = TEXT_PLATE;
     page->addChild(label);
 }
 

@@ -4,7 +4,6 @@
 #include "Texture.h"
 #include "modes/GameController.h"
 #include "modes/PlayerHUD.h"
-#include "modes/PlayerHUDBonus.h"
 #include "world/Vehicle.h"
 #include "world/World.h"
 #include "world/effects/Firework.h"
@@ -65,7 +64,7 @@ void Bonus::onDestroyed(GameObject* by) {
     if (!game || popper < 0 || popper >= GameController::PLAYERS) return;
     if (!GameController::currentVehicle(targetOf(popper))) return;
     giveBonus(popper);
-    if (!caption.isEmpty()) game->playerHud[popper]->addChild(new PlayerHUDBonus(popper, caption, UString(), 0));
+    if (!caption.isEmpty()) game->playerHud[popper]->showCaption(caption);
 }
 
 void Bonus::giveVehicleBonus(int player, int icon, const char* soundName, void (*change)(Vehicle&)) {
