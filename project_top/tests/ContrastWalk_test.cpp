@@ -405,6 +405,7 @@ TEST_F(ContrastWalkTest, TheMatchPagesHudMessagesAndEndSceneReadAtFourAndAHalfTo
             check(UString::format("match %s, %d s", scenario, second).c_str(), second == 2 ? 2.0 : 3.0, false);
     }
     GameController* match = harness->controller;
+    match->messenger->setMessage(UString(), 0.0);
     push(new ContextGameHelp());
     check("pause page", 1.5);
     stack()->getTop()->bDone = true;

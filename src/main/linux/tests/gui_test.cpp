@@ -28,9 +28,11 @@ namespace {
 
 const int WINDOW_W = 640, WINDOW_H = 480;
 const int FOV_W = 640, FOV_H = 1000;
-const int CLEAR[3] = {16, 128, 208}; // the backdrop's clear colour
+// The backdrop's clear colour (16, 128, 208) under the veil that keeps the
+// menus' texts readable (alpha 236 of black).
+const int CLEAR[3] = {16 * 19 / 255, 128 * 19 / 255, 208 * 19 / 255};
 
-// The pixel is the clear colour, allowing for the JPEG's rounding.
+// The pixel is the veiled clear colour, allowing for the JPEG's rounding.
 ::testing::AssertionResult isClearColour(const JpegImage& image, int x, int y) {
     const uint8_t* p = image.at(x, y);
     for (int c = 0; c < 3; c++)
@@ -61,18 +63,23 @@ double contrastRatio(const double a[3], const double b[3]) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-// A menu caption reads at 3:1 over the widget's body at the pixel: the normal
-// colour (0, 160, 0), and black at half alpha when disabled.
+// A menu caption reads at 4.5:1 over the widget's body at the pixel: the
+// normal colour (0, 160, 0). (Disabled captions belong to inactive widgets.)
 ::testing::AssertionResult captionsRead(const JpegImage& image, int x, int y) {
     const uint8_t* p = image.at(x, y);
     const double body[3] = {double(p[0]), double(p[1]), double(p[2])};
     const double normal[3] = {0.0, 160.0, 0.0};
-    const double disabled[3] = {body[0] / 2, body[1] / 2, body[2] / 2};
-    const double n = contrastRatio(normal, body), d = contrastRatio(disabled, body);
-    if (n >= 3.0 && d >= 3.0) return ::testing::AssertionSuccess();
+    const double n = contrastRatio(normal, body);
+    if (n >= 4.5) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "over (" << int(p[0]) << ", " << int(p[1]) << ", " << int(p[2])
-                                         << ") at (" << x << ", " << y << ") captions read at " << n << ":1 and "
-                                         << d << ":1";
+                                         << ") at (" << x << ", " << y << ") captions read at " << n << ":1";
+}
+
+// The largest colour distance of two screenshots along a row.
+int largestDistance(const JpegImage& a, const JpegImage& b, int x0, int x1, int y) {
+    int d = 0;
+    for (int x = x0; x <= x1; ++x) d = std::max(d, colourDistance(a, b, x, y));
+    return d;
 }
 
 // The game's window is mapped.
@@ -263,7 +270,9 @@ TEST(GameMenus, ProfilesAreAddedFromTheMainMenuAndTheMenusStandOverTheBackdrop) 
     EXPECT_TRUE(isClearColour(menu, 10, 60));
     // The credits button (view y -120) is no part of the backdrop.
     const int creditsRow = int(240 + 120 * float(WINDOW_H) / FOV_H);
-    EXPECT_FALSE(isClearColour(menu, 400, creditsRow));
+    bool captionSeen = false;
+    for (int x = 280; x <= 360; ++x) captionSeen = captionSeen || !isClearColour(menu, x, creditsRow);
+    EXPECT_TRUE(captionSeen);
     // Its body, and the quit button's, beside their captions.
     EXPECT_TRUE(captionsRead(menu, 400, creditsRow));
     EXPECT_TRUE(captionsRead(menu, 150, 456));
@@ -285,7 +294,7 @@ TEST(GameMenus, ProfilesAreAddedFromTheMainMenuAndTheMenusStandOverTheBackdrop) 
     JpegImage credits = readJpeg(screenshot(run));
     ASSERT_EQ(credits.width, WINDOW_W);
     for (int x : {4, 160, 320, 480, 635}) EXPECT_TRUE(isClearColour(credits, x, 4));
-    EXPECT_GT(colourDistance(menu, credits, 400, creditsRow), 60) << "the credits button is gone";
+    EXPECT_GT(largestDistance(menu, credits, 280, 360, creditsRow), 60) << "the credits button is gone";
     EXPECT_LT(colourDistance(menu, credits, 20, 300), 30) << "the sky beside the buttons is the same";
 
     // Back to the main menu and out through its quit button.
