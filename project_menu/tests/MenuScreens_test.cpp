@@ -264,6 +264,18 @@ TEST_F(NewUserTest, TheCursorBlinksAndTheNameStaysCentred) {
     EXPECT_EQ(screen->nameLabel->position.x, -12.0f) << "half of \"Ann_\" in 6-unit blocks";
 }
 
+TEST_F(NewUserTest, TheNameIsTypedIntoAFieldThatStandsOutFromThePanel) {
+    type("Ann");
+    world->moveAway();
+    world->frame();
+    // The edit-box picture round the name's line (top y 25), across the longest
+    // name; the panel's own picture beyond it.
+    const float middle = 25.0f - float(MenuTestWorld::GLYPH_HEIGHT) / 2.0f;
+    EXPECT_EQ(MenuTestWorld::pixelAt(-150.0f, middle), UColor(MenuTestWorld::EDITBOX_COLOUR));
+    EXPECT_EQ(MenuTestWorld::pixelAt(150.0f, middle), UColor(MenuTestWorld::EDITBOX_COLOUR));
+    EXPECT_EQ(MenuTestWorld::pixelAt(-230.0f, middle), UColor(MenuTestWorld::SQUARE_COLOUR));
+}
+
 // --- Start-up screens --------------------------------------------------------
 
 TEST_F(MenuScreensTest, TheMakersLogoShowsFor2Point5SecondsAndTheScreenEndsAt3Point5) {

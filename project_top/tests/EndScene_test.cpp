@@ -1,9 +1,11 @@
 // The end scene over a finished match on the harness: islands, messages, the
 // rating bar and its timing, the high-score entry (name, place, the file at
 // once), clicks, fireworks and the high-score table it opens.
+#include "Camera.h"
 #include "ContextHighScores.h"
 #include "ContextManager.h"
 #include "FileManager.h"
+#include "FontQuad.h"
 #include "InvasionFixture.h"
 #include "PlimUtil.h"
 #include "Quad.h"
@@ -156,6 +158,13 @@ TEST_F(EndSceneTest, PlayerTwoWinsAPlaceThatIsWrittenAtOnceAndClicksCloseToTheTa
     harness->step();
     EXPECT_FALSE(hasText(ending->ratingLayer, "first place!"));
     EXPECT_TRUE(hasText(ending->ratingLayer, "click to continue"));
+    // Printed downward from its point with a drop shadow 2 below: the whole
+    // line stays inside the view's bottom edge.
+    for (BasicLink* c = ending->ratingLayer->firstChild; c; c = c->next) {
+        auto* label = dynamic_cast<RenderableText*>(static_cast<PlimBase*>(c));
+        if (label && label->text == "click to continue")
+            EXPECT_GE(label->position.y - float(label->font->fontHeight) - 2.0f, -0.5f * float(Camera::fovHeight()));
+    }
 
     // The closing click fades out; a later one does not restart the 2 s.
     harness->runSeconds(0.2);

@@ -3,7 +3,9 @@
 // tray, the key sets and the mouse, the blaster and the aim solver.
 #include "Context.h"
 #include "ContextBlender.h"
+#include "FontQuad.h"
 #include "Formatters.h"
+#include "Global.h"
 #include "MatchFixture.h"
 #include "Plim.h"
 #include "PlimInput.h"
@@ -152,6 +154,28 @@ TEST_F(PlayerRecordsTest, PopupsStackFiveAndExpireAfterFourSeconds) {
     EXPECT_EQ(right->getNumChildren(), 5u); // 4.09 s
     EXPECT_EQ(right->firstChild, popups[1]);
     EXPECT_NE(popups[5]->position.y, -10000.0f);
+}
+
+TEST_F(PlayerRecordsTest, ACaptionShownTwiceIsOneTabThatHoldsItsWholeText) {
+    GameController* match = start();
+    PlayerHUD* left = match->playerHud[0];
+    left->showCaption("double damage!");
+    left->showCaption("sabotage: turning rate halved!");
+    left->showCaption("double damage!");
+    ASSERT_EQ(left->getNumChildren(), 2u);
+    harness->steps(120); // slid in and drawn
+    // Each tab reaches 24 units (its star) past the end of its caption, which
+    // starts 28 units inside the tab's centre as the 128-unit picture has it.
+    for (BasicLink* l = left->firstChild; l; l = l->next) {
+        PlayerHUDBonus* popup = static_cast<PlayerHUDBonus*>(static_cast<PlimBase*>(l));
+        const float text = float(gGlobal->fontSmall->getTextWidth(popup->caption, nullptr).width);
+        EXPECT_GE(popup->pSkin->width, 64.0f - 28.0f + text + 24.0f - 0.5f) << popup->caption.c_str();
+        EXPECT_GE(popup->pSkin->width, 128.0f);
+    }
+    // Once the first has expired, the same caption shows again.
+    harness->runSeconds(PlayerHUD::POPUP_SECONDS + 1.5);
+    left->showCaption("double damage!");
+    EXPECT_EQ(left->getNumChildren(), 2u);
 }
 
 TEST_F(PlayerRecordsTest, TrayIsSizedForAtMostEightIcons) {
