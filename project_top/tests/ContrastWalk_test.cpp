@@ -331,7 +331,9 @@ protected:
     void check(const char* name, double seconds, bool needsText = true) {
         harness->runSeconds(seconds);
         const Lowest low = measure(stack(), name);
-        if (low.halfBlack < 99.0)
+        if (low.texts == 0)
+            printf("%-28s no text\n", name);
+        else if (low.halfBlack < 99.0)
             printf("%-28s lowest %5.2f:1 over %d texts (half-alpha black %.2f:1)\n", name, low.text, low.texts,
                    low.halfBlack);
         else
