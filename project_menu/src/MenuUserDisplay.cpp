@@ -39,6 +39,8 @@ void MenuUserDisplay::tick(double time, double dt) {
     const float nameY = nameLine->position.y;
     bHovered = mouse.x >= -100.0f && mouse.x < 100.0f && mouse.y > nameY - 36.0f && mouse.y <= nameY;
     nameLine->color = bHovered ? UColor(0, 160, 0, 255) : UColor(0, 0, 0, 128);
+    // Green reads only over a dark plate, half-transparent black only over white.
+    nameLine->plate = bHovered ? UColor(8, 10, 16, 255) : UColor(255, 255, 255, 255);
 
     if (bHovered && MenuItem::mousePressed()) gGlobal->contextManager->push(new ContextUserManager());
 
