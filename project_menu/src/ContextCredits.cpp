@@ -1,3 +1,4 @@
+#include "MenuColors.h"
 #include "ContextCredits.h"
 
 #include "ContextPre.h"
@@ -18,7 +19,7 @@ ContextCredits::ContextCredits() {
     const int h = PLIM->graphics ? PLIM->graphics->fovHeight : 480;
     versionLine = new RenderableText(float(w / 2 - 4), float(2 - h / 2), 0.0f,
                                      UString::format("%s v%s", PLIM_BUILD_NAME, PLIM_VERSION_STRING),
-                                     gGlobal->fontTiny, UColor(0, 0, 0, 128));
+                                     gGlobal->fontTiny, MenuColors::plateText());
     versionLine->printFlags = 0x28;
     versionLine->bShadow = false;
     // Half-transparent black reads only over white, not over the night backdrop.

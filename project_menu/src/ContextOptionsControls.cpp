@@ -1,3 +1,4 @@
+#include "MenuColors.h"
 #include "ContextOptionsControls.h"
 
 #include "ContextManager.h"
@@ -56,7 +57,7 @@ ContextOptionsControls::ContextOptionsControls() : ContextOptionsPage(text(Langu
     addChild(menuKey);
     const UString escapeName = PLIM->input ? PLIM->input->getKeyName(KEY_ESCAPE) : UString(text(Language::STR_DIK_ESCAPE));
     RenderableText* keyName = new RenderableText(-48.0f, -120.0f, 0.0f, escapeName, gGlobal->fontMedium,
-                                                 UColor(0x80000000));
+                                                 MenuColors::plateText());
     keyName->printFlags = FontQuad::PRINT_CENTER | FontQuad::PRINT_VCENTER;
     keyName->bShadow = false;
     addChild(keyName);

@@ -1,3 +1,4 @@
+#include "MenuColors.h"
 #include "MenuGroup.h"
 
 #include "FontQuad.h"
@@ -51,6 +52,6 @@ void MenuGroup::render() {
     FontQuad* font = gGlobal ? gGlobal->fontMedium : nullptr;
     const float titleY = position.y + 0.5f * pSkin->height - 30.0f;
     renderTitlePlate(titleY);
-    if (font) font->printAt(position.x, titleY, position.z, UColor(0, 0, 0, 128), 0x14, title);
+    if (font) font->printAt(position.x, titleY, position.z, MenuColors::plateText(), 0x14, title);
     PlimBase::render();
 }

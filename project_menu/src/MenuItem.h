@@ -4,6 +4,7 @@
 // a highlight layer that fades in and out with the hover, an enabled state and
 // a clicked flag that the owning screen polls each frame (wasClicked). Widgets
 // are bound by pointer to the value they edit and change it in place.
+#include "MenuColors.h"
 #include "Renderable.h"
 #include "UString.h"
 
@@ -60,7 +61,7 @@ public:
     UColor colorNormal{0, 160, 0, 255};
     UColor colorHighlight{32, 240, 32, 255};
     UColor colorCurrent{255, 255, 255, 255};
-    UColor colorDisabled{0, 0, 0, 128};
+    UColor colorDisabled = MenuColors::disabledCaption();
     UString description;
     FontQuad* font = nullptr;  // the application's medium font
     Renderable highlightLayer; // owns its skin

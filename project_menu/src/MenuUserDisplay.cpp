@@ -1,3 +1,4 @@
+#include "MenuColors.h"
 #include "MenuUserDisplay.h"
 
 #include "Context.h"
@@ -21,7 +22,7 @@ MenuUserDisplay::MenuUserDisplay() {
     addChild(nameLine);
     hintLine = new RenderableText(0.0f, float(h / 2 - 197), 0.0f,
                                   PLIM->language->getText(Language::STR_CLICKTOCHANGEPLAYERS), gGlobal->fontSmall,
-                                  UColor(0, 0, 0, 128));
+                                  MenuColors::plateText());
     hintLine->bAutoDelete = false;
     hintLine->plate = UColor(255, 255, 255, 255);
     addChild(hintLine);
@@ -38,7 +39,7 @@ void MenuUserDisplay::tick(double time, double dt) {
     const V3 mouse = MenuItem::getMousePosition();
     const float nameY = nameLine->position.y;
     bHovered = mouse.x >= -100.0f && mouse.x < 100.0f && mouse.y > nameY - 36.0f && mouse.y <= nameY;
-    nameLine->color = bHovered ? UColor(0, 160, 0, 255) : UColor(0, 0, 0, 128);
+    nameLine->color = bHovered ? UColor(0, 160, 0, 255) : MenuColors::plateText();
     // Green reads only over a dark plate, half-transparent black only over white.
     nameLine->plate = bHovered ? UColor(8, 10, 16, 255) : UColor(255, 255, 255, 255);
 

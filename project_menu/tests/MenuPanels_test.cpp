@@ -1,6 +1,7 @@
 // The passive menu objects: the group frame, the current player's greeting
 // with its click area and the forced first profile, and the message viewer's
 // line limit, wrapping and fade.
+#include "MenuColors.h"
 #include "ContextManager.h"
 #include "ContextMenu.h"
 #include "ContextNewUser.h"
@@ -30,8 +31,8 @@ TEST_F(MenuPanelsTest, AGroupIsAFrameOfItsSizeWithItsTitleNearTheTop) {
     EXPECT_EQ(group->pSkin->height, 200.0f);
     EXPECT_EQ(MenuTestWorld::pixelAt(-140.0f, 0.0f), UColor(MenuTestWorld::SQUARE_COLOUR));
     EXPECT_EQ(MenuTestWorld::pixelAt(-160.0f, 0.0f), UColor(0, 0, 0, 255));
-    // Title centred 30 below the top edge, half-transparent black over the frame.
-    EXPECT_EQ(MenuTestWorld::pixelAt(0.0f, 70.0f), UColor(48, 48, 48, 255));
+    // Title centred 30 below the top edge, translucent black over the frame.
+    EXPECT_EQ(MenuTestWorld::pixelAt(0.0f, 70.0f), UColor(42, 42, 42, 255));
 }
 
 TEST_F(MenuPanelsTest, WithoutAProfileTheGreetingOpensTheNameScreen) {
@@ -58,7 +59,7 @@ TEST_F(MenuPanelsTest, ClickingTheGreetingOpensTheProfileList) {
     MenuUserDisplay* display = new MenuUserDisplay();
     screen->addChild(display);
     world->frame();
-    EXPECT_EQ(display->nameLine->color, UColor(0, 0, 0, 128));
+    EXPECT_EQ(display->nameLine->color, MenuColors::plateText());
 
     // The area is 200 wide and 36 high, down from the name line's y (70).
     for (const V3& outside : {V3(100.0f, 60.0f, 0.0f), V3(0.0f, 34.0f, 0.0f), V3(0.0f, 70.5f, 0.0f)}) {

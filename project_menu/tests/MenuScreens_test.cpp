@@ -1,6 +1,7 @@
 // The main menu, the profile screens, the start-up screens and the credits,
 // on generated pictures: layouts, the buttons' effects, the row hit test,
 // typing a name, the logo's timing and the scroller's motion and fades.
+#include "MenuColors.h"
 #include "ChildrenOf.h"
 #include "ContextAutoConfigure.h"
 #include "ContextCredits.h"
@@ -345,7 +346,7 @@ TEST_F(MenuScreensTest, TheCreditsCarryTheVersionLineAndCloseAfterAMinute) {
     EXPECT_EQ(credits->versionLine->text, "Corvana2demo v2.60");
     EXPECT_EQ(credits->versionLine->position, V3(316.0f, -238.0f, 0.0f));
     EXPECT_EQ(credits->versionLine->printFlags, 0x28);
-    EXPECT_EQ(credits->versionLine->color, UColor(0, 0, 0, 128));
+    EXPECT_EQ(credits->versionLine->color, MenuColors::plateText());
     EXPECT_FALSE(credits->versionLine->bShadow);
     EXPECT_EQ(credits->preContext, static_cast<Context*>(world->global->contextPre));
     EXPECT_TRUE(credits->bBackKeysClose);
