@@ -6,7 +6,7 @@
 // end scene that follows with its salvos, and the noon battle of a classic war
 // between computer players. Per scene: samples, those at full scale, their
 // share and the worst 20-s window. AUDIO_CLIPPING_SECONDS shortens the scenes;
-// AUDIO_CLIPPING_VOICES lists the live voices every 5 s.
+// AUDIO_CLIPPING_VOICES lists the live voices every second.
 #include "AimingCannon.h"
 #include "BenchStats.h"
 #include "ContextManager.h"
@@ -38,53 +38,49 @@ using namespace BenchStats;
 namespace {
 
 const double FRAME_PERIOD = 0.01;
-const double WINDOW_SECONDS = 20.0;
 
 double sceneSeconds(double full) {
     const char* limit = getenv("AUDIO_CLIPPING_SECONDS");
     return limit ? std::max(1.0, std::min(full, atof(limit))) : full;
 }
 
+void printVoices(double at) {
+    std::map<std::string, int> voices;
+    for (BasicLink* l = PLIM->audio->mixer->firstChild; l; l = l->next) {
+        MixerChannel* ch = static_cast<MixerChannel*>(l);
+        if (ch->isLive()) ++voices[ch->source->name.c_str()];
+    }
+    printf("  %5.1f s:", at);
+    for (auto& [name, n] : voices) printf(" %s %d", name.c_str(), n);
+    printf("\n");
+}
+
 MatchSettings pacedDiskAudio() {
     MatchSettings settings;
     settings.frameRate = FRAME_PERIOD;
     settings.audioDriver = "disk";
-    // One buffer of 2,048 frames at 22,050 Hz lasts 92.9 ms; mixing takes the rest.
-    settings.diskAudioDelayMs = 92;
+    settings.diskAudioDelayMs = DiskAudio::REAL_TIME_DELAY_MS;
     return settings;
 }
 
-// Frames paced to the wall clock while going() holds, at most seconds long;
-// then the clipping of what the driver wrote meanwhile.
+// The scene in real time; then its clipping.
 void measure(MatchHarness& run, const char* scene, double seconds, const std::function<bool()>& going) {
-    const std::string path = run.folder.root + "/audio.raw";
-    const long from = DiskAudio::fileSize(path);
     const double start = wallSeconds();
-    int frames = 0;
-    for (; frames < int(seconds / FRAME_PERIOD) && going(); ++frames) {
-        run.step();
-        if (getenv("AUDIO_CLIPPING_VOICES") && frames % 500 == 0) {
-            std::map<std::string, int> voices;
-            for (BasicLink* l = PLIM->audio->mixer->firstChild; l; l = l->next) {
-                MixerChannel* ch = static_cast<MixerChannel*>(l);
-                if (ch->isLive()) ++voices[ch->source->name.c_str()];
-            }
-            printf("  %5.1f s:", frames * FRAME_PERIOD);
-            for (auto& [name, n] : voices) printf(" %s %d", name.c_str(), n);
-            printf("\n");
-        }
-        const double due = start + (frames + 1) * FRAME_PERIOD - wallSeconds();
-        if (due > 0.0) usleep(useconds_t(due * 1e6));
-    }
-    const double wall = wallSeconds() - start;
+    int calls = 0, frames = 0;
+    const DiskAudio::Clipping c = DiskAudio::inRealTime(
+        run, seconds,
+        [&] {
+            if (getenv("AUDIO_CLIPPING_VOICES") && calls % 100 == 0) printVoices(calls * FRAME_PERIOD);
+            ++calls;
+            return going();
+        },
+        &frames);
     const SDL_AudioSpec& spec = PLIM->audio->mixer->spec;
     const long perSecond = long(spec.freq) * spec.channels;
-    const DiskAudio::Clipping c = DiskAudio::clipping(path, from, DiskAudio::fileSize(path),
-                                                      long(WINDOW_SECONDS * perSecond), long(spec.samples) * spec.channels);
     printf("%-32s %7.1f s match %7.1f s audio %7.1f s wall %10ld samples %8ld at full scale %8.4f%%  worst 20-s "
            "window %7.4f%%\n",
-           scene, frames * FRAME_PERIOD, double(c.samples) / perSecond, wall, c.samples, c.clipped, 100.0 * c.share(),
-           100.0 * c.worstWindow);
+           scene, frames * FRAME_PERIOD, double(c.samples) / perSecond, wallSeconds() - start, c.samples,
+           c.clipped, 100.0 * c.share(), 100.0 * c.worstWindow);
     fflush(stdout);
 }
 

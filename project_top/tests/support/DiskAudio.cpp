@@ -1,6 +1,13 @@
 #include "DiskAudio.h"
 
+#include "MatchHarness.h"
+#include "Mixer.h"
+#include "Plim.h"
+#include "PlimAudio.h"
+
 #include <sys/stat.h>
+#include <chrono>
+#include <thread>
 
 #include <algorithm>
 #include <cstdint>
@@ -49,6 +56,22 @@ Clipping clipping(const std::string& path, long from, long to, long windowSample
             c.worstWindow = std::max(c.worstWindow, double(inWindow) / double(std::min(span, n)));
     }
     return c;
+}
+
+Clipping inRealTime(MatchHarness& run, double seconds, const std::function<bool()>& going, int* frames) {
+    const std::string path = run.folder.root + "/audio.raw";
+    const long from = fileSize(path);
+    const auto start = std::chrono::steady_clock::now();
+    const double period = run.settings.frameRate;
+    int n = 0;
+    for (; n < int(seconds / period) && going(); ++n) {
+        run.step();
+        std::this_thread::sleep_until(start + std::chrono::duration<double>((n + 1) * period));
+    }
+    if (frames) *frames = n;
+    const SDL_AudioSpec& spec = PLIM->audio->mixer->spec;
+    const long perSecond = long(spec.freq) * spec.channels;
+    return clipping(path, from, fileSize(path), 20 * perSecond, long(spec.samples) * spec.channels);
 }
 
 } // namespace DiskAudio
