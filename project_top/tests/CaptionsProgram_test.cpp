@@ -73,13 +73,13 @@ TEST(CaptionsProgram, EveryCaptionTakesThePointerAtItsCentreAndBothEndsOnEveryPa
     const std::string missing = ProgramPath::missing();
     if (!missing.empty()) GTEST_SKIP() << missing;
     ProgramPath path(20.0);
-    // The longest name: the greeting on the main menu is at its widest.
-    ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "maximilianjones"));
+    // The longest name, of wide letters: the greeting is wider than the usual area.
+    ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "mwmwmwmwmwmwmwm"));
     CaptionWalk walk(path);
     walk.check();
 
     // The greeting opens the players; "Add" the name entry of a second player.
-    ASSERT_TRUE(walk.open("Hello, maximilianjones!", "ContextUserManager", 1)) << path.run.read("screen");
+    ASSERT_TRUE(walk.open("Hello, mwmwmwmwmwmwmwm!", "ContextUserManager", 1)) << path.run.read("screen");
     walk.check();
     ASSERT_TRUE(walk.open("Add", "ContextNewUser", -1)) << path.run.read("screen");
     path.press("b"); // "OK" takes clicks once there is a name
