@@ -45,8 +45,7 @@ def task(job):
         mod.generate(out)
     elif kind == 'sfx':
         import sfx
-        fn, _ = sfx.EFFECTS[name]
-        encode_ogg(fn(), os.path.join(out, name), 3)
+        encode_ogg(sfx.render(name), os.path.join(out, name), 3)
     elif kind == 'music':
         import music
         encode_ogg(music.MUSIC[name](), os.path.join(out, name), 4)

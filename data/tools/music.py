@@ -49,7 +49,7 @@ class Song:
         self.L[s:e] += x[:e - s] * gl
         self.R[s:e] += x[:e - s] * gr
 
-    def finish(self, echo_beats=0.75, echo_gain=.28):
+    def finish(self, echo_beats=0.75, echo_gain=.28, level=.85):
         n = self.length
         L = self.L[:n].copy()
         R = self.R[:n].copy()
@@ -64,7 +64,7 @@ class Song:
             g *= .55
         L, R = L + wl, R + wr
         peak = max(np.max(np.abs(L)), np.max(np.abs(R)))
-        L, R = soft_clip(L / peak * 1.1, 1.2) * .85, soft_clip(R / peak * 1.1, 1.2) * .85
+        L, R = soft_clip(L / peak * 1.1, 1.2) * level, soft_clip(R / peak * 1.1, 1.2) * level
         return np.stack([L, R], axis=1)
 
 
@@ -197,7 +197,8 @@ def game_music():
     melody, beats = parse_melody(GAME_MELODY)
     assert beats == 64, beats
     arrange(song, GAME_CHORDS, melody, 'game')
-    return song.finish(echo_beats=.5, echo_gain=.22)
+    # Under the effects of a match: 8 dB below the menu's music.
+    return song.finish(echo_beats=.5, echo_gain=.22, level=.85 * 10 ** (-8 / 20))
 
 
 MUSIC = {

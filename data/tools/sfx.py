@@ -5,7 +5,7 @@ filtered circularly."""
 import numpy as np
 
 from synth import (SR, n_of, t_of, Noise, sine, saw, square, lp, hp, bp, sweep, circular_filter,
-                   env_exp, adsr, fade, normalize, place, soft_clip, midi_hz)
+                   env_exp, adsr, fade, normalize, place, soft_clip, midi_hz, press)
 
 
 def click():
@@ -455,6 +455,21 @@ def level_up():
 
 def level_down():
     return arpeggio([79, 75, 72, 67, 63], .075, 'sq', .6)
+
+
+# Every effect's level in the mix: 2.9 dB below the peak its function gives,
+# so that blasts over the in-game music keep clear of full scale while no
+# effect is more than 3 dB quieter than its design. Held fire restarts the
+# cannon's shot on two voices that the mixer starts together, so its peak
+# counts twice: it is saturated instead, which takes its peak down by 8 dB
+# and its loudness (BS.1770) by less than 3 dB.
+MIX_GAIN = 10 ** (-2.9 / 20)
+CANNON = 'sfx/cannonfire.ogg'
+
+
+def render(name):
+    fn, _ = EFFECTS[name]
+    return press(fn(), 24, 2.9) if name == CANNON else fn() * MIX_GAIN
 
 
 # file name -> (function, loops)

@@ -2,6 +2,7 @@
 #include "MenuUserDisplay.h"
 
 #include "Context.h"
+#include "FontQuad.h"
 #include "ContextManager.h"
 #include "ContextNewUser.h"
 #include "ContextUserManager.h"
@@ -12,6 +13,8 @@
 #include "PlimGraphics.h"
 #include "PlimUtil.h"
 #include "RenderableText.h"
+
+#include <algorithm>
 
 MenuUserDisplay::MenuUserDisplay() {
     const int h = PLIM->graphics ? PLIM->graphics->fovHeight : 480;
@@ -30,6 +33,10 @@ MenuUserDisplay::MenuUserDisplay() {
 
 MenuUserDisplay::~MenuUserDisplay() {}
 
+float MenuUserDisplay::textWidth() const {
+    return nameLine->font ? float(nameLine->font->getTextWidth(nameLine->text, nullptr).width) : 0.0f;
+}
+
 void MenuUserDisplay::tick(double time, double dt) {
     PlayerProfiles& profiles = gGlobal->profiles;
     formatStringInto(nameLine->text, PLIM->language->getText(Language::STR_HELLO),
@@ -38,9 +45,11 @@ void MenuUserDisplay::tick(double time, double dt) {
 
     const V3 mouse = MenuItem::getMousePosition();
     const float nameY = nameLine->position.y;
-    bHovered = mouse.x >= -100.0f && mouse.x < 100.0f && mouse.y > nameY - 36.0f && mouse.y <= nameY;
+    // A long name's greeting is wider than the usual area: its ends count too.
+    const float half = std::max(100.0f, 0.5f * textWidth() + 4.0f);
+    bHovered = mouse.x >= -half && mouse.x < half && mouse.y > nameY - 36.0f && mouse.y <= nameY;
     nameLine->color = bHovered ? UColor(0, 160, 0, 255) : MenuColors::plateText();
-    // Green reads only over a dark plate, half-transparent black only over white.
+    // Green reads only over a dark plate, translucent black only over white.
     nameLine->plate = bHovered ? UColor(8, 10, 16, 255) : UColor(255, 255, 255, 255);
 
     if (bHovered && MenuItem::mousePressed()) gGlobal->contextManager->push(new ContextUserManager());

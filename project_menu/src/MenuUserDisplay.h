@@ -12,6 +12,8 @@ public:
     ~MenuUserDisplay() override;
 
     void tick(double time, double dt) override;
+    // Width of the greeting's text.
+    float textWidth() const;
 
     RenderableText* nameLine = nullptr; // a child
     RenderableText* hintLine = nullptr; // a child

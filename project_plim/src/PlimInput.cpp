@@ -153,7 +153,7 @@ void PlimInput::onSdlEvent(const SDL_Event& event) {
     case SDL_JOYBUTTONDOWN:
     case SDL_JOYBUTTONUP:
         if (bTrackJoystick && event.jbutton.button < JOYSTICK_BUTTONS)
-            keysLive[KEY_JOY_BUTTON0 + event.jbutton.button] = event.type == SDL_JOYBUTTONDOWN;
+            pressLive(KEY_JOY_BUTTON0 + event.jbutton.button, event.type == SDL_JOYBUTTONDOWN);
         break;
     default: break;
     }
@@ -164,11 +164,8 @@ void PlimInput::onKey(const SDL_KeyboardEvent& key, bool down) {
     if (sym < 0 || sym >= SDL_KEY_COUNT) return;
     int code = sdlToKey[sym];
     if (code == 0) return;
-    if (!down) {
-        keysLive[code] = 0;
-        return;
-    }
-    keysLive[code] = 1;
+    pressLive(code, down);
+    if (!down) return;
     if (sym == SDLK_BACKSPACE) {
         lastKey = code;
         lastChar = 8;
@@ -196,9 +193,9 @@ void PlimInput::onMouseMotion(const SDL_MouseMotionEvent& motion) {
 
 void PlimInput::onMouseButton(int button, bool down) {
     switch (button) {
-    case SDL_BUTTON_LEFT: buttonsLive[0] = down; break;
-    case SDL_BUTTON_RIGHT: buttonsLive[1] = down; break;
-    case SDL_BUTTON_MIDDLE: buttonsLive[2] = down; break;
+    case SDL_BUTTON_LEFT: pressButton(0, down); break;
+    case SDL_BUTTON_RIGHT: pressButton(1, down); break;
+    case SDL_BUTTON_MIDDLE: pressButton(2, down); break;
     case SDL_BUTTON_WHEELUP:
         if (down) motionAccumulator[2] += 120.0f;
         break;
@@ -222,13 +219,23 @@ void PlimInput::onJoystickAxis(int axis, int value) {
     }
     float v = float(value) * (1.0f / 32768.0f);
     if (double(v) > joystickDeadZone) {
-        keysLive[positive] = 1;
+        pressLive(positive, true);
     } else if (double(v) < -joystickDeadZone) {
-        keysLive[negative] = 1;
+        pressLive(negative, true);
     } else {
         keysLive[negative] = 0;
         keysLive[positive] = 0;
     }
+}
+
+void PlimInput::pressLive(int code, bool down) {
+    keysLive[code] = down;
+    if (down) keysTapped[code] = 1;
+}
+
+void PlimInput::pressButton(int index, bool down) {
+    buttonsLive[index] = down;
+    if (down) buttonsTapped[index] = 1;
 }
 
 // --- Frame update ----------------------------------------------------------
@@ -239,10 +246,14 @@ void PlimInput::update() {
 
     if (bTrackKeyboard) {
         memcpy(keysPrevious, keysNow, sizeof keysNow);
-        memcpy(keysNow, keysLive, sizeof keysNow);
+        for (int code = 0; code < KEY_COUNT; ++code) keysNow[code] = keysLive[code] | keysTapped[code];
     }
+    memset(keysTapped, 0, sizeof keysTapped);
 
-    if (!bTrackMouse || !bMouseGrabbed) return;
+    if (!bTrackMouse || !bMouseGrabbed) {
+        memset(buttonsTapped, 0, sizeof buttonsTapped);
+        return;
+    }
 
     float k = float(mouseSpeed) * float(PLIM->hardwareMouseScaling);
     for (int i = 0; i < 3; ++i) {
@@ -253,7 +264,8 @@ void PlimInput::update() {
     if (bClampMouse) clampPointer();
 
     memcpy(buttonsPrevious, buttonsNow, sizeof buttonsNow);
-    memcpy(buttonsNow, buttonsLive, sizeof buttonsNow);
+    for (int i = 0; i < MOUSE_BUTTONS; ++i) buttonsNow[i] = buttonsLive[i] | buttonsTapped[i];
+    memset(buttonsTapped, 0, sizeof buttonsTapped);
     if (bSwapMouseButtons) {
         uint8_t left = buttonsNow[0];
         buttonsNow[0] = buttonsNow[1];

@@ -95,12 +95,18 @@ public:
     uint8_t buttonsLive[MOUSE_BUTTONS] = {};
     bool bSkipNextMotion = false;
     int sdlToKey[SDL_KEY_COUNT] = {};
+    // Presses seen by events since the last update: a tap that ends before the
+    // next frame still shows as down in that frame's copy.
+    uint8_t keysTapped[KEY_COUNT] = {};
+    uint8_t buttonsTapped[MOUSE_BUTTONS] = {};
 
 private:
     void fillKeyMap();
     void readSettings();
     void openJoystick();
     void onKey(const SDL_KeyboardEvent& key, bool down);
+    void pressLive(int code, bool down);
+    void pressButton(int index, bool down);
     void onMouseMotion(const SDL_MouseMotionEvent& motion);
     void onMouseButton(int button, bool down);
     void onJoystickAxis(int axis, int value);

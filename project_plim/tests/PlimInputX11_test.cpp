@@ -78,6 +78,24 @@ TEST_F(RealInputTest, KeysButtonsWheelAndMotionReachTheFrameState) {
     xdotool("mouseup 1");
     ASSERT_TRUE(waitFor([&] { return input->buttonsLive[0] == 0; }));
 
+    // Taps: down and up in one xdotool call, with no frame between; the
+    // marker key typed after them says both have arrived.
+    const auto tapped = [&](const std::string& tap) {
+        input->lastKey = 0;
+        xdotool(tap + " key z");
+        return waitFor([&] { return input->lastKey == 44 && input->keysLive[44] == 0; });
+    };
+    ASSERT_TRUE(tapped("keydown b keyup b"));
+    frame();
+    EXPECT_TRUE(input->isKeyPressed(48));
+    frame();
+    EXPECT_FALSE(input->isKeyDown(48));
+    ASSERT_TRUE(tapped("click 1"));
+    frame();
+    EXPECT_TRUE(input->anyMouseButtonPressed());
+    frame();
+    EXPECT_FALSE(input->buttonsNow[0]);
+
     float z = input->mousePosition[2];
     xdotool("click 4");
     ASSERT_TRUE(waitFor([&] { return input->motionAccumulator[2] != 0.0f; }));

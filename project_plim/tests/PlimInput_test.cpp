@@ -133,12 +133,18 @@ TEST_F(InputTest, AKeyIsPressedOnItsFirstFrameAndDownWhileHeld) {
     frame();
     EXPECT_FALSE(input->isKeyDown(30));
 
-    // Down and up between two updates: never seen by the frame.
+    // Down and up between two updates (a tap): pressed in the next frame
+    // only, then up; the repeat never fires for it.
     key(SDLK_b, true, 'b');
     key(SDLK_b, false);
     frame();
+    EXPECT_TRUE(input->isKeyPressed(48));
+    EXPECT_EQ(input->getRepeatedKey(), 48);
+    EXPECT_EQ(input->getChar(48), 'b');
+    frame(400);
     EXPECT_FALSE(input->isKeyDown(48));
     EXPECT_EQ(input->getKeyPressed(), 0);
+    EXPECT_EQ(input->getRepeatedKey(), 0);
 
     // Several symbols share a code; releasing either clears it.
     key(SDLK_LALT, true);
@@ -262,6 +268,16 @@ TEST_F(InputTest, ButtonsAndSwappedButtons) {
     frame();
     EXPECT_FALSE(input->buttonsNow[0]);
     EXPECT_TRUE(input->buttonsNow[2]);
+
+    // A tap between two updates is one press, then up.
+    button(SDL_BUTTON_LEFT, true);
+    button(SDL_BUTTON_LEFT, false);
+    frame();
+    EXPECT_TRUE(input->buttonsNow[1]);
+    EXPECT_TRUE(input->anyMouseButtonPressed());
+    frame();
+    EXPECT_FALSE(input->buttonsNow[1]);
+    EXPECT_FALSE(input->anyMouseButtonPressed());
 }
 
 TEST_F(InputTest, RelativeMotionMovesThePointerUpPositive) {

@@ -1,6 +1,6 @@
 // A match on SDL's disk audio driver, which writes every buffer the mixer
 // fills to a file: once the match has ended, every buffer filled after that is
-// silence.
+// silence; and the effects that pile up in a fight stay under full scale.
 #include "DiskAudio.h"
 #include "MatchHarness.h"
 #include "Mixer.h"
@@ -53,6 +53,34 @@ TEST(MatchAudio, TheOutputIsSilentFromTheFirstBufferAfterTheEnd) {
     const std::string bytes = EngineTestFolder::readFile(output);
     ASSERT_GE(long(bytes.size()), ended + 20 * buffer);
     EXPECT_EQ(firstSound(bytes, size_t(ended), bytes.size()), -1) << "of " << bytes.size() << " bytes";
+}
+
+// The loudest blasts one after another (a plane, a firework, a missile, the
+// zeppelin's end) over the in-game music at the default volumes, mixed
+// in real time: no sample reaches full scale.
+TEST(MatchAudio, BlastsOverTheMusicStayUnderFullScale) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";
+    MatchSettings settings;
+    settings.audioDriver = "disk";
+    settings.diskAudioDelayMs = REAL_TIME_DELAY_MS;
+    MatchHarness run(settings);
+    run.app->saveData.bInGameMusic = 1;
+    run.start([] { return new GameController(); });
+    ASSERT_NE(PLIM->audio->currentMusic, nullptr);
+    const auto play = [](const char* name) {
+        static_cast<Sound*>(PLIM->resourceManager->find(name, true))->playAt(V3(0.0f, 50.0f, 0.0f));
+    };
+    int frame = 0;
+    const Clipping c = inRealTime(run, 5.0, [&] {
+        if (frame == 30) play("explosionShort");
+        if (frame == 150) play("fireworkBang");
+        if (frame == 270) play("missileHit");
+        if (frame == 390) play("explosionLong");
+        ++frame;
+        return true;
+    });
+    ASSERT_GT(c.samples, 44100L * 4);
+    EXPECT_LE(c.share(), 0.0001) << c.clipped << " of " << c.samples << " samples at full scale";
 }
 
 } // namespace

@@ -1,6 +1,18 @@
 #include "DiskAudio.h"
 
+#include "MatchHarness.h"
+#include "Mixer.h"
+#include "Plim.h"
+#include "PlimAudio.h"
+
 #include <sys/stat.h>
+#include <chrono>
+#include <thread>
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <vector>
 
 namespace DiskAudio {
 
@@ -13,6 +25,53 @@ long firstSound(const std::string& bytes, size_t from, size_t to) {
     for (size_t i = from; i < to && i < bytes.size(); ++i)
         if (bytes[i] != 0) return long(i);
     return -1;
+}
+
+Clipping clipping(const std::string& path, long from, long to, long windowSamples, long blockSamples) {
+    Clipping c;
+    std::ifstream in(path, std::ios::binary);
+    if (!in || to <= from) return c;
+    in.seekg(from);
+    std::vector<char> bytes(size_t(to - from));
+    in.read(bytes.data(), std::streamsize(bytes.size()));
+    bytes.resize(size_t(in.gcount()));
+    const long n = long(bytes.size() / 2);
+    std::vector<long> perBlock;
+    for (long i = 0; i < n; ++i) {
+        const int16_t v = int16_t(uint16_t(uint8_t(bytes[2 * i])) | uint16_t(uint8_t(bytes[2 * i + 1])) << 8);
+        if (i % blockSamples == 0) perBlock.push_back(0);
+        if (v >= 32760 || v <= -32760) {
+            ++c.clipped;
+            ++perBlock.back();
+        }
+    }
+    c.samples = n;
+    const size_t window = size_t(std::max(1L, windowSamples / blockSamples));
+    long inWindow = 0;
+    for (size_t b = 0; b < perBlock.size(); ++b) {
+        inWindow += perBlock[b];
+        if (b >= window) inWindow -= perBlock[b - window];
+        const long span = long(std::min(window, b + 1)) * blockSamples;
+        if (b + 1 >= window || b + 1 == perBlock.size())
+            c.worstWindow = std::max(c.worstWindow, double(inWindow) / double(std::min(span, n)));
+    }
+    return c;
+}
+
+Clipping inRealTime(MatchHarness& run, double seconds, const std::function<bool()>& going, int* frames) {
+    const std::string path = run.folder.root + "/audio.raw";
+    const long from = fileSize(path);
+    const auto start = std::chrono::steady_clock::now();
+    const double period = run.settings.frameRate;
+    int n = 0;
+    for (; n < int(seconds / period) && going(); ++n) {
+        run.step();
+        std::this_thread::sleep_until(start + std::chrono::duration<double>((n + 1) * period));
+    }
+    if (frames) *frames = n;
+    const SDL_AudioSpec& spec = PLIM->audio->mixer->spec;
+    const long perSecond = long(spec.freq) * spec.channels;
+    return clipping(path, from, fileSize(path), 20 * perSecond, long(spec.samples) * spec.channels);
 }
 
 } // namespace DiskAudio

@@ -2,11 +2,34 @@
 // Reading what SDL's disk audio driver wrote: the raw output file grows by one
 // mixer buffer at a time, and silence is all zero bytes.
 #include <cstddef>
+#include <functional>
 #include <string>
+
+class MatchHarness;
 
 namespace DiskAudio {
 // The file's size in bytes; 0 when it is missing.
 long fileSize(const std::string& path);
 // The first byte in [from, to) that is not 0; -1 when there is none.
 long firstSound(const std::string& bytes, size_t from, size_t to = std::string::npos);
+
+// Signed 16-bit little-endian samples at the mixer's full scale (its clamp
+// writes 32760).
+struct Clipping {
+    long samples = 0, clipped = 0;
+    double worstWindow = 0.0; // the largest share clipped in any window
+    double share() const { return samples ? double(clipped) / double(samples) : 0.0; }
+};
+// Over [from, to) of the file; windowSamples: the window's length (whole buffers of
+// blockSamples are the steps).
+Clipping clipping(const std::string& path, long from, long to, long windowSamples, long blockSamples);
+
+// The disk driver's wait per buffer that makes it write in real time (one
+// buffer of 2,048 frames at 22,050 Hz lasts 92.9 ms; mixing takes the rest).
+const int REAL_TIME_DELAY_MS = 92;
+// Frames paced to the wall clock while going() holds, at most seconds long,
+// so that sounds overlap as in the game; then the clipping of what the driver
+// wrote meanwhile into the run's "audio.raw" (20-s windows). The harness
+// needs the disk driver with REAL_TIME_DELAY_MS.
+Clipping inRealTime(MatchHarness& run, double seconds, const std::function<bool()>& going, int* frames = nullptr);
 } // namespace DiskAudio

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -21,7 +22,7 @@ MatchHarness::MatchHarness(const MatchSettings& chosen) : settings(chosen) {
     periodMs = uint32_t(std::lround(settings.frameRate * 1000.0));
     setenv("SDL_AUDIODRIVER", settings.audioDriver, 1);
     setenv("SDL_DISKAUDIOFILE", (folder.root + "/audio.raw").c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "2", 1);
+    setenv("SDL_DISKAUDIODELAY", std::to_string(settings.diskAudioDelayMs).c_str(), 1);
     EngineTestFolder::writeFile(folder.root + "/Corvana2demo.cfg.static",
                                 "[Language]\nbMultilanguage=No\nsingleLanguage=0\n[Edition]\nbHoliday=No\n"
                                 "[Graphics]\nditherDepth=0\n[Input]\nhardwareMouseScaling=1.0\n");

@@ -25,6 +25,7 @@ struct MatchSettings {
     int32_t graphicsDetail = 1;
     double frameRate = 0.01; // seconds per frame: every frame's delta time
     const char* audioDriver = "dummy"; // or "disk": output in <folder>/audio.raw
+    int diskAudioDelayMs = 2;          // the disk driver's wait before each buffer
     std::string userSettings;          // more lines of the user settings file
 };
 

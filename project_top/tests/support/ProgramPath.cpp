@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iterator>
 #include <sstream>
@@ -21,6 +22,16 @@ ProgramScreen ProgramScreen::parse(const std::string& text) {
         if (kind == "mouse") words >> screen.mouseX >> screen.mouseY;
         if (kind == "match") words >> screen.state >> screen.number;
         if (kind == "input") words >> screen.keysDown >> screen.buttonDown;
+        if (kind == "caption") {
+            Caption c;
+            int hovered = 0;
+            words >> c.left >> c.right >> hovered;
+            c.hovered = hovered != 0;
+            std::string caption;
+            std::getline(words, caption);
+            const size_t first = caption.find_first_not_of(" \t");
+            screen.captions[first == std::string::npos ? "" : caption.substr(first)] = c;
+        }
         if (kind == "button") {
             int x = 0, y = 0;
             words >> x >> y;
@@ -72,6 +83,44 @@ template <class Test> bool ProgramPath::waitForInput(Test test, double seconds) 
 bool ProgramPath::movedTo(int x, int y) const {
     const ProgramScreen s = now();
     return std::abs(x - s.mouseX) <= 2 && std::abs(y - s.mouseY) <= 2;
+}
+
+bool ProgramPath::moveTo(int x, int y, int step) {
+    for (int attempt = 0; attempt < 4 && !movedTo(x, y); ++attempt) {
+        const ProgramScreen s = now();
+        int dx = x - s.mouseX, dy = s.mouseY - y; // window y grows downwards
+        const int steps = std::max(1, (std::max(std::abs(dx), std::abs(dy)) + step - 1) / step);
+        for (int i = steps; i > 0; --i) {
+            const int mx = dx / i, my = dy / i;
+            xdotool("mousemove_relative -- " + std::to_string(mx) + " " + std::to_string(my));
+            dx -= mx;
+            dy -= my;
+            usleep(15000);
+        }
+        waitForInput([&](const ProgramScreen&) { return movedTo(x, y); }, 1.5);
+    }
+    return movedTo(x, y);
+}
+
+std::vector<std::string> ProgramPath::captionMisses() {
+    std::vector<std::string> misses;
+    const ProgramScreen page = now();
+    for (const auto& [caption, ends] : page.captions) {
+        const auto button = page.buttons.find(caption);
+        if (button == page.buttons.end()) continue;
+        const int y = button->second.second;
+        for (int x : {button->second.first, ends.left + 3, ends.right - 3}) {
+            const bool reached = moveTo(x, y);
+            const bool hit = reached && waitForInput(
+                                            [&](const ProgramScreen& s) {
+                                                auto c = s.captions.find(caption);
+                                                return c != s.captions.end() && c->second.hovered;
+                                            },
+                                            1.0);
+            if (!hit) misses.push_back(page.top + ": \"" + caption + "\" at " + std::to_string(x) + (reached ? "" : " (not reached)"));
+        }
+    }
+    return misses;
 }
 
 void ProgramPath::clickAt(int x, int y) {

@@ -8,12 +8,18 @@
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 // What the watcher last wrote.
 struct ProgramScreen {
     std::string top;
     int mouseX = 0, mouseY = 0;
     std::map<std::string, std::pair<int, int>> buttons; // by caption
+    struct Caption {
+        int left = 0, right = 0; // the text's ends
+        bool hovered = false;
+    };
+    std::map<std::string, Caption> captions;
     int state = -1, number = -1;                         // the match's state and round or wave
     int keysDown = -1, buttonDown = -1;                  // held in the frame's input (-1: not told)
 
@@ -39,6 +45,12 @@ public:
     // Moves the pointer to a point of the top screen's view and clicks (items
     // other than buttons, such as a value's arrows or a check box).
     void clickAt(int x, int y);
+    // Moves the pointer there in steps of at most step units, as a hand does.
+    bool moveTo(int x, int y, int step = 40);
+    // The points of each enabled button's caption where the pointer does not
+    // reach the button: the centre and 3 units inside either end of the text
+    // ("caption at x" per miss, empty when all hit).
+    std::vector<std::string> captionMisses();
     // A button or key is held until a frame of the program has seen it down,
     // and the next waits until one has seen it up: a loaded machine's long
     // frames miss nothing.

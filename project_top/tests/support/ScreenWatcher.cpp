@@ -1,6 +1,9 @@
 #include "ScreenWatcher.h"
 
+#include "FontQuad.h"
 #include "MenuButton.h"
+#include "MenuUserDisplay.h"
+#include "RenderableText.h"
 #include "Plim.h"
 #include "PlimInput.h"
 #include "ProgramRun.h"
@@ -30,9 +33,23 @@ void ScreenWatcher::tick(double, double) {
     out << "mouse " << int(top->mouseWorld.x) << " " << int(top->mouseWorld.y) << "\n";
     for (BasicLink* c = top->firstChild; c; c = c->next)
         if (MenuButton* button = dynamic_cast<MenuButton*>(static_cast<PlimBase*>(c)))
-            if (!button->bDisabled)
+            if (!button->bDisabled) {
                 out << "button " << int(button->position.x) << " " << int(button->position.y) << " "
                     << button->caption.c_str() << "\n";
+                // Where the caption's text ends, and whether the pointer is on the button.
+                const float width =
+                    button->font ? float(button->font->getTextWidth(button->caption, nullptr).width) * button->scale.x : 0.0f;
+                out << "caption " << int(button->position.x - 0.5f * width) << " " << int(button->position.x + 0.5f * width)
+                    << " " << (button->bHovered ? 1 : 0) << " " << button->caption.c_str() << "\n";
+            }
+    // The greeting on the main menu is clicked like a button.
+    for (BasicLink* c = top->firstChild; c; c = c->next)
+        if (MenuUserDisplay* user = dynamic_cast<MenuUserDisplay*>(static_cast<PlimBase*>(c))) {
+            const UString& text = user->nameLine->text;
+            const int half = int(0.5f * user->textWidth());
+            out << "button 0 " << int(user->nameLine->position.y - 18.0f) << " " << text.c_str() << "\n";
+            out << "caption " << -half << " " << half << " " << (user->bHovered ? 1 : 0) << " " << text.c_str() << "\n";
+        }
     // What this frame's input holds, so that the test can keep a key or
     // button down until a frame has seen it; the buttons are followed only
     // while the pointer is held (-1).
