@@ -8,12 +8,14 @@
 #include "PlimAudio.h"
 #include "PlimBase.h"
 #include "PlimGraphics.h"
+#include "UserNotices.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <new>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -124,16 +126,18 @@ TEST_F(StartupTest, SettingsFromTheFileWinAndDefaultLanguageIsWrittenBack) {
 // Values that would hang the frame timer or overflow the view and audio
 // arithmetic fall back to their defaults with a log line; the file keeps them.
 TEST_F(StartupTest, SettingsThatCouldHangOrOverflowFallBackToTheirDefaults) {
-    folder.writeUserSettings("[Plim]\nframeRate=2147483647\n[PlimGraphics]\nfovWidth=0\nfovHeight=99999999\n"
-                             "[PlimAudio]\nfrequency=2147483647\n");
+    folder.writeUserSettings("[Plim]\nframeRate=2147483647\nmaxFrameDuration=-1\n[PlimGraphics]\nfovWidth=0\n"
+                             "fovHeight=99999999\n[PlimAudio]\nfrequency=2147483647\n");
     runEngine();
     EXPECT_EQ(PLIM->frameTimer.period, 0.015);
+    EXPECT_EQ(PLIM->maxFrameDuration, 0.05);
     EXPECT_EQ(PLIM->graphics->fovWidth, 640);
     EXPECT_EQ(PLIM->graphics->fovHeight, 480);
     EXPECT_EQ(PLIM->audio->frequency, 22050);
     stopEngine();
     LogText lines = log();
     EXPECT_EQ(1, lines.count("readSetting(): Setting frameRate=2147483647 of [Plim] is out of range (0 to 1); using 0.015."));
+    EXPECT_EQ(1, lines.count("readSetting(): Setting maxFrameDuration=-1 of [Plim] is out of range (0.001 to 1); using 0.05."));
     EXPECT_EQ(1, lines.count("readSetting(): Setting fovWidth=0 of [PlimGraphics] is out of range (16 to 16384); using 640."));
     EXPECT_EQ(1, lines.count("readSetting(): Setting frequency=2147483647 of [PlimAudio] is out of range (4000 to 192000); using 22050."));
     IniText ini = settings();
@@ -154,6 +158,27 @@ TEST_F(StartupTest, AnUnreadableSettingsFileIsKeptAside) {
     EXPECT_NE(EngineTestFolder::readFile(cfg + ".bad/inside").find("bFullScreen=No"), std::string::npos);
     EXPECT_NE(settings().get("Plim", "frameRate"), "");
     EXPECT_EQ(1, log().count("keepDamagedFile(): File '" + cfg + "' is damaged (Is a directory); kept as '" + cfg + ".bad'."));
+}
+
+// A settings file that is not settings text (random bytes, a binary file) is
+// set aside whole and told once; the engine starts from fresh settings.
+TEST_F(StartupTest, ASettingsFileThatIsNotSettingsTextIsKeptAside) {
+    folder.writeUserSettings();
+    const std::string cfg = folder.userSettingsPath();
+    const std::string damaged = EngineTestFolder::readFile(cfg) + std::string("\x89PNG\r\n\x1a\n\0\0=\x7f", 12);
+    EngineTestFolder::writeFile(cfg, damaged);
+    UserNotices::take();
+    runEngine();
+    EXPECT_EQ(PLIM->maxFrameDuration, 0.05);
+    stopEngine();
+    EXPECT_EQ(EngineTestFolder::readFile(cfg + ".bad"), damaged);
+    EXPECT_EQ(settings().get("Plim", "maxFrameDuration"), "0.05000000");
+    const std::string reason = "line 5 is neither a section, a key nor a comment";
+    EXPECT_EQ(1, log().count("keepDamagedFile(): File '" + cfg + "' is damaged (" + reason + "); kept as '" + cfg + ".bad'."));
+    std::vector<UString> notices = UserNotices::take();
+    ASSERT_EQ(1u, notices.size());
+    EXPECT_EQ(UString("The file '" + cfg + "' was damaged and has been kept as '" + cfg + ".bad'. The game starts from the defaults."),
+              notices[0]);
 }
 
 TEST_F(StartupTest, TheAccessCodeUnlocksDebugFunctionsAndTheLeakList) {
