@@ -105,6 +105,7 @@ void Logger::saveCrashLog() {
         fd = -1;
     }
     copyFile(fileName, crashLogPath());
+    bCrashCopySaved = true;
 }
 
 void logTagged(const char* tag, const char* format, ...) {

@@ -39,6 +39,8 @@ public:
     // For a signal handler: writes what is buffered, without locking or
     // allocating, and returns the open file (-1 when there is none).
     int flushFromSignal();
+    // saveCrashLog has run: the crash log holds this run's log.
+    bool isCrashCopySaved() const { return bCrashCopySaved; }
 
     const UString& getFileName() const { return fileName; }
     // Path of the crash copy ("crash." + build name + ".log" in the user data folder).
@@ -57,6 +59,7 @@ private:
     uint32_t firstBufferedTicks = 0;
     uint32_t lastLineTicks = 0;
     bool bWroteLine = false;
+    volatile bool bCrashCopySaved = false;
     // The fatal path may run on the audio thread while the main thread logs.
     std::recursive_mutex lock;
 };

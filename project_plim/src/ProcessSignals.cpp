@@ -143,19 +143,18 @@ void ProcessSignals::onCrash(int signal) {
         if (owner == self) dieOf(signal);
         for (;;) pause();
     }
-    const int savedErrno = errno;
     void* frames[MAX_FRAMES];
     const int count = backtrace(frames, MAX_FRAMES);
     const char* what = describe(signal);
 
     Logger* log = PLIM ? PLIM->log : nullptr;
+    // After the fatal path (a crash on its way out) its files stand: the report follows them.
+    const bool afterFatalPath = log && log->isCrashCopySaved();
     const int logFile = log ? log->flushFromSignal() : -1;
     if (logFile >= 0) writeReport(logFile, what, frames, count);
     // The report sent at the next start holds this run's log and no older picture.
-    unlink(crashScreenshotPath);
-    // A log already closed was copied by the fatal path: the report follows it.
-    const int mode = log && logFile < 0 ? O_APPEND : O_TRUNC;
-    int crash = open(crashLogPath, O_WRONLY | O_CREAT | O_CLOEXEC | mode, 0644);
+    if (!afterFatalPath) unlink(crashScreenshotPath);
+    int crash = open(crashLogPath, O_WRONLY | O_CREAT | O_CLOEXEC | (afterFatalPath ? O_APPEND : O_TRUNC), 0644);
     if (crash >= 0) {
         if (logFile >= 0)
             copyFileFromSignal(log->getFileName().c_str(), crash);
@@ -166,6 +165,5 @@ void ProcessSignals::onCrash(int signal) {
     put(STDOUT_FILENO, "*** ERROR *** Fatal signal ");
     put(STDOUT_FILENO, what);
     put(STDOUT_FILENO, ".\n");
-    errno = savedErrno;
     dieOf(signal);
 }

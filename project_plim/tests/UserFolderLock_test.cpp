@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <cstdlib>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -52,10 +53,12 @@ TEST(UserFolderLock, OneProcessAtATime) {
 // reason given is the refused creation, not the missing file. Root may write
 // anywhere, so then the attempt runs as the unprivileged user.
 TEST(UserFolderLock, AReadOnlyFolderGivesTheRealReason) {
-    EngineTestFolder folder;
-    const std::string readOnly = folder.root + "/ro/";
+    // Straight under /tmp: the test's own temporary folder is closed to others.
+    char pattern[] = "/tmp/plimlock.XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string root = pattern, readOnly = root + "/ro/";
     ASSERT_EQ(0, mkdir(readOnly.c_str(), 0555));
-    ASSERT_EQ(0, chmod(folder.root.c_str(), 0755));
+    ASSERT_EQ(0, chmod(root.c_str(), 0755));
     int report[2];
     ASSERT_EQ(0, pipe(report));
     pid_t child = fork();
@@ -73,6 +76,8 @@ TEST(UserFolderLock, AReadOnlyFolderGivesTheRealReason) {
     close(report[0]);
     int status = 0;
     waitpid(child, &status, 0);
+    rmdir(readOnly.c_str());
+    rmdir(root.c_str());
     if (WIFEXITED(status) && WEXITSTATUS(status) == 3) GTEST_SKIP() << "cannot drop root";
     EXPECT_EQ(0, WEXITSTATUS(status));
     EXPECT_EQ(std::string("Permission denied"), std::string(text, size_t(got > 0 ? got : 0)));
