@@ -25,7 +25,7 @@ UString Logger::crashLogPath() {
 }
 
 Logger::Logger() : fileName(chooseFileName()) {
-    fd = open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    fd = open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     print("Application: %s version %s", PLIM_BUILD_NAME, PLIM_VERSION_STRING);
     print("Log file: %s", fileName.c_str());
     print("Log date: %s UTC", dateTimeString(DateTime()).c_str());

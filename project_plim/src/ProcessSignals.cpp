@@ -154,7 +154,7 @@ void ProcessSignals::onCrash(int signal) {
     if (logFile >= 0) writeReport(logFile, what, frames, count);
     // The report sent at the next start holds this run's log and no older picture.
     if (!afterFatalPath) unlink(crashScreenshotPath);
-    int crash = open(crashLogPath, O_WRONLY | O_CREAT | O_CLOEXEC | (afterFatalPath ? O_APPEND : O_TRUNC), 0644);
+    int crash = open(crashLogPath, O_WRONLY | O_CREAT | O_CLOEXEC | (afterFatalPath ? O_APPEND : O_TRUNC), 0666);
     if (crash >= 0) {
         if (logFile >= 0)
             copyFileFromSignal(log->getFileName().c_str(), crash);

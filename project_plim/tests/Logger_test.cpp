@@ -50,27 +50,6 @@ TEST_F(LoggerTest, HeaderAndLineFormatWithInjectedTicks) {
                           "+5\tload(): 100% of '%s' %d\n");
 }
 
-// Lines stay buffered until their first is a second old, when the frame loop
-// asks; a crash handler can write them out without locking.
-TEST_F(LoggerTest, BufferedLinesReachTheFileWithinASecondOrAtACrash) {
-    Logger* log = new Logger();
-    EXPECT_EQ(EngineTestFolder::readFile(folder.logPath()).size(), 0u);
-    ticks.advance(999);
-    log->flushStale();
-    EXPECT_EQ(EngineTestFolder::readFile(folder.logPath()).size(), 0u);
-    ticks.advance(1);
-    log->flushStale();
-    const std::string flushed = EngineTestFolder::readFile(folder.logPath());
-    EXPECT_EQ(flushed.find("\tLog date: "), flushed.rfind('\t'));
-    ticks.advance(5);
-    log->print("last words");
-    log->flushStale();
-    EXPECT_EQ(EngineTestFolder::readFile(folder.logPath()), flushed);
-    EXPECT_GE(log->flushFromSignal(), 0);
-    EXPECT_EQ(EngineTestFolder::readFile(folder.logPath()), flushed + "+1005\tlast words\n");
-    delete log;
-}
-
 TEST_F(LoggerTest, DeltaWrapsAroundThe32BitCounter) {
     ticks.now = 0xfffffff0u;
     Logger* log = new Logger();

@@ -8,14 +8,12 @@
 #include "PlimAudio.h"
 #include "PlimBase.h"
 #include "PlimGraphics.h"
-#include "UserNotices.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <new>
 #include <sys/stat.h>
-#include <vector>
 
 namespace {
 
@@ -158,27 +156,6 @@ TEST_F(StartupTest, AnUnreadableSettingsFileIsKeptAside) {
     EXPECT_NE(EngineTestFolder::readFile(cfg + ".bad/inside").find("bFullScreen=No"), std::string::npos);
     EXPECT_NE(settings().get("Plim", "frameRate"), "");
     EXPECT_EQ(1, log().count("keepDamagedFile(): File '" + cfg + "' is damaged (Is a directory); kept as '" + cfg + ".bad'."));
-}
-
-// A settings file that is not settings text (random bytes, a binary file) is
-// set aside whole and told once; the engine starts from fresh settings.
-TEST_F(StartupTest, ASettingsFileThatIsNotSettingsTextIsKeptAside) {
-    folder.writeUserSettings();
-    const std::string cfg = folder.userSettingsPath();
-    const std::string damaged = EngineTestFolder::readFile(cfg) + std::string("\x89PNG\r\n\x1a\n\0\0=\x7f", 12);
-    EngineTestFolder::writeFile(cfg, damaged);
-    UserNotices::take();
-    runEngine();
-    EXPECT_EQ(PLIM->maxFrameDuration, 0.05);
-    stopEngine();
-    EXPECT_EQ(EngineTestFolder::readFile(cfg + ".bad"), damaged);
-    EXPECT_EQ(settings().get("Plim", "maxFrameDuration"), "0.05000000");
-    const std::string reason = "line 5 is neither a section, a key nor a comment";
-    EXPECT_EQ(1, log().count("keepDamagedFile(): File '" + cfg + "' is damaged (" + reason + "); kept as '" + cfg + ".bad'."));
-    std::vector<UString> notices = UserNotices::take();
-    ASSERT_EQ(1u, notices.size());
-    EXPECT_EQ(UString("The file '" + cfg + "' was damaged and has been kept as '" + cfg + ".bad'. The game starts from the defaults."),
-              notices[0]);
 }
 
 TEST_F(StartupTest, TheAccessCodeUnlocksDebugFunctionsAndTheLeakList) {
