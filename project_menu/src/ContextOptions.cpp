@@ -32,6 +32,11 @@ ContextOptions::ContextOptions() : ContextOptionsPage(text(Language::STR_OPTIONS
 
 ContextOptions::~ContextOptions() {}
 
+void ContextOptions::onDeactivate(bool removed) {
+    ContextOptionsPage::onDeactivate(removed);
+    if (removed) gGlobal->saveData.write();
+}
+
 void ContextOptions::tickContents(double time, double dt) {
     ContextOptionsPage::tickContents(time, dt);
     ContextManager* stack = gGlobal->contextManager;

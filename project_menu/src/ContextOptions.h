@@ -12,6 +12,9 @@ public:
     ~ContextOptions() override;
 
     void tickContents(double time, double dt) override;
+    // Leaving the options saves them at once: a failure is told while the
+    // player is still there, and a later crash keeps them.
+    void onDeactivate(bool removed) override;
 
     MenuButton* gameplayButton = nullptr; // children
     MenuButton* controlsButton = nullptr;

@@ -31,7 +31,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -144,6 +146,26 @@ TEST_F(OptionsScreensTest, LanguageAsksForARestartAndTheChoiceIsGoneWhicheverWay
     escape();
     EXPECT_EQ(top(), hub);
     EXPECT_EQ(PLIM->defaultLanguage, -1);
+}
+
+// Leaving the options writes the saved block at once, so a write that fails is
+// told while the player is there, over the screen beneath.
+TEST_F(OptionsScreensTest, LeavingTheOptionsSavesThemAndAFailureIsToldAtOnce) {
+    const std::string folder = world->folder.userFolder(), away = folder.substr(0, folder.size() - 1);
+    ContextMenu* beneath = new ContextMenu();
+    beneath->bDeleteWhenDone = true;
+    push(beneath);
+    push(new ContextOptions());
+    ASSERT_EQ(0, rename(away.c_str(), (away + ".away").c_str()));
+    EngineTestFolder::writeFile(away, "a file where the user folder was");
+    escape();
+    world->frame();
+    ContextDialog* told = dynamic_cast<ContextDialog*>(top());
+    ASSERT_NE(told, nullptr);
+    EXPECT_EQ(told->text, UString("Could not save '" + folder + "Corvana2demo.hst': Not a directory. Your latest "
+                                  "changes are not kept."));
+    unlink(away.c_str());
+    ASSERT_EQ(0, rename((away + ".away").c_str(), away.c_str()));
 }
 
 TEST_F(OptionsScreensTest, GameplaySwitchesFlipTheirBytes) {

@@ -2,22 +2,70 @@
 
 #include "ErrorManager.h"
 #include "FileManager.h"
+#include "FileStream.h"
 #include "Logger.h"
 #include "MemoryFile.h"
 #include "Plim.h"
 #include "PlimUtil.h"
 #include "ReplaceFile.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <sys/stat.h>
 
-MemoryIniFile::MemoryIniFile(const UString& fileName) : fileName(fileName) {
+namespace {
+
+// The whole text, blanks aside, is one number of the type (not "7x", "", "1.5" for an int).
+bool isNumber(const UString& text, bool fraction) {
+    const char* start = text.c_str();
+    char* end = nullptr;
+    if (fraction)
+        (void)strtod(start, &end);
+    else
+        (void)strtol(start, &end, 10);
+    if (end == start) return false;
+    while (*end == ' ' || *end == '\t' || *end == '\r') ++end;
+    return *end == 0;
+}
+
+} // namespace
+
+MemoryIniFile::MemoryIniFile(const UString& fileName, bool read) : fileName(fileName) {
     PLIM_ASSERT(PLIM && PLIM->fileManager);
-    if (!PLIM->fileManager->fileExists(fileName)) return;
+    if (!read || !PLIM->fileManager->fileExists(fileName)) return;
     MemoryFile file(fileName);
     parse(reinterpret_cast<const char*>(file.data), file.size);
 }
 
 MemoryIniFile::~MemoryIniFile() {}
+
+UString MemoryIniFile::whyDamaged(const UString& path) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) return UString();
+    if (info.st_size > MAX_FILE_SIZE)
+        return formatString("it is %lld bytes long, more than a settings file can be", (long long)info.st_size);
+    FileStream file(path, FileStream::MODE_READ);
+    std::string text(size_t(file.size), '\0');
+    if (file.read(&text[0], file.size) != file.size) return "it cannot be read whole";
+    int number = 0;
+    for (size_t start = 0; start < text.size();) {
+        size_t lf = text.find('\n', start);
+        size_t next = lf == std::string::npos ? text.size() : lf + 1;
+        UString line(text.data() + start, next - start);
+        start = next;
+        ++number;
+        trimString(line);
+        if (line.isEmpty() || line[0] == ';' || line[0] == '#') continue;
+        bool plain = true;
+        for (size_t i = 0; i < line.length(); ++i)
+            if ((unsigned char)line[i] < 0x20 && line[i] != '\t') plain = false;
+        bool section = line[0] == '[' && line[line.length() - 1] == ']';
+        if (!plain || (!section && line.find("=") < 0))
+            return formatString("line %d is neither a section, a key nor a comment", number);
+    }
+    return UString();
+}
 
 void MemoryIniFile::parse(const char* text, int length) {
     if (!text || length <= 0) return;
@@ -128,19 +176,43 @@ void MemoryIniFile::readSetting(const UString& section, const UString& key, bool
 }
 
 void MemoryIniFile::readSetting(const UString& section, const UString& key, int& field) {
-    if (!hasKey(section, key)) setInt(section, key, field);
-    field = getInt(section, key);
+    readNumber(section, key, field);
 }
 
 void MemoryIniFile::readSetting(const UString& section, const UString& key, double& field) {
+    readNumber(section, key, field);
+}
+
+bool MemoryIniFile::readNumber(const UString& section, const UString& key, int& field) {
+    const int fallback = field;
+    if (!hasKey(section, key)) setInt(section, key, field);
+    const UString text = getString(section, key);
+    if (isNumber(text, false)) {
+        field = parseInt(text);
+        return true;
+    }
+    logTagged("readSetting", "Setting %s=%s of [%s] is not a number; using %d.", key.c_str(), text.c_str(),
+              section.c_str(), fallback);
+    return false;
+}
+
+bool MemoryIniFile::readNumber(const UString& section, const UString& key, double& field) {
+    const double fallback = field;
     if (!hasKey(section, key)) setDouble(section, key, field);
-    field = getDouble(section, key);
+    const UString text = getString(section, key);
+    if (isNumber(text, true)) {
+        field = parseDouble(text);
+        return true;
+    }
+    logTagged("readSetting", "Setting %s=%s of [%s] is not a number; using %g.", key.c_str(), text.c_str(),
+              section.c_str(), fallback);
+    return false;
 }
 
 bool MemoryIniFile::readSetting(const UString& section, const UString& key, int& field, int low,
                                 int high) {
     const int fallback = field;
-    readSetting(section, key, field);
+    if (!readNumber(section, key, field)) return false;
     if (field >= low && field <= high) return true;
     logTagged("readSetting", "Setting %s=%s of [%s] is out of range (%d to %d); using %d.",
               key.c_str(), getString(section, key).c_str(), section.c_str(), low, high, fallback);
@@ -151,7 +223,7 @@ bool MemoryIniFile::readSetting(const UString& section, const UString& key, int&
 bool MemoryIniFile::readSetting(const UString& section, const UString& key, double& field,
                                 double low, double high) {
     const double fallback = field;
-    readSetting(section, key, field);
+    if (!readNumber(section, key, field)) return false;
     if (field >= low && field <= high) return true;
     logTagged("readSetting", "Setting %s=%s of [%s] is out of range (%g to %g); using %g.",
               key.c_str(), getString(section, key).c_str(), section.c_str(), low, high, fallback);

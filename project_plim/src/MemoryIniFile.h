@@ -9,9 +9,9 @@
 
 class MemoryIniFile {
 public:
-    // Reads the file through the file manager when it reports it present;
-    // otherwise starts empty.
-    explicit MemoryIniFile(const UString& fileName);
+    // Reads the file through the file manager when it reports it present
+    // (and read is set); otherwise starts empty.
+    explicit MemoryIniFile(const UString& fileName, bool read = true);
     virtual ~MemoryIniFile();
     MemoryIniFile(const MemoryIniFile&) = delete;
     MemoryIniFile& operator=(const MemoryIniFile&) = delete;
@@ -31,7 +31,8 @@ public:
 
     // A setting with a default: the field holds its default; a key the section
     // lacks is first written from it with the setter of its type, then the
-    // field is read back with the getter of that type.
+    // field is read back with the getter of that type. A number whose text is
+    // not wholly a number is logged and the field keeps its default.
     void readSetting(const UString& section, const UString& key, UString& field);
     void readSetting(const UString& section, const UString& key, bool& field);
     void readSetting(const UString& section, const UString& key, int& field);
@@ -51,6 +52,12 @@ public:
     // as it was, and the failure is logged and told to the player.
     bool save();
 
+    // Why a settings file on disk should not be read and saved over: empty when
+    // every line is blank, a section ("[name]"), a key ("key=value") or a
+    // comment (";" or "#" first), and the file is at most MAX_FILE_SIZE bytes.
+    static UString whyDamaged(const UString& path);
+    static constexpr long MAX_FILE_SIZE = 1 << 20;
+
     // Adds the sections and keys of INI text (what the constructor does with
     // the file's bytes).
     void parse(const char* text, int length);
@@ -61,6 +68,9 @@ public:
 
 private:
     typedef UStringHashMap<UString> KeyMap;
+    // readSetting of a number; false (logged, field unchanged) when the text is not one.
+    bool readNumber(const UString& section, const UString& key, int& field);
+    bool readNumber(const UString& section, const UString& key, double& field);
     KeyMap& getSection(const UString& section);
 
     UStringHashMap<KeyMap> sections;

@@ -36,6 +36,9 @@ const uint32_t DEBUG_CLEAR_RED = 0xff0000ff;
 const double MIN_FRAME_PERIOD = 0.00001;
 // A longer frame period (seconds) would leave the program deaf to its events.
 const double MAX_FRAME_PERIOD = 1.0;
+// Contexts tick at most this long per frame (maxFrameDuration): zero or less
+// would stop every clock, and the world would never move.
+const double MIN_TICK_DURATION = 0.001;
 
 void logPlain(const UString& line) {
     if (PLIM->log) PLIM->log->print("%s", line.c_str());
@@ -84,14 +87,18 @@ Plim::Plim() {
 
     // The settings file always comes from the disk, never from an archive.
     fileManager = new FileManager();
-    // One that is there but cannot be read is set aside, never saved over.
+    // One that is there but cannot be read, or is not settings text, is set
+    // aside, never saved over.
     fileManager->bForceDisk = true;
     const UString configPath = getUserDataFolder(true) + PLIM_BUILD_NAME + ".cfg";
+    UString why;
     if (FileManager::pathExistsOnDisk(configPath)) {
-        UString why = FileManager::whyUnreadable(configPath);
+        why = FileManager::whyUnreadable(configPath);
+        if (why.isEmpty()) why = MemoryIniFile::whyDamaged(configPath);
         if (!why.isEmpty()) FileManager::keepDamagedFile(configPath, why);
     }
-    config = new MemoryIniFile(configPath);
+    // One that could not be moved aside stays unread as well as unsaved.
+    config = new MemoryIniFile(configPath, why.isEmpty());
     fileManager->bForceDisk = false;
 
     double frameRate = readSettings();
@@ -129,7 +136,7 @@ double Plim::readSettings() {
 
     double frameRate = 0.015;
     ini->readSetting(section, "frameRate", frameRate, 0.0, MAX_FRAME_PERIOD);
-    ini->readSetting(section, "maxFrameDuration", maxFrameDuration);
+    ini->readSetting(section, "maxFrameDuration", maxFrameDuration, MIN_TICK_DURATION, MAX_FRAME_PERIOD);
     ini->readSetting(section, "defaultLanguage", defaultLanguage);
     ini->readSetting(section, "bTickWhilePaused", bTickWhilePaused);
 
@@ -290,6 +297,8 @@ void Plim::frame(Context* root) {
         frameTimer.wait();
         stampWaitEnd = timeKeeper->getTime();
     }
+
+    if (log) log->flushStale();
 
     // A restart asked for while inactive or restoring waits for MODE_OK.
     if (bRestartPresentation && plimMode == MODE_OK) {

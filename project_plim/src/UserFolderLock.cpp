@@ -13,10 +13,15 @@ bool UserFolderLock::acquire(const UString& folder, const UString& fileName) {
     problem = UString();
     path = folder + fileName;
     int file = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (file < 0) file = open(path.c_str(), O_RDONLY | O_CLOEXEC);  // a read-only folder
     if (file < 0) {
-        problem = strerror(errno);
-        return false;
+        // A read-only folder may still hold a lock file from an earlier run;
+        // when it holds none, the first failure is the reason that matters.
+        const int createError = errno;
+        file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (file < 0) {
+            problem = strerror(errno == ENOENT ? createError : errno);
+            return false;
+        }
     }
     int result;
     do {

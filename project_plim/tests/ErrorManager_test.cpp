@@ -5,10 +5,12 @@
 #include "ErrorManager.h"
 #include "Logger.h"
 #include "Plim.h"
+#include "ProcessSignals.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -21,6 +23,7 @@ namespace {
 
 struct ChildResult {
     int status = -1;  // exit status, or -1 when the child did not exit normally
+    int signal = 0;   // the signal that ended it
     std::string out;  // everything the child wrote to standard output
 };
 
@@ -49,6 +52,8 @@ ChildResult runChild(const std::function<void()>& body) {
     waitpid(pid, &status, 0);
     if (WIFEXITED(status))
         result.status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        result.signal = WTERMSIG(status);
     return result;
 }
 
@@ -195,6 +200,24 @@ TEST_F(FatalErrorTest, TwoThreadsRaisingAtOnceGiveOneReport) {
         ASSERT_EQ(countOf(log, "error(): Forced exit."), 1) << log;
         ASSERT_TRUE(endsWith(log, "error(): Forced exit.\n")) << log;
         ASSERT_NE(r.out.find(log.substr(log.find("error(): thread ") + 9, 15)), std::string::npos);
+    }
+}
+
+// A crash signal ends the process by that signal once its report follows the log.
+TEST_F(FatalErrorTest, EveryCrashSignalEndsTheProcessByItselfAfterItsReport) {
+    const std::pair<int, const char*> crashes[] = {
+        {SIGABRT, "SIGABRT (abort)"}, {SIGFPE, "SIGFPE (arithmetic exception)"},
+        {SIGBUS, "SIGBUS (bus error)"}, {SIGILL, "SIGILL (illegal instruction)"}};
+    for (const auto& crash : crashes) {
+        ChildResult r = runChild([&] {
+            ProcessSignals::install();
+            startEngineWithLog();
+            raise(crash.first);
+        });
+        EXPECT_EQ(r.signal, crash.first);
+        const std::string log = crashLog();
+        EXPECT_NE(log.find(std::string("test(): before the error\nerror(): Fatal signal ") + crash.second), std::string::npos) << log;
+        EXPECT_TRUE(endsWith(log, "]\nerror(): Forced exit.\n")) << log;
     }
 }
 

@@ -117,9 +117,9 @@ TEST_F(MemoryIniFileTest, SettingWithDefaultWritesAMissingKeyAndReadsItBack) {
     bool b = true;
     int i = 1;
     ini->readSetting("S", "b", b);  // present: the file wins, by the getter's rules
-    ini->readSetting("S", "i", i);
+    ini->readSetting("S", "i", i);  // but a number must be wholly one
     EXPECT_FALSE(b);
-    EXPECT_EQ(7, i);
+    EXPECT_EQ(1, i);
     EXPECT_EQ(UString("yes"), ini->getString("S", "b"));
 
     double d = 0.123456789;
@@ -264,8 +264,9 @@ TEST_F(MemoryIniFileTest, FailedSaveKeepsTheOldFile) {
 // out of range, with a log line; the file keeps what the player wrote.
 TEST_F(MemoryIniFileTest, RangedSettingsFallBackToTheirDefaults) {
     engine->log = new Logger();
-    MemoryIniFile* ini = load("[S]\nhuge=2147483647\nlow=-3\nfine=7\nperiod=2147483647\nnan=nan\nok=0.5\n");
-    int huge = 2, low = 2, fine = 2, missing = 5;
+    MemoryIniFile* ini = load("[S]\nhuge=2147483647\nlow=-3\nfine=7\nperiod=2147483647\nnan=nan\nok=0.5\n"
+                              "word=fast\nhalf=1.5\n");
+    int huge = 2, low = 2, fine = 2, missing = 5, word = 3, half = 6;
     double period = 0.015, nan = 0.25, ok = 0.015;
     ini->readSetting("S", "huge", huge, 0, 1000);
     ini->readSetting("S", "low", low, 0, 1000);
@@ -274,6 +275,8 @@ TEST_F(MemoryIniFileTest, RangedSettingsFallBackToTheirDefaults) {
     ini->readSetting("S", "period", period, 0.0, 1.0);
     ini->readSetting("S", "nan", nan, 0.0, 1.0);
     ini->readSetting("S", "ok", ok, 0.0, 1.0);
+    EXPECT_FALSE(ini->readSetting("S", "word", word, 0, 1000));  // not wholly a number
+    ini->readSetting("S", "half", half);
     EXPECT_EQ(2, huge);
     EXPECT_EQ(2, low);
     EXPECT_EQ(7, fine);
@@ -281,6 +284,8 @@ TEST_F(MemoryIniFileTest, RangedSettingsFallBackToTheirDefaults) {
     EXPECT_EQ(0.015, period);
     EXPECT_EQ(0.25, nan);
     EXPECT_EQ(0.5, ok);
+    EXPECT_EQ(3, word);
+    EXPECT_EQ(6, half);
     EXPECT_EQ(UString("2147483647"), ini->getString("S", "period"));
     EXPECT_EQ(UString("5"), ini->getString("S", "missing"));
     delete ini;
@@ -292,6 +297,22 @@ TEST_F(MemoryIniFileTest, RangedSettingsFallBackToTheirDefaults) {
     EXPECT_EQ(1, log.count("readSetting(): Setting period=2147483647 of [S] is out of range (0 to 1); using 0.015."));
     EXPECT_EQ(1, log.count("readSetting(): Setting nan=nan of [S] is out of range (0 to 1); using 0.25."));
     EXPECT_EQ(-1, log.findPrefix("readSetting(): Setting fine"));
+    EXPECT_EQ(1, log.count("readSetting(): Setting word=fast of [S] is not a number; using 3."));
+    EXPECT_EQ(1, log.count("readSetting(): Setting half=1.5 of [S] is not a number; using 6."));
+}
+
+// A settings file is read only when it is settings text of a sane size.
+TEST_F(MemoryIniFileTest, DamagedSettingsTextIsNamedWithItsFirstBadLine) {
+    const std::string bad = "is neither a section, a key nor a comment";
+    const std::pair<std::string, std::string> cases[] = {
+        {"\n[A]\n  k=v \r\n; a note\n# another\n=\n[]\n", ""}, {"[A]\nk=v\nPlim\n", "line 3 " + bad},
+        {"[A\nk=v\n", "line 1 " + bad}, {"k=v\n\x01=\xfe\n", "line 2 " + bad},
+        {std::string(MemoryIniFile::MAX_FILE_SIZE, '\n'), ""},
+        {std::string(MemoryIniFile::MAX_FILE_SIZE + 1, '\n'), "it is 1048577 bytes long, more than a settings file can be"}};
+    for (const auto& c : cases) {
+        EngineTestFolder::writeFile(path("check.cfg"), c.first);
+        EXPECT_EQ(UString(c.second), MemoryIniFile::whyDamaged(path("check.cfg").c_str())) << c.first.substr(0, 40);
+    }
 }
 
 } // namespace

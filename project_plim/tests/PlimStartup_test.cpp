@@ -124,16 +124,18 @@ TEST_F(StartupTest, SettingsFromTheFileWinAndDefaultLanguageIsWrittenBack) {
 // Values that would hang the frame timer or overflow the view and audio
 // arithmetic fall back to their defaults with a log line; the file keeps them.
 TEST_F(StartupTest, SettingsThatCouldHangOrOverflowFallBackToTheirDefaults) {
-    folder.writeUserSettings("[Plim]\nframeRate=2147483647\n[PlimGraphics]\nfovWidth=0\nfovHeight=99999999\n"
-                             "[PlimAudio]\nfrequency=2147483647\n");
+    folder.writeUserSettings("[Plim]\nframeRate=2147483647\nmaxFrameDuration=-1\n[PlimGraphics]\nfovWidth=0\n"
+                             "fovHeight=99999999\n[PlimAudio]\nfrequency=2147483647\n");
     runEngine();
     EXPECT_EQ(PLIM->frameTimer.period, 0.015);
+    EXPECT_EQ(PLIM->maxFrameDuration, 0.05);
     EXPECT_EQ(PLIM->graphics->fovWidth, 640);
     EXPECT_EQ(PLIM->graphics->fovHeight, 480);
     EXPECT_EQ(PLIM->audio->frequency, 22050);
     stopEngine();
     LogText lines = log();
     EXPECT_EQ(1, lines.count("readSetting(): Setting frameRate=2147483647 of [Plim] is out of range (0 to 1); using 0.015."));
+    EXPECT_EQ(1, lines.count("readSetting(): Setting maxFrameDuration=-1 of [Plim] is out of range (0.001 to 1); using 0.05."));
     EXPECT_EQ(1, lines.count("readSetting(): Setting fovWidth=0 of [PlimGraphics] is out of range (16 to 16384); using 640."));
     EXPECT_EQ(1, lines.count("readSetting(): Setting frequency=2147483647 of [PlimAudio] is out of range (4000 to 192000); using 22050."));
     IniText ini = settings();

@@ -286,7 +286,7 @@ TEST_F(SaveBlobTest, FailedSaveIsLoggedToldAndLeavesNoFile) {
     BareEngine::shutDown(engine);
 
     EXPECT_EQ(before, EngineTestFolder::readFile(path(HST)));
-    EXPECT_EQ((std::set<std::string>{HST, "Corvana2demo.log"}), listFolder(folder.root));
+    EXPECT_EQ((std::set<std::string>{HST, "data"}), listFolder(folder.root));
     LogText log(EngineTestFolder::readFile(folder.logPath()));
     EXPECT_EQ(1, log.count("save(): Cannot save '" + nowhere + "/" + HST + "': No such file or directory"));
 }

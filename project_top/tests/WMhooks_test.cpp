@@ -170,7 +170,7 @@ void writeFakeOpener(const std::string& folder) {
     EngineTestFolder::writeFile(folder + "/bin/xdg-open",
                                 "#!/bin/sh\n"
                                 "printf '%s|' \"$@\" > opened.part\n"
-                                "tail -n 1 Corvana2demo.log >> opened.part\n"
+                                "tail -n 1 data/2.60/Corvana2demo.log >> opened.part\n"
                                 "mv opened.part opened\n");
     chmod((folder + "/bin/xdg-open").c_str(), 0755);
 }

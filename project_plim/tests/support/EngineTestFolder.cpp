@@ -75,7 +75,7 @@ std::string EngineTestFolder::userFolder() const { return root + "/data/" + VERS
 
 std::string EngineTestFolder::userSettingsPath() const { return userFolder() + "Corvana2demo.cfg"; }
 
-std::string EngineTestFolder::logPath() const { return root + "/Corvana2demo.log"; }
+std::string EngineTestFolder::logPath() const { return userFolder() + "Corvana2demo.log"; }
 
 std::string EngineTestFolder::crashLogPath() const { return userFolder() + "crash.Corvana2demo.log"; }
 

@@ -19,7 +19,7 @@ public:
 
     std::string userFolder() const;        // ends in "/"
     std::string userSettingsPath() const;  // <user folder>Corvana2demo.cfg
-    std::string logPath() const;           // the run's log (working folder)
+    std::string logPath() const;           // the run's log (user folder)
     std::string crashLogPath() const;
 
     static std::string readFile(const std::string& path);

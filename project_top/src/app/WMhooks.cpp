@@ -6,14 +6,18 @@
 #include "MyGlobal.h"
 #include "Plim.h"
 #include "PlimInput.h"
+#include "ProcessSignals.h"
 #include "UString.h"
+#include "UserNotices.h"
 
 #include <SDL.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -56,6 +60,10 @@ int SDL_main(int argc, char** argv) {
             if (PLIM) PLIM->sdlOnEvent(&event);
         }
         if (!doFrame() || quit) break;
+        if (ProcessSignals::quitRequested()) {
+            logTagged("SDL_main", "Hang-up signal: shutting down.");
+            break;
+        }
     }
     shutdown();
     return 0;
@@ -100,6 +108,13 @@ void shutdown() {
     gGlobal = nullptr;
     delete PLIM;
     PLIM = nullptr;
+    // No screen is left to show what went wrong while saving on the way out.
+    std::vector<UString> said;
+    for (const UString& notice : UserNotices::take()) {
+        if (std::find(said.begin(), said.end(), notice) != said.end()) continue;
+        said.push_back(notice);
+        fprintf(stderr, "%s\n", notice.c_str());
+    }
     if (!url.isEmpty()) openUrl(url.c_str());
 }
 

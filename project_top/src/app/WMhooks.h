@@ -1,7 +1,7 @@
 #pragma once
 // The program's entry loop and the window hooks around the engine frame.
-// SDL_main drains SDL's events each pass (Alt+F4, Cmd+F4 and SDL_QUIT ask to
-// quit after the frame; a mouse press takes the pointer; input focus changes
+// SDL_main drains SDL's events each pass (Alt+F4, Cmd+F4, SDL_QUIT and a
+// hang-up signal ask to quit after the frame; a mouse press takes the pointer; input focus changes
 // set the engine's focus flag), hands every event to the engine and runs one
 // frame through doFrame. The first frame creates the engine and the
 // application object; shutdown deletes them and opens a requested web page.
@@ -13,8 +13,9 @@ bool doFrame();
 void onMouseButtonDown(int x, int y);
 void windowFocusGained();
 void windowFocusLost();
-// Pauses audio, deletes the application object and the engine, then opens
-// the application's URL (if any) in the browser.
+// Pauses audio, deletes the application object and the engine, says on
+// standard error what could not be saved on the way, then opens the
+// application's URL (if any) in the browser.
 void shutdown();
 
 // Makes the application object in the first frame: the game's MyGlobal

@@ -26,7 +26,7 @@ public:
     bool waitForFile(const std::string& name, double seconds = 30.0) const;
     // A file of the folder ("" when missing).
     std::string read(const std::string& name) const;
-    std::string log() const { return read("Corvana2demo.log"); }
+    std::string log() const { return EngineTestFolder::readFile(folder.logPath()); }
 
     EngineTestFolder folder;
     pid_t child = -1;

@@ -1,9 +1,10 @@
 // The game's start-up on Linux: finds the folder that holds the data archive,
 // makes it the working folder (every data file is read relative to it, like
-// the bundle's resource folder elsewhere), takes the lock on the user folder
-// and runs the entry loop.
+// the bundle's resource folder elsewhere), takes the lock on the user folder,
+// sets up how crashes and signals end the game, and runs the entry loop.
 #include "DataFolder.h"
 #include "PlimUtil.h"
+#include "ProcessSignals.h"
 #include "ReplaceFile.h"
 #include "UserFolderLock.h"
 #include "app/WMhooks.h"
@@ -47,5 +48,6 @@ int main(int argc, char** argv) {
         for (const char* kind : {".cfg", ".hst", ".pro"})
             removeStaleTempFiles(getUserDataFolder(true) + PLIM_BUILD_NAME + kind);
     }
+    ProcessSignals::install();
     return SDL_main(argc, argv);
 }

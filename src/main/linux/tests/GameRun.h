@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -116,6 +117,11 @@ public:
             preloadGlDriverForLeakCheck();
             freopen((prefix + "output.txt").c_str(), "w", stdout);
             freopen((prefix + "errors.txt").c_str(), "w", stderr);
+            if (fileSizeLimit > 0) {
+                struct rlimit limit = {fileSizeLimit, fileSizeLimit};
+                setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            if (user >= 0 && (setgid(gid_t(user)) != 0 || setuid(uid_t(user)) != 0)) _exit(97);
             execl(program.c_str(), program.c_str(), (char*)nullptr);
             _exit(98);
         }
@@ -156,9 +162,11 @@ public:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
     }
     std::string errors() const { return readFile(folder + "/errors.txt"); }
-    std::string log() const { return readFile(folder + "/Corvana2demo.log"); }
+    std::string log() const { return readFile(userFolder + "Corvana2demo.log"); }
 
     std::string folder, userFolder;
     pid_t pid = -1;
-    int status = 0;
+    int status = 0;      // the last wait's raw status
+    int user = -1;       // run as this user and group (from root)
+    rlim_t fileSizeLimit = 0;  // bytes a file may grow to (ulimit -f); 0: none
 };

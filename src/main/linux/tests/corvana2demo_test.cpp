@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -169,7 +171,7 @@ TEST(Game, WithoutItsDataItSaysWhereItLookedAndFails) {
     std::string errors = run.errors();
     EXPECT_NE(errors.find("Cannot find the game data 'Corvana2demo.dat'"), std::string::npos) << errors;
     EXPECT_NE(errors.find("  " + copy + "\n"), std::string::npos) << errors;
-    EXPECT_FALSE(exists(run.folder + "/Corvana2demo.log"));
+    EXPECT_FALSE(exists(run.userFolder + "Corvana2demo.log"));
 }
 
 TEST(Game, AnUnreadableArchiveIsNotCalledMissing) {
@@ -189,7 +191,8 @@ TEST(Game, AnUnreadableArchiveIsNotCalledMissing) {
         if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";                              \
     } while (0)
 
-// Every file of the user folder with its contents.
+// Every file of the user folder with its contents (the log, which its copy
+// writes on, aside).
 std::vector<std::pair<std::string, std::string>> folderContents(const std::string& folder) {
     std::vector<std::pair<std::string, std::string>> files;
     FILE* p = popen(("cd '" + folder + "' && find . -type f | sort").c_str(), "r");
@@ -197,7 +200,7 @@ std::vector<std::pair<std::string, std::string>> folderContents(const std::strin
     while (p && fgets(line, sizeof line, p)) {
         std::string name(line);
         name.pop_back();
-        files.emplace_back(name, readFile(folder + "/" + name));
+        if (name != "./Corvana2demo.log") files.emplace_back(name, readFile(folder + "/" + name));
     }
     if (p) pclose(p);
     return files;
@@ -211,7 +214,7 @@ TEST(Game, ASecondCopyOnTheSameUserFolderLeavesEveryFileAlone) {
     GameRun run;
     run.start();
     // The log is buffered: its file's existence says the first copy holds the lock.
-    ASSERT_TRUE(run.waitForLog("Log file:", 60.0) || exists(run.folder + "/Corvana2demo.log")) << run.errors();
+    ASSERT_TRUE(run.waitForLog("Log file:", 60.0) || exists(run.userFolder + "Corvana2demo.log")) << run.errors();
     pause(2000);
     const auto before = folderContents(run.userFolder);
     const std::string firstLog = run.log();
@@ -236,7 +239,7 @@ TEST(Game, AnAbsurdFrameRateStillEndsOnSigterm) {
     GameRun run("[Plim]\nframeRate=2147483647\n");
     run.start();
     // The log is buffered; a start-up this far has its signal handlers.
-    for (int i = 0; i < 600 && !exists(run.folder + "/Corvana2demo.log"); ++i) pause(50);
+    for (int i = 0; i < 600 && !exists(run.userFolder + "Corvana2demo.log"); ++i) pause(50);
     pause(3000);
     ASSERT_TRUE(run.running()) << run.errors();
     kill(run.pid, SIGTERM);
@@ -248,9 +251,10 @@ TEST(Game, AnAbsurdFrameRateStillEndsOnSigterm) {
     EXPECT_NE(readFile(run.userFolder + "Corvana2demo.cfg").find("\nframeRate=2147483647\n"), std::string::npos);
 }
 
-// Damaged saves are kept aside under a name of their own, logged, and shown to
-// the player once; the game starts from the defaults and saves new files. A
-// temporary file that a killed save left is removed.
+// Damaged saves (and settings that are not settings text) are kept aside under
+// a name of their own, logged, and shown to the player once; the game starts
+// from the defaults and saves new files. A temporary file that a killed save
+// left is removed.
 TEST(Game, DamagedSavesAreKeptAsideAndThePlayerIsTold) {
     SKIP_WITHOUT_DISPLAY();
     keepDisplayOpen();
@@ -260,6 +264,9 @@ TEST(Game, DamagedSavesAreKeptAsideAndThePlayerIsTold) {
     std::ofstream(pro, std::ios::binary) << damaged;
     std::ofstream(hst, std::ios::binary) << std::string(40, 'h');
     std::ofstream(pro + ".Zz9Yx8") << "left by a save that was killed";
+    const std::string cfg = run.userFolder + "Corvana2demo.cfg";
+    std::ofstream(cfg, std::ios::app) << "\x89PNG\r\n";
+    const std::string settings = readFile(cfg);
     run.start();
     for (int i = 0; i < 600 && !exists(pro + ".bad"); ++i) pause(50);
     ASSERT_TRUE(exists(pro + ".bad")) << run.errors();
@@ -273,13 +280,101 @@ TEST(Game, DamagedSavesAreKeptAsideAndThePlayerIsTold) {
     EXPECT_EQ(readFile(hst + ".bad"), std::string(40, 'h'));
     EXPECT_GT(readFile(pro).size(), 68u);
     EXPECT_GT(readFile(hst).size(), 68u);
+    EXPECT_EQ(readFile(cfg + ".bad"), settings);
+    EXPECT_NE(readFile(cfg).find("\nmaxFrameDuration=0.05000000\n"), std::string::npos);
     std::vector<std::string> lines = logLines(run.log());
+    EXPECT_EQ(linesWith(lines, "keepDamagedFile(): File '" + cfg + "' is damaged (line 3 is neither a section, a key nor a comment); kept as '" + cfg + ".bad'.", "~Plim").size(), 1u);
     EXPECT_EQ(linesWith(lines, "keepDamagedFile(): File '" + hst + "' is damaged (it is too short); kept as '" + hst + ".bad'.", "~Plim").size(), 1u);
     EXPECT_EQ(linesWith(lines, "keepDamagedFile(): File '" + pro + "' is damaged (it fails its digest check); kept as '" + pro + ".bad'.", "~Plim").size(), 1u);
     const std::string told = "showNotices(): The file '" + pro + "' was damaged and has been kept as '" + pro +
                              ".bad'. The game starts from the defaults.";
     EXPECT_EQ(linesWith(lines, told, "~Plim").size(), 1u);
-    EXPECT_EQ(linesWith(lines, "showNotices(): ", "~Plim").size(), 2u);
+    EXPECT_EQ(linesWith(lines, "showNotices(): ", "~Plim").size(), 3u);
+}
+
+// Until the game has run a while: its log is there and some seconds passed.
+bool startedAWhile(GameRun& run, int ms) {
+    for (int i = 0; i < 600 && !exists(run.userFolder + "Corvana2demo.log"); ++i) pause(50);
+    pause(ms);
+    return run.running();
+}
+
+// A crash signal writes out what the log held, adds the signal and the stack,
+// copies it to the crash log (no older crash picture stays beside it) and ends
+// the process by that signal. The next start offers the report; a hang-up (a
+// closed terminal) then ends it as SIGTERM does, saves written.
+TEST(Game, ACrashSignalLeavesItsLogAndTheNextStartOffersTheReport) {
+    SKIP_WITHOUT_DISPLAY();
+    keepDisplayOpen();
+    GameRun run;
+    std::ofstream(run.userFolder + "crash.Corvana2demo.jpg") << "the picture of an older crash";
+    run.start();
+    ASSERT_TRUE(startedAWhile(run, 2000)) << run.errors();
+    kill(run.pid, SIGSEGV);
+    EXPECT_EQ(run.wait(20.0), -2);
+    EXPECT_TRUE(WIFSIGNALED(run.status) && WTERMSIG(run.status) == SIGSEGV) << run.status;
+    const std::string crash = readFile(run.userFolder + "crash.Corvana2demo.log");
+    EXPECT_EQ(crash, run.log());
+    std::vector<std::string> lines = logLines(crash);
+    ASSERT_GE(lines.size(), 2u) << crash;
+    EXPECT_EQ(lines[1], "Log file: " + run.userFolder + "Corvana2demo.log");
+    EXPECT_EQ(linesWith(lines, "Plim(): Started.", "error()").size(), 1u) << "the buffered lines come first";
+    auto report = std::find(lines.begin(), lines.end(), "error(): Fatal signal SIGSEGV (segmentation fault). Stack:");
+    ASSERT_NE(report, lines.end()) << crash;
+    EXPECT_NE(report[1].find("[0x"), std::string::npos) << report[1];
+    EXPECT_EQ(lines.back(), "error(): Forced exit.");
+    EXPECT_FALSE(exists(run.userFolder + "crash.Corvana2demo.jpg"));
+    EXPECT_EQ(readFile(run.folder + "/output.txt"), "*** ERROR *** Fatal signal SIGSEGV (segmentation fault).\n");
+
+    run.start();
+    EXPECT_TRUE(run.waitForLog("addMessage(): > An error report has been found on your computer.", 30.0));
+    kill(run.pid, SIGHUP);
+    EXPECT_EQ(run.wait(30.0), 0) << run.errors();
+    lines = logLines(run.log());
+    EXPECT_EQ(linesWith(lines, "SDL_main(): Hang-up signal: shutting down.", "~Plim").size(), 1u);
+    EXPECT_EQ(lines.back(), "~Plim(): Done. Clean exit.");
+    for (const char* kind : {".hst", ".pro", ".cfg"})
+        EXPECT_GT(readFile(run.userFolder + "Corvana2demo" + kind).size(), 68u) << kind;
+}
+
+// Under a file-size limit the log stops at the limit; the game runs on and ends in order.
+TEST(Game, UnderAFileSizeLimitAWriteFailsInsteadOfKillingTheGame) {
+    SKIP_WITHOUT_DISPLAY();
+    keepDisplayOpen();
+    GameRun run;
+    run.fileSizeLimit = 4096;
+    run.start();
+    for (int i = 0; i < 600 && run.running() && run.log().size() < 4096; ++i) pause(50);
+    pause(1000);
+    kill(run.pid, SIGTERM);
+    EXPECT_EQ(run.wait(30.0), 0) << run.errors();
+    EXPECT_EQ(run.log().size(), 4096u);
+}
+
+// A user folder the player may not write: the lock gives the real reason, and
+// the saves that fail on the way out are said on standard error, once each.
+TEST(Game, InAReadOnlyUserFolderTheFailedSavesAreSaidAtExit) {
+    SKIP_WITHOUT_DISPLAY();
+    keepDisplayOpen();
+    GameRun run;
+    // Only the log may be written; the archive is readable by anyone.
+    const std::string archive = run.folder + "/Corvana2demo.dat";
+    ASSERT_EQ(system(("cp --remove-destination \"$(readlink '" + archive + "')\" '" + archive + "'").c_str()), 0);
+    chmod(archive.c_str(), 0644);
+    chmod(run.folder.c_str(), 0755);
+    std::ofstream(run.userFolder + "Corvana2demo.log");
+    if (geteuid() == 0 && chown((run.userFolder + "Corvana2demo.log").c_str(), 65534, 65534) == 0) run.user = 65534;
+    chmod(run.userFolder.c_str(), 0555);
+    run.start();
+    ASSERT_TRUE(startedAWhile(run, 4000)) << run.errors();
+    kill(run.pid, SIGTERM);
+    EXPECT_EQ(run.wait(30.0), 0) << run.errors();
+    chmod(run.userFolder.c_str(), 0755);
+    std::string expected = "Cannot lock '" + run.userFolder + "Corvana2demo.lock': Permission denied\n";
+    for (const char* kind : {".pro", ".hst", ".cfg"})
+        expected += "Could not save '" + run.userFolder + "Corvana2demo" + kind +
+                    "': Permission denied. Your latest changes are not kept.\n";
+    EXPECT_EQ(run.errors(), expected);
 }
 
 } // namespace
