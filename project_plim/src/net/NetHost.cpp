@@ -17,6 +17,10 @@ const char* const MIN_VERSION = "0.00";
 const char* const GAME_FAMILY = "Corvana2";
 const char* const SPECIAL = "serviceInPacketSpecial";
 const char* const NORMAL = "serviceInPacketNormal";
+// The oldest unacknowledged piece goes again after this many smoothed round
+// trips and the margin (an acknowledgement may wait for the peer's next send).
+const double OVERDUE_ROUND_TRIPS = 2.0;
+const double OVERDUE_MARGIN = 0.01;
 
 UString text(int id, const char* english) {
     return PLIM && PLIM->language ? UString(PLIM->language->getText(id)) : UString(english);
@@ -187,7 +191,22 @@ void NetHost::update() {
         BasicLink* next = l->next;
         if (live(l) && now > asNode(l)->lastHeard + timeout)
             removePeer(asNode(l), false);
+        else if (live(l))
+            resendOverdue(asNode(l), now);
         l = next;
+    }
+}
+
+void NetHost::resendOverdue(Node* peer, double now) {
+    BasicLink* l = peer->outQueue.firstChild;
+    while (l && !live(l))
+        l = l->next;
+    if (!l || !connection)
+        return;
+    Packet* oldest = static_cast<Packet*>(l);
+    if (now > oldest->time + OVERDUE_ROUND_TRIPS * peer->ping + OVERDUE_MARGIN) {
+        connection->sendRaw(oldest, peer->address);
+        connection->getStats()->resends += 1;
     }
 }
 
@@ -253,8 +272,12 @@ void NetHost::handleConnect(Packet* datagram) {
         return;
     UString from = datagram->address.toString();
     trace("New Connect attempt from %s", from.c_str());
-    if (findPeer(datagram->address)) {
+    if (Node* known = findPeer(datagram->address)) {
         trace("%s already exists", from.c_str());
+        // Nothing from it arrived in order yet, so our accept may have been
+        // lost: the same accept again, with the same identifiers.
+        if (known->sequenceIn == 0)
+            sendAccept(known);
         return;
     }
     if (getPeerCount() >= maxPeers) {
@@ -348,13 +371,15 @@ void NetHost::sendPiece(Packet* packet, Node* peer, int offset, int size) {
     pieceBuffer.doHeader();
     int ack = peer->sequenceIn;
     pieceBuffer.doUInt(&ack);
-    if (offset == 0) {
-        int request = peer->nextResendRequest();
-        if (request > 0) {
-            uint8_t kind = 0;
-            pieceBuffer.doBits(&kind, 1);
-            pieceBuffer.doUInt(&request);
-        }
+    // Several gaps at a time, in any piece: one request per packet cannot keep
+    // up with heavy loss.
+    int32_t requests[MAX_REQUESTS_WRITTEN];
+    int requestCount = peer->nextResendRequests(requests, MAX_REQUESTS_WRITTEN);
+    for (int i = 0; i < requestCount; ++i) {
+        uint8_t kind = 0;
+        pieceBuffer.doBits(&kind, 1);
+        int request = requests[i];
+        pieceBuffer.doUInt(&request);
     }
     uint8_t kind = 1;
     pieceBuffer.doBits(&kind, 1);
@@ -376,17 +401,26 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
         return;
     datagram->peer = peer;
 
-    // The whole datagram is read before any field is used: header, at most one
-    // resend request, then exactly one piece that ends the datagram.
+    // The whole datagram is read before any field is used: header, resend
+    // requests, then exactly one piece that ends the datagram.
     datagram->doHeader();
-    int ack = 0, request = 0, length = 0;
+    int ack = 0, length = 0;
+    int requests[MAX_REQUESTS_READ];
+    int requestCount = 0;
+    bool badRequest = false;
     uint32_t crc = 0;
     datagram->doUInt(&ack);
     uint8_t kind = 0;
     datagram->doBits(&kind, 1);
-    bool hasRequest = !(kind & 1);
-    if (hasRequest) {
+    while (!(kind & 1) && !datagram->hasError()) {
+        int request = 0;
         datagram->doUInt(&request);
+        badRequest |= request < 0;
+        // Requests beyond what one datagram can carry from us are read and left unanswered.
+        if (requestCount < MAX_REQUESTS_READ)
+            requests[requestCount++] = request;
+        if (datagram->getBytesLeft() <= 0)
+            return;
         datagram->doBits(&kind, 1);
     }
     if (!(kind & 1) || datagram->hasError())
@@ -408,21 +442,23 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
     peer->address.setPort(datagram->address.getPort());
     if (sequence <= peer->sequenceIn)
         return;
-    if (sequence - peer->sequenceIn > MAX_SEQUENCE_AHEAD || ack < 0 || ack > peer->sequenceOut || request < 0)
+    if (sequence - peer->sequenceIn > MAX_SEQUENCE_AHEAD || ack < 0 || ack > peer->sequenceOut || badRequest)
         return;
 
     if (ack > peer->sequenceAcked)
         peer->sequenceAcked = ack;
     peer->processAcks();
 
-    if (hasRequest) {
-        NetStats* stats = connection ? connection->getStats() : nullptr;
-        if (stats)
+    if (requestCount && connection) {
+        NetStats* stats = connection->getStats();
+        double now = netTime();
+        for (int i = 0; i < requestCount; ++i) {
             stats->resendRequests += 1;
-        Packet* stored = peer->findOutgoing(request);
-        if (stored && connection && netTime() > stored->time + 1.1 * peer->ping) {
-            connection->sendRaw(stored, peer->address);
-            connection->getStats()->resends += 1;
+            Packet* stored = peer->findOutgoing(requests[i]);
+            if (stored && now > stored->time + 1.1 * peer->ping) {
+                connection->sendRaw(stored, peer->address);
+                stats->resends += 1;
+            }
         }
     }
 

@@ -18,6 +18,10 @@ BasicLink* firstLive(const PlimBase& queue) {
 }
 
 const double NO_ROUND_TRIP = 1000000.0;
+// A missing piece is asked for again after this many smoothed round trips and
+// the margin (the sender answers no sooner than 1.1 round trips after a send).
+const double RETRY_ROUND_TRIPS = 1.5;
+const double RETRY_MARGIN = 0.005;
 } // namespace
 
 uint32_t Node::randomUID() {
@@ -64,6 +68,37 @@ int Node::nextResendRequest() {
     }
     lastResendRequest = firstMissing;
     return firstMissing;
+}
+
+double Node::resendRetryInterval() const { return RETRY_ROUND_TRIPS * ping + RETRY_MARGIN; }
+
+int Node::nextResendRequests(int32_t* out, int max) {
+    if (max <= 0 || !firstLive(inQueue))
+        return 0;
+    if (askedAt.empty())
+        askedAt.assign(NetHost::MAX_SEQUENCE_AHEAD, AskedAt{0, 0.0});
+    double now = netTime();
+    double retryAfter = now - resendRetryInterval();
+    int count = 0;
+    int32_t expected = sequenceIn + 1;
+    for (BasicLink* l = inQueue.firstChild; l && count < max; l = l->next) {
+        if (l->bDestroyPending || l->bSkip)
+            continue;
+        int32_t seq = asPacket(l)->sequence;
+        for (int32_t missing = expected; missing < seq && count < max; ++missing) {
+            AskedAt& slot = askedAt[size_t(uint32_t(missing) % askedAt.size())];
+            if (slot.sequence == missing && slot.time > retryAfter)
+                continue;
+            slot.sequence = missing;
+            slot.time = now;
+            out[count++] = missing;
+        }
+        if (seq >= expected)
+            expected = seq + 1;
+    }
+    if (count)
+        lastResendRequest = out[count - 1];
+    return count;
 }
 
 Packet* Node::findOutgoing(int sequence) {
@@ -164,6 +199,8 @@ void Node::processIncoming() {
 }
 
 void Node::newIncoming(Packet* piece) {
-    insertSorted(inQueue, piece);
+    // Any new piece shows the peer alive, even while an earlier one is missing.
+    if (insertSorted(inQueue, piece))
+        lastHeard = netTime();
     processIncoming();
 }

@@ -8,6 +8,7 @@
 #include "net/NetAddress.h"
 
 #include <cstdint>
+#include <vector>
 
 class NetHost;
 class Packet;
@@ -25,6 +26,11 @@ public:
     void addOutgoing(Packet* piece);
     // The next missing sequence number to ask for again; 0 for none.
     int nextResendRequest();
+    // Up to max missing sequence numbers, lowest first, that were not asked
+    // for within the retry interval (a round trip and a margin); returns the count.
+    int nextResendRequests(int32_t* out, int max);
+    // How long a missing piece waits before it is asked for again.
+    double resendRetryInterval() const;
     Packet* findOutgoing(int sequence);
     // Drops what sequenceAcked covers; the quickest round trip among them moves ping.
     void processAcks();
@@ -54,6 +60,13 @@ public:
     PlimBase outQueue;
     int32_t sequenceOut = 0;
     int32_t lastResendRequest = 0;
+    // When each missing sequence number was last asked for, by number modulo
+    // the ring's size; made at the first gap.
+    struct AskedAt {
+        int32_t sequence;
+        double time;
+    };
+    std::vector<AskedAt> askedAt;
     // Set when joined pieces passed either limit with no last piece; the
     // host then removes the peer.
     bool bOverflow = false;
