@@ -86,7 +86,8 @@ public:
     bool canSend(int length) override {
         Node* p = peer();
         int n = length, size = n / (n / MAX_PIECE + 1) + 1;
-        return p && int(p->outQueue.getNumChildren()) + (n + size - 1) / size + 1 <= MAX_UNACKED_PIECES;
+        // Unacknowledged pieces are the numbers after the acknowledgement.
+        return p && p->sequenceOut - p->sequenceAcked + (n + size - 1) / size + 1 <= MAX_UNACKED_PIECES;
     }
     void send(const std::vector<uint8_t>& message) override {
         Packet p(Packet::FLAG_FILTER1, int(message.size()));
@@ -113,8 +114,7 @@ public:
         // One idle message carries the acknowledgement and the due resend requests.
         if (p && !sentThisTick) {
             bool unacked = p->sequenceAcked < lastDataSequence;
-            bool gaps = p->inQueue.firstChild != nullptr;
-            if (gaps || needReply || (unacked && now - lastSend >= 0.01) || now - lastSend >= 1.0)
+            if (p->resendRequestDue() || needReply || (unacked && now - lastSend >= 0.01) || now - lastSend >= 1.0)
                 send({KIND_IDLE});
         }
         needReply = false;

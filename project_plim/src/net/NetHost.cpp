@@ -204,7 +204,7 @@ void NetHost::resendOverdue(Node* peer, double now) {
     if (!l || !connection)
         return;
     Packet* oldest = static_cast<Packet*>(l);
-    if (now > oldest->time + OVERDUE_ROUND_TRIPS * peer->ping + OVERDUE_MARGIN) {
+    if (now > oldest->time + OVERDUE_ROUND_TRIPS * peer->resendRoundTrip() + OVERDUE_MARGIN) {
         connection->sendRaw(oldest, peer->address);
         connection->getStats()->resends += 1;
     }
@@ -455,7 +455,7 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
         for (int i = 0; i < requestCount; ++i) {
             stats->resendRequests += 1;
             Packet* stored = peer->findOutgoing(requests[i]);
-            if (stored && now > stored->time + 1.1 * peer->ping) {
+            if (stored && now > stored->time + 1.1 * peer->resendRoundTrip()) {
                 connection->sendRaw(stored, peer->address);
                 stats->resends += 1;
             }
