@@ -38,6 +38,11 @@ const int STREAM_PACKETS = 100;
 // unacknowledged, so a burst fits the receiver's 256 KB socket buffer.
 const int MAX_UNACKED_PIECES = 384;
 const double TRIAL_TIMEOUT = 20.0;
+// The quit message is answered with this index; the receiver lingers a while
+// after it so the answer gets through, and gives up on a sender that went silent.
+const uint32_t QUIT_INDEX = 0xFFFFFFFFu;
+const double QUIT_LINGER = 1.0;
+const double SILENT_SENDER = 30.0;
 
 enum Kind : uint8_t { KIND_LATENCY = 'L', KIND_STREAM = 'T', KIND_ANSWER = 'A', KIND_QUIT = 'Q', KIND_IDLE = 'I' };
 
@@ -235,7 +240,7 @@ void runReceiver(const Config& c, int portPipe, FILE* out) {
     int port = e->listen();
     if (write(portPipe, &port, sizeof port) != sizeof port)
         _exit(1);
-    double firstStamp = 0.0, lastArrival = 0.0, quitAt = 0.0;
+    double firstStamp = 0.0, lastArrival = 0.0, quitAt = 0.0, lastMessage = clockNow();
     long streamBytes = 0, delivered = 0;
     std::vector<uint32_t> answers;
     e->onMessage = [&](const uint8_t* m, int length) {
@@ -244,6 +249,7 @@ void runReceiver(const Config& c, int portPipe, FILE* out) {
         memcpy(&index, m + 1, 4);
         memcpy(&stamp, m + 5, 8);
         double now = clockNow();
+        lastMessage = now;
         delivered += length;
         if (m[0] == KIND_LATENCY) {
             fprintf(out, "latency %.6f\n", now - stamp);
@@ -254,12 +260,12 @@ void runReceiver(const Config& c, int portPipe, FILE* out) {
             lastArrival = now;
         } else if (m[0] == KIND_QUIT) {
             quitAt = now;
-            return;
+            index = QUIT_INDEX;
         }
         answers.push_back(index);
     };
     double cpu0 = cpuSeconds();
-    while (quitAt == 0.0 || clockNow() - quitAt < 0.3) {
+    while (quitAt == 0.0 ? clockNow() - lastMessage < SILENT_SENDER : clockNow() - quitAt < QUIT_LINGER) {
         e->service();
         for (uint32_t index : answers)
             e->send(message(KIND_ANSWER, index, 0));
@@ -296,7 +302,7 @@ void runSender(const Config& c, int port, FILE* out) {
     while (!e->connected() && clockNow() - connectStart < TRIAL_TIMEOUT)
         tick();
     fprintf(out, "join %.6f\n", clockNow() - connectStart);
-    for (int i = 0; i < c.trials; ++i) {
+    for (int i = 0; i < c.trials && e->connected(); ++i) {
         e->send(message(KIND_LATENCY, uint32_t(i), PACKET_BYTES));
         for (double start = clockNow(); answered != i && clockNow() - start < TRIAL_TIMEOUT;)
             tick();
@@ -305,12 +311,15 @@ void runSender(const Config& c, int port, FILE* out) {
         int next = 0;
         long last = STREAM_PACKETS - 1;
         for (double start = clockNow(); answered != last && clockNow() - start < 10 * TRIAL_TIMEOUT;) {
-            while (next < STREAM_PACKETS && e->canSend(PACKET_BYTES + 13))
+            while (next < STREAM_PACKETS && e->connected() && e->canSend(PACKET_BYTES + 13))
                 e->send(message(KIND_STREAM, uint32_t(next++), PACKET_BYTES));
             tick();
         }
     }
-    e->send(message(KIND_QUIT, 0, 0));
+    if (e->connected())
+        e->send(message(KIND_QUIT, 0, 0));
+    for (double start = clockNow(); e->connected() && answered != long(QUIT_INDEX) && clockNow() - start < 5.0;)
+        tick();
     for (double start = clockNow(); clockNow() - start < 0.3;)
         tick();
     fprintf(out, "cpu %.6f %ld %d\n", cpuSeconds() - cpu0, e->datagrams(), e->disconnects);

@@ -352,13 +352,23 @@ void NetHost::sendToPeer(Packet* packet, Node* peer) {
     int n = packet->getLength();
     int size = n / (n / MAX_PIECE + 1) + 1;
     int offset = 0;
+    pieceBatch.clear();
     do {
-        sendPiece(packet, peer, offset, size);
+        pieceBatch.push_back(makePiece(packet, peer, offset, size));
         offset += size;
     } while (offset < n);
+    if (connection)
+        connection->sendRawBatch(pieceBatch.data(), int(pieceBatch.size()), peer->address);
+    pieceBatch.clear();
 }
 
 void NetHost::sendPiece(Packet* packet, Node* peer, int offset, int size) {
+    Packet* datagram = makePiece(packet, peer, offset, size);
+    if (connection)
+        connection->sendRaw(datagram, peer->address);
+}
+
+Packet* NetHost::makePiece(Packet* packet, Node* peer, int offset, int size) {
     int n = packet->getLength();
     bool last = offset + size >= n;
     if (last)
@@ -390,9 +400,8 @@ void NetHost::sendPiece(Packet* packet, Node* peer, int offset, int size) {
     pieceBuffer.doBytes(&crc, 4);
 
     Packet* datagram = pieceBuffer.cloneWithPiece(packet, offset, size);
-    if (connection)
-        connection->sendRaw(datagram, peer->address);
     peer->addOutgoing(datagram);
+    return datagram;
 }
 
 void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {

@@ -10,6 +10,7 @@
 #include "net/NetAddress.h"
 
 #include <cstdint>
+#include <vector>
 
 class NetConnection;
 class NetStats;
@@ -88,6 +89,10 @@ public:
     UString playerName;
 
 private:
+    // The datagrams of the packet being sent, handed to the connection together.
+    std::vector<Packet*> pieceBatch;
+    // Builds one data datagram and queues it in the peer's outQueue.
+    Packet* makePiece(Packet* packet, Node* peer, int offset, int size);
     Packet* newConnectionPacket(int type);
     void sendConnectionPacket(Packet* packet, NetAddress to);
     void handleConnect(Packet* datagram);
