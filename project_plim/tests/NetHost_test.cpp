@@ -84,6 +84,14 @@ TEST_F(NetHostTest, RepeatedConnectGetsTheSameAcceptUntilThePeerSpeaks) {
     ASSERT_FALSE(lost.empty());
     std::string again = acceptBytes();
     EXPECT_EQ(again, lost);
+    // A copy damaged in the assigned identifier fails the trailing checksum.
+    Packet* damaged = new Packet(Packet::FLAG_FILTER1, -1);
+    std::string bad = lost;
+    bad[bad.size() - 6] ^= 1;
+    damaged->doBytes(&bad[0], static_cast<int>(bad.size()));
+    damaged->address = server->connection->address;
+    deliver(*client, damaged);
+    EXPECT_EQ(client->getPeerCount(), 0);
     client->servicePacket(&client->connection->receivePacket);
     ASSERT_EQ(client->getPeerCount(), 1);
     EXPECT_EQ(client->hostUID, firstPeer(*server)->nodeUID);

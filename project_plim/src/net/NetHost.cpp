@@ -10,6 +10,7 @@
 #include "net/NetTime.h"
 #include "net/Node.h"
 
+#include <cstring>
 #include <zlib.h>
 
 namespace {
@@ -76,6 +77,11 @@ Packet* NetHost::newConnectionPacket(int type) {
 }
 
 void NetHost::sendConnectionPacket(Packet* packet, NetAddress to) {
+    // A trailing CRC-32 of all before it: a damaged identifier in an accept
+    // would otherwise tie the two sides to numbers neither knows. Readers
+    // that stop after the body never see it.
+    uint32_t crc = crcOf(0, packet->buffer, packet->getLength());
+    packet->doBytes(&crc, 4);
     if (connection)
         connection->sendRaw(packet, to);
     delete packet;
@@ -221,6 +227,17 @@ void NetHost::servicePacket(Packet* datagram) {
         serviceInPacketNormal(datagram, value);
 }
 
+bool NetHost::trailerIntact(Packet* datagram) {
+    int left = datagram->getBytesLeft();
+    if (left == 0)
+        return true; // a sender without the checksum
+    if (left != 4 || datagram->hasError())
+        return false;
+    uint32_t crc = 0;
+    memcpy(&crc, datagram->cursor, 4);
+    return crc == crcOf(0, datagram->buffer, static_cast<int>(datagram->cursor - datagram->buffer));
+}
+
 bool NetHost::versionPasses(double v) const { return !(parseDouble(MIN_VERSION) > v + 0.001); }
 
 // --- Handshake ----------------------------------------------------------------
@@ -242,7 +259,7 @@ void NetHost::serviceInPacketSpecial(Packet* datagram) {
     case TYPE_REJECT: {
         UString message;
         datagram->doUString(&message, -1);
-        if (!datagram->hasError())
+        if (!datagram->hasError() && trailerIntact(datagram))
             onConnectionRejected(message);
         break;
     }
@@ -252,6 +269,8 @@ void NetHost::serviceInPacketSpecial(Packet* datagram) {
             return;
         uint32_t id = 0;
         datagram->doBytes(&id, 4);
+        if (!trailerIntact(datagram))
+            return;
         if (Node* peer = findPeerById(id, &datagram->address))
             removePeer(peer, false);
         break;
@@ -268,7 +287,7 @@ void NetHost::handleConnect(Packet* datagram) {
     datagram->doUString(&theirGame, MAX_GAME_NAME);
     datagram->doDouble(&theirVersion);
     datagram->doUString(&theirName, MAX_PLAYER_NAME);
-    if (datagram->hasError())
+    if (datagram->hasError() || !trailerIntact(datagram))
         return;
     UString from = datagram->address.toString();
     trace("New Connect attempt from %s", from.c_str());
@@ -310,7 +329,7 @@ void NetHost::handleAccept(Packet* datagram) {
     datagram->doDouble(&theirVersion);
     datagram->doBytes(&serverUID, 4);
     datagram->doBytes(&assignedUID, 4);
-    if (datagram->hasError())
+    if (datagram->hasError() || !trailerIntact(datagram))
         return;
     UString from = datagram->address.toString();
     trace("Connection acccepted by %s", from.c_str());

@@ -98,5 +98,7 @@ private:
     void handleConnect(Packet* datagram);
     void handleAccept(Packet* datagram);
     bool versionPasses(double v) const;
+    // After a connection packet's body: nothing, or a CRC-32 of all before it that matches.
+    static bool trailerIntact(Packet* datagram);
     const char* sideName() const { return isServer ? "SERVER" : "CLIENT"; }
 };
