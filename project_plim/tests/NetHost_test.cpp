@@ -56,7 +56,7 @@ TEST_F(NetHostTest, ConnectAcceptAndIdentifiers) {
     EXPECT_EQ(client->hostUID, onServer->nodeUID);
     EXPECT_EQ(onServer->address.toString(), "127.0.0.1:2");
 
-    // A second request from a peer's address is only traced.
+    // A second request from a peer's address changes nothing.
     connect(*client);
     EXPECT_EQ(client->events.size(), 1u);
     LogText log = net.log();
@@ -71,6 +71,39 @@ TEST_F(NetHostTest, ConnectAcceptAndIdentifiers) {
     client->update();
     EXPECT_EQ(client->getPeerCount(), 0);
     EXPECT_EQ(client->events.back(), "disconnected ServerPlayer");
+}
+
+TEST_F(NetHostTest, RepeatedConnectGetsTheSameAcceptUntilThePeerSpeaks) {
+    auto acceptBytes = [&] {
+        client->sendConnectRequest(server->connection->address);
+        server->update();
+        Packet* p = client->connection->receiveRaw();
+        return p ? std::string(p->buffer, p->buffer + p->size) : std::string();
+    };
+    std::string lost = acceptBytes();
+    ASSERT_FALSE(lost.empty());
+    std::string again = acceptBytes();
+    EXPECT_EQ(again, lost);
+    // A copy damaged in the assigned identifier fails the trailing checksum.
+    Packet* damaged = new Packet(Packet::FLAG_FILTER1, -1);
+    std::string bad = lost;
+    bad[bad.size() - 6] ^= 1;
+    damaged->doBytes(&bad[0], static_cast<int>(bad.size()));
+    damaged->address = server->connection->address;
+    deliver(*client, damaged);
+    EXPECT_EQ(client->getPeerCount(), 0);
+    client->servicePacket(&client->connection->receivePacket);
+    ASSERT_EQ(client->getPeerCount(), 1);
+    EXPECT_EQ(client->hostUID, firstPeer(*server)->nodeUID);
+    EXPECT_EQ(server->events, Lines{"connected peer"});
+
+    Packet* hello = new Packet(Packet::FLAG_FILTER1, -1);
+    client->sendToAll(hello);
+    delete hello;
+    server->update();
+    ASSERT_EQ(firstPeer(*server)->sequenceIn, 1);
+    EXPECT_EQ(acceptBytes(), ""); // it has spoken: no answer
+    EXPECT_EQ(server->getPeerCount(), 1);
 }
 
 TEST_F(NetHostTest, RejectionsTellTheReason) {

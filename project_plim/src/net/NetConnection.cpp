@@ -13,8 +13,10 @@
 #include "net/PlimNetwork.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/udp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -27,6 +29,9 @@ const UColor TEXT_WHITE(255, 255, 255, 255);
 const int VALUE_FLAGS = 0x28;
 const int PEAK_FLAGS = 3;
 const int LABEL_FLAGS = 0x22;
+// The system takes at most this many segments and 65,507 bytes in one send.
+const int MAX_SEGMENTS = 64;
+const int MAX_SEGMENTED_BYTES = 65507;
 } // namespace
 
 NetConnection::NetConnection(NetAddress bindAddress, bool fatal) : address(bindAddress) {
@@ -121,10 +126,83 @@ void NetConnection::sendRaw(Packet* packet, NetAddress to) {
     } else {
         return; // closed: nothing goes out
     }
+    countSent(count);
+}
+
+void NetConnection::countSent(int bytes) {
     NetStats* stats = getStats();
     stats->packetsOut += 1;
-    stats->bytesOut += count + HEADER_OVERHEAD;
-    stats->payloadBytesOut += count;
+    stats->bytesOut += bytes + HEADER_OVERHEAD;
+    stats->payloadBytesOut += bytes;
+}
+
+void NetConnection::sendRawBatch(Packet* const* packets, int count, NetAddress to) {
+    int i = 0;
+    while (i < count) {
+        int size = packets[i]->getLength();
+        int run = 1, total = size;
+        // Equal lengths, and at most one shorter packet to end the run.
+        while (i + run < count && run < MAX_SEGMENTS && size > 0) {
+            int next = packets[i + run]->getLength();
+            if (next > size || next == 0 || total + next > MAX_SEGMENTED_BYTES)
+                break;
+            total += next;
+            ++run;
+            if (next < size)
+                break;
+        }
+        if (run < 2 || emulated || wsaSocket < 0 || !bSegmentOffload || !sendSegmented(packets + i, run, to))
+            for (int k = 0; k < run; ++k)
+                sendRaw(packets[i + k], to);
+        i += run;
+    }
+}
+
+bool NetConnection::sendSegmented(Packet* const* packets, int count, const NetAddress& to) {
+    // One buffer for every connection: all network code runs on the main thread.
+    static uint8_t joined[MAX_SEGMENTED_BYTES];
+    int total = 0;
+    for (int k = 0; k < count; ++k) {
+        int length = packets[k]->getLength();
+        memcpy(joined + total, packets[k]->buffer, size_t(length));
+        total += length;
+    }
+    sockaddr_in in;
+    to.toSockAddr(&in);
+    iovec io = {joined, size_t(total)};
+    union {
+        char bytes[CMSG_SPACE(sizeof(uint16_t))];
+        cmsghdr align;
+    } control;
+    memset(&control, 0, sizeof control);
+    msghdr message;
+    memset(&message, 0, sizeof message);
+    message.msg_name = &in;
+    message.msg_namelen = SOCKADDR_SIZE;
+    message.msg_iov = &io;
+    message.msg_iovlen = 1;
+    message.msg_control = control.bytes;
+    message.msg_controllen = sizeof control.bytes;
+    cmsghdr* header = CMSG_FIRSTHDR(&message);
+    header->cmsg_level = SOL_UDP;
+    header->cmsg_type = UDP_SEGMENT;
+    header->cmsg_len = CMSG_LEN(sizeof(uint16_t));
+    uint16_t segment = uint16_t(packets[0]->getLength());
+    memcpy(CMSG_DATA(header), &segment, sizeof segment);
+    if (sendmsg(wsaSocket, &message, 0) < 0) {
+        if (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS)
+            return false; // the buffer is full now: each goes alone, as sendRaw would
+        logTagged(TAG, "Segmentation offload refused (%s); sending datagrams one by one.",
+                  PlimNetwork::errorText(errno).c_str());
+        bSegmentOffload = false;
+        return false;
+    }
+    double now = netTime();
+    for (int k = 0; k < count; ++k) {
+        packets[k]->time = now;
+        countSent(packets[k]->getLength());
+    }
+    return true;
 }
 
 Packet* NetConnection::receiveRaw() {

@@ -10,6 +10,7 @@
 #include "net/NetTime.h"
 #include "net/Node.h"
 
+#include <cstring>
 #include <zlib.h>
 
 namespace {
@@ -17,6 +18,10 @@ const char* const MIN_VERSION = "0.00";
 const char* const GAME_FAMILY = "Corvana2";
 const char* const SPECIAL = "serviceInPacketSpecial";
 const char* const NORMAL = "serviceInPacketNormal";
+// The oldest unacknowledged piece goes again after this many smoothed round
+// trips and the margin (an acknowledgement may wait for the peer's next send).
+const double OVERDUE_ROUND_TRIPS = 2.0;
+const double OVERDUE_MARGIN = 0.01;
 
 UString text(int id, const char* english) {
     return PLIM && PLIM->language ? UString(PLIM->language->getText(id)) : UString(english);
@@ -72,6 +77,11 @@ Packet* NetHost::newConnectionPacket(int type) {
 }
 
 void NetHost::sendConnectionPacket(Packet* packet, NetAddress to) {
+    // A trailing CRC-32 of all before it: a damaged identifier in an accept
+    // would otherwise tie the two sides to numbers neither knows. Readers
+    // that stop after the body never see it.
+    uint32_t crc = crcOf(0, packet->buffer, packet->getLength());
+    packet->doBytes(&crc, 4);
     if (connection)
         connection->sendRaw(packet, to);
     delete packet;
@@ -187,7 +197,22 @@ void NetHost::update() {
         BasicLink* next = l->next;
         if (live(l) && now > asNode(l)->lastHeard + timeout)
             removePeer(asNode(l), false);
+        else if (live(l))
+            resendOverdue(asNode(l), now);
         l = next;
+    }
+}
+
+void NetHost::resendOverdue(Node* peer, double now) {
+    BasicLink* l = peer->outQueue.firstChild;
+    while (l && !live(l))
+        l = l->next;
+    if (!l || !connection)
+        return;
+    Packet* oldest = static_cast<Packet*>(l);
+    if (now > oldest->time + OVERDUE_ROUND_TRIPS * peer->resendRoundTrip() + OVERDUE_MARGIN) {
+        connection->sendRaw(oldest, peer->address);
+        connection->getStats()->resends += 1;
     }
 }
 
@@ -200,6 +225,17 @@ void NetHost::servicePacket(Packet* datagram) {
         serviceInPacketSpecial(datagram);
     else
         serviceInPacketNormal(datagram, value);
+}
+
+bool NetHost::trailerIntact(Packet* datagram) {
+    int left = datagram->getBytesLeft();
+    if (left == 0)
+        return true; // a sender without the checksum
+    if (left != 4 || datagram->hasError())
+        return false;
+    uint32_t crc = 0;
+    memcpy(&crc, datagram->cursor, 4);
+    return crc == crcOf(0, datagram->buffer, static_cast<int>(datagram->cursor - datagram->buffer));
 }
 
 bool NetHost::versionPasses(double v) const { return !(parseDouble(MIN_VERSION) > v + 0.001); }
@@ -223,7 +259,7 @@ void NetHost::serviceInPacketSpecial(Packet* datagram) {
     case TYPE_REJECT: {
         UString message;
         datagram->doUString(&message, -1);
-        if (!datagram->hasError())
+        if (!datagram->hasError() && trailerIntact(datagram))
             onConnectionRejected(message);
         break;
     }
@@ -233,6 +269,8 @@ void NetHost::serviceInPacketSpecial(Packet* datagram) {
             return;
         uint32_t id = 0;
         datagram->doBytes(&id, 4);
+        if (!trailerIntact(datagram))
+            return;
         if (Node* peer = findPeerById(id, &datagram->address))
             removePeer(peer, false);
         break;
@@ -249,12 +287,16 @@ void NetHost::handleConnect(Packet* datagram) {
     datagram->doUString(&theirGame, MAX_GAME_NAME);
     datagram->doDouble(&theirVersion);
     datagram->doUString(&theirName, MAX_PLAYER_NAME);
-    if (datagram->hasError())
+    if (datagram->hasError() || !trailerIntact(datagram))
         return;
     UString from = datagram->address.toString();
     trace("New Connect attempt from %s", from.c_str());
-    if (findPeer(datagram->address)) {
+    if (Node* known = findPeer(datagram->address)) {
         trace("%s already exists", from.c_str());
+        // Nothing from it arrived in order yet, so our accept may have been
+        // lost: the same accept again, with the same identifiers.
+        if (known->sequenceIn == 0)
+            sendAccept(known);
         return;
     }
     if (getPeerCount() >= maxPeers) {
@@ -287,7 +329,7 @@ void NetHost::handleAccept(Packet* datagram) {
     datagram->doDouble(&theirVersion);
     datagram->doBytes(&serverUID, 4);
     datagram->doBytes(&assignedUID, 4);
-    if (datagram->hasError())
+    if (datagram->hasError() || !trailerIntact(datagram))
         return;
     UString from = datagram->address.toString();
     trace("Connection acccepted by %s", from.c_str());
@@ -329,13 +371,23 @@ void NetHost::sendToPeer(Packet* packet, Node* peer) {
     int n = packet->getLength();
     int size = n / (n / MAX_PIECE + 1) + 1;
     int offset = 0;
+    pieceBatch.clear();
     do {
-        sendPiece(packet, peer, offset, size);
+        pieceBatch.push_back(makePiece(packet, peer, offset, size));
         offset += size;
     } while (offset < n);
+    if (connection)
+        connection->sendRawBatch(pieceBatch.data(), int(pieceBatch.size()), peer->address);
+    pieceBatch.clear();
 }
 
 void NetHost::sendPiece(Packet* packet, Node* peer, int offset, int size) {
+    Packet* datagram = makePiece(packet, peer, offset, size);
+    if (connection)
+        connection->sendRaw(datagram, peer->address);
+}
+
+Packet* NetHost::makePiece(Packet* packet, Node* peer, int offset, int size) {
     int n = packet->getLength();
     bool last = offset + size >= n;
     if (last)
@@ -348,13 +400,15 @@ void NetHost::sendPiece(Packet* packet, Node* peer, int offset, int size) {
     pieceBuffer.doHeader();
     int ack = peer->sequenceIn;
     pieceBuffer.doUInt(&ack);
-    if (offset == 0) {
-        int request = peer->nextResendRequest();
-        if (request > 0) {
-            uint8_t kind = 0;
-            pieceBuffer.doBits(&kind, 1);
-            pieceBuffer.doUInt(&request);
-        }
+    // Several gaps at a time, in any piece: one request per packet cannot keep
+    // up with heavy loss.
+    int32_t requests[MAX_REQUESTS_WRITTEN];
+    int requestCount = peer->nextResendRequests(requests, MAX_REQUESTS_WRITTEN);
+    for (int i = 0; i < requestCount; ++i) {
+        uint8_t kind = 0;
+        pieceBuffer.doBits(&kind, 1);
+        int request = requests[i];
+        pieceBuffer.doUInt(&request);
     }
     uint8_t kind = 1;
     pieceBuffer.doBits(&kind, 1);
@@ -365,9 +419,8 @@ void NetHost::sendPiece(Packet* packet, Node* peer, int offset, int size) {
     pieceBuffer.doBytes(&crc, 4);
 
     Packet* datagram = pieceBuffer.cloneWithPiece(packet, offset, size);
-    if (connection)
-        connection->sendRaw(datagram, peer->address);
     peer->addOutgoing(datagram);
+    return datagram;
 }
 
 void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
@@ -376,17 +429,26 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
         return;
     datagram->peer = peer;
 
-    // The whole datagram is read before any field is used: header, at most one
-    // resend request, then exactly one piece that ends the datagram.
+    // The whole datagram is read before any field is used: header, resend
+    // requests, then exactly one piece that ends the datagram.
     datagram->doHeader();
-    int ack = 0, request = 0, length = 0;
+    int ack = 0, length = 0;
+    int requests[MAX_REQUESTS_READ];
+    int requestCount = 0;
+    bool badRequest = false;
     uint32_t crc = 0;
     datagram->doUInt(&ack);
     uint8_t kind = 0;
     datagram->doBits(&kind, 1);
-    bool hasRequest = !(kind & 1);
-    if (hasRequest) {
+    while (!(kind & 1) && !datagram->hasError()) {
+        int request = 0;
         datagram->doUInt(&request);
+        badRequest |= request < 0;
+        // Requests beyond what one datagram can carry from us are read and left unanswered.
+        if (requestCount < MAX_REQUESTS_READ)
+            requests[requestCount++] = request;
+        if (datagram->getBytesLeft() <= 0)
+            return;
         datagram->doBits(&kind, 1);
     }
     if (!(kind & 1) || datagram->hasError())
@@ -408,21 +470,23 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
     peer->address.setPort(datagram->address.getPort());
     if (sequence <= peer->sequenceIn)
         return;
-    if (sequence - peer->sequenceIn > MAX_SEQUENCE_AHEAD || ack < 0 || ack > peer->sequenceOut || request < 0)
+    if (sequence - peer->sequenceIn > MAX_SEQUENCE_AHEAD || ack < 0 || ack > peer->sequenceOut || badRequest)
         return;
 
     if (ack > peer->sequenceAcked)
         peer->sequenceAcked = ack;
     peer->processAcks();
 
-    if (hasRequest) {
-        NetStats* stats = connection ? connection->getStats() : nullptr;
-        if (stats)
+    if (requestCount && connection) {
+        NetStats* stats = connection->getStats();
+        double now = netTime();
+        for (int i = 0; i < requestCount; ++i) {
             stats->resendRequests += 1;
-        Packet* stored = peer->findOutgoing(request);
-        if (stored && connection && netTime() > stored->time + 1.1 * peer->ping) {
-            connection->sendRaw(stored, peer->address);
-            connection->getStats()->resends += 1;
+            Packet* stored = peer->findOutgoing(requests[i]);
+            if (stored && now > stored->time + 1.1 * peer->resendRoundTrip()) {
+                connection->sendRaw(stored, peer->address);
+                stats->resends += 1;
+            }
         }
     }
 

@@ -10,6 +10,7 @@
 #include "net/NetAddress.h"
 
 #include <cstdint>
+#include <vector>
 
 class NetConnection;
 class NetStats;
@@ -26,7 +27,11 @@ public:
         MAX_PLAYER_NAME = 16,
         MAX_NAME_SUFFIX = 15,
         // Pieces further ahead of the last in-order one are not kept.
-        MAX_SEQUENCE_AHEAD = 4096
+        MAX_SEQUENCE_AHEAD = 4096,
+        // Resend requests a datagram carries: with the flag and the piece's
+        // bit they fill the one bit byte.
+        MAX_REQUESTS_WRITTEN = 6,
+        MAX_REQUESTS_READ = 32
     };
 
     NetHost(const UString& gameName, double version, const UString& playerName, int hostMode, bool isServer);
@@ -61,6 +66,10 @@ public:
     void sendToPeer(Packet* packet, Node* peer);
     void sendPiece(Packet* packet, Node* peer, int offset, int size);
     void serviceInPacketNormal(Packet* datagram, uint32_t senderUID);
+    // Sends again the oldest unacknowledged piece of a peer once it has waited
+    // a few round trips: no request can name a lost last piece, and requests
+    // get lost too.
+    void resendOverdue(Node* peer, double now);
 
     // Handshake traces: the console when there is one, else the log.
     void trace(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -80,10 +89,16 @@ public:
     UString playerName;
 
 private:
+    // The datagrams of the packet being sent, handed to the connection together.
+    std::vector<Packet*> pieceBatch;
+    // Builds one data datagram and queues it in the peer's outQueue.
+    Packet* makePiece(Packet* packet, Node* peer, int offset, int size);
     Packet* newConnectionPacket(int type);
     void sendConnectionPacket(Packet* packet, NetAddress to);
     void handleConnect(Packet* datagram);
     void handleAccept(Packet* datagram);
     bool versionPasses(double v) const;
+    // After a connection packet's body: nothing, or a CRC-32 of all before it that matches.
+    static bool trailerIntact(Packet* datagram);
     const char* sideName() const { return isServer ? "SERVER" : "CLIENT"; }
 };

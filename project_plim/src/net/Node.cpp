@@ -18,6 +18,10 @@ BasicLink* firstLive(const PlimBase& queue) {
 }
 
 const double NO_ROUND_TRIP = 1000000.0;
+// A missing piece is asked for again after this many smoothed round trips and
+// the margin (the sender answers no sooner than 1.1 round trips after a send).
+const double RETRY_ROUND_TRIPS = 1.5;
+const double RETRY_MARGIN = 0.002;
 } // namespace
 
 uint32_t Node::randomUID() {
@@ -66,6 +70,50 @@ int Node::nextResendRequest() {
     return firstMissing;
 }
 
+double Node::resendRetryInterval() const { return RETRY_ROUND_TRIPS * resendRoundTrip() + RETRY_MARGIN; }
+
+int Node::dueResendRequests(int32_t* out, int max) const {
+    double retryAfter = netTime() - resendRetryInterval();
+    int count = 0;
+    int32_t expected = sequenceIn + 1;
+    for (BasicLink* l = inQueue.firstChild; l && count < max; l = l->next) {
+        if (l->bDestroyPending || l->bSkip)
+            continue;
+        int32_t seq = asPacket(l)->sequence;
+        for (int32_t missing = expected; missing < seq && count < max; ++missing) {
+            if (!askedAt.empty()) {
+                const AskedAt& slot = askedAt[size_t(uint32_t(missing) % askedAt.size())];
+                if (slot.sequence == missing && slot.time > retryAfter)
+                    continue;
+            }
+            out[count++] = missing;
+        }
+        if (seq >= expected)
+            expected = seq + 1;
+    }
+    return count;
+}
+
+int Node::nextResendRequests(int32_t* out, int max) {
+    if (max <= 0 || !firstLive(inQueue))
+        return 0;
+    int count = dueResendRequests(out, max);
+    if (!count)
+        return 0;
+    if (askedAt.empty())
+        askedAt.assign(NetHost::MAX_SEQUENCE_AHEAD, AskedAt{0, 0.0});
+    double now = netTime();
+    for (int i = 0; i < count; ++i)
+        askedAt[size_t(uint32_t(out[i]) % askedAt.size())] = AskedAt{out[i], now};
+    lastResendRequest = out[count - 1];
+    return count;
+}
+
+bool Node::resendRequestDue() const {
+    int32_t first;
+    return firstLive(inQueue) && dueResendRequests(&first, 1) > 0;
+}
+
 Packet* Node::findOutgoing(int sequence) {
     for (BasicLink* l = outQueue.firstChild; l; l = l->next) {
         if (l->bDestroyPending || l->bSkip)
@@ -86,8 +134,10 @@ void Node::processAcks() {
             quickest = roundTrip;
         delete piece;
     }
-    if (quickest < NO_ROUND_TRIP)
+    if (quickest < NO_ROUND_TRIP) {
         ping = 0.9 * ping + 0.1 * quickest;
+        roundTrip = roundTrip >= 0.0 ? 0.875 * roundTrip + 0.125 * quickest : quickest;
+    }
 }
 
 bool Node::insertSorted(PlimBase& queue, Packet* piece) {
@@ -164,6 +214,8 @@ void Node::processIncoming() {
 }
 
 void Node::newIncoming(Packet* piece) {
-    insertSorted(inQueue, piece);
+    // Any new piece shows the peer alive, even while an earlier one is missing.
+    if (insertSorted(inQueue, piece))
+        lastHeard = netTime();
     processIncoming();
 }

@@ -8,6 +8,7 @@
 #include "net/NetAddress.h"
 
 #include <cstdint>
+#include <vector>
 
 class NetHost;
 class Packet;
@@ -25,6 +26,16 @@ public:
     void addOutgoing(Packet* piece);
     // The next missing sequence number to ask for again; 0 for none.
     int nextResendRequest();
+    // Up to max missing sequence numbers, lowest first, that were not asked
+    // for within the retry interval (a round trip and a margin); returns the count.
+    int nextResendRequests(int32_t* out, int max);
+    // Whether nextResendRequests would name a number now (for owners that
+    // send an otherwise empty packet to carry the requests).
+    bool resendRequestDue() const;
+    // How long a missing piece waits before it is asked for again.
+    double resendRetryInterval() const;
+    // The round trip that times resends: roundTrip once measured, else ping.
+    double resendRoundTrip() const { return roundTrip >= 0.0 ? roundTrip : ping; }
     Packet* findOutgoing(int sequence);
     // Drops what sequenceAcked covers; the quickest round trip among them moves ping.
     void processAcks();
@@ -47,6 +58,10 @@ public:
     int32_t sequenceAcked = 0;
     int32_t sequenceIn = 0;
     double ping = 0.25;
+    // Smoothed like a TCP round trip and taken from the first measurement on,
+    // so resends are timed right from the start (ping leaves 0.25 s slowly);
+    // negative until then.
+    double roundTrip = -1.0;
     double lastHeard;
     UString name;
     PlimBase inQueue;
@@ -54,7 +69,18 @@ public:
     PlimBase outQueue;
     int32_t sequenceOut = 0;
     int32_t lastResendRequest = 0;
+    // When each missing sequence number was last asked for, by number modulo
+    // the ring's size; made at the first gap.
+    struct AskedAt {
+        int32_t sequence;
+        double time;
+    };
+    std::vector<AskedAt> askedAt;
     // Set when joined pieces passed either limit with no last piece; the
     // host then removes the peer.
     bool bOverflow = false;
+
+private:
+    // The missing numbers due for a request, without marking them asked.
+    int dueResendRequests(int32_t* out, int max) const;
 };

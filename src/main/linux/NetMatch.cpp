@@ -8,7 +8,8 @@
 //
 // After S seconds of match the server freezes it, sends its last copies and
 // the end call; every side prints "hash %016llx objects %d" on executing it.
-// Other lines: "listening on port P", "connected", and the role's status text
+// Other lines: "listening on port P", "connected after S s" (from the first
+// connect request, on the engine clock), and the role's status text
 // when it ends ("Playback finished.", "Disconnected from server.").
 // Exit status: 0 when the side saw the end (or a playback finished), 1 when
 // the connection broke, 2 on a usage error, 3 on a time-out.
@@ -256,7 +257,7 @@ int runClient(const Options& o, MatchHarness& harness) {
         role->tick(0.0, 0.0);
         if (!joined && role->getPeerCount() > 0) {
             joined = true;
-            printf("connected\n");
+            printf("connected after %.2f s\n", now - start);
             fflush(stdout);
         }
         MirrorRoot* root = dynamic_cast<MirrorRoot*>(role->root);

@@ -7,7 +7,8 @@
 //            [--send L1,L2,...] [--random N --seed S] [--name NAME]
 //            [--tick-ms MS] [--timeout SECONDS]
 //
-// Output lines: "listening on port P", "connected", "sent I LENGTH CRC",
+// Output lines: "listening on port P", "connected ADDRESS (NAME)" (on a
+// client followed by "after N requests"), "sent I LENGTH CRC",
 // "recv I LENGTH CRC", "stats ...", "done sent=N received=N".
 // Exit status: 0 when every packet of the other side arrived once and in
 // order, 1 on a protocol failure, 2 on a usage error, 3 on a time-out.
@@ -145,7 +146,10 @@ public:
     }
 
     void onPeerConnected(Node* peer) override {
-        printf("connected %s (%s)\n", peer->address.toString().c_str(), peer->name.c_str());
+        printf("connected %s (%s)", peer->address.toString().c_str(), peer->name.c_str());
+        if (!options.server)
+            printf(" after %d requests", connectRequests);
+        printf("\n");
         hadPeer = true;
     }
     void onPeerDisconnected(Node* peer) override {
@@ -215,6 +219,7 @@ public:
     bool gotEnd = false;
     bool needReply = false;
     uint32_t received = 0;
+    int connectRequests = 0;
     double lastSend = 0.0;
     double lastPing = 0.0;
 };
@@ -259,6 +264,7 @@ int run(const Options& o) {
         }
         if (!o.server && !peer && !host.hadPeer && now >= nextConnect) {
             host.sendConnectRequest(serverAddress);
+            ++host.connectRequests;
             nextConnect = now + CONNECT_INTERVAL;
         }
         if (!peer && host.hadPeer) {
@@ -268,7 +274,7 @@ int run(const Options& o) {
         if (peer) {
             bool sent = false;
             auto fits = [&](int length) {
-                return int(peer->outQueue.getNumChildren()) + piecesFor(length) <= MAX_UNACKED_PIECES;
+                return peer->sequenceOut - peer->sequenceAcked + piecesFor(length) <= MAX_UNACKED_PIECES;
             };
             while (nextToSend < o.lengths.size() && fits(o.lengths[nextToSend] + 5)) {
                 host.sendFramed(KIND_DATA, uint32_t(nextToSend), o.lengths[nextToSend]);
@@ -282,7 +288,7 @@ int run(const Options& o) {
             if (sent)
                 lastDataSequence = peer->sequenceOut;
             bool unacked = peer->sequenceAcked < lastDataSequence;
-            bool gaps = peer->inQueue.firstChild != nullptr;
+            bool gaps = peer->resendRequestDue();
             if (!sent && (gaps || host.needReply || (unacked && now - host.lastSend >= PROMPT_INTERVAL) ||
                           now - host.lastSend >= KEEPALIVE_INTERVAL))
                 host.sendFramed(KIND_IDLE, 0, 0);

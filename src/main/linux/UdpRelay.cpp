@@ -3,12 +3,13 @@
 // target; the target's answers go back to the latest sender. Each datagram,
 // either way, may be dropped, duplicated, held back behind later ones
 // (reordered), delayed and have one bit flipped, at the given rates, from a
-// seed. The counts are printed when the relay stops (SIGINT, SIGTERM or
+// seed; --drop-first-answers drops the target's first N answers whatever the
+// rates. The counts are printed when the relay stops (SIGINT, SIGTERM or
 // --duration).
 //
 //   udp-relay --listen PORT --to HOST:PORT [--seed S] [--drop P] [--duplicate P]
 //             [--reorder P] [--delay-min SECONDS] [--delay-max SECONDS] [--corrupt P]
-//             [--duration SECONDS]
+//             [--drop-first-answers N] [--duration SECONDS]
 //
 // Prints "relay on port P" once it listens, and at the end
 // "relay forwarded=N dropped=N duplicated=N reordered=N delayed=N corrupted=N".
@@ -93,7 +94,8 @@ bool resolve(const std::string& text, sockaddr_in* out) {
 
 int usage() {
     fprintf(stderr, "usage: udp-relay --listen PORT --to HOST:PORT [--seed S] [--drop P] [--duplicate P]\n"
-                    "                 [--reorder P] [--delay-min S] [--delay-max S] [--corrupt P] [--duration S]\n");
+                    "                 [--reorder P] [--delay-min S] [--delay-max S] [--corrupt P]\n"
+                    "                 [--drop-first-answers N] [--duration S]\n");
     return 2;
 }
 
@@ -104,6 +106,7 @@ int main(int argc, char** argv) {
     std::string target;
     unsigned seed = 1;
     double drop = 0, duplicate = 0, reorder = 0, delayMin = 0, delayMax = 0, corrupt = 0, duration = 0;
+    long dropFirstAnswers = 0;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string a = argv[i];
         const char* v = argv[i + 1];
@@ -117,6 +120,7 @@ int main(int argc, char** argv) {
         else if (a == "--delay-max") delayMax = atof(v);
         else if (a == "--corrupt") corrupt = atof(v);
         else if (a == "--duration") duration = atof(v);
+        else if (a == "--drop-first-answers") dropFirstAnswers = atol(v);
         else return usage();
     }
     if (argc % 2 == 0 || listenPort < 0 || target.empty())
@@ -170,6 +174,11 @@ int main(int argc, char** argv) {
                     client = from;
                     haveClient = true;
                 } else if (!haveClient) {
+                    continue;
+                }
+                if (side == 1 && dropFirstAnswers > 0) {
+                    --dropFirstAnswers;
+                    ++counts.dropped;
                     continue;
                 }
                 if (fraction(random) < drop) {

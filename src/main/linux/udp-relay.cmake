@@ -5,3 +5,9 @@ add_executable(udp-relay ${CMAKE_CURRENT_LIST_DIR}/UdpRelay.cpp)
 add_test(NAME net_relay_transfer
   COMMAND ${CMAKE_CURRENT_LIST_DIR}/tests/net_relay_test.sh $<TARGET_FILE:net-peer> $<TARGET_FILE:udp-relay>)
 set_tests_properties(net_relay_transfer PROPERTIES TIMEOUT 60)
+
+# net-peer pairs at the replication role's cadence through heavy loss, and a
+# lost accept. Paced to real time: it runs with the real-time tests.
+add_test(NAME net_relay_heavy_loss
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/tests/net_relay_loss_test.sh $<TARGET_FILE:net-peer> $<TARGET_FILE:udp-relay>)
+set_tests_properties(net_relay_heavy_loss PROPERTIES TIMEOUT 90 LABELS realtime)
