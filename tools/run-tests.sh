@@ -26,7 +26,8 @@ echo "== tests driven by real X input or paced to real time"
 ctest --test-dir build --output-on-failure -j2 -L "xinput|realtime" --repeat until-pass:2
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPLIM_SANITIZE=ON -DPLIM_BENCH=OFF >/dev/null
+# The sanitizer trees take the main build's data archive rather than generating their own.
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPLIM_SANITIZE=ON -DPLIM_BENCH=OFF -DPLIM_DATA_FROM="$PWD/build" >/dev/null
 cmake --build build-asan -j"$JOBS"
 export ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp" UBSAN_OPTIONS=print_stacktrace=1
 # Real-input and real-time runs are timing-bound and too slow under the
@@ -35,7 +36,7 @@ run_ctest build-asan -j"$JOBS" -LE "xinput|soak|realtime"
 
 echo "== threaded tests (audio, form post) under ThreadSanitizer"
 TSAN_TESTS="plim_Mixer_test plim_MixerOGG_test plim_PlimAudio_test plim_Sound_test menu_HttpFormPost_test"
-cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIM_TSAN=ON -DPLIM_BENCH=OFF >/dev/null
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIM_TSAN=ON -DPLIM_BENCH=OFF -DPLIM_DATA_FROM="$PWD/build" >/dev/null
 cmake --build build-tsan -j"$JOBS" --target $TSAN_TESTS
 for t in $TSAN_TESTS; do
   TSAN_OPTIONS=halt_on_error=1 tools/test-display.sh "build-tsan/tests/$t"

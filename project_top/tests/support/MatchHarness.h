@@ -29,7 +29,8 @@ struct MatchSettings {
     // Frames go through the whole render pass (visibility, collisions,
     // off-screen removal) either way; only with draw on do they reach the
     // window's pixels. Runs that read pixels turn it on (or setDrawing) for
-    // the frames they read.
+    // the frames they read. MATCH_HARNESS_DRAW=1 in the environment draws
+    // every frame (to compare the cost, or to watch a run).
     bool draw = false;
 };
 
