@@ -24,18 +24,33 @@ run_ctest() { # build folder, then ctest arguments
   sed 's/^/==   /' "$dir/Testing/Temporary/LastTestsFailed.log"
   ctest --test-dir "$dir" --output-on-failure -j2 --rerun-failed
 }
+# The sanitizer tree takes the main build's data archive rather than generating its own.
+build_asan() { # make jobs
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPLIM_SANITIZE=ON -DPLIM_BENCH=OFF -DPLIM_DATA_FROM="$PWD/build" >/dev/null
+  cmake --build build-asan -j"$1"
+}
 echo "== tests"
 run_ctest build -j"$JOBS" -LE "xinput|realtime"
 # The menus driven by real X clicks and keys wait in real time: they run apart
-# once the rest is done (with the networked match paced to real time).
+# once the rest is done (with the networked match paced to real time). With
+# cores to spare, the sanitizer tree builds meanwhile on the others, at a
+# lower priority than the tests.
+asan_pid=""
+if [ "$JOBS" -ge 6 ]; then
+  echo "== building the AddressSanitizer tree meanwhile (build-asan/build.log)"
+  mkdir -p build-asan
+  (nice -n 10 bash -c "set -e; $(declare -f build_asan); build_asan $((JOBS - XJOBS))" >build-asan/build.log 2>&1) &
+  asan_pid=$!
+fi
 echo "== tests driven by real X input or paced to real time"
 run_ctest build -j"$XJOBS" -L "xinput|realtime"
 
-
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-# The sanitizer trees take the main build's data archive rather than generating their own.
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPLIM_SANITIZE=ON -DPLIM_BENCH=OFF -DPLIM_DATA_FROM="$PWD/build" >/dev/null
-cmake --build build-asan -j"$JOBS"
+if [ -n "$asan_pid" ]; then
+  wait "$asan_pid" || { cat build-asan/build.log; echo "== the AddressSanitizer tree did not build"; exit 1; }
+else
+  build_asan "$JOBS"
+fi
 export ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp" UBSAN_OPTIONS=print_stacktrace=1
 # Real-input and real-time runs are timing-bound and too slow under the
 # sanitizers, and the wave soak takes minutes there; every other whole-program test
