@@ -80,6 +80,7 @@ void prepare(SaveData& saved) {
 
 MatchSettings settings() {
     MatchSettings chosen;
+    chosen.draw = true; // frames as the game draws them
     chosen.frameRate = FRAME_PERIOD;
     chosen.graphicsDetail = 1;
     return chosen;

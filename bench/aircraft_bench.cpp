@@ -43,7 +43,9 @@ size_t soundCount(const MatchHarness& run, const char* name) {
 
 void BM_PilotDecisions(benchmark::State& state) {
     if (needsDisplay(state)) return;
-    MatchHarness run;
+    MatchSettings settings;
+    settings.draw = true; // frames as the game draws them
+    MatchHarness run(settings);
     GameController* match = run.start([] { return new GameController(); });
     const int layers[3] = {L::LAYER_BALLOONS, L::LAYER_CANNON_BALLS, L::LAYER_BULLETS};
     for (int i = 0; i < OBJECTS; ++i) {
@@ -109,6 +111,7 @@ void BM_Dogfight(benchmark::State& state) {
     double seconds = 120.0;
     if (const char* s = getenv("AIRCRAFT_BENCH_SECONDS")) seconds = std::max(1.0, atof(s));
     MatchSettings settings;
+    settings.draw = true; // frames as the game draws them
     settings.frameRate = FRAME;
     MatchHarness run(settings);
     auto* match = static_cast<TimedDogfight*>(run.start([] {

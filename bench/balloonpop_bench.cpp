@@ -61,6 +61,7 @@ void BM_BalloonPopAutocannons(benchmark::State& state) {
     double seconds = BalloonPopScenario::MATCH_SECONDS;
     if (const char* limit = getenv("BALLOONPOP_BENCH_SECONDS")) seconds = std::max(10.0, std::min(seconds, atof(limit)));
     MatchSettings settings;
+    settings.draw = true; // frames as the game draws them
     settings.frameRate = FRAME_PERIOD;
     MatchHarness run(settings);
     SaveData& saved = run.app->saveData;

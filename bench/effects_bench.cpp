@@ -56,6 +56,7 @@ public:
 void BM_FireworkSalvo(benchmark::State& state) {
     if (needsDisplay(state)) return;
     MatchSettings settings;
+    settings.draw = true; // frames as the game draws them
     settings.frameRate = FRAME;
     settings.graphicsDetail = 1;
     MatchHarness run(settings);

@@ -178,6 +178,7 @@ struct FramePhases {
 void BM_EnemyWave(benchmark::State& state) {
     if (needsDisplay(state)) return;
     MatchSettings settings;
+    settings.draw = true; // frames as the game draws them
     settings.frameRate = 0.015;
     settings.graphicsDetail = 1;
     MatchHarness run(settings);

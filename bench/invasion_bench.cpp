@@ -68,6 +68,7 @@ void BM_InvasionWaves(benchmark::State& state) {
     int waves = GameControllerCampaign::WAVE_COUNT;
     if (const char* limit = getenv("INVASION_BENCH_WAVES")) waves = std::max(1, std::min(waves, atoi(limit)));
     MatchSettings settings;
+    settings.draw = true; // frames as the game draws them
     settings.frameRate = FRAME_PERIOD;
     MatchHarness run(settings);
     SaveData& saved = run.app->saveData;

@@ -116,6 +116,7 @@ void topUpPopups(GameController* match) {
 void BM_MatchFrame(benchmark::State& state) {
     if (needsDisplay(state)) return;
     MatchSettings settings;
+    settings.draw = true; // frames as the game draws them
     settings.frameRate = 0.015;
     MatchHarness run(settings);
     GameController* match = run.start([] {

@@ -25,6 +25,7 @@ void BM_ScreenSaverDetail1(benchmark::State& state) {
     const char* span = std::getenv("SCREENSAVER_BENCH_SECONDS");
     const double seconds = span ? std::atof(span) : 60.0;
     MatchSettings settings;
+    settings.draw = true; // frames as the game draws them
     settings.graphicsDetail = 1;
     MatchHarness harness(settings);
     std::vector<double> frames;

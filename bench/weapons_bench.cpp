@@ -135,6 +135,7 @@ public:
 void BM_CannonsBubblesRockets(benchmark::State& state) {
     if (needsDisplay(state)) return;
     MatchSettings settings;
+    settings.draw = true; // frames as the game draws them
     settings.frameRate = FRAME;
     settings.graphicsDetail = 1;
     MatchHarness run(settings);

@@ -1,6 +1,9 @@
 # One test program per tests/*_test.cpp file, so one area's tests build and
 # run on their own. Files in tests/support/ are shared by a layer's tests.
 function(plim_add_tests layer)
+  if(NOT PLIM_TESTS)
+    return()
+  endif()
   file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*_test.cpp)
   file(GLOB _support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/support/*.cpp)
   set(_support_lib "")

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds everything and starts the game.
+# Installs what the game needs, builds the game and its data archive (no tests
+# or benchmarks) and starts it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/deps.sh
-bash tools/build.sh
-if [ -x build/corvana2demo ]; then prog=build/corvana2demo
-elif [ -x build/plim-demo ]; then prog=build/plim-demo
-else echo "No program has been built yet."; exit 1; fi
+bash tools/deps.sh --game
+bash tools/build.sh --game
+prog=build/corvana2demo
+[ -x "$prog" ] || { echo "The game has not been built."; exit 1; }
 if [ -z "${DISPLAY:-}" ]; then
   echo "No display found (DISPLAY is not set). The game needs a window; to run it"
   echo "without a screen, start it under a virtual display:"

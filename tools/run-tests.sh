@@ -10,47 +10,89 @@ bash tools/build.sh
 # Every test program runs on a private Xvfb (tools/test-display.sh).
 export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
 JOBS=$(nproc)
+# The real-time runs each hold about a core (the real program draws every
+# frame): two at a time on a small machine, half the cores on a larger one.
+XJOBS=$(( JOBS / 2 > 2 ? JOBS / 2 : 2 ))
 # Whole-program runs wait for real windows and frames: on a loaded machine one can
 # run out of time, so failures run once more with the machine quieter.
+# A retry is counted and named: a test that needs one on a quiet machine is
+# flaky, not slow.
 run_ctest() { # build folder, then ctest arguments
   local dir=$1; shift
-  ctest --test-dir "$dir" --output-on-failure "$@" ||
-    { echo "== running the failed tests again, two at a time"; ctest --test-dir "$dir" --output-on-failure -j2 --rerun-failed; }
+  ctest --test-dir "$dir" --output-on-failure "$@" && return 0
+  echo "== RETRY: $(wc -l <"$dir/Testing/Temporary/LastTestsFailed.log") failed test(s) run again, two at a time:"
+  sed 's/^/==   /' "$dir/Testing/Temporary/LastTestsFailed.log"
+  ctest --test-dir "$dir" --output-on-failure -j2 --rerun-failed
+}
+# The sanitizer tree takes the main build's data archive rather than generating its own.
+build_asan() { # make jobs
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPLIM_SANITIZE=ON -DPLIM_BENCH=OFF -DPLIM_DATA_FROM="$PWD/build" >/dev/null
+  cmake --build build-asan -j"$1"
 }
 echo "== tests"
 run_ctest build -j"$JOBS" -LE "xinput|realtime"
-# The menus driven by real X clicks and keys wait in real time: they run two at
-# a time once the rest is done (with the networked match paced to real time),
-# and one that a slow frame made miss a click runs again.
+# The menus driven by real X clicks and keys wait in real time: they run apart
+# once the rest is done (with the networked match paced to real time). With
+# cores to spare, the sanitizer tree builds meanwhile on the others, at a
+# lower priority than the tests.
+asan_pid=""
+if [ "$JOBS" -ge 6 ]; then
+  echo "== building the AddressSanitizer tree meanwhile (build-asan/build.log)"
+  mkdir -p build-asan
+  (nice -n 10 bash -c "set -e; $(declare -f build_asan); build_asan $((JOBS - XJOBS))" >build-asan/build.log 2>&1) &
+  asan_pid=$!
+fi
 echo "== tests driven by real X input or paced to real time"
-ctest --test-dir build --output-on-failure -j2 -L "xinput|realtime" --repeat until-pass:2
+run_ctest build -j"$XJOBS" -L "xinput|realtime"
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPLIM_SANITIZE=ON -DPLIM_BENCH=OFF >/dev/null
-cmake --build build-asan -j"$JOBS"
+if [ -n "$asan_pid" ]; then
+  wait "$asan_pid" || { cat build-asan/build.log; echo "== the AddressSanitizer tree did not build"; exit 1; }
+else
+  build_asan "$JOBS"
+fi
 export ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp" UBSAN_OPTIONS=print_stacktrace=1
 # Real-input and real-time runs are timing-bound and too slow under the
-# sanitizers, and the wave soak takes minutes there; every other whole-program test still runs here.
+# sanitizers, and the wave soak takes minutes there; every other whole-program test
+# still runs here, its simulated matches at full length without drawing.
 run_ctest build-asan -j"$JOBS" -LE "xinput|soak|realtime"
 
 echo "== threaded tests (audio, form post) under ThreadSanitizer"
 TSAN_TESTS="plim_Mixer_test plim_MixerOGG_test plim_PlimAudio_test plim_Sound_test menu_HttpFormPost_test"
-cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIM_TSAN=ON -DPLIM_BENCH=OFF >/dev/null
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIM_TSAN=ON -DPLIM_BENCH=OFF -DPLIM_DATA_FROM="$PWD/build" >/dev/null
 cmake --build build-tsan -j"$JOBS" --target $TSAN_TESTS
+# Side by side, each on its own display; any failure fails the pass.
+tsan_failed=0
 for t in $TSAN_TESTS; do
-  TSAN_OPTIONS=halt_on_error=1 tools/test-display.sh "build-tsan/tests/$t"
+  TSAN_OPTIONS=halt_on_error=1 tools/test-display.sh "build-tsan/tests/$t" >"build-tsan/$t.out" 2>&1 &
 done
+for t in $TSAN_TESTS; do
+  wait -n || tsan_failed=1
+done
+for t in $TSAN_TESTS; do
+  cat "build-tsan/$t.out"
+done
+[ "$tsan_failed" = 0 ] || { echo "== a test failed under ThreadSanitizer"; exit 1; }
 
 if command -v clang++ >/dev/null && [ -n "$(ls fuzz/*_fuzz.cpp 2>/dev/null)" ]; then
   echo "== fuzz targets"
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIM_FUZZ=ON -DPLIM_BENCH=OFF >/dev/null
   cmake --build build-fuzz -j"$JOBS" --target $(cd fuzz && ls *_fuzz.cpp | sed 's/\.cpp$//')
-  for f in build-fuzz/fuzz/*_fuzz; do
-    corpus="fuzz/corpus/$(basename "$f")"
-    mkdir -p "build-fuzz/corpus-$(basename "$f")"
+  # One bounded run per target, as many at once as there are cores.
+  fuzz_one() {
+    local f=$1 corpus name
+    name=$(basename "$f")
+    corpus="fuzz/corpus/$name"
+    mkdir -p "build-fuzz/corpus-$name"
     # The targets' own standard error is closed (libjpeg warns about every damaged
     # picture); libFuzzer and the sanitizers still report on theirs.
-    "$f" -runs=200000 -max_total_time=20 -close_fd_mask=2 "build-fuzz/corpus-$(basename "$f")" \
-      $( [ -d "$corpus" ] && echo "$corpus" )
-  done
+    if "$f" -runs=200000 -max_total_time=20 -close_fd_mask=2 "build-fuzz/corpus-$name" \
+      $( [ -d "$corpus" ] && echo "$corpus" ) >"build-fuzz/$name.out" 2>&1; then
+      tail -n 2 "build-fuzz/$name.out"
+    else
+      cat "build-fuzz/$name.out"; echo "== $name failed"; return 1
+    fi
+  }
+  export -f fuzz_one
+  ls build-fuzz/fuzz/*_fuzz | xargs -P "$JOBS" -I{} bash -c 'fuzz_one {}'
 fi

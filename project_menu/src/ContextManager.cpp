@@ -17,6 +17,10 @@
 #include "UserNotices.h"
 #include "VertexBuffer.h"
 
+#include <cstdlib>
+#include <cxxabi.h>
+#include <typeinfo>
+
 RuntimeClass ContextManager::runtimeClass("ContextManager", &Context::runtimeClass, nullptr);
 
 namespace {
@@ -91,6 +95,12 @@ void ContextManager::activateTop() {
     if (currentTop == activeScreen) return;
     if (activeScreen) activeScreen->onDeactivate(false);
     clearFocus();
+    // The log shows, at once, which screen the player is on (and tests wait for it).
+    int failed = 0;
+    char* name = abi::__cxa_demangle(typeid(*currentTop).name(), nullptr, nullptr, &failed);
+    logTagged("activateTop", "%s", failed || !name ? typeid(*currentTop).name() : name);
+    free(name);
+    if (PLIM->log) PLIM->log->flush();
     currentTop->onActivate(currentTop->bFirstActivation);
     currentTop->bFirstActivation = false;
     fader->target = 0.0f;

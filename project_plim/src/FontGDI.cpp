@@ -27,7 +27,7 @@ void FontGDI::rasterPosition(int x, int y, int screenWidth, int screenHeight, in
 
 void FontGDI::print(int x, int y, const char* format, ...) {
     PlimGraphics* g = PLIM->graphics;
-    if (!g) return;
+    if (!g || !g->bDrawPixels) return;
     va_list args;
     va_start(args, format);
     UString text;

@@ -314,6 +314,7 @@ void PlimGraphics::setGlobalRenderState() {
 }
 
 void PlimGraphics::clear(UColor colour) {
+    if (!bDrawPixels) return;
     glClearColor(colour.r / 255.0f, colour.g / 255.0f, colour.b / 255.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT);
 }
@@ -339,6 +340,7 @@ void PlimGraphics::setTextureFilter() {
 }
 
 void PlimGraphics::present() {
+    if (!bDrawPixels) return;
     glFlush();
     SDL_GL_SwapBuffers();
 }

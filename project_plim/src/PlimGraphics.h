@@ -84,6 +84,10 @@ public:
     bool bBrokenAlphaOp = false;
     bool bTFACTORSupport = false;
     bool bTextShadows = false;
+    // Off: frames still go through the whole render pass (visibility, collisions,
+    // vertices) but nothing is rasterised or shown. Simulations that read no
+    // pixels run without the software rasteriser's cost.
+    bool bDrawPixels = true;
     SDL_Surface* surfaceHandle = nullptr;
 
 private:

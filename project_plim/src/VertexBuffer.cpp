@@ -70,7 +70,7 @@ void VertexBuffer::draw(Texture* texture, int type, int first, int count) {
     if (type < 0 || type > PRIM_TRIANGLE_FAN) PLIM_ERROR("Unknown primitive type %d", type);
 
     glInterleavedArrays(GL_T2F_C4UB_V3F, 0, pVertices);
-    if (n > 0) glDrawArrays(modes[type], first, n);
+    if (n > 0 && (!graphics || graphics->bDrawPixels)) glDrawArrays(modes[type], first, n);
 
     if (!texture) {
         glEnable(GL_TEXTURE_2D);

@@ -298,6 +298,7 @@ TEST_F(AirplaneTest, TheEnginePitchFollowsTheSpeedAndEveryChannelIsFreed) {
 // between flying right and left.
 TEST_F(AirplaneTest, ATintedPlaneReadsBackInItsColourAtEveryHeading) {
     GameController* match = start();
+    MatchHarness::setDrawing(true);
     match->playerData[0]->color = UColor(255, 0, 0, 255);
     Airplane* plane = flyingPlane(match, 0, V3(0.0f, 100.0f, 0.0f), 0.0f);
     EXPECT_EQ(plane->color, UColor(255, 0, 0, 255));

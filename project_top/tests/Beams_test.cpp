@@ -167,6 +167,7 @@ int thickness(float x) {
 
 TEST_F(BeamsTest, ALaserAcrossTheWindowRepeatsWithoutAGapAndBloatedIsTwiceAsThick) {
     GameController* match = start();
+    MatchHarness::setDrawing(true);
     match->background->bSkip = true;
     match->clearColour = UColor(0, 0, 0, 255);
     Laser* laser = new Laser(0, -330.0f, 0.0f, 0.0f, 0.0f);

@@ -265,6 +265,7 @@ TEST_F(EndSceneTest, AnF9ScreenshotShowsTheBarFilledFromTheFramesLeftEndToTheRat
     harness->runSeconds(2.9); // the bar at 0.475 of its length
     harness->scheduleKey(harness->frame, SDLK_F9, true);
     harness->scheduleKey(harness->frame + 2, SDLK_F9, false);
+    MatchHarness::setDrawing(true); // the frames the screenshot is taken of
     harness->steps(3);
     ASSERT_EQ(ending->state, ContextEnding::STATE_RATING);
     int width = 0, height = 0;

@@ -39,6 +39,7 @@ int countSounds(MatchHarness* run, const char* name) {
 
 // Draws one renderable alone through the default 640 x 480 view.
 void drawAlone(Renderable& object) {
+    MatchHarness::setDrawing(true);
     PLIM->graphics->clear(UColor(0, 0, 0, 255));
     Camera view;
     view.render();

@@ -18,6 +18,7 @@ protected:
         MatchSettings settings;
         // A 320 x 240 view in the 640 x 480 window.
         settings.userSettings = "[PlimGraphics]\nfovWidth=320\nfovHeight=240\n";
+        settings.draw = true;
         harness = new MatchHarness(settings);
     }
 };

@@ -71,6 +71,7 @@ protected:
 
 TEST_F(PausePageTest, TheMatchStandsStillUntilANewFireOrClickAfterHalfASecond) {
     CountingMatch* match = start<CountingMatch>();
+    MatchHarness::setDrawing(true);
     harness->steps(5);
     // Player 1's fire key is held from before the pause to well after 0.5 s.
     const int fire = harness->app->saveData.keys[Vehicle::ACTION_FIRE][0];
@@ -161,6 +162,7 @@ TEST_F(PausePageTest, EscapeClosesItAtOnceAndTheMatchGoesOn) {
 
 TEST_F(PausePageTest, WithoutAMatchThePageDrawsItselfAlone) {
     harness->app->currentController = nullptr;
+    MatchHarness::setDrawing(true);
     ContextGameHelp* page = new ContextGameHelp();
     page->clearColour = UColor(0, 0, 255, 255); // so that only the bars are black
     harness->app->contextManager->push(page);

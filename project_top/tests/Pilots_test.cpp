@@ -300,6 +300,7 @@ int debugPixels(MatchHarness* run) {
 
 TEST_F(PilotTest, NothingBeyondThePlaneIsDrawnWithoutTheDebugFlag) {
     GameController* match = start();
+    MatchHarness::setDrawing(true);
     AirplaneComputerControl* pilot = placePilot<AirplaneComputerControl>(match, 0, V3(-250.0f, 150.0f, 0.0f), 0.0f);
     pilot->bControlsEnabled = false;
     harness->step();

@@ -1,6 +1,7 @@
 #include "DrawnPixels.h"
 
 #include "Camera.h"
+#include "MatchHarness.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
 #include "Renderable.h"
@@ -12,6 +13,7 @@
 namespace DrawnPixels {
 
 void drawAlone(const std::vector<Renderable*>& objects, UColor background) {
+    MatchHarness::setDrawing(true);
     PLIM->graphics->clear(background);
     Camera view;
     view.render();

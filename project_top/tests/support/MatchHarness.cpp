@@ -3,6 +3,7 @@
 #include "ContextManager.h"
 #include "Loader.h"
 #include "Plim.h"
+#include "PlimGraphics.h"
 #include "PlimInput.h"
 #include "PlimUtil.h"
 #include "Random.h"
@@ -43,6 +44,7 @@ MatchHarness::MatchHarness(const MatchSettings& chosen) : settings(chosen) {
     saved.maxFps = int32_t(std::lround(1.0 / settings.frameRate));
     saved.graphicsDetail = settings.graphicsDetail;
     app->initPreLoader();
+    setDrawing(settings.draw);
     Loader* loader = static_cast<Loader*>(app->contextManager->getTop());
     const int total = loader->total;
     for (int i = 0; i < LOAD_FRAMES && Loader::stepsDone < total; ++i) frameOverStack();
@@ -80,6 +82,7 @@ MatchHarness::~MatchHarness() {
 
 GameController* MatchHarness::start(const std::function<GameController*()>& make) {
     Random::seed(settings.seed);
+    setDrawing(settings.draw);
     frame = 0;
     log.setFrame(0, nullptr);
     controller = make();
@@ -88,6 +91,11 @@ GameController* MatchHarness::start(const std::function<GameController*()>& make
     log.setFrame(0, controller);
     controller->onEnter();
     return controller;
+}
+
+void MatchHarness::setDrawing(bool on) {
+    static const bool always = getenv("MATCH_HARNESS_DRAW") && atoi(getenv("MATCH_HARNESS_DRAW")) != 0;
+    if (PLIM && PLIM->graphics) PLIM->graphics->bDrawPixels = on || always;
 }
 
 void MatchHarness::schedule(int at, const SDL_Event& event) { script.emplace(at, event); }

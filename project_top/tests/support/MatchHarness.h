@@ -27,6 +27,12 @@ struct MatchSettings {
     const char* audioDriver = "dummy"; // or "disk": output in <folder>/audio.raw
     int diskAudioDelayMs = 2;          // the disk driver's wait before each buffer
     std::string userSettings;          // more lines of the user settings file
+    // Frames go through the whole render pass (visibility, collisions,
+    // off-screen removal) either way; only with draw on do they reach the
+    // window's pixels. Runs that read pixels turn it on (or setDrawing) for
+    // the frames they read. MATCH_HARNESS_DRAW=1 in the environment draws
+    // every frame (to compare the cost, or to watch a run).
+    bool draw = false;
 };
 
 // The application object of a run: no screens of its own.
@@ -58,6 +64,9 @@ public:
     // Relative motion in window pixels (y down), as a grabbed pointer reports it.
     void scheduleMouseMotion(int frame, int dx, int dy);
     void scheduleMouseButton(int frame, int button, bool down);
+
+    // Whether the next frames reach the window's pixels (see MatchSettings::draw).
+    static void setDrawing(bool on);
 
     // One engine frame; extraMs of work before it make a longer frame.
     void step(uint32_t extraMs = 0);

@@ -319,6 +319,7 @@ int main(int argc, char** argv) {
 
     MatchSettings settings;
     settings.seed = uint32_t(options.seed);
+    settings.draw = options.window;
     if (options.window)
         settings.userSettings =
             formatString("debugCode=%d\ndebugLevel=%d\n", DEBUG_ACCESS_CODE, DEBUG_OVERLAY_LEVEL).c_str();

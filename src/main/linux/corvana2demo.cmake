@@ -15,6 +15,9 @@ install(FILES ${CMAKE_BINARY_DIR}/Corvana2demo.dat ${CMAKE_BINARY_DIR}/Corvana2d
               ${CMAKE_BINARY_DIR}/readme.htm
         DESTINATION ${CORVANA2DEMO_DATA_DIR} OPTIONAL)
 
+if(NOT PLIM_TESTS)
+  return()
+endif()
 # The program's tests: the data-folder search, and whole runs of the built game.
 add_executable(linux_corvana2demo_test ${CMAKE_CURRENT_LIST_DIR}/tests/corvana2demo_test.cpp
                ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp)

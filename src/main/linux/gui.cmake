@@ -1,6 +1,9 @@
 # The menus of the built game driven by real X input (xdotool) under Xvfb:
 # profile screens, the ".pro" file, and screenshots of the main menu and the
 # credits.
+if(NOT PLIM_TESTS)
+  return()
+endif()
 add_executable(linux_gui_test ${CMAKE_CURRENT_LIST_DIR}/tests/gui_test.cpp)
 # The runs need a display: the test runs on a private X server.
 set_target_properties(linux_gui_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests

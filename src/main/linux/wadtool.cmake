@@ -2,6 +2,9 @@
 add_executable(wadtool ${CMAKE_CURRENT_LIST_DIR}/WadTool.cpp)
 target_link_libraries(wadtool PRIVATE plim)
 
+if(NOT PLIM_TESTS)
+  return()
+endif()
 # The program's own test runs the built wadtool.
 add_executable(linux_wadtool_test ${CMAKE_CURRENT_LIST_DIR}/tests/wadtool_test.cpp)
 set_target_properties(linux_wadtool_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)

@@ -148,6 +148,22 @@ public:
         }
         return false;
     }
+    // The screen on top as the log last named it ("" before the first).
+    std::string topScreen() const {
+        const std::string text = log(), key = "activateTop(): ";
+        size_t at = text.rfind(key);
+        if (at == std::string::npos) return std::string();
+        at += key.size();
+        return text.substr(at, text.find('\n', at) - at);
+    }
+    // True once the screen is on top (false after the timeout or when the game ended).
+    bool waitForScreen(const std::string& name, double seconds) {
+        for (int i = 0; i < int(seconds * 20) && running(); ++i) {
+            if (topScreen() == name) return true;
+            pause(50);
+        }
+        return topScreen() == name;
+    }
     bool running() { return pid > 0 && waitpid(pid, &status, WNOHANG) == 0; }
     // The exit status; -1 when it had to be killed.
     int wait(double seconds) {

@@ -158,6 +158,19 @@ void clickInView(float x, float y, int fovW, int fovH, int winW, int winH) {
 
 void clickAt(float x, float y) { clickInView(x, y, FOV_W, FOV_H, WINDOW_W, WINDOW_H); }
 
+// Clicks at a point of a 640 x 480 view in a window of that size until the
+// screen is on top: each click waits for the screen to change, and one that
+// changed nothing (a button still disabled, a click lost under load) is
+// repeated. Clicks at the same point also step through screens on the way.
+bool clickUntilScreen(GameRun& run, float x, float y, const std::string& screen, int clicks = 5) {
+    for (int i = 0; i < clicks && run.running() && run.topScreen() != screen; ++i) {
+        const std::string before = run.topScreen();
+        clickInView(x, y, 640, 480, 640, 480);
+        for (int j = 0; j < 100 && run.running() && run.topScreen() == before; ++j) pause(50);
+    }
+    return run.topScreen() == screen;
+}
+
 // The same in full screen, where the program never lets go of the pointer:
 // pushed into the view's bottom-left corner, where it is held, then moved by
 // the view distance (the pointer moves one unit per pixel at the default
@@ -595,14 +608,12 @@ TEST(GameMenus, TheScoreUploadSendsTheSavedBlock) {
     SKIP_WITHOUT_X_INPUT();
     GameRun run("screenWidth=640\nscreenHeight=480\n");
     auto click = [](float x, float y) { clickInView(x, y, 640, 480, 640, 480); };
-    // Under load a new screen takes a few frames to come up.
-    auto openUpload = [&]() {
-        click(0.0f, -40.0f); // High Scores
-        pause(500);
-        click(172.0f, -190.0f); // More options...
-        pause(500);
-        click(0.0f, 40.0f); // Upload scores
-        pause(500);
+    // High Scores, More options..., Upload scores: each once its screen is up.
+    auto openUpload = [&](const char* upload) {
+        ASSERT_TRUE(run.waitForScreen("MyContextMain", 30.0)) << run.topScreen();
+        ASSERT_TRUE(clickUntilScreen(run, 0.0f, -40.0f, "ContextHighScores")) << run.topScreen();
+        ASSERT_TRUE(clickUntilScreen(run, 172.0f, -190.0f, "ContextHighScoresOptions")) << run.topScreen();
+        ASSERT_TRUE(clickUntilScreen(run, 0.0f, 40.0f, upload)) << run.topScreen();
     };
     {
         WebService service;
@@ -611,26 +622,22 @@ TEST(GameMenus, TheScoreUploadSendsTheSavedBlock) {
         unsetenv("http_proxy");
         ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
         reachMainMenu(run, "ann");
-        openUpload();            // untested: the network wizard
-        click(220.0f, -190.0f); // Next: the test
-        for (int i = 0; i < 50 && service.answer(1).empty(); i++) pause(100);
-        pause(1000);
-        // Next, then Finish: back on the options, where a third click at the
-        // same spot meets nothing (it makes up for one lost under load).
-        for (int i = 0; i < 3; i++) {
+        ASSERT_NO_FATAL_FAILURE(openUpload("ContextNetworkWizard1")); // untested: the network wizard
+        // Next: the test, until the service has answered.
+        for (int i = 0; i < 3 && service.answer(1).empty(); i++) {
             click(220.0f, -190.0f);
-            pause(800);
+            for (int j = 0; j < 100 && service.answer(1).empty(); j++) pause(100);
         }
-        // Upload scores, then Next; each lands on nothing on the other screen.
+        // Next once the test is over, then Finish: back on the options.
+        ASSERT_TRUE(clickUntilScreen(run, 220.0f, -190.0f, "ContextHighScoresOptions", 8)) << run.topScreen();
+        // Upload scores, then Next until the service has the fields.
+        ASSERT_TRUE(clickUntilScreen(run, 0.0f, 40.0f, "ContextScoreUpload")) << run.topScreen();
         for (int i = 0; i < 3 && service.fields(2).empty(); i++) {
-            click(0.0f, 40.0f);
-            pause(800);
             click(220.0f, -190.0f);
-            for (int j = 0; j < 40 && service.fields(2).empty(); j++) pause(100);
+            for (int j = 0; j < 100 && service.fields(2).empty(); j++) pause(100);
         }
-        pause(1000);
-        click(220.0f, -190.0f); // Finish
-        pause(500);
+        // Finish, once the upload is over.
+        ASSERT_TRUE(clickUntilScreen(run, 220.0f, -190.0f, "ContextHighScoresOptions", 8)) << run.topScreen();
         for (int k = 0; k < 3 && run.running(); k++) {
             press("alt+F4");
             pause(1500);
@@ -665,9 +672,9 @@ TEST(GameMenus, TheScoreUploadSendsTheSavedBlock) {
         xdotool("search --onlyvisible --name '^Corvana2demo' windowfocus");
         // Past the maker's logo to the main menu; the first press only takes
         // the pointer, so it goes where the menu has nothing.
-        pause(12000);
+        ASSERT_TRUE(run.waitForScreen("MyContextMain", 60.0)) << run.topScreen();
         click(-280.0f, 100.0f);
-        openUpload();            // tested: the upload page at once
+        ASSERT_NO_FATAL_FAILURE(openUpload("ContextScoreUpload")); // tested: the upload page at once
         click(220.0f, -190.0f); // Next
         for (int i = 0; i < 50 && silent.request(1).empty(); i++) pause(100);
         click(-220.0f, -190.0f); // Cancel while the service is silent
@@ -691,16 +698,18 @@ TEST(GameMenus, StartGameLeadsToTheGameTypesWhosePagesSaveTheirOptions) {
     run.start();
     ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
     reachMainMenu(run, "bo");
+    ASSERT_TRUE(run.waitForScreen("MyContextMain", 30.0)) << run.topScreen();
     auto click = [](float x, float y) { clickInView(x, y, 640, 480, 640, 480); };
-    click(0.0f, 0.0f);       // Start Game
-    click(0.0f, 100.0f);     // invasion: its rules page
+    ASSERT_TRUE(clickUntilScreen(run, 0.0f, 0.0f, "ContextGametypes")) << run.topScreen();       // Start Game
+    ASSERT_TRUE(clickUntilScreen(run, 0.0f, 100.0f, "ContextRulesCampaign")) << run.topScreen(); // invasion
     click(104.0f, 0.0f);     // difficulty: hard
     click(104.0f, 40.0f);    // with a friend
-    click(-220.0f, -190.0f); // Back: the game types
-    click(220.0f, -190.0f);  // mutators...
+    ASSERT_TRUE(clickUntilScreen(run, -220.0f, -190.0f, "ContextGametypes")) << run.topScreen(); // Back
+    ASSERT_TRUE(clickUntilScreen(run, 220.0f, -190.0f, "ContextMutators")) << run.topScreen();   // mutators...
     click(0.0f, 40.0f);      // berserk mode
-    press("Escape");         // the game types
-    click(-220.0f, -190.0f); // Back: the main menu
+    for (int i = 0; i < 3 && !run.waitForScreen("ContextGametypes", i ? 3.0 : 0.0); i++) press("Escape");
+    ASSERT_TRUE(run.waitForScreen("ContextGametypes", 5.0)) << run.topScreen();
+    ASSERT_TRUE(clickUntilScreen(run, -220.0f, -190.0f, "MyContextMain")) << run.topScreen();    // Back
     click(-220.0f, -190.0f); // Quit
     EXPECT_EQ(run.wait(20.0), 0) << run.errors();
 

@@ -12,10 +12,11 @@
 
 namespace {
 
-// Standard output of matchsim with the arguments, and its exit status.
-std::string matchsim(const std::string& arguments, int* status) {
+// Standard output of matchsim with the arguments, and its exit status;
+// environment is put before the command (NAME=VALUE ...).
+std::string matchsim(const std::string& arguments, int* status, const std::string& environment = std::string()) {
     std::string output;
-    FILE* pipe = popen((std::string(MATCHSIM_PATH) + " " + arguments + " 2>/dev/null").c_str(), "r");
+    FILE* pipe = popen((environment + " " + MATCHSIM_PATH + " " + arguments + " 2>/dev/null").c_str(), "r");
     if (!pipe) return output;
     char buffer[4096];
     size_t n;
@@ -47,6 +48,12 @@ TEST(Matchsim, SpineRepeatsByteForByteAndEmptiesItsLayers) {
     ASSERT_EQ(first, 0);
     ASSERT_EQ(second, 0);
     EXPECT_EQ(a, b);
+    // Runs draw nothing unless asked; with every frame drawn the first two
+    // seconds print the same bytes.
+    int drawn = -1, plain = -1;
+    EXPECT_EQ(matchsim("--scenario spine --seed 7 --seconds 2 --log", &drawn, "MATCH_HARNESS_DRAW=1"),
+              matchsim("--scenario spine --seed 7 --seconds 2 --log", &plain));
+    EXPECT_EQ(drawn, 0);
 
     std::vector<std::string> out = lines(a);
     ASSERT_GE(out.size(), 13u);
