@@ -63,6 +63,7 @@ using Pixels = std::vector<uint8_t>; // RGBA rows of the window
 Pixels renderStack(ContextManager* stack) {
     GLint v[4];
     glGetIntegerv(GL_VIEWPORT, v);
+    MatchHarness::setDrawing(true); // a match's start turns it off again
     PLIM->graphics->clear(UColor(0, 0, 0, 255));
     stack->renderContext();
     glFinish();
