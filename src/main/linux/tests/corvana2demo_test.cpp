@@ -250,7 +250,8 @@ TEST(Game, AnAbsurdFrameRateStillEndsOnSigterm) {
 
 // Damaged saves are kept aside under a name of their own, logged, and shown to
 // the player once; the game starts from the defaults and saves new files. A
-// temporary file that a killed save left is removed.
+// temporary file that a killed save left is removed; the player's own
+// copies beside the saves stay.
 TEST(Game, DamagedSavesAreKeptAsideAndThePlayerIsTold) {
     SKIP_WITHOUT_DISPLAY();
     keepDisplayOpen();
@@ -259,7 +260,10 @@ TEST(Game, DamagedSavesAreKeptAsideAndThePlayerIsTold) {
     const std::string damaged = std::string(200, 'p');
     std::ofstream(pro, std::ios::binary) << damaged;
     std::ofstream(hst, std::ios::binary) << std::string(40, 'h');
-    std::ofstream(pro + ".Zz9Yx8") << "left by a save that was killed";
+    std::ofstream(pro + ".tmp-Zz9Yx8") << "left by a save that was killed";
+    const std::string cfg = run.userFolder + "Corvana2demo.cfg";
+    std::ofstream(pro + ".backup") << "the player's copy";
+    std::ofstream(cfg + ".BACKUP") << "the player's copy";
     run.start();
     for (int i = 0; i < 600 && !exists(pro + ".bad"); ++i) pause(50);
     ASSERT_TRUE(exists(pro + ".bad")) << run.errors();
@@ -268,7 +272,9 @@ TEST(Game, DamagedSavesAreKeptAsideAndThePlayerIsTold) {
     kill(run.pid, SIGTERM);
     EXPECT_EQ(run.wait(30.0), 0) << run.errors();
 
-    EXPECT_FALSE(exists(pro + ".Zz9Yx8"));
+    EXPECT_FALSE(exists(pro + ".tmp-Zz9Yx8"));
+    EXPECT_EQ(readFile(pro + ".backup"), "the player's copy");
+    EXPECT_EQ(readFile(cfg + ".BACKUP"), "the player's copy");
     EXPECT_EQ(readFile(pro + ".bad"), damaged);
     EXPECT_EQ(readFile(hst + ".bad"), std::string(40, 'h'));
     EXPECT_GT(readFile(pro).size(), 68u);
