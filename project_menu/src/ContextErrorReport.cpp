@@ -68,8 +68,10 @@ ContextErrorReport::ContextErrorReport() {
 }
 
 ContextErrorReport::~ContextErrorReport() {
+    // Closed before Next with sending on offer: the player discarded the report.
+    const bool discarded = !post && networkTested();
     releasePost();
-    if (networkTested()) {
+    if (bSent || discarded) {
         removeFile(Config::getCRASHLOGfile());
         removeFile(Config::getCRASHSCREENSHOTfile());
         removeFile(Config::getCRASHNETTRAFFICfile());
@@ -110,7 +112,7 @@ void ContextErrorReport::onActivate(bool firstTime) {
 
 void ContextErrorReport::tickContents(double time, double dt) {
     ContextMenu::tickContents(time, dt);
-    if (post) FormPostPage::showOutcome(post, messageViewer, sendButton);
+    if (post && FormPostPage::showOutcome(post, messageViewer, sendButton) == HttpFormPost::DONE) bSent = true;
     if (wizardButton && wizardButton->wasClicked()) gGlobal->contextManager->push(new ContextNetworkWizard1());
     if (sendButton->wasClicked()) {
         if (!post) sendReport();

@@ -2,9 +2,11 @@
 // Offered at the start after a run that ended in a fatal error: explains what
 // was found and, on Next, posts the crash files with the game's name and
 // version to the web service's crash-report page, showing the progress and
-// the reply. Sending needs the network wizard to have tested the connection;
-// once it has, closing the screen deletes the crash files (sent or not), so
-// the report is offered once.
+// the reply. Sending needs the network wizard to have tested the connection.
+// The crash files are deleted once the report was sent, or when the player
+// closes the screen without sending it (with the connection tested, so that
+// sending was offered); a report that failed or was cut short stays for the
+// next start.
 #include "ContextMenu.h"
 #include "UString.h"
 
@@ -36,6 +38,8 @@ public:
     HttpFormPost* post = nullptr;           // owned; null until Next
     MenuButton* sendButton = nullptr;       // a child: Next, then Finish
     MenuButton* wizardButton = nullptr;     // a child while the connection is untested, else null
+
+    bool bSent = false;                     // the service took the report
 
 private:
     void sendReport();

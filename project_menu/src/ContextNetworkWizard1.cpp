@@ -138,7 +138,7 @@ void ContextNetworkWizard1::showOutcome(int status) {
         messageViewer->addMessage(post->message);
         messageViewer->addMessage(text(Language::STR_CHECKCONNECTION));
         messageViewer->addMessage(text(Language::STR_NETTESTFAIL1));
-        data.externalAddress = NetAddress();
+        // The address of the last test that went through stays.
         nextButton->bDisabled = false;
     } else if (status == HttpFormPost::DONE) {
         messageViewer->addMessage(text(Language::STR_NETTESTSUCCESS));

@@ -42,7 +42,7 @@ FormPostPage::Parts FormPostPage::build(PlimBase* screen, const UString& title, 
     return parts;
 }
 
-void FormPostPage::showOutcome(HttpFormPost* post, MessageViewer* viewer, MenuButton* nextButton) {
+int FormPostPage::showOutcome(HttpFormPost* post, MessageViewer* viewer, MenuButton* nextButton) {
     const int status = post->poll();
     if (status == HttpFormPost::FAILED) {
         viewer->addMessage(post->message);
@@ -55,4 +55,5 @@ void FormPostPage::showOutcome(HttpFormPost* post, MessageViewer* viewer, MenuBu
         nextButton->caption = text(Language::STR_FINISH);
         nextButton->bDisabled = false;
     }
+    return status;
 }

@@ -19,6 +19,6 @@ public:
     // Adds the title, the message list with the intro and both buttons to screen.
     static Parts build(PlimBase* screen, const UString& title, const UString (&intro)[3]);
     // Polls the post: on failure lists why; when it is done lists the reply,
-    // and Next, enabled again, reads Finish.
-    static void showOutcome(HttpFormPost* post, MessageViewer* viewer, MenuButton* nextButton);
+    // and Next, enabled again, reads Finish. Returns the polled status.
+    static int showOutcome(HttpFormPost* post, MessageViewer* viewer, MenuButton* nextButton);
 };

@@ -164,7 +164,7 @@ TEST_F(OnlineScreensTest, TestedTheReportPostsTheFilesAndFinishDeletesThem) {
     EXPECT_FALSE(ContextErrorReport::hasCrashLog());
 }
 
-TEST_F(OnlineScreensTest, AFailedReportShowsWhyAndOnlyCancelRemains) {
+TEST_F(OnlineScreensTest, AFailedReportShowsWhyAndCancelKeepsItForTheNextStart) {
     WebService service("500");
     setenv("http_proxy", service.proxyUrl().c_str(), 1);
     world->global->saveData.bNetworkTested = 1;
@@ -183,7 +183,16 @@ TEST_F(OnlineScreensTest, AFailedReportShowsWhyAndOnlyCancelRemains) {
     world->click(-220.0f, -190.0f);
     world->frame();
     EXPECT_NE(top(), report);
-    EXPECT_FALSE(EngineTestFolder::exists(Config::getCRASHLOGfile().c_str())) << "tested: deleted, sent or not";
+    EXPECT_TRUE(ContextErrorReport::hasCrashLog()) << "not sent: kept for the next start";
+
+    // The next start: closed without sending, the report is discarded.
+    report = new ContextErrorReport();
+    push(report);
+    EXPECT_FALSE(report->sendButton->bDisabled);
+    world->click(-220.0f, -190.0f);
+    world->frame();
+    EXPECT_NE(top(), report);
+    EXPECT_FALSE(ContextErrorReport::hasCrashLog());
 }
 
 TEST_F(OnlineScreensTest, UnreadableCrashFilesAreLeftOutAndABusyPostOutlivesItsScreen) {
@@ -206,10 +215,12 @@ TEST_F(OnlineScreensTest, UnreadableCrashFilesAreLeftOutAndABusyPostOutlivesItsS
     EXPECT_EQ(lines(report)[3], readable ? "Uploading error data (6 bytes)." : "Uploading error data (3 bytes).");
     EXPECT_EQ(lines(report)[4], "Please wait...");
     EXPECT_TRUE(report->sendButton->bDisabled) << "while sending";
-    // Cancel while the service is silent: the screen goes at once.
+    // Cancel while the service is silent: the screen goes at once, and the
+    // report, not known to have arrived, stays.
     world->click(-220.0f, -190.0f);
     world->frame();
     EXPECT_NE(top(), report);
+    EXPECT_TRUE(EngineTestFolder::exists(Config::getCRASHNETTRAFFICfile().c_str()));
 }
 
 TEST_F(OnlineScreensTest, HelpLinksEndTheGameWithAbsoluteAddresses) {
@@ -296,7 +307,7 @@ TEST_F(OnlineScreensTest, TheWizardStoresTheAddressTheServiceSawAndFinishRecords
     EXPECT_EQ(top(), nullptr) << "both pages closed";
 }
 
-TEST_F(OnlineScreensTest, AFailedOrOddConnectionTestClearsTheAddressAndStillLetsThePlayerOn) {
+TEST_F(OnlineScreensTest, AFailedTestKeepsTheAddressAnOddOneClearsItAndBothLetThePlayerOn) {
     SaveData& data = world->global->saveData;
     data.bFullScreenOption = 0;
     data.bNetworkTested = 1;
@@ -313,7 +324,10 @@ TEST_F(OnlineScreensTest, AFailedOrOddConnectionTestClearsTheAddressAndStillLets
         ASSERT_EQ(shown.size(), 9u);
         EXPECT_EQ(shown[6].rfind("Failed with HTTP status code 500 (Internal Server Error", 0), 0u);
         EXPECT_EQ(shown[7], "Please check your internet connection and try again.");
-        EXPECT_EQ(memcmp(data.externalAddress.bytes, NetAddress().bytes, sizeof data.externalAddress.bytes), 0);
+        NetAddress kept;
+        kept.set(0x01020304, 5);
+        EXPECT_EQ(memcmp(data.externalAddress.bytes, kept.bytes, sizeof kept.bytes), 0) << "a failed test changes nothing";
+        EXPECT_EQ(data.bNetworkTested, 1);
         EXPECT_FALSE(wizard->nextButton->bDisabled);
         world->click(-220.0f, -190.0f); // Cancel
         world->frame();

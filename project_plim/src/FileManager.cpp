@@ -7,6 +7,7 @@
 #include "MemoryStream.h"
 #include "Plim.h"
 #include "PlimUtil.h"
+#include "PrintableText.h"
 #include "RuntimeClass.h"
 #include "SaveBlob.h"
 #include "UserNotices.h"
@@ -85,7 +86,7 @@ Stream* FileManager::openWad(const UString& name, int* size) {
     // The directory was checked against the archive; it may have shrunk since.
     if (uint64_t(entry.offset) + entry.storedSize > uint64_t(archiveSize))
         PLIM_ERROR("File '%s' could not be read whole from archive '%s' (it ends at %d bytes).",
-                   name.c_str(), entry.wadName.c_str(), archiveSize);
+                   printableText(name).c_str(), entry.wadName.c_str(), archiveSize);
     f->seek(int(entry.offset));
     if (size) *size = int(entry.size);
     if (!entry.isCompressed()) return f;
@@ -96,7 +97,7 @@ Stream* FileManager::openWad(const UString& name, int* size) {
     delete f;
     if (got != int(compressedSize))
         PLIM_ERROR("File '%s' could not be read whole from archive '%s' (%d of %lu bytes).",
-                   name.c_str(), entry.wadName.c_str(), got < 0 ? 0 : got, compressedSize);
+                   printableText(name).c_str(), entry.wadName.c_str(), got < 0 ? 0 : got, compressedSize);
     MemoryStream* m = new MemoryStream(int(entry.size));
     Bytef* uncompressedData = m->data;
     uLongf uncompressedSize = entry.size;
@@ -105,10 +106,10 @@ Stream* FileManager::openWad(const UString& name, int* size) {
     delete[] compressedData;
     if (result != Z_OK)
         PLIM_ERROR("File '%s' is a corrupt archive: entry '%s' does not inflate (%s).",
-                   entry.wadName.c_str(), name.c_str(), zError(result));
+                   entry.wadName.c_str(), printableText(name).c_str(), zError(result));
     if (uncompressedSize != correctUncompressedSize)
         PLIM_ERROR("File '%s' is a corrupt archive: entry '%s' inflates to %lu bytes, not %u.",
-                   entry.wadName.c_str(), name.c_str(), uncompressedSize, entry.size);
+                   entry.wadName.c_str(), printableText(name).c_str(), uncompressedSize, entry.size);
     return m;
 }
 
@@ -150,6 +151,13 @@ void FileManager::readWadDirectory(const UString& wadName, std::vector<WadEntry>
 
 WadEntry* FileManager::findWadEntry(const UString& name) { return directory.find(name); }
 
+UString FileManager::archiveOf(const UString& name) {
+    if (useDisk()) return UString();
+    const WadEntry* entry = directory.find(name);
+    // An archive's own sentinel entry is no entry of it.
+    return entry && entry->wadName != name ? entry->wadName : UString();
+}
+
 bool FileManager::isInWad(const UString& name) { return directory.contains(name); }
 
 bool FileManager::fileExists(const UString& name) {
@@ -172,7 +180,18 @@ void FileManager::verifyFileDisk(const UString& name) {
 }
 
 void FileManager::verifyFileWad(const UString& name) {
-    if (!isInWad(name)) PLIM_ERROR("File '%s' does not exist.", name.c_str());
+    if (isInWad(name)) return;
+    // Names come from the program, but the directory that lacks one may be
+    // damaged: say which archives were searched (the sentinels name them).
+    std::set<std::string> archives;
+    for (const auto& node : directory)
+        if (node.value.fileName == node.value.wadName) archives.insert("'" + printableText(node.value.wadName.str()) + "'");
+    std::string searched;
+    for (const std::string& a : archives) searched += (searched.empty() ? "" : ", ") + a;
+    PLIM_ERROR("File '%s' does not exist. %s", printableText(name).c_str(),
+               archives.empty() ? "No archive has been read."
+                                : formatString("It is not in archive%s %s.", archives.size() > 1 ? "s" : "",
+                                               searched.c_str()).c_str());
 }
 
 bool FileManager::compressEntry(const UString& name, const uint8_t* data, int size,
@@ -198,7 +217,7 @@ void FileManager::saveSubWad(const UString& wadName) {
     for (WadEntry* e : entries)
         if (e->fileName.length() >= WadDirectory::NAME_SIZE)
             PLIM_ERROR("File name '%s' is too long for archive '%s' (%d bytes; at most %d).",
-                       e->fileName.c_str(), archive.c_str(), int(e->fileName.length()),
+                       printableText(e->fileName).c_str(), archive.c_str(), int(e->fileName.length()),
                        WadDirectory::NAME_SIZE - 1);
     const int count = int(entries.size());
 

@@ -39,6 +39,9 @@ public:
     // archive is a fatal error naming it.
     void readWadDirectory(const UString& wadName, std::vector<WadEntry>& records);
     WadEntry* findWadEntry(const UString& name);
+    // The archive that openFile reads name from; empty when it comes from the
+    // disk (or is missing). Errors in what was read say where it came from.
+    UString archiveOf(const UString& name);
     bool isInWad(const UString& name);
     bool fileExists(const UString& name);
     void verifyFile(const UString& name);

@@ -34,6 +34,7 @@ bool isNumber(const UString& text, bool fraction) {
 MemoryIniFile::MemoryIniFile(const UString& fileName, bool read) : fileName(fileName) {
     PLIM_ASSERT(PLIM && PLIM->fileManager);
     if (!read || !PLIM->fileManager->fileExists(fileName)) return;
+    archive = PLIM->fileManager->archiveOf(fileName);
     MemoryFile file(fileName);
     parse(reinterpret_cast<const char*>(file.data), file.size);
 }
@@ -126,8 +127,11 @@ bool MemoryIniFile::hasKey(const UString& section, const UString& key) {
 
 UString MemoryIniFile::getString(const UString& section, const UString& key) {
     const UString* value = getSection(section).find(key);
-    if (!value)
+    if (!value && archive.isEmpty())
         PLIM_ERROR("Key '%s' could not be found in section '%s'.", key.c_str(), section.c_str());
+    if (!value)
+        PLIM_ERROR("Key '%s' could not be found in section '%s'. The file '%s' was read from archive '%s'.",
+                   key.c_str(), section.c_str(), fileName.c_str(), archive.c_str());
     return *value;
 }
 

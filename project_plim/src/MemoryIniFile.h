@@ -65,6 +65,8 @@ public:
     UString toText() const;
 
     UString fileName;
+    // The archive the file was read from; empty for a file on the disk.
+    UString archive;
 
 private:
     typedef UStringHashMap<UString> KeyMap;

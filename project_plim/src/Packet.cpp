@@ -105,7 +105,8 @@ void Packet::nextBit() {
         uint8_t* at = cursor;
         uint8_t zero = 0;
         doBytes(&zero, 1);
-        if (cursor == at + 1) {
+        // An empty reader has no buffer at all: no arithmetic on a null cursor.
+        if (at && cursor == at + 1) {
             bitByte = at;
         } else {
             spareBitByte = 0;

@@ -15,19 +15,35 @@ void setError(UString* error, int code) {
     if (error) *error = strerror(code);
 }
 
-int openTemp(const UString& path, UString& temp) {
-    std::string pattern = path.str() + ".XXXXXX";
-    int fd = mkostemp(&pattern[0], O_CLOEXEC);
-    if (fd >= 0) temp = pattern.c_str();
-    return fd;
+// The mode the file at path ends with: the old file's when it is replaced, or
+// the one an ordinary create would give (mkstemp alone makes it private).
+mode_t finalMode(const UString& path) {
+    struct stat old;
+    if (stat(path.c_str(), &old) == 0) return old.st_mode & 07777;
+    mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+// Errno, or 0 once the temporary file of path exists, open as *fd, with its final mode.
+int openTemp(const UString& path, UString& temp, int* fd) {
+    std::string pattern = path.str() + TEMP_MARKER + "XXXXXX";
+    *fd = mkostemp(&pattern[0], O_CLOEXEC);
+    if (*fd < 0) return errno;
+    temp = pattern.c_str();
+    if (fchmod(*fd, finalMode(path)) == 0) return 0;
+    int failure = errno;
+    close(*fd);
+    unlink(pattern.c_str());
+    return failure;
 }
 } // namespace
 
 UString makeTempFileFor(const UString& path, UString* error) {
     UString temp;
-    int fd = openTemp(path, temp);
-    if (fd < 0) {
-        setError(error, errno);
+    int fd;
+    if (int failure = openTemp(path, temp, &fd)) {
+        setError(error, failure);
         return UString();
     }
     close(fd);
@@ -40,23 +56,12 @@ bool replaceFile(const UString& path, const void* bytes, int count, UString* err
         return false;
     }
     UString temp;
-    int fd = openTemp(path, temp);
-    if (fd < 0) {
-        setError(error, errno);
+    int fd;
+    int failure = openTemp(path, temp, &fd);
+    if (failure) {
+        setError(error, failure);
         return false;
     }
-    // mkstemp makes the file private; keep the old file's mode, or give a new
-    // one the mode an ordinary create would.
-    struct stat old;
-    mode_t mode;
-    if (stat(path.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-    int failure = fchmod(fd, mode) == 0 ? 0 : errno;
     const char* p = static_cast<const char*>(bytes);
     int left = count;
     while (!failure && left > 0) {
@@ -84,7 +89,7 @@ int removeStaleTempFiles(const UString& path) {
     const std::string& full = path.str();
     size_t slash = full.rfind('/');
     std::string folder = slash == std::string::npos ? "." : full.substr(0, slash + 1);
-    std::string prefix = (slash == std::string::npos ? full : full.substr(slash + 1)) + ".";
+    std::string prefix = (slash == std::string::npos ? full : full.substr(slash + 1)) + TEMP_MARKER;
     DIR* dir = opendir(folder.c_str());
     if (!dir) return 0;
     int removed = 0;

@@ -5,14 +5,19 @@
 // it.
 #include "UString.h"
 
-// Creates an empty file of a unique name next to path (path + ".XXXXXX", by
-// mkstemp) and returns its name; empty when it cannot be created, with the
-// system's reason in *error when given.
+// What marks a temporary file: path + TEMP_MARKER + six letters or digits
+// (mkstemp's), a name no player gives a file of his own.
+inline constexpr char TEMP_MARKER[] = ".tmp-";
+
+// Creates an empty file of a unique name next to path (path + ".tmp-XXXXXX",
+// by mkstemp) with the mode the file at path is to end with (the old file's,
+// or 0666 less the umask), and returns its name; empty when it cannot be
+// created, with the system's reason in *error when given.
 UString makeTempFileFor(const UString& path, UString* error = nullptr);
 // False (old file untouched, temporary file removed) when anything fails,
 // with the system's reason in *error when given.
 bool replaceFile(const UString& path, const void* bytes, int count, UString* error = nullptr);
 // Removes the temporary files of path that a killed save left behind (path +
-// "." and the six characters of mkstemp); returns how many went. Only for a
+// ".tmp-" and the six characters of mkstemp); returns how many went. Only for a
 // folder no other process saves into (the user folder, under its lock).
 int removeStaleTempFiles(const UString& path);

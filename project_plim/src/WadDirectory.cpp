@@ -2,6 +2,7 @@
 
 #include "ByteOrder.h"
 #include "PlimUtil.h"
+#include "PrintableText.h"
 #include "Random.h"
 #include "Stream.h"
 
@@ -77,7 +78,7 @@ bool WadDirectory::decodeRecord(int index, const uint8_t* record, WadEntry& entr
         what = "cannot inflate to its size";
     if (what) {
         problem = formatString("record %d ('%s', offset %u, size %u, stored size %u) %s.",
-                               index + 1, entry.fileName.c_str(), entry.offset, entry.size,
+                               index + 1, printableText(entry.fileName).c_str(), entry.offset, entry.size,
                                entry.storedSize, what);
         return false;
     }

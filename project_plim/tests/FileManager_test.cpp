@@ -8,6 +8,7 @@
 #include "FileManager.h"
 #include "Logger.h"
 #include "MemoryFile.h"
+#include "MemoryIniFile.h"
 #include "Plim.h"
 #include "Stream.h"
 #include "UString.h"
@@ -200,7 +201,7 @@ TEST_F(FileManagerTest, ArchivesDecideWhatExists) {
                                                         {"dup", "first"},
                                                         {"dup", "second"},
                                                         {"z.txt", std::string(300, 'q'), true}}));
-    EngineTestFolder::writeFile("b.dat", archiveBytes({{"Name.txt", "two"}, {"b.txt", "bee"}}));
+    EngineTestFolder::writeFile("b.dat", archiveBytes({{"Name.txt", "two"}, {"b.txt", "bee"}, {"b.ini", "[S]\nk=1\n"}}));
     EngineTestFolder::writeFile("disk.txt", "on disk");
 
     fm->useWad("./a.dat");
@@ -216,8 +217,17 @@ TEST_F(FileManagerTest, ArchivesDecideWhatExists) {
     EXPECT_FALSE(fm->fileExists("name.txt"));
     EXPECT_FALSE(fm->fileExists("./Name.txt"));
     EXPECT_FALSE(fm->fileExists("disk.txt"));
-    EXPECT_FATAL(fm->openFile("disk.txt", nullptr), "File 'disk.txt' does not exist.");
+    // A name missing from a damaged directory, and a damaged stored text,
+    // say that the archive was their source.
+    EXPECT_FATAL(fm->openFile("disk.txt", nullptr),
+                 "File 'disk.txt' does not exist. It is not in archives './a.dat', './b.dat'.");
     EXPECT_FATAL(fm->verifyFile("name.txt"), "Function: verifyFileWad()");
+    EXPECT_EQ(UString("./b.dat"), fm->archiveOf("b.txt"));
+    EXPECT_EQ(UString("./a.dat"), fm->archiveOf("Name.txt"));
+    EXPECT_EQ(UString(), fm->archiveOf("./a.dat"));
+    EXPECT_EQ(UString(), fm->archiveOf("disk.txt"));
+    EXPECT_FATAL(MemoryIniFile("b.ini").getString("S", "left"),
+                 "Key 'left' could not be found in section 'S'. The file 'b.ini' was read from archive './b.dat'.");
 
     fm->bForceDisk = true;
     EXPECT_TRUE(fm->fileExists("disk.txt"));

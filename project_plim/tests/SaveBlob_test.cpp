@@ -231,23 +231,41 @@ TEST_F(SaveBlobTest, SavesNeverTouchAnotherFileOfTheFolder) {
     ASSERT_EQ(0, stat(path(HST).c_str(), &info));
     EXPECT_EQ(0644u, info.st_mode & 07777);
 
+    // A temporary file made for a later rename (the archive tool's) has its
+    // final mode from the start: an ordinary create's, or the old file's.
+    mask = umask(027);
     UString temp = makeTempFileFor(path("x").c_str());
     ASSERT_FALSE(temp.isEmpty());
-    EXPECT_EQ(path("x").size() + 7, temp.length());
-    EXPECT_EQ(0, temp.find(path("x.").c_str()));
+    EXPECT_EQ(path("x").size() + 11, temp.length());
+    EXPECT_EQ(0, temp.find(path("x.tmp-").c_str()));
+    ASSERT_EQ(0, stat(temp.c_str(), &info));
+    EXPECT_EQ(0640u, info.st_mode & 07777);
+    ASSERT_EQ(0, chmod(path(HST).c_str(), 0604));
+    UString replacing = makeTempFileFor(path(HST).c_str());
+    ASSERT_EQ(0, stat(replacing.c_str(), &info));
+    EXPECT_EQ(0604u, info.st_mode & 07777);
+    save(HST, block(2744, 3));
+    ASSERT_EQ(0, stat(path(HST).c_str(), &info));
+    EXPECT_EQ(0604u, info.st_mode & 07777);
+    umask(mask);
     EXPECT_NE(temp, makeTempFileFor(path("x").c_str()));
     UString why;
     EXPECT_TRUE(makeTempFileFor(path("missing/x").c_str(), &why).isEmpty());
     EXPECT_EQ(UString("No such file or directory"), why);
 
-    // What a killed save leaves is removed at the next start; nothing else is.
-    EngineTestFolder::writeFile(path(HST) + ".a1B2c3", "left by a kill");
+    // What a killed save leaves is removed at the next start; nothing else is,
+    // not even a player's file named like one of six letters after a dot.
+    EngineTestFolder::writeFile(path(HST) + ".tmp-a1B2c3", "left by a kill");
     EngineTestFolder::writeFile(path(HST) + ".bad", "kept");
-    EngineTestFolder::writeFile(path(HST) + ".a1B2c", "not a temporary name");
-    EXPECT_EQ(1, removeStaleTempFiles(path(HST).c_str()));
+    EngineTestFolder::writeFile(path(HST) + ".a1B2c3", "the player's");
+    EngineTestFolder::writeFile(path(HST) + ".backup", "the player's");
+    EngineTestFolder::writeFile(path(HST) + ".BACKUP", "the player's");
+    EngineTestFolder::writeFile(path(HST) + ".tmp-a1B2c", "not a temporary name");
+    EXPECT_EQ(2, removeStaleTempFiles(path(HST).c_str()));  // with the one made above
     EXPECT_EQ(2, removeStaleTempFiles(path("x").c_str()));
     EXPECT_EQ((std::set<std::string>{HST, std::string(HST) + ".tmp", std::string(HST) + ".bad",
-                                     std::string(HST) + ".a1B2c"}),
+                                     std::string(HST) + ".a1B2c3", std::string(HST) + ".backup",
+                                     std::string(HST) + ".BACKUP", std::string(HST) + ".tmp-a1B2c"}),
               listFolder(folder.root));
 }
 

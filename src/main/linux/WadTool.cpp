@@ -15,15 +15,18 @@
 #include "FileStream.h"
 #include "MemoryFile.h"
 #include "Plim.h"
+#include "PrintableText.h"
 #include "ReplaceFile.h"
 #include "UString.h"
 #include "WadEntry.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <set>
+#include <sys/stat.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -31,6 +34,14 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// The archive being written; removed when a fatal engine error ends the
+// program (through exit) before it replaced the old one.
+std::string pendingTemp;
+
+void removePendingTemp() {
+    if (!pendingTemp.empty()) unlink(pendingTemp.c_str());
+}
 
 int usage() {
     fprintf(stderr,
@@ -116,6 +127,7 @@ int pack(const std::string& archiveArg, const std::string& folderArg, bool compr
     UString reason;
     const std::string temp = makeTempFileFor(archive.c_str(), &reason).str();
     if (temp.empty()) return fail("cannot write next to '" + archive + "': " + reason.str());
+    pendingTemp = temp;
 
     std::vector<std::string> names;
     std::string error;
@@ -123,6 +135,15 @@ int pack(const std::string& archiveArg, const std::string& folderArg, bool compr
         fs::remove(temp, ec);
         return fail(error);
     }
+    // A scrambled name field starts with a byte of 0x80 or above, which the
+    // reader relies on: a name that starts with one cannot be stored.
+    for (const std::string& name : names)
+        if (static_cast<unsigned char>(name[0]) >= 0x80) {
+            fs::remove(temp, ec);
+            return fail("cannot pack '" + printableText(name) +
+                        "': a name in an archive cannot begin with a byte of 0x80 or above"
+                        " (a letter outside ASCII)");
+        }
 
     // The writer registers each file under the name it was opened by and reads
     // it again by that name, so it works from inside the folder.
@@ -166,46 +187,10 @@ int pack(const std::string& archiveArg, const std::string& folderArg, bool compr
         fs::remove(temp, ec);
         return fail("cannot replace '" + archive + "'");
     }
+    pendingTemp.clear();
     printf("Packed %d files into %s (%d compressed).\n", int(names.size()), archiveArg.c_str(),
            compressed);
     return 0;
-}
-
-// Length of the well-formed UTF-8 sequence at s[i] of a printable character
-// (not a C1 control), or 0.
-size_t printableSequence(const std::string& s, size_t i) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c >= 0x20 && c < 0x7f) return 1;
-    size_t n = c >= 0xc2 && c <= 0xdf ? 2 : c >= 0xe0 && c <= 0xef ? 3 : c >= 0xf0 && c <= 0xf4 ? 4 : 0;
-    if (n == 0 || i + n > s.size()) return 0;
-    uint32_t code = c & (0x7f >> n);
-    for (size_t k = 1; k < n; ++k) {
-        unsigned char next = static_cast<unsigned char>(s[i + k]);
-        if ((next & 0xc0) != 0x80) return 0;
-        code = (code << 6) | (next & 0x3f);
-    }
-    static const uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < smallest[n] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff)) return 0;
-    return code >= 0xa0 ? n : 0;
-}
-
-// A name from the archive as it may reach a terminal: control bytes (C0, DEL,
-// C1) and bytes that are not UTF-8 as "\xNN", so no escape sequence passes.
-std::string printableName(const std::string& name) {
-    std::string text;
-    for (size_t i = 0; i < name.size();) {
-        size_t n = printableSequence(name, i);
-        if (n > 0) {
-            text.append(name, i, n);
-            i += n;
-            continue;
-        }
-        char escaped[5];
-        snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(name[i]));
-        text += escaped;
-        ++i;
-    }
-    return text;
 }
 
 int list(const std::string& archiveArg) {
@@ -214,7 +199,7 @@ int list(const std::string& archiveArg) {
     fm->readWadDirectory(absolutePath(archiveArg).c_str(), records);
     for (const WadEntry& r : records)
         printf("%-10s %10u %10u %10u %s\n", r.isCompressed() ? "compressed" : "stored", r.size,
-               r.storedSize, r.offset, printableName(r.fileName.str()).c_str());
+               r.storedSize, r.offset, printableText(r.fileName.str()).c_str());
     deleteFileManager();
     return 0;
 }
@@ -234,6 +219,33 @@ bool isSafeName(const std::string& name) {
     return true;
 }
 
+// Creates the folders of name below folder, one at a time, and checks that no
+// component of name (the file's own included) is a link, so that nothing is
+// written outside folder through a link already there; false with a problem.
+bool makeFoldersWithoutLinks(const std::string& folder, const std::string& name,
+                             std::string& problem) {
+    std::string path = folder;
+    for (size_t start = 0; start < name.size();) {
+        size_t slash = name.find('/', start);
+        const bool last = slash == std::string::npos;
+        path += "/" + name.substr(start, last ? std::string::npos : slash - start);
+        struct stat info;
+        if (lstat(path.c_str(), &info) == 0) {
+            if (S_ISLNK(info.st_mode)) {
+                problem = "refusing to write '" + printableText(name) + "': '" +
+                          printableText(path) + "' is a link";
+                return false;
+            }
+        } else if (!last && mkdir(path.c_str(), 0777) != 0) {
+            problem = "cannot create folder '" + printableText(path) + "': " + strerror(errno);
+            return false;
+        }
+        if (last) break;
+        start = slash + 1;
+    }
+    return true;
+}
+
 int extract(const std::string& archiveArg, const std::string& folderArg) {
     const std::string archive = absolutePath(archiveArg);
     FileManager* fm = newFileManager(false, false);
@@ -247,7 +259,7 @@ int extract(const std::string& archiveArg, const std::string& folderArg) {
     for (const WadEntry& r : records) {
         std::string name = r.fileName.str();
         if (!isSafeName(name))
-            return fail("refusing entry '" + printableName(name) + "': not a plain relative path");
+            return fail("refusing entry '" + printableText(name) + "': not a plain relative path");
         if (seen.insert(name).second) names.push_back(name);
     }
 
@@ -255,11 +267,12 @@ int extract(const std::string& archiveArg, const std::string& folderArg) {
     fs::create_directories(folderArg, ec);
     for (const std::string& name : names) {
         fs::path target = fs::path(folderArg) / name;
-        fs::create_directories(target.parent_path(), ec);
+        std::string problem;
+        if (!makeFoldersWithoutLinks(folderArg, name, problem)) return fail(problem);
         MemoryFile entry(name.c_str());
         UString reason;
         if (!replaceFile(target.c_str(), entry.data, entry.size, &reason))
-            return fail("cannot write '" + printableName(target.string()) + "': " + reason.str());
+            return fail("cannot write '" + printableText(target.string()) + "': " + reason.str());
     }
     deleteFileManager();
     printf("Extracted %d files into %s.\n", int(names.size()), folderArg.c_str());
@@ -280,6 +293,7 @@ int main(int argc, char** argv) {
     bool packing = command == "pack";
     if (compress && !packing) return usage();
 
+    atexit(removePendingTemp);
     Plim* engine = new Plim(Plim::Bare{});
     engine->errorManager = new ErrorManager();
     int status;

@@ -257,7 +257,7 @@ TEST(Game, AnAbsurdFrameRateStillEndsOnSigterm) {
 // Damaged saves (and settings that are not settings text) are kept aside under
 // a name of their own, logged, and shown to the player once; the game starts
 // from the defaults and saves new files. A temporary file that a killed save
-// left is removed.
+// left is removed; the player's own copies beside the saves stay.
 TEST(Game, DamagedSavesAreKeptAsideAndThePlayerIsTold) {
     SKIP_WITHOUT_DISPLAY();
     keepDisplayOpen();
@@ -266,8 +266,10 @@ TEST(Game, DamagedSavesAreKeptAsideAndThePlayerIsTold) {
     const std::string damaged = std::string(200, 'p');
     std::ofstream(pro, std::ios::binary) << damaged;
     std::ofstream(hst, std::ios::binary) << std::string(40, 'h');
-    std::ofstream(pro + ".Zz9Yx8") << "left by a save that was killed";
+    std::ofstream(pro + ".tmp-Zz9Yx8") << "left by a save that was killed";
     const std::string cfg = run.userFolder + "Corvana2demo.cfg";
+    std::ofstream(pro + ".backup") << "the player's copy";
+    std::ofstream(cfg + ".BACKUP") << "the player's copy";
     std::ofstream(cfg, std::ios::app) << "\x89PNG\r\n";
     const std::string settings = readFile(cfg);
     run.start();
@@ -278,7 +280,9 @@ TEST(Game, DamagedSavesAreKeptAsideAndThePlayerIsTold) {
     kill(run.pid, SIGTERM);
     EXPECT_EQ(run.wait(30.0), 0) << run.errors();
 
-    EXPECT_FALSE(exists(pro + ".Zz9Yx8"));
+    EXPECT_FALSE(exists(pro + ".tmp-Zz9Yx8"));
+    EXPECT_EQ(readFile(pro + ".backup"), "the player's copy");
+    EXPECT_EQ(readFile(cfg + ".BACKUP"), "the player's copy");
     EXPECT_EQ(readFile(pro + ".bad"), damaged);
     EXPECT_EQ(readFile(hst + ".bad"), std::string(40, 'h'));
     EXPECT_GT(readFile(pro).size(), 68u);

@@ -85,6 +85,16 @@ protected:
         }
     }
 
+    // What a shell command prints.
+    static std::string listing(const std::string& command) {
+        std::string text;
+        FILE* p = popen(command.c_str(), "r");
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;) text.append(buffer, n);
+        pclose(p);
+        return text;
+    }
+
     std::map<std::string, Line> list(const std::string& archive) {
         std::string out;
         EXPECT_EQ(0, wadtool("list " + archive, &out)) << out;
@@ -180,12 +190,66 @@ TEST_F(WadToolTest, FailuresExitNonZero) {
     EXPECT_NE(0, wadtool("list missing.dat", &out));
     EXPECT_NE(std::string::npos, out.find("File '")) << out;
 
-    // A name too long for its record: no archive, an old one stays.
-    makeFiles({{std::string(80, 'n'), "x"}, {"ok", "y"}});
+    // A name too long for its record is a fatal error: no archive, an old one
+    // stays, no temporary file is left, and the name reaches the terminal
+    // with its control bytes escaped.
+    makeFiles({{"\x1b[2J" + std::string(80, 'n'), "x"}, {"ok", "y"}});
     writeFile(root + "/keep.dat", "old");
-    EXPECT_NE(0, wadtool("pack keep.dat src", &out));
+    EXPECT_EQ(255, wadtool("pack keep.dat src", &out));
     EXPECT_NE(std::string::npos, out.find("is too long")) << out;
+    EXPECT_NE(std::string::npos, out.find("File name '\\x1b[2Jnnn")) << out;
+    EXPECT_EQ(std::string::npos, out.find('\x1b')) << out;
     EXPECT_EQ("old", readFile(root + "/keep.dat"));
+    EXPECT_EQ("keep.dat\n", listing("ls -A '" + root + "' | grep keep"));
+}
+
+// A name that begins with a byte of 0x80 or above cannot be told from a
+// plain name field by the reader: pack refuses it, naming the file, before
+// anything is written; such bytes later in a name are carried.
+TEST_F(WadToolTest, NamesTheReaderCannotTakeAreRefusedUpFront) {
+    makeFiles({{"\xc3\xbcn\xc3\xaf.txt", "1"}, {"\xc3\x84rger.txt", "2"}, {"a/\xc3\xbc.txt", "3"}});
+    std::string out;
+    EXPECT_EQ(1, wadtool("pack u.dat src", &out));
+    EXPECT_EQ("wadtool: cannot pack '\xc3\x84rger.txt': a name in an archive cannot begin with a byte of 0x80 or"
+              " above (a letter outside ASCII)\n", out);
+    EXPECT_EQ("", listing("ls -A '" + root + "' | grep u.dat"));
+    ASSERT_EQ(0, system(("rm '" + root + "/src/\xc3\xbcn\xc3\xaf.txt' '" + root + "/src/\xc3\x84rger.txt'").c_str()));
+    ASSERT_EQ(0, wadtool("pack u.dat src", &out)) << out;
+    ASSERT_EQ(0, wadtool("extract u.dat out", &out)) << out;
+    EXPECT_EQ("3", readFile(root + "/out/a/\xc3\xbc.txt"));
+}
+
+// The archive gets the mode of an ordinary new file, or keeps the old one's.
+TEST_F(WadToolTest, PackedArchiveHasTheUsualMode) {
+    makeFiles({{"a", "1"}});
+    mode_t mask = umask(022);
+    std::string out;
+    EXPECT_EQ(0, wadtool("pack new.dat src", &out)) << out;
+    writeFile(root + "/old.dat", "old");
+    chmod((root + "/old.dat").c_str(), 0640);
+    EXPECT_EQ(0, wadtool("pack old.dat src", &out)) << out;
+    umask(mask);
+    struct stat info;
+    ASSERT_EQ(0, stat((root + "/new.dat").c_str(), &info));
+    EXPECT_EQ(0644u, info.st_mode & 07777);
+    ASSERT_EQ(0, stat((root + "/old.dat").c_str(), &info));
+    EXPECT_EQ(0640u, info.st_mode & 07777);
+}
+
+// A link already in the target folder is never followed: nothing is written
+// outside the folder, through a linked folder or over a linked file.
+TEST_F(WadToolTest, ExtractNeverFollowsALink) {
+    makeFiles({{"gfx/a.txt", "a"}, {"b.txt", "b"}});
+    std::string out;
+    ASSERT_EQ(0, wadtool("pack l.dat src", &out)) << out;
+    ASSERT_EQ(0, system(("cd '" + root + "' && mkdir outside out1 out2 && ln -s ../outside out1/gfx && "
+                         "echo victim > victim && ln -s ../victim out2/b.txt").c_str()));
+    EXPECT_EQ(1, wadtool("extract l.dat out1", &out));
+    EXPECT_NE(std::string::npos, out.find("refusing to write 'gfx/a.txt': 'out1/gfx' is a link")) << out;
+    EXPECT_EQ(1, wadtool("extract l.dat out2", &out));
+    EXPECT_NE(std::string::npos, out.find("refusing to write 'b.txt': 'out2/b.txt' is a link")) << out;
+    EXPECT_EQ("", listing("ls -A '" + root + "/outside'"));
+    EXPECT_EQ("victim\n", readFile(root + "/victim"));
 }
 
 TEST_F(WadToolTest, CorruptAndHostileArchives) {
@@ -242,14 +306,6 @@ TEST_F(WadToolTest, ExtractKeepsEveryEntryAndEveryOtherFile) {
     ASSERT_EQ(0, wadtool("extract y.dat next", &out)) << out;
     EXPECT_EQ("unrelated", readFile(root + "/next/x.txt.tmp"));
     EXPECT_EQ("only x.txt", readFile(root + "/next/x.txt"));
-    auto listing = [&](const std::string& command) {
-        std::string text;
-        FILE* p = popen(command.c_str(), "r");
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;) text.append(buffer, n);
-        pclose(p);
-        return text;
-    };
     EXPECT_EQ("x.txt\nx.txt.tmp\n", listing("ls -A '" + root + "/next'"));
     EXPECT_EQ("x.dat\ny.dat\ny.dat.tmp\n", listing("ls -A '" + root + "' | grep dat"));
 }
@@ -273,6 +329,13 @@ TEST_F(WadToolTest, ListEscapesControlBytesInNames) {
     EXPECT_NE(std::string::npos, out.find(" \\x1b]0;owned\\x07\\x1b[2J\n")) << out;
     EXPECT_NE(std::string::npos, out.find(" caf\xc3\xa9 \xe2\x9c\x93\n")) << out;
     EXPECT_NE(std::string::npos, out.find(" bad\\xff\\xc2\\x9b\n")) << out;
+
+    // The same in a fatal message about a damaged record.
+    put32(s, 8 + 80, 0x7fffffff);
+    writeFile(root + "/h.dat", s);
+    EXPECT_EQ(255, wadtool("list h.dat", &out));
+    EXPECT_NE(std::string::npos, out.find("record 1 ('\\x1b]0;owned\\x07\\x1b[2J', offset 2147483647")) << out;
+    EXPECT_EQ(std::string::npos, out.find('\x1b')) << out;
 }
 
 } // namespace
