@@ -3,6 +3,7 @@
 #include "ErrorManager.h"
 #include "Quad.h"
 #include "Renderable.h"
+#include "Texture.h"
 
 QuadMosaic::QuadMosaic() {}
 
@@ -17,8 +18,10 @@ void QuadMosaic::setGridSize(int c, int r) {
 }
 
 void QuadMosaic::layout() {
-    for (Quad* cell : cells)
+    for (Quad* cell : cells) {
         PLIM_ASSERT(cell != nullptr);
+        if (cell->pTexture) cell->pTexture->clampEdges();
+    }
     width = 0.0f;
     for (int c = 0; c < columns; ++c)
         width += cells[size_t(c)]->width;

@@ -54,6 +54,9 @@ public:
     // Rebuilds a lost GL texture first; counts the texture once per frame.
     void bind();
     UVRect pixelRectToUV(PixelRect r);
+    // For a mosaic's cells: filtering at the edges repeats the edge texels
+    // instead of wrapping to the far side, which showed as seams between cells.
+    void clampEdges();
     // A new GL texture of the same real size, for this texture and its sub-textures.
     void recreateTexture();
     // Reloads the image file into the GL texture; blank textures are left undefined.
@@ -76,6 +79,7 @@ public:
     UString name;
     int32_t flags = 0;
     unsigned int glTexHandle = 0;
+    bool bClampEdges = false;
 
 private:
     struct CellGrid {
