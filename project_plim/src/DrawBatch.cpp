@@ -54,8 +54,13 @@ void DrawBatch::setTexEnv(int mode) { requestedEnv = mode; }
 void DrawBatch::draw(const Vertex* vertices, int glMode, int first, int count, bool textured, unsigned handle,
                      bool opaque) {
     const bool triangles = glMode == GL_TRIANGLES || glMode == GL_TRIANGLE_STRIP || glMode == GL_TRIANGLE_FAN;
-    const int env = !textured ? 0 : opaque ? GL_REPLACE : requestedEnv;
-    if (!pending.empty() && (!triangles || !matrixAffine || pendingTextured != textured ||
+    const bool batched = triangles && matrixAffine;
+    // Batched, a GL_REPLACE draw is the same draw with white vertices under
+    // GL_MODULATE (texture x 1 is the texture), so tinted and untinted draws
+    // of one texture share a batch.
+    const bool replace = textured && (opaque || requestedEnv == GL_REPLACE);
+    const int env = !textured ? 0 : batched ? GL_MODULATE : replace ? GL_REPLACE : GL_MODULATE;
+    if ((!pending.empty() || !pendingMatrixed.empty()) && (!batched || pendingTextured != textured ||
                              pendingHandle != handle || pendingOpaque != opaque || pendingEnv != env))
         flush();
     setTexturing(textured);
@@ -66,12 +71,12 @@ void DrawBatch::draw(const Vertex* vertices, int glMode, int first, int count, b
     } else {
         setBlend(true);
     }
-    if (triangles && matrixAffine) {
+    if (batched) {
         pendingTextured = textured;
         pendingHandle = handle;
         pendingOpaque = opaque;
         pendingEnv = env;
-        append(vertices, glMode, first, count);
+        append(vertices, glMode, first, count, replace);
         return;
     }
     sync();
@@ -123,7 +128,7 @@ void DrawBatch::productColumns(float columns[16]) {
     std::memcpy(columns, p, sizeof(p));
 }
 
-void DrawBatch::append(const Vertex* vertices, int glMode, int first, int count) {
+void DrawBatch::append(const Vertex* vertices, int glMode, int first, int count, bool white) {
     if (count < 3) return;
     if (program == 0) program = setUpProgram() ? 1 : -1;
     // The triangles in the order OpenGL takes them from a strip or a fan.
@@ -141,6 +146,7 @@ void DrawBatch::append(const Vertex* vertices, int glMode, int first, int count)
             const int c = glMode == GL_TRIANGLES ? 3 * t + 2 : t + 2;
             for (int k : {a, b, c}) {
                 out->v = in[k];
+                if (white) out->v.color = UColor(255, 255, 255, 255);
                 std::memcpy(out->columns, columns, sizeof(columns));
                 ++out;
             }
@@ -165,6 +171,7 @@ void DrawBatch::append(const Vertex* vertices, int glMode, int first, int count)
         *out++ = in[a];
         *out++ = in[b];
         *out++ = in[c];
+        if (white) (out - 1)->color = (out - 2)->color = (out - 3)->color = UColor(255, 255, 255, 255);
     }
     if (matrixIdentity) return;
     const float* m = matrix;

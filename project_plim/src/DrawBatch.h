@@ -57,7 +57,7 @@ public:
     };
 
 private:
-    void append(const Vertex* vertices, int glMode, int first, int count);
+    void append(const Vertex* vertices, int glMode, int first, int count, bool white);
     bool setUpProgram();
     void productColumns(float columns[16]);
 

@@ -84,9 +84,10 @@ TEST_F(VertexBufferTest, EachDrawSetsTheStateItNeeds) {
     b.draw(&opaque, VertexBuffer::PRIM_TRIANGLE_STRIP, 0, -1);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    // Batched, the opaque texture's GL_REPLACE is GL_MODULATE over white vertices.
     GLint mode = 0;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
-    EXPECT_EQ(mode, GL_REPLACE);
+    EXPECT_EQ(mode, GL_MODULATE);
     // A translucent texture after it blends again, in the renderable's mode.
     Texture translucent(&image);
     PLIM->graphics->batch.setTexEnv(GL_MODULATE);
