@@ -4,7 +4,8 @@
 // the wave, the peak of live objects per layer, CPU per frame of the tick,
 // the drawing, the collision walks and the rules (mean, 95th percentile,
 // max; this thread only, the software renderer's threads are not counted),
-// and resident memory at the wave's start (target: flat), with the bytes the
+// and resident memory at the wave's start (target: flat), the heap in use, the
+// fonts' cache textures, and the bytes the
 // harness's event log gathered over the wave (cleared after each wave, as the
 // soak benchmark does: it is the harness's, not the game's). The heaviest wave by
 // CPU has its frames' wall time and the whole process's CPU (the software
@@ -15,6 +16,7 @@
 #include "MatchHarness.h"
 #include "ParticleCount.h"
 #include "ContextManager.h"
+#include "FontQuad.h"
 #include "modes/ContextEnding.h"
 #include "modes/GameControllerCampaign.h"
 #include "modes/PlayerData.h"
@@ -28,6 +30,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <malloc.h>
 #include <string>
 #include <vector>
 
@@ -87,7 +90,7 @@ void BM_InvasionWaves(benchmark::State& state) {
     AimingCannon::install(match, bots);
 
     printf("invasion, 2 players with the aiming bot, palms kept standing, %.0f ms frames\n", FRAME_PERIOD * 1000.0);
-    printf("wave enemies spike_ms rss_kb log_kb  peak objects per layer (0..13)          "
+    printf("wave enemies spike_ms rss_kb heap_kb log_kb cache_tex  peak objects per layer (0..13)  "
            "tick mean/p95/max   draw mean/p95/max   collide mean/p95/max  rules mean/p95/max  secs\n");
     int heaviest = 0;
     double heaviestDraw = 0.0;
@@ -145,7 +148,12 @@ void BM_InvasionWaves(benchmark::State& state) {
                 run.log.lines.clear();
                 run.log.lines.shrink_to_fit();
             }
-            printf("%4d %7d %8.2f %6ld %6zu  ", wave, built, spike, rss, logBytes / 1024);
+            int cacheTextures = 0;
+            for (FontQuad* font : {run.app->fontTiny, run.app->fontSmall, run.app->fontMedium, run.app->fontLarge,
+                                   run.app->fontHUD})
+                if (font) cacheTextures += int(font->cacheTextures->getNumChildren());
+            printf("%4d %7d %8.2f %6ld %7zu %6zu %9d  ", wave, built, spike, rss, mallinfo2().uordblks / 1024,
+                   logBytes / 1024, cacheTextures);
             for (int l = 0; l < GameController::LAYER_COUNT; ++l) printf("%d%s", peak[l], l + 1 < GameController::LAYER_COUNT ? "," : "");
             printf("  %5.2f/%5.2f/%6.2f  %5.2f/%5.2f/%6.2f  %5.3f/%5.3f/%6.3f  %5.3f/%5.3f/%6.3f  %5.1f\n", tick.mean(),
                    tick.p95(), tick.max(), draw.mean(), draw.p95(), draw.max(), collide.mean(), collide.p95(),

@@ -325,10 +325,9 @@ void PlimGraphics::setAlphaBlend(bool on) { batch.setBlend(on); }
 
 void PlimGraphics::flush() { batch.flush(); }
 
-void PlimGraphics::setTextureFilter(bool clampEdges) {
-    const GLint wrap = clampEdges ? GL_CLAMP_TO_EDGE : GL_REPEAT;
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+void PlimGraphics::setTextureFilter(bool clampS, bool clampT) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, clampS ? GL_CLAMP_TO_EDGE : GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, clampT ? GL_CLAMP_TO_EDGE : GL_REPEAT);
     GLint filter = bBilinearFilter ? GL_LINEAR : GL_NEAREST;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);

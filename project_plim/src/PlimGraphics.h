@@ -54,7 +54,7 @@ public:
     void flush();
     // Wrap and filter parameters of the bound texture; clampEdges stops the
     // filter at the texture's edges instead of wrapping to the far side.
-    void setTextureFilter(bool clampEdges = false);
+    void setTextureFilter(bool clampS = false, bool clampT = false);
     void present();
     void loadIdentity();
     void loadMatrix(const float m[16]);

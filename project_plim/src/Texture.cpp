@@ -142,7 +142,7 @@ void Texture::createEmptyTexture(int w, int h, int createFlags) {
     GL_CHECKED(glGenTextures(1, &glTexHandle), "glGenTextures(1,&glTexHandle)");
     GL_CHECKED(glBindTexture(GL_TEXTURE_2D, glTexHandle), "glBindTexture(GL_TEXTURE_2D,glTexHandle)");
     PLIM->graphics->batch.boundElsewhere(glTexHandle);
-    PLIM->graphics->setTextureFilter(bClampEdges);
+    PLIM->graphics->setTextureFilter(clampS, clampT);
     const GLint requestedFormat = GL_RGBA8;
     GL_CHECKED(glTexImage2D(GL_TEXTURE_2D, 0, requestedFormat, realWidth, realHeight, 0, GL_RGBA,
                             GL_UNSIGNED_BYTE, nullptr),
@@ -262,13 +262,35 @@ void Texture::bind() {
 }
 
 void Texture::clampEdges() {
-    if (bClampEdges) return;
-    bClampEdges = true;
+    // An axis with spare texels keeps wrapping: they hold the edge (or the
+    // neighbouring cell's line, see copyTexels), and wrapping reads them.
+    clampS = requestedWidth >= realWidth;
+    clampT = requestedHeight >= realHeight;
     if (glTexHandle == 0 || !PLIM->graphics) return;
     PLIM->graphics->flush();
     glBindTexture(GL_TEXTURE_2D, glTexHandle);
     PLIM->graphics->batch.boundElsewhere(glTexHandle);
-    PLIM->graphics->setTextureFilter(true);
+    PLIM->graphics->setTextureFilter(clampS, clampT);
+}
+
+void Texture::copyTexels(Texture* from, const PixelRect& source, const PixelPoint& to) {
+    if (glTexHandle == 0 || from->glTexHandle == 0 || !PLIM->graphics) return;
+    PLIM->graphics->flush();
+    std::vector<uint8_t> texels(size_t(from->realWidth) * size_t(from->realHeight) * 4);
+    glBindTexture(GL_TEXTURE_2D, from->glTexHandle);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    glBindTexture(GL_TEXTURE_2D, glTexHandle);
+    PLIM->graphics->batch.boundElsewhere(glTexHandle);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, from->realWidth);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, source.top);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, source.left);
+    GL_CHECKED(glTexSubImage2D(GL_TEXTURE_2D, 0, to.x, to.y, source.width(), source.height(), GL_RGBA,
+                               GL_UNSIGNED_BYTE, texels.data()),
+               "glTexSubImage2D( GL_TEXTURE_2D, 0, to.x, to.y, source.width(), source.height(), GL_RGBA, "
+               "GL_UNSIGNED_BYTE, texels.data() )");
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
 }
 
 UVRect Texture::pixelRectToUV(PixelRect r) {
@@ -382,6 +404,18 @@ Texture::CellGrid Texture::uploadCells(MemoryImageFile* image, bool createSubTex
                 const PixelPoint p(at.x, (bottom - top) + at.y);
                 sub->copyImageData(image, &edge, &p);
             }
+            // Corners where two repeated edges meet repeat the corner pixel,
+            // which filtering at the picture's corners reads too.
+            const int xs[2] = {clampLeft ? 0 : -1, clampRight ? (right - left) + at.x : -1};
+            const int ys[2] = {clampTop ? 0 : -1, clampBottom ? (bottom - top) + at.y : -1};
+            for (int i = 0; i < 2; ++i)
+                for (int j = 0; j < 2; ++j) {
+                    if (xs[i] < 0 || ys[j] < 0) continue;
+                    const int sx = i ? right - 1 : left, sy = j ? bottom - 1 : top;
+                    const PixelRect corner(sx, sy, sy + 1, sx + 1);
+                    const PixelPoint p(xs[i], ys[j]);
+                    sub->copyImageData(image, &corner, &p);
+                }
         }
     }
     return grid;
