@@ -11,7 +11,7 @@
 // CPU has its frames' wall time and the whole process's CPU (the software
 // renderer's threads too) set against the 15 ms period. Then the end scene at
 // graphics detail 1: CPU per frame and live flares. Set INVASION_BENCH_WAVES
-// to run fewer waves.
+// to run fewer waves, INVASION_BENCH_KEEP_LOG to keep the event log all run.
 #include "AimingCannon.h"
 #include "MatchHarness.h"
 #include "ParticleCount.h"
