@@ -4,14 +4,19 @@
 // the wave, the peak of live objects per layer, CPU per frame of the tick,
 // the drawing, the collision walks and the rules (mean, 95th percentile,
 // max; this thread only, the software renderer's threads are not counted),
-// and resident memory at the wave's start (target: flat). The heaviest wave
-// by CPU has its frames' wall time set against the 15 ms period. Then the end
-// scene at graphics detail 1: CPU per frame and live flares. Set
-// INVASION_BENCH_WAVES to run fewer waves.
+// and resident memory at the wave's start (target: flat), the heap in use, the
+// fonts' cache textures, and the bytes the
+// harness's event log gathered over the wave (cleared after each wave, as the
+// soak benchmark does: it is the harness's, not the game's). The heaviest wave by
+// CPU has its frames' wall time and the whole process's CPU (the software
+// renderer's threads too) set against the 15 ms period. Then the end scene at
+// graphics detail 1: CPU per frame and live flares. Set INVASION_BENCH_WAVES
+// to run fewer waves, INVASION_BENCH_KEEP_LOG to keep the event log all run.
 #include "AimingCannon.h"
 #include "MatchHarness.h"
 #include "ParticleCount.h"
 #include "ContextManager.h"
+#include "FontQuad.h"
 #include "modes/ContextEnding.h"
 #include "modes/GameControllerCampaign.h"
 #include "modes/PlayerData.h"
@@ -25,6 +30,8 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <malloc.h>
+#include <string>
 #include <vector>
 
 using namespace BenchStats;
@@ -67,6 +74,8 @@ void BM_InvasionWaves(benchmark::State& state) {
     if (needsDisplay(state)) return;
     int waves = GameControllerCampaign::WAVE_COUNT;
     if (const char* limit = getenv("INVASION_BENCH_WAVES")) waves = std::max(1, std::min(waves, atoi(limit)));
+    // INVASION_BENCH_KEEP_LOG: the event log grows all run, to show its share.
+    const bool keepLog = getenv("INVASION_BENCH_KEEP_LOG") != nullptr;
     MatchSettings settings;
     settings.draw = true; // frames as the game draws them
     settings.frameRate = FRAME_PERIOD;
@@ -82,11 +91,11 @@ void BM_InvasionWaves(benchmark::State& state) {
     AimingCannon::install(match, bots);
 
     printf("invasion, 2 players with the aiming bot, palms kept standing, %.0f ms frames\n", FRAME_PERIOD * 1000.0);
-    printf("wave enemies spike_ms rss_kb  peak objects per layer (0..13)                 "
+    printf("wave enemies spike_ms rss_kb heap_kb log_kb cache_tex  peak objects per layer (0..13)  "
            "tick mean/p95/max   draw mean/p95/max   collide mean/p95/max  rules mean/p95/max  secs\n");
     int heaviest = 0;
     double heaviestDraw = 0.0;
-    Series heaviestFrames;
+    Series heaviestFrames, heaviestProcess;
     struct WaveStart {
         double spike = 0.0, started = -1.0;
         int built = 0;
@@ -94,7 +103,7 @@ void BM_InvasionWaves(benchmark::State& state) {
     } carried;
     for (auto _ : state) {
         for (int wave = 1; wave <= waves && run.matchOnTop(); ++wave) {
-            Series tick, draw, collide, rules, wall;
+            Series tick, draw, collide, rules, wall, process;
             std::array<int, GameController::LAYER_COUNT> peak = {};
             double spike = carried.spike, started = carried.started;
             int built = carried.built;
@@ -106,9 +115,10 @@ void BM_InvasionWaves(benchmark::State& state) {
                 for (int p = 0; p < data->numPalms; ++p)
                     if (GameObject* palm = data->palms[p].get()) palm->energy = 1.0e9f;
                 const int before = match->waveNumber;
-                const double wallBefore = wallSeconds();
+                const double wallBefore = wallSeconds(), processBefore = processCpuSeconds();
                 run.step();
                 const double wallFrame = wallSeconds() - wallBefore;
+                const double processFrame = processCpuSeconds() - processBefore;
                 if (match->waveNumber != before) {
                     // The frame that built the wave.
                     carried.spike = (marks.tickEnd - marks.tickStart) * 1000.0;
@@ -125,6 +135,7 @@ void BM_InvasionWaves(benchmark::State& state) {
                 if (started < 0.0) continue;
                 if (match->state == GameControllerCampaign::STATE_CONGRATULATIONS) break;
                 wall.add((wallFrame) * 1000.0);
+                process.add(processFrame * 1000.0);
                 tick.add((marks.tickEnd - marks.tickStart) * 1000.0);
                 draw.add((marks.drawn - marks.renderStart) * 1000.0);
                 collide.add((marks.collided - marks.drawn) * 1000.0);
@@ -132,7 +143,18 @@ void BM_InvasionWaves(benchmark::State& state) {
                 const auto live = run.liveLayers();
                 for (int l = 0; l < GameController::LAYER_COUNT; ++l) peak[l] = std::max(peak[l], live[l]);
             }
-            printf("%4d %7d %8.2f %6ld  ", wave, built, spike, rss);
+            size_t logBytes = 0;
+            for (const std::string& line : run.log.lines) logBytes += line.capacity() + sizeof(line);
+            if (!keepLog) {
+                run.log.lines.clear();
+                run.log.lines.shrink_to_fit();
+            }
+            int cacheTextures = 0;
+            for (FontQuad* font : {run.app->fontTiny, run.app->fontSmall, run.app->fontMedium, run.app->fontLarge,
+                                   run.app->fontHUD})
+                if (font) cacheTextures += int(font->cacheTextures->getNumChildren());
+            printf("%4d %7d %8.2f %6ld %7zu %6zu %9d  ", wave, built, spike, rss, mallinfo2().uordblks / 1024,
+                   logBytes / 1024, cacheTextures);
             for (int l = 0; l < GameController::LAYER_COUNT; ++l) printf("%d%s", peak[l], l + 1 < GameController::LAYER_COUNT ? "," : "");
             printf("  %5.2f/%5.2f/%6.2f  %5.2f/%5.2f/%6.2f  %5.3f/%5.3f/%6.3f  %5.3f/%5.3f/%6.3f  %5.1f\n", tick.mean(),
                    tick.p95(), tick.max(), draw.mean(), draw.p95(), draw.max(), collide.mean(), collide.p95(),
@@ -141,8 +163,8 @@ void BM_InvasionWaves(benchmark::State& state) {
             if (draw.mean() + tick.mean() > heaviestDraw) {
                 heaviestDraw = draw.mean() + tick.mean();
                 heaviest = wave;
-                heaviestFrames = Series();
                 heaviestFrames = wall;
+                heaviestProcess = process;
             }
         }
     }
@@ -152,19 +174,25 @@ void BM_InvasionWaves(benchmark::State& state) {
            "period; %zu of %zu frames over\n",
            heaviest, heaviestFrames.mean(), heaviestFrames.p95(), heaviestFrames.max(), FRAME_PERIOD * 1000.0, over,
            heaviestFrames.v.size());
+    const char* threads = getenv("LP_NUM_THREADS");
+    printf("heaviest wave %d, whole process CPU per frame (ms, LP_NUM_THREADS=%s): mean %.2f, p95 %.2f, p99 %.2f, "
+           "max %.2f\n",
+           heaviest, threads ? threads : "(unset)", heaviestProcess.mean(), heaviestProcess.p95(),
+           heaviestProcess.p99(), heaviestProcess.max());
     // The end scene after the last wave played, at graphics detail 1.
     if (run.matchOnTop()) match->endGame();
     run.step();
     auto* ending = dynamic_cast<ContextEnding*>(run.app->contextManager->getTop());
     if (ending) {
-        Series frame;
+        Series frame, wholeProcess;
         int peakParticles = 0;
         double particles = 0.0;
         const int frames = int(END_SCENE_SECONDS / FRAME_PERIOD);
         for (int i = 0; i < frames; ++i) {
-            const double before = cpuSeconds();
+            const double before = cpuSeconds(), processBefore = processCpuSeconds();
             run.step();
             frame.add((cpuSeconds() - before) * 1000.0);
+            wholeProcess.add((processCpuSeconds() - processBefore) * 1000.0);
             const int live = ParticleCount::live(ending);
             peakParticles = std::max(peakParticles, live);
             particles += live;
@@ -173,6 +201,8 @@ void BM_InvasionWaves(benchmark::State& state) {
                "mean %.0f, peak %d\n",
                run.app->saveData.graphicsDetail, END_SCENE_SECONDS, frame.mean(), frame.p95(), frame.max(),
                particles / frames, peakParticles);
+        printf("end scene, whole process CPU per frame (ms): mean %.2f, p95 %.2f, p99 %.2f, max %.2f\n",
+               wholeProcess.mean(), wholeProcess.p95(), wholeProcess.p99(), wholeProcess.max());
         state.counters["ending_mean_ms"] = frame.mean();
         state.counters["ending_peak_flares"] = peakParticles;
     }

@@ -16,6 +16,12 @@ double cpuSeconds() {
     return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
+double processCpuSeconds() {
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
 double wallSeconds() {
     timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
@@ -35,6 +41,12 @@ double mean(const std::vector<double>& v) {
     double sum = 0.0;
     for (double x : v) sum += x;
     return v.empty() ? 0.0 : sum / double(v.size());
+}
+
+double percentile99(std::vector<double> v) {
+    if (v.empty()) return 0.0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, size_t(double(v.size()) * 0.99))];
 }
 
 double percentile95(std::vector<double> v) {

@@ -11,11 +11,14 @@ class State;
 namespace BenchStats {
 // CPU time of the calling thread, in seconds.
 double cpuSeconds();
+// CPU time of the whole process (every thread, the software renderer's too).
+double processCpuSeconds();
 double wallSeconds();
 // Resident set of the process, in KB (0 where /proc cannot be read).
 long residentKb();
 double mean(const std::vector<double>& v);
 double percentile95(std::vector<double> v);
+double percentile99(std::vector<double> v);
 double worst(const std::vector<double>& v);
 // Sets the counters NAME_mean_ms, NAME_p95_ms and NAME_worst_ms from samples
 // in seconds.
@@ -31,5 +34,6 @@ struct Series {
     void add(double x) { v.push_back(x); }
     double mean() const { return BenchStats::mean(v); }
     double p95() const { return BenchStats::percentile95(v); }
+    double p99() const { return BenchStats::percentile99(v); }
     double max() const { return BenchStats::worst(v); }
 };

@@ -25,6 +25,7 @@ protected:
     // The window pixel at (x, y), y from the bottom.
     static UColor pixel(int x, int y) {
         uint8_t p[4] = {};
+        PLIM->graphics->flush(); // draws still waiting in the batch
         glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
         return UColor(p[0], p[1], p[2], 255);
     }

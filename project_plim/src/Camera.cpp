@@ -43,6 +43,7 @@ void Camera::tick(double, double) {
 
 void Camera::render() {
     if (!PLIM->graphics) return;
+    PLIM->graphics->batch.projectionChanging();
     const double aspect = fovAspect();
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

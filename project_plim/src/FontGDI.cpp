@@ -35,8 +35,10 @@ void FontGDI::print(int x, int y, const char* format, ...) {
     va_end(args);
 
     g->loadIdentity();
+    g->batch.sync();
+    g->batch.setBlend(true);
+    g->batch.setTexturing(false);
     glColor3f(1.0f, 1.0f, 1.0f);
-    glDisable(GL_TEXTURE_2D);
     int rx, ry;
     rasterPosition(x, y, g->screenWidth, g->screenHeight, g->fovWidth, g->fovHeight, &rx, &ry);
     glRasterPos2i(rx, ry);
@@ -47,5 +49,5 @@ void FontGDI::print(int x, int y, const char* format, ...) {
         glBitmap(w, DEBUG_FONT_HEIGHT, 0.0f, 0.0f, float(w + 1), 0.0f,
                  &debugFontRows[code * DEBUG_FONT_HEIGHT]);
     }
-    glEnable(GL_TEXTURE_2D);
+    g->batch.setTexturing(true);
 }

@@ -292,6 +292,7 @@ void lookAt(V3 eye, V3 center, V3 up) {
 }
 
 void PlimGraphics::setGlobalRenderState() {
+    batch.forget();
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glViewport(0, 0, screenWidth, screenHeight);
     glMatrixMode(GL_PROJECTION);
@@ -307,6 +308,7 @@ void PlimGraphics::setGlobalRenderState() {
     glEnable(GL_TEXTURE_2D);
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     setTextureFilter();
+    batch.forget();
     GLenum error = glGetError();
     if (error != GL_NO_ERROR)
         ErrorManager::assertionFailed(ErrorManager::getGLErrorString(error).c_str(), "0",
@@ -314,42 +316,37 @@ void PlimGraphics::setGlobalRenderState() {
 }
 
 void PlimGraphics::clear(UColor colour) {
+    batch.flush();
     if (!bDrawPixels) return;
     glClearColor(colour.r / 255.0f, colour.g / 255.0f, colour.b / 255.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
-void PlimGraphics::setAlphaBlend(bool on) {
-    if (on) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glEnable(GL_ALPHA_TEST);
-        glAlphaFunc(GL_NOTEQUAL, 0.0f);
-    } else {
-        glDisable(GL_BLEND);
-        glDisable(GL_ALPHA_TEST);
-    }
-}
+void PlimGraphics::setAlphaBlend(bool on) { batch.setBlend(on); }
 
-void PlimGraphics::setTextureFilter() {
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+void PlimGraphics::flush() { batch.flush(); }
+
+void PlimGraphics::setTextureFilter(bool clampS, bool clampT) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, clampS ? GL_CLAMP_TO_EDGE : GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, clampT ? GL_CLAMP_TO_EDGE : GL_REPEAT);
     GLint filter = bBilinearFilter ? GL_LINEAR : GL_NEAREST;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
 }
 
 void PlimGraphics::present() {
+    batch.restoreDefaults();
     if (!bDrawPixels) return;
     glFlush();
     SDL_GL_SwapBuffers();
 }
 
-void PlimGraphics::loadIdentity() { glLoadIdentity(); }
+void PlimGraphics::loadIdentity() { batch.setIdentity(); }
 
-void PlimGraphics::loadMatrix(const float m[16]) { glLoadMatrixf(m); }
+void PlimGraphics::loadMatrix(const float m[16]) { batch.setMatrix(m); }
 
 void PlimGraphics::setProjectionMatrix(const float m[16]) {
+    batch.projectionChanging();
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(m);
     glMatrixMode(GL_MODELVIEW);
@@ -359,6 +356,7 @@ void PlimGraphics::getProjectionMatrix(float out[16]) { glGetFloatv(GL_PROJECTIO
 
 MemoryImageFile* PlimGraphics::grabFrameBuffer(bool* ok) {
     if (ok) *ok = false;
+    batch.flush();
     MemoryImageFile* image = new MemoryImageFile(screenWidth, screenHeight);
     glReadPixels(0, 0, screenWidth, screenHeight, GL_RGBA, GL_UNSIGNED_BYTE, image->pImageData);
     if (glGetError() != GL_NO_ERROR) return image;

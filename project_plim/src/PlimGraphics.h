@@ -3,6 +3,7 @@
 // the display settings every drawing part reads, and the baseline render state.
 // Two sizes: the virtual screen (fovWidth x fovHeight world units shown at depth
 // 0) and the screen (screenWidth x screenHeight pixels of the window or mode).
+#include "DrawBatch.h"
 #include "UColor.h"
 #include "UString.h"
 #include "V3.h"
@@ -48,8 +49,12 @@ public:
     // Clears the colour buffer to the colour's red, green and blue; alpha 0.
     void clear(UColor colour);
     void setAlphaBlend(bool on);
-    // Wrap and filter parameters of the bound texture.
-    void setTextureFilter();
+    // Sends the draws collected so far; whoever draws, reads or uploads
+    // directly with OpenGL calls it first.
+    void flush();
+    // Wrap and filter parameters of the bound texture; clampEdges stops the
+    // filter at the texture's edges instead of wrapping to the far side.
+    void setTextureFilter(bool clampS = false, bool clampT = false);
     void present();
     void loadIdentity();
     void loadMatrix(const float m[16]);
@@ -89,6 +94,8 @@ public:
     // pixels run without the software rasteriser's cost.
     bool bDrawPixels = true;
     SDL_Surface* surfaceHandle = nullptr;
+    // Batched draws and the OpenGL state last set.
+    DrawBatch batch;
 
 private:
     void readSettings();

@@ -3,6 +3,9 @@
 #include "ErrorManager.h"
 #include "Quad.h"
 #include "Renderable.h"
+#include "Texture.h"
+
+#include <algorithm>
 
 QuadMosaic::QuadMosaic() {}
 
@@ -16,9 +19,49 @@ void QuadMosaic::setGridSize(int c, int r) {
     vertexBuffer.resize(4 * cellCount);
 }
 
+namespace {
+
+// Where two cells on different textures meet at their images' edges, each
+// texture's spare line beyond the edge gets the other cell's first line: the
+// one after the image's last line, and the texture's last line, which wrapping
+// reads before the image's first. Filtering across the join then blends the
+// true neighbours, as one picture would.
+void joinCells(Quad* first, Quad* second, bool across) {
+    Texture* a = first->pTexture;
+    Texture* b = second->pTexture;
+    if (!a || !b || a == b || a->scaleFactor != 1 || b->scaleFactor != 1) return;
+    const PixelRect& ra = first->pixelRect;
+    const PixelRect& rb = second->pixelRect;
+    if (across) {
+        const int rows = std::min(ra.height(), rb.height());
+        if (ra.right == a->requestedWidth && ra.right < a->realWidth && rb.left == 0)
+            a->copyTexels(b, PixelRect(rb.left, rb.top, rb.top + rows, rb.left + 1), PixelPoint(ra.right, ra.top));
+        if (rb.left == 0 && b->requestedWidth < b->realWidth - 1 && ra.right == a->requestedWidth)
+            b->copyTexels(a, PixelRect(ra.right - 1, ra.top, ra.top + rows, ra.right),
+                          PixelPoint(b->realWidth - 1, rb.top));
+    } else {
+        const int columns = std::min(ra.width(), rb.width());
+        if (ra.bottom == a->requestedHeight && ra.bottom < a->realHeight && rb.top == 0)
+            a->copyTexels(b, PixelRect(rb.left, rb.top, rb.top + 1, rb.left + columns), PixelPoint(ra.left, ra.bottom));
+        if (rb.top == 0 && b->requestedHeight < b->realHeight - 1 && ra.bottom == a->requestedHeight)
+            b->copyTexels(a, PixelRect(ra.left, ra.bottom - 1, ra.bottom, ra.left + columns),
+                          PixelPoint(rb.left, b->realHeight - 1));
+    }
+}
+
+} // namespace
+
 void QuadMosaic::layout() {
-    for (Quad* cell : cells)
+    for (Quad* cell : cells) {
         PLIM_ASSERT(cell != nullptr);
+        if (cell->pTexture) cell->pTexture->clampEdges();
+    }
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c) {
+            Quad* q = cells[size_t(r * columns + c)];
+            if (c + 1 < columns) joinCells(q, cells[size_t(r * columns + c + 1)], true);
+            if (r + 1 < rows) joinCells(q, cells[size_t((r + 1) * columns + c)], false);
+        }
     width = 0.0f;
     for (int c = 0; c < columns; ++c)
         width += cells[size_t(c)]->width;

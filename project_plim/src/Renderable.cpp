@@ -141,7 +141,7 @@ void Renderable::calcVisibility() {
 }
 
 void Renderable::setupTextureEnv() {
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, color == OPAQUE_WHITE ? GL_REPLACE : GL_MODULATE);
+    if (PLIM->graphics) PLIM->graphics->batch.setTexEnv(color == OPAQUE_WHITE ? GL_REPLACE : GL_MODULATE);
 }
 
 void Renderable::render() {

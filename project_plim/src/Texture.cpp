@@ -95,12 +95,20 @@ Texture::~Texture() {
         skin->deleteMe();
     skins.clear();
     // Without the device the context is gone, and its names with it.
-    if (glTexHandle != 0 && PLIM->graphics) glDeleteTextures(1, &glTexHandle);
+    if (glTexHandle != 0 && PLIM->graphics) {
+        PLIM->graphics->flush();
+        glDeleteTextures(1, &glTexHandle);
+        PLIM->graphics->batch.textureDeleted(glTexHandle);
+    }
     glTexHandle = 0;
 }
 
 void Texture::onPLIMmodeChange(int oldMode, int newMode) {
     if (oldMode != MODE_INACTIVE || newMode != MODE_RESTORE || glTexHandle == 0) return;
+    if (PLIM->graphics) {
+        PLIM->graphics->flush();
+        PLIM->graphics->batch.textureDeleted(glTexHandle);
+    }
     glDeleteTextures(1, &glTexHandle);
     glTexHandle = 0;
 }
@@ -126,10 +134,15 @@ void Texture::createEmptyTexture(int w, int h, int createFlags) {
 
     // A name still alive (a sibling of a texture whose context was re-created)
     // would otherwise leak.
-    if (glTexHandle != 0 && glIsTexture(glTexHandle)) glDeleteTextures(1, &glTexHandle);
+    PLIM->graphics->flush();
+    if (glTexHandle != 0 && glIsTexture(glTexHandle)) {
+        glDeleteTextures(1, &glTexHandle);
+        PLIM->graphics->batch.textureDeleted(glTexHandle);
+    }
     GL_CHECKED(glGenTextures(1, &glTexHandle), "glGenTextures(1,&glTexHandle)");
     GL_CHECKED(glBindTexture(GL_TEXTURE_2D, glTexHandle), "glBindTexture(GL_TEXTURE_2D,glTexHandle)");
-    PLIM->graphics->setTextureFilter();
+    PLIM->graphics->batch.boundElsewhere(glTexHandle);
+    PLIM->graphics->setTextureFilter(clampS, clampT);
     const GLint requestedFormat = GL_RGBA8;
     GL_CHECKED(glTexImage2D(GL_TEXTURE_2D, 0, requestedFormat, realWidth, realHeight, 0, GL_RGBA,
                             GL_UNSIGNED_BYTE, nullptr),
@@ -148,8 +161,11 @@ void Texture::createEmptyTexture(int w, int h, int createFlags) {
 
 void Texture::copyImageData(MemoryImageFile* sourceData, const PixelRect* sourceRectArg,
                             const PixelPoint* destPointArg) {
+    // A draw still waiting for this texture must see the old pixels.
+    if (PLIM->graphics) PLIM->graphics->flush();
     PLIM_ASSERT(glIsTexture(glTexHandle));
     GL_CHECKED(glBindTexture(GL_TEXTURE_2D, glTexHandle), "glBindTexture(GL_TEXTURE_2D,glTexHandle)");
+    if (PLIM->graphics) PLIM->graphics->batch.boundElsewhere(glTexHandle);
 
     const PixelRect whole(0, 0, sourceData->height, sourceData->width);
     const PixelPoint origin(0, 0);
@@ -222,7 +238,9 @@ void Texture::clear(const PixelRect* area, bool white) {
 }
 
 void Texture::bind() {
-    if (!glIsTexture(glTexHandle)) {
+    // Names go away only between frames (the mode step, a new context): one
+    // check per texture and frame is enough.
+    if (glTexHandle == 0 || (lastUsedFrame != PLIM->frameCount && !glIsTexture(glTexHandle))) {
         glTexHandle = 0;
         // A mosaic's sub-texture lies under its owner's sub-texture root; the
         // owner reloads the whole picture.
@@ -232,12 +250,47 @@ void Texture::bind() {
         owner->recreateTexture();
         owner->repopulateTexture();
     }
-    glBindTexture(GL_TEXTURE_2D, glTexHandle);
+    if (PLIM->graphics)
+        PLIM->graphics->batch.bindTexture(glTexHandle);
+    else
+        glBindTexture(GL_TEXTURE_2D, glTexHandle);
     if (lastUsedFrame < PLIM->frameCount) {
         PLIM->frameStats[STAT_TEXTURES_USED]++;
         PLIM->frameStats[STAT_TEXTURE_PIXELS] += realWidth * realHeight;
         lastUsedFrame = PLIM->frameCount;
     }
+}
+
+void Texture::clampEdges() {
+    // An axis with spare texels keeps wrapping: they hold the edge (or the
+    // neighbouring cell's line, see copyTexels), and wrapping reads them.
+    clampS = requestedWidth >= realWidth;
+    clampT = requestedHeight >= realHeight;
+    if (glTexHandle == 0 || !PLIM->graphics) return;
+    PLIM->graphics->flush();
+    glBindTexture(GL_TEXTURE_2D, glTexHandle);
+    PLIM->graphics->batch.boundElsewhere(glTexHandle);
+    PLIM->graphics->setTextureFilter(clampS, clampT);
+}
+
+void Texture::copyTexels(Texture* from, const PixelRect& source, const PixelPoint& to) {
+    if (glTexHandle == 0 || from->glTexHandle == 0 || !PLIM->graphics) return;
+    PLIM->graphics->flush();
+    std::vector<uint8_t> texels(size_t(from->realWidth) * size_t(from->realHeight) * 4);
+    glBindTexture(GL_TEXTURE_2D, from->glTexHandle);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    glBindTexture(GL_TEXTURE_2D, glTexHandle);
+    PLIM->graphics->batch.boundElsewhere(glTexHandle);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, from->realWidth);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, source.top);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, source.left);
+    GL_CHECKED(glTexSubImage2D(GL_TEXTURE_2D, 0, to.x, to.y, source.width(), source.height(), GL_RGBA,
+                               GL_UNSIGNED_BYTE, texels.data()),
+               "glTexSubImage2D( GL_TEXTURE_2D, 0, to.x, to.y, source.width(), source.height(), GL_RGBA, "
+               "GL_UNSIGNED_BYTE, texels.data() )");
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
 }
 
 UVRect Texture::pixelRectToUV(PixelRect r) {
@@ -317,7 +370,11 @@ Texture::CellGrid Texture::uploadCells(MemoryImageFile* image, bool createSubTex
 
             int left = x0 - grid.bx, top = y0 - grid.by, right = x1 + grid.bx, bottom = y1 + grid.by;
             const bool clampLeft = left < 0, clampTop = top < 0;
-            const bool clampRight = right > imageW, clampBottom = bottom > imageH;
+            // The image's last column or row is repeated into the texel after
+            // it, also on an axis that is not split, when the texture has room.
+            // (right - left counts the left border texel too.)
+            const bool clampRight = right > imageW || (right == imageW && right - left < realWidth);
+            const bool clampBottom = bottom > imageH || (bottom == imageH && bottom - top < realHeight);
             if (clampLeft) left = 0;
             if (clampTop) top = 0;
             if (clampRight) right = imageW;
@@ -347,6 +404,18 @@ Texture::CellGrid Texture::uploadCells(MemoryImageFile* image, bool createSubTex
                 const PixelPoint p(at.x, (bottom - top) + at.y);
                 sub->copyImageData(image, &edge, &p);
             }
+            // Corners where two repeated edges meet repeat the corner pixel,
+            // which filtering at the picture's corners reads too.
+            const int xs[2] = {clampLeft ? 0 : -1, clampRight ? (right - left) + at.x : -1};
+            const int ys[2] = {clampTop ? 0 : -1, clampBottom ? (bottom - top) + at.y : -1};
+            for (int i = 0; i < 2; ++i)
+                for (int j = 0; j < 2; ++j) {
+                    if (xs[i] < 0 || ys[j] < 0) continue;
+                    const int sx = i ? right - 1 : left, sy = j ? bottom - 1 : top;
+                    const PixelRect corner(sx, sy, sy + 1, sx + 1);
+                    const PixelPoint p(xs[i], ys[j]);
+                    sub->copyImageData(image, &corner, &p);
+                }
         }
     }
     return grid;

@@ -54,6 +54,12 @@ public:
     // Rebuilds a lost GL texture first; counts the texture once per frame.
     void bind();
     UVRect pixelRectToUV(PixelRect r);
+    // For a mosaic's cells: filtering at an edge the image fills repeats the
+    // edge texels instead of wrapping to the far side, which showed as seams.
+    void clampEdges();
+    // Texels of another texture (real texel coordinates) into this one: a
+    // mosaic puts its neighbouring cells' lines into spare texels.
+    void copyTexels(Texture* from, const PixelRect& source, const PixelPoint& to);
     // A new GL texture of the same real size, for this texture and its sub-textures.
     void recreateTexture();
     // Reloads the image file into the GL texture; blank textures are left undefined.
@@ -76,6 +82,8 @@ public:
     UString name;
     int32_t flags = 0;
     unsigned int glTexHandle = 0;
+    bool clampS = false;
+    bool clampT = false;
 
 private:
     struct CellGrid {

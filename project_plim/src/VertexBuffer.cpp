@@ -53,33 +53,17 @@ void VertexBuffer::draw(Texture* texture, int type, int first, int count) {
     if (n > numVertices - first) n = numVertices - first;
     PLIM->frameStats[STAT_VERTICES] += n;
 
-    PlimGraphics* graphics = PLIM->graphics;
-    const bool opaque = texture && !texture->bHasAlpha;
-    if (!texture) {
-        glDisable(GL_TEXTURE_2D);
-    } else {
-        texture->bind();
-        if (opaque) {
-            graphics->setAlphaBlend(false);
-            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-        }
-    }
-
     static const GLenum modes[] = {GL_POINTS,         GL_LINES,          GL_LINE_STRIP,
                                    GL_TRIANGLES,      GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN};
     if (type < 0 || type > PRIM_TRIANGLE_FAN) PLIM_ERROR("Unknown primitive type %d", type);
 
-    glInterleavedArrays(GL_T2F_C4UB_V3F, 0, pVertices);
-    if (n > 0 && (!graphics || graphics->bDrawPixels)) glDrawArrays(modes[type], first, n);
-
-    if (!texture) {
-        glEnable(GL_TEXTURE_2D);
-        return;
-    }
-    if (opaque) {
-        graphics->setAlphaBlend(true);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    }
+    if (texture) texture->bind();
+    // Blending off and GL_REPLACE for an opaque texture; the batch sets the
+    // state each draw needs and skips what is already set.
+    if (n > 0 && PLIM->graphics->bDrawPixels)
+        PLIM->graphics->batch.draw(pVertices, int(modes[type]), first, n, texture != nullptr,
+                                   texture ? texture->glTexHandle : 0, texture && !texture->bHasAlpha);
+    if (!texture) return;
 
     const int32_t debugLevel = PLIM->debugLevel;
     if (debugLevel & 0x40) {

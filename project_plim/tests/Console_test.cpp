@@ -159,6 +159,7 @@ TEST_F(ConsoleTest, AnEmptyConsoleNeverScrolls) {
 std::vector<bool> litRows() {
     int width = PLIM->graphics->screenWidth, height = PLIM->graphics->screenHeight;
     std::vector<unsigned char> pixels(width * height * 4);
+    PLIM->graphics->flush(); // draws still waiting in the batch
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     std::vector<bool> rows(height, false);
     for (int y = 0; y < height; ++y)

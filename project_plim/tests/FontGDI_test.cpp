@@ -77,6 +77,7 @@ protected:
     }
     static bool lit(int x, int y) {
         uint8_t p[4] = {};
+        PLIM->graphics->flush(); // draws still waiting in the batch
         glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
         return p[0] == 255 && p[1] == 255 && p[2] == 255;
     }

@@ -266,6 +266,7 @@ TEST_F(FrameTest, ActiveEventsAreLoggedWithTheirStateBits) {
 // Reads the colour of the window's centre pixel.
 uint32_t centrePixel() {
     unsigned char rgba[4] = {};
+    PLIM->graphics->flush(); // draws still waiting in the batch
     glReadPixels(PLIM->graphics->screenWidth / 2, PLIM->graphics->screenHeight / 2, 1, 1, GL_RGBA,
                  GL_UNSIGNED_BYTE, rgba);
     return rgba[0] | rgba[1] << 8 | rgba[2] << 16;

@@ -92,6 +92,7 @@ protected:
     // The window pixel (x from the left, y from the bottom) of the back buffer.
     static uint32_t readRgb(int x, int y) {
         uint8_t p[4] = {};
+        PLIM->graphics->flush(); // draws still waiting in the batch
         glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
         return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
     }

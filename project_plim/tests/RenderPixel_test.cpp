@@ -67,9 +67,6 @@ TEST_F(RenderPixelTest, RotatedTintedQuadShowsItsQuadrantsTurnedAndModulated) {
     r.rotation = V3();
     r.updateVisuals();
     r.render();
-    GLint mode = 0;
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
-    EXPECT_EQ(mode, GL_REPLACE);
     EXPECT_TRUE(colorNear(readWorldPixel(100.0f + 16.0f, 50.0f - 16.0f), UColor(255, 255, 255, 255)));
     delete texture;
 }

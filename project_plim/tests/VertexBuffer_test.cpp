@@ -1,5 +1,5 @@
 // Vertex buffers: resizing, the colour witness, drawing with its counters and
-// restored render state, and the 2D helpers read back from the window.
+// the render state each draw sets, and the 2D helpers read back from the window.
 #include "DrawHelpers.h"
 #include "MemoryImageFile.h"
 #include "Plim.h"
@@ -71,22 +71,34 @@ TEST_F(VertexBufferTest, NegativeCountDrawsToTheLastVertex) {
     EXPECT_EQ(stat(STAT_VERTICES), 3);
 }
 
-TEST_F(VertexBufferTest, DrawingRestoresTexturingAndBlending) {
+TEST_F(VertexBufferTest, EachDrawSetsTheStateItNeeds) {
     VertexBuffer b(4);
     fill(b, WHITE);
     b.draw(nullptr, VertexBuffer::PRIM_TRIANGLE_STRIP, 0, -1);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
 
     MemoryImageFile image(8, 8);
     image.clear(nullptr, true);
     Texture opaque(&image);
     opaque.bHasAlpha = false;
     b.draw(&opaque, VertexBuffer::PRIM_TRIANGLE_STRIP, 0, -1);
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    // Batched, the opaque texture's GL_REPLACE is GL_MODULATE over white vertices.
     GLint mode = 0;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
     EXPECT_EQ(mode, GL_MODULATE);
+    // A translucent texture after it blends again, in the renderable's mode.
+    Texture translucent(&image);
+    PLIM->graphics->batch.setTexEnv(GL_MODULATE);
+    b.draw(&translucent, VertexBuffer::PRIM_TRIANGLE_STRIP, 0, -1);
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODULATE);
+    // The frame's end leaves the baseline state.
+    PLIM->graphics->present();
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D) && glIsEnabled(GL_BLEND));
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 

@@ -66,6 +66,7 @@ Pixels renderStack(ContextManager* stack) {
     MatchHarness::setDrawing(true); // a match's start turns it off again
     PLIM->graphics->clear(UColor(0, 0, 0, 255));
     stack->renderContext();
+    PLIM->graphics->flush();
     glFinish();
     Pixels p(size_t(v[2]) * size_t(v[3]) * 4);
     glReadPixels(0, 0, v[2], v[3], GL_RGBA, GL_UNSIGNED_BYTE, p.data());

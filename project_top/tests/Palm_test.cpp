@@ -50,6 +50,7 @@ void drawAlone(Renderable& object) {
 // The window pixel under world point (x, y) at depth 0.
 UColor worldPixel(float x, float y) {
     uint8_t p[4] = {};
+    PLIM->graphics->flush(); // draws still waiting in the batch
     glReadPixels(int(std::lround(320.0f + x)), int(std::lround(240.0f + y)), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
     return UColor(p[0], p[1], p[2], 255);
 }

@@ -39,6 +39,7 @@ TEST_F(PauseBarsTest, ShownBarsAre96PixelsHighInA480PixelWindowOverA240UnitView)
     ASSERT_EQ(viewport[3], 480);
     std::vector<uint8_t> column(480 * 4);
     // Near the left edge: the labels stand over the middle of this narrow view.
+    PLIM->graphics->flush(); // draws still waiting in the batch
     glReadPixels(10, 0, 1, 480, GL_RGBA, GL_UNSIGNED_BYTE, column.data());
     auto black = [&](int row) { return column[row * 4] == 0 && column[row * 4 + 1] == 0 && column[row * 4 + 2] == 0; };
     int top = 0, bottom = 0;

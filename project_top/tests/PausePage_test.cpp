@@ -37,6 +37,7 @@ BlackRows blackRowsInTheMiddle() {
     glGetIntegerv(GL_VIEWPORT, viewport);
     const int height = viewport[3];
     std::vector<uint8_t> column(size_t(height) * 4);
+    PLIM->graphics->flush(); // draws still waiting in the batch
     glReadPixels(viewport[2] / 2, 0, 1, height, GL_RGBA, GL_UNSIGNED_BYTE, column.data());
     auto black = [&](int row) { return column[row * 4] == 0 && column[row * 4 + 1] == 0 && column[row * 4 + 2] == 0; };
     BlackRows rows;

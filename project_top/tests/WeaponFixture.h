@@ -3,6 +3,8 @@
 // vehicle, the sounds logged since a point, and window pixels of the scene.
 #include "HitTarget.h"
 #include "MatchFixture.h"
+#include "Plim.h"
+#include "PlimGraphics.h"
 #include "world/Cannon.h"
 #include "world/weapons/Weapon.h"
 
@@ -54,6 +56,7 @@ inline UColor scenePixel(float x, float y) {
     const float sx = float(viewport[2]) / 640.0f;
     const float sy = float(viewport[3]) / 480.0f;
     uint8_t p[4] = {};
+    PLIM->graphics->flush(); // draws still waiting in the batch
     glReadPixels(int((x + 320.0f) * sx), int((y + 240.0f) * sy), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
     return UColor(p[0], p[1], p[2], 255);
 }

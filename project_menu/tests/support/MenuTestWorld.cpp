@@ -158,6 +158,7 @@ UColor MenuTestWorld::pixelAt(float x, float y) {
     const float sx = float(viewport[2]) / float(PLIM->graphics->fovWidth);
     const float sy = float(viewport[3]) / float(PLIM->graphics->fovHeight);
     uint8_t p[4] = {};
+    PLIM->graphics->flush(); // draws still waiting in the batch
     glReadPixels(int((x + float(PLIM->graphics->fovWidth / 2)) * sx), int((y + float(PLIM->graphics->fovHeight / 2)) * sy),
                  1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
     return UColor(p[0], p[1], p[2], 255);

@@ -54,6 +54,7 @@ void RenderWindowTest::TearDown() {
 
 UColor RenderWindowTest::readPixel(int x, int y) {
     uint8_t p[4] = {};
+    PLIM->graphics->flush(); // draws still waiting in the batch
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
     return UColor(p[0], p[1], p[2], 255);
 }

@@ -40,6 +40,7 @@ UColor FxWindow::pixelAt(float x, float y) {
     const float sy = (y + g->fovHeight * 0.5f) * g->screenHeight / g->fovHeight;
     unsigned char rgba[4] = {0, 0, 0, 0};
     glFinish();
+    PLIM->graphics->flush(); // draws still waiting in the batch
     glReadPixels(int(std::floor(sx)), int(std::floor(sy)), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     return UColor(rgba[0], rgba[1], rgba[2], rgba[3]);
 }

@@ -23,6 +23,7 @@ void drawAlone(const std::vector<Renderable*>& objects, UColor background) {
 
 UColor worldPixel(int x, int y) {
     uint8_t p[4] = {};
+    PLIM->graphics->flush(); // draws still waiting in the batch
     glReadPixels(320 + x, 240 + y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
     return UColor(p[0], p[1], p[2], 255);
 }

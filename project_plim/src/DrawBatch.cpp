@@ -1,0 +1,289 @@
+#include "DrawBatch.h"
+
+#include <SDL.h>
+#include <SDL_opengl.h>
+#include <cstddef>
+#include <cstring>
+
+namespace {
+
+const float IDENTITY[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+// The matrix columns travel as generic attributes 4 to 7, which alias nothing we use.
+const GLuint FIRST_ROW_ATTRIBUTE = 4;
+
+// The fixed pipeline's position transform as Mesa runs it (a multiply and
+// three multiply-adds over the columns of projection x model-view); colour
+// and texture coordinates pass through.
+const char* PROGRAM = "!!ARBvp1.0\n"
+                          "TEMP t;\n"
+                          "MUL t, vertex.position.x, vertex.attrib[4];\n"
+                          "MAD t, vertex.position.y, vertex.attrib[5], t;\n"
+                          "MAD t, vertex.position.z, vertex.attrib[6], t;\n"
+                          "MAD result.position, vertex.position.w, vertex.attrib[7], t;\n"
+                          "MOV result.color, vertex.color;\n"
+                          "MOV result.texcoord[0], vertex.texcoord[0];\n"
+                          "END\n";
+
+PFNGLGENPROGRAMSARBPROC genPrograms;
+PFNGLBINDPROGRAMARBPROC bindProgram;
+PFNGLPROGRAMSTRINGARBPROC programString;
+PFNGLVERTEXATTRIBPOINTERARBPROC attribPointer;
+PFNGLENABLEVERTEXATTRIBARRAYARBPROC enableAttribArray;
+PFNGLDISABLEVERTEXATTRIBARRAYARBPROC disableAttribArray;
+
+} // namespace
+
+DrawBatch::DrawBatch() : requestedEnv(GL_MODULATE) {
+    std::memcpy(matrix, IDENTITY, sizeof(matrix));
+    pending.reserve(6 * 1024);
+    pendingMatrixed.reserve(6 * 1024);
+}
+
+void DrawBatch::setMatrix(const float m[16]) {
+    std::memcpy(matrix, m, sizeof(matrix));
+    matrixIdentity = std::memcmp(m, IDENTITY, sizeof(matrix)) == 0;
+    matrixAffine = m[3] == 0.0f && m[7] == 0.0f && m[11] == 0.0f && m[15] == 1.0f;
+    if (glMatrix == 2) glMatrix = 0;
+}
+
+void DrawBatch::setIdentity() { setMatrix(IDENTITY); }
+
+void DrawBatch::setTexEnv(int mode) { requestedEnv = mode; }
+
+void DrawBatch::draw(const Vertex* vertices, int glMode, int first, int count, bool textured, unsigned handle,
+                     bool opaque) {
+    const bool triangles = glMode == GL_TRIANGLES || glMode == GL_TRIANGLE_STRIP || glMode == GL_TRIANGLE_FAN;
+    const bool batched = triangles && matrixAffine;
+    // Batched, a GL_REPLACE draw is the same draw with white vertices under
+    // GL_MODULATE (texture x 1 is the texture), so tinted and untinted draws
+    // of one texture share a batch.
+    const bool replace = textured && (opaque || requestedEnv == GL_REPLACE);
+    const int env = !textured ? 0 : batched ? GL_MODULATE : replace ? GL_REPLACE : GL_MODULATE;
+    if ((!pending.empty() || !pendingMatrixed.empty()) && (!batched || pendingTextured != textured ||
+                             pendingHandle != handle || pendingOpaque != opaque || pendingEnv != env))
+        flush();
+    setTexturing(textured);
+    if (textured) {
+        bindTexture(handle);
+        setBlend(!opaque);
+        applyTexEnv(env);
+    } else {
+        setBlend(true);
+    }
+    if (batched) {
+        pendingTextured = textured;
+        pendingHandle = handle;
+        pendingOpaque = opaque;
+        pendingEnv = env;
+        append(vertices, glMode, first, count, replace);
+        return;
+    }
+    sync();
+    if (arrayPointer != vertices) {
+        glInterleavedArrays(GL_T2F_C4UB_V3F, 0, vertices);
+        arrayPointer = vertices;
+    }
+    glDrawArrays(GLenum(glMode), first, count);
+}
+
+bool DrawBatch::setUpProgram() {
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (!extensions || !strstr(extensions, "GL_ARB_vertex_program")) return false;
+    genPrograms = reinterpret_cast<PFNGLGENPROGRAMSARBPROC>(SDL_GL_GetProcAddress("glGenProgramsARB"));
+    bindProgram = reinterpret_cast<PFNGLBINDPROGRAMARBPROC>(SDL_GL_GetProcAddress("glBindProgramARB"));
+    programString = reinterpret_cast<PFNGLPROGRAMSTRINGARBPROC>(SDL_GL_GetProcAddress("glProgramStringARB"));
+    attribPointer =
+        reinterpret_cast<PFNGLVERTEXATTRIBPOINTERARBPROC>(SDL_GL_GetProcAddress("glVertexAttribPointerARB"));
+    enableAttribArray = reinterpret_cast<PFNGLENABLEVERTEXATTRIBARRAYARBPROC>(
+        SDL_GL_GetProcAddress("glEnableVertexAttribArrayARB"));
+    disableAttribArray = reinterpret_cast<PFNGLDISABLEVERTEXATTRIBARRAYARBPROC>(
+        SDL_GL_GetProcAddress("glDisableVertexAttribArrayARB"));
+    if (!genPrograms || !bindProgram || !programString || !attribPointer || !enableAttribArray ||
+        !disableAttribArray)
+        return false;
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    genPrograms(1, &programName);
+    bindProgram(GL_VERTEX_PROGRAM_ARB, programName);
+    programString(GL_VERTEX_PROGRAM_ARB, GL_PROGRAM_FORMAT_ASCII_ARB, GLsizei(strlen(PROGRAM)), PROGRAM);
+    return glGetError() == GL_NO_ERROR;
+}
+
+// Projection x model-view as OpenGL forms it (a plain sum of four products per
+// element, in this order), column-major.
+void DrawBatch::productColumns(float columns[16]) {
+    if (!projectionKnown) {
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        projectionKnown = true;
+    }
+    const float* a = projection;
+    const float* b = matrix;
+    float p[16];
+    for (int i = 0; i < 4; ++i) {
+        const float ai0 = a[i], ai1 = a[4 + i], ai2 = a[8 + i], ai3 = a[12 + i];
+        for (int j = 0; j < 4; ++j)
+            p[4 * j + i] = ai0 * b[4 * j] + ai1 * b[4 * j + 1] + ai2 * b[4 * j + 2] + ai3 * b[4 * j + 3];
+    }
+    std::memcpy(columns, p, sizeof(p));
+}
+
+void DrawBatch::append(const Vertex* vertices, int glMode, int first, int count, bool white) {
+    if (count < 3) return;
+    if (program == 0) program = setUpProgram() ? 1 : -1;
+    // The triangles in the order OpenGL takes them from a strip or a fan.
+    const int triangles = glMode == GL_TRIANGLES ? count / 3 : count - 2;
+    const Vertex* in = vertices + first;
+    if (program == 1) {
+        float columns[16];
+        productColumns(columns);
+        const size_t start = pendingMatrixed.size();
+        pendingMatrixed.resize(start + size_t(3 * triangles));
+        Batched* out = pendingMatrixed.data() + start;
+        for (int t = 0; t < triangles; ++t) {
+            const int a = glMode == GL_TRIANGLES ? 3 * t : glMode == GL_TRIANGLE_FAN ? 0 : (t & 1) ? t + 1 : t;
+            const int b = glMode == GL_TRIANGLES ? 3 * t + 1 : glMode == GL_TRIANGLE_FAN ? t + 1 : (t & 1) ? t : t + 1;
+            const int c = glMode == GL_TRIANGLES ? 3 * t + 2 : t + 2;
+            for (int k : {a, b, c}) {
+                out->v = in[k];
+                if (white) out->v.color = UColor(255, 255, 255, 255);
+                std::memcpy(out->columns, columns, sizeof(columns));
+                ++out;
+            }
+        }
+        return;
+    }
+    const size_t start = pending.size();
+    pending.resize(start + size_t(3 * triangles));
+    Vertex* out = pending.data() + start;
+    for (int t = 0; t < triangles; ++t) {
+        int a, b, c;
+        if (glMode == GL_TRIANGLES) {
+            a = 3 * t, b = 3 * t + 1, c = 3 * t + 2;
+        } else if (glMode == GL_TRIANGLE_STRIP) {
+            if (t & 1)
+                a = t + 1, b = t, c = t + 2;
+            else
+                a = t, b = t + 1, c = t + 2;
+        } else {
+            a = 0, b = t + 1, c = t + 2;
+        }
+        *out++ = in[a];
+        *out++ = in[b];
+        *out++ = in[c];
+        if (white) (out - 1)->color = (out - 2)->color = (out - 3)->color = UColor(255, 255, 255, 255);
+    }
+    if (matrixIdentity) return;
+    const float* m = matrix;
+    for (Vertex* v = pending.data() + start; v != out; ++v) {
+        const float x = v->x, y = v->y, z = v->z;
+        v->x = m[0] * x + m[4] * y + m[8] * z + m[12];
+        v->y = m[1] * x + m[5] * y + m[9] * z + m[13];
+        v->z = m[2] * x + m[6] * y + m[10] * z + m[14];
+    }
+}
+
+void DrawBatch::flush() {
+    if (!pendingMatrixed.empty()) {
+        const GLsizei stride = sizeof(Batched);
+        glInterleavedArrays(GL_T2F_C4UB_V3F, stride, pendingMatrixed.data());
+        arrayPointer = nullptr;
+        for (GLuint i = 0; i < 4; ++i) {
+            attribPointer(FIRST_ROW_ATTRIBUTE + i, 4, GL_FLOAT, GL_FALSE, stride, pendingMatrixed[0].columns + 4 * i);
+            enableAttribArray(FIRST_ROW_ATTRIBUTE + i);
+        }
+        glEnable(GL_VERTEX_PROGRAM_ARB);
+        glDrawArrays(GL_TRIANGLES, 0, GLsizei(pendingMatrixed.size()));
+        glDisable(GL_VERTEX_PROGRAM_ARB);
+        for (GLuint i = 0; i < 4; ++i) disableAttribArray(FIRST_ROW_ATTRIBUTE + i);
+        pendingMatrixed.clear();
+    }
+    if (pending.empty()) return;
+    if (glMatrix != 1) {
+        glLoadIdentity();
+        glMatrix = 1;
+    }
+    if (arrayPointer != pending.data()) {
+        glInterleavedArrays(GL_T2F_C4UB_V3F, 0, pending.data());
+        arrayPointer = pending.data();
+    }
+    glDrawArrays(GL_TRIANGLES, 0, GLsizei(pending.size()));
+    pending.clear();
+}
+
+void DrawBatch::projectionChanging() {
+    flush();
+    projectionKnown = false;
+}
+
+void DrawBatch::sync() {
+    flush();
+    if (matrixIdentity) {
+        if (glMatrix != 1) glLoadIdentity();
+        glMatrix = 1;
+    } else if (glMatrix != 2) {
+        glLoadMatrixf(matrix);
+        glMatrix = 2;
+    }
+}
+
+void DrawBatch::restoreDefaults() {
+    flush();
+    setTexturing(true);
+    setBlend(true);
+    applyTexEnv(GL_MODULATE);
+}
+
+void DrawBatch::bindTexture(unsigned handle) {
+    if (boundTexture == int64_t(handle)) return;
+    flush();
+    glBindTexture(GL_TEXTURE_2D, handle);
+    boundTexture = handle;
+}
+
+void DrawBatch::setBlend(bool on) {
+    if (blend == int(on)) return;
+    flush();
+    if (on) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glEnable(GL_ALPHA_TEST);
+        glAlphaFunc(GL_NOTEQUAL, 0.0f);
+    } else {
+        glDisable(GL_BLEND);
+        glDisable(GL_ALPHA_TEST);
+    }
+    blend = on;
+}
+
+void DrawBatch::setTexturing(bool on) {
+    if (texturing == int(on)) return;
+    flush();
+    if (on)
+        glEnable(GL_TEXTURE_2D);
+    else
+        glDisable(GL_TEXTURE_2D);
+    texturing = on;
+}
+
+void DrawBatch::applyTexEnv(int mode) {
+    if (texEnv == mode) return;
+    flush();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, mode);
+    texEnv = mode;
+}
+
+void DrawBatch::forget() {
+    flush();
+    projectionKnown = false;
+    // A new context has no program yet.
+    program = 0;
+    boundTexture = -1;
+    blend = texturing = texEnv = -1;
+    glMatrix = 0;
+    arrayPointer = nullptr;
+}
+
+void DrawBatch::textureDeleted(unsigned handle) {
+    if (boundTexture == int64_t(handle)) boundTexture = -1;
+}

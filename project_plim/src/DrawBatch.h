@@ -1,0 +1,89 @@
+#pragma once
+// Collects consecutive draws that share a texture and render state into one
+// glDrawArrays, and remembers the OpenGL state it set so that a bind, blend or
+// texture-environment call that would change nothing is skipped. Each batched
+// vertex carries its draw's projection x model-view product, formed on the CPU
+// exactly as OpenGL forms it, and a small vertex program applies it as the
+// fixed pipeline would, so batched and single draws give the same pixels.
+// Without vertex programs the vertices are moved on the CPU instead. Points and
+// lines go to OpenGL at once with the current matrix. Anything that draws,
+// reads or uploads past the batch calls flush first.
+#include "Vertex.h"
+
+#include <cstdint>
+#include <vector>
+
+class DrawBatch {
+public:
+    DrawBatch();
+
+    // The model-view matrix of the following draws, column-major.
+    void setMatrix(const float m[16]);
+    void setIdentity();
+    // GL_REPLACE or GL_MODULATE for the following textured draws with alpha.
+    void setTexEnv(int mode);
+
+    // handle 0 with textured false draws untextured; opaque draws without
+    // blending and with GL_REPLACE.
+    void draw(const Vertex* vertices, int glMode, int first, int count, bool textured, unsigned handle,
+              bool opaque);
+    // Sends the pending triangles.
+    void flush();
+    // flush; the projection is about to change (it is read back when needed).
+    void projectionChanging();
+    // flush, then OpenGL's model-view matrix becomes the current one, for
+    // drawing made directly with OpenGL.
+    void sync();
+    // flush, then blending, texturing and GL_MODULATE as the frame starts.
+    void restoreDefaults();
+
+    // The state setters, each skipped when OpenGL already holds the value.
+    void bindTexture(unsigned handle);
+    void setBlend(bool on);
+    void setTexturing(bool on);
+    void applyTexEnv(int mode);
+
+    // OpenGL's state is no longer known (a new context or state set elsewhere).
+    void forget();
+    // A texture was bound directly (after a flush), for an upload.
+    void boundElsewhere(unsigned handle) { boundTexture = handle; }
+    // A texture name was deleted: a later name of the same number is a new texture.
+    void textureDeleted(unsigned handle);
+
+    // A batched vertex: the vertex and its draw's matrix.
+    struct Batched {
+        Vertex v;
+        float columns[16];
+    };
+
+private:
+    void append(const Vertex* vertices, int glMode, int first, int count, bool white);
+    bool setUpProgram();
+    void productColumns(float columns[16]);
+
+    std::vector<Vertex> pending;
+    std::vector<Batched> pendingMatrixed;
+    // 0 not tried, 1 the vertex program runs, -1 none (CPU transform).
+    int program = 0;
+    unsigned programName = 0;
+    float projection[16];
+    bool projectionKnown = false;
+    bool pendingTextured = false;
+    unsigned pendingHandle = 0;
+    bool pendingOpaque = false;
+    int pendingEnv = 0;
+
+    float matrix[16];
+    bool matrixIdentity = true;
+    bool matrixAffine = true;
+    // What OpenGL's model-view holds: 0 unknown, 1 identity, 2 the current matrix.
+    int glMatrix = 0;
+    int requestedEnv;
+
+    // Known OpenGL state; -1 unknown.
+    int64_t boundTexture = -1;
+    int blend = -1;
+    int texturing = -1;
+    int texEnv = -1;
+    const void* arrayPointer = nullptr;
+};
