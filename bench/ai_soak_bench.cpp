@@ -26,6 +26,7 @@
 #include "ContextHighScores.h"
 #include "ContextManager.h"
 #include "LiveObjects.h"
+#include "BenchSaves.h"
 #include "MatchHarness.h"
 #include "Plim.h"
 #include "ContextBlender.h"
@@ -63,20 +64,7 @@ int soakMinutes = 30;
 bool headless = false;
 
 void prepare(SaveData& saved) {
-    saved.warDays = WAR_DAYS;
-    saved.trees = 3;
-    saved.opponentType = 2;
-    saved.difficulty = 2;
-    saved.allowBonuses = 2;
-    saved.bonusFrequency = 2;
-    saved.bAutocannons = 1;
-    saved.bBloatedProjectiles = 1;
-    saved.bBouncyBombs = 1;
-    saved.bNoBlaster = 1;
-    saved.bMatrixFight = 0;
-    saved.bBerserkMode = 0;
-    saved.bInGameMusic = 0;
-    saved.bUseMouse = 0;
+    BenchSaves::soakWar(saved, WAR_DAYS);
 }
 
 MatchSettings settings() {

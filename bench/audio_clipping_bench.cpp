@@ -11,6 +11,7 @@
 #include "BenchStats.h"
 #include "ContextManager.h"
 #include "DiskAudio.h"
+#include "BenchSaves.h"
 #include "MatchHarness.h"
 #include "Mixer.h"
 #include "MixerChannel.h"
@@ -96,10 +97,7 @@ void BM_InvasionZeppelinAndEndScene(benchmark::State& state) {
     for (auto _ : state) {
         MatchHarness run(pacedDiskAudio());
         SaveData& saved = run.app->saveData;
-        saved.players = 1;
-        saved.difficulty = 2;
-        saved.bInGameHelp = 0;
-        saved.bUseMouse = 0;
+        BenchSaves::solo(saved);
         saved.bInGameMusic = 1;
         auto* match = static_cast<GameControllerCampaign*>(run.start([] { return new GameControllerCampaign(); }));
         AimingCannon* bots[2];

@@ -13,6 +13,7 @@
 // graphics detail 1: CPU per frame and live flares. Set INVASION_BENCH_WAVES
 // to run fewer waves, INVASION_BENCH_KEEP_LOG to keep the event log all run.
 #include "AimingCannon.h"
+#include "BenchSaves.h"
 #include "MatchHarness.h"
 #include "ParticleCount.h"
 #include "ContextManager.h"
@@ -81,11 +82,7 @@ void BM_InvasionWaves(benchmark::State& state) {
     settings.frameRate = FRAME_PERIOD;
     MatchHarness run(settings);
     SaveData& saved = run.app->saveData;
-    saved.players = 1;
-    saved.difficulty = 2;
-    saved.bInGameHelp = 0;
-    saved.bUseMouse = 0;
-    saved.bInGameMusic = 0;
+    BenchSaves::solo(saved);
     auto* match = static_cast<GameControllerCampaign*>(run.start([] { return new TimedInvasion(); }));
     AimingCannon* bots[2];
     AimingCannon::install(match, bots);

@@ -8,6 +8,7 @@
 //   readback_frames_bench <folder>
 #include "AimingCannon.h"
 #include "ContextManager.h"
+#include "BenchSaves.h"
 #include "MatchHarness.h"
 #include "MemoryImageFile.h"
 #include "Plim.h"
@@ -98,11 +99,7 @@ int main(int argc, char** argv) {
     run.finishMatch();
 
     SaveData& saved = run.app->saveData;
-    saved.players = 1;
-    saved.difficulty = 2;
-    saved.bInGameHelp = 0;
-    saved.bUseMouse = 0;
-    saved.bInGameMusic = 0;
+    BenchSaves::solo(saved);
     begin("invasion", {50, 300, 900, 1800});
     GameController* invasion = run.start([] { return new Grabbed<GameControllerCampaign>(); });
     AimingCannon* bots[2];
@@ -112,15 +109,7 @@ int main(int argc, char** argv) {
 
     // A war of two computer players with the soak benchmark's mutators: the
     // first day's sunrise and noon battles.
-    saved.warDays = 2;
-    saved.trees = 3;
-    saved.opponentType = 2;
-    saved.allowBonuses = 2;
-    saved.bonusFrequency = 2;
-    saved.bAutocannons = 1;
-    saved.bBloatedProjectiles = 1;
-    saved.bBouncyBombs = 1;
-    saved.bNoBlaster = 1;
+    BenchSaves::soakWar(saved, 2);
     begin("war", {50, 400, 1200, 2400, 4000, 6000});
     run.start([]() -> GameController* {
         auto* war = new Grabbed<CappedWar<GameControllerFFA>>(60.0);
