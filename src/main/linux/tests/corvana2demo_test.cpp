@@ -381,7 +381,9 @@ TEST(Game, InAReadOnlyUserFolderTheFailedSavesAreSaidAtExit) {
     for (const char* kind : {".pro", ".hst", ".cfg"})
         expected += "Could not save '" + run.userFolder + "Corvana2demo" + kind +
                     "': Permission denied. Your latest changes are not kept.\n";
-    EXPECT_EQ(run.errors(), expected);
+    // A sanitizer build's leak check may add its list of suppressions after.
+    const std::string errors = run.errors();
+    EXPECT_EQ(errors.substr(0, errors.find("-----")), expected);
 }
 
 } // namespace
