@@ -10,6 +10,9 @@ export LIBGL_ALWAYS_SOFTWARE=1
 # llvmpipe draws on the calling thread: parallel tests don't fight over cores, and
 # the leak checker never has to stop driver threads that outlive the engine.
 export LP_NUM_THREADS="${LP_NUM_THREADS:-0}"
+# Mesa's shader cache writes from a thread of its own, which the leak checker's
+# tracer can trip over at exit; a test needs no cache across runs anyway.
+export MESA_SHADER_CACHE_DISABLE="${MESA_SHADER_CACHE_DISABLE:-true}"
 # A temporary folder of its own, removed afterwards with whatever a test that
 # ended in a fatal error left in it.
 TMPDIR=$(mktemp -d)
