@@ -24,33 +24,47 @@ run_ctest() { # build folder, then ctest arguments
   sed 's/^/==   /' "$dir/Testing/Temporary/LastTestsFailed.log"
   ctest --test-dir "$dir" --output-on-failure -j2 --rerun-failed
 }
-# The sanitizer tree takes the main build's data archive rather than generating its own.
-build_asan() { # make jobs
+# The sanitizer trees take the main build's data archive rather than generating their own.
+build_asan() {
   cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPLIM_SANITIZE=ON -DPLIM_BENCH=OFF -DPLIM_DATA_FROM="$PWD/build" >/dev/null
-  cmake --build build-asan -j"$1"
+  cmake --build build-asan -j"$JOBS"
 }
+TSAN_TESTS="plim_Mixer_test plim_MixerOGG_test plim_PlimAudio_test plim_Sound_test menu_HttpFormPost_test"
+FUZZ_TARGETS=$(cd fuzz && ls *_fuzz.cpp 2>/dev/null | sed 's/\.cpp$//')
+build_tsan_and_fuzz() {
+  cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIM_TSAN=ON -DPLIM_BENCH=OFF -DPLIM_DATA_FROM="$PWD/build" >/dev/null
+  cmake --build build-tsan -j"$JOBS" --target $TSAN_TESTS
+  if command -v clang++ >/dev/null && [ -n "$FUZZ_TARGETS" ]; then
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIM_FUZZ=ON -DPLIM_BENCH=OFF >/dev/null
+    cmake --build build-fuzz -j"$JOBS" --target $FUZZ_TARGETS
+  fi
+}
+# Trees build in the background at the lowest priority while tests run, so
+# they take only the time the tests leave idle (real windows and real time
+# wait a good part of theirs).
+background() { # log file, then a function
+  local log=$1; shift
+  mkdir -p "$(dirname "$log")"
+  (nice -n 19 bash -c "set -e; JOBS=$JOBS; TSAN_TESTS='$TSAN_TESTS'; FUZZ_TARGETS='$FUZZ_TARGETS'; $(declare -f "$@"); $*" >"$log" 2>&1) &
+  bg_pid=$!
+}
+finish_background() { # log file
+  wait "$bg_pid" || { cat "$1"; echo "== a tree did not build ($1)"; exit 1; }
+}
+
+echo "== building the AddressSanitizer tree in the background (build-asan/build.log)"
+background build-asan/build.log build_asan
 echo "== tests"
 run_ctest build -j"$JOBS" -LE "xinput|realtime"
 # The menus driven by real X clicks and keys wait in real time: they run apart
-# once the rest is done (with the networked match paced to real time). With
-# cores to spare, the sanitizer tree builds meanwhile on the others, at a
-# lower priority than the tests.
-asan_pid=""
-if [ "$JOBS" -ge 6 ]; then
-  echo "== building the AddressSanitizer tree meanwhile (build-asan/build.log)"
-  mkdir -p build-asan
-  (nice -n 10 bash -c "set -e; $(declare -f build_asan); build_asan $((JOBS - XJOBS))" >build-asan/build.log 2>&1) &
-  asan_pid=$!
-fi
+# once the rest is done (with the networked match paced to real time).
 echo "== tests driven by real X input or paced to real time"
 run_ctest build -j"$XJOBS" -L "xinput|realtime"
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-if [ -n "$asan_pid" ]; then
-  wait "$asan_pid" || { cat build-asan/build.log; echo "== the AddressSanitizer tree did not build"; exit 1; }
-else
-  build_asan "$JOBS"
-fi
+finish_background build-asan/build.log
+echo "== building the ThreadSanitizer and fuzz trees in the background (build-tsan/build.log)"
+background build-tsan/build.log build_tsan_and_fuzz
 export ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp" UBSAN_OPTIONS=print_stacktrace=1
 # Real-input and real-time runs are timing-bound and too slow under the
 # sanitizers, and the wave soak takes minutes there; every other whole-program test
@@ -58,9 +72,7 @@ export ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tools/lsan.su
 run_ctest build-asan -j"$JOBS" -LE "xinput|soak|realtime"
 
 echo "== threaded tests (audio, form post) under ThreadSanitizer"
-TSAN_TESTS="plim_Mixer_test plim_MixerOGG_test plim_PlimAudio_test plim_Sound_test menu_HttpFormPost_test"
-cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIM_TSAN=ON -DPLIM_BENCH=OFF -DPLIM_DATA_FROM="$PWD/build" >/dev/null
-cmake --build build-tsan -j"$JOBS" --target $TSAN_TESTS
+finish_background build-tsan/build.log
 # Side by side, each on its own display; any failure fails the pass.
 tsan_failed=0
 for t in $TSAN_TESTS; do
@@ -74,10 +86,8 @@ for t in $TSAN_TESTS; do
 done
 [ "$tsan_failed" = 0 ] || { echo "== a test failed under ThreadSanitizer"; exit 1; }
 
-if command -v clang++ >/dev/null && [ -n "$(ls fuzz/*_fuzz.cpp 2>/dev/null)" ]; then
+if command -v clang++ >/dev/null && [ -n "$FUZZ_TARGETS" ]; then
   echo "== fuzz targets"
-  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIM_FUZZ=ON -DPLIM_BENCH=OFF >/dev/null
-  cmake --build build-fuzz -j"$JOBS" --target $(cd fuzz && ls *_fuzz.cpp | sed 's/\.cpp$//')
   # One bounded run per target, as many at once as there are cores.
   fuzz_one() {
     local f=$1 corpus name

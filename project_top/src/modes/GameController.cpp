@@ -95,6 +95,7 @@ GameController::GameController() {
 
 GameController::~GameController() {
     if (gGlobal && app()->currentController == this) app()->currentController = nullptr;
+    if (GameRecorder::current) GameRecorder::current->onMatchEnd(this);
 }
 
 GameController* GameController::current() { return gGlobal ? app()->currentController : nullptr; }

@@ -15,6 +15,8 @@ public:
     // An enemy entered the world / ended by itself (destroyed, sunk or gone).
     virtual void onEnemySpawned(Enemy* enemy) {}
     virtual void onEnemyEnd(Enemy* enemy) {}
+    // A match is being deleted: forget it.
+    virtual void onMatchEnd(GameController* controller) {}
 
     // The installed recorder (not owned); null in the game.
     static GameRecorder* current;

@@ -44,6 +44,11 @@ void MatchEventLog::setFrame(int frameNumber, GameController* match) {
     controller = match;
 }
 
+// Sounds of the same frame can follow the match's deletion: their lines take no clock.
+void MatchEventLog::onMatchEnd(GameController* match) {
+    if (match == controller) controller = nullptr;
+}
+
 void MatchEventLog::onSound(const SoundChannel& channel) {
     Sound* sound = channel.pSound;
     UString name = PLIM->resourceManager ? PLIM->resourceManager->nameOf(sound) : UString();

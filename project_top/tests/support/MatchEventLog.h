@@ -33,6 +33,7 @@ public:
     // by nobody", "sunk" or "left") with where it happened.
     void onEnemySpawned(Enemy* enemy) override;
     void onEnemyEnd(Enemy* enemy) override;
+    void onMatchEnd(GameController* match) override;
     // One "alive" line for each released enemy still in the world, in the
     // order they were released.
     void addAliveEnemies();

@@ -21,12 +21,10 @@ endif()
 # The program's tests: the data-folder search, and whole runs of the built game.
 add_executable(linux_corvana2demo_test ${CMAKE_CURRENT_LIST_DIR}/tests/corvana2demo_test.cpp
                ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp)
-# The whole runs need a display: the test runs on a private X server.
-set_target_properties(linux_corvana2demo_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-  CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/test-display.sh)
 target_include_directories(linux_corvana2demo_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(linux_corvana2demo_test PRIVATE GTest::gtest GTest::gtest_main)
 target_compile_definitions(linux_corvana2demo_test PRIVATE
   CORVANA2DEMO_PATH="$<TARGET_FILE:corvana2demo>" PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}")
 add_dependencies(linux_corvana2demo_test corvana2demo)
-gtest_discover_tests(linux_corvana2demo_test DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+# The whole runs need a display: the test runs on a private X server.
+plim_register_test(linux_corvana2demo_test)

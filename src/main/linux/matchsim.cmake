@@ -8,10 +8,8 @@ if(TARGET top_testsupport)
   # Runs of the built tool: one seed gives the same bytes twice, and the spine
   # scenario empties its layers.
   add_executable(linux_matchsim_test ${CMAKE_CURRENT_LIST_DIR}/tests/matchsim_test.cpp)
-  set_target_properties(linux_matchsim_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/test-display.sh)
   target_link_libraries(linux_matchsim_test PRIVATE GTest::gtest GTest::gtest_main)
   target_compile_definitions(linux_matchsim_test PRIVATE MATCHSIM_PATH="$<TARGET_FILE:matchsim>")
   add_dependencies(linux_matchsim_test matchsim)
-  gtest_discover_tests(linux_matchsim_test DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  plim_register_test(linux_matchsim_test)
 endif()
