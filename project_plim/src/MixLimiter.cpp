@@ -19,6 +19,7 @@ MixLimiter::MixLimiter(int frequency) {
     needs.resize(size_t(window));
     recent.assign(size_t(window), 1.0f);
     recentSum = window;
+    perWindow = 1.0 / window;
 }
 
 float MixLimiter::nextGain(float peak) {
@@ -60,7 +61,7 @@ float MixLimiter::nextGain(float peak) {
         return 1.0f;
     }
     recentSum += double(envelope) - double(old);
-    return float(recentSum / window);
+    return float(recentSum * perWindow);
 }
 
 void MixLimiter::process(float* frames, int count) {

@@ -43,4 +43,5 @@ private:
     int recentPos = 0;
     int recentBelowOne = 0;
     double recentSum;
+    double perWindow;
 };
