@@ -231,14 +231,9 @@ TEST_F(MixerTest, TheLimiterKeepsLoudStacksUnderFullScaleAndQuietOnesExact) {
         // 0.1 s, a whole number of periods, so the loop is seamless.
         return source(2205, true, 8, [=](int k, int) { return amplitude * std::sin(6.2831853f * hertz * k / 22050); });
     };
-    const int quiet = start(constant(0.25f));
-    mixer->setPan(quiet, -0.5f, 0.0);
-    std::vector<int> loud;
-    const float hertz[] = {110, 170, 230, 350, 470, 590};
-    for (float h : hertz) {
-        loud.push_back(start(tone(h, 0.45f)));
-        mixer->setPan(loud.back(), -0.5f, 0.0);
-    }
+    std::vector<int> voices = {start(constant(0.25f))};
+    for (float hertz : {110, 170, 230, 350, 470, 590}) voices.push_back(start(tone(hertz, 0.45f)));
+    for (int id : voices) mixer->setPan(id, -0.5f, 0.0);
     int peak = 0;
     bool halfRight = true;
     for (int c = 0; c < 6; ++c) {
@@ -252,26 +247,25 @@ TEST_F(MixerTest, TheLimiterKeepsLoudStacksUnderFullScaleAndQuietOnesExact) {
     EXPECT_LE(peak, 31647); // the threshold, 0.966051 of full scale
     EXPECT_GE(peak, 31000);
 
-    for (int id : loud) mixer->stopChannel(id);
-    float gain = 0.0f, steepest = 0.0f;
+    for (size_t v = 1; v < voices.size(); ++v) mixer->stopChannel(voices[v]);
+    float gain = 0.0f, lowestStep = 1.0f, highestStep = 0.0f;
     int risingFrames = 0;
-    bool neverFalls = true;
-    for (int c = 0; c < 20; ++c) { // 1.86 s
+    for (int c = 0; c < 20; ++c) { // 1.86 s of the quiet voice alone
         callback();
         for (int i = c ? 0 : lag(); i < 2048; ++i) {
             const float g = left(i) / 0.25f;
             if (c || i > lag()) {
-                neverFalls = neverFalls && g >= gain;
-                steepest = std::max(steepest, g - gain);
+                lowestStep = std::min(lowestStep, g - gain);
+                highestStep = std::max(highestStep, g - gain);
             }
             risingFrames += g < 1.0f;
             gain = g;
         }
     }
-    EXPECT_TRUE(neverFalls);
-    EXPECT_LT(steepest, 1e-3f); // no steps to hear
-    EXPECT_GT(risingFrames, 2205);  // a release of more than 0.1 s ...
-    EXPECT_LT(risingFrames, 33075); // ... that ends within 1.5 s,
+    EXPECT_GE(lowestStep, 0.0f);    // never down again,
+    EXPECT_LT(highestStep, 1e-3f);  // no steps to hear,
+    EXPECT_GT(risingFrames, 2205);  // a release of more than 0.1 s
+    EXPECT_LT(risingFrames, 33075); // that ends within 1.5 s
     EXPECT_EQ(left(2047), 0.25f);   // exactly at 1
 
     mixer->stopAll();
