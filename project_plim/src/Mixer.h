@@ -1,10 +1,12 @@
 #pragma once
 // The engine's software mixer. Runs inside SDL's audio callback: adds every
-// started voice (its children, oldest first) into a float stereo buffer, clamps
-// to [-1, 1] and converts to the device's sample format. The main thread
+// started voice (its children, oldest first) into a float stereo buffer, passes
+// it through a look-ahead limiter (so loud stacks stay under full scale rather
+// than clip), clamps to [-1, 1] and converts to the device's sample format. The main thread
 // starts, shapes and stops voices by channel id under the audio lock; the
 // audio thread only mixes and flags finished voices, which the main thread
 // deletes at the next purge.
+#include "MixLimiter.h"
 #include "PlimBase.h"
 
 #include <SDL.h>
@@ -52,6 +54,8 @@ public:
     int32_t mixBufferSize = 0;   // floats
     int32_t bytesPerSample = 0;
     double secondsPerFrame = 0.0;
+    // Audio thread only, like mixBuffer's contents.
+    MixLimiter limiter;
 
 private:
     // A ramp length in output frames, truncated toward zero; never negative.

@@ -26,7 +26,8 @@ protected:
         EngineTestFolder::writeFile(folder.root + "/" + name, OggFixture::encode(v, channels, rate));
         return name;
     }
-    // frames frames of one voice of source, mixed in callbacks of 8,192 frames.
+    // frames frames of one voice of source, mixed in callbacks of 8,192 frames,
+    // without the limiter's look-ahead delay in front.
     std::vector<float> mixVoice(MixerOGG* source, int frames, bool* ended = nullptr) {
         SDL_AudioSpec spec{};
         spec.freq = 22050;
@@ -39,11 +40,13 @@ protected:
         mixer.startChannel(id);
         std::vector<uint8_t> stream(spec.size);
         std::vector<float> out;
-        while (int(out.size()) < 2 * frames) {
+        const int lag = mixer.limiter.lookAheadFrames();
+        while (int(out.size()) < 2 * (lag + frames)) {
             mixer.mix(stream.data(), int(spec.size));
             out.insert(out.end(), mixer.mixBuffer, mixer.mixBuffer + 2 * 8192);
         }
         if (ended) *ended = !mixer.isPlaying(id);
+        out.erase(out.begin(), out.begin() + 2 * lag);
         out.resize(size_t(2 * frames));
         return out;
     }
