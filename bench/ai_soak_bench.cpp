@@ -15,7 +15,8 @@
 // Also the heaviest duel scene: the same war's sunset dogfight, drawn, with
 // the CPU and wall time of each frame against the 15 ms period (10 ms at
 // 100 fps) and the whole process's CPU (mean, p95, p99, max, the renderer's
-// threads too); the sunrise and noon battles met on the way are timed as well.
+// threads too) with the window pixels each frame covers; the sunrise and noon
+// battles met on the way are timed as well.
 //
 //   ai_soak_bench [--minutes N] [--headless] [benchmark flags]
 //
@@ -35,6 +36,7 @@
 #include "modes/GameControllerFFA.h"
 
 #include "BenchStats.h"
+#include "FrameFill.h"
 #include "HeapCount.h"
 
 #include <benchmark/benchmark.h>
@@ -210,18 +212,22 @@ void BM_HeaviestDuelScene(benchmark::State& state) {
     // Battle frames by round: sunset is the scene asked for; sunrise and noon,
     // with the autocannon on the island, are timed beside it.
     Series cpu[GameControllerClassic::ROUNDS_PER_DAY + 1], wall[GameControllerClassic::ROUNDS_PER_DAY + 1];
-    Series process[GameControllerClassic::ROUNDS_PER_DAY + 1];
+    Series process[GameControllerClassic::ROUNDS_PER_DAY + 1], pixels[GameControllerClassic::ROUNDS_PER_DAY + 1];
     int mostObjects = 0;
     Series& sunsetCpu = cpu[GameControllerClassic::ROUND_SUNSET];
     for (auto _ : state) {
         while (run.matchOnTop() && double(sunsetCpu.v.size()) * FRAME_PERIOD < DUEL_SECONDS) {
             const int round = war->state == GameControllerClassic::STATE_BATTLE ? int(war->round) : 0;
+            FrameFill::startFrame();
             const double cpuStart = cpuSeconds(), wallStart = wallSeconds(), processStart = processCpuSeconds();
             step(run, true);
             if (round <= 0 || round > GameControllerClassic::ROUNDS_PER_DAY) continue;
-            cpu[round].add((cpuSeconds() - cpuStart) * 1000.0);
-            process[round].add((processCpuSeconds() - processStart) * 1000.0);
-            wall[round].add((wallSeconds() - wallStart) * 1000.0);
+            // The pixel counting's own time is left out.
+            const double counting = FrameFill::countingMs();
+            cpu[round].add((cpuSeconds() - cpuStart) * 1000.0 - counting);
+            process[round].add((processCpuSeconds() - processStart) * 1000.0 - counting);
+            wall[round].add((wallSeconds() - wallStart) * 1000.0 - counting);
+            pixels[round].add(FrameFill::pixels());
             if (round != GameControllerClassic::ROUND_SUNSET) continue;
             int live = 0;
             for (int count : run.liveLayers()) live += count;
@@ -248,7 +254,9 @@ void BM_HeaviestDuelScene(benchmark::State& state) {
         printf("  %-7s whole process CPU per frame (ms, the renderer's threads too) mean %.2f, p95 %.2f, p99 %.2f, "
                "max %.2f\n",
                GameControllerClassic::roundNames[round], p.mean(), p.p95(), p.p99(), p.max());
+        FrameFill::print("          ", p, pixels[round], SCENE_PERIOD_MS);
     }
+    FrameFill::stop();
     state.counters["cpu_mean_ms"] = sunsetCpu.mean();
     state.counters["cpu_p95_ms"] = sunsetCpu.p95();
     state.counters["cpu_max_ms"] = sunsetCpu.max();

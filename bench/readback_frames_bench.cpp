@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
     }
     folder = argv[1];
     MatchSettings settings;
+    settings.draw = true; // the frames must reach the pixels read back
     MatchHarness run(settings);
 
     begin("title", {40, 200, 500, 1000, 2000, 3000});

@@ -3,6 +3,9 @@
 #include <SDL.h>
 #include <SDL_opengl.h>
 #include <cstddef>
+#include <array>
+#include <chrono>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -32,7 +35,38 @@ PFNGLVERTEXATTRIBPOINTERARBPROC attribPointer;
 PFNGLENABLEVERTEXATTRIBARRAYARBPROC enableAttribArray;
 PFNGLDISABLEVERTEXATTRIBARRAYARBPROC disableAttribArray;
 
+// The area of a convex polygon (window coordinates) inside the rectangle 0..w x 0..h.
+double clippedArea(std::vector<std::array<double, 2>> poly, double w, double h) {
+    for (int edge = 0; edge < 4 && !poly.empty(); ++edge) {
+        const int axis = edge / 2;
+        const double limit = edge % 2 ? (axis ? h : w) : 0.0;
+        auto inside = [&](const std::array<double, 2>& p) { return edge % 2 ? p[axis] <= limit : p[axis] >= limit; };
+        std::vector<std::array<double, 2>> out;
+        for (size_t i = 0; i < poly.size(); ++i) {
+            const auto& a = poly[i];
+            const auto& b = poly[(i + 1) % poly.size()];
+            if (inside(a)) out.push_back(a);
+            if (inside(a) != inside(b)) {
+                const double t = (limit - a[axis]) / (b[axis] - a[axis]);
+                out.push_back({a[0] + t * (b[0] - a[0]), a[1] + t * (b[1] - a[1])});
+            }
+        }
+        poly.swap(out);
+    }
+    double twice = 0.0;
+    for (size_t i = 0; i < poly.size(); ++i) {
+        const auto& a = poly[i];
+        const auto& b = poly[(i + 1) % poly.size()];
+        twice += a[0] * b[1] - b[0] * a[1];
+    }
+    return std::fabs(twice) * 0.5;
+}
+
 } // namespace
+
+bool DrawBatch::countCoverage = false;
+double DrawBatch::coveredPixels = 0.0;
+double DrawBatch::coverageSeconds = 0.0;
 
 DrawBatch::DrawBatch() : requestedEnv(GL_MODULATE) {
     std::memcpy(matrix, IDENTITY, sizeof(matrix));
@@ -54,6 +88,11 @@ void DrawBatch::setTexEnv(int mode) { requestedEnv = mode; }
 void DrawBatch::draw(const Vertex* vertices, int glMode, int first, int count, bool textured, unsigned handle,
                      bool opaque) {
     const bool triangles = glMode == GL_TRIANGLES || glMode == GL_TRIANGLE_STRIP || glMode == GL_TRIANGLE_FAN;
+    if (countCoverage && triangles) {
+        const auto start = std::chrono::steady_clock::now();
+        addCoverage(vertices, glMode, first, count);
+        coverageSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
     const bool batched = triangles && matrixAffine;
     // Batched, a GL_REPLACE draw is the same draw with white vertices under
     // GL_MODULATE (texture x 1 is the texture), so tinted and untinted draws
@@ -126,6 +165,31 @@ void DrawBatch::productColumns(float columns[16]) {
             p[4 * j + i] = ai0 * b[4 * j] + ai1 * b[4 * j + 1] + ai2 * b[4 * j + 2] + ai3 * b[4 * j + 3];
     }
     std::memcpy(columns, p, sizeof(p));
+}
+
+void DrawBatch::addCoverage(const Vertex* vertices, int glMode, int first, int count) {
+    if (count < 3) return;
+    if (!projectionKnown) glGetIntegerv(GL_VIEWPORT, viewport);
+    float columns[16];
+    productColumns(columns);
+    const Vertex* in = vertices + first;
+    std::vector<std::array<double, 2>> window(size_t(count), {0.0, 0.0});
+    for (int k = 0; k < count; ++k) {
+        const Vertex& v = in[k];
+        double c[4];
+        for (int i = 0; i < 4; ++i)
+            c[i] = columns[i] * v.x + columns[4 + i] * v.y + columns[8 + i] * v.z + columns[12 + i];
+        if (c[3] <= 0.0) return; // behind the eye: never drawn here
+        window[size_t(k)] = {(c[0] / c[3] + 1.0) * 0.5 * viewport[2], (c[1] / c[3] + 1.0) * 0.5 * viewport[3]};
+    }
+    const int triangles = glMode == GL_TRIANGLES ? count / 3 : count - 2;
+    for (int t = 0; t < triangles; ++t) {
+        const int a = glMode == GL_TRIANGLES ? 3 * t : glMode == GL_TRIANGLE_FAN ? 0 : t;
+        const int b = glMode == GL_TRIANGLES ? 3 * t + 1 : t + 1;
+        const int c = glMode == GL_TRIANGLES ? 3 * t + 2 : t + 2;
+        coveredPixels += clippedArea({window[size_t(a)], window[size_t(b)], window[size_t(c)]}, viewport[2],
+                                     viewport[3]);
+    }
 }
 
 void DrawBatch::append(const Vertex* vertices, int glMode, int first, int count, bool white) {

@@ -50,6 +50,13 @@ public:
     // A texture name was deleted: a later name of the same number is a new texture.
     void textureDeleted(unsigned handle);
 
+    // While set, the window pixels covered by the triangles drawn (clipped to
+    // the viewport) are summed into coveredPixels: the fill the renderer does.
+    // coverageSeconds is the time spent counting, for benchmarks to leave out.
+    static bool countCoverage;
+    static double coveredPixels;
+    static double coverageSeconds;
+
     // A batched vertex: the vertex and its draw's matrix.
     struct Batched {
         Vertex v;
@@ -60,6 +67,7 @@ private:
     void append(const Vertex* vertices, int glMode, int first, int count, bool white);
     bool setUpProgram();
     void productColumns(float columns[16]);
+    void addCoverage(const Vertex* vertices, int glMode, int first, int count);
 
     std::vector<Vertex> pending;
     std::vector<Batched> pendingMatrixed;
@@ -67,6 +75,7 @@ private:
     int program = 0;
     unsigned programName = 0;
     float projection[16];
+    int viewport[4] = {0, 0, 0, 0};
     bool projectionKnown = false;
     bool pendingTextured = false;
     unsigned pendingHandle = 0;

@@ -1,5 +1,6 @@
 // Vertex buffers: resizing, the colour witness, drawing with its counters and
 // the render state each draw sets, and the 2D helpers read back from the window.
+#include "DrawBatch.h"
 #include "DrawHelpers.h"
 #include "MemoryImageFile.h"
 #include "Plim.h"
@@ -152,6 +153,24 @@ TEST_F(VertexBufferTest, HelpersDrawInWorldUnitsThroughTheView) {
     EXPECT_TRUE(colorNear(readWorldPixel(290.0f, 150.5f), UColor(0, 0, 0, 255), 8));
     EXPECT_TRUE(colorNear(readWorldPixel(0.0f, 150.5f), UColor(0, 0, 128, 255), 8));
     EXPECT_EQ(stat(STAT_VERTEX_BUFFER_WRITES), 4);
+}
+
+// The pixels a benchmark weighs the fill by: triangles' window area clipped
+// to the view; lines and points count nothing, and nothing is counted when off.
+TEST_F(VertexBufferTest, CoverageCountsTheWindowAreaOfTrianglesInsideTheView) {
+    DrawBatch::countCoverage = true;
+    DrawBatch::coveredPixels = 0.0;
+    drawFilledRect(Rect(-100.0f, 50.0f, -20.0f, -50.0f), RED); // 80 x 100
+    EXPECT_NEAR(DrawBatch::coveredPixels, 8000.0, 0.5);
+    drawFilledRect(Rect(300.0f, 10.0f, 400.0f, -10.0f), RED); // 20 of its 100 columns in the view
+    EXPECT_NEAR(DrawBatch::coveredPixels, 8400.0, 0.5);
+    drawFilledRect(Rect(-400.0f, 300.0f, 400.0f, -300.0f), RED); // the whole 640 x 480 view
+    drawLine(Rect(-300.0f, 100.5f, 300.0f, 100.5f), BLUE, UColor(0u));
+    EXPECT_NEAR(DrawBatch::coveredPixels, 8400.0 + 640.0 * 480.0, 0.5);
+    DrawBatch::countCoverage = false;
+    drawFilledRect(Rect(-100.0f, 50.0f, -20.0f, -50.0f), RED);
+    EXPECT_NEAR(DrawBatch::coveredPixels, 8400.0 + 640.0 * 480.0, 0.5);
+    EXPECT_GE(DrawBatch::coverageSeconds, 0.0);
 }
 
 } // namespace

@@ -1,0 +1,124 @@
+// The heaviest invasion scenes, drawn at graphics detail 1 on the match
+// harness (under Xvfb) with 10 ms frames and no pacing: waves 10 and 11 with
+// the first zeppelin (the aiming bot at both cannons, palms kept standing),
+// split into the zeppelin's burn and final blast (from its last turret's loss
+// until 3 s after it is gone) and the rest of the waves, then the end scene
+// that follows with its salvos of fireworks. Per scene: the whole process's CPU
+// per frame (the software renderer's threads too: LP_NUM_THREADS) as mean,
+// p95, p99 and max against the 15 ms period, and the window pixels the
+// triangles cover per frame (mean, and over the frames beyond 15 ms) with the
+// CPU per covered pixel: the software renderer's fill bounds these scenes.
+// The counting's own time is left out of the frames. HEAVY_SCENES_SECONDS caps
+// each scene.
+#include "AimingCannon.h"
+#include "BenchSaves.h"
+#include "BenchStats.h"
+#include "ContextManager.h"
+#include "FrameFill.h"
+#include "MatchHarness.h"
+#include "modes/ContextEnding.h"
+#include "modes/GameControllerCampaign.h"
+#include "modes/PlayerData.h"
+#include "world/enemies/Zeppelin.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace BenchStats;
+
+namespace {
+
+const double FRAME_PERIOD = 0.01;
+const double AFTER_BLAST = 3.0;
+
+double sceneSeconds(double full) {
+    const char* limit = getenv("HEAVY_SCENES_SECONDS");
+    return limit ? std::max(1.0, std::min(full, atof(limit))) : full;
+}
+
+void keepPalms(GameController* match) {
+    for (int p = 0; p < 2; ++p)
+        if (PlayerData* data = match->playerData[p])
+            for (int i = 0; i < data->numPalms; ++i)
+                if (GameObject* palm = data->palms[i].get()) palm->energy = 1.0e9f;
+}
+
+// The live zeppelin of the match, or null.
+Zeppelin* zeppelinOf(GameController* match) {
+    for (BasicLink* l = match->layer(GameController::LAYER_ENEMIES)->firstChild; l; l = l->next)
+        if (auto* z = dynamic_cast<Zeppelin*>(l))
+            if (!z->bDestroyPending) return z;
+    return nullptr;
+}
+
+// Per frame of a scene: whole process CPU (ms) and covered pixels.
+struct Scene {
+    Series cpu, pixels;
+};
+
+void print(const char* name, const Scene& s) {
+    const char* threads = getenv("LP_NUM_THREADS");
+    const long over = long(std::count_if(s.cpu.v.begin(), s.cpu.v.end(), [](double ms) { return ms > 15.0; }));
+    printf("%-32s %6zu frames, whole process CPU per frame (LP_NUM_THREADS=%s): mean %.2f ms, p95 %.2f, "
+           "p99 %.2f, max %.2f; %ld over 15 ms\n",
+           name, s.cpu.v.size(), threads ? threads : "(unset)", s.cpu.mean(), s.cpu.p95(), s.cpu.p99(), s.cpu.max(),
+           over);
+    FrameFill::print("    ", s.cpu, s.pixels, 15.0);
+    fflush(stdout);
+}
+
+// One frame of the scene, its CPU (less the pixel counting) and covered pixels added.
+void timedStep(MatchHarness& run, Scene& into) {
+    FrameFill::startFrame();
+    const double start = processCpuSeconds();
+    run.step();
+    into.cpu.add((processCpuSeconds() - start) * 1000.0 - FrameFill::countingMs());
+    into.pixels.add(FrameFill::pixels());
+}
+
+void BM_ZeppelinBlastAndEndScene(benchmark::State& state) {
+    if (needsDisplay(state)) return;
+    for (auto _ : state) {
+        MatchSettings settings;
+        settings.draw = true;
+        settings.frameRate = FRAME_PERIOD;
+        settings.graphicsDetail = 1;
+        MatchHarness run(settings);
+        BenchSaves::solo(run.app->saveData);
+        auto* match = static_cast<GameControllerCampaign*>(run.start([] { return new GameControllerCampaign(); }));
+        AimingCannon* bots[2];
+        AimingCannon::install(match, bots);
+        match->waveNumber = 9; // the next is the first zeppelin's wave
+        Scene waves, blast;
+        double blastEnds = -1.0;
+        const int most = int(sceneSeconds(180.0) / FRAME_PERIOD);
+        for (int i = 0; i < most && run.matchOnTop() && match->waveNumber <= 11; ++i) {
+            keepPalms(match);
+            Zeppelin* z = zeppelinOf(match);
+            const bool burning = z && z->turretsLeft == 0;
+            if (burning) blastEnds = match->time + AFTER_BLAST;
+            const bool inBlast = burning || (blastEnds >= 0.0 && match->time < blastEnds);
+            timedStep(run, inBlast ? blast : waves);
+        }
+        print("invasion waves 10-11 (zeppelin)", waves);
+        print("zeppelin burn and final blast", blast);
+        if (run.matchOnTop()) match->endGame();
+        run.step();
+        Scene salvos;
+        const int endFrames = int(sceneSeconds(40.0) / FRAME_PERIOD);
+        for (int i = 0; i < endFrames && dynamic_cast<ContextEnding*>(run.app->contextManager->getTop()); ++i)
+            timedStep(run, salvos);
+        print("end scene with salvos", salvos);
+        FrameFill::stop();
+        state.counters["blast_p99_ms"] = blast.cpu.p99();
+        state.counters["salvos_p99_ms"] = salvos.cpu.p99();
+    }
+}
+BENCHMARK(BM_ZeppelinBlastAndEndScene)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
