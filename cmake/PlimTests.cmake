@@ -18,9 +18,10 @@ endif()
 # of a process and a server per case. Labelled programs (whole-program runs
 # with real input or real time, wave soaks) are long case by case: each case
 # is a test of its own, so they spread over the cores and retry one by one.
-# Programs that need no display pass NO_DISPLAY.
+# Programs that need no display pass NO_DISPLAY; a long program passes its
+# usual seconds as COST, so that CTest starts it early rather than last.
 function(plim_register_test target)
-  cmake_parse_arguments(_reg "NO_DISPLAY" "TIMEOUT" "LABELS" ${ARGN})
+  cmake_parse_arguments(_reg "NO_DISPLAY" "TIMEOUT;COST" "LABELS" ${ARGN})
   if(NOT _reg_TIMEOUT)
     set(_reg_TIMEOUT 300)
   endif()
@@ -37,6 +38,9 @@ function(plim_register_test target)
   else()
     add_test(NAME ${target} COMMAND ${target})
     set_tests_properties(${target} PROPERTIES TIMEOUT ${_reg_TIMEOUT})
+    if(_reg_COST)
+      set_tests_properties(${target} PROPERTIES COST ${_reg_COST})
+    endif()
   endif()
 endfunction()
 

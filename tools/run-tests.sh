@@ -69,6 +69,9 @@ export ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tools/lsan.su
 # Real-input and real-time runs are timing-bound and too slow under the
 # sanitizers, and the wave soak takes minutes there; every other whole-program test
 # still runs here, its simulated matches at full length without drawing.
+# Longest first, as the main pass timed them.
+mkdir -p build-asan/Testing/Temporary
+cp build/Testing/Temporary/CTestCostData.txt build-asan/Testing/Temporary/ 2>/dev/null || true
 run_ctest build-asan -j"$JOBS" -LE "xinput|soak|realtime"
 
 echo "== threaded tests (audio, form post) under ThreadSanitizer"

@@ -27,4 +27,4 @@ target_compile_definitions(linux_corvana2demo_test PRIVATE
   CORVANA2DEMO_PATH="$<TARGET_FILE:corvana2demo>" PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}")
 add_dependencies(linux_corvana2demo_test corvana2demo)
 # The whole runs need a display: the test runs on a private X server.
-plim_register_test(linux_corvana2demo_test)
+plim_register_test(linux_corvana2demo_test COST 30)
