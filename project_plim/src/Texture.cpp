@@ -95,22 +95,22 @@ Texture::~Texture() {
         skin->deleteMe();
     skins.clear();
     // Without the device the context is gone, and its names with it.
-    if (glTexHandle != 0 && PLIM->graphics) {
-        PLIM->graphics->flush();
-        glDeleteTextures(1, &glTexHandle);
-        PLIM->graphics->batch.textureDeleted(glTexHandle);
-    }
+    if (glTexHandle != 0 && PLIM->graphics) deleteGlName();
     glTexHandle = 0;
 }
 
-void Texture::onPLIMmodeChange(int oldMode, int newMode) {
-    if (oldMode != MODE_INACTIVE || newMode != MODE_RESTORE || glTexHandle == 0) return;
+void Texture::deleteGlName() {
     if (PLIM->graphics) {
         PLIM->graphics->flush();
         PLIM->graphics->batch.textureDeleted(glTexHandle);
     }
     glDeleteTextures(1, &glTexHandle);
     glTexHandle = 0;
+}
+
+void Texture::onPLIMmodeChange(int oldMode, int newMode) {
+    if (oldMode != MODE_INACTIVE || newMode != MODE_RESTORE || glTexHandle == 0) return;
+    deleteGlName();
 }
 
 // --- GL texture and uploads ------------------------------------------------------------
@@ -135,10 +135,7 @@ void Texture::createEmptyTexture(int w, int h, int createFlags) {
     // A name still alive (a sibling of a texture whose context was re-created)
     // would otherwise leak.
     PLIM->graphics->flush();
-    if (glTexHandle != 0 && glIsTexture(glTexHandle)) {
-        glDeleteTextures(1, &glTexHandle);
-        PLIM->graphics->batch.textureDeleted(glTexHandle);
-    }
+    if (glTexHandle != 0 && glIsTexture(glTexHandle)) deleteGlName();
     GL_CHECKED(glGenTextures(1, &glTexHandle), "glGenTextures(1,&glTexHandle)");
     GL_CHECKED(glBindTexture(GL_TEXTURE_2D, glTexHandle), "glBindTexture(GL_TEXTURE_2D,glTexHandle)");
     PLIM->graphics->batch.boundElsewhere(glTexHandle);

@@ -91,6 +91,8 @@ private:
     };
 
     void initFields(const UString& textureName, int textureFlags);
+    // Deletes the GL name once the draws queued with it are sent.
+    void deleteGlName();
     void addWholeImageSkin();
     // Dithers an image just read from a file when the display needs it.
     void ditherForDisplay(MemoryImageFile* image);
