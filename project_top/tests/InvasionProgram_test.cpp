@@ -6,6 +6,7 @@
 // top screen) writes the top screen, the pointer and the buttons to a file.
 #include "ProgramPath.h"
 #include "ScreenWatcher.h"
+#include "modes/ContextEnding.h"
 #include "modes/GameControllerCampaign.h"
 #include "modes/PlayerData.h"
 #include "world/GameObject.h"
@@ -32,6 +33,8 @@ class Watcher : public ScreenWatcher {
                 for (int i = 0; i < island->numPalms; ++i)
                     if (GameObject* palm = island->palms[i].get()) palm->takeDamage(nullptr, PALM_KILLER);
             }
+        } else if (auto* ending = dynamic_cast<ContextEnding*>(match)) {
+            out << "match " << ending->state << " 0\n";
         }
     }
 };
@@ -84,7 +87,14 @@ TEST(InvasionProgram, TheLastPalmFallsIntoTheEndSceneThenTheInvasionTable) {
     path.closeHelpPages();
     // "game over!", the fade, and the end scene, which a click closes once it asks.
     ASSERT_TRUE(path.waitFor("ContextEnding", 30.0)) << path.run.read("screen");
-    usleep(16000000); // cease fire, the winner, the bar, the percentage
+    // Cease fire, the winner, the bar, the percentage: then it takes clicks.
+    bool asks = false;
+    for (int i = 0; i < 40 * 20 && !asks; ++i) {
+        const ProgramScreen s = path.now();
+        asks = s.top != "ContextEnding" || s.state >= ContextEnding::STATE_PLACE;
+        if (!asks) usleep(50000);
+    }
+    ASSERT_TRUE(asks) << path.run.read("screen");
     bool table = false;
     for (int click = 0; click < 4 && !table; ++click) {
         path.clickHere(); // a place text, if any, takes one click more
