@@ -70,6 +70,8 @@ public:
     // machine stretches: each is clicked once it is shown, until none is on
     // top (one may follow another).
     void closeHelpPages();
+    // As waitFor, closing the hint pages that come up on the way.
+    bool waitPastHints(const std::string& top, double seconds, int state = -1);
     // The JPEG files in the user folder.
     std::set<std::string> screenshots() const;
     // F9, and the new screenshot's path once its writer has finished it ("" when none came).
