@@ -1,6 +1,7 @@
 #include "ProgramPath.h"
 
 #include "JpegImage.h"
+#include "modes/pages/ContextGameHelp.h"
 
 #include <gtest/gtest.h>
 
@@ -192,7 +193,9 @@ std::string ProgramPath::screenshot() {
 void ProgramPath::startAsNewUser(ApplicationFactory factory, const std::string& name) {
     run.start(factory);
     // The maker's logo ends on a click; a loaded machine may miss one.
-    ASSERT_TRUE(waitFor("ContextZemtroviaLogo", 90.0) || now().top == "ContextLogo") << run.read("screen") << run.log();
+    ASSERT_TRUE(waitForInput([](const ProgramScreen& s) { return s.top == "ContextZemtroviaLogo" || s.top == "ContextLogo"; },
+                             90.0))
+        << run.read("screen") << run.log();
     for (int i = 0; i < 3 && now().top == "ContextZemtroviaLogo"; ++i) {
         clickHere();
         waitForInput([](const ProgramScreen& s) { return s.top != "ContextZemtroviaLogo"; }, 3.0);
@@ -229,13 +232,15 @@ void ProgramPath::escapeYes() {
 }
 
 void ProgramPath::closeHelpPages() {
+    constexpr int SHOWN = ContextGameHelp::STATE_SHOWN;
     if (!waitFor("ContextGameHelp", 5.0)) return;
     // Pages pushed together follow one another at once.
     for (int click = 0; click < 10 && now().top == "ContextGameHelp"; ++click) {
-        if (!waitForInput([](const ProgramScreen& s) { return s.top != "ContextGameHelp" || s.page == 2; }, 10.0)) break;
+        if (!waitForInput([](const ProgramScreen& s) { return s.top != "ContextGameHelp" || s.page == SHOWN; }, 10.0))
+            break;
         if (now().top != "ContextGameHelp") break;
         clickHere();
-        waitForInput([](const ProgramScreen& s) { return s.top != "ContextGameHelp" || s.page != 2; }, 2.0);
+        waitForInput([](const ProgramScreen& s) { return s.top != "ContextGameHelp" || s.page != SHOWN; }, 2.0);
     }
 }
 
