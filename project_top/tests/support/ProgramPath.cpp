@@ -1,6 +1,7 @@
 #include "ProgramPath.h"
 
 #include "JpegImage.h"
+#include "modes/pages/ContextGameHelp.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,7 @@ ProgramScreen ProgramScreen::parse(const std::string& text) {
         if (kind == "mouse") words >> screen.mouseX >> screen.mouseY;
         if (kind == "match") words >> screen.state >> screen.number;
         if (kind == "input") words >> screen.keysDown >> screen.buttonDown;
+        if (kind == "page") words >> screen.page;
         if (kind == "caption") {
             Caption c;
             int hovered = 0;
@@ -160,13 +162,27 @@ bool ProgramPath::backTo(const std::string& top) {
 
 std::set<std::string> ProgramPath::screenshots() const { return jpegFiles(run.folder.userFolder()); }
 
+namespace {
+
+// The file is a whole JPEG: it ends with the end-of-image marker.
+bool wholeJpeg(const std::string& path) {
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f) return false;
+    unsigned char end[2] = {0, 0};
+    const bool whole = fseek(f, -2, SEEK_END) == 0 && fread(end, 1, 2, f) == 2 && end[0] == 0xFF && end[1] == 0xD9;
+    fclose(f);
+    return whole;
+}
+
+} // namespace
+
 std::string ProgramPath::screenshot() {
     const std::set<std::string> before = screenshots();
     press("F9");
     for (int i = 0; i < 100; ++i) {
         for (const std::string& name : screenshots())
             if (!before.count(name)) {
-                usleep(1500000); // let the writer finish
+                for (int j = 0; j < 100 && !wholeJpeg(name); ++j) usleep(50000);
                 return name;
             }
         usleep(100000);
@@ -176,13 +192,28 @@ std::string ProgramPath::screenshot() {
 
 void ProgramPath::startAsNewUser(ApplicationFactory factory, const std::string& name) {
     run.start(factory);
-    ASSERT_TRUE(waitFor("ContextLogo", 90.0)) << run.read("screen") << run.log();
+    // The maker's logo ends on a click; a loaded machine may miss one.
+    ASSERT_TRUE(waitForInput([](const ProgramScreen& s) { return s.top == "ContextZemtroviaLogo" || s.top == "ContextLogo"; },
+                             90.0))
+        << run.read("screen") << run.log();
+    for (int i = 0; i < 3 && now().top == "ContextZemtroviaLogo"; ++i) {
+        clickHere();
+        waitForInput([](const ProgramScreen& s) { return s.top != "ContextZemtroviaLogo"; }, 3.0);
+    }
+    ASSERT_TRUE(waitFor("ContextLogo", 30.0)) << run.read("screen") << run.log();
     clickHere();
     // No profile yet: the main menu asks for a name first.
     ASSERT_TRUE(waitFor("ContextNewUser", 60.0)) << run.read("screen") << run.log();
     for (char c : name) press(std::string(1, c));
     press("Return");
     ASSERT_TRUE(waitFor("MyContextMain")) << run.read("screen");
+    // The program drops the first motion after it takes the pointer, without
+    // bringing the X pointer back to the window's centre (640 x 480 at the
+    // screen's corner), which it otherwise does after each. A motion onto the
+    // centre is that first motion, or else taken for the program's own warp:
+    // either way the next move starts from the centre and counts in full.
+    xdotool("mousemove 320 240");
+    usleep(100000);
 }
 
 void ProgramPath::pickGameType(const std::string& caption) {
@@ -201,11 +232,26 @@ void ProgramPath::escapeYes() {
 }
 
 void ProgramPath::closeHelpPages() {
-    for (int page = 0; page < 2; ++page) {
-        if (!waitFor("ContextGameHelp", 5.0)) return;
-        for (int click = 0; click < 20 && now().top == "ContextGameHelp"; ++click) {
-            usleep(800000);
-            if (now().top == "ContextGameHelp") clickHere();
-        }
+    constexpr int SHOWN = ContextGameHelp::STATE_SHOWN;
+    if (!waitFor("ContextGameHelp", 5.0)) return;
+    // Pages pushed together follow one another at once.
+    for (int click = 0; click < 10 && now().top == "ContextGameHelp"; ++click) {
+        if (!waitForInput([](const ProgramScreen& s) { return s.top != "ContextGameHelp" || s.page == SHOWN; }, 10.0))
+            break;
+        if (now().top != "ContextGameHelp") break;
+        clickHere();
+        waitForInput([](const ProgramScreen& s) { return s.top != "ContextGameHelp" || s.page != SHOWN; }, 2.0);
     }
+}
+
+bool ProgramPath::waitPastHints(const std::string& top, double seconds, int state) {
+    for (int i = 0; i < int(seconds * 20); ++i) {
+        const ProgramScreen s = now();
+        if (s.top == top && (state < 0 || s.state == state)) return true;
+        if (s.top == "ContextGameHelp")
+            closeHelpPages();
+        else
+            usleep(50000);
+    }
+    return false;
 }

@@ -22,6 +22,7 @@ struct ProgramScreen {
     std::map<std::string, Caption> captions;
     int state = -1, number = -1;                         // the match's state and round or wave
     int keysDown = -1, buttonDown = -1;                  // held in the frame's input (-1: not told)
+    int page = -1;                                       // a hint page's state (-1: none on top)
 
     static ProgramScreen parse(const std::string& text);
 };
@@ -58,19 +59,22 @@ public:
     void press(const std::string& key);
     // Escape, then waits for the screen it should leave on top.
     bool backTo(const std::string& top);
-    // Starts the program, skips the title with a click and names the new
-    // user: the main menu. Gives a fatal failure where a screen stays away.
+    // Starts the program, skips the maker's logo and the title with a click
+    // each and names the new user: the main menu. Gives a fatal failure where a screen stays away.
     void startAsNewUser(ApplicationFactory factory, const std::string& name);
     // Start Game, then the game type's button on the game types page.
     void pickGameType(const std::string& caption);
     // Escape asks; "Yes" ends the match without an end scene.
     void escapeYes();
     // Hint pages ignore clicks until their opening slide ends, which a loaded
-    // machine stretches: clicks until none is on top (one may follow another).
+    // machine stretches: each is clicked once it is shown, until none is on
+    // top (one may follow another).
     void closeHelpPages();
+    // As waitFor, closing the hint pages that come up on the way.
+    bool waitPastHints(const std::string& top, double seconds, int state = -1);
     // The JPEG files in the user folder.
     std::set<std::string> screenshots() const;
-    // F9, and the new screenshot's path ("" when none came).
+    // F9, and the new screenshot's path once its writer has finished it ("" when none came).
     std::string screenshot();
 
     ProgramRun run;

@@ -7,6 +7,8 @@
 #include "Plim.h"
 #include "PlimInput.h"
 #include "ProgramRun.h"
+#include "Camera.h"
+#include "modes/pages/ContextGameHelp.h"
 
 #include <cxxabi.h>
 #include <cstdlib>
@@ -30,7 +32,15 @@ void ScreenWatcher::tick(double, double) {
     if (!top) return;
     std::ostringstream out;
     out << "top " << className(typeid(*top)) << "\n";
-    out << "mouse " << int(top->mouseWorld.x) << " " << int(top->mouseWorld.y) << "\n";
+    // The pointer as the input holds it now: a screen that has just come on
+    // top has not yet ticked, and its own copy still tells where the pointer
+    // was when it was last on top.
+    V3 mouse = top->mouseWorld;
+    if (top->camera && PLIM->input)
+        mouse = top->camera->screenToWorld(PLIM->input->mousePosition[0], PLIM->input->mousePosition[1], 0.0f);
+    out << "mouse " << int(mouse.x) << " " << int(mouse.y) << "\n";
+    // A hint page takes the click that closes it only once it is shown.
+    if (auto* help = dynamic_cast<ContextGameHelp*>(top)) out << "page " << help->state << "\n";
     for (BasicLink* c = top->firstChild; c; c = c->next)
         if (MenuButton* button = dynamic_cast<MenuButton*>(static_cast<PlimBase*>(c)))
             if (!button->bDisabled) {

@@ -1,8 +1,8 @@
 #pragma once
 // Sits in the program's pointer layer (ticked every frame whatever the top
 // screen) and writes the top screen, the pointer, the enabled buttons (with
-// their captions' text ends and the hover), the keys and button held in this frame's input and the match's line to the
-// "screen" file of the working folder whenever they change.
+// their captions' text ends and the hover), the keys and button held in this frame's input, a hint page's state and
+// the match's line to the "screen" file of the working folder whenever they change.
 #include "ContextManager.h"
 #include "PlimBase.h"
 #include "app/MyGlobal.h"
