@@ -41,15 +41,27 @@ build_tsan_and_fuzz() {
 }
 # Trees build in the background at the lowest priority while tests run, so
 # they take only the time the tests leave idle (real windows and real time
-# wait a good part of theirs).
+# wait a good part of theirs). On a busy machine that can be next to nothing,
+# and an unprivileged run cannot raise a priority again: once the tests are
+# done, the background build stops and the same build goes on in the
+# foreground, from the files it has finished.
 background() { # log file, then a function
   local log=$1; shift
   mkdir -p "$(dirname "$log")"
-  (nice -n 19 bash -c "set -e; JOBS=$JOBS; TSAN_TESTS='$TSAN_TESTS'; FUZZ_TARGETS='$FUZZ_TARGETS'; $(declare -f "$@"); $*" >"$log" 2>&1) &
+  bg_log=$log bg_call="$*"
+  # A process group of its own, so that it stops with every compiler it started.
+  setsid nice -n 19 bash -c "set -e; JOBS=$JOBS; TSAN_TESTS='$TSAN_TESTS'; FUZZ_TARGETS='$FUZZ_TARGETS'; $(declare -f "$@"); $*" >"$log" 2>&1 &
   bg_pid=$!
 }
-finish_background() { # log file
-  wait "$bg_pid" || { cat "$1"; echo "== a tree did not build ($1)"; exit 1; }
+finish_background() {
+  if kill -0 "$bg_pid" 2>/dev/null; then
+    kill -TERM -- "-$bg_pid" 2>/dev/null || true
+    wait "$bg_pid" 2>/dev/null || true
+    echo "== the rest of that build in the foreground"
+    $bg_call >>"$bg_log" 2>&1 || { cat "$bg_log"; echo "== a tree did not build ($bg_log)"; exit 1; }
+  else
+    wait "$bg_pid" || { cat "$bg_log"; echo "== a tree did not build ($bg_log)"; exit 1; }
+  fi
 }
 
 echo "== building the AddressSanitizer tree in the background (build-asan/build.log)"
@@ -62,7 +74,7 @@ echo "== tests driven by real X input or paced to real time"
 run_ctest build -j"$XJOBS" -L "xinput|realtime"
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-finish_background build-asan/build.log
+finish_background
 echo "== building the ThreadSanitizer and fuzz trees in the background (build-tsan/build.log)"
 background build-tsan/build.log build_tsan_and_fuzz
 export ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp" UBSAN_OPTIONS=print_stacktrace=1
@@ -75,7 +87,7 @@ cp build/Testing/Temporary/CTestCostData.txt build-asan/Testing/Temporary/ 2>/de
 run_ctest build-asan -j"$JOBS" -LE "xinput|soak|realtime"
 
 echo "== threaded tests (audio, form post) under ThreadSanitizer"
-finish_background build-tsan/build.log
+finish_background
 # Side by side, each on its own display; any failure fails the pass.
 tsan_failed=0
 for t in $TSAN_TESTS; do
