@@ -39,17 +39,17 @@ build_tsan_and_fuzz() {
     cmake --build build-fuzz -j"$JOBS" --target $FUZZ_TARGETS
   fi
 }
-# Trees build in the background at the lowest priority while tests run, so
-# they take only the time the tests leave idle (real windows and real time
-# wait a good part of theirs). On a busy machine that can be next to nothing,
-# and an unprivileged run cannot raise a priority again: once the tests are
-# done, the background build stops and the same build goes on in the
-# foreground, from the files it has finished.
+# Trees build in the background at a low priority while tests run, mostly in
+# the time the tests leave idle (real windows and real time wait a good part
+# of theirs). It runs in a session of its own, so that it stops with every
+# compiler it started; where the kernel shares CPU time by session, that
+# session also keeps it from starving on a busy machine. A build still running
+# when the tests are done stops, and the same build goes on in the foreground
+# from the files it has finished (an unprivileged run cannot raise a priority).
 background() { # log file, then a function
   local log=$1; shift
   mkdir -p "$(dirname "$log")"
   bg_log=$log bg_call="$*"
-  # A process group of its own, so that it stops with every compiler it started.
   setsid nice -n 19 bash -c "set -e; JOBS=$JOBS; TSAN_TESTS='$TSAN_TESTS'; FUZZ_TARGETS='$FUZZ_TARGETS'; $(declare -f "$@"); $*" >"$log" 2>&1 &
   bg_pid=$!
 }
