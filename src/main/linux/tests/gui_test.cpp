@@ -131,6 +131,17 @@ std::vector<std::string> profiles(const GameRun& run, int* current) {
     return names;
 }
 
+// A click where the pointer is, the button held as a hand holds it. Clicking
+// again after a click hits the same place: the program holds the pointer there.
+void clickHere(int times = 1) {
+    for (int i = 0; i < times; i++) {
+        xdotool("mousedown 1");
+        pause(120);
+        xdotool("mouseup 1");
+        pause(250);
+    }
+}
+
 // A click at a point of a view of fovW x fovH (origin at the centre, y up)
 // shown in a window of winW x winH at the screen's corner. The program holds
 // the pointer and moves it by relative motion only, so the click first makes
@@ -150,24 +161,10 @@ void clickInView(float x, float y, int fovW, int fovH, int winW, int winH) {
     const int wy = int(float(winH) - (y + float(fovH / 2)) * float(winH) / float(fovH) + 0.5f);
     xdotool("mousemove " + std::to_string(wx) + " " + std::to_string(wy));
     pause(150);
-    xdotool("mousedown 1");
-    pause(120);
-    xdotool("mouseup 1");
-    pause(250);
+    clickHere();
 }
 
 void clickAt(float x, float y) { clickInView(x, y, FOV_W, FOV_H, WINDOW_W, WINDOW_H); }
-
-// Clicks again where the last click was: the program holds the pointer there
-// since that click, and nothing has moved it.
-void clickAgain(int times) {
-    for (int i = 0; i < times; i++) {
-        xdotool("mousedown 1");
-        pause(120);
-        xdotool("mouseup 1");
-        pause(250);
-    }
-}
 
 // Clicks at a point of a 640 x 480 view in a window of that size until the
 // screen is on top: each click waits for the screen to change, and one that
@@ -200,10 +197,7 @@ void clickInFullScreen(int x, int y, int fovW, int fovH) {
         dy -= sy;
     }
     pause(100);
-    xdotool("mousedown 1");
-    pause(120);
-    xdotool("mouseup 1");
-    pause(250);
+    clickHere();
 }
 
 // Waits until the screen is on top, ending the maker's logo and the title
@@ -214,9 +208,7 @@ bool skipIntros(GameRun& run, const std::string& screen, double seconds) {
         const std::string top = run.topScreen();
         if (top == screen) return true;
         if (top == "ContextZemtroviaLogo" || top == "ContextLogo") {
-            xdotool("mousedown 1");
-            pause(100);
-            xdotool("mouseup 1");
+            clickHere();
             // A click a loaded machine missed is repeated.
             for (int j = 0; j < 40 && run.topScreen() == top; ++j) pause(50);
             continue;
@@ -430,7 +422,7 @@ TEST(GameMenus, OptionsChosenInTheMenusSurviveARestart) {
         click(0.0f, -40.0f);     // Sound
         click(168.0f, 80.0f);    // quality up: very high
         click(-40.0f, 0.0f); // music 15 -> 12
-        clickAgain(2);
+        clickHere(2);
         press("Escape");
         // The key item waits for a key once its page is up; under load the
         // page and the wait each take a few frames more.
@@ -443,7 +435,7 @@ TEST(GameMenus, OptionsChosenInTheMenusSurviveARestart) {
         press("Escape");
         click(0.0f, 0.0f); // Graphics
         click(184.0f, 40.0f); // fps 100 -> 60
-        clickAgain(7);
+        clickHere(7);
         click(280.0f, 80.0f); // 800x600
         click(-220.0f, -190.0f); // Back applies: a new window size
         EXPECT_TRUE(waitForWindowSize("800x600", 10.0)) << windowSize();
