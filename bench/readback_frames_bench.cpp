@@ -4,8 +4,9 @@
 // after the screen drew itself. Every frame is written raw (RGBA, top row
 // first) into the folder given as the first argument, and its checksum
 // printed, so two builds' folders can be compared byte for byte (cmp) to show
-// that a renderer change left the pixels alone. --untrimmed draws every quad
-// over its whole rectangle, to compare with the trimmed drawing.
+// that a renderer change left the pixels alone. Every quad that can be cut to
+// the part of its picture that can show is (whatever that costs);
+// --untrimmed draws every quad over its whole rectangle, to compare.
 //
 //   readback_frames_bench <folder> [--untrimmed]
 #include "AimingCannon.h"
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
     }
     folder = argv[1];
     Quad::trimming = argc == 2;
+    DrawBatch::bandCost = 0.0;
     MatchSettings settings;
     settings.draw = true; // the frames must reach the pixels read back
     MatchHarness run(settings);

@@ -10,6 +10,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <cstdlib>
+#include <thread>
 
 namespace {
 
@@ -38,10 +40,15 @@ PFNGLVERTEXATTRIBPOINTERARBPROC attribPointer;
 PFNGLENABLEVERTEXATTRIBARRAYARBPROC enableAttribArray;
 PFNGLDISABLEVERTEXATTRIBARRAYARBPROC disableAttribArray;
 
-// A scissor band costs the software renderer about as much CPU as this many
-// covered pixels: a state change (most of it the page faults of the fresh
-// memory that records it) and a draw, some 14 us against 7 ns a pixel.
-const double BAND_COST = 2000.0;
+// A scissor band costs the drawing thread some 14 us (a state change, most of
+// it faulting in the fresh memory the software renderer records the state in,
+// and a draw); a covered pixel some 7 ns, shared by the renderer's threads
+// (LP_NUM_THREADS, else one a CPU).
+double threadedBandCost() {
+    const char* threads = std::getenv("LP_NUM_THREADS");
+    const long count = threads ? std::atol(threads) : long(std::thread::hardware_concurrency());
+    return 2000.0 * double(std::max(1L, count));
+}
 
 // The area of a convex polygon (window coordinates) inside the rectangle x0..x1 x y0..y1.
 double clippedArea(std::vector<std::array<double, 2>> poly, double x0, double y0, double x1, double y1) {
@@ -78,6 +85,7 @@ double DrawBatch::coveredPixels = 0.0;
 double DrawBatch::coverageSeconds = 0.0;
 int64_t DrawBatch::bandedDraws = 0;
 int64_t DrawBatch::bands = 0;
+double DrawBatch::bandCost = threadedBandCost();
 
 DrawBatch::DrawBatch() : requestedEnv(GL_MODULATE) {
     std::memcpy(matrix, IDENTITY, sizeof(matrix));
@@ -252,12 +260,12 @@ bool DrawBatch::cutToShownArea(const Vertex* vertices, int glMode, int first, in
     const double boxPixels =
         std::max(0.0, std::min(high[0], double(viewport[0] + viewport[2])) - std::max(low[0], double(viewport[0]))) *
         std::max(0.0, std::min(high[1], double(viewport[1] + viewport[3])) - std::max(low[1], double(viewport[1])));
-    if (boxPixels <= BAND_COST) return false;
+    if (boxPixels <= bandCost) return false;
     Point area[ShownArea::MAX_CORNERS];
     for (int i = 0; i < shown.corners; ++i)
         if (!toWindow(columns, shown.x[i], shown.y[i], 0.0f, area[i])) return false;
     return cut.plan(area, shown.corners, viewport, coveredArea(vertices, glMode, first, count, windowRect()),
-                    BAND_COST);
+                    bandCost);
 }
 
 void DrawBatch::append(const Vertex* vertices, int glMode, int first, int count, bool white) {

@@ -70,6 +70,9 @@ public:
     // Draws cut into scissor bands, and their bands (a benchmark's figures).
     static int64_t bandedDraws;
     static int64_t bands;
+    // A band pays when it leaves out this many covered pixels (from the
+    // software renderer's threads; tests may lower it).
+    static double bandCost;
 
     // A batched vertex: the vertex and its draw's matrix.
     struct Batched {
