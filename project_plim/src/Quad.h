@@ -2,7 +2,7 @@
 // The common skin: one rectangle of one texture, drawn as a four-vertex
 // triangle strip (top left, top right, bottom left, bottom right). A quad cut
 // by its texture knows the part of its picture that can show, and the batch
-// draws it only over that part.
+// may draw it only around that part.
 #include "PixelRect.h"
 #include "ShownArea.h"
 #include "Skin.h"

@@ -1,9 +1,9 @@
 #pragma once
 // The part of a skin outside which none of its texels can show: a convex
 // polygon of up to eight corners (an octagon around the texels that are not
-// fully transparent), found when the picture loads. The batch draws a quad
-// only over it (see DrawBatch), so the rasteriser skips the fully
-// transparent rest, which changes no pixel.
+// fully transparent), found when the picture loads. Where that pays, the
+// batch draws a quad only over scissor bands around it (see DrawBatch), so
+// the rasteriser skips the fully transparent rest, which changes no pixel.
 class MemoryImageFile;
 struct PixelRect;
 
