@@ -307,7 +307,7 @@ TEST_F(OnlineScreensTest, TheWizardStoresTheAddressTheServiceSawAndFinishRecords
     EXPECT_EQ(top(), nullptr) << "both pages closed";
 }
 
-TEST_F(OnlineScreensTest, AFailedTestKeepsTheAddressAnOddOneClearsItAndBothLetThePlayerOn) {
+TEST_F(OnlineScreensTest, AFailedTestOrAnAnswerThatIsNoAddressKeepsTheAddressAndLetsThePlayerOn) {
     SaveData& data = world->global->saveData;
     data.bFullScreenOption = 0;
     data.bNetworkTested = 1;
@@ -332,20 +332,25 @@ TEST_F(OnlineScreensTest, AFailedTestKeepsTheAddressAnOddOneClearsItAndBothLetTh
         world->click(-220.0f, -190.0f); // Cancel
         world->frame();
     }
-    {
-        // The right shape, but no address: shown as a line.
-        WebService odd("normal", 1.0, "999.1.1.1:99999");
-        setenv("http_proxy", odd.proxyUrl().c_str(), 1);
-        data.externalAddress.set(0x01020304, 5);
+    for (const char* odd : {"999.1.1.1:99999", "<html>Sign in to the hotel network</html>"}) {
+        // A 200 answer that is no address is a failed test: said so, nothing changed.
+        WebService service("normal", 1.0, odd);
+        setenv("http_proxy", service.proxyUrl().c_str(), 1);
+        if (Context* last = top()) last->bDone = true;
+        world->frame();
         ContextNetworkWizard1* wizard = new ContextNetworkWizard1();
         push(wizard);
         clickOn(wizard->nextButton);
         ASSERT_TRUE(runUntilLast(wizard, "Done.", "You can continue, but some network features will be unavailable."));
         const std::vector<std::string> shown = lines(wizard);
-        ASSERT_EQ(shown.size(), 9u);
-        EXPECT_EQ(shown[6], "Connection test was successful.");
-        EXPECT_EQ(shown[7], "999.1.1.1:99999");
-        EXPECT_EQ(memcmp(data.externalAddress.bytes, NetAddress().bytes, sizeof data.externalAddress.bytes), 0);
+        ASSERT_EQ(shown.size(), 9u) << odd;
+        EXPECT_EQ(shown[6], "The answer to the test is not an address.");
+        EXPECT_EQ(shown[7], "Please check your internet connection and try again.");
+        NetAddress kept;
+        kept.set(0x01020304, 5);
+        EXPECT_EQ(memcmp(data.externalAddress.bytes, kept.bytes, sizeof kept.bytes), 0) << odd;
+        EXPECT_EQ(data.bNetworkTested, 1);
+        EXPECT_FALSE(wizard->nextButton->bDisabled);
     }
     {
         // A closed proxy port.

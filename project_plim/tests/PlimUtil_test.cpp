@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <pwd.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -62,8 +63,17 @@ TEST_F(PlimUtilFs, UserDataFolder) {
     EXPECT_TRUE(isDirectory(dir + "/u3/2.60"));
     unsetenv("U3_APP_DATA_PATH");
 
-    EXPECT_EQ(getUserDataFolder(true), "./Zemtrovia/Corvana2demo/2.60/");
-    EXPECT_TRUE(isDirectory("Zemtrovia/Corvana2demo/2.60"));
+    // Without HOME the password database's home is the base; a relative HOME
+    // or XDG_DATA_HOME counts for nothing, so nothing lands in the working folder.
+    struct passwd* entry = getpwuid(getuid());
+    const std::string databaseHome = entry && entry->pw_dir && entry->pw_dir[0] == '/' ? entry->pw_dir : "";
+    const UString expectedBase = databaseHome.empty() ? UString() : UString((databaseHome + "/.local/share").c_str());
+    EXPECT_EQ(findDataHome(), expectedBase);
+    EXPECT_EQ(userFolderProblem().isEmpty(), !databaseHome.empty());
+    setenv("HOME", "home", 1);
+    setenv("XDG_DATA_HOME", "x/y", 1);
+    EXPECT_EQ(findDataHome(), expectedBase);
+    unsetenv("XDG_DATA_HOME");
 
     setenv("HOME", (dir + "/home").c_str(), 1);
     mkdir("home", 0755);
