@@ -71,8 +71,9 @@ UString replaceTarget(const UString& path, UString* error) {
     const char* why = nullptr;
     if (S_ISDIR(info.st_mode)) why = strerror(EISDIR);
     else if (!S_ISREG(info.st_mode)) why = FileStream::NOT_REGULAR;
-    // Judged by the mode bits too, since no permission stops root.
-    else if ((info.st_mode & 0222) == 0 || (access(target.c_str(), W_OK) != 0 && errno == EACCES))
+    // Judged by the mode bits, since no permission stops root: its owner's
+    // write bit for one's own file, else any write bit.
+    else if ((info.st_mode & (info.st_uid == geteuid() ? S_IWUSR : 0222)) == 0)
         why = READ_ONLY_REASON;
     if (!why) return UString(target);
     if (error) *error = why;

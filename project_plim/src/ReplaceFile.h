@@ -12,7 +12,8 @@ inline constexpr char TEMP_MARKER[] = ".tmp-";
 // The file that a save to path replaces: path itself, or where the chain of
 // links that path starts ends (the links stay). Empty, with the reason in
 // *error when given, when that file is there but is not a regular file, or is
-// read-only (no write permission bit, or no write access), or the links loop.
+// read-only (the owner's write bit clear on one's own file, every write bit
+// clear on another's), or the links loop.
 UString replaceTarget(const UString& path, UString* error = nullptr);
 // The reason replaceTarget gives for a read-only file.
 inline constexpr char READ_ONLY_REASON[] = "it is read-only";

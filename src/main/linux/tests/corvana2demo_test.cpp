@@ -270,7 +270,7 @@ TEST(Game, DamagedSavesAreKeptAsideAndThePlayerIsTold) {
     const std::string cfg = run.userFolder + "Corvana2demo.cfg";
     std::ofstream(pro + ".backup") << "the player's copy";
     std::ofstream(cfg + ".BACKUP") << "the player's copy";
-    std::ofstream(cfg, std::ios::app) << "\x89PNG\r\n";
+    std::ofstream(cfg, std::ios::app) << "\x89PNG\r\n\x1a\n";
     const std::string settings = readFile(cfg);
     run.start();
     for (int i = 0; i < 600 && !exists(pro + ".bad"); ++i) pause(50);
@@ -290,7 +290,7 @@ TEST(Game, DamagedSavesAreKeptAsideAndThePlayerIsTold) {
     EXPECT_EQ(readFile(cfg + ".bad"), settings);
     EXPECT_NE(readFile(cfg).find("\nmaxFrameDuration=0.05000000\n"), std::string::npos);
     std::vector<std::string> lines = logLines(run.log());
-    EXPECT_EQ(linesWith(lines, "keepDamagedFile(): File '" + cfg + "' is damaged (line 3 is neither a section, a key nor a comment); kept as '" + cfg + ".bad'.", "~Plim").size(), 1u);
+    EXPECT_EQ(linesWith(lines, "keepDamagedFile(): File '" + cfg + "' is damaged (it is not text (byte 0x1a on line 4)); kept as '" + cfg + ".bad'.", "~Plim").size(), 1u);
     EXPECT_EQ(linesWith(lines, "keepDamagedFile(): File '" + hst + "' is damaged (it is too short); kept as '" + hst + ".bad'.", "~Plim").size(), 1u);
     EXPECT_EQ(linesWith(lines, "keepDamagedFile(): File '" + pro + "' is damaged (it fails its digest check); kept as '" + pro + ".bad'.", "~Plim").size(), 1u);
     const std::string told = "showNotices(): The file '" + pro + "' was damaged and has been kept as '" + pro +
@@ -358,8 +358,8 @@ TEST(Game, UnderAFileSizeLimitAWriteFailsInsteadOfKillingTheGame) {
     EXPECT_EQ(run.log().size(), 4096u);
 }
 
-// A user folder the player may not write: the lock gives the real reason, and
-// the saves that fail on the way out are said on standard error, once each.
+// A user folder the player may not write: it is still locked, and the saves
+// that fail on the way out are said on standard error, once each.
 TEST(Game, InAReadOnlyUserFolderTheFailedSavesAreSaidAtExit) {
     SKIP_WITHOUT_DISPLAY();
     keepDisplayOpen();
@@ -377,13 +377,99 @@ TEST(Game, InAReadOnlyUserFolderTheFailedSavesAreSaidAtExit) {
     kill(run.pid, SIGTERM);
     EXPECT_EQ(run.wait(30.0), 0) << run.errors();
     chmod(run.userFolder.c_str(), 0755);
-    std::string expected = "Cannot lock '" + run.userFolder + "Corvana2demo.lock': Permission denied\n";
+    std::string expected;
     for (const char* kind : {".pro", ".hst", ".cfg"})
         expected += "Could not save '" + run.userFolder + "Corvana2demo" + kind +
                     "': Permission denied. Your latest changes are not kept.\n";
     // A sanitizer build's leak check may add its list of suppressions after.
     const std::string errors = run.errors();
     EXPECT_EQ(errors.substr(0, errors.find("-----")), expected);
+}
+
+// Odd save files. A FIFO, or a link to a device, is never waited on: the game
+// starts from the defaults and leaves it as it is; so does a file it may not
+// read. A save that is a link is written through it, with its target's mode; a
+// read-only one is kept and its failed save told once. A stray settings line
+// loses no setting. Run as nobody under root, so that permissions count.
+TEST(Game, OddSaveFilesAreLeftAloneOrWrittenThroughTheirLinks) {
+    SKIP_WITHOUT_DISPLAY();
+    keepDisplayOpen();
+    GameRun run;
+    const std::string archive = run.folder + "/Corvana2demo.dat", dot = run.folder + "/dotfiles/";
+    ASSERT_EQ(system(("cp --remove-destination \"$(readlink '" + archive + "')\" '" + archive + "'").c_str()), 0);
+    chmod(archive.c_str(), 0644);
+    chmod(run.folder.c_str(), 0755);
+    mkdir(dot.c_str(), 0755);
+    // Links themselves only (-h): never what they point to.
+    auto giveToNobody = [&]() { return geteuid() == 0 && system(("chown -hR 65534:65534 '" + run.folder + "'").c_str()) == 0; };
+    if (giveToNobody()) run.user = 65534;
+    const std::string cfg = run.userFolder + "Corvana2demo.cfg", hst = run.userFolder + "Corvana2demo.hst",
+                      pro = run.userFolder + "Corvana2demo.pro";
+    auto runAWhile = [&]() {
+        unlink((run.userFolder + "Corvana2demo.log").c_str());  // the last run's notices
+        run.start();
+        EXPECT_TRUE(run.waitForLog("showNotices(): ", 60.0)) << run.errors();
+        kill(run.pid, SIGTERM);
+        EXPECT_EQ(run.wait(30.0), 0) << run.errors();
+        return logLines(run.log());
+    };
+    struct stat info;
+    auto mode = [&](const std::string& path) { return lstat(path.c_str(), &info) == 0 ? info.st_mode : 0u; };
+    run.start();
+    ASSERT_TRUE(startedAWhile(run, 2000)) << run.errors();
+    kill(run.pid, SIGTERM);
+    ASSERT_EQ(run.wait(30.0), 0) << run.errors();
+    const std::string saved = readFile(hst), settings = readFile(cfg);
+    ASSERT_GT(saved.size(), 68u);
+
+    std::ofstream(dot + "real.cfg") << "hello\n" << settings;
+    chmod((dot + "real.cfg").c_str(), 0640);
+    unlink(cfg.c_str());
+    symlink("../../dotfiles/real.cfg", cfg.c_str());
+    chmod(hst.c_str(), 0444);
+    unlink(pro.c_str());
+    mkfifo(pro.c_str(), 0644);
+    giveToNobody();
+    std::vector<std::string> lines = runAWhile();
+    EXPECT_TRUE(S_ISLNK(mode(cfg)));
+    EXPECT_EQ(mode(dot + "real.cfg") & 07777, 0640u);
+    EXPECT_EQ(readFile(dot + "real.cfg").find("hello"), std::string::npos);
+    EXPECT_NE(readFile(dot + "real.cfg").find("\nbFullScreen=No\n"), std::string::npos);
+    EXPECT_EQ(linesWith(lines, "MemoryIniFile(): Ignoring 1 line of '" + cfg + "' that is neither a section nor a key (the first is line 1).", "~Plim").size(), 1u);
+    EXPECT_TRUE(readFile(hst) == saved);
+    EXPECT_EQ(mode(hst) & 07777, 0444u);
+    const std::string readOnly = "Could not save '" + hst + "': it is read-only. Your latest changes are not kept.\n";
+    EXPECT_EQ(run.errors().find(readOnly), run.errors().rfind(readOnly)) << run.errors();
+    EXPECT_NE(run.errors().find(readOnly), std::string::npos) << run.errors();
+    EXPECT_TRUE(S_ISFIFO(mode(pro)));
+    EXPECT_EQ(linesWith(lines, "showNotices(): The file '" + pro + "' cannot be read (it is not a regular file). It is left as it is and nothing is saved over it; the game starts from the defaults.", "~Plim").size(), 1u);
+
+    chmod(hst.c_str(), 0);
+    unlink(pro.c_str());
+    symlink("/dev/zero", pro.c_str());
+    lines = runAWhile();
+    EXPECT_EQ(mode(hst) & 07777, 0u);
+    chmod(hst.c_str(), 0644);
+    EXPECT_TRUE(readFile(hst) == saved);
+    EXPECT_EQ(linesWith(lines, "keepRefusedFile(): File '" + hst + "' cannot be read (Permission denied); it is left as it is and not saved over.", "~Plim").size(), 1u);
+    EXPECT_EQ(linesWith(lines, "keepRefusedFile(): File '" + pro + "' cannot be read (it is not a regular file); it is left as it is and not saved over.", "~Plim").size(), 1u);
+    EXPECT_TRUE(S_ISLNK(mode(pro)));
+    EXPECT_FALSE(exists(hst + ".bad") || exists(pro + ".bad"));
+}
+
+// Without a home folder to put the user folder in, the game says so and ends
+// before it writes anything (root runs it as a user the system does not know).
+TEST(Game, WithoutAnyHomeFolderItSaysSoAndWritesNothing) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs a user without a home folder (root)";
+    GameRun run;
+    chmod(run.folder.c_str(), 0777);
+    const std::string command = "cd '" + run.folder + "' && env -i XDG_DATA_HOME=relative setpriv --reuid=54321 "
+                                "--regid=54321 --clear-groups '" + GAME + "' 2>errors.txt";
+    EXPECT_EQ(WEXITSTATUS(system(command.c_str())), 1);
+    EXPECT_EQ(run.errors(), "Cannot find a folder for the game's user files: HOME is not set to an absolute folder and "
+                            "user 54321 has no home folder in the password database. Set HOME (or XDG_DATA_HOME) "
+                            "to an absolute folder.\n");
+    EXPECT_EQ(system(("test \"$(ls -A '" + run.folder + "')\" = \"$(printf 'Corvana2demo.cfg.static\\nCorvana2demo.dat\\nerrors.txt\\nuser')\"").c_str()), 0);
 }
 
 } // namespace
