@@ -71,17 +71,6 @@ TEST_F(MemoryIniFileTest, SectionAndKeyLinesAreTakenVerbatim) {
     EXPECT_EQ(UString("y"), ini->getString("S", "x"));  // "Plim" is no section line: ignored
     EXPECT_FALSE(ini->hasKey("", ";c"));
     delete ini;
-
-    // Stray lines in the middle of a file lose no key and are logged once.
-    engine->log = new Logger();
-    ini = load("[A]\nhello\na=1\n[B\nb=2\n# note\n\x89PNG\nc=3\n");
-    EXPECT_EQ(std::string("[A]\na=1\nb=2\nc=3\n\n"), ini->toText().str());
-    delete ini;
-    delete engine->log;
-    engine->log = nullptr;
-    LogText log(EngineTestFolder::readFile(folder.logPath()));
-    EXPECT_EQ(1, log.count("MemoryIniFile(): Ignoring 3 lines of '" + path("test.ini") +
-                           "' that are neither a section nor a key (the first is line 2)."));
 }
 
 TEST_F(MemoryIniFileTest, SectionWithoutKeysDoesNotExistButLookupsCreateIt) {

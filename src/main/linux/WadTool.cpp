@@ -102,19 +102,18 @@ bool collectFiles(const std::string& folder, const std::vector<std::string>& exc
         error = "cannot read folder '" + folder + "': " + ec.message();
         return false;
     }
+    std::vector<std::string> skipped;
     for (; it != end; it.increment(ec)) {
         if (ec) break;
         std::error_code typeError;
         const fs::file_status status = it->symlink_status(typeError);
+        const std::string shown = "'" + printableText(it->path().string()) + "'";
         if (fs::is_symlink(status)) {
-            fprintf(stderr, "wadtool: skipping '%s': a link (links are not packed)\n",
-                    printableText(it->path().string()).c_str());
+            skipped.push_back(shown + ": a link (links are not packed)");
             continue;
         }
         if (!fs::is_regular_file(status)) {
-            if (!fs::is_directory(status))
-                fprintf(stderr, "wadtool: skipping '%s': not a regular file\n",
-                        printableText(it->path().string()).c_str());
+            if (!fs::is_directory(status)) skipped.push_back(shown + ": not a regular file");
             continue;
         }
         bool excluded = false;
@@ -128,6 +127,8 @@ bool collectFiles(const std::string& folder, const std::vector<std::string>& exc
         error = "cannot read folder '" + folder + "': " + ec.message();
         return false;
     }
+    std::sort(skipped.begin(), skipped.end());
+    for (const std::string& s : skipped) fprintf(stderr, "wadtool: skipping %s\n", s.c_str());
     std::sort(names.begin(), names.end());
     return true;
 }
