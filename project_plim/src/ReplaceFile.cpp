@@ -65,7 +65,7 @@ UString replaceTarget(const UString& path, UString* error) {
         }
         next.resize(size_t(n));
         size_t slash = target.rfind('/');
-        if (next[0] != '/' && slash != std::string::npos) next = target.substr(0, slash + 1) + next;
+        if (!next.empty() && next[0] != '/' && slash != std::string::npos) next = target.substr(0, slash + 1) + next;
         target = next;
     }
     const char* why = nullptr;

@@ -19,11 +19,6 @@
 #endif
 
 int main(int argc, char** argv) {
-    const UString noUserFolder = userFolderProblem();
-    if (!noUserFolder.isEmpty()) {
-        fprintf(stderr, "%s\n", noUserFolder.c_str());
-        return 1;
-    }
     const std::string archive = std::string(PLIM_BUILD_NAME) + ".dat";
     char cwd[4096];
     std::string working = getcwd(cwd, sizeof cwd) ? std::string(cwd) : std::string(".");
@@ -36,6 +31,11 @@ int main(int argc, char** argv) {
     }
     if (chdir(folder.c_str()) != 0) {
         perror(folder.c_str());
+        return 1;
+    }
+    const UString noUserFolder = userFolderProblem();
+    if (!noUserFolder.isEmpty()) {
+        fprintf(stderr, "%s\n", noUserFolder.c_str());
         return 1;
     }
     // One copy per user folder; a second one leaves every file alone. Where the

@@ -438,6 +438,7 @@ TEST(Game, OddSaveFilesAreLeftAloneOrWrittenThroughTheirLinks) {
 TEST(Game, WithoutAnyHomeFolderItSaysSoAndWritesNothing) {
     if (geteuid() != 0) GTEST_SKIP() << "needs a user without a home folder (root)";
     GameRun run;
+    run.openToOthers();
     chmod(run.folder.c_str(), 0777);
     EXPECT_EQ(WEXITSTATUS(system(("cd '" + run.folder + "' && env -i XDG_DATA_HOME=x setpriv --reuid=54321 --regid=54321 --clear-groups '" + GAME + "' 2>errors.txt").c_str())), 1);
     EXPECT_EQ(run.errors(), "Cannot find a folder for the game's user files: HOME is not set to an absolute folder and user 54321 has no home folder in the password database. Set HOME (or XDG_DATA_HOME) to an absolute folder.\n");
