@@ -87,17 +87,16 @@ Plim::Plim() {
 
     // The settings file always comes from the disk, never from an archive.
     fileManager = new FileManager();
-    // One that is there but cannot be read, or is not settings text, is set
-    // aside, never saved over.
+    // One that cannot be read stays where it is, one that is not settings
+    // text is set aside; neither is ever saved over.
     fileManager->bForceDisk = true;
     const UString configPath = getUserDataFolder(true) + PLIM_BUILD_NAME + ".cfg";
     UString why;
     if (FileManager::pathExistsOnDisk(configPath)) {
         why = FileManager::whyUnreadable(configPath);
         if (why.isEmpty()) why = MemoryIniFile::whyDamaged(configPath);
-        if (!why.isEmpty()) FileManager::keepDamagedFile(configPath, why);
+        if (!why.isEmpty()) FileManager::keepRefusedFile(configPath, why);
     }
-    // One that could not be moved aside stays unread as well as unsaved.
     config = new MemoryIniFile(configPath, why.isEmpty());
     fileManager->bForceDisk = false;
 

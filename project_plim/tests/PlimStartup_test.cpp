@@ -144,8 +144,8 @@ TEST_F(StartupTest, SettingsThatCouldHangOrOverflowFallBackToTheirDefaults) {
     EXPECT_EQ(ini.get("PlimAudio", "frequency"), "2147483647");
 }
 
-// A settings file that is there but cannot be read is set aside, never saved over.
-TEST_F(StartupTest, AnUnreadableSettingsFileIsKeptAside) {
+// A settings file that is there but cannot be read is left where it is, never saved over.
+TEST_F(StartupTest, AnUnreadableSettingsFileIsLeftInPlace) {
     folder.writeUserSettings();
     const std::string cfg = folder.userSettingsPath();
     ASSERT_EQ(0, rename(cfg.c_str(), (cfg + ".tmp").c_str()));
@@ -153,9 +153,10 @@ TEST_F(StartupTest, AnUnreadableSettingsFileIsKeptAside) {
     ASSERT_EQ(0, rename((cfg + ".tmp").c_str(), (cfg + "/inside").c_str()));
     runEngine();
     stopEngine();
-    EXPECT_NE(EngineTestFolder::readFile(cfg + ".bad/inside").find("bFullScreen=No"), std::string::npos);
-    EXPECT_NE(settings().get("Plim", "frameRate"), "");
-    EXPECT_EQ(1, log().count("keepDamagedFile(): File '" + cfg + "' is damaged (Is a directory); kept as '" + cfg + ".bad'."));
+    EXPECT_NE(EngineTestFolder::readFile(cfg + "/inside").find("bFullScreen=No"), std::string::npos);
+    EXPECT_FALSE(EngineTestFolder::exists(cfg + ".bad"));
+    EXPECT_EQ(1, log().count("keepRefusedFile(): File '" + cfg + "' cannot be read (Is a directory); it is left as it is and not saved over."));
+    EXPECT_EQ(1, log().count("save(): Not saving '" + cfg + "': the file there cannot be read and is kept."));
 }
 
 TEST_F(StartupTest, TheAccessCodeUnlocksDebugFunctionsAndTheLeakList) {
