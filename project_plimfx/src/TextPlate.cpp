@@ -46,5 +46,4 @@ void TextPlate::drawFrameOver(StretchSkin* frame, const Rect& r, int alpha) {
     plate.setup(frame, &at, nullptr, nullptr);
     plate.color.a = uint8_t(std::min(alpha, 255));
     plate.render();
-    plate.pSkin = nullptr;
 }
