@@ -11,6 +11,7 @@
 #include "MenuBool.h"
 #include "MenuButton.h"
 #include "MenuButtonQuit.h"
+#include "MenuPlate.h"
 #include "MessageViewer.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
@@ -51,6 +52,7 @@ ContextNetworkWizard1::ContextNetworkWizard1() {
     RenderableText* title = new RenderableText(0.0f, float(h / 2 - 50), 0.0f, text(Language::STR_NETWORKWIZARD),
                                                gGlobal->fontLarge, UColor(255, 255, 255, 255));
     title->printFlags |= kCentreVertically;
+    MenuPlate::give(title);
     addChild(title);
 
     messageViewer = new MessageViewer();

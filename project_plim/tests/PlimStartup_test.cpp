@@ -164,6 +164,12 @@ TEST_F(StartupTest, TheAccessCodeUnlocksDebugFunctionsAndTheLeakList) {
     runEngine(3);
     EXPECT_FALSE(PLIM->bDebugLocked);
     EXPECT_EQ(PLIM->debugLevel, 3);
+    // The timing line's last four figures are the frame before's: its hud and
+    // present took no clock time, its wait the whole frame period.
+    EXPECT_EQ(PLIM->timingLineMs[3], 0);
+    EXPECT_EQ(PLIM->timingLineMs[4], 0);
+    EXPECT_GT(PLIM->timingLineMs[5], 0);
+    EXPECT_EQ(PLIM->timingLineMs[6], 0);
     // An object nobody deletes: built in static storage so it outlives the engine.
     alignas(PlimBase) static unsigned char storage[sizeof(PlimBase)];
     new (storage) PlimBase();
