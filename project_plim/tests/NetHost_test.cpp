@@ -177,6 +177,10 @@ TEST_F(NetHostTest, DisconnectNeedsTheSameIPButNotThePort) {
 
 TEST_F(NetHostTest, SilentPeerIsDroppedAfterTheTimeout) {
     connect(*client);
+    Packet* hello = new Packet(Packet::FLAG_FILTER1, -1);
+    client->sendToAll(hello); // then silence
+    delete hello;
+    server->update();
     net.advance(5.0);
     server->update();
     EXPECT_EQ(server->getPeerCount(), 1);

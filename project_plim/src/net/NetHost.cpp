@@ -76,15 +76,37 @@ Packet* NetHost::newConnectionPacket(int type) {
     return p;
 }
 
-void NetHost::sendConnectionPacket(Packet* packet, NetAddress to) {
+void NetHost::sendConnectionPacket(Packet* packet, NetAddress to, Node* peer) {
     // A trailing CRC-32 of all before it: a damaged identifier in an accept
     // would otherwise tie the two sides to numbers neither knows. Readers
     // that stop after the body never see it.
     uint32_t crc = crcOf(0, packet->buffer, packet->getLength());
     packet->doBytes(&crc, 4);
-    if (connection)
+    if (connection && (!peer || mayReach(peer, packet->getLength())))
         connection->sendRaw(packet, to);
     delete packet;
+}
+
+bool NetHost::mayReach(Node* peer, int bytes) {
+    if (peer->bConfirmed)
+        return true;
+    // Anyone can put another's address on a request: an unconfirmed address
+    // gets no more than a small multiple of what came from it.
+    if (peer->bytesToAddress + bytes > UNCONFIRMED_AMPLIFICATION * peer->bytesFromAddress)
+        return false;
+    peer->bytesToAddress += bytes;
+    return true;
+}
+
+void NetHost::confirm(Node* peer) {
+    peer->bConfirmed = true;
+    pieceBatch.clear();
+    for (BasicLink* l = peer->outQueue.firstChild; l; l = l->next)
+        if (live(l))
+            pieceBatch.push_back(static_cast<Packet*>(l));
+    if (connection && !pieceBatch.empty())
+        connection->sendRawBatch(pieceBatch.data(), int(pieceBatch.size()), peer->address);
+    pieceBatch.clear();
 }
 
 void NetHost::sendConnectRequest(NetAddress to) {
@@ -102,7 +124,7 @@ void NetHost::sendAccept(Node* peer) {
     uint32_t ids[2] = {hostUID, peer->nodeUID};
     p->doBytes(&ids[0], 4);
     p->doBytes(&ids[1], 4);
-    sendConnectionPacket(p, peer->address);
+    sendConnectionPacket(p, peer->address, peer);
 }
 
 void NetHost::sendReject(NetAddress to, const UString& message) {
@@ -115,7 +137,7 @@ void NetHost::sendReject(NetAddress to, const UString& message) {
 void NetHost::sendDisconnect(Node* peer) {
     Packet* p = newConnectionPacket(TYPE_DISCONNECT);
     p->doBytes(&hostUID, 4);
-    sendConnectionPacket(p, peer->address);
+    sendConnectionPacket(p, peer->address, peer);
 }
 
 // --- Peers --------------------------------------------------------------------
@@ -195,19 +217,31 @@ void NetHost::update() {
     BasicLink* l = peers.firstChild;
     while (l) {
         BasicLink* next = l->next;
-        if (live(l) && now > asNode(l)->lastHeard + timeout)
-            removePeer(asNode(l), false);
-        else if (live(l))
-            resendOverdue(asNode(l), now);
+        Node* peer = asNode(l);
+        if (!live(l)) {
+        } else if (!peer->bConfirmed && now > peer->createdAt + UNCONFIRMED_TIMEOUT) {
+            dropPeer(peer, formatString("no data with its identifier within %.1f s of the accept",
+                                        UNCONFIRMED_TIMEOUT).c_str());
+        } else if (now > peer->lastHeard + timeout) {
+            dropPeer(peer, formatString("nothing new from it for %.1f s", timeout).c_str());
+        } else {
+            resendOverdue(peer, now);
+        }
         l = next;
     }
+}
+
+void NetHost::dropPeer(Node* peer, const char* reason) {
+    logTagged("NetHost", "%s: dropped %s %s (%s): %s.", sideName(), isServer ? "client" : "server",
+              peer->name.c_str(), peer->address.toString().c_str(), reason);
+    removePeer(peer, false);
 }
 
 void NetHost::resendOverdue(Node* peer, double now) {
     BasicLink* l = peer->outQueue.firstChild;
     while (l && !live(l))
         l = l->next;
-    if (!l || !connection)
+    if (!l || !connection || !peer->bConfirmed)
         return;
     Packet* oldest = static_cast<Packet*>(l);
     if (now > oldest->time + OVERDUE_ROUND_TRIPS * peer->resendRoundTrip() + OVERDUE_MARGIN) {
@@ -293,10 +327,12 @@ void NetHost::handleConnect(Packet* datagram) {
     trace("New Connect attempt from %s", from.c_str());
     if (Node* known = findPeer(datagram->address)) {
         trace("%s already exists", from.c_str());
-        // Nothing from it arrived in order yet, so our accept may have been
+        // Nothing with its identifier came yet, so our accept may have been
         // lost: the same accept again, with the same identifiers.
-        if (known->sequenceIn == 0)
+        if (!known->bConfirmed) {
+            known->bytesFromAddress += datagram->size;
             sendAccept(known);
+        }
         return;
     }
     if (getPeerCount() >= maxPeers) {
@@ -316,6 +352,7 @@ void NetHost::handleConnect(Packet* datagram) {
     }
     trace("Accepting connection...");
     Node* peer = addPeer(datagram, theirName);
+    peer->bytesFromAddress = datagram->size;
     sendAccept(peer);
     trace("Done.");
     onPeerConnected(peer);
@@ -350,6 +387,7 @@ void NetHost::handleAccept(Packet* datagram) {
         return;
     }
     Node* peer = addPeer(datagram, "ServerPlayer");
+    peer->bConfirmed = true; // the address we asked
     peer->nodeUID = serverUID;
     hostUID = assignedUID;
     onPeerConnected(peer);
@@ -376,14 +414,15 @@ void NetHost::sendToPeer(Packet* packet, Node* peer) {
         pieceBatch.push_back(makePiece(packet, peer, offset, size));
         offset += size;
     } while (offset < n);
-    if (connection)
+    // An unconfirmed peer's pieces wait in its outQueue for its confirmation.
+    if (connection && peer->bConfirmed)
         connection->sendRawBatch(pieceBatch.data(), int(pieceBatch.size()), peer->address);
     pieceBatch.clear();
 }
 
 void NetHost::sendPiece(Packet* packet, Node* peer, int offset, int size) {
     Packet* datagram = makePiece(packet, peer, offset, size);
-    if (connection)
+    if (connection && peer->bConfirmed)
         connection->sendRaw(datagram, peer->address);
 }
 
@@ -467,11 +506,21 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
         return;
     }
 
-    peer->address.setPort(datagram->address.getPort());
     if (sequence <= peer->sequenceIn)
         return;
     if (sequence - peer->sequenceIn > MAX_SEQUENCE_AHEAD || ack < 0 || ack > peer->sequenceOut || badRequest)
         return;
+    // Only a datagram newer than any before it may move the peer: a copy of
+    // an old one from elsewhere, replayed or spoofed, changes nothing.
+    bool fromItsAddress = peer->address.sameEndpoint(datagram->address);
+    if (sequence > peer->sequenceNewest) {
+        peer->sequenceNewest = sequence;
+        peer->address.setPort(datagram->address.getPort());
+    } else if (!fromItsAddress) {
+        return;
+    }
+    if (!peer->bConfirmed)
+        confirm(peer);
 
     if (ack > peer->sequenceAcked)
         peer->sequenceAcked = ack;

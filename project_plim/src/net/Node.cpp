@@ -34,7 +34,7 @@ uint32_t Node::randomUID() {
     return uid;
 }
 
-Node::Node(NetHost* host) : host(host), nodeUID(randomUID()), lastHeard(netTime()) {}
+Node::Node(NetHost* host) : host(host), nodeUID(randomUID()), lastHeard(netTime()), createdAt(lastHeard) {}
 
 Node::~Node() {
     outQueue.deleteChildren();
