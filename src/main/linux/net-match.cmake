@@ -17,3 +17,12 @@ if(TARGET net-match)
   # Three programs paced to real time: it runs with the real-input tests, two at a time.
   set_tests_properties(net_match_relay PROPERTIES TIMEOUT 180 LABELS realtime)
 endif()
+
+# A hostile sender replays recorded datagrams at the server and at a client
+# from other ports: nobody is cut off and every side prints the same hash.
+if(TARGET net-match)
+  add_test(NAME net_match_replay
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/tests/net_replay_test.sh $<TARGET_FILE:net-match> $<TARGET_FILE:udp-relay>
+      ${CMAKE_SOURCE_DIR}/tools/test-display.sh)
+  set_tests_properties(net_match_replay PROPERTIES TIMEOUT 180 LABELS realtime)
+endif()
