@@ -5,13 +5,13 @@
 #include "Logger.h"
 #include "Plim.h"
 #include "PlimUtil.h"
+#include "net/Crc32.h"
 #include "net/NetConnection.h"
 #include "net/NetStats.h"
 #include "net/NetTime.h"
 #include "net/Node.h"
 
 #include <cstring>
-#include <zlib.h>
 
 namespace {
 const char* const MIN_VERSION = "0.00";
@@ -31,7 +31,7 @@ Node* asNode(BasicLink* l) { return static_cast<Node*>(l); }
 bool live(const BasicLink* l) { return !l->bDestroyPending && !l->bSkip; }
 
 uint32_t crcOf(uint32_t crc, const uint8_t* bytes, int count) {
-    return count > 0 ? static_cast<uint32_t>(::crc32(crc, bytes, static_cast<uInt>(count))) : crc;
+    return count > 0 ? Crc32::update(crc, bytes, size_t(count)) : crc;
 }
 } // namespace
 

@@ -82,6 +82,11 @@ public:
     // Set when joined pieces passed either limit with no last piece; the
     // host then removes the peer.
     bool bOverflow = false;
+    // What contiguousQueue holds, kept as pieces come and go, so that a
+    // packet is walked only once its last piece is there.
+    int64_t contiguousBytes = 0;
+    int contiguousPieces = 0;
+    int contiguousEnds = 0;
     // Whether the peer has shown that it receives at its address: a server's
     // peer by a sound data datagram with the identifier the accept gave it.
     // Until then it gets no data, and at most a few times the bytes that came

@@ -3,7 +3,8 @@
 // target; the target's answers go back to the latest sender. Each datagram,
 // either way, may be dropped, duplicated, held back behind later ones
 // (reordered), delayed and have one bit flipped, at the given rates, from a
-// seed; --drop-first-answers drops the target's first N answers whatever the
+// seed (with --keep-order 1 a delay never lets a datagram overtake an earlier
+// one of its direction, as on a path whose delay varies); --drop-first-answers drops the target's first N answers whatever the
 // rates. The counts are printed when the relay stops (SIGINT, SIGTERM or
 // --duration).
 //
@@ -16,7 +17,7 @@
 //
 //   udp-relay --listen PORT --to HOST:PORT [--seed S] [--drop P] [--duplicate P]
 //             [--reorder P] [--delay-min SECONDS] [--delay-max SECONDS] [--corrupt P]
-//             [--drop-first-answers N] [--duration SECONDS]
+//             [--drop-first-answers N] [--duration SECONDS] [--keep-order 0|1]
 //             [--replay-toward target|client] [--replay-rate N] [--replay-seconds S] [--replay-ports N]
 //
 // Prints "relay on port P" once it listens, and at the end
@@ -157,7 +158,7 @@ struct Replayer {
 int usage() {
     fprintf(stderr, "usage: udp-relay --listen PORT --to HOST:PORT [--seed S] [--drop P] [--duplicate P]\n"
                     "                 [--reorder P] [--delay-min S] [--delay-max S] [--corrupt P]\n"
-                    "                 [--drop-first-answers N] [--duration S]\n"
+                    "                 [--drop-first-answers N] [--duration S] [--keep-order 0|1]\n"
                     "                 [--replay-toward target|client] [--replay-rate N] [--replay-seconds S]\n"
                     "                 [--replay-ports N]\n");
     return 2;
@@ -171,6 +172,7 @@ int main(int argc, char** argv) {
     unsigned seed = 1;
     double drop = 0, duplicate = 0, reorder = 0, delayMin = 0, delayMax = 0, corrupt = 0, duration = 0;
     long dropFirstAnswers = 0;
+    bool keepOrder = false;
     Replayer replayer;
     int replayPorts = 8;
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -187,6 +189,7 @@ int main(int argc, char** argv) {
         else if (a == "--corrupt") corrupt = atof(v);
         else if (a == "--duration") duration = atof(v);
         else if (a == "--drop-first-answers") dropFirstAnswers = atol(v);
+        else if (a == "--keep-order") keepOrder = atoi(v) != 0;
         else if (a == "--replay-toward" && !strcmp(v, "target")) replayer.toward = 0;
         else if (a == "--replay-toward" && !strcmp(v, "client")) replayer.toward = 1;
         else if (a == "--replay-rate") replayer.rate = atof(v);
@@ -225,6 +228,7 @@ int main(int argc, char** argv) {
     std::priority_queue<Pending, std::vector<Pending>, std::greater<Pending>> queue;
     Counts counts;
     unsigned long order = 0;
+    double lastDue[2] = {0.0, 0.0};
     bool haveClient = false;
     sockaddr_in client;
     std::vector<uint8_t> buffer(MAX_DATAGRAM);
@@ -287,6 +291,9 @@ int main(int argc, char** argv) {
                         p.bytes[bit / 8] ^= uint8_t(1u << (bit % 8));
                     }
                     p.due = now() + delay;
+                    if (keepOrder && p.due < lastDue[side])
+                        p.due = lastDue[side];
+                    lastDue[side] = p.due;
                     p.order = order++;
                     queue.push(std::move(p));
                 }
