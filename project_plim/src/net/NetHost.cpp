@@ -22,6 +22,12 @@ const char* const NORMAL = "serviceInPacketNormal";
 // trips and the margin (an acknowledgement may wait for the peer's next send).
 const double OVERDUE_ROUND_TRIPS = 2.0;
 const double OVERDUE_MARGIN = 0.01;
+// A requested piece goes again unless it was sent within this many round
+// trips: a request for it cannot have been made after that send's arrival
+// was due. A genuine first request comes about one round trip after the
+// piece (a later piece of the same burst showed the gap), so a whole round
+// trip here would turn most of them away and cost a retry interval more.
+const double RESEND_GUARD_ROUND_TRIPS = 0.5;
 
 UString text(int id, const char* english) {
     return PLIM && PLIM->language ? UString(PLIM->language->getText(id)) : UString(english);
@@ -532,7 +538,7 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
         for (int i = 0; i < requestCount; ++i) {
             stats->resendRequests += 1;
             Packet* stored = peer->findOutgoing(requests[i]);
-            if (stored && now > stored->time + 1.1 * peer->resendRoundTrip()) {
+            if (stored && now > stored->time + RESEND_GUARD_ROUND_TRIPS * peer->resendRoundTrip()) {
                 connection->sendRaw(stored, peer->address);
                 stats->resends += 1;
             }
