@@ -62,18 +62,10 @@ public:
     uint16_t port = 0;
 };
 
-NetRole* makeRole(bool isServer) {
-    NetRole* role = new NetRole("Corvana2demo", 2.60, isServer ? "server" : "peer", 0, isServer);
-    role->connection = new NetConnection(NetAddress(UString("127.0.0.1"), 0));
-    role->ownsConnection = true;
-    role->maxPeers = 8;
-    return role;
-}
-
 TEST(NetReplay, ReplayedConnectRequestsGetLittleAndGiveTheirSlotsBack) {
     RoleTestEngine net;
     PLIM->network->bEmulateLocalhost = false;
-    std::unique_ptr<NetRole> server(makeRole(true));
+    std::unique_ptr<NetRole> server(RoleTestEngine::makeRole(true));
     ASSERT_FALSE(server->connection->emulated);
     RootObjectBase* root = new RootObjectBase();
     server->registerObject(root, 1);
@@ -86,7 +78,7 @@ TEST(NetReplay, ReplayedConnectRequestsGetLittleAndGiveTheirSlotsBack) {
     uint16_t serverPort = server->connection->address.getPort();
 
     // A client's own request, recorded on its way.
-    std::unique_ptr<NetRole> client(makeRole(false));
+    std::unique_ptr<NetRole> client(RoleTestEngine::makeRole(false));
     PlainSocket recorder;
     client->sendConnectRequest(NetAddress(UString("127.0.0.1"), recorder.port));
     std::vector<Bytes> recorded = recorder.drain();
