@@ -22,10 +22,10 @@ const char* const NORMAL = "serviceInPacketNormal";
 // trips and the margin (an acknowledgement may wait for the peer's next send).
 const double OVERDUE_ROUND_TRIPS = 2.0;
 const double OVERDUE_MARGIN = 0.01;
-// A requested piece goes again unless it was sent within this many round
-// trips: a request for it cannot have been made after that send's arrival
-// was due. A genuine first request comes about one round trip after the
-// piece (a later piece of the same burst showed the gap), so a whole round
+// A requested piece goes again unless its last send is younger than this many
+// round trips (the request then came from a copy or a reordering, not from
+// that send's loss). A genuine first request comes about one round trip after
+// the piece (a later piece of the same burst showed the gap), so a whole round
 // trip here would turn most of them away and cost a retry interval more.
 const double RESEND_GUARD_ROUND_TRIPS = 0.5;
 
@@ -225,7 +225,10 @@ void NetHost::update() {
         BasicLink* next = l->next;
         Node* peer = asNode(l);
         if (!live(l)) {
-        } else if (!peer->bConfirmed && now > peer->createdAt + UNCONFIRMED_TIMEOUT) {
+            l = next;
+            continue;
+        }
+        if (!peer->bConfirmed && now > peer->createdAt + UNCONFIRMED_TIMEOUT) {
             dropPeer(peer, formatString("no data with its identifier within %.1f s of the accept",
                                         UNCONFIRMED_TIMEOUT).c_str());
         } else if (now > peer->lastHeard + timeout) {
