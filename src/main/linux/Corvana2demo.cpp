@@ -1,8 +1,11 @@
 // The game's start-up on Linux: finds the folder that holds the data archive,
 // makes it the working folder (every data file is read relative to it, like
 // the bundle's resource folder elsewhere), takes the lock on the user folder,
-// sets up how crashes and signals end the game, and runs the entry loop.
+// sets up how crashes, signals and a lost display end the game, and runs the
+// entry loop. Without a display it says so and ends before all that.
 #include "DataFolder.h"
+#include "DisplayCheck.h"
+#include "DisplayLink.h"
 #include "PlimUtil.h"
 #include "ProcessSignals.h"
 #include "ReplaceFile.h"
@@ -19,6 +22,11 @@
 #endif
 
 int main(int argc, char** argv) {
+    const std::string noDisplay = missingDisplayMessage(argc > 0 ? argv[0] : "corvana2demo");
+    if (!noDisplay.empty()) {
+        fputs(noDisplay.c_str(), stderr);
+        return 1;
+    }
     const std::string archive = std::string(PLIM_BUILD_NAME) + ".dat";
     char cwd[4096];
     std::string working = getcwd(cwd, sizeof cwd) ? std::string(cwd) : std::string(".");
@@ -49,5 +57,6 @@ int main(int argc, char** argv) {
             removeStaleTempFiles(getUserDataFolder(true) + PLIM_BUILD_NAME + kind);
     }
     ProcessSignals::install();
+    DisplayLink::onLoss(endAfterLostDisplay);
     return SDL_main(argc, argv);
 }
