@@ -231,8 +231,6 @@ void PlimGraphics::calcClosestMatchParameters(bool* fullScreen, int* width, int*
 
 bool PlimGraphics::restorePresentation() {
     int w = screenWidth, h = screenHeight;
-    waitingWidth = w;
-    waitingHeight = h;
     calcClosestMatchParameters(&bFullScreen, &w, &h);
     screenWidth = w;
     screenHeight = h;
@@ -241,12 +239,7 @@ bool PlimGraphics::restorePresentation() {
     // takes its grab back afterwards, and full screen waits for the pointer.
     PlimInput* input = PLIM ? PLIM->input : nullptr;
     if (input) input->dropSystemGrab();
-    if (bFullScreen && !DisplayLink::takePointer()) {
-        logTagged("restorePresentation", "Another program holds the pointer: a window until it is free.");
-        bFullScreen = false;
-        bFullScreenWaiting = true;
-        calcClosestMatchParameters(&bFullScreen, &screenWidth, &screenHeight);
-    }
+    if (bFullScreen && !DisplayLink::takePointer()) waitForPointer();
 
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
     Uint32 flags = SDL_ANYFORMAT | SDL_OPENGL;
@@ -294,6 +287,16 @@ void PlimGraphics::changePresentationParameters(int width, int height, bool full
     } else {
         setGlobalRenderState();
     }
+}
+
+void PlimGraphics::waitForPointer() {
+    if (!bFullScreen) return;
+    logTagged("waitForPointer", "Another program holds the pointer: a window until it is free.");
+    waitingWidth = screenWidth;
+    waitingHeight = screenHeight;
+    bFullScreen = false;
+    bFullScreenWaiting = true;
+    calcClosestMatchParameters(&bFullScreen, &screenWidth, &screenHeight);
 }
 
 void PlimGraphics::retryFullScreen() {

@@ -33,7 +33,10 @@ public:
     void changePresentationParameters(int width, int height, bool fullScreen, bool bilinearFilter,
                                       bool vSync);
     void logVideoInfo(const SDL_VideoInfo* info);
-    // Once per running frame: full screen that waits asks for the restart once the pointer is free.
+    // Full screen while another program holds the pointer: the sizes of a
+    // window instead, for the next mode set, until retryFullScreen (once per
+    // running frame) finds the pointer free and asks for the restart.
+    void waitForPointer();
     void retryFullScreen();
 
     // The mode choice itself, without SDL or logging.

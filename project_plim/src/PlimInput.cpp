@@ -164,15 +164,16 @@ void PlimInput::onSdlEvent(const SDL_Event& event) {
 }
 
 void PlimInput::onFocus(bool gained) {
-    PlimGraphics* g = PLIM->graphics;
-    if (!g || !SDL_GetVideoSurface()) return;
-    if (!g->bFullScreen) {
+    SDL_Surface* surface = SDL_GetVideoSurface();
+    if (!surface) return;
+    if (!(surface->flags & SDL_FULLSCREEN)) {
         // Else SDL takes the grab back itself when the focus returns, waiting
         // for as long as another program holds the pointer then.
         if (!gained) dropSystemGrab();
-    } else if (gained) {
-        // In full screen it always does: the pointer is ours first, when free.
-        DisplayLink::takePointer();
+    } else if (gained && PLIM->graphics && !DisplayLink::takePointer()) {
+        // In full screen it always does, a moment later: a window until the pointer is free.
+        PLIM->graphics->waitForPointer();
+        PLIM->bRestartPresentation = true;
     }
 }
 
@@ -387,10 +388,10 @@ void PlimInput::takeSystemGrab() {
 }
 
 void PlimInput::dropSystemGrab() {
-    if (bMouseGrabbed && !bGrabWaiting && SDL_GetVideoSurface()) {
-        PlimGraphics* g = PLIM->graphics;
+    SDL_Surface* surface = SDL_GetVideoSurface();
+    if (bMouseGrabbed && !bGrabWaiting && surface) {
         // In full screen SDL grabs even to turn its grab off: at once only when the pointer is ours.
-        if (!(g && g->bFullScreen) || DisplayLink::takePointer()) SDL_WM_GrabInput(SDL_GRAB_OFF);
+        if (!(surface->flags & SDL_FULLSCREEN) || DisplayLink::takePointer()) SDL_WM_GrabInput(SDL_GRAB_OFF);
     }
     bGrabWaiting = bMouseGrabbed;
 }

@@ -1,47 +1,26 @@
-// A small X client for the display tests: holds the pointer the way a screen
-// locker or another copy of the game does, or tells whether some client holds it.
-//   pointer-holder hold SECONDS   takes the pointer and the keyboard (waiting up to
-//                                 5 s for them), prints "held", and keeps them for
-//                                 SECONDS or until a signal ends it; 1: not had
-//   pointer-holder probe          0: the pointer was free; 3: another client holds it
+// X client of the display tests. "hold": takes the pointer as a screen locker or
+// another copy of the game does (waiting up to 5 s), prints "held PID" and
+// keeps it 300 s. "probe": exit 0 when the pointer is free, 3 when held.
 #include <X11/Xlib.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 
 int main(int argc, char** argv) {
-    const bool hold = argc == 3 && strcmp(argv[1], "hold") == 0;
-    if (!hold && !(argc == 2 && strcmp(argv[1], "probe") == 0)) {
-        fprintf(stderr, "usage: pointer-holder hold SECONDS | probe\n");
-        return 2;
-    }
     Display* display = XOpenDisplay(nullptr);
-    if (!display) {
-        fprintf(stderr, "pointer-holder: cannot open the display\n");
-        return 2;
+    if (!display || argc != 2) return 2;
+    const int tries = strcmp(argv[1], "hold") == 0 ? 100 : 1;
+    int result = GrabNotViewable;
+    for (int i = 0; i < tries && result != GrabSuccess; ++i) {
+        if (i > 0) usleep(50000);
+        result = XGrabPointer(display, DefaultRootWindow(display), False, 0, GrabModeAsync, GrabModeAsync, None,
+                              None, CurrentTime);
     }
-    const Window root = DefaultRootWindow(display);
-    auto grab = [&] {
-        return XGrabPointer(display, root, False, 0, GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
-    };
-    if (!hold) {
-        const int result = grab();
-        XUngrabPointer(display, CurrentTime);
-        XCloseDisplay(display);
-        return result == GrabSuccess ? 0 : result == AlreadyGrabbed ? 3 : 4;
-    }
-    int result = grab();
-    for (int i = 0; i < 100 && result != GrabSuccess; ++i) {
-        usleep(50000);
-        result = grab();
-    }
+    if (tries == 1) return result == GrabSuccess ? 0 : 3; // the grab ends with the connection
     if (result != GrabSuccess) return 1;
-    XGrabKeyboard(display, root, False, GrabModeAsync, GrabModeAsync, CurrentTime);
     XSync(display, False);
-    printf("held\n");
+    printf("held %d\n", int(getpid()));
     fflush(stdout);
-    sleep(unsigned(atoi(argv[2])));
-    return 0;
+    sleep(300);
 }
