@@ -87,7 +87,6 @@ public:
     bool bMouseGrabbed = false;
     // bMouseGrabbed, but the system grab is still to be taken.
     bool bGrabWaiting = false;
-    bool bPointerHeldElsewhere = false;
     bool bTrackJoystick = true;
     uint8_t keysNow[KEY_COUNT] = {};
     uint8_t keysPrevious[KEY_COUNT] = {};
@@ -115,6 +114,8 @@ private:
     void onFocus(bool gained);
     // Once per running frame: the grab that waits, and full screen that waits for the pointer.
     void retryGrab();
+    // The last try found the pointer held by another program (logged once).
+    bool bPointerHeldElsewhere = false;
     void onKey(const SDL_KeyboardEvent& key, bool down);
     void pressLive(int code, bool down);
     void pressButton(int index, bool down);
