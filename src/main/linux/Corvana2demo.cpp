@@ -2,7 +2,7 @@
 // makes it the working folder (every data file is read relative to it, like
 // the bundle's resource folder elsewhere), takes the lock on the user folder,
 // sets up how crashes, signals and a lost display end the game, and runs the
-// entry loop. Without a display it says so and ends before all that.
+// entry loop. Without a display it says so and ends before it writes anything.
 #include "DataFolder.h"
 #include "DisplayCheck.h"
 #include "DisplayLink.h"
@@ -22,11 +22,6 @@
 #endif
 
 int main(int argc, char** argv) {
-    const std::string noDisplay = missingDisplayMessage(argc > 0 ? argv[0] : "corvana2demo");
-    if (!noDisplay.empty()) {
-        fputs(noDisplay.c_str(), stderr);
-        return 1;
-    }
     const std::string archive = std::string(PLIM_BUILD_NAME) + ".dat";
     char cwd[4096];
     std::string working = getcwd(cwd, sizeof cwd) ? std::string(cwd) : std::string(".");
@@ -44,6 +39,11 @@ int main(int argc, char** argv) {
     const UString noUserFolder = userFolderProblem();
     if (!noUserFolder.isEmpty()) {
         fprintf(stderr, "%s\n", noUserFolder.c_str());
+        return 1;
+    }
+    const std::string noDisplay = missingDisplayMessage(argc > 0 ? argv[0] : "corvana2demo");
+    if (!noDisplay.empty()) {
+        fputs(noDisplay.c_str(), stderr);
         return 1;
     }
     // One copy per user folder; a second one leaves every file alone. Where the
