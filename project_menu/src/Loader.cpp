@@ -330,7 +330,8 @@ void appendGlyphSteps(std::vector<Step>& steps) {
 }
 
 void settingsStep(Loader&) {
-    if (PLIM->graphics) gGlobal->saveData.bFullScreenOption = PLIM->graphics->bFullScreen ? 1 : 0;
+    PlimGraphics* graphics = PLIM->graphics;
+    if (graphics) gGlobal->saveData.bFullScreenOption = graphics->bFullScreen || graphics->bFullScreenWaiting ? 1 : 0;
     gGlobal->applySettings();
 }
 

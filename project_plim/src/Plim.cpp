@@ -79,6 +79,8 @@ Plim::Plim() {
 
     static char windowClass[] = "SDL_VIDEO_X11_WMCLASS=zemtrovia";
     putenv(windowClass);
+    // SDL's fallbacks (a text-mode driver on the terminal) cannot show the game.
+    setenv("SDL_VIDEODRIVER", "x11", 0);
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         ErrorManager::assertionFailed(SDL_GetError(), "SDL_Init(SDL_INIT_VIDEO)==0", "Plim", __FILE__, __LINE__);
     logPlain("Ok.");
