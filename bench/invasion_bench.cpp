@@ -5,8 +5,8 @@
 // the drawing, the collision walks and the rules (mean, 95th percentile,
 // max; this thread only, the software renderer's threads are not counted),
 // resident memory, the heap in use and the free heap the allocator holds, all
-// three just before the wave is built (target: flat after wave 5), the fonts'
-// cache textures, and the bytes the
+// three at the wave's start (target: flat after wave 5), the fonts' cache
+// textures, and the bytes the
 // harness's event log gathered over the wave (cleared after each wave, as the
 // soak benchmark does: it is the harness's, not the game's). The heaviest wave by
 // CPU has its frames' wall time and the whole process's CPU (the software
@@ -100,7 +100,7 @@ void BM_InvasionWaves(benchmark::State& state) {
         long rss = 0;
         size_t heap = 0, held = 0;
     } carried;
-    // Memory just before each wave is built, to set against wave 5's.
+    // Memory at each wave's start, to set against wave 5's.
     const int MEMORY_FROM_WAVE = 5;
     struct Memory {
         long rss = 0;
@@ -121,8 +121,6 @@ void BM_InvasionWaves(benchmark::State& state) {
                 for (int p = 0; p < data->numPalms; ++p)
                     if (GameObject* palm = data->palms[p].get()) palm->energy = 1.0e9f;
                 const int before = match->waveNumber;
-                const long rssBefore = residentKb();
-                const struct mallinfo2 heapBefore = mallinfo2();
                 const double wallBefore = wallSeconds(), processBefore = processCpuSeconds();
                 run.step();
                 const double wallFrame = wallSeconds() - wallBefore;
@@ -131,9 +129,10 @@ void BM_InvasionWaves(benchmark::State& state) {
                     // The frame that built the wave.
                     carried.spike = (marks.tickEnd - marks.tickStart) * 1000.0;
                     carried.built = EnemySpawner::pendingIn(match->spawners);
-                    carried.rss = rssBefore;
-                    carried.heap = heapBefore.uordblks;
-                    carried.held = heapBefore.fordblks;
+                    const struct mallinfo2 heapNow = mallinfo2();
+                    carried.rss = residentKb();
+                    carried.heap = heapNow.uordblks;
+                    carried.held = heapNow.fordblks;
                     carried.started = match->time;
                     if (match->waveNumber != wave) break; // the next wave began
                     spike = carried.spike;
@@ -187,7 +186,7 @@ void BM_InvasionWaves(benchmark::State& state) {
         }
     }
     if (waves > MEMORY_FROM_WAVE)
-        printf("memory after wave %d (KB, before each wave is built): resident %+ld at the last wave, %+ld at most; heap "
+        printf("memory after wave %d (KB, at each wave's start): resident %+ld at the last wave, %+ld at most; heap "
                "in use %+ld at the last wave, %+ld at most\n",
                MEMORY_FROM_WAVE, last.rss - atWave5.rss, most.rss - atWave5.rss, last.heap - atWave5.heap,
                most.heap - atWave5.heap);
