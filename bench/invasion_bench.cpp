@@ -115,6 +115,18 @@ void BM_InvasionWaves(benchmark::State& state) {
             long rss = carried.rss;
             size_t heap = carried.heap, held = carried.held;
             if (match->waveNumber != wave) started = -1.0;
+            // The wave's event log: counted and (unless kept) emptied on the
+            // frame that builds the next wave, before memory is read there.
+            size_t logBytes = 0;
+            bool logTaken = false;
+            auto takeLog = [&] {
+                for (const std::string& line : run.log.lines) logBytes += line.capacity() + sizeof(line);
+                if (!keepLog) {
+                    run.log.lines.clear();
+                    run.log.lines.shrink_to_fit();
+                }
+                logTaken = true;
+            };
             const int frames = int((8.0 + WAVE_LIMIT) / FRAME_PERIOD);
             for (int i = 0; i < frames && run.matchOnTop(); ++i) {
                 PlayerData* data = match->playerData[0];
@@ -129,6 +141,7 @@ void BM_InvasionWaves(benchmark::State& state) {
                     // The frame that built the wave.
                     carried.spike = (marks.tickEnd - marks.tickStart) * 1000.0;
                     carried.built = EnemySpawner::pendingIn(match->spawners);
+                    if (match->waveNumber != wave) takeLog();
                     const struct mallinfo2 heapNow = mallinfo2();
                     carried.rss = residentKb();
                     carried.heap = heapNow.uordblks;
@@ -154,12 +167,7 @@ void BM_InvasionWaves(benchmark::State& state) {
                 const auto live = run.liveLayers();
                 for (int l = 0; l < GameController::LAYER_COUNT; ++l) peak[l] = std::max(peak[l], live[l]);
             }
-            size_t logBytes = 0;
-            for (const std::string& line : run.log.lines) logBytes += line.capacity() + sizeof(line);
-            if (!keepLog) {
-                run.log.lines.clear();
-                run.log.lines.shrink_to_fit();
-            }
+            if (!logTaken) takeLog();
             int cacheTextures = 0;
             for (FontQuad* font : {run.app->fontTiny, run.app->fontSmall, run.app->fontMedium, run.app->fontLarge,
                                    run.app->fontHUD})
