@@ -6,9 +6,9 @@
 // max; this thread only, the software renderer's threads are not counted),
 // resident memory, the heap in use and the free heap the allocator holds, all
 // three at the wave's start (target: flat after wave 5), the fonts' cache
-// textures, and the bytes the
-// harness's event log gathered over the wave (cleared after each wave, as the
-// soak benchmark does: it is the harness's, not the game's). The heaviest wave by
+// textures, and the bytes the harness's event log gathered over the wave
+// (dropped after every frame: it is the harness's, not the game's, and its
+// lines would lie scattered through the heap). The heaviest wave by
 // CPU has its frames' wall time and the whole process's CPU (the software
 // renderer's threads too) set against the 15 ms period. Then the end scene at
 // graphics detail 1: CPU per frame and live flares. Set INVASION_BENCH_WAVES
@@ -115,17 +115,19 @@ void BM_InvasionWaves(benchmark::State& state) {
             long rss = carried.rss;
             size_t heap = carried.heap, held = carried.held;
             if (match->waveNumber != wave) started = -1.0;
-            // The wave's event log: counted and (unless kept) emptied on the
-            // frame that builds the next wave, before memory is read there.
+            // The bytes of the event log's lines over the wave. Unless it is
+            // kept they are counted and dropped after every frame, so that the
+            // harness's lines are not left scattered through the heap.
             size_t logBytes = 0;
-            bool logTaken = false;
             auto takeLog = [&] {
-                for (const std::string& line : run.log.lines) logBytes += line.capacity() + sizeof(line);
-                if (!keepLog) {
+                size_t bytes = 0;
+                for (const std::string& line : run.log.lines) bytes += line.capacity() + sizeof(line);
+                if (keepLog) {
+                    logBytes = bytes;
+                } else {
+                    logBytes += bytes;
                     run.log.lines.clear();
-                    run.log.lines.shrink_to_fit();
                 }
-                logTaken = true;
             };
             const int frames = int((8.0 + WAVE_LIMIT) / FRAME_PERIOD);
             for (int i = 0; i < frames && run.matchOnTop(); ++i) {
@@ -137,11 +139,11 @@ void BM_InvasionWaves(benchmark::State& state) {
                 run.step();
                 const double wallFrame = wallSeconds() - wallBefore;
                 const double processFrame = processCpuSeconds() - processBefore;
+                if (!keepLog) takeLog();
                 if (match->waveNumber != before) {
                     // The frame that built the wave.
                     carried.spike = (marks.tickEnd - marks.tickStart) * 1000.0;
                     carried.built = EnemySpawner::pendingIn(match->spawners);
-                    if (match->waveNumber != wave) takeLog();
                     const struct mallinfo2 heapNow = mallinfo2();
                     carried.rss = residentKb();
                     carried.heap = heapNow.uordblks;
@@ -167,7 +169,7 @@ void BM_InvasionWaves(benchmark::State& state) {
                 const auto live = run.liveLayers();
                 for (int l = 0; l < GameController::LAYER_COUNT; ++l) peak[l] = std::max(peak[l], live[l]);
             }
-            if (!logTaken) takeLog();
+            if (keepLog) takeLog();
             int cacheTextures = 0;
             for (FontQuad* font : {run.app->fontTiny, run.app->fontSmall, run.app->fontMedium, run.app->fontLarge,
                                    run.app->fontHUD})
