@@ -320,6 +320,12 @@ CAPTION_AREAS = {
     'gfx/gui/game/editbox.tga': lambda w, h: (8, h // 4, w - 8, h - h // 4),
     'gfx/gui/game/square.tga': lambda w, h: (12, 12, w - 12, h - 12),
 }
+# The plate under a text on the menus' sky (page titles, captions beside their
+# boxes, the hint line, the logo's cream subtitle): every such text reads on its
+# whole body, inside the rounded rim.
+TEXT_PLATE = ('gfx/gui/game/square.tga', 2)
+TEXT_PLATE_AREA = lambda w, h: (4, 4, w - 4, h - 4)
+TEXT_PLATE_COLOURS = (CAPTION_NORMAL, CAPTION_HOVERED, TEXT_WHITE, (255, 242, 204))
 # The plate under a group's title, black at half alpha: at best 3.98:1 (over white).
 TITLE_PLATE = ('gfx/gui/game/square.tga', 1)
 TITLE_ALPHA = 0.5
@@ -352,11 +358,13 @@ def check_caption_contrast(entries):
         skins = read_ini(name + '.ini', entries[name + '.ini'].decode('latin-1'))
         if img is None or not skins:
             continue
-        states = [(skins[0], (CAPTION_NORMAL, TEXT_WHITE))]
+        states = [(0, (CAPTION_NORMAL, TEXT_WHITE), area)]
         if len(skins) > 1 and (name, 1) != TITLE_PLATE:
-            states.append((skins[1], (CAPTION_HOVERED, CAPTION_NORMAL, TEXT_WHITE)))
-        for k, (skin, colours) in enumerate(states):
-            body_l = luminance(body_area(img, skin, area))
+            states.append((1, (CAPTION_HOVERED, CAPTION_NORMAL, TEXT_WHITE), area))
+        if (name, 2) == TEXT_PLATE and len(skins) > 2:
+            states.append((2, TEXT_PLATE_COLOURS, TEXT_PLATE_AREA))
+        for k, colours, part in states:
+            body_l = luminance(body_area(img, skins[k], part))
             low = min(contrast(luminance(c), body_l).min() for c in colours)
             print('%s:%d: text contrast %.2f:1' % (name, k, low))
             if low < 4.5:

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <execinfo.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -154,7 +155,14 @@ void ProcessSignals::onCrash(int signal) {
     if (logFile >= 0) writeReport(logFile, what, frames, count);
     // The report sent at the next start holds this run's log and no older picture.
     if (!afterFatalPath) unlink(crashScreenshotPath);
-    int crash = open(crashLogPath, O_WRONLY | O_CREAT | O_CLOEXEC | (afterFatalPath ? O_APPEND : O_TRUNC), 0666);
+    // Never waits on a FIFO of that name, and writes only into a regular file.
+    int crash = open(crashLogPath, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
+                                       (afterFatalPath ? O_APPEND : O_TRUNC), 0666);
+    struct stat crashInfo;
+    if (crash >= 0 && (fstat(crash, &crashInfo) != 0 || !S_ISREG(crashInfo.st_mode))) {
+        close(crash);
+        crash = -1;
+    }
     if (crash >= 0) {
         if (logFile >= 0)
             copyFileFromSignal(log->getFileName().c_str(), crash);

@@ -33,10 +33,15 @@ int main(int argc, char** argv) {
         perror(folder.c_str());
         return 1;
     }
-    // One copy per user folder; a second one leaves every file alone. Where no
-    // lock file can be made at all, the game runs unguarded rather than not at all.
+    const UString noUserFolder = userFolderProblem();
+    if (!noUserFolder.isEmpty()) {
+        fprintf(stderr, "%s\n", noUserFolder.c_str());
+        return 1;
+    }
+    // One copy per user folder; a second one leaves every file alone. Where the
+    // folder cannot be locked at all, the game runs unguarded rather than not at all.
     UserFolderLock lock;
-    if (!lock.acquire(getUserDataFolder(true), std::string(PLIM_BUILD_NAME) + ".lock")) {
+    if (!lock.acquire(getUserDataFolder(true))) {
         if (lock.problem.isEmpty()) {
             fprintf(stderr, "%s is already running (its user folder '%s' is in use).\n", PLIM_BUILD_NAME,
                     getUserDataFolder(true).c_str());
