@@ -3,7 +3,8 @@
 look up: every name present (exact case), every picture a valid 32-bit TGA
 with its sub-images inside it and the counts the game relies on, fonts that
 hold the symbols their loader settings need, every Ogg decodable, loops that
-do not click at their seam, and the static settings file and readme."""
+do not click at their seam, sounds without DC offset, and the static settings
+file and readme."""
 import argparse
 import configparser
 import struct
@@ -95,6 +96,8 @@ SOUNDS = [
 MUSIC = ['sfx/music/menu.ogg', 'sfx/music/game.ogg']
 # the end scene's drum roll plays under a rating bar that can run 5 s
 MIN_SECONDS = {'sfx/drum_roll_1.ogg': 6.0}
+# The mean of every sound, per channel, as a fraction of full scale.
+MAX_DC = 0.001
 LOOPS = ['sfx/rot5loo1.ogg', 'sfx/ovrevlp1.ogg', 'sfx/arc2.ogg'] + MUSIC
 
 STATIC_KEYS = {
@@ -430,6 +433,9 @@ def check_sounds(entries, oggdec):
             fail('%s: silent or empty' % name)
         if name in MIN_SECONDS and len(x) < MIN_SECONDS[name] * rate:
             fail('%s: %.2f s, shorter than %.1f s' % (name, len(x) / rate, MIN_SECONDS[name]))
+        mean = x.mean(axis=0)
+        if np.any(np.abs(mean) >= MAX_DC):
+            fail('%s: DC offset %s of full scale, at most %g' % (name, np.round(mean, 5), MAX_DC))
         if name in LOOPS:
             steps = np.abs(np.diff(x, axis=0))
             typical = np.percentile(steps, 99, axis=0)

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <malloc.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -146,6 +147,14 @@ uint64_t getMilliseconds() { return monotonicNow() - processStart(); }
 unsigned int getTicks() { return TickSource::get()->getTicks(); }
 
 void delayMilliseconds(unsigned int ms) { TickSource::get()->delay(ms); }
+
+// --- Memory ---------------------------------------------------------------
+
+void releaseFreeMemory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
 
 // --- Strings --------------------------------------------------------------
 

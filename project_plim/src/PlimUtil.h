@@ -59,6 +59,13 @@ unsigned int getTicks();
 // Sleeps through the installed TickSource (by default SDL_Delay).
 void delayMilliseconds(unsigned int ms);
 
+// --- Memory ---------------------------------------------------------------
+
+// Gives the free pages inside the heap back to the system. The allocator keeps
+// what a burst of objects freed resident, so the process would keep its peak
+// for ever; a pause in play (between waves) is the time to call it.
+void releaseFreeMemory();
+
 // --- Strings --------------------------------------------------------------
 
 void toLowerString(UString& s);

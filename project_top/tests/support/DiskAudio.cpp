@@ -37,8 +37,10 @@ Clipping clipping(const std::string& path, long from, long to, long windowSample
     bytes.resize(size_t(in.gcount()));
     const long n = long(bytes.size() / 2);
     std::vector<long> perBlock;
+    double sum = 0.0;
     for (long i = 0; i < n; ++i) {
         const int16_t v = int16_t(uint16_t(uint8_t(bytes[2 * i])) | uint16_t(uint8_t(bytes[2 * i + 1])) << 8);
+        sum += v;
         if (i % blockSamples == 0) perBlock.push_back(0);
         if (v >= 32760 || v <= -32760) {
             ++c.clipped;
@@ -46,6 +48,7 @@ Clipping clipping(const std::string& path, long from, long to, long windowSample
         }
     }
     c.samples = n;
+    if (n > 0) c.mean = sum / double(n) / 32768.0;
     const size_t window = size_t(std::max(1L, windowSamples / blockSamples));
     long inWindow = 0;
     for (size_t b = 0; b < perBlock.size(); ++b) {

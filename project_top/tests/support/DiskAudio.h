@@ -18,6 +18,7 @@ long firstSound(const std::string& bytes, size_t from, size_t to = std::string::
 struct Clipping {
     long samples = 0, clipped = 0;
     double worstWindow = 0.0; // the largest share clipped in any window
+    double mean = 0.0;        // of every sample, as a fraction of full scale (the DC offset)
     double share() const { return samples ? double(clipped) / double(samples) : 0.0; }
 };
 // Over [from, to) of the file; windowSamples: the window's length (whole buffers of
