@@ -5,8 +5,8 @@
 
 namespace {
 
-// Frames between the checks against FLOOR: short enough that a state just
-// above it cannot decay into subnormals before the next check.
+// Frames between the checks against FLOOR: a state just above it needs tens
+// of thousands to decay into subnormals, and a device buffer may be longer.
 const int CHUNK = 512;
 
 } // namespace
