@@ -1,5 +1,6 @@
 #include "DiskAudio.h"
 
+#include "DcBlocker.h"
 #include "MatchHarness.h"
 #include "Mixer.h"
 #include "Plim.h"
@@ -10,6 +11,8 @@
 #include <thread>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <fstream>
 #include <vector>
@@ -24,6 +27,20 @@ long fileSize(const std::string& path) {
 long firstSound(const std::string& bytes, size_t from, size_t to) {
     for (size_t i = from; i < to && i < bytes.size(); ++i)
         if (bytes[i] != 0) return long(i);
+    return -1;
+}
+
+long firstSoundPastTheTail(const std::string& bytes, size_t from, int channels, int frequency) {
+    const double seconds = std::log(32760.0) / (2.0 * M_PI * DcBlocker::CUTOFF_HZ);
+    const size_t tail = size_t(std::ceil(seconds * frequency)) * size_t(channels);
+    std::vector<int> before(size_t(channels), 0);
+    for (size_t i = from, n = 0; i + 1 < bytes.size(); i += 2, ++n) {
+        const int v = int16_t(uint16_t(uint8_t(bytes[i])) | uint16_t(uint8_t(bytes[i + 1])) << 8);
+        int& last = before[n % size_t(channels)];
+        const bool dying = n < tail && (n < size_t(channels) || ((v > 0) == (last > 0) && std::abs(v) <= std::abs(last)));
+        if (v != 0 && !dying) return long(i);
+        last = v;
+    }
     return -1;
 }
 
