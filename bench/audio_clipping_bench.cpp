@@ -5,7 +5,8 @@
 // with its zeppelin (the aiming bot at both cannons, palms kept standing), the
 // end scene that follows with its salvos, and the noon battle of a classic war
 // between computer players. Per scene: samples, those at full scale, their
-// share and the worst 20-s window. AUDIO_CLIPPING_SECONDS shortens the scenes;
+// share, the worst 20-s window and the mean of the samples (the DC offset, as a
+// fraction of full scale). AUDIO_CLIPPING_SECONDS shortens the scenes;
 // AUDIO_CLIPPING_VOICES lists the live voices every second.
 #include "AimingCannon.h"
 #include "BenchStats.h"
@@ -79,9 +80,9 @@ void measure(MatchHarness& run, const char* scene, double seconds, const std::fu
     const SDL_AudioSpec& spec = PLIM->audio->mixer->spec;
     const long perSecond = long(spec.freq) * spec.channels;
     printf("%-32s %7.1f s match %7.1f s audio %7.1f s wall %10ld samples %8ld at full scale %8.4f%%  worst 20-s "
-           "window %7.4f%%\n",
+           "window %7.4f%%  mean %+.5f\n",
            scene, frames * FRAME_PERIOD, double(c.samples) / perSecond, wallSeconds() - start, c.samples,
-           c.clipped, 100.0 * c.share(), 100.0 * c.worstWindow);
+           c.clipped, 100.0 * c.share(), 100.0 * c.worstWindow, c.mean);
     fflush(stdout);
 }
 

@@ -4,10 +4,11 @@
 // the wave, the peak of live objects per layer, CPU per frame of the tick,
 // the drawing, the collision walks and the rules (mean, 95th percentile,
 // max; this thread only, the software renderer's threads are not counted),
-// and resident memory at the wave's start (target: flat), the heap in use, the
-// fonts' cache textures, and the bytes the
-// harness's event log gathered over the wave (cleared after each wave, as the
-// soak benchmark does: it is the harness's, not the game's). The heaviest wave by
+// resident memory, the heap in use and the free heap the allocator holds, all
+// three at the wave's start (target: flat after wave 5), the fonts' cache
+// textures, and the bytes the harness's event log gathered over the wave
+// (dropped after every frame: it is the harness's, not the game's, and its
+// lines would lie scattered through the heap). The heaviest wave by
 // CPU has its frames' wall time and the whole process's CPU (the software
 // renderer's threads too) set against the 15 ms period. Then the end scene at
 // graphics detail 1: CPU per frame and live flares. Set INVASION_BENCH_WAVES
@@ -88,7 +89,7 @@ void BM_InvasionWaves(benchmark::State& state) {
     AimingCannon::install(match, bots);
 
     printf("invasion, 2 players with the aiming bot, palms kept standing, %.0f ms frames\n", FRAME_PERIOD * 1000.0);
-    printf("wave enemies spike_ms rss_kb heap_kb log_kb cache_tex  peak objects per layer (0..13)  "
+    printf("wave enemies spike_ms rss_kb heap_kb free_kb log_kb cache_tex  peak objects per layer (0..13)  "
            "tick mean/p95/max   draw mean/p95/max   collide mean/p95/max  rules mean/p95/max  secs\n");
     int heaviest = 0;
     double heaviestDraw = 0.0;
@@ -97,7 +98,14 @@ void BM_InvasionWaves(benchmark::State& state) {
         double spike = 0.0, started = -1.0;
         int built = 0;
         long rss = 0;
+        size_t heap = 0, held = 0;
     } carried;
+    // Memory at each wave's start, to set against wave 5's.
+    const int MEMORY_FROM_WAVE = 5;
+    struct Memory {
+        long rss = 0;
+        long heap = 0;
+    } atWave5, last, most;
     for (auto _ : state) {
         for (int wave = 1; wave <= waves && run.matchOnTop(); ++wave) {
             Series tick, draw, collide, rules, wall, process;
@@ -105,7 +113,22 @@ void BM_InvasionWaves(benchmark::State& state) {
             double spike = carried.spike, started = carried.started;
             int built = carried.built;
             long rss = carried.rss;
+            size_t heap = carried.heap, held = carried.held;
             if (match->waveNumber != wave) started = -1.0;
+            // The bytes of the event log's lines over the wave. Unless it is
+            // kept they are counted and dropped after every frame, so that the
+            // harness's lines are not left scattered through the heap.
+            size_t logBytes = 0;
+            auto takeLog = [&] {
+                size_t bytes = 0;
+                for (const std::string& line : run.log.lines) bytes += line.capacity() + sizeof(line);
+                if (keepLog) {
+                    logBytes = bytes;
+                } else {
+                    logBytes += bytes;
+                    run.log.lines.clear();
+                }
+            };
             const int frames = int((8.0 + WAVE_LIMIT) / FRAME_PERIOD);
             for (int i = 0; i < frames && run.matchOnTop(); ++i) {
                 PlayerData* data = match->playerData[0];
@@ -116,16 +139,22 @@ void BM_InvasionWaves(benchmark::State& state) {
                 run.step();
                 const double wallFrame = wallSeconds() - wallBefore;
                 const double processFrame = processCpuSeconds() - processBefore;
+                if (!keepLog) takeLog();
                 if (match->waveNumber != before) {
                     // The frame that built the wave.
                     carried.spike = (marks.tickEnd - marks.tickStart) * 1000.0;
                     carried.built = EnemySpawner::pendingIn(match->spawners);
+                    const struct mallinfo2 heapNow = mallinfo2();
                     carried.rss = residentKb();
+                    carried.heap = heapNow.uordblks;
+                    carried.held = heapNow.fordblks;
                     carried.started = match->time;
                     if (match->waveNumber != wave) break; // the next wave began
                     spike = carried.spike;
                     built = carried.built;
                     rss = carried.rss;
+                    heap = carried.heap;
+                    held = carried.held;
                     started = carried.started;
                     continue;
                 }
@@ -140,18 +169,19 @@ void BM_InvasionWaves(benchmark::State& state) {
                 const auto live = run.liveLayers();
                 for (int l = 0; l < GameController::LAYER_COUNT; ++l) peak[l] = std::max(peak[l], live[l]);
             }
-            size_t logBytes = 0;
-            for (const std::string& line : run.log.lines) logBytes += line.capacity() + sizeof(line);
-            if (!keepLog) {
-                run.log.lines.clear();
-                run.log.lines.shrink_to_fit();
-            }
+            if (keepLog) takeLog();
             int cacheTextures = 0;
             for (FontQuad* font : {run.app->fontTiny, run.app->fontSmall, run.app->fontMedium, run.app->fontLarge,
                                    run.app->fontHUD})
                 if (font) cacheTextures += int(font->cacheTextures->getNumChildren());
-            printf("%4d %7d %8.2f %6ld %7zu %6zu %9d  ", wave, built, spike, rss, mallinfo2().uordblks / 1024,
+            printf("%4d %7d %8.2f %6ld %7zu %7zu %6zu %9d  ", wave, built, spike, rss, heap / 1024, held / 1024,
                    logBytes / 1024, cacheTextures);
+            last = {rss, long(heap / 1024)};
+            if (wave == MEMORY_FROM_WAVE) atWave5 = most = last;
+            if (wave > MEMORY_FROM_WAVE) {
+                most.rss = std::max(most.rss, last.rss);
+                most.heap = std::max(most.heap, last.heap);
+            }
             for (int l = 0; l < GameController::LAYER_COUNT; ++l) printf("%d%s", peak[l], l + 1 < GameController::LAYER_COUNT ? "," : "");
             printf("  %5.2f/%5.2f/%6.2f  %5.2f/%5.2f/%6.2f  %5.3f/%5.3f/%6.3f  %5.3f/%5.3f/%6.3f  %5.1f\n", tick.mean(),
                    tick.p95(), tick.max(), draw.mean(), draw.p95(), draw.max(), collide.mean(), collide.p95(),
@@ -165,6 +195,11 @@ void BM_InvasionWaves(benchmark::State& state) {
             }
         }
     }
+    if (waves > MEMORY_FROM_WAVE)
+        printf("memory after wave %d (KB, at each wave's start): resident %+ld at the last wave, %+ld at most; heap "
+               "in use %+ld at the last wave, %+ld at most\n",
+               MEMORY_FROM_WAVE, last.rss - atWave5.rss, most.rss - atWave5.rss, last.heap - atWave5.heap,
+               most.heap - atWave5.heap);
     const size_t over = size_t(std::count_if(heaviestFrames.v.begin(), heaviestFrames.v.end(),
                                              [](double ms) { return ms > FRAME_PERIOD * 1000.0; }));
     printf("heaviest wave %d, wall time of the whole frame drawn under Xvfb (ms): mean %.2f, p95 %.2f, max %.2f against the %.0f ms "

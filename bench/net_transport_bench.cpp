@@ -1,11 +1,18 @@
-// The network transport between two processes on loopback, through udp-relay
-// (no damage, or 5, 10, 20 or 30% of the datagrams dropped), both serviced
-// every 1 ms: time to connect, delivery time of one 65,536-byte packet (median
-// and 95th percentile of 50), sustained goodput of a stream of such packets,
-// CPU time of both processes per megabyte delivered, and connections lost;
-// beside the same transfers as reliable ENet packets through the same relay at
-// the same cadence. For reference, our delivery time at the replication
-// role's 50 ms cadence.
+// The engine's network transport against reliable ENet, two processes on
+// loopback talking through udp-relay, which drops 0, 5, 10, 20 or 30% of the
+// datagrams each way, with no delay and with a one-way delay of 10-20 ms.
+// Both transports get the same treatment: serviced at the same cadence (every
+// 1 ms, and a row at the game's own 50 ms), the same flow-control window
+// (message bytes sent and not yet acknowledged), the same connection
+// time-out, and the same stopping rule (a run ends when either side loses
+// its connection; its row then says how far it got instead of figures).
+// Figures: time to connect, delivery time of one 65,536-byte message (median
+// and 95th percentile), goodput of a stream of such messages, and the CPU
+// time both processes spent from the connection to the last delivery, per
+// megabyte delivered.
+//
+//   net_transport_bench                                   the whole table
+//   net_transport_bench LOSS_PERCENT DELAY_MS SERVICE_MS  one pair of rows
 #include "Plim.h"
 #include "TimeKeeper.h"
 #include "net/NetConnection.h"
@@ -20,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <signal.h>
@@ -28,21 +36,27 @@
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
 
-const int PACKET_BYTES = 65536;
-const int STREAM_PACKETS = 100;
-// The protocol has no flow control: the sender keeps at most this many pieces
-// unacknowledged, so a burst fits the receiver's 256 KB socket buffer.
-const int MAX_UNACKED_PIECES = 384;
-const double TRIAL_TIMEOUT = 20.0;
+const int PAYLOAD_BYTES = 65536;
+const int HEADER_BYTES = 13; // kind, index, time stamp
+const int MESSAGE_BYTES = PAYLOAD_BYTES + HEADER_BYTES;
+const int STREAM_MESSAGES = 100;
+// Both transports: at most three messages' bytes sent and not yet acknowledged.
+const long WINDOW_BYTES = 3L * MESSAGE_BYTES;
+// Both transports give a connection up after this long without progress (ours:
+// nothing new from the peer; ENet: its oldest reliable command unacknowledged).
+const double CONNECTION_TIMEOUT = 5.0;
+const double JOIN_TIMEOUT = 20.0;
+// A phase that neither ends nor loses its connection is cut off after this.
+const double PHASE_LIMIT = 120.0;
 // The quit message is answered with this index; the receiver lingers a while
-// after it so the answer gets through, and gives up on a sender that went silent.
+// after it so the answer gets through.
 const uint32_t QUIT_INDEX = 0xFFFFFFFFu;
-const double QUIT_LINGER = 1.0;
-const double SILENT_SENDER = 30.0;
+const double QUIT_LINGER = 0.5;
 
 enum Kind : uint8_t { KIND_LATENCY = 'L', KIND_STREAM = 'T', KIND_ANSWER = 'A', KIND_QUIT = 'Q', KIND_IDLE = 'I' };
 
@@ -65,20 +79,25 @@ public:
     virtual int listen() = 0; // returns the bound port
     virtual void connect(int port) = 0;
     virtual bool connected() = 0;
-    virtual bool canSend(int length) = 0;
+    // Message bytes sent and not yet acknowledged by the other side.
+    virtual long unacknowledged() = 0;
     virtual void send(const std::vector<uint8_t>& message) = 0;
     virtual void service() = 0;
     virtual long datagrams() = 0;
+    bool canSend(int length) { return connected() && unacknowledged() + length <= WINDOW_BYTES; }
     std::function<void(const uint8_t*, int)> onMessage;
-    // Connections that ended while the run went on.
-    int disconnects = 0;
+    // Had a connection and lost it.
+    bool lost = false;
 };
 
 // The engine's transport, with the idle messages that carry acknowledgements
 // and resend requests when there is nothing else to send.
 class OurEndpoint : public Endpoint, public NetHost {
 public:
-    explicit OurEndpoint(bool server) : NetHost("Corvana2demo", 2.60, "bench", 0, server) { maxPeers = 1; }
+    explicit OurEndpoint(bool server) : NetHost("Corvana2demo", 2.60, "bench", 0, server) {
+        maxPeers = 1;
+        timeout = CONNECTION_TIMEOUT;
+    }
     int listen() override {
         open();
         return connection->address.getPort();
@@ -88,11 +107,13 @@ public:
         target.set(0x7f000001, uint16_t(port));
     }
     bool connected() override { return peer() != nullptr; }
-    bool canSend(int length) override {
+    long unacknowledged() override {
         Node* p = peer();
-        int n = length, size = n / (n / MAX_PIECE + 1) + 1;
-        // Unacknowledged pieces are the numbers after the acknowledgement.
-        return p && p->sequenceOut - p->sequenceAcked + (n + size - 1) / size + 1 <= MAX_UNACKED_PIECES;
+        while (p && !inFlight.empty() && inFlight.front().first <= p->sequenceAcked) {
+            inFlightBytes -= inFlight.front().second;
+            inFlight.pop_front();
+        }
+        return inFlightBytes;
     }
     void send(const std::vector<uint8_t>& message) override {
         Packet p(Packet::FLAG_FILTER1, int(message.size()));
@@ -100,17 +121,18 @@ public:
         sendToAll(&p);
         lastSend = netTime();
         sentThisTick = true;
-        if (message[0] != KIND_IDLE && peer())
-            lastDataSequence = peer()->sequenceOut;
+        Node* n = peer();
+        if (message[0] != KIND_IDLE && n) {
+            lastDataSequence = n->sequenceOut;
+            inFlight.emplace_back(n->sequenceOut, long(message.size()));
+            inFlightBytes += long(message.size());
+        }
     }
     void service() override {
         update();
         double now = netTime();
         Node* p = peer();
-        if (hadPeer && !p && !lost) {
-            lost = true;
-            ++disconnects;
-        }
+        lost |= hadPeer && !p;
         hadPeer |= p != nullptr;
         if (!isServer && !hadPeer && now >= nextConnect) {
             sendConnectRequest(target);
@@ -148,7 +170,10 @@ private:
     NetAddress target;
     double nextConnect = 0.0, lastSend = 0.0;
     int32_t lastDataSequence = 0;
-    bool needReply = false, sentThisTick = false, hadPeer = false, lost = false;
+    // Per message sent: its last piece's sequence number and its length.
+    std::deque<std::pair<int32_t, long>> inFlight;
+    long inFlightBytes = 0;
+    bool needReply = false, sentThisTick = false, hadPeer = false;
 };
 
 class EnetEndpoint : public Endpoint {
@@ -169,23 +194,30 @@ public:
         ENetAddress a;
         enet_address_set_host(&a, "127.0.0.1");
         a.port = uint16_t(port);
-        enet_host_connect(host, &a, 1, 0);
+        enet_peer_timeout(enet_host_connect(host, &a, 1, 0), 0, timeoutMs(), timeoutMs());
     }
     bool connected() override { return peer != nullptr; }
-    bool canSend(int) override { return peer != nullptr; }
+    long unacknowledged() override { return inFlightBytes; }
     void send(const std::vector<uint8_t>& message) override {
-        enet_peer_send(peer, 0, enet_packet_create(message.data(), message.size(), ENET_PACKET_FLAG_RELIABLE));
+        ENetPacket* p = enet_packet_create(message.data(), message.size(), ENET_PACKET_FLAG_RELIABLE);
+        // A reliable packet is freed once every fragment is acknowledged.
+        p->userData = this;
+        p->freeCallback = [](ENetPacket* done) {
+            static_cast<EnetEndpoint*>(done->userData)->inFlightBytes -= long(done->dataLength);
+        };
+        inFlightBytes += long(message.size());
+        enet_peer_send(peer, 0, p);
     }
     void service() override {
         ENetEvent e;
         while (enet_host_service(host, &e, 0) > 0) {
             if (e.type == ENET_EVENT_TYPE_CONNECT) {
                 peer = e.peer;
+                enet_peer_timeout(peer, 0, timeoutMs(), timeoutMs());
             } else if (e.type == ENET_EVENT_TYPE_DISCONNECT) {
                 peer = nullptr;
-                ++disconnects;
-            }
-            else if (e.type == ENET_EVENT_TYPE_RECEIVE) {
+                lost = true;
+            } else if (e.type == ENET_EVENT_TYPE_RECEIVE) {
                 onMessage(e.packet->data, int(e.packet->dataLength));
                 enet_packet_destroy(e.packet);
             }
@@ -195,26 +227,34 @@ public:
     long datagrams() override { return long(host->totalSentPackets) + long(host->totalReceivedPackets); }
 
 private:
+    static enet_uint32 timeoutMs() { return enet_uint32(CONNECTION_TIMEOUT * 1000.0); }
     ENetHost* host = nullptr;
     ENetPeer* peer = nullptr;
+    long inFlightBytes = 0;
 };
 
+// A message: its kind, index and time stamp, then payload bytes made once.
 std::vector<uint8_t> message(uint8_t kind, uint32_t index, int payload) {
-    std::vector<uint8_t> m(13 + size_t(payload));
+    static std::vector<uint8_t> m;
+    if (m.empty()) {
+        m.resize(HEADER_BYTES + size_t(PAYLOAD_BYTES));
+        for (int i = 0; i < PAYLOAD_BYTES; ++i)
+            m[HEADER_BYTES + size_t(i)] = uint8_t(i * 31);
+    }
     m[0] = kind;
     memcpy(&m[1], &index, 4);
     double stamp = clockNow();
     memcpy(&m[5], &stamp, 8);
-    for (int i = 0; i < payload; ++i)
-        m[13 + size_t(i)] = uint8_t(i * 31 + index);
-    return m;
+    return std::vector<uint8_t>(m.begin(), m.begin() + HEADER_BYTES + payload);
 }
 
 struct Config {
     bool ours;
     int tickMs;
     int trials;
-    bool stream;
+    double drop;
+    double delayMin, delayMax; // one way, seconds
+    int messages() const { return trials + STREAM_MESSAGES; }
 };
 
 std::unique_ptr<Endpoint> makeEndpoint(const Config& c, bool server) {
@@ -223,68 +263,95 @@ std::unique_ptr<Endpoint> makeEndpoint(const Config& c, bool server) {
     return std::unique_ptr<Endpoint>(new EnetEndpoint());
 }
 
-void startEngine() {
+void startTransport(const Config& c) {
+    if (!c.ours) {
+        enet_initialize();
+        return;
+    }
     new Plim(Plim::Bare{});
     PLIM->timeKeeper = new TimeKeeper();
     PLIM->network = new PlimNetwork();
     PLIM->network->bEmulateLocalhost = false;
 }
 
-// Receives, answers each packet with its index, reports results on out.
+// What one side spent between its connection and the last delivery.
+struct Spent {
+    double cpu0 = 0.0, cpu = 0.0;
+    long datagrams0 = 0, datagrams = 0;
+    void begin(Endpoint& e) {
+        cpu0 = cpuSeconds();
+        datagrams0 = e.datagrams();
+    }
+    void end(Endpoint& e) {
+        cpu = cpuSeconds() - cpu0;
+        datagrams = e.datagrams() - datagrams0;
+    }
+};
+
+// Receives, answers each message with its index, reports results on out.
 void runReceiver(const Config& c, int portPipe, FILE* out) {
-    if (c.ours)
-        startEngine();
-    else
-        enet_initialize();
+    startTransport(c);
     std::unique_ptr<Endpoint> e = makeEndpoint(c, true);
     int port = e->listen();
     if (write(portPipe, &port, sizeof port) != sizeof port)
         _exit(1);
-    double firstStamp = 0.0, lastArrival = 0.0, quitAt = 0.0, lastMessage = clockNow();
-    long streamBytes = 0, delivered = 0;
+    double firstStamp = 0.0, lastArrival = 0.0, quitAt = 0.0, start = clockNow();
+    long streamBytes = 0, deliveredBytes = 0, messages = 0;
     std::vector<uint32_t> answers;
+    Spent spent;
+    bool began = false;
     e->onMessage = [&](const uint8_t* m, int length) {
         uint32_t index;
         double stamp;
         memcpy(&index, m + 1, 4);
         memcpy(&stamp, m + 5, 8);
         double now = clockNow();
-        lastMessage = now;
-        delivered += length;
-        if (m[0] == KIND_LATENCY) {
-            fprintf(out, "latency %.6f\n", now - stamp);
-        } else if (m[0] == KIND_STREAM) {
-            if (index == 0)
-                firstStamp = stamp;
-            streamBytes += length - 13;
-            lastArrival = now;
-        } else if (m[0] == KIND_QUIT) {
+        if (m[0] == KIND_QUIT) {
             quitAt = now;
             index = QUIT_INDEX;
+        } else {
+            deliveredBytes += length;
+            ++messages;
+            if (m[0] == KIND_LATENCY)
+                fprintf(out, "latency %.6f\n", now - stamp);
+            if (m[0] == KIND_STREAM) {
+                if (index == uint32_t(c.trials))
+                    firstStamp = stamp;
+                streamBytes += length - HEADER_BYTES;
+                lastArrival = now;
+            }
+            if (messages == c.messages())
+                spent.end(*e);
         }
         answers.push_back(index);
     };
-    double cpu0 = cpuSeconds();
-    while (quitAt == 0.0 ? clockNow() - lastMessage < SILENT_SENDER : clockNow() - quitAt < QUIT_LINGER) {
+    for (;;) {
+        double now = clockNow();
+        if (e->lost || (quitAt > 0.0 && now - quitAt >= QUIT_LINGER))
+            break;
+        if (!e->connected() && !began && now - start > JOIN_TIMEOUT + PHASE_LIMIT)
+            break;
         e->service();
+        if (e->connected() && !began) {
+            began = true;
+            spent.begin(*e);
+        }
         for (uint32_t index : answers)
-            e->send(message(KIND_ANSWER, index, 0));
+            if (e->connected())
+                e->send(message(KIND_ANSWER, index, 0));
         answers.clear();
         usleep(useconds_t(c.tickMs) * 1000);
     }
-    if (streamBytes > 0)
+    if (streamBytes > 0 && messages == c.messages())
         fprintf(out, "goodput %.6f %ld\n", lastArrival - firstStamp, streamBytes);
-    fprintf(out, "delivered %ld\n", delivered);
-    fprintf(out, "cpu %.6f %ld %d\n", cpuSeconds() - cpu0, e->datagrams(), e->disconnects);
+    fprintf(out, "delivered %ld %ld\n", messages, deliveredBytes);
+    fprintf(out, "spent %.6f %ld %d\n", spent.cpu, spent.datagrams, e->lost ? 1 : 0);
     fflush(out);
     _exit(0);
 }
 
 void runSender(const Config& c, int port, FILE* out) {
-    if (c.ours)
-        startEngine();
-    else
-        enet_initialize();
+    startTransport(c);
     std::unique_ptr<Endpoint> e = makeEndpoint(c, false);
     e->connect(port);
     long answered = -1;
@@ -297,32 +364,41 @@ void runSender(const Config& c, int port, FILE* out) {
         e->service();
         usleep(useconds_t(c.tickMs) * 1000);
     };
-    double cpu0 = cpuSeconds();
+    // Runs ticks until done() or the connection is lost; false then.
+    auto until = [&](const std::function<bool()>& done) {
+        for (double start = clockNow(); !done(); tick())
+            if (e->lost || clockNow() - start > PHASE_LIMIT)
+                return false;
+        return true;
+    };
     double connectStart = clockNow();
-    while (!e->connected() && clockNow() - connectStart < TRIAL_TIMEOUT)
+    while (!e->connected() && clockNow() - connectStart < JOIN_TIMEOUT)
         tick();
-    fprintf(out, "join %.6f\n", clockNow() - connectStart);
-    for (int i = 0; i < c.trials && e->connected(); ++i) {
-        e->send(message(KIND_LATENCY, uint32_t(i), PACKET_BYTES));
-        for (double start = clockNow(); answered != i && clockNow() - start < TRIAL_TIMEOUT;)
-            tick();
-    }
-    if (c.stream) {
-        int next = 0;
-        long last = STREAM_PACKETS - 1;
-        for (double start = clockNow(); answered != last && clockNow() - start < 10 * TRIAL_TIMEOUT;) {
-            while (next < STREAM_PACKETS && e->connected() && e->canSend(PACKET_BYTES + 13))
-                e->send(message(KIND_STREAM, uint32_t(next++), PACKET_BYTES));
-            tick();
+    fprintf(out, "join %.6f\n", e->connected() ? clockNow() - connectStart : -1.0);
+    Spent spent;
+    spent.begin(*e);
+    bool going = e->connected();
+    for (int i = 0; i < c.trials && going; ++i) {
+        going = until([&] { return e->canSend(MESSAGE_BYTES); });
+        if (going) {
+            e->send(message(KIND_LATENCY, uint32_t(i), PAYLOAD_BYTES));
+            going = until([&] { return answered == i; });
         }
     }
-    if (e->connected())
+    int next = 0;
+    long last = c.trials + STREAM_MESSAGES - 1;
+    if (going)
+        going = until([&] {
+            while (next < STREAM_MESSAGES && e->canSend(MESSAGE_BYTES))
+                e->send(message(KIND_STREAM, uint32_t(c.trials + next++), PAYLOAD_BYTES));
+            return answered == last;
+        });
+    spent.end(*e);
+    if (going) {
         e->send(message(KIND_QUIT, 0, 0));
-    for (double start = clockNow(); e->connected() && answered != long(QUIT_INDEX) && clockNow() - start < 5.0;)
-        tick();
-    for (double start = clockNow(); clockNow() - start < 0.3;)
-        tick();
-    fprintf(out, "cpu %.6f %ld %d\n", cpuSeconds() - cpu0, e->datagrams(), e->disconnects);
+        until([&] { return answered == long(QUIT_INDEX); });
+    }
+    fprintf(out, "spent %.6f %ld %d\n", spent.cpu, spent.datagrams, e->lost || !going ? 1 : 0);
     fflush(out);
     _exit(0);
 }
@@ -341,7 +417,7 @@ pid_t forkWithOutput(const std::function<void(FILE*)>& body, FILE** read) {
     return pid;
 }
 
-pid_t startRelay(int targetPort, double drop, int* relayPort) {
+pid_t startRelay(int targetPort, const Config& c, int* relayPort) {
     int fds[2];
     if (pipe(fds) != 0)
         exit(1);
@@ -350,9 +426,9 @@ pid_t startRelay(int targetPort, double drop, int* relayPort) {
         dup2(fds[1], 1);
         close(fds[0]);
         std::string to = "127.0.0.1:" + std::to_string(targetPort);
-        std::string dropText = std::to_string(drop);
-        execl(UDP_RELAY_PATH, "udp-relay", "--listen", "0", "--to", to.c_str(), "--seed", "3", "--drop",
-              dropText.c_str(), nullptr);
+        std::string drop = std::to_string(c.drop), low = std::to_string(c.delayMin), high = std::to_string(c.delayMax);
+        execl(UDP_RELAY_PATH, "udp-relay", "--listen", "0", "--to", to.c_str(), "--seed", "3", "--drop", drop.c_str(),
+              "--delay-min", low.c_str(), "--delay-max", high.c_str(), "--keep-order", "1", nullptr);
         _exit(127);
     }
     close(fds[1]);
@@ -365,42 +441,37 @@ pid_t startRelay(int targetPort, double drop, int* relayPort) {
 
 struct Result {
     std::vector<double> latencies;
-    double streamSeconds = 0.0;
-    long streamBytes = 0;
-    double cpu = 0.0;
-    long datagrams = 0;
-    long delivered = 0;
-    int disconnects = 0;
-    double join = 0.0;
+    double streamSeconds = 0.0, cpu = 0.0, join = 0.0;
+    long streamBytes = 0, datagrams = 0, messages = 0, deliveredBytes = 0;
+    bool lost = false;
 };
 
 void collect(FILE* in, Result& r) {
     char line[256];
     while (fgets(line, sizeof line, in)) {
         double v;
-        long n;
-        if (sscanf(line, "latency %lf", &v) == 1)
+        long n, m;
+        int lost;
+        if (sscanf(line, "latency %lf", &v) == 1) {
             r.latencies.push_back(v);
-        else if (sscanf(line, "goodput %lf %ld", &v, &n) == 2) {
+        } else if (sscanf(line, "goodput %lf %ld", &v, &n) == 2) {
             r.streamSeconds = v;
             r.streamBytes = n;
-        } else if (sscanf(line, "delivered %ld", &n) == 1) {
-            r.delivered += n;
+        } else if (sscanf(line, "delivered %ld %ld", &n, &m) == 2) {
+            r.messages = n;
+            r.deliveredBytes = m;
         } else if (sscanf(line, "join %lf", &v) == 1) {
             r.join = v;
-        } else {
-            int lost = 0;
-            if (sscanf(line, "cpu %lf %ld %d", &v, &n, &lost) == 3) {
-                r.cpu += v;
-                r.datagrams += n;
-                r.disconnects += lost;
-            }
+        } else if (sscanf(line, "spent %lf %ld %d", &v, &n, &lost) == 3) {
+            r.cpu += v;
+            r.datagrams += n;
+            r.lost |= lost != 0;
         }
     }
     fclose(in);
 }
 
-Result runPair(const Config& c, double drop) {
+Result runPair(const Config& c) {
     int portPipe[2];
     if (pipe(portPipe) != 0)
         exit(1);
@@ -412,7 +483,7 @@ Result runPair(const Config& c, double drop) {
     close(portPipe[0]);
     close(portPipe[1]);
     int relayPort = 0;
-    pid_t relay = startRelay(port, drop, &relayPort);
+    pid_t relay = startRelay(port, c, &relayPort);
     FILE* senderOut = nullptr;
     pid_t sender = forkWithOutput([&](FILE* out) { runSender(c, relayPort, out); }, &senderOut);
     Result r;
@@ -433,28 +504,51 @@ double percentile(std::vector<double> v, double p) {
     return v[std::min(i, v.size() - 1)];
 }
 
-void report(const char* name, double drop, const Result& r) {
-    printf("%-4s %2.0f%%  join %6.1f ms  64 KB median %7.1f ms  p95 %7.1f ms (%zu)", name, drop * 100, r.join * 1000,
-           percentile(r.latencies, 0.5) * 1000, percentile(r.latencies, 0.95) * 1000, r.latencies.size());
-    if (r.streamBytes > 0)
-        printf("  goodput %6.2f MB/s", r.streamBytes / r.streamSeconds / 1e6);
-    if (r.delivered > 0)
-        printf("  cpu %6.2f ms/MB", r.cpu * 1000.0 / (r.delivered / 1e6));
-    printf("  datagrams %ld  lost connections %d\n", r.datagrams, r.disconnects);
+void report(const Config& c, const Result& r) {
+    printf("%5d ms %4.0f%%  %2.0f-%2.0f ms  %-4s", c.tickMs, c.drop * 100, c.delayMin * 1000, c.delayMax * 1000,
+           c.ours ? "ours" : "enet");
+    if (r.lost || r.messages < c.messages()) {
+        printf("  lost connection after %ld of %d messages\n", r.messages, c.messages());
+
+    } else {
+        printf("  %7.1f  %9.1f  %7.1f  %7.2f  %9.2f  %9ld\n", r.join * 1000, percentile(r.latencies, 0.5) * 1000,
+               percentile(r.latencies, 0.95) * 1000, r.streamBytes / r.streamSeconds / 1e6,
+               r.cpu * 1000.0 / (r.deliveredBytes / 1e6), r.datagrams);
+    }
     fflush(stdout);
 }
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
-    printf("Network transport through udp-relay on loopback, serviced every 1 ms\n");
-    for (double drop : {0.0, 0.05, 0.10, 0.20, 0.30}) {
-        report("ours", drop, runPair({true, 1, 50, true}, drop));
-        report("enet", drop, runPair({false, 1, 50, true}, drop));
+    // With a loss in percent, a delay in ms and a service interval in ms,
+    // only the two rows of those.
+    if (argc == 4) {
+        for (bool ours : {true, false}) {
+            int tick = atoi(argv[3]);
+            Config c{ours, tick, tick > 1 ? 20 : 50, atof(argv[1]) / 100.0, atof(argv[2]) / 1000.0,
+                     2 * atof(argv[2]) / 1000.0};
+            report(c, runPair(c));
+        }
+        return 0;
     }
-    printf("For reference, at the replication role's 50 ms cadence:\n");
-    for (double drop : {0.0, 0.05})
-        report("ours", drop, runPair({true, 50, 10, false}, drop));
+    printf("Network transport through udp-relay on loopback: messages of 64 KB one at a time (median and p95 of\n"
+           "their delivery), then a stream of %d (goodput); CPU of both processes from the connection to the last\n"
+           "delivery, per MB delivered. Both transports: a window of %ld bytes unacknowledged, a %.0f s\n"
+           "connection time-out, and the run ends when either side loses its connection.\n",
+           STREAM_MESSAGES, WINDOW_BYTES, CONNECTION_TIMEOUT);
+    printf("service   loss  one-way   side  join ms  median ms  p95 ms     MB/s  cpu ms/MB  datagrams\n");
+    for (double drop : {0.0, 0.05, 0.10, 0.20, 0.30})
+        for (double delay : {0.0, 0.010})
+            for (bool ours : {true, false}) {
+                Config c{ours, 1, 50, drop, delay, 2 * delay};
+                report(c, runPair(c));
+            }
+    printf("At the game's own service rate:\n");
+    for (bool ours : {true, false}) {
+        Config c{ours, 50, 20, 0.05, 0.010, 0.020};
+        report(c, runPair(c));
+    }
     return 0;
 }

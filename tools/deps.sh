@@ -3,7 +3,7 @@
 # --game only what the game and its data need, else also what the tests,
 # benchmarks and fuzz targets need.
 set -euo pipefail
-GAME_PACKAGES="cmake g++ make pkg-config libsdl1.2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+GAME_PACKAGES="cmake g++ make pkg-config libsdl1.2-dev libx11-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
 libvorbis-dev libogg-dev libjpeg62-turbo-dev zlib1g-dev python3 vorbis-tools
 python3-numpy python3-scipy python3-pil python3-cairo fonts-dejavu-core fonts-dejavu-extra"
 TEST_PACKAGES="libgtest-dev libbenchmark-dev libenet-dev xvfb xauth xdotool clang libclang-rt-14-dev xxd

@@ -3,7 +3,8 @@
 look up: every name present (exact case), every picture a valid 32-bit TGA
 with its sub-images inside it and the counts the game relies on, fonts that
 hold the symbols their loader settings need, every Ogg decodable, loops that
-do not click at their seam, and the static settings file and readme."""
+do not click at their seam, sounds without DC offset, and the static settings
+file and readme."""
 import argparse
 import configparser
 import struct
@@ -95,6 +96,8 @@ SOUNDS = [
 MUSIC = ['sfx/music/menu.ogg', 'sfx/music/game.ogg']
 # the end scene's drum roll plays under a rating bar that can run 5 s
 MIN_SECONDS = {'sfx/drum_roll_1.ogg': 6.0}
+# The mean of every sound, per channel, as a fraction of full scale.
+MAX_DC = 0.001
 LOOPS = ['sfx/rot5loo1.ogg', 'sfx/ovrevlp1.ogg', 'sfx/arc2.ogg'] + MUSIC
 
 STATIC_KEYS = {
@@ -317,6 +320,12 @@ CAPTION_AREAS = {
     'gfx/gui/game/editbox.tga': lambda w, h: (8, h // 4, w - 8, h - h // 4),
     'gfx/gui/game/square.tga': lambda w, h: (12, 12, w - 12, h - 12),
 }
+# The plate under a text on the menus' sky (page titles, captions beside their
+# boxes, the hint line, the logo's cream subtitle): every such text reads on its
+# whole body, inside the rounded rim.
+TEXT_PLATE = ('gfx/gui/game/square.tga', 2)
+TEXT_PLATE_AREA = lambda w, h: (4, 4, w - 4, h - 4)
+TEXT_PLATE_COLOURS = (CAPTION_NORMAL, CAPTION_HOVERED, TEXT_WHITE, (255, 242, 204))
 # The plate under a group's title, black at half alpha: at best 3.98:1 (over white).
 TITLE_PLATE = ('gfx/gui/game/square.tga', 1)
 TITLE_ALPHA = 0.5
@@ -349,11 +358,13 @@ def check_caption_contrast(entries):
         skins = read_ini(name + '.ini', entries[name + '.ini'].decode('latin-1'))
         if img is None or not skins:
             continue
-        states = [(skins[0], (CAPTION_NORMAL, TEXT_WHITE))]
+        states = [(0, (CAPTION_NORMAL, TEXT_WHITE), area)]
         if len(skins) > 1 and (name, 1) != TITLE_PLATE:
-            states.append((skins[1], (CAPTION_HOVERED, CAPTION_NORMAL, TEXT_WHITE)))
-        for k, (skin, colours) in enumerate(states):
-            body_l = luminance(body_area(img, skin, area))
+            states.append((1, (CAPTION_HOVERED, CAPTION_NORMAL, TEXT_WHITE), area))
+        if (name, 2) == TEXT_PLATE and len(skins) > 2:
+            states.append((2, TEXT_PLATE_COLOURS, TEXT_PLATE_AREA))
+        for k, colours, part in states:
+            body_l = luminance(body_area(img, skins[k], part))
             low = min(contrast(luminance(c), body_l).min() for c in colours)
             print('%s:%d: text contrast %.2f:1' % (name, k, low))
             if low < 4.5:
@@ -422,6 +433,9 @@ def check_sounds(entries, oggdec):
             fail('%s: silent or empty' % name)
         if name in MIN_SECONDS and len(x) < MIN_SECONDS[name] * rate:
             fail('%s: %.2f s, shorter than %.1f s' % (name, len(x) / rate, MIN_SECONDS[name]))
+        mean = x.mean(axis=0)
+        if np.any(np.abs(mean) >= MAX_DC):
+            fail('%s: DC offset %s of full scale, at most %g' % (name, np.round(mean, 5), MAX_DC))
         if name in LOOPS:
             steps = np.abs(np.diff(x, axis=0))
             typical = np.percentile(steps, 99, axis=0)

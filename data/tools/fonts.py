@@ -40,10 +40,13 @@ def char_of(code):
 
 class FontStyle:
     def __init__(self, name, files, ttf, size, spacing, first, last, stroke=0, composites=False,
-                 sheet=256, bold_icons=True):
+                 sheet=256, bold_icons=True, top_pad=0):
         self.name, self.files, self.ttf, self.size = name, files, ttf, size
         self.spacing, self.first, self.last = spacing, first, last
         self.stroke, self.composites, self.sheet = stroke, composites, sheet
+        # Empty rows above the ink: a text printed from the window's top edge
+        # keeps clear of it.
+        self.top_pad = top_pad
 
 
 def metrics(font, style, codes):
@@ -56,7 +59,7 @@ def metrics(font, style, codes):
         top = min(font.getbbox(c, anchor='ls', stroke_width=style.stroke)[1] for c in chars)
         top = max(top, -asc - style.stroke)
     bottom = max(font.getbbox(c, anchor='ls', stroke_width=style.stroke)[3] for c in 'gjpqy,')
-    baseline = -top + 1
+    baseline = -top + 1 + style.top_pad
     height = baseline + bottom + 1
     return baseline, height
 
@@ -200,7 +203,7 @@ STYLES = [
     FontStyle('fontMedium', ['gfx/font/font-medium.tga'], 'DejaVuSans-Bold.ttf', 14, 0, 0, 255, composites=True),
     FontStyle('fontLarge', ['gfx/font/font-large-1.tga', 'gfx/font/font-large-2.tga'], 'DejaVuSans-Bold.ttf', 26, 0,
              0, 255, stroke=1, composites=True),
-    FontStyle('fontHUD', ['gfx/font/alphabet-hud.tga'], 'DejaVuSans-Bold.ttf', 17, -4, 44, 58, stroke=2),
+    FontStyle('fontHUD', ['gfx/font/alphabet-hud.tga'], 'DejaVuSans-Bold.ttf', 17, -4, 44, 58, stroke=2, top_pad=2),
 ]
 
 

@@ -3,7 +3,7 @@ stereo. Notes that ring past the end of the loop are folded back onto its
 start and the echoes are circular, so the streams loop without a seam."""
 import numpy as np
 
-from synth import SR, n_of, Noise, sine, saw, square, tri, lp, hp, bp, env_exp, adsr, midi_hz, soft_clip
+from synth import SR, n_of, Noise, sine, saw, square, pulse, tri, lp, hp, bp, env_exp, adsr, midi_hz, soft_clip, remove_dc
 
 CHORDS = {
     'D': [62, 66, 69], 'Bm': [59, 62, 66], 'G': [55, 59, 62], 'A': [57, 61, 64], 'F#m': [54, 57, 61],
@@ -40,21 +40,36 @@ class Song:
         self.tail = n_of(2.5)
         self.L = np.zeros(self.length + self.tail)
         self.R = np.zeros(self.length + self.tail)
+        # The DC that the lead's square waves carried before they became
+        # pulses: it only sets the level, so that the music keeps its own.
+        self.dcL = np.zeros(self.length + self.tail)
+        self.dcR = np.zeros(self.length + self.tail)
 
-    def add(self, x, beat, pan=0.0, gain=1.0):
+    def add(self, x, beat, pan=0.0, gain=1.0, dc=None):
         s = n_of(beat * self.beat)
         e = min(len(self.L), s + len(x))
         gl = gain * np.sqrt(.5 * (1 - pan))
         gr = gain * np.sqrt(.5 * (1 + pan))
         self.L[s:e] += x[:e - s] * gl
         self.R[s:e] += x[:e - s] * gr
+        if dc is not None:
+            self.dcL[s:e] += dc[:e - s] * gl
+            self.dcR[s:e] += dc[:e - s] * gr
 
     def finish(self, echo_beats=0.75, echo_gain=.28, level=.85):
+        L, R = self.mixed(self.L, self.R, echo_beats, echo_gain)
+        dL, dR = self.mixed(self.L + self.dcL, self.R + self.dcR, echo_beats, echo_gain)
+        peak = max(np.max(np.abs(dL)), np.max(np.abs(dR)))
+        L, R = soft_clip(L / peak * 1.1, 1.2) * level, soft_clip(R / peak * 1.1, 1.2) * level
+        return remove_dc(np.stack([L, R], axis=1), True)
+
+    def mixed(self, left, right, echo_beats, echo_gain):
+        """The loop with what rings past its end folded onto its start, and
+        the echoes."""
         n = self.length
-        L = self.L[:n].copy()
-        R = self.R[:n].copy()
-        L[:self.tail] += self.L[n:]
-        R[:self.tail] += self.R[n:]
+        L, R = left[:n].copy(), right[:n].copy()
+        L[:self.tail] += left[n:]
+        R[:self.tail] += right[n:]
         d = n_of(echo_beats * self.beat)
         wl, wr = np.zeros(n), np.zeros(n)
         g = echo_gain
@@ -62,20 +77,17 @@ class Song:
             src = lp(np.roll(R if k % 2 else L, d * k), 3500, 1)
             (wl if k % 2 else wr)[:] += src * g
             g *= .55
-        L, R = L + wl, R + wr
-        peak = max(np.max(np.abs(L)), np.max(np.abs(R)))
-        L, R = soft_clip(L / peak * 1.1, 1.2) * level, soft_clip(R / peak * 1.1, 1.2) * level
-        return np.stack([L, R], axis=1)
+        return L + wl, R + wr
 
 
 # ------------------------------------------------------------------ instruments
 
-def lead(freq, dur_s, bright=1.0):
+def lead(freq, dur_s, bright=1.0, osc=pulse):
     n = n_of(dur_s + .25)
     t = np.arange(n) / SR
     vib = 1 + .006 * np.sin(2 * np.pi * 5.5 * t) * np.clip((t - .15) * 4, 0, 1)
     f = freq * vib
-    x = square(f, duty=.28) * .45 + saw(f * 1.003) * .35 + sine(f) * .4
+    x = osc(f, duty=.28) * .45 + saw(f * 1.003) * .35 + sine(f) * .4
     x = lp(x, 2200 + 1500 * bright)
     e = adsr(n, .012, .12, .7, .18, hold=max(dur_s - .13, 0.0))
     return x * e
@@ -128,7 +140,9 @@ def arrange(song, chords, melody, style):
     b = song.beat
     # melody
     for beat, dur, mm in melody:
-        song.add(lead(midi_hz(mm), dur * b, 1.0 if style == 'game' else .6), beat, pan=.15, gain=.55)
+        bright = 1.0 if style == 'game' else .6
+        voice = lead(midi_hz(mm), dur * b, bright)
+        song.add(voice, beat, pan=.15, gain=.55, dc=lead(midi_hz(mm), dur * b, bright, square) - voice)
     for bar, name in enumerate(chords):
         root = CHORDS[name][0]
         tones = CHORDS[name]

@@ -218,15 +218,7 @@ def logo():
     aircraft.propeller(ctx, 0)
     ctx.restore()
     ctx.restore()
-    # subtitle
-    e = text_path(ctx, 'AIR  COMBAT  DEMO', 22, 'DejaVu Sans')
-    ctx.move_to(LOGO_W / 2 - e.width / 2 - e.x_bearing, 222)
-    ctx.text_path('AIR  COMBAT  DEMO')
-    ctx.set_source_rgba(.1, .05, .0, .6)
-    ctx.set_line_width(3)
-    ctx.stroke_preserve()
-    ctx.set_source_rgba(1, .95, .8, 1)
-    ctx.fill()
+    # (the subtitle below the ribbon is a text of the game's, on a plate)
     return surface_rgba(surf)
 
 
@@ -382,6 +374,10 @@ GEL_HOVER_RIM = (.95, .72, .2, 1)
 GEL_WELL = [(0, .02, .025, .04, 1), (1, .045, .055, .085, 1)]
 # The plate under a group's title (black at half alpha): as light as it goes.
 TITLE_PLATE = [(0, 1, 1, 1, 1), (1, 1, 1, 1, 1)]
+# The plate under a text that stands on the backdrop (a page's title, a
+# widget's caption beside its box, the hint line): the gel's dark body, opaque,
+# so the captions' green reads over white clouds too, under a faint rim.
+TEXT_PLATE_BODY = [(0, .07, .085, .13, 1), (1, .04, .05, .08, 1)]
 
 
 def bar_frame(w, h, highlight, style):
@@ -429,6 +425,17 @@ def gel_panel(w, h, body=GEL_BODY):
     return surf
 
 
+def text_plate(w, h):
+    surf, ctx = canvas(w, h)
+    rounded_rect(ctx, 1, 1, w - 2, h - 2, 8)
+    ctx.set_source(lin(0, 0, 0, h, TEXT_PLATE_BODY))
+    ctx.fill_preserve()
+    ctx.set_source_rgba(GEL_RIM[0], GEL_RIM[1], GEL_RIM[2], .4)
+    ctx.set_line_width(1.2)
+    ctx.stroke()
+    return surf
+
+
 def gui_frames(out):
     for name, style, w, h in (('gfx/gui/game/button.tga', 'button', 64, 32),
                               ('gfx/gui/game/editbox.tga', 'editbox', 64, 28)):
@@ -436,10 +443,12 @@ def gui_frames(out):
         sheet.add(bar_frame(w, h, False, style))
         sheet.add(bar_frame(w, h, True, style))
         sheet.save(out, name)
-    # group frame, and the plate under a group's title
-    sheet = Sheet(140, 70)
+    # group frame, the plate under a group's title, and the plate under a text
+    # on the backdrop
+    sheet = Sheet(140, 104)
     sheet.add(gel_panel(64, 64))
     sheet.add(gel_panel(64, 64, TITLE_PLATE))
+    sheet.add(text_plate(32, 32))
     sheet.save(out, 'gfx/gui/game/square.tga')
     # progress bar: frame and the fill that starts at its left end; 192 wide,
     # as the end scene and the time bar start the fill at x -96
@@ -563,7 +572,7 @@ def gold_edged_panel(w, h, radius):
 
 
 def popup_label():
-    w, h = 128, 18
+    w, h = 128, 20
     surf, ctx = gold_edged_panel(w, h, 8)
     # a star at each end; the text starts 28 units in from the outer end
     for x in (12, w - 12):

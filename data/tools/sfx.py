@@ -4,8 +4,8 @@ oscillator runs a whole number of cycles over the loop and the noise is
 filtered circularly."""
 import numpy as np
 
-from synth import (SR, n_of, t_of, Noise, sine, saw, square, lp, hp, bp, sweep, circular_filter,
-                   env_exp, adsr, fade, normalize, place, soft_clip, midi_hz, press)
+from synth import (SR, n_of, t_of, Noise, sine, saw, square, pulse, lp, hp, bp, sweep, circular_filter,
+                   env_exp, adsr, fade, normalize, place, soft_clip, midi_hz, press, remove_dc)
 
 
 def click():
@@ -106,9 +106,11 @@ def laser_fire():
     d = .32
     t = t_of(d)
     f = 2400 * np.exp(-t * 9) + 300
-    x = square(f, duty=.3) * .5 + saw(f * 1.01) * .5
-    x = lp(x, 5000) * env_exp(len(t), .12)
-    return normalize(fade(x, 0, .03), .55)
+
+    def voice(osc):
+        x = osc(f, duty=.3) * .5 + saw(f * 1.01) * .5
+        return fade(lp(x, 5000) * env_exp(len(t), .12), 0, .03)
+    return normalize(voice(pulse), .55, voice(square))
 
 
 def laser_hit():
@@ -306,12 +308,15 @@ def kamikaze_entry():
     d = 1.6
     t = t_of(d)
     f = 900 * (1 - .55 * t / d)
-    x = saw(f) * .4 + square(f * .5, duty=.35) * .3 + sine(f * 2) * .2
-    x = lp(x, 3000)
-    x *= 1 + .3 * np.sin(2 * np.pi * 18 * t)
-    x += .3 * sweep(Noise(25).white(len(t)), 'bandpass', 1500 - 600 * t / d)
     e = np.minimum(1, t / .4) * (1 - np.clip((t - d + .3) / .3, 0, 1))
-    return normalize(x * e, .7)
+
+    def voice(osc):
+        x = saw(f) * .4 + osc(f * .5, duty=.35) * .3 + sine(f * 2) * .2
+        x = lp(x, 3000)
+        x *= 1 + .3 * np.sin(2 * np.pi * 18 * t)
+        x += .3 * sweep(Noise(25).white(len(t)), 'bandpass', 1500 - 600 * t / d)
+        return x * e
+    return normalize(voice(pulse), .7, voice(square))
 
 
 def propelled_bomb_entry():
@@ -366,11 +371,12 @@ def deflate():
     d = 1.1
     t = t_of(d)
     f = 700 * (1 - .6 * t / d) * (1 + .08 * np.sin(2 * np.pi * 13 * t) + .05 * np.sin(2 * np.pi * 31 * t))
-    x = square(f, duty=.25) * .4 + saw(f) * .3
-    x = lp(x, 2500)
-    x += .3 * bp(Noise(29).white(len(t)), 1500, 5000)
     e = adsr(len(t), .02, .1, .9, .25)
-    return normalize(x * e, .6)
+
+    def voice(osc):
+        x = lp(osc(f, duty=.25) * .4 + saw(f) * .3, 2500)
+        return (x + .3 * bp(Noise(29).white(len(t)), 1500, 5000)) * e
+    return normalize(voice(pulse), .6, voice(square))
 
 
 def nyuck():
@@ -468,8 +474,9 @@ CANNON = 'sfx/cannonfire.ogg'
 
 
 def render(name):
-    fn, _ = EFFECTS[name]
-    return press(fn(), 24, 2.9) if name == CANNON else fn() * MIX_GAIN
+    fn, loops = EFFECTS[name]
+    x = press(fn(), 24, 2.9) if name == CANNON else fn() * MIX_GAIN
+    return remove_dc(x, loops)
 
 
 # file name -> (function, loops)

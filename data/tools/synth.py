@@ -46,6 +46,12 @@ def square(freq, n=None, duty=0.5, ph=0.0):
     return np.where((p - np.floor(p)) < duty, 1.0, -1.0)
 
 
+def pulse(freq, n=None, duty=0.5, ph=0.0):
+    """A square wave without its DC: a duty other than one half leaves
+    2 * duty - 1 on average, a thump under every envelope."""
+    return square(freq, n, duty, ph) - (2.0 * duty - 1.0)
+
+
 def tri(freq, n=None, ph=0.0):
     p = phase(freq, n) + ph
     return 2.0 * np.abs(2.0 * (p - np.floor(p + 0.5))) - 1.0
@@ -132,9 +138,27 @@ def fade(x, fin=0.003, fout=0.01):
     return x
 
 
-def normalize(x, peak):
-    m = np.max(np.abs(x))
+def normalize(x, peak, level_of=None):
+    """Scales x to the peak; level_of, when given, is the sound whose peak
+    sets the scale instead (x as designed, with the DC its square waves
+    carried before they became pulses), so that x keeps its level."""
+    m = np.max(np.abs(x if level_of is None else level_of))
     return x * (peak / m) if m > 0 else x
+
+
+def remove_dc(x, loop):
+    """Takes the mean out of a sound, per channel. A loop is periodic, so
+    its mean is its 0-Hz bin alone and subtracting it leaves the seam as it
+    was; a one-shot instead loses it through a Hann window as long as the
+    sound, so that it still starts and ends at silence, and what is taken
+    lies below 2 / duration Hz."""
+    y = np.array(x, dtype=float)
+    if loop:
+        return y - y.mean(axis=0)
+    w = np.hanning(len(y))
+    if y.ndim > 1:
+        w = w[:, None]
+    return y - w * (y.sum(axis=0) / w.sum())
 
 
 def mix(*parts):

@@ -6,6 +6,7 @@
 #include "Language.h"
 #include "MenuButtonQuit.h"
 #include "MenuButtonURL.h"
+#include "MenuPlate.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
 #include "RenderableText.h"
@@ -30,6 +31,7 @@ ContextHelp::ContextHelp() {
     RenderableText* title = new RenderableText(0.0f, float(h / 2 - 50), 0.0f, text(Language::STR_HELPTITLE),
                                                gGlobal->fontLarge, UColor(255, 255, 255, 255));
     title->printFlags |= kCentreVertically;
+    MenuPlate::give(title);
     addChild(title);
 
     documentation = new MenuButtonURL(0.0f, 50.0f, 0.0f, text(Language::STR_DOCUMENTATION),

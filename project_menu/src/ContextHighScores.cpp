@@ -11,9 +11,13 @@
 #include "MenuButton.h"
 #include "MenuButtonQuit.h"
 #include "MenuEnum.h"
+#include "MenuPlate.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
+#include "Rect.h"
 #include "RenderableText.h"
+#include "StretchSkin.h"
+#include "TextPlate.h"
 
 #include <cmath>
 
@@ -25,6 +29,11 @@ const int kRightAligned = FontQuad::PRINT_RIGHT;
 const UColor kWhite(255, 255, 255, 255);
 const UColor kPulseStrong(128, 255, 0, 255);
 const UColor kPulsePale(192, 255, 128, 255);
+// The rows: names from x -250, scores to x 250, from y 100 down in steps of 25.
+const float kRowHalfWidth = 250.0f;
+const float kFirstRowY = 100.0f;
+const float kRowStep = 25.0f;
+const float kPanelMargin = 12.0f;
 
 const char* text(int id) { return PLIM->language->getText(id); }
 
@@ -45,6 +54,7 @@ ContextHighScores::ContextHighScores(int table) {
     RenderableText* title = new RenderableText(0.0f, float(h / 2 - 50), 0.0f, text(Language::STR_HIGHSCORES),
                                                gGlobal->fontLarge, kWhite);
     title->printFlags = FontQuad::PRINT_CENTER | FontQuad::PRINT_VCENTER;
+    MenuPlate::give(title);
     addChild(title);
     if (table == ALL_TABLES)
         addChild(new MenuEnum(0.0f, float(h / 2 - 100), 0.0f, "", "", &tableIndex, 0, SaveData::TABLE_COUNT - 1,
@@ -55,9 +65,10 @@ ContextHighScores::ContextHighScores(int table) {
     optionsButton = new MenuButton(float(w / 2 - 148), float(-h / 2 + 50), 0.0f,
                                    text(Language::STR_HIGHSCOREOPTIONSDOTS), "");
     addChild(optionsButton);
+    tablePanel = MenuPlate::newFrame(MenuPlate::PANEL);
 }
 
-ContextHighScores::~ContextHighScores() {}
+ContextHighScores::~ContextHighScores() { delete tablePanel; }
 
 UColor ContextHighScores::pulseColour(double time) {
     const double t = std::sin(16.0 * time) * 0.5 + 0.5;
@@ -87,10 +98,14 @@ void ContextHighScores::renderContents() {
     // because it indexes the saved block.
     const int table = tableIndex < 0 ? 0 : tableIndex >= SaveData::TABLE_COUNT ? SaveData::TABLE_COUNT - 1 : tableIndex;
     const int highlighted = gGlobal->profiles.lastHighScorePlace;
+    const float lastY = kFirstRowY - kRowStep * float(SaveData::TABLE_ENTRIES - 1);
+    TextPlate::drawFrameOver(tablePanel, Rect(-kRowHalfWidth - kPanelMargin, kFirstRowY + kPanelMargin,
+                                              kRowHalfWidth + kPanelMargin,
+                                              lastY - float(font->fontHeight) - kPanelMargin));
     for (int r = 0; r < SaveData::TABLE_ENTRIES; r++) {
-        const float y = 100.0f - 25.0f * float(r);
+        const float y = kFirstRowY - kRowStep * float(r);
         const UColor colour = r == highlighted ? highlightColor : kWhite;
-        font->printAt(-250.0f, y, 0.0f, colour, kLeftAligned, rowName(table, r));
-        font->printAt(250.0f, y, 0.0f, colour, kRightAligned, rowScore(table, r));
+        font->printAt(-kRowHalfWidth, y, 0.0f, colour, kLeftAligned, rowName(table, r));
+        font->printAt(kRowHalfWidth, y, 0.0f, colour, kRightAligned, rowScore(table, r));
     }
 }

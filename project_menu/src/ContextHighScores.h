@@ -10,6 +10,7 @@
 #include <cstdint>
 
 class MenuButton;
+class StretchSkin;
 
 class ContextHighScores : public ContextMenu {
 public:
@@ -35,4 +36,5 @@ public:
     int32_t tableIndex = 0; // edited in place by the chooser
     UColor highlightColor{255, 255, 255, 255};
     MenuButton* optionsButton = nullptr; // a child
+    StretchSkin* tablePanel = nullptr;   // owned: the panel under the rows
 };

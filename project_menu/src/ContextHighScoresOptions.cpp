@@ -11,6 +11,7 @@
 #include "MenuButton.h"
 #include "MenuButtonQuit.h"
 #include "MenuButtonURL.h"
+#include "MenuPlate.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
 #include "RenderableText.h"
@@ -33,6 +34,7 @@ ContextHighScoresOptions::ContextHighScoresOptions() {
     RenderableText* title = new RenderableText(0.0f, float(h / 2 - 50), 0.0f, text(Language::STR_HIGHSCOREOPTIONS),
                                                gGlobal->fontLarge, UColor(255, 255, 255, 255));
     title->printFlags = FontQuad::PRINT_CENTER | FontQuad::PRINT_VCENTER;
+    MenuPlate::give(title);
     addChild(title);
     MenuButtonQuit* ok = new MenuButtonQuit(0.0f, float(-h / 2 + 50), 0.0f, text(Language::STR_OK), "");
     ok->setWidth(128);

@@ -7,12 +7,15 @@
 #include "ContextPre.h"
 #include "Global.h"
 #include "Language.h"
+#include "Logger.h"
 #include "MenuBool.h"
 #include "MenuButton.h"
 #include "MenuButtonQuit.h"
+#include "MenuPlate.h"
 #include "MessageViewer.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
+#include "PrintableText.h"
 #include "RenderableText.h"
 #include "net/NetAddress.h"
 #include "net/NetConnection.h"
@@ -35,6 +38,7 @@ UString headerText(const char* field, size_t size) {
 } // namespace
 
 const char* const ContextNetworkWizard1::TEST_PATH = "/corvana2/nettest.php";
+const char* const ContextNetworkWizard1::NOT_AN_ADDRESS = "The answer to the test is not an address.";
 
 ContextNetworkWizard1::ContextNetworkWizard1() {
     bDeleteWhenDone = true;
@@ -48,6 +52,7 @@ ContextNetworkWizard1::ContextNetworkWizard1() {
     RenderableText* title = new RenderableText(0.0f, float(h / 2 - 50), 0.0f, text(Language::STR_NETWORKWIZARD),
                                                gGlobal->fontLarge, UColor(255, 255, 255, 255));
     title->printFlags |= kCentreVertically;
+    MenuPlate::give(title);
     addChild(title);
 
     messageViewer = new MessageViewer();
@@ -133,24 +138,23 @@ void ContextNetworkWizard1::startTest() {
 }
 
 void ContextNetworkWizard1::showOutcome(int status) {
-    SaveData& data = gGlobal->saveData;
-    if (status == HttpFormPost::FAILED) {
-        messageViewer->addMessage(post->message);
+    if (status != HttpFormPost::FAILED && status != HttpFormPost::DONE) return;
+    uint32_t ip = 0;
+    uint16_t port = 0;
+    if (status == HttpFormPost::DONE && parseAddressReply(post->reply.c_str(), &ip, &port)) {
+        gGlobal->saveData.externalAddress.set(ip, port);
+        messageViewer->addMessage(text(Language::STR_NETTESTSUCCESS));
+        messageViewer->addMessage(text(Language::STR_DONEDOT));
+    } else {
+        // Any other answer (a proxy's page, a captive portal) says nothing of
+        // this machine: the test failed, and the address of the last test that
+        // went through stays.
+        if (status == HttpFormPost::DONE)
+            logTagged("showOutcome", "The connection test's answer is not an address: '%s'",
+                      printableText(post->reply.str().substr(0, 200)).c_str());
+        messageViewer->addMessage(status == HttpFormPost::DONE ? UString(NOT_AN_ADDRESS) : post->message);
         messageViewer->addMessage(text(Language::STR_CHECKCONNECTION));
         messageViewer->addMessage(text(Language::STR_NETTESTFAIL1));
-        // The address of the last test that went through stays.
-        nextButton->bDisabled = false;
-    } else if (status == HttpFormPost::DONE) {
-        messageViewer->addMessage(text(Language::STR_NETTESTSUCCESS));
-        uint32_t ip = 0;
-        uint16_t port = 0;
-        if (parseAddressReply(post->reply.c_str(), &ip, &port)) {
-            data.externalAddress.set(ip, port);
-        } else {
-            for (const UString& line : post->replyLines) messageViewer->addMessage(line);
-            data.externalAddress = NetAddress();
-        }
-        messageViewer->addMessage(text(Language::STR_DONEDOT));
-        nextButton->bDisabled = false;
     }
+    nextButton->bDisabled = false;
 }

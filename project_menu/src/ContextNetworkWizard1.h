@@ -17,6 +17,8 @@ class ContextNetworkWizard1 : public ContextMenu {
 public:
     static const int NET_TEST_PORT = 23006;
     static const char* const TEST_PATH;
+    // Shown when the test's answer is not an address: the test failed.
+    static const char* const NOT_AN_ADDRESS;
 
     ContextNetworkWizard1();
     ~ContextNetworkWizard1() override;

@@ -6,6 +6,7 @@
 #include "MenuButton.h"
 #include "MenuButtonQuit.h"
 #include "MenuCountry.h"
+#include "MenuPlate.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
 #include "RenderableText.h"
@@ -26,6 +27,7 @@ ContextNetworkWizard3::ContextNetworkWizard3() {
     RenderableText* title = new RenderableText(0.0f, float(h / 2 - 50), 0.0f, text(Language::STR_NETCONFIGTITLE),
                                                gGlobal->fontLarge, UColor(255, 255, 255, 255));
     title->printFlags |= kCentreVertically;
+    MenuPlate::give(title);
     addChild(title);
     country = new MenuCountry(0.0f, -40.0f, 0.0f, text(Language::STR_SELECTYOURCOUNTRY),
                               text(Language::STR_SELECTYOURCOUNTRYHINT), &gGlobal->saveData.countryIndex);

@@ -24,7 +24,7 @@ Renderable* nameField(FontQuad* font, float top) {
     StretchSkin* frame = new StretchSkin(static_cast<Skin*>(PLIM->resourceManager->find("gui-game-editbox:0", true)));
     frame->setBorders(12, 12, 12, 12);
     const int height = font ? font->fontHeight : 30;
-    frame->setSize(400.0f, float(height + 14));
+    frame->setSize(ContextNewUser::FIELD_WIDTH, float(height + 14));
     field->pSkin = frame;
     field->bOwnsSkin = true;
     field->position = V3(0.0f, top - float(height / 2), 0.0f);
@@ -39,7 +39,8 @@ ContextNewUser::ContextNewUser() {
     bEscapeCloses = false;
     Language* language = PLIM->language;
     addChild(new MenuGroup(0.0f, 0.0f, 0.0f, language->getText(Language::STR_ENTERYOURNAME), 512.0f, 256.0f));
-    addChild(nameField(gGlobal->fontLarge, 25.0f));
+    field = nameField(gGlobal->fontLarge, 25.0f);
+    addChild(field);
     nameLabel = new RenderableText(0.0f, 25.0f, 0.0f, "", gGlobal->fontLarge, UColor(255, 255, 255, 255));
     nameLabel->bShadow = false;
     nameLabel->printFlags = 2;
@@ -71,9 +72,16 @@ void ContextNewUser::tickContents(double t, double dt) {
         }
     }
 
-    if (nameLabel->font) {
-        const int w = nameLabel->font->getTextWidth(name + "_", nullptr).width;
+    // The line is centred with its cursor, in the field's middle.
+    FontQuad* large = gGlobal->fontLarge;
+    FontQuad* font = large;
+    if (font && float(font->getTextWidth(name + "_", nullptr).width) > FIELD_WIDTH - 2.0f * FIELD_INSET)
+        font = gGlobal->fontMedium ? gGlobal->fontMedium : large;
+    if (font) {
+        nameLabel->font = font;
+        const int w = font->getTextWidth(name + "_", nullptr).width;
         nameLabel->position.x = float(-(w / 2));
+        nameLabel->position.y = field->position.y + float(font->fontHeight / 2);
         nameLabel->updateVisuals();
     }
     nameLabel->text = int(8.0 * time) % 2 == 0 ? name + "_" : name;

@@ -10,6 +10,7 @@
 #include "MenuButton.h"
 #include "MenuEnum.h"
 #include "MenuKey.h"
+#include "MenuPlate.h"
 #include "Plim.h"
 #include "PlimInput.h"
 #include "RenderableText.h"
@@ -60,6 +61,8 @@ ContextOptionsControls::ContextOptionsControls() : ContextOptionsPage(text(Langu
                                                  MenuColors::plateText());
     keyName->printFlags = FontQuad::PRINT_CENTER | FontQuad::PRINT_VCENTER;
     keyName->bShadow = false;
+    // A light key cap in the dark box: translucent black reads only on white.
+    MenuPlate::give(keyName, MenuPlate::LIGHT_PLATE);
     addChild(keyName);
 
     MenuBool* useMouse = new MenuBool(71.0f, -120.0f, 0.0f, "use mouse", "use mouse for control (player 1 only)",

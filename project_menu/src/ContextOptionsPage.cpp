@@ -5,6 +5,7 @@
 #include "Global.h"
 #include "Language.h"
 #include "MenuButtonQuit.h"
+#include "MenuPlate.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
 #include "RenderableText.h"
@@ -15,6 +16,7 @@ ContextOptionsPage::ContextOptionsPage(const UString& titleText) {
     title = new RenderableText(0.0f, float(viewHeight() / 2 - 50), 0.0f, titleText, gGlobal->fontLarge,
                                UColor(0xffffffff));
     title->printFlags |= FontQuad::PRINT_VCENTER;
+    MenuPlate::give(title);
     addChild(title);
 }
 

@@ -2,7 +2,6 @@
 
 #include "Background.h"
 #include "CameraBlender.h"
-#include "DrawHelpers.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
 
@@ -14,10 +13,3 @@ ContextPre::ContextPre() {
 }
 
 ContextPre::~ContextPre() {}
-
-void ContextPre::renderContents() {
-    ContextBlender::renderContents();
-    // Far wider and taller than any view of the backdrop.
-    const float reach = 100000.0f;
-    drawFilledRect(Rect(-reach, reach, reach, -reach), UColor(0, 0, 0, uint8_t(VEIL_ALPHA)));
-}

@@ -4,10 +4,21 @@
 #include "FontQuad.h"
 #include "Global.h"
 #include "Language.h"
+#include "MenuPlate.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
 #include "Rect.h"
 #include "RenderableText.h"
+
+namespace {
+
+// The lines scroll over the backdrop: each on a plate that fades with it.
+void onPlate(RenderableText* line) {
+    MenuPlate::give(line);
+    line->bPlateFades = true;
+}
+
+} // namespace
 
 ContextScroller::ContextScroller() {
     bDeleteWhenDone = true;
@@ -24,6 +35,7 @@ void ContextScroller::addTitle(const UString& text) {
     RenderableText* line = new RenderableText(0.0f, nextLineY, 0.0f, text, font, UColor(255, 255, 255, 255));
     line->bShadow = false;
     line->printFlags = 4;
+    onPlate(line);
     lines->addChild(line);
     nextLineY -= 1.15f * float(font ? font->fontHeight : 0);
 }
@@ -44,6 +56,7 @@ void ContextScroller::addLine(const UString& left, const UString& right, int yOf
         line->printFlags = 2;
     }
     line->bShadow = false;
+    onPlate(line);
     lines->addChild(line);
 }
 

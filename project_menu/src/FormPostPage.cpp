@@ -5,6 +5,7 @@
 #include "Language.h"
 #include "MenuButton.h"
 #include "MenuButtonQuit.h"
+#include "MenuPlate.h"
 #include "MessageViewer.h"
 #include "Plim.h"
 #include "RenderableText.h"
@@ -25,6 +26,7 @@ FormPostPage::Parts FormPostPage::build(PlimBase* screen, const UString& title, 
     RenderableText* heading =
         new RenderableText(0.0f, float(h / 2 - 50), 0.0f, title, gGlobal->fontLarge, UColor(255, 255, 255, 255));
     heading->printFlags |= kCentreVertically;
+    MenuPlate::give(heading);
     screen->addChild(heading);
 
     Parts parts;

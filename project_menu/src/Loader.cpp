@@ -44,11 +44,12 @@ struct SoundStep {
     const char* name;
     bool loop;
     int maxPlaybacks;
+    double minPlayInterval = 0.0; // seconds between two starts
 };
 
 const SoundStep kSounds[] = {
     {"sfx/clickXP.ogg", "mouseClick", false, 2},
-    {"sfx/pop.ogg", "pop", false, 3},
+    {"sfx/pop.ogg", "pop", false, 3, 0.025},
     {"sfx/rot5loo1.ogg", "engine", true, 2},
     {"sfx/ovrevlp1.ogg", "engineSpinning", true, 2},
     {"sfx/ovrevlp1.ogg", "bomberEngine", true, 2},
@@ -261,7 +262,11 @@ void appendTextureSteps(std::vector<Step>& steps) {
 
 void appendSoundSteps(std::vector<Step>& steps) {
     for (const SoundStep& s : kSounds)
-        steps.push_back([&s](Loader&) { Loader::registerResource(s.name, new Sound(s.file, s.loop, s.maxPlaybacks)); });
+        steps.push_back([&s](Loader&) {
+            Sound* sound = new Sound(s.file, s.loop, s.maxPlaybacks);
+            sound->minPlayInterval = s.minPlayInterval;
+            Loader::registerResource(s.name, sound);
+        });
 }
 
 void appendFontSteps(std::vector<Step>& steps) {
@@ -325,7 +330,8 @@ void appendGlyphSteps(std::vector<Step>& steps) {
 }
 
 void settingsStep(Loader&) {
-    if (PLIM->graphics) gGlobal->saveData.bFullScreenOption = PLIM->graphics->bFullScreen ? 1 : 0;
+    PlimGraphics* graphics = PLIM->graphics;
+    if (graphics) gGlobal->saveData.bFullScreenOption = graphics->bFullScreen || graphics->bFullScreenWaiting ? 1 : 0;
     gGlobal->applySettings();
 }
 

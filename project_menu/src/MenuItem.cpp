@@ -4,6 +4,7 @@
 #include "ErrorManager.h"
 #include "FontQuad.h"
 #include "Global.h"
+#include "MenuPlate.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
 #include "PlimInput.h"
@@ -12,11 +13,14 @@
 #include "RuntimeClass.h"
 #include "Sound.h"
 #include "StretchSkin.h"
+#include "TextPlate.h"
 #include "Texture.h"
 
 namespace {
 
 const UColor kShadow(0, 0, 0, 64);
+// The caption stands 5 units off its box.
+const float CAPTION_PLATE_MARGIN = 4.0f;
 
 StretchSkin* frameSkin(Texture* texture, int index, int b1, int b2, int b3, int b4) {
     if (index >= int(texture->skins.size()))
@@ -44,9 +48,14 @@ MenuItem::MenuItem(float x, float y, float z, const UString& itemCaption, const 
     highlightLayer.updateVisuals();
     setSkin(static_cast<Texture*>(PLIM->resourceManager->find("gui-game-editbox", true)), 16, 0, 0, 16);
     setWidth(256);
+    captionPlate = MenuPlate::newFrame();
+    hintPlate = MenuPlate::newFrame();
 }
 
-MenuItem::~MenuItem() {}
+MenuItem::~MenuItem() {
+    delete captionPlate;
+    delete hintPlate;
+}
 
 void MenuItem::setSkin(Texture* frames, int b1, int b2, int b3, int b4) {
     StretchSkin* normal = frameSkin(frames, 0, b1, b2, b3, b4);
@@ -131,6 +140,7 @@ void MenuItem::render() {
     if (bHovered && small) {
         const int h = graphics ? graphics->fovHeight : 480;
         const float y = float(4 - h / 2);
+        TextPlate::drawFrame(hintPlate, small, 0.0f, y, 0x24, bDisabled ? disabledText : description);
         if (!bDisabled)
             small->printAtShadowed(0.0f, y, 0.0f, UColor(255, 255, 255, 255), 0x24, description, 0.0f, -1.0f, 0.0f,
                                    UColor(0, 0, 0, 255));
@@ -159,6 +169,10 @@ void MenuItem::drawCaption() {
     V3 at = local2world(local);
     label.setup(nullptr, &at, &rotation, &scale);
     label.color = colorCurrent;
+    // A caption inside the box has the box under it; the plate of one beside
+    // it stops short of the box.
+    if (captionLocation != CAPTION_CENTRE)
+        TextPlate::drawFrame(captionPlate, font, at.x, at.y, flags, caption, 255, CAPTION_PLATE_MARGIN);
     if (bDropShadow && !bDisabled)
         font->printShadowed(&label, flags, caption, 2.0f, -2.0f, 0.0f, kShadow);
     else

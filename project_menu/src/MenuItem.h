@@ -11,6 +11,7 @@
 #include <cstdint>
 
 class FontQuad;
+class StretchSkin;
 class Texture;
 
 class MenuItem : public Renderable {
@@ -65,6 +66,10 @@ public:
     UString description;
     FontQuad* font = nullptr;  // the application's medium font
     Renderable highlightLayer; // owns its skin
+    // The text plates under a caption beside (or above) the box and under the
+    // hint line, which stand on the backdrop; owned, null without the picture.
+    StretchSkin* captionPlate = nullptr;
+    StretchSkin* hintPlate = nullptr;
 
 private:
     void drawCaption();

@@ -3,19 +3,25 @@
 #include "FontQuad.h"
 #include "Global.h"
 #include "Logger.h"
+#include "MenuPlate.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
+#include "StretchSkin.h"
 #include "TextLine.h"
 #include "TextParagraph.h"
 #include "TextPhrase.h"
+#include "TextPlate.h"
+
+#include <algorithm>
 
 MessageViewer::MessageViewer() {
     wrapWidth = (PLIM->graphics ? PLIM->graphics->fovWidth : 640) - 10;
     font = gGlobal ? gGlobal->fontMedium : nullptr;
     if (font) lineStep = -float(font->fontHeight);
+    panel = MenuPlate::newFrame(MenuPlate::PANEL);
 }
 
-MessageViewer::~MessageViewer() {}
+MessageViewer::~MessageViewer() { delete panel; }
 
 void MessageViewer::addMessage(const UString& text) {
     logTagged("addMessage", "> %s", text.c_str());
@@ -54,6 +60,7 @@ void MessageViewer::render() {
     c.a = uint8_t(int(visibility * float(colour.a)));
     float lineY = y;
     if (bBottomAnchored) lineY -= float(int(lines.size()) - 1) * lineStep;
+    drawPanel(lineY, c.a);
     for (size_t i = 0; i < lines.size(); i++) {
         UColor lineColour = c;
         if (bDimOlderLines && i + 1 < lines.size()) {
@@ -64,4 +71,24 @@ void MessageViewer::render() {
         font->printAt(x, lineY, z, lineColour, alignment, lines[i]);
         lineY += lineStep;
     }
+}
+
+void MessageViewer::drawPanel(float firstLineY, int alpha) {
+    Rect all(0.0f, 0.0f, 0.0f, 0.0f);
+    bool any = false;
+    float lineY = firstLineY;
+    for (const UString& line : lines) {
+        if (!line.isEmpty()) {
+            const Rect r = TextPlate::textRect(font, x, lineY, alignment, line);
+            all = any ? Rect(std::min(all.left, r.left), std::max(all.top, r.top), std::max(all.right, r.right),
+                             std::min(all.bottom, r.bottom))
+                      : r;
+            any = true;
+        }
+        lineY += lineStep;
+    }
+    if (any)
+        TextPlate::drawFrameOver(panel, Rect(all.left - PANEL_MARGIN_X, all.top + PANEL_MARGIN_Y,
+                                             all.right + PANEL_MARGIN_X, all.bottom - PANEL_MARGIN_Y),
+                                 alpha);
 }

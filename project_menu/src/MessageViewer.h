@@ -2,7 +2,7 @@
 // The last status lines of a screen, word-wrapped, oldest first, at most
 // maxLines of them; optionally bottom-anchored, with older lines dimmed, and
 // fading out fadeTime seconds after the last message. The owning screen sets
-// the position, colours and flags after construction.
+// the position, colours and flags after construction. The lines lie on a panel.
 #include "PlimBase.h"
 #include "UColor.h"
 #include "UString.h"
@@ -11,6 +11,7 @@
 #include <deque>
 
 class FontQuad;
+class StretchSkin;
 
 class MessageViewer : public PlimBase {
 public:
@@ -39,4 +40,12 @@ public:
     std::deque<UString> lines;
     double lastMessageTime = 0.0;
     float visibility = 1.0f;
+    // The panel under the lines, which stand on the backdrop; owned, null
+    // without the picture.
+    StretchSkin* panel = nullptr;
+    static constexpr float PANEL_MARGIN_X = 16.0f;
+    static constexpr float PANEL_MARGIN_Y = 10.0f;
+
+private:
+    void drawPanel(float firstLineY, int alpha);
 };

@@ -34,7 +34,7 @@ void PlayerProfiles::load() {
     if (!FileManager::loadProtectedData(getFolder(), getFileName(), PLIM_VERSION_STRING, this, SIZE,
                                         &problem) &&
         !problem.isEmpty())
-        FileManager::keepDamagedFile(getFolder() + "/" + getFileName(), problem);
+        FileManager::keepRefusedFile(getFolder() + "/" + getFileName(), problem);
     sanitize();
 }
 

@@ -163,7 +163,7 @@ void SaveData::read() {
     if (!FileManager::loadProtectedData(getFolder(), getFileName(), PLIM_VERSION_STRING, this, SIZE,
                                         &problem) &&
         !problem.isEmpty())
-        FileManager::keepDamagedFile(getFolder() + "/" + getFileName(), problem);
+        FileManager::keepRefusedFile(getFolder() + "/" + getFileName(), problem);
     DateTime now;
     if (now.seconds > runStart.seconds) runStart = now;
     if (randomId == 0) randomId = randomBits();

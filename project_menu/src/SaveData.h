@@ -42,8 +42,9 @@ public:
     // number is out of range. Names longer than 15 characters are cut.
     int addHighScore(int table, const char* name, int score, bool withChecksum);
     void write();
-    // Loads the file when it checks out (one that is there but refused is set
-    // aside as ".bad", never saved over), then brings runStart up to now, draws
+    // Loads the file when it checks out (a damaged one is set aside as ".bad",
+    // one that cannot be read is left in place; neither is saved over), then
+    // brings runStart up to now, draws
     // a randomId when there is none and clamps the settings.
     void read();
     void save();

@@ -79,10 +79,10 @@ TEST_F(BackdropTest, TheFrameShowsSkyAboveTheSeaLineAndSeaBelowIt) {
     world->global->contextManager->push(menu);
     world->moveAway();
     world->frame();
-    // The sea line lies 24 units above the bottom (y -216 on the menu's view).
-    // All under the veil that keeps the menus' texts readable.
-    const UColor sea = MenuTestWorld::underVeil(UColor(MenuTestWorld::SEA_COLOUR));
-    const UColor sky = MenuTestWorld::underVeil(UColor(MenuTestWorld::SKY_COLOUR));
+    // The sea line lies 24 units above the bottom (y -216 on the menu's view),
+    // with nothing laid over the pictures.
+    const UColor sea(MenuTestWorld::SEA_COLOUR);
+    const UColor sky(MenuTestWorld::SKY_COLOUR);
     EXPECT_TRUE(MenuTestWorld::near(MenuTestWorld::pixelAt(0.0f, -230.0f), sea));
     EXPECT_TRUE(MenuTestWorld::near(MenuTestWorld::pixelAt(100.0f, -150.0f), sky));
     EXPECT_TRUE(MenuTestWorld::near(MenuTestWorld::pixelAt(200.0f, 0.0f), sky));
@@ -94,7 +94,7 @@ TEST_F(BackdropTest, WhereNoPictureLiesTheClearColourShows) {
     pre->getCameraBlender()->setPosition(0.0f, 3000.0f, -320.0f, false); // high above the sky
     pre->tick(0.0, 0.0);
     pre->render();
-    EXPECT_TRUE(MenuTestWorld::near(MenuTestWorld::pixelAt(0.0f, 0.0f), MenuTestWorld::underVeil(UColor(16, 128, 208, 255))));
+    EXPECT_TRUE(MenuTestWorld::near(MenuTestWorld::pixelAt(0.0f, 0.0f), UColor(16, 128, 208, 255)));
 }
 
 class WideBackdropTest : public BackdropTest {

@@ -109,6 +109,10 @@ TEST_F(LoaderTest, TheWholeListRegistersEveryResourceAndHandsOver) {
     EXPECT_NE(find("engineSpinning"), find("bomberEngine"));
     for (const char* name : {"kamikaze", "bomber", "clockTick", "clockChime", "kamikaze:0", "bomber:0"})
         EXPECT_NE(find(name), nullptr) << name;
+    // Only "pop" waits between two starts.
+    EXPECT_EQ(static_cast<Sound*>(find("pop"))->minPlayInterval, 0.025);
+    for (const char* name : {"mouseClick", "balloonPop", "clockChime"})
+        EXPECT_EQ(static_cast<Sound*>(find(name))->minPlayInterval, 0.0) << name;
 
     // Every loaded resource belongs to the holder; fonts are in the pointers.
     EXPECT_EQ(find("fontTiny"), engine.app->fontTiny);

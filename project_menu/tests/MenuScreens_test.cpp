@@ -96,9 +96,9 @@ TEST_F(MenuScreensTest, TheMainMenuStandsOverTheBackdropWithItsWidgetsInPlace) {
 
     // Backdrop beneath: sea at the bottom, sky beside the buttons.
     EXPECT_TRUE(MenuTestWorld::near(MenuTestWorld::pixelAt(0.0f, -235.0f),
-                                    MenuTestWorld::underVeil(UColor(MenuTestWorld::SEA_COLOUR))));
+                                    UColor(MenuTestWorld::SEA_COLOUR)));
     EXPECT_TRUE(MenuTestWorld::near(MenuTestWorld::pixelAt(300.0f, 0.0f),
-                                    MenuTestWorld::underVeil(UColor(MenuTestWorld::SKY_COLOUR))));
+                                    UColor(MenuTestWorld::SKY_COLOUR)));
 }
 
 TEST_F(MenuScreensTest, DisabledStartOpensNothingAndCreditsOpensTheCredits) {

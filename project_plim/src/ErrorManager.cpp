@@ -2,6 +2,7 @@
 
 #include "Logger.h"
 #include "Plim.h"
+#include "PlimInput.h"
 #include "PlimGraphics.h"
 #include "PlimUtil.h"
 #include "RuntimeClass.h"
@@ -64,7 +65,8 @@ UString ErrorManager::crashScreenshotPath() {
 void ErrorManager::restoreDisplay() {
     if (!PLIM) return;
     if (PLIM->input) {
-        SDL_WM_GrabInput(SDL_GRAB_OFF);
+        // Never waits for a pointer that another program holds.
+        PLIM->input->dropSystemGrab();
         SDL_ShowCursor(SDL_ENABLE);
     }
     PlimGraphics* graphics = PLIM->graphics;

@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
 #include <set>
 #include <string>
 #include <sys/stat.h>
@@ -27,10 +28,17 @@
 RuntimeClass FileManager::runtimeClass("FileManager", &FileManager::runtimeClass, nullptr);
 
 namespace {
-// Damaged files that could not be renamed aside.
-std::set<std::string>& blockedPaths() {
-    static std::set<std::string> paths;
+// Files that are never saved over this run, with why: damaged ones that
+// could not be renamed aside, and ones that cannot be read.
+std::map<std::string, std::string>& blockedPaths() {
+    static std::map<std::string, std::string> paths;
     return paths;
+}
+
+// Failed saves already told to the player (path and reason).
+std::set<std::string>& toldFailures() {
+    static std::set<std::string> told;
+    return told;
 }
 
 // Reads a source file of an archive being built; it must still have the size
@@ -285,10 +293,7 @@ bool FileManager::saveProtectedData(const UString& folder, const UString& fileNa
                                     const UString& keyString, const void* data, int size) {
     if (size == 0) return true;
     const UString path = folder + "/" + fileName;
-    if (isSaveBlocked(path)) {
-        logTagged("save", "Not saving '%s': the damaged file there is kept.", path.c_str());
-        return false;
-    }
+    if (refuseBlockedSave(path)) return false;
     SaveBlob blob;
     if (!blob.encode(data, size, SaveBlob::computeKeyValue(fileName, keyString))) {
         reportSaveFailure(path, "the data could not be compressed");
@@ -326,12 +331,27 @@ bool FileManager::pathExistsOnDisk(const UString& path) {
 }
 
 UString FileManager::whyUnreadable(const UString& path) {
+    UString problem;
+    int fd = FileStream::openRegular(path, false, &problem);
+    if (fd >= 0) close(fd);
+    return problem;
+}
+
+void FileManager::keepRefusedFile(const UString& path, const UString& reason) {
     struct stat info;
-    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return strerror(EISDIR);
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return strerror(errno);
-    close(fd);
-    return UString();
+    // A link to nothing yet is no file: the first save creates its target.
+    if (stat(path.c_str(), &info) != 0 && errno == ENOENT && pathExistsOnDisk(path)) return;
+    UString why = whyUnreadable(path);
+    if (why.isEmpty()) {
+        keepDamagedFile(path, reason);
+        return;
+    }
+    logTagged("keepRefusedFile", "File '%s' cannot be read (%s); it is left as it is and not saved over.",
+              path.c_str(), why.c_str());
+    blockedPaths()[path.str()] = "the file there cannot be read and is kept";
+    UserNotices::post(formatString("The file '%s' cannot be read (%s). It is left as it is and nothing is "
+                                   "saved over it; the game starts from the defaults.",
+                                   path.c_str(), why.c_str()));
 }
 
 UString FileManager::keepDamagedFile(const UString& path, const UString& reason) {
@@ -358,7 +378,7 @@ UString FileManager::keepDamagedFile(const UString& path, const UString& reason)
                   "File '%s' is damaged (%s) and cannot be renamed (%s); it is left as it is "
                   "and not saved over.",
                   path.c_str(), reason.c_str(), why.c_str());
-        blockedPaths().insert(path.str());
+        blockedPaths()[path.str()] = "the damaged file there is kept";
         UserNotices::post(formatString("The file '%s' is damaged and could not be set aside (%s). "
                                        "It is left untouched and nothing is saved over it.",
                                        path.c_str(), why.c_str()));
@@ -374,8 +394,17 @@ UString FileManager::keepDamagedFile(const UString& path, const UString& reason)
 
 bool FileManager::isSaveBlocked(const UString& path) { return blockedPaths().count(path.str()) > 0; }
 
+bool FileManager::refuseBlockedSave(const UString& path) {
+    auto blocked = blockedPaths().find(path.str());
+    if (blocked == blockedPaths().end()) return false;
+    logTagged("save", "Not saving '%s': %s.", path.c_str(), blocked->second.c_str());
+    return true;
+}
+
 void FileManager::reportSaveFailure(const UString& path, const UString& reason) {
     logTagged("save", "Cannot save '%s': %s", path.c_str(), reason.c_str());
+    // Some files are saved at every change: the player hears of each failure once.
+    if (!toldFailures().insert(path.str() + '\n' + reason.str()).second) return;
     UserNotices::post(formatString("Could not save '%s': %s. Your latest changes are not kept.",
                                    path.c_str(), reason.c_str()));
 }

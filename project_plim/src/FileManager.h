@@ -74,9 +74,16 @@ public:
     // name, or empty when it could not be renamed: then every later save to
     // that path is refused for the rest of the run.
     static UString keepDamagedFile(const UString& path, const UString& reason);
-    // A damaged file that could not be set aside lies at path.
+    // A file at path that was refused: one that cannot be read (not a regular
+    // file, no permission) is left where it is and never saved over, with one
+    // log line and a notice that says why; a damaged one goes to keepDamagedFile.
+    static void keepRefusedFile(const UString& path, const UString& reason);
+    // Nothing may be saved over path this run: a damaged file that could not
+    // be set aside, or one that cannot be read, lies there.
     static bool isSaveBlocked(const UString& path);
-    // Logs a failed save of path and tells the player.
+    // isSaveBlocked, with a log line saying why the save is not made.
+    static bool refuseBlockedSave(const UString& path);
+    // Logs a failed save of path and tells the player (once per path and reason).
     static void reportSaveFailure(const UString& path, const UString& reason);
 
     bool bForceDisk = false;

@@ -1,9 +1,10 @@
 #pragma once
-// A binary file on disk. Opening failures are not errors here: callers test bOk.
+// A binary file on disk. Opening failures are not errors here: callers test
+// bOk, and problem says why. Only regular files are opened: a FIFO, a device
+// or a folder of the name (or a link to one) would block or never end, so it
+// is refused without a byte read or written.
 #include "Stream.h"
 #include "UString.h"
-
-#include <fstream>
 
 class FileStream : public Stream {
 public:
@@ -22,8 +23,16 @@ public:
     void seek(int position);  // read position from the start of the file
     void writeLine(const UString& text);  // text + "\n"
 
+    // Opens path (read-only, or for writing: created, emptied) without ever
+    // blocking, and keeps the descriptor only when it is a regular file;
+    // -1 otherwise, with the reason in *problem when given.
+    static int openRegular(const UString& path, bool forWriting, UString* problem = nullptr);
+    // The reason openRegular gives for a file that is not a regular one.
+    static const char* const NOT_REGULAR;
+
     bool bOk = false;
+    UString problem;
 
 private:
-    std::fstream file;
+    int fd = -1;
 };

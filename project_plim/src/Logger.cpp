@@ -1,11 +1,13 @@
 #include "Logger.h"
 
 #include "DateTime.h"
+#include "FileStream.h"
 #include "Plim.h"
 #include "PlimUtil.h"
 #include "RuntimeClass.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -25,7 +27,10 @@ UString Logger::crashLogPath() {
 }
 
 Logger::Logger() : fileName(chooseFileName()) {
-    fd = open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    UString problem;
+    fd = FileStream::openRegular(fileName, true, &problem);
+    if (fd < 0 && problem == FileStream::NOT_REGULAR)
+        fprintf(stderr, "Not writing the log to '%s': %s.\n", fileName.c_str(), problem.c_str());
     print("Application: %s version %s", PLIM_BUILD_NAME, PLIM_VERSION_STRING);
     print("Log file: %s", fileName.c_str());
     print("Log date: %s UTC", dateTimeString(DateTime()).c_str());

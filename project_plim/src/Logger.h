@@ -15,7 +15,9 @@ class RuntimeClass;
 class Logger {
 public:
     // Opens (and empties) the log file in the user folder and writes the three
-    // header lines. A log that cannot be opened is silently disabled.
+    // header lines. A log that cannot be opened is silently disabled; one whose
+    // name is taken by something other than a regular file is left alone, and
+    // standard error says so.
     Logger();
     virtual RuntimeClass* getClass();
     virtual ~Logger();

@@ -1,6 +1,7 @@
 #include "MemoryImageFile.h"
 
 #include "ErrorManager.h"
+#include "FileStream.h"
 #include "Logger.h"
 #include "PlimUtil.h"
 
@@ -8,6 +9,7 @@
 #include <csetjmp>
 #include <cstring>
 #include <jpeglib.h>
+#include <unistd.h>
 
 namespace {
 
@@ -238,8 +240,12 @@ bool MemoryImageFile::decodeJPG(UString* error) {
 }
 
 void MemoryImageFile::saveJPG(const UString& fileName, int quality) {
-    FILE* file = fopen(fileName.c_str(), "wb");
-    if (!file) return;
+    int fd = FileStream::openRegular(fileName, true);
+    FILE* file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+    if (!file) {
+        if (fd >= 0) close(fd);
+        return;
+    }
 
     jpeg_compress_struct cinfo;
     jpeg_error_mgr jerr;

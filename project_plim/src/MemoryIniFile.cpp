@@ -36,7 +36,11 @@ MemoryIniFile::MemoryIniFile(const UString& fileName, bool read) : fileName(file
     if (!read || !PLIM->fileManager->fileExists(fileName)) return;
     archive = PLIM->fileManager->archiveOf(fileName);
     MemoryFile file(fileName);
-    parse(reinterpret_cast<const char*>(file.data), file.size);
+    int firstIgnored = 0;
+    int ignored = parse(reinterpret_cast<const char*>(file.data), file.size, &firstIgnored);
+    if (ignored > 0)
+        logTagged("MemoryIniFile", "Ignoring %d line%s of '%s' that %s neither a section nor a key (the first is line %d).",
+                  ignored, ignored == 1 ? "" : "s", fileName.c_str(), ignored == 1 ? "is" : "are", firstIgnored);
 }
 
 MemoryIniFile::~MemoryIniFile() {}
@@ -47,45 +51,42 @@ UString MemoryIniFile::whyDamaged(const UString& path) {
     if (info.st_size > MAX_FILE_SIZE)
         return formatString("it is %lld bytes long, more than a settings file can be", (long long)info.st_size);
     FileStream file(path, FileStream::MODE_READ);
+    if (!file.bOk) return file.problem;
     std::string text(size_t(file.size), '\0');
     if (file.read(&text[0], file.size) != file.size) return "it cannot be read whole";
-    int number = 0;
-    for (size_t start = 0; start < text.size();) {
-        size_t lf = text.find('\n', start);
-        size_t next = lf == std::string::npos ? text.size() : lf + 1;
-        UString line(text.data() + start, next - start);
-        start = next;
-        ++number;
-        trimString(line);
-        if (line.isEmpty() || line[0] == ';' || line[0] == '#') continue;
-        bool plain = true;
-        for (size_t i = 0; i < line.length(); ++i)
-            if ((unsigned char)line[i] < 0x20 && line[i] != '\t') plain = false;
-        bool section = line[0] == '[' && line[line.length() - 1] == ']';
-        if (!plain || (!section && line.find("=") < 0))
-            return formatString("line %d is neither a section, a key nor a comment", number);
+    int line = 1;
+    for (unsigned char c : text) {
+        if (c == '\n') ++line;
+        else if ((c < 0x20 && c != '\t' && c != '\r') || c == 0x7f)
+            return formatString("it is not text (byte 0x%02x on line %d)", c, line);
     }
     return UString();
 }
 
-void MemoryIniFile::parse(const char* text, int length) {
-    if (!text || length <= 0) return;
+int MemoryIniFile::parse(const char* text, int length, int* firstIgnored) {
+    if (!text || length <= 0) return 0;
     UString section;
+    int number = 0, ignored = 0;
     const char* end = text + length;
     for (const char* start = text; start < end;) {
         const void* lf = memchr(start, '\n', size_t(end - start));
         const char* next = lf ? static_cast<const char*>(lf) + 1 : end;
         UString line(start, size_t(next - start));
         start = next;
+        ++number;
         trimString(line);
         if (line.isEmpty()) continue;
         int equals = line.find("=");
-        if (equals < 0) {
-            section = line.length() > 2 ? line.substr(1, line.length() - 2) : UString();
-            continue;
+        if (equals >= 0) {
+            getSection(section).insert(line.substr(0, size_t(equals)), line.substr(size_t(equals) + 1));
+        } else if (line[0] == '[' && line[line.length() - 1] == ']') {
+            section = line.substr(1, line.length() - 2);
+        } else if (line[0] != ';' && line[0] != '#') {
+            // A stray line changes nothing: the keys after it stay in their section.
+            if (ignored++ == 0 && firstIgnored) *firstIgnored = number;
         }
-        getSection(section).insert(line.substr(0, size_t(equals)), line.substr(size_t(equals) + 1));
     }
+    return ignored;
 }
 
 UString MemoryIniFile::toText() const {
@@ -106,10 +107,7 @@ UString MemoryIniFile::toText() const {
 }
 
 bool MemoryIniFile::save() {
-    if (FileManager::isSaveBlocked(fileName)) {
-        logTagged("save", "Not saving '%s': the damaged file there is kept.", fileName.c_str());
-        return false;
-    }
+    if (FileManager::refuseBlockedSave(fileName)) return false;
     UString text = toText();
     UString reason;
     if (replaceFile(fileName, text.c_str(), int(text.length()), &reason)) return true;

@@ -1,16 +1,17 @@
 #pragma once
 // One INI text file held in memory as sections of key and value strings, with
 // typed accessors that convert on every call and a writer. Lines split at LF
-// and are trimmed; a line without "=" names the current section (its first and
-// last characters dropped), a line with one is "key=value" taken verbatim.
-// The first occurrence of a key wins; there are no comments or escapes.
+// and are trimmed; a line with "=" is "key=value" taken verbatim, "[name]"
+// names the current section, and any other line (a comment after ";" or "#"
+// among them) is ignored. The first occurrence of a key wins; there are no
+// escapes.
 #include "UString.h"
 #include "UStringHashMap.h"
 
 class MemoryIniFile {
 public:
     // Reads the file through the file manager when it reports it present
-    // (and read is set); otherwise starts empty.
+    // (and read is set); otherwise starts empty. Ignored lines are logged once.
     explicit MemoryIniFile(const UString& fileName, bool read = true);
     virtual ~MemoryIniFile();
     MemoryIniFile(const MemoryIniFile&) = delete;
@@ -53,14 +54,15 @@ public:
     bool save();
 
     // Why a settings file on disk should not be read and saved over: empty when
-    // every line is blank, a section ("[name]"), a key ("key=value") or a
-    // comment (";" or "#" first), and the file is at most MAX_FILE_SIZE bytes.
+    // it is text (no control byte but tab, CR and LF) of at most MAX_FILE_SIZE
+    // bytes, whatever its lines say.
     static UString whyDamaged(const UString& path);
     static constexpr long MAX_FILE_SIZE = 1 << 20;
 
     // Adds the sections and keys of INI text (what the constructor does with
-    // the file's bytes).
-    void parse(const char* text, int length);
+    // the file's bytes); returns how many lines were ignored, and the number
+    // of the first in *firstIgnored when given (comments are not counted).
+    int parse(const char* text, int length, int* firstIgnored = nullptr);
     // The bytes that save writes.
     UString toText() const;
 

@@ -45,7 +45,7 @@ inline void put16MSB(uint8_t* p, int v) {
 
 } // namespace
 
-Mixer::Mixer(SDL_AudioSpec obtained) : spec(obtained), limiter(obtained.freq) {
+Mixer::Mixer(SDL_AudioSpec obtained) : spec(obtained), dcBlocker(obtained.freq), limiter(obtained.freq) {
     PLIM_ASSERT(spec.channels>0 && spec.samples>0 && spec.freq>0);
     bytesPerSample = int32_t(spec.size / (unsigned(spec.channels) * unsigned(spec.samples)));
     secondsPerFrame = 1.0 / spec.freq;
@@ -204,6 +204,7 @@ void Mixer::mix(uint8_t* stream, int len) {
         MixerChannel* ch = static_cast<MixerChannel*>(link);
         if (ch->isLive()) ch->mixChannel(mixBuffer, numSamples);
     }
+    dcBlocker.process(mixBuffer, numSamples / 2);
     limiter.process(mixBuffer, numSamples / 2);
 
     if (mono) {

@@ -1,11 +1,14 @@
 #pragma once
 // The engine's software mixer. Runs inside SDL's audio callback: adds every
-// started voice (its children, oldest first) into a float stereo buffer, passes
-// it through a look-ahead limiter (so loud stacks stay under full scale rather
-// than clip), clamps to [-1, 1] and converts to the device's sample format. The main thread
+// started voice (its children, oldest first) into a float stereo buffer, takes
+// out its DC with a high-pass under hearing, passes it through a look-ahead
+// limiter (so loud stacks stay under full scale rather than clip; after the
+// high-pass, so that its ceiling holds for what leaves), clamps to [-1, 1] and
+// converts to the device's sample format. The main thread
 // starts, shapes and stops voices by channel id under the audio lock; the
 // audio thread only mixes and flags finished voices, which the main thread
 // deletes at the next purge.
+#include "DcBlocker.h"
 #include "MixLimiter.h"
 #include "PlimBase.h"
 
@@ -55,6 +58,7 @@ public:
     int32_t bytesPerSample = 0;
     double secondsPerFrame = 0.0;
     // Audio thread only, like mixBuffer's contents.
+    DcBlocker dcBlocker;
     MixLimiter limiter;
 
 private:

@@ -8,9 +8,9 @@
 #include "ResourceManager.h"
 #include "RuntimeClass.h"
 #include "RuntimeClassManager.h"
+#include "net/Crc32.h"
 
 #include <cstring>
-#include <zlib.h>
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
               "raw fields are copied as they lie in memory and must be little-endian");
@@ -54,7 +54,7 @@ float halfToFloat(uint16_t w) {
 uint32_t crc32(const uint8_t* data, int length) {
     if (length < 1)
         return 0;
-    return static_cast<uint32_t>(::crc32(0L, data, static_cast<uInt>(length)));
+    return Crc32::update(0, data, size_t(length));
 }
 
 Packet::Packet(uint32_t flags, int32_t capacity) : flags(flags) {

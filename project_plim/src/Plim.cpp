@@ -23,6 +23,7 @@
 #include "TimeKeeper.h"
 
 #include <SDL.h>
+#include <algorithm>
 #include <cstdlib>
 
 Plim* PLIM = nullptr;
@@ -78,6 +79,8 @@ Plim::Plim() {
 
     static char windowClass[] = "SDL_VIDEO_X11_WMCLASS=zemtrovia";
     putenv(windowClass);
+    // SDL's fallbacks (a text-mode driver on the terminal) cannot show the game.
+    setenv("SDL_VIDEODRIVER", "x11", 0);
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         ErrorManager::assertionFailed(SDL_GetError(), "SDL_Init(SDL_INIT_VIDEO)==0", "Plim", __FILE__, __LINE__);
     logPlain("Ok.");
@@ -87,17 +90,16 @@ Plim::Plim() {
 
     // The settings file always comes from the disk, never from an archive.
     fileManager = new FileManager();
-    // One that is there but cannot be read, or is not settings text, is set
-    // aside, never saved over.
+    // One that cannot be read stays where it is, one that is not settings
+    // text is set aside; neither is ever saved over.
     fileManager->bForceDisk = true;
     const UString configPath = getUserDataFolder(true) + PLIM_BUILD_NAME + ".cfg";
     UString why;
     if (FileManager::pathExistsOnDisk(configPath)) {
         why = FileManager::whyUnreadable(configPath);
         if (why.isEmpty()) why = MemoryIniFile::whyDamaged(configPath);
-        if (!why.isEmpty()) FileManager::keepDamagedFile(configPath, why);
+        if (!why.isEmpty()) FileManager::keepRefusedFile(configPath, why);
     }
-    // One that could not be moved aside stays unread as well as unsaved.
     config = new MemoryIniFile(configPath, why.isEmpty());
     fileManager->bForceDisk = false;
 
@@ -269,6 +271,7 @@ void Plim::frame(Context* root) {
     if (root) root->renderContext();
 
     if (running) {
+        stampPreviousRenderEnd = stampRenderEnd;
         stampRenderEnd = timeKeeper->getTime();
         if (input && graphics && input->isKeyPressed(KEY_F9)) {
             double t = timeKeeper->getTime();
@@ -317,13 +320,15 @@ void Plim::drawDebugLines() {
     if (debugLevel & 2) {
         auto ms = [](double seconds) { return (int)(seconds * 1000.0); };
         font->print(0, 10, "global clock: %.3lf , delta %.3lf", getTime(), getDeltaTime());
+        const int32_t figures[7] = {ms(stampTickEnd - stampWorkStart),       ms(stampConsoleEnd - stampTickEnd),
+                                    ms(stampRenderEnd - stampConsoleEnd),     ms(stampHudEnd - stampPreviousRenderEnd),
+                                    ms(stampPresentEnd - stampHudEnd),        ms(stampWaitEnd - stampPresentEnd),
+                                    ms(stampMiscEnd - stampWaitEnd)};
+        std::copy(figures, figures + 7, timingLineMs);
         font->print(0, 20,
                     "tick(%2dms), console(%2dms), render(%2dms), hud(%2dms), present(%2dms), timerwait(%2dms), "
                     "misc(%2dms)",
-                    ms(stampTickEnd - stampWorkStart), ms(stampConsoleEnd - stampTickEnd),
-                    ms(stampRenderEnd - stampConsoleEnd), ms(stampHudEnd - stampRenderEnd),
-                    ms(stampPresentEnd - stampHudEnd), ms(stampWaitEnd - stampPresentEnd),
-                    ms(stampMiscEnd - stampWaitEnd));
+                    figures[0], figures[1], figures[2], figures[3], figures[4], figures[5], figures[6]);
         int audioChannels = audio && !audio->bMute && audio->mixer ? (int)audio->mixer->getNumChildren() : 0;
         font->print(0, 30,
                     "%d/%d renderables, %d vertices, %d vbuffer writes, %d update visuals, %d invXforms, %d "

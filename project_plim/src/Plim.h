@@ -99,6 +99,9 @@ public:
     int32_t frameCount = 0;
     int32_t frameStats[STAT_COUNT] = {};
     int32_t fpsHistory[512] = {};
+    // The figures of the last timing line (debug level bit 1) in ms: tick,
+    // console, render, hud, present, timerwait, misc.
+    int32_t timingLineMs[7] = {};
     ObjectLink liveObjects{nullptr};
     double lastFrameTime = 0.0;
     double totalFrameWork = 0.0;
@@ -111,9 +114,11 @@ private:
     void readStaticSettings();
     void drawDebugLines();
 
-    // Clock readings of the frame phases, kept for the next frame's timing line.
+    // Clock readings of the frame phases, kept for the next frame's timing line;
+    // the previous running frame's render end pairs with its hud end.
     double stampMiscEnd = 0.0, stampWorkStart = 0.0, stampTickEnd = 0.0, stampConsoleEnd = 0.0,
-           stampRenderEnd = 0.0, stampHudEnd = 0.0, stampPresentEnd = 0.0, stampWaitEnd = 0.0;
+           stampRenderEnd = 0.0, stampPreviousRenderEnd = 0.0, stampHudEnd = 0.0, stampPresentEnd = 0.0,
+           stampWaitEnd = 0.0;
 };
 
 // The engine pointer: set by the constructor before any part exists, emptied by

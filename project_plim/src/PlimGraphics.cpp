@@ -1,10 +1,12 @@
 #include "PlimGraphics.h"
 
+#include "DisplayLink.h"
 #include "ErrorManager.h"
 #include "Logger.h"
 #include "MemoryImageFile.h"
 #include "MemoryIniFile.h"
 #include "Plim.h"
+#include "PlimInput.h"
 #include "PlimUtil.h"
 #include "RuntimeClass.h"
 
@@ -101,11 +103,11 @@ PlimGraphics::~PlimGraphics() {
         const UString section = getClass()->name;
         cfg->setInt(section, "screenWidth", screenWidth);
         cfg->setInt(section, "screenHeight", screenHeight);
-        cfg->setBool(section, "bFullScreen", bFullScreen);
+        cfg->setBool(section, "bFullScreen", bFullScreen || bFullScreenWaiting);
         cfg->setBool(section, "bBilinearFilter", bBilinearFilter);
         cfg->setBool(section, "bUseVSync", bUseVSync);
     }
-    if (bFullScreen) {
+    if (bFullScreen && !DisplayLink::isLost()) {
         bFullScreen = false;
         restorePresentation();
     }
@@ -232,6 +234,12 @@ bool PlimGraphics::restorePresentation() {
     calcClosestMatchParameters(&bFullScreen, &w, &h);
     screenWidth = w;
     screenHeight = h;
+    // SDL grabs the pointer inside SDL_SetVideoMode (in full screen always) and
+    // waits there for as long as another program holds it: the input part
+    // takes its grab back afterwards, and full screen waits for the pointer.
+    PlimInput* input = PLIM ? PLIM->input : nullptr;
+    if (input) input->dropSystemGrab();
+    if (bFullScreen && !DisplayLink::takePointer()) waitForPointer();
 
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
     Uint32 flags = SDL_ANYFORMAT | SDL_OPENGL;
@@ -249,6 +257,8 @@ bool PlimGraphics::restorePresentation() {
                                       __FILE__, __LINE__);
     bitsPerPixel = SDL_GetVideoInfo()->vfmt->BitsPerPixel;
     setGlobalRenderState();
+    // Not on the way out: the fatal path and the shutdown release the pointer.
+    if (input && !PLIM->bShutdown) input->takeSystemGrab();
     return true;
 }
 
@@ -256,6 +266,14 @@ void PlimGraphics::changePresentationParameters(int width, int height, bool full
                                                 bool bilinearFilter, bool vSync) {
     bBilinearFilter = bilinearFilter;
     bUseVSync = vSync;
+    if (fullScreen && bFullScreenWaiting) {
+        // Still waiting for the pointer: the window stays as it is.
+        waitingWidth = width;
+        waitingHeight = height;
+        setGlobalRenderState();
+        return;
+    }
+    bFullScreenWaiting = false;
     bool chosenFull = fullScreen;
     int w = width, h = height;
     calcClosestMatchParameters(&chosenFull, &w, &h);
@@ -269,6 +287,23 @@ void PlimGraphics::changePresentationParameters(int width, int height, bool full
     } else {
         setGlobalRenderState();
     }
+}
+
+void PlimGraphics::waitForPointer() {
+    if (!bFullScreen) return;
+    logTagged("waitForPointer", "Another program holds the pointer: a window until it is free.");
+    waitingWidth = screenWidth;
+    waitingHeight = screenHeight;
+    bFullScreen = false;
+    bFullScreenWaiting = true;
+    calcClosestMatchParameters(&bFullScreen, &screenWidth, &screenHeight);
+}
+
+void PlimGraphics::retryFullScreen() {
+    if (!bFullScreenWaiting || !DisplayLink::takePointer()) return;
+    logTagged("retryFullScreen", "The pointer is free: going full screen.");
+    bFullScreenWaiting = false;
+    changePresentationParameters(waitingWidth, waitingHeight, true, bBilinearFilter, bUseVSync);
 }
 
 // --- Render state ------------------------------------------------------------

@@ -33,6 +33,11 @@ public:
     void changePresentationParameters(int width, int height, bool fullScreen, bool bilinearFilter,
                                       bool vSync);
     void logVideoInfo(const SDL_VideoInfo* info);
+    // Full screen while another program holds the pointer: the sizes of a
+    // window instead, for the next mode set, until retryFullScreen (once per
+    // running frame) finds the pointer free and asks for the restart.
+    void waitForPointer();
+    void retryFullScreen();
 
     // The mode choice itself, without SDL or logging.
     // Windowed: the widest of 320x240 ... 1024x768 not wider than the request
@@ -72,6 +77,9 @@ public:
     float viewOffsetX = 0.0f;
     float viewOffsetY = 0.0f;
     bool bFullScreen = false;
+    // Full screen was asked for while another program held the pointer: a
+    // window until the pointer is free (retryFullScreen then switches).
+    bool bFullScreenWaiting = false;
     bool bBilinearFilter = false;
     bool bUseVSync = false;
     bool bEnableFontCache = false;
@@ -100,6 +108,10 @@ public:
 private:
     void readSettings();
     void logAvailableModes(const SDL_VideoInfo* info);
+
+    // The full-screen size asked for while it waits.
+    int waitingWidth = 0;
+    int waitingHeight = 0;
 };
 
 // Multiplies the current OpenGL matrix by the look-at transform.

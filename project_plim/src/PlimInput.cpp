@@ -1,5 +1,6 @@
 #include "PlimInput.h"
 
+#include "DisplayLink.h"
 #include "ErrorManager.h"
 #include "Logger.h"
 #include "MemoryIniFile.h"
@@ -147,6 +148,9 @@ void PlimInput::onSdlEvent(const SDL_Event& event) {
     case SDL_MOUSEMOTION: onMouseMotion(event.motion); break;
     case SDL_MOUSEBUTTONDOWN: onMouseButton(event.button.button, true); break;
     case SDL_MOUSEBUTTONUP: onMouseButton(event.button.button, false); break;
+    case SDL_ACTIVEEVENT:
+        if (event.active.state & SDL_APPINPUTFOCUS) onFocus(event.active.gain != 0);
+        break;
     case SDL_JOYAXISMOTION:
         if (bTrackJoystick) onJoystickAxis(event.jaxis.axis, event.jaxis.value);
         break;
@@ -156,6 +160,20 @@ void PlimInput::onSdlEvent(const SDL_Event& event) {
             pressLive(KEY_JOY_BUTTON0 + event.jbutton.button, event.type == SDL_JOYBUTTONDOWN);
         break;
     default: break;
+    }
+}
+
+void PlimInput::onFocus(bool gained) {
+    SDL_Surface* surface = SDL_GetVideoSurface();
+    if (!surface) return;
+    if (!(surface->flags & SDL_FULLSCREEN)) {
+        // Else SDL takes the grab back itself when the focus returns, waiting
+        // for as long as another program holds the pointer then.
+        if (!gained) dropSystemGrab();
+    } else if (gained && PLIM->graphics && !DisplayLink::takePointer()) {
+        // In full screen it always does, a moment later: a window until the pointer is free.
+        PLIM->graphics->waitForPointer();
+        PLIM->bRestartPresentation = true;
     }
 }
 
@@ -241,6 +259,7 @@ void PlimInput::pressButton(int index, bool down) {
 // --- Frame update ----------------------------------------------------------
 
 void PlimInput::update() {
+    if (PLIM->bWindowFocus) retryGrab();
     if (repeatTimer <= 0.0) repeatTimer = repeatRate;
     repeatTimer -= PLIM->getDeltaTime();
 
@@ -320,7 +339,7 @@ void PlimInput::setMouseGrab(bool grab, float x, float y, float z) {
         }
         bMouseGrabbed = true;
         bSkipNextMotion = true;
-        SDL_WM_GrabInput(SDL_GRAB_ON);
+        takeSystemGrab();
         SDL_ShowCursor(SDL_DISABLE);
         if ((x != 0.0f || y != 0.0f || z != 0.0f) && haveSizes) {
             mousePosition[0] = std::trunc(FW / W * x);
@@ -333,7 +352,8 @@ void PlimInput::setMouseGrab(bool grab, float x, float y, float z) {
     if (!bMouseGrabbed) return;
     bMouseGrabbed = false;
     for (float& d : mouseDelta) d = 0.0f;
-    SDL_WM_GrabInput(SDL_GRAB_OFF);
+    if (!bGrabWaiting) SDL_WM_GrabInput(SDL_GRAB_OFF);
+    bGrabWaiting = false;
     SDL_ShowCursor(SDL_ENABLE);
     if (haveSizes) {
         float wx = std::trunc(W / FW * mousePosition[0]);
@@ -345,6 +365,40 @@ void PlimInput::setMouseGrab(bool grab, float x, float y, float z) {
         if (wy > 65535.0f) wy = 65535.0f;
         SDL_WarpMouse(Uint16(wx), Uint16(wy));
     }
+}
+
+void PlimInput::takeSystemGrab() {
+    if (!bMouseGrabbed) return;
+    // Before the window exists the grab waits for it (SDL would take it inside SDL_SetVideoMode).
+    if (!SDL_GetVideoSurface()) {
+        bGrabWaiting = true;
+        return;
+    }
+    if (!DisplayLink::takePointer()) {
+        if (!bGrabWaiting || !bPointerHeldElsewhere)
+            logTagged("takeSystemGrab", "Another program holds the pointer: grabbing it once it is free.");
+        bGrabWaiting = true;
+        bPointerHeldElsewhere = true;
+        return;
+    }
+    SDL_WM_GrabInput(SDL_GRAB_ON);
+    if (bPointerHeldElsewhere) logTagged("takeSystemGrab", "The pointer is free: grabbed.");
+    bGrabWaiting = false;
+    bPointerHeldElsewhere = false;
+}
+
+void PlimInput::dropSystemGrab() {
+    SDL_Surface* surface = SDL_GetVideoSurface();
+    if (bMouseGrabbed && !bGrabWaiting && surface) {
+        // In full screen SDL grabs even to turn its grab off: at once only when the pointer is ours.
+        if (!(surface->flags & SDL_FULLSCREEN) || DisplayLink::takePointer()) SDL_WM_GrabInput(SDL_GRAB_OFF);
+    }
+    bGrabWaiting = bMouseGrabbed;
+}
+
+void PlimInput::retryGrab() {
+    if (bGrabWaiting) takeSystemGrab();
+    if (PLIM->graphics) PLIM->graphics->retryFullScreen();
 }
 
 // --- Queries ---------------------------------------------------------------

@@ -51,6 +51,11 @@ public:
     // Grab (pointer moved to the window point (x, y) unless all three are 0)
     // or release (the system cursor reappears where the pointer is).
     void setMouseGrab(bool grab, float x, float y, float z);
+    // The system grab behind bMouseGrabbed: taken only when the pointer is
+    // free (else it waits, and running frames try again), dropped around a
+    // mode change and when the window loses focus (see DisplayLink).
+    void takeSystemGrab();
+    void dropSystemGrab();
 
     // Key codes come from saved bindings too: anything outside 0..311 reads
     // as not down / no character instead of indexing past the tables.
@@ -80,6 +85,8 @@ public:
     bool bTrackKeyboard = true;
     bool bTrackMouse = true;
     bool bMouseGrabbed = false;
+    // bMouseGrabbed, but the system grab is still to be taken.
+    bool bGrabWaiting = false;
     bool bTrackJoystick = true;
     uint8_t keysNow[KEY_COUNT] = {};
     uint8_t keysPrevious[KEY_COUNT] = {};
@@ -104,6 +111,11 @@ private:
     void fillKeyMap();
     void readSettings();
     void openJoystick();
+    void onFocus(bool gained);
+    // Once per running frame: the grab that waits, and full screen that waits for the pointer.
+    void retryGrab();
+    // The last try found the pointer held by another program (logged once).
+    bool bPointerHeldElsewhere = false;
     void onKey(const SDL_KeyboardEvent& key, bool down);
     void pressLive(int code, bool down);
     void pressButton(int index, bool down);

@@ -6,8 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <malloc.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -44,20 +47,34 @@ uint64_t processStart() {
 
 // --- Paths and files ------------------------------------------------------
 
-UString getApplicationSupportFolder() {
-    if (const char* xdg = environmentValue("XDG_DATA_HOME")) {
-        UString folder(xdg);
-        makeDirectories(folder);
-        return folder;
-    }
+UString findDataHome() {
+    // Only an absolute folder: a relative one would put the user folder
+    // wherever the game happens to be started.
+    const char* xdg = environmentValue("XDG_DATA_HOME");
+    if (xdg && xdg[0] == '/') return UString(xdg);
     const char* home = environmentValue("HOME");
-    if (!home) return UString(".");
-    UString folder(home);
-    folder += "/.local";
-    makeDirectory(folder);
-    folder += "/share";
-    makeDirectory(folder);
+    if (home && home[0] == '/') return UString(home) + "/.local/share";
+    std::vector<char> buffer(16384);
+    struct passwd entry;
+    struct passwd* found = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir &&
+        found->pw_dir[0] == '/')
+        return UString(found->pw_dir) + "/.local/share";
+    return UString();
+}
+
+UString getApplicationSupportFolder() {
+    UString folder = findDataHome();
+    if (!folder.isEmpty()) makeDirectories(folder);
     return folder;
+}
+
+UString userFolderProblem() {
+    if (environmentValue("U3_APP_DATA_PATH") || !findDataHome().isEmpty()) return UString();
+    return formatString("Cannot find a folder for the game's user files: HOME is not set to an absolute folder "
+                        "and user %u has no home folder in the password database. Set HOME (or XDG_DATA_HOME) "
+                        "to an absolute folder.",
+                        unsigned(getuid()));
 }
 
 UString getUserDataFolder(bool useAppDataPath) {
@@ -68,6 +85,7 @@ UString getUserDataFolder(bool useAppDataPath) {
         return folder + "/";
     }
     UString folder = getApplicationSupportFolder();
+    if (folder.isEmpty()) return folder;
     folder += "/";
     folder += PLIM_MAKER_NAME;
     makeDirectory(folder);
@@ -112,9 +130,16 @@ void copyFile(const UString& source, const UString& destination) {
 
 void forceExit() { exit(-1); }
 
+namespace {
+FILE* errorStream = nullptr;
+}
+
+void setErrorStream(FILE* stream) { errorStream = stream; }
+
 void printError(const UString& message) {
-    printf("*** ERROR *** %s\n", message.c_str());
-    fflush(stdout);
+    FILE* out = errorStream ? errorStream : stdout;
+    fprintf(out, "*** ERROR *** %s\n", message.c_str());
+    fflush(out);
 }
 
 uint64_t getMilliseconds() { return monotonicNow() - processStart(); }
@@ -122,6 +147,14 @@ uint64_t getMilliseconds() { return monotonicNow() - processStart(); }
 unsigned int getTicks() { return TickSource::get()->getTicks(); }
 
 void delayMilliseconds(unsigned int ms) { TickSource::get()->delay(ms); }
+
+// --- Memory ---------------------------------------------------------------
+
+void releaseFreeMemory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
 
 // --- Strings --------------------------------------------------------------
 

@@ -4,6 +4,7 @@
 
 #include <cstdarg>
 #include <cstdint>
+#include <cstdio>
 
 // Names that make up the per-user data folder, the log name and the caption.
 constexpr const char PLIM_MAKER_NAME[] = "Zemtrovia";
@@ -16,11 +17,18 @@ constexpr const char PLIM_VERSION_STRING[] = "2.60";
 // (mode 0755). With U3_APP_DATA_PATH set it is that folder + "/" + version;
 // there, a false flag gives the working folder "./" (or the data folder when
 // the working folder is not writable). Otherwise the flag is ignored and the
-// folder is ${XDG_DATA_HOME:-$HOME/.local/share}/Zemtrovia/Corvana2demo/2.60/.
+// folder is findDataHome() + "/Zemtrovia/Corvana2demo/2.60/"; empty when
+// there is no data home (userFolderProblem says so).
 UString getUserDataFolder(bool useAppDataPath);
-// The base below which the maker's folder lives: $XDG_DATA_HOME, else
-// $HOME/.local/share, else "."; every missing level is created (mode 0755).
+// The base below which the maker's folder lives, without creating anything:
+// $XDG_DATA_HOME, else $HOME/.local/share, else the password database's home
+// of the user + "/.local/share"; only absolute folders count, so it is empty
+// when none of them is one.
+UString findDataHome();
+// findDataHome, with every missing level created (mode 0755).
 UString getApplicationSupportFolder();
+// Empty when the user folder can be found; else a message for the player.
+UString userFolderProblem();
 // True when the file can be opened for reading.
 bool fileExists(const UString& path);
 int removeFile(const UString& path);
@@ -34,8 +42,11 @@ void copyFile(const UString& source, const UString& destination);
 
 // Ends the process with status 255; used only by the fatal path.
 [[noreturn]] void forceExit();
-// Prints "*** ERROR *** <message>" to standard output and flushes it.
+// Prints "*** ERROR *** <message>" to standard output (or the stream set
+// below) and flushes it.
 void printError(const UString& message);
+// Where printError writes: tools send fatal errors to standard error.
+void setErrorStream(FILE* stream);
 
 // The process-wide monotonic millisecond counter (CLOCK_MONOTONIC since process
 // start). Unlike SDL's counter it does not restart when SDL is initialised.
@@ -47,6 +58,13 @@ uint64_t getMilliseconds();
 unsigned int getTicks();
 // Sleeps through the installed TickSource (by default SDL_Delay).
 void delayMilliseconds(unsigned int ms);
+
+// --- Memory ---------------------------------------------------------------
+
+// Gives the free pages inside the heap back to the system. The allocator keeps
+// what a burst of objects freed resident, so the process would keep its peak
+// for ever; a pause in play (between waves) is the time to call it.
+void releaseFreeMemory();
 
 // --- Strings --------------------------------------------------------------
 

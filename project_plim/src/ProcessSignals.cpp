@@ -11,6 +11,7 @@
 #include <cstring>
 #include <execinfo.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -19,7 +20,8 @@ namespace {
 const int CRASH_SIGNALS[] = {SIGSEGV, SIGABRT, SIGFPE, SIGBUS, SIGILL};
 const int MAX_FRAMES = 64;
 
-volatile sig_atomic_t hangUp = 0;
+// The signal that asked to quit (0: none).
+volatile sig_atomic_t quitSignal = 0;
 // Thread handling a crash (0: none).
 std::atomic<long> crashOwner{0};
 
@@ -121,18 +123,30 @@ void ProcessSignals::install() {
     action.sa_handler = onCrash;
     for (int signal : CRASH_SIGNALS) sigaction(signal, &action, nullptr);
 
+    // SDL leaves SIGTERM and SIGINT to a handler that is there before it starts.
     action.sa_flags = SA_RESTART;
-    action.sa_handler = onHangUp;
-    sigaction(SIGHUP, &action, nullptr);
+    action.sa_handler = onQuitSignal;
+    for (int signal : {SIGHUP, SIGTERM, SIGINT}) sigaction(signal, &action, nullptr);
 
     action.sa_flags = 0;
     action.sa_handler = SIG_IGN;
     sigaction(SIGXFSZ, &action, nullptr);
 }
 
-bool ProcessSignals::quitRequested() { return hangUp != 0; }
+bool ProcessSignals::quitRequested() { return quitSignal != 0; }
 
-void ProcessSignals::onHangUp(int) { hangUp = 1; }
+const char* ProcessSignals::quitReason() {
+    switch (quitSignal) {
+    case SIGHUP: return "Hang-up signal";
+    case SIGTERM: return "Termination signal";
+    case SIGINT: return "Interrupt signal";
+    default: return "No signal";
+    }
+}
+
+void ProcessSignals::onQuitSignal(int signal) {
+    if (quitSignal == 0) quitSignal = signal;
+}
 
 void ProcessSignals::onCrash(int signal) {
     const long self = syscall(SYS_gettid);
@@ -154,7 +168,14 @@ void ProcessSignals::onCrash(int signal) {
     if (logFile >= 0) writeReport(logFile, what, frames, count);
     // The report sent at the next start holds this run's log and no older picture.
     if (!afterFatalPath) unlink(crashScreenshotPath);
-    int crash = open(crashLogPath, O_WRONLY | O_CREAT | O_CLOEXEC | (afterFatalPath ? O_APPEND : O_TRUNC), 0666);
+    // Never waits on a FIFO of that name, and writes only into a regular file.
+    int crash = open(crashLogPath, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
+                                       (afterFatalPath ? O_APPEND : O_TRUNC), 0666);
+    struct stat crashInfo;
+    if (crash >= 0 && (fstat(crash, &crashInfo) != 0 || !S_ISREG(crashInfo.st_mode))) {
+        close(crash);
+        crash = -1;
+    }
     if (crash >= 0) {
         if (logFile >= 0)
             copyFileFromSignal(log->getFileName().c_str(), crash);

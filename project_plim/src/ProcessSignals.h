@@ -3,8 +3,9 @@
 // SIGILL) writes out what the log holds, adds the signal and the stack, copies
 // the log to the crash log that the next start offers to report, and ends the
 // process with the signal's usual status. SIGHUP (a closed terminal, an ended
-// session) asks for the orderly shutdown, as SIGTERM does. SIGXFSZ is ignored,
-// so a write past the file-size limit fails (EFBIG) and is handled.
+// session), SIGTERM and SIGINT ask for the orderly shutdown, which the entry
+// loop starts after its frame. SIGXFSZ is ignored, so a write past the
+// file-size limit fails (EFBIG) and is handled.
 //
 // The handler makes only async-signal-safe calls: every path and the stack it
 // runs on are prepared by install. No screenshot is taken there: reading back
@@ -13,10 +14,12 @@ class ProcessSignals {
 public:
     // Once, before SDL starts (SDL then leaves these signals to us).
     static void install();
-    // A SIGHUP arrived: the entry loop ends after its frame.
+    // SIGHUP, SIGTERM or SIGINT arrived: the entry loop ends after its frame.
     static bool quitRequested();
+    // What asked, for the log ("Hang-up signal", "Termination signal", "Interrupt signal").
+    static const char* quitReason();
 
 private:
     static void onCrash(int signal);
-    static void onHangUp(int signal);
+    static void onQuitSignal(int signal);
 };

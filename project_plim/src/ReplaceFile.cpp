@@ -1,6 +1,9 @@
 #include "ReplaceFile.h"
 
+#include "FileStream.h"
+
 #include <cctype>
+#include <climits>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -39,6 +42,44 @@ int openTemp(const UString& path, UString& temp, int* fd) {
 }
 } // namespace
 
+UString replaceTarget(const UString& path, UString* error) {
+    std::string target = path.str();
+    struct stat info;
+    for (int links = 0;; ++links) {
+        if (lstat(target.c_str(), &info) != 0) {
+            // Nothing there yet (or a link to nothing): the save creates it.
+            if (errno == ENOENT) return UString(target);
+            setError(error, errno);
+            return UString();
+        }
+        if (!S_ISLNK(info.st_mode)) break;
+        if (links == 40) {
+            setError(error, ELOOP);
+            return UString();
+        }
+        std::string next(size_t(info.st_size > 0 ? info.st_size : PATH_MAX) + 1, '\0');
+        ssize_t n = readlink(target.c_str(), &next[0], next.size());
+        if (n < 0 || size_t(n) >= next.size()) {
+            setError(error, n < 0 ? errno : ENAMETOOLONG);
+            return UString();
+        }
+        next.resize(size_t(n));
+        size_t slash = target.rfind('/');
+        if (!next.empty() && next[0] != '/' && slash != std::string::npos) next = target.substr(0, slash + 1) + next;
+        target = next;
+    }
+    const char* why = nullptr;
+    if (S_ISDIR(info.st_mode)) why = strerror(EISDIR);
+    else if (!S_ISREG(info.st_mode)) why = FileStream::NOT_REGULAR;
+    // Judged by the mode bits, since no permission stops root: its owner's
+    // write bit for one's own file, else any write bit.
+    else if ((info.st_mode & (info.st_uid == geteuid() ? S_IWUSR : 0222)) == 0)
+        why = READ_ONLY_REASON;
+    if (!why) return UString(target);
+    if (error) *error = why;
+    return UString();
+}
+
 UString makeTempFileFor(const UString& path, UString* error) {
     UString temp;
     int fd;
@@ -55,9 +96,11 @@ bool replaceFile(const UString& path, const void* bytes, int count, UString* err
         setError(error, EINVAL);
         return false;
     }
+    const UString target = replaceTarget(path, error);
+    if (target.isEmpty()) return false;
     UString temp;
     int fd;
-    int failure = openTemp(path, temp, &fd);
+    int failure = openTemp(target, temp, &fd);
     if (failure) {
         setError(error, failure);
         return false;
@@ -76,7 +119,7 @@ bool replaceFile(const UString& path, const void* bytes, int count, UString* err
     }
     if (!failure && fsync(fd) != 0) failure = errno;
     if (close(fd) != 0 && !failure) failure = errno;
-    if (!failure && rename(temp.c_str(), path.c_str()) != 0) failure = errno;
+    if (!failure && rename(temp.c_str(), target.c_str()) != 0) failure = errno;
     if (failure) {
         unlink(temp.c_str());
         setError(error, failure);

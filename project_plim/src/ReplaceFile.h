@@ -9,13 +9,23 @@
 // (mkstemp's), a name no player gives a file of his own.
 inline constexpr char TEMP_MARKER[] = ".tmp-";
 
+// The file that a save to path replaces: path itself, or where the chain of
+// links that path starts ends (the links stay). Empty, with the reason in
+// *error when given, when that file is there but is not a regular file, or is
+// read-only (the owner's write bit clear on one's own file, every write bit
+// clear on another's), or the links loop.
+UString replaceTarget(const UString& path, UString* error = nullptr);
+// The reason replaceTarget gives for a read-only file.
+inline constexpr char READ_ONLY_REASON[] = "it is read-only";
+
 // Creates an empty file of a unique name next to path (path + ".tmp-XXXXXX",
 // by mkstemp) with the mode the file at path is to end with (the old file's,
 // or 0666 less the umask), and returns its name; empty when it cannot be
 // created, with the system's reason in *error when given.
 UString makeTempFileFor(const UString& path, UString* error = nullptr);
-// False (old file untouched, temporary file removed) when anything fails,
-// with the system's reason in *error when given.
+// Writes the file that replaceTarget names. False (old file untouched,
+// temporary file removed) when anything fails, with the reason in *error when
+// given.
 bool replaceFile(const UString& path, const void* bytes, int count, UString* error = nullptr);
 // Removes the temporary files of path that a killed save left behind (path +
 // ".tmp-" and the six characters of mkstemp); returns how many went. Only for a

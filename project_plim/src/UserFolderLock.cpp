@@ -8,31 +8,26 @@
 
 UserFolderLock::~UserFolderLock() { release(); }
 
-bool UserFolderLock::acquire(const UString& folder, const UString& fileName) {
+bool UserFolderLock::acquire(const UString& folder) {
     release();
     problem = UString();
-    path = folder + fileName;
-    int file = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (file < 0) {
-        // A read-only folder may still hold a lock file from an earlier run;
-        // when it holds none, the first failure is the reason that matters.
-        const int createError = errno;
-        file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (file < 0) {
-            problem = strerror(errno == ENOENT ? createError : errno);
-            return false;
-        }
+    path = folder;
+    // Read access is enough to lock, so a read-only folder is guarded too.
+    int handle = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle < 0) {
+        problem = strerror(errno);
+        return false;
     }
     int result;
     do {
-        result = flock(file, LOCK_EX | LOCK_NB);
+        result = flock(handle, LOCK_EX | LOCK_NB);
     } while (result != 0 && errno == EINTR);
     if (result != 0) {
         if (errno != EWOULDBLOCK) problem = strerror(errno);
-        close(file);
+        close(handle);
         return false;
     }
-    fd = file;
+    fd = handle;
     return true;
 }
 

@@ -68,8 +68,8 @@ TEST_F(MemoryIniFileTest, SectionAndKeyLinesAreTakenVerbatim) {
     EXPECT_FALSE(ini->getBool("S", "k"));
     EXPECT_EQ(0, ini->getInt("S", "k"));
     EXPECT_EQ(UString("a=b"), ini->getString("S", "q"));
-    EXPECT_EQ(UString("y"), ini->getString("li", "x"));  // brackets are not checked
-    EXPECT_FALSE(ini->hasKey("", ";c"));                  // no comments: ";c" names a section
+    EXPECT_EQ(UString("y"), ini->getString("S", "x"));  // "Plim" is no section line: ignored
+    EXPECT_FALSE(ini->hasKey("", ";c"));
     delete ini;
 }
 
@@ -301,12 +301,13 @@ TEST_F(MemoryIniFileTest, RangedSettingsFallBackToTheirDefaults) {
     EXPECT_EQ(1, log.count("readSetting(): Setting half=1.5 of [S] is not a number; using 6."));
 }
 
-// A settings file is read only when it is settings text of a sane size.
-TEST_F(MemoryIniFileTest, DamagedSettingsTextIsNamedWithItsFirstBadLine) {
-    const std::string bad = "is neither a section, a key nor a comment";
+// A settings file is read only when it is text of a sane size, whatever its lines say.
+TEST_F(MemoryIniFileTest, OnlyASettingsFileThatIsNotTextIsDamaged) {
     const std::pair<std::string, std::string> cases[] = {
-        {"\n[A]\n  k=v \r\n; a note\n# another\n=\n[]\n", ""}, {"[A]\nk=v\nPlim\n", "line 3 " + bad},
-        {"[A\nk=v\n", "line 1 " + bad}, {"k=v\n\x01=\xfe\n", "line 2 " + bad},
+        {"\n[A]\n  k=v \r\n; a note\n# another\n=\n[]\n", ""}, {"[A]\nk=v\nPlim\n", ""},
+        {"[A\nk=v\n\tx\xfe\x80\n", ""}, {"k=v\n\x01=\xfe\n", "it is not text (byte 0x01 on line 2)"},
+        {std::string("a=\0", 3), "it is not text (byte 0x00 on line 1)"},
+        {"[A]\n\n\nk=\x7f\n", "it is not text (byte 0x7f on line 4)"},
         {std::string(MemoryIniFile::MAX_FILE_SIZE, '\n'), ""},
         {std::string(MemoryIniFile::MAX_FILE_SIZE + 1, '\n'), "it is 1048577 bytes long, more than a settings file can be"}};
     for (const auto& c : cases) {

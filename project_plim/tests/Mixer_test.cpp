@@ -1,8 +1,11 @@
 // The mixer driven by hand: a made-up device spec, real decoded sources whose
 // samples are overwritten with known values, and mix() called as the audio
 // callback calls it. The limiter's look-ahead delays every output frame by
-// lag() frames; sums under its threshold pass unchanged.
+// lag() frames; sums under its threshold pass unchanged. Before it, the
+// high-pass takes out the DC: expected sums go through a DcBlocker of their
+// own (blocked), or outputs through its inverse (unblocked).
 #include "AudioTestEngine.h"
+#include "DcBlocker.h"
 #include "EngineTestFolder.h"
 #include "MemoryFile.h"
 #include "Mixer.h"
@@ -12,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -46,6 +50,10 @@ protected:
         return sources.back();
     }
     MixerOGGstatic* constant(float v) { return source(64, true, 8, [v](int, int) { return v; }); }
+    // 0.1 s, a whole number of periods, so the loop is seamless.
+    MixerOGGstatic* tone(float hertz, float amplitude) {
+        return source(2205, true, 8, [=](int k, int) { return amplitude * std::sin(6.2831853f * hertz * k / 22050); });
+    }
     // Frame k holds k/100 on the left, -k/100 on the right.
     MixerOGGstatic* ramp(int frames, bool loop = false) {
         return source(frames, loop, 8, [](int k, int side) { return side ? -k / 100.0f : k / 100.0f; });
@@ -62,6 +70,22 @@ protected:
     int lag() const { return mixer->limiter.lookAheadFrames(); }
     float left(int frame) const { return mixer->mixBuffer[2 * frame]; }
     float right(int frame) const { return mixer->mixBuffer[2 * frame + 1]; }
+    // What the high-pass makes of sums (stereo frames from a new mixer's
+    // first), fed in callbacks of frames frames as the mixer feeds it.
+    static std::vector<float> blocked(std::vector<float> sums, int frames) {
+        DcBlocker reference(22050);
+        for (size_t at = 0; at < sums.size(); at += size_t(2 * frames))
+            reference.process(sums.data() + at, int(std::min(sums.size() - at, size_t(2 * frames)) / 2));
+        return sums;
+    }
+    // The sums behind a new mixer's output at a gain of 1: the high-pass
+    // undone, x[n] = x[n-1] + y[n] - pole y[n-1], in double.
+    std::vector<double> unblocked(const std::vector<float>& out) const {
+        const double pole = mixer->dcBlocker.pole();
+        std::vector<double> sums(out.begin(), out.end());
+        for (size_t i = 2; i < out.size(); ++i) sums[i] = sums[i - 2] + out[i] - pole * out[i - 2];
+        return sums;
+    }
 
     EngineTestFolder folder;
     AudioTestEngine engine{folder, false};
@@ -73,20 +97,27 @@ protected:
 TEST_F(MixerTest, PanAttenuatesOnlyTheFarSideUnderTheMasterVolume) {
     makeMixer();
     int id = start(constant(0.5f));
-    const float pans[][3] = {{0.0f, 0.5f, 0.5f}, {0.5f, 0.25f, 0.5f}, {-1.0f, 0.5f, 0.0f}};
-    for (const auto& p : pans) {
-        mixer->setPan(id, p[0], 0.0);
-        callback(lag() + 4);
-        EXPECT_FLOAT_EQ(left(lag() + 3), p[1]) << p[0];
-        EXPECT_FLOAT_EQ(right(lag() + 3), p[2]) << p[0];
+    // Pan, then the sums; the last callback at half the master volume.
+    const float pans[][3] = {{0.0f, 0.5f, 0.5f}, {0.5f, 0.25f, 0.5f}, {-1.0f, 0.5f, 0.0f}, {-1.0f, 0.25f, 0.0f}};
+    const int frames = lag() + 4;
+    std::vector<float> sums;
+    for (int c = 0; c < 4; ++c) {
+        if (c < 3) mixer->setPan(id, pans[c][0], 0.0);
+        else mixer->effectsVolume = 0.5f; // music voices would keep musicVolume
+        callback(frames);
+        for (int i = 0; i < frames; ++i) sums.insert(sums.end(), {pans[c][1], pans[c][2]});
+        const std::vector<float> out = blocked(sums, frames);
+        for (int i = 0; i < frames; ++i) {
+            const int at = c * frames + i - lag();
+            EXPECT_FLOAT_EQ(left(i), at < 0 ? 0.0f : out[size_t(2 * at)]) << c << " " << i;
+            EXPECT_FLOAT_EQ(right(i), at < 0 ? 0.0f : out[size_t(2 * at + 1)]) << c << " " << i;
+        }
     }
-    mixer->effectsVolume = 0.5f; // music voices would keep musicVolume
-    callback(lag() + 4);
-    EXPECT_FLOAT_EQ(left(lag()), 0.25f);
 }
 
 // A sum of 2.0 leaves at the limiter's threshold (0.966051), never at the
-// clamp's full scale; -0.75 passes as it is.
+// clamp's full scale; -0.75 passes as it is. Read at each sound's first frame,
+// which the high-pass passes whole.
 TEST_F(MixerTest, EveryOutputFormatScalesUnderTheLimiter) {
     struct Case {
         Uint16 format;
@@ -102,9 +133,8 @@ TEST_F(MixerTest, EveryOutputFormatScalesUnderTheLimiter) {
     };
     MixerOGGstatic* plus = constant(1.0f);
     MixerOGGstatic* minus = constant(-0.75f);
-    const size_t last = 63; // frame
     auto sample = [&](size_t n) {
-        const size_t at = last * 2 * n;
+        const size_t at = size_t(lag()) * 2 * n;
         return std::vector<uint8_t>(stream.begin() + long(at), stream.begin() + long(at + n));
     };
     for (const Case& c : cases) {
@@ -151,17 +181,21 @@ TEST_F(MixerTest, LoopsWrapInsideACallbackAndOneShotsEndAtHalfRate) {
     start(source(5, true, 8, [](int k, int) { return (k + 1) / 10.0f; }));
     callback(lag() + 12);
     for (int i = 0; i < lag(); ++i) EXPECT_EQ(left(i), 0.0f) << i;
-    const float expected[] = {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.1f, 0.2f};
-    for (int i = 0; i < 12; ++i) EXPECT_FLOAT_EQ(left(lag() + i), expected[i]) << i;
+    std::vector<float> loop;
+    for (int k = 0; k <= lag() + 12; ++k) loop.insert(loop.end(), 2, (k % 5 + 1) / 10.0f); // 0.1 ... 0.5, 0.1 ...
+    std::vector<float> expected = blocked(loop, lag() + 12);
+    for (int i = 0; i < 12; ++i) EXPECT_FLOAT_EQ(left(lag() + i), expected[size_t(2 * i)]) << i;
     callback(1); // frame 12 of the loop, a look-ahead late
-    EXPECT_FLOAT_EQ(left(0), 0.3f);
+    EXPECT_FLOAT_EQ(left(0), expected[24]);
 
     makeMixer();
     int once = start(ramp(4));
     mixer->setFrequency(once, 11025.0f, 0.0); // each source frame twice
     callback(lag() + 10);
-    const float half[] = {0.0f, 0.0f, 0.01f, 0.01f, 0.02f, 0.02f, 0.03f, 0.03f, 0.0f};
-    for (int i = 0; i < 9; ++i) EXPECT_FLOAT_EQ(left(lag() + i), half[i]) << i;
+    std::vector<float> half(size_t(2 * (lag() + 10)), 0.0f);
+    for (int i = 0; i < 8; ++i) half[size_t(2 * i)] = (i / 2) / 100.0f; // 0, 0, 0.01, 0.01, ... 0.03, then 0
+    expected = blocked(half, lag() + 10);
+    for (int i = 0; i < 9; ++i) EXPECT_FLOAT_EQ(left(lag() + i), expected[size_t(2 * i)]) << i;
     EXPECT_FALSE(mixer->isPlaying(once));  // ended on the audio thread,
     EXPECT_EQ(mixer->getNumChildren(), 1u); // deleted by the next purge
     mixer->purgeChannels();
@@ -176,13 +210,16 @@ TEST_F(MixerTest, AFadeBelowOneThousandthEndsTheVoice) {
     mixer->setVolume(half, 0.5f, 0.1);
     mixer->setVolume(silent, 0.0f, 0.0);
     EXPECT_EQ(mixer->findChannel(fade)->volumeRampFrames, 11025);
-    callback();
-    callback();
-    callback(); // frame 11,024 (index 2,832 here) ends it unmixed
-    const float last = left(lag() + 11023 - 8192), after = left(lag() + 11024 - 8192);
-    EXPECT_GT(last - after, 1e-5f); // the fading voice's last frame
-    EXPECT_NEAR(after, 0.2f, 4e-5);
-    EXPECT_EQ(left(lag() + 11025 - 8192), after); // only the half-volume voice left
+    std::vector<float> out;
+    for (int c = 0; c < 3; ++c) { // frame 11,024 ends it unmixed
+        callback();
+        out.insert(out.end(), mixer->mixBuffer, mixer->mixBuffer + 8192);
+    }
+    const std::vector<double> sums = unblocked(out);
+    const double last = sums[size_t(2 * (lag() + 11023))], after = sums[size_t(2 * (lag() + 11024))];
+    EXPECT_GT(last - after, 1e-5); // the fading voice's last frame
+    EXPECT_NEAR(after, 0.2, 4e-5);
+    EXPECT_NEAR(sums[size_t(2 * (lag() + 11025))], after, 1e-7); // only the half-volume voice left
     EXPECT_FALSE(mixer->isPlaying(fade));
     EXPECT_TRUE(mixer->isPlaying(half));
     EXPECT_TRUE(mixer->isPlaying(silent));
@@ -214,30 +251,43 @@ TEST_F(MixerTest, AMonoDeviceGetsADownMixAtFullSpeed) {
     makeMixer(AUDIO_S16LSB, 1, 64);
     start(source(64, false, 8, [](int k, int side) { return side ? 0.0f : k / 100.0f; }));
     callback();
+    std::vector<float> sums(128, 0.0f);
+    for (int k = 0; k < 64; ++k) sums[size_t(2 * k)] = k / 100.0f;
+    const std::vector<float> out = blocked(sums, 64);
     for (int i = 0; i < 64; ++i) {
         const int k = i - lag();
-        EXPECT_EQ(int16_t(stream[2 * i] | stream[2 * i + 1] << 8), k < 0 ? 0 : int(k / 200.0f * 32760.0)) << i;
+        const float down = k < 0 ? 0.0f : 0.5f * (out[size_t(2 * k)] + out[size_t(2 * k + 1)]);
+        EXPECT_EQ(int16_t(stream[2 * i] | stream[2 * i + 1] << 8), int(double(down) * 32760.0)) << i;
     }
 }
 
-// Six loud tones over a quiet constant voice, all panned so that the right
-// side is exactly half the left: the limiter keeps every sample under full
-// scale with the peaks just under it and the image unmoved; when the tones
-// stop the gain glides back to exactly 1, after which voices pass bit for bit,
-// a look-ahead late.
+// Six loud tones over a quiet 50-Hz one, all panned so that the right side is
+// exactly half the left: the limiter keeps every sample under full scale with
+// the peaks just under it and the image unmoved; when the loud tones stop the
+// gain glides back to exactly 1 (read against the high-pass's output of the
+// very sums the mixer adds), after which voices pass bit for bit as the
+// high-pass gives them, a look-ahead late.
 TEST_F(MixerTest, TheLimiterKeepsLoudStacksUnderFullScaleAndQuietOnesExact) {
     makeMixer(AUDIO_S16LSB, 2, 2048);
-    auto tone = [this](float hertz, float amplitude) {
-        // 0.1 s, a whole number of periods, so the loop is seamless.
-        return source(2205, true, 8, [=](int k, int) { return amplitude * std::sin(6.2831853f * hertz * k / 22050); });
-    };
-    std::vector<int> voices = {start(constant(0.25f))};
-    for (float hertz : {110, 170, 230, 350, 470, 590}) voices.push_back(start(tone(hertz, 0.45f)));
+    std::vector<MixerOGGstatic*> tones = {tone(50, 0.25f)};
+    for (float hertz : {110, 170, 230, 350, 470, 590}) tones.push_back(tone(hertz, 0.45f));
+    std::vector<int> voices;
+    for (MixerOGGstatic* t : tones) voices.push_back(start(t));
     for (int id : voices) mixer->setPan(id, -0.5f, 0.0);
+    std::vector<float> sums; // voice after voice, as the mixer adds them
+    auto add = [&](size_t count) {
+        for (int k = 0; k < 2048; ++k) {
+            const size_t frame = sums.size() / 2 % 2205;
+            float sum = 0.0f;
+            for (size_t v = 0; v < count; ++v) sum += tones[v]->samples[2 * frame];
+            sums.insert(sums.end(), {sum, 0.5f * sum});
+        }
+    };
     int peak = 0;
     bool halfRight = true;
     for (int c = 0; c < 6; ++c) {
         callback();
+        add(tones.size());
         for (int i = 0; i < 2048; ++i) {
             halfRight = halfRight && right(i) == 0.5f * left(i);
             peak = std::max(peak, std::abs(int(int16_t(stream[4 * i] | stream[4 * i + 1] << 8))));
@@ -248,34 +298,78 @@ TEST_F(MixerTest, TheLimiterKeepsLoudStacksUnderFullScaleAndQuietOnesExact) {
     EXPECT_GE(peak, 31000);
 
     for (size_t v = 1; v < voices.size(); ++v) mixer->stopChannel(voices[v]);
-    float gain = 0.0f, lowestStep = 1.0f, highestStep = 0.0f;
-    int risingFrames = 0;
-    for (int c = 0; c < 20; ++c) { // 1.86 s of the quiet voice alone
+    float gain = 0.0f, lowestStep = 1.0f, highestStep = 0.0f, expected = 0.0f;
+    int gainFrame = 0, lastBelowOne = 0;
+    for (int c = 6; c < 26; ++c) { // 1.86 s of the quiet tone alone
         callback();
-        for (int i = c ? 0 : lag(); i < 2048; ++i) {
-            const float g = left(i) / 0.25f;
-            if (c || i > lag()) {
-                lowestStep = std::min(lowestStep, g - gain);
-                highestStep = std::max(highestStep, g - gain);
+        add(1);
+        const std::vector<float> out = blocked(sums, 2048);
+        for (int i = c > 6 ? 0 : lag(); i < 2048; ++i) {
+            expected = out[size_t(2 * (c * 2048 + i - lag()))];
+            if (std::fabs(expected) < 0.05f) continue; // near a zero crossing
+            const float g = left(i) / expected;
+            const int frame = (c - 6) * 2048 + i;
+            if (gain > 0.0f) { // per frame
+                lowestStep = std::min(lowestStep, (g - gain) / float(frame - gainFrame));
+                highestStep = std::max(highestStep, (g - gain) / float(frame - gainFrame));
             }
-            risingFrames += g < 1.0f;
+            if (g < 1.0f) lastBelowOne = frame;
             gain = g;
+            gainFrame = frame;
         }
     }
-    EXPECT_GE(lowestStep, 0.0f);    // never down again,
-    EXPECT_LT(highestStep, 1e-3f);  // no steps to hear,
-    EXPECT_GT(risingFrames, 2205);  // a release of more than 0.1 s
-    EXPECT_LT(risingFrames, 33075); // that ends within 1.5 s
-    EXPECT_EQ(left(2047), 0.25f);   // exactly at 1
+    EXPECT_GE(lowestStep, -1e-6f);   // never down again (but for the division's rounding),
+    EXPECT_LT(highestStep, 1e-3f);   // no steps to hear,
+    EXPECT_GT(lastBelowOne, 2205);   // a release of more than 0.1 s
+    EXPECT_LT(lastBelowOne, 33075);  // that ends within 1.5 s
+    EXPECT_EQ(left(2047), expected); // exactly at 1
 
     mixer->stopAll();
-    callback(); // the delay line empties
+    // The delay line empties and the high-pass's tail dies out, to exactly 0.
+    bool silent = false;
+    for (int c = 0; c < 12 && !silent; ++c) {
+        callback();
+        silent = std::all_of(mixer->mixBuffer, mixer->mixBuffer + 4096, [](float v) { return v == 0.0f; });
+    }
+    ASSERT_TRUE(silent);
     MixerOGGstatic* soft = tone(230, 0.5f);
     start(soft);
     callback();
-    std::vector<float> expected(size_t(2 * lag()), 0.0f);
-    expected.insert(expected.end(), soft->samples, soft->samples + 2 * (2048 - lag()));
-    EXPECT_EQ(std::vector<float>(mixer->mixBuffer, mixer->mixBuffer + 4096), expected);
+    std::vector<float> expectedSoft(size_t(2 * lag()), 0.0f);
+    const std::vector<float> out = blocked(std::vector<float>(soft->samples, soft->samples + 4096), 2048);
+    expectedSoft.insert(expectedSoft.end(), out.begin(), out.end() - 2 * lag());
+    EXPECT_EQ(std::vector<float>(mixer->mixBuffer, mixer->mixBuffer + 4096), expectedSoft);
+}
+
+// The output loses its DC and keeps what can be heard: a constant on the left
+// leaves whole at first, then falls as pole^n (time constant 1/(2 pi 5 Hz)),
+// reaches the device as 0 once 0.5 pole^n is under one step of 16 bits (0.31
+// s) and is exactly 0 by 0.75 s; a 50-Hz tone on the right keeps its level
+// within 0.05 dB.
+TEST_F(MixerTest, TheOutputLosesItsDcAndKeepsFiftyHertz) {
+    makeMixer(AUDIO_S16LSB, 2, 2048);
+    mixer->setPan(start(constant(0.5f)), -1.0f, 0.0);
+    mixer->setPan(start(tone(50, 0.5f)), 1.0f, 0.0);
+    const double pole = mixer->dcBlocker.pole();
+    const int deviceZero = int(std::ceil(std::log(0.5 * 32760) / -std::log(pole)));
+    int lastDeviceStep = -1, lastNonZero = -1;
+    float peakRight = 0.0f;
+    for (int c = 0; c < 9; ++c) { // 0.84 s
+        callback();
+        for (int i = 0; i < 2048; ++i) {
+            const int frame = c * 2048 + i - lag(); // of the sums
+            if (frame == 0) {
+                EXPECT_EQ(left(i), 0.5f);
+            }
+            if (int16_t(stream[4 * i] | stream[4 * i + 1] << 8) != 0) lastDeviceStep = frame;
+            if (left(i) != 0.0f) lastNonZero = frame;
+            if (c == 8) peakRight = std::max(peakRight, std::fabs(right(i)));
+        }
+    }
+    EXPECT_NEAR(lastDeviceStep, deviceZero - 1, 2);
+    EXPECT_LT(lastNonZero, int(0.75 * 22050));
+    EXPECT_LE(peakRight, 0.5f);
+    EXPECT_GE(peakRight, 0.5f * std::pow(10.0f, -0.05f / 20));
 }
 
 } // namespace

@@ -110,6 +110,9 @@ protected:
         ASSERT_EQ(client->getPeerCount(), 1);
         toClient = firstPeer(*server);
         toServer = firstPeer(*client);
+        // The data path's cases start from a client that has shown it
+        // receives; the handshake's tests cover how it does.
+        toClient->bConfirmed = true;
     }
     // Sends a packet from the server and returns its datagrams (kept in outQueue).
     std::vector<Packet*> serverSends(const std::string& bytes) {
@@ -386,6 +389,37 @@ TEST_F(DataPathTest, PeerPortFollowsItsLatestDatagram) {
     EXPECT_EQ(server->received, std::vector<std::string>{"moved"});
 }
 
+TEST_F(DataPathTest, CopiesFromElsewhereChangeNothingOnlyANewerDatagramMovesThePeer) {
+    uint32_t id = client->hostUID;
+    NetAddress home = client->connection->address, elsewhere(UString("127.0.0.1"), 777);
+    serverSends("for the client");
+    NetStats* stats = server->connection->getStats();
+    Bytes first = dataDatagram(id, 1, false, 0, {"one"}), third = dataDatagram(id, 3, false, 0, {"three"});
+    toServerDirect(first, home);
+    toServerDirect(third, home);
+    net.advance(1.0);
+    // Delivered, held ahead of order, asking for a resend: from another port, nothing happens.
+    toServerDirect(first, elsewhere);
+    toServerDirect(third, elsewhere);
+    toServerDirect(dataDatagram(id, 2, false, 0, {"two"}, 1), elsewhere);
+    toServerDirect(dataDatagram(id, 3, false, 1, {"three"}, 1), elsewhere);
+    EXPECT_EQ(toClient->address.toString(), home.toString());
+    EXPECT_EQ(toClient->sequenceIn, 1);
+    EXPECT_EQ(toClient->sequenceAcked, 0);
+    EXPECT_EQ(stats->resendRequests, 0);
+    // From its own address a held number is still welcome, and a newer one moves it.
+    toServerDirect(dataDatagram(id, 2, false, 0, {"two"}), home);
+    toServerDirect(dataDatagram(id, 4, false, 0, {"four"}), elsewhere);
+    EXPECT_EQ(toClient->address.toString(), "127.0.0.1:777");
+    toServerDirect(third, home); // now the copy comes from elsewhere
+    EXPECT_EQ(toClient->address.toString(), "127.0.0.1:777");
+    toServerDirect(dataDatagram(id, 5, false, 0, {"five"}, 1), elsewhere);
+    server->update();
+    EXPECT_EQ(server->received, (std::vector<std::string>{"one", "two", "three", "four", "five"}));
+    EXPECT_EQ(stats->resendRequests, 1);
+    EXPECT_EQ(stats->resends, 1);
+}
+
 TEST(DataPathSockets, WholePacketsCrossRealSockets) {
     NetTestEngine net(false);
     RecordingHost server(true), client(false);
@@ -397,6 +431,9 @@ TEST(DataPathSockets, WholePacketsCrossRealSockets) {
         usleep(1000);
     }
     ASSERT_EQ(client.getPeerCount(), 1);
+    Packet* hello = packetOf("hello"); // shows the server that the client receives
+    client.sendToAll(hello);
+    delete hello;
     std::vector<std::string> sent = {pattern(65536), "", pattern(513)};
     for (const std::string& s : sent) {
         Packet* p = packetOf(s);

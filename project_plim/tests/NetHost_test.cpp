@@ -177,6 +177,10 @@ TEST_F(NetHostTest, DisconnectNeedsTheSameIPButNotThePort) {
 
 TEST_F(NetHostTest, SilentPeerIsDroppedAfterTheTimeout) {
     connect(*client);
+    Packet* hello = new Packet(Packet::FLAG_FILTER1, -1);
+    client->sendToAll(hello); // then silence
+    delete hello;
+    server->update();
     net.advance(5.0);
     server->update();
     EXPECT_EQ(server->getPeerCount(), 1);
@@ -185,6 +189,7 @@ TEST_F(NetHostTest, SilentPeerIsDroppedAfterTheTimeout) {
     EXPECT_EQ(server->getPeerCount(), 0);
     EXPECT_EQ(server->events.back(), "disconnected peer");
     EXPECT_EQ(client->connection->receiveRaw(), nullptr); // no notice was sent
+    EXPECT_GE(net.log().find("NetHost(): SERVER: dropped client peer (127.0.0.1:2): nothing new from it for 5.0 s."), 0);
 
     // The same address may then connect again.
     client->peers.deleteChildren();

@@ -41,13 +41,7 @@ protected:
         server.reset();
         ReplicationRole::current = nullptr;
     }
-    NetRole* makeRole(bool isServer) {
-        NetRole* role = new NetRole("Corvana2demo", 2.60, isServer ? "server" : "peer", 0, isServer);
-        role->connection = new NetConnection(NetAddress(UString("127.0.0.1"), 0));
-        role->ownsConnection = true;
-        role->maxPeers = 8;
-        return role;
-    }
+    NetRole* makeRole(bool isServer) { return RoleTestEngine::makeRole(isServer); }
     void run(int ticks) {
         for (int i = 0; i < ticks; ++i)
             net.tickRoles(0.05, server.get(), client.get());

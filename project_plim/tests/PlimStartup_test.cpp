@@ -144,8 +144,8 @@ TEST_F(StartupTest, SettingsThatCouldHangOrOverflowFallBackToTheirDefaults) {
     EXPECT_EQ(ini.get("PlimAudio", "frequency"), "2147483647");
 }
 
-// A settings file that is there but cannot be read is set aside, never saved over.
-TEST_F(StartupTest, AnUnreadableSettingsFileIsKeptAside) {
+// A settings file that is there but cannot be read is left where it is, never saved over.
+TEST_F(StartupTest, AnUnreadableSettingsFileIsLeftInPlace) {
     folder.writeUserSettings();
     const std::string cfg = folder.userSettingsPath();
     ASSERT_EQ(0, rename(cfg.c_str(), (cfg + ".tmp").c_str()));
@@ -153,9 +153,10 @@ TEST_F(StartupTest, AnUnreadableSettingsFileIsKeptAside) {
     ASSERT_EQ(0, rename((cfg + ".tmp").c_str(), (cfg + "/inside").c_str()));
     runEngine();
     stopEngine();
-    EXPECT_NE(EngineTestFolder::readFile(cfg + ".bad/inside").find("bFullScreen=No"), std::string::npos);
-    EXPECT_NE(settings().get("Plim", "frameRate"), "");
-    EXPECT_EQ(1, log().count("keepDamagedFile(): File '" + cfg + "' is damaged (Is a directory); kept as '" + cfg + ".bad'."));
+    EXPECT_NE(EngineTestFolder::readFile(cfg + "/inside").find("bFullScreen=No"), std::string::npos);
+    EXPECT_FALSE(EngineTestFolder::exists(cfg + ".bad"));
+    EXPECT_EQ(1, log().count("keepRefusedFile(): File '" + cfg + "' cannot be read (Is a directory); it is left as it is and not saved over."));
+    EXPECT_EQ(1, log().count("save(): Not saving '" + cfg + "': the file there cannot be read and is kept."));
 }
 
 TEST_F(StartupTest, TheAccessCodeUnlocksDebugFunctionsAndTheLeakList) {
@@ -163,6 +164,12 @@ TEST_F(StartupTest, TheAccessCodeUnlocksDebugFunctionsAndTheLeakList) {
     runEngine(3);
     EXPECT_FALSE(PLIM->bDebugLocked);
     EXPECT_EQ(PLIM->debugLevel, 3);
+    // The timing line's last four figures are the frame before's: its hud and
+    // present took no clock time, its wait the whole frame period.
+    EXPECT_EQ(PLIM->timingLineMs[3], 0);
+    EXPECT_EQ(PLIM->timingLineMs[4], 0);
+    EXPECT_GT(PLIM->timingLineMs[5], 0);
+    EXPECT_EQ(PLIM->timingLineMs[6], 0);
     // An object nobody deletes: built in static storage so it outlives the engine.
     alignas(PlimBase) static unsigned char storage[sizeof(PlimBase)];
     new (storage) PlimBase();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <pwd.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -62,8 +63,13 @@ TEST_F(PlimUtilFs, UserDataFolder) {
     EXPECT_TRUE(isDirectory(dir + "/u3/2.60"));
     unsetenv("U3_APP_DATA_PATH");
 
-    EXPECT_EQ(getUserDataFolder(true), "./Zemtrovia/Corvana2demo/2.60/");
-    EXPECT_TRUE(isDirectory("Zemtrovia/Corvana2demo/2.60"));
+    // Without HOME (or with relative folders) the password database's home.
+    const passwd* entry = getpwuid(getuid());
+    EXPECT_EQ(findDataHome(), UString((std::string(entry->pw_dir) + "/.local/share").c_str()));
+    setenv("HOME", "home", 1);
+    setenv("XDG_DATA_HOME", "x/y", 1);
+    EXPECT_EQ(findDataHome(), UString((std::string(entry->pw_dir) + "/.local/share").c_str()));
+    unsetenv("XDG_DATA_HOME");
 
     setenv("HOME", (dir + "/home").c_str(), 1);
     mkdir("home", 0755);

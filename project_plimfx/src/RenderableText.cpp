@@ -1,6 +1,7 @@
 #include "RenderableText.h"
 
 #include "FontQuad.h"
+#include "StretchSkin.h"
 #include "TextPlate.h"
 
 RenderableText::RenderableText(float x, float y, float z, const UString& text, FontQuad* font,
@@ -11,7 +12,7 @@ RenderableText::RenderableText(float x, float y, float z, const UString& text, F
     updateVisuals();
 }
 
-RenderableText::~RenderableText() {}
+RenderableText::~RenderableText() { delete plateFrame; }
 
 void RenderableText::tick(double, double dt) {
     // A label advances neither its state machine nor any children.
@@ -37,8 +38,11 @@ void RenderableText::tick(double, double dt) {
 void RenderableText::render() {
     if (bHidden || delay > 0.0 || elapsed >= duration || !font) return;
     // The plate fades with a fading text; a text's own alpha is kept off it.
-    const bool fading = fadeInTime > 0.0 || fadeOutTime > 0.0;
-    if (plate.a > 0) TextPlate::draw(font, position.x, position.y, printFlags, text, plate, fading ? color.a : 255);
+    const bool fading = bPlateFades || fadeInTime > 0.0 || fadeOutTime > 0.0;
+    if (plateFrame)
+        TextPlate::drawFrame(plateFrame, font, position.x, position.y, printFlags, text, fading ? color.a : 255);
+    else if (plate.a > 0)
+        TextPlate::draw(font, position.x, position.y, printFlags, text, plate, fading ? color.a : 255);
     if (bShadow) {
         UColor shadow(0, 0, 0, uint8_t(int((color.a / 255.0) * 64.0)));
         font->printShadowed(this, printFlags, text, 2.0f, -2.0f, 0.0f, shadow);

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 class FontQuad;
+class StretchSkin;
 
 class RenderableText : public Renderable {
 public:
@@ -37,4 +38,8 @@ public:
     // With alpha above 0: a plate of this colour behind the text (TextPlate),
     // for a text over a busy or light picture.
     UColor plate{0, 0, 0, 0};
+    // When set, this picture stretched behind the text instead of the flat
+    // plate; owned. With bPlateFades it takes the text's alpha.
+    StretchSkin* plateFrame = nullptr;
+    bool bPlateFades = false;
 };

@@ -2,12 +2,12 @@
 
 #include "DrawHelpers.h"
 #include "FontQuad.h"
+#include "Renderable.h"
+#include "StretchSkin.h"
 
 #include <algorithm>
 
-void TextPlate::draw(const FontQuad* font, float x, float y, int flags, const UString& text, UColor plate,
-                     int textAlpha) {
-    if (!font || text.isEmpty() || plate.a == 0 || textAlpha <= 0) return;
+Rect TextPlate::textRect(const FontQuad* font, float x, float y, int flags, const UString& text) {
     const float w = float(font->getTextWidth(text, nullptr).width);
     float left = x;
     if (flags & FontQuad::PRINT_CENTER) left -= float(int(w) / 2);
@@ -16,6 +16,34 @@ void TextPlate::draw(const FontQuad* font, float x, float y, int flags, const US
     if (flags & FontQuad::PRINT_VCENTER) top += float(font->fontHeight / 2);
     if (flags & FontQuad::PRINT_BOTTOM) top += float(font->fontHeight);
     if (flags & FontQuad::PRINT_BASELINE) top += float(font->letterHeight);
+    return Rect(left, top, left + w, top - float(font->fontHeight));
+}
+
+void TextPlate::draw(const FontQuad* font, float x, float y, int flags, const UString& text, UColor plate,
+                     int textAlpha) {
+    if (!font || text.isEmpty() || plate.a == 0 || textAlpha <= 0) return;
+    const Rect r = textRect(font, x, y, flags, text);
     plate.a = uint8_t(int(plate.a) * std::min(textAlpha, 255) / 255);
-    drawFilledRect(Rect(left - MARGIN, top + MARGIN, left + w + MARGIN, top - float(font->fontHeight) - MARGIN), plate);
+    drawFilledRect(Rect(r.left - MARGIN, r.top + MARGIN, r.right + MARGIN, r.bottom - MARGIN), plate);
+}
+
+void TextPlate::drawFrame(StretchSkin* frame, const FontQuad* font, float x, float y, int flags,
+                          const UString& text, int alpha, float marginX) {
+    if (!frame || !font || text.isEmpty()) return;
+    const Rect r = textRect(font, x, y, flags, text);
+    drawFrameOver(frame, Rect(r.left - marginX, r.top + FRAME_MARGIN_Y, r.right + marginX, r.bottom - FRAME_MARGIN_Y),
+                  alpha);
+}
+
+void TextPlate::drawFrameOver(StretchSkin* frame, const Rect& r, int alpha) {
+    if (!frame || alpha <= 0) return;
+    // Never smaller than its corners.
+    const float w = std::max(r.right - r.left, float(frame->borderLeft + frame->borderRight));
+    const float h = std::max(r.top - r.bottom, float(frame->borderTop + frame->borderBottom));
+    if (frame->width != w || frame->height != h) frame->setSize(w, h);
+    Renderable plate;
+    const V3 at(0.5f * (r.left + r.right), 0.5f * (r.top + r.bottom), 0.0f);
+    plate.setup(frame, &at, nullptr, nullptr);
+    plate.color.a = uint8_t(std::min(alpha, 255));
+    plate.render();
 }

@@ -173,11 +173,6 @@ void MenuScreenTest::SetUp() {
     world->frame();
 }
 
-UColor MenuTestWorld::underVeil(UColor c) {
-    const int keep = 255 - ContextPre::VEIL_ALPHA;
-    return UColor(uint8_t(c.r * keep / 255), uint8_t(c.g * keep / 255), uint8_t(c.b * keep / 255), c.a);
-}
-
 bool MenuTestWorld::near(UColor a, UColor b) {
     return std::abs(a.r - b.r) <= 1 && std::abs(a.g - b.g) <= 1 && std::abs(a.b - b.b) <= 1 && a.a == b.a;
 }

@@ -68,8 +68,6 @@ public:
 
     // The back-buffer pixel under a point of the default menu view.
     static UColor pixelAt(float x, float y);
-    // A backdrop colour as the menus show it, under the shared layer's veil.
-    static UColor underVeil(UColor c);
     // Alike within the rounding of blending.
     static bool near(UColor a, UColor b);
 

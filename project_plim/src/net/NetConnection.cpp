@@ -32,7 +32,27 @@ const int LABEL_FLAGS = 0x22;
 // The system takes at most this many segments and 65,507 bytes in one send.
 const int MAX_SEGMENTS = 64;
 const int MAX_SEGMENTED_BYTES = 65507;
+// Datagrams taken from the socket in one call.
+const int BATCH_DATAGRAMS = 32;
 } // namespace
+
+// Each slot's buffer holds a whole datagram; handing one out swaps it with
+// the receive packet's, so nothing is copied and nothing allocated per datagram.
+struct NetConnection::ReceiveBatch {
+    uint8_t* buffers[BATCH_DATAGRAMS];
+    mmsghdr messages[BATCH_DATAGRAMS];
+    iovec pieces[BATCH_DATAGRAMS];
+    sockaddr_in senders[BATCH_DATAGRAMS];
+    int count = 0, next = 0;
+    ReceiveBatch() {
+        for (uint8_t*& b : buffers)
+            b = new uint8_t[MAX_DATAGRAM];
+    }
+    ~ReceiveBatch() {
+        for (uint8_t* b : buffers)
+            delete[] b;
+    }
+};
 
 NetConnection::NetConnection(NetAddress bindAddress, bool fatal) : address(bindAddress) {
     PlimNetwork* network = PLIM ? PLIM->network : nullptr;
@@ -105,6 +125,7 @@ void NetConnection::closeSocket() {
 }
 
 NetConnection::~NetConnection() {
+    batch.reset();
     if (emulated) {
         if (PLIM && PLIM->network)
             PLIM->network->flushEmulatedPackets(address);
@@ -126,11 +147,11 @@ void NetConnection::sendRaw(Packet* packet, NetAddress to) {
     } else {
         return; // closed: nothing goes out
     }
-    countSent(count);
+    countSent(count, packet->time);
 }
 
-void NetConnection::countSent(int bytes) {
-    NetStats* stats = getStats();
+void NetConnection::countSent(int bytes, double now) {
+    NetStats* stats = getStats(now);
     stats->packetsOut += 1;
     stats->bytesOut += bytes + HEADER_OVERHEAD;
     stats->payloadBytesOut += bytes;
@@ -200,9 +221,35 @@ bool NetConnection::sendSegmented(Packet* const* packets, int count, const NetAd
     double now = netTime();
     for (int k = 0; k < count; ++k) {
         packets[k]->time = now;
-        countSent(packets[k]->getLength());
+        countSent(packets[k]->getLength(), now);
     }
     return true;
+}
+
+bool NetConnection::receiveBatch() {
+    if (!batch)
+        batch.reset(new ReceiveBatch());
+    ReceiveBatch& b = *batch;
+    for (int i = 0; i < BATCH_DATAGRAMS; ++i) {
+        b.pieces[i] = {b.buffers[i], size_t(MAX_DATAGRAM)};
+        b.messages[i].msg_hdr = msghdr{};
+        b.messages[i].msg_hdr.msg_name = &b.senders[i];
+        b.messages[i].msg_hdr.msg_namelen = sizeof b.senders[i];
+        b.messages[i].msg_hdr.msg_iov = &b.pieces[i];
+        b.messages[i].msg_hdr.msg_iovlen = 1;
+    }
+    int got = recvmmsg(wsaSocket, b.messages, BATCH_DATAGRAMS, MSG_DONTWAIT, nullptr);
+    if (got < 0) {
+        int error = errno;
+        // Nothing waiting, or an ICMP answer to an earlier datagram: nothing received.
+        if (error != EAGAIN && error != EWOULDBLOCK && error != ECONNRESET && error != ECONNREFUSED &&
+            error != EINTR)
+            logTagged("receiveRaw", "WARNING: recvfrom() failed with error %s.", PlimNetwork::errorText(error).c_str());
+        return false;
+    }
+    b.count = got;
+    b.next = 0;
+    return got > 0;
 }
 
 Packet* NetConnection::receiveRaw() {
@@ -216,24 +263,19 @@ Packet* NetConnection::receiveRaw() {
     } else {
         if (wsaSocket < 0)
             return nullptr;
-        sockaddr_in in;
-        socklen_t length = sizeof in;
-        ssize_t got = recvfrom(wsaSocket, p->buffer, p->capacity, 0, reinterpret_cast<sockaddr*>(&in), &length);
-        if (got < 0) {
-            int error = errno;
-            // Nothing waiting, or an ICMP answer to an earlier datagram: nothing received.
-            if (error != EAGAIN && error != EWOULDBLOCK && error != ECONNRESET && error != ECONNREFUSED &&
-                error != EINTR)
-                logTagged("receiveRaw", "WARNING: recvfrom() failed with error %s.",
-                          PlimNetwork::errorText(error).c_str());
+        if ((!batch || batch->next == batch->count) && !receiveBatch())
             return nullptr;
-        }
-        p->address.fromSockAddr(in);
-        count = static_cast<int>(got);
+        ReceiveBatch& b = *batch;
+        int i = b.next++;
+        std::swap(p->buffer, b.buffers[i]);
+        p->cursor = p->buffer;
+        p->address.fromSockAddr(b.senders[i]);
+        count = static_cast<int>(b.messages[i].msg_len);
     }
+    double now = netTime();
     p->size = count;
-    p->time = netTime();
-    NetStats* stats = getStats();
+    p->time = now;
+    NetStats* stats = getStats(now);
     stats->packetsIn += 1;
     stats->bytesIn += count + HEADER_OVERHEAD;
     stats->payloadBytesIn += count;
@@ -273,8 +315,9 @@ void NetConnection::releasePacket(Packet* packet) {
         delete packet;
 }
 
-NetStats* NetConnection::getStats() {
-    double now = netTime();
+NetStats* NetConnection::getStats() { return getStats(netTime()); }
+
+NetStats* NetConnection::getStats(double now) {
     NetStats* newest = static_cast<NetStats*>(statsHistory.lastChild);
     double start = now;
     if (newest) {

@@ -9,6 +9,7 @@
 #include "net/NetStats.h"
 
 #include <cstdint>
+#include <memory>
 
 class TextPrinter;
 
@@ -41,8 +42,9 @@ public:
     // the caller's, given back through releasePacket.
     Packet* receive();
     void releasePacket(Packet* packet);
-    // The sample of the current second.
+    // The sample of the current second (of now, on the engine clock).
     NetStats* getStats();
+    NetStats* getStats(double now);
     // A graph of one counter over the history, in the rectangle.
     void drawStats(TextPrinter* font, float left, float top, float right, float bottom, const UString& label,
                    int32_t NetStats::*counter);
@@ -66,11 +68,16 @@ public:
     bool bSegmentOffload = true;
 
 private:
+    // Datagrams taken from the socket together and handed out one at a time.
+    struct ReceiveBatch;
+    std::unique_ptr<ReceiveBatch> batch;
+    // Fills the batch from the socket; false when nothing came.
+    bool receiveBatch();
     bool openSocket(bool fatal);
     // One run of packets whose lengths equal the first's (the last may be
     // shorter) in one send; false when the system refused it.
     bool sendSegmented(Packet* const* packets, int count, const NetAddress& to);
-    void countSent(int bytes);
+    void countSent(int bytes, double now);
     void setupFailed(bool fatal, const char* statement, int line);
     void closeSocket();
     static double randomFraction();

@@ -5,13 +5,13 @@
 #include "Logger.h"
 #include "Plim.h"
 #include "PlimUtil.h"
+#include "net/Crc32.h"
 #include "net/NetConnection.h"
 #include "net/NetStats.h"
 #include "net/NetTime.h"
 #include "net/Node.h"
 
 #include <cstring>
-#include <zlib.h>
 
 namespace {
 const char* const MIN_VERSION = "0.00";
@@ -22,6 +22,12 @@ const char* const NORMAL = "serviceInPacketNormal";
 // trips and the margin (an acknowledgement may wait for the peer's next send).
 const double OVERDUE_ROUND_TRIPS = 2.0;
 const double OVERDUE_MARGIN = 0.01;
+// A requested piece goes again unless its last send is younger than this many
+// round trips (the request then came from a copy or a reordering, not from
+// that send's loss). A genuine first request comes about one round trip after
+// the piece (a later piece of the same burst showed the gap), so a whole round
+// trip here would turn most of them away and cost a retry interval more.
+const double RESEND_GUARD_ROUND_TRIPS = 0.5;
 
 UString text(int id, const char* english) {
     return PLIM && PLIM->language ? UString(PLIM->language->getText(id)) : UString(english);
@@ -31,7 +37,7 @@ Node* asNode(BasicLink* l) { return static_cast<Node*>(l); }
 bool live(const BasicLink* l) { return !l->bDestroyPending && !l->bSkip; }
 
 uint32_t crcOf(uint32_t crc, const uint8_t* bytes, int count) {
-    return count > 0 ? static_cast<uint32_t>(::crc32(crc, bytes, static_cast<uInt>(count))) : crc;
+    return count > 0 ? Crc32::update(crc, bytes, size_t(count)) : crc;
 }
 } // namespace
 
@@ -76,15 +82,37 @@ Packet* NetHost::newConnectionPacket(int type) {
     return p;
 }
 
-void NetHost::sendConnectionPacket(Packet* packet, NetAddress to) {
+void NetHost::sendConnectionPacket(Packet* packet, NetAddress to, Node* peer) {
     // A trailing CRC-32 of all before it: a damaged identifier in an accept
     // would otherwise tie the two sides to numbers neither knows. Readers
     // that stop after the body never see it.
     uint32_t crc = crcOf(0, packet->buffer, packet->getLength());
     packet->doBytes(&crc, 4);
-    if (connection)
+    if (connection && (!peer || mayReach(peer, packet->getLength())))
         connection->sendRaw(packet, to);
     delete packet;
+}
+
+bool NetHost::mayReach(Node* peer, int bytes) {
+    if (peer->bConfirmed)
+        return true;
+    // Anyone can put another's address on a request: an unconfirmed address
+    // gets no more than a small multiple of what came from it.
+    if (peer->bytesToAddress + bytes > UNCONFIRMED_AMPLIFICATION * peer->bytesFromAddress)
+        return false;
+    peer->bytesToAddress += bytes;
+    return true;
+}
+
+void NetHost::confirm(Node* peer) {
+    peer->bConfirmed = true;
+    pieceBatch.clear();
+    for (BasicLink* l = peer->outQueue.firstChild; l; l = l->next)
+        if (live(l))
+            pieceBatch.push_back(static_cast<Packet*>(l));
+    if (connection && !pieceBatch.empty())
+        connection->sendRawBatch(pieceBatch.data(), int(pieceBatch.size()), peer->address);
+    pieceBatch.clear();
 }
 
 void NetHost::sendConnectRequest(NetAddress to) {
@@ -102,7 +130,7 @@ void NetHost::sendAccept(Node* peer) {
     uint32_t ids[2] = {hostUID, peer->nodeUID};
     p->doBytes(&ids[0], 4);
     p->doBytes(&ids[1], 4);
-    sendConnectionPacket(p, peer->address);
+    sendConnectionPacket(p, peer->address, peer);
 }
 
 void NetHost::sendReject(NetAddress to, const UString& message) {
@@ -115,7 +143,7 @@ void NetHost::sendReject(NetAddress to, const UString& message) {
 void NetHost::sendDisconnect(Node* peer) {
     Packet* p = newConnectionPacket(TYPE_DISCONNECT);
     p->doBytes(&hostUID, 4);
-    sendConnectionPacket(p, peer->address);
+    sendConnectionPacket(p, peer->address, peer);
 }
 
 // --- Peers --------------------------------------------------------------------
@@ -195,19 +223,34 @@ void NetHost::update() {
     BasicLink* l = peers.firstChild;
     while (l) {
         BasicLink* next = l->next;
-        if (live(l) && now > asNode(l)->lastHeard + timeout)
-            removePeer(asNode(l), false);
-        else if (live(l))
-            resendOverdue(asNode(l), now);
+        Node* peer = asNode(l);
+        if (!live(l)) {
+            l = next;
+            continue;
+        }
+        if (!peer->bConfirmed && now > peer->createdAt + UNCONFIRMED_TIMEOUT) {
+            dropPeer(peer, formatString("no data with its identifier within %.1f s of the accept",
+                                        UNCONFIRMED_TIMEOUT).c_str());
+        } else if (now > peer->lastHeard + timeout) {
+            dropPeer(peer, formatString("nothing new from it for %.1f s", timeout).c_str());
+        } else {
+            resendOverdue(peer, now);
+        }
         l = next;
     }
+}
+
+void NetHost::dropPeer(Node* peer, const char* reason) {
+    logTagged("NetHost", "%s: dropped %s %s (%s): %s.", sideName(), isServer ? "client" : "server",
+              peer->name.c_str(), peer->address.toString().c_str(), reason);
+    removePeer(peer, false);
 }
 
 void NetHost::resendOverdue(Node* peer, double now) {
     BasicLink* l = peer->outQueue.firstChild;
     while (l && !live(l))
         l = l->next;
-    if (!l || !connection)
+    if (!l || !connection || !peer->bConfirmed)
         return;
     Packet* oldest = static_cast<Packet*>(l);
     if (now > oldest->time + OVERDUE_ROUND_TRIPS * peer->resendRoundTrip() + OVERDUE_MARGIN) {
@@ -293,10 +336,12 @@ void NetHost::handleConnect(Packet* datagram) {
     trace("New Connect attempt from %s", from.c_str());
     if (Node* known = findPeer(datagram->address)) {
         trace("%s already exists", from.c_str());
-        // Nothing from it arrived in order yet, so our accept may have been
+        // Nothing with its identifier came yet, so our accept may have been
         // lost: the same accept again, with the same identifiers.
-        if (known->sequenceIn == 0)
+        if (!known->bConfirmed) {
+            known->bytesFromAddress += datagram->size;
             sendAccept(known);
+        }
         return;
     }
     if (getPeerCount() >= maxPeers) {
@@ -316,6 +361,7 @@ void NetHost::handleConnect(Packet* datagram) {
     }
     trace("Accepting connection...");
     Node* peer = addPeer(datagram, theirName);
+    peer->bytesFromAddress = datagram->size;
     sendAccept(peer);
     trace("Done.");
     onPeerConnected(peer);
@@ -350,6 +396,7 @@ void NetHost::handleAccept(Packet* datagram) {
         return;
     }
     Node* peer = addPeer(datagram, "ServerPlayer");
+    peer->bConfirmed = true; // the address we asked
     peer->nodeUID = serverUID;
     hostUID = assignedUID;
     onPeerConnected(peer);
@@ -376,14 +423,15 @@ void NetHost::sendToPeer(Packet* packet, Node* peer) {
         pieceBatch.push_back(makePiece(packet, peer, offset, size));
         offset += size;
     } while (offset < n);
-    if (connection)
+    // An unconfirmed peer's pieces wait in its outQueue for its confirmation.
+    if (connection && peer->bConfirmed)
         connection->sendRawBatch(pieceBatch.data(), int(pieceBatch.size()), peer->address);
     pieceBatch.clear();
 }
 
 void NetHost::sendPiece(Packet* packet, Node* peer, int offset, int size) {
     Packet* datagram = makePiece(packet, peer, offset, size);
-    if (connection)
+    if (connection && peer->bConfirmed)
         connection->sendRaw(datagram, peer->address);
 }
 
@@ -467,11 +515,21 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
         return;
     }
 
-    peer->address.setPort(datagram->address.getPort());
     if (sequence <= peer->sequenceIn)
         return;
     if (sequence - peer->sequenceIn > MAX_SEQUENCE_AHEAD || ack < 0 || ack > peer->sequenceOut || badRequest)
         return;
+    // Only a datagram newer than any before it may move the peer: a copy of
+    // an old one from elsewhere, replayed or spoofed, changes nothing.
+    bool fromItsAddress = peer->address.sameEndpoint(datagram->address);
+    if (sequence > peer->sequenceNewest) {
+        peer->sequenceNewest = sequence;
+        peer->address.setPort(datagram->address.getPort());
+    } else if (!fromItsAddress) {
+        return;
+    }
+    if (!peer->bConfirmed)
+        confirm(peer);
 
     if (ack > peer->sequenceAcked)
         peer->sequenceAcked = ack;
@@ -483,7 +541,7 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
         for (int i = 0; i < requestCount; ++i) {
             stats->resendRequests += 1;
             Packet* stored = peer->findOutgoing(requests[i]);
-            if (stored && now > stored->time + 1.1 * peer->resendRoundTrip()) {
+            if (stored && now > stored->time + RESEND_GUARD_ROUND_TRIPS * peer->resendRoundTrip()) {
                 connection->sendRaw(stored, peer->address);
                 stats->resends += 1;
             }

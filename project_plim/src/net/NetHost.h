@@ -31,8 +31,13 @@ public:
         // Resend requests a datagram carries: with the flag and the piece's
         // bit they fill the one bit byte.
         MAX_REQUESTS_WRITTEN = 6,
-        MAX_REQUESTS_READ = 32
+        MAX_REQUESTS_READ = 32,
+        // Before a new peer has shown that it receives at its address, it
+        // gets at most this many times the bytes that came from there.
+        UNCONFIRMED_AMPLIFICATION = 3
     };
+    // A peer that has not shown it within this time gives its slot back.
+    static constexpr double UNCONFIRMED_TIMEOUT = 1.9;
 
     NetHost(const UString& gameName, double version, const UString& playerName, int hostMode, bool isServer);
     ~NetHost() override;
@@ -70,6 +75,8 @@ public:
     // a few round trips: no request can name a lost last piece, and requests
     // get lost too.
     void resendOverdue(Node* peer, double now);
+    // Removes the peer without a notice and logs which peer and why.
+    void dropPeer(Node* peer, const char* reason);
 
     // Handshake traces: the console when there is one, else the log.
     void trace(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -94,7 +101,12 @@ private:
     // Builds one data datagram and queues it in the peer's outQueue.
     Packet* makePiece(Packet* packet, Node* peer, int offset, int size);
     Packet* newConnectionPacket(int type);
-    void sendConnectionPacket(Packet* packet, NetAddress to);
+    // To a peer, when given, within what its confirmation allows.
+    void sendConnectionPacket(Packet* packet, NetAddress to, Node* peer = nullptr);
+    // Whether bytes may go to the peer's address now; counts them.
+    bool mayReach(Node* peer, int bytes);
+    // The peer has shown that it receives: what was held for it goes out.
+    void confirm(Node* peer);
     void handleConnect(Packet* datagram);
     void handleAccept(Packet* datagram);
     bool versionPasses(double v) const;

@@ -34,7 +34,7 @@ uint32_t Node::randomUID() {
     return uid;
 }
 
-Node::Node(NetHost* host) : host(host), nodeUID(randomUID()), lastHeard(netTime()) {}
+Node::Node(NetHost* host) : host(host), nodeUID(randomUID()), lastHeard(netTime()), createdAt(lastHeard) {}
 
 Node::~Node() {
     outQueue.deleteChildren();
@@ -160,16 +160,25 @@ bool Node::insertSorted(PlimBase& queue, Packet* piece) {
 }
 
 void Node::deliverContiguous() {
+    double now = netTime();
     while (inQueue.firstChild && asPacket(inQueue.firstChild)->sequence == sequenceIn + 1) {
         Packet* piece = asPacket(inQueue.firstChild);
         inQueue.removeChild(piece);
         contiguousQueue.addChild(piece);
+        contiguousBytes += piece->getLength();
+        ++contiguousPieces;
+        contiguousEnds += !piece->continued;
         ++sequenceIn;
-        lastHeard = netTime();
+        lastHeard = now;
     }
 }
 
 bool Node::reassemble() {
+    if (contiguousEnds == 0) {
+        if (contiguousBytes > MAX_JOINED_BYTES || contiguousPieces > MAX_JOINED_PIECES)
+            bOverflow = true;
+        return false;
+    }
     int64_t total = 0;
     int count = 0;
     BasicLink* last = nullptr;
@@ -181,11 +190,15 @@ bool Node::reassemble() {
             break;
         }
     }
-    if (!last) {
-        if (total > MAX_JOINED_BYTES || count > MAX_JOINED_PIECES)
-            bOverflow = true;
+    if (!last) { // the counts went wrong: take the walk's
+        contiguousBytes = total;
+        contiguousPieces = count;
+        contiguousEnds = 0;
         return false;
     }
+    contiguousBytes -= total;
+    contiguousPieces -= count;
+    contiguousEnds -= 1;
     Packet* whole;
     if (count == 1) {
         whole = asPacket(last);

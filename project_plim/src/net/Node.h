@@ -57,6 +57,9 @@ public:
     NetAddress address;
     int32_t sequenceAcked = 0;
     int32_t sequenceIn = 0;
+    // The highest sequence number of any datagram from the peer that passed
+    // every check: only a newer one may move the peer's address.
+    int32_t sequenceNewest = 0;
     double ping = 0.25;
     // Smoothed like a TCP round trip and taken from the first measurement on,
     // so resends are timed right from the start (ping leaves 0.25 s slowly);
@@ -79,6 +82,19 @@ public:
     // Set when joined pieces passed either limit with no last piece; the
     // host then removes the peer.
     bool bOverflow = false;
+    // What contiguousQueue holds, kept as pieces come and go, so that a
+    // packet is walked only once its last piece is there.
+    int64_t contiguousBytes = 0;
+    int contiguousPieces = 0;
+    int contiguousEnds = 0;
+    // Whether the peer has shown that it receives at its address: a server's
+    // peer by a sound data datagram with the identifier the accept gave it.
+    // Until then it gets no data, and at most a few times the bytes that came
+    // from its address.
+    bool bConfirmed = false;
+    double createdAt;
+    int64_t bytesFromAddress = 0;
+    int64_t bytesToAddress = 0;
 
 private:
     // The missing numbers due for a request, without marking them asked.

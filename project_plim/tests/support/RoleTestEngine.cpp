@@ -4,6 +4,7 @@
 #include "RuntimeClass.h"
 #include "RuntimeClassManager.h"
 #include "TimeKeeper.h"
+#include "net/NetConnection.h"
 #include "net/NetRole.h"
 
 namespace {
@@ -40,4 +41,12 @@ void RoleTestEngine::tickRoles(double dt, NetRole* a, NetRole* b) {
     a->tick(0.0, 0.0);
     if (b)
         b->tick(0.0, 0.0);
+}
+
+NetRole* RoleTestEngine::makeRole(bool isServer) {
+    NetRole* role = new NetRole("Corvana2demo", 2.60, isServer ? "server" : "peer", 0, isServer);
+    role->connection = new NetConnection(NetAddress(UString("127.0.0.1"), 0));
+    role->ownsConnection = true;
+    role->maxPeers = 8;
+    return role;
 }

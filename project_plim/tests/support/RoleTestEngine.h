@@ -13,6 +13,9 @@ public:
     void frame(double dt);
     // One frame, then a tick of each role given.
     void tickRoles(double dt, NetRole* a, NetRole* b = nullptr);
+    // A role of the game's name and version on 127.0.0.1 (emulated unless
+    // the network part says otherwise), with room for eight peers.
+    static NetRole* makeRole(bool isServer);
 
     // Class indices of the program's name-sorted registry.
     enum {

@@ -1,6 +1,7 @@
 #include "WMhooks.h"
 
 #include "ContextManager.h"
+#include "DisplayLink.h"
 #include "ErrorManager.h"
 #include "Logger.h"
 #include "MyGlobal.h"
@@ -25,6 +26,9 @@ Global* createGame() { return new MyGlobal(); }
 
 // Any Alt or Meta (Command) key.
 const int kQuitModifiers = 0x0F00;
+
+bool firstFrameDone = false;
+bool shutdownStarted = false;
 
 } // namespace
 
@@ -59,9 +63,11 @@ int SDL_main(int argc, char** argv) {
             }
             if (PLIM) PLIM->sdlOnEvent(&event);
         }
-        if (!doFrame() || quit) break;
+        const bool more = doFrame();
+        firstFrameDone = true;
+        if (!more || quit) break;
         if (ProcessSignals::quitRequested()) {
-            logTagged("SDL_main", "Hang-up signal: shutting down.");
+            logTagged("SDL_main", "%s: shutting down.", ProcessSignals::quitReason());
             break;
         }
     }
@@ -102,6 +108,7 @@ void windowFocusLost() {
 }
 
 void shutdown() {
+    shutdownStarted = true;
     UString url = gGlobal ? gGlobal->urlToOpen : UString();
     SDL_PauseAudio(1);
     delete gGlobal;
@@ -115,7 +122,11 @@ void shutdown() {
         said.push_back(notice);
         fprintf(stderr, "%s\n", notice.c_str());
     }
-    if (!url.isEmpty()) openUrl(url.c_str());
+    if (!url.isEmpty() && !DisplayLink::isLost()) openUrl(url.c_str());
+}
+
+void endAfterLostDisplay() {
+    if (firstFrameDone && !shutdownStarted) shutdown();
 }
 
 bool openUrl(const char* url) {

@@ -17,6 +17,10 @@ void windowFocusLost();
 // standard error what could not be saved on the way, then opens the
 // application's URL (if any) in the browser.
 void shutdown();
+// The display's I/O error handler calls this (see DisplayLink): the game ends
+// as on a hang-up, saves written. Before the first frame has run, or once the
+// shutdown has begun, it does nothing.
+void endAfterLostDisplay();
 
 // Makes the application object in the first frame: the game's MyGlobal
 // unless a test program installs its own before calling SDL_main.

@@ -5,9 +5,11 @@
 #include "ContextBlender.h"
 #include "ContextManager.h"
 #include "Global.h"
+#include "Logo.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
 #include "PlimInput.h"
+#include "RenderableText.h"
 #include "RadialFader.h"
 #include "Skin.h"
 #include "Texture.h"
@@ -75,6 +77,8 @@ ContextLogo::ContextLogo() {
     logo->setup(World::frame(World::frames("logo"), LOGO_PICTURE), &at, nullptr, nullptr);
     logo->color.a = 0;
     hud->addChild(logo);
+    subtitle = Logo::newSubtitle();
+    hud->addChild(subtitle);
 }
 
 ContextLogo::~ContextLogo() {}
@@ -132,6 +136,7 @@ void ContextLogo::updateRules() {
         logo->position = V3(HIDDEN_X, 0.0f, 0.0f);
         logo->updateVisuals();
     }
+    Logo::placeSubtitle(subtitle, *logo);
 
     for (const StoryEvent& event : STORY) {
         if (reached(event.at)) runEvent(event.kind, event.text, event.seconds);

@@ -6,6 +6,7 @@
 #include "modes/GameController.h"
 
 class Renderable;
+class RenderableText;
 
 class ContextLogo : public GameController {
 public:
@@ -35,7 +36,8 @@ public:
     // dropHeight above: x back by the distance flown while falling.
     static V3 bombStart(float x, float y, float dropHeight);
 
-    Renderable* logo = nullptr; // child of hud
+    Renderable* logo = nullptr;         // child of hud
+    RenderableText* subtitle = nullptr; // child of hud, placed with the logo
     bool bSetBuilt = false;
     // The scene time the story last ran at: an event runs once, in the first
     // frame at or past its time, however many ticks that frame took.

@@ -119,6 +119,8 @@ void GameControllerCampaign::onStateChange() {
             for (int i = 0; i < playerCount; ++i) playerHud[i]->bHidden = false;
             layers[LAYER_ENEMIES]->destroyChildren();
             spawners->destroyChildren();
+            // The last wave's objects are gone: its peak need not stay resident.
+            releaseFreeMemory();
             spawnWave();
             setState(STATE_WAVE, WAVE_MESSAGE_TIME);
         } else {

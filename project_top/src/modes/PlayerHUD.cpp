@@ -15,6 +15,7 @@
 #include "modes/PlayerHUDBonus.h"
 #include "world/Vehicle.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -145,10 +146,13 @@ void PlayerHUD::render() {
 
     if (FontQuad* font = gGlobal->fontHUD) {
         const UString score = Formatters::formatGroupedInteger(displayedScore);
+        // A text's width counts the last glyph's spacing, which the outlined
+        // digits' negative spacing turns into an overhang past a right end.
+        const float overhang = float(std::max(0, -font->defaultSpacing));
         if (player == 0)
             font->printAt(position.x - 94.0f, position.y, 0.0f, WHITE, PRINT_LEFT | PRINT_WHOLE, score);
         else
-            font->printAt(position.x + 94.0f, position.y, 0.0f, WHITE, PRINT_RIGHT | PRINT_WHOLE, score);
+            font->printAt(position.x + 94.0f - overhang, position.y, 0.0f, WHITE, PRINT_RIGHT | PRINT_WHOLE, score);
     }
 
     if (!v) return;

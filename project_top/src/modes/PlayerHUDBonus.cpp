@@ -1,5 +1,6 @@
 #include "PlayerHUDBonus.h"
 
+#include "Camera.h"
 #include "FontQuad.h"
 #include "Formatters.h"
 #include "Global.h"
@@ -22,6 +23,8 @@ const float SLIDE_DISTANCE = 192.0f;
 const float TAB_WIDTH = 128.0f;
 const float CAPTION_INSET = 28.0f;
 const int TAB_END = 24;
+// The least room between a settled caption and the screen edge.
+const float EDGE_MARGIN = 6.0f;
 
 } // namespace
 
@@ -50,19 +53,28 @@ void PlayerHUDBonus::tick(double, double dt) {
 void PlayerHUDBonus::render() {
     FontQuad* font = gGlobal ? gGlobal->fontSmall : nullptr;
     const float s = float(2 * player - 1);
-    // A long caption stretches the tab inward (away from the screen edge),
-    // its outer end staying where the picture's is.
-    StretchSkin* tab = static_cast<StretchSkin*>(pSkin);
+    // The tab's outer end lies past the screen edge; its caption starts
+    // CAPTION_INSET in from the outer end's picture place, but never nearer the
+    // edge than EDGE_MARGIN once settled, and a long caption stretches the tab
+    // inward, its star end past the caption's end.
+    const float edge = s * float(Camera::fovWidth() / 2);
+    const float settledOuter = target.x + s * CAPTION_INSET;
+    const float limit = edge - s * EDGE_MARGIN;
+    const float shift = s > 0.0f ? std::min(0.0f, limit - settledOuter) : std::max(0.0f, limit - settledOuter);
+    const float textOuter = position.x + s * CAPTION_INSET + shift;
     const float textWidth = font ? float(font->getTextWidth(caption, nullptr).width) : 0.0f;
-    const float width = std::max(TAB_WIDTH, 0.5f * TAB_WIDTH - CAPTION_INSET + textWidth + float(TAB_END));
+    const float outerEnd = position.x + s * 0.5f * TAB_WIDTH;
+    const float innerEnd = textOuter - s * (textWidth + float(TAB_END));
+    const float width = std::max(TAB_WIDTH, s * (outerEnd - innerEnd));
+    StretchSkin* tab = static_cast<StretchSkin*>(pSkin);
     if (tab->width != width) tab->setSize(width, -1.0f);
     const V3 at = position;
-    position.x += s * 0.5f * (TAB_WIDTH - width);
+    position.x = outerEnd - s * 0.5f * width;
     updateVisuals();
     Renderable::render();
     position = at;
     updateVisuals();
     if (!font) return;
-    const int align = player == 1 ? PlayerHUD::PRINT_RIGHT : PlayerHUD::PRINT_LEFT;
-    font->printAt(position.x + 28.0f * s, position.y + 4.0f, position.z, CAPTION_COLOUR, align, caption);
+    const int align = (player == 1 ? PlayerHUD::PRINT_RIGHT : PlayerHUD::PRINT_LEFT) | FontQuad::PRINT_VCENTER;
+    font->printAt(textOuter, position.y, position.z, CAPTION_COLOUR, align, caption);
 }

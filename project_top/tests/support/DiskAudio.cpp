@@ -1,5 +1,6 @@
 #include "DiskAudio.h"
 
+#include "DcBlocker.h"
 #include "MatchHarness.h"
 #include "Mixer.h"
 #include "Plim.h"
@@ -10,6 +11,8 @@
 #include <thread>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <fstream>
 #include <vector>
@@ -27,6 +30,20 @@ long firstSound(const std::string& bytes, size_t from, size_t to) {
     return -1;
 }
 
+long firstSoundPastTheTail(const std::string& bytes, size_t from, int channels, int frequency) {
+    const double seconds = std::log(32760.0) / (2.0 * M_PI * DcBlocker::CUTOFF_HZ);
+    const size_t tail = size_t(std::ceil(seconds * frequency)) * size_t(channels);
+    std::vector<int> before(size_t(channels), 0);
+    for (size_t i = from, n = 0; i + 1 < bytes.size(); i += 2, ++n) {
+        const int v = int16_t(uint16_t(uint8_t(bytes[i])) | uint16_t(uint8_t(bytes[i + 1])) << 8);
+        int& last = before[n % size_t(channels)];
+        const bool dying = n < tail && (n < size_t(channels) || ((v > 0) == (last > 0) && std::abs(v) <= std::abs(last)));
+        if (v != 0 && !dying) return long(i);
+        last = v;
+    }
+    return -1;
+}
+
 Clipping clipping(const std::string& path, long from, long to, long windowSamples, long blockSamples) {
     Clipping c;
     std::ifstream in(path, std::ios::binary);
@@ -37,8 +54,10 @@ Clipping clipping(const std::string& path, long from, long to, long windowSample
     bytes.resize(size_t(in.gcount()));
     const long n = long(bytes.size() / 2);
     std::vector<long> perBlock;
+    double sum = 0.0;
     for (long i = 0; i < n; ++i) {
         const int16_t v = int16_t(uint16_t(uint8_t(bytes[2 * i])) | uint16_t(uint8_t(bytes[2 * i + 1])) << 8);
+        sum += v;
         if (i % blockSamples == 0) perBlock.push_back(0);
         if (v >= 32760 || v <= -32760) {
             ++c.clipped;
@@ -46,6 +65,7 @@ Clipping clipping(const std::string& path, long from, long to, long windowSample
         }
     }
     c.samples = n;
+    if (n > 0) c.mean = sum / double(n) / 32768.0;
     const size_t window = size_t(std::max(1L, windowSamples / blockSamples));
     long inWindow = 0;
     for (size_t b = 0; b < perBlock.size(); ++b) {

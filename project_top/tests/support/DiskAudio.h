@@ -12,12 +12,20 @@ namespace DiskAudio {
 long fileSize(const std::string& path);
 // The first byte in [from, to) that is not 0; -1 when there is none.
 long firstSound(const std::string& bytes, size_t from, size_t to = std::string::npos);
+// Like firstSound, for signed 16-bit output after the last sound has stopped:
+// the mixer's high-pass leaves a tail under hearing there, each side shrinking
+// toward 0 without changing sign and at 0 within ln(32760) of its time
+// constants after from (0.33 s: a tail from full scale is under one step by
+// then). The first byte that is neither silence nor such a tail; -1 when
+// there is none.
+long firstSoundPastTheTail(const std::string& bytes, size_t from, int channels, int frequency);
 
 // Signed 16-bit little-endian samples at the mixer's full scale (its clamp
 // writes 32760).
 struct Clipping {
     long samples = 0, clipped = 0;
     double worstWindow = 0.0; // the largest share clipped in any window
+    double mean = 0.0;        // of every sample, as a fraction of full scale (the DC offset)
     double share() const { return samples ? double(clipped) / double(samples) : 0.0; }
 };
 // Over [from, to) of the file; windowSamples: the window's length (whole buffers of

@@ -2,7 +2,8 @@
 // The clock of a match run: time moves only when the engine sleeps. Outside a
 // frame a sleep advances it by what was asked; inside a frame the frame
 // limiter's sleep ends exactly at the frame's deadline, so every frame lasts
-// the same whole number of milliseconds whatever the limiter's rounding.
+// the same whole number of milliseconds whatever the limiter's rounding. Only
+// the sleeps outside a frame are recorded in delays.
 #include "ManualTickSource.h"
 
 class MatchTickSource : public ManualTickSource {

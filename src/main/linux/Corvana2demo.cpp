@@ -1,8 +1,11 @@
 // The game's start-up on Linux: finds the folder that holds the data archive,
 // makes it the working folder (every data file is read relative to it, like
 // the bundle's resource folder elsewhere), takes the lock on the user folder,
-// sets up how crashes and signals end the game, and runs the entry loop.
+// sets up how crashes, signals and a lost display end the game, and runs the
+// entry loop. Without a display it says so and ends before it writes anything.
 #include "DataFolder.h"
+#include "DisplayCheck.h"
+#include "DisplayLink.h"
 #include "PlimUtil.h"
 #include "ProcessSignals.h"
 #include "ReplaceFile.h"
@@ -33,10 +36,20 @@ int main(int argc, char** argv) {
         perror(folder.c_str());
         return 1;
     }
-    // One copy per user folder; a second one leaves every file alone. Where no
-    // lock file can be made at all, the game runs unguarded rather than not at all.
+    const UString noUserFolder = userFolderProblem();
+    if (!noUserFolder.isEmpty()) {
+        fprintf(stderr, "%s\n", noUserFolder.c_str());
+        return 1;
+    }
+    const std::string noDisplay = missingDisplayMessage(argc > 0 ? argv[0] : "corvana2demo");
+    if (!noDisplay.empty()) {
+        fputs(noDisplay.c_str(), stderr);
+        return 1;
+    }
+    // One copy per user folder; a second one leaves every file alone. Where the
+    // folder cannot be locked at all, the game runs unguarded rather than not at all.
     UserFolderLock lock;
-    if (!lock.acquire(getUserDataFolder(true), std::string(PLIM_BUILD_NAME) + ".lock")) {
+    if (!lock.acquire(getUserDataFolder(true))) {
         if (lock.problem.isEmpty()) {
             fprintf(stderr, "%s is already running (its user folder '%s' is in use).\n", PLIM_BUILD_NAME,
                     getUserDataFolder(true).c_str());
@@ -49,5 +62,6 @@ int main(int argc, char** argv) {
             removeStaleTempFiles(getUserDataFolder(true) + PLIM_BUILD_NAME + kind);
     }
     ProcessSignals::install();
+    DisplayLink::onLoss(endAfterLostDisplay);
     return SDL_main(argc, argv);
 }

@@ -44,8 +44,10 @@ std::string unreadableDataMessage(const std::vector<std::string>& candidates, co
         std::string reason;
         if (S_ISDIR(info.st_mode)) {
             reason = strerror(EISDIR);
+        } else if (!S_ISREG(info.st_mode)) {
+            reason = "it is not a regular file";
         } else {
-            int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
             if (fd >= 0) {
                 close(fd);
                 continue;

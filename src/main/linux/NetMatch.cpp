@@ -297,7 +297,7 @@ int runPlayback(const Options& o, MatchHarness& harness) {
     return 0;
 }
 
-// The engine log's network lines (dropped packets, the end of a playback) on
+// The engine log's network lines (dropped packets and peers, the end of a playback) on
 // standard error, where a caller sees them.
 void echoNetworkLog() {
     if (!PLIM->log) return;
@@ -305,6 +305,7 @@ void echoNetworkLog() {
     std::ifstream in(PLIM->log->getFileName().c_str());
     for (std::string line; std::getline(in, line);)
         if (line.find("NetPlayback") != std::string::npos || line.find("processPacket") != std::string::npos ||
+            line.find(": dropped ") != std::string::npos ||
             line.find("doResourcePointer2") != std::string::npos)
             fprintf(stderr, "%s\n", line.c_str());
 }

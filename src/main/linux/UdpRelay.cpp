@@ -3,22 +3,33 @@
 // target; the target's answers go back to the latest sender. Each datagram,
 // either way, may be dropped, duplicated, held back behind later ones
 // (reordered), delayed and have one bit flipped, at the given rates, from a
-// seed; --drop-first-answers drops the target's first N answers whatever the
+// seed (with --keep-order 1 a delay never lets a datagram overtake an earlier
+// one of its direction, as on a path whose delay varies); --drop-first-answers drops the target's first N answers whatever the
 // rates. The counts are printed when the relay stops (SIGINT, SIGTERM or
 // --duration).
 //
+// As a hostile sender on the same machine, --replay-toward target|client
+// keeps copies of the datagrams it has forwarded to that side and, from
+// SIGUSR1 on for --replay-seconds, sends them again to it from other ports
+// (--replay-ports) at --replay-rate a second, oldest first, over and over.
+// What comes back to those ports is counted (data: anything but the game's
+// connection packets) and thrown away.
+//
 //   udp-relay --listen PORT --to HOST:PORT [--seed S] [--drop P] [--duplicate P]
 //             [--reorder P] [--delay-min SECONDS] [--delay-max SECONDS] [--corrupt P]
-//             [--drop-first-answers N] [--duration SECONDS]
+//             [--drop-first-answers N] [--duration SECONDS] [--keep-order 0|1]
+//             [--replay-toward target|client] [--replay-rate N] [--replay-seconds S] [--replay-ports N]
 //
 // Prints "relay on port P" once it listens, and at the end
-// "relay forwarded=N dropped=N duplicated=N reordered=N delayed=N corrupted=N".
+// "relay forwarded=N dropped=N duplicated=N reordered=N delayed=N corrupted=N"
+// and, with replays, "replay sent=N answers=N data=N answerBytes=N".
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -36,7 +47,9 @@ const double REORDER_HOLD = 0.025; // later datagrams overtake one held this lon
 const int MAX_DATAGRAM = 65536;
 
 volatile sig_atomic_t stopRequested = 0;
+volatile sig_atomic_t replayRequested = 0;
 void onSignal(int) { stopRequested = 1; }
+void onReplay(int) { replayRequested = 1; }
 
 double now() {
     timespec t;
@@ -92,10 +105,62 @@ bool resolve(const std::string& text, sockaddr_in* out) {
     return true;
 }
 
+// Copies of what went to one side, sent again to it from other ports.
+struct Replayer {
+    // The first datagrams (the handshake) stay; later ones in a ring.
+    enum { KEPT_FIRST = 32, KEPT_LATEST = 2048 };
+    int toward = -1; // 0: the target, 1: the client
+    double rate = 2000.0, seconds = 10.0;
+    std::vector<int> sockets;
+    std::vector<std::vector<uint8_t>> first;
+    std::deque<std::vector<uint8_t>> latest;
+    double start = -1.0;
+    long sent = 0, answers = 0, dataAnswers = 0, answerBytes = 0;
+    size_t next = 0;
+
+    void keep(const std::vector<uint8_t>& bytes) {
+        if (first.size() < KEPT_FIRST) {
+            first.push_back(bytes);
+            return;
+        }
+        latest.push_back(bytes);
+        if (latest.size() > KEPT_LATEST)
+            latest.pop_front();
+    }
+    bool active(double t) const { return start >= 0.0 && t - start < seconds; }
+    // Sends what is due by now; the copies go round the sockets.
+    void send(double t, const sockaddr_in& to) {
+        size_t kept = first.size() + latest.size();
+        if (!active(t) || kept == 0)
+            return;
+        long due = long((t - start) * rate);
+        for (; sent < due; ++sent, ++next) {
+            size_t i = next % kept;
+            const std::vector<uint8_t>& bytes = i < first.size() ? first[i] : latest[i - first.size()];
+            int s = sockets[size_t(sent) % sockets.size()];
+            sendto(s, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        }
+    }
+    void drain() {
+        uint8_t buffer[MAX_DATAGRAM];
+        for (int s : sockets)
+            for (ssize_t got; (got = recv(s, buffer, sizeof buffer, MSG_DONTWAIT)) >= 0;) {
+                ++answers;
+                answerBytes += got;
+                // The game's connection packets start with this marker; anything else is data.
+                static const uint8_t marker[4] = {0xFB, 0xFC, 0xFD, 0xFE};
+                if (got < 4 || memcmp(buffer, marker, 4) != 0)
+                    ++dataAnswers;
+            }
+    }
+};
+
 int usage() {
     fprintf(stderr, "usage: udp-relay --listen PORT --to HOST:PORT [--seed S] [--drop P] [--duplicate P]\n"
                     "                 [--reorder P] [--delay-min S] [--delay-max S] [--corrupt P]\n"
-                    "                 [--drop-first-answers N] [--duration S]\n");
+                    "                 [--drop-first-answers N] [--duration S] [--keep-order 0|1]\n"
+                    "                 [--replay-toward target|client] [--replay-rate N] [--replay-seconds S]\n"
+                    "                 [--replay-ports N]\n");
     return 2;
 }
 
@@ -107,6 +172,9 @@ int main(int argc, char** argv) {
     unsigned seed = 1;
     double drop = 0, duplicate = 0, reorder = 0, delayMin = 0, delayMax = 0, corrupt = 0, duration = 0;
     long dropFirstAnswers = 0;
+    bool keepOrder = false;
+    Replayer replayer;
+    int replayPorts = 8;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string a = argv[i];
         const char* v = argv[i + 1];
@@ -121,6 +189,12 @@ int main(int argc, char** argv) {
         else if (a == "--corrupt") corrupt = atof(v);
         else if (a == "--duration") duration = atof(v);
         else if (a == "--drop-first-answers") dropFirstAnswers = atol(v);
+        else if (a == "--keep-order") keepOrder = atoi(v) != 0;
+        else if (a == "--replay-toward" && !strcmp(v, "target")) replayer.toward = 0;
+        else if (a == "--replay-toward" && !strcmp(v, "client")) replayer.toward = 1;
+        else if (a == "--replay-rate") replayer.rate = atof(v);
+        else if (a == "--replay-seconds") replayer.seconds = atof(v);
+        else if (a == "--replay-ports") replayPorts = atoi(v);
         else return usage();
     }
     if (argc % 2 == 0 || listenPort < 0 || target.empty())
@@ -131,7 +205,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     int front = openSocket(listenPort), back = openSocket(0);
-    if (front < 0 || back < 0) {
+    for (int i = 0; replayer.toward >= 0 && i < replayPorts; ++i)
+        replayer.sockets.push_back(openSocket(0));
+    bool replaySocketsOpen = true;
+    for (int s : replayer.sockets)
+        replaySocketsOpen &= s >= 0;
+    if (front < 0 || back < 0 || !replaySocketsOpen || (replayer.toward >= 0 && replayPorts < 1)) {
         fprintf(stderr, "udp-relay: cannot bind: %s\n", strerror(errno));
         return 1;
     }
@@ -142,20 +221,24 @@ int main(int argc, char** argv) {
     fflush(stdout);
     signal(SIGINT, onSignal);
     signal(SIGTERM, onSignal);
+    signal(SIGUSR1, onReplay);
 
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> fraction(0.0, 1.0);
     std::priority_queue<Pending, std::vector<Pending>, std::greater<Pending>> queue;
     Counts counts;
     unsigned long order = 0;
+    double lastDue[2] = {0.0, 0.0};
     bool haveClient = false;
     sockaddr_in client;
     std::vector<uint8_t> buffer(MAX_DATAGRAM);
     double start = now();
 
     while (!stopRequested && (duration <= 0 || now() - start < duration)) {
-        double wait = 0.05;
-        if (!queue.empty())
+        if (replayRequested && replayer.start < 0.0)
+            replayer.start = now();
+        double wait = replayer.active(now()) ? 0.0005 : 0.05;
+        if (!queue.empty() && queue.top().due - now() < wait)
             wait = queue.top().due - now();
         pollfd fds[2] = {{front, POLLIN, 0}, {back, POLLIN, 0}};
         int ms = wait <= 0 ? 0 : int(wait * 1000.0) + 1;
@@ -208,6 +291,9 @@ int main(int argc, char** argv) {
                         p.bytes[bit / 8] ^= uint8_t(1u << (bit % 8));
                     }
                     p.due = now() + delay;
+                    if (keepOrder && p.due < lastDue[side])
+                        p.due = lastDue[side];
+                    lastDue[side] = p.due;
                     p.order = order++;
                     queue.push(std::move(p));
                 }
@@ -217,11 +303,21 @@ int main(int argc, char** argv) {
             const Pending& p = queue.top();
             sendto(p.socket, p.bytes.data(), p.bytes.size(), 0, reinterpret_cast<const sockaddr*>(&p.to), sizeof p.to);
             ++counts.forwarded;
+            // Kept once sent, so the honest copy is always ahead of the replays.
+            if (replayer.toward == (p.socket == back ? 0 : 1))
+                replayer.keep(p.bytes);
             queue.pop();
+        }
+        if (replayer.toward >= 0 && haveClient) {
+            replayer.send(now(), replayer.toward == 0 ? targetAddress : client);
+            replayer.drain();
         }
     }
     printf("relay forwarded=%ld dropped=%ld duplicated=%ld reordered=%ld delayed=%ld corrupted=%ld\n",
            counts.forwarded, counts.dropped, counts.duplicated, counts.reordered, counts.delayed, counts.corrupted);
+    if (replayer.toward >= 0)
+        printf("replay sent=%ld answers=%ld data=%ld answerBytes=%ld\n", replayer.sent, replayer.answers,
+               replayer.dataAnswers, replayer.answerBytes);
     fflush(stdout);
     close(front);
     close(back);

@@ -3,11 +3,14 @@
 // game reads.
 //
 //   wadtool pack ARCHIVE FOLDER [--compress]   every file below FOLDER, by relative path
+//                                              (links are skipped, each named)
 //   wadtool list ARCHIVE                       one line per directory record
 //   wadtool extract ARCHIVE FOLDER             every entry written back below FOLDER
 //
 // Exit status: 0 on success, 1 on a failure the tool detects, 2 on a usage
 // error, 255 on a fatal engine error (a corrupt archive, an unreadable file).
+// Every error goes to standard error with its reason. An ARCHIVE that is a
+// link is written where the link points; the link stays.
 // The tool runs a bare engine without a log file, so it never touches the
 // game's log or crash files in the user data folder.
 #include "ErrorManager.h"
@@ -15,6 +18,7 @@
 #include "FileStream.h"
 #include "MemoryFile.h"
 #include "Plim.h"
+#include "PlimUtil.h"
 #include "PrintableText.h"
 #include "ReplaceFile.h"
 #include "UString.h"
@@ -87,7 +91,9 @@ bool readDiskFile(const std::string& path, std::vector<uint8_t>& bytes) {
 }
 
 // Every regular file below folder as a relative path with "/" separators,
-// sorted; the archive being written is left out when it lies inside.
+// sorted; the archive being written is left out when it lies inside. Links are
+// never followed (they could take in files from anywhere): each is named and
+// skipped, like anything else that is not a regular file or a folder.
 bool collectFiles(const std::string& folder, const std::vector<std::string>& exclude,
                   std::vector<std::string>& names, std::string& error) {
     std::error_code ec;
@@ -96,13 +102,18 @@ bool collectFiles(const std::string& folder, const std::vector<std::string>& exc
         error = "cannot read folder '" + folder + "': " + ec.message();
         return false;
     }
+    std::vector<std::string> skipped;
     for (; it != end; it.increment(ec)) {
         if (ec) break;
         std::error_code typeError;
-        if (!fs::is_regular_file(it->path(), typeError)) {
-            if (!fs::is_directory(it->path(), typeError))
-                fprintf(stderr, "wadtool: skipping '%s': not a regular file\n",
-                        it->path().c_str());
+        const fs::file_status status = it->symlink_status(typeError);
+        const std::string shown = "'" + printableText(it->path().string()) + "'";
+        if (fs::is_symlink(status)) {
+            skipped.push_back(shown + ": a link (links are not packed)");
+            continue;
+        }
+        if (!fs::is_regular_file(status)) {
+            if (!fs::is_directory(status)) skipped.push_back(shown + ": not a regular file");
             continue;
         }
         bool excluded = false;
@@ -116,6 +127,8 @@ bool collectFiles(const std::string& folder, const std::vector<std::string>& exc
         error = "cannot read folder '" + folder + "': " + ec.message();
         return false;
     }
+    std::sort(skipped.begin(), skipped.end());
+    for (const std::string& s : skipped) fprintf(stderr, "wadtool: skipping %s\n", s.c_str());
     std::sort(names.begin(), names.end());
     return true;
 }
@@ -123,8 +136,9 @@ bool collectFiles(const std::string& folder, const std::vector<std::string>& exc
 int pack(const std::string& archiveArg, const std::string& folderArg, bool compress) {
     std::error_code ec;
     if (!fs::is_directory(folderArg, ec)) return fail("'" + folderArg + "' is not a folder");
-    const std::string archive = absolutePath(archiveArg);
     UString reason;
+    const std::string archive = replaceTarget(absolutePath(archiveArg).c_str(), &reason).str();
+    if (archive.empty()) return fail("cannot replace '" + absolutePath(archiveArg) + "': " + reason.str());
     const std::string temp = makeTempFileFor(archive.c_str(), &reason).str();
     if (temp.empty()) return fail("cannot write next to '" + archive + "': " + reason.str());
     pendingTemp = temp;
@@ -148,8 +162,9 @@ int pack(const std::string& archiveArg, const std::string& folderArg, bool compr
     // The writer registers each file under the name it was opened by and reads
     // it again by that name, so it works from inside the folder.
     if (chdir(folderArg.c_str()) != 0) {
+        const std::string why = strerror(errno);
         fs::remove(temp, ec);
-        return fail("cannot enter folder '" + folderArg + "'");
+        return fail("cannot enter folder '" + folderArg + "': " + why);
     }
 
     FileManager* fm = newFileManager(true, compress);
@@ -184,8 +199,9 @@ int pack(const std::string& archiveArg, const std::string& folderArg, bool compr
                     (error.empty() ? std::string() : ": " + error));
     }
     if (rename(temp.c_str(), archive.c_str()) != 0) {
+        const std::string why = strerror(errno);
         fs::remove(temp, ec);
-        return fail("cannot replace '" + archive + "'");
+        return fail("cannot replace '" + archive + "': " + why);
     }
     pendingTemp.clear();
     printf("Packed %d files into %s (%d compressed).\n", int(names.size()), archiveArg.c_str(),
@@ -294,6 +310,7 @@ int main(int argc, char** argv) {
     if (compress && !packing) return usage();
 
     atexit(removePendingTemp);
+    setErrorStream(stderr);
     Plim* engine = new Plim(Plim::Bare{});
     engine->errorManager = new ErrorManager();
     int status;

@@ -3,9 +3,10 @@
 include(GNUInstallDirs)
 set(CORVANA2DEMO_DATA_DIR ${CMAKE_INSTALL_FULL_DATADIR}/corvana2demo)
 
-add_executable(corvana2demo ${CMAKE_CURRENT_LIST_DIR}/Corvana2demo.cpp ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp)
+add_executable(corvana2demo ${CMAKE_CURRENT_LIST_DIR}/Corvana2demo.cpp ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp
+               ${CMAKE_CURRENT_LIST_DIR}/DisplayCheck.cpp)
 target_include_directories(corvana2demo PRIVATE ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(corvana2demo PRIVATE top)
+target_link_libraries(corvana2demo PRIVATE top X11::X11)
 target_compile_definitions(corvana2demo PRIVATE CORVANA2DEMO_DATA_DIR="${CORVANA2DEMO_DATA_DIR}")
 # The data target is defined later (data/); dependencies may name it ahead.
 add_dependencies(corvana2demo data)

@@ -8,12 +8,19 @@ if(TARGET top_testsupport)
   add_dependencies(net-match data)
 endif()
 
-# A server and two clients (one late) through udp-relay, each on its own X
-# server: one hash everywhere; the recording replays to it.
+# Three programs paced to real time each: they run with the real-input tests,
+# two at a time. net_match_relay: a server and two clients (one late) through
+# udp-relay, each on its own X server: one hash everywhere; the recording
+# replays to it. net_match_replay: a hostile sender replays recorded datagrams
+# at the server and at a client from other ports: nobody is cut off and every
+# side prints the same hash.
 if(TARGET net-match)
-  add_test(NAME net_match_relay
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/tests/net_match_test.sh $<TARGET_FILE:net-match> $<TARGET_FILE:udp-relay>
-      ${CMAKE_SOURCE_DIR}/tools/test-display.sh)
-  # Three programs paced to real time: it runs with the real-input tests, two at a time.
-  set_tests_properties(net_match_relay PROPERTIES TIMEOUT 180 LABELS realtime)
+  foreach(_pair "net_match_relay;net_match_test" "net_match_replay;net_replay_test")
+    list(GET _pair 0 _test)
+    list(GET _pair 1 _script)
+    add_test(NAME ${_test}
+      COMMAND ${CMAKE_CURRENT_LIST_DIR}/tests/${_script}.sh $<TARGET_FILE:net-match> $<TARGET_FILE:udp-relay>
+        ${CMAKE_SOURCE_DIR}/tools/test-display.sh)
+    set_tests_properties(${_test} PROPERTIES TIMEOUT 180 LABELS realtime)
+  endforeach()
 endif()

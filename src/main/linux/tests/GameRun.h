@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -104,6 +105,14 @@ public:
     GameRun(const GameRun&) = delete;
     GameRun& operator=(const GameRun&) = delete;
 
+    // Lets another user (run.user) run the game here: the archive copied out of
+    // the build, the folder open to all.
+    void openToOthers() {
+        const std::string archive = folder + "/Corvana2demo.dat";
+        ASSERT_EQ(system(("cp --remove-destination \"$(readlink '" + archive + "')\" '" + archive + "'").c_str()), 0);
+        chmod(archive.c_str(), 0644);
+        chmod(folder.c_str(), 0755);
+    }
     // As from a shell in the folder; standard output and error go to files there.
     void start(const std::string& program = CORVANA2DEMO_PATH) { pid = spawn(program, ""); }
     // Another copy in the same folder, its output going to files named with prefix.

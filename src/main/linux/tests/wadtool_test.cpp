@@ -338,4 +338,32 @@ TEST_F(WadToolTest, ListEscapesControlBytesInNames) {
     EXPECT_EQ(std::string::npos, out.find('\x1b')) << out;
 }
 
+// Results on standard output, errors on standard error with their reason.
+// Pack never follows a link: each is named and left out. An archive that is a
+// link is written where it points, with that file's mode; one that points at
+// no regular file, or is read-only, is refused.
+TEST_F(WadToolTest, ErrorsGoToStandardErrorAndLinksAreNeverFollowed) {
+    makeFiles({{"a", "1"}, {"sub/b", "2"}});
+    ASSERT_EQ(0, system(("cd '" + root + "' && mkdir elsewhere real && echo s >secret && ln -s ../secret src/link-file && "
+                         "ln -s ../../elsewhere src/sub/link-dir && echo old >real/g.dat && chmod 640 real/g.dat && "
+                         "ln -s real/g.dat g.dat && ln -s /dev/null null.dat && mkfifo fifo.dat").c_str()));
+    // The exit status; standard output must be out, standard error begin with err.
+    auto run = [&](const std::string& args, const std::string& out, const std::string& err) {
+        int status = system(("cd '" + root + "' && timeout 20 '" WADTOOL_PATH "' " + args + " >out.txt 2>err.txt").c_str());
+        EXPECT_EQ(out, readFile(root + "/out.txt")) << args;
+        EXPECT_EQ(0u, readFile(root + "/err.txt").find(err)) << readFile(root + "/err.txt");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(0, run("pack g.dat src", "Packed 2 files into g.dat (0 compressed).\n",
+                     "wadtool: skipping 'src/link-file': a link (links are not packed)\n"
+                     "wadtool: skipping 'src/sub/link-dir': a link (links are not packed)\n"));
+    struct stat info;
+    EXPECT_TRUE(lstat((root + "/g.dat").c_str(), &info) == 0 && S_ISLNK(info.st_mode));
+    EXPECT_TRUE(stat((root + "/g.dat").c_str(), &info) == 0 && (info.st_mode & 07777) == 0640 && list("g.dat").size() == 2);
+    EXPECT_EQ(1, run("pack null.dat src", "", "wadtool: cannot replace '" + root + "/null.dat': it is not a regular file\n"));
+    chmod((root + "/real/g.dat").c_str(), 0444);
+    EXPECT_EQ(1, run("pack g.dat src", "", "wadtool: cannot replace '" + root + "/g.dat': it is read-only\n"));
+    EXPECT_EQ(255, run("list fifo.dat", "", "*** ERROR *** Error: Cannot read '" + root + "/fifo.dat': it is not a regular file\n"));
+}
+
 } // namespace

@@ -1,0 +1,39 @@
+#include "DcBlocker.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Frames between the checks against FLOOR: a state just above it needs tens
+// of thousands to decay into subnormals, and a device buffer may be longer.
+const int CHUNK = 512;
+
+} // namespace
+
+DcBlocker::DcBlocker(int frequency)
+    : poleValue(float(std::exp(-2.0 * M_PI * CUTOFF_HZ / double(std::max(frequency, 1))))) {}
+
+void DcBlocker::process(float* frames, int count) {
+    const float pole = poleValue;
+    float inL = lastIn[0], inR = lastIn[1], outL = lastOut[0], outR = lastOut[1];
+    while (count > 0) {
+        const int n = std::min(count, CHUNK);
+        for (int i = 0; i < n; ++i, frames += 2) {
+            const float left = frames[0], right = frames[1];
+            outL = left - inL + pole * outL;
+            outR = right - inR + pole * outR;
+            inL = left;
+            inR = right;
+            frames[0] = outL;
+            frames[1] = outR;
+        }
+        count -= n;
+        if (std::fabs(outL) < FLOOR) outL = 0.0f;
+        if (std::fabs(outR) < FLOOR) outR = 0.0f;
+    }
+    lastIn[0] = inL;
+    lastIn[1] = inR;
+    lastOut[0] = outL;
+    lastOut[1] = outR;
+}

@@ -1,0 +1,81 @@
+#include "net/Crc32.h"
+
+#include <zlib.h>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define CRC32_FOLDING 1
+#endif
+
+namespace {
+
+#ifdef CRC32_FOLDING
+#define FOLDING_TARGET __attribute__((target("pclmul,sse4.1")))
+
+FOLDING_TARGET inline __m128i load(const uint8_t* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
+
+// a times k (both low, both high halves of the two) added to b.
+FOLDING_TARGET inline __m128i fold(__m128i a, __m128i k, __m128i b) {
+    __m128i low = _mm_clmulepi64_si128(a, k, 0x00);
+    return _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(a, k, 0x11), b), low);
+}
+
+// Folds a whole number of 16-byte blocks, at least 64 bytes, into the
+// (inverted) crc: four lanes of 128 bits, folded into one, then reduced
+// (Barrett) to 32 bits. The constants are powers of x modulo the bit-reflected
+// polynomial.
+FOLDING_TARGET uint32_t foldBlocks(uint32_t crc, const uint8_t* p, size_t n) {
+    alignas(16) static const uint64_t k1k2[] = {0x0154442bd4, 0x01c6e41596};
+    alignas(16) static const uint64_t k3k4[] = {0x01751997d0, 0x00ccaa009e};
+    alignas(16) static const uint64_t k5k0[] = {0x0163cd6124, 0x0000000000};
+    alignas(16) static const uint64_t poly[] = {0x01db710641, 0x01f7011641};
+    __m128i x1 = _mm_xor_si128(load(p), _mm_cvtsi32_si128(int(crc)));
+    __m128i x2 = load(p + 16), x3 = load(p + 32), x4 = load(p + 48);
+    __m128i k = _mm_load_si128(reinterpret_cast<const __m128i*>(k1k2));
+    for (p += 64, n -= 64; n >= 64; p += 64, n -= 64) {
+        x1 = fold(x1, k, load(p));
+        x2 = fold(x2, k, load(p + 16));
+        x3 = fold(x3, k, load(p + 32));
+        x4 = fold(x4, k, load(p + 48));
+    }
+    k = _mm_load_si128(reinterpret_cast<const __m128i*>(k3k4));
+    x1 = fold(x1, k, x2);
+    x1 = fold(x1, k, x3);
+    x1 = fold(x1, k, x4);
+    for (; n >= 16; p += 16, n -= 16)
+        x1 = fold(x1, k, load(p));
+    // 128 bits to 64.
+    __m128i mask = _mm_setr_epi32(~0, 0, ~0, 0);
+    x2 = _mm_clmulepi64_si128(x1, k, 0x10);
+    x1 = _mm_xor_si128(_mm_srli_si128(x1, 8), x2);
+    k = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(k5k0));
+    x2 = _mm_srli_si128(x1, 4);
+    x1 = _mm_xor_si128(_mm_clmulepi64_si128(_mm_and_si128(x1, mask), k, 0x00), x2);
+    // Barrett reduction to 32 bits.
+    k = _mm_load_si128(reinterpret_cast<const __m128i*>(poly));
+    x2 = _mm_clmulepi64_si128(_mm_and_si128(x1, mask), k, 0x10);
+    x2 = _mm_clmulepi64_si128(_mm_and_si128(x2, mask), k, 0x00);
+    return uint32_t(_mm_extract_epi32(_mm_xor_si128(x1, x2), 1));
+}
+
+bool canFold() {
+    static const bool can = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+    return can;
+}
+#endif
+
+const size_t FOLD_MINIMUM = 64;
+
+} // namespace
+
+uint32_t Crc32::update(uint32_t crc, const uint8_t* bytes, size_t count) {
+#ifdef CRC32_FOLDING
+    if (count >= FOLD_MINIMUM && canFold()) {
+        size_t whole = count & ~size_t(15);
+        crc = ~foldBlocks(~crc, bytes, whole);
+        bytes += whole;
+        count -= whole;
+    }
+#endif
+    return count ? uint32_t(::crc32_z(crc, bytes, count)) : crc;
+}

@@ -1,0 +1,89 @@
+// A server on a real socket of 127.0.0.1 under replayed connect requests: a
+// recorded request sent again from other ports makes phantom peers, which
+// never show that they receive there. Each gets at most three times the bytes
+// that came from its port and nothing of the world, and gives its slot back
+// within two seconds with a line in the log; a real client then gets the world.
+#include "Plim.h"
+#include "PlimUtil.h"
+#include "Renderable.h"
+#include "RoleTestEngine.h"
+#include "RootObjectBase.h"
+#include "net/NetConnection.h"
+#include "net/NetRole.h"
+#include "net/NetTime.h"
+#include "net/PlimNetwork.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+TEST(NetReplay, ReplayedConnectRequestsGetLittleAndGiveTheirSlotsBack) {
+    RoleTestEngine net;
+    PLIM->network->bEmulateLocalhost = false;
+    std::unique_ptr<NetRole> server(RoleTestEngine::makeRole(true));
+    ASSERT_FALSE(server->connection->emulated);
+    RootObjectBase* root = new RootObjectBase();
+    server->registerObject(root, 1);
+    for (int i = 0; i < 40; ++i) {
+        Renderable* r = new Renderable();
+        server->registerObject(r, 0);
+        root->addChild(r);
+    }
+    net.tickRoles(0.05, server.get());
+
+    // A client's own request, recorded on its way, then sent once from each of four other ports.
+    std::unique_ptr<NetRole> client(RoleTestEngine::makeRole(false));
+    auto plainSocket = [] { return new NetConnection(NetAddress(UString("127.0.0.1"), 0)); };
+    std::unique_ptr<NetConnection> recorder(plainSocket());
+    client->sendConnectRequest(recorder->address);
+    Packet* recorded = recorder->receiveRaw();
+    ASSERT_NE(recorded, nullptr);
+    Packet request(Packet::FLAG_FILTER1, recorded->size);
+    request.doBytes(recorded->buffer, recorded->size);
+    std::vector<std::unique_ptr<NetConnection>> hostile;
+    for (int i = 0; i < 4; ++i) {
+        hostile.emplace_back(plainSocket());
+        hostile.back()->sendRaw(&request, server->connection->address);
+    }
+
+    std::vector<long> received(hostile.size(), 0), data(hostile.size(), 0);
+    double start = netTime(), freedAfter = -1.0;
+    bool allJoined = false;
+    // Until the slots are free and a second more, at most 6 s of ticks.
+    for (int tick = 0; tick < 120 && (freedAfter < 0.0 || netTime() - start < freedAfter + 1.0); ++tick) {
+        net.tickRoles(0.05, server.get());
+        allJoined |= server->getPeerCount() == int(hostile.size());
+        if (allJoined && server->getPeerCount() == 0 && freedAfter < 0.0)
+            freedAfter = netTime() - start;
+        for (size_t i = 0; i < hostile.size(); ++i)
+            while (Packet* d = hostile[i]->receiveRaw()) {
+                received[i] += d->size;
+                data[i] += d->size < 4 || d->buffer[0] != 0xFB || d->buffer[3] != 0xFE;
+            }
+    }
+    EXPECT_TRUE(allJoined);
+    EXPECT_GT(freedAfter, 0.0);
+    EXPECT_LE(freedAfter, 2.0);
+    LogText log = net.log();
+    for (size_t i = 0; i < hostile.size(); ++i) {
+        printf("bytes sent per replayed connect request of %d bytes: %ld (%ld data datagrams)\n",
+               request.getLength(), received[i], data[i]);
+        EXPECT_GT(received[i], 0) << i; // its accept
+        EXPECT_LE(received[i], 3 * request.getLength()) << i;
+        EXPECT_EQ(data[i], 0) << i;
+        UString end = formatString(" (127.0.0.1:%d): no data with its identifier within 1.9 s of the accept.",
+                                   hostile[i]->address.getPort());
+        int named = 0;
+        for (const std::string& line : log.lines)
+            named += line.find(end.c_str()) != std::string::npos;
+        EXPECT_EQ(named, 1) << end.c_str();
+    }
+
+    client->sendConnectRequest(server->connection->address);
+    for (int tick = 0; tick < 100 && client->objectMap.size() < server->objectMap.size(); ++tick)
+        net.tickRoles(0.05, server.get(), client.get());
+    EXPECT_EQ(client->objectMap.size(), server->objectMap.size());
+    EXPECT_EQ(server->getPeerCount(), 1);
+}

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# A hostile sender on the same machine replays recorded datagrams from other
+# ports. A net-match server (three slots) and two clients, each client through
+# its own udp-relay; once both have joined, the first relay replays what it
+# forwarded to the server (the first client's datagrams, its connect request
+# among them) at the server, the second what it forwarded to the second client
+# at that client, each 2,000 a second for 10 s from eight other ports.
+# Nobody may be cut off, every side prints the same hash, no data goes to a
+# replaying port, and the only peers the server drops are the phantoms of
+# replayed connect requests, for never using their identifier.
+#   net_replay_test.sh NET_MATCH UDP_RELAY TEST_DISPLAY
+set -u
+MATCH=$1
+RELAY=$2
+DISPLAY_RUN=$3
+RATE=2000
+SECONDS_REPLAYED=10
+source "$(dirname "$0")/net_match_steps.sh"
+
+start_server 3 24
+REPLAY="--replay-rate $RATE --replay-seconds $SECONDS_REPLAYED"
+start_relay relay1 --replay-toward target $REPLAY
+start_relay relay2 --replay-toward client $REPLAY
+start_client client1 $relay1_PORT
+start_client client2 $relay2_PORT
+for c in client1 client2; do
+    wait_for "$WORK/$c.out" "^connected after" >/dev/null || { echo "$c did not join"; fail=1; }
+done
+kill -USR1 $relay1_PID $relay2_PID
+finish "client1 client2" "relay1 relay2"
+check_hashes client1 client2
+for f in client1 client2; do
+    grep -q "Disconnected" "$WORK/$f.out" && { echo "$f was cut off"; fail=1; }
+done
+for r in relay1 relay2; do
+    line=$(grep '^replay ' "$WORK/$r.out")
+    field() { echo "$line" | grep -o "$1=[0-9]*" | cut -d= -f2; }
+    [ "$(field sent)" -ge $((RATE * SECONDS_REPLAYED * 95 / 100)) ] || { echo "$r replayed too little: $line"; fail=1; }
+    [ "$(field data)" -eq 0 ] || { echo "$r's replaying ports were sent data: $line"; fail=1; }
+done
+if grep ': dropped ' "$WORK/server.err" | grep -v 'no data with its identifier' | grep -q .; then
+    echo "the server dropped a real client"; fail=1
+fi
+exit $fail
