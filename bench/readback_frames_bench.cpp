@@ -1,18 +1,26 @@
 // Read-backs of a fixed set of frames of the real screens and scenes (under
-// Xvfb): the title scene, the main menu, the screensaver, an invasion and a
-// war's battles, each grabbed right after the screen drew itself. Every frame
-// is written raw (RGBA, top row first) into the folder given as the first
-// argument, and its checksum printed, so two builds' folders can be compared
-// byte for byte (cmp) to show that a renderer change left the pixels alone.
+// Xvfb): the title scene, the main menu, the screensaver, an invasion, a
+// war's battles and a zeppelin's burn and final blast, each grabbed right
+// after the screen drew itself. Every frame is written raw (RGBA, top row
+// first) into the folder given as the first argument, and its checksum
+// printed, so two builds' folders can be compared byte for byte (cmp) to show
+// that a renderer change left the pixels alone. Every quad that can be cut to
+// the part of its picture that can show is (whatever that costs);
+// --untrimmed draws every quad over its whole rectangle, to compare.
 //
-//   readback_frames_bench <folder>
+//   readback_frames_bench <folder> [--untrimmed]
 #include "AimingCannon.h"
 #include "ContextManager.h"
 #include "BenchSaves.h"
 #include "MatchHarness.h"
 #include "MemoryImageFile.h"
+#include "DrawBatch.h"
+#include "EnemyScenarios.h"
 #include "Plim.h"
 #include "PlimGraphics.h"
+#include "Quad.h"
+#include "ZeppelinScenario.h"
+#include "world/enemies/Zeppelin.h"
 #include "app/MyContextMain.h"
 #include "modes/ContextLogo.h"
 #include "modes/GameControllerCampaign.h"
@@ -22,6 +30,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <set>
 #include <string>
 
@@ -80,11 +89,13 @@ void runScreen(MatchHarness& run, Context* screen, int frames) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        fprintf(stderr, "usage: readback_frames_bench <folder>\n");
+    if (argc < 2 || (argc > 2 && strcmp(argv[2], "--untrimmed") != 0)) {
+        fprintf(stderr, "usage: readback_frames_bench <folder> [--untrimmed]\n");
         return 2;
     }
     folder = argv[1];
+    Quad::trimming = argc == 2;
+    DrawBatch::bandCost = 0.0;
     MatchSettings settings;
     settings.draw = true; // the frames must reach the pixels read back
     MatchHarness run(settings);
@@ -119,5 +130,29 @@ int main(int argc, char** argv) {
     });
     run.steps(6001);
     run.finishMatch();
+
+    // The zeppelin's burn and blast: drawn from its last turret's loss on,
+    // every 15th frame grabbed until 2 s after the blast.
+    begin("zeppelin", {});
+    MatchHarness::setDrawing(false);
+    GameController* match = run.start([] {
+        auto* made = new Grabbed<EnemyMatch>(1);
+        made->build = ZeppelinScenario::build;
+        return made;
+    });
+    auto zeppelin = [match]() -> Zeppelin* {
+        for (BasicLink* l = match->layer(GameController::LAYER_ENEMIES)->firstChild; l; l = l->next)
+            if (auto* z = dynamic_cast<Zeppelin*>(static_cast<PlimBase*>(l)))
+                if (!l->bDestroyPending) return z;
+        return nullptr;
+    };
+    for (int i = 0; i < 6000 && (!zeppelin() || zeppelin()->turretsLeft > 0); ++i) run.step();
+    MatchHarness::setDrawing(true);
+    const int burning = frameIndex;
+    for (int i = 0; i < 800; i += 15) wanted.insert(burning + i);
+    run.steps(800);
+    run.finishMatch();
+    printf("draws cut into scissor bands %lld, bands %lld\n", (long long)DrawBatch::bandedDraws,
+           (long long)DrawBatch::bands);
     return 0;
 }

@@ -1,12 +1,17 @@
 #include "DrawBatch.h"
 
+#include "ShownArea.h"
+
 #include <SDL.h>
 #include <SDL_opengl.h>
 #include <cstddef>
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <cstdlib>
+#include <thread>
 
 namespace {
 
@@ -35,12 +40,23 @@ PFNGLVERTEXATTRIBPOINTERARBPROC attribPointer;
 PFNGLENABLEVERTEXATTRIBARRAYARBPROC enableAttribArray;
 PFNGLDISABLEVERTEXATTRIBARRAYARBPROC disableAttribArray;
 
-// The area of a convex polygon (window coordinates) inside the rectangle 0..w x 0..h.
-double clippedArea(std::vector<std::array<double, 2>> poly, double w, double h) {
+// A scissor band costs the drawing thread some 14 us (a state change, most of
+// it faulting in the fresh memory the software renderer records the state in,
+// and a draw); a covered pixel some 7 ns, shared by the renderer's threads
+// (LP_NUM_THREADS, else one a CPU).
+double threadedBandCost() {
+    const char* threads = std::getenv("LP_NUM_THREADS");
+    const long count = threads ? std::atol(threads) : long(std::thread::hardware_concurrency());
+    return 2000.0 * double(std::max(1L, count));
+}
+
+// The area of a convex polygon (window coordinates) inside the rectangle x0..x1 x y0..y1.
+double clippedArea(std::vector<std::array<double, 2>> poly, double x0, double y0, double x1, double y1) {
     for (int edge = 0; edge < 4 && !poly.empty(); ++edge) {
         const int axis = edge / 2;
-        const double limit = edge % 2 ? (axis ? h : w) : 0.0;
-        auto inside = [&](const std::array<double, 2>& p) { return edge % 2 ? p[axis] <= limit : p[axis] >= limit; };
+        const bool upper = edge % 2;
+        const double limit = upper ? (axis ? y1 : x1) : (axis ? y0 : x0);
+        auto inside = [&](const std::array<double, 2>& p) { return upper ? p[axis] <= limit : p[axis] >= limit; };
         std::vector<std::array<double, 2>> out;
         for (size_t i = 0; i < poly.size(); ++i) {
             const auto& a = poly[i];
@@ -67,6 +83,9 @@ double clippedArea(std::vector<std::array<double, 2>> poly, double w, double h) 
 bool DrawBatch::countCoverage = false;
 double DrawBatch::coveredPixels = 0.0;
 double DrawBatch::coverageSeconds = 0.0;
+int64_t DrawBatch::bandedDraws = 0;
+int64_t DrawBatch::bands = 0;
+double DrawBatch::bandCost = threadedBandCost();
 
 DrawBatch::DrawBatch() : requestedEnv(GL_MODULATE) {
     std::memcpy(matrix, IDENTITY, sizeof(matrix));
@@ -86,19 +105,26 @@ void DrawBatch::setIdentity() { setMatrix(IDENTITY); }
 void DrawBatch::setTexEnv(int mode) { requestedEnv = mode; }
 
 void DrawBatch::draw(const Vertex* vertices, int glMode, int first, int count, bool textured, unsigned handle,
-                     bool opaque) {
+                     bool opaque, const ShownArea* shown) {
     const bool triangles = glMode == GL_TRIANGLES || glMode == GL_TRIANGLE_STRIP || glMode == GL_TRIANGLE_FAN;
+    const bool batched = triangles && matrixAffine;
+    if (batched && program == 0) program = setUpProgram() ? 1 : -1;
+    const bool banded = shown && batched && textured && !opaque && count >= 3 &&
+                        cutToShownArea(vertices, glMode, first, count, *shown);
     if (countCoverage && triangles) {
         const auto start = std::chrono::steady_clock::now();
-        addCoverage(vertices, glMode, first, count);
+        if (banded)
+            for (const ScissorBands::Rect& b : cut.bands) coveredPixels += coveredArea(vertices, glMode, first, count, b);
+        else
+            coveredPixels += coveredArea(vertices, glMode, first, count, windowRect());
         coverageSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
-    const bool batched = triangles && matrixAffine;
     // Batched, a GL_REPLACE draw is the same draw with white vertices under
     // GL_MODULATE (texture x 1 is the texture), so tinted and untinted draws
     // of one texture share a batch.
     const bool replace = textured && (opaque || requestedEnv == GL_REPLACE);
     const int env = !textured ? 0 : batched ? GL_MODULATE : replace ? GL_REPLACE : GL_MODULATE;
+    if (banded && cut.bands.empty()) return; // nothing of it can show in the window
     if ((!pending.empty() || !pendingMatrixed.empty()) && (!batched || pendingTextured != textured ||
                              pendingHandle != handle || pendingOpaque != opaque || pendingEnv != env))
         flush();
@@ -115,7 +141,19 @@ void DrawBatch::draw(const Vertex* vertices, int glMode, int first, int count, b
         pendingHandle = handle;
         pendingOpaque = opaque;
         pendingEnv = env;
+        const size_t from = program == 1 ? pendingMatrixed.size() : pending.size();
         append(vertices, glMode, first, count, replace);
+        const uint32_t to = uint32_t(program == 1 ? pendingMatrixed.size() : pending.size());
+        if (banded) {
+            runs.push_back({uint32_t(from), to, uint32_t(runBands.size()), uint32_t(runBands.size() + cut.bands.size())});
+            runBands.insert(runBands.end(), cut.bands.begin(), cut.bands.end());
+            ++bandedDraws;
+            bands += int64_t(cut.bands.size());
+        } else if (!runs.empty() && runs.back().bandFrom == runs.back().bandTo) {
+            runs.back().to = to;
+        } else {
+            runs.push_back({uint32_t(from), to, 0, 0});
+        }
         return;
     }
     sync();
@@ -149,13 +187,22 @@ bool DrawBatch::setUpProgram() {
     return glGetError() == GL_NO_ERROR;
 }
 
+void DrawBatch::knowProjection() {
+    if (projectionKnown) return;
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    projectionKnown = true;
+}
+
+ScissorBands::Rect DrawBatch::windowRect() {
+    knowProjection();
+    return {viewport[0], viewport[1], viewport[0] + viewport[2], viewport[1] + viewport[3]};
+}
+
 // Projection x model-view as OpenGL forms it (a plain sum of four products per
 // element, in this order), column-major.
 void DrawBatch::productColumns(float columns[16]) {
-    if (!projectionKnown) {
-        glGetFloatv(GL_PROJECTION_MATRIX, projection);
-        projectionKnown = true;
-    }
+    knowProjection();
     const float* a = projection;
     const float* b = matrix;
     float p[16];
@@ -167,29 +214,58 @@ void DrawBatch::productColumns(float columns[16]) {
     std::memcpy(columns, p, sizeof(p));
 }
 
-void DrawBatch::addCoverage(const Vertex* vertices, int glMode, int first, int count) {
-    if (count < 3) return;
-    if (!projectionKnown) glGetIntegerv(GL_VIEWPORT, viewport);
+bool DrawBatch::toWindow(const float columns[16], float x, float y, float z, Point& out) {
+    double c[4];
+    for (int i = 0; i < 4; ++i)
+        c[i] = double(columns[i]) * x + double(columns[4 + i]) * y + double(columns[8 + i]) * z + columns[12 + i];
+    if (c[3] <= 0.0) return false; // behind the eye
+    out = {viewport[0] + (c[0] / c[3] + 1.0) * 0.5 * viewport[2], viewport[1] + (c[1] / c[3] + 1.0) * 0.5 * viewport[3]};
+    return true;
+}
+
+double DrawBatch::coveredArea(const Vertex* vertices, int glMode, int first, int count,
+                              const ScissorBands::Rect& within) {
+    if (count < 3) return 0.0;
     float columns[16];
     productColumns(columns);
     const Vertex* in = vertices + first;
-    std::vector<std::array<double, 2>> window(size_t(count), {0.0, 0.0});
-    for (int k = 0; k < count; ++k) {
-        const Vertex& v = in[k];
-        double c[4];
-        for (int i = 0; i < 4; ++i)
-            c[i] = columns[i] * v.x + columns[4 + i] * v.y + columns[8 + i] * v.z + columns[12 + i];
-        if (c[3] <= 0.0) return; // behind the eye: never drawn here
-        window[size_t(k)] = {(c[0] / c[3] + 1.0) * 0.5 * viewport[2], (c[1] / c[3] + 1.0) * 0.5 * viewport[3]};
-    }
+    std::vector<Point> window(size_t(count), {0.0, 0.0});
+    for (int k = 0; k < count; ++k)
+        if (!toWindow(columns, in[k].x, in[k].y, in[k].z, window[size_t(k)])) return 0.0; // never drawn here
+    double sum = 0.0;
     const int triangles = glMode == GL_TRIANGLES ? count / 3 : count - 2;
     for (int t = 0; t < triangles; ++t) {
         const int a = glMode == GL_TRIANGLES ? 3 * t : glMode == GL_TRIANGLE_FAN ? 0 : t;
         const int b = glMode == GL_TRIANGLES ? 3 * t + 1 : t + 1;
         const int c = glMode == GL_TRIANGLES ? 3 * t + 2 : t + 2;
-        coveredPixels += clippedArea({window[size_t(a)], window[size_t(b)], window[size_t(c)]}, viewport[2],
-                                     viewport[3]);
+        sum += clippedArea({window[size_t(a)], window[size_t(b)], window[size_t(c)]}, within.x0, within.y0, within.x1,
+                           within.y1);
     }
+    return sum;
+}
+
+bool DrawBatch::cutToShownArea(const Vertex* vertices, int glMode, int first, int count, const ShownArea& shown) {
+    cut.bands.clear();
+    if (shown.corners == 0) return true;
+    float columns[16];
+    productColumns(columns);
+    // What covers fewer pixels than a band costs is drawn whole (most sprites).
+    Point low = {1e30, 1e30}, high = {-1e30, -1e30};
+    for (int k = first; k < first + count; ++k) {
+        Point p;
+        if (!toWindow(columns, vertices[k].x, vertices[k].y, vertices[k].z, p)) return false;
+        low = {std::min(low[0], p[0]), std::min(low[1], p[1])};
+        high = {std::max(high[0], p[0]), std::max(high[1], p[1])};
+    }
+    const double boxPixels =
+        std::max(0.0, std::min(high[0], double(viewport[0] + viewport[2])) - std::max(low[0], double(viewport[0]))) *
+        std::max(0.0, std::min(high[1], double(viewport[1] + viewport[3])) - std::max(low[1], double(viewport[1])));
+    if (boxPixels <= bandCost) return false;
+    Point area[ShownArea::MAX_CORNERS];
+    for (int i = 0; i < shown.corners; ++i)
+        if (!toWindow(columns, shown.x[i], shown.y[i], 0.0f, area[i])) return false;
+    return cut.plan(area, shown.corners, viewport, coveredArea(vertices, glMode, first, count, windowRect()),
+                    bandCost);
 }
 
 void DrawBatch::append(const Vertex* vertices, int glMode, int first, int count, bool white) {
@@ -247,6 +323,33 @@ void DrawBatch::append(const Vertex* vertices, int glMode, int first, int count,
     }
 }
 
+void DrawBatch::drawPending(int count) {
+    if (runBands.empty()) {
+        glDrawArrays(GL_TRIANGLES, 0, count);
+    } else {
+        // Runs in order: whole, or once per band under the scissor.
+        bool scissor = false;
+        for (const Run& run : runs) {
+            if (scissor != (run.bandFrom < run.bandTo)) {
+                scissor = !scissor;
+                if (scissor)
+                    glEnable(GL_SCISSOR_TEST);
+                else
+                    glDisable(GL_SCISSOR_TEST);
+            }
+            for (uint32_t b = run.bandFrom; b < run.bandTo; ++b) {
+                const ScissorBands::Rect& r = runBands[b];
+                glScissor(r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0);
+                glDrawArrays(GL_TRIANGLES, GLint(run.from), GLsizei(run.to - run.from));
+            }
+            if (!scissor) glDrawArrays(GL_TRIANGLES, GLint(run.from), GLsizei(run.to - run.from));
+        }
+        if (scissor) glDisable(GL_SCISSOR_TEST);
+    }
+    runs.clear();
+    runBands.clear();
+}
+
 void DrawBatch::flush() {
     if (!pendingMatrixed.empty()) {
         const GLsizei stride = sizeof(Batched);
@@ -257,7 +360,7 @@ void DrawBatch::flush() {
             enableAttribArray(FIRST_ROW_ATTRIBUTE + i);
         }
         glEnable(GL_VERTEX_PROGRAM_ARB);
-        glDrawArrays(GL_TRIANGLES, 0, GLsizei(pendingMatrixed.size()));
+        drawPending(int(pendingMatrixed.size()));
         glDisable(GL_VERTEX_PROGRAM_ARB);
         for (GLuint i = 0; i < 4; ++i) disableAttribArray(FIRST_ROW_ATTRIBUTE + i);
         pendingMatrixed.clear();
@@ -271,7 +374,7 @@ void DrawBatch::flush() {
         glInterleavedArrays(GL_T2F_C4UB_V3F, 0, pending.data());
         arrayPointer = pending.data();
     }
-    glDrawArrays(GL_TRIANGLES, 0, GLsizei(pending.size()));
+    drawPending(int(pending.size()));
     pending.clear();
 }
 

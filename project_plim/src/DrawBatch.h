@@ -8,10 +8,20 @@
 // Without vertex programs the vertices are moved on the CPU instead. Points and
 // lines go to OpenGL at once with the current matrix. Anything that draws,
 // reads or uploads past the batch calls flush first.
+//
+// A draw may name the area its texels can show in (a quad's ShownArea). When
+// its triangles cover many more window pixels than that area, its part of the
+// batch is sent once per scissor band around the area (ScissorBands): the
+// rasteriser then shades only the bands. Its triangles, and every value
+// interpolated over them, stay as they were, so each pixel drawn is the pixel
+// drawn whole, and those left out got no alpha.
+#include "ScissorBands.h"
 #include "Vertex.h"
 
 #include <cstdint>
 #include <vector>
+
+class ShownArea;
 
 class DrawBatch {
 public:
@@ -24,9 +34,10 @@ public:
     void setTexEnv(int mode);
 
     // handle 0 with textured false draws untextured; opaque draws without
-    // blending and with GL_REPLACE.
+    // blending and with GL_REPLACE. shown, in the draw's local units (z 0):
+    // outside it no texel changes a pixel (blended textured triangles only).
     void draw(const Vertex* vertices, int glMode, int first, int count, bool textured, unsigned handle,
-              bool opaque);
+              bool opaque, const ShownArea* shown = nullptr);
     // Sends the pending triangles.
     void flush();
     // flush; the projection is about to change (it is read back when needed).
@@ -56,6 +67,12 @@ public:
     static bool countCoverage;
     static double coveredPixels;
     static double coverageSeconds;
+    // Draws cut into scissor bands, and their bands (a benchmark's figures).
+    static int64_t bandedDraws;
+    static int64_t bands;
+    // A band pays when it leaves out this many covered pixels (from the
+    // software renderer's threads; tests may lower it).
+    static double bandCost;
 
     // A batched vertex: the vertex and its draw's matrix.
     struct Batched {
@@ -64,13 +81,33 @@ public:
     };
 
 private:
+    using Point = ScissorBands::Point;
+    // Pending triangles [from, to) drawn whole, or once per band [bandFrom, bandTo).
+    struct Run {
+        uint32_t from, to, bandFrom, bandTo;
+    };
+
     void append(const Vertex* vertices, int glMode, int first, int count, bool white);
+    // Draws count pending vertices: the runs in order, when any is cut.
+    void drawPending(int count);
     bool setUpProgram();
+    // Reads the projection and the viewport when they may have changed.
+    void knowProjection();
+    // The viewport's pixels.
+    ScissorBands::Rect windowRect();
     void productColumns(float columns[16]);
-    void addCoverage(const Vertex* vertices, int glMode, int first, int count);
+    // The point through projection x model-view and the viewport; false behind the eye.
+    bool toWindow(const float columns[16], float x, float y, float z, Point& out);
+    // The triangles' window pixels within the rectangle.
+    double coveredArea(const Vertex* vertices, int glMode, int first, int count, const ScissorBands::Rect& within);
+    // Plans cut for a draw with a shown area: false when it is better drawn whole.
+    bool cutToShownArea(const Vertex* vertices, int glMode, int first, int count, const ShownArea& shown);
 
     std::vector<Vertex> pending;
     std::vector<Batched> pendingMatrixed;
+    ScissorBands cut;
+    std::vector<Run> runs;
+    std::vector<ScissorBands::Rect> runBands;
     // 0 not tried, 1 the vertex program runs, -1 none (CPU transform).
     int program = 0;
     unsigned programName = 0;

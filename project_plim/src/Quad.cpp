@@ -13,6 +13,8 @@ RuntimeClass* Quad::getClass() { return &runtimeClass; }
 
 PlimBase* Quad::create() { return new Quad(); }
 
+bool Quad::trimming = true;
+
 Quad::Quad() { vertexBuffer.resize(4); }
 
 Quad::~Quad() {}
@@ -27,6 +29,27 @@ void Quad::setSize(float w, float h) {
     v[2] = Vertex{uvRect.left, uvRect.bottom, white, -w / 2, -h / 2, 0.0f};
     v[3] = Vertex{uvRect.right, uvRect.bottom, white, w / 2, -h / 2, 0.0f};
     vertexBuffer.countWrite();
+    if (!bTrimmed) return;
+    const UVRect shows = pTexture->pixelRectToUV(pixelRect);
+    if (shows.left != uvRect.left || shows.top != uvRect.top || shows.right != uvRect.right ||
+        shows.bottom != uvRect.bottom) {
+        bTrimmed = false;
+        return;
+    }
+    // Source pixels to local units, y up, as the corners above place pixelRect.
+    const float across = float(pixelRect.width()), down = float(pixelRect.height());
+    shownLocal.corners = shownPixels.corners;
+    for (int i = 0; i < shownPixels.corners; ++i) {
+        shownLocal.x[i] = -w / 2 + w * (shownPixels.x[i] - float(pixelRect.left)) / across;
+        shownLocal.y[i] = h / 2 - h * (shownPixels.y[i] - float(pixelRect.top)) / down;
+    }
+}
+
+void Quad::setShownArea(const ShownArea* inPixels) {
+    bTrimmed = inPixels && pTexture && pixelRect.width() > 0 && pixelRect.height() > 0;
+    if (!bTrimmed) return;
+    shownPixels = *inPixels;
+    setSize(width, height);
 }
 
 void Quad::fitToTexture() {
@@ -37,5 +60,5 @@ void Quad::fitToTexture() {
 
 void Quad::draw(Renderable* owner) {
     vertexBuffer.setColor(owner->color, false);
-    vertexBuffer.draw(pTexture, VertexBuffer::PRIM_TRIANGLE_STRIP, 0, -1);
+    vertexBuffer.draw(pTexture, VertexBuffer::PRIM_TRIANGLE_STRIP, 0, -1, shownArea());
 }

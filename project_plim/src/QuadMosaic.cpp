@@ -3,6 +3,7 @@
 #include "ErrorManager.h"
 #include "Quad.h"
 #include "Renderable.h"
+#include "ShownArea.h"
 #include "Texture.h"
 
 #include <algorithm>
@@ -91,6 +92,20 @@ void QuadMosaic::layout() {
 
 void QuadMosaic::draw(Renderable* owner) {
     vertexBuffer.setColor(owner->color, false);
-    for (int i = 0; i < cellCount; ++i)
-        vertexBuffer.draw(cells[size_t(i)]->pTexture, VertexBuffer::PRIM_TRIANGLE_STRIP, 4 * i, 4);
+    for (int i = 0; i < cellCount; ++i) {
+        const Quad* cell = cells[size_t(i)];
+        const ShownArea* area = cell->shownArea();
+        ShownArea placed;
+        if (area) {
+            // The cell's own area, moved from its centre to its place in the grid.
+            const Vertex* v = vertexBuffer.pVertices + 4 * i;
+            const float cx = (v[0].x + v[3].x) / 2, cy = (v[0].y + v[3].y) / 2;
+            placed = *area;
+            for (int k = 0; k < placed.corners; ++k) {
+                placed.x[k] += cx;
+                placed.y[k] += cy;
+            }
+        }
+        vertexBuffer.draw(cell->pTexture, VertexBuffer::PRIM_TRIANGLE_STRIP, 4 * i, 4, area ? &placed : nullptr);
+    }
 }

@@ -11,6 +11,7 @@
 #include "Quad.h"
 #include "QuadMosaic.h"
 #include "RuntimeClass.h"
+#include "ShownArea.h"
 
 #include <SDL_opengl.h>
 #include <algorithm>
@@ -54,10 +55,12 @@ Texture::Texture(const UString& fileName, int textureFlags) {
     if (realWidth >= image->width && realHeight >= image->height) {
         loadSkins(iniName);
         copyImageData(image, nullptr, nullptr);
+        trimSkins(image);
     } else if (flags & TEXTURE_HALVE) {
         halveToFit(image);
         loadSkins(iniName);
         copyImageData(image, nullptr, nullptr);
+        trimSkins(image);
     } else {
         loadSkins(iniName);
         logTagged("Texture", "Mosaic axis: %s %s", image->width > realWidth ? "X" : "",
@@ -188,7 +191,10 @@ void Texture::copyImageData(MemoryImageFile* sourceData, const PixelRect* source
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-    if (!sourceRectArg && !destPointArg) fillSpareTexels(sourceData);
+    if (!sourceRectArg && !destPointArg)
+        fillSpareTexels(sourceData);
+    else
+        dropShownAreas();
 }
 
 void Texture::fillSpareTexels(MemoryImageFile* image) {
@@ -230,6 +236,7 @@ void Texture::fillSpareTexels(MemoryImageFile* image) {
 
 void Texture::clear(const PixelRect* area, bool white) {
     PLIM_ASSERT(pSavedSourceData!=NULL);
+    dropShownAreas();
     pSavedSourceData->clear(area, white);
     if (!area) copyImageData(pSavedSourceData, nullptr, nullptr);
 }
@@ -272,6 +279,7 @@ void Texture::clampEdges() {
 
 void Texture::copyTexels(Texture* from, const PixelRect& source, const PixelPoint& to) {
     if (glTexHandle == 0 || from->glTexHandle == 0 || !PLIM->graphics) return;
+    dropShownAreas();
     PLIM->graphics->flush();
     std::vector<uint8_t> texels(size_t(from->realWidth) * size_t(from->realHeight) * 4);
     glBindTexture(GL_TEXTURE_2D, from->glTexHandle);
@@ -467,6 +475,21 @@ void Texture::loadSkins(const UString& iniName) {
         quad->origin.x -= float(adjustX);
         quad->origin.y += float(adjustY);
         skins.push_back(quad);
+    }
+}
+
+void Texture::dropShownAreas() {
+    for (Skin* skin : skins)
+        if (skin->getClass()->isKindOf(&Quad::runtimeClass)) static_cast<Quad*>(skin)->setShownArea(nullptr);
+}
+
+void Texture::trimSkins(MemoryImageFile* image) {
+    // Without alpha in the image every texel shows.
+    if (!image->bHasAlpha || image->width <= 0 || image->height <= 0) return;
+    for (Skin* skin : skins) {
+        Quad* quad = static_cast<Quad*>(skin);
+        const ShownArea shown = ShownArea::find(image, quad->pixelRect, scaleFactor, realWidth, realHeight);
+        if (!shown.coversRect(quad->pixelRect)) quad->setShownArea(&shown);
     }
 }
 

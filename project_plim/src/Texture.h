@@ -103,6 +103,10 @@ private:
     // Uploads the image cell by cell into the sub-textures (made here when
     // createSubTextures, else the existing ones in order).
     CellGrid uploadCells(MemoryImageFile* image, bool createSubTextures);
+    // Gives every skin the part of its picture that can show.
+    void trimSkins(MemoryImageFile* image);
+    // Texels changed after loading: every skin draws whole again.
+    void dropShownAreas();
     // Replaces every skin by a mosaic of quads on the sub-textures.
     void buildMosaics(MemoryImageFile* image, const CellGrid& grid);
 };

@@ -44,7 +44,7 @@ void VertexBuffer::setColor(UColor c, bool force) {
     countWrite();
 }
 
-void VertexBuffer::draw(Texture* texture, int type, int first, int count) {
+void VertexBuffer::draw(Texture* texture, int type, int first, int count, const ShownArea* shown) {
     if (numVertices <= 0) return;
     // A range past either end would have OpenGL read outside the array.
     if (first < 0) first = 0;
@@ -62,7 +62,8 @@ void VertexBuffer::draw(Texture* texture, int type, int first, int count) {
     // state each draw needs and skips what is already set.
     if (n > 0 && PLIM->graphics->bDrawPixels)
         PLIM->graphics->batch.draw(pVertices, int(modes[type]), first, n, texture != nullptr,
-                                   texture ? texture->glTexHandle : 0, texture && !texture->bHasAlpha);
+                                   texture ? texture->glTexHandle : 0, texture && !texture->bHasAlpha,
+                                   texture ? shown : nullptr);
     if (!texture) return;
 
     const int32_t debugLevel = PLIM->debugLevel;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+class ShownArea;
 class Texture;
 
 class VertexBuffer : public PlimBase {
@@ -37,8 +38,9 @@ public:
     // already holds c nothing is written.
     void setColor(UColor c, bool force);
     // count < 0 draws up to the last vertex; a null texture draws untextured.
-    // An empty buffer draws nothing; an unknown type is fatal.
-    void draw(Texture* texture, int type, int first, int count);
+    // An empty buffer draws nothing; an unknown type is fatal. With shown
+    // (local units) the triangles draw only where their texels can show.
+    void draw(Texture* texture, int type, int first, int count, const ShownArea* shown = nullptr);
 
     Vertex* pVertices = nullptr;
     int32_t numVertices = 0;
