@@ -1,12 +1,12 @@
 #include "DeviceMixComparison.h"
 
-#include "FileManager.h"
-#include "MemoryFile.h"
-#include "Mixer.h"
-#include "MixerOGGstatic.h"
-#include "Plim.h"
-#include "PlimAudio.h"
-#include "WadDirectory.h"
+#include "files/FileManager.h"
+#include "files/MemoryFile.h"
+#include "audio/Mixer.h"
+#include "audio/MixerOGGstatic.h"
+#include "core/Plim.h"
+#include "audio/PlimAudio.h"
+#include "files/WadDirectory.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>

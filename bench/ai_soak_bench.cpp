@@ -26,12 +26,12 @@
 // runs the render pass without a graphics device (culling, collisions and
 // rules, no drawing), as the engine does without a window.
 #include "CappedWar.h"
-#include "ContextHighScores.h"
-#include "ContextManager.h"
+#include "screens/ContextHighScores.h"
+#include "app/ContextManager.h"
 #include "LiveObjects.h"
 #include "BenchSaves.h"
 #include "MatchHarness.h"
-#include "Plim.h"
+#include "core/Plim.h"
 #include "ContextBlender.h"
 #include "CameraBlender.h"
 #include "modes/ContextEnding.h"

@@ -5,12 +5,12 @@
 // Then the game's own effects on the SDL audio device beside SDL_mixer 1.2
 // (DeviceMixComparison.h).
 #include "DeviceMixComparison.h"
-#include "MemoryFile.h"
-#include "Mixer.h"
-#include "MixerOGGstatic.h"
-#include "MixerOGGstream.h"
+#include "files/MemoryFile.h"
+#include "audio/Mixer.h"
+#include "audio/MixerOGGstatic.h"
+#include "audio/MixerOGGstream.h"
 #include "OggFixture.h"
-#include "Plim.h"
+#include "core/Plim.h"
 
 #include <benchmark/benchmark.h>
 

@@ -9,7 +9,7 @@
 #include "ContextBlender.h"
 #include "MatchHarness.h"
 #include "ParticleCount.h"
-#include "Random.h"
+#include "util/Random.h"
 #include "ScriptedController.h"
 #include "app/MyGlobal.h"
 #include "world/World.h"

@@ -13,7 +13,7 @@
 #include "EnemyScenarios.h"
 #include "MatchHarness.h"
 #include "ContextBlender.h"
-#include "Reference.h"
+#include "core/Reference.h"
 #include "world/enemies/EnemySpawner.h"
 #include "world/enemies/Zeppelin.h"
 #include "world/enemies/ZeppelinTurret.h"

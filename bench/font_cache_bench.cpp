@@ -4,12 +4,12 @@
 // with the cache each line is composed once and then drawn as one quad.
 // Prints the time per frame and the renderables and vertices drawn per frame.
 #include "BenchEngine.h"
-#include "Camera.h"
+#include "render/Camera.h"
 #include "EngineTestFolder.h"
 #include "FontQuad.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "Texture.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "render/Texture.h"
 #include "TgaFile.h"
 
 #include <benchmark/benchmark.h>

@@ -3,8 +3,8 @@
 // period against the configured frameRate, and the CPU time per frame (the
 // frame wait sleeps, so it should stay well below the period).
 #include "BenchEngine.h"
-#include "Context.h"
-#include "Plim.h"
+#include "core/Context.h"
+#include "core/Plim.h"
 
 #include <benchmark/benchmark.h>
 

@@ -17,7 +17,7 @@
 #include "BenchSaves.h"
 #include "MatchHarness.h"
 #include "ParticleCount.h"
-#include "ContextManager.h"
+#include "app/ContextManager.h"
 #include "FontQuad.h"
 #include "modes/ContextEnding.h"
 #include "modes/GameControllerCampaign.h"

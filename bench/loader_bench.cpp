@@ -5,16 +5,16 @@
 // more than twice the frame period, and the peak memory once everything is
 // loaded, the resident part split into decoded pictures kept in memory, GL
 // textures, decoded sounds and the rest.
-#include "ContextManager.h"
+#include "app/ContextManager.h"
 #include "EngineTestFolder.h"
-#include "Global.h"
-#include "Loader.h"
-#include "MemoryImageFile.h"
-#include "MixerOGG.h"
-#include "ObjectLink.h"
-#include "Plim.h"
-#include "SoundStream.h"
-#include "Texture.h"
+#include "app/Global.h"
+#include "app/Loader.h"
+#include "render/MemoryImageFile.h"
+#include "audio/MixerOGG.h"
+#include "core/ObjectLink.h"
+#include "core/Plim.h"
+#include "audio/SoundStream.h"
+#include "render/Texture.h"
 
 #include <benchmark/benchmark.h>
 

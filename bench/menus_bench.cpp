@@ -3,17 +3,17 @@
 // screen against the 15 ms frame period, one applySettings as a volume click
 // makes it (windowed and full screen), and the resident memory while every
 // page is opened and closed 200 times (MENUS_BENCH_ROUNDS; it should level off).
-#include "ContextHighScores.h"
-#include "ContextManager.h"
-#include "ContextOptions.h"
-#include "ContextOptionsControls.h"
-#include "ContextOptionsControls2.h"
-#include "ContextOptionsGameplay.h"
-#include "ContextOptionsGraphics.h"
-#include "ContextOptionsSound.h"
+#include "screens/ContextHighScores.h"
+#include "app/ContextManager.h"
+#include "screens/ContextOptions.h"
+#include "screens/ContextOptionsControls.h"
+#include "screens/ContextOptionsControls2.h"
+#include "screens/ContextOptionsGameplay.h"
+#include "screens/ContextOptionsGraphics.h"
+#include "screens/ContextOptionsSound.h"
 #include "MenuTestWorld.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
 
 #include <benchmark/benchmark.h>
 

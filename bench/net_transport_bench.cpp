@@ -13,8 +13,8 @@
 //
 //   net_transport_bench                                   the whole table
 //   net_transport_bench LOSS_PERCENT DELAY_MS SERVICE_MS  one pair of rows
-#include "Plim.h"
-#include "TimeKeeper.h"
+#include "core/Plim.h"
+#include "core/TimeKeeper.h"
 #include "net/NetConnection.h"
 #include "net/NetHost.h"
 #include "net/NetTime.h"

@@ -2,10 +2,10 @@
 // with its property tree built and deleted per call, as the engine does),
 // written and read back, in objects per second and bytes per object; and the
 // CRC-32 of the packets in MB/s.
-#include "Packet.h"
-#include "Plim.h"
-#include "PlimBase.h"
-#include "RuntimeClass.h"
+#include "serial/Packet.h"
+#include "core/Plim.h"
+#include "core/PlimBase.h"
+#include "core/RuntimeClass.h"
 
 #include <benchmark/benchmark.h>
 

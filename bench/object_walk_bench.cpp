@@ -1,9 +1,9 @@
 // The per-frame walks over 10,000 engine objects under one context: tick,
 // render and mouse pick, in nanoseconds per object, with the heap allocations
 // made per frame (expected 0).
-#include "Context.h"
-#include "Plim.h"
-#include "PlimBase.h"
+#include "core/Context.h"
+#include "core/Plim.h"
+#include "core/PlimBase.h"
 
 #include <benchmark/benchmark.h>
 

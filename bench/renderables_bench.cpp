@@ -7,12 +7,12 @@
 // then the window pixels the triangles cover and the GL time per covered pixel,
 // which bounds the whole frame on a software renderer.
 #include "BenchEngine.h"
-#include "Context.h"
-#include "DrawBatch.h"
+#include "core/Context.h"
+#include "render/DrawBatch.h"
 #include "GlCallTimer.h"
-#include "Plim.h"
-#include "Renderable.h"
-#include "Texture.h"
+#include "core/Plim.h"
+#include "render/Renderable.h"
+#include "render/Texture.h"
 #include "TgaFile.h"
 
 #include <benchmark/benchmark.h>

@@ -13,9 +13,9 @@
 // - the bytes a minute of one client's recording.
 #include "DogfightScenario.h"
 #include "MatchHarness.h"
-#include "Plim.h"
-#include "Renderable.h"
-#include "TimeKeeper.h"
+#include "core/Plim.h"
+#include "render/Renderable.h"
+#include "core/TimeKeeper.h"
 #include "net/MirrorRoot.h"
 #include "net/NetConnection.h"
 #include "net/NetMirrorClasses.h"

@@ -3,8 +3,8 @@
 // uploaded; and the same picture split into a mosaic of sub-textures instead.
 // Prints the time per megapixel of source image.
 #include "BenchEngine.h"
-#include "Plim.h"
-#include "Texture.h"
+#include "core/Plim.h"
+#include "render/Texture.h"
 #include "TgaFile.h"
 
 #include <benchmark/benchmark.h>

@@ -15,7 +15,7 @@
 #include "modes/PlayerData.h"
 #include "world/Cannon.h"
 #include "world/Palm.h"
-#include "SoundChannel.h"
+#include "audio/SoundChannel.h"
 #include "modes/GameRecorder.h"
 #include "world/World.h"
 #include "world/effects/Smoke.h"

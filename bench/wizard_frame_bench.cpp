@@ -2,9 +2,9 @@
 // service (through http_proxy): the main thread's time per frame (mean, p95)
 // and its CPU per frame, against the 15 ms a frame may take. Needs an X
 // server (Xvfb) for the menu world's window.
-#include "ContextManager.h"
-#include "ContextNetworkWizard1.h"
-#include "MenuButton.h"
+#include "app/ContextManager.h"
+#include "screens/ContextNetworkWizard1.h"
+#include "widgets/MenuButton.h"
 #include "MenuTestWorld.h"
 #include "online/HttpFormPost.h"
 

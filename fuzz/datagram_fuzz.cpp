@@ -7,10 +7,10 @@
 // put a matching checksum into a data datagram, so mutations get past it;
 // bits 4-7: milliseconds to advance the clock first), a 16-bit length, then
 // the datagram.
-#include "Packet.h"
-#include "Plim.h"
-#include "TickSource.h"
-#include "TimeKeeper.h"
+#include "serial/Packet.h"
+#include "core/Plim.h"
+#include "util/TickSource.h"
+#include "core/TimeKeeper.h"
 #include "net/NetConnection.h"
 #include "net/NetHost.h"
 #include "net/Node.h"

@@ -2,8 +2,8 @@
 // input starting with its marker (FF D8), TGA otherwise. The header is read
 // first, then the whole picture when it is small enough to decode quickly; a
 // picture that decodes must have exactly the size its header gave.
-#include "MemoryImageFile.h"
-#include "Plim.h"
+#include "render/MemoryImageFile.h"
+#include "core/Plim.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 // The settings-file parser on arbitrary text: whatever it reads, saving it and
 // reading the saved text again gives the same sections, keys and values.
-#include "ErrorManager.h"
-#include "FileManager.h"
-#include "MemoryIniFile.h"
-#include "Plim.h"
+#include "core/ErrorManager.h"
+#include "files/FileManager.h"
+#include "files/MemoryIniFile.h"
+#include "core/Plim.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -2,10 +2,10 @@
 // whole decode of an effect, then the same bytes as looping music decoded
 // block by block, rewound halfway as a new voice would. A stream that cannot
 // be decoded must say so; every block handed out must lie in the buffer.
-#include "MemoryFile.h"
-#include "MixerOGGstatic.h"
-#include "MixerOGGstream.h"
-#include "Plim.h"
+#include "files/MemoryFile.h"
+#include "audio/MixerOGGstatic.h"
+#include "audio/MixerOGGstream.h"
+#include "core/Plim.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -4,22 +4,22 @@
 // children, all read on a client whose world is rebuilt for every input.
 //
 // The first byte chooses the packet's flags (bits 0-2) and the reader (bits 3-4).
-#include "Packet.h"
-#include "Plim.h"
-#include "PlimBase.h"
-#include "PropertyContainer.h"
-#include "PropertyDWORD.h"
-#include "PropertyDouble.h"
-#include "PropertyFloat.h"
-#include "PropertyInt.h"
-#include "PropertyPointer.h"
-#include "PropertyUColor.h"
-#include "RPC.h"
-#include "ReferenceBase.h"
-#include "ReplicationRole.h"
-#include "ResourceManager.h"
-#include "RootObjectBase.h"
-#include "RuntimeClass.h"
+#include "serial/Packet.h"
+#include "core/Plim.h"
+#include "core/PlimBase.h"
+#include "core/PropertyContainer.h"
+#include "core/PropertyDWORD.h"
+#include "core/PropertyDouble.h"
+#include "core/PropertyFloat.h"
+#include "core/PropertyInt.h"
+#include "core/PropertyPointer.h"
+#include "core/PropertyUColor.h"
+#include "serial/RPC.h"
+#include "core/ReferenceBase.h"
+#include "serial/ReplicationRole.h"
+#include "core/ResourceManager.h"
+#include "serial/RootObjectBase.h"
+#include "core/RuntimeClass.h"
 
 #include <cstdint>
 #include <cstring>

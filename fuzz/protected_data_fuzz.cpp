@@ -1,7 +1,7 @@
 // The protected saved-data decoder on arbitrary bytes, as read and with the
 // digest made to match so that the length word and the zlib stream are reached.
-#include "Md5.h"
-#include "SaveBlob.h"
+#include "files/Md5.h"
+#include "files/SaveBlob.h"
 
 #include <climits>
 #include <cstdint>

@@ -7,14 +7,14 @@
 // The first byte picks the use: bit 0 plays the rest as a recording, bit 1
 // puts a valid header before it (so mutations reach the records); otherwise
 // the rest is one packet for both roles.
-#include "Packet.h"
-#include "Plim.h"
-#include "PlimBase.h"
-#include "Renderable.h"
-#include "RootObjectBase.h"
-#include "RuntimeClass.h"
-#include "TickSource.h"
-#include "TimeKeeper.h"
+#include "serial/Packet.h"
+#include "core/Plim.h"
+#include "core/PlimBase.h"
+#include "render/Renderable.h"
+#include "serial/RootObjectBase.h"
+#include "core/RuntimeClass.h"
+#include "util/TickSource.h"
+#include "core/TimeKeeper.h"
 #include "net/NetRole.h"
 #include "net/PlimNetwork.h"
 

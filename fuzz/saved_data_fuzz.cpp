@@ -3,12 +3,12 @@
 // size), sealed here with the file's key the way the game saves it, so every
 // input reaches the field checks (names, indices, settings clamps). Then the
 // game's own uses run on what was read. The first byte picks the file.
-#include "FileManager.h"
-#include "Plim.h"
-#include "PlimInput.h"
-#include "PlimUtil.h"
-#include "PlayerProfiles.h"
-#include "SaveData.h"
+#include "files/FileManager.h"
+#include "core/Plim.h"
+#include "input/PlimInput.h"
+#include "util/PlimUtil.h"
+#include "app/PlayerProfiles.h"
+#include "app/SaveData.h"
 
 #include <cstdint>
 #include <cstdlib>

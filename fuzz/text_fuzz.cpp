@@ -6,8 +6,8 @@
 // a fatal error by design), so every 0x1E here starts one built from the
 // bytes after it. The first two bytes give the paragraph width.
 #include "FontQuad.h"
-#include "Plim.h"
-#include "Quad.h"
+#include "core/Plim.h"
+#include "render/Quad.h"
 #include "TextLine.h"
 #include "TextParagraph.h"
 

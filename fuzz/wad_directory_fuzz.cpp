@@ -1,8 +1,8 @@
 // The data-archive directory reader on arbitrary bytes: every record it accepts
 // must lie inside the archive and inflate within its bounds.
-#include "FileManager.h"
-#include "MemoryStream.h"
-#include "WadDirectory.h"
+#include "files/FileManager.h"
+#include "util/MemoryStream.h"
+#include "files/WadDirectory.h"
 
 #include <climits>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "BenchEngine.h"
 
-#include "FileManager.h"
-#include "Plim.h"
+#include "files/FileManager.h"
+#include "core/Plim.h"
 
 BenchEngine::BenchEngine(const std::string& extraSettings, const std::function<void()>& writeFiles) {
     folder.writeStaticSettings();

@@ -1,5 +1,5 @@
 #pragma once
-#include "SaveData.h"
+#include "app/SaveData.h"
 
 // The saved options the scene benchmarks share, so that their figures stay comparable.
 struct BenchSaves {

@@ -1,6 +1,6 @@
 #include "FrameFill.h"
 
-#include "DrawBatch.h"
+#include "render/DrawBatch.h"
 
 #include <cstdio>
 

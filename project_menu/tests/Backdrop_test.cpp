@@ -1,17 +1,17 @@
 // The shared backdrop: strip positions, the number of draws for a view, the
 // shared camera for the field of view, the clear colour and what the main
 // menu's layers add; and the language flag on its screen.
-#include "Background.h"
-#include "Camera.h"
+#include "widgets/Background.h"
+#include "render/Camera.h"
 #include "CameraBlender.h"
-#include "ContextLanguageSelect.h"
-#include "ContextManager.h"
-#include "ContextMenu.h"
-#include "ContextPost.h"
-#include "ContextPre.h"
-#include "LanguageFlag.h"
+#include "screens/ContextLanguageSelect.h"
+#include "app/ContextManager.h"
+#include "screens/ContextMenu.h"
+#include "screens/ContextPost.h"
+#include "screens/ContextPre.h"
+#include "widgets/LanguageFlag.h"
 #include "MenuTestWorld.h"
-#include "Plim.h"
+#include "core/Plim.h"
 
 #include <gtest/gtest.h>
 

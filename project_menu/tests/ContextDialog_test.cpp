@@ -1,13 +1,13 @@
 // The dialog screen: its layout from title, text and labels, and its answers.
-#include "ContextDialog.h"
-#include "ContextManager.h"
+#include "screens/ContextDialog.h"
+#include "app/ContextManager.h"
 #include "FontQuad.h"
-#include "MenuButton.h"
-#include "MenuGroup.h"
-#include "Plim.h"
+#include "widgets/MenuButton.h"
+#include "widgets/MenuGroup.h"
+#include "core/Plim.h"
 #include "RenderableText.h"
 #include "ShellTestEngine.h"
-#include "Skin.h"
+#include "render/Skin.h"
 
 #include <gtest/gtest.h>
 

@@ -1,16 +1,16 @@
 // The screen stack on a loaded engine: activation order (a recording screen),
 // popping and deleting, Escape with and without the quit question, fire keys
 // and clicks, the empty stack, the fader and the frame-rate text.
-#include "ContextDialog.h"
-#include "ContextManager.h"
-#include "GUIthemeStandard.h"
-#include "Global.h"
+#include "screens/ContextDialog.h"
+#include "app/ContextManager.h"
+#include "widgets/GUIthemeStandard.h"
+#include "app/Global.h"
 #include "InjectedInput.h"
-#include "MenuButton.h"
-#include "Plim.h"
-#include "RadialFader.h"
+#include "widgets/MenuButton.h"
+#include "core/Plim.h"
+#include "widgets/RadialFader.h"
 #include "ShellTestEngine.h"
-#include "UserNotices.h"
+#include "files/UserNotices.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Display texts of numbers and times with the English table selected, and the
 // random bright colours.
-#include "Formatters.h"
-#include "Language.h"
-#include "Plim.h"
-#include "Random.h"
-#include "UColor.h"
+#include "app/Formatters.h"
+#include "language/Language.h"
+#include "core/Plim.h"
+#include "util/Random.h"
+#include "util/UColor.h"
 
 #include <gtest/gtest.h>
 

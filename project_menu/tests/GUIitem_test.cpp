@@ -1,21 +1,21 @@
 // Themed GUI items and their themes: styles and frames, the metrics each
 // styling copies, the hover fade, the paused and focused looks, caption places
 // and cutting, and the fatal cases.
-#include "ContextMenu.h"
-#include "ContextManager.h"
-#include "EventManager.h"
+#include "screens/ContextMenu.h"
+#include "app/ContextManager.h"
+#include "input/EventManager.h"
 #include "FontQuad.h"
-#include "GUIitem.h"
-#include "GUIthemeMinimal.h"
-#include "GUIthemeStandard.h"
-#include "Loader.h"
+#include "widgets/GUIitem.h"
+#include "widgets/GUIthemeMinimal.h"
+#include "widgets/GUIthemeStandard.h"
+#include "app/Loader.h"
 #include "MenuTestWorld.h"
-#include "Quad.h"
-#include "Plim.h"
-#include "ResourceManager.h"
+#include "render/Quad.h"
+#include "core/Plim.h"
+#include "core/ResourceManager.h"
 #include "StretchSkin.h"
 #include "TestImages.h"
-#include "Texture.h"
+#include "render/Texture.h"
 
 #include <gtest/gtest.h>
 

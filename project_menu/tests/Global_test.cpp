@@ -1,15 +1,15 @@
 // The application object: its settings pushed into the engine, the class
 // listing of the first stage, its point from longitude and latitude, and the
 // order in which it takes the application down.
-#include "ContextManager.h"
+#include "app/ContextManager.h"
 #include "LogText.h"
-#include "Loader.h"
-#include "Plim.h"
-#include "PlimAudio.h"
-#include "PlimGraphics.h"
-#include "PlimInput.h"
-#include "RuntimeClass.h"
-#include "RuntimeClassManager.h"
+#include "app/Loader.h"
+#include "core/Plim.h"
+#include "audio/PlimAudio.h"
+#include "render/PlimGraphics.h"
+#include "input/PlimInput.h"
+#include "core/RuntimeClass.h"
+#include "core/RuntimeClassManager.h"
 #include "ShellTestEngine.h"
 
 #include <gtest/gtest.h>

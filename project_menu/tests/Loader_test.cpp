@@ -1,18 +1,18 @@
 // The resource loader: its step counts in every language mode, the first
 // steps, what the whole list registers, the language step and the last step.
-#include "ContextManager.h"
+#include "app/ContextManager.h"
 #include "FontQuad.h"
-#include "Language.h"
+#include "language/Language.h"
 #include "LogText.h"
-#include "Loader.h"
-#include "Plim.h"
-#include "PlimAudio.h"
-#include "QuadMosaic.h"
-#include "ResourceManager.h"
+#include "app/Loader.h"
+#include "core/Plim.h"
+#include "audio/PlimAudio.h"
+#include "render/QuadMosaic.h"
+#include "core/ResourceManager.h"
 #include "ShellTestEngine.h"
-#include "Sound.h"
-#include "SoundStream.h"
-#include "Texture.h"
+#include "audio/Sound.h"
+#include "audio/SoundStream.h"
+#include "render/Texture.h"
 
 #include <gtest/gtest.h>
 

@@ -2,21 +2,21 @@
 // enumerated and volume displays, the country chooser's typing and the saved
 // country, key bindings taken from other actions, and the text field's
 // allowed characters and bound buffer.
-#include "ContextMenu.h"
-#include "ContextManager.h"
-#include "CountryTable.h"
-#include "Language.h"
-#include "MenuCountry.h"
-#include "MenuEnum.h"
-#include "MenuInt.h"
-#include "MenuKey.h"
-#include "MenuString.h"
+#include "screens/ContextMenu.h"
+#include "app/ContextManager.h"
+#include "app/CountryTable.h"
+#include "language/Language.h"
+#include "widgets/MenuCountry.h"
+#include "widgets/MenuEnum.h"
+#include "widgets/MenuInt.h"
+#include "widgets/MenuKey.h"
+#include "widgets/MenuString.h"
 #include "MenuTestWorld.h"
-#include "MenuVolume.h"
-#include "Plim.h"
-#include "PlimAudio.h"
-#include "PlimInput.h"
-#include "Skin.h"
+#include "widgets/MenuVolume.h"
+#include "core/Plim.h"
+#include "audio/PlimAudio.h"
+#include "input/PlimInput.h"
+#include "render/Skin.h"
 
 #include <gtest/gtest.h>
 

@@ -1,15 +1,15 @@
 // The widget base and the buttons: hover fade and colours, clicks once per
 // press, disabled items, shortcuts, confirmation questions, the quit and URL
 // buttons and the caption places. Runs under Xvfb with generated pictures.
-#include "ContextDialog.h"
-#include "ContextManager.h"
-#include "ContextMenu.h"
-#include "MenuBool.h"
-#include "MenuButton.h"
-#include "MenuButtonURL.h"
+#include "screens/ContextDialog.h"
+#include "app/ContextManager.h"
+#include "screens/ContextMenu.h"
+#include "widgets/MenuBool.h"
+#include "widgets/MenuButton.h"
+#include "widgets/MenuButtonURL.h"
 #include "MenuTestWorld.h"
-#include "Plim.h"
-#include "Skin.h"
+#include "core/Plim.h"
+#include "render/Skin.h"
 
 #include <gtest/gtest.h>
 

@@ -1,18 +1,18 @@
 // The passive menu objects: the group frame, the current player's greeting
 // with its click area and the forced first profile, and the message viewer's
 // line limit, wrapping and fade.
-#include "MenuColors.h"
-#include "ContextManager.h"
-#include "ContextMenu.h"
-#include "ContextNewUser.h"
-#include "ContextUserManager.h"
-#include "MenuGroup.h"
+#include "widgets/MenuColors.h"
+#include "app/ContextManager.h"
+#include "screens/ContextMenu.h"
+#include "screens/ContextNewUser.h"
+#include "screens/ContextUserManager.h"
+#include "widgets/MenuGroup.h"
 #include "MenuTestWorld.h"
-#include "MenuUserDisplay.h"
-#include "MessageViewer.h"
-#include "Plim.h"
+#include "widgets/MenuUserDisplay.h"
+#include "widgets/MessageViewer.h"
+#include "core/Plim.h"
 #include "RenderableText.h"
-#include "Skin.h"
+#include "render/Skin.h"
 
 #include <gtest/gtest.h>
 

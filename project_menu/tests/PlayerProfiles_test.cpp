@@ -1,11 +1,11 @@
 // The profile store: the ".pro" block byte for byte, the round trip between
 // runs, the files it refuses, and adding, deleting and choosing profiles
 // (each change written at once). Each test has its own user folder.
-#include "FileManager.h"
-#include "PlayerProfiles.h"
-#include "Random.h"
+#include "files/FileManager.h"
+#include "app/PlayerProfiles.h"
+#include "util/Random.h"
 #include "StoredBlock.h"
-#include "UserNotices.h"
+#include "files/UserNotices.h"
 
 #include <gtest/gtest.h>
 

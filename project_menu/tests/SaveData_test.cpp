@@ -1,10 +1,10 @@
 // The saved block: its bytes in the ".hst" file, the defaults of a first run,
 // high-score insertion and digests, the round trip between runs, and the files
 // it refuses. Each test has its own user folder.
-#include "FileManager.h"
-#include "Md5.h"
-#include "Random.h"
-#include "SaveData.h"
+#include "files/FileManager.h"
+#include "files/Md5.h"
+#include "util/Random.h"
+#include "app/SaveData.h"
 #include "StoredBlock.h"
 
 #include <gtest/gtest.h>

@@ -1,17 +1,17 @@
 // The loader's progress bar, the mouse pointer and the screen-change fader on
 // a loaded engine, drawn into the real window where it matters.
-#include "ContextManager.h"
+#include "app/ContextManager.h"
 #include "InjectedInput.h"
-#include "MousePointer.h"
-#include "Percentage.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "PlimInput.h"
-#include "Quad.h"
-#include "RadialFader.h"
-#include "ResourceManager.h"
+#include "widgets/MousePointer.h"
+#include "widgets/Percentage.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "input/PlimInput.h"
+#include "render/Quad.h"
+#include "widgets/RadialFader.h"
+#include "core/ResourceManager.h"
 #include "ShellTestEngine.h"
-#include "Texture.h"
+#include "render/Texture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "BasicLink.h"
+#include "core/BasicLink.h"
 
 #include <gtest/gtest.h>
 

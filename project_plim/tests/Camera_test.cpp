@@ -2,10 +2,10 @@
 // whole-unit eye placement, screen and world conversions, and the camera that
 // every context owns.
 #include "BareEngineTest.h"
-#include "Camera.h"
-#include "Context.h"
-#include "Plim.h"
-#include "TimeKeeper.h"
+#include "render/Camera.h"
+#include "core/Context.h"
+#include "core/Plim.h"
+#include "core/TimeKeeper.h"
 
 #include <gtest/gtest.h>
 

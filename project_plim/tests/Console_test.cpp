@@ -1,12 +1,12 @@
 // The developer console over the real engine in a window (Xvfb): keys arrive
 // as SDL events and reach it through the engine's frames.
-#include "Console.h"
+#include "input/Console.h"
 #include "EngineTestFolder.h"
 #include "InjectedInput.h"
 #include "LogText.h"
 #include "ManualTickSource.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Contexts keep their own clock from the engine's frame time and mark
 // themselves as the current context while they tick and render.
-#include "Context.h"
+#include "core/Context.h"
 #include "EngineTestFolder.h"
 #include "ManualTickSource.h"
-#include "Plim.h"
-#include "TimeKeeper.h"
+#include "core/Plim.h"
+#include "core/TimeKeeper.h"
 
 #include <gtest/gtest.h>
 

@@ -4,11 +4,11 @@
 // the game relies on; the fonts, sounds and the static settings file are there.
 #include "BareEngine.h"
 #include "EngineTestFolder.h"
-#include "FileManager.h"
-#include "Logger.h"
-#include "MemoryImageFile.h"
-#include "MemoryIniFile.h"
-#include "Plim.h"
+#include "files/FileManager.h"
+#include "core/Logger.h"
+#include "render/MemoryImageFile.h"
+#include "files/MemoryIniFile.h"
+#include "core/Plim.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // line, the log's last entries and the crash copy, from the main thread and
 // from other threads.
 #include "EngineTestFolder.h"
-#include "ErrorManager.h"
-#include "Logger.h"
-#include "Plim.h"
-#include "ProcessSignals.h"
+#include "core/ErrorManager.h"
+#include "core/Logger.h"
+#include "core/Plim.h"
+#include "core/ProcessSignals.h"
 
 #include <gtest/gtest.h>
 

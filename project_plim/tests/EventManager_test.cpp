@@ -2,12 +2,12 @@
 // SDL events, each frame runs the input update and then the event manager's.
 #include "DeviceTestEngine.h"
 #include "EngineTestFolder.h"
-#include "Event.h"
-#include "EventManager.h"
+#include "input/Event.h"
+#include "input/EventManager.h"
 #include "ManualTickSource.h"
-#include "Plim.h"
-#include "PlimInput.h"
-#include "ReplicationRole.h"
+#include "core/Plim.h"
+#include "input/PlimInput.h"
+#include "serial/ReplicationRole.h"
 
 #include <gtest/gtest.h>
 

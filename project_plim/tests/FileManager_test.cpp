@@ -3,15 +3,15 @@
 // building mode, and corrupt or hostile archives.
 #include "BareEngine.h"
 #include "EngineTestFolder.h"
-#include "ErrorManager.h"
+#include "core/ErrorManager.h"
 #include "ExpectFatal.h"
-#include "FileManager.h"
-#include "Logger.h"
-#include "MemoryFile.h"
-#include "MemoryIniFile.h"
-#include "Plim.h"
-#include "Stream.h"
-#include "UString.h"
+#include "files/FileManager.h"
+#include "core/Logger.h"
+#include "files/MemoryFile.h"
+#include "files/MemoryIniFile.h"
+#include "core/Plim.h"
+#include "util/Stream.h"
+#include "util/UString.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,12 +1,12 @@
 // The debug bitmap font: its tables, where a line starts, and what glBitmap
 // puts into a real window under Xvfb.
-#include "DebugFontData.h"
+#include "render/DebugFontData.h"
 #include "DeviceTestEngine.h"
 #include "EngineTestFolder.h"
-#include "FontGDI.h"
+#include "render/FontGDI.h"
 #include "ManualTickSource.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The text catalogue: numbering, identifier map, texts and their bytes, the
 // fatal paths, and the key names written into the real input part (Xvfb).
 #include "EngineTestFolder.h"
-#include "Language.h"
+#include "language/Language.h"
 #include "ManualTickSource.h"
-#include "Plim.h"
-#include "PlimInput.h"
-#include "PlimUtil.h"
+#include "core/Plim.h"
+#include "input/PlimInput.h"
+#include "util/PlimUtil.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The log file: where it lies, its header, the millisecond prefixes and the
 // crash copy.
 #include "EngineTestFolder.h"
-#include "Logger.h"
+#include "core/Logger.h"
 #include "ManualTickSource.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "Matrix.h"
-#include "UColor.h"
-#include "V3.h"
+#include "util/Matrix.h"
+#include "util/UColor.h"
+#include "util/V3.h"
 
 #include <gtest/gtest.h>
 

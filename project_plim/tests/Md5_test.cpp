@@ -1,4 +1,4 @@
-#include "Md5.h"
+#include "files/Md5.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // operations (clear, blit, halving, dithering).
 #include "BareEngine.h"
 #include "EngineTestFolder.h"
-#include "Logger.h"
-#include "MemoryImageFile.h"
-#include "Plim.h"
+#include "core/Logger.h"
+#include "render/MemoryImageFile.h"
+#include "core/Plim.h"
 
 #include <gtest/gtest.h>
 

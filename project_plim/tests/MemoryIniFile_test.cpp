@@ -2,13 +2,13 @@
 // order of a saved file, the strict getter's fatal error and the safe save.
 #include "BareEngine.h"
 #include "EngineTestFolder.h"
-#include "ErrorManager.h"
-#include "FileManager.h"
-#include "MemoryIniFile.h"
-#include "Plim.h"
-#include "UString.h"
-#include "UserNotices.h"
-#include "Logger.h"
+#include "core/ErrorManager.h"
+#include "files/FileManager.h"
+#include "files/MemoryIniFile.h"
+#include "core/Plim.h"
+#include "util/UString.h"
+#include "files/UserNotices.h"
+#include "core/Logger.h"
 #include "LogText.h"
 
 #include <gmock/gmock.h>

@@ -2,16 +2,16 @@
 // mono and stereo at two rates, streamed decoding against whole decoding, the
 // memory callbacks and the fatal cases.
 #include "AudioTestEngine.h"
-#include "DcBlocker.h"
+#include "audio/DcBlocker.h"
 #include "EngineTestFolder.h"
 #include "LogText.h"
-#include "Logger.h"
-#include "MemoryFile.h"
-#include "Mixer.h"
-#include "MixerOGGstatic.h"
-#include "MixerOGGstream.h"
+#include "core/Logger.h"
+#include "files/MemoryFile.h"
+#include "audio/Mixer.h"
+#include "audio/MixerOGGstatic.h"
+#include "audio/MixerOGGstream.h"
 #include "OggFixture.h"
-#include "Plim.h"
+#include "core/Plim.h"
 
 #include <gtest/gtest.h>
 

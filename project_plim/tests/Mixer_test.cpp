@@ -5,12 +5,12 @@
 // high-pass takes out the DC: expected sums go through a DcBlocker of their
 // own (blocked), or outputs through its inverse (unblocked).
 #include "AudioTestEngine.h"
-#include "DcBlocker.h"
+#include "audio/DcBlocker.h"
 #include "EngineTestFolder.h"
-#include "MemoryFile.h"
-#include "Mixer.h"
-#include "MixerChannel.h"
-#include "MixerOGGstatic.h"
+#include "files/MemoryFile.h"
+#include "audio/Mixer.h"
+#include "audio/MixerChannel.h"
+#include "audio/MixerOGGstatic.h"
 #include "OggFixture.h"
 
 #include <gtest/gtest.h>

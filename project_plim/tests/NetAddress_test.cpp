@@ -1,7 +1,7 @@
 // Addresses: parsing, lookup, the stored 16 bytes, the socket form and the
 // packet's address field.
-#include "Packet.h"
-#include "Plim.h"
+#include "serial/Packet.h"
+#include "core/Plim.h"
 #include "net/NetAddress.h"
 
 #include <gtest/gtest.h>

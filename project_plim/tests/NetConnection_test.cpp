@@ -2,9 +2,9 @@
 // on real sockets on 127.0.0.1, with the clock on a manual tick source.
 #include "ExpectFatal.h"
 #include "NetTestEngine.h"
-#include "Packet.h"
-#include "Plim.h"
-#include "TextPrinter.h"
+#include "serial/Packet.h"
+#include "core/Plim.h"
+#include "render/TextPrinter.h"
 #include "net/NetConnection.h"
 #include "net/PlimNetwork.h"
 

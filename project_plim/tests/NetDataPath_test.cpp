@@ -2,7 +2,7 @@
 // ordering, acknowledgements, resend requests, ping, and the checks that drop
 // damaged or impossible datagrams.
 #include "NetTestEngine.h"
-#include "Packet.h"
+#include "serial/Packet.h"
 #include "RecordingHost.h"
 #include "net/NetConnection.h"
 #include "net/NetTime.h"

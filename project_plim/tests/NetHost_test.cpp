@@ -1,7 +1,7 @@
 // The host's handshake: connect, accept, reject, disconnect, names, time-out
 // and malformed connection packets, between hosts on emulated connections.
 #include "NetTestEngine.h"
-#include "Packet.h"
+#include "serial/Packet.h"
 #include "RecordingHost.h"
 #include "net/NetConnection.h"
 #include "net/Node.h"

@@ -1,8 +1,8 @@
 // The shared random generator: the MT19937 sequence, draws that do not
 // advance it, and the rule that only code running on every side may draw.
 #include "ExpectFatal.h"
-#include "RPC.h"
-#include "RootObjectBase.h"
+#include "serial/RPC.h"
+#include "serial/RootObjectBase.h"
 #include "RoleTestEngine.h"
 #include "net/NetRandom.h"
 #include "net/NetRole.h"

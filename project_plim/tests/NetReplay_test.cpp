@@ -3,11 +3,11 @@
 // never show that they receive there. Each gets at most three times the bytes
 // that came from its port and nothing of the world, and gives its slot back
 // within two seconds with a line in the log; a real client then gets the world.
-#include "Plim.h"
-#include "PlimUtil.h"
-#include "Renderable.h"
+#include "core/Plim.h"
+#include "util/PlimUtil.h"
+#include "render/Renderable.h"
 #include "RoleTestEngine.h"
-#include "RootObjectBase.h"
+#include "serial/RootObjectBase.h"
 #include "net/NetConnection.h"
 #include "net/NetRole.h"
 #include "net/NetTime.h"

@@ -1,12 +1,12 @@
 // One engine, a server and a client role over emulated localhost, on injected
 // ticks: the new peer's snapshot, spawns, calls, copies, the shared seed, a
 // tick of more than 65,536 bytes of commands, and malformed input from a peer.
-#include "Packet.h"
-#include "Renderable.h"
-#include "RPC.h"
-#include "RootObjectBase.h"
-#include "RuntimeClass.h"
-#include "RuntimeClassManager.h"
+#include "serial/Packet.h"
+#include "render/Renderable.h"
+#include "serial/RPC.h"
+#include "serial/RootObjectBase.h"
+#include "core/RuntimeClass.h"
+#include "core/RuntimeClassManager.h"
 #include "RoleTestEngine.h"
 #include "net/NetConnection.h"
 #include "net/NetRole.h"

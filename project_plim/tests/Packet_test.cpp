@@ -1,10 +1,10 @@
 #include "BareEngineTest.h"
 #include "EngineTestFolder.h"
-#include "Packet.h"
-#include "Plim.h"
-#include "ResourceManager.h"
-#include "RuntimeClass.h"
-#include "RuntimeClassManager.h"
+#include "serial/Packet.h"
+#include "core/Plim.h"
+#include "core/ResourceManager.h"
+#include "core/RuntimeClass.h"
+#include "core/RuntimeClassManager.h"
 #include "TestRole.h"
 
 #include <gtest/gtest.h>

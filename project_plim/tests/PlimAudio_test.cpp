@@ -4,15 +4,15 @@
 #include "AudioTestEngine.h"
 #include "EngineTestFolder.h"
 #include "LogText.h"
-#include "Logger.h"
-#include "MemoryIniFile.h"
-#include "Mixer.h"
+#include "core/Logger.h"
+#include "files/MemoryIniFile.h"
+#include "audio/Mixer.h"
 #include "OggFixture.h"
-#include "Plim.h"
-#include "PlimAudio.h"
-#include "Sound.h"
-#include "SoundChannel.h"
-#include "SoundStream.h"
+#include "core/Plim.h"
+#include "audio/PlimAudio.h"
+#include "audio/Sound.h"
+#include "audio/SoundChannel.h"
+#include "audio/SoundStream.h"
 
 #include <gtest/gtest.h>
 

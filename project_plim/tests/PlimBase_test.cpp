@@ -1,9 +1,9 @@
-#include "Context.h"
-#include "Event.h"
-#include "EventManager.h"
-#include "Plim.h"
-#include "PlimBase.h"
-#include "RuntimeClass.h"
+#include "core/Context.h"
+#include "input/Event.h"
+#include "input/EventManager.h"
+#include "core/Plim.h"
+#include "core/PlimBase.h"
+#include "core/RuntimeClass.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 // The frame loop over the real engine in a window (Xvfb): engine modes and
 // focus, screenshots, frame statistics, debug time keys, restarts.
-#include "Context.h"
+#include "core/Context.h"
 #include "EngineTestFolder.h"
 #include "InjectedInput.h"
 #include "LogText.h"
 #include "ManualTickSource.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "PlimUtil.h"
-#include "TimeKeeper.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "util/PlimUtil.h"
+#include "core/TimeKeeper.h"
 
 #include <gtest/gtest.h>
 

@@ -3,13 +3,13 @@
 #include "BareEngine.h"
 #include "DeviceTestEngine.h"
 #include "EngineTestFolder.h"
-#include "ErrorManager.h"
-#include "Logger.h"
+#include "core/ErrorManager.h"
+#include "core/Logger.h"
 #include "ManualTickSource.h"
-#include "MemoryImageFile.h"
-#include "MemoryIniFile.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
+#include "render/MemoryImageFile.h"
+#include "files/MemoryIniFile.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
 
 #include <gtest/gtest.h>
 

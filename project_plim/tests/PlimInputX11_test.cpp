@@ -5,8 +5,8 @@
 #include "DeviceTestEngine.h"
 #include "EngineTestFolder.h"
 #include "ManualTickSource.h"
-#include "Plim.h"
-#include "PlimInput.h"
+#include "core/Plim.h"
+#include "input/PlimInput.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,12 @@
 // into the frame's state; frames last as long as the manual tick source says.
 #include "DeviceTestEngine.h"
 #include "EngineTestFolder.h"
-#include "Logger.h"
+#include "core/Logger.h"
 #include "ManualTickSource.h"
-#include "MemoryIniFile.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "PlimInput.h"
+#include "files/MemoryIniFile.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "input/PlimInput.h"
 
 #include <gtest/gtest.h>
 

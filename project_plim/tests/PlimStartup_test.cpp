@@ -4,10 +4,10 @@
 #include "IniText.h"
 #include "LogText.h"
 #include "ManualTickSource.h"
-#include "Plim.h"
-#include "PlimAudio.h"
-#include "PlimBase.h"
-#include "PlimGraphics.h"
+#include "core/Plim.h"
+#include "audio/PlimAudio.h"
+#include "core/PlimBase.h"
+#include "render/PlimGraphics.h"
 
 #include <gtest/gtest.h>
 

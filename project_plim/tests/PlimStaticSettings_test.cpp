@@ -2,7 +2,7 @@
 // engine ends through the fatal path and leaves the user settings untouched.
 #include "EngineTestFolder.h"
 #include "ManualTickSource.h"
-#include "Plim.h"
+#include "core/Plim.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "DateTime.h"
-#include "FileStream.h"
-#include "PlimUtil.h"
+#include "util/DateTime.h"
+#include "util/FileStream.h"
+#include "util/PlimUtil.h"
 
 #include <gtest/gtest.h>
 

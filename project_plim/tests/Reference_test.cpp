@@ -1,8 +1,8 @@
-#include "Event.h"
-#include "EventManager.h"
-#include "Plim.h"
-#include "PlimBase.h"
-#include "Reference.h"
+#include "input/Event.h"
+#include "input/EventManager.h"
+#include "core/Plim.h"
+#include "core/PlimBase.h"
+#include "core/Reference.h"
 
 #include <gtest/gtest.h>
 

@@ -1,17 +1,17 @@
 // What renderables put on screen, read back from the window: a rotated tinted
 // quad, a mosaic across its sub-textures, halved tiles side by side, culling,
 // a rolled camera, and the debug overlays of the object under the mouse.
-#include "Camera.h"
-#include "Context.h"
-#include "DrawHelpers.h"
-#include "EventManager.h"
+#include "render/Camera.h"
+#include "core/Context.h"
+#include "render/DrawHelpers.h"
+#include "input/EventManager.h"
 #include "LogText.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "Quad.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "render/Quad.h"
 #include "RenderWindowTest.h"
-#include "Renderable.h"
-#include "Texture.h"
+#include "render/Renderable.h"
+#include "render/Texture.h"
 #include "TgaFile.h"
 
 #include <SDL_opengl.h>

@@ -1,15 +1,15 @@
 // Renderables without a window: the transform product, bounds, culling against
 // the current context's camera and its counters, point and circle queries,
 // skin ownership, and the replicated properties.
-#include "Camera.h"
-#include "Context.h"
+#include "render/Camera.h"
+#include "core/Context.h"
 #include "EngineTestFolder.h"
-#include "Packet.h"
-#include "Plim.h"
-#include "PropertyContainer.h"
-#include "Renderable.h"
-#include "ResourceManager.h"
-#include "Skin.h"
+#include "serial/Packet.h"
+#include "core/Plim.h"
+#include "core/PropertyContainer.h"
+#include "render/Renderable.h"
+#include "core/ResourceManager.h"
+#include "render/Skin.h"
 
 #include <gtest/gtest.h>
 

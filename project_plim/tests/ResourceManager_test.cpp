@@ -1,9 +1,9 @@
 // The resource registry names resources it does not own.
 #include "EngineTestFolder.h"
-#include "Logger.h"
-#include "Plim.h"
-#include "PlimBase.h"
-#include "ResourceManager.h"
+#include "core/Logger.h"
+#include "core/Plim.h"
+#include "core/PlimBase.h"
+#include "core/ResourceManager.h"
 
 #include <gtest/gtest.h>
 

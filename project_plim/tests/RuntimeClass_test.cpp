@@ -1,8 +1,8 @@
-#include "Plim.h"
-#include "PlimBase.h"
-#include "PlimClasses.h"
-#include "RuntimeClass.h"
-#include "RuntimeClassManager.h"
+#include "core/Plim.h"
+#include "core/PlimBase.h"
+#include "core/PlimClasses.h"
+#include "core/RuntimeClass.h"
+#include "core/RuntimeClassManager.h"
 
 #include <gtest/gtest.h>
 

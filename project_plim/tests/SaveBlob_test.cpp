@@ -2,14 +2,14 @@
 // manager, and every way a file is refused while the caller's block stays.
 #include "BareEngine.h"
 #include "EngineTestFolder.h"
-#include "FileManager.h"
+#include "files/FileManager.h"
 #include "LogText.h"
-#include "Md5.h"
-#include "Plim.h"
-#include "ReplaceFile.h"
-#include "RuntimeClass.h"
-#include "SaveBlob.h"
-#include "UserNotices.h"
+#include "files/Md5.h"
+#include "core/Plim.h"
+#include "files/ReplaceFile.h"
+#include "core/RuntimeClass.h"
+#include "files/SaveBlob.h"
+#include "files/UserNotices.h"
 
 #include <gtest/gtest.h>
 

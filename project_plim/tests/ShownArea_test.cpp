@@ -2,9 +2,9 @@
 // wider, cut at the corners; texels beyond the skin that filtering reads
 // (a neighbouring picture, the texture's wrap); halved pictures; nothing.
 #include "BareEngine.h"
-#include "MemoryImageFile.h"
-#include "PixelRect.h"
-#include "ShownArea.h"
+#include "render/MemoryImageFile.h"
+#include "util/PixelRect.h"
+#include "render/ShownArea.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Skins, quads and mosaics without a window: anchors, the inside test, quad
 // vertices, and mosaic grids and layout.
 #include "BareEngineTest.h"
-#include "Plim.h"
-#include "Quad.h"
-#include "QuadMosaic.h"
-#include "Skin.h"
+#include "core/Plim.h"
+#include "render/Quad.h"
+#include "render/QuadMosaic.h"
+#include "render/Skin.h"
 
 #include <gtest/gtest.h>
 

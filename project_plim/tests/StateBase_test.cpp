@@ -1,4 +1,4 @@
-#include "StateBase.h"
+#include "core/StateBase.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "FileStream.h"
-#include "MemoryStream.h"
+#include "util/FileStream.h"
+#include "util/MemoryStream.h"
 
 #include <gtest/gtest.h>
 

@@ -2,14 +2,14 @@
 // their log lines, side-file skins, halving, mosaics with their border texels,
 // the spare texels around an image smaller than its texture,
 // the per-frame statistics, and reloading after the GL context is lost.
-#include "MemoryImageFile.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "Quad.h"
-#include "QuadMosaic.h"
+#include "render/MemoryImageFile.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "render/Quad.h"
+#include "render/QuadMosaic.h"
 #include "RenderWindowTest.h"
 #include "LogText.h"
-#include "Texture.h"
+#include "render/Texture.h"
 #include "TgaFile.h"
 
 #include <SDL_opengl.h>

@@ -1,10 +1,10 @@
 // The engine clock and the frame timer, on a tick source the tests move by hand.
 #include "EngineTestFolder.h"
-#include "Logger.h"
+#include "core/Logger.h"
 #include "ManualTickSource.h"
-#include "PeriodTimer.h"
-#include "Plim.h"
-#include "TimeKeeper.h"
+#include "core/PeriodTimer.h"
+#include "core/Plim.h"
+#include "core/TimeKeeper.h"
 
 #include <gtest/gtest.h>
 

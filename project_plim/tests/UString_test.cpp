@@ -1,4 +1,4 @@
-#include "UString.h"
+#include "util/UString.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // one process at a time on the folder itself (deleting its files frees
 // nothing), given up at release or exit, and usable in a read-only folder.
 #include "EngineTestFolder.h"
-#include "UserFolderLock.h"
+#include "files/UserFolderLock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // Vertex buffers: resizing, the colour witness, drawing with its counters and
 // the render state each draw sets, and the 2D helpers read back from the window.
-#include "DrawBatch.h"
-#include "DrawHelpers.h"
-#include "MemoryImageFile.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
+#include "render/DrawBatch.h"
+#include "render/DrawHelpers.h"
+#include "render/MemoryImageFile.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
 #include "RenderWindowTest.h"
-#include "Texture.h"
-#include "VertexBuffer.h"
+#include "render/Texture.h"
+#include "render/VertexBuffer.h"
 
 #include <SDL_opengl.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Directory records as the archive writer builds them: the filler behind the
 // name comes from the program's seeded sequence, so archives repeat.
-#include "Random.h"
-#include "WadDirectory.h"
+#include "util/Random.h"
+#include "files/WadDirectory.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 // child's factor, so that a camera added later takes over smoothly. A child
 // that is fully blended in deletes the one before it. It also applies a
 // decaying roll shake.
-#include "Camera.h"
+#include "render/Camera.h"
 
 class CameraBlender : public Camera {
 public:

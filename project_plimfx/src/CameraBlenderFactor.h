@@ -2,7 +2,7 @@
 // A child camera of a CameraBlender: after a delay its blend factor rises from
 // 0 to 1 over the blend time. Only its position is read by the blend. The
 // game's own cameras derive from it.
-#include "Camera.h"
+#include "render/Camera.h"
 
 #include <cstdint>
 

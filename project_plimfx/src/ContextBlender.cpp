@@ -1,7 +1,7 @@
 #include "ContextBlender.h"
 
 #include "CameraBlender.h"
-#include "RuntimeClass.h"
+#include "core/RuntimeClass.h"
 
 RuntimeClass ContextBlender::runtimeClass("ContextBlender", &Context::runtimeClass,
                                           []() -> void* { return ContextBlender::create(); });

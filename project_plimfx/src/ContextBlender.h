@@ -2,7 +2,7 @@
 // A Context whose camera is a CameraBlender, so everything it shows can be
 // viewed through blended, delayed and shaken cameras. Its camera field always
 // points at that CameraBlender (see getCameraBlender).
-#include "Context.h"
+#include "core/Context.h"
 
 class CameraBlender;
 

@@ -1,15 +1,15 @@
 #include "FontQuad.h"
 
-#include "ErrorManager.h"
+#include "core/ErrorManager.h"
 #include "FontQuadCacheEntry.h"
-#include "Logger.h"
-#include "MemoryIniFile.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "Quad.h"
-#include "Renderable.h"
-#include "RuntimeClass.h"
-#include "Texture.h"
+#include "core/Logger.h"
+#include "files/MemoryIniFile.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "render/Quad.h"
+#include "render/Renderable.h"
+#include "core/RuntimeClass.h"
+#include "render/Texture.h"
 
 RuntimeClass FontQuad::runtimeClass("FontQuad", &PlimBase::runtimeClass, nullptr);
 

@@ -4,11 +4,11 @@
 // bytes names symbols 256 and up), lays accents over base letters, cuts text to
 // a width with "...", draws drop shadows, and draws strings of four bytes or
 // more from a cache of pre-composed rows (see FontQuadCacheEntry).
-#include "PlimBase.h"
-#include "TextPrinter.h"
-#include "UColor.h"
-#include "UString.h"
-#include "V3.h"
+#include "core/PlimBase.h"
+#include "render/TextPrinter.h"
+#include "util/UColor.h"
+#include "util/UString.h"
+#include "util/V3.h"
 
 #include <cstdint>
 

@@ -1,15 +1,15 @@
 #include "FontQuadCacheEntry.h"
 
-#include "ErrorManager.h"
+#include "core/ErrorManager.h"
 #include "FontQuad.h"
-#include "MemoryImageFile.h"
-#include "PixelPoint.h"
-#include "PixelRect.h"
-#include "Plim.h"
-#include "Quad.h"
-#include "Renderable.h"
-#include "RuntimeClass.h"
-#include "Texture.h"
+#include "render/MemoryImageFile.h"
+#include "util/PixelPoint.h"
+#include "util/PixelRect.h"
+#include "core/Plim.h"
+#include "render/Quad.h"
+#include "render/Renderable.h"
+#include "core/RuntimeClass.h"
+#include "render/Texture.h"
 
 RuntimeClass FontQuadCacheEntry::runtimeClass("FontQuadCacheEntry", &PlimBase::runtimeClass, nullptr);
 

@@ -1,10 +1,10 @@
 #pragma once
 // One row of a font's cache texture: the pre-composed image of one string,
 // drawn as a single quad for as long as the string keeps being drawn.
-#include "PlimBase.h"
-#include "UColor.h"
-#include "UString.h"
-#include "V3.h"
+#include "core/PlimBase.h"
+#include "util/UColor.h"
+#include "util/UString.h"
+#include "util/V3.h"
 
 #include <cstdint>
 

@@ -3,8 +3,8 @@
 #include "ContextBlender.h"
 #include "FontQuad.h"
 #include "FontQuadCacheEntry.h"
-#include "RuntimeClass.h"
-#include "RuntimeClassManager.h"
+#include "core/RuntimeClass.h"
+#include "core/RuntimeClassManager.h"
 
 void registerPlimFxClasses() {
     static RuntimeClass* const records[] = {

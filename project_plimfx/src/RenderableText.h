@@ -2,8 +2,8 @@
 // A text label: one string printed with a quad font from the label's position
 // and colour, shown after a delay for a duration with optional alpha fades and
 // a drop shadow; by default it has its parent delete it when it is over.
-#include "Renderable.h"
-#include "UString.h"
+#include "render/Renderable.h"
+#include "util/UString.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #pragma once
 // A picture that appears after a delay, lasts a while with optional alpha
 // fades at both ends, and then has its parent delete it.
-#include "Renderable.h"
+#include "render/Renderable.h"
 
 class RenderableTimed : public Renderable {
 public:

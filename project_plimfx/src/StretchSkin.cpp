@@ -1,10 +1,10 @@
 #include "StretchSkin.h"
 
-#include "ErrorManager.h"
-#include "PixelRect.h"
-#include "Quad.h"
-#include "Renderable.h"
-#include "Texture.h"
+#include "core/ErrorManager.h"
+#include "util/PixelRect.h"
+#include "render/Quad.h"
+#include "render/Renderable.h"
+#include "render/Texture.h"
 
 #include <cmath>
 

@@ -3,8 +3,8 @@
 // size in pixels (a nine-patch frame: corners unscaled, edges stretched along
 // one axis, the centre along both). With top and bottom borders both 0 only
 // the middle row is drawn, a three-part bar. The source quad is not owned.
-#include "Skin.h"
-#include "UVRect.h"
+#include "render/Skin.h"
+#include "util/UVRect.h"
 
 #include <cstdint>
 

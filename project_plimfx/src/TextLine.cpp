@@ -1,6 +1,6 @@
 #include "TextLine.h"
 
-#include "ErrorManager.h"
+#include "core/ErrorManager.h"
 #include "TextPhrase.h"
 
 #include <cctype>

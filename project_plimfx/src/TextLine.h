@@ -2,9 +2,9 @@
 // One line of a paragraph, split at its colour codes into TextPhrase children.
 // A colour code is byte 0x1E and 8 characters "{rrggbb}"; "{000001}" gives
 // NO_COLOUR. Every line starts in NO_COLOUR.
-#include "PlimBase.h"
-#include "UColor.h"
-#include "UString.h"
+#include "core/PlimBase.h"
+#include "util/UColor.h"
+#include "util/UString.h"
 
 #include <cstdint>
 

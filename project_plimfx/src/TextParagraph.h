@@ -2,8 +2,8 @@
 // A string wrapped to a width in pixels: one TextLine child per line, top line
 // first. "|" forces a break, a space is where a line may break; colour codes
 // take no room. Layout data only: nothing here draws.
-#include "PlimBase.h"
-#include "UString.h"
+#include "core/PlimBase.h"
+#include "util/UString.h"
 
 #include <cstdint>
 

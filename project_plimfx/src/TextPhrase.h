@@ -1,8 +1,8 @@
 #pragma once
 // One run of a laid-out line in one colour, with its width in pixels.
-#include "PlimBase.h"
-#include "UColor.h"
-#include "UString.h"
+#include "core/PlimBase.h"
+#include "util/UColor.h"
+#include "util/UString.h"
 
 #include <cstdint>
 

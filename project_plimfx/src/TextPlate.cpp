@@ -1,8 +1,8 @@
 #include "TextPlate.h"
 
-#include "DrawHelpers.h"
+#include "render/DrawHelpers.h"
 #include "FontQuad.h"
-#include "Renderable.h"
+#include "render/Renderable.h"
 #include "StretchSkin.h"
 
 #include <algorithm>

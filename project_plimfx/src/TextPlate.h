@@ -3,9 +3,9 @@
 // behind it: the rectangle the font's print takes for the text at that point
 // with those flags, grown by a margin, in world units; flat, or a frame
 // picture stretched over it.
-#include "Rect.h"
-#include "UColor.h"
-#include "UString.h"
+#include "util/Rect.h"
+#include "util/UColor.h"
+#include "util/UString.h"
 
 class FontQuad;
 class StretchSkin;

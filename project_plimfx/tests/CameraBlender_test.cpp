@@ -5,10 +5,10 @@
 #include "CameraBlender.h"
 #include "CameraBlenderFactor.h"
 #include "ContextBlender.h"
-#include "Plim.h"
+#include "core/Plim.h"
 #include "PlimFxClasses.h"
-#include "RuntimeClass.h"
-#include "RuntimeClassManager.h"
+#include "core/RuntimeClass.h"
+#include "core/RuntimeClassManager.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,10 @@
 #include "FontQuad.h"
 #include "FxExpect.h"
 #include "FxWindow.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "Quad.h"
-#include "Renderable.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "render/Quad.h"
+#include "render/Renderable.h"
 
 #include <gtest/gtest.h>
 

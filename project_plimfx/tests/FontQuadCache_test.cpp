@@ -6,11 +6,11 @@
 #include "FxExpect.h"
 #include "FxWindow.h"
 #include "LogText.h"
-#include "MemoryImageFile.h"
-#include "MemoryIniFile.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "Quad.h"
+#include "render/MemoryImageFile.h"
+#include "files/MemoryIniFile.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "render/Quad.h"
 
 #include <gtest/gtest.h>
 

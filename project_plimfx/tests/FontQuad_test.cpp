@@ -4,8 +4,8 @@
 #include "BlockGlyphs.h"
 #include "FontQuad.h"
 #include "FxExpect.h"
-#include "Plim.h"
-#include "Quad.h"
+#include "core/Plim.h"
+#include "render/Quad.h"
 
 #include <gtest/gtest.h>
 

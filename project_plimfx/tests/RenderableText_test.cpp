@@ -4,8 +4,8 @@
 #include "BlockGlyphs.h"
 #include "FontQuad.h"
 #include "FxWindow.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
 #include "RenderableText.h"
 #include "RenderableTimed.h"
 

@@ -2,12 +2,12 @@
 // vertices, sizes, and corner, edge and centre cells read back as pixels.
 #include "FxExpect.h"
 #include "FxWindow.h"
-#include "Plim.h"
-#include "Quad.h"
-#include "Renderable.h"
+#include "core/Plim.h"
+#include "render/Quad.h"
+#include "render/Renderable.h"
 #include "StretchSkin.h"
 #include "TestImages.h"
-#include "Texture.h"
+#include "render/Texture.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "BlockGlyphs.h"
 #include "FontQuad.h"
 #include "FxExpect.h"
-#include "Plim.h"
+#include "core/Plim.h"
 #include "TextLine.h"
 #include "TextParagraph.h"
 #include "TextPhrase.h"

@@ -3,8 +3,8 @@
 // the held lightning bolt's damage ticks, release and refused payments, and
 // read-back pixels of a laser across the window and of a bloated beam.
 #include "WeaponFixture.h"
-#include "Background.h"
-#include "Quad.h"
+#include "widgets/Background.h"
+#include "render/Quad.h"
 #include "world/weapons/Laser.h"
 #include "world/weapons/Lightning.h"
 #include "world/weapons/WeaponLaser.h"

@@ -2,14 +2,14 @@
 // drawn twice from the same cleared window: every quad over its whole
 // rectangle, then cut to the part of its picture that can show. The two are
 // equal to the byte, and the comparison sees a cut one texel too tight.
-#include "DrawBatch.h"
+#include "render/DrawBatch.h"
 #include "EnemyFixture.h"
-#include "MemoryImageFile.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "Quad.h"
-#include "ShownArea.h"
-#include "Texture.h"
+#include "render/MemoryImageFile.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "render/Quad.h"
+#include "render/ShownArea.h"
+#include "render/Texture.h"
 #include "world/World.h"
 #include "world/enemies/Zeppelin.h"
 #include "world/enemies/ZeppelinTurret.h"

@@ -4,12 +4,12 @@
 // or by nobody, the balloon-pop scoring, and the controller's spawning.
 #include "CameraBlender.h"
 #include "ContextBlender.h"
-#include "Global.h"
+#include "app/Global.h"
 #include "MatchFixture.h"
-#include "Plim.h"
-#include "PlimUtil.h"
-#include "Random.h"
-#include "Texture.h"
+#include "core/Plim.h"
+#include "util/PlimUtil.h"
+#include "util/Random.h"
+#include "render/Texture.h"
 #include "modes/PlayerHUD.h"
 #include "modes/PlayerHUDBonus.h"
 #include "world/CameraDefault.h"
@@ -25,7 +25,7 @@
 #include "world/effects/BonusSlowTurningRate.h"
 #include "world/effects/Firework.h"
 #include "world/effects/Sparc.h"
-#include "Skin.h"
+#include "render/Skin.h"
 
 #include <cmath>
 #include <string>

@@ -3,8 +3,8 @@
 // gunner's targets (bombs over its palms, the opponent's aircraft, visible
 // balloons), its aim with and without gravity and its shot timing.
 #include "WeaponFixture.h"
-#include "Plim.h"
-#include "PlimInput.h"
+#include "core/Plim.h"
+#include "input/PlimInput.h"
 #include "world/pilots/CannonComputerControl.h"
 #include "world/weapons/Bomb.h"
 #include "world/weapons/CannonBall.h"

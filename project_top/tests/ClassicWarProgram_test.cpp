@@ -7,13 +7,13 @@
 // rules page through the end scene into the free-for-all high scores.
 // A watcher in the program's pointer layer (ticked every frame whatever the
 // top screen) writes the top screen, the buttons and the match to a file.
-#include "FileManager.h"
-#include "HighScoreEntry.h"
+#include "files/FileManager.h"
+#include "app/HighScoreEntry.h"
 #include "JpegImage.h"
 #include "ProgramPath.h"
 #include "ScreenWatcher.h"
-#include "Plim.h"
-#include "PlimInput.h"
+#include "core/Plim.h"
+#include "input/PlimInput.h"
 #include "modes/ContextEnding.h"
 #include "modes/GameControllerChallenge.h"
 #include "modes/GameControllerClassic.h"

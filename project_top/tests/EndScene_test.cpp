@@ -1,15 +1,15 @@
 // The end scene over a finished match on the harness: islands, messages, the
 // rating bar and its timing, the high-score entry (name, place, the file at
 // once), clicks, fireworks and the high-score table it opens.
-#include "Camera.h"
-#include "ContextHighScores.h"
-#include "ContextManager.h"
-#include "FileManager.h"
+#include "render/Camera.h"
+#include "screens/ContextHighScores.h"
+#include "app/ContextManager.h"
+#include "files/FileManager.h"
 #include "FontQuad.h"
 #include "InvasionFixture.h"
-#include "PlimUtil.h"
-#include "Quad.h"
-#include "RadialFader.h"
+#include "util/PlimUtil.h"
+#include "render/Quad.h"
+#include "widgets/RadialFader.h"
 #include "RenderableText.h"
 #include "modes/ContextEnding.h"
 #include "world/World.h"

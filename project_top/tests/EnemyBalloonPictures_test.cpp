@@ -2,12 +2,12 @@
 // window (Mesa under Xvfb): one of each kind at a known place has its pixels
 // there, with the balloon's bomb under it, the propelled bomb's rotor only
 // while it flies, and the airship's turrets under its hull.
-#include "Camera.h"
+#include "render/Camera.h"
 #include "DrawnPixels.h"
 #include "EnemyFixture.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "Skin.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "render/Skin.h"
 #include "world/enemies/HotAirBalloon.h"
 #include "world/enemies/HotAirBalloonBomb.h"
 #include "world/enemies/Kamikaze.h"

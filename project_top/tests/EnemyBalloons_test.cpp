@@ -3,11 +3,11 @@
 // carried, dropped over a palm, dropped when shot and deleted with it; the
 // kamikaze's doubled dive angle, speed, explosion and splash by detail.
 #include "EnemyFixture.h"
-#include "Camera.h"
+#include "render/Camera.h"
 #include "ContextBlender.h"
-#include "Random.h"
-#include "Sound.h"
-#include "Texture.h"
+#include "util/Random.h"
+#include "audio/Sound.h"
+#include "render/Texture.h"
 #include "world/World.h"
 #include "world/effects/Explosion.h"
 #include "world/effects/Smoke.h"

@@ -5,9 +5,9 @@
 // or island at all), its harmless climb, its exit splash and its toughness.
 #include "EnemyFixture.h"
 #include "EnemyScenarios.h"
-#include "Random.h"
-#include "Sound.h"
-#include "Texture.h"
+#include "util/Random.h"
+#include "audio/Sound.h"
+#include "render/Texture.h"
 #include "world/World.h"
 #include "world/effects/Explosion.h"
 #include "world/effects/Splash.h"

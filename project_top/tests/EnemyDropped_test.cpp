@@ -3,12 +3,12 @@
 // arc through its palm's centre (also when it enters beyond the palm or right
 // by it), its speed, flame, exits and explosion; the crate's fall, parachute,
 // points and weapons; and the splash of all three in the sea.
-#include "Camera.h"
+#include "render/Camera.h"
 #include "ContextBlender.h"
 #include "EnemyFixture.h"
-#include "Skin.h"
-#include "Sound.h"
-#include "Texture.h"
+#include "render/Skin.h"
+#include "audio/Sound.h"
+#include "render/Texture.h"
 #include "world/World.h"
 #include "world/effects/Explosion.h"
 #include "world/effects/Smoke.h"

@@ -3,7 +3,7 @@
 // palms at chosen places), enemies entered as a spawner enters them, the
 // detail setting for one scope, and the sounds played since a mark.
 #include "MatchFixture.h"
-#include "Renderable.h"
+#include "render/Renderable.h"
 #include "ScriptedController.h"
 #include "app/MyGlobal.h"
 #include "world/Palm.h"

@@ -2,13 +2,13 @@
 // plane, bomb, missile and crate at known places has its pixels there, and a
 // biplane flying right shows the left-facing picture mirrored, with no
 // shadow on the water.
-#include "Camera.h"
+#include "render/Camera.h"
 #include "DrawnPixels.h"
 #include "EnemyFixture.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "Sound.h"
-#include "Texture.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "audio/Sound.h"
+#include "render/Texture.h"
 #include "world/World.h"
 #include "world/AirplaneSkin.h"
 #include "world/enemies/AirplaneLeftRight.h"

@@ -3,14 +3,14 @@
 // drop, no drop point without a palm below it, its tint; the P35's values;
 // the airplane skin's pictures and shadow sizes; the bomber's bombs, damage
 // slow-down, engine pitch and smoke on either side.
-#include "Camera.h"
+#include "render/Camera.h"
 #include "ContextBlender.h"
 #include "EnemyFixture.h"
-#include "Plim.h"
-#include "Random.h"
-#include "Sound.h"
-#include "SoundChannel.h"
-#include "Texture.h"
+#include "core/Plim.h"
+#include "util/Random.h"
+#include "audio/Sound.h"
+#include "audio/SoundChannel.h"
+#include "render/Texture.h"
 #include "world/AirplaneSkin.h"
 #include "world/World.h"
 #include "world/effects/Explosion.h"

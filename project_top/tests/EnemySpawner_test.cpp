@@ -3,12 +3,12 @@
 // release of everything due in one tick with its points, self-removal, the
 // cancel of every spawner, the unknown type's fatal, and the start positions
 // at the edges of the view.
-#include "Camera.h"
+#include "render/Camera.h"
 #include "ContextBlender.h"
 #include "EnemyFixture.h"
 #include "EngineTestFolder.h"
-#include "Random.h"
-#include "Skin.h"
+#include "util/Random.h"
+#include "render/Skin.h"
 #include "world/enemies/Crate.h"
 #include "world/enemies/EnemySpawner.h"
 

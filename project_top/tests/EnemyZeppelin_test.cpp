@@ -3,11 +3,11 @@
 // score nothing, and after the fourth turret the message, the burn, the
 // final blast and the cancelled spawners of the match.
 #include "EnemyFixture.h"
-#include "Camera.h"
+#include "render/Camera.h"
 #include "CameraBlender.h"
 #include "ContextBlender.h"
-#include "Skin.h"
-#include "Sound.h"
+#include "render/Skin.h"
+#include "audio/Sound.h"
 #include "world/World.h"
 #include "world/effects/Explosion.h"
 #include "world/effects/Sparc.h"

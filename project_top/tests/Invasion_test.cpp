@@ -5,7 +5,7 @@
 #include "CameraBlender.h"
 #include "ContextBlender.h"
 #include "InvasionFixture.h"
-#include "RadialFader.h"
+#include "widgets/RadialFader.h"
 #include "modes/ContextEnding.h"
 #include "RenderableText.h"
 #include "ScriptedController.h"

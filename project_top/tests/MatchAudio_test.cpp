@@ -4,12 +4,12 @@
 // effects that pile up in a fight stay under full scale.
 #include "DiskAudio.h"
 #include "MatchHarness.h"
-#include "Mixer.h"
-#include "Plim.h"
-#include "PlimAudio.h"
-#include "ResourceManager.h"
+#include "audio/Mixer.h"
+#include "core/Plim.h"
+#include "audio/PlimAudio.h"
+#include "core/ResourceManager.h"
 #include "ScriptedController.h"
-#include "Sound.h"
+#include "audio/Sound.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 #pragma once
 // One loaded match harness for a whole test program; each test starts its own
 // match and the fixture takes it off the screen stack afterwards.
-#include "ContextManager.h"
-#include "FileManager.h"
+#include "app/ContextManager.h"
+#include "files/FileManager.h"
 #include "MatchHarness.h"
-#include "PlimUtil.h"
-#include "SaveData.h"
+#include "util/PlimUtil.h"
+#include "app/SaveData.h"
 #include "modes/GameController.h"
 #include "modes/PlayerData.h"
 #include "world/Vehicle.h"

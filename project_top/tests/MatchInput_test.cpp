@@ -3,8 +3,8 @@
 // both vehicles through their own key sets, and F9 screenshots show the
 // players' displays in both top corners once they have slid in.
 #include "MatchHarness.h"
-#include "Plim.h"
-#include "PlimInput.h"
+#include "core/Plim.h"
+#include "input/PlimInput.h"
 #include "ScriptedController.h"
 #include "TestVehicle.h"
 #include "JpegImage.h"

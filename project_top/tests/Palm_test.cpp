@@ -2,13 +2,13 @@
 // conversions, a palm's place on its island, its sway, its burn down to a grey
 // stump with its smoke and flames, the sounds of its fall, and what a bent
 // palm and a stump look like in the window.
-#include "Camera.h"
-#include "Global.h"
+#include "render/Camera.h"
+#include "app/Global.h"
 #include "MatchFixture.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "Random.h"
-#include "Texture.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "util/Random.h"
+#include "render/Texture.h"
 #include "world/BendQuadV.h"
 #include "world/Palm.h"
 #include "world/World.h"

@@ -1,10 +1,10 @@
 // The pause page's bars are sized in view units: in a window twice the view's
 // height they are twice as many pixels high.
 #include "MatchFixture.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
 #include "ScriptedController.h"
-#include "MenuButton.h"
+#include "widgets/MenuButton.h"
 #include "modes/pages/ContextGameHelp.h"
 
 #include <GL/gl.h>

@@ -3,10 +3,10 @@
 // what does not, the frozen match beneath (its clock and rules stand still),
 // Escape, and the bars on the screen.
 #include "MatchFixture.h"
-#include "MenuButton.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "PlimInput.h"
+#include "widgets/MenuButton.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "input/PlimInput.h"
 #include "RenderableText.h"
 #include "ScriptedController.h"
 #include "modes/pages/ContextGameHelp.h"

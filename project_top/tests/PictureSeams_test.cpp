@@ -10,13 +10,13 @@
 // seam, the ground showing through or the far edge bleeding in, would).
 #include "DrawnPixels.h"
 #include "MatchFixture.h"
-#include "MemoryImageFile.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "Quad.h"
-#include "Renderable.h"
-#include "ResourceManager.h"
-#include "Texture.h"
+#include "render/MemoryImageFile.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "render/Quad.h"
+#include "render/Renderable.h"
+#include "core/ResourceManager.h"
+#include "render/Texture.h"
 
 #include <algorithm>
 #include <cstdlib>

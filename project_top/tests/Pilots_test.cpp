@@ -4,7 +4,7 @@
 // the duel pilot's chases and cruises, and the debug display.
 #include "WeaponFixture.h"
 #include "DogfightScenario.h"
-#include "Plim.h"
+#include "core/Plim.h"
 #include "world/pilots/AirplaneComputerControl.h"
 #include "world/pilots/AirplaneComputerControlDuel.h"
 

@@ -3,13 +3,13 @@
 // them, the round pages on the first day only, the mouse page only with
 // "use mouse" on, each hint once with player 0's first hit, shot and balloon,
 // and the end scene without a table entry, which opens the table chooser.
-#include "ContextHighScores.h"
-#include "ContextManager.h"
-#include "MenuEnum.h"
+#include "screens/ContextHighScores.h"
+#include "app/ContextManager.h"
+#include "widgets/MenuEnum.h"
 #include "MatchFixture.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "PlimInput.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "input/PlimInput.h"
 #include "RenderableText.h"
 #include "modes/ContextEnding.h"
 #include "modes/GameControllerTutorial.h"

@@ -3,12 +3,12 @@
 // Real X input (xdotool) answers the quit question; pushed SDL events drive
 // the focus hooks and the quit keys; a stand-in xdg-open records the page
 // opened at shutdown.
-#include "ContextDialog.h"
-#include "ContextManager.h"
-#include "Global.h"
+#include "screens/ContextDialog.h"
+#include "app/ContextManager.h"
+#include "app/Global.h"
 #include "LogText.h"
-#include "MenuButton.h"
-#include "Plim.h"
+#include "widgets/MenuButton.h"
+#include "core/Plim.h"
 #include "ProgramRun.h"
 
 #include <gtest/gtest.h>

@@ -3,14 +3,14 @@
 // challenges won against nothing from no skill to full skill, the duel and
 // the tutorial; each human winner filed (or not) in its own table of the
 // saved scores, in memory and on disk.
-#include "ContextHighScores.h"
-#include "ContextManager.h"
-#include "FileManager.h"
+#include "screens/ContextHighScores.h"
+#include "app/ContextManager.h"
+#include "files/FileManager.h"
 #include "MatchFixture.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "PlimInput.h"
-#include "PlimUtil.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "input/PlimInput.h"
+#include "util/PlimUtil.h"
 #include "modes/ContextEnding.h"
 #include "modes/GameControllerChallenge.h"
 #include "modes/GameControllerClassic.h"

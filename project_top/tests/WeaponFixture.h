@@ -3,8 +3,8 @@
 // vehicle, the sounds logged since a point, and window pixels of the scene.
 #include "HitTarget.h"
 #include "MatchFixture.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
 #include "world/Cannon.h"
 #include "world/weapons/Weapon.h"
 

@@ -3,11 +3,11 @@
 // stream), the blaster test, the detail setting, the slow motion, and the
 // controller's weapon switch.
 #include "WeaponFixture.h"
-#include "Plim.h"
-#include "Reference.h"
-#include "Sound.h"
-#include "Texture.h"
-#include "TimeKeeper.h"
+#include "core/Plim.h"
+#include "core/Reference.h"
+#include "audio/Sound.h"
+#include "render/Texture.h"
+#include "core/TimeKeeper.h"
 #include "modes/PlayerHUD.h"
 #include "modes/PlayerHUDBonus.h"
 #include "world/Cannon.h"

@@ -2,10 +2,10 @@
 // with the water line and off-screen removal, the point mass and the spring,
 // the messenger's fade and the pure colours.
 #include "BareEngineTest.h"
-#include "Camera.h"
-#include "Context.h"
-#include "Plim.h"
-#include "Random.h"
+#include "render/Camera.h"
+#include "core/Context.h"
+#include "core/Plim.h"
+#include "util/Random.h"
 #include "app/MyGlobal.h"
 #include "modes/Messenger.h"
 #include "world/GameObject.h"

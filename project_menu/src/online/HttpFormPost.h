@@ -7,7 +7,7 @@
 // lets go with release(); the last one frees the post, so a screen that closes
 // while its post hangs neither waits nor leaks.
 #include "HttpRequest.h"
-#include "UString.h"
+#include "util/UString.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 // The direct children of a node that are of type T, in their order.
-#include "PlimBase.h"
+#include "core/PlimBase.h"
 
 #include <vector>
 

@@ -5,10 +5,10 @@
 // backdrop, flags, logos, one block font for all five fonts) and muted sounds,
 // and the screen stack. Frames are stepped by hand with a chosen delta time;
 // the mouse and keys are fed to the input part as SDL events.
-#include "ContextMenu.h"
+#include "screens/ContextMenu.h"
 #include "EngineTestFolder.h"
-#include "Global.h"
-#include "UColor.h"
+#include "app/Global.h"
+#include "util/UColor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "ShellTestEngine.h"
 
-#include "ContextManager.h"
+#include "app/ContextManager.h"
 #include "InjectedInput.h"
-#include "Loader.h"
-#include "Plim.h"
+#include "app/Loader.h"
+#include "core/Plim.h"
 
 #include <SDL.h>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 // application object whose first screens the test chooses. Frames run the
 // engine over the screen stack the way the entry loop does.
 #include "EngineTestFolder.h"
-#include "Global.h"
+#include "app/Global.h"
 #include "ManualTickSource.h"
 
 #include <gtest/gtest.h>

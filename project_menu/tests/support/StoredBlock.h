@@ -1,7 +1,7 @@
 #pragma once
 // Reading back the protected blocks the menu layer stores in the user folder.
 #include "EngineTestFolder.h"
-#include "SaveBlob.h"
+#include "files/SaveBlob.h"
 
 #include <cstdint>
 #include <string>

@@ -1,9 +1,9 @@
 #include "Language.h"
 
-#include "ErrorManager.h"
-#include "Plim.h"
-#include "PlimInput.h"
-#include "PlimUtil.h"
+#include "core/ErrorManager.h"
+#include "core/Plim.h"
+#include "input/PlimInput.h"
+#include "util/PlimUtil.h"
 
 #include <cstdint>
 

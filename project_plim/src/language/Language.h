@@ -3,8 +3,8 @@
 // that lookups read. Texts are constants of the program: the table points at
 // them and never copies or frees one. A lookup by number is one index; lookups
 // by identifier name go through a map that the game itself never needs.
-#include "UString.h"
-#include "UStringHashMap.h"
+#include "util/UString.h"
+#include "util/UStringHashMap.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "net/Crc32.h"
+#include "Crc32.h"
 
 #include <zlib.h>
 

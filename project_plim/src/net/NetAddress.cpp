@@ -1,7 +1,7 @@
-#include "net/NetAddress.h"
+#include "NetAddress.h"
 
-#include "ErrorManager.h"
-#include "PlimUtil.h"
+#include "core/ErrorManager.h"
+#include "util/PlimUtil.h"
 
 #include <arpa/inet.h>
 #include <cctype>

@@ -3,7 +3,7 @@
 // (0), the family (2), the port and the address in network order, then eight
 // zero bytes. It is converted field by field to the platform's sockaddr_in at
 // the socket, so the stored form stays the same on every platform.
-#include "UString.h"
+#include "util/UString.h"
 
 #include <cstdint>
 

@@ -1,16 +1,16 @@
-#include "net/NetConnection.h"
+#include "NetConnection.h"
 
-#include "DrawHelpers.h"
-#include "ErrorManager.h"
-#include "Logger.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "PlimUtil.h"
-#include "Random.h"
-#include "TextPrinter.h"
-#include "VertexBuffer.h"
-#include "net/NetTime.h"
-#include "net/PlimNetwork.h"
+#include "render/DrawHelpers.h"
+#include "core/ErrorManager.h"
+#include "core/Logger.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "util/PlimUtil.h"
+#include "util/Random.h"
+#include "render/TextPrinter.h"
+#include "render/VertexBuffer.h"
+#include "NetTime.h"
+#include "PlimNetwork.h"
 
 #include <cerrno>
 #include <cstring>

@@ -3,10 +3,10 @@
 // or, for 127.0.0.1 while the network part emulates localhost, an in-process
 // endpoint on the emulation queue. Counts its traffic in one-second samples
 // and can hold back or drop received datagrams to simulate a poor line.
-#include "Packet.h"
-#include "PlimBase.h"
-#include "net/NetAddress.h"
-#include "net/NetStats.h"
+#include "serial/Packet.h"
+#include "core/PlimBase.h"
+#include "NetAddress.h"
+#include "NetStats.h"
 
 #include <cstdint>
 #include <memory>

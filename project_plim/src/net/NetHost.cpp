@@ -1,15 +1,15 @@
-#include "net/NetHost.h"
+#include "NetHost.h"
 
-#include "Console.h"
-#include "Language.h"
-#include "Logger.h"
-#include "Plim.h"
-#include "PlimUtil.h"
-#include "net/Crc32.h"
-#include "net/NetConnection.h"
-#include "net/NetStats.h"
-#include "net/NetTime.h"
-#include "net/Node.h"
+#include "input/Console.h"
+#include "language/Language.h"
+#include "core/Logger.h"
+#include "core/Plim.h"
+#include "util/PlimUtil.h"
+#include "Crc32.h"
+#include "NetConnection.h"
+#include "NetStats.h"
+#include "NetTime.h"
+#include "Node.h"
 
 #include <cstring>
 

@@ -4,10 +4,10 @@
 // datagram of its connection, keeps the reliable ordered data path to each
 // peer, hands whole received packets to processPacket and drops silent peers.
 // Subclasses react through the six virtual operations.
-#include "Packet.h"
-#include "PlimBase.h"
-#include "UString.h"
-#include "net/NetAddress.h"
+#include "serial/Packet.h"
+#include "core/PlimBase.h"
+#include "util/UString.h"
+#include "NetAddress.h"
 
 #include <cstdint>
 #include <vector>

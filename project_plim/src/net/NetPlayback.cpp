@@ -1,13 +1,13 @@
-#include "net/NetPlayback.h"
+#include "NetPlayback.h"
 
-#include "FileStream.h"
-#include "Logger.h"
-#include "Packet.h"
-#include "Plim.h"
-#include "PlimInput.h"
-#include "PlimUtil.h"
-#include "net/NetRecording.h"
-#include "net/NetTime.h"
+#include "util/FileStream.h"
+#include "core/Logger.h"
+#include "serial/Packet.h"
+#include "core/Plim.h"
+#include "input/PlimInput.h"
+#include "util/PlimUtil.h"
+#include "NetRecording.h"
+#include "NetTime.h"
 
 #include <cstring>
 

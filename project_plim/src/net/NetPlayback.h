@@ -2,8 +2,8 @@
 // Reads a recording back: hands out its packets at the pace at which they were
 // recorded. A damaged file (another build, a record cut short, an impossible
 // length) ends the playback with one log line naming the byte offset.
-#include "PlimBase.h"
-#include "UString.h"
+#include "core/PlimBase.h"
+#include "util/UString.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
-#include "net/NetRandom.h"
+#include "NetRandom.h"
 
-#include "ErrorManager.h"
-#include "ReplicationRole.h"
+#include "core/ErrorManager.h"
+#include "serial/ReplicationRole.h"
 
 #include <cmath>
 

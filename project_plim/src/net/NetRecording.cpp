@@ -1,8 +1,8 @@
-#include "net/NetRecording.h"
+#include "NetRecording.h"
 
-#include "FileStream.h"
-#include "Packet.h"
-#include "PlimUtil.h"
+#include "util/FileStream.h"
+#include "serial/Packet.h"
+#include "util/PlimUtil.h"
 
 #include <cstring>
 

@@ -2,8 +2,8 @@
 // Writes a recording of a network game: a 52-byte header (build name,
 // version, host identifier) and one record per executed packet (time stamp,
 // length, bytes). Every record is flushed, so a crash loses nothing written.
-#include "PlimBase.h"
-#include "UString.h"
+#include "core/PlimBase.h"
+#include "util/UString.h"
 
 #include <cstdint>
 

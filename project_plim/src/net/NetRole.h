@@ -11,10 +11,10 @@
 // logged with the peer and the reason, and removes the peer (a client then
 // ends with quitReason 2; a playback ends with quitReason 4). Local misuse
 // stays fatal.
-#include "Packet.h"
-#include "ReplicationRole.h"
-#include "V3.h"
-#include "net/NetHost.h"
+#include "serial/Packet.h"
+#include "serial/ReplicationRole.h"
+#include "util/V3.h"
+#include "NetHost.h"
 
 #include <set>
 #include <unordered_map>

@@ -1,17 +1,17 @@
 // The role's command stream: the writers, the snapshot and the reader.
-#include "net/NetRole.h"
+#include "NetRole.h"
 
-#include "ErrorManager.h"
-#include "Logger.h"
-#include "PlimUtil.h"
-#include "RPC.h"
-#include "RootObjectBase.h"
-#include "RuntimeClass.h"
-#include "RuntimeClassManager.h"
-#include "net/NetConnection.h"
-#include "net/NetPlayback.h"
-#include "net/NetRecording.h"
-#include "net/Node.h"
+#include "core/ErrorManager.h"
+#include "core/Logger.h"
+#include "util/PlimUtil.h"
+#include "serial/RPC.h"
+#include "serial/RootObjectBase.h"
+#include "core/RuntimeClass.h"
+#include "core/RuntimeClassManager.h"
+#include "NetConnection.h"
+#include "NetPlayback.h"
+#include "NetRecording.h"
+#include "Node.h"
 
 #include <algorithm>
 #include <climits>

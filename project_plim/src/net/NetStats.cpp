@@ -1,4 +1,4 @@
-#include "net/NetStats.h"
+#include "NetStats.h"
 
 NetStats::NetStats(double startTime) : startTime(startTime), endTime(startTime + 1.0) {}
 

@@ -1,7 +1,7 @@
 #pragma once
 // Traffic counters over one slice of time (one second). A connection keeps a
 // history of these and a running total.
-#include "PlimBase.h"
+#include "core/PlimBase.h"
 
 #include <cstdint>
 

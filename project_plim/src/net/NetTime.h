@@ -1,7 +1,7 @@
 #pragma once
 // The engine clock as the network layer reads it: every time stamp, silence
 // and statistics slice uses it.
-#include "Plim.h"
-#include "TimeKeeper.h"
+#include "core/Plim.h"
+#include "core/TimeKeeper.h"
 
 inline double netTime() { return PLIM && PLIM->timeKeeper ? PLIM->timeKeeper->getTime() : TimeKeeper::getRawTime(); }

@@ -1,10 +1,10 @@
-#include "net/Node.h"
+#include "Node.h"
 
-#include "Packet.h"
-#include "Random.h"
-#include "net/NetConnection.h"
-#include "net/NetHost.h"
-#include "net/NetTime.h"
+#include "serial/Packet.h"
+#include "util/Random.h"
+#include "NetConnection.h"
+#include "NetHost.h"
+#include "NetTime.h"
 
 namespace {
 Packet* asPacket(BasicLink* l) { return static_cast<Packet*>(l); }

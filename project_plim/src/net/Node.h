@@ -3,9 +3,9 @@
 // both ways, the smoothed round-trip time, and the three queues of pieces
 // (received ahead of order, delivered and waiting for the rest of their
 // packet, sent and not yet acknowledged).
-#include "PlimBase.h"
-#include "UString.h"
-#include "net/NetAddress.h"
+#include "core/PlimBase.h"
+#include "util/UString.h"
+#include "NetAddress.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "net/PlimEmulatedPacket.h"
+#include "PlimEmulatedPacket.h"
 
 #include <cstring>
 

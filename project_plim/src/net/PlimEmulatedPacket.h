@@ -1,7 +1,7 @@
 #pragma once
 // One datagram waiting in the localhost emulation's queue.
-#include "PlimBase.h"
-#include "net/NetAddress.h"
+#include "core/PlimBase.h"
+#include "NetAddress.h"
 
 #include <cstdint>
 

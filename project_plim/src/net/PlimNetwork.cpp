@@ -1,10 +1,10 @@
-#include "net/PlimNetwork.h"
+#include "PlimNetwork.h"
 
-#include "Logger.h"
-#include "MemoryIniFile.h"
-#include "Plim.h"
-#include "RuntimeClass.h"
-#include "net/PlimEmulatedPacket.h"
+#include "core/Logger.h"
+#include "files/MemoryIniFile.h"
+#include "core/Plim.h"
+#include "core/RuntimeClass.h"
+#include "PlimEmulatedPacket.h"
 
 #include <cstring>
 

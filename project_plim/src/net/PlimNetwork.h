@@ -2,9 +2,9 @@
 // The engine's network part: the [PlimNetwork] settings and the in-process
 // queue through which connections bound to 127.0.0.1 talk to each other while
 // bEmulateLocalhost is set, with no socket.
-#include "PlimBase.h"
-#include "UString.h"
-#include "net/NetAddress.h"
+#include "core/PlimBase.h"
+#include "util/UString.h"
+#include "NetAddress.h"
 
 #include <cstdint>
 

@@ -2,8 +2,8 @@
 
 #include "BareEngine.h"
 #include "EngineTestFolder.h"
-#include "Plim.h"
-#include "PlimAudio.h"
+#include "core/Plim.h"
+#include "audio/PlimAudio.h"
 
 #include <SDL.h>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "BareEngineTest.h"
 
-#include "Plim.h"
+#include "core/Plim.h"
 
 void BareEngineTest::SetUp() { engine = new Plim(Plim::Bare{}); }
 

@@ -1,11 +1,11 @@
 #include "DeviceTestEngine.h"
 
 #include "BareEngine.h"
-#include "EventManager.h"
-#include "FontGDI.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "PlimInput.h"
+#include "input/EventManager.h"
+#include "render/FontGDI.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "input/PlimInput.h"
 
 #include <SDL.h>
 

@@ -1,7 +1,7 @@
 #include "InjectedInput.h"
 
-#include "Context.h"
-#include "Plim.h"
+#include "core/Context.h"
+#include "core/Plim.h"
 
 #include <cctype>
 

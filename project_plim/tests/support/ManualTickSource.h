@@ -1,7 +1,7 @@
 #pragma once
 // A tick source whose time moves only when the test says so: a sleep advances
 // it by exactly the time asked for and is recorded.
-#include "TickSource.h"
+#include "util/TickSource.h"
 
 #include <vector>
 

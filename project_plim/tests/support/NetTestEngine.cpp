@@ -1,11 +1,11 @@
 #include "NetTestEngine.h"
 
-#include "FileManager.h"
-#include "Logger.h"
-#include "MemoryIniFile.h"
-#include "Plim.h"
-#include "PlimUtil.h"
-#include "TimeKeeper.h"
+#include "files/FileManager.h"
+#include "core/Logger.h"
+#include "files/MemoryIniFile.h"
+#include "core/Plim.h"
+#include "util/PlimUtil.h"
+#include "core/TimeKeeper.h"
 #include "net/PlimNetwork.h"
 
 NetTestEngine::NetTestEngine(bool emulate) {

@@ -1,11 +1,11 @@
 #include "RenderWindowTest.h"
 
-#include "Context.h"
+#include "core/Context.h"
 #include "DeviceTestEngine.h"
-#include "EventManager.h"
-#include "Logger.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
+#include "input/EventManager.h"
+#include "core/Logger.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
 
 #include <SDL_opengl.h>
 #include <cstdio>

@@ -9,7 +9,7 @@
 // a new current Context.
 #include "EngineTestFolder.h"
 #include "ManualTickSource.h"
-#include "UColor.h"
+#include "util/UColor.h"
 
 #include <gtest/gtest.h>
 

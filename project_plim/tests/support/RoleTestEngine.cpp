@@ -1,9 +1,9 @@
 #include "RoleTestEngine.h"
 
-#include "Plim.h"
-#include "RuntimeClass.h"
-#include "RuntimeClassManager.h"
-#include "TimeKeeper.h"
+#include "core/Plim.h"
+#include "core/RuntimeClass.h"
+#include "core/RuntimeClassManager.h"
+#include "core/TimeKeeper.h"
 #include "net/NetConnection.h"
 #include "net/NetRole.h"
 

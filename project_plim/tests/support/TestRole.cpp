@@ -1,10 +1,10 @@
 #include "TestRole.h"
 
-#include "ErrorManager.h"
-#include "PlimBase.h"
-#include "RPC.h"
-#include "RootObjectBase.h"
-#include "RuntimeClass.h"
+#include "core/ErrorManager.h"
+#include "core/PlimBase.h"
+#include "serial/RPC.h"
+#include "serial/RootObjectBase.h"
+#include "core/RuntimeClass.h"
 
 TestRole::TestRole(bool server) : server(server), outPacket(Packet::FLAG_FILTER1, -1) {}
 

@@ -3,8 +3,8 @@
 // plays and the execution flags. Two of them (a server and a client) stand for
 // two copies of the program; a test moves the server's outgoing bytes to the
 // client with deliverTo. Only remote calls (command 3) are understood.
-#include "Packet.h"
-#include "ReplicationRole.h"
+#include "serial/Packet.h"
+#include "serial/ReplicationRole.h"
 
 #include <cstdint>
 #include <map>

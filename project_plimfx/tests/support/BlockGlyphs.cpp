@@ -1,7 +1,7 @@
 #include "BlockGlyphs.h"
 
 #include "FontQuad.h"
-#include "Quad.h"
+#include "render/Quad.h"
 
 BlockGlyphs::~BlockGlyphs() {
     for (Quad* q : quads) q->deleteMe();

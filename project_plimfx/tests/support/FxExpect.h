@@ -2,7 +2,7 @@
 // Shared checks of this layer's tests: fatal errors (EXPECT_FATAL) and pixel
 // colours.
 #include "ExpectFatal.h"
-#include "UColor.h"
+#include "util/UColor.h"
 
 // Solid test colours as UColor values (red in the lowest byte).
 const uint32_t RED = 0xFF0000FF, GREEN = 0xFF00FF00, BLUE = 0xFFFF0000, WHITE = 0xFFFFFFFF;

@@ -1,10 +1,10 @@
 #include "FxWindow.h"
 
-#include "Camera.h"
+#include "render/Camera.h"
 #include "DeviceTestEngine.h"
 #include "FontQuad.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
 
 #include <SDL_opengl.h>
 

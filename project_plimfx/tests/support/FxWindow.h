@@ -4,8 +4,8 @@
 // read-back in world units (one unit per pixel at depth 0 in a 640 x 480 window).
 #include "EngineTestFolder.h"
 #include "TestImages.h"
-#include "Texture.h"
-#include "UColor.h"
+#include "render/Texture.h"
+#include "util/UColor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "MyContextMain.h"
 
-#include "ContextManager.h"
-#include "Global.h"
-#include "MenuButton.h"
+#include "app/ContextManager.h"
+#include "app/Global.h"
+#include "widgets/MenuButton.h"
 #include "modes/pages/ContextGametypes.h"
 
 MyContextMain::MyContextMain() { buttonStart->bDisabled = false; }

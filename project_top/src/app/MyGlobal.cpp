@@ -1,9 +1,9 @@
 #include "MyGlobal.h"
 
-#include "ContextManager.h"
+#include "app/ContextManager.h"
 #include "MyContextMain.h"
-#include "Quad.h"
-#include "Random.h"
+#include "render/Quad.h"
+#include "util/Random.h"
 #include "modes/ContextLogo.h"
 
 namespace {

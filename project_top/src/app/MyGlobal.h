@@ -1,9 +1,9 @@
 #pragma once
 // The game's application object: pushes the game's first screens and keeps
 // which game scene is current.
-#include "Global.h"
+#include "app/Global.h"
 
-#include "UColor.h"
+#include "util/UColor.h"
 
 class GameController;
 class Quad;

@@ -1,15 +1,15 @@
 #include "WMhooks.h"
 
-#include "ContextManager.h"
-#include "DisplayLink.h"
-#include "ErrorManager.h"
-#include "Logger.h"
+#include "app/ContextManager.h"
+#include "render/DisplayLink.h"
+#include "core/ErrorManager.h"
+#include "core/Logger.h"
 #include "MyGlobal.h"
-#include "Plim.h"
-#include "PlimInput.h"
-#include "ProcessSignals.h"
-#include "UString.h"
-#include "UserNotices.h"
+#include "core/Plim.h"
+#include "input/PlimInput.h"
+#include "core/ProcessSignals.h"
+#include "util/UString.h"
+#include "files/UserNotices.h"
 
 #include <SDL.h>
 #include <algorithm>

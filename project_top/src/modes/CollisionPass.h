@@ -1,6 +1,6 @@
 #pragma once
 // The modes' collision walks over two layers of the match.
-#include "PlimBase.h"
+#include "core/PlimBase.h"
 #include "world/GameObject.h"
 
 namespace CollisionPass {

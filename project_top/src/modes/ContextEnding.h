@@ -9,8 +9,8 @@
 //   ContextEnding* ending = new ContextEnding();
 //   ending->gameType = gameType;
 //   gGlobal->contextManager->push(ending);
-#include "UString.h"
-#include "modes/GameController.h"
+#include "util/UString.h"
+#include "GameController.h"
 
 class Quad;
 class Renderable;

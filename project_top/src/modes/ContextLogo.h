@@ -3,7 +3,7 @@
 // over a lone island with one palm, the logo fading in and out, the story in
 // the message line, a bomb whistling down onto the palm, and a fade to the
 // menu after 32 seconds. Escape, a fire key or a click skips it.
-#include "modes/GameController.h"
+#include "GameController.h"
 
 class Renderable;
 class RenderableText;

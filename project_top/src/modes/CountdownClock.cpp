@@ -1,13 +1,13 @@
 #include "CountdownClock.h"
 
-#include "Camera.h"
+#include "render/Camera.h"
 #include "ContextBlender.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "Quad.h"
-#include "Skin.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "render/Quad.h"
+#include "render/Skin.h"
 #include "app/MyGlobal.h"
-#include "modes/GameController.h"
+#include "GameController.h"
 #include "world/World.h"
 
 namespace {

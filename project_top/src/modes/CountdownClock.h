@@ -3,7 +3,7 @@
 // a frame with a fill that shrinks with the time left. It counts in game time
 // (the current match's scene time scale) and flags the tick that passes each
 // of the last five whole seconds.
-#include "Renderable.h"
+#include "render/Renderable.h"
 
 class Quad;
 

@@ -5,7 +5,7 @@
 // displays and the message line), keeps the match-wide settings the world
 // reads through MyGlobal::currentController, runs the slow motion, and once
 // per rendered frame, after drawing, the mode's collision pass and rules.
-#include "Context.h"
+#include "core/Context.h"
 
 class Background;
 class Cannon;

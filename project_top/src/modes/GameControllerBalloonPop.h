@@ -3,7 +3,7 @@
 // around it for ten rounds of 30 s. Each player always has a balloon in the
 // air, a pop scores more the farther the shot, the view widens each round and
 // the last five seconds are counted down aloud.
-#include "modes/GameController.h"
+#include "GameController.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 // or two side by side), fifty waves of enemies released by spawners. Between
 // waves the palms heal; during a wave bonus balloons and weapon crates drop
 // in. Lost when the last palm falls, won when every wave is cleared.
-#include "modes/GameController.h"
+#include "GameController.h"
 
 class ContextGameHelp;
 

@@ -2,14 +2,14 @@
 
 #include "CameraBlender.h"
 #include "ContextBlender.h"
-#include "ContextManager.h"
-#include "Global.h"
-#include "PlimUtil.h"
-#include "RadialFader.h"
-#include "UColor.h"
-#include "modes/Messenger.h"
-#include "modes/PlayerData.h"
-#include "modes/PlayerHUD.h"
+#include "app/ContextManager.h"
+#include "app/Global.h"
+#include "util/PlimUtil.h"
+#include "widgets/RadialFader.h"
+#include "util/UColor.h"
+#include "Messenger.h"
+#include "PlayerData.h"
+#include "PlayerHUD.h"
 
 #include <algorithm>
 

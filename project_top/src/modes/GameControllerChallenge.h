@@ -2,7 +2,7 @@
 // Ten three-day duels against the computer at rising skill, each opponent in
 // its own colour. A won challenge adds up to 0.1 to the rating; a lost one,
 // or the tenth, ends the game. The day counter runs on over all 30 days.
-#include "modes/GameControllerClassic.h"
+#include "GameControllerClassic.h"
 
 struct UColor;
 

@@ -6,7 +6,7 @@
 // lost or, before sunset, after a side's last palm falls. Bonus balloons
 // float up during every battle. Challenge, free-for-all and the tutorial
 // derive from it.
-#include "modes/GameController.h"
+#include "GameController.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #include "GameControllerFFA.h"
 
-#include "Global.h"
-#include "modes/PlayerData.h"
+#include "app/Global.h"
+#include "PlayerData.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // The duel with the rules of the free-for-all page: days, palms, opponent,
 // the computer's skill and preferences, bonuses and bomb range. A short war
 // lowers the rating.
-#include "modes/GameControllerClassic.h"
+#include "GameControllerClassic.h"
 
 class GameControllerFFA : public GameControllerClassic {
 public:

@@ -3,7 +3,7 @@
 // change every 7 s, and bursts of fireworks launched from the island. No
 // players, no scores; a click or either player's fire key ends it, though not
 // in the first 5 s.
-#include "modes/GameController.h"
+#include "GameController.h"
 
 #include <cstdint>
 

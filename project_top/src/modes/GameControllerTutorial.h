@@ -4,7 +4,7 @@
 // end of the first day and of the war) and by three hints that come up once
 // each: the first hit taken, the first shot fired, the first bonus balloon.
 // Its result enters no high-score table.
-#include "modes/GameControllerClassic.h"
+#include "GameControllerClassic.h"
 
 class ContextGameHelp;
 

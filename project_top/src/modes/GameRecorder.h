@@ -2,7 +2,7 @@
 // Watches a match for a test's event log: each message shown, each change of
 // the mode's state, and each enemy released and ended. None is installed in
 // the game.
-#include "UString.h"
+#include "util/UString.h"
 
 class Enemy;
 class GameController;

@@ -2,7 +2,7 @@
 
 #include "FontQuad.h"
 #include "TextPlate.h"
-#include "modes/GameRecorder.h"
+#include "GameRecorder.h"
 
 namespace {
 // The message reads over sky, clouds and explosions alike on this plate.

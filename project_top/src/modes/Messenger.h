@@ -1,9 +1,9 @@
 #pragma once
 // The centre-screen message line of a match: one message at a time, faded in
 // and out, shown for a given number of seconds.
-#include "PlimBase.h"
-#include "UColor.h"
-#include "UString.h"
+#include "core/PlimBase.h"
+#include "util/UColor.h"
+#include "util/UString.h"
 
 class FontQuad;
 

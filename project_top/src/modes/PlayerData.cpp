@@ -1,7 +1,7 @@
 #include "PlayerData.h"
 
-#include "modes/GameController.h"
-#include "Random.h"
+#include "GameController.h"
+#include "util/Random.h"
 #include <cstdint>
 #include "world/GameObject.h"
 #include "world/Palm.h"

@@ -2,9 +2,9 @@
 // One player's record in a match: island, palms, current vehicle, score,
 // rating, human flag and colour. A child of the controller's scene; it only
 // points at the world objects (weakly: they clear themselves when they die).
-#include "PlimBase.h"
-#include "Reference.h"
-#include "UColor.h"
+#include "core/PlimBase.h"
+#include "core/Reference.h"
+#include "util/UColor.h"
 
 class GameObject;
 class Renderable;

@@ -3,8 +3,8 @@
 // rolling score, health and blaster bars, the tray of held bonuses, popups,
 // and markers for an off-screen vehicle and the mouse heading. Its popups
 // (PlayerHUDBonus) are its children; it ticks and draws the first five.
-#include "Renderable.h"
-#include "UString.h"
+#include "render/Renderable.h"
+#include "util/UString.h"
 
 class Vehicle;
 

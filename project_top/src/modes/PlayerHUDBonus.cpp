@@ -1,16 +1,16 @@
 #include "PlayerHUDBonus.h"
 
-#include "Camera.h"
+#include "render/Camera.h"
 #include "FontQuad.h"
-#include "Formatters.h"
-#include "Global.h"
-#include "Plim.h"
-#include "ResourceManager.h"
-#include "Skin.h"
+#include "app/Formatters.h"
+#include "app/Global.h"
+#include "core/Plim.h"
+#include "core/ResourceManager.h"
+#include "render/Skin.h"
 #include "StretchSkin.h"
-#include "modes/GameController.h"
-#include "modes/PlayerData.h"
-#include "modes/PlayerHUD.h"
+#include "GameController.h"
+#include "PlayerData.h"
+#include "PlayerHUD.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #pragma once
 // A popup in a player's head-up display (a bonus caught, a weapon handed
 // out). Created with points, it adds them to the player's score.
-#include "Renderable.h"
-#include "UString.h"
+#include "render/Renderable.h"
+#include "util/UString.h"
 
 class PlayerHUDBonus : public Renderable {
 public:

@@ -1,11 +1,11 @@
-#include "net/MirrorRoot.h"
+#include "MirrorRoot.h"
 
-#include "PropertyInt.h"
-#include "ReplicationRole.h"
-#include "RuntimeClass.h"
+#include "core/PropertyInt.h"
+#include "serial/ReplicationRole.h"
+#include "core/RuntimeClass.h"
 #include "net/NetRole.h"
-#include "net/RPC_MirrorRoot_drawShared.h"
-#include "net/RPC_MirrorRoot_endMatch.h"
+#include "RPC_MirrorRoot_drawShared.h"
+#include "RPC_MirrorRoot_endMatch.h"
 
 RuntimeClass MirrorRoot::runtimeClass("MirrorRoot", &RootObjectBase::runtimeClass, &MirrorRoot::create);
 

@@ -3,7 +3,7 @@
 // number drawn last from the shared generator and how many draws there were,
 // both written only by calls that run on every side. The end call leaves the
 // world's hash of the side that executed it.
-#include "RootObjectBase.h"
+#include "serial/RootObjectBase.h"
 
 #include <cstdint>
 

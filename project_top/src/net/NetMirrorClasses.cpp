@@ -1,10 +1,10 @@
-#include "net/NetMirrorClasses.h"
+#include "NetMirrorClasses.h"
 
-#include "RuntimeClass.h"
-#include "RuntimeClassManager.h"
-#include "net/MirrorRoot.h"
-#include "net/RPC_MirrorRoot_drawShared.h"
-#include "net/RPC_MirrorRoot_endMatch.h"
+#include "core/RuntimeClass.h"
+#include "core/RuntimeClassManager.h"
+#include "MirrorRoot.h"
+#include "RPC_MirrorRoot_drawShared.h"
+#include "RPC_MirrorRoot_endMatch.h"
 
 void registerNetMirrorClasses() {
     RuntimeClassManager* classes = RuntimeClassManager::getInstance();

@@ -1,8 +1,8 @@
-#include "net/RPC_MirrorRoot_drawShared.h"
+#include "RPC_MirrorRoot_drawShared.h"
 
-#include "Packet.h"
-#include "RuntimeClass.h"
-#include "net/MirrorRoot.h"
+#include "serial/Packet.h"
+#include "core/RuntimeClass.h"
+#include "MirrorRoot.h"
 
 RuntimeClass RPC_MirrorRoot_drawShared::runtimeClass("RPC_MirrorRoot_drawShared", &RPC::runtimeClass,
                                                   &RPC_MirrorRoot_drawShared::create);

@@ -1,8 +1,8 @@
-#include "net/RPC_MirrorRoot_endMatch.h"
+#include "RPC_MirrorRoot_endMatch.h"
 
-#include "Packet.h"
-#include "RuntimeClass.h"
-#include "net/MirrorRoot.h"
+#include "serial/Packet.h"
+#include "core/RuntimeClass.h"
+#include "MirrorRoot.h"
 
 RuntimeClass RPC_MirrorRoot_endMatch::runtimeClass("RPC_MirrorRoot_endMatch", &RPC::runtimeClass,
                                                   &RPC_MirrorRoot_endMatch::create);

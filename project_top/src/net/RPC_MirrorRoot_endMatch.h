@@ -1,6 +1,6 @@
 #pragma once
 // Runs MirrorRoot::doEndMatch on the server and on every client.
-#include "RPCCall.h"
+#include "serial/RPCCall.h"
 
 class MirrorRoot;
 

@@ -16,9 +16,9 @@
 // It also seeds the shared generator at its first pass (again whenever a new
 // peer arrives, whose generator knows nothing yet) and once a second runs a
 // call on every side that draws from it into the root.
-#include "PlimBase.h"
-#include "Reference.h"
-#include "Renderable.h"
+#include "core/PlimBase.h"
+#include "core/Reference.h"
+#include "render/Renderable.h"
 
 #include <cstdint>
 #include <memory>

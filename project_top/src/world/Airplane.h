@@ -3,7 +3,7 @@
 // the player's (or a computer pilot's) control, three life states (flying,
 // shot down, gone), the crash into the sea, an engine sound whose pitch
 // follows the speed, and two models: the biplane and the faster P35.
-#include "world/Vehicle.h"
+#include "Vehicle.h"
 
 class AirplaneSkin;
 class SoundChannel;

@@ -1,10 +1,10 @@
 #include "AirplaneSkin.h"
 
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "Texture.h"
-#include "world/GameObject.h"
-#include "world/World.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "render/Texture.h"
+#include "GameObject.h"
+#include "World.h"
 
 #include <cmath>
 

@@ -3,8 +3,8 @@
 // grey markings, a two-frame spinning propeller and a shadow on the water. The
 // heading picks one of 49 pictures (0 up, 24 left, 48 down); headings to the
 // right show the matching left picture mirrored about the vertical axis.
-#include "Renderable.h"
-#include "Skin.h"
+#include "render/Renderable.h"
+#include "render/Skin.h"
 
 class Texture;
 

@@ -1,7 +1,7 @@
 #include "BendQuadV.h"
 
-#include "Renderable.h"
-#include "Texture.h"
+#include "render/Renderable.h"
+#include "render/Texture.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 // A textured quad cut into rows and bent along a circular arc over its height
 // (the palms' sway): the bottom row stays put, the centre line keeps its
 // length and curls to the left for a positive bend.
-#include "Quad.h"
+#include "render/Quad.h"
 
 class Renderable;
 

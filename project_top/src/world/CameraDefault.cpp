@@ -1,7 +1,7 @@
 #include "CameraDefault.h"
 
 #include "modes/GameController.h"
-#include "world/Vehicle.h"
+#include "Vehicle.h"
 
 #include <algorithm>
 

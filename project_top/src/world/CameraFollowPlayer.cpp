@@ -1,8 +1,8 @@
 #include "CameraFollowPlayer.h"
 
 #include "modes/GameController.h"
-#include "world/CameraDefault.h"
-#include "world/Vehicle.h"
+#include "CameraDefault.h"
+#include "Vehicle.h"
 
 CameraFollowPlayer::CameraFollowPlayer(int followed) : player(followed) {}
 

@@ -1,6 +1,6 @@
 #include "CameraStatic.h"
 
-#include "world/CameraDefault.h"
+#include "CameraDefault.h"
 
 CameraStatic::CameraStatic(float x, float y, float z) {
     position = V3(x, y, z);

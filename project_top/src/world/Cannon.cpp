@@ -1,9 +1,9 @@
 #include "Cannon.h"
 
-#include "Texture.h"
+#include "render/Texture.h"
 #include "modes/GameController.h"
 #include "modes/PlayerData.h"
-#include "world/World.h"
+#include "World.h"
 #include "world/weapons/Weapon.h"
 
 #include <cmath>

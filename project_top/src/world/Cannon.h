@@ -3,7 +3,7 @@
 // within the upper half-circle, sets its muzzle speed with the power keys and
 // fires its weapon along the barrel with a short recoil. A cannon whose
 // energy runs out is simply removed.
-#include "world/Vehicle.h"
+#include "Vehicle.h"
 
 class Cannon : public Vehicle {
 public:

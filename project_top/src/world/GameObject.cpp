@@ -1,12 +1,12 @@
 #include "GameObject.h"
 
-#include "Camera.h"
-#include "Context.h"
-#include "Plim.h"
-#include "Rect.h"
+#include "render/Camera.h"
+#include "core/Context.h"
+#include "core/Plim.h"
+#include "util/Rect.h"
 #include "modes/GameController.h"
 #include "modes/PlayerData.h"
-#include "world/Vehicle.h"
+#include "Vehicle.h"
 
 #include <cmath>
 

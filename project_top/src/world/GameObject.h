@@ -3,7 +3,7 @@
 // water line and removal once off screen, an energy pool with the damage rules
 // of the owning player's vehicle, and the rule that turns damage dealt into
 // points for that player. The controller's layers own and tick the objects.
-#include "Renderable.h"
+#include "render/Renderable.h"
 
 class GameObject : public Renderable {
 public:

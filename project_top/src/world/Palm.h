@@ -2,8 +2,8 @@
 // A palm tree on its owner's island: a target that sways through a damped
 // spring when hit, bending its picture, and when destroyed burns for a second
 // (shrinking, greying, smoking and flaming) and stays as a burnt stump.
-#include "world/GameObject.h"
-#include "world/Spring.h"
+#include "GameObject.h"
+#include "Spring.h"
 
 class BendQuadV;
 

@@ -2,8 +2,8 @@
 // One point mass under the forces gathered since its last step, with an
 // optional constant drag and a speed limit. Not part of the object tree: its
 // owner ticks it.
-#include "PlimBase.h"
-#include "V3.h"
+#include "core/PlimBase.h"
+#include "util/V3.h"
 
 class Physics : public PlimBase {
 public:

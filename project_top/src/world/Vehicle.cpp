@@ -1,8 +1,8 @@
 #include "Vehicle.h"
 
-#include "Context.h"
-#include "Plim.h"
-#include "PlimInput.h"
+#include "core/Context.h"
+#include "core/Plim.h"
+#include "input/PlimInput.h"
 #include "app/MyGlobal.h"
 #include "modes/GameController.h"
 #include "world/weapons/Weapon.h"

@@ -4,7 +4,7 @@
 // current weapon, the held bonus markers and six input flags. Each frame the
 // subclass's tick runs Vehicle::tick, clearInput and readControls, then turns
 // the flags into motion and fire; computer pilots override readControls only.
-#include "world/GameObject.h"
+#include "GameObject.h"
 
 #include <cmath>
 

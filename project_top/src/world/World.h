@@ -2,7 +2,7 @@
 // The few ways world objects reach the engine and the running match: named
 // resources checked for their kind, the graphics detail setting, the random
 // fraction the world draws, and the current controller's layers.
-#include "V3.h"
+#include "util/V3.h"
 
 class PlimBase;
 class Skin;

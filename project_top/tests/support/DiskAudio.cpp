@@ -1,10 +1,10 @@
 #include "DiskAudio.h"
 
-#include "DcBlocker.h"
+#include "audio/DcBlocker.h"
 #include "MatchHarness.h"
-#include "Mixer.h"
-#include "Plim.h"
-#include "PlimAudio.h"
+#include "audio/Mixer.h"
+#include "core/Plim.h"
+#include "audio/PlimAudio.h"
 
 #include <sys/stat.h>
 #include <chrono>

@@ -1,8 +1,8 @@
 #include "DiskAudioMatch.h"
 
-#include "Mixer.h"
-#include "Plim.h"
-#include "PlimAudio.h"
+#include "audio/Mixer.h"
+#include "core/Plim.h"
+#include "audio/PlimAudio.h"
 
 #include <unistd.h>
 

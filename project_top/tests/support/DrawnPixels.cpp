@@ -1,10 +1,10 @@
 #include "DrawnPixels.h"
 
-#include "Camera.h"
+#include "render/Camera.h"
 #include "MatchHarness.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "Renderable.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "render/Renderable.h"
 
 #include <SDL_opengl.h>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 // Objects drawn alone in the window (Mesa under Xvfb) and read back: the
 // window pixel under a world point through the default 640 x 480 view.
-#include "UColor.h"
+#include "util/UColor.h"
 
 #include <vector>
 

@@ -3,7 +3,7 @@
 #include "ContextBlender.h"
 #include "MatchHarness.h"
 #include "MatchResources.h"
-#include "Random.h"
+#include "util/Random.h"
 #include "ScriptedController.h"
 #include "TestVehicle.h"
 #include "ThrownObject.h"

@@ -1,11 +1,11 @@
 #include "LiveObjects.h"
 
 #include "FontQuad.h"
-#include "MixerChannel.h"
-#include "MixerOGG.h"
-#include "ObjectLink.h"
-#include "Plim.h"
-#include "RuntimeClass.h"
+#include "audio/MixerChannel.h"
+#include "audio/MixerOGG.h"
+#include "core/ObjectLink.h"
+#include "core/Plim.h"
+#include "core/RuntimeClass.h"
 
 #include <vector>
 

@@ -1,11 +1,11 @@
 #include "MatchEventLog.h"
 
-#include "Plim.h"
-#include "PlimUtil.h"
-#include "ResourceManager.h"
-#include "Sound.h"
-#include "SoundChannel.h"
-#include "UString.h"
+#include "core/Plim.h"
+#include "util/PlimUtil.h"
+#include "core/ResourceManager.h"
+#include "audio/Sound.h"
+#include "audio/SoundChannel.h"
+#include "util/UString.h"
 #include "modes/GameController.h"
 #include "world/enemies/Enemy.h"
 

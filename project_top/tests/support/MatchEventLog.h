@@ -3,8 +3,8 @@
 // per state change of the match and per enemy's end, each stamped with the
 // frame number and the controller's clock. It records through the program's recording hooks,
 // which are null outside a run, so only one log records at a time.
-#include "UString.h"
-#include "V3.h"
+#include "util/UString.h"
+#include "util/V3.h"
 #include "modes/GameRecorder.h"
 
 #include <map>

@@ -1,12 +1,12 @@
 #include "MatchHarness.h"
 
-#include "ContextManager.h"
-#include "Loader.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "PlimInput.h"
-#include "PlimUtil.h"
-#include "Random.h"
+#include "app/ContextManager.h"
+#include "app/Loader.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "input/PlimInput.h"
+#include "util/PlimUtil.h"
+#include "util/Random.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,11 +1,11 @@
 #include "MatchResources.h"
 
-#include "ErrorManager.h"
-#include "Plim.h"
-#include "ResourceManager.h"
-#include "RuntimeClass.h"
-#include "Skin.h"
-#include "Sound.h"
+#include "core/ErrorManager.h"
+#include "core/Plim.h"
+#include "core/ResourceManager.h"
+#include "core/RuntimeClass.h"
+#include "render/Skin.h"
+#include "audio/Sound.h"
 
 namespace {
 template <class T> T* find(const char* name) {

@@ -1,15 +1,15 @@
 #include "ScreenText.h"
 
-#include "ContextManager.h"
+#include "app/ContextManager.h"
 #include "FontQuad.h"
-#include "Global.h"
+#include "app/Global.h"
 #include "MatchHarness.h"
-#include "MenuItem.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "Quad.h"
+#include "widgets/MenuItem.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "render/Quad.h"
 #include "RenderableText.h"
-#include "Texture.h"
+#include "render/Texture.h"
 #include "modes/Messenger.h"
 
 #include <GL/gl.h>

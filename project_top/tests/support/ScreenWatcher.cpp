@@ -1,13 +1,13 @@
 #include "ScreenWatcher.h"
 
 #include "FontQuad.h"
-#include "MenuButton.h"
-#include "MenuUserDisplay.h"
+#include "widgets/MenuButton.h"
+#include "widgets/MenuUserDisplay.h"
 #include "RenderableText.h"
-#include "Plim.h"
-#include "PlimInput.h"
+#include "core/Plim.h"
+#include "input/PlimInput.h"
 #include "ProgramRun.h"
-#include "Camera.h"
+#include "render/Camera.h"
 #include "modes/pages/ContextGameHelp.h"
 
 #include <cxxabi.h>

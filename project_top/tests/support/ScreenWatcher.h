@@ -3,8 +3,8 @@
 // screen) and writes the top screen, the pointer, the enabled buttons (with
 // their captions' text ends and the hover), the keys and button held in this frame's input, a hint page's state and
 // the match's line to the "screen" file of the working folder whenever they change.
-#include "ContextManager.h"
-#include "PlimBase.h"
+#include "app/ContextManager.h"
+#include "core/PlimBase.h"
 #include "app/MyGlobal.h"
 
 #include <ostream>

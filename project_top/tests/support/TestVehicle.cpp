@@ -1,7 +1,7 @@
 #include "TestVehicle.h"
 
 #include "MatchResources.h"
-#include "Sound.h"
+#include "audio/Sound.h"
 #include "ThrownObject.h"
 #include "modes/GameController.h"
 #include "modes/PlayerData.h"

@@ -1,7 +1,7 @@
 #include "ThrownObject.h"
 
 #include "MatchResources.h"
-#include "Sound.h"
+#include "audio/Sound.h"
 
 ThrownObject::ThrownObject(int owner, V3 at, V3 thrown) : GameObject(owner) {
     position = at;

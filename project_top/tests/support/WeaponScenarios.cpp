@@ -4,7 +4,7 @@
 #include "HitTarget.h"
 #include "MatchHarness.h"
 #include "MatchResources.h"
-#include "Random.h"
+#include "util/Random.h"
 #include "ScriptedController.h"
 #include "modes/PlayerData.h"
 #include "world/Cannon.h"

@@ -5,11 +5,11 @@
 // entry loop. Without a display it says so and ends before it writes anything.
 #include "DataFolder.h"
 #include "DisplayCheck.h"
-#include "DisplayLink.h"
-#include "PlimUtil.h"
-#include "ProcessSignals.h"
-#include "ReplaceFile.h"
-#include "UserFolderLock.h"
+#include "render/DisplayLink.h"
+#include "util/PlimUtil.h"
+#include "core/ProcessSignals.h"
+#include "files/ReplaceFile.h"
+#include "files/UserFolderLock.h"
 #include "app/WMhooks.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "DisplayCheck.h"
 
-#include "PlimUtil.h"
+#include "util/PlimUtil.h"
 
 #include <X11/Xlib.h>
 #include <cstdlib>

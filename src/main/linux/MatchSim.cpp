@@ -10,7 +10,7 @@
 #include "MatchHarness.h"
 #include "MatchScenarios.h"
 #include "ParticleCount.h"
-#include "PlimUtil.h"
+#include "util/PlimUtil.h"
 #include "ScriptedController.h"
 #include "WarScenario.h"
 #include "modes/PlayerData.h"

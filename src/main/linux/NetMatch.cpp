@@ -14,13 +14,13 @@
 // Exit status: 0 when the side saw the end (or a playback finished), 1 when
 // the connection broke, 2 on a usage error, 3 on a time-out.
 #include "ArgumentNumber.h"
-#include "ContextManager.h"
+#include "app/ContextManager.h"
 #include "DogfightScenario.h"
 #include "MatchHarness.h"
-#include "Logger.h"
-#include "Plim.h"
-#include "PlimUtil.h"
-#include "TimeKeeper.h"
+#include "core/Logger.h"
+#include "core/Plim.h"
+#include "util/PlimUtil.h"
+#include "core/TimeKeeper.h"
 #include "net/MirrorRoot.h"
 #include "net/NetConnection.h"
 #include "net/NetMirrorClasses.h"

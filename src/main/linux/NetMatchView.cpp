@@ -1,12 +1,12 @@
 #include "NetMatchView.h"
 
-#include "Background.h"
+#include "widgets/Background.h"
 #include "CameraBlender.h"
 #include "ContextBlender.h"
 #include "FontQuad.h"
-#include "Global.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
+#include "app/Global.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
 #include "net/NetRole.h"
 #include "world/CameraStatic.h"
 

@@ -2,7 +2,7 @@
 // over the sea and sky through the view over both islands, and the role's
 // network overlay on top (it shows while [Plim] debugLevel has bit 0x200).
 #pragma once
-#include "Context.h"
+#include "core/Context.h"
 
 class ContextBlender;
 class NetRole;

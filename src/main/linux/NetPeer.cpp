@@ -13,8 +13,8 @@
 // Exit status: 0 when every packet of the other side arrived once and in
 // order, 1 on a protocol failure, 2 on a usage error, 3 on a time-out.
 #include "ArgumentNumber.h"
-#include "Plim.h"
-#include "TimeKeeper.h"
+#include "core/Plim.h"
+#include "core/TimeKeeper.h"
 #include "net/NetConnection.h"
 #include "net/NetHost.h"
 #include "net/NetTime.h"

@@ -7,13 +7,13 @@
 // writes one with the edition's defaults when there is none, and a windowed
 // settings file when the user has none yet. Escape, Alt+F4 or closing the
 // window ends it. Exit status 0, 2 on a usage error, 255 on a fatal engine error.
-#include "Context.h"
-#include "FontGDI.h"
-#include "Logger.h"
-#include "Plim.h"
-#include "PlimGraphics.h"
-#include "PlimInput.h"
-#include "PlimUtil.h"
+#include "core/Context.h"
+#include "render/FontGDI.h"
+#include "core/Logger.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "input/PlimInput.h"
+#include "util/PlimUtil.h"
 
 #include <SDL.h>
 #include <cstdio>

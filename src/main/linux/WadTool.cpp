@@ -13,16 +13,16 @@
 // link is written where the link points; the link stays.
 // The tool runs a bare engine without a log file, so it never touches the
 // game's log or crash files in the user data folder.
-#include "ErrorManager.h"
-#include "FileManager.h"
-#include "FileStream.h"
-#include "MemoryFile.h"
-#include "Plim.h"
-#include "PlimUtil.h"
-#include "PrintableText.h"
-#include "ReplaceFile.h"
-#include "UString.h"
-#include "WadEntry.h"
+#include "core/ErrorManager.h"
+#include "files/FileManager.h"
+#include "util/FileStream.h"
+#include "files/MemoryFile.h"
+#include "core/Plim.h"
+#include "util/PlimUtil.h"
+#include "files/PrintableText.h"
+#include "files/ReplaceFile.h"
+#include "util/UString.h"
+#include "files/WadEntry.h"
 
 #include <algorithm>
 #include <cerrno>

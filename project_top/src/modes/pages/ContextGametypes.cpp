@@ -1,16 +1,16 @@
 #include "ContextGametypes.h"
 
-#include "ContextManager.h"
-#include "Global.h"
-#include "MenuButton.h"
+#include "app/ContextManager.h"
+#include "app/Global.h"
+#include "widgets/MenuButton.h"
 #include "modes/GameControllerChallenge.h"
 #include "modes/GameControllerScreenSaver.h"
-#include "modes/pages/ContextMutators.h"
-#include "modes/pages/ContextRulesBalloonPop.h"
-#include "modes/pages/ContextRulesCampaign.h"
-#include "modes/pages/ContextRulesClassicWar.h"
-#include "modes/pages/ContextRulesFFA.h"
-#include "modes/pages/GameStartButton.h"
+#include "ContextMutators.h"
+#include "ContextRulesBalloonPop.h"
+#include "ContextRulesCampaign.h"
+#include "ContextRulesClassicWar.h"
+#include "ContextRulesFFA.h"
+#include "GameStartButton.h"
 
 namespace {
 

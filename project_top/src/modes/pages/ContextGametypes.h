@@ -2,7 +2,7 @@
 // The game-type menu behind the main menu's Start Game: one button per game
 // type and one for the mutators. Types with options open their rules page;
 // challenge and screensaver start at once.
-#include "ContextOptionsPage.h"
+#include "screens/ContextOptionsPage.h"
 
 class GameStartButton;
 class MenuButton;

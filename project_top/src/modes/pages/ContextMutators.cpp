@@ -1,7 +1,7 @@
 #include "ContextMutators.h"
 
-#include "Global.h"
-#include "MenuBool.h"
+#include "app/Global.h"
+#include "widgets/MenuBool.h"
 
 ContextMutators::ContextMutators() : ContextOptionsPage("mutators") {
     SaveData& saved = gGlobal->saveData;

@@ -1,10 +1,10 @@
 #include "ContextRulesBalloonPop.h"
 
-#include "Global.h"
-#include "Language.h"
-#include "MenuEnum.h"
+#include "app/Global.h"
+#include "language/Language.h"
+#include "widgets/MenuEnum.h"
 #include "modes/GameControllerBalloonPop.h"
-#include "modes/pages/GameStartButton.h"
+#include "GameStartButton.h"
 
 ContextRulesBalloonPop::ContextRulesBalloonPop() : ContextOptionsPage("ballon pop rules") {
     SaveData& saved = gGlobal->saveData;

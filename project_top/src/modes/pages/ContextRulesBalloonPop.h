@@ -1,6 +1,6 @@
 #pragma once
 // Balloon pop's one option (alone or with a friend) and its start button.
-#include "ContextOptionsPage.h"
+#include "screens/ContextOptionsPage.h"
 
 class GameStartButton;
 

@@ -1,10 +1,10 @@
 #include "ContextRulesCampaign.h"
 
-#include "Global.h"
-#include "Language.h"
-#include "MenuEnum.h"
+#include "app/Global.h"
+#include "language/Language.h"
+#include "widgets/MenuEnum.h"
 #include "modes/GameControllerCampaign.h"
-#include "modes/pages/GameStartButton.h"
+#include "GameStartButton.h"
 
 ContextRulesCampaign::ContextRulesCampaign() : ContextOptionsPage("invasion rules") {
     SaveData& saved = gGlobal->saveData;

@@ -1,6 +1,6 @@
 #pragma once
 // The invasion's options (players, difficulty) and its start button.
-#include "ContextOptionsPage.h"
+#include "screens/ContextOptionsPage.h"
 
 class GameStartButton;
 

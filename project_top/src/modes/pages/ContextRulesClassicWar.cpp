@@ -1,11 +1,11 @@
 #include "ContextRulesClassicWar.h"
 
-#include "Global.h"
-#include "Language.h"
-#include "MenuEnum.h"
+#include "app/Global.h"
+#include "language/Language.h"
+#include "widgets/MenuEnum.h"
 #include "modes/GameControllerClassic.h"
 #include "modes/GameControllerTutorial.h"
-#include "modes/pages/GameStartButton.h"
+#include "GameStartButton.h"
 
 ContextRulesClassicWar::ContextRulesClassicWar() : ContextOptionsPage("duel rules") {
     SaveData& saved = gGlobal->saveData;

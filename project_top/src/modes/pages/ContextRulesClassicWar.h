@@ -1,6 +1,6 @@
 #pragma once
 // The duel's options (opponent, difficulty), the tutorial and the start button.
-#include "ContextOptionsPage.h"
+#include "screens/ContextOptionsPage.h"
 
 class GameStartButton;
 

@@ -1,13 +1,13 @@
 #include "ContextRulesFFA.h"
 
-#include "Global.h"
-#include "Language.h"
-#include "MenuBool.h"
-#include "MenuEnum.h"
-#include "MenuVolume.h"
+#include "app/Global.h"
+#include "language/Language.h"
+#include "widgets/MenuBool.h"
+#include "widgets/MenuEnum.h"
+#include "widgets/MenuVolume.h"
 #include "RenderableText.h"
 #include "modes/GameControllerFFA.h"
-#include "modes/pages/GameStartButton.h"
+#include "GameStartButton.h"
 
 ContextRulesFFA::ContextRulesFFA() : ContextOptionsPage("") {
     // The only page without a title: its options fill the screen.

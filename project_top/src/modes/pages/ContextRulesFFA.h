@@ -1,7 +1,7 @@
 #pragma once
 // Free-for-all: every rule of the duel family to choose, and a start button
 // that closes the page, so the end of the game leads back to the game types.
-#include "ContextOptionsPage.h"
+#include "screens/ContextOptionsPage.h"
 
 class GameStartButton;
 

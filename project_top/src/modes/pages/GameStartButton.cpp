@@ -1,6 +1,6 @@
 #include "GameStartButton.h"
 
-#include "ContextManager.h"
+#include "app/ContextManager.h"
 #include "app/MyGlobal.h"
 #include "modes/GameController.h"
 

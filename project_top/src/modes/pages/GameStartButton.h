@@ -2,7 +2,7 @@
 // A button that starts a game: every game started from the menus goes through
 // startGame, so each new match is made current, pushed and entered alike. A
 // button whose game mode is not in the build has no factory and is disabled.
-#include "MenuButton.h"
+#include "widgets/MenuButton.h"
 
 class GameController;
 

@@ -1,12 +1,12 @@
 #include "Bonus.h"
 
-#include "Skin.h"
-#include "Texture.h"
+#include "render/Skin.h"
+#include "render/Texture.h"
 #include "modes/GameController.h"
 #include "modes/PlayerHUD.h"
 #include "world/Vehicle.h"
 #include "world/World.h"
-#include "world/effects/Firework.h"
+#include "Firework.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 // A bonus balloon floating in place above the sea, bobbing and wobbling,
 // until a player's shot pops it (bonus, burst, caption) or its lifetime runs
 // out. Each kind picks its picture and caption and gives its own bonus.
-#include "UString.h"
+#include "util/UString.h"
 #include "world/GameObject.h"
 
 class Vehicle;

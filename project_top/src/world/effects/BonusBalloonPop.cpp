@@ -1,8 +1,8 @@
 #include "BonusBalloonPop.h"
 
-#include "Random.h"
-#include "SoundChannel.h"
-#include "Texture.h"
+#include "util/Random.h"
+#include "audio/SoundChannel.h"
+#include "render/Texture.h"
 #include "modes/GameController.h"
 #include "modes/PlayerData.h"
 #include "world/Vehicle.h"

@@ -2,7 +2,7 @@
 // The balloon of the balloon-pop mode: any colour, points that grow with the
 // distance of the shot (1000 up to 256 units, 2000 from 512), and a pickup
 // sound pitched up with them.
-#include "world/effects/Bonus.h"
+#include "Bonus.h"
 
 class BonusBalloonPop : public Bonus {
 public:

@@ -1,6 +1,6 @@
 #pragma once
 // The popper's blaster holds twice as much, refilled.
-#include "world/effects/Bonus.h"
+#include "Bonus.h"
 
 class BonusBlaster : public Bonus {
 public:

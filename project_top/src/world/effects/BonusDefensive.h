@@ -1,6 +1,6 @@
 #pragma once
 // The popper's vehicle takes half damage.
-#include "world/effects/Bonus.h"
+#include "Bonus.h"
 
 class BonusDefensive : public Bonus {
 public:

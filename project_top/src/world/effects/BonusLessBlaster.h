@@ -1,6 +1,6 @@
 #pragma once
 // Sabotage: the opponent's blaster capacity halved (its regeneration caps the energy).
-#include "world/effects/Bonus.h"
+#include "Bonus.h"
 
 class BonusLessBlaster : public Bonus {
 public:

@@ -1,6 +1,6 @@
 #pragma once
 // The popper's vehicle deals double damage.
-#include "world/effects/Bonus.h"
+#include "Bonus.h"
 
 class BonusOffensive : public Bonus {
 public:

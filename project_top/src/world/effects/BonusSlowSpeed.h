@@ -1,6 +1,6 @@
 #pragma once
 // Sabotage: the opponent's top speed halved.
-#include "world/effects/Bonus.h"
+#include "Bonus.h"
 
 class BonusSlowSpeed : public Bonus {
 public:

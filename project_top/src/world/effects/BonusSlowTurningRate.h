@@ -1,6 +1,6 @@
 #pragma once
 // Sabotage: the opponent turns at half the rate.
-#include "world/effects/Bonus.h"
+#include "Bonus.h"
 
 class BonusSlowTurningRate : public Bonus {
 public:

@@ -1,7 +1,7 @@
 #include "Explosion.h"
 
 #include "Sparc.h"
-#include "Texture.h"
+#include "render/Texture.h"
 #include "world/World.h"
 
 #include <cmath>

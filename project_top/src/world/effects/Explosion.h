@@ -3,7 +3,7 @@
 // from a point. Not a Renderable: it moves and draws its own particle array,
 // and sets bDestroyPending once every particle has died, so the layer holding
 // it deletes it. Creators play their own sound and add it to a layer.
-#include "PlimBase.h"
+#include "core/PlimBase.h"
 
 class Sparc;
 class Texture;

@@ -1,8 +1,8 @@
 #pragma once
 // A burst of coloured flares ("flare", first sub-image) that fly apart, fall
 // under gravity and shrink as they burn out; ends itself like Explosion.
-#include "PlimBase.h"
-#include "UColor.h"
+#include "core/PlimBase.h"
+#include "util/UColor.h"
 
 class Sparc;
 class Skin;

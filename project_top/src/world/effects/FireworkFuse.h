@@ -2,8 +2,8 @@
 // An invisible rocket on a ballistic path that leaves a trail of small white
 // bursts and, when its fuse has burnt, bursts into a large Firework with a
 // bang. Its bursts go to its own parent layer, so they outlive it.
-#include "PlimBase.h"
-#include "UColor.h"
+#include "core/PlimBase.h"
+#include "util/UColor.h"
 
 class FireworkFuse : public PlimBase {
 public:

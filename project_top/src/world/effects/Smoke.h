@@ -1,7 +1,7 @@
 #pragma once
 // An Explosion drawn with the "smoke" frames, every puff in one colour.
-#include "UColor.h"
-#include "world/effects/Explosion.h"
+#include "util/UColor.h"
+#include "Explosion.h"
 
 class Smoke : public Explosion {
 public:

@@ -2,7 +2,7 @@
 // One particle of an effect: a plain array element, never a tree child, drawn
 // without culling. Its life is a speed budget that runs down and picks the
 // animation frame; it is alive while above 0.
-#include "Renderable.h"
+#include "render/Renderable.h"
 
 class Sparc : public Renderable {
 public:

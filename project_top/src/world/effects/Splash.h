@@ -2,8 +2,8 @@
 // Drops thrown up where something enters the sea ("splash" frames), falling
 // back under gravity and resting on the surface, with an expanding ring
 // ("circularSplash") shown over the first second. Ends itself like Explosion.
-#include "PlimBase.h"
-#include "Renderable.h"
+#include "core/PlimBase.h"
+#include "render/Renderable.h"
 
 class Sparc;
 class Texture;

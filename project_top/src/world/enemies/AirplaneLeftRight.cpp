@@ -1,6 +1,6 @@
 #include "AirplaneLeftRight.h"
 
-#include "Formatters.h"
+#include "app/Formatters.h"
 #include "modes/GameController.h"
 #include "world/AirplaneSkin.h"
 #include "world/World.h"

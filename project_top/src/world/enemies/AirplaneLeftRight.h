@@ -2,7 +2,7 @@
 // The enemy biplane: crosses the view at one height toward the middle and, when
 // it decides to on entering, drops one bomb timed to fall on a palm of player 0.
 // Drawn by its own airplane skin, without a shadow.
-#include "world/enemies/Enemy.h"
+#include "Enemy.h"
 
 class AirplaneSkin;
 

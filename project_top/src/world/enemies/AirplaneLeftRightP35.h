@@ -1,7 +1,7 @@
 #pragma once
 // The enemy P35: the biplane's behaviour with the fighter's pictures, more
 // points and more energy.
-#include "world/enemies/AirplaneLeftRight.h"
+#include "AirplaneLeftRight.h"
 
 class AirplaneLeftRightP35 : public AirplaneLeftRight {
 public:

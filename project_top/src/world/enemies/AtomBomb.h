@@ -1,10 +1,10 @@
 #pragma once
 // A slow bomb that homes on one palm of player 0 at a limited turn rate,
 // trailing smoke, and strikes the palm by contact.
-#include "Reference.h"
+#include "core/Reference.h"
 
 #include <cmath>
-#include "world/enemies/Enemy.h"
+#include "Enemy.h"
 
 class AtomBomb : public Enemy {
 public:

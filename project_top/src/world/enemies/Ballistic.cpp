@@ -1,9 +1,9 @@
 #include "Ballistic.h"
 
-#include "Camera.h"
-#include "Context.h"
-#include "Plim.h"
-#include "Texture.h"
+#include "render/Camera.h"
+#include "core/Context.h"
+#include "core/Plim.h"
+#include "render/Texture.h"
 #include "modes/GameController.h"
 #include "world/World.h"
 #include "world/effects/Explosion.h"

@@ -2,8 +2,8 @@
 // A missile fired from the edge of the view on a ballistic arc computed to pass
 // through a palm of player 0, with an animated exhaust flame and a smoke trail.
 // It strikes palms by contact and leaves only sideways.
-#include "Renderable.h"
-#include "world/enemies/Enemy.h"
+#include "render/Renderable.h"
+#include "Enemy.h"
 
 class Texture;
 

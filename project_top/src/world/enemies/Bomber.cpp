@@ -1,7 +1,7 @@
 #include "Bomber.h"
 
-#include "SoundChannel.h"
-#include "Texture.h"
+#include "audio/SoundChannel.h"
+#include "render/Texture.h"
 #include "modes/GameController.h"
 #include "world/World.h"
 #include "world/effects/Explosion.h"

@@ -2,8 +2,8 @@
 // The large enemy bomber: crosses the view at cruise speed dropping a stream
 // of bombs, with a looping engine; damage slows it and its engine and makes it
 // trail smoke that darkens as its energy runs out.
-#include "Renderable.h"
-#include "world/enemies/Enemy.h"
+#include "render/Renderable.h"
+#include "Enemy.h"
 
 class SoundChannel;
 class Texture;

@@ -1,8 +1,8 @@
 #pragma once
 // A box floating down on a parachute: shot, it scores and, as a weapon crate,
 // hands the shooter's player the weapon of its kind.
-#include "Renderable.h"
-#include "world/enemies/Enemy.h"
+#include "render/Renderable.h"
+#include "Enemy.h"
 
 #include <cmath>
 

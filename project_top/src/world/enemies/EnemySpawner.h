@@ -3,7 +3,7 @@
 // in a list sorted by release time, and on its own clock moves each into the
 // current match's enemy layer when due, where onSpawn places it. Removes
 // itself once the list is empty; deleting it earlier deletes what it holds.
-#include "PlimBase.h"
+#include "core/PlimBase.h"
 
 class Enemy;
 

@@ -5,8 +5,8 @@
 // eight frames in the direction it drifts and swaps its two colours on every
 // full turn. The bomb-carrying kind (HotAirBalloonBomb) owns the bomb hanging
 // under it until it drops it over its palm or is shot.
-#include "Reference.h"
-#include "world/enemies/Enemy.h"
+#include "core/Reference.h"
+#include "Enemy.h"
 
 class BombCampaign;
 class Texture;

@@ -1,7 +1,7 @@
 #pragma once
 // The hot-air balloon with a bomb under it, dropped over a palm of player 0
 // (kept when there is no palm).
-#include "world/enemies/HotAirBalloon.h"
+#include "HotAirBalloon.h"
 
 class HotAirBalloonBomb : public HotAirBalloon {
 public:

@@ -1,6 +1,6 @@
 #include "Kamikaze.h"
 
-#include "Texture.h"
+#include "render/Texture.h"
 #include "modes/GameController.h"
 #include "world/World.h"
 #include "world/effects/Explosion.h"

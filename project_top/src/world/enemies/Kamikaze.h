@@ -3,7 +3,7 @@
 // player 0's island (twice the island's angle off the vertical), pulled down
 // by a light gravity; it strikes palms by contact. Shot down it explodes; a
 // miss ends in a large splash.
-#include "world/enemies/Enemy.h"
+#include "Enemy.h"
 
 class Texture;
 

@@ -1,7 +1,7 @@
 #include "PropelledBomb.h"
 
-#include "Random.h"
-#include "Texture.h"
+#include "util/Random.h"
+#include "render/Texture.h"
 #include "modes/GameController.h"
 #include "world/World.h"
 #include "world/effects/Explosion.h"

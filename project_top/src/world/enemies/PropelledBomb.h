@@ -4,8 +4,8 @@
 // second with an aim error that grows with distance and difficulty. Shot, it
 // explodes but stays: the wreck keeps a quarter of each hit's push, falls and
 // spins until it sinks or leaves the view, scoring nothing more.
-#include "Reference.h"
-#include "world/enemies/Enemy.h"
+#include "core/Reference.h"
+#include "Enemy.h"
 
 class Texture;
 

@@ -4,7 +4,7 @@
 // the way down; a miss ends in the sea. A palm above the arc's reach gets a
 // steeper launch, so the arc always ends on it. TorpedoBlack is the tougher
 // black one.
-#include "world/enemies/Enemy.h"
+#include "Enemy.h"
 
 class Torpedo : public Enemy {
 public:

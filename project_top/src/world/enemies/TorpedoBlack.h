@@ -1,6 +1,6 @@
 #pragma once
 // The black torpedo: more energy, the second picture.
-#include "world/enemies/Torpedo.h"
+#include "Torpedo.h"
 
 class TorpedoBlack : public Torpedo {
 public:

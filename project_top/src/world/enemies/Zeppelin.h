@@ -5,7 +5,7 @@
 // part that can be destroyed. With the last turret gone it burns for five
 // seconds under a string of explosions while sinking, then blows up in one
 // long blast that also cancels every enemy spawner of the match.
-#include "world/enemies/Enemy.h"
+#include "Enemy.h"
 
 class ZeppelinTurret;
 

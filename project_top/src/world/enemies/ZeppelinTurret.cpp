@@ -1,10 +1,10 @@
 #include "ZeppelinTurret.h"
 
-#include "PlimUtil.h"
+#include "util/PlimUtil.h"
 #include "modes/GameController.h"
 #include "world/World.h"
 #include "world/effects/Explosion.h"
-#include "world/enemies/Zeppelin.h"
+#include "Zeppelin.h"
 
 #include <cmath>
 

@@ -2,8 +2,8 @@
 // One of the four gun pods under a zeppelin: rides at its mount point, never
 // moves or fires on its own, and is the only part of the airship that can be
 // destroyed. A turret whose airship is gone leaves quietly.
-#include "Reference.h"
-#include "world/enemies/Enemy.h"
+#include "core/Reference.h"
+#include "Enemy.h"
 
 class Zeppelin;
 

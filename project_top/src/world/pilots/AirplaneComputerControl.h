@@ -4,7 +4,7 @@
 // balloon, dodges or pulls out of a dive that would reach the sea, picks a
 // waypoint and sets the same input flags a human would. Its targets are weak
 // references: a balloon or shell may be deleted by others while it is kept.
-#include "Reference.h"
+#include "core/Reference.h"
 #include "world/Airplane.h"
 
 class AirplaneComputerControl : public Airplane {

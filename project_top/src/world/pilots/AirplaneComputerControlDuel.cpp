@@ -1,9 +1,9 @@
 #include "AirplaneComputerControlDuel.h"
 
-#include "Camera.h"
-#include "Context.h"
-#include "Plim.h"
-#include "Rect.h"
+#include "render/Camera.h"
+#include "core/Context.h"
+#include "core/Plim.h"
+#include "util/Rect.h"
 #include "modes/GameController.h"
 #include "world/World.h"
 

@@ -2,7 +2,7 @@
 // The computer pilot that hunts the opponent's aircraft: it chases for a few
 // seconds, then cruises to random points in view, dodges bullets, takes
 // bonus balloons and fires more often when its aim is good.
-#include "world/pilots/AirplaneComputerControl.h"
+#include "AirplaneComputerControl.h"
 
 class AirplaneComputerControlDuel : public AirplaneComputerControl {
 public:

@@ -1,8 +1,8 @@
 #include "Beam.h"
 
-#include "Quad.h"
-#include "Renderable.h"
-#include "Texture.h"
+#include "render/Quad.h"
+#include "render/Renderable.h"
+#include "render/Texture.h"
 #include "modes/GameController.h"
 #include "world/World.h"
 

@@ -5,7 +5,7 @@
 // temporary, and the target search. Beams are left out of the collision
 // passes: they search only the enemy, enemy-projectile and balloon layers
 // along their line, so they never hit aircraft, cannons or palms.
-#include "world/weapons/Projectile.h"
+#include "Projectile.h"
 
 class Quad;
 class Texture;

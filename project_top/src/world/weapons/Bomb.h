@@ -2,7 +2,7 @@
 // A player's bomb: falls under gravity nose first, vanishes in a puff when the
 // match limits the bomb range and it has flown 3 s, bounces on the water
 // under the bouncy-bombs mutator, and explodes with "explosionShort".
-#include "world/weapons/Projectile.h"
+#include "Projectile.h"
 
 class Bomb : public Projectile {
 public:

@@ -1,7 +1,7 @@
 #pragma once
 // The bomb enemy planes and balloons drop: a player's bomb at a quarter of
 // the gravity.
-#include "world/weapons/Bomb.h"
+#include "Bomb.h"
 
 class BombCampaign : public Bomb {
 public:

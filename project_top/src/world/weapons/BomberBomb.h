@@ -2,7 +2,7 @@
 // The bomber's and the zeppelin's bomb: nobody's, falls at half a player
 // bomb's gravity without turning to its path, rocking a little, and sinks
 // whatever the mutators say.
-#include "world/weapons/Projectile.h"
+#include "Projectile.h"
 
 class BomberBomb : public Projectile {
 public:

@@ -1,7 +1,7 @@
 #include "Bullet.h"
 
 #include "world/World.h"
-#include "world/weapons/Projectile.h"
+#include "Projectile.h"
 
 #include <cmath>
 

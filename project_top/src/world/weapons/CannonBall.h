@@ -1,6 +1,6 @@
 #pragma once
 // A cannon's shell: ballistic, nose along its path, explodes silently.
-#include "world/weapons/Projectile.h"
+#include "Projectile.h"
 
 class CannonBall : public Projectile {
 public:

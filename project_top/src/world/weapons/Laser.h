@@ -1,7 +1,7 @@
 #pragma once
 // An instant beam: on its first tick it hits the nearest target on its line
 // once and reaches just to it (or MAX_LENGTH), then fades out in 0.25 s.
-#include "world/weapons/Beam.h"
+#include "Beam.h"
 
 class Laser : public Beam {
 public:

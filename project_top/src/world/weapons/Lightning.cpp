@@ -1,6 +1,6 @@
 #include "Lightning.h"
 
-#include "SoundChannel.h"
+#include "audio/SoundChannel.h"
 #include "world/World.h"
 
 #include <cmath>

@@ -3,7 +3,7 @@
 // hits the nearest target on its line every hitInterval and keeps its
 // firing sound going; let go, it stops hitting and fades out in 0.25 s. The
 // sound stops when the bolt is deleted.
-#include "world/weapons/Beam.h"
+#include "Beam.h"
 
 class SoundChannel;
 

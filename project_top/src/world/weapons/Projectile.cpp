@@ -1,7 +1,7 @@
 #include "Projectile.h"
 
-#include "Sound.h"
-#include "Texture.h"
+#include "audio/Sound.h"
+#include "render/Texture.h"
 #include "modes/GameController.h"
 #include "world/World.h"
 #include "world/effects/Explosion.h"

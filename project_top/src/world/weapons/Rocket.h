@@ -1,7 +1,7 @@
 #pragma once
 // A straight, unguided missile at constant speed with a smoke trail (high
 // detail only); sinks in the sea and ends in a puff with "missileHit".
-#include "world/weapons/Projectile.h"
+#include "Projectile.h"
 
 class Rocket : public Projectile {
 public:

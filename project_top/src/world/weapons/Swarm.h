@@ -2,7 +2,7 @@
 // A bubble of the bubble gun: flies at constant speed, weaving around its
 // launch direction on a sine path, under the water line too; bursts with
 // "bubbleBurst".
-#include "world/weapons/Projectile.h"
+#include "Projectile.h"
 
 class Swarm : public Projectile {
 public:

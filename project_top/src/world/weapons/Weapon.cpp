@@ -1,8 +1,8 @@
 #include "Weapon.h"
 
-#include "Context.h"
-#include "Plim.h"
-#include "TimeKeeper.h"
+#include "core/Context.h"
+#include "core/Plim.h"
+#include "core/TimeKeeper.h"
 #include "modes/GameController.h"
 #include "world/Vehicle.h"
 #include "world/World.h"

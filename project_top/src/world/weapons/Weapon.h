@@ -4,8 +4,8 @@
 // reload and lets the subclass create the shot in a layer of the current
 // match. It knows its vehicle only through the player's record, so without a
 // match (or a vehicle) it cannot fire. Owned by the vehicle, never in the tree.
-#include "PlimBase.h"
-#include "UString.h"
+#include "core/PlimBase.h"
+#include "util/UString.h"
 
 #include <cstdint>
 

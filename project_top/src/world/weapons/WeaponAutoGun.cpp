@@ -1,9 +1,9 @@
 #include "WeaponAutoGun.h"
 
-#include "Sound.h"
+#include "audio/Sound.h"
 #include "modes/GameController.h"
 #include "world/World.h"
-#include "world/weapons/Bullet.h"
+#include "Bullet.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The autocannon: a bullet every 0.11 s while fire is held, spread a little,
 // each doing half a bullet's damage.
-#include "world/weapons/Weapon.h"
+#include "Weapon.h"
 
 class WeaponAutoGun : public Weapon {
 public:

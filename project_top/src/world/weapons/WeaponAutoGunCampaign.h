@@ -1,6 +1,6 @@
 #pragma once
 // The invasion's autocannon: cheaper shots, into the shot layer.
-#include "world/weapons/WeaponAutoGun.h"
+#include "WeaponAutoGun.h"
 
 class WeaponAutoGunCampaign : public WeaponAutoGun {
 public:

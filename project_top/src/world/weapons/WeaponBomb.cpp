@@ -2,7 +2,7 @@
 
 #include "modes/GameController.h"
 #include "world/World.h"
-#include "world/weapons/Bomb.h"
+#include "Bomb.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Drops a bomb at the launch velocity, with a whistle.
-#include "world/weapons/Weapon.h"
+#include "Weapon.h"
 
 class WeaponBomb : public Weapon {
 public:

@@ -1,6 +1,6 @@
 #pragma once
 // One bullet per press, always at bullet speed.
-#include "world/weapons/Weapon.h"
+#include "Weapon.h"
 
 class WeaponBullet : public Weapon {
 public:

@@ -3,7 +3,7 @@
 #include "modes/GameController.h"
 #include "world/World.h"
 #include "world/effects/Explosion.h"
-#include "world/weapons/CannonBall.h"
+#include "CannonBall.h"
 
 #include <cmath>
 

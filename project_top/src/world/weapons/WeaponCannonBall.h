@@ -1,6 +1,6 @@
 #pragma once
 // A shell per press at the launch speed, with a muzzle flash at high detail.
-#include "world/weapons/Weapon.h"
+#include "Weapon.h"
 
 class WeaponCannonBall : public Weapon {
 public:

@@ -1,6 +1,6 @@
 #pragma once
 // The invasion's cannon: free shells, into the shot layer.
-#include "world/weapons/WeaponCannonBall.h"
+#include "WeaponCannonBall.h"
 
 class WeaponCannonBallCampaign : public WeaponCannonBall {
 public:

@@ -3,7 +3,7 @@
 #include "modes/GameController.h"
 #include "world/World.h"
 #include "world/effects/Firework.h"
-#include "world/weapons/Laser.h"
+#include "Laser.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #pragma once
 // One instant beam per press, with a burst of flares at high detail.
-#include "world/weapons/Weapon.h"
+#include "Weapon.h"
 
 class WeaponLaser : public Weapon {
 public:

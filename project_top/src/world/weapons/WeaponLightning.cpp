@@ -2,7 +2,7 @@
 
 #include "modes/GameController.h"
 #include "world/Vehicle.h"
-#include "world/weapons/Lightning.h"
+#include "Lightning.h"
 
 WeaponLightning::WeaponLightning(int player) : Weapon(player) {
     configure("lightning", 0.5, 0.1f, true, GameController::LAYER_BEAMS);

@@ -3,8 +3,8 @@
 // by the second; its first frame is free. Let go (or refused a payment), it
 // drops the bolt, which fades by itself; after a refusal a new bolt waits
 // reloadTime. It never starts the slow motion.
-#include "Reference.h"
-#include "world/weapons/Weapon.h"
+#include "core/Reference.h"
+#include "Weapon.h"
 
 class Lightning;
 

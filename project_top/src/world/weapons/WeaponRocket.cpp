@@ -2,7 +2,7 @@
 
 #include "modes/GameController.h"
 #include "world/World.h"
-#include "world/weapons/Rocket.h"
+#include "Rocket.h"
 
 WeaponRocket::WeaponRocket(int player) : Weapon(player) {
     configure("rocket", 0.2, 0.025f, false, GameController::LAYER_SHOTS);

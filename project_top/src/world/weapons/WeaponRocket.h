@@ -1,6 +1,6 @@
 #pragma once
 // One rocket per press at the launch speed.
-#include "world/weapons/Weapon.h"
+#include "Weapon.h"
 
 class WeaponRocket : public Weapon {
 public:

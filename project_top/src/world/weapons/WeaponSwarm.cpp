@@ -2,7 +2,7 @@
 
 #include "modes/GameController.h"
 #include "world/World.h"
-#include "world/weapons/Swarm.h"
+#include "Swarm.h"
 
 WeaponSwarm::WeaponSwarm(int player) : Weapon(player) {
     configure("bubblegun", 0.08, 1.0f / 150.0f, true, GameController::LAYER_SHOTS);

@@ -1,7 +1,7 @@
 #pragma once
 // The bubble gun: three bubbles every 0.08 s while fire is held, one
 // payment for the three.
-#include "world/weapons/Weapon.h"
+#include "Weapon.h"
 
 class WeaponSwarm : public Weapon {
 public:

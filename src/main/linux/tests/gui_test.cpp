@@ -6,7 +6,7 @@
 //
 // The view is made taller than the window (fovHeight 1000), so that above the
 // sky picture the backdrop's clear colour shows at the top of every menu.
-#include "FileManager.h"
+#include "files/FileManager.h"
 #include "GameRun.h"
 #include "WebService.h"
 #include "JpegImage.h"

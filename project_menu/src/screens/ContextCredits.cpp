@@ -1,0 +1,34 @@
+#include "widgets/MenuColors.h"
+#include "ContextCredits.h"
+
+#include "ContextPre.h"
+#include "ContextScroller.h"
+#include "app/Global.h"
+#include "core/Plim.h"
+#include "render/PlimGraphics.h"
+#include "util/PlimUtil.h"
+#include "RenderableText.h"
+
+ContextCredits::ContextCredits() {
+    bDeleteWhenDone = true;
+    bBackKeysClose = true;
+    duration = DURATION;
+    preContext = gGlobal->contextPre;
+
+    const int w = PLIM->graphics ? PLIM->graphics->fovWidth : 640;
+    const int h = PLIM->graphics ? PLIM->graphics->fovHeight : 480;
+    versionLine = new RenderableText(float(w / 2 - 4), float(2 - h / 2), 0.0f,
+                                     UString::format("%s v%s", PLIM_BUILD_NAME, PLIM_VERSION_STRING),
+                                     gGlobal->fontTiny, MenuColors::plateText());
+    versionLine->printFlags = 0x28;
+    versionLine->bShadow = false;
+    // Half-transparent black reads only over white, not over the night backdrop.
+    versionLine->plate = UColor(255, 255, 255, 255);
+    addChild(versionLine);
+
+    scroller = new ContextScroller();
+    scroller->addCredits();
+    addChild(scroller);
+}
+
+ContextCredits::~ContextCredits() {}

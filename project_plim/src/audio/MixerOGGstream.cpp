@@ -1,0 +1,46 @@
+#include "MixerOGGstream.h"
+
+#include "core/ErrorManager.h"
+
+MixerOGGstream::MixerOGGstream(MemoryFile* file, bool bLoop, int maxPlaybacks, UString* failure)
+    : MixerOGG(file, bLoop, maxPlaybacks, failure) {
+    PLIM_ASSERT(maxPlaybacks==1);
+    sampleCapacity = BLOCK_FLOATS;
+    samples = new float[BLOCK_FLOATS];
+}
+
+bool MixerOGGstream::refill(int* cursor, int* end) {
+    if (*cursor < *end) return true;
+    if (!bOpen) return false;
+    float** pcm = nullptr;
+    int bitstream = 0;
+    const int maxFrames = sampleCapacity / 2;
+    long result = ov_read_float(&vf, &pcm, maxFrames, &bitstream);
+    if (result < 0) {
+        if (reportFailure(UString::format("ov_read_float: %ld", result))) return false;
+        failDecoding(result);
+    }
+    if (result == 0) {
+        if (!bLoop) return false;
+        ov_raw_seek(&vf, 0);
+        result = ov_read_float(&vf, &pcm, maxFrames, &bitstream);
+        if (result <= 0) {
+            if (reportFailure(UString::format("ov_read_float after looping: %ld", result))) return false;
+            failDecoding(result);
+        }
+    }
+    int channels = linkChannels(bitstream);
+    if (!storeFrames(samples, pcm, result, channels)) {
+        UString message = UString::format("Unhandled number of channels: %d", channels);
+        if (reportFailure(message)) return false;
+        PLIM_ERROR("%s", message.c_str());
+    }
+    sampleCount = int32_t(2 * result);
+    *cursor = 0;
+    *end = sampleCount;
+    return true;
+}
+
+void MixerOGGstream::rewind() {
+    if (bOpen) ov_raw_seek(&vf, 0);
+}

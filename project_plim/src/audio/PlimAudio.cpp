@@ -1,0 +1,184 @@
+#include "PlimAudio.h"
+
+#include "core/ErrorManager.h"
+#include "core/Logger.h"
+#include "files/MemoryIniFile.h"
+#include "Mixer.h"
+#include "core/Plim.h"
+#include "util/PlimUtil.h"
+#include "core/RuntimeClass.h"
+#include "SoundStream.h"
+
+#include <cstring>
+
+RuntimeClass PlimAudio::runtimeClass("PlimAudio", &PlimAudio::runtimeClass, nullptr);
+
+namespace {
+
+const int kMinBufferFrames = 256;
+const int kMaxBufferFrames = 65280; // the largest multiple of 256 in 16 bits
+// Rates SDL and the mixer handle; beyond them buffer sizes and steps overflow.
+const int kMinFrequency = 4000;
+const int kMaxFrequency = 192000;
+const int kDefaultFrequency = 22050;
+
+} // namespace
+
+RuntimeClass* PlimAudio::getClass() { return &runtimeClass; }
+
+int PlimAudio::bufferFrames(int frequency, double duration, bool* clamped) {
+    double frames = double(float(frequency)) * duration;
+    *clamped = true;
+    if (!(frames >= kMinBufferFrames)) return kMinBufferFrames;
+    if (frames >= kMaxBufferFrames + 256) return kMaxBufferFrames;
+    *clamped = false;
+    return int(frames) & ~0xff;
+}
+
+PlimAudio::PlimAudio() {
+    logTagged("PlimAudio", "Starting...");
+
+    MemoryIniFile* cfg = PLIM->config;
+    const UString section = getClass()->name;
+    cfg->readSetting(section, "bMute", bMute);
+    frequency = kDefaultFrequency;
+    bFrequencyRejected = !cfg->readSetting(section, "frequency", frequency, kMinFrequency, kMaxFrequency);
+    double mixBufferDuration = 0.1;
+    cfg->readSetting(section, "mixBufferDuration", mixBufferDuration);
+
+    if (bMute) {
+        logTagged("PlimAudio", "Sound has been muted.");
+    } else {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+            ErrorManager::assertionFailed(SDL_GetError(), "SDL_InitSubSystem(SDL_INIT_AUDIO)==0",
+                                          "PlimAudio", __FILE__, __LINE__);
+        // No usable rate in the file: the default, as for a missing key.
+        if (frequency <= 0) frequency = kDefaultFrequency;
+
+        bool clamped = false;
+        int frames = bufferFrames(frequency, mixBufferDuration, &clamped);
+        if (clamped)
+            logTagged("PlimAudio", "Mix buffer of %.0lf frames is out of range; using %d.",
+                      double(float(frequency)) * mixBufferDuration, frames);
+
+        SDL_AudioSpec desired;
+        SDL_AudioSpec obtained;
+        memset(&desired, 0, sizeof desired);
+        memset(&obtained, 0, sizeof obtained);
+        desired.freq = frequency;
+        desired.format = AUDIO_S16LSB;
+        desired.channels = 2;
+        desired.silence = 0;
+        desired.samples = Uint16(frames);
+        desired.padding = 0;
+        desired.size = 0;
+        desired.callback = &PlimAudio::audioCallback;
+        desired.userdata = this;
+
+        logTagged("PlimAudio", "Desired audio spec:");
+        dumpInfo(&desired);
+        if (SDL_OpenAudio(&desired, &obtained) != 0)
+            ErrorManager::assertionFailed("Assertion failed.", "SDL_OpenAudio(&desired,&obtained)==0",
+                                          "PlimAudio", __FILE__, __LINE__);
+        logTagged("PlimAudio", "Obtained audio spec:");
+        dumpInfo(&obtained);
+        Mixer* built = new Mixer(obtained);
+        // The callback reads the pointer under the audio lock.
+        SDL_LockAudio();
+        mixer = built;
+        SDL_UnlockAudio();
+    }
+    SDL_PauseAudio(0);
+    logTagged("PlimAudio", "Started.");
+}
+
+PlimAudio::~PlimAudio() {
+    if (PLIM && PLIM->config && !(bFrequencyRejected && frequency == kDefaultFrequency))
+        PLIM->config->setInt(getClass()->name, "frequency", frequency);
+    SDL_PauseAudio(1);
+    // A callback may still be running: take the mixer away under the lock
+    // before it is deleted.
+    SDL_LockAudio();
+    Mixer* old = mixer;
+    mixer = nullptr;
+    SDL_UnlockAudio();
+    if (old) old->deleteMe();
+}
+
+void PlimAudio::onModeChange(int oldMode, int newMode) {
+    if (oldMode == MODE_OK && newMode == MODE_INACTIVE) SDL_PauseAudio(1);
+    else if (oldMode == MODE_INACTIVE && newMode == MODE_OK) SDL_PauseAudio(0);
+}
+
+void PlimAudio::tick() {
+    if (bMute || !mixer) return;
+    mixer->purgeChannels();
+}
+
+void PlimAudio::setEffectsVolume(float volume) {
+    if (bMute || !mixer) return;
+    mixer->effectsVolume.store(volume, std::memory_order_relaxed);
+}
+
+void PlimAudio::setMusicVolume(float volume) {
+    if (bMute || !mixer) return;
+    mixer->musicVolume.store(volume, std::memory_order_relaxed);
+}
+
+void PlimAudio::stopAll() {
+    if (bMute || !mixer) return;
+    mixer->stopAll();
+    currentMusic = nullptr;
+}
+
+void PlimAudio::stopMusic() {
+    if (currentMusic) currentMusic->stop();
+    currentMusic = nullptr;
+}
+
+void PlimAudio::playMusic(SoundStream* music) {
+    if (music == currentMusic) return;
+    stopMusic();
+    currentMusic = music;
+    if (music) music->play();
+}
+
+void PlimAudio::fadeMusic(float volume, double seconds) {
+    if (currentMusic) currentMusic->setVolume(volume, seconds);
+    if (volume == 0.0f) currentMusic = nullptr;
+}
+
+void PlimAudio::dumpInfo(const SDL_AudioSpec* spec) {
+    logTagged("dumpInfo", "\tfreq: %d", spec->freq);
+    const char* format = nullptr;
+    switch (spec->format) {
+    case AUDIO_U8: format = "AUDIO_U8"; break;
+    case AUDIO_S8: format = "AUDIO_S8"; break;
+    case AUDIO_U16LSB: format = "AUDIO_U16LSB"; break;
+    case AUDIO_S16LSB: format = "AUDIO_S16LSB"; break;
+    case AUDIO_U16MSB: format = "AUDIO_U16MSB"; break;
+    case AUDIO_S16MSB: format = "AUDIO_S16MSB"; break;
+    default: break;
+    }
+    if (format) logTagged("dumpInfo", "\tformat: %s", format);
+    logTagged("dumpInfo", "\tchannels %d", int(spec->channels));
+    logTagged("dumpInfo", "\tsilence %d", int(spec->silence));
+    logTagged("dumpInfo", "\tsamples %d", int(spec->samples));
+    logTagged("dumpInfo", "\tpadding %d", int(spec->padding));
+    logTagged("dumpInfo", "\tsize %d", int(spec->size));
+}
+
+void PlimAudio::audioCallback(void* userdata, Uint8* stream, int len) {
+    Mixer* m = static_cast<PlimAudio*>(userdata)->mixer;
+    if (m) m->mix(stream, len);
+}
+
+Mixer* PlimAudio::activeMixer() {
+    PlimAudio* audio = PLIM ? PLIM->audio : nullptr;
+    return audio && !audio->bMute ? audio->mixer : nullptr;
+}
+
+bool PlimAudio::isMuted() {
+    PlimAudio* audio = PLIM ? PLIM->audio : nullptr;
+    return !audio || audio->bMute;
+}

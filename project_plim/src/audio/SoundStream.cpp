@@ -1,0 +1,42 @@
+#include "SoundStream.h"
+
+#include "core/Logger.h"
+#include "Mixer.h"
+#include "MixerOGGstream.h"
+#include "PlimAudio.h"
+
+SoundStream::SoundStream(const UString& fileName, bool loop) : file(fileName) {
+    if (PlimAudio::isMuted()) return;
+    logTagged("SoundStream", "Creating stream for '%s'.", fileName.c_str());
+    source = new MixerOGGstream(&file, loop, 1);
+}
+
+SoundStream::~SoundStream() {
+    if (source) {
+        if (Mixer* mixer = PlimAudio::activeMixer()) mixer->stopSound(source);
+        source->deleteMe();
+        source = nullptr;
+    }
+    file.releaseData();
+}
+
+void SoundStream::play() {
+    Mixer* mixer = PlimAudio::activeMixer();
+    if (!mixer || !source) return;
+    if (mixer->isPlaying(channelId)) return;
+    channelId = mixer->play(source, true);
+    mixer->startChannel(channelId);
+}
+
+void SoundStream::stop() {
+    if (Mixer* mixer = PlimAudio::activeMixer()) mixer->stopChannel(channelId);
+}
+
+void SoundStream::setVolume(float volume, double seconds) {
+    if (Mixer* mixer = PlimAudio::activeMixer()) mixer->setVolume(channelId, volume, seconds);
+}
+
+bool SoundStream::isPlaying() {
+    Mixer* mixer = PlimAudio::activeMixer();
+    return mixer && mixer->isPlaying(channelId);
+}

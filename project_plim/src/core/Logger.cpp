@@ -1,0 +1,124 @@
+#include "Logger.h"
+
+#include "util/DateTime.h"
+#include "util/FileStream.h"
+#include "Plim.h"
+#include "util/PlimUtil.h"
+#include "RuntimeClass.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+RuntimeClass Logger::runtimeClass("Logger", &Logger::runtimeClass, nullptr);
+
+RuntimeClass* Logger::getClass() { return &runtimeClass; }
+
+UString Logger::chooseFileName() {
+    // Beside the saved files, which the running copy holds locked: never
+    // shared with another copy, and writable where the data folder is not.
+    return getUserDataFolder(true) + PLIM_BUILD_NAME + ".log";
+}
+
+UString Logger::crashLogPath() {
+    return getUserDataFolder(true) + "crash." + PLIM_BUILD_NAME + ".log";
+}
+
+Logger::Logger() : fileName(chooseFileName()) {
+    UString problem;
+    fd = FileStream::openRegular(fileName, true, &problem);
+    if (fd < 0 && problem == FileStream::NOT_REGULAR)
+        fprintf(stderr, "Not writing the log to '%s': %s.\n", fileName.c_str(), problem.c_str());
+    print("Application: %s version %s", PLIM_BUILD_NAME, PLIM_VERSION_STRING);
+    print("Log file: %s", fileName.c_str());
+    print("Log date: %s UTC", dateTimeString(DateTime()).c_str());
+}
+
+Logger::~Logger() {
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    flush();
+    if (fd >= 0) close(fd);
+    fd = -1;
+}
+
+void Logger::writeAll(int fd, const char* bytes, size_t count) {
+    while (count > 0) {
+        ssize_t written = write(fd, bytes, count);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return;
+        bytes += written;
+        count -= size_t(written);
+    }
+}
+
+void Logger::print(const char* format, ...) {
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    if (fd < 0)
+        return;
+    UString message;
+    va_list args;
+    va_start(args, format);
+    formatStringV(message, format, args);
+    va_end(args);
+
+    uint32_t ticks = getTicks();
+    // The first line and lines within the same millisecond carry no delta.
+    UString line;
+    if (!bWroteLine || ticks == lastLineTicks)
+        line = formatString("\t%s\n", message.c_str());
+    else
+        line = formatString("+%lu\t%s\n", (unsigned long)(uint32_t)(ticks - lastLineTicks), message.c_str());
+    lastLineTicks = ticks;
+    bWroteLine = true;
+
+    if (buffered + line.length() > BUFFER_SIZE) flush();
+    if (line.length() > BUFFER_SIZE) {
+        writeAll(fd, line.c_str(), line.length());
+        return;
+    }
+    if (buffered == 0) firstBufferedTicks = ticks;
+    memcpy(buffer + buffered, line.c_str(), line.length());
+    buffered += line.length();
+}
+
+void Logger::flush() {
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    if (fd >= 0) writeAll(fd, buffer, buffered);
+    buffered = 0;
+}
+
+void Logger::flushStale() {
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    if (buffered > 0 && uint32_t(getTicks() - firstBufferedTicks) >= STALE_MS) flush();
+}
+
+int Logger::flushFromSignal() {
+    if (fd < 0) return -1;
+    size_t count = buffered;
+    buffered = 0;
+    writeAll(fd, buffer, count < BUFFER_SIZE ? count : BUFFER_SIZE);
+    return fd;
+}
+
+void Logger::saveCrashLog() {
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    if (fd >= 0) {
+        flush();
+        close(fd);
+        fd = -1;
+    }
+    copyFile(fileName, crashLogPath());
+    bCrashCopySaved = true;
+}
+
+void logTagged(const char* tag, const char* format, ...) {
+    if (!PLIM || !PLIM->log) return;
+    va_list args;
+    va_start(args, format);
+    UString message;
+    formatStringV(message, format, args);
+    va_end(args);
+    PLIM->log->print("%s(): %s", tag, message.c_str());
+}

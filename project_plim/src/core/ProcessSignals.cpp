@@ -1,0 +1,190 @@
+#include "ProcessSignals.h"
+
+#include "ErrorManager.h"
+#include "Logger.h"
+#include "Plim.h"
+#include "util/UString.h"
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <execinfo.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+const int CRASH_SIGNALS[] = {SIGSEGV, SIGABRT, SIGFPE, SIGBUS, SIGILL};
+const int MAX_FRAMES = 64;
+
+// The signal that asked to quit (0: none).
+volatile sig_atomic_t quitSignal = 0;
+// Thread handling a crash (0: none).
+std::atomic<long> crashOwner{0};
+
+// Prepared by install: the handler may not allocate.
+char crashLogPath[4096];
+char crashScreenshotPath[4096];
+// A stack overflow leaves no stack to run the handler on.
+char alternateStack[65536];
+
+void copyPath(char* to, const UString& path) {
+    strncpy(to, path.c_str(), sizeof crashLogPath - 1);
+    to[sizeof crashLogPath - 1] = 0;
+}
+
+const char* describe(int signal) {
+    switch (signal) {
+    case SIGSEGV: return "SIGSEGV (segmentation fault)";
+    case SIGABRT: return "SIGABRT (abort)";
+    case SIGFPE: return "SIGFPE (arithmetic exception)";
+    case SIGBUS: return "SIGBUS (bus error)";
+    case SIGILL: return "SIGILL (illegal instruction)";
+    default: return "unknown signal";
+    }
+}
+
+void put(int fd, const char* text) {
+    if (fd < 0) return;
+    for (size_t left = strlen(text); left > 0;) {
+        ssize_t written = write(fd, text, left);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return;
+        text += written;
+        left -= size_t(written);
+    }
+}
+
+// What the fatal path logs, in the log's own line format.
+void writeReport(int fd, const char* what, void* const* frames, int count) {
+    put(fd, "\terror(): Fatal signal ");
+    put(fd, what);
+    put(fd, ". Stack:\n");
+    backtrace_symbols_fd(frames, count, fd);
+    put(fd, "\terror(): Forced exit.\n");
+}
+
+void copyFileFromSignal(const char* from, int to) {
+    int in = open(from, O_RDONLY | O_CLOEXEC);
+    if (in < 0) return;
+    char block[4096];
+    for (;;) {
+        ssize_t got = read(in, block, sizeof block);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        for (ssize_t done = 0; done < got;) {
+            ssize_t written = write(to, block + done, size_t(got - done));
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) {
+                close(in);
+                return;
+            }
+            done += written;
+        }
+    }
+    close(in);
+}
+
+[[noreturn]] void dieOf(int signal) {
+    struct sigaction action;
+    memset(&action, 0, sizeof action);
+    action.sa_handler = SIG_DFL;
+    sigaction(signal, &action, nullptr);
+    raise(signal);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signal);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    _exit(128 + signal);  // only when the signal was caught elsewhere after all
+}
+
+} // namespace
+
+void ProcessSignals::install() {
+    copyPath(crashLogPath, Logger::crashLogPath());
+    copyPath(crashScreenshotPath, ErrorManager::crashScreenshotPath());
+    // The first backtrace loads the unwinder (and allocates); later ones do not.
+    void* frames[MAX_FRAMES];
+    backtrace(frames, MAX_FRAMES);
+
+    stack_t stack;
+    memset(&stack, 0, sizeof stack);
+    stack.ss_sp = alternateStack;
+    stack.ss_size = sizeof alternateStack;
+    sigaltstack(&stack, nullptr);
+
+    struct sigaction action;
+    memset(&action, 0, sizeof action);
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_ONSTACK;
+    action.sa_handler = onCrash;
+    for (int signal : CRASH_SIGNALS) sigaction(signal, &action, nullptr);
+
+    // SDL leaves SIGTERM and SIGINT to a handler that is there before it starts.
+    action.sa_flags = SA_RESTART;
+    action.sa_handler = onQuitSignal;
+    for (int signal : {SIGHUP, SIGTERM, SIGINT}) sigaction(signal, &action, nullptr);
+
+    action.sa_flags = 0;
+    action.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &action, nullptr);
+}
+
+bool ProcessSignals::quitRequested() { return quitSignal != 0; }
+
+const char* ProcessSignals::quitReason() {
+    switch (quitSignal) {
+    case SIGHUP: return "Hang-up signal";
+    case SIGTERM: return "Termination signal";
+    case SIGINT: return "Interrupt signal";
+    default: return "No signal";
+    }
+}
+
+void ProcessSignals::onQuitSignal(int signal) {
+    if (quitSignal == 0) quitSignal = signal;
+}
+
+void ProcessSignals::onCrash(int signal) {
+    const long self = syscall(SYS_gettid);
+    long owner = 0;
+    if (!crashOwner.compare_exchange_strong(owner, self)) {
+        // The report itself failed: go at once. Another thread's crash waits
+        // for the first report, whose end ends the process.
+        if (owner == self) dieOf(signal);
+        for (;;) pause();
+    }
+    void* frames[MAX_FRAMES];
+    const int count = backtrace(frames, MAX_FRAMES);
+    const char* what = describe(signal);
+
+    Logger* log = PLIM ? PLIM->log : nullptr;
+    // After the fatal path (a crash on its way out) its files stand: the report follows them.
+    const bool afterFatalPath = log && log->isCrashCopySaved();
+    const int logFile = log ? log->flushFromSignal() : -1;
+    if (logFile >= 0) writeReport(logFile, what, frames, count);
+    // The report sent at the next start holds this run's log and no older picture.
+    if (!afterFatalPath) unlink(crashScreenshotPath);
+    // Never waits on a FIFO of that name, and writes only into a regular file.
+    int crash = open(crashLogPath, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
+                                       (afterFatalPath ? O_APPEND : O_TRUNC), 0666);
+    struct stat crashInfo;
+    if (crash >= 0 && (fstat(crash, &crashInfo) != 0 || !S_ISREG(crashInfo.st_mode))) {
+        close(crash);
+        crash = -1;
+    }
+    if (crash >= 0) {
+        if (logFile >= 0)
+            copyFileFromSignal(log->getFileName().c_str(), crash);
+        else
+            writeReport(crash, what, frames, count);
+        close(crash);
+    }
+    put(STDOUT_FILENO, "*** ERROR *** Fatal signal ");
+    put(STDOUT_FILENO, what);
+    put(STDOUT_FILENO, ".\n");
+    dieOf(signal);
+}

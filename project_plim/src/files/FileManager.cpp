@@ -1,0 +1,410 @@
+#include "FileManager.h"
+
+#include "core/ErrorManager.h"
+#include "util/FileStream.h"
+#include "core/Logger.h"
+#include "MemoryFile.h"
+#include "util/MemoryStream.h"
+#include "core/Plim.h"
+#include "util/PlimUtil.h"
+#include "PrintableText.h"
+#include "core/RuntimeClass.h"
+#include "SaveBlob.h"
+#include "UserNotices.h"
+#include "WadDirectory.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+RuntimeClass FileManager::runtimeClass("FileManager", &FileManager::runtimeClass, nullptr);
+
+namespace {
+// Files that are never saved over this run, with why: damaged ones that
+// could not be renamed aside, and ones that cannot be read.
+std::map<std::string, std::string>& blockedPaths() {
+    static std::map<std::string, std::string> paths;
+    return paths;
+}
+
+// Failed saves already told to the player (path and reason).
+std::set<std::string>& toldFailures() {
+    static std::set<std::string> told;
+    return told;
+}
+
+// Reads a source file of an archive being built; it must still have the size
+// it had when it was registered, or the directory would not match the data.
+void checkUnchanged(const WadEntry& entry, const MemoryFile& file) {
+    if (uint32_t(file.size) != entry.size)
+        PLIM_ERROR("File '%s' changed size while archive '%s' was written (%u bytes, now %d).",
+                   entry.fileName.c_str(), entry.wadName.c_str(), entry.size, file.size);
+}
+} // namespace
+
+FileManager::FileManager() {
+    logTagged("FileManager", "Starting...");
+    if (bCreateWad) PLIM_ASSERT(!bUseWad);
+}
+
+RuntimeClass* FileManager::getClass() { return &runtimeClass; }
+
+FileManager::~FileManager() {
+    if (bCreateWad) saveWads();
+    directory.clear();
+}
+
+Stream* FileManager::openFile(const UString& name, int* size) {
+    return useDisk() ? openDisk(name, size) : openWad(name, size);
+}
+
+Stream* FileManager::openDisk(const UString& name, int* size) {
+    verifyFileDisk(name);
+    FileStream* f = new FileStream(name, FileStream::MODE_READ);
+    PLIM_ASSERT(f->bOk);
+    if (size) *size = f->size;
+    if (bCreateWad && !bForceDisk) {
+        if (directory.contains(name)) {
+            logTagged("openDisk", "Skipping already existing file '%s' in wad creation.",
+                      name.c_str());
+        } else {
+            WadEntry entry;
+            entry.fileName = name;
+            entry.wadName = currentWad;
+            entry.size = entry.storedSize = uint32_t(f->size);
+            directory.insert(name, entry);
+        }
+    }
+    return f;
+}
+
+Stream* FileManager::openWad(const UString& name, int* size) {
+    verifyFileWad(name);
+    WadEntry entry = *findWadEntry(name);
+    int archiveSize = 0;
+    FileStream* f = static_cast<FileStream*>(openDisk(entry.wadName, &archiveSize));
+    // The directory was checked against the archive; it may have shrunk since.
+    if (uint64_t(entry.offset) + entry.storedSize > uint64_t(archiveSize))
+        PLIM_ERROR("File '%s' could not be read whole from archive '%s' (it ends at %d bytes).",
+                   printableText(name).c_str(), entry.wadName.c_str(), archiveSize);
+    f->seek(int(entry.offset));
+    if (size) *size = int(entry.size);
+    if (!entry.isCompressed()) return f;
+
+    uLong compressedSize = entry.storedSize;
+    Bytef* compressedData = new Bytef[compressedSize ? compressedSize : 1];
+    int got = f->read(compressedData, int(compressedSize));
+    delete f;
+    if (got != int(compressedSize))
+        PLIM_ERROR("File '%s' could not be read whole from archive '%s' (%d of %lu bytes).",
+                   printableText(name).c_str(), entry.wadName.c_str(), got < 0 ? 0 : got, compressedSize);
+    MemoryStream* m = new MemoryStream(int(entry.size));
+    Bytef* uncompressedData = m->data;
+    uLongf uncompressedSize = entry.size;
+    const uLongf correctUncompressedSize = entry.size;
+    int result = uncompress(uncompressedData, &uncompressedSize, compressedData, compressedSize);
+    delete[] compressedData;
+    if (result != Z_OK)
+        PLIM_ERROR("File '%s' is a corrupt archive: entry '%s' does not inflate (%s).",
+                   entry.wadName.c_str(), printableText(name).c_str(), zError(result));
+    if (uncompressedSize != correctUncompressedSize)
+        PLIM_ERROR("File '%s' is a corrupt archive: entry '%s' inflates to %lu bytes, not %u.",
+                   entry.wadName.c_str(), printableText(name).c_str(), uncompressedSize, entry.size);
+    return m;
+}
+
+void FileManager::useWad(const UString& wadName) {
+    currentWad = wadName;
+    if (bCreateWad || !bUseWad || directory.contains(wadName)) return;
+
+    // The archive's own name marks it as read.
+    WadEntry sentinel;
+    sentinel.fileName = sentinel.wadName = wadName;
+    directory.insert(wadName, sentinel);
+
+    std::vector<WadEntry> records;
+    readWadDirectory(wadName, records);
+    bool listing = PLIM && !PLIM->bDebugLocked;
+    for (const WadEntry& entry : records) {
+        directory.insert(entry.fileName, entry);  // the first of a name stays
+        if (listing)
+            logTagged("useWad", "%s WAD contents: %s @ %d (%d/%d bytes) %s", wadName.c_str(),
+                      entry.fileName.c_str(), int(entry.offset), int(entry.storedSize),
+                      int(entry.size), entry.isCompressed() ? "COMPRESSED" : "OK");
+    }
+}
+
+void FileManager::readWadDirectory(const UString& wadName, std::vector<WadEntry>& records) {
+    int archiveSize = 0;
+    Stream* f = openDisk(wadName, &archiveSize);
+    WadDirectory dir(wadName, archiveSize);
+    if (!dir.readHeader(*f))
+        PLIM_ERROR("File '%s' is a corrupt archive: %s", wadName.c_str(), dir.problem.c_str());
+    if (dir.version != WAD_VERSION)
+        PLIM_ERROR("File '%s' is a corrupt archive: version %d (expected %d).", wadName.c_str(),
+                   dir.version, WAD_VERSION);
+    if (!dir.readRecords(*f))
+        PLIM_ERROR("File '%s' is a corrupt archive: %s", wadName.c_str(), dir.problem.c_str());
+    delete f;
+    records.swap(dir.records);
+}
+
+WadEntry* FileManager::findWadEntry(const UString& name) { return directory.find(name); }
+
+UString FileManager::archiveOf(const UString& name) {
+    if (useDisk()) return UString();
+    const WadEntry* entry = directory.find(name);
+    // An archive's own sentinel entry is no entry of it.
+    return entry && entry->wadName != name ? entry->wadName : UString();
+}
+
+bool FileManager::isInWad(const UString& name) { return directory.contains(name); }
+
+bool FileManager::fileExists(const UString& name) {
+    return useDisk() ? ::fileExists(name) : isInWad(name);
+}
+
+void FileManager::verifyFile(const UString& name) {
+    if (useDisk())
+        verifyFileDisk(name);
+    else
+        verifyFileWad(name);
+}
+
+void FileManager::verifyFileDisk(const UString& name) {
+    if (::fileExists(name)) return;
+    // A file that is there but cannot be read says so, not that it is missing.
+    if (pathExistsOnDisk(name))
+        PLIM_ERROR("Cannot read '%s': %s", name.c_str(), whyUnreadable(name).c_str());
+    PLIM_ERROR("File '%s' does not exist.", name.c_str());
+}
+
+void FileManager::verifyFileWad(const UString& name) {
+    if (isInWad(name)) return;
+    // Names come from the program, but the directory that lacks one may be
+    // damaged: say which archives were searched (the sentinels name them).
+    std::set<std::string> archives;
+    for (const auto& node : directory)
+        if (node.value.fileName == node.value.wadName) archives.insert("'" + printableText(node.value.wadName.str()) + "'");
+    std::string searched;
+    for (const std::string& a : archives) searched += (searched.empty() ? "" : ", ") + a;
+    PLIM_ERROR("File '%s' does not exist. %s", printableText(name).c_str(),
+               archives.empty() ? "No archive has been read."
+                                : formatString("It is not in archive%s %s.", archives.size() > 1 ? "s" : "",
+                                               searched.c_str()).c_str());
+}
+
+bool FileManager::compressEntry(const UString& name, const uint8_t* data, int size,
+                                std::vector<uint8_t>& packed) {
+    const Bytef* uncompressedData = data ? data : reinterpret_cast<const Bytef*>("");
+    uLong uncompressedSize = uLong(size);
+    uLongf compressedSize = compressBound(uncompressedSize);
+    packed.resize(compressedSize);
+    Bytef* pCompressed = packed.data();
+    PLIM_ASSERT(compress(pCompressed, &compressedSize, uncompressedData, uncompressedSize) == Z_OK);
+    packed.resize(compressedSize);
+    if (double(compressedSize) < 0.95 * double(size)) return true;
+    logTagged("saveSubWad", "Compression NOT worth it for file %s", name.c_str());
+    return false;
+}
+
+void FileManager::saveSubWad(const UString& wadName) {
+    const UString archive = wadName;  // the caller's string may live in an entry removed below
+    std::vector<WadEntry*> entries;
+    for (auto& node : directory)
+        if (node.value.wadName == archive) entries.push_back(&node.value);
+    // Every name must fit its record before a byte of the archive is written.
+    for (WadEntry* e : entries)
+        if (e->fileName.length() >= WadDirectory::NAME_SIZE)
+            PLIM_ERROR("File name '%s' is too long for archive '%s' (%d bytes; at most %d).",
+                       printableText(e->fileName).c_str(), archive.c_str(), int(e->fileName.length()),
+                       WadDirectory::NAME_SIZE - 1);
+    const int count = int(entries.size());
+
+    FileStream out(archive, FileStream::MODE_WRITE);
+    uint8_t header[WadDirectory::HEADER_SIZE];
+    WadDirectory::encodeHeader(count, header);
+    out.write(header, sizeof header);
+    logTagged("saveSubWad", "Writing: WAD %s (%d entries).", archive.c_str(), count);
+
+    // The compressed forms worth keeping, by entry; the others are copied as they are.
+    std::vector<std::vector<uint8_t>> packed(entries.size());
+    uint64_t nextOffset = WadDirectory::HEADER_SIZE + uint64_t(WadDirectory::RECORD_SIZE) * count;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        WadEntry* e = entries[i];
+        WadEntry record = *e;
+        record.offset = uint32_t(nextOffset);
+        record.storedSize = record.size;
+        if (bCompressWad) {
+            bool wasForced = bForceDisk;
+            bForceDisk = true;
+            MemoryFile file(e->fileName);
+            bForceDisk = wasForced;
+            checkUnchanged(*e, file);
+            if (compressEntry(e->fileName, file.data, file.size, packed[i]))
+                record.storedSize = uint32_t(packed[i].size());
+            else
+                packed[i].clear();
+        }
+        nextOffset += record.storedSize;
+        // The reader measures the archive with an int; offsets past it would be lost.
+        if (nextOffset > uint64_t(INT_MAX))
+            PLIM_ERROR("Archive '%s' would grow past %d bytes at file '%s'.", archive.c_str(),
+                       INT_MAX, e->fileName.c_str());
+        uint8_t bytes[WadDirectory::RECORD_SIZE];
+        WadDirectory::encodeRecord(record, bytes);
+        out.write(bytes, sizeof bytes);
+    }
+
+    bForceDisk = true;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        WadEntry* e = entries[i];
+        logTagged("saveSubWad", "Writing: %s (%d bytes).", e->fileName.c_str(), int(e->size));
+        if (!packed[i].empty()) {
+            out.write(packed[i].data(), int(packed[i].size()));
+            continue;
+        }
+        MemoryFile file(e->fileName);
+        checkUnchanged(*e, file);
+        out.write(file.data, file.size);
+    }
+
+    std::vector<UString> names;
+    for (WadEntry* e : entries) names.push_back(e->fileName);
+    for (const UString& name : names) directory.erase(name);
+}
+
+void FileManager::saveWads() {
+    while (!directory.empty()) {
+        UString wadName = directory.begin()->value.wadName;
+        saveSubWad(wadName);
+    }
+}
+
+bool FileManager::saveProtectedData(const UString& folder, const UString& fileName,
+                                    const UString& keyString, const void* data, int size) {
+    if (size == 0) return true;
+    const UString path = folder + "/" + fileName;
+    if (refuseBlockedSave(path)) return false;
+    SaveBlob blob;
+    if (!blob.encode(data, size, SaveBlob::computeKeyValue(fileName, keyString))) {
+        reportSaveFailure(path, "the data could not be compressed");
+        return false;
+    }
+    if (blob.saveToFile(path)) return true;
+    reportSaveFailure(path, blob.problem);
+    return false;
+}
+
+bool FileManager::loadProtectedData(const UString& folder, const UString& fileName,
+                                    const UString& keyString, void* data, int size,
+                                    UString* problem) {
+    if (problem) *problem = UString();
+    if (size == 0) return true;
+    const UString path = folder + "/" + fileName;
+    SaveBlob blob;
+    bool ok = size > 0 &&
+              blob.loadFromFile(path, SaveBlob::computeKeyValue(fileName, keyString), size) &&
+              blob.length == size;
+    if (!ok) {
+        if (problem && pathExistsOnDisk(path))
+            *problem = blob.problem.isEmpty() ? UString("it cannot be used") : blob.problem;
+        return false;
+    }
+    memcpy(data, blob.data, size_t(size));
+    return true;
+}
+
+bool FileManager::fileExistsOnDisk(const UString& path) { return ::fileExists(path); }
+
+bool FileManager::pathExistsOnDisk(const UString& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
+}
+
+UString FileManager::whyUnreadable(const UString& path) {
+    UString problem;
+    int fd = FileStream::openRegular(path, false, &problem);
+    if (fd >= 0) close(fd);
+    return problem;
+}
+
+void FileManager::keepRefusedFile(const UString& path, const UString& reason) {
+    struct stat info;
+    // A link to nothing yet is no file: the first save creates its target.
+    if (stat(path.c_str(), &info) != 0 && errno == ENOENT && pathExistsOnDisk(path)) return;
+    UString why = whyUnreadable(path);
+    if (why.isEmpty()) {
+        keepDamagedFile(path, reason);
+        return;
+    }
+    logTagged("keepRefusedFile", "File '%s' cannot be read (%s); it is left as it is and not saved over.",
+              path.c_str(), why.c_str());
+    blockedPaths()[path.str()] = "the file there cannot be read and is kept";
+    UserNotices::post(formatString("The file '%s' cannot be read (%s). It is left as it is and nothing is "
+                                   "saved over it; the game starts from the defaults.",
+                                   path.c_str(), why.c_str()));
+}
+
+UString FileManager::keepDamagedFile(const UString& path, const UString& reason) {
+    UString kept;
+    int failure = 0;
+    for (int n = 1;; ++n) {
+        kept = n == 1 ? path + ".bad" : formatString("%s.bad.%d", path.c_str(), n);
+        // Never over an earlier damaged file; where the file system cannot
+        // refuse that by itself, the name is checked first.
+        int result = renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, kept.c_str(), RENAME_NOREPLACE);
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            if (pathExistsOnDisk(kept)) continue;
+            result = rename(path.c_str(), kept.c_str());
+        }
+        if (result == 0) break;
+        if (errno != EEXIST) {
+            failure = errno;
+            break;
+        }
+    }
+    if (failure) {
+        UString why = strerror(failure);
+        logTagged("keepDamagedFile",
+                  "File '%s' is damaged (%s) and cannot be renamed (%s); it is left as it is "
+                  "and not saved over.",
+                  path.c_str(), reason.c_str(), why.c_str());
+        blockedPaths()[path.str()] = "the damaged file there is kept";
+        UserNotices::post(formatString("The file '%s' is damaged and could not be set aside (%s). "
+                                       "It is left untouched and nothing is saved over it.",
+                                       path.c_str(), why.c_str()));
+        return UString();
+    }
+    logTagged("keepDamagedFile", "File '%s' is damaged (%s); kept as '%s'.", path.c_str(),
+              reason.c_str(), kept.c_str());
+    UserNotices::post(formatString("The file '%s' was damaged and has been kept as '%s'. "
+                                   "The game starts from the defaults.",
+                                   path.c_str(), kept.c_str()));
+    return kept;
+}
+
+bool FileManager::isSaveBlocked(const UString& path) { return blockedPaths().count(path.str()) > 0; }
+
+bool FileManager::refuseBlockedSave(const UString& path) {
+    auto blocked = blockedPaths().find(path.str());
+    if (blocked == blockedPaths().end()) return false;
+    logTagged("save", "Not saving '%s': %s.", path.c_str(), blocked->second.c_str());
+    return true;
+}
+
+void FileManager::reportSaveFailure(const UString& path, const UString& reason) {
+    logTagged("save", "Cannot save '%s': %s", path.c_str(), reason.c_str());
+    // Some files are saved at every change: the player hears of each failure once.
+    if (!toldFailures().insert(path.str() + '\n' + reason.str()).second) return;
+    UserNotices::post(formatString("Could not save '%s': %s. Your latest changes are not kept.",
+                                   path.c_str(), reason.c_str()));
+}

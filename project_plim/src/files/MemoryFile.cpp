@@ -1,0 +1,29 @@
+#include "MemoryFile.h"
+
+#include "core/ErrorManager.h"
+#include "FileManager.h"
+#include "core/Plim.h"
+#include "util/Stream.h"
+
+MemoryFile::MemoryFile(const UString& fileName) : fileName(fileName) {
+    if (fileName.isEmpty()) return;
+    int length = 0;
+    Stream* stream = PLIM->fileManager->openFile(fileName, &length);
+    if (length > 0) {
+        data = new uint8_t[length];
+        int got = stream->read(data, length);
+        if (got != length)
+            PLIM_ERROR("File '%s' could not be read whole (%d of %d bytes).", fileName.c_str(),
+                       got < 0 ? 0 : got, length);
+        size = length;
+    }
+    delete stream;
+}
+
+MemoryFile::~MemoryFile() { delete[] data; }
+
+void MemoryFile::releaseData() {
+    delete[] data;
+    data = nullptr;
+    size = 0;
+}

@@ -1,0 +1,234 @@
+#include "MemoryIniFile.h"
+
+#include "core/ErrorManager.h"
+#include "FileManager.h"
+#include "util/FileStream.h"
+#include "core/Logger.h"
+#include "MemoryFile.h"
+#include "core/Plim.h"
+#include "util/PlimUtil.h"
+#include "ReplaceFile.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+
+namespace {
+
+// The whole text, blanks aside, is one number of the type (not "7x", "", "1.5" for an int).
+bool isNumber(const UString& text, bool fraction) {
+    const char* start = text.c_str();
+    char* end = nullptr;
+    if (fraction)
+        (void)strtod(start, &end);
+    else
+        (void)strtol(start, &end, 10);
+    if (end == start) return false;
+    while (*end == ' ' || *end == '\t' || *end == '\r') ++end;
+    return *end == 0;
+}
+
+} // namespace
+
+MemoryIniFile::MemoryIniFile(const UString& fileName, bool read) : fileName(fileName) {
+    PLIM_ASSERT(PLIM && PLIM->fileManager);
+    if (!read || !PLIM->fileManager->fileExists(fileName)) return;
+    archive = PLIM->fileManager->archiveOf(fileName);
+    MemoryFile file(fileName);
+    int firstIgnored = 0;
+    int ignored = parse(reinterpret_cast<const char*>(file.data), file.size, &firstIgnored);
+    if (ignored > 0)
+        logTagged("MemoryIniFile", "Ignoring %d line%s of '%s' that %s neither a section nor a key (the first is line %d).",
+                  ignored, ignored == 1 ? "" : "s", fileName.c_str(), ignored == 1 ? "is" : "are", firstIgnored);
+}
+
+MemoryIniFile::~MemoryIniFile() {}
+
+UString MemoryIniFile::whyDamaged(const UString& path) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) return UString();
+    if (info.st_size > MAX_FILE_SIZE)
+        return formatString("it is %lld bytes long, more than a settings file can be", (long long)info.st_size);
+    FileStream file(path, FileStream::MODE_READ);
+    if (!file.bOk) return file.problem;
+    std::string text(size_t(file.size), '\0');
+    if (file.read(&text[0], file.size) != file.size) return "it cannot be read whole";
+    int line = 1;
+    for (unsigned char c : text) {
+        if (c == '\n') ++line;
+        else if ((c < 0x20 && c != '\t' && c != '\r') || c == 0x7f)
+            return formatString("it is not text (byte 0x%02x on line %d)", c, line);
+    }
+    return UString();
+}
+
+int MemoryIniFile::parse(const char* text, int length, int* firstIgnored) {
+    if (!text || length <= 0) return 0;
+    UString section;
+    int number = 0, ignored = 0;
+    const char* end = text + length;
+    for (const char* start = text; start < end;) {
+        const void* lf = memchr(start, '\n', size_t(end - start));
+        const char* next = lf ? static_cast<const char*>(lf) + 1 : end;
+        UString line(start, size_t(next - start));
+        start = next;
+        ++number;
+        trimString(line);
+        if (line.isEmpty()) continue;
+        int equals = line.find("=");
+        if (equals >= 0) {
+            getSection(section).insert(line.substr(0, size_t(equals)), line.substr(size_t(equals) + 1));
+        } else if (line[0] == '[' && line[line.length() - 1] == ']') {
+            section = line.substr(1, line.length() - 2);
+        } else if (line[0] != ';' && line[0] != '#') {
+            // A stray line changes nothing: the keys after it stay in their section.
+            if (ignored++ == 0 && firstIgnored) *firstIgnored = number;
+        }
+    }
+    return ignored;
+}
+
+UString MemoryIniFile::toText() const {
+    UString text;
+    for (const auto& s : sections) {
+        text += "[";
+        text += s.key;
+        text += "]\n";
+        for (const auto& k : s.value) {
+            text += k.key;
+            text += "=";
+            text += k.value;
+            text += "\n";
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+bool MemoryIniFile::save() {
+    if (FileManager::refuseBlockedSave(fileName)) return false;
+    UString text = toText();
+    UString reason;
+    if (replaceFile(fileName, text.c_str(), int(text.length()), &reason)) return true;
+    FileManager::reportSaveFailure(fileName, reason);
+    return false;
+}
+
+MemoryIniFile::KeyMap& MemoryIniFile::getSection(const UString& section) {
+    return sections.findOrInsert(section);
+}
+
+bool MemoryIniFile::hasKey(const UString& section, const UString& key) {
+    return getSection(section).contains(key);
+}
+
+UString MemoryIniFile::getString(const UString& section, const UString& key) {
+    const UString* value = getSection(section).find(key);
+    if (!value && archive.isEmpty())
+        PLIM_ERROR("Key '%s' could not be found in section '%s'.", key.c_str(), section.c_str());
+    if (!value)
+        PLIM_ERROR("Key '%s' could not be found in section '%s'. The file '%s' was read from archive '%s'.",
+                   key.c_str(), section.c_str(), fileName.c_str(), archive.c_str());
+    return *value;
+}
+
+bool MemoryIniFile::getBool(const UString& section, const UString& key) {
+    UString value = getString(section, key);
+    return !value.isEmpty() && value[0] == 'Y';
+}
+
+int MemoryIniFile::getInt(const UString& section, const UString& key) {
+    return parseInt(getString(section, key));
+}
+
+double MemoryIniFile::getDouble(const UString& section, const UString& key) {
+    return parseDouble(getString(section, key));
+}
+
+void MemoryIniFile::setString(const UString& section, const UString& key, const UString& value) {
+    removeKey(section, key);
+    getSection(section).insert(key, value);
+}
+
+void MemoryIniFile::setBool(const UString& section, const UString& key, bool value) {
+    setString(section, key, value ? "Yes" : "No");
+}
+
+void MemoryIniFile::setInt(const UString& section, const UString& key, int value) {
+    setString(section, key, formatString("%d", value));
+}
+
+void MemoryIniFile::setDouble(const UString& section, const UString& key, double value) {
+    setString(section, key, formatString("%.8lf", value));
+}
+
+void MemoryIniFile::removeKey(const UString& section, const UString& key) {
+    getSection(section).erase(key);
+}
+
+void MemoryIniFile::readSetting(const UString& section, const UString& key, UString& field) {
+    if (!hasKey(section, key)) setString(section, key, field);
+    field = getString(section, key);
+}
+
+void MemoryIniFile::readSetting(const UString& section, const UString& key, bool& field) {
+    if (!hasKey(section, key)) setBool(section, key, field);
+    field = getBool(section, key);
+}
+
+void MemoryIniFile::readSetting(const UString& section, const UString& key, int& field) {
+    readNumber(section, key, field);
+}
+
+void MemoryIniFile::readSetting(const UString& section, const UString& key, double& field) {
+    readNumber(section, key, field);
+}
+
+bool MemoryIniFile::readNumber(const UString& section, const UString& key, int& field) {
+    const int fallback = field;
+    if (!hasKey(section, key)) setInt(section, key, field);
+    const UString text = getString(section, key);
+    if (isNumber(text, false)) {
+        field = parseInt(text);
+        return true;
+    }
+    logTagged("readSetting", "Setting %s=%s of [%s] is not a number; using %d.", key.c_str(), text.c_str(),
+              section.c_str(), fallback);
+    return false;
+}
+
+bool MemoryIniFile::readNumber(const UString& section, const UString& key, double& field) {
+    const double fallback = field;
+    if (!hasKey(section, key)) setDouble(section, key, field);
+    const UString text = getString(section, key);
+    if (isNumber(text, true)) {
+        field = parseDouble(text);
+        return true;
+    }
+    logTagged("readSetting", "Setting %s=%s of [%s] is not a number; using %g.", key.c_str(), text.c_str(),
+              section.c_str(), fallback);
+    return false;
+}
+
+bool MemoryIniFile::readSetting(const UString& section, const UString& key, int& field, int low,
+                                int high) {
+    const int fallback = field;
+    if (!readNumber(section, key, field)) return false;
+    if (field >= low && field <= high) return true;
+    logTagged("readSetting", "Setting %s=%s of [%s] is out of range (%d to %d); using %d.",
+              key.c_str(), getString(section, key).c_str(), section.c_str(), low, high, fallback);
+    field = fallback;
+    return false;
+}
+
+bool MemoryIniFile::readSetting(const UString& section, const UString& key, double& field,
+                                double low, double high) {
+    const double fallback = field;
+    if (!readNumber(section, key, field)) return false;
+    if (field >= low && field <= high) return true;
+    logTagged("readSetting", "Setting %s=%s of [%s] is out of range (%g to %g); using %g.",
+              key.c_str(), getString(section, key).c_str(), section.c_str(), low, high, fallback);
+    field = fallback;
+    return false;
+}

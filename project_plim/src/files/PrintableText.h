@@ -1,0 +1,11 @@
+#pragma once
+// Text from outside the program (an archive's entry names) made safe to print
+// on a terminal.
+#include "util/UString.h"
+
+#include <string>
+
+// Control bytes (C0, DEL, C1) and bytes that are not well-formed UTF-8 as
+// "\xNN", so that no escape sequence passes; printable UTF-8 stays as it is.
+std::string printableText(const std::string& text);
+inline UString printableText(const UString& text) { return printableText(text.str()).c_str(); }

@@ -1,0 +1,44 @@
+#pragma once
+// The header and directory records of a data archive: reading them back with
+// every record checked against the archive's length, and building records.
+#include "util/UString.h"
+#include "WadEntry.h"
+
+#include <cstdint>
+#include <vector>
+
+class Stream;
+
+class WadDirectory {
+public:
+    enum { VERSION = 2, HEADER_SIZE = 8, RECORD_SIZE = 92, NAME_SIZE = 80 };
+    // Every name field is XORed with this; its high bit marks a scrambled field.
+    static const uint8_t NAME_KEY = 0xB3;
+    // No zlib stream inflates to more than this many times its own length.
+    static const uint32_t MAX_INFLATE_RATIO = 1032;
+
+    WadDirectory(const UString& wadName, int archiveSize);
+
+    // Reads version and count from the start of the archive. False (with
+    // problem set) when the archive is shorter than its header.
+    bool readHeader(Stream& stream);
+    // Reads the count's records (none when it is 0; a negative count is corrupt). False with
+    // problem set when the records do not fit the archive, a record lacks its
+    // name terminator, or an entry does not fit the archive or an int.
+    bool readRecords(Stream& stream);
+
+    // One record: the name scrambled over random filler, then offset, size
+    // and stored size. The name must be shorter than NAME_SIZE bytes.
+    static void encodeRecord(const WadEntry& entry, uint8_t record[RECORD_SIZE]);
+    static void encodeHeader(int32_t count, uint8_t header[HEADER_SIZE]);
+
+    UString wadName;
+    int archiveSize;
+    int32_t version = 0;
+    int32_t count = 0;
+    std::vector<WadEntry> records;  // in file order, duplicates included
+    UString problem;
+
+private:
+    bool decodeRecord(int index, const uint8_t* record, WadEntry& entry);
+};
