@@ -270,8 +270,9 @@ TEST_F(FileManagerTest, UnreadableArchiveIsNotCalledMissing) {
     EXPECT_FATAL(fm->useWad("folder.dat"), "Cannot read 'folder.dat': Is a directory");
     EngineTestFolder::writeFile("locked.dat", archiveBytes({{"a", "alpha"}}));
     ASSERT_EQ(0, chmod("locked.dat", 0));
-    if (access("locked.dat", R_OK) != 0) // root reads every file
+    if (access("locked.dat", R_OK) != 0) { // root reads every file
         EXPECT_FATAL(fm->useWad("locked.dat"), "Cannot read 'locked.dat': Permission denied");
+    }
 }
 
 TEST_F(FileManagerTest, BuildingRegistersEachDiskFileOnce) {

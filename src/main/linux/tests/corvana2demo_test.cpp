@@ -76,8 +76,9 @@ TEST(DataFolder, AnArchiveThatIsThereButUnreadableIsNamedWithTheReason) {
     mkdir((a + "/Game.dat").c_str(), 0755);
     EXPECT_EQ(unreadableDataMessage({"", a, b}, "Game.dat"), "Cannot read '" + a + "/Game.dat': Is a directory\n");
     chmod((b + "/Game.dat").c_str(), 0);
-    if (access((b + "/Game.dat").c_str(), R_OK) != 0)
+    if (access((b + "/Game.dat").c_str(), R_OK) != 0) {
         EXPECT_EQ(unreadableDataMessage({b}, "Game.dat"), "Cannot read '" + b + "/Game.dat': Permission denied\n");
+    }
     system(("rm -rf " + a + " " + b).c_str());
 }
 
