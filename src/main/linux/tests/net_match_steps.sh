@@ -6,13 +6,7 @@ PIDS=""
 fail=0
 trap 'for p in $PIDS; do kill $p 2>/dev/null; done; rm -rf "$WORK"' EXIT
 
-wait_for() { # file pattern -> the line's last field
-    for _ in $(seq 1200); do # up to 60 s on a loaded machine
-        line=$(grep -m1 "$2" "$1" 2>/dev/null) && { echo "${line##* }"; return 0; }
-        sleep 0.05
-    done
-    return 1
-}
+source "$(dirname "$0")/wait_for.sh"
 
 start_server() { # clients seconds -> SERVER (its process), PORT
     "$DISPLAY_RUN" "$MATCH" --server 127.0.0.1:0 --clients $1 --seconds $2 >"$WORK/server.out" 2>"$WORK/server.err" &

@@ -11,13 +11,7 @@ WORK=$(mktemp -d)
 trap 'kill $SERVER $RELAYPID 2>/dev/null; rm -rf "$WORK"' EXIT
 FIXED=0,1,511,512,513,1000,1024,65536
 
-wait_for() { # file pattern -> the line's last field
-    for _ in $(seq 600); do # up to 30 s on a loaded machine
-        line=$(grep -m1 "$2" "$1" 2>/dev/null) && { echo "${line##* }"; return 0; }
-        sleep 0.05
-    done
-    return 1
-}
+source "$(dirname "$0")/wait_for.sh"
 
 "$PEER" --server 0 --send $FIXED --random 200 --seed 11 --timeout 45 >"$WORK/server.out" 2>"$WORK/server.err" &
 SERVER=$!
