@@ -52,6 +52,31 @@ NetHost::~NetHost() {
         delete connection;
     connection = nullptr;
     readyQueue.deleteChildren();
+    for (Packet* p : sparePieces)
+        delete p;
+}
+
+Packet* NetHost::takePiece(int bytes) {
+    if (bytes > PIECE_CAPACITY)
+        return nullptr;
+    if (sparePieces.empty())
+        return new Packet(Packet::FLAG_FILTER1, PIECE_CAPACITY);
+    Packet* p = sparePieces.back();
+    sparePieces.pop_back();
+    return p;
+}
+
+void NetHost::recyclePiece(Packet* packet) {
+    if (!packet)
+        return;
+    if (packet->parent)
+        packet->parent->removeChild(packet);
+    if (packet->capacity != PIECE_CAPACITY || packet->firstChild || sparePieces.size() >= MAX_SPARE_PIECES) {
+        delete packet;
+        return;
+    }
+    packet->peer = nullptr;
+    sparePieces.push_back(packet);
 }
 
 void NetHost::trace(const char* format, ...) {
@@ -217,7 +242,7 @@ void NetHost::update() {
         Packet* packet = static_cast<Packet*>(l);
         readyQueue.removeChild(packet);
         processPacket(packet);
-        delete packet;
+        recyclePiece(packet);
     }
     double now = netTime();
     BasicLink* l = peers.firstChild;
@@ -466,7 +491,7 @@ Packet* NetHost::makePiece(Packet* packet, Node* peer, int offset, int size) {
     crc = crcOf(crc, packet->buffer + offset, size);
     pieceBuffer.doBytes(&crc, 4);
 
-    Packet* datagram = pieceBuffer.cloneWithPiece(packet, offset, size);
+    Packet* datagram = pieceBuffer.cloneWithPiece(packet, offset, size, takePiece(pieceBuffer.getLength() + size));
     peer->addOutgoing(datagram);
     return datagram;
 }
@@ -548,7 +573,7 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
         }
     }
 
-    peer->newIncoming(datagram->slice(length));
+    peer->newIncoming(datagram->slice(length, takePiece(length)));
     if (peer->bOverflow) {
         logTagged(NORMAL, "Peer %s sent more than %d bytes without ending a packet; removing it.",
                   peer->address.toString().c_str(), static_cast<int>(Node::MAX_JOINED_BYTES));

@@ -34,7 +34,11 @@ public:
         MAX_REQUESTS_READ = 32,
         // Before a new peer has shown that it receives at its address, it
         // gets at most this many times the bytes that came from there.
-        UNCONFIRMED_AMPLIFICATION = 3
+        UNCONFIRMED_AMPLIFICATION = 3,
+        // A piece packet's capacity: a piece and the longest header before it.
+        PIECE_CAPACITY = MAX_PIECE + 64,
+        // Spare piece packets kept for reuse at most.
+        MAX_SPARE_PIECES = 512
     };
     // A peer that has not shown it within this time gives its slot back.
     static constexpr double UNCONFIRMED_TIMEOUT = 1.9;
@@ -77,6 +81,12 @@ public:
     void resendOverdue(Node* peer, double now);
     // Removes the peer without a notice and logs which peer and why.
     void dropPeer(Node* peer, const char* reason);
+    // A packet of PIECE_CAPACITY for a piece of at most that many bytes, a
+    // spare one when there is one; null for a longer piece.
+    Packet* takePiece(int bytes);
+    // A packet done with (unlinked first) becomes a spare when it has a
+    // piece's capacity and there is room; else it is deleted.
+    void recyclePiece(Packet* packet);
 
     // Handshake traces: the console when there is one, else the log.
     void trace(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -98,6 +108,8 @@ public:
 private:
     // The datagrams of the packet being sent, handed to the connection together.
     std::vector<Packet*> pieceBatch;
+    // Each piece would otherwise cost an allocation and a free on both sides.
+    std::vector<Packet*> sparePieces;
     // Builds one data datagram and queues it in the peer's outQueue.
     Packet* makePiece(Packet* packet, Node* peer, int offset, int size);
     Packet* newConnectionPacket(int type);

@@ -9,6 +9,14 @@
 namespace {
 Packet* asPacket(BasicLink* l) { return static_cast<Packet*>(l); }
 
+// Through the host's spares when there is a host.
+void release(NetHost* host, Packet* piece) {
+    if (host)
+        host->recyclePiece(piece);
+    else
+        delete piece;
+}
+
 // The first child that takes part in walks.
 BasicLink* firstLive(const PlimBase& queue) {
     BasicLink* l = queue.firstChild;
@@ -132,7 +140,7 @@ void Node::processAcks() {
         double roundTrip = now - piece->time;
         if (roundTrip < quickest)
             quickest = roundTrip;
-        delete piece;
+        release(host, piece);
     }
     if (quickest < NO_ROUND_TRIP) {
         ping = 0.9 * ping + 0.1 * quickest;
@@ -145,7 +153,7 @@ bool Node::insertSorted(PlimBase& queue, Packet* piece) {
     while (after && asPacket(after)->sequence > piece->sequence)
         after = after->prev;
     if (after && asPacket(after)->sequence == piece->sequence) {
-        delete piece;
+        release(host, piece);
         return false;
     }
     bool toEnd = after == queue.lastChild;
@@ -208,7 +216,7 @@ bool Node::reassemble() {
         for (int i = 0; i < count; ++i) {
             Packet* piece = asPacket(contiguousQueue.firstChild);
             piece->append(whole);
-            delete piece;
+            release(host, piece);
         }
         whole->rewindToRead();
     }

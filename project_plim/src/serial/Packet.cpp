@@ -410,10 +410,19 @@ void Packet::copyHeaderFrom(const Packet& other, bool withMode) {
     continued = other.continued;
 }
 
-Packet* Packet::slice(int n) {
+Packet* Packet::target(Packet* into, int capacity) const {
+    if (!into)
+        return new Packet(flags, capacity);
+    PLIM_ASSERT(into->capacity >= capacity);
+    into->flags = flags;
+    into->reset();
+    return into;
+}
+
+Packet* Packet::slice(int n, Packet* into) {
     if (n < 0)
         n = 0;
-    Packet* piece = new Packet(flags, n);
+    Packet* piece = target(into, n);
     int available = getBytesLeft();
     int taken = n <= available ? n : (available > 0 ? available : 0);
     if (taken < n) {
@@ -432,23 +441,26 @@ Packet* Packet::slice(int n) {
     return piece;
 }
 
-Packet* Packet::cloneWithPiece(Packet* source, int offset, int n) {
+Packet* Packet::cloneWithPiece(Packet* source, int offset, int n, Packet* into) {
     if (n < 0)
         n = 0;
     int length = getLength();
-    Packet* clone = new Packet(flags, length + n);
+    Packet* clone = target(into, length + n);
     if (length > 0)
         memcpy(clone->buffer, buffer, length);
-    // Only bytes inside the source's buffer are copied; the rest stays zero.
+    // Only bytes inside the source's buffer are copied; the rest is zero.
     int64_t from = offset < 0 ? 0 : offset;
     int64_t end = static_cast<int64_t>(offset) + n;
     if (end > source->capacity)
         end = source->capacity;
-    if (n > 0)
-        memset(clone->buffer + length, 0, n);
-    if (end > from)
-        memcpy(clone->buffer + length + (from - offset), source->buffer + from,
-               static_cast<size_t>(end - from));
+    uint8_t* piece = clone->buffer + length;
+    if (end > from) {
+        memset(piece, 0, size_t(from - offset));
+        memcpy(piece + (from - offset), source->buffer + from, static_cast<size_t>(end - from));
+        memset(piece + (end - offset), 0, size_t(static_cast<int64_t>(offset) + n - end));
+    } else if (n > 0) {
+        memset(piece, 0, size_t(n));
+    }
     if (from != offset || end != static_cast<int64_t>(offset) + n)
         clone->bError = true;
     clone->cursor = clone->buffer + length + n;

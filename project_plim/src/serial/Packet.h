@@ -84,9 +84,12 @@ public:
     // Turns a written packet into one that reads exactly the written bytes.
     void rewindToRead();
     // A new packet (owned by the caller) with the next n bytes, ready to read.
-    Packet* slice(int n);
-    // A new packet with this content followed by n bytes of source from offset.
-    Packet* cloneWithPiece(Packet* source, int offset, int n);
+    // Given into (a packet of at least n bytes' capacity, which it overwrites
+    // whole), it fills and returns that one instead.
+    Packet* slice(int n, Packet* into = nullptr);
+    // A new packet with this content followed by n bytes of source from
+    // offset; into as for slice, for this content and n bytes.
+    Packet* cloneWithPiece(Packet* source, int offset, int n, Packet* into = nullptr);
     // Writes this content to the destination (taking the header when it is empty).
     void append(Packet* destination);
 
@@ -123,6 +126,8 @@ private:
     void nextBit();
     void clearBits();
     void copyHeaderFrom(const Packet& other, bool withMode);
+    // into when given, emptied, with this packet's flags; else a new packet.
+    Packet* target(Packet* into, int capacity) const;
 
     // Stands in for the bit byte when opening one ran past the end.
     uint8_t spareBitByte = 0;
