@@ -556,13 +556,14 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
     if (!peer->bConfirmed)
         confirm(peer);
 
+    // One clock read for all that follows.
+    double now = netTime();
     if (ack > peer->sequenceAcked)
         peer->sequenceAcked = ack;
-    peer->processAcks();
+    peer->processAcks(now);
 
     if (requestCount && connection) {
-        NetStats* stats = connection->getStats();
-        double now = netTime();
+        NetStats* stats = connection->getStats(now);
         for (int i = 0; i < requestCount; ++i) {
             stats->resendRequests += 1;
             Packet* stored = peer->findOutgoing(requests[i]);
@@ -573,7 +574,7 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
         }
     }
 
-    peer->newIncoming(datagram->slice(length, takePiece(length)));
+    peer->newIncoming(datagram->slice(length, takePiece(length)), now);
     if (peer->bOverflow) {
         logTagged(NORMAL, "Peer %s sent more than %d bytes without ending a packet; removing it.",
                   peer->address.toString().c_str(), static_cast<int>(Node::MAX_JOINED_BYTES));

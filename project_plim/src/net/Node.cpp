@@ -132,8 +132,9 @@ Packet* Node::findOutgoing(int sequence) {
     return nullptr;
 }
 
-void Node::processAcks() {
-    double now = netTime();
+void Node::processAcks() { processAcks(netTime()); }
+
+void Node::processAcks(double now) {
     double quickest = NO_ROUND_TRIP;
     while (outQueue.firstChild && asPacket(outQueue.firstChild)->sequence <= sequenceAcked) {
         Packet* piece = asPacket(outQueue.firstChild);
@@ -149,10 +150,20 @@ void Node::processAcks() {
 }
 
 bool Node::insertSorted(PlimBase& queue, Packet* piece) {
+    int32_t sequence = piece->sequence;
     BasicLink* after = queue.lastChild;
-    while (after && asPacket(after)->sequence > piece->sequence)
-        after = after->prev;
-    if (after && asPacket(after)->sequence == piece->sequence) {
+    BasicLink* first = queue.firstChild;
+    // A resent piece mostly fills the oldest gap, at the front of a long
+    // queue: the walk starts from the nearer end.
+    if (after && int64_t(sequence) - asPacket(first)->sequence < int64_t(asPacket(after)->sequence) - sequence) {
+        after = nullptr;
+        for (BasicLink* l = first; l && asPacket(l)->sequence <= sequence; l = l->next)
+            after = l;
+    } else {
+        while (after && asPacket(after)->sequence > sequence)
+            after = after->prev;
+    }
+    if (after && asPacket(after)->sequence == sequence) {
         release(host, piece);
         return false;
     }
@@ -167,8 +178,7 @@ bool Node::insertSorted(PlimBase& queue, Packet* piece) {
     return true;
 }
 
-void Node::deliverContiguous() {
-    double now = netTime();
+void Node::deliverContiguous(double now) {
     while (inQueue.firstChild && asPacket(inQueue.firstChild)->sequence == sequenceIn + 1) {
         Packet* piece = asPacket(inQueue.firstChild);
         inQueue.removeChild(piece);
@@ -228,15 +238,15 @@ bool Node::reassemble() {
     return true;
 }
 
-void Node::processIncoming() {
-    deliverContiguous();
+void Node::processIncoming(double now) {
+    deliverContiguous(now);
     while (reassemble()) {
     }
 }
 
-void Node::newIncoming(Packet* piece) {
+void Node::newIncoming(Packet* piece, double now) {
     // Any new piece shows the peer alive, even while an earlier one is missing.
     if (insertSorted(inQueue, piece))
-        lastHeard = netTime();
-    processIncoming();
+        lastHeard = now;
+    processIncoming(now);
 }

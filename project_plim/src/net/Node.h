@@ -38,16 +38,18 @@ public:
     double resendRoundTrip() const { return roundTrip >= 0.0 ? roundTrip : ping; }
     Packet* findOutgoing(int sequence);
     // Drops what sequenceAcked covers; the quickest round trip among them moves ping.
+    // now: the engine clock, read once by the caller for the whole datagram.
+    void processAcks(double now);
     void processAcks();
     // A received piece whose sequence number is above sequenceIn.
-    void newIncoming(Packet* piece);
+    void newIncoming(Packet* piece, double now);
     // Sorted insert; a duplicate is deleted. False when it was a duplicate.
     bool insertSorted(PlimBase& queue, Packet* piece);
-    void deliverContiguous();
+    void deliverContiguous(double now);
     // Joins whole packets onto the host's ready queue; false when it stopped
     // at an incomplete packet or found none.
     bool reassemble();
-    void processIncoming();
+    void processIncoming(double now);
 
     // 32 random bits, never the connection packets' marker.
     static uint32_t randomUID();
