@@ -180,17 +180,12 @@ void NetConnection::sendRawBatch(Packet* const* packets, int count, NetAddress t
 }
 
 bool NetConnection::sendSegmented(Packet* const* packets, int count, const NetAddress& to) {
-    // One buffer for every connection: all network code runs on the main thread.
-    static uint8_t joined[MAX_SEGMENTED_BYTES];
-    int total = 0;
-    for (int k = 0; k < count; ++k) {
-        int length = packets[k]->getLength();
-        memcpy(joined + total, packets[k]->buffer, size_t(length));
-        total += length;
-    }
+    // The kernel gathers the packets' bytes itself: no joined copy of them here.
+    iovec io[MAX_SEGMENTS];
+    for (int k = 0; k < count; ++k)
+        io[k] = {packets[k]->buffer, size_t(packets[k]->getLength())};
     sockaddr_in in;
     to.toSockAddr(&in);
-    iovec io = {joined, size_t(total)};
     union {
         char bytes[CMSG_SPACE(sizeof(uint16_t))];
         cmsghdr align;
@@ -200,8 +195,8 @@ bool NetConnection::sendSegmented(Packet* const* packets, int count, const NetAd
     memset(&message, 0, sizeof message);
     message.msg_name = &in;
     message.msg_namelen = SOCKADDR_SIZE;
-    message.msg_iov = &io;
-    message.msg_iovlen = 1;
+    message.msg_iov = io;
+    message.msg_iovlen = size_t(count);
     message.msg_control = control.bytes;
     message.msg_controllen = sizeof control.bytes;
     cmsghdr* header = CMSG_FIRSTHDR(&message);

@@ -123,10 +123,18 @@ bool Node::resendRequestDue() const {
 }
 
 Packet* Node::findOutgoing(int sequence) {
-    for (BasicLink* l = outQueue.firstChild; l; l = l->next) {
-        if (l->bDestroyPending || l->bSkip)
-            continue;
-        if (asPacket(l)->sequence == sequence)
+    BasicLink* first = outQueue.firstChild;
+    BasicLink* last = outQueue.lastChild;
+    if (!first)
+        return nullptr;
+    // The queue is sorted: the walk starts from the nearer end and stops
+    // where the number would have been.
+    bool fromFront = int64_t(sequence) - asPacket(first)->sequence < int64_t(asPacket(last)->sequence) - sequence;
+    for (BasicLink* l = fromFront ? first : last; l; l = fromFront ? l->next : l->prev) {
+        int32_t seq = asPacket(l)->sequence;
+        if (fromFront ? seq > sequence : seq < sequence)
+            break;
+        if (seq == sequence && !l->bDestroyPending && !l->bSkip)
             return asPacket(l);
     }
     return nullptr;
