@@ -1,7 +1,5 @@
 #include "Crc32.h"
 
-#include <zlib.h>
-
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define CRC32_FOLDING 1
@@ -66,6 +64,38 @@ bool canFold() {
 
 const size_t FOLD_MINIMUM = 64;
 
+// Eight tables of the reflected polynomial for eight bytes a step: a piece's
+// header and its payload's tail are short, and byte at a time they cost more
+// than the folded payload.
+struct SliceTables {
+    uint32_t t[8][256];
+    SliceTables() {
+        for (uint32_t i = 0; i < 256; ++i) {
+            uint32_t c = i;
+            for (int k = 0; k < 8; ++k)
+                c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[0][i] = c;
+        }
+        for (uint32_t i = 0; i < 256; ++i)
+            for (int j = 1; j < 8; ++j)
+                t[j][i] = t[0][t[j - 1][i] & 0xFF] ^ (t[j - 1][i] >> 8);
+    }
+};
+
+uint32_t sliced(uint32_t crc, const uint8_t* p, size_t n) {
+    static const SliceTables tables;
+    const auto& t = tables.t;
+    crc = ~crc;
+    for (; n >= 8; p += 8, n -= 8) {
+        uint32_t low = crc ^ (uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+        crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^ t[4][low >> 24] ^ t[3][p[4]] ^
+              t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
+    }
+    for (; n; ++p, --n)
+        crc = t[0][(crc ^ *p) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
+
 } // namespace
 
 uint32_t Crc32::update(uint32_t crc, const uint8_t* bytes, size_t count) {
@@ -77,5 +107,5 @@ uint32_t Crc32::update(uint32_t crc, const uint8_t* bytes, size_t count) {
         count -= whole;
     }
 #endif
-    return count ? uint32_t(::crc32_z(crc, bytes, count)) : crc;
+    return count ? sliced(crc, bytes, count) : crc;
 }

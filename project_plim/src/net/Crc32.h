@@ -1,7 +1,8 @@
 #pragma once
 // CRC-32 (IEEE 802.3, reflected), the value zlib's crc32 gives, folded with
-// carry-less multiplication where the processor has it: both sides check
-// every data datagram whole, so this is on the data path of each piece.
+// carry-less multiplication where the processor has it and taken eight bytes
+// a step elsewhere: both sides check every data datagram whole, so this is on
+// the data path of each piece.
 #include <cstddef>
 #include <cstdint>
 
