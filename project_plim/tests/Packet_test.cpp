@@ -300,6 +300,32 @@ TEST_F(PacketTest, SliceCloneAndAppendReassemble) {
     EXPECT_EQ(Bytes(clone->buffer + 1, clone->buffer + 101),
               Bytes(original.begin() + 522, original.begin() + 622));
     EXPECT_FALSE(clone->hasError());
+
+    // Into a used packet (other flags, stale bytes, read past its end) the
+    // same comes out as into a new one.
+    Packet spare(Packet::FLAG_MARKER, 600);
+    memset(spare.buffer, 0xEE, 600);
+    spare.rewindToRead();
+    uint8_t past = 0;
+    spare.doBytes(&past, 1);
+    ASSERT_TRUE(spare.hasError());
+    EXPECT_EQ(head.cloneWithPiece(pieces[1], 10, 100, &spare), &spare);
+    EXPECT_EQ(spare.flags, head.flags);
+    EXPECT_TRUE(spare.bWriting);
+    EXPECT_FALSE(spare.hasError());
+    EXPECT_EQ(spare.sequence, 9);
+    EXPECT_EQ(written(spare), written(*clone));
+    // Past the source's end: its last 76 bytes, then zeros, and the error.
+    head.cloneWithPiece(pieces[2], 200, 100, &spare);
+    EXPECT_TRUE(spare.hasError());
+    EXPECT_EQ(Bytes(spare.buffer + 1, spare.buffer + 77), Bytes(original.begin() + 1224, original.end()));
+    EXPECT_EQ(Bytes(spare.buffer + 77, spare.buffer + 101), Bytes(24, 0));
+    EXPECT_EQ(pieces[0]->slice(300, &spare), &spare);
+    EXPECT_FALSE(spare.bWriting);
+    EXPECT_FALSE(spare.hasError());
+    EXPECT_EQ(spare.sequence, 42);
+    EXPECT_EQ(spare.getBytesLeft(), 300);
+    EXPECT_EQ(Bytes(spare.buffer, spare.buffer + 300), Bytes(original.begin(), original.begin() + 300));
     delete clone;
     for (Packet* piece : pieces)
         delete piece;
