@@ -76,6 +76,7 @@ void NetHost::recyclePiece(Packet* packet) {
         return;
     }
     packet->peer = nullptr;
+    packet->bDestroyPending = packet->bSkip = false;
     sparePieces.push_back(packet);
 }
 
