@@ -47,7 +47,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <malloc.h>
 #include <map>
 #include <string>
 #include <vector>
@@ -142,7 +141,7 @@ void BM_AiSoak(benchmark::State& state) {
            threads ? threads : "(unset)");
     printf("minute  rss_kb heap_kb  blocks  objects  per layer (0..13)                        cameras  day  rounds  "
            "cut  cpu_ms mean/p95/max\n");
-    printf("%6d %7ld %7zu %7ld %8d\n", 0, residentKb(), mallinfo2().uordblks / 1024,
+    printf("%6d %7ld %7zu %7ld %8d\n", 0, residentKb(), heapInUse() / 1024,
            HeapCount::allocations() - HeapCount::releases(), rawBefore);
     long firstRss = 0, lastRss = 0;
     for (auto _ : state) {
@@ -160,7 +159,7 @@ void BM_AiSoak(benchmark::State& state) {
             const long rss = residentKb();
             if (minute == 1) firstRss = rss;
             lastRss = rss;
-            printf("%6d %7ld %7zu %7ld %8d  ", minute, rss, mallinfo2().uordblks / 1024,
+            printf("%6d %7ld %7zu %7ld %8d  ", minute, rss, heapInUse() / 1024,
                    HeapCount::allocations() - HeapCount::releases(), engineObjects());
             const auto layers = run.liveLayers();
             std::string perLayer;

@@ -4,6 +4,7 @@
 // stream refills inside it; and the memory that 41 decoded effects keep.
 // Then the game's own effects on the SDL audio device beside SDL_mixer 1.2
 // (DeviceMixComparison.h).
+#include "BenchStats.h"
 #include "DeviceMixComparison.h"
 #include "files/MemoryFile.h"
 #include "audio/Mixer.h"
@@ -17,7 +18,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <malloc.h>
 #include <memory>
 #include <vector>
 
@@ -133,10 +133,6 @@ void BM_WorstCallbackWithMusic(benchmark::State& state) {
 }
 BENCHMARK(BM_WorstCallbackWithMusic)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-size_t heapInUse() {
-    struct mallinfo2 m = mallinfo2();
-    return m.uordblks + m.hblkhd;
-}
 
 // 41 effects like the game's: 0.15 to 2 s, mono and stereo, 22,050 and
 // 44,100 Hz. Samples take 8 bytes per stereo frame and 4 per mono frame; the
@@ -156,13 +152,13 @@ void BM_DecodedEffectsMemory(benchmark::State& state) {
     double decodedBytes = 0, heapGrowth = 0, peakGrowth = 0, soundSeconds = 0;
     for (auto _ : state) {
         std::vector<MixerOGGstatic*> effects;
-        size_t before = heapInUse();
+        size_t before = BenchStats::heapInUse();
         size_t peak = 0;
         for (auto& f : files) {
             effects.push_back(new MixerOGGstatic(f.get(), false, 2));
-            peak = std::max(peak, heapInUse());
+            peak = std::max(peak, BenchStats::heapInUse());
         }
-        heapGrowth = double(heapInUse() - before);
+        heapGrowth = double(BenchStats::heapInUse() - before);
         peakGrowth = double(peak - before);
         decodedBytes = soundSeconds = 0;
         for (MixerOGGstatic* e : effects) {

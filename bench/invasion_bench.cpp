@@ -146,7 +146,7 @@ void BM_InvasionWaves(benchmark::State& state) {
                     carried.built = EnemySpawner::pendingIn(match->spawners);
                     const struct mallinfo2 heapNow = mallinfo2();
                     carried.rss = residentKb();
-                    carried.heap = heapNow.uordblks;
+                    carried.heap = heapInUse();
                     carried.held = heapNow.fordblks;
                     carried.started = match->time;
                     if (match->waveNumber != wave) break; // the next wave began

@@ -1,5 +1,7 @@
 #include "BenchStats.h"
 
+#include <malloc.h>
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -35,6 +37,11 @@ long residentKb() {
         fclose(f);
     }
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+size_t heapInUse() {
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
 }
 
 double mean(const std::vector<double>& v) {

@@ -1,6 +1,7 @@
 #pragma once
 // Per-frame figures the match benchmarks print: CPU clocks, resident memory,
 // and the mean / 95th percentile / worst of a series of samples.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ double processCpuSeconds();
 double wallSeconds();
 // Resident set of the process, in KB (0 where /proc cannot be read).
 long residentKb();
+// Bytes the allocator has handed out, in the heap and in blocks mapped on
+// their own (which one a block lands in follows glibc's thresholds).
+size_t heapInUse();
 double mean(const std::vector<double>& v);
 double percentile95(std::vector<double> v);
 double percentile99(std::vector<double> v);

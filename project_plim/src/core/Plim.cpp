@@ -65,6 +65,7 @@ RuntimeClass* Plim::getClass() { return &runtimeClass; }
 
 Plim::Plim() {
     initFields();
+    keepFreedMemory();
     srand(getTicks());
     Random::seed(getTicks());
 

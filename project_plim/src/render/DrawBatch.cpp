@@ -40,14 +40,15 @@ PFNGLVERTEXATTRIBPOINTERARBPROC attribPointer;
 PFNGLENABLEVERTEXATTRIBARRAYARBPROC enableAttribArray;
 PFNGLDISABLEVERTEXATTRIBARRAYARBPROC disableAttribArray;
 
-// A scissor band costs the drawing thread some 14 us (a state change, most of
-// it faulting in the fresh memory the software renderer records the state in,
-// and a draw); a covered pixel some 7 ns, shared by the renderer's threads
-// (LP_NUM_THREADS, else one a CPU).
+// A scissor band costs the drawing thread some 5 us with the software
+// renderer's threads (LP_NUM_THREADS, else one a CPU), some 22 us when that
+// thread also rasterises (LP_NUM_THREADS=0: Mesa faults in fresh pages at each
+// band there); a pixel left out saves some 5.3 ns of CPU, shared by the
+// threads: ~1000 pixels a thread, ~4000 on the drawing thread alone.
 double threadedBandCost() {
     const char* threads = std::getenv("LP_NUM_THREADS");
     const long count = threads ? std::atol(threads) : long(std::thread::hardware_concurrency());
-    return 2000.0 * double(std::max(1L, count));
+    return count > 0 ? 1000.0 * double(count) : 4000.0;
 }
 
 // The area of a convex polygon (window coordinates) inside the rectangle x0..x1 x y0..y1.

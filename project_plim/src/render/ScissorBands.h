@@ -1,9 +1,9 @@
 #pragma once
 // Cuts the window pixels of one draw into scissor bands around the area its
-// texels can show in: rows of 16 pixels (the software rasteriser's blocks)
-// grouped into the bands that cost least, counting each band as a draw of
-// its own. Drawn band by band with its own triangles, the draw gives every
-// pixel it gives whole, and skips only fully transparent ones.
+// texels can show in: rows of 8 pixels (whole 4x4 blocks of the software
+// rasteriser) grouped into the bands that cost least, counting each band as a
+// draw of its own. Drawn band by band with its own triangles, the draw gives
+// every pixel it gives whole, and skips only fully transparent ones.
 #include <array>
 #include <cstddef>
 #include <vector>

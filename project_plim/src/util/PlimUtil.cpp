@@ -156,6 +156,13 @@ void releaseFreeMemory() {
 #endif
 }
 
+void keepFreedMemory() {
+#ifdef __GLIBC__
+    // Mesa's scene memory, else given back every frame, is faulted in again at each scissor band.
+    if (!std::getenv("MALLOC_TRIM_THRESHOLD_")) mallopt(M_TRIM_THRESHOLD, 32 * 1024 * 1024);
+#endif
+}
+
 // --- Strings --------------------------------------------------------------
 
 void toLowerString(UString& s) { s = s.toLower(); }

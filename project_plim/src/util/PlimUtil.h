@@ -65,6 +65,9 @@ void delayMilliseconds(unsigned int ms);
 // what a burst of objects freed resident, so the process would keep its peak
 // for ever; a pause in play (between waves) is the time to call it.
 void releaseFreeMemory();
+// Lets the heap keep up to 32 MB of freed memory instead of returning it after
+// every frame, unless MALLOC_TRIM_THRESHOLD_ is set. Called at engine start.
+void keepFreedMemory();
 
 // --- Strings --------------------------------------------------------------
 
