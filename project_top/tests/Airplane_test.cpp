@@ -215,7 +215,9 @@ TEST_F(AirplaneTest, AMouseTurnNeverOvershootsThePointer) {
         const int wanted = GameObject::turnDirection(before, plane->mouseHeading);
         const int after = GameObject::turnDirection(plane->heading, plane->mouseHeading);
         // Still short of the pointer's heading, or on it; never past it.
-        if (wanted != 0) EXPECT_TRUE(after == wanted || after == 0) << "frame " << i;
+        if (wanted != 0) {
+            EXPECT_TRUE(after == wanted || after == 0) << "frame " << i;
+        }
     }
     EXPECT_NEAR(GameObject::angleDelta(plane->heading, plane->mouseHeading), 0.0f, 0.05f);
     PLIM->input->mousePosition[0] = 320.0f;

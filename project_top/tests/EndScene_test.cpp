@@ -162,8 +162,9 @@ TEST_F(EndSceneTest, PlayerTwoWinsAPlaceThatIsWrittenAtOnceAndClicksCloseToTheTa
     // line stays inside the view's bottom edge.
     for (BasicLink* c = ending->ratingLayer->firstChild; c; c = c->next) {
         auto* label = dynamic_cast<RenderableText*>(static_cast<PlimBase*>(c));
-        if (label && label->text == "click to continue")
+        if (label && label->text == "click to continue") {
             EXPECT_GE(label->position.y - float(label->font->fontHeight) - 2.0f, -0.5f * float(Camera::fovHeight()));
+        }
     }
 
     // The closing click fades out; a later one does not restart the 2 s.

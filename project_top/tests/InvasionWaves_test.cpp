@@ -71,7 +71,9 @@ TEST(InvasionWaveTable, RowsCountsZeppelinsTypesAndTints) {
     for (int decade = 0; decade < 5; ++decade) {
         int total = 0;
         for (int m = 1; m <= 9; ++m) total += enemiesOf(decade * 10 + m);
-        if (decade == 0) EXPECT_EQ(total, 298);
+        if (decade == 0) {
+            EXPECT_EQ(total, 298);
+        }
         EXPECT_GE(total, decadeBefore) << "decade " << decade;
         decadeBefore = total;
     }
@@ -98,8 +100,9 @@ TEST(InvasionWaveTable, RowsCountsZeppelinsTypesAndTints) {
         EXPECT_GE(wavesOfType[type].size(), 4u) << type;
     }
     for (int type = 0; type < EnemySpawner::TYPE_COUNT; ++type)
-        if (type != EnemySpawner::TYPE_CRATE && type != EnemySpawner::TYPE_ZEPPELIN)
+        if (type != EnemySpawner::TYPE_CRATE && type != EnemySpawner::TYPE_ZEPPELIN) {
             EXPECT_FALSE(wavesOfType[type].empty()) << type;
+        }
 }
 
 // Fifty-frames-a-second runs keep the fifty waves quick.

@@ -99,7 +99,9 @@ TEST_F(WeaponsTest, TheTenWeaponsFollowTheirTableAndCreateTheirShots) {
         if (row.sound) {
             ASSERT_EQ(played.size(), sounds + 1);
             EXPECT_NE(played.back().find(std::string(row.sound) + "\t10.0,20.0,0.0"), std::string::npos) << played.back();
-            if (row.pitch) EXPECT_NE(played.back().find(row.pitch), std::string::npos) << played.back();
+            if (row.pitch) {
+                EXPECT_NE(played.back().find(row.pitch), std::string::npos) << played.back();
+            }
         } else {
             EXPECT_EQ(played.size(), sounds);
         }
