@@ -18,7 +18,6 @@ namespace {
 const char* text(int id) { return PLIM->language->getText(id); }
 
 // Adds vertical centring to a text's default flags.
-const int kCentreVertically = 0x10;
 
 } // namespace
 
@@ -28,11 +27,7 @@ ContextHelp::ContextHelp() {
 
     const int w = PLIM->graphics ? PLIM->graphics->fovWidth : 640;
     const int h = PLIM->graphics ? PLIM->graphics->fovHeight : 480;
-    RenderableText* title = new RenderableText(0.0f, float(h / 2 - 50), 0.0f, text(Language::STR_HELPTITLE),
-                                               gGlobal->fontLarge, UColor(255, 255, 255, 255));
-    title->printFlags |= kCentreVertically;
-    MenuPlate::give(title);
-    addChild(title);
+    addChild(MenuPlate::pageTitle(text(Language::STR_HELPTITLE)));
 
     documentation = new MenuButtonURL(0.0f, 50.0f, 0.0f, text(Language::STR_DOCUMENTATION),
                                       text(Language::STR_DOCUMENTATIONHINT));

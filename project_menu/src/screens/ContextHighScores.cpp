@@ -51,11 +51,7 @@ ContextHighScores::ContextHighScores(int table) {
     }
     tableIndex = table == ALL_TABLES ? 0 : table;
 
-    RenderableText* title = new RenderableText(0.0f, float(h / 2 - 50), 0.0f, text(Language::STR_HIGHSCORES),
-                                               gGlobal->fontLarge, kWhite);
-    title->printFlags = FontQuad::PRINT_CENTER | FontQuad::PRINT_VCENTER;
-    MenuPlate::give(title);
-    addChild(title);
+    addChild(MenuPlate::pageTitle(text(Language::STR_HIGHSCORES)));
     if (table == ALL_TABLES)
         addChild(new MenuEnum(0.0f, float(h / 2 - 100), 0.0f, "", "", &tableIndex, 0, SaveData::TABLE_COUNT - 1,
                               Language::STR_ENUMGAMETYPE0));

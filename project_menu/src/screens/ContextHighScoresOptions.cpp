@@ -31,11 +31,7 @@ ContextHighScoresOptions::ContextHighScoresOptions() {
     preContext = gGlobal->contextPre;
     const int h = PLIM->graphics ? PLIM->graphics->fovHeight : 480;
 
-    RenderableText* title = new RenderableText(0.0f, float(h / 2 - 50), 0.0f, text(Language::STR_HIGHSCOREOPTIONS),
-                                               gGlobal->fontLarge, UColor(255, 255, 255, 255));
-    title->printFlags = FontQuad::PRINT_CENTER | FontQuad::PRINT_VCENTER;
-    MenuPlate::give(title);
-    addChild(title);
+    addChild(MenuPlate::pageTitle(text(Language::STR_HIGHSCOREOPTIONS)));
     MenuButtonQuit* ok = new MenuButtonQuit(0.0f, float(-h / 2 + 50), 0.0f, text(Language::STR_OK), "");
     ok->setWidth(128);
     addChild(ok);

@@ -28,7 +28,6 @@ namespace {
 
 const char* text(int id) { return PLIM->language->getText(id); }
 
-const int kCentreVertically = 0x10;
 
 // A NUL-terminated field of the saved block's header, read within its size.
 UString headerText(const char* field, size_t size) {
@@ -49,11 +48,7 @@ ContextNetworkWizard1::ContextNetworkWizard1() {
 
     const int w = PLIM->graphics ? PLIM->graphics->fovWidth : 640;
     const int h = PLIM->graphics ? PLIM->graphics->fovHeight : 480;
-    RenderableText* title = new RenderableText(0.0f, float(h / 2 - 50), 0.0f, text(Language::STR_NETWORKWIZARD),
-                                               gGlobal->fontLarge, UColor(255, 255, 255, 255));
-    title->printFlags |= kCentreVertically;
-    MenuPlate::give(title);
-    addChild(title);
+    addChild(MenuPlate::pageTitle(text(Language::STR_NETWORKWIZARD)));
 
     messageViewer = new MessageViewer();
     messageViewer->y = -0.5f * float(messageViewer->maxLines) * messageViewer->lineStep;

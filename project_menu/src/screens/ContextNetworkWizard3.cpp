@@ -15,7 +15,6 @@ namespace {
 
 const char* text(int id) { return PLIM->language->getText(id); }
 
-const int kCentreVertically = 0x10;
 
 } // namespace
 
@@ -24,11 +23,7 @@ ContextNetworkWizard3::ContextNetworkWizard3() {
     preContext = gGlobal->contextPre;
     const int w = PLIM->graphics ? PLIM->graphics->fovWidth : 640;
     const int h = PLIM->graphics ? PLIM->graphics->fovHeight : 480;
-    RenderableText* title = new RenderableText(0.0f, float(h / 2 - 50), 0.0f, text(Language::STR_NETCONFIGTITLE),
-                                               gGlobal->fontLarge, UColor(255, 255, 255, 255));
-    title->printFlags |= kCentreVertically;
-    MenuPlate::give(title);
-    addChild(title);
+    addChild(MenuPlate::pageTitle(text(Language::STR_NETCONFIGTITLE)));
     country = new MenuCountry(0.0f, -40.0f, 0.0f, text(Language::STR_SELECTYOURCOUNTRY),
                               text(Language::STR_SELECTYOURCOUNTRYHINT), &gGlobal->saveData.countryIndex);
     addChild(country);

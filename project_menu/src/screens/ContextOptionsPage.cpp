@@ -13,10 +13,7 @@
 ContextOptionsPage::ContextOptionsPage(const UString& titleText) {
     bDeleteWhenDone = true;
     preContext = gGlobal->contextPre;
-    title = new RenderableText(0.0f, float(viewHeight() / 2 - 50), 0.0f, titleText, gGlobal->fontLarge,
-                               UColor(0xffffffff));
-    title->printFlags |= FontQuad::PRINT_VCENTER;
-    MenuPlate::give(title);
+    title = MenuPlate::pageTitle(titleText);
     addChild(title);
 }
 

@@ -15,7 +15,6 @@ namespace {
 
 const char* text(int id) { return PLIM->language->getText(id); }
 
-const int kCentreVertically = 0x10;
 const int BUTTON_WIDTH = 128;
 
 } // namespace
@@ -23,11 +22,7 @@ const int BUTTON_WIDTH = 128;
 FormPostPage::Parts FormPostPage::build(PlimBase* screen, const UString& title, const UString (&intro)[3]) {
     const int w = Camera::fovWidth();
     const int h = Camera::fovHeight();
-    RenderableText* heading =
-        new RenderableText(0.0f, float(h / 2 - 50), 0.0f, title, gGlobal->fontLarge, UColor(255, 255, 255, 255));
-    heading->printFlags |= kCentreVertically;
-    MenuPlate::give(heading);
-    screen->addChild(heading);
+    screen->addChild(MenuPlate::pageTitle(title));
 
     Parts parts;
     parts.messageViewer = new MessageViewer();

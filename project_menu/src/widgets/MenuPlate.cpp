@@ -1,6 +1,9 @@
 #include "MenuPlate.h"
 
+#include "FontQuad.h"
+#include "app/Global.h"
 #include "core/Plim.h"
+#include "render/Camera.h"
 #include "RenderableText.h"
 #include "core/ResourceManager.h"
 #include "render/Skin.h"
@@ -29,4 +32,12 @@ StretchSkin* MenuPlate::newFrame(Kind kind) {
 void MenuPlate::give(RenderableText* label, Kind kind) {
     delete label->plateFrame;
     label->plateFrame = newFrame(kind);
+}
+
+RenderableText* MenuPlate::pageTitle(const UString& text) {
+    RenderableText* title = new RenderableText(0.0f, float(Camera::fovHeight() / 2 - 50), 0.0f, text,
+                                               gGlobal->fontLarge, UColor(255, 255, 255, 255));
+    title->printFlags |= FontQuad::PRINT_VCENTER;
+    give(title);
+    return title;
 }
