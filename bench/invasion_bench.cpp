@@ -144,10 +144,9 @@ void BM_InvasionWaves(benchmark::State& state) {
                     // The frame that built the wave.
                     carried.spike = (marks.tickEnd - marks.tickStart) * 1000.0;
                     carried.built = EnemySpawner::pendingIn(match->spawners);
-                    const struct mallinfo2 heapNow = mallinfo2();
                     carried.rss = residentKb();
                     carried.heap = heapInUse();
-                    carried.held = heapNow.fordblks;
+                    carried.held = mallinfo2().fordblks;
                     carried.started = match->time;
                     if (match->waveNumber != wave) break; // the next wave began
                     spike = carried.spike;
