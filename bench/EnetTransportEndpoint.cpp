@@ -49,5 +49,4 @@ void EnetTransportEndpoint::service() {
             enet_packet_destroy(e.packet);
         }
     }
-    enet_host_flush(host);
 }

@@ -14,6 +14,7 @@ public:
     long unacknowledged() override { return inFlightBytes; }
     void send(const std::vector<uint8_t>& message) override;
     void service() override;
+    void flush() override { enet_host_flush(host); }
     long datagrams() override { return long(host->totalSentPackets) + long(host->totalReceivedPackets); }
 
 private:

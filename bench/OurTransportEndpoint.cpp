@@ -62,6 +62,11 @@ void OurTransportEndpoint::service() {
         sendConnectRequest(target);
         nextConnect = now + CONNECT_RETRY;
     }
+}
+
+void OurTransportEndpoint::flush() {
+    double now = netTime();
+    Node* p = peer();
     // One idle message carries the acknowledgement and the due resend requests.
     if (p && !sentThisTick) {
         bool unacked = p->sequenceAcked < lastDataSequence;

@@ -19,6 +19,7 @@ public:
     long unacknowledged() override;
     void send(const std::vector<uint8_t>& message) override;
     void service() override;
+    void flush() override;
     long datagrams() override;
     void processPacket(Packet* packet) override;
 

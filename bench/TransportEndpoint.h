@@ -24,7 +24,11 @@ public:
     // Message bytes sent and not yet acknowledged by the other side.
     virtual long unacknowledged() = 0;
     virtual void send(const std::vector<uint8_t>& message) = 0;
+    // Receives and hands over what came; the owner then sends its replies,
+    // and flush sends what is still due, so that a reply carries the
+    // acknowledgements as a game's update each interval would.
     virtual void service() = 0;
+    virtual void flush() = 0;
     virtual long datagrams() = 0;
     // A message longer than the window goes alone, as ENet lets a fragment
     // go whatever its window when nothing else is in flight.
