@@ -7,8 +7,10 @@
 // same connection time-out, and the same stopping rule (a run ends when
 // either side loses its connection; the row then says how far it got).
 // Messages are 60,000 bytes, inside ENet's window, and 65,549 bytes, just
-// over it. Each row is five runs, ours and ENet's taking turns, so that one
-// disturbed run shows as spread instead of deciding the row.
+// over it. Both are warmed up before anything is measured, and each side's
+// replies carry its acknowledgements. Each row is five runs, ours and ENet's
+// taking turns, so that one disturbed run shows as spread instead of
+// deciding the row.
 // Figures: time to connect, delivery time of one message (median and 95th
 // percentile), goodput of a stream of them, and the CPU time both processes
 // spent from the connection to the last delivery, per megabyte delivered.
