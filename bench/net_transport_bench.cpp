@@ -13,7 +13,8 @@
 // deciding the row.
 // Figures: time to connect, delivery time of one message (median and 95th
 // percentile), goodput of a stream of them, and the CPU time both processes
-// spent from the connection to the last delivery, per megabyte delivered.
+// spent from the end of the warm-up to the last delivery, per megabyte
+// delivered.
 //
 //   net_transport_bench                                   the whole table
 //   net_transport_bench LOSS_PERCENT DELAY_MS SERVICE_MS [MESSAGE_BYTES]
@@ -133,7 +134,7 @@ void startTransport(const Config& c) {
     PLIM->network->bEmulateLocalhost = false;
 }
 
-// What one side spent between its connection and the last delivery.
+// What one side spent between the end of the warm-up and the last delivery.
 struct Spent {
     std::pair<double, double> cpu0, cpu;
     long datagrams0 = 0, datagrams = 0;
@@ -497,7 +498,7 @@ int main(int argc, char** argv) {
     printf("Network transport through udp-relay on loopback: %d runs per row, ours and ENet's taking turns (median\n"
            "run and range of all). Each run: %d messages one at a time (median and p95 of their delivery; pooled:\n"
            "p95 of every delivery of all runs), then a stream of %d (goodput); at the game's service interval %d\n"
-           "and %d. CPU of both processes from the connection to the last delivery, per MB delivered, and the\n"
+           "and %d. CPU of both processes from the warm-up's end to the last delivery, per MB delivered, and the\n"
            "system's share of it. Both transports: at most %ld message bytes unacknowledged (a longer message\n"
            "goes alone), a %.0f s connection time-out, and a run ends when either side loses its connection.\n",
            RUNS, TRIALS, STREAM_MESSAGES, SLOW_TRIALS, SLOW_STREAM_MESSAGES, TransportEndpoint::WINDOW_BYTES,
