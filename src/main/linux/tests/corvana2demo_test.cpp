@@ -434,16 +434,26 @@ TEST(Game, OddSaveFilesAreLeftAloneOrWrittenThroughTheirLinks) {
     EXPECT_EQ(linesWith(lines, "keepRefusedFile(): File '" + pro + "' cannot be read (it is not a regular file); it is left as it is and not saved over.", "~Plim").size(), 1u);
 }
 
+// Relative folders (U3_APP_DATA_PATH too) count for nothing: nothing goes below the game.
 // Without a home folder to put the user folder in, the game says so and ends
 // before it writes anything (root runs it as a user the system does not know).
-TEST(Game, WithoutAnyHomeFolderItSaysSoAndWritesNothing) {
-    if (geteuid() != 0) GTEST_SKIP() << "needs a user without a home folder (root)";
+TEST(Game, RelativeFoldersCountForNothingAndWithoutAnyHomeItSaysSo) {
     GameRun run;
+    if (getenv("DISPLAY")) {
+        run.environment = {{"U3_APP_DATA_PATH", "relu3"}, {"XDG_DATA_HOME", run.folder + "/data"}};
+        run.userFolder = run.folder + "/data/Zemtrovia/Corvana2demo/2.60/";
+        run.start();
+        EXPECT_TRUE(run.waitForLog("Global initialization complete", 60.0)) << run.errors();
+        kill(run.pid, SIGTERM);
+        EXPECT_EQ(run.wait(30.0), 0) << run.errors();
+        EXPECT_FALSE(exists(run.folder + "/relu3"));
+    }
+    if (geteuid() != 0) GTEST_SKIP() << "needs a user without a home folder (root)";
     run.openToOthers();
     chmod(run.folder.c_str(), 0777);
-    EXPECT_EQ(WEXITSTATUS(system(("cd '" + run.folder + "' && env -i XDG_DATA_HOME=x setpriv --reuid=54321 --regid=54321 --clear-groups '" + GAME + "' 2>errors.txt").c_str())), 1);
+    EXPECT_EQ(WEXITSTATUS(system(("cd '" + run.folder + "' && env -i XDG_DATA_HOME=x U3_APP_DATA_PATH=relu3 setpriv --reuid=54321 --regid=54321 --clear-groups '" + GAME + "' 2>errors.txt").c_str())), 1);
     EXPECT_EQ(run.errors(), "Cannot find a folder for the game's user files: HOME is not set to an absolute folder and user 54321 has no home folder in the password database. Set HOME (or XDG_DATA_HOME) to an absolute folder.\n");
-    EXPECT_FALSE(exists(run.folder + "/Zemtrovia") || exists(run.folder + "/x"));
+    EXPECT_FALSE(exists(run.folder + "/Zemtrovia") || exists(run.folder + "/x") || exists(run.folder + "/relu3"));
 }
 
 } // namespace
