@@ -445,11 +445,17 @@ TEST(Game, OddSaveFilesAreLeftAloneOrWrittenThroughTheirLinks) {
     EXPECT_TRUE(S_ISFIFO(mode(pro)));
     EXPECT_EQ(linesWith(lines, "showNotices(): The file '" + pro + "' cannot be read (it is not a regular file). It is left as it is and nothing is saved over it; the game starts from the defaults.", "~Plim").size(), 1u);
 
+    std::ofstream(dot + "real.cfg", std::ios::app) << "\x1a";  // damaged: set aside beside it, the link kept
+    const std::string damaged = readFile(dot + "real.cfg");
     ASSERT_EQ(0, system(("chmod 0 '" + hst + "' && ln -sf /dev/zero '" + pro + "'").c_str()));
     lines = runAWhile("showNotices(): ");
     EXPECT_EQ(mode(hst) & 07777, 0u);
     chmod(hst.c_str(), 0644);
     EXPECT_TRUE(readFile(hst) == saved && S_ISLNK(mode(pro)) && !exists(hst + ".bad") && !exists(pro + ".bad"));
+    EXPECT_TRUE(S_ISLNK(mode(cfg)) && readFile(dot + "real.cfg.bad") == damaged && !exists(cfg + ".bad"));
+    EXPECT_NE(readFile(dot + "real.cfg").find("\nmaxFrameDuration=0.05000000\n"), std::string::npos);
+    EXPECT_EQ(linesWith(lines, "keepDamagedFile(): File '" + cfg + "' is damaged (it is not text (byte 0x1a on line " + std::to_string(
+              std::count(damaged.begin(), damaged.end(), '\n') + 1) + ")); kept as '" + dot + "real.cfg.bad'.", "~Plim").size(), 1u);
     EXPECT_EQ(linesWith(lines, "keepRefusedFile(): File '" + hst + "' cannot be read (Permission denied); it is left as it is and not saved over.", "~Plim").size(), 1u);
     EXPECT_EQ(linesWith(lines, "keepRefusedFile(): File '" + pro + "' cannot be read (it is not a regular file); it is left as it is and not saved over.", "~Plim").size(), 1u);
 }
