@@ -8,6 +8,7 @@
 #include "core/Plim.h"
 #include "util/PlimUtil.h"
 #include "PrintableText.h"
+#include "ReplaceFile.h"
 #include "core/RuntimeClass.h"
 #include "SaveBlob.h"
 #include "UserNotices.h"
@@ -355,25 +356,28 @@ void FileManager::keepRefusedFile(const UString& path, const UString& reason) {
 }
 
 UString FileManager::keepDamagedFile(const UString& path, const UString& reason) {
+    // Behind links the file itself goes aside, beside itself (a rename stays
+    // on its own disk, and its owner finds it there); the links stay, and the
+    // next save writes through them.
+    UString why;
+    const UString file = followLinks(path, &why);
     UString kept;
-    int failure = 0;
-    for (int n = 1;; ++n) {
-        kept = n == 1 ? path + ".bad" : formatString("%s.bad.%d", path.c_str(), n);
+    for (int n = 1; !file.isEmpty(); ++n) {
+        kept = n == 1 ? file + ".bad" : formatString("%s.bad.%d", file.c_str(), n);
         // Never over an earlier damaged file; where the file system cannot
         // refuse that by itself, the name is checked first.
-        int result = renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, kept.c_str(), RENAME_NOREPLACE);
+        int result = renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, kept.c_str(), RENAME_NOREPLACE);
         if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
             if (pathExistsOnDisk(kept)) continue;
-            result = rename(path.c_str(), kept.c_str());
+            result = rename(file.c_str(), kept.c_str());
         }
         if (result == 0) break;
         if (errno != EEXIST) {
-            failure = errno;
+            why = strerror(errno);
             break;
         }
     }
-    if (failure) {
-        UString why = strerror(failure);
+    if (!why.isEmpty()) {
         logTagged("keepDamagedFile",
                   "File '%s' is damaged (%s) and cannot be renamed (%s); it is left as it is "
                   "and not saved over.",

@@ -69,7 +69,8 @@ public:
     // Empty when the file opens for reading; else the system's reason.
     static UString whyUnreadable(const UString& path);
     // Renames a file that could not be read or checked out of the way (to
-    // path + ".bad", or ".bad.2", ".bad.3", ... when taken) so that nothing is
+    // path + ".bad", or ".bad.2", ".bad.3", ... when taken; behind links, the
+    // file they lead to, beside itself, and the links stay) so that nothing is
     // ever saved over it; logs one line and tells the player. Returns the new
     // name, or empty when it could not be renamed: then every later save to
     // that path is refused for the rest of the run.
