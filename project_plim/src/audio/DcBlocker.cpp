@@ -9,6 +9,10 @@ namespace {
 // of thousands to decay into subnormals, and a device buffer may be longer.
 const int CHUNK = 512;
 
+// A state too small to matter is 0; so is one that is not finite: a NaN (or
+// an infinity, which turns into one) would otherwise stay in it for good.
+inline float settled(float v) { return std::fabs(v) >= DcBlocker::FLOOR && std::isfinite(v) ? v : 0.0f; }
+
 } // namespace
 
 DcBlocker::DcBlocker(int frequency)
@@ -29,8 +33,10 @@ void DcBlocker::process(float* frames, int count) {
             frames[1] = outR;
         }
         count -= n;
-        if (std::fabs(outL) < FLOOR) outL = 0.0f;
-        if (std::fabs(outR) < FLOOR) outR = 0.0f;
+        outL = settled(outL);
+        outR = settled(outR);
+        if (!std::isfinite(inL)) inL = 0.0f;
+        if (!std::isfinite(inR)) inR = 0.0f;
     }
     lastIn[0] = inL;
     lastIn[1] = inR;

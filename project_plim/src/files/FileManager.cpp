@@ -16,6 +16,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -42,6 +43,23 @@ std::set<std::string>& toldFailures() {
     return told;
 }
 
+// A file or archive that cannot be read: a fatal error located at the caller,
+// as a missing or damaged data file is for the game, unless problem is given
+// (a tool): then it receives the one-line reason. Always false.
+bool refuseAt(UString* problem, const char* function, int line, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
+bool refuseAt(UString* problem, const char* function, int line, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    UString why;
+    formatStringV(why, format, args);
+    va_end(args);
+    if (!problem) ErrorManager::errorAt(function, __FILE__, line, "%s", why.c_str());
+    *problem = why;
+    return false;
+}
+#define REFUSE(problem, ...) refuseAt(problem, __func__, __LINE__, __VA_ARGS__)
+
 // Reads a source file of an archive being built; it must still have the size
 // it had when it was registered, or the directory would not match the data.
 void checkUnchanged(const WadEntry& entry, const MemoryFile& file) {
@@ -63,13 +81,18 @@ FileManager::~FileManager() {
     directory.clear();
 }
 
-Stream* FileManager::openFile(const UString& name, int* size) {
-    return useDisk() ? openDisk(name, size) : openWad(name, size);
+Stream* FileManager::openFile(const UString& name, int* size, UString* problem) {
+    return useDisk() ? openDisk(name, size, problem) : openWad(name, size, problem);
 }
 
-Stream* FileManager::openDisk(const UString& name, int* size) {
-    verifyFileDisk(name);
+Stream* FileManager::openDisk(const UString& name, int* size, UString* problem) {
+    if (!verifyFileDisk(name, problem)) return nullptr;
     FileStream* f = new FileStream(name, FileStream::MODE_READ);
+    if (!f->bOk && problem) { // gone or changed since it was checked
+        REFUSE(problem, "Cannot read '%s': %s", name.c_str(), f->problem.c_str());
+        delete f;
+        return nullptr;
+    }
     PLIM_ASSERT(f->bOk);
     if (size) *size = f->size;
     if (bCreateWad && !bForceDisk) {
@@ -87,52 +110,56 @@ Stream* FileManager::openDisk(const UString& name, int* size) {
     return f;
 }
 
-Stream* FileManager::openWad(const UString& name, int* size) {
-    verifyFileWad(name);
+Stream* FileManager::openWad(const UString& name, int* size, UString* problem) {
+    if (!verifyFileWad(name, problem)) return nullptr;
     WadEntry entry = *findWadEntry(name);
     int archiveSize = 0;
-    FileStream* f = static_cast<FileStream*>(openDisk(entry.wadName, &archiveSize));
+    FileStream* f = static_cast<FileStream*>(openDisk(entry.wadName, &archiveSize, problem));
+    if (!f) return nullptr;
     // The directory was checked against the archive; it may have shrunk since.
-    if (uint64_t(entry.offset) + entry.storedSize > uint64_t(archiveSize))
-        PLIM_ERROR("File '%s' could not be read whole from archive '%s' (it ends at %d bytes).",
-                   printableText(name).c_str(), entry.wadName.c_str(), archiveSize);
+    if (uint64_t(entry.offset) + entry.storedSize > uint64_t(archiveSize)) {
+        delete f;
+        REFUSE(problem, "File '%s' could not be read whole from archive '%s' (it ends at %d bytes).",
+               printableText(name).c_str(), entry.wadName.c_str(), archiveSize);
+        return nullptr;
+    }
     f->seek(int(entry.offset));
     if (size) *size = int(entry.size);
     if (!entry.isCompressed()) return f;
 
     uLong compressedSize = entry.storedSize;
-    Bytef* compressedData = new Bytef[compressedSize ? compressedSize : 1];
-    int got = f->read(compressedData, int(compressedSize));
+    std::vector<Bytef> compressedData(compressedSize ? compressedSize : 1);
+    int got = f->read(compressedData.data(), int(compressedSize));
     delete f;
-    if (got != int(compressedSize))
-        PLIM_ERROR("File '%s' could not be read whole from archive '%s' (%d of %lu bytes).",
-                   printableText(name).c_str(), entry.wadName.c_str(), got < 0 ? 0 : got, compressedSize);
+    if (got != int(compressedSize)) {
+        REFUSE(problem, "File '%s' could not be read whole from archive '%s' (%d of %lu bytes).",
+               printableText(name).c_str(), entry.wadName.c_str(), got < 0 ? 0 : got, compressedSize);
+        return nullptr;
+    }
     MemoryStream* m = new MemoryStream(int(entry.size));
-    Bytef* uncompressedData = m->data;
     uLongf uncompressedSize = entry.size;
-    const uLongf correctUncompressedSize = entry.size;
-    int result = uncompress(uncompressedData, &uncompressedSize, compressedData, compressedSize);
-    delete[] compressedData;
+    int result = uncompress(m->data, &uncompressedSize, compressedData.data(), compressedSize);
+    if (result == Z_OK && uncompressedSize == entry.size) return m;
+    delete m;
     if (result != Z_OK)
-        PLIM_ERROR("File '%s' is a corrupt archive: entry '%s' does not inflate (%s).",
-                   entry.wadName.c_str(), printableText(name).c_str(), zError(result));
-    if (uncompressedSize != correctUncompressedSize)
-        PLIM_ERROR("File '%s' is a corrupt archive: entry '%s' inflates to %lu bytes, not %u.",
-                   entry.wadName.c_str(), printableText(name).c_str(), uncompressedSize, entry.size);
-    return m;
+        REFUSE(problem, "File '%s' is a corrupt archive: entry '%s' does not inflate (%s).",
+               entry.wadName.c_str(), printableText(name).c_str(), zError(result));
+    else
+        REFUSE(problem, "File '%s' is a corrupt archive: entry '%s' inflates to %lu bytes, not %u.",
+               entry.wadName.c_str(), printableText(name).c_str(), uncompressedSize, entry.size);
+    return nullptr;
 }
 
-void FileManager::useWad(const UString& wadName) {
+bool FileManager::useWad(const UString& wadName, UString* problem) {
     currentWad = wadName;
-    if (bCreateWad || !bUseWad || directory.contains(wadName)) return;
+    if (bCreateWad || !bUseWad || directory.contains(wadName)) return true;
 
+    std::vector<WadEntry> records;
+    if (!readWadDirectory(wadName, records, problem)) return false;
     // The archive's own name marks it as read.
     WadEntry sentinel;
     sentinel.fileName = sentinel.wadName = wadName;
     directory.insert(wadName, sentinel);
-
-    std::vector<WadEntry> records;
-    readWadDirectory(wadName, records);
     bool listing = PLIM && !PLIM->bDebugLocked;
     for (const WadEntry& entry : records) {
         directory.insert(entry.fileName, entry);  // the first of a name stays
@@ -141,21 +168,24 @@ void FileManager::useWad(const UString& wadName) {
                       entry.fileName.c_str(), int(entry.offset), int(entry.storedSize),
                       int(entry.size), entry.isCompressed() ? "COMPRESSED" : "OK");
     }
+    return true;
 }
 
-void FileManager::readWadDirectory(const UString& wadName, std::vector<WadEntry>& records) {
+bool FileManager::readWadDirectory(const UString& wadName, std::vector<WadEntry>& records, UString* problem) {
     int archiveSize = 0;
-    Stream* f = openDisk(wadName, &archiveSize);
+    Stream* f = openDisk(wadName, &archiveSize, problem);
+    if (!f) return false;
     WadDirectory dir(wadName, archiveSize);
-    if (!dir.readHeader(*f))
-        PLIM_ERROR("File '%s' is a corrupt archive: %s", wadName.c_str(), dir.problem.c_str());
-    if (dir.version != WAD_VERSION)
-        PLIM_ERROR("File '%s' is a corrupt archive: version %d (expected %d).", wadName.c_str(),
-                   dir.version, WAD_VERSION);
-    if (!dir.readRecords(*f))
-        PLIM_ERROR("File '%s' is a corrupt archive: %s", wadName.c_str(), dir.problem.c_str());
+    bool ok = dir.readHeader(*f);
+    if (ok && dir.version != WAD_VERSION) {
+        dir.problem = formatString("version %d (expected %d).", dir.version, WAD_VERSION);
+        ok = false;
+    }
+    ok = ok && dir.readRecords(*f);
     delete f;
+    if (!ok) return REFUSE(problem, "File '%s' is a corrupt archive: %s", wadName.c_str(), dir.problem.c_str());
     records.swap(dir.records);
+    return true;
 }
 
 WadEntry* FileManager::findWadEntry(const UString& name) { return directory.find(name); }
@@ -180,16 +210,16 @@ void FileManager::verifyFile(const UString& name) {
         verifyFileWad(name);
 }
 
-void FileManager::verifyFileDisk(const UString& name) {
-    if (::fileExists(name)) return;
+bool FileManager::verifyFileDisk(const UString& name, UString* problem) {
+    if (::fileExists(name)) return true;
     // A file that is there but cannot be read says so, not that it is missing.
     if (pathExistsOnDisk(name))
-        PLIM_ERROR("Cannot read '%s': %s", name.c_str(), whyUnreadable(name).c_str());
-    PLIM_ERROR("File '%s' does not exist.", name.c_str());
+        return REFUSE(problem, "Cannot read '%s': %s", name.c_str(), whyUnreadable(name).c_str());
+    return REFUSE(problem, "File '%s' does not exist.", name.c_str());
 }
 
-void FileManager::verifyFileWad(const UString& name) {
-    if (isInWad(name)) return;
+bool FileManager::verifyFileWad(const UString& name, UString* problem) {
+    if (isInWad(name)) return true;
     // Names come from the program, but the directory that lacks one may be
     // damaged: say which archives were searched (the sentinels name them).
     std::set<std::string> archives;
@@ -197,10 +227,10 @@ void FileManager::verifyFileWad(const UString& name) {
         if (node.value.fileName == node.value.wadName) archives.insert("'" + printableText(node.value.wadName.str()) + "'");
     std::string searched;
     for (const std::string& a : archives) searched += (searched.empty() ? "" : ", ") + a;
-    PLIM_ERROR("File '%s' does not exist. %s", printableText(name).c_str(),
-               archives.empty() ? "No archive has been read."
-                                : formatString("It is not in archive%s %s.", archives.size() > 1 ? "s" : "",
-                                               searched.c_str()).c_str());
+    return REFUSE(problem, "File '%s' does not exist. %s", printableText(name).c_str(),
+                  archives.empty() ? "No archive has been read."
+                                   : formatString("It is not in archive%s %s.", archives.size() > 1 ? "s" : "",
+                                                  searched.c_str()).c_str());
 }
 
 bool FileManager::compressEntry(const UString& name, const uint8_t* data, int size,

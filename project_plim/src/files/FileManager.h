@@ -28,16 +28,21 @@ public:
 
     // The returned stream belongs to the caller, who reads at most *size bytes
     // from it (size may be null). A missing name is a fatal error.
-    Stream* openFile(const UString& name, int* size);
-    Stream* openDisk(const UString& name, int* size);
-    Stream* openWad(const UString& name, int* size);
+    //
+    // These operations, given problem, are never fatal for a file or archive
+    // that is missing, unreadable or damaged: they fail (null, false) with
+    // one line naming the file and the reason in *problem. Tools use that;
+    // the game's data must be there and whole.
+    Stream* openFile(const UString& name, int* size, UString* problem = nullptr);
+    Stream* openDisk(const UString& name, int* size, UString* problem = nullptr);
+    Stream* openWad(const UString& name, int* size, UString* problem = nullptr);
 
     // Selects the archive that new entries are registered under; when reading,
     // loads its directory the first time it is named.
-    void useWad(const UString& wadName);
+    bool useWad(const UString& wadName, UString* problem = nullptr);
     // The archive's records in file order, duplicates included; a corrupt
     // archive is a fatal error naming it.
-    void readWadDirectory(const UString& wadName, std::vector<WadEntry>& records);
+    bool readWadDirectory(const UString& wadName, std::vector<WadEntry>& records, UString* problem = nullptr);
     WadEntry* findWadEntry(const UString& name);
     // The archive that openFile reads name from; empty when it comes from the
     // disk (or is missing). Errors in what was read say where it came from.
@@ -45,8 +50,8 @@ public:
     bool isInWad(const UString& name);
     bool fileExists(const UString& name);
     void verifyFile(const UString& name);
-    void verifyFileDisk(const UString& name);
-    void verifyFileWad(const UString& name);
+    bool verifyFileDisk(const UString& name, UString* problem = nullptr);
+    bool verifyFileWad(const UString& name, UString* problem = nullptr);
 
     void saveSubWad(const UString& wadName);
     void saveWads();
