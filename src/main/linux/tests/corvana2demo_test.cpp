@@ -360,7 +360,8 @@ TEST(Game, UnderAFileSizeLimitAWriteFailsInsteadOfKillingTheGame) {
     EXPECT_EQ(run.wait(30.0), 0) << run.errors();
     EXPECT_EQ(run.log().size(), 1024u);
     const std::string hst = run.userFolder + "Corvana2demo.hst";
-    EXPECT_EQ(run.errors(), "Could not save '" + hst + "': File too large. Your latest changes are not kept.\n");
+    const std::string errors = run.errors(); // a sanitizer build may add its suppressions after "-----"
+    EXPECT_EQ(errors.substr(0, errors.find("-----")), "Could not save '" + hst + "': File too large. Your latest changes are not kept.\n");
 
     run.fileSizeLimit = 0;
     run.start();
