@@ -9,6 +9,7 @@
 #include "files/ReplaceFile.h"
 #include "core/RuntimeClass.h"
 #include "files/SaveBlob.h"
+#include "files/SaveFailures.h"
 #include "files/UserNotices.h"
 
 #include <gtest/gtest.h>
@@ -281,6 +282,17 @@ TEST_F(SaveBlobTest, FailedSaveIsLoggedToldAndLeavesNoFile) {
     EXPECT_EQ(UString("Could not save '" + nowhere + "/" + HST +
                       "': No such file or directory. Your latest changes are not kept."),
               notices[0]);
+    // Foreseen at start: the same file and reason is not told again, and the
+    // probe of a folder that takes files leaves nothing.
+    SaveFailures::foresee((nowhere + "/" + HST).c_str());
+    SaveFailures::foresee(path(HST).c_str());
+    EXPECT_TRUE(UserNotices::take().empty());
+    // The last run's list: only its well-formed lines are told, once it is gone.
+    const std::string kept = SaveFailures::keptListPath((folder.root + "/").c_str()).str();
+    EngineTestFolder::writeFile(kept, "no tab\n/a\tb\x1b[2J\n/x.hst\tDisk quota exceeded\n");
+    SaveFailures::tellKept((folder.root + "/").c_str());
+    EXPECT_EQ(UserNotices::take(), std::vector<UString>{"Could not save '/x.hst' when the game last ended: Disk quota "
+                                                        "exceeded. The changes of that game were not kept."});
 
     // The user folder fills up in the middle of the write.
     const std::vector<uint8_t> old = block(2744, 1);

@@ -11,6 +11,7 @@
 #include "ReplaceFile.h"
 #include "core/RuntimeClass.h"
 #include "SaveBlob.h"
+#include "SaveFailures.h"
 #include "UserNotices.h"
 #include "WadDirectory.h"
 
@@ -35,12 +36,6 @@ namespace {
 std::map<std::string, std::string>& blockedPaths() {
     static std::map<std::string, std::string> paths;
     return paths;
-}
-
-// Failed saves already told to the player (path and reason).
-std::set<std::string>& toldFailures() {
-    static std::set<std::string> told;
-    return told;
 }
 
 // A file or archive that cannot be read: a fatal error located at the caller,
@@ -327,11 +322,11 @@ bool FileManager::saveProtectedData(const UString& folder, const UString& fileNa
     if (refuseBlockedSave(path)) return false;
     SaveBlob blob;
     if (!blob.encode(data, size, SaveBlob::computeKeyValue(fileName, keyString))) {
-        reportSaveFailure(path, "the data could not be compressed");
+        SaveFailures::report(path, "the data could not be compressed");
         return false;
     }
     if (blob.saveToFile(path)) return true;
-    reportSaveFailure(path, blob.problem);
+    SaveFailures::report(path, blob.problem);
     return false;
 }
 
@@ -433,12 +428,4 @@ bool FileManager::refuseBlockedSave(const UString& path) {
     if (blocked == blockedPaths().end()) return false;
     logTagged("save", "Not saving '%s': %s.", path.c_str(), blocked->second.c_str());
     return true;
-}
-
-void FileManager::reportSaveFailure(const UString& path, const UString& reason) {
-    logTagged("save", "Cannot save '%s': %s", path.c_str(), reason.c_str());
-    // Some files are saved at every change: the player hears of each failure once.
-    if (!toldFailures().insert(path.str() + '\n' + reason.str()).second) return;
-    UserNotices::post(formatString("Could not save '%s': %s. Your latest changes are not kept.",
-                                   path.c_str(), reason.c_str()));
 }

@@ -59,7 +59,7 @@ public:
     // Protected saved data: folder + "/" + fileName, keyed by the file name and
     // keyString. A size of 0 saves nothing and loads nothing (successfully).
     // A failed save is logged with the system's reason and told to the player
-    // (UserNotices); the previous file stays.
+    // (SaveFailures); the previous file stays.
     static bool saveProtectedData(const UString& folder, const UString& fileName,
                                   const UString& keyString, const void* data, int size);
     // True only when the file checks out and holds exactly size bytes; data is
@@ -89,8 +89,6 @@ public:
     static bool isSaveBlocked(const UString& path);
     // isSaveBlocked, with a log line saying why the save is not made.
     static bool refuseBlockedSave(const UString& path);
-    // Logs a failed save of path and tells the player (once per path and reason).
-    static void reportSaveFailure(const UString& path, const UString& reason);
 
     bool bForceDisk = false;
     bool bCreateWad = false;

@@ -365,18 +365,31 @@ TEST(Game, ACrashSignalLeavesItsLogAndTheNextStartOffersTheReport) {
         EXPECT_GT(readFile(run.userFolder + "Corvana2demo" + kind).size(), 68u) << kind;
 }
 
-// Under a file-size limit the log stops at the limit; the game runs on and ends in order.
+// Under a file-size limit the log stops at the limit; the game runs on and ends
+// in order. The save that fails on the way out is said on standard error and
+// told in the game at the next start.
 TEST(Game, UnderAFileSizeLimitAWriteFailsInsteadOfKillingTheGame) {
     SKIP_WITHOUT_DISPLAY();
     keepDisplayOpen();
     GameRun run;
-    run.fileSizeLimit = 4096;
+    run.fileSizeLimit = 1024; // the settings fit, the saved block does not
     run.start();
-    for (int i = 0; i < 600 && run.running() && run.log().size() < 4096; ++i) pause(50);
+    for (int i = 0; i < 600 && run.running() && run.log().size() < 1024; ++i) pause(50);
     pause(1000);
     kill(run.pid, SIGTERM);
     EXPECT_EQ(run.wait(30.0), 0) << run.errors();
-    EXPECT_EQ(run.log().size(), 4096u);
+    EXPECT_EQ(run.log().size(), 1024u);
+    const std::string hst = run.userFolder + "Corvana2demo.hst";
+    const std::string errors = run.errors(); // a sanitizer build may add its suppressions after "-----"
+    EXPECT_EQ(errors.substr(0, errors.find("-----")), "Could not save '" + hst + "': File too large. Your latest changes are not kept.\n");
+
+    run.fileSizeLimit = 0;
+    run.start();
+    EXPECT_TRUE(run.waitForLog("showNotices(): Could not save '" + hst + "' when the game last ended: File too large. "
+                               "The changes of that game were not kept.", 60.0)) << run.errors();
+    kill(run.pid, SIGTERM);
+    EXPECT_EQ(run.wait(30.0), 0) << run.errors();
+    EXPECT_FALSE(exists(run.userFolder + "Corvana2demo.unsaved"));
 }
 
 // A user folder the player may not write: it is still locked, and the saves
@@ -392,13 +405,19 @@ TEST(Game, InAReadOnlyUserFolderTheFailedSavesAreSaidAtExit) {
     chmod(run.userFolder.c_str(), 0555);
     run.start();
     ASSERT_TRUE(startedAWhile(run, 4000)) << run.errors();
+    // Each save is told at start, in one dialog, as the one that will fail.
+    EXPECT_TRUE(run.waitForLog("showNotices(): ", 60.0));
     kill(run.pid, SIGTERM);
     EXPECT_EQ(run.wait(30.0), 0) << run.errors();
     chmod(run.userFolder.c_str(), 0755);
     std::string expected;
-    for (const char* kind : {".pro", ".hst", ".cfg"})
-        expected += "Could not save '" + run.userFolder + "Corvana2demo" + kind +
-                    "': Permission denied. Your latest changes are not kept.\n";
+    const std::vector<std::string> lines = logLines(run.log());
+    for (const char* kind : {".pro", ".hst", ".cfg"}) {
+        const std::string path = run.userFolder + "Corvana2demo" + kind;
+        expected += "Could not save '" + path + "': Permission denied. Your latest changes are not kept.\n";
+        EXPECT_EQ(linesWith(lines, "showNotices(): The file '" + path + "' cannot be saved (Permission denied). The "
+                                   "changes made in this game will not be kept.", "~Plim").size(), 1u);
+    }
     // A sanitizer build's leak check may add its list of suppressions after.
     const std::string errors = run.errors();
     EXPECT_EQ(errors.substr(0, errors.find("-----")), expected);
@@ -442,6 +461,8 @@ TEST(Game, OddSaveFilesAreLeftAloneOrWrittenThroughTheirLinks) {
     EXPECT_TRUE(readFile(hst) == saved && (mode(hst) & 07777) == 0444);
     const std::string errors = run.errors(), told = "Could not save '" + hst + "': it is read-only. Your latest changes are not kept.\n";
     EXPECT_TRUE(errors.find(told) != std::string::npos && errors.find(told) == errors.rfind(told)) << errors;
+    EXPECT_EQ(linesWith(lines, "showNotices(): The file '" + hst + "' cannot be saved (it is read-only). The changes "
+                               "made in this game will not be kept.", "~Plim").size(), 1u) << "told at start";
     EXPECT_TRUE(S_ISFIFO(mode(pro)));
     EXPECT_EQ(linesWith(lines, "showNotices(): The file '" + pro + "' cannot be read (it is not a regular file). It is left as it is and nothing is saved over it; the game starts from the defaults.", "~Plim").size(), 1u);
 
