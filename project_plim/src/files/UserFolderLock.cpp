@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <sys/file.h>
@@ -54,6 +55,24 @@ Taken lockFile(const std::string& name, int* fd, int* failure) {
     return Taken::BUSY;
 }
 
+// Removes the lock files of copies that ended without letting go (a crash, a
+// kill): one no one holds is taken, removed while locked, and let go, which
+// the holders' protocol above already expects.
+void sweepStaleLocks(const std::string& folder) {
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() < 5 || name.compare(name.size() - 5, 5, ".lock") != 0) continue;
+        const std::string full = folder + "/" + name;
+        int handle = open(full.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+        if (handle < 0) continue;
+        if (lockExclusive(handle) == 0) unlink(full.c_str());
+        close(handle);
+    }
+    closedir(dir);
+}
+
 // The lock file of folder's path in a folder only this user can write, that
 // no user folder's removal takes along; empty when there is none.
 std::string pathLockName(const UString& folder) {
@@ -65,6 +84,7 @@ std::string pathLockName(const UString& folder) {
     if (lstat(mine.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != geteuid() ||
         (info.st_mode & 077) != 0)
         return std::string();
+    sweepStaleLocks(mine);
     // One name however the folder is written (links, "..", a final slash).
     char* real = realpath(folder.c_str(), nullptr);
     const std::string full = real ? real : folder.c_str();
