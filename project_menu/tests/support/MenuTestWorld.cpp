@@ -110,6 +110,10 @@ void MenuTestWorld::frame(double dt, Context* root) {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     root->render();
+    // As the game's frame ends: else the software driver holds frame after
+    // frame, tens of MB that would hide what the screens keep.
+    PLIM->graphics->flush();
+    glFinish();
 }
 
 void MenuTestWorld::run(double seconds, double dt, Context* root) {

@@ -49,7 +49,8 @@ public:
 
     // One frame over root (default: the screen stack): the engine clock
     // advances by dt, the input part takes the events fed since the last
-    // frame, the event manager picks, root ticks and renders.
+    // frame, the event manager picks, root ticks and renders, and the driver
+    // finishes the drawing.
     void frame(double dt = 0.02, Context* root = nullptr);
     // frames until seconds have passed.
     void run(double seconds, double dt = 0.02, Context* root = nullptr);

@@ -36,6 +36,8 @@ const char* PROGRAM = "!!ARBvp1.0\n"
 PFNGLGENPROGRAMSARBPROC genPrograms;
 PFNGLBINDPROGRAMARBPROC bindProgram;
 PFNGLPROGRAMSTRINGARBPROC programString;
+PFNGLISPROGRAMARBPROC isProgram;
+PFNGLDELETEPROGRAMSARBPROC deletePrograms;
 PFNGLVERTEXATTRIBPOINTERARBPROC attribPointer;
 PFNGLENABLEVERTEXATTRIBARRAYARBPROC enableAttribArray;
 PFNGLDISABLEVERTEXATTRIBARRAYARBPROC disableAttribArray;
@@ -171,21 +173,35 @@ bool DrawBatch::setUpProgram() {
     genPrograms = reinterpret_cast<PFNGLGENPROGRAMSARBPROC>(SDL_GL_GetProcAddress("glGenProgramsARB"));
     bindProgram = reinterpret_cast<PFNGLBINDPROGRAMARBPROC>(SDL_GL_GetProcAddress("glBindProgramARB"));
     programString = reinterpret_cast<PFNGLPROGRAMSTRINGARBPROC>(SDL_GL_GetProcAddress("glProgramStringARB"));
+    isProgram = reinterpret_cast<PFNGLISPROGRAMARBPROC>(SDL_GL_GetProcAddress("glIsProgramARB"));
+    deletePrograms = reinterpret_cast<PFNGLDELETEPROGRAMSARBPROC>(SDL_GL_GetProcAddress("glDeleteProgramsARB"));
     attribPointer =
         reinterpret_cast<PFNGLVERTEXATTRIBPOINTERARBPROC>(SDL_GL_GetProcAddress("glVertexAttribPointerARB"));
     enableAttribArray = reinterpret_cast<PFNGLENABLEVERTEXATTRIBARRAYARBPROC>(
         SDL_GL_GetProcAddress("glEnableVertexAttribArrayARB"));
     disableAttribArray = reinterpret_cast<PFNGLDISABLEVERTEXATTRIBARRAYARBPROC>(
         SDL_GL_GetProcAddress("glDisableVertexAttribArrayARB"));
-    if (!genPrograms || !bindProgram || !programString || !attribPointer || !enableAttribArray ||
-        !disableAttribArray)
+    if (!genPrograms || !bindProgram || !programString || !isProgram || !deletePrograms || !attribPointer ||
+        !enableAttribArray || !disableAttribArray)
         return false;
     while (glGetError() != GL_NO_ERROR) {
+    }
+    // State forgotten in the same context leaves our program standing; the
+    // driver keeps every program until its context ends, so a new one each
+    // time would grow for as long as the game runs.
+    if (programName != 0 && isProgram(programName)) {
+        bindProgram(GL_VERTEX_PROGRAM_ARB, programName);
+        return glGetError() == GL_NO_ERROR;
     }
     genPrograms(1, &programName);
     bindProgram(GL_VERTEX_PROGRAM_ARB, programName);
     programString(GL_VERTEX_PROGRAM_ARB, GL_PROGRAM_FORMAT_ASCII_ARB, GLsizei(strlen(PROGRAM)), PROGRAM);
-    return glGetError() == GL_NO_ERROR;
+    if (glGetError() == GL_NO_ERROR) return true;
+    // One the driver refused is never taken up again.
+    bindProgram(GL_VERTEX_PROGRAM_ARB, 0);
+    deletePrograms(1, &programName);
+    programName = 0;
+    return false;
 }
 
 void DrawBatch::knowProjection() {
@@ -444,7 +460,7 @@ void DrawBatch::applyTexEnv(int mode) {
 void DrawBatch::forget() {
     flush();
     projectionKnown = false;
-    // A new context has no program yet.
+    // Looked at again before the next batch: a new context has no program yet.
     program = 0;
     boundTexture = -1;
     blend = texturing = texEnv = -1;
