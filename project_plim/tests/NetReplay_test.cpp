@@ -1,8 +1,10 @@
-// A server on a real socket of 127.0.0.1 under replayed connect requests: a
-// recorded request sent again from other ports makes phantom peers, which
-// never show that they receive there. Each gets at most three times the bytes
-// that came from its port and nothing of the world, and gives its slot back
-// within two seconds with a line in the log; a real client then gets the world.
+// A server on a real socket of 127.0.0.1 under replayed, forged and flooding
+// connect requests: a recorded request sent again from other ports is
+// accepted, but never shows that it receives there. Each gets at most three
+// times the bytes that came from its port and nothing of the world, holds no
+// slot, and is forgotten within two seconds with a line in the log; refusals
+// stay within the same budget; a real client joins amid a flood from fresh
+// ports and gets the world.
 #include "core/Plim.h"
 #include "util/PlimUtil.h"
 #include "render/Renderable.h"
@@ -15,11 +17,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cstdio>
 #include <memory>
 #include <vector>
 
-TEST(NetReplay, ReplayedConnectRequestsGetLittleAndGiveTheirSlotsBack) {
+TEST(NetReplay, ReplayedAndForgedConnectRequestsGetLittleAndHoldNoSlot) {
     RoleTestEngine net;
     PLIM->network->bEmulateLocalhost = false;
     std::unique_ptr<NetRole> server(RoleTestEngine::makeRole(true));
@@ -54,8 +57,8 @@ TEST(NetReplay, ReplayedConnectRequestsGetLittleAndGiveTheirSlotsBack) {
     // Until the slots are free and a second more, at most 6 s of ticks.
     for (int tick = 0; tick < 120 && (freedAfter < 0.0 || netTime() - start < freedAfter + 1.0); ++tick) {
         net.tickRoles(0.05, server.get());
-        allJoined |= server->getPeerCount() == int(hostile.size());
-        if (allJoined && server->getPeerCount() == 0 && freedAfter < 0.0)
+        allJoined |= server->getPendingCount() == int(hostile.size()) && server->getPeerCount() == 0;
+        if (allJoined && server->getPendingCount() == 0 && freedAfter < 0.0)
             freedAfter = netTime() - start;
         for (size_t i = 0; i < hostile.size(); ++i)
             while (Packet* d = hostile[i]->receiveRaw()) {
@@ -81,9 +84,53 @@ TEST(NetReplay, ReplayedConnectRequestsGetLittleAndGiveTheirSlotsBack) {
         EXPECT_EQ(named, 1) << end.c_str();
     }
 
-    client->sendConnectRequest(server->connection->address);
-    for (int tick = 0; tick < 100 && client->objectMap.size() < server->objectMap.size(); ++tick)
+    // Refusals: a 22-byte request of a version below any (its reason alone
+    // would be 100 bytes), one of another game, one to a full server.
+    auto requestBytes = [](const char* game, double version) {
+        Packet* p = new Packet(Packet::FLAG_FILTER1, -1);
+        uint32_t head[2] = {NetHost::CONNECTION_MARKER, NetHost::TYPE_CONNECT};
+        UString g = game, name;
+        p->doBytes(head, 8);
+        p->doUString(&g, -1);
+        p->doDouble(&version);
+        p->doUString(&name, -1);
+        return p;
+    };
+    auto answerTo = [&](Packet* request, int maxPeers) {
+        server->maxPeers = maxPeers;
+        std::unique_ptr<NetConnection> asker(plainSocket());
+        asker->sendRaw(request, server->connection->address);
+        delete request;
+        int answered = 0;
+        for (int tick = 0; tick < 20 && !answered; ++tick) {
+            net.tickRoles(0.05, server.get());
+            while (Packet* d = asker->receiveRaw())
+                answered += d->size;
+        }
+        return answered;
+    };
+    for (auto ask : {std::make_pair("Corvana2", double(-FLT_MAX)), std::make_pair("", 2.6)}) {
+        Packet* request = requestBytes(ask.first, ask.second);
+        int length = request->getLength(), answered = answerTo(request, 8);
+        printf("bytes sent per refused connect request of %d bytes: %d\n", length, answered);
+        EXPECT_GT(answered, 0) << length;
+        EXPECT_LE(answered, 3 * length) << length;
+    }
+    EXPECT_EQ(answerTo(requestBytes("Corvana2", 2.6), 0), 28); // "Server is full."
+    server->maxPeers = 8;
+
+    // A flood from fresh ports: the list of waiting requests keeps its size,
+    // and a real client amid it joins and gets the world.
+    for (int tick = 0; tick < 100 && client->objectMap.size() < server->objectMap.size(); ++tick) {
+        for (int i = 0; i < NetHost::MAX_PENDING / 4; ++i) {
+            std::unique_ptr<NetConnection> fresh(plainSocket());
+            fresh->sendRaw(&request, server->connection->address);
+        }
+        if (tick % 10 == 5 && client->getPeerCount() == 0) // as a client repeats its request
+            client->sendConnectRequest(server->connection->address);
         net.tickRoles(0.05, server.get(), client.get());
+        EXPECT_LE(server->getPendingCount(), NetHost::MAX_PENDING);
+    }
     EXPECT_EQ(client->objectMap.size(), server->objectMap.size());
     EXPECT_EQ(server->getPeerCount(), 1);
 }
