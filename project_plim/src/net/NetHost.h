@@ -44,7 +44,7 @@ public:
         MAX_PENDING = 128,
         // Connect requests traced per second at most: the console keeps every
         // line, and a flood must not fill it.
-        MAX_TRACED_REQUESTS = 20
+        MAX_TRACED_REQUESTS = 5
     };
     // An accepted request that has not shown it within this time is forgotten.
     static constexpr double UNCONFIRMED_TIMEOUT = 1.9;
