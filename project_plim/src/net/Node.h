@@ -62,7 +62,7 @@ public:
     int32_t sequenceAcked = 0;
     int32_t sequenceIn = 0;
     // The highest sequence number of any datagram from the peer that passed
-    // every check: only a newer one may move the peer's address.
+    // every check: only a newer one, next in order, may move a client's port.
     int32_t sequenceNewest = 0;
     double ping = 0.25;
     // Smoothed like a TCP round trip and taken from the first measurement on,
