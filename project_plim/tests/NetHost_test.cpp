@@ -39,10 +39,9 @@ protected:
     void connect(RecordingHost& client) {
         client.sendConnectRequest(server->connection->address);
         RecordingHost::exchange(*server, client);
-        if (client.getPeerCount() == 0)
-            return;
         Packet hello;
-        client.sendToAll(&hello);
+        if (client.getPeerCount() == 1)
+            client.sendToAll(&hello);
         RecordingHost::exchange(*server, client);
     }
 
@@ -263,17 +262,17 @@ TEST_F(NetHostTest, MalformedConnectionPacketsAreDropped) {
     EXPECT_EQ(client->getPeerCount(), 0);
 
     // A reject message at the serializer's limit is dropped; an empty one is told.
-    NetAddress dialled = client->dialled;
-    Packet* reject = connectionPacket(NetHost::TYPE_REJECT, dialled);
+    client->dialled = from; // a refusal counts from the address the client asked
+    Packet* reject = connectionPacket(NetHost::TYPE_REJECT, from);
     int length = 1024;
     reject->doUInt(&length);
     reject->cursor += 1024;
     deliver(*client, reject);
-    reject = connectionPacket(NetHost::TYPE_REJECT, dialled);
+    reject = connectionPacket(NetHost::TYPE_REJECT, from);
     UString empty;
     reject->doUString(&empty, -1);
     deliver(*client, reject);
-    deliver(*client, connectionPacket(7, dialled));
+    deliver(*client, connectionPacket(7, from));
     EXPECT_EQ(client->events, Lines{"rejected "});
 }
 
