@@ -189,9 +189,9 @@ TEST_F(WorldMirrorTest, ClientsShowTheServersDuelAndAgreeAtTheEnd) {
     // Islands, palms, pilots and their bullets at least; every one shown by a named picture.
     EXPECT_GE(maxDrawn, 10);
     EXPECT_EQ(skinned, looked);
-    // Seeded at the first pass (the first client is in by then) and again for
-    // the late one; a draw each second.
-    EXPECT_EQ(mirror->seedings, 2);
+    // Seeded at the first pass, again once the first client has shown that it
+    // receives (a tick later), and for the late one; a draw each second.
+    EXPECT_EQ(mirror->seedings, 3);
     EXPECT_GE(root->draws, 6);
 
     // Effects draw particles of their own, no Renderables: each burning one
