@@ -47,8 +47,8 @@ void MenuPlate::drawBlockPanel(StretchSkin* panel, const std::vector<Rect>& lett
         any = true;
     }
     if (any)
-        TextPlate::drawFrameOver(panel, Rect(all.left - BLOCK_MARGIN, all.top + BLOCK_MARGIN, all.right + BLOCK_MARGIN,
-                                             all.bottom - BLOCK_MARGIN),
+        TextPlate::drawFrameOver(panel, Rect(all.left - BLOCK_MARGIN_X, all.top + BLOCK_MARGIN_Y,
+                                             all.right + BLOCK_MARGIN_X, all.bottom - BLOCK_MARGIN_Y),
                                  alpha);
 }
 

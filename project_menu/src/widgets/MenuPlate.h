@@ -14,13 +14,16 @@ class StretchSkin;
 
 namespace MenuPlate {
 enum Kind { TEXT_PLATE, PANEL };
-// The room between a block's letters and its panel's edges, on every side.
-constexpr float BLOCK_MARGIN = 10.0f;
+// The room between a block's text and its panel's edges. A line's cell has
+// room of its own above its letters and below their baseline, so the sides
+// take a little more to look even.
+constexpr float BLOCK_MARGIN_X = 14.0f;
+constexpr float BLOCK_MARGIN_Y = 10.0f;
 StretchSkin* newFrame(Kind kind = TEXT_PLATE);
 // Gives the label a frame of that kind behind its text (it owns it).
 void give(RenderableText* label, Kind kind = TEXT_PLATE);
 // One panel frame behind a block of text (lines that read as one): over the
-// rectangles of their letters, grown by BLOCK_MARGIN; nothing for none.
+// rectangles of their letters, grown by the block margins; nothing for none.
 void drawBlockPanel(StretchSkin* panel, const std::vector<Rect>& letters, int alpha = 255);
 // The rectangles of the labels' letters (blanks at either end left out).
 std::vector<Rect> lettersOf(const std::vector<const RenderableText*>& labels);

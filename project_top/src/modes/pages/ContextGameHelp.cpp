@@ -14,6 +14,7 @@
 #include "world/Vehicle.h"
 #include "world/World.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -21,14 +22,28 @@ const float BAR_TRAVEL = ContextGameHelp::BAR_SHOWN - ContextGameHelp::BAR_HIDDE
 const float LABEL_INSET_X = 160.0f;
 const UColor BLACK(0, 0, 0, 255);
 
-// The content's texts, which stand on the panel.
-std::vector<const RenderableText*> textsOf(const PlimBase* content) {
+// A page's lines read as one block while each stands no further below the
+// one above than twice the taller of the two: a title and its paragraph are
+// one, the captions beside two pictures of the mouse are two.
+const float BLOCK_GAP_LINES = 2.0f;
+
+// The letters of the content's texts, top first, in blocks.
+std::vector<std::vector<Rect>> blocksOf(const PlimBase* content) {
     std::vector<const RenderableText*> texts;
     for (BasicLink* l = content->firstChild; l; l = l->next)
         if (!l->bDestroyPending)
             if (const RenderableText* t = dynamic_cast<const RenderableText*>(static_cast<PlimBase*>(l)))
                 texts.push_back(t);
-    return texts;
+    std::vector<Rect> letters = MenuPlate::lettersOf(texts);
+    std::sort(letters.begin(), letters.end(), [](const Rect& a, const Rect& b) { return a.top > b.top; });
+    std::vector<std::vector<Rect>> blocks;
+    for (const Rect& r : letters) {
+        const Rect* above = blocks.empty() ? nullptr : &blocks.back().back();
+        const float lines = above ? std::max(above->top - above->bottom, r.top - r.bottom) : 0.0f;
+        if (!above || above->bottom - r.top > BLOCK_GAP_LINES * lines) blocks.emplace_back();
+        blocks.back().push_back(r);
+    }
+    return blocks;
 }
 } // namespace
 
@@ -103,7 +118,8 @@ void ContextGameHelp::renderContents() {
         drawFilledRect(Rect(-w, h, w, h - barInset), BLACK);
         drawFilledRect(Rect(-w, -h + barInset, w, -h), BLACK);
     }
-    if (content->parent == this) MenuPlate::drawBlockPanel(panel, MenuPlate::lettersOf(textsOf(content)));
+    if (content->parent == this)
+        for (const std::vector<Rect>& block : blocksOf(content)) MenuPlate::drawBlockPanel(panel, block);
     Context::renderContents();
 }
 

@@ -6,7 +6,7 @@
 // resume"; the opener's content (its children of content) shows from 0.5 s.
 // After those 0.5 s, a new press of either player's fire key or a mouse button
 // empties the content, slides the bars out and closes the page. The content's
-// texts read as one block, on one panel.
+// texts stand on one panel per block of lines.
 #include "core/Context.h"
 
 class FontQuad;
