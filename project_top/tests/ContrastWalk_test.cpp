@@ -70,13 +70,10 @@ namespace {
 
 using namespace ScreenText;
 
-// Window pixels per unit of the default view.
-float pixelsPerUnit() { return float(windowSize().h) / float(Camera::fovHeight()); }
-
 // A world rectangle of the default view in window pixels (from the top left).
 Box windowBox(float left, float top, float right, float bottom) {
     const Size s = windowSize();
-    const float k = pixelsPerUnit();
+    const float k = float(s.h) / float(Camera::fovHeight());
     return Box{int(std::floor(left * k)) + s.w / 2, s.h / 2 - int(std::ceil(top * k)),
                int(std::ceil(right * k)) + s.w / 2 - 1, s.h / 2 - int(std::floor(bottom * k)) - 1};
 }
@@ -165,8 +162,7 @@ TEST_F(ContrastWalkTest, EveryMenuScreenAndDialogReadsAtFourAndAHalfToOne) {
     push(new ContextMain());
     UserNotices::post("Could not save 'Corvana2demo.hst': No space left on device. Your latest changes are not kept.");
     check("failed-save notice", 1.5, true, true);
-    // The players over the main menu (as a player leaves it), whose corner
-    // buttons the frame crosses; Add replaces them with the name prompt.
+    // The players over the main menu, whose corner buttons the frame crosses.
     clearStack();
     ContextMain* menu = new ContextMain();
     push(menu);
@@ -374,9 +370,9 @@ TEST_F(ContrastWalkTest, TheLongestNameAndBonusCaptionsStayInsideTheirFramesAndT
             for (BasicLink* l = hud->firstChild; l; l = l->next) l->bSkip = false;
     }
     // The scores on the badges' lower halves, the labels below them.
-    const float k = pixelsPerUnit();
-    const int labelsTop = int(float(windowSize().h / 2) - (match->playerHud[0]->position.y - BADGE_HALF_HEIGHT) * k);
-    const int labelsBottom = labelsTop + int(60.0f * k);
+    const float badge = match->playerHud[0]->position.y - float(BADGE_HALF_HEIGHT);
+    const int labelsTop = windowBox(0.0f, badge, 0.0f, badge).y0;
+    const int labelsBottom = windowBox(0.0f, 0.0f, 0.0f, badge - 60.0f).y1;
     EXPECT_EQ(textPixelsOffFrame(with, without, noPopups, labelsTop, labelsBottom), 0)
         << "caption pixels off their labels";
     const int right = windowSize().w - 1;

@@ -137,13 +137,6 @@ int difference(const Pixels& a, const Pixels& b, size_t i) {
 // Columns between the words of a line at 1024 x 768, not between two texts.
 const int WORD_GAP = 8;
 
-double medianLuminance(const Pixels& p, const std::vector<int>& pixels) {
-    std::vector<double> l;
-    for (int i : pixels) l.push_back(luminance(&p[size_t(i) * 4]));
-    std::nth_element(l.begin(), l.begin() + long(l.size() / 2), l.end());
-    return l[l.size() / 2];
-}
-
 void dump(const char* name, const char* kind, const Pixels& p, int w, int h) {
     const char* folder = getenv("CONTRAST_DUMP");
     if (!folder) return;
@@ -267,7 +260,12 @@ Lowest measure(ContextManager* stack, const char* name) {
             return difference(with, without, size_t(a)) > difference(with, without, size_t(b));
         });
         strokes.resize(fifth);
-        const double a = medianLuminance(with, strokes), b = medianLuminance(without, strokes);
+        auto median = [&strokes](const Pixels& p, std::vector<double> l = {}) {
+            for (int i : strokes) l.push_back(luminance(&p[size_t(i) * 4]));
+            std::nth_element(l.begin(), l.begin() + long(l.size() / 2), l.end());
+            return l[l.size() / 2];
+        };
+        const double a = median(with), b = median(without);
         const double ratio = (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
         if (getenv("CONTRAST_DUMP") && ratio < (getenv("CONTRAST_ALL") ? 99.0 : disabled ? 3.0 : 5.0)) {
             int x0 = w, y0 = h, x1 = 0, y1 = 0;
