@@ -360,7 +360,7 @@ TEST_F(MenuScreensTest, TheConfigurationCheckWritesItsKeysAndClosesAfterOneFrame
 TEST_F(MenuScreensTest, TheCreditsCarryTheVersionLineAndCloseAfterAMinute) {
     ContextCredits* credits = new ContextCredits();
     EXPECT_EQ(credits->versionLine->text, "Corvana2demo v2.60");
-    EXPECT_EQ(credits->versionLine->position, V3(316.0f, -238.0f, 0.0f));
+    EXPECT_EQ(credits->versionLine->position, V3(313.0f, -233.0f, 0.0f)) << "its plate 4 clear of the edges";
     EXPECT_EQ(credits->versionLine->printFlags, 0x28);
     EXPECT_EQ(credits->versionLine->color, MenuColors::plateText());
     EXPECT_FALSE(credits->versionLine->bShadow);

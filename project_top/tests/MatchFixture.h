@@ -20,9 +20,10 @@ class MatchTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { harness = new MatchHarness(); }
     // For a suite whose delays are whole numbers of frames of that length.
-    static void startHarness(double frameRate) {
+    static void startHarness(double frameRate, bool fullScreen = false) {
         MatchSettings settings;
         settings.frameRate = frameRate;
+        settings.fullScreen = fullScreen;
         harness = new MatchHarness(settings);
     }
     static void TearDownTestSuite() {

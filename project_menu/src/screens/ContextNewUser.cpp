@@ -1,5 +1,6 @@
 #include "ContextNewUser.h"
 
+#include "ScreenBeneath.h"
 #include "FontQuad.h"
 #include "app/Global.h"
 #include "language/Language.h"
@@ -98,6 +99,6 @@ void ContextNewUser::tickContents(double t, double dt) {
 }
 
 void ContextNewUser::renderContents() {
-    if (prev) static_cast<Context*>(static_cast<PlimBase*>(prev))->renderContext();
+    ScreenBeneath::render(this);
     ContextMenu::renderContents();
 }

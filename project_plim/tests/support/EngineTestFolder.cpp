@@ -65,10 +65,11 @@ void EngineTestFolder::writeStaticSettings(const char* omitKey) const {
     writeFile(root + "/Corvana2demo.cfg.static", text.str());
 }
 
-void EngineTestFolder::writeUserSettings(const std::string& extra) const {
+void EngineTestFolder::writeUserSettings(const std::string& extra, bool fullScreen) const {
     std::string command = "mkdir -p '" + userFolder() + "'";
     if (system(command.c_str()) != 0) perror("mkdir");
-    writeFile(userSettingsPath(), "[PlimGraphics]\nbFullScreen=No\n[PlimInput]\nbTrackJoystick=No\n" + extra);
+    writeFile(userSettingsPath(), std::string("[PlimGraphics]\nbFullScreen=") + (fullScreen ? "Yes" : "No") +
+                                      "\n[PlimInput]\nbTrackJoystick=No\n" + extra);
 }
 
 std::string EngineTestFolder::userFolder() const { return root + "/data/" + VERSION_FOLDER + "/"; }

@@ -15,7 +15,7 @@ public:
     // ./Corvana2demo.cfg.static with every key; omitKey leaves that key out.
     void writeStaticSettings(const char* omitKey = nullptr) const;
     // The user settings file: a window, no joystick, then extra lines (INI text).
-    void writeUserSettings(const std::string& extra = std::string()) const;
+    void writeUserSettings(const std::string& extra = std::string(), bool fullScreen = false) const;
 
     std::string userFolder() const;        // ends in "/"
     std::string userSettingsPath() const;  // <user folder>Corvana2demo.cfg

@@ -28,7 +28,7 @@ MatchHarness::MatchHarness(const MatchSettings& chosen) : settings(chosen) {
                                 "[Language]\nbMultilanguage=No\nsingleLanguage=0\n[Edition]\nbHoliday=No\n"
                                 "[Graphics]\nditherDepth=0\n[Input]\nhardwareMouseScaling=1.0\n");
     folder.writeUserSettings(formatString("[Plim]\nframeRate=%.6f\n", settings.frameRate).c_str() +
-                             settings.userSettings);
+                             settings.userSettings, settings.fullScreen);
     std::string archive = std::string(PLIM_TEST_BINARY_DIR) + "/Corvana2demo.dat";
     if (symlink(archive.c_str(), (folder.root + "/Corvana2demo.dat").c_str()) != 0) perror("symlink");
 
@@ -37,9 +37,9 @@ MatchHarness::MatchHarness(const MatchSettings& chosen) : settings(chosen) {
     app = new MatchGlobal();
     gGlobal = app;
     // The saved settings the loader applies at its end: a window of the
-    // default view, the run's frame rate and detail.
+    // default view (or full screen), the run's frame rate and detail.
     SaveData& saved = app->saveData;
-    saved.bFullScreenOption = 0;
+    saved.bFullScreenOption = settings.fullScreen ? 1 : 0;
     saved.videoMode = 1;
     saved.maxFps = int32_t(std::lround(1.0 / settings.frameRate));
     saved.graphicsDetail = settings.graphicsDetail;

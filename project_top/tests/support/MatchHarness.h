@@ -33,6 +33,7 @@ struct MatchSettings {
     // the frames they read. MATCH_HARNESS_DRAW=1 in the environment draws
     // every frame (to compare the cost, or to watch a run).
     bool draw = false;
+    bool fullScreen = false; // at the display's mode, else a window of the view
 };
 
 // The application object of a run: no screens of its own.
