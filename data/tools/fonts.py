@@ -40,7 +40,7 @@ def char_of(code):
 
 class FontStyle:
     def __init__(self, name, files, ttf, size, spacing, first, last, stroke=0, composites=False,
-                 sheet=256, bold_icons=True, top_pad=0, bar_width=0):
+                 sheet=256, bold_icons=True, top_pad=0, bar_width=0, core_gain=1.0):
         self.name, self.files, self.ttf, self.size = name, files, ttf, size
         self.spacing, self.first, self.last = spacing, first, last
         self.stroke, self.composites, self.sheet = stroke, composites, sheet
@@ -50,6 +50,10 @@ class FontStyle:
         # A '|' of this many pixels (0: the typeface's own): the volume
         # meters draw their bars with it, and a hairline blurs into the box.
         self.bar_width = bar_width
+        # Coverage scaled by this (clipped to full): a stem's core, one or two
+        # texels wide, stays solid when the window magnifies and filters it,
+        # so a coloured caption shows its full colour on its strokes.
+        self.core_gain = core_gain
 
 
 def metrics(font, style, codes):
@@ -127,7 +131,7 @@ def control_symbol(code, height, cap, baseline):
         cx = w / 2.0
         cy = top + s / 2.0
         if code == 1:
-            ctx.set_line_width(max(1.5, s * .18))
+            ctx.set_line_width(max(1.5, s * .22))
             ctx.set_line_cap(cairo.LINE_CAP_ROUND)
             ctx.set_line_join(cairo.LINE_JOIN_ROUND)
             ctx.move_to(cx - s * .42, cy + s * .02)
@@ -194,6 +198,9 @@ def glyphs(style):
             elif style.composites and code == CEDILLA:
                 img = crop_ink(img, False)
             out.append(img)
+    if style.core_gain != 1.0:
+        for img in out:
+            img[..., 3] = np.clip(img[..., 3] * style.core_gain, 0.0, 1.0)
     return out, height
 
 
@@ -219,7 +226,7 @@ STYLES = [
     FontStyle('fontTiny', ['gfx/font/font-tiny.tga'], 'DejaVuSansCondensed-Bold.ttf', 9, 1, 33, 255),
     FontStyle('fontSmall', ['gfx/font/alphabet-myriad.tga'], 'DejaVuSansCondensed.ttf', 12, -1, 33, 255),
     FontStyle('fontMedium', ['gfx/font/font-medium.tga'], 'DejaVuSans-Bold.ttf', 14, 0, 0, 255, composites=True,
-              bar_width=3),
+              bar_width=3, core_gain=1.35),
     FontStyle('fontLarge', ['gfx/font/font-large-1.tga', 'gfx/font/font-large-2.tga'], 'DejaVuSans-Bold.ttf', 26, 0,
              0, 255, stroke=1, composites=True),
     FontStyle('fontHUD', ['gfx/font/alphabet-hud.tga'], 'DejaVuSans-Bold.ttf', 17, -4, 44, 58, stroke=2, top_pad=2),
