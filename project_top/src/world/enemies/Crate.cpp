@@ -3,12 +3,9 @@
 #include "modes/GameController.h"
 #include "world/World.h"
 #include "world/effects/Explosion.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
-
-namespace {
-const float PI = float(M_PI);
-} // namespace
 
 Crate::Crate(int crateKind) : kind(crateKind) {
     setup(World::frame(World::frames("crate"), kind), nullptr, nullptr, nullptr);
@@ -44,8 +41,9 @@ void Crate::render() {
 }
 
 void Crate::onDestroyed(GameObject* by) {
-    World::add(GameController::LAYER_FIREWORKS, new Explosion(position.x, position.y, position.z,
-                                                              4 + 6 * World::detail(), 0.0f, 50.0f, heading, PI, 1.5f));
+    Emission pieces(position);
+    pieces.particles(4 + 6 * World::detail()).speeds(0.0f, 50.0f).toward(heading).spreading(PI).scaled(1.5f);
+    World::add(GameController::LAYER_FIREWORKS, new Explosion(pieces));
     World::playAt("crateBreak", position);
     bDestroyPending = true;
     // Only a player's shot earns the weapon.

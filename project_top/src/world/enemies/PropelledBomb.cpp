@@ -5,11 +5,11 @@
 #include "modes/GameController.h"
 #include "world/World.h"
 #include "world/effects/Explosion.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const float COLLISION_SENSITIVITY = 0.75f;
 const float BASE_SPEED = 32.0f;
 const float MAX_AIM_ERROR = 3.0f * PI / 8.0f;
@@ -113,8 +113,9 @@ void PropelledBomb::onHit(GameObject* by, float) {
 }
 
 void PropelledBomb::onDestroyed(GameObject*) {
-    World::add(GameController::LAYER_FIREWORKS, new Explosion(position.x, position.y, position.z,
-                                                              6 * World::detail() + 4, 0.0f, 50.0f, heading, PI, 1.5f));
+    Emission pieces(position);
+    pieces.particles(6 * World::detail() + 4).speeds(0.0f, 50.0f).toward(heading).spreading(PI).scaled(1.5f);
+    World::add(GameController::LAYER_FIREWORKS, new Explosion(pieces));
     playExplosionShort(position, 0.0f, 0.5f);
     // The wreck stays in play: it falls until it sinks or leaves the view.
     acceleration = V3(0.0f, -WRECK_GRAVITY, 0.0f);
