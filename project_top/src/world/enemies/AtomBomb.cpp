@@ -2,7 +2,6 @@
 
 #include "modes/GameController.h"
 #include "world/World.h"
-#include "world/effects/Explosion.h"
 #include "world/effects/Smoke.h"
 #include "util/PlimMath.h"
 
@@ -63,9 +62,7 @@ void AtomBomb::tick(double, double dt) {
 }
 
 void AtomBomb::onDestroyed(GameObject*) {
-    Emission pieces(position);
-    pieces.particles(4 + 6 * World::detail()).speeds(0.0f, 50.0f).toward(heading).spreading(PI).scaled(1.5f);
-    World::add(GameController::LAYER_FIREWORKS, new Explosion(pieces));
+    explode(0.0f, 50.0f);
     playExplosionShort(position, 0.0f, 0.5f);
     bDestroyPending = true;
 }

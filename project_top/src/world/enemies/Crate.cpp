@@ -2,8 +2,6 @@
 
 #include "modes/GameController.h"
 #include "world/World.h"
-#include "world/effects/Explosion.h"
-#include "util/PlimMath.h"
 
 #include <cmath>
 
@@ -41,9 +39,7 @@ void Crate::render() {
 }
 
 void Crate::onDestroyed(GameObject* by) {
-    Emission pieces(position);
-    pieces.particles(4 + 6 * World::detail()).speeds(0.0f, 50.0f).toward(heading).spreading(PI).scaled(1.5f);
-    World::add(GameController::LAYER_FIREWORKS, new Explosion(pieces));
+    explode(0.0f, 50.0f);
     World::playAt("crateBreak", position);
     bDestroyPending = true;
     // Only a player's shot earns the weapon.

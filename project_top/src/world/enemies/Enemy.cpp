@@ -10,6 +10,7 @@
 #include "modes/PlayerData.h"
 #include "world/Palm.h"
 #include "world/World.h"
+#include "world/effects/Explosion.h"
 #include "world/effects/Splash.h"
 #include "util/PlimMath.h"
 
@@ -126,4 +127,10 @@ void Enemy::splashDown() {
     }
     World::playAt("smallSplash", position);
     bDestroyPending = true;
+}
+
+void Enemy::explode(float minSpeed, float maxSpeed) {
+    Emission pieces(position);
+    pieces.particles(6 * World::detail() + 4).speeds(minSpeed, maxSpeed).toward(heading).spreading(PI).scaled(1.5f);
+    World::add(GameController::LAYER_FIREWORKS, new Explosion(pieces));
 }

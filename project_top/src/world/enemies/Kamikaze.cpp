@@ -3,7 +3,6 @@
 #include "render/Texture.h"
 #include "modes/GameController.h"
 #include "world/World.h"
-#include "world/effects/Explosion.h"
 #include "world/effects/Splash.h"
 #include "util/PlimMath.h"
 
@@ -66,9 +65,7 @@ void Kamikaze::render() {
 }
 
 void Kamikaze::onDestroyed(GameObject* by) {
-    Emission pieces(position);
-    pieces.particles(6 * World::detail() + 4).speeds(25.0f, 50.0f).toward(heading).spreading(PI).scaled(1.5f);
-    World::add(GameController::LAYER_FIREWORKS, new Explosion(pieces));
+    explode(25.0f, 50.0f);
     playExplosionShort(position, 0.0f, 0.5f);
     GameObject::onDestroyed(by);
 }

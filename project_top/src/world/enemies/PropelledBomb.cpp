@@ -4,7 +4,6 @@
 #include "render/Texture.h"
 #include "modes/GameController.h"
 #include "world/World.h"
-#include "world/effects/Explosion.h"
 #include "util/PlimMath.h"
 
 #include <cmath>
@@ -113,9 +112,7 @@ void PropelledBomb::onHit(GameObject* by, float) {
 }
 
 void PropelledBomb::onDestroyed(GameObject*) {
-    Emission pieces(position);
-    pieces.particles(6 * World::detail() + 4).speeds(0.0f, 50.0f).toward(heading).spreading(PI).scaled(1.5f);
-    World::add(GameController::LAYER_FIREWORKS, new Explosion(pieces));
+    explode(0.0f, 50.0f);
     playExplosionShort(position, 0.0f, 0.5f);
     // The wreck stays in play: it falls until it sinks or leaves the view.
     acceleration = V3(0.0f, -WRECK_GRAVITY, 0.0f);
