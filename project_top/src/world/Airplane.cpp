@@ -16,11 +16,11 @@
 #include "world/effects/Smoke.h"
 #include "world/effects/Splash.h"
 #include "world/weapons/Weapon.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const float P35_TURN_RATE = 1.5f * PI;
 const float COLLISION_SENSITIVITY = 0.75f;
 const double HIT_SHAKE = 0.005;

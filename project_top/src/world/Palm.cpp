@@ -11,11 +11,11 @@
 #include "World.h"
 #include "world/effects/Explosion.h"
 #include "world/effects/Smoke.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const float BOUNDS_RADIUS = 80.0f;
 const float BOUNDS_BELOW_TOP = 20.0f;
 const int ANCHOR_BOTTOM = 2;

@@ -7,12 +7,9 @@
 #include "world/Vehicle.h"
 #include "world/World.h"
 #include "Firework.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
-
-namespace {
-const float TWO_PI = float(2.0 * M_PI);
-} // namespace
 
 Bonus::Bonus(float x, float y, float z, double life, bool burst)
     : GameObject(-1), basePosition(x, y, z), lifetime(life), burstPending(burst) {

@@ -3,12 +3,9 @@
 #include "Sparc.h"
 #include "render/Texture.h"
 #include "world/World.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
-
-namespace {
-const float TWO_PI = float(2.0 * M_PI);
-} // namespace
 
 Explosion::Explosion(float x, float y, float z, int count, float minSpeed, float maxSpeed, float direction,
                      float spread, float scale)

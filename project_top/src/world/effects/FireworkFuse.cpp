@@ -2,11 +2,11 @@
 
 #include "Firework.h"
 #include "world/World.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float TWO_PI = float(2.0 * M_PI);
 const UColor WHITE(255, 255, 255, 255);
 } // namespace
 
@@ -26,7 +26,7 @@ void FireworkFuse::tick(double, double dt) {
     if (elapsed >= fuseTime && !bDestroyPending) {
         const int flares = World::detail() != 0 ? BURST_FLARES : BURST_FLARES_LOW;
         if (layer)
-            layer->addChild(new Firework(x, y, z, flares, 50.0f, 150.0f, float(M_PI / 2.0), TWO_PI, 3.0f, colour));
+            layer->addChild(new Firework(x, y, z, flares, 50.0f, 150.0f, HALF_PI, TWO_PI, 3.0f, colour));
         World::playAt("fireworkBang", V3(x, y, z));
         bDestroyPending = true;
     }

@@ -3,11 +3,11 @@
 #include "Sparc.h"
 #include "render/Texture.h"
 #include "world/World.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float TWO_PI = float(2.0 * M_PI);
 // The drops' frame runs over this fixed speed range, whatever the splash's.
 const float FRAME_SPAN = 400.0f;
 const float DROP_DROP = 4.0f; // drops start this far below the surface

@@ -6,12 +6,9 @@
 #include "world/World.h"
 #include "world/effects/Explosion.h"
 #include "world/weapons/BombCampaign.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
-
-namespace {
-const float PI = float(M_PI);
-} // namespace
 
 AirplaneLeftRight::AirplaneLeftRight() : skin(new AirplaneSkin()) {
     skin->bShadow = false;

@@ -4,11 +4,11 @@
 #include "world/World.h"
 #include "world/effects/Explosion.h"
 #include "world/effects/Smoke.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const UColor SMOKE_GREY(128, 128, 128, 255);
 const double SMOKE_INTERVAL_LOW = 0.045; // graphics detail 0
 const double SMOKE_INTERVAL = 0.015;

@@ -8,11 +8,11 @@
 #include "world/World.h"
 #include "world/effects/Explosion.h"
 #include "world/effects/Smoke.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const UColor WHITE(255, 255, 255, 255);
 const double SMOKE_INTERVAL_LOW = 0.045; // graphics detail 0
 const double SMOKE_INTERVAL = 0.015;

@@ -7,11 +7,11 @@
 #include "world/effects/Explosion.h"
 #include "world/effects/Smoke.h"
 #include "world/weapons/BomberBomb.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const UColor BLACK(0, 0, 0, 255);
 const UColor WHITE(255, 255, 255, 255);
 const double SMOKE_INTERVAL_LOW = 0.045; // graphics detail 0

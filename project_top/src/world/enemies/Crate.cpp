@@ -3,12 +3,9 @@
 #include "modes/GameController.h"
 #include "world/World.h"
 #include "world/effects/Explosion.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
-
-namespace {
-const float PI = float(M_PI);
-} // namespace
 
 Crate::Crate(int crateKind) : kind(crateKind) {
     setup(World::frame(World::frames("crate"), kind), nullptr, nullptr, nullptr);

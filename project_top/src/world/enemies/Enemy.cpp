@@ -11,6 +11,7 @@
 #include "world/Palm.h"
 #include "world/World.h"
 #include "world/effects/Splash.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
@@ -120,7 +121,7 @@ void Enemy::playExplosionShort(V3 at, float pitchMin, float pitchMax) {
 void Enemy::splashDown() {
     if (World::detail() > 0)
         World::add(GameController::LAYER_FIREWORKS, new Splash(position.x, position.y, position.z, 20, 0.0f, 200.0f,
-                                                               float(M_PI / 2.0), float(M_PI / 2.0), 1.0f));
+                                                               HALF_PI, HALF_PI, 1.0f));
     World::playAt("smallSplash", position);
     bDestroyPending = true;
 }

@@ -9,12 +9,12 @@
 #include "world/World.h"
 #include "world/effects/Smoke.h"
 #include "world/weapons/BombCampaign.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 #include <utility>
 
 namespace {
-const float PI = float(M_PI);
 const float COLLISION_SENSITIVITY = 0.7f;
 const float BASE_SPEED = 32.0f;
 const float FULL_SWING_SPEED = 48.0f; // from here on the frames run fastest

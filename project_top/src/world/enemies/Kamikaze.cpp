@@ -5,11 +5,11 @@
 #include "world/World.h"
 #include "world/effects/Explosion.h"
 #include "world/effects/Splash.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const float DOWN = 3.0f * PI / 2.0f;
 const float COLLISION_SENSITIVITY = 0.75f;
 } // namespace

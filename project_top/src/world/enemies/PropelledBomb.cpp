@@ -5,11 +5,11 @@
 #include "modes/GameController.h"
 #include "world/World.h"
 #include "world/effects/Explosion.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const float COLLISION_SENSITIVITY = 0.75f;
 const float BASE_SPEED = 32.0f;
 const float MAX_AIM_ERROR = 3.0f * PI / 8.0f;

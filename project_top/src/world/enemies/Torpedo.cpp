@@ -4,11 +4,11 @@
 #include "world/World.h"
 #include "world/effects/Explosion.h"
 #include "world/effects/Splash.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const float COLLISION_SENSITIVITY = 0.5f;
 const int SPLASH_DROPS = 20;
 const float SPLASH_SPEED = 200.0f;

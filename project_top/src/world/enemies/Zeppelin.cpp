@@ -15,11 +15,11 @@
 #include "PropelledBomb.h"
 #include "ZeppelinTurret.h"
 #include "world/weapons/BomberBomb.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const float TURRET_X[Zeppelin::TURRETS] = {-80.0f, -16.0f, 48.0f, 112.0f};
 const float WRAP_MARGIN = 32.0f;
 // Drops fall from a random x over the turret row.

@@ -5,11 +5,11 @@
 #include "world/World.h"
 #include "world/effects/Explosion.h"
 #include "Zeppelin.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const double SHAKE = 0.005;
 const double SHAKE_TIME = 1.0;
 } // namespace

@@ -6,11 +6,11 @@
 #include "world/World.h"
 #include "world/effects/Explosion.h"
 #include "world/effects/Splash.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const int SPLASH_DROPS = 20;
 const float EXPLOSION_SCALE = 1.5f;
 } // namespace

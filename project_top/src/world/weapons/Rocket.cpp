@@ -3,11 +3,11 @@
 #include "modes/GameController.h"
 #include "world/World.h"
 #include "world/effects/Smoke.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const UColor WHITE(255, 255, 255, 255);
 } // namespace
 
