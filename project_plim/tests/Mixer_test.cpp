@@ -12,6 +12,7 @@
 #include "audio/MixerChannel.h"
 #include "audio/MixerOGGstatic.h"
 #include "OggFixture.h"
+#include "util/PlimMath.h"
 
 #include <gtest/gtest.h>
 
@@ -52,7 +53,7 @@ protected:
     MixerOGGstatic* constant(float v) { return source(64, true, 8, [v](int, int) { return v; }); }
     // 0.1 s, a whole number of periods, so the loop is seamless.
     MixerOGGstatic* tone(float hertz, float amplitude) {
-        return source(2205, true, 8, [=](int k, int) { return amplitude * std::sin(6.2831853f * hertz * k / 22050); });
+        return source(2205, true, 8, [=](int k, int) { return amplitude * std::sin(TWO_PI * hertz * k / 22050); });
     }
     // Frame k holds k/100 on the left, -k/100 on the right.
     MixerOGGstatic* ramp(int frames, bool loop = false) {

@@ -17,6 +17,7 @@
 #include "world/effects/Smoke.h"
 #include "world/effects/Sparc.h"
 #include "world/effects/Splash.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 #include <memory>
@@ -25,8 +26,6 @@
 namespace {
 
 using EffectsTest = MatchTest;
-
-const float PI = float(M_PI);
 
 // Restores the detail setting a test changes.
 struct Detail {

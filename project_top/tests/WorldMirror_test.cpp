@@ -27,6 +27,7 @@
 #include "world/effects/Sparc.h"
 #include "world/effects/Splash.h"
 #include "world/weapons/Laser.h"
+#include "util/PlimMath.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +39,6 @@
 namespace {
 
 using L = GameController;
-const float PI = float(M_PI);
 
 NetRole* makeRole(bool isServer) {
     NetRole* role = new NetRole("Corvana2demo", 2.60, isServer ? "server" : "peer", 0, isServer);

@@ -1,4 +1,5 @@
 #include "DcBlocker.h"
+#include "util/PlimMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +17,7 @@ inline float settled(float v) { return std::fabs(v) >= DcBlocker::FLOOR && std::
 } // namespace
 
 DcBlocker::DcBlocker(int frequency)
-    : poleValue(float(std::exp(-2.0 * M_PI * CUTOFF_HZ / double(std::max(frequency, 1))))) {}
+    : poleValue(float(std::exp(-TWO_PI_DOUBLE * CUTOFF_HZ / double(std::max(frequency, 1))))) {}
 
 void DcBlocker::process(float* frames, int count) {
     const float pole = poleValue;

@@ -6,6 +6,7 @@
 #include <cmath>
 
 constexpr double PI_DOUBLE = 3.14159265358979323846;
+constexpr double TWO_PI_DOUBLE = 2.0 * PI_DOUBLE;
 constexpr float PI = float(PI_DOUBLE);
 constexpr float TWO_PI = 2.0f * PI;
 constexpr float HALF_PI = 0.5f * PI;

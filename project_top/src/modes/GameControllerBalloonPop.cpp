@@ -25,6 +25,7 @@
 #include "world/effects/BonusBalloonPop.h"
 #include "world/weapons/WeaponAutoGun.h"
 #include "world/weapons/WeaponCannonBall.h"
+#include "util/PlimMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -42,7 +43,6 @@ const double TIME_UP_DELAY = 5.0;
 const double FADE_TIME = 3.0;
 const double CAMERA_BLEND = 5.0;
 const float VIEW_RAISE = 57.0f;
-const float PI = 3.14159265358979f;
 
 int halfHeight() { return Camera::fovHeight() / 2; }
 

@@ -17,11 +17,11 @@
 #include "world/effects/ParticleBurst.h"
 #include "world/effects/Splash.h"
 #include "world/weapons/Beam.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 
 // Makes the role current for a scope and puts back what was there.
 class CurrentRole {

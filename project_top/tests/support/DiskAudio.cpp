@@ -5,6 +5,7 @@
 #include "audio/Mixer.h"
 #include "core/Plim.h"
 #include "audio/PlimAudio.h"
+#include "util/PlimMath.h"
 
 #include <sys/stat.h>
 #include <chrono>
@@ -31,7 +32,7 @@ long firstSound(const std::string& bytes, size_t from, size_t to) {
 }
 
 long firstSoundPastTheTail(const std::string& bytes, size_t from, int channels, int frequency) {
-    const double seconds = std::log(32760.0) / (2.0 * M_PI * DcBlocker::CUTOFF_HZ);
+    const double seconds = std::log(32760.0) / (TWO_PI_DOUBLE * DcBlocker::CUTOFF_HZ);
     const size_t tail = size_t(std::ceil(seconds * frequency)) * size_t(channels);
     std::vector<int> before(size_t(channels), 0);
     for (size_t i = from, n = 0; i + 1 < bytes.size(); i += 2, ++n) {

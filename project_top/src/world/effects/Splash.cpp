@@ -2,6 +2,7 @@
 
 #include "render/Texture.h"
 #include "world/World.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
