@@ -8,7 +8,6 @@ class Firework : public ParticleBurst {
 public:
     static constexpr float DECAY = 128.0f;
     static constexpr float GRAVITY = 128.0f;
-    static constexpr float MIN_SCALE = 0.1f;
 
     // The emission's scale is the flares' size at full life.
     Firework(const Emission& shape, UColor colour);
@@ -17,5 +16,7 @@ public:
 
     void tick(double time, double dt) override;
 
+    // The flares shrink from scale towards MIN_SCALE as they burn out.
+    static constexpr float MIN_SCALE = 0.1f;
     float scale = 1.0f;
 };
