@@ -13,30 +13,14 @@ struct Emission {
         : origin(x, y, z), count(count), minSpeed(minSpeed), maxSpeed(maxSpeed), direction(direction), spread(spread),
           scale(scale) {}
 
-    Emission& particles(int n) {
-        count = n;
-        return *this;
-    }
-    Emission& speeds(float lowest, float highest) {
-        minSpeed = lowest;
-        maxSpeed = highest;
-        return *this;
-    }
+    Emission& particles(int n) { count = n; return *this; }
+    Emission& speeds(float lowest, float highest) { minSpeed = lowest; maxSpeed = highest; return *this; }
     // The middle of the cone.
-    Emission& toward(float radians) {
-        direction = radians;
-        return *this;
-    }
+    Emission& toward(float radians) { direction = radians; return *this; }
     // The cone's full width: 0 a single line, 2 pi a full circle.
-    Emission& spreading(float radians) {
-        spread = radians;
-        return *this;
-    }
+    Emission& spreading(float radians) { spread = radians; return *this; }
     // The particles' x/y scale.
-    Emission& scaled(float factor) {
-        scale = factor;
-        return *this;
-    }
+    Emission& scaled(float factor) { scale = factor; return *this; }
 
     V3 origin;
     int count = 0;
