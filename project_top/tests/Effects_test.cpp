@@ -109,6 +109,41 @@ TEST_F(EffectsTest, ConeEdgesBurnOutSoonerAndFullCirclesDoNot) {
     EXPECT_EQ(line.frames, World::frames("explosion"));
 }
 
+// Later events draw from the same generator: each effect's draws keep their
+// order and count, whichever constructor made it.
+TEST_F(EffectsTest, ParticlesDrawTheirOffsetSpinAndSpeedInOrder) {
+    start();
+    Random::seed(11);
+    std::vector<float> u;
+    for (int i = 0; i < 7; ++i) u.push_back(World::fraction());
+    const Emission shape = Emission(V3(1, 2, 3)).particles(2).speeds(10, 30).toward(0.5f).spreading(PI).scaled(2);
+    Random::seed(11);
+    Explosion burst(shape);
+    EXPECT_EQ(World::fraction(), u[6]);
+    Random::seed(11);
+    Splash splash(shape); // no spin: each drop is turned against its offset
+    EXPECT_EQ(World::fraction(), u[4]);
+    for (int i = 0; i < 2; ++i) {
+        const float offset = u[3 * i] * PI - PI / 2.0f, speed = 10.0f + u[3 * i + 2] * 20.0f;
+        EXPECT_EQ(burst.particles[i].rotation.z, u[3 * i + 1] * (2 * PI));
+        EXPECT_EQ(burst.particles[i].vy, speed * std::sin(0.5f + offset));
+        const float dropOffset = u[2 * i] * PI - PI / 2.0f, dropSpeed = 10.0f + u[2 * i + 1] * 20.0f;
+        EXPECT_EQ(splash.particles[i].rotation.z, 0.5f - 2.0f * dropOffset);
+        EXPECT_EQ(splash.particles[i].vx, dropSpeed * std::cos(0.5f + dropOffset));
+    }
+    Random::seed(11);
+    Firework listed(1, 2, 3, 2, 10, 30, 0.5f, PI, 2, UColor(1, 2, 3, 4));
+    Random::seed(11);
+    Firework named(shape, UColor(1, 2, 3, 4));
+    EXPECT_EQ(named.maxSpeed, 30.0f);
+    EXPECT_EQ(named.scale, listed.scale);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(named.particles[i].life, listed.particles[i].life);
+        EXPECT_EQ(named.particles[i].rotation, listed.particles[i].rotation);
+        EXPECT_EQ(named.particles[i].vx, listed.particles[i].vx);
+    }
+}
+
 TEST_F(EffectsTest, ExplosionAnimatesFromFirstToLastFrameAndEnds) {
     start();
     Explosion e(0, 0, 0, 1, 50, 50, 0, 0, 1);

@@ -171,8 +171,8 @@ void ContextEnding::launchFirework() {
     const int32_t a = Random::next();
     const int32_t b = Random::next();
     const UColor colour = MyGlobal::randomPureColour();
-    layers[LAYER_FIREWORKS]->addChild(
-        new FireworkFuse(at.x, at.y, at.z, float(b % 512 - 256), float(a % 384 + 128), 0.0f, FUSE_MIN, FUSE_MAX, colour));
+    const V3 velocity(float(b % 512 - 256), float(a % 384 + 128), 0.0f);
+    layers[LAYER_FIREWORKS]->addChild(new FireworkFuse(at, velocity, FUSE_MIN, FUSE_MAX, colour));
     World::playAt("fireworkLaunch", at);
 
     if (--fireworksLeft > 0) {

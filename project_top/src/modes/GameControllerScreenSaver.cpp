@@ -87,9 +87,9 @@ void GameControllerScreenSaver::launch() {
     const float direction = toRight + World::fraction() * (toLeft - toRight);
     const float speed =
         (-camera->position.z / float(Camera::fovWidth() / 2)) * float(SPEED_BASE + Random::next() % SPEED_BASE);
-    layers[LAYER_FIREWORKS]->addChild(new FireworkFuse(from.x, from.y, from.z, speed * std::cos(direction),
-                                                       speed * std::sin(direction), 0.0f, FUSE_MIN, FUSE_MAX,
-                                                       UColor(Formatters::randomColour())));
+    const V3 velocity(speed * std::cos(direction), speed * std::sin(direction), 0.0f);
+    layers[LAYER_FIREWORKS]->addChild(
+        new FireworkFuse(from, velocity, FUSE_MIN, FUSE_MAX, UColor(Formatters::randomColour())));
     World::playAt("fireworkLaunch", from);
 
     --shotsLeft;

@@ -137,8 +137,8 @@ void HotAirBalloon::releaseBomb() {
 void HotAirBalloon::onDestroyed(GameObject* by) {
     GameObject::onDestroyed(by);
     releaseBomb();
-    World::add(GameController::LAYER_FIREWORKS,
-               new Smoke(position.x, position.y, position.z, PUFF_COUNT, 0.0f, PUFF_SPEED, 0.0f, 2.0f * PI, PUFF_SCALE,
-                         UColor(255, 255, 255, 255)));
+    Emission puff(position);
+    puff.particles(PUFF_COUNT).speeds(0.0f, PUFF_SPEED).spreading(TWO_PI).scaled(PUFF_SCALE);
+    World::add(GameController::LAYER_FIREWORKS, new Smoke(puff, UColor(255, 255, 255, 255)));
     World::playAt("deflate", position);
 }
