@@ -7,9 +7,7 @@
 #include "net/NetConnection.h"
 #include "net/NetRole.h"
 
-namespace {
-// The layers above the engine add these records.
-void registerUpperLayerRecords() {
+void RoleTestEngine::registerUpperLayerRecords() {
     static RuntimeClass records[] = {
         {"ContextAutoConfigure", nullptr, nullptr}, {"ContextManager", nullptr, nullptr},
         {"ContextBlender", nullptr, nullptr},       {"FontQuad", nullptr, nullptr},
@@ -22,7 +20,6 @@ void registerUpperLayerRecords() {
     for (RuntimeClass& r : records)
         RuntimeClassManager::getInstance()->registerClass(&r);
 }
-} // namespace
 
 RoleTestEngine::RoleTestEngine() {
     registerUpperLayerRecords();
