@@ -23,6 +23,7 @@
 #include "net/NetStats.h"
 #include "net/PlimNetwork.h"
 #include "net/WorldMirror.h"
+#include "util/PlimUtil.h"
 
 #include "BenchStats.h"
 
@@ -40,8 +41,6 @@ using namespace BenchStats;
 
 namespace {
 
-const char* const GAME_NAME = "Corvana2demo";
-const double GAME_VERSION = 2.60;
 const double MATCH_SECONDS = 60.0;
 const double CONNECT_INTERVAL = 0.5;
 const double BYTES_TARGET = 250000.0;
@@ -67,7 +66,7 @@ public:
 };
 
 NetRole* makeRole(bool isServer, int maxPeers) {
-    NetRole* role = new NetRole(GAME_NAME, GAME_VERSION, isServer ? "server" : "client", 0, isServer);
+    NetRole* role = new NetRole(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, isServer ? "server" : "client", 0, isServer);
     role->connection = new NetConnection(NetAddress(UString("127.0.0.1"), 0));
     role->ownsConnection = true;
     role->maxPeers = maxPeers;

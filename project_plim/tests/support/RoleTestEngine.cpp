@@ -6,6 +6,7 @@
 #include "core/TimeKeeper.h"
 #include "net/NetConnection.h"
 #include "net/NetRole.h"
+#include "util/PlimUtil.h"
 
 void RoleTestEngine::registerUpperLayerRecords() {
     static RuntimeClass records[] = {
@@ -41,7 +42,7 @@ void RoleTestEngine::tickRoles(double dt, NetRole* a, NetRole* b) {
 }
 
 NetRole* RoleTestEngine::makeRole(bool isServer) {
-    NetRole* role = new NetRole("Corvana2demo", 2.60, isServer ? "server" : "peer", 0, isServer);
+    NetRole* role = new NetRole(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, isServer ? "server" : "peer", 0, isServer);
     role->connection = new NetConnection(NetAddress(UString("127.0.0.1"), 0));
     role->ownsConnection = true;
     role->maxPeers = 8;
