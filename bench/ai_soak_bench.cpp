@@ -261,8 +261,8 @@ void BM_HeaviestDuelScene(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_HeaviestDuelScene)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_AiSoak)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HeaviestDuelScene)->Iterations(1)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
+BENCHMARK(BM_AiSoak)->Iterations(1)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
 
 int main(int argc, char** argv) {
     std::vector<char*> rest;

@@ -110,5 +110,5 @@ void BM_BalloonPopAutocannons(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_BalloonPopAutocannons)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BalloonPopAutocannons)->Iterations(1)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
 BENCHMARK_MAIN();

@@ -58,18 +58,10 @@ public:
 
 void BM_FireworkSalvo(benchmark::State& state) {
     if (needsDisplay(state)) return;
-    MatchSettings settings;
-    settings.draw = true; // frames as the game draws them
-    settings.frameRate = FRAME;
-    settings.graphicsDetail = 1;
-    MatchHarness run(settings);
-    TimedController* timed = nullptr;
-    GameController* match = run.start([&timed] {
-        auto* made = new TimedController();
-        timed = made;
-        made->build = [](ScriptedController& m) { m.scene->addChild(new Salvo()); };
-        return made;
-    });
+    MatchHarness run(TimedController::drawnAtDetail1(FRAME));
+    TimedController* timed =
+        TimedController::start(run, [](ScriptedController& m) { m.scene->addChild(new Salvo()); });
+    GameController* match = timed;
     PlimBase* layer = match->layer(GameController::LAYER_FIREWORKS);
     // Everything after the marker at the end of a frame was made in it.
     PlimBase* marker = new PlimBase();
@@ -115,5 +107,5 @@ void BM_FireworkSalvo(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_FireworkSalvo)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FireworkSalvo)->Iterations(1)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
 BENCHMARK_MAIN();

@@ -286,5 +286,5 @@ void BM_EnemyWave(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_EnemyWave)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EnemyWave)->Iterations(1)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
 BENCHMARK_MAIN();

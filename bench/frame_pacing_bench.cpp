@@ -55,5 +55,5 @@ void BM_EmptyFramePacing(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_EmptyFramePacing)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EmptyFramePacing)->Iterations(1)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
 BENCHMARK_MAIN();

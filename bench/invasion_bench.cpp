@@ -232,5 +232,5 @@ void BM_InvasionWaves(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_InvasionWaves)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InvasionWaves)->Iterations(1)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
 BENCHMARK_MAIN();

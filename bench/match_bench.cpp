@@ -186,5 +186,5 @@ void BM_MatchFrame(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_MatchFrame)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MatchFrame)->Iterations(1)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
 BENCHMARK_MAIN();

@@ -72,7 +72,8 @@ void BM_ScreenFrame(benchmark::State& state) {
     state.counters["frames_over_wall"] = frames.wallOver(PERIOD * 1000.0);
     state.counters["frames_over_cpu"] = frames.processOver(PERIOD * 1000.0);
 }
-BENCHMARK(BM_ScreenFrame)->DenseRange(0, 6)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScreenFrame)->DenseRange(0, 6)->Iterations(1)->Unit(benchmark::kMillisecond)
+    ->Apply(BenchStats::wallAndProcessCpu);
 
 void BM_ApplySettingsFromAVolumeClick(benchmark::State& state) {
     const bool full = state.range(0) != 0;
@@ -91,7 +92,8 @@ void BM_ApplySettingsFromAVolumeClick(benchmark::State& state) {
     state.SetLabel(fullScreen ? "full screen" : "windowed");
     state.counters["restart_asked"] = restart ? 1 : 0;
 }
-BENCHMARK(BM_ApplySettingsFromAVolumeClick)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ApplySettingsFromAVolumeClick)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)
+    ->Apply(BenchStats::wallAndProcessCpu);
 
 void BM_OpenAndCloseEveryPage(benchmark::State& state) {
     MenuTestWorld* world = makeWorld();
@@ -122,7 +124,7 @@ void BM_OpenAndCloseEveryPage(benchmark::State& state) {
     state.counters["rss_growth_KiB"] = double(after - before);
     state.counters["heap_growth_KiB"] = (heapAfter - heapBefore) / 1024.0;
 }
-BENCHMARK(BM_OpenAndCloseEveryPage)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenAndCloseEveryPage)->Iterations(1)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
 
 } // namespace
 

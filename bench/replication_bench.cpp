@@ -298,7 +298,8 @@ void BM_Replication(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_Replication)->Arg(1)->Arg(4)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Replication)->Arg(1)->Arg(4)->Iterations(1)->Unit(benchmark::kMillisecond)
+    ->Apply(BenchStats::wallAndProcessCpu);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);

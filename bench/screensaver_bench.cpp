@@ -62,5 +62,5 @@ void BM_ScreenSaverDetail1(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_ScreenSaverDetail1)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScreenSaverDetail1)->Iterations(1)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
 BENCHMARK_MAIN();

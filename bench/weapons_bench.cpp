@@ -137,18 +137,9 @@ public:
 
 void BM_CannonsBubblesRockets(benchmark::State& state) {
     if (needsDisplay(state)) return;
-    MatchSettings settings;
-    settings.draw = true; // frames as the game draws them
-    settings.frameRate = FRAME;
-    settings.graphicsDetail = 1;
-    MatchHarness run(settings);
-    TimedController* timed = nullptr;
-    GameController* match = run.start([&timed] {
-        auto* made = new TimedController();
-        timed = made;
-        made->build = build;
-        return made;
-    });
+    MatchHarness run(TimedController::drawnAtDetail1(FRAME));
+    TimedController* timed = TimedController::start(run, build);
+    GameController* match = timed;
     // The run's event log would keep a line per sound: not the game's memory.
     SoundChannel::onStarted = nullptr;
     GameRecorder::current = nullptr;
@@ -223,5 +214,5 @@ void BM_CannonsBubblesRockets(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_CannonsBubblesRockets)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CannonsBubblesRockets)->Iterations(1)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
 BENCHMARK_MAIN();
