@@ -39,11 +39,7 @@ protected:
         world->global->saveData.resetHighScores();
     }
     void TearDown() override {
-        if (PLIM && PLIM->audio) {
-            delete PLIM->audio;
-            PLIM->audio = nullptr;
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        }
+        MenuTestWorld::closeAudio();
         delete world;
     }
     Context* top() { return world->global->contextManager->getTop(); }

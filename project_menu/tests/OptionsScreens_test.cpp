@@ -58,11 +58,7 @@ class OptionsScreensTest : public ::testing::Test {
 protected:
     void SetUp() override { start(""); }
     void TearDown() override {
-        if (PLIM && PLIM->audio) {
-            delete PLIM->audio;
-            PLIM->audio = nullptr;
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        }
+        MenuTestWorld::closeAudio();
         delete world;
     }
     void start(const std::string& settings) {

@@ -254,7 +254,7 @@ TEST_F(DataPathTest, LostPieceIsAskedForAndSentAgainOnceNotTooRecent) {
     server->update();
     NetStats* stats = server->connection->getStats();
     EXPECT_EQ(stats->resendRequests, 1);
-    EXPECT_EQ(stats->resends, 0); // asked within 1.1 times the ping of its sending
+    EXPECT_EQ(stats->resends, 0); // asked within half a round trip of its sending
     EXPECT_EQ(toClient->sequenceAcked, 1);
     EXPECT_EQ(toClient->outQueue.getNumChildren(), 2u);
 

@@ -90,7 +90,7 @@ void Global::initPreLoader() {
     PLIM->fileManager->useWad(getArchiveName());
 
     Loader::registerFrames("gui-game-progressBar", new Texture("gfx/gui/game/progressbar.tga", TEXTURE_HALVE));
-    Loader::registerFrames("mousePointer", new Texture("gfx/gui/game/mousepointer.tga", 0));
+    Loader::registerFrames("mousePointer", new Texture("gfx/gui/game/mousepointer.tga", TEXTURE_SPLIT));
 
     // The stack's pointer needs "mousePointer"; the loader's bar needs the progress bar.
     contextManager = new ContextManager();

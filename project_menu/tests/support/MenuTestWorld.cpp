@@ -11,6 +11,7 @@
 #include "language/Language.h"
 #include "app/Loader.h"
 #include "core/Plim.h"
+#include "audio/PlimAudio.h"
 #include "render/PlimGraphics.h"
 #include "input/PlimInput.h"
 #include "core/ResourceManager.h"
@@ -90,6 +91,13 @@ MenuTestWorld::~MenuTestWorld() {
     delete PLIM->resourceManager;
     PLIM->resourceManager = nullptr;
     delete device;
+}
+
+void MenuTestWorld::closeAudio() {
+    if (!PLIM || !PLIM->audio) return;
+    delete PLIM->audio;
+    PLIM->audio = nullptr;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 void MenuTestWorld::createSharedContexts() {

@@ -46,6 +46,9 @@ public:
 
     // The shared backdrop contexts and themes, as loading's end makes them.
     void createSharedContexts();
+    // Ends the audio part a test gave the engine, and SDL's audio with it
+    // (before the world goes).
+    static void closeAudio();
 
     // One frame over root (default: the screen stack): the engine clock
     // advances by dt, the input part takes the events fed since the last

@@ -342,6 +342,7 @@ void NetHost::handleAccept(Packet* datagram) {
     if (!datagram->address.sameEndpoint(dialled))
         return;
     UString from = datagram->address.toString();
+    // "acccepted" is spelled so on purpose: logs are matched against this line as it stands.
     trace("Connection acccepted by %s", from.c_str());
     if (getPeerCount() >= maxPeers)
         return;

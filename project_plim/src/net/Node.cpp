@@ -30,7 +30,7 @@ BasicLink* firstLive(const PlimBase& queue) {
 
 const double NO_ROUND_TRIP = 1000000.0;
 // A missing piece is asked for again after this many smoothed round trips and
-// the margin (the sender answers no sooner than 1.1 round trips after a send).
+// the margin (the sender answers no sooner than half a round trip after a send).
 const double RETRY_ROUND_TRIPS = 1.5;
 const double RETRY_MARGIN = 0.002;
 } // namespace

@@ -28,7 +28,7 @@ public:
     // The next missing sequence number to ask for again; 0 for none.
     int nextResendRequest();
     // Up to max missing sequence numbers, lowest first, that were not asked
-    // for within the retry interval (a round trip and a margin); returns the count.
+    // for within the retry interval (1.5 round trips and a margin); returns the count.
     int nextResendRequests(int32_t* out, int max);
     // Whether nextResendRequests would name a number now (for owners that
     // send an otherwise empty packet to carry the requests).

@@ -1,10 +1,12 @@
 #include "EngineTestFolder.h"
 
+#include <csignal>
 #include <cstdio>
 #include <dlfcn.h>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -97,4 +99,11 @@ void EngineTestFolder::writeFile(const std::string& path, const std::string& tex
 void EngineTestFolder::routeStdoutToStderr() {
     fflush(stdout);
     dup2(2, 1);
+}
+
+void EngineTestFolder::limitFileSize(long bytes) {
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit;
+    limit.rlim_cur = limit.rlim_max = rlim_t(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
 }

@@ -27,6 +27,9 @@ public:
     static void writeFile(const std::string& path, const std::string& text);
     // Death tests only see standard error; the fatal path prints to standard output.
     static void routeStdoutToStderr();
+    // For a death test's child: a write past bytes in any file fails with
+    // EFBIG, as on a full disk, instead of killing the process.
+    static void limitFileSize(long bytes);
 
     std::string root;
 

@@ -13,7 +13,6 @@
 #include "render/PlimGraphics.h"
 #include "input/PlimInput.h"
 #include "render/Quad.h"
-#include "widgets/RadialFader.h"
 #include "util/Random.h"
 #include "RenderableText.h"
 #include "core/ResourceManager.h"
@@ -147,10 +146,7 @@ void ContextEnding::updateRules() {
         break;
     case STATE_CLICK:
         // Asking for state 7 again is ignored, so later clicks keep its delay.
-        if (clicked() && stateGoto != STATE_CLOSE) {
-            if (RadialFader* fader = gGlobal->contextManager->fader) fader->target = 1.0f;
-            setState(STATE_CLOSE, FADE_OUT);
-        }
+        if (clicked() && stateGoto != STATE_CLOSE) fadeOutTo(STATE_CLOSE, FADE_OUT);
         break;
     default:
         break;

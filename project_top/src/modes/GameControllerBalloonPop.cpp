@@ -8,7 +8,6 @@
 #include "core/Plim.h"
 #include "render/PlimGraphics.h"
 #include "util/PlimUtil.h"
-#include "widgets/RadialFader.h"
 #include "util/Random.h"
 #include "render/Skin.h"
 #include "audio/Sound.h"
@@ -146,14 +145,8 @@ void GameControllerBalloonPop::onStateChange() {
         clock->running = false;
         setState(round >= ROUND_COUNT ? STATE_FADE : STATE_ROUND, TIME_UP_DELAY);
         break;
-    case STATE_FADE:
-        if (RadialFader* fader = gGlobal->contextManager->fader) fader->target = 1.0f;
-        setState(STATE_END, FADE_TIME);
-        break;
-    case STATE_END:
-        endGame();
-        break;
     default:
+        runClosingStates(STATE_FADE, STATE_END, FADE_TIME);
         break;
     }
 }

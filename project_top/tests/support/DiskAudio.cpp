@@ -7,7 +7,11 @@
 #include "audio/PlimAudio.h"
 #include "util/PlimMath.h"
 
+#include <gtest/gtest.h>
+
+#include <SDL.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <chrono>
 #include <thread>
 
@@ -23,6 +27,22 @@ namespace DiskAudio {
 long fileSize(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 ? long(st.st_size) : 0;
+}
+
+long sizeBetweenBuffers(const std::string& path) {
+    SDL_LockAudio();
+    const long size = fileSize(path);
+    SDL_UnlockAudio();
+    return size;
+}
+
+long waitForOutput(MatchHarness& run, const std::string& path, long from, long count) {
+    const long buffer = long(PLIM->audio->mixer->spec.size);
+    for (int i = 0; i < 4000 && fileSize(path) < from + count * buffer; ++i) {
+        run.step();
+        usleep(1000);
+    }
+    return fileSize(path);
 }
 
 long firstSound(const std::string& bytes, size_t from, size_t to) {
@@ -43,6 +63,16 @@ long firstSoundPastTheTail(const std::string& bytes, size_t from, int channels, 
         last = v;
     }
     return -1;
+}
+
+void expectSilenceAfterTheNextBuffer(MatchHarness& run, const std::string& path) {
+    const SDL_AudioSpec& spec = PLIM->audio->mixer->spec;
+    const long ended = sizeBetweenBuffers(path) + long(spec.size);
+    waitForOutput(run, path, ended, 20);
+    const std::string bytes = EngineTestFolder::readFile(path);
+    ASSERT_GE(long(bytes.size()), ended + 20 * long(spec.size));
+    EXPECT_EQ(firstSoundPastTheTail(bytes, size_t(ended), spec.channels, spec.freq), -1)
+        << "of " << bytes.size() << " bytes";
 }
 
 Clipping clipping(const std::string& path, long from, long to, long windowSamples, long blockSamples) {

@@ -85,6 +85,8 @@ public:
     // Marks the match done and runs one frame, in which the screen stack
     // takes it off (and deletes it).
     void finishMatch();
+    // Marks every screen on the stack done: its next tick takes them off.
+    void markEveryScreenDone();
     // The top screen is still the match (Escape or a mode's end pops it).
     bool matchOnTop() const;
 
