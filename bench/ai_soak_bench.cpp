@@ -3,9 +3,9 @@
 // projectiles, bouncy bombs, no blaster, graphics detail 1, 10 ms frames.
 // Each simulated minute prints resident memory, the engine's live objects,
 // the live objects of each layer, the cameras in the scene's blender, the
-// rounds begun and the CPU of each whole frame (mean, 95th percentile, max;
-// this thread only: run it with LP_NUM_THREADS=0 so that the software
-// renderer draws on it). Targets: no resident growth after the first minute,
+// rounds begun and each whole frame's wall time and the whole process's CPU
+// (mean, 95th percentile, max; the software renderer's threads too).
+// Targets: no resident growth after the first minute,
 // flat object counts. Then the war is closed through its end scene and the
 // free-for-all table, the controller is deleted, and the live objects are
 // set against their count before the match (both with the fonts' caches of
@@ -14,11 +14,11 @@
 //
 // Also the duel scenes: the same war's dogfights, drawn, until the sunset one
 // has a minute of frames (the sunrise and noon battles met on the way are timed
-// as well), with the CPU and wall time of each frame against the 15 ms period
-// (10 ms at 100 fps) and the whole process's CPU (mean, p95, p99, max, the
-// renderer's threads too) with the window pixels each frame covers. The
-// heaviest scene is named from these figures: the highest mean of the whole
-// process's CPU per frame.
+// as well), with the wall time and the whole process's CPU (the renderer's
+// threads too) of each frame against the 15 ms period (10 ms at 100 fps), the
+// main thread's share of that CPU, and the window pixels each frame covers.
+// The heaviest scene is named from these figures: the highest mean of the
+// whole process's CPU per frame.
 //
 //   ai_soak_bench [--minutes N] [--headless] [benchmark flags]
 //
@@ -38,6 +38,7 @@
 #include "modes/GameControllerFFA.h"
 
 #include "BenchStats.h"
+#include "FrameCost.h"
 #include "FrameFill.h"
 #include "HeapCount.h"
 
@@ -140,21 +141,21 @@ void BM_AiSoak(benchmark::State& state) {
            war->days, FRAME_PERIOD * 1000.0, draw ? "drawn" : "headless (no drawing)", ROUND_LIMIT,
            threads ? threads : "(unset)");
     printf("minute  rss_kb heap_kb  blocks  objects  per layer (0..13)                        cameras  day  rounds  "
-           "cut  cpu_ms mean/p95/max\n");
+           "cut  wall_ms mean/p95/max  process_cpu_ms mean/p95/max\n");
     printf("%6d %7ld %7zu %7ld %8d\n", 0, residentKb(), heapInUse() / 1024,
            HeapCount::allocations() - HeapCount::releases(), rawBefore);
     long firstRss = 0, lastRss = 0;
     for (auto _ : state) {
         for (int minute = 1; minute <= soakMinutes && run.matchOnTop(); ++minute) {
-            Series cpu;
+            FrameCost frames;
             // The harness's event log and its clock's record of sleeps grow with
             // every sound and frame: not the game's memory.
             run.log.lines.clear();
             std::vector<uint32_t>().swap(run.ticks.delays);
             for (int i = 0; i < framesPerMinute && run.matchOnTop(); ++i) {
-                const double start = cpuSeconds();
+                const FrameStart start;
                 step(run, draw);
-                cpu.add((cpuSeconds() - start) * 1000.0);
+                frames.add(start);
             }
             const long rss = residentKb();
             if (minute == 1) firstRss = rss;
@@ -164,9 +165,10 @@ void BM_AiSoak(benchmark::State& state) {
             const auto layers = run.liveLayers();
             std::string perLayer;
             for (size_t l = 0; l < layers.size(); ++l) perLayer += (l ? "," : "") + std::to_string(layers[l]);
-            printf("%-40s %7u %4d %7d %4d  %.2f/%.2f/%.2f\n", perLayer.c_str(),
+            printf("%-40s %7u %4d %7d %4d  %.2f/%.2f/%.2f  %.2f/%.2f/%.2f\n", perLayer.c_str(),
                    war->scene->getCameraBlender()->getNumChildren(), int(war->day), rounds(*war), war->roundsCut,
-                   cpu.mean(), cpu.p95(), cpu.max());
+                   frames.wall.mean(), frames.wall.p95(), frames.wall.max(), frames.process.mean(),
+                   frames.process.p95(), frames.process.max());
             fflush(stdout);
         }
     }
@@ -214,21 +216,22 @@ void BM_HeaviestDuelScene(benchmark::State& state) {
     // them; sunrise and noon, with the autocannon on the island, are timed on
     // the way. The heaviest is the one whose whole process costs the most.
     const int rounds = GameControllerClassic::ROUNDS_PER_DAY + 1;
-    Series cpu[rounds], wall[rounds], process[rounds], pixels[rounds];
+    FrameCost frames[rounds];
+    Series mainThread[rounds], pixels[rounds];
     int mostObjects[rounds] = {};
-    Series& sunsetCpu = cpu[GameControllerClassic::ROUND_SUNSET];
+    const FrameCost& sunset = frames[GameControllerClassic::ROUND_SUNSET];
     for (auto _ : state) {
-        while (run.matchOnTop() && double(sunsetCpu.v.size()) * FRAME_PERIOD < DUEL_SECONDS) {
+        while (run.matchOnTop() && double(sunset.frames()) * FRAME_PERIOD < DUEL_SECONDS) {
             const int round = war->state == GameControllerClassic::STATE_BATTLE ? int(war->round) : 0;
             FrameFill::startFrame();
-            const double cpuStart = cpuSeconds(), wallStart = wallSeconds(), processStart = processCpuSeconds();
+            const double threadStart = cpuSeconds();
+            const FrameStart start;
             step(run, true);
             if (round <= 0 || round > GameControllerClassic::ROUNDS_PER_DAY) continue;
             // The pixel counting's own time is left out.
             const double counting = FrameFill::countingMs();
-            cpu[round].add((cpuSeconds() - cpuStart) * 1000.0 - counting);
-            process[round].add((processCpuSeconds() - processStart) * 1000.0 - counting);
-            wall[round].add((wallSeconds() - wallStart) * 1000.0 - counting);
+            frames[round].add(start, counting);
+            mainThread[round].add((cpuSeconds() - threadStart) * 1000.0 - counting);
             pixels[round].add(FrameFill::pixels());
             int live = 0;
             for (int count : run.liveLayers()) live += count;
@@ -237,43 +240,29 @@ void BM_HeaviestDuelScene(benchmark::State& state) {
     }
     int heaviest = GameControllerClassic::ROUND_SUNSET;
     for (int round = GameControllerClassic::ROUND_SUNRISE; round <= GameControllerClassic::ROUNDS_PER_DAY; ++round)
-        if (!process[round].v.empty() && process[round].mean() > process[heaviest].mean()) heaviest = round;
-    auto over = [](const Series& s, double ms) {
-        int n = 0;
-        for (double v : s.v) n += v > ms;
-        return n;
-    };
+        if (frames[round].frames() > 0 && frames[round].process.mean() > frames[heaviest].process.mean())
+            heaviest = round;
     printf("heaviest duel scene: the %s dogfight by the whole process's CPU per frame, mean %.2f ms (autocannons, "
            "bloated projectiles, frequent bonuses, detail 1, drawn under Xvfb), 2 computer players: up to %d live "
            "objects\n",
-           GameControllerClassic::roundNames[heaviest], process[heaviest].mean(), mostObjects[heaviest]);
+           GameControllerClassic::roundNames[heaviest], frames[heaviest].process.mean(), mostObjects[heaviest]);
     for (int round = GameControllerClassic::ROUND_SUNSET; round >= GameControllerClassic::ROUND_SUNRISE; --round) {
-        const Series& c = cpu[round];
-        const Series& w = wall[round];
-        printf("  %-7s %5zu frames: CPU per frame (ms) mean %.2f, p95 %.2f, max %.2f; wall mean %.2f, p95 %.2f, max "
-               "%.2f; over %.0f ms: CPU %d, wall %d; over %.0f ms (100 fps): CPU %d, wall %d\n",
-               GameControllerClassic::roundNames[round], c.v.size(), c.mean(), c.p95(), c.max(), w.mean(), w.p95(),
-               w.max(), SCENE_PERIOD_MS, over(c, SCENE_PERIOD_MS), over(w, SCENE_PERIOD_MS), SCENE_PERIOD_FAST_MS,
-               over(c, SCENE_PERIOD_FAST_MS), over(w, SCENE_PERIOD_FAST_MS));
-        const Series& p = process[round];
-        printf("  %-7s whole process CPU per frame (ms, the renderer's threads too) mean %.2f, p95 %.2f, p99 %.2f, "
-               "max %.2f\n",
-               GameControllerClassic::roundNames[round], p.mean(), p.p95(), p.p99(), p.max());
-        FrameFill::print("          ", p, pixels[round], SCENE_PERIOD_MS);
+        printf("  %s:\n", GameControllerClassic::roundNames[round]);
+        frames[round].print("    ", {SCENE_PERIOD_MS, SCENE_PERIOD_FAST_MS});
+        const Series& m = mainThread[round];
+        printf("    the main thread's CPU per frame (ms) mean %.2f, p95 %.2f, max %.2f\n", m.mean(), m.p95(), m.max());
+        FrameFill::print("    ", frames[round].process, pixels[round], SCENE_PERIOD_MS);
     }
     FrameFill::stop();
     state.counters["heaviest_round"] = heaviest;
-    state.counters["cpu_mean_ms"] = cpu[heaviest].mean();
-    state.counters["cpu_p95_ms"] = cpu[heaviest].p95();
-    state.counters["cpu_max_ms"] = cpu[heaviest].max();
-    state.counters["process_mean_ms"] = process[heaviest].mean();
-    state.counters["wall_p95_ms"] = wall[heaviest].p95();
+    frames[heaviest].count(state, "frame");
+    state.counters["main_thread_mean_ms"] = mainThread[heaviest].mean();
 }
 
 } // namespace
 
-BENCHMARK(BM_HeaviestDuelScene)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_AiSoak)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HeaviestDuelScene)->Iterations(1)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
+BENCHMARK(BM_AiSoak)->Iterations(1)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
 
 int main(int argc, char** argv) {
     std::vector<char*> rest;

@@ -93,7 +93,7 @@ void BM_Callback(benchmark::State& state) {
 BENCHMARK(BM_Callback)
     ->ArgsProduct({{0, 8, 32, 64}, {0, 1}})
     ->ArgNames({"voices", "ramps"})
-    ->Unit(benchmark::kMicrosecond);
+    ->Unit(benchmark::kMicrosecond)->Apply(BenchStats::wallAndProcessCpu);
 
 // Music at 44,100 Hz stereo (two source frames per output frame) looping
 // under eight effects; every callback refills the stream several times.
@@ -131,7 +131,8 @@ void BM_WorstCallbackWithMusic(benchmark::State& state) {
     delete effect;
     delete music;
 }
-BENCHMARK(BM_WorstCallbackWithMusic)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WorstCallbackWithMusic)->Iterations(1)->Unit(benchmark::kMillisecond)
+    ->Apply(BenchStats::wallAndProcessCpu);
 
 
 // 41 effects like the game's: 0.15 to 2 s, mono and stereo, 22,050 and
@@ -172,7 +173,7 @@ void BM_DecodedEffectsMemory(benchmark::State& state) {
     state.counters["peak_growth_KiB"] = peakGrowth / 1024;
     state.counters["sound_seconds"] = soundSeconds;
 }
-BENCHMARK(BM_DecodedEffectsMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodedEffectsMemory)->Iterations(1)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
 
 } // namespace
 

@@ -115,7 +115,8 @@ void BM_InvasionZeppelinAndEndScene(benchmark::State& state) {
                     [&] { return dynamic_cast<ContextEnding*>(run.app->contextManager->getTop()) != nullptr; });
     }
 }
-BENCHMARK(BM_InvasionZeppelinAndEndScene)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InvasionZeppelinAndEndScene)->Iterations(1)->Unit(benchmark::kMillisecond)
+    ->Apply(BenchStats::wallAndProcessCpu);
 
 void BM_NoonBattle(benchmark::State& state) {
     if (needsDisplay(state)) return;
@@ -133,7 +134,7 @@ void BM_NoonBattle(benchmark::State& state) {
                 [&] { return run.matchOnTop() && war->round == GameControllerClassic::ROUND_NOON; });
     }
 }
-BENCHMARK(BM_NoonBattle)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NoonBattle)->Iterations(1)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
 
 } // namespace
 

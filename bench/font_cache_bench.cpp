@@ -12,6 +12,8 @@
 #include "render/Texture.h"
 #include "TgaFile.h"
 
+#include "BenchStats.h"
+
 #include <benchmark/benchmark.h>
 
 #include <SDL_opengl.h>
@@ -114,7 +116,7 @@ void BM_TextLinesPerFrame(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_TextLinesPerFrame)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextLinesPerFrame)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);

@@ -15,6 +15,7 @@
 #include "AimingCannon.h"
 #include "BenchSaves.h"
 #include "BenchStats.h"
+#include "FrameCost.h"
 #include "app/ContextManager.h"
 #include "render/DrawBatch.h"
 #include "FrameFill.h"
@@ -37,6 +38,7 @@ namespace {
 
 const double FRAME_PERIOD = 0.01;
 const double AFTER_BLAST = 3.0;
+const double PERIOD_MS = 15.0;
 
 double sceneSeconds(double full) {
     const char* limit = getenv("HEAVY_SCENES_SECONDS");
@@ -61,22 +63,17 @@ Zeppelin* zeppelinOf(GameController* match) {
 // Per frame of a scene: whole process CPU and wall time (ms) and covered
 // pixels; the draws cut into scissor bands, and the bands, over the scene.
 struct Scene {
-    Series cpu, wall, pixels;
+    FrameCost frames;
+    Series pixels;
     int64_t bandedDraws = 0, bands = 0;
 };
 
 void print(const char* name, const Scene& s) {
     const char* threads = getenv("LP_NUM_THREADS");
-    const long over = long(std::count_if(s.cpu.v.begin(), s.cpu.v.end(), [](double ms) { return ms > 15.0; }));
-    printf("%-32s %6zu frames, whole process CPU per frame (LP_NUM_THREADS=%s): mean %.2f ms, p95 %.2f, "
-           "p99 %.2f, max %.2f; %ld over 15 ms\n",
-           name, s.cpu.v.size(), threads ? threads : "(unset)", s.cpu.mean(), s.cpu.p95(), s.cpu.p99(), s.cpu.max(),
-           over);
-    const long late = long(std::count_if(s.wall.v.begin(), s.wall.v.end(), [](double ms) { return ms > 15.0; }));
-    printf("    wall time per frame: mean %.2f ms, p95 %.2f, p99 %.2f, max %.2f; %ld over 15 ms\n", s.wall.mean(),
-           s.wall.p95(), s.wall.p99(), s.wall.max(), late);
-    FrameFill::print("    ", s.cpu, s.pixels, 15.0);
-    const double frames = double(std::max<size_t>(1, s.cpu.v.size()));
+    printf("%-32s %6d frames (LP_NUM_THREADS=%s)\n", name, s.frames.frames(), threads ? threads : "(unset)");
+    s.frames.print("    ", {PERIOD_MS});
+    FrameFill::print("    ", s.frames.process, s.pixels, PERIOD_MS);
+    const double frames = double(std::max(1, s.frames.frames()));
     printf("    draws cut into scissor bands per frame %.1f, bands per frame %.1f\n", double(s.bandedDraws) / frames,
            double(s.bands) / frames);
     fflush(stdout);
@@ -86,10 +83,9 @@ void print(const char* name, const Scene& s) {
 void timedStep(MatchHarness& run, Scene& into) {
     FrameFill::startFrame();
     const int64_t bandedBefore = DrawBatch::bandedDraws, bandsBefore = DrawBatch::bands;
-    const double start = processCpuSeconds(), wallStart = wallSeconds();
+    const FrameStart start;
     run.step();
-    into.cpu.add((processCpuSeconds() - start) * 1000.0 - FrameFill::countingMs());
-    into.wall.add((wallSeconds() - wallStart) * 1000.0 - FrameFill::countingMs());
+    into.frames.add(start, FrameFill::countingMs());
     into.pixels.add(FrameFill::pixels());
     into.bandedDraws += DrawBatch::bandedDraws - bandedBefore;
     into.bands += DrawBatch::bands - bandsBefore;
@@ -135,11 +131,12 @@ void BM_ZeppelinBlastAndEndScene(benchmark::State& state) {
             timedStep(run, salvos);
         print("end scene with salvos", salvos);
         FrameFill::stop();
-        state.counters["blast_p99_ms"] = blast.cpu.p99();
-        state.counters["salvos_p99_ms"] = salvos.cpu.p99();
+        state.counters["blast_p99_ms"] = blast.frames.process.p99();
+        state.counters["salvos_p99_ms"] = salvos.frames.process.p99();
     }
 }
-BENCHMARK(BM_ZeppelinBlastAndEndScene)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZeppelinBlastAndEndScene)->Iterations(1)->Unit(benchmark::kMillisecond)
+    ->Apply(BenchStats::wallAndProcessCpu);
 
 } // namespace
 

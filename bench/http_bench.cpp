@@ -7,6 +7,8 @@
 
 #include "WebService.h"
 
+#include "BenchStats.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -41,7 +43,8 @@ void BM_FormPostUpload(benchmark::State& state) {
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * state.range(0));
 }
-BENCHMARK(BM_FormPostUpload)->Arg(2744)->Arg(200 * 1024)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FormPostUpload)->Arg(2744)->Arg(200 * 1024)->Unit(benchmark::kMillisecond)
+    ->Apply(BenchStats::wallAndProcessCpu);
 
 void BM_Reply(benchmark::State& state) {
     unsetenv("http_proxy");
@@ -57,7 +60,8 @@ void BM_Reply(benchmark::State& state) {
     state.counters["reallocations"] = options.reallocations;
     state.counters["peak_buffer_MiB"] = options.peakBufferBytes / 1048576.0;
 }
-BENCHMARK(BM_Reply)->Arg(1 << 20)->Arg(8 << 20)->Arg(16 << 20)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Reply)->Arg(1 << 20)->Arg(8 << 20)->Arg(16 << 20)->Unit(benchmark::kMillisecond)
+    ->Apply(BenchStats::wallAndProcessCpu);
 
 }  // namespace
 

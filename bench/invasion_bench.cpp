@@ -1,17 +1,18 @@
 // The invasion's fifty waves on the match harness (under Xvfb, so every frame
 // is really drawn), two players, each cannon the aiming test bot, palms kept
-// standing. Per wave: enemies built, the CPU spike of the frame that builds
-// the wave, the peak of live objects per layer, CPU per frame of the tick,
-// the drawing, the collision walks and the rules (mean, 95th percentile,
-// max; this thread only, the software renderer's threads are not counted),
+// standing. Per wave: enemies built, the wall time of the frame that builds
+// the wave, the peak of live objects per layer, each whole frame's wall time
+// and the whole process's CPU (the software renderer's threads too; mean and
+// 95th percentile), the main thread's CPU per frame of the tick, the drawing,
+// the collision walks and the rules (mean, 95th percentile, max),
 // resident memory, the heap in use and the free heap the allocator holds, all
 // three at the wave's start (target: flat after wave 5), the fonts' cache
 // textures, and the bytes the harness's event log gathered over the wave
 // (dropped after every frame: it is the harness's, not the game's, and its
-// lines would lie scattered through the heap). The heaviest wave by
-// CPU has its frames' wall time and the whole process's CPU (the software
-// renderer's threads too) set against the 15 ms period. Then the end scene at
-// graphics detail 1: CPU per frame and live flares. Set INVASION_BENCH_WAVES
+// lines would lie scattered through the heap). The heaviest wave by the whole
+// process's CPU has its frames set against the 15 ms period. Then the end
+// scene at graphics detail 1: its frames the same way, and live flares. Set
+// INVASION_BENCH_WAVES
 // to run fewer waves, INVASION_BENCH_KEEP_LOG to keep the event log all run.
 #include "AimingCannon.h"
 #include "BenchSaves.h"
@@ -25,6 +26,7 @@
 #include "world/enemies/EnemySpawner.h"
 
 #include "BenchStats.h"
+#include "FrameCost.h"
 
 #include <benchmark/benchmark.h>
 
@@ -90,10 +92,10 @@ void BM_InvasionWaves(benchmark::State& state) {
 
     printf("invasion, 2 players with the aiming bot, palms kept standing, %.0f ms frames\n", FRAME_PERIOD * 1000.0);
     printf("wave enemies spike_ms rss_kb heap_kb free_kb log_kb cache_tex  peak objects per layer (0..13)  "
-           "tick mean/p95/max   draw mean/p95/max   collide mean/p95/max  rules mean/p95/max  secs\n");
+           "wall mean/p95  process mean/p95  main thread: tick mean/p95/max   draw mean/p95/max   collide "
+           "mean/p95/max  rules mean/p95/max  secs\n");
     int heaviest = 0;
-    double heaviestDraw = 0.0;
-    Series heaviestFrames, heaviestProcess;
+    FrameCost heaviestFrames;
     struct WaveStart {
         double spike = 0.0, started = -1.0;
         int built = 0;
@@ -108,7 +110,8 @@ void BM_InvasionWaves(benchmark::State& state) {
     } atWave5, last, most;
     for (auto _ : state) {
         for (int wave = 1; wave <= waves && run.matchOnTop(); ++wave) {
-            Series tick, draw, collide, rules, wall, process;
+            Series tick, draw, collide, rules;
+            FrameCost whole;
             std::array<int, GameController::LAYER_COUNT> peak = {};
             double spike = carried.spike, started = carried.started;
             int built = carried.built;
@@ -135,14 +138,13 @@ void BM_InvasionWaves(benchmark::State& state) {
                 for (int p = 0; p < data->numPalms; ++p)
                     if (GameObject* palm = data->palms[p].get()) palm->energy = 1.0e9f;
                 const int before = match->waveNumber;
-                const double wallBefore = wallSeconds(), processBefore = processCpuSeconds();
+                const FrameStart start;
                 run.step();
-                const double wallFrame = wallSeconds() - wallBefore;
-                const double processFrame = processCpuSeconds() - processBefore;
+                const double wallFrame = (wallSeconds() - start.wall) * 1000.0;
                 if (!keepLog) takeLog();
                 if (match->waveNumber != before) {
                     // The frame that built the wave.
-                    carried.spike = (marks.tickEnd - marks.tickStart) * 1000.0;
+                    carried.spike = wallFrame;
                     carried.built = EnemySpawner::pendingIn(match->spawners);
                     carried.rss = residentKb();
                     carried.heap = heapInUse();
@@ -159,8 +161,7 @@ void BM_InvasionWaves(benchmark::State& state) {
                 }
                 if (started < 0.0) continue;
                 if (match->state == GameControllerCampaign::STATE_CONGRATULATIONS) break;
-                wall.add((wallFrame) * 1000.0);
-                process.add(processFrame * 1000.0);
+                whole.add(start);
                 tick.add((marks.tickEnd - marks.tickStart) * 1000.0);
                 draw.add((marks.drawn - marks.renderStart) * 1000.0);
                 collide.add((marks.collided - marks.drawn) * 1000.0);
@@ -182,15 +183,15 @@ void BM_InvasionWaves(benchmark::State& state) {
                 most.heap = std::max(most.heap, last.heap);
             }
             for (int l = 0; l < GameController::LAYER_COUNT; ++l) printf("%d%s", peak[l], l + 1 < GameController::LAYER_COUNT ? "," : "");
-            printf("  %5.2f/%5.2f/%6.2f  %5.2f/%5.2f/%6.2f  %5.3f/%5.3f/%6.3f  %5.3f/%5.3f/%6.3f  %5.1f\n", tick.mean(),
+            printf("  %5.2f/%5.2f  %5.2f/%5.2f  %5.2f/%5.2f/%6.2f  %5.2f/%5.2f/%6.2f  %5.3f/%5.3f/%6.3f  "
+                   "%5.3f/%5.3f/%6.3f  %5.1f\n",
+                   whole.wall.mean(), whole.wall.p95(), whole.process.mean(), whole.process.p95(), tick.mean(),
                    tick.p95(), tick.max(), draw.mean(), draw.p95(), draw.max(), collide.mean(), collide.p95(),
                    collide.max(), rules.mean(), rules.p95(), rules.max(), started >= 0.0 ? match->time - started : 0.0);
             fflush(stdout);
-            if (draw.mean() + tick.mean() > heaviestDraw) {
-                heaviestDraw = draw.mean() + tick.mean();
+            if (whole.frames() > 0 && (heaviest == 0 || whole.process.mean() > heaviestFrames.process.mean())) {
                 heaviest = wave;
-                heaviestFrames = wall;
-                heaviestProcess = process;
+                heaviestFrames = whole;
             }
         }
     }
@@ -199,50 +200,37 @@ void BM_InvasionWaves(benchmark::State& state) {
                "in use %+ld at the last wave, %+ld at most\n",
                MEMORY_FROM_WAVE, last.rss - atWave5.rss, most.rss - atWave5.rss, last.heap - atWave5.heap,
                most.heap - atWave5.heap);
-    const size_t over = size_t(std::count_if(heaviestFrames.v.begin(), heaviestFrames.v.end(),
-                                             [](double ms) { return ms > FRAME_PERIOD * 1000.0; }));
-    printf("heaviest wave %d, wall time of the whole frame drawn under Xvfb (ms): mean %.2f, p95 %.2f, max %.2f against the %.0f ms "
-           "period; %zu of %zu frames over\n",
-           heaviest, heaviestFrames.mean(), heaviestFrames.p95(), heaviestFrames.max(), FRAME_PERIOD * 1000.0, over,
-           heaviestFrames.v.size());
     const char* threads = getenv("LP_NUM_THREADS");
-    printf("heaviest wave %d, whole process CPU per frame (ms, LP_NUM_THREADS=%s): mean %.2f, p95 %.2f, p99 %.2f, "
-           "max %.2f\n",
-           heaviest, threads ? threads : "(unset)", heaviestProcess.mean(), heaviestProcess.p95(),
-           heaviestProcess.p99(), heaviestProcess.max());
+    printf("heaviest wave %d, drawn under Xvfb (LP_NUM_THREADS=%s):\n", heaviest, threads ? threads : "(unset)");
+    heaviestFrames.print("  ", {FRAME_PERIOD * 1000.0});
     // The end scene after the last wave played, at graphics detail 1.
     if (run.matchOnTop()) match->endGame();
     run.step();
     auto* ending = dynamic_cast<ContextEnding*>(run.app->contextManager->getTop());
     if (ending) {
-        Series frame, wholeProcess;
+        FrameCost frame;
         int peakParticles = 0;
         double particles = 0.0;
         const int frames = int(END_SCENE_SECONDS / FRAME_PERIOD);
         for (int i = 0; i < frames; ++i) {
-            const double before = cpuSeconds(), processBefore = processCpuSeconds();
+            const FrameStart start;
             run.step();
-            frame.add((cpuSeconds() - before) * 1000.0);
-            wholeProcess.add((processCpuSeconds() - processBefore) * 1000.0);
+            frame.add(start);
             const int live = ParticleCount::live(ending);
             peakParticles = std::max(peakParticles, live);
             particles += live;
         }
-        printf("end scene at detail %d over %.0f s: CPU per frame (ms) mean %.2f, p95 %.2f, max %.2f; live flares "
-               "mean %.0f, peak %d\n",
-               run.app->saveData.graphicsDetail, END_SCENE_SECONDS, frame.mean(), frame.p95(), frame.max(),
-               particles / frames, peakParticles);
-        printf("end scene, whole process CPU per frame (ms): mean %.2f, p95 %.2f, p99 %.2f, max %.2f\n",
-               wholeProcess.mean(), wholeProcess.p95(), wholeProcess.p99(), wholeProcess.max());
-        state.counters["ending_mean_ms"] = frame.mean();
+        printf("end scene at detail %d over %.0f s: live flares mean %.0f, peak %d\n",
+               run.app->saveData.graphicsDetail, END_SCENE_SECONDS, particles / frames, peakParticles);
+        frame.print("  ", {FRAME_PERIOD * 1000.0});
+        frame.count(state, "ending");
         state.counters["ending_peak_flares"] = peakParticles;
     }
     state.counters["heaviest_wave"] = heaviest;
-    state.counters["heaviest_mean_ms"] = heaviestFrames.mean();
-    state.counters["heaviest_p95_ms"] = heaviestFrames.p95();
+    heaviestFrames.count(state, "heaviest");
 }
 
 } // namespace
 
-BENCHMARK(BM_InvasionWaves)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InvasionWaves)->Iterations(1)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
 BENCHMARK_MAIN();

@@ -16,6 +16,8 @@
 #include "audio/SoundStream.h"
 #include "render/Texture.h"
 
+#include "BenchStats.h"
+
 #include <benchmark/benchmark.h>
 
 #include <SDL.h>
@@ -190,7 +192,7 @@ void BM_LoadEverything(benchmark::State& state) {
         PLIM = nullptr;
     }
 }
-BENCHMARK(BM_LoadEverything)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadEverything)->Iterations(1)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
 
 } // namespace
 

@@ -7,6 +7,8 @@
 #include "core/PlimBase.h"
 #include "core/RuntimeClass.h"
 
+#include "BenchStats.h"
+
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -60,7 +62,8 @@ void BM_NetSerializeWrite(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * OBJECTS);
     state.counters["bytes_per_object"] = static_cast<double>(bytes) / OBJECTS;
 }
-BENCHMARK(BM_NetSerializeWrite)->Arg(Packet::FLAG_FILTER1)->Arg(Packet::FLAG_FILTER1 | Packet::FLAG_MARKER);
+BENCHMARK(BM_NetSerializeWrite)->Arg(Packet::FLAG_FILTER1)->Arg(Packet::FLAG_FILTER1 | Packet::FLAG_MARKER)
+    ->Apply(BenchStats::wallAndProcessCpu);
 
 void BM_NetSerializeRead(benchmark::State& state) {
     World& w = world();
@@ -80,7 +83,8 @@ void BM_NetSerializeRead(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * OBJECTS);
     state.counters["bytes_per_object"] = static_cast<double>(packet.getLength()) / OBJECTS;
 }
-BENCHMARK(BM_NetSerializeRead)->Arg(Packet::FLAG_FILTER1)->Arg(Packet::FLAG_FILTER1 | Packet::FLAG_MARKER);
+BENCHMARK(BM_NetSerializeRead)->Arg(Packet::FLAG_FILTER1)->Arg(Packet::FLAG_FILTER1 | Packet::FLAG_MARKER)
+    ->Apply(BenchStats::wallAndProcessCpu);
 
 void BM_Crc32(benchmark::State& state) {
     std::vector<uint8_t> data(static_cast<size_t>(state.range(0)));
@@ -91,7 +95,7 @@ void BM_Crc32(benchmark::State& state) {
         benchmark::DoNotOptimize(crc32(data.data(), static_cast<int>(data.size())));
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(data.size()));
 }
-BENCHMARK(BM_Crc32)->Arg(512)->Arg(65536);
+BENCHMARK(BM_Crc32)->Arg(512)->Arg(65536)->Apply(BenchStats::wallAndProcessCpu);
 
 } // namespace
 

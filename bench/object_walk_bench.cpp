@@ -5,6 +5,8 @@
 #include "core/Plim.h"
 #include "core/PlimBase.h"
 
+#include "BenchStats.h"
+
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -80,7 +82,7 @@ void BM_Pick(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_Tick);
-BENCHMARK(BM_Render);
-BENCHMARK(BM_Pick);
+BENCHMARK(BM_Tick)->Apply(BenchStats::wallAndProcessCpu);
+BENCHMARK(BM_Render)->Apply(BenchStats::wallAndProcessCpu);
+BENCHMARK(BM_Pick)->Apply(BenchStats::wallAndProcessCpu);
 BENCHMARK_MAIN();

@@ -15,6 +15,8 @@
 #include "render/Texture.h"
 #include "TgaFile.h"
 
+#include "BenchStats.h"
+
 #include <benchmark/benchmark.h>
 
 #include <SDL.h>
@@ -110,7 +112,8 @@ void BM_RenderableFrames(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_RenderableFrames)->Arg(100)->Arg(1000)->Arg(5000)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderableFrames)->Arg(100)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond)
+    ->Apply(BenchStats::wallAndProcessCpu);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);

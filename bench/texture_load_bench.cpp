@@ -7,6 +7,8 @@
 #include "render/Texture.h"
 #include "TgaFile.h"
 
+#include "BenchStats.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -40,8 +42,8 @@ void BM_TgaLoadMosaicUpload(benchmark::State& state) { loadPicture(state, 0); }
 
 } // namespace
 
-BENCHMARK(BM_TgaLoadHalveUpload)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_TgaLoadMosaicUpload)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TgaLoadHalveUpload)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
+BENCHMARK(BM_TgaLoadMosaicUpload)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);

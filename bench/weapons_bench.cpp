@@ -1,9 +1,11 @@
 // Two island cannons on the match harness (run under Xvfb) at graphics detail
 // 1: one streams the bubble gun while the other fires rockets with smoke
 // trails, swapping every 4 s, over three palms kept swaying (16 picture rows).
-// Prints the peak of live particles, the CPU time per frame of the tick and of
-// the drawing (mean, 95th percentile and worst, against the 15 ms frame
-// period), the heap allocations per frame in the steady state against the
+// Prints the peak of live particles, each whole frame's wall time and the
+// whole process's CPU (the software renderer's threads too) against the 15 ms
+// frame period, the main thread's CPU of the tick and of the drawing (mean,
+// 95th percentile and worst), the heap allocations per frame in the steady
+// state against the
 // shots and effects created in those frames (target: one per object made,
 // none per particle or flare), and the resident memory after 1 and after 10
 // simulated minutes (target: equal).
@@ -25,6 +27,7 @@
 #include "BenchStats.h"
 #include "HeapCount.h"
 #include "TimedController.h"
+#include "TimedFrames.h"
 
 #include <benchmark/benchmark.h>
 
@@ -134,42 +137,30 @@ public:
 
 void BM_CannonsBubblesRockets(benchmark::State& state) {
     if (needsDisplay(state)) return;
-    MatchSettings settings;
-    settings.draw = true; // frames as the game draws them
-    settings.frameRate = FRAME;
-    settings.graphicsDetail = 1;
-    MatchHarness run(settings);
-    TimedController* timed = nullptr;
-    GameController* match = run.start([&timed] {
-        auto* made = new TimedController();
-        timed = made;
-        made->build = build;
-        return made;
-    });
+    MatchHarness run(TimedController::drawnAtDetail1(FRAME));
+    TimedController* timed = TimedController::start(run, build);
+    GameController* match = timed;
     // The run's event log would keep a line per sound: not the game's memory.
     SoundChannel::onStarted = nullptr;
     GameRecorder::current = nullptr;
     std::vector<LayerWatch> watches;
     for (int layer : {L::LAYER_SHOTS, L::LAYER_SMOKE, L::LAYER_FIREWORKS}) watches.emplace_back(match->layer(layer));
 
-    std::vector<double> tick, render;
-    long measuredAllocations = 0, objectsMade = 0;
+    TimedFrames measured;
+    long objectsMade = 0;
     long idleAllocations = 0, idleFrames = 0; // frames that made nothing
     int peak = 0;
     long minuteRss = 0, tenMinuteRss = 0;
     long minuteLive = 0, tenMinuteLive = 0; // heap blocks made with new and not yet released
     for (auto _ : state) {
         for (int frame = 1; frame <= TEN_MINUTES; ++frame) {
+            const FrameStart start;
             run.step();
             int made = 0;
             for (LayerWatch& watch : watches) made += watch.made();
             peak = std::max(peak, ParticleCount::live(match));
             if (frame > ONE_MINUTE && frame <= ONE_MINUTE + MEASURED) {
-                tick.push_back(timed->tickEnd.cpu - timed->tickStart.cpu);
-                render.push_back(timed->renderEnd.cpu - timed->renderStart.cpu);
-                const long frameAllocations = (timed->tickEnd.allocations - timed->tickStart.allocations) +
-                                              (timed->renderEnd.allocations - timed->renderStart.allocations);
-                measuredAllocations += frameAllocations;
+                const long frameAllocations = measured.add(start, *timed);
                 objectsMade += made;
                 if (made == 0) {
                     idleAllocations += frameAllocations;
@@ -202,13 +193,12 @@ void BM_CannonsBubblesRockets(benchmark::State& state) {
            "palms (16 rows); %d frames of %.0f ms\n",
            SWAP_EVERY, TEN_MINUTES, FRAME * ms);
     printf("  peak live particles: %d\n", peak);
-    printf("  CPU per frame (ms, mean / 95th percentile / worst; frame period 15 ms):\n");
-    printf("    tick    %7.3f / %7.3f / %7.3f\n", mean(tick) * ms, percentile95(tick) * ms, worst(tick) * ms);
-    printf("    render  %7.3f / %7.3f / %7.3f\n", mean(render) * ms, percentile95(render) * ms, worst(render) * ms);
+    measured.print("  ", FRAME * ms);
+    const long allocations = measured.allocations;
     printf("  heap allocations over %d steady frames: %ld for %ld shots and effects made (%.2f per object, %.2f per "
            "frame)\n",
-           MEASURED, measuredAllocations, objectsMade,
-           objectsMade ? double(measuredAllocations) / double(objectsMade) : 0.0, double(measuredAllocations) / MEASURED);
+           MEASURED, allocations, objectsMade, objectsMade ? double(allocations) / double(objectsMade) : 0.0,
+           double(allocations) / MEASURED);
     printf("  frames that made nothing: %ld, %.2f allocations each\n", idleFrames,
            idleFrames ? double(idleAllocations) / double(idleFrames) : 0.0);
     printf("  allocations to make one: bubble %ld, rocket %ld, smoke puff %ld, sound played %ld, resource lookup %ld\n",
@@ -216,14 +206,13 @@ void BM_CannonsBubblesRockets(benchmark::State& state) {
     printf("  resident memory: %ld KB after 1 minute, %ld KB after 10 minutes; live heap blocks %ld and %ld\n",
            minuteRss, tenMinuteRss, minuteLive, tenMinuteLive);
     state.counters["peak_particles"] = peak;
-    countMs(state, "tick", tick);
-    countMs(state, "render", render);
-    state.counters["allocs_per_object"] = objectsMade ? double(measuredAllocations) / double(objectsMade) : 0.0;
+    measured.count(state);
+    state.counters["allocs_per_object"] = objectsMade ? double(allocations) / double(objectsMade) : 0.0;
     state.counters["rss_1min_kb"] = double(minuteRss);
     state.counters["rss_10min_kb"] = double(tenMinuteRss);
 }
 
 } // namespace
 
-BENCHMARK(BM_CannonsBubblesRockets)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CannonsBubblesRockets)->Iterations(1)->Unit(benchmark::kMillisecond)->Apply(BenchStats::wallAndProcessCpu);
 BENCHMARK_MAIN();

@@ -7,14 +7,14 @@
 // put a matching checksum into a data datagram, so mutations get past it;
 // bits 4-7: milliseconds to advance the clock first), a 16-bit length, then
 // the datagram.
+#include "FuzzClock.h"
 #include "serial/Packet.h"
 #include "core/Plim.h"
-#include "util/TickSource.h"
-#include "core/TimeKeeper.h"
 #include "net/NetConnection.h"
 #include "net/NetHost.h"
 #include "net/Node.h"
 #include "net/PlimNetwork.h"
+#include "util/PlimUtil.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -23,16 +23,10 @@
 
 namespace {
 
-struct FuzzTicks : TickSource {
-    uint32_t getTicks() override { return now; }
-    void delay(uint32_t ms) override { now += ms; }
-    uint32_t now = 1000;
-};
-
-FuzzTicks ticks;
+FuzzClock ticks;
 
 struct FuzzHost : NetHost {
-    explicit FuzzHost(bool server) : NetHost("Corvana2demo", 2.6, "fuzz", 0, server) {
+    explicit FuzzHost(bool server) : NetHost(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, "fuzz", 0, server) {
         connection = new NetConnection(NetAddress(UString("127.0.0.1"), 0));
         ownsConnection = true;
         maxPeers = 3;
@@ -42,15 +36,8 @@ struct FuzzHost : NetHost {
 };
 
 void setUp() {
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    TickSource::install(&ticks);
-    new Plim(Plim::Bare{});
-    PLIM->timeKeeper = new TimeKeeper();
-    PLIM->network = new PlimNetwork();
-    PLIM->network->bEmulateLocalhost = true;
+    if (ticks.startEngine())
+        PLIM->network->bEmulateLocalhost = true;
 }
 
 Node* addKnownPeer(NetHost& host, uint32_t id, const NetAddress& at) {

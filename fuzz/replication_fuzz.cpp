@@ -7,16 +7,15 @@
 // The first byte picks the use: bit 0 plays the rest as a recording, bit 1
 // puts a valid header before it (so mutations reach the records); otherwise
 // the rest is one packet for both roles.
+#include "FuzzClock.h"
 #include "serial/Packet.h"
 #include "core/Plim.h"
 #include "core/PlimBase.h"
 #include "render/Renderable.h"
 #include "serial/RootObjectBase.h"
 #include "core/RuntimeClass.h"
-#include "util/TickSource.h"
-#include "core/TimeKeeper.h"
 #include "net/NetRole.h"
-#include "net/PlimNetwork.h"
+#include "util/PlimUtil.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -27,29 +26,17 @@
 
 namespace {
 
-struct FuzzTicks : TickSource {
-    uint32_t getTicks() override { return now; }
-    void delay(uint32_t ms) override { now += ms; }
-    uint32_t now = 1000;
-};
-
-FuzzTicks ticks;
+FuzzClock ticks;
 std::string recordingPath;
 
 void setUp() {
-    static bool done = false;
-    if (done)
+    if (!ticks.startEngine())
         return;
-    done = true;
-    TickSource::install(&ticks);
-    new Plim(Plim::Bare{});
     RuntimeClass::buildIndex();
-    PLIM->timeKeeper = new TimeKeeper();
-    PLIM->network = new PlimNetwork();
     recordingPath = "/tmp/replication_fuzz." + std::to_string(getpid()) + ".rec";
 }
 
-NetRole* makeRole(bool server) { return new NetRole("Corvana2demo", 2.6, "fuzz", 0, server); }
+NetRole* makeRole(bool server) { return new NetRole(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, "fuzz", 0, server); }
 
 void buildWorld(NetRole* server) {
     RootObjectBase* root = new RootObjectBase();

@@ -77,4 +77,8 @@ bool needsDisplay(benchmark::State& state) {
     return true;
 }
 
+void wallAndProcessCpu(benchmark::internal::Benchmark* registration) {
+    registration->UseRealTime()->MeasureProcessCPUTime();
+}
+
 } // namespace BenchStats

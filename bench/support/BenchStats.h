@@ -7,7 +7,10 @@
 
 namespace benchmark {
 class State;
+namespace internal {
+class Benchmark;
 }
+} // namespace benchmark
 
 namespace BenchStats {
 // CPU time of the calling thread, in seconds.
@@ -30,6 +33,10 @@ void countMs(benchmark::State& state, const std::string& name, const std::vector
 // Marks the benchmark skipped (and runs its empty loop) when no X server is
 // there; true then.
 bool needsDisplay(benchmark::State& state);
+// For a registration's Apply: the table's times, and the iterations and rates
+// taken from them, are wall time and the whole process's CPU (the CPU column
+// is the calling thread's otherwise, without the software renderer's threads).
+void wallAndProcessCpu(benchmark::internal::Benchmark* registration);
 } // namespace BenchStats
 
 // Samples of one figure, one per frame.

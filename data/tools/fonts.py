@@ -40,13 +40,20 @@ def char_of(code):
 
 class FontStyle:
     def __init__(self, name, files, ttf, size, spacing, first, last, stroke=0, composites=False,
-                 sheet=256, bold_icons=True, top_pad=0):
+                 sheet=256, bold_icons=True, top_pad=0, bar_width=0, core_gain=1.0):
         self.name, self.files, self.ttf, self.size = name, files, ttf, size
         self.spacing, self.first, self.last = spacing, first, last
         self.stroke, self.composites, self.sheet = stroke, composites, sheet
         # Empty rows above the ink: a text printed from the window's top edge
         # keeps clear of it.
         self.top_pad = top_pad
+        # A '|' of this many pixels (0: the typeface's own): the volume
+        # meters draw their bars with it, and a hairline blurs into the box.
+        self.bar_width = bar_width
+        # Coverage scaled by this (clipped to full): a stem's core, one or two
+        # texels wide, stays solid when the window magnifies and filters it,
+        # so a coloured caption shows its full colour on its strokes.
+        self.core_gain = core_gain
 
 
 def metrics(font, style, codes):
@@ -88,6 +95,18 @@ def render_char(font, style, ch, baseline, height):
     return np.concatenate([rgb, a[..., None]], axis=2)
 
 
+def bar(img, width):
+    """The '|' glyph as a solid bar of the given width over the same rows,
+    centred in the same advance."""
+    a = img[..., 3]
+    rows = np.nonzero(a.max(axis=1) > .5)[0]
+    out = np.zeros(img.shape)
+    width = min(width, img.shape[1])
+    left = (img.shape[1] - width) // 2
+    out[rows.min():rows.max() + 1, left:left + width] = 1.0
+    return out
+
+
 def crop_ink(img, vertical=True):
     a = img[..., 3]
     ys, xs = np.nonzero(a > 0.02)
@@ -112,7 +131,7 @@ def control_symbol(code, height, cap, baseline):
         cx = w / 2.0
         cy = top + s / 2.0
         if code == 1:
-            ctx.set_line_width(max(1.5, s * .18))
+            ctx.set_line_width(max(1.5, s * .22))
             ctx.set_line_cap(cairo.LINE_CAP_ROUND)
             ctx.set_line_join(cairo.LINE_JOIN_ROUND)
             ctx.move_to(cx - s * .42, cy + s * .02)
@@ -120,7 +139,8 @@ def control_symbol(code, height, cap, baseline):
             ctx.line_to(cx + s * .45, cy - s * .4)
             ctx.stroke()
         elif code == 2:
-            ctx.set_line_width(max(1.5, s * .18))
+            # as heavy as the letters beside it (the Quit and Cancel buttons)
+            ctx.set_line_width(max(2.0, s * .26))
             ctx.set_line_cap(cairo.LINE_CAP_ROUND)
             r = s * .36
             ctx.move_to(cx - r, cy - r); ctx.line_to(cx + r, cy + r)
@@ -171,11 +191,16 @@ def glyphs(style):
             out.append(np.zeros((height, max(1, style.size // 3), 4)))
         else:
             img = render_char(font, style, ch, baseline, height)
+            if ch == '|' and style.bar_width:
+                img = bar(img, style.bar_width)
             if style.composites and code in ACCENTS:
                 img = crop_ink(img, True)
             elif style.composites and code == CEDILLA:
                 img = crop_ink(img, False)
             out.append(img)
+    if style.core_gain != 1.0:
+        for img in out:
+            img[..., 3] = np.clip(img[..., 3] * style.core_gain, 0.0, 1.0)
     return out, height
 
 
@@ -200,7 +225,8 @@ def build(style, out_dir):
 STYLES = [
     FontStyle('fontTiny', ['gfx/font/font-tiny.tga'], 'DejaVuSansCondensed-Bold.ttf', 9, 1, 33, 255),
     FontStyle('fontSmall', ['gfx/font/alphabet-myriad.tga'], 'DejaVuSansCondensed.ttf', 12, -1, 33, 255),
-    FontStyle('fontMedium', ['gfx/font/font-medium.tga'], 'DejaVuSans-Bold.ttf', 14, 0, 0, 255, composites=True),
+    FontStyle('fontMedium', ['gfx/font/font-medium.tga'], 'DejaVuSans-Bold.ttf', 14, 0, 0, 255, composites=True,
+              bar_width=3, core_gain=1.35),
     FontStyle('fontLarge', ['gfx/font/font-large-1.tga', 'gfx/font/font-large-2.tga'], 'DejaVuSans-Bold.ttf', 26, 0,
              0, 255, stroke=1, composites=True),
     FontStyle('fontHUD', ['gfx/font/alphabet-hud.tga'], 'DejaVuSans-Bold.ttf', 17, -4, 44, 58, stroke=2, top_pad=2),

@@ -11,6 +11,7 @@
 #include "core/RuntimeClass.h"
 #include "core/RuntimeClassManager.h"
 #include "ShellTestEngine.h"
+#include "util/PlimMath.h"
 
 #include <gtest/gtest.h>
 
@@ -106,10 +107,10 @@ TEST_F(GlobalTest, TheFirstStageListsClassesOnlyWithDebugFunctions) {
 TEST(GlobalPoint, LongitudeAndLatitudeTurnTheForwardVector) {
     V3 p = Global::lonLatToPoint(0.0f, 0.0f);
     EXPECT_EQ(p, V3(0.0f, 0.0f, -1.0f));
-    V3 north = Global::lonLatToPoint(0.0f, float(M_PI / 2));
+    V3 north = Global::lonLatToPoint(0.0f, HALF_PI);
     EXPECT_NEAR(north.z, 0.0f, 1e-6f);
     EXPECT_NEAR(std::fabs(north.y), 1.0f, 1e-6f);
-    V3 east = Global::lonLatToPoint(float(M_PI / 2), 0.0f);
+    V3 east = Global::lonLatToPoint(HALF_PI, 0.0f);
     EXPECT_NEAR(std::fabs(east.x), 1.0f, 1e-6f);
     EXPECT_NEAR(east.z, 0.0f, 1e-6f);
 }

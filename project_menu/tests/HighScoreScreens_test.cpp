@@ -21,6 +21,7 @@
 #include "audio/PlimAudio.h"
 #include "core/ResourceManager.h"
 #include "audio/Sound.h"
+#include "util/PlimMath.h"
 
 #include <gtest/gtest.h>
 
@@ -38,11 +39,7 @@ protected:
         world->global->saveData.resetHighScores();
     }
     void TearDown() override {
-        if (PLIM && PLIM->audio) {
-            delete PLIM->audio;
-            PLIM->audio = nullptr;
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        }
+        MenuTestWorld::closeAudio();
         delete world;
     }
     Context* top() { return world->global->contextManager->getTop(); }
@@ -116,7 +113,7 @@ TEST_F(HighScoreScreensTest, AFreshTableReadsDotsFromTwentyDownToTwoPercentAndTh
     EXPECT_EQ(ContextHighScores::rowName(0, 3), "xxxxxxxxxxxxxxxx");
 
     EXPECT_EQ(ContextHighScores::pulseColour(0.0), UColor(160, 255, 64, 255));
-    EXPECT_EQ(ContextHighScores::pulseColour(3.14159265 / 32.0), UColor(192, 255, 128, 255));
+    EXPECT_EQ(ContextHighScores::pulseColour(PI_DOUBLE / 32.0), UColor(192, 255, 128, 255));
 
     lastPlace() = 0;
     ContextHighScores* screen = new ContextHighScores(ContextHighScores::ALL_TABLES);

@@ -17,6 +17,7 @@
 #include "audio/PlimAudio.h"
 #include "input/PlimInput.h"
 #include "render/Skin.h"
+#include "util/PlimMath.h"
 
 #include <gtest/gtest.h>
 
@@ -129,7 +130,7 @@ TEST_F(MenuIntTest, TypingALetterJumpsToTheNextCountryStartingWithIt) {
     EXPECT_EQ(code(), "JP");
     const SaveData& data = world->global->saveData;
     EXPECT_EQ(std::string(data.countryCode, 2), "JP");
-    const V3 expected = Global::lonLatToPoint(float(138.0 / 180.0 * M_PI), float(36.0 / 90.0 * (M_PI / 2.0)));
+    const V3 expected = Global::lonLatToPoint(float(138.0 / 180.0 * PI_DOUBLE), float(36.0 / 90.0 * (PI_DOUBLE / 2.0)));
     EXPECT_FLOAT_EQ(data.countryPoint.x, expected.x);
     EXPECT_FLOAT_EQ(data.countryPoint.y, expected.y);
     EXPECT_FLOAT_EQ(data.countryPoint.z, expected.z);

@@ -32,7 +32,7 @@ TEST_F(MenuPanelsTest, AGroupIsAFrameOfItsSizeWithItsTitleNearTheTop) {
     EXPECT_EQ(MenuTestWorld::pixelAt(-140.0f, 0.0f), UColor(MenuTestWorld::SQUARE_COLOUR));
     EXPECT_EQ(MenuTestWorld::pixelAt(-160.0f, 0.0f), UColor(0, 0, 0, 255));
     // Title centred 30 below the top edge, translucent black over the frame.
-    EXPECT_EQ(MenuTestWorld::pixelAt(0.0f, 70.0f), UColor(42, 42, 42, 255));
+    EXPECT_EQ(MenuTestWorld::pixelAt(0.0f, 70.0f), UColor(12, 12, 12, 255));
 }
 
 TEST_F(MenuPanelsTest, WithoutAProfileTheGreetingOpensTheNameScreen) {

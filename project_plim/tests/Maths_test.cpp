@@ -1,6 +1,7 @@
 #include "util/Matrix.h"
 #include "util/UColor.h"
 #include "util/V3.h"
+#include "util/PlimMath.h"
 
 #include <gtest/gtest.h>
 
@@ -51,9 +52,9 @@ TEST(Maths, VectorHelpers) {
     EXPECT_FALSE(isWithinRadius(V3(1, 1, 1), V3(1, 3, 1), 2.0f));
     EXPECT_TRUE(isWithinRadius(V3(1, 1, 1), V3(1, 2.9f, 1), 2.0f));
     EXPECT_EQ(crossProduct(V3(1, 0, 0), V3(0, 1, 0)), V3(0, 0, 1));
-    expectNear(rotateXY(V3(0, 0, -1), float(M_PI / 2), 0), -1, 0, 0);
-    expectNear(rotateXY(V3(0, 1, 0), 0, float(M_PI / 2)), 0, 0, 1);
-    expectNear(rotateZ(V3(1, 0, 5), float(M_PI / 2)), 0, 1, 5);
+    expectNear(rotateXY(V3(0, 0, -1), HALF_PI, 0), -1, 0, 0);
+    expectNear(rotateXY(V3(0, 1, 0), 0, HALF_PI), 0, 0, 1);
+    expectNear(rotateZ(V3(1, 0, 5), HALF_PI), 0, 1, 5);
 }
 
 TEST(Maths, TransformAndInvert) {

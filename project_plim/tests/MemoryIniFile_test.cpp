@@ -15,10 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <memory>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -231,10 +229,7 @@ TEST_F(MemoryIniFileTest, FailedSaveKeepsTheOldFile) {
     // The process runs out of file space mid-write.
     EXPECT_EXIT(
         {
-            signal(SIGXFSZ, SIG_IGN);
-            struct rlimit limit;
-            limit.rlim_cur = limit.rlim_max = 4096;
-            setrlimit(RLIMIT_FSIZE, &limit);
+            EngineTestFolder::limitFileSize(4096);
             ini.save();
             exit(0);
         },

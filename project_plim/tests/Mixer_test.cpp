@@ -12,6 +12,7 @@
 #include "audio/MixerChannel.h"
 #include "audio/MixerOGGstatic.h"
 #include "OggFixture.h"
+#include "util/PlimMath.h"
 
 #include <gtest/gtest.h>
 
@@ -52,7 +53,7 @@ protected:
     MixerOGGstatic* constant(float v) { return source(64, true, 8, [v](int, int) { return v; }); }
     // 0.1 s, a whole number of periods, so the loop is seamless.
     MixerOGGstatic* tone(float hertz, float amplitude) {
-        return source(2205, true, 8, [=](int k, int) { return amplitude * std::sin(6.2831853f * hertz * k / 22050); });
+        return source(2205, true, 8, [=](int k, int) { return amplitude * std::sin(TWO_PI * hertz * k / 22050); });
     }
     // Frame k holds k/100 on the left, -k/100 on the right.
     MixerOGGstatic* ramp(int frames, bool loop = false) {
@@ -245,6 +246,23 @@ TEST_F(MixerTest, VoicesThatCouldNeverAdvanceEndAndPositionsStayInside) {
     EXPECT_FALSE(mixer->isPlaying(b));
     EXPECT_FALSE(mixer->isPlaying(c));
     EXPECT_EQ(mixer->findChannel(d)->playCursor, 128); // from the start
+
+    // Non-finite values are refused, at once or as a glide; after a
+    // non-finite sample the next voice sounds again from the next callback.
+    makeMixer();
+    MixerChannel* ch = mixer->findChannel(start(source(64, false, 8, [](int k, int) { return k == 3 ? NAN : 0.25f; })));
+    for (float bad : {NAN, INFINITY, -INFINITY})
+        for (double seconds : {0.0, 0.1}) {
+            mixer->setVolume(ch->channelId, bad, seconds);
+            mixer->setPan(ch->channelId, bad, seconds);
+            mixer->setFrequency(ch->channelId, bad, seconds);
+        }
+    EXPECT_TRUE(ch->volume == 1000.0f && ch->pan == 0.0f && ch->frequency == 22050.0f);
+    EXPECT_EQ(ch->volumeRampFrames + ch->panRampFrames + ch->frequencyRampFrames, 0);
+    callback();
+    start(constant(0.25f));
+    callback();
+    EXPECT_EQ(left(lag()), 0.25f);
 }
 
 TEST_F(MixerTest, AMonoDeviceGetsADownMixAtFullSpeed) {

@@ -5,6 +5,7 @@
 #include "RecordingHost.h"
 #include "net/NetConnection.h"
 #include "net/Node.h"
+#include "util/Random.h"
 
 #include <gtest/gtest.h>
 
@@ -34,8 +35,13 @@ Node* firstPeer(NetHost& host) { return static_cast<Node*>(host.peers.firstChild
 
 class NetHostTest : public ::testing::Test {
 protected:
+    // Asks, and once accepted shows the server that it receives (any data does).
     void connect(RecordingHost& client) {
         client.sendConnectRequest(server->connection->address);
+        RecordingHost::exchange(*server, client);
+        Packet hello;
+        if (client.getPeerCount() == 1)
+            client.sendToAll(&hello);
         RecordingHost::exchange(*server, client);
     }
 
@@ -55,6 +61,10 @@ TEST_F(NetHostTest, ConnectAcceptAndIdentifiers) {
     EXPECT_EQ(onClient->nodeUID, server->hostUID);
     EXPECT_EQ(client->hostUID, onServer->nodeUID);
     EXPECT_EQ(onServer->address.toString(), "127.0.0.1:2");
+    Random::seed(1); // identifiers come from the system, not from the program's seeded sequence
+    uint32_t first = Node::randomUID();
+    Random::seed(1);
+    EXPECT_NE(Node::randomUID(), first);
 
     // A second request from a peer's address changes nothing.
     connect(*client);
@@ -84,6 +94,8 @@ TEST_F(NetHostTest, RepeatedConnectGetsTheSameAcceptUntilThePeerSpeaks) {
     ASSERT_FALSE(lost.empty());
     std::string again = acceptBytes();
     EXPECT_EQ(again, lost);
+    EXPECT_EQ(server->getPeerCount(), 0); // no slot until it shows that it receives
+    EXPECT_EQ(server->getPendingCount(), 1);
     // A copy damaged in the assigned identifier fails the trailing checksum.
     Packet* damaged = new Packet(Packet::FLAG_FILTER1, -1);
     std::string bad = lost;
@@ -94,13 +106,14 @@ TEST_F(NetHostTest, RepeatedConnectGetsTheSameAcceptUntilThePeerSpeaks) {
     EXPECT_EQ(client->getPeerCount(), 0);
     client->servicePacket(&client->connection->receivePacket);
     ASSERT_EQ(client->getPeerCount(), 1);
-    EXPECT_EQ(client->hostUID, firstPeer(*server)->nodeUID);
-    EXPECT_EQ(server->events, Lines{"connected peer"});
+    EXPECT_EQ(client->hostUID, static_cast<Node*>(server->pending.firstChild)->nodeUID);
+    EXPECT_TRUE(server->events.empty());
 
     Packet* hello = new Packet(Packet::FLAG_FILTER1, -1);
     client->sendToAll(hello);
     delete hello;
     server->update();
+    EXPECT_EQ(server->events, Lines{"connected peer"});
     ASSERT_EQ(firstPeer(*server)->sequenceIn, 1);
     EXPECT_EQ(acceptBytes(), ""); // it has spoken: no answer
     EXPECT_EQ(server->getPeerCount(), 1);
@@ -120,9 +133,17 @@ TEST_F(NetHostTest, RejectionsTellTheReason) {
     RecordingHost old(false, "Corvana2 beta", -1.0);
     connect(old);
     EXPECT_EQ(old.events, Lines{"rejected You need at least version 0.00 of the game (you have -1.00)."});
-    RecordingHost zero(false, "Corvana2demo", 0.0);
+    // Both accepted for the last slot: the second to show that it receives is refused.
+    RecordingHost zero(false, "Corvana2demo", 0.0), late(false);
+    late.sendConnectRequest(server->connection->address);
+    RecordingHost::exchange(*server, late);
     connect(zero);
+    Packet hello;
+    late.sendToAll(&hello);
+    RecordingHost::exchange(*server, late);
     EXPECT_EQ(zero.events, Lines{"connected ServerPlayer"});
+    EXPECT_EQ(late.events, (Lines{"connected ServerPlayer", "rejected Server is full.", "disconnected ServerPlayer"}));
+    EXPECT_EQ(server->getPeerCount(), 1);
 
     // A client rejects an incompatible server and tells only the server.
     RecordingHost foreign(true, "Tetris");
@@ -132,7 +153,8 @@ TEST_F(NetHostTest, RejectionsTellTheReason) {
     lonely.sendConnectRequest(foreign.connection->address);
     RecordingHost::exchange(foreign, lonely);
     EXPECT_TRUE(lonely.events.empty());
-    EXPECT_EQ(foreign.events, (Lines{"connected peer", "rejected Incompatible game."}));
+    EXPECT_EQ(foreign.events, Lines{"rejected Incompatible game."});
+    EXPECT_EQ(foreign.getPendingCount(), 0); // the refusal ends the waiting request
 }
 
 TEST_F(NetHostTest, NamesGetNumbersUpToFifteen) {
@@ -155,24 +177,35 @@ TEST_F(NetHostTest, NamesGetNumbersUpToFifteen) {
     EXPECT_EQ(names, expected);
 }
 
-TEST_F(NetHostTest, DisconnectNeedsTheSameIPButNotThePort) {
+TEST_F(NetHostTest, DisconnectAndRejectCountOnlyFromTheExactAddress) {
     connect(*client);
+    auto disconnect = [](NetHost& to, uint32_t id, const NetAddress& from) {
+        Packet* p = connectionPacket(NetHost::TYPE_DISCONNECT, from);
+        p->doBytes(&id, 4);
+        deliver(to, p);
+    };
     uint32_t id = client->hostUID;
-    NetAddress elsewhere(UString("10.1.2.3"), 2);
-    Packet* p = connectionPacket(NetHost::TYPE_DISCONNECT, elsewhere);
-    p->doBytes(&id, 4);
-    deliver(*server, p);
-    EXPECT_EQ(server->getPeerCount(), 1);
-
+    NetAddress otherPort(UString("127.0.0.1"), 999);
+    disconnect(*server, id, NetAddress(UString("10.1.2.3"), 2));
+    disconnect(*server, id, otherPort);
     deliver(*server, connectionPacket(NetHost::TYPE_DISCONNECT, client->connection->address)); // too short
+    // The server's identifier is known to all; from another port it is nobody's.
+    disconnect(*client, server->hostUID, otherPort);
+    Packet* reject = connectionPacket(NetHost::TYPE_REJECT, otherPort);
+    UString why = "Server is full.";
+    reject->doUString(&why, -1);
+    deliver(*client, reject);
     EXPECT_EQ(server->getPeerCount(), 1);
+    EXPECT_EQ(client->getPeerCount(), 1);
+    EXPECT_EQ(client->events, Lines{"connected ServerPlayer"});
+    EXPECT_EQ(server->events, Lines{"connected peer"});
+    EXPECT_GE(net.log().find("serviceInPacketSpecial(): SERVER: New DISCONNECT notify from 127.0.0.1:999"), 0);
 
-    p = connectionPacket(NetHost::TYPE_DISCONNECT, NetAddress(UString("127.0.0.1"), 999));
-    p->doBytes(&id, 4);
-    deliver(*server, p);
+    disconnect(*server, id, client->connection->address);
     EXPECT_EQ(server->getPeerCount(), 0);
     EXPECT_EQ(server->events.back(), "disconnected peer");
-    EXPECT_GE(net.log().find("serviceInPacketSpecial(): SERVER: New DISCONNECT notify from 127.0.0.1:999"), 0);
+    disconnect(*client, server->hostUID, server->connection->address);
+    EXPECT_EQ(client->getPeerCount(), 0);
 }
 
 TEST_F(NetHostTest, SilentPeerIsDroppedAfterTheTimeout) {
@@ -217,6 +250,7 @@ TEST_F(NetHostTest, MalformedConnectionPacketsAreDropped) {
     client->update();
     EXPECT_EQ(server->connection->getStats()->packetsOut, 0);
 
+    client->dialled = server->connection->address;
     Packet* accept = connectionPacket(NetHost::TYPE_ACCEPT, server->connection->address);
     UString game = "Corvana2demo";
     accept->doUString(&game, -1);
@@ -228,6 +262,7 @@ TEST_F(NetHostTest, MalformedConnectionPacketsAreDropped) {
     EXPECT_EQ(client->getPeerCount(), 0);
 
     // A reject message at the serializer's limit is dropped; an empty one is told.
+    client->dialled = from; // a refusal counts from the address the client asked
     Packet* reject = connectionPacket(NetHost::TYPE_REJECT, from);
     int length = 1024;
     reject->doUInt(&length);

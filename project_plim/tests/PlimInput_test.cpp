@@ -189,6 +189,27 @@ TEST_F(InputTest, TypedCharactersAndOutOfRangeCodes) {
     input->repeatKey = 9999;
     input->repeatTimer = -1.0;
     EXPECT_EQ(input->getRepeatedKey(), 0);
+    EXPECT_STREQ(input->getTypedText(), "");
+
+    // Fast typing: capitals (Shift, a lower code than N and M, goes down with
+    // each), a repeated letter and Backspace all in one frame reach the typed
+    // text in order; the frame after has none. Past the capacity they are dropped.
+    for (const char* c = "ANMM"; *c; ++c) {
+        key(SDLK_LSHIFT, true);
+        key(SDLKey(SDLK_a + (*c - 'A')), true, Uint16(*c));
+        key(SDLKey(SDLK_a + (*c - 'A')), false);
+        key(SDLK_LSHIFT, false);
+    }
+    key(SDLK_BACKSPACE, true, 8);
+    key(SDLK_F1, true, 0);
+    frame();
+    EXPECT_STREQ(input->getTypedText(), "ANMM\b");
+    EXPECT_EQ(input->getKeyPressed(), 30) << "a frame still shows one key pressed, A of 30, 42, 49 and 50";
+    frame();
+    EXPECT_STREQ(input->getTypedText(), "");
+    for (int i = 0; i < PlimInput::TYPED_CAPACITY + 8; ++i) key(SDLK_x, true, 'x');
+    frame();
+    EXPECT_EQ(std::string(input->getTypedText()), std::string(PlimInput::TYPED_CAPACITY, 'x'));
 }
 
 TEST_F(InputTest, KeyRepeatFollowsTheDelayThenTheRate) {

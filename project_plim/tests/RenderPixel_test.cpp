@@ -13,6 +13,7 @@
 #include "render/Renderable.h"
 #include "render/Texture.h"
 #include "TgaFile.h"
+#include "util/PlimMath.h"
 
 #include <SDL_opengl.h>
 #include <gtest/gtest.h>
@@ -21,7 +22,6 @@
 
 namespace {
 
-const float HALF_PI = 1.57079632679f;
 const UColor BLACK(0, 0, 0, 255);
 
 // Quadrants of a 64 x 64 picture: red top left, green top right, blue bottom

@@ -10,6 +10,7 @@
 #include "render/Renderable.h"
 #include "core/ResourceManager.h"
 #include "render/Skin.h"
+#include "util/PlimMath.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +19,6 @@
 #include <vector>
 
 namespace {
-
-const float HALF_PI = 1.57079632679f;
 
 class RenderableTest : public ::testing::Test {
 protected:

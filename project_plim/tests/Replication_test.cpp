@@ -14,6 +14,7 @@
 #include "serial/RootObjectBase.h"
 #include "core/RuntimeClass.h"
 #include "core/RuntimeClassManager.h"
+#include "RoleTestEngine.h"
 #include "TestRole.h"
 
 #include <gtest/gtest.h>
@@ -51,34 +52,18 @@ Bytes concat(std::initializer_list<Bytes> parts) {
 }
 
 // Class indices of the whole program's name-sorted registry of 47 records.
-const Bytes ADD_INDEX{0x25};
-const Bytes SET_STATE_RAW_INDEX{0x27};
-const Bytes DESTROY_OBJECT_INDEX{0x28};
-const Bytes SET_STATE_INDEX{0x2A};
-const Bytes RANDOM_SEED_INDEX{0x2E};
-
-// The layers above the engine add these records; registering their names
-// here gives the registry the whole program's table.
-void registerUpperLayerRecords() {
-    static RuntimeClass records[] = {
-        {"ContextAutoConfigure", nullptr, nullptr}, {"ContextManager", nullptr, nullptr},
-        {"ContextBlender", nullptr, nullptr},       {"FontQuad", nullptr, nullptr},
-        {"FontQuadCacheEntry", nullptr, nullptr},
-    };
-    static bool registered = false;
-    if (registered)
-        return;
-    registered = true;
-    for (RuntimeClass& r : records)
-        RuntimeClassManager::getInstance()->registerClass(&r);
-}
+const Bytes ADD_INDEX{RoleTestEngine::INDEX_ADD};
+const Bytes SET_STATE_RAW_INDEX{RoleTestEngine::INDEX_SET_STATE_RAW};
+const Bytes DESTROY_OBJECT_INDEX{RoleTestEngine::INDEX_DESTROY_OBJECT};
+const Bytes SET_STATE_INDEX{RoleTestEngine::INDEX_SET_STATE};
+const Bytes RANDOM_SEED_INDEX{RoleTestEngine::INDEX_RANDOM_SEED};
 
 // A server and a client role, each with its own copy of every object.
 class ReplicationTest : public ::testing::Test {
 protected:
     void SetUp() override {
         engine = new Plim(Plim::Bare{});
-        registerUpperLayerRecords();
+        RoleTestEngine::registerUpperLayerRecords();
         RuntimeClass::buildIndex();
         ASSERT_EQ(RuntimeClassManager::getInstance()->getNumClasses(), 47);
         server = new TestRole(true);

@@ -9,17 +9,16 @@
 #include "files/ReplaceFile.h"
 #include "core/RuntimeClass.h"
 #include "files/SaveBlob.h"
+#include "files/SaveFailures.h"
 #include "files/UserNotices.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <dirent.h>
 #include <set>
 #include <string>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <vector>
 #include <zlib.h>
@@ -43,6 +42,13 @@ std::set<std::string> listFolder(const std::string& folder) {
 std::vector<uint8_t> block(size_t n, uint8_t seed) {
     std::vector<uint8_t> b(n);
     for (size_t i = 0; i < n; ++i) b[i] = uint8_t(seed + i * 7 + (i / 13));
+    return b;
+}
+
+// Bytes that do not compress.
+std::vector<uint8_t> noise(size_t n, uint32_t seed) {
+    std::vector<uint8_t> b(n);
+    for (uint8_t& x : b) x = uint8_t((seed = seed * 1103515245u + 12345u) >> 24);
     return b;
 }
 
@@ -103,9 +109,7 @@ TEST_F(SaveBlobTest, RoundTripsAndIgnoresTheHeader) {
     EXPECT_EQ(data, out);
 
     // A block that grows under compression works the same.
-    std::vector<uint8_t> random(1608);
-    uint32_t seed = 99;
-    for (uint8_t& b : random) b = uint8_t((seed = seed * 1103515245u + 12345u) >> 24);
+    const std::vector<uint8_t> random = noise(1608, 99);
     save(PRO, random);
     EXPECT_GT(EngineTestFolder::readFile(path(PRO)).size(), 68u + 1608u);
     std::vector<uint8_t> back(1608, 0);
@@ -196,16 +200,11 @@ TEST_F(SaveBlobTest, FailedSaveKeepsThePreviousFile) {
     const std::vector<uint8_t> old = block(2744, 1);
     save(HST, old);
     const std::string before = EngineTestFolder::readFile(path(HST));
-    std::vector<uint8_t> big(200000);
-    uint32_t seed = 5;
-    for (uint8_t& b : big) b = uint8_t((seed = seed * 1103515245u + 12345u) >> 24);
+    const std::vector<uint8_t> big = noise(200000, 5);
 
     EXPECT_EXIT(
         {
-            signal(SIGXFSZ, SIG_IGN);
-            struct rlimit limit;
-            limit.rlim_cur = limit.rlim_max = 8192;
-            setrlimit(RLIMIT_FSIZE, &limit);
+            EngineTestFolder::limitFileSize(8192);
             save(HST, big);
             exit(0);
         },
@@ -281,20 +280,26 @@ TEST_F(SaveBlobTest, FailedSaveIsLoggedToldAndLeavesNoFile) {
     EXPECT_EQ(UString("Could not save '" + nowhere + "/" + HST +
                       "': No such file or directory. Your latest changes are not kept."),
               notices[0]);
+    // Foreseen at start: the same file and reason is not told again, and the
+    // probe of a folder that takes files leaves nothing.
+    SaveFailures::foresee((nowhere + "/" + HST).c_str());
+    SaveFailures::foresee(path(HST).c_str());
+    EXPECT_TRUE(UserNotices::take().empty());
+    // The last run's list: only its well-formed lines are told, once it is gone.
+    const std::string kept = SaveFailures::keptListPath((folder.root + "/").c_str()).str();
+    EngineTestFolder::writeFile(kept, "no tab\n/a\tb\x1b[2J\n/x.hst\tDisk quota exceeded\n");
+    SaveFailures::tellKept((folder.root + "/").c_str());
+    EXPECT_EQ(UserNotices::take(), std::vector<UString>{"Could not save '/x.hst' when the game last ended: Disk quota "
+                                                        "exceeded. The changes of that game were not kept."});
 
     // The user folder fills up in the middle of the write.
     const std::vector<uint8_t> old = block(2744, 1);
     save(HST, old);
     const std::string before = EngineTestFolder::readFile(path(HST));
-    std::vector<uint8_t> big(200000);
-    uint32_t seed = 5;
-    for (uint8_t& b : big) b = uint8_t((seed = seed * 1103515245u + 12345u) >> 24);
+    const std::vector<uint8_t> big = noise(200000, 5);
     EXPECT_EXIT(
         {
-            signal(SIGXFSZ, SIG_IGN);
-            struct rlimit limit;
-            limit.rlim_cur = limit.rlim_max = 65536;
-            setrlimit(RLIMIT_FSIZE, &limit);
+            EngineTestFolder::limitFileSize(65536);
             bool saved = FileManager::saveProtectedData(folder.root.c_str(), HST, "2.60", big.data(),
                                                         int(big.size()));
             std::vector<UString> told = UserNotices::take();

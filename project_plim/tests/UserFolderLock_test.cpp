@@ -37,6 +37,8 @@ TEST(UserFolderLock, OneProcessAtATime) {
         EXPECT_EQ(UString(root), lock.path);
         ASSERT_EQ(0, system(("touch '" + root + "Game.lock' && rm -rf '" + root + "'*").c_str()));
         EXPECT_EQ(1, otherProcessTakes(root));
+        ASSERT_EQ(0, system(("rm -rf '" + root + "' && mkdir '" + root + "'").c_str()));
+        EXPECT_EQ(1, otherProcessTakes(root)) << "the folder made again is still held";
         lock.release();
         EXPECT_FALSE(lock.isHeld());
         EXPECT_EQ(0, otherProcessTakes(root));

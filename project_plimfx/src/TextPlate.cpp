@@ -6,6 +6,7 @@
 #include "StretchSkin.h"
 
 #include <algorithm>
+#include <string>
 
 Rect TextPlate::textRect(const FontQuad* font, float x, float y, int flags, const UString& text) {
     const float w = float(font->getTextWidth(text, nullptr).width);
@@ -17,6 +18,17 @@ Rect TextPlate::textRect(const FontQuad* font, float x, float y, int flags, cons
     if (flags & FontQuad::PRINT_BOTTOM) top += float(font->fontHeight);
     if (flags & FontQuad::PRINT_BASELINE) top += float(font->letterHeight);
     return Rect(left, top, left + w, top - float(font->fontHeight));
+}
+
+Rect TextPlate::inkRect(const FontQuad* font, float x, float y, int flags, const UString& text) {
+    Rect r = textRect(font, x, y, flags, text);
+    const std::string s = text.c_str();
+    const size_t first = s.find_first_not_of(' ');
+    if (first == std::string::npos) return Rect(r.left, r.top, r.left, r.bottom);
+    const size_t last = s.find_last_not_of(' ');
+    r.left += float(font->getTextWidth(text.substr(0, first), nullptr).width);
+    r.right = r.left + float(font->getTextWidth(text.substr(first, last + 1 - first), nullptr).width);
+    return r;
 }
 
 void TextPlate::draw(const FontQuad* font, float x, float y, int flags, const UString& text, UColor plate,

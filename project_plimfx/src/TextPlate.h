@@ -17,6 +17,9 @@ constexpr float FRAME_MARGIN_X = 7.0f;
 constexpr float FRAME_MARGIN_Y = 3.0f;
 // The rectangle the text takes (empty text: zero width).
 Rect textRect(const FontQuad* font, float x, float y, int flags, const UString& text);
+// The part of it the letters take: without the blanks at either end (zero
+// width when there are only blanks).
+Rect inkRect(const FontQuad* font, float x, float y, int flags, const UString& text);
 // The plate's alpha is scaled by textAlpha (0..255), so it fades with its text.
 void draw(const FontQuad* font, float x, float y, int flags, const UString& text, UColor plate, int textAlpha = 255);
 // The frame stretched over the text's rectangle grown by the margins.

@@ -9,6 +9,7 @@
 #include "PlimFxClasses.h"
 #include "core/RuntimeClass.h"
 #include "core/RuntimeClassManager.h"
+#include "util/PlimMath.h"
 
 #include <gtest/gtest.h>
 
@@ -55,7 +56,7 @@ TEST_F(CameraBlenderTest, ChildPullsTheViewByItsEasedFactor) {
     expectV3(camera.position, 50, 20, -320);
     camera.updateCamera(0.0, 0.25);
     // 0.5 - 0.5 cos(0.75 pi)
-    EXPECT_NEAR(camera.position.x, 100 * (0.5 - 0.5 * cos(0.75 * M_PI)), 1e-3);
+    EXPECT_NEAR(camera.position.x, 100 * (0.5 - 0.5 * cos(0.75 * PI_DOUBLE)), 1e-3);
     camera.updateCamera(0.0, 0.25);
     expectV3(camera.position, 100, 40, -320);
     EXPECT_EQ(camera.getNumChildren(), 1u); // the last child stays

@@ -19,6 +19,7 @@
 #include "world/effects/Explosion.h"
 #include "world/effects/Smoke.h"
 #include "world/effects/Splash.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
@@ -26,8 +27,6 @@ namespace {
 
 using AirplaneTest = MatchTest;
 using L = GameController;
-
-const float PI = float(M_PI);
 
 // Counts the players who died.
 class DeathCount : public GameController {

@@ -62,7 +62,6 @@ protected:
         }
         return found;
     }
-    static Context* top() { return harness->app->contextManager->getTop(); }
 };
 
 TEST_F(BalloonPopTest, OnePlayerRoundCountsDownThenTimeWithTheChime) {

@@ -25,34 +25,22 @@ namespace {
 
 using namespace DiskAudio;
 
-// The output size once it has grown by at least count buffers past from.
-long waitForOutput(MatchHarness& run, const std::string& output, long from, long count, long buffer) {
-    for (int i = 0; i < 4000 && fileSize(output) < from + count * buffer; ++i) {
-        run.step();
-        usleep(1000);
-    }
-    return fileSize(output);
-}
-
 TEST(BomberAudio, TheEngineLoopsWhileTheBomberLivesAndStopsWhenItIsDeleted) {
     if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";
     DiskAudioMatch audio;
     MatchHarness& run = audio.run;
     const std::string& output = audio.output;
-    GameController* match = audio.match;
     const long buffer = audio.buffer;
     ASSERT_GT(buffer, 0);
     audio.settle();
 
     Bomber* bomber = new Bomber();
-    match->layer(GameController::LAYER_ENEMIES)->addChild(bomber);
+    audio.match->layer(GameController::LAYER_ENEMIES)->addChild(bomber);
     bomber->onSpawn();
     bomber->velocity.x = 0.0f; // stays in view
     for (int i = 0; i < 400 && !bomber->engineChannel->isPlaying(); ++i) run.step();
     ASSERT_TRUE(bomber->engineChannel->isPlaying());
-    SDL_LockAudio();
-    const long started = fileSize(output);
-    SDL_UnlockAudio();
+    const long started = sizeBetweenBuffers(output);
 
     // Well past the sample's own length the engine still sounds: restarted
     // each time it ends. Bytes per second: rate x channels x 2.
@@ -63,7 +51,7 @@ TEST(BomberAudio, TheEngineLoopsWhileTheBomberLivesAndStopsWhenItIsDeleted) {
     const double sampleSeconds = double(engine->source->totalFrames) / double(engine->source->frequency);
     ASSERT_GT(sampleSeconds, 0.0);
     const long span = long((2.0 * sampleSeconds + 0.5) * double(perSecond));
-    const long reached = waitForOutput(run, output, started, span / buffer + 4, buffer);
+    const long reached = waitForOutput(run, output, started, span / buffer + 4);
     const std::string bytes = EngineTestFolder::readFile(output);
     ASSERT_GE(reached, started + span);
     // Each half second of the output after the sample's end has sound in it.
@@ -74,14 +62,7 @@ TEST(BomberAudio, TheEngineLoopsWhileTheBomberLivesAndStopsWhenItIsDeleted) {
     // Deleted with its layer's next walk: silence after at most one buffer.
     bomber->bDestroyPending = true;
     run.step();
-    SDL_LockAudio();
-    const long ended = fileSize(output) + buffer;
-    SDL_UnlockAudio();
-    waitForOutput(run, output, ended, 20, buffer);
-    const std::string after = EngineTestFolder::readFile(output);
-    ASSERT_GE(long(after.size()), ended + 20 * buffer);
-    EXPECT_EQ(firstSoundPastTheTail(after, size_t(ended), spec.channels, spec.freq), -1)
-        << "of " << after.size() << " bytes";
+    expectSilenceAfterTheNextBuffer(run, output);
     run.finishMatch();
 }
 

@@ -26,6 +26,7 @@
 #include "world/effects/Firework.h"
 #include "world/effects/Sparc.h"
 #include "render/Skin.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 #include <string>
@@ -85,7 +86,7 @@ TEST_F(CamerasTest, DefaultCameraZoomsOutPastTheWidthAndBackBelowNineTenths) {
     EXPECT_TRUE(camera.bZoomedOut);
     EXPECT_EQ(camera.position.z, -320.0f);
     for (int i = 0; i < 50; ++i) camera.tick(0.0, 0.01);
-    EXPECT_NEAR(camera.position.z, -320.0f - 320.0f * (1 - std::cos(M_PI * 0.5)) / 2, 0.5f);
+    EXPECT_NEAR(camera.position.z, -320.0f - 320.0f * (1 - std::cos(PI_DOUBLE * 0.5)) / 2, 0.5f);
     for (int i = 0; i < 60; ++i) camera.tick(0.0, 0.01);
     EXPECT_FLOAT_EQ(camera.position.z, -640.0f);
     EXPECT_NEAR(camera.getVisibleRect(0).right - camera.getVisibleRect(0).left, 1280.0f, 0.01f);
@@ -162,7 +163,7 @@ TEST_F(BonusTest, BalloonBobsWobblesAndExpires) {
     EXPECT_EQ(balloon->pSkin, World::frame(World::frames("balloons"), 1));
     EXPECT_EQ(balloon->caption, UString("defensive protection!"));
     EXPECT_GE(balloon->phase, 0.0f);
-    EXPECT_LT(balloon->phase, float(2 * M_PI));
+    EXPECT_LT(balloon->phase, TWO_PI);
 
     balloon->tick(2.0, 0.5);
     EXPECT_FALSE(balloon->burstPending); // cleared though no burst at detail 0

@@ -9,6 +9,7 @@
 #include "world/weapons/Bomb.h"
 #include "world/weapons/CannonBall.h"
 #include "world/weapons/WeaponCannonBall.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
@@ -16,8 +17,6 @@ namespace {
 
 using CannonTest = MatchTest;
 using L = GameController;
-
-const float PI = float(M_PI);
 
 TEST_F(CannonTest, TheBarrelStopsAboveTheHorizonAndKicksBackAfterAShot) {
     GameController* match = start();

@@ -5,6 +5,7 @@
 // caption's ends; one is opened by a tap (button down and up between two
 // frames) and left by a tapped Escape, each seen exactly once.
 #include "ProgramPath.h"
+#include "ProgramTest.h"
 #include "ScreenWatcher.h"
 #include "app/MyGlobal.h"
 
@@ -69,9 +70,9 @@ void tap(const std::string& what) { xdotool(what); }
 
 } // namespace
 
-TEST(CaptionsProgram, EveryCaptionTakesThePointerAtItsCentreAndBothEndsOnEveryPage) {
-    const std::string missing = ProgramPath::missing();
-    if (!missing.empty()) GTEST_SKIP() << missing;
+class CaptionsProgram : public ProgramTest {};
+
+TEST_F(CaptionsProgram, EveryCaptionTakesThePointerAtItsCentreAndBothEndsOnEveryPage) {
     ProgramPath path(20.0);
     // The longest name, of wide letters: the greeting is wider than the usual area.
     ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "mwmwmwmwmwmwmwm"));

@@ -11,6 +11,7 @@
 #include "app/HighScoreEntry.h"
 #include "JpegImage.h"
 #include "ProgramPath.h"
+#include "ProgramTest.h"
 #include "ScreenWatcher.h"
 #include "core/Plim.h"
 #include "input/PlimInput.h"
@@ -158,9 +159,9 @@ bool badgeBody(const uint8_t* p) { return p[0] < 50 && p[1] < 70 && p[2] < 110 &
 
 } // namespace
 
-TEST(ClassicWarProgram, DuelAgainstTheComputerShowsBothDisplaysThenChallengeStartsAtOnce) {
-    const std::string missing = ProgramPath::missing();
-    if (!missing.empty()) GTEST_SKIP() << missing;
+class ClassicWarProgram : public ProgramTest {};
+
+TEST_F(ClassicWarProgram, DuelAgainstTheComputerShowsBothDisplaysThenChallengeStartsAtOnce) {
     ProgramPath path(30.0);
     ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "ann"));
 
@@ -181,10 +182,8 @@ TEST(ClassicWarProgram, DuelAgainstTheComputerShowsBothDisplaysThenChallengeStar
     // Both displays have slid in at the top corners, mirrored: the dark badge
     // and, 30 units in from its centre, the full green health and blaster bars.
     std::string file;
-    for (int attempt = 0; attempt < 4 && file.empty(); ++attempt) file = path.screenshot();
-    ASSERT_FALSE(file.empty()) << path.run.read("screen");
-    const JpegImage shot = readJpeg(file);
-    ASSERT_EQ(shot.width, 640);
+    const JpegImage shot = path.takeScreenshot(&file);
+    ASSERT_EQ(shot.width, 640) << path.run.read("screen");
     ASSERT_EQ(shot.height, 480);
     for (int side = 0; side < 2; ++side) {
         const int centre = side == 0 ? 96 : 640 - 96;
@@ -197,9 +196,7 @@ TEST(ClassicWarProgram, DuelAgainstTheComputerShowsBothDisplaysThenChallengeStar
         EXPECT_EQ(countPixels(shot, barsLeft, 60, barsLeft + 60, 84, barGreen), 0) << "player " << side;
     }
 
-    ASSERT_NO_FATAL_FAILURE(path.escapeYes());
-    ASSERT_TRUE(path.waitFor("ContextRulesClassicWar")) << path.run.read("screen");
-    EXPECT_EQ(path.now().state, -1) << "no match left";
+    ASSERT_NO_FATAL_FAILURE(path.quitMatchTo("ContextRulesClassicWar"));
     ASSERT_TRUE(path.backTo("ContextGametypes")) << path.run.read("screen");
 
     // Challenge starts at once: challenge 1 of three days against the computer.
@@ -207,16 +204,12 @@ TEST(ClassicWarProgram, DuelAgainstTheComputerShowsBothDisplaysThenChallengeStar
     ASSERT_TRUE(path.waitFor("GameControllerChallenge", 60.0, GameControllerClassic::STATE_NEW_DAY))
         << path.run.read("screen");
     EXPECT_EQ(numbers(path, "war"), (std::vector<int>{1, 3, 1, GameController::GAMETYPE_CHALLENGE, 1}));
-    ASSERT_NO_FATAL_FAILURE(path.escapeYes());
-    ASSERT_TRUE(path.waitFor("ContextGametypes")) << path.run.read("screen");
-    EXPECT_EQ(path.now().state, -1) << "no match left";
+    ASSERT_NO_FATAL_FAILURE(path.quitMatchTo("ContextGametypes"));
 
     ASSERT_TRUE(path.backTo("MyContextMain")) << path.run.read("screen");
 }
 
-TEST(ClassicWarProgram, AgainstAFriendWithTheMouseOffLeftShiftFiresPlayer0AndSpacePlayer1) {
-    const std::string missing = ProgramPath::missing();
-    if (!missing.empty()) GTEST_SKIP() << missing;
+TEST_F(ClassicWarProgram, AgainstAFriendWithTheMouseOffLeftShiftFiresPlayer0AndSpacePlayer1) {
     ProgramPath path(30.0);
     ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "bo"));
 
@@ -262,9 +255,7 @@ TEST(ClassicWarProgram, AgainstAFriendWithTheMouseOffLeftShiftFiresPlayer0AndSpa
     ASSERT_TRUE(path.waitFor("ContextRulesClassicWar")) << path.run.read("screen");
 }
 
-TEST(ClassicWarProgram, TheScreensaverIgnoresAClickInItsFirst5SecondsAndEndsOnALaterOne) {
-    const std::string missing = ProgramPath::missing();
-    if (!missing.empty()) GTEST_SKIP() << missing;
+TEST_F(ClassicWarProgram, TheScreensaverIgnoresAClickInItsFirst5SecondsAndEndsOnALaterOne) {
     ProgramPath path(30.0);
     ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "cy"));
     ASSERT_NO_FATAL_FAILURE(path.pickGameType("screensaver"));
@@ -292,9 +283,7 @@ TEST(ClassicWarProgram, TheScreensaverIgnoresAClickInItsFirst5SecondsAndEndsOnAL
     ASSERT_TRUE(path.backTo("MyContextMain")) << path.run.read("screen");
 }
 
-TEST(ClassicWarProgram, AOneDayFreeForAllAgainstAFriendEndsInTheFreeForAllTable) {
-    const std::string missing = ProgramPath::missing();
-    if (!missing.empty()) GTEST_SKIP() << missing;
+TEST_F(ClassicWarProgram, AOneDayFreeForAllAgainstAFriendEndsInTheFreeForAllTable) {
     ProgramPath path(30.0);
     ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "dee"));
     ASSERT_NO_FATAL_FAILURE(path.pickGameType("free-for-all"));

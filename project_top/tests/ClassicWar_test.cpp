@@ -86,7 +86,6 @@ protected:
         return n;
     }
     static double clockOf(const std::vector<std::string>& line) { return std::stod(line[1]); }
-    static Context* top() { return harness->app->contextManager->getTop(); }
     static int live(int layer) { return harness->liveLayers()[layer]; }
     static Palm* palmOf(GameController* match, int player, int index) {
         return static_cast<Palm*>(match->playerData[player]->palms[index].get());

@@ -17,6 +17,7 @@
 #include "world/effects/Smoke.h"
 #include "world/effects/Sparc.h"
 #include "world/effects/Splash.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 #include <memory>
@@ -25,8 +26,6 @@
 namespace {
 
 using EffectsTest = MatchTest;
-
-const float PI = float(M_PI);
 
 // Restores the detail setting a test changes.
 struct Detail {
@@ -108,6 +107,41 @@ TEST_F(EffectsTest, ConeEdgesBurnOutSoonerAndFullCirclesDoNot) {
     for (int i = 0; i < 20; ++i) EXPECT_NEAR(std::atan2(line.particles[i].vy, line.particles[i].vx), 1.0f, 1e-5f);
     EXPECT_EQ(circle.frames, World::frames("smoke"));
     EXPECT_EQ(line.frames, World::frames("explosion"));
+}
+
+// Later events draw from the same generator: each effect's draws keep their
+// order and count, whichever constructor made it.
+TEST_F(EffectsTest, ParticlesDrawTheirOffsetSpinAndSpeedInOrder) {
+    start();
+    Random::seed(11);
+    std::vector<float> u;
+    for (int i = 0; i < 7; ++i) u.push_back(World::fraction());
+    const Emission shape = Emission(V3(1, 2, 3)).particles(2).speeds(10, 30).toward(0.5f).spreading(PI).scaled(2);
+    Random::seed(11);
+    Explosion burst(shape);
+    EXPECT_EQ(World::fraction(), u[6]);
+    Random::seed(11);
+    Splash splash(shape); // no spin: each drop is turned against its offset
+    EXPECT_EQ(World::fraction(), u[4]);
+    for (int i = 0; i < 2; ++i) {
+        const float offset = u[3 * i] * PI - PI / 2.0f, speed = 10.0f + u[3 * i + 2] * 20.0f;
+        EXPECT_EQ(burst.particles[i].rotation.z, u[3 * i + 1] * (2 * PI));
+        EXPECT_EQ(burst.particles[i].vy, speed * std::sin(0.5f + offset));
+        const float dropOffset = u[2 * i] * PI - PI / 2.0f, dropSpeed = 10.0f + u[2 * i + 1] * 20.0f;
+        EXPECT_EQ(splash.particles[i].rotation.z, 0.5f - 2.0f * dropOffset);
+        EXPECT_EQ(splash.particles[i].vx, dropSpeed * std::cos(0.5f + dropOffset));
+    }
+    Random::seed(11);
+    Firework listed(1, 2, 3, 2, 10, 30, 0.5f, PI, 2, UColor(1, 2, 3, 4));
+    Random::seed(11);
+    Firework named(shape, UColor(1, 2, 3, 4));
+    EXPECT_EQ(named.maxSpeed, 30.0f);
+    EXPECT_EQ(named.scale, listed.scale);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(named.particles[i].life, listed.particles[i].life);
+        EXPECT_EQ(named.particles[i].rotation, listed.particles[i].rotation);
+        EXPECT_EQ(named.particles[i].vx, listed.particles[i].vx);
+    }
 }
 
 TEST_F(EffectsTest, ExplosionAnimatesFromFirstToLastFrameAndEnds) {

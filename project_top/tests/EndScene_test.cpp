@@ -7,6 +7,7 @@
 #include "files/FileManager.h"
 #include "FontQuad.h"
 #include "InvasionFixture.h"
+#include "JpegImage.h"
 #include "util/PlimUtil.h"
 #include "render/Quad.h"
 #include "widgets/RadialFader.h"
@@ -15,8 +16,6 @@
 #include "world/World.h"
 
 #include <cstring>
-#include <dirent.h>
-#include <jpeglib.h>
 #include <vector>
 
 namespace {
@@ -35,38 +34,6 @@ bool hasText(PlimBase* layer, const char* text) {
         if (label && !label->bDestroyPending && strcmp(label->text.c_str(), text) == 0) return true;
     }
     return false;
-}
-
-// The newest F9 screenshot of a folder as RGB rows (empty when there is none).
-std::vector<uint8_t> newestScreenshot(const std::string& folder, int& width, int& height) {
-    std::string newest;
-    if (DIR* d = opendir(folder.c_str())) {
-        while (dirent* e = readdir(d))
-            if (strstr(e->d_name, ".jpg") && folder + e->d_name > newest) newest = folder + e->d_name;
-        closedir(d);
-    }
-    std::vector<uint8_t> rgb;
-    FILE* f = newest.empty() ? nullptr : fopen(newest.c_str(), "rb");
-    if (!f) return rgb;
-    jpeg_decompress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&info);
-    jpeg_stdio_src(&info, f);
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&info);
-    width = int(info.output_width);
-    height = int(info.output_height);
-    rgb.resize(size_t(width) * size_t(height) * 3);
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = &rgb[size_t(info.output_scanline) * size_t(width) * 3];
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    fclose(f);
-    return rgb;
 }
 
 } // namespace
@@ -269,13 +236,14 @@ TEST_F(EndSceneTest, AnF9ScreenshotShowsTheBarFilledFromTheFramesLeftEndToTheRat
     MatchHarness::setDrawing(true); // the frames the screenshot is taken of
     harness->steps(3);
     ASSERT_EQ(ending->state, ContextEnding::STATE_RATING);
-    int width = 0, height = 0;
-    const std::vector<uint8_t> shot = newestScreenshot(harness->folder.userFolder(), width, height);
-    ASSERT_EQ(width, 640);
-    ASSERT_EQ(height, 480);
+    const std::set<std::string> shots = jpegFiles(harness->folder.userFolder());
+    ASSERT_FALSE(shots.empty());
+    const JpegImage shot = readJpeg(*shots.rbegin()); // the newest: names carry the time
+    ASSERT_EQ(shot.width, 640);
+    ASSERT_EQ(shot.height, 480);
     // Along the bar's middle row: the fill from x -96 (pixel 224) to about
     // x -5, then the frame's dark inside to x +96.
-    auto pixel = [&](int x) { return &shot[(size_t(240) * size_t(width) + size_t(x)) * 3]; };
+    auto pixel = [&](int x) { return shot.at(x, 240); };
     auto filled = [&](int x) { return pixel(x)[0] > 200 && pixel(x)[2] < 110; };
     for (int x = 230; x <= 305; x += 5) EXPECT_TRUE(filled(x)) << x;
     for (int x = 330; x <= 405; x += 5) {

@@ -3,6 +3,7 @@
 // carried, dropped over a palm, dropped when shot and deleted with it; the
 // kamikaze's doubled dive angle, speed, explosion and splash by detail.
 #include "EnemyFixture.h"
+#include "PoseChecks.h"
 #include "render/Camera.h"
 #include "ContextBlender.h"
 #include "util/Random.h"
@@ -16,28 +17,11 @@
 #include "world/enemies/HotAirBalloonBomb.h"
 #include "world/enemies/Kamikaze.h"
 #include "world/weapons/BombCampaign.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-
-const float PI = float(M_PI);
-
-template <class T> T* lastOf(PlimBase* layer) { return dynamic_cast<T*>(static_cast<PlimBase*>(layer->lastChild)); }
-
-int skinIndex(Texture* frames, Skin* skin) {
-    for (size_t i = 0; i < frames->skins.size(); ++i)
-        if (frames->skins[i] == skin) return int(i);
-    return -1;
-}
-
-// Difference of two angles brought into (-pi, pi].
-float angleBetween(float a, float b) {
-    float d = std::fmod(a - b, 2.0f * PI);
-    if (d > PI) d -= 2.0f * PI;
-    if (d <= -PI) d += 2.0f * PI;
-    return d;
-}
 
 using BalloonTest = EnemyTest;
 
@@ -222,7 +206,7 @@ TEST_F(KamikazeTest, DivesAtTwiceItsIslandsAngleOffTheVertical) {
     EXPECT_GT(from.y, view.top);
 
     // The island 10 degrees right of straight below the entry point.
-    const float off = 10.0f * PI / 180.0f;
+    const float off = degreesToRadians(10.0f);
     island(from.x + 300.0f * std::sin(off), from.y - 300.0f * std::cos(off), {});
     Random::seed(99);
     const size_t mark = soundMark();

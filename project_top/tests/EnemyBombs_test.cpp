@@ -4,6 +4,7 @@
 // torpedo's arc onto its palm (also a palm above the arc's reach, and no palm
 // or island at all), its harmless climb, its exit splash and its toughness.
 #include "EnemyFixture.h"
+#include "PoseChecks.h"
 #include "EnemyScenarios.h"
 #include "util/Random.h"
 #include "audio/Sound.h"
@@ -14,27 +15,11 @@
 #include "world/enemies/PropelledBomb.h"
 #include "world/enemies/Torpedo.h"
 #include "world/enemies/TorpedoBlack.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-
-const float PI = float(M_PI);
-
-template <class T> T* lastOf(PlimBase* layer) { return dynamic_cast<T*>(static_cast<PlimBase*>(layer->lastChild)); }
-
-int skinIndex(Texture* frames, Skin* skin) {
-    for (size_t i = 0; i < frames->skins.size(); ++i)
-        if (frames->skins[i] == skin) return int(i);
-    return -1;
-}
-
-float angleBetween(float a, float b) {
-    float d = std::fmod(a - b, 2.0f * PI);
-    if (d > PI) d -= 2.0f * PI;
-    if (d <= -PI) d += 2.0f * PI;
-    return d;
-}
 
 using PropelledBombTest = EnemyTest;
 

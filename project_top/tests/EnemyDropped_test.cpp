@@ -19,6 +19,7 @@
 #include "world/enemies/Crate.h"
 #include "world/weapons/Weapon.h"
 #include "world/weapons/WeaponLaser.h"
+#include "util/PlimMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -29,9 +30,6 @@ using L = GameController;
 using AtomBombTest = EnemyTest;
 using BallisticTest = EnemyTest;
 using CrateTest = EnemyTest;
-const float PI = float(M_PI);
-
-template <class T> T* lastOf(PlimBase* layer) { return dynamic_cast<T*>(static_cast<PlimBase*>(layer->lastChild)); }
 
 float distance(V3 a, V3 b) { return std::hypot(a.x - b.x, a.y - b.y); }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Shared by the enemy tests: a scripted match with player 0's island (and
 // palms at chosen places), enemies entered as a spawner enters them, the
-// detail setting for one scope, and the sounds played since a mark.
+// detail setting for one scope, the sounds played since a mark, and the
+// newest object of a layer.
 #include "MatchFixture.h"
 #include "render/Renderable.h"
 #include "ScriptedController.h"
@@ -11,6 +12,9 @@
 
 #include <string>
 #include <vector>
+
+// The layer's newest object when it is a T, else null.
+template <class T> T* lastOf(PlimBase* layer) { return dynamic_cast<T*>(static_cast<PlimBase*>(layer->lastChild)); }
 
 class EnemyTest : public MatchTest {
 protected:

@@ -17,6 +17,7 @@
 #include "world/enemies/Ballistic.h"
 #include "world/enemies/Bomber.h"
 #include "world/enemies/Crate.h"
+#include "util/PlimMath.h"
 
 #include <SDL_opengl.h>
 #include <cmath>
@@ -25,7 +26,6 @@
 namespace {
 
 using EnemyPicturesTest = EnemyTest;
-const float PI = float(M_PI);
 const UColor GREY(128, 128, 128, 255);
 const UColor BLACK(0, 0, 0, 255);
 

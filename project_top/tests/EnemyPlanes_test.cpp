@@ -21,6 +21,7 @@
 #include "world/enemies/Bomber.h"
 #include "world/weapons/BombCampaign.h"
 #include "world/weapons/BomberBomb.h"
+#include "util/PlimMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -29,10 +30,7 @@ namespace {
 
 using L = GameController;
 using PlaneTest = EnemyTest;
-const float PI = float(M_PI);
 const double DT = 0.01;
-
-template <class T> T* lastOf(PlimBase* layer) { return dynamic_cast<T*>(static_cast<PlimBase*>(layer->lastChild)); }
 
 TEST_F(PlaneTest, BiplanesBombAsOftenAndFlyAsFastAsTheirDifficultySays) {
     startMatch();

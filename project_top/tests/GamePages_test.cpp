@@ -61,15 +61,8 @@ protected:
         if (!harness->app->profiles.isUsed(0)) harness->app->profiles.addProfile("pilot");
         away();
     }
-    void TearDown() override {
-        ContextManager* stack = harness->app->contextManager;
-        for (BasicLink* s = stack->firstChild; s; s = s->next)
-            static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
-        harness->step();
-        harness->controller = nullptr;
-    }
+    void TearDown() override { clearStack(); }
 
-    static Context* top() { return harness->app->contextManager->getTop(); }
     static int screens() { return harness->app->contextManager->getNumChildren(); }
     static void push(Context* screen) {
         harness->app->contextManager->push(screen);

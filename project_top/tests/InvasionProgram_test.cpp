@@ -5,6 +5,7 @@
 // A watcher in the program's pointer layer (ticked every frame whatever the
 // top screen) writes the top screen, the pointer and the buttons to a file.
 #include "ProgramPath.h"
+#include "ProgramTest.h"
 #include "ScreenWatcher.h"
 #include "modes/ContextEnding.h"
 #include "modes/GameControllerCampaign.h"
@@ -43,9 +44,9 @@ Global* makeGame() { return new WatchedGame<Watcher>(); }
 
 } // namespace
 
-TEST(InvasionProgram, StartGameInvasionStartPlayThenEscapeYesBackToTheRulesPage) {
-    const std::string missing = ProgramPath::missing();
-    if (!missing.empty()) GTEST_SKIP() << missing;
+class InvasionProgram : public ProgramTest {};
+
+TEST_F(InvasionProgram, StartGameInvasionStartPlayThenEscapeYesBackToTheRulesPage) {
     ProgramPath path(20.0);
     ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "ann"));
 
@@ -59,18 +60,14 @@ TEST(InvasionProgram, StartGameInvasionStartPlayThenEscapeYesBackToTheRulesPage)
     EXPECT_EQ(path.now().number, 1);
 
     // Escape asks; "Yes" leaves the match for its rules page, with no end scene.
-    ASSERT_NO_FATAL_FAILURE(path.escapeYes());
-    ASSERT_TRUE(path.waitFor("ContextRulesCampaign")) << path.run.read("screen");
-    EXPECT_EQ(path.now().state, -1) << "no match left";
+    ASSERT_NO_FATAL_FAILURE(path.quitMatchTo("ContextRulesCampaign"));
 
     // Back twice: the main menu; Escape there ends the program cleanly.
     ASSERT_TRUE(path.backTo("ContextGametypes")) << path.run.read("screen");
     ASSERT_TRUE(path.backTo("MyContextMain")) << path.run.read("screen");
 }
 
-TEST(InvasionProgram, TheLastPalmFallsIntoTheEndSceneThenTheInvasionTable) {
-    const std::string missing = ProgramPath::missing();
-    if (!missing.empty()) GTEST_SKIP() << missing;
+TEST_F(InvasionProgram, TheLastPalmFallsIntoTheEndSceneThenTheInvasionTable) {
     ProgramPath path(20.0);
     ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "bea"));
     ASSERT_NO_FATAL_FAILURE(path.pickGameType("invasion"));

@@ -20,9 +20,10 @@ class MatchTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { harness = new MatchHarness(); }
     // For a suite whose delays are whole numbers of frames of that length.
-    static void startHarness(double frameRate) {
+    static void startHarness(double frameRate, bool fullScreen = false) {
         MatchSettings settings;
         settings.frameRate = frameRate;
+        settings.fullScreen = fullScreen;
         harness = new MatchHarness(settings);
     }
     static void TearDownTestSuite() {
@@ -38,12 +39,11 @@ protected:
 
     // Takes every screen off: the match and whatever its end opened.
     static void clearStack() {
-        ContextManager* stack = harness->app->contextManager;
-        for (BasicLink* s = stack->firstChild; s; s = s->next)
-            static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
+        harness->markEveryScreenDone();
         harness->step();
         harness->controller = nullptr;
     }
+    static Context* top() { return harness->app->contextManager->getTop(); }
     static SaveData& saved() { return harness->app->saveData; }
     // A row of a table as the ".hst" file holds it now.
     static HighScoreEntry storedEntry(int table, int row) {

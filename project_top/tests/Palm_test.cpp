@@ -14,6 +14,7 @@
 #include "world/World.h"
 #include "world/effects/Explosion.h"
 #include "world/effects/Smoke.h"
+#include "util/PlimMath.h"
 
 #include <SDL_opengl.h>
 #include <cmath>
@@ -22,8 +23,6 @@
 namespace {
 
 using PalmTest = MatchTest;
-
-const float PI = float(M_PI);
 
 struct Detail {
     explicit Detail(int value) : saved(gGlobal->saveData.graphicsDetail) { gGlobal->saveData.graphicsDetail = value; }

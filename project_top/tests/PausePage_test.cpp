@@ -48,14 +48,7 @@ BlackRows blackRowsInTheMiddle() {
 
 class PausePageTest : public MatchTest {
 protected:
-    void TearDown() override {
-        ContextManager* stack = harness->app->contextManager;
-        for (BasicLink* s = stack->firstChild; s; s = s->next)
-            static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
-        harness->step();
-        harness->controller = nullptr;
-    }
-    static Context* top() { return harness->app->contextManager->getTop(); }
+    void TearDown() override { clearStack(); }
     // Presses and releases the Pause key; the page is on top afterwards.
     static ContextGameHelp* pause() {
         const SDLKey key = MatchHarness::sdlKeyOf(KEY_PAUSE);

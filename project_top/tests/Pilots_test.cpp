@@ -7,6 +7,7 @@
 #include "core/Plim.h"
 #include "world/pilots/AirplaneComputerControl.h"
 #include "world/pilots/AirplaneComputerControlDuel.h"
+#include "util/PlimMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,8 +16,6 @@ namespace {
 
 using PilotTest = MatchTest;
 using L = GameController;
-
-const float PI = float(M_PI);
 
 template <class T> T* placePilot(GameController* match, int player, V3 at, float heading) {
     T* pilot = new T(player);

@@ -15,6 +15,7 @@
 #include "app/MyGlobal.h"
 #include "modes/PlayerHUD.h"
 #include "modes/PlayerHUDBonus.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 #include <vector>
@@ -107,7 +108,7 @@ TEST_F(PlayerRecordsTest, DisplaySlidesInAndRollsTheScore) {
     EXPECT_FLOAT_EQ(left->position.x, -448.0f);
     EXPECT_FLOAT_EQ(right->position.x, 448.0f);
     EXPECT_FLOAT_EQ(left->position.y, 240.0f);
-    EXPECT_FLOAT_EQ(right->rotation.y, float(M_PI));
+    EXPECT_FLOAT_EQ(right->rotation.y, PI);
     left->bHidden = false;
     for (int i = 0; i < 50; ++i) left->tick(0.0, 0.01);
     EXPECT_FLOAT_EQ(left->position.x, -448.0f + 224.0f * 0.75f);
@@ -368,7 +369,7 @@ TEST_F(PlayerRecordsTest, AimSolverLeadsAFallingShell) {
 
     // A straight shot at a target straight above needs no lead to turn left.
     target.position = V3(0.0f, 300.0f, 0.0f);
-    EXPECT_NEAR(gun->aimAt(&target, false, 0.0f, 0.0f, 0.0f), float(M_PI / 2.0), 1e-6f);
+    EXPECT_NEAR(gun->aimAt(&target, false, 0.0f, 0.0f, 0.0f), HALF_PI, 1e-6f);
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "world/weapons/Laser.h"
 #include "world/weapons/Rocket.h"
 #include "world/weapons/Swarm.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 #include <string>
@@ -185,7 +186,7 @@ TEST_F(ProjectilesTest, RocketsTrailSmokeAtHighDetailAndBubblesWeaveUnderTheWate
     wall.dealDamage(&hit, 1.0f);
     ASSERT_EQ(effects<Smoke>(match).size(), 1u);
     EXPECT_EQ(effects<Smoke>(match)[0]->count, 10);
-    Rocket diving(0, 0.0f, -24.5f, 0.0f, -float(M_PI) / 2.0f, 100.0f);
+    Rocket diving(0, 0.0f, -24.5f, 0.0f, -PI / 2.0f, 100.0f);
     diving.tick(DT, DT);
     EXPECT_TRUE(diving.bDestroyPending);
     EXPECT_EQ(soundsSince(harness, from), (std::vector<std::string>{"missileHit", "smallSplash"}));
@@ -201,7 +202,7 @@ TEST_F(ProjectilesTest, RocketsTrailSmokeAtHighDetailAndBubblesWeaveUnderTheWate
     EXPECT_NE(b.position.y, c.position.y);
     for (Swarm* bubble : {&a, &b, &c}) {
         EXPECT_EQ(bubble->heading, -0.3f);
-        EXPECT_LE(std::fabs(std::atan2(bubble->velocity.y, bubble->velocity.x) + 0.3f), float(M_PI) / 4.0f + 1e-4f);
+        EXPECT_LE(std::fabs(std::atan2(bubble->velocity.y, bubble->velocity.x) + 0.3f), PI / 4.0f + 1e-4f);
         EXPECT_NEAR(std::hypot(bubble->velocity.x, bubble->velocity.y), 768.0f, 0.01f);
     }
     from = harness->log.lines.size();

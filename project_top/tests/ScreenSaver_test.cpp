@@ -51,7 +51,6 @@ protected:
         harness->log.lines.clear();
     }
     void TearDown() override { clearStack(); }
-    static Context* top() { return harness->app->contextManager->getTop(); }
     static RadialFader* fader() { return harness->app->contextManager->fader; }
     static void runTo(Saver* saver, double time) {
         while (saver->time < time) harness->step();

@@ -19,12 +19,7 @@
 
 class TitleSceneTest : public InvasionTest {
 protected:
-    void TearDown() override {
-        ContextManager* stack = harness->app->contextManager;
-        for (BasicLink* s = stack->firstChild; s; s = s->next) static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
-        harness->step();
-        harness->controller = nullptr;
-    }
+    void TearDown() override { clearStack(); }
     ContextLogo* show() {
         harness->log.lines.clear();
         ContextLogo* logo = new ContextLogo();

@@ -42,14 +42,7 @@ protected:
         harness->log.lines.clear();
         pages.clear();
     }
-    void TearDown() override {
-        ContextManager* stack = harness->app->contextManager;
-        for (BasicLink* s = stack->firstChild; s; s = s->next)
-            static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
-        harness->step();
-        harness->controller = nullptr;
-    }
-    static Context* top() { return harness->app->contextManager->getTop(); }
+    void TearDown() override { clearStack(); }
     static void click() {
         harness->scheduleMouseButton(harness->frame, SDL_BUTTON_LEFT, true);
         harness->step();

@@ -49,7 +49,6 @@ protected:
         harness->log.lines.clear();
     }
     void TearDown() override { clearStack(); }
-    static Context* top() { return harness->app->contextManager->getTop(); }
     static void push(Context* screen) {
         harness->app->contextManager->push(screen);
         harness->step();

@@ -7,6 +7,7 @@
 #include "render/PlimGraphics.h"
 #include "world/Cannon.h"
 #include "world/weapons/Weapon.h"
+#include "util/PlimMath.h"
 
 #include <GL/gl.h>
 #include <string>
@@ -14,7 +15,7 @@
 
 // A cannon of the player's at (0, -10), its vehicle, holding the weapon; no
 // blaster regeneration.
-inline Cannon* armedCannon(GameController* match, int player, Weapon* weapon, float heading = 1.5707964f) {
+inline Cannon* armedCannon(GameController* match, int player, Weapon* weapon, float heading = HALF_PI) {
     Cannon* cannon = new Cannon(player);
     cannon->position = V3(0.0f, -10.0f, 0.0f);
     cannon->heading = heading;

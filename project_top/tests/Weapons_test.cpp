@@ -31,6 +31,7 @@
 #include "world/weapons/WeaponLightning.h"
 #include "world/weapons/WeaponRocket.h"
 #include "world/weapons/WeaponSwarm.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 #include <functional>
@@ -118,7 +119,7 @@ TEST_F(WeaponsTest, TheTenWeaponsFollowTheirTableAndCreateTheirShots) {
     ASSERT_NE(autoBullet, nullptr);
     EXPECT_FLOAT_EQ(autoBullet->contactDamage, 0.1f);
     const float spread = std::atan2(autoBullet->velocity.y, autoBullet->velocity.x) - 0.5f;
-    EXPECT_LE(std::fabs(spread), float(M_PI / 64.0) + 1e-5f);
+    EXPECT_LE(std::fabs(spread), PI / 64.0f + 1e-5f);
     Bomb* bomb = last<Bomb>(match->layer(L::LAYER_BOMBS));
     ASSERT_NE(bomb, nullptr);
     EXPECT_FLOAT_EQ(bomb->velocity.x, 300.0f * std::cos(0.5f));

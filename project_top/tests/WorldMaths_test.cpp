@@ -11,6 +11,7 @@
 #include "world/GameObject.h"
 #include "world/Physics.h"
 #include "world/Spring.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 #include <set>
@@ -30,13 +31,12 @@ TEST_F(WorldMathsTest, AnglesTakeTheShortWay) {
     EXPECT_EQ(GameObject::turnDirection(0.1f, 6.2f), -1);
     EXPECT_NEAR(GameObject::angleDelta(0.1f, 6.2f), -0.1832f, 1e-4f);
     EXPECT_EQ(GameObject::turnDirection(6.2f, 0.1f), 1);
-    EXPECT_EQ(GameObject::turnDirection(1.0f, 1.0f + float(2.0 * M_PI)), 0);
+    EXPECT_EQ(GameObject::turnDirection(1.0f, 1.0f + TWO_PI), 0);
     EXPECT_EQ(GameObject::turnDirection(-0.5f, 0.5f), 1);
     // Exactly pi apart: the sign comes from the order.
-    const float pi = float(M_PI);
-    EXPECT_FLOAT_EQ(GameObject::angleDelta(0.0f, pi), -pi);
-    EXPECT_FLOAT_EQ(GameObject::angleDelta(pi, 0.0f), pi);
-    EXPECT_FLOAT_EQ(GameObject::wrapAngle(-pi / 2.0f), 1.5f * pi);
+    EXPECT_FLOAT_EQ(GameObject::angleDelta(0.0f, PI), -PI);
+    EXPECT_FLOAT_EQ(GameObject::angleDelta(PI, 0.0f), PI);
+    EXPECT_FLOAT_EQ(GameObject::wrapAngle(-PI / 2.0f), 1.5f * PI);
     EXPECT_FLOAT_EQ(GameObject::wrapAngle(1.0e9f), GameObject::wrapAngle(1.0e9f)); // ends, stays finite
     EXPECT_EQ(GameObject::wrapAngle(NAN), 0.0f);
 }
@@ -85,7 +85,7 @@ TEST_F(WorldMathsTest, StepCrossesTheWaterLineOncePerDescent) {
     shell.acceleration = V3(0.0f, -100.0f, 0.0f);
     shell.step(1.0);
     EXPECT_FLOAT_EQ(shell.position.y, -100.0f);
-    EXPECT_FLOAT_EQ(shell.heading, float(-M_PI / 4.0));
+    EXPECT_FLOAT_EQ(shell.heading, -PI / 4.0f);
     EXPECT_FLOAT_EQ(shell.rotation.z, shell.heading);
 }
 

@@ -27,6 +27,7 @@
 #include "world/effects/Sparc.h"
 #include "world/effects/Splash.h"
 #include "world/weapons/Laser.h"
+#include "util/PlimMath.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +39,6 @@
 namespace {
 
 using L = GameController;
-const float PI = float(M_PI);
 
 NetRole* makeRole(bool isServer) {
     NetRole* role = new NetRole("Corvana2demo", 2.60, isServer ? "server" : "peer", 0, isServer);
@@ -189,9 +189,9 @@ TEST_F(WorldMirrorTest, ClientsShowTheServersDuelAndAgreeAtTheEnd) {
     // Islands, palms, pilots and their bullets at least; every one shown by a named picture.
     EXPECT_GE(maxDrawn, 10);
     EXPECT_EQ(skinned, looked);
-    // Seeded at the first pass (the first client is in by then) and again for
-    // the late one; a draw each second.
-    EXPECT_EQ(mirror->seedings, 2);
+    // Seeded at the first pass, again once the first client has shown that it
+    // receives (a tick later), and for the late one; a draw each second.
+    EXPECT_EQ(mirror->seedings, 3);
     EXPECT_GE(root->draws, 6);
 
     // Effects draw particles of their own, no Renderables: each burning one

@@ -9,6 +9,8 @@
 #include "screens/ContextZemtroviaLogo.h"
 #include "core/ErrorManager.h"
 #include "files/FileManager.h"
+#include "files/MemoryIniFile.h"
+#include "files/SaveFailures.h"
 #include "widgets/GUIthemeMinimal.h"
 #include "widgets/GUIthemeStandard.h"
 #include "Loader.h"
@@ -88,7 +90,7 @@ void Global::initPreLoader() {
     PLIM->fileManager->useWad(getArchiveName());
 
     Loader::registerFrames("gui-game-progressBar", new Texture("gfx/gui/game/progressbar.tga", TEXTURE_HALVE));
-    Loader::registerFrames("mousePointer", new Texture("gfx/gui/game/mousepointer.tga", 0));
+    Loader::registerFrames("mousePointer", new Texture("gfx/gui/game/mousepointer.tga", TEXTURE_SPLIT));
 
     // The stack's pointer needs "mousePointer"; the loader's bar needs the progress bar.
     contextManager = new ContextManager();
@@ -96,6 +98,12 @@ void Global::initPreLoader() {
 }
 
 void Global::initPostLoader() {
+    // Told in this frame's dialog: saves that failed as the last game ended,
+    // and those that will fail (a read-only file, a folder that takes no file).
+    SaveFailures::tellKept(getUserDataFolder(true));
+    if (PLIM->config) SaveFailures::foresee(PLIM->config->fileName);
+    SaveFailures::foresee(SaveData::getFolder() + "/" + SaveData::getFileName());
+    SaveFailures::foresee(PlayerProfiles::getFolder() + "/" + PlayerProfiles::getFileName());
     themeStandard = new GUIthemeStandard();
     themeMinimal = new GUIthemeMinimal();
     contextPre = new ContextPre();

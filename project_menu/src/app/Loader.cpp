@@ -32,12 +32,8 @@ typedef std::function<void(Loader&)> Step;
 
 const int kFixedSteps = 12;
 
-struct TextureStep {
-    const char* file;
-    const char* name;
-    int flags;
-    int anchor; // sub-image 0's origin; -1 leaves it
-};
+// Font pictures the drawn-text caches copy glyphs from keep their image.
+const int GLYPH_SOURCE = TEXTURE_HALVE | TEXTURE_KEEPSOURCE;
 
 struct SoundStep {
     const char* file;
@@ -166,26 +162,26 @@ void appendFixedSteps(std::vector<Step>& steps) {
     steps.push_back([](Loader&) {
         Loader::registerResource("musicGame", new SoundStream("sfx/music/game.ogg", true));
     });
-    steps.push_back([](Loader&) { loadFrames("gfx/system/zemtrovia.tga", "zemtrovia", 0); });
-    steps.push_back([](Loader&) { loadFrames("gfx/system/languageflags.tga", "languageFlags", 0); });
-    steps.push_back([](Loader&) { loadResourceTexture("gfx/font/font-tiny.tga", "fontTinyTex", 10); });
-    steps.push_back([](Loader&) { loadResourceTexture("gfx/font/alphabet-myriad.tga", "fontSmallTex", 10); });
-    steps.push_back([](Loader&) { loadResourceTexture("gfx/font/font-medium.tga", "fontMediumTex", 10); });
-    steps.push_back([](Loader&) { loadResourceTexture("gfx/font/font-large-1.tga", "fontLargeTex1", 2); });
-    steps.push_back([](Loader&) { loadResourceTexture("gfx/font/font-large-2.tga", "fontLargeTex2", 2); });
-    steps.push_back([](Loader&) { loadResourceTexture("gfx/font/alphabet-hud.tga", "fontHUDTex", 2); });
+    steps.push_back([](Loader&) { loadFrames("gfx/system/zemtrovia.tga", "zemtrovia", TEXTURE_SPLIT); });
+    steps.push_back([](Loader&) { loadFrames("gfx/system/languageflags.tga", "languageFlags", TEXTURE_SPLIT); });
+    steps.push_back([](Loader&) { loadResourceTexture("gfx/font/font-tiny.tga", "fontTinyTex", GLYPH_SOURCE); });
+    steps.push_back([](Loader&) { loadResourceTexture("gfx/font/alphabet-myriad.tga", "fontSmallTex", GLYPH_SOURCE); });
+    steps.push_back([](Loader&) { loadResourceTexture("gfx/font/font-medium.tga", "fontMediumTex", GLYPH_SOURCE); });
+    steps.push_back([](Loader&) { loadResourceTexture("gfx/font/font-large-1.tga", "fontLargeTex1", TEXTURE_HALVE); });
+    steps.push_back([](Loader&) { loadResourceTexture("gfx/font/font-large-2.tga", "fontLargeTex2", TEXTURE_HALVE); });
+    steps.push_back([](Loader&) { loadResourceTexture("gfx/font/alphabet-hud.tga", "fontHUDTex", TEXTURE_HALVE); });
 }
 
 void appendCodePageSteps(std::vector<Step>& steps, const UString& page) {
     steps.push_back([page](Loader&) {
         PLIM->fileManager->useWad(codePageArchive(page));
-        loadCodePageTextures(page, "gfx/font/%s/font-small-%d.tga", "fontSmallCodepageTex%d", 10);
+        loadCodePageTextures(page, "gfx/font/%s/font-small-%d.tga", "fontSmallCodepageTex%d", GLYPH_SOURCE);
     });
     steps.push_back([page](Loader&) {
-        loadCodePageTextures(page, "gfx/font/%s/font-medium-%d.tga", "fontMediumCodepageTex%d", 10);
+        loadCodePageTextures(page, "gfx/font/%s/font-medium-%d.tga", "fontMediumCodepageTex%d", GLYPH_SOURCE);
     });
     steps.push_back([page](Loader&) {
-        loadCodePageTextures(page, "gfx/font/%s/font-large-%d.tga", "fontLargeCodepageTex%d", 2);
+        loadCodePageTextures(page, "gfx/font/%s/font-large-%d.tga", "fontLargeCodepageTex%d", TEXTURE_HALVE);
         PLIM->fileManager->useWad(Global::getArchiveName());
     });
 }
@@ -194,70 +190,72 @@ void appendTextureSteps(std::vector<Step>& steps) {
     auto frames = [&steps](const char* file, const char* name, int flags, int anchor = -1) {
         steps.push_back([=](Loader&) { loadFrames(file, name, flags, anchor); });
     };
-    frames("gfx/system/autoconfigure.tga", "autoConfigure", 0, 7);
-    frames("gfx/gui/game/editbox.tga", "gui-game-editbox", 2);
-    frames("gfx/gui/game/button.tga", "gui-game-button", 2);
-    frames("gfx/gui/game/square.tga", "gui-game-square", 2);
+    frames("gfx/system/autoconfigure.tga", "autoConfigure", TEXTURE_SPLIT, 7);
+    frames("gfx/gui/game/editbox.tga", "gui-game-editbox", TEXTURE_HALVE);
+    frames("gfx/gui/game/button.tga", "gui-game-button", TEXTURE_HALVE);
+    frames("gfx/gui/game/square.tga", "gui-game-square", TEXTURE_HALVE);
     steps.push_back([](Loader&) {
-        Texture* pieces[4] = {loadFrames("gfx/logo_0_0.tga", "logo", 2), loadFrames("gfx/logo_1_0.tga", "logo1", 2),
-                              loadFrames("gfx/logo_0_1.tga", "logo2", 2), loadFrames("gfx/logo_1_1.tga", "logo3", 2)};
+        Texture* pieces[4] = {loadFrames("gfx/logo_0_0.tga", "logo", TEXTURE_HALVE),
+                              loadFrames("gfx/logo_1_0.tga", "logo1", TEXTURE_HALVE),
+                              loadFrames("gfx/logo_0_1.tga", "logo2", TEXTURE_HALVE),
+                              loadFrames("gfx/logo_1_1.tga", "logo3", TEXTURE_HALVE)};
         std::vector<Quad*> cells;
         for (Texture* piece : pieces) cells.push_back(Loader::compositeCell("logo:all", piece, 0));
         makeComposite("logo:all", 2, 2, cells, -1, findTexture("logo"));
     });
-    frames("gfx/sky-colormatched.tga", "sky", 0, 1);
+    frames("gfx/sky-colormatched.tga", "sky", TEXTURE_SPLIT, 1);
     steps.push_back([](Loader&) {
-        Texture* left = loadFrames("gfx/sea_0_0.tga", "sea", 2);
-        Texture* right = loadFrames("gfx/sea_1_0.tga", "sea2", 2);
+        Texture* left = loadFrames("gfx/sea_0_0.tga", "sea", TEXTURE_HALVE);
+        Texture* right = loadFrames("gfx/sea_1_0.tga", "sea2", TEXTURE_HALVE);
         makeComposite("sea:all", 2, 1,
                       {Loader::compositeCell("sea:all", left, 0), Loader::compositeCell("sea:all", right, 0)}, 7,
                       findTexture("sea"));
     });
     steps.push_back([](Loader&) {
-        Texture* island = loadFrames("gfx/island.tga", "island", 2);
+        Texture* island = loadFrames("gfx/island.tga", "island", TEXTURE_HALVE);
         makeComposite("island:all", 2, 1,
                       {Loader::compositeCell("island:all", island, 0), Loader::compositeCell("island:all", island, 1)},
                       -1, island);
     });
-    frames("gfx/ovalbuttons.tga", "ovalButtons", 2);
-    frames("gfx/palm.tga", "palm", 2);
-    frames("gfx/3ds_explosion.tga", "explosion", 2);
-    frames("gfx/3ds_smoke.tga", "smoke", 2);
-    frames("gfx/propeller.tga", "propeller", 2);
-    frames("gfx/biplane.tga", "biplane", 2);
-    frames("gfx/biplane-markings.tga", "biplane-markings", 2);
-    frames("gfx/p35.tga", "p35", 2);
-    frames("gfx/p35-markings.tga", "p35-markings", 2);
-    frames("gfx/cannon.tga", "cannon", 2);
-    frames("gfx/projectiles.tga", "projectiles", 2);
-    frames("gfx/splash.tga", "splash", 2);
-    frames("gfx/circularsplash.tga", "circularSplash", 2);
-    frames("gfx/propelledBomb.tga", "propelledBomb", 2);
-    frames("gfx/hotairballoon.tga", "hotAirBalloon", 2);
-    frames("gfx/torpedo.tga", "torpedo", 2);
-    frames("gfx/atombomb.tga", "atomBomb", 2);
-    frames("gfx/hud-energybar.tga", "hud-energybar", 2);
-    frames("gfx/hud-bonusicons.tga", "hud-bonusicons", 2);
-    frames("gfx/balloons.tga", "balloons", 2);
-    frames("gfx/flare-small.tga", "flare", 2);
-    frames("gfx/intellimouse.tga", "mouse", 2);
-    frames("gfx/arrow-mousecontrol.tga", "mouseArrow", 2, 6);
-    frames("gfx/laser.tga", "laser", 2);
-    frames("gfx/lightning.tga", "lightning", 2);
-    frames("gfx/crate.tga", "crate", 2);
-    frames("gfx/parachute.tga", "parachute", 2);
+    frames("gfx/ovalbuttons.tga", "ovalButtons", TEXTURE_HALVE);
+    frames("gfx/palm.tga", "palm", TEXTURE_HALVE);
+    frames("gfx/3ds_explosion.tga", "explosion", TEXTURE_HALVE);
+    frames("gfx/3ds_smoke.tga", "smoke", TEXTURE_HALVE);
+    frames("gfx/propeller.tga", "propeller", TEXTURE_HALVE);
+    frames("gfx/biplane.tga", "biplane", TEXTURE_HALVE);
+    frames("gfx/biplane-markings.tga", "biplane-markings", TEXTURE_HALVE);
+    frames("gfx/p35.tga", "p35", TEXTURE_HALVE);
+    frames("gfx/p35-markings.tga", "p35-markings", TEXTURE_HALVE);
+    frames("gfx/cannon.tga", "cannon", TEXTURE_HALVE);
+    frames("gfx/projectiles.tga", "projectiles", TEXTURE_HALVE);
+    frames("gfx/splash.tga", "splash", TEXTURE_HALVE);
+    frames("gfx/circularsplash.tga", "circularSplash", TEXTURE_HALVE);
+    frames("gfx/propelledBomb.tga", "propelledBomb", TEXTURE_HALVE);
+    frames("gfx/hotairballoon.tga", "hotAirBalloon", TEXTURE_HALVE);
+    frames("gfx/torpedo.tga", "torpedo", TEXTURE_HALVE);
+    frames("gfx/atombomb.tga", "atomBomb", TEXTURE_HALVE);
+    frames("gfx/hud-energybar.tga", "hud-energybar", TEXTURE_HALVE);
+    frames("gfx/hud-bonusicons.tga", "hud-bonusicons", TEXTURE_HALVE);
+    frames("gfx/balloons.tga", "balloons", TEXTURE_HALVE);
+    frames("gfx/flare-small.tga", "flare", TEXTURE_HALVE);
+    frames("gfx/intellimouse.tga", "mouse", TEXTURE_HALVE);
+    frames("gfx/arrow-mousecontrol.tga", "mouseArrow", TEXTURE_HALVE, 6);
+    frames("gfx/laser.tga", "laser", TEXTURE_HALVE);
+    frames("gfx/lightning.tga", "lightning", TEXTURE_HALVE);
+    frames("gfx/crate.tga", "crate", TEXTURE_HALVE);
+    frames("gfx/parachute.tga", "parachute", TEXTURE_HALVE);
     // The ballistic enemy has a picture of its own (body and eight flame frames).
-    frames("gfx/ballistic.tga", "ballistic", 2);
+    frames("gfx/ballistic.tga", "ballistic", TEXTURE_HALVE);
     steps.push_back([](Loader&) {
-        Texture* zeppelin = loadFrames("gfx/zeppelin.tga", "zeppelin", 2);
+        Texture* zeppelin = loadFrames("gfx/zeppelin.tga", "zeppelin", TEXTURE_HALVE);
         makeComposite(
             "zeppelin:all", 2, 1,
             {Loader::compositeCell("zeppelin:all", zeppelin, 0), Loader::compositeCell("zeppelin:all", zeppelin, 1)}, 4,
             zeppelin);
     });
     // The kamikaze and the bomber enemies' pictures.
-    frames("gfx/kamikaze.tga", "kamikaze", 2);
-    frames("gfx/bomber.tga", "bomber", 2);
+    frames("gfx/kamikaze.tga", "kamikaze", TEXTURE_HALVE);
+    frames("gfx/bomber.tga", "bomber", TEXTURE_HALVE);
 }
 
 void appendSoundSteps(std::vector<Step>& steps) {

@@ -2,6 +2,8 @@
 #include "ContextCredits.h"
 
 #include "ContextPre.h"
+#include "FontQuad.h"
+#include "TextPlate.h"
 #include "ContextScroller.h"
 #include "app/Global.h"
 #include "core/Plim.h"
@@ -17,12 +19,14 @@ ContextCredits::ContextCredits() {
 
     const int w = PLIM->graphics ? PLIM->graphics->fovWidth : 640;
     const int h = PLIM->graphics ? PLIM->graphics->fovHeight : 480;
-    versionLine = new RenderableText(float(w / 2 - 4), float(2 - h / 2), 0.0f,
+    // In the corner, its plate clear of the window's edges.
+    const float inset = VERSION_INSET + TextPlate::MARGIN;
+    versionLine = new RenderableText(float(w / 2) - inset, inset - float(h / 2), 0.0f,
                                      UString::format("%s v%s", PLIM_BUILD_NAME, PLIM_VERSION_STRING),
                                      gGlobal->fontTiny, MenuColors::plateText());
-    versionLine->printFlags = 0x28;
+    versionLine->printFlags = FontQuad::PRINT_RIGHT | FontQuad::PRINT_BOTTOM;
     versionLine->bShadow = false;
-    // Half-transparent black reads only over white, not over the night backdrop.
+    // Translucent black reads only over white, not over the sea.
     versionLine->plate = UColor(255, 255, 255, 255);
     addChild(versionLine);
 

@@ -9,6 +9,8 @@ class RenderableText;
 class ContextCredits : public ContextMenu {
 public:
     static constexpr double DURATION = 60.0;
+    // Between the version line's plate and the window's edges.
+    static constexpr float VERSION_INSET = 4.0f;
 
     ContextCredits();
     ~ContextCredits() override;

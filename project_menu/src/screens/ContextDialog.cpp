@@ -1,5 +1,6 @@
 #include "ContextDialog.h"
 
+#include "ScreenBeneath.h"
 #include "FontQuad.h"
 #include "app/Global.h"
 #include "language/Language.h"
@@ -131,6 +132,6 @@ void ContextDialog::tickContents(double time, double dt) {
 }
 
 void ContextDialog::renderContents() {
-    if (prev) static_cast<Context*>(static_cast<PlimBase*>(prev))->renderContext();
+    ScreenBeneath::render(this);
     Context::renderContents();
 }

@@ -24,7 +24,7 @@ public:
     void onActivate(bool firstTime) override;
     // Ticks the buttons, then reads their clicks.
     void tickContents(double time, double dt) override;
-    // The screen beneath as it stood, then the dialog.
+    // The screen beneath as it stood, dimmed (ScreenBeneath), then the dialog.
     void renderContents() override;
 
     V3 position;   // the centre, in the default camera's units

@@ -1,5 +1,6 @@
 #include "ContextNewUser.h"
 
+#include "ScreenBeneath.h"
 #include "FontQuad.h"
 #include "app/Global.h"
 #include "language/Language.h"
@@ -7,7 +8,6 @@
 #include "widgets/MenuGroup.h"
 #include "widgets/MenuItem.h"
 #include "core/Plim.h"
-#include "input/PlimInput.h"
 #include "RenderableText.h"
 #include "core/ResourceManager.h"
 #include "audio/Sound.h"
@@ -58,15 +58,19 @@ bool ContextNewUser::isAllowedChar(char c) { return c == ' ' || (c >= '!' && c <
 void ContextNewUser::tickContents(double t, double dt) {
     ContextMenu::tickContents(t, dt);
 
-    PlimInput* input = PLIM->input;
-    const char c = input ? input->getChar(input->getKeyPressed()) : 0;
-    if (c == 8) {
-        if (!name.isEmpty()) {
-            popSound()->play(2.0f);
-            name = name.substr(0, name.length() - 1);
-        }
-    } else if (c != 0 && c != 13) {
-        if (int(name.length()) < MAX_NAME_LENGTH && isAllowedChar(c)) {
+    // Every key typed since the last frame, in order (a fast typist puts several
+    // in one), up to an Enter that takes the name.
+    bool enter = false;
+    for (const char* typed = MenuItem::typedText(); *typed && !enter; ++typed) {
+        const char c = *typed;
+        if (c == 8) {
+            if (!name.isEmpty()) {
+                popSound()->play(2.0f);
+                name = name.substr(0, name.length() - 1);
+            }
+        } else if (c == 13) {
+            enter = !name.isEmpty();
+        } else if (int(name.length()) < MAX_NAME_LENGTH && isAllowedChar(c)) {
             popSound()->playRandomPitch();
             name += c;
         }
@@ -88,13 +92,13 @@ void ContextNewUser::tickContents(double t, double dt) {
 
     buttonOK->bDisabled = name.isEmpty();
     const bool okPressed = buttonOK->wasClicked() || (buttonOK->bHovered && MenuItem::mousePressed());
-    if (!buttonOK->bDisabled && (okPressed || c == 13)) {
+    if (!buttonOK->bDisabled && (okPressed || enter)) {
         gGlobal->profiles.addProfile(name);
         bDone = true;
     }
 }
 
 void ContextNewUser::renderContents() {
-    if (prev) static_cast<Context*>(static_cast<PlimBase*>(prev))->renderContext();
+    ScreenBeneath::render(this);
     ContextMenu::renderContents();
 }

@@ -10,7 +10,6 @@
 #include "widgets/MenuButton.h"
 #include "widgets/MenuEnum.h"
 #include "widgets/MenuKey.h"
-#include "widgets/MenuPlate.h"
 #include "core/Plim.h"
 #include "input/PlimInput.h"
 #include "RenderableText.h"
@@ -57,12 +56,12 @@ ContextOptionsControls::ContextOptionsControls() : ContextOptionsPage(text(Langu
     menuKey->setWidth(96);
     addChild(menuKey);
     const UString escapeName = PLIM->input ? PLIM->input->getKeyName(KEY_ESCAPE) : UString(text(Language::STR_DIK_ESCAPE));
+    // Shown as the other boxes show their keys, in a light grey that says it
+    // cannot be changed (translucent black would vanish in the dark box).
     RenderableText* keyName = new RenderableText(-48.0f, -120.0f, 0.0f, escapeName, gGlobal->fontMedium,
-                                                 MenuColors::plateText());
+                                                 MenuColors::fixedKey());
     keyName->printFlags = FontQuad::PRINT_CENTER | FontQuad::PRINT_VCENTER;
     keyName->bShadow = false;
-    // A light key cap in the dark box: translucent black reads only on white.
-    MenuPlate::give(keyName, MenuPlate::LIGHT_PLATE);
     addChild(keyName);
 
     MenuBool* useMouse = new MenuBool(71.0f, -120.0f, 0.0f, "use mouse", "use mouse for control (player 1 only)",

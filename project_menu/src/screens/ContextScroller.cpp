@@ -9,16 +9,10 @@
 #include "render/PlimGraphics.h"
 #include "util/Rect.h"
 #include "RenderableText.h"
+#include "StretchSkin.h"
 
-namespace {
-
-// The lines scroll over the backdrop: each on a plate that fades with it.
-void onPlate(RenderableText* line) {
-    MenuPlate::give(line);
-    line->bPlateFades = true;
-}
-
-} // namespace
+#include <algorithm>
+#include <vector>
 
 ContextScroller::ContextScroller() {
     bDeleteWhenDone = true;
@@ -26,16 +20,16 @@ ContextScroller::ContextScroller() {
     addChild(lines);
     const int h = PLIM->graphics ? PLIM->graphics->fovHeight : 480;
     nextLineY = -float(h / 2);
+    panel = MenuPlate::newFrame(MenuPlate::PANEL);
 }
 
-ContextScroller::~ContextScroller() {}
+ContextScroller::~ContextScroller() { delete panel; }
 
 void ContextScroller::addTitle(const UString& text) {
     FontQuad* font = gGlobal->fontLarge;
     RenderableText* line = new RenderableText(0.0f, nextLineY, 0.0f, text, font, UColor(255, 255, 255, 255));
     line->bShadow = false;
     line->printFlags = 4;
-    onPlate(line);
     lines->addChild(line);
     nextLineY -= 1.15f * float(font ? font->fontHeight : 0);
 }
@@ -56,7 +50,6 @@ void ContextScroller::addLine(const UString& left, const UString& right, int yOf
         line->printFlags = 2;
     }
     line->bShadow = false;
-    onPlate(line);
     lines->addChild(line);
 }
 
@@ -94,6 +87,28 @@ float ContextScroller::lineAlpha(float y, float top, float bottom) {
     if (alpha < 0.0f) alpha = 0.0f;
     if (alpha > 1.0f) alpha = 1.0f;
     return alpha;
+}
+
+void ContextScroller::renderContents() {
+    std::vector<const RenderableText*> block;
+    int alpha = 0;
+    auto drawBlock = [&] {
+        MenuPlate::drawBlockPanel(panel, MenuPlate::lettersOf(block), alpha);
+        block.clear();
+        alpha = 0;
+    };
+    for (BasicLink* link = lines->firstChild; link; link = link->next) {
+        if (link->bDestroyPending) continue;
+        const RenderableText* line = static_cast<const RenderableText*>(static_cast<PlimBase*>(link));
+        if (line->text.isEmpty()) {
+            drawBlock();
+            continue;
+        }
+        block.push_back(line);
+        alpha = std::max(alpha, int(line->color.a));
+    }
+    drawBlock();
+    Context::renderContents();
 }
 
 void ContextScroller::tickContents(double t, double delta) {

@@ -1,12 +1,15 @@
 #pragma once
 // Text lines that rise at a fixed speed, fade in near the bottom of the view
 // and out near its top, and are dropped once they have left it. Lines are
-// placed from the bottom edge down, so they enter one after another.
+// placed from the bottom edge down, so they enter one after another. Each
+// block of lines (the lines between two blank ones) rises on one panel, which
+// shows as much as its most visible line.
 #include "core/Context.h"
 #include "util/UString.h"
 #include "util/V3.h"
 
 class RenderableText;
+class StretchSkin;
 
 class ContextScroller : public Context {
 public:
@@ -14,6 +17,7 @@ public:
     ~ContextScroller() override;
 
     void tickContents(double time, double dt) override;
+    void renderContents() override;
 
     // One line in the large font, centred; moves the next line down.
     void addTitle(const UString& text);
@@ -32,4 +36,5 @@ public:
     PlimBase* lines = nullptr; // a child; its children are the lines
     V3 velocity{0.0f, 30.0f, 0.0f};
     float nextLineY;
+    StretchSkin* panel = nullptr; // owned; null without the picture
 };

@@ -1,5 +1,6 @@
 #include "ContextUserManager.h"
 
+#include "ScreenBeneath.h"
 #include "app/ContextManager.h"
 #include "ContextNewUser.h"
 #include "FontQuad.h"
@@ -61,7 +62,7 @@ void ContextUserManager::tickContents(double time, double dt) {
 }
 
 void ContextUserManager::renderContents() {
-    if (prev) static_cast<Context*>(static_cast<PlimBase*>(prev))->renderContext();
+    ScreenBeneath::render(this);
     ContextMenu::renderContents();
 
     FontQuad* font = gGlobal->fontMedium;

@@ -1,8 +1,8 @@
 #pragma once
-// The profile list, drawn over the screen beneath it: a click on a name makes
-// that profile current; Add replaces the list with the name screen, Delete
-// (after "Are you sure?") removes the current profile, Done closes it. The
-// buttons keep the number of profiles between 1 and 8.
+// The profile list, drawn over the screen beneath it (dimmed): a click on a
+// name makes that profile current; Add replaces the list with the name screen,
+// Delete (after "Are you sure?") removes the current profile, Done closes it.
+// The buttons keep the number of profiles between 1 and 8.
 #include "ContextMenu.h"
 
 class MenuButton;

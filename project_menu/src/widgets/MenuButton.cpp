@@ -7,6 +7,8 @@
 #include "core/ResourceManager.h"
 #include "render/Texture.h"
 
+#include <cstring>
+
 MenuButton::MenuButton(float x, float y, float z, const UString& caption, const UString& description)
     : MenuItem(x, y, z, caption, description) {
     setSkin(static_cast<Texture*>(PLIM->resourceManager->find("gui-game-button", true)), 16, 0, 0, 16);
@@ -18,7 +20,7 @@ MenuButton::~MenuButton() {}
 
 void MenuButton::tick(double time, double dt) {
     MenuItem::tick(time, dt);
-    if (!bDisabled && ((bHovered && mousePressed()) || (shortcut != 0 && shortcut == typedChar()))) {
+    if (!bDisabled && ((bHovered && mousePressed()) || (shortcut != 0 && std::strchr(typedText(), shortcut)))) {
         if (questionTitle.isEmpty() && questionText.isEmpty()) {
             onClick();
         } else {

@@ -4,6 +4,7 @@
 #include "app/Global.h"
 #include "language/Language.h"
 #include "core/Plim.h"
+#include "util/PlimMath.h"
 
 #include <algorithm>
 #include <cctype>
@@ -57,9 +58,8 @@ void MenuCountry::tick(double time, double dt) {
         SaveData& data = gGlobal->saveData;
         data.countryCode[0] = row.code[0];
         data.countryCode[1] = row.code[1];
-        const double pi = M_PI;
-        data.countryPoint = Global::lonLatToPoint(float(double(row.longitude) / 180.0 * pi),
-                                                  float(double(row.latitude) / 90.0 * (pi / 2.0)));
+        data.countryPoint = Global::lonLatToPoint(float(double(row.longitude) / 180.0 * PI_DOUBLE),
+                                                  float(double(row.latitude) / 90.0 * (PI_DOUBLE / 2.0)));
     }
 }
 

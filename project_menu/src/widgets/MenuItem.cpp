@@ -94,10 +94,9 @@ V3 MenuItem::getMousePosition() {
 
 bool MenuItem::mousePressed() { return PLIM->input && PLIM->input->anyMouseButtonPressed(); }
 
-char MenuItem::typedChar() {
-    PlimInput* input = PLIM->input;
-    return input ? input->getChar(input->getKeyPressed()) : 0;
-}
+char MenuItem::typedChar() { return typedText()[0]; }
+
+const char* MenuItem::typedText() { return PLIM->input ? PLIM->input->getTypedText() : ""; }
 
 void MenuItem::onClick() {
     bClicked = true;

@@ -41,8 +41,10 @@ public:
     static V3 getMousePosition();
     // A mouse button went down this frame.
     static bool mousePressed();
-    // The character typed with the key that went down this frame, 0 when none.
+    // The first character typed since the last frame, 0 when none.
     static char typedChar();
+    // Everything typed since the last frame, in order; "" without input.
+    static const char* typedText();
 
     // A value text centred at the position in the item's rotation, scale and
     // current colour, with the drop shadow when the item has one.

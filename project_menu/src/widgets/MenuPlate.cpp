@@ -8,6 +8,9 @@
 #include "core/ResourceManager.h"
 #include "render/Skin.h"
 #include "StretchSkin.h"
+#include "TextPlate.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -15,8 +18,7 @@ struct Picture {
     const char* name;
     int border;
 };
-// The light plate is also a small key cap: its borders allow a short one.
-const Picture kPictures[] = {{"gui-game-square:2", 8}, {"gui-game-square:0", 16}, {"gui-game-square:1", 10}};
+const Picture kPictures[] = {{"gui-game-square:2", 8}, {"gui-game-square:0", 16}};
 
 } // namespace
 
@@ -32,6 +34,31 @@ StretchSkin* MenuPlate::newFrame(Kind kind) {
 void MenuPlate::give(RenderableText* label, Kind kind) {
     delete label->plateFrame;
     label->plateFrame = newFrame(kind);
+}
+
+void MenuPlate::drawBlockPanel(StretchSkin* panel, const std::vector<Rect>& letters, int alpha) {
+    bool any = false;
+    Rect all;
+    for (const Rect& r : letters) {
+        if (r.right <= r.left) continue;
+        all = any ? Rect(std::min(all.left, r.left), std::max(all.top, r.top), std::max(all.right, r.right),
+                         std::min(all.bottom, r.bottom))
+                  : r;
+        any = true;
+    }
+    if (any)
+        TextPlate::drawFrameOver(panel, Rect(all.left - BLOCK_MARGIN_X, all.top + BLOCK_MARGIN_Y,
+                                             all.right + BLOCK_MARGIN_X, all.bottom - BLOCK_MARGIN_Y),
+                                 alpha);
+}
+
+std::vector<Rect> MenuPlate::lettersOf(const std::vector<const RenderableText*>& labels) {
+    std::vector<Rect> letters;
+    for (const RenderableText* label : labels)
+        if (label->font)
+            letters.push_back(
+                TextPlate::inkRect(label->font, label->position.x, label->position.y, label->printFlags, label->text));
+    return letters;
 }
 
 RenderableText* MenuPlate::pageTitle(const UString& text) {

@@ -29,12 +29,13 @@ void MenuString::tick(double time, double dt) {
         return;
     }
     if (bHovered) {
-        const char c = typedChar();
-        if (c == 8) {
-            if (!text.isEmpty()) text = text.substr(0, text.length() - 1);
-        } else if (c != 0) {
-            if (int(text.length()) < maximumLength && isAllowed(c)) text += c;
-            onTextChanged();
+        for (const char* c = typedText(); *c; ++c) {
+            if (*c == 8) {
+                if (!text.isEmpty()) text = text.substr(0, text.length() - 1);
+            } else {
+                if (int(text.length()) < maximumLength && isAllowed(*c)) text += *c;
+                onTextChanged();
+            }
         }
         // The buffer holds maximumLength + 1 bytes.
         const size_t length = std::min(text.length(), size_t(maximumLength > 0 ? maximumLength : 0));

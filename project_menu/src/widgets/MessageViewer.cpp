@@ -74,21 +74,11 @@ void MessageViewer::render() {
 }
 
 void MessageViewer::drawPanel(float firstLineY, int alpha) {
-    Rect all(0.0f, 0.0f, 0.0f, 0.0f);
-    bool any = false;
+    std::vector<Rect> letters;
     float lineY = firstLineY;
     for (const UString& line : lines) {
-        if (!line.isEmpty()) {
-            const Rect r = TextPlate::textRect(font, x, lineY, alignment, line);
-            all = any ? Rect(std::min(all.left, r.left), std::max(all.top, r.top), std::max(all.right, r.right),
-                             std::min(all.bottom, r.bottom))
-                      : r;
-            any = true;
-        }
+        letters.push_back(TextPlate::inkRect(font, x, lineY, alignment, line));
         lineY += lineStep;
     }
-    if (any)
-        TextPlate::drawFrameOver(panel, Rect(all.left - PANEL_MARGIN_X, all.top + PANEL_MARGIN_Y,
-                                             all.right + PANEL_MARGIN_X, all.bottom - PANEL_MARGIN_Y),
-                                 alpha);
+    MenuPlate::drawBlockPanel(panel, letters, alpha);
 }

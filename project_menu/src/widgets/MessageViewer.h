@@ -43,8 +43,6 @@ public:
     // The panel under the lines, which stand on the backdrop; owned, null
     // without the picture.
     StretchSkin* panel = nullptr;
-    static constexpr float PANEL_MARGIN_X = 16.0f;
-    static constexpr float PANEL_MARGIN_Y = 10.0f;
 
 private:
     void drawPanel(float firstLineY, int alpha);

@@ -4,6 +4,7 @@
 #include "core/Plim.h"
 #include "render/PlimGraphics.h"
 #include "render/VertexBuffer.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
@@ -16,7 +17,7 @@ const float kEdge = 32.0f;
 void drawRing(float outer, float inner, UColor c0, UColor c1) {
     VertexBuffer ring(2 * (kSegments + 1));
     for (int i = 0; i <= kSegments; ++i) {
-        float angle = float(i) * 2.0f * float(M_PI) / float(kSegments);
+        float angle = float(i) * 2.0f * PI / float(kSegments);
         float c = std::cos(angle), s = std::sin(angle);
         ring.pVertices[2 * i] = Vertex{0.0f, 0.0f, c0, outer * c, outer * s, 0.0f};
         ring.pVertices[2 * i + 1] = Vertex{0.0f, 0.0f, c1, inner * c, inner * s, 0.0f};

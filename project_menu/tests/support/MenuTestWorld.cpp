@@ -11,6 +11,7 @@
 #include "language/Language.h"
 #include "app/Loader.h"
 #include "core/Plim.h"
+#include "audio/PlimAudio.h"
 #include "render/PlimGraphics.h"
 #include "input/PlimInput.h"
 #include "core/ResourceManager.h"
@@ -92,6 +93,13 @@ MenuTestWorld::~MenuTestWorld() {
     delete device;
 }
 
+void MenuTestWorld::closeAudio() {
+    if (!PLIM || !PLIM->audio) return;
+    delete PLIM->audio;
+    PLIM->audio = nullptr;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
 void MenuTestWorld::createSharedContexts() {
     global->themeStandard = new GUIthemeStandard();
     global->themeMinimal = new GUIthemeMinimal();
@@ -110,6 +118,10 @@ void MenuTestWorld::frame(double dt, Context* root) {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     root->render();
+    // As the game's frame ends: else the software driver holds frame after
+    // frame, tens of MB that would hide what the screens keep.
+    PLIM->graphics->flush();
+    glFinish();
 }
 
 void MenuTestWorld::run(double seconds, double dt, Context* root) {

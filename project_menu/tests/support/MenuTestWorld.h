@@ -46,10 +46,14 @@ public:
 
     // The shared backdrop contexts and themes, as loading's end makes them.
     void createSharedContexts();
+    // Ends the audio part a test gave the engine, and SDL's audio with it
+    // (before the world goes).
+    static void closeAudio();
 
     // One frame over root (default: the screen stack): the engine clock
     // advances by dt, the input part takes the events fed since the last
-    // frame, the event manager picks, root ticks and renders.
+    // frame, the event manager picks, root ticks and renders, and the driver
+    // finishes the drawing.
     void frame(double dt = 0.02, Context* root = nullptr);
     // frames until seconds have passed.
     void run(double seconds, double dt = 0.02, Context* root = nullptr);

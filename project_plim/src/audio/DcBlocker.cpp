@@ -1,4 +1,5 @@
 #include "DcBlocker.h"
+#include "util/PlimMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,10 +10,14 @@ namespace {
 // of thousands to decay into subnormals, and a device buffer may be longer.
 const int CHUNK = 512;
 
+// A state too small to matter is 0; so is one that is not finite: a NaN (or
+// an infinity, which turns into one) would otherwise stay in it for good.
+inline float settled(float v) { return std::fabs(v) >= DcBlocker::FLOOR && std::isfinite(v) ? v : 0.0f; }
+
 } // namespace
 
 DcBlocker::DcBlocker(int frequency)
-    : poleValue(float(std::exp(-2.0 * M_PI * CUTOFF_HZ / double(std::max(frequency, 1))))) {}
+    : poleValue(float(std::exp(-TWO_PI_DOUBLE * CUTOFF_HZ / double(std::max(frequency, 1))))) {}
 
 void DcBlocker::process(float* frames, int count) {
     const float pole = poleValue;
@@ -29,8 +34,10 @@ void DcBlocker::process(float* frames, int count) {
             frames[1] = outR;
         }
         count -= n;
-        if (std::fabs(outL) < FLOOR) outL = 0.0f;
-        if (std::fabs(outR) < FLOOR) outR = 0.0f;
+        outL = settled(outL);
+        outR = settled(outR);
+        if (!std::isfinite(inL)) inL = 0.0f;
+        if (!std::isfinite(inR)) inR = 0.0f;
     }
     lastIn[0] = inL;
     lastIn[1] = inR;

@@ -9,7 +9,8 @@ class DcBlocker {
 public:
     static constexpr double CUTOFF_HZ = 5.0;
     // A state this small is 0: far under any device's resolution, and a float
-    // left to decay would turn subnormal (slow) and then stall above 0.
+    // left to decay would turn subnormal (slow) and then stall above 0. A
+    // state that is not finite is 0 as well, by the end of each process call.
     static constexpr float FLOOR = 1.0e-9f;
 
     explicit DcBlocker(int frequency);

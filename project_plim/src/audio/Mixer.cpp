@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 namespace {
 
@@ -22,7 +23,8 @@ void applyRamp(float& value, int32_t& counter, float& step, float target, int fr
     }
 }
 
-inline float clampUnit(float v) { return v < -1.0f ? -1.0f : (v > 1.0f ? 1.0f : v); }
+// NaN becomes silence: converted to an integer it would be undefined.
+inline float clampUnit(float v) { return v < -1.0f ? -1.0f : (v > 1.0f ? 1.0f : (v == v ? v : 0.0f)); }
 
 // Clamps each entry in place and writes one device sample per entry.
 template <typename Write>
@@ -118,6 +120,7 @@ int Mixer::rampFrames(double seconds) const {
 }
 
 void Mixer::setVolume(int id, float volume, double seconds) {
+    if (!std::isfinite(volume)) return;
     SDL_LockAudio();
     if (MixerChannel* ch = findChannel(id)) {
         float target = std::min(std::max(volume * 1000.0f, 0.0f), 1000.0f);
@@ -127,6 +130,7 @@ void Mixer::setVolume(int id, float volume, double seconds) {
 }
 
 void Mixer::setPan(int id, float pan, double seconds) {
+    if (!std::isfinite(pan)) return;
     SDL_LockAudio();
     if (MixerChannel* ch = findChannel(id)) {
         float target = std::min(std::max(pan * 1000.0f, -1000.0f), 1000.0f);
@@ -136,6 +140,7 @@ void Mixer::setPan(int id, float pan, double seconds) {
 }
 
 void Mixer::setFrequency(int id, float hertz, double seconds) {
+    if (!std::isfinite(hertz)) return;
     SDL_LockAudio();
     if (MixerChannel* ch = findChannel(id))
         applyRamp(ch->frequency, ch->frequencyRampFrames, ch->frequencyStep, hertz, rampFrames(seconds));

@@ -31,7 +31,9 @@ public:
     bool isPlaying(int id);
     // The live voice with that id; null for none (and for any negative id).
     MixerChannel* findChannel(int id);
-    // Glide to the target over seconds (0, or less than a frame: at once).
+    // Glide to the target over seconds (0, or less than a frame: at once). A
+    // non-finite target is refused (the voice keeps its value and glide):
+    // NaN would pass the clamps and stay in the voice for good.
     void setVolume(int id, float volume, double seconds);  // 0..1
     void setPan(int id, float pan, double seconds);        // -1..1
     void setFrequency(int id, float hertz, double seconds);

@@ -9,6 +9,7 @@
 #include "core/RuntimeClass.h"
 #include "SoundStream.h"
 
+#include <cmath>
 #include <cstring>
 
 RuntimeClass PlimAudio::runtimeClass("PlimAudio", &PlimAudio::runtimeClass, nullptr);
@@ -116,12 +117,12 @@ void PlimAudio::tick() {
 }
 
 void PlimAudio::setEffectsVolume(float volume) {
-    if (bMute || !mixer) return;
+    if (bMute || !mixer || !std::isfinite(volume)) return;
     mixer->effectsVolume.store(volume, std::memory_order_relaxed);
 }
 
 void PlimAudio::setMusicVolume(float volume) {
-    if (bMute || !mixer) return;
+    if (bMute || !mixer || !std::isfinite(volume)) return;
     mixer->musicVolume.store(volume, std::memory_order_relaxed);
 }
 

@@ -26,6 +26,7 @@ public:
 
     // Once per running frame: deletes the voices that have ended.
     void tick();
+    // Master volumes; a non-finite one is refused, as by the mixer's setters.
     void setEffectsVolume(float volume);
     void setMusicVolume(float volume);
     // Deletes every voice and forgets the current music.

@@ -131,6 +131,22 @@ void ErrorManager::errorAt(const char* function, const char* file, int line,
           line);
 }
 
+void ErrorManager::cannotStart(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    UString message;
+    formatStringV(message, format, args);
+    va_end(args);
+    if (PLIM) PLIM->bShutdown = true;
+    logTagged("cannotStart", "%s", message.c_str());
+    if (PLIM && PLIM->log) PLIM->log->flush();
+    SDL_Quit();
+    fflush(stdout);
+    fprintf(stderr, "%s\n", message.c_str());
+    // Destructors and exit handlers would meet an engine only half built.
+    _exit(1);
+}
+
 UString ErrorManager::getGLErrorString(unsigned int code) {
     switch (code) {
     case 0x0000: return "GL_NO_ERROR";

@@ -28,6 +28,12 @@ public:
     [[noreturn]] static void errorAt(const char* function, const char* file, int line,
                                      const char* format, ...) __attribute__((format(printf, 4, 5)));
 
+    // Start-up found no window or OpenGL to run on: a set-up problem, not a
+    // fault. One plain line on standard error (and in the log), SDL shut down
+    // so that a terminal its driver took over is given back, status 1; no
+    // crash log, so the next start offers no report.
+    [[noreturn]] static void cannotStart(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
     // Name of an OpenGL error code ("GL_INVALID_ENUM", ..., "Unknown error.").
     static UString getGLErrorString(unsigned int code);
     // Where the fatal path saves its screenshot ("crash." + build name + ".jpg"

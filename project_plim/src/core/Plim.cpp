@@ -83,7 +83,7 @@ Plim::Plim() {
     // SDL's fallbacks (a text-mode driver on the terminal) cannot show the game.
     setenv("SDL_VIDEODRIVER", "x11", 0);
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
-        ErrorManager::assertionFailed(SDL_GetError(), "SDL_Init(SDL_INIT_VIDEO)==0", "Plim", __FILE__, __LINE__);
+        ErrorManager::cannotStart("%s cannot start SDL's video: %s.", PLIM_BUILD_NAME, SDL_GetError());
     logPlain("Ok.");
 
     errorManager = new ErrorManager();

@@ -8,13 +8,16 @@
 #include "core/Plim.h"
 #include "util/PlimUtil.h"
 #include "PrintableText.h"
+#include "ReplaceFile.h"
 #include "core/RuntimeClass.h"
 #include "SaveBlob.h"
+#include "SaveFailures.h"
 #include "UserNotices.h"
 #include "WadDirectory.h"
 
 #include <cerrno>
 #include <climits>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -35,11 +38,22 @@ std::map<std::string, std::string>& blockedPaths() {
     return paths;
 }
 
-// Failed saves already told to the player (path and reason).
-std::set<std::string>& toldFailures() {
-    static std::set<std::string> told;
-    return told;
+// A file or archive that cannot be read: a fatal error located at the caller,
+// as a missing or damaged data file is for the game, unless problem is given
+// (a tool): then it receives the one-line reason. Always false.
+bool refuseAt(UString* problem, const char* function, int line, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
+bool refuseAt(UString* problem, const char* function, int line, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    UString why;
+    formatStringV(why, format, args);
+    va_end(args);
+    if (!problem) ErrorManager::errorAt(function, __FILE__, line, "%s", why.c_str());
+    *problem = why;
+    return false;
 }
+#define REFUSE(problem, ...) refuseAt(problem, __func__, __LINE__, __VA_ARGS__)
 
 // Reads a source file of an archive being built; it must still have the size
 // it had when it was registered, or the directory would not match the data.
@@ -62,13 +76,18 @@ FileManager::~FileManager() {
     directory.clear();
 }
 
-Stream* FileManager::openFile(const UString& name, int* size) {
-    return useDisk() ? openDisk(name, size) : openWad(name, size);
+Stream* FileManager::openFile(const UString& name, int* size, UString* problem) {
+    return useDisk() ? openDisk(name, size, problem) : openWad(name, size, problem);
 }
 
-Stream* FileManager::openDisk(const UString& name, int* size) {
-    verifyFileDisk(name);
+Stream* FileManager::openDisk(const UString& name, int* size, UString* problem) {
+    if (!verifyFileDisk(name, problem)) return nullptr;
     FileStream* f = new FileStream(name, FileStream::MODE_READ);
+    if (!f->bOk && problem) { // gone or changed since it was checked
+        REFUSE(problem, "Cannot read '%s': %s", name.c_str(), f->problem.c_str());
+        delete f;
+        return nullptr;
+    }
     PLIM_ASSERT(f->bOk);
     if (size) *size = f->size;
     if (bCreateWad && !bForceDisk) {
@@ -86,52 +105,56 @@ Stream* FileManager::openDisk(const UString& name, int* size) {
     return f;
 }
 
-Stream* FileManager::openWad(const UString& name, int* size) {
-    verifyFileWad(name);
+Stream* FileManager::openWad(const UString& name, int* size, UString* problem) {
+    if (!verifyFileWad(name, problem)) return nullptr;
     WadEntry entry = *findWadEntry(name);
     int archiveSize = 0;
-    FileStream* f = static_cast<FileStream*>(openDisk(entry.wadName, &archiveSize));
+    FileStream* f = static_cast<FileStream*>(openDisk(entry.wadName, &archiveSize, problem));
+    if (!f) return nullptr;
     // The directory was checked against the archive; it may have shrunk since.
-    if (uint64_t(entry.offset) + entry.storedSize > uint64_t(archiveSize))
-        PLIM_ERROR("File '%s' could not be read whole from archive '%s' (it ends at %d bytes).",
-                   printableText(name).c_str(), entry.wadName.c_str(), archiveSize);
+    if (uint64_t(entry.offset) + entry.storedSize > uint64_t(archiveSize)) {
+        delete f;
+        REFUSE(problem, "File '%s' could not be read whole from archive '%s' (it ends at %d bytes).",
+               printableText(name).c_str(), entry.wadName.c_str(), archiveSize);
+        return nullptr;
+    }
     f->seek(int(entry.offset));
     if (size) *size = int(entry.size);
     if (!entry.isCompressed()) return f;
 
     uLong compressedSize = entry.storedSize;
-    Bytef* compressedData = new Bytef[compressedSize ? compressedSize : 1];
-    int got = f->read(compressedData, int(compressedSize));
+    std::vector<Bytef> compressedData(compressedSize ? compressedSize : 1);
+    int got = f->read(compressedData.data(), int(compressedSize));
     delete f;
-    if (got != int(compressedSize))
-        PLIM_ERROR("File '%s' could not be read whole from archive '%s' (%d of %lu bytes).",
-                   printableText(name).c_str(), entry.wadName.c_str(), got < 0 ? 0 : got, compressedSize);
+    if (got != int(compressedSize)) {
+        REFUSE(problem, "File '%s' could not be read whole from archive '%s' (%d of %lu bytes).",
+               printableText(name).c_str(), entry.wadName.c_str(), got < 0 ? 0 : got, compressedSize);
+        return nullptr;
+    }
     MemoryStream* m = new MemoryStream(int(entry.size));
-    Bytef* uncompressedData = m->data;
     uLongf uncompressedSize = entry.size;
-    const uLongf correctUncompressedSize = entry.size;
-    int result = uncompress(uncompressedData, &uncompressedSize, compressedData, compressedSize);
-    delete[] compressedData;
+    int result = uncompress(m->data, &uncompressedSize, compressedData.data(), compressedSize);
+    if (result == Z_OK && uncompressedSize == entry.size) return m;
+    delete m;
     if (result != Z_OK)
-        PLIM_ERROR("File '%s' is a corrupt archive: entry '%s' does not inflate (%s).",
-                   entry.wadName.c_str(), printableText(name).c_str(), zError(result));
-    if (uncompressedSize != correctUncompressedSize)
-        PLIM_ERROR("File '%s' is a corrupt archive: entry '%s' inflates to %lu bytes, not %u.",
-                   entry.wadName.c_str(), printableText(name).c_str(), uncompressedSize, entry.size);
-    return m;
+        REFUSE(problem, "File '%s' is a corrupt archive: entry '%s' does not inflate (%s).",
+               entry.wadName.c_str(), printableText(name).c_str(), zError(result));
+    else
+        REFUSE(problem, "File '%s' is a corrupt archive: entry '%s' inflates to %lu bytes, not %u.",
+               entry.wadName.c_str(), printableText(name).c_str(), uncompressedSize, entry.size);
+    return nullptr;
 }
 
-void FileManager::useWad(const UString& wadName) {
+bool FileManager::useWad(const UString& wadName, UString* problem) {
     currentWad = wadName;
-    if (bCreateWad || !bUseWad || directory.contains(wadName)) return;
+    if (bCreateWad || !bUseWad || directory.contains(wadName)) return true;
 
+    std::vector<WadEntry> records;
+    if (!readWadDirectory(wadName, records, problem)) return false;
     // The archive's own name marks it as read.
     WadEntry sentinel;
     sentinel.fileName = sentinel.wadName = wadName;
     directory.insert(wadName, sentinel);
-
-    std::vector<WadEntry> records;
-    readWadDirectory(wadName, records);
     bool listing = PLIM && !PLIM->bDebugLocked;
     for (const WadEntry& entry : records) {
         directory.insert(entry.fileName, entry);  // the first of a name stays
@@ -140,21 +163,24 @@ void FileManager::useWad(const UString& wadName) {
                       entry.fileName.c_str(), int(entry.offset), int(entry.storedSize),
                       int(entry.size), entry.isCompressed() ? "COMPRESSED" : "OK");
     }
+    return true;
 }
 
-void FileManager::readWadDirectory(const UString& wadName, std::vector<WadEntry>& records) {
+bool FileManager::readWadDirectory(const UString& wadName, std::vector<WadEntry>& records, UString* problem) {
     int archiveSize = 0;
-    Stream* f = openDisk(wadName, &archiveSize);
+    Stream* f = openDisk(wadName, &archiveSize, problem);
+    if (!f) return false;
     WadDirectory dir(wadName, archiveSize);
-    if (!dir.readHeader(*f))
-        PLIM_ERROR("File '%s' is a corrupt archive: %s", wadName.c_str(), dir.problem.c_str());
-    if (dir.version != WAD_VERSION)
-        PLIM_ERROR("File '%s' is a corrupt archive: version %d (expected %d).", wadName.c_str(),
-                   dir.version, WAD_VERSION);
-    if (!dir.readRecords(*f))
-        PLIM_ERROR("File '%s' is a corrupt archive: %s", wadName.c_str(), dir.problem.c_str());
+    bool ok = dir.readHeader(*f);
+    if (ok && dir.version != WAD_VERSION) {
+        dir.problem = formatString("version %d (expected %d).", dir.version, WAD_VERSION);
+        ok = false;
+    }
+    ok = ok && dir.readRecords(*f);
     delete f;
+    if (!ok) return REFUSE(problem, "File '%s' is a corrupt archive: %s", wadName.c_str(), dir.problem.c_str());
     records.swap(dir.records);
+    return true;
 }
 
 WadEntry* FileManager::findWadEntry(const UString& name) { return directory.find(name); }
@@ -179,16 +205,16 @@ void FileManager::verifyFile(const UString& name) {
         verifyFileWad(name);
 }
 
-void FileManager::verifyFileDisk(const UString& name) {
-    if (::fileExists(name)) return;
+bool FileManager::verifyFileDisk(const UString& name, UString* problem) {
+    if (::fileExists(name)) return true;
     // A file that is there but cannot be read says so, not that it is missing.
     if (pathExistsOnDisk(name))
-        PLIM_ERROR("Cannot read '%s': %s", name.c_str(), whyUnreadable(name).c_str());
-    PLIM_ERROR("File '%s' does not exist.", name.c_str());
+        return REFUSE(problem, "Cannot read '%s': %s", name.c_str(), whyUnreadable(name).c_str());
+    return REFUSE(problem, "File '%s' does not exist.", name.c_str());
 }
 
-void FileManager::verifyFileWad(const UString& name) {
-    if (isInWad(name)) return;
+bool FileManager::verifyFileWad(const UString& name, UString* problem) {
+    if (isInWad(name)) return true;
     // Names come from the program, but the directory that lacks one may be
     // damaged: say which archives were searched (the sentinels name them).
     std::set<std::string> archives;
@@ -196,10 +222,10 @@ void FileManager::verifyFileWad(const UString& name) {
         if (node.value.fileName == node.value.wadName) archives.insert("'" + printableText(node.value.wadName.str()) + "'");
     std::string searched;
     for (const std::string& a : archives) searched += (searched.empty() ? "" : ", ") + a;
-    PLIM_ERROR("File '%s' does not exist. %s", printableText(name).c_str(),
-               archives.empty() ? "No archive has been read."
-                                : formatString("It is not in archive%s %s.", archives.size() > 1 ? "s" : "",
-                                               searched.c_str()).c_str());
+    return REFUSE(problem, "File '%s' does not exist. %s", printableText(name).c_str(),
+                  archives.empty() ? "No archive has been read."
+                                   : formatString("It is not in archive%s %s.", archives.size() > 1 ? "s" : "",
+                                                  searched.c_str()).c_str());
 }
 
 bool FileManager::compressEntry(const UString& name, const uint8_t* data, int size,
@@ -296,11 +322,11 @@ bool FileManager::saveProtectedData(const UString& folder, const UString& fileNa
     if (refuseBlockedSave(path)) return false;
     SaveBlob blob;
     if (!blob.encode(data, size, SaveBlob::computeKeyValue(fileName, keyString))) {
-        reportSaveFailure(path, "the data could not be compressed");
+        SaveFailures::report(path, "the data could not be compressed");
         return false;
     }
     if (blob.saveToFile(path)) return true;
-    reportSaveFailure(path, blob.problem);
+    SaveFailures::report(path, blob.problem);
     return false;
 }
 
@@ -355,25 +381,28 @@ void FileManager::keepRefusedFile(const UString& path, const UString& reason) {
 }
 
 UString FileManager::keepDamagedFile(const UString& path, const UString& reason) {
+    // Behind links the file itself goes aside, beside itself (a rename stays
+    // on its own disk, and its owner finds it there); the links stay, and the
+    // next save writes through them.
+    UString why;
+    const UString file = followLinks(path, &why);
     UString kept;
-    int failure = 0;
-    for (int n = 1;; ++n) {
-        kept = n == 1 ? path + ".bad" : formatString("%s.bad.%d", path.c_str(), n);
+    for (int n = 1; !file.isEmpty(); ++n) {
+        kept = n == 1 ? file + ".bad" : formatString("%s.bad.%d", file.c_str(), n);
         // Never over an earlier damaged file; where the file system cannot
         // refuse that by itself, the name is checked first.
-        int result = renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, kept.c_str(), RENAME_NOREPLACE);
+        int result = renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, kept.c_str(), RENAME_NOREPLACE);
         if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
             if (pathExistsOnDisk(kept)) continue;
-            result = rename(path.c_str(), kept.c_str());
+            result = rename(file.c_str(), kept.c_str());
         }
         if (result == 0) break;
         if (errno != EEXIST) {
-            failure = errno;
+            why = strerror(errno);
             break;
         }
     }
-    if (failure) {
-        UString why = strerror(failure);
+    if (!why.isEmpty()) {
         logTagged("keepDamagedFile",
                   "File '%s' is damaged (%s) and cannot be renamed (%s); it is left as it is "
                   "and not saved over.",
@@ -399,12 +428,4 @@ bool FileManager::refuseBlockedSave(const UString& path) {
     if (blocked == blockedPaths().end()) return false;
     logTagged("save", "Not saving '%s': %s.", path.c_str(), blocked->second.c_str());
     return true;
-}
-
-void FileManager::reportSaveFailure(const UString& path, const UString& reason) {
-    logTagged("save", "Cannot save '%s': %s", path.c_str(), reason.c_str());
-    // Some files are saved at every change: the player hears of each failure once.
-    if (!toldFailures().insert(path.str() + '\n' + reason.str()).second) return;
-    UserNotices::post(formatString("Could not save '%s': %s. Your latest changes are not kept.",
-                                   path.c_str(), reason.c_str()));
 }

@@ -28,16 +28,21 @@ public:
 
     // The returned stream belongs to the caller, who reads at most *size bytes
     // from it (size may be null). A missing name is a fatal error.
-    Stream* openFile(const UString& name, int* size);
-    Stream* openDisk(const UString& name, int* size);
-    Stream* openWad(const UString& name, int* size);
+    //
+    // These operations, given problem, are never fatal for a file or archive
+    // that is missing, unreadable or damaged: they fail (null, false) with
+    // one line naming the file and the reason in *problem. Tools use that;
+    // the game's data must be there and whole.
+    Stream* openFile(const UString& name, int* size, UString* problem = nullptr);
+    Stream* openDisk(const UString& name, int* size, UString* problem = nullptr);
+    Stream* openWad(const UString& name, int* size, UString* problem = nullptr);
 
     // Selects the archive that new entries are registered under; when reading,
     // loads its directory the first time it is named.
-    void useWad(const UString& wadName);
+    bool useWad(const UString& wadName, UString* problem = nullptr);
     // The archive's records in file order, duplicates included; a corrupt
     // archive is a fatal error naming it.
-    void readWadDirectory(const UString& wadName, std::vector<WadEntry>& records);
+    bool readWadDirectory(const UString& wadName, std::vector<WadEntry>& records, UString* problem = nullptr);
     WadEntry* findWadEntry(const UString& name);
     // The archive that openFile reads name from; empty when it comes from the
     // disk (or is missing). Errors in what was read say where it came from.
@@ -45,8 +50,8 @@ public:
     bool isInWad(const UString& name);
     bool fileExists(const UString& name);
     void verifyFile(const UString& name);
-    void verifyFileDisk(const UString& name);
-    void verifyFileWad(const UString& name);
+    bool verifyFileDisk(const UString& name, UString* problem = nullptr);
+    bool verifyFileWad(const UString& name, UString* problem = nullptr);
 
     void saveSubWad(const UString& wadName);
     void saveWads();
@@ -54,7 +59,7 @@ public:
     // Protected saved data: folder + "/" + fileName, keyed by the file name and
     // keyString. A size of 0 saves nothing and loads nothing (successfully).
     // A failed save is logged with the system's reason and told to the player
-    // (UserNotices); the previous file stays.
+    // (SaveFailures); the previous file stays.
     static bool saveProtectedData(const UString& folder, const UString& fileName,
                                   const UString& keyString, const void* data, int size);
     // True only when the file checks out and holds exactly size bytes; data is
@@ -69,7 +74,8 @@ public:
     // Empty when the file opens for reading; else the system's reason.
     static UString whyUnreadable(const UString& path);
     // Renames a file that could not be read or checked out of the way (to
-    // path + ".bad", or ".bad.2", ".bad.3", ... when taken) so that nothing is
+    // path + ".bad", or ".bad.2", ".bad.3", ... when taken; behind links, the
+    // file they lead to, beside itself, and the links stay) so that nothing is
     // ever saved over it; logs one line and tells the player. Returns the new
     // name, or empty when it could not be renamed: then every later save to
     // that path is refused for the rest of the run.
@@ -83,8 +89,6 @@ public:
     static bool isSaveBlocked(const UString& path);
     // isSaveBlocked, with a log line saying why the save is not made.
     static bool refuseBlockedSave(const UString& path);
-    // Logs a failed save of path and tells the player (once per path and reason).
-    static void reportSaveFailure(const UString& path, const UString& reason);
 
     bool bForceDisk = false;
     bool bCreateWad = false;

@@ -8,6 +8,7 @@
 #include "core/Plim.h"
 #include "util/PlimUtil.h"
 #include "ReplaceFile.h"
+#include "SaveFailures.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -111,7 +112,7 @@ bool MemoryIniFile::save() {
     UString text = toText();
     UString reason;
     if (replaceFile(fileName, text.c_str(), int(text.length()), &reason)) return true;
-    FileManager::reportSaveFailure(fileName, reason);
+    SaveFailures::report(fileName, reason);
     return false;
 }
 

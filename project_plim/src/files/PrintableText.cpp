@@ -41,3 +41,14 @@ std::string printableText(const std::string& name) {
     }
     return text;
 }
+
+bool holdsControlCharacter(const std::string& text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7f) return true;
+        if (c == 0xc2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9f &&
+            static_cast<unsigned char>(text[i + 1]) >= 0x80)
+            return true;
+    }
+    return false;
+}

@@ -9,3 +9,6 @@
 // "\xNN", so that no escape sequence passes; printable UTF-8 stays as it is.
 std::string printableText(const std::string& text);
 inline UString printableText(const UString& text) { return printableText(text.str()).c_str(); }
+// Whether text holds a control character: a C0 byte, DEL, or a C1 control
+// written as UTF-8.
+bool holdsControlCharacter(const std::string& text);

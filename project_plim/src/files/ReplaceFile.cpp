@@ -40,19 +40,31 @@ int openTemp(const UString& path, UString& temp, int* fd) {
     unlink(pattern.c_str());
     return failure;
 }
+
+// path with its folder written without links, "." or ".." (as the player
+// finds it), where that folder exists.
+std::string inRealFolder(const std::string& path) {
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    char* real = realpath(folder.c_str(), nullptr);
+    if (!real) return path;
+    std::string written = real;
+    free(real);
+    if (written.back() != '/') written += '/';
+    return written + path.substr(slash == std::string::npos ? 0 : slash + 1);
+}
 } // namespace
 
-UString replaceTarget(const UString& path, UString* error) {
+UString followLinks(const UString& path, UString* error) {
     std::string target = path.str();
     struct stat info;
     for (int links = 0;; ++links) {
         if (lstat(target.c_str(), &info) != 0) {
-            // Nothing there yet (or a link to nothing): the save creates it.
-            if (errno == ENOENT) return UString(target);
+            if (errno == ENOENT) return links ? UString(inRealFolder(target)) : UString(target);
             setError(error, errno);
             return UString();
         }
-        if (!S_ISLNK(info.st_mode)) break;
+        if (!S_ISLNK(info.st_mode)) return links ? UString(inRealFolder(target)) : UString(target);
         if (links == 40) {
             setError(error, ELOOP);
             return UString();
@@ -68,6 +80,18 @@ UString replaceTarget(const UString& path, UString* error) {
         if (!next.empty() && next[0] != '/' && slash != std::string::npos) next = target.substr(0, slash + 1) + next;
         target = next;
     }
+}
+
+UString replaceTarget(const UString& path, UString* error) {
+    const UString target = followLinks(path, error);
+    if (target.isEmpty()) return target;
+    struct stat info;
+    if (lstat(target.c_str(), &info) != 0) {
+        // Nothing there yet (or a link to nothing): the save creates it.
+        if (errno == ENOENT) return target;
+        setError(error, errno);
+        return UString();
+    }
     const char* why = nullptr;
     if (S_ISDIR(info.st_mode)) why = strerror(EISDIR);
     else if (!S_ISREG(info.st_mode)) why = FileStream::NOT_REGULAR;
@@ -75,7 +99,7 @@ UString replaceTarget(const UString& path, UString* error) {
     // write bit for one's own file, else any write bit.
     else if ((info.st_mode & (info.st_uid == geteuid() ? S_IWUSR : 0222)) == 0)
         why = READ_ONLY_REASON;
-    if (!why) return UString(target);
+    if (!why) return target;
     if (error) *error = why;
     return UString();
 }

@@ -9,6 +9,11 @@
 // (mkstemp's), a name no player gives a file of his own.
 inline constexpr char TEMP_MARKER[] = ".tmp-";
 
+// Where the chain of links that path starts ends (path itself when it is no
+// link; past a link, in its real folder), whether a file is there or not;
+// empty, with the reason in *error when given, when a link cannot be read or
+// the links loop.
+UString followLinks(const UString& path, UString* error = nullptr);
 // The file that a save to path replaces: path itself, or where the chain of
 // links that path starts ends (the links stay). Empty, with the reason in
 // *error when given, when that file is there but is not a regular file, or is

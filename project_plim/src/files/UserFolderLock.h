@@ -1,8 +1,16 @@
 #pragma once
-// Keeps two copies of the game off one user folder: the first holds an
-// exclusive lock (flock) on the folder itself for its whole run, so that their
-// saves and logs never overwrite each other. Unlike a lock file, the folder
-// cannot be deleted from under a running copy while it holds the game's files.
+// Keeps two copies of the game off one user folder, so that their saves and
+// logs never overwrite each other. The first copy holds two locks for its
+// whole run:
+// - one on the folder's path: a lock file named after the folder's full path,
+//   in a private folder of this user outside it (in $XDG_RUNTIME_DIR, else in
+//   /tmp). It holds when the user folder is removed and made again under the
+//   running copy;
+// - one on the folder itself (flock), which other machines sharing the folder
+//   see too. Where the file system cannot lock a folder (NFS emulates flock
+//   with a lock that needs a file open for writing), a lock file in the folder
+//   stands in for it.
+// Lock files go again at release; a copy that is killed leaves an unlocked one.
 #include "util/UString.h"
 
 class UserFolderLock {
@@ -18,11 +26,14 @@ public:
     // system's reason).
     bool acquire(const UString& folder);
     void release();
-    bool isHeld() const { return fd >= 0; }
+    bool isHeld() const { return folderLock >= 0; }
 
     UString path;
     UString problem;
 
 private:
-    int fd = -1;
+    int pathLock = -1;
+    UString pathLockFile;
+    int folderLock = -1;
+    UString folderLockFile;  // empty while the folder itself is locked
 };

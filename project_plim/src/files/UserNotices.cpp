@@ -1,6 +1,9 @@
 #include "UserNotices.h"
 
+#include <cstdio>
 #include <mutex>
+#include <set>
+#include <string>
 
 namespace {
 std::mutex noticeLock;
@@ -26,4 +29,10 @@ std::vector<UString> UserNotices::take() {
     std::vector<UString> taken;
     taken.swap(notices());
     return taken;
+}
+
+void UserNotices::say(const UString& text) {
+    static std::set<std::string> said;
+    std::lock_guard<std::mutex> guard(noticeLock);
+    if (said.insert(text.str()).second) fprintf(stderr, "%s\n", text.c_str());
 }

@@ -13,4 +13,6 @@ public:
     static bool pending();
     // The pending notices, oldest first; none remain afterwards.
     static std::vector<UString> take();
+    // Writes text as a line on standard error, unless it was said before.
+    static void say(const UString& text);
 };

@@ -47,14 +47,15 @@ void Console::tick(double, double) {
     }
     if (!bVisible) return;
 
-    char c = input->getChar(input->getKeyPressed());
-    if (c == 13) {
-        executeCommand(UString(inputLine));
-        inputLine = UString();
-    } else if (c == 8) {
-        if (!inputLine.isEmpty()) inputLine = inputLine.substr(0, inputLine.length() - 1);
-    } else if (c != 0) {
-        inputLine += c;
+    for (const char* c = input->getTypedText(); *c; ++c) {
+        if (*c == 13) {
+            executeCommand(UString(inputLine));
+            inputLine = UString();
+        } else if (*c == 8) {
+            if (!inputLine.isEmpty()) inputLine = inputLine.substr(0, inputLine.length() - 1);
+        } else {
+            inputLine += *c;
+        }
     }
 
     if (input->keysNow[KEY_PRIOR]) {

@@ -190,7 +190,16 @@ void PlimInput::onKey(const SDL_KeyboardEvent& key, bool down) {
     } else if ((key.keysym.unicode & ~0x7F) == 0) {
         lastKey = code;
         lastChar = int8_t(key.keysym.unicode);
+    } else {
+        return;
     }
+    addTyped(char(lastChar));
+}
+
+void PlimInput::addTyped(char c) {
+    if (c == 0 || typedLiveCount >= TYPED_CAPACITY) return;
+    typedLive[typedLiveCount++] = c;
+    typedLive[typedLiveCount] = 0;
 }
 
 void PlimInput::onMouseMotion(const SDL_MouseMotionEvent& motion) {
@@ -266,8 +275,11 @@ void PlimInput::update() {
     if (bTrackKeyboard) {
         memcpy(keysPrevious, keysNow, sizeof keysNow);
         for (int code = 0; code < KEY_COUNT; ++code) keysNow[code] = keysLive[code] | keysTapped[code];
+        memcpy(typedNow, typedLive, size_t(typedLiveCount) + 1);
     }
     memset(keysTapped, 0, sizeof keysTapped);
+    typedLiveCount = 0;
+    typedLive[0] = 0;
 
     if (!bTrackMouse || !bMouseGrabbed) {
         memset(buttonsTapped, 0, sizeof buttonsTapped);

@@ -34,7 +34,7 @@ enum {
 
 class PlimInput {
 public:
-    enum { SDL_KEY_COUNT = 323, MOUSE_BUTTONS = 4, JOYSTICK_BUTTONS = 32 };
+    enum { SDL_KEY_COUNT = 323, MOUSE_BUTTONS = 4, JOYSTICK_BUTTONS = 32, TYPED_CAPACITY = 64 };
 
     static RuntimeClass runtimeClass;
 
@@ -66,6 +66,11 @@ public:
     int getKeyPressed() const;
     // The typed 7-bit character of the last key press when code is that key.
     char getChar(int code) const;
+    // Every character typed since the previous frame, in order (Backspace as
+    // 8), NUL-terminated. Text entry reads this rather than getKeyPressed and
+    // getChar, which see one key a frame: fast typing puts several presses
+    // (and a capital's Shift, a lower code than most letters) into one frame.
+    const char* getTypedText() const { return typedNow; }
     bool anyMouseButtonPressed() const;
     // The key that fires this frame under key repeat, 0 when none.
     int getRepeatedKey();
@@ -106,6 +111,10 @@ public:
     // next frame still shows as down in that frame's copy.
     uint8_t keysTapped[KEY_COUNT] = {};
     uint8_t buttonsTapped[MOUSE_BUTTONS] = {};
+    // Characters typed since the last update (more are dropped), and this frame's.
+    char typedLive[TYPED_CAPACITY + 1] = {};
+    int typedLiveCount = 0;
+    char typedNow[TYPED_CAPACITY + 1] = {};
 
 private:
     void fillKeyMap();
@@ -117,6 +126,7 @@ private:
     // The last try found the pointer held by another program (logged once).
     bool bPointerHeldElsewhere = false;
     void onKey(const SDL_KeyboardEvent& key, bool down);
+    void addTyped(char c);
     void pressLive(int code, bool down);
     void pressButton(int index, bool down);
     void onMouseMotion(const SDL_MouseMotionEvent& motion);

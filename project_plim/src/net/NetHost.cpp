@@ -1,7 +1,7 @@
+// The host: its peers, the receive step and the data path (the handshake is
+// in NetHostHandshake.cpp).
 #include "NetHost.h"
 
-#include "input/Console.h"
-#include "language/Language.h"
 #include "core/Logger.h"
 #include "core/Plim.h"
 #include "util/PlimUtil.h"
@@ -11,12 +11,7 @@
 #include "NetTime.h"
 #include "Node.h"
 
-#include <cstring>
-
 namespace {
-const char* const MIN_VERSION = "0.00";
-const char* const GAME_FAMILY = "Corvana2";
-const char* const SPECIAL = "serviceInPacketSpecial";
 const char* const NORMAL = "serviceInPacketNormal";
 // The oldest unacknowledged piece goes again after this many smoothed round
 // trips and the margin (an acknowledgement may wait for the peer's next send).
@@ -28,10 +23,6 @@ const double OVERDUE_MARGIN = 0.01;
 // the piece (a later piece of the same burst showed the gap), so a whole round
 // trip here would turn most of them away and cost a retry interval more.
 const double RESEND_GUARD_ROUND_TRIPS = 0.5;
-
-UString text(int id, const char* english) {
-    return PLIM && PLIM->language ? UString(PLIM->language->getText(id)) : UString(english);
-}
 
 Node* asNode(BasicLink* l) { return static_cast<Node*>(l); }
 bool live(const BasicLink* l) { return !l->bDestroyPending && !l->bSkip; }
@@ -51,6 +42,7 @@ NetHost::~NetHost() {
     if (ownsConnection)
         delete connection;
     connection = nullptr;
+    pending.deleteChildren();
     readyQueue.deleteChildren();
     for (Packet* p : sparePieces)
         delete p;
@@ -80,54 +72,8 @@ void NetHost::recyclePiece(Packet* packet) {
     sparePieces.push_back(packet);
 }
 
-void NetHost::trace(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    UString message;
-    formatStringV(message, format, args);
-    va_end(args);
-    const char* side = isServer ? "S      " : "     C ";
-    if (PLIM && PLIM->console)
-        PLIM->console->print("%s %s |   %s", side, SPECIAL, message.c_str());
-    else if (PLIM && PLIM->log)
-        PLIM->log->print("%s %s |   %s", side, SPECIAL, message.c_str());
-}
-
 int NetHost::getPeerCount() const {
     return hostMode == HOST_MODE_SINGLE_PEER ? 1 : static_cast<int>(peers.getNumChildren());
-}
-
-// --- Connection packets -----------------------------------------------------
-
-Packet* NetHost::newConnectionPacket(int type) {
-    Packet* p = new Packet(Packet::FLAG_FILTER1, -1);
-    uint32_t marker = CONNECTION_MARKER;
-    uint32_t t = static_cast<uint32_t>(type);
-    p->doBytes(&marker, 4);
-    p->doBytes(&t, 4);
-    return p;
-}
-
-void NetHost::sendConnectionPacket(Packet* packet, NetAddress to, Node* peer) {
-    // A trailing CRC-32 of all before it: a damaged identifier in an accept
-    // would otherwise tie the two sides to numbers neither knows. Readers
-    // that stop after the body never see it.
-    uint32_t crc = crcOf(0, packet->buffer, packet->getLength());
-    packet->doBytes(&crc, 4);
-    if (connection && (!peer || mayReach(peer, packet->getLength())))
-        connection->sendRaw(packet, to);
-    delete packet;
-}
-
-bool NetHost::mayReach(Node* peer, int bytes) {
-    if (peer->bConfirmed)
-        return true;
-    // Anyone can put another's address on a request: an unconfirmed address
-    // gets no more than a small multiple of what came from it.
-    if (peer->bytesToAddress + bytes > UNCONFIRMED_AMPLIFICATION * peer->bytesFromAddress)
-        return false;
-    peer->bytesToAddress += bytes;
-    return true;
 }
 
 void NetHost::confirm(Node* peer) {
@@ -139,37 +85,6 @@ void NetHost::confirm(Node* peer) {
     if (connection && !pieceBatch.empty())
         connection->sendRawBatch(pieceBatch.data(), int(pieceBatch.size()), peer->address);
     pieceBatch.clear();
-}
-
-void NetHost::sendConnectRequest(NetAddress to) {
-    Packet* p = newConnectionPacket(TYPE_CONNECT);
-    p->doUString(&gameName, MAX_GAME_NAME);
-    p->doDouble(&version);
-    p->doUString(&playerName, MAX_PLAYER_NAME);
-    sendConnectionPacket(p, to);
-}
-
-void NetHost::sendAccept(Node* peer) {
-    Packet* p = newConnectionPacket(TYPE_ACCEPT);
-    p->doUString(&gameName, MAX_GAME_NAME);
-    p->doDouble(&version);
-    uint32_t ids[2] = {hostUID, peer->nodeUID};
-    p->doBytes(&ids[0], 4);
-    p->doBytes(&ids[1], 4);
-    sendConnectionPacket(p, peer->address, peer);
-}
-
-void NetHost::sendReject(NetAddress to, const UString& message) {
-    Packet* p = newConnectionPacket(TYPE_REJECT);
-    UString m = message;
-    p->doUString(&m, -1);
-    sendConnectionPacket(p, to);
-}
-
-void NetHost::sendDisconnect(Node* peer) {
-    Packet* p = newConnectionPacket(TYPE_DISCONNECT);
-    p->doBytes(&hostUID, 4);
-    sendConnectionPacket(p, peer->address, peer);
 }
 
 // --- Peers --------------------------------------------------------------------
@@ -192,22 +107,25 @@ Node* NetHost::findPeerById(uint32_t id, const NetAddress* from) {
     return nullptr;
 }
 
-Node* NetHost::addPeer(Packet* from, const UString& name) {
-    flushGlobalState();
-    Node* peer = new Node(this);
-    peers.addChild(peer);
-    peer->address = from->address;
+UString NetHost::uniqueName(const UString& name, const Node* except) {
     UString base = name.isEmpty() ? UString("Anonymous") : name;
     UString candidate = base;
     for (int suffix = 1;; ++suffix) {
         bool taken = false;
         for (BasicLink* l = peers.firstChild; l && !taken; l = l->next)
-            taken = l != peer && asNode(l)->name == candidate;
+            taken = l != except && asNode(l)->name == candidate;
         if (!taken || suffix > MAX_NAME_SUFFIX)
-            break;
+            return candidate;
         candidate = formatString("%s-%d", base.c_str(), suffix);
     }
-    peer->name = candidate;
+}
+
+Node* NetHost::addPeer(Packet* from, const UString& name) {
+    flushGlobalState();
+    Node* peer = new Node(this);
+    peers.addChild(peer);
+    peer->address = from->address;
+    peer->name = uniqueName(name, peer);
     return peer;
 }
 
@@ -246,6 +164,8 @@ void NetHost::update() {
         recyclePiece(packet);
     }
     double now = netTime();
+    expirePending(now);
+    reportFlood(now);
     BasicLink* l = peers.firstChild;
     while (l) {
         BasicLink* next = l->next;
@@ -254,10 +174,7 @@ void NetHost::update() {
             l = next;
             continue;
         }
-        if (!peer->bConfirmed && now > peer->createdAt + UNCONFIRMED_TIMEOUT) {
-            dropPeer(peer, formatString("no data with its identifier within %.1f s of the accept",
-                                        UNCONFIRMED_TIMEOUT).c_str());
-        } else if (now > peer->lastHeard + timeout) {
+        if (now > peer->lastHeard + timeout) {
             dropPeer(peer, formatString("nothing new from it for %.1f s", timeout).c_str());
         } else {
             resendOverdue(peer, now);
@@ -267,9 +184,13 @@ void NetHost::update() {
 }
 
 void NetHost::dropPeer(Node* peer, const char* reason) {
+    logDrop(peer, reason);
+    removePeer(peer, false);
+}
+
+void NetHost::logDrop(Node* peer, const char* reason) {
     logTagged("NetHost", "%s: dropped %s %s (%s): %s.", sideName(), isServer ? "client" : "server",
               peer->name.c_str(), peer->address.toString().c_str(), reason);
-    removePeer(peer, false);
 }
 
 void NetHost::resendOverdue(Node* peer, double now) {
@@ -294,138 +215,6 @@ void NetHost::servicePacket(Packet* datagram) {
         serviceInPacketSpecial(datagram);
     else
         serviceInPacketNormal(datagram, value);
-}
-
-bool NetHost::trailerIntact(Packet* datagram) {
-    int left = datagram->getBytesLeft();
-    if (left == 0)
-        return true; // a sender without the checksum
-    if (left != 4 || datagram->hasError())
-        return false;
-    uint32_t crc = 0;
-    memcpy(&crc, datagram->cursor, 4);
-    return crc == crcOf(0, datagram->buffer, static_cast<int>(datagram->cursor - datagram->buffer));
-}
-
-bool NetHost::versionPasses(double v) const { return !(parseDouble(MIN_VERSION) > v + 0.001); }
-
-// --- Handshake ----------------------------------------------------------------
-
-void NetHost::serviceInPacketSpecial(Packet* datagram) {
-    if (datagram->getBytesLeft() < 4)
-        return;
-    uint32_t type = 0;
-    datagram->doBytes(&type, 4);
-    switch (type) {
-    case TYPE_CONNECT:
-        if (isServer)
-            handleConnect(datagram);
-        break;
-    case TYPE_ACCEPT:
-        if (!isServer)
-            handleAccept(datagram);
-        break;
-    case TYPE_REJECT: {
-        UString message;
-        datagram->doUString(&message, -1);
-        if (!datagram->hasError() && trailerIntact(datagram))
-            onConnectionRejected(message);
-        break;
-    }
-    case TYPE_DISCONNECT: {
-        logTagged(SPECIAL, "%s: New DISCONNECT notify from %s", sideName(), datagram->address.toString().c_str());
-        if (datagram->getBytesLeft() < 4)
-            return;
-        uint32_t id = 0;
-        datagram->doBytes(&id, 4);
-        if (!trailerIntact(datagram))
-            return;
-        if (Node* peer = findPeerById(id, &datagram->address))
-            removePeer(peer, false);
-        break;
-    }
-    default:
-        break;
-    }
-}
-
-void NetHost::handleConnect(Packet* datagram) {
-    // The whole request is read first: a malformed one gets no answer at all.
-    UString theirGame, theirName;
-    double theirVersion = 0.0;
-    datagram->doUString(&theirGame, MAX_GAME_NAME);
-    datagram->doDouble(&theirVersion);
-    datagram->doUString(&theirName, MAX_PLAYER_NAME);
-    if (datagram->hasError() || !trailerIntact(datagram))
-        return;
-    UString from = datagram->address.toString();
-    trace("New Connect attempt from %s", from.c_str());
-    if (Node* known = findPeer(datagram->address)) {
-        trace("%s already exists", from.c_str());
-        // Nothing with its identifier came yet, so our accept may have been
-        // lost: the same accept again, with the same identifiers.
-        if (!known->bConfirmed) {
-            known->bytesFromAddress += datagram->size;
-            sendAccept(known);
-        }
-        return;
-    }
-    if (getPeerCount() >= maxPeers) {
-        trace("Sending FULL to %s", from.c_str());
-        sendReject(datagram->address, text(Language::STR_ERRORSERVERISFULL, "Server is full."));
-        return;
-    }
-    if (theirGame.find(GAME_FAMILY) < 0) {
-        sendReject(datagram->address, text(Language::STR_ERRORINCOMPATIBLEGAME, "Incompatible game."));
-        return;
-    }
-    if (!versionPasses(theirVersion)) {
-        UString format = text(Language::STR_ERRORMINVERSIONCLIENT,
-                              "You need at least version %s of the game (you have %.2lf).");
-        sendReject(datagram->address, formatString(format.c_str(), MIN_VERSION, theirVersion));
-        return;
-    }
-    trace("Accepting connection...");
-    Node* peer = addPeer(datagram, theirName);
-    peer->bytesFromAddress = datagram->size;
-    sendAccept(peer);
-    trace("Done.");
-    onPeerConnected(peer);
-}
-
-void NetHost::handleAccept(Packet* datagram) {
-    UString theirGame;
-    double theirVersion = 0.0;
-    uint32_t serverUID = 0, assignedUID = 0;
-    datagram->doUString(&theirGame, MAX_GAME_NAME);
-    datagram->doDouble(&theirVersion);
-    datagram->doBytes(&serverUID, 4);
-    datagram->doBytes(&assignedUID, 4);
-    if (datagram->hasError() || !trailerIntact(datagram))
-        return;
-    UString from = datagram->address.toString();
-    trace("Connection acccepted by %s", from.c_str());
-    if (getPeerCount() >= maxPeers)
-        return;
-    if (findPeer(datagram->address)) {
-        logTagged(SPECIAL, "%s already exists", from.c_str());
-        return;
-    }
-    if (theirGame.find(GAME_FAMILY) < 0) {
-        sendReject(datagram->address, text(Language::STR_ERRORINCOMPATIBLEGAME, "Incompatible game."));
-        return;
-    }
-    if (!versionPasses(theirVersion)) {
-        UString format = text(Language::STR_ERRORMINVERSIONSERVER,
-                              "Server must be at least version %s of the game (it's %.2lf).");
-        onConnectionRejected(formatString(format.c_str(), MIN_VERSION, theirVersion));
-        return;
-    }
-    Node* peer = addPeer(datagram, "ServerPlayer");
-    peer->bConfirmed = true; // the address we asked
-    peer->nodeUID = serverUID;
-    hostUID = assignedUID;
-    onPeerConnected(peer);
 }
 
 // --- Data path ----------------------------------------------------------------
@@ -499,6 +288,10 @@ Packet* NetHost::makePiece(Packet* packet, Node* peer, int offset, int size) {
 
 void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
     Node* peer = findPeerById(senderUID, &datagram->address);
+    // A waiting request shows that it receives with the identifier its accept gave it.
+    Node* waiting = peer ? nullptr : findPending(senderUID, datagram->address);
+    if (waiting)
+        peer = waiting;
     if (!peer)
         return;
     datagram->peer = peer;
@@ -530,7 +323,8 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
     datagram->doUInt(&length);
     int checkedBytes = static_cast<int>(datagram->cursor - datagram->buffer);
     datagram->doBytes(&crc, 4);
-    if (datagram->hasError() || length < 0 || length != datagram->getBytesLeft())
+    // No sender cuts longer pieces; held ahead of order, longer ones would take a peer's memory.
+    if (datagram->hasError() || length < 0 || length > MAX_PIECE || length != datagram->getBytesLeft())
         return;
     uint8_t* payload = datagram->cursor;
     uint32_t expected = crcOf(crcOf(0, datagram->buffer, checkedBytes), payload, length);
@@ -545,14 +339,24 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
         return;
     if (sequence - peer->sequenceIn > MAX_SEQUENCE_AHEAD || ack < 0 || ack > peer->sequenceOut || badRequest)
         return;
-    // Only a datagram newer than any before it may move the peer: a copy of
-    // an old one from elsewhere, replayed or spoofed, changes nothing.
-    bool fromItsAddress = peer->address.sameEndpoint(datagram->address);
-    if (sequence > peer->sequenceNewest) {
-        peer->sequenceNewest = sequence;
+    // A client's server stays the address it dialled. A client may come from
+    // a new port (a router mapped it anew), but only the next piece in order,
+    // newer than any before it, moves it there: a copy of an old datagram, or
+    // one far ahead, from elsewhere changes nothing.
+    if (!peer->address.sameEndpoint(datagram->address)) {
+        if (!isServer || sequence != peer->sequenceIn + 1 || sequence <= peer->sequenceNewest)
+            return;
         peer->address.setPort(datagram->address.getPort());
-    } else if (!fromItsAddress) {
-        return;
+    }
+    if (sequence > peer->sequenceNewest)
+        peer->sequenceNewest = sequence;
+    if (waiting) {
+        if (getPeerCount() >= maxPeers) {
+            datagram->peer = nullptr;
+            refuseLate(waiting);
+            return;
+        }
+        admit(waiting);
     }
     if (!peer->bConfirmed)
         confirm(peer);
@@ -577,7 +381,7 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
 
     peer->newIncoming(datagram->slice(length, takePiece(length)), now);
     if (peer->bOverflow) {
-        logTagged(NORMAL, "Peer %s sent more than %d bytes without ending a packet; removing it.",
+        logTagged(NORMAL, "Peer %s sent more than %d bytes in one packet; removing it.",
                   peer->address.toString().c_str(), static_cast<int>(Node::MAX_JOINED_BYTES));
         removePeer(peer, false);
     }

@@ -38,14 +38,21 @@ public:
         // A piece packet's capacity: a piece and the longest header before it.
         PIECE_CAPACITY = MAX_PIECE + 64,
         // Spare piece packets kept for reuse at most.
-        MAX_SPARE_PIECES = 512
+        MAX_SPARE_PIECES = 512,
+        // Accepted requests waiting to show that they receive; a newer one
+        // pushes out the oldest. Room for a fraction of a second of a flood.
+        MAX_PENDING = 128,
+        // Connect requests traced per second at most: the console keeps every
+        // line, and a flood must not fill it.
+        MAX_TRACED_REQUESTS = 5
     };
-    // A peer that has not shown it within this time gives its slot back.
+    // An accepted request that has not shown it within this time is forgotten.
     static constexpr double UNCONFIRMED_TIMEOUT = 1.9;
 
     NetHost(const UString& gameName, double version, const UString& playerName, int hostMode, bool isServer);
     ~NetHost() override;
 
+    // On a server once the peer has shown that it receives, on a client at the accept.
     virtual void onPeerConnected(Node* peer) {}
     virtual void onPeerDisconnected(Node* peer) {}
     // A whole received packet, deleted after the call.
@@ -56,14 +63,18 @@ public:
     virtual void servicePacket(Packet* datagram);
 
     int getPeerCount() const;
+    int getPendingCount() const { return static_cast<int>(pending.getNumChildren()); }
     void sendConnectRequest(NetAddress to);
     void sendAccept(Node* peer);
-    void sendReject(NetAddress to, const UString& message);
+    // With a limit, the message is cut so that the datagram takes at most that many bytes.
+    void sendReject(NetAddress to, const UString& message, int limit = -1);
     void sendDisconnect(Node* peer);
     Node* findPeer(NetAddress address);
     // The port is not compared; from may be null.
     Node* findPeerById(uint32_t id, const NetAddress* from);
     Node* addPeer(Packet* from, const UString& name);
+    // Makes a waiting request a peer: named, counted and told to onPeerConnected.
+    Node* admit(Node* waiting);
     void removePeer(Node* peer, bool notify);
     void disconnectAll();
     // Receives and dispatches every waiting datagram, hands over whole
@@ -96,6 +107,8 @@ public:
     uint32_t hostUID = 0;
     int32_t hostMode;
     PlimBase peers;
+    // A server's accepted requests that have not shown that they receive, oldest first.
+    PlimBase pending;
     int32_t maxPeers = 0;
     double timeout = 5.0;
     PlimBase readyQueue;
@@ -104,12 +117,19 @@ public:
     UString gameName;
     double version;
     UString playerName;
+    // Where a client sent its latest connect request: only that address may accept or refuse it.
+    NetAddress dialled;
 
 private:
     // The datagrams of the packet being sent, handed to the connection together.
     std::vector<Packet*> pieceBatch;
     // Each piece would otherwise cost an allocation and a free on both sides.
     std::vector<Packet*> sparePieces;
+    // Traces are off while a request beyond the allowance is handled.
+    bool bQuietTrace = false;
+    double traceSecond = -1.0;
+    int tracedRequests = 0, untracedRequests = 0;
+    int pushedOut = 0;
     // Builds one data datagram and queues it in the peer's outQueue.
     Packet* makePiece(Packet* packet, Node* peer, int offset, int size);
     Packet* newConnectionPacket(int type);
@@ -121,6 +141,24 @@ private:
     void confirm(Node* peer);
     void handleConnect(Packet* datagram);
     void handleAccept(Packet* datagram);
+    void handleReject(Packet* datagram);
+    void handleDisconnect(Packet* datagram);
+    // A waiting request by identifier and exact address; null if none.
+    Node* findPending(uint32_t id, const NetAddress& from);
+    Node* findPendingAt(const NetAddress& from);
+    // Lists an accepted request, pushing out the oldest when the list is full.
+    Node* addPending(Packet* from, const UString& name);
+    // The first candidate name no other peer carries (the last one when all are taken).
+    UString uniqueName(const UString& name, const Node* except);
+    // Forgets waiting requests that are too old.
+    void expirePending(double now);
+    // Tells a waiting request that showed itself too late that the server is full, and forgets it.
+    void refuseLate(Node* waiting);
+    // Whether this connect request's traces still fit this second's allowance.
+    bool traceRequest(double now);
+    // Once a second: one log line for the requests not traced and those pushed out.
+    void reportFlood(double now);
+    void logDrop(Node* peer, const char* reason);
     bool versionPasses(double v) const;
     // After a connection packet's body: nothing, or a CRC-32 of all before it that matches.
     static bool trailerIntact(Packet* datagram);

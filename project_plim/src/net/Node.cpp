@@ -6,6 +6,9 @@
 #include "NetHost.h"
 #include "NetTime.h"
 
+#include <cerrno>
+#include <sys/random.h>
+
 namespace {
 Packet* asPacket(BasicLink* l) { return static_cast<Packet*>(l); }
 
@@ -27,7 +30,7 @@ BasicLink* firstLive(const PlimBase& queue) {
 
 const double NO_ROUND_TRIP = 1000000.0;
 // A missing piece is asked for again after this many smoothed round trips and
-// the margin (the sender answers no sooner than 1.1 round trips after a send).
+// the margin (the sender answers no sooner than half a round trip after a send).
 const double RETRY_ROUND_TRIPS = 1.5;
 const double RETRY_MARGIN = 0.002;
 } // namespace
@@ -35,9 +38,16 @@ const double RETRY_MARGIN = 0.002;
 uint32_t Node::randomUID() {
     uint32_t uid;
     do {
-        uid = 0;
-        for (int i = 0; i < 32; ++i)
-            uid = uid << 1 | uint32_t(Random::next() % 2);
+        ssize_t got;
+        do
+            got = getrandom(&uid, sizeof uid, 0);
+        while (got < 0 && errno == EINTR);
+        if (got != ssize_t(sizeof uid)) {
+            // A kernel without the call: the program's own sequence, as a last resort.
+            uid = 0;
+            for (int i = 0; i < 32; ++i)
+                uid = uid << 1 | uint32_t(Random::next() % 2);
+        }
     } while (uid == CONNECTION_MARKER);
     return uid;
 }
@@ -215,6 +225,10 @@ bool Node::reassemble() {
             last = l;
             break;
         }
+    }
+    if (total > MAX_JOINED_BYTES || count > MAX_JOINED_PIECES) {
+        bOverflow = true;
+        return false;
     }
     if (!last) { // the counts went wrong: take the walk's
         contiguousBytes = total;

@@ -16,9 +16,10 @@ class Packet;
 class Node : public PlimBase {
 public:
     enum : uint32_t { CONNECTION_MARKER = 0xFEFDFCFBu };
-    // Pieces joined so far may not pass these without their packet's last
-    // piece (a whole packet of 65,536 bytes takes 129 pieces).
-    enum { MAX_JOINED_BYTES = 65536, MAX_JOINED_PIECES = 1024 };
+    // No joined packet, and no packet still being joined, may pass these: a
+    // packet of 64 KB with a piece's worth of a sender's own framing (such a
+    // packet takes 130 pieces).
+    enum { MAX_JOINED_BYTES = 65536 + 512, MAX_JOINED_PIECES = 1024 };
 
     explicit Node(NetHost* host);
     ~Node() override;
@@ -27,7 +28,7 @@ public:
     // The next missing sequence number to ask for again; 0 for none.
     int nextResendRequest();
     // Up to max missing sequence numbers, lowest first, that were not asked
-    // for within the retry interval (a round trip and a margin); returns the count.
+    // for within the retry interval (1.5 round trips and a margin); returns the count.
     int nextResendRequests(int32_t* out, int max);
     // Whether nextResendRequests would name a number now (for owners that
     // send an otherwise empty packet to carry the requests).
@@ -51,7 +52,8 @@ public:
     bool reassemble();
     void processIncoming(double now);
 
-    // 32 random bits, never the connection packets' marker.
+    // 32 bits from the system's random source (not guessable from the time
+    // a peer joined), never the connection packets' marker.
     static uint32_t randomUID();
 
     NetHost* host;
@@ -60,7 +62,7 @@ public:
     int32_t sequenceAcked = 0;
     int32_t sequenceIn = 0;
     // The highest sequence number of any datagram from the peer that passed
-    // every check: only a newer one may move the peer's address.
+    // every check: only a newer one, next in order, may move a client's port.
     int32_t sequenceNewest = 0;
     double ping = 0.25;
     // Smoothed like a TCP round trip and taken from the first measurement on,
@@ -81,8 +83,8 @@ public:
         double time;
     };
     std::vector<AskedAt> askedAt;
-    // Set when joined pieces passed either limit with no last piece; the
-    // host then removes the peer.
+    // Set when a packet, joined or still being joined, passed either limit;
+    // the host then removes the peer.
     bool bOverflow = false;
     // What contiguousQueue holds, kept as pieces come and go, so that a
     // packet is walked only once its last piece is there.

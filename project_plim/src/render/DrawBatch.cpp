@@ -36,6 +36,8 @@ const char* PROGRAM = "!!ARBvp1.0\n"
 PFNGLGENPROGRAMSARBPROC genPrograms;
 PFNGLBINDPROGRAMARBPROC bindProgram;
 PFNGLPROGRAMSTRINGARBPROC programString;
+PFNGLISPROGRAMARBPROC isProgram;
+PFNGLDELETEPROGRAMSARBPROC deletePrograms;
 PFNGLVERTEXATTRIBPOINTERARBPROC attribPointer;
 PFNGLENABLEVERTEXATTRIBARRAYARBPROC enableAttribArray;
 PFNGLDISABLEVERTEXATTRIBARRAYARBPROC disableAttribArray;
@@ -98,7 +100,7 @@ void DrawBatch::setMatrix(const float m[16]) {
     std::memcpy(matrix, m, sizeof(matrix));
     matrixIdentity = std::memcmp(m, IDENTITY, sizeof(matrix)) == 0;
     matrixAffine = m[3] == 0.0f && m[7] == 0.0f && m[11] == 0.0f && m[15] == 1.0f;
-    if (glMatrix == 2) glMatrix = 0;
+    if (glMatrix == GlMatrix::CURRENT) glMatrix = GlMatrix::UNKNOWN;
 }
 
 void DrawBatch::setIdentity() { setMatrix(IDENTITY); }
@@ -109,7 +111,7 @@ void DrawBatch::draw(const Vertex* vertices, int glMode, int first, int count, b
                      bool opaque, const ShownArea* shown) {
     const bool triangles = glMode == GL_TRIANGLES || glMode == GL_TRIANGLE_STRIP || glMode == GL_TRIANGLE_FAN;
     const bool batched = triangles && matrixAffine;
-    if (batched && program == 0) program = setUpProgram() ? 1 : -1;
+    if (batched && program == Program::UNTRIED) program = setUpProgram() ? Program::RUNS : Program::NONE;
     const bool banded = shown && batched && textured && !opaque && count >= 3 &&
                         cutToShownArea(vertices, glMode, first, count, *shown);
     if (countCoverage && triangles) {
@@ -142,9 +144,9 @@ void DrawBatch::draw(const Vertex* vertices, int glMode, int first, int count, b
         pendingHandle = handle;
         pendingOpaque = opaque;
         pendingEnv = env;
-        const size_t from = program == 1 ? pendingMatrixed.size() : pending.size();
+        const size_t from = program == Program::RUNS ? pendingMatrixed.size() : pending.size();
         append(vertices, glMode, first, count, replace);
-        const uint32_t to = uint32_t(program == 1 ? pendingMatrixed.size() : pending.size());
+        const uint32_t to = uint32_t(program == Program::RUNS ? pendingMatrixed.size() : pending.size());
         if (banded) {
             runs.push_back({uint32_t(from), to, uint32_t(runBands.size()), uint32_t(runBands.size() + cut.bands.size())});
             runBands.insert(runBands.end(), cut.bands.begin(), cut.bands.end());
@@ -171,21 +173,35 @@ bool DrawBatch::setUpProgram() {
     genPrograms = reinterpret_cast<PFNGLGENPROGRAMSARBPROC>(SDL_GL_GetProcAddress("glGenProgramsARB"));
     bindProgram = reinterpret_cast<PFNGLBINDPROGRAMARBPROC>(SDL_GL_GetProcAddress("glBindProgramARB"));
     programString = reinterpret_cast<PFNGLPROGRAMSTRINGARBPROC>(SDL_GL_GetProcAddress("glProgramStringARB"));
+    isProgram = reinterpret_cast<PFNGLISPROGRAMARBPROC>(SDL_GL_GetProcAddress("glIsProgramARB"));
+    deletePrograms = reinterpret_cast<PFNGLDELETEPROGRAMSARBPROC>(SDL_GL_GetProcAddress("glDeleteProgramsARB"));
     attribPointer =
         reinterpret_cast<PFNGLVERTEXATTRIBPOINTERARBPROC>(SDL_GL_GetProcAddress("glVertexAttribPointerARB"));
     enableAttribArray = reinterpret_cast<PFNGLENABLEVERTEXATTRIBARRAYARBPROC>(
         SDL_GL_GetProcAddress("glEnableVertexAttribArrayARB"));
     disableAttribArray = reinterpret_cast<PFNGLDISABLEVERTEXATTRIBARRAYARBPROC>(
         SDL_GL_GetProcAddress("glDisableVertexAttribArrayARB"));
-    if (!genPrograms || !bindProgram || !programString || !attribPointer || !enableAttribArray ||
-        !disableAttribArray)
+    if (!genPrograms || !bindProgram || !programString || !isProgram || !deletePrograms || !attribPointer ||
+        !enableAttribArray || !disableAttribArray)
         return false;
     while (glGetError() != GL_NO_ERROR) {
+    }
+    // State forgotten in the same context leaves our program standing; the
+    // driver keeps every program until its context ends, so a new one each
+    // time would grow for as long as the game runs.
+    if (programName != 0 && isProgram(programName)) {
+        bindProgram(GL_VERTEX_PROGRAM_ARB, programName);
+        return glGetError() == GL_NO_ERROR;
     }
     genPrograms(1, &programName);
     bindProgram(GL_VERTEX_PROGRAM_ARB, programName);
     programString(GL_VERTEX_PROGRAM_ARB, GL_PROGRAM_FORMAT_ASCII_ARB, GLsizei(strlen(PROGRAM)), PROGRAM);
-    return glGetError() == GL_NO_ERROR;
+    if (glGetError() == GL_NO_ERROR) return true;
+    // One the driver refused is never taken up again.
+    bindProgram(GL_VERTEX_PROGRAM_ARB, 0);
+    deletePrograms(1, &programName);
+    programName = 0;
+    return false;
 }
 
 void DrawBatch::knowProjection() {
@@ -271,11 +287,11 @@ bool DrawBatch::cutToShownArea(const Vertex* vertices, int glMode, int first, in
 
 void DrawBatch::append(const Vertex* vertices, int glMode, int first, int count, bool white) {
     if (count < 3) return;
-    if (program == 0) program = setUpProgram() ? 1 : -1;
+    if (program == Program::UNTRIED) program = setUpProgram() ? Program::RUNS : Program::NONE;
     // The triangles in the order OpenGL takes them from a strip or a fan.
     const int triangles = glMode == GL_TRIANGLES ? count / 3 : count - 2;
     const Vertex* in = vertices + first;
-    if (program == 1) {
+    if (program == Program::RUNS) {
         float columns[16];
         productColumns(columns);
         const size_t start = pendingMatrixed.size();
@@ -367,9 +383,9 @@ void DrawBatch::flush() {
         pendingMatrixed.clear();
     }
     if (pending.empty()) return;
-    if (glMatrix != 1) {
+    if (glMatrix != GlMatrix::IDENTITY) {
         glLoadIdentity();
-        glMatrix = 1;
+        glMatrix = GlMatrix::IDENTITY;
     }
     if (arrayPointer != pending.data()) {
         glInterleavedArrays(GL_T2F_C4UB_V3F, 0, pending.data());
@@ -387,11 +403,11 @@ void DrawBatch::projectionChanging() {
 void DrawBatch::sync() {
     flush();
     if (matrixIdentity) {
-        if (glMatrix != 1) glLoadIdentity();
-        glMatrix = 1;
-    } else if (glMatrix != 2) {
+        if (glMatrix != GlMatrix::IDENTITY) glLoadIdentity();
+        glMatrix = GlMatrix::IDENTITY;
+    } else if (glMatrix != GlMatrix::CURRENT) {
         glLoadMatrixf(matrix);
-        glMatrix = 2;
+        glMatrix = GlMatrix::CURRENT;
     }
 }
 
@@ -410,7 +426,7 @@ void DrawBatch::bindTexture(unsigned handle) {
 }
 
 void DrawBatch::setBlend(bool on) {
-    if (blend == int(on)) return;
+    if (blend == switchOf(on)) return;
     flush();
     if (on) {
         glEnable(GL_BLEND);
@@ -421,17 +437,17 @@ void DrawBatch::setBlend(bool on) {
         glDisable(GL_BLEND);
         glDisable(GL_ALPHA_TEST);
     }
-    blend = on;
+    blend = switchOf(on);
 }
 
 void DrawBatch::setTexturing(bool on) {
-    if (texturing == int(on)) return;
+    if (texturing == switchOf(on)) return;
     flush();
     if (on)
         glEnable(GL_TEXTURE_2D);
     else
         glDisable(GL_TEXTURE_2D);
-    texturing = on;
+    texturing = switchOf(on);
 }
 
 void DrawBatch::applyTexEnv(int mode) {
@@ -444,11 +460,12 @@ void DrawBatch::applyTexEnv(int mode) {
 void DrawBatch::forget() {
     flush();
     projectionKnown = false;
-    // A new context has no program yet.
-    program = 0;
+    // Looked at again before the next batch: a new context has no program yet.
+    program = Program::UNTRIED;
     boundTexture = -1;
-    blend = texturing = texEnv = -1;
-    glMatrix = 0;
+    blend = texturing = Switch::UNKNOWN;
+    texEnv = -1;
+    glMatrix = GlMatrix::UNKNOWN;
     arrayPointer = nullptr;
 }
 

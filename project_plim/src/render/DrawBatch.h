@@ -108,8 +108,12 @@ private:
     ScissorBands cut;
     std::vector<Run> runs;
     std::vector<ScissorBands::Rect> runBands;
-    // 0 not tried, 1 the vertex program runs, -1 none (CPU transform).
-    int program = 0;
+    enum class Program : int8_t {
+        UNTRIED, // looked for before the next batch
+        RUNS,    // batched vertices carry their matrix to the vertex program
+        NONE     // the CPU moves batched vertices
+    };
+    Program program = Program::UNTRIED;
     unsigned programName = 0;
     float projection[16];
     int viewport[4] = {0, 0, 0, 0};
@@ -122,14 +126,17 @@ private:
     float matrix[16];
     bool matrixIdentity = true;
     bool matrixAffine = true;
-    // What OpenGL's model-view holds: 0 unknown, 1 identity, 2 the current matrix.
-    int glMatrix = 0;
+    // What OpenGL's model-view holds.
+    enum class GlMatrix : int8_t { UNKNOWN, IDENTITY, CURRENT };
+    GlMatrix glMatrix = GlMatrix::UNKNOWN;
     int requestedEnv;
 
     // Known OpenGL state; -1 unknown.
+    enum class Switch : int8_t { UNKNOWN, OFF, ON };
+    static Switch switchOf(bool on) { return on ? Switch::ON : Switch::OFF; }
     int64_t boundTexture = -1;
-    int blend = -1;
-    int texturing = -1;
+    Switch blend = Switch::UNKNOWN;
+    Switch texturing = Switch::UNKNOWN;
     int texEnv = -1;
     const void* arrayPointer = nullptr;
 };

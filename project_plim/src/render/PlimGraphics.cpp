@@ -251,7 +251,10 @@ bool PlimGraphics::restorePresentation() {
     } else {
         depth = info->vfmt->BitsPerPixel;
     }
+    const bool firstWindow = SDL_GetVideoSurface() == NULL;
     surfaceHandle = SDL_SetVideoMode(screenWidth, screenHeight, depth, flags);
+    if (surfaceHandle == NULL && firstWindow)
+        ErrorManager::cannotStart("%s cannot open its OpenGL window: %s.", PLIM_BUILD_NAME, SDL_GetError());
     if (surfaceHandle == NULL)
         ErrorManager::assertionFailed(SDL_GetError(), "surfaceHandle!=NULL", "restorePresentation",
                                       __FILE__, __LINE__);

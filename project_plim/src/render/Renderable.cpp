@@ -14,6 +14,7 @@
 #include "Skin.h"
 #include "util/Transform.h"
 #include "VertexBuffer.h"
+#include "util/PlimMath.h"
 
 #include <SDL_opengl.h>
 #include <cmath>
@@ -29,7 +30,7 @@ namespace {
 
 const UColor OPAQUE_WHITE(255, 255, 255, 255);
 
-float toDegrees(float radians) { return float(double(radians) * 57.29577951308232); }
+float toDegrees(float radians) { return float(double(radians) * (180.0 / PI_DOUBLE)); }
 
 bool isUnit(const V3& v) { return v.x == 1.0f && v.y == 1.0f && v.z == 1.0f; }
 

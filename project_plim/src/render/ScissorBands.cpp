@@ -11,6 +11,9 @@ namespace {
 // bands. 8 rows leave out more pixels than 16 for a band's cost.
 const int STRIP_ROWS = 8;
 const int BLOCK_COLUMNS = 4;
+// The cut works in int window coordinates: a corner farther out (a point
+// just in front of the eye) or not finite leaves the draw whole.
+const double MAX_COORDINATE = 1.0e9;
 
 // Multiples of step at or below, and at or above.
 int down(int v, int step) { return v >= 0 ? v / step * step : -((-v + step - 1) / step * step); }
@@ -41,6 +44,8 @@ void reach(const ScissorBands::Point* poly, int corners, double y0, double y1, d
 
 bool ScissorBands::plan(const Point* area, int corners, const int viewport[4], double wholePixels, double bandCost) {
     bands.clear();
+    for (int i = 0; i < corners; ++i)
+        if (!(std::fabs(area[i][0]) <= MAX_COORDINATE && std::fabs(area[i][1]) <= MAX_COORDINATE)) return false;
     const int vx0 = viewport[0], vy0 = viewport[1], vx1 = vx0 + viewport[2], vy1 = vy0 + viewport[3];
     double low = area[0][1], high = low;
     for (int i = 1; i < corners; ++i) {

@@ -19,8 +19,9 @@ public:
     // The bands holding every pixel of the convex area (window points) within
     // the viewport (x, y, width, height), for triangles that cover
     // wholePixels of the window; bandCost in covered pixels. False when the
-    // bands would cost more than the whole draw. None when no pixel of the
-    // area lies in the viewport.
+    // bands would cost more than the whole draw, or a corner is not finite or
+    // lies more than a billion pixels out. None when no pixel of the area
+    // lies in the viewport.
     bool plan(const Point* area, int corners, const int viewport[4], double wholePixels, double bandCost);
 
     std::vector<Rect> bands;

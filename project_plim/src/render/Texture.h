@@ -17,8 +17,9 @@
 class MemoryImageFile;
 class Skin;
 
-// Creation flags.
-enum {
+// Creation flags, combined with |.
+enum TextureFlag {
+    TEXTURE_SPLIT = 0,      // none: an oversized image is split over sub-textures
     TEXTURE_ALPHA = 1,      // drawn with alpha blending whatever the image holds
     TEXTURE_HALVE = 2,      // an oversized image is halved instead of split
     TEXTURE_ALLOW512 = 4,   // under the simulation, sides of 256 or 512

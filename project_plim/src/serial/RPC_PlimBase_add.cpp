@@ -1,24 +1,13 @@
 #include "RPC_PlimBase_add.h"
 
-#include "Packet.h"
 #include "core/PlimBase.h"
-#include "core/PropertyPointer.h"
 #include "core/RuntimeClass.h"
 
 RuntimeClass RPC_PlimBase_add::runtimeClass(0x02468B57u, "_02468b57", &RPC::runtimeClass,
                                             &RPC_PlimBase_add::create);
 
 RPC_PlimBase_add::RPC_PlimBase_add(PlimBase* target, PlimBase* obj)
-    : RPCCall(RUNS_ON_SERVER | RUNS_ON_CLIENT), target(target), obj(obj) {}
-
-void RPC_PlimBase_add::netSerialize(Packet* packet) {
-    packet->doPointer2(target);
-    packet->doPointer2(obj);
-}
-
-void RPC_PlimBase_add::addPropertiesTo(PlimBase* container) {
-    container->addChild(new PropertyPointer("obj", 0, &obj, &PlimBase::runtimeClass));
-}
+    : RPCChildCall(target, obj) {}
 
 void RPC_PlimBase_add::call() {
     if (!target || !obj)

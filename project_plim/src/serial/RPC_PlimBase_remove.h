@@ -1,17 +1,12 @@
 #pragma once
 // Unlinks obj from the target's children.
-#include "RPCCall.h"
+#include "RPCChildCall.h"
 
-class RPC_PlimBase_remove : public RPCCall<RPC_PlimBase_remove> {
+class RPC_PlimBase_remove : public RPCChildCall<RPC_PlimBase_remove> {
 public:
     explicit RPC_PlimBase_remove(PlimBase* target = nullptr, PlimBase* obj = nullptr);
 
-    void netSerialize(Packet* packet) override;
-    void addPropertiesTo(PlimBase* container) override;
     void call() override;
 
     static RuntimeClass runtimeClass;
-
-    PlimBase* target;
-    PlimBase* obj;
 };

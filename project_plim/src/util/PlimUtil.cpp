@@ -14,11 +14,12 @@
 
 namespace {
 
-// A set but empty variable counts as unset: an empty base would put the
-// folders at the file-system root.
-const char* environmentValue(const char* name) {
+// Only an absolute folder counts: a relative one would put the user folder
+// wherever the game happens to run (below its data folder, which it changes
+// to first), and an empty one at the file-system root.
+const char* environmentFolder(const char* name) {
     const char* value = getenv(name);
-    return value && *value ? value : nullptr;
+    return value && value[0] == '/' ? value : nullptr;
 }
 
 // Creates every missing level of path (mode 0755).
@@ -48,12 +49,8 @@ uint64_t processStart() {
 // --- Paths and files ------------------------------------------------------
 
 UString findDataHome() {
-    // Only an absolute folder: a relative one would put the user folder
-    // wherever the game happens to be started.
-    const char* xdg = environmentValue("XDG_DATA_HOME");
-    if (xdg && xdg[0] == '/') return UString(xdg);
-    const char* home = environmentValue("HOME");
-    if (home && home[0] == '/') return UString(home) + "/.local/share";
+    if (const char* xdg = environmentFolder("XDG_DATA_HOME")) return UString(xdg);
+    if (const char* home = environmentFolder("HOME")) return UString(home) + "/.local/share";
     std::vector<char> buffer(16384);
     struct passwd entry;
     struct passwd* found = nullptr;
@@ -70,7 +67,7 @@ UString getApplicationSupportFolder() {
 }
 
 UString userFolderProblem() {
-    if (environmentValue("U3_APP_DATA_PATH") || !findDataHome().isEmpty()) return UString();
+    if (environmentFolder("U3_APP_DATA_PATH") || !findDataHome().isEmpty()) return UString();
     return formatString("Cannot find a folder for the game's user files: HOME is not set to an absolute folder "
                         "and user %u has no home folder in the password database. Set HOME (or XDG_DATA_HOME) "
                         "to an absolute folder.",
@@ -78,7 +75,7 @@ UString userFolderProblem() {
 }
 
 UString getUserDataFolder(bool useAppDataPath) {
-    if (const char* appData = environmentValue("U3_APP_DATA_PATH")) {
+    if (const char* appData = environmentFolder("U3_APP_DATA_PATH")) {
         if (!useAppDataPath && access(".", W_OK) == 0) return UString("./");
         UString folder = UString(appData) + "/" + PLIM_VERSION_STRING;
         makeDirectories(folder);

@@ -10,13 +10,16 @@
 constexpr const char PLIM_MAKER_NAME[] = "Zemtrovia";
 constexpr const char PLIM_BUILD_NAME[] = "Corvana2demo";
 constexpr const char PLIM_VERSION_STRING[] = "2.60";
+// The version as the network handshake compares it.
+constexpr double PLIM_VERSION_NUMBER = 2.60;
 
 // --- Paths and files ------------------------------------------------------
 
 // The per-user data folder, always ending in "/", created level by level
-// (mode 0755). With U3_APP_DATA_PATH set it is that folder + "/" + version;
-// there, a false flag gives the working folder "./" (or the data folder when
-// the working folder is not writable). Otherwise the flag is ignored and the
+// (mode 0755). With U3_APP_DATA_PATH set to an absolute folder it is that
+// folder + "/" + version; there, a false flag gives the working folder "./"
+// (or the data folder when the working folder is not writable). Otherwise
+// (a relative U3_APP_DATA_PATH counts for nothing) the flag is ignored and the
 // folder is findDataHome() + "/Zemtrovia/Corvana2demo/2.60/"; empty when
 // there is no data home (userFolderProblem says so).
 UString getUserDataFolder(bool useAppDataPath);

@@ -1,12 +1,7 @@
 #include "V3.h"
+#include "PlimMath.h"
 
 #include <cmath>
-
-namespace {
-const double HALF_PI = 1.5707963267948966;
-const double THREE_HALF_PI = 4.71238898038469;
-const double PI = 3.141592653589793;
-}  // namespace
 
 bool isWithinRadius(const V3& centre, V3 p, float radius) {
     V3 d = p - centre;
@@ -21,10 +16,10 @@ void interpolate(V3& out, const V3& a, const V3& b, float t, int kind) {
     case INTERPOLATE_LINEAR: f = t; break;
     case INTERPOLATE_QUAD_IN: f = t * t; break;
     case INTERPOLATE_QUAD_OUT: f = 1.0f - (1.0f - t) * (1.0f - t); break;
-    case INTERPOLATE_SINE_OUT: f = float(sin(t * HALF_PI)); break;
-    case INTERPOLATE_SINE_IN: f = float(sin(t * HALF_PI + THREE_HALF_PI) + 1.0); break;
-    case INTERPOLATE_SINE_IN_OUT: f = float(0.5 * sin(t * PI + THREE_HALF_PI) + 0.5); break;
-    case INTERPOLATE_SINE_BACK: f = float(sin(t * PI)); break;
+    case INTERPOLATE_SINE_OUT: f = float(sin(t * (PI_DOUBLE / 2.0))); break;
+    case INTERPOLATE_SINE_IN: f = float(sin(t * (PI_DOUBLE / 2.0) + 1.5 * PI_DOUBLE) + 1.0); break;
+    case INTERPOLATE_SINE_IN_OUT: f = float(0.5 * sin(t * PI_DOUBLE + 1.5 * PI_DOUBLE) + 0.5); break;
+    case INTERPOLATE_SINE_BACK: f = float(sin(t * PI_DOUBLE)); break;
     case INTERPOLATE_LINEAR_BACK: f = t < 0.5f ? 2.0f * t : 2.0f * (1.0f - t); break;
     case INTERPOLATE_PARABOLA_BACK: f = 1.0f - (1.0f - 2.0f * t) * (1.0f - 2.0f * t); break;
     default: return;

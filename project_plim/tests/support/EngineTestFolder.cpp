@@ -1,10 +1,12 @@
 #include "EngineTestFolder.h"
 
+#include <csignal>
 #include <cstdio>
 #include <dlfcn.h>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -65,10 +67,11 @@ void EngineTestFolder::writeStaticSettings(const char* omitKey) const {
     writeFile(root + "/Corvana2demo.cfg.static", text.str());
 }
 
-void EngineTestFolder::writeUserSettings(const std::string& extra) const {
+void EngineTestFolder::writeUserSettings(const std::string& extra, bool fullScreen) const {
     std::string command = "mkdir -p '" + userFolder() + "'";
     if (system(command.c_str()) != 0) perror("mkdir");
-    writeFile(userSettingsPath(), "[PlimGraphics]\nbFullScreen=No\n[PlimInput]\nbTrackJoystick=No\n" + extra);
+    writeFile(userSettingsPath(), std::string("[PlimGraphics]\nbFullScreen=") + (fullScreen ? "Yes" : "No") +
+                                      "\n[PlimInput]\nbTrackJoystick=No\n" + extra);
 }
 
 std::string EngineTestFolder::userFolder() const { return root + "/data/" + VERSION_FOLDER + "/"; }
@@ -96,4 +99,11 @@ void EngineTestFolder::writeFile(const std::string& path, const std::string& tex
 void EngineTestFolder::routeStdoutToStderr() {
     fflush(stdout);
     dup2(2, 1);
+}
+
+void EngineTestFolder::limitFileSize(long bytes) {
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit;
+    limit.rlim_cur = limit.rlim_max = rlim_t(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
 }

@@ -15,7 +15,7 @@ public:
     // ./Corvana2demo.cfg.static with every key; omitKey leaves that key out.
     void writeStaticSettings(const char* omitKey = nullptr) const;
     // The user settings file: a window, no joystick, then extra lines (INI text).
-    void writeUserSettings(const std::string& extra = std::string()) const;
+    void writeUserSettings(const std::string& extra = std::string(), bool fullScreen = false) const;
 
     std::string userFolder() const;        // ends in "/"
     std::string userSettingsPath() const;  // <user folder>Corvana2demo.cfg
@@ -27,6 +27,9 @@ public:
     static void writeFile(const std::string& path, const std::string& text);
     // Death tests only see standard error; the fatal path prints to standard output.
     static void routeStdoutToStderr();
+    // For a death test's child: a write past bytes in any file fails with
+    // EFBIG, as on a full disk, instead of killing the process.
+    static void limitFileSize(long bytes);
 
     std::string root;
 

@@ -1,4 +1,5 @@
 #include "OggFixture.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -73,7 +74,7 @@ std::vector<float> OggFixture::sine(int channels, int frames, int rate, float he
     std::vector<float> v(size_t(frames) * channels);
     for (int i = 0; i < frames; ++i)
         for (int c = 0; c < channels; ++c)
-            v[size_t(i) * channels + c] = amplitude * float(std::sin(2.0 * M_PI * hertz * (c + 1) * i / rate));
+            v[size_t(i) * channels + c] = amplitude * float(std::sin(TWO_PI_DOUBLE * hertz * (c + 1) * i / rate));
     return v;
 }
 

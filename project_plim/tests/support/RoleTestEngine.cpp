@@ -6,10 +6,9 @@
 #include "core/TimeKeeper.h"
 #include "net/NetConnection.h"
 #include "net/NetRole.h"
+#include "util/PlimUtil.h"
 
-namespace {
-// The layers above the engine add these records.
-void registerUpperLayerRecords() {
+void RoleTestEngine::registerUpperLayerRecords() {
     static RuntimeClass records[] = {
         {"ContextAutoConfigure", nullptr, nullptr}, {"ContextManager", nullptr, nullptr},
         {"ContextBlender", nullptr, nullptr},       {"FontQuad", nullptr, nullptr},
@@ -22,7 +21,6 @@ void registerUpperLayerRecords() {
     for (RuntimeClass& r : records)
         RuntimeClassManager::getInstance()->registerClass(&r);
 }
-} // namespace
 
 RoleTestEngine::RoleTestEngine() {
     registerUpperLayerRecords();
@@ -44,7 +42,7 @@ void RoleTestEngine::tickRoles(double dt, NetRole* a, NetRole* b) {
 }
 
 NetRole* RoleTestEngine::makeRole(bool isServer) {
-    NetRole* role = new NetRole("Corvana2demo", 2.60, isServer ? "server" : "peer", 0, isServer);
+    NetRole* role = new NetRole(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, isServer ? "server" : "peer", 0, isServer);
     role->connection = new NetConnection(NetAddress(UString("127.0.0.1"), 0));
     role->ownsConnection = true;
     role->maxPeers = 8;

@@ -16,6 +16,9 @@ public:
     // A role of the game's name and version on 127.0.0.1 (emulated unless
     // the network part says otherwise), with room for eight peers.
     static NetRole* makeRole(bool isServer);
+    // Registers, once, the records the layers above the engine add, so that
+    // the registry (indexed after this) holds the whole program's table.
+    static void registerUpperLayerRecords();
 
     // Class indices of the program's name-sorted registry.
     enum {
@@ -25,6 +28,9 @@ public:
         INDEX_RENDERABLE = 29,
         INDEX_ADD = 37,
         INDEX_ROOT = 38,
+        INDEX_SET_STATE_RAW = 39,
+        INDEX_DESTROY_OBJECT = 40,
+        INDEX_SET_STATE = 42,
         INDEX_RANDOM_SEED = 46
     };
 };

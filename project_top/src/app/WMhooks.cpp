@@ -9,10 +9,11 @@
 #include "input/PlimInput.h"
 #include "core/ProcessSignals.h"
 #include "util/UString.h"
+#include "files/SaveFailures.h"
 #include "files/UserNotices.h"
+#include "util/PlimUtil.h"
 
 #include <SDL.h>
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -115,13 +116,11 @@ void shutdown() {
     gGlobal = nullptr;
     delete PLIM;
     PLIM = nullptr;
-    // No screen is left to show what went wrong while saving on the way out.
-    std::vector<UString> said;
-    for (const UString& notice : UserNotices::take()) {
-        if (std::find(said.begin(), said.end(), notice) != said.end()) continue;
-        said.push_back(notice);
-        fprintf(stderr, "%s\n", notice.c_str());
-    }
+    // No screen is left to show what went wrong while saving on the way out:
+    // it goes to standard error, and the next start tells the failed saves.
+    const std::vector<UString> unseen = UserNotices::take();
+    for (const UString& notice : unseen) UserNotices::say(notice);
+    SaveFailures::keepUnseen(getUserDataFolder(true), unseen);
     if (!url.isEmpty() && !DisplayLink::isLost()) openUrl(url.c_str());
 }
 

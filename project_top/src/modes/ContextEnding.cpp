@@ -13,7 +13,6 @@
 #include "render/PlimGraphics.h"
 #include "input/PlimInput.h"
 #include "render/Quad.h"
-#include "widgets/RadialFader.h"
 #include "util/Random.h"
 #include "RenderableText.h"
 #include "core/ResourceManager.h"
@@ -147,10 +146,7 @@ void ContextEnding::updateRules() {
         break;
     case STATE_CLICK:
         // Asking for state 7 again is ignored, so later clicks keep its delay.
-        if (clicked() && stateGoto != STATE_CLOSE) {
-            if (RadialFader* fader = gGlobal->contextManager->fader) fader->target = 1.0f;
-            setState(STATE_CLOSE, FADE_OUT);
-        }
+        if (clicked() && stateGoto != STATE_CLOSE) fadeOutTo(STATE_CLOSE, FADE_OUT);
         break;
     default:
         break;
@@ -171,8 +167,8 @@ void ContextEnding::launchFirework() {
     const int32_t a = Random::next();
     const int32_t b = Random::next();
     const UColor colour = MyGlobal::randomPureColour();
-    layers[LAYER_FIREWORKS]->addChild(
-        new FireworkFuse(at.x, at.y, at.z, float(b % 512 - 256), float(a % 384 + 128), 0.0f, FUSE_MIN, FUSE_MAX, colour));
+    const V3 velocity(float(b % 512 - 256), float(a % 384 + 128), 0.0f);
+    layers[LAYER_FIREWORKS]->addChild(new FireworkFuse(at, velocity, FUSE_MIN, FUSE_MAX, colour));
     World::playAt("fireworkLaunch", at);
 
     if (--fireworksLeft > 0) {

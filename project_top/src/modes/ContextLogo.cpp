@@ -159,7 +159,7 @@ void ContextLogo::runEvent(int kind, const char* text, double seconds) {
         dropBomb();
         break;
     case EVENT_FADE_OUT:
-        if (RadialFader* fader = gGlobal->contextManager->fader) fader->target = 1.0f;
+        fadeTo(1.0f);
         break;
     default:
         bDone = true;

@@ -276,3 +276,19 @@ void GameController::fadeIn() {
         fader->target = 0.0f;
     }
 }
+
+void GameController::fadeTo(float target) {
+    if (RadialFader* fader = gGlobal->contextManager->fader) fader->target = target;
+}
+
+void GameController::fadeOutTo(int next, double seconds) {
+    fadeTo(1.0f);
+    setState(next, seconds);
+}
+
+void GameController::runClosingStates(int fadeState, int endState, double fadeTime) {
+    if (state == fadeState)
+        fadeOutTo(endState, fadeTime);
+    else if (state == endState)
+        endGame();
+}

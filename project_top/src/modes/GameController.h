@@ -138,6 +138,14 @@ protected:
     void placeOpeningView();
     // The fader starts closed and opens.
     void fadeIn();
+    // The fader closes (1) or opens (0) from where it stands.
+    void fadeTo(float target);
+    // The fader closes; the state next follows after seconds.
+    void fadeOutTo(int next, double seconds);
+    // The closing tail of a mode's states, for its switch's default: at
+    // fadeState the fader closes and endState follows after fadeTime; at
+    // endState the match ends.
+    void runClosingStates(int fadeState, int endState, double fadeTime);
     // endGame, then the end scene takes over from the finished match.
     void endWithEndScene();
 

@@ -8,7 +8,6 @@
 #include "core/Plim.h"
 #include "render/PlimGraphics.h"
 #include "util/PlimUtil.h"
-#include "widgets/RadialFader.h"
 #include "util/Random.h"
 #include "render/Skin.h"
 #include "audio/Sound.h"
@@ -25,6 +24,7 @@
 #include "world/effects/BonusBalloonPop.h"
 #include "world/weapons/WeaponAutoGun.h"
 #include "world/weapons/WeaponCannonBall.h"
+#include "util/PlimMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -42,7 +42,6 @@ const double TIME_UP_DELAY = 5.0;
 const double FADE_TIME = 3.0;
 const double CAMERA_BLEND = 5.0;
 const float VIEW_RAISE = 57.0f;
-const float PI = 3.14159265358979f;
 
 int halfHeight() { return Camera::fovHeight() / 2; }
 
@@ -146,14 +145,8 @@ void GameControllerBalloonPop::onStateChange() {
         clock->running = false;
         setState(round >= ROUND_COUNT ? STATE_FADE : STATE_ROUND, TIME_UP_DELAY);
         break;
-    case STATE_FADE:
-        if (RadialFader* fader = gGlobal->contextManager->fader) fader->target = 1.0f;
-        setState(STATE_END, FADE_TIME);
-        break;
-    case STATE_END:
-        endGame();
-        break;
     default:
+        runClosingStates(STATE_FADE, STATE_END, FADE_TIME);
         break;
     }
 }

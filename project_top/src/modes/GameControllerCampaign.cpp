@@ -9,7 +9,6 @@
 #include "core/Plim.h"
 #include "render/PlimGraphics.h"
 #include "util/PlimUtil.h"
-#include "widgets/RadialFader.h"
 #include "util/Random.h"
 #include "RenderableText.h"
 #include "render/Skin.h"
@@ -139,14 +138,8 @@ void GameControllerCampaign::onStateChange() {
         messenger->setMessage("game over!", MESSAGE_TIME);
         setState(STATE_FADE, ENDING_MESSAGE_TIME);
         break;
-    case STATE_FADE:
-        if (RadialFader* fader = gGlobal->contextManager->fader) fader->target = 1.0f;
-        setState(STATE_END, FADE_TIME);
-        break;
-    case STATE_END:
-        endGame();
-        break;
     default:
+        runClosingStates(STATE_FADE, STATE_END, FADE_TIME);
         break;
     }
 }

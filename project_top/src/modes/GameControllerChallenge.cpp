@@ -5,7 +5,6 @@
 #include "app/ContextManager.h"
 #include "app/Global.h"
 #include "util/PlimUtil.h"
-#include "widgets/RadialFader.h"
 #include "util/UColor.h"
 #include "Messenger.h"
 #include "PlayerData.h"
@@ -60,7 +59,7 @@ void GameControllerChallenge::prepareNextChallenge() {
     clearField(true);
     for (PlayerHUD* display : playerHud) display->bHidden = true;
     placeOpeningView();
-    closeFade(0.0f);
+    fadeTo(0.0f);
     nextBonusAt = nextBonusTime();
     setState(STATE_START, RESTART_DELAY);
 }

@@ -9,7 +9,6 @@
 #include "core/Plim.h"
 #include "render/PlimGraphics.h"
 #include "util/PlimUtil.h"
-#include "widgets/RadialFader.h"
 #include "util/Random.h"
 #include "render/Skin.h"
 #include "render/Texture.h"
@@ -76,10 +75,6 @@ GameControllerClassic::GameControllerClassic() {
 
 GameControllerClassic::~GameControllerClassic() {}
 
-void GameControllerClassic::closeFade(float target) {
-    if (RadialFader* fader = gGlobal->contextManager->fader) fader->target = target;
-}
-
 void GameControllerClassic::addOverviewCamera(double blendTime) {
     CameraStatic* camera = new CameraStatic(0.0f, float(fovHeight()), -0.5f * float(fovWidth()));
     if (blendTime > 0.0) camera->blendTime = blendTime;
@@ -117,7 +112,7 @@ void GameControllerClassic::newDay() {
     for (PlayerHUD* display : playerHud) display->bHidden = false;
     for (PlayerData* data : playerData) data->createPalms(palmCount, false);
     scene->getCameraBlender()->setPosition(0.0f, float(fovHeight()), -0.5f * float(fovWidth()), false);
-    closeFade(0.0f);
+    fadeTo(0.0f);
     messenger->setMessage(formatString("day %d of %d", day, days), MESSAGE_TIME);
     setState(STATE_NEXT_ROUND, DAY_TIME);
 }
@@ -210,8 +205,7 @@ void GameControllerClassic::onStateChange() {
         setState(STATE_DAY_FADE, STATE_AT_ONCE);
         break;
     case STATE_DAY_FADE:
-        closeFade(1.0f);
-        setState(day < days ? STATE_NEW_DAY : STATE_END, FADE_TIME);
+        fadeOutTo(day < days ? STATE_NEW_DAY : STATE_END, FADE_TIME);
         break;
     case STATE_END:
         endGame();

@@ -70,5 +70,4 @@ public:
 protected:
     // Blends the scene camera to the overview of both islands.
     void addOverviewCamera(double blendTime);
-    void closeFade(float target);
 };

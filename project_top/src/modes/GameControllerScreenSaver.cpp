@@ -9,7 +9,6 @@
 #include "core/Plim.h"
 #include "render/PlimGraphics.h"
 #include "input/PlimInput.h"
-#include "widgets/RadialFader.h"
 #include "util/Random.h"
 #include "render/Renderable.h"
 #include "render/Skin.h"
@@ -27,10 +26,6 @@ namespace {
 const float DRIVE_RAISE = 57.0f;
 const float DRIVE_SIDE = 200.0f;
 const int SPEED_BASE = 128;
-
-void fadeTo(float target) {
-    if (RadialFader* fader = gGlobal->contextManager->fader) fader->target = target;
-}
 
 } // namespace
 
@@ -87,9 +82,9 @@ void GameControllerScreenSaver::launch() {
     const float direction = toRight + World::fraction() * (toLeft - toRight);
     const float speed =
         (-camera->position.z / float(Camera::fovWidth() / 2)) * float(SPEED_BASE + Random::next() % SPEED_BASE);
-    layers[LAYER_FIREWORKS]->addChild(new FireworkFuse(from.x, from.y, from.z, speed * std::cos(direction),
-                                                       speed * std::sin(direction), 0.0f, FUSE_MIN, FUSE_MAX,
-                                                       UColor(Formatters::randomColour())));
+    const V3 velocity(speed * std::cos(direction), speed * std::sin(direction), 0.0f);
+    layers[LAYER_FIREWORKS]->addChild(
+        new FireworkFuse(from, velocity, FUSE_MIN, FUSE_MAX, UColor(Formatters::randomColour())));
     World::playAt("fireworkLaunch", from);
 
     --shotsLeft;
@@ -115,7 +110,6 @@ void GameControllerScreenSaver::updateRules() {
     if (state == STATE_DRIVE && exitPressed()) {
         // Asking again for the pending close is ignored: a second press
         // changes nothing.
-        fadeTo(1.0f);
-        setState(STATE_DONE, CLOSE_TIME);
+        fadeOutTo(STATE_DONE, CLOSE_TIME);
     }
 }

@@ -14,13 +14,13 @@
 #include "PlayerData.h"
 #include "PlayerHUDBonus.h"
 #include "world/Vehicle.h"
+#include "util/PlimMath.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-const float PI = float(M_PI);
 const UColor WHITE(255, 255, 255, 255);
 const UColor GREEN(0, 255, 0, 255);
 const UColor YELLOW(255, 255, 0, 255);

@@ -14,16 +14,14 @@
 #include "world/AirplaneSkin.h"
 #include "world/Palm.h"
 #include "world/World.h"
-#include "world/effects/Explosion.h"
-#include "world/effects/Firework.h"
-#include "world/effects/Sparc.h"
+#include "world/effects/ParticleBurst.h"
 #include "world/effects/Splash.h"
 #include "world/weapons/Beam.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 
 // Makes the role current for a scope and puts back what was there.
 class CurrentRole {
@@ -119,14 +117,9 @@ void WorldMirror::drawnPartsOf(BasicLink* link, std::vector<Renderable*>& parts)
     }
     if (link->bDestroyPending || link->bSkip) return;
     PlimBase* object = static_cast<PlimBase*>(link);
-    if (Explosion* burst = dynamic_cast<Explosion*>(object)) {
-        addLive(burst->particles, burst->count, parts);
-    } else if (Firework* flares = dynamic_cast<Firework*>(object)) {
-        addLive(flares->particles, flares->count, parts);
-    } else if (Splash* splash = dynamic_cast<Splash*>(object)) {
+    if (Splash* splash = dynamic_cast<Splash*>(object))
         if (splash->elapsed < Splash::RING_TIME && splash->ring.pSkin) parts.push_back(&splash->ring);
-        addLive(splash->particles, splash->count, parts);
-    }
+    if (ParticleBurst* burst = dynamic_cast<ParticleBurst*>(object)) addLive(burst->particles, burst->count, parts);
 }
 
 WorldMirror::Look WorldMirror::lookOf(Renderable* object) {

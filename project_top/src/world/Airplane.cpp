@@ -16,11 +16,11 @@
 #include "world/effects/Smoke.h"
 #include "world/effects/Splash.h"
 #include "world/weapons/Weapon.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const float P35_TURN_RATE = 1.5f * PI;
 const float COLLISION_SENSITIVITY = 0.75f;
 const double HIT_SHAKE = 0.005;
@@ -133,15 +133,18 @@ void Airplane::smoke(const V3& at) {
     double fade = timeInState / SMOKE_DARKEN_TIME;
     if (fade > 1.0) fade = 1.0;
     const uint8_t grey = uint8_t(std::lround(255.0 * (1.0 - fade)));
-    World::add(GameController::LAYER_BEAMS,
-               new Smoke(at.x, at.y, at.z, 2, 25.0f, 100.0f, PI / 2.0f, PI / 2.0f, 1.0f, UColor(grey, grey, grey, 255)),
-               true);
+    Emission puff(at);
+    puff.particles(2).speeds(25.0f, 100.0f).toward(HALF_PI).spreading(HALF_PI);
+    World::add(GameController::LAYER_BEAMS, new Smoke(puff, UColor(grey, grey, grey, 255)), true);
     if (World::detail() > 0)
-        World::add(GameController::LAYER_BEAMS, new Explosion(at.x, at.y, at.z, 2, 15.0f, 50.0f, PI / 2.0f, PI / 2.0f, 1.0f));
+        World::add(GameController::LAYER_BEAMS,
+                   new Explosion(Emission(at).particles(2).speeds(15.0f, 50.0f).toward(HALF_PI).spreading(HALF_PI)));
 }
 
 void Airplane::crash(V3& at) {
-    World::add(GameController::LAYER_FIREWORKS, new Splash(at.x, at.y, at.z, 25, 0.0f, 300.0f, PI / 2.0f, PI / 2.0f, 2.0f));
+    Emission drops(at);
+    drops.particles(25).speeds(0.0f, 300.0f).toward(HALF_PI).spreading(HALF_PI).scaled(2.0f);
+    World::add(GameController::LAYER_FIREWORKS, new Splash(drops));
     World::playAt("largeSplash", at);
     addCamera(new CameraStatic(at.x, at.y, defaultCameraDistance()));
     if (GameController* game = GameController::current()) game->shakeCamera(CRASH_SHAKE, SHAKE_TIME);

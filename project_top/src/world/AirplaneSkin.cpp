@@ -5,12 +5,11 @@
 #include "render/Texture.h"
 #include "GameObject.h"
 #include "World.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
-const float TWO_PI = float(2.0 * M_PI);
 const int DIRECTIONS = 96;
 const int LEFT_PICTURE = 24; // pictures from straight up to straight down cover the left half
 const UColor MARKINGS_COLOUR(0xC0, 0xC0, 0xC0, 0xFF);

@@ -2,6 +2,7 @@
 
 #include "render/Renderable.h"
 #include "render/Texture.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
@@ -95,7 +96,7 @@ V3 BendQuadV::world2local(V3 p) {
 }
 
 void BendQuadV::calcRadius(Renderable* owner) {
-    const float k = height / float(M_PI / 2.0);
+    const float k = height / HALF_PI;
     const float sx = owner->scale.x > owner->scale.y ? owner->scale.x : owner->scale.y;
     const float d = width / 2.0f + k - height / 2.0f;
     owner->boundsRadius = sx * std::sqrt(k * k + d * d);

@@ -5,11 +5,11 @@
 #include "modes/PlayerData.h"
 #include "World.h"
 #include "world/weapons/Weapon.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const UColor FINDER_COLOUR(0, 0, 0, 0x80);
 const float FINDER_SCALE = 0.5f;
 

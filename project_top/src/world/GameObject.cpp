@@ -3,19 +3,11 @@
 #include "render/Camera.h"
 #include "core/Context.h"
 #include "core/Plim.h"
+#include "util/PlimMath.h"
 #include "util/Rect.h"
 #include "modes/GameController.h"
 #include "modes/PlayerData.h"
 #include "Vehicle.h"
-
-#include <cmath>
-
-namespace {
-
-const float TWO_PI = float(2.0 * M_PI);
-const float PI = float(M_PI);
-
-} // namespace
 
 GameObject::GameObject(int owner) : owner(owner) {}
 
@@ -28,14 +20,7 @@ void GameObject::setEnergy(float value) {
     maxEnergy = value;
 }
 
-float GameObject::wrapAngle(float angle) {
-    if (!std::isfinite(angle)) return 0.0f;
-    // Far-off angles are brought near first so the loops stay short.
-    if (angle < -4.0f * TWO_PI || angle >= 5.0f * TWO_PI) angle = std::fmod(angle, TWO_PI);
-    while (angle < 0.0f) angle += TWO_PI;
-    while (angle >= TWO_PI) angle -= TWO_PI;
-    return angle;
-}
+float GameObject::wrapAngle(float angle) { return ::wrapAngle(angle); }
 
 int GameObject::turnDirection(float from, float to) {
     const float a = wrapAngle(from);

@@ -11,11 +11,11 @@
 #include "World.h"
 #include "world/effects/Explosion.h"
 #include "world/effects/Smoke.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const float BOUNDS_RADIUS = 80.0f;
 const float BOUNDS_BELOW_TOP = 20.0f;
 const int ANCHOR_BOTTOM = 2;
@@ -100,13 +100,13 @@ void Palm::burn(double dt) {
     if (smokeTimer < smokeInterval) return;
     smokeTimer = 0.0;
     const V3 p = local2world(V3(0.0f, (skin->height / 2.0f - 16.0f) + 16.0f * burnProgress, 0.0f));
+    Emission upward(p);
+    upward.particles(2).toward(HALF_PI).spreading(HALF_PI);
     World::add(GameController::LAYER_SMOKE,
-               new Smoke(p.x, p.y, p.z, 2, 25.0f, 100.0f, PI / 2.0f, PI / 2.0f, 2.5f - 1.5f * burnProgress, color),
-               true);
+               new Smoke(Emission(upward).speeds(25.0f, 100.0f).scaled(2.5f - 1.5f * burnProgress), color), true);
     if (World::detail() > 0 && burnProgress < 0.75f)
         World::add(GameController::LAYER_BEAMS,
-                   new Explosion(p.x, p.y, p.z, 2, 15.0f, 50.0f, PI / 2.0f, PI / 2.0f, 2.0f - 2.0f * burnProgress),
-                   true);
+                   new Explosion(Emission(upward).speeds(15.0f, 50.0f).scaled(2.0f - 2.0f * burnProgress)), true);
 }
 
 void Palm::onHit(GameObject* by, float) {

@@ -6,13 +6,12 @@
 #include "app/MyGlobal.h"
 #include "modes/GameController.h"
 #include "world/weapons/Weapon.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
 
-const float TWO_PI = float(2.0 * M_PI);
-const float HALF_PI = float(M_PI / 2.0);
 const int MOUSE_FIRST = 0;
 const int MOUSE_SECOND = 1;
 

@@ -5,8 +5,7 @@
 // subclass's tick runs Vehicle::tick, clearInput and readControls, then turns
 // the flags into motion and fire; computer pilots override readControls only.
 #include "GameObject.h"
-
-#include <cmath>
+#include "util/PlimMath.h"
 
 class Weapon;
 
@@ -56,8 +55,8 @@ public:
     float baseMaxSpeed = 0.0f;
     float speed = 0.0f;
     float speedChangeRate = 0.0f;
-    float minHeading = float(-512.0 * M_PI);
-    float maxHeading = float(512.0 * M_PI);
+    float minHeading = -512.0f * PI;
+    float maxHeading = 512.0f * PI;
     bool bMouseControl = false;
     float mouseHeading = 0.0f;
     float mouseTargetSpeed = 0.0f;

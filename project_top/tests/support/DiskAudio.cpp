@@ -5,8 +5,13 @@
 #include "audio/Mixer.h"
 #include "core/Plim.h"
 #include "audio/PlimAudio.h"
+#include "util/PlimMath.h"
 
+#include <gtest/gtest.h>
+
+#include <SDL.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <chrono>
 #include <thread>
 
@@ -24,6 +29,22 @@ long fileSize(const std::string& path) {
     return stat(path.c_str(), &st) == 0 ? long(st.st_size) : 0;
 }
 
+long sizeBetweenBuffers(const std::string& path) {
+    SDL_LockAudio();
+    const long size = fileSize(path);
+    SDL_UnlockAudio();
+    return size;
+}
+
+long waitForOutput(MatchHarness& run, const std::string& path, long from, long count) {
+    const long buffer = long(PLIM->audio->mixer->spec.size);
+    for (int i = 0; i < 4000 && fileSize(path) < from + count * buffer; ++i) {
+        run.step();
+        usleep(1000);
+    }
+    return fileSize(path);
+}
+
 long firstSound(const std::string& bytes, size_t from, size_t to) {
     for (size_t i = from; i < to && i < bytes.size(); ++i)
         if (bytes[i] != 0) return long(i);
@@ -31,7 +52,7 @@ long firstSound(const std::string& bytes, size_t from, size_t to) {
 }
 
 long firstSoundPastTheTail(const std::string& bytes, size_t from, int channels, int frequency) {
-    const double seconds = std::log(32760.0) / (2.0 * M_PI * DcBlocker::CUTOFF_HZ);
+    const double seconds = std::log(32760.0) / (TWO_PI_DOUBLE * DcBlocker::CUTOFF_HZ);
     const size_t tail = size_t(std::ceil(seconds * frequency)) * size_t(channels);
     std::vector<int> before(size_t(channels), 0);
     for (size_t i = from, n = 0; i + 1 < bytes.size(); i += 2, ++n) {
@@ -42,6 +63,16 @@ long firstSoundPastTheTail(const std::string& bytes, size_t from, int channels, 
         last = v;
     }
     return -1;
+}
+
+void expectSilenceAfterTheNextBuffer(MatchHarness& run, const std::string& path) {
+    const SDL_AudioSpec& spec = PLIM->audio->mixer->spec;
+    const long ended = sizeBetweenBuffers(path) + long(spec.size);
+    waitForOutput(run, path, ended, 20);
+    const std::string bytes = EngineTestFolder::readFile(path);
+    ASSERT_GE(long(bytes.size()), ended + 20 * long(spec.size));
+    EXPECT_EQ(firstSoundPastTheTail(bytes, size_t(ended), spec.channels, spec.freq), -1)
+        << "of " << bytes.size() << " bytes";
 }
 
 Clipping clipping(const std::string& path, long from, long to, long windowSamples, long blockSamples) {

@@ -10,6 +10,11 @@ class MatchHarness;
 namespace DiskAudio {
 // The file's size in bytes; 0 when it is missing.
 long fileSize(const std::string& path);
+// The file's size between two of the mixer's buffers (read under the audio lock).
+long sizeBetweenBuffers(const std::string& path);
+// Frames with short pauses until the file has grown count mixer buffers past
+// from; its size then.
+long waitForOutput(MatchHarness& run, const std::string& path, long from, long count);
 // The first byte in [from, to) that is not 0; -1 when there is none.
 long firstSound(const std::string& bytes, size_t from, size_t to = std::string::npos);
 // Like firstSound, for signed 16-bit output after the last sound has stopped:
@@ -19,6 +24,9 @@ long firstSound(const std::string& bytes, size_t from, size_t to = std::string::
 // then). The first byte that is neither silence nor such a tail; -1 when
 // there is none.
 long firstSoundPastTheTail(const std::string& bytes, size_t from, int channels, int frequency);
+// For a test that has just stopped the last sound: one buffer filled before
+// may still be on its way, and the 20 after it are silent past the tail.
+void expectSilenceAfterTheNextBuffer(MatchHarness& run, const std::string& path);
 
 // Signed 16-bit little-endian samples at the mixer's full scale (its clamp
 // writes 32760).

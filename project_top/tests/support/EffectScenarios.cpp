@@ -13,6 +13,7 @@
 #include "world/effects/BonusBalloonPop.h"
 #include "world/effects/BonusOffensive.h"
 #include "world/effects/FireworkFuse.h"
+#include "util/PlimMath.h"
 
 namespace {
 
@@ -123,7 +124,7 @@ void EffectScenarios::buildBonuses(ScriptedController& match) {
     match.place(GameController::LAYER_BALLOONS, new BonusBalloonPop(250.0f, 250.0f, 0.0f, 90.0, true));
     const V3 starts[] = {V3(-280.0f, 200.0f, 0.0f), V3(280.0f, 150.0f, 0.0f)};
     for (int player = 0; player < GameController::PLAYERS; ++player) {
-        auto* vehicle = new TestVehicle(player, starts[player], player ? float(M_PI) : 0.0f);
+        auto* vehicle = new TestVehicle(player, starts[player], player ? PI : 0.0f);
         vehicle->setEnergy(100.0f);
         vehicle->bRemoveOffWorld = false;
         match.place(GameController::LAYER_AIRPLANES, vehicle);

@@ -28,7 +28,7 @@ MatchHarness::MatchHarness(const MatchSettings& chosen) : settings(chosen) {
                                 "[Language]\nbMultilanguage=No\nsingleLanguage=0\n[Edition]\nbHoliday=No\n"
                                 "[Graphics]\nditherDepth=0\n[Input]\nhardwareMouseScaling=1.0\n");
     folder.writeUserSettings(formatString("[Plim]\nframeRate=%.6f\n", settings.frameRate).c_str() +
-                             settings.userSettings);
+                             settings.userSettings, settings.fullScreen);
     std::string archive = std::string(PLIM_TEST_BINARY_DIR) + "/Corvana2demo.dat";
     if (symlink(archive.c_str(), (folder.root + "/Corvana2demo.dat").c_str()) != 0) perror("symlink");
 
@@ -37,9 +37,9 @@ MatchHarness::MatchHarness(const MatchSettings& chosen) : settings(chosen) {
     app = new MatchGlobal();
     gGlobal = app;
     // The saved settings the loader applies at its end: a window of the
-    // default view, the run's frame rate and detail.
+    // default view (or full screen), the run's frame rate and detail.
     SaveData& saved = app->saveData;
-    saved.bFullScreenOption = 0;
+    saved.bFullScreenOption = settings.fullScreen ? 1 : 0;
     saved.videoMode = 1;
     saved.maxFps = int32_t(std::lround(1.0 / settings.frameRate));
     saved.graphicsDetail = settings.graphicsDetail;
@@ -50,8 +50,7 @@ MatchHarness::MatchHarness(const MatchSettings& chosen) : settings(chosen) {
     for (int i = 0; i < LOAD_FRAMES && Loader::stepsDone < total; ++i) frameOverStack();
     if (Loader::stepsDone < total) fprintf(stderr, "MatchHarness: loading stopped at step %d of %d\n", Loader::stepsDone, total);
     // The start-up screens loading pushed are not part of a match.
-    for (BasicLink* s = app->contextManager->firstChild; s; s = s->next)
-        static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
+    markEveryScreenDone();
     frameOverStack();
     frameOverStack();
     // Exactly the run's period from here on (maxFps is whole frames per second).
@@ -65,9 +64,8 @@ MatchHarness::MatchHarness(const MatchSettings& chosen) : settings(chosen) {
 
 MatchHarness::~MatchHarness() {
     SDL_PauseAudio(1);
+    markEveryScreenDone();
     ContextManager* stack = app->contextManager;
-    for (BasicLink* s = stack->firstChild; s; s = s->next)
-        static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
     stack->tickContents(0.0, 0.0);
     // Screens created without delete-when-done stay; take them down too.
     while (Context* screen = stack->getTop()) {
@@ -172,6 +170,11 @@ std::array<int, GameController::LAYER_COUNT> MatchHarness::liveLayers() const {
     std::array<int, GameController::LAYER_COUNT> counts{};
     for (int i = 0; i < GameController::LAYER_COUNT; ++i) counts[i] = liveChildren(controller->layer(i));
     return counts;
+}
+
+void MatchHarness::markEveryScreenDone() {
+    for (BasicLink* s = app->contextManager->firstChild; s; s = s->next)
+        static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
 }
 
 void MatchHarness::finishMatch() {

@@ -33,6 +33,7 @@ struct MatchSettings {
     // the frames they read. MATCH_HARNESS_DRAW=1 in the environment draws
     // every frame (to compare the cost, or to watch a run).
     bool draw = false;
+    bool fullScreen = false; // at the display's mode, else a window of the view
 };
 
 // The application object of a run: no screens of its own.
@@ -84,6 +85,8 @@ public:
     // Marks the match done and runs one frame, in which the screen stack
     // takes it off (and deletes it).
     void finishMatch();
+    // Marks every screen on the stack done: its next tick takes them off.
+    void markEveryScreenDone();
     // The top screen is still the match (Escape or a mode's end pops it).
     bool matchOnTop() const;
 

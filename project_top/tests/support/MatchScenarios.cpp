@@ -13,6 +13,7 @@
 #include "modes/GameControllerBalloonPop.h"
 #include "modes/GameControllerClassic.h"
 #include "world/World.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 #include <functional>
@@ -69,7 +70,7 @@ void MatchScenarios::buildSpine(ScriptedController& match) {
         match.place(THROWN_LAYERS[i % 4], new ThrownObject(-1, at, thrown));
     }
     match.place(GameController::LAYER_AIRPLANES, new TestVehicle(0, V3(-280.0f, 200.0f, 0.0f), 0.0f));
-    match.place(GameController::LAYER_AIRPLANES, new TestVehicle(1, V3(280.0f, 200.0f, 0.0f), float(M_PI)));
+    match.place(GameController::LAYER_AIRPLANES, new TestVehicle(1, V3(280.0f, 200.0f, 0.0f), PI));
     for (int layer : THROWN_LAYERS) match.collideLayers(layer, GameController::LAYER_AIRPLANES);
     match.collideLayers(GameController::LAYER_BULLETS, GameController::LAYER_AIRPLANES);
     match.collideLayers(GameController::LAYER_AIRPLANES, GameController::LAYER_AIRPLANES);

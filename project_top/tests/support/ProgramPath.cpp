@@ -190,6 +190,13 @@ std::string ProgramPath::screenshot() {
     return std::string();
 }
 
+JpegImage ProgramPath::takeScreenshot(std::string* file) {
+    std::string name;
+    for (int attempt = 0; attempt < 4 && name.empty(); ++attempt) name = screenshot();
+    if (file) *file = name;
+    return name.empty() ? JpegImage() : readJpeg(name);
+}
+
 void ProgramPath::startAsNewUser(ApplicationFactory factory, const std::string& name) {
     run.start(factory);
     // The maker's logo ends on a click; a loaded machine may miss one.
@@ -229,6 +236,12 @@ void ProgramPath::escapeYes() {
     ASSERT_EQ(dialog.buttons.size(), 2u) << run.read("screen");
     ASSERT_TRUE(click(dialog.buttons.begin()->first == "No" ? std::next(dialog.buttons.begin())->first
                                                             : dialog.buttons.begin()->first));
+}
+
+void ProgramPath::quitMatchTo(const std::string& page) {
+    ASSERT_NO_FATAL_FAILURE(escapeYes());
+    ASSERT_TRUE(waitFor(page)) << run.read("screen");
+    EXPECT_EQ(now().state, -1) << "no match left";
 }
 
 void ProgramPath::closeHelpPages() {

@@ -2,6 +2,7 @@
 // Drives a ProgramRun whose game has a ScreenWatcher, with real X input
 // (xdotool): waits for screens, moves onto buttons by caption and clicks,
 // presses keys, and takes F9 screenshots.
+#include "JpegImage.h"
 #include "ProgramRun.h"
 
 #include <map>
@@ -66,6 +67,8 @@ public:
     void pickGameType(const std::string& caption);
     // Escape asks; "Yes" ends the match without an end scene.
     void escapeYes();
+    // escapeYes, then the page comes on top with no match left.
+    void quitMatchTo(const std::string& page);
     // Hint pages ignore clicks until their opening slide ends, which a loaded
     // machine stretches: each is clicked once it is shown, until none is on
     // top (one may follow another).
@@ -76,6 +79,9 @@ public:
     std::set<std::string> screenshots() const;
     // F9, and the new screenshot's path once its writer has finished it ("" when none came).
     std::string screenshot();
+    // F9 until a screenshot comes (a loaded machine may miss a short press;
+    // four at the most), read back: 0 x 0 when none came. file: its path.
+    JpegImage takeScreenshot(std::string* file = nullptr);
 
     ProgramRun run;
 

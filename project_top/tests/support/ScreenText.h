@@ -43,14 +43,13 @@ private:
 };
 
 struct Lowest {
-    double text = 99.0;      // every settled text of an enabled widget or page
-    double halfBlack = 99.0; // texts in translucent black
-    double disabled = 99.0;  // captions of disabled widgets
+    double text = 99.0;     // every settled text of an enabled widget or page
+    double disabled = 99.0; // captions of disabled widgets
     int texts = 0;
 };
 // Renders the stack with and without its texts and measures each text's
-// contrast with its background (dumping the renders and the texts under
-// 4.5:1 when CONTRAST_DUMP names a folder).
+// contrast on its strokes (dumping the renders and the texts under 5:1 when
+// CONTRAST_DUMP names a folder, every text with CONTRAST_ALL set too).
 Lowest measure(ContextManager* stack, const char* name);
 
 // WCAG relative luminance of an RGB(A) pixel, and the mean over a render.

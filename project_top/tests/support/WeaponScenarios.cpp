@@ -15,6 +15,7 @@
 #include "world/weapons/WeaponBomb.h"
 #include "world/weapons/WeaponBullet.h"
 #include "world/weapons/WeaponCannonBall.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
@@ -32,7 +33,7 @@ const int KINDS = 10; // six by the controller's switch, four handed over
 Cannon* placeCannon(ScriptedController& match, int player, bool computer, float x) {
     Cannon* cannon = computer ? new CannonComputerControl(player) : new Cannon(player);
     cannon->position = V3(x, CANNON_Y, 0.0f);
-    cannon->heading = player ? float(M_PI) * 0.75f : float(M_PI) * 0.25f;
+    cannon->heading = player ? PI * 0.75f : PI * 0.25f;
     cannon->bRemoveOffWorld = false;
     match.place(L::LAYER_CANNONS, cannon);
     match.playerData[player]->pVehicle.set(cannon);

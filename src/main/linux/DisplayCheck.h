@@ -1,9 +1,11 @@
 #pragma once
-// Whether the game can open its window before anything starts: without a
-// display SDL would fall back to a driver that draws on the terminal.
+// Whether the game can open its window before anything starts: it draws with
+// OpenGL, which of SDL's video drivers only X11 offers; the others (dummy, a
+// frame buffer, text on the terminal) would fail later, after taking over the
+// terminal.
 #include <string>
 
-// Empty when SDL is to run a video driver other than X11 (SDL_VIDEODRIVER) or
-// the X display opens; else one line saying why not and how to run the game
+// Empty when SDL is to run its X11 driver and the X display opens and offers
+// OpenGL (GLX); else one line saying why not and how to run the game
 // (program, as started) under Xvfb.
 std::string missingDisplayMessage(const std::string& program);

@@ -41,8 +41,6 @@
 
 namespace {
 
-const char* const GAME_NAME = "Corvana2demo";
-const double GAME_VERSION = 2.60;
 const double CONNECT_INTERVAL = 0.5;
 // Once joined, a silent server is dropped by the host's own time-out.
 const double CONNECT_TIMEOUT = 30.0;
@@ -171,7 +169,7 @@ private:
 };
 
 NetRole* makeRole(bool isServer, NetAddress bindTo, int maxPeers) {
-    NetRole* role = new NetRole(GAME_NAME, GAME_VERSION, isServer ? "server" : "client", 0, isServer);
+    NetRole* role = new NetRole(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, isServer ? "server" : "client", 0, isServer);
     role->connection = new NetConnection(bindTo, false);
     role->ownsConnection = true;
     role->maxPeers = maxPeers;

@@ -20,6 +20,7 @@
 #include "net/NetTime.h"
 #include "net/Node.h"
 #include "net/PlimNetwork.h"
+#include "util/PlimUtil.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,8 +33,6 @@
 
 namespace {
 
-const char* const GAME_NAME = "Corvana2demo";
-const double GAME_VERSION = 2.60;
 // The protocol has no flow control: the sender keeps at most this many pieces
 // unacknowledged.
 const int MAX_UNACKED_PIECES = 1024;
@@ -141,7 +140,7 @@ int piecesFor(int n) {
 class PeerHost : public NetHost {
 public:
     PeerHost(const Options& o)
-        : NetHost(GAME_NAME, GAME_VERSION, o.name.c_str(), 0, o.server), options(o) {
+        : NetHost(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, o.name.c_str(), 0, o.server), options(o) {
         maxPeers = 1;
     }
 

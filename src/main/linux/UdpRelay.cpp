@@ -13,16 +13,21 @@
 // SIGUSR1 on for --replay-seconds, sends them again to it from other ports
 // (--replay-ports) at --replay-rate a second, oldest first, over and over.
 // What comes back to those ports is counted (data: anything but the game's
-// connection packets) and thrown away.
+// connection packets) and thrown away. With --forge 1 every other datagram is
+// forged instead: in turn a disconnect and an empty data piece ahead of the
+// traffic, both under the identifier that side's peer uses. --flood-rate sends
+// that many connect requests a second to the target, each from a fresh port.
 //
 //   udp-relay --listen PORT --to HOST:PORT [--seed S] [--drop P] [--duplicate P]
 //             [--reorder P] [--delay-min SECONDS] [--delay-max SECONDS] [--corrupt P]
 //             [--drop-first-answers N] [--duration SECONDS] [--keep-order 0|1]
 //             [--replay-toward target|client] [--replay-rate N] [--replay-seconds S] [--replay-ports N]
+//             [--forge 0|1] [--flood-rate N]
 //
 // Prints "relay on port P" once it listens, and at the end
 // "relay forwarded=N dropped=N duplicated=N reordered=N delayed=N corrupted=N"
-// and, with replays, "replay sent=N answers=N data=N answerBytes=N".
+// and, with replays, "replay sent=N forged=N answers=N data=N answerBytes=N",
+// with a flood "flood sent=N".
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
@@ -40,11 +45,18 @@
 #include <time.h>
 #include <unistd.h>
 #include <vector>
+#include <zlib.h>
 
 namespace {
 
 const double REORDER_HOLD = 0.025; // later datagrams overtake one held this long
 const int MAX_DATAGRAM = 65536;
+// The game's connection packets start with this marker; anything else is data.
+const uint8_t MARKER[4] = {0xFB, 0xFC, 0xFD, 0xFE};
+const uint32_t TYPE_CONNECT = 0, TYPE_DISCONNECT = 3;
+const uint8_t STRING_MASK = 0x6B; // onto every byte of a string on the wire
+// A forged piece claims a sequence number this far ahead of the traffic.
+const int FORGED_AHEAD = 100;
 
 volatile sig_atomic_t stopRequested = 0;
 volatile sig_atomic_t replayRequested = 0;
@@ -105,6 +117,53 @@ bool resolve(const std::string& text, sockaddr_in* out) {
     return true;
 }
 
+bool isConnectionPacket(const uint8_t* bytes, size_t n) { return n >= 4 && memcmp(bytes, MARKER, 4) == 0; }
+
+void putU32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back(uint8_t(v >> (8 * i)));
+}
+
+void putVarint(std::vector<uint8_t>& out, uint32_t v) {
+    for (; v >= 0x80; v >>= 7)
+        out.push_back(uint8_t(v | 0x80));
+    out.push_back(uint8_t(v));
+}
+
+void putCrc(std::vector<uint8_t>& out) { putU32(out, uint32_t(crc32(0L, out.data(), uInt(out.size())))); }
+
+// A data datagram's sender identifier and sequence number; false for anything else.
+bool dataHeader(const uint8_t* bytes, size_t n, uint32_t* id, uint32_t* sequence) {
+    if (n < 5 || isConnectionPacket(bytes, n))
+        return false;
+    memcpy(id, bytes, 4);
+    *sequence = 0;
+    for (size_t i = 4, shift = 0; i < n && shift < 32; ++i, shift += 7) {
+        *sequence |= uint32_t(bytes[i] & 0x7F) << shift;
+        if (!(bytes[i] & 0x80))
+            return true;
+    }
+    return false;
+}
+
+std::vector<uint8_t> connectRequest() {
+    std::vector<uint8_t> out(MARKER, MARKER + 4);
+    putU32(out, TYPE_CONNECT);
+    auto putString = [&out](const char* text) {
+        out.push_back(uint8_t(strlen(text)));
+        for (; *text; ++text)
+            out.push_back(uint8_t(*text) ^ STRING_MASK);
+    };
+    float version = 2.60f;
+    uint32_t bits;
+    memcpy(&bits, &version, 4);
+    putString("Corvana2demo");
+    putU32(out, bits);
+    putString("flood");
+    putCrc(out);
+    return out;
+}
+
 // Copies of what went to one side, sent again to it from other ports.
 struct Replayer {
     // The first datagrams (the handshake) stay; later ones in a ring.
@@ -115,8 +174,38 @@ struct Replayer {
     std::vector<std::vector<uint8_t>> first;
     std::deque<std::vector<uint8_t>> latest;
     double start = -1.0;
-    long sent = 0, answers = 0, dataAnswers = 0, answerBytes = 0;
+    long sent = 0, forged = 0, answers = 0, dataAnswers = 0, answerBytes = 0;
     size_t next = 0;
+    bool forge = false;
+    // The identifier at the front of the data that goes to that side (its
+    // peer's), and the newest sequence number in it.
+    uint32_t peerId = 0, newestSequence = 0;
+
+    void watch(const uint8_t* bytes, size_t n) {
+        uint32_t id, sequence;
+        if (!dataHeader(bytes, n, &id, &sequence))
+            return;
+        peerId = id;
+        if (sequence > newestSequence)
+            newestSequence = sequence;
+    }
+    // 12 bytes: a disconnect; 13 bytes: an empty last piece far ahead, with a sound checksum.
+    std::vector<uint8_t> forgery(bool disconnect) const {
+        std::vector<uint8_t> out;
+        if (disconnect) {
+            out.assign(MARKER, MARKER + 4);
+            putU32(out, TYPE_DISCONNECT);
+            putU32(out, peerId);
+            return out;
+        }
+        putU32(out, peerId);
+        putVarint(out, newestSequence + FORGED_AHEAD);
+        out.push_back(0x02); // last piece; the entry that follows is a piece
+        out.push_back(0);    // acknowledgement
+        out.push_back(0);    // length
+        putCrc(out);
+        return out;
+    }
 
     void keep(const std::vector<uint8_t>& bytes) {
         if (first.size() < KEPT_FIRST) {
@@ -134,10 +223,16 @@ struct Replayer {
         if (!active(t) || kept == 0)
             return;
         long due = long((t - start) * rate);
-        for (; sent < due; ++sent, ++next) {
-            size_t i = next % kept;
-            const std::vector<uint8_t>& bytes = i < first.size() ? first[i] : latest[i - first.size()];
+        for (; sent < due; ++sent) {
             int s = sockets[size_t(sent) % sockets.size()];
+            if (forge && sent % 2) {
+                std::vector<uint8_t> bytes = forgery(sent / 2 % 2 == 0);
+                sendto(s, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+                ++forged;
+                continue;
+            }
+            size_t i = next++ % kept;
+            const std::vector<uint8_t>& bytes = i < first.size() ? first[i] : latest[i - first.size()];
             sendto(s, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
         }
     }
@@ -147,9 +242,7 @@ struct Replayer {
             for (ssize_t got; (got = recv(s, buffer, sizeof buffer, MSG_DONTWAIT)) >= 0;) {
                 ++answers;
                 answerBytes += got;
-                // The game's connection packets start with this marker; anything else is data.
-                static const uint8_t marker[4] = {0xFB, 0xFC, 0xFD, 0xFE};
-                if (got < 4 || memcmp(buffer, marker, 4) != 0)
+                if (!isConnectionPacket(buffer, size_t(got)))
                     ++dataAnswers;
             }
     }
@@ -160,7 +253,7 @@ int usage() {
                     "                 [--reorder P] [--delay-min S] [--delay-max S] [--corrupt P]\n"
                     "                 [--drop-first-answers N] [--duration S] [--keep-order 0|1]\n"
                     "                 [--replay-toward target|client] [--replay-rate N] [--replay-seconds S]\n"
-                    "                 [--replay-ports N]\n");
+                    "                 [--replay-ports N] [--forge 0|1] [--flood-rate N]\n");
     return 2;
 }
 
@@ -175,6 +268,7 @@ int main(int argc, char** argv) {
     bool keepOrder = false;
     Replayer replayer;
     int replayPorts = 8;
+    double floodRate = 0;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string a = argv[i];
         const char* v = argv[i + 1];
@@ -195,6 +289,8 @@ int main(int argc, char** argv) {
         else if (a == "--replay-rate") replayer.rate = atof(v);
         else if (a == "--replay-seconds") replayer.seconds = atof(v);
         else if (a == "--replay-ports") replayPorts = atoi(v);
+        else if (a == "--forge") replayer.forge = atoi(v) != 0;
+        else if (a == "--flood-rate") floodRate = atof(v);
         else return usage();
     }
     if (argc % 2 == 0 || listenPort < 0 || target.empty())
@@ -233,11 +329,13 @@ int main(int argc, char** argv) {
     sockaddr_in client;
     std::vector<uint8_t> buffer(MAX_DATAGRAM);
     double start = now();
+    const std::vector<uint8_t> request = connectRequest();
+    long flooded = 0;
 
     while (!stopRequested && (duration <= 0 || now() - start < duration)) {
         if (replayRequested && replayer.start < 0.0)
             replayer.start = now();
-        double wait = replayer.active(now()) ? 0.0005 : 0.05;
+        double wait = replayer.active(now()) || floodRate > 0 ? 0.0005 : 0.05;
         if (!queue.empty() && queue.top().due - now() < wait)
             wait = queue.top().due - now();
         pollfd fds[2] = {{front, POLLIN, 0}, {back, POLLIN, 0}};
@@ -259,6 +357,8 @@ int main(int argc, char** argv) {
                 } else if (!haveClient) {
                     continue;
                 }
+                if (side == replayer.toward)
+                    replayer.watch(buffer.data(), size_t(got));
                 if (side == 1 && dropFirstAnswers > 0) {
                     --dropFirstAnswers;
                     ++counts.dropped;
@@ -308,6 +408,14 @@ int main(int argc, char** argv) {
                 replayer.keep(p.bytes);
             queue.pop();
         }
+        for (long due = long((now() - start) * floodRate); flooded < due; ++flooded) {
+            int s = socket(AF_INET, SOCK_DGRAM, 0);
+            if (s < 0)
+                break;
+            sendto(s, request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&targetAddress),
+                   sizeof targetAddress);
+            close(s);
+        }
         if (replayer.toward >= 0 && haveClient) {
             replayer.send(now(), replayer.toward == 0 ? targetAddress : client);
             replayer.drain();
@@ -316,8 +424,10 @@ int main(int argc, char** argv) {
     printf("relay forwarded=%ld dropped=%ld duplicated=%ld reordered=%ld delayed=%ld corrupted=%ld\n",
            counts.forwarded, counts.dropped, counts.duplicated, counts.reordered, counts.delayed, counts.corrupted);
     if (replayer.toward >= 0)
-        printf("replay sent=%ld answers=%ld data=%ld answerBytes=%ld\n", replayer.sent, replayer.answers,
-               replayer.dataAnswers, replayer.answerBytes);
+        printf("replay sent=%ld forged=%ld answers=%ld data=%ld answerBytes=%ld\n", replayer.sent, replayer.forged,
+               replayer.answers, replayer.dataAnswers, replayer.answerBytes);
+    if (floodRate > 0)
+        printf("flood sent=%ld\n", flooded);
     fflush(stdout);
     close(front);
     close(back);

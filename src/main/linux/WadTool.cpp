@@ -7,21 +7,25 @@
 //   wadtool list ARCHIVE                       one line per directory record
 //   wadtool extract ARCHIVE FOLDER             every entry written back below FOLDER
 //
-// Exit status: 0 on success, 1 on a failure the tool detects, 2 on a usage
-// error, 255 on a fatal engine error (a corrupt archive, an unreadable file).
-// Every error goes to standard error with its reason. An ARCHIVE that is a
-// link is written where the link points; the link stays.
+// Exit status: 0 on success, 1 on a failure (a missing, unreadable or damaged
+// input file among them), 2 on a usage error, 255 only when a file changes
+// while it is packed or the archive would pass 2 GB. Every error is one line
+// on standard error naming the file and the reason. Names holding control
+// characters are refused both ways, and so is an archive with two entries of
+// one name. An ARCHIVE that is a link is written where the link points; the
+// link stays.
 // The tool runs a bare engine without a log file, so it never touches the
 // game's log or crash files in the user data folder.
 #include "core/ErrorManager.h"
 #include "files/FileManager.h"
 #include "util/FileStream.h"
-#include "files/MemoryFile.h"
+#include "util/Stream.h"
 #include "core/Plim.h"
 #include "util/PlimUtil.h"
 #include "files/PrintableText.h"
 #include "files/ReplaceFile.h"
 #include "util/UString.h"
+#include "files/WadDirectory.h"
 #include "files/WadEntry.h"
 
 #include <algorithm>
@@ -55,8 +59,10 @@ int usage() {
     return 2;
 }
 
+// Paths from the command line are printed as given; escaped, none of them
+// breaks the line.
 int fail(const std::string& message) {
-    fprintf(stderr, "wadtool: %s\n", message.c_str());
+    fprintf(stderr, "wadtool: %s\n", printableText(message).c_str());
     return 1;
 }
 
@@ -81,6 +87,32 @@ FileManager* newFileManager(bool building, bool compress) {
 void deleteFileManager() {
     delete PLIM->fileManager;
     PLIM->fileManager = nullptr;
+}
+
+// The contents of an entry of the archives in use; false with problem when
+// it cannot be read whole.
+bool readEntry(const std::string& name, std::vector<uint8_t>& bytes, UString& problem) {
+    int size = 0;
+    Stream* stream = PLIM->fileManager->openFile(name.c_str(), &size, &problem);
+    if (!stream) return false;
+    bytes.resize(size_t(size));
+    const bool whole = size == 0 || stream->read(bytes.data(), size) == size;
+    delete stream;
+    if (!whole) problem = formatString("File '%s' could not be read whole.", printableText(name).c_str());
+    return whole;
+}
+
+// Why an archive cannot hold name; empty when it can.
+std::string unstorable(const std::string& name) {
+    // A scrambled name field starts with a byte of 0x80 or above, which the
+    // reader relies on: a name that starts with one cannot be stored.
+    if (static_cast<unsigned char>(name[0]) >= 0x80)
+        return "a name in an archive cannot begin with a byte of 0x80 or above (a letter outside ASCII)";
+    // Extracted, such a name would reach terminals and scripts as it is.
+    if (holdsControlCharacter(name)) return "a name in an archive cannot hold control characters";
+    if (name.size() >= size_t(WadDirectory::NAME_SIZE))
+        return "a name in an archive is at most " + std::to_string(WadDirectory::NAME_SIZE - 1) + " bytes";
+    return std::string();
 }
 
 bool readDiskFile(const std::string& path, std::vector<uint8_t>& bytes) {
@@ -142,66 +174,64 @@ int pack(const std::string& archiveArg, const std::string& folderArg, bool compr
     const std::string temp = makeTempFileFor(archive.c_str(), &reason).str();
     if (temp.empty()) return fail("cannot write next to '" + archive + "': " + reason.str());
     pendingTemp = temp;
+    // Every failure from here leaves no archive behind.
+    auto abandon = [&](const std::string& message) {
+        if (PLIM->fileManager) PLIM->fileManager->bCreateWad = false; // deleted, it writes nothing
+        deleteFileManager();
+        fs::remove(temp, ec);
+        return fail(message);
+    };
 
     std::vector<std::string> names;
     std::string error;
-    if (!collectFiles(folderArg, {archive, temp}, names, error)) {
-        fs::remove(temp, ec);
-        return fail(error);
+    if (!collectFiles(folderArg, {archive, temp}, names, error)) return abandon(error);
+    for (const std::string& name : names) {
+        const std::string why = unstorable(name);
+        if (!why.empty()) return abandon("cannot pack '" + printableText(name) + "': " + why);
     }
-    // A scrambled name field starts with a byte of 0x80 or above, which the
-    // reader relies on: a name that starts with one cannot be stored.
-    for (const std::string& name : names)
-        if (static_cast<unsigned char>(name[0]) >= 0x80) {
-            fs::remove(temp, ec);
-            return fail("cannot pack '" + printableText(name) +
-                        "': a name in an archive cannot begin with a byte of 0x80 or above"
-                        " (a letter outside ASCII)");
-        }
 
     // The writer registers each file under the name it was opened by and reads
     // it again by that name, so it works from inside the folder.
     if (chdir(folderArg.c_str()) != 0) {
         const std::string why = strerror(errno);
-        fs::remove(temp, ec);
-        return fail("cannot enter folder '" + folderArg + "': " + why);
+        return abandon("cannot enter folder '" + folderArg + "': " + why);
     }
 
     FileManager* fm = newFileManager(true, compress);
     fm->useWad(temp.c_str());
-    for (const std::string& name : names) delete fm->openFile(name.c_str(), nullptr);
+    for (const std::string& name : names) {
+        Stream* file = fm->openFile(name.c_str(), nullptr, &reason);
+        if (!file) return abandon("in folder '" + folderArg + "': " + reason.str());
+        delete file;
+    }
     fm->saveSubWad(temp.c_str());
     deleteFileManager();
 
     // Read the archive back through the game's reader before it replaces the old one.
     fm = newFileManager(false, false);
-    fm->useWad(temp.c_str());
     std::vector<WadEntry> records;
-    fm->readWadDirectory(temp.c_str(), records);
+    if (!fm->useWad(temp.c_str(), &reason) || !fm->readWadDirectory(temp.c_str(), records, &reason))
+        error = reason.str();
     int compressed = 0;
-    bool ok = records.size() == names.size();
+    bool ok = error.empty() && records.size() == names.size();
     for (const WadEntry& r : records) compressed += r.isCompressed() ? 1 : 0;
     for (size_t i = 0; ok && i < names.size(); ++i) {
-        std::vector<uint8_t> source;
+        std::vector<uint8_t> source, entry;
         if (!fm->isInWad(names[i].c_str()) || !readDiskFile(names[i], source)) {
             ok = false;
             break;
         }
-        MemoryFile entry(names[i].c_str());
-        ok = size_t(entry.size) == source.size() &&
-             (source.empty() || memcmp(entry.data, source.data(), source.size()) == 0);
-        if (!ok) error = "entry '" + names[i] + "' does not match its file";
+        if (!readEntry(names[i], entry, reason)) error = reason.str();
+        else if (entry != source) error = "entry '" + names[i] + "' does not match its file";
+        ok = error.empty();
     }
+    if (!ok)
+        return abandon("archive '" + archive + "' could not be written correctly" +
+                       (error.empty() ? std::string() : ": " + error));
     deleteFileManager();
-    if (!ok) {
-        fs::remove(temp, ec);
-        return fail("archive '" + archive + "' could not be written correctly" +
-                    (error.empty() ? std::string() : ": " + error));
-    }
     if (rename(temp.c_str(), archive.c_str()) != 0) {
         const std::string why = strerror(errno);
-        fs::remove(temp, ec);
-        return fail("cannot replace '" + archive + "': " + why);
+        return abandon("cannot replace '" + archive + "': " + why);
     }
     pendingTemp.clear();
     printf("Packed %d files into %s (%d compressed).\n", int(names.size()), archiveArg.c_str(),
@@ -212,7 +242,8 @@ int pack(const std::string& archiveArg, const std::string& folderArg, bool compr
 int list(const std::string& archiveArg) {
     FileManager* fm = newFileManager(false, false);
     std::vector<WadEntry> records;
-    fm->readWadDirectory(absolutePath(archiveArg).c_str(), records);
+    UString problem;
+    if (!fm->readWadDirectory(absolutePath(archiveArg).c_str(), records, &problem)) return fail(problem.str());
     for (const WadEntry& r : records)
         printf("%-10s %10u %10u %10u %s\n", r.isCompressed() ? "compressed" : "stored", r.size,
                r.storedSize, r.offset, printableText(r.fileName.str()).c_str());
@@ -265,30 +296,34 @@ bool makeFoldersWithoutLinks(const std::string& folder, const std::string& name,
 int extract(const std::string& archiveArg, const std::string& folderArg) {
     const std::string archive = absolutePath(archiveArg);
     FileManager* fm = newFileManager(false, false);
-    fm->useWad(archive.c_str());
     std::vector<WadEntry> records;
-    fm->readWadDirectory(archive.c_str(), records);
+    UString problem;
+    if (!fm->readWadDirectory(archive.c_str(), records, &problem)) return fail(problem.str());
 
-    // The first record of a name is the one the game reads.
+    // Every name is checked before anything is written.
     std::vector<std::string> names;
     std::set<std::string> seen;
     for (const WadEntry& r : records) {
         std::string name = r.fileName.str();
-        if (!isSafeName(name))
-            return fail("refusing entry '" + printableText(name) + "': not a plain relative path");
-        if (seen.insert(name).second) names.push_back(name);
+        const char* why = !isSafeName(name)            ? "not a plain relative path"
+                          : holdsControlCharacter(name) ? "its name holds control characters"
+                          : !seen.insert(name).second   ? "the archive holds two entries of that name"
+                                                        : nullptr;
+        if (why) return fail("refusing entry '" + printableText(name) + "': " + why);
+        names.push_back(name);
     }
+    if (!fm->useWad(archive.c_str(), &problem)) return fail(problem.str());
 
     std::error_code ec;
     fs::create_directories(folderArg, ec);
     for (const std::string& name : names) {
         fs::path target = fs::path(folderArg) / name;
-        std::string problem;
-        if (!makeFoldersWithoutLinks(folderArg, name, problem)) return fail(problem);
-        MemoryFile entry(name.c_str());
-        UString reason;
-        if (!replaceFile(target.c_str(), entry.data, entry.size, &reason))
-            return fail("cannot write '" + printableText(target.string()) + "': " + reason.str());
+        std::string unsafe;
+        if (!makeFoldersWithoutLinks(folderArg, name, unsafe)) return fail(unsafe);
+        std::vector<uint8_t> entry;
+        if (!readEntry(name, entry, problem)) return fail(problem.str());
+        if (!replaceFile(target.c_str(), entry.data(), int(entry.size()), &problem))
+            return fail("cannot write '" + printableText(target.string()) + "': " + problem.str());
     }
     deleteFileManager();
     printf("Extracted %d files into %s.\n", int(names.size()), folderArg.c_str());

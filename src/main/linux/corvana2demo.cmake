@@ -19,13 +19,20 @@ install(FILES ${CMAKE_BINARY_DIR}/Corvana2demo.dat ${CMAKE_BINARY_DIR}/Corvana2d
 if(NOT PLIM_TESTS)
   return()
 endif()
+# flock as on NFS, preloaded into the game; plain code, since a sanitizer's
+# runtime must come first among the preloaded libraries.
+add_library(flock_as_on_nfs MODULE ${CMAKE_CURRENT_LIST_DIR}/tests/flock_as_on_nfs.cpp)
+target_compile_options(flock_as_on_nfs PRIVATE -fno-sanitize=all)
+target_link_options(flock_as_on_nfs PRIVATE -fno-sanitize=all)
+target_link_libraries(flock_as_on_nfs PRIVATE ${CMAKE_DL_LIBS})
 # The program's tests: the data-folder search, and whole runs of the built game.
 add_executable(linux_corvana2demo_test ${CMAKE_CURRENT_LIST_DIR}/tests/corvana2demo_test.cpp
                ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp)
 target_include_directories(linux_corvana2demo_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(linux_corvana2demo_test PRIVATE GTest::gtest GTest::gtest_main)
 target_compile_definitions(linux_corvana2demo_test PRIVATE
-  CORVANA2DEMO_PATH="$<TARGET_FILE:corvana2demo>" PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}")
-add_dependencies(linux_corvana2demo_test corvana2demo)
+  CORVANA2DEMO_PATH="$<TARGET_FILE:corvana2demo>" PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}"
+  FLOCK_AS_ON_NFS_PATH="$<TARGET_FILE:flock_as_on_nfs>")
+add_dependencies(linux_corvana2demo_test corvana2demo flock_as_on_nfs)
 # The whole runs need a display: the test runs on a private X server.
 plim_register_test(linux_corvana2demo_test COST 30)

@@ -3,6 +3,8 @@
 #include "render/DrawHelpers.h"
 #include "app/Global.h"
 #include "widgets/MenuButton.h"
+#include "widgets/MenuPlate.h"
+#include "StretchSkin.h"
 #include "core/Plim.h"
 #include "render/PlimGraphics.h"
 #include "input/PlimInput.h"
@@ -12,13 +14,37 @@
 #include "world/Vehicle.h"
 #include "world/World.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 const float BAR_TRAVEL = ContextGameHelp::BAR_SHOWN - ContextGameHelp::BAR_HIDDEN;
 const float LABEL_INSET_X = 160.0f;
 const UColor BLACK(0, 0, 0, 255);
-// Dark plates under the page's texts: white reads at 4.5:1 over them
-// whatever the scene shows behind, even pure white.
-const UColor TEXT_PLATE(0, 0, 0, 176);
+
+// A page's lines read as one block while each stands no further below the
+// one above than twice the taller of the two: a title and its paragraph are
+// one, the captions beside two pictures of the mouse are two.
+const float BLOCK_GAP_LINES = 2.0f;
+
+// The letters of the content's texts, top first, in blocks.
+std::vector<std::vector<Rect>> blocksOf(const PlimBase* content) {
+    std::vector<const RenderableText*> texts;
+    for (BasicLink* l = content->firstChild; l; l = l->next)
+        if (!l->bDestroyPending)
+            if (const RenderableText* t = dynamic_cast<const RenderableText*>(static_cast<PlimBase*>(l)))
+                texts.push_back(t);
+    std::vector<Rect> letters = MenuPlate::lettersOf(texts);
+    std::sort(letters.begin(), letters.end(), [](const Rect& a, const Rect& b) { return a.top > b.top; });
+    std::vector<std::vector<Rect>> blocks;
+    for (const Rect& r : letters) {
+        const Rect* above = blocks.empty() ? nullptr : &blocks.back().back();
+        const float lines = above ? std::max(above->top - above->bottom, r.top - r.bottom) : 0.0f;
+        if (!above || above->bottom - r.top > BLOCK_GAP_LINES * lines) blocks.emplace_back();
+        blocks.back().push_back(r);
+    }
+    return blocks;
+}
 } // namespace
 
 ContextGameHelp::ContextGameHelp() {
@@ -29,10 +55,12 @@ ContextGameHelp::ContextGameHelp() {
     addChild(title);
     resume = new MenuButton(0.0f, 0.0f, 0.0f, "fire to resume", "");
     addChild(resume);
+    panel = MenuPlate::newFrame(MenuPlate::PANEL);
     setState(STATE_OPENING);
 }
 
 ContextGameHelp::~ContextGameHelp() {
+    delete panel;
     // Closed (Escape) before the content was shown: it is still ours alone.
     if (content && !content->parent) content->deleteMe();
 }
@@ -90,6 +118,8 @@ void ContextGameHelp::renderContents() {
         drawFilledRect(Rect(-w, h, w, h - barInset), BLACK);
         drawFilledRect(Rect(-w, -h + barInset, w, -h), BLACK);
     }
+    if (content->parent == this)
+        for (const std::vector<Rect>& block : blocksOf(content)) MenuPlate::drawBlockPanel(panel, block);
     Context::renderContents();
 }
 
@@ -118,7 +148,6 @@ void ContextGameHelp::onStateChange() {
 void ContextGameHelp::addText(PlimBase* page, float x, float y, const char* text, FontQuad* font, int printFlags) {
     RenderableText* label = new RenderableText(x, y, 0.0f, text, font, UColor(255, 255, 255, 255));
     if (printFlags >= 0) label->printFlags = printFlags;
-    label->plate = TEXT_PLATE;
     page->addChild(label);
 }
 

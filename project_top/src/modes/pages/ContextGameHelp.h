@@ -5,11 +5,13 @@
 // with a title ("how to play" unless the opener changes it) and "fire to
 // resume"; the opener's content (its children of content) shows from 0.5 s.
 // After those 0.5 s, a new press of either player's fire key or a mouse button
-// empties the content, slides the bars out and closes the page.
+// empties the content, slides the bars out and closes the page. The content's
+// texts stand on one panel per block of lines.
 #include "core/Context.h"
 
 class FontQuad;
 class MenuButton;
+class StretchSkin;
 
 class ContextGameHelp : public Context {
 public:
@@ -29,6 +31,7 @@ public:
     PlimBase* content = nullptr; // owned; a child from 0.5 s on
     MenuButton* title = nullptr;  // a child
     MenuButton* resume = nullptr; // a child
+    StretchSkin* panel = nullptr; // owned; under the content's texts
 
     // A page's white line of text (printFlags -1: the font's own alignment)
     // and a frame of the "mouse" pictures, added below page.

@@ -7,12 +7,9 @@
 #include "world/Vehicle.h"
 #include "world/World.h"
 #include "Firework.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
-
-namespace {
-const float TWO_PI = float(2.0 * M_PI);
-} // namespace
 
 Bonus::Bonus(float x, float y, float z, double life, bool burst)
     : GameObject(-1), basePosition(x, y, z), lifetime(life), burstPending(burst) {
@@ -50,8 +47,9 @@ void Bonus::tick(double time, double dt) {
 
 void Bonus::burst() {
     const float h = pSkin ? pSkin->height : 0.0f;
-    World::add(GameController::LAYER_FIREWORKS, new Firework(position.x, position.y + 0.25f * h, position.z, 10, 25.0f,
-                                                             50.0f, 0.0f, TWO_PI, 2.0f, UColor(255, 255, 255, 255)));
+    Emission flares(V3(position.x, position.y + 0.25f * h, position.z));
+    flares.particles(10).speeds(25.0f, 50.0f).spreading(TWO_PI).scaled(2.0f);
+    World::add(GameController::LAYER_FIREWORKS, new Firework(flares, UColor(255, 255, 255, 255)));
 }
 
 void Bonus::onDestroyed(GameObject* by) {

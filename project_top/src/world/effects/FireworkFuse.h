@@ -4,6 +4,7 @@
 // bang. Its bursts go to its own parent layer, so they outlive it.
 #include "core/PlimBase.h"
 #include "util/UColor.h"
+#include "util/V3.h"
 
 class FireworkFuse : public PlimBase {
 public:
@@ -14,6 +15,7 @@ public:
     static constexpr int BURST_FLARES = 100;
 
     // Fuse time drawn between minFuse and maxFuse seconds.
+    FireworkFuse(const V3& at, const V3& velocity, double minFuse, double maxFuse, UColor colour);
     FireworkFuse(float x, float y, float z, float vx, float vy, float vz, double minFuse, double maxFuse,
                  UColor colour);
     ~FireworkFuse() override;

@@ -2,35 +2,30 @@
 // Drops thrown up where something enters the sea ("splash" frames), falling
 // back under gravity and resting on the surface, with an expanding ring
 // ("circularSplash") shown over the first second. Ends itself like Explosion.
-#include "core/PlimBase.h"
+#include "ParticleBurst.h"
 #include "render/Renderable.h"
 
-class Sparc;
-class Texture;
-
-class Splash : public PlimBase {
+class Splash : public ParticleBurst {
 public:
     static constexpr float GRAVITY = 768.0f;
     static constexpr float DECAY = 192.0f;
-    static constexpr double RING_TIME = 1.0;
 
-    // As Explosion; y is the water surface there.
+    // As Explosion; the origin's y is the water surface there.
+    explicit Splash(const Emission& shape);
     Splash(float x, float y, float z, int count, float minSpeed, float maxSpeed, float direction, float spread,
            float scale);
     ~Splash() override;
 
     void tick(double time, double dt) override;
+    // The ring while it plays, then the drops.
     void render() override;
-
-    int liveParticles() const;
 
     float originX = 0.0f;
     float originY = 0.0f;
     float originZ = 0.0f;
-    int32_t count = 0;
-    Sparc* particles = nullptr; // owned
+    // The ring plays once over its first RING_TIME seconds, then is hidden.
+    static constexpr double RING_TIME = 1.0;
     Renderable ring;
-    double elapsed = 0.0;
-    Texture* frames = nullptr;     // not owned
+    double elapsed = 0.0;          // seconds since creation
     Texture* ringFrames = nullptr; // not owned
 };

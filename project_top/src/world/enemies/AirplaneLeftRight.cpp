@@ -6,12 +6,9 @@
 #include "world/World.h"
 #include "world/effects/Explosion.h"
 #include "world/weapons/BombCampaign.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
-
-namespace {
-const float PI = float(M_PI);
-} // namespace
 
 AirplaneLeftRight::AirplaneLeftRight() : skin(new AirplaneSkin()) {
     skin->bShadow = false;
@@ -64,6 +61,6 @@ void AirplaneLeftRight::render() {
 void AirplaneLeftRight::onDestroyed(GameObject* by) {
     GameObject::onDestroyed(by);
     World::add(GameController::LAYER_FIREWORKS,
-               new Explosion(position.x, position.y, position.z, 5, 0.0f, 40.0f, 0.0f, 2.0f * PI, 2.0f));
+               new Explosion(Emission(position).particles(5).speeds(0.0f, 40.0f).spreading(TWO_PI).scaled(2.0f)));
     playExplosionShort(position, 0.0f, 0.5f);
 }

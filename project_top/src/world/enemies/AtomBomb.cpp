@@ -2,13 +2,12 @@
 
 #include "modes/GameController.h"
 #include "world/World.h"
-#include "world/effects/Explosion.h"
 #include "world/effects/Smoke.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const UColor SMOKE_GREY(128, 128, 128, 255);
 const double SMOKE_INTERVAL_LOW = 0.045; // graphics detail 0
 const double SMOKE_INTERVAL = 0.015;
@@ -52,18 +51,18 @@ void AtomBomb::tick(double, double dt) {
         smokeTimer = 0.0;
         if (World::detail() > 0) {
             const float back = heading + PI;
-            World::add(GameController::LAYER_SMOKE,
-                       new Smoke(position.x + SMOKE_BEHIND * std::cos(back), position.y + SMOKE_BEHIND * std::sin(back),
-                                 position.z, 1, 25.0f, 50.0f, back, PI / 4.0f, 1.0f, SMOKE_GREY),
-                       true);
+            const V3 behind(position.x + SMOKE_BEHIND * std::cos(back), position.y + SMOKE_BEHIND * std::sin(back),
+                            position.z);
+            Emission puff(behind);
+            puff.particles(1).speeds(25.0f, 50.0f).toward(back).spreading(PI / 4.0f);
+            World::add(GameController::LAYER_SMOKE, new Smoke(puff, SMOKE_GREY), true);
         }
     }
     GameObject::step(dt);
 }
 
 void AtomBomb::onDestroyed(GameObject*) {
-    World::add(GameController::LAYER_FIREWORKS, new Explosion(position.x, position.y, position.z,
-                                                              4 + 6 * World::detail(), 0.0f, 50.0f, heading, PI, 1.5f));
+    explode(0.0f, 50.0f);
     playExplosionShort(position, 0.0f, 0.5f);
     bDestroyPending = true;
 }

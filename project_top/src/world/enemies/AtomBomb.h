@@ -2,9 +2,8 @@
 // A slow bomb that homes on one palm of player 0 at a limited turn rate,
 // trailing smoke, and strikes the palm by contact.
 #include "core/Reference.h"
-
-#include <cmath>
 #include "Enemy.h"
+#include "util/PlimMath.h"
 
 class AtomBomb : public Enemy {
 public:
@@ -12,7 +11,7 @@ public:
     static constexpr float ENERGY = 0.4f;
     static constexpr float SPEED = 50.0f;
     static constexpr float TURN_RATE = 0.4f; // radians per second
-    static constexpr float AIM_ERROR = float(M_PI / 4.0); // either way, at entry
+    static constexpr float AIM_ERROR = PI / 4.0f; // either way, at entry
     static constexpr float SMOKE_BEHIND = 20.0f;
 
     AtomBomb();

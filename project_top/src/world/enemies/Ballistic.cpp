@@ -8,11 +8,11 @@
 #include "world/World.h"
 #include "world/effects/Explosion.h"
 #include "world/effects/Smoke.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const UColor WHITE(255, 255, 255, 255);
 const double SMOKE_INTERVAL_LOW = 0.045; // graphics detail 0
 const double SMOKE_INTERVAL = 0.015;
@@ -62,10 +62,9 @@ void Ballistic::tick(double, double dt) {
         smokeTimer += dt;
         if (smokeTimer >= smokeInterval) {
             smokeTimer = 0.0;
-            World::add(GameController::LAYER_SMOKE,
-                       new Smoke(position.x, position.y, position.z, 2, 50.0f, 75.0f, heading + PI, PI / 4.0f, 1.0f,
-                                 WHITE),
-                       true);
+            Emission trail(position);
+            trail.particles(2).speeds(50.0f, 75.0f).toward(heading + PI).spreading(PI / 4.0f);
+            World::add(GameController::LAYER_SMOKE, new Smoke(trail, WHITE), true);
         }
     }
 
@@ -93,9 +92,9 @@ void Ballistic::render() {
 }
 
 void Ballistic::onDestroyed(GameObject*) {
-    World::add(GameController::LAYER_FIREWORKS,
-               new Explosion(boundsCenter.x, boundsCenter.y, boundsCenter.z, 8 + 6 * World::detail(), 25.0f, 75.0f,
-                             heading, PI, 2.0f));
+    Emission pieces(boundsCenter);
+    pieces.particles(8 + 6 * World::detail()).speeds(25.0f, 75.0f).toward(heading).spreading(PI).scaled(2.0f);
+    World::add(GameController::LAYER_FIREWORKS, new Explosion(pieces));
     playExplosionShort(position, -0.5f, 0.0f);
     bDestroyPending = true;
 }

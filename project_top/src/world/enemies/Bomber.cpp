@@ -7,11 +7,11 @@
 #include "world/effects/Explosion.h"
 #include "world/effects/Smoke.h"
 #include "world/weapons/BomberBomb.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const UColor BLACK(0, 0, 0, 255);
 const UColor WHITE(255, 255, 255, 255);
 const double SMOKE_INTERVAL_LOW = 0.045; // graphics detail 0
@@ -72,8 +72,9 @@ void Bomber::tick(double, double dt) {
             smokeTimer = 0.0;
             const V3 at = local2world(V3(-SMOKE_BEHIND, 0.0f, 0.0f));
             const UColor colour(BLACK, WHITE, energy / maxEnergy);
-            World::add(GameController::LAYER_SMOKE,
-                       new Smoke(at.x, at.y, at.z, 1, 25.0f, 60.0f, heading + PI, PI / 2.0f, 1.5f, colour), true);
+            Emission puff(at);
+            puff.particles(1).speeds(25.0f, 60.0f).toward(heading + PI).spreading(HALF_PI).scaled(1.5f);
+            World::add(GameController::LAYER_SMOKE, new Smoke(puff, colour), true);
         }
     }
 
@@ -93,9 +94,9 @@ void Bomber::onHit(GameObject*, float) {
 }
 
 void Bomber::onDestroyed(GameObject*) {
-    World::add(GameController::LAYER_FIREWORKS,
-               new Explosion(position.x, position.y, position.z, 8 + 6 * World::detail(), 25.0f, 60.0f, 0.0f,
-                             2.0f * PI, 3.0f));
+    Emission pieces(position);
+    pieces.particles(8 + 6 * World::detail()).speeds(25.0f, 60.0f).spreading(TWO_PI).scaled(3.0f);
+    World::add(GameController::LAYER_FIREWORKS, new Explosion(pieces));
     playExplosionShort(position, -0.5f, 0.0f);
     bDestroyPending = true;
 }

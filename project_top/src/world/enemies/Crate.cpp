@@ -2,13 +2,8 @@
 
 #include "modes/GameController.h"
 #include "world/World.h"
-#include "world/effects/Explosion.h"
 
 #include <cmath>
-
-namespace {
-const float PI = float(M_PI);
-} // namespace
 
 Crate::Crate(int crateKind) : kind(crateKind) {
     setup(World::frame(World::frames("crate"), kind), nullptr, nullptr, nullptr);
@@ -44,8 +39,7 @@ void Crate::render() {
 }
 
 void Crate::onDestroyed(GameObject* by) {
-    World::add(GameController::LAYER_FIREWORKS, new Explosion(position.x, position.y, position.z,
-                                                              4 + 6 * World::detail(), 0.0f, 50.0f, heading, PI, 1.5f));
+    explode(0.0f, 50.0f);
     World::playAt("crateBreak", position);
     bDestroyPending = true;
     // Only a player's shot earns the weapon.

@@ -3,8 +3,7 @@
 // hands the shooter's player the weapon of its kind.
 #include "render/Renderable.h"
 #include "Enemy.h"
-
-#include <cmath>
+#include "util/PlimMath.h"
 
 class Crate : public Enemy {
 public:
@@ -15,7 +14,7 @@ public:
     static constexpr float WEAPON_FALL = 16.0f;
     static constexpr float PLAIN_FALL = 32.0f; // up to twice that
     static constexpr float PARACHUTE_ABOVE = 36.0f;
-    static constexpr float MAX_TILT = float(M_PI / 16.0);
+    static constexpr float MAX_TILT = PI / 16.0f;
 
     explicit Crate(int kind);
     ~Crate() override;

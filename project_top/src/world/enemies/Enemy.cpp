@@ -10,7 +10,9 @@
 #include "modes/PlayerData.h"
 #include "world/Palm.h"
 #include "world/World.h"
+#include "world/effects/Explosion.h"
 #include "world/effects/Splash.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
@@ -118,9 +120,17 @@ void Enemy::playExplosionShort(V3 at, float pitchMin, float pitchMax) {
 }
 
 void Enemy::splashDown() {
-    if (World::detail() > 0)
-        World::add(GameController::LAYER_FIREWORKS, new Splash(position.x, position.y, position.z, 20, 0.0f, 200.0f,
-                                                               float(M_PI / 2.0), float(M_PI / 2.0), 1.0f));
+    if (World::detail() > 0) {
+        Emission drops(position);
+        drops.particles(20).speeds(0.0f, 200.0f).toward(HALF_PI).spreading(HALF_PI);
+        World::add(GameController::LAYER_FIREWORKS, new Splash(drops));
+    }
     World::playAt("smallSplash", position);
     bDestroyPending = true;
+}
+
+void Enemy::explode(float minSpeed, float maxSpeed) {
+    Emission pieces(position);
+    pieces.particles(6 * World::detail() + 4).speeds(minSpeed, maxSpeed).toward(heading).spreading(PI).scaled(1.5f);
+    World::add(GameController::LAYER_FIREWORKS, new Explosion(pieces));
 }

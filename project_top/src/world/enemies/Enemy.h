@@ -47,6 +47,9 @@ public:
 
     // Into the sea: a splash (high detail only), "smallSplash", removed.
     void splashDown();
+    // Fire pieces thrown around the heading into the fireworks layer, as a
+    // destroyed bomb's: 4, or 10 at high detail.
+    void explode(float minSpeed, float maxSpeed);
 
     float difficulty = 0.0f;
     bool bHitsPalms = false;

@@ -9,12 +9,12 @@
 #include "world/World.h"
 #include "world/effects/Smoke.h"
 #include "world/weapons/BombCampaign.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 #include <utility>
 
 namespace {
-const float PI = float(M_PI);
 const float COLLISION_SENSITIVITY = 0.7f;
 const float BASE_SPEED = 32.0f;
 const float FULL_SWING_SPEED = 48.0f; // from here on the frames run fastest
@@ -137,8 +137,8 @@ void HotAirBalloon::releaseBomb() {
 void HotAirBalloon::onDestroyed(GameObject* by) {
     GameObject::onDestroyed(by);
     releaseBomb();
-    World::add(GameController::LAYER_FIREWORKS,
-               new Smoke(position.x, position.y, position.z, PUFF_COUNT, 0.0f, PUFF_SPEED, 0.0f, 2.0f * PI, PUFF_SCALE,
-                         UColor(255, 255, 255, 255)));
+    Emission puff(position);
+    puff.particles(PUFF_COUNT).speeds(0.0f, PUFF_SPEED).spreading(TWO_PI).scaled(PUFF_SCALE);
+    World::add(GameController::LAYER_FIREWORKS, new Smoke(puff, UColor(255, 255, 255, 255)));
     World::playAt("deflate", position);
 }

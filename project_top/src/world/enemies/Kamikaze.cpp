@@ -3,13 +3,12 @@
 #include "render/Texture.h"
 #include "modes/GameController.h"
 #include "world/World.h"
-#include "world/effects/Explosion.h"
 #include "world/effects/Splash.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const float DOWN = 3.0f * PI / 2.0f;
 const float COLLISION_SENSITIVITY = 0.75f;
 } // namespace
@@ -66,16 +65,17 @@ void Kamikaze::render() {
 }
 
 void Kamikaze::onDestroyed(GameObject* by) {
-    World::add(GameController::LAYER_FIREWORKS, new Explosion(position.x, position.y, position.z,
-                                                              6 * World::detail() + 4, 25.0f, 50.0f, heading, PI, 1.5f));
+    explode(25.0f, 50.0f);
     playExplosionShort(position, 0.0f, 0.5f);
     GameObject::onDestroyed(by);
 }
 
 void Kamikaze::onEnterWater() {
-    if (World::detail() > 0)
-        World::add(GameController::LAYER_FIREWORKS,
-                   new Splash(position.x, position.y, position.z, 25, 0.0f, 300.0f, PI / 2.0f, PI / 2.0f, 2.0f));
+    if (World::detail() > 0) {
+        Emission drops(position);
+        drops.particles(25).speeds(0.0f, 300.0f).toward(HALF_PI).spreading(HALF_PI).scaled(2.0f);
+        World::add(GameController::LAYER_FIREWORKS, new Splash(drops));
+    }
     World::playAt("largeSplash", position);
     bDestroyPending = true;
 }

@@ -4,12 +4,11 @@
 #include "render/Texture.h"
 #include "modes/GameController.h"
 #include "world/World.h"
-#include "world/effects/Explosion.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const float COLLISION_SENSITIVITY = 0.75f;
 const float BASE_SPEED = 32.0f;
 const float MAX_AIM_ERROR = 3.0f * PI / 8.0f;
@@ -113,8 +112,7 @@ void PropelledBomb::onHit(GameObject* by, float) {
 }
 
 void PropelledBomb::onDestroyed(GameObject*) {
-    World::add(GameController::LAYER_FIREWORKS, new Explosion(position.x, position.y, position.z,
-                                                              6 * World::detail() + 4, 0.0f, 50.0f, heading, PI, 1.5f));
+    explode(0.0f, 50.0f);
     playExplosionShort(position, 0.0f, 0.5f);
     // The wreck stays in play: it falls until it sinks or leaves the view.
     acceleration = V3(0.0f, -WRECK_GRAVITY, 0.0f);

@@ -2,13 +2,12 @@
 
 #include "modes/GameController.h"
 #include "world/World.h"
-#include "world/effects/Explosion.h"
 #include "world/effects/Splash.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const float COLLISION_SENSITIVITY = 0.5f;
 const int SPLASH_DROPS = 20;
 const float SPLASH_SPEED = 200.0f;
@@ -52,17 +51,18 @@ void Torpedo::tick(double, double dt) {
     bHitsPalms = velocity.y < 0.0f;
     if (!exitPending) return;
     exitPending = false;
-    if (World::detail() > 0)
-        World::add(GameController::LAYER_FIREWORKS, new Splash(position.x, position.y, position.z, SPLASH_DROPS, 0.0f,
-                                                                SPLASH_SPEED, heading, PI / 2.0f, 1.0f));
+    if (World::detail() > 0) {
+        Emission drops(position);
+        drops.particles(SPLASH_DROPS).speeds(0.0f, SPLASH_SPEED).toward(heading).spreading(HALF_PI);
+        World::add(GameController::LAYER_FIREWORKS, new Splash(drops));
+    }
     World::playAt("waterExit", position);
 }
 
 void Torpedo::onEnterWater() { splashDown(); }
 
 void Torpedo::onDestroyed(GameObject* by) {
-    World::add(GameController::LAYER_FIREWORKS, new Explosion(position.x, position.y, position.z,
-                                                              6 * World::detail() + 4, 0.0f, 50.0f, heading, PI, 1.5f));
+    explode(0.0f, 50.0f);
     playExplosionShort(position, 0.0f, 0.5f);
     GameObject::onDestroyed(by);
 }

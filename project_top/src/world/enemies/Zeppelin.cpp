@@ -15,11 +15,11 @@
 #include "PropelledBomb.h"
 #include "ZeppelinTurret.h"
 #include "world/weapons/BomberBomb.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const float TURRET_X[Zeppelin::TURRETS] = {-80.0f, -16.0f, 48.0f, 112.0f};
 const float WRAP_MARGIN = 32.0f;
 // Drops fall from a random x over the turret row.
@@ -172,7 +172,9 @@ void Zeppelin::burn(double dt) {
     const V3 at = worldPoint(V3(BURN_RX * std::cos(a), BURN_RY * std::sin(a), 0.0f));
     // Behind the hull (smoke layer) or in front of it (fireworks), by chance.
     const int layer = (Random::next() & 1) ? GameController::LAYER_SMOKE : GameController::LAYER_FIREWORKS;
-    World::add(layer, new Explosion(at.x, at.y, at.z, 10, 50.0f, 50.0f, a, PI / 2.0f, 4.0f));
+    Emission flames(at);
+    flames.particles(10).speeds(50.0f, 50.0f).toward(a).spreading(HALF_PI).scaled(4.0f);
+    World::add(layer, new Explosion(flames));
     playExplosionShort(position, -0.75f, 0.0f);
     if (GameController* match = game()) match->shakeCamera(BURN_SHAKE, SHAKE_TIME);
     nextBurstTime += float(BURST_GAP + BURST_GAP_SPREAD * World::fraction());
@@ -181,8 +183,9 @@ void Zeppelin::burn(double dt) {
 void Zeppelin::finalBlast() {
     for (int i = 0; i < BLASTS; ++i) {
         const V3 at = worldPoint(V3(BLAST_FROM + BLAST_STEP * float(i), 0.0f, 0.0f));
-        World::add(GameController::LAYER_FIREWORKS,
-                   new Explosion(at.x, at.y, at.z, 10, 50.0f, 100.0f, heading, 2.0f * PI, 10.0f));
+        Emission blast(at);
+        blast.particles(10).speeds(50.0f, 100.0f).toward(heading).spreading(TWO_PI).scaled(10.0f);
+        World::add(GameController::LAYER_FIREWORKS, new Explosion(blast));
     }
     World::playAt("explosionLong", position);
     if (GameController* match = game()) {

@@ -5,11 +5,12 @@
 #include "world/World.h"
 #include "world/effects/Explosion.h"
 #include "Zeppelin.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
+const float DOWN = 3.0f * PI / 2.0f;
 const double SHAKE = 0.005;
 const double SHAKE_TIME = 1.0;
 } // namespace
@@ -42,9 +43,9 @@ void ZeppelinTurret::tick(double, double) {
 }
 
 void ZeppelinTurret::onDestroyed(GameObject* by) {
-    World::add(GameController::LAYER_FIREWORKS,
-               new Explosion(boundsCenter.x, boundsCenter.y, boundsCenter.z, 6 * World::detail() + 4, 25.0f, 50.0f,
-                             3.0f * PI / 2.0f, PI / 2.0f, 1.5f));
+    Emission pieces(boundsCenter);
+    pieces.particles(6 * World::detail() + 4).speeds(25.0f, 50.0f).toward(DOWN).spreading(HALF_PI).scaled(1.5f);
+    World::add(GameController::LAYER_FIREWORKS, new Explosion(pieces));
     playExplosionShort(position, -0.5f, 0.0f);
     // Known before the airship hears of it, so the last turret's shooter
     // counts as the airship's.

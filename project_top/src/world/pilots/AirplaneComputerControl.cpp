@@ -10,12 +10,12 @@
 #include "modes/GameController.h"
 #include "modes/PlayerData.h"
 #include "world/World.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
 
-const float PI = float(M_PI);
 const int WAYPOINT_START_Y = 150;
 const int WAYPOINT_START_RANGE = 400;
 const int CRUISE_RANGE = 256;

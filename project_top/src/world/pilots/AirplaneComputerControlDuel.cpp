@@ -6,11 +6,11 @@
 #include "util/Rect.h"
 #include "modes/GameController.h"
 #include "world/World.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const float CHASE_MIN = 2.0f, CHASE_RANGE = 3.0f;
 const float CLOSE = 256.0f, FAR_RANGE = 768.0f, FAR_LOSS = 0.9f;
 const float FIRST_CHASE_MIN = 1.0f, FIRST_CHASE_RANGE = 2.0f;

@@ -9,12 +9,12 @@
 #include "modes/GameController.h"
 #include "modes/PlayerData.h"
 #include "world/World.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
 
-const float PI = float(M_PI);
 const float SHELL_GRAVITY = 128.0f;
 const int DEBUG_PRINT_FLAGS = 0x88;
 const UColor DEBUG_BEST(0xFF, 0x00, 0x00, 0xFF);

@@ -24,8 +24,9 @@ void Bomb::tick(double, double dt) {
     age += dt;
     GameController *game = GameController::current();
     if (game && game->bLimitBombRange && age > RANGE_TIME) {
-        World::add(GameController::LAYER_FIREWORKS, new Smoke(position.x, position.y, position.z, 1, 15.0f, 20.0f,
-                                                              heading, 0.0f, 1.0f, UColor(255, 255, 255, 255)));
+        Emission puff(position);
+        puff.particles(1).speeds(15.0f, 20.0f).toward(heading);
+        World::add(GameController::LAYER_FIREWORKS, new Smoke(puff, UColor(255, 255, 255, 255)));
         bDestroyPending = true;
     }
 }

@@ -1,11 +1,12 @@
 #include "BomberBomb.h"
 
 #include "world/World.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 BomberBomb::BomberBomb(float x, float y, float z, float vx, float vy, float vz, float rx, float ry, float rz)
-    : Projectile(-1), wobblePhase(World::fraction() * float(2.0 * M_PI)) {
+    : Projectile(-1), wobblePhase(World::fraction() * TWO_PI) {
     acceleration = V3(0.0f, -GRAVITY, 0.0f);
     collisionSensitivity = 0.75f;
     velocity = V3(vx, vy, vz);

@@ -6,11 +6,11 @@
 #include "world/World.h"
 #include "world/effects/Explosion.h"
 #include "world/effects/Splash.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const int SPLASH_DROPS = 20;
 const float EXPLOSION_SCALE = 1.5f;
 } // namespace
@@ -44,13 +44,15 @@ Skin *Projectile::picture(int normal) {
 
 void Projectile::splashAt(V3 at, float maxSpeed) {
     if (World::detail() <= 0) return;
-    World::add(GameController::LAYER_FIREWORKS,
-               new Splash(at.x, at.y, at.z, SPLASH_DROPS, 0.0f, maxSpeed, PI / 2.0f, PI / 2.0f, 1.0f));
+    Emission drops(at);
+    drops.particles(SPLASH_DROPS).speeds(0.0f, maxSpeed).toward(HALF_PI).spreading(HALF_PI);
+    World::add(GameController::LAYER_FIREWORKS, new Splash(drops));
 }
 
 void Projectile::explodeAt(V3 at, float direction, int count, float minSpeed, float maxSpeed, float scale) {
-    World::add(GameController::LAYER_FIREWORKS,
-               new Explosion(at.x, at.y, at.z, count, minSpeed, maxSpeed, direction, PI, scale));
+    Emission pieces(at);
+    pieces.particles(count).speeds(minSpeed, maxSpeed).toward(direction).spreading(PI).scaled(scale);
+    World::add(GameController::LAYER_FIREWORKS, new Explosion(pieces));
 }
 
 void Projectile::sink() {

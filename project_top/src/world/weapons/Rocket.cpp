@@ -3,11 +3,11 @@
 #include "modes/GameController.h"
 #include "world/World.h"
 #include "world/effects/Smoke.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const UColor WHITE(255, 255, 255, 255);
 } // namespace
 
@@ -31,10 +31,10 @@ void Rocket::tick(double, double dt) {
     smokeTimer = 0.0;
     const float back = heading + PI;
     // At the front of the layer: the newest puff is drawn beneath the older ones.
-    World::add(GameController::LAYER_SMOKE,
-               new Smoke(position.x + TRAIL_OFFSET * std::cos(back), position.y + TRAIL_OFFSET * std::sin(back),
-                         position.z, 2, 25.0f, 50.0f, heading, PI / 4.0f, 1.0f, WHITE),
-               true);
+    const V3 behind(position.x + TRAIL_OFFSET * std::cos(back), position.y + TRAIL_OFFSET * std::sin(back), position.z);
+    Emission puff(behind);
+    puff.particles(2).speeds(25.0f, 50.0f).toward(heading).spreading(PI / 4.0f);
+    World::add(GameController::LAYER_SMOKE, new Smoke(puff, WHITE), true);
 }
 
 void Rocket::onEnterWater() { sink(); }
@@ -42,6 +42,6 @@ void Rocket::onEnterWater() { sink(); }
 void Rocket::onDestroyed(GameObject *by) {
     GameObject::onDestroyed(by);
     World::add(GameController::LAYER_FIREWORKS,
-               new Smoke(position.x, position.y, position.z, 10, 0.0f, 40.0f, 0.0f, 2.0f * PI, 2.0f, WHITE));
+               new Smoke(Emission(position).particles(10).speeds(0.0f, 40.0f).spreading(TWO_PI).scaled(2.0f), WHITE));
     World::playAt("missileHit", position);
 }

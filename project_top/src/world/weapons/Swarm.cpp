@@ -1,12 +1,9 @@
 #include "Swarm.h"
 
 #include "world/World.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
-
-namespace {
-const float PI = float(M_PI);
-}
 
 Swarm::Swarm(int owner, float x, float y, float z, float angle, float launchSpeed)
     : Projectile(owner), speed(launchSpeed) {

@@ -4,11 +4,11 @@
 #include "modes/GameController.h"
 #include "world/World.h"
 #include "Bullet.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
 namespace {
-const float PI = float(M_PI);
 const float SHOT_SPEED = 512.0f;
 } // namespace
 

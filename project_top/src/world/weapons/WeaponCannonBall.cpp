@@ -23,7 +23,9 @@ void WeaponCannonBall::fire(float x, float y, float z, float angle, float speed)
     Weapon::fire(x, y, z, angle, speed);
     launch(new CannonBall(player, x, y, z, speed * std::cos(angle), speed * std::sin(angle), 0.0f));
     if (World::detail() > 0) {
-        Explosion *flash = new Explosion(x, y, z, 1, FLASH_SPEED, FLASH_SPEED, angle, 0.0f, FLASH_SCALE);
+        Emission shot(V3(x, y, z));
+        shot.particles(1).speeds(FLASH_SPEED, FLASH_SPEED).toward(angle).scaled(FLASH_SCALE);
+        Explosion *flash = new Explosion(shot);
         flash->decayRate = FLASH_DECAY;
         World::add(GameController::LAYER_SMOKE, flash);
     }

@@ -4,6 +4,7 @@
 #include "world/World.h"
 #include "world/effects/Firework.h"
 #include "Laser.h"
+#include "util/PlimMath.h"
 
 #include <cmath>
 
@@ -18,5 +19,6 @@ void WeaponLaser::fire(float x, float y, float z, float angle, float speed) {
     launch(new Laser(player, x, y, z, angle));
     if (World::detail() > 0)
         World::add(GameController::LAYER_FIREWORKS,
-                   new Firework(x, y, z, 10, 25.0f, 50.0f, 0.0f, float(2.0 * M_PI), 2.0f, UColor(255, 255, 255, 255)));
+                   new Firework(Emission(V3(x, y, z)).particles(10).speeds(25.0f, 50.0f).spreading(TWO_PI).scaled(2.0f),
+                                UColor(255, 255, 255, 255)));
 }

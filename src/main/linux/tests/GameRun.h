@@ -123,6 +123,7 @@ public:
             setenv("U3_APP_DATA_PATH", (folder + "/user").c_str(), 1);
             setenv("SDL_VIDEODRIVER", "x11", 1);
             setenv("SDL_AUDIODRIVER", "dummy", 1);
+            for (const auto& variable : environment) setenv(variable.first.c_str(), variable.second.c_str(), 1);
             preloadGlDriverForLeakCheck();
             freopen((prefix + "output.txt").c_str(), "w", stdout);
             freopen((prefix + "errors.txt").c_str(), "w", stderr);
@@ -194,4 +195,5 @@ public:
     int status = 0;      // the last wait's raw status
     int user = -1;       // run as this user and group (from root)
     rlim_t fileSizeLimit = 0;  // bytes a file may grow to (ulimit -f); 0: none
+    std::vector<std::pair<std::string, std::string>> environment;  // set for the copies started next
 };

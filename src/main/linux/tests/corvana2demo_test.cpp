@@ -212,6 +212,8 @@ std::vector<std::pair<std::string, std::string>> folderContents(const std::strin
 
 // A second copy on the same user folder says so and leaves every file alone:
 // the first copy's log and saves are untouched, and the first still ends cleanly.
+// Removing the folder frees nothing; where it cannot be locked (flock as on NFS),
+// a lock file in it holds, for other machines (runtime folders) too.
 TEST(Game, ASecondCopyOnTheSameUserFolderLeavesEveryFileAlone) {
     SKIP_WITHOUT_DISPLAY();
     keepDisplayOpen();
@@ -222,17 +224,35 @@ TEST(Game, ASecondCopyOnTheSameUserFolderLeavesEveryFileAlone) {
     pause(2000);
     const auto before = folderContents(run.userFolder);
     const std::string firstLog = run.log();
+    const std::string refused = "Corvana2demo is already running (its user folder '" + run.userFolder + "' is in use).\n";
 
     pid_t second = run.spawn(GAME, "second-");
     EXPECT_EQ(GameRun::waitFor(second, 30.0), 0);
-    EXPECT_EQ(readFile(run.folder + "/second-errors.txt"),
-              "Corvana2demo is already running (its user folder '" + run.userFolder + "' is in use).\n");
+    EXPECT_EQ(readFile(run.folder + "/second-errors.txt"), refused);
     EXPECT_EQ(run.log().compare(0, firstLog.size(), firstLog), 0) << "the first copy's log was written over";
     EXPECT_EQ(folderContents(run.userFolder), before);
 
+    std::ifstream removedLog(run.userFolder + "Corvana2demo.log");
+    ASSERT_EQ(system(("rm -rf '" + run.folder + "/user'").c_str()), 0);
+    EXPECT_EQ(GameRun::waitFor(run.spawn(GAME, "third-"), 30.0), 0);
+    EXPECT_EQ(readFile(run.folder + "/third-errors.txt"), refused);
     kill(run.pid, SIGTERM);
     EXPECT_EQ(run.wait(30.0), 0) << run.errors();
-    EXPECT_EQ(logLines(run.log()).back(), "~Plim(): Done. Clean exit.");
+    std::ostringstream firstLogToTheEnd;
+    firstLogToTheEnd << removedLog.rdbuf();
+    EXPECT_EQ(logLines(firstLogToTheEnd.str()).back(), "~Plim(): Done. Clean exit.");
+    const std::string stale = run.userFolder + "Corvana2demo.hst.tmp-Zz9Yx8", lockFile = run.userFolder + "Corvana2demo.lock";
+    touch(stale);
+    run.environment = {{"LD_PRELOAD", FLOCK_AS_ON_NFS_PATH}};
+    run.start();
+    ASSERT_TRUE(run.waitForLog("Global initialization complete", 60.0)) << run.errors();
+    EXPECT_TRUE(exists(lockFile) && !exists(stale)) << run.errors();
+    run.environment.emplace_back("XDG_RUNTIME_DIR", run.folder);
+    EXPECT_EQ(GameRun::waitFor(run.spawn(GAME, "fourth-"), 30.0), 0);
+    EXPECT_EQ(readFile(run.folder + "/fourth-errors.txt"), refused);
+    kill(run.pid, SIGTERM);
+    EXPECT_EQ(run.wait(30.0), 0) << run.errors();
+    EXPECT_FALSE(exists(lockFile));
 }
 
 // A frame period of 68 years would freeze the loop in its sleep: it falls back
@@ -345,18 +365,31 @@ TEST(Game, ACrashSignalLeavesItsLogAndTheNextStartOffersTheReport) {
         EXPECT_GT(readFile(run.userFolder + "Corvana2demo" + kind).size(), 68u) << kind;
 }
 
-// Under a file-size limit the log stops at the limit; the game runs on and ends in order.
+// Under a file-size limit the log stops at the limit; the game runs on and ends
+// in order. The save that fails on the way out is said on standard error and
+// told in the game at the next start.
 TEST(Game, UnderAFileSizeLimitAWriteFailsInsteadOfKillingTheGame) {
     SKIP_WITHOUT_DISPLAY();
     keepDisplayOpen();
     GameRun run;
-    run.fileSizeLimit = 4096;
+    run.fileSizeLimit = 1024; // the settings fit, the saved block does not
     run.start();
-    for (int i = 0; i < 600 && run.running() && run.log().size() < 4096; ++i) pause(50);
+    for (int i = 0; i < 600 && run.running() && run.log().size() < 1024; ++i) pause(50);
     pause(1000);
     kill(run.pid, SIGTERM);
     EXPECT_EQ(run.wait(30.0), 0) << run.errors();
-    EXPECT_EQ(run.log().size(), 4096u);
+    EXPECT_EQ(run.log().size(), 1024u);
+    const std::string hst = run.userFolder + "Corvana2demo.hst";
+    const std::string errors = run.errors(); // a sanitizer build may add its suppressions after "-----"
+    EXPECT_EQ(errors.substr(0, errors.find("-----")), "Could not save '" + hst + "': File too large. Your latest changes are not kept.\n");
+
+    run.fileSizeLimit = 0;
+    run.start();
+    EXPECT_TRUE(run.waitForLog("showNotices(): Could not save '" + hst + "' when the game last ended: File too large. "
+                               "The changes of that game were not kept.", 60.0)) << run.errors();
+    kill(run.pid, SIGTERM);
+    EXPECT_EQ(run.wait(30.0), 0) << run.errors();
+    EXPECT_FALSE(exists(run.userFolder + "Corvana2demo.unsaved"));
 }
 
 // A user folder the player may not write: it is still locked, and the saves
@@ -372,13 +405,19 @@ TEST(Game, InAReadOnlyUserFolderTheFailedSavesAreSaidAtExit) {
     chmod(run.userFolder.c_str(), 0555);
     run.start();
     ASSERT_TRUE(startedAWhile(run, 4000)) << run.errors();
+    // Each save is told at start, in one dialog, as the one that will fail.
+    EXPECT_TRUE(run.waitForLog("showNotices(): ", 60.0));
     kill(run.pid, SIGTERM);
     EXPECT_EQ(run.wait(30.0), 0) << run.errors();
     chmod(run.userFolder.c_str(), 0755);
     std::string expected;
-    for (const char* kind : {".pro", ".hst", ".cfg"})
-        expected += "Could not save '" + run.userFolder + "Corvana2demo" + kind +
-                    "': Permission denied. Your latest changes are not kept.\n";
+    const std::vector<std::string> lines = logLines(run.log());
+    for (const char* kind : {".pro", ".hst", ".cfg"}) {
+        const std::string path = run.userFolder + "Corvana2demo" + kind;
+        expected += "Could not save '" + path + "': Permission denied. Your latest changes are not kept.\n";
+        EXPECT_EQ(linesWith(lines, "showNotices(): The file '" + path + "' cannot be saved (Permission denied). The "
+                                   "changes made in this game will not be kept.", "~Plim").size(), 1u);
+    }
     // A sanitizer build's leak check may add its list of suppressions after.
     const std::string errors = run.errors();
     EXPECT_EQ(errors.substr(0, errors.find("-----")), expected);
@@ -422,28 +461,46 @@ TEST(Game, OddSaveFilesAreLeftAloneOrWrittenThroughTheirLinks) {
     EXPECT_TRUE(readFile(hst) == saved && (mode(hst) & 07777) == 0444);
     const std::string errors = run.errors(), told = "Could not save '" + hst + "': it is read-only. Your latest changes are not kept.\n";
     EXPECT_TRUE(errors.find(told) != std::string::npos && errors.find(told) == errors.rfind(told)) << errors;
+    EXPECT_EQ(linesWith(lines, "showNotices(): The file '" + hst + "' cannot be saved (it is read-only). The changes "
+                               "made in this game will not be kept.", "~Plim").size(), 1u) << "told at start";
     EXPECT_TRUE(S_ISFIFO(mode(pro)));
     EXPECT_EQ(linesWith(lines, "showNotices(): The file '" + pro + "' cannot be read (it is not a regular file). It is left as it is and nothing is saved over it; the game starts from the defaults.", "~Plim").size(), 1u);
 
+    std::ofstream(dot + "real.cfg", std::ios::app) << "\x1a";  // damaged: set aside beside it, the link kept
+    const std::string damaged = readFile(dot + "real.cfg");
     ASSERT_EQ(0, system(("chmod 0 '" + hst + "' && ln -sf /dev/zero '" + pro + "'").c_str()));
     lines = runAWhile("showNotices(): ");
     EXPECT_EQ(mode(hst) & 07777, 0u);
     chmod(hst.c_str(), 0644);
     EXPECT_TRUE(readFile(hst) == saved && S_ISLNK(mode(pro)) && !exists(hst + ".bad") && !exists(pro + ".bad"));
+    EXPECT_TRUE(S_ISLNK(mode(cfg)) && readFile(dot + "real.cfg.bad") == damaged && !exists(cfg + ".bad"));
+    EXPECT_NE(readFile(dot + "real.cfg").find("\nmaxFrameDuration=0.05000000\n"), std::string::npos);
+    EXPECT_EQ(linesWith(lines, "keepDamagedFile(): File '" + cfg + "' is damaged (it is not text (byte 0x1a on line " + std::to_string(
+              std::count(damaged.begin(), damaged.end(), '\n') + 1) + ")); kept as '" + dot + "real.cfg.bad'.", "~Plim").size(), 1u);
     EXPECT_EQ(linesWith(lines, "keepRefusedFile(): File '" + hst + "' cannot be read (Permission denied); it is left as it is and not saved over.", "~Plim").size(), 1u);
     EXPECT_EQ(linesWith(lines, "keepRefusedFile(): File '" + pro + "' cannot be read (it is not a regular file); it is left as it is and not saved over.", "~Plim").size(), 1u);
 }
 
+// Relative folders (U3_APP_DATA_PATH too) count for nothing: nothing goes below the game.
 // Without a home folder to put the user folder in, the game says so and ends
 // before it writes anything (root runs it as a user the system does not know).
-TEST(Game, WithoutAnyHomeFolderItSaysSoAndWritesNothing) {
-    if (geteuid() != 0) GTEST_SKIP() << "needs a user without a home folder (root)";
+TEST(Game, RelativeFoldersCountForNothingAndWithoutAnyHomeItSaysSo) {
     GameRun run;
+    if (getenv("DISPLAY")) {
+        run.environment = {{"U3_APP_DATA_PATH", "relu3"}, {"XDG_DATA_HOME", run.folder + "/data"}};
+        run.userFolder = run.folder + "/data/Zemtrovia/Corvana2demo/2.60/";
+        run.start();
+        EXPECT_TRUE(run.waitForLog("Global initialization complete", 60.0)) << run.errors();
+        kill(run.pid, SIGTERM);
+        EXPECT_EQ(run.wait(30.0), 0) << run.errors();
+        EXPECT_FALSE(exists(run.folder + "/relu3"));
+    }
+    if (geteuid() != 0) GTEST_SKIP() << "needs a user without a home folder (root)";
     run.openToOthers();
     chmod(run.folder.c_str(), 0777);
-    EXPECT_EQ(WEXITSTATUS(system(("cd '" + run.folder + "' && env -i XDG_DATA_HOME=x setpriv --reuid=54321 --regid=54321 --clear-groups '" + GAME + "' 2>errors.txt").c_str())), 1);
+    EXPECT_EQ(WEXITSTATUS(system(("cd '" + run.folder + "' && env -i XDG_DATA_HOME=x U3_APP_DATA_PATH=relu3 setpriv --reuid=54321 --regid=54321 --clear-groups '" + GAME + "' 2>errors.txt").c_str())), 1);
     EXPECT_EQ(run.errors(), "Cannot find a folder for the game's user files: HOME is not set to an absolute folder and user 54321 has no home folder in the password database. Set HOME (or XDG_DATA_HOME) to an absolute folder.\n");
-    EXPECT_FALSE(exists(run.folder + "/Zemtrovia") || exists(run.folder + "/x"));
+    EXPECT_FALSE(exists(run.folder + "/Zemtrovia") || exists(run.folder + "/x") || exists(run.folder + "/relu3"));
 }
 
 } // namespace

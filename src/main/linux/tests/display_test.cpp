@@ -72,18 +72,22 @@ TEST(Display, LosingTheDisplayEndsTheGameWithItsSavesWritten) {
     EXPECT_FALSE(exists(run.userFolder + "crash.Corvana2demo.log"));
 }
 
-// Without a display (none named, or none there) the game says so in one line,
-// with the way to run it under Xvfb, and starts nothing: no SDL driver on the
-// terminal, no log, no crash report.
+// Without a display (none named, none there, or an SDL driver without
+// OpenGL asked for) the game says so in one line, with the way to run it under
+// Xvfb, and starts nothing: no SDL driver on the terminal, no log, no crash report.
 TEST(Display, WithoutADisplayItSaysHowToRunItAndTouchesNothing) {
-    for (const std::string setting : {"unset DISPLAY", "export DISPLAY=:65000"}) {
+    const std::pair<std::string, std::string> settings[] = {
+        {"unset DISPLAY", "DISPLAY is not set"},
+        {"export DISPLAY=:65000", "the display ':65000' cannot be opened"},
+        {"export SDL_VIDEODRIVER=dummy", "SDL_VIDEODRIVER asks for SDL's 'dummy' driver, which has no OpenGL (unset it)"},
+        {"export SDL_VIDEODRIVER=caca", "SDL_VIDEODRIVER asks for SDL's 'caca' driver, which has no OpenGL (unset it)"}};
+    for (const auto& [setting, why] : settings) {
         GameRun run;
         std::ofstream(run.folder + "/run.sh") << "#!/bin/sh\nunset SDL_VIDEODRIVER\n" << setting << "\nexec " CORVANA2DEMO_PATH "\n";
         chmod((run.folder + "/run.sh").c_str(), 0755);
         run.start(run.folder + "/run.sh");
         EXPECT_EQ(run.wait(30), 1) << setting;
-        EXPECT_EQ(run.errors(), "Corvana2demo needs an X display, and " +
-                                    std::string(setting[0] == 'u' ? "DISPLAY is not set" : "the display ':65000' cannot be opened") +
+        EXPECT_EQ(run.errors(), "Corvana2demo needs an X display, and " + why +
                                     ". Without a screen, run it under Xvfb: xvfb-run -a -s '-screen 0 1024x768x24' " CORVANA2DEMO_PATH "\n");
         EXPECT_EQ(readFile(run.folder + "/output.txt").size(), 0u) << setting;
         EXPECT_FALSE(exists(run.userFolder + "Corvana2demo.log") || exists(run.userFolder + "crash.Corvana2demo.log"));

@@ -42,6 +42,11 @@ void put32(std::string& s, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) s[at + i] = char(v >> (8 * i));
 }
 
+// Replaces the name of directory record r (its field scrambled as written).
+void setName(std::string& archive, int r, const std::string& name) {
+    for (size_t k = 0; k < 80; ++k) archive[8 + 92 * r + k] = char((k < name.size() ? name[k] : 0) ^ 0xB3);
+}
+
 std::string noise(size_t n, uint32_t seed) {
     std::string s(n, '\0');
     for (char& c : s) c = char((seed = seed * 1103515245u + 12345u) >> 23);
@@ -187,20 +192,24 @@ TEST_F(WadToolTest, FailuresExitNonZero) {
     EXPECT_EQ(2, wadtool("list a.dat --compress", &out));
     EXPECT_NE(0, wadtool("pack x.dat nofolder", &out));
     EXPECT_FALSE(exists(root + "/x.dat"));
-    EXPECT_NE(0, wadtool("list missing.dat", &out));
-    EXPECT_NE(std::string::npos, out.find("File '")) << out;
+    EXPECT_EQ(1, wadtool("list missing.dat", &out));
+    EXPECT_EQ("wadtool: File '" + root + "/missing.dat' does not exist.\n", out);
 
-    // A name too long for its record is a fatal error: no archive, an old one
-    // stays, no temporary file is left, and the name reaches the terminal
-    // with its control bytes escaped.
-    makeFiles({{"\x1b[2J" + std::string(80, 'n'), "x"}, {"ok", "y"}});
+    // A name too long for its record, or holding control bytes, is refused
+    // in one line with those bytes escaped: no archive, an old one stays, no
+    // temporary file is left.
     writeFile(root + "/keep.dat", "old");
-    EXPECT_EQ(255, wadtool("pack keep.dat src", &out));
-    EXPECT_NE(std::string::npos, out.find("is too long")) << out;
-    EXPECT_NE(std::string::npos, out.find("File name '\\x1b[2Jnnn")) << out;
-    EXPECT_EQ(std::string::npos, out.find('\x1b')) << out;
-    EXPECT_EQ("old", readFile(root + "/keep.dat"));
-    EXPECT_EQ("keep.dat\n", listing("ls -A '" + root + "' | grep keep"));
+    for (const std::string& name : {std::string(80, 'n'), std::string("a\x1b[2J\x07\n")}) {
+        makeFiles({{name, "x"}, {"ok", "y"}});
+        EXPECT_EQ(1, wadtool("pack keep.dat src", &out));
+        EXPECT_EQ("wadtool: cannot pack '" + (name.size() == 80 ? name + "': a name in an archive is at most 79 bytes\n"
+                                                                 : "a\\x1b[2J\\x07\\x0a': a name in an archive cannot hold"
+                                                                   " control characters\n"),
+                  out);
+        EXPECT_EQ("old", readFile(root + "/keep.dat"));
+        EXPECT_EQ("keep.dat\n", listing("ls -A '" + root + "' | grep keep"));
+        ASSERT_EQ(0, system(("rm -r '" + root + "/src'").c_str()));
+    }
 }
 
 // A name that begins with a byte of 0x80 or above cannot be told from a
@@ -259,22 +268,29 @@ TEST_F(WadToolTest, CorruptAndHostileArchives) {
     const std::string good = readFile(root + "/good.dat");
 
     writeFile(root + "/cut.dat", good.substr(0, good.size() - 1));
-    EXPECT_EQ(255, wadtool("list cut.dat", &out));
-    EXPECT_NE(std::string::npos, out.find("is a corrupt archive")) << out;
-    EXPECT_EQ(255, wadtool("extract cut.dat cutout", &out));
+    EXPECT_EQ(1, wadtool("list cut.dat", &out));
+    EXPECT_EQ(0u, out.find("wadtool: File '" + root + "/cut.dat' is a corrupt archive: record ")) << out;
+    EXPECT_EQ(out.size() - 1, out.find('\n')) << out;
+    EXPECT_EQ(1, wadtool("extract cut.dat cutout", &out));
 
     std::string wrongVersion = good;
     put32(wrongVersion, 0, 1);
     writeFile(root + "/v1.dat", wrongVersion);
-    EXPECT_EQ(255, wadtool("list v1.dat", &out));
-    EXPECT_NE(std::string::npos, out.find("v1.dat' is a corrupt archive: version 1 (expected 2).")) << out;
+    EXPECT_EQ(1, wadtool("list v1.dat", &out));
+    EXPECT_EQ("wadtool: File '" + root + "/v1.dat' is a corrupt archive: version 1 (expected 2).\n", out);
+
+    // Two entries of one name: neither is taken for the other.
+    std::string twice = good;
+    for (int r : {0, 1}) setName(twice, r, "dup");
+    writeFile(root + "/twice.dat", twice);
+    EXPECT_EQ(1, wadtool("extract twice.dat tw", &out));
+    EXPECT_EQ("wadtool: refusing entry 'dup': the archive holds two entries of that name\n", out);
 
     // Entries that would land outside the target folder are refused, and
     // nothing is written.
     for (const char* evil : {"../escape.txt", "/tmp/abs.txt", "x/../../y", "./a", "a//b", ""}) {
         std::string s = good;
-        for (int k = 0; k < 80; ++k) s[8 + k] = char(0xB3);
-        for (size_t k = 0; evil[k]; ++k) s[8 + k] = char(evil[k] ^ 0xB3);
+        setName(s, 0, evil);
         writeFile(root + "/evil.dat", s);
         EXPECT_EQ(1, wadtool("extract evil.dat sub/out", &out)) << evil;
         EXPECT_NE(std::string::npos, out.find("refusing entry")) << out;
@@ -318,10 +334,7 @@ TEST_F(WadToolTest, ListEscapesControlBytesInNames) {
     ASSERT_EQ(0, wadtool("pack h.dat src", &out)) << out;
     std::string s = readFile(root + "/h.dat");
     const std::string names[] = {"\x1b]0;owned\x07\x1b[2J", "caf\xc3\xa9 \xe2\x9c\x93", "bad\xff\xc2\x9b"};
-    for (int r = 0; r < 3; ++r) {
-        for (int k = 0; k < 80; ++k) s[8 + 92 * r + k] = char(0xB3);
-        for (size_t k = 0; k < names[r].size(); ++k) s[8 + 92 * r + k] = char(names[r][k] ^ 0xB3);
-    }
+    for (int r = 0; r < 3; ++r) setName(s, r, names[r]);
     writeFile(root + "/h.dat", s);
     ASSERT_EQ(0, wadtool("list h.dat", &out)) << out;
     EXPECT_EQ(std::string::npos, out.find('\x1b'));
@@ -329,11 +342,15 @@ TEST_F(WadToolTest, ListEscapesControlBytesInNames) {
     EXPECT_NE(std::string::npos, out.find(" \\x1b]0;owned\\x07\\x1b[2J\n")) << out;
     EXPECT_NE(std::string::npos, out.find(" caf\xc3\xa9 \xe2\x9c\x93\n")) << out;
     EXPECT_NE(std::string::npos, out.find(" bad\\xff\\xc2\\x9b\n")) << out;
+    // Extract refuses such a name before anything is written.
+    EXPECT_EQ(1, wadtool("extract h.dat hout", &out));
+    EXPECT_EQ("wadtool: refusing entry '\\x1b]0;owned\\x07\\x1b[2J': its name holds control characters\n", out);
+    EXPECT_FALSE(exists(root + "/hout"));
 
-    // The same in a fatal message about a damaged record.
+    // The same in an error about a damaged record.
     put32(s, 8 + 80, 0x7fffffff);
     writeFile(root + "/h.dat", s);
-    EXPECT_EQ(255, wadtool("list h.dat", &out));
+    EXPECT_EQ(1, wadtool("list h.dat", &out));
     EXPECT_NE(std::string::npos, out.find("record 1 ('\\x1b]0;owned\\x07\\x1b[2J', offset 2147483647")) << out;
     EXPECT_EQ(std::string::npos, out.find('\x1b')) << out;
 }
@@ -363,7 +380,7 @@ TEST_F(WadToolTest, ErrorsGoToStandardErrorAndLinksAreNeverFollowed) {
     EXPECT_EQ(1, run("pack null.dat src", "", "wadtool: cannot replace '" + root + "/null.dat': it is not a regular file\n"));
     chmod((root + "/real/g.dat").c_str(), 0444);
     EXPECT_EQ(1, run("pack g.dat src", "", "wadtool: cannot replace '" + root + "/g.dat': it is read-only\n"));
-    EXPECT_EQ(255, run("list fifo.dat", "", "*** ERROR *** Error: Cannot read '" + root + "/fifo.dat': it is not a regular file\n"));
+    EXPECT_EQ(1, run("list fifo.dat", "", "wadtool: Cannot read '" + root + "/fifo.dat': it is not a regular file\n"));
 }
 
 } // namespace

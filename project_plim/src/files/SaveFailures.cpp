@@ -1,0 +1,140 @@
+#include "SaveFailures.h"
+
+#include "core/Logger.h"
+#include "FileManager.h"
+#include "ReplaceFile.h"
+#include "util/FileStream.h"
+#include "util/PlimUtil.h"
+#include "UserNotices.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+// A file and why it could not be saved.
+using Failure = std::pair<std::string, std::string>;
+
+// Bounds on a kept list, which anyone could have written.
+const int kMaxKeptBytes = 16384;
+const size_t kMaxKept = 16;
+
+// Told to the player this run.
+std::set<Failure>& told() {
+    static std::set<Failure> failures;
+    return failures;
+}
+
+// The notices posted for failed saves, by their text.
+std::map<std::string, Failure>& posted() {
+    static std::map<std::string, Failure> notices;
+    return notices;
+}
+
+bool tell(const Failure& failure, const UString& text) {
+    if (!told().insert(failure).second) return false;
+    UserNotices::post(text);
+    return true;
+}
+
+// One kept failure a line: the path, a tab, the reason; neither holds a control character.
+bool keepable(const std::string& text) {
+    if (text.empty()) return false;
+    for (unsigned char c : text)
+        if (c < 0x20 || c == 0x7f) return false;
+    return true;
+}
+
+std::vector<Failure> readKept(const UString& path) {
+    std::vector<Failure> kept;
+    FileStream in(path, FileStream::MODE_READ);
+    if (!in.bOk || in.size > kMaxKeptBytes) return kept;
+    std::string text(size_t(in.size), '\0');
+    const int got = in.read(&text[0], in.size);
+    text.resize(got > 0 ? size_t(got) : 0);
+    size_t start = 0;
+    while (start < text.size() && kept.size() < kMaxKept) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        const size_t tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        Failure failure(line.substr(0, tab), line.substr(tab + 1));
+        if (keepable(failure.first) && keepable(failure.second)) kept.push_back(failure);
+    }
+    return kept;
+}
+
+} // namespace
+
+void SaveFailures::report(const UString& path, const UString& reason) {
+    logTagged("save", "Cannot save '%s': %s", path.c_str(), reason.c_str());
+    const UString text =
+        formatString("Could not save '%s': %s. Your latest changes are not kept.", path.c_str(), reason.c_str());
+    UserNotices::say(text);
+    // Some files are saved at every change: the player hears of each failure once.
+    const Failure failure(path.str(), reason.str());
+    if (tell(failure, text)) posted()[text.str()] = failure;
+}
+
+UString SaveFailures::whyUnsavable(const UString& path) {
+    UString why;
+    const UString target = replaceTarget(path, &why);
+    if (target.isEmpty()) return why;
+    const UString probe = makeTempFileFor(target, &why);
+    if (!probe.isEmpty()) unlink(probe.c_str());
+    return why;
+}
+
+void SaveFailures::foresee(const UString& path) {
+    // A file kept because it cannot be read was told of when it was found.
+    if (FileManager::isSaveBlocked(path)) return;
+    const UString why = whyUnsavable(path);
+    if (why.isEmpty()) return;
+    logTagged("foresee", "'%s' cannot be saved: %s", path.c_str(), why.c_str());
+    tell(Failure(path.str(), why.str()),
+         formatString("The file '%s' cannot be saved (%s). The changes made in this game will not be kept.",
+                      path.c_str(), why.c_str()));
+}
+
+UString SaveFailures::keptListPath(const UString& folder) { return folder + PLIM_BUILD_NAME + ".unsaved"; }
+
+void SaveFailures::keepUnseen(const UString& folder, const std::vector<UString>& unseen) {
+    std::vector<Failure> kept;
+    for (const UString& notice : unseen) {
+        auto failure = posted().find(notice.str());
+        if (failure != posted().end() && keepable(failure->second.first) && keepable(failure->second.second))
+            kept.push_back(failure->second);
+    }
+    if (kept.empty()) return;
+    // A start that ended before it told the list's failures still has them to tell.
+    const UString path = keptListPath(folder);
+    std::vector<Failure> all = readKept(path);
+    std::string text;
+    for (const Failure& failure : kept)
+        if (all.size() < kMaxKept && std::find(all.begin(), all.end(), failure) == all.end()) all.push_back(failure);
+    for (const Failure& failure : all) text += failure.first + '\t' + failure.second + '\n';
+    UString why;
+    if (!replaceFile(path, text.data(), int(text.size()), &why))
+        logTagged("keepUnseen", "Cannot keep the failed saves in '%s': %s", path.c_str(), why.c_str());
+}
+
+void SaveFailures::tellKept(const UString& folder) {
+    const UString path = keptListPath(folder);
+    if (!FileManager::pathExistsOnDisk(path)) return;
+    const std::vector<Failure> kept = readKept(path);
+    // Told only once it is gone, or every start would tell it again.
+    if (unlink(path.c_str()) != 0) {
+        logTagged("tellKept", "Cannot remove '%s': the failed saves it lists are not told.", path.c_str());
+        return;
+    }
+    for (const Failure& failure : kept)
+        tell(failure, formatString("Could not save '%s' when the game last ended: %s. The changes of that game "
+                                   "were not kept.",
+                                   failure.first.c_str(), failure.second.c_str()));
+}
