@@ -59,8 +59,8 @@ int usage() {
     return 2;
 }
 
-// Paths from the command line are printed as given; escaped, none of them
-// breaks the line.
+// Escaped here once for every message: no name or path in one (from the
+// command line, a folder or an archive) breaks the line.
 int fail(const std::string& message) {
     fprintf(stderr, "wadtool: %s\n", printableText(message).c_str());
     return 1;
@@ -98,7 +98,7 @@ bool readEntry(const std::string& name, std::vector<uint8_t>& bytes, UString& pr
     bytes.resize(size_t(size));
     const bool whole = size == 0 || stream->read(bytes.data(), size) == size;
     delete stream;
-    if (!whole) problem = formatString("File '%s' could not be read whole.", printableText(name).c_str());
+    if (!whole) problem = formatString("File '%s' could not be read whole.", name.c_str());
     return whole;
 }
 
@@ -187,7 +187,7 @@ int pack(const std::string& archiveArg, const std::string& folderArg, bool compr
     if (!collectFiles(folderArg, {archive, temp}, names, error)) return abandon(error);
     for (const std::string& name : names) {
         const std::string why = unstorable(name);
-        if (!why.empty()) return abandon("cannot pack '" + printableText(name) + "': " + why);
+        if (!why.empty()) return abandon("cannot pack '" + name + "': " + why);
     }
 
     // The writer registers each file under the name it was opened by and reads
@@ -279,12 +279,11 @@ bool makeFoldersWithoutLinks(const std::string& folder, const std::string& name,
         struct stat info;
         if (lstat(path.c_str(), &info) == 0) {
             if (S_ISLNK(info.st_mode)) {
-                problem = "refusing to write '" + printableText(name) + "': '" +
-                          printableText(path) + "' is a link";
+                problem = "refusing to write '" + name + "': '" + path + "' is a link";
                 return false;
             }
         } else if (!last && mkdir(path.c_str(), 0777) != 0) {
-            problem = "cannot create folder '" + printableText(path) + "': " + strerror(errno);
+            problem = "cannot create folder '" + path + "': " + strerror(errno);
             return false;
         }
         if (last) break;
@@ -309,7 +308,7 @@ int extract(const std::string& archiveArg, const std::string& folderArg) {
                           : holdsControlCharacter(name) ? "its name holds control characters"
                           : !seen.insert(name).second   ? "the archive holds two entries of that name"
                                                         : nullptr;
-        if (why) return fail("refusing entry '" + printableText(name) + "': " + why);
+        if (why) return fail("refusing entry '" + name + "': " + why);
         names.push_back(name);
     }
     if (!fm->useWad(archive.c_str(), &problem)) return fail(problem.str());
@@ -323,7 +322,7 @@ int extract(const std::string& archiveArg, const std::string& folderArg) {
         std::vector<uint8_t> entry;
         if (!readEntry(name, entry, problem)) return fail(problem.str());
         if (!replaceFile(target.c_str(), entry.data(), int(entry.size()), &problem))
-            return fail("cannot write '" + printableText(target.string()) + "': " + problem.str());
+            return fail("cannot write '" + target.string() + "': " + problem.str());
     }
     deleteFileManager();
     printf("Extracted %d files into %s.\n", int(names.size()), folderArg.c_str());
