@@ -151,10 +151,7 @@ Node* NetHost::addPending(Packet* from, const UString& name) {
 
 Node* NetHost::admit(Node* waiting) {
     pending.removeChild(waiting);
-    flushGlobalState();
-    peers.addChild(waiting);
-    waiting->name = uniqueName(waiting->name, waiting);
-    waiting->bConfirmed = true;
+    join(waiting);
     waiting->lastHeard = netTime();
     onPeerConnected(waiting);
     return waiting;
@@ -361,8 +358,7 @@ void NetHost::handleAccept(Packet* datagram) {
         onConnectionRejected(formatString(format.c_str(), MIN_VERSION, theirVersion));
         return;
     }
-    Node* peer = addPeer(datagram, "ServerPlayer");
-    peer->bConfirmed = true; // the address we asked
+    Node* peer = addPeer(datagram, "ServerPlayer"); // the address we asked: it receives
     peer->nodeUID = serverUID;
     hostUID = assignedUID;
     onPeerConnected(peer);
