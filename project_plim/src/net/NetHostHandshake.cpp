@@ -123,10 +123,9 @@ void NetHost::sendDisconnect(Node* peer) {
 // --- Waiting requests ---------------------------------------------------------
 
 Node* NetHost::findPending(uint32_t id, const NetAddress& from) {
-    for (BasicLink* l = pending.firstChild; l; l = l->next)
-        if (live(l) && asNode(l)->nodeUID == id && asNode(l)->address.sameEndpoint(from))
-            return asNode(l);
-    return nullptr;
+    // An address has one waiting request at most: a repeated one is answered, not listed.
+    Node* waiting = findPendingAt(from);
+    return waiting && waiting->nodeUID == id ? waiting : nullptr;
 }
 
 Node* NetHost::findPendingAt(const NetAddress& from) {
