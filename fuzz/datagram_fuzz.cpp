@@ -45,7 +45,6 @@ Node* addKnownPeer(NetHost& host, uint32_t id, const NetAddress& at) {
     from.address = at;
     Node* peer = host.addPeer(&from, "known");
     peer->nodeUID = id;
-    peer->bConfirmed = true;
     return peer;
 }
 

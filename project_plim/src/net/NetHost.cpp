@@ -76,17 +76,6 @@ int NetHost::getPeerCount() const {
     return hostMode == HOST_MODE_SINGLE_PEER ? 1 : static_cast<int>(peers.getNumChildren());
 }
 
-void NetHost::confirm(Node* peer) {
-    peer->bConfirmed = true;
-    pieceBatch.clear();
-    for (BasicLink* l = peer->outQueue.firstChild; l; l = l->next)
-        if (live(l))
-            pieceBatch.push_back(static_cast<Packet*>(l));
-    if (connection && !pieceBatch.empty())
-        connection->sendRawBatch(pieceBatch.data(), int(pieceBatch.size()), peer->address);
-    pieceBatch.clear();
-}
-
 // --- Peers --------------------------------------------------------------------
 
 Node* NetHost::findPeer(NetAddress address) {
@@ -121,11 +110,17 @@ UString NetHost::uniqueName(const UString& name, const Node* except) {
 }
 
 Node* NetHost::addPeer(Packet* from, const UString& name) {
-    flushGlobalState();
     Node* peer = new Node(this);
-    peers.addChild(peer);
     peer->address = from->address;
-    peer->name = uniqueName(name, peer);
+    peer->name = name;
+    return join(peer);
+}
+
+Node* NetHost::join(Node* peer) {
+    flushGlobalState();
+    peers.addChild(peer);
+    peer->name = uniqueName(peer->name, peer);
+    peer->bConfirmed = true;
     return peer;
 }
 
@@ -197,7 +192,7 @@ void NetHost::resendOverdue(Node* peer, double now) {
     BasicLink* l = peer->outQueue.firstChild;
     while (l && !live(l))
         l = l->next;
-    if (!l || !connection || !peer->bConfirmed)
+    if (!l || !connection)
         return;
     Packet* oldest = static_cast<Packet*>(l);
     if (now > oldest->time + OVERDUE_ROUND_TRIPS * peer->resendRoundTrip() + OVERDUE_MARGIN) {
@@ -238,16 +233,9 @@ void NetHost::sendToPeer(Packet* packet, Node* peer) {
         pieceBatch.push_back(makePiece(packet, peer, offset, size));
         offset += size;
     } while (offset < n);
-    // An unconfirmed peer's pieces wait in its outQueue for its confirmation.
-    if (connection && peer->bConfirmed)
+    if (connection)
         connection->sendRawBatch(pieceBatch.data(), int(pieceBatch.size()), peer->address);
     pieceBatch.clear();
-}
-
-void NetHost::sendPiece(Packet* packet, Node* peer, int offset, int size) {
-    Packet* datagram = makePiece(packet, peer, offset, size);
-    if (connection && peer->bConfirmed)
-        connection->sendRaw(datagram, peer->address);
 }
 
 Packet* NetHost::makePiece(Packet* packet, Node* peer, int offset, int size) {
@@ -358,8 +346,6 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
         }
         admit(waiting);
     }
-    if (!peer->bConfirmed)
-        confirm(peer);
 
     // One clock read for all that follows.
     double now = netTime();

@@ -72,6 +72,7 @@ public:
     Node* findPeer(NetAddress address);
     // The port is not compared; from may be null.
     Node* findPeerById(uint32_t id, const NetAddress* from);
+    // A peer at the datagram's address, taken as one that receives there.
     Node* addPeer(Packet* from, const UString& name);
     // Makes a waiting request a peer: named, counted and told to onPeerConnected.
     Node* admit(Node* waiting);
@@ -84,7 +85,6 @@ public:
 
     void sendToAll(Packet* packet);
     void sendToPeer(Packet* packet, Node* peer);
-    void sendPiece(Packet* packet, Node* peer, int offset, int size);
     void serviceInPacketNormal(Packet* datagram, uint32_t senderUID);
     // Sends again the oldest unacknowledged piece of a peer once it has waited
     // a few round trips: no request can name a lost last piece, and requests
@@ -137,8 +137,8 @@ private:
     void sendConnectionPacket(Packet* packet, NetAddress to, Node* peer = nullptr);
     // Whether bytes may go to the peer's address now; counts them.
     bool mayReach(Node* peer, int bytes);
-    // The peer has shown that it receives: what was held for it goes out.
-    void confirm(Node* peer);
+    // Lists a peer that receives at its address, under a name no other peer carries.
+    Node* join(Node* peer);
     void handleConnect(Packet* datagram);
     void handleAccept(Packet* datagram);
     void handleReject(Packet* datagram);

@@ -123,10 +123,9 @@ void NetHost::sendDisconnect(Node* peer) {
 // --- Waiting requests ---------------------------------------------------------
 
 Node* NetHost::findPending(uint32_t id, const NetAddress& from) {
-    for (BasicLink* l = pending.firstChild; l; l = l->next)
-        if (live(l) && asNode(l)->nodeUID == id && asNode(l)->address.sameEndpoint(from))
-            return asNode(l);
-    return nullptr;
+    // An address has one waiting request at most: a repeated one is answered, not listed.
+    Node* waiting = findPendingAt(from);
+    return waiting && waiting->nodeUID == id ? waiting : nullptr;
 }
 
 Node* NetHost::findPendingAt(const NetAddress& from) {
@@ -151,10 +150,7 @@ Node* NetHost::addPending(Packet* from, const UString& name) {
 
 Node* NetHost::admit(Node* waiting) {
     pending.removeChild(waiting);
-    flushGlobalState();
-    peers.addChild(waiting);
-    waiting->name = uniqueName(waiting->name, waiting);
-    waiting->bConfirmed = true;
+    join(waiting);
     waiting->lastHeard = netTime();
     onPeerConnected(waiting);
     return waiting;
@@ -361,8 +357,7 @@ void NetHost::handleAccept(Packet* datagram) {
         onConnectionRejected(formatString(format.c_str(), MIN_VERSION, theirVersion));
         return;
     }
-    Node* peer = addPeer(datagram, "ServerPlayer");
-    peer->bConfirmed = true; // the address we asked
+    Node* peer = addPeer(datagram, "ServerPlayer"); // the address we asked: it receives
     peer->nodeUID = serverUID;
     hostUID = assignedUID;
     onPeerConnected(peer);

@@ -93,8 +93,8 @@ public:
     int contiguousEnds = 0;
     // Whether the peer has shown that it receives at its address: a server's
     // peer by a sound data datagram with the identifier the accept gave it.
-    // Until then it gets no data, and at most a few times the bytes that came
-    // from its address.
+    // Until then it waits among the host's requests: it gets no data, and at
+    // most a few times the bytes that came from its address.
     bool bConfirmed = false;
     double createdAt;
     int64_t bytesFromAddress = 0;
