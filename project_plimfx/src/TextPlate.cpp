@@ -26,6 +26,8 @@ Rect TextPlate::inkRect(const FontQuad* font, float x, float y, int flags, const
     const size_t first = s.find_first_not_of(' ');
     if (first == std::string::npos) return Rect(r.left, r.top, r.left, r.bottom);
     const size_t last = s.find_last_not_of(' ');
+    // No blanks at either end (most lines): the letters take the whole text.
+    if (first == 0 && last + 1 == s.size()) return r;
     r.left += float(font->getTextWidth(text.substr(0, first), nullptr).width);
     r.right = r.left + float(font->getTextWidth(text.substr(first, last + 1 - first), nullptr).width);
     return r;

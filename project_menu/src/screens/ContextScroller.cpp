@@ -93,7 +93,8 @@ void ContextScroller::renderContents() {
     std::vector<const RenderableText*> block;
     int alpha = 0;
     auto drawBlock = [&] {
-        MenuPlate::drawBlockPanel(panel, MenuPlate::lettersOf(block), alpha);
+        // A block not yet faded in (most of them, early on) draws nothing.
+        if (alpha > 0) MenuPlate::drawBlockPanel(panel, MenuPlate::lettersOf(block), alpha);
         block.clear();
         alpha = 0;
     };

@@ -79,7 +79,10 @@ bool ContextGameHelp::dismissPressed() const {
 
 void ContextGameHelp::tickContents(double time, double dt) {
     Context::tickContents(time, dt);
-    if (time >= SLIDE_TIME && time - dt < SLIDE_TIME) addChild(content);
+    if (time >= SLIDE_TIME && time - dt < SLIDE_TIME) {
+        addChild(content);
+        contentBlocks = blocksOf(content);
+    }
 
     switch (state) {
     case STATE_OPENING:
@@ -118,8 +121,7 @@ void ContextGameHelp::renderContents() {
         drawFilledRect(Rect(-w, h, w, h - barInset), BLACK);
         drawFilledRect(Rect(-w, -h + barInset, w, -h), BLACK);
     }
-    if (content->parent == this)
-        for (const std::vector<Rect>& block : blocksOf(content)) MenuPlate::drawBlockPanel(panel, block);
+    for (const std::vector<Rect>& block : contentBlocks) MenuPlate::drawBlockPanel(panel, block);
     Context::renderContents();
 }
 
@@ -134,6 +136,7 @@ void ContextGameHelp::onStateChange() {
         break;
     case STATE_CLOSING:
         content->destroyChildren();
+        contentBlocks.clear();
         setState(STATE_CLOSED, SLIDE_TIME);
         break;
     case STATE_CLOSED:

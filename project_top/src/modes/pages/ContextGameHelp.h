@@ -8,6 +8,9 @@
 // empties the content, slides the bars out and closes the page. The content's
 // texts stand on one panel per block of lines.
 #include "core/Context.h"
+#include "util/Rect.h"
+
+#include <vector>
 
 class FontQuad;
 class MenuButton;
@@ -32,6 +35,9 @@ public:
     MenuButton* title = nullptr;  // a child
     MenuButton* resume = nullptr; // a child
     StretchSkin* panel = nullptr; // owned; under the content's texts
+    // The letters of the content's texts in blocks, taken as the content
+    // shows (the opener has filled it by then); empty before and once emptied.
+    std::vector<std::vector<Rect>> contentBlocks;
 
     // A page's white line of text (printFlags -1: the font's own alignment)
     // and a frame of the "mouse" pictures, added below page.
