@@ -3,6 +3,7 @@
 // gravity and the splash's resting drops, the end of an effect, and a fuse's
 // trail, apex and burst.
 #include "MatchFixture.h"
+#include "PoseChecks.h"
 #include "app/Global.h"
 #include "core/Plim.h"
 #include "util/Random.h"
@@ -33,12 +34,6 @@ struct Detail {
     ~Detail() { gGlobal->saveData.graphicsDetail = saved; }
     int saved;
 };
-
-int frameOf(Texture* frames, const Renderable& particle) {
-    for (size_t i = 0; i < frames->skins.size(); ++i)
-        if (frames->skins[i] == particle.pSkin) return int(i);
-    return -1;
-}
 
 // The Firework children of a holder, in order.
 std::vector<Firework*> bursts(PlimBase& holder) {
@@ -149,14 +144,14 @@ TEST_F(EffectsTest, ExplosionAnimatesFromFirstToLastFrameAndEnds) {
     Explosion e(0, 0, 0, 1, 50, 50, 0, 0, 1);
     const int n = int(e.frames->skins.size());
     e.tick(0.0, 0.01);
-    EXPECT_EQ(frameOf(e.frames, e.particles[0]), 0);
+    EXPECT_EQ(skinIndex(e.frames, e.particles[0].pSkin), 0);
     EXPECT_FLOAT_EQ(e.particles[0].position.x, 0.5f);
     int ticks = 1, last = 0;
     while (!e.bDestroyPending && ticks < 1000) {
-        const int before = frameOf(e.frames, e.particles[0]);
+        const int before = skinIndex(e.frames, e.particles[0].pSkin);
         e.tick(0.0, 0.01);
-        if (e.particles[0].life > -e.decayRate * 0.01f) last = frameOf(e.frames, e.particles[0]);
-        EXPECT_GE(frameOf(e.frames, e.particles[0]), before);
+        if (e.particles[0].life > -e.decayRate * 0.01f) last = skinIndex(e.frames, e.particles[0].pSkin);
+        EXPECT_GE(skinIndex(e.frames, e.particles[0].pSkin), before);
         ++ticks;
     }
     EXPECT_EQ(last, n - 1);
@@ -174,7 +169,7 @@ TEST_F(EffectsTest, SplashDropsRestOnTheSurfaceAndTheRingEndsAfterASecond) {
     for (int i = 0; i < 150; ++i) {
         s.tick(0.0, 0.01);
         if (i == 49) {
-            EXPECT_EQ(frameOf(s.ringFrames, s.ring), int(0.5 * s.ringFrames->skins.size()));
+            EXPECT_EQ(skinIndex(s.ringFrames, s.ring.pSkin), int(0.5 * s.ringFrames->skins.size()));
         }
         top = std::max(top, s.particles[0].position.y);
         if (s.particles[0].vy < 0) ++falling;

@@ -5,6 +5,7 @@
 
 Firework::Firework(const Emission& shape, UColor colour) : ParticleBurst(DECAY), scale(shape.scale) {
     frames = World::frames("flare");
+    flare = World::frame(frames, 0);
     // The flares keep scale 1 until their first tick sizes them.
     launch(shape, [&](Sparc& p, float) {
         const V3 turn = randomSpin();
@@ -19,7 +20,6 @@ Firework::Firework(float x, float y, float z, int count, float minSpeed, float m
 
 void Firework::tick(double, double dt) {
     const float t = float(dt);
-    Skin* flare = World::frame(frames, 0);
     advance(t, [&](Sparc& p) {
         const V3 at = drift(p, t);
         p.vy -= GRAVITY * t;

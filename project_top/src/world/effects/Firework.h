@@ -4,6 +4,8 @@
 #include "ParticleBurst.h"
 #include "util/UColor.h"
 
+class Skin;
+
 class Firework : public ParticleBurst {
 public:
     static constexpr float DECAY = 128.0f;
@@ -19,4 +21,5 @@ public:
     // The flares shrink from scale towards MIN_SCALE as they burn out.
     static constexpr float MIN_SCALE = 0.1f;
     float scale = 1.0f;
+    Skin* flare = nullptr; // the frames' first picture; not owned
 };

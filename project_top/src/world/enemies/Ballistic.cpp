@@ -6,8 +6,8 @@
 #include "render/Texture.h"
 #include "modes/GameController.h"
 #include "world/World.h"
-#include "world/effects/Explosion.h"
 #include "world/effects/Smoke.h"
+#include "world/weapons/Projectile.h"
 #include "util/PlimMath.h"
 
 #include <cmath>
@@ -92,9 +92,7 @@ void Ballistic::render() {
 }
 
 void Ballistic::onDestroyed(GameObject*) {
-    Emission pieces(boundsCenter);
-    pieces.particles(8 + 6 * World::detail()).speeds(25.0f, 75.0f).toward(heading).spreading(PI).scaled(2.0f);
-    World::add(GameController::LAYER_FIREWORKS, new Explosion(pieces));
+    Projectile::explodeAt(boundsCenter, heading, 8 + 6 * World::detail(), 25.0f, 75.0f, 2.0f);
     playExplosionShort(position, -0.5f, 0.0f);
     bDestroyPending = true;
 }

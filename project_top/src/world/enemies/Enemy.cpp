@@ -10,13 +10,14 @@
 #include "modes/PlayerData.h"
 #include "world/Palm.h"
 #include "world/World.h"
-#include "world/effects/Explosion.h"
-#include "world/effects/Splash.h"
-#include "util/PlimMath.h"
+#include "world/weapons/Projectile.h"
 
 #include <cmath>
 
 namespace {
+
+const float SPLASH_SPEED = 200.0f;
+const float EXPLOSION_SCALE = 1.5f;
 
 Camera* gameCamera() {
     GameController* game = GameController::current();
@@ -120,17 +121,11 @@ void Enemy::playExplosionShort(V3 at, float pitchMin, float pitchMax) {
 }
 
 void Enemy::splashDown() {
-    if (World::detail() > 0) {
-        Emission drops(position);
-        drops.particles(20).speeds(0.0f, 200.0f).toward(HALF_PI).spreading(HALF_PI);
-        World::add(GameController::LAYER_FIREWORKS, new Splash(drops));
-    }
+    Projectile::splashAt(position, SPLASH_SPEED);
     World::playAt("smallSplash", position);
     bDestroyPending = true;
 }
 
 void Enemy::explode(float minSpeed, float maxSpeed) {
-    Emission pieces(position);
-    pieces.particles(6 * World::detail() + 4).speeds(minSpeed, maxSpeed).toward(heading).spreading(PI).scaled(1.5f);
-    World::add(GameController::LAYER_FIREWORKS, new Explosion(pieces));
+    Projectile::explodeAt(position, heading, 6 * World::detail() + 4, minSpeed, maxSpeed, EXPLOSION_SCALE);
 }
