@@ -4,6 +4,7 @@
 #include "net/NetStats.h"
 #include "net/NetTime.h"
 #include "net/Node.h"
+#include "util/PlimUtil.h"
 
 namespace {
 const uint32_t LOOPBACK = 0x7f000001u;
@@ -14,7 +15,8 @@ const double ACK_PROMPT = 0.01;
 const double KEEPALIVE = 1.0;
 } // namespace
 
-OurTransportEndpoint::OurTransportEndpoint(bool server) : NetHost("Corvana2demo", 2.60, "bench", 0, server) {
+OurTransportEndpoint::OurTransportEndpoint(bool server)
+    : NetHost(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, "bench", 0, server) {
     maxPeers = 1;
     timeout = CONNECTION_TIMEOUT;
 }

@@ -47,7 +47,7 @@ const int HEADER_BYTES = 13; // kind, index, time stamp
 // Inside ENet's reliable window, and 13 bytes over it: ENet's last fragment
 // then waits for an acknowledgement before it may go.
 const int MESSAGE_SIZES[] = {60000, 65549};
-const int LARGEST_MESSAGE = 65549;
+const int LARGEST_MESSAGE = MESSAGE_SIZES[1];
 // Runs per row, ours and ENet's taking turns.
 const int RUNS = 5;
 // Messages per run, one at a time and then streamed. At the game's service

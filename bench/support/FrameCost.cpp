@@ -14,9 +14,9 @@ int over(const Series& s, double ms) {
 
 FrameStart::FrameStart() : wall(BenchStats::wallSeconds()), process(BenchStats::processCpuSeconds()) {}
 
-void FrameCost::add(const FrameStart& start, double leftOutMs) {
-    wall.add((BenchStats::wallSeconds() - start.wall) * 1000.0 - leftOutMs);
-    process.add((BenchStats::processCpuSeconds() - start.process) * 1000.0 - leftOutMs);
+void FrameCost::add(const FrameStart& start, const FrameStart& end, double leftOutMs) {
+    wall.add((end.wall - start.wall) * 1000.0 - leftOutMs);
+    process.add((end.process - start.process) * 1000.0 - leftOutMs);
 }
 
 int FrameCost::wallOver(double periodMs) const { return over(wall, periodMs); }

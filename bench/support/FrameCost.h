@@ -8,7 +8,8 @@
 #include <initializer_list>
 #include <string>
 
-// The clocks read as a frame starts.
+// The clocks read as a frame starts (or as it ends, for a benchmark that does
+// work of its own after the frame before it adds the frame).
 struct FrameStart {
     FrameStart();
     double wall, process;
@@ -18,8 +19,10 @@ class FrameCost {
 public:
     // name: what print calls the spans.
     explicit FrameCost(const char* name = "whole frames") : name(name) {}
-    // One frame, from start to now; leftOutMs (a counter's own time) comes off both.
-    void add(const FrameStart& start, double leftOutMs = 0.0);
+    // One frame, from start to now (or to end); leftOutMs (a counter's own time)
+    // comes off both.
+    void add(const FrameStart& start, double leftOutMs = 0.0) { add(start, FrameStart(), leftOutMs); }
+    void add(const FrameStart& start, const FrameStart& end, double leftOutMs = 0.0);
     int frames() const { return int(wall.v.size()); }
     // Frames longer than periodMs in wall time / in the process's CPU.
     int wallOver(double periodMs) const;

@@ -5,8 +5,8 @@
 
 using namespace BenchStats;
 
-long TimedFrames::add(const FrameStart& start, const TimedController& timed) {
-    whole.add(start);
+long TimedFrames::add(const FrameStart& start, const FrameStart& end, const TimedController& timed) {
+    whole.add(start, end);
     tick.push_back(timed.tickEnd.cpu - timed.tickStart.cpu);
     render.push_back(timed.renderEnd.cpu - timed.renderStart.cpu);
     const long made = (timed.tickEnd.allocations - timed.tickStart.allocations) +

@@ -10,8 +10,8 @@
 
 class TimedFrames {
 public:
-    // The frame begun at start has just run; returns its allocations.
-    long add(const FrameStart& start, const TimedController& timed);
+    // The frame from start to end; returns its allocations.
+    long add(const FrameStart& start, const FrameStart& end, const TimedController& timed);
     // The whole frames against periodMs, then the main thread's parts.
     void print(const char* indent, double periodMs) const;
     // The whole frames' counters (frame_...), and tick_... and render_....
