@@ -77,7 +77,8 @@ bool StagedFolder::create(std::string& problem) {
     }
     std::string pattern = existed ? target + "/.wadtool" + TEMP_MARKER + "XXXXXX"
                                   : withoutTrailingSlashes(target) + TEMP_MARKER + "XXXXXX";
-    if (!mkdtemp(&pattern[0])) return problem = because("cannot create folder", target, errno), false;
+    if (!mkdtemp(&pattern[0]))
+        return problem = because(existed ? "cannot write into folder" : "cannot create folder", target, errno), false;
     staging = pattern;
     // mkdtemp makes it private; a new target ends as an ordinary new folder.
     if (!existed && chmod(staging.c_str(), newFolderMode()) != 0)

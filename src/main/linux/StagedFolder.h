@@ -16,8 +16,8 @@ public:
     // was never placed.
     ~StagedFolder();
 
-    // Makes the target's missing parent folders and the temporary folder.
     // Each of these returns false with one line in problem.
+    // Makes the target's missing parent folders and the temporary folder.
     bool create(std::string& problem);
     // Stages the file name, a relative path that stays below the target.
     bool write(const std::string& name, const void* bytes, int count, std::string& problem);

@@ -37,7 +37,6 @@
 #include <cstring>
 #include <filesystem>
 #include <set>
-#include <sys/stat.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
