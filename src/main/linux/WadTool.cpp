@@ -254,7 +254,12 @@ int pack(const std::string& archiveArg, const std::string& folderArg, bool compr
 
     int compressed = 0;
     error = readBack(temp, names, compressed);
-    if (!error.empty()) return abandon("archive '" + archive + "' could not be written correctly: " + error);
+    if (!error.empty()) {
+        // The temporary copy is removed: the reason names the archive instead.
+        UString why = error.c_str();
+        replaceAll(why, temp.c_str(), archive.c_str());
+        return abandon("archive '" + archive + "' could not be written correctly: " + why.str());
+    }
     deleteFileManager();
     if (rename(temp.c_str(), archive.c_str()) != 0) {
         const std::string why = strerror(errno);
