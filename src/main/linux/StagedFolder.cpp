@@ -55,6 +55,10 @@ StagedFolder::~StagedFolder() {
 }
 
 bool StagedFolder::create(std::string& problem) {
+    return checkTarget(problem) && makeParents(problem) && makeStaging(problem);
+}
+
+bool StagedFolder::checkTarget(std::string& problem) {
     struct stat info;
     if (stat(target.c_str(), &info) == 0) {
         existed = S_ISDIR(info.st_mode);
@@ -63,18 +67,25 @@ bool StagedFolder::create(std::string& problem) {
         // A link that leads nowhere is no place to make the folder either.
         return problem = because("cannot create folder", target, errno == ENOENT ? EEXIST : errno), false;
     }
-    if (!existed) {
-        // The parents the target needs, outermost first.
-        std::vector<std::string> missing;
-        for (std::string p = parentOf(target); stat(p.c_str(), &info) != 0; p = parentOf(p)) {
-            if (errno != ENOENT) return problem = because("cannot create folder", p, errno), false;
-            missing.insert(missing.begin(), p);
-        }
-        for (const std::string& p : missing) {
-            if (mkdir(p.c_str(), 0777) != 0) return problem = because("cannot create folder", p, errno), false;
-            madeParents.push_back(p);
-        }
+    return true;
+}
+
+bool StagedFolder::makeParents(std::string& problem) {
+    if (existed) return true;
+    std::vector<std::string> missing;  // outermost first
+    struct stat info;
+    for (std::string p = parentOf(target); stat(p.c_str(), &info) != 0; p = parentOf(p)) {
+        if (errno != ENOENT) return problem = because("cannot create folder", p, errno), false;
+        missing.insert(missing.begin(), p);
     }
+    for (const std::string& p : missing) {
+        if (mkdir(p.c_str(), 0777) != 0) return problem = because("cannot create folder", p, errno), false;
+        madeParents.push_back(p);
+    }
+    return true;
+}
+
+bool StagedFolder::makeStaging(std::string& problem) {
     std::string pattern = existed ? target + "/.wadtool" + TEMP_MARKER + "XXXXXX"
                                   : withoutTrailingSlashes(target) + TEMP_MARKER + "XXXXXX";
     if (!mkdtemp(&pattern[0]))

@@ -25,6 +25,10 @@ public:
     bool place(std::string& problem);
 
 private:
+    // The steps of create.
+    bool checkTarget(std::string& problem);
+    bool makeParents(std::string& problem);
+    bool makeStaging(std::string& problem);
     // Why name cannot go into the existing target: a link on its way (never
     // followed), a file where a folder must go, or what replaceTarget says
     // of the file it replaces; empty when it can.
