@@ -286,18 +286,12 @@ TEST_F(MixerTest, ADeviceWithMoreChannelsAndAnotherRateGetsLeftRightThenSilence)
     start(ramp(64));
     callback();
     std::vector<float> sums(128);
-    for (int i = 0; i < 64; ++i) {
-        sums[size_t(2 * i)] = float(i / 2) / 100.0f;
-        sums[size_t(2 * i + 1)] = -float(i / 2) / 100.0f;
-    }
+    for (int i = 0; i < 128; ++i) sums[size_t(i)] = float(i % 2 ? -(i / 4) : i / 4) / 100.0f;
     const std::vector<float> out = blocked(sums, 64);
-    auto sample = [&](int i) { return stream[size_t(2 * i)] << 8 | stream[size_t(2 * i + 1)]; };
-    for (int i = 0; i < 64; ++i) {
-        const int k = i - lag();
-        for (int side = 0; side < 4; ++side) {
-            const float v = k < 0 || side > 1 ? 0.0f : out[size_t(2 * k + side)];
-            EXPECT_EQ(sample(4 * i + side), int(double(v) * 32760.0 + 32768.0)) << i << " " << side;
-        }
+    for (int i = 0; i < 64 * 4; ++i) {
+        const int k = i / 4 - lag(), side = i % 4;
+        const float v = k < 0 || side > 1 ? 0.0f : out[size_t(2 * k + side)];
+        EXPECT_EQ(stream[size_t(2 * i)] << 8 | stream[size_t(2 * i + 1)], int(double(v) * 32760.0 + 32768.0)) << i;
     }
 }
 

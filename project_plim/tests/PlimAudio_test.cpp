@@ -95,52 +95,21 @@ TEST_F(PlimAudioTest, MutedAudioOpensNothing) {
     EXPECT_EQ(text.lines[at + 2], "PlimAudio(): Started.");
 }
 
-// A driver that is not there, and a device that cannot open (the disk driver
-// with nowhere to write): each run goes on as muted, says why in one line and
-// in the log, and leaves the player's setting as it was.
-TEST_F(PlimAudioTest, WithoutADeviceItRunsMutedAndSaysWhy) {
+// A driver that is not there: the run goes on as muted (what it says is
+// checked on the whole game) and leaves the player's setting alone.
+TEST_F(PlimAudioTest, WithoutADeviceItRunsMuted) {
     OggFixture::writeSine(folder.root + "/fx.ogg", 1, 4410, 22050);
     folder.writeUserSettings();
     engine.reset(new AudioTestEngine(folder, false));
-    const std::string nowhere = folder.root + "/missing/audio.raw";
-    std::vector<std::string> problems;
-    for (const char* driver : {"nosuchdriver", "disk"}) {
-        setenv("SDL_AUDIODRIVER", driver, 1);
-        setenv("SDL_DISKAUDIOFILE", nowhere.c_str(), 1);
-        ::testing::internal::CaptureStderr();
-        engine->startAudio();
-        const std::string said = ::testing::internal::GetCapturedStderr();
-        audio = PLIM->audio;
-        const std::string name = "Corvana2demo: ", head = name + "cannot open the audio device (",
-                          tail = "; the game runs without sound.\n";
-        ASSERT_EQ(said.compare(0, head.size(), head), 0) << said;
-        EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
-        ASSERT_GT(said.size(), head.size() + tail.size());
-        EXPECT_EQ(said.substr(said.size() - tail.size()), tail) << said;
-        EXPECT_NE(said.find(std::string(", SDL_AUDIODRIVER=") + driver + ")"), std::string::npos) << said;
-        problems.push_back(said.substr(name.size(), said.size() - name.size() - tail.size()));
-
-        EXPECT_TRUE(PlimAudio::isMuted());
-        EXPECT_EQ(audio->mixer, nullptr);
-        EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
-        Sound sound("fx.ogg", false, 2);
-        EXPECT_EQ(sound.source, nullptr);
-        SoundChannel channel(&sound);
-        channel.play();
-        EXPECT_FALSE(channel.isPlaying());
-        sound.playAt(V3());
-        SoundStream music("fx.ogg", true);
-        audio->playMusic(&music);
-        EXPECT_FALSE(music.isPlaying());
-        audio->setMusicVolume(0.5f);
-        audio->tick();
-        audio->stopAll();
-        engine->stopAudio();
-        EXPECT_EQ(PLIM->config->getString("PlimAudio", "bMute"), "No");
-    }
-    LogText text = log();
-    for (const std::string& problem : problems)
-        EXPECT_GE(text.find("PlimAudio(): Running without sound: " + problem + "."), 0) << problem;
+    setenv("SDL_AUDIODRIVER", "nosuchdriver", 1);
+    engine->startAudio();
+    EXPECT_TRUE(PlimAudio::isMuted() && !PLIM->audio->mixer && !SDL_WasInit(SDL_INIT_AUDIO));
+    Sound sound("fx.ogg", false, 2);
+    SoundChannel channel(&sound);
+    channel.play();
+    EXPECT_FALSE(channel.isPlaying());
+    engine->stopAudio();
+    EXPECT_EQ(PLIM->config->getString("PlimAudio", "bMute"), "No");
 }
 
 TEST_F(PlimAudioTest, OnlyTheStepsBetweenRunningAndInactivePauseAndResume) {

@@ -276,32 +276,23 @@ TEST(Game, AnAbsurdFrameRateStillEndsOnSigterm) {
 }
 
 // Without a sound device the game plays silent and says so in one line (ALSA's
-// own complaints go to the log); the player's setting stays, so the next
-// start tries the device again.
+// own complaints go to the log); the player's setting stays for the next start.
 TEST(Game, WithoutASoundDeviceItPlaysSilentAndSaysSoInOneLine) {
     SKIP_WITHOUT_DISPLAY();
     keepDisplayOpen();
-    const std::vector<std::pair<std::string, std::string>> noDevices[] = {
-        {{"SDL_AUDIODRIVER", "nosuchdriver"}}, {{"SDL_AUDIODRIVER", "alsa"}, {"AUDIODEV", "nosuchpcm"}}};
-    for (const auto& environment : noDevices) {
+    for (const char* driver : {"nosuchdriver", "alsa"}) {
         GameRun run;
-        run.environment = environment;
+        run.environment = {{"SDL_AUDIODRIVER", driver}, {"AUDIODEV", "nosuchpcm"}};
         run.start();
         ASSERT_TRUE(run.waitForLog("Global initialization complete", 60.0)) << run.errors();
         kill(run.pid, SIGTERM);
         EXPECT_EQ(run.wait(30.0), 0) << run.errors();
-        const std::string why =
-            "cannot open the audio device (No available audio device, SDL_AUDIODRIVER=" + environment[0].second + ")";
+        const std::string why = std::string("cannot open the audio device (No available audio device, SDL_AUDIODRIVER=") + driver + ")";
         EXPECT_EQ(run.errors(), "Corvana2demo: " + why + "; the game runs without sound.\n");
         std::vector<std::string> lines = logLines(run.log());
-        const std::string loop = "doFrame(): Entering game loop.";
-        EXPECT_EQ(linesWith(lines, "PlimAudio(): Running without sound: " + why + ".", loop).size(), 1u);
+        EXPECT_EQ(linesWith(lines, "PlimAudio(): Running without sound: " + why + ".", "~Plim(): Done.").size(), 1u);
         EXPECT_EQ(linesWith(lines, "Sound(): Loading sound file", "~Plim(): Done.").size(), 0u);
-        const std::vector<std::string> alsa = linesWith(lines, "ALSA(): ", loop);
-        if (environment.size() > 1) {
-            EXPECT_TRUE(alsa.size() == 1 && alsa[0].find("Unknown PCM nosuchpcm") != std::string::npos) << run.log();
-        }
-        EXPECT_EQ(lines.back(), "~Plim(): Done. Clean exit.");
+        EXPECT_EQ(linesWith(lines, "ALSA(): pcm.c", "~Plim(): Done.").size(), *driver == 'a' ? 1u : 0u);
         EXPECT_FALSE(exists(run.userFolder + "crash.Corvana2demo.log"));
         EXPECT_NE(readFile(run.userFolder + "Corvana2demo.cfg").find("\nbMute=No\n"), std::string::npos);
     }
