@@ -4,6 +4,8 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <dlfcn.h>
 
 namespace {
@@ -30,6 +32,9 @@ void toLog(const char* file, int line, const char* function, int error, const ch
 } // namespace
 
 void AlsaMessages::routeToLog() {
+    // SDL tries ALSA only when it names no driver, or ALSA itself.
+    const char* driver = getenv("SDL_AUDIODRIVER");
+    if (driver && *driver && strcmp(driver, "alsa") != 0) return;
     // Kept loaded for good: SDL loads the same library, and the handler must
     // stay set through every load and unload of SDL's.
     static void* library = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);

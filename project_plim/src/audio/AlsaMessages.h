@@ -6,6 +6,7 @@
 // library is looked up at run time, and without it nothing happens.
 class AlsaMessages {
 public:
-    // Sends every later ALSA message to the log; safe to call more than once.
+    // Sends every later ALSA message to the log, where SDL may use ALSA; safe
+    // to call more than once.
     static void routeToLog();
 };
