@@ -10,7 +10,7 @@
 
 namespace {
 
-// ALSA's own types, declared here for the same reason.
+// ALSA's own types: the game is built without ALSA's headers and library.
 typedef void (*ErrorHandler)(const char* file, int line, const char* function, int error, const char* format, ...);
 typedef int (*SetErrorHandler)(ErrorHandler handler);
 typedef const char* (*ErrorText)(int error);
