@@ -276,4 +276,34 @@ TEST_F(NetHostTest, MalformedConnectionPacketsAreDropped) {
     EXPECT_EQ(client->events, Lines{"rejected "});
 }
 
+TEST(NetHostSockets, DisconnectNoticesFromOutsideGrowTheLogByAFewLinesASecond) {
+    NetTestEngine net(false);
+    RecordingHost server(true), sender(false);
+    auto logBytes = [&] {
+        net.log(); // flushes
+        return EngineTestFolder::readFile(net.folder.logPath()).size();
+    };
+    const size_t before = logBytes();
+    Packet* notice = connectionPacket(NetHost::TYPE_DISCONNECT, NetAddress());
+    uint32_t nobody = 12345;
+    notice->doBytes(&nobody, 4);
+    // 100,000 notices over ten seconds.
+    const int notices = 100000;
+    for (int sent = 1; sent <= notices; ++sent) {
+        sender.connection->sendRaw(notice, server.connection->address);
+        if (sent % 100 == 0)
+            server.update();
+        if (sent % 1000 == 0)
+            net.advance(0.1);
+    }
+    delete notice;
+    NetStats received(0.0);
+    received.add(&server.connection->totalStats);
+    received.add(server.connection->getStats());
+    EXPECT_GE(received.packetsIn, notices * 99 / 100);
+    size_t grown = logBytes() - before;
+    printf("the log grew by %zu bytes under %d disconnect notices\n", grown, notices);
+    EXPECT_LE(grown, 200u * 1024);
+}
+
 } // namespace
