@@ -1,10 +1,6 @@
 #include "LogLimiter.h"
 
 #include "Logger.h"
-#include "Plim.h"
-#include "util/PlimUtil.h"
-
-#include <cstdarg>
 
 LogLimiter::LogLimiter(const char* tag, int linesPerSecond) : tag(tag), linesPerSecond(linesPerSecond) {}
 
@@ -42,12 +38,10 @@ bool LogLimiter::allow(double now) {
 }
 
 void LogLimiter::log(double now, const char* lineTag, const char* format, ...) {
-    if (!allow(now) || !PLIM || !PLIM->log)
+    if (!allow(now))
         return;
     va_list args;
     va_start(args, format);
-    UString message;
-    formatStringV(message, format, args);
+    logTaggedV(lineTag, format, args);
     va_end(args);
-    PLIM->log->print("%s(): %s", lineTag, message.c_str());
 }

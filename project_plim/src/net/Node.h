@@ -33,8 +33,8 @@ public:
     explicit Node(NetHost* host);
     ~Node() override;
 
-    // Pieces enter and leave outQueue only through these two and the destructor,
-    // which keeps the index by sequence number true.
+    // Pieces enter outQueue only here and leave it only through processAcks
+    // or with the node, which keeps its index by sequence number true.
     void addOutgoing(Packet* piece);
     // The next missing sequence number to ask for again; 0 for none.
     int nextResendRequest();
