@@ -1,7 +1,6 @@
-// Quitting from the menus on a full disk, through the real entry loop, loader
-// and shutdown: the dialog names each save that failed and the reason; "Try
-// again" writes them once there is room, "Quit without saving" leaves the old
-// saves as they were and nothing for the next start to tell.
+// Quitting from the menus on a full disk, through the real entry loop and
+// shutdown: the dialog names each failed save and why; "Try again" saves once
+// there is room, "Quit without saving" leaves the old saves and no list.
 #include "app/ContextManager.h"
 #include "screens/ContextDialog.h"
 #include "FullDisk.h"
@@ -12,16 +11,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <string>
 #include <memory>
+#include <string>
 #include <unistd.h>
 
 namespace {
 
-// Writes the saves once it is up; once the test leaves "quit", changes the
-// saved data and closes itself with a Quit button; tells where the buttons of
-// the dialog over it lie.
+// Saves once it is up; when the test leaves "quit", changes the saved data and
+// presses its Quit button; tells where the dialog's buttons lie from the pointer.
 class MainScreen : public Context {
 public:
     MainScreen() { bDeleteWhenDone = true; }
@@ -29,8 +26,7 @@ public:
         Context::tickContents(time, dt);
         if (!quit) {
             gGlobal->writeSaves();
-            quit = new MenuButtonQuit(0.0f, 0.0f, 0.0f, "Quit", "");
-            addChild(quit);
+            addChild(quit = new MenuButtonQuit(0.0f, 0.0f, 0.0f, "Quit", ""));
             writeMarker("saved");
         }
         if (!EngineTestFolder::exists("quit") || unlink("quit") != 0) return;
@@ -40,7 +36,6 @@ public:
     void onDeactivate(bool removed) override {
         ContextDialog* dialog = dynamic_cast<ContextDialog*>(gGlobal->contextManager->getTop());
         if (removed || !dialog || !dialog->pButton2) return;
-        // From the pointer, in virtual pixels (y up): each button's centre.
         V3 one = dialog->pButton1->position - mouseWorld, two = dialog->pButton2->position - mouseWorld;
         writeMarker("asked", dialog->text.str() + "\n" + std::to_string(int(one.x)) + " " + std::to_string(int(one.y)) +
                                  " " + std::to_string(int(two.x)) + " " + std::to_string(int(two.y)));
@@ -58,11 +53,11 @@ Global* makeApp() { return new TestApp(); }
 class QuitSavesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";
-        if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
-        user = run.folder.userFolder();
+        if (!getenv("DISPLAY") || system("command -v xdotool >/dev/null 2>&1") != 0)
+            GTEST_SKIP() << "needs an X server (xvfb-run) and xdotool";
         disk.reset(new FullDisk(user.substr(0, user.size() - 1)));
         run.folder.writeUserSettings();
+        // The log goes elsewhere, where it can still be written.
         ASSERT_EQ(symlink((run.folder.root + "/game.log").c_str(), run.folder.logPath().c_str()), 0);
     }
     void TearDown() override { disk.reset(); }
@@ -74,32 +69,25 @@ protected:
         disk->fill();
         writeMarker("quit");
         EXPECT_TRUE(run.waitForFile("asked")) << run.log();
-        const std::string asked = run.read("asked");
-        return asked.substr(0, asked.find('\n'));
+        return run.read("asked").substr(0, run.read("asked").find('\n'));
     }
-    // Clicks the dialog's first or second button with real input: from a
-    // little above its centre, downwards, until the game ends (the pointer
-    // can lag the moves by a few pixels; the other button is never hit).
+    // Clicks a button of the dialog with real input, from a little above its
+    // centre downwards (the pointer may lag a few pixels) until the game ends.
     void click(int button) {
         const std::string asked = run.read("asked");
         int x[2] = {}, y[2] = {};
         ASSERT_EQ(sscanf(asked.c_str() + asked.find('\n') + 1, "%d %d %d %d", &x[0], &y[0], &x[1], &y[1]), 4);
         xdotool("mousemove_relative -- " + std::to_string(x[button]) + " " + std::to_string(-y[button] - 30));
-        for (int step = 0; step < 12 && run.log().find("~Plim(): Initiating shutdown") == std::string::npos; ++step) {
-            xdotool("mousemove_relative -- 0 6");
-            usleep(100000);
-            xdotool("mousedown 1");
-            usleep(100000);
-            xdotool("mouseup 1");
-            usleep(300000);
-        }
+        for (int step = 0; step < 12 && run.log().find("~Plim(): Initiating shutdown") == std::string::npos; ++step)
+            xdotool("mousemove_relative -- 0 6 sleep 0.1 mousedown 1 sleep 0.1 mouseup 1 sleep 0.3");
     }
     static void xdotool(const std::string& arguments) {
         ASSERT_EQ(system(("xdotool " + arguments).c_str()), 0) << arguments;
     }
 
     ProgramRun run;
-    std::string user, hst;
+    const std::string user = run.folder.userFolder();
+    std::string hst;
     std::unique_ptr<FullDisk> disk;
 };
 
@@ -112,8 +100,6 @@ TEST_F(QuitSavesTest, QuitWithoutSavingKeepsTheOldSaves) {
     ASSERT_EQ(run.wait(), 0) << run.log();
     EXPECT_TRUE(!hst.empty() && EngineTestFolder::readFile(user + "Corvana2demo.hst") == hst);
     EXPECT_FALSE(EngineTestFolder::exists(user + "Corvana2demo.unsaved"));
-    EXPECT_NE(run.log().find("save(): Not saving '" + user + "Corvana2demo.hst': the player chose to quit without it."),
-              std::string::npos) << run.log();
 }
 
 TEST_F(QuitSavesTest, TryAgainSavesOnceThereIsRoom) {
@@ -123,7 +109,6 @@ TEST_F(QuitSavesTest, TryAgainSavesOnceThereIsRoom) {
     ASSERT_EQ(run.wait(), 0) << run.log();
     const std::string saved = EngineTestFolder::readFile(user + "Corvana2demo.hst");
     EXPECT_TRUE(!hst.empty() && saved.size() > 68 && saved != hst);
-    EXPECT_FALSE(EngineTestFolder::exists(user + "Corvana2demo.unsaved"));
 }
 
 } // namespace
