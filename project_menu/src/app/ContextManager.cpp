@@ -35,7 +35,7 @@ void clearFocus() {
 
 } // namespace
 
-ContextManager::ContextManager() : quitSaves(this) {
+ContextManager::ContextManager() {
     pointerLayer = new Context();
     pointer = new MousePointer();
     pointerLayer->addChild(pointer);

@@ -16,8 +16,6 @@ class ContextManager;
 
 class QuitSaves {
 public:
-    explicit QuitSaves(PlimBase* owner) : waiting(owner) {}
-
     // The last open screen, done, is about to close: true when it may (the
     // saves are written, or the player chose to go without them). Else it
     // stays open, with the dialog over it.
@@ -35,6 +33,7 @@ private:
     void ask(ContextManager& stack);
 
     std::vector<std::pair<UString, UString>> failed;
-    Reference<Context> waiting; // the screen kept open under the dialog
+    // The screen kept open under the dialog; nobody needs telling when it goes.
+    Reference<Context> waiting{nullptr};
     bool bSettled = false;
 };
