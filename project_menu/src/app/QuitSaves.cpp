@@ -32,7 +32,7 @@ void QuitSaves::ask(ContextManager& stack) {
     UString text;
     for (const auto& failure : failed)
         text += formatString("Could not save '%s': %s.|", failure.first.c_str(), failure.second.c_str());
-    text += "|Quit without saving, and the changes of this game are lost.";
+    text += "|If you quit without saving, the changes made in this game are lost.";
     logTagged("ask", "Asking whether to quit without %d save(s).", int(failed.size()));
     ContextDialog* dialog = new ContextDialog();
     dialog->text = text;
