@@ -43,6 +43,10 @@ struct NetConnection::ReceiveBatch {
     mmsghdr messages[BATCH_DATAGRAMS];
     iovec pieces[BATCH_DATAGRAMS];
     sockaddr_in senders[BATCH_DATAGRAMS];
+    union Control {
+        char bytes[CMSG_SPACE(sizeof(in_pktinfo))];
+        cmsghdr align;
+    } controls[BATCH_DATAGRAMS];
     int count = 0, next = 0;
     ReceiveBatch() {
         for (uint8_t*& b : buffers)
@@ -104,6 +108,11 @@ bool NetConnection::openSocket(bool fatal) {
         return false;
     }
 
+    if (address.getIP() == 0) {
+        int on = 1;
+        bPacketInfo = setsockopt(wsaSocket, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) == 0;
+    }
+
     logTagged(TAG, "Binding to address: %s.", address.toString().c_str());
     sockaddr_in in;
     address.toSockAddr(&in);
@@ -142,7 +151,11 @@ void NetConnection::sendRaw(Packet* packet, NetAddress to) {
     } else if (wsaSocket >= 0) {
         sockaddr_in in;
         to.toSockAddr(&in);
-        if (sendto(wsaSocket, packet->buffer, count, 0, reinterpret_cast<sockaddr*>(&in), SOCKADDR_SIZE) < 0)
+        uint32_t source = sourceFor(to);
+        bool sent = source ? sendFrom(packet, to, source)
+                           : sendto(wsaSocket, packet->buffer, count, 0, reinterpret_cast<sockaddr*>(&in),
+                                    SOCKADDR_SIZE) >= 0;
+        if (!sent)
             logTagged("sendRaw", "WARNING: sendto() failed with error %s.", PlimNetwork::errorText(errno).c_str());
     } else {
         return; // closed: nothing goes out
@@ -172,7 +185,8 @@ void NetConnection::sendRawBatch(Packet* const* packets, int count, NetAddress t
             if (next < size)
                 break;
         }
-        if (run < 2 || emulated || wsaSocket < 0 || !bSegmentOffload || !sendSegmented(packets + i, run, to))
+        if (run < 2 || emulated || wsaSocket < 0 || !bSegmentOffload || sourceFor(to) ||
+            !sendSegmented(packets + i, run, to))
             for (int k = 0; k < run; ++k)
                 sendRaw(packets[i + k], to);
         i += run;
@@ -232,6 +246,10 @@ bool NetConnection::receiveBatch() {
         b.messages[i].msg_hdr.msg_namelen = sizeof b.senders[i];
         b.messages[i].msg_hdr.msg_iov = &b.pieces[i];
         b.messages[i].msg_hdr.msg_iovlen = 1;
+        if (bPacketInfo) {
+            b.messages[i].msg_hdr.msg_control = b.controls[i].bytes;
+            b.messages[i].msg_hdr.msg_controllen = sizeof b.controls[i].bytes;
+        }
     }
     int got = recvmmsg(wsaSocket, b.messages, BATCH_DATAGRAMS, MSG_DONTWAIT, nullptr);
     if (got < 0) {
@@ -266,6 +284,15 @@ Packet* NetConnection::receiveRaw() {
         p->cursor = p->buffer;
         p->address.fromSockAddr(b.senders[i]);
         count = static_cast<int>(b.messages[i].msg_len);
+        lastSender = p->address;
+        lastLocal = 0;
+        msghdr& header = b.messages[i].msg_hdr;
+        for (cmsghdr* c = bPacketInfo ? CMSG_FIRSTHDR(&header) : nullptr; c; c = CMSG_NXTHDR(&header, c))
+            if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+                in_pktinfo info;
+                memcpy(&info, CMSG_DATA(c), sizeof info);
+                lastLocal = ntohl(info.ipi_addr.s_addr);
+            }
     }
     double now = netTime();
     p->size = count;
@@ -327,6 +354,55 @@ NetStats* NetConnection::getStats(double now) {
     if (oldest != sample && sample->endTime - historyLength > oldest->startTime)
         delete oldest;
     return sample;
+}
+
+namespace {
+uint64_t endpointKey(const NetAddress& a) { return uint64_t(a.getIP()) << 16 | a.getPort(); }
+} // namespace
+
+void NetConnection::setReplySource(const NetAddress& to, uint32_t localIP) {
+    if (bPacketInfo && localIP)
+        replySources[endpointKey(to)] = localIP;
+}
+
+void NetConnection::forgetReplySource(const NetAddress& to) { replySources.erase(endpointKey(to)); }
+
+uint32_t NetConnection::sourceFor(const NetAddress& to) const {
+    if (!bPacketInfo)
+        return 0;
+    // An answer to the datagram being handled goes back from where it came to.
+    if (to.sameEndpoint(lastSender) && lastLocal)
+        return lastLocal;
+    auto found = replySources.find(endpointKey(to));
+    return found == replySources.end() ? 0 : found->second;
+}
+
+bool NetConnection::sendFrom(Packet* packet, const NetAddress& to, uint32_t source) {
+    sockaddr_in in;
+    to.toSockAddr(&in);
+    iovec io = {packet->buffer, size_t(packet->getLength())};
+    union {
+        char bytes[CMSG_SPACE(sizeof(in_pktinfo))];
+        cmsghdr align;
+    } control;
+    memset(&control, 0, sizeof control);
+    msghdr message;
+    memset(&message, 0, sizeof message);
+    message.msg_name = &in;
+    message.msg_namelen = SOCKADDR_SIZE;
+    message.msg_iov = &io;
+    message.msg_iovlen = 1;
+    message.msg_control = control.bytes;
+    message.msg_controllen = sizeof control.bytes;
+    cmsghdr* header = CMSG_FIRSTHDR(&message);
+    header->cmsg_level = IPPROTO_IP;
+    header->cmsg_type = IP_PKTINFO;
+    header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+    in_pktinfo info;
+    memset(&info, 0, sizeof info);
+    info.ipi_spec_dst.s_addr = htonl(source);
+    memcpy(CMSG_DATA(header), &info, sizeof info);
+    return sendmsg(wsaSocket, &message, 0) >= 0;
 }
 
 void NetConnection::setSimulation(double loss, double fixedDelay, double randomDelay) {
