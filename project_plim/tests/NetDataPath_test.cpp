@@ -3,6 +3,7 @@
 // damaged or impossible datagrams.
 #include "NetTestEngine.h"
 #include "serial/Packet.h"
+#include "DatagramForge.h"
 #include "RecordingHost.h"
 #include "net/NetConnection.h"
 #include "net/NetTime.h"
@@ -14,7 +15,6 @@
 #include <fstream>
 #include <memory>
 #include <unistd.h>
-#include <zlib.h>
 
 namespace {
 
@@ -51,48 +51,15 @@ Piece parse(Packet* datagram) {
     return piece;
 }
 
-// A datagram to write by hand: header fields, entries and a checksum made
-// the way a sender makes it (over everything before it and the payload).
 void writeDatagram(Packet& p, uint32_t id, uint64_t secret, int sequence, bool more, int ack,
                    const std::vector<std::string>& pieces, int request = 0) {
-    p.doBytes(&id, 4);
-    p.doBytes(&secret, 8);
-    p.sequence = sequence;
-    p.continued = more;
-    p.doHeader();
-    p.doUInt(&ack);
-    if (request) {
-        uint8_t zero = 0;
-        p.doBits(&zero, 1);
-        p.doUInt(&request);
-    }
-    for (const std::string& payload : pieces) {
-        uint8_t one = 1;
-        p.doBits(&one, 1);
-        int length = static_cast<int>(payload.size());
-        p.doUInt(&length);
-        uLong crc = crc32(0L, p.buffer, static_cast<uInt>(p.getLength()));
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(payload.data()), static_cast<uInt>(length));
-        uint32_t field = static_cast<uint32_t>(crc);
-        p.doBytes(&field, 4);
-        p.doBytes(const_cast<char*>(payload.data()), length);
-    }
+    DatagramForge::writeData(p, id, secret, sequence, more, ack, pieces, request);
 }
-
 Bytes dataDatagram(uint32_t id, uint64_t secret, int sequence, bool more, int ack,
                    const std::vector<std::string>& pieces, int request = 0) {
-    Packet p;
-    writeDatagram(p, id, secret, sequence, more, ack, pieces, request);
-    return Bytes(p.buffer, p.cursor);
+    return DatagramForge::data(id, secret, sequence, more, ack, pieces, request);
 }
-
-Packet* readable(const Bytes& bytes, const NetAddress& from) {
-    Packet* p = new Packet(Packet::FLAG_FILTER1, static_cast<int>(bytes.size()));
-    p->doBytes(const_cast<uint8_t*>(bytes.data()), static_cast<int>(bytes.size()));
-    p->rewindToRead();
-    p->address = from;
-    return p;
-}
+Packet* readable(const Bytes& bytes, const NetAddress& from) { return DatagramForge::readable(bytes, from); }
 
 Bytes bytesOf(Packet* p) { return Bytes(p->buffer, p->buffer + p->getLength()); }
 
