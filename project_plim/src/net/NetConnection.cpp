@@ -198,28 +198,8 @@ bool NetConnection::sendSegmented(Packet* const* packets, int count, const NetAd
     iovec io[MAX_SEGMENTS];
     for (int k = 0; k < count; ++k)
         io[k] = {packets[k]->buffer, size_t(packets[k]->getLength())};
-    sockaddr_in in;
-    to.toSockAddr(&in);
-    union {
-        char bytes[CMSG_SPACE(sizeof(uint16_t))];
-        cmsghdr align;
-    } control;
-    memset(&control, 0, sizeof control);
-    msghdr message;
-    memset(&message, 0, sizeof message);
-    message.msg_name = &in;
-    message.msg_namelen = SOCKADDR_SIZE;
-    message.msg_iov = io;
-    message.msg_iovlen = size_t(count);
-    message.msg_control = control.bytes;
-    message.msg_controllen = sizeof control.bytes;
-    cmsghdr* header = CMSG_FIRSTHDR(&message);
-    header->cmsg_level = SOL_UDP;
-    header->cmsg_type = UDP_SEGMENT;
-    header->cmsg_len = CMSG_LEN(sizeof(uint16_t));
     uint16_t segment = uint16_t(packets[0]->getLength());
-    memcpy(CMSG_DATA(header), &segment, sizeof segment);
-    if (sendmsg(wsaSocket, &message, 0) < 0) {
+    if (!sendWithControl(io, count, to, SOL_UDP, UDP_SEGMENT, &segment, sizeof segment)) {
         if (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS)
             return false; // the buffer is full now: each goes alone, as sendRaw would
         logTagged(TAG, "Segmentation offload refused (%s); sending datagrams one by one.",
@@ -378,9 +358,17 @@ uint32_t NetConnection::sourceFor(const NetAddress& to) const {
 }
 
 bool NetConnection::sendFrom(Packet* packet, const NetAddress& to, uint32_t source) {
+    iovec io = {packet->buffer, size_t(packet->getLength())};
+    in_pktinfo info;
+    memset(&info, 0, sizeof info);
+    info.ipi_spec_dst.s_addr = htonl(source);
+    return sendWithControl(&io, 1, to, IPPROTO_IP, IP_PKTINFO, &info, sizeof info);
+}
+
+bool NetConnection::sendWithControl(iovec* io, int count, const NetAddress& to, int level, int type,
+                                    const void* value, size_t bytes) {
     sockaddr_in in;
     to.toSockAddr(&in);
-    iovec io = {packet->buffer, size_t(packet->getLength())};
     union {
         char bytes[CMSG_SPACE(sizeof(in_pktinfo))];
         cmsghdr align;
@@ -390,18 +378,15 @@ bool NetConnection::sendFrom(Packet* packet, const NetAddress& to, uint32_t sour
     memset(&message, 0, sizeof message);
     message.msg_name = &in;
     message.msg_namelen = SOCKADDR_SIZE;
-    message.msg_iov = &io;
-    message.msg_iovlen = 1;
+    message.msg_iov = io;
+    message.msg_iovlen = size_t(count);
     message.msg_control = control.bytes;
-    message.msg_controllen = sizeof control.bytes;
+    message.msg_controllen = CMSG_SPACE(bytes);
     cmsghdr* header = CMSG_FIRSTHDR(&message);
-    header->cmsg_level = IPPROTO_IP;
-    header->cmsg_type = IP_PKTINFO;
-    header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
-    in_pktinfo info;
-    memset(&info, 0, sizeof info);
-    info.ipi_spec_dst.s_addr = htonl(source);
-    memcpy(CMSG_DATA(header), &info, sizeof info);
+    header->cmsg_level = level;
+    header->cmsg_type = type;
+    header->cmsg_len = CMSG_LEN(bytes);
+    memcpy(CMSG_DATA(header), value, bytes);
     return sendmsg(wsaSocket, &message, 0) >= 0;
 }
 

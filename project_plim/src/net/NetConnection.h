@@ -83,6 +83,9 @@ private:
     // The local address to send to that address from; 0 for the route's choice.
     uint32_t sourceFor(const NetAddress& to) const;
     bool sendFrom(Packet* packet, const NetAddress& to, uint32_t source);
+    // One sendmsg with one control message of the given level, type and value.
+    bool sendWithControl(struct iovec* io, int count, const NetAddress& to, int level, int type, const void* value,
+                         size_t bytes);
     // Datagrams taken from the socket together and handed out one at a time.
     struct ReceiveBatch;
     std::unique_ptr<ReceiveBatch> batch;

@@ -211,6 +211,8 @@ private:
     void sendConfirm(Node* server);
     void confirmUntilAdmitted(Node* server, double now);
     void handleConfirm(Packet* datagram);
+    // The identifier and secret at the front of a body.
+    static void readCredentials(Packet* datagram, uint32_t& id, uint64_t& secret);
     bool plausible(const Node* peer, const InData& in) const;
     bool followAddress(Node* peer, const Packet* datagram, const InData& in);
     void takeAcknowledgement(Node* peer, const InData& in, double now);

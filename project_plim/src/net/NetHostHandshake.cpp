@@ -212,14 +212,18 @@ void NetHost::handleConfirm(Packet* datagram) {
     uint32_t id = 0;
     uint64_t secret = 0;
     UString name;
-    datagram->doBytes(&id, 4);
-    datagram->doBytes(&secret, SECRET_BYTES);
+    readCredentials(datagram, id, secret);
     datagram->doUString(&name, MAX_PLAYER_NAME);
     if (datagram->hasError() || !trailerIntact(datagram))
         return;
     if (findPeer(datagram->address) || !ticketValid(datagram->address, &id, secret))
         return;
     admitByTicket(datagram->address, id, secret, name, UNCONFIRMED_AMPLIFICATION * datagram->size);
+}
+
+void NetHost::readCredentials(Packet* datagram, uint32_t& id, uint64_t& secret) {
+    datagram->doBytes(&id, 4);
+    datagram->doBytes(&secret, SECRET_BYTES);
 }
 
 // --- Traces -------------------------------------------------------------------
@@ -336,8 +340,7 @@ void NetHost::handleReject(Packet* datagram) {
 void NetHost::handleDisconnect(Packet* datagram) {
     uint32_t id = 0;
     uint64_t secret = 0;
-    datagram->doBytes(&id, 4);
-    datagram->doBytes(&secret, SECRET_BYTES);
+    readCredentials(datagram, id, secret);
     if (datagram->hasError() || !trailerIntact(datagram))
         return;
     // Only from the peer's exact address, with the connection's secret.
@@ -351,8 +354,7 @@ void NetHost::handleDisconnect(Packet* datagram) {
 void NetHost::handleRetry(Packet* datagram) {
     uint32_t id = 0;
     uint64_t secret = 0;
-    datagram->doBytes(&id, 4);
-    datagram->doBytes(&secret, SECRET_BYTES);
+    readCredentials(datagram, id, secret);
     if (datagram->hasError() || datagram->getBytesLeft() != 0)
         return;
     // The server no longer knows us (a restart, or our ticket ran out first):
