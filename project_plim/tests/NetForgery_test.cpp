@@ -103,21 +103,21 @@ TEST_F(NetForgery, NoticesAndDataForgedFromTheExactAddressesLeaveTheMatchHolding
         put(clientId, client->getHostUID());
         guessed = serverId;
         put(guessed, guess);
-        DatagramForge::inject(*client, DatagramForge::connection(NetHost::TYPE_DISCONNECT, serverId, checksum), serverAt);
-        DatagramForge::inject(*client, DatagramForge::connection(NetHost::TYPE_DISCONNECT, guessed, checksum), serverAt);
-        DatagramForge::inject(*server, DatagramForge::connection(NetHost::TYPE_DISCONNECT, clientId, checksum), clientAt);
+        DatagramForge::spoof(*client, DatagramForge::connection(NetHost::TYPE_DISCONNECT, serverId, checksum), serverAt);
+        DatagramForge::spoof(*client, DatagramForge::connection(NetHost::TYPE_DISCONNECT, guessed, checksum), serverAt);
+        DatagramForge::spoof(*server, DatagramForge::connection(NetHost::TYPE_DISCONNECT, clientId, checksum), clientAt);
         Bytes refusal = text("Server is full."), withToken = refusal;
         put(withToken, guess);
-        DatagramForge::inject(*client, DatagramForge::connection(NetHost::TYPE_REJECT, refusal, checksum), serverAt);
-        DatagramForge::inject(*client, DatagramForge::connection(NetHost::TYPE_REJECT, withToken, checksum), serverAt);
-        DatagramForge::inject(*client, DatagramForge::connection(NetHost::TYPE_RETRY, guessed, false), serverAt);
+        DatagramForge::spoof(*client, DatagramForge::connection(NetHost::TYPE_REJECT, refusal, checksum), serverAt);
+        DatagramForge::spoof(*client, DatagramForge::connection(NetHost::TYPE_REJECT, withToken, checksum), serverAt);
+        DatagramForge::spoof(*client, DatagramForge::connection(NetHost::TYPE_RETRY, guessed, false), serverAt);
     }
     // Blind data: one datagram per 4,096 sequence numbers, and a run of
     // consecutive ones from the first, each with a sound checksum.
     for (int seq = 1; seq < 49 * NetHost::MAX_SEQUENCE_AHEAD; seq += NetHost::MAX_SEQUENCE_AHEAD)
-        DatagramForge::inject(*client, DatagramForge::data(0, guess, seq, false, 0, {"forged"}), serverAt);
+        DatagramForge::spoof(*client, DatagramForge::data(0, guess, seq, false, 0, {"forged"}), serverAt);
     for (int seq = 1; seq <= 1500; ++seq)
-        DatagramForge::inject(*client, DatagramForge::data(0, guess, seq, false, 0, {"end of match"}), serverAt);
+        DatagramForge::spoof(*client, DatagramForge::data(0, guess, seq, false, 0, {"end of match"}), serverAt);
     EXPECT_EQ(firstPeer(*client)->sequenceIn, 0);
     EXPECT_EQ(firstPeer(*client)->inQueue.getNumChildren(), 0u);
     EXPECT_EQ(client->events, Lines{"connected ServerPlayer"});
@@ -137,9 +137,9 @@ TEST_F(NetForgery, AcceptsAndRefusalsForgedDuringAJoinDoNotLockItOut) {
     put(accept, SystemRandom::next64());
     Bytes refusal = text("Server is full.");
     put(refusal, SystemRandom::next64());
-    DatagramForge::inject(*client, DatagramForge::connection(NetHost::TYPE_ACCEPT, accept, true), serverAt);
-    DatagramForge::inject(*client, DatagramForge::connection(NetHost::TYPE_REJECT, refusal, true), serverAt);
-    DatagramForge::inject(*server, DatagramForge::connection(NetHost::TYPE_REJECT, refusal, true), clientAt);
+    DatagramForge::spoof(*client, DatagramForge::connection(NetHost::TYPE_ACCEPT, accept, true), serverAt);
+    DatagramForge::spoof(*client, DatagramForge::connection(NetHost::TYPE_REJECT, refusal, true), serverAt);
+    DatagramForge::spoof(*server, DatagramForge::connection(NetHost::TYPE_REJECT, refusal, true), clientAt);
     EXPECT_EQ(client->getPeerCount(), 0);
     ASSERT_GE(join(*server, *client), 0.0);
     EXPECT_EQ(client->getHostUID(), firstPeer(*server)->nodeUID);

@@ -295,12 +295,13 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
         return;
     datagram->peer = peer;
     if (!in.crcIntact) {
-        // Only a peer's own datagrams get here: damage on the way. // reachable from outside: rate-limit
+        // Only a peer's own datagrams get here (the secret is checked): damage on the way.
+        // reachable from outside: rate-limit
         logTagged(NORMAL, "WARNING: received corrupt packet contents (from=%s, sequence=%d)",
                   datagram->address.toString().c_str(), in.sequence);
         return;
     }
-    if (!plausible(peer, in) || !followAddress(peer, datagram, in))
+    if (!plausible(*peer, in) || !followAddress(peer, datagram, in))
         return;
     // One clock read for all that follows.
     double now = netTime();
@@ -358,10 +359,9 @@ Node* NetHost::authenticate(Packet* datagram, const InData& in) {
     return nullptr;
 }
 
-bool NetHost::plausible(const Node* peer, const InData& in) const {
-    int32_t sequenceIn = peer ? peer->sequenceIn : 0, sequenceOut = peer ? peer->sequenceOut : 0;
-    return in.sequence > sequenceIn && in.sequence - sequenceIn <= MAX_SEQUENCE_AHEAD && in.ack >= 0 &&
-           in.ack <= sequenceOut && !in.badRequest;
+bool NetHost::plausible(const Node& peer, const InData& in) const {
+    return in.sequence > peer.sequenceIn && in.sequence - peer.sequenceIn <= MAX_SEQUENCE_AHEAD && in.ack >= 0 &&
+           in.ack <= peer.sequenceOut && !in.badRequest;
 }
 
 bool NetHost::followAddress(Node* peer, const Packet* datagram, const InData& in) {

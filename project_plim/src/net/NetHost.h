@@ -213,7 +213,8 @@ private:
     void handleConfirm(Packet* datagram);
     // The identifier and secret at the front of a body.
     static void readCredentials(Packet* datagram, uint32_t& id, uint64_t& secret);
-    bool plausible(const Node* peer, const InData& in) const;
+    // Within the window ahead, acknowledging only what was sent, no negative request.
+    bool plausible(const Node& peer, const InData& in) const;
     bool followAddress(Node* peer, const Packet* datagram, const InData& in);
     void takeAcknowledgement(Node* peer, const InData& in, double now);
     void serveResendRequests(Node* peer, const InData& in, double now);

@@ -25,4 +25,10 @@ public:
     static Packet* readable(const Bytes& bytes, const NetAddress& from);
     // Into the host's receive path under that exact address.
     static void inject(NetHost& host, const Bytes& bytes, const NetAddress& from);
+    // Sent to the host's socket with a forged source by a raw socket (as root), and
+    // received there; where raw sockets are not allowed, injected instead.
+    static void spoof(NetHost& host, const Bytes& bytes, const NetAddress& from);
+
+private:
+    static bool sendRaw(const Bytes& bytes, const NetAddress& from, const NetAddress& to);
 };
