@@ -271,7 +271,7 @@ Packet* NetConnection::receiveRaw() {
             if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
                 in_pktinfo info;
                 memcpy(&info, CMSG_DATA(c), sizeof info);
-                lastLocal = ntohl(info.ipi_addr.s_addr);
+                lastLocal = ntohl(info.ipi_spec_dst.s_addr); // for a broadcast, the interface's own
             }
     }
     double now = netTime();
