@@ -309,4 +309,32 @@ TEST_F(NetHostTest, MalformedConnectionPacketsAreDropped) {
     EXPECT_EQ(client->events, Lines{"rejected "});
 }
 
+TEST(NetHostSockets, DisconnectNoticesFromOutsideGrowTheLogByAFewLinesASecond) {
+    NetTestEngine net(false);
+    RecordingHost server(true), sender(false);
+    net.log(); // flushes
+    const size_t before = EngineTestFolder::readFile(net.folder.logPath()).size();
+    Packet* notice = connectionPacket(NetHost::TYPE_DISCONNECT, NetAddress());
+    uint32_t nobody = 12345;
+    notice->doBytes(&nobody, 4);
+    const int notices = 100000; // over ten seconds
+    for (int sent = 1; sent <= notices; ++sent) {
+        sender.getConnection()->sendRaw(notice, server.getConnection()->address);
+        if (sent % 100 == 0)
+            server.update();
+        if (sent % 1000 == 0)
+            net.advance(0.1);
+    }
+    delete notice;
+    EXPECT_GE(server.getConnection()->totalStats.packetsIn, notices * 9 / 10);
+    LogText log = net.log();
+    size_t grown = EngineTestFolder::readFile(net.folder.logPath()).size() - before;
+    printf("the log grew by %zu bytes under %d disconnect notices\n", grown, notices);
+    EXPECT_LE(grown, 200u * 1024);
+    int noticed = 0; // without the connection's secret a notice is dropped before any line
+    for (const std::string& line : log.lines)
+        noticed += line.find("New DISCONNECT notify") != std::string::npos;
+    EXPECT_EQ(noticed, 0);
+}
+
 } // namespace

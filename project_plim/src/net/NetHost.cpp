@@ -18,12 +18,6 @@ const char* const NORMAL = "serviceInPacketNormal";
 // trips and the margin (an acknowledgement may wait for the peer's next send).
 const double OVERDUE_ROUND_TRIPS = 2.0;
 const double OVERDUE_MARGIN = 0.01;
-// A requested piece goes again unless its last send is younger than this many
-// round trips (the request then came from a copy or a reordering, not from
-// that send's loss). A genuine first request comes about one round trip after
-// the piece (a later piece of the same burst showed the gap), so a whole round
-// trip here would turn most of them away and cost a retry interval more.
-const double RESEND_GUARD_ROUND_TRIPS = 0.5;
 
 Node* asNode(BasicLink* l) { return static_cast<Node*>(l); }
 bool live(const BasicLink* l) { return !l->bDestroyPending && !l->bSkip; }
@@ -171,6 +165,8 @@ void NetHost::update() {
     }
     double now = netTime();
     reportFlood(now);
+    handshakeLog.flush(now);
+    dataLog.flush(now);
     BasicLink* l = peers.firstChild;
     while (l) {
         BasicLink* next = l->next;
@@ -181,6 +177,8 @@ void NetHost::update() {
         }
         if (now > peer->lastHeard + timeout) {
             dropPeer(peer, formatString("nothing new from it for %.1f s", timeout).c_str());
+        } else if (peer->ackOverdue(now, timeout)) {
+            dropPeer(peer, formatString("none of our data acknowledged for %.1f s", timeout).c_str());
         } else {
             resendOverdue(peer, now);
             confirmUntilAdmitted(peer, now);
@@ -296,9 +294,8 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
     datagram->peer = peer;
     if (!in.crcIntact) {
         // Only a peer's own datagrams get here (the secret is checked): damage on the way.
-        // reachable from outside: rate-limit
-        logTagged(NORMAL, "WARNING: received corrupt packet contents (from=%s, sequence=%d)",
-                  datagram->address.toString().c_str(), in.sequence);
+        dataLog.log(netTime(), NORMAL, "WARNING: received corrupt packet contents (from=%s, sequence=%d)",
+                    datagram->address.toString().c_str(), in.sequence);
         return;
     }
     if (!plausible(*peer, in) || !followAddress(peer, datagram, in))
@@ -306,7 +303,7 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
     // One clock read for all that follows.
     double now = netTime();
     takeAcknowledgement(peer, in, now);
-    serveResendRequests(peer, in, now);
+    peer->serveResendRequests(in.requests, in.requestCount, now);
     takePieceOf(datagram, peer, in, now);
 }
 
@@ -389,25 +386,12 @@ void NetHost::takeAcknowledgement(Node* peer, const InData& in, double now) {
     peer->processAcks(now);
 }
 
-void NetHost::serveResendRequests(Node* peer, const InData& in, double now) {
-    if (!in.requestCount || !connection)
-        return;
-    NetStats* stats = connection->getStats(now);
-    for (int i = 0; i < in.requestCount; ++i) {
-        stats->resendRequests += 1;
-        Packet* stored = peer->findOutgoing(in.requests[i]);
-        if (stored && now > stored->time + RESEND_GUARD_ROUND_TRIPS * peer->resendRoundTrip()) {
-            connection->sendRaw(stored, peer->address);
-            stats->resends += 1;
-        }
-    }
-}
 
 void NetHost::takePieceOf(Packet* datagram, Node* peer, const InData& in, double now) {
     peer->newIncoming(datagram->slice(in.length, takePiece(in.length)), now);
     if (peer->bOverflow) {
-        logTagged(NORMAL, "Peer %s sent more than %d bytes in one packet; removing it.",
-                  peer->address.toString().c_str(), static_cast<int>(Node::MAX_JOINED_BYTES));
+        dataLog.log(now, NORMAL, "Peer %s sent more than %d bytes in one packet; removing it.",
+                    peer->address.toString().c_str(), static_cast<int>(Node::MAX_JOINED_BYTES));
         removePeer(peer, false);
     }
 }

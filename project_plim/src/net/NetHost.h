@@ -4,9 +4,10 @@
 // datagram of its connection, keeps the reliable ordered data path to each
 // peer, hands whole received packets to processPacket and drops silent peers.
 // Every datagram after the handshake carries the connection's secret; a server
-// keeps nothing per request until a client's first data proves its accept.
+// keeps nothing per request until a client confirms its accept.
 // Subclasses react through the six virtual operations.
 #include "serial/Packet.h"
+#include "core/LogLimiter.h"
 #include "core/PlimBase.h"
 #include "util/UString.h"
 #include "NetAddress.h"
@@ -173,6 +174,9 @@ private:
     bool bQuietTrace = false;
     double traceSecond = -1.0;
     int tracedRequests = 0, untracedRequests = 0;
+    // Log lines that datagrams from outside cause, a few a second of each kind.
+    LogLimiter handshakeLog{"serviceInPacketSpecial"};
+    LogLimiter dataLog{"serviceInPacketNormal"};
 
     // Builds one data datagram and queues it in the peer's outQueue.
     Packet* makePiece(Packet* packet, Node* peer, int offset, int size);
@@ -217,7 +221,6 @@ private:
     bool plausible(const Node& peer, const InData& in) const;
     bool followAddress(Node* peer, const Packet* datagram, const InData& in);
     void takeAcknowledgement(Node* peer, const InData& in, double now);
-    void serveResendRequests(Node* peer, const InData& in, double now);
     void takePieceOf(Packet* datagram, Node* peer, const InData& in, double now);
     // Whether this connect request's traces still fit this second's allowance.
     bool traceRequest(double now);

@@ -172,9 +172,9 @@ bool NetHost::ticketValid(const NetAddress& from, const uint32_t* id, uint64_t s
 
 Node* NetHost::admitByTicket(const NetAddress& from, uint32_t id, uint64_t secret, const UString& name, int limit) {
     if (getPeerCount() >= maxPeers) {
-        // reachable from outside (with a valid ticket): rate-limit
-        logTagged("NetHost", "%s: refused %s (%s): the server filled up before it showed that it receives.",
-                  sideName(), name.c_str(), from.toString().c_str());
+        handshakeLog.log(netTime(), "NetHost",
+                         "%s: refused %s (%s): the server filled up before it showed that it receives.", sideName(),
+                         name.c_str(), from.toString().c_str());
         sendReject(from, text(Language::STR_ERRORSERVERISFULL, "Server is full."), secret, limit);
         return nullptr;
     }
@@ -347,7 +347,8 @@ void NetHost::handleDisconnect(Packet* datagram) {
     Node* peer = findPeerById(id, &datagram->address);
     if (!peer || !peer->address.sameEndpoint(datagram->address) || peer->secret != secret)
         return;
-    logTagged(SPECIAL, "%s: New DISCONNECT notify from %s", sideName(), datagram->address.toString().c_str());
+    handshakeLog.log(netTime(), SPECIAL, "%s: New DISCONNECT notify from %s", sideName(),
+                     datagram->address.toString().c_str());
     removePeer(peer, false);
 }
 
@@ -362,8 +363,8 @@ void NetHost::handleRetry(Packet* datagram) {
     Node* server = serverAt(datagram->address);
     if (!server || id != hostUID || secret != server->secret)
         return;
-    logTagged("NetHost", "%s: the server at %s no longer knows us; asking again.", sideName(),
-              datagram->address.toString().c_str());
+    handshakeLog.log(netTime(), "NetHost", "%s: the server at %s no longer knows us; asking again.", sideName(),
+                     datagram->address.toString().c_str());
     removePeer(server, false);
     sendConnectRequest(dialled);
 }
@@ -435,7 +436,7 @@ void NetHost::handleAccept(Packet* datagram) {
     if (getPeerCount() >= maxPeers)
         return;
     if (findPeer(datagram->address)) {
-        logTagged(SPECIAL, "%s already exists", from.c_str());
+        handshakeLog.log(netTime(), SPECIAL, "%s already exists", from.c_str());
         return;
     }
     bConnectPending = false;

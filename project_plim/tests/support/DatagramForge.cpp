@@ -13,14 +13,14 @@
 #include <zlib.h>
 
 void DatagramForge::writeData(Packet& p, uint32_t id, uint64_t secret, int sequence, bool more, int ack,
-                              const std::vector<std::string>& pieces, int request) {
+                              const std::vector<std::string>& pieces, const std::vector<int>& requests) {
     p.doBytes(&id, 4);
     p.doBytes(&secret, 8);
     p.sequence = sequence;
     p.continued = more;
     p.doHeader();
     p.doUInt(&ack);
-    if (request) {
+    for (int request : requests) {
         uint8_t zero = 0;
         p.doBits(&zero, 1);
         p.doUInt(&request);
@@ -39,9 +39,9 @@ void DatagramForge::writeData(Packet& p, uint32_t id, uint64_t secret, int seque
 }
 
 DatagramForge::Bytes DatagramForge::data(uint32_t id, uint64_t secret, int sequence, bool more, int ack,
-                                         const std::vector<std::string>& pieces, int request) {
+                                         const std::vector<std::string>& pieces, const std::vector<int>& requests) {
     Packet p;
-    writeData(p, id, secret, sequence, more, ack, pieces, request);
+    writeData(p, id, secret, sequence, more, ack, pieces, requests);
     return Bytes(p.buffer, p.cursor);
 }
 

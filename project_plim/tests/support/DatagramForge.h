@@ -16,9 +16,9 @@ public:
     // A data datagram: header fields, entries and a checksum made the way a
     // sender makes it (over everything before it and the payload).
     static void writeData(Packet& p, uint32_t id, uint64_t secret, int sequence, bool more, int ack,
-                          const std::vector<std::string>& pieces, int request = 0);
+                          const std::vector<std::string>& pieces, const std::vector<int>& requests = {});
     static Bytes data(uint32_t id, uint64_t secret, int sequence, bool more, int ack,
-                      const std::vector<std::string>& pieces, int request = 0);
+                      const std::vector<std::string>& pieces, const std::vector<int>& requests = {});
     // A connection packet of the type with the body's bytes; with a trailing checksum when asked.
     static Bytes connection(uint32_t type, const Bytes& body, bool checksum);
     // Ready to be read, as if it came from the address.
