@@ -28,7 +28,8 @@ target_link_libraries(flock_as_on_nfs PRIVATE ${CMAKE_DL_LIBS})
 # The program's tests: the data-folder search, and whole runs of the built game.
 add_executable(linux_corvana2demo_test ${CMAKE_CURRENT_LIST_DIR}/tests/corvana2demo_test.cpp
                ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp)
-target_include_directories(linux_corvana2demo_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+target_include_directories(linux_corvana2demo_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}
+                           ${CMAKE_SOURCE_DIR}/project_plim/tests/support)
 target_link_libraries(linux_corvana2demo_test PRIVATE GTest::gtest GTest::gtest_main)
 target_compile_definitions(linux_corvana2demo_test PRIVATE
   CORVANA2DEMO_PATH="$<TARGET_FILE:corvana2demo>" PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}"
