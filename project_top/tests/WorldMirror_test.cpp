@@ -42,9 +42,8 @@ using L = GameController;
 
 NetRole* makeRole(bool isServer) {
     NetRole* role = new NetRole("Corvana2demo", 2.60, isServer ? "server" : "peer", 0, isServer);
-    role->connection = new NetConnection(NetAddress(UString("127.0.0.1"), 0));
-    role->ownsConnection = true;
-    role->maxPeers = 4;
+    role->setConnection(new NetConnection(NetAddress(UString("127.0.0.1"), 0)), true);
+    role->setMaxPeers(4);
     // The constructor leaves it current until its first tick.
     role->tick(0.0, 0.0);
     return role;
@@ -88,7 +87,7 @@ protected:
     }
     void join() {
         clients.emplace_back(makeRole(false));
-        clients.back()->sendConnectRequest(server->connection->address);
+        clients.back()->sendConnectRequest(server->getConnection()->address);
     }
     void checkStandIns() {
         std::vector<Renderable*> parts;
@@ -182,7 +181,7 @@ protected:
 TEST_F(WorldMirrorTest, ClientsShowTheServersDuelAndAgreeAtTheEnd) {
     join();
     frames(300);
-    ASSERT_EQ(clients[0]->peers.getNumChildren(), 1u);
+    ASSERT_EQ(clients[0]->getPeers().getNumChildren(), 1u);
     join();
     frames(300);
     ASSERT_EQ(server->getPeerCount(), 2);

@@ -144,11 +144,12 @@ void putCrc(std::vector<uint8_t>& out) { putU32(out, uint32_t(crc32(0L, out.data
 
 // A data datagram's sender identifier and sequence number; false for anything else.
 bool dataHeader(const uint8_t* bytes, size_t n, uint32_t* id, uint32_t* sequence) {
-    if (n < 5 || isConnectionPacket(bytes, n))
+    // The identifier, the connection's secret, then the sequence number.
+    if (n < 13 || isConnectionPacket(bytes, n))
         return false;
     memcpy(id, bytes, 4);
     *sequence = 0;
-    for (size_t i = 4, shift = 0; i < n && shift < 32; ++i, shift += 7) {
+    for (size_t i = 12, shift = 0; i < n && shift < 32; ++i, shift += 7) {
         *sequence |= uint32_t(bytes[i] & 0x7F) << shift;
         if (!(bytes[i] & 0x80))
             return true;
@@ -170,6 +171,8 @@ std::vector<uint8_t> connectRequest() {
     putString("Corvana2demo");
     putU32(out, bits);
     putString("flood");
+    for (int i = 0; i < 8; ++i) // the request's nonce
+        out.push_back(uint8_t(rand()));
     putCrc(out);
     return out;
 }
@@ -199,16 +202,21 @@ struct Replayer {
         if (sequence > newestSequence)
             newestSequence = sequence;
     }
-    // 12 bytes: a disconnect; 13 bytes: an empty last piece far ahead, with a sound checksum.
+    // A disconnect, and an empty last piece far ahead with a sound checksum,
+    // each with a guessed secret (a forger has read none).
     std::vector<uint8_t> forgery(bool disconnect) const {
         std::vector<uint8_t> out;
         if (disconnect) {
             out.assign(MARKER, MARKER + 4);
             putU32(out, TYPE_DISCONNECT);
             putU32(out, peerId);
+            putU32(out, 0);
+            putU32(out, 0);
             return out;
         }
         putU32(out, peerId);
+        putU32(out, 0);
+        putU32(out, 0);
         putVarint(out, newestSequence + FORGED_AHEAD);
         out.push_back(0x02); // last piece; the entry that follows is a piece
         out.push_back(0);    // acknowledgement
