@@ -102,23 +102,24 @@ TEST(UserFolderLock, ThePathLockFallsBackToTmp) {
 // the folder's own lock still guards it, and pathProblem says why.
 TEST(UserFolderLock, WithoutAPrivateFolderThePathProblemIsSaid) {
     if (geteuid() != 0) GTEST_SKIP() << "plants a folder as another user (root)";
-    EngineTestFolder folder;
     const uid_t stranger = 54329;
+    char pattern[] = "/tmp/lock-test-XXXXXX";  // a folder the stranger can reach
+    const std::string root = mkdtemp(pattern) ? pattern : "";
     const std::string planted = "/tmp/Corvana2demo-" + std::to_string(stranger);
     system(("rm -rf '" + planted + "' && mkdir -m 700 '" + planted + "'").c_str());
-    chown(folder.root.c_str(), stranger, stranger);
+    ASSERT_EQ(0, chown(root.c_str(), stranger, stranger));
     pid_t child = fork();
     if (child == 0) {
         unsetenv("XDG_RUNTIME_DIR");
         if (setgid(stranger) != 0 || setuid(stranger) != 0) _exit(3);
         UserFolderLock lock;
-        const bool taken = lock.acquire((folder.root + "/").c_str());
+        const bool taken = lock.acquire((root + "/").c_str());
         const std::string expected = "'" + planted + "' cannot hold it (it belongs to another user)";
         _exit(taken && lock.isHeld() && expected == lock.pathProblem.c_str() ? 0 : 1);
     }
     int status = 0;
     waitpid(child, &status, 0);
-    system(("rm -rf '" + planted + "'").c_str());
+    system(("rm -rf '" + planted + "' '" + root + "'").c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 

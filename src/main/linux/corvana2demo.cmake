@@ -1,10 +1,11 @@
 # corvana2demo: the game. It runs from the folder that holds its data archive:
-# the working folder, else its own folder (build/), else the installed one.
+# its own folder (build/), else the installed one, else the working folder.
 include(GNUInstallDirs)
 set(CORVANA2DEMO_DATA_DIR ${CMAKE_INSTALL_FULL_DATADIR}/corvana2demo)
 
 add_executable(corvana2demo ${CMAKE_CURRENT_LIST_DIR}/Corvana2demo.cpp ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp
-               ${CMAKE_CURRENT_LIST_DIR}/DisplayCheck.cpp)
+               ${CMAKE_CURRENT_LIST_DIR}/DataCheck.cpp ${CMAKE_CURRENT_LIST_DIR}/DisplayCheck.cpp
+               ${CMAKE_CURRENT_LIST_DIR}/StandardStreams.cpp)
 target_include_directories(corvana2demo PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(corvana2demo PRIVATE top X11::X11)
 target_compile_definitions(corvana2demo PRIVATE CORVANA2DEMO_DATA_DIR="${CORVANA2DEMO_DATA_DIR}")
