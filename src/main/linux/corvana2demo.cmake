@@ -37,3 +37,11 @@ target_compile_definitions(linux_corvana2demo_test PRIVATE
 add_dependencies(linux_corvana2demo_test corvana2demo flock_as_on_nfs)
 # The whole runs need a display: the test runs on a private X server.
 plim_register_test(linux_corvana2demo_test COST 30)
+# Set-up problems and odd starts of the built game.
+add_executable(linux_startup_test ${CMAKE_CURRENT_LIST_DIR}/tests/startup_test.cpp)
+target_link_libraries(linux_startup_test PRIVATE GTest::gtest GTest::gtest_main)
+target_compile_definitions(linux_startup_test PRIVATE
+  CORVANA2DEMO_PATH="$<TARGET_FILE:corvana2demo>" PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}"
+  WADTOOL_PATH="$<TARGET_FILE:wadtool>")
+add_dependencies(linux_startup_test corvana2demo wadtool)
+plim_register_test(linux_startup_test COST 20)
