@@ -276,4 +276,32 @@ TEST_F(NetHostTest, MalformedConnectionPacketsAreDropped) {
     EXPECT_EQ(client->events, Lines{"rejected "});
 }
 
+TEST(NetHostSockets, DisconnectNoticesFromOutsideGrowTheLogByAFewLinesASecond) {
+    NetTestEngine net(false);
+    RecordingHost server(true), sender(false);
+    net.log(); // flushes
+    const size_t before = EngineTestFolder::readFile(net.folder.logPath()).size();
+    Packet* notice = connectionPacket(NetHost::TYPE_DISCONNECT, NetAddress());
+    uint32_t nobody = 12345;
+    notice->doBytes(&nobody, 4);
+    const int notices = 100000; // over ten seconds
+    for (int sent = 1; sent <= notices; ++sent) {
+        sender.connection->sendRaw(notice, server.connection->address);
+        if (sent % 100 == 0)
+            server.update();
+        if (sent % 1000 == 0)
+            net.advance(0.1);
+    }
+    delete notice;
+    EXPECT_GE(server.connection->totalStats.packetsIn, notices * 9 / 10);
+    LogText log = net.log();
+    size_t grown = EngineTestFolder::readFile(net.folder.logPath()).size() - before;
+    printf("the log grew by %zu bytes under %d disconnect notices\n", grown, notices);
+    EXPECT_LE(grown, 200u * 1024);
+    int counts = 0; // once a second, how many were left out
+    for (const std::string& line : log.lines)
+        counts += line.find(" more lines within a second, not logged.") != std::string::npos;
+    EXPECT_GE(counts, 9);
+}
+
 } // namespace

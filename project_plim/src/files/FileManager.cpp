@@ -237,7 +237,7 @@ bool FileManager::compressEntry(const UString& name, const uint8_t* data, int si
     return false;
 }
 
-void FileManager::saveSubWad(const UString& wadName) {
+bool FileManager::saveSubWad(const UString& wadName, UString* problem) {
     const UString archive = wadName;  // the caller's string may live in an entry removed below
     std::vector<WadEntry*> entries;
     for (auto& node : directory)
@@ -301,6 +301,10 @@ void FileManager::saveSubWad(const UString& wadName) {
     std::vector<UString> names;
     for (WadEntry* e : entries) names.push_back(e->fileName);
     for (const UString& name : names) directory.erase(name);
+    const bool opened = out.bOk;
+    if (out.finishWriting()) return true;
+    if (problem) *problem = opened ? UString(strerror(out.writeError)) : out.problem;
+    return false;
 }
 
 void FileManager::saveWads() {

@@ -53,7 +53,10 @@ public:
     bool verifyFileDisk(const UString& name, UString* problem = nullptr);
     bool verifyFileWad(const UString& name, UString* problem = nullptr);
 
-    void saveSubWad(const UString& wadName);
+    // False when the archive could not be written whole (its entries are
+    // removed all the same), with the system's reason for the first failure
+    // in *problem when given.
+    bool saveSubWad(const UString& wadName, UString* problem = nullptr);
     void saveWads();
 
     // Protected saved data: folder + "/" + fileName, keyed by the file name and

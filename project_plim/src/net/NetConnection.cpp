@@ -143,7 +143,8 @@ void NetConnection::sendRaw(Packet* packet, NetAddress to) {
         sockaddr_in in;
         to.toSockAddr(&in);
         if (sendto(wsaSocket, packet->buffer, count, 0, reinterpret_cast<sockaddr*>(&in), SOCKADDR_SIZE) < 0)
-            logTagged("sendRaw", "WARNING: sendto() failed with error %s.", PlimNetwork::errorText(errno).c_str());
+            errorLog.log(packet->time, "sendRaw", "WARNING: sendto() failed with error %s.",
+                         PlimNetwork::errorText(errno).c_str());
     } else {
         return; // closed: nothing goes out
     }
@@ -239,7 +240,8 @@ bool NetConnection::receiveBatch() {
         // Nothing waiting, or an ICMP answer to an earlier datagram: nothing received.
         if (error != EAGAIN && error != EWOULDBLOCK && error != ECONNRESET && error != ECONNREFUSED &&
             error != EINTR)
-            logTagged("receiveRaw", "WARNING: recvfrom() failed with error %s.", PlimNetwork::errorText(error).c_str());
+            errorLog.log(netTime(), "receiveRaw", "WARNING: recvfrom() failed with error %s.",
+                         PlimNetwork::errorText(error).c_str());
         return false;
     }
     b.count = got;
@@ -280,6 +282,7 @@ Packet* NetConnection::receiveRaw() {
 double NetConnection::randomFraction() { return (Random::next() & 0xFFFF) / 65536.0; }
 
 Packet* NetConnection::receive() {
+    errorLog.flush(netTime());
     while (Packet* p = receiveRaw()) {
         if (lossProbability > randomFraction()) {
             getStats()->packetsLost += 1;

@@ -4,6 +4,7 @@
 // endpoint on the emulation queue. Counts its traffic in one-second samples
 // and can hold back or drop received datagrams to simulate a poor line.
 #include "serial/Packet.h"
+#include "core/LogLimiter.h"
 #include "core/PlimBase.h"
 #include "NetAddress.h"
 #include "NetStats.h"
@@ -68,6 +69,9 @@ public:
     bool bSegmentOffload = true;
 
 private:
+    // Failed sends and receives: a datagram from outside can cause one (an
+    // accept to a forged address that cannot be reached, an ICMP answer).
+    LogLimiter errorLog{"NetConnection"};
     // Datagrams taken from the socket together and handed out one at a time.
     struct ReceiveBatch;
     std::unique_ptr<ReceiveBatch> batch;

@@ -17,12 +17,6 @@ const char* const NORMAL = "serviceInPacketNormal";
 // trips and the margin (an acknowledgement may wait for the peer's next send).
 const double OVERDUE_ROUND_TRIPS = 2.0;
 const double OVERDUE_MARGIN = 0.01;
-// A requested piece goes again unless its last send is younger than this many
-// round trips (the request then came from a copy or a reordering, not from
-// that send's loss). A genuine first request comes about one round trip after
-// the piece (a later piece of the same burst showed the gap), so a whole round
-// trip here would turn most of them away and cost a retry interval more.
-const double RESEND_GUARD_ROUND_TRIPS = 0.5;
 
 Node* asNode(BasicLink* l) { return static_cast<Node*>(l); }
 bool live(const BasicLink* l) { return !l->bDestroyPending && !l->bSkip; }
@@ -161,6 +155,8 @@ void NetHost::update() {
     double now = netTime();
     expirePending(now);
     reportFlood(now);
+    handshakeLog.flush(now);
+    dataLog.flush(now);
     BasicLink* l = peers.firstChild;
     while (l) {
         BasicLink* next = l->next;
@@ -171,6 +167,8 @@ void NetHost::update() {
         }
         if (now > peer->lastHeard + timeout) {
             dropPeer(peer, formatString("nothing new from it for %.1f s", timeout).c_str());
+        } else if (peer->ackOverdue(now, timeout)) {
+            dropPeer(peer, formatString("none of our data acknowledged for %.1f s", timeout).c_str());
         } else {
             resendOverdue(peer, now);
         }
@@ -318,8 +316,8 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
     uint32_t expected = crcOf(crcOf(0, datagram->buffer, checkedBytes), payload, length);
     int32_t sequence = datagram->sequence;
     if (crc != expected) {
-        logTagged(NORMAL, "WARNING: received corrupt packet contents (from=%s, sequence=%d)",
-                  datagram->address.toString().c_str(), sequence);
+        dataLog.log(netTime(), NORMAL, "WARNING: received corrupt packet contents (from=%s, sequence=%d)",
+                    datagram->address.toString().c_str(), sequence);
         return;
     }
 
@@ -353,22 +351,12 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
         peer->sequenceAcked = ack;
     peer->processAcks(now);
 
-    if (requestCount && connection) {
-        NetStats* stats = connection->getStats(now);
-        for (int i = 0; i < requestCount; ++i) {
-            stats->resendRequests += 1;
-            Packet* stored = peer->findOutgoing(requests[i]);
-            if (stored && now > stored->time + RESEND_GUARD_ROUND_TRIPS * peer->resendRoundTrip()) {
-                connection->sendRaw(stored, peer->address);
-                stats->resends += 1;
-            }
-        }
-    }
+    peer->serveResendRequests(requests, requestCount, now);
 
     peer->newIncoming(datagram->slice(length, takePiece(length)), now);
     if (peer->bOverflow) {
-        logTagged(NORMAL, "Peer %s sent more than %d bytes in one packet; removing it.",
-                  peer->address.toString().c_str(), static_cast<int>(Node::MAX_JOINED_BYTES));
+        dataLog.log(now, NORMAL, "Peer %s sent more than %d bytes in one packet; removing it.",
+                    peer->address.toString().c_str(), static_cast<int>(Node::MAX_JOINED_BYTES));
         removePeer(peer, false);
     }
 }

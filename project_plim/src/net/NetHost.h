@@ -5,6 +5,7 @@
 // peer, hands whole received packets to processPacket and drops silent peers.
 // Subclasses react through the six virtual operations.
 #include "serial/Packet.h"
+#include "core/LogLimiter.h"
 #include "core/PlimBase.h"
 #include "util/UString.h"
 #include "NetAddress.h"
@@ -130,6 +131,9 @@ private:
     double traceSecond = -1.0;
     int tracedRequests = 0, untracedRequests = 0;
     int pushedOut = 0;
+    // Log lines that datagrams from outside cause, a few a second of each kind.
+    LogLimiter handshakeLog{"serviceInPacketSpecial"};
+    LogLimiter dataLog{"serviceInPacketNormal"};
     // Builds one data datagram and queues it in the peer's outQueue.
     Packet* makePiece(Packet* packet, Node* peer, int offset, int size);
     Packet* newConnectionPacket(int type);

@@ -160,8 +160,9 @@ void NetHost::expirePending(double now) {
     BasicLink* l = pending.firstChild;
     while (l && now > asNode(l)->createdAt + UNCONFIRMED_TIMEOUT) {
         BasicLink* next = l->next;
-        logDrop(asNode(l), formatString("no data with its identifier within %.1f s of the accept",
-                                        UNCONFIRMED_TIMEOUT).c_str());
+        if (handshakeLog.allow(now))
+            logDrop(asNode(l), formatString("no data with its identifier within %.1f s of the accept",
+                                            UNCONFIRMED_TIMEOUT).c_str());
         delete l;
         l = next;
     }
@@ -190,8 +191,9 @@ void NetHost::reportFlood(double now) {
 }
 
 void NetHost::refuseLate(Node* waiting) {
-    logTagged("NetHost", "%s: refused %s (%s): the server filled up before it showed that it receives.",
-              sideName(), waiting->name.c_str(), waiting->address.toString().c_str());
+    handshakeLog.log(netTime(), "NetHost",
+                     "%s: refused %s (%s): the server filled up before it showed that it receives.", sideName(),
+                     waiting->name.c_str(), waiting->address.toString().c_str());
     sendReject(waiting->address, text(Language::STR_ERRORSERVERISFULL, "Server is full."));
     delete waiting;
 }
@@ -263,7 +265,8 @@ void NetHost::handleReject(Packet* datagram) {
 }
 
 void NetHost::handleDisconnect(Packet* datagram) {
-    logTagged(SPECIAL, "%s: New DISCONNECT notify from %s", sideName(), datagram->address.toString().c_str());
+    handshakeLog.log(netTime(), SPECIAL, "%s: New DISCONNECT notify from %s", sideName(),
+                     datagram->address.toString().c_str());
     if (datagram->getBytesLeft() < 4)
         return;
     uint32_t id = 0;
@@ -343,7 +346,7 @@ void NetHost::handleAccept(Packet* datagram) {
     if (getPeerCount() >= maxPeers)
         return;
     if (findPeer(datagram->address)) {
-        logTagged(SPECIAL, "%s already exists", from.c_str());
+        handshakeLog.log(netTime(), SPECIAL, "%s already exists", from.c_str());
         return;
     }
     if (theirGame.find(GAME_FAMILY) < 0) {

@@ -276,6 +276,29 @@ TEST(Game, AnAbsurdFrameRateStillEndsOnSigterm) {
     EXPECT_NE(readFile(run.userFolder + "Corvana2demo.cfg").find("\nframeRate=2147483647\n"), std::string::npos);
 }
 
+// Without a sound device the game plays silent and says so in one line (ALSA's
+// own complaints go to the log); the player's setting stays for the next start.
+TEST(Game, WithoutASoundDeviceItPlaysSilentAndSaysSoInOneLine) {
+    SKIP_WITHOUT_DISPLAY();
+    keepDisplayOpen();
+    for (const char* driver : {"nosuchdriver", "alsa"}) {
+        GameRun run;
+        run.environment = {{"SDL_AUDIODRIVER", driver}, {"AUDIODEV", "nosuchpcm"}};
+        run.start();
+        ASSERT_TRUE(run.waitForLog("Global initialization complete", 60.0)) << run.errors();
+        kill(run.pid, SIGTERM);
+        EXPECT_EQ(run.wait(30.0), 0) << run.errors();
+        const std::string why = std::string("cannot open the audio device (No available audio device, SDL_AUDIODRIVER=") + driver + ")";
+        EXPECT_EQ(run.errors(), "Corvana2demo: " + why + "; the game runs without sound.\n");
+        std::vector<std::string> lines = logLines(run.log());
+        EXPECT_EQ(linesWith(lines, "PlimAudio(): Running without sound: " + why + ".", "~Plim(): Done.").size(), 1u);
+        EXPECT_EQ(linesWith(lines, "Sound(): Loading sound file", "~Plim(): Done.").size(), 0u);
+        EXPECT_EQ(linesWith(lines, "ALSA(): pcm.c", "~Plim(): Done.").size(), *driver == 'a' ? 1u : 0u);
+        EXPECT_FALSE(exists(run.userFolder + "crash.Corvana2demo.log"));
+        EXPECT_NE(readFile(run.userFolder + "Corvana2demo.cfg").find("\nbMute=No\n"), std::string::npos);
+    }
+}
+
 // Damaged saves (and settings that are not settings text) are kept aside under
 // a name of their own, logged, and shown to the player once; the game starts
 // from the defaults and saves new files. A temporary file that a killed save
