@@ -231,11 +231,11 @@ bool closeWith(GameRun& run, const std::string& keys) {
 // A run that ends with screens still on the stack (a URL button, the
 // window's close control) leaves them alive to the end of the process, as
 // the stack is meant to; the sanitizer's leak check would list them.
-void startWithoutLeakCheck(GameRun& run) {
+void startWithoutLeakCheck(GameRun& run, const std::string& program = CORVANA2DEMO_PATH) {
     const char* previous = getenv("ASAN_OPTIONS");
     const std::string options = previous ? previous : "";
     setenv("ASAN_OPTIONS", (options + ":detect_leaks=0").c_str(), 1);
-    run.start();
+    run.start(program);
     if (previous)
         setenv("ASAN_OPTIONS", options.c_str(), 1);
     else
@@ -525,7 +525,7 @@ TEST(GameMenus, FullScreenSwitchedOffGivesAWindow) {
 TEST(GameMenus, LanguageMakesTheNextStartAskAgain) {
     SKIP_WITHOUT_X_INPUT();
     GameRun run;
-    const std::string staticPath = run.folder + "/Corvana2demo.cfg.static";
+    const std::string game = run.copyProgram(), staticPath = run.folder + "/bin/Corvana2demo.cfg.static";
     std::string settings = readFile(staticPath);
     const size_t key = settings.find("bMultilanguage=No");
     ASSERT_NE(key, std::string::npos);
@@ -533,7 +533,7 @@ TEST(GameMenus, LanguageMakesTheNextStartAskAgain) {
     unlink(staticPath.c_str());
     std::ofstream(staticPath) << settings;
     std::ofstream(run.userFolder + "Corvana2demo.cfg", std::ios::app) << "[Plim]\ndefaultLanguage=0\n";
-    run.start();
+    run.start(game);
     ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
     reachMainMenu(run, "ann");
     auto click = [](float x, float y) { clickInView(x, y, 640, 480, 640, 480); };
@@ -546,7 +546,7 @@ TEST(GameMenus, LanguageMakesTheNextStartAskAgain) {
     const std::string cfg = readFile(run.userFolder + "Corvana2demo.cfg");
     EXPECT_NE(cfg.find("defaultLanguage=-1"), std::string::npos) << cfg;
 
-    startWithoutLeakCheck(run); // closed on the language screen
+    startWithoutLeakCheck(run, game); // closed on the language screen
     ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
     ASSERT_TRUE(run.waitForScreen("ContextLanguageSelect", 30.0)) << run.topScreen();
     press("alt+F4");

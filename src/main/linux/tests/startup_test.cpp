@@ -20,14 +20,6 @@ const std::string LOADED = "initPostLoader(): Global initialization complete";
         if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";                              \
     } while (0)
 
-// The game copied into the run's bin/ with its data beside it.
-std::string copyGame(const GameRun& run) {
-    const std::string bin = run.folder + "/bin";
-    mkdir(bin.c_str(), 0755);
-    system(("cp '" + GAME + "' '" + BUILD + "/Corvana2demo.dat' '" + BUILD + "/Corvana2demo.cfg.static' '" + bin + "/'").c_str());
-    return bin + "/corvana2demo";
-}
-
 // Runs the shell lines, then the program, with a user folder that does not
 // exist yet: status 1, one line on standard error, no user folder made.
 std::string oneLineEnd(GameRun& run, const std::string& setUp, const std::string& program) {
@@ -55,7 +47,7 @@ std::pair<long, long> compressedEntry() {
 
 TEST(SetUp, AnArchiveThatCannotBeUsedIsOneLineNamingItAndWhy) {
     GameRun run;
-    const std::string game = copyGame(run), archive = run.folder + "/bin/Corvana2demo.dat";
+    const std::string game = run.copyProgram(), archive = run.folder + "/bin/Corvana2demo.dat";
     const std::string corrupt = "Corvana2demo cannot use its data: File '" + archive + "' is a corrupt archive: ";
     const std::string advice = " Put the game's own archive there (bash tools/run-game.sh builds it).\n";
     const std::string original = readFile(archive);
