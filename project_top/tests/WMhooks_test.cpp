@@ -2,7 +2,7 @@
 // real loader and data, in a child process with a test application object.
 // Real X input (xdotool) answers the quit question; pushed SDL events drive
 // the focus hooks and the quit keys; a stand-in xdg-open records the page
-// opened at shutdown.
+// opened before the game ends.
 #include "screens/ContextDialog.h"
 #include "app/ContextManager.h"
 #include "app/Global.h"
@@ -164,8 +164,8 @@ TEST_F(EntryLoopTest, TheWindowsCloseControlQuitsAfterTheFrame) {
     EXPECT_EQ(log.lines.back(), "~Plim(): Done. Clean exit.");
 }
 
-// A stand-in for xdg-open that records its arguments and whether the engine
-// had finished its log when it ran.
+// A stand-in for xdg-open that records its arguments and the engine's log's
+// last line when it ran.
 void writeFakeOpener(const std::string& folder) {
     EngineTestFolder::writeFile(folder + "/bin/xdg-open",
                                 "#!/bin/sh\n"
