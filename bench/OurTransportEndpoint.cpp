@@ -17,13 +17,13 @@ const double KEEPALIVE = 1.0;
 
 OurTransportEndpoint::OurTransportEndpoint(bool server)
     : NetHost(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, "bench", 0, server) {
-    maxPeers = 1;
-    timeout = CONNECTION_TIMEOUT;
+    setMaxPeers(1);
+    setTimeout(CONNECTION_TIMEOUT);
 }
 
 int OurTransportEndpoint::listen() {
     open();
-    return connection->address.getPort();
+    return getConnection()->address.getPort();
 }
 
 void OurTransportEndpoint::connect(int port) {
@@ -60,7 +60,7 @@ void OurTransportEndpoint::service() {
     Node* p = peer();
     lost |= hadPeer && !p;
     hadPeer |= p != nullptr;
-    if (!isServer && !hadPeer && now >= nextConnect) {
+    if (!isServer() && !hadPeer && now >= nextConnect) {
         sendConnectRequest(target);
         nextConnect = now + CONNECT_RETRY;
     }
@@ -82,8 +82,8 @@ void OurTransportEndpoint::flush() {
 
 long OurTransportEndpoint::datagrams() {
     NetStats total(0.0);
-    total.add(&connection->totalStats);
-    total.add(connection->getStats());
+    total.add(&getConnection()->totalStats);
+    total.add(getConnection()->getStats());
     return long(total.packetsIn) + total.packetsOut;
 }
 
@@ -94,10 +94,9 @@ void OurTransportEndpoint::processPacket(Packet* packet) {
     onMessage(packet->cursor, packet->getBytesLeft());
 }
 
-Node* OurTransportEndpoint::peer() { return static_cast<Node*>(peers.firstChild); }
+Node* OurTransportEndpoint::peer() { return static_cast<Node*>(getPeers().firstChild); }
 
 void OurTransportEndpoint::open() {
     NetAddress any;
-    connection = new NetConnection(any);
-    ownsConnection = true;
+    setConnection(new NetConnection(any), true);
 }

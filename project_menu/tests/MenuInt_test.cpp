@@ -130,7 +130,7 @@ TEST_F(MenuIntTest, TypingALetterInEitherCaseJumpsToTheNextCountryStartingWithIt
     EXPECT_EQ(code(), "JP");
     const SaveData& data = world->global->saveData;
     EXPECT_EQ(std::string(data.countryCode, 2), "JP");
-    const V3 expected = Global::lonLatToPoint(float(138.0 / 180.0 * PI_DOUBLE), float(36.0 / 90.0 * (PI_DOUBLE / 2.0)));
+    const V3 expected = Global::lonLatToPoint(float(degreesToRadians(138.0)), float(degreesToRadians(36.0)));
     EXPECT_FLOAT_EQ(data.countryPoint.x, expected.x);
     EXPECT_FLOAT_EQ(data.countryPoint.y, expected.y);
     EXPECT_FLOAT_EQ(data.countryPoint.z, expected.z);

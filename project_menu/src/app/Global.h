@@ -36,6 +36,9 @@ public:
     void initPreLoader();
     // The first screens, once every resource is loaded and a language chosen.
     void initPostLoader();
+    // Writes the profiles, the saved data and the settings now, as the
+    // shutdown does (a failure is reported to SaveFailures).
+    void writeSaves();
     // Pushes the settings of saveData into the engine's parts.
     void applySettings();
     // Opens url in the desktop's browser or viewer (urlToOpen); the program

@@ -174,7 +174,11 @@ void SaveData::read() {
 void SaveData::save() {
     DateTime now;
     int32_t elapsed = int32_t(uint32_t(now.seconds) - uint32_t(runStart.seconds));
-    if (elapsed > 0) playTime = int32_t(std::min<int64_t>(int64_t(playTime) + elapsed, INT32_MAX));
+    // Counted once, however often the block is saved.
+    if (elapsed > 0) {
+        playTime = int32_t(std::min<int64_t>(int64_t(playTime) + elapsed, INT32_MAX));
+        runStart = now;
+    }
     write();
 }
 

@@ -64,8 +64,8 @@ void MenuCountry::tick(double time, double dt) {
         SaveData& data = gGlobal->saveData;
         data.countryCode[0] = row.code[0];
         data.countryCode[1] = row.code[1];
-        data.countryPoint = Global::lonLatToPoint(float(double(row.longitude) / 180.0 * PI_DOUBLE),
-                                                  float(double(row.latitude) / 90.0 * (PI_DOUBLE / 2.0)));
+        data.countryPoint = Global::lonLatToPoint(float(degreesToRadians(row.longitude)),
+                                                  float(degreesToRadians(row.latitude)));
     }
 }
 

@@ -161,6 +161,12 @@ void Plim::readStaticSettings() {
     fileManager->bForceDisk = false;
 }
 
+bool Plim::saveConfig() {
+    if (!config) return false;
+    config->setInt(getClass()->name, "defaultLanguage", defaultLanguage);
+    return config->save();
+}
+
 Plim::~Plim() {
     const char* tag = "~Plim";
     logTagged(tag, "Initiating shutdown...");
@@ -180,8 +186,7 @@ Plim::~Plim() {
     shutDownPart(9, resourceManager);
     logTagged(tag, "10...");
     if (config) {
-        config->setInt(getClass()->name, "defaultLanguage", defaultLanguage);
-        config->save();
+        saveConfig();
         delete config;
         config = nullptr;
     }

@@ -38,6 +38,12 @@ std::map<std::string, std::string>& blockedPaths() {
     return paths;
 }
 
+// Saves the player chose to go without.
+std::set<std::string>& skippedPaths() {
+    static std::set<std::string> paths;
+    return paths;
+}
+
 // A file or archive that cannot be read: a fatal error located at the caller,
 // as a missing or damaged data file is for the game, unless problem is given
 // (a tool): then it receives the one-line reason. Always false.
@@ -423,8 +429,16 @@ UString FileManager::keepDamagedFile(const UString& path, const UString& reason)
 bool FileManager::isSaveBlocked(const UString& path) { return blockedPaths().count(path.str()) > 0; }
 
 bool FileManager::refuseBlockedSave(const UString& path) {
+    if (skippedPaths().count(path.str())) {
+        logTagged("save", "Not saving '%s': the player chose to quit without it.", path.c_str());
+        return true;
+    }
     auto blocked = blockedPaths().find(path.str());
     if (blocked == blockedPaths().end()) return false;
     logTagged("save", "Not saving '%s': %s.", path.c_str(), blocked->second.c_str());
+    UserNotices::say(formatString("Could not save '%s': %s. Your latest changes are not kept.", path.c_str(),
+                                  blocked->second.c_str()));
     return true;
 }
+
+void FileManager::skipSaves(const UString& path) { skippedPaths().insert(path.str()); }

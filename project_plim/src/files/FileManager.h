@@ -90,8 +90,12 @@ public:
     // Nothing may be saved over path this run: a damaged file that could not
     // be set aside, or one that cannot be read, lies there.
     static bool isSaveBlocked(const UString& path);
-    // isSaveBlocked, with a log line saying why the save is not made.
+    // isSaveBlocked or skipped (skipSaves), with a log line saying why the save
+    // is not made; a blocked one is also said on standard error.
     static bool refuseBlockedSave(const UString& path);
+    // The player chose to quit without this save: later saves of path this
+    // run are not made.
+    static void skipSaves(const UString& path);
 
     bool bForceDisk = false;
     bool bCreateWad = false;

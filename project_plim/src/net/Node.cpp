@@ -1,15 +1,13 @@
 #include "Node.h"
 
 #include "serial/Packet.h"
-#include "util/Random.h"
 #include "NetConnection.h"
 #include "NetHost.h"
 #include "NetStats.h"
 #include "NetTime.h"
+#include "SystemRandom.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <sys/random.h>
 
 namespace {
 Packet* asPacket(BasicLink* l) { return static_cast<Packet*>(l); }
@@ -48,24 +46,14 @@ const size_t FIRST_INDEX_SIZE = 64;
 
 uint32_t Node::randomUID() {
     uint32_t uid;
-    do {
-        ssize_t got;
-        do
-            got = getrandom(&uid, sizeof uid, 0);
-        while (got < 0 && errno == EINTR);
-        if (got != ssize_t(sizeof uid)) {
-            // A kernel without the call: the program's own sequence, as a last resort.
-            uid = 0;
-            for (int i = 0; i < 32; ++i)
-                uid = uid << 1 | uint32_t(Random::next() % 2);
-        }
-    } while (uid == CONNECTION_MARKER);
+    do
+        uid = SystemRandom::next32();
+    while (uid == CONNECTION_MARKER);
     return uid;
 }
 
 Node::Node(NetHost* host)
-    : host(host), nodeUID(randomUID()), lastHeard(netTime()), createdAt(lastHeard), lastAckProgress(lastHeard),
-      allowanceTime(lastHeard) {}
+    : host(host), nodeUID(randomUID()), lastHeard(netTime()), lastAckProgress(lastHeard), allowanceTime(lastHeard) {}
 
 Node::~Node() {
     outQueue.deleteChildren();
@@ -202,7 +190,7 @@ bool Node::takeResend(double now) {
 }
 
 int Node::serveResendRequests(const int32_t* requests, int count, double now) {
-    NetConnection* connection = host ? host->connection : nullptr;
+    NetConnection* connection = host ? host->getConnection() : nullptr;
     if (!connection || count <= 0)
         return 0;
     NetStats* stats = connection->getStats(now);
@@ -264,8 +252,8 @@ bool Node::insertSorted(PlimBase& queue, Packet* piece) {
         queue.insertChildAfter(piece, after);
     else
         queue.addChildFirst(piece);
-    if (!wasEmpty && !toEnd && host && host->connection)
-        host->connection->getStats()->outOfOrder += 1;
+    if (!wasEmpty && !toEnd && host && host->getConnection())
+        host->getConnection()->getStats()->outOfOrder += 1;
     return true;
 }
 
@@ -327,7 +315,7 @@ bool Node::reassemble() {
     }
     whole->parent = nullptr;
     if (host)
-        host->readyQueue.addChild(whole);
+        host->queueReady(whole);
     else
         delete whole;
     return true;

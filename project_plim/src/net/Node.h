@@ -110,14 +110,9 @@ public:
     int64_t contiguousBytes = 0;
     int contiguousPieces = 0;
     int contiguousEnds = 0;
-    // Whether the peer has shown that it receives at its address: a server's
-    // peer by a sound data datagram with the identifier the accept gave it.
-    // Until then it waits among the host's requests: it gets no data, and at
-    // most a few times the bytes that came from its address.
-    bool bConfirmed = false;
-    double createdAt;
-    int64_t bytesFromAddress = 0;
-    int64_t bytesToAddress = 0;
+    // The connection's secret, given by the server's accept: every data
+    // datagram and disconnect both ways carries it.
+    uint64_t secret = 0;
     // When an acknowledgement last moved, or data began to wait for one.
     double lastAckProgress;
 

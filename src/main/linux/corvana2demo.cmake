@@ -31,7 +31,8 @@ target_link_libraries(flock_as_on_nfs PRIVATE ${CMAKE_DL_LIBS})
 # test runs on a private X server.
 add_executable(linux_corvana2demo_test ${CMAKE_CURRENT_LIST_DIR}/tests/corvana2demo_test.cpp
                ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp)
-target_include_directories(linux_corvana2demo_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+target_include_directories(linux_corvana2demo_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}
+                           ${CMAKE_SOURCE_DIR}/project_plim/tests/support)
 target_compile_definitions(linux_corvana2demo_test PRIVATE FLOCK_AS_ON_NFS_PATH="$<TARGET_FILE:flock_as_on_nfs>")
 add_dependencies(linux_corvana2demo_test flock_as_on_nfs)
 add_executable(linux_startup_test ${CMAKE_CURRENT_LIST_DIR}/tests/startup_test.cpp)

@@ -1,6 +1,7 @@
 // The game program: the data-folder search and whole runs of the built game
 // under Xvfb, driven by real X input (xdotool).
 #include "DataFolder.h"
+#include "FullDisk.h"
 #include "GameRun.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -447,6 +449,41 @@ TEST(Game, InAReadOnlyUserFolderTheFailedSavesAreSaidAtExit) {
     EXPECT_EQ(errors.substr(0, errors.find("-----")), expected);
 }
 
+// On a full disk the start tells the player that the saves will fail; at exit
+// each failure is said on standard error, the list for the next start's too,
+// which cannot be written either; the old saves stay as they were.
+TEST(Game, OnAFullDiskTheStartSaysSoAndTheOldSavesStay) {
+    SKIP_WITHOUT_DISPLAY();
+    keepDisplayOpen();
+    GameRun run;
+    FullDisk disk(run.userFolder.substr(0, run.userFolder.size() - 1));
+    std::ofstream(run.userFolder + "Corvana2demo.cfg") << "[PlimGraphics]\nbFullScreen=No\n";
+    // The log goes elsewhere, where the test can still read it.
+    ASSERT_EQ(symlink((run.folder + "/game.log").c_str(), (run.userFolder + "Corvana2demo.log").c_str()), 0);
+    auto runAWhile = [&](const std::string& until) {
+        run.start();
+        EXPECT_TRUE(run.waitForLog(until, 60.0)) << run.errors();
+        kill(run.pid, SIGTERM);
+        EXPECT_EQ(run.wait(30.0), 0) << run.errors();
+    };
+    runAWhile("Global initialization complete");
+    std::map<std::string, std::string> saved;
+    for (const char* kind : {".pro", ".hst", ".cfg"}) saved[kind] = readFile(run.userFolder + "Corvana2demo" + kind);
+    disk.fill();
+    const std::string hst = run.userFolder + "Corvana2demo.hst";
+    runAWhile("showNotices(): The file '" + hst + "' cannot be saved (its disk has only 0 KiB free). The changes "
+              "made in this game will not be kept.");
+    const std::string errors = run.errors();
+    for (const char* kind : {".pro", ".hst", ".cfg"}) {
+        const std::string path = run.userFolder + "Corvana2demo" + kind;
+        EXPECT_TRUE(!saved[kind].empty() && readFile(path) == saved[kind]) << kind;
+        EXPECT_NE(errors.find("Could not save '" + path + "': No space left on device. Your latest changes are not "
+                              "kept.\n"), std::string::npos) << errors;
+    }
+    EXPECT_NE(errors.find("Could not save '" + run.userFolder + "Corvana2demo.unsaved': No space left on device."),
+              std::string::npos) << errors;
+}
+
 // A FIFO, a link to a device or an unreadable save is left as it is, never waited
 // on; a linked save is written through its link, a read-only one kept and its
 // failed save told once; a stray settings line loses nothing. As nobody under root.
@@ -488,6 +525,8 @@ TEST(Game, OddSaveFilesAreLeftAloneOrWrittenThroughTheirLinks) {
     EXPECT_EQ(linesWith(lines, "showNotices(): The file '" + hst + "' cannot be saved (it is read-only). The changes "
                                "made in this game will not be kept.", "~Plim").size(), 1u) << "told at start";
     EXPECT_TRUE(S_ISFIFO(mode(pro)));
+    EXPECT_NE(errors.find("Could not save '" + pro + "': the file there cannot be read and is kept. Your latest "
+                          "changes are not kept.\n"), std::string::npos) << errors;
     EXPECT_EQ(linesWith(lines, "showNotices(): The file '" + pro + "' cannot be read (it is not a regular file). It is left as it is and nothing is saved over it; the game starts from the defaults.", "~Plim").size(), 1u);
 
     std::ofstream(dot + "real.cfg", std::ios::app) << "\x1a";  // damaged: set aside beside it, the link kept
