@@ -140,29 +140,6 @@ TEST_F(MenuItemTest, TheURLButtonEndsTheProgramWithItsAddress) {
     EXPECT_EQ(opener.opened(), "http://example.org/");
 }
 
-// Without xdg-open, or where it fails, the game stays and a dialog gives the address.
-TEST_F(MenuItemTest, ALinkThatCannotOpenIsToldAndTheGameStays) {
-    world->createSharedContexts();  // the dialog's theme
-    for (const int status : {StandInOpener::NONE, 3}) {
-        StandInOpener opener(world->folder.root, status);
-        MenuButtonURL* button = add(new MenuButtonURL(0.0f, 0.0f, 0.0f, "Web", ""));
-        button->url = "http://example.org/";
-        world->click(0.0f, 0.0f);
-        ContextManager* stack = world->global->contextManager;
-        ASSERT_TRUE(world->runUntil([&] { return dynamic_cast<ContextDialog*>(stack->getTop()) != nullptr; }, 20.0))
-            << status;
-        world->run(0.5);
-        EXPECT_FALSE(stack->bQuit);
-        const std::string told = static_cast<ContextDialog*>(stack->getTop())->text.c_str();
-        EXPECT_EQ(told.find("Could not open 'http://example.org/': xdg-open "), 0u) << told;
-        EXPECT_NE(told.find(status == 3 ? "ended with status 3" : "could not be started"), std::string::npos) << told;
-        stack->getTop()->bDone = true;
-        button->deleteMe();
-        world->frame();
-        EXPECT_EQ(stack->getTop(), screen);
-    }
-}
-
 TEST_F(MenuItemTest, CaptionsStandBesideTheFrame) {
     MenuItem* left = add(new MenuItem(0.0f, 100.0f, 0.0f, "L", ""));
     MenuItem* above = add(new MenuItem(0.0f, -100.0f, 0.0f, "A", ""));

@@ -9,14 +9,12 @@ StandInOpener::StandInOpener(const std::string& folder, int status) : folder(fol
     const char* path = getenv("PATH");
     previousPath = path ? path : "";
     mkdir(this->folder.c_str(), 0755);
-    if (status != NONE) {
-        const std::string script = this->folder + "/xdg-open";
-        EngineTestFolder::writeFile(script, "#!/bin/sh\nprintf '%s' \"$1\" > '" + this->folder + "/opened.part'\nmv '" +
-                                                this->folder + "/opened.part' '" + this->folder + "/opened'\nexit " +
-                                                std::to_string(status) + "\n");
-        chmod(script.c_str(), 0755);
-    }
-    setenv("PATH", (status == NONE ? this->folder : this->folder + ":" + previousPath).c_str(), 1);
+    const std::string script = this->folder + "/xdg-open";
+    EngineTestFolder::writeFile(script, "#!/bin/sh\nprintf '%s' \"$1\" > '" + this->folder + "/opened.part'\nmv '" +
+                                            this->folder + "/opened.part' '" + this->folder + "/opened'\nexit " +
+                                            std::to_string(status) + "\n");
+    chmod(script.c_str(), 0755);
+    setenv("PATH", (this->folder + ":" + previousPath).c_str(), 1);
 }
 
 StandInOpener::~StandInOpener() { setenv("PATH", previousPath.c_str(), 1); }
