@@ -132,6 +132,7 @@ void ContextManager::tickContents(double time, double dt) {
     top->tickContext(time, dt);
 
     handleKeys(top);
+    if (gGlobal) gGlobal->followLink();
     showNotices();
 
     if (quitAnswer == 0) {

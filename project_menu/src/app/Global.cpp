@@ -12,6 +12,7 @@
 #include "files/MemoryIniFile.h"
 #include "files/SaveBlob.h"
 #include "files/SaveFailures.h"
+#include "files/UserNotices.h"
 #include "widgets/GUIthemeMinimal.h"
 #include "widgets/GUIthemeStandard.h"
 #include "Loader.h"
@@ -103,6 +104,27 @@ void Global::initPreLoader() {
     // The stack's pointer needs "mousePointer"; the loader's bar needs the progress bar.
     contextManager = new ContextManager();
     contextManager->push(new Loader());
+}
+
+void Global::openLink(const UString& url) {
+    urlToOpen = url;
+    logTagged("openLink", "Opening '%s'.", url.c_str());
+    if (linkOpener.start(url) == LinkOpener::FAILED) answerLink(LinkOpener::FAILED);
+}
+
+void Global::followLink() { answerLink(linkOpener.poll()); }
+
+void Global::answerLink(LinkOpener::State state) {
+    if (state == LinkOpener::OPENED) {
+        logTagged("followLink", "Opened '%s': the game ends.", linkOpener.url.c_str());
+        if (contextManager) contextManager->bQuit = true;
+    } else if (state == LinkOpener::FAILED) {
+        const UString notice = formatString("Could not open '%s': %s. Open it in your browser yourself.",
+                                            linkOpener.url.c_str(), linkOpener.problem.c_str());
+        logTagged("followLink", "%s", notice.c_str());
+        UserNotices::say(notice);
+        UserNotices::post(notice);
+    }
 }
 
 void Global::initPostLoader() {

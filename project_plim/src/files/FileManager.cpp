@@ -177,12 +177,7 @@ bool FileManager::readWadDirectory(const UString& wadName, std::vector<WadEntry>
     Stream* f = openDisk(wadName, &archiveSize, problem);
     if (!f) return false;
     WadDirectory dir(wadName, archiveSize);
-    bool ok = dir.readHeader(*f);
-    if (ok && dir.version != WAD_VERSION) {
-        dir.problem = formatString("version %d (expected %d).", dir.version, WAD_VERSION);
-        ok = false;
-    }
-    ok = ok && dir.readRecords(*f);
+    const bool ok = dir.read(*f);
     delete f;
     if (!ok) return REFUSE(problem, "File '%s' is a corrupt archive: %s", wadName.c_str(), dir.problem.c_str());
     records.swap(dir.records);
