@@ -19,13 +19,18 @@ const double NOT_SENT = 1e300;
 
 OurTransportEndpoint::OurTransportEndpoint(bool server)
     : NetHost(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, "bench", 0, server) {
-    maxPeers = 1;
-    timeout = CONNECTION_TIMEOUT;
+    setMaxPeers(1);
+    setTimeout(CONNECTION_TIMEOUT);
+}
+
+// The host deletes the socket after its last disconnects.
+OurTransportEndpoint::~OurTransportEndpoint() {
+    if (socket) setConnection(socket, true);
 }
 
 int OurTransportEndpoint::listen() {
     open();
-    return connection->address.getPort();
+    return getConnection()->address.getPort();
 }
 
 void OurTransportEndpoint::connect(int port) {
@@ -65,10 +70,9 @@ void OurTransportEndpoint::makePieces(const std::vector<uint8_t>& message, Node*
     int32_t before = to->sequenceOut;
     // With the connection detached the transport cuts and queues the pieces
     // for resends and acknowledgements, and leaves the sending to release.
-    NetConnection* c = connection;
-    connection = nullptr;
+    setConnection(nullptr, false);
     sendToPeer(&p, to);
-    connection = c;
+    setConnection(socket, false);
     long count = to->sequenceOut - before, length = long(message.size());
     BasicLink* l = to->outQueue.lastChild;
     for (long i = 1; i < count && l; ++i)
@@ -82,7 +86,7 @@ void OurTransportEndpoint::makePieces(const std::vector<uint8_t>& message, Node*
 
 void OurTransportEndpoint::release() {
     Node* n = peer();
-    if (!n || !connection) {
+    if (!n || !socket) {
         heldPieces.clear();
         sentPieces.clear();
         sentPieceBytes = 0;
@@ -99,7 +103,7 @@ void OurTransportEndpoint::release() {
         heldPieces.pop_front();
     }
     if (!releaseBatch.empty())
-        connection->sendRawBatch(releaseBatch.data(), int(releaseBatch.size()), n->address);
+        socket->sendRawBatch(releaseBatch.data(), int(releaseBatch.size()), n->address);
 }
 
 void OurTransportEndpoint::dropAcknowledgedPieces(Node* to) {
@@ -116,7 +120,7 @@ void OurTransportEndpoint::service() {
     lost |= hadPeer && !p;
     hadPeer |= p != nullptr;
     release();
-    if (!isServer && !hadPeer && now >= nextConnect) {
+    if (!isServer() && !hadPeer && now >= nextConnect) {
         sendConnectRequest(target);
         nextConnect = now + CONNECT_RETRY;
     }
@@ -141,8 +145,8 @@ void OurTransportEndpoint::flush() {
 
 long OurTransportEndpoint::datagrams() {
     NetStats total(0.0);
-    total.add(&connection->totalStats);
-    total.add(connection->getStats());
+    total.add(&getConnection()->totalStats);
+    total.add(getConnection()->getStats());
     return long(total.packetsIn) + total.packetsOut;
 }
 
@@ -155,10 +159,10 @@ void OurTransportEndpoint::processPacket(Packet* packet) {
     onMessage(packet->cursor, packet->getBytesLeft());
 }
 
-Node* OurTransportEndpoint::peer() { return static_cast<Node*>(peers.firstChild); }
+Node* OurTransportEndpoint::peer() { return static_cast<Node*>(getPeers().firstChild); }
 
 void OurTransportEndpoint::open() {
     NetAddress any;
-    connection = new NetConnection(any);
-    ownsConnection = true;
+    socket = new NetConnection(any);
+    setConnection(socket, false);
 }

@@ -16,6 +16,7 @@ class Node;
 class OurTransportEndpoint : public TransportEndpoint, public NetHost {
 public:
     explicit OurTransportEndpoint(bool server);
+    ~OurTransportEndpoint() override;
     int listen() override;
     void connect(int port) override;
     bool connected() override { return peer() != nullptr; }
@@ -27,6 +28,9 @@ public:
     void processPacket(Packet* packet) override;
 
 private:
+    // Ours, lent to the host: detached while a message is cut into pieces,
+    // which the endpoint then sends itself as the window allows.
+    NetConnection* socket = nullptr;
     // A piece made and not yet acknowledged, with its share of its message's bytes.
     struct Piece {
         Packet* packet;

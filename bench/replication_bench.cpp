@@ -70,9 +70,8 @@ public:
 
 NetRole* makeRole(bool isServer, int maxPeers) {
     NetRole* role = new NetRole(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, isServer ? "server" : "client", 0, isServer);
-    role->connection = new NetConnection(NetAddress(UString("127.0.0.1"), 0));
-    role->ownsConnection = true;
-    role->maxPeers = maxPeers;
+    role->setConnection(new NetConnection(NetAddress(UString("127.0.0.1"), 0)), true);
+    role->setMaxPeers(maxPeers);
     // Its constructor left it the current role until its first tick.
     role->tick(0.0, 0.0);
     return role;
@@ -172,7 +171,7 @@ void BM_Replication(benchmark::State& state) {
     std::vector<std::unique_ptr<NetRole>> clients;
     for (int i = 0; i < clientCount; ++i) clients.emplace_back(makeRole(false, 1));
     clients[0]->startRecording(recordingName.c_str());
-    const NetAddress serverAddress = server->connection->address;
+    const NetAddress serverAddress = server->getConnection()->address;
 
     FrameCost ticks("whole ticks");
     Series total, receive, world, pass, send;
@@ -211,7 +210,7 @@ void BM_Replication(benchmark::State& state) {
             if (frame % framesPerSecond != 0) continue;
             Second second;
             for (int i = 0; i < clientCount; ++i) {
-                const Traffic so = trafficOf(clients[size_t(i)]->connection);
+                const Traffic so = trafficOf(clients[size_t(i)]->getConnection());
                 second.bytesIn.push_back(so.bytesIn - last[size_t(i)].bytesIn);
                 second.bytesOut.push_back(so.bytesOut - last[size_t(i)].bytesOut);
                 last[size_t(i)] = so;

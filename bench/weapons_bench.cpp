@@ -186,7 +186,8 @@ void BM_CannonsBubblesRockets(benchmark::State& state) {
     const long bubble = cost([] { World::add(L::LAYER_SHOTS, new Swarm(0, 0.0f, 0.0f, 0.0f, 1.0f, 768.0f)); });
     const long rocket = cost([] { World::add(L::LAYER_SHOTS, new Rocket(0, 0.0f, 0.0f, 0.0f, 1.0f, 500.0f)); });
     const long puff = cost([] {
-        World::add(L::LAYER_SMOKE, new Smoke(0.0f, 0.0f, 0.0f, 2, 25.0f, 50.0f, 0.0f, 0.7f, 1.0f, UColor(255, 255, 255, 255)));
+        const Emission puffShape = Emission(V3(0.0f, 0.0f, 0.0f)).particles(2).speeds(25.0f, 50.0f).spreading(0.7f);
+        World::add(L::LAYER_SMOKE, new Smoke(puffShape, UColor(255, 255, 255, 255)));
     });
     const long sound = cost([] { World::playAt("bubbles", V3(0.0f, 0.0f, 0.0f)); });
     const long lookup = cost([] { World::texture("projectiles"); });

@@ -509,7 +509,9 @@ def gui_frames(out):
 
 # ------------------------------------------------------------------ HUD
 
-BADGE_W, BADGE_H = 208, 64
+# 254 wide: the tray shows its end 128 units (less the rim) from its centre,
+# where the held bonuses' icons are placed from; the sheet's gutter takes the rest.
+BADGE_W, BADGE_H = 254, 64
 
 
 def heart(ctx, x, y, s):

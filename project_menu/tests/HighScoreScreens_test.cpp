@@ -17,6 +17,7 @@
 #include "widgets/MenuButtonURL.h"
 #include "widgets/MenuEnum.h"
 #include "MenuTestWorld.h"
+#include "StandInOpener.h"
 #include "core/Plim.h"
 #include "audio/PlimAudio.h"
 #include "core/ResourceManager.h"
@@ -191,9 +192,11 @@ TEST_F(HighScoreScreensTest, WorldWideScoresEndsTheProgramWithTheOnlineTable) {
     MenuButtonURL* online = childrenOf<MenuButtonURL>(options).at(0);
     EXPECT_EQ(online->position, V3(0.0f, 80.0f, 0.0f));
     EXPECT_EQ(online->description, "View world-wide tables (the game will close)");
+    StandInOpener opener(world->folder.root, 0);
     world->click(0.0f, 80.0f);
     EXPECT_EQ(world->global->urlToOpen, "http://www.zemtrovia.com/corvana2/highscoretable.php");
-    EXPECT_TRUE(world->global->contextManager->bQuit);
+    EXPECT_TRUE(world->runUntil([&] { return world->global->contextManager->bQuit; }, 20.0));
+    EXPECT_EQ(opener.opened(), "http://www.zemtrovia.com/corvana2/highscoretable.php");
 }
 
 TEST_F(HighScoreScreensTest, TheMainMenuOpensTheTablesAndTheOptions) {

@@ -111,7 +111,7 @@ TEST_F(MenuIntTest, TheCountriesAreShownSortedByCodeWithNoCountryFirst) {
     EXPECT_STREQ(PLIM->language->getText(CountryTable::FIRST_TEXT + 0), "not specified");
 }
 
-TEST_F(MenuIntTest, TypingALetterJumpsToTheNextCountryStartingWithIt) {
+TEST_F(MenuIntTest, TypingALetterInEitherCaseJumpsToTheNextCountryStartingWithIt) {
     int32_t position = 0;
     MenuCountry* country = add(new MenuCountry(0.0f, 0.0f, 0.0f, "Country", "", &position));
     auto code = [&]() { return std::string(CountryTable::rows[MenuCountry::displayOrder[position]].code); };
@@ -130,15 +130,29 @@ TEST_F(MenuIntTest, TypingALetterJumpsToTheNextCountryStartingWithIt) {
     EXPECT_EQ(code(), "JP");
     const SaveData& data = world->global->saveData;
     EXPECT_EQ(std::string(data.countryCode, 2), "JP");
-    const V3 expected = Global::lonLatToPoint(float(138.0 / 180.0 * PI_DOUBLE), float(36.0 / 90.0 * (PI_DOUBLE / 2.0)));
+    const V3 expected = Global::lonLatToPoint(float(degreesToRadians(138.0)), float(degreesToRadians(36.0)));
     EXPECT_FLOAT_EQ(data.countryPoint.x, expected.x);
     EXPECT_FLOAT_EQ(data.countryPoint.y, expected.y);
     EXPECT_FLOAT_EQ(data.countryPoint.z, expected.z);
     type('j');
     EXPECT_EQ(code(), "JM") << "wraps round through the start";
 
+    // Shift+J types a capital: the same jump.
     world->typeKey(SDLK_j, 'J');
-    EXPECT_EQ(code(), "JM") << "an upper-case letter matches nothing";
+    EXPECT_EQ(code(), "JO");
+    // No code starts with X or a digit: no jump and no click.
+    country->wasClicked();
+    world->typeKey(SDLK_x, 'X');
+    type('x');
+    type('5');
+    EXPECT_EQ(code(), "JO");
+    EXPECT_FALSE(country->wasClicked());
+    // The only Q country, already chosen, still answers its letter.
+    type('q');
+    country->wasClicked();
+    type('q');
+    EXPECT_EQ(code(), "QA");
+    EXPECT_TRUE(country->wasClicked());
     world->typeKey(SDLK_MINUS, '-');
     EXPECT_EQ(position, 0);
     EXPECT_EQ(std::string(data.countryCode, 2), "--");

@@ -8,6 +8,7 @@
 #include "widgets/MenuButton.h"
 #include "widgets/MenuButtonURL.h"
 #include "MenuTestWorld.h"
+#include "StandInOpener.h"
 #include "core/Plim.h"
 #include "render/Skin.h"
 
@@ -128,12 +129,15 @@ TEST_F(MenuItemTest, AQuestionAsksFirstAndCountsOnlyYes) {
     EXPECT_EQ(button->answer, -1);
 }
 
+// The program ends once the browser has started, not before.
 TEST_F(MenuItemTest, TheURLButtonEndsTheProgramWithItsAddress) {
+    StandInOpener opener(world->folder.root, 0);
     MenuButtonURL* button = add(new MenuButtonURL(0.0f, 0.0f, 0.0f, "Web", ""));
     button->url = "http://example.org/";
     world->click(0.0f, 0.0f);
     EXPECT_EQ(world->global->urlToOpen, "http://example.org/");
-    EXPECT_TRUE(world->global->contextManager->bQuit);
+    EXPECT_TRUE(world->runUntil([&] { return world->global->contextManager->bQuit; }, 20.0));
+    EXPECT_EQ(opener.opened(), "http://example.org/");
 }
 
 TEST_F(MenuItemTest, CaptionsStandBesideTheFrame) {

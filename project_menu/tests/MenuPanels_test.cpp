@@ -8,6 +8,7 @@
 #include "screens/ContextUserManager.h"
 #include "widgets/MenuGroup.h"
 #include "MenuTestWorld.h"
+#include "RenderableText.h"
 #include "widgets/MenuUserDisplay.h"
 #include "widgets/MessageViewer.h"
 #include "core/Plim.h"
@@ -61,8 +62,11 @@ TEST_F(MenuPanelsTest, ClickingTheGreetingOpensTheProfileList) {
     world->frame();
     EXPECT_EQ(display->nameLine->color, MenuColors::plateText());
 
-    // The area is 200 wide and 36 high, down from the name line's y (70).
-    for (const V3& outside : {V3(100.0f, 60.0f, 0.0f), V3(0.0f, 34.0f, 0.0f), V3(0.0f, 70.5f, 0.0f)}) {
+    // The area is 200 wide and 36 high, down from the name line's y (70),
+    // and the hint's plate below it.
+    const float belowHint = display->hintLine->plateRect().bottom - 0.5f;
+    ASSERT_LT(belowHint, 34.0f);
+    for (const V3& outside : {V3(100.0f, 60.0f, 0.0f), V3(0.0f, belowHint, 0.0f), V3(0.0f, 70.5f, 0.0f)}) {
         world->click(outside.x, outside.y);
         EXPECT_EQ(top(), screen) << outside.x << ", " << outside.y;
     }

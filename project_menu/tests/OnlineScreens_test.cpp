@@ -20,6 +20,7 @@
 #include "widgets/MenuBool.h"
 #include "widgets/MenuCountry.h"
 #include "MenuTestWorld.h"
+#include "StandInOpener.h"
 #include "net/NetAddress.h"
 #include "widgets/MessageViewer.h"
 #include "online/HttpFormPost.h"
@@ -235,9 +236,11 @@ TEST_F(OnlineScreensTest, HelpLinksEndTheGameWithAbsoluteAddresses) {
     EXPECT_EQ(help->back->position, V3(-220.0f, -190.0f, 0.0f));
     EXPECT_TRUE(help->bDeleteWhenDone);
 
+    StandInOpener opener(world->folder.root, 0);
     clickOn(help->onlineHelp);
     EXPECT_EQ(world->global->urlToOpen, "http://www.zemtrovia.com/corvana2/onlinehelp.php");
-    EXPECT_TRUE(world->global->contextManager->bQuit);
+    EXPECT_TRUE(world->runUntil([&] { return world->global->contextManager->bQuit; }, 20.0));
+    EXPECT_EQ(opener.opened(), "http://www.zemtrovia.com/corvana2/onlinehelp.php");
 }
 
 TEST_F(OnlineScreensTest, EscapeClosesHelpLikeBack) {

@@ -265,6 +265,17 @@ TEST_F(SaveDataTest, PlayTimeCountsOnlyThePassedSeconds) {
     data->playTime = INT32_MAX - 10;
     data->save();
     EXPECT_EQ(data->playTime, INT32_MAX);
+
+    // Saved at quit and again at shutdown: the run's seconds count once, and
+    // the stored start is left as it was.
+    const DateTime start(DateTime().seconds - 100);
+    data->runStart = start;
+    data->playTime = 0;
+    data->save();
+    const int32_t once = data->playTime;
+    data->save();
+    EXPECT_LE(data->playTime, once + 5);
+    EXPECT_EQ(data->runStart.seconds, start.seconds);
 }
 
 TEST_F(SaveDataTest, DamagedOrForeignFilesLeaveTheDefaults) {

@@ -28,9 +28,9 @@ protected:
         delete mixer;
         for (MixerOGGstatic* s : sources) delete s;
     }
-    void makeMixer(Uint16 format = AUDIO_S16LSB, int channels = 2, int frames = 256) {
+    void makeMixer(Uint16 format = AUDIO_S16LSB, int channels = 2, int frames = 256, int freq = 22050) {
         SDL_AudioSpec spec{};
-        spec.freq = 22050;
+        spec.freq = freq;
         spec.format = format;
         spec.channels = Uint8(channels);
         spec.samples = Uint16(frames);
@@ -73,8 +73,8 @@ protected:
     float right(int frame) const { return mixer->mixBuffer[2 * frame + 1]; }
     // What the high-pass makes of sums (stereo frames from a new mixer's
     // first), fed in callbacks of frames frames as the mixer feeds it.
-    static std::vector<float> blocked(std::vector<float> sums, int frames) {
-        DcBlocker reference(22050);
+    std::vector<float> blocked(std::vector<float> sums, int frames) const {
+        DcBlocker reference(mixer->spec.freq);
         for (size_t at = 0; at < sums.size(); at += size_t(2 * frames))
             reference.process(sums.data() + at, int(std::min(sums.size() - at, size_t(2 * frames)) / 2));
         return sums;
@@ -276,6 +276,22 @@ TEST_F(MixerTest, AMonoDeviceGetsADownMixAtFullSpeed) {
         const int k = i - lag();
         const float down = k < 0 ? 0.0f : 0.5f * (out[size_t(2 * k)] + out[size_t(2 * k + 1)]);
         EXPECT_EQ(int16_t(stream[2 * i] | stream[2 * i + 1] << 8), int(double(down) * 32760.0)) << i;
+    }
+}
+
+// A 22,050-Hz voice on a four-channel device at 44,100 Hz: each source frame
+// twice, left and right in the first two channels, silence in the others.
+TEST_F(MixerTest, ADeviceWithMoreChannelsAndAnotherRateGetsLeftRightThenSilence) {
+    makeMixer(AUDIO_U16MSB, 4, 64, 44100);
+    start(ramp(64));
+    callback();
+    std::vector<float> sums(128);
+    for (int i = 0; i < 128; ++i) sums[size_t(i)] = float(i % 2 ? -(i / 4) : i / 4) / 100.0f;
+    const std::vector<float> out = blocked(sums, 64);
+    for (int i = 0; i < 64 * 4; ++i) {
+        const int k = i / 4 - lag(), side = i % 4;
+        const float v = k < 0 || side > 1 ? 0.0f : out[size_t(2 * k + side)];
+        EXPECT_EQ(stream[size_t(2 * i)] << 8 | stream[size_t(2 * i + 1)], int(double(v) * 32760.0 + 32768.0)) << i;
     }
 }
 

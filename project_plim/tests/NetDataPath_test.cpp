@@ -3,6 +3,7 @@
 // damaged or impossible datagrams.
 #include "NetTestEngine.h"
 #include "serial/Packet.h"
+#include "DatagramForge.h"
 #include "RecordingHost.h"
 #include "net/NetConnection.h"
 #include "net/NetTime.h"
@@ -14,7 +15,6 @@
 #include <fstream>
 #include <memory>
 #include <unistd.h>
-#include <zlib.h>
 
 namespace {
 
@@ -31,7 +31,9 @@ Piece parse(Packet* datagram) {
     p.doBytes(datagram->buffer, datagram->getLength());
     p.rewindToRead();
     uint32_t id;
+    uint64_t secret;
     p.doBytes(&id, 4);
+    p.doBytes(&secret, 8);
     p.doHeader();
     Piece piece{p.sequence, p.continued, 0, -1, 0, {}};
     p.doUInt(&piece.ack);
@@ -49,47 +51,15 @@ Piece parse(Packet* datagram) {
     return piece;
 }
 
-// A datagram to write by hand: header fields, entries and a checksum made
-// the way a sender makes it (over everything before it and the payload).
-void writeDatagram(Packet& p, uint32_t id, int sequence, bool more, int ack, const std::vector<std::string>& pieces,
-                   int request = 0) {
-    p.doBytes(&id, 4);
-    p.sequence = sequence;
-    p.continued = more;
-    p.doHeader();
-    p.doUInt(&ack);
-    if (request) {
-        uint8_t zero = 0;
-        p.doBits(&zero, 1);
-        p.doUInt(&request);
-    }
-    for (const std::string& payload : pieces) {
-        uint8_t one = 1;
-        p.doBits(&one, 1);
-        int length = static_cast<int>(payload.size());
-        p.doUInt(&length);
-        uLong crc = crc32(0L, p.buffer, static_cast<uInt>(p.getLength()));
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(payload.data()), static_cast<uInt>(length));
-        uint32_t field = static_cast<uint32_t>(crc);
-        p.doBytes(&field, 4);
-        p.doBytes(const_cast<char*>(payload.data()), length);
-    }
+void writeDatagram(Packet& p, uint32_t id, uint64_t secret, int sequence, bool more, int ack,
+                   const std::vector<std::string>& pieces, const std::vector<int>& requests = {}) {
+    DatagramForge::writeData(p, id, secret, sequence, more, ack, pieces, requests);
 }
-
-Bytes dataDatagram(uint32_t id, int sequence, bool more, int ack, const std::vector<std::string>& pieces,
-                   int request = 0) {
-    Packet p;
-    writeDatagram(p, id, sequence, more, ack, pieces, request);
-    return Bytes(p.buffer, p.cursor);
+Bytes dataDatagram(uint32_t id, uint64_t secret, int sequence, bool more, int ack,
+                   const std::vector<std::string>& pieces, const std::vector<int>& requests = {}) {
+    return DatagramForge::data(id, secret, sequence, more, ack, pieces, requests);
 }
-
-Packet* readable(const Bytes& bytes, const NetAddress& from) {
-    Packet* p = new Packet(Packet::FLAG_FILTER1, static_cast<int>(bytes.size()));
-    p->doBytes(const_cast<uint8_t*>(bytes.data()), static_cast<int>(bytes.size()));
-    p->rewindToRead();
-    p->address = from;
-    return p;
-}
+Packet* readable(const Bytes& bytes, const NetAddress& from) { return DatagramForge::readable(bytes, from); }
 
 Bytes bytesOf(Packet* p) { return Bytes(p->buffer, p->buffer + p->getLength()); }
 
@@ -112,22 +82,45 @@ std::string pattern(int n) {
     return s;
 }
 
-Node* firstPeer(NetHost& host) { return static_cast<Node*>(host.peers.firstChild); }
+Node* firstPeer(NetHost& host) { return static_cast<Node*>(host.getPeers().firstChild); }
+
+void say(NetHost& from, const std::string& bytes) {
+    Packet* p = packetOf(bytes);
+    from.sendToAll(p);
+    delete p;
+}
+
+// Over real sockets: asks until accepted, then shows the server that it receives.
+void joinOverSockets(RecordingHost& server, RecordingHost& client) {
+    for (int i = 0, peers = server.getPeerCount(); i < 500 && server.getPeerCount() == peers; ++i) {
+        if (i % 50 == 0 && client.getPeerCount() == 0)
+            client.sendConnectRequest(server.getConnection()->address);
+        RecordingHost::exchange(server, client);
+        if (client.getPeerCount() == 1 && firstPeer(client)->sequenceOut == 0)
+            say(client, "hello");
+        usleep(1000);
+    }
+}
 
 class DataPathTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        client->sendConnectRequest(server->connection->address);
+        client->sendConnectRequest(server->getConnection()->address);
         RecordingHost::exchange(*server, *client);
-        ASSERT_EQ(server->getPendingCount(), 1);
-        // The data path's cases start from a client that has shown it
-        // receives; the handshake's tests cover how it does.
-        server->admit(static_cast<Node*>(server->pending.firstChild));
+        Packet hello; // its first data proves the accept
+        client->sendToAll(&hello);
+        RecordingHost::exchange(*server, *client);
         ASSERT_EQ(server->getPeerCount(), 1);
         ASSERT_EQ(client->getPeerCount(), 1);
         toClient = firstPeer(*server);
         toServer = firstPeer(*client);
+        // The cases count sequence numbers from a connection that has carried nothing yet.
+        toClient->sequenceIn = toClient->sequenceNewest = 0;
+        toServer->sequenceOut = toServer->sequenceAcked = 0;
+        toServer->outQueue.deleteChildren();
+        server->received.clear();
     }
+    uint64_t secret() const { return toClient->secret; }
     // Sends a packet from the server and returns its datagrams (kept in outQueue).
     std::vector<Packet*> serverSends(const std::string& bytes) {
         BasicLink* before = toClient->outQueue.lastChild;
@@ -141,7 +134,7 @@ protected:
     }
     // Hands a datagram to the client as if it came from the server.
     void toClientDirect(const Bytes& bytes) {
-        Packet* p = readable(bytes, server->connection->address);
+        Packet* p = readable(bytes, server->getConnection()->address);
         client->servicePacket(p);
         delete p;
     }
@@ -150,7 +143,7 @@ protected:
         server->servicePacket(p);
         delete p;
     }
-    NetStats* clientStats() { return client->connection->getStats(); }
+    NetStats* clientStats() { return client->getConnection()->getStats(); }
 
     NetTestEngine net;
     std::unique_ptr<RecordingHost> server{new RecordingHost(true)};
@@ -182,15 +175,17 @@ TEST_F(DataPathTest, PacketsAreCutIntoEqualPiecesAndJoinedAgain) {
 
 TEST_F(DataPathTest, WireFormOfOnePiece) {
     NetHost host("Corvana2demo", 2.6, "peer", 0, true);
-    host.hostUID = 0x01020304;
-    Node* peer = new Node(&host);
-    host.peers.addChild(peer);
+    host.setHostUID(0x01020304);
+    Packet from;
+    Node* peer = host.addPeer(&from, "peer");
+    peer->secret = 0x1122334455667788ull;
     Packet* p = packetOf("abc");
     host.sendToPeer(p, peer);
     delete p;
     ASSERT_EQ(peer->outQueue.getNumChildren(), 1u);
     EXPECT_EQ(bytesOf(static_cast<Packet*>(peer->outQueue.firstChild)),
-              (Bytes{0x04, 0x03, 0x02, 0x01, 0x01, 0x02, 0x00, 0x03, 0xF4, 0xCC, 0x5A, 0xE1, 0x61, 0x62, 0x63}));
+              (Bytes{0x04, 0x03, 0x02, 0x01, 0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11, 0x01, 0x02, 0x00, 0x03,
+                     0xD8, 0x40, 0xFC, 0x6D, 0x61, 0x62, 0x63}));
 }
 
 TEST_F(DataPathTest, PiecesOutOfOrderDuplicatesAndLateCopies) {
@@ -198,14 +193,14 @@ TEST_F(DataPathTest, PiecesOutOfOrderDuplicatesAndLateCopies) {
     for (Packet* p : serverSends(pattern(1024)))
         d.push_back(bytesOf(p));
     toClientDirect(d[0]);
-    EXPECT_EQ(client->readyQueue.getNumChildren(), 0u);
+    EXPECT_EQ(client->getReadyCount(), 0u);
     toClientDirect(d[2]);
     toClientDirect(d[2]);
     EXPECT_EQ(toServer->inQueue.getNumChildren(), 1u);
     EXPECT_EQ(clientStats()->outOfOrder, 0);
     toClientDirect(d[1]);
     EXPECT_EQ(clientStats()->outOfOrder, 1);
-    EXPECT_EQ(client->readyQueue.getNumChildren(), 1u);
+    EXPECT_EQ(client->getReadyCount(), 1u);
     toClientDirect(d[0]);
     client->update();
     EXPECT_EQ(client->received, std::vector<std::string>{pattern(1024)});
@@ -252,7 +247,7 @@ TEST_F(DataPathTest, LostPieceIsAskedForAndSentAgainOnceNotTooRecent) {
     client->sendToAll(reply);
     EXPECT_EQ(parse(static_cast<Packet*>(toServer->outQueue.lastChild)).request, 2);
     server->update();
-    NetStats* stats = server->connection->getStats();
+    NetStats* stats = server->getConnection()->getStats();
     EXPECT_EQ(stats->resendRequests, 1);
     EXPECT_EQ(stats->resends, 0); // asked within half a round trip of its sending
     EXPECT_EQ(toClient->sequenceAcked, 1);
@@ -273,7 +268,7 @@ TEST_F(DataPathTest, SeveralGapsAskedAtOnceAndTheOldestPieceSentAgainWhenOverdue
     for (Packet* p : serverSends(pattern(4000)))
         d.push_back(bytesOf(p));
     ASSERT_EQ(d.size(), 8u);
-    while (client->connection->receiveRaw()) {
+    while (client->getConnection()->receiveRaw()) {
     } // all lost on the way; some are handed over below
     Packet* reply = packetOf("r");
     toClientDirect(d[0]);
@@ -291,7 +286,7 @@ TEST_F(DataPathTest, SeveralGapsAskedAtOnceAndTheOldestPieceSentAgainWhenOverdue
     client->sendToAll(reply);
     EXPECT_TRUE(parse(static_cast<Packet*>(toServer->outQueue.lastChild)).requests.empty()); // asked just now
     server->update();
-    NetStats* stats = server->connection->getStats();
+    NetStats* stats = server->getConnection()->getStats();
     EXPECT_EQ(stats->resendRequests, 3);
     EXPECT_EQ(stats->resends, 3);
     client->update();
@@ -314,25 +309,25 @@ TEST_F(DataPathTest, SeveralGapsAskedAtOnceAndTheOldestPieceSentAgainWhenOverdue
 }
 
 TEST_F(DataPathTest, NewPiecesKeepAPeerAliveButJunkDoesNot) {
-    uint32_t id = client->hostUID;
-    NetAddress from = client->connection->address;
+    uint32_t id = client->getHostUID();
+    NetAddress from = client->getConnection()->address;
     // Piece 1 never arrives; every later one is new and shows the peer alive.
     for (int seq = 2; seq <= 9; ++seq) {
         net.advance(1.0);
-        toServerDirect(dataDatagram(id, seq, false, 0, {"after a gap"}), from);
+        toServerDirect(dataDatagram(id, secret(), seq, false, 0, {"after a gap"}), from);
         server->update();
     }
     EXPECT_EQ(server->getPeerCount(), 1);
     EXPECT_EQ(toClient->sequenceIn, 0);
 
     // Damaged datagrams, copies of held pieces and stale ones prove nothing.
-    Bytes damaged = dataDatagram(id, 10, false, 0, {"damaged"});
+    Bytes damaged = dataDatagram(id, secret(), 10, false, 0, {"damaged"});
     damaged.back() ^= 1;
     for (int second = 0; second < 5; ++second) {
         net.advance(1.0);
         toServerDirect(damaged, from);
-        toServerDirect(dataDatagram(id, 9, false, 0, {"after a gap"}), from);
-        toServerDirect(dataDatagram(id + 1, 11, false, 0, {"someone else"}), from);
+        toServerDirect(dataDatagram(id, secret(), 9, false, 0, {"after a gap"}), from);
+        toServerDirect(dataDatagram(id + 1, secret(), 11, false, 0, {"someone else"}), from);
         server->update();
         EXPECT_EQ(server->getPeerCount(), 1) << second;
     }
@@ -352,22 +347,23 @@ TEST_F(DataPathTest, DamagedDatagramsAreDroppedWhole) {
         }
     EXPECT_EQ(toServer->sequenceIn, 0);
     EXPECT_EQ(toServer->inQueue.getNumChildren(), 0u);
-    EXPECT_GE(net.log().find("serviceInPacketNormal(): WARNING: received corrupt packet contents "
-                             "(from=127.0.0.1:1, sequence=1)"),
+    // A few a second are logged.
+    EXPECT_GE(net.log().findPrefix("serviceInPacketNormal(): WARNING: received corrupt packet contents "
+                                   "(from=127.0.0.1:1, sequence="),
               0);
     Bytes longer = good;
     longer.push_back(0);
     toClientDirect(longer);
     toClientDirect(Bytes(good.begin(), good.end() - 1));
-    uint32_t id = server->hostUID;
-    toClientDirect(dataDatagram(id, 1, false, 0, {"a", "b"}));
-    toClientDirect(dataDatagram(id, 1, false, 0, {}, 3));
-    toClientDirect(dataDatagram(id, 1, false, 5, {"ack beyond what was sent"}));
-    toClientDirect(dataDatagram(id, 4097, false, 0, {"too far ahead"}));
-    toClientDirect(dataDatagram(id, 1, false, 0, {std::string(NetHost::MAX_PIECE + 1, 'x')}));
+    uint32_t id = server->getHostUID();
+    toClientDirect(dataDatagram(id, secret(), 1, false, 0, {"a", "b"}));
+    toClientDirect(dataDatagram(id, secret(), 1, false, 0, {}, {3}));
+    toClientDirect(dataDatagram(id, secret(), 1, false, 5, {"ack beyond what was sent"}));
+    toClientDirect(dataDatagram(id, secret(), 4097, false, 0, {"too far ahead"}));
+    toClientDirect(dataDatagram(id, secret(), 1, false, 0, {std::string(NetHost::MAX_PIECE + 1, 'x')}));
     EXPECT_EQ(toServer->sequenceIn, 0);
     EXPECT_EQ(toServer->inQueue.getNumChildren(), 0u);
-    toClientDirect(dataDatagram(id, 4096, false, 0, {"far but kept"}));
+    toClientDirect(dataDatagram(id, secret(), 4096, false, 0, {"far but kept"}));
     EXPECT_EQ(toServer->inQueue.getNumChildren(), 1u);
 
     toClientDirect(good);
@@ -376,45 +372,46 @@ TEST_F(DataPathTest, DamagedDatagramsAreDroppedWhole) {
 }
 
 TEST_F(DataPathTest, EndlessPacketRemovesThePeer) {
-    uint32_t id = client->hostUID;
-    NetAddress from = client->connection->address;
+    uint32_t id = client->getHostUID();
+    NetAddress from = client->getConnection()->address;
     // A packet of the limit passes; one byte more does not, even with its last piece.
     const int pieces = Node::MAX_JOINED_BYTES / NetHost::MAX_PIECE;
     for (int seq = 1; seq <= 2 * pieces; ++seq)
-        toServerDirect(dataDatagram(id, seq, seq != pieces, 0, {std::string(NetHost::MAX_PIECE, 'x')}), from);
+        toServerDirect(dataDatagram(id, secret(), seq, seq != pieces, 0, {std::string(NetHost::MAX_PIECE, 'x')}), from);
     server->update();
     ASSERT_EQ(server->received.size(), 1u);
     EXPECT_EQ(server->received[0].size(), size_t(Node::MAX_JOINED_BYTES));
     EXPECT_EQ(server->getPeerCount(), 1);
-    toServerDirect(dataDatagram(id, 2 * pieces + 1, false, 0, {"y"}), from);
+    toServerDirect(dataDatagram(id, secret(), 2 * pieces + 1, false, 0, {"y"}), from);
     EXPECT_EQ(server->getPeerCount(), 0);
     EXPECT_GE(net.log().findPrefix("serviceInPacketNormal(): Peer 127.0.0.1:2 sent more than 66048 bytes"), 0);
 
     // Empty pieces that never end a packet count too.
-    client->peers.deleteChildren();
-    client->sendConnectRequest(server->connection->address);
+    client->removePeer(firstPeer(*client), false);
+    client->sendConnectRequest(server->getConnection()->address);
     RecordingHost::exchange(*server, *client);
-    ASSERT_EQ(server->getPendingCount(), 1); // its first datagram below shows that it receives
+    ASSERT_EQ(client->getPeerCount(), 1); // its first datagram below proves the accept
+    uint64_t fresh = firstPeer(*client)->secret;
     for (int seq = 1; seq <= Node::MAX_JOINED_PIECES + 1; ++seq)
-        toServerDirect(dataDatagram(client->hostUID, seq, true, 0, {""}), from);
+        toServerDirect(dataDatagram(client->getHostUID(), fresh, seq, true, 0, {""}), from);
     EXPECT_EQ(server->getPeerCount(), 0);
 }
 
 TEST_F(DataPathTest, PeerPortFollowsItsLatestDatagram) {
-    uint32_t id = client->hostUID;
-    toServerDirect(dataDatagram(id, 1, false, 0, {"moved"}), NetAddress(UString("127.0.0.1"), 777));
+    uint32_t id = client->getHostUID();
+    toServerDirect(dataDatagram(id, secret(), 1, false, 0, {"moved"}), NetAddress(UString("127.0.0.1"), 777));
     EXPECT_EQ(toClient->address.toString(), "127.0.0.1:777");
-    toServerDirect(dataDatagram(id, 2, false, 0, {"other ip"}), NetAddress(UString("10.0.0.1"), 777));
+    toServerDirect(dataDatagram(id, secret(), 2, false, 0, {"other ip"}), NetAddress(UString("10.0.0.1"), 777));
     server->update();
     EXPECT_EQ(server->received, std::vector<std::string>{"moved"});
 }
 
 TEST_F(DataPathTest, CopiesAndForgeriesFromElsewhereChangeNothingOnlyTheNextNewPieceMovesAClient) {
-    uint32_t id = client->hostUID;
-    NetAddress home = client->connection->address, elsewhere(UString("127.0.0.1"), 777);
+    uint32_t id = client->getHostUID();
+    NetAddress home = client->getConnection()->address, elsewhere(UString("127.0.0.1"), 777);
     serverSends("for the client");
-    NetStats* stats = server->connection->getStats();
-    Bytes first = dataDatagram(id, 1, false, 0, {"one"}), third = dataDatagram(id, 3, false, 0, {"three"});
+    NetStats* stats = server->getConnection()->getStats();
+    Bytes first = dataDatagram(id, secret(), 1, false, 0, {"one"}), third = dataDatagram(id, secret(), 3, false, 0, {"three"});
     toServerDirect(first, home);
     toServerDirect(third, home);
     net.advance(1.0);
@@ -422,21 +419,21 @@ TEST_F(DataPathTest, CopiesAndForgeriesFromElsewhereChangeNothingOnlyTheNextNewP
     // ahead: from another port, nothing happens.
     toServerDirect(first, elsewhere);
     toServerDirect(third, elsewhere);
-    toServerDirect(dataDatagram(id, 4000, false, 0, {""}), elsewhere);
-    toServerDirect(dataDatagram(id, 2, false, 0, {"two"}, 1), elsewhere);
-    toServerDirect(dataDatagram(id, 3, false, 1, {"three"}, 1), elsewhere);
+    toServerDirect(dataDatagram(id, secret(), 4000, false, 0, {""}), elsewhere);
+    toServerDirect(dataDatagram(id, secret(), 2, false, 0, {"two"}, {1}), elsewhere);
+    toServerDirect(dataDatagram(id, secret(), 3, false, 1, {"three"}, {1}), elsewhere);
     EXPECT_EQ(toClient->address.toString(), home.toString());
     EXPECT_EQ(toClient->sequenceIn, 1);
     EXPECT_EQ(toClient->inQueue.getNumChildren(), 1u);
     EXPECT_EQ(toClient->sequenceAcked, 0);
     EXPECT_EQ(stats->resendRequests, 0);
     // From its own address a held number is still welcome, and the next one moves it.
-    toServerDirect(dataDatagram(id, 2, false, 0, {"two"}), home);
-    toServerDirect(dataDatagram(id, 4, false, 0, {"four"}), elsewhere);
+    toServerDirect(dataDatagram(id, secret(), 2, false, 0, {"two"}), home);
+    toServerDirect(dataDatagram(id, secret(), 4, false, 0, {"four"}), elsewhere);
     EXPECT_EQ(toClient->address.toString(), "127.0.0.1:777");
     toServerDirect(third, home); // now the copy comes from elsewhere
     EXPECT_EQ(toClient->address.toString(), "127.0.0.1:777");
-    toServerDirect(dataDatagram(id, 5, false, 0, {"five"}, 1), elsewhere);
+    toServerDirect(dataDatagram(id, secret(), 5, false, 0, {"five"}, {1}), elsewhere);
     server->update();
     EXPECT_EQ(server->received, (std::vector<std::string>{"one", "two", "three", "four", "five"}));
     EXPECT_EQ(stats->resendRequests, 1);
@@ -444,7 +441,7 @@ TEST_F(DataPathTest, CopiesAndForgeriesFromElsewhereChangeNothingOnlyTheNextNewP
 
     // A client's server stays where it was dialled, whatever comes from elsewhere.
     for (int seq : {1, 4000}) {
-        Packet* forged = readable(dataDatagram(server->hostUID, seq, false, 0, {""}), elsewhere);
+        Packet* forged = readable(dataDatagram(server->getHostUID(), secret(), seq, false, 0, {""}), elsewhere);
         client->servicePacket(forged);
         delete forged;
     }
@@ -455,22 +452,9 @@ TEST_F(DataPathTest, CopiesAndForgeriesFromElsewhereChangeNothingOnlyTheNextNewP
 TEST(DataPathSockets, WholePacketsCrossRealSocketsWhileAPeerSendsOversizedPieces) {
     NetTestEngine net(false);
     RecordingHost server(true), client(false), hostile(false);
-    ASSERT_FALSE(server.connection->emulated);
-    auto say = [](RecordingHost& from, const std::string& bytes) {
-        Packet* p = packetOf(bytes);
-        from.sendToAll(p);
-        delete p;
-    };
-    for (RecordingHost* c : {&client, &hostile}) {
-        for (int i = 0, peers = server.getPeerCount(); i < 500 && server.getPeerCount() == peers; ++i) {
-            if (i % 50 == 0 && c->getPeerCount() == 0)
-                c->sendConnectRequest(server.connection->address);
-            RecordingHost::exchange(server, *c);
-            if (c->getPeerCount() == 1 && firstPeer(*c)->sequenceOut == 0)
-                say(*c, "hello"); // shows the server that it receives
-            usleep(1000);
-        }
-    }
+    ASSERT_FALSE(server.getConnection()->emulated);
+    for (RecordingHost* c : {&client, &hostile})
+        joinOverSockets(server, *c);
     ASSERT_EQ(server.getPeerCount(), 2);
 
     // The hostile peer's pieces are far longer than any sender cuts: all but
@@ -482,8 +466,8 @@ TEST(DataPathSockets, WholePacketsCrossRealSocketsWhileAPeerSendsOversizedPieces
     for (int i = 1; i <= ahead + 1 && grown <= allowedKB; ++i) {
         int seq = i <= ahead ? 2 + i : 2; // after its hello
         d.reset();
-        writeDatagram(d, hostile.hostUID, seq, seq != ahead + 2, 0, piece);
-        hostile.connection->sendRaw(&d, server.connection->address);
+        writeDatagram(d, hostile.getHostUID(), firstPeer(hostile)->secret, seq, seq != ahead + 2, 0, piece);
+        hostile.getConnection()->sendRaw(&d, server.getConnection()->address);
         server.update();
         if (i % 256 == 0 || i > ahead) // stops early where they are kept
             grown = residentKB() - before;
@@ -500,6 +484,60 @@ TEST(DataPathSockets, WholePacketsCrossRealSocketsWhileAPeerSendsOversizedPieces
         usleep(1000);
     }
     EXPECT_EQ(client.received, sent);
+}
+
+TEST(DataPathSockets, AFloodingPeerThatNeverAcknowledgesIsHeldToItsAllowanceAndDroppedALossyHonestOneIsNot) {
+    NetTestEngine net(false);
+    RecordingHost server(true), honest(false), mute(false);
+    for (RecordingHost* c : {&honest, &mute})
+        joinOverSockets(server, *c);
+    ASSERT_EQ(server.getPeerCount(), 2);
+    // 30% of what either side receives is lost; what the honest client keeps comes 40 ms late.
+    server.getConnection()->setSimulation(0.3, 0.0, 0.0);
+    honest.getConnection()->setSimulation(0.3, 0.04, 0.0);
+    const int ticks = 240, flood = 150; // 12 s at the replication tick, 3,000 datagrams a second
+    int droppedAt = -1, sequence = firstPeer(mute)->sequenceOut, mostForOne = 0, reachedMute = 0;
+    auto drainMute = [&](int n = 0) { // read off the wire, never acknowledged
+        while (mute.getConnection()->receiveRaw())
+            ++n;
+        return n;
+    };
+    Packet d;
+    for (int tick = 0; tick < ticks; ++tick) {
+        say(server, pattern(1500)); // three pieces
+        say(honest, "tick");
+        net.advance(0.05);
+        for (int frame = 0; frame < 10; ++frame) { // a simulated loss ends an update's receiving
+            server.update();
+            honest.update();
+        }
+        reachedMute += drainMute();
+        for (int i = 0; i < flood && droppedAt < 0; ++i) {
+            std::vector<int> requests;
+            for (int k = 0; k < 32; ++k)
+                requests.push_back(1 + (i * 32 + k) % (3 * tick + 3));
+            d.reset();
+            // One new piece a tick keeps it alive; the rest are copies of it.
+            writeDatagram(d, mute.getHostUID(), firstPeer(mute)->secret, i == 0 ? ++sequence : sequence, false, 0, {""}, requests);
+            mute.getConnection()->sendRaw(&d, server.getConnection()->address);
+            server.update();
+            int reached = drainMute();
+            mostForOne = std::max(mostForOne, reached);
+            reachedMute += reached;
+        }
+        if (droppedAt < 0 && !server.findPeerById(mute.getHostUID(), nullptr))
+            droppedAt = tick;
+    }
+    printf("%d datagrams reached the flooding peer, %d at most for one of its own\n", reachedMute, mostForOne);
+    EXPECT_LE(mostForOne, NetHost::MAX_REQUESTS_WRITTEN + 1); // and perhaps its oldest piece, overdue
+    // Its own pieces, what they earned and what the seconds earned.
+    const int pieces = 3 * (droppedAt + 1), seconds = 6;
+    EXPECT_LE(reachedMute, pieces * (1 + Node::RESENDS_PER_PIECE) + (Node::RESENDS_PER_SECOND + 10) * seconds);
+    EXPECT_GE(droppedAt, 0);
+    EXPECT_LE(droppedAt * 0.05, server.getTimeout() + 0.1);
+    EXPECT_EQ(server.getPeerCount(), 1);
+    EXPECT_EQ(honest.getPeerCount(), 1);
+    EXPECT_GE(honest.received.size(), size_t(ticks * 9 / 10));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -31,13 +32,23 @@ void deliver(NetHost& host, Packet* p) {
     delete p;
 }
 
-Node* firstPeer(NetHost& host) { return static_cast<Node*>(host.peers.firstChild); }
+Node* firstPeer(NetHost& host) { return static_cast<Node*>(host.getPeers().firstChild); }
+
+// Sends the host's connect request to a plain endpoint and returns the nonce it carries.
+uint64_t requestNonce(NetHost& client, NetConnection& to) {
+    client.sendConnectRequest(to.address);
+    Packet* request = to.receiveRaw();
+    uint64_t nonce = 0;
+    if (request && request->size >= 16)
+        memcpy(&nonce, request->buffer + request->size - 12, 8); // before the checksum
+    return nonce;
+}
 
 class NetHostTest : public ::testing::Test {
 protected:
     // Asks, and once accepted shows the server that it receives (any data does).
     void connect(RecordingHost& client) {
-        client.sendConnectRequest(server->connection->address);
+        client.sendConnectRequest(server->getConnection()->address);
         RecordingHost::exchange(*server, client);
         Packet hello;
         if (client.getPeerCount() == 1)
@@ -58,8 +69,8 @@ TEST_F(NetHostTest, ConnectAcceptAndIdentifiers) {
     Node* onClient = firstPeer(*client);
     EXPECT_EQ(server->events, Lines{"connected peer"});
     EXPECT_EQ(client->events, Lines{"connected ServerPlayer"});
-    EXPECT_EQ(onClient->nodeUID, server->hostUID);
-    EXPECT_EQ(client->hostUID, onServer->nodeUID);
+    EXPECT_EQ(onClient->nodeUID, server->getHostUID());
+    EXPECT_EQ(client->getHostUID(), onServer->nodeUID);
     EXPECT_EQ(onServer->address.toString(), "127.0.0.1:2");
     Random::seed(1); // identifiers come from the system, not from the program's seeded sequence
     uint32_t first = Node::randomUID();
@@ -85,9 +96,9 @@ TEST_F(NetHostTest, ConnectAcceptAndIdentifiers) {
 
 TEST_F(NetHostTest, RepeatedConnectGetsTheSameAcceptUntilThePeerSpeaks) {
     auto acceptBytes = [&] {
-        client->sendConnectRequest(server->connection->address);
+        client->sendConnectRequest(server->getConnection()->address);
         server->update();
-        Packet* p = client->connection->receiveRaw();
+        Packet* p = client->getConnection()->receiveRaw();
         return p ? std::string(p->buffer, p->buffer + p->size) : std::string();
     };
     std::string lost = acceptBytes();
@@ -95,18 +106,16 @@ TEST_F(NetHostTest, RepeatedConnectGetsTheSameAcceptUntilThePeerSpeaks) {
     std::string again = acceptBytes();
     EXPECT_EQ(again, lost);
     EXPECT_EQ(server->getPeerCount(), 0); // no slot until it shows that it receives
-    EXPECT_EQ(server->getPendingCount(), 1);
-    // A copy damaged in the assigned identifier fails the trailing checksum.
+    // A copy damaged in the secret fails the trailing checksum.
     Packet* damaged = new Packet(Packet::FLAG_FILTER1, -1);
     std::string bad = lost;
     bad[bad.size() - 6] ^= 1;
     damaged->doBytes(&bad[0], static_cast<int>(bad.size()));
-    damaged->address = server->connection->address;
+    damaged->address = server->getConnection()->address;
     deliver(*client, damaged);
     EXPECT_EQ(client->getPeerCount(), 0);
-    client->servicePacket(&client->connection->receivePacket);
+    client->servicePacket(&client->getConnection()->receivePacket);
     ASSERT_EQ(client->getPeerCount(), 1);
-    EXPECT_EQ(client->hostUID, static_cast<Node*>(server->pending.firstChild)->nodeUID);
     EXPECT_TRUE(server->events.empty());
 
     Packet* hello = new Packet(Packet::FLAG_FILTER1, -1);
@@ -114,19 +123,21 @@ TEST_F(NetHostTest, RepeatedConnectGetsTheSameAcceptUntilThePeerSpeaks) {
     delete hello;
     server->update();
     EXPECT_EQ(server->events, Lines{"connected peer"});
+    EXPECT_EQ(client->getHostUID(), firstPeer(*server)->nodeUID);
+    EXPECT_EQ(firstPeer(*client)->secret, firstPeer(*server)->secret);
     ASSERT_EQ(firstPeer(*server)->sequenceIn, 1);
     EXPECT_EQ(acceptBytes(), ""); // it has spoken: no answer
     EXPECT_EQ(server->getPeerCount(), 1);
 }
 
 TEST_F(NetHostTest, RejectionsTellTheReason) {
-    server->hostMode = NetHost::HOST_MODE_SINGLE_PEER;
-    server->maxPeers = 1;
+    server->setHostMode(NetHost::HOST_MODE_SINGLE_PEER);
+    server->setMaxPeers(1);
     connect(*client);
     EXPECT_EQ(client->events, Lines{"rejected Server is full."});
-    EXPECT_EQ(server->peers.getNumChildren(), 0u);
+    EXPECT_EQ(server->getPeers().getNumChildren(), 0u);
 
-    server->hostMode = 0;
+    server->setHostMode(0);
     RecordingHost other(false, "Tetris");
     connect(other);
     EXPECT_EQ(other.events, Lines{"rejected Incompatible game."});
@@ -135,11 +146,13 @@ TEST_F(NetHostTest, RejectionsTellTheReason) {
     EXPECT_EQ(old.events, Lines{"rejected You need at least version 0.00 of the game (you have -1.00)."});
     // Both accepted for the last slot: the second to show that it receives is refused.
     RecordingHost zero(false, "Corvana2demo", 0.0), late(false);
-    late.sendConnectRequest(server->connection->address);
-    RecordingHost::exchange(*server, late);
-    connect(zero);
-    Packet hello;
-    late.sendToAll(&hello);
+    for (RecordingHost* c : {&late, &zero}) {
+        c->sendConnectRequest(server->getConnection()->address);
+        server->update();
+    }
+    zero.update(); // takes its accept and confirms first
+    late.update();
+    RecordingHost::exchange(*server, zero);
     RecordingHost::exchange(*server, late);
     EXPECT_EQ(zero.events, Lines{"connected ServerPlayer"});
     EXPECT_EQ(late.events, (Lines{"connected ServerPlayer", "rejected Server is full.", "disconnected ServerPlayer"}));
@@ -150,11 +163,11 @@ TEST_F(NetHostTest, RejectionsTellTheReason) {
     RecordingHost lonely(false);
     connect(lonely); // to the real server, which is full now
     lonely.events.clear();
-    lonely.sendConnectRequest(foreign.connection->address);
+    lonely.sendConnectRequest(foreign.getConnection()->address);
     RecordingHost::exchange(foreign, lonely);
     EXPECT_TRUE(lonely.events.empty());
     EXPECT_EQ(foreign.events, Lines{"rejected Incompatible game."});
-    EXPECT_EQ(foreign.getPendingCount(), 0); // the refusal ends the waiting request
+    EXPECT_EQ(foreign.getPeerCount(), 0);
 }
 
 TEST_F(NetHostTest, NamesGetNumbersUpToFifteen) {
@@ -166,7 +179,7 @@ TEST_F(NetHostTest, NamesGetNumbersUpToFifteen) {
     server->addPeer(&from, "");
     server->addPeer(&from, "");
     Lines names;
-    for (BasicLink* l = server->peers.firstChild; l; l = l->next)
+    for (BasicLink* l = server->getPeers().firstChild; l; l = l->next)
         names.push_back(static_cast<Node*>(l)->name.c_str());
     Lines expected{"Bob"};
     for (int i = 1; i <= 15; ++i)
@@ -177,34 +190,48 @@ TEST_F(NetHostTest, NamesGetNumbersUpToFifteen) {
     EXPECT_EQ(names, expected);
 }
 
-TEST_F(NetHostTest, DisconnectAndRejectCountOnlyFromTheExactAddress) {
+TEST_F(NetHostTest, DisconnectAndRejectCountOnlyFromTheExactAddressWithTheSecret) {
     connect(*client);
-    auto disconnect = [](NetHost& to, uint32_t id, const NetAddress& from) {
+    uint64_t secret = firstPeer(*server)->secret;
+    auto disconnect = [](NetHost& to, uint32_t id, const NetAddress& from, const uint64_t* secret) {
         Packet* p = connectionPacket(NetHost::TYPE_DISCONNECT, from);
         p->doBytes(&id, 4);
+        if (secret)
+            p->doBytes(const_cast<uint64_t*>(secret), 8);
         deliver(to, p);
     };
-    uint32_t id = client->hostUID;
-    NetAddress otherPort(UString("127.0.0.1"), 999);
-    disconnect(*server, id, NetAddress(UString("10.1.2.3"), 2));
-    disconnect(*server, id, otherPort);
-    deliver(*server, connectionPacket(NetHost::TYPE_DISCONNECT, client->connection->address)); // too short
-    // The server's identifier is known to all; from another port it is nobody's.
-    disconnect(*client, server->hostUID, otherPort);
-    Packet* reject = connectionPacket(NetHost::TYPE_REJECT, otherPort);
-    UString why = "Server is full.";
-    reject->doUString(&why, -1);
-    deliver(*client, reject);
+    auto reject = [](NetHost& to, const NetAddress& from, const uint64_t* token) {
+        Packet* p = connectionPacket(NetHost::TYPE_REJECT, from);
+        UString why = "Server is full.";
+        p->doUString(&why, -1);
+        if (token)
+            p->doBytes(const_cast<uint64_t*>(token), 8);
+        deliver(to, p);
+    };
+    uint32_t id = client->getHostUID();
+    NetAddress otherPort(UString("127.0.0.1"), 999), serverAt = server->getConnection()->address;
+    uint64_t guess = secret ^ 1;
+    disconnect(*server, id, NetAddress(UString("10.1.2.3"), 2), &secret);
+    disconnect(*server, id, otherPort, &secret);
+    disconnect(*server, id, client->getConnection()->address, nullptr); // the notice as it was
+    disconnect(*server, id, client->getConnection()->address, &guess);
+    // From the server's exact address, all that can be known without the secret.
+    disconnect(*client, server->getHostUID(), serverAt, nullptr);
+    disconnect(*client, server->getHostUID(), serverAt, &guess);
+    disconnect(*client, server->getHostUID(), otherPort, &secret);
+    reject(*client, serverAt, nullptr);
+    reject(*client, serverAt, &guess);
+    reject(*client, otherPort, &secret);
     EXPECT_EQ(server->getPeerCount(), 1);
     EXPECT_EQ(client->getPeerCount(), 1);
     EXPECT_EQ(client->events, Lines{"connected ServerPlayer"});
     EXPECT_EQ(server->events, Lines{"connected peer"});
-    EXPECT_GE(net.log().find("serviceInPacketSpecial(): SERVER: New DISCONNECT notify from 127.0.0.1:999"), 0);
+    EXPECT_LT(net.log().find("serviceInPacketSpecial(): SERVER: New DISCONNECT notify from 127.0.0.1:999"), 0);
 
-    disconnect(*server, id, client->connection->address);
+    disconnect(*server, id, client->getConnection()->address, &secret);
     EXPECT_EQ(server->getPeerCount(), 0);
     EXPECT_EQ(server->events.back(), "disconnected peer");
-    disconnect(*client, server->hostUID, server->connection->address);
+    disconnect(*client, server->getHostUID(), serverAt, &secret);
     EXPECT_EQ(client->getPeerCount(), 0);
 }
 
@@ -221,24 +248,27 @@ TEST_F(NetHostTest, SilentPeerIsDroppedAfterTheTimeout) {
     server->update();
     EXPECT_EQ(server->getPeerCount(), 0);
     EXPECT_EQ(server->events.back(), "disconnected peer");
-    EXPECT_EQ(client->connection->receiveRaw(), nullptr); // no notice was sent
+    EXPECT_EQ(client->getConnection()->receiveRaw(), nullptr); // no notice was sent
     EXPECT_GE(net.log().find("NetHost(): SERVER: dropped client peer (127.0.0.1:2): nothing new from it for 5.0 s."), 0);
 
     // The same address may then connect again.
-    client->peers.deleteChildren();
+    client->removePeer(firstPeer(*client), false);
     connect(*client);
     EXPECT_EQ(server->getPeerCount(), 1);
 }
 
 TEST_F(NetHostTest, MalformedConnectionPacketsAreDropped) {
-    NetAddress from = client->connection->address;
+    NetAddress from = client->getConnection()->address;
     auto connectWith = [&](UString game, UString name, bool withName) {
         Packet* p = connectionPacket(NetHost::TYPE_CONNECT, from);
         double version = 2.6;
         p->doUString(&game, -1);
         p->doDouble(&version);
-        if (withName)
+        if (withName) {
             p->doUString(&name, -1);
+            uint64_t nonce = 7;
+            p->doBytes(&nonce, 8);
+        }
         deliver(*server, p);
     };
     connectWith(UString(std::string(33, 'C').c_str()), "Bob", true);
@@ -246,12 +276,14 @@ TEST_F(NetHostTest, MalformedConnectionPacketsAreDropped) {
     connectWith("Corvana2demo", "Bob", false);
     deliver(*server, connectionPacket(NetHost::TYPE_CONNECT, from));
     EXPECT_EQ(server->getPeerCount(), 0);
-    server->maxPeers = 0; // nothing reached the full check either
+    server->setMaxPeers(0); // nothing reached the full check either
     client->update();
-    EXPECT_EQ(server->connection->getStats()->packetsOut, 0);
+    EXPECT_EQ(server->getConnection()->getStats()->packetsOut, 0);
 
-    client->dialled = server->connection->address;
-    Packet* accept = connectionPacket(NetHost::TYPE_ACCEPT, server->connection->address);
+    NetConnection asked(NetAddress(UString("127.0.0.1"), 0));
+    uint64_t nonce = requestNonce(*client, asked);
+    from = asked.address; // a refusal counts from the address the client asked
+    Packet* accept = connectionPacket(NetHost::TYPE_ACCEPT, from);
     UString game = "Corvana2demo";
     accept->doUString(&game, -1);
     double version = 2.6;
@@ -262,18 +294,47 @@ TEST_F(NetHostTest, MalformedConnectionPacketsAreDropped) {
     EXPECT_EQ(client->getPeerCount(), 0);
 
     // A reject message at the serializer's limit is dropped; an empty one is told.
-    client->dialled = from; // a refusal counts from the address the client asked
     Packet* reject = connectionPacket(NetHost::TYPE_REJECT, from);
     int length = 1024;
     reject->doUInt(&length);
     reject->cursor += 1024;
+    reject->doBytes(&nonce, 8);
     deliver(*client, reject);
     reject = connectionPacket(NetHost::TYPE_REJECT, from);
     UString empty;
     reject->doUString(&empty, -1);
+    reject->doBytes(&nonce, 8);
     deliver(*client, reject);
     deliver(*client, connectionPacket(7, from));
     EXPECT_EQ(client->events, Lines{"rejected "});
+}
+
+TEST(NetHostSockets, DisconnectNoticesFromOutsideGrowTheLogByAFewLinesASecond) {
+    NetTestEngine net(false);
+    RecordingHost server(true), sender(false);
+    net.log(); // flushes
+    const size_t before = EngineTestFolder::readFile(net.folder.logPath()).size();
+    Packet* notice = connectionPacket(NetHost::TYPE_DISCONNECT, NetAddress());
+    uint32_t nobody = 12345;
+    notice->doBytes(&nobody, 4);
+    const int notices = 100000; // over ten seconds
+    for (int sent = 1; sent <= notices; ++sent) {
+        sender.getConnection()->sendRaw(notice, server.getConnection()->address);
+        if (sent % 100 == 0)
+            server.update();
+        if (sent % 1000 == 0)
+            net.advance(0.1);
+    }
+    delete notice;
+    EXPECT_GE(server.getConnection()->totalStats.packetsIn, notices * 9 / 10);
+    LogText log = net.log();
+    size_t grown = EngineTestFolder::readFile(net.folder.logPath()).size() - before;
+    printf("the log grew by %zu bytes under %d disconnect notices\n", grown, notices);
+    EXPECT_LE(grown, 200u * 1024);
+    int noticed = 0; // without the connection's secret a notice is dropped before any line
+    for (const std::string& line : log.lines)
+        noticed += line.find("New DISCONNECT notify") != std::string::npos;
+    EXPECT_EQ(noticed, 0);
 }
 
 } // namespace

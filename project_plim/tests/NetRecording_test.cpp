@@ -53,7 +53,7 @@ protected:
     // A server world: the root, a renderable below it, and n plain objects.
     void buildWorld(int n = 0) {
         role.reset(makeRole(true));
-        role->hostUID = 0x01020304u;
+        role->setHostUID(0x01020304u);
         auto* root = new RootObjectBase();
         role->registerObject(root, 1);
         auto* ship = new Renderable();
@@ -97,7 +97,7 @@ TEST_F(NetRecordingTest, AnIdleRecordingReplaysInTheFirstTick) {
     role.reset();
 
     play("idle.rec");
-    EXPECT_EQ(role->hostUID, 0x01020304u);
+    EXPECT_EQ(role->getHostUID(), 0x01020304u);
     tick();
     EXPECT_EQ(role->objectMap.size(), objects);
     ASSERT_NE(role->root, nullptr);

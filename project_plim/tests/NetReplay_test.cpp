@@ -1,8 +1,8 @@
 // A server on a real socket of 127.0.0.1 under replayed connect requests: a
 // recorded request sent again from other ports is accepted, but it
 // never shows that it receives there. Each gets at most three times the bytes
-// that came from its port and nothing of the world, holds no slot, and is forgotten
-// within two seconds with a line in the log; a real client joins amid a flood.
+// that came from its port and nothing of the world, and holds no slot; a real
+// client joins amid a flood.
 #include "core/Plim.h"
 #include "util/PlimUtil.h"
 #include "render/Renderable.h"
@@ -25,7 +25,7 @@ TEST(NetReplay, ReplayedAndForgedConnectRequestsGetLittleAndHoldNoSlot) {
     RoleTestEngine net;
     PLIM->network->bEmulateLocalhost = false;
     std::unique_ptr<NetRole> server(RoleTestEngine::makeRole(true));
-    ASSERT_FALSE(server->connection->emulated);
+    ASSERT_FALSE(server->getConnection()->emulated);
     RootObjectBase* root = new RootObjectBase();
     server->registerObject(root, 1);
     for (int i = 0; i < 40; ++i) {
@@ -47,54 +47,38 @@ TEST(NetReplay, ReplayedAndForgedConnectRequestsGetLittleAndHoldNoSlot) {
     std::vector<std::unique_ptr<NetConnection>> hostile;
     for (int i = 0; i < 4; ++i) {
         hostile.emplace_back(plainSocket());
-        hostile.back()->sendRaw(&request, server->connection->address);
+        hostile.back()->sendRaw(&request, server->getConnection()->address);
     }
 
     std::vector<long> received(hostile.size(), 0), data(hostile.size(), 0);
-    double start = netTime(), freedAfter = -1.0;
-    bool allJoined = false;
-    // Until the slots are free and a second more, at most 6 s of ticks.
-    for (int tick = 0; tick < 120 && (freedAfter < 0.0 || netTime() - start < freedAfter + 1.0); ++tick) {
+    for (int tick = 0; tick < 40; ++tick) {
         net.tickRoles(0.05, server.get());
-        allJoined |= server->getPendingCount() == int(hostile.size()) && server->getPeerCount() == 0;
-        if (allJoined && server->getPendingCount() == 0 && freedAfter < 0.0)
-            freedAfter = netTime() - start;
+        EXPECT_EQ(server->getPeerCount(), 0);
         for (size_t i = 0; i < hostile.size(); ++i)
             while (Packet* d = hostile[i]->receiveRaw()) {
                 received[i] += d->size;
                 data[i] += d->size < 4 || d->buffer[0] != 0xFB || d->buffer[3] != 0xFE;
             }
     }
-    EXPECT_TRUE(allJoined);
-    EXPECT_GT(freedAfter, 0.0);
-    EXPECT_LE(freedAfter, 2.0);
-    LogText log = net.log();
     for (size_t i = 0; i < hostile.size(); ++i) {
         printf("bytes sent per replayed connect request of %d bytes: %ld (%ld data datagrams)\n",
                request.getLength(), received[i], data[i]);
         EXPECT_GT(received[i], 0) << i; // its accept
         EXPECT_LE(received[i], 3 * request.getLength()) << i;
         EXPECT_EQ(data[i], 0) << i;
-        UString end = formatString(" (127.0.0.1:%d): no data with its identifier within 1.9 s of the accept.",
-                                   hostile[i]->address.getPort());
-        int named = 0;
-        for (const std::string& line : log.lines)
-            named += line.find(end.c_str()) != std::string::npos;
-        EXPECT_EQ(named, 1) << end.c_str();
     }
 
     // Refusals stay within that budget: a request to a full server, one of a
     // version below any (the reason alone would take 100 bytes).
     for (int maxPeers : {0, 8}) {
-        server->maxPeers = maxPeers;
+        server->setMaxPeers(maxPeers);
         NetHost asker("Corvana2", maxPeers ? -FLT_MAX : 2.6, "", 0, false);
-        asker.connection = plainSocket();
-        asker.ownsConnection = true;
-        asker.sendConnectRequest(server->connection->address);
-        int asked = asker.connection->getStats()->payloadBytesOut, answered = 0;
+        asker.setConnection(plainSocket(), true);
+        asker.sendConnectRequest(server->getConnection()->address);
+        int asked = asker.getConnection()->getStats()->payloadBytesOut, answered = 0;
         for (int tick = 0; tick < 20 && !answered; ++tick) {
             net.tickRoles(0.05, server.get());
-            while (Packet* d = asker.connection->receiveRaw())
+            while (Packet* d = asker.getConnection()->receiveRaw())
                 answered += d->size;
         }
         printf("bytes sent per refused connect request of %d bytes: %d\n", asked, answered);
@@ -102,17 +86,16 @@ TEST(NetReplay, ReplayedAndForgedConnectRequestsGetLittleAndHoldNoSlot) {
         EXPECT_LE(answered, 3 * asked);
     }
 
-    // A flood from fresh ports: the list of waiting requests keeps its size,
-    // and a real client amid it joins and gets the world.
+    // A flood from fresh ports: nothing is kept for it, and a real client
+    // amid it joins and gets the world.
     for (int tick = 0; tick < 100 && client->objectMap.size() < server->objectMap.size(); ++tick) {
-        for (int i = 0; i < NetHost::MAX_PENDING / 4; ++i) {
+        for (int i = 0; i < 32; ++i) {
             std::unique_ptr<NetConnection> fresh(plainSocket());
-            fresh->sendRaw(&request, server->connection->address);
+            fresh->sendRaw(&request, server->getConnection()->address);
         }
         if (tick % 10 == 5 && client->getPeerCount() == 0) // as a client repeats its request
-            client->sendConnectRequest(server->connection->address);
+            client->sendConnectRequest(server->getConnection()->address);
         net.tickRoles(0.05, server.get(), client.get());
-        EXPECT_LE(server->getPendingCount(), NetHost::MAX_PENDING);
     }
     EXPECT_EQ(client->objectMap.size(), server->objectMap.size());
     EXPECT_EQ(server->getPeerCount(), 1);

@@ -31,10 +31,10 @@ protected:
         ship = new Renderable();
         server->registerObject(ship, 0);
         serverRoot->addChild(ship);
-        client->sendConnectRequest(server->connection->address);
+        client->sendConnectRequest(server->getConnection()->address);
         run(10);
-        ASSERT_EQ(server->peers.getNumChildren(), 1u);
-        ASSERT_EQ(client->peers.getNumChildren(), 1u);
+        ASSERT_EQ(server->getPeers().getNumChildren(), 1u);
+        ASSERT_EQ(client->getPeers().getNumChildren(), 1u);
     }
     void TearDown() override {
         client.reset();
@@ -167,7 +167,7 @@ TEST_F(NetRoleMatchTest, ARecordedMatchReplaysToTheSameWorld) {
 TEST_F(NetRoleMatchTest, NoPacketPassesTheLimit) {
     // About 75,000 bytes of SPAWNOBJ in one tick leave in two packets.
     const int count = 60000;
-    Node* peer = static_cast<Node*>(server->peers.firstChild);
+    Node* peer = static_cast<Node*>(server->getPeers().firstChild);
     int before = peer->sequenceOut;
     onServer([&] {
         for (int i = 0; i < count; ++i) {
@@ -196,24 +196,24 @@ TEST_F(NetRoleMatchTest, MalformedInputRemovesThePeer) {
     uint8_t spawn[] = {0x00, 0x0F};
     client->outPacket.doBytes(spawn, 2);
     run(2);
-    EXPECT_EQ(server->peers.getNumChildren(), 0u);
+    EXPECT_EQ(server->getPeers().getNumChildren(), 0u);
     LogText log = net.log();
     EXPECT_GE(log.find("processPacket(): Dropped a packet from 127.0.0.1:2: SPAWNOBJ from a client."), 0);
     run(2);
-    EXPECT_EQ(client->peers.getNumChildren(), 0u);
+    EXPECT_EQ(client->getPeers().getNumChildren(), 0u);
 
     // A client that gets a copy of an unknown object leaves the server.
     client.reset(makeRole(false));
-    client->sendConnectRequest(server->connection->address);
+    client->sendConnectRequest(server->getConnection()->address);
     run(10);
-    ASSERT_EQ(server->peers.getNumChildren(), 1u);
+    ASSERT_EQ(server->getPeers().getNumChildren(), 1u);
     ASSERT_NE(client->root, nullptr);
     uint8_t copy[] = {0x02, 0x63};
     server->outPacket.doBytes(copy, 2);
     run(2);
     EXPECT_EQ(client->quitReason, NetRole::QUIT_DISCONNECTED);
     EXPECT_EQ(client->getStatusText(), UString("Disconnected from server."));
-    EXPECT_EQ(client->peers.getNumChildren(), 0u);
+    EXPECT_EQ(client->getPeers().getNumChildren(), 0u);
     EXPECT_GE(net.log().find("processPacket(): Dropped a packet from 127.0.0.1:1: COPYOBJ of unregistered UID 99."), 0);
 }
 

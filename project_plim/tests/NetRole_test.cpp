@@ -46,9 +46,8 @@ protected:
     NetRole* makeRole(bool isServer, bool connected = false) {
         NetRole* role = new NetRole("Corvana2demo", 2.60, isServer ? "server" : "peer", 0, isServer);
         if (connected) {
-            role->connection = new NetConnection(NetAddress(UString("127.0.0.1"), 0));
-            role->ownsConnection = true;
-            role->maxPeers = 8;
+            role->setConnection(new NetConnection(NetAddress(UString("127.0.0.1"), 0)), true);
+            role->setMaxPeers(8);
         }
         return role;
     }
@@ -164,7 +163,7 @@ TEST_F(NetRoleTest, CommandsShareBitBytesAndSnapshotsGoInUidOrder) {
     for (PlimBase& o : objects)
         server->writeSpawnObject(&o, &p);
     EXPECT_EQ(written(p), (Bytes{0x00, 0x0F, 0x0F, 0x0F, 0x0F, 0x00, 0x0F}));
-    EXPECT_EQ(server->connection->getStats()->commandCounts[NetRole::SPAWNOBJ], 5);
+    EXPECT_EQ(server->getConnection()->getStats()->commandCounts[NetRole::SPAWNOBJ], 5);
 
     // A world of UIDs 1, 7 and 3: 7 and 3 below the root in that order.
     auto* root = new RootObjectBase();
@@ -272,7 +271,7 @@ struct PrintedLines : TextPrinter {
 
 TEST_F(NetRoleTest, OverlayAndMapDump) {
     server.reset(makeRole(true, true));
-    server->hostUID = 0xABCD0123u;
+    server->setHostUID(0xABCD0123u);
     auto* root = new RootObjectBase();
     server->registerObject(root, 1);
     auto* ship = new PlimBase();

@@ -95,6 +95,23 @@ TEST_F(PlimAudioTest, MutedAudioOpensNothing) {
     EXPECT_EQ(text.lines[at + 2], "PlimAudio(): Started.");
 }
 
+// A driver that is not there: the run goes on as muted (what it says is
+// checked on the whole game) and leaves the player's setting alone.
+TEST_F(PlimAudioTest, WithoutADeviceItRunsMuted) {
+    OggFixture::writeSine(folder.root + "/fx.ogg", 1, 4410, 22050);
+    folder.writeUserSettings();
+    engine.reset(new AudioTestEngine(folder, false));
+    setenv("SDL_AUDIODRIVER", "nosuchdriver", 1);
+    engine->startAudio();
+    EXPECT_TRUE(PlimAudio::isMuted() && !PLIM->audio->mixer && !SDL_WasInit(SDL_INIT_AUDIO));
+    Sound sound("fx.ogg", false, 2);
+    SoundChannel channel(&sound);
+    channel.play();
+    EXPECT_FALSE(channel.isPlaying());
+    engine->stopAudio();
+    EXPECT_EQ(PLIM->config->getString("PlimAudio", "bMute"), "No");
+}
+
 TEST_F(PlimAudioTest, OnlyTheStepsBetweenRunningAndInactivePauseAndResume) {
     start();
     audio->onModeChange(MODE_OK, MODE_INACTIVE);

@@ -291,6 +291,17 @@ TEST_F(SaveBlobTest, FailedSaveIsLoggedToldAndLeavesNoFile) {
     SaveFailures::tellKept((folder.root + "/").c_str());
     EXPECT_EQ(UserNotices::take(), std::vector<UString>{"Could not save '/x.hst' when the game last ended: Disk quota "
                                                         "exceeded. The changes of that game were not kept."});
+    // A cause that persists is told for both: that game's changes were lost, this game's will not be kept.
+    const std::string readOnly = path("data/ro.hst");
+    EngineTestFolder::writeFile(readOnly, "old");
+    chmod(readOnly.c_str(), 0444);
+    EngineTestFolder::writeFile(kept, readOnly + "\tit is read-only\n");
+    SaveFailures::tellKept((folder.root + "/").c_str());
+    SaveFailures::foresee(readOnly.c_str());
+    notices = UserNotices::take();
+    ASSERT_EQ(2u, notices.size());
+    EXPECT_EQ(notices[1], UString(("The file '" + readOnly + "' cannot be saved (it is read-only). The changes made "
+                                   "in this game will not be kept.").c_str()));
 
     // The user folder fills up in the middle of the write.
     const std::vector<uint8_t> old = block(2744, 1);

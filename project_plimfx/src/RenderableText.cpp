@@ -51,6 +51,12 @@ void RenderableText::render() {
     }
 }
 
+Rect RenderableText::plateRect() const {
+    if (!font) return Rect(position.x, position.y, position.x, position.y);
+    if (plateFrame) return TextPlate::frameRect(font, position.x, position.y, printFlags, text);
+    return TextPlate::plateRect(font, position.x, position.y, printFlags, text);
+}
+
 void RenderableText::setText(const UString& newText, double newDuration, double newDelay) {
     text = newText;
     duration = newDuration;

@@ -3,6 +3,7 @@
 // and colour, shown after a delay for a duration with optional alpha fades and
 // a drop shadow; by default it has its parent delete it when it is over.
 #include "render/Renderable.h"
+#include "util/Rect.h"
 #include "util/UString.h"
 
 #include <cstdint>
@@ -22,6 +23,8 @@ public:
 
     // New text shown from the start; fades and the current alpha stay.
     void setText(const UString& text, double duration, double delay);
+    // Where its plate (flat or framed) lies; zero size without a font.
+    Rect plateRect() const;
     // Starts the fade-out now (or ends the label when it has none).
     void skip();
 

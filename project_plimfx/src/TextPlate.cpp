@@ -20,6 +20,16 @@ Rect TextPlate::textRect(const FontQuad* font, float x, float y, int flags, cons
     return Rect(left, top, left + w, top - float(font->fontHeight));
 }
 
+Rect TextPlate::plateRect(const FontQuad* font, float x, float y, int flags, const UString& text) {
+    const Rect r = textRect(font, x, y, flags, text);
+    return Rect(r.left - MARGIN, r.top + MARGIN, r.right + MARGIN, r.bottom - MARGIN);
+}
+
+Rect TextPlate::frameRect(const FontQuad* font, float x, float y, int flags, const UString& text, float marginX) {
+    const Rect r = textRect(font, x, y, flags, text);
+    return Rect(r.left - marginX, r.top + FRAME_MARGIN_Y, r.right + marginX, r.bottom - FRAME_MARGIN_Y);
+}
+
 Rect TextPlate::inkRect(const FontQuad* font, float x, float y, int flags, const UString& text) {
     Rect r = textRect(font, x, y, flags, text);
     const std::string s = text.c_str();
@@ -36,17 +46,14 @@ Rect TextPlate::inkRect(const FontQuad* font, float x, float y, int flags, const
 void TextPlate::draw(const FontQuad* font, float x, float y, int flags, const UString& text, UColor plate,
                      int textAlpha) {
     if (!font || text.isEmpty() || plate.a == 0 || textAlpha <= 0) return;
-    const Rect r = textRect(font, x, y, flags, text);
     plate.a = uint8_t(int(plate.a) * std::min(textAlpha, 255) / 255);
-    drawFilledRect(Rect(r.left - MARGIN, r.top + MARGIN, r.right + MARGIN, r.bottom - MARGIN), plate);
+    drawFilledRect(plateRect(font, x, y, flags, text), plate);
 }
 
 void TextPlate::drawFrame(StretchSkin* frame, const FontQuad* font, float x, float y, int flags,
                           const UString& text, int alpha, float marginX) {
     if (!frame || !font || text.isEmpty()) return;
-    const Rect r = textRect(font, x, y, flags, text);
-    drawFrameOver(frame, Rect(r.left - marginX, r.top + FRAME_MARGIN_Y, r.right + marginX, r.bottom - FRAME_MARGIN_Y),
-                  alpha);
+    drawFrameOver(frame, frameRect(font, x, y, flags, text, marginX), alpha);
 }
 
 void TextPlate::drawFrameOver(StretchSkin* frame, const Rect& r, int alpha) {

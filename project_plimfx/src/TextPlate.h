@@ -17,6 +17,10 @@ constexpr float FRAME_MARGIN_X = 7.0f;
 constexpr float FRAME_MARGIN_Y = 3.0f;
 // The rectangle the text takes (empty text: zero width).
 Rect textRect(const FontQuad* font, float x, float y, int flags, const UString& text);
+// The flat plate's rectangle: the text's grown by MARGIN.
+Rect plateRect(const FontQuad* font, float x, float y, int flags, const UString& text);
+// A frame's rectangle: the text's grown by the frame margins.
+Rect frameRect(const FontQuad* font, float x, float y, int flags, const UString& text, float marginX = FRAME_MARGIN_X);
 // The part of it the letters take: without the blanks at either end (zero
 // width when there are only blanks).
 Rect inkRect(const FontQuad* font, float x, float y, int flags, const UString& text);

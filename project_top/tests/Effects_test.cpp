@@ -56,10 +56,11 @@ TEST_F(EffectsTest, ArchiveHoldsEveryPictureAndSoundWithItsFrames) {
 TEST_F(EffectsTest, EmptyEffectsEndOnTheirFirstTick) {
     start();
     std::vector<std::unique_ptr<PlimBase>> effects;
-    effects.emplace_back(new Explosion(0, 0, 0, 0, 0, 50, 0, PI, 1));
-    effects.emplace_back(new Smoke(0, 0, 0, -3, 0, 50, 0, PI, 1, UColor(1, 2, 3, 4)));
-    effects.emplace_back(new Splash(0, 0, 0, -1, 0, 50, 0, PI, 1));
-    effects.emplace_back(new Firework(0, 0, 0, 0, 0, 50, 0, PI, 1, UColor(1, 2, 3, 4)));
+    effects.emplace_back(new Explosion(Emission(V3(0, 0, 0)).speeds(0, 50).spreading(PI)));
+    effects.emplace_back(
+        new Smoke(Emission(V3(0, 0, 0)).particles(-3).speeds(0, 50).spreading(PI), UColor(1, 2, 3, 4)));
+    effects.emplace_back(new Splash(Emission(V3(0, 0, 0)).particles(-1).speeds(0, 50).spreading(PI)));
+    effects.emplace_back(new Firework(Emission(V3(0, 0, 0)).speeds(0, 50).spreading(PI), UColor(1, 2, 3, 4)));
     for (auto& e : effects) {
         EXPECT_FALSE(e->bDestroyPending);
         e->tick(0.0, 0.01);
@@ -69,14 +70,15 @@ TEST_F(EffectsTest, EmptyEffectsEndOnTheirFirstTick) {
     EXPECT_EQ(static_cast<Splash*>(effects[2].get())->count, 0);
 
     // In a layer: gone after the walk that follows.
-    harness->controller->layer(GameController::LAYER_FIREWORKS)->addChild(new Explosion(0, 0, 0, 0, 0, 1, 0, 0, 1));
+    harness->controller->layer(GameController::LAYER_FIREWORKS)
+        ->addChild(new Explosion(Emission(V3(0, 0, 0)).speeds(0, 1)));
     harness->steps(2);
     EXPECT_EQ(harness->controller->layer(GameController::LAYER_FIREWORKS)->getNumChildren(), 0u);
 }
 
 TEST_F(EffectsTest, ConeEdgesBurnOutSoonerAndFullCirclesDoNot) {
     start();
-    Explosion cone(10, 20, 5, 2000, 20, 100, PI / 2, PI, 1.5f);
+    Explosion cone(Emission(V3(10, 20, 5)).particles(2000).speeds(20, 100).toward(PI / 2).spreading(PI).scaled(1.5f));
     float lowest = 1.0f;
     for (int i = 0; i < cone.count; ++i) {
         const Sparc& p = cone.particles[i];
@@ -93,8 +95,8 @@ TEST_F(EffectsTest, ConeEdgesBurnOutSoonerAndFullCirclesDoNot) {
     }
     EXPECT_NEAR(lowest, 0.1f, 0.01f); // an edge particle: a tenth of its speed
 
-    Smoke circle(0, 0, 0, 200, 0, 40, 0, 2 * PI, 1, UColor(9, 8, 7, 255));
-    Explosion line(0, 0, 0, 20, 10, 40, 1.0f, 0, 1);
+    Smoke circle(Emission(V3(0, 0, 0)).particles(200).speeds(0, 40).spreading(2 * PI), UColor(9, 8, 7, 255));
+    Explosion line(Emission(V3(0, 0, 0)).particles(20).speeds(10, 40).toward(1.0f));
     for (int i = 0; i < 200; ++i) {
         EXPECT_FLOAT_EQ(circle.particles[i].life, std::hypot(circle.particles[i].vx, circle.particles[i].vy));
         EXPECT_EQ(circle.particles[i].color, UColor(9, 8, 7, 255));
@@ -105,7 +107,7 @@ TEST_F(EffectsTest, ConeEdgesBurnOutSoonerAndFullCirclesDoNot) {
 }
 
 // Later events draw from the same generator: each effect's draws keep their
-// order and count, whichever constructor made it.
+// order and count.
 TEST_F(EffectsTest, ParticlesDrawTheirOffsetSpinAndSpeedInOrder) {
     start();
     Random::seed(11);
@@ -127,21 +129,19 @@ TEST_F(EffectsTest, ParticlesDrawTheirOffsetSpinAndSpeedInOrder) {
         EXPECT_EQ(splash.particles[i].vx, dropSpeed * std::cos(0.5f + dropOffset));
     }
     Random::seed(11);
-    Firework listed(1, 2, 3, 2, 10, 30, 0.5f, PI, 2, UColor(1, 2, 3, 4));
-    Random::seed(11);
-    Firework named(shape, UColor(1, 2, 3, 4));
-    EXPECT_EQ(named.maxSpeed, 30.0f);
-    EXPECT_EQ(named.scale, listed.scale);
+    Firework flares(shape, UColor(1, 2, 3, 4)); // draws as the explosion does
+    EXPECT_EQ(flares.maxSpeed, 30.0f);
+    EXPECT_EQ(flares.scale, 2.0f);
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(named.particles[i].life, listed.particles[i].life);
-        EXPECT_EQ(named.particles[i].rotation, listed.particles[i].rotation);
-        EXPECT_EQ(named.particles[i].vx, listed.particles[i].vx);
+        EXPECT_EQ(flares.particles[i].life, burst.particles[i].life);
+        EXPECT_EQ(flares.particles[i].rotation, burst.particles[i].rotation);
+        EXPECT_EQ(flares.particles[i].vx, burst.particles[i].vx);
     }
 }
 
 TEST_F(EffectsTest, ExplosionAnimatesFromFirstToLastFrameAndEnds) {
     start();
-    Explosion e(0, 0, 0, 1, 50, 50, 0, 0, 1);
+    Explosion e(Emission(V3(0, 0, 0)).particles(1).speeds(50, 50));
     const int n = int(e.frames->skins.size());
     e.tick(0.0, 0.01);
     EXPECT_EQ(skinIndex(e.frames, e.particles[0].pSkin), 0);
@@ -161,7 +161,7 @@ TEST_F(EffectsTest, ExplosionAnimatesFromFirstToLastFrameAndEnds) {
 
 TEST_F(EffectsTest, SplashDropsRestOnTheSurfaceAndTheRingEndsAfterASecond) {
     start();
-    Splash s(30, -25, 0, 1, 300, 300, PI / 2, 0, 2);
+    Splash s(Emission(V3(30, -25, 0)).particles(1).speeds(300, 300).toward(PI / 2).scaled(2));
     EXPECT_EQ(s.particles[0].position, V3(30, -29, 0));
     EXPECT_EQ(s.ring.scale.x, 2.0f);
     float top = -29;
@@ -189,7 +189,7 @@ TEST_F(EffectsTest, SplashDropsRestOnTheSurfaceAndTheRingEndsAfterASecond) {
     const int before = PLIM->frameStats[STAT_RENDERABLES];
     s.render();
     EXPECT_EQ(PLIM->frameStats[STAT_RENDERABLES] - before, 1);
-    Splash young(0, 0, 0, 1, 10, 10, PI / 2, 0, 1);
+    Splash young(Emission(V3(0, 0, 0)).particles(1).speeds(10, 10).toward(PI / 2));
     young.tick(0.0, 0.01);
     const int again = PLIM->frameStats[STAT_RENDERABLES];
     young.render();
@@ -198,7 +198,7 @@ TEST_F(EffectsTest, SplashDropsRestOnTheSurfaceAndTheRingEndsAfterASecond) {
 
 TEST_F(EffectsTest, FlaresFallShrinkAndBurnOut) {
     start();
-    Firework f(0, 100, 0, 1, 64, 64, 0, 0, 3, UColor(255, 0, 0, 255));
+    Firework f(Emission(V3(0, 100, 0)).particles(1).speeds(64, 64).scaled(3), UColor(255, 0, 0, 255));
     EXPECT_EQ(f.particles[0].color, UColor(255, 0, 0, 255));
     f.tick(0.0, 0.25);
     EXPECT_FLOAT_EQ(f.particles[0].position.x, 16.0f);

@@ -8,6 +8,7 @@
 #include "FontQuad.h"
 #include "InvasionFixture.h"
 #include "JpegImage.h"
+#include "LayoutRects.h"
 #include "util/PlimUtil.h"
 #include "render/Quad.h"
 #include "widgets/RadialFader.h"
@@ -156,6 +157,32 @@ TEST_F(EndSceneTest, PlayerTwoWinsAPlaceThatIsWrittenAtOnceAndClicksCloseToTheTa
     EXPECT_EQ(table->tableIndex, GameController::GAMETYPE_INVASION);
     EXPECT_FALSE(table->bDone);
     EXPECT_EQ(harness->app->currentController, mode);
+}
+
+// The rating's texts and their plate stand above the bar's frame, clear of it
+// by a pixel at least in every window size, for a low and a full rating.
+TEST_F(EndSceneTest, NothingOfTheRatingCoversTheBar) {
+    for (float rating : {0.118f, 1.0f}) {
+        ContextEnding* ending = finish({1, 0, rating, true, GameController::GAMETYPE_NONE});
+        ASSERT_TRUE(runUntil(ending, ContextEnding::STATE_PERCENT, 20.0));
+        harness->step();
+        const Renderable* frame = nullptr;
+        std::vector<Rect> above = {ending->ratingLayer->plateRect()};
+        for (BasicLink* c = ending->ratingLayer->firstChild; c; c = c->next) {
+            auto* r = static_cast<Renderable*>(static_cast<PlimBase*>(c));
+            if (auto* label = dynamic_cast<RenderableText*>(r))
+                above.push_back(label->plateRect());
+            else if (r != ending->bar)
+                frame = r;
+        }
+        ASSERT_TRUE(frame);
+        ASSERT_EQ(above.size(), 3u) << "the plate, the label and the value";
+        const Rect bar = LayoutRects::drawn(frame);
+        EXPECT_GT(above[0].right, above[0].left);
+        for (const auto& [w, h] : LayoutRects::windowSizes())
+            for (const Rect& r : above) EXPECT_GE(LayoutRects::verticalGap(r, bar, w, h), 1.0f) << w << "x" << h;
+        clearStack();
+    }
 }
 
 TEST_F(EndSceneTest, AComputerWinnerWithNoRatingEntersNothing) {

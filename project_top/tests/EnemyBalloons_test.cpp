@@ -206,7 +206,7 @@ TEST_F(KamikazeTest, DivesAtTwiceItsIslandsAngleOffTheVertical) {
     EXPECT_GT(from.y, view.top);
 
     // The island 10 degrees right of straight below the entry point.
-    const float off = degreesToRadians(10.0f);
+    const float off = float(degreesToRadians(10.0));
     island(from.x + 300.0f * std::sin(off), from.y - 300.0f * std::cos(off), {});
     Random::seed(99);
     const size_t mark = soundMark();

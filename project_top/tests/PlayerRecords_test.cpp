@@ -6,6 +6,7 @@
 #include "FontQuad.h"
 #include "app/Formatters.h"
 #include "app/Global.h"
+#include "LayoutRects.h"
 #include "MatchFixture.h"
 #include "core/Plim.h"
 #include "input/PlimInput.h"
@@ -15,6 +16,7 @@
 #include "app/MyGlobal.h"
 #include "modes/PlayerHUD.h"
 #include "modes/PlayerHUDBonus.h"
+#include "world/World.h"
 #include "util/PlimMath.h"
 
 #include <cmath>
@@ -203,6 +205,46 @@ TEST_F(PlayerRecordsTest, TrayIsSizedForAtMostEightIcons) {
     harness->step();
     EXPECT_EQ(left->trayCount, 0);
     EXPECT_EQ(left->trayTo, 0.0f);
+}
+
+// Both displays in, a full tray on the left and one icon on the right, and
+// popups with a short and a long caption: every icon lies inside its tray's
+// picture (clear of the rounded inner end), every tab inside the window.
+TEST_F(PlayerRecordsTest, TrayIconsStayInTheTrayAndTabsKeepClearOfTheWindowEdges) {
+    GameController* match = start();
+    for (int p = 0; p < 2; ++p) {
+        Vehicle* v = giveVehicle(match, p);
+        for (int i = 0; i < (p == 0 ? PlayerHUD::TRAY_ICONS : 1); ++i) {
+            Renderable* marker = new Renderable();
+            marker->setup(World::frame(World::frames("hud-bonusicons"), i % 6), nullptr, nullptr, nullptr);
+            v->bonusMarkers.addChild(marker);
+        }
+        match->playerHud[p]->bHidden = false;
+        match->playerHud[p]->showCaption("laser");
+        match->playerHud[p]->showCaption("sabotage: turning rate halved!");
+    }
+    harness->runSeconds(2.0); // slid in, the trays grown
+    const float CORNER = 8.0f; // the rim and the rounding of the tray's ends
+    for (int p = 0; p < 2; ++p) {
+        PlayerHUD* hud = match->playerHud[p];
+        const Rect tray = hud->trayRect();
+        int icons = 0;
+        for (BasicLink* l = GameController::currentVehicle(p)->bonusMarkers.firstChild; l; l = l->next, ++icons) {
+            const Rect icon = LayoutRects::drawn(static_cast<Renderable*>(static_cast<PlimBase*>(l)));
+            EXPECT_GE(icon.left, tray.left + CORNER) << "player " << p << " icon " << icons;
+            EXPECT_LE(icon.right, tray.right - CORNER) << "player " << p << " icon " << icons;
+            EXPECT_LE(icon.top, tray.top - 4.0f);
+            for (const auto& [w, h] : LayoutRects::windowSizes()) EXPECT_GE(LayoutRects::roomToEdges(icon, w, h), 1.0f);
+        }
+        EXPECT_EQ(icons, p == 0 ? PlayerHUD::TRAY_ICONS : 1);
+        int tabs = 0;
+        for (BasicLink* l = hud->firstChild; l; l = l->next, ++tabs) {
+            const Rect tab = static_cast<PlayerHUDBonus*>(static_cast<PlimBase*>(l))->tabRect();
+            for (const auto& [w, h] : LayoutRects::windowSizes())
+                EXPECT_GE(LayoutRects::roomToEdges(tab, w, h), 1.0f) << "player " << p << " tab " << tabs << " at " << w << "x" << h;
+        }
+        EXPECT_EQ(tabs, 2);
+    }
 }
 
 TEST_F(PlayerRecordsTest, BarsShowTheBonusesInForce) {

@@ -2,7 +2,7 @@
 // real loader and data, in a child process with a test application object.
 // Real X input (xdotool) answers the quit question; pushed SDL events drive
 // the focus hooks and the quit keys; a stand-in xdg-open records the page
-// opened at shutdown.
+// opened before the game ends.
 #include "screens/ContextDialog.h"
 #include "app/ContextManager.h"
 #include "app/Global.h"
@@ -164,8 +164,8 @@ TEST_F(EntryLoopTest, TheWindowsCloseControlQuitsAfterTheFrame) {
     EXPECT_EQ(log.lines.back(), "~Plim(): Done. Clean exit.");
 }
 
-// A stand-in for xdg-open that records its arguments and whether the engine
-// had finished its log when it ran.
+// A stand-in for xdg-open that records its arguments and the engine's log's
+// last line when it ran.
 void writeFakeOpener(const std::string& folder) {
     EngineTestFolder::writeFile(folder + "/bin/xdg-open",
                                 "#!/bin/sh\n"
@@ -175,10 +175,10 @@ void writeFakeOpener(const std::string& folder) {
     chmod((folder + "/bin/xdg-open").c_str(), 0755);
 }
 
-TEST_F(EntryLoopTest, AUrlOpensWithoutAShellAfterShutdown) {
+// The game ends once the opener has ended well, and not before.
+TEST_F(EntryLoopTest, AUrlOpensWithoutAShellAndThenTheGameEnds) {
     TestApp::tickHook = [](BottomScreen*, int tick) {
-        gGlobal->urlToOpen = "http://example.invalid/a b;touch injected";
-        gGlobal->contextManager->bQuit = true;
+        if (tick == 1) gGlobal->openLink("http://example.invalid/a b;touch injected");
     };
     ProgramRun run;
     system(("mkdir -p '" + run.folder.root + "/bin'").c_str());
@@ -192,18 +192,20 @@ TEST_F(EntryLoopTest, AUrlOpensWithoutAShellAfterShutdown) {
     ASSERT_TRUE(run.waitForFile("opened", 10.0));
     std::string opened = run.read("opened");
     EXPECT_EQ(opened.substr(0, opened.find('|') + 1), "http://example.invalid/a b;touch injected|");
-    EXPECT_NE(opened.find("~Plim(): Done. Clean exit."), std::string::npos) << opened;
+    LogText log(run.log());
+    EXPECT_EQ(log.count("followLink(): Opened 'http://example.invalid/a b;touch injected': the game ends."), 1);
+    EXPECT_EQ(log.lines.back(), "~Plim(): Done. Clean exit.");
     EXPECT_FALSE(EngineTestFolder::exists(run.folder.root + "/injected"));
 }
 
-TEST(OpenUrl, ReportsAnOpenerThatCannotStart) {
+TEST(LinkOpener, ReportsAnOpenerThatCannotStart) {
     std::string path = getenv("PATH") ? getenv("PATH") : "";
     setenv("PATH", "/nonexistent-folder", 1);
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(openUrl("http://example.invalid/"));
-    std::string message = testing::internal::GetCapturedStderr();
+    LinkOpener opener;
+    EXPECT_EQ(opener.start("http://example.invalid/"), LinkOpener::FAILED);
     setenv("PATH", path.c_str(), 1);
-    EXPECT_NE(message.find("Could not start xdg-open for 'http://example.invalid/'"), std::string::npos) << message;
+    EXPECT_EQ(opener.problem, "xdg-open could not be started (No such file or directory)");
+    EXPECT_EQ(opener.poll(), LinkOpener::IDLE);
 }
 
 } // namespace

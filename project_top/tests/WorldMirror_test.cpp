@@ -42,9 +42,8 @@ using L = GameController;
 
 NetRole* makeRole(bool isServer) {
     NetRole* role = new NetRole("Corvana2demo", 2.60, isServer ? "server" : "peer", 0, isServer);
-    role->connection = new NetConnection(NetAddress(UString("127.0.0.1"), 0));
-    role->ownsConnection = true;
-    role->maxPeers = 4;
+    role->setConnection(new NetConnection(NetAddress(UString("127.0.0.1"), 0)), true);
+    role->setMaxPeers(4);
     // The constructor leaves it current until its first tick.
     role->tick(0.0, 0.0);
     return role;
@@ -88,7 +87,7 @@ protected:
     }
     void join() {
         clients.emplace_back(makeRole(false));
-        clients.back()->sendConnectRequest(server->connection->address);
+        clients.back()->sendConnectRequest(server->getConnection()->address);
     }
     void checkStandIns() {
         std::vector<Renderable*> parts;
@@ -182,7 +181,7 @@ protected:
 TEST_F(WorldMirrorTest, ClientsShowTheServersDuelAndAgreeAtTheEnd) {
     join();
     frames(300);
-    ASSERT_EQ(clients[0]->peers.getNumChildren(), 1u);
+    ASSERT_EQ(clients[0]->getPeers().getNumChildren(), 1u);
     join();
     frames(300);
     ASSERT_EQ(server->getPeerCount(), 2);
@@ -198,10 +197,14 @@ TEST_F(WorldMirrorTest, ClientsShowTheServersDuelAndAgreeAtTheEnd) {
     // is mirrored by itself, like the splash's ring.
     EXPECT_GT(particles, 0);
     const UColor soot(10, 20, 30, 255);
-    Smoke* smoke = new Smoke(100.0f, 200.0f, 0.0f, 3, 20.0f, 40.0f, PI / 2.0f, 2.0f * PI, 1.5f, soot);
-    Explosion* burst = new Explosion(-100.0f, 150.0f, 0.0f, 4, 30.0f, 60.0f, 0.0f, 2.0f * PI, 2.0f);
-    Splash* splash = new Splash(0.0f, 0.0f, 0.0f, 5, 100.0f, 200.0f, PI / 2.0f, 2.0f * PI, 1.0f);
-    Firework* flares = new Firework(200.0f, 100.0f, 0.0f, 3, 40.0f, 50.0f, 0.0f, 2.0f * PI, 2.0f, soot);
+    Smoke* smoke = new Smoke(Emission(V3(100.0f, 200.0f, 0.0f)).particles(3).speeds(20.0f, 40.0f).toward(PI / 2.0f)
+                                 .spreading(2.0f * PI).scaled(1.5f), soot);
+    Explosion* burst = new Explosion(
+        Emission(V3(-100.0f, 150.0f, 0.0f)).particles(4).speeds(30.0f, 60.0f).spreading(2.0f * PI).scaled(2.0f));
+    Splash* splash = new Splash(
+        Emission(V3(0.0f, 0.0f, 0.0f)).particles(5).speeds(100.0f, 200.0f).toward(PI / 2.0f).spreading(2.0f * PI));
+    Firework* flares = new Firework(
+        Emission(V3(200.0f, 100.0f, 0.0f)).particles(3).speeds(40.0f, 50.0f).spreading(2.0f * PI).scaled(2.0f), soot);
     for (PlimBase* effect : std::vector<PlimBase*>{smoke, burst, splash, flares})
         match->layer(L::LAYER_FIREWORKS)->addChild(effect);
     // A beam's own quad repeats its picture: shown stretched over it.

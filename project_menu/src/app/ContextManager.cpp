@@ -69,19 +69,26 @@ void ContextManager::push(Context* screen) {
 void ContextManager::closeAll() {
     for (BasicLink* s = firstChild; s; s = s->next)
         static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
-    popFinished();
+    popFinished(false);
     currentTop = nullptr;
 }
 
 Context* ContextManager::getTop() const { return static_cast<Context*>(static_cast<PlimBase*>(lastChild)); }
+
+bool ContextManager::isLastOpen(Context* screen) const {
+    for (BasicLink* s = screen->prev; s; s = s->prev)
+        if (!static_cast<Context*>(static_cast<PlimBase*>(s))->bDone) return false;
+    return true;
+}
 
 PlimBase* ContextManager::pick(int& n) {
     Context* top = getTop();
     return top ? top->pick(n) : nullptr;
 }
 
-void ContextManager::popFinished() {
+void ContextManager::popFinished(bool playerQuits) {
     for (Context* top = getTop(); top && top->bDone; top = getTop()) {
+        if (playerQuits && isLastOpen(top) && !quitSaves.letGo(*this, top)) break;
         removeChild(top);
         top->prev = top->next = nullptr;
         top->onDeactivate(true);
@@ -108,7 +115,7 @@ void ContextManager::activateTop() {
 }
 
 void ContextManager::tickContents(double time, double dt) {
-    popFinished();
+    popFinished(true);
     if (!getTop()) {
         bQuit = true;
         currentTop = nullptr;
@@ -125,12 +132,14 @@ void ContextManager::tickContents(double time, double dt) {
     top->tickContext(time, dt);
 
     handleKeys(top);
+    if (gGlobal) gGlobal->followLink();
     showNotices();
 
     if (quitAnswer == 0) {
         if (top->prev) static_cast<Context*>(static_cast<PlimBase*>(top->prev))->bDone = true;
         quitAnswer = -1;
     }
+    quitSaves.followAnswer();
 }
 
 void ContextManager::handleKeys(Context* top) {

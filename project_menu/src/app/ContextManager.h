@@ -7,8 +7,10 @@
 // screen wants it), and draws the top with the mouse pointer, the screen-change
 // fader and the frame-rate text above it. Notices for the player that engine
 // code posted are shown in a dialog over the top screen. Once the last screen
-// is gone it raises bQuit and the program ends after that frame.
+// is gone it raises bQuit and the program ends after that frame; the player
+// closing the last screen first has the saves written (QuitSaves).
 #include "core/Context.h"
+#include "QuitSaves.h"
 
 class MousePointer;
 class RadialFader;
@@ -48,9 +50,14 @@ public:
     float shownFps = 0.0f;
     double nextFpsRefresh = 0.0;
     int quitAnswer = -1; // the quit question's answer: 0 yes, 1 no
+    QuitSaves quitSaves;
 
 private:
-    void popFinished();
+    // playerQuits: the player's own closing, which writes the saves before
+    // the last screen goes.
+    void popFinished(bool playerQuits);
+    // No screen beneath it stays open (finished ones go when uncovered).
+    bool isLastOpen(Context* screen) const;
     void activateTop();
     void handleKeys(Context* top);
     void openQuitQuestion();

@@ -10,7 +10,9 @@
 #include "core/ErrorManager.h"
 #include "files/FileManager.h"
 #include "files/MemoryIniFile.h"
+#include "files/SaveBlob.h"
 #include "files/SaveFailures.h"
+#include "files/UserNotices.h"
 #include "widgets/GUIthemeMinimal.h"
 #include "widgets/GUIthemeStandard.h"
 #include "Loader.h"
@@ -41,6 +43,13 @@ const int kModeHeights[4] = {240, 480, 600, 768};
 
 // Settings from another build's block may lie outside the tables.
 int clampIndex(int value, int count) { return std::min(std::max(value, 0), count - 1); }
+
+// The most the saves can take on the disk together.
+int64_t savesSize() {
+    int64_t bytes = SaveBlob::largestFile(SaveData::SIZE) + SaveBlob::largestFile(PlayerProfiles::SIZE);
+    if (PLIM->config) bytes += int64_t(PLIM->config->toText().length());
+    return bytes;
+}
 
 } // namespace
 
@@ -97,13 +106,36 @@ void Global::initPreLoader() {
     contextManager->push(new Loader());
 }
 
+void Global::openLink(const UString& url) {
+    urlToOpen = url;
+    logTagged("openLink", "Opening '%s'.", url.c_str());
+    if (linkOpener.start(url) == LinkOpener::FAILED) answerLink(LinkOpener::FAILED);
+}
+
+void Global::followLink() { answerLink(linkOpener.poll()); }
+
+void Global::answerLink(LinkOpener::State state) {
+    if (state == LinkOpener::OPENED) {
+        logTagged("followLink", "Opened '%s': the game ends.", linkOpener.url.c_str());
+        if (contextManager) contextManager->bQuit = true;
+    } else if (state == LinkOpener::FAILED) {
+        const UString notice = formatString("Could not open '%s': %s. Open it in your browser yourself.",
+                                            linkOpener.url.c_str(), linkOpener.problem.c_str());
+        logTagged("followLink", "%s", notice.c_str());
+        UserNotices::say(notice);
+        UserNotices::post(notice);
+    }
+}
+
 void Global::initPostLoader() {
     // Told in this frame's dialog: saves that failed as the last game ended,
-    // and those that will fail (a read-only file, a folder that takes no file).
+    // and those that will fail (a read-only file, a folder that takes no file,
+    // a disk without room for them).
     SaveFailures::tellKept(getUserDataFolder(true));
-    if (PLIM->config) SaveFailures::foresee(PLIM->config->fileName);
-    SaveFailures::foresee(SaveData::getFolder() + "/" + SaveData::getFileName());
-    SaveFailures::foresee(PlayerProfiles::getFolder() + "/" + PlayerProfiles::getFileName());
+    const int64_t room = savesSize();
+    if (PLIM->config) SaveFailures::foresee(PLIM->config->fileName, room);
+    SaveFailures::foresee(SaveData::getFolder() + "/" + SaveData::getFileName(), room);
+    SaveFailures::foresee(PlayerProfiles::getFolder() + "/" + PlayerProfiles::getFileName(), room);
     themeStandard = new GUIthemeStandard();
     themeMinimal = new GUIthemeMinimal();
     contextPre = new ContextPre();
@@ -114,6 +146,12 @@ void Global::initPostLoader() {
     contextManager->push(new ContextAutoConfigure());
     double t = PLIM->timeKeeper ? PLIM->timeKeeper->getTime() : 0.0;
     logTagged("initPostLoader", "Global initialization complete at t=%.3lf sec.", t);
+}
+
+void Global::writeSaves() {
+    profiles.save();
+    saveData.save();
+    PLIM->saveConfig();
 }
 
 void Global::applySettings() {

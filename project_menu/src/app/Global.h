@@ -1,10 +1,11 @@
 #pragma once
 // The menu layer's one program-wide object: the saved data block, the shared
 // fonts, the screen stack, the holder that owns every loaded resource and the
-// web address to open when the program ends. It brings the application up in
+// link being opened in the browser, which ends the program once it opens. It brings the application up in
 // two stages around the loader (initPreLoader before any resource is loaded,
 // initPostLoader once the last one is) and takes it down in a fixed order.
 // The game derives its own application object from it.
+#include "LinkOpener.h"
 #include "PlayerProfiles.h"
 #include "SaveData.h"
 #include "util/UString.h"
@@ -35,8 +36,18 @@ public:
     void initPreLoader();
     // The first screens, once every resource is loaded and a language chosen.
     void initPostLoader();
+    // Writes the profiles, the saved data and the settings now, as the
+    // shutdown does (a failure is reported to SaveFailures).
+    void writeSaves();
     // Pushes the settings of saveData into the engine's parts.
     void applySettings();
+    // Opens url in the desktop's browser or viewer (urlToOpen); the program
+    // ends once that has started (followLink).
+    void openLink(const UString& url);
+    // Each frame: ends the program (the stack's bQuit) once the link opened;
+    // where it could not, the player is told in a dialog, with the address,
+    // and the game runs on.
+    void followLink();
     // Hook the loader calls for the medium and the large font; nothing to do.
     void onFontLoaded(FontQuad* font) {}
     // (0, 0, -1) turned about x by latitude, then about y by -longitude (radians).
@@ -58,7 +69,12 @@ public:
     GUIthemeStandard* themeStandard = nullptr; // owned
     GUIthemeMinimal* themeMinimal = nullptr;   // owned
     PlimBase* resourceHolder = nullptr;       // owned; every loaded resource is its child
-    UString urlToOpen;
+    UString urlToOpen;  // the link asked for last
+    LinkOpener linkOpener;
+
+private:
+    // What the opener said: opened ends the program, failed tells the player.
+    void answerLink(LinkOpener::State state);
 };
 
 // The one application object; null before the first frame and after shutdown.

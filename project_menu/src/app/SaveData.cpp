@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <map>
 
 namespace {
 
@@ -31,6 +32,10 @@ void clampInt(int32_t& value, int32_t low, int32_t high) { value = std::min(std:
 
 void normaliseFlag(uint8_t& flag) { flag = flag ? 1 : 0; }
 
+// Up to when each block's play time is counted. It lives outside the block,
+// whose stored layout has no room for it, so runStart stays as it was stored.
+std::map<const SaveData*, DateTime> countedUntil;
+
 } // namespace
 
 SaveData::SaveData() {
@@ -38,7 +43,10 @@ SaveData::SaveData() {
     read();
 }
 
-SaveData::~SaveData() { save(); }
+SaveData::~SaveData() {
+    save();
+    countedUntil.erase(this);
+}
 
 UString SaveData::getFileName() { return UString(PLIM_BUILD_NAME) + ".hst"; }
 
@@ -173,8 +181,16 @@ void SaveData::read() {
 // A stored play time near the limit stays at the limit rather than wrapping.
 void SaveData::save() {
     DateTime now;
-    int32_t elapsed = int32_t(uint32_t(now.seconds) - uint32_t(runStart.seconds));
-    if (elapsed > 0) playTime = int32_t(std::min<int64_t>(int64_t(playTime) + elapsed, INT32_MAX));
+    // Counted once, however often the block is saved.
+    auto counted = countedUntil.find(this);
+    const DateTime& from = counted != countedUntil.end() && counted->second.seconds > runStart.seconds
+                               ? counted->second
+                               : runStart;
+    int32_t elapsed = int32_t(uint32_t(now.seconds) - uint32_t(from.seconds));
+    if (elapsed > 0) {
+        playTime = int32_t(std::min<int64_t>(int64_t(playTime) + elapsed, INT32_MAX));
+        countedUntil[this] = now;
+    }
     write();
 }
 

@@ -1,6 +1,5 @@
 #include "MenuButtonURL.h"
 
-#include "app/ContextManager.h"
 #include "app/Global.h"
 
 MenuButtonURL::MenuButtonURL(float x, float y, float z, const UString& caption, const UString& description)
@@ -10,6 +9,5 @@ MenuButtonURL::~MenuButtonURL() {}
 
 void MenuButtonURL::onClick() {
     MenuItem::onClick();
-    gGlobal->urlToOpen = url;
-    gGlobal->contextManager->bQuit = true;
+    gGlobal->openLink(url);
 }

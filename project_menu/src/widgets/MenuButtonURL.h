@@ -1,5 +1,6 @@
 #pragma once
-// A button that ends the program and has the shutdown open a web page.
+// A button that opens a web page or file in the browser; the program ends
+// once the browser has started (Global::openLink).
 #include "MenuButton.h"
 
 class MenuButtonURL : public MenuButton {

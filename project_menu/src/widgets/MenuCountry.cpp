@@ -35,6 +35,16 @@ int MenuCountry::rowAt(int position) {
     return displayOrder[position];
 }
 
+int MenuCountry::nextStartingWith(int from, char letter) {
+    // Shift gives a capital: either case is the same letter.
+    const int wanted = std::tolower(static_cast<unsigned char>(letter));
+    for (int step = 1; step <= POSITIONS; step++) {
+        const int p = (from + step) % POSITIONS;
+        if (std::tolower(static_cast<unsigned char>(CountryTable::rows[displayOrder[p]].code[0])) == wanted) return p;
+    }
+    return -1;
+}
+
 int MenuCountry::clampedValue() const { return std::min(std::max(*value, 0), POSITIONS - 1); }
 
 void MenuCountry::tick(double time, double dt) {
@@ -42,15 +52,11 @@ void MenuCountry::tick(double time, double dt) {
 
     const char c = typedChar();
     if (bHovered && c != 0) {
-        const int start = clampedValue();
-        for (int p = (start + 1) % POSITIONS; p != start; p = (p + 1) % POSITIONS) {
-            const char first = CountryTable::rows[displayOrder[p]].code[0];
-            if (std::tolower(static_cast<unsigned char>(first)) == static_cast<unsigned char>(c)) {
-                *value = p;
-                break;
-            }
+        const int found = nextStartingWith(clampedValue(), c);
+        if (found >= 0) {
+            *value = found;
+            bClicked = true;
         }
-        bClicked = true;
     }
 
     if (bClicked) {
@@ -58,8 +64,8 @@ void MenuCountry::tick(double time, double dt) {
         SaveData& data = gGlobal->saveData;
         data.countryCode[0] = row.code[0];
         data.countryCode[1] = row.code[1];
-        data.countryPoint = Global::lonLatToPoint(float(double(row.longitude) / 180.0 * PI_DOUBLE),
-                                                  float(double(row.latitude) / 90.0 * (PI_DOUBLE / 2.0)));
+        data.countryPoint = Global::lonLatToPoint(float(degreesToRadians(row.longitude)),
+                                                  float(degreesToRadians(row.latitude)));
     }
 }
 

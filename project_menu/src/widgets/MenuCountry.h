@@ -1,7 +1,7 @@
 #pragma once
 // The player's country: a MenuInt over the positions 0..240 of the countries
-// sorted by code ("--" first). A typed lower-case letter jumps to the next
-// country whose code starts with it. While its clicked flag is set it writes
+// sorted by code ("--" first). A typed letter, in either case, jumps to the
+// next country whose code starts with it; a key that starts none is no click. While its clicked flag is set it writes
 // the country's code and its point on the unit sphere into the saved data.
 #include "MenuInt.h"
 
@@ -21,6 +21,9 @@ public:
     // Shared by every country widget; the same after each rebuild.
     static void buildDisplayOrder();
     static int displayOrder[POSITIONS];
+    // The next position after from (wrapping, from itself last) whose code
+    // starts with the letter in either case; -1 when none does.
+    static int nextStartingWith(int from, char letter);
 
 private:
     int clampedValue() const;

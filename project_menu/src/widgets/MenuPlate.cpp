@@ -10,7 +10,6 @@
 #include "StretchSkin.h"
 #include "TextPlate.h"
 
-#include <algorithm>
 
 namespace {
 
@@ -41,9 +40,7 @@ void MenuPlate::drawBlockPanel(StretchSkin* panel, const std::vector<Rect>& lett
     Rect all;
     for (const Rect& r : letters) {
         if (r.right <= r.left) continue;
-        all = any ? Rect(std::min(all.left, r.left), std::max(all.top, r.top), std::max(all.right, r.right),
-                         std::min(all.bottom, r.bottom))
-                  : r;
+        all = any ? all.united(r) : r;
         any = true;
     }
     if (any)

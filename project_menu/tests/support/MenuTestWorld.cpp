@@ -18,10 +18,12 @@
 #include "render/Skin.h"
 #include "audio/Sound.h"
 #include "TestImages.h"
+#include "util/PlimUtil.h"
 #include "render/Texture.h"
 
 #include <SDL_opengl.h>
 #include <cstdlib>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -126,6 +128,16 @@ void MenuTestWorld::frame(double dt, Context* root) {
 
 void MenuTestWorld::run(double seconds, double dt, Context* root) {
     for (double t = 0.0; t < seconds - 1e-9; t += dt) frame(dt, root);
+}
+
+bool MenuTestWorld::runUntil(const std::function<bool()>& done, double seconds) {
+    const uint64_t end = getMilliseconds() + uint64_t(seconds * 1000.0);
+    while (!done()) {
+        if (getMilliseconds() > end) return false;
+        frame();
+        usleep(2000);
+    }
+    return true;
 }
 
 void MenuTestWorld::moveMouse(float x, float y) {

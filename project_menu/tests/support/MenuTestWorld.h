@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <functional>
 #include <string>
 
 class Context;
@@ -57,6 +58,9 @@ public:
     void frame(double dt = 0.02, Context* root = nullptr);
     // frames until seconds have passed.
     void run(double seconds, double dt = 0.02, Context* root = nullptr);
+    // Frames, letting other processes and threads run, until done() holds
+    // (true) or seconds of real time have passed (false).
+    bool runUntil(const std::function<bool()>& done, double seconds);
 
     // The mouse at a point of the default menu view (origin at the centre, y up).
     void moveMouse(float x, float y);

@@ -47,11 +47,26 @@ inline void put16MSB(uint8_t* p, int v) {
 
 } // namespace
 
+bool Mixer::canFollow(const SDL_AudioSpec& obtained) {
+    unsigned bytes = 0;
+    switch (obtained.format) {
+    case AUDIO_U8:
+    case AUDIO_S8: bytes = 1; break;
+    case AUDIO_U16LSB:
+    case AUDIO_S16LSB:
+    case AUDIO_U16MSB:
+    case AUDIO_S16MSB: bytes = 2; break;
+    default: return false;
+    }
+    return obtained.freq > 0 && obtained.channels > 0 && obtained.samples > 0 &&
+           obtained.size == unsigned(obtained.samples) * obtained.channels * bytes;
+}
+
 Mixer::Mixer(SDL_AudioSpec obtained) : spec(obtained), dcBlocker(obtained.freq), limiter(obtained.freq) {
     PLIM_ASSERT(spec.channels>0 && spec.samples>0 && spec.freq>0);
     bytesPerSample = int32_t(spec.size / (unsigned(spec.channels) * unsigned(spec.samples)));
     secondsPerFrame = 1.0 / spec.freq;
-    mixBufferSize = 2 * spec.samples;
+    mixBufferSize = std::max(2, int(spec.channels)) * spec.samples;
     mixBuffer = new float[mixBufferSize];
     std::fill(mixBuffer, mixBuffer + mixBufferSize, 0.0f);
     logTagged("Mixer", "Allocating mix buffer: %d samples", mixBufferSize);
@@ -199,25 +214,35 @@ void Mixer::stopAll() {
 
 void Mixer::mix(uint8_t* stream, int len) {
     std::fill(mixBuffer, mixBuffer + mixBufferSize, 0.0f);
-    int numSamples = len / bytesPerSample;
-    // A mono device gets every stereo frame down-mixed into one sample.
-    const bool mono = spec.channels == 1;
-    if (mono) numSamples *= 2;
+    const int frames = len / bytesPerSample / spec.channels;
+    // The floats the frames take: stereo while mixing, then the device's layout.
+    const int numSamples = frames * std::max(2, int(spec.channels));
     PLIM_ASSERT(numSamples<=mixBufferSize);
 
     for (BasicLink* link = firstChild; link; link = link->next) {
         MixerChannel* ch = static_cast<MixerChannel*>(link);
-        if (ch->isLive()) ch->mixChannel(mixBuffer, numSamples);
+        if (ch->isLive()) ch->mixChannel(mixBuffer, 2 * frames);
     }
-    dcBlocker.process(mixBuffer, numSamples / 2);
-    limiter.process(mixBuffer, numSamples / 2);
+    dcBlocker.process(mixBuffer, frames);
+    limiter.process(mixBuffer, frames);
+    layOut(frames);
+    convert(stream, frames * spec.channels);
+}
 
-    if (mono) {
-        numSamples /= 2;
-        for (int i = 0; i < numSamples; ++i)
-            mixBuffer[i] = 0.5f * (mixBuffer[2 * i] + mixBuffer[2 * i + 1]);
+void Mixer::layOut(int frames) {
+    const int channels = spec.channels;
+    if (channels == 1) {
+        for (int i = 0; i < frames; ++i) mixBuffer[i] = 0.5f * (mixBuffer[2 * i] + mixBuffer[2 * i + 1]);
+    } else if (channels > 2) {
+        // Last frame first: each lands at or after where it was read.
+        for (int i = frames - 1; i >= 0; --i) {
+            const float left = mixBuffer[2 * i], right = mixBuffer[2 * i + 1];
+            float* frame = mixBuffer + i * channels;
+            frame[0] = left;
+            frame[1] = right;
+            std::fill(frame + 2, frame + channels, 0.0f);
+        }
     }
-    convert(stream, numSamples);
 }
 
 void Mixer::convert(uint8_t* stream, int numSamples) {

@@ -3,8 +3,10 @@
 // started voice (its children, oldest first) into a float stereo buffer, takes
 // out its DC with a high-pass under hearing, passes it through a look-ahead
 // limiter (so loud stacks stay under full scale rather than clip; after the
-// high-pass, so that its ceiling holds for what leaves), clamps to [-1, 1] and
-// converts to the device's sample format. The main thread
+// high-pass, so that its ceiling holds for what leaves), lays it out in the
+// device's channels (mono: the average; more than two: left and right, then
+// silence), clamps to [-1, 1] and converts to the device's sample format, all
+// at the device's rate. The main thread
 // starts, shapes and stops voices by channel id under the audio lock; the
 // audio thread only mixes and flags finished voices, which the main thread
 // deletes at the next purge.
@@ -21,6 +23,9 @@ class MixerOGG;
 
 class Mixer : public PlimBase {
 public:
+    // Whether the mixer can fill a device with that spec: a sample format it
+    // writes, and rate, channels, frames and bytes that agree.
+    static bool canFollow(const SDL_AudioSpec& obtained);
     explicit Mixer(SDL_AudioSpec obtained);
     ~Mixer() override;
 
@@ -55,8 +60,8 @@ public:
     std::atomic<float> effectsVolume{1.0f};
     SDL_AudioSpec spec;
     int32_t nextChannelId = 0;
-    float* mixBuffer = nullptr;  // interleaved stereo
-    int32_t mixBufferSize = 0;   // floats
+    float* mixBuffer = nullptr;  // interleaved stereo, then the device's channels
+    int32_t mixBufferSize = 0;   // floats: at least two per frame
     int32_t bytesPerSample = 0;
     double secondsPerFrame = 0.0;
     // Audio thread only, like mixBuffer's contents.
@@ -68,5 +73,7 @@ private:
     int rampFrames(double seconds) const;
     // Deletes every voice whose removal is pending, plus those of sound.
     void destroyFlagged(MixerOGG* sound);
+    // The stereo frames in mixBuffer into the device's channels, in place.
+    void layOut(int frames);
     void convert(uint8_t* stream, int numSamples);
 };

@@ -1,8 +1,9 @@
 #include "PlimAudio.h"
 
-#include "core/ErrorManager.h"
+#include "AlsaMessages.h"
 #include "core/Logger.h"
 #include "files/MemoryIniFile.h"
+#include "files/UserNotices.h"
 #include "Mixer.h"
 #include "core/Plim.h"
 #include "util/PlimUtil.h"
@@ -10,6 +11,7 @@
 #include "SoundStream.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 RuntimeClass PlimAudio::runtimeClass("PlimAudio", &PlimAudio::runtimeClass, nullptr);
@@ -50,47 +52,77 @@ PlimAudio::PlimAudio() {
     if (bMute) {
         logTagged("PlimAudio", "Sound has been muted.");
     } else {
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-            ErrorManager::assertionFailed(SDL_GetError(), "SDL_InitSubSystem(SDL_INIT_AUDIO)==0",
-                                          "PlimAudio", __FILE__, __LINE__);
-        // No usable rate in the file: the default, as for a missing key.
-        if (frequency <= 0) frequency = kDefaultFrequency;
-
-        bool clamped = false;
-        int frames = bufferFrames(frequency, mixBufferDuration, &clamped);
-        if (clamped)
-            logTagged("PlimAudio", "Mix buffer of %.0lf frames is out of range; using %d.",
-                      double(float(frequency)) * mixBufferDuration, frames);
-
-        SDL_AudioSpec desired;
-        SDL_AudioSpec obtained;
-        memset(&desired, 0, sizeof desired);
-        memset(&obtained, 0, sizeof obtained);
-        desired.freq = frequency;
-        desired.format = AUDIO_S16LSB;
-        desired.channels = 2;
-        desired.silence = 0;
-        desired.samples = Uint16(frames);
-        desired.padding = 0;
-        desired.size = 0;
-        desired.callback = &PlimAudio::audioCallback;
-        desired.userdata = this;
-
-        logTagged("PlimAudio", "Desired audio spec:");
-        dumpInfo(&desired);
-        if (SDL_OpenAudio(&desired, &obtained) != 0)
-            ErrorManager::assertionFailed("Assertion failed.", "SDL_OpenAudio(&desired,&obtained)==0",
-                                          "PlimAudio", __FILE__, __LINE__);
-        logTagged("PlimAudio", "Obtained audio spec:");
-        dumpInfo(&obtained);
-        Mixer* built = new Mixer(obtained);
-        // The callback reads the pointer under the audio lock.
-        SDL_LockAudio();
-        mixer = built;
-        SDL_UnlockAudio();
+        const UString problem = openDevice(mixBufferDuration);
+        if (!problem.isEmpty()) runSilent(problem);
     }
     SDL_PauseAudio(0);
     logTagged("PlimAudio", "Started.");
+}
+
+UString PlimAudio::openDevice(double mixBufferDuration) {
+    AlsaMessages::routeToLog();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return deviceProblem("cannot start SDL's audio");
+    SDL_AudioSpec desired = desiredSpec(mixBufferDuration);
+    SDL_AudioSpec obtained;
+    memset(&obtained, 0, sizeof obtained);
+    logTagged("PlimAudio", "Desired audio spec:");
+    dumpInfo(&desired);
+    if (SDL_OpenAudio(&desired, &obtained) != 0) return deviceProblem("cannot open the audio device");
+    logTagged("PlimAudio", "Obtained audio spec:");
+    dumpInfo(&obtained);
+    if (!Mixer::canFollow(obtained)) {
+        SDL_CloseAudio();
+        return UString::format("the audio device offers no format the mixer can fill (format 0x%04x, %d channels, "
+                               "%d Hz, %d frames in %u bytes)",
+                               unsigned(obtained.format), int(obtained.channels), obtained.freq,
+                               int(obtained.samples), unsigned(obtained.size));
+    }
+    Mixer* built = new Mixer(obtained);
+    // The callback reads the pointer under the audio lock.
+    SDL_LockAudio();
+    mixer = built;
+    SDL_UnlockAudio();
+    return UString();
+}
+
+SDL_AudioSpec PlimAudio::desiredSpec(double mixBufferDuration) {
+    // No usable rate in the file: the default, as for a missing key.
+    if (frequency <= 0) frequency = kDefaultFrequency;
+    bool clamped = false;
+    int frames = bufferFrames(frequency, mixBufferDuration, &clamped);
+    if (clamped)
+        logTagged("PlimAudio", "Mix buffer of %.0lf frames is out of range; using %d.",
+                  double(float(frequency)) * mixBufferDuration, frames);
+
+    SDL_AudioSpec desired;
+    memset(&desired, 0, sizeof desired);
+    desired.freq = frequency;
+    desired.format = AUDIO_S16LSB;
+    desired.channels = 2;
+    desired.silence = 0;
+    desired.samples = Uint16(frames);
+    desired.padding = 0;
+    desired.size = 0;
+    desired.callback = &PlimAudio::audioCallback;
+    desired.userdata = this;
+    return desired;
+}
+
+UString PlimAudio::deviceProblem(const char* what) {
+    const char* error = SDL_GetError();
+    const char* driver = getenv("SDL_AUDIODRIVER");
+    UString problem = UString::format("%s (%s", what, error && *error ? error : "no reason given");
+    if (driver && *driver) problem += UString::format(", SDL_AUDIODRIVER=%s", driver);
+    return problem + ")";
+}
+
+void PlimAudio::runSilent(const UString& problem) {
+    // As muted: no subsystem, mixer or voice. bMute is never written back, so
+    // the player's setting stays and the next start tries the device again.
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    bMute = true;
+    logTagged("PlimAudio", "Running without sound: %s.", problem.c_str());
+    UserNotices::say(UString::format("%s: %s; the game runs without sound.", PLIM_BUILD_NAME, problem.c_str()));
 }
 
 PlimAudio::~PlimAudio() {

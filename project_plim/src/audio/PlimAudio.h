@@ -3,6 +3,8 @@
 // SDL's audio thread, holds the mute switch every audio object consults, the
 // master volumes and the current music, and pauses the device while the
 // engine is inactive. Settings live in the [PlimAudio] section.
+#include "util/UString.h"
+
 #include <SDL.h>
 #include <cstdint>
 
@@ -13,7 +15,8 @@ class SoundStream;
 class PlimAudio {
 public:
     // Reads [PlimAudio] (bMute, frequency, mixBufferDuration) and, unless
-    // muted, opens the device and builds the mixer.
+    // muted, opens the device and builds the mixer. Without a device the mixer
+    // can fill, it runs as muted and says why, once, on standard error.
     PlimAudio();
     virtual RuntimeClass* getClass();
     // Writes frequency back, pauses the device and deletes the mixer with its
@@ -53,6 +56,16 @@ public:
     int32_t frequency = 0;
     // The file's frequency was out of range: unless the rate changes, the file keeps it.
     bool bFrequencyRejected = false;
+    // Also set, for this run only, when no device could be opened.
     bool bMute = false;
     SoundStream* currentMusic = nullptr;
+
+private:
+    // Opens the device and builds the mixer; the problem when it cannot.
+    UString openDevice(double mixBufferDuration);
+    // Stereo 16-bit at the configured rate, in buffers of about mixBufferDuration.
+    SDL_AudioSpec desiredSpec(double mixBufferDuration);
+    // What failed, with SDL's reason and the driver asked for.
+    static UString deviceProblem(const char* what);
+    void runSilent(const UString& problem);
 };

@@ -114,11 +114,15 @@ void Logger::saveCrashLog() {
 }
 
 void logTagged(const char* tag, const char* format, ...) {
-    if (!PLIM || !PLIM->log) return;
     va_list args;
     va_start(args, format);
+    logTaggedV(tag, format, args);
+    va_end(args);
+}
+
+void logTaggedV(const char* tag, const char* format, va_list args) {
+    if (!PLIM || !PLIM->log) return;
     UString message;
     formatStringV(message, format, args);
-    va_end(args);
     PLIM->log->print("%s(): %s", tag, message.c_str());
 }

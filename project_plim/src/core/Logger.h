@@ -6,6 +6,7 @@
 // write out what the log holds.
 #include "util/UString.h"
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -69,3 +70,4 @@ private:
 // printf-style line tagged with the reporting operation ("tag(): message") in
 // the engine's log; nothing when there is no engine or log.
 void logTagged(const char* tag, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void logTaggedV(const char* tag, const char* format, va_list args);

@@ -80,8 +80,10 @@ Plim::Plim() {
 
     static char windowClass[] = "SDL_VIDEO_X11_WMCLASS=zemtrovia";
     putenv(windowClass);
-    // SDL's fallbacks (a text-mode driver on the terminal) cannot show the game.
-    setenv("SDL_VIDEODRIVER", "x11", 0);
+    // SDL's fallbacks (a text-mode driver on the terminal) cannot show the
+    // game; a driver set to nothing counts as none asked for.
+    const char* driver = getenv("SDL_VIDEODRIVER");
+    if (!driver || !*driver) setenv("SDL_VIDEODRIVER", "x11", 1);
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         ErrorManager::cannotStart("%s cannot start SDL's video: %s.", PLIM_BUILD_NAME, SDL_GetError());
     logPlain("Ok.");
@@ -159,6 +161,12 @@ void Plim::readStaticSettings() {
     fileManager->bForceDisk = false;
 }
 
+bool Plim::saveConfig() {
+    if (!config) return false;
+    config->setInt(getClass()->name, "defaultLanguage", defaultLanguage);
+    return config->save();
+}
+
 Plim::~Plim() {
     const char* tag = "~Plim";
     logTagged(tag, "Initiating shutdown...");
@@ -178,8 +186,7 @@ Plim::~Plim() {
     shutDownPart(9, resourceManager);
     logTagged(tag, "10...");
     if (config) {
-        config->setInt(getClass()->name, "defaultLanguage", defaultLanguage);
-        config->save();
+        saveConfig();
         delete config;
         config = nullptr;
     }

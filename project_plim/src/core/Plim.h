@@ -60,6 +60,9 @@ public:
     void changePLIMmode(int newMode);
     // Every SDL event the application's loop receives.
     void sdlOnEvent(SDL_Event* event);
+    // Writes the user's settings, the current language as defaultLanguage;
+    // false when there are none or they could not be written.
+    bool saveConfig();
     // The moment the current frame began; the same for every caller in a frame.
     double getTime() const;
     // Length of the previous frame, its wait included (debug keys may scale it).

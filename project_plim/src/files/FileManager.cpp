@@ -38,6 +38,12 @@ std::map<std::string, std::string>& blockedPaths() {
     return paths;
 }
 
+// Saves the player chose to go without.
+std::set<std::string>& skippedPaths() {
+    static std::set<std::string> paths;
+    return paths;
+}
+
 // A file or archive that cannot be read: a fatal error located at the caller,
 // as a missing or damaged data file is for the game, unless problem is given
 // (a tool): then it receives the one-line reason. Always false.
@@ -171,12 +177,7 @@ bool FileManager::readWadDirectory(const UString& wadName, std::vector<WadEntry>
     Stream* f = openDisk(wadName, &archiveSize, problem);
     if (!f) return false;
     WadDirectory dir(wadName, archiveSize);
-    bool ok = dir.readHeader(*f);
-    if (ok && dir.version != WAD_VERSION) {
-        dir.problem = formatString("version %d (expected %d).", dir.version, WAD_VERSION);
-        ok = false;
-    }
-    ok = ok && dir.readRecords(*f);
+    const bool ok = dir.read(*f);
     delete f;
     if (!ok) return REFUSE(problem, "File '%s' is a corrupt archive: %s", wadName.c_str(), dir.problem.c_str());
     records.swap(dir.records);
@@ -242,7 +243,7 @@ bool FileManager::compressEntry(const UString& name, const uint8_t* data, int si
     return false;
 }
 
-void FileManager::saveSubWad(const UString& wadName) {
+bool FileManager::saveSubWad(const UString& wadName, UString* problem) {
     const UString archive = wadName;  // the caller's string may live in an entry removed below
     std::vector<WadEntry*> entries;
     for (auto& node : directory)
@@ -306,6 +307,10 @@ void FileManager::saveSubWad(const UString& wadName) {
     std::vector<UString> names;
     for (WadEntry* e : entries) names.push_back(e->fileName);
     for (const UString& name : names) directory.erase(name);
+    const bool opened = out.bOk;
+    if (out.finishWriting()) return true;
+    if (problem) *problem = opened ? UString(strerror(out.writeError)) : out.problem;
+    return false;
 }
 
 void FileManager::saveWads() {
@@ -424,8 +429,16 @@ UString FileManager::keepDamagedFile(const UString& path, const UString& reason)
 bool FileManager::isSaveBlocked(const UString& path) { return blockedPaths().count(path.str()) > 0; }
 
 bool FileManager::refuseBlockedSave(const UString& path) {
+    if (skippedPaths().count(path.str())) {
+        logTagged("save", "Not saving '%s': the player chose to quit without it.", path.c_str());
+        return true;
+    }
     auto blocked = blockedPaths().find(path.str());
     if (blocked == blockedPaths().end()) return false;
     logTagged("save", "Not saving '%s': %s.", path.c_str(), blocked->second.c_str());
+    UserNotices::say(formatString("Could not save '%s': %s. Your latest changes are not kept.", path.c_str(),
+                                  blocked->second.c_str()));
     return true;
 }
+
+void FileManager::skipSaves(const UString& path) { skippedPaths().insert(path.str()); }

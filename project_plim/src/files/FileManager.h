@@ -53,7 +53,10 @@ public:
     bool verifyFileDisk(const UString& name, UString* problem = nullptr);
     bool verifyFileWad(const UString& name, UString* problem = nullptr);
 
-    void saveSubWad(const UString& wadName);
+    // False when the archive could not be written whole (its entries are
+    // removed all the same), with the system's reason for the first failure
+    // in *problem when given.
+    bool saveSubWad(const UString& wadName, UString* problem = nullptr);
     void saveWads();
 
     // Protected saved data: folder + "/" + fileName, keyed by the file name and
@@ -87,8 +90,12 @@ public:
     // Nothing may be saved over path this run: a damaged file that could not
     // be set aside, or one that cannot be read, lies there.
     static bool isSaveBlocked(const UString& path);
-    // isSaveBlocked, with a log line saying why the save is not made.
+    // isSaveBlocked or skipped (skipSaves), with a log line saying why the save
+    // is not made; a blocked one is also said on standard error.
     static bool refuseBlockedSave(const UString& path);
+    // The player chose to quit without this save: later saves of path this
+    // run are not made.
+    static void skipSaves(const UString& path);
 
     bool bForceDisk = false;
     bool bCreateWad = false;

@@ -1,5 +1,6 @@
 #include "ReplaceFile.h"
 
+#include "DiskSpace.h"
 #include "util/FileStream.h"
 
 #include <cctype>
@@ -131,6 +132,7 @@ bool replaceFile(const UString& path, const void* bytes, int count, UString* err
     }
     const char* p = static_cast<const char*>(bytes);
     int left = count;
+    if (left > 0 && DiskSpace::fullForTest()) failure = ENOSPC;
     while (!failure && left > 0) {
         ssize_t n = write(fd, p, static_cast<size_t>(left));
         if (n < 0 && errno == EINTR) continue;

@@ -94,6 +94,8 @@ bool SaveBlob::decode(const void* blob, int blobLength, int keyValue, int expect
     return true;
 }
 
+int64_t SaveBlob::largestFile(int size) { return int64_t(DATA_OFFSET) + int64_t(compressBound(uLong(size))); }
+
 bool SaveBlob::refuse(const UString& reason) {
     problem = reason;
     return false;
@@ -112,8 +114,7 @@ bool SaveBlob::loadFromFile(const UString& path, int keyValue, int expectedSize)
     if (!file.bOk) return refuse(FileManager::whyUnreadable(path));
     int size = file.size;
     if (size <= PAYLOAD_OFFSET) return refuse("it is too short");
-    if (expectedSize >= 0 &&
-        uint64_t(size) > uint64_t(DATA_OFFSET) + compressBound(uLong(expectedSize)))
+    if (expectedSize >= 0 && int64_t(size) > largestFile(expectedSize))
         return refuse("it is too long");
     uint8_t* scratch = new (std::nothrow) uint8_t[size];
     if (!scratch) return refuse("out of memory");

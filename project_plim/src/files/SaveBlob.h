@@ -34,6 +34,8 @@ public:
     // The key value of a file: h = 33h + c over the file name and then the
     // key string, each byte a signed char, wrapping at 32 bits.
     static int computeKeyValue(const UString& fileName, const UString& keyString);
+    // The longest file that a block of size bytes can make.
+    static int64_t largestFile(int size);
 
     uint8_t* data = nullptr;
     int length = 0;

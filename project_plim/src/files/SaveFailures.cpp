@@ -1,6 +1,7 @@
 #include "SaveFailures.h"
 
 #include "core/Logger.h"
+#include "DiskSpace.h"
 #include "FileManager.h"
 #include "ReplaceFile.h"
 #include "util/FileStream.h"
@@ -17,25 +18,28 @@
 namespace {
 
 // A file and why it could not be saved.
-using Failure = std::pair<std::string, std::string>;
+using FailedSave = std::pair<std::string, std::string>;
 
 // Bounds on a kept list, which anyone could have written.
 const int kMaxKeptBytes = 16384;
 const size_t kMaxKept = 16;
 
 // Told to the player this run.
-std::set<Failure>& told() {
-    static std::set<Failure> failures;
+std::set<FailedSave>& told() {
+    static std::set<FailedSave> failures;
     return failures;
 }
 
+bool gathering = false;
+std::vector<SaveFailures::Failure> gathered;
+
 // The notices posted for failed saves, by their text.
-std::map<std::string, Failure>& posted() {
-    static std::map<std::string, Failure> notices;
+std::map<std::string, FailedSave>& posted() {
+    static std::map<std::string, FailedSave> notices;
     return notices;
 }
 
-bool tell(const Failure& failure, const UString& text) {
+bool tell(const FailedSave& failure, const UString& text) {
     if (!told().insert(failure).second) return false;
     UserNotices::post(text);
     return true;
@@ -49,8 +53,8 @@ bool keepable(const std::string& text) {
     return true;
 }
 
-std::vector<Failure> readKept(const UString& path) {
-    std::vector<Failure> kept;
+std::vector<FailedSave> readKept(const UString& path) {
+    std::vector<FailedSave> kept;
     FileStream in(path, FileStream::MODE_READ);
     if (!in.bOk || in.size > kMaxKeptBytes) return kept;
     std::string text(size_t(in.size), '\0');
@@ -64,7 +68,7 @@ std::vector<Failure> readKept(const UString& path) {
         start = end + 1;
         const size_t tab = line.find('\t');
         if (tab == std::string::npos) continue;
-        Failure failure(line.substr(0, tab), line.substr(tab + 1));
+        FailedSave failure(line.substr(0, tab), line.substr(tab + 1));
         if (keepable(failure.first) && keepable(failure.second)) kept.push_back(failure);
     }
     return kept;
@@ -78,34 +82,52 @@ void SaveFailures::report(const UString& path, const UString& reason) {
         formatString("Could not save '%s': %s. Your latest changes are not kept.", path.c_str(), reason.c_str());
     UserNotices::say(text);
     // Some files are saved at every change: the player hears of each failure once.
-    const Failure failure(path.str(), reason.str());
-    if (tell(failure, text)) posted()[text.str()] = failure;
+    const FailedSave failure(path.str(), reason.str());
+    if (gathering) {
+        told().insert(failure);
+        gathered.emplace_back(path, reason);
+    } else if (tell(failure, text)) {
+        posted()[text.str()] = failure;
+    }
 }
 
-UString SaveFailures::whyUnsavable(const UString& path) {
+UString SaveFailures::whyUnsavable(const UString& path, int64_t bytes) {
     UString why;
     const UString target = replaceTarget(path, &why);
     if (target.isEmpty()) return why;
     const UString probe = makeTempFileFor(target, &why);
-    if (!probe.isEmpty()) unlink(probe.c_str());
-    return why;
+    if (probe.isEmpty()) return why;
+    unlink(probe.c_str());
+    return DiskSpace::whyNoRoom(target, bytes);
 }
 
-void SaveFailures::foresee(const UString& path) {
+void SaveFailures::foresee(const UString& path, int64_t bytes) {
     // A file kept because it cannot be read was told of when it was found.
     if (FileManager::isSaveBlocked(path)) return;
-    const UString why = whyUnsavable(path);
+    const UString why = whyUnsavable(path, bytes);
     if (why.isEmpty()) return;
     logTagged("foresee", "'%s' cannot be saved: %s", path.c_str(), why.c_str());
-    tell(Failure(path.str(), why.str()),
+    tell(FailedSave(path.str(), why.str()),
          formatString("The file '%s' cannot be saved (%s). The changes made in this game will not be kept.",
                       path.c_str(), why.c_str()));
+}
+
+void SaveFailures::startGathering() {
+    gathering = true;
+    gathered.clear();
+}
+
+std::vector<SaveFailures::Failure> SaveFailures::takeGathered() {
+    gathering = false;
+    std::vector<Failure> taken;
+    taken.swap(gathered);
+    return taken;
 }
 
 UString SaveFailures::keptListPath(const UString& folder) { return folder + PLIM_BUILD_NAME + ".unsaved"; }
 
 void SaveFailures::keepUnseen(const UString& folder, const std::vector<UString>& unseen) {
-    std::vector<Failure> kept;
+    std::vector<FailedSave> kept;
     for (const UString& notice : unseen) {
         auto failure = posted().find(notice.str());
         if (failure != posted().end() && keepable(failure->second.first) && keepable(failure->second.second))
@@ -114,27 +136,34 @@ void SaveFailures::keepUnseen(const UString& folder, const std::vector<UString>&
     if (kept.empty()) return;
     // A start that ended before it told the list's failures still has them to tell.
     const UString path = keptListPath(folder);
-    std::vector<Failure> all = readKept(path);
+    std::vector<FailedSave> all = readKept(path);
     std::string text;
-    for (const Failure& failure : kept)
+    for (const FailedSave& failure : kept)
         if (all.size() < kMaxKept && std::find(all.begin(), all.end(), failure) == all.end()) all.push_back(failure);
-    for (const Failure& failure : all) text += failure.first + '\t' + failure.second + '\n';
+    for (const FailedSave& failure : all) text += failure.first + '\t' + failure.second + '\n';
     UString why;
-    if (!replaceFile(path, text.data(), int(text.size()), &why))
-        logTagged("keepUnseen", "Cannot keep the failed saves in '%s': %s", path.c_str(), why.c_str());
+    if (replaceFile(path, text.data(), int(text.size()), &why)) return;
+    // The engine and its log are gone by now: standard error is all there is.
+    logTagged("keepUnseen", "Cannot keep the failed saves in '%s': %s", path.c_str(), why.c_str());
+    UserNotices::say(formatString("Could not save '%s': %s. The next start cannot tell the saves that failed.",
+                                  path.c_str(), why.c_str()));
 }
 
 void SaveFailures::tellKept(const UString& folder) {
     const UString path = keptListPath(folder);
     if (!FileManager::pathExistsOnDisk(path)) return;
-    const std::vector<Failure> kept = readKept(path);
+    const std::vector<FailedSave> kept = readKept(path);
     // Told only once it is gone, or every start would tell it again.
     if (unlink(path.c_str()) != 0) {
         logTagged("tellKept", "Cannot remove '%s': the failed saves it lists are not told.", path.c_str());
         return;
     }
-    for (const Failure& failure : kept)
-        tell(failure, formatString("Could not save '%s' when the game last ended: %s. The changes of that game "
-                                   "were not kept.",
-                                   failure.first.c_str(), failure.second.c_str()));
+    // Not marked as told: where the cause persists, foresee tells it too, as
+    // this game's changes that will not be kept.
+    std::set<FailedSave> lastGame;
+    for (const FailedSave& failure : kept)
+        if (lastGame.insert(failure).second)
+            UserNotices::post(formatString("Could not save '%s' when the game last ended: %s. The changes of that "
+                                           "game were not kept.",
+                                           failure.first.c_str(), failure.second.c_str()));
 }

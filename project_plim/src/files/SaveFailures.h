@@ -7,21 +7,32 @@
 // for each failure as it happens. Main thread only.
 #include "util/UString.h"
 
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 class SaveFailures {
 public:
-    // A save of path failed: logged, said on standard error, told to the player.
+    // A file and why it could not be saved.
+    using Failure = std::pair<UString, UString>;
+
+    // A save of path failed: logged, said on standard error, told to the player
+    // (while gathering, gathered instead, for the gatherer to tell).
     static void report(const UString& path, const UString& reason);
     // Why a save of path would fail now, empty when it would not: a file is
-    // made beside it and removed again to see.
-    static UString whyUnsavable(const UString& path);
+    // made beside it and removed again to see, and its disk must have room for
+    // bytes (the saves that go there) and a margin.
+    static UString whyUnsavable(const UString& path, int64_t bytes = 0);
     // Tells the player of a save of path that is going to fail.
-    static void foresee(const UString& path);
+    static void foresee(const UString& path, int64_t bytes = 0);
+    // From here to takeGathered, failed saves are gathered and not posted.
+    static void startGathering();
+    static std::vector<Failure> takeGathered();
     // Of the notices the player never saw, the failed saves are kept in the
     // folder's list (with those already there) for the next start.
     static void keepUnseen(const UString& folder, const std::vector<UString>& unseen);
-    // Tells the failures that the folder's list keeps, once it is removed.
+    // Tells the failures that the folder's list keeps, once it is removed; a
+    // cause that persists is told again by foresee, as this game's.
     static void tellKept(const UString& folder);
     static UString keptListPath(const UString& folder);
 };

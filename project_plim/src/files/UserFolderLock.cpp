@@ -12,6 +12,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -55,10 +56,32 @@ Taken lockFile(const std::string& name, int* fd, int* failure) {
     return Taken::BUSY;
 }
 
+// Sweeps and takings in the private folder never overlap: a sweep holds the
+// folder's own lock exclusively, a taking shares it. Otherwise a sweep that
+// briefly locks a stale file would make a copy taking that name give up.
+// Where the folder cannot be locked, both go ahead without.
+class FolderTurn {
+public:
+    FolderTurn(const std::string& folder, int operation) {
+        fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) return;
+        while (flock(fd, operation) != 0 && errno == EINTR) {}
+    }
+    ~FolderTurn() {
+        if (fd >= 0) close(fd);
+    }
+    FolderTurn(const FolderTurn&) = delete;
+    FolderTurn& operator=(const FolderTurn&) = delete;
+
+private:
+    int fd = -1;
+};
+
 // Removes the lock files of copies that ended without letting go (a crash, a
 // kill): one no one holds is taken, removed while locked, and let go, which
-// the holders' protocol above already expects.
+// the holders' protocol above already expects; one that is busy is skipped.
 void sweepStaleLocks(const std::string& folder) {
+    FolderTurn turn(folder, LOCK_EX);
     DIR* dir = opendir(folder.c_str());
     if (!dir) return;
     while (const dirent* entry = readdir(dir)) {
@@ -73,18 +96,43 @@ void sweepStaleLocks(const std::string& folder) {
     closedir(dir);
 }
 
-// The lock file of folder's path in a folder only this user can write, that
-// no user folder's removal takes along; empty when there is none.
-std::string pathLockName(const UString& folder) {
-    const char* runtime = getenv("XDG_RUNTIME_DIR");
-    const std::string mine = std::string(runtime && runtime[0] == '/' ? runtime : "/tmp") + "/" +
-                             PLIM_BUILD_NAME + "-" + std::to_string(geteuid());
-    mkdir(mine.c_str(), 0700);
+// A folder that only this user can reach: a real folder (no link), its own,
+// closed to everyone else. Empty when it is; else why not.
+std::string whyNotPrivate(const std::string& folder) {
     struct stat info;
-    if (lstat(mine.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != geteuid() ||
-        (info.st_mode & 077) != 0)
-        return std::string();
-    sweepStaleLocks(mine);
+    if (lstat(folder.c_str(), &info) != 0) return strerror(errno);
+    if (!S_ISDIR(info.st_mode)) return "it is not a folder";
+    if (info.st_uid != geteuid()) return "it belongs to another user";
+    if ((info.st_mode & 077) != 0) return "others may use it";
+    return std::string();
+}
+
+// This user's private folder for path locks: Corvana2demo-<uid> in
+// $XDG_RUNTIME_DIR when that is this user's own folder, else in /tmp. One
+// that another user planted (or made open to others) is never used. Empty,
+// with why in *problem, when neither will do.
+std::string privateLockFolder(std::string* problem) {
+    const std::string leaf = std::string("/") + PLIM_BUILD_NAME + "-" + std::to_string(geteuid());
+    std::vector<std::string> bases;
+    const char* runtime = getenv("XDG_RUNTIME_DIR");
+    struct stat info;
+    if (runtime && runtime[0] == '/' && lstat(runtime, &info) == 0 && S_ISDIR(info.st_mode) &&
+        info.st_uid == geteuid())
+        bases.push_back(runtime);
+    bases.push_back("/tmp");
+    for (const std::string& base : bases) {
+        const std::string mine = base + leaf;
+        mkdir(mine.c_str(), 0700);
+        const std::string why = whyNotPrivate(mine);
+        if (why.empty()) return mine;
+        *problem = "'" + mine + "' cannot hold it (" + why + ")";
+    }
+    return std::string();
+}
+
+// The lock file of folder's path in a folder only this user can write, that
+// no user folder's removal takes along.
+std::string pathLockName(const std::string& mine, const UString& folder) {
     // One name however the folder is written (links, "..", a final slash).
     char* real = realpath(folder.c_str(), nullptr);
     const std::string full = real ? real : folder.c_str();
@@ -112,12 +160,22 @@ bool UserFolderLock::acquire(const UString& folder) {
     release();
     problem = UString();
     path = folder;
+    pathProblem = UString();
     int failure = 0;
     // Without a private folder the folder's own lock still guards it.
-    const std::string pathName = pathLockName(folder);
-    Taken taken = pathName.empty() ? Taken::FAILED : lockFile(pathName, &pathLock, &failure);
+    std::string why;
+    const std::string mine = privateLockFolder(&why);
+    Taken taken = Taken::FAILED;
+    if (!mine.empty()) {
+        sweepStaleLocks(mine);
+        const std::string pathName = pathLockName(mine, folder);
+        FolderTurn turn(mine, LOCK_SH);
+        taken = lockFile(pathName, &pathLock, &failure);
+        if (taken == Taken::YES) pathLockFile = pathName.c_str();
+        else why = "'" + pathName + "': " + strerror(failure);
+    }
     if (taken == Taken::BUSY) return false;
-    if (taken == Taken::YES) pathLockFile = pathName.c_str();
+    if (taken == Taken::FAILED) pathProblem = why.c_str();
 
     // Read access is enough to lock, so a read-only folder is guarded too.
     int handle = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -3,9 +3,10 @@
 // logs never overwrite each other. The first copy holds two locks for its
 // whole run:
 // - one on the folder's path: a lock file named after the folder's full path,
-//   in a private folder of this user outside it (in $XDG_RUNTIME_DIR, else in
-//   /tmp). It holds when the user folder is removed and made again under the
-//   running copy;
+//   in a private folder of this user outside it (Corvana2demo-<uid> in
+//   $XDG_RUNTIME_DIR when that is the user's own, else in /tmp; never one that
+//   is a link, another user's or open to others). It holds when the user
+//   folder is removed and made again under the running copy;
 // - one on the folder itself (flock), which other machines sharing the folder
 //   see too. Where the file system cannot lock a folder (NFS emulates flock
 //   with a lock that needs a file open for writing), a lock file in the folder
@@ -30,6 +31,9 @@ public:
 
     UString path;
     UString problem;
+    // Set when the lock on the folder's path could not be taken (no private
+    // folder for it): the folder's own lock alone guards it. Says why.
+    UString pathProblem;
 
 private:
     int pathLock = -1;

@@ -24,6 +24,15 @@ bool WadDirectory::readHeader(Stream& stream) {
     return true;
 }
 
+bool WadDirectory::read(Stream& stream) {
+    if (!readHeader(stream)) return false;
+    if (version != VERSION) {
+        problem = formatString("version %d (expected %d).", version, int(VERSION));
+        return false;
+    }
+    return readRecords(stream);
+}
+
 bool WadDirectory::readRecords(Stream& stream) {
     records.clear();
     if (count < 0) {

@@ -22,6 +22,8 @@ public:
     // Reads version and count from the start of the archive. False (with
     // problem set) when the archive is shorter than its header.
     bool readHeader(Stream& stream);
+    // readHeader, a check of the version, then readRecords.
+    bool read(Stream& stream);
     // Reads the count's records (none when it is 0; a negative count is corrupt). False with
     // problem set when the records do not fit the archive, a record lacks its
     // name terminator, or an entry does not fit the archive or an int.

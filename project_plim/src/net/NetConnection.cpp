@@ -43,6 +43,10 @@ struct NetConnection::ReceiveBatch {
     mmsghdr messages[BATCH_DATAGRAMS];
     iovec pieces[BATCH_DATAGRAMS];
     sockaddr_in senders[BATCH_DATAGRAMS];
+    union Control {
+        char bytes[CMSG_SPACE(sizeof(in_pktinfo))];
+        cmsghdr align;
+    } controls[BATCH_DATAGRAMS];
     int count = 0, next = 0;
     ReceiveBatch() {
         for (uint8_t*& b : buffers)
@@ -104,6 +108,11 @@ bool NetConnection::openSocket(bool fatal) {
         return false;
     }
 
+    if (address.getIP() == 0) {
+        int on = 1;
+        bPacketInfo = setsockopt(wsaSocket, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) == 0;
+    }
+
     logTagged(TAG, "Binding to address: %s.", address.toString().c_str());
     sockaddr_in in;
     address.toSockAddr(&in);
@@ -142,8 +151,13 @@ void NetConnection::sendRaw(Packet* packet, NetAddress to) {
     } else if (wsaSocket >= 0) {
         sockaddr_in in;
         to.toSockAddr(&in);
-        if (sendto(wsaSocket, packet->buffer, count, 0, reinterpret_cast<sockaddr*>(&in), SOCKADDR_SIZE) < 0)
-            logTagged("sendRaw", "WARNING: sendto() failed with error %s.", PlimNetwork::errorText(errno).c_str());
+        uint32_t source = sourceFor(to);
+        bool sent = source ? sendFrom(packet, to, source)
+                           : sendto(wsaSocket, packet->buffer, count, 0, reinterpret_cast<sockaddr*>(&in),
+                                    SOCKADDR_SIZE) >= 0;
+        if (!sent)
+            errorLog.log(packet->time, "sendRaw", "WARNING: sendto() failed with error %s.",
+                         PlimNetwork::errorText(errno).c_str());
     } else {
         return; // closed: nothing goes out
     }
@@ -172,7 +186,8 @@ void NetConnection::sendRawBatch(Packet* const* packets, int count, NetAddress t
             if (next < size)
                 break;
         }
-        if (run < 2 || emulated || wsaSocket < 0 || !bSegmentOffload || !sendSegmented(packets + i, run, to))
+        if (run < 2 || emulated || wsaSocket < 0 || !bSegmentOffload || sourceFor(to) ||
+            !sendSegmented(packets + i, run, to))
             for (int k = 0; k < run; ++k)
                 sendRaw(packets[i + k], to);
         i += run;
@@ -184,28 +199,8 @@ bool NetConnection::sendSegmented(Packet* const* packets, int count, const NetAd
     iovec io[MAX_SEGMENTS];
     for (int k = 0; k < count; ++k)
         io[k] = {packets[k]->buffer, size_t(packets[k]->getLength())};
-    sockaddr_in in;
-    to.toSockAddr(&in);
-    union {
-        char bytes[CMSG_SPACE(sizeof(uint16_t))];
-        cmsghdr align;
-    } control;
-    memset(&control, 0, sizeof control);
-    msghdr message;
-    memset(&message, 0, sizeof message);
-    message.msg_name = &in;
-    message.msg_namelen = SOCKADDR_SIZE;
-    message.msg_iov = io;
-    message.msg_iovlen = size_t(count);
-    message.msg_control = control.bytes;
-    message.msg_controllen = sizeof control.bytes;
-    cmsghdr* header = CMSG_FIRSTHDR(&message);
-    header->cmsg_level = SOL_UDP;
-    header->cmsg_type = UDP_SEGMENT;
-    header->cmsg_len = CMSG_LEN(sizeof(uint16_t));
     uint16_t segment = uint16_t(packets[0]->getLength());
-    memcpy(CMSG_DATA(header), &segment, sizeof segment);
-    if (sendmsg(wsaSocket, &message, 0) < 0) {
+    if (!sendWithControl(io, count, to, SOL_UDP, UDP_SEGMENT, &segment, sizeof segment)) {
         if (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS)
             return false; // the buffer is full now: each goes alone, as sendRaw would
         logTagged(TAG, "Segmentation offload refused (%s); sending datagrams one by one.",
@@ -232,6 +227,10 @@ bool NetConnection::receiveBatch() {
         b.messages[i].msg_hdr.msg_namelen = sizeof b.senders[i];
         b.messages[i].msg_hdr.msg_iov = &b.pieces[i];
         b.messages[i].msg_hdr.msg_iovlen = 1;
+        if (bPacketInfo) {
+            b.messages[i].msg_hdr.msg_control = b.controls[i].bytes;
+            b.messages[i].msg_hdr.msg_controllen = sizeof b.controls[i].bytes;
+        }
     }
     int got = recvmmsg(wsaSocket, b.messages, BATCH_DATAGRAMS, MSG_DONTWAIT, nullptr);
     if (got < 0) {
@@ -239,7 +238,8 @@ bool NetConnection::receiveBatch() {
         // Nothing waiting, or an ICMP answer to an earlier datagram: nothing received.
         if (error != EAGAIN && error != EWOULDBLOCK && error != ECONNRESET && error != ECONNREFUSED &&
             error != EINTR)
-            logTagged("receiveRaw", "WARNING: recvfrom() failed with error %s.", PlimNetwork::errorText(error).c_str());
+            errorLog.log(netTime(), "receiveRaw", "WARNING: recvfrom() failed with error %s.",
+                         PlimNetwork::errorText(error).c_str());
         return false;
     }
     b.count = got;
@@ -266,6 +266,15 @@ Packet* NetConnection::receiveRaw() {
         p->cursor = p->buffer;
         p->address.fromSockAddr(b.senders[i]);
         count = static_cast<int>(b.messages[i].msg_len);
+        lastSender = p->address;
+        lastLocal = 0;
+        msghdr& header = b.messages[i].msg_hdr;
+        for (cmsghdr* c = bPacketInfo ? CMSG_FIRSTHDR(&header) : nullptr; c; c = CMSG_NXTHDR(&header, c))
+            if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+                in_pktinfo info;
+                memcpy(&info, CMSG_DATA(c), sizeof info);
+                lastLocal = ntohl(info.ipi_spec_dst.s_addr); // for a broadcast, the interface's own
+            }
     }
     double now = netTime();
     p->size = count;
@@ -280,6 +289,7 @@ Packet* NetConnection::receiveRaw() {
 double NetConnection::randomFraction() { return (Random::next() & 0xFFFF) / 65536.0; }
 
 Packet* NetConnection::receive() {
+    errorLog.flush(netTime());
     while (Packet* p = receiveRaw()) {
         if (lossProbability > randomFraction()) {
             getStats()->packetsLost += 1;
@@ -327,6 +337,60 @@ NetStats* NetConnection::getStats(double now) {
     if (oldest != sample && sample->endTime - historyLength > oldest->startTime)
         delete oldest;
     return sample;
+}
+
+namespace {
+uint64_t endpointKey(const NetAddress& a) { return uint64_t(a.getIP()) << 16 | a.getPort(); }
+} // namespace
+
+void NetConnection::setReplySource(const NetAddress& to, uint32_t localIP) {
+    if (bPacketInfo && localIP)
+        replySources[endpointKey(to)] = localIP;
+}
+
+void NetConnection::forgetReplySource(const NetAddress& to) { replySources.erase(endpointKey(to)); }
+
+uint32_t NetConnection::sourceFor(const NetAddress& to) const {
+    if (!bPacketInfo)
+        return 0;
+    // An answer to the datagram being handled goes back from where it came to.
+    if (to.sameEndpoint(lastSender) && lastLocal)
+        return lastLocal;
+    auto found = replySources.find(endpointKey(to));
+    return found == replySources.end() ? 0 : found->second;
+}
+
+bool NetConnection::sendFrom(Packet* packet, const NetAddress& to, uint32_t source) {
+    iovec io = {packet->buffer, size_t(packet->getLength())};
+    in_pktinfo info;
+    memset(&info, 0, sizeof info);
+    info.ipi_spec_dst.s_addr = htonl(source);
+    return sendWithControl(&io, 1, to, IPPROTO_IP, IP_PKTINFO, &info, sizeof info);
+}
+
+bool NetConnection::sendWithControl(iovec* io, int count, const NetAddress& to, int level, int type,
+                                    const void* value, size_t bytes) {
+    sockaddr_in in;
+    to.toSockAddr(&in);
+    union {
+        char bytes[CMSG_SPACE(sizeof(in_pktinfo))];
+        cmsghdr align;
+    } control;
+    memset(&control, 0, sizeof control);
+    msghdr message;
+    memset(&message, 0, sizeof message);
+    message.msg_name = &in;
+    message.msg_namelen = SOCKADDR_SIZE;
+    message.msg_iov = io;
+    message.msg_iovlen = size_t(count);
+    message.msg_control = control.bytes;
+    message.msg_controllen = CMSG_SPACE(bytes);
+    cmsghdr* header = CMSG_FIRSTHDR(&message);
+    header->cmsg_level = level;
+    header->cmsg_type = type;
+    header->cmsg_len = CMSG_LEN(bytes);
+    memcpy(CMSG_DATA(header), value, bytes);
+    return sendmsg(wsaSocket, &message, 0) >= 0;
 }
 
 void NetConnection::setSimulation(double loss, double fixedDelay, double randomDelay) {

@@ -4,12 +4,14 @@
 // endpoint on the emulation queue. Counts its traffic in one-second samples
 // and can hold back or drop received datagrams to simulate a poor line.
 #include "serial/Packet.h"
+#include "core/LogLimiter.h"
 #include "core/PlimBase.h"
 #include "NetAddress.h"
 #include "NetStats.h"
 
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 
 class TextPrinter;
 
@@ -49,6 +51,12 @@ public:
     void drawStats(TextPrinter* font, float left, float top, float right, float bottom, const UString& label,
                    int32_t NetStats::*counter);
     void setSimulation(double loss, double fixedDelay, double randomDelay);
+    // Bound to all addresses: datagrams to the address go from the local
+    // address given (one the peer sent to), not from whatever the route picks.
+    void setReplySource(const NetAddress& to, uint32_t localIP);
+    void forgetReplySource(const NetAddress& to);
+    // The local address the latest received datagram was sent to; 0 when not known.
+    uint32_t lastLocalIP() const { return lastLocal; }
 
     NetAddress address;
     PlimBase statsHistory;
@@ -68,6 +76,20 @@ public:
     bool bSegmentOffload = true;
 
 private:
+    // Set when the socket reports each datagram's local address (IP_PKTINFO).
+    bool bPacketInfo = false;
+    uint32_t lastLocal = 0;
+    NetAddress lastSender;
+    std::unordered_map<uint64_t, uint32_t> replySources;
+    // The local address to send to that address from; 0 for the route's choice.
+    uint32_t sourceFor(const NetAddress& to) const;
+    bool sendFrom(Packet* packet, const NetAddress& to, uint32_t source);
+    // One sendmsg with one control message of the given level, type and value.
+    bool sendWithControl(struct iovec* io, int count, const NetAddress& to, int level, int type, const void* value,
+                         size_t bytes);
+    // Failed sends and receives: a datagram from outside can cause one (an
+    // accept to a forged address that cannot be reached, an ICMP answer).
+    LogLimiter errorLog{"NetConnection"};
     // Datagrams taken from the socket together and handed out one at a time.
     struct ReceiveBatch;
     std::unique_ptr<ReceiveBatch> batch;

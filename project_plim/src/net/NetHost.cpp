@@ -9,6 +9,7 @@
 #include "NetConnection.h"
 #include "NetStats.h"
 #include "NetTime.h"
+#include "SystemRandom.h"
 #include "Node.h"
 
 namespace {
@@ -17,12 +18,6 @@ const char* const NORMAL = "serviceInPacketNormal";
 // trips and the margin (an acknowledgement may wait for the peer's next send).
 const double OVERDUE_ROUND_TRIPS = 2.0;
 const double OVERDUE_MARGIN = 0.01;
-// A requested piece goes again unless its last send is younger than this many
-// round trips (the request then came from a copy or a reordering, not from
-// that send's loss). A genuine first request comes about one round trip after
-// the piece (a later piece of the same burst showed the gap), so a whole round
-// trip here would turn most of them away and cost a retry interval more.
-const double RESEND_GUARD_ROUND_TRIPS = 0.5;
 
 Node* asNode(BasicLink* l) { return static_cast<Node*>(l); }
 bool live(const BasicLink* l) { return !l->bDestroyPending && !l->bSkip; }
@@ -33,8 +28,9 @@ uint32_t crcOf(uint32_t crc, const uint8_t* bytes, int count) {
 } // namespace
 
 NetHost::NetHost(const UString& gameName, double version, const UString& playerName, int hostMode, bool isServer)
-    : hostMode(hostMode), isServer(isServer), gameName(gameName), version(version), playerName(playerName) {
+    : hostMode(hostMode), bServer(isServer), gameName(gameName), version(version), playerName(playerName) {
     logTagged("NetHost", "Creating %s host...", isServer ? "SERVER" : "CLIENT");
+    SystemRandom::fill(admissionKey, sizeof admissionKey);
 }
 
 NetHost::~NetHost() {
@@ -42,7 +38,6 @@ NetHost::~NetHost() {
     if (ownsConnection)
         delete connection;
     connection = nullptr;
-    pending.deleteChildren();
     readyQueue.deleteChildren();
     for (Packet* p : sparePieces)
         delete p;
@@ -71,6 +66,15 @@ void NetHost::recyclePiece(Packet* packet) {
     packet->bDestroyPending = packet->bSkip = false;
     sparePieces.push_back(packet);
 }
+
+void NetHost::setConnection(NetConnection* c, bool owns) {
+    if (ownsConnection && connection != c)
+        delete connection;
+    connection = c;
+    ownsConnection = owns;
+}
+
+void NetHost::queueReady(Packet* packet) { readyQueue.addChild(packet); }
 
 int NetHost::getPeerCount() const {
     return hostMode == HOST_MODE_SINGLE_PEER ? 1 : static_cast<int>(peers.getNumChildren());
@@ -120,7 +124,6 @@ Node* NetHost::join(Node* peer) {
     flushGlobalState();
     peers.addChild(peer);
     peer->name = uniqueName(peer->name, peer);
-    peer->bConfirmed = true;
     return peer;
 }
 
@@ -128,6 +131,8 @@ void NetHost::removePeer(Node* peer, bool notify) {
     if (notify)
         sendDisconnect(peer);
     onPeerDisconnected(peer);
+    if (connection)
+        connection->forgetReplySource(peer->address);
     BasicLink* l = readyQueue.firstChild;
     while (l) {
         BasicLink* next = l->next;
@@ -159,8 +164,9 @@ void NetHost::update() {
         recyclePiece(packet);
     }
     double now = netTime();
-    expirePending(now);
     reportFlood(now);
+    handshakeLog.flush(now);
+    dataLog.flush(now);
     BasicLink* l = peers.firstChild;
     while (l) {
         BasicLink* next = l->next;
@@ -171,8 +177,11 @@ void NetHost::update() {
         }
         if (now > peer->lastHeard + timeout) {
             dropPeer(peer, formatString("nothing new from it for %.1f s", timeout).c_str());
+        } else if (peer->ackOverdue(now, timeout)) {
+            dropPeer(peer, formatString("none of our data acknowledged for %.1f s", timeout).c_str());
         } else {
             resendOverdue(peer, now);
+            confirmUntilAdmitted(peer, now);
         }
         l = next;
     }
@@ -184,7 +193,7 @@ void NetHost::dropPeer(Node* peer, const char* reason) {
 }
 
 void NetHost::logDrop(Node* peer, const char* reason) {
-    logTagged("NetHost", "%s: dropped %s %s (%s): %s.", sideName(), isServer ? "client" : "server",
+    logTagged("NetHost", "%s: dropped %s %s (%s): %s.", sideName(), bServer ? "client" : "server",
               peer->name.c_str(), peer->address.toString().c_str(), reason);
 }
 
@@ -246,6 +255,7 @@ Packet* NetHost::makePiece(Packet* packet, Node* peer, int offset, int size) {
 
     pieceBuffer.reset();
     pieceBuffer.doBytes(&hostUID, 4);
+    pieceBuffer.doBytes(&peer->secret, SECRET_BYTES);
     pieceBuffer.sequence = ++peer->sequenceOut;
     pieceBuffer.continued = !last;
     pieceBuffer.doHeader();
@@ -275,100 +285,113 @@ Packet* NetHost::makePiece(Packet* packet, Node* peer, int offset, int size) {
 }
 
 void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
-    Node* peer = findPeerById(senderUID, &datagram->address);
-    // A waiting request shows that it receives with the identifier its accept gave it.
-    Node* waiting = peer ? nullptr : findPending(senderUID, datagram->address);
-    if (waiting)
-        peer = waiting;
+    InData in;
+    if (!parseData(datagram, senderUID, in))
+        return;
+    Node* peer = authenticate(datagram, in);
     if (!peer)
         return;
     datagram->peer = peer;
+    if (!in.crcIntact) {
+        // Only a peer's own datagrams get here (the secret is checked): damage on the way.
+        dataLog.log(netTime(), NORMAL, "WARNING: received corrupt packet contents (from=%s, sequence=%d)",
+                    datagram->address.toString().c_str(), in.sequence);
+        return;
+    }
+    if (!plausible(*peer, in) || !followAddress(peer, datagram, in))
+        return;
+    // One clock read for all that follows.
+    double now = netTime();
+    takeAcknowledgement(peer, in, now);
+    peer->serveResendRequests(in.requests, in.requestCount, now);
+    takePieceOf(datagram, peer, in, now);
+}
 
-    // The whole datagram is read before any field is used: header, resend
-    // requests, then exactly one piece that ends the datagram.
+bool NetHost::parseData(Packet* datagram, uint32_t senderUID, InData& in) {
+    // The whole datagram is read before any field is used: secret, header,
+    // resend requests, then exactly one piece that ends the datagram.
+    in.id = senderUID;
+    datagram->doBytes(&in.secret, SECRET_BYTES);
     datagram->doHeader();
-    int ack = 0, length = 0;
-    int requests[MAX_REQUESTS_READ];
-    int requestCount = 0;
-    bool badRequest = false;
-    uint32_t crc = 0;
-    datagram->doUInt(&ack);
+    datagram->doUInt(&in.ack);
     uint8_t kind = 0;
     datagram->doBits(&kind, 1);
     while (!(kind & 1) && !datagram->hasError()) {
         int request = 0;
         datagram->doUInt(&request);
-        badRequest |= request < 0;
+        in.badRequest |= request < 0;
         // Requests beyond what one datagram can carry from us are read and left unanswered.
-        if (requestCount < MAX_REQUESTS_READ)
-            requests[requestCount++] = request;
+        if (in.requestCount < MAX_REQUESTS_READ)
+            in.requests[in.requestCount++] = request;
         if (datagram->getBytesLeft() <= 0)
-            return;
+            return false;
         datagram->doBits(&kind, 1);
     }
     if (!(kind & 1) || datagram->hasError())
-        return;
-    datagram->doUInt(&length);
+        return false;
+    datagram->doUInt(&in.length);
     int checkedBytes = static_cast<int>(datagram->cursor - datagram->buffer);
+    uint32_t crc = 0;
     datagram->doBytes(&crc, 4);
     // No sender cuts longer pieces; held ahead of order, longer ones would take a peer's memory.
-    if (datagram->hasError() || length < 0 || length > MAX_PIECE || length != datagram->getBytesLeft())
-        return;
-    uint8_t* payload = datagram->cursor;
-    uint32_t expected = crcOf(crcOf(0, datagram->buffer, checkedBytes), payload, length);
-    int32_t sequence = datagram->sequence;
-    if (crc != expected) {
-        logTagged(NORMAL, "WARNING: received corrupt packet contents (from=%s, sequence=%d)",
-                  datagram->address.toString().c_str(), sequence);
-        return;
-    }
+    if (datagram->hasError() || in.length < 0 || in.length > MAX_PIECE || in.length != datagram->getBytesLeft())
+        return false;
+    in.sequence = datagram->sequence;
+    in.payload = datagram->cursor;
+    in.crcIntact = crc == crcOf(crcOf(0, datagram->buffer, checkedBytes), in.payload, in.length);
+    return true;
+}
 
-    if (sequence <= peer->sequenceIn)
-        return;
-    if (sequence - peer->sequenceIn > MAX_SEQUENCE_AHEAD || ack < 0 || ack > peer->sequenceOut || badRequest)
-        return;
+Node* NetHost::authenticate(Packet* datagram, const InData& in) {
+    Node* peer = findPeerById(in.id, &datagram->address);
+    if (peer)
+        return peer->secret == in.secret ? peer : nullptr;
+    if (!bServer || !in.crcIntact)
+        return nullptr;
+    // A ticket still good: its confirmation, which names the client, is on its way or goes again.
+    if (ticketValid(datagram->address, &in.id, in.secret))
+        return nullptr;
+    // Ours before a restart, or a ticket that has run out: the client asks again at once.
+    sendRetry(datagram->address, in);
+    return nullptr;
+}
+
+bool NetHost::plausible(const Node& peer, const InData& in) const {
+    return in.sequence > peer.sequenceIn && in.sequence - peer.sequenceIn <= MAX_SEQUENCE_AHEAD && in.ack >= 0 &&
+           in.ack <= peer.sequenceOut && !in.badRequest;
+}
+
+bool NetHost::followAddress(Node* peer, const Packet* datagram, const InData& in) {
     // A client's server stays the address it dialled. A client may come from
     // a new port (a router mapped it anew), but only the next piece in order,
     // newer than any before it, moves it there: a copy of an old datagram, or
     // one far ahead, from elsewhere changes nothing.
     if (!peer->address.sameEndpoint(datagram->address)) {
-        if (!isServer || sequence != peer->sequenceIn + 1 || sequence <= peer->sequenceNewest)
-            return;
+        if (!bServer || in.sequence != peer->sequenceIn + 1 || in.sequence <= peer->sequenceNewest)
+            return false;
+        if (connection)
+            connection->forgetReplySource(peer->address);
         peer->address.setPort(datagram->address.getPort());
+        if (connection)
+            connection->setReplySource(peer->address, connection->lastLocalIP());
     }
-    if (sequence > peer->sequenceNewest)
-        peer->sequenceNewest = sequence;
-    if (waiting) {
-        if (getPeerCount() >= maxPeers) {
-            datagram->peer = nullptr;
-            refuseLate(waiting);
-            return;
-        }
-        admit(waiting);
-    }
+    if (in.sequence > peer->sequenceNewest)
+        peer->sequenceNewest = in.sequence;
+    return true;
+}
 
-    // One clock read for all that follows.
-    double now = netTime();
-    if (ack > peer->sequenceAcked)
-        peer->sequenceAcked = ack;
+void NetHost::takeAcknowledgement(Node* peer, const InData& in, double now) {
+    if (in.ack > peer->sequenceAcked)
+        peer->sequenceAcked = in.ack;
     peer->processAcks(now);
+}
 
-    if (requestCount && connection) {
-        NetStats* stats = connection->getStats(now);
-        for (int i = 0; i < requestCount; ++i) {
-            stats->resendRequests += 1;
-            Packet* stored = peer->findOutgoing(requests[i]);
-            if (stored && now > stored->time + RESEND_GUARD_ROUND_TRIPS * peer->resendRoundTrip()) {
-                connection->sendRaw(stored, peer->address);
-                stats->resends += 1;
-            }
-        }
-    }
 
-    peer->newIncoming(datagram->slice(length, takePiece(length)), now);
+void NetHost::takePieceOf(Packet* datagram, Node* peer, const InData& in, double now) {
+    peer->newIncoming(datagram->slice(in.length, takePiece(in.length)), now);
     if (peer->bOverflow) {
-        logTagged(NORMAL, "Peer %s sent more than %d bytes in one packet; removing it.",
-                  peer->address.toString().c_str(), static_cast<int>(Node::MAX_JOINED_BYTES));
+        dataLog.log(now, NORMAL, "Peer %s sent more than %d bytes in one packet; removing it.",
+                    peer->address.toString().c_str(), static_cast<int>(Node::MAX_JOINED_BYTES));
         removePeer(peer, false);
     }
 }

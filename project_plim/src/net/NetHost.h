@@ -3,8 +3,11 @@
 // peers, performs the handshake with connection packets, receives every
 // datagram of its connection, keeps the reliable ordered data path to each
 // peer, hands whole received packets to processPacket and drops silent peers.
+// Every datagram after the handshake carries the connection's secret; a server
+// keeps nothing per request until a client confirms its accept.
 // Subclasses react through the six virtual operations.
 #include "serial/Packet.h"
+#include "core/LogLimiter.h"
 #include "core/PlimBase.h"
 #include "util/UString.h"
 #include "NetAddress.h"
@@ -19,7 +22,8 @@ class Node;
 class NetHost : public PlimBase {
 public:
     enum : uint32_t { CONNECTION_MARKER = 0xFEFDFCFBu };
-    enum { TYPE_CONNECT = 0, TYPE_ACCEPT = 1, TYPE_REJECT = 2, TYPE_DISCONNECT = 3 };
+    enum { TYPE_CONNECT = 0, TYPE_ACCEPT = 1, TYPE_REJECT = 2, TYPE_DISCONNECT = 3, TYPE_RETRY = 4,
+           TYPE_CONFIRM = 5 };
     enum {
         HOST_MODE_SINGLE_PEER = 4, // counts exactly one peer
         MAX_PIECE = 512,
@@ -32,27 +36,31 @@ public:
         // bit they fill the one bit byte.
         MAX_REQUESTS_WRITTEN = 6,
         MAX_REQUESTS_READ = 32,
-        // Before a new peer has shown that it receives at its address, it
-        // gets at most this many times the bytes that came from there.
+        // An address that has not shown that it receives gets at most this
+        // many times the bytes of the datagram it sent.
         UNCONFIRMED_AMPLIFICATION = 3,
         // A piece packet's capacity: a piece and the longest header before it.
         PIECE_CAPACITY = MAX_PIECE + 64,
         // Spare piece packets kept for reuse at most.
         MAX_SPARE_PIECES = 512,
-        // Accepted requests waiting to show that they receive; a newer one
-        // pushes out the oldest. Room for a fraction of a second of a flood.
-        MAX_PENDING = 128,
         // Connect requests traced per second at most: the console keeps every
         // line, and a flood must not fill it.
-        MAX_TRACED_REQUESTS = 5
+        MAX_TRACED_REQUESTS = 5,
+        // The per-connection secret after the identifier of every data
+        // datagram and in the connection packets that concern a connection.
+        SECRET_BYTES = 8,
+        // The answer to data under an unknown identifier: marker, type,
+        // identifier, secret. No data datagram that passes the parse is shorter.
+        RETRY_BYTES = 20
     };
-    // An accepted request that has not shown it within this time is forgotten.
-    static constexpr double UNCONFIRMED_TIMEOUT = 1.9;
+    // An accept's identifier and secret come from the client's address and
+    // the time in slots of this length; data proves one of the last two slots.
+    static constexpr double ADMISSION_SLOT = 2.0;
 
     NetHost(const UString& gameName, double version, const UString& playerName, int hostMode, bool isServer);
     ~NetHost() override;
 
-    // On a server once the peer has shown that it receives, on a client at the accept.
+    // On a server once the client's confirmation proves its accept, on a client at the accept.
     virtual void onPeerConnected(Node* peer) {}
     virtual void onPeerDisconnected(Node* peer) {}
     // A whole received packet, deleted after the call.
@@ -63,19 +71,14 @@ public:
     virtual void servicePacket(Packet* datagram);
 
     int getPeerCount() const;
-    int getPendingCount() const { return static_cast<int>(pending.getNumChildren()); }
+    // Repeated to the same address while no accept came, it keeps its nonce.
     void sendConnectRequest(NetAddress to);
-    void sendAccept(Node* peer);
-    // With a limit, the message is cut so that the datagram takes at most that many bytes.
-    void sendReject(NetAddress to, const UString& message, int limit = -1);
     void sendDisconnect(Node* peer);
     Node* findPeer(NetAddress address);
     // The port is not compared; from may be null.
     Node* findPeerById(uint32_t id, const NetAddress* from);
     // A peer at the datagram's address, taken as one that receives there.
     Node* addPeer(Packet* from, const UString& name);
-    // Makes a waiting request a peer: named, counted and told to onPeerConnected.
-    Node* admit(Node* waiting);
     void removePeer(Node* peer, bool notify);
     void disconnectAll();
     // Receives and dispatches every waiting datagram, hands over whole
@@ -85,6 +88,8 @@ public:
 
     void sendToAll(Packet* packet);
     void sendToPeer(Packet* packet, Node* peer);
+    // One data datagram: parse, authenticate (or admit), address, acknowledgement,
+    // resend requests, piece; each a step of its own.
     void serviceInPacketNormal(Packet* datagram, uint32_t senderUID);
     // Sends again the oldest unacknowledged piece of a peer once it has waited
     // a few round trips: no request can name a lost last piece, and requests
@@ -98,29 +103,69 @@ public:
     // A packet done with (unlinked first) becomes a spare when it has a
     // piece's capacity and there is room; else it is deleted.
     void recyclePiece(Packet* packet);
+    // A whole received packet for processPacket.
+    void queueReady(Packet* packet);
+    int getReadyCount() const { return static_cast<int>(readyQueue.getNumChildren()); }
 
     // Handshake traces: the console when there is one, else the log.
     void trace(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    NetConnection* getConnection() const { return connection; }
+    // The owner sets these before the first update or send.
+    void setConnection(NetConnection* c, bool owns);
+    void setMaxPeers(int count) { maxPeers = count; }
+    int getMaxPeers() const { return maxPeers; }
+    void setTimeout(double seconds) { timeout = seconds; }
+    double getTimeout() const { return timeout; }
+    void setHostMode(int mode) { hostMode = mode; }
+    uint32_t getHostUID() const { return hostUID; }
+    // A replay takes the recorded host's identifier.
+    void setHostUID(uint32_t id) { hostUID = id; }
+    bool isServer() const { return bServer; }
+    // The peers in the order they were added (walks skip destroyed children).
+    const PlimBase& getPeers() const { return peers; }
+
+private:
+    // A data datagram's fields, read whole before any is used.
+    struct InData {
+        uint32_t id = 0;
+        uint64_t secret = 0;
+        int32_t sequence = 0;
+        int ack = 0, length = 0;
+        int requests[MAX_REQUESTS_READ];
+        int requestCount = 0;
+        bool badRequest = false;
+        bool crcIntact = false;
+        uint8_t* payload = nullptr;
+    };
+    // What an accept gives an address in one slot.
+    struct Ticket {
+        uint32_t id;
+        uint64_t secret;
+    };
 
     NetConnection* connection = nullptr;
     bool ownsConnection = false;
     uint32_t hostUID = 0;
     int32_t hostMode;
     PlimBase peers;
-    // A server's accepted requests that have not shown that they receive, oldest first.
-    PlimBase pending;
     int32_t maxPeers = 0;
     double timeout = 5.0;
     PlimBase readyQueue;
-    bool isServer;
+    bool bServer;
     Packet pieceBuffer{Packet::FLAG_FILTER1, -1};
     UString gameName;
     double version;
     UString playerName;
     // Where a client sent its latest connect request: only that address may accept or refuse it.
     NetAddress dialled;
-
-private:
+    // A client's request waiting for its accept, and the nonce the accept must echo.
+    bool bConnectPending = false;
+    uint64_t connectNonce = 0;
+    // A client's accept and latest confirmation.
+    double acceptedAt = 0.0, confirmSentAt = 0.0;
+    // The key of a server's tickets, drawn at start: a restart voids them all.
+    uint64_t admissionKey[2];
     // The datagrams of the packet being sent, handed to the connection together.
     std::vector<Packet*> pieceBatch;
     // Each piece would otherwise cost an allocation and a free on both sides.
@@ -129,38 +174,61 @@ private:
     bool bQuietTrace = false;
     double traceSecond = -1.0;
     int tracedRequests = 0, untracedRequests = 0;
-    int pushedOut = 0;
+    // Log lines that datagrams from outside cause, a few a second of each kind.
+    LogLimiter handshakeLog{"serviceInPacketSpecial"};
+    LogLimiter dataLog{"serviceInPacketNormal"};
+
     // Builds one data datagram and queues it in the peer's outQueue.
     Packet* makePiece(Packet* packet, Node* peer, int offset, int size);
     Packet* newConnectionPacket(int type);
-    // To a peer, when given, within what its confirmation allows.
-    void sendConnectionPacket(Packet* packet, NetAddress to, Node* peer = nullptr);
-    // Whether bytes may go to the peer's address now; counts them.
-    bool mayReach(Node* peer, int bytes);
+    // Sends once; to an address that has not shown it receives, only within
+    // the budget of the datagram being answered (limit, when not negative).
+    void sendConnectionPacket(Packet* packet, NetAddress to, int limit = -1);
+    void sendAccept(const NetAddress& to, uint64_t nonce, int limit);
+    // token: the request's nonce, or the secret of the accept it takes back.
+    void sendReject(NetAddress to, const UString& message, uint64_t token, int limit = -1);
+    void sendRetry(const NetAddress& to, const InData& in);
     // Lists a peer that receives at its address, under a name no other peer carries.
     Node* join(Node* peer);
     void handleConnect(Packet* datagram);
     void handleAccept(Packet* datagram);
     void handleReject(Packet* datagram);
     void handleDisconnect(Packet* datagram);
-    // A waiting request by identifier and exact address; null if none.
-    Node* findPending(uint32_t id, const NetAddress& from);
-    Node* findPendingAt(const NetAddress& from);
-    // Lists an accepted request, pushing out the oldest when the list is full.
-    Node* addPending(Packet* from, const UString& name);
+    void handleRetry(Packet* datagram);
+    // A refusal for a connect request, or null when the request passes.
+    UString refusalOf(const UString& theirGame, double theirVersion);
     // The first candidate name no other peer carries (the last one when all are taken).
     UString uniqueName(const UString& name, const Node* except);
-    // Forgets waiting requests that are too old.
-    void expirePending(double now);
-    // Tells a waiting request that showed itself too late that the server is full, and forgets it.
-    void refuseLate(Node* waiting);
+    Ticket ticketFor(const NetAddress& address, int64_t slot) const;
+    int64_t currentSlot() const;
+    // id may be null: then the secret alone is checked.
+    bool ticketValid(const NetAddress& from, const uint32_t* id, uint64_t secret) const;
+    // The client's server, when the datagram comes from the exact address dialled.
+    Node* serverAt(const NetAddress& from);
+    // The data path's steps, in order.
+    bool parseData(Packet* datagram, uint32_t senderUID, InData& in);
+    Node* authenticate(Packet* datagram, const InData& in);
+    // A server's peer for a client whose confirmation proves its accept; null
+    // when it is full (the client is told, within limit bytes).
+    Node* admitByTicket(const NetAddress& from, uint32_t id, uint64_t secret, const UString& name, int limit);
+    // A client's first datagram with its ticket: identifier, secret, name.
+    void sendConfirm(Node* server);
+    void confirmUntilAdmitted(Node* server, double now);
+    void handleConfirm(Packet* datagram);
+    // The identifier and secret at the front of a body.
+    static void readCredentials(Packet* datagram, uint32_t& id, uint64_t& secret);
+    // Within the window ahead, acknowledging only what was sent, no negative request.
+    bool plausible(const Node& peer, const InData& in) const;
+    bool followAddress(Node* peer, const Packet* datagram, const InData& in);
+    void takeAcknowledgement(Node* peer, const InData& in, double now);
+    void takePieceOf(Packet* datagram, Node* peer, const InData& in, double now);
     // Whether this connect request's traces still fit this second's allowance.
     bool traceRequest(double now);
-    // Once a second: one log line for the requests not traced and those pushed out.
+    // Once a second: one log line for the requests not traced.
     void reportFlood(double now);
     void logDrop(Node* peer, const char* reason);
     bool versionPasses(double v) const;
     // After a connection packet's body: nothing, or a CRC-32 of all before it that matches.
     static bool trailerIntact(Packet* datagram);
-    const char* sideName() const { return isServer ? "SERVER" : "CLIENT"; }
+    const char* sideName() const { return bServer ? "SERVER" : "CLIENT"; }
 };

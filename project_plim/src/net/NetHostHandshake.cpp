@@ -1,5 +1,5 @@
-// The host's handshake: connection packets, the requests that wait until they
-// show that they receive, and the traces of both.
+// The host's handshake: connection packets, stateless admission by tickets,
+// and the traces of both.
 #include "NetHost.h"
 
 #include "input/Console.h"
@@ -10,6 +10,8 @@
 #include "Crc32.h"
 #include "NetConnection.h"
 #include "NetTime.h"
+#include "SipHash.h"
+#include "SystemRandom.h"
 #include "Node.h"
 
 #include <algorithm>
@@ -19,13 +21,19 @@ namespace {
 const char* const MIN_VERSION = "0.00";
 const char* const GAME_FAMILY = "Corvana2";
 const char* const SPECIAL = "serviceInPacketSpecial";
+// A client's confirmation goes again after this long at least while the server shows nothing of it.
+const double CONFIRM_INTERVAL = 0.1;
 
 UString text(int id, const char* english) {
     return PLIM && PLIM->language ? UString(PLIM->language->getText(id)) : UString(english);
 }
 
-Node* asNode(BasicLink* l) { return static_cast<Node*>(l); }
-bool live(const BasicLink* l) { return !l->bDestroyPending && !l->bSkip; }
+// Keeps whole UTF-8 characters: the cut moves back over continuation bytes.
+size_t characterBoundary(const UString& s, size_t keep) {
+    while (keep > 0 && keep < s.length() && (uint8_t(s[keep]) & 0xC0) == 0x80)
+        --keep;
+    return keep;
+}
 } // namespace
 
 void NetHost::trace(const char* format, ...) {
@@ -36,7 +44,7 @@ void NetHost::trace(const char* format, ...) {
     UString message;
     formatStringV(message, format, args);
     va_end(args);
-    const char* side = isServer ? "S      " : "     C ";
+    const char* side = bServer ? "S      " : "     C ";
     if (PLIM && PLIM->console)
         PLIM->console->print("%s %s |   %s", side, SPECIAL, message.c_str());
     else if (PLIM && PLIM->log)
@@ -54,49 +62,46 @@ Packet* NetHost::newConnectionPacket(int type) {
     return p;
 }
 
-void NetHost::sendConnectionPacket(Packet* packet, NetAddress to, Node* peer) {
+void NetHost::sendConnectionPacket(Packet* packet, NetAddress to, int limit) {
     // A trailing CRC-32 of all before it: a damaged identifier in an accept
     // would otherwise tie the two sides to numbers neither knows. Readers
     // that stop after the body never see it.
     uint32_t crc = Crc32::update(0, packet->buffer, size_t(packet->getLength()));
     packet->doBytes(&crc, 4);
-    if (connection && (!peer || mayReach(peer, packet->getLength())))
+    // Anyone can put another's address on a datagram: an unconfirmed address
+    // gets no more than a small multiple of what came from it.
+    if (connection && (limit < 0 || packet->getLength() <= limit))
         connection->sendRaw(packet, to);
     delete packet;
 }
 
-bool NetHost::mayReach(Node* peer, int bytes) {
-    if (peer->bConfirmed)
-        return true;
-    // Anyone can put another's address on a request: an unconfirmed address
-    // gets no more than a small multiple of what came from it.
-    if (peer->bytesToAddress + bytes > UNCONFIRMED_AMPLIFICATION * peer->bytesFromAddress)
-        return false;
-    peer->bytesToAddress += bytes;
-    return true;
-}
-
 void NetHost::sendConnectRequest(NetAddress to) {
+    if (!bConnectPending || !to.sameEndpoint(dialled))
+        connectNonce = SystemRandom::next64();
     dialled = to;
+    bConnectPending = true;
     Packet* p = newConnectionPacket(TYPE_CONNECT);
     p->doUString(&gameName, MAX_GAME_NAME);
     p->doDouble(&version);
     p->doUString(&playerName, MAX_PLAYER_NAME);
+    p->doBytes(&connectNonce, 8);
     sendConnectionPacket(p, to);
 }
 
-void NetHost::sendAccept(Node* peer) {
+void NetHost::sendAccept(const NetAddress& to, uint64_t nonce, int limit) {
+    Ticket ticket = ticketFor(to, currentSlot());
     Packet* p = newConnectionPacket(TYPE_ACCEPT);
     p->doUString(&gameName, MAX_GAME_NAME);
     p->doDouble(&version);
-    uint32_t ids[2] = {hostUID, peer->nodeUID};
-    p->doBytes(&ids[0], 4);
-    p->doBytes(&ids[1], 4);
-    sendConnectionPacket(p, peer->address, peer);
+    p->doBytes(&hostUID, 4);
+    p->doBytes(&ticket.id, 4);
+    p->doBytes(&nonce, 8);
+    p->doBytes(&ticket.secret, SECRET_BYTES);
+    sendConnectionPacket(p, to, limit);
 }
 
-void NetHost::sendReject(NetAddress to, const UString& message, int limit) {
-    const int fixedBytes = 12; // marker, type, checksum
+void NetHost::sendReject(NetAddress to, const UString& message, uint64_t token, int limit) {
+    const int fixedBytes = 12 + 8; // marker, type, token, checksum
     UString m = message;
     if (limit >= 0) {
         // What is left for the text and its length, which takes one byte
@@ -107,65 +112,121 @@ void NetHost::sendReject(NetAddress to, const UString& message, int limit) {
         size_t keep = std::min(m.length(), size_t(room - 1));
         if (keep >= 128)
             keep = std::min(m.length(), size_t(room - 2));
-        m = m.substr(0, keep);
+        m = m.substr(0, characterBoundary(m, keep));
     }
     Packet* p = newConnectionPacket(TYPE_REJECT);
     p->doUString(&m, -1);
-    sendConnectionPacket(p, to);
+    p->doBytes(&token, 8);
+    sendConnectionPacket(p, to, limit);
 }
 
 void NetHost::sendDisconnect(Node* peer) {
     Packet* p = newConnectionPacket(TYPE_DISCONNECT);
     p->doBytes(&hostUID, 4);
-    sendConnectionPacket(p, peer->address, peer);
+    p->doBytes(&peer->secret, SECRET_BYTES);
+    sendConnectionPacket(p, peer->address);
 }
 
-// --- Waiting requests ---------------------------------------------------------
-
-Node* NetHost::findPending(uint32_t id, const NetAddress& from) {
-    // An address has one waiting request at most: a repeated one is answered, not listed.
-    Node* waiting = findPendingAt(from);
-    return waiting && waiting->nodeUID == id ? waiting : nullptr;
+void NetHost::sendRetry(const NetAddress& to, const InData& in) {
+    Packet* p = newConnectionPacket(TYPE_RETRY);
+    uint32_t id = in.id;
+    uint64_t secret = in.secret;
+    p->doBytes(&id, 4);
+    p->doBytes(&secret, SECRET_BYTES);
+    // No checksum: the answer is never longer than the datagram it answers.
+    if (connection)
+        connection->sendRaw(p, to);
+    delete p;
 }
 
-Node* NetHost::findPendingAt(const NetAddress& from) {
-    for (BasicLink* l = pending.firstChild; l; l = l->next)
-        if (live(l) && asNode(l)->address.sameEndpoint(from))
-            return asNode(l);
-    return nullptr;
+// --- Tickets --------------------------------------------------------------------
+
+int64_t NetHost::currentSlot() const { return int64_t(netTime() / ADMISSION_SLOT); }
+
+NetHost::Ticket NetHost::ticketFor(const NetAddress& address, int64_t slot) const {
+    uint8_t input[4 + 2 + 8 + 1];
+    uint32_t ip = address.getIP();
+    uint16_t port = address.getPort();
+    memcpy(input, &ip, 4);
+    memcpy(input + 4, &port, 2);
+    memcpy(input + 6, &slot, 8);
+    input[14] = 0;
+    Ticket ticket;
+    ticket.secret = SipHash::hash(admissionKey, input, sizeof input);
+    input[14] = 1;
+    ticket.id = uint32_t(SipHash::hash(admissionKey, input, sizeof input));
+    if (ticket.id == CONNECTION_MARKER)
+        ticket.id ^= 1;
+    return ticket;
 }
 
-Node* NetHost::addPending(Packet* from, const UString& name) {
-    if (getPendingCount() >= MAX_PENDING) {
-        delete pending.firstChild;
-        ++pushedOut;
+bool NetHost::ticketValid(const NetAddress& from, const uint32_t* id, uint64_t secret) const {
+    int64_t slot = currentSlot();
+    for (int64_t s = slot; s >= slot - 1; --s) {
+        Ticket t = ticketFor(from, s);
+        if ((!id || t.id == *id) && t.secret == secret)
+            return true;
     }
-    Node* waiting = new Node(this);
-    pending.addChild(waiting);
-    waiting->address = from->address;
-    waiting->name = name; // made unique on admission
-    waiting->bytesFromAddress = from->size;
-    return waiting;
+    return false;
 }
 
-Node* NetHost::admit(Node* waiting) {
-    pending.removeChild(waiting);
-    join(waiting);
-    waiting->lastHeard = netTime();
-    onPeerConnected(waiting);
-    return waiting;
-}
-
-void NetHost::expirePending(double now) {
-    BasicLink* l = pending.firstChild;
-    while (l && now > asNode(l)->createdAt + UNCONFIRMED_TIMEOUT) {
-        BasicLink* next = l->next;
-        logDrop(asNode(l), formatString("no data with its identifier within %.1f s of the accept",
-                                        UNCONFIRMED_TIMEOUT).c_str());
-        delete l;
-        l = next;
+Node* NetHost::admitByTicket(const NetAddress& from, uint32_t id, uint64_t secret, const UString& name, int limit) {
+    if (getPeerCount() >= maxPeers) {
+        handshakeLog.log(netTime(), "NetHost",
+                         "%s: refused %s (%s): the server filled up before it showed that it receives.", sideName(),
+                         name.c_str(), from.toString().c_str());
+        sendReject(from, text(Language::STR_ERRORSERVERISFULL, "Server is full."), secret, limit);
+        return nullptr;
     }
+    Node* peer = new Node(this);
+    peer->nodeUID = id;
+    peer->secret = secret;
+    peer->address = from;
+    peer->name = name;
+    if (connection)
+        connection->setReplySource(peer->address, connection->lastLocalIP());
+    join(peer);
+    onPeerConnected(peer);
+    return peer;
 }
+
+void NetHost::sendConfirm(Node* server) {
+    Packet* p = newConnectionPacket(TYPE_CONFIRM);
+    p->doBytes(&hostUID, 4);
+    p->doBytes(&server->secret, SECRET_BYTES);
+    p->doUString(&playerName, MAX_PLAYER_NAME);
+    sendConnectionPacket(p, server->address);
+    confirmSentAt = netTime();
+}
+
+void NetHost::confirmUntilAdmitted(Node* server, double now) {
+    // The server has shown nothing of us yet: the confirmation may be lost,
+    // and it is the only one that names us. Asked again only while the ticket lives.
+    if (bServer || server->sequenceAcked > 0 || server->sequenceIn > 0 || now > acceptedAt + 2 * ADMISSION_SLOT)
+        return;
+    if (now > confirmSentAt + std::max(CONFIRM_INTERVAL, 2.0 * server->resendRoundTrip()))
+        sendConfirm(server);
+}
+
+void NetHost::handleConfirm(Packet* datagram) {
+    uint32_t id = 0;
+    uint64_t secret = 0;
+    UString name;
+    readCredentials(datagram, id, secret);
+    datagram->doUString(&name, MAX_PLAYER_NAME);
+    if (datagram->hasError() || !trailerIntact(datagram))
+        return;
+    if (findPeer(datagram->address) || !ticketValid(datagram->address, &id, secret))
+        return;
+    admitByTicket(datagram->address, id, secret, name, UNCONFIRMED_AMPLIFICATION * datagram->size);
+}
+
+void NetHost::readCredentials(Packet* datagram, uint32_t& id, uint64_t& secret) {
+    datagram->doBytes(&id, 4);
+    datagram->doBytes(&secret, SECRET_BYTES);
+}
+
+// --- Traces -------------------------------------------------------------------
 
 bool NetHost::traceRequest(double now) {
     reportFlood(now);
@@ -182,18 +243,8 @@ void NetHost::reportFlood(double now) {
         return;
     if (untracedRequests)
         logTagged(SPECIAL, "%s: %d more connect attempts within a second, not traced.", sideName(), untracedRequests);
-    if (pushedOut)
-        logTagged("NetHost", "%s: %d accepted requests made room for newer ones before they showed that they "
-                  "receive.", sideName(), pushedOut);
     traceSecond = now;
-    tracedRequests = untracedRequests = pushedOut = 0;
-}
-
-void NetHost::refuseLate(Node* waiting) {
-    logTagged("NetHost", "%s: refused %s (%s): the server filled up before it showed that it receives.",
-              sideName(), waiting->name.c_str(), waiting->address.toString().c_str());
-    sendReject(waiting->address, text(Language::STR_ERRORSERVERISFULL, "Server is full."));
-    delete waiting;
+    tracedRequests = untracedRequests = 0;
 }
 
 // --- Handshake ----------------------------------------------------------------
@@ -211,6 +262,12 @@ bool NetHost::trailerIntact(Packet* datagram) {
 
 bool NetHost::versionPasses(double v) const { return !(parseDouble(MIN_VERSION) > v + 0.001); }
 
+Node* NetHost::serverAt(const NetAddress& from) {
+    if (bServer || !from.sameEndpoint(dialled))
+        return nullptr;
+    return findPeer(from);
+}
+
 void NetHost::serviceInPacketSpecial(Packet* datagram) {
     if (datagram->getBytesLeft() < 4)
         return;
@@ -218,14 +275,14 @@ void NetHost::serviceInPacketSpecial(Packet* datagram) {
     datagram->doBytes(&type, 4);
     switch (type) {
     case TYPE_CONNECT:
-        if (isServer) {
+        if (bServer) {
             bQuietTrace = !traceRequest(netTime());
             handleConnect(datagram);
             bQuietTrace = false;
         }
         break;
     case TYPE_ACCEPT:
-        if (!isServer)
+        if (!bServer)
             handleAccept(datagram);
         break;
     case TYPE_REJECT:
@@ -234,6 +291,14 @@ void NetHost::serviceInPacketSpecial(Packet* datagram) {
     case TYPE_DISCONNECT:
         handleDisconnect(datagram);
         break;
+    case TYPE_RETRY:
+        if (!bServer)
+            handleRetry(datagram);
+        break;
+    case TYPE_CONFIRM:
+        if (bServer)
+            handleConfirm(datagram);
+        break;
     default:
         break;
     }
@@ -241,50 +306,91 @@ void NetHost::serviceInPacketSpecial(Packet* datagram) {
 
 void NetHost::handleReject(Packet* datagram) {
     UString message;
+    uint64_t token = 0;
     datagram->doUString(&message, -1);
+    datagram->doBytes(&token, 8);
     if (datagram->hasError() || !trailerIntact(datagram))
         return;
     const NetAddress& from = datagram->address;
-    // Only whoever the refusal concerns: a client's server, a server's peer or waiting request.
-    if (!isServer) {
-        if (!from.sameEndpoint(dialled))
+    if (bServer) {
+        // A client refuses an accept before it is a peer; a peer may still take itself back.
+        Node* peer = findPeer(from);
+        if (peer && peer->secret == token)
+            removePeer(peer, false);
+        else if (!ticketValid(from, nullptr, token))
             return;
         onConnectionRejected(message);
-        // The server took us back: it filled up before we showed that we receive.
-        if (Node* server = findPeer(from))
-            removePeer(server, false);
         return;
     }
-    Node* waiting = findPendingAt(from);
-    if (!waiting && !findPeer(from))
+    if (!from.sameEndpoint(dialled))
         return;
-    delete waiting;
+    // The refusal of our waiting request, or the server taking back its accept
+    // (it filled up before our first data came): nobody else knows either token.
+    Node* server = findPeer(from);
+    bool ofRequest = bConnectPending && token == connectNonce;
+    bool ofAccept = server && server->secret == token;
+    if (!ofRequest && !ofAccept)
+        return;
+    bConnectPending = false;
     onConnectionRejected(message);
+    if (ofAccept)
+        removePeer(server, false);
 }
 
 void NetHost::handleDisconnect(Packet* datagram) {
-    logTagged(SPECIAL, "%s: New DISCONNECT notify from %s", sideName(), datagram->address.toString().c_str());
-    if (datagram->getBytesLeft() < 4)
-        return;
     uint32_t id = 0;
-    datagram->doBytes(&id, 4);
-    if (!trailerIntact(datagram))
+    uint64_t secret = 0;
+    readCredentials(datagram, id, secret);
+    if (datagram->hasError() || !trailerIntact(datagram))
         return;
-    // Anyone can name a peer's identifier; only its exact address counts.
+    // Only from the peer's exact address, with the connection's secret.
     Node* peer = findPeerById(id, &datagram->address);
-    if (peer && peer->address.sameEndpoint(datagram->address))
-        removePeer(peer, false);
-    else
-        delete findPending(id, datagram->address);
+    if (!peer || !peer->address.sameEndpoint(datagram->address) || peer->secret != secret)
+        return;
+    handshakeLog.log(netTime(), SPECIAL, "%s: New DISCONNECT notify from %s", sideName(),
+                     datagram->address.toString().c_str());
+    removePeer(peer, false);
+}
+
+void NetHost::handleRetry(Packet* datagram) {
+    uint32_t id = 0;
+    uint64_t secret = 0;
+    readCredentials(datagram, id, secret);
+    if (datagram->hasError() || datagram->getBytesLeft() != 0)
+        return;
+    // The server no longer knows us (a restart, or our ticket ran out first):
+    // it echoes what only our own data carried, and we ask again at once.
+    Node* server = serverAt(datagram->address);
+    if (!server || id != hostUID || secret != server->secret)
+        return;
+    handshakeLog.log(netTime(), "NetHost", "%s: the server at %s no longer knows us; asking again.", sideName(),
+                     datagram->address.toString().c_str());
+    removePeer(server, false);
+    sendConnectRequest(dialled);
+}
+
+UString NetHost::refusalOf(const UString& theirGame, double theirVersion) {
+    if (getPeerCount() >= maxPeers)
+        return text(Language::STR_ERRORSERVERISFULL, "Server is full.");
+    if (theirGame.find(GAME_FAMILY) < 0)
+        return text(Language::STR_ERRORINCOMPATIBLEGAME, "Incompatible game.");
+    if (!versionPasses(theirVersion)) {
+        UString format = text(Language::STR_ERRORMINVERSIONCLIENT,
+                              "You need at least version %s of the game (you have %.2lf).");
+        return formatString(format.c_str(), MIN_VERSION, theirVersion);
+    }
+    return UString();
 }
 
 void NetHost::handleConnect(Packet* datagram) {
     // The whole request is read first: a malformed one gets no answer at all.
     UString theirGame, theirName;
     double theirVersion = 0.0;
+    uint64_t nonce = 0;
     datagram->doUString(&theirGame, MAX_GAME_NAME);
     datagram->doDouble(&theirVersion);
     datagram->doUString(&theirName, MAX_PLAYER_NAME);
+    datagram->doBytes(&nonce, 8);
     if (datagram->hasError() || !trailerIntact(datagram))
         return;
     UString from = datagram->address.toString();
@@ -293,34 +399,18 @@ void NetHost::handleConnect(Packet* datagram) {
         trace("%s already exists", from.c_str());
         return;
     }
-    if (Node* waiting = findPendingAt(datagram->address)) {
-        trace("%s already exists", from.c_str());
-        // Nothing with its identifier came yet, so our accept may have been
-        // lost: the same accept again, with the same identifiers.
-        waiting->bytesFromAddress += datagram->size;
-        sendAccept(waiting);
-        return;
-    }
-    // The address has not shown that it receives: a refusal is no bigger
-    // than the budget an accept would have.
+    // Nothing is kept: the address has not shown that it receives, and any
+    // answer stays within the budget of the request.
     int limit = UNCONFIRMED_AMPLIFICATION * datagram->size;
-    if (getPeerCount() >= maxPeers) {
-        trace("Sending FULL to %s", from.c_str());
-        sendReject(datagram->address, text(Language::STR_ERRORSERVERISFULL, "Server is full."), limit);
-        return;
-    }
-    if (theirGame.find(GAME_FAMILY) < 0) {
-        sendReject(datagram->address, text(Language::STR_ERRORINCOMPATIBLEGAME, "Incompatible game."), limit);
-        return;
-    }
-    if (!versionPasses(theirVersion)) {
-        UString format = text(Language::STR_ERRORMINVERSIONCLIENT,
-                              "You need at least version %s of the game (you have %.2lf).");
-        sendReject(datagram->address, formatString(format.c_str(), MIN_VERSION, theirVersion), limit);
+    UString refusal = refusalOf(theirGame, theirVersion);
+    if (!refusal.isEmpty()) {
+        if (getPeerCount() >= maxPeers)
+            trace("Sending FULL to %s", from.c_str());
+        sendReject(datagram->address, refusal, nonce, limit);
         return;
     }
     trace("Accepting connection...");
-    sendAccept(addPending(datagram, theirName));
+    sendAccept(datagram->address, nonce, limit);
     trace("Done.");
 }
 
@@ -328,14 +418,17 @@ void NetHost::handleAccept(Packet* datagram) {
     UString theirGame;
     double theirVersion = 0.0;
     uint32_t serverUID = 0, assignedUID = 0;
+    uint64_t nonce = 0, secret = 0;
     datagram->doUString(&theirGame, MAX_GAME_NAME);
     datagram->doDouble(&theirVersion);
     datagram->doBytes(&serverUID, 4);
     datagram->doBytes(&assignedUID, 4);
+    datagram->doBytes(&nonce, 8);
+    datagram->doBytes(&secret, SECRET_BYTES);
     if (datagram->hasError() || !trailerIntact(datagram))
         return;
-    // Only the server we dialled may take us in.
-    if (!datagram->address.sameEndpoint(dialled))
+    // Only the server we dialled, answering the request we are waiting on.
+    if (!datagram->address.sameEndpoint(dialled) || !bConnectPending || nonce != connectNonce)
         return;
     UString from = datagram->address.toString();
     // "acccepted" is spelled so on purpose: logs are matched against this line as it stands.
@@ -343,11 +436,12 @@ void NetHost::handleAccept(Packet* datagram) {
     if (getPeerCount() >= maxPeers)
         return;
     if (findPeer(datagram->address)) {
-        logTagged(SPECIAL, "%s already exists", from.c_str());
+        handshakeLog.log(netTime(), SPECIAL, "%s already exists", from.c_str());
         return;
     }
+    bConnectPending = false;
     if (theirGame.find(GAME_FAMILY) < 0) {
-        sendReject(datagram->address, text(Language::STR_ERRORINCOMPATIBLEGAME, "Incompatible game."),
+        sendReject(datagram->address, text(Language::STR_ERRORINCOMPATIBLEGAME, "Incompatible game."), secret,
                    UNCONFIRMED_AMPLIFICATION * datagram->size);
         return;
     }
@@ -359,6 +453,9 @@ void NetHost::handleAccept(Packet* datagram) {
     }
     Node* peer = addPeer(datagram, "ServerPlayer"); // the address we asked: it receives
     peer->nodeUID = serverUID;
+    peer->secret = secret;
     hostUID = assignedUID;
+    acceptedAt = netTime();
+    sendConfirm(peer);
     onPeerConnected(peer);
 }

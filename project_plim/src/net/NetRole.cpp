@@ -116,7 +116,7 @@ void NetRole::flushGlobalState() {
 }
 
 void NetRole::onPeerConnected(Node* peer) {
-    if (isServer)
+    if (isServer())
         sendSnapshot(peer);
 }
 
@@ -137,7 +137,7 @@ void NetRole::registerObject(PlimBase* o, int uid) {
     if (uid < 1)
         ++nextObjectUID;
     objectMap.emplace(id, o);
-    if (isServer && !bExecutesOnClient)
+    if (isServer() && !bExecutesOnClient)
         writeSpawnObject(o, nullptr);
     if (uid == 1) {
         root = static_cast<RootObjectBase*>(o);
@@ -247,7 +247,7 @@ UString NetRole::getStatusText() const {
 void NetRole::startRecording(const UString& fileName) {
     delete netRecording;
     netRecording = new NetRecording(fileName);
-    netRecording->writeHeader(static_cast<int32_t>(hostUID));
+    netRecording->writeHeader(static_cast<int32_t>(getHostUID()));
     ReplicationRole* found = current;
     current = this;
     Packet snapshot(Packet::FLAG_FILTER1, 2 * MAX_PACKET);
@@ -263,7 +263,9 @@ void NetRole::startRecording(const UString& fileName) {
 void NetRole::startPlayback(const UString& fileName) {
     PLIM_ASSERT(netPlayback==NULL);
     netPlayback = new NetPlayback(fileName);
-    netPlayback->playbackHeader(&hostUID);
+    uint32_t recorded = getHostUID();
+    netPlayback->playbackHeader(&recorded);
+    setHostUID(recorded);
 }
 
 // --- Debug overlay ------------------------------------------------------------
@@ -278,9 +280,9 @@ void NetRole::renderDebugInfo(V3 origin, TextPrinter* font) {
         font->printAt(origin.x, y, origin.z, white, 0, text);
     };
     NetStats none;
-    const NetStats& total = connection ? connection->totalStats : none;
-    NetStats* sample = connection ? connection->getStats() : &none;
-    line(20, formatString("hostUID: %08x", hostUID));
+    const NetStats& total = getConnection() ? getConnection()->totalStats : none;
+    NetStats* sample = getConnection() ? getConnection()->getStats() : &none;
+    line(20, formatString("hostUID: %08x", getHostUID()));
     line(20, "STATS (in/out)");
     line(10, formatString("packets: %8d %8d", total.packetsIn, total.packetsOut));
     line(10, formatString("bytes:   %8d %8d", total.bytesIn, total.bytesOut));
@@ -289,17 +291,17 @@ void NetRole::renderDebugInfo(V3 origin, TextPrinter* font) {
     line(10, formatString("resends: %d", total.resends));
     line(10, formatString("outOfOrder: %d", total.outOfOrder));
     line(20, formatString("STATE: %d", state));
-    line(20, formatString(isServer ? "--- SERVER objectMap (%d) ---" : "--- CLIENT objectMap (%d) ---",
+    line(20, formatString(isServer() ? "--- SERVER objectMap (%d) ---" : "--- CLIENT objectMap (%d) ---",
                           static_cast<int>(objectMap.size())));
     line(20, "--- PACKET CONTENTS ---");
     line(10, formatString("SPAWNOBJ: %d ", sample->commandCounts[SPAWNOBJ]));
     line(10, formatString("SPAWNNAMED: %d ", sample->commandCounts[SPAWNNAMED]));
     line(10, formatString("COPYOBJ: %d ", sample->commandCounts[COPYOBJ]));
     line(10, formatString("RPC: %d ", sample->commandCounts[RPC_COMMAND]));
-    int delayed = connection ? static_cast<int>(connection->delayedPackets.getNumChildren()) : 0;
+    int delayed = getConnection() ? static_cast<int>(getConnection()->delayedPackets.getNumChildren()) : 0;
     line(10, formatString("  -- inQsimulated %d", delayed));
     line(20, formatString("--- %d NODES ---", getPeerCount()));
-    for (BasicLink* l = peers.firstChild; l; l = l->next) {
+    for (BasicLink* l = getPeers().firstChild; l; l = l->next) {
         Node* peer = static_cast<Node*>(l);
         line(10, formatString("nodeUID: %08x (%s) ping: %.3lf", peer->nodeUID, peer->address.toString().c_str(),
                               peer->ping));
@@ -307,7 +309,7 @@ void NetRole::renderDebugInfo(V3 origin, TextPrinter* font) {
         line(10, formatString("  -- outQunacked %d", static_cast<int>(peer->outQueue.getNumChildren())));
         line(10, formatString("  -- inQarrived %d", static_cast<int>(peer->inQueue.getNumChildren())));
         line(10, formatString("  -- inQcontiguous %d", static_cast<int>(peer->contiguousQueue.getNumChildren())));
-        line(10, formatString("  -- inQready %d", static_cast<int>(readyQueue.getNumChildren())));
+        line(10, formatString("  -- inQready %d", static_cast<int>(getReadyCount())));
     }
     line(20, "OUTGOING RPCs");
     RuntimeClassManager* classes = RuntimeClassManager::getInstance();
@@ -315,9 +317,9 @@ void NetRole::renderDebugInfo(V3 origin, TextPrinter* font) {
         if (rpcCountsLast[i] >= 1)
             if (RuntimeClass* cls = classes->getClassByIndex(static_cast<int>(i)))
                 line(10, formatString("%d x %s", rpcCountsLast[i], cls->name.c_str()));
-    if (connection) {
-        connection->drawStats(font, origin.x, -250, origin.x + 98, -298, "bytes in", &NetStats::bytesIn);
-        connection->drawStats(font, origin.x + 100, -250, origin.x + 198, -298, "bytes out", &NetStats::bytesOut);
-        connection->drawStats(font, origin.x + 200, -250, origin.x + 298, -298, "resends", &NetStats::resends);
+    if (getConnection()) {
+        getConnection()->drawStats(font, origin.x, -250, origin.x + 98, -298, "bytes in", &NetStats::bytesIn);
+        getConnection()->drawStats(font, origin.x + 100, -250, origin.x + 198, -298, "bytes out", &NetStats::bytesOut);
+        getConnection()->drawStats(font, origin.x + 200, -250, origin.x + 298, -298, "resends", &NetStats::resends);
     }
 }

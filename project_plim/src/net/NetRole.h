@@ -52,7 +52,7 @@ public:
     virtual void processCommand(Packet* packet, int command);
 
     // ReplicationRole
-    bool isServerSide() const override { return isServer; }
+    bool isServerSide() const override { return isServer(); }
     void writeRPC(RPC* call, Packet* packet) override;
     PlimBase* lookupObject(int uid) override;
     void registerObject(PlimBase* object, int uid) override;

@@ -67,8 +67,8 @@ void NetRole::sendFull(Packet* packet) {
 }
 
 void NetRole::count(int code) {
-    if (connection)
-        connection->getStats()->commandCounts[code] += 1;
+    if (getConnection())
+        getConnection()->getStats()->commandCounts[code] += 1;
 }
 
 void NetRole::writeSpawnObject(PlimBase* object, Packet* packet) {
@@ -195,7 +195,7 @@ void NetRole::processCommand(Packet* packet, int command) {
     if (command < SPAWNOBJ || command > RPC_COMMAND)
         PLIM_ERROR("Unknown packet command: %d", command);
     // From a client the server takes only calls that clients may send.
-    if (isServer && command != RPC_COMMAND) {
+    if (isServer() && command != RPC_COMMAND) {
         inputFault = formatString("%s from a client", COMMAND_NAMES[command]);
         return;
     }
@@ -258,7 +258,7 @@ void NetRole::processCommand(Packet* packet, int command) {
             return;
         }
         RPC* call = static_cast<RPC*>(cls->create());
-        if (isServer && !call->bCallableFromClient) {
+        if (isServer() && !call->bCallableFromClient) {
             inputFault = formatString("call %s is not callable from a client", cls->name.c_str());
         } else {
             packet->unresolvedUID = 0;
@@ -287,12 +287,12 @@ void NetRole::rejectInput(Packet* packet, const UString& reason) {
     UString from = peer ? peer->address.toString() : UString("no peer");
     logTagged("processPacket", "Dropped a packet from %s: %s.", from.c_str(), reason.c_str());
     if (peer) {
-        for (BasicLink* l = peers.firstChild; l; l = l->next)
+        for (BasicLink* l = getPeers().firstChild; l; l = l->next)
             if (l == peer) {
                 removePeer(peer, true);
                 break;
             }
     }
-    if (!isServer)
+    if (!isServer())
         quitReason = QUIT_DISCONNECTED;
 }

@@ -1,13 +1,13 @@
 #include "Node.h"
 
 #include "serial/Packet.h"
-#include "util/Random.h"
 #include "NetConnection.h"
 #include "NetHost.h"
+#include "NetStats.h"
 #include "NetTime.h"
+#include "SystemRandom.h"
 
-#include <cerrno>
-#include <sys/random.h>
+#include <algorithm>
 
 namespace {
 Packet* asPacket(BasicLink* l) { return static_cast<Packet*>(l); }
@@ -33,26 +33,27 @@ const double NO_ROUND_TRIP = 1000000.0;
 // the margin (the sender answers no sooner than half a round trip after a send).
 const double RETRY_ROUND_TRIPS = 1.5;
 const double RETRY_MARGIN = 0.002;
+// A requested piece goes again unless its last send is younger than this many
+// round trips (the request then came from a copy or a reordering, not from
+// that send's loss). A genuine first request comes about one round trip after
+// the piece (a later piece of the same burst showed the gap), so a whole round
+// trip here would turn most of them away and cost a retry interval more.
+const double RESEND_GUARD_ROUND_TRIPS = 0.5;
+// One datagram's requests get no more resends than a sender asks for in one.
+const int MAX_RESENDS_PER_DATAGRAM = NetHost::MAX_REQUESTS_WRITTEN;
+const size_t FIRST_INDEX_SIZE = 64;
 } // namespace
 
 uint32_t Node::randomUID() {
     uint32_t uid;
-    do {
-        ssize_t got;
-        do
-            got = getrandom(&uid, sizeof uid, 0);
-        while (got < 0 && errno == EINTR);
-        if (got != ssize_t(sizeof uid)) {
-            // A kernel without the call: the program's own sequence, as a last resort.
-            uid = 0;
-            for (int i = 0; i < 32; ++i)
-                uid = uid << 1 | uint32_t(Random::next() % 2);
-        }
-    } while (uid == CONNECTION_MARKER);
+    do
+        uid = SystemRandom::next32();
+    while (uid == CONNECTION_MARKER);
     return uid;
 }
 
-Node::Node(NetHost* host) : host(host), nodeUID(randomUID()), lastHeard(netTime()), createdAt(lastHeard) {}
+Node::Node(NetHost* host)
+    : host(host), nodeUID(randomUID()), lastHeard(netTime()), lastAckProgress(lastHeard), allowanceTime(lastHeard) {}
 
 Node::~Node() {
     outQueue.deleteChildren();
@@ -60,7 +61,44 @@ Node::~Node() {
     inQueue.deleteChildren();
 }
 
-void Node::addOutgoing(Packet* piece) { outQueue.addChild(piece); }
+void Node::addOutgoing(Packet* piece) {
+    if (!firstLive(outQueue))
+        lastAckProgress = netTime(); // the wait for an acknowledgement starts now
+    outQueue.addChild(piece);
+    indexOutgoing(piece);
+    resendAllowance = std::min(resendAllowance + RESENDS_PER_PIECE, double(MAX_RESEND_ALLOWANCE));
+}
+
+Packet*& Node::indexSlot(int32_t sequence) { return outIndex[size_t(uint32_t(sequence)) & (outIndex.size() - 1)]; }
+
+void Node::indexOutgoing(Packet* piece) {
+    if (outIndex.empty())
+        outIndex.assign(FIRST_INDEX_SIZE, nullptr);
+    Packet*& slot = indexSlot(piece->sequence);
+    if (!slot || slot->sequence == piece->sequence) {
+        slot = piece; // a number sent twice is found as its latest piece
+        return;
+    }
+    growIndex();
+}
+
+void Node::growIndex() {
+    for (size_t size = outIndex.size() * 2;; size *= 2) {
+        outIndex.assign(size, nullptr);
+        bool fits = true;
+        for (BasicLink* l = outQueue.firstChild; l && fits; l = l->next) {
+            Packet*& slot = indexSlot(asPacket(l)->sequence);
+            fits = !slot || slot->sequence == asPacket(l)->sequence;
+            slot = asPacket(l);
+        }
+        if (fits)
+            return;
+    }
+}
+
+bool Node::ackOverdue(double now, double timeout) const {
+    return firstLive(outQueue) && now > lastAckProgress + timeout;
+}
 
 int Node::nextResendRequest() {
     if (!firstLive(inQueue))
@@ -133,21 +171,41 @@ bool Node::resendRequestDue() const {
 }
 
 Packet* Node::findOutgoing(int sequence) {
-    BasicLink* first = outQueue.firstChild;
-    BasicLink* last = outQueue.lastChild;
-    if (!first)
+    if (outIndex.empty())
         return nullptr;
-    // The queue is sorted: the walk starts from the nearer end and stops
-    // where the number would have been.
-    bool fromFront = int64_t(sequence) - asPacket(first)->sequence < int64_t(asPacket(last)->sequence) - sequence;
-    for (BasicLink* l = fromFront ? first : last; l; l = fromFront ? l->next : l->prev) {
-        int32_t seq = asPacket(l)->sequence;
-        if (fromFront ? seq > sequence : seq < sequence)
-            break;
-        if (seq == sequence && !l->bDestroyPending && !l->bSkip)
-            return asPacket(l);
+    Packet* piece = indexSlot(sequence);
+    return piece && piece->sequence == sequence && !piece->bDestroyPending && !piece->bSkip ? piece : nullptr;
+}
+
+bool Node::takeResend(double now) {
+    if (now > allowanceTime) {
+        resendAllowance = std::min(resendAllowance + (now - allowanceTime) * RESENDS_PER_SECOND,
+                                   double(MAX_RESEND_ALLOWANCE));
+        allowanceTime = now;
     }
-    return nullptr;
+    if (resendAllowance < 1.0)
+        return false;
+    resendAllowance -= 1.0;
+    return true;
+}
+
+int Node::serveResendRequests(const int32_t* requests, int count, double now) {
+    NetConnection* connection = host ? host->getConnection() : nullptr;
+    if (!connection || count <= 0)
+        return 0;
+    NetStats* stats = connection->getStats(now);
+    stats->resendRequests += count;
+    double guard = RESEND_GUARD_ROUND_TRIPS * resendRoundTrip();
+    int served = 0;
+    for (int i = 0; i < count && served < MAX_RESENDS_PER_DATAGRAM; ++i) {
+        Packet* stored = findOutgoing(requests[i]);
+        if (!stored || now <= stored->time + guard || !takeResend(now))
+            continue;
+        connection->sendRaw(stored, address);
+        ++served;
+    }
+    stats->resends += served;
+    return served;
 }
 
 void Node::processAcks() { processAcks(netTime()); }
@@ -159,9 +217,12 @@ void Node::processAcks(double now) {
         double roundTrip = now - piece->time;
         if (roundTrip < quickest)
             quickest = roundTrip;
+        if (!outIndex.empty() && indexSlot(piece->sequence) == piece)
+            indexSlot(piece->sequence) = nullptr;
         release(host, piece);
     }
     if (quickest < NO_ROUND_TRIP) {
+        lastAckProgress = now;
         ping = 0.9 * ping + 0.1 * quickest;
         roundTrip = roundTrip >= 0.0 ? 0.875 * roundTrip + 0.125 * quickest : quickest;
     }
@@ -191,8 +252,8 @@ bool Node::insertSorted(PlimBase& queue, Packet* piece) {
         queue.insertChildAfter(piece, after);
     else
         queue.addChildFirst(piece);
-    if (!wasEmpty && !toEnd && host && host->connection)
-        host->connection->getStats()->outOfOrder += 1;
+    if (!wasEmpty && !toEnd && host && host->getConnection())
+        host->getConnection()->getStats()->outOfOrder += 1;
     return true;
 }
 
@@ -254,7 +315,7 @@ bool Node::reassemble() {
     }
     whole->parent = nullptr;
     if (host)
-        host->readyQueue.addChild(whole);
+        host->queueReady(whole);
     else
         delete whole;
     return true;

@@ -20,10 +20,21 @@ public:
     // packet of 64 KB with a piece's worth of a sender's own framing (such a
     // packet takes 130 pieces).
     enum { MAX_JOINED_BYTES = 65536 + 512, MAX_JOINED_PIECES = 1024 };
+    enum {
+        // The resend allowance: each piece sent first earns this many, and a
+        // second earns the floor, up to the ceiling. An honest peer asks again
+        // for a share of what it is sent (under 30% loss about half of it);
+        // requests beyond that only cost.
+        RESENDS_PER_PIECE = 1,
+        RESENDS_PER_SECOND = 50,
+        MAX_RESEND_ALLOWANCE = 2048
+    };
 
     explicit Node(NetHost* host);
     ~Node() override;
 
+    // Pieces enter outQueue only here and leave it only through processAcks
+    // or with the node, which keeps its index by sequence number true.
     void addOutgoing(Packet* piece);
     // The next missing sequence number to ask for again; 0 for none.
     int nextResendRequest();
@@ -37,7 +48,15 @@ public:
     double resendRetryInterval() const;
     // The round trip that times resends: roundTrip once measured, else ping.
     double resendRoundTrip() const { return roundTrip >= 0.0 ? roundTrip : ping; }
+    // The piece with that number in outQueue, through the index: no walk.
     Packet* findOutgoing(int sequence);
+    // Sends again the requested pieces that were not sent within half a round
+    // trip, at most as many of one datagram's requests as a sender writes, and
+    // only while the allowance lasts; counts requests and resends. Returns how many went.
+    int serveResendRequests(const int32_t* requests, int count, double now);
+    // Whether data has waited longer than timeout with no acknowledgement
+    // moving: a peer that takes data and never acknowledges would hold it all.
+    bool ackOverdue(double now, double timeout) const;
     // Drops what sequenceAcked covers; the quickest round trip among them moves ping.
     // now: the engine clock, read once by the caller for the whole datagram.
     void processAcks(double now);
@@ -91,16 +110,25 @@ public:
     int64_t contiguousBytes = 0;
     int contiguousPieces = 0;
     int contiguousEnds = 0;
-    // Whether the peer has shown that it receives at its address: a server's
-    // peer by a sound data datagram with the identifier the accept gave it.
-    // Until then it waits among the host's requests: it gets no data, and at
-    // most a few times the bytes that came from its address.
-    bool bConfirmed = false;
-    double createdAt;
-    int64_t bytesFromAddress = 0;
-    int64_t bytesToAddress = 0;
+    // The connection's secret, given by the server's accept: every data
+    // datagram and disconnect both ways carries it.
+    uint64_t secret = 0;
+    // When an acknowledgement last moved, or data began to wait for one.
+    double lastAckProgress;
 
 private:
+    // outQueue's pieces by sequence number modulo the ring's size, a power of
+    // two grown whenever two pieces would share a slot.
+    std::vector<Packet*> outIndex;
+    // Resends that may still go (see RESENDS_PER_PIECE) and when it was last topped up.
+    double resendAllowance = 0.0;
+    double allowanceTime;
+    Packet*& indexSlot(int32_t sequence);
+    void indexOutgoing(Packet* piece);
+    // Doubles the ring until every piece of outQueue has a slot of its own.
+    void growIndex();
+    // Takes one resend from the allowance, topped up to now; false when none is left.
+    bool takeResend(double now);
     // The missing numbers due for a request, without marking them asked.
     int dueResendRequests(int32_t* out, int max) const;
 };

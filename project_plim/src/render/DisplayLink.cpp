@@ -43,6 +43,13 @@ void DisplayLink::onLoss(void (*orderlyEnd)()) {
 
 bool DisplayLink::isLost() { return lost; }
 
+_XDisplay* DisplayLink::sdlDisplay() {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (lost || SDL_GetWMInfo(&info) <= 0 || info.subsystem != SDL_SYSWM_X11) return nullptr;
+    return info.info.x11.display;
+}
+
 bool DisplayLink::takePointer() {
     if (lost) return false;
     SDL_SysWMinfo info;

@@ -10,8 +10,13 @@
 //
 // Xlib ends the process in its I/O error handler when the display goes away
 // (the X server ends): onLoss runs the program's orderly end there instead.
+struct _XDisplay;
+
 class DisplayLink {
 public:
+    // SDL's connection to the X display; null before SDL's video starts, when
+    // SDL does not run on X11, or once the display is lost.
+    static _XDisplay* sdlDisplay();
     // Before SDL starts (SDL's own handler then passes the loss on): orderlyEnd
     // ends the program as a hang-up does, without touching the display again.
     static void onLoss(void (*orderlyEnd)());

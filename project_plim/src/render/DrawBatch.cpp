@@ -9,29 +9,66 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <cstdlib>
+#include <string>
 #include <thread>
 
 namespace {
 
 const float IDENTITY[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
-// The matrix columns travel as generic attributes 4 to 7, which alias nothing we use.
+// The matrix columns travel as the generic attributes from this one on, which
+// alias nothing we use.
 const GLuint FIRST_ROW_ATTRIBUTE = 4;
+const GLuint MATRIX_COLUMNS = 4;
+
+// A batch's vertices seldom outgrow this many.
+const size_t RESERVED_VERTICES = 6 * 1024;
+// Beyond any window coordinate: where a bounding box starts.
+const double FAR_AWAY = 1e30;
+// A triangle clipped to a rectangle gains at most a corner an edge.
+const int MAX_CLIPPED_CORNERS = 3 + 4;
 
 // The fixed pipeline's position transform as Mesa runs it (a multiply and
 // three multiply-adds over the columns of projection x model-view); colour
 // and texture coordinates pass through.
-const char* PROGRAM = "!!ARBvp1.0\n"
-                          "TEMP t;\n"
-                          "MUL t, vertex.position.x, vertex.attrib[4];\n"
-                          "MAD t, vertex.position.y, vertex.attrib[5], t;\n"
-                          "MAD t, vertex.position.z, vertex.attrib[6], t;\n"
-                          "MAD result.position, vertex.position.w, vertex.attrib[7], t;\n"
-                          "MOV result.color, vertex.color;\n"
-                          "MOV result.texcoord[0], vertex.texcoord[0];\n"
-                          "END\n";
+std::string programText() {
+    char text[512];
+    snprintf(text, sizeof text,
+             "!!ARBvp1.0\n"
+             "TEMP t;\n"
+             "MUL t, vertex.position.x, vertex.attrib[%u];\n"
+             "MAD t, vertex.position.y, vertex.attrib[%u], t;\n"
+             "MAD t, vertex.position.z, vertex.attrib[%u], t;\n"
+             "MAD result.position, vertex.position.w, vertex.attrib[%u], t;\n"
+             "MOV result.color, vertex.color;\n"
+             "MOV result.texcoord[0], vertex.texcoord[0];\n"
+             "END\n",
+             FIRST_ROW_ATTRIBUTE, FIRST_ROW_ATTRIBUTE + 1, FIRST_ROW_ATTRIBUTE + 2, FIRST_ROW_ATTRIBUTE + 3);
+    return text;
+}
+
+// The triangles OpenGL makes of count vertices in glMode.
+int triangleCount(int glMode, int count) { return glMode == GL_TRIANGLES ? count / 3 : count - 2; }
+
+// take(a, b, c) for every triangle of a list, strip or fan of count vertices,
+// each with the vertex numbers in the order OpenGL takes them.
+template <class Take>
+void eachTriangle(int glMode, int count, Take take) {
+    const int triangles = triangleCount(glMode, count);
+    for (int t = 0; t < triangles; ++t) {
+        if (glMode == GL_TRIANGLES)
+            take(3 * t, 3 * t + 1, 3 * t + 2);
+        else if (glMode == GL_TRIANGLE_FAN)
+            take(0, t + 1, t + 2);
+        else if (t & 1)
+            take(t + 1, t, t + 2);
+        else
+            take(t, t + 1, t + 2);
+    }
+}
 
 PFNGLGENPROGRAMSARBPROC genPrograms;
 PFNGLBINDPROGRAMARBPROC bindProgram;
@@ -53,30 +90,37 @@ double threadedBandCost() {
     return count > 0 ? 1000.0 * double(count) : 4000.0;
 }
 
-// The area of a convex polygon (window coordinates) inside the rectangle x0..x1 x y0..y1.
-double clippedArea(std::vector<std::array<double, 2>> poly, double x0, double y0, double x1, double y1) {
-    for (int edge = 0; edge < 4 && !poly.empty(); ++edge) {
+// The area of the triangle abc (window coordinates) inside the rectangle x0..x1 x y0..y1.
+double clippedArea(const ScissorBands::Point& a, const ScissorBands::Point& b, const ScissorBands::Point& c, double x0,
+                   double y0, double x1, double y1) {
+    using Point = ScissorBands::Point;
+    Point corners[2][MAX_CLIPPED_CORNERS] = {{a, b, c}};
+    int count = 3;
+    Point* poly = corners[0];
+    Point* out = corners[1];
+    for (int edge = 0; edge < 4 && count > 0; ++edge) {
         const int axis = edge / 2;
         const bool upper = edge % 2;
         const double limit = upper ? (axis ? y1 : x1) : (axis ? y0 : x0);
-        auto inside = [&](const std::array<double, 2>& p) { return upper ? p[axis] <= limit : p[axis] >= limit; };
-        std::vector<std::array<double, 2>> out;
-        for (size_t i = 0; i < poly.size(); ++i) {
-            const auto& a = poly[i];
-            const auto& b = poly[(i + 1) % poly.size()];
-            if (inside(a)) out.push_back(a);
-            if (inside(a) != inside(b)) {
-                const double t = (limit - a[axis]) / (b[axis] - a[axis]);
-                out.push_back({a[0] + t * (b[0] - a[0]), a[1] + t * (b[1] - a[1])});
+        auto inside = [&](const Point& p) { return upper ? p[axis] <= limit : p[axis] >= limit; };
+        int kept = 0;
+        for (int i = 0; i < count; ++i) {
+            const Point& from = poly[i];
+            const Point& to = poly[(i + 1) % count];
+            if (inside(from)) out[kept++] = from;
+            if (inside(from) != inside(to)) {
+                const double t = (limit - from[axis]) / (to[axis] - from[axis]);
+                out[kept++] = {from[0] + t * (to[0] - from[0]), from[1] + t * (to[1] - from[1])};
             }
         }
-        poly.swap(out);
+        std::swap(poly, out);
+        count = kept;
     }
     double twice = 0.0;
-    for (size_t i = 0; i < poly.size(); ++i) {
-        const auto& a = poly[i];
-        const auto& b = poly[(i + 1) % poly.size()];
-        twice += a[0] * b[1] - b[0] * a[1];
+    for (int i = 0; i < count; ++i) {
+        const Point& from = poly[i];
+        const Point& to = poly[(i + 1) % count];
+        twice += from[0] * to[1] - to[0] * from[1];
     }
     return std::fabs(twice) * 0.5;
 }
@@ -92,8 +136,8 @@ double DrawBatch::bandCost = threadedBandCost();
 
 DrawBatch::DrawBatch() : requestedEnv(GL_MODULATE) {
     std::memcpy(matrix, IDENTITY, sizeof(matrix));
-    pending.reserve(6 * 1024);
-    pendingMatrixed.reserve(6 * 1024);
+    pending.reserve(RESERVED_VERTICES);
+    pendingMatrixed.reserve(RESERVED_VERTICES);
 }
 
 void DrawBatch::setMatrix(const float m[16]) {
@@ -195,7 +239,8 @@ bool DrawBatch::setUpProgram() {
     }
     genPrograms(1, &programName);
     bindProgram(GL_VERTEX_PROGRAM_ARB, programName);
-    programString(GL_VERTEX_PROGRAM_ARB, GL_PROGRAM_FORMAT_ASCII_ARB, GLsizei(strlen(PROGRAM)), PROGRAM);
+    const std::string text = programText();
+    programString(GL_VERTEX_PROGRAM_ARB, GL_PROGRAM_FORMAT_ASCII_ARB, GLsizei(text.size()), text.c_str());
     if (glGetError() == GL_NO_ERROR) return true;
     // One the driver refused is never taken up again.
     bindProgram(GL_VERTEX_PROGRAM_ARB, 0);
@@ -246,18 +291,14 @@ double DrawBatch::coveredArea(const Vertex* vertices, int glMode, int first, int
     float columns[16];
     productColumns(columns);
     const Vertex* in = vertices + first;
-    std::vector<Point> window(size_t(count), {0.0, 0.0});
+    windowCorners.resize(size_t(count));
     for (int k = 0; k < count; ++k)
-        if (!toWindow(columns, in[k].x, in[k].y, in[k].z, window[size_t(k)])) return 0.0; // never drawn here
+        if (!toWindow(columns, in[k].x, in[k].y, in[k].z, windowCorners[size_t(k)])) return 0.0; // never drawn here
     double sum = 0.0;
-    const int triangles = glMode == GL_TRIANGLES ? count / 3 : count - 2;
-    for (int t = 0; t < triangles; ++t) {
-        const int a = glMode == GL_TRIANGLES ? 3 * t : glMode == GL_TRIANGLE_FAN ? 0 : t;
-        const int b = glMode == GL_TRIANGLES ? 3 * t + 1 : t + 1;
-        const int c = glMode == GL_TRIANGLES ? 3 * t + 2 : t + 2;
-        sum += clippedArea({window[size_t(a)], window[size_t(b)], window[size_t(c)]}, within.x0, within.y0, within.x1,
-                           within.y1);
-    }
+    eachTriangle(glMode, count, [&](int a, int b, int c) {
+        sum += clippedArea(windowCorners[size_t(a)], windowCorners[size_t(b)], windowCorners[size_t(c)], within.x0,
+                           within.y0, within.x1, within.y1);
+    });
     return sum;
 }
 
@@ -267,7 +308,7 @@ bool DrawBatch::cutToShownArea(const Vertex* vertices, int glMode, int first, in
     float columns[16];
     productColumns(columns);
     // What covers fewer pixels than a band costs is drawn whole (most sprites).
-    Point low = {1e30, 1e30}, high = {-1e30, -1e30};
+    Point low = {FAR_AWAY, FAR_AWAY}, high = {-FAR_AWAY, -FAR_AWAY};
     for (int k = first; k < first + count; ++k) {
         Point p;
         if (!toWindow(columns, vertices[k].x, vertices[k].y, vertices[k].z, p)) return false;
@@ -288,48 +329,34 @@ bool DrawBatch::cutToShownArea(const Vertex* vertices, int glMode, int first, in
 void DrawBatch::append(const Vertex* vertices, int glMode, int first, int count, bool white) {
     if (count < 3) return;
     if (program == Program::UNTRIED) program = setUpProgram() ? Program::RUNS : Program::NONE;
-    // The triangles in the order OpenGL takes them from a strip or a fan.
-    const int triangles = glMode == GL_TRIANGLES ? count / 3 : count - 2;
+    const int corners = 3 * triangleCount(glMode, count);
     const Vertex* in = vertices + first;
     if (program == Program::RUNS) {
         float columns[16];
         productColumns(columns);
         const size_t start = pendingMatrixed.size();
-        pendingMatrixed.resize(start + size_t(3 * triangles));
+        pendingMatrixed.resize(start + size_t(corners));
         Batched* out = pendingMatrixed.data() + start;
-        for (int t = 0; t < triangles; ++t) {
-            const int a = glMode == GL_TRIANGLES ? 3 * t : glMode == GL_TRIANGLE_FAN ? 0 : (t & 1) ? t + 1 : t;
-            const int b = glMode == GL_TRIANGLES ? 3 * t + 1 : glMode == GL_TRIANGLE_FAN ? t + 1 : (t & 1) ? t : t + 1;
-            const int c = glMode == GL_TRIANGLES ? 3 * t + 2 : t + 2;
+        eachTriangle(glMode, count, [&](int a, int b, int c) {
             for (int k : {a, b, c}) {
                 out->v = in[k];
-                if (white) out->v.color = UColor(255, 255, 255, 255);
+                if (white) out->v.color = UColor::WHITE;
                 std::memcpy(out->columns, columns, sizeof(columns));
                 ++out;
             }
-        }
+        });
         return;
     }
     const size_t start = pending.size();
-    pending.resize(start + size_t(3 * triangles));
+    pending.resize(start + size_t(corners));
     Vertex* out = pending.data() + start;
-    for (int t = 0; t < triangles; ++t) {
-        int a, b, c;
-        if (glMode == GL_TRIANGLES) {
-            a = 3 * t, b = 3 * t + 1, c = 3 * t + 2;
-        } else if (glMode == GL_TRIANGLE_STRIP) {
-            if (t & 1)
-                a = t + 1, b = t, c = t + 2;
-            else
-                a = t, b = t + 1, c = t + 2;
-        } else {
-            a = 0, b = t + 1, c = t + 2;
+    eachTriangle(glMode, count, [&](int a, int b, int c) {
+        for (int k : {a, b, c}) {
+            *out = in[k];
+            if (white) out->color = UColor::WHITE;
+            ++out;
         }
-        *out++ = in[a];
-        *out++ = in[b];
-        *out++ = in[c];
-        if (white) (out - 1)->color = (out - 2)->color = (out - 3)->color = UColor(255, 255, 255, 255);
-    }
+    });
     if (matrixIdentity) return;
     const float* m = matrix;
     for (Vertex* v = pending.data() + start; v != out; ++v) {
@@ -372,14 +399,14 @@ void DrawBatch::flush() {
         const GLsizei stride = sizeof(Batched);
         glInterleavedArrays(GL_T2F_C4UB_V3F, stride, pendingMatrixed.data());
         arrayPointer = nullptr;
-        for (GLuint i = 0; i < 4; ++i) {
+        for (GLuint i = 0; i < MATRIX_COLUMNS; ++i) {
             attribPointer(FIRST_ROW_ATTRIBUTE + i, 4, GL_FLOAT, GL_FALSE, stride, pendingMatrixed[0].columns + 4 * i);
             enableAttribArray(FIRST_ROW_ATTRIBUTE + i);
         }
         glEnable(GL_VERTEX_PROGRAM_ARB);
         drawPending(int(pendingMatrixed.size()));
         glDisable(GL_VERTEX_PROGRAM_ARB);
-        for (GLuint i = 0; i < 4; ++i) disableAttribArray(FIRST_ROW_ATTRIBUTE + i);
+        for (GLuint i = 0; i < MATRIX_COLUMNS; ++i) disableAttribArray(FIRST_ROW_ATTRIBUTE + i);
         pendingMatrixed.clear();
     }
     if (pending.empty()) return;
@@ -419,7 +446,7 @@ void DrawBatch::restoreDefaults() {
 }
 
 void DrawBatch::bindTexture(unsigned handle) {
-    if (boundTexture == int64_t(handle)) return;
+    if (boundTexture == handle) return;
     flush();
     glBindTexture(GL_TEXTURE_2D, handle);
     boundTexture = handle;
@@ -462,13 +489,13 @@ void DrawBatch::forget() {
     projectionKnown = false;
     // Looked at again before the next batch: a new context has no program yet.
     program = Program::UNTRIED;
-    boundTexture = -1;
+    boundTexture.reset();
     blend = texturing = Switch::UNKNOWN;
-    texEnv = -1;
+    texEnv.reset();
     glMatrix = GlMatrix::UNKNOWN;
     arrayPointer = nullptr;
 }
 
 void DrawBatch::textureDeleted(unsigned handle) {
-    if (boundTexture == int64_t(handle)) boundTexture = -1;
+    if (boundTexture == handle) boundTexture.reset();
 }

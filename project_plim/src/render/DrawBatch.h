@@ -19,6 +19,7 @@
 #include "Vertex.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class ShownArea;
@@ -108,6 +109,8 @@ private:
     ScissorBands cut;
     std::vector<Run> runs;
     std::vector<ScissorBands::Rect> runBands;
+    // coveredArea's scratch: a draw's vertices in the window.
+    std::vector<Point> windowCorners;
     enum class Program : int8_t {
         UNTRIED, // looked for before the next batch
         RUNS,    // batched vertices carry their matrix to the vertex program
@@ -131,12 +134,12 @@ private:
     GlMatrix glMatrix = GlMatrix::UNKNOWN;
     int requestedEnv;
 
-    // Known OpenGL state; -1 unknown.
+    // Known OpenGL state: empty or UNKNOWN while not known.
     enum class Switch : int8_t { UNKNOWN, OFF, ON };
     static Switch switchOf(bool on) { return on ? Switch::ON : Switch::OFF; }
-    int64_t boundTexture = -1;
+    std::optional<unsigned> boundTexture;
     Switch blend = Switch::UNKNOWN;
     Switch texturing = Switch::UNKNOWN;
-    int texEnv = -1;
+    std::optional<int> texEnv;
     const void* arrayPointer = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "PlimGraphics.h"
 
 #include "DisplayLink.h"
+#include "GlxErrorTrap.h"
 #include "core/ErrorManager.h"
 #include "core/Logger.h"
 #include "MemoryImageFile.h"
@@ -252,7 +253,14 @@ bool PlimGraphics::restorePresentation() {
         depth = info->vfmt->BitsPerPixel;
     }
     const bool firstWindow = SDL_GetVideoSurface() == NULL;
-    surfaceHandle = SDL_SetVideoMode(screenWidth, screenHeight, depth, flags);
+    {
+        GlxErrorTrap trap(DisplayLink::sdlDisplay());
+        surfaceHandle = SDL_SetVideoMode(screenWidth, screenHeight, depth, flags);
+        const UString refused = trap.refusal();
+        if (!refused.isEmpty())
+            ErrorManager::cannotStart("%s cannot open its OpenGL window: the X server %s.", PLIM_BUILD_NAME,
+                                      refused.c_str());
+    }
     if (surfaceHandle == NULL && firstWindow)
         ErrorManager::cannotStart("%s cannot open its OpenGL window: %s.", PLIM_BUILD_NAME, SDL_GetError());
     if (surfaceHandle == NULL)

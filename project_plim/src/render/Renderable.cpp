@@ -30,8 +30,6 @@ namespace {
 
 const UColor OPAQUE_WHITE(255, 255, 255, 255);
 
-float toDegrees(float radians) { return float(double(radians) * (180.0 / PI_DOUBLE)); }
-
 bool isUnit(const V3& v) { return v.x == 1.0f && v.y == 1.0f && v.z == 1.0f; }
 
 } // namespace
@@ -66,9 +64,9 @@ void Renderable::applyTransform(Matrix& m) {
     // Everything drawn lies in the local plane z = 0; the x factor stands in
     // for z so that a z scale left at 0 never makes the matrix singular.
     if (!isUnit(postScale)) scaleMatrix(m, postScale.x, postScale.y, postScale.x);
-    if (rotation.x != 0.0f) rotateMatrixX(m, toDegrees(rotation.x));
-    if (rotation.y != 0.0f) rotateMatrixY(m, toDegrees(rotation.y));
-    if (rotation.z != 0.0f) rotateMatrixZ(m, toDegrees(rotation.z));
+    if (rotation.x != 0.0f) rotateMatrixX(m, float(radiansToDegrees(rotation.x)));
+    if (rotation.y != 0.0f) rotateMatrixY(m, float(radiansToDegrees(rotation.y)));
+    if (rotation.z != 0.0f) rotateMatrixZ(m, float(radiansToDegrees(rotation.z)));
     if (!isUnit(scale)) scaleMatrix(m, scale.x, scale.y, scale.x);
 }
 
@@ -172,7 +170,7 @@ void Renderable::render() {
 }
 
 void Renderable::drawDebugCircles(int32_t level) {
-    const float step = 6.28f * 0.015625f;
+    const float step = DEBUG_CIRCLE_STEP;
     if (level & 0x10) {
         VertexBuffer circle(64);
         const float radius = boundsRadius * collisionSensitivity;

@@ -62,15 +62,27 @@ int FileStream::read(void* buffer, int count) {
 }
 
 void FileStream::write(const void* bytes, int count) {
-    if (!bOk) return;
+    if (!bOk || writeError) return;
     const char* at = static_cast<const char*>(bytes);
     while (count > 0) {
         ssize_t n = ::write(fd, at, size_t(count));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
+        if (n <= 0) {
+            writeError = n < 0 ? errno : ENOSPC;
+            return;
+        }
         at += n;
         count -= int(n);
     }
+}
+
+bool FileStream::finishWriting() {
+    if (!bOk) return false;
+    if (!writeError && fsync(fd) != 0) writeError = errno;
+    if (close(fd) != 0 && !writeError) writeError = errno;
+    fd = -1;
+    bOk = false;
+    return writeError == 0;
 }
 
 // Writes go straight to the file: nothing is held back.

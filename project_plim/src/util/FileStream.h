@@ -17,11 +17,14 @@ public:
     ~FileStream() override;
 
     int read(void* buffer, int count) override;
-    // These do nothing when the file is not open.
+    // These do nothing when the file is not open, or after a write failed.
     void write(const void* bytes, int count);
     void flush();
     void seek(int position);  // read position from the start of the file
     void writeLine(const UString& text);  // text + "\n"
+    // Makes what was written durable and closes the file; false when that or
+    // an earlier write failed (writeError says why) or the file was not open.
+    bool finishWriting();
 
     // Opens path (read-only, or for writing: created, emptied) without ever
     // blocking, and keeps the descriptor only when it is a regular file;
@@ -32,6 +35,9 @@ public:
 
     bool bOk = false;
     UString problem;
+    // The errno of the first write that failed; later writes are skipped, so
+    // that no gap is left inside the file. 0 while every write went through.
+    int writeError = 0;
 
 private:
     int fd = -1;

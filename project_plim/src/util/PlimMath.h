@@ -11,8 +11,9 @@ constexpr float PI = float(PI_DOUBLE);
 constexpr float TWO_PI = 2.0f * PI;
 constexpr float HALF_PI = 0.5f * PI;
 
-// Radians of an angle given in degrees.
-constexpr float degreesToRadians(float degrees) { return degrees * PI / 180.0f; }
+// The one pair of angle conversions, in double: callers round to float once.
+constexpr double degreesToRadians(double degrees) { return degrees * (PI_DOUBLE / 180.0); }
+constexpr double radiansToDegrees(double radians) { return radians * (180.0 / PI_DOUBLE); }
 
 // The angle brought into [0, 2 pi); a non-finite angle gives 0.
 inline float wrapAngle(float angle) {

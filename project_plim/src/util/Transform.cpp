@@ -20,7 +20,7 @@ namespace {
 
 // Mixes columns a and b of m by the rotation (c, s): a' = c a + s b, b' = c b - s a.
 void rotateColumns(Matrix& m, int a, int b, float degrees) {
-    const double radians = double(degrees) * (PI_DOUBLE / 180.0);
+    const double radians = degreesToRadians(degrees);
     const float c = float(cos(radians));
     const float s = float(sin(radians));
     for (int r = 0; r < 4; ++r) {

@@ -9,6 +9,9 @@ uint8_t blend(uint8_t from, uint8_t to, float t) {
 }
 }  // namespace
 
+// Constant-initialised (constexpr constructor), so other files' statics may copy it.
+const UColor UColor::WHITE(255, 255, 255, 255);
+
 UColor::UColor(UColor from, UColor to, float t)
     : r(blend(from.r, to.r, t)), g(blend(from.g, to.g, t)), b(blend(from.b, to.b, t)),
       a(blend(from.a, to.a, t)) {}

@@ -6,10 +6,13 @@
 struct UColor {
     uint8_t r = 0, g = 0, b = 0, a = 0;
 
-    UColor() = default;
+    // Opaque white: textures drawn with it keep their own colours.
+    static const UColor WHITE;
+
+    constexpr UColor() = default;
     UColor(uint32_t value)
         : r(uint8_t(value)), g(uint8_t(value >> 8)), b(uint8_t(value >> 16)), a(uint8_t(value >> 24)) {}
-    UColor(uint8_t r, uint8_t g, uint8_t b, uint8_t a) : r(r), g(g), b(b), a(a) {}
+    constexpr UColor(uint8_t r, uint8_t g, uint8_t b, uint8_t a) : r(r), g(g), b(b), a(a) {}
     // Per channel from + (to - from) * t, truncated and wrapped to 8 bits;
     // t is not clamped.
     UColor(UColor from, UColor to, float t);

@@ -5,9 +5,8 @@
 
 RecordingHost::RecordingHost(bool server, const char* game, double version, const char* name)
     : NetHost(game, version, name, 0, server) {
-    connection = new NetConnection(NetAddress(UString("127.0.0.1"), 0));
-    ownsConnection = true;
-    maxPeers = 8;
+    setConnection(new NetConnection(NetAddress(UString("127.0.0.1"), 0)), true);
+    setMaxPeers(8);
 }
 
 void RecordingHost::onPeerConnected(Node* peer) { events.push_back(std::string("connected ") + peer->name.c_str()); }

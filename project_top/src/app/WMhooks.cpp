@@ -1,7 +1,6 @@
 #include "WMhooks.h"
 
 #include "app/ContextManager.h"
-#include "render/DisplayLink.h"
 #include "core/ErrorManager.h"
 #include "core/Logger.h"
 #include "MyGlobal.h"
@@ -14,11 +13,7 @@
 #include "util/PlimUtil.h"
 
 #include <SDL.h>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -110,7 +105,6 @@ void windowFocusLost() {
 
 void shutdown() {
     shutdownStarted = true;
-    UString url = gGlobal ? gGlobal->urlToOpen : UString();
     SDL_PauseAudio(1);
     delete gGlobal;
     gGlobal = nullptr;
@@ -121,45 +115,8 @@ void shutdown() {
     const std::vector<UString> unseen = UserNotices::take();
     for (const UString& notice : unseen) UserNotices::say(notice);
     SaveFailures::keepUnseen(getUserDataFolder(true), unseen);
-    if (!url.isEmpty() && !DisplayLink::isLost()) openUrl(url.c_str());
 }
 
 void endAfterLostDisplay() {
     if (firstFrameDone && !shutdownStarted) shutdown();
-}
-
-bool openUrl(const char* url) {
-    // The child reports a failed exec through a pipe that a successful exec closes.
-    int report[2];
-    if (pipe2(report, O_CLOEXEC) != 0) {
-        fprintf(stderr, "Could not open '%s': %s\n", url, strerror(errno));
-        return false;
-    }
-    pid_t child = fork();
-    if (child < 0) {
-        fprintf(stderr, "Could not open '%s': %s\n", url, strerror(errno));
-        close(report[0]);
-        close(report[1]);
-        return false;
-    }
-    if (child == 0) {
-        close(report[0]);
-        char* const arguments[] = {const_cast<char*>("xdg-open"), const_cast<char*>(url), nullptr};
-        execvp("xdg-open", arguments);
-        int error = errno;
-        if (write(report[1], &error, sizeof error) < 0) {}
-        _exit(127);
-    }
-    close(report[1]);
-    int error = 0;
-    ssize_t got;
-    do {
-        got = read(report[0], &error, sizeof error);
-    } while (got < 0 && errno == EINTR);
-    close(report[0]);
-    if (got == ssize_t(sizeof error)) {
-        fprintf(stderr, "Could not start xdg-open for '%s': %s\n", url, strerror(error));
-        return false;
-    }
-    return true;
 }

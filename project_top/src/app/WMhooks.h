@@ -4,7 +4,7 @@
 // hang-up signal ask to quit after the frame; a mouse press takes the pointer; input focus changes
 // set the engine's focus flag), hands every event to the engine and runs one
 // frame through doFrame. The first frame creates the engine and the
-// application object; shutdown deletes them and opens a requested web page.
+// application object; shutdown deletes them.
 class Global;
 
 int SDL_main(int argc, char** argv);
@@ -13,9 +13,8 @@ bool doFrame();
 void onMouseButtonDown(int x, int y);
 void windowFocusGained();
 void windowFocusLost();
-// Pauses audio, deletes the application object and the engine, says on
-// standard error what could not be saved on the way, then opens the
-// application's URL (if any) in the browser.
+// Pauses audio, deletes the application object and the engine, and says on
+// standard error what could not be saved on the way.
 void shutdown();
 // The display's I/O error handler calls this (see DisplayLink): the game ends
 // as on a hang-up, saves written. Before the first frame has run, or once the
@@ -26,7 +25,3 @@ void endAfterLostDisplay();
 // unless a test program installs its own before calling SDL_main.
 typedef Global* (*ApplicationFactory)();
 extern ApplicationFactory applicationFactory;
-
-// Starts "xdg-open url" without a shell and does not wait for it; false (with
-// a message on standard error) when it could not be started.
-bool openUrl(const char* url);

@@ -23,6 +23,7 @@
 #include "app/MyGlobal.h"
 #include "Messenger.h"
 #include "PlayerData.h"
+#include "RatingLayer.h"
 #include "world/CameraStatic.h"
 #include "world/Vehicle.h"
 #include "world/World.h"
@@ -62,7 +63,15 @@ MyGlobal* app() { return static_cast<MyGlobal*>(gGlobal); }
 // the sky, the clouds and the fireworks.
 RenderableText* platedText(float x, float y, const UString& text, FontQuad* font, UColor colour) {
     RenderableText* label = new RenderableText(x, y, 0.0f, text, font, colour);
-    label->plate = UColor(0, 0, 0, 176);
+    label->plate = RatingLayer::PLATE;
+    return label;
+}
+
+// A text of the rating over the bar: its point is the bottom of its line, so
+// that it stands above the bar; it goes on the layer's shared plate.
+RenderableText* ratingText(float y, const UString& text, FontQuad* font) {
+    RenderableText* label = new RenderableText(0.0f, y, 0.0f, text, font, WHITE);
+    label->printFlags |= FontQuad::PRINT_BOTTOM;
     return label;
 }
 
@@ -89,7 +98,7 @@ void addCamera(ContextBlender* scene, float x, float y, float z) {
 
 ContextEnding::ContextEnding() {
     bMousePointer = false;
-    ratingLayer = new PlimBase();
+    ratingLayer = new RatingLayer();
     hud->addChild(ratingLayer);
     barQuad = new Quad();
     MyGlobal::setProgressSkin(barQuad, barPicture(BAR_FILL_PICTURE), 0.0f);
@@ -232,7 +241,7 @@ void ContextEnding::onStateChange() {
         setState(STATE_RATING, SCENE_STEP);
         break;
     case STATE_RATING: {
-        ratingLayer->addChild(platedText(0.0f, 50.0f, "your final rating is", gGlobal->fontMedium, WHITE));
+        ratingLayer->addPlated(ratingText(50.0f, "your final rating is", gGlobal->fontMedium));
         Renderable* frame = new Renderable();
         const V3 at(0.0f, 0.0f, 0.0f);
         frame->setup(barPicture(BAR_FRAME_PICTURE), &at, nullptr, nullptr);
@@ -246,8 +255,7 @@ void ContextEnding::onStateChange() {
         World::playRandomPitch("cymbal");
         if (drumRoll) drumRoll->stop();
         const float rating = from->playerData[winnerIndex]->rating;
-        ratingLayer->addChild(
-            platedText(0.0f, 19.0f, Formatters::formatPercent(rating), gGlobal->fontLarge, WHITE));
+        ratingLayer->addPlated(ratingText(19.0f, Formatters::formatPercent(rating), gGlobal->fontLarge));
         enterHighScore();
         setState(highScoreRank >= 0 ? STATE_PLACE : STATE_CLICK, SCENE_STEP);
         break;
@@ -259,7 +267,7 @@ void ContextEnding::onStateChange() {
         break;
     }
     case STATE_CLICK: {
-        ratingLayer->destroyChildren();
+        ratingLayer->clear();
         bar = nullptr;
         ratingLayer->addChild(clickToContinue(CLICK_DELAY_LATER));
         addCamera(scene, winnerIsland()->position.x, float(2 * h) - 114.0f, -float(2 * (w / 2)));

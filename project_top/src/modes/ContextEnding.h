@@ -11,6 +11,7 @@
 //   gGlobal->contextManager->push(ending);
 #include "util/UString.h"
 #include "GameController.h"
+#include "RatingLayer.h"
 
 class Quad;
 class Renderable;
@@ -54,7 +55,7 @@ public:
     GameController* previous = nullptr; // the finished mode (not owned)
     double nextFireworkTime = 0.0;
     int32_t fireworksLeft = 0;
-    PlimBase* ratingLayer = nullptr;    // child of hud
+    RatingLayer* ratingLayer = nullptr; // child of hud
     Quad* barQuad = nullptr;            // owned
     Renderable* bar = nullptr;          // owned until it joins the rating layer
     SoundChannel* drumRoll = nullptr;   // owned

@@ -216,10 +216,21 @@ void PlayerHUD::drawBars(Vehicle* v) {
     }
 }
 
+float PlayerHUD::trayX() const {
+    const float s = float(2 * player - 1);
+    return s * (float(halfWidth()) + SLIDE_OUT) - s * trayOffset;
+}
+
+Rect PlayerHUD::trayRect() const {
+    const Skin* tray = pSkin;
+    const float x = trayX(), y = -float(halfHeight());
+    return Rect(x - 0.5f * tray->width, y + 0.5f * tray->height, x + 0.5f * tray->width, y - 0.5f * tray->height);
+}
+
 void PlayerHUD::drawTray(Vehicle* v) {
     const float s = float(2 * player - 1);
     const float h2 = float(halfHeight());
-    const float trayX = s * (float(halfWidth()) + SLIDE_OUT) - s * trayOffset;
+    const float trayX = this->trayX();
     drawSkin(findSkin("ovalButtons:2"), V3(trayX, -h2, 0.0f), V3(0.0f, 0.0f, 0.0f), WHITE);
 
     int icons = 0;

@@ -4,6 +4,7 @@
 // and markers for an off-screen vehicle and the mouse heading. Its popups
 // (PlayerHUDBonus) are its children; it ticks and draws the first five.
 #include "render/Renderable.h"
+#include "util/Rect.h"
 #include "util/UString.h"
 
 class Vehicle;
@@ -36,6 +37,8 @@ public:
     void showCaption(const UString& caption);
     // Width of the tray for a number of bonus icons.
     static float trayWidth(int icons);
+    // Where the tray's picture lies now (its outer part beyond the screen edge).
+    Rect trayRect() const;
 
     float slide = 0.0f;
     float scoreProgress = 1.0f;
@@ -55,6 +58,7 @@ public:
 
 private:
     Vehicle* vehicle() const;
+    float trayX() const;
     void drawMouseArrow(Vehicle* v);
     void drawFinder(Vehicle* v);
     void drawBars(Vehicle* v);

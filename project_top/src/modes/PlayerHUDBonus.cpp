@@ -23,8 +23,8 @@ const float SLIDE_DISTANCE = 192.0f;
 const float TAB_WIDTH = 128.0f;
 const float CAPTION_INSET = 28.0f;
 const int TAB_END = 24;
-// The least room between a settled caption and the screen edge.
-const float EDGE_MARGIN = 6.0f;
+// The least room between a settled tab and the screen edge.
+const float EDGE_GAP = 4.0f;
 
 } // namespace
 
@@ -50,31 +50,49 @@ void PlayerHUDBonus::tick(double, double dt) {
     updateVisuals();
 }
 
-void PlayerHUDBonus::render() {
+PlayerHUDBonus::Place PlayerHUDBonus::place() const {
     FontQuad* font = gGlobal ? gGlobal->fontSmall : nullptr;
     const float s = float(2 * player - 1);
-    // The tab's outer end lies past the screen edge; its caption starts
-    // CAPTION_INSET in from the outer end's picture place, but never nearer the
-    // edge than EDGE_MARGIN once settled, and a long caption stretches the tab
-    // inward, its star end past the caption's end.
+    // The tab's picture place would put its outer end past the screen edge:
+    // the tab and its caption (CAPTION_INSET out from the picture's centre)
+    // move inward together until, once settled, the tab keeps EDGE_GAP from
+    // the edge. A long caption stretches the tab inward, its star end past
+    // the caption's end.
     const float edge = s * float(Camera::fovWidth() / 2);
-    const float settledOuter = target.x + s * CAPTION_INSET;
-    const float limit = edge - s * EDGE_MARGIN;
-    const float shift = s > 0.0f ? std::min(0.0f, limit - settledOuter) : std::max(0.0f, limit - settledOuter);
-    const float textOuter = position.x + s * CAPTION_INSET + shift;
+    const float settledOuterEnd = target.x + s * 0.5f * TAB_WIDTH;
+    const float limit = edge - s * EDGE_GAP;
+    const float shift =
+        s > 0.0f ? std::min(0.0f, limit - settledOuterEnd) : std::max(0.0f, limit - settledOuterEnd);
+    Place p;
+    p.textOuter = position.x + s * CAPTION_INSET + shift;
     const float textWidth = font ? float(font->getTextWidth(caption, nullptr).width) : 0.0f;
-    const float outerEnd = position.x + s * 0.5f * TAB_WIDTH;
-    const float innerEnd = textOuter - s * (textWidth + float(TAB_END));
-    const float width = std::max(TAB_WIDTH, s * (outerEnd - innerEnd));
+    p.outerEnd = position.x + s * 0.5f * TAB_WIDTH + shift;
+    const float innerEnd = p.textOuter - s * (textWidth + float(TAB_END));
+    p.width = std::max(TAB_WIDTH, s * (p.outerEnd - innerEnd));
+    return p;
+}
+
+Rect PlayerHUDBonus::tabRect() const {
+    const Place p = place();
+    const float s = float(2 * player - 1);
+    const float innerEnd = p.outerEnd - s * p.width;
+    const float half = 0.5f * pSkin->height;
+    return Rect(std::min(p.outerEnd, innerEnd), position.y + half, std::max(p.outerEnd, innerEnd), position.y - half);
+}
+
+void PlayerHUDBonus::render() {
+    const float s = float(2 * player - 1);
+    const Place p = place();
     StretchSkin* tab = static_cast<StretchSkin*>(pSkin);
-    if (tab->width != width) tab->setSize(width, -1.0f);
+    if (tab->width != p.width) tab->setSize(p.width, -1.0f);
     const V3 at = position;
-    position.x = outerEnd - s * 0.5f * width;
+    position.x = p.outerEnd - s * 0.5f * p.width;
     updateVisuals();
     Renderable::render();
     position = at;
     updateVisuals();
+    FontQuad* font = gGlobal ? gGlobal->fontSmall : nullptr;
     if (!font) return;
     const int align = (player == 1 ? PlayerHUD::PRINT_RIGHT : PlayerHUD::PRINT_LEFT) | FontQuad::PRINT_VCENTER;
-    font->printAt(textOuter, position.y, position.z, CAPTION_COLOUR, align, caption);
+    font->printAt(p.textOuter, position.y, position.z, CAPTION_COLOUR, align, caption);
 }

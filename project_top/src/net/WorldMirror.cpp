@@ -92,7 +92,7 @@ void WorldMirror::finish() {
 void WorldMirror::seedIfNewPeers() {
     bool fresh = passes == 0;
     std::set<uint32_t> now;
-    for (BasicLink* l = role->peers.firstChild; l; l = l->next) {
+    for (BasicLink* l = role->getPeers().firstChild; l; l = l->next) {
         uint32_t id = static_cast<Node*>(l)->nodeUID;
         now.insert(id);
         fresh = fresh || !knownPeers.count(id);

@@ -9,3 +9,11 @@ bool ArgumentNumber::parse(const char* text, long low, long high, long* out) {
     *out = value;
     return true;
 }
+
+bool ArgumentNumber::parseDecimal(const char* text, double low, double high, double* out) {
+    char* end = nullptr;
+    const double value = strtod(text, &end);
+    if (!*text || *end || !(value >= low && value <= high)) return false;
+    *out = value;
+    return true;
+}

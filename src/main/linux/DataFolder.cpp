@@ -28,11 +28,14 @@ std::string executableFolder() {
 }
 
 std::string missingDataMessage(const std::vector<std::string>& candidates, const std::string& archiveName) {
-    std::string text = "Cannot find the game data '" + archiveName + "'. Looked in:\n";
+    std::vector<std::string> folders;
     for (const std::string& folder : candidates)
-        if (!folder.empty()) text += "  " + folder + "\n";
-    text += "Start the game from the folder that holds it, or install it.\n";
-    return text;
+        if (!folder.empty()) folders.push_back("'" + folder + "'");
+    std::string list;
+    for (size_t i = 0; i < folders.size(); ++i)
+        list += (i == 0 ? "" : i + 1 == folders.size() ? " or " : ", ") + folders[i];
+    return "Cannot find the game data '" + archiveName + "' in " + list + ". Put it beside the program, or install " +
+           "the game (" + DATA_REBUILD_HINT + ").\n";
 }
 
 std::string unreadableDataMessage(const std::vector<std::string>& candidates, const std::string& archiveName) {
@@ -54,7 +57,7 @@ std::string unreadableDataMessage(const std::vector<std::string>& candidates, co
             }
             reason = strerror(errno);
         }
-        return "Cannot read '" + path + "': " + reason + "\n";
+        return "Cannot read '" + path + "': " + reason + ". Put the game's own data archive there (" + DATA_REBUILD_HINT + ").\n";
     }
     return std::string();
 }

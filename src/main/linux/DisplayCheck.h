@@ -5,7 +5,7 @@
 // terminal.
 #include <string>
 
-// Empty when SDL is to run its X11 driver and the X display opens and offers
-// OpenGL (GLX); else one line saying why not and how to run the game
+// Empty when SDL is to run its X11 driver and the X display opens, offers
+// OpenGL (GLX) and grants an OpenGL context; else one line saying why not and how to run the game
 // (program, as started) under Xvfb.
 std::string missingDisplayMessage(const std::string& program);

@@ -78,9 +78,8 @@ bool spawnArgument(const std::string& text, Options* options) {
 
 // A decimal fraction within [0, 1].
 bool fractionArgument(const char* text, float* out) {
-    char* end = nullptr;
-    const double value = strtod(text, &end);
-    if (!*text || *end || !(value >= 0.0 && value <= 1.0)) return false;
+    double value = 0.0;
+    if (!ArgumentNumber::parseDecimal(text, 0.0, 1.0, &value)) return false;
     *out = float(value);
     return true;
 }

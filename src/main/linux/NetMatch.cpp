@@ -170,9 +170,8 @@ private:
 
 NetRole* makeRole(bool isServer, NetAddress bindTo, int maxPeers) {
     NetRole* role = new NetRole(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, isServer ? "server" : "client", 0, isServer);
-    role->connection = new NetConnection(bindTo, false);
-    role->ownsConnection = true;
-    role->maxPeers = maxPeers;
+    role->setConnection(new NetConnection(bindTo, false), true);
+    role->setMaxPeers(maxPeers);
     // Its constructor left it the current role until its first tick; the
     // match's own code runs without one.
     role->tick(0.0, 0.0);
@@ -190,7 +189,7 @@ int runServer(const Options& o, MatchHarness& harness) {
     if (!o.bindHost.empty()) bindTo = NetAddress(UString(o.bindHost.c_str()), uint16_t(o.port));
     bindTo.setPort(uint16_t(o.port));
     std::unique_ptr<NetRole> role(makeRole(true, bindTo, o.clients));
-    if (!role->connection->isOpen()) {
+    if (!role->getConnection()->isOpen()) {
         fprintf(stderr, "net-match: cannot bind port %d\n", o.port);
         return 1;
     }
@@ -198,7 +197,7 @@ int runServer(const Options& o, MatchHarness& harness) {
     role->registerObject(root, 1);
     WorldMirror* mirror = new WorldMirror(role.get(), root, match, uint32_t(o.seed));
     role->addChild(mirror);
-    printf("listening on port %d\n", role->connection->address.getPort());
+    printf("listening on port %d\n", role->getConnection()->address.getPort());
     fflush(stdout);
 
     Pacer pacer(harness);
@@ -235,7 +234,7 @@ int runClient(const Options& o, MatchHarness& harness) {
     NetAddress bindTo;
     if ((server.getIP() >> 24) == LOOPBACK_NET) bindTo.setIP(server.getIP());
     std::unique_ptr<NetRole> role(makeRole(false, bindTo, 1));
-    if (!role->connection->isOpen()) {
+    if (!role->getConnection()->isOpen()) {
         fprintf(stderr, "net-match: cannot open a port\n");
         return 1;
     }

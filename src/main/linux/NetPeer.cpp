@@ -141,7 +141,7 @@ class PeerHost : public NetHost {
 public:
     PeerHost(const Options& o)
         : NetHost(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, o.name.c_str(), 0, o.server), options(o) {
-        maxPeers = 1;
+        setMaxPeers(1);
     }
 
     void onPeerConnected(Node* peer) override {
@@ -196,7 +196,7 @@ public:
         ++received;
     }
 
-    Node* peer() { return static_cast<Node*>(peers.firstChild); }
+    Node* peer() { return static_cast<Node*>(getPeers().firstChild); }
 
     // Sends one packet of our own framing; returns the peer's sequence after it.
     void sendFramed(uint8_t kind, uint32_t index, int length) {
@@ -237,14 +237,13 @@ int run(const Options& o) {
     PeerHost host(o);
     NetAddress bindTo;
     bindTo.set(0, static_cast<uint16_t>(o.server ? o.port : 0));
-    host.connection = new NetConnection(bindTo, false);
-    host.ownsConnection = true;
-    if (!host.connection->isOpen()) {
+    host.setConnection(new NetConnection(bindTo, false), true);
+    if (!host.getConnection()->isOpen()) {
         fprintf(stderr, "net-peer: cannot bind port %d\n", o.port);
         return 1;
     }
     if (o.server)
-        printf("listening on port %d\n", host.connection->address.getPort());
+        printf("listening on port %d\n", host.getConnection()->address.getPort());
     fflush(stdout);
     NetAddress serverAddress(UString(o.serverAddress.c_str()));
 
@@ -308,7 +307,7 @@ int run(const Options& o) {
         fflush(stdout);
         usleep(useconds_t(o.tickMs) * 1000);
     }
-    printStats(host.connection, host.peer() ? host.peer()->ping : host.lastPing);
+    printStats(host.getConnection(), host.peer() ? host.peer()->ping : host.lastPing);
     printf("done sent=%zu received=%u\n", nextToSend, host.received);
     fflush(stdout);
     return status;

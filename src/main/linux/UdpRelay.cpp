@@ -28,6 +28,8 @@
 // "relay forwarded=N dropped=N duplicated=N reordered=N delayed=N corrupted=N"
 // and, with replays, "replay sent=N forged=N answers=N data=N answerBytes=N",
 // with a flood "flood sent=N".
+#include "ArgumentNumber.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
@@ -57,6 +59,14 @@ const uint32_t TYPE_CONNECT = 0, TYPE_DISCONNECT = 3;
 const uint8_t STRING_MASK = 0x6B; // onto every byte of a string on the wire
 // A forged piece claims a sequence number this far ahead of the traffic.
 const int FORGED_AHEAD = 100;
+
+// The limits of the options' values.
+const long MAX_PORT = 65535;
+const long MAX_SEED = 0xffffffffL;
+const double MAX_SECONDS = 86400.0; // delays, the duration and the replay's length
+const double MAX_RATE = 1e6;        // datagrams a second
+const long MAX_REPLAY_PORTS = 1024;
+const long MAX_DROPPED_ANSWERS = 1000000000L;
 
 volatile sig_atomic_t stopRequested = 0;
 volatile sig_atomic_t replayRequested = 0;
@@ -134,11 +144,12 @@ void putCrc(std::vector<uint8_t>& out) { putU32(out, uint32_t(crc32(0L, out.data
 
 // A data datagram's sender identifier and sequence number; false for anything else.
 bool dataHeader(const uint8_t* bytes, size_t n, uint32_t* id, uint32_t* sequence) {
-    if (n < 5 || isConnectionPacket(bytes, n))
+    // The identifier, the connection's secret, then the sequence number.
+    if (n < 13 || isConnectionPacket(bytes, n))
         return false;
     memcpy(id, bytes, 4);
     *sequence = 0;
-    for (size_t i = 4, shift = 0; i < n && shift < 32; ++i, shift += 7) {
+    for (size_t i = 12, shift = 0; i < n && shift < 32; ++i, shift += 7) {
         *sequence |= uint32_t(bytes[i] & 0x7F) << shift;
         if (!(bytes[i] & 0x80))
             return true;
@@ -160,6 +171,8 @@ std::vector<uint8_t> connectRequest() {
     putString("Corvana2demo");
     putU32(out, bits);
     putString("flood");
+    for (int i = 0; i < 8; ++i) // the request's nonce
+        out.push_back(uint8_t(rand()));
     putCrc(out);
     return out;
 }
@@ -169,7 +182,7 @@ struct Replayer {
     // The first datagrams (the handshake) stay; later ones in a ring.
     enum { KEPT_FIRST = 32, KEPT_LATEST = 2048 };
     int toward = -1; // 0: the target, 1: the client
-    double rate = 2000.0, seconds = 10.0;
+    double rate = 0.0, seconds = 0.0;
     std::vector<int> sockets;
     std::vector<std::vector<uint8_t>> first;
     std::deque<std::vector<uint8_t>> latest;
@@ -189,16 +202,21 @@ struct Replayer {
         if (sequence > newestSequence)
             newestSequence = sequence;
     }
-    // 12 bytes: a disconnect; 13 bytes: an empty last piece far ahead, with a sound checksum.
+    // A disconnect, and an empty last piece far ahead with a sound checksum,
+    // each with a guessed secret (a forger has read none).
     std::vector<uint8_t> forgery(bool disconnect) const {
         std::vector<uint8_t> out;
         if (disconnect) {
             out.assign(MARKER, MARKER + 4);
             putU32(out, TYPE_DISCONNECT);
             putU32(out, peerId);
+            putU32(out, 0);
+            putU32(out, 0);
             return out;
         }
         putU32(out, peerId);
+        putU32(out, 0);
+        putU32(out, 0);
         putVarint(out, newestSequence + FORGED_AHEAD);
         out.push_back(0x02); // last piece; the entry that follows is a piece
         out.push_back(0);    // acknowledgement
@@ -248,7 +266,8 @@ struct Replayer {
     }
 };
 
-int usage() {
+int usage(const std::string& why) {
+    fprintf(stderr, "udp-relay: %s\n", why.c_str());
     fprintf(stderr, "usage: udp-relay --listen PORT --to HOST:PORT [--seed S] [--drop P] [--duplicate P]\n"
                     "                 [--reorder P] [--delay-min S] [--delay-max S] [--corrupt P]\n"
                     "                 [--drop-first-answers N] [--duration S] [--keep-order 0|1]\n"
@@ -257,179 +276,293 @@ int usage() {
     return 2;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    int listenPort = -1;
+// What the command line asks for.
+struct Options {
+    long listenPort = -1;
     std::string target;
-    unsigned seed = 1;
-    double drop = 0, duplicate = 0, reorder = 0, delayMin = 0, delayMax = 0, corrupt = 0, duration = 0;
+    long seed = 1;
+    // Rates from 0 to 1; delays and the duration in seconds (0: until stopped).
+    double drop = 0, duplicate = 0, reorder = 0, corrupt = 0, delayMin = 0, delayMax = 0, duration = 0;
     long dropFirstAnswers = 0;
     bool keepOrder = false;
-    Replayer replayer;
-    int replayPorts = 8;
+    int replayToward = -1; // 0: the target, 1: the client
+    double replayRate = 2000.0, replaySeconds = 10.0;
+    long replayPorts = 8;
+    bool forge = false;
     double floodRate = 0;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        std::string a = argv[i];
-        const char* v = argv[i + 1];
-        if (a == "--listen") listenPort = atoi(v);
-        else if (a == "--to") target = v;
-        else if (a == "--seed") seed = static_cast<unsigned>(strtoul(v, nullptr, 10));
-        else if (a == "--drop") drop = atof(v);
-        else if (a == "--duplicate") duplicate = atof(v);
-        else if (a == "--reorder") reorder = atof(v);
-        else if (a == "--delay-min") delayMin = atof(v);
-        else if (a == "--delay-max") delayMax = atof(v);
-        else if (a == "--corrupt") corrupt = atof(v);
-        else if (a == "--duration") duration = atof(v);
-        else if (a == "--drop-first-answers") dropFirstAnswers = atol(v);
-        else if (a == "--keep-order") keepOrder = atoi(v) != 0;
-        else if (a == "--replay-toward" && !strcmp(v, "target")) replayer.toward = 0;
-        else if (a == "--replay-toward" && !strcmp(v, "client")) replayer.toward = 1;
-        else if (a == "--replay-rate") replayer.rate = atof(v);
-        else if (a == "--replay-seconds") replayer.seconds = atof(v);
-        else if (a == "--replay-ports") replayPorts = atoi(v);
-        else if (a == "--forge") replayer.forge = atoi(v) != 0;
-        else if (a == "--flood-rate") floodRate = atof(v);
-        else return usage();
+};
+
+bool readSwitch(const char* text, bool* out) {
+    long n = 0;
+    if (!ArgumentNumber::parse(text, 0, 1, &n)) return false;
+    *out = n != 0;
+    return true;
+}
+
+bool readSide(const char* text, int* out) {
+    if (!strcmp(text, "target")) *out = 0;
+    else if (!strcmp(text, "client")) *out = 1;
+    else return false;
+    return true;
+}
+
+// One option and its value into o; false for an unknown option or a value it does not take.
+bool readOption(const std::string& name, const char* value, Options& o) {
+    using N = ArgumentNumber;
+    if (name == "--listen") return N::parse(value, 0, MAX_PORT, &o.listenPort);
+    if (name == "--to") {
+        o.target = value;
+        return !o.target.empty();
     }
-    if (argc % 2 == 0 || listenPort < 0 || target.empty())
-        return usage();
+    if (name == "--seed") return N::parse(value, 0, MAX_SEED, &o.seed);
+    if (name == "--drop") return N::parseDecimal(value, 0.0, 1.0, &o.drop);
+    if (name == "--duplicate") return N::parseDecimal(value, 0.0, 1.0, &o.duplicate);
+    if (name == "--reorder") return N::parseDecimal(value, 0.0, 1.0, &o.reorder);
+    if (name == "--corrupt") return N::parseDecimal(value, 0.0, 1.0, &o.corrupt);
+    if (name == "--delay-min") return N::parseDecimal(value, 0.0, MAX_SECONDS, &o.delayMin);
+    if (name == "--delay-max") return N::parseDecimal(value, 0.0, MAX_SECONDS, &o.delayMax);
+    if (name == "--duration") return N::parseDecimal(value, 0.0, MAX_SECONDS, &o.duration);
+    if (name == "--drop-first-answers") return N::parse(value, 0, MAX_DROPPED_ANSWERS, &o.dropFirstAnswers);
+    if (name == "--keep-order") return readSwitch(value, &o.keepOrder);
+    if (name == "--replay-toward") return readSide(value, &o.replayToward);
+    if (name == "--replay-rate") return N::parseDecimal(value, 0.0, MAX_RATE, &o.replayRate);
+    if (name == "--replay-seconds") return N::parseDecimal(value, 0.0, MAX_SECONDS, &o.replaySeconds);
+    if (name == "--replay-ports") return N::parse(value, 1, MAX_REPLAY_PORTS, &o.replayPorts);
+    if (name == "--forge") return readSwitch(value, &o.forge);
+    if (name == "--flood-rate") return N::parseDecimal(value, 0.0, MAX_RATE, &o.floodRate);
+    return false;
+}
+
+// The options in pairs of a name and a value; an empty text, or why they cannot be used.
+std::string readOptions(int argc, char** argv, Options& o) {
+    if (argc % 2 == 0) return std::string(argv[argc - 1]) + " needs a value";
+    for (int i = 1; i + 1 < argc; i += 2)
+        if (!readOption(argv[i], argv[i + 1], o)) return std::string("bad argument ") + argv[i] + " " + argv[i + 1];
+    if (o.listenPort < 0 || o.target.empty()) return "needs --listen and --to";
+    if (o.delayMax < o.delayMin) return "--delay-max is below --delay-min";
+    return std::string();
+}
+
+void onSignals() {
+    signal(SIGINT, onSignal);
+    signal(SIGTERM, onSignal);
+    signal(SIGUSR1, onReplay);
+}
+
+// The relay itself: its sockets, the datagrams held back and what it did.
+class Relay {
+public:
+    explicit Relay(const Options& options) : o(options), random(unsigned(options.seed)) {
+        replayer.toward = o.replayToward;
+        replayer.rate = o.replayRate;
+        replayer.seconds = o.replaySeconds;
+        replayer.forge = o.forge;
+        dropFirstAnswers = o.dropFirstAnswers;
+    }
+    ~Relay() {
+        if (front >= 0) close(front);
+        if (back >= 0) close(back);
+    }
+
+    // Resolves the target and opens the sockets; false once it has said why.
+    bool open();
+    // Prints the listening port.
+    void announce() const;
+    // Relays until a stop signal or the end of the duration.
+    void run();
+    void printCounts() const;
+
+private:
+    // Waits for a datagram at either socket, at most until the next one is due out.
+    void await(pollfd fds[2]);
+    // Takes every datagram waiting at a side (0: the client's, 1: the target's).
+    void receiveAt(int side, int socket);
+    // Drops a datagram, or queues it (or two copies) delayed, held back and damaged.
+    void damage(int side, ssize_t got);
+    void sendDue();
+    void flood();
+
+    const Options& o;
+    int front = -1, back = -1;
     sockaddr_in targetAddress;
-    if (!resolve(target, &targetAddress)) {
-        fprintf(stderr, "udp-relay: cannot resolve %s\n", target.c_str());
-        return 1;
+    bool haveClient = false;
+    sockaddr_in client;
+    Replayer replayer;
+    std::mt19937 random;
+    std::uniform_real_distribution<double> fraction{0.0, 1.0};
+    std::priority_queue<Pending, std::vector<Pending>, std::greater<Pending>> queue;
+    Counts counts;
+    long dropFirstAnswers = 0;
+    unsigned long order = 0;
+    double lastDue[2] = {0.0, 0.0};
+    std::vector<uint8_t> buffer = std::vector<uint8_t>(MAX_DATAGRAM);
+    double start = 0.0;
+    const std::vector<uint8_t> request = connectRequest();
+    long flooded = 0;
+};
+
+bool Relay::open() {
+    if (!resolve(o.target, &targetAddress)) {
+        fprintf(stderr, "udp-relay: cannot resolve %s\n", o.target.c_str());
+        return false;
     }
-    int front = openSocket(listenPort), back = openSocket(0);
-    for (int i = 0; replayer.toward >= 0 && i < replayPorts; ++i)
-        replayer.sockets.push_back(openSocket(0));
+    front = openSocket(int(o.listenPort));
+    back = openSocket(0);
     bool replaySocketsOpen = true;
-    for (int s : replayer.sockets)
-        replaySocketsOpen &= s >= 0;
-    if (front < 0 || back < 0 || !replaySocketsOpen || (replayer.toward >= 0 && replayPorts < 1)) {
-        fprintf(stderr, "udp-relay: cannot bind: %s\n", strerror(errno));
-        return 1;
+    for (int i = 0; replayer.toward >= 0 && i < o.replayPorts; ++i) {
+        replayer.sockets.push_back(openSocket(0));
+        replaySocketsOpen &= replayer.sockets.back() >= 0;
     }
+    if (front < 0 || back < 0 || !replaySocketsOpen) {
+        fprintf(stderr, "udp-relay: cannot bind: %s\n", strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+void Relay::announce() const {
     sockaddr_in bound;
     socklen_t length = sizeof bound;
     getsockname(front, reinterpret_cast<sockaddr*>(&bound), &length);
     printf("relay on port %d\n", ntohs(bound.sin_port));
     fflush(stdout);
-    signal(SIGINT, onSignal);
-    signal(SIGTERM, onSignal);
-    signal(SIGUSR1, onReplay);
+}
 
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<double> fraction(0.0, 1.0);
-    std::priority_queue<Pending, std::vector<Pending>, std::greater<Pending>> queue;
-    Counts counts;
-    unsigned long order = 0;
-    double lastDue[2] = {0.0, 0.0};
-    bool haveClient = false;
-    sockaddr_in client;
-    std::vector<uint8_t> buffer(MAX_DATAGRAM);
-    double start = now();
-    const std::vector<uint8_t> request = connectRequest();
-    long flooded = 0;
-
-    while (!stopRequested && (duration <= 0 || now() - start < duration)) {
+void Relay::run() {
+    start = now();
+    while (!stopRequested && (o.duration <= 0 || now() - start < o.duration)) {
         if (replayRequested && replayer.start < 0.0)
             replayer.start = now();
-        double wait = replayer.active(now()) || floodRate > 0 ? 0.0005 : 0.05;
-        if (!queue.empty() && queue.top().due - now() < wait)
-            wait = queue.top().due - now();
         pollfd fds[2] = {{front, POLLIN, 0}, {back, POLLIN, 0}};
-        int ms = wait <= 0 ? 0 : int(wait * 1000.0) + 1;
-        poll(fds, 2, ms > 50 ? 50 : ms);
-        for (int side = 0; side < 2; ++side) {
-            if (!(fds[side].revents & POLLIN))
-                continue;
-            for (;;) {
-                sockaddr_in from;
-                socklen_t fromLength = sizeof from;
-                ssize_t got = recvfrom(fds[side].fd, buffer.data(), buffer.size(), MSG_DONTWAIT,
-                                       reinterpret_cast<sockaddr*>(&from), &fromLength);
-                if (got < 0)
-                    break;
-                if (side == 0) {
-                    client = from;
-                    haveClient = true;
-                } else if (!haveClient) {
-                    continue;
-                }
-                if (side == replayer.toward)
-                    replayer.watch(buffer.data(), size_t(got));
-                if (side == 1 && dropFirstAnswers > 0) {
-                    --dropFirstAnswers;
-                    ++counts.dropped;
-                    continue;
-                }
-                if (fraction(random) < drop) {
-                    ++counts.dropped;
-                    continue;
-                }
-                int copies = 1;
-                if (fraction(random) < duplicate) {
-                    ++counts.duplicated;
-                    copies = 2;
-                }
-                for (int c = 0; c < copies; ++c) {
-                    Pending p;
-                    p.bytes.assign(buffer.begin(), buffer.begin() + got);
-                    p.socket = side == 0 ? back : front;
-                    p.to = side == 0 ? targetAddress : client;
-                    double delay = delayMin + fraction(random) * (delayMax - delayMin);
-                    if (delay > 0.0)
-                        ++counts.delayed;
-                    if (fraction(random) < reorder) {
-                        ++counts.reordered;
-                        delay += REORDER_HOLD;
-                    }
-                    if (got > 0 && fraction(random) < corrupt) {
-                        ++counts.corrupted;
-                        size_t bit = random() % (size_t(got) * 8);
-                        p.bytes[bit / 8] ^= uint8_t(1u << (bit % 8));
-                    }
-                    p.due = now() + delay;
-                    if (keepOrder && p.due < lastDue[side])
-                        p.due = lastDue[side];
-                    lastDue[side] = p.due;
-                    p.order = order++;
-                    queue.push(std::move(p));
-                }
-            }
-        }
-        while (!queue.empty() && queue.top().due <= now()) {
-            const Pending& p = queue.top();
-            sendto(p.socket, p.bytes.data(), p.bytes.size(), 0, reinterpret_cast<const sockaddr*>(&p.to), sizeof p.to);
-            ++counts.forwarded;
-            // Kept once sent, so the honest copy is always ahead of the replays.
-            if (replayer.toward == (p.socket == back ? 0 : 1))
-                replayer.keep(p.bytes);
-            queue.pop();
-        }
-        for (long due = long((now() - start) * floodRate); flooded < due; ++flooded) {
-            int s = socket(AF_INET, SOCK_DGRAM, 0);
-            if (s < 0)
-                break;
-            sendto(s, request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&targetAddress),
-                   sizeof targetAddress);
-            close(s);
-        }
+        await(fds);
+        for (int side = 0; side < 2; ++side)
+            if (fds[side].revents & POLLIN)
+                receiveAt(side, fds[side].fd);
+        sendDue();
+        flood();
         if (replayer.toward >= 0 && haveClient) {
             replayer.send(now(), replayer.toward == 0 ? targetAddress : client);
             replayer.drain();
         }
     }
+}
+
+void Relay::await(pollfd fds[2]) {
+    double wait = replayer.active(now()) || o.floodRate > 0 ? 0.0005 : 0.05;
+    if (!queue.empty() && queue.top().due - now() < wait)
+        wait = queue.top().due - now();
+    int ms = wait <= 0 ? 0 : int(wait * 1000.0) + 1;
+    poll(fds, 2, ms > 50 ? 50 : ms);
+}
+
+void Relay::receiveAt(int side, int socket) {
+    for (;;) {
+        sockaddr_in from;
+        socklen_t fromLength = sizeof from;
+        ssize_t got = recvfrom(socket, buffer.data(), buffer.size(), MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from),
+                               &fromLength);
+        if (got < 0)
+            return;
+        if (side == 0) {
+            client = from;
+            haveClient = true;
+        } else if (!haveClient) {
+            continue;
+        }
+        if (side == replayer.toward)
+            replayer.watch(buffer.data(), size_t(got));
+        if (side == 1 && dropFirstAnswers > 0) {
+            --dropFirstAnswers;
+            ++counts.dropped;
+            continue;
+        }
+        damage(side, got);
+    }
+}
+
+void Relay::damage(int side, ssize_t got) {
+    if (fraction(random) < o.drop) {
+        ++counts.dropped;
+        return;
+    }
+    int copies = 1;
+    if (fraction(random) < o.duplicate) {
+        ++counts.duplicated;
+        copies = 2;
+    }
+    for (int c = 0; c < copies; ++c) {
+        Pending p;
+        p.bytes.assign(buffer.begin(), buffer.begin() + got);
+        p.socket = side == 0 ? back : front;
+        p.to = side == 0 ? targetAddress : client;
+        double delay = o.delayMin + fraction(random) * (o.delayMax - o.delayMin);
+        if (delay > 0.0)
+            ++counts.delayed;
+        if (fraction(random) < o.reorder) {
+            ++counts.reordered;
+            delay += REORDER_HOLD;
+        }
+        if (got > 0 && fraction(random) < o.corrupt) {
+            ++counts.corrupted;
+            size_t bit = random() % (size_t(got) * 8);
+            p.bytes[bit / 8] ^= uint8_t(1u << (bit % 8));
+        }
+        p.due = now() + delay;
+        if (o.keepOrder && p.due < lastDue[side])
+            p.due = lastDue[side];
+        lastDue[side] = p.due;
+        p.order = order++;
+        queue.push(std::move(p));
+    }
+}
+
+void Relay::sendDue() {
+    while (!queue.empty() && queue.top().due <= now()) {
+        const Pending& p = queue.top();
+        sendto(p.socket, p.bytes.data(), p.bytes.size(), 0, reinterpret_cast<const sockaddr*>(&p.to), sizeof p.to);
+        ++counts.forwarded;
+        // Kept once sent, so the honest copy is always ahead of the replays.
+        if (replayer.toward == (p.socket == back ? 0 : 1))
+            replayer.keep(p.bytes);
+        queue.pop();
+    }
+}
+
+void Relay::flood() {
+    for (long due = long((now() - start) * o.floodRate); flooded < due; ++flooded) {
+        int s = socket(AF_INET, SOCK_DGRAM, 0);
+        if (s < 0)
+            break;
+        sendto(s, request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&targetAddress),
+               sizeof targetAddress);
+        close(s);
+    }
+}
+
+void Relay::printCounts() const {
     printf("relay forwarded=%ld dropped=%ld duplicated=%ld reordered=%ld delayed=%ld corrupted=%ld\n",
            counts.forwarded, counts.dropped, counts.duplicated, counts.reordered, counts.delayed, counts.corrupted);
     if (replayer.toward >= 0)
         printf("replay sent=%ld forged=%ld answers=%ld data=%ld answerBytes=%ld\n", replayer.sent, replayer.forged,
                replayer.answers, replayer.dataAnswers, replayer.answerBytes);
-    if (floodRate > 0)
+    if (o.floodRate > 0)
         printf("flood sent=%ld\n", flooded);
     fflush(stdout);
-    close(front);
-    close(back);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    const std::string why = readOptions(argc, argv, options);
+    if (!why.empty())
+        return usage(why);
+    Relay relay(options);
+    if (!relay.open())
+        return 1;
+    relay.announce();
+    onSignals();
+    relay.run();
+    relay.printCounts();
     return 0;
 }

@@ -12,8 +12,10 @@
 // while it is packed or the archive would pass 2 GB. Every error is one line
 // on standard error naming the file and the reason. Names holding control
 // characters are refused both ways, and so is an archive with two entries of
-// one name. An ARCHIVE that is a link is written where the link points; the
-// link stays.
+// one name or with a name that is both a file and a folder. An ARCHIVE that
+// is a link is written where the link points; the link stays. A failed
+// extract leaves nothing new behind (see StagedFolder). Results that do not
+// all reach standard output end with status 1 and one line.
 // The tool runs a bare engine without a log file, so it never touches the
 // game's log or crash files in the user data folder.
 #include "core/ErrorManager.h"
@@ -27,6 +29,7 @@
 #include "util/UString.h"
 #include "files/WadDirectory.h"
 #include "files/WadEntry.h"
+#include "StagedFolder.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -34,7 +37,6 @@
 #include <cstring>
 #include <filesystem>
 #include <set>
-#include <sys/stat.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -59,11 +61,30 @@ int usage() {
     return 2;
 }
 
-// Escaped here once for every message: no name or path in one (from the
-// command line, a folder or an archive) breaks the line.
+// The errno of the first line that did not reach standard output; 0 while all did.
+int outputError = 0;
+
+// Every line the tool prints is escaped here, once: no name or path in one
+// (from the command line, a folder or an archive) breaks the line or reaches
+// the terminal as a control sequence.
+void printLine(FILE* stream, const std::string& text) {
+    if (fprintf(stream, "%s\n", printableText(text).c_str()) < 0 && stream == stdout && !outputError)
+        outputError = errno;
+}
+
 int fail(const std::string& message) {
-    fprintf(stderr, "wadtool: %s\n", printableText(message).c_str());
+    printLine(stderr, "wadtool: " + message);
     return 1;
+}
+
+// Results that were lost on the way out (a full disk, a closed pipe) are a
+// failure too: status 1 with one line, unless the command failed already.
+int finishOutput(int status) {
+    if (fflush(stdout) != 0 && !outputError) outputError = errno;
+    if (ferror(stdout) && !outputError) outputError = EIO;
+    if (fclose(stdout) != 0 && !outputError) outputError = errno;
+    if (!outputError || status != 0) return status;
+    return fail(std::string("cannot write standard output: ") + strerror(outputError));
 }
 
 std::string absolutePath(const std::string& path) {
@@ -115,11 +136,12 @@ std::string unstorable(const std::string& name) {
     return std::string();
 }
 
-bool readDiskFile(const std::string& path, std::vector<uint8_t>& bytes) {
+bool readDiskFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& problem) {
     FileStream f(path.c_str(), FileStream::MODE_READ);
-    if (!f.bOk) return false;
+    if (!f.bOk) return problem = "cannot read '" + path + "': " + f.problem.str(), false;
     bytes.resize(size_t(f.size));
-    return f.size == 0 || f.read(bytes.data(), f.size) == f.size;
+    if (f.size == 0 || f.read(bytes.data(), f.size) == f.size) return true;
+    return problem = "cannot read '" + path + "' whole", false;
 }
 
 // Every regular file below folder as a relative path with "/" separators,
@@ -139,7 +161,7 @@ bool collectFiles(const std::string& folder, const std::vector<std::string>& exc
         if (ec) break;
         std::error_code typeError;
         const fs::file_status status = it->symlink_status(typeError);
-        const std::string shown = "'" + printableText(it->path().string()) + "'";
+        const std::string shown = "'" + it->path().string() + "'";
         if (fs::is_symlink(status)) {
             skipped.push_back(shown + ": a link (links are not packed)");
             continue;
@@ -160,9 +182,32 @@ bool collectFiles(const std::string& folder, const std::vector<std::string>& exc
         return false;
     }
     std::sort(skipped.begin(), skipped.end());
-    for (const std::string& s : skipped) fprintf(stderr, "wadtool: skipping %s\n", s.c_str());
+    for (const std::string& s : skipped) printLine(stderr, "wadtool: skipping " + s);
     std::sort(names.begin(), names.end());
     return true;
+}
+
+// Reads the archive written at temp back through the game's reader, entry by
+// entry against its file; empty when every one matches. Leaves the reading
+// file manager in place.
+std::string readBack(const std::string& temp, const std::vector<std::string>& names, int& compressed) {
+    FileManager* fm = newFileManager(false, false);
+    std::vector<WadEntry> records;
+    UString reason;
+    if (!fm->useWad(temp.c_str(), &reason) || !fm->readWadDirectory(temp.c_str(), records, &reason))
+        return reason.str();
+    if (records.size() != names.size())
+        return std::to_string(records.size()) + " entries instead of " + std::to_string(names.size());
+    for (const WadEntry& r : records) compressed += r.isCompressed() ? 1 : 0;
+    std::string error;
+    for (const std::string& name : names) {
+        std::vector<uint8_t> source, entry;
+        if (!fm->isInWad(name.c_str())) return "entry '" + name + "' is missing";
+        if (!readDiskFile(name, source, error)) return error;
+        if (!readEntry(name, entry, reason)) return reason.str();
+        if (entry != source) return "entry '" + name + "' does not match its file";
+    }
+    return std::string();
 }
 
 int pack(const std::string& archiveArg, const std::string& folderArg, bool compress) {
@@ -204,38 +249,25 @@ int pack(const std::string& archiveArg, const std::string& folderArg, bool compr
         if (!file) return abandon("in folder '" + folderArg + "': " + reason.str());
         delete file;
     }
-    fm->saveSubWad(temp.c_str());
+    if (!fm->saveSubWad(temp.c_str(), &reason)) return abandon("cannot write '" + archive + "': " + reason.str());
     deleteFileManager();
 
-    // Read the archive back through the game's reader before it replaces the old one.
-    fm = newFileManager(false, false);
-    std::vector<WadEntry> records;
-    if (!fm->useWad(temp.c_str(), &reason) || !fm->readWadDirectory(temp.c_str(), records, &reason))
-        error = reason.str();
     int compressed = 0;
-    bool ok = error.empty() && records.size() == names.size();
-    for (const WadEntry& r : records) compressed += r.isCompressed() ? 1 : 0;
-    for (size_t i = 0; ok && i < names.size(); ++i) {
-        std::vector<uint8_t> source, entry;
-        if (!fm->isInWad(names[i].c_str()) || !readDiskFile(names[i], source)) {
-            ok = false;
-            break;
-        }
-        if (!readEntry(names[i], entry, reason)) error = reason.str();
-        else if (entry != source) error = "entry '" + names[i] + "' does not match its file";
-        ok = error.empty();
+    error = readBack(temp, names, compressed);
+    if (!error.empty()) {
+        // The temporary copy is removed: the reason names the archive instead.
+        UString why = error.c_str();
+        replaceAll(why, temp.c_str(), archive.c_str());
+        return abandon("archive '" + archive + "' could not be written correctly: " + why.str());
     }
-    if (!ok)
-        return abandon("archive '" + archive + "' could not be written correctly" +
-                       (error.empty() ? std::string() : ": " + error));
     deleteFileManager();
     if (rename(temp.c_str(), archive.c_str()) != 0) {
         const std::string why = strerror(errno);
         return abandon("cannot replace '" + archive + "': " + why);
     }
     pendingTemp.clear();
-    printf("Packed %d files into %s (%d compressed).\n", int(names.size()), archiveArg.c_str(),
-           compressed);
+    printLine(stdout, formatString("Packed %d files into %s (%d compressed).", int(names.size()),
+                                   archiveArg.c_str(), compressed).str());
     return 0;
 }
 
@@ -245,8 +277,8 @@ int list(const std::string& archiveArg) {
     UString problem;
     if (!fm->readWadDirectory(absolutePath(archiveArg).c_str(), records, &problem)) return fail(problem.str());
     for (const WadEntry& r : records)
-        printf("%-10s %10u %10u %10u %s\n", r.isCompressed() ? "compressed" : "stored", r.size,
-               r.storedSize, r.offset, printableText(r.fileName.str()).c_str());
+        printLine(stdout, formatString("%-10s %10u %10u %10u %s", r.isCompressed() ? "compressed" : "stored",
+                                       r.size, r.storedSize, r.offset, r.fileName.c_str()).str());
     deleteFileManager();
     return 0;
 }
@@ -266,30 +298,26 @@ bool isSafeName(const std::string& name) {
     return true;
 }
 
-// Creates the folders of name below folder, one at a time, and checks that no
-// component of name (the file's own included) is a link, so that nothing is
-// written outside folder through a link already there; false with a problem.
-bool makeFoldersWithoutLinks(const std::string& folder, const std::string& name,
-                             std::string& problem) {
-    std::string path = folder;
-    for (size_t start = 0; start < name.size();) {
-        size_t slash = name.find('/', start);
-        const bool last = slash == std::string::npos;
-        path += "/" + name.substr(start, last ? std::string::npos : slash - start);
-        struct stat info;
-        if (lstat(path.c_str(), &info) == 0) {
-            if (S_ISLNK(info.st_mode)) {
-                problem = "refusing to write '" + name + "': '" + path + "' is a link";
-                return false;
-            }
-        } else if (!last && mkdir(path.c_str(), 0777) != 0) {
-            problem = "cannot create folder '" + path + "': " + strerror(errno);
-            return false;
-        }
-        if (last) break;
-        start = slash + 1;
+// Why the names of records cannot all be extracted, each below the target and
+// apart from the others; empty when they can, with names filled.
+std::string refusedEntry(const std::vector<WadEntry>& records, std::vector<std::string>& names) {
+    std::set<std::string> seen;
+    for (const WadEntry& r : records) {
+        std::string name = r.fileName.str();
+        const char* why = !isSafeName(name)            ? "not a plain relative path"
+                          : holdsControlCharacter(name) ? "its name holds control characters"
+                          : !seen.insert(name).second   ? "the archive holds two entries of that name"
+                                                        : nullptr;
+        if (why) return "refusing entry '" + name + "': " + why;
+        names.push_back(name);
     }
-    return true;
+    // A name cannot be a file and, for another entry, a folder.
+    for (const std::string& name : names)
+        for (size_t slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1))
+            if (seen.count(name.substr(0, slash)))
+                return "refusing entry '" + name + "': the archive also holds '" + name.substr(0, slash) +
+                       "' as a file";
+    return std::string();
 }
 
 int extract(const std::string& archiveArg, const std::string& folderArg) {
@@ -298,34 +326,23 @@ int extract(const std::string& archiveArg, const std::string& folderArg) {
     std::vector<WadEntry> records;
     UString problem;
     if (!fm->readWadDirectory(archive.c_str(), records, &problem)) return fail(problem.str());
-
     // Every name is checked before anything is written.
     std::vector<std::string> names;
-    std::set<std::string> seen;
-    for (const WadEntry& r : records) {
-        std::string name = r.fileName.str();
-        const char* why = !isSafeName(name)            ? "not a plain relative path"
-                          : holdsControlCharacter(name) ? "its name holds control characters"
-                          : !seen.insert(name).second   ? "the archive holds two entries of that name"
-                                                        : nullptr;
-        if (why) return fail("refusing entry '" + name + "': " + why);
-        names.push_back(name);
-    }
+    const std::string refused = refusedEntry(records, names);
+    if (!refused.empty()) return fail(refused);
     if (!fm->useWad(archive.c_str(), &problem)) return fail(problem.str());
 
-    std::error_code ec;
-    fs::create_directories(folderArg, ec);
+    StagedFolder folder(folderArg);
+    std::string failure;
+    if (!folder.create(failure)) return fail(failure);
     for (const std::string& name : names) {
-        fs::path target = fs::path(folderArg) / name;
-        std::string unsafe;
-        if (!makeFoldersWithoutLinks(folderArg, name, unsafe)) return fail(unsafe);
         std::vector<uint8_t> entry;
         if (!readEntry(name, entry, problem)) return fail(problem.str());
-        if (!replaceFile(target.c_str(), entry.data(), int(entry.size()), &problem))
-            return fail("cannot write '" + target.string() + "': " + problem.str());
+        if (!folder.write(name, entry.data(), int(entry.size()), failure)) return fail(failure);
     }
+    if (!folder.place(failure)) return fail(failure);
     deleteFileManager();
-    printf("Extracted %d files into %s.\n", int(names.size()), folderArg.c_str());
+    printLine(stdout, formatString("Extracted %d files into %s.", int(names.size()), folderArg.c_str()).str());
     return 0;
 }
 
@@ -338,10 +355,10 @@ int main(int argc, char** argv) {
         if (strcmp(argv[i], "--compress") == 0) compress = true;
         else args.push_back(argv[i]);
     }
-    if (args.empty()) return usage();
+    if (args.empty()) return finishOutput(usage());
     const std::string& command = args[0];
     bool packing = command == "pack";
-    if (compress && !packing) return usage();
+    if (compress && !packing) return finishOutput(usage());
 
     atexit(removePendingTemp);
     setErrorStream(stderr);
@@ -358,5 +375,5 @@ int main(int argc, char** argv) {
     engine->errorManager = nullptr;
     delete engine;
     PLIM = nullptr;
-    return status;
+    return finishOutput(status);
 }

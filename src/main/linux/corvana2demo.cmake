@@ -1,10 +1,11 @@
 # corvana2demo: the game. It runs from the folder that holds its data archive:
-# the working folder, else its own folder (build/), else the installed one.
+# its own folder (build/), else the installed one, else the working folder.
 include(GNUInstallDirs)
 set(CORVANA2DEMO_DATA_DIR ${CMAKE_INSTALL_FULL_DATADIR}/corvana2demo)
 
 add_executable(corvana2demo ${CMAKE_CURRENT_LIST_DIR}/Corvana2demo.cpp ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp
-               ${CMAKE_CURRENT_LIST_DIR}/DisplayCheck.cpp)
+               ${CMAKE_CURRENT_LIST_DIR}/DataCheck.cpp ${CMAKE_CURRENT_LIST_DIR}/DisplayCheck.cpp
+               ${CMAKE_CURRENT_LIST_DIR}/StandardStreams.cpp)
 target_include_directories(corvana2demo PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(corvana2demo PRIVATE top X11::X11)
 target_compile_definitions(corvana2demo PRIVATE CORVANA2DEMO_DATA_DIR="${CORVANA2DEMO_DATA_DIR}")
@@ -25,14 +26,23 @@ add_library(flock_as_on_nfs MODULE ${CMAKE_CURRENT_LIST_DIR}/tests/flock_as_on_n
 target_compile_options(flock_as_on_nfs PRIVATE -fno-sanitize=all)
 target_link_options(flock_as_on_nfs PRIVATE -fno-sanitize=all)
 target_link_libraries(flock_as_on_nfs PRIVATE ${CMAKE_DL_LIBS})
-# The program's tests: the data-folder search, and whole runs of the built game.
+# The program's tests: the data-folder search, whole runs of the built game,
+# and its set-up problems and odd starts. The whole runs need a display: each
+# test runs on a private X server.
 add_executable(linux_corvana2demo_test ${CMAKE_CURRENT_LIST_DIR}/tests/corvana2demo_test.cpp
                ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp)
-target_include_directories(linux_corvana2demo_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(linux_corvana2demo_test PRIVATE GTest::gtest GTest::gtest_main)
-target_compile_definitions(linux_corvana2demo_test PRIVATE
-  CORVANA2DEMO_PATH="$<TARGET_FILE:corvana2demo>" PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}"
-  FLOCK_AS_ON_NFS_PATH="$<TARGET_FILE:flock_as_on_nfs>")
-add_dependencies(linux_corvana2demo_test corvana2demo flock_as_on_nfs)
-# The whole runs need a display: the test runs on a private X server.
+target_include_directories(linux_corvana2demo_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}
+                           ${CMAKE_SOURCE_DIR}/project_plim/tests/support)
+target_compile_definitions(linux_corvana2demo_test PRIVATE FLOCK_AS_ON_NFS_PATH="$<TARGET_FILE:flock_as_on_nfs>")
+add_dependencies(linux_corvana2demo_test flock_as_on_nfs)
+add_executable(linux_startup_test ${CMAKE_CURRENT_LIST_DIR}/tests/startup_test.cpp)
+target_compile_definitions(linux_startup_test PRIVATE WADTOOL_PATH="$<TARGET_FILE:wadtool>")
+add_dependencies(linux_startup_test wadtool)
+foreach(_test linux_corvana2demo_test linux_startup_test)
+  target_link_libraries(${_test} PRIVATE GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${_test} PRIVATE
+    CORVANA2DEMO_PATH="$<TARGET_FILE:corvana2demo>" PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  add_dependencies(${_test} corvana2demo)
+endforeach()
 plim_register_test(linux_corvana2demo_test COST 30)
+plim_register_test(linux_startup_test COST 20)

@@ -1,5 +1,5 @@
 # wadtool: packs, lists and extracts data archives with the engine's own code.
-add_executable(wadtool ${CMAKE_CURRENT_LIST_DIR}/WadTool.cpp)
+add_executable(wadtool ${CMAKE_CURRENT_LIST_DIR}/WadTool.cpp ${CMAKE_CURRENT_LIST_DIR}/StagedFolder.cpp)
 target_link_libraries(wadtool PRIVATE plim)
 
 if(NOT PLIM_TESTS)

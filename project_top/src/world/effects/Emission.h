@@ -7,11 +7,6 @@
 
 struct Emission {
     explicit Emission(const V3& at) : origin(at) {}
-    // In the order of the effects' positional constructors.
-    Emission(float x, float y, float z, int count, float minSpeed, float maxSpeed, float direction, float spread,
-             float scale)
-        : origin(x, y, z), count(count), minSpeed(minSpeed), maxSpeed(maxSpeed), direction(direction), spread(spread),
-          scale(scale) {}
 
     Emission& particles(int n) { count = n; return *this; }
     Emission& speeds(float lowest, float highest) { minSpeed = lowest; maxSpeed = highest; return *this; }

@@ -8,10 +8,7 @@ class Explosion : public ParticleBurst {
 public:
     static constexpr float DEFAULT_DECAY = 64.0f;
 
-    // direction and spread in radians (0 = +x, pi/2 = up), speeds in units per
-    // second, scale the particles' x/y scale. A negative count is 0.
-    Explosion(float x, float y, float z, int count, float minSpeed, float maxSpeed, float direction, float spread,
-              float scale);
+    // A negative count is 0.
     explicit Explosion(const Emission& shape);
 
     // Does not call PlimBase's: no state, no children.

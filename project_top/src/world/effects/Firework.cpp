@@ -14,10 +14,6 @@ Firework::Firework(const Emission& shape, UColor colour) : ParticleBurst(DECAY),
     });
 }
 
-Firework::Firework(float x, float y, float z, int count, float minSpeed, float maxSpeed, float direction,
-                   float spread, float flareScale, UColor colour)
-    : Firework(Emission(x, y, z, count, minSpeed, maxSpeed, direction, spread, flareScale), colour) {}
-
 void Firework::tick(double, double dt) {
     const float t = float(dt);
     advance(t, [&](Sparc& p) {

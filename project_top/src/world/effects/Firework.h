@@ -13,8 +13,6 @@ public:
 
     // The emission's scale is the flares' size at full life.
     Firework(const Emission& shape, UColor colour);
-    Firework(float x, float y, float z, int count, float minSpeed, float maxSpeed, float direction, float spread,
-             float scale, UColor colour);
 
     void tick(double time, double dt) override;
 

@@ -1,5 +1,6 @@
 #include "ParticleBurst.h"
 
+#include "render/Texture.h"
 #include "util/PlimMath.h"
 #include "world/World.h"
 
@@ -29,6 +30,11 @@ V3 ParticleBurst::drift(const Sparc& p, float dt) {
 }
 
 V3 ParticleBurst::randomSpin() { return V3(0.0f, 0.0f, World::fraction() * TWO_PI); }
+
+Skin* ParticleBurst::burntFrame(const Sparc& p, float span) const {
+    const int frameCount = int(frames->skins.size());
+    return World::frame(frames, int(float(frameCount) * (span - p.life) / (span + 1.0f)));
+}
 
 void ParticleBurst::releaseParticles() {
     delete[] particles;

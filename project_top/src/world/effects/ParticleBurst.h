@@ -8,6 +8,7 @@
 #include "Emission.h"
 #include "Sparc.h"
 
+class Skin;
 class Texture;
 
 class ParticleBurst : public PlimBase {
@@ -61,6 +62,9 @@ protected:
     static V3 drift(const Sparc& p, float dt);
     // A rotation about z drawn at random: one draw.
     static V3 randomSpin();
+    // The frame of frames a particle shows: the first with span of life left,
+    // on towards the last as it burns out.
+    Skin* burntFrame(const Sparc& p, float span) const;
     // Frees the particles; safe twice.
     void releaseParticles();
 

@@ -6,7 +6,5 @@
 class Smoke : public Explosion {
 public:
     Smoke(const Emission& shape, UColor colour);
-    Smoke(float x, float y, float z, int count, float minSpeed, float maxSpeed, float direction, float spread,
-          float scale, UColor colour);
     ~Smoke() override;
 };

@@ -12,14 +12,13 @@ const float FRAME_SPAN = 400.0f;
 const float DROP_DROP = 4.0f; // drops start this far below the surface
 } // namespace
 
-Splash::Splash(const Emission& shape)
-    : ParticleBurst(DECAY), originX(shape.origin.x), originY(shape.origin.y), originZ(shape.origin.z) {
+Splash::Splash(const Emission& shape) : ParticleBurst(DECAY), origin(shape.origin) {
     frames = World::frames("splash");
     ringFrames = World::frames("circularSplash");
     ring.position = shape.origin;
     ring.scale.x = shape.scale;
     ring.scale.y = shape.scale;
-    const V3 at(originX, originY - DROP_DROP, originZ);
+    const V3 at(origin.x, origin.y - DROP_DROP, origin.z);
     // Each drop is turned against its offset: no spin drawn.
     launch(shape, [&](Sparc& p, float offset) {
         p.scale.x = shape.scale;
@@ -28,10 +27,6 @@ Splash::Splash(const Emission& shape)
         p.setup(nullptr, &at, &turn, nullptr);
     });
 }
-
-Splash::Splash(float x, float y, float z, int count, float minSpeed, float maxSpeed, float direction, float spread,
-               float scale)
-    : Splash(Emission(x, y, z, count, minSpeed, maxSpeed, direction, spread, scale)) {}
 
 // The particles go before the ring.
 Splash::~Splash() { releaseParticles(); }
@@ -43,13 +38,12 @@ void Splash::tick(double, double dt) {
         Skin* skin = World::frame(ringFrames, int(std::floor(elapsed * double(ringFrames->skins.size()))));
         if (skin != ring.pSkin) ring.setup(skin, nullptr, nullptr, nullptr);
     }
-    const int frameCount = int(frames->skins.size());
     advance(t, [&](Sparc& p) {
         V3 at = p.position;
         // A drop that has fallen back to the surface rests there.
-        if (p.vy > 0.0f || at.y > originY) at = drift(p, t);
+        if (p.vy > 0.0f || at.y > origin.y) at = drift(p, t);
         p.vy -= GRAVITY * t;
-        Skin* skin = World::frame(frames, int(float(frameCount) * (FRAME_SPAN - p.life) / (FRAME_SPAN + 1.0f)));
+        Skin* skin = burntFrame(p, FRAME_SPAN);
         if (skin != p.pSkin) p.setup(skin, nullptr, nullptr, nullptr);
         p.setup(nullptr, &at, nullptr, nullptr);
     });

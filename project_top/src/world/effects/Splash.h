@@ -12,17 +12,13 @@ public:
 
     // As Explosion; the origin's y is the water surface there.
     explicit Splash(const Emission& shape);
-    Splash(float x, float y, float z, int count, float minSpeed, float maxSpeed, float direction, float spread,
-           float scale);
     ~Splash() override;
 
     void tick(double time, double dt) override;
     // The ring while it plays, then the drops.
     void render() override;
 
-    float originX = 0.0f;
-    float originY = 0.0f;
-    float originZ = 0.0f;
+    V3 origin;
     // The ring plays once over its first RING_TIME seconds, then is hidden.
     static constexpr double RING_TIME = 1.0;
     Renderable ring;

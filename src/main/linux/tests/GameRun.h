@@ -113,6 +113,15 @@ public:
         chmod(archive.c_str(), 0644);
         chmod(folder.c_str(), 0755);
     }
+    // A copy of the game in bin/ with its own data beside it (the data it
+    // takes before the working folder's); returns the program's path.
+    std::string copyProgram() const {
+        const std::string bin = folder + "/bin", build = PLIM_TEST_BINARY_DIR;
+        mkdir(bin.c_str(), 0755);
+        EXPECT_EQ(system(("cp '" CORVANA2DEMO_PATH "' '" + build + "/Corvana2demo.dat' '" + build +
+                          "/Corvana2demo.cfg.static' '" + bin + "/'").c_str()), 0);
+        return bin + "/corvana2demo";
+    }
     // As from a shell in the folder; standard output and error go to files there.
     void start(const std::string& program = CORVANA2DEMO_PATH) { pid = spawn(program, ""); }
     // Another copy in the same folder, its output going to files named with prefix.

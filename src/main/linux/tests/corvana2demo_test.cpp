@@ -1,6 +1,7 @@
 // The game program: the data-folder search and whole runs of the built game
 // under Xvfb, driven by real X input (xdotool).
 #include "DataFolder.h"
+#include "FullDisk.h"
 #include "GameRun.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -74,19 +76,19 @@ TEST(DataFolder, AnArchiveThatIsThereButUnreadableIsNamedWithTheReason) {
     touch(b + "/Game.dat");
     EXPECT_EQ(unreadableDataMessage({a, b}, "Game.dat"), "");
     mkdir((a + "/Game.dat").c_str(), 0755);
-    EXPECT_EQ(unreadableDataMessage({"", a, b}, "Game.dat"), "Cannot read '" + a + "/Game.dat': Is a directory\n");
+    const std::string advice = ". Put the game's own data archive there (bash tools/run-game.sh builds it).\n";
+    EXPECT_EQ(unreadableDataMessage({"", a, b}, "Game.dat"), "Cannot read '" + a + "/Game.dat': Is a directory" + advice);
     chmod((b + "/Game.dat").c_str(), 0);
     if (access((b + "/Game.dat").c_str(), R_OK) != 0) {
-        EXPECT_EQ(unreadableDataMessage({b}, "Game.dat"), "Cannot read '" + b + "/Game.dat': Permission denied\n");
+        EXPECT_EQ(unreadableDataMessage({b}, "Game.dat"), "Cannot read '" + b + "/Game.dat': Permission denied" + advice);
     }
     system(("rm -rf " + a + " " + b).c_str());
 }
 
-TEST(DataFolder, TheMessageNamesTheArchiveAndEveryFolder) {
-    std::string text = missingDataMessage({"/one", "", "/two"}, "Game.dat");
-    EXPECT_NE(text.find("'Game.dat'"), std::string::npos);
-    EXPECT_NE(text.find("  /one\n"), std::string::npos);
-    EXPECT_NE(text.find("  /two\n"), std::string::npos);
+TEST(DataFolder, TheMessageNamesTheArchiveAndEveryFolderInOneLine) {
+    EXPECT_EQ(missingDataMessage({"/one", "", "/two", "/three"}, "Game.dat"),
+              "Cannot find the game data 'Game.dat' in '/one', '/two' or '/three'. Put it beside the program, or "
+              "install the game (bash tools/run-game.sh builds it).\n");
 }
 
 // The files the loader reads, in the order of its list.
@@ -174,7 +176,7 @@ TEST(Game, WithoutItsDataItSaysWhereItLookedAndFails) {
     EXPECT_EQ(run.wait(30.0), 1);
     std::string errors = run.errors();
     EXPECT_NE(errors.find("Cannot find the game data 'Corvana2demo.dat'"), std::string::npos) << errors;
-    EXPECT_NE(errors.find("  " + copy + "\n"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("'" + copy + "'"), std::string::npos) << errors;
     EXPECT_FALSE(exists(run.userFolder + "Corvana2demo.log"));
 }
 
@@ -187,7 +189,8 @@ TEST(Game, AnUnreadableArchiveIsNotCalledMissing) {
     mkdir((run.folder + "/Corvana2demo.dat").c_str(), 0755); // unreadable as a file, even for root
     run.start(copy + "/corvana2demo");
     EXPECT_EQ(run.wait(30.0), 1);
-    EXPECT_EQ(run.errors(), "Cannot read '" + run.folder + "/Corvana2demo.dat': Is a directory\n");
+    EXPECT_EQ(run.errors(), "Cannot read '" + run.folder + "/Corvana2demo.dat': Is a directory. Put the game's own data "
+                            "archive there (bash tools/run-game.sh builds it).\n");
 }
 
 #define SKIP_WITHOUT_DISPLAY()                                                                                 \
@@ -210,7 +213,7 @@ std::vector<std::pair<std::string, std::string>> folderContents(const std::strin
     return files;
 }
 
-// A second copy on the same user folder says so and leaves every file alone:
+// A second copy on the same user folder says so, ends with status 1 and leaves every file alone:
 // the first copy's log and saves are untouched, and the first still ends cleanly.
 // Removing the folder frees nothing; where it cannot be locked (flock as on NFS),
 // a lock file in it holds, for other machines (runtime folders) too.
@@ -227,14 +230,14 @@ TEST(Game, ASecondCopyOnTheSameUserFolderLeavesEveryFileAlone) {
     const std::string refused = "Corvana2demo is already running (its user folder '" + run.userFolder + "' is in use).\n";
 
     pid_t second = run.spawn(GAME, "second-");
-    EXPECT_EQ(GameRun::waitFor(second, 30.0), 0);
+    EXPECT_EQ(GameRun::waitFor(second, 30.0), 1);
     EXPECT_EQ(readFile(run.folder + "/second-errors.txt"), refused);
     EXPECT_EQ(run.log().compare(0, firstLog.size(), firstLog), 0) << "the first copy's log was written over";
     EXPECT_EQ(folderContents(run.userFolder), before);
 
     std::ifstream removedLog(run.userFolder + "Corvana2demo.log");
     ASSERT_EQ(system(("rm -rf '" + run.folder + "/user'").c_str()), 0);
-    EXPECT_EQ(GameRun::waitFor(run.spawn(GAME, "third-"), 30.0), 0);
+    EXPECT_EQ(GameRun::waitFor(run.spawn(GAME, "third-"), 30.0), 1);
     EXPECT_EQ(readFile(run.folder + "/third-errors.txt"), refused);
     kill(run.pid, SIGTERM);
     EXPECT_EQ(run.wait(30.0), 0) << run.errors();
@@ -248,7 +251,7 @@ TEST(Game, ASecondCopyOnTheSameUserFolderLeavesEveryFileAlone) {
     ASSERT_TRUE(run.waitForLog("Global initialization complete", 60.0)) << run.errors();
     EXPECT_TRUE(exists(lockFile) && !exists(stale)) << run.errors();
     run.environment.emplace_back("XDG_RUNTIME_DIR", run.folder);
-    EXPECT_EQ(GameRun::waitFor(run.spawn(GAME, "fourth-"), 30.0), 0);
+    EXPECT_EQ(GameRun::waitFor(run.spawn(GAME, "fourth-"), 30.0), 1);
     EXPECT_EQ(readFile(run.folder + "/fourth-errors.txt"), refused);
     kill(run.pid, SIGTERM);
     EXPECT_EQ(run.wait(30.0), 0) << run.errors();
@@ -273,6 +276,29 @@ TEST(Game, AnAbsurdFrameRateStillEndsOnSigterm) {
     EXPECT_NE(run.log().find("readSetting(): Setting frameRate=2147483647 of [Plim] is out of range (0 to 1); using 0.015."),
               std::string::npos);
     EXPECT_NE(readFile(run.userFolder + "Corvana2demo.cfg").find("\nframeRate=2147483647\n"), std::string::npos);
+}
+
+// Without a sound device the game plays silent and says so in one line (ALSA's
+// own complaints go to the log); the player's setting stays for the next start.
+TEST(Game, WithoutASoundDeviceItPlaysSilentAndSaysSoInOneLine) {
+    SKIP_WITHOUT_DISPLAY();
+    keepDisplayOpen();
+    for (const char* driver : {"nosuchdriver", "alsa"}) {
+        GameRun run;
+        run.environment = {{"SDL_AUDIODRIVER", driver}, {"AUDIODEV", "nosuchpcm"}};
+        run.start();
+        ASSERT_TRUE(run.waitForLog("Global initialization complete", 60.0)) << run.errors();
+        kill(run.pid, SIGTERM);
+        EXPECT_EQ(run.wait(30.0), 0) << run.errors();
+        const std::string why = std::string("cannot open the audio device (No available audio device, SDL_AUDIODRIVER=") + driver + ")";
+        EXPECT_EQ(run.errors(), "Corvana2demo: " + why + "; the game runs without sound.\n");
+        std::vector<std::string> lines = logLines(run.log());
+        EXPECT_EQ(linesWith(lines, "PlimAudio(): Running without sound: " + why + ".", "~Plim(): Done.").size(), 1u);
+        EXPECT_EQ(linesWith(lines, "Sound(): Loading sound file", "~Plim(): Done.").size(), 0u);
+        EXPECT_EQ(linesWith(lines, "ALSA(): pcm.c", "~Plim(): Done.").size(), *driver == 'a' ? 1u : 0u);
+        EXPECT_FALSE(exists(run.userFolder + "crash.Corvana2demo.log"));
+        EXPECT_NE(readFile(run.userFolder + "Corvana2demo.cfg").find("\nbMute=No\n"), std::string::npos);
+    }
 }
 
 // Damaged saves (and settings that are not settings text) are kept aside under
@@ -423,6 +449,41 @@ TEST(Game, InAReadOnlyUserFolderTheFailedSavesAreSaidAtExit) {
     EXPECT_EQ(errors.substr(0, errors.find("-----")), expected);
 }
 
+// On a full disk the start tells the player that the saves will fail; at exit
+// each failure is said on standard error, the list for the next start's too,
+// which cannot be written either; the old saves stay as they were.
+TEST(Game, OnAFullDiskTheStartSaysSoAndTheOldSavesStay) {
+    SKIP_WITHOUT_DISPLAY();
+    keepDisplayOpen();
+    GameRun run;
+    FullDisk disk(run.userFolder.substr(0, run.userFolder.size() - 1));
+    std::ofstream(run.userFolder + "Corvana2demo.cfg") << "[PlimGraphics]\nbFullScreen=No\n";
+    // The log goes elsewhere, where the test can still read it.
+    ASSERT_EQ(symlink((run.folder + "/game.log").c_str(), (run.userFolder + "Corvana2demo.log").c_str()), 0);
+    auto runAWhile = [&](const std::string& until) {
+        run.start();
+        EXPECT_TRUE(run.waitForLog(until, 60.0)) << run.errors();
+        kill(run.pid, SIGTERM);
+        EXPECT_EQ(run.wait(30.0), 0) << run.errors();
+    };
+    runAWhile("Global initialization complete");
+    std::map<std::string, std::string> saved;
+    for (const char* kind : {".pro", ".hst", ".cfg"}) saved[kind] = readFile(run.userFolder + "Corvana2demo" + kind);
+    disk.fill();
+    const std::string hst = run.userFolder + "Corvana2demo.hst";
+    runAWhile("showNotices(): The file '" + hst + "' cannot be saved (its disk has only 0 KiB free). The changes "
+              "made in this game will not be kept.");
+    const std::string errors = run.errors();
+    for (const char* kind : {".pro", ".hst", ".cfg"}) {
+        const std::string path = run.userFolder + "Corvana2demo" + kind;
+        EXPECT_TRUE(!saved[kind].empty() && readFile(path) == saved[kind]) << kind;
+        EXPECT_NE(errors.find("Could not save '" + path + "': No space left on device. Your latest changes are not "
+                              "kept.\n"), std::string::npos) << errors;
+    }
+    EXPECT_NE(errors.find("Could not save '" + run.userFolder + "Corvana2demo.unsaved': No space left on device."),
+              std::string::npos) << errors;
+}
+
 // A FIFO, a link to a device or an unreadable save is left as it is, never waited
 // on; a linked save is written through its link, a read-only one kept and its
 // failed save told once; a stray settings line loses nothing. As nobody under root.
@@ -464,6 +525,8 @@ TEST(Game, OddSaveFilesAreLeftAloneOrWrittenThroughTheirLinks) {
     EXPECT_EQ(linesWith(lines, "showNotices(): The file '" + hst + "' cannot be saved (it is read-only). The changes "
                                "made in this game will not be kept.", "~Plim").size(), 1u) << "told at start";
     EXPECT_TRUE(S_ISFIFO(mode(pro)));
+    EXPECT_NE(errors.find("Could not save '" + pro + "': the file there cannot be read and is kept. Your latest "
+                          "changes are not kept.\n"), std::string::npos) << errors;
     EXPECT_EQ(linesWith(lines, "showNotices(): The file '" + pro + "' cannot be read (it is not a regular file). It is left as it is and nothing is saved over it; the game starts from the defaults.", "~Plim").size(), 1u);
 
     std::ofstream(dot + "real.cfg", std::ios::app) << "\x1a";  // damaged: set aside beside it, the link kept
@@ -481,7 +544,7 @@ TEST(Game, OddSaveFilesAreLeftAloneOrWrittenThroughTheirLinks) {
     EXPECT_EQ(linesWith(lines, "keepRefusedFile(): File '" + pro + "' cannot be read (it is not a regular file); it is left as it is and not saved over.", "~Plim").size(), 1u);
 }
 
-// Relative folders (U3_APP_DATA_PATH too) count for nothing: nothing goes below the game.
+// Relative folders (U3_APP_DATA_PATH too) count for nothing, each said in a line: nothing goes below the game.
 // Without a home folder to put the user folder in, the game says so and ends
 // before it writes anything (root runs it as a user the system does not know).
 TEST(Game, RelativeFoldersCountForNothingAndWithoutAnyHomeItSaysSo) {
@@ -494,6 +557,7 @@ TEST(Game, RelativeFoldersCountForNothingAndWithoutAnyHomeItSaysSo) {
         kill(run.pid, SIGTERM);
         EXPECT_EQ(run.wait(30.0), 0) << run.errors();
         EXPECT_FALSE(exists(run.folder + "/relu3"));
+        EXPECT_EQ(run.errors(), "Corvana2demo: U3_APP_DATA_PATH='relu3' is ignored, as it is not an absolute folder.\n");
     }
     if (geteuid() != 0) GTEST_SKIP() << "needs a user without a home folder (root)";
     run.openToOthers();

@@ -72,16 +72,25 @@ TEST(Display, LosingTheDisplayEndsTheGameWithItsSavesWritten) {
     EXPECT_FALSE(exists(run.userFolder + "crash.Corvana2demo.log"));
 }
 
-// Without a display (none named, none there, or an SDL driver without
-// OpenGL asked for) the game says so in one line, with the way to run it under
-// Xvfb, and starts nothing: no SDL driver on the terminal, no log, no crash report.
+// Without a display (none named, none there, an SDL driver without OpenGL
+// asked for, or OpenGL through the network refused) the game says so in one
+// line, with the way to run it under Xvfb, and starts nothing: no SDL driver on
+// the terminal, no log, no crash report.
 TEST(Display, WithoutADisplayItSaysHowToRunItAndTouchesNothing) {
     const std::pair<std::string, std::string> settings[] = {
         {"unset DISPLAY", "DISPLAY is not set"},
         {"export DISPLAY=:65000", "the display ':65000' cannot be opened"},
         {"export SDL_VIDEODRIVER=dummy", "SDL_VIDEODRIVER asks for SDL's 'dummy' driver, which has no OpenGL (unset it)"},
-        {"export SDL_VIDEODRIVER=caca", "SDL_VIDEODRIVER asks for SDL's 'caca' driver, which has no OpenGL (unset it)"}};
+        {"export SDL_VIDEODRIVER=caca", "SDL_VIDEODRIVER asks for SDL's 'caca' driver, which has no OpenGL (unset it)"},
+        {"export SDL_VIDEODRIVER=; unset DISPLAY", "DISPLAY is not set"},
+        {"export LIBGL_ALWAYS_INDIRECT=1", "the display '" + std::string(getenv("DISPLAY") ? getenv("DISPLAY") : "") +
+                                               "' refuses its OpenGL context (BadValue (integer parameter out of range "
+                                               "for operation) in X_GLXCreateContext), as X servers do for OpenGL "
+                                               "through the network (ssh -X, LIBGL_ALWAYS_INDIRECT): unset "
+                                               "LIBGL_ALWAYS_INDIRECT, or run it on that machine's own display"}};
     for (const auto& [setting, why] : settings) {
+        // Xvfb, as the tests start it, refuses OpenGL through the network (no +iglx).
+        if (setting.find("INDIRECT") != std::string::npos && !getenv("DISPLAY")) continue;
         GameRun run;
         std::ofstream(run.folder + "/run.sh") << "#!/bin/sh\nunset SDL_VIDEODRIVER\n" << setting << "\nexec " CORVANA2DEMO_PATH "\n";
         chmod((run.folder + "/run.sh").c_str(), 0755);
@@ -92,6 +101,18 @@ TEST(Display, WithoutADisplayItSaysHowToRunItAndTouchesNothing) {
         EXPECT_EQ(readFile(run.folder + "/output.txt").size(), 0u) << setting;
         EXPECT_FALSE(exists(run.userFolder + "Corvana2demo.log") || exists(run.userFolder + "crash.Corvana2demo.log"));
     }
+}
+
+// SDL_VIDEODRIVER set to nothing counts as not set: SDL's X11 driver.
+TEST(Display, AnEmptyVideoDriverIsTakenAsNoneAskedFor) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";
+    keepDisplayOpen();
+    GameRun run;
+    run.environment = {{"SDL_VIDEODRIVER", ""}};
+    run.start();
+    EXPECT_TRUE(run.waitForLog(LOADED, 60)) << run.errors();
+    kill(run.pid, SIGTERM);
+    EXPECT_EQ(run.wait(30), 0) << run.errors();
 }
 
 } // namespace

@@ -231,11 +231,11 @@ bool closeWith(GameRun& run, const std::string& keys) {
 // A run that ends with screens still on the stack (a URL button, the
 // window's close control) leaves them alive to the end of the process, as
 // the stack is meant to; the sanitizer's leak check would list them.
-void startWithoutLeakCheck(GameRun& run) {
+void startWithoutLeakCheck(GameRun& run, const std::string& program = CORVANA2DEMO_PATH) {
     const char* previous = getenv("ASAN_OPTIONS");
     const std::string options = previous ? previous : "";
     setenv("ASAN_OPTIONS", (options + ":detect_leaks=0").c_str(), 1);
-    run.start();
+    run.start(program);
     if (previous)
         setenv("ASAN_OPTIONS", options.c_str(), 1);
     else
@@ -243,10 +243,12 @@ void startWithoutLeakCheck(GameRun& run) {
 }
 
 // startWithoutLeakCheck with a stand-in browser first on the program's PATH:
-// it writes the page it is asked to open into "opened" in the run's folder.
-void startWithStandInBrowser(GameRun& run) {
+// it writes the page it is asked to open into "opened" in the run's folder
+// and ends with status.
+void startWithStandInBrowser(GameRun& run, int status = 0) {
     system(("mkdir -p '" + run.folder + "/bin'").c_str());
-    std::ofstream(run.folder + "/bin/xdg-open") << "#!/bin/sh\nprintf '%s' \"$1\" > opened\n";
+    std::ofstream(run.folder + "/bin/xdg-open") << "#!/bin/sh\nprintf '%s' \"$1\" > '" << run.folder << "/opened'\nexit "
+                                                << status << "\n";
     chmod((run.folder + "/bin/xdg-open").c_str(), 0755);
     const std::string path = getenv("PATH") ? getenv("PATH") : "";
     setenv("PATH", (run.folder + "/bin:" + path).c_str(), 1);
@@ -523,7 +525,7 @@ TEST(GameMenus, FullScreenSwitchedOffGivesAWindow) {
 TEST(GameMenus, LanguageMakesTheNextStartAskAgain) {
     SKIP_WITHOUT_X_INPUT();
     GameRun run;
-    const std::string staticPath = run.folder + "/Corvana2demo.cfg.static";
+    const std::string game = run.copyProgram(), staticPath = run.folder + "/bin/Corvana2demo.cfg.static";
     std::string settings = readFile(staticPath);
     const size_t key = settings.find("bMultilanguage=No");
     ASSERT_NE(key, std::string::npos);
@@ -531,7 +533,7 @@ TEST(GameMenus, LanguageMakesTheNextStartAskAgain) {
     unlink(staticPath.c_str());
     std::ofstream(staticPath) << settings;
     std::ofstream(run.userFolder + "Corvana2demo.cfg", std::ios::app) << "[Plim]\ndefaultLanguage=0\n";
-    run.start();
+    run.start(game);
     ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
     reachMainMenu(run, "ann");
     auto click = [](float x, float y) { clickInView(x, y, 640, 480, 640, 480); };
@@ -544,7 +546,7 @@ TEST(GameMenus, LanguageMakesTheNextStartAskAgain) {
     const std::string cfg = readFile(run.userFolder + "Corvana2demo.cfg");
     EXPECT_NE(cfg.find("defaultLanguage=-1"), std::string::npos) << cfg;
 
-    startWithoutLeakCheck(run); // closed on the language screen
+    startWithoutLeakCheck(run, game); // closed on the language screen
     ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
     ASSERT_TRUE(run.waitForScreen("ContextLanguageSelect", 30.0)) << run.topScreen();
     press("alt+F4");
@@ -590,26 +592,36 @@ TEST(GameMenus, TheNetworkWizardStoresTheAddressTheServiceSaw) {
 }
 
 // Options, Help: each link ends the program and the stand-in browser gets its
-// absolute address.
+// absolute address. Where the browser fails to start, the game stays and
+// tells the address in a dialog.
 TEST(GameMenus, TheHelpLinksEndTheGameAndOpenTheirPages) {
     SKIP_WITHOUT_X_INPUT();
     struct Link {
         float y;
         bool online;
-    } links[] = {{50.0f, false}, {0.0f, true}};
+        int status;
+    } links[] = {{50.0f, false, 0}, {0.0f, true, 0}, {0.0f, true, 4}};
     for (const Link& link : links) {
         GameRun run("screenWidth=640\nscreenHeight=480\n");
-        startWithStandInBrowser(run); // it ends with the pages on the stack
+        startWithStandInBrowser(run, link.status); // it ends with the pages on the stack
         ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
         reachMainMenu(run, "ann");
         auto click = [](float x, float y) { clickInView(x, y, 640, 480, 640, 480); };
         click(0.0f, -80.0f);  // Options...
         click(0.0f, -190.0f); // Help
         click(0.0f, link.y);
+        if (link.status != 0) {
+            EXPECT_TRUE(run.waitForLog("showNotices(): Could not open 'http://www.zemtrovia.com/corvana2/onlinehelp.php': "
+                                       "xdg-open ended with status 4. Open it in your browser yourself.", 20.0));
+            EXPECT_TRUE(run.waitForScreen("ContextDialog", 5.0)) << run.topScreen();
+            kill(run.pid, SIGTERM);
+            EXPECT_EQ(run.wait(20.0), 0) << "the game stayed until it was ended";
+            continue;
+        }
         EXPECT_EQ(run.wait(20.0), 0) << run.errors();
         for (int i = 0; i < 50 && !exists(run.folder + "/opened"); i++) pause(100);
-        char real[4096];
-        ASSERT_NE(realpath(run.folder.c_str(), real), nullptr);
+        char real[4096]; // the data folder: the program's own
+        ASSERT_NE(realpath(PLIM_TEST_BINARY_DIR, real), nullptr);
         EXPECT_EQ(readFile(run.folder + "/opened"), link.online ? std::string("http://www.zemtrovia.com/corvana2/onlinehelp.php")
                                                                 : "file://" + std::string(real) + "/readme.htm");
     }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # net-peer pairs at the replication role's 50 ms cadence through udp-relay.
 # Heavy loss (20% dropped, with duplicates, reordering, damage and delay), three
-# seeds at once: every packet arrives and neither side drops the other while
-# data still flows. A lost accept: the client's next connect request is
+# seeds at once, and 30% dropped with 40 ms of delay: every packet arrives and
+# neither side drops the other while data still flows. A lost accept: the client's next connect request is
 # answered, so it joins on its second request and the server keeps one peer.
 #   net_relay_loss_test.sh NET_PEER UDP_RELAY
 set -u
@@ -47,12 +47,16 @@ for seed in 1 2 6; do
     run loss$seed $seed $LOSS &
     PIDS="$PIDS $!"
 done
+# 30% lost both ways, the rest 40 ms late: neither side may take the other for
+# one that stopped acknowledging.
+run heavy 3 --drop 0.30 --delay-min 0.040 --delay-max 0.040 &
+PIDS="$PIDS $!"
 run accept 1 --drop-first-answers 1 &
 PIDS="$PIDS $!"
 wait
 
 fail=0
-for name in loss1 loss2 loss6 accept; do
+for name in loss1 loss2 loss6 heavy accept; do
     echo "== $name"
     cat "$WORK/$name.relay.out" "$WORK/$name.server.err" "$WORK/$name.client.err" 2>/dev/null
     grep -h '^connected\|^disconnected\|^stats\|^done' "$WORK/$name.server.out" "$WORK/$name.client.out"

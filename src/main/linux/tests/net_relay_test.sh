@@ -8,10 +8,19 @@ set -u
 PEER=$1
 RELAY=$2
 WORK=$(mktemp -d)
+SERVER= RELAYPID=
 trap 'kill $SERVER $RELAYPID 2>/dev/null; rm -rf "$WORK"' EXIT
 FIXED=0,1,511,512,513,1000,1024,65536
 
 source "$(dirname "$0")/wait_for.sh"
+
+# A value the relay cannot take whole is a usage error, not a zero or a prefix.
+for bad in "--drop 0.1x" "--drop 1.5" "--listen 70000" "--seed -1" "--keep-order yes" \
+    "--delay-min 0.02 --delay-max 0.01" "--replay-toward target --replay-ports 0" "--duration"; do
+    "$RELAY" --listen 0 --to 127.0.0.1:9 --duration 0.1 $bad >/dev/null 2>&1
+    status=$?
+    [ $status -eq 2 ] || { echo "udp-relay $bad: status $status, not a usage error"; exit 1; }
+done
 
 "$PEER" --server 0 --send $FIXED --random 200 --seed 11 --timeout 45 >"$WORK/server.out" 2>"$WORK/server.err" &
 SERVER=$!

@@ -2,6 +2,7 @@
 // extracts the archive, and checks the bytes on disk; then bad input.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,8 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <cstring>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <vector>
@@ -65,13 +68,14 @@ protected:
         root = mkdtemp(pattern);
     }
     void TearDown() override {
+        if (mounted) umount((root + "/full").c_str());
         std::string command = "rm -rf '" + root + "'";
         EXPECT_EQ(0, system(command.c_str()));
     }
 
     // Runs wadtool with the arguments from the test folder; returns its exit status.
     int wadtool(const std::string& args, std::string* output = nullptr) {
-        std::string command = "cd '" + root + "' && '" WADTOOL_PATH "' " + args + " 2>&1";
+        std::string command = "cd '" + root + "' && exec 2>&1 && " + limit + "'" WADTOOL_PATH "' " + args;
         FILE* p = popen(command.c_str(), "r");
         std::string text;
         char buffer[4096];
@@ -118,7 +122,22 @@ protected:
         return lines;
     }
 
+    // Makes root/full a folder whose disk fills after 64 KB: a small tmpfs
+    // where the test may mount one, else a 64 KB file size limit on the tool
+    // (given with limitTool). Returns the reason a write there fails with.
+    std::string makeFullDisk() {
+        std::string full = root + "/full";
+        mkdir(full.c_str(), 0777);
+        mounted = mount("tmpfs", full.c_str(), "tmpfs", 0, "size=64k") == 0;
+        return strerror(mounted ? ENOSPC : EFBIG);
+    }
+    void limitTool() {
+        if (!mounted) limit = "trap '' XFSZ && ulimit -f 128 && ";
+    }
+
     std::string root;
+    std::string limit;  // shell commands run before the tool
+    bool mounted = false;
 };
 
 TEST_F(WadToolTest, PackListExtractRoundTrip) {
@@ -259,6 +278,9 @@ TEST_F(WadToolTest, ExtractNeverFollowsALink) {
     EXPECT_NE(std::string::npos, out.find("refusing to write 'b.txt': 'out2/b.txt' is a link")) << out;
     EXPECT_EQ("", listing("ls -A '" + root + "/outside'"));
     EXPECT_EQ("victim\n", readFile(root + "/victim"));
+    // Every place is checked before a file is written.
+    EXPECT_EQ("gfx\n", listing("ls -A '" + root + "/out1'"));
+    EXPECT_EQ("b.txt\n", listing("ls -A '" + root + "/out2'"));
 }
 
 TEST_F(WadToolTest, CorruptAndHostileArchives) {
@@ -381,6 +403,73 @@ TEST_F(WadToolTest, ErrorsGoToStandardErrorAndLinksAreNeverFollowed) {
     chmod((root + "/real/g.dat").c_str(), 0444);
     EXPECT_EQ(1, run("pack g.dat src", "", "wadtool: cannot replace '" + root + "/g.dat': it is read-only\n"));
     EXPECT_EQ(1, run("list fifo.dat", "", "wadtool: Cannot read '" + root + "/fifo.dat': it is not a regular file\n"));
+}
+
+// A write that fails is named with its own reason, and a failed pack or extract
+// leaves nothing new behind: no archive, no temporary file, no folder, nothing
+// added to a folder that was there.
+TEST_F(WadToolTest, AFullDiskIsNamedAndLeavesNothingBehind) {
+    makeFiles({{"big.ogg", noise(100000, 5)}, {"a.txt", "a"}, {"b.txt", "b"}, {"c/d.txt", "d"}});
+    std::string out;
+    ASSERT_EQ(0, wadtool("pack big.dat src", &out)) << out;
+    const std::string reason = makeFullDisk();
+    ASSERT_EQ(0, system(("mkdir '" + root + "/full/have' && echo k >'" + root + "/full/have/keep'").c_str()));
+    limitTool();
+    EXPECT_EQ(1, wadtool("pack full/p.dat src", &out));
+    EXPECT_EQ("wadtool: cannot write '" + root + "/full/p.dat': " + reason + "\n", out);
+    EXPECT_EQ(1, wadtool("extract big.dat full/new/out", &out));
+    EXPECT_EQ("wadtool: cannot write 'full/new/out/big.ogg': " + reason + "\n", out);
+    EXPECT_EQ(1, wadtool("extract big.dat full/have", &out));
+    EXPECT_EQ("have\n", listing("ls -A '" + root + "/full'"));
+    EXPECT_EQ("keep\n", listing("ls -A '" + root + "/full/have'"));
+}
+
+// Making the target folder is checked, and so is every output line.
+TEST_F(WadToolTest, TargetFolderAndStandardOutputFailuresAreNamed) {
+    makeFiles({{"a", "1"}});
+    std::string out;
+    ASSERT_EQ(0, wadtool("pack a.dat src", &out)) << out;
+    const std::string proc = "/proc/wadtool-test-" + std::to_string(getpid());
+    ASSERT_NE(0, mkdir(proc.c_str(), 0777));
+    const std::string why = strerror(errno);
+    EXPECT_EQ(1, wadtool("extract a.dat " + proc + "/out", &out));
+    EXPECT_EQ("wadtool: cannot create folder '" + proc + "': " + why + "\n", out);
+    writeFile(root + "/file", "");
+    EXPECT_EQ(1, wadtool("extract a.dat file", &out));
+    EXPECT_EQ("wadtool: cannot create folder 'file': " + std::string(strerror(EEXIST)) + "\n", out);
+
+    for (const char* args : {"list a.dat", "extract a.dat out", "pack b.dat src"}) {
+        EXPECT_EQ(1, wadtool(std::string(args) + " >/dev/full", &out)) << args;
+        EXPECT_EQ("wadtool: cannot write standard output: " + std::string(strerror(ENOSPC)) + "\n", out);
+    }
+    // Success lines escape control bytes as the error lines do.
+    EXPECT_EQ(0, wadtool("pack \"$(printf 'e\\033[2J.dat')\" src", &out));
+    EXPECT_EQ("Packed 1 files into e\\x1b[2J.dat (0 compressed).\n", out);
+    EXPECT_EQ(0, wadtool("extract a.dat \"$(printf 'o\\007')\"", &out));
+    EXPECT_EQ("Extracted 1 files into o\\x07.\n", out);
+}
+
+// An entry that cannot be read, or a name that is both a file and a folder,
+// fails the extract with nothing written.
+TEST_F(WadToolTest, AFailedExtractLeavesNoPartialTree) {
+    makeFiles({{"a.txt", std::string(300, 'a')}, {"b.txt", std::string(300, 'b')}});
+    std::string out;
+    ASSERT_EQ(0, wadtool("pack good.dat src --compress", &out)) << out;
+    std::string bad = readFile(root + "/good.dat"), clash = bad;
+    const uint32_t second = get32(bad, 8 + 92 + 80);
+    bad.replace(second, 8, noise(8, 6));
+    writeFile(root + "/bad.dat", bad);
+    setName(clash, 0, "d");
+    setName(clash, 1, "d/x");
+    writeFile(root + "/clash.dat", clash);
+    ASSERT_EQ(0, system(("mkdir '" + root + "/have' && echo k >'" + root + "/have/keep'").c_str()));
+    EXPECT_EQ(1, wadtool("extract bad.dat new", &out));
+    EXPECT_NE(std::string::npos, out.find("does not inflate")) << out;
+    EXPECT_EQ(1, wadtool("extract bad.dat have", &out));
+    EXPECT_EQ(1, wadtool("extract clash.dat new", &out));
+    EXPECT_EQ("wadtool: refusing entry 'd/x': the archive also holds 'd' as a file\n", out);
+    EXPECT_EQ("", listing("ls -A '" + root + "' | grep new"));
+    EXPECT_EQ("keep\n", listing("ls -A '" + root + "/have'"));
 }
 
 } // namespace

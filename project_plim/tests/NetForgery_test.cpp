@@ -1,0 +1,255 @@
+// Hosts on real sockets of 127.0.0.1 against an off-path forger who knows
+// both exact addresses but has read nothing: forged notices, data, accepts and
+// refusals change nothing, a flood of connect requests keeps nobody out, a
+// restarted server takes its clients back, and the sources of secrets hold.
+#include "NetTestEngine.h"
+#include "core/Plim.h"
+#include "language/Language.h"
+#include "serial/Packet.h"
+#include "DatagramForge.h"
+#include "RecordingHost.h"
+#include "net/NetConnection.h"
+#include "net/Node.h"
+#include "net/SystemRandom.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+typedef DatagramForge::Bytes Bytes;
+typedef std::vector<std::string> Lines;
+
+Node* firstPeer(NetHost& host) { return static_cast<Node*>(host.getPeers().firstChild); }
+NetAddress addressOf(NetHost& host) { return host.getConnection()->address; }
+
+template <class T> void put(Bytes& b, T value) {
+    b.insert(b.end(), reinterpret_cast<uint8_t*>(&value), reinterpret_cast<uint8_t*>(&value) + sizeof value);
+}
+
+Bytes text(const std::string& s) {
+    Packet p;
+    UString u(s.c_str());
+    p.doUString(&u, -1);
+    return Bytes(p.buffer, p.cursor);
+}
+
+double seconds() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+long residentKB() {
+    long pages = 0, resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Steps both until the client is connected and the server lists it, at most
+// about three seconds; during is called every step. Returns the seconds taken, or -1.
+template <class F> double join(RecordingHost& server, RecordingHost& client, F during, NetAddress to = NetAddress()) {
+    if (to.getPort() == 0)
+        to = addressOf(server);
+    double start = seconds();
+    for (int i = 0; i < 3000; ++i) {
+        if (client.getPeerCount() == 0 && i % 50 == 0) // as an owner repeats its request
+            client.sendConnectRequest(to);
+        during(i);
+        server.update();
+        client.update();
+        if (client.getPeerCount() == 1 && server.getPeerCount() == 1)
+            return seconds() - start;
+        usleep(1000);
+    }
+    return -1.0;
+}
+double join(RecordingHost& server, RecordingHost& client) {
+    return join(server, client, [](int) {});
+}
+
+// Whether a packet from the server still reaches the client.
+bool carries(RecordingHost& server, RecordingHost& client) {
+    Packet p;
+    std::string word = "still here";
+    p.doBytes(&word[0], int(word.size()));
+    server.sendToAll(&p);
+    for (int i = 0; i < 500 && (client.received.empty() || client.received.back() != word); ++i) {
+        RecordingHost::exchange(server, client);
+        usleep(1000);
+    }
+    return !client.received.empty() && client.received.back() == word;
+}
+
+class NetForgery : public ::testing::Test {
+protected:
+    NetTestEngine net{false};
+    std::unique_ptr<RecordingHost> server{new RecordingHost(true)};
+    std::unique_ptr<RecordingHost> client{new RecordingHost(false)};
+};
+
+TEST_F(NetForgery, NoticesAndDataForgedFromTheExactAddressesLeaveTheMatchHolding) {
+    ASSERT_FALSE(server->getConnection()->emulated);
+    ASSERT_GE(join(*server, *client), 0.0);
+    const NetAddress serverAt = addressOf(*server), clientAt = addressOf(*client);
+    uint64_t guess = SystemRandom::next64();
+    for (bool checksum : {false, true}) {
+        Bytes serverId, clientId, guessed;
+        put(serverId, uint32_t(0));
+        put(clientId, client->getHostUID());
+        guessed = serverId;
+        put(guessed, guess);
+        DatagramForge::spoof(*client, DatagramForge::connection(NetHost::TYPE_DISCONNECT, serverId, checksum), serverAt);
+        DatagramForge::spoof(*client, DatagramForge::connection(NetHost::TYPE_DISCONNECT, guessed, checksum), serverAt);
+        DatagramForge::spoof(*server, DatagramForge::connection(NetHost::TYPE_DISCONNECT, clientId, checksum), clientAt);
+        Bytes refusal = text("Server is full."), withToken = refusal;
+        put(withToken, guess);
+        DatagramForge::spoof(*client, DatagramForge::connection(NetHost::TYPE_REJECT, refusal, checksum), serverAt);
+        DatagramForge::spoof(*client, DatagramForge::connection(NetHost::TYPE_REJECT, withToken, checksum), serverAt);
+        DatagramForge::spoof(*client, DatagramForge::connection(NetHost::TYPE_RETRY, guessed, false), serverAt);
+    }
+    // Blind data: one datagram per 4,096 sequence numbers, and a run of
+    // consecutive ones from the first, each with a sound checksum.
+    for (int seq = 1; seq < 49 * NetHost::MAX_SEQUENCE_AHEAD; seq += NetHost::MAX_SEQUENCE_AHEAD)
+        DatagramForge::spoof(*client, DatagramForge::data(0, guess, seq, false, 0, {"forged"}), serverAt);
+    for (int seq = 1; seq <= 1500; ++seq)
+        DatagramForge::spoof(*client, DatagramForge::data(0, guess, seq, false, 0, {"end of match"}), serverAt);
+    EXPECT_EQ(firstPeer(*client)->sequenceIn, 0);
+    EXPECT_EQ(firstPeer(*client)->inQueue.getNumChildren(), 0u);
+    EXPECT_EQ(client->events, Lines{"connected ServerPlayer"});
+    EXPECT_EQ(server->events, Lines{"connected peer"});
+    EXPECT_TRUE(carries(*server, *client));
+    EXPECT_EQ(client->received, Lines{"still here"});
+}
+
+TEST_F(NetForgery, AcceptsAndRefusalsForgedDuringAJoinDoNotLockItOut) {
+    const NetAddress serverAt = addressOf(*server), clientAt = addressOf(*client);
+    client->sendConnectRequest(serverAt);
+    Bytes accept = text("Corvana2demo");
+    put(accept, 2.6f);
+    put(accept, uint32_t(0));
+    put(accept, uint32_t(0x12345678));
+    put(accept, SystemRandom::next64()); // the nonce, guessed
+    put(accept, SystemRandom::next64());
+    Bytes refusal = text("Server is full.");
+    put(refusal, SystemRandom::next64());
+    DatagramForge::spoof(*client, DatagramForge::connection(NetHost::TYPE_ACCEPT, accept, true), serverAt);
+    DatagramForge::spoof(*client, DatagramForge::connection(NetHost::TYPE_REJECT, refusal, true), serverAt);
+    DatagramForge::spoof(*server, DatagramForge::connection(NetHost::TYPE_REJECT, refusal, true), clientAt);
+    EXPECT_EQ(client->getPeerCount(), 0);
+    ASSERT_GE(join(*server, *client), 0.0);
+    EXPECT_EQ(client->getHostUID(), firstPeer(*server)->nodeUID);
+    EXPECT_EQ(client->events, Lines{"connected ServerPlayer"});
+    EXPECT_TRUE(server->events == Lines{"connected peer"});
+    EXPECT_TRUE(carries(*server, *client));
+}
+
+TEST_F(NetForgery, HonestClientJoinsUnderAConnectFloodAndAfterARestart) {
+    // Valid requests from fresh ports of 127.0.0.2-17, as fast as asked.
+    std::vector<std::unique_ptr<NetConnection>> forgers;
+    for (uint32_t ip = 0x7F000002; ip < 0x7F000012; ++ip) {
+        NetAddress at;
+        at.set(ip, 0);
+        forgers.emplace_back(new NetConnection(at));
+    }
+    NetConnection recorder(NetAddress(UString("127.0.0.1"), 0));
+    RecordingHost asker(false);
+    asker.sendConnectRequest(recorder.address);
+    Packet* recorded = recorder.receiveRaw();
+    ASSERT_NE(recorded, nullptr);
+    Packet request(Packet::FLAG_FILTER1, recorded->size);
+    request.doBytes(recorded->buffer, recorded->size);
+    for (int rate : {2000, 10000}) {
+        std::unique_ptr<RecordingHost> honest(new RecordingHost(false));
+        long before = residentKB();
+        double start = seconds();
+        long sent = 0;
+        auto flood = [&](int) {
+            for (long due = long((seconds() - start) * rate); sent < due; ++sent)
+                forgers[size_t(sent) % forgers.size()]->sendRaw(&request, addressOf(*server));
+        };
+        while (seconds() - start < 1.0) { // the flood runs first, then the join amid it
+            flood(0);
+            server->update();
+            usleep(1000);
+        }
+        double took = join(*server, *honest, flood);
+        printf("join under %d connect requests a second: %.3f s; server memory grown by %ld kB after %ld requests\n",
+               rate, took, residentKB() - before, sent);
+        EXPECT_GE(took, 0.0) << rate;
+        server->removePeer(firstPeer(*server), true);
+        for (auto& f : forgers) // drains the accepts
+            while (f->receiveRaw()) {
+            }
+    }
+
+    // The server restarts on its port; the client, still sending, is told so and asks again.
+    ASSERT_GE(join(*server, *client), 0.0);
+    uint16_t port = addressOf(*server).getPort();
+    server.reset(new RecordingHost(true));
+    server->setConnection(new NetConnection(NetAddress(UString("127.0.0.1"), port)), true);
+    while (client->getConnection()->receiveRaw()) { // a crash sends no notice
+    }
+    Packet tick;
+    double start = seconds();
+    for (int i = 0; i < 3000 && server->getPeerCount() == 0; ++i) {
+        client->sendToAll(&tick);
+        server->update();
+        client->update();
+        usleep(1000);
+    }
+    printf("join after a server restart: %.3f s\n", seconds() - start);
+    EXPECT_EQ(server->getPeerCount(), 1);
+    EXPECT_EQ(client->events, (Lines{"connected ServerPlayer", "disconnected ServerPlayer", "connected ServerPlayer"}));
+}
+
+TEST_F(NetForgery, AServerBoundToAllAddressesAnswersFromTheOneDialled) {
+    server->setConnection(new NetConnection(NetAddress(UString("0.0.0.0"), 0)), true);
+    RecordingHost dialler(false);
+    NetAddress other(UString("127.0.0.2"), addressOf(*server).getPort());
+    EXPECT_GE(join(*server, dialler, [](int) {}, other), 0.0);
+    EXPECT_TRUE(carries(*server, dialler));
+}
+
+TEST_F(NetForgery, ARefusalIsCutOnACharacterBoundary) {
+    PLIM->language = new Language();
+    PLIM->language->currentLanguage = 0;
+    std::string full;
+    for (int i = 0; i < 100; ++i)
+        full += "\xC3\xA9"; // é
+    PLIM->language->strings[0][Language::STR_ERRORSERVERISFULL] = full.c_str();
+    server->setMaxPeers(0);
+    RecordingHost asker(false, "Corvana2demo", 2.6, "");
+    for (int i = 0; i < 500 && asker.events.empty(); ++i) {
+        if (i % 50 == 0)
+            asker.sendConnectRequest(addressOf(*server));
+        RecordingHost::exchange(*server, asker);
+        usleep(1000);
+    }
+    ASSERT_EQ(asker.events.size(), 1u);
+    std::string told = asker.events[0].substr(strlen("rejected "));
+    EXPECT_GT(told.size(), 0u);
+    EXPECT_LT(told.size(), full.size());
+    EXPECT_EQ(told.size() % 2, 0u) << told;
+    EXPECT_EQ(full.compare(0, told.size(), told), 0);
+}
+
+TEST(SystemRandomSources, FallBackToUrandomThenTheClockWithOneLogLine) {
+    NetTestEngine net;
+    for (int sources : {int(SystemRandom::SOURCE_URANDOM), 0}) {
+        SystemRandom::setSourcesForTest(sources);
+        uint64_t a = SystemRandom::next64(), b = SystemRandom::next64();
+        EXPECT_NE(a, b);
+    }
+    SystemRandom::setSourcesForTest(SystemRandom::ALL_SOURCES);
+    LogText log = net.log();
+    const std::string failed = "SystemRandom(): WARNING: getrandom() failed (Function not implemented); ";
+    EXPECT_EQ(log.count(failed + "random numbers come from /dev/urandom."), 1);
+    EXPECT_EQ(log.count(failed + "random numbers come from the clock."), 1);
+}
+
+} // namespace

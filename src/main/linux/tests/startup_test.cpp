@@ -1,0 +1,126 @@
+// The built game's start-up: every set-up problem ends the start in one line
+// on standard error with status 1, before anything is written to the user
+// folder; and what a start must get through: a stray archive where it is
+// started, closed standard streams.
+#include "GameRun.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const std::string GAME = CORVANA2DEMO_PATH, BUILD = PLIM_TEST_BINARY_DIR;
+const std::string LOADED = "initPostLoader(): Global initialization complete";
+
+#define SKIP_WITHOUT_DISPLAY()                                                                                 \
+    do {                                                                                                       \
+        if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";                              \
+    } while (0)
+
+// Runs the shell lines, then the program, with a user folder that does not
+// exist yet: status 1, one line on standard error, no user folder made.
+std::string oneLineEnd(GameRun& run, const std::string& setUp, const std::string& program) {
+    const std::string script = run.folder + "/run.sh", fresh = run.folder + "/fresh";
+    std::ofstream(script) << "#!/bin/sh\nexport U3_APP_DATA_PATH='" << fresh << "'\n" << setUp << "\nexec '" << program << "'\n";
+    chmod(script.c_str(), 0755);
+    run.start(script);
+    EXPECT_EQ(run.wait(30), 1) << setUp;
+    const std::string errors = run.errors();
+    EXPECT_TRUE(!errors.empty() && errors.find('\n') == errors.size() - 1) << errors;
+    EXPECT_FALSE(exists(fresh)) << setUp;
+    return errors;
+}
+
+// The first compressed entry's offset and stored size, from the archive tool.
+std::pair<long, long> compressedEntry() {
+    FILE* list = popen(("'" WADTOOL_PATH "' list '" + BUILD + "/Corvana2demo.dat'").c_str(), "r");
+    char method[32], name[128];
+    long size = 0, stored = 0, offset = 0;
+    while (list && fscanf(list, "%31s %ld %ld %ld %127s", method, &size, &stored, &offset, name) == 5)
+        if (std::string(method) == "compressed" && stored > 64) break;
+    if (list) pclose(list);
+    return {offset, stored};
+}
+
+TEST(SetUp, AnArchiveThatCannotBeUsedIsOneLineNamingItAndWhy) {
+    GameRun run;
+    const std::string game = run.copyProgram(), archive = run.folder + "/bin/Corvana2demo.dat";
+    const std::string corrupt = "Corvana2demo cannot use its data: File '" + archive + "' is a corrupt archive: ";
+    const std::string advice = " Put the game's own archive there (bash tools/run-game.sh builds it).\n";
+    const std::string original = readFile(archive);
+    const auto entry = compressedEntry();
+    ASSERT_GT(entry.second, 64);
+    std::string damaged = original;
+    for (long i = entry.first + entry.second / 2; i < entry.first + entry.second / 2 + 32; ++i) damaged[size_t(i)] ^= 0x5a;
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "the file is shorter than the 8-byte header."},
+        {std::string(5000, 'x'), "version 2021161080 (expected 2)."},
+        {original.substr(0, original.size() / 2), "record "},
+        {damaged, "entry '"}};
+    for (const auto& [contents, reason] : cases) {
+        std::ofstream(archive, std::ios::binary | std::ios::trunc) << contents;
+        const std::string errors = oneLineEnd(run, "", game);
+        EXPECT_EQ(errors.compare(0, corrupt.size() + reason.size(), corrupt + reason), 0) << errors;
+        EXPECT_EQ(errors.substr(errors.size() - advice.size()), advice);
+    }
+    std::ofstream(archive, std::ios::binary | std::ios::trunc) << original;
+    unlink((run.folder + "/bin/Corvana2demo.cfg.static").c_str());
+    EXPECT_EQ(oneLineEnd(run, "", game), "Corvana2demo cannot read its static settings '" + run.folder +
+                                             "/bin/Corvana2demo.cfg.static' beside its data: No such file or directory. "
+                                             "Put the game's own file there (bash tools/run-game.sh builds it with the data).\n");
+}
+
+// A stray archive where the game is started is not taken for its own.
+TEST(SetUp, TheArchiveBesideTheProgramComesBeforeTheWorkingFolders) {
+    SKIP_WITHOUT_DISPLAY();
+    keepDisplayOpen();
+    GameRun run;
+    unlink((run.folder + "/Corvana2demo.dat").c_str());
+    std::ofstream(run.folder + "/Corvana2demo.dat") << "not an archive";
+    run.start();
+    EXPECT_TRUE(run.waitForLog(LOADED, 60)) << run.errors();
+    kill(run.pid, SIGTERM);
+    EXPECT_EQ(run.wait(30), 0) << run.errors();
+}
+
+TEST(SetUp, AUserFolderThatCannotBeMadeIsOneLine) {
+    SKIP_WITHOUT_DISPLAY();
+    keepDisplayOpen();
+    GameRun run;
+    std::ofstream(run.folder + "/afile") << "a file where a folder should be";
+    const std::string advice = ". Set U3_APP_DATA_PATH (or HOME) to a folder you can write.\n";
+    EXPECT_EQ(oneLineEnd(run, "export U3_APP_DATA_PATH=/proc/x", GAME),
+              "Corvana2demo cannot make its user folder '/proc/x/2.60/': '/proc/x' cannot be made (No such file or "
+              "directory)" + advice);
+    EXPECT_EQ(oneLineEnd(run, "export U3_APP_DATA_PATH='" + run.folder + "/afile/sub'", GAME),
+              "Corvana2demo cannot make its user folder '" + run.folder + "/afile/sub/2.60/': '" + run.folder +
+                  "/afile' is there and is not a folder" + advice);
+    EXPECT_EQ(oneLineEnd(run, "unset U3_APP_DATA_PATH XDG_DATA_HOME; export HOME='" + run.folder + "/nohome'", GAME),
+              "Corvana2demo cannot make its user folder: the home folder '" + run.folder + "/nohome' does not exist" + advice);
+    EXPECT_FALSE(exists(run.folder + "/nohome"));
+}
+
+// A launcher that closes standard input, output and error: the game's files
+// and its X connection never take their places.
+TEST(Start, ClosedStandardStreamsAreReopenedOnDevNull) {
+    SKIP_WITHOUT_DISPLAY();
+    keepDisplayOpen();
+    GameRun run;
+    std::ofstream(run.folder + "/run.sh") << "#!/bin/sh\nexec '" << GAME << "' <&- >&- 2>&-\n";
+    chmod((run.folder + "/run.sh").c_str(), 0755);
+    run.start(run.folder + "/run.sh");
+    ASSERT_TRUE(run.waitForLog(LOADED, 60)) << run.log();
+    for (int fd = 0; fd <= 2; ++fd) {
+        char target[256] = "";
+        const std::string link = "/proc/" + std::to_string(run.pid) + "/fd/" + std::to_string(fd);
+        EXPECT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
+        EXPECT_STREQ(target, "/dev/null") << fd;
+    }
+    kill(run.pid, SIGTERM);
+    EXPECT_EQ(run.wait(30), 0);
+}
+
+} // namespace
