@@ -30,8 +30,8 @@ public:
     virtual void service() = 0;
     virtual void flush() = 0;
     virtual long datagrams() = 0;
-    // A message longer than the window goes alone, as ENet lets a fragment
-    // go whatever its window when nothing else is in flight.
+    // A message longer than the window may start alone; what of it passes
+    // the window then waits for acknowledgements (ENet's fragments, our pieces).
     bool canSend(int length) {
         long held = connected() ? unacknowledged() : 0;
         return connected() && (held == 0 || held + length <= WINDOW_BYTES);

@@ -1,29 +1,34 @@
 // The engine's network transport against reliable ENet, two processes on
-// loopback talking through udp-relay, which drops 0, 5, 10, 20 or 30% of the
-// datagrams each way, with no delay and with a one-way delay of 10-20 ms.
-// Both transports get the same treatment: serviced at the same cadence (every
-// 1 ms, and a row at the game's own 50 ms), the same bytes in flight (ENet's
-// own 65,536-byte reliable window, its throttle kept from shrinking it), the
-// same connection time-out, and the same stopping rule (a run ends when
-// either side loses its connection; the row then says how far it got).
-// Messages are 60,000 bytes, inside ENet's window, and 65,549 bytes, just
-// over it. Both are warmed up before anything is measured, and each side's
-// replies carry its acknowledgements. Each row is five runs, ours and ENet's
-// taking turns, so that one disturbed run shows as spread instead of
-// deciding the row.
-// Figures: time to connect, delivery time of one message (median and 95th
-// percentile), goodput of a stream of them, and the CPU time both processes
-// spent from the end of the warm-up to the last delivery, per megabyte
-// delivered.
+// loopback talking through udp-relay, which drops and delays datagrams each way.
 //
-//   net_transport_bench                                   the whole table
-//   net_transport_bench LOSS_PERCENT DELAY_MS SERVICE_MS [MESSAGE_BYTES]
-//                                                         one setting
+//   bash tools/build.sh && build/bench/net_transport_bench --runs 5
+//
+// runs the table five times, ours and ENet's taking turns in each row, and
+// ends with each row's spread over the runs (median run and range). One run
+// of the table takes about three minutes; without --runs it runs once.
+//   net_transport_bench LOSS_PERCENT DELAY_MS SERVICE_MS [MESSAGE_BYTES] [--runs N]
+// runs one setting (60,000-byte messages unless given).
+//
+// Both transports get the same treatment: serviced at the same cadence (every
+// 1 ms, and a row at the game's own 50 ms), the same message bytes in flight
+// (ENet's own 65,536-byte reliable window, its throttle kept from shrinking
+// it; ours is held to it piece by piece in its endpoint), the same connection
+// time-out, and the same stopping rule (a run ends when either side loses its
+// connection; the row then says how far it got). Messages are 60,000 bytes,
+// inside the window; one row has 65,549, just over it, where both hold the
+// last piece until acknowledgements make room. Both are warmed up before
+// anything is measured, and each side's replies carry its acknowledgements.
+// Figures per run: time to connect; delivery time of 100 messages sent one at
+// a time (median and 95th percentile); goodput of a stream of 20; the CPU
+// time both ends spent from the end of the warm-up to the last delivery, per
+// megabyte delivered, and beside it the relay's over the same span.
 #include "core/Plim.h"
 #include "core/TimeKeeper.h"
 #include "net/PlimNetwork.h"
+#include "ArgumentNumber.h"
 #include "EnetTransportEndpoint.h"
 #include "OurTransportEndpoint.h"
+#include "TransportFigures.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -44,28 +49,30 @@
 namespace {
 
 const int HEADER_BYTES = 13; // kind, index, time stamp
-// Inside ENet's reliable window, and 13 bytes over it: ENet's last fragment
-// then waits for an acknowledgement before it may go.
-const int MESSAGE_SIZES[] = {60000, 65549};
-const int LARGEST_MESSAGE = MESSAGE_SIZES[1];
-// Runs per row, ours and ENet's taking turns.
-const int RUNS = 5;
-// Messages per run, one at a time and then streamed. At the game's service
-// interval more go one at a time: ENet's resends back off there, so a tenth
-// of its deliveries take twice the usual time, and a 95th percentile of
-// fewer samples falls on either side of that at random.
-const int TRIALS = 10, STREAM_MESSAGES = 6;
-const int SLOW_TRIALS = 24, SLOW_STREAM_MESSAGES = 4;
+const int MESSAGE_BYTES = 60000;
+// 13 bytes over ENet's window: its last fragment waits for an acknowledgement.
+const int OVER_WINDOW_BYTES = 65549;
+const int LARGEST_MESSAGE = OVER_WINDOW_BYTES;
+// Messages per run, one at a time (enough that a 95th percentile is not the
+// largest of a handful) and then streamed.
+const int TRIALS = 100, STREAM_MESSAGES = 20;
 const int FAST_TICK_MS = 1, GAME_TICK_MS = 50;
 const double JOIN_TIMEOUT = 20.0;
 // A phase that neither ends nor loses its connection is cut off after this.
-const double PHASE_LIMIT = 120.0;
+const double PHASE_LIMIT = 60.0;
 // The quit message is answered with this index.
 const uint32_t QUIT_INDEX = 0xFFFFFFFFu;
 // Short messages one at a time before anything is measured: both transports
 // then time their resends from a measured round trip (ENet's first messages
 // would otherwise wait its initial 500 ms for a resend).
 const int WARMUP_MESSAGES = 5;
+
+// The table: service interval, message length, loss, one-way delay.
+const TransportRow ROWS[] = {
+    {FAST_TICK_MS, MESSAGE_BYTES, 0.0, 0.0, 0.0},         {FAST_TICK_MS, MESSAGE_BYTES, 0.05, 0.010, 0.020},
+    {FAST_TICK_MS, MESSAGE_BYTES, 0.10, 0.010, 0.020},    {GAME_TICK_MS, MESSAGE_BYTES, 0.05, 0.010, 0.020},
+    {FAST_TICK_MS, OVER_WINDOW_BYTES, 0.0, 0.010, 0.020},
+};
 
 enum Kind : uint8_t {
     KIND_WARMUP = 'W',
@@ -91,6 +98,15 @@ std::pair<double, double> cpuSeconds() {
     return {u.ru_utime.tv_sec + u.ru_utime.tv_usec * 1e-6, u.ru_stime.tv_sec + u.ru_stime.tv_usec * 1e-6};
 }
 
+// CPU time of another process (the relay), 0 when it cannot be read.
+double cpuSecondsOf(pid_t pid) {
+    clockid_t clock;
+    timespec t;
+    if (clock_getcpuclockid(pid, &clock) != 0 || clock_gettime(clock, &t) != 0)
+        return 0.0;
+    return t.tv_sec + t.tv_nsec * 1e-9;
+}
+
 // A message: its kind, index and time stamp, then payload bytes made once.
 std::vector<uint8_t> message(uint8_t kind, uint32_t index, int payload) {
     static std::vector<uint8_t> m;
@@ -108,15 +124,11 @@ std::vector<uint8_t> message(uint8_t kind, uint32_t index, int payload) {
 
 struct Config {
     bool ours;
-    int tickMs;
-    int messageBytes;
-    double drop;
-    double delayMin, delayMax; // one way, seconds
-    unsigned seed;             // the relay's: both transports of a run meet the same losses
-    int trials() const { return tickMs > FAST_TICK_MS ? SLOW_TRIALS : TRIALS; }
-    int streamMessages() const { return tickMs > FAST_TICK_MS ? SLOW_STREAM_MESSAGES : STREAM_MESSAGES; }
-    int messages() const { return trials() + streamMessages(); }
-    int payload() const { return messageBytes - HEADER_BYTES; }
+    TransportRow row;
+    unsigned seed; // the relay's: both transports of a run meet the same losses
+    pid_t relay;
+    int messages() const { return TRIALS + STREAM_MESSAGES; }
+    int payload() const { return row.messageBytes - HEADER_BYTES; }
 };
 
 std::unique_ptr<TransportEndpoint> makeEndpoint(const Config& c, bool server) {
@@ -136,22 +148,26 @@ void startTransport(const Config& c) {
     PLIM->network->bEmulateLocalhost = false;
 }
 
-// What one side spent between the end of the warm-up and the last delivery.
+// What one side (and, seen from the sender, the relay) spent between the end
+// of the warm-up and the last delivery.
 struct Spent {
     std::pair<double, double> cpu0, cpu;
+    double relay0 = 0.0, relay = 0.0;
     long datagrams0 = 0, datagrams = 0;
-    void begin(TransportEndpoint& e) {
+    void begin(TransportEndpoint& e, pid_t relayPid) {
         cpu0 = cpuSeconds();
+        relay0 = relayPid ? cpuSecondsOf(relayPid) : 0.0;
         datagrams0 = e.datagrams();
     }
-    void end(TransportEndpoint& e) {
+    void end(TransportEndpoint& e, pid_t relayPid) {
         cpu = cpuSeconds();
         cpu.first -= cpu0.first;
         cpu.second -= cpu0.second;
+        relay = relayPid ? cpuSecondsOf(relayPid) - relay0 : 0.0;
         datagrams = e.datagrams() - datagrams0;
     }
     void print(FILE* out, bool lost) const {
-        fprintf(out, "spent %.6f %.6f %ld %d\n", cpu.first, cpu.second, datagrams, lost ? 1 : 0);
+        fprintf(out, "spent %.6f %.6f %.6f %ld %d\n", cpu.first, cpu.second, relay, datagrams, lost ? 1 : 0);
     }
 };
 
@@ -177,20 +193,20 @@ void runReceiver(const Config& c, int portPipe, FILE* out) {
             index = QUIT_INDEX;
         } else if (m[0] == KIND_WARMUP) {
             if (index == WARMUP_MESSAGES - 1)
-                spent.begin(*e);
+                spent.begin(*e, 0);
         } else {
             deliveredBytes += length;
             ++messages;
             if (m[0] == KIND_LATENCY)
                 fprintf(out, "latency %.6f\n", now - stamp);
             if (m[0] == KIND_STREAM) {
-                if (index == uint32_t(c.trials()))
+                if (index == uint32_t(TRIALS))
                     firstStamp = stamp;
                 streamBytes += length - HEADER_BYTES;
                 lastArrival = now;
             }
             if (messages == c.messages())
-                spent.end(*e);
+                spent.end(*e, 0);
         }
         answers.push_back(index);
     };
@@ -203,7 +219,7 @@ void runReceiver(const Config& c, int portPipe, FILE* out) {
                 e->send(message(KIND_ANSWER, index, 0));
         answers.clear();
         e->flush();
-        usleep(useconds_t(c.tickMs) * 1000);
+        usleep(useconds_t(c.row.tickMs) * 1000);
     }
     if (streamBytes > 0 && messages == c.messages())
         fprintf(out, "goodput %.6f %ld\n", lastArrival - firstStamp, streamBytes);
@@ -226,7 +242,7 @@ void runSender(const Config& c, int port, FILE* out) {
     auto tick = [&] {
         e->service();
         e->flush();
-        usleep(useconds_t(c.tickMs) * 1000);
+        usleep(useconds_t(c.row.tickMs) * 1000);
     };
     // Runs ticks until done() or the connection is lost; false then.
     auto until = [&](const std::function<bool()>& done) {
@@ -246,14 +262,14 @@ void runSender(const Config& c, int port, FILE* out) {
     }
     answered = -1;
     Spent spent;
-    spent.begin(*e);
+    spent.begin(*e, c.relay);
     // Where the receiver's service falls after a message arrives decides
     // much of its delivery time at a long interval: each message goes at a
     // random point of the interval (the same points for both transports).
     std::mt19937 random(c.seed);
-    std::uniform_int_distribution<int> phase(0, c.tickMs * 1000 - 1);
-    for (int i = 0; i < c.trials() && going; ++i) {
-        going = until([&] { return e->canSend(c.messageBytes); });
+    std::uniform_int_distribution<int> phase(0, c.row.tickMs * 1000 - 1);
+    for (int i = 0; i < TRIALS && going; ++i) {
+        going = until([&] { return e->canSend(c.row.messageBytes); });
         if (going) {
             usleep(useconds_t(phase(random)));
             e->send(message(KIND_LATENCY, uint32_t(i), c.payload()));
@@ -264,11 +280,11 @@ void runSender(const Config& c, int port, FILE* out) {
     long last = c.messages() - 1;
     if (going)
         going = until([&] {
-            while (next < c.streamMessages() && e->canSend(c.messageBytes))
-                e->send(message(KIND_STREAM, uint32_t(c.trials() + next++), c.payload()));
+            while (next < STREAM_MESSAGES && e->canSend(c.row.messageBytes))
+                e->send(message(KIND_STREAM, uint32_t(TRIALS + next++), c.payload()));
             return answered == last;
         });
-    spent.end(*e);
+    spent.end(*e, c.relay);
     if (going) {
         e->send(message(KIND_QUIT, 0, 0));
         until([&] { return answered == long(QUIT_INDEX); });
@@ -301,10 +317,11 @@ pid_t startRelay(int targetPort, const Config& c, int* relayPort) {
         dup2(fds[1], 1);
         close(fds[0]);
         std::string to = "127.0.0.1:" + std::to_string(targetPort);
-        std::string drop = std::to_string(c.drop), low = std::to_string(c.delayMin), high = std::to_string(c.delayMax);
+        std::string drop = std::to_string(c.row.drop), low = std::to_string(c.row.delayMin),
+                    high = std::to_string(c.row.delayMax);
         std::string seed = std::to_string(c.seed);
-        execl(UDP_RELAY_PATH, "udp-relay", "--listen", "0", "--to", to.c_str(), "--seed", seed.c_str(), "--drop", drop.c_str(),
-              "--delay-min", low.c_str(), "--delay-max", high.c_str(), "--keep-order", "1", nullptr);
+        execl(UDP_RELAY_PATH, "udp-relay", "--listen", "0", "--to", to.c_str(), "--seed", seed.c_str(), "--drop",
+              drop.c_str(), "--delay-min", low.c_str(), "--delay-max", high.c_str(), "--keep-order", "1", nullptr);
         _exit(127);
     }
     close(fds[1]);
@@ -315,17 +332,10 @@ pid_t startRelay(int targetPort, const Config& c, int* relayPort) {
     return pid;
 }
 
-struct Result {
-    std::vector<double> latencies;
-    double streamSeconds = 0.0, userCpu = 0.0, systemCpu = 0.0, join = 0.0;
-    long streamBytes = 0, datagrams = 0, messages = 0, deliveredBytes = 0;
-    bool lost = false;
-};
-
-void collect(FILE* in, Result& r) {
+void collect(FILE* in, TransportResult& r) {
     char line[256];
     while (fgets(line, sizeof line, in)) {
-        double v, w;
+        double v, w, x;
         long n, m;
         int lost;
         if (sscanf(line, "latency %lf", &v) == 1) {
@@ -338,9 +348,10 @@ void collect(FILE* in, Result& r) {
             r.deliveredBytes = m;
         } else if (sscanf(line, "join %lf", &v) == 1) {
             r.join = v;
-        } else if (sscanf(line, "spent %lf %lf %ld %d", &v, &w, &n, &lost) == 4) {
+        } else if (sscanf(line, "spent %lf %lf %lf %ld %d", &v, &w, &x, &n, &lost) == 5) {
             r.userCpu += v;
             r.systemCpu += w;
+            r.relayCpu += x;
             r.datagrams += n;
             r.lost |= lost != 0;
         }
@@ -348,7 +359,7 @@ void collect(FILE* in, Result& r) {
     fclose(in);
 }
 
-Result runPair(const Config& c) {
+TransportResult runPair(Config c) {
     int portPipe[2];
     if (pipe(portPipe) != 0)
         exit(1);
@@ -360,160 +371,81 @@ Result runPair(const Config& c) {
     close(portPipe[0]);
     close(portPipe[1]);
     int relayPort = 0;
-    pid_t relay = startRelay(port, c, &relayPort);
+    c.relay = startRelay(port, c, &relayPort);
     FILE* senderOut = nullptr;
     pid_t sender = forkWithOutput([&](FILE* out) { runSender(c, relayPort, out); }, &senderOut);
-    Result r;
+    TransportResult r;
+    r.expected = c.messages();
     collect(senderOut, r);
     waitpid(sender, nullptr, 0);
     kill(receiver, SIGUSR1);
     collect(receiverOut, r);
     waitpid(receiver, nullptr, 0);
-    kill(relay, SIGTERM);
-    waitpid(relay, nullptr, 0);
+    kill(c.relay, SIGTERM);
+    waitpid(c.relay, nullptr, 0);
     return r;
 }
 
-double percentile(std::vector<double> v, double p) {
-    if (v.empty())
-        return 0.0;
-    std::sort(v.begin(), v.end());
-    size_t i = size_t(p * double(v.size() - 1) + 0.5);
-    return v[std::min(i, v.size() - 1)];
-}
-
-// One figure over a side's runs: the median run's and the range of all.
-struct Spread {
-    double median = 0.0, low = 0.0, high = 0.0;
-    explicit Spread(const std::vector<double>& v) : median(percentile(v, 0.5)) {
-        if (!v.empty()) {
-            low = *std::min_element(v.begin(), v.end());
-            high = *std::max_element(v.begin(), v.end());
+// Each row once per run, ours and ENet's taking turns, then the spread of
+// every row over the runs.
+void runTable(const std::vector<TransportRow>& rows, int runs) {
+    TransportFigures figures(rows, runs);
+    figures.printRunHeading();
+    double start = clockNow();
+    for (int run = 0; run < runs; ++run)
+        for (size_t i = 0; i < rows.size(); ++i) {
+            Config c{true, rows[i], unsigned(run + 1), 0};
+            TransportResult ours = runPair(c);
+            c.ours = false;
+            TransportResult theirs = runPair(c);
+            figures.add(i, run, ours, theirs);
         }
-    }
-};
-
-// One side's runs of a row, reduced to figures over its complete runs.
-struct SideFigures {
-    int complete = 0;
-    std::vector<long> lostAfter;
-    std::vector<double> medians, p95s, rates, cpus, systemShares, joins, datagrams, pooled;
-    SideFigures(const Config& c, const std::vector<Result>& runs) {
-        for (const Result& r : runs) {
-            if (r.lost || r.messages < c.messages()) {
-                lostAfter.push_back(r.messages);
-                continue;
-            }
-            ++complete;
-            medians.push_back(percentile(r.latencies, 0.5) * 1000);
-            p95s.push_back(percentile(r.latencies, 0.95) * 1000);
-            rates.push_back(r.streamBytes / r.streamSeconds / 1e6);
-            double cpu = r.userCpu + r.systemCpu;
-            cpus.push_back(cpu * 1000.0 / (r.deliveredBytes / 1e6));
-            systemShares.push_back(cpu > 0.0 ? r.systemCpu / cpu * 100 : 0.0);
-            joins.push_back(r.join * 1000);
-            datagrams.push_back(double(r.datagrams));
-            pooled.insert(pooled.end(), r.latencies.begin(), r.latencies.end());
-        }
-    }
-    double pooledP95() const { return percentile(pooled, 0.95) * 1000; }
-};
-
-void printSpread(const Spread& s, const char* format) {
-    printf("  ");
-    printf(format, s.median);
-    printf(" [");
-    printf(format, s.low);
-    printf("-");
-    printf(format, s.high);
-    printf("]");
+    if (runs > 1)
+        figures.printSpread();
+    printf("The table took %.1f minutes.\n", (clockNow() - start) / 60.0);
 }
 
-void printSide(const Config& c, const SideFigures& f) {
-    printf("%5d ms %4.0f%%  %2.0f-%2.0f ms  %6d  %-4s  %d/%d", c.tickMs, c.drop * 100, c.delayMin * 1000,
-           c.delayMax * 1000, c.messageBytes, c.ours ? "ours" : "enet", f.complete, RUNS);
-    if (f.complete) {
-        printf("  %7.1f", Spread(f.joins).median);
-        printSpread(Spread(f.medians), "%5.1f");
-        printSpread(Spread(f.p95s), "%5.1f");
-        printf("  %6.1f", f.pooledP95());
-        printSpread(Spread(f.rates), "%5.2f");
-        printSpread(Spread(f.cpus), "%6.1f");
-        printf("  %3.0f%%  %9.0f", Spread(f.systemShares).median, Spread(f.datagrams).median);
-    }
-    if (!f.lostAfter.empty()) {
-        printf("  lost connection after ");
-        for (size_t i = 0; i < f.lostAfter.size(); ++i)
-            printf("%s%ld", i ? ", " : "", f.lostAfter[i]);
-        printf(" of %d messages", c.messages());
-    }
-    printf("\n");
-}
-
-// Five runs of each transport, taking turns, then both rows and their ratios.
-void runRow(Config c) {
-    std::vector<Result> ours, theirs;
-    for (int run = 0; run < RUNS; ++run) {
-        c.seed = unsigned(run + 1);
-        c.ours = true;
-        ours.push_back(runPair(c));
-        c.ours = false;
-        theirs.push_back(runPair(c));
-    }
-    c.ours = true;
-    SideFigures a(c, ours);
-    printSide(c, a);
-    c.ours = false;
-    SideFigures b(c, theirs);
-    printSide(c, b);
-    if (a.complete && b.complete)
-        printf("%38s  median %.2fx  p95 %.2fx  pooled p95 %.2fx  MB/s %.2fx  cpu %.2fx\n", "ours/enet",
-               Spread(a.medians).median / Spread(b.medians).median, Spread(a.p95s).median / Spread(b.p95s).median,
-               a.pooledP95() / b.pooledP95(), Spread(a.rates).median / Spread(b.rates).median,
-               Spread(a.cpus).median / Spread(b.cpus).median);
-    fflush(stdout);
-}
-
-void printHeading() {
-    printf("service   loss  one-way  message  side  runs  join ms  median ms [range]    p95 ms [range]     pooled"
-           "  MB/s [range]        cpu ms/MB [range]     sys  datagrams\n");
+void printUsage() {
+    printf("net_transport_bench [--runs N]\n"
+           "net_transport_bench LOSS_PERCENT DELAY_MS SERVICE_MS [MESSAGE_BYTES] [--runs N]\n"
+           "Ours against reliable ENet through udp-relay on loopback; each run: %d messages one at a time (median\n"
+           "and p95 delivery), a stream of %d (goodput), CPU of both ends per MB delivered from the warm-up's end\n"
+           "to the last delivery, the system's share of it, and the relay's CPU per MB over the same span. Both\n"
+           "transports: at most %ld message bytes in flight, a %.0f s connection time-out. With --runs N the table\n"
+           "runs N times and ends with each row's median run and range. One setting: a one-way delay of\n"
+           "DELAY_MS to twice it, %d-byte messages unless given.\n",
+           TRIALS, STREAM_MESSAGES, TransportEndpoint::WINDOW_BYTES, TransportEndpoint::CONNECTION_TIMEOUT,
+           MESSAGE_BYTES);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
-    // With a loss in percent, a delay in ms, a service interval in ms and
-    // optionally a message length, only the rows of those.
-    if (argc == 4 || argc == 5) {
-        printHeading();
-        for (int bytes : MESSAGE_SIZES) {
-            if (argc == 5)
-                bytes = std::max(HEADER_BYTES, std::min(LARGEST_MESSAGE, atoi(argv[4])));
-            double delay = atof(argv[2]) / 1000.0;
-            runRow(Config{true, atoi(argv[3]), bytes, atof(argv[1]) / 100.0, delay, 2 * delay, 0});
-            if (argc == 5)
-                break;
+    long runs = 1;
+    std::vector<long> numbers;
+    for (int i = 1; i < argc; ++i) {
+        long n = 0;
+        if (strcmp(argv[i], "--runs") == 0 && i + 1 < argc && ArgumentNumber::parse(argv[i + 1], 1, 100, &runs)) {
+            ++i;
+        } else if (ArgumentNumber::parse(argv[i], 0, LARGEST_MESSAGE, &n)) {
+            numbers.push_back(n);
+        } else {
+            printUsage();
+            return strcmp(argv[i], "--help") == 0 ? 0 : 2;
         }
-        return 0;
     }
-    printf("Network transport through udp-relay on loopback: %d runs per row, ours and ENet's taking turns (median\n"
-           "run and range of all). Each run: %d messages one at a time (median and p95 of their delivery; pooled:\n"
-           "p95 of every delivery of all runs), then a stream of %d (goodput); at the game's service interval %d\n"
-           "and %d. CPU of both processes from the warm-up's end to the last delivery, per MB delivered, and the\n"
-           "system's share of it. Both transports: at most %ld message bytes unacknowledged (a longer message\n"
-           "goes alone), a %.0f s connection time-out, and a run ends when either side loses its connection.\n",
-           RUNS, TRIALS, STREAM_MESSAGES, SLOW_TRIALS, SLOW_STREAM_MESSAGES, TransportEndpoint::WINDOW_BYTES,
-           TransportEndpoint::CONNECTION_TIMEOUT);
-    printHeading();
-    double start = clockNow();
-    for (int bytes : MESSAGE_SIZES)
-        for (double drop : {0.0, 0.05, 0.10, 0.20, 0.30})
-            for (double delay : {0.0, 0.010})
-                runRow(Config{true, FAST_TICK_MS, bytes, drop, delay, 2 * delay, 0});
-    printf("At the game's own service interval:\n");
-    for (int bytes : MESSAGE_SIZES)
-        runRow(Config{true, GAME_TICK_MS, bytes, 0.05, 0.010, 0.020, 0});
-    printf("The table took %.1f minutes.\n", (clockNow() - start) / 60.0);
+    std::vector<TransportRow> rows(std::begin(ROWS), std::end(ROWS));
+    if (!numbers.empty()) {
+        if (numbers.size() < 3 || numbers.size() > 4 || numbers[0] > 100 || numbers[2] < 1 ||
+            (numbers.size() == 4 && numbers[3] < HEADER_BYTES)) {
+            printUsage();
+            return 2;
+        }
+        double delay = double(numbers[1]) / 1000.0;
+        int bytes = numbers.size() == 4 ? int(numbers[3]) : MESSAGE_BYTES;
+        rows = {TransportRow{int(numbers[2]), bytes, double(numbers[0]) / 100.0, delay, 2 * delay}};
+    }
+    runTable(rows, int(runs));
     return 0;
 }
