@@ -1,4 +1,4 @@
-# One test program per tests/*_test.cpp file, so one area's tests build and
+# One test program per tests/<subsystem>/*_test.cpp file, so one area's tests build and
 # run on their own. Files in tests/support/ are shared by a layer's tests.
 
 # The test programs' own code is thin (the engine does the work): it builds
@@ -48,7 +48,9 @@ function(plim_add_tests layer)
   if(NOT PLIM_TESTS)
     return()
   endif()
-  file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*_test.cpp)
+  # Tests are filed by subsystem as the code is; a program's name is its file's.
+  file(GLOB_RECURSE _tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*_test.cpp)
+  list(FILTER _tests EXCLUDE REGEX "/tests/support/")
   file(GLOB _support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/support/*.cpp)
   set(_support_lib "")
   if(_support)

@@ -156,18 +156,6 @@ TEST_F(VertexBufferTest, HelpersDrawInWorldUnitsThroughTheView) {
     EXPECT_EQ(stat(STAT_VERTEX_BUFFER_WRITES), 4);
 }
 
-// A corner between the eye and the near plane lands billions of pixels out
-// (or nowhere): such a draw is not cut, so the batch draws it whole rather
-// than drop it as shown nowhere.
-TEST(ScissorBandsTest, AreasPastTheIntRangeAreNotCut) {
-    const ScissorBands::Point far[] = {{-3e9, -3e9}, {3e9, -3e9}, {3e9, 3e9}, {-3e9, 3e9}};
-    const ScissorBands::Point lost[] = {{NAN, 0}, {9, 0}, {0, 9}};
-    const int viewport[4] = {0, 0, 640, 480};
-    ScissorBands cut;
-    EXPECT_FALSE(cut.plan(far, 4, viewport, 640 * 480, 0.0));
-    EXPECT_FALSE(cut.plan(lost, 3, viewport, 640 * 480, 0.0));
-}
-
 // The pixels a benchmark weighs the fill by: triangles' window area clipped
 // to the view; lines and points count nothing, and nothing is counted when off.
 TEST_F(VertexBufferTest, CoverageCountsTheWindowAreaOfTrianglesInsideTheView) {
