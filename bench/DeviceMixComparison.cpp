@@ -21,9 +21,9 @@
 
 namespace {
 
-const int kRate = 22050;           // the game's default device
-const int kBuffersMeasured = 40;   // after kBuffersSkipped to settle
-const int kBuffersSkipped = 3;
+const int RATE = 22050;           // the game's default device
+const int BUFFERS_MEASURED = 40;   // after BUFFERS_SKIPPED to settle
+const int BUFFERS_SKIPPED = 3;
 
 double threadCpuSeconds() {
     timespec t;
@@ -36,11 +36,11 @@ struct BufferClock {
     void bufferDone() {
         double now = threadCpuSeconds();
         int n = buffers.fetch_add(1);
-        if (n >= kBuffersSkipped && n < kBuffersSkipped + kBuffersMeasured) total += now - last;
+        if (n >= BUFFERS_SKIPPED && n < BUFFERS_SKIPPED + BUFFERS_MEASURED) total += now - last;
         last = now;
     }
-    bool finished() const { return buffers.load() > kBuffersSkipped + kBuffersMeasured; }
-    double perBuffer() const { return total / kBuffersMeasured; }
+    bool finished() const { return buffers.load() > BUFFERS_SKIPPED + BUFFERS_MEASURED; }
+    double perBuffer() const { return total / BUFFERS_MEASURED; }
 
     std::atomic<int> buffers{0};
     double last = 0.0;
@@ -65,7 +65,7 @@ float panOf(int voice) { return float(voice % 3) - 1.0f; }
 
 double mixOurs(const std::vector<MixerOGGstatic*>& effects, int voices, int frames) {
     SDL_AudioSpec desired{}, obtained{};
-    desired.freq = kRate;
+    desired.freq = RATE;
     desired.format = AUDIO_S16LSB;
     desired.channels = 2;
     desired.samples = Uint16(frames);
@@ -88,7 +88,7 @@ double mixOurs(const std::vector<MixerOGGstatic*>& effects, int voices, int fram
 }
 
 double mixSdlMixer(const std::vector<MemoryFile*>& files, int voices, int frames) {
-    if (Mix_OpenAudio(kRate, AUDIO_S16LSB, 2, frames) != 0) return -1.0;
+    if (Mix_OpenAudio(RATE, AUDIO_S16LSB, 2, frames) != 0) return -1.0;
     std::vector<Mix_Chunk*> chunks;
     for (MemoryFile* f : files) chunks.push_back(Mix_LoadWAV_RW(SDL_RWFromConstMem(f->data, f->size), 1));
     Mix_AllocateChannels(voices);
@@ -151,9 +151,9 @@ int compareDeviceMixing() {
         return 1;
     }
     bool clamped = false;
-    const int frames = PlimAudio::bufferFrames(kRate, 0.1, &clamped);
+    const int frames = PlimAudio::bufferFrames(RATE, 0.1, &clamped);
     printf("\nAudio thread CPU per buffer of %d frames at %d Hz (%s driver), %zu game effects:\n", frames,
-           kRate, getenv("SDL_AUDIODRIVER"), effects.size());
+           RATE, getenv("SDL_AUDIODRIVER"), effects.size());
     printf("  voices   ours (us)   SDL_mixer (us)   ratio\n");
     int status = 0;
     for (int voices : {8, 32, 64}) {

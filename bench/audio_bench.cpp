@@ -23,9 +23,9 @@
 
 namespace {
 
-const int kFrames = 2048;
-const int kRate = 22050;
-const double kBufferSeconds = double(kFrames) / kRate;
+const int FRAMES = 2048;
+const int RATE = 22050;
+const double BUFFER_SECONDS = double(FRAMES) / RATE;
 
 // A MemoryFile holding bytes made here rather than read through the file manager.
 MemoryFile* memoryFileOf(const std::string& bytes) {
@@ -38,11 +38,11 @@ MemoryFile* memoryFileOf(const std::string& bytes) {
 
 SDL_AudioSpec deviceSpec() {
     SDL_AudioSpec spec{};
-    spec.freq = kRate;
+    spec.freq = RATE;
     spec.format = AUDIO_S16LSB;
     spec.channels = 2;
-    spec.samples = kFrames;
-    spec.size = kFrames * 4;
+    spec.samples = FRAMES;
+    spec.size = FRAMES * 4;
     return spec;
 }
 
@@ -64,7 +64,7 @@ void BM_Callback(benchmark::State& state) {
     const bool ramps = state.range(1) != 0;
     Engine engine;
     std::unique_ptr<MemoryFile> file(
-        memoryFileOf(OggFixture::encode(OggFixture::sine(2, kRate, kRate, 440.0f, 0.3f), 2, kRate)));
+        memoryFileOf(OggFixture::encode(OggFixture::sine(2, RATE, RATE, 440.0f, 0.3f), 2, RATE)));
     MixerOGGstatic* effect = new MixerOGGstatic(file.get(), true, voices + 1);
     Mixer* mixer = new Mixer(deviceSpec());
     for (int i = 0; i < voices; ++i) {
@@ -78,7 +78,7 @@ void BM_Callback(benchmark::State& state) {
         }
         mixer->startChannel(id);
     }
-    std::vector<uint8_t> stream(kFrames * 4);
+    std::vector<uint8_t> stream(FRAMES * 4);
     double total = 0.0;
     for (auto _ : state) {
         auto t0 = std::chrono::steady_clock::now();
@@ -86,7 +86,7 @@ void BM_Callback(benchmark::State& state) {
         total += seconds(std::chrono::steady_clock::now() - t0);
         benchmark::DoNotOptimize(stream.data());
     }
-    state.counters["buffer_pct"] = 100.0 * total / double(state.iterations()) / kBufferSeconds;
+    state.counters["buffer_pct"] = 100.0 * total / double(state.iterations()) / BUFFER_SECONDS;
     delete mixer;
     delete effect;
 }
@@ -103,14 +103,14 @@ void BM_WorstCallbackWithMusic(benchmark::State& state) {
     for (size_t i = 0; i < tune.size(); ++i) tune[i] += 0.05f * float((i * 7919) % 200) / 200.0f;
     std::unique_ptr<MemoryFile> musicFile(memoryFileOf(OggFixture::encode(tune, 2, 44100)));
     std::unique_ptr<MemoryFile> fxFile(
-        memoryFileOf(OggFixture::encode(OggFixture::sine(1, kRate, kRate, 440.0f, 0.3f), 1, kRate)));
+        memoryFileOf(OggFixture::encode(OggFixture::sine(1, RATE, RATE, 440.0f, 0.3f), 1, RATE)));
     MixerOGGstream* music = new MixerOGGstream(musicFile.get(), true, 1);
     MixerOGGstatic* effect = new MixerOGGstatic(fxFile.get(), true, 8);
     Mixer* mixer = new Mixer(deviceSpec());
     mixer->startChannel(mixer->play(music, true));
     for (int i = 0; i < 8; ++i) mixer->startChannel(mixer->play(effect, false));
 
-    std::vector<uint8_t> stream(kFrames * 4);
+    std::vector<uint8_t> stream(FRAMES * 4);
     double worst = 0.0, total = 0.0;
     long callbacks = 0;
     for (auto _ : state) {
@@ -125,8 +125,8 @@ void BM_WorstCallbackWithMusic(benchmark::State& state) {
         }
     }
     state.counters["worst_us"] = worst * 1e6;
-    state.counters["worst_buffer_pct"] = 100.0 * worst / kBufferSeconds;
-    state.counters["mean_buffer_pct"] = 100.0 * total / double(callbacks) / kBufferSeconds;
+    state.counters["worst_buffer_pct"] = 100.0 * worst / BUFFER_SECONDS;
+    state.counters["mean_buffer_pct"] = 100.0 * total / double(callbacks) / BUFFER_SECONDS;
     delete mixer;
     delete effect;
     delete music;

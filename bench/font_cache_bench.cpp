@@ -86,7 +86,7 @@ struct Setup {
         camera.render();
         for (int i = 0; i < LINES; ++i)
             font->printAt(-310.0f + float(i % 2) * 310.0f, 235.0f - float(i / 2) * 4.7f, 0.0f,
-                          UColor(255, 255, 255, 255), 2, lines[size_t(i)]);
+                          UColor::WHITE, 2, lines[size_t(i)]);
         glFinish();
         PLIM->graphics->present();
     }

@@ -187,7 +187,7 @@ void BM_CannonsBubblesRockets(benchmark::State& state) {
     const long rocket = cost([] { World::add(L::LAYER_SHOTS, new Rocket(0, 0.0f, 0.0f, 0.0f, 1.0f, 500.0f)); });
     const long puff = cost([] {
         const Emission puffShape = Emission(V3(0.0f, 0.0f, 0.0f)).particles(2).speeds(25.0f, 50.0f).spreading(0.7f);
-        World::add(L::LAYER_SMOKE, new Smoke(puffShape, UColor(255, 255, 255, 255)));
+        World::add(L::LAYER_SMOKE, new Smoke(puffShape, UColor::WHITE));
     });
     const long sound = cost([] { World::playAt("bubbles", V3(0.0f, 0.0f, 0.0f)); });
     const long lookup = cost([] { World::texture("projectiles"); });

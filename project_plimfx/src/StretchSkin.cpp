@@ -49,7 +49,7 @@ void StretchSkin::setSize(float w, float h) {
             for (int row = strip; row <= strip + 1; ++row) {
                 v->u = us[column];
                 v->v = vs[row];
-                v->color = UColor(255, 255, 255, 255);
+                v->color = UColor::WHITE;
                 v->x = xs[column];
                 v->y = ys[row];
                 v->z = 0.0f;

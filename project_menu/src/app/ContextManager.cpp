@@ -25,9 +25,9 @@ RuntimeClass ContextManager::runtimeClass("ContextManager", &Context::runtimeCla
 
 namespace {
 
-const int kFireAction = 4;
-const double kFpsRefresh = 0.125;
-const int kHistory = 512;
+const int FIRE_ACTION = 4;
+const double FPS_REFRESH = 0.125;
+const int HISTORY = 512;
 
 void clearFocus() {
     if (PLIM->eventManager) PLIM->eventManager->setFocus(nullptr);
@@ -154,8 +154,8 @@ void ContextManager::handleKeys(Context* top) {
     if (!top->bBackKeysClose) return;
     bool fire = false;
     if (gGlobal)
-        fire = input->isKeyPressed(gGlobal->saveData.keys[kFireAction][0]) ||
-               input->isKeyPressed(gGlobal->saveData.keys[kFireAction][1]);
+        fire = input->isKeyPressed(gGlobal->saveData.keys[FIRE_ACTION][0]) ||
+               input->isKeyPressed(gGlobal->saveData.keys[FIRE_ACTION][1]);
     if (fire || input->anyMouseButtonPressed()) top->bDone = true;
 }
 
@@ -190,14 +190,14 @@ void ContextManager::renderContents() {
 void ContextManager::drawFpsText() {
     TimeKeeper* clock = PLIM->timeKeeper;
     if (clock && clock->getTime() > nextFpsRefresh) {
-        nextFpsRefresh = clock->getTime() + kFpsRefresh;
+        nextFpsRefresh = clock->getTime() + FPS_REFRESH;
         shownFps = float(PLIM->fps);
     }
     FontQuad* font = gGlobal->fontSmall;
     PlimGraphics* graphics = PLIM->graphics;
     if (!font || !graphics) return;
     int w = graphics->fovWidth / 2, h = graphics->fovHeight / 2;
-    font->printAt(float(w - 2), float(h - 2), 0.0f, UColor(255, 255, 255, 255),
+    font->printAt(float(w - 2), float(h - 2), 0.0f, UColor::WHITE,
                   FontQuad::PRINT_RIGHT | FontQuad::PRINT_NOCACHE, formatString("%.1lf", double(shownFps)));
 }
 
@@ -205,11 +205,11 @@ void ContextManager::drawFpsGraph() {
     PlimGraphics* graphics = PLIM->graphics;
     if (!graphics) return;
     int w = graphics->fovWidth / 2, h = graphics->fovHeight / 2;
-    VertexBuffer graph(kHistory);
-    int frame = PLIM->frameCount % kHistory;
-    for (int i = 0; i < kHistory; ++i) {
-        int index = (frame - i) % kHistory;
-        if (index < 0) index += kHistory;
+    VertexBuffer graph(HISTORY);
+    int frame = PLIM->frameCount % HISTORY;
+    for (int i = 0; i < HISTORY; ++i) {
+        int index = (frame - i) % HISTORY;
+        if (index < 0) index += HISTORY;
         int value = PLIM->fpsHistory[index];
         UColor c = value <= 30   ? UColor(128, 0, 0, 255)
                    : value <= 60 ? UColor(192, 192, 0, 255)
@@ -224,7 +224,7 @@ void ContextManager::drawFpsGraph() {
     float y = float(-h + target / 4);
     VertexBuffer line(2);
     const UColor red(255, 0, 0, 255);
-    line.pVertices[0] = Vertex{0.0f, 0.0f, red, float(w - kHistory), y, 0.0f};
+    line.pVertices[0] = Vertex{0.0f, 0.0f, red, float(w - HISTORY), y, 0.0f};
     line.pVertices[1] = Vertex{0.0f, 0.0f, red, float(w), y, 0.0f};
     line.countWrite();
     line.draw(nullptr, VertexBuffer::PRIM_LINES, 0, -1);

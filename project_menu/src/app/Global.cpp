@@ -37,9 +37,9 @@ Global* gGlobal = nullptr;
 
 namespace {
 
-const int kFrequencies[3] = {11025, 22050, 44100};
-const int kModeWidths[4] = {320, 640, 800, 1024};
-const int kModeHeights[4] = {240, 480, 600, 768};
+const int FREQUENCIES[3] = {11025, 22050, 44100};
+const int MODE_WIDTHS[4] = {320, 640, 800, 1024};
+const int MODE_HEIGHTS[4] = {240, 480, 600, 768};
 
 // Settings from another build's block may lie outside the tables.
 int clampIndex(int value, int count) { return std::min(std::max(value, 0), count - 1); }
@@ -159,7 +159,7 @@ void Global::applySettings() {
     PLIM->frameTimer.start(1.0 / double(fps));
 
     if (PLIM->audio) {
-        PLIM->audio->frequency = kFrequencies[clampIndex(saveData.audioQuality, 3)];
+        PLIM->audio->frequency = FREQUENCIES[clampIndex(saveData.audioQuality, 3)];
         PLIM->audio->setEffectsVolume(float(saveData.soundVolume) / 24.0f);
         PLIM->audio->setMusicVolume(float(saveData.musicVolume) / 24.0f);
     }
@@ -167,7 +167,7 @@ void Global::applySettings() {
     PlimGraphics* graphics = PLIM->graphics;
     if (graphics) {
         int mode = clampIndex(saveData.videoMode, 4);
-        graphics->changePresentationParameters(kModeWidths[mode], kModeHeights[mode], saveData.bFullScreenOption != 0,
+        graphics->changePresentationParameters(MODE_WIDTHS[mode], MODE_HEIGHTS[mode], saveData.bFullScreenOption != 0,
                                                saveData.bBilinearFilter != 0, saveData.bVSync != 0);
         graphics->bTextShadows = !graphics->bBrokenAlphaOp && saveData.graphicsDetail > 0;
     }

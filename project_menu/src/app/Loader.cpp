@@ -30,7 +30,7 @@ namespace {
 
 typedef std::function<void(Loader&)> Step;
 
-const int kFixedSteps = 12;
+const int FIXED_STEPS = 12;
 
 // Font pictures the drawn-text caches copy glyphs from keep their image.
 const int GLYPH_SOURCE = TEXTURE_HALVE | TEXTURE_KEEPSOURCE;
@@ -43,7 +43,7 @@ struct SoundStep {
     double minPlayInterval = 0.0; // seconds between two starts
 };
 
-const SoundStep kSounds[] = {
+const SoundStep SOUNDS[] = {
     {"sfx/clickXP.ogg", "mouseClick", false, 2},
     {"sfx/pop.ogg", "pop", false, 3, 0.025},
     {"sfx/rot5loo1.ogg", "engine", true, 2},
@@ -259,7 +259,7 @@ void appendTextureSteps(std::vector<Step>& steps) {
 }
 
 void appendSoundSteps(std::vector<Step>& steps) {
-    for (const SoundStep& s : kSounds)
+    for (const SoundStep& s : SOUNDS)
         steps.push_back([&s](Loader&) {
             Sound* sound = new Sound(s.file, s.loop, s.maxPlaybacks);
             sound->minPlayInterval = s.minPlayInterval;
@@ -393,7 +393,7 @@ void Loader::tickContents(double time, double dt) {
 }
 
 int Loader::loadStuff(bool countOnly) {
-    if (!countOnly && stepsDone < kFixedSteps) {
+    if (!countOnly && stepsDone < FIXED_STEPS) {
         std::vector<Step> fixed;
         appendFixedSteps(fixed);
         int n = ++stepsDone;

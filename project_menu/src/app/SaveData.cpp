@@ -16,7 +16,7 @@ namespace {
 
 // Player 1 on the arrows, space and enter; player 2 on A, D, W, X, left shift
 // and left control.
-const int32_t kDefaultKeys[SaveData::ACTION_COUNT][SaveData::PLAYER_COUNT] = {
+const int32_t DEFAULT_KEYS[SaveData::ACTION_COUNT][SaveData::PLAYER_COUNT] = {
     {203, 30}, {205, 32}, {200, 17}, {208, 45}, {57, 42}, {28, 29}};
 
 // 32 bits drawn one at a time; the first ends as the most significant.
@@ -55,7 +55,7 @@ UString SaveData::getFolder() {
     return folder.substr(0, folder.length() - 1);
 }
 
-int32_t SaveData::getDefaultKey(int action, int player) { return kDefaultKeys[action][player]; }
+int32_t SaveData::getDefaultKey(int action, int player) { return DEFAULT_KEYS[action][player]; }
 
 void SaveData::setDefaults() {
     uint8_t* bytes = reinterpret_cast<uint8_t*>(this);
@@ -114,7 +114,7 @@ void SaveData::setDefaults() {
     countryIndex = 0;
     countryPoint = V3(0.0f, 0.0f, -1.0f);
     for (int action = 0; action < ACTION_COUNT; ++action)
-        for (int player = 0; player < PLAYER_COUNT; ++player) keys[action][player] = kDefaultKeys[action][player];
+        for (int player = 0; player < PLAYER_COUNT; ++player) keys[action][player] = DEFAULT_KEYS[action][player];
     runStart = DateTime();
     playTime = 0;
     bProfileMissing = 1;
@@ -224,5 +224,5 @@ void SaveData::clampSettings() {
 
     for (int action = 0; action < ACTION_COUNT; ++action)
         for (int player = 0; player < PLAYER_COUNT; ++player)
-            if (!PlimInput::isValidKey(keys[action][player])) keys[action][player] = kDefaultKeys[action][player];
+            if (!PlimInput::isValidKey(keys[action][player])) keys[action][player] = DEFAULT_KEYS[action][player];
 }

@@ -27,7 +27,7 @@ ContextCredits::ContextCredits() {
     versionLine->printFlags = FontQuad::PRINT_RIGHT | FontQuad::PRINT_BOTTOM;
     versionLine->bShadow = false;
     // Translucent black reads only over white, not over the sea.
-    versionLine->plate = UColor(255, 255, 255, 255);
+    versionLine->plate = UColor::WHITE;
     addChild(versionLine);
 
     scroller = new ContextScroller();

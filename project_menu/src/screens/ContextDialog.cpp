@@ -19,11 +19,11 @@
 
 namespace {
 
-const int kMinWidth = 192;
-const int kMinButtonRowWidth = 330;
-const float kButtonOffset = 85.0f;
-const int kButtonWidth = 160;
-const float kPanelMargin = 100.0f;
+const int MIN_WIDTH = 192;
+const int MIN_BUTTON_ROW_WIDTH = 330;
+const float BUTTON_OFFSET = 85.0f;
+const int BUTTON_WIDTH = 160;
+const float PANEL_MARGIN = 100.0f;
 
 } // namespace
 
@@ -53,7 +53,7 @@ void ContextDialog::build() {
 
     TextParagraph* paragraph = new TextParagraph(text, textFont, int(float(screenWidth) * 0.75f));
     int lineStep = int(float(textFont->fontHeight) * 1.25f);
-    int width = kMinWidth;
+    int width = MIN_WIDTH;
     int height = 0;
     if (!title.isEmpty()) {
         width = std::max(width, titleFont->getTextWidth(title, nullptr).width);
@@ -64,14 +64,14 @@ void ContextDialog::build() {
     int buttons = (label1.isEmpty() ? 0 : 1) + (label2.isEmpty() ? 0 : 1);
     if (buttons > 0) {
         height += lineStep + 50;
-        width = std::max(width, kMinButtonRowWidth);
+        width = std::max(width, MIN_BUTTON_ROW_WIDTH);
     }
     if (buttons < 2) bBackKeysClose = true;
     width = std::max(width, height);
 
     float y = float(height) * 0.5f;
-    addChild(new MenuGroup(position.x, position.y, position.z, UString(), float(width) + kPanelMargin,
-                           float(height) + kPanelMargin));
+    addChild(new MenuGroup(position.x, position.y, position.z, UString(), float(width) + PANEL_MARGIN,
+                           float(height) + PANEL_MARGIN));
 
     const UColor white(255, 255, 255, 255);
     if (!title.isEmpty()) {
@@ -100,14 +100,14 @@ void ContextDialog::build() {
     if (buttons > 0) {
         float row = position.y + y - float(lineStep) - 25.0f;
         if (!label1.isEmpty()) {
-            float x = buttons == 1 ? 0.0f : -kButtonOffset;
+            float x = buttons == 1 ? 0.0f : -BUTTON_OFFSET;
             pButton1 = new MenuButton(position.x + x, row, position.z, label1, UString());
-            pButton1->setWidth(kButtonWidth);
+            pButton1->setWidth(BUTTON_WIDTH);
             addChild(pButton1);
         }
         if (!label2.isEmpty()) {
-            pButton2 = new MenuButton(position.x + kButtonOffset, row, position.z, label2, UString());
-            pButton2->setWidth(kButtonWidth);
+            pButton2 = new MenuButton(position.x + BUTTON_OFFSET, row, position.z, label2, UString());
+            pButton2->setWidth(BUTTON_WIDTH);
             addChild(pButton2);
         }
     }

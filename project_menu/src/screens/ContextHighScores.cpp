@@ -24,16 +24,15 @@
 namespace {
 
 // The rows' print flags: names from their left end, scores from their right.
-const int kLeftAligned = 0x02;
-const int kRightAligned = FontQuad::PRINT_RIGHT;
-const UColor kWhite(255, 255, 255, 255);
-const UColor kPulseStrong(128, 255, 0, 255);
-const UColor kPulsePale(192, 255, 128, 255);
+const int LEFT_ALIGNED = 0x02;
+const int RIGHT_ALIGNED = FontQuad::PRINT_RIGHT;
+const UColor PULSE_STRONG(128, 255, 0, 255);
+const UColor PULSE_PALE(192, 255, 128, 255);
 // The rows: names from x -250, scores to x 250, from y 100 down in steps of 25.
-const float kRowHalfWidth = 250.0f;
-const float kFirstRowY = 100.0f;
-const float kRowStep = 25.0f;
-const float kPanelMargin = 12.0f;
+const float ROW_HALF_WIDTH = 250.0f;
+const float FIRST_ROW_Y = 100.0f;
+const float ROW_STEP = 25.0f;
+const float PANEL_MARGIN = 12.0f;
 
 const char* text(int id) { return PLIM->language->getText(id); }
 
@@ -68,7 +67,7 @@ ContextHighScores::~ContextHighScores() { delete tablePanel; }
 
 UColor ContextHighScores::pulseColour(double time) {
     const double t = std::sin(16.0 * time) * 0.5 + 0.5;
-    return UColor(kPulseStrong, kPulsePale, float(t));
+    return UColor(PULSE_STRONG, PULSE_PALE, float(t));
 }
 
 UString ContextHighScores::rowName(int table, int row) {
@@ -94,14 +93,14 @@ void ContextHighScores::renderContents() {
     // because it indexes the saved block.
     const int table = tableIndex < 0 ? 0 : tableIndex >= SaveData::TABLE_COUNT ? SaveData::TABLE_COUNT - 1 : tableIndex;
     const int highlighted = gGlobal->profiles.lastHighScorePlace;
-    const float lastY = kFirstRowY - kRowStep * float(SaveData::TABLE_ENTRIES - 1);
-    TextPlate::drawFrameOver(tablePanel, Rect(-kRowHalfWidth - kPanelMargin, kFirstRowY + kPanelMargin,
-                                              kRowHalfWidth + kPanelMargin,
-                                              lastY - float(font->fontHeight) - kPanelMargin));
+    const float lastY = FIRST_ROW_Y - ROW_STEP * float(SaveData::TABLE_ENTRIES - 1);
+    TextPlate::drawFrameOver(tablePanel, Rect(-ROW_HALF_WIDTH - PANEL_MARGIN, FIRST_ROW_Y + PANEL_MARGIN,
+                                              ROW_HALF_WIDTH + PANEL_MARGIN,
+                                              lastY - float(font->fontHeight) - PANEL_MARGIN));
     for (int r = 0; r < SaveData::TABLE_ENTRIES; r++) {
-        const float y = kFirstRowY - kRowStep * float(r);
-        const UColor colour = r == highlighted ? highlightColor : kWhite;
-        font->printAt(-kRowHalfWidth, y, 0.0f, colour, kLeftAligned, rowName(table, r));
-        font->printAt(kRowHalfWidth, y, 0.0f, colour, kRightAligned, rowScore(table, r));
+        const float y = FIRST_ROW_Y - ROW_STEP * float(r);
+        const UColor colour = r == highlighted ? highlightColor : UColor::WHITE;
+        font->printAt(-ROW_HALF_WIDTH, y, 0.0f, colour, LEFT_ALIGNED, rowName(table, r));
+        font->printAt(ROW_HALF_WIDTH, y, 0.0f, colour, RIGHT_ALIGNED, rowScore(table, r));
     }
 }

@@ -21,11 +21,11 @@
 namespace {
 
 // Key codes of the crash test.
-const int kKeyLeftControl = 29;
-const int kKeyRightControl = 157;
-const int kKeyLeftAlt = 56;
-const int kKeyRightAlt = 184;
-const int kKeyX = 45;
+const int KEY_LEFT_CONTROL = 29;
+const int KEY_RIGHT_CONTROL = 157;
+const int KEY_LEFT_ALT = 56;
+const int KEY_RIGHT_ALT = 184;
+const int KEY_X = 45;
 
 const char* text(int id) { return PLIM->language->getText(id); }
 
@@ -79,8 +79,8 @@ void ContextMain::tickContents(double time, double dt) {
     ContextMenu::tickContents(time, dt);
 
     PlimInput* input = PLIM->input;
-    if (input && (input->isKeyDown(kKeyLeftControl) || input->isKeyDown(kKeyRightControl)) &&
-        (input->isKeyDown(kKeyLeftAlt) || input->isKeyDown(kKeyRightAlt)) && input->isKeyDown(kKeyX))
+    if (input && (input->isKeyDown(KEY_LEFT_CONTROL) || input->isKeyDown(KEY_RIGHT_CONTROL)) &&
+        (input->isKeyDown(KEY_LEFT_ALT) || input->isKeyDown(KEY_RIGHT_ALT)) && input->isKeyDown(KEY_X))
         ErrorManager::errorAt("tickContents", "project_menu/src/ContextMain", 79, "Crash requested.");
 
     if (buttonStart->wasClicked()) onButtonStart();

@@ -41,7 +41,7 @@ ContextNewUser::ContextNewUser() {
     addChild(new MenuGroup(0.0f, 0.0f, 0.0f, language->getText(Language::STR_ENTERYOURNAME), 512.0f, 256.0f));
     field = nameField(gGlobal->fontLarge, 25.0f);
     addChild(field);
-    nameLabel = new RenderableText(0.0f, 25.0f, 0.0f, "", gGlobal->fontLarge, UColor(255, 255, 255, 255));
+    nameLabel = new RenderableText(0.0f, 25.0f, 0.0f, "", gGlobal->fontLarge, UColor::WHITE);
     nameLabel->bShadow = false;
     nameLabel->printFlags = 2;
     addChild(nameLabel);

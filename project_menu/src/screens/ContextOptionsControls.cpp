@@ -17,7 +17,7 @@
 namespace {
 
 // Actions of the saved key table.
-enum { kTurnLeft = 0, kTurnRight = 1, kPowerUp = 2, kPowerDown = 3, kFire = 4 };
+enum { TURN_LEFT = 0, TURN_RIGHT = 1, POWER_UP = 2, POWER_DOWN = 3, FIRE = 4 };
 
 } // namespace
 
@@ -27,9 +27,9 @@ void ContextOptionsControls::addKeyItems(ContextOptionsPage* page, int player) {
         float y;
         int caption, action;
     } items[] = {
-        {120.0f, Language::STR_CONTROLSUP, kPowerUp},       {80.0f, Language::STR_CONTROLSDOWN, kPowerDown},
-        {40.0f, Language::STR_CONTROLSLEFT, kTurnLeft},     {0.0f, Language::STR_CONTROLSRIGHT, kTurnRight},
-        {-40.0f, Language::STR_CONTROLSFIRE, kFire},
+        {120.0f, Language::STR_CONTROLSUP, POWER_UP},       {80.0f, Language::STR_CONTROLSDOWN, POWER_DOWN},
+        {40.0f, Language::STR_CONTROLSLEFT, TURN_LEFT},     {0.0f, Language::STR_CONTROLSRIGHT, TURN_RIGHT},
+        {-40.0f, Language::STR_CONTROLSFIRE, FIRE},
     };
     for (const auto& item : items) {
         MenuKey* key = new MenuKey(0.0f, item.y, 0.0f, text(item.caption), text(Language::STR_CONTROLSHINT),

@@ -27,7 +27,7 @@ ContextScroller::~ContextScroller() { delete panel; }
 
 void ContextScroller::addTitle(const UString& text) {
     FontQuad* font = gGlobal->fontLarge;
-    RenderableText* line = new RenderableText(0.0f, nextLineY, 0.0f, text, font, UColor(255, 255, 255, 255));
+    RenderableText* line = new RenderableText(0.0f, nextLineY, 0.0f, text, font, UColor::WHITE);
     line->bShadow = false;
     line->printFlags = 4;
     lines->addChild(line);
@@ -54,7 +54,7 @@ void ContextScroller::addLine(const UString& left, const UString& right, int yOf
 }
 
 void ContextScroller::addRow(const UString& left, const UString& right) {
-    addLine(left, right, 0, UColor(255, 255, 255, 255));
+    addLine(left, right, 0, UColor::WHITE);
     FontQuad* font = gGlobal->fontMedium;
     nextLineY -= 1.15f * float(font ? font->fontHeight : 0);
 }

@@ -72,8 +72,8 @@ void ContextUserManager::renderContents() {
     for (int i = 0; i < count; i++) {
         const float y = 135.0f - 30.0f * float(i);
         const bool current = i == profiles.getCurrentProfile();
-        font->printAt(-150.0f, y, 0.0f, current ? UColor(255, 255, 255, 255) : UColor(0, 160, 0, 255), 0x12,
+        font->printAt(-150.0f, y, 0.0f, current ? UColor::WHITE : UColor(0, 160, 0, 255), 0x12,
                       profiles.getName(i));
-        if (current) font->printAt(-160.0f, y, 0.0f, UColor(255, 255, 255, 255), 0x14, "\x01");
+        if (current) font->printAt(-160.0f, y, 0.0f, UColor::WHITE, 0x14, "\x01");
     }
 }

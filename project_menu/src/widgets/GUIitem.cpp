@@ -126,10 +126,10 @@ void GUIitem::drawHelpLine() {
     if (!font) return;
     const float y = float(4 - halfFovHeight());
     if (!isPaused())
-        font->printAtShadowed(0.0f, y, 0.0f, UColor(255, 255, 255, 255), 0x24, helpText, 0.0f, -1.0f, 0.0f,
+        font->printAtShadowed(0.0f, y, 0.0f, UColor::WHITE, 0x24, helpText, 0.0f, -1.0f, 0.0f,
                               UColor(0, 0, 0, 255));
     else
-        font->printAt(0.0f, y, 0.0f, UColor(255, 255, 255, 255), 0x24, disabledText);
+        font->printAt(0.0f, y, 0.0f, UColor::WHITE, 0x24, disabledText);
 }
 
 void GUIitem::drawCaption() {

@@ -18,7 +18,7 @@
 
 namespace {
 
-const UColor kShadow(0, 0, 0, 64);
+const UColor SHADOW(0, 0, 0, 64);
 // The caption stands 5 units off its box.
 const float CAPTION_PLATE_MARGIN = 4.0f;
 
@@ -120,7 +120,7 @@ void MenuItem::render() {
         shadow.postXform = postXform;
         V3 at(position.x + 2.0f, position.y - 2.0f, position.z);
         shadow.setup(pSkin, &at, &rotation, &scale);
-        shadow.color = kShadow;
+        shadow.color = SHADOW;
         shadow.render();
     }
     Renderable::render();
@@ -141,10 +141,10 @@ void MenuItem::render() {
         const float y = float(4 - h / 2);
         TextPlate::drawFrame(hintPlate, small, 0.0f, y, 0x24, bDisabled ? disabledText : description);
         if (!bDisabled)
-            small->printAtShadowed(0.0f, y, 0.0f, UColor(255, 255, 255, 255), 0x24, description, 0.0f, -1.0f, 0.0f,
+            small->printAtShadowed(0.0f, y, 0.0f, UColor::WHITE, 0x24, description, 0.0f, -1.0f, 0.0f,
                                    UColor(0, 0, 0, 255));
         else
-            small->printAt(0.0f, y, 0.0f, UColor(255, 255, 255, 255), 0x24, disabledText);
+            small->printAt(0.0f, y, 0.0f, UColor::WHITE, 0x24, disabledText);
     }
 
     drawCaption();
@@ -173,7 +173,7 @@ void MenuItem::drawCaption() {
     if (captionLocation != CAPTION_CENTRE)
         TextPlate::drawFrame(captionPlate, font, at.x, at.y, flags, caption, 255, CAPTION_PLATE_MARGIN);
     if (bDropShadow && !bDisabled)
-        font->printShadowed(&label, flags, caption, 2.0f, -2.0f, 0.0f, kShadow);
+        font->printShadowed(&label, flags, caption, 2.0f, -2.0f, 0.0f, SHADOW);
     else
         font->print(&label, flags, caption);
 }
@@ -184,7 +184,7 @@ void MenuItem::drawValueText(V3 at, const UString& text) {
     place.setup(nullptr, &at, &rotation, &scale);
     place.color = colorCurrent;
     if (bDropShadow)
-        font->printShadowed(&place, 0x14, text, 2.0f, -2.0f, 0.0f, kShadow);
+        font->printShadowed(&place, 0x14, text, 2.0f, -2.0f, 0.0f, SHADOW);
     else
         font->print(&place, 0x14, text);
 }

@@ -17,12 +17,12 @@ struct Picture {
     const char* name;
     int border;
 };
-const Picture kPictures[] = {{"gui-game-square:2", 8}, {"gui-game-square:0", 16}};
+const Picture PICTURES[] = {{"gui-game-square:2", 8}, {"gui-game-square:0", 16}};
 
 } // namespace
 
 StretchSkin* MenuPlate::newFrame(Kind kind) {
-    const Picture& p = kPictures[kind];
+    const Picture& p = PICTURES[kind];
     Skin* source = dynamic_cast<Skin*>(PLIM->resourceManager->find(p.name, false));
     if (!source) return nullptr;
     StretchSkin* frame = new StretchSkin(source);
@@ -60,7 +60,7 @@ std::vector<Rect> MenuPlate::lettersOf(const std::vector<const RenderableText*>&
 
 RenderableText* MenuPlate::pageTitle(const UString& text) {
     RenderableText* title = new RenderableText(0.0f, float(Camera::fovHeight() / 2 - 50), 0.0f, text,
-                                               gGlobal->fontLarge, UColor(255, 255, 255, 255));
+                                               gGlobal->fontLarge, UColor::WHITE);
     title->printFlags |= FontQuad::PRINT_VCENTER;
     give(title);
     return title;

@@ -21,13 +21,13 @@ MenuUserDisplay::MenuUserDisplay() {
     nameLine = new RenderableText(0.0f, float(h / 2 - 170), 0.0f, "", gGlobal->fontMedium, UColor(0, 0, 0, 255));
     nameLine->bAutoDelete = false;
     // Its half-transparent black reads only over white: a white plate under it.
-    nameLine->plate = UColor(255, 255, 255, 255);
+    nameLine->plate = UColor::WHITE;
     addChild(nameLine);
     hintLine = new RenderableText(0.0f, float(h / 2 - 197), 0.0f,
                                   PLIM->language->getText(Language::STR_CLICKTOCHANGEPLAYERS), gGlobal->fontSmall,
                                   MenuColors::plateText());
     hintLine->bAutoDelete = false;
-    hintLine->plate = UColor(255, 255, 255, 255);
+    hintLine->plate = UColor::WHITE;
     addChild(hintLine);
 }
 
@@ -52,7 +52,7 @@ void MenuUserDisplay::tick(double time, double dt) {
     bHovered = overName || hintLine->plateRect().contains(mouse.x, mouse.y);
     nameLine->color = bHovered ? UColor(0, 160, 0, 255) : MenuColors::plateText();
     // Green reads only over a dark plate, translucent black only over white.
-    nameLine->plate = bHovered ? UColor(8, 10, 16, 255) : UColor(255, 255, 255, 255);
+    nameLine->plate = bHovered ? UColor(8, 10, 16, 255) : UColor::WHITE;
 
     if (bHovered && MenuItem::mousePressed()) gGlobal->contextManager->push(new ContextUserManager());
 

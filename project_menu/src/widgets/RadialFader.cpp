@@ -10,14 +10,14 @@
 
 namespace {
 
-const int kSegments = 128;
-const float kEdge = 32.0f;
+const int SEGMENTS = 128;
+const float EDGE = 32.0f;
 
-// A ring of kSegments quads as a strip from radius outer (colour c0) to inner (c1).
+// A ring of SEGMENTS quads as a strip from radius outer (colour c0) to inner (c1).
 void drawRing(float outer, float inner, UColor c0, UColor c1) {
-    VertexBuffer ring(2 * (kSegments + 1));
-    for (int i = 0; i <= kSegments; ++i) {
-        float angle = float(i) * 2.0f * PI / float(kSegments);
+    VertexBuffer ring(2 * (SEGMENTS + 1));
+    for (int i = 0; i <= SEGMENTS; ++i) {
+        float angle = float(i) * 2.0f * PI / float(SEGMENTS);
         float c = std::cos(angle), s = std::sin(angle);
         ring.pVertices[2 * i] = Vertex{0.0f, 0.0f, c0, outer * c, outer * s, 0.0f};
         ring.pVertices[2 * i + 1] = Vertex{0.0f, 0.0f, c1, inner * c, inner * s, 0.0f};
@@ -52,9 +52,9 @@ void RadialFader::render() {
     graphics->loadIdentity();
     // The default camera shows the virtual screen, one unit a virtual pixel.
     int hw = graphics->fovWidth / 2, hh = graphics->fovHeight / 2;
-    float outer = std::sqrt(float(hw * hw + hh * hh)) + kEdge;
+    float outer = std::sqrt(float(hw * hw + hh * hh)) + EDGE;
     float r = radiusAt(value, outer);
-    float inner = std::fmax(r - kEdge, 0.0f);
+    float inner = std::fmax(r - EDGE, 0.0f);
     const UColor black(0, 0, 0, 255);
     bool softEdge = gGlobal && gGlobal->saveData.graphicsDetail > 0 && !graphics->bBrokenAlphaOp;
     if (softEdge) {

@@ -18,12 +18,12 @@ RuntimeClass PlimAudio::runtimeClass("PlimAudio", &PlimAudio::runtimeClass, null
 
 namespace {
 
-const int kMinBufferFrames = 256;
-const int kMaxBufferFrames = 65280; // the largest multiple of 256 in 16 bits
+const int MIN_BUFFER_FRAMES = 256;
+const int MAX_BUFFER_FRAMES = 65280; // the largest multiple of 256 in 16 bits
 // Rates SDL and the mixer handle; beyond them buffer sizes and steps overflow.
-const int kMinFrequency = 4000;
-const int kMaxFrequency = 192000;
-const int kDefaultFrequency = 22050;
+const int MIN_FREQUENCY = 4000;
+const int MAX_FREQUENCY = 192000;
+const int DEFAULT_FREQUENCY = 22050;
 
 } // namespace
 
@@ -32,8 +32,8 @@ RuntimeClass* PlimAudio::getClass() { return &runtimeClass; }
 int PlimAudio::bufferFrames(int frequency, double duration, bool* clamped) {
     double frames = double(float(frequency)) * duration;
     *clamped = true;
-    if (!(frames >= kMinBufferFrames)) return kMinBufferFrames;
-    if (frames >= kMaxBufferFrames + 256) return kMaxBufferFrames;
+    if (!(frames >= MIN_BUFFER_FRAMES)) return MIN_BUFFER_FRAMES;
+    if (frames >= MAX_BUFFER_FRAMES + 256) return MAX_BUFFER_FRAMES;
     *clamped = false;
     return int(frames) & ~0xff;
 }
@@ -44,8 +44,8 @@ PlimAudio::PlimAudio() {
     MemoryIniFile* cfg = PLIM->config;
     const UString section = getClass()->name;
     cfg->readSetting(section, "bMute", bMute);
-    frequency = kDefaultFrequency;
-    bFrequencyRejected = !cfg->readSetting(section, "frequency", frequency, kMinFrequency, kMaxFrequency);
+    frequency = DEFAULT_FREQUENCY;
+    bFrequencyRejected = !cfg->readSetting(section, "frequency", frequency, MIN_FREQUENCY, MAX_FREQUENCY);
     double mixBufferDuration = 0.1;
     cfg->readSetting(section, "mixBufferDuration", mixBufferDuration);
 
@@ -87,7 +87,7 @@ UString PlimAudio::openDevice(double mixBufferDuration) {
 
 SDL_AudioSpec PlimAudio::desiredSpec(double mixBufferDuration) {
     // No usable rate in the file: the default, as for a missing key.
-    if (frequency <= 0) frequency = kDefaultFrequency;
+    if (frequency <= 0) frequency = DEFAULT_FREQUENCY;
     bool clamped = false;
     int frames = bufferFrames(frequency, mixBufferDuration, &clamped);
     if (clamped)
@@ -126,7 +126,7 @@ void PlimAudio::runSilent(const UString& problem) {
 }
 
 PlimAudio::~PlimAudio() {
-    if (PLIM && PLIM->config && !(bFrequencyRejected && frequency == kDefaultFrequency))
+    if (PLIM && PLIM->config && !(bFrequencyRejected && frequency == DEFAULT_FREQUENCY))
         PLIM->config->setInt(getClass()->name, "frequency", frequency);
     SDL_PauseAudio(1);
     // A callback may still be running: take the mixer away under the lock

@@ -21,8 +21,8 @@ namespace {
 using FailedSave = std::pair<std::string, std::string>;
 
 // Bounds on a kept list, which anyone could have written.
-const int kMaxKeptBytes = 16384;
-const size_t kMaxKept = 16;
+const int MAX_KEPT_BYTES = 16384;
+const size_t MAX_KEPT = 16;
 
 // Told to the player this run.
 std::set<FailedSave>& told() {
@@ -56,12 +56,12 @@ bool keepable(const std::string& text) {
 std::vector<FailedSave> readKept(const UString& path) {
     std::vector<FailedSave> kept;
     FileStream in(path, FileStream::MODE_READ);
-    if (!in.bOk || in.size > kMaxKeptBytes) return kept;
+    if (!in.bOk || in.size > MAX_KEPT_BYTES) return kept;
     std::string text(size_t(in.size), '\0');
     const int got = in.read(&text[0], in.size);
     text.resize(got > 0 ? size_t(got) : 0);
     size_t start = 0;
-    while (start < text.size() && kept.size() < kMaxKept) {
+    while (start < text.size() && kept.size() < MAX_KEPT) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
         const std::string line = text.substr(start, end - start);
@@ -139,7 +139,7 @@ void SaveFailures::keepUnseen(const UString& folder, const std::vector<UString>&
     std::vector<FailedSave> all = readKept(path);
     std::string text;
     for (const FailedSave& failure : kept)
-        if (all.size() < kMaxKept && std::find(all.begin(), all.end(), failure) == all.end()) all.push_back(failure);
+        if (all.size() < MAX_KEPT && std::find(all.begin(), all.end(), failure) == all.end()) all.push_back(failure);
     for (const FailedSave& failure : all) text += failure.first + '\t' + failure.second + '\n';
     UString why;
     if (replaceFile(path, text.data(), int(text.size()), &why)) return;

@@ -22,7 +22,7 @@ struct KeyMapEntry {
     int code;
 };
 
-const KeyMapEntry kKeyMap[] = {
+const KeyMapEntry KEY_MAP[] = {
     {SDLK_ESCAPE, 1}, {SDLK_BACKSPACE, 14}, {SDLK_TAB, 15}, {SDLK_RETURN, 28},
     {SDLK_SPACE, 57}, {SDLK_PAUSE, 197}, {SDLK_DELETE, 211},
 
@@ -64,7 +64,7 @@ const KeyMapEntry kKeyMap[] = {
     {SDLK_LSUPER, 219}, {SDLK_RSUPER, 221},
     {SDLK_PRINT, 183}, {SDLK_SYSREQ, 183}, {SDLK_BREAK, 197},
 };
-static_assert(sizeof(kKeyMap) / sizeof(kKeyMap[0]) == 128, "the key map has 128 entries");
+static_assert(sizeof(KEY_MAP) / sizeof(KEY_MAP[0]) == 128, "the key map has 128 entries");
 static_assert(int(SDLK_LAST) == int(PlimInput::SDL_KEY_COUNT), "SDL key symbols run from 0 to 322");
 
 } // namespace
@@ -94,7 +94,7 @@ PlimInput::PlimInput() {
 PlimInput::~PlimInput() {}
 
 void PlimInput::fillKeyMap() {
-    for (const KeyMapEntry& e : kKeyMap)
+    for (const KeyMapEntry& e : KEY_MAP)
         sdlToKey[e.sym] = e.code;
 }
 

@@ -11,7 +11,7 @@ namespace {
 
 // Key codes of the key-name identifiers, in identifier order from DIK_ESCAPE:
 // keyboard scan codes, then the joystick's and the mouse's pseudo-keys.
-const uint16_t kNamedKeyCodes[] = {
+const uint16_t NAMED_KEY_CODES[] = {
     // DIK_ESCAPE to DIK_DECIMAL
     0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F, 0x10,
     0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F, 0x20,
@@ -34,12 +34,12 @@ const uint16_t kNamedKeyCodes[] = {
     304, 305, 306, 307, 308, 309, 310, 311,
 };
 
-static_assert(sizeof kNamedKeyCodes / sizeof kNamedKeyCodes[0] ==
+static_assert(sizeof NAMED_KEY_CODES / sizeof NAMED_KEY_CODES[0] ==
                   Language::STR_DIK_MOUSEBUTTON3 - Language::STR_DIK_ESCAPE + 1,
               "one key code per key-name identifier");
 static_assert(int(Language::KEY_NAME_COUNT) == int(KEY_COUNT), "the input part's key table");
 
-const char kEmptyText[] = "";
+const char EMPTY_TEXT[] = "";
 
 } // namespace
 
@@ -70,7 +70,7 @@ const char* Language::getTextByString(const char* name, bool fatalIfUnknown) {
     if (const int32_t* id = stringIdentifiers.find(UString(name))) return getText(*id);
     if (fatalIfUnknown)
         PLIM_ERROR("Unknown string identifier '%s'", name ? name : "");
-    return kEmptyText;
+    return EMPTY_TEXT;
 }
 
 void Language::setCurrentLanguage(int language) {
@@ -86,7 +86,7 @@ void Language::rebuildKeyNames() {
     UString* names = PLIM->input->keyNames;
     for (int code = 0; code < KEY_NAME_COUNT; ++code)
         formatStringInto(names[code], "%s-%d", getText(STR_DIK_UNKNOWN), code);
-    names[0] = kEmptyText;
+    names[0] = EMPTY_TEXT;
     for (int id = STR_DIK_ESCAPE; id <= STR_DIK_MOUSEBUTTON3; ++id)
-        names[kNamedKeyCodes[id - STR_DIK_ESCAPE]] = UString(getText(id));
+        names[NAMED_KEY_CODES[id - STR_DIK_ESCAPE]] = UString(getText(id));
 }

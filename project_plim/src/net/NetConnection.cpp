@@ -24,7 +24,6 @@ namespace {
 const char* const TAG = "NetConnection";
 const uint32_t LOCALHOST = 0x7f000001u;
 const UColor GRAPH_YELLOW(255, 255, 0, 255);
-const UColor TEXT_WHITE(255, 255, 255, 255);
 // Print flags of the graph's three texts.
 const int VALUE_FLAGS = 0x28;
 const int PEAK_FLAGS = 3;
@@ -443,7 +442,7 @@ void NetConnection::drawStats(TextPrinter* font, float left, float top, float ri
     vb.draw(nullptr, VertexBuffer::PRIM_LINE_STRIP, 0, n);
     if (!font)
         return;
-    font->printAt(valueX, valueY, 0.0f, TEXT_WHITE, VALUE_FLAGS, formatString("%d", complete->*counter));
-    font->printAt(left, top, 0.0f, TEXT_WHITE, PEAK_FLAGS, formatString("%d", int(peak)));
-    font->printAt(left, bottom, 0.0f, TEXT_WHITE, LABEL_FLAGS, label);
+    font->printAt(valueX, valueY, 0.0f, UColor::WHITE, VALUE_FLAGS, formatString("%d", complete->*counter));
+    font->printAt(left, top, 0.0f, UColor::WHITE, PEAK_FLAGS, formatString("%d", int(peak)));
+    font->printAt(left, bottom, 0.0f, UColor::WHITE, LABEL_FLAGS, label);
 }

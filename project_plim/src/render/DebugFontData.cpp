@@ -12,7 +12,7 @@ struct GlyphArt {
 
 #define DOT {1, {"", "", "", "", "#", "", "", "", ""}}
 
-constexpr GlyphArt kArt[DEBUG_FONT_GLYPHS] = {
+constexpr GlyphArt ART[DEBUG_FONT_GLYPHS] = {
     // 0..31: control codes, a single dot at mid height
     DOT, DOT, DOT, DOT, DOT, DOT, DOT, DOT, DOT, DOT, DOT, DOT, DOT, DOT, DOT, DOT,
     DOT, DOT, DOT, DOT, DOT, DOT, DOT, DOT, DOT, DOT, DOT, DOT, DOT, DOT, DOT, DOT,
@@ -135,7 +135,7 @@ constexpr bool fitsWidth(const GlyphArt& g) {
 }
 
 constexpr bool allFit() {
-    for (const GlyphArt& g : kArt)
+    for (const GlyphArt& g : ART)
         if (!fitsWidth(g)) return false;
     return true;
 }
@@ -149,16 +149,16 @@ struct Tables {
 constexpr Tables buildTables() {
     Tables t{};
     for (int c = 0; c < DEBUG_FONT_GLYPHS; ++c) {
-        t.widths[c] = kArt[c].width;
+        t.widths[c] = ART[c].width;
         for (int r = 0; r < DEBUG_FONT_HEIGHT; ++r)
-            t.rows[c * DEBUG_FONT_HEIGHT + r] = rowBits(kArt[c].rows[DEBUG_FONT_HEIGHT - 1 - r]);
+            t.rows[c * DEBUG_FONT_HEIGHT + r] = rowBits(ART[c].rows[DEBUG_FONT_HEIGHT - 1 - r]);
     }
     return t;
 }
 
-constexpr Tables kTables = buildTables();
+constexpr Tables TABLES = buildTables();
 
 } // namespace
 
-const int32_t (&debugFontWidths)[DEBUG_FONT_GLYPHS] = kTables.widths;
-const uint8_t (&debugFontRows)[DEBUG_FONT_GLYPHS * DEBUG_FONT_HEIGHT] = kTables.rows;
+const int32_t (&debugFontWidths)[DEBUG_FONT_GLYPHS] = TABLES.widths;
+const uint8_t (&debugFontRows)[DEBUG_FONT_GLYPHS * DEBUG_FONT_HEIGHT] = TABLES.rows;

@@ -18,7 +18,7 @@ RuntimeClass PlimGraphics::runtimeClass("PlimGraphics", &PlimGraphics::runtimeCl
 
 namespace {
 
-const Uint32 kListFlags = SDL_FULLSCREEN | SDL_ANYFORMAT | SDL_OPENGL;
+const Uint32 LIST_FLAGS = SDL_FULLSCREEN | SDL_ANYFORMAT | SDL_OPENGL;
 // The view size of the settings file, in view units.
 const int MIN_FOV_SIZE = 16;
 const int MAX_FOV_SIZE = 16384;
@@ -26,10 +26,10 @@ const int MAX_FOV_SIZE = 16384;
 struct WindowedMode {
     int width, height;
 };
-const WindowedMode kWindowedModes[] = {{320, 240}, {512, 384}, {640, 480}, {800, 600}, {1024, 768}};
-const int kWindowedModeCount = int(sizeof(kWindowedModes) / sizeof(kWindowedModes[0]));
+const WindowedMode WINDOWED_MODES[] = {{320, 240}, {512, 384}, {640, 480}, {800, 600}, {1024, 768}};
+const int WINDOWED_MODE_COUNT = int(sizeof(WINDOWED_MODES) / sizeof(WINDOWED_MODES[0]));
 
-SDL_Rect** const kAnyMode = reinterpret_cast<SDL_Rect**>(-1);
+SDL_Rect** const ANY_MODE = reinterpret_cast<SDL_Rect**>(-1);
 
 } // namespace
 
@@ -151,8 +151,8 @@ void PlimGraphics::logVideoInfo(const SDL_VideoInfo* info) {
 
 void PlimGraphics::logAvailableModes(const SDL_VideoInfo* info) {
     logTagged("PlimGraphics", "Available fullscreen resolutions:");
-    SDL_Rect** modes = SDL_ListModes(info->vfmt, kListFlags);
-    if (modes == kAnyMode) {
+    SDL_Rect** modes = SDL_ListModes(info->vfmt, LIST_FLAGS);
+    if (modes == ANY_MODE) {
         logTagged("PlimGraphics", "\tAll resolutions are supported.");
     } else if (!modes) {
         logTagged("PlimGraphics", "\tNo resolutions are supported, reverting to windowed mode.");
@@ -168,17 +168,17 @@ void PlimGraphics::logAvailableModes(const SDL_VideoInfo* info) {
 void PlimGraphics::chooseWindowedMode(int requestedWidth, int dWidth, int dHeight, int* width,
                                       int* height) {
     int start = 0;
-    for (int i = 0; i < kWindowedModeCount; ++i)
-        if (kWindowedModes[i].width <= requestedWidth) start = i;
+    for (int i = 0; i < WINDOWED_MODE_COUNT; ++i)
+        if (WINDOWED_MODES[i].width <= requestedWidth) start = i;
     int chosen = 0;
     for (int i = start; i >= 1; --i) {
-        if (kWindowedModes[i].width < dWidth && kWindowedModes[i].height < dHeight) {
+        if (WINDOWED_MODES[i].width < dWidth && WINDOWED_MODES[i].height < dHeight) {
             chosen = i;
             break;
         }
     }
-    *width = kWindowedModes[chosen].width;
-    *height = kWindowedModes[chosen].height;
+    *width = WINDOWED_MODES[chosen].width;
+    *height = WINDOWED_MODES[chosen].height;
 }
 
 void PlimGraphics::chooseFullScreenMode(SDL_Rect** modes, int requestedWidth, int requestedHeight,
@@ -213,8 +213,8 @@ void PlimGraphics::calcClosestMatchParameters(bool* fullScreen, int* width, int*
     if (!chosenFull) {
         chooseWindowedMode(*width, desktopWidth, desktopHeight, &w, &h);
     } else {
-        SDL_Rect** modes = SDL_ListModes(SDL_GetVideoInfo()->vfmt, kListFlags);
-        if (modes == kAnyMode) {
+        SDL_Rect** modes = SDL_ListModes(SDL_GetVideoInfo()->vfmt, LIST_FLAGS);
+        if (modes == ANY_MODE) {
             logTagged(tag, "All resolutions are supported?!");
         } else if (!modes) {
             logTagged(tag, "No fullscreen modes found, reverting to windowed mode.");

@@ -28,7 +28,6 @@ PlimBase* Renderable::create() { return new Renderable(); }
 
 namespace {
 
-const UColor OPAQUE_WHITE(255, 255, 255, 255);
 
 bool isUnit(const V3& v) { return v.x == 1.0f && v.y == 1.0f && v.z == 1.0f; }
 
@@ -140,7 +139,7 @@ void Renderable::calcVisibility() {
 }
 
 void Renderable::setupTextureEnv() {
-    if (PLIM->graphics) PLIM->graphics->batch.setTexEnv(color == OPAQUE_WHITE ? GL_REPLACE : GL_MODULATE);
+    if (PLIM->graphics) PLIM->graphics->batch.setTexEnv(color == UColor::WHITE ? GL_REPLACE : GL_MODULATE);
 }
 
 void Renderable::render() {

@@ -72,7 +72,7 @@ void VertexBuffer::draw(Texture* texture, int type, int first, int count, const 
         draw(nullptr, PRIM_TRIANGLE_STRIP, first, n);
         // Opaque white stays; the owner's next setColor restores its tint
         // because vertex 0 then differs from it.
-        setColor(UColor(255, 255, 255, 255), true);
+        setColor(UColor::WHITE, true);
     }
     if (debugLevel & 0x08) draw(nullptr, PRIM_LINE_STRIP, first, n);
 }

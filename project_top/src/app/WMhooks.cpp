@@ -21,7 +21,7 @@ namespace {
 Global* createGame() { return new MyGlobal(); }
 
 // Any Alt or Meta (Command) key.
-const int kQuitModifiers = 0x0F00;
+const int QUIT_MODIFIERS = 0x0F00;
 
 bool firstFrameDone = false;
 bool shutdownStarted = false;
@@ -38,7 +38,7 @@ int SDL_main(int argc, char** argv) {
         while (PLIM && SDL_PollEvent(&event)) {
             switch (event.type) {
             case SDL_KEYDOWN:
-                if (event.key.keysym.sym == SDLK_F4 && (event.key.keysym.mod & kQuitModifiers)) quit = true;
+                if (event.key.keysym.sym == SDLK_F4 && (event.key.keysym.mod & QUIT_MODIFIERS)) quit = true;
                 break;
             case SDL_MOUSEBUTTONDOWN:
                 onMouseButtonDown(event.button.x, event.button.y);

@@ -33,7 +33,6 @@
 
 namespace {
 
-const UColor WHITE(255, 255, 255, 255);
 const UColor LIGHT_GREY(240, 240, 240, 255);
 const float ISLAND_SPACING = 500.0f;
 const int BAR_FRAME_PICTURE = 0;
@@ -70,7 +69,7 @@ RenderableText* platedText(float x, float y, const UString& text, FontQuad* font
 // A text of the rating over the bar: its point is the bottom of its line, so
 // that it stands above the bar; it goes on the layer's shared plate.
 RenderableText* ratingText(float y, const UString& text, FontQuad* font) {
-    RenderableText* label = new RenderableText(0.0f, y, 0.0f, text, font, WHITE);
+    RenderableText* label = new RenderableText(0.0f, y, 0.0f, text, font, UColor::WHITE);
     label->printFlags |= FontQuad::PRINT_BOTTOM;
     return label;
 }
@@ -262,7 +261,7 @@ void ContextEnding::onStateChange() {
     }
     case STATE_PLACE: {
         ratingLayer->addChild(platedText(0.0f, 150.0f, UString::format("%s!", placeName(highScoreRank)),
-                                                 gGlobal->fontLarge, WHITE));
+                                                 gGlobal->fontLarge, UColor::WHITE));
         ratingLayer->addChild(clickToContinue(CLICK_DELAY_PLACE));
         break;
     }

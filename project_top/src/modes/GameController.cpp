@@ -74,7 +74,7 @@ GameController::GameController() {
     background = new Background();
     scene = new ContextBlender();
     hud = new Context();
-    messenger = new Messenger(gGlobal ? gGlobal->fontLarge : nullptr, UColor(255, 255, 255, 255), MESSENGER_Y);
+    messenger = new Messenger(gGlobal ? gGlobal->fontLarge : nullptr, UColor::WHITE, MESSENGER_Y);
     messenger->fadeTime = MESSENGER_FADE;
 
     scene->addChild(background);

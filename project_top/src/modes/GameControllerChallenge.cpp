@@ -16,7 +16,7 @@ namespace {
 
 const UColor CHALLENGE_COLOURS[GameControllerChallenge::CHALLENGES] = {
     UColor(255, 0, 255, 255),   UColor(0, 0, 255, 255),   UColor(0, 255, 255, 255), UColor(0, 255, 0, 255),
-    UColor(255, 255, 0, 255),   UColor(255, 128, 0, 255), UColor(255, 0, 0, 255),   UColor(255, 255, 255, 255),
+    UColor(255, 255, 0, 255),   UColor(255, 128, 0, 255), UColor(255, 0, 0, 255),   UColor::WHITE,
     UColor(128, 128, 128, 255), UColor(0, 0, 0, 255)};
 const double CHALLENGE_MESSAGE_TIME = 3.0;
 const double DAY_MESSAGE_TIME = 2.0;

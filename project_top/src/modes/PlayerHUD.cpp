@@ -21,7 +21,6 @@
 
 namespace {
 
-const UColor WHITE(255, 255, 255, 255);
 const UColor GREEN(0, 255, 0, 255);
 const UColor YELLOW(255, 255, 0, 255);
 const UColor RED(255, 0, 0, 255);
@@ -150,9 +149,9 @@ void PlayerHUD::render() {
         // digits' negative spacing turns into an overhang past a right end.
         const float overhang = float(std::max(0, -font->defaultSpacing));
         if (player == 0)
-            font->printAt(position.x - 94.0f, position.y, 0.0f, WHITE, PRINT_LEFT | PRINT_WHOLE, score);
+            font->printAt(position.x - 94.0f, position.y, 0.0f, UColor::WHITE, PRINT_LEFT | PRINT_WHOLE, score);
         else
-            font->printAt(position.x + 94.0f - overhang, position.y, 0.0f, WHITE, PRINT_RIGHT | PRINT_WHOLE, score);
+            font->printAt(position.x + 94.0f - overhang, position.y, 0.0f, UColor::WHITE, PRINT_RIGHT | PRINT_WHOLE, score);
     }
 
     if (!v) return;
@@ -163,7 +162,7 @@ void PlayerHUD::render() {
 void PlayerHUD::drawMouseArrow(Vehicle* v) {
     const Context* context = PLIM->currentContext;
     const V3 at = context ? context->mouseWorld : V3(0.0f, 0.0f, 0.0f);
-    drawSkin(findSkin("mouseArrow:0"), V3(at.x, at.y, 0.0f), V3(0.0f, 0.0f, v->mouseHeading), WHITE);
+    drawSkin(findSkin("mouseArrow:0"), V3(at.x, at.y, 0.0f), V3(0.0f, 0.0f, v->mouseHeading), UColor::WHITE);
 }
 
 void PlayerHUD::drawFinder(Vehicle* v) {
@@ -172,7 +171,7 @@ void PlayerHUD::drawFinder(Vehicle* v) {
     const V3 eye = game->scene->camera->position;
     const float a = std::atan2(eye.y - v->position.y, eye.x - v->position.x) + PI;
     const V3 point(FINDER_HALF_WIDTH * std::cos(a), FINDER_HALF_HEIGHT * std::sin(a), 0.0f);
-    drawSkin(findSkin("ovalButtons:5"), point, V3(0.0f, 0.0f, a), WHITE);
+    drawSkin(findSkin("ovalButtons:5"), point, V3(0.0f, 0.0f, a), UColor::WHITE);
     v->drawFinder(point);
 }
 
@@ -231,7 +230,7 @@ void PlayerHUD::drawTray(Vehicle* v) {
     const float s = float(2 * player - 1);
     const float h2 = float(halfHeight());
     const float trayX = this->trayX();
-    drawSkin(findSkin("ovalButtons:2"), V3(trayX, -h2, 0.0f), V3(0.0f, 0.0f, 0.0f), WHITE);
+    drawSkin(findSkin("ovalButtons:2"), V3(trayX, -h2, 0.0f), V3(0.0f, 0.0f, 0.0f), UColor::WHITE);
 
     int icons = 0;
     for (BasicLink* link = v->bonusMarkers.firstChild; link; link = link->next) {

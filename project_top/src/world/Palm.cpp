@@ -21,7 +21,6 @@ const float BOUNDS_BELOW_TOP = 20.0f;
 const int ANCHOR_BOTTOM = 2;
 const float ISLAND_RADIUS = 125.0f;
 const float ISLAND_DEPTH = 25.0f;
-const UColor WHITE(255, 255, 255, 255);
 const UColor BURNT(128, 128, 128, 255);
 } // namespace
 
@@ -89,7 +88,7 @@ void Palm::burn(double dt) {
     if (burnProgress < 0.0f) burnProgress = 0.0f;
     if (burnProgress > 1.0f) burnProgress = 1.0f;
     currentHeight = fullHeight + (burntHeight - fullHeight) * burnProgress;
-    color = UColor(WHITE, BURNT, burnProgress);
+    color = UColor(UColor::WHITE, BURNT, burnProgress);
     // The crown burns away from the top.
     skin->uvRect.top = vCut - currentHeight;
     skin->fitToTexture();

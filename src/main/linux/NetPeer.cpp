@@ -105,7 +105,7 @@ bool parseOptions(int argc, char** argv, Options& o) {
         } else if (a == "--tick-ms") {
             if (!number(value, 1, 60000, &o.tickMs)) return false;
         } else if (a == "--timeout") {
-            o.timeout = atof(value);
+            if (!ArgumentNumber::parseDecimal(value, 0.1, 86400.0, &o.timeout)) return false;
         } else {
             return false;
         }

@@ -149,7 +149,7 @@ void ContextGameHelp::onStateChange() {
 }
 
 void ContextGameHelp::addText(PlimBase* page, float x, float y, const char* text, FontQuad* font, int printFlags) {
-    RenderableText* label = new RenderableText(x, y, 0.0f, text, font, UColor(255, 255, 255, 255));
+    RenderableText* label = new RenderableText(x, y, 0.0f, text, font, UColor::WHITE);
     if (printFlags >= 0) label->printFlags = printFlags;
     page->addChild(label);
 }

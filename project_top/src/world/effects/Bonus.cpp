@@ -49,7 +49,7 @@ void Bonus::burst() {
     const float h = pSkin ? pSkin->height : 0.0f;
     Emission flares(V3(position.x, position.y + 0.25f * h, position.z));
     flares.particles(10).speeds(25.0f, 50.0f).spreading(TWO_PI).scaled(2.0f);
-    World::add(GameController::LAYER_FIREWORKS, new Firework(flares, UColor(255, 255, 255, 255)));
+    World::add(GameController::LAYER_FIREWORKS, new Firework(flares, UColor::WHITE));
 }
 
 void Bonus::onDestroyed(GameObject* by) {

@@ -5,7 +5,6 @@
 #include "world/World.h"
 
 namespace {
-const UColor WHITE(255, 255, 255, 255);
 } // namespace
 
 FireworkFuse::FireworkFuse(const V3& at, const V3& velocity, double minFuse, double maxFuse, UColor burstColour)
@@ -41,7 +40,7 @@ void FireworkFuse::tick(double, double dt) {
         if (t > 1.0) t = 1.0;
         Emission trail(at);
         trail.particles(3).speeds(25.0f, 50.0f).spreading(TWO_PI).scaled(float(2.0 - 2.0 * t));
-        if (layer) layer->addChild(new Firework(trail, WHITE));
+        if (layer) layer->addChild(new Firework(trail, UColor::WHITE));
     }
     const float step = float(dt);
     vx += ax * step;

@@ -13,7 +13,6 @@
 #include <cmath>
 
 namespace {
-const UColor WHITE(255, 255, 255, 255);
 const double SMOKE_INTERVAL_LOW = 0.045; // graphics detail 0
 const double SMOKE_INTERVAL = 0.015;
 const double FLAME_INTERVAL = 0.025;
@@ -64,7 +63,7 @@ void Ballistic::tick(double, double dt) {
             smokeTimer = 0.0;
             Emission trail(position);
             trail.particles(2).speeds(50.0f, 75.0f).toward(heading + PI).spreading(PI / 4.0f);
-            World::add(GameController::LAYER_SMOKE, new Smoke(trail, WHITE), true);
+            World::add(GameController::LAYER_SMOKE, new Smoke(trail, UColor::WHITE), true);
         }
     }
 

@@ -13,7 +13,6 @@
 
 namespace {
 const UColor BLACK(0, 0, 0, 255);
-const UColor WHITE(255, 255, 255, 255);
 const double SMOKE_INTERVAL_LOW = 0.045; // graphics detail 0
 const double SMOKE_INTERVAL = 0.015;
 } // namespace
@@ -71,7 +70,7 @@ void Bomber::tick(double, double dt) {
         if (smokeTimer >= smokeInterval) {
             smokeTimer = 0.0;
             const V3 at = local2world(V3(-SMOKE_BEHIND, 0.0f, 0.0f));
-            const UColor colour(BLACK, WHITE, energy / maxEnergy);
+            const UColor colour(BLACK, UColor::WHITE, energy / maxEnergy);
             Emission puff(at);
             puff.particles(1).speeds(25.0f, 60.0f).toward(heading + PI).spreading(HALF_PI).scaled(1.5f);
             World::add(GameController::LAYER_SMOKE, new Smoke(puff, colour), true);

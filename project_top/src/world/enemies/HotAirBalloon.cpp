@@ -139,6 +139,6 @@ void HotAirBalloon::onDestroyed(GameObject* by) {
     releaseBomb();
     Emission puff(position);
     puff.particles(PUFF_COUNT).speeds(0.0f, PUFF_SPEED).spreading(TWO_PI).scaled(PUFF_SCALE);
-    World::add(GameController::LAYER_FIREWORKS, new Smoke(puff, UColor(255, 255, 255, 255)));
+    World::add(GameController::LAYER_FIREWORKS, new Smoke(puff, UColor::WHITE));
     World::playAt("deflate", position);
 }

@@ -26,7 +26,7 @@ void Bomb::tick(double, double dt) {
     if (game && game->bLimitBombRange && age > RANGE_TIME) {
         Emission puff(position);
         puff.particles(1).speeds(15.0f, 20.0f).toward(heading);
-        World::add(GameController::LAYER_FIREWORKS, new Smoke(puff, UColor(255, 255, 255, 255)));
+        World::add(GameController::LAYER_FIREWORKS, new Smoke(puff, UColor::WHITE));
         bDestroyPending = true;
     }
 }

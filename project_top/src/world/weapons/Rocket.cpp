@@ -8,7 +8,6 @@
 #include <cmath>
 
 namespace {
-const UColor WHITE(255, 255, 255, 255);
 } // namespace
 
 Rocket::Rocket(int owner, float x, float y, float z, float angle, float speed) : Projectile(owner) {
@@ -34,7 +33,7 @@ void Rocket::tick(double, double dt) {
     const V3 behind(position.x + TRAIL_OFFSET * std::cos(back), position.y + TRAIL_OFFSET * std::sin(back), position.z);
     Emission puff(behind);
     puff.particles(2).speeds(25.0f, 50.0f).toward(heading).spreading(PI / 4.0f);
-    World::add(GameController::LAYER_SMOKE, new Smoke(puff, WHITE), true);
+    World::add(GameController::LAYER_SMOKE, new Smoke(puff, UColor::WHITE), true);
 }
 
 void Rocket::onEnterWater() { sink(); }
@@ -42,6 +41,6 @@ void Rocket::onEnterWater() { sink(); }
 void Rocket::onDestroyed(GameObject *by) {
     GameObject::onDestroyed(by);
     World::add(GameController::LAYER_FIREWORKS,
-               new Smoke(Emission(position).particles(10).speeds(0.0f, 40.0f).spreading(TWO_PI).scaled(2.0f), WHITE));
+               new Smoke(Emission(position).particles(10).speeds(0.0f, 40.0f).spreading(TWO_PI).scaled(2.0f), UColor::WHITE));
     World::playAt("missileHit", position);
 }

@@ -20,5 +20,5 @@ void WeaponLaser::fire(float x, float y, float z, float angle, float speed) {
     if (World::detail() > 0)
         World::add(GameController::LAYER_FIREWORKS,
                    new Firework(Emission(V3(x, y, z)).particles(10).speeds(25.0f, 50.0f).spreading(TWO_PI).scaled(2.0f),
-                                UColor(255, 255, 255, 255)));
+                                UColor::WHITE));
 }
