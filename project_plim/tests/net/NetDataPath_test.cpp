@@ -115,9 +115,10 @@ protected:
         toClient = firstPeer(*server);
         toServer = firstPeer(*client);
         // The cases count sequence numbers from a connection that has carried nothing yet.
+        toServer->sequenceAcked = toServer->sequenceOut; // what the join sent leaves as acknowledged
+        toServer->processAcks();
         toClient->sequenceIn = toClient->sequenceNewest = 0;
         toServer->sequenceOut = toServer->sequenceAcked = 0;
-        toServer->outQueue.deleteChildren();
         server->received.clear();
     }
     uint64_t secret() const { return toClient->secret; }

@@ -197,6 +197,12 @@ public:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
     }
     std::string errors() const { return readFile(folder + "/errors.txt"); }
+    // What the program itself wrote there: a sanitizer build adds the
+    // suppressions it used after a line of dashes.
+    std::string programErrors() const {
+        const std::string all = errors();
+        return all.substr(0, all.find("-----------------------------------------------------\nSuppressions used:"));
+    }
     std::string log() const { return readFile(userFolder + "Corvana2demo.log"); }
 
     std::string folder, userFolder;
