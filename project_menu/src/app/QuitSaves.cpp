@@ -10,7 +10,7 @@
 #include "util/PlimUtil.h"
 
 const char* const QuitSaves::TRY_AGAIN = "Try again";
-const char* const QuitSaves::QUIT_WITHOUT_SAVING = "Quit without saving";
+const char* const QuitSaves::QUIT_UNSAVED = "Quit unsaved";
 
 bool QuitSaves::letGo(ContextManager& stack, Context* last) {
     if (bSettled || !gGlobal) return true;
@@ -37,7 +37,7 @@ void QuitSaves::ask(ContextManager& stack) {
     ContextDialog* dialog = new ContextDialog();
     dialog->text = text;
     dialog->label1 = TRY_AGAIN;
-    dialog->label2 = QUIT_WITHOUT_SAVING;
+    dialog->label2 = QUIT_UNSAVED;
     dialog->pAnswer = &answer;
     dialog->build();
     stack.push(dialog);

@@ -25,7 +25,7 @@ public:
     void followAnswer();
 
     static const char* const TRY_AGAIN;
-    static const char* const QUIT_WITHOUT_SAVING;
+    static const char* const QUIT_UNSAVED;
 
     int answer = -1; // the dialog's: 0 try again, 1 quit without saving
 

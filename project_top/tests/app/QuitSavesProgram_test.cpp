@@ -1,6 +1,6 @@
 // Quitting from the menus on a full disk, through the real entry loop and
 // shutdown: the dialog names each failed save and why; "Try again" saves once
-// there is room, "Quit without saving" leaves the old saves and no list.
+// there is room, "Quit unsaved" leaves the old saves and no list.
 #include "app/ContextManager.h"
 #include "screens/ContextDialog.h"
 #include "FullDisk.h"
