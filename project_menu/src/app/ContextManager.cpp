@@ -67,10 +67,14 @@ void ContextManager::push(Context* screen) {
 }
 
 void ContextManager::closeAll() {
-    for (BasicLink* s = firstChild; s; s = s->next)
-        static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
+    quitByPlayer();
     popFinished(false);
     currentTop = nullptr;
+}
+
+void ContextManager::quitByPlayer() {
+    for (BasicLink* s = firstChild; s; s = s->next)
+        static_cast<Context*>(static_cast<PlimBase*>(s))->bDone = true;
 }
 
 Context* ContextManager::getTop() const { return static_cast<Context*>(static_cast<PlimBase*>(lastChild)); }

@@ -39,6 +39,10 @@ public:
     // (deleting those that delete themselves when done), so that a program
     // ended by its window or a signal leaves no screen behind.
     void closeAll();
+    // The player ends the game from a screen (a link that opened): every
+    // screen is done, and the next frame closes them as a quit, so a save that
+    // fails is asked about first.
+    void quitByPlayer();
 
     bool bQuit = false;
     Context* pointerLayer = nullptr; // owned; its only child is pointer

@@ -117,7 +117,7 @@ void Global::followLink() { answerLink(linkOpener.poll()); }
 void Global::answerLink(LinkOpener::State state) {
     if (state == LinkOpener::OPENED) {
         logTagged("followLink", "Opened '%s': the game ends.", linkOpener.url.c_str());
-        if (contextManager) contextManager->bQuit = true;
+        if (contextManager) contextManager->quitByPlayer();
     } else if (state == LinkOpener::FAILED) {
         const UString notice = formatString("Could not open '%s': %s. Open it in your browser yourself.",
                                             linkOpener.url.c_str(), linkOpener.problem.c_str());

@@ -3,6 +3,7 @@
 #include "util/PlimUtil.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -15,7 +16,22 @@ LinkOpener::State LinkOpener::start(const UString& link) {
     problem = UString();
     char* const arguments[] = {const_cast<char*>("xdg-open"), const_cast<char*>(url.c_str()), nullptr};
     // Unlike fork and exec, spawning reports a program that cannot be started.
-    const int error = posix_spawnp(&child, "xdg-open", nullptr, nullptr, arguments, environ);
+    // The browser it starts keeps none of the game's files or sockets, and
+    // gets the signals' default actions and an empty mask.
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addclosefrom_np(&files, 3);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t all, none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    const int error = posix_spawnp(&child, "xdg-open", &files, &attributes, arguments, environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&files);
     if (error != 0) {
         child = -1;
         problem = formatString("xdg-open could not be started (%s)", strerror(error));

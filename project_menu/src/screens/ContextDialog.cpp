@@ -73,9 +73,8 @@ void ContextDialog::build() {
     addChild(new MenuGroup(position.x, position.y, position.z, UString(), float(width) + PANEL_MARGIN,
                            float(height) + PANEL_MARGIN));
 
-    const UColor white(255, 255, 255, 255);
     if (!title.isEmpty()) {
-        RenderableText* label = new RenderableText(position.x, position.y + y, position.z, title, titleFont, white);
+        RenderableText* label = new RenderableText(position.x, position.y + y, position.z, title, titleFont, UColor::WHITE);
         label->bShadow = false;
         addChild(label);
         y -= float(titleFont->fontHeight + lineStep);
@@ -86,7 +85,7 @@ void ContextDialog::build() {
         int offset = -(line->width / 2);
         for (BasicLink* p = line->firstChild; p; p = p->next) {
             TextPhrase* phrase = static_cast<TextPhrase*>(static_cast<PlimBase*>(p));
-            UColor colour = phrase->colour == TextLine::NO_COLOUR ? white : phrase->colour;
+            UColor colour = phrase->colour == TextLine::NO_COLOUR ? UColor::WHITE : phrase->colour;
             RenderableText* label = new RenderableText(position.x + float(offset), position.y + y, position.z,
                                                        phrase->text, textFont, colour);
             label->printFlags = 3;

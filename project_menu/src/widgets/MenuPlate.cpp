@@ -10,7 +10,6 @@
 #include "StretchSkin.h"
 #include "TextPlate.h"
 
-
 namespace {
 
 struct Picture {

@@ -78,7 +78,7 @@ void NetConnection::setupFailed(bool fatal, const char* statement, int line) {
 }
 
 bool NetConnection::openSocket(bool fatal) {
-    wsaSocket = socket(AF_INET, SOCK_DGRAM, 0);
+    wsaSocket = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (wsaSocket < 0) {
         setupFailed(fatal, "SOCKET_ERROR", __LINE__);
         return false;

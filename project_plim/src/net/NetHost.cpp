@@ -178,7 +178,7 @@ void NetHost::update() {
         if (now > peer->lastHeard + timeout) {
             dropPeer(peer, formatString("nothing new from it for %.1f s", timeout).c_str());
         } else if (peer->ackOverdue(now, timeout)) {
-            dropPeer(peer, formatString("none of our data acknowledged for %.1f s", timeout).c_str());
+            dropPeer(peer, formatString("our data waited %.1f s unacknowledged", timeout).c_str());
         } else {
             resendOverdue(peer, now);
             confirmUntilAdmitted(peer, now);

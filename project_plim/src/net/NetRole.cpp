@@ -274,10 +274,9 @@ void NetRole::renderDebugInfo(V3 origin, TextPrinter* font) {
     if (!PLIM || !(PLIM->debugLevel & DEBUG_OVERLAY) || !font)
         return;
     float y = origin.y;
-    const UColor white(255, 255, 255, 255);
     auto line = [&](float step, const UString& text) {
         y -= step;
-        font->printAt(origin.x, y, origin.z, white, 0, text);
+        font->printAt(origin.x, y, origin.z, UColor::WHITE, 0, text);
     };
     NetStats none;
     const NetStats& total = getConnection() ? getConnection()->totalStats : none;

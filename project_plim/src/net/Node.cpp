@@ -53,7 +53,7 @@ uint32_t Node::randomUID() {
 }
 
 Node::Node(NetHost* host)
-    : host(host), nodeUID(randomUID()), lastHeard(netTime()), lastAckProgress(lastHeard), allowanceTime(lastHeard) {}
+    : host(host), nodeUID(randomUID()), lastHeard(netTime()), allowanceTime(lastHeard) {}
 
 Node::~Node() {
     outQueue.deleteChildren();
@@ -62,9 +62,8 @@ Node::~Node() {
 }
 
 void Node::addOutgoing(Packet* piece) {
-    if (!firstLive(outQueue))
-        lastAckProgress = netTime(); // the wait for an acknowledgement starts now
     outQueue.addChild(piece);
+    queuedAt.push_back(netTime());
     indexOutgoing(piece);
     resendAllowance = std::min(resendAllowance + RESENDS_PER_PIECE, double(MAX_RESEND_ALLOWANCE));
 }
@@ -97,7 +96,7 @@ void Node::growIndex() {
 }
 
 bool Node::ackOverdue(double now, double timeout) const {
-    return firstLive(outQueue) && now > lastAckProgress + timeout;
+    return firstLive(outQueue) && !queuedAt.empty() && now > queuedAt.front() + timeout;
 }
 
 int Node::nextResendRequest() {
@@ -219,10 +218,11 @@ void Node::processAcks(double now) {
             quickest = roundTrip;
         if (!outIndex.empty() && indexSlot(piece->sequence) == piece)
             indexSlot(piece->sequence) = nullptr;
+        if (!queuedAt.empty())
+            queuedAt.pop_front();
         release(host, piece);
     }
     if (quickest < NO_ROUND_TRIP) {
-        lastAckProgress = now;
         ping = 0.9 * ping + 0.1 * quickest;
         roundTrip = roundTrip >= 0.0 ? 0.875 * roundTrip + 0.125 * quickest : quickest;
     }

@@ -8,6 +8,7 @@
 #include "NetAddress.h"
 
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 class NetHost;
@@ -54,8 +55,9 @@ public:
     // trip, at most as many of one datagram's requests as a sender writes, and
     // only while the allowance lasts; counts requests and resends. Returns how many went.
     int serveResendRequests(const int32_t* requests, int count, double now);
-    // Whether data has waited longer than timeout with no acknowledgement
-    // moving: a peer that takes data and never acknowledges would hold it all.
+    // Whether the oldest piece still unacknowledged was queued longer than
+    // timeout ago: a peer that takes data and never acknowledges it, or
+    // acknowledges a piece now and then, would hold it all.
     bool ackOverdue(double now, double timeout) const;
     // Drops what sequenceAcked covers; the quickest round trip among them moves ping.
     // now: the engine clock, read once by the caller for the whole datagram.
@@ -113,13 +115,14 @@ public:
     // The connection's secret, given by the server's accept: every data
     // datagram and disconnect both ways carries it.
     uint64_t secret = 0;
-    // When an acknowledgement last moved, or data began to wait for one.
-    double lastAckProgress;
 
 private:
     // outQueue's pieces by sequence number modulo the ring's size, a power of
     // two grown whenever two pieces would share a slot.
     std::vector<Packet*> outIndex;
+    // When each piece of outQueue was queued, oldest first: a peer that
+    // acknowledges a piece now and then still cannot keep the rest waiting.
+    std::deque<double> queuedAt;
     // Resends that may still go (see RESENDS_PER_PIECE) and when it was last topped up.
     double resendAllowance = 0.0;
     double allowanceTime;

@@ -22,12 +22,11 @@ Quad::~Quad() {}
 void Quad::setSize(float w, float h) {
     width = w;
     height = h;
-    const UColor white(255, 255, 255, 255);
     Vertex* v = vertexBuffer.pVertices;
-    v[0] = Vertex{uvRect.left, uvRect.top, white, -w / 2, h / 2, 0.0f};
-    v[1] = Vertex{uvRect.right, uvRect.top, white, w / 2, h / 2, 0.0f};
-    v[2] = Vertex{uvRect.left, uvRect.bottom, white, -w / 2, -h / 2, 0.0f};
-    v[3] = Vertex{uvRect.right, uvRect.bottom, white, w / 2, -h / 2, 0.0f};
+    v[0] = Vertex{uvRect.left, uvRect.top, UColor::WHITE, -w / 2, h / 2, 0.0f};
+    v[1] = Vertex{uvRect.right, uvRect.top, UColor::WHITE, w / 2, h / 2, 0.0f};
+    v[2] = Vertex{uvRect.left, uvRect.bottom, UColor::WHITE, -w / 2, -h / 2, 0.0f};
+    v[3] = Vertex{uvRect.right, uvRect.bottom, UColor::WHITE, w / 2, -h / 2, 0.0f};
     vertexBuffer.countWrite();
     if (!bTrimmed) return;
     const UVRect shows = pTexture->pixelRectToUV(pixelRect);

@@ -70,7 +70,6 @@ void QuadMosaic::layout() {
     for (int r = 0; r < rows; ++r)
         height += cells[size_t(r * columns)]->height;
 
-    const UColor white(255, 255, 255, 255);
     float y = height / 2;
     for (int r = 0; r < rows; ++r) {
         float x = -width / 2;
@@ -79,10 +78,10 @@ void QuadMosaic::layout() {
             q = cells[size_t(r * columns + c)];
             const UVRect& uv = q->uvRect;
             Vertex* v = vertexBuffer.pVertices + 4 * (r * columns + c);
-            v[0] = Vertex{uv.left, uv.top, white, x, y, 0.0f};
-            v[1] = Vertex{uv.right, uv.top, white, x + q->width, y, 0.0f};
-            v[2] = Vertex{uv.left, uv.bottom, white, x, y - q->height, 0.0f};
-            v[3] = Vertex{uv.right, uv.bottom, white, x + q->width, y - q->height, 0.0f};
+            v[0] = Vertex{uv.left, uv.top, UColor::WHITE, x, y, 0.0f};
+            v[1] = Vertex{uv.right, uv.top, UColor::WHITE, x + q->width, y, 0.0f};
+            v[2] = Vertex{uv.left, uv.bottom, UColor::WHITE, x, y - q->height, 0.0f};
+            v[3] = Vertex{uv.right, uv.bottom, UColor::WHITE, x + q->width, y - q->height, 0.0f};
             x += q->width;
         }
         if (q) y -= q->height;

@@ -28,7 +28,6 @@ PlimBase* Renderable::create() { return new Renderable(); }
 
 namespace {
 
-
 bool isUnit(const V3& v) { return v.x == 1.0f && v.y == 1.0f && v.z == 1.0f; }
 
 } // namespace

@@ -9,7 +9,6 @@
 // Whoever changes position, rotation or scale directly calls updateVisuals
 // afterwards; until then xform, invXform and the bounds describe the old state.
 #include "util/Matrix.h"
-#include "util/PlimMath.h"
 #include "core/PlimBase.h"
 #include "util/UColor.h"
 #include "util/V3.h"
@@ -85,8 +84,9 @@ public:
     V3 postScale{1.0f, 1.0f, 1.0f};
     int32_t visualsFrame = -1;
 
-    // The debug circles' 64 segments.
-    static constexpr float DEBUG_CIRCLE_STEP = TWO_PI / 64.0f;
+    // The debug circles' 64 segments: 6.28 rather than 2 pi, so a circle
+    // stops just short of a full turn.
+    static constexpr float DEBUG_CIRCLE_STEP = 6.28f * 0.015625f;
 
 private:
     void drawDebugCircles(int32_t debugLevel);

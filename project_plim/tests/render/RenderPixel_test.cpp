@@ -148,7 +148,7 @@ TEST_F(RenderPixelTest, TheObjectUnderTheMouseGetsItsDebugOverlaysWhenUnlocked) 
     r.render();
     // A quarter-strength white highlight over the picture, then a dashed red circle.
     EXPECT_TRUE(colorNear(readWorldPixel(-16.0f, 16.0f), UColor(255, 64, 64, 255), 4));
-    const float radius = r.boundsRadius, step = Renderable::DEBUG_CIRCLE_STEP;
+    const float radius = r.boundsRadius, step = 6.28f * 0.015625f;
     const float angle = 1.5f * step; // on the first dash
     EXPECT_TRUE(anyNear(radius * cosf(angle), radius * sinf(angle), UColor(128, 0, 0, 255), 6));
     EXPECT_EQ(PLIM->debugLevel, 0); // restored

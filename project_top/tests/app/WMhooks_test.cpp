@@ -198,6 +198,29 @@ TEST_F(EntryLoopTest, AUrlOpensWithoutAShellAndThenTheGameEnds) {
     EXPECT_FALSE(EngineTestFolder::exists(run.folder.root + "/injected"));
 }
 
+// A link that opened ends the game as the player's quit: with the disk full
+// by then, the failed saves are asked about before anything is lost.
+TEST_F(EntryLoopTest, AnOpenedLinkQuitsThroughTheFailedSavesQuestion) {
+    TestApp::tickHook = [](BottomScreen*, int tick) {
+        if (tick == 1) gGlobal->openLink("http://example.invalid/");
+    };
+    ProgramRun run;
+    system(("mkdir -p '" + run.folder.root + "/bin'").c_str());
+    EngineTestFolder::writeFile(run.folder.root + "/bin/xdg-open", "#!/bin/sh\ntouch full\n");
+    chmod((run.folder.root + "/bin/xdg-open").c_str(), 0755);
+    std::string path = getenv("PATH") ? getenv("PATH") : "";
+    setenv("PATH", (run.folder.root + "/bin:" + path).c_str(), 1);
+    setenv("PLIM_TEST_DISK_FULL", (run.folder.root + "/full").c_str(), 1);
+    run.start(makeApp);
+    unsetenv("PLIM_TEST_DISK_FULL");
+    setenv("PATH", path.c_str(), 1);
+    bool asked = false;
+    for (int i = 0; i < 300 && !asked; ++i, usleep(100000))
+        asked = run.log().find("ask(): Asking whether to quit without") != std::string::npos;
+    EXPECT_TRUE(asked) << run.log();
+    EXPECT_EQ(run.wait(1.0), -1); // still waiting for the answer
+}
+
 TEST(LinkOpener, ReportsAnOpenerThatCannotStart) {
     std::string path = getenv("PATH") ? getenv("PATH") : "";
     setenv("PATH", "/nonexistent-folder", 1);

@@ -157,7 +157,9 @@ public:
     }
     void onConnectionRejected(const UString& message) override {
         fprintf(stderr, "net-peer: rejected: %s\n", message.c_str());
-        failed = true;
+        // A server is told when a client refuses it; only a client's own refusal ends the run.
+        if (!isServer())
+            failed = true;
     }
 
     void processPacket(Packet* packet) override {

@@ -4,9 +4,6 @@
 #include "util/PlimMath.h"
 #include "world/World.h"
 
-namespace {
-} // namespace
-
 FireworkFuse::FireworkFuse(const V3& at, const V3& velocity, double minFuse, double maxFuse, UColor burstColour)
     : x(at.x), y(at.y), z(at.z), vx(velocity.x), vy(velocity.y), vz(velocity.z), colour(burstColour) {
     fuseTime = minFuse + double(World::fraction()) * (maxFuse - minFuse);

@@ -7,9 +7,6 @@
 
 #include <cmath>
 
-namespace {
-} // namespace
-
 Rocket::Rocket(int owner, float x, float y, float z, float angle, float speed) : Projectile(owner) {
     contactDamage = 1.0f;
     velocity = V3(speed * std::cos(angle), speed * std::sin(angle), 0.0f);
