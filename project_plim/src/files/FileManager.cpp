@@ -436,8 +436,7 @@ bool FileManager::refuseBlockedSave(const UString& path) {
     auto blocked = blockedPaths().find(path.str());
     if (blocked == blockedPaths().end()) return false;
     logTagged("save", "Not saving '%s': %s.", path.c_str(), blocked->second.c_str());
-    UserNotices::say(formatString("Could not save '%s': %s. Your latest changes are not kept.", path.c_str(),
-                                  blocked->second.c_str()));
+    UserNotices::say(SaveFailures::lostChanges(path, blocked->second.c_str()));
     return true;
 }
 

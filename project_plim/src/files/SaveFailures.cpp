@@ -76,10 +76,13 @@ std::vector<FailedSave> readKept(const UString& path) {
 
 } // namespace
 
+UString SaveFailures::lostChanges(const UString& path, const UString& reason) {
+    return formatString("Could not save '%s': %s. Your latest changes are not kept.", path.c_str(), reason.c_str());
+}
+
 void SaveFailures::report(const UString& path, const UString& reason) {
     logTagged("save", "Cannot save '%s': %s", path.c_str(), reason.c_str());
-    const UString text =
-        formatString("Could not save '%s': %s. Your latest changes are not kept.", path.c_str(), reason.c_str());
+    const UString text = lostChanges(path, reason);
     UserNotices::say(text);
     // Some files are saved at every change: the player hears of each failure once.
     const FailedSave failure(path.str(), reason.str());

@@ -19,6 +19,8 @@ public:
     // A save of path failed: logged, said on standard error, told to the player
     // (while gathering, gathered instead, for the gatherer to tell).
     static void report(const UString& path, const UString& reason);
+    // What the player is told of a save of path that failed for reason.
+    static UString lostChanges(const UString& path, const UString& reason);
     // Why a save of path would fail now, empty when it would not: a file is
     // made beside it and removed again to see, and its disk must have room for
     // bytes (the saves that go there) and a margin.

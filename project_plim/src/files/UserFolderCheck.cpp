@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <pwd.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,17 +18,14 @@ bool isFolder(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// The home folder the user folder goes under (HOME, else the password
-// database's); empty when U3_APP_DATA_PATH or XDG_DATA_HOME decides instead.
+// The home folder the user folder goes under; empty when U3_APP_DATA_PATH or
+// XDG_DATA_HOME decides instead.
 std::string homeInUse() {
     for (const char* name : {"U3_APP_DATA_PATH", "XDG_DATA_HOME"}) {
         const char* value = getenv(name);
         if (value && value[0] == '/') return std::string();
     }
-    const char* home = getenv("HOME");
-    if (home && home[0] == '/') return home;
-    const struct passwd* entry = getpwuid(getuid());
-    return entry && entry->pw_dir && entry->pw_dir[0] == '/' ? entry->pw_dir : std::string();
+    return findHome().str();
 }
 
 // The first level of folder that is not a folder and cannot be made, with why.

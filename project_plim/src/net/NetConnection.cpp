@@ -33,6 +33,12 @@ const int MAX_SEGMENTS = 64;
 const int MAX_SEGMENTED_BYTES = 65507;
 // Datagrams taken from the socket in one call.
 const int BATCH_DATAGRAMS = 32;
+// Room for one control message, an IP_PKTINFO (the largest we send or take), aligned.
+union ControlBuffer {
+    char bytes[CMSG_SPACE(sizeof(in_pktinfo))];
+    cmsghdr align;
+};
+
 } // namespace
 
 // Each slot's buffer holds a whole datagram; handing one out swaps it with
@@ -42,10 +48,7 @@ struct NetConnection::ReceiveBatch {
     mmsghdr messages[BATCH_DATAGRAMS];
     iovec pieces[BATCH_DATAGRAMS];
     sockaddr_in senders[BATCH_DATAGRAMS];
-    union Control {
-        char bytes[CMSG_SPACE(sizeof(in_pktinfo))];
-        cmsghdr align;
-    } controls[BATCH_DATAGRAMS];
+    ControlBuffer controls[BATCH_DATAGRAMS];
     int count = 0, next = 0;
     ReceiveBatch() {
         for (uint8_t*& b : buffers)
@@ -371,10 +374,7 @@ bool NetConnection::sendWithControl(iovec* io, int count, const NetAddress& to, 
                                     const void* value, size_t bytes) {
     sockaddr_in in;
     to.toSockAddr(&in);
-    union {
-        char bytes[CMSG_SPACE(sizeof(in_pktinfo))];
-        cmsghdr align;
-    } control;
+    ControlBuffer control;
     memset(&control, 0, sizeof control);
     msghdr message;
     memset(&message, 0, sizeof message);

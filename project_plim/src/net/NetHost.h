@@ -48,10 +48,7 @@ public:
         MAX_TRACED_REQUESTS = 5,
         // The per-connection secret after the identifier of every data
         // datagram and in the connection packets that concern a connection.
-        SECRET_BYTES = 8,
-        // The answer to data under an unknown identifier: marker, type,
-        // identifier, secret. No data datagram that passes the parse is shorter.
-        RETRY_BYTES = 20
+        SECRET_BYTES = 8
     };
     // An accept's identifier and secret come from the client's address and
     // the time in slots of this length; data proves one of the last two slots.
@@ -114,7 +111,6 @@ public:
     // The owner sets these before the first update or send.
     void setConnection(NetConnection* c, bool owns);
     void setMaxPeers(int count) { maxPeers = count; }
-    int getMaxPeers() const { return maxPeers; }
     void setTimeout(double seconds) { timeout = seconds; }
     double getTimeout() const { return timeout; }
     void setHostMode(int mode) { hostMode = mode; }

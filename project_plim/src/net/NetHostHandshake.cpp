@@ -133,7 +133,8 @@ void NetHost::sendRetry(const NetAddress& to, const InData& in) {
     uint64_t secret = in.secret;
     p->doBytes(&id, 4);
     p->doBytes(&secret, SECRET_BYTES);
-    // No checksum: the answer is never longer than the datagram it answers.
+    // No checksum: marker, type, identifier and secret make 20 bytes, and no
+    // data datagram that passes the parse is shorter than the answer.
     if (connection)
         connection->sendRaw(p, to);
     delete p;

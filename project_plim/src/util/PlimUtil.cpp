@@ -50,13 +50,18 @@ uint64_t processStart() {
 
 UString findDataHome() {
     if (const char* xdg = environmentFolder("XDG_DATA_HOME")) return UString(xdg);
-    if (const char* home = environmentFolder("HOME")) return UString(home) + "/.local/share";
+    const UString home = findHome();
+    return home.isEmpty() ? home : home + "/.local/share";
+}
+
+UString findHome() {
+    if (const char* home = environmentFolder("HOME")) return UString(home);
     std::vector<char> buffer(16384);
     struct passwd entry;
     struct passwd* found = nullptr;
     if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir &&
         found->pw_dir[0] == '/')
-        return UString(found->pw_dir) + "/.local/share";
+        return UString(found->pw_dir);
     return UString();
 }
 

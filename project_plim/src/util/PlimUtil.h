@@ -28,6 +28,9 @@ UString getUserDataFolder(bool useAppDataPath);
 // of the user + "/.local/share"; only absolute folders count, so it is empty
 // when none of them is one.
 UString findDataHome();
+// The user's home folder: $HOME, else the password database's; empty when
+// neither is an absolute folder.
+UString findHome();
 // findDataHome, with every missing level created (mode 0755).
 UString getApplicationSupportFolder();
 // Empty when the user folder can be found; else a message for the player.
