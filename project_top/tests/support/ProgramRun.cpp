@@ -1,5 +1,7 @@
 #include "ProgramRun.h"
 
+#include "PretendDisk.h"
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +30,7 @@ void ProgramRun::start(ApplicationFactory factory) {
     fflush(stderr);
     child = fork();
     if (child == 0) {
+        PretendDisk::useNamedInEnvironment();
         applicationFactory = factory;
         int result = SDL_main(0, nullptr);
         // Screens that a quit key leaves on the stack stay alive to the end by

@@ -456,11 +456,13 @@ TEST(Game, OnAFullDiskTheStartSaysSoAndTheOldSavesStay) {
     keepDisplayOpen();
     GameRun run;
     FullDisk disk(run.userFolder.substr(0, run.userFolder.size() - 1));
+    // Where no small disk can be mounted, the test-only copy of the game pretends one.
+    const std::string game = disk.mounted ? CORVANA2DEMO_PATH : CORVANA2DEMO_PRETEND_DISK_PATH;
     std::ofstream(run.userFolder + "Corvana2demo.cfg") << "[PlimGraphics]\nbFullScreen=No\n";
     // The log goes elsewhere, where the test can still read it.
     ASSERT_EQ(symlink((run.folder + "/game.log").c_str(), (run.userFolder + "Corvana2demo.log").c_str()), 0);
     auto runAWhile = [&](const std::string& until) {
-        run.start();
+        run.start(game);
         EXPECT_TRUE(run.waitForLog(until, 60.0)) << run.errors();
         kill(run.pid, SIGTERM);
         EXPECT_EQ(run.wait(30.0), 0) << run.errors();
