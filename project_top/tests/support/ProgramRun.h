@@ -31,6 +31,7 @@ public:
 
     EngineTestFolder folder;
     pid_t child = -1;
+    std::string errorsPath;  // where the child's standard error goes, when set
 };
 
 // Writes text to a file of the working folder (what the child's screens use).
