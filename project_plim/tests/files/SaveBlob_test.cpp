@@ -350,9 +350,11 @@ TEST_F(SaveBlobTest, OnlyTheChangesThatAreLostAreSaidAtExit) {
     EXPECT_EQ(unseen.size(), 2u);
     unseen.push_back("Something else.");
     testing::internal::CaptureStderr();
-    EXPECT_EQ(SaveFailures::sayLostAtExit((folder.root + "/").c_str(), unseen), std::vector<UString>{"Something else."});
+    EXPECT_EQ(SaveFailures::sayLostAtExit((folder.root + "/").c_str(), unseen),
+              std::vector<UString>{"Something else."});
     const std::string said = testing::internal::GetCapturedStderr(),
-                      lost = "Could not save '" + path(PRO) + "': No space left on device. Your latest changes are not kept.\n";
+                      lost = "Could not save '" + path(PRO) + "': No space left on device. Your latest changes "
+                             "are not kept.\n";
     EXPECT_TRUE(said.find(lost) != std::string::npos && said.find(lost) == said.rfind(lost)) << said;
     EXPECT_EQ(said.find(path(HST)), std::string::npos) << said;
     EXPECT_EQ(EngineTestFolder::readFile(SaveFailures::keptListPath((folder.root + "/").c_str()).str()),

@@ -1,5 +1,6 @@
 #include "PretendDisk.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
