@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <map>
 
 namespace {
 
@@ -32,10 +31,6 @@ void clampInt(int32_t& value, int32_t low, int32_t high) { value = std::min(std:
 
 void normaliseFlag(uint8_t& flag) { flag = flag ? 1 : 0; }
 
-// Up to when each block's play time is counted. It lives outside the block,
-// whose stored layout has no room for it, so runStart stays as it was stored.
-std::map<const SaveData*, DateTime> countedUntil;
-
 } // namespace
 
 SaveData::SaveData() {
@@ -43,10 +38,7 @@ SaveData::SaveData() {
     read();
 }
 
-SaveData::~SaveData() {
-    save();
-    countedUntil.erase(this);
-}
+SaveData::~SaveData() { save(); }
 
 UString SaveData::getFileName() { return UString(PLIM_BUILD_NAME) + ".hst"; }
 
@@ -58,7 +50,7 @@ UString SaveData::getFolder() {
 int32_t SaveData::getDefaultKey(int action, int player) { return DEFAULT_KEYS[action][player]; }
 
 void SaveData::setDefaults() {
-    uint8_t* bytes = reinterpret_cast<uint8_t*>(this);
+    uint8_t* bytes = reinterpret_cast<uint8_t*>(static_cast<SaveDataBlock*>(this));
     for (int word = 0; word < SIZE / 4; ++word) writeUint32LE(bytes + 4 * word, randomBits());
 
     copyText(buildName, PLIM_BUILD_NAME);
@@ -163,13 +155,14 @@ int SaveData::addHighScore(int table, const char* name, int score, bool withChec
 }
 
 void SaveData::write() {
-    FileManager::saveProtectedData(getFolder(), getFileName(), PLIM_VERSION_STRING, this, SIZE);
+    FileManager::saveProtectedData(getFolder(), getFileName(), PLIM_VERSION_STRING,
+                                   static_cast<SaveDataBlock*>(this), SIZE);
 }
 
 void SaveData::read() {
     UString problem;
-    if (!FileManager::loadProtectedData(getFolder(), getFileName(), PLIM_VERSION_STRING, this, SIZE,
-                                        &problem) &&
+    if (!FileManager::loadProtectedData(getFolder(), getFileName(), PLIM_VERSION_STRING,
+                                        static_cast<SaveDataBlock*>(this), SIZE, &problem) &&
         !problem.isEmpty())
         FileManager::keepRefusedFile(getFolder() + "/" + getFileName(), problem);
     DateTime now;
@@ -182,14 +175,11 @@ void SaveData::read() {
 void SaveData::save() {
     DateTime now;
     // Counted once, however often the block is saved.
-    auto counted = countedUntil.find(this);
-    const DateTime& from = counted != countedUntil.end() && counted->second.seconds > runStart.seconds
-                               ? counted->second
-                               : runStart;
+    const DateTime& from = countedUntil.seconds > runStart.seconds ? countedUntil : runStart;
     int32_t elapsed = int32_t(uint32_t(now.seconds) - uint32_t(from.seconds));
     if (elapsed > 0) {
         playTime = int32_t(std::min<int64_t>(int64_t(playTime) + elapsed, INT32_MAX));
-        countedUntil[this] = now;
+        countedUntil = now;
     }
     write();
 }

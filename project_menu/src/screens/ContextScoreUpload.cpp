@@ -41,8 +41,8 @@ void ContextScoreUpload::tickContents(double time, double dt) {
             nextButton->bDisabled = true;
             messageViewer->addMessage(text(Language::STR_STARTINGDOTS));
             post = new HttpFormPost(ContextMain::WEB_SERVICE_HOST, UPLOAD_PATH);
-            const SaveData& data = gGlobal->saveData;
-            post->addField("HSTfile", UString(PLIM_BUILD_NAME) + ".hst", &data, int(sizeof data));
+            const SaveDataBlock& block = gGlobal->saveData;
+            post->addField("HSTfile", UString(PLIM_BUILD_NAME) + ".hst", &block, int(sizeof block));
             post->send();
         } else {
             bDone = true;

@@ -369,7 +369,7 @@ TEST_F(OnlineScreensTest, TheUploadSendsTheWholeSavedBlock) {
     push(upload);
     EXPECT_EQ(lines(upload), (std::vector<std::string>{"Your data will now be uploaded", "to the Zemtrovia website.",
                                                        "Please connect to the internet before proceeding."}));
-    const SaveData& data = world->global->saveData;
+    const SaveDataBlock& data = world->global->saveData;
     const std::string block(reinterpret_cast<const char*>(&data), sizeof data);
     clickOn(upload->nextButton);
     ASSERT_TRUE(runUntilLast(upload, "Done.", "Failed."));

@@ -330,7 +330,10 @@ bool FileManager::saveProtectedData(const UString& folder, const UString& fileNa
         SaveFailures::report(path, "the data could not be compressed");
         return false;
     }
-    if (blob.saveToFile(path)) return true;
+    if (blob.saveToFile(path)) {
+        SaveFailures::saved(path);
+        return true;
+    }
     SaveFailures::report(path, blob.problem);
     return false;
 }

@@ -111,7 +111,10 @@ bool MemoryIniFile::save() {
     if (FileManager::refuseBlockedSave(fileName)) return false;
     UString text = toText();
     UString reason;
-    if (replaceFile(fileName, text.c_str(), int(text.length()), &reason)) return true;
+    if (replaceFile(fileName, text.c_str(), int(text.length()), &reason)) {
+        SaveFailures::saved(fileName);
+        return true;
+    }
     SaveFailures::report(fileName, reason);
     return false;
 }

@@ -1,6 +1,6 @@
 #include "ReplaceFile.h"
 
-#include "DiskSpace.h"
+#include "DiskAccess.h"
 #include "util/FileStream.h"
 
 #include <cctype>
@@ -132,9 +132,9 @@ bool replaceFile(const UString& path, const void* bytes, int count, UString* err
     }
     const char* p = static_cast<const char*>(bytes);
     int left = count;
-    if (left > 0 && DiskSpace::fullForTest()) failure = ENOSPC;
+    const DiskAccess& disk = DiskAccess::current();
     while (!failure && left > 0) {
-        ssize_t n = write(fd, p, static_cast<size_t>(left));
+        ssize_t n = disk.write(fd, p, static_cast<size_t>(left));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) failure = errno;
         else if (n == 0) failure = ENOSPC;

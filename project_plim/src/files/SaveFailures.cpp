@@ -39,6 +39,19 @@ std::map<std::string, FailedSave>& posted() {
     return notices;
 }
 
+// The saves whose last try failed, the latest failure last: their changes are
+// lost unless a later save of the file succeeds.
+std::vector<FailedSave>& failing() {
+    static std::vector<FailedSave> saves;
+    return saves;
+}
+
+void forget(const std::string& path) {
+    std::vector<FailedSave>& saves = failing();
+    saves.erase(std::remove_if(saves.begin(), saves.end(), [&](const FailedSave& save) { return save.first == path; }),
+                saves.end());
+}
+
 bool tell(const FailedSave& failure, const UString& text) {
     if (!told().insert(failure).second) return false;
     UserNotices::post(text);
@@ -83,9 +96,10 @@ UString SaveFailures::lostChanges(const UString& path, const UString& reason) {
 void SaveFailures::report(const UString& path, const UString& reason) {
     logTagged("save", "Cannot save '%s': %s", path.c_str(), reason.c_str());
     const UString text = lostChanges(path, reason);
-    UserNotices::say(text);
-    // Some files are saved at every change: the player hears of each failure once.
     const FailedSave failure(path.str(), reason.str());
+    forget(failure.first);
+    failing().push_back(failure);
+    // Some files are saved at every change: the player hears of each failure once.
     if (gathering) {
         told().insert(failure);
         gathered.emplace_back(path, reason);
@@ -94,25 +108,33 @@ void SaveFailures::report(const UString& path, const UString& reason) {
     }
 }
 
-UString SaveFailures::whyUnsavable(const UString& path, int64_t bytes) {
+void SaveFailures::saved(const UString& path) { forget(path.str()); }
+
+UString SaveFailures::whyUnsavable(const UString& path, int64_t bytes, bool* sure) {
+    if (sure) *sure = true;
     UString why;
     const UString target = replaceTarget(path, &why);
     if (target.isEmpty()) return why;
     const UString probe = makeTempFileFor(target, &why);
     if (probe.isEmpty()) return why;
     unlink(probe.c_str());
+    // The margin is a guess, and the saves may well fit in what is left.
+    if (sure) *sure = false;
     return DiskSpace::whyNoRoom(target, bytes);
 }
 
 void SaveFailures::foresee(const UString& path, int64_t bytes) {
     // A file kept because it cannot be read was told of when it was found.
     if (FileManager::isSaveBlocked(path)) return;
-    const UString why = whyUnsavable(path, bytes);
+    bool sure;
+    const UString why = whyUnsavable(path, bytes, &sure);
     if (why.isEmpty()) return;
-    logTagged("foresee", "'%s' cannot be saved: %s", path.c_str(), why.c_str());
+    logTagged("foresee", "'%s' %s be saved: %s", path.c_str(), sure ? "cannot" : "may not", why.c_str());
     tell(FailedSave(path.str(), why.str()),
-         formatString("The file '%s' cannot be saved (%s). The changes made in this game will not be kept.",
-                      path.c_str(), why.c_str()));
+         sure ? formatString("The file '%s' cannot be saved (%s). The changes made in this game will not be kept.",
+                             path.c_str(), why.c_str())
+              : formatString("The file '%s' may not be saved (%s). The changes made in this game may not be kept.",
+                             path.c_str(), why.c_str()));
 }
 
 void SaveFailures::startGathering() {
@@ -129,11 +151,23 @@ std::vector<SaveFailures::Failure> SaveFailures::takeGathered() {
 
 UString SaveFailures::keptListPath(const UString& folder) { return folder + PLIM_BUILD_NAME + ".unsaved"; }
 
+std::vector<UString> SaveFailures::sayLostAtExit(const UString& folder, const std::vector<UString>& unseen) {
+    for (const FailedSave& failure : failing()) UserNotices::say(lostChanges(failure.first, failure.second));
+    keepUnseen(folder, unseen);
+    std::vector<UString> others;
+    for (const UString& notice : unseen)
+        if (!posted().count(notice.str())) others.push_back(notice);
+    return others;
+}
+
 void SaveFailures::keepUnseen(const UString& folder, const std::vector<UString>& unseen) {
     std::vector<FailedSave> kept;
     for (const UString& notice : unseen) {
         auto failure = posted().find(notice.str());
-        if (failure != posted().end() && keepable(failure->second.first) && keepable(failure->second.second))
+        if (failure == posted().end() || !keepable(failure->second.first) || !keepable(failure->second.second))
+            continue;
+        // One a later save mended lost nothing.
+        if (std::find(failing().begin(), failing().end(), failure->second) != failing().end())
             kept.push_back(failure->second);
     }
     if (kept.empty()) return;
@@ -162,7 +196,7 @@ void SaveFailures::tellKept(const UString& folder) {
         return;
     }
     // Not marked as told: where the cause persists, foresee tells it too, as
-    // this game's changes that will not be kept.
+    // this game's changes that will or may not be kept.
     std::set<FailedSave> lastGame;
     for (const FailedSave& failure : kept)
         if (lastGame.insert(failure).second)

@@ -6,6 +6,7 @@
 #include "LogText.h"
 #include "files/Md5.h"
 #include "core/Plim.h"
+#include "PretendDisk.h"
 #include "files/ReplaceFile.h"
 #include "core/RuntimeClass.h"
 #include "files/SaveBlob.h"
@@ -323,6 +324,43 @@ TEST_F(SaveBlobTest, FailedSaveIsLoggedToldAndLeavesNoFile) {
     EXPECT_EQ((std::set<std::string>{HST, "data"}), listFolder(folder.root));
     LogText log(EngineTestFolder::readFile(folder.logPath()));
     EXPECT_EQ(1, log.count("save(): Cannot save '" + nowhere + "/" + HST + "': No such file or directory"));
+}
+
+// Short of room, a save may fail: the start says so. A failure that a later
+// save of the file mends is neither said at exit nor kept for the next start;
+// one that stands is said once, and kept when the player never saw it.
+TEST_F(SaveBlobTest, OnlyTheChangesThatAreLostAreSaidAtExit) {
+    Plim* engine = BareEngine::withFiles();
+    UserNotices::take();
+    const std::string flag = path("free");
+    PretendDisk disk(flag);
+    DiskAccess::use(&disk);
+    EngineTestFolder::writeFile(flag, std::to_string(560 * 1024));
+    SaveFailures::foresee(path(HST).c_str(), 2000);
+    EXPECT_EQ(UserNotices::take(), std::vector<UString>{("The file '" + path(HST) + "' may not be saved (its disk "
+                                                         "has only 560 KiB free). The changes made in this game may "
+                                                         "not be kept.").c_str()});
+
+    EngineTestFolder::writeFile(flag, "");
+    save(HST, block(2744, 1));
+    save(PRO, block(1608, 2));
+    unlink(flag.c_str());
+    save(HST, block(2744, 3));
+    std::vector<UString> unseen = UserNotices::take();
+    EXPECT_EQ(unseen.size(), 2u);
+    unseen.push_back("Something else.");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(SaveFailures::sayLostAtExit((folder.root + "/").c_str(), unseen),
+              std::vector<UString>{"Something else."});
+    const std::string said = testing::internal::GetCapturedStderr(),
+                      lost = "Could not save '" + path(PRO) + "': No space left on device. Your latest changes "
+                             "are not kept.\n";
+    EXPECT_TRUE(said.find(lost) != std::string::npos && said.find(lost) == said.rfind(lost)) << said;
+    EXPECT_EQ(said.find(path(HST)), std::string::npos) << said;
+    EXPECT_EQ(EngineTestFolder::readFile(SaveFailures::keptListPath((folder.root + "/").c_str()).str()),
+              path(PRO) + "\tNo space left on device\n");
+    DiskAccess::use(nullptr);
+    BareEngine::shutDown(engine);
 }
 
 // A file that is there but refused is renamed aside (never saved over), with

@@ -1,6 +1,7 @@
 // Quitting from the menus on a full disk, through the real entry loop and
 // shutdown: the dialog names each failed save and why; "Try again" saves once
-// there is room, "Quit unsaved" leaves the old saves and no list.
+// there is room and leaves no word of the failures, "Quit unsaved" leaves the
+// old saves, no list, and a line on standard error for each file.
 #include "app/ContextManager.h"
 #include "screens/ContextDialog.h"
 #include "FullDisk.h"
@@ -57,6 +58,7 @@ protected:
             GTEST_SKIP() << "needs an X server (xvfb-run) and xdotool";
         disk.reset(new FullDisk(user.substr(0, user.size() - 1)));
         run.folder.writeUserSettings();
+        run.errorsPath = run.folder.root + "/errors.txt";
         // The log goes elsewhere, where it can still be written.
         ASSERT_EQ(symlink((run.folder.root + "/game.log").c_str(), run.folder.logPath().c_str()), 0);
     }
@@ -100,6 +102,12 @@ TEST_F(QuitSavesTest, QuitWithoutSavingKeepsTheOldSaves) {
     ASSERT_EQ(run.wait(), 0) << run.log();
     EXPECT_TRUE(!hst.empty() && EngineTestFolder::readFile(user + "Corvana2demo.hst") == hst);
     EXPECT_FALSE(EngineTestFolder::exists(user + "Corvana2demo.unsaved"));
+    const std::string errors = run.read("errors.txt");
+    for (const char* kind : {".pro", ".hst", ".cfg"}) {
+        const std::string line = "Could not save '" + user + "Corvana2demo" + kind + "': No space left on device. "
+                                 "Your latest changes are not kept.\n";
+        EXPECT_TRUE(errors.find(line) != std::string::npos && errors.find(line) == errors.rfind(line)) << errors;
+    }
 }
 
 TEST_F(QuitSavesTest, TryAgainSavesOnceThereIsRoom) {
@@ -109,6 +117,8 @@ TEST_F(QuitSavesTest, TryAgainSavesOnceThereIsRoom) {
     ASSERT_EQ(run.wait(), 0) << run.log();
     const std::string saved = EngineTestFolder::readFile(user + "Corvana2demo.hst");
     EXPECT_TRUE(!hst.empty() && saved.size() > 68 && saved != hst);
+    EXPECT_EQ(run.read("errors.txt").find("not kept"), std::string::npos) << run.read("errors.txt");
+    EXPECT_FALSE(EngineTestFolder::exists(user + "Corvana2demo.unsaved"));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "LogText.h"
 #include "widgets/MenuButton.h"
 #include "core/Plim.h"
+#include "PretendDisk.h"
 #include "ProgramRun.h"
 
 #include <gtest/gtest.h>
@@ -210,9 +211,9 @@ TEST_F(EntryLoopTest, AnOpenedLinkQuitsThroughTheFailedSavesQuestion) {
     chmod((run.folder.root + "/bin/xdg-open").c_str(), 0755);
     std::string path = getenv("PATH") ? getenv("PATH") : "";
     setenv("PATH", (run.folder.root + "/bin:" + path).c_str(), 1);
-    setenv("PLIM_TEST_DISK_FULL", (run.folder.root + "/full").c_str(), 1);
+    setenv(PretendDisk::VARIABLE, (run.folder.root + "/full").c_str(), 1);
     run.start(makeApp);
-    unsetenv("PLIM_TEST_DISK_FULL");
+    unsetenv(PretendDisk::VARIABLE);
     setenv("PATH", path.c_str(), 1);
     bool asked = false;
     for (int i = 0; i < 300 && !asked; ++i, usleep(100000))

@@ -147,7 +147,8 @@ HighScoreEntry storedEntry(const ProgramPath& path, int table, int row) {
     HighScoreEntry entry = {};
     std::string folder = path.run.folder.userFolder();
     folder.pop_back();
-    const size_t at = offsetof(SaveData, highScores) + sizeof(HighScoreEntry) * (table * SaveData::TABLE_ENTRIES + row);
+    const size_t at =
+        offsetof(SaveDataBlock, highScores) + sizeof(HighScoreEntry) * (table * SaveData::TABLE_ENTRIES + row);
     if (FileManager::loadProtectedData(folder.c_str(), "Corvana2demo.hst", "2.60", block.data(), SaveData::SIZE))
         memcpy(&entry, &block[at], sizeof(entry));
     return entry;

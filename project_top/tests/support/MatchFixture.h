@@ -53,7 +53,7 @@ protected:
                                             block.data(), SaveData::SIZE))
             return entry;
         const size_t at =
-            offsetof(SaveData, highScores) + sizeof(HighScoreEntry) * (table * SaveData::TABLE_ENTRIES + row);
+            offsetof(SaveDataBlock, highScores) + sizeof(HighScoreEntry) * (table * SaveData::TABLE_ENTRIES + row);
         memcpy(&entry, block.data() + at, sizeof(entry));
         return entry;
     }

@@ -1,5 +1,7 @@
 #include "ProgramRun.h"
 
+#include "PretendDisk.h"
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -28,11 +30,14 @@ void ProgramRun::start(ApplicationFactory factory) {
     fflush(stderr);
     child = fork();
     if (child == 0) {
+        if (!errorsPath.empty() && !freopen(errorsPath.c_str(), "w", stderr)) _exit(99);
+        PretendDisk::useNamedInEnvironment();
         applicationFactory = factory;
         int result = SDL_main(0, nullptr);
         // Screens that a quit key leaves on the stack stay alive to the end by
         // design; skip the leak check's exit handlers.
         fflush(stdout);
+        fflush(stderr);
         _exit(result);
     }
 }

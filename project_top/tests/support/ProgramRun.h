@@ -2,7 +2,8 @@
 // Runs the game's own entry loop (SDL_main) in a child process, with an
 // application object of the test's choosing, in a throw-away folder that holds
 // the game's data archive, static settings and a windowed user settings file.
-// The child's screens talk back through files in that folder.
+// The child's screens talk back through files in that folder. A disk that the
+// test pretends (PretendDisk) in the environment is the child's.
 #include "EngineTestFolder.h"
 #include "app/WMhooks.h"
 
@@ -30,6 +31,7 @@ public:
 
     EngineTestFolder folder;
     pid_t child = -1;
+    std::string errorsPath;  // where the child's standard error goes, when set
 };
 
 // Writes text to a file of the working folder (what the child's screens use).

@@ -3,9 +3,10 @@
 include(GNUInstallDirs)
 set(CORVANA2DEMO_DATA_DIR ${CMAKE_INSTALL_FULL_DATADIR}/corvana2demo)
 
-add_executable(corvana2demo ${CMAKE_CURRENT_LIST_DIR}/Corvana2demo.cpp ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp
-               ${CMAKE_CURRENT_LIST_DIR}/DataCheck.cpp ${CMAKE_CURRENT_LIST_DIR}/DisplayCheck.cpp
-               ${CMAKE_CURRENT_LIST_DIR}/StandardStreams.cpp)
+set(CORVANA2DEMO_SOURCES ${CMAKE_CURRENT_LIST_DIR}/Corvana2demo.cpp ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DataCheck.cpp ${CMAKE_CURRENT_LIST_DIR}/DisplayCheck.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StandardStreams.cpp)
+add_executable(corvana2demo ${CORVANA2DEMO_SOURCES})
 target_include_directories(corvana2demo PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(corvana2demo PRIVATE top X11::X11)
 target_compile_definitions(corvana2demo PRIVATE CORVANA2DEMO_DATA_DIR="${CORVANA2DEMO_DATA_DIR}")
@@ -26,15 +27,26 @@ add_library(flock_as_on_nfs MODULE ${CMAKE_CURRENT_LIST_DIR}/tests/flock_as_on_n
 target_compile_options(flock_as_on_nfs PRIVATE -fno-sanitize=all)
 target_link_options(flock_as_on_nfs PRIVATE -fno-sanitize=all)
 target_link_libraries(flock_as_on_nfs PRIVATE ${CMAKE_DL_LIBS})
+# A copy of the game for tests only, whose saves see the disk that a test
+# pretends (PretendDisk) where it cannot mount a small one to fill.
+add_executable(corvana2demo-pretend-disk ${CORVANA2DEMO_SOURCES}
+               ${CMAKE_SOURCE_DIR}/project_plim/tests/support/PretendDisk.cpp
+               ${CMAKE_CURRENT_LIST_DIR}/tests/pretend_disk_program.cpp)
+target_include_directories(corvana2demo-pretend-disk PRIVATE ${CMAKE_CURRENT_LIST_DIR}
+                           ${CMAKE_SOURCE_DIR}/project_plim/tests/support)
+target_link_libraries(corvana2demo-pretend-disk PRIVATE top X11::X11)
+target_compile_definitions(corvana2demo-pretend-disk PRIVATE CORVANA2DEMO_DATA_DIR="${CORVANA2DEMO_DATA_DIR}")
+add_dependencies(corvana2demo-pretend-disk data)
 # The program's tests: the data-folder search, whole runs of the built game,
 # and its set-up problems and odd starts. The whole runs need a display: each
 # test runs on a private X server.
 add_executable(linux_corvana2demo_test ${CMAKE_CURRENT_LIST_DIR}/tests/corvana2demo_test.cpp
                ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp)
 target_include_directories(linux_corvana2demo_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}
-                           ${CMAKE_SOURCE_DIR}/project_plim/tests/support)
-target_compile_definitions(linux_corvana2demo_test PRIVATE FLOCK_AS_ON_NFS_PATH="$<TARGET_FILE:flock_as_on_nfs>")
-add_dependencies(linux_corvana2demo_test flock_as_on_nfs)
+                           ${CMAKE_SOURCE_DIR}/project_plim/tests/support ${CMAKE_SOURCE_DIR}/project_plim/src)
+target_compile_definitions(linux_corvana2demo_test PRIVATE FLOCK_AS_ON_NFS_PATH="$<TARGET_FILE:flock_as_on_nfs>"
+                           CORVANA2DEMO_PRETEND_DISK_PATH="$<TARGET_FILE:corvana2demo-pretend-disk>")
+add_dependencies(linux_corvana2demo_test flock_as_on_nfs corvana2demo-pretend-disk)
 add_executable(linux_startup_test ${CMAKE_CURRENT_LIST_DIR}/tests/startup_test.cpp)
 target_compile_definitions(linux_startup_test PRIVATE WADTOOL_PATH="$<TARGET_FILE:wadtool>")
 add_dependencies(linux_startup_test wadtool)
