@@ -43,6 +43,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!e.isCompressed()) continue;
         if (inflates(data, e, true) != inflates(data, e, false)) abort();
     }
-    if (total > WadDirectory::MAX_TOTAL_SIZE) abort();
+    if (total > WadDirectory::MAX_TOTAL_SIZE || dir.records.size() > size_t(WadDirectory::MAX_RECORDS)) abort();
     return 0;
 }

@@ -47,6 +47,11 @@ bool WadDirectory::readRecords(Stream& stream) {
                                archiveSize);
         return false;
     }
+    if (count > MAX_RECORDS) {
+        problem = formatString("its %d directory records are more than the %d an archive may hold.", count,
+                               int(MAX_RECORDS));
+        return false;
+    }
     int bytes = count * RECORD_SIZE;
     std::vector<uint8_t> directory(bytes);
     if (stream.read(directory.data(), bytes) != bytes) {

@@ -22,6 +22,9 @@ public:
     // the minutes of a start.
     static constexpr uint32_t MAX_ENTRY_SIZE = 64u << 20;
     static constexpr uint64_t MAX_TOTAL_SIZE = uint64_t(512) << 20;
+    // Records an archive may hold (the game's has 150): each costs memory
+    // and time to read, whatever its size.
+    static constexpr int32_t MAX_RECORDS = 65536;
 
     WadDirectory(const UString& wadName, int archiveSize);
 
@@ -31,9 +34,9 @@ public:
     // readHeader, a check of the version, then readRecords.
     bool read(Stream& stream);
     // Reads the count's records (none when it is 0; a negative count is corrupt). False with
-    // problem set when the records do not fit the archive, a record lacks its
-    // name terminator, or an entry does not fit the archive or an int, or
-    // passes a limit on its size or on the total.
+    // problem set when the records do not fit the archive or are more than
+    // MAX_RECORDS, a record lacks its name terminator, or an entry does not
+    // fit the archive or an int, or passes a limit on its size or the total.
     bool readRecords(Stream& stream);
 
     // One record: the name scrambled over random filler, then offset, size

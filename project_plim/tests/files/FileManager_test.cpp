@@ -408,7 +408,8 @@ TEST_F(FileManagerTest, ArchiveTruncatedAfterItsDirectoryWasRead) {
 }
 
 // Twenty records on the bytes of one entry count twenty times towards the
-// total, refused with the directory; the limits themselves pass.
+// total, refused with the directory, and so are too many records; the limits
+// themselves pass.
 TEST_F(FileManagerTest, SizesPastTheLimitsAreRefusedWithTheDirectory) {
     std::string s = archiveBytes(std::vector<Item>(20, {"r", std::string(70000, 'x')})).substr(0, 1848 + 70000);
     for (int i = 0; i < 20; ++i) {
@@ -425,6 +426,12 @@ TEST_F(FileManagerTest, SizesPastTheLimitsAreRefusedWithTheDirectory) {
     for (int i = 0; i < 8; ++i) put32(s, 8 + 92 * i + 84, WadDirectory::MAX_ENTRY_SIZE);
     EngineTestFolder::writeFile("limits.dat", s);
     EXPECT_TRUE(fm->useWad("limits.dat", &problem)) << problem.str();
+    s = archiveBytes({}) + std::string(92 * 65537, '\0');
+    put32(s, 4, 65537);
+    EngineTestFolder::writeFile("records.dat", s);
+    EXPECT_FALSE(fm->useWad("records.dat", &problem));
+    EXPECT_EQ(problem.str(), "File 'records.dat' is a corrupt archive: its 65537 directory records are more than the "
+                             "65536 an archive may hold.");
 }
 
 // The check inflates through a small window and keeps nothing: the peak
