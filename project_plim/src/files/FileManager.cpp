@@ -2,6 +2,7 @@
 
 #include "core/ErrorManager.h"
 #include "util/FileStream.h"
+#include "InflateEntry.h"
 #include "core/Logger.h"
 #include "MemoryFile.h"
 #include "util/MemoryStream.h"
@@ -25,6 +26,7 @@
 #include <set>
 #include <string>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -113,7 +115,21 @@ Stream* FileManager::openDisk(const UString& name, int* size, UString* problem) 
 
 Stream* FileManager::openWad(const UString& name, int* size, UString* problem) {
     if (!verifyFileWad(name, problem)) return nullptr;
-    WadEntry entry = *findWadEntry(name);
+    const WadEntry entry = *findWadEntry(name);
+    FileStream* f = openEntryData(entry, problem);
+    if (!f) return nullptr;
+    if (size) *size = int(entry.size);
+    if (!entry.isCompressed()) return f;
+    MemoryStream* m = new MemoryStream(int(entry.size));
+    const UString why = inflateEntry(*f, entry, m->data);
+    delete f;
+    if (why.isEmpty()) return m;
+    delete m;
+    REFUSE(problem, "%s", why.c_str());
+    return nullptr;
+}
+
+FileStream* FileManager::openEntryData(const WadEntry& entry, UString* problem) {
     int archiveSize = 0;
     FileStream* f = static_cast<FileStream*>(openDisk(entry.wadName, &archiveSize, problem));
     if (!f) return nullptr;
@@ -121,34 +137,26 @@ Stream* FileManager::openWad(const UString& name, int* size, UString* problem) {
     if (uint64_t(entry.offset) + entry.storedSize > uint64_t(archiveSize)) {
         delete f;
         REFUSE(problem, "File '%s' could not be read whole from archive '%s' (it ends at %d bytes).",
-               printableText(name).c_str(), entry.wadName.c_str(), archiveSize);
+               printableText(entry.fileName).c_str(), entry.wadName.c_str(), archiveSize);
         return nullptr;
     }
     f->seek(int(entry.offset));
-    if (size) *size = int(entry.size);
-    if (!entry.isCompressed()) return f;
+    return f;
+}
 
-    uLong compressedSize = entry.storedSize;
-    std::vector<Bytef> compressedData(compressedSize ? compressedSize : 1);
-    int got = f->read(compressedData.data(), int(compressedSize));
-    delete f;
-    if (got != int(compressedSize)) {
-        REFUSE(problem, "File '%s' could not be read whole from archive '%s' (%d of %lu bytes).",
-               printableText(name).c_str(), entry.wadName.c_str(), got < 0 ? 0 : got, compressedSize);
-        return nullptr;
+bool FileManager::checkWad(const UString& wadName, UString* problem) {
+    std::set<std::tuple<uint32_t, uint32_t, uint32_t>> checked;
+    for (const auto& node : directory) {
+        const WadEntry& entry = node.value;
+        if (entry.wadName != wadName || entry.fileName == wadName) continue;  // the archive's own mark
+        if (!checked.emplace(entry.offset, entry.size, entry.storedSize).second) continue;
+        FileStream* f = openEntryData(entry, problem);
+        if (!f) return false;
+        const UString why = entry.isCompressed() ? inflateEntry(*f, entry, nullptr) : UString();
+        delete f;
+        if (!why.isEmpty()) return REFUSE(problem, "%s", why.c_str());
     }
-    MemoryStream* m = new MemoryStream(int(entry.size));
-    uLongf uncompressedSize = entry.size;
-    int result = uncompress(m->data, &uncompressedSize, compressedData.data(), compressedSize);
-    if (result == Z_OK && uncompressedSize == entry.size) return m;
-    delete m;
-    if (result != Z_OK)
-        REFUSE(problem, "File '%s' is a corrupt archive: entry '%s' does not inflate (%s).",
-               entry.wadName.c_str(), printableText(name).c_str(), zError(result));
-    else
-        REFUSE(problem, "File '%s' is a corrupt archive: entry '%s' inflates to %lu bytes, not %u.",
-               entry.wadName.c_str(), printableText(name).c_str(), uncompressedSize, entry.size);
-    return nullptr;
+    return true;
 }
 
 bool FileManager::useWad(const UString& wadName, UString* problem) {

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <vector>
 
+class FileStream;
 class RuntimeClass;
 class Stream;
 
@@ -36,6 +37,12 @@ public:
     Stream* openFile(const UString& name, int* size, UString* problem = nullptr);
     Stream* openDisk(const UString& name, int* size, UString* problem = nullptr);
     Stream* openWad(const UString& name, int* size, UString* problem = nullptr);
+
+    // Inflates every compressed entry of an archive read before (useWad)
+    // through a fixed-size window, entries that share their bytes once, and
+    // keeps nothing: false at the first entry that is damaged or does not
+    // inflate to exactly its size.
+    bool checkWad(const UString& wadName, UString* problem = nullptr);
 
     // Selects the archive that new entries are registered under; when reading,
     // loads its directory the first time it is named.
@@ -106,6 +113,8 @@ public:
 
 private:
     bool useDisk() const { return !bUseWad || bForceDisk; }
+    // The entry's archive opened at its data, which must still lie inside it.
+    FileStream* openEntryData(const WadEntry& entry, UString* problem);
     // Compresses an entry's contents into packed; true when that saves more
     // than five percent, so the compressed form is what goes into the archive.
     static bool compressEntry(const UString& name, const uint8_t* data, int size,

@@ -47,6 +47,11 @@ bool WadDirectory::readRecords(Stream& stream) {
                                archiveSize);
         return false;
     }
+    if (count > MAX_RECORDS) {
+        problem = formatString("its %d directory records are more than the %d an archive may hold.", count,
+                               int(MAX_RECORDS));
+        return false;
+    }
     int bytes = count * RECORD_SIZE;
     std::vector<uint8_t> directory(bytes);
     if (stream.read(directory.data(), bytes) != bytes) {
@@ -54,15 +59,16 @@ bool WadDirectory::readRecords(Stream& stream) {
         return false;
     }
     records.resize(count);
+    uint64_t total = 0;
     for (int i = 0; i < count; ++i)
-        if (!decodeRecord(i, directory.data() + i * RECORD_SIZE, records[i])) {
+        if (!decodeRecord(i, directory.data() + i * RECORD_SIZE, records[i], total)) {
             records.clear();
             return false;
         }
     return true;
 }
 
-bool WadDirectory::decodeRecord(int index, const uint8_t* record, WadEntry& entry) {
+bool WadDirectory::decodeRecord(int index, const uint8_t* record, WadEntry& entry, uint64_t& total) {
     char name[NAME_SIZE];
     memcpy(name, record, NAME_SIZE);
     if (static_cast<signed char>(name[0]) < 0)
@@ -78,20 +84,30 @@ bool WadDirectory::decodeRecord(int index, const uint8_t* record, WadEntry& entr
     entry.size = readUint32LE(record + NAME_SIZE + 4);
     entry.storedSize = readUint32LE(record + NAME_SIZE + 8);
 
-    const char* what = nullptr;
+    UString what;
     if (entry.size > uint32_t(INT_MAX) || entry.storedSize > uint32_t(INT_MAX))
         what = "has a size that does not fit an int";
     else if (uint64_t(entry.offset) + entry.storedSize > uint64_t(archiveSize))
         what = "runs past the end of the file";
     else if (entry.isCompressed() && uint64_t(entry.size) > uint64_t(entry.storedSize) * MAX_INFLATE_RATIO)
         what = "cannot inflate to its size";
-    if (what) {
-        problem = formatString("record %d ('%s', offset %u, size %u, stored size %u) %s.",
-                               index + 1, printableText(entry.fileName).c_str(), entry.offset, entry.size,
-                               entry.storedSize, what);
-        return false;
-    }
-    return true;
+    else
+        what = oversize(entry.size, total);
+    if (what.isEmpty()) return true;
+    problem = formatString("record %d ('%s', offset %u, size %u, stored size %u) %s.", index + 1,
+                           printableText(entry.fileName).c_str(), entry.offset, entry.size, entry.storedSize,
+                           what.c_str());
+    return false;
+}
+
+UString WadDirectory::oversize(uint64_t size, uint64_t& total) {
+    total += size;
+    if (size > MAX_ENTRY_SIZE)
+        return formatString("is larger than the %u MiB an entry may hold", unsigned(MAX_ENTRY_SIZE >> 20));
+    if (total > MAX_TOTAL_SIZE)
+        return formatString("brings the entries to %llu bytes, more than the %u MiB an archive may hold in all",
+                            (unsigned long long)total, unsigned(MAX_TOTAL_SIZE >> 20));
+    return UString();
 }
 
 void WadDirectory::encodeRecord(const WadEntry& entry, uint8_t record[RECORD_SIZE]) {

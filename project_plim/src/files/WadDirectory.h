@@ -16,6 +16,15 @@ public:
     static const uint8_t NAME_KEY = 0xB3;
     // No zlib stream inflates to more than this many times its own length.
     static const uint32_t MAX_INFLATE_RATIO = 1032;
+    // The most one entry, and all of an archive's entries together, may hold
+    // when read: far above the game's own data (its largest entry is 1.2 MB,
+    // all 150 come to 8 MB), low enough that no archive takes the memory or
+    // the minutes of a start.
+    static constexpr uint32_t MAX_ENTRY_SIZE = 64u << 20;
+    static constexpr uint64_t MAX_TOTAL_SIZE = uint64_t(512) << 20;
+    // Records an archive may hold (the game's has 150): each costs memory
+    // and time to read, whatever its size.
+    static constexpr int32_t MAX_RECORDS = 65536;
 
     WadDirectory(const UString& wadName, int archiveSize);
 
@@ -25,14 +34,18 @@ public:
     // readHeader, a check of the version, then readRecords.
     bool read(Stream& stream);
     // Reads the count's records (none when it is 0; a negative count is corrupt). False with
-    // problem set when the records do not fit the archive, a record lacks its
-    // name terminator, or an entry does not fit the archive or an int.
+    // problem set when the records do not fit the archive or are more than
+    // MAX_RECORDS, a record lacks its name terminator, or an entry does not
+    // fit the archive or an int, or passes a limit on its size or the total.
     bool readRecords(Stream& stream);
 
     // One record: the name scrambled over random filler, then offset, size
     // and stored size. The name must be shorter than NAME_SIZE bytes.
     static void encodeRecord(const WadEntry& entry, uint8_t record[RECORD_SIZE]);
     static void encodeHeader(int32_t count, uint8_t header[HEADER_SIZE]);
+    // Why an entry of size bytes cannot join entries of total bytes (it is
+    // added to total); empty when both stay within the limits.
+    static UString oversize(uint64_t size, uint64_t& total);
 
     UString wadName;
     int archiveSize;
@@ -42,5 +55,5 @@ public:
     UString problem;
 
 private:
-    bool decodeRecord(int index, const uint8_t* record, WadEntry& entry);
+    bool decodeRecord(int index, const uint8_t* record, WadEntry& entry, uint64_t& total);
 };

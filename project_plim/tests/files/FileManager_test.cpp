@@ -9,6 +9,7 @@
 #include "core/Logger.h"
 #include "files/MemoryFile.h"
 #include "files/MemoryIniFile.h"
+#include "files/WadDirectory.h"
 #include "core/Plim.h"
 #include "util/Stream.h"
 #include "util/UString.h"
@@ -18,6 +19,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 #include <sys/stat.h>
@@ -383,6 +385,16 @@ TEST_F(FileManagerTest, BrokenEntriesAreFatalWhenOpened) {
     EngineTestFolder::writeFile("short.dat", s2);
     fm->useWad("short.dat");
     EXPECT_FATAL(contents("y"), "File 'short.dat' is a corrupt archive: entry 'y' inflates to 999 bytes, not 1000.");
+
+    // Inflating stops at the size: a stream with more in it, or one cut short, is damaged.
+    std::string s3 = archiveBytes({{"more", std::string(999, 'z'), true}, {"cut", std::string(999, 'z'), true}});
+    put32(s3, 8 + 84, 998);
+    put32(s3, 8 + 92 + 88, get32(s3, 8 + 92 + 88) - 3);
+    EngineTestFolder::writeFile("ends.dat", s3);
+    fm->useWad("ends.dat");
+    const std::string damaged = "File 'ends.dat' is a corrupt archive: entry ";
+    EXPECT_FATAL(contents("more"), damaged + "'more' inflates to more than its 998 bytes.");
+    EXPECT_FATAL(contents("cut"), damaged + "'cut' does not inflate (its stream is cut short).");
 }
 
 TEST_F(FileManagerTest, ArchiveTruncatedAfterItsDirectoryWasRead) {
@@ -393,6 +405,61 @@ TEST_F(FileManagerTest, ArchiveTruncatedAfterItsDirectoryWasRead) {
     EXPECT_FATAL(contents("z"), "File 'z' could not be read whole from archive 't.dat'");
     EngineTestFolder::writeFile("t.dat", s.substr(0, 8 + 2 * 92 + 4));
     EXPECT_FATAL(contents("s"), "File 's' could not be read whole from archive 't.dat'");
+}
+
+// Twenty records on the bytes of one entry count twenty times towards the
+// total, refused with the directory, and so are too many records; the limits
+// themselves pass.
+TEST_F(FileManagerTest, SizesPastTheLimitsAreRefusedWithTheDirectory) {
+    std::string s = archiveBytes(std::vector<Item>(20, {"r", std::string(70000, 'x')})).substr(0, 1848 + 70000);
+    for (int i = 0; i < 20; ++i) {
+        put32(s, 8 + 92 * i + 80, 1848);
+        put32(s, 8 + 92 * i + 84, 30u << 20);
+    }
+    UString problem;
+    EngineTestFolder::writeFile("total.dat", s);
+    EXPECT_FALSE(fm->useWad("total.dat", &problem));
+    EXPECT_EQ(problem.str(), "File 'total.dat' is a corrupt archive: record 18 ('r', offset 1848, size 31457280, "
+                             "stored size 70000) brings the entries to 566231040 bytes, more than the 512 MiB an "
+                             "archive may hold in all.");
+    put32(s, 4, 8);
+    for (int i = 0; i < 8; ++i) put32(s, 8 + 92 * i + 84, WadDirectory::MAX_ENTRY_SIZE);
+    EngineTestFolder::writeFile("limits.dat", s);
+    EXPECT_TRUE(fm->useWad("limits.dat", &problem)) << problem.str();
+    s = archiveBytes({}) + std::string(92 * 65537, '\0');
+    put32(s, 4, 65537);
+    EngineTestFolder::writeFile("records.dat", s);
+    EXPECT_FALSE(fm->useWad("records.dat", &problem));
+    EXPECT_EQ(problem.str(), "File 'records.dat' is a corrupt archive: its 65537 directory records are more than the "
+                             "65536 an archive may hold.");
+}
+
+// The check inflates through a small window and keeps nothing: the peak
+// memory hardly moves for records on an entry of the largest size, one of
+// which shares its bytes but not its size and is checked apart.
+TEST_F(FileManagerTest, TheCheckKeepsNoEntryInMemory) {
+    const uint32_t size = WadDirectory::MAX_ENTRY_SIZE;
+    const std::string stream = zlibCompress(std::string(size, '\0'));
+    std::string s = archiveBytes({{"z0", ""}, {"z1", ""}, {"z2", ""}}) + stream;
+    for (int i = 0; i < 3; ++i) {
+        put32(s, 8 + 92 * i + 84, size - (i == 2));
+        put32(s, 8 + 92 * i + 88, uint32_t(stream.size()));
+    }
+    EngineTestFolder::writeFile("zeros.dat", s);
+    fm->useWad("zeros.dat");
+    auto peakKiB = [] {
+        std::ifstream status("/proc/self/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.compare(0, 6, "VmHWM:") == 0) return std::stol(line.substr(6));
+        return 0L;
+    };
+    std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
+    const long before = peakKiB();
+    UString problem;
+    EXPECT_FALSE(fm->checkWad("zeros.dat", &problem));
+    EXPECT_EQ(problem.str(),
+              "File 'zeros.dat' is a corrupt archive: entry 'z2' inflates to more than its 67108863 bytes.");
+    EXPECT_LT(peakKiB() - before, 16 * 1024) << "KiB above " << before;
 }
 
 } // namespace

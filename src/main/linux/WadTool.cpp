@@ -8,8 +8,9 @@
 //   wadtool extract ARCHIVE FOLDER             every entry written back below FOLDER
 //
 // Exit status: 0 on success, 1 on a failure (a missing, unreadable or damaged
-// input file among them), 2 on a usage error, 255 only when a file changes
-// while it is packed or the archive would pass 2 GB. Every error is one line
+// input file among them, and files or an archive past the reader's limits on
+// one entry's size and on all of them), 2 on a usage error, 255 only when a
+// file changes while it is packed or the archive would pass 2 GB. Every error is one line
 // on standard error naming the file and the reason. Names holding control
 // characters are refused both ways, and so is an archive with two entries of
 // one name or with a name that is both a file and a folder. An ARCHIVE that
@@ -136,6 +137,20 @@ std::string unstorable(const std::string& name) {
     return std::string();
 }
 
+// Why the files cannot go into one archive because of their sizes, naming the
+// first that passes a limit; empty when they can. A file whose size cannot
+// be taken is left to the reading, which names the reason.
+std::string oversizedFile(const std::string& folder, const std::vector<std::string>& names) {
+    uint64_t total = 0;
+    for (const std::string& name : names) {
+        std::error_code ec;
+        const uintmax_t size = fs::file_size(fs::path(folder) / name, ec);
+        const UString why = ec ? UString() : WadDirectory::oversize(size, total);
+        if (!why.isEmpty()) return "cannot pack '" + name + "' (" + std::to_string(size) + " bytes): it " + why.str();
+    }
+    return std::string();
+}
+
 bool readDiskFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& problem) {
     FileStream f(path.c_str(), FileStream::MODE_READ);
     if (!f.bOk) return problem = "cannot read '" + path + "': " + f.problem.str(), false;
@@ -234,6 +249,8 @@ int pack(const std::string& archiveArg, const std::string& folderArg, bool compr
         const std::string why = unstorable(name);
         if (!why.empty()) return abandon("cannot pack '" + name + "': " + why);
     }
+    error = oversizedFile(folderArg, names);
+    if (!error.empty()) return abandon(error);
 
     // The writer registers each file under the name it was opened by and reads
     // it again by that name, so it works from inside the folder.

@@ -49,6 +49,7 @@ target_compile_definitions(linux_corvana2demo_test PRIVATE FLOCK_AS_ON_NFS_PATH=
 add_dependencies(linux_corvana2demo_test flock_as_on_nfs corvana2demo-pretend-disk)
 add_executable(linux_startup_test ${CMAKE_CURRENT_LIST_DIR}/tests/startup_test.cpp)
 target_compile_definitions(linux_startup_test PRIVATE WADTOOL_PATH="$<TARGET_FILE:wadtool>")
+target_link_libraries(linux_startup_test PRIVATE ZLIB::ZLIB)  # crafts compressed archives
 add_dependencies(linux_startup_test wadtool)
 foreach(_test linux_corvana2demo_test linux_startup_test)
   target_link_libraries(${_test} PRIVATE GTest::gtest GTest::gtest_main)

@@ -6,9 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdint>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace {
 
@@ -71,6 +74,62 @@ TEST(SetUp, AnArchiveThatCannotBeUsedIsOneLineNamingItAndWhy) {
     EXPECT_EQ(oneLineEnd(run, "", game), "Corvana2demo cannot read its static settings '" + run.folder +
                                              "/bin/Corvana2demo.cfg.static' beside its data: No such file or directory. "
                                              "Put the game's own file there (bash tools/run-game.sh builds it with the data).\n");
+}
+
+// An archive of records all pointing at one zlib stream of about 2 MB that
+// inflates to 2047 MiB of zeros: a flushed deflate block of a MiB, repeated.
+std::string crafted(int records) {
+    std::string zeros(1 << 20, '\0'), block(1 << 16, '\0'), archive;
+    z_stream z = {};
+    deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    z.next_in = reinterpret_cast<Bytef*>(&zeros[0]), z.avail_in = uInt(zeros.size());
+    z.next_out = reinterpret_cast<Bytef*>(&block[0]), z.avail_out = uInt(block.size());
+    deflate(&z, Z_FULL_FLUSH);
+    deflateEnd(&z);
+    block.resize(block.size() - z.avail_out);
+    const uint32_t stored = uint32_t(2 + 2047 * block.size() + 2 + 4), adler = ((2047u << 20) % 65521) << 16 | 1;
+    auto put32 = [&](uint32_t v) { archive.append({char(v), char(v >> 8), char(v >> 16), char(v >> 24)}); };
+    put32(2), put32(uint32_t(records));
+    for (int i = 0; i < records; ++i) {
+        std::string name = "big" + std::to_string(i);
+        name.resize(80, '\0');
+        for (char& c : name) archive += char(c ^ 0xB3);
+        put32(uint32_t(8 + 92 * records)), put32(2047u << 20), put32(stored);
+    }
+    archive += "\x78\xda";
+    for (int i = 0; i < 2047; ++i) archive += block;
+    archive.append({'\x03', '\0', char(adler >> 24), char(adler >> 16), char(adler >> 8), char(adler)});
+    return archive;
+}
+
+// The crafted archive, alone and under twenty records, ends the start at once
+// with the limit it passes: seconds, not minutes, and megabytes, not gigabytes.
+TEST(SetUp, AnArchiveThatWouldInflatePastTheLimitEndsAtOnce) {
+    GameRun run;
+    const std::string game = run.copyProgram(), archive = run.folder + "/bin/Corvana2demo.dat";
+    run.environment = {{"U3_APP_DATA_PATH", run.folder + "/fresh"}};
+    for (int records : {1, 20}) {
+        const std::string bytes = crafted(records);
+        std::ofstream(archive, std::ios::binary | std::ios::trunc) << bytes;
+        const auto start = std::chrono::steady_clock::now();
+        const pid_t pid = run.spawn(game, "");
+        int status = -1;
+        struct rusage usage = {};
+        while (wait4(pid, &status, WNOHANG, &usage) == 0 &&
+               std::chrono::steady_clock::now() - start < std::chrono::seconds(90))
+            pause(20);
+        if (kill(pid, SIGKILL) == 0) waitpid(pid, nullptr, 0);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_LT(seconds, 10) << records << " records";
+        EXPECT_LT(usage.ru_maxrss, 200 * 1024) << "KiB at the peak";
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+        const size_t directory = 8 + 92 * records;
+        EXPECT_EQ(run.errors(), "Corvana2demo cannot use its data: File '" + archive + "' is a corrupt archive: record 1 "
+                                "('big0', offset " + std::to_string(directory) + ", size 2146435072, stored size " +
+                                std::to_string(bytes.size() - directory) + ") is larger than the 64 MiB an entry may "
+                                "hold. Put the game's own archive there (bash tools/run-game.sh builds it).\n");
+        EXPECT_FALSE(exists(run.folder + "/fresh"));
+    }
 }
 
 // A stray archive where the game is started is not taken for its own.

@@ -15,6 +15,7 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -319,6 +320,25 @@ TEST_F(WadToolTest, CorruptAndHostileArchives) {
         EXPECT_FALSE(exists(root + "/sub/out")) << evil;
     }
     EXPECT_FALSE(exists(root + "/escape.txt"));
+}
+
+// Sizes the game's reader refuses: pack writes no such archive, list refuses
+// one, each in one line with status 1.
+TEST_F(WadToolTest, SizesPastTheReadersLimitsAreRefused) {
+    makeFiles({{"a", std::string(70000, 'a')}, {"big", ""}});
+    ASSERT_EQ(0, truncate((root + "/src/big").c_str(), (64 << 20) + 1));
+    std::string out;
+    EXPECT_EQ(1, wadtool("pack big.dat src", &out));
+    EXPECT_EQ("wadtool: cannot pack 'big' (67108865 bytes): it is larger than the 64 MiB an entry may hold\n", out);
+    EXPECT_FALSE(exists(root + "/big.dat"));
+    ASSERT_EQ(0, unlink((root + "/src/big").c_str()));
+    ASSERT_EQ(0, wadtool("pack a.dat src", &out)) << out;
+    std::string archive = readFile(root + "/a.dat");
+    put32(archive, 8 + 84, (64 << 20) + 1);
+    writeFile(root + "/a.dat", archive);
+    EXPECT_EQ(1, wadtool("list a.dat", &out));
+    EXPECT_EQ("wadtool: File '" + root + "/a.dat' is a corrupt archive: record 1 ('a', offset 100, size 67108865, "
+              "stored size 70000) is larger than the 64 MiB an entry may hold.\n", out);
 }
 
 // Every entry comes out, next to whatever the folder already holds: no entry

@@ -1,0 +1,19 @@
+#pragma once
+// Inflating a compressed archive entry piece by piece, so that nothing but
+// the entry's declared size (or a fixed window) is ever held for it.
+#include "util/UString.h"
+#include "WadEntry.h"
+
+#include <cstdint>
+
+class Stream;
+
+// Bytes of stored data read, and of inflated data checked, at a time.
+constexpr int INFLATE_PIECE_SIZE = 64 * 1024;
+
+// Reads the entry's stored bytes from stored (positioned at them) and inflates
+// them into out, entry.size bytes, or through a window of INFLATE_PIECE_SIZE
+// bytes when out is null (a check that keeps nothing). Never writes past
+// entry.size bytes. Empty when the stream inflates to exactly entry.size
+// bytes; else one line naming the archive and the entry.
+UString inflateEntry(Stream& stored, const WadEntry& entry, uint8_t* out);
