@@ -23,8 +23,12 @@
 // The data before anything that depends on it, the user folder made last:
 // a start that ends leaves nothing behind.
 const StartChecks::Check StartChecks::CHECKS[] = {
-    &StartChecks::findData,        &StartChecks::dataArchive, &StartChecks::staticSettings,
-    &StartChecks::enterDataFolder, &StartChecks::userFolderPlace, &StartChecks::display,
+    &StartChecks::findData,
+    &StartChecks::dataArchive,
+    &StartChecks::staticSettings,
+    &StartChecks::enterDataFolder,
+    &StartChecks::userFolderPlace,
+    &StartChecks::display,
     &StartChecks::userFolder,
 };
 
