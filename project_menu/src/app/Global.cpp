@@ -28,7 +28,6 @@
 #include "util/PlimUtil.h"
 #include "core/RuntimeClass.h"
 #include "core/RuntimeClassManager.h"
-#include "render/Texture.h"
 #include "core/TimeKeeper.h"
 
 #include <algorithm>
@@ -98,8 +97,7 @@ void Global::initPreLoader() {
     resourceHolder = new PlimBase();
     PLIM->fileManager->useWad(getArchiveName());
 
-    Loader::registerFrames("gui-game-progressBar", new Texture("gfx/gui/game/progressbar.tga", TEXTURE_HALVE));
-    Loader::registerFrames("mousePointer", new Texture("gfx/gui/game/mousepointer.tga", TEXTURE_SPLIT));
+    Loader::preload();
 
     // The stack's pointer needs "mousePointer"; the loader's bar needs the progress bar.
     contextManager = new ContextManager();

@@ -21,6 +21,7 @@
 #include "audio/SoundStream.h"
 #include "render/Texture.h"
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -90,31 +91,134 @@ const SoundStep SOUNDS[] = {
     {"sfx/clockchime.ogg", "clockChime", false, 2},
 };
 
+// A texture the start reads from the archive, with its side file of sub-images.
+struct TextureFile {
+    const char* file;
+    const char* name;
+    int flags;
+    bool framed = true;  // its sub-images are registered by name too
+    int anchor = -1;     // origin of sub-image 0; -1 keeps the default
+};
+
+// A picture made of sub-images of one step's textures, cells row by row from
+// the top-left; the step's first texture owns it.
+struct Composite {
+    const char* name = nullptr;  // none
+    int columns = 0;
+    int rows = 0;
+    int anchor = -1;
+    int cells[4][2] = {};  // (texture of the step, its sub-image) of each cell
+};
+
+struct TextureStep {
+    std::vector<TextureFile> textures;
+    Composite composite;
+};
+
+struct MusicFile {
+    const char* file;
+    const char* name;
+};
+
+// The pointer and the loading screen's bar, which the pre-loader needs first.
+const TextureFile PRELOADED[] = {
+    {"gfx/gui/game/progressbar.tga", "gui-game-progressBar", TEXTURE_HALVE},
+    {"gfx/gui/game/mousepointer.tga", "mousePointer", TEXTURE_SPLIT},
+};
+
+const MusicFile MENU_MUSIC = {"sfx/music/menu.ogg", "musicMenu"};
+const MusicFile GAME_MUSIC = {"sfx/music/game.ogg", "musicGame"};
+
+// Steps 5 to 12, one texture each.
+const TextureFile FIXED_TEXTURES[] = {
+    {"gfx/system/zemtrovia.tga", "zemtrovia", TEXTURE_SPLIT},
+    {"gfx/system/languageflags.tga", "languageFlags", TEXTURE_SPLIT},
+    {"gfx/font/font-tiny.tga", "fontTinyTex", GLYPH_SOURCE, false},
+    {"gfx/font/alphabet-myriad.tga", "fontSmallTex", GLYPH_SOURCE, false},
+    {"gfx/font/font-medium.tga", "fontMediumTex", GLYPH_SOURCE, false},
+    {"gfx/font/font-large-1.tga", "fontLargeTex1", TEXTURE_HALVE, false},
+    {"gfx/font/font-large-2.tga", "fontLargeTex2", TEXTURE_HALVE, false},
+    {"gfx/font/alphabet-hud.tga", "fontHUDTex", TEXTURE_HALVE, false},
+};
+
+TextureStep oneTexture(const char* file, const char* name, int flags, int anchor = -1) {
+    return {{{file, name, flags, true, anchor}}, {}};
+}
+
+const std::vector<TextureStep> TEXTURE_STEPS = {
+    oneTexture("gfx/system/autoconfigure.tga", "autoConfigure", TEXTURE_SPLIT, 7),
+    oneTexture("gfx/gui/game/editbox.tga", "gui-game-editbox", TEXTURE_HALVE),
+    oneTexture("gfx/gui/game/button.tga", "gui-game-button", TEXTURE_HALVE),
+    oneTexture("gfx/gui/game/square.tga", "gui-game-square", TEXTURE_HALVE),
+    {{{"gfx/logo_0_0.tga", "logo", TEXTURE_HALVE},
+      {"gfx/logo_1_0.tga", "logo1", TEXTURE_HALVE},
+      {"gfx/logo_0_1.tga", "logo2", TEXTURE_HALVE},
+      {"gfx/logo_1_1.tga", "logo3", TEXTURE_HALVE}},
+     {"logo:all", 2, 2, -1, {{0, 0}, {1, 0}, {2, 0}, {3, 0}}}},
+    oneTexture("gfx/sky-colormatched.tga", "sky", TEXTURE_SPLIT, 1),
+    {{{"gfx/sea_0_0.tga", "sea", TEXTURE_HALVE}, {"gfx/sea_1_0.tga", "sea2", TEXTURE_HALVE}},
+     {"sea:all", 2, 1, 7, {{0, 0}, {1, 0}}}},
+    {{{"gfx/island.tga", "island", TEXTURE_HALVE}}, {"island:all", 2, 1, -1, {{0, 0}, {0, 1}}}},
+    oneTexture("gfx/ovalbuttons.tga", "ovalButtons", TEXTURE_HALVE),
+    oneTexture("gfx/palm.tga", "palm", TEXTURE_HALVE),
+    oneTexture("gfx/3ds_explosion.tga", "explosion", TEXTURE_HALVE),
+    oneTexture("gfx/3ds_smoke.tga", "smoke", TEXTURE_HALVE),
+    oneTexture("gfx/propeller.tga", "propeller", TEXTURE_HALVE),
+    oneTexture("gfx/biplane.tga", "biplane", TEXTURE_HALVE),
+    oneTexture("gfx/biplane-markings.tga", "biplane-markings", TEXTURE_HALVE),
+    oneTexture("gfx/p35.tga", "p35", TEXTURE_HALVE),
+    oneTexture("gfx/p35-markings.tga", "p35-markings", TEXTURE_HALVE),
+    oneTexture("gfx/cannon.tga", "cannon", TEXTURE_HALVE),
+    oneTexture("gfx/projectiles.tga", "projectiles", TEXTURE_HALVE),
+    oneTexture("gfx/splash.tga", "splash", TEXTURE_HALVE),
+    oneTexture("gfx/circularsplash.tga", "circularSplash", TEXTURE_HALVE),
+    oneTexture("gfx/propelledBomb.tga", "propelledBomb", TEXTURE_HALVE),
+    oneTexture("gfx/hotairballoon.tga", "hotAirBalloon", TEXTURE_HALVE),
+    oneTexture("gfx/torpedo.tga", "torpedo", TEXTURE_HALVE),
+    oneTexture("gfx/atombomb.tga", "atomBomb", TEXTURE_HALVE),
+    oneTexture("gfx/hud-energybar.tga", "hud-energybar", TEXTURE_HALVE),
+    oneTexture("gfx/hud-bonusicons.tga", "hud-bonusicons", TEXTURE_HALVE),
+    oneTexture("gfx/balloons.tga", "balloons", TEXTURE_HALVE),
+    oneTexture("gfx/flare-small.tga", "flare", TEXTURE_HALVE),
+    oneTexture("gfx/intellimouse.tga", "mouse", TEXTURE_HALVE),
+    oneTexture("gfx/arrow-mousecontrol.tga", "mouseArrow", TEXTURE_HALVE, 6),
+    oneTexture("gfx/laser.tga", "laser", TEXTURE_HALVE),
+    oneTexture("gfx/lightning.tga", "lightning", TEXTURE_HALVE),
+    oneTexture("gfx/crate.tga", "crate", TEXTURE_HALVE),
+    oneTexture("gfx/parachute.tga", "parachute", TEXTURE_HALVE),
+    // The ballistic enemy has a picture of its own (body and eight flame frames).
+    oneTexture("gfx/ballistic.tga", "ballistic", TEXTURE_HALVE),
+    {{{"gfx/zeppelin.tga", "zeppelin", TEXTURE_HALVE}}, {"zeppelin:all", 2, 1, 4, {{0, 0}, {0, 1}}}},
+    // The kamikaze and the bomber enemies' pictures.
+    oneTexture("gfx/kamikaze.tga", "kamikaze", TEXTURE_HALVE),
+    oneTexture("gfx/bomber.tga", "bomber", TEXTURE_HALVE),
+};
+
 ResourceManager* resources() { return PLIM->resourceManager; }
 
 Texture* findTexture(const char* name) { return static_cast<Texture*>(resources()->find(name, true)); }
 
-Texture* loadFrames(const char* file, const char* name, int flags, int anchor = -1) {
-    Texture* texture = new Texture(file, flags);
-    Loader::registerFrames(name, texture);
-    if (anchor >= 0 && !texture->skins.empty()) texture->skins[0]->setOrigin(anchor);
+Texture* loadTexture(const TextureFile& t) {
+    Texture* texture = new Texture(t.file, t.flags);
+    if (t.framed)
+        Loader::registerFrames(t.name, texture);
+    else
+        Loader::registerResource(t.name, texture);
+    if (t.anchor >= 0 && !texture->skins.empty()) texture->skins[0]->setOrigin(t.anchor);
     return texture;
 }
 
-void loadResourceTexture(const char* file, const char* name, int flags) {
-    Loader::registerResource(name, new Texture(file, flags));
-}
+void loadMusic(const MusicFile& music) { Loader::registerResource(music.name, new SoundStream(music.file, true)); }
 
-// Cells row by row from the top-left; the owner texture keeps the mosaic.
-void makeComposite(const char* name, int columns, int rows, const std::vector<Quad*>& cells, int anchor,
-                   Texture* owner) {
+void makeComposite(const Composite& c, const std::vector<Texture*>& loaded) {
     QuadMosaic* mosaic = new QuadMosaic();
-    mosaic->setGridSize(columns, rows);
-    for (size_t i = 0; i < cells.size(); ++i) mosaic->cells[i] = cells[i];
+    mosaic->setGridSize(c.columns, c.rows);
+    for (int i = 0; i < c.columns * c.rows; ++i)
+        mosaic->cells[i] = Loader::compositeCell(c.name, loaded[size_t(c.cells[i][0])], c.cells[i][1]);
     mosaic->layout();
-    if (anchor >= 0) mosaic->setOrigin(anchor);
-    resources()->addResource(name, mosaic);
-    owner->skins.push_back(mosaic);
+    if (c.anchor >= 0) mosaic->setOrigin(c.anchor);
+    resources()->addResource(c.name, mosaic);
+    loaded.front()->skins.push_back(mosaic);
 }
 
 // The text table has LANGUAGE_MAX rows; anything else counts as row 0.
@@ -149,27 +253,16 @@ void addCodePageGlyphs(FontQuad* font, const char* namePattern) {
 
 void appendFixedSteps(std::vector<Step>& steps) {
     steps.push_back([](Loader&) {});
+    steps.push_back([](Loader&) { loadMusic(MENU_MUSIC); });
     steps.push_back([](Loader&) {
-        Loader::registerResource("musicMenu", new SoundStream("sfx/music/menu.ogg", true));
-    });
-    steps.push_back([](Loader&) {
-        SoundStream* music = static_cast<SoundStream*>(resources()->find("musicMenu", true));
+        SoundStream* music = static_cast<SoundStream*>(resources()->find(MENU_MUSIC.name, true));
         if (PLIM->audio) {
             PLIM->audio->setMusicVolume(float(gGlobal->saveData.musicVolume) / 24.0f);
             PLIM->audio->playMusic(music);
         }
     });
-    steps.push_back([](Loader&) {
-        Loader::registerResource("musicGame", new SoundStream("sfx/music/game.ogg", true));
-    });
-    steps.push_back([](Loader&) { loadFrames("gfx/system/zemtrovia.tga", "zemtrovia", TEXTURE_SPLIT); });
-    steps.push_back([](Loader&) { loadFrames("gfx/system/languageflags.tga", "languageFlags", TEXTURE_SPLIT); });
-    steps.push_back([](Loader&) { loadResourceTexture("gfx/font/font-tiny.tga", "fontTinyTex", GLYPH_SOURCE); });
-    steps.push_back([](Loader&) { loadResourceTexture("gfx/font/alphabet-myriad.tga", "fontSmallTex", GLYPH_SOURCE); });
-    steps.push_back([](Loader&) { loadResourceTexture("gfx/font/font-medium.tga", "fontMediumTex", GLYPH_SOURCE); });
-    steps.push_back([](Loader&) { loadResourceTexture("gfx/font/font-large-1.tga", "fontLargeTex1", TEXTURE_HALVE); });
-    steps.push_back([](Loader&) { loadResourceTexture("gfx/font/font-large-2.tga", "fontLargeTex2", TEXTURE_HALVE); });
-    steps.push_back([](Loader&) { loadResourceTexture("gfx/font/alphabet-hud.tga", "fontHUDTex", TEXTURE_HALVE); });
+    steps.push_back([](Loader&) { loadMusic(GAME_MUSIC); });
+    for (const TextureFile& texture : FIXED_TEXTURES) steps.push_back([&texture](Loader&) { loadTexture(texture); });
 }
 
 void appendCodePageSteps(std::vector<Step>& steps, const UString& page) {
@@ -187,75 +280,12 @@ void appendCodePageSteps(std::vector<Step>& steps, const UString& page) {
 }
 
 void appendTextureSteps(std::vector<Step>& steps) {
-    auto frames = [&steps](const char* file, const char* name, int flags, int anchor = -1) {
-        steps.push_back([=](Loader&) { loadFrames(file, name, flags, anchor); });
-    };
-    frames("gfx/system/autoconfigure.tga", "autoConfigure", TEXTURE_SPLIT, 7);
-    frames("gfx/gui/game/editbox.tga", "gui-game-editbox", TEXTURE_HALVE);
-    frames("gfx/gui/game/button.tga", "gui-game-button", TEXTURE_HALVE);
-    frames("gfx/gui/game/square.tga", "gui-game-square", TEXTURE_HALVE);
-    steps.push_back([](Loader&) {
-        Texture* pieces[4] = {loadFrames("gfx/logo_0_0.tga", "logo", TEXTURE_HALVE),
-                              loadFrames("gfx/logo_1_0.tga", "logo1", TEXTURE_HALVE),
-                              loadFrames("gfx/logo_0_1.tga", "logo2", TEXTURE_HALVE),
-                              loadFrames("gfx/logo_1_1.tga", "logo3", TEXTURE_HALVE)};
-        std::vector<Quad*> cells;
-        for (Texture* piece : pieces) cells.push_back(Loader::compositeCell("logo:all", piece, 0));
-        makeComposite("logo:all", 2, 2, cells, -1, findTexture("logo"));
-    });
-    frames("gfx/sky-colormatched.tga", "sky", TEXTURE_SPLIT, 1);
-    steps.push_back([](Loader&) {
-        Texture* left = loadFrames("gfx/sea_0_0.tga", "sea", TEXTURE_HALVE);
-        Texture* right = loadFrames("gfx/sea_1_0.tga", "sea2", TEXTURE_HALVE);
-        makeComposite("sea:all", 2, 1,
-                      {Loader::compositeCell("sea:all", left, 0), Loader::compositeCell("sea:all", right, 0)}, 7,
-                      findTexture("sea"));
-    });
-    steps.push_back([](Loader&) {
-        Texture* island = loadFrames("gfx/island.tga", "island", TEXTURE_HALVE);
-        makeComposite("island:all", 2, 1,
-                      {Loader::compositeCell("island:all", island, 0), Loader::compositeCell("island:all", island, 1)},
-                      -1, island);
-    });
-    frames("gfx/ovalbuttons.tga", "ovalButtons", TEXTURE_HALVE);
-    frames("gfx/palm.tga", "palm", TEXTURE_HALVE);
-    frames("gfx/3ds_explosion.tga", "explosion", TEXTURE_HALVE);
-    frames("gfx/3ds_smoke.tga", "smoke", TEXTURE_HALVE);
-    frames("gfx/propeller.tga", "propeller", TEXTURE_HALVE);
-    frames("gfx/biplane.tga", "biplane", TEXTURE_HALVE);
-    frames("gfx/biplane-markings.tga", "biplane-markings", TEXTURE_HALVE);
-    frames("gfx/p35.tga", "p35", TEXTURE_HALVE);
-    frames("gfx/p35-markings.tga", "p35-markings", TEXTURE_HALVE);
-    frames("gfx/cannon.tga", "cannon", TEXTURE_HALVE);
-    frames("gfx/projectiles.tga", "projectiles", TEXTURE_HALVE);
-    frames("gfx/splash.tga", "splash", TEXTURE_HALVE);
-    frames("gfx/circularsplash.tga", "circularSplash", TEXTURE_HALVE);
-    frames("gfx/propelledBomb.tga", "propelledBomb", TEXTURE_HALVE);
-    frames("gfx/hotairballoon.tga", "hotAirBalloon", TEXTURE_HALVE);
-    frames("gfx/torpedo.tga", "torpedo", TEXTURE_HALVE);
-    frames("gfx/atombomb.tga", "atomBomb", TEXTURE_HALVE);
-    frames("gfx/hud-energybar.tga", "hud-energybar", TEXTURE_HALVE);
-    frames("gfx/hud-bonusicons.tga", "hud-bonusicons", TEXTURE_HALVE);
-    frames("gfx/balloons.tga", "balloons", TEXTURE_HALVE);
-    frames("gfx/flare-small.tga", "flare", TEXTURE_HALVE);
-    frames("gfx/intellimouse.tga", "mouse", TEXTURE_HALVE);
-    frames("gfx/arrow-mousecontrol.tga", "mouseArrow", TEXTURE_HALVE, 6);
-    frames("gfx/laser.tga", "laser", TEXTURE_HALVE);
-    frames("gfx/lightning.tga", "lightning", TEXTURE_HALVE);
-    frames("gfx/crate.tga", "crate", TEXTURE_HALVE);
-    frames("gfx/parachute.tga", "parachute", TEXTURE_HALVE);
-    // The ballistic enemy has a picture of its own (body and eight flame frames).
-    frames("gfx/ballistic.tga", "ballistic", TEXTURE_HALVE);
-    steps.push_back([](Loader&) {
-        Texture* zeppelin = loadFrames("gfx/zeppelin.tga", "zeppelin", TEXTURE_HALVE);
-        makeComposite(
-            "zeppelin:all", 2, 1,
-            {Loader::compositeCell("zeppelin:all", zeppelin, 0), Loader::compositeCell("zeppelin:all", zeppelin, 1)}, 4,
-            zeppelin);
-    });
-    // The kamikaze and the bomber enemies' pictures.
-    frames("gfx/kamikaze.tga", "kamikaze", TEXTURE_HALVE);
-    frames("gfx/bomber.tga", "bomber", TEXTURE_HALVE);
+    for (const TextureStep& step : TEXTURE_STEPS)
+        steps.push_back([&step](Loader&) {
+            std::vector<Texture*> loaded;
+            for (const TextureFile& texture : step.textures) loaded.push_back(loadTexture(texture));
+            if (step.composite.name) makeComposite(step.composite, loaded);
+        });
 }
 
 void appendSoundSteps(std::vector<Step>& steps) {
@@ -408,6 +438,28 @@ int Loader::loadStuff(bool countOnly) {
         return n;
     }
     return count;
+}
+
+void Loader::preload() {
+    for (const TextureFile& texture : PRELOADED) loadTexture(texture);
+}
+
+std::vector<UString> Loader::neededFiles() {
+    std::vector<const TextureFile*> textures;
+    for (const TextureFile& t : PRELOADED) textures.push_back(&t);
+    for (const TextureFile& t : FIXED_TEXTURES) textures.push_back(&t);
+    for (const TextureStep& step : TEXTURE_STEPS)
+        for (const TextureFile& t : step.textures) textures.push_back(&t);
+    std::vector<UString> files = {MENU_MUSIC.file, GAME_MUSIC.file};
+    for (const TextureFile* t : textures) {
+        files.push_back(t->file);
+        files.push_back(UString(t->file) + ".ini");
+    }
+    for (const SoundStep& s : SOUNDS) files.push_back(s.file);
+    std::vector<UString> once;
+    for (const UString& file : files)
+        if (std::find(once.begin(), once.end(), file) == once.end()) once.push_back(file);
+    return once;
 }
 
 Quad* Loader::compositeCell(const char* composite, Texture* texture, int index) {

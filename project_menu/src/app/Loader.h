@@ -9,6 +9,8 @@
 #include "core/Context.h"
 #include "util/UString.h"
 
+#include <vector>
+
 class Percentage;
 class PlimBase;
 class Quad;
@@ -26,6 +28,15 @@ public:
     // countOnly: the number of steps, nothing done. Otherwise the next step is
     // done and its number returned; once all are done, the total.
     int loadStuff(bool countOnly);
+
+    // Loads the textures the loading screen itself shows (its bar, the
+    // pointer), before the loader runs.
+    static void preload();
+    // Every archive entry the start reads: the files of preload and of every
+    // step (each texture with its side file of sub-images), each once. The
+    // code-page fonts, which come from a second archive while there, are not
+    // among them.
+    static std::vector<UString> neededFiles();
 
     // The resource becomes the holder's last child and is registered by name.
     static void registerResource(const UString& name, PlimBase* resource);

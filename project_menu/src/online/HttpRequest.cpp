@@ -2,6 +2,9 @@
 
 #include "HttpFileUrl.h"
 
+#include "files/PrintableText.h"
+#include "util/PlimUtil.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
@@ -28,6 +31,13 @@ const int FIRST_REPLY_BUFFER = 65536;
 const int READ_CHUNK = 65536;
 // Received bytes beyond this end the request.
 const int REPLY_LIMIT = HTTP_MAX_BODY_BYTES + HTTP_MAX_HEADER_BYTES;
+
+// One line on standard error, named as the program's own and written at once,
+// so that lines of requests on other threads never mix.
+void sayProblem(const UString& line) {
+    fputs(formatString("%s: %s\n", PLIM_BUILD_NAME, line.c_str()).c_str(), stderr);
+    fflush(stderr);
+}
 
 HttpResult failure(int errorNumber) {
     HttpResult result;
@@ -107,8 +117,7 @@ int receiveAll(int fd, HttpRequestOptions& options, const Budget& budget, char*&
     reply = static_cast<char*>(malloc(size_t(capacity)));
     if (!reply) {
         int e = errno;
-        fprintf(stderr, "ERROR (malloc): recv (errno = %d = %s)\n", e, httpErrorText(e));
-        fflush(stderr);
+        sayProblem(formatString("ERROR (malloc): recv (errno = %d = %s)", e, httpErrorText(e)));
         return e;
     }
     options.peakBufferBytes = capacity;
@@ -119,8 +128,7 @@ int receiveAll(int fd, HttpRequestOptions& options, const Budget& budget, char*&
             char* bigger = static_cast<char*>(realloc(reply, size_t(grown)));
             if (!bigger) {
                 int e = errno;
-                fprintf(stderr, "ERROR (realloc): (errno = %d = %s)\n", e, httpErrorText(e));
-                fflush(stderr);
+                sayProblem(formatString("ERROR (realloc): (errno = %d = %s)", e, httpErrorText(e)));
                 return e;
             }
             reply = bigger;
@@ -304,8 +312,8 @@ HttpResult httpRequest(const char* url, HttpRequestOptions* options, int method,
     } else {
         if (strcasecmp(scheme, "http") != 0) {
             free(path);
-            fprintf(stderr, "http_request cannot operate on %s URLs without a proxy\n", scheme);
-            fflush(stderr);
+            sayProblem(formatString("http_request cannot operate on %s URLs without a proxy",
+                                    printableText(std::string(scheme)).c_str()));
             return HttpResult();
         }
         target = path;
@@ -313,8 +321,7 @@ HttpResult httpRequest(const char* url, HttpRequestOptions* options, int method,
     free(path);
 
     if (method == HTTP_POST && (!options || !options->body || options->bodyLength < 0)) {
-        fprintf(stderr, "ERROR: invalid URL for POST request, no content found\n");
-        fflush(stderr);
+        sayProblem("ERROR: invalid URL for POST request, no content found");
         HttpResult result;
         result.errorNumber = EINVAL;
         result.errorText = "ERROR, invalid URL for POST request";
@@ -327,8 +334,8 @@ HttpResult httpRequest(const char* url, HttpRequestOptions* options, int method,
     addrinfo* found = nullptr;
     int lookup = getaddrinfo(host, nullptr, &hints, &found);
     if (lookup != 0) {
-        fprintf(stderr, "Unknown host %s\n", host);
-        fflush(stderr);
+        // The host may come from http_proxy.
+        sayProblem(formatString("Unknown host %s", printableText(std::string(host)).c_str()));
         HttpResult result;
         if (lookup == EAI_SYSTEM && errno != 0) return failure(errno);
         result.errorNumber = lookup;

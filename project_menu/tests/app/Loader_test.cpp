@@ -16,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -135,6 +137,23 @@ TEST_F(LoaderTest, TheWholeListRegistersEveryResourceAndHandsOver) {
     EXPECT_GE(log.find("Loader(): Loading resources..."), 0);
     EXPECT_GE(log.find("loadStuff(): Single language mode (0)."), 0);
     EXPECT_GE(log.findPrefix("initPostLoader(): Global initialization complete at t="), 0);
+
+    // The start requires every file read here, side files too, before the engine starts.
+    const std::vector<UString> needed = Loader::neededFiles();
+    auto isNeeded = [&needed](const std::string& file) {
+        return std::find(needed.begin(), needed.end(), UString(file.c_str())) != needed.end();
+    };
+    struct Read { const char* prefix; const char* sideFile; };
+    int read = 0;
+    for (const std::string& line : log.lines)
+        for (Read r : {Read{"Texture(): Loading texture '", ".ini"}, Read{"Sound(): Loading sound file '", ""}}) {
+            const size_t start = strlen(r.prefix);
+            if (line.compare(0, start, r.prefix) != 0) continue;
+            const std::string file = line.substr(start, line.find('\'', start) - start);
+            EXPECT_TRUE(isNeeded(file) && (!*r.sideFile || isNeeded(file + r.sideFile))) << file;
+            ++read;
+        }
+    EXPECT_EQ(read, 96);
 }
 
 TEST_F(LoaderTest, MultiLanguageModeAsksForALanguageOnlyWithoutAValidOne) {

@@ -3,6 +3,7 @@
 #include "AlsaMessages.h"
 #include "core/Logger.h"
 #include "files/MemoryIniFile.h"
+#include "files/PrintableText.h"
 #include "files/UserNotices.h"
 #include "Mixer.h"
 #include "core/Plim.h"
@@ -111,8 +112,11 @@ SDL_AudioSpec PlimAudio::desiredSpec(double mixBufferDuration) {
 UString PlimAudio::deviceProblem(const char* what) {
     const char* error = SDL_GetError();
     const char* driver = getenv("SDL_AUDIODRIVER");
-    UString problem = UString::format("%s (%s", what, error && *error ? error : "no reason given");
-    if (driver && *driver) problem += UString::format(", SDL_AUDIODRIVER=%s", driver);
+    // Both may carry a value from the environment (a driver or device name).
+    UString problem = UString::format("%s (%s", what,
+                                      error && *error ? printableText(std::string(error)).c_str() : "no reason given");
+    if (driver && *driver)
+        problem += UString::format(", SDL_AUDIODRIVER=%s", printableText(std::string(driver)).c_str());
     return problem + ")";
 }
 

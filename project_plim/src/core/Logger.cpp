@@ -1,5 +1,6 @@
 #include "Logger.h"
 
+#include "files/PrintableText.h"
 #include "util/DateTime.h"
 #include "util/FileStream.h"
 #include "Plim.h"
@@ -30,7 +31,8 @@ Logger::Logger() : fileName(chooseFileName()) {
     UString problem;
     fd = FileStream::openRegular(fileName, true, &problem);
     if (fd < 0 && problem == FileStream::NOT_REGULAR)
-        fprintf(stderr, "Not writing the log to '%s': %s.\n", fileName.c_str(), problem.c_str());
+        fprintf(stderr, "%s: not writing the log to '%s': %s.\n", PLIM_BUILD_NAME,
+                printableText(fileName).c_str(), problem.c_str());
     print("Application: %s version %s", PLIM_BUILD_NAME, PLIM_VERSION_STRING);
     print("Log file: %s", fileName.c_str());
     print("Log date: %s UTC", dateTimeString(DateTime()).c_str());

@@ -19,6 +19,7 @@
 #include "util/PlimUtil.h"
 #include "util/Random.h"
 #include "ResourceManager.h"
+#include "StaticSettings.h"
 #include "RuntimeClass.h"
 #include "TimeKeeper.h"
 
@@ -153,11 +154,13 @@ void Plim::readStaticSettings() {
     UString path = UString("./") + PLIM_BUILD_NAME + ".cfg.static";
     fileManager->verifyFile(path);
     MemoryIniFile staticFile(path);
-    bMultilanguage = staticFile.getBool("Language", "bMultilanguage");
-    singleLanguage = staticFile.getInt("Language", "singleLanguage");
-    bHoliday = staticFile.getBool("Edition", "bHoliday");
-    ditherDepth = staticFile.getInt("Graphics", "ditherDepth");
-    hardwareMouseScaling = staticFile.getDouble("Input", "hardwareMouseScaling");
+    StaticSettings values;
+    values.read(staticFile);
+    bMultilanguage = values.bMultilanguage;
+    singleLanguage = values.singleLanguage;
+    bHoliday = values.bHoliday;
+    ditherDepth = values.ditherDepth;
+    hardwareMouseScaling = values.hardwareMouseScaling;
     fileManager->bForceDisk = false;
 }
 

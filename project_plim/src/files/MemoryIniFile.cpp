@@ -15,10 +15,7 @@
 #include <string>
 #include <sys/stat.h>
 
-namespace {
-
-// The whole text, blanks aside, is one number of the type (not "7x", "", "1.5" for an int).
-bool isNumber(const UString& text, bool fraction) {
+bool MemoryIniFile::isNumber(const UString& text, bool fraction) {
     const char* start = text.c_str();
     char* end = nullptr;
     if (fraction)
@@ -30,11 +27,10 @@ bool isNumber(const UString& text, bool fraction) {
     return *end == 0;
 }
 
-} // namespace
-
 MemoryIniFile::MemoryIniFile(const UString& fileName, bool read) : fileName(fileName) {
+    if (!read) return;
     PLIM_ASSERT(PLIM && PLIM->fileManager);
-    if (!read || !PLIM->fileManager->fileExists(fileName)) return;
+    if (!PLIM->fileManager->fileExists(fileName)) return;
     archive = PLIM->fileManager->archiveOf(fileName);
     MemoryFile file(fileName);
     int firstIgnored = 0;

@@ -11,7 +11,8 @@
 class MemoryIniFile {
 public:
     // Reads the file through the file manager when it reports it present
-    // (and read is set); otherwise starts empty. Ignored lines are logged once.
+    // (and read is set); otherwise starts empty, and needs no engine. Ignored
+    // lines are logged once.
     explicit MemoryIniFile(const UString& fileName, bool read = true);
     virtual ~MemoryIniFile();
     MemoryIniFile(const MemoryIniFile&) = delete;
@@ -58,6 +59,10 @@ public:
     // bytes, whatever its lines say.
     static UString whyDamaged(const UString& path);
     static constexpr long MAX_FILE_SIZE = 1 << 20;
+
+    // The whole text, blanks aside, is one number of the type (not "7x", "",
+    // "1.5" for an int).
+    static bool isNumber(const UString& text, bool fraction);
 
     // Adds the sections and keys of INI text (what the constructor does with
     // the file's bytes); returns how many lines were ignored, and the number

@@ -107,11 +107,12 @@ std::string whyNotPrivate(const std::string& folder) {
     return std::string();
 }
 
-// This user's private folder for path locks: Corvana2demo-<uid> in
-// $XDG_RUNTIME_DIR when that is this user's own folder, else in /tmp. One
-// that another user planted (or made open to others) is never used. Empty,
-// with why in *problem, when neither will do.
-std::string privateLockFolder(std::string* problem) {
+// This user's private folders for path locks: Corvana2demo-<uid> in
+// $XDG_RUNTIME_DIR when that is this user's own folder, and in /tmp. A copy
+// locks the path in both, so that copies that started before and after the
+// runtime folder was made meet in /tmp. One that another user planted (or
+// made open to others) is never used; why, in *problem, when neither will do.
+std::vector<std::string> privateLockFolders(std::string* problem) {
     const std::string leaf = std::string("/") + PLIM_BUILD_NAME + "-" + std::to_string(geteuid());
     std::vector<std::string> bases;
     const char* runtime = getenv("XDG_RUNTIME_DIR");
@@ -120,14 +121,17 @@ std::string privateLockFolder(std::string* problem) {
         info.st_uid == geteuid())
         bases.push_back(runtime);
     bases.push_back("/tmp");
+    std::vector<std::string> folders;
     for (const std::string& base : bases) {
         const std::string mine = base + leaf;
         mkdir(mine.c_str(), 0700);
         const std::string why = whyNotPrivate(mine);
-        if (why.empty()) return mine;
-        *problem = "'" + mine + "' cannot hold it (" + why + ")";
+        if (why.empty())
+            folders.push_back(mine);
+        else
+            *problem = "'" + mine + "' cannot hold it (" + why + ")";
     }
-    return std::string();
+    return folders;
 }
 
 // The lock file of folder's path in a folder only this user can write, that
@@ -142,7 +146,9 @@ std::string pathLockName(const std::string& mine, const UString& folder) {
     return mine + "/" + md5DigestToHex(digest).str() + ".lock";
 }
 
-void unlockFile(int& fd, UString& name) {
+} // namespace
+
+void UserFolderLock::LockFile::unlock() {
     // Removed while still locked, so that no one takes the lock in between.
     if (!name.isEmpty()) unlink(name.c_str());
     name = UString();
@@ -152,8 +158,6 @@ void unlockFile(int& fd, UString& name) {
     fd = -1;
 }
 
-} // namespace
-
 UserFolderLock::~UserFolderLock() { release(); }
 
 bool UserFolderLock::acquire(const UString& folder) {
@@ -161,30 +165,21 @@ bool UserFolderLock::acquire(const UString& folder) {
     problem = UString();
     path = folder;
     pathProblem = UString();
-    int failure = 0;
-    // Without a private folder the folder's own lock still guards it.
-    std::string why;
-    const std::string mine = privateLockFolder(&why);
-    Taken taken = Taken::FAILED;
-    if (!mine.empty()) {
-        sweepStaleLocks(mine);
-        const std::string pathName = pathLockName(mine, folder);
-        FolderTurn turn(mine, LOCK_SH);
-        taken = lockFile(pathName, &pathLock, &failure);
-        if (taken == Taken::YES) pathLockFile = pathName.c_str();
-        else why = "'" + pathName + "': " + strerror(failure);
+    if (!lockPath()) {
+        release();
+        return false;
     }
-    if (taken == Taken::BUSY) return false;
-    if (taken == Taken::FAILED) pathProblem = why.c_str();
-
     // Read access is enough to lock, so a read-only folder is guarded too.
+    // One that cannot be opened or locked keeps the path locks: the game runs
+    // on, still guarded by them.
+    int failure = 0;
     int handle = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (handle < 0) {
         problem = strerror(errno);
         return false;
     }
     if (lockExclusive(handle) == 0) {
-        folderLock = handle;
+        folderLock.fd = handle;
         return true;
     }
     failure = errno;
@@ -197,9 +192,9 @@ bool UserFolderLock::acquire(const UString& folder) {
     std::string name = path.str();
     if (name.empty() || name.back() != '/') name += '/';
     name += std::string(PLIM_BUILD_NAME) + ".lock";
-    taken = lockFile(name, &folderLock, &failure);
+    const Taken taken = lockFile(name, &folderLock.fd, &failure);
     if (taken == Taken::YES) {
-        folderLockFile = name.c_str();
+        folderLock.name = name.c_str();
         return true;
     }
     if (taken == Taken::FAILED) problem = strerror(failure);
@@ -207,7 +202,30 @@ bool UserFolderLock::acquire(const UString& folder) {
     return false;
 }
 
+bool UserFolderLock::lockPath() {
+    std::string why;
+    const std::vector<std::string> folders = privateLockFolders(&why);
+    bool held = false;
+    for (size_t i = 0; i < folders.size() && i < PATH_PLACES; ++i) {
+        sweepStaleLocks(folders[i]);
+        const std::string name = pathLockName(folders[i], path);
+        FolderTurn turn(folders[i], LOCK_SH);
+        int failure = 0;
+        const Taken taken = lockFile(name, &pathLocks[i].fd, &failure);
+        if (taken == Taken::BUSY) return false;
+        if (taken == Taken::YES) {
+            pathLocks[i].name = name.c_str();
+            held = true;
+        } else {
+            why = "'" + name + "': " + strerror(failure);
+        }
+    }
+    // Without a private folder the folder's own lock still guards it.
+    if (!held) pathProblem = why.c_str();
+    return true;
+}
+
 void UserFolderLock::release() {
-    unlockFile(folderLock, folderLockFile);
-    unlockFile(pathLock, pathLockFile);
+    folderLock.unlock();
+    for (LockFile& lock : pathLocks) lock.unlock();
 }

@@ -3,10 +3,12 @@
 // logs never overwrite each other. The first copy holds two locks for its
 // whole run:
 // - one on the folder's path: a lock file named after the folder's full path,
-//   in a private folder of this user outside it (Corvana2demo-<uid> in
-//   $XDG_RUNTIME_DIR when that is the user's own, else in /tmp; never one that
-//   is a link, another user's or open to others). It holds when the user
-//   folder is removed and made again under the running copy;
+//   in each private folder of this user outside it (Corvana2demo-<uid> in
+//   $XDG_RUNTIME_DIR when that is the user's own, and in /tmp; never one that
+//   is a link, another user's or open to others), so that a copy that started
+//   before the runtime folder was made and one that started after meet in
+//   /tmp. It holds when the user folder is removed and made again under the
+//   running copy;
 // - one on the folder itself (flock), which other machines sharing the folder
 //   see too. Where the file system cannot lock a folder (NFS emulates flock
 //   with a lock that needs a file open for writing), a lock file in the folder
@@ -22,22 +24,32 @@ public:
     UserFolderLock(const UserFolderLock&) = delete;
     UserFolderLock& operator=(const UserFolderLock&) = delete;
 
-    // Locks folder. False when another process holds it (then problem is
-    // empty) or the folder cannot be opened or locked (then problem holds the
-    // system's reason).
+    // Locks folder. False when another process holds it or its path (then
+    // problem is empty) or the folder cannot be opened or locked (then problem
+    // holds the system's reason, and the path locks stay held).
     bool acquire(const UString& folder);
     void release();
-    bool isHeld() const { return folderLock >= 0; }
+    bool isHeld() const { return folderLock.fd >= 0; }
 
     UString path;
     UString problem;
-    // Set when the lock on the folder's path could not be taken (no private
-    // folder for it): the folder's own lock alone guards it. Says why.
+    // Set when the lock on the folder's path could be taken nowhere (no
+    // private folder for it): the folder's own lock alone guards it. Says why.
     UString pathProblem;
 
 private:
-    int pathLock = -1;
-    UString pathLockFile;
-    int folderLock = -1;
-    UString folderLockFile;  // empty while the folder itself is locked
+    // A held lock: its descriptor, and the lock file to remove at release
+    // (empty for the folder itself).
+    struct LockFile {
+        int fd = -1;
+        UString name;
+        void unlock();
+    };
+    static constexpr size_t PATH_PLACES = 2;  // the runtime folder's and /tmp's
+
+    // Takes the path lock in every private folder; false when one is held.
+    bool lockPath();
+
+    LockFile pathLocks[PATH_PLACES];
+    LockFile folderLock;
 };

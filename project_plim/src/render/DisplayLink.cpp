@@ -2,6 +2,7 @@
 
 #include "core/Logger.h"
 #include "core/Plim.h"
+#include "files/PrintableText.h"
 #include "util/PlimUtil.h"
 
 #include <SDL.h>
@@ -22,7 +23,7 @@ int onIOError(Display* display) {
     if (lost) return 0;
     lost = true;
     const char* name = DisplayString(display);
-    const UString displayName = name ? name : "";
+    const std::string displayName = printableText(std::string(name ? name : ""));
     logTagged("onIOError", "Lost the connection to the display '%s': shutting down.", displayName.c_str());
     if (endInOrder) endInOrder();
     // An engine still starting has saved nothing yet; its log keeps the line.

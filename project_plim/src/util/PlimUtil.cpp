@@ -71,14 +71,6 @@ UString getApplicationSupportFolder() {
     return folder;
 }
 
-UString userFolderProblem() {
-    if (environmentFolder("U3_APP_DATA_PATH") || !findDataHome().isEmpty()) return UString();
-    return formatString("Cannot find a folder for the game's user files: HOME is not set to an absolute folder "
-                        "and user %u has no home folder in the password database. Set HOME (or XDG_DATA_HOME) "
-                        "to an absolute folder.",
-                        unsigned(getuid()));
-}
-
 UString getUserDataFolder(bool useAppDataPath) {
     if (const char* appData = environmentFolder("U3_APP_DATA_PATH")) {
         if (!useAppDataPath && access(".", W_OK) == 0) return UString("./");

@@ -21,7 +21,7 @@ constexpr double PLIM_VERSION_NUMBER = 2.60;
 // (or the data folder when the working folder is not writable). Otherwise
 // (a relative U3_APP_DATA_PATH counts for nothing) the flag is ignored and the
 // folder is findDataHome() + "/Zemtrovia/Corvana2demo/2.60/"; empty when
-// there is no data home (userFolderProblem says so).
+// there is no data home (the start-up says so before the engine starts).
 UString getUserDataFolder(bool useAppDataPath);
 // The base below which the maker's folder lives, without creating anything:
 // $XDG_DATA_HOME, else $HOME/.local/share, else the password database's home
@@ -33,8 +33,6 @@ UString findDataHome();
 UString findHome();
 // findDataHome, with every missing level created (mode 0755).
 UString getApplicationSupportFolder();
-// Empty when the user folder can be found; else a message for the player.
-UString userFolderProblem();
 // True when the file can be opened for reading.
 bool fileExists(const UString& path);
 int removeFile(const UString& path);

@@ -2,42 +2,40 @@
 
 #include "DataFolder.h"
 
+#include "app/Loader.h"
+#include "core/StaticSettings.h"
 #include "files/FileManager.h"
-#include "util/FileStream.h"
+#include "files/PrintableText.h"
 #include "util/PlimUtil.h"
-#include "util/Stream.h"
-
-#include <unistd.h>
 
 namespace {
 
-// The archive's directory read as the loader reads it, and every entry
-// inflated once through a small window.
+// The archive's directory read as the loader reads it, every entry inflated
+// once through a small window, and every file the start reads looked up.
 UString archiveProblem(const UString& path) {
     FileManager files;
     UString problem;
-    if (!files.useWad(path, &problem)) return problem;
-    if (!files.checkWad(path, &problem)) return problem;
+    if (!files.useWad(path, &problem) || !files.checkWad(path, &problem)) return problem;
+    for (const UString& name : Loader::neededFiles())
+        if (!files.verifyFileWad(name, &problem)) return problem;
     return UString();
 }
 
 } // namespace
 
-std::string dataProblem(const std::string& folder) {
+std::string dataArchiveProblem(const std::string& folder) {
     const std::string archive = folder + "/" + PLIM_BUILD_NAME + ".dat";
     const UString damaged = archiveProblem(archive.c_str());
-    if (!damaged.isEmpty()) {
-        const std::string reason = damaged.str();
-        return std::string(PLIM_BUILD_NAME) + " cannot use its data: " + reason + (reason.back() == '.' ? "" : ".") +
-               " Put the game's own archive there (" + DATA_REBUILD_HINT + ").\n";
-    }
+    if (damaged.isEmpty()) return std::string();
+    const std::string reason = damaged.str();
+    return std::string(PLIM_BUILD_NAME) + " cannot use its data: " + reason + (reason.back() == '.' ? "" : ".") +
+           " Put the game's own archive there (" + DATA_REBUILD_HINT + ").\n";
+}
+
+std::string staticSettingsProblem(const std::string& folder) {
     const std::string settings = folder + "/" + PLIM_BUILD_NAME + ".cfg.static";
-    UString why;
-    const int fd = FileStream::openRegular(settings.c_str(), false, &why);
-    if (fd >= 0) {
-        close(fd);
-        return std::string();
-    }
-    return std::string(PLIM_BUILD_NAME) + " cannot read its static settings '" + settings + "' beside its data: " +
-           why.str() + ". Put the game's own file there (" + DATA_REBUILD_HINT + " with the data).\n";
+    const UString why = StaticSettings::problem(settings.c_str());
+    if (why.isEmpty()) return std::string();
+    return std::string(PLIM_BUILD_NAME) + " cannot use its static settings '" + printableText(settings) +
+           "': " + why.str() + ". Put the game's own file there (" + DATA_REBUILD_HINT + " with the data).\n";
 }

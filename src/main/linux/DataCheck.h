@@ -1,9 +1,14 @@
 #pragma once
 // Whether the data the game found can be used, before anything starts: the
 // archive read whole (its directory, every entry, every compressed one
-// inflated) and the static settings beside it.
+// inflated) and holding every file the start reads, and the static settings
+// beside it read as the engine will read them.
 #include <string>
 
-// Empty when folder's archive and static settings can be used; else one line
-// naming the file, the reason and what to do.
-std::string dataProblem(const std::string& folder);
+// Empty when folder's archive can be used; else one line naming the archive,
+// the reason and what to do.
+std::string dataArchiveProblem(const std::string& folder);
+
+// Empty when folder's static settings hold every key the engine reads; else
+// one line naming the file, the reason and what to do.
+std::string staticSettingsProblem(const std::string& folder);

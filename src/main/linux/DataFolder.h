@@ -18,6 +18,6 @@ std::string executableFolder();
 std::string missingDataMessage(const std::vector<std::string>& candidates, const std::string& archiveName);
 
 // For a start where no candidate holds a readable archive: the message for the
-// first candidate whose archive is there but cannot be read ("Cannot read
-// '<path>': <reason>. ..." in one line), or empty when there is none.
+// first candidate whose archive is there but cannot be read ("Corvana2demo
+// cannot read '<path>': <reason>. ..." in one line), or empty when there is none.
 std::string unreadableDataMessage(const std::vector<std::string>& candidates, const std::string& archiveName);

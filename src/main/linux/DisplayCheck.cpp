@@ -54,5 +54,6 @@ std::string missingDisplayMessage(const std::string& program) {
         }
     }
     return std::string(PLIM_BUILD_NAME) + " needs an X display, and " + why +
-           ". Without a screen, run it under Xvfb: xvfb-run -a -s '-screen 0 1024x768x24' " + program + "\n";
+           ". Without a screen, run it under Xvfb: xvfb-run -a -s '-screen 0 1024x768x24' " + printableText(program) +
+           "\n";
 }

@@ -5,7 +5,8 @@ set(CORVANA2DEMO_DATA_DIR ${CMAKE_INSTALL_FULL_DATADIR}/corvana2demo)
 
 set(CORVANA2DEMO_SOURCES ${CMAKE_CURRENT_LIST_DIR}/Corvana2demo.cpp ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DataCheck.cpp ${CMAKE_CURRENT_LIST_DIR}/DisplayCheck.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/StandardStreams.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/StandardStreams.cpp ${CMAKE_CURRENT_LIST_DIR}/StartChecks.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/UserFolderCheck.cpp)
 add_executable(corvana2demo ${CORVANA2DEMO_SOURCES})
 target_include_directories(corvana2demo PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(corvana2demo PRIVATE top X11::X11)
@@ -44,12 +45,13 @@ add_executable(linux_corvana2demo_test ${CMAKE_CURRENT_LIST_DIR}/tests/corvana2d
                ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp)
 target_include_directories(linux_corvana2demo_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}
                            ${CMAKE_SOURCE_DIR}/project_plim/tests/support ${CMAKE_SOURCE_DIR}/project_plim/src)
+target_link_libraries(linux_corvana2demo_test PRIVATE plim)
 target_compile_definitions(linux_corvana2demo_test PRIVATE FLOCK_AS_ON_NFS_PATH="$<TARGET_FILE:flock_as_on_nfs>"
                            CORVANA2DEMO_PRETEND_DISK_PATH="$<TARGET_FILE:corvana2demo-pretend-disk>")
 add_dependencies(linux_corvana2demo_test flock_as_on_nfs corvana2demo-pretend-disk)
 add_executable(linux_startup_test ${CMAKE_CURRENT_LIST_DIR}/tests/startup_test.cpp)
 target_compile_definitions(linux_startup_test PRIVATE WADTOOL_PATH="$<TARGET_FILE:wadtool>")
-target_link_libraries(linux_startup_test PRIVATE ZLIB::ZLIB)  # crafts compressed archives
+target_link_libraries(linux_startup_test PRIVATE plim ZLIB::ZLIB)  # crafts compressed archives
 add_dependencies(linux_startup_test wadtool)
 foreach(_test linux_corvana2demo_test linux_startup_test)
   target_link_libraries(${_test} PRIVATE GTest::gtest GTest::gtest_main)

@@ -77,18 +77,18 @@ TEST(DataFolder, AnArchiveThatIsThereButUnreadableIsNamedWithTheReason) {
     EXPECT_EQ(unreadableDataMessage({a, b}, "Game.dat"), "");
     mkdir((a + "/Game.dat").c_str(), 0755);
     const std::string advice = ". Put the game's own data archive there (bash tools/run-game.sh builds it).\n";
-    EXPECT_EQ(unreadableDataMessage({"", a, b}, "Game.dat"), "Cannot read '" + a + "/Game.dat': Is a directory" + advice);
+    EXPECT_EQ(unreadableDataMessage({"", a, b}, "Game.dat"), "Corvana2demo cannot read '" + a + "/Game.dat': Is a directory" + advice);
     chmod((b + "/Game.dat").c_str(), 0);
     if (access((b + "/Game.dat").c_str(), R_OK) != 0) {
-        EXPECT_EQ(unreadableDataMessage({b}, "Game.dat"), "Cannot read '" + b + "/Game.dat': Permission denied" + advice);
+        EXPECT_EQ(unreadableDataMessage({b}, "Game.dat"), "Corvana2demo cannot read '" + b + "/Game.dat': Permission denied" + advice);
     }
     system(("rm -rf " + a + " " + b).c_str());
 }
 
 TEST(DataFolder, TheMessageNamesTheArchiveAndEveryFolderInOneLine) {
     EXPECT_EQ(missingDataMessage({"/one", "", "/two", "/three"}, "Game.dat"),
-              "Cannot find the game data 'Game.dat' in '/one', '/two' or '/three'. Put it beside the program, or "
-              "install the game (bash tools/run-game.sh builds it).\n");
+              "Corvana2demo cannot find the game data 'Game.dat' in '/one', '/two' or '/three'. Put it beside the "
+              "program, or install the game (bash tools/run-game.sh builds it).\n");
 }
 
 // The files the loader reads, in the order of its list.
@@ -175,7 +175,7 @@ TEST(Game, WithoutItsDataItSaysWhereItLookedAndFails) {
     run.start(copy + "/corvana2demo");
     EXPECT_EQ(run.wait(30.0), 1);
     std::string errors = run.errors();
-    EXPECT_NE(errors.find("Cannot find the game data 'Corvana2demo.dat'"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("Corvana2demo cannot find the game data 'Corvana2demo.dat'"), std::string::npos) << errors;
     EXPECT_NE(errors.find("'" + copy + "'"), std::string::npos) << errors;
     EXPECT_FALSE(exists(run.userFolder + "Corvana2demo.log"));
 }
@@ -189,7 +189,7 @@ TEST(Game, AnUnreadableArchiveIsNotCalledMissing) {
     mkdir((run.folder + "/Corvana2demo.dat").c_str(), 0755); // unreadable as a file, even for root
     run.start(copy + "/corvana2demo");
     EXPECT_EQ(run.wait(30.0), 1);
-    EXPECT_EQ(run.errors(), "Cannot read '" + run.folder + "/Corvana2demo.dat': Is a directory. Put the game's own data "
+    EXPECT_EQ(run.errors(), "Corvana2demo cannot read '" + run.folder + "/Corvana2demo.dat': Is a directory. Put the game's own data "
                             "archive there (bash tools/run-game.sh builds it).\n");
 }
 
@@ -578,7 +578,9 @@ TEST(Game, RelativeFoldersCountForNothingAndWithoutAnyHomeItSaysSo) {
     run.openToOthers();
     chmod(run.folder.c_str(), 0777);
     EXPECT_EQ(WEXITSTATUS(system(("cd '" + run.folder + "' && env -i XDG_DATA_HOME=x U3_APP_DATA_PATH=relu3 setpriv --reuid=54321 --regid=54321 --clear-groups '" + GAME + "' 2>errors.txt").c_str())), 1);
-    EXPECT_EQ(run.errors(), "Cannot find a folder for the game's user files: HOME is not set to an absolute folder and user 54321 has no home folder in the password database. Set HOME (or XDG_DATA_HOME) to an absolute folder.\n");
+    EXPECT_EQ(run.errors(), "Corvana2demo: U3_APP_DATA_PATH='relu3' is ignored, as it is not an absolute folder.\n"
+                            "Corvana2demo: XDG_DATA_HOME='x' is ignored, as it is not an absolute folder.\n"
+                            "Corvana2demo cannot find a folder for its user files: HOME is not set to an absolute folder and user 54321 has no home folder in the password database. Set HOME (or XDG_DATA_HOME) to an absolute folder.\n");
     EXPECT_FALSE(exists(run.folder + "/Zemtrovia") || exists(run.folder + "/x") || exists(run.folder + "/relu3"));
 }
 

@@ -4,11 +4,15 @@
 // started, closed standard streams.
 #include "GameRun.h"
 
+#include "files/FileManager.h"
+#include "files/WadDirectory.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -24,17 +28,43 @@ const std::string LOADED = "initPostLoader(): Global initialization complete";
     } while (0)
 
 // Runs the shell lines, then the program, with a user folder that does not
-// exist yet: status 1, one line on standard error, no user folder made.
-std::string oneLineEnd(GameRun& run, const std::string& setUp, const std::string& program) {
+// exist yet: status 1, nothing on standard output (where a crash reports), no
+// user folder made (so no crash log either). Returns standard error.
+std::string endedStart(GameRun& run, const std::string& setUp, const std::string& program) {
     const std::string script = run.folder + "/run.sh", fresh = run.folder + "/fresh";
     std::ofstream(script) << "#!/bin/sh\nexport U3_APP_DATA_PATH='" << fresh << "'\n" << setUp << "\nexec '" << program << "'\n";
     chmod(script.c_str(), 0755);
     run.start(script);
     EXPECT_EQ(run.wait(30), 1) << setUp;
-    const std::string errors = run.errors();
-    EXPECT_TRUE(!errors.empty() && errors.find('\n') == errors.size() - 1) << errors;
+    EXPECT_EQ(readFile(run.folder + "/output.txt"), "") << setUp;
     EXPECT_FALSE(exists(fresh)) << setUp;
+    return run.errors();
+}
+
+// endedStart, with one line on standard error.
+std::string oneLineEnd(GameRun& run, const std::string& setUp, const std::string& program) {
+    const std::string errors = endedStart(run, setUp, program);
+    EXPECT_TRUE(!errors.empty() && errors.find('\n') == errors.size() - 1) << errors;
     return errors;
+}
+
+// Gives the archive's directory record of name another name, as one changed
+// byte would.
+void renameEntry(const std::string& archive, const std::string& name, const std::string& newName) {
+    FileManager files;
+    std::vector<WadEntry> records;
+    ASSERT_TRUE(files.readWadDirectory(archive.c_str(), records));
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (records[i].fileName != name.c_str()) continue;
+        records[i].fileName = newName.c_str();
+        uint8_t record[WadDirectory::RECORD_SIZE];
+        WadDirectory::encodeRecord(records[i], record);
+        std::fstream file(archive, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(std::streamoff(WadDirectory::HEADER_SIZE + i * WadDirectory::RECORD_SIZE));
+        file.write(reinterpret_cast<const char*>(record), sizeof record);
+        return;
+    }
+    ADD_FAILURE() << name << " is not in " << archive;
 }
 
 // The first compressed entry's offset and stored size, from the archive tool.
@@ -71,8 +101,8 @@ TEST(SetUp, AnArchiveThatCannotBeUsedIsOneLineNamingItAndWhy) {
     }
     std::ofstream(archive, std::ios::binary | std::ios::trunc) << original;
     unlink((run.folder + "/bin/Corvana2demo.cfg.static").c_str());
-    EXPECT_EQ(oneLineEnd(run, "", game), "Corvana2demo cannot read its static settings '" + run.folder +
-                                             "/bin/Corvana2demo.cfg.static' beside its data: No such file or directory. "
+    EXPECT_EQ(oneLineEnd(run, "", game), "Corvana2demo cannot use its static settings '" + run.folder +
+                                             "/bin/Corvana2demo.cfg.static': No such file or directory. "
                                              "Put the game's own file there (bash tools/run-game.sh builds it with the data).\n");
 }
 
@@ -132,6 +162,35 @@ TEST(SetUp, AnArchiveThatWouldInflatePastTheLimitEndsAtOnce) {
     }
 }
 
+// Static settings the engine could not read whole, or an archive without a
+// file the loader reads, end the start as a set-up problem, never as a crash.
+TEST(SetUp, DamagedStaticSettingsOrAMissingEntryAreOneLineNotACrash) {
+    GameRun run;
+    const std::string game = run.copyProgram(), bin = run.folder + "/bin";
+    const std::string settings = bin + "/Corvana2demo.cfg.static", original = readFile(settings);
+    const std::string head = "Corvana2demo cannot use its static settings '" + settings + "': ";
+    const std::string advice = ". Put the game's own file there (bash tools/run-game.sh builds it with the data).\n";
+    std::string noise;
+    for (uint32_t seed = 7; noise.size() < 300;) noise += char((seed = seed * 1103515245u + 12345u) >> 16);
+    std::string badNumber = original;
+    badNumber.replace(badNumber.find("ditherDepth=0"), 13, "ditherDepth=deep");
+    const std::pair<std::string, std::string> cases[] = {
+        {noise, "it is not text (byte 0x"},
+        {"", "it is empty" + advice},
+        {original.substr(0, 60), "it lacks the key 'bHoliday' of section [Edition]" + advice},
+        {badNumber, "the key 'ditherDepth' of section [Graphics] is 'deep', not a whole number" + advice}};
+    for (const auto& [contents, reason] : cases) {
+        std::ofstream(settings, std::ios::binary | std::ios::trunc) << contents;
+        const std::string errors = oneLineEnd(run, "", game);
+        EXPECT_EQ(errors.substr(0, head.size() + reason.size()), head + reason);
+    }
+    std::ofstream(settings, std::ios::binary | std::ios::trunc) << original;
+    renameEntry(bin + "/Corvana2demo.dat", "gfx/biplane.tga", "gfx/biplane.tgb");
+    EXPECT_EQ(oneLineEnd(run, "", game), "Corvana2demo cannot use its data: File 'gfx/biplane.tga' does not exist. It is "
+                                         "not in archive '" + bin + "/Corvana2demo.dat'. Put the game's own archive "
+                                         "there (bash tools/run-game.sh builds it).\n");
+}
+
 // A stray archive where the game is started is not taken for its own.
 TEST(SetUp, TheArchiveBesideTheProgramComesBeforeTheWorkingFolders) {
     SKIP_WITHOUT_DISPLAY();
@@ -160,6 +219,42 @@ TEST(SetUp, AUserFolderThatCannotBeMadeIsOneLine) {
     EXPECT_EQ(oneLineEnd(run, "unset U3_APP_DATA_PATH XDG_DATA_HOME; export HOME='" + run.folder + "/nohome'", GAME),
               "Corvana2demo cannot make its user folder: the home folder '" + run.folder + "/nohome' does not exist" + advice);
     EXPECT_FALSE(exists(run.folder + "/nohome"));
+}
+
+// The line on an ignored variable comes before the problem it may explain;
+// values from the environment reach the terminal escaped.
+TEST(SetUp, AnIgnoredVariableIsSaidFirstAndValuesAreEscaped) {
+    SKIP_WITHOUT_DISPLAY();
+    keepDisplayOpen();
+    GameRun run;
+    std::ofstream(run.folder + "/home\x1b" "file") << "a file where the home folder should be";
+    EXPECT_EQ(endedStart(run, "unset XDG_DATA_HOME; export U3_APP_DATA_PATH=\"$(printf 'rel\\033[31m')\" HOME=\"$(printf '" +
+                                  run.folder + "/home\\033file')\"", GAME),
+              "Corvana2demo: U3_APP_DATA_PATH='rel\\x1b[31m' is ignored, as it is not an absolute folder.\n"
+              "Corvana2demo cannot make its user folder: the home folder '" + run.folder + "/home\\x1bfile' is not a "
+              "folder. Set U3_APP_DATA_PATH (or HOME) to a folder you can write.\n");
+}
+
+// A copy that started before the runtime folder was made locks the user
+// folder's path where a copy started after it looks too: the second copy
+// ends, even once the user folder was removed and made again.
+TEST(Start, ACopyStartedAfterTheRuntimeFolderWasMadeIsTheSecondCopy) {
+    SKIP_WITHOUT_DISPLAY();
+    keepDisplayOpen();
+    GameRun run;
+    const std::string runtime = run.folder + "/runtime";
+    run.environment = {{"XDG_RUNTIME_DIR", runtime}};
+    run.start();
+    // The engine opens its log once the lock is held.
+    for (int i = 0; i < 1200 && run.running() && !exists(run.userFolder + "Corvana2demo.log"); ++i) pause(50);
+    ASSERT_TRUE(run.running()) << run.errors();
+    ASSERT_EQ(mkdir(runtime.c_str(), 0700), 0);
+    ASSERT_EQ(system(("rm -rf '" + run.folder + "/user'").c_str()), 0);
+    EXPECT_EQ(GameRun::waitFor(run.spawn(GAME, "second-"), 30.0), 1);
+    EXPECT_EQ(readFile(run.folder + "/second-errors.txt"),
+              "Corvana2demo is already running (its user folder '" + run.userFolder + "' is in use).\n");
+    kill(run.pid, SIGTERM);
+    EXPECT_EQ(run.wait(30), 0) << run.errors();
 }
 
 // A launcher that closes standard input, output and error: the game's files

@@ -1,0 +1,28 @@
+#pragma once
+// The edition-wide settings of the read-only static settings file beside the
+// data archive: the keys the engine requires, read in one place, so that the
+// start-up can check a file the very way the engine will read it.
+#include "util/UString.h"
+
+class MemoryIniFile;
+
+struct StaticSettings {
+    bool bMultilanguage = false;
+    int singleLanguage = 0;
+    bool bHoliday = false;
+    int ditherDepth = 0;
+    double hardwareMouseScaling = 1.0;
+
+    // Every key through the file's strict getters: a missing one is the fatal
+    // error that names it.
+    void read(MemoryIniFile& file);
+
+    // Why the file at path would not give every key: empty when it is text
+    // holding each of them with a value of its type (Yes or No, a whole
+    // number, a finite number). Reads only that file; needs no engine.
+    static UString problem(const UString& path);
+
+private:
+    template <class Visit>
+    void eachKey(Visit visit);
+};
