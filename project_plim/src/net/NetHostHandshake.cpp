@@ -201,8 +201,10 @@ void NetHost::confirmUntilShown(Node* server, double now) {
 }
 
 void NetHost::noteShown(Node* server) {
-    if (!bServer && shownAt < 0 && (server->getSequenceAcked() > 0 || server->getSequenceIn() > 0))
-        shownAt = server->getSequenceOut();
+    if (bServer || shownAt >= 0 || (server->getSequenceAcked() == 0 && server->getSequenceIn() == 0))
+        return;
+    shownAt = server->getSequenceOut();
+    server->restartAckClock(netTime());
 }
 
 void NetHost::handleConfirm(Packet* datagram) {

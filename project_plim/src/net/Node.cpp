@@ -143,6 +143,11 @@ bool Node::ackOverdue(double now, double timeout) const {
     return firstLive(outQueue) && !queuedAt.empty() && now > queuedAt.front() + timeout;
 }
 
+void Node::restartAckClock(double now) {
+    for (double& queued : queuedAt)
+        queued = std::max(queued, now);
+}
+
 int Node::nextResendRequest() {
     if (!firstLive(inQueue))
         return 0;

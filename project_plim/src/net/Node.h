@@ -59,6 +59,9 @@ public:
     // timeout ago: a peer that takes data and never acknowledges it, or
     // acknowledges a piece now and then, would hold it all.
     bool ackOverdue(double now, double timeout) const;
+    // Pieces queued before now count as queued now: the peer could not
+    // acknowledge them before (a server before it admitted us).
+    void restartAckClock(double now);
     // Drops what sequenceAcked covers; the quickest round trip among them moves ping.
     // now: the engine clock, read once by the caller for the whole datagram.
     void processAcks(double now);

@@ -257,6 +257,18 @@ TEST_F(NetHostTest, SilentPeerIsDroppedAfterTheTimeout) {
     EXPECT_EQ(server->getPeerCount(), 1);
 }
 
+TEST_F(NetHostTest, NamesFromOutsideAreLoggedEscaped) {
+    RecordingHost odd(false, "Corvana2demo", 2.6, "\x1b[2JBob\xff");
+    connect(odd);
+    ASSERT_EQ(server->getPeerCount(), 1);
+    net.advance(server->getTimeout() + 0.1);
+    server->update();
+    EXPECT_EQ(server->getPeerCount(), 0);
+    LogText log = net.log();
+    EXPECT_GE(log.findPrefix("NetHost(): SERVER: dropped client \\x1b[2JBob\\xff (127.0.0.1:"), 0);
+    EXPECT_LT(log.findPrefix("NetHost(): SERVER: dropped client \x1b"), 0);
+}
+
 TEST_F(NetHostTest, MalformedConnectionPacketsAreDropped) {
     NetAddress from = client->getConnection()->address;
     auto connectWith = [&](UString game, UString name, bool withName) {
