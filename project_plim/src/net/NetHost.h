@@ -47,8 +47,6 @@ public:
         // Connect requests traced per second at most: the console keeps every
         // line, and a flood must not fill it.
         MAX_TRACED_REQUESTS = 5,
-        // A Retry: marker, type, the sequence number and secret it echoes.
-        RETRY_BYTES = 20,
         // The per-connection secret after the identifier of every data
         // datagram and in the connection packets that concern a connection.
         SECRET_BYTES = 8
@@ -210,6 +208,7 @@ private:
     // Sends the confirmation again until the server shows that it holds us,
     // while the ticket holds.
     void confirmUntilShown(Node* server, double now);
+    // Sets shownAt once the server has acknowledged or sent something.
     void noteShown(Node* server);
     void handleConfirm(Packet* datagram);
     // The identifier and secret at the front of a body.

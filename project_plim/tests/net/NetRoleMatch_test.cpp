@@ -191,25 +191,6 @@ TEST_F(NetRoleMatchTest, NoPacketPassesTheLimit) {
     EXPECT_EQ(client->quitReason, 0);
 }
 
-TEST_F(NetRoleMatchTest, AClientWhoseAcceptIsTakenBackIsToldWhy) {
-    // Two accepted for the last slot: the second to confirm is refused.
-    server->setMaxPeers(2);
-    std::unique_ptr<NetRole> first(makeRole(false)), second(makeRole(false));
-    for (NetRole* c : {first.get(), second.get()})
-        c->sendConnectRequest(server->getConnection()->address);
-    net.tickRoles(0.05, server.get());
-    net.tickRoles(0.05, first.get());
-    net.tickRoles(0.05, server.get());
-    net.tickRoles(0.05, second.get());
-    for (int i = 0; i < 4; ++i)
-        net.tickRoles(0.05, server.get(), second.get());
-    EXPECT_EQ(server->getPeerCount(), 2);
-    EXPECT_EQ(second->getPeerCount(), 0);
-    EXPECT_EQ(second->quitReason, NetRole::QUIT_DISCONNECTED);
-    EXPECT_EQ(second->getStatusText(), UString("Server is full."));
-    EXPECT_EQ(server->quitReason, 0);
-}
-
 TEST_F(NetRoleMatchTest, MalformedInputRemovesThePeer) {
     // A client may not spawn: the server drops the client.
     uint8_t spawn[] = {0x00, 0x0F};

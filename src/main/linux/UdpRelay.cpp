@@ -4,9 +4,10 @@
 // either way, may be dropped, duplicated, held back behind later ones
 // (reordered), delayed and have one bit flipped, at the given rates, from a
 // seed (with --keep-order 1 a delay never lets a datagram overtake an earlier
-// one of its direction, as on a path whose delay varies); --drop-first-answers drops the target's first N answers whatever the
-// rates, --drop-confirms the client's first N confirmations of an accept. The counts are printed when the relay stops (SIGINT, SIGTERM or
-// --duration).
+// one of its direction, as on a path whose delay varies). Whatever the rates,
+// --drop-first-answers drops the target's first N answers and --drop-confirms
+// the client's first N confirmations of an accept. The counts are printed when
+// the relay stops (SIGINT, SIGTERM or --duration).
 //
 // As a hostile sender on the same machine, --replay-toward target|client
 // keeps copies of the datagrams it has forwarded to that side and, from
