@@ -353,7 +353,7 @@ Node* NetHost::authenticate(Packet* datagram, const InData& in) {
     // Nobody here goes by that identifier: a client whose confirmation is lost
     // is asked for it, one of a server that restarted learns that it has gone.
     if (bServer && in.crcIntact && !findPeerById(in.id, &datagram->address))
-        sendRetry(datagram->address, in);
+        sendRetry(datagram, in);
     return nullptr;
 }
 

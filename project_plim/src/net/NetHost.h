@@ -184,7 +184,8 @@ private:
     // the server checks as it checks a confirmation.
     void sendReject(NetAddress to, const UString& message, uint64_t token, int limit = -1,
                     const NetAdmission::Ticket* refused = nullptr);
-    void sendRetry(const NetAddress& to, const InData& in);
+    // To the sender of a data datagram, within the budget of its bytes.
+    void sendRetry(const Packet* datagram, const InData& in);
     // Lists a peer that receives at its address, under a name no other peer carries.
     Node* join(Node* peer);
     void handleConnect(Packet* datagram);

@@ -173,7 +173,7 @@ TEST_F(NetForgery, NoticesAndDataForgedFromTheExactAddressesLeaveTheMatchHolding
         put(withToken, guess);
         DatagramForge::spoof(*client, DatagramForge::connection(NetHost::TYPE_REJECT, refusal, checksum), serverAt);
         DatagramForge::spoof(*client, DatagramForge::connection(NetHost::TYPE_REJECT, withToken, checksum), serverAt);
-        DatagramForge::spoof(*client, DatagramForge::connection(NetHost::TYPE_RETRY, guessed, false), serverAt);
+        DatagramForge::spoof(*client, DatagramForge::connection(NetHost::TYPE_RETRY, guessed, checksum), serverAt);
     }
     // Blind data: one datagram per 4,096 sequence numbers, and a run of
     // consecutive ones from the first, each with a sound checksum.
@@ -403,10 +403,14 @@ TEST_F(NetForgery, ConfirmationsLostForLongerThanASlotCostTheJoinNothing) {
     ASSERT_EQ(server->getPeerCount(), 1);
     EXPECT_FALSE(retries.empty());
     // Once the server has shown that it holds the client, the Retries of what
-    // it sent before are late news.
+    // it sent before are late news, and so are they with their sequence
+    // number damaged on the way.
     ASSERT_TRUE(carries(*server, *client));
-    for (const Bytes& retry : retries)
+    for (Bytes& retry : retries) {
         DatagramForge::inject(*client, retry, serverAt);
+        retry[10] ^= 1;
+        DatagramForge::inject(*client, retry, serverAt);
+    }
     // What the client sent before it was admitted, waiting for an
     // acknowledgement that could not come sooner, passes the time-out while
     // the server says nothing for a second (its datagrams lost, say).
