@@ -408,7 +408,7 @@ TEST_F(NetForgery, ConfirmationsLostForLongerThanASlotCostTheJoinNothing) {
     ASSERT_TRUE(carries(*server, *client));
     for (Bytes& retry : retries) {
         DatagramForge::inject(*client, retry, serverAt);
-        retry[10] ^= 1;
+        retry[10] ^= 1; // in the sequence number (bytes 8 to 11)
         DatagramForge::inject(*client, retry, serverAt);
     }
     // What the client sent before it was admitted, waiting for an
