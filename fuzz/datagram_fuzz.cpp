@@ -43,8 +43,7 @@ Node* addKnownPeer(NetHost& host, uint32_t id, const NetAddress& at) {
     Packet from;
     from.address = at;
     Node* peer = host.addPeer(&from, "known");
-    peer->nodeUID = id;
-    peer->secret = 0; // known too: inputs reach the data path with eight zero bytes after the identifier
+    peer->identify(id, 0); // the secret known too: inputs reach the data path with eight zero bytes after the identifier
     return peer;
 }
 
@@ -81,8 +80,8 @@ void fixChecksum(Packet& datagram) {
 void checkBounded(NetHost& host) {
     for (BasicLink* l = host.getPeers().firstChild; l; l = l->next) {
         Node* peer = static_cast<Node*>(l);
-        if (peer->inQueue.getNumChildren() > NetHost::MAX_SEQUENCE_AHEAD ||
-            peer->contiguousQueue.getNumChildren() > Node::MAX_JOINED_PIECES)
+        if (peer->getInQueue().getNumChildren() > NetHost::MAX_SEQUENCE_AHEAD ||
+            peer->getContiguousQueue().getNumChildren() > Node::MAX_JOINED_PIECES)
             abort();
     }
     if (host.getReadyCount() != 0)

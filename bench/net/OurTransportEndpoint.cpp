@@ -40,7 +40,7 @@ void OurTransportEndpoint::connect(int port) {
 
 long OurTransportEndpoint::unacknowledged() {
     Node* p = peer();
-    while (p && !inFlight.empty() && inFlight.front().first <= p->sequenceAcked) {
+    while (p && !inFlight.empty() && inFlight.front().first <= p->getSequenceAcked()) {
         inFlightBytes -= inFlight.front().second;
         inFlight.pop_front();
     }
@@ -51,15 +51,15 @@ void OurTransportEndpoint::send(const std::vector<uint8_t>& message) {
     Node* n = peer();
     if (!n)
         return;
-    ackSent = n->sequenceIn;
+    ackSent = n->getSequenceIn();
     idleSinceAck = 0;
     makePieces(message, n);
     release();
     lastSend = netTime();
     sentThisTick = true;
     if (message[0] != IDLE_KIND) {
-        lastDataSequence = n->sequenceOut;
-        inFlight.emplace_back(n->sequenceOut, long(message.size()));
+        lastDataSequence = n->getSequenceOut();
+        inFlight.emplace_back(n->getSequenceOut(), long(message.size()));
         inFlightBytes += long(message.size());
     }
 }
@@ -67,14 +67,14 @@ void OurTransportEndpoint::send(const std::vector<uint8_t>& message) {
 void OurTransportEndpoint::makePieces(const std::vector<uint8_t>& message, Node* to) {
     Packet p(Packet::FLAG_FILTER1, int(message.size()));
     p.doBytes(const_cast<uint8_t*>(message.data()), int(message.size()));
-    int32_t before = to->sequenceOut;
+    int32_t before = to->getSequenceOut();
     // With the connection detached the transport cuts and queues the pieces
     // for resends and acknowledgements, and leaves the sending to release.
     setConnection(nullptr, false);
     sendToPeer(&p, to);
     setConnection(socket, false);
-    long count = to->sequenceOut - before, length = long(message.size());
-    BasicLink* l = to->outQueue.lastChild;
+    long count = to->getSequenceOut() - before, length = long(message.size());
+    BasicLink* l = to->getOutQueue().lastChild;
     for (long i = 1; i < count && l; ++i)
         l = l->prev;
     for (long i = 0; i < count && l; ++i, l = l->next) {
@@ -103,11 +103,11 @@ void OurTransportEndpoint::release() {
         heldPieces.pop_front();
     }
     if (!releaseBatch.empty())
-        socket->sendRawBatch(releaseBatch.data(), int(releaseBatch.size()), n->address);
+        socket->sendRawBatch(releaseBatch.data(), int(releaseBatch.size()), n->getAddress());
 }
 
 void OurTransportEndpoint::dropAcknowledgedPieces(Node* to) {
-    while (!sentPieces.empty() && sentPieces.front().sequence <= to->sequenceAcked) {
+    while (!sentPieces.empty() && sentPieces.front().sequence <= to->getSequenceAcked()) {
         sentPieceBytes -= sentPieces.front().bytes;
         sentPieces.pop_front();
     }
@@ -133,8 +133,8 @@ void OurTransportEndpoint::flush() {
     // ENet acknowledges at each service, and the due resend requests; idle
     // messages alone are not acknowledged, or both sides would trade them.
     if (p && !sentThisTick) {
-        bool unacked = p->sequenceAcked < lastDataSequence;
-        bool dataCame = p->sequenceIn - ackSent > idleSinceAck;
+        bool unacked = p->getSequenceAcked() < lastDataSequence;
+        bool dataCame = p->getSequenceIn() - ackSent > idleSinceAck;
         if (p->resendRequestDue() || needReply || dataCame ||
             (unacked && now - lastSend >= ACK_PROMPT) || now - lastSend >= KEEPALIVE)
             send({IDLE_KIND});

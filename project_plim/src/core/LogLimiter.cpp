@@ -2,7 +2,8 @@
 
 #include "Logger.h"
 
-LogLimiter::LogLimiter(const char* tag, int linesPerSecond) : tag(tag), linesPerSecond(linesPerSecond) {}
+LogLimiter::LogLimiter(const char* tag, int linesPerSecond, const char* what)
+    : tag(tag), linesPerSecond(linesPerSecond), what(what) {}
 
 LogLimiter::~LogLimiter() { logCount(); }
 
@@ -13,7 +14,7 @@ bool LogLimiter::secondOver(double now) const {
 
 void LogLimiter::logCount() {
     if (leftOut)
-        logTagged(tag, "%d more lines within a second, not logged.", leftOut);
+        logTagged(tag, "%d more %s within a second, not logged.", leftOut, what);
     leftOut = 0;
 }
 

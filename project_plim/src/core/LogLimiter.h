@@ -7,8 +7,8 @@ class LogLimiter {
 public:
     enum { LINES_PER_SECOND = 5 };
 
-    // tag: the operation name on the count line.
-    explicit LogLimiter(const char* tag, int linesPerSecond = LINES_PER_SECOND);
+    // tag: the operation name on the count line; what: what it counts.
+    explicit LogLimiter(const char* tag, int linesPerSecond = LINES_PER_SECOND, const char* what = "lines");
     // Gives the count still owed.
     ~LogLimiter();
     LogLimiter(const LogLimiter&) = delete;
@@ -29,6 +29,7 @@ private:
 
     const char* tag;
     int linesPerSecond;
+    const char* what;
     bool bStarted = false;
     double secondStart = 0.0;
     int written = 0;

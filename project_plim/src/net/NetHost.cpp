@@ -4,12 +4,12 @@
 
 #include "core/Logger.h"
 #include "core/Plim.h"
+#include "files/PrintableText.h"
 #include "util/PlimUtil.h"
 #include "Crc32.h"
 #include "NetConnection.h"
 #include "NetStats.h"
 #include "NetTime.h"
-#include "SystemRandom.h"
 #include "Node.h"
 
 namespace {
@@ -30,7 +30,6 @@ uint32_t crcOf(uint32_t crc, const uint8_t* bytes, int count) {
 NetHost::NetHost(const UString& gameName, double version, const UString& playerName, int hostMode, bool isServer)
     : hostMode(hostMode), bServer(isServer), gameName(gameName), version(version), playerName(playerName) {
     logTagged("NetHost", "Creating %s host...", isServer ? "SERVER" : "CLIENT");
-    SystemRandom::fill(admissionKey, sizeof admissionKey);
 }
 
 NetHost::~NetHost() {
@@ -84,7 +83,7 @@ int NetHost::getPeerCount() const {
 
 Node* NetHost::findPeer(NetAddress address) {
     for (BasicLink* l = peers.firstChild; l; l = l->next)
-        if (live(l) && asNode(l)->address.sameEndpoint(address))
+        if (live(l) && asNode(l)->getAddress().sameEndpoint(address))
             return asNode(l);
     return nullptr;
 }
@@ -94,9 +93,16 @@ Node* NetHost::findPeerById(uint32_t id, const NetAddress* from) {
         if (!live(l))
             continue;
         Node* n = asNode(l);
-        if (n->nodeUID == id && (!from || n->address.getIP() == from->getIP()))
+        if (n->getUID() == id && (!from || n->getAddress().getIP() == from->getIP()))
             return n;
     }
+    return nullptr;
+}
+
+Node* NetHost::credentialed(const NetAddress& from, const uint32_t* id, uint64_t secret, bool anyPort) {
+    for (BasicLink* l = peers.firstChild; l; l = l->next)
+        if (asNode(l)->holdsCredentials(from, id, secret, anyPort))
+            return asNode(l);
     return nullptr;
 }
 
@@ -106,7 +112,7 @@ UString NetHost::uniqueName(const UString& name, const Node* except) {
     for (int suffix = 1;; ++suffix) {
         bool taken = false;
         for (BasicLink* l = peers.firstChild; l && !taken; l = l->next)
-            taken = l != except && asNode(l)->name == candidate;
+            taken = l != except && asNode(l)->getName() == candidate;
         if (!taken || suffix > MAX_NAME_SUFFIX)
             return candidate;
         candidate = formatString("%s-%d", base.c_str(), suffix);
@@ -115,15 +121,15 @@ UString NetHost::uniqueName(const UString& name, const Node* except) {
 
 Node* NetHost::addPeer(Packet* from, const UString& name) {
     Node* peer = new Node(this);
-    peer->address = from->address;
-    peer->name = name;
+    peer->moveTo(from->address);
+    peer->rename(name);
     return join(peer);
 }
 
 Node* NetHost::join(Node* peer) {
     flushGlobalState();
     peers.addChild(peer);
-    peer->name = uniqueName(peer->name, peer);
+    peer->rename(uniqueName(peer->getName(), peer));
     return peer;
 }
 
@@ -132,7 +138,7 @@ void NetHost::removePeer(Node* peer, bool notify) {
         sendDisconnect(peer);
     onPeerDisconnected(peer);
     if (connection)
-        connection->forgetReplySource(peer->address);
+        connection->forgetReplySource(peer->getAddress());
     BasicLink* l = readyQueue.firstChild;
     while (l) {
         BasicLink* next = l->next;
@@ -164,7 +170,7 @@ void NetHost::update() {
         recyclePiece(packet);
     }
     double now = netTime();
-    reportFlood(now);
+    requestTraces.flush(now);
     handshakeLog.flush(now);
     dataLog.flush(now);
     BasicLink* l = peers.firstChild;
@@ -175,13 +181,13 @@ void NetHost::update() {
             l = next;
             continue;
         }
-        if (now > peer->lastHeard + timeout) {
+        if (now > peer->getLastHeard() + timeout) {
             dropPeer(peer, formatString("nothing new from it for %.1f s", timeout).c_str());
         } else if (peer->ackOverdue(now, timeout)) {
             dropPeer(peer, formatString("our data waited %.1f s unacknowledged", timeout).c_str());
         } else {
             resendOverdue(peer, now);
-            confirmUntilAdmitted(peer, now);
+            confirmUntilShown(peer, now);
         }
         l = next;
     }
@@ -194,18 +200,15 @@ void NetHost::dropPeer(Node* peer, const char* reason) {
 
 void NetHost::logDrop(Node* peer, const char* reason) {
     logTagged("NetHost", "%s: dropped %s %s (%s): %s.", sideName(), bServer ? "client" : "server",
-              peer->name.c_str(), peer->address.toString().c_str(), reason);
+              printableText(peer->getName()).c_str(), peer->getAddress().toString().c_str(), reason);
 }
 
 void NetHost::resendOverdue(Node* peer, double now) {
-    BasicLink* l = peer->outQueue.firstChild;
-    while (l && !live(l))
-        l = l->next;
-    if (!l || !connection)
+    Packet* oldest = peer->oldestOutgoing();
+    if (!oldest || !connection)
         return;
-    Packet* oldest = static_cast<Packet*>(l);
     if (now > oldest->time + OVERDUE_ROUND_TRIPS * peer->resendRoundTrip() + OVERDUE_MARGIN) {
-        connection->sendRaw(oldest, peer->address);
+        connection->sendRaw(oldest, peer->getAddress());
         connection->getStats()->resends += 1;
     }
 }
@@ -243,7 +246,7 @@ void NetHost::sendToPeer(Packet* packet, Node* peer) {
         offset += size;
     } while (offset < n);
     if (connection)
-        connection->sendRawBatch(pieceBatch.data(), int(pieceBatch.size()), peer->address);
+        connection->sendRawBatch(pieceBatch.data(), int(pieceBatch.size()), peer->getAddress());
     pieceBatch.clear();
 }
 
@@ -255,11 +258,12 @@ Packet* NetHost::makePiece(Packet* packet, Node* peer, int offset, int size) {
 
     pieceBuffer.reset();
     pieceBuffer.doBytes(&hostUID, 4);
-    pieceBuffer.doBytes(&peer->secret, SECRET_BYTES);
-    pieceBuffer.sequence = ++peer->sequenceOut;
+    uint64_t secret = peer->getSecret();
+    pieceBuffer.doBytes(&secret, SECRET_BYTES);
+    pieceBuffer.sequence = peer->takeSequenceOut();
     pieceBuffer.continued = !last;
     pieceBuffer.doHeader();
-    int ack = peer->sequenceIn;
+    int ack = peer->getSequenceIn();
     pieceBuffer.doUInt(&ack);
     // Several gaps at a time, in any piece: one request per packet cannot keep
     // up with heavy loss.
@@ -298,13 +302,14 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
                     datagram->address.toString().c_str(), in.sequence);
         return;
     }
-    if (!plausible(*peer, in) || !followAddress(peer, datagram, in))
+    if (!peer->plausible(in.sequence, in.ack) || in.badRequest || !followAddress(peer, datagram, in))
         return;
     // One clock read for all that follows.
     double now = netTime();
-    takeAcknowledgement(peer, in, now);
+    peer->takeAcknowledgement(in.ack, now);
     peer->serveResendRequests(in.requests, in.requestCount, now);
-    takePieceOf(datagram, peer, in, now);
+    if (takePieceOf(datagram, peer, in, now))
+        noteShown(peer);
 }
 
 bool NetHost::parseData(Packet* datagram, uint32_t senderUID, InData& in) {
@@ -343,22 +348,13 @@ bool NetHost::parseData(Packet* datagram, uint32_t senderUID, InData& in) {
 }
 
 Node* NetHost::authenticate(Packet* datagram, const InData& in) {
-    Node* peer = findPeerById(in.id, &datagram->address);
-    if (peer)
-        return peer->secret == in.secret ? peer : nullptr;
-    if (!bServer || !in.crcIntact)
-        return nullptr;
-    // A ticket still good: its confirmation, which names the client, is on its way or goes again.
-    if (ticketValid(datagram->address, &in.id, in.secret))
-        return nullptr;
-    // Ours before a restart, or a ticket that has run out: the client asks again at once.
-    sendRetry(datagram->address, in);
+    if (Node* peer = credentialed(datagram->address, &in.id, in.secret, true))
+        return peer;
+    // Nobody here goes by that identifier: a client whose confirmation is lost
+    // is asked for it, one of a server that restarted learns that it has gone.
+    if (bServer && in.crcIntact && !findPeerById(in.id, &datagram->address))
+        sendRetry(datagram, in);
     return nullptr;
-}
-
-bool NetHost::plausible(const Node& peer, const InData& in) const {
-    return in.sequence > peer.sequenceIn && in.sequence - peer.sequenceIn <= MAX_SEQUENCE_AHEAD && in.ack >= 0 &&
-           in.ack <= peer.sequenceOut && !in.badRequest;
 }
 
 bool NetHost::followAddress(Node* peer, const Packet* datagram, const InData& in) {
@@ -366,32 +362,27 @@ bool NetHost::followAddress(Node* peer, const Packet* datagram, const InData& in
     // a new port (a router mapped it anew), but only the next piece in order,
     // newer than any before it, moves it there: a copy of an old datagram, or
     // one far ahead, from elsewhere changes nothing.
-    if (!peer->address.sameEndpoint(datagram->address)) {
-        if (!bServer || in.sequence != peer->sequenceIn + 1 || in.sequence <= peer->sequenceNewest)
+    if (!peer->getAddress().sameEndpoint(datagram->address)) {
+        if (!bServer || !peer->movesTo(in.sequence))
             return false;
+        NetAddress moved = peer->getAddress();
+        moved.setPort(datagram->address.getPort());
         if (connection)
-            connection->forgetReplySource(peer->address);
-        peer->address.setPort(datagram->address.getPort());
+            connection->forgetReplySource(peer->getAddress());
+        peer->moveTo(moved);
         if (connection)
-            connection->setReplySource(peer->address, connection->lastLocalIP());
+            connection->setReplySource(moved, connection->lastLocalIP());
     }
-    if (in.sequence > peer->sequenceNewest)
-        peer->sequenceNewest = in.sequence;
+    peer->noteNewest(in.sequence);
     return true;
 }
 
-void NetHost::takeAcknowledgement(Node* peer, const InData& in, double now) {
-    if (in.ack > peer->sequenceAcked)
-        peer->sequenceAcked = in.ack;
-    peer->processAcks(now);
-}
-
-
-void NetHost::takePieceOf(Packet* datagram, Node* peer, const InData& in, double now) {
+bool NetHost::takePieceOf(Packet* datagram, Node* peer, const InData& in, double now) {
     peer->newIncoming(datagram->slice(in.length, takePiece(in.length)), now);
-    if (peer->bOverflow) {
-        dataLog.log(now, NORMAL, "Peer %s sent more than %d bytes in one packet; removing it.",
-                    peer->address.toString().c_str(), static_cast<int>(Node::MAX_JOINED_BYTES));
-        removePeer(peer, false);
-    }
+    if (!peer->overflowed())
+        return true;
+    dataLog.log(now, NORMAL, "Peer %s sent more than %d bytes in one packet; removing it.",
+                peer->getAddress().toString().c_str(), static_cast<int>(Node::MAX_JOINED_BYTES));
+    removePeer(peer, false);
+    return false;
 }

@@ -4,13 +4,14 @@
 // datagram of its connection, keeps the reliable ordered data path to each
 // peer, hands whole received packets to processPacket and drops silent peers.
 // Every datagram after the handshake carries the connection's secret; a server
-// keeps nothing per request until a client confirms its accept.
+// keeps nothing per request until a client confirms its accept (NetAdmission).
 // Subclasses react through the six virtual operations.
 #include "serial/Packet.h"
 #include "core/LogLimiter.h"
 #include "core/PlimBase.h"
 #include "util/UString.h"
 #include "NetAddress.h"
+#include "NetAdmission.h"
 
 #include <cstdint>
 #include <vector>
@@ -50,10 +51,6 @@ public:
         // datagram and in the connection packets that concern a connection.
         SECRET_BYTES = 8
     };
-    // An accept's identifier and secret come from the client's address and
-    // the time in slots of this length; data proves one of the last two slots.
-    static constexpr double ADMISSION_SLOT = 2.0;
-
     NetHost(const UString& gameName, double version, const UString& playerName, int hostMode, bool isServer);
     ~NetHost() override;
 
@@ -76,6 +73,9 @@ public:
     Node* findPeerById(uint32_t id, const NetAddress* from);
     // A peer at the datagram's address, taken as one that receives there.
     Node* addPeer(Packet* from, const UString& name);
+    // The peer that sent a datagram with these credentials (see
+    // Node::holdsCredentials), or null: the one check of every kind.
+    Node* credentialed(const NetAddress& from, const uint32_t* id, uint64_t secret, bool anyPort);
     void removePeer(Node* peer, bool notify);
     void disconnectAll();
     // Receives and dispatches every waiting datagram, hands over whole
@@ -134,12 +134,6 @@ private:
         bool crcIntact = false;
         uint8_t* payload = nullptr;
     };
-    // What an accept gives an address in one slot.
-    struct Ticket {
-        uint32_t id;
-        uint64_t secret;
-    };
-
     NetConnection* connection = nullptr;
     bool ownsConnection = false;
     uint32_t hostUID = 0;
@@ -155,21 +149,25 @@ private:
     UString playerName;
     // Where a client sent its latest connect request: only that address may accept or refuse it.
     NetAddress dialled;
-    // A client's request waiting for its accept, and the nonce the accept must echo.
+    // A client's request waiting for its accept, and the nonce the accept must
+    // echo (the confirmation carries it, with the slot its ticket was given in).
     bool bConnectPending = false;
     uint64_t connectNonce = 0;
+    uint32_t ticketSlot = 0;
     // A client's accept and latest confirmation.
     double acceptedAt = 0.0, confirmSentAt = 0.0;
-    // The key of a server's tickets, drawn at start: a restart voids them all.
-    uint64_t admissionKey[2];
+    // The client's sequenceOut when the server first showed that it holds the
+    // client (an acknowledgement or data); -1 before. A Retry of a datagram up
+    // to there may answer one the server got before it admitted the client.
+    int32_t shownAt = -1;
+    NetAdmission admission;
     // The datagrams of the packet being sent, handed to the connection together.
     std::vector<Packet*> pieceBatch;
     // Each piece would otherwise cost an allocation and a free on both sides.
     std::vector<Packet*> sparePieces;
     // Traces are off while a request beyond the allowance is handled.
     bool bQuietTrace = false;
-    double traceSecond = -1.0;
-    int tracedRequests = 0, untracedRequests = 0;
+    LogLimiter requestTraces{"serviceInPacketSpecial", MAX_TRACED_REQUESTS, "connect attempts"};
     // Log lines that datagrams from outside cause, a few a second of each kind.
     LogLimiter handshakeLog{"serviceInPacketSpecial"};
     LogLimiter dataLog{"serviceInPacketNormal"};
@@ -182,8 +180,12 @@ private:
     void sendConnectionPacket(Packet* packet, NetAddress to, int limit = -1);
     void sendAccept(const NetAddress& to, uint64_t nonce, int limit);
     // token: the request's nonce, or the secret of the accept it takes back.
-    void sendReject(NetAddress to, const UString& message, uint64_t token, int limit = -1);
-    void sendRetry(const NetAddress& to, const InData& in);
+    // A client refusing an accept adds the accept's ticket (refused), which
+    // the server checks as it checks a confirmation.
+    void sendReject(NetAddress to, const UString& message, uint64_t token, int limit = -1,
+                    const NetAdmission::Ticket* refused = nullptr);
+    // To the sender of a data datagram, within the budget of its bytes.
+    void sendRetry(const Packet* datagram, const InData& in);
     // Lists a peer that receives at its address, under a name no other peer carries.
     Node* join(Node* peer);
     void handleConnect(Packet* datagram);
@@ -195,33 +197,28 @@ private:
     UString refusalOf(const UString& theirGame, double theirVersion);
     // The first candidate name no other peer carries (the last one when all are taken).
     UString uniqueName(const UString& name, const Node* except);
-    Ticket ticketFor(const NetAddress& address, int64_t slot) const;
-    int64_t currentSlot() const;
-    // id may be null: then the secret alone is checked.
-    bool ticketValid(const NetAddress& from, const uint32_t* id, uint64_t secret) const;
-    // The client's server, when the datagram comes from the exact address dialled.
-    Node* serverAt(const NetAddress& from);
     // The data path's steps, in order.
     bool parseData(Packet* datagram, uint32_t senderUID, InData& in);
     Node* authenticate(Packet* datagram, const InData& in);
     // A server's peer for a client whose confirmation proves its accept; null
     // when it is full (the client is told, within limit bytes).
-    Node* admitByTicket(const NetAddress& from, uint32_t id, uint64_t secret, const UString& name, int limit);
-    // A client's first datagram with its ticket: identifier, secret, name.
+    Node* admitByTicket(const NetAddress& from, const NetAdmission::Ticket& ticket, const UString& name, int limit,
+                        double now);
+    // A client's datagram with its ticket: identifier, secret, name, nonce, slot.
     void sendConfirm(Node* server);
-    void confirmUntilAdmitted(Node* server, double now);
+    // Sends the confirmation again until the server shows that it holds us,
+    // while the ticket holds.
+    void confirmUntilShown(Node* server, double now);
+    // Sets shownAt once the server has acknowledged or sent something.
+    void noteShown(Node* server);
     void handleConfirm(Packet* datagram);
     // The identifier and secret at the front of a body.
     static void readCredentials(Packet* datagram, uint32_t& id, uint64_t& secret);
-    // Within the window ahead, acknowledging only what was sent, no negative request.
-    bool plausible(const Node& peer, const InData& in) const;
+    // The request's nonce and the ticket's slot after them.
+    static void doAttempt(Packet* p, uint64_t& nonce, uint32_t& slot);
     bool followAddress(Node* peer, const Packet* datagram, const InData& in);
-    void takeAcknowledgement(Node* peer, const InData& in, double now);
-    void takePieceOf(Packet* datagram, Node* peer, const InData& in, double now);
-    // Whether this connect request's traces still fit this second's allowance.
-    bool traceRequest(double now);
-    // Once a second: one log line for the requests not traced.
-    void reportFlood(double now);
+    // False when the piece made the peer go.
+    bool takePieceOf(Packet* datagram, Node* peer, const InData& in, double now);
     void logDrop(Node* peer, const char* reason);
     bool versionPasses(double v) const;
     // After a connection packet's body: nothing, or a CRC-32 of all before it that matches.

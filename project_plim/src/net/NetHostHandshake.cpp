@@ -6,11 +6,11 @@
 #include "language/Language.h"
 #include "core/Logger.h"
 #include "core/Plim.h"
+#include "files/PrintableText.h"
 #include "util/PlimUtil.h"
 #include "Crc32.h"
 #include "NetConnection.h"
 #include "NetTime.h"
-#include "SipHash.h"
 #include "SystemRandom.h"
 #include "Node.h"
 
@@ -21,8 +21,13 @@ namespace {
 const char* const MIN_VERSION = "0.00";
 const char* const GAME_FAMILY = "Corvana2";
 const char* const SPECIAL = "serviceInPacketSpecial";
-// A client's confirmation goes again after this long at least while the server shows nothing of it.
+// A client's confirmation goes again after this long while the server shows nothing of it.
 const double CONFIRM_INTERVAL = 0.1;
+// The reason a client is given when a Retry ends its connection.
+const char* const SERVER_RESTARTED = "The server restarted or dropped this connection.";
+// A client's refusal of an accept ends with the accept's identifier, the
+// request's nonce and the ticket's slot.
+const int REFUSED_TICKET_BYTES = 4 + 8 + 4;
 
 UString text(int id, const char* english) {
     return PLIM && PLIM->language ? UString(PLIM->language->getText(id)) : UString(english);
@@ -89,7 +94,7 @@ void NetHost::sendConnectRequest(NetAddress to) {
 }
 
 void NetHost::sendAccept(const NetAddress& to, uint64_t nonce, int limit) {
-    Ticket ticket = ticketFor(to, currentSlot());
+    NetAdmission::Ticket ticket = admission.issue(to, nonce, netTime());
     Packet* p = newConnectionPacket(TYPE_ACCEPT);
     p->doUString(&gameName, MAX_GAME_NAME);
     p->doDouble(&version);
@@ -97,11 +102,14 @@ void NetHost::sendAccept(const NetAddress& to, uint64_t nonce, int limit) {
     p->doBytes(&ticket.id, 4);
     p->doBytes(&nonce, 8);
     p->doBytes(&ticket.secret, SECRET_BYTES);
+    p->doBytes(&ticket.slot, 4);
     sendConnectionPacket(p, to, limit);
 }
 
-void NetHost::sendReject(NetAddress to, const UString& message, uint64_t token, int limit) {
-    const int fixedBytes = 12 + 8; // marker, type, token, checksum
+void NetHost::sendReject(NetAddress to, const UString& message, uint64_t token, int limit,
+                         const NetAdmission::Ticket* refused) {
+    // marker, type, token, checksum and the ticket refused
+    const int fixedBytes = 12 + 8 + (refused ? REFUSED_TICKET_BYTES : 0);
     UString m = message;
     if (limit >= 0) {
         // What is left for the text and its length, which takes one byte
@@ -117,75 +125,55 @@ void NetHost::sendReject(NetAddress to, const UString& message, uint64_t token, 
     Packet* p = newConnectionPacket(TYPE_REJECT);
     p->doUString(&m, -1);
     p->doBytes(&token, 8);
+    if (refused) {
+        NetAdmission::Ticket ticket = *refused;
+        p->doBytes(&ticket.id, 4);
+        doAttempt(p, connectNonce, ticket.slot);
+    }
     sendConnectionPacket(p, to, limit);
 }
 
 void NetHost::sendDisconnect(Node* peer) {
     Packet* p = newConnectionPacket(TYPE_DISCONNECT);
     p->doBytes(&hostUID, 4);
-    p->doBytes(&peer->secret, SECRET_BYTES);
-    sendConnectionPacket(p, peer->address);
-}
-
-void NetHost::sendRetry(const NetAddress& to, const InData& in) {
-    Packet* p = newConnectionPacket(TYPE_RETRY);
-    uint32_t id = in.id;
-    uint64_t secret = in.secret;
-    p->doBytes(&id, 4);
+    uint64_t secret = peer->getSecret();
     p->doBytes(&secret, SECRET_BYTES);
-    // No checksum: marker, type, identifier and secret make 20 bytes, and no
-    // data datagram that passes the parse is shorter than the answer.
-    if (connection)
-        connection->sendRaw(p, to);
-    delete p;
+    sendConnectionPacket(p, peer->getAddress());
 }
 
-// --- Tickets --------------------------------------------------------------------
-
-int64_t NetHost::currentSlot() const { return int64_t(netTime() / ADMISSION_SLOT); }
-
-NetHost::Ticket NetHost::ticketFor(const NetAddress& address, int64_t slot) const {
-    uint8_t input[4 + 2 + 8 + 1];
-    uint32_t ip = address.getIP();
-    uint16_t port = address.getPort();
-    memcpy(input, &ip, 4);
-    memcpy(input + 4, &port, 2);
-    memcpy(input + 6, &slot, 8);
-    input[14] = 0;
-    Ticket ticket;
-    ticket.secret = SipHash::hash(admissionKey, input, sizeof input);
-    input[14] = 1;
-    ticket.id = uint32_t(SipHash::hash(admissionKey, input, sizeof input));
-    if (ticket.id == CONNECTION_MARKER)
-        ticket.id ^= 1;
-    return ticket;
+void NetHost::sendRetry(const Packet* datagram, const InData& in) {
+    Packet* p = newConnectionPacket(TYPE_RETRY);
+    uint32_t sequence = uint32_t(in.sequence);
+    uint64_t secret = in.secret;
+    p->doBytes(&sequence, 4);
+    p->doBytes(&secret, SECRET_BYTES);
+    // With its checksum 24 bytes, under three times the 20 of the shortest
+    // data datagram that passes the parse.
+    sendConnectionPacket(p, datagram->address, UNCONFIRMED_AMPLIFICATION * datagram->size);
 }
 
-bool NetHost::ticketValid(const NetAddress& from, const uint32_t* id, uint64_t secret) const {
-    int64_t slot = currentSlot();
-    for (int64_t s = slot; s >= slot - 1; --s) {
-        Ticket t = ticketFor(from, s);
-        if ((!id || t.id == *id) && t.secret == secret)
-            return true;
-    }
-    return false;
-}
+// --- Admission -----------------------------------------------------------------
 
-Node* NetHost::admitByTicket(const NetAddress& from, uint32_t id, uint64_t secret, const UString& name, int limit) {
+Node* NetHost::admitByTicket(const NetAddress& from, const NetAdmission::Ticket& ticket, const UString& name,
+                             int limit, double now) {
     if (getPeerCount() >= maxPeers) {
-        handshakeLog.log(netTime(), "NetHost",
-                         "%s: refused %s (%s): the server filled up before it showed that it receives.", sideName(),
-                         name.c_str(), from.toString().c_str());
-        sendReject(from, text(Language::STR_ERRORSERVERISFULL, "Server is full."), secret, limit);
+        handshakeLog.log(now, "NetHost", "%s: refused %s (%s): the server filled up before it showed that it receives.",
+                         sideName(), printableText(name).c_str(), from.toString().c_str());
+        sendReject(from, text(Language::STR_ERRORSERVERISFULL, "Server is full."), ticket.secret, limit);
+        return nullptr;
+    }
+    if (!admission.spend(ticket, now)) {
+        handshakeLog.log(now, "NetHost", "%s: %s (%s) waits: %d admissions within a ticket's life are remembered already.",
+                         sideName(), printableText(name).c_str(), from.toString().c_str(),
+                         int(NetAdmission::MAX_SPENT));
         return nullptr;
     }
     Node* peer = new Node(this);
-    peer->nodeUID = id;
-    peer->secret = secret;
-    peer->address = from;
-    peer->name = name;
+    peer->identify(ticket.id, ticket.secret);
+    peer->moveTo(from);
+    peer->rename(name);
     if (connection)
-        connection->setReplySource(peer->address, connection->lastLocalIP());
+        connection->setReplySource(from, connection->lastLocalIP());
     join(peer);
     onPeerConnected(peer);
     return peer;
@@ -193,33 +181,45 @@ Node* NetHost::admitByTicket(const NetAddress& from, uint32_t id, uint64_t secre
 
 void NetHost::sendConfirm(Node* server) {
     Packet* p = newConnectionPacket(TYPE_CONFIRM);
+    uint64_t secret = server->getSecret();
     p->doBytes(&hostUID, 4);
-    p->doBytes(&server->secret, SECRET_BYTES);
+    p->doBytes(&secret, SECRET_BYTES);
     p->doUString(&playerName, MAX_PLAYER_NAME);
-    sendConnectionPacket(p, server->address);
+    doAttempt(p, connectNonce, ticketSlot);
+    sendConnectionPacket(p, server->getAddress());
     confirmSentAt = netTime();
 }
 
-void NetHost::confirmUntilAdmitted(Node* server, double now) {
-    // The server has shown nothing of us yet: the confirmation may be lost,
-    // and it is the only one that names us. Asked again only while the ticket lives.
-    if (bServer || server->sequenceAcked > 0 || server->sequenceIn > 0 || now > acceptedAt + 2 * ADMISSION_SLOT)
+void NetHost::confirmUntilShown(Node* server, double now) {
+    // The confirmation is the only datagram that names us, and it may be lost.
+    if (bServer || shownAt >= 0 || now > acceptedAt + NetAdmission::CONFIRM_SECONDS)
         return;
-    if (now > confirmSentAt + std::max(CONFIRM_INTERVAL, 2.0 * server->resendRoundTrip()))
+    if (now > confirmSentAt + CONFIRM_INTERVAL)
         sendConfirm(server);
 }
 
+void NetHost::noteShown(Node* server) {
+    if (bServer || shownAt >= 0 || (server->getSequenceAcked() == 0 && server->getSequenceIn() == 0))
+        return;
+    shownAt = server->getSequenceOut();
+    server->restartAckClock(netTime());
+}
+
 void NetHost::handleConfirm(Packet* datagram) {
-    uint32_t id = 0;
-    uint64_t secret = 0;
+    NetAdmission::Ticket ticket;
+    uint64_t nonce = 0;
     UString name;
-    readCredentials(datagram, id, secret);
+    readCredentials(datagram, ticket.id, ticket.secret);
     datagram->doUString(&name, MAX_PLAYER_NAME);
+    doAttempt(datagram, nonce, ticket.slot);
     if (datagram->hasError() || !trailerIntact(datagram))
         return;
-    if (findPeer(datagram->address) || !ticketValid(datagram->address, &id, secret))
+    const NetAddress& from = datagram->address;
+    double now = netTime();
+    // A copy from a client already admitted, or a ticket forged, run out or spent.
+    if (findPeer(from) || !admission.admits(from, nonce, ticket, now))
         return;
-    admitByTicket(datagram->address, id, secret, name, UNCONFIRMED_AMPLIFICATION * datagram->size);
+    admitByTicket(from, ticket, name, UNCONFIRMED_AMPLIFICATION * datagram->size, now);
 }
 
 void NetHost::readCredentials(Packet* datagram, uint32_t& id, uint64_t& secret) {
@@ -227,25 +227,9 @@ void NetHost::readCredentials(Packet* datagram, uint32_t& id, uint64_t& secret) 
     datagram->doBytes(&secret, SECRET_BYTES);
 }
 
-// --- Traces -------------------------------------------------------------------
-
-bool NetHost::traceRequest(double now) {
-    reportFlood(now);
-    if (tracedRequests < MAX_TRACED_REQUESTS) {
-        ++tracedRequests;
-        return true;
-    }
-    ++untracedRequests;
-    return false;
-}
-
-void NetHost::reportFlood(double now) {
-    if (now < traceSecond + 1.0)
-        return;
-    if (untracedRequests)
-        logTagged(SPECIAL, "%s: %d more connect attempts within a second, not traced.", sideName(), untracedRequests);
-    traceSecond = now;
-    tracedRequests = untracedRequests = 0;
+void NetHost::doAttempt(Packet* p, uint64_t& nonce, uint32_t& slot) {
+    p->doBytes(&nonce, 8);
+    p->doBytes(&slot, 4);
 }
 
 // --- Handshake ----------------------------------------------------------------
@@ -263,12 +247,6 @@ bool NetHost::trailerIntact(Packet* datagram) {
 
 bool NetHost::versionPasses(double v) const { return !(parseDouble(MIN_VERSION) > v + 0.001); }
 
-Node* NetHost::serverAt(const NetAddress& from) {
-    if (bServer || !from.sameEndpoint(dialled))
-        return nullptr;
-    return findPeer(from);
-}
-
 void NetHost::serviceInPacketSpecial(Packet* datagram) {
     if (datagram->getBytesLeft() < 4)
         return;
@@ -277,7 +255,7 @@ void NetHost::serviceInPacketSpecial(Packet* datagram) {
     switch (type) {
     case TYPE_CONNECT:
         if (bServer) {
-            bQuietTrace = !traceRequest(netTime());
+            bQuietTrace = !requestTraces.allow(netTime());
             handleConnect(datagram);
             bQuietTrace = false;
         }
@@ -307,18 +285,24 @@ void NetHost::serviceInPacketSpecial(Packet* datagram) {
 
 void NetHost::handleReject(Packet* datagram) {
     UString message;
-    uint64_t token = 0;
+    NetAdmission::Ticket refused;
+    uint64_t nonce = 0;
     datagram->doUString(&message, -1);
-    datagram->doBytes(&token, 8);
+    datagram->doBytes(&refused.secret, 8);
+    bool withTicket = datagram->getBytesLeft() >= REFUSED_TICKET_BYTES;
+    if (withTicket) {
+        datagram->doBytes(&refused.id, 4);
+        doAttempt(datagram, nonce, refused.slot);
+    }
     if (datagram->hasError() || !trailerIntact(datagram))
         return;
     const NetAddress& from = datagram->address;
+    const uint64_t token = refused.secret;
     if (bServer) {
         // A client refuses an accept before it is a peer; a peer may still take itself back.
-        Node* peer = findPeer(from);
-        if (peer && peer->secret == token)
+        if (Node* peer = credentialed(from, nullptr, token, false))
             removePeer(peer, false);
-        else if (!ticketValid(from, nullptr, token))
+        else if (!withTicket || !admission.valid(from, nonce, refused, netTime()))
             return;
         onConnectionRejected(message);
         return;
@@ -326,10 +310,10 @@ void NetHost::handleReject(Packet* datagram) {
     if (!from.sameEndpoint(dialled))
         return;
     // The refusal of our waiting request, or the server taking back its accept
-    // (it filled up before our first data came): nobody else knows either token.
-    Node* server = findPeer(from);
+    // (it filled up before our confirmation came): nobody else knows either token.
+    Node* server = credentialed(from, nullptr, token, false);
     bool ofRequest = bConnectPending && token == connectNonce;
-    bool ofAccept = server && server->secret == token;
+    bool ofAccept = server != nullptr;
     if (!ofRequest && !ofAccept)
         return;
     bConnectPending = false;
@@ -345,8 +329,8 @@ void NetHost::handleDisconnect(Packet* datagram) {
     if (datagram->hasError() || !trailerIntact(datagram))
         return;
     // Only from the peer's exact address, with the connection's secret.
-    Node* peer = findPeerById(id, &datagram->address);
-    if (!peer || !peer->address.sameEndpoint(datagram->address) || peer->secret != secret)
+    Node* peer = credentialed(datagram->address, &id, secret, false);
+    if (!peer)
         return;
     handshakeLog.log(netTime(), SPECIAL, "%s: New DISCONNECT notify from %s", sideName(),
                      datagram->address.toString().c_str());
@@ -354,20 +338,24 @@ void NetHost::handleDisconnect(Packet* datagram) {
 }
 
 void NetHost::handleRetry(Packet* datagram) {
-    uint32_t id = 0;
+    uint32_t sequence = 0;
     uint64_t secret = 0;
-    readCredentials(datagram, id, secret);
-    if (datagram->hasError() || datagram->getBytesLeft() != 0)
+    datagram->doBytes(&sequence, 4);
+    datagram->doBytes(&secret, SECRET_BYTES);
+    // The checksum is not optional here: a damaged sequence number would turn
+    // a late Retry into a fresh one.
+    if (datagram->hasError() || datagram->getBytesLeft() != 4 || !trailerIntact(datagram))
         return;
-    // The server no longer knows us (a restart, or our ticket ran out first):
-    // it echoes what only our own data carried, and we ask again at once.
-    Node* server = serverAt(datagram->address);
-    if (!server || id != hostUID || secret != server->secret)
+    // It echoes what only our own data carried. Until the server has shown
+    // that it holds us, our confirmation is merely on its way or lost (and
+    // goes again); a Retry of what we sent before then is such late news.
+    Node* server = credentialed(datagram->address, nullptr, secret, false);
+    if (!server || shownAt < 0 || int32_t(sequence) <= shownAt)
         return;
-    handshakeLog.log(netTime(), "NetHost", "%s: the server at %s no longer knows us; asking again.", sideName(),
+    handshakeLog.log(netTime(), "NetHost", "%s: the server at %s no longer knows us (it restarted or dropped us).", sideName(),
                      datagram->address.toString().c_str());
+    onConnectionRejected(SERVER_RESTARTED);
     removePeer(server, false);
-    sendConnectRequest(dialled);
 }
 
 UString NetHost::refusalOf(const UString& theirGame, double theirVersion) {
@@ -418,14 +406,16 @@ void NetHost::handleConnect(Packet* datagram) {
 void NetHost::handleAccept(Packet* datagram) {
     UString theirGame;
     double theirVersion = 0.0;
-    uint32_t serverUID = 0, assignedUID = 0;
-    uint64_t nonce = 0, secret = 0;
+    uint32_t serverUID = 0;
+    NetAdmission::Ticket ticket;
+    uint64_t nonce = 0;
     datagram->doUString(&theirGame, MAX_GAME_NAME);
     datagram->doDouble(&theirVersion);
     datagram->doBytes(&serverUID, 4);
-    datagram->doBytes(&assignedUID, 4);
+    datagram->doBytes(&ticket.id, 4);
     datagram->doBytes(&nonce, 8);
-    datagram->doBytes(&secret, SECRET_BYTES);
+    datagram->doBytes(&ticket.secret, SECRET_BYTES);
+    datagram->doBytes(&ticket.slot, 4);
     if (datagram->hasError() || !trailerIntact(datagram))
         return;
     // Only the server we dialled, answering the request we are waiting on.
@@ -442,8 +432,8 @@ void NetHost::handleAccept(Packet* datagram) {
     }
     bConnectPending = false;
     if (theirGame.find(GAME_FAMILY) < 0) {
-        sendReject(datagram->address, text(Language::STR_ERRORINCOMPATIBLEGAME, "Incompatible game."), secret,
-                   UNCONFIRMED_AMPLIFICATION * datagram->size);
+        sendReject(datagram->address, text(Language::STR_ERRORINCOMPATIBLEGAME, "Incompatible game."), ticket.secret,
+                   UNCONFIRMED_AMPLIFICATION * datagram->size, &ticket);
         return;
     }
     if (!versionPasses(theirVersion)) {
@@ -453,10 +443,11 @@ void NetHost::handleAccept(Packet* datagram) {
         return;
     }
     Node* peer = addPeer(datagram, "ServerPlayer"); // the address we asked: it receives
-    peer->nodeUID = serverUID;
-    peer->secret = secret;
-    hostUID = assignedUID;
+    peer->identify(serverUID, ticket.secret);
+    hostUID = ticket.id;
+    ticketSlot = ticket.slot;
     acceptedAt = netTime();
+    shownAt = -1;
     sendConfirm(peer);
     onPeerConnected(peer);
 }

@@ -120,6 +120,14 @@ void NetRole::onPeerConnected(Node* peer) {
         sendSnapshot(peer);
 }
 
+void NetRole::onConnectionRejected(const UString& message) {
+    // A server is only told that a client refused it.
+    if (isServer())
+        return;
+    refusal = message;
+    quitReason = QUIT_DISCONNECTED;
+}
+
 // --- The object map -------------------------------------------------------------
 
 void NetRole::registerObject(PlimBase* o, int uid) {
@@ -218,6 +226,8 @@ void NetRole::dumpObjectMap() {
 }
 
 UString NetRole::getStatusText() const {
+    if (quitReason == QUIT_DISCONNECTED && !refusal.isEmpty())
+        return refusal;
     int id = Language::STR_QUITUNKNOWN;
     const char* english = "Quit for an unknown reason.";
     switch (quitReason) {
@@ -302,12 +312,12 @@ void NetRole::renderDebugInfo(V3 origin, TextPrinter* font) {
     line(20, formatString("--- %d NODES ---", getPeerCount()));
     for (BasicLink* l = getPeers().firstChild; l; l = l->next) {
         Node* peer = static_cast<Node*>(l);
-        line(10, formatString("nodeUID: %08x (%s) ping: %.3lf", peer->nodeUID, peer->address.toString().c_str(),
-                              peer->ping));
-        line(10, formatString("  -- sequenceIn %d", peer->sequenceIn));
-        line(10, formatString("  -- outQunacked %d", static_cast<int>(peer->outQueue.getNumChildren())));
-        line(10, formatString("  -- inQarrived %d", static_cast<int>(peer->inQueue.getNumChildren())));
-        line(10, formatString("  -- inQcontiguous %d", static_cast<int>(peer->contiguousQueue.getNumChildren())));
+        line(10, formatString("nodeUID: %08x (%s) ping: %.3lf", peer->getUID(),
+                              peer->getAddress().toString().c_str(), peer->getPing()));
+        line(10, formatString("  -- sequenceIn %d", peer->getSequenceIn()));
+        line(10, formatString("  -- outQunacked %d", static_cast<int>(peer->getOutQueue().getNumChildren())));
+        line(10, formatString("  -- inQarrived %d", static_cast<int>(peer->getInQueue().getNumChildren())));
+        line(10, formatString("  -- inQcontiguous %d", static_cast<int>(peer->getContiguousQueue().getNumChildren())));
         line(10, formatString("  -- inQready %d", static_cast<int>(getReadyCount())));
     }
     line(20, "OUTGOING RPCs");

@@ -47,6 +47,8 @@ public:
     void flushGlobalState() override;
     // On the server a new peer gets a snapshot of its own.
     void onPeerConnected(Node* peer) override;
+    // On a client a refusal ends the connection, and its reason is the status text.
+    void onConnectionRejected(const UString& message) override;
 
     virtual void renderDebugInfo(V3 origin, TextPrinter* font);
     virtual void processCommand(Packet* packet, int command);
@@ -96,6 +98,8 @@ public:
     int32_t rpcCountsLast[RPCCOUNT] = {};
 
 private:
+    // Why the server refused or ended a client's connection, as it said.
+    UString refusal;
     // Where a full snapshot packet goes instead of outPacket's peers.
     struct Sink {
         Packet* packet = nullptr;

@@ -284,7 +284,7 @@ void NetRole::rejectInput(Packet* packet, const UString& reason) {
         return;
     }
     Node* peer = packet->peer;
-    UString from = peer ? peer->address.toString() : UString("no peer");
+    UString from = peer ? peer->getAddress().toString() : UString("no peer");
     logTagged("processPacket", "Dropped a packet from %s: %s.", from.c_str(), reason.c_str());
     if (peer) {
         for (BasicLink* l = getPeers().firstChild; l; l = l->next)

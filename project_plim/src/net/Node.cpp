@@ -20,10 +20,12 @@ void release(NetHost* host, Packet* piece) {
         delete piece;
 }
 
+bool live(const BasicLink* l) { return !l->bDestroyPending && !l->bSkip; }
+
 // The first child that takes part in walks.
 BasicLink* firstLive(const PlimBase& queue) {
     BasicLink* l = queue.firstChild;
-    while (l && (l->bDestroyPending || l->bSkip))
+    while (l && !live(l))
         l = l->next;
     return l;
 }
@@ -59,6 +61,48 @@ Node::~Node() {
     outQueue.deleteChildren();
     contiguousQueue.deleteChildren();
     inQueue.deleteChildren();
+}
+
+void Node::identify(uint32_t id, uint64_t connectionSecret) {
+    nodeUID = id;
+    secret = connectionSecret;
+}
+
+bool Node::holdsCredentials(const NetAddress& from, const uint32_t* id, uint64_t connectionSecret,
+                            bool anyPort) const {
+    if (!live(this) || secret != connectionSecret || (id && *id != nodeUID))
+        return false;
+    return anyPort ? address.getIP() == from.getIP() : address.sameEndpoint(from);
+}
+
+bool Node::plausible(int32_t sequence, int32_t ack) const {
+    return sequence > sequenceIn && sequence - sequenceIn <= NetHost::MAX_SEQUENCE_AHEAD && ack >= 0 &&
+           ack <= sequenceOut;
+}
+
+void Node::noteNewest(int32_t sequence) {
+    if (sequence > sequenceNewest)
+        sequenceNewest = sequence;
+}
+
+void Node::takeAcknowledgement(int32_t ack, double now) {
+    if (ack > sequenceAcked)
+        sequenceAcked = ack;
+    processAcks(now);
+}
+
+Packet* Node::oldestOutgoing() const { return asPacket(firstLive(outQueue)); }
+
+void Node::restartSequencesForTest() {
+    while (BasicLink* l = outQueue.firstChild)
+        release(host, asPacket(l));
+    outIndex.clear();
+    queuedAt.clear();
+    inQueue.deleteChildren();
+    contiguousQueue.deleteChildren();
+    contiguousBytes = contiguousPieces = contiguousEnds = 0;
+    askedAt.clear();
+    sequenceIn = sequenceNewest = sequenceOut = sequenceAcked = lastResendRequest = 0;
 }
 
 void Node::addOutgoing(Packet* piece) {
@@ -99,6 +143,11 @@ bool Node::ackOverdue(double now, double timeout) const {
     return firstLive(outQueue) && !queuedAt.empty() && now > queuedAt.front() + timeout;
 }
 
+void Node::restartAckClock(double now) {
+    for (double& queued : queuedAt)
+        queued = std::max(queued, now);
+}
+
 int Node::nextResendRequest() {
     if (!firstLive(inQueue))
         return 0;
@@ -106,7 +155,7 @@ int Node::nextResendRequest() {
     int firstMissing = 0;
     int32_t expected = sequenceIn + 1;
     for (BasicLink* l = inQueue.firstChild; l; l = l->next) {
-        if (l->bDestroyPending || l->bSkip)
+        if (!live(l))
             continue;
         int32_t seq = asPacket(l)->sequence;
         if (seq > expected) {
@@ -132,7 +181,7 @@ int Node::dueResendRequests(int32_t* out, int max) const {
     int count = 0;
     int32_t expected = sequenceIn + 1;
     for (BasicLink* l = inQueue.firstChild; l && count < max; l = l->next) {
-        if (l->bDestroyPending || l->bSkip)
+        if (!live(l))
             continue;
         int32_t seq = asPacket(l)->sequence;
         for (int32_t missing = expected; missing < seq && count < max; ++missing) {
@@ -173,7 +222,7 @@ Packet* Node::findOutgoing(int sequence) {
     if (outIndex.empty())
         return nullptr;
     Packet* piece = indexSlot(sequence);
-    return piece && piece->sequence == sequence && !piece->bDestroyPending && !piece->bSkip ? piece : nullptr;
+    return piece && piece->sequence == sequence && live(piece) ? piece : nullptr;
 }
 
 bool Node::takeResend(double now) {

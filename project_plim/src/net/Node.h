@@ -59,6 +59,9 @@ public:
     // timeout ago: a peer that takes data and never acknowledges it, or
     // acknowledges a piece now and then, would hold it all.
     bool ackOverdue(double now, double timeout) const;
+    // Pieces queued before now count as queued now: the peer could not
+    // acknowledge them before (a server before it admitted us).
+    void restartAckClock(double now);
     // Drops what sequenceAcked covers; the quickest round trip among them moves ping.
     // now: the engine clock, read once by the caller for the whole datagram.
     void processAcks(double now);
@@ -77,13 +80,58 @@ public:
     // a peer joined), never the connection packets' marker.
     static uint32_t randomUID();
 
+    // Who the peer is: the identifier it puts on its datagrams, the secret of
+    // the connection, its address and player name.
+    uint32_t getUID() const { return nodeUID; }
+    uint64_t getSecret() const { return secret; }
+    const NetAddress& getAddress() const { return address; }
+    const UString& getName() const { return name; }
+    // The identifier and secret an accept or a confirmation gave the connection.
+    void identify(uint32_t id, uint64_t connectionSecret);
+    void moveTo(const NetAddress& to) { address = to; }
+    void rename(const UString& to) { name = to; }
+    // Whether a datagram with these credentials is this peer's: its secret,
+    // its identifier when the datagram names one, from its exact address or,
+    // with anyPort, its IP number. Every kind of datagram is checked so.
+    bool holdsCredentials(const NetAddress& from, const uint32_t* id, uint64_t connectionSecret, bool anyPort) const;
+
+    int32_t getSequenceIn() const { return sequenceIn; }
+    int32_t getSequenceOut() const { return sequenceOut; }
+    int32_t getSequenceAcked() const { return sequenceAcked; }
+    int32_t getLastResendRequest() const { return lastResendRequest; }
+    // The number of the next piece sent to the peer.
+    int32_t takeSequenceOut() { return ++sequenceOut; }
+    // Within the window ahead of what came in order, acknowledging only what was sent.
+    bool plausible(int32_t sequence, int32_t ack) const;
+    // Whether a datagram that passed every check may move a client to the
+    // port it came from: only the next piece in order, newer than any before it.
+    bool movesTo(int32_t sequence) const { return sequence == sequenceIn + 1 && sequence > sequenceNewest; }
+    void noteNewest(int32_t sequence);
+    // An acknowledgement that came: drops what it covers (see processAcks).
+    void takeAcknowledgement(int32_t ack, double now);
+    double getPing() const { return ping; }
+    // Negative until the first round trip was measured.
+    double getRoundTrip() const { return roundTrip; }
+    double getLastHeard() const { return lastHeard; }
+    // Set when a packet, joined or still being joined, passed either limit;
+    // the host then removes the peer.
+    bool overflowed() const { return bOverflow; }
+    const PlimBase& getInQueue() const { return inQueue; }
+    const PlimBase& getContiguousQueue() const { return contiguousQueue; }
+    const PlimBase& getOutQueue() const { return outQueue; }
+    // The oldest piece of outQueue that takes part in walks, or null.
+    Packet* oldestOutgoing() const;
+    // Test hook: the connection as if it had carried nothing yet, both ways
+    // (the queues emptied, every sequence number back to 0).
+    void restartSequencesForTest();
+
+private:
     NetHost* host;
     uint32_t nodeUID;
     NetAddress address;
     int32_t sequenceAcked = 0;
     int32_t sequenceIn = 0;
-    // The highest sequence number of any datagram from the peer that passed
-    // every check: only a newer one, next in order, may move a client's port.
+    // The highest sequence number of any datagram from the peer that passed every check.
     int32_t sequenceNewest = 0;
     double ping = 0.25;
     // Smoothed like a TCP round trip and taken from the first measurement on,
@@ -104,8 +152,6 @@ public:
         double time;
     };
     std::vector<AskedAt> askedAt;
-    // Set when a packet, joined or still being joined, passed either limit;
-    // the host then removes the peer.
     bool bOverflow = false;
     // What contiguousQueue holds, kept as pieces come and go, so that a
     // packet is walked only once its last piece is there.
@@ -115,8 +161,6 @@ public:
     // The connection's secret, given by the server's accept: every data
     // datagram and disconnect both ways carries it.
     uint64_t secret = 0;
-
-private:
     // outQueue's pieces by sequence number modulo the ring's size, a power of
     // two grown whenever two pieces would share a slot.
     std::vector<Packet*> outIndex;

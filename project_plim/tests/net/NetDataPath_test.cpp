@@ -96,7 +96,7 @@ void joinOverSockets(RecordingHost& server, RecordingHost& client) {
         if (i % 50 == 0 && client.getPeerCount() == 0)
             client.sendConnectRequest(server.getConnection()->address);
         RecordingHost::exchange(server, client);
-        if (client.getPeerCount() == 1 && firstPeer(client)->sequenceOut == 0)
+        if (client.getPeerCount() == 1 && firstPeer(client)->getSequenceOut() == 0)
             say(client, "hello");
         usleep(1000);
     }
@@ -115,21 +115,19 @@ protected:
         toClient = firstPeer(*server);
         toServer = firstPeer(*client);
         // The cases count sequence numbers from a connection that has carried nothing yet.
-        toServer->sequenceAcked = toServer->sequenceOut; // what the join sent leaves as acknowledged
-        toServer->processAcks();
-        toClient->sequenceIn = toClient->sequenceNewest = 0;
-        toServer->sequenceOut = toServer->sequenceAcked = 0;
+        toServer->restartSequencesForTest();
+        toClient->restartSequencesForTest();
         server->received.clear();
     }
-    uint64_t secret() const { return toClient->secret; }
+    uint64_t secret() const { return toClient->getSecret(); }
     // Sends a packet from the server and returns its datagrams (kept in outQueue).
     std::vector<Packet*> serverSends(const std::string& bytes) {
-        BasicLink* before = toClient->outQueue.lastChild;
+        BasicLink* before = toClient->getOutQueue().lastChild;
         Packet* p = packetOf(bytes);
         server->sendToAll(p);
         delete p;
         std::vector<Packet*> sent;
-        for (BasicLink* l = before ? before->next : toClient->outQueue.firstChild; l; l = l->next)
+        for (BasicLink* l = before ? before->next : toClient->getOutQueue().firstChild; l; l = l->next)
             sent.push_back(static_cast<Packet*>(l));
         return sent;
     }
@@ -171,7 +169,7 @@ TEST_F(DataPathTest, PacketsAreCutIntoEqualPiecesAndJoinedAgain) {
     }
     RecordingHost::exchange(*server, *client);
     EXPECT_EQ(client->received, sent);
-    EXPECT_EQ(toServer->sequenceIn, 9);
+    EXPECT_EQ(toServer->getSequenceIn(), 9);
 }
 
 TEST_F(DataPathTest, WireFormOfOnePiece) {
@@ -179,12 +177,12 @@ TEST_F(DataPathTest, WireFormOfOnePiece) {
     host.setHostUID(0x01020304);
     Packet from;
     Node* peer = host.addPeer(&from, "peer");
-    peer->secret = 0x1122334455667788ull;
+    peer->identify(peer->getUID(), 0x1122334455667788ull);
     Packet* p = packetOf("abc");
     host.sendToPeer(p, peer);
     delete p;
-    ASSERT_EQ(peer->outQueue.getNumChildren(), 1u);
-    EXPECT_EQ(bytesOf(static_cast<Packet*>(peer->outQueue.firstChild)),
+    ASSERT_EQ(peer->getOutQueue().getNumChildren(), 1u);
+    EXPECT_EQ(bytesOf(static_cast<Packet*>(peer->getOutQueue().firstChild)),
               (Bytes{0x04, 0x03, 0x02, 0x01, 0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11, 0x01, 0x02, 0x00, 0x03,
                      0xD8, 0x40, 0xFC, 0x6D, 0x61, 0x62, 0x63}));
 }
@@ -197,7 +195,7 @@ TEST_F(DataPathTest, PiecesOutOfOrderDuplicatesAndLateCopies) {
     EXPECT_EQ(client->getReadyCount(), 0u);
     toClientDirect(d[2]);
     toClientDirect(d[2]);
-    EXPECT_EQ(toServer->inQueue.getNumChildren(), 1u);
+    EXPECT_EQ(toServer->getInQueue().getNumChildren(), 1u);
     EXPECT_EQ(clientStats()->outOfOrder, 0);
     toClientDirect(d[1]);
     EXPECT_EQ(clientStats()->outOfOrder, 1);
@@ -205,37 +203,39 @@ TEST_F(DataPathTest, PiecesOutOfOrderDuplicatesAndLateCopies) {
     toClientDirect(d[0]);
     client->update();
     EXPECT_EQ(client->received, std::vector<std::string>{pattern(1024)});
-    EXPECT_EQ(toServer->sequenceIn, 3);
+    EXPECT_EQ(toServer->getSequenceIn(), 3);
 }
 
 TEST_F(DataPathTest, ResendRequestsCycleThroughTheGaps) {
     Node* node = toServer;
-    node->sequenceIn = 2;
-    for (int seq : {4, 6}) {
+    auto arrives = [&](int seq) {
         Packet* piece = new Packet(Packet::FLAG_FILTER1, 0);
         piece->sequence = seq;
-        node->inQueue.addChild(piece);
-    }
+        node->newIncoming(piece, netTime());
+    };
+    for (int seq : {1, 2, 4, 6})
+        arrives(seq);
+    ASSERT_EQ(node->getSequenceIn(), 2);
     std::vector<int> asked;
     for (int i = 0; i < 4; ++i)
         asked.push_back(node->nextResendRequest());
     EXPECT_EQ(asked, (std::vector<int>{3, 5, 3, 5}));
-    node->inQueue.deleteChildren();
+    for (int seq : {3, 5})
+        arrives(seq);
     EXPECT_EQ(node->nextResendRequest(), 0);
-    EXPECT_EQ(node->lastResendRequest, 5);
+    EXPECT_EQ(node->getLastResendRequest(), 5);
 }
 
 TEST_F(DataPathTest, PingFollowsTheQuickestAcknowledgedPiece) {
     for (double age : {0.1, 0.3}) {
         Packet* piece = new Packet(Packet::FLAG_FILTER1, 0);
-        piece->sequence = ++toClient->sequenceOut;
+        piece->sequence = toClient->takeSequenceOut();
         piece->time = netTime() - age;
         toClient->addOutgoing(piece);
     }
-    toClient->sequenceAcked = 2;
-    toClient->processAcks();
-    EXPECT_NEAR(toClient->ping, 0.235, 1e-12);
-    EXPECT_EQ(toClient->outQueue.getNumChildren(), 0u);
+    toClient->takeAcknowledgement(2, netTime());
+    EXPECT_NEAR(toClient->getPing(), 0.235, 1e-12);
+    EXPECT_EQ(toClient->getOutQueue().getNumChildren(), 0u);
 }
 
 TEST_F(DataPathTest, LostPieceIsAskedForAndSentAgainOnceNotTooRecent) {
@@ -246,13 +246,13 @@ TEST_F(DataPathTest, LostPieceIsAskedForAndSentAgainOnceNotTooRecent) {
     toClientDirect(d[2]);
     Packet* reply = packetOf("r");
     client->sendToAll(reply);
-    EXPECT_EQ(parse(static_cast<Packet*>(toServer->outQueue.lastChild)).request, 2);
+    EXPECT_EQ(parse(static_cast<Packet*>(toServer->getOutQueue().lastChild)).request, 2);
     server->update();
     NetStats* stats = server->getConnection()->getStats();
     EXPECT_EQ(stats->resendRequests, 1);
     EXPECT_EQ(stats->resends, 0); // asked within half a round trip of its sending
-    EXPECT_EQ(toClient->sequenceAcked, 1);
-    EXPECT_EQ(toClient->outQueue.getNumChildren(), 2u);
+    EXPECT_EQ(toClient->getSequenceAcked(), 1);
+    EXPECT_EQ(toClient->getOutQueue().getNumChildren(), 2u);
 
     net.advance(0.4); // a missing piece is asked for again after 1.5 round trips
     client->sendToAll(reply);
@@ -275,29 +275,29 @@ TEST_F(DataPathTest, SeveralGapsAskedAtOnceAndTheOldestPieceSentAgainWhenOverdue
     toClientDirect(d[0]);
     client->sendToAll(reply);
     server->update();
-    EXPECT_EQ(toClient->roundTrip, 0.0); // measured at once, while ping leaves 0.25 s slowly
-    EXPECT_NEAR(toClient->ping, 0.225, 1e-12);
+    EXPECT_EQ(toClient->getRoundTrip(), 0.0); // measured at once, while ping leaves 0.25 s slowly
+    EXPECT_NEAR(toClient->getPing(), 0.225, 1e-12);
 
     for (size_t i : {2, 4, 6})
         toClientDirect(d[i]);
     net.advance(0.1);
     client->sendToAll(reply);
     // The last piece is missing too, but nothing after it shows that yet.
-    EXPECT_EQ(parse(static_cast<Packet*>(toServer->outQueue.lastChild)).requests, (std::vector<int>{2, 4, 6}));
+    EXPECT_EQ(parse(static_cast<Packet*>(toServer->getOutQueue().lastChild)).requests, (std::vector<int>{2, 4, 6}));
     client->sendToAll(reply);
-    EXPECT_TRUE(parse(static_cast<Packet*>(toServer->outQueue.lastChild)).requests.empty()); // asked just now
+    EXPECT_TRUE(parse(static_cast<Packet*>(toServer->getOutQueue().lastChild)).requests.empty()); // asked just now
     server->update();
     NetStats* stats = server->getConnection()->getStats();
     EXPECT_EQ(stats->resendRequests, 3);
     EXPECT_EQ(stats->resends, 3);
     client->update();
-    EXPECT_EQ(toServer->sequenceIn, 7);
+    EXPECT_EQ(toServer->getSequenceIn(), 7);
 
     // No request can name the last piece: being older than two round trips
     // and a margin, it goes again with the next update, and again only after that.
     client->sendToAll(reply);
     server->update();
-    EXPECT_EQ(toClient->sequenceAcked, 7);
+    EXPECT_EQ(toClient->getSequenceAcked(), 7);
     EXPECT_EQ(stats->resends, 4);
     server->update();
     EXPECT_EQ(stats->resends, 4);
@@ -319,7 +319,7 @@ TEST_F(DataPathTest, NewPiecesKeepAPeerAliveButJunkDoesNot) {
         server->update();
     }
     EXPECT_EQ(server->getPeerCount(), 1);
-    EXPECT_EQ(toClient->sequenceIn, 0);
+    EXPECT_EQ(toClient->getSequenceIn(), 0);
 
     // Damaged datagrams, copies of held pieces and stale ones prove nothing.
     Bytes damaged = dataDatagram(id, secret(), 10, false, 0, {"damaged"});
@@ -346,8 +346,8 @@ TEST_F(DataPathTest, DamagedDatagramsAreDroppedWhole) {
             bad[i] ^= uint8_t(1 << bit);
             toClientDirect(bad);
         }
-    EXPECT_EQ(toServer->sequenceIn, 0);
-    EXPECT_EQ(toServer->inQueue.getNumChildren(), 0u);
+    EXPECT_EQ(toServer->getSequenceIn(), 0);
+    EXPECT_EQ(toServer->getInQueue().getNumChildren(), 0u);
     // A few a second are logged.
     EXPECT_GE(net.log().findPrefix("serviceInPacketNormal(): WARNING: received corrupt packet contents "
                                    "(from=127.0.0.1:1, sequence="),
@@ -362,10 +362,10 @@ TEST_F(DataPathTest, DamagedDatagramsAreDroppedWhole) {
     toClientDirect(dataDatagram(id, secret(), 1, false, 5, {"ack beyond what was sent"}));
     toClientDirect(dataDatagram(id, secret(), 4097, false, 0, {"too far ahead"}));
     toClientDirect(dataDatagram(id, secret(), 1, false, 0, {std::string(NetHost::MAX_PIECE + 1, 'x')}));
-    EXPECT_EQ(toServer->sequenceIn, 0);
-    EXPECT_EQ(toServer->inQueue.getNumChildren(), 0u);
+    EXPECT_EQ(toServer->getSequenceIn(), 0);
+    EXPECT_EQ(toServer->getInQueue().getNumChildren(), 0u);
     toClientDirect(dataDatagram(id, secret(), 4096, false, 0, {"far but kept"}));
-    EXPECT_EQ(toServer->inQueue.getNumChildren(), 1u);
+    EXPECT_EQ(toServer->getInQueue().getNumChildren(), 1u);
 
     toClientDirect(good);
     client->update();
@@ -392,7 +392,7 @@ TEST_F(DataPathTest, EndlessPacketRemovesThePeer) {
     client->sendConnectRequest(server->getConnection()->address);
     RecordingHost::exchange(*server, *client);
     ASSERT_EQ(client->getPeerCount(), 1); // its first datagram below proves the accept
-    uint64_t fresh = firstPeer(*client)->secret;
+    uint64_t fresh = firstPeer(*client)->getSecret();
     for (int seq = 1; seq <= Node::MAX_JOINED_PIECES + 1; ++seq)
         toServerDirect(dataDatagram(client->getHostUID(), fresh, seq, true, 0, {""}), from);
     EXPECT_EQ(server->getPeerCount(), 0);
@@ -401,7 +401,7 @@ TEST_F(DataPathTest, EndlessPacketRemovesThePeer) {
 TEST_F(DataPathTest, PeerPortFollowsItsLatestDatagram) {
     uint32_t id = client->getHostUID();
     toServerDirect(dataDatagram(id, secret(), 1, false, 0, {"moved"}), NetAddress(UString("127.0.0.1"), 777));
-    EXPECT_EQ(toClient->address.toString(), "127.0.0.1:777");
+    EXPECT_EQ(toClient->getAddress().toString(), "127.0.0.1:777");
     toServerDirect(dataDatagram(id, secret(), 2, false, 0, {"other ip"}), NetAddress(UString("10.0.0.1"), 777));
     server->update();
     EXPECT_EQ(server->received, std::vector<std::string>{"moved"});
@@ -423,17 +423,17 @@ TEST_F(DataPathTest, CopiesAndForgeriesFromElsewhereChangeNothingOnlyTheNextNewP
     toServerDirect(dataDatagram(id, secret(), 4000, false, 0, {""}), elsewhere);
     toServerDirect(dataDatagram(id, secret(), 2, false, 0, {"two"}, {1}), elsewhere);
     toServerDirect(dataDatagram(id, secret(), 3, false, 1, {"three"}, {1}), elsewhere);
-    EXPECT_EQ(toClient->address.toString(), home.toString());
-    EXPECT_EQ(toClient->sequenceIn, 1);
-    EXPECT_EQ(toClient->inQueue.getNumChildren(), 1u);
-    EXPECT_EQ(toClient->sequenceAcked, 0);
+    EXPECT_EQ(toClient->getAddress().toString(), home.toString());
+    EXPECT_EQ(toClient->getSequenceIn(), 1);
+    EXPECT_EQ(toClient->getInQueue().getNumChildren(), 1u);
+    EXPECT_EQ(toClient->getSequenceAcked(), 0);
     EXPECT_EQ(stats->resendRequests, 0);
     // From its own address a held number is still welcome, and the next one moves it.
     toServerDirect(dataDatagram(id, secret(), 2, false, 0, {"two"}), home);
     toServerDirect(dataDatagram(id, secret(), 4, false, 0, {"four"}), elsewhere);
-    EXPECT_EQ(toClient->address.toString(), "127.0.0.1:777");
+    EXPECT_EQ(toClient->getAddress().toString(), "127.0.0.1:777");
     toServerDirect(third, home); // now the copy comes from elsewhere
-    EXPECT_EQ(toClient->address.toString(), "127.0.0.1:777");
+    EXPECT_EQ(toClient->getAddress().toString(), "127.0.0.1:777");
     toServerDirect(dataDatagram(id, secret(), 5, false, 0, {"five"}, {1}), elsewhere);
     server->update();
     EXPECT_EQ(server->received, (std::vector<std::string>{"one", "two", "three", "four", "five"}));
@@ -446,8 +446,8 @@ TEST_F(DataPathTest, CopiesAndForgeriesFromElsewhereChangeNothingOnlyTheNextNewP
         client->servicePacket(forged);
         delete forged;
     }
-    EXPECT_EQ(toServer->sequenceIn, 0);
-    EXPECT_EQ(toServer->inQueue.getNumChildren(), 0u);
+    EXPECT_EQ(toServer->getSequenceIn(), 0);
+    EXPECT_EQ(toServer->getInQueue().getNumChildren(), 0u);
 }
 
 TEST(DataPathSockets, WholePacketsCrossRealSocketsWhileAPeerSendsOversizedPieces) {
@@ -467,7 +467,7 @@ TEST(DataPathSockets, WholePacketsCrossRealSocketsWhileAPeerSendsOversizedPieces
     for (int i = 1; i <= ahead + 1 && grown <= allowedKB; ++i) {
         int seq = i <= ahead ? 2 + i : 2; // after its hello
         d.reset();
-        writeDatagram(d, hostile.getHostUID(), firstPeer(hostile)->secret, seq, seq != ahead + 2, 0, piece);
+        writeDatagram(d, hostile.getHostUID(), firstPeer(hostile)->getSecret(), seq, seq != ahead + 2, 0, piece);
         hostile.getConnection()->sendRaw(&d, server.getConnection()->address);
         server.update();
         if (i % 256 == 0 || i > ahead) // stops early where they are kept
@@ -497,7 +497,7 @@ TEST(DataPathSockets, AFloodingPeerThatNeverAcknowledgesIsHeldToItsAllowanceAndD
     server.getConnection()->setSimulation(0.3, 0.0, 0.0);
     honest.getConnection()->setSimulation(0.3, 0.04, 0.0);
     const int ticks = 240, flood = 150; // 12 s at the replication tick, 3,000 datagrams a second
-    int droppedAt = -1, sequence = firstPeer(mute)->sequenceOut, mostForOne = 0, reachedMute = 0;
+    int droppedAt = -1, sequence = firstPeer(mute)->getSequenceOut(), mostForOne = 0, reachedMute = 0;
     auto drainMute = [&](int n = 0) { // read off the wire, never acknowledged
         while (mute.getConnection()->receiveRaw())
             ++n;
@@ -519,7 +519,7 @@ TEST(DataPathSockets, AFloodingPeerThatNeverAcknowledgesIsHeldToItsAllowanceAndD
                 requests.push_back(1 + (i * 32 + k) % (3 * tick + 3));
             d.reset();
             // One new piece a tick keeps it alive; the rest are copies of it.
-            writeDatagram(d, mute.getHostUID(), firstPeer(mute)->secret, i == 0 ? ++sequence : sequence, false, 0, {""}, requests);
+            writeDatagram(d, mute.getHostUID(), firstPeer(mute)->getSecret(), i == 0 ? ++sequence : sequence, false, 0, {""}, requests);
             mute.getConnection()->sendRaw(&d, server.getConnection()->address);
             server.update();
             int reached = drainMute();

@@ -69,9 +69,9 @@ TEST_F(NetHostTest, ConnectAcceptAndIdentifiers) {
     Node* onClient = firstPeer(*client);
     EXPECT_EQ(server->events, Lines{"connected peer"});
     EXPECT_EQ(client->events, Lines{"connected ServerPlayer"});
-    EXPECT_EQ(onClient->nodeUID, server->getHostUID());
-    EXPECT_EQ(client->getHostUID(), onServer->nodeUID);
-    EXPECT_EQ(onServer->address.toString(), "127.0.0.1:2");
+    EXPECT_EQ(onClient->getUID(), server->getHostUID());
+    EXPECT_EQ(client->getHostUID(), onServer->getUID());
+    EXPECT_EQ(onServer->getAddress().toString(), "127.0.0.1:2");
     Random::seed(1); // identifiers come from the system, not from the program's seeded sequence
     uint32_t first = Node::randomUID();
     Random::seed(1);
@@ -123,9 +123,9 @@ TEST_F(NetHostTest, RepeatedConnectGetsTheSameAcceptUntilThePeerSpeaks) {
     delete hello;
     server->update();
     EXPECT_EQ(server->events, Lines{"connected peer"});
-    EXPECT_EQ(client->getHostUID(), firstPeer(*server)->nodeUID);
-    EXPECT_EQ(firstPeer(*client)->secret, firstPeer(*server)->secret);
-    ASSERT_EQ(firstPeer(*server)->sequenceIn, 1);
+    EXPECT_EQ(client->getHostUID(), firstPeer(*server)->getUID());
+    EXPECT_EQ(firstPeer(*client)->getSecret(), firstPeer(*server)->getSecret());
+    ASSERT_EQ(firstPeer(*server)->getSequenceIn(), 1);
     EXPECT_EQ(acceptBytes(), ""); // it has spoken: no answer
     EXPECT_EQ(server->getPeerCount(), 1);
 }
@@ -180,7 +180,7 @@ TEST_F(NetHostTest, NamesGetNumbersUpToFifteen) {
     server->addPeer(&from, "");
     Lines names;
     for (BasicLink* l = server->getPeers().firstChild; l; l = l->next)
-        names.push_back(static_cast<Node*>(l)->name.c_str());
+        names.push_back(static_cast<Node*>(l)->getName().c_str());
     Lines expected{"Bob"};
     for (int i = 1; i <= 15; ++i)
         expected.push_back("Bob-" + std::to_string(i));
@@ -192,7 +192,7 @@ TEST_F(NetHostTest, NamesGetNumbersUpToFifteen) {
 
 TEST_F(NetHostTest, DisconnectAndRejectCountOnlyFromTheExactAddressWithTheSecret) {
     connect(*client);
-    uint64_t secret = firstPeer(*server)->secret;
+    uint64_t secret = firstPeer(*server)->getSecret();
     auto disconnect = [](NetHost& to, uint32_t id, const NetAddress& from, const uint64_t* secret) {
         Packet* p = connectionPacket(NetHost::TYPE_DISCONNECT, from);
         p->doBytes(&id, 4);
@@ -255,6 +255,14 @@ TEST_F(NetHostTest, SilentPeerIsDroppedAfterTheTimeout) {
     client->removePeer(firstPeer(*client), false);
     connect(*client);
     EXPECT_EQ(server->getPeerCount(), 1);
+}
+
+TEST_F(NetHostTest, NamesFromOutsideAreLoggedEscaped) {
+    RecordingHost odd(false, "Corvana2demo", 2.6, "\x1b[2JBob\xff");
+    connect(odd);
+    net.advance(server->getTimeout() + 0.1);
+    server->update(); // drops it
+    EXPECT_GE(net.log().findPrefix("NetHost(): SERVER: dropped client \\x1b[2JBob\\xff (127.0.0.1:"), 0);
 }
 
 TEST_F(NetHostTest, MalformedConnectionPacketsAreDropped) {

@@ -168,7 +168,7 @@ TEST_F(NetRoleMatchTest, NoPacketPassesTheLimit) {
     // About 75,000 bytes of SPAWNOBJ in one tick leave in two packets.
     const int count = 60000;
     Node* peer = static_cast<Node*>(server->getPeers().firstChild);
-    int before = peer->sequenceOut;
+    int before = peer->getSequenceOut();
     onServer([&] {
         for (int i = 0; i < count; ++i) {
             PlimBase* o = new PlimBase();
@@ -178,12 +178,12 @@ TEST_F(NetRoleMatchTest, NoPacketPassesTheLimit) {
     });
     // Every commands packet is cut into pieces of at most 512 bytes, with
     // 129 for 65,536 bytes; the first one is sent when the limit is reached.
-    EXPECT_GT(peer->sequenceOut - before, 0);
+    EXPECT_GT(peer->getSequenceOut() - before, 0);
     EXPECT_LE(server->outPacket.getLength(), NetRole::MAX_PACKET);
-    int firstPieces = peer->sequenceOut - before;
+    int firstPieces = peer->getSequenceOut() - before;
     EXPECT_LE(firstPieces, 129);
     run(1);
-    EXPECT_GT(peer->sequenceOut - before, 129);
+    EXPECT_GT(peer->getSequenceOut() - before, 129);
     EXPECT_LT(server->outPacket.getLength(), 1);
     run(20);
     EXPECT_EQ(client->objectMap.size(), server->objectMap.size());

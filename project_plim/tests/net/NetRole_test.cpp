@@ -154,6 +154,15 @@ TEST_F(NetRoleTest, QuitReasonsHaveTheirTexts) {
         server->quitReason = t.first;
         EXPECT_EQ(server->getStatusText(), UString(t.second)) << t.first;
     }
+    // A client is told why the server refused it or took its accept back; a
+    // server told that a client refused it plays on.
+    client.reset(makeRole(false));
+    for (NetRole* role : {server.get(), client.get()}) {
+        role->quitReason = 0;
+        role->onConnectionRejected("Server is full.");
+    }
+    EXPECT_EQ(server->quitReason, 0);
+    EXPECT_EQ(client->getStatusText(), UString("Server is full."));
 }
 
 TEST_F(NetRoleTest, CommandsShareBitBytesAndSnapshotsGoInUidOrder) {

@@ -9,10 +9,10 @@ RecordingHost::RecordingHost(bool server, const char* game, double version, cons
     setMaxPeers(8);
 }
 
-void RecordingHost::onPeerConnected(Node* peer) { events.push_back(std::string("connected ") + peer->name.c_str()); }
+void RecordingHost::onPeerConnected(Node* peer) { events.push_back(std::string("connected ") + peer->getName().c_str()); }
 
 void RecordingHost::onPeerDisconnected(Node* peer) {
-    events.push_back(std::string("disconnected ") + peer->name.c_str());
+    events.push_back(std::string("disconnected ") + peer->getName().c_str());
 }
 
 void RecordingHost::processPacket(Packet* packet) {

@@ -93,7 +93,7 @@ void WorldMirror::seedIfNewPeers() {
     bool fresh = passes == 0;
     std::set<uint32_t> now;
     for (BasicLink* l = role->getPeers().firstChild; l; l = l->next) {
-        uint32_t id = static_cast<Node*>(l)->nodeUID;
+        uint32_t id = static_cast<Node*>(l)->getUID();
         now.insert(id);
         fresh = fresh || !knownPeers.count(id);
     }

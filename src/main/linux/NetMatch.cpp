@@ -10,9 +10,11 @@
 // the end call; every side prints "hash %016llx objects %d" on executing it.
 // Other lines: "listening on port P", "connected after S s" (from the first
 // connect request, on the engine clock), and the role's status text
-// when it ends ("Playback finished.", "Disconnected from server.").
+// when it ends ("Playback finished.", "Disconnected from server.", or the
+// server's reason: "Server is full.", "The server restarted or dropped this
+// connection.").
 // Exit status: 0 when the side saw the end (or a playback finished), 1 when
-// the connection broke, 2 on a usage error, 3 on a time-out.
+// the connection broke or was refused, 2 on a usage error, 3 on a time-out.
 #include "ArgumentNumber.h"
 #include "app/ContextManager.h"
 #include "DogfightScenario.h"
@@ -21,6 +23,7 @@
 #include "core/Plim.h"
 #include "util/PlimUtil.h"
 #include "core/TimeKeeper.h"
+#include "files/PrintableText.h"
 #include "net/MirrorRoot.h"
 #include "net/NetConnection.h"
 #include "net/NetMirrorClasses.h"
@@ -262,9 +265,10 @@ int runClient(const Options& o, MatchHarness& harness) {
             printEnd(root);
             return 0;
         }
-        if (joined && (role->quitReason != 0 || role->getPeerCount() == 0)) {
+        if (role->quitReason != 0 || (joined && role->getPeerCount() == 0)) {
             if (role->quitReason == 0) role->quitReason = NetRole::QUIT_DISCONNECTED;
-            printf("%s\n", role->getStatusText().c_str());
+            // A refusal's text comes from the server.
+            printf("%s\n", printableText(role->getStatusText()).c_str());
             return 1;
         }
         if (!joined && now - start > CONNECT_TIMEOUT) {

@@ -15,6 +15,7 @@
 #include "ArgumentNumber.h"
 #include "core/Plim.h"
 #include "core/TimeKeeper.h"
+#include "files/PrintableText.h"
 #include "net/NetConnection.h"
 #include "net/NetHost.h"
 #include "net/NetTime.h"
@@ -145,18 +146,18 @@ public:
     }
 
     void onPeerConnected(Node* peer) override {
-        printf("connected %s (%s)", peer->address.toString().c_str(), peer->name.c_str());
+        printf("connected %s (%s)", peer->getAddress().toString().c_str(), printableText(peer->getName()).c_str());
         if (!options.server)
             printf(" after %d requests", connectRequests);
         printf("\n");
         hadPeer = true;
     }
     void onPeerDisconnected(Node* peer) override {
-        printf("disconnected %s\n", peer->address.toString().c_str());
-        lastPing = peer->ping;
+        printf("disconnected %s\n", peer->getAddress().toString().c_str());
+        lastPing = peer->getPing();
     }
     void onConnectionRejected(const UString& message) override {
-        fprintf(stderr, "net-peer: rejected: %s\n", message.c_str());
+        fprintf(stderr, "net-peer: rejected: %s\n", printableText(message).c_str());
         // A server is told when a client refuses it; only a client's own refusal ends the run.
         if (!isServer())
             failed = true;
@@ -274,7 +275,7 @@ int run(const Options& o) {
         if (peer) {
             bool sent = false;
             auto fits = [&](int length) {
-                return peer->sequenceOut - peer->sequenceAcked + piecesFor(length) <= MAX_UNACKED_PIECES;
+                return peer->getSequenceOut() - peer->getSequenceAcked() + piecesFor(length) <= MAX_UNACKED_PIECES;
             };
             while (nextToSend < o.lengths.size() && fits(o.lengths[nextToSend] + 5)) {
                 host.sendFramed(KIND_DATA, uint32_t(nextToSend), o.lengths[nextToSend]);
@@ -286,8 +287,8 @@ int run(const Options& o) {
                 endSent = sent = true;
             }
             if (sent)
-                lastDataSequence = peer->sequenceOut;
-            bool unacked = peer->sequenceAcked < lastDataSequence;
+                lastDataSequence = peer->getSequenceOut();
+            bool unacked = peer->getSequenceAcked() < lastDataSequence;
             bool gaps = peer->resendRequestDue();
             if (!sent && (gaps || host.needReply || (unacked && now - host.lastSend >= PROMPT_INTERVAL) ||
                           now - host.lastSend >= KEEPALIVE_INTERVAL))
@@ -309,7 +310,7 @@ int run(const Options& o) {
         fflush(stdout);
         usleep(useconds_t(o.tickMs) * 1000);
     }
-    printStats(host.getConnection(), host.peer() ? host.peer()->ping : host.lastPing);
+    printStats(host.getConnection(), host.peer() ? host.peer()->getPing() : host.lastPing);
     printf("done sent=%zu received=%u\n", nextToSend, host.received);
     fflush(stdout);
     return status;

@@ -4,9 +4,10 @@
 // either way, may be dropped, duplicated, held back behind later ones
 // (reordered), delayed and have one bit flipped, at the given rates, from a
 // seed (with --keep-order 1 a delay never lets a datagram overtake an earlier
-// one of its direction, as on a path whose delay varies); --drop-first-answers drops the target's first N answers whatever the
-// rates. The counts are printed when the relay stops (SIGINT, SIGTERM or
-// --duration).
+// one of its direction, as on a path whose delay varies). Whatever the rates,
+// --drop-first-answers drops the target's first N answers and --drop-confirms
+// the client's first N confirmations of an accept. The counts are printed when
+// the relay stops (SIGINT, SIGTERM or --duration).
 //
 // As a hostile sender on the same machine, --replay-toward target|client
 // keeps copies of the datagrams it has forwarded to that side and, from
@@ -20,7 +21,7 @@
 //
 //   udp-relay --listen PORT --to HOST:PORT [--seed S] [--drop P] [--duplicate P]
 //             [--reorder P] [--delay-min SECONDS] [--delay-max SECONDS] [--corrupt P]
-//             [--drop-first-answers N] [--duration SECONDS] [--keep-order 0|1]
+//             [--drop-first-answers N] [--drop-confirms N] [--duration SECONDS] [--keep-order 0|1]
 //             [--replay-toward target|client] [--replay-rate N] [--replay-seconds S] [--replay-ports N]
 //             [--forge 0|1] [--flood-rate N]
 //
@@ -55,7 +56,7 @@ const double REORDER_HOLD = 0.025; // later datagrams overtake one held this lon
 const int MAX_DATAGRAM = 65536;
 // The game's connection packets start with this marker; anything else is data.
 const uint8_t MARKER[4] = {0xFB, 0xFC, 0xFD, 0xFE};
-const uint32_t TYPE_CONNECT = 0, TYPE_DISCONNECT = 3;
+const uint32_t TYPE_CONNECT = 0, TYPE_DISCONNECT = 3, TYPE_CONFIRM = 5;
 const uint8_t STRING_MASK = 0x6B; // onto every byte of a string on the wire
 // A forged piece claims a sequence number this far ahead of the traffic.
 const int FORGED_AHEAD = 100;
@@ -66,7 +67,7 @@ const long MAX_SEED = 0xffffffffL;
 const double MAX_SECONDS = 86400.0; // delays, the duration and the replay's length
 const double MAX_RATE = 1e6;        // datagrams a second
 const long MAX_REPLAY_PORTS = 1024;
-const long MAX_DROPPED_ANSWERS = 1000000000L;
+const long MAX_DROPPED = 1000000000L;
 
 volatile sig_atomic_t stopRequested = 0;
 volatile sig_atomic_t replayRequested = 0;
@@ -128,6 +129,14 @@ bool resolve(const std::string& text, sockaddr_in* out) {
 }
 
 bool isConnectionPacket(const uint8_t* bytes, size_t n) { return n >= 4 && memcmp(bytes, MARKER, 4) == 0; }
+
+bool isConfirm(const uint8_t* bytes, size_t n) {
+    uint32_t type = 0;
+    if (n < 8 || !isConnectionPacket(bytes, n))
+        return false;
+    memcpy(&type, bytes + 4, 4);
+    return type == TYPE_CONFIRM;
+}
 
 void putU32(std::vector<uint8_t>& out, uint32_t v) {
     for (int i = 0; i < 4; ++i)
@@ -270,7 +279,7 @@ int usage(const std::string& why) {
     fprintf(stderr, "udp-relay: %s\n", why.c_str());
     fprintf(stderr, "usage: udp-relay --listen PORT --to HOST:PORT [--seed S] [--drop P] [--duplicate P]\n"
                     "                 [--reorder P] [--delay-min S] [--delay-max S] [--corrupt P]\n"
-                    "                 [--drop-first-answers N] [--duration S] [--keep-order 0|1]\n"
+                    "                 [--drop-first-answers N] [--drop-confirms N] [--duration S] [--keep-order 0|1]\n"
                     "                 [--replay-toward target|client] [--replay-rate N] [--replay-seconds S]\n"
                     "                 [--replay-ports N] [--forge 0|1] [--flood-rate N]\n");
     return 2;
@@ -283,7 +292,7 @@ struct Options {
     long seed = 1;
     // Rates from 0 to 1; delays and the duration in seconds (0: until stopped).
     double drop = 0, duplicate = 0, reorder = 0, corrupt = 0, delayMin = 0, delayMax = 0, duration = 0;
-    long dropFirstAnswers = 0;
+    long dropFirstAnswers = 0, dropConfirms = 0;
     bool keepOrder = false;
     int replayToward = -1; // 0: the target, 1: the client
     double replayRate = 2000.0, replaySeconds = 10.0;
@@ -322,7 +331,8 @@ bool readOption(const std::string& name, const char* value, Options& o) {
     if (name == "--delay-min") return N::parseDecimal(value, 0.0, MAX_SECONDS, &o.delayMin);
     if (name == "--delay-max") return N::parseDecimal(value, 0.0, MAX_SECONDS, &o.delayMax);
     if (name == "--duration") return N::parseDecimal(value, 0.0, MAX_SECONDS, &o.duration);
-    if (name == "--drop-first-answers") return N::parse(value, 0, MAX_DROPPED_ANSWERS, &o.dropFirstAnswers);
+    if (name == "--drop-first-answers") return N::parse(value, 0, MAX_DROPPED, &o.dropFirstAnswers);
+    if (name == "--drop-confirms") return N::parse(value, 0, MAX_DROPPED, &o.dropConfirms);
     if (name == "--keep-order") return readSwitch(value, &o.keepOrder);
     if (name == "--replay-toward") return readSide(value, &o.replayToward);
     if (name == "--replay-rate") return N::parseDecimal(value, 0.0, MAX_RATE, &o.replayRate);
@@ -358,6 +368,7 @@ public:
         replayer.seconds = o.replaySeconds;
         replayer.forge = o.forge;
         dropFirstAnswers = o.dropFirstAnswers;
+        dropConfirms = o.dropConfirms;
     }
     ~Relay() {
         if (front >= 0) close(front);
@@ -392,7 +403,7 @@ private:
     std::uniform_real_distribution<double> fraction{0.0, 1.0};
     std::priority_queue<Pending, std::vector<Pending>, std::greater<Pending>> queue;
     Counts counts;
-    long dropFirstAnswers = 0;
+    long dropFirstAnswers = 0, dropConfirms = 0;
     unsigned long order = 0;
     double lastDue[2] = {0.0, 0.0};
     std::vector<uint8_t> buffer = std::vector<uint8_t>(MAX_DATAGRAM);
@@ -471,8 +482,9 @@ void Relay::receiveAt(int side, int socket) {
         }
         if (side == replayer.toward)
             replayer.watch(buffer.data(), size_t(got));
-        if (side == 1 && dropFirstAnswers > 0) {
-            --dropFirstAnswers;
+        long& dropFirst = side == 1 ? dropFirstAnswers : dropConfirms;
+        if (dropFirst > 0 && (side == 1 || isConfirm(buffer.data(), size_t(got)))) {
+            --dropFirst;
             ++counts.dropped;
             continue;
         }

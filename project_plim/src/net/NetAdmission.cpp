@@ -1,0 +1,74 @@
+#include "NetAdmission.h"
+
+#include "SipHash.h"
+#include "SystemRandom.h"
+#include "Node.h"
+
+#include <cstring>
+
+namespace {
+// What the hash takes: address, port, nonce, slot and which half of the ticket.
+enum { INPUT_BYTES = 4 + 2 + 8 + 4 + 1, PURPOSE_AT = INPUT_BYTES - 1 };
+enum : uint8_t { FOR_SECRET = 0, FOR_ID = 1 };
+} // namespace
+
+NetAdmission::NetAdmission() { SystemRandom::fill(key, sizeof key); }
+
+uint32_t NetAdmission::slotAt(double now) { return uint32_t(now / SLOT_SECONDS); }
+
+double NetAdmission::endOf(const Ticket& ticket) { return (double(ticket.slot) + LATER_SLOTS + 1) * SLOT_SECONDS; }
+
+NetAdmission::Ticket NetAdmission::ticketFor(const NetAddress& address, uint64_t nonce, uint32_t slot) const {
+    uint8_t input[INPUT_BYTES];
+    uint32_t ip = address.getIP();
+    uint16_t port = address.getPort();
+    memcpy(input, &ip, 4);
+    memcpy(input + 4, &port, 2);
+    memcpy(input + 6, &nonce, 8);
+    memcpy(input + 14, &slot, 4);
+    Ticket ticket;
+    ticket.slot = slot;
+    input[PURPOSE_AT] = FOR_SECRET;
+    ticket.secret = SipHash::hash(key, input, sizeof input);
+    input[PURPOSE_AT] = FOR_ID;
+    ticket.id = uint32_t(SipHash::hash(key, input, sizeof input));
+    if (ticket.id == Node::CONNECTION_MARKER)
+        ticket.id ^= 1;
+    return ticket;
+}
+
+NetAdmission::Ticket NetAdmission::issue(const NetAddress& to, uint64_t nonce, double now) const {
+    return ticketFor(to, nonce, slotAt(now));
+}
+
+bool NetAdmission::valid(const NetAddress& from, uint64_t nonce, const Ticket& ticket, double now) const {
+    // The slot first: a ticket out of time costs no hash.
+    uint32_t slot = slotAt(now);
+    if (ticket.slot > slot || slot - ticket.slot > LATER_SLOTS)
+        return false;
+    Ticket expected = ticketFor(from, nonce, ticket.slot);
+    return expected.secret == ticket.secret && expected.id == ticket.id;
+}
+
+bool NetAdmission::admits(const NetAddress& from, uint64_t nonce, const Ticket& ticket, double now) {
+    if (!valid(from, nonce, ticket, now))
+        return false;
+    forgetExpired(now);
+    return spent.count(ticket.secret) == 0;
+}
+
+bool NetAdmission::spend(const Ticket& ticket, double now) {
+    forgetExpired(now);
+    if (spent.size() >= MAX_SPENT)
+        return false;
+    if (spent.insert(ticket.secret).second)
+        expiries.push(Expiry(endOf(ticket), ticket.secret));
+    return true;
+}
+
+void NetAdmission::forgetExpired(double now) {
+    while (!expiries.empty() && expiries.top().first <= now) {
+        spent.erase(expiries.top().second);
+        expiries.pop();
+    }
+}
