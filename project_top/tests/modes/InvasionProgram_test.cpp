@@ -63,9 +63,7 @@ TEST_F(InvasionProgram, StartGameInvasionStartPlayThenEscapeYesBackToTheRulesPag
     ProgramPath path(20.0);
     ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "ann"));
 
-    ASSERT_NO_FATAL_FAILURE(path.pickGameType("invasion"));
-    ASSERT_TRUE(path.waitFor("ContextRulesCampaign")) << path.run.read("screen");
-    ASSERT_TRUE(path.click("start")) << path.run.read("screen");
+    ASSERT_NO_FATAL_FAILURE(path.startMatch("invasion", "ContextRulesCampaign"));
 
     // The hint pages (help is on by default) close on clicks; then the waves.
     ASSERT_TRUE(path.waitPastHints("GameControllerCampaign", 60.0, GameControllerCampaign::STATE_WAVE))
@@ -83,9 +81,7 @@ TEST_F(InvasionProgram, StartGameInvasionStartPlayThenEscapeYesBackToTheRulesPag
 TEST_F(InvasionProgram, TheLastPalmFallsIntoTheEndSceneThenTheInvasionTable) {
     ProgramPath path(20.0);
     ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "bea"));
-    ASSERT_NO_FATAL_FAILURE(path.pickGameType("invasion"));
-    ASSERT_TRUE(path.waitFor("ContextRulesCampaign")) << path.run.read("screen");
-    ASSERT_TRUE(path.click("start")) << path.run.read("screen");
+    ASSERT_NO_FATAL_FAILURE(path.startMatch("invasion", "ContextRulesCampaign"));
     ASSERT_TRUE(path.waitPastHints("GameControllerCampaign", 60.0, GameControllerCampaign::STATE_WAVE))
         << path.run.read("screen");
 
@@ -121,9 +117,7 @@ TEST_F(InvasionProgram, TheLastPalmFallsIntoTheEndSceneThenTheInvasionTable) {
 TEST_F(InvasionProgram, AHiddenPointerOnTheHintPagesBarsLightsNothing) {
     ProgramPath path(20.0);
     ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "cid"));
-    ASSERT_NO_FATAL_FAILURE(path.pickGameType("invasion"));
-    ASSERT_TRUE(path.waitFor("ContextRulesCampaign")) << path.run.read("screen");
-    ASSERT_TRUE(path.click("start")) << path.run.read("screen");
+    ASSERT_NO_FATAL_FAILURE(path.startMatch("invasion", "ContextRulesCampaign"));
     ASSERT_TRUE(path.waitFor("ContextGameHelp", 30.0)) << path.run.read("screen");
     bool shown = false;
     for (int i = 0; i < 20 * 20 && !shown; ++i) {
