@@ -85,9 +85,13 @@ bool ContextManager::isLastOpen(Context* screen) const {
     return true;
 }
 
+bool ContextManager::pointerShown() const {
+    const Context* top = getTop();
+    return top && top->bMousePointer;
+}
+
 PlimBase* ContextManager::pick(int& n) {
-    Context* top = getTop();
-    return top ? top->pick(n) : nullptr;
+    return pointerShown() ? getTop()->pick(n) : nullptr;
 }
 
 void ContextManager::popFinished(bool playerQuits) {

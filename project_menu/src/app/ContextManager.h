@@ -25,7 +25,8 @@ public:
     RuntimeClass* getClass() override;
     static RuntimeClass runtimeClass;
 
-    // Only the top screen's objects can be under the mouse.
+    // Only the top screen's objects can be under the mouse, and only while
+    // it shows the pointer.
     PlimBase* pick(int& n) override;
     void tickContents(double time, double dt) override;
     void renderContents() override;
@@ -35,6 +36,8 @@ public:
     void push(Context* screen);
     // The top screen; null when the stack is empty.
     Context* getTop() const;
+    // The top screen shows the mouse pointer (drawn above it).
+    bool pointerShown() const;
     // Closes every screen on the stack, top first, as if each were done
     // (deleting those that delete themselves when done), so that a program
     // ended by its window or a signal leaves no screen behind.

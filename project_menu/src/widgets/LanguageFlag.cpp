@@ -6,6 +6,7 @@
 #include "FontQuad.h"
 #include "app/Global.h"
 #include "language/Language.h"
+#include "MenuItem.h"
 #include "core/Plim.h"
 #include "input/PlimInput.h"
 #include "core/ResourceManager.h"
@@ -26,7 +27,7 @@ LanguageFlag::~LanguageFlag() {}
 
 void LanguageFlag::tick(double, double) {
     Context* context = PLIM->currentContext;
-    bMouseOver = context && bHasInvXform && isPointInside(context->mouseWorld);
+    bMouseOver = context && bHasInvXform && MenuItem::pointerShown() && isPointInside(context->mouseWorld);
     if (!bMouseOver) return;
     if (!PLIM->input || !PLIM->input->anyMouseButtonPressed()) return;
     PLIM->defaultLanguage = language;

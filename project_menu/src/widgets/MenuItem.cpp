@@ -1,5 +1,6 @@
 #include "MenuItem.h"
 
+#include "app/ContextManager.h"
 #include "core/Context.h"
 #include "core/ErrorManager.h"
 #include "FontQuad.h"
@@ -92,6 +93,11 @@ V3 MenuItem::getMousePosition() {
     return V3(input->mousePosition[0] - float(w / 2), input->mousePosition[1] - float(h / 2), 0.0f);
 }
 
+bool MenuItem::pointerShown() {
+    const ContextManager* stack = gGlobal ? gGlobal->contextManager : nullptr;
+    return !stack || stack->pointerShown();
+}
+
 bool MenuItem::mousePressed() { return PLIM->input && PLIM->input->anyMouseButtonPressed(); }
 
 char MenuItem::typedChar() { return typedText()[0]; }
@@ -105,7 +111,7 @@ void MenuItem::onClick() {
 
 void MenuItem::tick(double time, double dt) {
     PlimBase::tick(time, dt);
-    bHovered = bForceHighlight || isPointInside(getMousePosition());
+    bHovered = bForceHighlight || (pointerShown() && isPointInside(getMousePosition()));
     highlight += (bHovered ? 4.0 : -4.0) * dt;
     if (highlight < 0.0) highlight = 0.0;
     if (highlight > 1.0) highlight = 1.0;

@@ -39,6 +39,9 @@ public:
 
     // The mouse in the coordinates of the screen being ticked.
     static V3 getMousePosition();
+    // The screen stack draws the pointer: a hidden pointer is over no widget
+    // (a screen that hides it still follows the mouse). True without a stack.
+    static bool pointerShown();
     // A mouse button went down this frame.
     static bool mousePressed();
     // The first character typed since the last frame, 0 when none.

@@ -49,7 +49,7 @@ void MenuUserDisplay::tick(double time, double dt) {
     const float half = std::max(100.0f, 0.5f * textWidth() + 4.0f);
     const bool overName = mouse.x >= -half && mouse.x < half && mouse.y > nameY - 36.0f && mouse.y <= nameY;
     // The hint invites the click: all of its plate takes it, below the name's area too.
-    bHovered = overName || hintLine->plateRect().contains(mouse.x, mouse.y);
+    bHovered = MenuItem::pointerShown() && (overName || hintLine->plateRect().contains(mouse.x, mouse.y));
     nameLine->color = bHovered ? UColor(0, 160, 0, 255) : MenuColors::plateText();
     // Green reads only over a dark plate, translucent black only over white.
     nameLine->plate = bHovered ? UColor(8, 10, 16, 255) : UColor::WHITE;

@@ -28,8 +28,11 @@ const GLuint MATRIX_COLUMNS = 4;
 const size_t RESERVED_VERTICES = 6 * 1024;
 // Beyond any window coordinate: where a bounding box starts.
 const double FAR_AWAY = 1e30;
-// A triangle clipped to a rectangle gains at most a corner an edge.
-const int MAX_CLIPPED_CORNERS = 3 + 4;
+// Clipping to an edge keeps each corner and adds each crossing at most, which
+// at most doubles the corners: a triangle ends with 3 x 2^4 at most, whatever
+// the coordinates (a convex polygon gains one corner an edge, but rounding,
+// infinities and NaNs need not keep it convex).
+const int MAX_CLIPPED_CORNERS = 3 << 4;
 
 // The fixed pipeline's position transform as Mesa runs it (a multiply and
 // three multiply-adds over the columns of projection x model-view); colour
@@ -90,11 +93,14 @@ double threadedBandCost() {
     return count > 0 ? 1000.0 * double(count) : 4000.0;
 }
 
-// The area of the triangle abc (window coordinates) inside the rectangle x0..x1 x y0..y1.
-double clippedArea(const ScissorBands::Point& a, const ScissorBands::Point& b, const ScissorBands::Point& c, double x0,
-                   double y0, double x1, double y1) {
-    using Point = ScissorBands::Point;
-    Point corners[2][MAX_CLIPPED_CORNERS] = {{a, b, c}};
+} // namespace
+
+double DrawBatch::clippedArea(const Point& a, const Point& b, const Point& c, double x0, double y0, double x1,
+                              double y1) {
+    Point corners[2][MAX_CLIPPED_CORNERS];
+    corners[0][0] = a;
+    corners[0][1] = b;
+    corners[0][2] = c;
     int count = 3;
     Point* poly = corners[0];
     Point* out = corners[1];
@@ -109,8 +115,15 @@ double clippedArea(const ScissorBands::Point& a, const ScissorBands::Point& b, c
             const Point& to = poly[(i + 1) % count];
             if (inside(from)) out[kept++] = from;
             if (inside(from) != inside(to)) {
-                const double t = (limit - from[axis]) / (to[axis] - from[axis]);
-                out[kept++] = {from[0] + t * (to[0] - from[0]), from[1] + t * (to[1] - from[1])};
+                // Measured from the end nearer the edge: from a corner 1e20 out
+                // the crossing would lose every digit the window needs.
+                const bool fromNearer = std::fabs(from[axis] - limit) <= std::fabs(to[axis] - limit);
+                const Point& p = fromNearer ? from : to;
+                const Point& q = fromNearer ? to : from;
+                const double t = (limit - p[axis]) / (q[axis] - p[axis]);
+                Point& crossing = out[kept++];
+                crossing = {p[0] + t * (q[0] - p[0]), p[1] + t * (q[1] - p[1])};
+                crossing[axis] = limit;
             }
         }
         std::swap(poly, out);
@@ -124,8 +137,6 @@ double clippedArea(const ScissorBands::Point& a, const ScissorBands::Point& b, c
     }
     return std::fabs(twice) * 0.5;
 }
-
-} // namespace
 
 bool DrawBatch::countCoverage = false;
 double DrawBatch::coveredPixels = 0.0;

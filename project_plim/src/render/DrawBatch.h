@@ -75,6 +75,11 @@ public:
     // software renderer's threads; tests may lower it).
     static double bandCost;
 
+    // The area of the triangle abc (window coordinates) inside the rectangle
+    // x0..x1 x y0..y1, for corners however far out.
+    static double clippedArea(const ScissorBands::Point& a, const ScissorBands::Point& b,
+                              const ScissorBands::Point& c, double x0, double y0, double x1, double y1);
+
     // A batched vertex: the vertex and its draw's matrix.
     struct Batched {
         Vertex v;

@@ -41,9 +41,7 @@ TEST_F(BalloonPopProgram, StartGameBalloonPopRulesStartThenEscapeYesBackToTheRul
     ProgramPath path(30.0);
     ASSERT_NO_FATAL_FAILURE(path.startAsNewUser(makeGame, "ann"));
 
-    ASSERT_NO_FATAL_FAILURE(path.pickGameType("balloon pop"));
-    ASSERT_TRUE(path.waitFor("ContextRulesBalloonPop")) << path.run.read("screen");
-    ASSERT_TRUE(path.click("start")) << path.run.read("screen");
+    ASSERT_NO_FATAL_FAILURE(path.startMatch("balloon pop", "ContextRulesBalloonPop"));
 
     ASSERT_TRUE(path.waitFor("GameControllerBalloonPop", 90.0, GameControllerBalloonPop::STATE_PLAYING))
         << path.run.read("screen");

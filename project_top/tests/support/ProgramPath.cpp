@@ -229,6 +229,12 @@ void ProgramPath::pickGameType(const std::string& caption) {
     ASSERT_TRUE(click(caption)) << run.read("screen");
 }
 
+void ProgramPath::startMatch(const std::string& gameType, const std::string& rulesPage) {
+    ASSERT_NO_FATAL_FAILURE(pickGameType(gameType));
+    ASSERT_TRUE(waitFor(rulesPage)) << run.read("screen");
+    ASSERT_TRUE(click("start")) << run.read("screen");
+}
+
 void ProgramPath::escapeYes() {
     press("Escape");
     ASSERT_TRUE(waitFor("ContextDialog")) << run.read("screen");

@@ -65,6 +65,8 @@ public:
     void startAsNewUser(ApplicationFactory factory, const std::string& name);
     // Start Game, then the game type's button on the game types page.
     void pickGameType(const std::string& caption);
+    // pickGameType, then "start" once its rules page is on top.
+    void startMatch(const std::string& gameType, const std::string& rulesPage);
     // Escape asks; "Yes" ends the match without an end scene.
     void escapeYes();
     // escapeYes, then the page comes on top with no match left.
