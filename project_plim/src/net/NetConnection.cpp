@@ -33,9 +33,10 @@ const int MAX_SEGMENTS = 64;
 const int MAX_SEGMENTED_BYTES = 65507;
 // Datagrams taken from the socket in one call.
 const int BATCH_DATAGRAMS = 32;
-// Room for one control message, an IP_PKTINFO (the largest we send or take), aligned.
+// Room for the control messages of a send (source address and segment size)
+// or of a receive (the local address, IP_PKTINFO), aligned.
 union ControlBuffer {
-    char bytes[CMSG_SPACE(sizeof(in_pktinfo))];
+    char bytes[CMSG_SPACE(sizeof(in_pktinfo)) + CMSG_SPACE(sizeof(uint16_t))];
     cmsghdr align;
 };
 
@@ -91,16 +92,10 @@ bool NetConnection::openSocket(bool fatal) {
         flags = 0;
     fcntl(wsaSocket, F_SETFL, flags | O_NONBLOCK);
 
-    int receiveBufferSize = RECEIVE_BUFFER_SIZE;
-    if (setsockopt(wsaSocket, SOL_SOCKET, SO_RCVBUF, (char*)&receiveBufferSize, sizeof(int)) != 0) {
-        setupFailed(fatal, "setsockopt(wsaSocket, SOL_SOCKET, SO_RCVBUF, (char*) &receiveBufferSize, sizeof(int))",
-                    __LINE__);
+    if (!growReceiveBuffer()) {
+        setupFailed(fatal, "setsockopt(wsaSocket, SOL_SOCKET, SO_RCVBUF, &wanted, sizeof wanted)", __LINE__);
         return false;
     }
-    // The kernel may grant less (or report double); what counts is what it keeps.
-    socklen_t optionLength = sizeof receiveBufferBytes;
-    if (getsockopt(wsaSocket, SOL_SOCKET, SO_RCVBUF, &receiveBufferBytes, &optionLength) == 0)
-        logTagged(TAG, "Receive buffer is %d bytes.", receiveBufferBytes);
 
     int allowBroadcasting = ALLOW_BROADCASTING;
     if (setsockopt(wsaSocket, SOL_SOCKET, SO_BROADCAST, (char*)&allowBroadcasting, sizeof(int)) != 0) {
@@ -129,6 +124,21 @@ bool NetConnection::openSocket(bool fatal) {
     return true;
 }
 
+bool NetConnection::growReceiveBuffer() {
+    // Beyond net.core.rmem_max only with CAP_NET_ADMIN (SO_RCVBUFFORCE); else
+    // the kernel cuts the request down to that limit.
+    int wanted = RECEIVE_BUFFER_SIZE;
+    bool forced = setsockopt(wsaSocket, SOL_SOCKET, SO_RCVBUFFORCE, &wanted, sizeof wanted) == 0;
+    if (!forced && setsockopt(wsaSocket, SOL_SOCKET, SO_RCVBUF, &wanted, sizeof wanted) != 0)
+        return false;
+    // The kernel keeps double what it was given (its bookkeeping counts too).
+    socklen_t optionLength = sizeof receiveBufferBytes;
+    if (getsockopt(wsaSocket, SOL_SOCKET, SO_RCVBUF, &receiveBufferBytes, &optionLength) == 0)
+        logTagged(TAG, "Receive buffer is %d bytes%s.", receiveBufferBytes,
+                  forced || receiveBufferBytes >= 2 * wanted ? "" : " (net.core.rmem_max limits it)");
+    return true;
+}
+
 void NetConnection::closeSocket() {
     if (wsaSocket >= 0)
         close(wsaSocket);
@@ -151,13 +161,8 @@ void NetConnection::sendRaw(Packet* packet, NetAddress to) {
     if (emulated) {
         PLIM->network->queueEmulatedPacket(address, to, packet->buffer, count);
     } else if (wsaSocket >= 0) {
-        sockaddr_in in;
-        to.toSockAddr(&in);
-        uint32_t source = sourceFor(to);
-        bool sent = source ? sendFrom(packet, to, source)
-                           : sendto(wsaSocket, packet->buffer, count, 0, reinterpret_cast<sockaddr*>(&in),
-                                    SOCKADDR_SIZE) >= 0;
-        if (!sent)
+        iovec io = {packet->buffer, size_t(count)};
+        if (!sendMessage(&io, 1, to, sourceFor(to), 0))
             errorLog.log(packet->time, "sendRaw", "WARNING: sendto() failed with error %s.",
                          PlimNetwork::errorText(errno).c_str());
     } else {
@@ -188,21 +193,20 @@ void NetConnection::sendRawBatch(Packet* const* packets, int count, NetAddress t
             if (next < size)
                 break;
         }
-        if (run < 2 || emulated || wsaSocket < 0 || !bSegmentOffload || sourceFor(to) ||
-            !sendSegmented(packets + i, run, to))
+        if (run < 2 || emulated || wsaSocket < 0 || !bSegmentOffload ||
+            !sendSegmented(packets + i, run, to, sourceFor(to)))
             for (int k = 0; k < run; ++k)
                 sendRaw(packets[i + k], to);
         i += run;
     }
 }
 
-bool NetConnection::sendSegmented(Packet* const* packets, int count, const NetAddress& to) {
+bool NetConnection::sendSegmented(Packet* const* packets, int count, const NetAddress& to, uint32_t source) {
     // The kernel gathers the packets' bytes itself: no joined copy of them here.
     iovec io[MAX_SEGMENTS];
     for (int k = 0; k < count; ++k)
         io[k] = {packets[k]->buffer, size_t(packets[k]->getLength())};
-    uint16_t segment = uint16_t(packets[0]->getLength());
-    if (!sendWithControl(io, count, to, SOL_UDP, UDP_SEGMENT, &segment, sizeof segment)) {
+    if (!sendMessage(io, count, to, source, uint16_t(packets[0]->getLength()))) {
         if (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS)
             return false; // the buffer is full now: each goes alone, as sendRaw would
         logTagged(TAG, "Segmentation offload refused (%s); sending datagrams one by one.",
@@ -293,9 +297,10 @@ double NetConnection::randomFraction() { return (Random::next() & 0xFFFF) / 6553
 Packet* NetConnection::receive() {
     errorLog.flush(netTime());
     while (Packet* p = receiveRaw()) {
+        // A lost one ends nothing: the rest waiting is still taken now.
         if (lossProbability > randomFraction()) {
             getStats()->packetsLost += 1;
-            return nullptr;
+            continue;
         }
         if (delayBase == 0.0 && delayRandom == 0.0)
             return p;
@@ -362,16 +367,7 @@ uint32_t NetConnection::sourceFor(const NetAddress& to) const {
     return found == replySources.end() ? 0 : found->second;
 }
 
-bool NetConnection::sendFrom(Packet* packet, const NetAddress& to, uint32_t source) {
-    iovec io = {packet->buffer, size_t(packet->getLength())};
-    in_pktinfo info;
-    memset(&info, 0, sizeof info);
-    info.ipi_spec_dst.s_addr = htonl(source);
-    return sendWithControl(&io, 1, to, IPPROTO_IP, IP_PKTINFO, &info, sizeof info);
-}
-
-bool NetConnection::sendWithControl(iovec* io, int count, const NetAddress& to, int level, int type,
-                                    const void* value, size_t bytes) {
+bool NetConnection::sendMessage(iovec* io, int count, const NetAddress& to, uint32_t source, uint16_t segment) {
     sockaddr_in in;
     to.toSockAddr(&in);
     ControlBuffer control;
@@ -382,13 +378,34 @@ bool NetConnection::sendWithControl(iovec* io, int count, const NetAddress& to, 
     message.msg_namelen = SOCKADDR_SIZE;
     message.msg_iov = io;
     message.msg_iovlen = size_t(count);
+    // Both control messages travel together: a reply from the client's own
+    // address loses nothing of the segmentation.
     message.msg_control = control.bytes;
-    message.msg_controllen = CMSG_SPACE(bytes);
+    message.msg_controllen = sizeof control.bytes;
     cmsghdr* header = CMSG_FIRSTHDR(&message);
-    header->cmsg_level = level;
-    header->cmsg_type = type;
-    header->cmsg_len = CMSG_LEN(bytes);
-    memcpy(CMSG_DATA(header), value, bytes);
+    size_t used = 0;
+    if (source) {
+        in_pktinfo info;
+        memset(&info, 0, sizeof info);
+        info.ipi_spec_dst.s_addr = htonl(source);
+        header->cmsg_level = IPPROTO_IP;
+        header->cmsg_type = IP_PKTINFO;
+        header->cmsg_len = CMSG_LEN(sizeof info);
+        memcpy(CMSG_DATA(header), &info, sizeof info);
+        used += CMSG_SPACE(sizeof info);
+        header = CMSG_NXTHDR(&message, header);
+    }
+    if (segment) {
+        header->cmsg_level = SOL_UDP;
+        header->cmsg_type = UDP_SEGMENT;
+        header->cmsg_len = CMSG_LEN(sizeof segment);
+        memcpy(CMSG_DATA(header), &segment, sizeof segment);
+        used += CMSG_SPACE(sizeof segment);
+    }
+    message.msg_controllen = used;
+    if (!used)
+        message.msg_control = nullptr;
+    ++sendCalls;
     return sendmsg(wsaSocket, &message, 0) >= 0;
 }
 

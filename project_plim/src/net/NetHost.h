@@ -48,7 +48,10 @@ public:
         MAX_TRACED_REQUESTS = 5,
         // The per-connection secret after the identifier of every data
         // datagram and in the connection packets that concern a connection.
-        SECRET_BYTES = 8
+        SECRET_BYTES = 8,
+        // Datagrams taken from the connection in one update at most: a flood
+        // faster than they are handled must not keep the host there.
+        MAX_DRAINED = 65536
     };
     // An accept's identifier and secret come from the client's address and
     // the time in slots of this length; data proves one of the last two slots.
@@ -227,4 +230,7 @@ private:
     // After a connection packet's body: nothing, or a CRC-32 of all before it that matches.
     static bool trailerIntact(Packet* datagram);
     const char* sideName() const { return bServer ? "SERVER" : "CLIENT"; }
+    // The cheap checks before any field is parsed: a length no sender of
+    // ours writes, or, on a client, anyone but the server it dialled.
+    bool worthReading(const Packet& datagram) const;
 };
