@@ -51,6 +51,8 @@ struct NetConnection::ReceiveBatch {
     sockaddr_in senders[BATCH_DATAGRAMS];
     ControlBuffer controls[BATCH_DATAGRAMS];
     int count = 0, next = 0;
+    // When they were taken: one clock read for them all.
+    double time = 0.0;
     ReceiveBatch() {
         for (uint8_t*& b : buffers)
             b = new uint8_t[MAX_DATAGRAM];
@@ -239,12 +241,14 @@ bool NetConnection::receiveBatch() {
         }
     }
     int got = recvmmsg(wsaSocket, b.messages, BATCH_DATAGRAMS, MSG_DONTWAIT, nullptr);
+    b.time = netTime();
+    errorLog.flush(b.time);
     if (got < 0) {
         int error = errno;
         // Nothing waiting, or an ICMP answer to an earlier datagram: nothing received.
         if (error != EAGAIN && error != EWOULDBLOCK && error != ECONNRESET && error != ECONNREFUSED &&
             error != EINTR)
-            errorLog.log(netTime(), "receiveRaw", "WARNING: recvfrom() failed with error %s.",
+            errorLog.log(b.time, "receiveRaw", "WARNING: recvfrom() failed with error %s.",
                          PlimNetwork::errorText(error).c_str());
         return false;
     }
@@ -258,9 +262,11 @@ Packet* NetConnection::receiveRaw() {
     p->reset();
     p->bWriting = false;
     int count = 0;
+    double now = 0.0;
     if (emulated) {
         if (!PLIM->network->receiveEmulatedPacket(address, &p->address, p->buffer, &count))
             return nullptr;
+        now = netTime();
     } else {
         if (wsaSocket < 0)
             return nullptr;
@@ -268,6 +274,7 @@ Packet* NetConnection::receiveRaw() {
             return nullptr;
         ReceiveBatch& b = *batch;
         int i = b.next++;
+        now = b.time;
         std::swap(p->buffer, b.buffers[i]);
         p->cursor = p->buffer;
         p->address.fromSockAddr(b.senders[i]);
@@ -282,7 +289,6 @@ Packet* NetConnection::receiveRaw() {
                 lastLocal = ntohl(info.ipi_spec_dst.s_addr); // for a broadcast, the interface's own
             }
     }
-    double now = netTime();
     p->size = count;
     p->time = now;
     NetStats* stats = getStats(now);
@@ -295,10 +301,10 @@ Packet* NetConnection::receiveRaw() {
 double NetConnection::randomFraction() { return (Random::next() & 0xFFFF) / 65536.0; }
 
 Packet* NetConnection::receive() {
-    errorLog.flush(netTime());
     while (Packet* p = receiveRaw()) {
-        // A lost one ends nothing: the rest waiting is still taken now.
-        if (lossProbability > randomFraction()) {
+        // A lost one ends nothing: the rest waiting is still taken now. The
+        // program's random sequence is drawn from only when loss is simulated.
+        if (lossProbability > 0.0 && lossProbability > randomFraction()) {
             getStats()->packetsLost += 1;
             continue;
         }
