@@ -33,6 +33,8 @@ const int MAX_SEGMENTS = 64;
 const int MAX_SEGMENTED_BYTES = 65507;
 // Datagrams taken from the socket in one call.
 const int BATCH_DATAGRAMS = 32;
+// Datagrams the simulated loss drops in one receive at most: a flood must not keep it there.
+const int MAX_LOST_AT_ONCE = 65536;
 // Room for the control messages of a send (source address and segment size)
 // or of a receive (the local address, IP_PKTINFO), aligned.
 union ControlBuffer {
@@ -301,12 +303,15 @@ Packet* NetConnection::receiveRaw() {
 double NetConnection::randomFraction() { return (Random::next() & 0xFFFF) / 65536.0; }
 
 Packet* NetConnection::receive() {
+    int lost = 0;
     while (Packet* p = receiveRaw()) {
         // A lost one ends nothing: the rest waiting is still taken now. The
         // program's random sequence is drawn from only when loss is simulated.
         if (lossProbability > 0.0 && lossProbability > randomFraction()) {
             getStats()->packetsLost += 1;
-            continue;
+            if (++lost < MAX_LOST_AT_ONCE)
+                continue;
+            return nullptr;
         }
         if (delayBase == 0.0 && delayRandom == 0.0)
             return p;
