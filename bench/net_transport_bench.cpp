@@ -39,6 +39,7 @@
 #include <random>
 #include <signal.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -125,7 +126,11 @@ std::vector<uint8_t> message(uint8_t kind, uint32_t index, int payload) {
 struct Config {
     bool ours;
     TransportRow row;
-    unsigned seed; // the relay's: both transports of a run meet the same losses
+    // The relay's and the send points': both transports of a run meet the
+    // same series of drop and delay draws, one per datagram in the order
+    // they reach the relay. They send different datagrams, so the same draw
+    // falls on different data: the losses are alike in rate, not in pattern.
+    unsigned seed;
     pid_t relay;
     int messages() const { return TRIALS + STREAM_MESSAGES; }
     int payload() const { return row.messageBytes - HEADER_BYTES; }
@@ -294,11 +299,20 @@ void runSender(const Config& c, int port, FILE* out) {
     _exit(0);
 }
 
+// A child that ends with the bench, however the bench ends.
+pid_t forkChild() {
+    pid_t parent = getpid();
+    pid_t pid = fork();
+    if (pid == 0 && (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != parent))
+        _exit(1);
+    return pid;
+}
+
 pid_t forkWithOutput(const std::function<void(FILE*)>& body, FILE** read) {
     int fds[2];
     if (pipe(fds) != 0)
         exit(1);
-    pid_t pid = fork();
+    pid_t pid = forkChild();
     if (pid == 0) {
         close(fds[0]);
         body(fdopen(fds[1], "w"));
@@ -312,7 +326,7 @@ pid_t startRelay(int targetPort, const Config& c, int* relayPort) {
     int fds[2];
     if (pipe(fds) != 0)
         exit(1);
-    pid_t pid = fork();
+    pid_t pid = forkChild();
     if (pid == 0) {
         dup2(fds[1], 1);
         close(fds[0]);

@@ -96,6 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FuzzHost server(true), client(false);
         client.setHostUID(0x22222222);
         addKnownPeer(server, client.getHostUID(), client.getConnection()->address);
+        // A client reads only what comes from the server it dialled.
+        client.sendConnectRequest(server.getConnection()->address);
         addKnownPeer(client, server.getHostUID(), server.getConnection()->address);
         // Both sides have sent something, so acknowledgements have a meaning.
         Packet hello;

@@ -33,9 +33,12 @@ const int MAX_SEGMENTS = 64;
 const int MAX_SEGMENTED_BYTES = 65507;
 // Datagrams taken from the socket in one call.
 const int BATCH_DATAGRAMS = 32;
-// Room for one control message, an IP_PKTINFO (the largest we send or take), aligned.
+// Datagrams the simulated loss drops in one receive at most: a flood must not keep it there.
+const int MAX_LOST_AT_ONCE = 65536;
+// Room for the control messages of a send (source address and segment size)
+// or of a receive (the local address, IP_PKTINFO), aligned.
 union ControlBuffer {
-    char bytes[CMSG_SPACE(sizeof(in_pktinfo))];
+    char bytes[CMSG_SPACE(sizeof(in_pktinfo)) + CMSG_SPACE(sizeof(uint16_t))];
     cmsghdr align;
 };
 
@@ -50,6 +53,8 @@ struct NetConnection::ReceiveBatch {
     sockaddr_in senders[BATCH_DATAGRAMS];
     ControlBuffer controls[BATCH_DATAGRAMS];
     int count = 0, next = 0;
+    // When they were taken: one clock read for them all.
+    double time = 0.0;
     ReceiveBatch() {
         for (uint8_t*& b : buffers)
             b = new uint8_t[MAX_DATAGRAM];
@@ -91,16 +96,10 @@ bool NetConnection::openSocket(bool fatal) {
         flags = 0;
     fcntl(wsaSocket, F_SETFL, flags | O_NONBLOCK);
 
-    int receiveBufferSize = RECEIVE_BUFFER_SIZE;
-    if (setsockopt(wsaSocket, SOL_SOCKET, SO_RCVBUF, (char*)&receiveBufferSize, sizeof(int)) != 0) {
-        setupFailed(fatal, "setsockopt(wsaSocket, SOL_SOCKET, SO_RCVBUF, (char*) &receiveBufferSize, sizeof(int))",
-                    __LINE__);
+    if (!growReceiveBuffer()) {
+        setupFailed(fatal, "setsockopt(wsaSocket, SOL_SOCKET, SO_RCVBUF, &wanted, sizeof wanted)", __LINE__);
         return false;
     }
-    // The kernel may grant less (or report double); what counts is what it keeps.
-    socklen_t optionLength = sizeof receiveBufferBytes;
-    if (getsockopt(wsaSocket, SOL_SOCKET, SO_RCVBUF, &receiveBufferBytes, &optionLength) == 0)
-        logTagged(TAG, "Receive buffer is %d bytes.", receiveBufferBytes);
 
     int allowBroadcasting = ALLOW_BROADCASTING;
     if (setsockopt(wsaSocket, SOL_SOCKET, SO_BROADCAST, (char*)&allowBroadcasting, sizeof(int)) != 0) {
@@ -129,6 +128,21 @@ bool NetConnection::openSocket(bool fatal) {
     return true;
 }
 
+bool NetConnection::growReceiveBuffer() {
+    // Beyond net.core.rmem_max only with CAP_NET_ADMIN (SO_RCVBUFFORCE); else
+    // the kernel cuts the request down to that limit.
+    int wanted = RECEIVE_BUFFER_SIZE;
+    bool forced = setsockopt(wsaSocket, SOL_SOCKET, SO_RCVBUFFORCE, &wanted, sizeof wanted) == 0;
+    if (!forced && setsockopt(wsaSocket, SOL_SOCKET, SO_RCVBUF, &wanted, sizeof wanted) != 0)
+        return false;
+    // The kernel keeps double what it was given (its bookkeeping counts too).
+    socklen_t optionLength = sizeof receiveBufferBytes;
+    if (getsockopt(wsaSocket, SOL_SOCKET, SO_RCVBUF, &receiveBufferBytes, &optionLength) == 0)
+        logTagged(TAG, "Receive buffer is %d bytes%s.", receiveBufferBytes,
+                  forced || receiveBufferBytes >= 2 * wanted ? "" : " (net.core.rmem_max limits it)");
+    return true;
+}
+
 void NetConnection::closeSocket() {
     if (wsaSocket >= 0)
         close(wsaSocket);
@@ -151,13 +165,8 @@ void NetConnection::sendRaw(Packet* packet, NetAddress to) {
     if (emulated) {
         PLIM->network->queueEmulatedPacket(address, to, packet->buffer, count);
     } else if (wsaSocket >= 0) {
-        sockaddr_in in;
-        to.toSockAddr(&in);
-        uint32_t source = sourceFor(to);
-        bool sent = source ? sendFrom(packet, to, source)
-                           : sendto(wsaSocket, packet->buffer, count, 0, reinterpret_cast<sockaddr*>(&in),
-                                    SOCKADDR_SIZE) >= 0;
-        if (!sent)
+        iovec io = {packet->buffer, size_t(count)};
+        if (!sendMessage(&io, 1, to, sourceFor(to), 0))
             errorLog.log(packet->time, "sendRaw", "WARNING: sendto() failed with error %s.",
                          PlimNetwork::errorText(errno).c_str());
     } else {
@@ -188,21 +197,20 @@ void NetConnection::sendRawBatch(Packet* const* packets, int count, NetAddress t
             if (next < size)
                 break;
         }
-        if (run < 2 || emulated || wsaSocket < 0 || !bSegmentOffload || sourceFor(to) ||
-            !sendSegmented(packets + i, run, to))
+        if (run < 2 || emulated || wsaSocket < 0 || !bSegmentOffload ||
+            !sendSegmented(packets + i, run, to, sourceFor(to)))
             for (int k = 0; k < run; ++k)
                 sendRaw(packets[i + k], to);
         i += run;
     }
 }
 
-bool NetConnection::sendSegmented(Packet* const* packets, int count, const NetAddress& to) {
+bool NetConnection::sendSegmented(Packet* const* packets, int count, const NetAddress& to, uint32_t source) {
     // The kernel gathers the packets' bytes itself: no joined copy of them here.
     iovec io[MAX_SEGMENTS];
     for (int k = 0; k < count; ++k)
         io[k] = {packets[k]->buffer, size_t(packets[k]->getLength())};
-    uint16_t segment = uint16_t(packets[0]->getLength());
-    if (!sendWithControl(io, count, to, SOL_UDP, UDP_SEGMENT, &segment, sizeof segment)) {
+    if (!sendMessage(io, count, to, source, uint16_t(packets[0]->getLength()))) {
         if (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS)
             return false; // the buffer is full now: each goes alone, as sendRaw would
         logTagged(TAG, "Segmentation offload refused (%s); sending datagrams one by one.",
@@ -235,12 +243,14 @@ bool NetConnection::receiveBatch() {
         }
     }
     int got = recvmmsg(wsaSocket, b.messages, BATCH_DATAGRAMS, MSG_DONTWAIT, nullptr);
+    b.time = netTime();
+    errorLog.flush(b.time);
     if (got < 0) {
         int error = errno;
         // Nothing waiting, or an ICMP answer to an earlier datagram: nothing received.
         if (error != EAGAIN && error != EWOULDBLOCK && error != ECONNRESET && error != ECONNREFUSED &&
             error != EINTR)
-            errorLog.log(netTime(), "receiveRaw", "WARNING: recvfrom() failed with error %s.",
+            errorLog.log(b.time, "receiveRaw", "WARNING: recvfrom() failed with error %s.",
                          PlimNetwork::errorText(error).c_str());
         return false;
     }
@@ -254,9 +264,11 @@ Packet* NetConnection::receiveRaw() {
     p->reset();
     p->bWriting = false;
     int count = 0;
+    double now = 0.0;
     if (emulated) {
         if (!PLIM->network->receiveEmulatedPacket(address, &p->address, p->buffer, &count))
             return nullptr;
+        now = netTime();
     } else {
         if (wsaSocket < 0)
             return nullptr;
@@ -264,6 +276,7 @@ Packet* NetConnection::receiveRaw() {
             return nullptr;
         ReceiveBatch& b = *batch;
         int i = b.next++;
+        now = b.time;
         std::swap(p->buffer, b.buffers[i]);
         p->cursor = p->buffer;
         p->address.fromSockAddr(b.senders[i]);
@@ -278,7 +291,6 @@ Packet* NetConnection::receiveRaw() {
                 lastLocal = ntohl(info.ipi_spec_dst.s_addr); // for a broadcast, the interface's own
             }
     }
-    double now = netTime();
     p->size = count;
     p->time = now;
     NetStats* stats = getStats(now);
@@ -291,10 +303,14 @@ Packet* NetConnection::receiveRaw() {
 double NetConnection::randomFraction() { return (Random::next() & 0xFFFF) / 65536.0; }
 
 Packet* NetConnection::receive() {
-    errorLog.flush(netTime());
+    int lost = 0;
     while (Packet* p = receiveRaw()) {
-        if (lossProbability > randomFraction()) {
+        // A lost one ends nothing: the rest waiting is still taken now. The
+        // program's random sequence is drawn from only when loss is simulated.
+        if (lossProbability > 0.0 && lossProbability > randomFraction()) {
             getStats()->packetsLost += 1;
+            if (++lost < MAX_LOST_AT_ONCE)
+                continue;
             return nullptr;
         }
         if (delayBase == 0.0 && delayRandom == 0.0)
@@ -362,16 +378,7 @@ uint32_t NetConnection::sourceFor(const NetAddress& to) const {
     return found == replySources.end() ? 0 : found->second;
 }
 
-bool NetConnection::sendFrom(Packet* packet, const NetAddress& to, uint32_t source) {
-    iovec io = {packet->buffer, size_t(packet->getLength())};
-    in_pktinfo info;
-    memset(&info, 0, sizeof info);
-    info.ipi_spec_dst.s_addr = htonl(source);
-    return sendWithControl(&io, 1, to, IPPROTO_IP, IP_PKTINFO, &info, sizeof info);
-}
-
-bool NetConnection::sendWithControl(iovec* io, int count, const NetAddress& to, int level, int type,
-                                    const void* value, size_t bytes) {
+bool NetConnection::sendMessage(iovec* io, int count, const NetAddress& to, uint32_t source, uint16_t segment) {
     sockaddr_in in;
     to.toSockAddr(&in);
     ControlBuffer control;
@@ -382,13 +389,34 @@ bool NetConnection::sendWithControl(iovec* io, int count, const NetAddress& to, 
     message.msg_namelen = SOCKADDR_SIZE;
     message.msg_iov = io;
     message.msg_iovlen = size_t(count);
+    // Both control messages travel together: a reply from the client's own
+    // address loses nothing of the segmentation.
     message.msg_control = control.bytes;
-    message.msg_controllen = CMSG_SPACE(bytes);
+    message.msg_controllen = sizeof control.bytes;
     cmsghdr* header = CMSG_FIRSTHDR(&message);
-    header->cmsg_level = level;
-    header->cmsg_type = type;
-    header->cmsg_len = CMSG_LEN(bytes);
-    memcpy(CMSG_DATA(header), value, bytes);
+    size_t used = 0;
+    if (source) {
+        in_pktinfo info;
+        memset(&info, 0, sizeof info);
+        info.ipi_spec_dst.s_addr = htonl(source);
+        header->cmsg_level = IPPROTO_IP;
+        header->cmsg_type = IP_PKTINFO;
+        header->cmsg_len = CMSG_LEN(sizeof info);
+        memcpy(CMSG_DATA(header), &info, sizeof info);
+        used += CMSG_SPACE(sizeof info);
+        header = CMSG_NXTHDR(&message, header);
+    }
+    if (segment) {
+        header->cmsg_level = SOL_UDP;
+        header->cmsg_type = UDP_SEGMENT;
+        header->cmsg_len = CMSG_LEN(sizeof segment);
+        memcpy(CMSG_DATA(header), &segment, sizeof segment);
+        used += CMSG_SPACE(sizeof segment);
+    }
+    message.msg_controllen = used;
+    if (!used)
+        message.msg_control = nullptr;
+    ++sendCalls;
     return sendmsg(wsaSocket, &message, 0) >= 0;
 }
 

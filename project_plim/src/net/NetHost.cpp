@@ -12,12 +12,20 @@
 #include "NetTime.h"
 #include "Node.h"
 
+#include <cstring>
+
 namespace {
 const char* const NORMAL = "serviceInPacketNormal";
 // The oldest unacknowledged piece goes again after this many smoothed round
 // trips and the margin (an acknowledgement may wait for the peer's next send).
 const double OVERDUE_ROUND_TRIPS = 2.0;
 const double OVERDUE_MARGIN = 0.01;
+
+// A data datagram's least bytes: identifier, secret, one-byte sequence, bit
+// byte, acknowledgement and piece length, and the checksum of an empty piece.
+const int SHORTEST_DATA = 4 + NetHost::SECRET_BYTES + 4 + 4;
+// A connection packet's marker and type.
+const int CONNECTION_HEADER = 8;
 
 Node* asNode(BasicLink* l) { return static_cast<Node*>(l); }
 bool live(const BasicLink* l) { return !l->bDestroyPending && !l->bSkip; }
@@ -155,11 +163,14 @@ void NetHost::disconnectAll() {
 }
 
 void NetHost::update() {
-    if (connection) {
-        while (Packet* datagram = connection->receive()) {
-            servicePacket(datagram);
-            connection->releasePacket(datagram);
-        }
+    // Everything waiting is taken at once: what stays in the socket until the
+    // next update is what a flood pushes out of it.
+    for (int n = 0; connection && n < MAX_DRAINED; ++n) {
+        Packet* datagram = connection->receive();
+        if (!datagram)
+            break;
+        servicePacket(datagram);
+        connection->releasePacket(datagram);
     }
     // Each packet leaves the queue before it is handed over, so a peer removed
     // meanwhile cannot take it along.
@@ -213,8 +224,21 @@ void NetHost::resendOverdue(Node* peer, double now) {
     }
 }
 
+bool NetHost::worthReading(const Packet& datagram) const {
+    if (!bServer && !datagram.address.sameEndpoint(dialled))
+        return false;
+    int size = datagram.getBytesLeft();
+    if (size < 4)
+        return false;
+    uint32_t first = 0;
+    memcpy(&first, datagram.cursor, 4);
+    if (first == CONNECTION_MARKER)
+        return size >= CONNECTION_HEADER;
+    return size >= SHORTEST_DATA && size <= PIECE_CAPACITY;
+}
+
 void NetHost::servicePacket(Packet* datagram) {
-    if (datagram->getBytesLeft() < 4)
+    if (!worthReading(*datagram))
         return;
     uint32_t value = 0;
     datagram->doBytes(&value, 4);

@@ -49,7 +49,10 @@ public:
         MAX_TRACED_REQUESTS = 5,
         // The per-connection secret after the identifier of every data
         // datagram and in the connection packets that concern a connection.
-        SECRET_BYTES = 8
+        SECRET_BYTES = 8,
+        // Datagrams taken from the connection in one update at most: a flood
+        // faster than they are handled must not keep the host there.
+        MAX_DRAINED = 65536
     };
     NetHost(const UString& gameName, double version, const UString& playerName, int hostMode, bool isServer);
     ~NetHost() override;
@@ -224,4 +227,7 @@ private:
     // After a connection packet's body: nothing, or a CRC-32 of all before it that matches.
     static bool trailerIntact(Packet* datagram);
     const char* sideName() const { return bServer ? "SERVER" : "CLIENT"; }
+    // The cheap checks before any field is parsed: a length no sender of
+    // ours writes, or, on a client, anyone but the server it dialled.
+    bool worthReading(const Packet& datagram) const;
 };

@@ -72,8 +72,13 @@ void DatagramForge::inject(NetHost& host, const Bytes& bytes, const NetAddress& 
     delete p;
 }
 
+int DatagramForge::rawSocket() {
+    static int raw = socket(AF_INET, SOCK_RAW, IPPROTO_RAW);
+    return raw;
+}
+
 bool DatagramForge::sendRaw(const Bytes& bytes, const NetAddress& from, const NetAddress& to) {
-    static int raw = socket(AF_INET, SOCK_RAW, IPPROTO_RAW); // kept: one per process
+    int raw = rawSocket();
     if (raw < 0)
         return false;
     Bytes datagram(sizeof(iphdr) + sizeof(udphdr));

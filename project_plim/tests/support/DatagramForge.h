@@ -28,7 +28,11 @@ public:
     // Sent to the host's socket with a forged source by a raw socket (as root), and
     // received there; where raw sockets are not allowed, injected instead.
     static void spoof(NetHost& host, const Bytes& bytes, const NetAddress& from);
+    // Sends with a forged source through a raw socket; false where none may be opened.
+    static bool sendRaw(const Bytes& bytes, const NetAddress& from, const NetAddress& to);
+    static bool canSendRaw() { return rawSocket() >= 0; }
 
 private:
-    static bool sendRaw(const Bytes& bytes, const NetAddress& from, const NetAddress& to);
+    // One per process, opened at the first call; negative where that is not allowed.
+    static int rawSocket();
 };

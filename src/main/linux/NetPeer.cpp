@@ -9,7 +9,8 @@
 //
 // Output lines: "listening on port P", "connected ADDRESS (NAME)" (on a
 // client followed by "after N requests"), "sent I LENGTH CRC",
-// "recv I LENGTH CRC", "stats ...", "done sent=N received=N".
+// "recv I LENGTH CRC", "stats ..." (sendCalls: the system calls that sent
+// them), "done sent=N received=N".
 // Exit status: 0 when every packet of the other side arrived once and in
 // order, 1 on a protocol failure, 2 on a usage error, 3 on a time-out.
 #include "ArgumentNumber.h"
@@ -231,9 +232,9 @@ void printStats(NetConnection* c, double ping) {
     total.add(&c->totalStats);
     total.add(c->getStats());
     printf("stats packetsOut=%d packetsIn=%d bytesOut=%d bytesIn=%d resendRequests=%d resends=%d outOfOrder=%d "
-           "packetsLost=%d ping=%.4f\n",
+           "packetsLost=%d ping=%.4f sendCalls=%ld\n",
            total.packetsOut, total.packetsIn, total.bytesOut, total.bytesIn, total.resendRequests, total.resends,
-           total.outOfOrder, total.packetsLost, ping);
+           total.outOfOrder, total.packetsLost, ping, c->getSendCalls());
 }
 
 int run(const Options& o) {

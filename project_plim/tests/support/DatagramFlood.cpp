@@ -1,0 +1,136 @@
+#include "DatagramFlood.h"
+
+#include "net/NetHost.h"
+#include "serial/Packet.h"
+#include "util/PlimUtil.h"
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+typedef DatagramForge::Bytes Bytes;
+
+const uint32_t LOOPBACK_NET = 0x7F000000u;
+const int POOL_SOCKETS = 16;
+// Different datagrams sent in turn: at 50,000 a second none repeats within 80 ms.
+const int DATAGRAMS = 4096;
+// Junk is as long as the game's small datagrams.
+const int JUNK_MIN = 20, JUNK_MAX = 60;
+// How often the sender wakes to send what is due.
+const double PACE_SECONDS = 0.0002;
+
+bool onLoopback(const NetAddress& a) { return (a.getIP() & 0xFF000000u) == LOOPBACK_NET; }
+
+double seconds() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The fields as the game writes them, serialised by its own packet.
+Bytes written(const std::function<void(Packet&)>& write) {
+    Packet p;
+    write(p);
+    return Bytes(p.buffer, p.cursor);
+}
+} // namespace
+
+DatagramFlood::DatagramFlood(const NetAddress& to, Kind kind, Via via, uint32_t seed)
+    : target(to), kind(kind), via(via), random(seed) {
+    // A forged loopback source goes nowhere else.
+    if (via == RAW && !(onLoopback(to) && DatagramForge::canSendRaw()))
+        this->via = SOCKETS;
+    for (int i = 0; this->via == SOCKETS && i < POOL_SOCKETS; ++i) {
+        int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        NetAddress from;
+        from.set(onLoopback(to) ? LOOPBACK_NET + 2 + uint32_t(i) : 0, 0);
+        sockaddr_in in;
+        from.toSockAddr(&in);
+        if (s >= 0 && bind(s, reinterpret_cast<sockaddr*>(&in), sizeof in) == 0)
+            sockets.push_back(s);
+        else if (s >= 0)
+            close(s);
+    }
+    for (int i = 0; i < DATAGRAMS; ++i)
+        datagrams.push_back(make(kind == MIXED ? Kind(i % MIXED) : kind));
+}
+
+DatagramFlood::~DatagramFlood() {
+    for (int s : sockets)
+        close(s);
+}
+
+bool DatagramFlood::parseKind(const char* text, Kind* out) {
+    const char* names[] = {"junk", "connect", "confirm", "data", "mixed"};
+    for (int k = JUNK; k <= MIXED; ++k)
+        if (!strcmp(text, names[k])) {
+            *out = Kind(k);
+            return true;
+        }
+    return false;
+}
+
+NetAddress DatagramFlood::freshSource() {
+    NetAddress a;
+    // Neither the network's own address nor its broadcast address.
+    a.set(LOOPBACK_NET + 1 + random() % 0xFFFFFEu, uint16_t(1024 + random() % 64512));
+    return a;
+}
+
+Bytes DatagramFlood::make(Kind k) {
+    uint32_t id = uint32_t(random());
+    uint64_t secret = uint64_t(random()) << 32 | random();
+    switch (k) {
+    case CONNECT:
+        return DatagramForge::connection(NetHost::TYPE_CONNECT, written([&](Packet& p) {
+            UString game(PLIM_BUILD_NAME), name("flood");
+            double version = PLIM_VERSION_NUMBER;
+            p.doUString(&game, -1);
+            p.doDouble(&version);
+            p.doUString(&name, -1);
+            p.doBytes(&secret, 8); // the request's nonce
+        }), true);
+    case CONFIRM:
+        return DatagramForge::connection(NetHost::TYPE_CONFIRM, written([&](Packet& p) {
+            UString name("flood");
+            p.doBytes(&id, 4);
+            p.doBytes(&secret, 8);
+            p.doUString(&name, -1);
+        }), true);
+    case DATA:
+        return DatagramForge::data(id, secret, int(random() % 100000) + 1, false, 0, {""});
+    default: {
+        Bytes junk(JUNK_MIN + random() % (JUNK_MAX - JUNK_MIN + 1));
+        for (uint8_t& b : junk)
+            b = uint8_t(random());
+        return junk;
+    }
+    }
+}
+
+void DatagramFlood::send(const Bytes& bytes) {
+    if (via == RAW) {
+        DatagramForge::sendRaw(bytes, freshSource(), target);
+    } else if (!sockets.empty()) {
+        sockaddr_in to;
+        target.toSockAddr(&to);
+        sendto(sockets[size_t(sent) % sockets.size()], bytes.data(), bytes.size(), 0,
+               reinterpret_cast<sockaddr*>(&to), sizeof to);
+    }
+    ++sent;
+}
+
+long DatagramFlood::run(double rate, double duration, const std::atomic<bool>* stop) {
+    long before = sent;
+    double start = seconds();
+    for (double now = start; now - start < duration && !(stop && *stop); now = seconds()) {
+        for (long due = before + long((now - start) * rate); sent < due;)
+            send(datagrams[size_t(sent) % datagrams.size()]);
+        std::this_thread::sleep_for(std::chrono::duration<double>(PACE_SECONDS));
+    }
+    return sent - before;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// Forged datagrams at a steady rate toward one address, as an attacker who
+// has read nothing sends them: junk bytes, connect requests, Confirms and data
+// under guessed identifiers and secrets. Through a raw socket (as root, toward
+// a loopback address) each comes from a fresh address of 127.0.0.0/8 and a
+// fresh port; otherwise from a few ordinary sockets.
+#include "DatagramForge.h"
+#include "net/NetAddress.h"
+
+#include <atomic>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+class DatagramFlood {
+public:
+    enum Kind { JUNK, CONNECT, CONFIRM, DATA, MIXED };
+    enum Via { RAW, SOCKETS };
+
+    // Via RAW falls back to SOCKETS where no raw socket may be opened.
+    DatagramFlood(const NetAddress& to, Kind kind, Via via, uint32_t seed);
+    ~DatagramFlood();
+    DatagramFlood(const DatagramFlood&) = delete;
+    DatagramFlood& operator=(const DatagramFlood&) = delete;
+
+    // Sends at rate a second until the seconds have passed or stop is set;
+    // returns how many went. It makes no engine object, so another thread
+    // may run it while the engine works.
+    long run(double rate, double seconds, const std::atomic<bool>* stop = nullptr);
+    Via getVia() const { return via; }
+    // "junk", "connect", "confirm", "data" or "mixed".
+    static bool parseKind(const char* text, Kind* out);
+
+private:
+    DatagramForge::Bytes make(Kind k);
+    NetAddress freshSource();
+    void send(const DatagramForge::Bytes& bytes);
+
+    NetAddress target;
+    Kind kind;
+    Via via;
+    std::mt19937 random;
+    std::vector<int> sockets;
+    // Written up front by the engine's packets, sent in turn.
+    std::vector<DatagramForge::Bytes> datagrams;
+    long sent = 0;
+};
