@@ -115,9 +115,9 @@ std::string whyNotPrivate(const std::string& folder) {
 std::vector<std::string> privateLockFolders(std::string* problem) {
     const std::string leaf = std::string("/") + PLIM_BUILD_NAME + "-" + std::to_string(geteuid());
     std::vector<std::string> bases;
-    const char* runtime = getenv("XDG_RUNTIME_DIR");
+    const char* runtime = environmentFolder("XDG_RUNTIME_DIR");
     struct stat info;
-    if (runtime && runtime[0] == '/' && lstat(runtime, &info) == 0 && S_ISDIR(info.st_mode) &&
+    if (runtime && lstat(runtime, &info) == 0 && S_ISDIR(info.st_mode) &&
         info.st_uid == geteuid())
         bases.push_back(runtime);
     bases.push_back("/tmp");

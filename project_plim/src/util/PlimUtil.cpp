@@ -14,14 +14,6 @@
 
 namespace {
 
-// Only an absolute folder counts: a relative one would put the user folder
-// wherever the game happens to run (below its data folder, which it changes
-// to first), and an empty one at the file-system root.
-const char* environmentFolder(const char* name) {
-    const char* value = getenv(name);
-    return value && value[0] == '/' ? value : nullptr;
-}
-
 // Creates every missing level of path (mode 0755).
 void makeDirectories(const UString& path) {
     const std::string& p = path.str();
@@ -45,6 +37,11 @@ uint64_t processStart() {
 [[maybe_unused]] const uint64_t primeProcessStart = processStart();
 
 }  // namespace
+
+const char* environmentFolder(const char* name) {
+    const char* value = getenv(name);
+    return value && value[0] == '/' ? value : nullptr;
+}
 
 // --- Paths and files ------------------------------------------------------
 

@@ -23,6 +23,11 @@ constexpr double PLIM_VERSION_NUMBER = 2.60;
 // folder is findDataHome() + "/Zemtrovia/Corvana2demo/2.60/"; empty when
 // there is no data home (the start-up says so before the engine starts).
 UString getUserDataFolder(bool useAppDataPath);
+// The variable's value when it names an absolute folder, else null. Only an
+// absolute folder counts: a relative one would put the user folder wherever
+// the game happens to run (below its data folder, which it changes to first),
+// and an empty one at the file-system root.
+const char* environmentFolder(const char* name);
 // The base below which the maker's folder lives, without creating anything:
 // $XDG_DATA_HOME, else $HOME/.local/share, else the password database's home
 // of the user + "/.local/share"; only absolute folders count, so it is empty

@@ -18,15 +18,10 @@ bool isFolder(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool absoluteVariable(const char* name) {
-    const char* value = getenv(name);
-    return value && value[0] == '/';
-}
-
 // The home folder the user folder goes under; empty when U3_APP_DATA_PATH or
 // XDG_DATA_HOME decides instead.
 std::string homeInUse() {
-    if (absoluteVariable("U3_APP_DATA_PATH") || absoluteVariable("XDG_DATA_HOME")) return std::string();
+    if (environmentFolder("U3_APP_DATA_PATH") || environmentFolder("XDG_DATA_HOME")) return std::string();
     return findHome().str();
 }
 
@@ -60,7 +55,7 @@ std::vector<std::string> UserFolderCheck::ignoredVariables() {
     for (const char* name : FOLDER_VARIABLES) {
         const char* value = getenv(name);
         if (!value || !*value) continue;
-        if (value[0] == '/') break;
+        if (environmentFolder(name)) break;
         lines.push_back(std::string(PLIM_BUILD_NAME) + ": " + name + "='" + printableText(std::string(value)) +
                         "' is ignored, as it is not an absolute folder.\n");
     }
@@ -68,7 +63,7 @@ std::vector<std::string> UserFolderCheck::ignoredVariables() {
 }
 
 std::string UserFolderCheck::placeProblem() {
-    if (absoluteVariable("U3_APP_DATA_PATH") || !findDataHome().isEmpty()) return std::string();
+    if (environmentFolder("U3_APP_DATA_PATH") || !findDataHome().isEmpty()) return std::string();
     return std::string(PLIM_BUILD_NAME) + " cannot find a folder for its user files: HOME is not set to an absolute " +
            "folder and user " + std::to_string(getuid()) + " has no home folder in the password database. Set HOME " +
            "(or XDG_DATA_HOME) to an absolute folder.\n";
