@@ -28,7 +28,6 @@ const int SHORTEST_DATA = 4 + NetHost::SECRET_BYTES + 4 + 4;
 const int CONNECTION_HEADER = 8;
 
 Node* asNode(BasicLink* l) { return static_cast<Node*>(l); }
-bool live(const BasicLink* l) { return !l->bDestroyPending && !l->bSkip; }
 
 uint32_t crcOf(uint32_t crc, const uint8_t* bytes, int count) {
     return count > 0 ? Crc32::update(crc, bytes, size_t(count)) : crc;
@@ -91,14 +90,14 @@ int NetHost::getPeerCount() const {
 
 Node* NetHost::findPeer(NetAddress address) {
     for (BasicLink* l = peers.firstChild; l; l = l->next)
-        if (live(l) && asNode(l)->getAddress().sameEndpoint(address))
+        if (BasicLink::isLive(l) && asNode(l)->getAddress().sameEndpoint(address))
             return asNode(l);
     return nullptr;
 }
 
 Node* NetHost::findPeerById(uint32_t id, const NetAddress* from) {
     for (BasicLink* l = peers.firstChild; l; l = l->next) {
-        if (!live(l))
+        if (!BasicLink::isLive(l))
             continue;
         Node* n = asNode(l);
         if (n->getUID() == id && (!from || n->getAddress().getIP() == from->getIP()))
@@ -188,7 +187,7 @@ void NetHost::update() {
     while (l) {
         BasicLink* next = l->next;
         Node* peer = asNode(l);
-        if (!live(l)) {
+        if (!BasicLink::isLive(l)) {
             l = next;
             continue;
         }
@@ -254,7 +253,7 @@ void NetHost::sendToAll(Packet* packet) {
     BasicLink* l = peers.firstChild;
     while (l) {
         BasicLink* next = l->next;
-        if (live(l))
+        if (BasicLink::isLive(l))
             sendToPeer(packet, asNode(l));
         l = next;
     }

@@ -20,12 +20,10 @@ void release(NetHost* host, Packet* piece) {
         delete piece;
 }
 
-bool live(const BasicLink* l) { return !l->bDestroyPending && !l->bSkip; }
-
 // The first child that takes part in walks.
 BasicLink* firstLive(const PlimBase& queue) {
     BasicLink* l = queue.firstChild;
-    while (l && !live(l))
+    while (l && !BasicLink::isLive(l))
         l = l->next;
     return l;
 }
@@ -70,7 +68,7 @@ void Node::identify(uint32_t id, uint64_t connectionSecret) {
 
 bool Node::holdsCredentials(const NetAddress& from, const uint32_t* id, uint64_t connectionSecret,
                             bool anyPort) const {
-    if (!live(this) || secret != connectionSecret || (id && *id != nodeUID))
+    if (!BasicLink::isLive(this) || secret != connectionSecret || (id && *id != nodeUID))
         return false;
     return anyPort ? address.getIP() == from.getIP() : address.sameEndpoint(from);
 }
@@ -155,7 +153,7 @@ int Node::nextResendRequest() {
     int firstMissing = 0;
     int32_t expected = sequenceIn + 1;
     for (BasicLink* l = inQueue.firstChild; l; l = l->next) {
-        if (!live(l))
+        if (!BasicLink::isLive(l))
             continue;
         int32_t seq = asPacket(l)->sequence;
         if (seq > expected) {
@@ -181,7 +179,7 @@ int Node::dueResendRequests(int32_t* out, int max) const {
     int count = 0;
     int32_t expected = sequenceIn + 1;
     for (BasicLink* l = inQueue.firstChild; l && count < max; l = l->next) {
-        if (!live(l))
+        if (!BasicLink::isLive(l))
             continue;
         int32_t seq = asPacket(l)->sequence;
         for (int32_t missing = expected; missing < seq && count < max; ++missing) {
@@ -222,7 +220,7 @@ Packet* Node::findOutgoing(int sequence) {
     if (outIndex.empty())
         return nullptr;
     Packet* piece = indexSlot(sequence);
-    return piece && piece->sequence == sequence && live(piece) ? piece : nullptr;
+    return piece && piece->sequence == sequence && BasicLink::isLive(piece) ? piece : nullptr;
 }
 
 bool Node::takeResend(double now) {
