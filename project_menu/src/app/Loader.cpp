@@ -444,22 +444,34 @@ void Loader::preload() {
     for (const TextureFile& texture : PRELOADED) loadTexture(texture);
 }
 
-std::vector<UString> Loader::neededFiles() {
-    std::vector<const TextureFile*> textures;
-    for (const TextureFile& t : PRELOADED) textures.push_back(&t);
-    for (const TextureFile& t : FIXED_TEXTURES) textures.push_back(&t);
+namespace {
+
+void addOnce(std::vector<UString>& files, const UString& file) {
+    if (std::find(files.begin(), files.end(), file) == files.end()) files.push_back(file);
+}
+
+} // namespace
+
+Loader::NeededFiles Loader::neededFilesByUse() {
+    NeededFiles needed;
+    for (const MusicFile& m : {MENU_MUSIC, GAME_MUSIC}) addOnce(needed.music, m.file);
+    for (const TextureFile& t : PRELOADED) addOnce(needed.pictures, t.file);
+    for (const TextureFile& t : FIXED_TEXTURES) addOnce(needed.pictures, t.file);
     for (const TextureStep& step : TEXTURE_STEPS)
-        for (const TextureFile& t : step.textures) textures.push_back(&t);
-    std::vector<UString> files = {MENU_MUSIC.file, GAME_MUSIC.file};
-    for (const TextureFile* t : textures) {
-        files.push_back(t->file);
-        files.push_back(UString(t->file) + ".ini");
+        for (const TextureFile& t : step.textures) addOnce(needed.pictures, t.file);
+    for (const SoundStep& s : SOUNDS) addOnce(needed.sounds, s.file);
+    return needed;
+}
+
+std::vector<UString> Loader::neededFiles() {
+    const NeededFiles needed = neededFilesByUse();
+    std::vector<UString> files = needed.music;
+    for (const UString& picture : needed.pictures) {
+        files.push_back(picture);
+        files.push_back(Texture::sideFileName(picture));
     }
-    for (const SoundStep& s : SOUNDS) files.push_back(s.file);
-    std::vector<UString> once;
-    for (const UString& file : files)
-        if (std::find(once.begin(), once.end(), file) == once.end()) once.push_back(file);
-    return once;
+    files.insert(files.end(), needed.sounds.begin(), needed.sounds.end());
+    return files;
 }
 
 Quad* Loader::compositeCell(const char* composite, Texture* texture, int index) {

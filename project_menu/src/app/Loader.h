@@ -37,6 +37,13 @@ public:
     // code-page fonts, which come from a second archive while there, are not
     // among them.
     static std::vector<UString> neededFiles();
+    // The same entries by what the loader makes of them: pictures of
+    // textures (each with its side file, Texture::sideFileName), sound
+    // effects decoded whole, and music streamed while it plays; each once.
+    struct NeededFiles {
+        std::vector<UString> pictures, sounds, music;
+    };
+    static NeededFiles neededFilesByUse();
 
     // The resource becomes the holder's last child and is registered by name.
     static void registerResource(const UString& name, PlimBase* resource);

@@ -17,7 +17,7 @@ MixerOGG::MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks, UString* fail
     if (file) name = file->fileName;
     const int opened = ov_open_callbacks(this, &vf, NULL, 0, cb);
     if (opened != 0) {
-        if (reportFailure(UString::format("ov_open_callbacks: %d", opened))) return;
+        if (reportFailure(decodingProblem(opened))) return;
         failDecoding(opened);
     }
     bOpen = true;
@@ -46,6 +46,10 @@ const char* MixerOGG::describeError(long code) {
     case OV_EINVAL: return "invalid stream";
     default: return "damaged data";
     }
+}
+
+UString MixerOGG::decodingProblem(long code) {
+    return UString::format("it cannot be decoded (%s, error %ld)", describeError(code), code);
 }
 
 void MixerOGG::failDecoding(long code) const {

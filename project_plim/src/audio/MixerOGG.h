@@ -57,6 +57,8 @@ protected:
     // The fatal error of a stream that does not decode, naming the sound.
     [[noreturn]] void failDecoding(long code) const;
     static const char* describeError(long code);
+    // What a failure sink receives for a decoder error code.
+    static UString decodingProblem(long code);
     // Writes frames decoded from the link with the given channel count as
     // interleaved stereo at destination; false when the count is not 1 or 2.
     static bool storeFrames(float* destination, float** pcm, long frames, int channels);

@@ -37,7 +37,7 @@ void MixerOGGstatic::decodeAll() {
         int bitstream = 0;
         long result = ov_read_float(&vf, &pcm, room < 65536 ? room : 65536, &bitstream);
         if (result < 0) {
-            if (reportFailure(UString::format("ov_read_float: %ld", result))) break;
+            if (reportFailure(decodingProblem(result))) break;
             failDecoding(result);
         }
         if (result == 0) break;

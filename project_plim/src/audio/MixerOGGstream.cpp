@@ -17,7 +17,7 @@ bool MixerOGGstream::refill(int* cursor, int* end) {
     const int maxFrames = sampleCapacity / 2;
     long result = ov_read_float(&vf, &pcm, maxFrames, &bitstream);
     if (result < 0) {
-        if (reportFailure(UString::format("ov_read_float: %ld", result))) return false;
+        if (reportFailure(decodingProblem(result))) return false;
         failDecoding(result);
     }
     if (result == 0) {
@@ -25,7 +25,7 @@ bool MixerOGGstream::refill(int* cursor, int* end) {
         ov_raw_seek(&vf, 0);
         result = ov_read_float(&vf, &pcm, maxFrames, &bitstream);
         if (result <= 0) {
-            if (reportFailure(UString::format("ov_read_float after looping: %ld", result))) return false;
+            if (reportFailure(decodingProblem(result))) return false;
             failDecoding(result);
         }
     }

@@ -18,8 +18,10 @@ struct StaticSettings {
     void read(MemoryIniFile& file);
 
     // Why the file at path would not give every key: empty when it is text
-    // holding each of them with a value of its type (Yes or No, a whole
-    // number, a finite number). Reads only that file; needs no engine.
+    // holding each of them with a value the engine reads (any for a flag, a
+    // whole number, a finite number). A key the reader misses although an
+    // editor shows it is said with the cause (a byte-order mark, blanks
+    // around "=", CR line ends). Reads only that file; needs no engine.
     static UString problem(const UString& path);
 
 private:

@@ -9,8 +9,9 @@
 class MemoryFile : public PlimBase {
 public:
     // The empty name gives an empty file and opens nothing. A missing file, or
-    // one that delivers fewer bytes than announced, is a fatal error.
-    explicit MemoryFile(const UString& fileName);
+    // one that delivers fewer bytes than announced, is a fatal error; given
+    // problem, it is not: the file is then empty and *problem says why.
+    explicit MemoryFile(const UString& fileName, UString* problem = nullptr);
     ~MemoryFile() override;
 
     // Frees the contents once they are no longer needed (a decoded image).

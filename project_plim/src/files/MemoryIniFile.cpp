@@ -27,6 +27,22 @@ bool MemoryIniFile::isNumber(const UString& text, bool fraction) {
     return *end == 0;
 }
 
+namespace {
+
+// UTF-16 begins with its byte-order mark, or holds a zero byte beside each
+// ASCII character; its zero bytes are said as such rather than as control bytes.
+bool isUtf16(const std::string& text) {
+    auto byte = [&text](size_t i) { return uint8_t(text[i]); };
+    auto ascii = [](uint8_t c) { return (c >= 0x20 && c < 0x7f) || c == '\t' || c == '\r' || c == '\n'; };
+    if (text.size() >= 2 && ((byte(0) == 0xFF && byte(1) == 0xFE) || (byte(0) == 0xFE && byte(1) == 0xFF)))
+        return true;
+    if (text.size() < 4) return false;
+    return (ascii(byte(0)) && byte(1) == 0 && ascii(byte(2)) && byte(3) == 0) ||
+           (byte(0) == 0 && ascii(byte(1)) && byte(2) == 0 && ascii(byte(3)));
+}
+
+} // namespace
+
 MemoryIniFile::MemoryIniFile(const UString& fileName, bool read) : fileName(fileName) {
     if (!read) return;
     PLIM_ASSERT(PLIM && PLIM->fileManager);
@@ -54,6 +70,8 @@ UString MemoryIniFile::whyDamaged(const UString& path) {
     int line = 1;
     for (unsigned char c : text) {
         if (c == '\n') ++line;
+        else if (c == 0 && isUtf16(text))
+            return "it is UTF-16 text, not UTF-8";
         else if ((c < 0x20 && c != '\t' && c != '\r') || c == 0x7f)
             return formatString("it is not text (byte 0x%02x on line %d)", c, line);
     }

@@ -18,6 +18,8 @@ public:
     MemoryIniFile(const MemoryIniFile&) = delete;
     MemoryIniFile& operator=(const MemoryIniFile&) = delete;
 
+    // Whether the file holds the section; creates nothing.
+    bool hasSection(const UString& section) const { return sections.contains(section); }
     // Each of these creates the named section, empty, when it does not exist.
     bool hasKey(const UString& section, const UString& key);
     // A missing key is a fatal error.
@@ -55,8 +57,8 @@ public:
     bool save();
 
     // Why a settings file on disk should not be read and saved over: empty when
-    // it is text (no control byte but tab, CR and LF) of at most MAX_FILE_SIZE
-    // bytes, whatever its lines say.
+    // it is text (no control byte but tab, CR and LF; UTF-16 is named as such)
+    // of at most MAX_FILE_SIZE bytes, whatever its lines say.
     static UString whyDamaged(const UString& path);
     static constexpr long MAX_FILE_SIZE = 1 << 20;
 

@@ -75,24 +75,44 @@ MemoryImageFile::MemoryImageFile(int w, int h) : MemoryFile(UString()) {
     allocate(w, h);
 }
 
-MemoryImageFile::MemoryImageFile(const UString& fileName, bool headerOnly)
-    : MemoryFile(fileName) {
+MemoryImageFile::MemoryImageFile(const UString& fileName, bool headerOnly, UString* problem)
+    : MemoryFile(fileName, problem) {
     bHeaderOnly = headerOnly;
     bHasAlpha = false;
     width = 0;
     height = 0;
-    // The caller's name stays as given; only the copy is lower-cased.
-    UString lower = fileName;
-    toLowerString(lower);
-    if (lower.find(".tga") >= 0)
-        loadTGA();
-    else if (lower.find(".bmp") >= 0)
-        loadBMP();
-    else if (lower.find(".jpg") >= 0)
-        loadJPG();
-    else
-        PLIM_ERROR("Unknown image format (%s).", lower.c_str());
+    if (problem && !problem->isEmpty()) return;  // not read
+    UString why;
+    if (!decode(&why)) {
+        if (!problem) PLIM_ERROR("Picture '%s' cannot be read: %s", fileName.c_str(), why.c_str());
+        *problem = why;
+    }
     releaseData();
+}
+
+MemoryImageFile::Format MemoryImageFile::formatOf(const UString& fileName) {
+    const std::string name = fileName.toLower().str();
+    auto endsIn = [&name](const char* ending) {
+        const size_t length = strlen(ending);
+        return name.size() >= length && name.compare(name.size() - length, length, ending) == 0;
+    };
+    if (endsIn(".tga")) return FORMAT_TGA;
+    if (endsIn(".bmp")) return FORMAT_BMP;
+    if (endsIn(".jpg")) return FORMAT_JPG;
+    return FORMAT_UNKNOWN;
+}
+
+bool MemoryImageFile::decode(UString* error) {
+    // The first of the extensions found anywhere in a lower-cased copy of the name.
+    const UString lower = fileName.toLower();
+    if (lower.find(".tga") >= 0) return decodeTGA(error);
+    if (lower.find(".bmp") >= 0) {
+        *error = "Unimplemented.";
+        return false;
+    }
+    if (lower.find(".jpg") >= 0) return decodeJPG(error);
+    *error = formatString("Unknown image format (%s).", lower.c_str());
+    return false;
 }
 
 MemoryImageFile::~MemoryImageFile() { delete[] pImageData; }
@@ -104,11 +124,6 @@ void MemoryImageFile::allocate(int w, int h) {
     height = h;
     // Zeroed, so that no decoding path can leave pixels undefined.
     pImageData = new uint8_t[size_t(w) * size_t(h) * 4 + 1]();
-}
-
-void MemoryImageFile::loadTGA() {
-    UString error;
-    if (!decodeTGA(&error)) PLIM_ERROR("%s", error.c_str());
 }
 
 bool MemoryImageFile::decodeTGA(UString* error) {
@@ -165,14 +180,8 @@ bool MemoryImageFile::decodeTGA(UString* error) {
     return true;
 }
 
-void MemoryImageFile::loadBMP() { PLIM_ERROR("Unimplemented."); }
 void MemoryImageFile::saveBMP(const UString&) { PLIM_ERROR("Unimplemented."); }
 void MemoryImageFile::saveTGA(const UString&) { PLIM_ERROR("Unimplemented"); }
-
-void MemoryImageFile::loadJPG() {
-    UString error;
-    if (!decodeJPG(&error)) PLIM_ERROR("%s", error.c_str());
-}
 
 bool MemoryImageFile::decodeJPG(UString* error) {
     jpeg_decompress_struct cinfo;

@@ -13,18 +13,24 @@ class MemoryImageFile : public MemoryFile {
 public:
     // An image with no file; the pixels are undefined.
     MemoryImageFile(int width, int height);
-    // Reads and decodes a file; the format comes from the name (".tga", ".bmp",
-    // ".jpg" anywhere in it, case-insensitive, tested in that order). The file's
-    // bytes are released once decoded. headerOnly stops after the size.
-    MemoryImageFile(const UString& fileName, bool headerOnly);
+    // The picture format a file's name ends in, case-insensitive: how a
+    // screenshot is written, whatever its folder's name holds.
+    enum Format { FORMAT_UNKNOWN, FORMAT_TGA, FORMAT_BMP, FORMAT_JPG };
+    static Format formatOf(const UString& fileName);
+
+    // Reads and decodes a file; the format comes from the name (".tga",
+    // ".bmp", ".jpg" anywhere in it, case-insensitive, tested in that order).
+    // The file's bytes are released once decoded. headerOnly stops after the
+    // size. A file that cannot be read or decoded is a fatal error naming it;
+    // given problem (empty), it is not: the image then holds no pixels and
+    // *problem says why.
+    MemoryImageFile(const UString& fileName, bool headerOnly, UString* problem = nullptr);
     ~MemoryImageFile() override;
 
-    void loadTGA();
-    void loadBMP();
-    void loadJPG();
-    // The decoders behind loadTGA and loadJPG, on the bytes in data and size:
-    // false with the reason the loader reports in *error, the image then
-    // holding no pixels. They never end the program.
+    // The decoder the constructor chooses by the name, and the decoders, on
+    // the bytes in data and size: false with the reason in *error, the image
+    // then holding no pixels. They never end the program.
+    bool decode(UString* error);
     bool decodeTGA(UString* error);
     bool decodeJPG(UString* error);
     void saveBMP(const UString& fileName);

@@ -420,12 +420,13 @@ MemoryImageFile* PlimGraphics::grabFrameBuffer(bool* ok) {
 
 void PlimGraphics::saveScreenshot(const UString& fileName) {
     MemoryImageFile* image = grabFrameBuffer(nullptr);
-    if (fileName.find(".tga") >= 0)
-        image->saveTGA(fileName);
-    else if (fileName.find(".bmp") >= 0)
-        image->saveBMP(fileName);
-    else if (fileName.find(".jpg") >= 0)
-        image->saveJPG(fileName, 60);
+    // The ending alone: the folder's name may hold any of them.
+    switch (MemoryImageFile::formatOf(fileName)) {
+    case MemoryImageFile::FORMAT_TGA: image->saveTGA(fileName); break;
+    case MemoryImageFile::FORMAT_BMP: image->saveBMP(fileName); break;
+    case MemoryImageFile::FORMAT_JPG: image->saveJPG(fileName, 60); break;
+    default: break;
+    }
     delete image;
 }
 

@@ -69,7 +69,7 @@ public:
     // The frame being drawn, top row first; the caller deletes it. ok tells
     // whether the read-back worked (may be null).
     MemoryImageFile* grabFrameBuffer(bool* ok);
-    // Writes the frame in the format the name asks for (".jpg": JPEG, quality 60).
+    // Writes the frame in the format the name ends in (".jpg": JPEG, quality 60).
     void saveScreenshot(const UString& fileName);
     // Hook of the fatal-error path, after leaving full screen.
     void onFatalError();

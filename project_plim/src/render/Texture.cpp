@@ -12,6 +12,7 @@
 #include "QuadMosaic.h"
 #include "core/RuntimeClass.h"
 #include "ShownArea.h"
+#include "SkinList.h"
 
 #include <SDL_opengl.h>
 #include <algorithm>
@@ -51,7 +52,7 @@ Texture::Texture(const UString& fileName, int textureFlags) {
     bHasAlpha = image->bHasAlpha || (flags & TEXTURE_ALPHA);
     createEmptyTexture(image->width, image->height, flags);
 
-    const UString iniName = name + ".ini";
+    const UString iniName = sideFileName(name);
     if (realWidth >= image->width && realHeight >= image->height) {
         loadSkins(iniName);
         copyImageData(image, nullptr, nullptr);
@@ -453,27 +454,16 @@ void Texture::loadSkins(const UString& iniName) {
         return;
     }
     MemoryIniFile ini(iniName);
-    const int count = ini.getNumSections();
-    logTagged("loadSkins", "Texture contains %d skins.", count);
-    for (int i = 0; i < count; ++i) {
-        const UString section = formatString("Skin %d", i);
-        const int left = ini.getInt(section, "left");
-        const int top = ini.getInt(section, "top");
-        const int w = ini.getInt(section, "width");
-        const int h = ini.getInt(section, "height");
-        const int adjustX = ini.hasKey(section, "origin_adjust_x") ? ini.getInt(section, "origin_adjust_x") : 0;
-        const int adjustY = ini.hasKey(section, "origin_adjust_y") ? ini.getInt(section, "origin_adjust_y") : 0;
-        if (left < 0 || top < 0 || w <= 0 || h <= 0 || int64_t(left) + w > requestedWidth ||
-            int64_t(top) + h > requestedHeight)
-            PLIM_ERROR("Skin %d (left %d, top %d, width %d, height %d) lies outside the %dx%d image '%s'.", i,
-                       left, top, w, h, requestedWidth, requestedHeight, name.c_str());
-
-        Quad* quad = newQuad(this, PixelRect(left, top, top + h, left + w));
+    logTagged("loadSkins", "Texture contains %d skins.", ini.getNumSections());
+    std::vector<SkinRect> rects;
+    SkinList::read(ini, name, requestedWidth, requestedHeight, rects);
+    for (const SkinRect& r : rects) {
+        Quad* quad = newQuad(this, PixelRect(r.left, r.top, r.top + r.height, r.left + r.width));
         // Half a pixel off centre puts the edges of an odd-sized image on whole pixels.
-        if (w % 2 == 1) quad->origin.x -= 0.5f;
-        if (h % 2 == 1) quad->origin.y += 0.5f;
-        quad->origin.x -= float(adjustX);
-        quad->origin.y += float(adjustY);
+        if (r.width % 2 == 1) quad->origin.x -= 0.5f;
+        if (r.height % 2 == 1) quad->origin.y += 0.5f;
+        quad->origin.x -= float(r.adjustX);
+        quad->origin.y += float(r.adjustY);
         skins.push_back(quad);
     }
 }

@@ -65,8 +65,10 @@ public:
     void recreateTexture();
     // Reloads the image file into the GL texture; blank textures are left undefined.
     void repopulateTexture();
-    // Builds skins from the side file, or one whole-image skin without it.
+    // Builds skins from the side file (SkinList), or one whole-image skin without it.
     void loadSkins(const UString& iniName);
+    // The side file of the picture file: its name and ".ini".
+    static UString sideFileName(const UString& picture) { return picture + ".ini"; }
 
     int32_t width = 0;  // logical: realWidth x scaleFactor
     int32_t height = 0;

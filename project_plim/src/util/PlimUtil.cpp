@@ -45,14 +45,20 @@ const char* environmentFolder(const char* name) {
 
 // --- Paths and files ------------------------------------------------------
 
+UserFolderVariable userFolderVariable(UserFolderVariable from) {
+    for (int i = from; i < PASSWORD_HOME; ++i)
+        if (environmentFolder(USER_FOLDER_VARIABLES[i])) return UserFolderVariable(i);
+    return PASSWORD_HOME;
+}
+
 UString findDataHome() {
-    if (const char* xdg = environmentFolder("XDG_DATA_HOME")) return UString(xdg);
+    if (userFolderVariable(DATA_HOME) == DATA_HOME) return UString(getenv(USER_FOLDER_VARIABLES[DATA_HOME]));
     const UString home = findHome();
     return home.isEmpty() ? home : home + "/.local/share";
 }
 
 UString findHome() {
-    if (const char* home = environmentFolder("HOME")) return UString(home);
+    if (userFolderVariable(HOME_FOLDER) == HOME_FOLDER) return UString(getenv(USER_FOLDER_VARIABLES[HOME_FOLDER]));
     std::vector<char> buffer(16384);
     struct passwd entry;
     struct passwd* found = nullptr;
@@ -69,7 +75,8 @@ UString getApplicationSupportFolder() {
 }
 
 UString getUserDataFolder(bool useAppDataPath) {
-    if (const char* appData = environmentFolder("U3_APP_DATA_PATH")) {
+    if (userFolderVariable() == APP_DATA_PATH) {
+        const char* appData = getenv(USER_FOLDER_VARIABLES[APP_DATA_PATH]);
         if (!useAppDataPath && access(".", W_OK) == 0) return UString("./");
         UString folder = UString(appData) + "/" + PLIM_VERSION_STRING;
         makeDirectories(folder);

@@ -15,6 +15,14 @@ constexpr double PLIM_VERSION_NUMBER = 2.60;
 
 // --- Paths and files ------------------------------------------------------
 
+// The variables that place the user folder, in the order they are consulted:
+// the first that names an absolute folder decides (the folder itself, the
+// base of the maker's folder, the home that base lies in); when none does,
+// the password database's home.
+enum UserFolderVariable { APP_DATA_PATH, DATA_HOME, HOME_FOLDER, PASSWORD_HOME };
+constexpr const char* const USER_FOLDER_VARIABLES[] = {"U3_APP_DATA_PATH", "XDG_DATA_HOME", "HOME"};
+// The variable that decides, consulting them from `from` on.
+UserFolderVariable userFolderVariable(UserFolderVariable from = APP_DATA_PATH);
 // The per-user data folder, always ending in "/", created level by level
 // (mode 0755). With U3_APP_DATA_PATH set to an absolute folder it is that
 // folder + "/" + version; there, a false flag gives the working folder "./"

@@ -5,6 +5,7 @@
 #include "ManualTickSource.h"
 #include "core/Plim.h"
 #include "core/StaticSettings.h"
+#include "files/MemoryIniFile.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +64,6 @@ TEST(StaticSettings, AProblemNamesTheFirstKeyTheEngineCouldNotRead) {
         EngineTestFolder::writeFile(path, text);
         return std::string(StaticSettings::problem(path.c_str()).c_str());
     };
-    EXPECT_EQ(problemWith("bHoliday=No", "bHoliday=maybe"), "the key 'bHoliday' of section [Edition] is 'maybe', not Yes or No");
     EXPECT_EQ(problemWith("singleLanguage=0", "singleLanguage=99999999999"),
               "the key 'singleLanguage' of section [Language] is '99999999999', not a whole number the game can hold");
     EXPECT_EQ(problemWith("hardwareMouseScaling=1.00000000", "hardwareMouseScaling=nan"),
@@ -73,6 +73,46 @@ TEST(StaticSettings, AProblemNamesTheFirstKeyTheEngineCouldNotRead) {
     unlink(path.c_str());
     mkdir(path.c_str(), 0755);
     EXPECT_EQ(StaticSettings::problem(path.c_str()), "Is a directory");
+}
+
+// The check accepts what the engine reads and refuses what it cannot,
+// naming why a key it misses looks present in an editor.
+TEST(StaticSettings, TheCheckAndTheEngineReadTheSameFiles) {
+    GTEST_FLAG_SET(death_test_style, "fast");
+    EngineTestFolder folder;
+    const std::string path = folder.root + "/Corvana2demo.cfg.static";
+    folder.writeStaticSettings();
+    const std::string good = EngineTestFolder::readFile(path);
+    auto engineReads = [](const std::string& text) {
+        MemoryIniFile file("", false);
+        file.parse(text.data(), int(text.size()));
+        StaticSettings values;
+        values.read(file);
+        return values;
+    };
+    auto problemOf = [&](const std::string& text) {
+        EngineTestFolder::writeFile(path, text);
+        return std::string(StaticSettings::problem(path.c_str()).c_str());
+    };
+    std::string shouting = good;
+    shouting.replace(shouting.find("bHoliday=No"), 11, "bHoliday=YES");
+    EXPECT_EQ(problemOf(shouting), "");
+    EXPECT_TRUE(engineReads(shouting).bHoliday);
+
+    std::string spaced = good;
+    spaced.replace(spaced.find("singleLanguage=0"), 16, "singleLanguage =\t0");
+    const std::pair<std::string, std::string> refused[] = {
+        {"\xEF\xBB\xBF" + good, "line 1 begins with a byte-order mark, so the game does not read that line (save the "
+                              "file as UTF-8 without one)"},
+        {spaced, "line 3 has blanks around '=', which the game reads as part of the key"}};
+    for (const auto& [text, why] : refused) {
+        EXPECT_EQ(problemOf(text), why);
+        EXPECT_EXIT((EngineTestFolder::routeStdoutToStderr(), engineReads(text)), ::testing::ExitedWithCode(255),
+                    "could not be found in section");
+    }
+    std::string utf16 = "\xFF\xFE";
+    for (char c : good) utf16 += {c, '\0'};
+    EXPECT_EQ(problemOf(utf16), "it is UTF-16 text, not UTF-8");
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 #pragma once
 // Whether the data the game found can be used, before anything starts: the
 // archive read whole (its directory, every entry, every compressed one
-// inflated) and holding every file the start reads, and the static settings
-// beside it read as the engine will read them.
+// inflated), holding every file the start reads, each of them read as the
+// loader will read it, and the static settings beside it read as the engine
+// will read them.
 #include <string>
 
 // Empty when folder's archive can be used; else one line naming the archive,

@@ -1,7 +1,6 @@
 #include "DataFolder.h"
 
-#include "files/PrintableText.h"
-#include "util/PlimUtil.h"
+#include "StartLine.h"
 
 #include <cerrno>
 #include <climits>
@@ -33,12 +32,12 @@ std::string executableFolder() {
 std::string missingDataMessage(const std::vector<std::string>& candidates, const std::string& archiveName) {
     std::vector<std::string> folders;
     for (const std::string& folder : candidates)
-        if (!folder.empty()) folders.push_back("'" + printableText(folder) + "'");
+        if (!folder.empty()) folders.push_back(quotedValue(folder));
     std::string list;
     for (size_t i = 0; i < folders.size(); ++i)
         list += (i == 0 ? "" : i + 1 == folders.size() ? " or " : ", ") + folders[i];
-    return std::string(PLIM_BUILD_NAME) + " cannot find the game data '" + archiveName + "' in " + list +
-           ". Put it beside the program, or install the game (" + DATA_REBUILD_HINT + ").\n";
+    return startLine(" cannot find the game data " + quotedValue(archiveName) + " in " + list +
+                     ". Put it beside the program, or install the game (" + DATA_REBUILD_HINT + ").");
 }
 
 std::string unreadableDataMessage(const std::vector<std::string>& candidates, const std::string& archiveName) {
@@ -60,8 +59,8 @@ std::string unreadableDataMessage(const std::vector<std::string>& candidates, co
             }
             reason = strerror(errno);
         }
-        return std::string(PLIM_BUILD_NAME) + " cannot read '" + printableText(path) + "': " + reason +
-               ". Put the game's own data archive there (" + DATA_REBUILD_HINT + ").\n";
+        return startLine(" cannot read " + quotedValue(path) + ": " + reason + ". Put the game's own data archive there (" +
+                         DATA_REBUILD_HINT + ").");
     }
     return std::string();
 }

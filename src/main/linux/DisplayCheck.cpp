@@ -1,8 +1,9 @@
 #include "DisplayCheck.h"
 
+#include "StartLine.h"
+
 #include "files/PrintableText.h"
 #include "render/GlxErrorTrap.h"
-#include "util/PlimUtil.h"
 
 #include <GL/glx.h>
 #include <X11/Xlib.h>
@@ -32,8 +33,7 @@ std::string missingDisplayMessage(const std::string& program) {
     const char* name = getenv("DISPLAY");
     std::string why;
     if (driver && *driver && strcasecmp(driver, "x11") != 0) {
-        why = "SDL_VIDEODRIVER asks for SDL's '" + printableText(std::string(driver)) +
-              "' driver, which has no OpenGL (unset it)";
+        why = "SDL_VIDEODRIVER asks for SDL's " + quotedValue(driver) + " driver, which has no OpenGL (unset it)";
     } else if (!name || !*name) {
         why = "DISPLAY is not set";
     } else {
@@ -42,7 +42,7 @@ std::string missingDisplayMessage(const std::string& program) {
         // connection a moment later would fail.
         static Display* display = XOpenDisplay(name);
         int opcode = 0, event = 0, error = 0;
-        const std::string shown = "the display '" + printableText(std::string(name)) + "'";
+        const std::string shown = "the display " + quotedValue(name);
         if (!display) {
             why = shown + " cannot be opened";
         } else if (!XQueryExtension(display, "GLX", &opcode, &event, &error)) {
@@ -53,7 +53,7 @@ std::string missingDisplayMessage(const std::string& program) {
             why = shown + " " + refused;
         }
     }
-    return std::string(PLIM_BUILD_NAME) + " needs an X display, and " + why +
-           ". Without a screen, run it under Xvfb: xvfb-run -a -s '-screen 0 1024x768x24' " + printableText(program) +
-           "\n";
+    return startLine(" needs an X display, and " + why +
+                     ". Without a screen, run it under Xvfb: xvfb-run -a -s '-screen 0 1024x768x24' " +
+                     printableText(program));
 }

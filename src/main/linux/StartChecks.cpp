@@ -3,6 +3,7 @@
 #include "DataCheck.h"
 #include "DataFolder.h"
 #include "DisplayCheck.h"
+#include "StartLine.h"
 #include "UserFolderCheck.h"
 
 #include "files/PrintableText.h"
@@ -44,6 +45,7 @@ bool StartChecks::pass(UserFolderLock& lock) {
             return false;
         }
     }
+    UserFolderCheck::settleHome();
     return lockUserFolder(lock);
 }
 
@@ -70,8 +72,7 @@ std::string StartChecks::staticSettings() { return staticSettingsProblem(dataFol
 std::string StartChecks::enterDataFolder() {
     if (chdir(dataFolder.c_str()) == 0) return std::string();
     const int failure = errno;
-    return std::string(PLIM_BUILD_NAME) + " cannot enter its data folder '" + printableText(dataFolder) +
-           "': " + strerror(failure) + ".\n";
+    return startLine(" cannot enter its data folder " + quotedValue(dataFolder) + ": " + strerror(failure) + ".");
 }
 
 std::string StartChecks::userFolderPlace() { return UserFolderCheck::placeProblem(); }
@@ -85,21 +86,20 @@ std::string StartChecks::userFolder() { return UserFolderCheck::makeProblem(); }
 // than not at all.
 bool StartChecks::lockUserFolder(UserFolderLock& lock) {
     const UString folder = getUserDataFolder(true);
-    const std::string shown = printableText(folder.str());
     if (!lock.acquire(folder)) {
         if (lock.problem.isEmpty()) {
-            fprintf(stderr, "%s is already running (its user folder '%s' is in use).\n", PLIM_BUILD_NAME,
-                    shown.c_str());
+            fputs(startLine(" is already running (its user folder " + quotedValue(folder.str()) + " is in use).").c_str(),
+                  stderr);
             return false;
         }
-        fprintf(stderr, "%s cannot lock '%s': %s.\n", PLIM_BUILD_NAME, shown.c_str(), lock.problem.c_str());
+        fputs(startLine(" cannot lock " + quotedValue(folder.str()) + ": " + lock.problem.str() + ".").c_str(), stderr);
         return true;
     }
     if (!lock.pathProblem.isEmpty())
-        fprintf(stderr,
-                "%s cannot lock its user folder's path (%s): only the folder itself is locked, which does not keep "
-                "a second copy out once the folder is removed and made again.\n",
-                PLIM_BUILD_NAME, printableText(lock.pathProblem.str()).c_str());
+        fputs(startLine(" cannot lock its user folder's path (" + printableText(lock.pathProblem.str()) +
+                        "): only the folder itself is locked, which does not keep a second copy out once the folder " +
+                        "is removed and made again.").c_str(),
+              stderr);
     // Saves cut short by a kill left their temporary files; no one else writes here.
     for (const char* kind : {".cfg", ".hst", ".pro"}) removeStaleTempFiles(folder + PLIM_BUILD_NAME + kind);
     return true;

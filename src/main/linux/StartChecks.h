@@ -11,8 +11,9 @@ public:
     // program: the program as started, for the line that says how to run it.
     explicit StartChecks(const std::string& program);
 
-    // Says which folder variables are ignored, runs every check in order and
-    // locks the user folder; false once a line said why the start ends.
+    // Says which folder variables are ignored, runs every check in order,
+    // settles HOME for the libraries and locks the user folder; false once a
+    // line said why the start ends.
     bool pass(UserFolderLock& lock);
 
 private:

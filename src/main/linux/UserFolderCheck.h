@@ -20,4 +20,9 @@ public:
     // could not be made and why, and what to do. A home folder that is not
     // there is never made.
     static std::string makeProblem();
+    // A HOME that is set but not an absolute folder, which the game ignores,
+    // becomes the home the game uses (the password database's), or is
+    // removed when there is none: the libraries that read it (the sound
+    // system's) then print no complaint of their own on the terminal.
+    static void settleHome();
 };

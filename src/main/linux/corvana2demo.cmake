@@ -6,7 +6,7 @@ set(CORVANA2DEMO_DATA_DIR ${CMAKE_INSTALL_FULL_DATADIR}/corvana2demo)
 set(CORVANA2DEMO_SOURCES ${CMAKE_CURRENT_LIST_DIR}/Corvana2demo.cpp ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DataCheck.cpp ${CMAKE_CURRENT_LIST_DIR}/DisplayCheck.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StandardStreams.cpp ${CMAKE_CURRENT_LIST_DIR}/StartChecks.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/UserFolderCheck.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/StartLine.cpp ${CMAKE_CURRENT_LIST_DIR}/UserFolderCheck.cpp)
 add_executable(corvana2demo ${CORVANA2DEMO_SOURCES})
 target_include_directories(corvana2demo PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(corvana2demo PRIVATE top X11::X11)
@@ -42,7 +42,7 @@ add_dependencies(corvana2demo-pretend-disk data)
 # and its set-up problems and odd starts. The whole runs need a display: each
 # test runs on a private X server.
 add_executable(linux_corvana2demo_test ${CMAKE_CURRENT_LIST_DIR}/tests/corvana2demo_test.cpp
-               ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp)
+               ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp ${CMAKE_CURRENT_LIST_DIR}/StartLine.cpp)
 target_include_directories(linux_corvana2demo_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}
                            ${CMAKE_SOURCE_DIR}/project_plim/tests/support ${CMAKE_SOURCE_DIR}/project_plim/src)
 target_link_libraries(linux_corvana2demo_test PRIVATE plim)

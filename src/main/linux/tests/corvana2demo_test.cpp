@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <glob.h>
 #include <map>
 #include <sstream>
 #include <string>
@@ -276,6 +277,36 @@ TEST(Game, AnAbsurdFrameRateStillEndsOnSigterm) {
     EXPECT_NE(run.log().find("readSetting(): Setting frameRate=2147483647 of [Plim] is out of range (0 to 1); using 0.015."),
               std::string::npos);
     EXPECT_NE(readFile(run.userFolder + "Corvana2demo.cfg").find("\nframeRate=2147483647\n"), std::string::npos);
+}
+
+// A user folder whose name holds a picture's ending: F9 writes a JPEG there
+// all the same, and the game plays on.
+TEST(Game, F9WritesAScreenshotInAUserFolderNamedLikeAPicture) {
+    SKIP_WITHOUT_X_INPUT();
+    GameRun run;
+    run.environment = {{"U3_APP_DATA_PATH", run.folder + "/pics.tga"}};
+    run.userFolder = run.folder + "/pics.tga/2.60/";
+    ASSERT_EQ(system(("mkdir -p '" + run.userFolder + "'").c_str()), 0);
+    std::ofstream(run.userFolder + "Corvana2demo.cfg") << "[PlimGraphics]\nbFullScreen=No\n";
+    run.start();
+    ASSERT_TRUE(run.waitForLog("Global initialization complete", 60.0)) << run.errors();
+    auto screenshots = [&run]() {
+        glob_t found = {};
+        glob((run.userFolder + "Corvana2demo *.jpg").c_str(), 0, nullptr, &found);
+        const size_t count = found.gl_pathc;
+        globfree(&found);
+        return count;
+    };
+    // Under load a press may fall between frames: pressed until one is written.
+    for (int attempt = 0; attempt < 10 && run.running() && screenshots() == 0; ++attempt) {
+        press("F9");
+        for (int i = 0; i < 20 && screenshots() == 0; ++i) pause(50);
+    }
+    EXPECT_GE(screenshots(), 1u);
+    pause(500);
+    ASSERT_TRUE(run.running()) << run.errors();
+    kill(run.pid, SIGTERM);
+    EXPECT_EQ(run.wait(30.0), 0) << run.errors();
 }
 
 // Without a sound device the game plays silent and says so in one line (ALSA's

@@ -191,6 +191,36 @@ TEST(SetUp, DamagedStaticSettingsOrAMissingEntryAreOneLineNotACrash) {
                                          "there (bash tools/run-game.sh builds it).\n");
 }
 
+// A file the loader reads that is whole in the archive but cannot be read as
+// what it is (a picture of random bytes, a side file of garbage, a sound of
+// random bytes, even one played only in a match) ends the start in one line
+// naming it: no crash, no crash log.
+TEST(SetUp, AnEntryWhoseContentsCannotBeReadIsOneLineNamingIt) {
+    GameRun run;
+    const std::string game = run.copyProgram(), archive = run.folder + "/bin/Corvana2demo.dat", files = run.folder + "/files";
+    ASSERT_EQ(system(("'" WADTOOL_PATH "' extract '" + archive + "' '" + files + "' >/dev/null").c_str()), 0);
+    std::string noise;
+    for (uint32_t seed = 11; noise.size() < 4096;) noise += char((seed = seed * 1103515245u + 12345u) >> 16);
+    const struct {
+        const char* entry;
+        std::string contents;
+        const char* why;
+    } cases[] = {
+        {"gfx/palm.tga", noise, "a picture: TGA is compressed."},
+        {"gfx/font/font-tiny.tga.ini", "\x01\x02 garbage =[[\n", "the side file of a picture: Key 'left' could not be "
+                                                             "found in section 'Skin 0'."},
+        {"sfx/cymbalcrash.ogg", noise, "a sound: it cannot be decoded (not Ogg Vorbis data, error -132)."}};
+    for (const auto& c : cases) {
+        const std::string path = files + "/" + c.entry, original = readFile(path);
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.contents;
+        ASSERT_EQ(system(("'" WADTOOL_PATH "' pack '" + archive + "' '" + files + "' --compress >/dev/null").c_str()), 0);
+        EXPECT_EQ(oneLineEnd(run, "", game), "Corvana2demo cannot use its data: File '" + std::string(c.entry) +
+                                                 "' in archive '" + archive + "' cannot be read as " + c.why +
+                                                 " Put the game's own archive there (bash tools/run-game.sh builds it).\n");
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << original;
+    }
+}
+
 // A stray archive where the game is started is not taken for its own.
 TEST(SetUp, TheArchiveBesideTheProgramComesBeforeTheWorkingFolders) {
     SKIP_WITHOUT_DISPLAY();

@@ -1,0 +1,18 @@
+#pragma once
+// Every file the loader reads, read as it will read it, without a window or a
+// sound device: each piece of music and each sound effect decoded whole, each
+// picture decoded and its side file's sub-images placed inside it. The start
+// runs it before the engine, so that a damaged file is a set-up problem rather
+// than a crash halfway through loading or in the middle of a match.
+#include "util/UString.h"
+
+class FileManager;
+
+class LoaderFileCheck {
+public:
+    // Empty when every file would load from files (its archive read with
+    // useWad and whole); else one sentence naming the first file that would
+    // not, its archive and why. Runs on the engine there is, else on a bare
+    // one for the time of the check.
+    static UString problem(FileManager& files);
+};

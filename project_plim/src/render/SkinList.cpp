@@ -1,0 +1,46 @@
+#include "SkinList.h"
+
+#include "core/ErrorManager.h"
+#include "files/MemoryIniFile.h"
+#include "util/PlimUtil.h"
+
+#include <cstdint>
+
+namespace {
+
+// The key's value through the strict getter, whose fatal error names it;
+// with a problem sink a missing key is said there in the same words.
+bool readKey(MemoryIniFile& ini, const UString& section, const char* key, int& value, UString* problem) {
+    if (problem && !ini.hasKey(section, key)) {
+        *problem = formatString("Key '%s' could not be found in section '%s'.", key, section.c_str());
+        return false;
+    }
+    value = ini.getInt(section, key);
+    return true;
+}
+
+} // namespace
+
+bool SkinList::read(MemoryIniFile& ini, const UString& picture, int width, int height, std::vector<SkinRect>& skins,
+                    UString* problem) {
+    const int count = ini.getNumSections();
+    for (int i = 0; i < count; ++i) {
+        const UString section = formatString("Skin %d", i);
+        SkinRect r;
+        if (!readKey(ini, section, "left", r.left, problem) || !readKey(ini, section, "top", r.top, problem) ||
+            !readKey(ini, section, "width", r.width, problem) || !readKey(ini, section, "height", r.height, problem))
+            return false;
+        if (ini.hasKey(section, "origin_adjust_x")) r.adjustX = ini.getInt(section, "origin_adjust_x");
+        if (ini.hasKey(section, "origin_adjust_y")) r.adjustY = ini.getInt(section, "origin_adjust_y");
+        if (r.left < 0 || r.top < 0 || r.width <= 0 || r.height <= 0 || int64_t(r.left) + r.width > width ||
+            int64_t(r.top) + r.height > height) {
+            const UString why = formatString("Skin %d (left %d, top %d, width %d, height %d) lies outside the %dx%d image '%s'.",
+                                             i, r.left, r.top, r.width, r.height, width, height, picture.c_str());
+            if (!problem) PLIM_ERROR("%s", why.c_str());
+            *problem = why;
+            return false;
+        }
+        skins.push_back(r);
+    }
+    return true;
+}
