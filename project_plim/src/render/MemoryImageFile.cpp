@@ -91,7 +91,7 @@ MemoryImageFile::MemoryImageFile(const UString& fileName, bool headerOnly, UStri
 }
 
 MemoryImageFile::Format MemoryImageFile::formatOf(const UString& fileName) {
-    const std::string name = fileName.toLower().str();
+    const std::string& name = fileName.str();
     auto endsIn = [&name](const char* ending) {
         const size_t length = strlen(ending);
         return name.size() >= length && name.compare(name.size() - length, length, ending) == 0;

@@ -13,8 +13,8 @@ class MemoryImageFile : public MemoryFile {
 public:
     // An image with no file; the pixels are undefined.
     MemoryImageFile(int width, int height);
-    // The picture format a file's name ends in, case-insensitive: how a
-    // screenshot is written, whatever its folder's name holds.
+    // The picture format a file's name ends in (".tga", ".bmp", ".jpg", in
+    // that case): how a screenshot is written, whatever its folders are called.
     enum Format { FORMAT_UNKNOWN, FORMAT_TGA, FORMAT_BMP, FORMAT_JPG };
     static Format formatOf(const UString& fileName);
 

@@ -18,6 +18,7 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -290,12 +291,17 @@ TEST_F(GraphicsTest, ReadBackFlipsRowsAndKeepsAnOddMiddleRow) {
     delete image;
 }
 
-TEST_F(GraphicsTest, AnyTgaInTheNameGoesToTheTgaWriter) {
+// The name's ending alone chooses the writer, whatever the folders hold.
+TEST_F(GraphicsTest, TheNamesEndingChoosesTheWriter) {
     ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+    const std::string folderLikeAPicture = folder.userFolder() + "pics.tga";
+    ASSERT_EQ(mkdir(folderLikeAPicture.c_str(), 0755), 0);
+    g->saveScreenshot(UString(folderLikeAPicture + "/a.bmp.jpg"));
+    EXPECT_EQ(EngineTestFolder::readFile(folderLikeAPicture + "/a.bmp.jpg").substr(0, 2), "\xFF\xD8");  // JPEG
     EXPECT_EXIT(
         {
             EngineTestFolder::routeStdoutToStderr();
-            g->saveScreenshot(UString(folder.userFolder() + "a.tga.jpg"));
+            g->saveScreenshot(UString(folder.userFolder() + "a.jpg.tga"));
         },
         ::testing::ExitedWithCode(255), "Unimplemented");
 }
