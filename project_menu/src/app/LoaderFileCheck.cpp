@@ -46,16 +46,17 @@ UString refusal(FileManager& files, const UString& name, const char* use, const 
                         printableText(files.archiveOf(name)).c_str(), use, why.c_str());
 }
 
-// The piece of music decoded block by block to its end, as it plays (once:
-// looping starts it over); a stream of no sound would fail when it loops.
+// The piece of music opened and its first block decoded, as the stream
+// starts playing; a gap further on is skipped while it plays, and any other
+// fault there ends the music. Decoding it all here would cost as long as a
+// crafted stream can make it.
 UString musicProblem(const UString& name) {
     UString why;
     MemoryFile file(name, &why);
     if (!why.isEmpty()) return why;
     MixerOGGstream music(&file, false, 1, &why);
-    int cursor = -1, end = -1, blocks = 0;
-    for (; why.isEmpty() && music.refill(&cursor, &end); ++blocks) cursor = end;
-    if (why.isEmpty() && blocks == 0) why = "it holds no sound";
+    int cursor = -1, end = -1;
+    if (why.isEmpty() && !music.refill(&cursor, &end) && why.isEmpty()) why = "it holds no sound";
     return why;
 }
 

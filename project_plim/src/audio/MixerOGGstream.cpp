@@ -15,7 +15,7 @@ bool MixerOGGstream::refill(int* cursor, int* end) {
     float** pcm = nullptr;
     int bitstream = 0;
     const int maxFrames = sampleCapacity / 2;
-    long result = ov_read_float(&vf, &pcm, maxFrames, &bitstream);
+    long result = readSkippingGaps(&pcm, maxFrames, &bitstream);
     if (result < 0) {
         if (reportFailure(decodingProblem(result))) return false;
         failDecoding(result);
@@ -23,7 +23,7 @@ bool MixerOGGstream::refill(int* cursor, int* end) {
     if (result == 0) {
         if (!bLoop) return false;
         ov_raw_seek(&vf, 0);
-        result = ov_read_float(&vf, &pcm, maxFrames, &bitstream);
+        result = readSkippingGaps(&pcm, maxFrames, &bitstream);
         if (result <= 0) {
             if (reportFailure(decodingProblem(result))) return false;
             failDecoding(result);
@@ -43,4 +43,13 @@ bool MixerOGGstream::refill(int* cursor, int* end) {
 
 void MixerOGGstream::rewind() {
     if (bOpen) ov_raw_seek(&vf, 0);
+}
+
+long MixerOGGstream::readSkippingGaps(float*** pcm, int maxFrames, int* bitstream) {
+    // Each gap is reported once and the stream goes on after it; the data is
+    // finite, so this ends.
+    long result;
+    do result = ov_read_float(&vf, pcm, maxFrames, bitstream);
+    while (result == OV_HOLE);
+    return result;
 }

@@ -2,7 +2,9 @@
 // One piece of music: the compressed file held in memory for the stream's
 // whole life and decoded block by block while it plays, as one voice counted
 // against the music master volume. Every operation does nothing while audio
-// is muted.
+// is muted. A stream that does not open is a fatal error naming it; one found
+// damaged while it plays ends there (the music stops; the log says why when
+// the stream goes).
 #include "files/MemoryFile.h"
 #include "core/PlimBase.h"
 #include "util/UString.h"
@@ -27,4 +29,7 @@ public:
     MemoryFile file;
     MixerOGGstream* source = nullptr;
     int32_t channelId = -1;
+
+private:
+    UString failure;  // written once by the audio thread's decoder
 };

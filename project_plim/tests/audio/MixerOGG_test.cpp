@@ -113,6 +113,19 @@ TEST_F(MixerOGGTest, StreamsPlayWhatWholeDecodingGivesAndLoopWithoutAGap) {
     EXPECT_TRUE(tail);
 }
 
+// Music damaged in the middle plays on after the damage, to its end.
+TEST_F(MixerOGGTest, MusicPlaysOnPastADamagedStretch) {
+    std::string ogg = OggFixture::encode(OggFixture::sine(1, 400000, 22050, 300.0f, 0.5f), 1, 22050);
+    for (size_t i = ogg.size() / 2; i < ogg.size() / 2 + 300; ++i) ogg[i] = char(ogg[i] ^ 0x5a);
+    EngineTestFolder::writeFile(folder.root + "/damaged.ogg", ogg);
+    MemoryFile file("damaged.ogg");
+    MixerOGGstream music(&file, false, 1);
+    int cursor = -1, end = -1, frames = 0;
+    for (; music.refill(&cursor, &end); cursor = end) frames += (end - cursor) / 2;
+    EXPECT_GT(frames, 300000);
+    EXPECT_LE(frames, 400000);
+}
+
 TEST_F(MixerOGGTest, MemoryCallbacksStayInsideTheFile) {
     MemoryFile file(write("m.ogg", OggFixture::sine(1, 1000, 22050, 300.0f, 0.6f), 1, 22050));
     MixerOGGstream s(&file, false, 1);
