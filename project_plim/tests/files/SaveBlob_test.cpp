@@ -340,17 +340,6 @@ TEST_F(SaveBlobTest, OnlyTheChangesThatAreLostAreSaidAtExit) {
     EXPECT_EQ(UserNotices::take(), std::vector<UString>{("The file '" + path(HST) + "' may not be saved (its disk "
                                                          "has only 560 KiB free). The changes made in this game may "
                                                          "not be kept.").c_str()});
-    // Less room than the saves take: they cannot be written; as much: they may.
-    for (const char* free : {"1999", "2000"}) {
-        const std::string file = path((std::string("room") + free).c_str());
-        EngineTestFolder::writeFile(flag, free);
-        SaveFailures::foresee(file.c_str(), 2000);
-        EXPECT_EQ(UserNotices::take(), std::vector<UString>{(free[3] == '9'
-            ? "The file '" + file + "' cannot be saved (its disk has only 1 KiB free). The changes made in this game "
-              "will not be kept."
-            : "The file '" + file + "' may not be saved (its disk has only 1 KiB free). The changes made in this game "
-              "may not be kept.").c_str()});
-    }
 
     EngineTestFolder::writeFile(flag, "");
     save(HST, block(2744, 1));

@@ -181,7 +181,12 @@ TEST_F(WadToolTest, PackListExtractRoundTrip) {
     EXPECT_EQ("compressed", lines["gfx/sky.tga"].method);
     EXPECT_EQ("stored", lines["music/theme.ogg"].method);
 
+    // The files are synced at once, not one by one (a sanitizer's runtime need not come first).
+    limit = "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0 COUNT_SYNCS_FILE=syncs "
+            "LD_PRELOAD='" COUNT_SYNCS_PATH "' ";
     ASSERT_EQ(0, wadtool("extract data.dat out", &out)) << out;
+    limit.clear();
+    EXPECT_TRUE(!readFile(root + "/syncs").empty() && readFile(root + "/syncs").size() < 3) << readFile(root + "/syncs");
     for (auto& f : files)
         EXPECT_EQ(f.second, readFile(root + "/out/" + f.first)) << f.first;
     std::string count;
@@ -467,27 +472,6 @@ TEST_F(WadToolTest, TargetFolderAndStandardOutputFailuresAreNamed) {
     EXPECT_EQ("Packed 1 files into e\\x1b[2J.dat (0 compressed).\n", out);
     EXPECT_EQ(0, wadtool("extract a.dat \"$(printf 'o\\007')\"", &out));
     EXPECT_EQ("Extracted 1 files into o\\x07.\n", out);
-}
-
-// The extracted files are synced all at once, however many there are.
-TEST_F(WadToolTest, ExtractSyncsOnceForAllItsFiles) {
-    std::map<std::string, std::string> files = {{"one/a", "a"}};
-    for (int i = 0; i < 100; ++i) files["many/" + std::to_string(i)] = std::to_string(i);
-    makeFiles(files);
-    std::string out;
-    auto syncs = [&](const char* name) {
-        EXPECT_EQ(0, wadtool(std::string("pack ") + name + ".dat src/" + name, &out)) << out;
-        // A sanitizer's runtime would have to come first among the preloaded libraries.
-        limit = std::string("ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0 COUNT_SYNCS_FILE=") +
-                name + ".syncs LD_PRELOAD='" COUNT_SYNCS_PATH "' ";
-        EXPECT_EQ(0, wadtool(std::string("extract ") + name + ".dat " + name, &out)) << out;
-        limit.clear();
-        return readFile(root + "/" + name + ".syncs").size();
-    };
-    const size_t one = syncs("one");
-    EXPECT_GE(one, 1u);
-    EXPECT_EQ(one, syncs("many"));
-    EXPECT_EQ("99", readFile(root + "/many/99"));
 }
 
 // An entry that cannot be read, or a name that is both a file and a folder,
