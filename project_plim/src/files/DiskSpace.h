@@ -11,7 +11,8 @@ public:
     static constexpr int64_t MARGIN = 1024 * 1024;
 
     // Empty when the disk of the folder that path lies in has room for bytes
-    // and the margin; else why not ("its disk has only 12 KiB free"). A disk
-    // that cannot be asked passes.
-    static UString whyNoRoom(const UString& path, int64_t bytes);
+    // and the margin; else why not ("its disk has only 12 KiB free"), with
+    // *sure, when given, true when not even bytes fit. A disk that cannot be
+    // asked passes.
+    static UString whyNoRoom(const UString& path, int64_t bytes, bool* sure = nullptr);
 };

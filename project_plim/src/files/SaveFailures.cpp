@@ -118,9 +118,10 @@ UString SaveFailures::whyUnsavable(const UString& path, int64_t bytes, bool* sur
     const UString probe = makeTempFileFor(target, &why);
     if (probe.isEmpty()) return why;
     unlink(probe.c_str());
-    // The margin is a guess, and the saves may well fit in what is left.
+    // The margin is a guess: the saves may well fit in what is left, unless
+    // that is less than they take.
     if (sure) *sure = false;
-    return DiskSpace::whyNoRoom(target, bytes);
+    return DiskSpace::whyNoRoom(target, bytes, sure);
 }
 
 void SaveFailures::foresee(const UString& path, int64_t bytes) {

@@ -27,7 +27,7 @@ public:
     // Why a save of path would fail now, empty when it would not: a file is
     // made beside it and removed again to see, and its disk must have room for
     // bytes (the saves that go there) and a margin. *sure, when given, is
-    // false when only the room is short, and the save may yet succeed.
+    // false when only the margin is short, and the save may yet succeed.
     static UString whyUnsavable(const UString& path, int64_t bytes = 0, bool* sure = nullptr);
     // Tells the player of a save of path that is going, or may be going, to fail.
     static void foresee(const UString& path, int64_t bytes = 0);

@@ -112,11 +112,31 @@ bool StagedFolder::makeFolders(const std::string& folder, const std::string& nam
 
 bool StagedFolder::write(const std::string& name, const void* bytes, int count, std::string& problem) {
     if (!makeFolders(staging, name, nullptr, problem)) return false;
-    UString reason;
-    if (!replaceFile((staging + "/" + name).c_str(), bytes, count, &reason))
-        return problem = "cannot write '" + shown(name) + "': " + reason.str(), false;
+    // Not synced here: place syncs every staged file at once.
+    const std::string path = staging + "/" + name;
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int failure = fd < 0 ? errno : 0;
+    for (const char* p = static_cast<const char*>(bytes); !failure && count > 0;) {
+        const ssize_t n = ::write(fd, p, size_t(count));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) failure = n < 0 ? errno : ENOSPC;
+        else p += n, count -= int(n);
+    }
+    if (fd >= 0 && close(fd) != 0 && !failure) failure = errno;
+    if (failure) {
+        if (fd >= 0) unlink(path.c_str());
+        return problem = because("cannot write", shown(name), failure), false;
+    }
     names.push_back(name);
     return true;
+}
+
+bool StagedFolder::sync(const std::string& folder, std::string& problem) const {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int failure = fd < 0 || syncfs(fd) != 0 ? errno : 0;
+    if (fd >= 0) close(fd);
+    if (failure) problem = because("cannot write into folder", target, failure);
+    return !failure;
 }
 
 std::string StagedFolder::obstacle(const std::string& name) const {
@@ -157,17 +177,22 @@ bool StagedFolder::moveIn(std::string& problem) {
 }
 
 bool StagedFolder::place(std::string& problem) {
+    // Every byte is on the disk before a file goes into place, and every file
+    // is in its place on the disk before success is told.
+    if (!sync(staging, problem)) return false;
     if (!existed) {
         // Never over a folder made there meanwhile.
         if (renameat2(AT_FDCWD, staging.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0 &&
             ((errno != EINVAL && errno != ENOSYS) || rename(staging.c_str(), target.c_str()) != 0))
             return problem = because("cannot create folder", target, errno), false;
-        return placed = true;
+        placed = true;
+        return sync(target, problem);
     }
     for (const std::string& name : names) {
         problem = obstacle(name);
         if (!problem.empty()) return false;
     }
     if (!moveIn(problem)) return false;
-    return placed = true;
+    placed = true;
+    return sync(target, problem);
 }

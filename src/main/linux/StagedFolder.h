@@ -5,7 +5,8 @@
 // target that exists, the files are staged in a temporary folder inside it
 // (on its file system, so that moving them never copies), every place they
 // go to is checked, and then each is moved in; should a move still fail, the
-// error names the files already moved.
+// error names the files already moved. The files are synced all at once, as
+// they go into place, not one by one.
 #include <string>
 #include <vector>
 
@@ -38,6 +39,8 @@ private:
     bool makeFolders(const std::string& folder, const std::string& name,
                      std::vector<std::string>* made, std::string& problem) const;
     bool moveIn(std::string& problem);
+    // Syncs the file system that folder is on.
+    bool sync(const std::string& folder, std::string& problem) const;
     std::string shown(const std::string& name) const { return target + "/" + name; }
 
     std::string target;

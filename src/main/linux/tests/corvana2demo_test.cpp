@@ -479,7 +479,7 @@ TEST(Game, InAReadOnlyUserFolderTheFailedSavesAreSaidAtExit) {
     EXPECT_EQ(errors.substr(0, errors.find("-----")), expected);
 }
 
-// On a disk short of room the start tells the player that the saves may fail.
+// On a disk short of room the start tells the player that the saves cannot or may fail.
 // Full, at exit each failure is said on standard error, the list for the next
 // start's too, which cannot be written either, and the old saves stay as they
 // were; with room for the saves, though not for the margin, they are written
@@ -507,7 +507,7 @@ TEST(Game, OnAFullDiskTheStartSaysSoAndTheOldSavesStay) {
     const std::string hst = run.userFolder + "Corvana2demo.hst",
                       mayFail = "showNotices(): The file '" + hst + "' may not be saved (its disk has only ",
                       mayBeLost = " KiB free). The changes made in this game may not be kept.";
-    runAWhile(mayFail + "0" + mayBeLost);
+    runAWhile("showNotices(): The file '" + hst + "' cannot be saved (its disk has only 0 KiB free). The changes made in this game will not be kept.");
     const std::string errors = run.errors();
     for (const char* kind : {".pro", ".hst", ".cfg"}) {
         const std::string path = run.userFolder + "Corvana2demo" + kind;
