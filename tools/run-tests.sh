@@ -37,7 +37,7 @@ stop_background() {
 # The processes carrying the run's mark (the clean-up's own commands carry none).
 marked() { grep -lzxF "PLIM_TEST_RUN=$1" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3 || true; }
 end_run() {
-  local status=$? mark=$PLIM_TEST_RUN pids signal
+  local status=$? mark=$PLIM_TEST_RUN pids signal f n owner
   trap - EXIT INT TERM HUP
   unset PLIM_TEST_RUN
   stop_background
@@ -49,11 +49,13 @@ end_run() {
     kill -"$signal" $pids 2>/dev/null || true
     for _ in $(seq 50); do [ -n "$(marked "$mark")" ] || break; sleep 0.1; done
   done
-  # An X server killed with its test leaves its socket and lock.
+  # An X server killed with its test leaves its socket and lock, unless a
+  # live server has taken that display since.
   for f in "$run_tmp"/*/.display; do
     [ -s "$f" ] || continue
     n=$(head -n1 "$f")
-    kill -0 "$(cat "/tmp/.X$n-lock" 2>/dev/null || echo 0)" 2>/dev/null || rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n"
+    owner=$(tr -dc 0-9 <"/tmp/.X$n-lock" 2>/dev/null || true)
+    if [ -z "$owner" ] || ! kill -0 "$owner" 2>/dev/null; then rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n"; fi
   done
   rm -rf "$run_tmp"
   exit "$status"
