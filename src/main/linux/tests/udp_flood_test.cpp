@@ -25,9 +25,8 @@ namespace {
 const double FLOOD_RATE = 50000.0;
 const double SERVICE_INTERVAL = 0.05;
 const long SHARE = long(FLOOD_RATE * SERVICE_INTERVAL);
-// What the flood leaves in the kernel's buffer by a service (its share, and
-// the next one's start), at about 830 bytes of the kernel's own for each
-// small datagram.
+// What the kernel holds by a service (the share and the next one's start),
+// at about 830 bytes of its own for each small datagram.
 const int FLOOD_BYTES_BY_A_SERVICE = 2 * 2500 * 1024;
 const int ROUNDS = 30;
 // Services a datagram may take to arrive: a lost one is asked for and resent.
@@ -52,12 +51,6 @@ bool join(RecordingHost& server, RecordingHost& client) {
     return server.getPeerCount() == 1 && client.getPeerCount() == 1;
 }
 
-bool sentByDeadline(const DatagramFlood& flood, long count) {
-    for (int i = 0; i < SHARE_DEADLINE * 1000 && flood.getSent() < count; ++i)
-        usleep(1000);
-    return flood.getSent() >= count;
-}
-
 void holdsUnderFlood(DatagramFlood::Via via) {
     NetTestEngine net(false);
     RecordingHost server(true), client(false);
@@ -76,7 +69,9 @@ void holdsUnderFlood(DatagramFlood::Via via) {
     bool flooded = true;
     int late = -1; // the first service by which a datagram had not arrived
     for (int i = 0; i < ROUNDS + LATE_SERVICES && server.getPeerCount() == 1 && flooded; ++i) {
-        flooded = sentByDeadline(flood, allowed);
+        for (int wait = 0; wait < SHARE_DEADLINE * 1000 && flood.getSent() < allowed; ++wait)
+            usleep(1000);
+        flooded = flood.getSent() >= allowed;
         net.advance(SERVICE_INTERVAL);
         allowed += SHARE; // the next interval's share comes during this service
         if (i < ROUNDS) {
