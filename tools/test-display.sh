@@ -20,9 +20,12 @@ export MESA_SHADER_CACHE_DISABLE="${MESA_SHADER_CACHE_DISABLE:-true}"
 # from the dynamic linker, whose allocations the leak checker takes as roots
 # anyway: it need not follow __tls_get_addr at all.
 export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}intercept_tls_get_addr=0"
-# A temporary folder of its own, removed afterwards with whatever a test that
-# ended in a fatal error left in it.
+# A temporary folder of its own (inside the test run's, tools/run-tests.sh),
+# removed afterwards with whatever a test that ended in a fatal error left in
+# it. Others may pass through it: tests run the game as another user on a
+# folder of theirs inside.
 TMPDIR=$(mktemp -d)
+chmod 711 "$TMPDIR"
 export TMPDIR
 xpid=""
 cleanup() {

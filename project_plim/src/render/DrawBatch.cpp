@@ -97,13 +97,15 @@ double threadedBandCost() {
 
 double DrawBatch::clippedArea(const Point& a, const Point& b, const Point& c, double x0, double y0, double x1,
                               double y1) {
-    Point corners[2][MAX_CLIPPED_CORNERS];
-    corners[0][0] = a;
-    corners[0][1] = b;
-    corners[0][2] = c;
+    // Two arrays, not two rows of one: an overrun meets the sanitizers' guard
+    // around each rather than the other's corners.
+    Point in[MAX_CLIPPED_CORNERS], clipped[MAX_CLIPPED_CORNERS];
+    in[0] = a;
+    in[1] = b;
+    in[2] = c;
     int count = 3;
-    Point* poly = corners[0];
-    Point* out = corners[1];
+    Point* poly = in;
+    Point* out = clipped;
     for (int edge = 0; edge < 4 && count > 0; ++edge) {
         const int axis = edge / 2;
         const bool upper = edge % 2;

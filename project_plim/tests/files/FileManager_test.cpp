@@ -453,7 +453,9 @@ TEST_F(FileManagerTest, TheCheckKeepsNoEntryInMemory) {
             if (line.compare(0, 6, "VmHWM:") == 0) return std::stol(line.substr(6));
         return 0L;
     };
-    std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
+    std::ofstream reset("/proc/self/clear_refs");
+    reset << "5" << std::flush;  // the peak starts again from here
+    ASSERT_TRUE(reset) << "the peak memory could not be reset";
     const long before = peakKiB();
     UString problem;
     EXPECT_FALSE(fm->checkWad("zeros.dat", &problem));

@@ -24,6 +24,9 @@ const int DATAGRAMS = 4096;
 const int JUNK_MIN = 20, JUNK_MAX = 60;
 // How often the sender wakes to send what is due.
 const double PACE_SECONDS = 0.0002;
+// Lateness beyond this is a stall: what it would have sent is dropped, since
+// sent at once it would be a burst far above the rate.
+const double MAX_LAG_SECONDS = 0.005;
 
 bool onLoopback(const NetAddress& a) { return (a.getIP() & 0xFF000000u) == LOOPBACK_NET; }
 
@@ -130,11 +133,15 @@ void DatagramFlood::send(const Bytes& bytes) {
     ++sent;
 }
 
-long DatagramFlood::run(double rate, double duration, const std::atomic<bool>* stop) {
-    long before = sent;
-    double start = seconds();
+long DatagramFlood::run(double rate, double duration, const std::atomic<bool>* stop,
+                        const std::atomic<long>* limit) {
+    const long before = sent;
+    const double start = seconds(), gap = 1.0 / rate;
+    double due = start + gap; // when the next datagram should go
     for (double now = start; now - start < duration && !(stop && *stop); now = seconds()) {
-        for (long due = before + long((now - start) * rate); sent < due;)
+        if (now - due > MAX_LAG_SECONDS)
+            due = now;
+        for (; due <= now && !(limit && sent >= *limit); due += gap)
             send(datagrams[size_t(sent) % datagrams.size()]);
         std::this_thread::sleep_for(std::chrono::duration<double>(PACE_SECONDS));
     }

@@ -23,10 +23,15 @@ public:
     DatagramFlood(const DatagramFlood&) = delete;
     DatagramFlood& operator=(const DatagramFlood&) = delete;
 
-    // Sends at rate a second until the seconds have passed or stop is set;
-    // returns how many went. It makes no engine object, so another thread
-    // may run it while the engine works.
-    long run(double rate, double seconds, const std::atomic<bool>* stop = nullptr);
+    // Sends at rate a second until the seconds have passed or stop is set,
+    // never more than *limit in all when a limit is given; returns how many
+    // went. The rate stays steady: what a stall (or the limit) held back is
+    // dropped, not sent at once after it. It makes no engine object, so
+    // another thread may run it while the engine works.
+    long run(double rate, double seconds, const std::atomic<bool>* stop = nullptr,
+             const std::atomic<long>* limit = nullptr);
+    // How many were sent in all (any thread may ask).
+    long getSent() const { return sent; }
     Via getVia() const { return via; }
     // "junk", "connect", "confirm", "data" or "mixed".
     static bool parseKind(const char* text, Kind* out);
@@ -43,5 +48,5 @@ private:
     std::vector<int> sockets;
     // Written up front by the engine's packets, sent in turn.
     std::vector<DatagramForge::Bytes> datagrams;
-    long sent = 0;
+    std::atomic<long> sent{0};
 };

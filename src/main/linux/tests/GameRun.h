@@ -53,6 +53,13 @@ inline std::string readFile(const std::string& path) {
 
 inline bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
+// A new folder under TMPDIR (the test run's own), else /tmp; empty when none could be made.
+inline std::string makeTempFolder() {
+    const char* base = getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/corvana2demo-test-XXXXXX";
+    return mkdtemp(&pattern[0]) ? pattern : std::string();
+}
+
 inline void pause(int ms) { usleep(useconds_t(ms) * 1000); }
 
 inline void xdotool(const std::string& arguments) {
@@ -85,9 +92,7 @@ public:
     // extraSettings: more lines for the [PlimGraphics] section of the user settings.
     explicit GameRun(const std::string& extraSettings = std::string()) {
         keepDisplayOpen();
-        char pattern[] = "/tmp/corvana2demo-test-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        folder = made ? made : "";
+        folder = makeTempFolder();
         std::string build = PLIM_TEST_BINARY_DIR;
         symlink((build + "/Corvana2demo.dat").c_str(), (folder + "/Corvana2demo.dat").c_str());
         symlink((build + "/Corvana2demo.cfg.static").c_str(), (folder + "/Corvana2demo.cfg.static").c_str());

@@ -22,12 +22,6 @@ namespace {
 
 const std::string GAME = CORVANA2DEMO_PATH;
 
-std::string makeTempFolder() {
-    char pattern[] = "/tmp/corvana2demo-test-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    return made ? std::string(made) : std::string();
-}
-
 void touch(const std::string& path) { std::ofstream(path) << "x"; }
 
 // The log's lines without their time prefixes.
