@@ -43,15 +43,17 @@ JOIN_TIMEOUT = 60.0
 END_TIMEOUT = 60.0
 
 
-def udp_filter(src_port, dst_ip):
-    """Classic BPF over lo's frames: IPv4, UDP, from src_port, to dst_ip."""
+def udp_filter(src_port, ip):
+    """Classic BPF over lo's frames: IPv4, UDP, from ip:src_port to ip."""
     code = [
         (0x28, 0, 0, 12),          # ldh [12]: ether type
-        (0x15, 0, 10, 0x0800),     # IPv4, else drop
+        (0x15, 0, 12, 0x0800),     # IPv4, else drop
         (0x30, 0, 0, 23),          # ldb [23]: protocol
-        (0x15, 0, 8, 17),          # UDP, else drop
+        (0x15, 0, 10, 17),         # UDP, else drop
+        (0x20, 0, 0, 26),          # ld [26]: source address
+        (0x15, 0, 8, ip),
         (0x20, 0, 0, 30),          # ld [30]: destination address
-        (0x15, 0, 6, dst_ip),
+        (0x15, 0, 6, ip),
         (0x28, 0, 0, 20),          # ldh [20]: fragment offset
         (0x45, 4, 0, 0x1FFF),      # a later fragment: drop
         (0xB1, 0, 0, 14),          # ldxb 4*([14]&0xf): IP header length
@@ -70,6 +72,7 @@ class SendWatch(threading.Thread):
 
     def __init__(self, server_port):
         super().__init__(daemon=True)
+        # Packet sockets see every program's traffic on lo: only the server's own address and port count.
         self.sock = socket.socket(socket.AF_PACKET, socket.SOCK_RAW, socket.htons(ETH_P_ALL))
         self.buffer, program = udp_filter(server_port, LOOPBACK_IP)
         self.sock.setsockopt(socket.SOL_SOCKET, SO_ATTACH_FILTER, program)
@@ -229,7 +232,7 @@ class Run:
             if not self.wait_for(c, r"^connected after", JOIN_TIMEOUT):
                 return {"held": 0, "error": c + " did not join"}
         time.sleep(SETTLE_SECONDS)
-        ports = self.client_ports(sends)
+        ports = self.client_ports(clients)
         flood_start = time.monotonic()
         # "none": the same run without a flood, for comparison.
         rate, kind = (0, "junk") if self.kind == "none" else (a.rate, self.kind)
@@ -256,11 +259,23 @@ class Run:
                 "flood": "%s in %s s" % (sent.group(1), sent.group(2)) if sent else flood.stdout.strip(),
                 "ends": ends, "statuses": statuses, "throttled": self.cpu_throttled().get("nr_throttled")}
 
-    def client_ports(self, sends):
-        deadline = time.monotonic() + 5
-        while time.monotonic() < deadline and len(sends.sends) < self.args.clients:
-            time.sleep(0.1)
-        return sorted(sends.sends.keys())
+    def client_ports(self, clients):
+        """The local UDP ports of the clients' processes."""
+        ports = []
+        with open("/proc/net/udp") as f:
+            rows = [line.split() for line in f.readlines()[1:]]
+        for c in clients:
+            pid = dict(self.procs)[c].pid
+            inodes = set()
+            for fd in os.listdir("/proc/%d/fd" % pid):
+                try:
+                    link = os.readlink("/proc/%d/fd/%s" % (pid, fd))
+                except OSError:
+                    continue
+                if link.startswith("socket:["):
+                    inodes.add(link[8:-1])
+            ports += [int(r[1].split(":")[1], 16) for r in rows if r[9] in inodes]
+        return ports
 
     def close(self):
         for name, p in self.procs:
