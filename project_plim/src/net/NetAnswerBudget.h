@@ -3,10 +3,12 @@
 // accepts, refusals and Retries go to whatever address a datagram claims to
 // come from. Each answer stays within a few times the bytes it answers, and
 // all of them within a rate, so that beyond it a flood of forged requests
-// costs the host no more than junk does. An address that asks again within a
-// few seconds draws on a second budget: a forger sending from ever new
-// addresses spends only the budget of first requests, and an honest client
-// repeating its request still gets its answer.
+// costs the host no more than junk does. An address (whatever its port) that
+// asks again within a few seconds draws on a second budget: a forger sending
+// from ever new addresses spends only the budget of first requests, and an
+// honest client repeating its request still gets its answer; one address
+// asking without end spends only the second, and a client from another
+// address gets its first answer.
 #include "NetAddress.h"
 
 #include <cstdint>
@@ -23,7 +25,7 @@ public:
         // up to a second's worth may go at once.
         RATE = 1000,
         // The addresses that asked, 2^RECALL_BITS of them at most (8 bytes
-        // each): under 50,000 new ones a second an entry lasts 2.6 s.
+        // each): under 50,000 new ones a second one stays 2.6 s on average.
         RECALL_BITS = 17
     };
     // An address that asked within this long before asks again.
@@ -48,7 +50,6 @@ private:
     // Who asked last at a place of the table, and when (in STAMPS_PER_SECOND, wrapping).
     struct Asker {
         uint32_t ip = 0;
-        uint16_t port = 0;
         uint16_t stamp = 0;
     };
     enum { STAMPS_PER_SECOND = 16 };
@@ -57,5 +58,5 @@ private:
     std::vector<Asker> askers;
     Bucket first, again;
 
-    Asker& placeOf(const NetAddress& a);
+    Asker& placeOf(uint32_t ip);
 };

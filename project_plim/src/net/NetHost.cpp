@@ -197,6 +197,7 @@ void NetHost::update() {
     requestTraces.flush(now);
     handshakeLog.flush(now);
     dataLog.flush(now);
+    unanswered.flush(now);
     BasicLink* l = peers.firstChild;
     while (l) {
         BasicLink* next = l->next;

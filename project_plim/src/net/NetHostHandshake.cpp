@@ -151,9 +151,10 @@ bool NetHost::mayAnswer(const Packet& asked) {
     double now = netTime();
     if (answers.take(asked.address, now))
         return true;
-    unanswered.log(now, "NetHost", "%s: past the budget of answers to addresses that have not shown that they receive "
-                   "(%d a second to first requests, as many to repeated ones); %s gets none.",
-                   sideName(), int(NetAnswerBudget::RATE), asked.address.toString().c_str());
+    if (unanswered.allow(now))
+        logTagged("NetHost", "%s: past the budget of answers to addresses that have not shown that they receive "
+                  "(%d a second to first requests, as many to repeated ones); %s gets none.",
+                  sideName(), int(NetAnswerBudget::RATE), asked.address.toString().c_str());
     return false;
 }
 
@@ -385,6 +386,13 @@ UString NetHost::refusalOf(const UString& theirGame, double theirVersion) {
 }
 
 void NetHost::handleConnect(Packet* datagram) {
+    // A peer's address gets no answer. Any other has not shown that it
+    // receives: nothing is kept for it, and its answer comes out of the
+    // budget, looked at before the request is read, so that past it a flood
+    // of requests costs no more than junk.
+    const bool known = findPeer(datagram->address) != nullptr;
+    if (!known && !mayAnswer(*datagram))
+        return;
     // The whole request is read first: a malformed one gets no answer at all.
     UString theirGame, theirName;
     double theirVersion = 0.0;
@@ -395,18 +403,12 @@ void NetHost::handleConnect(Packet* datagram) {
     datagram->doBytes(&nonce, 8);
     if (datagram->hasError() || !trailerIntact(datagram))
         return;
-    // The address as text only for a request that is traced: past the
-    // budget, a flood of requests costs no more than junk.
     UString from = bQuietTrace ? UString() : datagram->address.toString();
     trace("New Connect attempt from %s", from.c_str());
-    if (findPeer(datagram->address)) {
+    if (known) {
         trace("%s already exists", from.c_str());
         return;
     }
-    // Nothing is kept: the address has not shown that it receives, and any
-    // answer comes out of the budget.
-    if (!mayAnswer(*datagram))
-        return;
     UString refusal = refusalOf(theirGame, theirVersion);
     if (!refusal.isEmpty()) {
         if (getPeerCount() >= maxPeers)
