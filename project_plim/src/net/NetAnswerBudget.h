@@ -3,12 +3,12 @@
 // accepts, refusals and Retries go to whatever address a datagram claims to
 // come from. Each answer stays within a few times the bytes it answers, and
 // all of them within a rate, so that beyond it a flood of forged requests
-// costs the host no more than junk does. An address (whatever its port) that
-// asks again within a few seconds draws on a second budget: a forger sending
-// from ever new addresses spends only the budget of first requests, and an
-// honest client repeating its request still gets its answer; one address
-// asking without end spends only the second, and a client from another
-// address gets its first answer.
+// costs the host no more than junk does. An address and port that ask again
+// within a few seconds draw on a second budget: a forger sending from ever
+// new addresses spends only the budget of first requests, and an honest
+// client repeating its request still gets its answer; a sender asking again
+// and again from the same ports spends only the second, and a new client
+// gets its first answer.
 #include "NetAddress.h"
 
 #include <cstdint>
@@ -24,8 +24,9 @@ public:
         // Answers a second to first requests, and as many to repeated ones;
         // up to a second's worth may go at once.
         RATE = 1000,
-        // The addresses that asked, 2^RECALL_BITS of them at most (8 bytes
-        // each): under 50,000 new ones a second one stays 2.6 s on average.
+        // The addresses and ports that asked, 2^RECALL_BITS of them at most
+        // (8 bytes each): under 50,000 new ones a second one stays 2.6 s on
+        // average.
         RECALL_BITS = 17
     };
     // An address that asked within this long before asks again.
@@ -50,6 +51,7 @@ private:
     // Who asked last at a place of the table, and when (in STAMPS_PER_SECOND, wrapping).
     struct Asker {
         uint32_t ip = 0;
+        uint16_t port = 0;
         uint16_t stamp = 0;
     };
     enum { STAMPS_PER_SECOND = 16 };
@@ -58,5 +60,5 @@ private:
     std::vector<Asker> askers;
     Bucket first, again;
 
-    Asker& placeOf(uint32_t ip);
+    Asker& placeOf(const NetAddress& a);
 };
