@@ -16,9 +16,9 @@ NetAdmission::NetAdmission() { SystemRandom::fill(key, sizeof key); }
 
 uint32_t NetAdmission::slotAt(double now) { return uint32_t(now / SLOT_SECONDS); }
 
-double NetAdmission::endOf(const Ticket& ticket) { return (double(ticket.slot) + LATER_SLOTS + 1) * SLOT_SECONDS; }
+double NetAdmission::endOf(const NetTicket& ticket) { return (double(ticket.slot) + LATER_SLOTS + 1) * SLOT_SECONDS; }
 
-NetAdmission::Ticket NetAdmission::ticketFor(const NetAddress& address, uint64_t nonce, uint32_t slot) const {
+NetTicket NetAdmission::ticketFor(const NetAddress& address, uint64_t nonce, uint32_t slot) const {
     uint8_t input[INPUT_BYTES];
     uint32_t ip = address.getIP();
     uint16_t port = address.getPort();
@@ -26,8 +26,9 @@ NetAdmission::Ticket NetAdmission::ticketFor(const NetAddress& address, uint64_t
     memcpy(input + 4, &port, 2);
     memcpy(input + 6, &nonce, 8);
     memcpy(input + 14, &slot, 4);
-    Ticket ticket;
+    NetTicket ticket;
     ticket.slot = slot;
+    ticket.nonce = nonce;
     input[PURPOSE_AT] = FOR_SECRET;
     ticket.secret = SipHash::hash(key, input, sizeof input);
     input[PURPOSE_AT] = FOR_ID;
@@ -37,38 +38,49 @@ NetAdmission::Ticket NetAdmission::ticketFor(const NetAddress& address, uint64_t
     return ticket;
 }
 
-NetAdmission::Ticket NetAdmission::issue(const NetAddress& to, uint64_t nonce, double now) const {
+NetTicket NetAdmission::issue(const NetAddress& to, uint64_t nonce, double now) const {
     return ticketFor(to, nonce, slotAt(now));
 }
 
-bool NetAdmission::valid(const NetAddress& from, uint64_t nonce, const Ticket& ticket, double now) const {
+bool NetAdmission::valid(const NetAddress& from, const NetTicket& ticket, double now) const {
     // The slot first: a ticket out of time costs no hash.
     uint32_t slot = slotAt(now);
     if (ticket.slot > slot || slot - ticket.slot > LATER_SLOTS)
         return false;
-    Ticket expected = ticketFor(from, nonce, ticket.slot);
+    NetTicket expected = ticketFor(from, ticket.nonce, ticket.slot);
     return expected.secret == ticket.secret && expected.id == ticket.id;
 }
 
-bool NetAdmission::admits(const NetAddress& from, uint64_t nonce, const Ticket& ticket, double now) {
-    if (!valid(from, nonce, ticket, now))
+bool NetAdmission::admits(const NetAddress& from, const NetTicket& ticket, double now) {
+    if (!valid(from, ticket, now))
         return false;
     forgetExpired(now);
     return spent.count(ticket.secret) == 0;
 }
 
-bool NetAdmission::spend(const Ticket& ticket, double now) {
+NetAdmission::Spend NetAdmission::spend(const NetAddress& from, const NetTicket& ticket, double now) {
     forgetExpired(now);
+    if (spent.count(ticket.secret))
+        return SPENT;
+    uint32_t ip = from.getIP();
+    auto held = spentBy.find(ip);
+    if (held != spentBy.end() && held->second >= SHARE)
+        return NO_SHARE;
     if (spent.size() >= MAX_SPENT)
-        return false;
-    if (spent.insert(ticket.secret).second)
-        expiries.push(Expiry(endOf(ticket), ticket.secret));
-    return true;
+        return NO_ROOM;
+    spent.insert(ticket.secret);
+    ++spentBy[ip];
+    expiries.push(Expiry{endOf(ticket), ticket.secret, ip});
+    return SPENT;
 }
 
 void NetAdmission::forgetExpired(double now) {
-    while (!expiries.empty() && expiries.top().first <= now) {
-        spent.erase(expiries.top().second);
+    while (!expiries.empty() && expiries.top().when <= now) {
+        const Expiry& e = expiries.top();
+        spent.erase(e.secret);
+        auto held = spentBy.find(e.ip);
+        if (held != spentBy.end() && --held->second <= 0)
+            spentBy.erase(held);
         expiries.pop();
     }
 }

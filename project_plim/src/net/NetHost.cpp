@@ -12,6 +12,7 @@
 #include "NetTime.h"
 #include "Node.h"
 
+#include <chrono>
 #include <cstring>
 
 namespace {
@@ -28,6 +29,14 @@ const int SHORTEST_DATA = 4 + NetHost::SECRET_BYTES + 4 + 4;
 const int CONNECTION_HEADER = 8;
 
 Node* asNode(BasicLink* l) { return static_cast<Node*>(l); }
+
+// Datagrams taken between two looks at the clock while draining.
+const int DRAIN_CLOCK_EVERY = 32;
+
+double steadySeconds() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
 
 uint32_t crcOf(uint32_t crc, const uint8_t* bytes, int count) {
     return count > 0 ? Crc32::update(crc, bytes, size_t(count)) : crc;
@@ -162,9 +171,14 @@ void NetHost::disconnectAll() {
 }
 
 void NetHost::update() {
-    // Everything waiting is taken at once: what stays in the socket until the
-    // next update is what a flood pushes out of it.
+    // A bounded share of what waits: under a flood that outruns the host the
+    // rest waits in the socket (which holds seconds of it), while the peers
+    // still get their acknowledgements and data at every update. The real
+    // clock bounds it, whatever the engine's clock says.
+    const double drainStart = steadySeconds();
     for (int n = 0; connection && n < MAX_DRAINED; ++n) {
+        if (n % DRAIN_CLOCK_EVERY == DRAIN_CLOCK_EVERY - 1 && steadySeconds() - drainStart > MAX_DRAIN_SECONDS)
+            break;
         Packet* datagram = connection->receive();
         if (!datagram)
             break;
@@ -183,6 +197,7 @@ void NetHost::update() {
     requestTraces.flush(now);
     handshakeLog.flush(now);
     dataLog.flush(now);
+    unanswered.flush(now);
     BasicLink* l = peers.firstChild;
     while (l) {
         BasicLink* next = l->next;
@@ -375,7 +390,7 @@ Node* NetHost::authenticate(Packet* datagram, const InData& in) {
         return peer;
     // Nobody here goes by that identifier: a client whose confirmation is lost
     // is asked for it, one of a server that restarted learns that it has gone.
-    if (bServer && in.crcIntact && !findPeerById(in.id, &datagram->address))
+    if (bServer && in.crcIntact && !findPeerById(in.id, &datagram->address) && mayAnswer(*datagram))
         sendRetry(datagram, in);
     return nullptr;
 }

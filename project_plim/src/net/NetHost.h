@@ -12,6 +12,8 @@
 #include "util/UString.h"
 #include "NetAddress.h"
 #include "NetAdmission.h"
+#include "NetAnswerBudget.h"
+#include "NetTicket.h"
 
 #include <cstdint>
 #include <vector>
@@ -37,9 +39,6 @@ public:
         // bit they fill the one bit byte.
         MAX_REQUESTS_WRITTEN = 6,
         MAX_REQUESTS_READ = 32,
-        // An address that has not shown that it receives gets at most this
-        // many times the bytes of the datagram it sent.
-        UNCONFIRMED_AMPLIFICATION = 3,
         // A piece packet's capacity: a piece and the longest header before it.
         PIECE_CAPACITY = MAX_PIECE + 64,
         // Spare piece packets kept for reuse at most.
@@ -50,10 +49,14 @@ public:
         // The per-connection secret after the identifier of every data
         // datagram and in the connection packets that concern a connection.
         SECRET_BYTES = 8,
-        // Datagrams taken from the connection in one update at most: a flood
-        // faster than they are handled must not keep the host there.
-        MAX_DRAINED = 65536
+        // Datagrams taken from the connection in one update at most (over
+        // three services' worth at 50,000 a second): what a flood leaves
+        // waits for the next update, and the game goes on meanwhile.
+        MAX_DRAINED = 8192
     };
+    // Nor does one update take datagrams for longer than this (less than half
+    // of the replication tick), however slowly it is given the processor.
+    static constexpr double MAX_DRAIN_SECONDS = 0.02;
     NetHost(const UString& gameName, double version, const UString& playerName, int hostMode, bool isServer);
     ~NetHost() override;
 
@@ -81,8 +84,9 @@ public:
     Node* credentialed(const NetAddress& from, const uint32_t* id, uint64_t secret, bool anyPort);
     void removePeer(Node* peer, bool notify);
     void disconnectAll();
-    // Receives and dispatches every waiting datagram, hands over whole
-    // packets, drops silent peers.
+    // Receives and dispatches the datagrams waiting (MAX_DRAINED at most,
+    // for MAX_DRAIN_SECONDS at most), hands over whole packets, drops silent
+    // peers.
     void update();
     void serviceInPacketSpecial(Packet* datagram);
 
@@ -156,7 +160,8 @@ private:
     // echo (the confirmation carries it, with the slot its ticket was given in).
     bool bConnectPending = false;
     uint64_t connectNonce = 0;
-    uint32_t ticketSlot = 0;
+    // A client's ticket from its accept, which its confirmation shows.
+    NetTicket clientTicket;
     // A client's accept and latest confirmation.
     double acceptedAt = 0.0, confirmSentAt = 0.0;
     // The client's sequenceOut when the server first showed that it holds the
@@ -164,6 +169,7 @@ private:
     // to there may answer one the server got before it admitted the client.
     int32_t shownAt = -1;
     NetAdmission admission;
+    NetAnswerBudget answers;
     // The datagrams of the packet being sent, handed to the connection together.
     std::vector<Packet*> pieceBatch;
     // Each piece would otherwise cost an allocation and a free on both sides.
@@ -174,21 +180,25 @@ private:
     // Log lines that datagrams from outside cause, a few a second of each kind.
     LogLimiter handshakeLog{"serviceInPacketSpecial"};
     LogLimiter dataLog{"serviceInPacketNormal"};
+    LogLimiter unanswered{"NetHost", 1, "datagrams past the answer budget"};
 
     // Builds one data datagram and queues it in the peer's outQueue.
     Packet* makePiece(Packet* packet, Node* peer, int offset, int size);
     Packet* newConnectionPacket(int type);
-    // Sends once; to an address that has not shown it receives, only within
-    // the budget of the datagram being answered (limit, when not negative).
-    void sendConnectionPacket(Packet* packet, NetAddress to, int limit = -1);
-    void sendAccept(const NetAddress& to, uint64_t nonce, int limit);
+    // Sends once. An answer to a datagram from an address that has not shown
+    // that it receives (asked) goes only within the bytes it may take.
+    void sendConnectionPacket(Packet* packet, NetAddress to, const Packet* asked = nullptr);
+    void sendAccept(const NetAddress& to, uint64_t nonce, const Packet* asked);
     // token: the request's nonce, or the secret of the accept it takes back.
     // A client refusing an accept adds the accept's ticket (refused), which
     // the server checks as it checks a confirmation.
-    void sendReject(NetAddress to, const UString& message, uint64_t token, int limit = -1,
-                    const NetAdmission::Ticket* refused = nullptr);
-    // To the sender of a data datagram, within the budget of its bytes.
+    void sendReject(NetAddress to, const UString& message, uint64_t token, const Packet* asked = nullptr,
+                    NetTicket* refused = nullptr);
+    // To the sender of a data datagram, within the bytes it may take.
     void sendRetry(const Packet* datagram, const InData& in);
+    // Whether an answer may go to the sender of a datagram that has not shown
+    // that it receives: taken from the budget, with a line now and then when not.
+    bool mayAnswer(const Packet& asked);
     // Lists a peer that receives at its address, under a name no other peer carries.
     Node* join(Node* peer);
     void handleConnect(Packet* datagram);
@@ -196,18 +206,25 @@ private:
     void handleReject(Packet* datagram);
     void handleDisconnect(Packet* datagram);
     void handleRetry(Packet* datagram);
-    // A refusal for a connect request, or null when the request passes.
+    // A refusal for a connect request, or empty when the request passes.
     UString refusalOf(const UString& theirGame, double theirVersion);
+    // Whether the other side's game and version can play with ours, and the
+    // reason it cannot, told from this side (the client's version is too old
+    // on a server, the server's on a client).
+    enum Mismatch { SAME_GAME, OTHER_GAME, OLD_VERSION };
+    Mismatch mismatchOf(const UString& theirGame, double theirVersion) const;
+    UString reasonFor(Mismatch mismatch, double theirVersion) const;
     // The first candidate name no other peer carries (the last one when all are taken).
     UString uniqueName(const UString& name, const Node* except);
     // The data path's steps, in order.
     bool parseData(Packet* datagram, uint32_t senderUID, InData& in);
     Node* authenticate(Packet* datagram, const InData& in);
-    // A server's peer for a client whose confirmation proves its accept; null
-    // when it is full (the client is told, within limit bytes).
-    Node* admitByTicket(const NetAddress& from, const NetAdmission::Ticket& ticket, const UString& name, int limit,
+    // A server's peer for a client whose confirmation (asked) proves its
+    // accept; null when it is full or the client's address has spent its
+    // share of admissions, and the client is told why.
+    Node* admitByTicket(const NetAddress& from, const NetTicket& ticket, const UString& name, const Packet* asked,
                         double now);
-    // A client's datagram with its ticket: identifier, secret, name, nonce, slot.
+    // A client's datagram with its ticket and name.
     void sendConfirm(Node* server);
     // Sends the confirmation again until the server shows that it holds us,
     // while the ticket holds.
@@ -217,8 +234,6 @@ private:
     void handleConfirm(Packet* datagram);
     // The identifier and secret at the front of a body.
     static void readCredentials(Packet* datagram, uint32_t& id, uint64_t& secret);
-    // The request's nonce and the ticket's slot after them.
-    static void doAttempt(Packet* p, uint64_t& nonce, uint32_t& slot);
     bool followAddress(Node* peer, const Packet* datagram, const InData& in);
     // False when the piece made the peer go.
     bool takePieceOf(Packet* datagram, Node* peer, const InData& in, double now);

@@ -25,9 +25,10 @@ const char* const SPECIAL = "serviceInPacketSpecial";
 const double CONFIRM_INTERVAL = 0.1;
 // The reason a client is given when a Retry ends its connection.
 const char* const SERVER_RESTARTED = "The server restarted or dropped this connection.";
-// A client's refusal of an accept ends with the accept's identifier, the
-// request's nonce and the ticket's slot.
-const int REFUSED_TICKET_BYTES = 4 + 8 + 4;
+// The reasons a client whose confirmation the server will not take is given,
+// beside a full server's.
+const char* const NO_SHARE = "Too many joins from your address just now; try again in a few seconds.";
+const char* const NO_ROOM = "Too many joins just now; try again in a few seconds.";
 
 UString text(int id, const char* english) {
     return PLIM && PLIM->language ? UString(PLIM->language->getText(id)) : UString(english);
@@ -67,7 +68,7 @@ Packet* NetHost::newConnectionPacket(int type) {
     return p;
 }
 
-void NetHost::sendConnectionPacket(Packet* packet, NetAddress to, int limit) {
+void NetHost::sendConnectionPacket(Packet* packet, NetAddress to, const Packet* asked) {
     // A trailing CRC-32 of all before it: a damaged identifier in an accept
     // would otherwise tie the two sides to numbers neither knows. Readers
     // that stop after the body never see it.
@@ -75,7 +76,7 @@ void NetHost::sendConnectionPacket(Packet* packet, NetAddress to, int limit) {
     packet->doBytes(&crc, 4);
     // Anyone can put another's address on a datagram: an unconfirmed address
     // gets no more than a small multiple of what came from it.
-    if (connection && (limit < 0 || packet->getLength() <= limit))
+    if (connection && (!asked || packet->getLength() <= NetAnswerBudget::roomFor(*asked)))
         connection->sendRaw(packet, to);
     delete packet;
 }
@@ -93,28 +94,25 @@ void NetHost::sendConnectRequest(NetAddress to) {
     sendConnectionPacket(p, to);
 }
 
-void NetHost::sendAccept(const NetAddress& to, uint64_t nonce, int limit) {
-    NetAdmission::Ticket ticket = admission.issue(to, nonce, netTime());
+void NetHost::sendAccept(const NetAddress& to, uint64_t nonce, const Packet* asked) {
+    NetTicket ticket = admission.issue(to, nonce, netTime());
     Packet* p = newConnectionPacket(TYPE_ACCEPT);
     p->doUString(&gameName, MAX_GAME_NAME);
     p->doDouble(&version);
     p->doBytes(&hostUID, 4);
-    p->doBytes(&ticket.id, 4);
-    p->doBytes(&nonce, 8);
-    p->doBytes(&ticket.secret, SECRET_BYTES);
-    p->doBytes(&ticket.slot, 4);
-    sendConnectionPacket(p, to, limit);
+    ticket.serialize(p);
+    sendConnectionPacket(p, to, asked);
 }
 
-void NetHost::sendReject(NetAddress to, const UString& message, uint64_t token, int limit,
-                         const NetAdmission::Ticket* refused) {
+void NetHost::sendReject(NetAddress to, const UString& message, uint64_t token, const Packet* asked,
+                         NetTicket* refused) {
     // marker, type, token, checksum and the ticket refused
-    const int fixedBytes = 12 + 8 + (refused ? REFUSED_TICKET_BYTES : 0);
+    const int fixedBytes = 12 + 8 + (refused ? int(NetTicket::BYTES) : 0);
     UString m = message;
-    if (limit >= 0) {
+    if (asked) {
         // What is left for the text and its length, which takes one byte
         // below 128 and two up to the serialiser's limit.
-        int room = limit - fixedBytes;
+        int room = NetAnswerBudget::roomFor(*asked) - fixedBytes;
         if (room < 1)
             return;
         size_t keep = std::min(m.length(), size_t(room - 1));
@@ -125,12 +123,9 @@ void NetHost::sendReject(NetAddress to, const UString& message, uint64_t token, 
     Packet* p = newConnectionPacket(TYPE_REJECT);
     p->doUString(&m, -1);
     p->doBytes(&token, 8);
-    if (refused) {
-        NetAdmission::Ticket ticket = *refused;
-        p->doBytes(&ticket.id, 4);
-        doAttempt(p, connectNonce, ticket.slot);
-    }
-    sendConnectionPacket(p, to, limit);
+    if (refused)
+        refused->serialize(p);
+    sendConnectionPacket(p, to, asked);
 }
 
 void NetHost::sendDisconnect(Node* peer) {
@@ -149,23 +144,44 @@ void NetHost::sendRetry(const Packet* datagram, const InData& in) {
     p->doBytes(&secret, SECRET_BYTES);
     // With its checksum 24 bytes, under three times the 20 of the shortest
     // data datagram that passes the parse.
-    sendConnectionPacket(p, datagram->address, UNCONFIRMED_AMPLIFICATION * datagram->size);
+    sendConnectionPacket(p, datagram->address, datagram);
+}
+
+bool NetHost::mayAnswer(const Packet& asked) {
+    double now = netTime();
+    if (answers.take(asked.address, now))
+        return true;
+    if (unanswered.allow(now))
+        logTagged("NetHost", "%s: past the budget of answers to addresses that have not shown that they receive "
+                  "(%d a second to first requests, as many to repeated ones); %s gets none.",
+                  sideName(), int(NetAnswerBudget::RATE), asked.address.toString().c_str());
+    return false;
 }
 
 // --- Admission -----------------------------------------------------------------
 
-Node* NetHost::admitByTicket(const NetAddress& from, const NetAdmission::Ticket& ticket, const UString& name,
-                             int limit, double now) {
+Node* NetHost::admitByTicket(const NetAddress& from, const NetTicket& ticket, const UString& name,
+                             const Packet* asked, double now) {
+    UString refusal, why;
     if (getPeerCount() >= maxPeers) {
-        handshakeLog.log(now, "NetHost", "%s: refused %s (%s): the server filled up before it showed that it receives.",
-                         sideName(), printableText(name).c_str(), from.toString().c_str());
-        sendReject(from, text(Language::STR_ERRORSERVERISFULL, "Server is full."), ticket.secret, limit);
-        return nullptr;
+        refusal = text(Language::STR_ERRORSERVERISFULL, "Server is full.");
+        why = "the server filled up before it showed that it receives";
+    } else {
+        NetAdmission::Spend spent = admission.spend(from, ticket, now);
+        if (spent == NetAdmission::NO_SHARE) {
+            refusal = NO_SHARE;
+            why = formatString("its address was admitted %d times within a ticket's life",
+                               int(NetAdmission::SHARE)).c_str();
+        } else if (spent == NetAdmission::NO_ROOM) {
+            refusal = NO_ROOM;
+            why = formatString("%d admissions within a ticket's life are remembered already",
+                               int(NetAdmission::MAX_SPENT)).c_str();
+        }
     }
-    if (!admission.spend(ticket, now)) {
-        handshakeLog.log(now, "NetHost", "%s: %s (%s) waits: %d admissions within a ticket's life are remembered already.",
-                         sideName(), printableText(name).c_str(), from.toString().c_str(),
-                         int(NetAdmission::MAX_SPENT));
+    if (!refusal.isEmpty()) {
+        handshakeLog.log(now, "NetHost", "%s: refused %s (%s): %s.", sideName(), printableText(name).c_str(),
+                         from.toString().c_str(), why.c_str());
+        sendReject(from, refusal, ticket.secret, asked);
         return nullptr;
     }
     Node* peer = new Node(this);
@@ -181,11 +197,8 @@ Node* NetHost::admitByTicket(const NetAddress& from, const NetAdmission::Ticket&
 
 void NetHost::sendConfirm(Node* server) {
     Packet* p = newConnectionPacket(TYPE_CONFIRM);
-    uint64_t secret = server->getSecret();
-    p->doBytes(&hostUID, 4);
-    p->doBytes(&secret, SECRET_BYTES);
+    clientTicket.serialize(p);
     p->doUString(&playerName, MAX_PLAYER_NAME);
-    doAttempt(p, connectNonce, ticketSlot);
     sendConnectionPacket(p, server->getAddress());
     confirmSentAt = netTime();
 }
@@ -206,30 +219,23 @@ void NetHost::noteShown(Node* server) {
 }
 
 void NetHost::handleConfirm(Packet* datagram) {
-    NetAdmission::Ticket ticket;
-    uint64_t nonce = 0;
+    NetTicket ticket;
     UString name;
-    readCredentials(datagram, ticket.id, ticket.secret);
+    ticket.serialize(datagram);
     datagram->doUString(&name, MAX_PLAYER_NAME);
-    doAttempt(datagram, nonce, ticket.slot);
     if (datagram->hasError() || !trailerIntact(datagram))
         return;
     const NetAddress& from = datagram->address;
     double now = netTime();
     // A copy from a client already admitted, or a ticket forged, run out or spent.
-    if (findPeer(from) || !admission.admits(from, nonce, ticket, now))
+    if (findPeer(from) || !admission.admits(from, ticket, now))
         return;
-    admitByTicket(from, ticket, name, UNCONFIRMED_AMPLIFICATION * datagram->size, now);
+    admitByTicket(from, ticket, name, datagram, now);
 }
 
 void NetHost::readCredentials(Packet* datagram, uint32_t& id, uint64_t& secret) {
     datagram->doBytes(&id, 4);
     datagram->doBytes(&secret, SECRET_BYTES);
-}
-
-void NetHost::doAttempt(Packet* p, uint64_t& nonce, uint32_t& slot) {
-    p->doBytes(&nonce, 8);
-    p->doBytes(&slot, 4);
 }
 
 // --- Handshake ----------------------------------------------------------------
@@ -285,24 +291,21 @@ void NetHost::serviceInPacketSpecial(Packet* datagram) {
 
 void NetHost::handleReject(Packet* datagram) {
     UString message;
-    NetAdmission::Ticket refused;
-    uint64_t nonce = 0;
+    uint64_t token = 0;
+    NetTicket refused;
     datagram->doUString(&message, -1);
-    datagram->doBytes(&refused.secret, 8);
-    bool withTicket = datagram->getBytesLeft() >= REFUSED_TICKET_BYTES;
-    if (withTicket) {
-        datagram->doBytes(&refused.id, 4);
-        doAttempt(datagram, nonce, refused.slot);
-    }
+    datagram->doBytes(&token, 8);
+    bool withTicket = datagram->getBytesLeft() >= NetTicket::BYTES;
+    if (withTicket)
+        refused.serialize(datagram);
     if (datagram->hasError() || !trailerIntact(datagram))
         return;
     const NetAddress& from = datagram->address;
-    const uint64_t token = refused.secret;
     if (bServer) {
         // A client refuses an accept before it is a peer; a peer may still take itself back.
         if (Node* peer = credentialed(from, nullptr, token, false))
             removePeer(peer, false);
-        else if (!withTicket || !admission.valid(from, nonce, refused, netTime()))
+        else if (!withTicket || refused.secret != token || !admission.valid(from, refused, netTime()))
             return;
         onConnectionRejected(message);
         return;
@@ -358,20 +361,38 @@ void NetHost::handleRetry(Packet* datagram) {
     removePeer(server, false);
 }
 
+NetHost::Mismatch NetHost::mismatchOf(const UString& theirGame, double theirVersion) const {
+    if (theirGame.find(GAME_FAMILY) < 0)
+        return OTHER_GAME;
+    return versionPasses(theirVersion) ? SAME_GAME : OLD_VERSION;
+}
+
+UString NetHost::reasonFor(Mismatch mismatch, double theirVersion) const {
+    if (mismatch == OTHER_GAME)
+        return text(Language::STR_ERRORINCOMPATIBLEGAME, "Incompatible game.");
+    if (mismatch == SAME_GAME)
+        return UString();
+    UString format = bServer ? text(Language::STR_ERRORMINVERSIONCLIENT,
+                                    "You need at least version %s of the game (you have %.2lf).")
+                             : text(Language::STR_ERRORMINVERSIONSERVER,
+                                    "Server must be at least version %s of the game (it's %.2lf).");
+    return formatString(format.c_str(), MIN_VERSION, theirVersion);
+}
+
 UString NetHost::refusalOf(const UString& theirGame, double theirVersion) {
     if (getPeerCount() >= maxPeers)
         return text(Language::STR_ERRORSERVERISFULL, "Server is full.");
-    if (theirGame.find(GAME_FAMILY) < 0)
-        return text(Language::STR_ERRORINCOMPATIBLEGAME, "Incompatible game.");
-    if (!versionPasses(theirVersion)) {
-        UString format = text(Language::STR_ERRORMINVERSIONCLIENT,
-                              "You need at least version %s of the game (you have %.2lf).");
-        return formatString(format.c_str(), MIN_VERSION, theirVersion);
-    }
-    return UString();
+    return reasonFor(mismatchOf(theirGame, theirVersion), theirVersion);
 }
 
 void NetHost::handleConnect(Packet* datagram) {
+    // A peer's address gets no answer. Any other has not shown that it
+    // receives: nothing is kept for it, and its answer comes out of the
+    // budget, looked at before the request is read, so that past it a flood
+    // of requests costs no more than junk.
+    const bool known = findPeer(datagram->address) != nullptr;
+    if (!known && !mayAnswer(*datagram))
+        return;
     // The whole request is read first: a malformed one gets no answer at all.
     UString theirGame, theirName;
     double theirVersion = 0.0;
@@ -382,24 +403,21 @@ void NetHost::handleConnect(Packet* datagram) {
     datagram->doBytes(&nonce, 8);
     if (datagram->hasError() || !trailerIntact(datagram))
         return;
-    UString from = datagram->address.toString();
+    UString from = bQuietTrace ? UString() : datagram->address.toString();
     trace("New Connect attempt from %s", from.c_str());
-    if (findPeer(datagram->address)) {
+    if (known) {
         trace("%s already exists", from.c_str());
         return;
     }
-    // Nothing is kept: the address has not shown that it receives, and any
-    // answer stays within the budget of the request.
-    int limit = UNCONFIRMED_AMPLIFICATION * datagram->size;
     UString refusal = refusalOf(theirGame, theirVersion);
     if (!refusal.isEmpty()) {
         if (getPeerCount() >= maxPeers)
             trace("Sending FULL to %s", from.c_str());
-        sendReject(datagram->address, refusal, nonce, limit);
+        sendReject(datagram->address, refusal, nonce, datagram);
         return;
     }
     trace("Accepting connection...");
-    sendAccept(datagram->address, nonce, limit);
+    sendAccept(datagram->address, nonce, datagram);
     trace("Done.");
 }
 
@@ -407,19 +425,15 @@ void NetHost::handleAccept(Packet* datagram) {
     UString theirGame;
     double theirVersion = 0.0;
     uint32_t serverUID = 0;
-    NetAdmission::Ticket ticket;
-    uint64_t nonce = 0;
+    NetTicket ticket;
     datagram->doUString(&theirGame, MAX_GAME_NAME);
     datagram->doDouble(&theirVersion);
     datagram->doBytes(&serverUID, 4);
-    datagram->doBytes(&ticket.id, 4);
-    datagram->doBytes(&nonce, 8);
-    datagram->doBytes(&ticket.secret, SECRET_BYTES);
-    datagram->doBytes(&ticket.slot, 4);
+    ticket.serialize(datagram);
     if (datagram->hasError() || !trailerIntact(datagram))
         return;
     // Only the server we dialled, answering the request we are waiting on.
-    if (!datagram->address.sameEndpoint(dialled) || !bConnectPending || nonce != connectNonce)
+    if (!datagram->address.sameEndpoint(dialled) || !bConnectPending || ticket.nonce != connectNonce)
         return;
     UString from = datagram->address.toString();
     // "acccepted" is spelled so on purpose: logs are matched against this line as it stands.
@@ -431,21 +445,20 @@ void NetHost::handleAccept(Packet* datagram) {
         return;
     }
     bConnectPending = false;
-    if (theirGame.find(GAME_FAMILY) < 0) {
-        sendReject(datagram->address, text(Language::STR_ERRORINCOMPATIBLEGAME, "Incompatible game."), ticket.secret,
-                   UNCONFIRMED_AMPLIFICATION * datagram->size, &ticket);
+    // Another game is told (only the server), an old server is reported here.
+    Mismatch mismatch = mismatchOf(theirGame, theirVersion);
+    if (mismatch == OTHER_GAME) {
+        sendReject(datagram->address, reasonFor(mismatch, theirVersion), ticket.secret, datagram, &ticket);
         return;
     }
-    if (!versionPasses(theirVersion)) {
-        UString format = text(Language::STR_ERRORMINVERSIONSERVER,
-                              "Server must be at least version %s of the game (it's %.2lf).");
-        onConnectionRejected(formatString(format.c_str(), MIN_VERSION, theirVersion));
+    if (mismatch == OLD_VERSION) {
+        onConnectionRejected(reasonFor(mismatch, theirVersion));
         return;
     }
     Node* peer = addPeer(datagram, "ServerPlayer"); // the address we asked: it receives
     peer->identify(serverUID, ticket.secret);
     hostUID = ticket.id;
-    ticketSlot = ticket.slot;
+    clientTicket = ticket;
     acceptedAt = netTime();
     shownAt = -1;
     sendConfirm(peer);

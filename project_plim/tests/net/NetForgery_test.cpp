@@ -43,6 +43,12 @@ Bytes text(const std::string& s) {
     return Bytes(p.buffer, p.cursor);
 }
 
+Bytes ticketBytes(NetTicket t) {
+    Packet p;
+    t.serialize(&p);
+    return Bytes(p.buffer, p.cursor);
+}
+
 double seconds() {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
@@ -114,13 +120,13 @@ template <class F> void serve(NetHost& host, F pass) {
 // A confirmation as a forger who has read nothing makes it: any identifier,
 // secret and nonce, in the current slot or the few before it.
 Bytes guessedConfirmation() {
-    Bytes body;
-    put(body, SystemRandom::next32());
-    put(body, SystemRandom::next64());
-    Bytes name = text("forger");
+    NetTicket guess;
+    guess.id = SystemRandom::next32();
+    guess.secret = SystemRandom::next64();
+    guess.nonce = SystemRandom::next64();
+    guess.slot = uint32_t(netTime() / NetAdmission::SLOT_SECONDS) - SystemRandom::next32() % 3;
+    Bytes body = ticketBytes(guess), name = text("forger");
     body.insert(body.end(), name.begin(), name.end());
-    put(body, SystemRandom::next64());
-    put(body, uint32_t(netTime() / NetAdmission::SLOT_SECONDS) - SystemRandom::next32() % 3);
     return DatagramForge::connection(NetHost::TYPE_CONFIRM, body, true);
 }
 
@@ -196,9 +202,12 @@ TEST_F(NetForgery, AcceptsAndRefusalsForgedDuringAJoinDoNotLockItOut) {
     Bytes accept = text("Corvana2demo");
     put(accept, 2.6f);
     put(accept, uint32_t(0));
-    put(accept, uint32_t(0x12345678));
-    put(accept, SystemRandom::next64()); // the nonce, guessed
-    put(accept, SystemRandom::next64());
+    NetTicket guess; // the nonce guessed with the rest
+    guess.id = 0x12345678;
+    guess.secret = SystemRandom::next64();
+    guess.nonce = SystemRandom::next64();
+    Bytes ticket = ticketBytes(guess);
+    accept.insert(accept.end(), ticket.begin(), ticket.end());
     Bytes refusal = text("Server is full.");
     put(refusal, SystemRandom::next64());
     DatagramForge::spoof(*client, DatagramForge::connection(NetHost::TYPE_ACCEPT, accept, true), serverAt);

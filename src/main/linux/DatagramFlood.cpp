@@ -2,6 +2,7 @@
 
 #include "net/NetAdmission.h"
 #include "net/NetHost.h"
+#include "net/NetTicket.h"
 #include "serial/Packet.h"
 #include "util/PlimUtil.h"
 
@@ -101,14 +102,14 @@ Bytes DatagramFlood::make(Kind k) {
     case CONFIRM:
         return DatagramForge::connection(NetHost::TYPE_CONFIRM, written([&](Packet& p) {
             UString name("flood");
+            NetTicket ticket;
+            ticket.id = id;
+            ticket.secret = secret;
+            ticket.nonce = uint64_t(random()) << 32 | random();
             // A slot a young server still honours, so that each one costs it the hash.
-            uint64_t nonce = uint64_t(random()) << 32 | random();
-            uint32_t slot = random() % (NetAdmission::LATER_SLOTS + 1);
-            p.doBytes(&id, 4);
-            p.doBytes(&secret, 8);
+            ticket.slot = random() % (NetAdmission::LATER_SLOTS + 1);
+            ticket.serialize(&p);
             p.doUString(&name, -1);
-            p.doBytes(&nonce, 8);
-            p.doBytes(&slot, 4);
         }), true);
     case DATA:
         return DatagramForge::data(id, secret, int(random() % 100000) + 1, false, 0, {""});

@@ -1,0 +1,10 @@
+#include "NetTicket.h"
+
+#include "serial/Packet.h"
+
+void NetTicket::serialize(Packet* p) {
+    p->doBytes(&id, 4);
+    p->doBytes(&secret, 8);
+    p->doBytes(&nonce, 8);
+    p->doBytes(&slot, 4);
+}

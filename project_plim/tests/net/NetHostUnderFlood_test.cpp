@@ -1,0 +1,168 @@
+// A server on a real socket of 127.0.0.1 under more than it can take: forged
+// requests get answers only within the budget, one update takes a bounded
+// share of a flood while the peers still get their sends, and one address
+// that joins and leaves without end spends only its share of admissions (and
+// is told so) while clients from other addresses join.
+#include "NetTestEngine.h"
+#include "DatagramForge.h"
+#include "RecordingHost.h"
+#include "serial/Packet.h"
+#include "net/NetConnection.h"
+#include "net/NetStats.h"
+#include "net/NetTime.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+typedef std::vector<std::string> Lines;
+
+const uint32_t LOOPBACK = 0x7F000001u;
+
+NetAddress at(uint32_t ip, uint16_t port = 0) {
+    NetAddress a;
+    a.set(ip, port);
+    return a;
+}
+
+// A client of its own address (a new port each time).
+std::unique_ptr<RecordingHost> clientAt(uint32_t ip) {
+    std::unique_ptr<RecordingHost> c(new RecordingHost(false));
+    c->setConnection(new NetConnection(at(ip)), true);
+    return c;
+}
+
+void say(NetHost& from, std::string word) {
+    Packet p;
+    p.doBytes(&word[0], int(word.size()));
+    from.sendToAll(&p);
+}
+
+// Asks as an owner does, every few steps, until the server admits it or nothing changes for long.
+bool joins(RecordingHost& server, RecordingHost& client) {
+    size_t before = server.events.size();
+    for (int i = 0; i < 2000 && server.events.size() == before && client.events.empty(); ++i) {
+        if (i % 20 == 0)
+            client.sendConnectRequest(server.getConnection()->address);
+        RecordingHost::exchange(server, client);
+    }
+    return server.events.size() > before && server.events.back().compare(0, 10, "connected ") == 0;
+}
+
+TEST(NetHostUnderFlood, AnswersToAddressesNotShownToReceiveStayWithinTheBudgetAndAnHonestRepeatGetsOne) {
+    if (!DatagramForge::canSendRaw())
+        GTEST_SKIP() << "forged sources take a raw socket, which needs root";
+    NetTestEngine net(false);
+    RecordingHost server(true);
+    const NetAddress target = server.getConnection()->address;
+    RecordingHost asker(false); // a request as the game writes it
+    NetConnection recorder(at(LOOPBACK));
+    asker.sendConnectRequest(recorder.address);
+    Packet* recorded = recorder.receiveRaw();
+    ASSERT_NE(recorded, nullptr);
+    const DatagramForge::Bytes request(recorded->buffer, recorded->buffer + recorded->size);
+    const DatagramForge::Bytes data = DatagramForge::data(0x1234, 0x5678, 1, false, 0, {"forged"});
+    const int flood = 3 * NetAnswerBudget::RATE;
+    for (const DatagramForge::Bytes* forged : {&request, &data}) {
+        net.advance(2 * NetAnswerBudget::RECALL_SECONDS); // a full budget, nobody remembered
+        long before = server.getConnection()->getSendCalls();
+        for (int i = 0; i < flood; ++i) {
+            DatagramForge::sendRaw(*forged, at(0x7F100000u + uint32_t(i) * 16, uint16_t(2000 + i)), target);
+            if (i % 64 == 63)
+                server.update();
+        }
+        for (int i = 0; i < 100; ++i)
+            server.update();
+        long answered = server.getConnection()->getSendCalls() - before;
+        EXPECT_GT(answered, NetAnswerBudget::RATE / 2) << (forged == &data ? "data" : "connect");
+        EXPECT_LE(answered, NetAnswerBudget::RATE) << (forged == &data ? "data" : "connect");
+    }
+    // The budget of first requests is spent; an honest client asking again gets its answer.
+    std::unique_ptr<RecordingHost> honest = clientAt(0x7F0000FEu);
+    EXPECT_TRUE(joins(server, *honest));
+}
+
+TEST(NetHostUnderFlood, AnUpdateTakesABoundedShareOfAFloodAndThePeersStillGetTheirSends) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a receive buffer that holds the flood takes CAP_NET_ADMIN";
+    NetTestEngine net(false);
+    RecordingHost server(true), client(false);
+    ASSERT_TRUE(joins(server, client));
+    const int flood = NetHost::MAX_DRAINED + 2000; // about 6 MB in the server's socket
+    NetConnection flooder(at(LOOPBACK + 1));
+    Packet junk(Packet::FLAG_FILTER1, 40);
+    for (int i = 0; i < 40; ++i)
+        junk.doBytes(const_cast<char*>("x"), 1);
+    for (int i = 0; i < flood; ++i)
+        flooder.sendRaw(&junk, server.getConnection()->address);
+    say(client, "behind the flood");
+    client.update();
+
+    int32_t before = server.getConnection()->getStats()->packetsIn;
+    server.update();
+    int taken = server.getConnection()->getStats()->packetsIn - before;
+    EXPECT_GT(taken, 0);
+    EXPECT_LE(taken, int(NetHost::MAX_DRAINED));
+    EXPECT_TRUE(server.received.empty()); // still waiting behind the rest
+    say(server, "tick");
+    for (int i = 0; i < 100 && client.received.empty(); ++i)
+        client.update();
+    EXPECT_EQ(client.received, Lines{"tick"});
+    for (int i = 0; i < 100 && server.received.empty(); ++i)
+        server.update();
+    EXPECT_EQ(server.received, Lines{"behind the flood"});
+}
+
+TEST(NetHostUnderFlood, OneAddressJoiningAndLeavingSpendsOnlyItsShareAndIsToldWhileOthersJoin) {
+    NetTestEngine net(false);
+    RecordingHost server(true);
+    server.setMaxPeers(64);
+    // Many clients of one address (a LAN behind one router) join.
+    std::vector<std::unique_ptr<RecordingHost>> lan;
+    for (int i = 0; i < 32; ++i) {
+        lan.push_back(clientAt(LOOPBACK));
+        ASSERT_TRUE(joins(server, *lan.back())) << i;
+    }
+    for (auto& c : lan)
+        c->disconnectAll();
+    server.update();
+    // One address joins and leaves as fast as it can, each time from a new
+    // port; its refusals come with the reason.
+    const NetAddress target = server.getConnection()->address;
+    int admitted = 0;
+    Lines refusals;
+    auto cycle = [&] {
+        std::unique_ptr<RecordingHost> cycler = clientAt(LOOPBACK + 1);
+        cycler->sendConnectRequest(target);
+        net.advance(0.001); // the answer budget of a real second over 1,000 joins
+        RecordingHost::exchange(server, *cycler);
+        for (const std::string& e : cycler->events)
+            if (e.compare(0, 8, "rejected") == 0)
+                refusals.push_back(e);
+        if (server.getPeerCount() > 0) {
+            ++admitted;
+            cycler->disconnectAll();
+            server.update();
+        }
+    };
+    for (int i = 0; i < 4200; ++i) // more than one address may ever hold
+        cycle();
+    int honestAdmitted = 0;
+    for (uint32_t k = 0; k < 20; ++k) {
+        for (int i = 0; i < 20; ++i)
+            cycle();
+        std::unique_ptr<RecordingHost> honest = clientAt(LOOPBACK + 2 + k);
+        honestAdmitted += joins(server, *honest);
+        honest->disconnectAll();
+        server.update();
+    }
+    EXPECT_EQ(honestAdmitted, 20);
+    EXPECT_LE(admitted, int(NetAdmission::SHARE));
+    ASSERT_FALSE(refusals.empty());
+    EXPECT_EQ(refusals.back(), "rejected Too many joins from your address just now; try again in a few seconds.");
+}
+
+} // namespace
