@@ -424,6 +424,12 @@ bool Relay::open() {
         replayer.sockets.push_back(openSocket(0));
         replaySocketsOpen &= replayer.sockets.back() >= 0;
     }
+    // The back socket hears the target alone: a late datagram to its port
+    // from a process that had it before is none of the target's answers.
+    if (back >= 0 && connect(back, reinterpret_cast<const sockaddr*>(&targetAddress), sizeof targetAddress) != 0) {
+        close(back);
+        back = -1;
+    }
     if (front < 0 || back < 0 || !replaySocketsOpen) {
         fprintf(stderr, "udp-relay: cannot bind: %s\n", strerror(errno));
         return false;
