@@ -69,7 +69,7 @@ MatchSettings pacedDiskAudio() {
 void measure(MatchHarness& run, const char* scene, double seconds, const std::function<bool()>& going) {
     const double start = wallSeconds();
     int calls = 0, frames = 0;
-    const DiskAudio::Clipping c = DiskAudio::inRealTime(
+    const DiskAudio::Clipping c = DiskAudio::pacedByTheOutput(
         run, seconds,
         [&] {
             if (getenv("AUDIO_CLIPPING_VOICES") && calls % 100 == 0) printVoices(calls * FRAME_PERIOD);

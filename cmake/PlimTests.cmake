@@ -19,9 +19,12 @@ endif()
 # with real input or real time, wave soaks) are long case by case: each case
 # is a test of its own, so they spread over the cores and retry one by one.
 # Programs that need no display pass NO_DISPLAY; a long program passes its
-# usual seconds as COST, so that CTest starts it early rather than last.
+# usual seconds as COST, so that CTest starts it early rather than last, and
+# SHARDS N to run as N tests (NAME_1 ...), each a share of its cases in a
+# process of its own (GoogleTest's sharding), so that none nears its time
+# limit on two busy cores.
 function(plim_register_test target)
-  cmake_parse_arguments(_reg "NO_DISPLAY" "TIMEOUT;COST" "LABELS" ${ARGN})
+  cmake_parse_arguments(_reg "NO_DISPLAY" "TIMEOUT;COST;SHARDS" "LABELS" ${ARGN})
   if(NOT _reg_TIMEOUT)
     set(_reg_TIMEOUT 300)
   endif()
@@ -35,6 +38,16 @@ function(plim_register_test target)
   if(_reg_LABELS)
     gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60
       PROPERTIES TIMEOUT ${_reg_TIMEOUT} LABELS "${_reg_LABELS}")
+  elseif(_reg_SHARDS)
+    foreach(_shard RANGE 1 ${_reg_SHARDS})
+      math(EXPR _index "${_shard} - 1")
+      add_test(NAME ${target}_${_shard} COMMAND ${target})
+      set_tests_properties(${target}_${_shard} PROPERTIES TIMEOUT ${_reg_TIMEOUT}
+        ENVIRONMENT "GTEST_TOTAL_SHARDS=${_reg_SHARDS};GTEST_SHARD_INDEX=${_index}")
+      if(_reg_COST)
+        set_tests_properties(${target}_${_shard} PROPERTIES COST ${_reg_COST})
+      endif()
+    endforeach()
   else()
     add_test(NAME ${target} COMMAND ${target})
     set_tests_properties(${target} PROPERTIES TIMEOUT ${_reg_TIMEOUT})
@@ -83,6 +96,7 @@ function(plim_add_tests layer)
     target_compile_definitions(${_target} PRIVATE
       PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}"
       PLIM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-    plim_register_test(${_target} TIMEOUT ${_timeout} LABELS ${_labels})
+    # A layer sets NAME_SHARDS for a program whose cases take long together.
+    plim_register_test(${_target} TIMEOUT ${_timeout} LABELS ${_labels} SHARDS ${${_target}_SHARDS})
   endforeach()
 endfunction()

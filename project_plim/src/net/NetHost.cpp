@@ -220,6 +220,7 @@ void NetHost::update() {
 
 void NetHost::dropPeer(Node* peer, const char* reason) {
     logDrop(peer, reason);
+    onPeerDropped(peer, reason);
     removePeer(peer, false);
 }
 

@@ -5,7 +5,7 @@
 // peer, hands whole received packets to processPacket and drops silent peers.
 // Every datagram after the handshake carries the connection's secret; a server
 // keeps nothing per request until a client confirms its accept (NetAdmission).
-// Subclasses react through the six virtual operations.
+// Subclasses react through the seven virtual operations.
 #include "serial/Packet.h"
 #include "core/LogLimiter.h"
 #include "core/PlimBase.h"
@@ -63,6 +63,8 @@ public:
     // On a server once the client's confirmation proves its accept, on a client at the accept.
     virtual void onPeerConnected(Node* peer) {}
     virtual void onPeerDisconnected(Node* peer) {}
+    // Before onPeerDisconnected, when this side gave up on the peer, and why.
+    virtual void onPeerDropped(Node* peer, const char* reason) {}
     // A whole received packet, deleted after the call.
     virtual void processPacket(Packet* packet) {}
     virtual void onConnectionRejected(const UString& message) {}

@@ -11,6 +11,7 @@
 #include "core/Plim.h"
 #include "PretendDisk.h"
 #include "ProgramRun.h"
+#include "TestDeadline.h"
 
 #include <gtest/gtest.h>
 
@@ -190,7 +191,7 @@ TEST_F(EntryLoopTest, AUrlOpensWithoutAShellAndThenTheGameEnds) {
     int status = run.wait();
     setenv("PATH", path.c_str(), 1);
     ASSERT_EQ(status, 0);
-    ASSERT_TRUE(run.waitForFile("opened", 10.0));
+    ASSERT_TRUE(run.waitForFile("opened"));
     std::string opened = run.read("opened");
     EXPECT_EQ(opened.substr(0, opened.find('|') + 1), "http://example.invalid/a b;touch injected|");
     LogText log(run.log());
@@ -215,10 +216,9 @@ TEST_F(EntryLoopTest, AnOpenedLinkQuitsThroughTheFailedSavesQuestion) {
     run.start(makeApp);
     unsetenv(PretendDisk::VARIABLE);
     setenv("PATH", path.c_str(), 1);
-    bool asked = false;
-    for (int i = 0; i < 300 && !asked; ++i, usleep(100000))
-        asked = run.log().find("ask(): Asking whether to quit without") != std::string::npos;
-    EXPECT_TRUE(asked) << run.log();
+    EXPECT_TRUE(TestDeadline::waitFor([&] {
+        return run.log().find("ask(): Asking whether to quit without") != std::string::npos;
+    }, TestDeadline::SECONDS, 100)) << run.log();
     EXPECT_EQ(run.wait(1.0), -1); // still waiting for the answer
 }
 

@@ -15,7 +15,6 @@
 
 #include <SDL.h>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -36,8 +35,7 @@ TEST(MatchAudio, TheOutputIsSilentFromTheFirstBufferAfterTheEnd) {
     // Frames with music and a few sounds until the output is audible.
     for (int i = 0; i < 300 && firstSound(EngineTestFolder::readFile(output), 0, size_t(-1)) < 0; ++i) {
         if (i % 20 == 0) static_cast<Sound*>(PLIM->resourceManager->find("explosionLong", true))->playRandomPitch();
-        run.step();
-        usleep(2000);
+        stepAndHear(run, output);
     }
     ASSERT_GE(firstSound(EngineTestFolder::readFile(output), 0, size_t(-1)), 0) << "no sound came out";
     static_cast<Sound*>(PLIM->resourceManager->find("explosionLong", true))->playRandomPitch();
@@ -62,7 +60,7 @@ TEST(MatchAudio, BlastsOverTheMusicStayUnderFullScale) {
         static_cast<Sound*>(PLIM->resourceManager->find(name, true))->playAt(V3(0.0f, 50.0f, 0.0f));
     };
     int frame = 0;
-    const Clipping c = inRealTime(run, 5.0, [&] {
+    const Clipping c = pacedByTheOutput(run, 5.0, [&] {
         if (frame == 30) play("explosionShort");
         if (frame == 150) play("fireworkBang");
         if (frame == 270) play("missileHit");

@@ -6,14 +6,13 @@
 #include "core/Plim.h"
 #include "audio/PlimAudio.h"
 #include "util/PlimMath.h"
+#include "TestDeadline.h"
 
 #include <gtest/gtest.h>
 
 #include <SDL.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <chrono>
-#include <thread>
 
 #include <algorithm>
 #include <cmath>
@@ -29,19 +28,23 @@ long fileSize(const std::string& path) {
     return stat(path.c_str(), &st) == 0 ? long(st.st_size) : 0;
 }
 
-long sizeBetweenBuffers(const std::string& path) {
-    SDL_LockAudio();
+long firstFreshByte(const std::string& path) {
+    const long buffer = long(PLIM->audio->mixer->spec.size);
+    SDL_LockAudio(); // the audio thread is between two buffers
     const long size = fileSize(path);
     SDL_UnlockAudio();
-    return size;
+    return (size / buffer + 1) * buffer;
+}
+
+void stepAndHear(MatchHarness& run, const std::string& path) {
+    run.step();
+    const long written = firstFreshByte(path) + long(PLIM->audio->mixer->spec.size);
+    TestDeadline::waitFor([&] { return fileSize(path) >= written; }, TestDeadline::SECONDS, 1);
 }
 
 long waitForOutput(MatchHarness& run, const std::string& path, long from, long count) {
-    const long buffer = long(PLIM->audio->mixer->spec.size);
-    for (int i = 0; i < 4000 && fileSize(path) < from + count * buffer; ++i) {
-        run.step();
-        usleep(1000);
-    }
+    const long until = from + count * long(PLIM->audio->mixer->spec.size);
+    for (const TestDeadline deadline; fileSize(path) < until && !deadline.passed(); usleep(1000)) run.step();
     return fileSize(path);
 }
 
@@ -67,7 +70,7 @@ long firstSoundPastTheTail(const std::string& bytes, size_t from, int channels, 
 
 void expectSilenceAfterTheNextBuffer(MatchHarness& run, const std::string& path) {
     const SDL_AudioSpec& spec = PLIM->audio->mixer->spec;
-    const long ended = sizeBetweenBuffers(path) + long(spec.size);
+    const long ended = firstFreshByte(path);
     waitForOutput(run, path, ended, 20);
     const std::string bytes = EngineTestFolder::readFile(path);
     ASSERT_GE(long(bytes.size()), ended + 20 * long(spec.size));
@@ -109,20 +112,23 @@ Clipping clipping(const std::string& path, long from, long to, long windowSample
     return c;
 }
 
-Clipping inRealTime(MatchHarness& run, double seconds, const std::function<bool()>& going, int* frames) {
+Clipping pacedByTheOutput(MatchHarness& run, double seconds, const std::function<bool()>& going, int* frames) {
     const std::string path = run.folder.root + "/audio.raw";
-    const long from = fileSize(path);
-    const auto start = std::chrono::steady_clock::now();
-    const double period = run.settings.frameRate;
-    int n = 0;
-    for (; n < int(seconds / period) && going(); ++n) {
-        run.step();
-        std::this_thread::sleep_until(start + std::chrono::duration<double>((n + 1) * period));
-    }
-    if (frames) *frames = n;
     const SDL_AudioSpec& spec = PLIM->audio->mixer->spec;
+    const double bytesPerSecond = double(spec.freq) * double(spec.size / spec.samples);
+    const long from = firstFreshByte(path);
+    const double period = run.settings.frameRate;
+    // The output has reached frame n's time.
+    const auto heard = [&](int n) {
+        const long due = from + long(double(n) * period * bytesPerSecond);
+        return TestDeadline::waitFor([&] { return fileSize(path) >= due; }, TestDeadline::SECONDS, 1) ? due : -1L;
+    };
+    int n = 0;
+    for (; n < int(seconds / period) && going() && heard(n) >= 0; ++n) run.step();
+    if (frames) *frames = n;
+    const long to = heard(n);
     const long perSecond = long(spec.freq) * spec.channels;
-    return clipping(path, from, fileSize(path), 20 * perSecond, long(spec.samples) * spec.channels);
+    return clipping(path, from, to >= 0 ? to : fileSize(path), 20 * perSecond, long(spec.samples) * spec.channels);
 }
 
 } // namespace DiskAudio

@@ -10,10 +10,12 @@ class MatchHarness;
 namespace DiskAudio {
 // The file's size in bytes; 0 when it is missing.
 long fileSize(const std::string& path);
-// The file's size between two of the mixer's buffers (read under the audio lock).
-long sizeBetweenBuffers(const std::string& path);
-// Frames with short pauses until the file has grown count mixer buffers past
-// from; its size then.
+// Where the first buffer mixed after this call starts in the file: the buffer
+// being mixed or written meanwhile holds what came before.
+long firstFreshByte(const std::string& path);
+// One frame, then a wait until a buffer mixed after it is in the file.
+void stepAndHear(MatchHarness& run, const std::string& path);
+// Frames until the file has grown count mixer buffers past from; its size then.
 long waitForOutput(MatchHarness& run, const std::string& path, long from, long count);
 // The first byte in [from, to) that is not 0; -1 when there is none.
 long firstSound(const std::string& bytes, size_t from, size_t to = std::string::npos);
@@ -40,12 +42,14 @@ struct Clipping {
 // blockSamples are the steps).
 Clipping clipping(const std::string& path, long from, long to, long windowSamples, long blockSamples);
 
-// The disk driver's wait per buffer that makes it write in real time (one
+// The disk driver's wait per buffer that makes it write in about real time (one
 // buffer of 2,048 frames at 22,050 Hz lasts 92.9 ms; mixing takes the rest).
 const int REAL_TIME_DELAY_MS = 92;
-// Frames paced to the wall clock while going() holds, at most seconds long,
-// so that sounds overlap as in the game; then the clipping of what the driver
-// wrote meanwhile into the run's "audio.raw" (20-s windows). The harness
-// needs the disk driver with REAL_TIME_DELAY_MS.
-Clipping inRealTime(MatchHarness& run, double seconds, const std::function<bool()>& going, int* frames = nullptr);
+// Frames while going() holds, at most seconds of them, each once the output
+// has reached its time, so that sounds overlap as in the game however slowly
+// the driver writes; then the clipping of those seconds of the run's
+// "audio.raw" (20-s windows). The harness needs the disk driver with
+// REAL_TIME_DELAY_MS, so that the frames keep up with the output.
+Clipping pacedByTheOutput(MatchHarness& run, double seconds, const std::function<bool()>& going,
+                          int* frames = nullptr);
 } // namespace DiskAudio

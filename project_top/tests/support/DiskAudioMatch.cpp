@@ -1,10 +1,9 @@
 #include "DiskAudioMatch.h"
 
+#include "DiskAudio.h"
 #include "audio/Mixer.h"
 #include "core/Plim.h"
 #include "audio/PlimAudio.h"
-
-#include <unistd.h>
 
 namespace {
 MatchSettings diskAudio() {
@@ -21,8 +20,5 @@ DiskAudioMatch::DiskAudioMatch() : run(diskAudio()), output(run.folder.root + "/
 }
 
 void DiskAudioMatch::settle() {
-    for (int i = 0; i < 20; ++i) {
-        run.step();
-        usleep(2000);
-    }
+    for (int i = 0; i < 3; ++i) DiskAudio::stepAndHear(run, output);
 }

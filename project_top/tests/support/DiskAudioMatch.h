@@ -9,7 +9,7 @@
 class DiskAudioMatch {
 public:
     DiskAudioMatch();
-    // Frames with short pauses, so the mixer writes buffers of silence first.
+    // A few frames, each heard, so that the file holds buffers of silence first.
     void settle();
 
     MatchHarness run;

@@ -44,14 +44,9 @@ void ProgramRun::start(ApplicationFactory factory) {
 
 int ProgramRun::wait(double seconds) {
     int status = 0;
-    for (int i = 0; i < int(seconds * 100); ++i) {
-        pid_t done = waitpid(child, &status, WNOHANG);
-        if (done == child) {
-            child = -1;
-            if (WIFEXITED(status)) return WEXITSTATUS(status);
-            return -2;
-        }
-        usleep(10000);
+    if (TestDeadline::waitFor([&] { return waitpid(child, &status, WNOHANG) == child; }, seconds)) {
+        child = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
     }
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
@@ -60,11 +55,7 @@ int ProgramRun::wait(double seconds) {
 }
 
 bool ProgramRun::waitForFile(const std::string& name, double seconds) const {
-    for (int i = 0; i < int(seconds * 100); ++i) {
-        if (EngineTestFolder::exists(folder.root + "/" + name)) return true;
-        usleep(10000);
-    }
-    return false;
+    return TestDeadline::waitFor([&] { return EngineTestFolder::exists(folder.root + "/" + name); }, seconds);
 }
 
 std::string ProgramRun::read(const std::string& name) const { return EngineTestFolder::readFile(folder.root + "/" + name); }

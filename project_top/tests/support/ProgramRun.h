@@ -5,6 +5,7 @@
 // The child's screens talk back through files in that folder. A disk that the
 // test pretends (PretendDisk) in the environment is the child's.
 #include "EngineTestFolder.h"
+#include "TestDeadline.h"
 #include "app/WMhooks.h"
 
 #include <string>
@@ -22,9 +23,9 @@ public:
     void start(ApplicationFactory factory);
     // The child's exit status; -1 when it had to be killed after the timeout,
     // -2 when it died from a signal.
-    int wait(double seconds = 60.0);
+    int wait(double seconds = TestDeadline::SECONDS);
     // True once the file exists in the folder (false after the timeout).
-    bool waitForFile(const std::string& name, double seconds = 30.0) const;
+    bool waitForFile(const std::string& name, double seconds = TestDeadline::SECONDS) const;
     // A file of the folder ("" when missing).
     std::string read(const std::string& name) const;
     std::string log() const { return EngineTestFolder::readFile(folder.logPath()); }

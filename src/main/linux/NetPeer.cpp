@@ -5,14 +5,16 @@
 //
 //   net-peer --server PORT | --client HOST:PORT
 //            [--send L1,L2,...] [--random N --seed S] [--name NAME]
-//            [--tick-ms MS] [--timeout SECONDS]
+//            [--tick-ms MS] [--timeout SECONDS] [--link-timeout SECONDS]
 //
 // Output lines: "listening on port P", "connected ADDRESS (NAME)" (on a
 // client followed by "after N requests"), "sent I LENGTH CRC",
 // "recv I LENGTH CRC", "stats ..." (sendCalls: the system calls that sent
 // them), "done sent=N received=N".
 // Exit status: 0 when every packet of the other side arrived once and in
-// order, 1 on a protocol failure, 2 on a usage error, 3 on a time-out.
+// order, 1 on a protocol failure, 2 on a usage error, 3 on a time-out. A peer
+// given up (silent, or not acknowledging for --link-timeout, the game's 5 s by
+// default) is named on standard error with the reason.
 #include "ArgumentNumber.h"
 #include "core/Plim.h"
 #include "core/TimeKeeper.h"
@@ -53,11 +55,12 @@ struct Options {
     std::string name = "peer";
     int tickMs = 1;
     double timeout = 50.0;
+    double linkTimeout = 0.0; // 0: the host's own
 };
 
 int usage() {
     fprintf(stderr, "usage: net-peer --server PORT | --client HOST:PORT [--send L1,L2,...] [--random N --seed S]\n"
-                    "                [--name NAME] [--tick-ms MS] [--timeout SECONDS]\n");
+                    "                [--name NAME] [--tick-ms MS] [--timeout SECONDS] [--link-timeout SECONDS]\n");
     return 2;
 }
 
@@ -108,6 +111,8 @@ bool parseOptions(int argc, char** argv, Options& o) {
             if (!number(value, 1, 60000, &o.tickMs)) return false;
         } else if (a == "--timeout") {
             if (!ArgumentNumber::parseDecimal(value, 0.1, 86400.0, &o.timeout)) return false;
+        } else if (a == "--link-timeout") {
+            if (!ArgumentNumber::parseDecimal(value, 0.1, 86400.0, &o.linkTimeout)) return false;
         } else {
             return false;
         }
@@ -144,6 +149,8 @@ public:
     PeerHost(const Options& o)
         : NetHost(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, o.name.c_str(), 0, o.server), options(o) {
         setMaxPeers(1);
+        if (o.linkTimeout > 0.0)
+            setTimeout(o.linkTimeout);
     }
 
     void onPeerConnected(Node* peer) override {
@@ -152,6 +159,9 @@ public:
             printf(" after %d requests", connectRequests);
         printf("\n");
         hadPeer = true;
+    }
+    void onPeerDropped(Node* peer, const char* reason) override {
+        fprintf(stderr, "net-peer: dropped %s: %s\n", peer->getAddress().toString().c_str(), reason);
     }
     void onPeerDisconnected(Node* peer) override {
         printf("disconnected %s\n", peer->getAddress().toString().c_str());

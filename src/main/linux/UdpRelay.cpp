@@ -27,7 +27,8 @@
 //
 // Prints "relay on port P" once it listens, and at the end
 // "relay forwarded=N dropped=N duplicated=N reordered=N delayed=N corrupted=N"
-// and, with replays, "replay sent=N forged=N answers=N data=N answerBytes=N",
+// and, with replays, "replay sent=N forged=N answers=N data=N answerBytes=N kept=N"
+// (kept: the datagrams it held for replaying at the end),
 // with a flood "flood sent=N".
 #include "ArgumentNumber.h"
 
@@ -424,6 +425,12 @@ bool Relay::open() {
         replayer.sockets.push_back(openSocket(0));
         replaySocketsOpen &= replayer.sockets.back() >= 0;
     }
+    // The back socket hears the target alone: a late datagram to its port
+    // from a process that had it before is none of the target's answers.
+    if (back >= 0 && connect(back, reinterpret_cast<const sockaddr*>(&targetAddress), sizeof targetAddress) != 0) {
+        close(back);
+        back = -1;
+    }
     if (front < 0 || back < 0 || !replaySocketsOpen) {
         fprintf(stderr, "udp-relay: cannot bind: %s\n", strerror(errno));
         return false;
@@ -555,8 +562,9 @@ void Relay::printCounts() const {
     printf("relay forwarded=%ld dropped=%ld duplicated=%ld reordered=%ld delayed=%ld corrupted=%ld\n",
            counts.forwarded, counts.dropped, counts.duplicated, counts.reordered, counts.delayed, counts.corrupted);
     if (replayer.toward >= 0)
-        printf("replay sent=%ld forged=%ld answers=%ld data=%ld answerBytes=%ld\n", replayer.sent, replayer.forged,
-               replayer.answers, replayer.dataAnswers, replayer.answerBytes);
+        printf("replay sent=%ld forged=%ld answers=%ld data=%ld answerBytes=%ld kept=%zu\n", replayer.sent,
+               replayer.forged, replayer.answers, replayer.dataAnswers, replayer.answerBytes,
+               replayer.first.size() + replayer.latest.size());
     if (o.floodRate > 0)
         printf("flood sent=%ld\n", flooded);
     fflush(stdout);

@@ -44,7 +44,7 @@ add_dependencies(corvana2demo-pretend-disk data)
 add_executable(linux_corvana2demo_test ${CMAKE_CURRENT_LIST_DIR}/tests/corvana2demo_test.cpp
                ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp ${CMAKE_CURRENT_LIST_DIR}/StartLine.cpp)
 target_include_directories(linux_corvana2demo_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}
-                           ${CMAKE_SOURCE_DIR}/project_plim/tests/support ${CMAKE_SOURCE_DIR}/project_plim/src)
+                           ${CMAKE_SOURCE_DIR}/project_plim/src)
 target_link_libraries(linux_corvana2demo_test PRIVATE plim)
 target_compile_definitions(linux_corvana2demo_test PRIVATE FLOCK_AS_ON_NFS_PATH="$<TARGET_FILE:flock_as_on_nfs>"
                            CORVANA2DEMO_PRETEND_DISK_PATH="$<TARGET_FILE:corvana2demo-pretend-disk>")
@@ -55,9 +55,10 @@ target_link_libraries(linux_startup_test PRIVATE plim ZLIB::ZLIB)  # crafts comp
 add_dependencies(linux_startup_test wadtool)
 foreach(_test linux_corvana2demo_test linux_startup_test)
   target_link_libraries(${_test} PRIVATE GTest::gtest GTest::gtest_main)
+  target_include_directories(${_test} PRIVATE ${CMAKE_SOURCE_DIR}/project_plim/tests/support) # TestDeadline.h
   target_compile_definitions(${_test} PRIVATE
     CORVANA2DEMO_PATH="$<TARGET_FILE:corvana2demo>" PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}")
   add_dependencies(${_test} corvana2demo)
 endforeach()
-plim_register_test(linux_corvana2demo_test COST 30)
+plim_register_test(linux_corvana2demo_test COST 30 SHARDS 2)
 plim_register_test(linux_startup_test COST 20)

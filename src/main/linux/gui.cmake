@@ -7,7 +7,8 @@ if(NOT PLIM_TESTS OR PLIM_SANITIZE)
 endif()
 add_executable(linux_gui_test ${CMAKE_CURRENT_LIST_DIR}/tests/gui_test.cpp)
 # The online pages post to the menu tests' local web service through http_proxy.
-target_link_libraries(linux_gui_test PRIVATE plim menu_testsupport JPEG::JPEG GTest::gtest GTest::gtest_main)
+# X11: whether the game holds the pointer, and where the pointer is.
+target_link_libraries(linux_gui_test PRIVATE plim menu_testsupport JPEG::JPEG X11::X11 GTest::gtest GTest::gtest_main)
 target_compile_definitions(linux_gui_test PRIVATE
   CORVANA2DEMO_PATH="$<TARGET_FILE:corvana2demo>" PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}")
 add_dependencies(linux_gui_test corvana2demo)

@@ -2,6 +2,8 @@
 // The built game as a child process in a throw-away folder of its own (links
 // to the data archive and the static settings, a fresh user folder with a
 // windowed settings file), driven by real X input (xdotool) under Xvfb.
+#include "TestDeadline.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -152,25 +154,18 @@ public:
         return child;
     }
     // The exit status of a spawned copy; -1 when it had to be killed.
-    static int waitFor(pid_t child, double seconds) {
+    static int waitFor(pid_t child, double seconds = TestDeadline::SECONDS) {
         int childStatus = 0;
-        for (int i = 0; i < int(seconds * 20); ++i) {
-            if (waitpid(child, &childStatus, WNOHANG) == child)
-                return WIFEXITED(childStatus) ? WEXITSTATUS(childStatus) : -2;
-            pause(50);
-        }
+        if (TestDeadline::waitFor([&] { return waitpid(child, &childStatus, WNOHANG) == child; }, seconds, 50))
+            return WIFEXITED(childStatus) ? WEXITSTATUS(childStatus) : -2;
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         return -1;
     }
     // True once the log holds text (false after the timeout or when the game ended).
-    bool waitForLog(const std::string& text, double seconds) {
-        for (int i = 0; i < int(seconds * 20); ++i) {
-            if (log().find(text) != std::string::npos) return true;
-            if (!running()) return log().find(text) != std::string::npos;
-            pause(50);
-        }
-        return false;
+    bool waitForLog(const std::string& text, double seconds = TestDeadline::SECONDS) {
+        TestDeadline::waitFor([&] { return log().find(text) != std::string::npos || !running(); }, seconds, 50);
+        return log().find(text) != std::string::npos;
     }
     // The screen on top as the log last named it ("" before the first).
     std::string topScreen() const {
@@ -181,17 +176,14 @@ public:
         return text.substr(at, text.find('\n', at) - at);
     }
     // True once the screen is on top (false after the timeout or when the game ended).
-    bool waitForScreen(const std::string& name, double seconds) {
-        for (int i = 0; i < int(seconds * 20) && running(); ++i) {
-            if (topScreen() == name) return true;
-            pause(50);
-        }
+    bool waitForScreen(const std::string& name, double seconds = TestDeadline::SECONDS) {
+        TestDeadline::waitFor([&] { return topScreen() == name || !running(); }, seconds, 50);
         return topScreen() == name;
     }
     bool running() { return pid > 0 && waitpid(pid, &status, WNOHANG) == 0; }
     // The exit status; -1 when it had to be killed.
-    int wait(double seconds) {
-        for (int i = 0; i < int(seconds * 20) && running(); ++i) pause(50);
+    int wait(double seconds = TestDeadline::SECONDS) {
+        TestDeadline::waitFor([&] { return !running(); }, seconds, 50);
         if (running()) {
             kill(pid, SIGKILL);
             waitpid(pid, nullptr, 0);

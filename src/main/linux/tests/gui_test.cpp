@@ -10,9 +10,11 @@
 #include "GameRun.h"
 #include "WebService.h"
 #include "JpegImage.h"
+#include "TestDeadline.h"
 
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -82,27 +84,71 @@ int largestDistance(const JpegImage& a, const JpegImage& b, int x0, int x1, int 
 }
 
 // The game's window is mapped.
-bool waitForWindow(GameRun& run, double seconds) {
-    for (int i = 0; i < int(seconds * 10) && run.running(); ++i) {
-        if (system("xdotool search --onlyvisible --name '^Corvana2demo' >/dev/null 2>&1") == 0) return true;
-        pause(100);
+bool waitForWindow(GameRun& run) {
+    return TestDeadline::waitFor([&] {
+        return !run.running() || system("xdotool search --onlyvisible --name '^Corvana2demo' >/dev/null 2>&1") == 0;
+    }, TestDeadline::SECONDS, 100) && run.running();
+}
+
+// F9, and the new screenshot's file once it is whole ("" once the game has
+// ended). The frame that took it had handled every click and key sent
+// before, and shows what they changed: what is sent next goes to a later
+// frame, which a busy machine would otherwise let take two clicks at once
+// (as one) or a key with a click. A key or button down in the frame after
+// one it was down in is no press, so F9 goes again until a screenshot comes.
+std::string screenshot(GameRun& run) {
+    const std::set<std::string> before = jpegFiles(run.userFolder);
+    std::string made;
+    const auto taken = [&] {
+        for (const std::string& file : jpegFiles(run.userFolder)) {
+            const std::string bytes = before.count(file) ? std::string() : readFile(file);
+            if (bytes.size() > 2 && bytes.compare(bytes.size() - 2, 2, "\xff\xd9") == 0) made = file;
+        }
+        return !made.empty() || !run.running();
+    };
+    for (const TestDeadline deadline; !taken() && !deadline.passed();) {
+        xdotool("key F9");
+        TestDeadline::waitFor(taken, 1.0, 20);
     }
+    return made;
+}
+
+// A screenshot once the screen has come to rest: the same as the one before.
+std::string settledScreenshot(GameRun& run) {
+    std::string last = screenshot(run);
+    TestDeadline::waitFor([&] {
+        const std::string next = screenshot(run);
+        const bool same = next.empty() || readFile(next) == readFile(last);
+        last = next;
+        return same;
+    }, TestDeadline::SECONDS, 0);
+    return last;
+}
+
+Display* display() {
+    static Display* const connection = XOpenDisplay(nullptr);
+    return connection;
+}
+
+// Whether the game holds the pointer: a grab of ours (let go at once) is
+// refused while it does. Asked only while no press is on its way to the game,
+// which takes the pointer at a press.
+bool gameHoldsPointer() {
+    if (XGrabPointer(display(), DefaultRootWindow(display()), False, 0, GrabModeAsync, GrabModeAsync, None, None,
+                     CurrentTime) != GrabSuccess)
+        return true;
+    XUngrabPointer(display(), CurrentTime);
+    XSync(display(), False);
     return false;
 }
 
-// F9, and the new screenshot's file.
-std::string screenshot(const GameRun& run) {
-    std::set<std::string> before = jpegFiles(run.userFolder);
-    press("F9");
-    for (int i = 0; i < 40; i++) {
-        for (const std::string& file : jpegFiles(run.userFolder))
-            if (!before.count(file)) {
-                pause(300); // let the writer finish
-                return file;
-            }
-        pause(100);
-    }
-    return std::string();
+// The X pointer is at the point of the screen.
+bool pointerAt(int x, int y) {
+    Window root, child;
+    int rx = -1, ry = -1, wx, wy;
+    unsigned int mask;
+    XQueryPointer(display(), DefaultRootWindow(display()), &root, &child, &rx, &ry, &wx, &wy, &mask);
+    return rx == x && ry == y;
 }
 
 // The names of the used profile slots and the current index, from the ".pro"
@@ -120,14 +166,21 @@ std::vector<std::string> profiles(const GameRun& run, int* current) {
     return names;
 }
 
-// A click where the pointer is, the button held as a hand holds it. Clicking
-// again after a click hits the same place: the program holds the pointer there.
-void clickHere(int times = 1) {
+// The button pressed where the pointer is, held as a hand holds it.
+void pressButton() {
+    xdotool("mousedown 1");
+    pause(120);
+    xdotool("mouseup 1");
+}
+
+// A click where the pointer is, and a screenshot after it. Clicking again
+// after a click hits the same place (the program holds the pointer there),
+// two frames after it at least, so that the button was up in between.
+void clickHere(GameRun& run, int times = 1) {
     for (int i = 0; i < times; i++) {
-        xdotool("mousedown 1");
-        pause(120);
-        xdotool("mouseup 1");
-        pause(250);
+        if (i > 0) screenshot(run);
+        pressButton();
+        screenshot(run);
     }
 }
 
@@ -135,75 +188,79 @@ void clickHere(int times = 1) {
 // shown in a window of winW x winH at the screen's corner. The program holds
 // the pointer and moves it by relative motion only, so the click first makes
 // it let go: pushed past the window's edge, a menu's pointer releases the
-// grab. The press that follows takes the pointer again at the window point
-// under the X pointer, and counts as a click there.
-void clickInView(float x, float y, int fovW, int fovH, int winW, int winH) {
+// grab (pushes it has not taken yet add up to less, so they go on until it
+// lets go). It puts the X pointer where its own was; then the X pointer goes
+// to the point, and the press takes the pointer again there and counts as a
+// click there.
+void clickInView(GameRun& run, float x, float y, int fovW, int fovH, int winW, int winH) {
     // The first motion after a grab is skipped without recentring, so each
     // push left comes with a step back that the next push can count on.
-    for (int i = 0; i < 4; i++) {
+    EXPECT_TRUE(TestDeadline::waitFor([] {
+        if (!gameHoldsPointer()) return true;
         xdotool("mousemove_relative -- -400 0");
         pause(60);
         xdotool("mousemove_relative -- 50 0");
         pause(60);
-    }
+        return false;
+    }, TestDeadline::SECONDS, 0)) << "the game kept the pointer";
     const int wx = int((x + float(fovW / 2)) * float(winW) / float(fovW) + 0.5f);
     const int wy = int(float(winH) - (y + float(fovH / 2)) * float(winH) / float(fovH) + 0.5f);
-    xdotool("mousemove " + std::to_string(wx) + " " + std::to_string(wy));
-    pause(150);
-    clickHere();
+    EXPECT_TRUE(TestDeadline::waitFor([&] {
+        xdotool("mousemove " + std::to_string(wx) + " " + std::to_string(wy));
+        return pointerAt(wx, wy);
+    }, TestDeadline::SECONDS, 100)) << "the pointer did not reach " << wx << ", " << wy;
+    clickHere(run);
 }
 
-void clickAt(float x, float y) { clickInView(x, y, FOV_W, FOV_H, WINDOW_W, WINDOW_H); }
+void clickAt(GameRun& run, float x, float y) { clickInView(run, x, y, FOV_W, FOV_H, WINDOW_W, WINDOW_H); }
 
 // Clicks at a point of a 640 x 480 view in a window of that size until the
-// screen is on top: each click waits for the screen to change, and one that
-// changed nothing (a button still disabled, a click lost under load) is
-// repeated. Clicks at the same point also step through screens on the way.
+// screen is on top: one that changed nothing by the frame after it (a button
+// still disabled) is repeated. Clicks at the same point also step through
+// screens on the way.
 bool clickUntilScreen(GameRun& run, float x, float y, const std::string& screen, int clicks = 5) {
     for (int i = 0; i < clicks && run.running() && run.topScreen() != screen; ++i) {
         const std::string before = run.topScreen();
-        clickInView(x, y, 640, 480, 640, 480);
-        for (int j = 0; j < 100 && run.running() && run.topScreen() == before; ++j) pause(50);
+        clickInView(run, x, y, 640, 480, 640, 480);
+        screenshot(run); // the frame that shows the screen it opened
+        if (run.topScreen() == before) pause(500);
     }
     return run.topScreen() == screen;
 }
 
-// The same in full screen, where the program never lets go of the pointer:
-// pushed into the view's bottom-left corner, where it is held, then moved by
-// the view distance (the pointer moves one unit per pixel at the default
-// sensitivity) in steps that stay on the screen from its centre.
-void clickInFullScreen(int x, int y, int fovW, int fovH) {
+// The pointer to a point of the view in full screen, where the program never
+// lets go of it: pushed into the view's bottom-left corner, where it is held,
+// then moved by the view distance (the pointer moves one unit per pixel at
+// the default sensitivity) in steps that stay on the screen from its centre.
+// Each motion is taken before the next goes: near the screen's edge SDL drops
+// the motions still waiting.
+void pointInFullScreen(GameRun& run, int x, int y, int fovW, int fovH) {
     for (int i = 0; i < 3; i++) {
         xdotool("mousemove_relative -- -300 300");
-        pause(60);
+        screenshot(run);
     }
-    pause(100);
     for (int dx = x + fovW / 2, dy = y + fovH / 2; dx > 0 || dy > 0;) {
         const int sx = dx > 200 ? 200 : dx, sy = dy > 200 ? 200 : dy;
         xdotool("mousemove_relative -- " + std::to_string(sx) + " " + std::to_string(-sy));
-        pause(60);
+        screenshot(run);
         dx -= sx;
         dy -= sy;
     }
-    pause(100);
-    clickHere();
 }
 
 // Waits until the screen is on top, ending the maker's logo and the title
 // over the main menu early with a click each (the loader and the
-// configuration check close by themselves).
-bool skipIntros(GameRun& run, const std::string& screen, double seconds) {
-    for (int i = 0; i < int(seconds * 20) && run.running(); ++i) {
+// configuration check close by themselves). A click that did not end a
+// screen by the frame after it (it came too early) is repeated.
+bool skipIntros(GameRun& run, const std::string& screen) {
+    TestDeadline::waitFor([&] {
         const std::string top = run.topScreen();
-        if (top == screen) return true;
         if (top == "ContextZemtroviaLogo" || top == "ContextLogo") {
-            clickHere();
-            // A click a loaded machine missed is repeated.
-            for (int j = 0; j < 40 && run.topScreen() == top; ++j) pause(50);
-            continue;
+            clickHere(run);
+            screenshot(run);
         }
-        pause(50);
-    }
+        return run.topScreen() == screen || !run.running();
+    }, TestDeadline::SECONDS, 50);
     return run.topScreen() == screen;
 }
 
@@ -212,10 +269,11 @@ bool skipIntros(GameRun& run, const std::string& screen, double seconds) {
 void reachMainMenu(GameRun& run, const char* name) {
     const std::string profiles = run.userFolder + "Corvana2demo.pro";
     for (int attempt = 0; attempt < 5 && !exists(profiles) && run.running(); attempt++) {
-        if (!skipIntros(run, "ContextNewUser", 60.0)) continue;
+        if (!skipIntros(run, "ContextNewUser")) continue;
         for (const char* c = name; *c; c++) press(std::string(1, *c));
+        screenshot(run); // the name typed before Return comes
         press("Return");
-        for (int i = 0; i < 60 && !exists(profiles); i++) pause(50);
+        TestDeadline::waitFor([&] { return exists(profiles) || !run.running(); });
     }
 }
 
@@ -268,12 +326,8 @@ std::string windowSize() {
     return size;
 }
 
-bool waitForWindowSize(const std::string& size, double seconds) {
-    for (int i = 0; i < int(seconds * 10); ++i) {
-        if (windowSize() == size) return true;
-        pause(100);
-    }
-    return false;
+bool waitForWindowSize(const std::string& size) {
+    return TestDeadline::waitFor([&] { return windowSize() == size; }, TestDeadline::SECONDS, 100);
 }
 
 // The saved block from the ".hst" file as the program wrote it; empty when it
@@ -296,7 +350,7 @@ TEST(GameMenus, ProfilesAreAddedFromTheMainMenuAndTheMenusStandOverTheBackdrop) 
     GameRun run("screenWidth=640\nscreenHeight=480\nfovWidth=" + std::to_string(FOV_W) +
                 "\nfovHeight=" + std::to_string(FOV_H) + "\n");
     run.start();
-    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+    ASSERT_TRUE(waitForWindow(run)) << run.errors();
     // No profile yet: the main menu opens the name screen.
     reachMainMenu(run, "ann");
     int current = -1;
@@ -304,8 +358,8 @@ TEST(GameMenus, ProfilesAreAddedFromTheMainMenuAndTheMenusStandOverTheBackdrop) 
     ASSERT_EQ(names, std::vector<std::string>({"ann"})) << "written as soon as it is added";
     EXPECT_EQ(current, 0);
 
-    // The main menu over the backdrop: clear colour above the sky picture.
-    JpegImage menu = readJpeg(screenshot(run));
+    // The main menu over the backdrop, once it has opened: clear colour above the sky picture.
+    JpegImage menu = readJpeg(settledScreenshot(run));
     ASSERT_EQ(menu.width, WINDOW_W);
     ASSERT_EQ(menu.height, WINDOW_H);
     for (int x : {4, 160, 320, 480, 635}) EXPECT_TRUE(isClearColour(menu, x, 4));
@@ -320,22 +374,20 @@ TEST(GameMenus, ProfilesAreAddedFromTheMainMenuAndTheMenusStandOverTheBackdrop) 
     EXPECT_TRUE(captionsRead(menu, 150, 456));
 
     // The greeting opens the profile list; its Add button the name screen.
-    clickAt(0.0f, 310.0f); // inside the greeting, 20 below its line (y 330)
-    pause(400);
-    clickAt(-160.0f, -128.0f); // Add
-    pause(400);
+    clickAt(run, 0.0f, 310.0f); // inside the greeting, 20 below its line (y 330)
+    clickAt(run, -160.0f, -128.0f); // Add
     // Typed fast, 10 ms a letter, capitals (each with its Shift) and a
     // repeated letter: every one reaches the name.
     xdotool("type --delay 10 ZEDANMZKMMMQWXY");
-    pause(300);
+    screenshot(run);
     press("Return");
-    for (int i = 0; i < 40 && profiles(run, &current).size() < 2; i++) pause(50);
+    TestDeadline::waitFor([&] { return profiles(run, &current).size() >= 2; });
     names = profiles(run, &current);
     EXPECT_EQ(names, std::vector<std::string>({"ann", "ZEDANMZKMMMQWXY"}));
     EXPECT_EQ(current, 1);
 
     // The credits, over the same backdrop, without the menu's buttons.
-    clickAt(0.0f, -120.0f);
+    clickAt(run, 0.0f, -120.0f);
     pause(1500);
     JpegImage credits = readJpeg(screenshot(run));
     ASSERT_EQ(credits.width, WINDOW_W);
@@ -345,9 +397,9 @@ TEST(GameMenus, ProfilesAreAddedFromTheMainMenuAndTheMenusStandOverTheBackdrop) 
 
     // Back to the main menu and out through its quit button.
     press("Escape");
-    pause(400);
-    clickAt(-220.0f, -450.0f);
-    EXPECT_EQ(run.wait(20.0), 0) << run.errors();
+    ASSERT_TRUE(run.waitForScreen("MyContextMain")) << run.topScreen();
+    clickAt(run, -220.0f, -450.0f);
+    EXPECT_EQ(run.wait(), 0) << run.errors();
     names = profiles(run, &current);
     EXPECT_EQ(names, std::vector<std::string>({"ann", "ZEDANMZKMMMQWXY"}));
     EXPECT_EQ(current, 1);
@@ -361,9 +413,9 @@ TEST(GameMenus, AfterAFatalErrorTheNextStartOffersTheErrorReport) {
     GameRun run("screenWidth=640\nscreenHeight=480\nfovWidth=" + std::to_string(FOV_W) +
                 "\nfovHeight=" + std::to_string(FOV_H) + "\n");
     startWithoutLeakCheck(run); // ends in the fatal error, everything alive
-    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+    ASSERT_TRUE(waitForWindow(run)) << run.errors();
     reachMainMenu(run, "ann");
-    ASSERT_TRUE(run.waitForScreen("MyContextMain", 10.0)) << run.topScreen();
+    ASSERT_TRUE(run.waitForScreen("MyContextMain")) << run.topScreen();
     // Ctrl+Alt+X on the main menu: the fatal error leaves the crash files.
     xdotool("keydown Control_L");
     xdotool("keydown Alt_L");
@@ -372,26 +424,24 @@ TEST(GameMenus, AfterAFatalErrorTheNextStartOffersTheErrorReport) {
     xdotool("keyup x");
     xdotool("keyup Alt_L");
     xdotool("keyup Control_L");
-    ASSERT_EQ(run.wait(20.0), 255) << run.errors();
+    ASSERT_EQ(run.wait(), 255) << run.errors();
     ASSERT_TRUE(exists(run.userFolder + "crash.Corvana2demo.log"));
 
     // The next start shows the report before the maker's logo. With the
     // connection untested only Cancel works; Escape does not close it.
     run.start();
-    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
-    ASSERT_TRUE(run.waitForScreen("ContextErrorReport", 30.0)) << run.topScreen();
-    for (int i = 0; i < 6; i++) {
-        press("Escape");
-        pause(250);
-    }
+    ASSERT_TRUE(waitForWindow(run)) << run.errors();
+    ASSERT_TRUE(run.waitForScreen("ContextErrorReport")) << run.topScreen();
+    for (int i = 0; i < 6; i++) press("Escape");
+    screenshot(run); // a frame after the last
     EXPECT_EQ(run.topScreen(), "ContextErrorReport");
     // The first press only takes the pointer: make it where the report has no widget.
-    clickAt(0.0f, 300.0f);
-    clickAt(-220.0f, -450.0f); // Cancel
+    clickAt(run, 0.0f, 300.0f);
+    clickAt(run, -220.0f, -450.0f); // Cancel
     // The maker's logo, then the title over the main menu.
-    ASSERT_TRUE(skipIntros(run, "MyContextMain", 30.0)) << run.topScreen();
-    clickAt(-220.0f, -450.0f); // Quit
-    EXPECT_EQ(run.wait(20.0), 0) << run.errors();
+    ASSERT_TRUE(skipIntros(run, "MyContextMain")) << run.topScreen();
+    clickAt(run, -220.0f, -450.0f); // Quit
+    EXPECT_EQ(run.wait(), 0) << run.errors();
     const std::string log = run.log();
     const size_t report = log.find("addMessage(): > An error report has been found on your computer.");
     EXPECT_NE(report, std::string::npos) << log;
@@ -410,44 +460,43 @@ TEST(GameMenus, OptionsChosenInTheMenusSurviveARestart) {
     {
         GameRun run("screenWidth=640\nscreenHeight=480\n");
         startWithStandInBrowser(run); // it ends through the online tables' button
-        ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+        ASSERT_TRUE(waitForWindow(run)) << run.errors();
         reachMainMenu(run, "ann");
-        auto click = [](float x, float y) { clickInView(x, y, 640, 480, 640, 480); };
+        auto click = [&run](float x, float y) { clickInView(run, x, y, 640, 480, 640, 480); };
 
-        click(0.0f, -80.0f); // Options...
-        click(0.0f, 80.0f);  // Gameplay
+        ASSERT_TRUE(clickUntilScreen(run, 0.0f, -80.0f, "ContextOptions")) << run.topScreen();        // Options...
+        ASSERT_TRUE(clickUntilScreen(run, 0.0f, 80.0f, "ContextOptionsGameplay")) << run.topScreen(); // Gameplay
         click(0.0f, 20.0f);  // in-game help off
         click(0.0f, -20.0f); // cheats on
-        click(-220.0f, -190.0f); // Back
-        click(0.0f, -40.0f);     // Sound
+        ASSERT_TRUE(clickUntilScreen(run, -220.0f, -190.0f, "ContextOptions")) << run.topScreen();  // Back
+        ASSERT_TRUE(clickUntilScreen(run, 0.0f, -40.0f, "ContextOptionsSound")) << run.topScreen(); // Sound
         click(168.0f, 80.0f);    // quality up: very high
         click(-40.0f, 0.0f); // music 15 -> 12
-        clickHere(2);
+        clickHere(run, 2);
         press("Escape");
-        // The key item waits for a key once its page is up; under load the
-        // page and the wait each take a few frames more.
-        click(0.0f, 40.0f);  // Controls
-        pause(600);
-        click(0.0f, -40.0f); // over player 1's fire
-        pause(400);
-        press("f");
-        pause(400);
+        ASSERT_TRUE(run.waitForScreen("ContextOptions")) << run.topScreen();
+        ASSERT_TRUE(clickUntilScreen(run, 0.0f, 40.0f, "ContextOptionsControls")) << run.topScreen(); // Controls
+        // Hovered, the key item takes the next key as player 1's fire: F9, of
+        // the screenshot after the click.
+        click(0.0f, -40.0f);
         press("Escape");
-        click(0.0f, 0.0f); // Graphics
+        ASSERT_TRUE(run.waitForScreen("ContextOptions")) << run.topScreen();
+        ASSERT_TRUE(clickUntilScreen(run, 0.0f, 0.0f, "ContextOptionsGraphics")) << run.topScreen(); // Graphics
         click(184.0f, 40.0f); // fps 100 -> 60
-        clickHere(7);
+        clickHere(run, 7);
         click(280.0f, 80.0f); // 800x600
         click(-220.0f, -190.0f); // Back applies: a new window size
-        EXPECT_TRUE(waitForWindowSize("800x600", 10.0)) << windowSize();
+        EXPECT_TRUE(waitForWindowSize("800x600")) << windowSize();
         press("Escape"); // the hub
+        ASSERT_TRUE(run.waitForScreen("MyContextMain")) << run.topScreen();
 
         // The tables, reset after the question, then the online tables.
-        auto wide = [](float x, float y) { clickInView(x, y, 640, 480, 800, 600); };
+        auto wide = [&run](float x, float y) { clickInView(run, x, y, 640, 480, 800, 600); };
         wide(0.0f, -40.0f);    // High Scores
         wide(172.0f, -190.0f); // More options...
         wide(0.0f, 80.0f);     // World-wide scores
-        EXPECT_EQ(run.wait(20.0), 0) << run.errors();
-        for (int i = 0; i < 50 && !exists(run.folder + "/opened"); i++) pause(100);
+        EXPECT_EQ(run.wait(), 0) << run.errors();
+        TestDeadline::waitFor([&] { return exists(run.folder + "/opened"); });
         EXPECT_EQ(readFile(run.folder + "/opened"), "http://www.zemtrovia.com/corvana2/highscoretable.php");
         const std::string log = run.log();
         EXPECT_NE(log.find("Restarting to apply configuration."), std::string::npos);
@@ -458,7 +507,7 @@ TEST(GameMenus, OptionsChosenInTheMenusSurviveARestart) {
         EXPECT_EQ(int32At(first, 2504), 2) << "audio quality";
         EXPECT_EQ(int32At(first, 2496), 60) << "maximum fps";
         EXPECT_EQ(int32At(first, 2492), 2) << "video mode";
-        EXPECT_EQ(int32At(first, 2692), 33) << "player 1's fire";
+        EXPECT_EQ(int32At(first, 2692), 67) << "player 1's fire";
         EXPECT_EQ(first[2525], 1) << "cheats";
         EXPECT_EQ(first[2526], 0) << "in-game help";
         const std::string cfg = readFile(run.userFolder + "Corvana2demo.cfg");
@@ -467,16 +516,16 @@ TEST(GameMenus, OptionsChosenInTheMenusSurviveARestart) {
 
         // The next start opens at 800 x 600 and keeps every byte.
         run.start();
-        ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+        ASSERT_TRUE(waitForWindow(run)) << run.errors();
         EXPECT_EQ(windowSize(), "800x600");
         // Past the logo and the title over the main menu, then the menu's
         // quit button.
-        ASSERT_TRUE(skipIntros(run, "MyContextMain", 60.0)) << run.topScreen();
+        ASSERT_TRUE(skipIntros(run, "MyContextMain")) << run.topScreen();
         for (int i = 0; i < 3 && run.running(); i++) {
             wide(-220.0f, -190.0f);
             for (int j = 0; j < 40 && run.running(); j++) pause(50);
         }
-        EXPECT_EQ(run.wait(20.0), 0);
+        EXPECT_EQ(run.wait(), 0);
         std::vector<uint8_t> second = savedBlock(run);
         ASSERT_EQ(second.size(), 2744u);
         for (size_t offset : {2492, 2496, 2504, 2512, 2692})
@@ -498,20 +547,25 @@ TEST(GameMenus, FullScreenSwitchedOffGivesAWindow) {
     GameRun run;
     std::ofstream(run.userFolder + "Corvana2demo.cfg") << "[PlimGraphics]\nbFullScreen=Yes\n";
     run.start();
-    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
-    ASSERT_TRUE(waitForWindowSize("1024x768", 10.0)) << windowSize();
+    ASSERT_TRUE(waitForWindow(run)) << run.errors();
+    ASSERT_TRUE(waitForWindowSize("1024x768")) << windowSize();
     reachMainMenu(run, "ann");
-    auto click = [](int x, int y) { clickInFullScreen(x, y, 640, 480); };
+    auto click = [&run](int x, int y) {
+        pointInFullScreen(run, x, y, 640, 480);
+        clickHere(run);
+    };
     click(0, -80);    // Options...
     click(0, 0);      // Graphics
     click(185, 0);    // full screen off
-    click(-220, -190); // Back
-    EXPECT_TRUE(waitForWindowSize("640x480", 10.0)) << windowSize();
+    pointInFullScreen(run, -220, -190, 640, 480);
+    pressButton(); // Back: the keyboard's focus leaves with the full-screen window
+    EXPECT_TRUE(waitForWindowSize("640x480")) << windowSize();
     // Without a window manager the keyboard focus went with the full-screen
     // window: out through the buttons.
-    clickInView(-220.0f, -190.0f, 640, 480, 640, 480); // the hub's Back
-    clickInView(-220.0f, -190.0f, 640, 480, 640, 480); // the main menu's Quit
-    EXPECT_EQ(run.wait(20.0), 0) << run.errors();
+    clickInView(run, -220.0f, -190.0f, 640, 480, 640, 480); // the hub's Back
+    ASSERT_TRUE(run.waitForScreen("MyContextMain")) << run.topScreen();
+    clickInView(run, -220.0f, -190.0f, 640, 480, 640, 480); // the main menu's Quit
+    EXPECT_EQ(run.wait(), 0) << run.errors();
     const std::string cfg = readFile(run.userFolder + "Corvana2demo.cfg");
     EXPECT_NE(cfg.find("bFullScreen=No"), std::string::npos) << cfg;
     std::vector<uint8_t> block = savedBlock(run);
@@ -534,23 +588,25 @@ TEST(GameMenus, LanguageMakesTheNextStartAskAgain) {
     std::ofstream(staticPath) << settings;
     std::ofstream(run.userFolder + "Corvana2demo.cfg", std::ios::app) << "[Plim]\ndefaultLanguage=0\n";
     run.start(game);
-    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+    ASSERT_TRUE(waitForWindow(run)) << run.errors();
     reachMainMenu(run, "ann");
-    auto click = [](float x, float y) { clickInView(x, y, 640, 480, 640, 480); };
-    click(0.0f, -80.0f);  // Options...
-    click(0.0f, -120.0f); // Language
+    auto click = [&run](float x, float y) { clickInView(run, x, y, 640, 480, 640, 480); };
+    ASSERT_TRUE(clickUntilScreen(run, 0.0f, -80.0f, "ContextOptions")) << run.topScreen(); // Options...
+    ASSERT_TRUE(clickUntilScreen(run, 0.0f, -120.0f, "ContextDialog")) << run.topScreen(); // Language
     press("Escape");      // the dialog
+    ASSERT_TRUE(run.waitForScreen("ContextOptions")) << run.topScreen();
     press("Escape");      // the hub
+    ASSERT_TRUE(run.waitForScreen("MyContextMain")) << run.topScreen();
     click(-220.0f, -190.0f); // Quit
-    EXPECT_EQ(run.wait(20.0), 0) << run.errors();
+    EXPECT_EQ(run.wait(), 0) << run.errors();
     const std::string cfg = readFile(run.userFolder + "Corvana2demo.cfg");
     EXPECT_NE(cfg.find("defaultLanguage=-1"), std::string::npos) << cfg;
 
     startWithoutLeakCheck(run, game); // closed on the language screen
-    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
-    ASSERT_TRUE(run.waitForScreen("ContextLanguageSelect", 30.0)) << run.topScreen();
+    ASSERT_TRUE(waitForWindow(run)) << run.errors();
+    ASSERT_TRUE(run.waitForScreen("ContextLanguageSelect")) << run.topScreen();
     press("alt+F4");
-    EXPECT_EQ(run.wait(20.0), 0) << run.errors();
+    EXPECT_EQ(run.wait(), 0) << run.errors();
     EXPECT_NE(run.log().find("Multilanguage mode (-1)."), std::string::npos);
 }
 
@@ -563,13 +619,13 @@ TEST(GameMenus, TheNetworkWizardStoresTheAddressTheServiceSaw) {
     setenv("http_proxy", service.proxyUrl().c_str(), 1);
     run.start();
     unsetenv("http_proxy");
-    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+    ASSERT_TRUE(waitForWindow(run)) << run.errors();
     reachMainMenu(run, "ann");
-    auto click = [](float x, float y) { clickInView(x, y, 640, 480, 640, 480); };
-    click(0.0f, -80.0f);   // Options...
-    click(0.0f, -80.0f);   // Network Wizard
+    auto click = [&run](float x, float y) { clickInView(run, x, y, 640, 480, 640, 480); };
+    ASSERT_TRUE(clickUntilScreen(run, 0.0f, -80.0f, "ContextOptions")) << run.topScreen();        // Options...
+    ASSERT_TRUE(clickUntilScreen(run, 0.0f, -80.0f, "ContextNetworkWizard1")) << run.topScreen(); // Network Wizard
     click(220.0f, -190.0f); // Next: windowed, the test starts at once
-    for (int i = 0; i < 50 && service.answer(1).empty(); i++) pause(100);
+    TestDeadline::waitFor([&] { return !service.answer(1).empty(); });
     // Next once the test is over: the configuration page; Finish: the hub.
     ASSERT_TRUE(clickUntilScreen(run, 220.0f, -190.0f, "ContextOptions", 8)) << run.topScreen();
     // Back to the main menu (the hub's Back lies where the menu's Quit does) and out.
@@ -578,7 +634,7 @@ TEST(GameMenus, TheNetworkWizardStoresTheAddressTheServiceSaw) {
         click(-220.0f, -190.0f);
         for (int j = 0; j < 40 && run.running(); j++) pause(50);
     }
-    ASSERT_EQ(run.wait(20.0), 0) << run.errors();
+    ASSERT_EQ(run.wait(), 0) << run.errors();
 
     const std::string answer = service.answer(1);
     ASSERT_EQ(answer.rfind("127.0.0.1:", 0), 0u) << answer;
@@ -604,22 +660,22 @@ TEST(GameMenus, TheHelpLinksEndTheGameAndOpenTheirPages) {
     for (const Link& link : links) {
         GameRun run("screenWidth=640\nscreenHeight=480\n");
         startWithStandInBrowser(run, link.status); // it ends with the pages on the stack
-        ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+        ASSERT_TRUE(waitForWindow(run)) << run.errors();
         reachMainMenu(run, "ann");
-        auto click = [](float x, float y) { clickInView(x, y, 640, 480, 640, 480); };
-        click(0.0f, -80.0f);  // Options...
-        click(0.0f, -190.0f); // Help
+        auto click = [&run](float x, float y) { clickInView(run, x, y, 640, 480, 640, 480); };
+        ASSERT_TRUE(clickUntilScreen(run, 0.0f, -80.0f, "ContextOptions")) << run.topScreen(); // Options...
+        ASSERT_TRUE(clickUntilScreen(run, 0.0f, -190.0f, "ContextHelp")) << run.topScreen();   // Help
         click(0.0f, link.y);
         if (link.status != 0) {
             EXPECT_TRUE(run.waitForLog("showNotices(): Could not open 'http://www.zemtrovia.com/corvana2/onlinehelp.php': "
                                        "xdg-open ended with status 4. Open it in your browser yourself.", 20.0));
-            EXPECT_TRUE(run.waitForScreen("ContextDialog", 5.0)) << run.topScreen();
+            EXPECT_TRUE(run.waitForScreen("ContextDialog")) << run.topScreen();
             kill(run.pid, SIGTERM);
-            EXPECT_EQ(run.wait(20.0), 0) << "the game stayed until it was ended";
+            EXPECT_EQ(run.wait(), 0) << "the game stayed until it was ended";
             continue;
         }
-        EXPECT_EQ(run.wait(20.0), 0) << run.errors();
-        for (int i = 0; i < 50 && !exists(run.folder + "/opened"); i++) pause(100);
+        EXPECT_EQ(run.wait(), 0) << run.errors();
+        TestDeadline::waitFor([&] { return exists(run.folder + "/opened"); });
         char real[4096]; // the data folder: the program's own
         ASSERT_NE(realpath(PLIM_TEST_BINARY_DIR, real), nullptr);
         EXPECT_EQ(readFile(run.folder + "/opened"), link.online ? std::string("http://www.zemtrovia.com/corvana2/onlinehelp.php")
@@ -634,10 +690,10 @@ TEST(GameMenus, TheHelpLinksEndTheGameAndOpenTheirPages) {
 TEST(GameMenus, TheScoreUploadSendsTheSavedBlock) {
     SKIP_WITHOUT_X_INPUT();
     GameRun run("screenWidth=640\nscreenHeight=480\n");
-    auto click = [](float x, float y) { clickInView(x, y, 640, 480, 640, 480); };
+    auto click = [&run](float x, float y) { clickInView(run, x, y, 640, 480, 640, 480); };
     // High Scores, More options..., Upload scores: each once its screen is up.
     auto openUpload = [&](const char* upload) {
-        ASSERT_TRUE(run.waitForScreen("MyContextMain", 30.0)) << run.topScreen();
+        ASSERT_TRUE(run.waitForScreen("MyContextMain")) << run.topScreen();
         ASSERT_TRUE(clickUntilScreen(run, 0.0f, -40.0f, "ContextHighScores")) << run.topScreen();
         ASSERT_TRUE(clickUntilScreen(run, 172.0f, -190.0f, "ContextHighScoresOptions")) << run.topScreen();
         ASSERT_TRUE(clickUntilScreen(run, 0.0f, 40.0f, upload)) << run.topScreen();
@@ -647,26 +703,22 @@ TEST(GameMenus, TheScoreUploadSendsTheSavedBlock) {
         setenv("http_proxy", service.proxyUrl().c_str(), 1);
         startWithoutLeakCheck(run); // it ends by its window with screens open
         unsetenv("http_proxy");
-        ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+        ASSERT_TRUE(waitForWindow(run)) << run.errors();
         reachMainMenu(run, "ann");
         ASSERT_NO_FATAL_FAILURE(openUpload("ContextNetworkWizard1")); // untested: the network wizard
         // Next: the test, until the service has answered.
-        for (int i = 0; i < 3 && service.answer(1).empty(); i++) {
-            click(220.0f, -190.0f);
-            for (int j = 0; j < 100 && service.answer(1).empty(); j++) pause(100);
-        }
+        click(220.0f, -190.0f);
+        TestDeadline::waitFor([&] { return !service.answer(1).empty(); });
         // Next once the test is over, then Finish: back on the options.
         ASSERT_TRUE(clickUntilScreen(run, 220.0f, -190.0f, "ContextHighScoresOptions", 8)) << run.topScreen();
         // Upload scores, then Next until the service has the fields.
         ASSERT_TRUE(clickUntilScreen(run, 0.0f, 40.0f, "ContextScoreUpload")) << run.topScreen();
-        for (int i = 0; i < 3 && service.fields(2).empty(); i++) {
-            click(220.0f, -190.0f);
-            for (int j = 0; j < 100 && service.fields(2).empty(); j++) pause(100);
-        }
+        click(220.0f, -190.0f);
+        TestDeadline::waitFor([&] { return !service.fields(2).empty(); });
         // Finish, once the upload is over.
         ASSERT_TRUE(clickUntilScreen(run, 220.0f, -190.0f, "ContextHighScoresOptions", 8)) << run.topScreen();
         closeWith(run, "alt+F4");
-        ASSERT_EQ(run.wait(20.0), 0) << run.errors();
+        ASSERT_EQ(run.wait(), 0) << run.errors();
 
         EXPECT_EQ(service.request(2).rfind("POST http://www.zemtrovia.com/corvana2/highscoreupload.php HTTP/1.0\r\n", 0),
                   0u);
@@ -692,19 +744,18 @@ TEST(GameMenus, TheScoreUploadSendsTheSavedBlock) {
         setenv("http_proxy", silent.proxyUrl().c_str(), 1);
         startWithoutLeakCheck(run);
         unsetenv("http_proxy");
-        ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+        ASSERT_TRUE(waitForWindow(run)) << run.errors();
         xdotool("search --onlyvisible --name '^Corvana2demo' windowfocus");
         // Past the maker's logo and the title to the main menu; the first
         // press there only takes the pointer, so it goes where the menu has nothing.
-        ASSERT_TRUE(skipIntros(run, "MyContextMain", 60.0)) << run.topScreen();
+        ASSERT_TRUE(skipIntros(run, "MyContextMain")) << run.topScreen();
         click(-280.0f, 100.0f);
         ASSERT_NO_FATAL_FAILURE(openUpload("ContextScoreUpload")); // tested: the upload page at once
         click(220.0f, -190.0f); // Next
-        for (int i = 0; i < 50 && silent.request(1).empty(); i++) pause(100);
+        TestDeadline::waitFor([&] { return !silent.request(1).empty(); });
         click(-220.0f, -190.0f); // Cancel while the service is silent
-        pause(500);
         closeWith(run, "alt+F4");
-        EXPECT_EQ(run.wait(20.0), 0) << run.errors();
+        EXPECT_EQ(run.wait(), 0) << run.errors();
         EXPECT_FALSE(silent.request(1).empty());
         const std::string log = run.log();
         EXPECT_NE(log.find("addMessage(): > Starting..."), std::string::npos);
@@ -717,10 +768,10 @@ TEST(GameMenus, StartGameLeadsToTheGameTypesWhosePagesSaveTheirOptions) {
     SKIP_WITHOUT_X_INPUT();
     GameRun run;
     run.start();
-    ASSERT_TRUE(waitForWindow(run, 30.0)) << run.errors();
+    ASSERT_TRUE(waitForWindow(run)) << run.errors();
     reachMainMenu(run, "bo");
-    ASSERT_TRUE(run.waitForScreen("MyContextMain", 30.0)) << run.topScreen();
-    auto click = [](float x, float y) { clickInView(x, y, 640, 480, 640, 480); };
+    ASSERT_TRUE(run.waitForScreen("MyContextMain")) << run.topScreen();
+    auto click = [&run](float x, float y) { clickInView(run, x, y, 640, 480, 640, 480); };
     ASSERT_TRUE(clickUntilScreen(run, 0.0f, 0.0f, "ContextGametypes")) << run.topScreen();       // Start Game
     ASSERT_TRUE(clickUntilScreen(run, 0.0f, 100.0f, "ContextRulesCampaign")) << run.topScreen(); // invasion
     click(104.0f, 0.0f);     // difficulty: hard
@@ -728,11 +779,11 @@ TEST(GameMenus, StartGameLeadsToTheGameTypesWhosePagesSaveTheirOptions) {
     ASSERT_TRUE(clickUntilScreen(run, -220.0f, -190.0f, "ContextGametypes")) << run.topScreen(); // Back
     ASSERT_TRUE(clickUntilScreen(run, 220.0f, -190.0f, "ContextMutators")) << run.topScreen();   // mutators...
     click(0.0f, 40.0f);      // berserk mode
-    for (int i = 0; i < 3 && !run.waitForScreen("ContextGametypes", i ? 3.0 : 0.0); i++) press("Escape");
-    ASSERT_TRUE(run.waitForScreen("ContextGametypes", 5.0)) << run.topScreen();
+    press("Escape");
+    ASSERT_TRUE(run.waitForScreen("ContextGametypes")) << run.topScreen();
     ASSERT_TRUE(clickUntilScreen(run, -220.0f, -190.0f, "MyContextMain")) << run.topScreen();    // Back
     click(-220.0f, -190.0f); // Quit
-    EXPECT_EQ(run.wait(20.0), 0) << run.errors();
+    EXPECT_EQ(run.wait(), 0) << run.errors();
 
     std::vector<uint8_t> block = savedBlock(run);
     ASSERT_EQ(block.size(), 2744u);
