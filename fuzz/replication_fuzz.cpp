@@ -33,7 +33,10 @@ void setUp() {
     if (!ticks.startEngine())
         return;
     RuntimeClass::buildIndex();
-    recordingPath = "/tmp/replication_fuzz." + std::to_string(getpid()) + ".rec";
+    // Under the run's own temporary folder, and gone when the run ends.
+    const char* base = getenv("TMPDIR");
+    recordingPath = std::string(base && *base ? base : "/tmp") + "/replication_fuzz." + std::to_string(getpid()) + ".rec";
+    atexit([] { unlink(recordingPath.c_str()); });
 }
 
 NetRole* makeRole(bool server) { return new NetRole(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, "fuzz", 0, server); }

@@ -5,6 +5,7 @@
 #include "online/HttpFileUrl.h"
 #include "online/HttpRequest.h"
 
+#include "TempFolder.h"
 #include "WebService.h"
 
 #include <gtest/gtest.h>
@@ -346,9 +347,9 @@ class FileUrlTest : public HttpRequestTest {
 protected:
     void SetUp() override {
         HttpRequestTest::SetUp();
-        char pattern[] = "/tmp/fileurl.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = std::string(pattern) + "/it's <here>";
+        const std::string folder = makeTempFolder("fileurl.");
+        ASSERT_FALSE(folder.empty());
+        root = folder + "/it's <here>";
         std::filesystem::create_directories(root + "/sub");
         std::ofstream(root + "/a'b&c.txt", std::ios::binary) << std::string("one\0two", 7);
         std::ofstream(root + "/run.sh") << "#!/bin/sh\n";

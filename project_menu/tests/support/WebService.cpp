@@ -1,5 +1,6 @@
 #include "WebService.h"
 
+#include "TempFolder.h"
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -16,9 +17,8 @@
 #include <vector>
 
 WebService::WebService(const std::string& mode, double dripSeconds, const std::string& nettestReply) {
-    char pattern[] = "/tmp/webservice.XXXXXX";
-    if (!mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
-    folder = pattern;
+    folder = makeTempFolder("webservice.");
+    if (folder.empty()) throw std::runtime_error("mkdtemp failed");
     int out[2];
     if (pipe(out) != 0) throw std::runtime_error("pipe failed");
     std::string drip = std::to_string(dripSeconds);

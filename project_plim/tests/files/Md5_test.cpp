@@ -1,5 +1,6 @@
 #include "files/Md5.h"
 
+#include "TempFolder.h"
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -17,7 +18,7 @@ UString hexOf(const std::string& s) {
 
 // The system's md5sum of the bytes, through a temporary file.
 std::string md5sumOf(const std::vector<uint8_t>& bytes) {
-    std::string path = "/tmp/plim_md5_" + std::to_string(getpid());
+    std::string path = tempPath("plim_md5_" + std::to_string(getpid()));
     FILE* f = fopen(path.c_str(), "wb");
     if (!f) return "";
     if (!bytes.empty()) fwrite(bytes.data(), 1, bytes.size(), f);

@@ -1,4 +1,5 @@
 #include "EngineTestFolder.h"
+#include "TempFolder.h"
 
 #include <csignal>
 #include <cstdio>
@@ -36,9 +37,7 @@ EngineTestFolder::EngineTestFolder() {
     keepDisplayOpen();
     char buffer[4096];
     if (getcwd(buffer, sizeof buffer)) previousFolder = buffer;
-    const char* tmp = getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/plimtest.XXXXXX";
-    root = mkdtemp(&pattern[0]);
+    root = makeTempFolder("plimtest.");
     setenv("U3_APP_DATA_PATH", (root + "/data").c_str(), 1);
     setenv("SDL_VIDEODRIVER", "x11", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);

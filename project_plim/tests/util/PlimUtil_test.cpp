@@ -2,6 +2,7 @@
 #include "util/FileStream.h"
 #include "util/PlimUtil.h"
 
+#include "TempFolder.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -29,9 +30,8 @@ std::string readAll(const char* path) {
 class PlimUtilFs : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/plimutil.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        dir = makeTempFolder("plimutil.");
+        ASSERT_FALSE(dir.empty());
         ASSERT_NE(getcwd(oldCwd, sizeof oldCwd), nullptr);
         ASSERT_EQ(chdir(dir.c_str()), 0);
         for (const char* name : names) {

@@ -1,6 +1,7 @@
 #include "util/FileStream.h"
 #include "util/MemoryStream.h"
 
+#include "TempFolder.h"
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -8,7 +9,7 @@
 #include <unistd.h>
 
 TEST(FileStream, MissingFileIsIgnored) {
-    std::string path = "/tmp/plim_stream_missing_" + std::to_string(getpid());
+    std::string path = tempPath("plim_stream_missing_" + std::to_string(getpid()));
     FileStream f(path.c_str(), FileStream::MODE_READ | FileStream::MODE_WRITE);  // read wins
     EXPECT_FALSE(f.bOk);
     char buffer[4];
@@ -21,7 +22,7 @@ TEST(FileStream, MissingFileIsIgnored) {
 }
 
 TEST(FileStream, WriteReadSeek) {
-    std::string path = "/tmp/plim_stream_rw_" + std::to_string(getpid());
+    std::string path = tempPath("plim_stream_rw_" + std::to_string(getpid()));
     {
         FileStream w(path.c_str(), FileStream::MODE_WRITE);
         ASSERT_TRUE(w.bOk);

@@ -2,6 +2,7 @@
 // The built game as a child process in a throw-away folder of its own (links
 // to the data archive and the static settings, a fresh user folder with a
 // windowed settings file), driven by real X input (xdotool) under Xvfb.
+#include "TempFolder.h"
 #include "TestDeadline.h"
 
 #include <gtest/gtest.h>
@@ -55,12 +56,7 @@ inline std::string readFile(const std::string& path) {
 
 inline bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
-// A new folder under TMPDIR (the test run's own), else /tmp; empty when none could be made.
-inline std::string makeTempFolder() {
-    const char* base = getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/corvana2demo-test-XXXXXX";
-    return mkdtemp(&pattern[0]) ? pattern : std::string();
-}
+inline std::string makeTempFolder() { return makeTempFolder("corvana2demo-test-"); }
 
 inline void pause(int ms) { usleep(useconds_t(ms) * 1000); }
 

@@ -2,6 +2,7 @@
 // extracts the archive, and checks the bytes on disk; then bad input.
 #include <gtest/gtest.h>
 
+#include "TempFolder.h"
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -65,8 +66,8 @@ struct Line {
 class WadToolTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/wadtooltest.XXXXXX";
-        root = mkdtemp(pattern);
+        root = makeTempFolder("wadtooltest.");
+        ASSERT_FALSE(root.empty());
     }
     void TearDown() override {
         if (mounted) umount((root + "/full").c_str());
