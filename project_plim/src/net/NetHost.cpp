@@ -12,6 +12,7 @@
 #include "NetTime.h"
 #include "Node.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -206,6 +207,7 @@ void NetHost::update() {
             l = next;
             continue;
         }
+        longestAckWait = std::max(longestAckWait, peer->noteAckWait(now));
         if (now > peer->getLastHeard() + timeout) {
             dropPeer(peer, formatString("nothing new from it for %.1f s", timeout).c_str());
         } else if (peer->ackOverdue(now, timeout)) {

@@ -122,6 +122,9 @@ public:
     void setMaxPeers(int count) { maxPeers = count; }
     void setTimeout(double seconds) { timeout = seconds; }
     double getTimeout() const { return timeout; }
+    // The longest any piece of ours waited for its acknowledgement, over every
+    // peer so far (one dropped for it included).
+    double getLongestAckWait() const { return longestAckWait; }
     void setHostMode(int mode) { hostMode = mode; }
     uint32_t getHostUID() const { return hostUID; }
     // A replay takes the recorded host's identifier.
@@ -150,6 +153,7 @@ private:
     PlimBase peers;
     int32_t maxPeers = 0;
     double timeout = 5.0;
+    double longestAckWait = 0.0;
     PlimBase readyQueue;
     bool bServer;
     Packet pieceBuffer{Packet::FLAG_FILTER1, -1};

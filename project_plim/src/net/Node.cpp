@@ -137,8 +137,17 @@ void Node::growIndex() {
     }
 }
 
-bool Node::ackOverdue(double now, double timeout) const {
-    return firstLive(outQueue) && !queuedAt.empty() && now > queuedAt.front() + timeout;
+bool Node::ackOverdue(double now, double timeout) const { return ackWait(now) > timeout; }
+
+double Node::ackWait(double now) const {
+    return firstLive(outQueue) && !queuedAt.empty() ? std::max(0.0, now - queuedAt.front()) : 0.0;
+}
+
+double Node::noteAckWait(double now) {
+    // Counted while the peer is heard from: one gone without its disconnect
+    // arriving adds nothing.
+    longestAckWait = std::max(longestAckWait, ackWait(std::min(now, lastHeard)));
+    return longestAckWait;
 }
 
 void Node::restartAckClock(double now) {
@@ -265,8 +274,10 @@ void Node::processAcks(double now) {
             quickest = roundTrip;
         if (!outIndex.empty() && indexSlot(piece->sequence) == piece)
             indexSlot(piece->sequence) = nullptr;
-        if (!queuedAt.empty())
+        if (!queuedAt.empty()) {
+            longestAckWait = std::max(longestAckWait, now - queuedAt.front());
             queuedAt.pop_front();
+        }
         release(host, piece);
     }
     if (quickest < NO_ROUND_TRIP) {

@@ -59,6 +59,11 @@ public:
     // timeout ago: a peer that takes data and never acknowledges it, or
     // acknowledges a piece now and then, would hold it all.
     bool ackOverdue(double now, double timeout) const;
+    // How long the oldest piece still unacknowledged has waited (0 for none),
+    // and the longest wait seen, at acknowledgements and at each look (up to
+    // the last time the peer was heard from).
+    double ackWait(double now) const;
+    double noteAckWait(double now);
     // Pieces queued before now count as queued now: the peer could not
     // acknowledge them before (a server before it admitted us).
     void restartAckClock(double now);
@@ -170,6 +175,7 @@ private:
     // Resends that may still go (see RESENDS_PER_PIECE) and when it was last topped up.
     double resendAllowance = 0.0;
     double allowanceTime;
+    double longestAckWait = 0.0;
     Packet*& indexSlot(int32_t sequence);
     void indexOutgoing(Packet* piece);
     // Doubles the ring until every piece of outQueue has a slot of its own.
