@@ -97,9 +97,8 @@ public:
     // One data datagram: parse, authenticate (or admit), address, acknowledgement,
     // resend requests, piece; each a step of its own.
     void serviceInPacketNormal(Packet* datagram, uint32_t senderUID);
-    // Sends again the oldest unacknowledged piece of a peer once it has waited
-    // a few round trips: no request can name a lost last piece, and requests
-    // get lost too.
+    // Sends again the oldest unacknowledged piece of a peer once it is
+    // overdue (Node::overdueResend).
     void resendOverdue(Node* peer, double now);
     // Removes the peer without a notice and logs which peer and why.
     void dropPeer(Node* peer, const char* reason);

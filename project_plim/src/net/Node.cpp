@@ -39,6 +39,16 @@ const double RETRY_MARGIN = 0.002;
 // the piece (a later piece of the same burst showed the gap), so a whole round
 // trip here would turn most of them away and cost a retry interval more.
 const double RESEND_GUARD_ROUND_TRIPS = 0.5;
+// The oldest unacknowledged piece goes again after this many smoothed round
+// trips and the margin (an acknowledgement may wait for the peer's next send).
+const double OVERDUE_ROUND_TRIPS = 2.0;
+const double OVERDUE_MARGIN = 0.01;
+// Tries a missing piece gets within the time-out at least: requests from the
+// receiver, and the timer's resends once it is the oldest. The round trip
+// alone would leave a peer whose updates come late (a loaded machine) a
+// dozen, and 40% loss each way then holds a piece for seconds now and then.
+const double TRIES_WITHIN_TIMEOUT = 50.0;
+const double NO_TIMEOUT = 5.0;
 // One datagram's requests get no more resends than a sender asks for in one.
 const int MAX_RESENDS_PER_DATAGRAM = NetHost::MAX_REQUESTS_WRITTEN;
 const size_t FIRST_INDEX_SIZE = 64;
@@ -181,7 +191,11 @@ int Node::nextResendRequest() {
     return firstMissing;
 }
 
-double Node::resendRetryInterval() const { return RETRY_ROUND_TRIPS * resendRoundTrip() + RETRY_MARGIN; }
+double Node::longestRetry() const { return (host ? host->getTimeout() : NO_TIMEOUT) / TRIES_WITHIN_TIMEOUT; }
+
+double Node::resendRetryInterval() const {
+    return std::min(RETRY_ROUND_TRIPS * resendRoundTrip() + RETRY_MARGIN, longestRetry());
+}
 
 int Node::dueResendRequests(int32_t* out, int max) const {
     double retryAfter = netTime() - resendRetryInterval();
@@ -250,7 +264,9 @@ int Node::serveResendRequests(const int32_t* requests, int count, double now) {
         return 0;
     NetStats* stats = connection->getStats(now);
     stats->resendRequests += count;
-    double guard = RESEND_GUARD_ROUND_TRIPS * resendRoundTrip();
+    // Half of longestRetry at most: each of a peer's requests that come no
+    // more often than that is answered.
+    double guard = std::min(RESEND_GUARD_ROUND_TRIPS * resendRoundTrip(), 0.5 * longestRetry());
     int served = 0;
     for (int i = 0; i < count && served < MAX_RESENDS_PER_DATAGRAM; ++i) {
         Packet* stored = findOutgoing(requests[i]);
@@ -261,6 +277,14 @@ int Node::serveResendRequests(const int32_t* requests, int count, double now) {
     }
     stats->resends += served;
     return served;
+}
+
+Packet* Node::overdueResend(double now) {
+    Packet* oldest = oldestOutgoing();
+    if (!oldest)
+        return nullptr;
+    double interval = std::min(OVERDUE_ROUND_TRIPS * resendRoundTrip() + OVERDUE_MARGIN, longestRetry());
+    return now > oldest->time + interval && takeResend(now) ? oldest : nullptr;
 }
 
 void Node::processAcks() { processAcks(netTime()); }
