@@ -101,18 +101,6 @@ void Node::takeAcknowledgement(int32_t ack, double now) {
 
 Packet* Node::oldestOutgoing() const { return asPacket(firstLive(outQueue)); }
 
-void Node::restartSequencesForTest() {
-    while (BasicLink* l = outQueue.firstChild)
-        release(host, asPacket(l));
-    outIndex.clear();
-    queuedAt.clear();
-    inQueue.deleteChildren();
-    contiguousQueue.deleteChildren();
-    contiguousBytes = contiguousPieces = contiguousEnds = 0;
-    askedAt.clear();
-    sequenceIn = sequenceNewest = sequenceOut = sequenceAcked = lastResendRequest = 0;
-}
-
 void Node::addOutgoing(Packet* piece) {
     outQueue.addChild(piece);
     queuedAt.push_back(netTime());

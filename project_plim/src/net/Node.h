@@ -137,9 +137,6 @@ public:
     const PlimBase& getOutQueue() const { return outQueue; }
     // The oldest piece of outQueue that takes part in walks, or null.
     Packet* oldestOutgoing() const;
-    // Test hook: the connection as if it had carried nothing yet, both ways
-    // (the queues emptied, every sequence number back to 0).
-    void restartSequencesForTest();
 
 private:
     NetHost* host;
