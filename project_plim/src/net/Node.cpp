@@ -252,9 +252,9 @@ int Node::serveResendRequests(const int32_t* requests, int count, double now) {
         return 0;
     NetStats* stats = connection->getStats(now);
     stats->resendRequests += count;
-    // Half of longestRetry at most: each of a peer's requests that come no
-    // more often than that is answered.
-    double guard = std::min(RESEND_GUARD_ROUND_TRIPS * resendRoundTrip(), 0.5 * longestRetry());
+    // longestRetry at most: a peer's requests for a piece that come no more
+    // often than that are each answered.
+    double guard = std::min(RESEND_GUARD_ROUND_TRIPS * resendRoundTrip(), longestRetry());
     int served = 0;
     for (int i = 0; i < count && served < MAX_RESENDS_PER_DATAGRAM; ++i) {
         Packet* stored = findOutgoing(requests[i]);
@@ -271,8 +271,12 @@ Packet* Node::overdueResend(double now) {
     Packet* oldest = oldestOutgoing();
     if (!oldest)
         return nullptr;
-    double interval = std::min(OVERDUE_ROUND_TRIPS * resendRoundTrip() + OVERDUE_MARGIN, longestRetry());
-    return now > oldest->time + interval && takeResend(now) ? oldest : nullptr;
+    double late = now - oldest->time;
+    // Due by the round trip it goes as it always did; sooner, within longestRetry,
+    // only while the allowance lasts.
+    if (late > OVERDUE_ROUND_TRIPS * resendRoundTrip() + OVERDUE_MARGIN)
+        return oldest;
+    return late > longestRetry() && takeResend(now) ? oldest : nullptr;
 }
 
 void Node::processAcks() { processAcks(netTime()); }

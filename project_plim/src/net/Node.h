@@ -55,15 +55,15 @@ public:
     double longestRetry() const;
     // The oldest piece unacknowledged once it went 2 round trips and a margin
     // unanswered (no request names a lost last piece, and requests get lost
-    // too), at most longestRetry, while the resend allowance lasts; else null.
-    // Taken from the allowance: the caller sends it.
+    // too), or longestRetry while the resend allowance lasts; else null. The
+    // caller sends it.
     Packet* overdueResend(double now);
     // The round trip that times resends: roundTrip once measured, else ping.
     double resendRoundTrip() const { return roundTrip >= 0.0 ? roundTrip : ping; }
     // The piece with that number in outQueue, through the index: no walk.
     Packet* findOutgoing(int sequence);
     // Sends again the requested pieces that were not sent within half a round
-    // trip (or half of longestRetry), at most as many of one datagram's requests as a sender writes, and
+    // trip (or longestRetry), at most as many of one datagram's requests as a sender writes, and
     // only while the allowance lasts; counts requests and resends. Returns how many went.
     int serveResendRequests(const int32_t* requests, int count, double now);
     // Whether the oldest piece still unacknowledged was queued longer than
