@@ -47,6 +47,8 @@ const double OVERDUE_MARGIN = 0.01;
 // receiver, and the timer's resends once it is the oldest. The round trip
 // alone would leave a peer whose updates come late (a loaded machine) a
 // dozen, and 40% loss each way then holds a piece for seconds now and then.
+// 31 would do (0.64^31 < 1e-6), but a try waits for the next update after it
+// falls due, and updates come every 50 ms.
 const double TRIES_WITHIN_TIMEOUT = 50.0;
 const double NO_TIMEOUT = 5.0;
 // One datagram's requests get no more resends than a sender asks for in one.

@@ -63,8 +63,9 @@ public:
     // The piece with that number in outQueue, through the index: no walk.
     Packet* findOutgoing(int sequence);
     // Sends again the requested pieces that were not sent within half a round
-    // trip (or longestRetry), at most as many of one datagram's requests as a sender writes, and
-    // only while the allowance lasts; counts requests and resends. Returns how many went.
+    // trip (or longestRetry), at most as many of one datagram's requests as a
+    // sender writes, and only while the allowance lasts; counts requests and
+    // resends. Returns how many went.
     int serveResendRequests(const int32_t* requests, int count, double now);
     // Whether the oldest piece still unacknowledged was queued longer than
     // timeout ago: a peer that takes data and never acknowledges it, or
