@@ -190,21 +190,24 @@ double Node::resendRetryInterval() const {
 int Node::dueResendRequests(int32_t* out, int max) const {
     double retryAfter = netTime() - resendRetryInterval();
     int count = 0;
-    int32_t expected = sequenceIn + 1;
-    for (BasicLink* l = inQueue.firstChild; l && count < max; l = l->next) {
-        if (!BasicLink::isLive(l))
-            continue;
-        int32_t seq = asPacket(l)->sequence;
-        for (int32_t missing = expected; missing < seq && count < max; ++missing) {
-            if (!askedAt.empty()) {
-                const AskedAt& slot = askedAt[size_t(uint32_t(missing) % askedAt.size())];
-                if (slot.sequence == missing && slot.time > retryAfter)
-                    continue;
+    // Gaps never asked for first, then the ones due again, each lowest first:
+    // the lowest gaps asked again at every retry must not fill every datagram's
+    // few requests while later ones are never named.
+    for (int again = 0; again < 2; ++again) {
+        int32_t expected = sequenceIn + 1;
+        for (BasicLink* l = inQueue.firstChild; l && count < max; l = l->next) {
+            if (!BasicLink::isLive(l))
+                continue;
+            int32_t seq = asPacket(l)->sequence;
+            for (int32_t missing = expected; missing < seq && count < max; ++missing) {
+                const AskedAt* slot = askedAt.empty() ? nullptr : &askedAt[size_t(uint32_t(missing) % askedAt.size())];
+                bool asked = slot && slot->sequence == missing;
+                if (asked == bool(again) && (!asked || slot->time <= retryAfter))
+                    out[count++] = missing;
             }
-            out[count++] = missing;
+            if (seq >= expected)
+                expected = seq + 1;
         }
-        if (seq >= expected)
-            expected = seq + 1;
     }
     return count;
 }
