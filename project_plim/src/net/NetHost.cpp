@@ -12,15 +12,12 @@
 #include "NetTime.h"
 #include "Node.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
 namespace {
 const char* const NORMAL = "serviceInPacketNormal";
-// The oldest unacknowledged piece goes again after this many smoothed round
-// trips and the margin (an acknowledgement may wait for the peer's next send).
-const double OVERDUE_ROUND_TRIPS = 2.0;
-const double OVERDUE_MARGIN = 0.01;
 
 // A data datagram's least bytes: identifier, secret, one-byte sequence, bit
 // byte, acknowledgement and piece length, and the checksum of an empty piece.
@@ -206,6 +203,7 @@ void NetHost::update() {
             l = next;
             continue;
         }
+        longestAckWait = std::max(longestAckWait, peer->noteAckWait(now));
         if (now > peer->getLastHeard() + timeout) {
             dropPeer(peer, formatString("nothing new from it for %.1f s", timeout).c_str());
         } else if (peer->ackOverdue(now, timeout)) {
@@ -230,10 +228,9 @@ void NetHost::logDrop(Node* peer, const char* reason) {
 }
 
 void NetHost::resendOverdue(Node* peer, double now) {
-    Packet* oldest = peer->oldestOutgoing();
-    if (!oldest || !connection)
+    if (!connection)
         return;
-    if (now > oldest->time + OVERDUE_ROUND_TRIPS * peer->resendRoundTrip() + OVERDUE_MARGIN) {
+    if (Packet* oldest = peer->overdueResend(now)) {
         connection->sendRaw(oldest, peer->getAddress());
         connection->getStats()->resends += 1;
     }

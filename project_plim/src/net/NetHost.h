@@ -97,9 +97,8 @@ public:
     // One data datagram: parse, authenticate (or admit), address, acknowledgement,
     // resend requests, piece; each a step of its own.
     void serviceInPacketNormal(Packet* datagram, uint32_t senderUID);
-    // Sends again the oldest unacknowledged piece of a peer once it has waited
-    // a few round trips: no request can name a lost last piece, and requests
-    // get lost too.
+    // Sends again the oldest unacknowledged piece of a peer once it is
+    // overdue (Node::overdueResend).
     void resendOverdue(Node* peer, double now);
     // Removes the peer without a notice and logs which peer and why.
     void dropPeer(Node* peer, const char* reason);
@@ -122,6 +121,9 @@ public:
     void setMaxPeers(int count) { maxPeers = count; }
     void setTimeout(double seconds) { timeout = seconds; }
     double getTimeout() const { return timeout; }
+    // The longest any piece of ours waited for its acknowledgement, over every
+    // peer so far (one dropped for it included).
+    double getLongestAckWait() const { return longestAckWait; }
     void setHostMode(int mode) { hostMode = mode; }
     uint32_t getHostUID() const { return hostUID; }
     // A replay takes the recorded host's identifier.
@@ -150,6 +152,7 @@ private:
     PlimBase peers;
     int32_t maxPeers = 0;
     double timeout = 5.0;
+    double longestAckWait = 0.0;
     PlimBase readyQueue;
     bool bServer;
     Packet pieceBuffer{Packet::FLAG_FILTER1, -1};

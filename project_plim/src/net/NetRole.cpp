@@ -96,11 +96,20 @@ void NetRole::tick(double time, double dt) {
     if (bNetTicked) {
         sendToAll(&outPacket);
         outPacket.reset();
+        carryResendRequests();
         std::copy(rpcCounts, rpcCounts + RPCCOUNT, rpcCountsLast);
         std::fill(rpcCounts, rpcCounts + RPCCOUNT, 0);
     }
     current = roleToRestore(found);
     bFirstTickDone = true;
+}
+
+void NetRole::carryResendRequests() {
+    for (BasicLink* l = getPeers().firstChild; l; l = l->next) {
+        Node* peer = static_cast<Node*>(l);
+        for (int i = 0; i < MAX_REQUEST_CARRIERS && BasicLink::isLive(l) && peer->resendRequestDue(); ++i)
+            sendToPeer(&outPacket, peer);
+    }
 }
 
 void NetRole::render() {

@@ -108,6 +108,12 @@ private:
     };
     template <class Body> void writeCommand(Packet* packet, int code, Body body);
     void sendFull(Packet* packet);
+    // Empty packets, MAX_REQUEST_CARRIERS at most, to a peer whose resend
+    // requests due did not all fit in the tick's packet: a client that says
+    // little would otherwise ask for fewer pieces a second than a server
+    // sending much loses under heavy loss, and the gaps would pile up.
+    void carryResendRequests();
+    enum { MAX_REQUEST_CARRIERS = 3 };
     void count(int code);
     Packet* target(Packet* packet) { return packet ? packet : &outPacket; }
     // Checks a command from outside before it changes anything; the reason

@@ -39,6 +39,18 @@ const double RETRY_MARGIN = 0.002;
 // the piece (a later piece of the same burst showed the gap), so a whole round
 // trip here would turn most of them away and cost a retry interval more.
 const double RESEND_GUARD_ROUND_TRIPS = 0.5;
+// The oldest unacknowledged piece goes again after this many smoothed round
+// trips and the margin (an acknowledgement may wait for the peer's next send).
+const double OVERDUE_ROUND_TRIPS = 2.0;
+const double OVERDUE_MARGIN = 0.01;
+// Tries a missing piece gets within the time-out at least: requests from the
+// receiver, and the timer's resends once it is the oldest. The round trip
+// alone would leave a peer whose updates come late (a loaded machine) a
+// dozen, and 40% loss each way then holds a piece for seconds now and then.
+// 31 would do (0.64^31 < 1e-6), but a try waits for the next update after it
+// falls due, and updates come every 50 ms.
+const double TRIES_WITHIN_TIMEOUT = 50.0;
+const double NO_TIMEOUT = 5.0;
 // One datagram's requests get no more resends than a sender asks for in one.
 const int MAX_RESENDS_PER_DATAGRAM = NetHost::MAX_REQUESTS_WRITTEN;
 const size_t FIRST_INDEX_SIZE = 64;
@@ -91,18 +103,6 @@ void Node::takeAcknowledgement(int32_t ack, double now) {
 
 Packet* Node::oldestOutgoing() const { return asPacket(firstLive(outQueue)); }
 
-void Node::restartSequencesForTest() {
-    while (BasicLink* l = outQueue.firstChild)
-        release(host, asPacket(l));
-    outIndex.clear();
-    queuedAt.clear();
-    inQueue.deleteChildren();
-    contiguousQueue.deleteChildren();
-    contiguousBytes = contiguousPieces = contiguousEnds = 0;
-    askedAt.clear();
-    sequenceIn = sequenceNewest = sequenceOut = sequenceAcked = lastResendRequest = 0;
-}
-
 void Node::addOutgoing(Packet* piece) {
     outQueue.addChild(piece);
     queuedAt.push_back(netTime());
@@ -137,8 +137,17 @@ void Node::growIndex() {
     }
 }
 
-bool Node::ackOverdue(double now, double timeout) const {
-    return firstLive(outQueue) && !queuedAt.empty() && now > queuedAt.front() + timeout;
+bool Node::ackOverdue(double now, double timeout) const { return ackWait(now) > timeout; }
+
+double Node::ackWait(double now) const {
+    return firstLive(outQueue) && !queuedAt.empty() ? std::max(0.0, now - queuedAt.front()) : 0.0;
+}
+
+double Node::noteAckWait(double now) {
+    // Counted while the peer is heard from: one gone without its disconnect
+    // arriving adds nothing.
+    longestAckWait = std::max(longestAckWait, ackWait(std::min(now, lastHeard)));
+    return longestAckWait;
 }
 
 void Node::restartAckClock(double now) {
@@ -172,26 +181,33 @@ int Node::nextResendRequest() {
     return firstMissing;
 }
 
-double Node::resendRetryInterval() const { return RETRY_ROUND_TRIPS * resendRoundTrip() + RETRY_MARGIN; }
+double Node::longestRetry() const { return (host ? host->getTimeout() : NO_TIMEOUT) / TRIES_WITHIN_TIMEOUT; }
+
+double Node::resendRetryInterval() const {
+    return std::min(RETRY_ROUND_TRIPS * resendRoundTrip() + RETRY_MARGIN, longestRetry());
+}
 
 int Node::dueResendRequests(int32_t* out, int max) const {
     double retryAfter = netTime() - resendRetryInterval();
     int count = 0;
-    int32_t expected = sequenceIn + 1;
-    for (BasicLink* l = inQueue.firstChild; l && count < max; l = l->next) {
-        if (!BasicLink::isLive(l))
-            continue;
-        int32_t seq = asPacket(l)->sequence;
-        for (int32_t missing = expected; missing < seq && count < max; ++missing) {
-            if (!askedAt.empty()) {
-                const AskedAt& slot = askedAt[size_t(uint32_t(missing) % askedAt.size())];
-                if (slot.sequence == missing && slot.time > retryAfter)
-                    continue;
+    // Gaps never asked for first, then the ones due again, each lowest first:
+    // the lowest gaps asked again at every retry must not fill every datagram's
+    // few requests while later ones are never named.
+    for (int again = 0; again < 2; ++again) {
+        int32_t expected = sequenceIn + 1;
+        for (BasicLink* l = inQueue.firstChild; l && count < max; l = l->next) {
+            if (!BasicLink::isLive(l))
+                continue;
+            int32_t seq = asPacket(l)->sequence;
+            for (int32_t missing = expected; missing < seq && count < max; ++missing) {
+                const AskedAt* slot = askedAt.empty() ? nullptr : &askedAt[size_t(uint32_t(missing) % askedAt.size())];
+                bool asked = slot && slot->sequence == missing;
+                if (asked == bool(again) && (!asked || slot->time <= retryAfter))
+                    out[count++] = missing;
             }
-            out[count++] = missing;
+            if (seq >= expected)
+                expected = seq + 1;
         }
-        if (seq >= expected)
-            expected = seq + 1;
     }
     return count;
 }
@@ -241,7 +257,9 @@ int Node::serveResendRequests(const int32_t* requests, int count, double now) {
         return 0;
     NetStats* stats = connection->getStats(now);
     stats->resendRequests += count;
-    double guard = RESEND_GUARD_ROUND_TRIPS * resendRoundTrip();
+    // longestRetry at most: a peer's requests for a piece that come no more
+    // often than that are each answered.
+    double guard = std::min(RESEND_GUARD_ROUND_TRIPS * resendRoundTrip(), longestRetry());
     int served = 0;
     for (int i = 0; i < count && served < MAX_RESENDS_PER_DATAGRAM; ++i) {
         Packet* stored = findOutgoing(requests[i]);
@@ -252,6 +270,18 @@ int Node::serveResendRequests(const int32_t* requests, int count, double now) {
     }
     stats->resends += served;
     return served;
+}
+
+Packet* Node::overdueResend(double now) {
+    Packet* oldest = oldestOutgoing();
+    if (!oldest)
+        return nullptr;
+    double late = now - oldest->time;
+    // Due by the round trip it goes as it always did; sooner, within longestRetry,
+    // only while the allowance lasts.
+    if (late > OVERDUE_ROUND_TRIPS * resendRoundTrip() + OVERDUE_MARGIN)
+        return oldest;
+    return late > longestRetry() && takeResend(now) ? oldest : nullptr;
 }
 
 void Node::processAcks() { processAcks(netTime()); }
@@ -265,8 +295,10 @@ void Node::processAcks(double now) {
             quickest = roundTrip;
         if (!outIndex.empty() && indexSlot(piece->sequence) == piece)
             indexSlot(piece->sequence) = nullptr;
-        if (!queuedAt.empty())
+        if (!queuedAt.empty()) {
+            longestAckWait = std::max(longestAckWait, now - queuedAt.front());
             queuedAt.pop_front();
+        }
         release(host, piece);
     }
     if (quickest < NO_ROUND_TRIP) {

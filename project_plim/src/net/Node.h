@@ -40,25 +40,42 @@ public:
     // The next missing sequence number to ask for again; 0 for none.
     int nextResendRequest();
     // Up to max missing sequence numbers, lowest first, that were not asked
-    // for within the retry interval (1.5 round trips and a margin); returns the count.
+    // for within the retry interval; returns the count.
     int nextResendRequests(int32_t* out, int max);
     // Whether nextResendRequests would name a number now (for owners that
     // send an otherwise empty packet to carry the requests).
     bool resendRequestDue() const;
-    // How long a missing piece waits before it is asked for again.
+    // How long a missing piece waits before it is asked for again: 1.5 round
+    // trips and a margin, but no longer than a share of the host's time-out.
     double resendRetryInterval() const;
+    // The longest a piece goes without being asked for or sent again: the
+    // host's time-out over the tries it must leave room for. Against 40% loss
+    // each way a try gets through with 0.36, and 0.64^31 is below one in a
+    // million, whatever the round trip a loaded peer shows.
+    double longestRetry() const;
+    // The oldest piece unacknowledged once it went 2 round trips and a margin
+    // unanswered (no request names a lost last piece, and requests get lost
+    // too), or longestRetry while the resend allowance lasts; else null. The
+    // caller sends it.
+    Packet* overdueResend(double now);
     // The round trip that times resends: roundTrip once measured, else ping.
     double resendRoundTrip() const { return roundTrip >= 0.0 ? roundTrip : ping; }
     // The piece with that number in outQueue, through the index: no walk.
     Packet* findOutgoing(int sequence);
     // Sends again the requested pieces that were not sent within half a round
-    // trip, at most as many of one datagram's requests as a sender writes, and
-    // only while the allowance lasts; counts requests and resends. Returns how many went.
+    // trip (or longestRetry), at most as many of one datagram's requests as a
+    // sender writes, and only while the allowance lasts; counts requests and
+    // resends. Returns how many went.
     int serveResendRequests(const int32_t* requests, int count, double now);
     // Whether the oldest piece still unacknowledged was queued longer than
     // timeout ago: a peer that takes data and never acknowledges it, or
     // acknowledges a piece now and then, would hold it all.
     bool ackOverdue(double now, double timeout) const;
+    // How long the oldest piece still unacknowledged has waited (0 for none),
+    // and the longest wait seen, at acknowledgements and at each look (up to
+    // the last time the peer was heard from).
+    double ackWait(double now) const;
+    double noteAckWait(double now);
     // Pieces queued before now count as queued now: the peer could not
     // acknowledge them before (a server before it admitted us).
     void restartAckClock(double now);
@@ -121,9 +138,6 @@ public:
     const PlimBase& getOutQueue() const { return outQueue; }
     // The oldest piece of outQueue that takes part in walks, or null.
     Packet* oldestOutgoing() const;
-    // Test hook: the connection as if it had carried nothing yet, both ways
-    // (the queues emptied, every sequence number back to 0).
-    void restartSequencesForTest();
 
 private:
     NetHost* host;
@@ -170,6 +184,7 @@ private:
     // Resends that may still go (see RESENDS_PER_PIECE) and when it was last topped up.
     double resendAllowance = 0.0;
     double allowanceTime;
+    double longestAckWait = 0.0;
     Packet*& indexSlot(int32_t sequence);
     void indexOutgoing(Packet* piece);
     // Doubles the ring until every piece of outQueue has a slot of its own.

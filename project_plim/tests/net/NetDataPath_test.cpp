@@ -84,6 +84,21 @@ std::string pattern(int n) {
 
 Node* firstPeer(NetHost& host) { return static_cast<Node*>(host.getPeers().firstChild); }
 
+// The connection as if it had carried nothing yet, both ways: a fresh node in
+// the old one's place, under its identity, as a reconnection gets one.
+Node* renewPeer(NetHost& host) {
+    Node* old = firstPeer(host);
+    Packet from;
+    from.address = old->getAddress();
+    UString name = old->getName();
+    uint32_t id = old->getUID();
+    uint64_t secret = old->getSecret();
+    host.removePeer(old, false);
+    Node* fresh = host.addPeer(&from, name);
+    fresh->identify(id, secret);
+    return fresh;
+}
+
 void say(NetHost& from, const std::string& bytes) {
     Packet* p = packetOf(bytes);
     from.sendToAll(p);
@@ -112,11 +127,9 @@ protected:
         RecordingHost::exchange(*server, *client);
         ASSERT_EQ(server->getPeerCount(), 1);
         ASSERT_EQ(client->getPeerCount(), 1);
-        toClient = firstPeer(*server);
-        toServer = firstPeer(*client);
         // The cases count sequence numbers from a connection that has carried nothing yet.
-        toServer->restartSequencesForTest();
-        toClient->restartSequencesForTest();
+        toClient = renewPeer(*server);
+        toServer = renewPeer(*client);
         server->received.clear();
     }
     uint64_t secret() const { return toClient->getSecret(); }

@@ -12,7 +12,9 @@
 // connect request, on the engine clock), and the role's status text
 // when it ends ("Playback finished.", "Disconnected from server.", or the
 // server's reason: "Server is full.", "The server restarted or dropped this
-// connection.").
+// connection."). A server or client ends with "net-match: longest
+// acknowledgement wait S s": the longest any of its data waited for the
+// other side's acknowledgement.
 // Exit status: 0 when the side saw the end (or a playback finished), 1 when
 // the connection broke or was refused, 2 on a usage error, 3 on a time-out.
 #include "ArgumentNumber.h"
@@ -186,6 +188,13 @@ void printEnd(MirrorRoot* root) {
     fflush(stdout);
 }
 
+// The figure to read off runs through a bad network; returns status.
+int reportAckWait(const NetRole& role, int status) {
+    printf("net-match: longest acknowledgement wait %.2f s\n", role.getLongestAckWait());
+    fflush(stdout);
+    return status;
+}
+
 int runServer(const Options& o, MatchHarness& harness) {
     DogfightMatch* match = DogfightScenario::start(harness);
     NetAddress bindTo;
@@ -228,7 +237,7 @@ int runServer(const Options& o, MatchHarness& harness) {
             break;
         }
     }
-    return 0;
+    return reportAckWait(*role, 0);
 }
 
 int runClient(const Options& o, MatchHarness& harness) {
@@ -263,13 +272,13 @@ int runClient(const Options& o, MatchHarness& harness) {
         MirrorRoot* root = dynamic_cast<MirrorRoot*>(role->root);
         if (root && root->bEnded) {
             printEnd(root);
-            return 0;
+            return reportAckWait(*role, 0);
         }
         if (role->quitReason != 0 || (joined && role->getPeerCount() == 0)) {
             if (role->quitReason == 0) role->quitReason = NetRole::QUIT_DISCONNECTED;
             // A refusal's text comes from the server.
             printf("%s\n", printableText(role->getStatusText()).c_str());
-            return 1;
+            return reportAckWait(*role, 1);
         }
         if (!joined && now - start > CONNECT_TIMEOUT) {
             fprintf(stderr, "net-match: timed out\n");

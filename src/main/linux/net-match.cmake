@@ -13,9 +13,10 @@ endif()
 # udp-relay, each on its own X server: one hash everywhere; the recording
 # replays to it. net_match_replay: a hostile sender replays recorded datagrams
 # at the server and at a client from other ports: nobody is cut off and every
-# side prints the same hash.
+# side prints the same hash. net_match_loss: four clients through 40% loss each
+# way hold the match.
 if(TARGET net-match)
-  foreach(_pair "net_match_relay;net_match_test" "net_match_replay;net_replay_test")
+  foreach(_pair "net_match_relay;net_match_test" "net_match_replay;net_replay_test" "net_match_loss;net_match_loss_test")
     list(GET _pair 0 _test)
     list(GET _pair 1 _script)
     add_test(NAME ${_test}
