@@ -23,12 +23,8 @@ if(TARGET net-match)
         ${CMAKE_SOURCE_DIR}/tools/test-display.sh)
     set_tests_properties(${_test} PROPERTIES TIMEOUT 180 LABELS realtime)
   endforeach()
-endif()
-
-# Every network tool stopped by SIGTERM or SIGINT, mid-match or still joining.
-if(TARGET net-match AND TARGET plim_testsupport)
-  add_test(NAME net_tools_stop
-    COMMAND ${CMAKE_SOURCE_DIR}/tools/test-display.sh ${CMAKE_CURRENT_LIST_DIR}/tests/net_stop_test.sh
-      $<TARGET_FILE:net-match> $<TARGET_FILE:udp-relay> $<TARGET_FILE:net-peer> $<TARGET_FILE:udp-flood>)
+  # Every network tool stopped by SIGTERM or SIGINT, mid-match or still joining.
+  add_test(NAME net_tools_stop COMMAND ${CMAKE_SOURCE_DIR}/tools/test-display.sh ${CMAKE_CURRENT_LIST_DIR}/tests/net_stop_test.sh
+    $<TARGET_FILE:net-match> $<TARGET_FILE:udp-relay> $<TARGET_FILE:net-peer> $<TARGET_FILE:udp-flood>)
   set_tests_properties(net_tools_stop PROPERTIES TIMEOUT 300 LABELS realtime)
 endif()
