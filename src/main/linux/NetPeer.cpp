@@ -12,11 +12,10 @@
 // "recv I LENGTH CRC", "stats ..." (sendCalls: the system calls that sent
 // them), "done sent=N received=N".
 // Exit status: 0 when every packet of the other side arrived once and in
-// order or SIGTERM or SIGINT stopped it (its peer told, the stats and done
-// lines still printed), 1 on a protocol failure, 2 on a usage error, 3 on a
-// time-out. A peer
-// given up (silent, or not acknowledging for --link-timeout, the game's 5 s by
-// default) is named on standard error with the reason.
+// order, or when SIGTERM or SIGINT stopped it (its peer told, the stats and
+// done lines printed); 1 on a protocol failure, 2 on a usage error, 3 on a
+// time-out. A peer given up (silent, or not acknowledging for --link-timeout,
+// the game's 5 s by default) is named on standard error with the reason.
 #include "ArgumentNumber.h"
 #include "StopSignals.h"
 #include "core/Plim.h"
