@@ -15,8 +15,11 @@
 // connection."). A server or client ends with "net-match: longest
 // acknowledgement wait S s": the longest any of its data waited for the
 // other side's acknowledgement.
-// Exit status: 0 when the side saw the end (or a playback finished), 1 when
-// the connection broke or was refused, 2 on a usage error, 3 on a time-out.
+// SIGTERM or SIGINT stops any side in order: it leaves the match (its peers
+// are told), closes its recording, prints "User requested exit." and exits 0.
+// Exit status: 0 when the side saw the end (or a playback finished) or was
+// stopped so, 1 when the connection broke or was refused, 2 on a usage error,
+// 3 on a time-out.
 #include "ArgumentNumber.h"
 #include "app/ContextManager.h"
 #include "DogfightScenario.h"
@@ -33,6 +36,7 @@
 #include "net/PlimNetwork.h"
 #include "net/WorldMirror.h"
 #include "NetMatchView.h"
+#include "StopSignals.h"
 
 #include <chrono>
 #include <fstream>
@@ -183,6 +187,14 @@ NetRole* makeRole(bool isServer, NetAddress bindTo, int maxPeers) {
     return role;
 }
 
+// True once a signal asked to stop, the role's reason and text then set and printed.
+bool stopped(NetRole* role) {
+    if (!StopSignals::requested()) return false;
+    role->quitReason = NetRole::QUIT_USER;
+    printf("%s\n", role->getStatusText().c_str());
+    return true;
+}
+
 void printEnd(MirrorRoot* root) {
     printf("hash %016llx objects %d\n", (unsigned long long)root->endHash, root->endObjects);
     fflush(stdout);
@@ -216,7 +228,7 @@ int runServer(const Options& o, MatchHarness& harness) {
     const int matchFrames = int(o.seconds / harness.settings.frameRate + 0.5);
     double endedAt = -1.0;
     bool printed = false;
-    for (;;) {
+    while (!stopped(role.get())) {
         pacer.frame(true);
         role->tick(0.0, 0.0);
         if (endedAt < 0.0 && harness.frame >= matchFrames) {
@@ -256,7 +268,7 @@ int runClient(const Options& o, MatchHarness& harness) {
     const double start = engineNow();
     double nextConnect = start;
     bool joined = false;
-    for (;;) {
+    while (!stopped(role.get())) {
         pacer.frame(true);
         const double now = engineNow();
         if (!joined && now >= nextConnect) {
@@ -285,6 +297,7 @@ int runClient(const Options& o, MatchHarness& harness) {
             return 3;
         }
     }
+    return 0;
 }
 
 int runPlayback(const Options& o, MatchHarness& harness) {
@@ -293,7 +306,7 @@ int runPlayback(const Options& o, MatchHarness& harness) {
     role->startPlayback(o.file.c_str());
     Pacer pacer(harness);
     bool printed = false;
-    while (role->quitReason == 0) {
+    while (role->quitReason == 0 && !StopSignals::requested()) {
         // The recording's own time stamps pace it on the engine clock.
         pacer.frame(o.window);
         role->tick(0.0, 0.0);
@@ -303,6 +316,7 @@ int runPlayback(const Options& o, MatchHarness& harness) {
             printed = true;
         }
     }
+    if (role->quitReason == 0) role->quitReason = NetRole::QUIT_USER;
     printf("%s\n", role->getStatusText().c_str());
     return 0;
 }
@@ -327,6 +341,7 @@ int main(int argc, char** argv) {
     std::string why;
     if (!parse(argc, argv, options, why)) return usage(why.c_str());
     if (!getenv("DISPLAY")) return usage("needs an X server (run it under xvfb-run -a)");
+    StopSignals::install();
 
     MatchSettings settings;
     settings.seed = uint32_t(options.seed);

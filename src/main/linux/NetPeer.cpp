@@ -12,10 +12,12 @@
 // "recv I LENGTH CRC", "stats ..." (sendCalls: the system calls that sent
 // them), "done sent=N received=N".
 // Exit status: 0 when every packet of the other side arrived once and in
-// order, 1 on a protocol failure, 2 on a usage error, 3 on a time-out. A peer
-// given up (silent, or not acknowledging for --link-timeout, the game's 5 s by
-// default) is named on standard error with the reason.
+// order, or when SIGTERM or SIGINT stopped it (its peer told, the stats and
+// done lines printed); 1 on a protocol failure, 2 on a usage error, 3 on a
+// time-out. A peer given up (silent, or not acknowledging for --link-timeout,
+// the game's 5 s by default) is named on standard error with the reason.
 #include "ArgumentNumber.h"
+#include "StopSignals.h"
 #include "core/Plim.h"
 #include "core/TimeKeeper.h"
 #include "files/PrintableText.h"
@@ -31,7 +33,6 @@
 #include <cstring>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 #include <zlib.h>
 
@@ -267,6 +268,10 @@ int run(const Options& o) {
     double start = netTime(), nextConnect = start, doneAt = -1.0;
     int status = 3;
     for (;;) {
+        if (StopSignals::requested()) {
+            status = 0;
+            break;
+        }
         host.update();
         double now = netTime();
         Node* peer = host.peer();
@@ -319,7 +324,7 @@ int run(const Options& o) {
             break;
         }
         fflush(stdout);
-        usleep(useconds_t(o.tickMs) * 1000);
+        StopSignals::wait(o.tickMs / 1000.0);
     }
     printStats(host.getConnection(), host.peer() ? host.peer()->getPing() : host.lastPing);
     printf("done sent=%zu received=%u\n", nextToSend, host.received);
@@ -333,6 +338,7 @@ int main(int argc, char** argv) {
     Options options;
     if (!parseOptions(argc, argv, options))
         return usage();
+    StopSignals::install();
     Plim* engine = new Plim(Plim::Bare{});
     engine->timeKeeper = new TimeKeeper();
     engine->network = new PlimNetwork();

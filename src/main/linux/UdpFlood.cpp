@@ -10,14 +10,13 @@
 //
 // Prints "flooding HOST:PORT via raw|sockets" once it starts and "flood
 // sent=N seconds=S" when it ends: after S seconds (10 unless given), or on
-// SIGINT or SIGTERM. Exit status 2 on a usage error.
+// SIGINT or SIGTERM. Exit status 0, or 2 on a usage error.
 #include "ArgumentNumber.h"
 #include "DatagramFlood.h"
+#include "StopSignals.h"
 #include "core/Plim.h"
 
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -26,9 +25,6 @@ namespace {
 
 const double MAX_RATE = 1e6;
 const double MAX_SECONDS = 86400.0;
-
-std::atomic<bool> stopRequested{false};
-void onStop(int) { stopRequested = true; }
 
 struct Options {
     NetAddress to;
@@ -70,8 +66,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; i += 2)
         if (!readOption(argv[i], argv[i + 1], o)) return usage(std::string("bad argument ") + argv[i] + " " + argv[i + 1]);
     if (o.to.getPort() == 0 || o.rate < 0) return usage("needs --to and --rate");
-    signal(SIGINT, onStop);
-    signal(SIGTERM, onStop);
+    StopSignals::install();
     // The engine's packets write the datagrams.
     Plim* engine = new Plim(Plim::Bare{});
     {
@@ -80,7 +75,7 @@ int main(int argc, char** argv) {
                flood.getVia() == DatagramFlood::RAW ? "raw" : "sockets");
         fflush(stdout);
         auto start = std::chrono::steady_clock::now();
-        long sent = flood.run(o.rate, o.seconds, &stopRequested);
+        long sent = flood.run(o.rate, o.seconds, StopSignals::flag());
         double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         printf("flood sent=%ld seconds=%.2f\n", sent, took);
     }

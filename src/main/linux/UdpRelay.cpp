@@ -7,7 +7,7 @@
 // one of its direction, as on a path whose delay varies). Whatever the rates,
 // --drop-first-answers drops the target's first N answers and --drop-confirms
 // the client's first N confirmations of an accept. The counts are printed when
-// the relay stops (SIGINT, SIGTERM or --duration).
+// the relay stops (SIGINT, SIGTERM or --duration); it then exits 0.
 //
 // As a hostile sender on the same machine, --replay-toward target|client
 // keeps copies of the datagrams it has forwarded to that side and, from
@@ -31,6 +31,7 @@
 // (kept: the datagrams it held for replaying at the end),
 // with a flood "flood sent=N".
 #include "ArgumentNumber.h"
+#include "StopSignals.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -70,9 +71,7 @@ const double MAX_RATE = 1e6;        // datagrams a second
 const long MAX_REPLAY_PORTS = 1024;
 const long MAX_DROPPED = 1000000000L;
 
-volatile sig_atomic_t stopRequested = 0;
 volatile sig_atomic_t replayRequested = 0;
-void onSignal(int) { stopRequested = 1; }
 void onReplay(int) { replayRequested = 1; }
 
 double now() {
@@ -355,8 +354,7 @@ std::string readOptions(int argc, char** argv, Options& o) {
 }
 
 void onSignals() {
-    signal(SIGINT, onSignal);
-    signal(SIGTERM, onSignal);
+    StopSignals::install();
     signal(SIGUSR1, onReplay);
 }
 
@@ -448,7 +446,7 @@ void Relay::announce() const {
 
 void Relay::run() {
     start = now();
-    while (!stopRequested && (o.duration <= 0 || now() - start < o.duration)) {
+    while (!StopSignals::requested() && (o.duration <= 0 || now() - start < o.duration)) {
         if (replayRequested && replayer.start < 0.0)
             replayer.start = now();
         pollfd fds[2] = {{front, POLLIN, 0}, {back, POLLIN, 0}};
@@ -577,11 +575,12 @@ int main(int argc, char** argv) {
     const std::string why = readOptions(argc, argv, options);
     if (!why.empty())
         return usage(why);
+    // A stop during the start still prints the counts.
+    onSignals();
     Relay relay(options);
     if (!relay.open())
         return 1;
     relay.announce();
-    onSignals();
     relay.run();
     relay.printCounts();
     return 0;

@@ -2,7 +2,7 @@
 # server replicating it to clients that join at any time (a build and test tool).
 if(TARGET top_testsupport)
   add_executable(net-match ${CMAKE_CURRENT_LIST_DIR}/NetMatch.cpp ${CMAKE_CURRENT_LIST_DIR}/NetMatchView.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/ArgumentNumber.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/ArgumentNumber.cpp ${CMAKE_CURRENT_LIST_DIR}/StopSignals.cpp)
   target_include_directories(net-match PRIVATE ${CMAKE_CURRENT_LIST_DIR})
   target_link_libraries(net-match PRIVATE top_testsupport)
   add_dependencies(net-match data)
@@ -24,4 +24,8 @@ if(TARGET net-match)
         ${CMAKE_SOURCE_DIR}/tools/test-display.sh)
     set_tests_properties(${_test} PROPERTIES TIMEOUT 180 LABELS realtime)
   endforeach()
+  # Every network tool stopped by SIGTERM or SIGINT, mid-match or still joining.
+  add_test(NAME net_tools_stop COMMAND ${CMAKE_SOURCE_DIR}/tools/test-display.sh ${CMAKE_CURRENT_LIST_DIR}/tests/net_stop_test.sh
+    $<TARGET_FILE:net-match> $<TARGET_FILE:udp-relay> $<TARGET_FILE:net-peer> $<TARGET_FILE:udp-flood>)
+  set_tests_properties(net_tools_stop PROPERTIES TIMEOUT 300 LABELS realtime)
 endif()

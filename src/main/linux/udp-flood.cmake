@@ -2,7 +2,7 @@
 # sources where it may (a test tool). It writes them with the engine tests' forge.
 if(TARGET plim_testsupport)
   add_executable(udp-flood ${CMAKE_CURRENT_LIST_DIR}/UdpFlood.cpp ${CMAKE_CURRENT_LIST_DIR}/DatagramFlood.cpp
-                 ${CMAKE_CURRENT_LIST_DIR}/ArgumentNumber.cpp)
+                 ${CMAKE_CURRENT_LIST_DIR}/ArgumentNumber.cpp ${CMAKE_CURRENT_LIST_DIR}/StopSignals.cpp)
   target_link_libraries(udp-flood PRIVATE plim_testsupport)
   # A server under the tool's flood keeps an honest client.
   add_executable(linux_udp_flood_test ${CMAKE_CURRENT_LIST_DIR}/tests/udp_flood_test.cpp

@@ -1,5 +1,6 @@
 # udp-relay: forwards datagrams between two endpoints and damages them at given rates (a test tool).
-add_executable(udp-relay ${CMAKE_CURRENT_LIST_DIR}/UdpRelay.cpp ${CMAKE_CURRENT_LIST_DIR}/ArgumentNumber.cpp)
+add_executable(udp-relay ${CMAKE_CURRENT_LIST_DIR}/UdpRelay.cpp ${CMAKE_CURRENT_LIST_DIR}/ArgumentNumber.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StopSignals.cpp)
 target_link_libraries(udp-relay PRIVATE ZLIB::ZLIB)
 
 # Two net-peer processes through the relay with every kind of damage.

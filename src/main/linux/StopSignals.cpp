@@ -1,0 +1,56 @@
+#include "StopSignals.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+// Only a lock-free flag may be written from the handler.
+static_assert(std::atomic<bool>::is_always_lock_free, "the stop flag takes a lock");
+std::atomic<bool> StopSignals::stop{false};
+
+namespace {
+// Readable from the first signal on: the byte is never read back.
+int wakeRead = -1, wakeWrite = -1;
+} // namespace
+
+void StopSignals::install() {
+    int ends[2];
+    if (wakeRead < 0 && pipe2(ends, O_CLOEXEC | O_NONBLOCK) == 0) {
+        wakeRead = ends[0];
+        wakeWrite = ends[1];
+    }
+    struct sigaction action;
+    memset(&action, 0, sizeof action);
+    sigemptyset(&action.sa_mask);
+    action.sa_handler = onSignal;
+    action.sa_flags = SA_RESETHAND;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+void StopSignals::onSignal(int) {
+    const int saved = errno;
+    stop = true;
+    if (wakeWrite >= 0) {
+        const char byte = 1;
+        ssize_t ignored = write(wakeWrite, &byte, 1);
+        (void)ignored;
+    }
+    errno = saved;
+}
+
+bool StopSignals::wait(double seconds) {
+    using namespace std::chrono;
+    const auto end = steady_clock::now() + duration<double>(seconds);
+    for (auto now = steady_clock::now(); !stop && now < end; now = steady_clock::now()) {
+        pollfd wake = {wakeRead, POLLIN, 0};
+        // Rounded up, so that a sleep under a millisecond still sleeps.
+        const auto left = duration_cast<microseconds>(end - now).count();
+        poll(&wake, wakeRead >= 0 ? 1 : 0, int((left + 999) / 1000));
+    }
+    return stop;
+}

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# SIGTERM and SIGINT end each network tool in order, mid-match or joining: its end line,
+# status 0; a stopped client's recording plays whole, a stopped server's other client is told.
+MATCH=$1 RELAY=$2 PEER=$3 FLOOD=$4 W=$(mktemp -d) fail=0
+trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$W"' EXIT
+source "$(dirname "$0")/wait_for.sh"
+run() { "${@:2}" >"$W/$1.out" 2>"$W/$1.err" & eval "$1=$!"; }
+stop() { # name signal (0: none) last-line [status]; 30 s at most
+    kill -$2 ${!1} 2>/dev/null
+    for _ in $(seq 600); do kill -0 ${!1} 2>/dev/null && sleep 0.05; done
+    kill -9 ${!1} 2>/dev/null && echo "$1 still ran 30 s after SIG$2"
+    wait ${!1}
+    [ $? = "${4:-0}" ] && tail -n1 "$W/$1.out" | grep -q "$3" || { echo "$1, SIG$2: no orderly end"; cat "$W/$1".*; fail=1; }
+}
+run server "$MATCH" --server 127.0.0.1:0 --clients 2 --seconds 600
+PORT=$(wait_for "$W/server.out" "^listening on port") || exit 1
+run relay "$RELAY" --listen 0 --to 127.0.0.1:$PORT --drop 1
+RPORT=$(wait_for "$W/relay.out" "^relay on port") || exit 1
+run flood "$FLOOD" --to 127.0.0.1:$RPORT --rate 100 --seconds 600 --via sockets
+run peer "$PEER" --client 127.0.0.1:$RPORT --timeout 600 --tick-ms 60000
+run joining "$MATCH" --client 127.0.0.1:$RPORT
+run told "$MATCH" --client 127.0.0.1:$PORT
+run recorder "$MATCH" --client 127.0.0.1:$PORT --record "$W/rec"
+for c in told recorder; do wait_for "$W/$c.out" "^connected after" >/dev/null || exit 1; done
+sleep 3
+stop recorder TERM "^User requested exit"
+stop joining TERM "^User requested exit"
+stop server INT "^User requested exit"
+stop told 0 "^Disconnected from server" 1
+grep ': dropped ' "$W/told.err" && { echo "the other client was not told"; fail=1; }
+run player "$MATCH" --play "$W/rec" --window
+sleep 1
+stop player TERM "^User requested exit"
+"$MATCH" --play "$W/rec" | tail -n1 | grep -q "^Playback finished" || { echo "the recording is cut"; fail=1; }
+stop relay TERM "^relay forwarded"
+stop flood INT "^flood sent"
+stop peer INT "^done sent=0"
+exit $fail
