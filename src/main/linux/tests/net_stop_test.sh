@@ -5,12 +5,12 @@ MATCH=$1 RELAY=$2 PEER=$3 FLOOD=$4 W=$(mktemp -d) fail=0
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$W"' EXIT
 source "$(dirname "$0")/wait_for.sh"
 run() { "${@:2}" >"$W/$1.out" 2>"$W/$1.err" & eval "$1=$!"; }
-stop() { # name signal (0: none) last-line [status]; 30 s at most
+stop() { # name signal (0: none) end-line [status]; 30 s at most
     kill -$2 ${!1} 2>/dev/null
     for _ in $(seq 600); do kill -0 ${!1} 2>/dev/null && sleep 0.05; done
     kill -9 ${!1} 2>/dev/null && echo "$1 still ran 30 s after SIG$2"
     wait ${!1}
-    [ $? = "${4:-0}" ] && tail -n1 "$W/$1.out" | grep -q "$3" || { echo "$1, SIG$2: no orderly end"; cat "$W/$1".*; fail=1; }
+    [ $? = "${4:-0}" ] && grep -q "$3" "$W/$1.out" || { echo "$1, SIG$2: no orderly end"; cat "$W/$1".*; fail=1; }
 }
 run server "$MATCH" --server 127.0.0.1:0 --clients 2 --seconds 600
 PORT=$(wait_for "$W/server.out" "^listening on port") || exit 1
