@@ -206,6 +206,23 @@ TEST_F(DataPathTest, PiecesOutOfOrderDuplicatesAndLateCopies) {
     EXPECT_EQ(toServer->getSequenceIn(), 3);
 }
 
+// In order, pieces are joined as they come into room sized by the packet
+// before; a longer packet, in order or with a piece late, outgrows it.
+TEST_F(DataPathTest, LongerPacketsAfterShorterOnesJoinWhole) {
+    std::vector<std::string> sent = {pattern(1024), pattern(9000), pattern(1500), pattern(20000)};
+    for (size_t k = 0; k < sent.size(); ++k) {
+        std::vector<Bytes> d;
+        for (Packet* p : serverSends(sent[k]))
+            d.push_back(bytesOf(p));
+        if (k == 3)
+            std::swap(d[1], d[5]); // the second piece comes late
+        for (const Bytes& b : d)
+            toClientDirect(b);
+    }
+    client->update();
+    EXPECT_EQ(client->received, sent);
+}
+
 TEST_F(DataPathTest, ResendRequestsCycleThroughTheGaps) {
     Node* node = toServer;
     auto arrives = [&](int seq) {
