@@ -106,7 +106,7 @@ public:
         setMaxPeers(1);
     }
     void onConnectionRejected(const UString& message) override { refusal = message.c_str(); }
-    NetAddress address() const { return getConnection()->address; }
+    NetAddress address() const { return getConnection()->getAddress(); }
     std::string refusal;
 };
 
@@ -148,7 +148,7 @@ Cost serverCost(DatagramFlood::Kind kind, double rate, double seconds) {
     Cost cost = measure([&](Cost& c) {
         server.update();
         c.datagrams = server.received;
-    }, server.getConnection()->address, kind, rate, seconds);
+    }, server.getConnection()->getAddress(), kind, rate, seconds);
     cost.answers = server.getConnection()->getSendCalls() - sendCalls0;
     return cost;
 }
@@ -231,7 +231,7 @@ public:
         double now = realNow();
         if (!client) {
             client.reset(new Client(ip));
-            client->sendConnectRequest(server.getConnection()->address);
+            client->sendConnectRequest(server.getConnection()->getAddress());
             asked = now;
         }
         server.update();
@@ -262,7 +262,7 @@ private:
 void joinTable(RunClock& clock) {
     clock.restart();
     Server server;
-    const NetAddress to = server.getConnection()->address;
+    const NetAddress to = server.getConnection()->getAddress();
     Cycler cycler(server, LOOPBACK + 1);
     std::vector<std::unique_ptr<Client>> honest;
     std::vector<double> asked, lastAsk, took;

@@ -21,7 +21,8 @@
 // Figures per run: time to connect; delivery time of 100 messages sent one at
 // a time (median and 95th percentile); goodput of a stream of 20; the CPU
 // time both ends spent from the end of the warm-up to the last delivery, per
-// megabyte delivered, and beside it the relay's over the same span.
+// megabyte delivered (all, and the user part alone), and beside it the
+// relay's over the same span.
 #include "core/Plim.h"
 #include "core/TimeKeeper.h"
 #include "net/PlimNetwork.h"

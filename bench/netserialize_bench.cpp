@@ -95,7 +95,7 @@ void BM_Crc32(benchmark::State& state) {
         benchmark::DoNotOptimize(crc32(data.data(), static_cast<int>(data.size())));
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(data.size()));
 }
-BENCHMARK(BM_Crc32)->Arg(512)->Arg(65536)->Apply(BenchStats::wallAndProcessCpu);
+BENCHMARK(BM_Crc32)->Arg(20)->Arg(509)->Arg(512)->Arg(65536)->Apply(BenchStats::wallAndProcessCpu);
 
 } // namespace
 

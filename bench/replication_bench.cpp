@@ -82,10 +82,8 @@ struct Traffic {
     long bytesIn = 0, bytesOut = 0;
 };
 Traffic trafficOf(NetConnection* connection) {
-    NetStats* current = connection->getStats(); // first: it may close a sample into the total
     NetStats total(0.0);
-    total.add(&connection->totalStats);
-    total.add(current);
+    connection->addTraffic(&total);
     return {long(total.bytesIn), long(total.bytesOut)};
 }
 
@@ -171,7 +169,7 @@ void BM_Replication(benchmark::State& state) {
     std::vector<std::unique_ptr<NetRole>> clients;
     for (int i = 0; i < clientCount; ++i) clients.emplace_back(makeRole(false, 1));
     clients[0]->startRecording(recordingName.c_str());
-    const NetAddress serverAddress = server->getConnection()->address;
+    const NetAddress serverAddress = server->getConnection()->getAddress();
 
     FrameCost ticks("whole ticks");
     Series total, receive, world, pass, send;

@@ -95,10 +95,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         FuzzHost server(true), client(false);
         client.setHostUID(0x22222222);
-        addKnownPeer(server, client.getHostUID(), client.getConnection()->address);
+        addKnownPeer(server, client.getHostUID(), client.getConnection()->getAddress());
         // A client reads only what comes from the server it dialled.
-        client.sendConnectRequest(server.getConnection()->address);
-        addKnownPeer(client, server.getHostUID(), server.getConnection()->address);
+        client.sendConnectRequest(server.getConnection()->getAddress());
+        addKnownPeer(client, server.getHostUID(), server.getConnection()->getAddress());
         // Both sides have sent something, so acknowledgements have a meaning.
         Packet hello;
         const char text[] = "hello";
@@ -121,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 memcpy(datagram.buffer, data + at, length);
             datagram.bWriting = false;
             datagram.size = static_cast<int32_t>(length);
-            datagram.address = from.getConnection()->address;
+            datagram.address = from.getConnection()->getAddress();
             if (control & 2)
                 datagram.address.setPort(static_cast<uint16_t>(datagram.address.getPort() + 100));
             if (control & 4)

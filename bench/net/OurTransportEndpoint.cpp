@@ -30,7 +30,7 @@ OurTransportEndpoint::~OurTransportEndpoint() {
 
 int OurTransportEndpoint::listen() {
     open();
-    return getConnection()->address.getPort();
+    return getConnection()->getAddress().getPort();
 }
 
 void OurTransportEndpoint::connect(int port) {
@@ -145,8 +145,7 @@ void OurTransportEndpoint::flush() {
 
 long OurTransportEndpoint::datagrams() {
     NetStats total(0.0);
-    total.add(&getConnection()->totalStats);
-    total.add(getConnection()->getStats());
+    getConnection()->addTraffic(&total);
     return long(total.packetsIn) + total.packetsOut;
 }
 

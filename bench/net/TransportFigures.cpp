@@ -44,6 +44,7 @@ TransportFigures::Run TransportFigures::reduce(const TransportResult& r) {
     f.p95 = percentile(r.latencies, 0.95) * 1000;
     f.rate = r.streamBytes / r.streamSeconds / 1e6;
     f.cpu = cpu * 1000.0 / megabytes;
+    f.user = r.userCpu * 1000.0 / megabytes;
     f.systemShare = cpu > 0.0 ? r.systemCpu / cpu * 100 : 0.0;
     f.relay = r.relayCpu * 1000.0 / megabytes;
     f.datagrams = r.datagrams;
@@ -51,7 +52,7 @@ TransportFigures::Run TransportFigures::reduce(const TransportResult& r) {
 }
 
 void TransportFigures::printRunHeading() const {
-    printf("run  service  loss  one-way   message  side  join ms   p50 ms   p95 ms   MB/s  cpu ms/MB   sys  relay ms/MB"
+    printf("run  service  loss  one-way   message  side  join ms   p50 ms   p95 ms   MB/s  cpu ms/MB  user ms/MB   sys  relay ms/MB"
            "  datagrams\n");
 }
 
@@ -65,8 +66,8 @@ void TransportFigures::printRun(size_t row, int run, const char* side, const Run
     printf("%3d", run + 1);
     printSetting(row, side);
     if (f.complete)
-        printf("  %7.1f  %7.1f  %7.1f  %5.2f  %9.1f  %3.0f%%  %11.1f  %9ld\n", f.join, f.p50, f.p95, f.rate, f.cpu,
-               f.systemShare, f.relay, f.datagrams);
+        printf("  %7.1f  %7.1f  %7.1f  %5.2f  %9.1f  %10.1f  %3.0f%%  %11.1f  %9ld\n", f.join, f.p50, f.p95, f.rate,
+               f.cpu, f.user, f.systemShare, f.relay, f.datagrams);
     else
         printf("  lost connection after %ld of %ld messages\n", f.messages, expected);
 }
@@ -79,19 +80,20 @@ void TransportFigures::add(size_t row, int run, const TransportResult& a, const 
     printRun(row, run, "ours", x, a.expected);
     printRun(row, run, "enet", y, b.expected);
     if (x.complete && y.complete)
-        printf("%43s  p50 %.2fx  p95 %.2fx  MB/s %.2fx  cpu %.2fx  relay %.2fx\n", "ours/enet", x.p50 / y.p50,
-               x.p95 / y.p95, x.rate / y.rate, x.cpu / y.cpu, x.relay / y.relay);
+        printf("%43s  p50 %.2fx  p95 %.2fx  MB/s %.2fx  cpu %.2fx  user %.2fx  relay %.2fx\n", "ours/enet",
+               x.p50 / y.p50, x.p95 / y.p95, x.rate / y.rate, x.cpu / y.cpu, x.user / y.user, x.relay / y.relay);
     fflush(stdout);
 }
 
 void TransportFigures::printSideSpread(size_t row, const char* side, const std::vector<Run>& runs) const {
-    std::vector<double> p50, p95, rate, cpu, relay;
+    std::vector<double> p50, p95, rate, cpu, user, relay;
     for (const Run& f : runs)
         if (f.complete) {
             p50.push_back(f.p50);
             p95.push_back(f.p95);
             rate.push_back(f.rate);
             cpu.push_back(f.cpu);
+            user.push_back(f.user);
             relay.push_back(f.relay);
         }
     printSetting(row, side);
@@ -100,12 +102,13 @@ void TransportFigures::printSideSpread(size_t row, const char* side, const std::
     printRange(p95, "%.1f");
     printRange(rate, "%.2f");
     printRange(cpu, "%.1f");
+    printRange(user, "%.1f");
     printRange(relay, "%.1f");
     printf("\n");
 }
 
 void TransportFigures::printRatioSpread(size_t row) const {
-    std::vector<double> p50, p95, rate, cpu, relay;
+    std::vector<double> p50, p95, rate, cpu, user, relay;
     for (size_t i = 0; i < ours[row].size(); ++i) {
         const Run& x = ours[row][i];
         const Run& y = theirs[row][i];
@@ -114,11 +117,12 @@ void TransportFigures::printRatioSpread(size_t row) const {
             p95.push_back(x.p95 / y.p95);
             rate.push_back(x.rate / y.rate);
             cpu.push_back(x.cpu / y.cpu);
+            user.push_back(x.user / y.user);
             relay.push_back(x.relay / y.relay);
         }
     }
     printf("%38s  %zu   ", "ours/enet", p50.size());
-    for (const std::vector<double>* v : {&p50, &p95, &rate, &cpu, &relay})
+    for (const std::vector<double>* v : {&p50, &p95, &rate, &cpu, &user, &relay})
         printRange(*v, "%.2fx");
     printf("\n");
 }
@@ -126,7 +130,7 @@ void TransportFigures::printRatioSpread(size_t row) const {
 void TransportFigures::printSpread() const {
     printf("\nEach row over the runs: median run [range] of the runs that completed.\n");
     printf("service   loss  one-way  message  side  runs        p50 ms [range]            p95 ms [range]"
-           "              MB/s [range]         cpu ms/MB [range]       relay ms/MB [range]\n");
+           "              MB/s [range]         cpu ms/MB [range]        user ms/MB [range]       relay ms/MB [range]\n");
     for (size_t row = 0; row < rows.size(); ++row) {
         printSideSpread(row, "ours", ours[row]);
         printSideSpread(row, "enet", theirs[row]);

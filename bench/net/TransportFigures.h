@@ -29,11 +29,12 @@ public:
     void printSpread() const;
 
 private:
-    // One side's run reduced to its figures (ms, MB/s, ms of CPU per MB).
+    // One side's run reduced to its figures (ms, MB/s, ms of CPU per MB, all
+    // and the user part).
     struct Run {
         bool complete = false;
         long messages = 0;
-        double join = 0.0, p50 = 0.0, p95 = 0.0, rate = 0.0, cpu = 0.0, systemShare = 0.0, relay = 0.0;
+        double join = 0.0, p50 = 0.0, p95 = 0.0, rate = 0.0, cpu = 0.0, user = 0.0, systemShare = 0.0, relay = 0.0;
         long datagrams = 0;
     };
     static Run reduce(const TransportResult& r);

@@ -338,6 +338,12 @@ void NetConnection::releasePacket(Packet* packet) {
         delete packet;
 }
 
+void NetConnection::addTraffic(NetStats* into) {
+    NetStats* current = getStats(); // first: it may close a sample into the total
+    into->add(&totalStats);
+    into->add(current);
+}
+
 NetStats* NetConnection::getStats() { return getStats(netTime()); }
 
 NetStats* NetConnection::getStats(double now) {

@@ -63,6 +63,24 @@ public:
     // The local address the latest received datagram was sent to; 0 when not known.
     uint32_t lastLocalIP() const { return lastLocal; }
 
+    // Where it is bound (the system's port when 0 was asked for).
+    const NetAddress& getAddress() const { return address; }
+    bool isEmulated() const { return emulated; }
+    // What the system granted for SO_RCVBUF (the kernel counts its own
+    // bookkeeping in it: about 830 bytes for a small datagram).
+    int getReceiveBufferBytes() const { return receiveBufferBytes; }
+    // The packet receiveRaw fills: it holds the latest datagram until the next.
+    Packet* getReceivePacket() { return &receivePacket; }
+    // The counters of the seconds before the current one, added up.
+    const NetStats& getEndedTotal() const { return totalStats; }
+    // Adds everything counted so far, the current second too, to into.
+    void addTraffic(NetStats* into);
+    // One-second samples kept for the graphs.
+    int getHistorySamples() const { return static_cast<int>(statsHistory.getNumChildren()); }
+    // Received packets the delay simulation still holds back.
+    int getDelayedCount() const { return static_cast<int>(delayedPackets.getNumChildren()); }
+
+private:
     NetAddress address;
     PlimBase statsHistory;
     NetStats totalStats{0.0};
@@ -74,14 +92,10 @@ public:
     double delayRandom = 0.0;
     double lossProbability = 0.0;
     int wsaSocket = -1;
-    // What the system granted for SO_RCVBUF (the kernel counts its own
-    // bookkeeping in it: about 830 bytes for a small datagram).
     int receiveBufferBytes = 0;
     // Cleared when the system refuses segmentation offload; then every
     // datagram goes alone.
     bool bSegmentOffload = true;
-
-private:
     // Set when the socket reports each datagram's local address (IP_PKTINFO).
     bool bPacketInfo = false;
     uint32_t lastLocal = 0;

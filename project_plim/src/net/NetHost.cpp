@@ -276,9 +276,10 @@ void NetHost::sendToPeer(Packet* packet, Node* peer) {
     int n = packet->getLength();
     int size = n / (n / MAX_PIECE + 1) + 1;
     int offset = 0;
+    double now = netTime();
     pieceBatch.clear();
     do {
-        pieceBatch.push_back(makePiece(packet, peer, offset, size));
+        pieceBatch.push_back(makePiece(packet, peer, offset, size, now));
         offset += size;
     } while (offset < n);
     if (connection)
@@ -286,7 +287,7 @@ void NetHost::sendToPeer(Packet* packet, Node* peer) {
     pieceBatch.clear();
 }
 
-Packet* NetHost::makePiece(Packet* packet, Node* peer, int offset, int size) {
+Packet* NetHost::makePiece(Packet* packet, Node* peer, int offset, int size, double now) {
     int n = packet->getLength();
     bool last = offset + size >= n;
     if (last)
@@ -320,7 +321,7 @@ Packet* NetHost::makePiece(Packet* packet, Node* peer, int offset, int size) {
     pieceBuffer.doBytes(&crc, 4);
 
     Packet* datagram = pieceBuffer.cloneWithPiece(packet, offset, size, takePiece(pieceBuffer.getLength() + size));
-    peer->addOutgoing(datagram);
+    peer->addOutgoing(datagram, now);
     return datagram;
 }
 
@@ -414,7 +415,10 @@ bool NetHost::followAddress(Node* peer, const Packet* datagram, const InData& in
 }
 
 bool NetHost::takePieceOf(Packet* datagram, Node* peer, const InData& in, double now) {
-    peer->newIncoming(datagram->slice(in.length, takePiece(in.length)), now);
+    if (peer->joinsDirectly(*datagram))
+        peer->joinDirectly(*datagram, in.length, now);
+    else
+        peer->newIncoming(datagram->slice(in.length, takePiece(in.length)), now);
     if (!peer->overflowed())
         return true;
     dataLog.log(now, NORMAL, "Peer %s sent more than %d bytes in one packet; removing it.",

@@ -188,7 +188,7 @@ private:
     LogLimiter unanswered{"NetHost", 1, "datagrams past the answer budget"};
 
     // Builds one data datagram and queues it in the peer's outQueue.
-    Packet* makePiece(Packet* packet, Node* peer, int offset, int size);
+    Packet* makePiece(Packet* packet, Node* peer, int offset, int size, double now);
     Packet* newConnectionPacket(int type);
     // Sends once. An answer to a datagram from an address that has not shown
     // that it receives (asked) goes only within the bytes it may take.

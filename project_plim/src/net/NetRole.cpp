@@ -298,7 +298,7 @@ void NetRole::renderDebugInfo(V3 origin, TextPrinter* font) {
         font->printAt(origin.x, y, origin.z, UColor::WHITE, 0, text);
     };
     NetStats none;
-    const NetStats& total = getConnection() ? getConnection()->totalStats : none;
+    const NetStats& total = getConnection() ? getConnection()->getEndedTotal() : none;
     NetStats* sample = getConnection() ? getConnection()->getStats() : &none;
     line(20, formatString("hostUID: %08x", getHostUID()));
     line(20, "STATS (in/out)");
@@ -316,7 +316,7 @@ void NetRole::renderDebugInfo(V3 origin, TextPrinter* font) {
     line(10, formatString("SPAWNNAMED: %d ", sample->commandCounts[SPAWNNAMED]));
     line(10, formatString("COPYOBJ: %d ", sample->commandCounts[COPYOBJ]));
     line(10, formatString("RPC: %d ", sample->commandCounts[RPC_COMMAND]));
-    int delayed = getConnection() ? static_cast<int>(getConnection()->delayedPackets.getNumChildren()) : 0;
+    int delayed = getConnection() ? static_cast<int>(getConnection()->getDelayedCount()) : 0;
     line(10, formatString("  -- inQsimulated %d", delayed));
     line(20, formatString("--- %d NODES ---", getPeerCount()));
     for (BasicLink* l = getPeers().firstChild; l; l = l->next) {

@@ -71,6 +71,7 @@ Node::~Node() {
     outQueue.deleteChildren();
     contiguousQueue.deleteChildren();
     inQueue.deleteChildren();
+    delete joining;
 }
 
 void Node::identify(uint32_t id, uint64_t connectionSecret) {
@@ -103,9 +104,11 @@ void Node::takeAcknowledgement(int32_t ack, double now) {
 
 Packet* Node::oldestOutgoing() const { return asPacket(firstLive(outQueue)); }
 
-void Node::addOutgoing(Packet* piece) {
+void Node::addOutgoing(Packet* piece) { addOutgoing(piece, netTime()); }
+
+void Node::addOutgoing(Packet* piece, double now) {
     outQueue.addChild(piece);
-    queuedAt.push_back(netTime());
+    queuedAt.push_back(now);
     indexOutgoing(piece);
     resendAllowance = std::min(resendAllowance + RESENDS_PER_PIECE, double(MAX_RESEND_ALLOWANCE));
 }
@@ -355,8 +358,8 @@ bool Node::reassemble() {
             bOverflow = true;
         return false;
     }
-    int64_t total = 0;
-    int count = 0;
+    int64_t total = joining ? joining->getLength() : 0;
+    int count = joiningPieces;
     BasicLink* last = nullptr;
     for (BasicLink* l = contiguousQueue.firstChild; l; l = l->next) {
         total += asPacket(l)->getLength();
@@ -380,24 +383,77 @@ bool Node::reassemble() {
     contiguousPieces -= count;
     contiguousEnds -= 1;
     Packet* whole;
-    if (count == 1) {
+    if (count == 1 && !joining) {
         whole = asPacket(last);
         contiguousQueue.removeChild(whole);
     } else {
-        whole = new Packet(Packet::FLAG_FILTER1, static_cast<int32_t>(total));
-        for (int i = 0; i < count; ++i) {
+        if (joining) {
+            whole = joining;
+            joining = nullptr;
+            whole->reserve(static_cast<int32_t>(total));
+        } else {
+            whole = new Packet(Packet::FLAG_FILTER1, static_cast<int32_t>(total));
+        }
+        for (int i = joiningPieces; i < count; ++i) {
             Packet* piece = asPacket(contiguousQueue.firstChild);
             piece->append(whole);
             release(host, piece);
         }
+        joiningPieces = 0;
         whole->rewindToRead();
     }
+    handOver(whole);
+    return true;
+}
+
+void Node::handOver(Packet* whole) {
     whole->parent = nullptr;
     if (host)
         host->queueReady(whole);
     else
         delete whole;
-    return true;
+}
+
+bool Node::joinsDirectly(const Packet& datagram) const {
+    return datagram.sequence == sequenceIn + 1 && !inQueue.firstChild && !contiguousQueue.firstChild &&
+           (datagram.continued || joining);
+}
+
+void Node::joinDirectly(const Packet& datagram, int count, double now) {
+    // The limits as for pieces queued (see reassemble).
+    if (contiguousBytes + count > MAX_JOINED_BYTES || contiguousPieces + 1 > MAX_JOINED_PIECES) {
+        bOverflow = true;
+        return;
+    }
+    if (!joining) {
+        joining = new Packet(Packet::FLAG_FILTER1, std::max(joinedRoom, count));
+        joining->peer = datagram.peer;
+        joining->address = datagram.address;
+        joining->time = datagram.time;
+        joining->sequence = datagram.sequence;
+        joining->continued = datagram.continued;
+    }
+    int64_t length = int64_t(joining->getLength()) + count;
+    if (length > joining->capacity) {
+        int64_t room = std::max<int64_t>(2 * int64_t(joining->capacity), length);
+        joining->reserve(int32_t(std::min<int64_t>(room, MAX_JOINED_BYTES)));
+    }
+    joining->doBytes(datagram.cursor, count);
+    ++joiningPieces;
+    contiguousBytes += count;
+    ++contiguousPieces;
+    ++sequenceIn;
+    lastHeard = now;
+    if (datagram.continued)
+        return;
+    Packet* whole = joining;
+    joining = nullptr;
+    contiguousBytes -= whole->getLength();
+    contiguousPieces -= joiningPieces;
+    joiningPieces = 0;
+    joinedRoom = whole->getLength();
+    whole->rewindToRead();
+    handOver(whole);
 }
 
 void Node::processIncoming(double now) {

@@ -37,6 +37,8 @@ public:
     // Pieces enter outQueue only here and leave it only through processAcks
     // or with the node, which keeps its index by sequence number true.
     void addOutgoing(Packet* piece);
+    // now: the engine clock, read once by the caller for all of a packet's pieces.
+    void addOutgoing(Packet* piece, double now);
     // The next missing sequence number to ask for again; 0 for none.
     int nextResendRequest();
     // Up to max missing sequence numbers, lowest first, that were not asked
@@ -85,6 +87,13 @@ public:
     void processAcks();
     // A received piece whose sequence number is above sequenceIn.
     void newIncoming(Packet* piece, double now);
+    // Whether the datagram's piece (the next in order, nothing waiting behind
+    // it) goes straight into the packet being joined: a piece of a longer
+    // packet, or the end of one begun so.
+    bool joinsDirectly(const Packet& datagram) const;
+    // Copies the piece of count bytes at the datagram's cursor onto the packet
+    // being joined, instead of into a piece of its own that is copied again.
+    void joinDirectly(const Packet& datagram, int count, double now);
     // Sorted insert; a duplicate is deleted. False when it was a duplicate.
     bool insertSorted(PlimBase& queue, Packet* piece);
     void deliverContiguous(double now);
@@ -172,6 +181,15 @@ private:
     int64_t contiguousBytes = 0;
     int contiguousPieces = 0;
     int contiguousEnds = 0;
+    // The start of a packet joined as its pieces came in order, and how many
+    // pieces it holds (counted in contiguousBytes and contiguousPieces too);
+    // contiguousQueue's pieces follow it.
+    Packet* joining = nullptr;
+    int joiningPieces = 0;
+    // The size of the packet last joined so: the next starts with that room.
+    int joinedRoom = 0;
+    // Hands the finished packet to the host.
+    void handOver(Packet* whole);
     // The connection's secret, given by the server's accept: every data
     // datagram and disconnect both ways carries it.
     uint64_t secret = 0;

@@ -468,6 +468,22 @@ Packet* Packet::cloneWithPiece(Packet* source, int offset, int n, Packet* into) 
     return clone;
 }
 
+void Packet::reserve(int32_t wanted) {
+    PLIM_ASSERT(bWriting);
+    if (wanted <= capacity)
+        return;
+    int used = static_cast<int>(cursor - buffer);
+    uint8_t* bigger = new uint8_t[wanted];
+    if (used > 0)
+        memcpy(bigger, buffer, size_t(used));
+    if (bitByte && bitByte != &spareBitByte)
+        bitByte = bigger + (bitByte - buffer);
+    delete[] buffer;
+    buffer = bigger;
+    cursor = buffer + used;
+    capacity = size = wanted;
+}
+
 void Packet::append(Packet* destination) {
     if (destination->getLength() == 0) {
         destination->copyHeaderFrom(*this, false);

@@ -92,6 +92,8 @@ public:
     Packet* cloneWithPiece(Packet* source, int offset, int n, Packet* into = nullptr);
     // Writes this content to the destination (taking the header when it is empty).
     void append(Packet* destination);
+    // While writing: room for at least capacity bytes, the content kept.
+    void reserve(int32_t capacity);
 
     // Written bytes while writing, size while reading.
     int getLength() const;

@@ -109,7 +109,7 @@ void say(NetHost& from, const std::string& bytes) {
 void joinOverSockets(RecordingHost& server, RecordingHost& client) {
     for (int i = 0, peers = server.getPeerCount(); i < 500 && server.getPeerCount() == peers; ++i) {
         if (i % 50 == 0 && client.getPeerCount() == 0)
-            client.sendConnectRequest(server.getConnection()->address);
+            client.sendConnectRequest(server.getConnection()->getAddress());
         RecordingHost::exchange(server, client);
         if (client.getPeerCount() == 1 && firstPeer(client)->getSequenceOut() == 0)
             say(client, "hello");
@@ -120,7 +120,7 @@ void joinOverSockets(RecordingHost& server, RecordingHost& client) {
 class DataPathTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        client->sendConnectRequest(server->getConnection()->address);
+        client->sendConnectRequest(server->getConnection()->getAddress());
         RecordingHost::exchange(*server, *client);
         Packet hello; // its first data proves the accept
         client->sendToAll(&hello);
@@ -146,7 +146,7 @@ protected:
     }
     // Hands a datagram to the client as if it came from the server.
     void toClientDirect(const Bytes& bytes) {
-        Packet* p = readable(bytes, server->getConnection()->address);
+        Packet* p = readable(bytes, server->getConnection()->getAddress());
         client->servicePacket(p);
         delete p;
     }
@@ -217,6 +217,23 @@ TEST_F(DataPathTest, PiecesOutOfOrderDuplicatesAndLateCopies) {
     client->update();
     EXPECT_EQ(client->received, std::vector<std::string>{pattern(1024)});
     EXPECT_EQ(toServer->getSequenceIn(), 3);
+}
+
+// In order, pieces are joined as they come into room sized by the packet
+// before; a longer packet, in order or with a piece late, outgrows it.
+TEST_F(DataPathTest, LongerPacketsAfterShorterOnesJoinWhole) {
+    std::vector<std::string> sent = {pattern(1024), pattern(9000), pattern(1500), pattern(20000)};
+    for (size_t k = 0; k < sent.size(); ++k) {
+        std::vector<Bytes> d;
+        for (Packet* p : serverSends(sent[k]))
+            d.push_back(bytesOf(p));
+        if (k == 3)
+            std::swap(d[1], d[5]); // the second piece comes late
+        for (const Bytes& b : d)
+            toClientDirect(b);
+    }
+    client->update();
+    EXPECT_EQ(client->received, sent);
 }
 
 TEST_F(DataPathTest, ResendRequestsCycleThroughTheGaps) {
@@ -324,7 +341,7 @@ TEST_F(DataPathTest, SeveralGapsAskedAtOnceAndTheOldestPieceSentAgainWhenOverdue
 
 TEST_F(DataPathTest, NewPiecesKeepAPeerAliveButJunkDoesNot) {
     uint32_t id = client->getHostUID();
-    NetAddress from = client->getConnection()->address;
+    NetAddress from = client->getConnection()->getAddress();
     // Piece 1 never arrives; every later one is new and shows the peer alive.
     for (int seq = 2; seq <= 9; ++seq) {
         net.advance(1.0);
@@ -387,7 +404,7 @@ TEST_F(DataPathTest, DamagedDatagramsAreDroppedWhole) {
 
 TEST_F(DataPathTest, EndlessPacketRemovesThePeer) {
     uint32_t id = client->getHostUID();
-    NetAddress from = client->getConnection()->address;
+    NetAddress from = client->getConnection()->getAddress();
     // A packet of the limit passes; one byte more does not, even with its last piece.
     const int pieces = Node::MAX_JOINED_BYTES / NetHost::MAX_PIECE;
     for (int seq = 1; seq <= 2 * pieces; ++seq)
@@ -402,7 +419,7 @@ TEST_F(DataPathTest, EndlessPacketRemovesThePeer) {
 
     // Empty pieces that never end a packet count too.
     client->removePeer(firstPeer(*client), false);
-    client->sendConnectRequest(server->getConnection()->address);
+    client->sendConnectRequest(server->getConnection()->getAddress());
     RecordingHost::exchange(*server, *client);
     ASSERT_EQ(client->getPeerCount(), 1); // its first datagram below proves the accept
     uint64_t fresh = firstPeer(*client)->getSecret();
@@ -422,7 +439,7 @@ TEST_F(DataPathTest, PeerPortFollowsItsLatestDatagram) {
 
 TEST_F(DataPathTest, CopiesAndForgeriesFromElsewhereChangeNothingOnlyTheNextNewPieceMovesAClient) {
     uint32_t id = client->getHostUID();
-    NetAddress home = client->getConnection()->address, elsewhere(UString("127.0.0.1"), 777);
+    NetAddress home = client->getConnection()->getAddress(), elsewhere(UString("127.0.0.1"), 777);
     serverSends("for the client");
     NetStats* stats = server->getConnection()->getStats();
     Bytes first = dataDatagram(id, secret(), 1, false, 0, {"one"}), third = dataDatagram(id, secret(), 3, false, 0, {"three"});
@@ -466,7 +483,7 @@ TEST_F(DataPathTest, CopiesAndForgeriesFromElsewhereChangeNothingOnlyTheNextNewP
 TEST(DataPathSockets, WholePacketsCrossRealSocketsWhileAPeerSendsOversizedPieces) {
     NetTestEngine net(false);
     RecordingHost server(true), client(false), hostile(false);
-    ASSERT_FALSE(server.getConnection()->emulated);
+    ASSERT_FALSE(server.getConnection()->isEmulated());
     for (RecordingHost* c : {&client, &hostile})
         joinOverSockets(server, *c);
     ASSERT_EQ(server.getPeerCount(), 2);
@@ -481,7 +498,7 @@ TEST(DataPathSockets, WholePacketsCrossRealSocketsWhileAPeerSendsOversizedPieces
         int seq = i <= ahead ? 2 + i : 2; // after its hello
         d.reset();
         writeDatagram(d, hostile.getHostUID(), firstPeer(hostile)->getSecret(), seq, seq != ahead + 2, 0, piece);
-        hostile.getConnection()->sendRaw(&d, server.getConnection()->address);
+        hostile.getConnection()->sendRaw(&d, server.getConnection()->getAddress());
         server.update();
         if (i % 256 == 0 || i > ahead) // stops early where they are kept
             grown = residentKB() - before;
@@ -533,7 +550,7 @@ TEST(DataPathSockets, AFloodingPeerThatNeverAcknowledgesIsHeldToItsAllowanceAndD
             d.reset();
             // One new piece a tick keeps it alive; the rest are copies of it.
             writeDatagram(d, mute.getHostUID(), firstPeer(mute)->getSecret(), i == 0 ? ++sequence : sequence, false, 0, {""}, requests);
-            mute.getConnection()->sendRaw(&d, server.getConnection()->address);
+            mute.getConnection()->sendRaw(&d, server.getConnection()->getAddress());
             server.update();
             int reached = drainMute();
             mostForOne = std::max(mostForOne, reached);

@@ -30,7 +30,7 @@ typedef DatagramForge::Bytes Bytes;
 typedef std::vector<std::string> Lines;
 
 Node* firstPeer(NetHost& host) { return static_cast<Node*>(host.getPeers().firstChild); }
-NetAddress addressOf(NetHost& host) { return host.getConnection()->address; }
+NetAddress addressOf(NetHost& host) { return host.getConnection()->getAddress(); }
 
 template <class T> void put(Bytes& b, T value) {
     b.insert(b.end(), reinterpret_cast<uint8_t*>(&value), reinterpret_cast<uint8_t*>(&value) + sizeof value);
@@ -162,7 +162,7 @@ protected:
 };
 
 TEST_F(NetForgery, NoticesAndDataForgedFromTheExactAddressesLeaveTheMatchHolding) {
-    ASSERT_FALSE(server->getConnection()->emulated);
+    ASSERT_FALSE(server->getConnection()->isEmulated());
     ASSERT_GE(join(*server, *client), 0.0);
     const NetAddress serverAt = addressOf(*server), clientAt = addressOf(*client);
     uint64_t guess = SystemRandom::next64();
@@ -232,7 +232,7 @@ TEST_F(NetForgery, HonestClientJoinsUnderAConnectFloodAndAfterARestart) {
     }
     NetConnection recorder(NetAddress(UString("127.0.0.1"), 0));
     RecordingHost asker(false);
-    asker.sendConnectRequest(recorder.address);
+    asker.sendConnectRequest(recorder.getAddress());
     Packet* recorded = recorder.receiveRaw();
     ASSERT_NE(recorded, nullptr);
     Packet request(Packet::FLAG_FILTER1, recorded->size);

@@ -46,7 +46,7 @@ bool joins(RecordingHost& server, RecordingHost& client) {
     size_t before = server.events.size();
     for (int i = 0; i < 2000 && server.events.size() == before && client.events.empty(); ++i) {
         if (i % 20 == 0)
-            client.sendConnectRequest(server.getConnection()->address);
+            client.sendConnectRequest(server.getConnection()->getAddress());
         RecordingHost::exchange(server, client);
     }
     return server.events.size() > before && server.events.back().compare(0, 10, "connected ") == 0;
@@ -57,10 +57,10 @@ TEST(NetHostUnderFlood, AnswersToAddressesNotShownToReceiveStayWithinTheBudgetAn
         GTEST_SKIP() << "forged sources take a raw socket, which needs root";
     NetTestEngine net(false);
     RecordingHost server(true);
-    const NetAddress target = server.getConnection()->address;
+    const NetAddress target = server.getConnection()->getAddress();
     RecordingHost asker(false); // a request as the game writes it
     NetConnection recorder(at(LOOPBACK));
-    asker.sendConnectRequest(recorder.address);
+    asker.sendConnectRequest(recorder.getAddress());
     Packet* recorded = recorder.receiveRaw();
     ASSERT_NE(recorded, nullptr);
     const DatagramForge::Bytes request(recorded->buffer, recorded->buffer + recorded->size);
@@ -97,7 +97,7 @@ TEST(NetHostUnderFlood, AnUpdateTakesABoundedShareOfAFloodAndThePeersStillGetThe
     for (int i = 0; i < 40; ++i)
         junk.doBytes(const_cast<char*>("x"), 1);
     for (int i = 0; i < flood; ++i)
-        flooder.sendRaw(&junk, server.getConnection()->address);
+        flooder.sendRaw(&junk, server.getConnection()->getAddress());
     say(client, "behind the flood");
     client.update();
 
@@ -131,7 +131,7 @@ TEST(NetHostUnderFlood, OneAddressJoiningAndLeavingSpendsOnlyItsShareAndIsToldWh
     server.update();
     // One address joins and leaves as fast as it can, each time from a new
     // port; its refusals come with the reason.
-    const NetAddress target = server.getConnection()->address;
+    const NetAddress target = server.getConnection()->getAddress();
     int admitted = 0;
     Lines refusals;
     auto cycle = [&] {

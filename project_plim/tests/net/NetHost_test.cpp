@@ -36,7 +36,7 @@ Node* firstPeer(NetHost& host) { return static_cast<Node*>(host.getPeers().first
 
 // Sends the host's connect request to a plain endpoint and returns the nonce it carries.
 uint64_t requestNonce(NetHost& client, NetConnection& to) {
-    client.sendConnectRequest(to.address);
+    client.sendConnectRequest(to.getAddress());
     Packet* request = to.receiveRaw();
     uint64_t nonce = 0;
     if (request && request->size >= 16)
@@ -48,7 +48,7 @@ class NetHostTest : public ::testing::Test {
 protected:
     // Asks, and once accepted shows the server that it receives (any data does).
     void connect(RecordingHost& client) {
-        client.sendConnectRequest(server->getConnection()->address);
+        client.sendConnectRequest(server->getConnection()->getAddress());
         RecordingHost::exchange(*server, client);
         Packet hello;
         if (client.getPeerCount() == 1)
@@ -96,7 +96,7 @@ TEST_F(NetHostTest, ConnectAcceptAndIdentifiers) {
 
 TEST_F(NetHostTest, RepeatedConnectGetsTheSameAcceptUntilThePeerSpeaks) {
     auto acceptBytes = [&] {
-        client->sendConnectRequest(server->getConnection()->address);
+        client->sendConnectRequest(server->getConnection()->getAddress());
         server->update();
         Packet* p = client->getConnection()->receiveRaw();
         return p ? std::string(p->buffer, p->buffer + p->size) : std::string();
@@ -111,10 +111,10 @@ TEST_F(NetHostTest, RepeatedConnectGetsTheSameAcceptUntilThePeerSpeaks) {
     std::string bad = lost;
     bad[bad.size() - 6] ^= 1;
     damaged->doBytes(&bad[0], static_cast<int>(bad.size()));
-    damaged->address = server->getConnection()->address;
+    damaged->address = server->getConnection()->getAddress();
     deliver(*client, damaged);
     EXPECT_EQ(client->getPeerCount(), 0);
-    client->servicePacket(&client->getConnection()->receivePacket);
+    client->servicePacket(client->getConnection()->getReceivePacket());
     ASSERT_EQ(client->getPeerCount(), 1);
     EXPECT_TRUE(server->events.empty());
 
@@ -147,7 +147,7 @@ TEST_F(NetHostTest, RejectionsTellTheReason) {
     // Both accepted for the last slot: the second to show that it receives is refused.
     RecordingHost zero(false, "Corvana2demo", 0.0), late(false);
     for (RecordingHost* c : {&late, &zero}) {
-        c->sendConnectRequest(server->getConnection()->address);
+        c->sendConnectRequest(server->getConnection()->getAddress());
         server->update();
     }
     zero.update(); // takes its accept and confirms first
@@ -163,7 +163,7 @@ TEST_F(NetHostTest, RejectionsTellTheReason) {
     RecordingHost lonely(false);
     connect(lonely); // to the real server, which is full now
     lonely.events.clear();
-    lonely.sendConnectRequest(foreign.getConnection()->address);
+    lonely.sendConnectRequest(foreign.getConnection()->getAddress());
     RecordingHost::exchange(foreign, lonely);
     EXPECT_TRUE(lonely.events.empty());
     EXPECT_EQ(foreign.events, Lines{"rejected Incompatible game."});
@@ -209,12 +209,12 @@ TEST_F(NetHostTest, DisconnectAndRejectCountOnlyFromTheExactAddressWithTheSecret
         deliver(to, p);
     };
     uint32_t id = client->getHostUID();
-    NetAddress otherPort(UString("127.0.0.1"), 999), serverAt = server->getConnection()->address;
+    NetAddress otherPort(UString("127.0.0.1"), 999), serverAt = server->getConnection()->getAddress();
     uint64_t guess = secret ^ 1;
     disconnect(*server, id, NetAddress(UString("10.1.2.3"), 2), &secret);
     disconnect(*server, id, otherPort, &secret);
-    disconnect(*server, id, client->getConnection()->address, nullptr); // the notice as it was
-    disconnect(*server, id, client->getConnection()->address, &guess);
+    disconnect(*server, id, client->getConnection()->getAddress(), nullptr); // the notice as it was
+    disconnect(*server, id, client->getConnection()->getAddress(), &guess);
     // From the server's exact address, all that can be known without the secret.
     disconnect(*client, server->getHostUID(), serverAt, nullptr);
     disconnect(*client, server->getHostUID(), serverAt, &guess);
@@ -228,7 +228,7 @@ TEST_F(NetHostTest, DisconnectAndRejectCountOnlyFromTheExactAddressWithTheSecret
     EXPECT_EQ(server->events, Lines{"connected peer"});
     EXPECT_LT(net.log().find("serviceInPacketSpecial(): SERVER: New DISCONNECT notify from 127.0.0.1:999"), 0);
 
-    disconnect(*server, id, client->getConnection()->address, &secret);
+    disconnect(*server, id, client->getConnection()->getAddress(), &secret);
     EXPECT_EQ(server->getPeerCount(), 0);
     EXPECT_EQ(server->events.back(), "disconnected peer");
     disconnect(*client, server->getHostUID(), serverAt, &secret);
@@ -266,7 +266,7 @@ TEST_F(NetHostTest, NamesFromOutsideAreLoggedEscaped) {
 }
 
 TEST_F(NetHostTest, MalformedConnectionPacketsAreDropped) {
-    NetAddress from = client->getConnection()->address;
+    NetAddress from = client->getConnection()->getAddress();
     auto connectWith = [&](UString game, UString name, bool withName) {
         Packet* p = connectionPacket(NetHost::TYPE_CONNECT, from);
         double version = 2.6;
@@ -290,7 +290,7 @@ TEST_F(NetHostTest, MalformedConnectionPacketsAreDropped) {
 
     NetConnection asked(NetAddress(UString("127.0.0.1"), 0));
     uint64_t nonce = requestNonce(*client, asked);
-    from = asked.address; // a refusal counts from the address the client asked
+    from = asked.getAddress(); // a refusal counts from the address the client asked
     Packet* accept = connectionPacket(NetHost::TYPE_ACCEPT, from);
     UString game = "Corvana2demo";
     accept->doUString(&game, -1);
@@ -327,14 +327,14 @@ TEST(NetHostSockets, DisconnectNoticesFromOutsideGrowTheLogByAFewLinesASecond) {
     notice->doBytes(&nobody, 4);
     const int notices = 100000; // over ten seconds
     for (int sent = 1; sent <= notices; ++sent) {
-        sender.getConnection()->sendRaw(notice, server.getConnection()->address);
+        sender.getConnection()->sendRaw(notice, server.getConnection()->getAddress());
         if (sent % 100 == 0)
             server.update();
         if (sent % 1000 == 0)
             net.advance(0.1);
     }
     delete notice;
-    EXPECT_GE(server.getConnection()->totalStats.packetsIn, notices * 9 / 10);
+    EXPECT_GE(server.getConnection()->getEndedTotal().packetsIn, notices * 9 / 10);
     LogText log = net.log();
     size_t grown = EngineTestFolder::readFile(net.folder.logPath()).size() - before;
     printf("the log grew by %zu bytes under %d disconnect notices\n", grown, notices);

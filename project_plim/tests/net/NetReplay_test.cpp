@@ -25,7 +25,7 @@ TEST(NetReplay, ReplayedAndForgedConnectRequestsGetLittleAndHoldNoSlot) {
     RoleTestEngine net;
     PLIM->network->bEmulateLocalhost = false;
     std::unique_ptr<NetRole> server(RoleTestEngine::makeRole(true));
-    ASSERT_FALSE(server->getConnection()->emulated);
+    ASSERT_FALSE(server->getConnection()->isEmulated());
     RootObjectBase* root = new RootObjectBase();
     server->registerObject(root, 1);
     for (int i = 0; i < 40; ++i) {
@@ -39,7 +39,7 @@ TEST(NetReplay, ReplayedAndForgedConnectRequestsGetLittleAndHoldNoSlot) {
     std::unique_ptr<NetRole> client(RoleTestEngine::makeRole(false));
     auto plainSocket = [] { return new NetConnection(NetAddress(UString("127.0.0.1"), 0)); };
     std::unique_ptr<NetConnection> recorder(plainSocket());
-    client->sendConnectRequest(recorder->address);
+    client->sendConnectRequest(recorder->getAddress());
     Packet* recorded = recorder->receiveRaw();
     ASSERT_NE(recorded, nullptr);
     Packet request(Packet::FLAG_FILTER1, recorded->size);
@@ -47,7 +47,7 @@ TEST(NetReplay, ReplayedAndForgedConnectRequestsGetLittleAndHoldNoSlot) {
     std::vector<std::unique_ptr<NetConnection>> hostile;
     for (int i = 0; i < 4; ++i) {
         hostile.emplace_back(plainSocket());
-        hostile.back()->sendRaw(&request, server->getConnection()->address);
+        hostile.back()->sendRaw(&request, server->getConnection()->getAddress());
     }
 
     std::vector<long> received(hostile.size(), 0), data(hostile.size(), 0);
@@ -74,7 +74,7 @@ TEST(NetReplay, ReplayedAndForgedConnectRequestsGetLittleAndHoldNoSlot) {
         server->setMaxPeers(maxPeers);
         NetHost asker("Corvana2", maxPeers ? -FLT_MAX : 2.6, "", 0, false);
         asker.setConnection(plainSocket(), true);
-        asker.sendConnectRequest(server->getConnection()->address);
+        asker.sendConnectRequest(server->getConnection()->getAddress());
         int asked = asker.getConnection()->getStats()->payloadBytesOut, answered = 0;
         for (int tick = 0; tick < 20 && !answered; ++tick) {
             net.tickRoles(0.05, server.get());
@@ -91,10 +91,10 @@ TEST(NetReplay, ReplayedAndForgedConnectRequestsGetLittleAndHoldNoSlot) {
     for (int tick = 0; tick < 100 && client->objectMap.size() < server->objectMap.size(); ++tick) {
         for (int i = 0; i < 32; ++i) {
             std::unique_ptr<NetConnection> fresh(plainSocket());
-            fresh->sendRaw(&request, server->getConnection()->address);
+            fresh->sendRaw(&request, server->getConnection()->getAddress());
         }
         if (tick % 10 == 5 && client->getPeerCount() == 0) // as a client repeats its request
-            client->sendConnectRequest(server->getConnection()->address);
+            client->sendConnectRequest(server->getConnection()->getAddress());
         net.tickRoles(0.05, server.get(), client.get());
     }
     EXPECT_EQ(client->objectMap.size(), server->objectMap.size());

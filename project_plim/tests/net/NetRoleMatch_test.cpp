@@ -31,7 +31,7 @@ protected:
         ship = new Renderable();
         server->registerObject(ship, 0);
         serverRoot->addChild(ship);
-        client->sendConnectRequest(server->getConnection()->address);
+        client->sendConnectRequest(server->getConnection()->getAddress());
         run(10);
         ASSERT_EQ(server->getPeers().getNumChildren(), 1u);
         ASSERT_EQ(client->getPeers().getNumChildren(), 1u);
@@ -204,7 +204,7 @@ TEST_F(NetRoleMatchTest, MalformedInputRemovesThePeer) {
 
     // A client that gets a copy of an unknown object leaves the server.
     client.reset(makeRole(false));
-    client->sendConnectRequest(server->getConnection()->address);
+    client->sendConnectRequest(server->getConnection()->getAddress());
     run(10);
     ASSERT_EQ(server->getPeers().getNumChildren(), 1u);
     ASSERT_NE(client->root, nullptr);

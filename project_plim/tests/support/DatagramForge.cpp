@@ -105,7 +105,7 @@ bool DatagramForge::sendRaw(const Bytes& bytes, const NetAddress& from, const Ne
 
 void DatagramForge::spoof(NetHost& host, const Bytes& bytes, const NetAddress& from) {
     NetConnection* c = host.getConnection();
-    if (c && !c->emulated && sendRaw(bytes, from, c->address))
+    if (c && !c->isEmulated() && sendRaw(bytes, from, c->getAddress()))
         host.update();
     else
         inject(host, bytes, from);

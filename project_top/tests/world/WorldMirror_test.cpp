@@ -87,7 +87,7 @@ protected:
     }
     void join() {
         clients.emplace_back(makeRole(false));
-        clients.back()->sendConnectRequest(server->getConnection()->address);
+        clients.back()->sendConnectRequest(server->getConnection()->getAddress());
     }
     void checkStandIns() {
         std::vector<Renderable*> parts;

@@ -221,7 +221,7 @@ int runServer(const Options& o, MatchHarness& harness) {
     role->registerObject(root, 1);
     WorldMirror* mirror = new WorldMirror(role.get(), root, match, uint32_t(o.seed));
     role->addChild(mirror);
-    printf("listening on port %d\n", role->getConnection()->address.getPort());
+    printf("listening on port %d\n", role->getConnection()->getAddress().getPort());
     fflush(stdout);
 
     Pacer pacer(harness);

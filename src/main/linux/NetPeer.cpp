@@ -240,8 +240,7 @@ public:
 
 void printStats(NetConnection* c, double ping) {
     NetStats total(0.0);
-    total.add(&c->totalStats);
-    total.add(c->getStats());
+    c->addTraffic(&total);
     printf("stats packetsOut=%d packetsIn=%d bytesOut=%d bytesIn=%d resendRequests=%d resends=%d outOfOrder=%d "
            "packetsLost=%d ping=%.4f sendCalls=%ld\n",
            total.packetsOut, total.packetsIn, total.bytesOut, total.bytesIn, total.resendRequests, total.resends,
@@ -258,7 +257,7 @@ int run(const Options& o) {
         return 1;
     }
     if (o.server)
-        printf("listening on port %d\n", host.getConnection()->address.getPort());
+        printf("listening on port %d\n", host.getConnection()->getAddress().getPort());
     fflush(stdout);
     NetAddress serverAddress(UString(o.serverAddress.c_str()));
 

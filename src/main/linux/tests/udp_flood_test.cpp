@@ -44,7 +44,7 @@ void say(RecordingHost& host, const std::string& word) {
 }
 
 bool join(RecordingHost& server, RecordingHost& client) {
-    client.sendConnectRequest(server.getConnection()->address);
+    client.sendConnectRequest(server.getConnection()->getAddress());
     for (int i = 0; i < 2000 && (server.getPeerCount() == 0 || client.getPeerCount() == 0); ++i) {
         RecordingHost::exchange(server, client);
         usleep(1000);
@@ -56,11 +56,11 @@ void holdsUnderFlood(DatagramFlood::Via via) {
     NetTestEngine net(false);
     RecordingHost server(true), client(false);
     server.setTimeout(SERVER_TIMEOUT);
-    if (geteuid() != 0 && server.getConnection()->receiveBufferBytes < FLOOD_BYTES_BY_A_SERVICE)
-        GTEST_SKIP() << "net.core.rmem_max keeps the receive buffer at " << server.getConnection()->receiveBufferBytes
+    if (geteuid() != 0 && server.getConnection()->getReceiveBufferBytes() < FLOOD_BYTES_BY_A_SERVICE)
+        GTEST_SKIP() << "net.core.rmem_max keeps the receive buffer at " << server.getConnection()->getReceiveBufferBytes()
                      << " bytes, less than the flood brings by a service";
     ASSERT_TRUE(join(server, client));
-    DatagramFlood flood(server.getConnection()->address, DatagramFlood::MIXED, via, 7);
+    DatagramFlood flood(server.getConnection()->getAddress(), DatagramFlood::MIXED, via, 7);
     if (flood.getVia() != via)
         GTEST_SKIP() << "no raw socket here";
     std::atomic<bool> stop{false};
