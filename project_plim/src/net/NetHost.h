@@ -57,6 +57,8 @@ public:
     // Nor does one update take datagrams for longer than this (less than half
     // of the replication tick), however slowly it is given the processor.
     static constexpr double MAX_DRAIN_SECONDS = 0.02;
+    // A peer heard nothing from, or whose data waits unacknowledged, this long is dropped.
+    static constexpr double DEFAULT_TIMEOUT = 5.0;
     NetHost(const UString& gameName, double version, const UString& playerName, int hostMode, bool isServer);
     ~NetHost() override;
 
@@ -151,7 +153,7 @@ private:
     int32_t hostMode;
     PlimBase peers;
     int32_t maxPeers = 0;
-    double timeout = 5.0;
+    double timeout = DEFAULT_TIMEOUT;
     double longestAckWait = 0.0;
     PlimBase readyQueue;
     bool bServer;

@@ -50,7 +50,6 @@ const double OVERDUE_MARGIN = 0.01;
 // 31 would do (0.64^31 < 1e-6), but a try waits for the next update after it
 // falls due, and updates come every 50 ms.
 const double TRIES_WITHIN_TIMEOUT = 50.0;
-const double NO_TIMEOUT = 5.0;
 // One datagram's requests get no more resends than a sender asks for in one.
 const int MAX_RESENDS_PER_DATAGRAM = NetHost::MAX_REQUESTS_WRITTEN;
 const size_t FIRST_INDEX_SIZE = 64;
@@ -184,7 +183,7 @@ int Node::nextResendRequest() {
     return firstMissing;
 }
 
-double Node::longestRetry() const { return (host ? host->getTimeout() : NO_TIMEOUT) / TRIES_WITHIN_TIMEOUT; }
+double Node::longestRetry() const { return (host ? host->getTimeout() : NetHost::DEFAULT_TIMEOUT) / TRIES_WITHIN_TIMEOUT; }
 
 double Node::resendRetryInterval() const {
     return std::min(RETRY_ROUND_TRIPS * resendRoundTrip() + RETRY_MARGIN, longestRetry());
