@@ -302,7 +302,7 @@ int runClient(const Options& o, MatchHarness& harness) {
             return 3;
         }
     }
-    return 0;
+    return reportAckWait(*role, 0);
 }
 
 int runPlayback(const Options& o, MatchHarness& harness) {
