@@ -17,6 +17,8 @@
 // other side's acknowledgement.
 // SIGTERM or SIGINT stops any side in order: it leaves the match (its peers
 // are told), closes its recording, prints "User requested exit." and exits 0.
+// Before its role exists (the engine still starting) it ends at once, with
+// that line and status alone.
 // Exit status: 0 when the side saw the end (or a playback finished) or was
 // stopped so, 1 when the connection broke or was refused, 2 on a usage error,
 // 3 on a time-out.
@@ -37,6 +39,7 @@
 #include "net/WorldMirror.h"
 #include "NetMatchView.h"
 #include "StopSignals.h"
+#include "TempFolder.h"
 
 #include <chrono>
 #include <fstream>
@@ -178,6 +181,8 @@ private:
 };
 
 NetRole* makeRole(bool isServer, NetAddress bindTo, int maxPeers) {
+    // From here on there are peers to tell or a recording to close.
+    StopSignals::inOrder();
     NetRole* role = new NetRole(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, isServer ? "server" : "client", 0, isServer);
     role->setConnection(new NetConnection(bindTo, false), true);
     role->setMaxPeers(maxPeers);
@@ -297,7 +302,7 @@ int runClient(const Options& o, MatchHarness& harness) {
             return 3;
         }
     }
-    return 0;
+    return reportAckWait(*role, 0);
 }
 
 int runPlayback(const Options& o, MatchHarness& harness) {
@@ -341,6 +346,11 @@ int main(int argc, char** argv) {
     std::string why;
     if (!parse(argc, argv, options, why)) return usage(why.c_str());
     if (!getenv("DISPLAY")) return usage("needs an X server (run it under xvfb-run -a)");
+    // The harness's throw-away folder goes inside one of ours, which a stop
+    // during the start-up can remove by name.
+    const std::string scratch = absolute(makeTempFolder("net-match."));
+    if (!scratch.empty()) setenv("TMPDIR", scratch.c_str(), 1);
+    StopSignals::endAtOnce("User requested exit.\n", scratch.c_str());
     StopSignals::install();
 
     MatchSettings settings;
@@ -364,5 +374,6 @@ int main(int argc, char** argv) {
         fflush(stdout);
         echoNetworkLog();
     }
+    if (!scratch.empty()) rmdir(scratch.c_str());
     return status;
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SIGTERM and SIGINT end each network tool in order, mid-match or joining: its end line,
 # status 0; a stopped client's recording plays whole, a stopped server's other client is told.
+# A net-match still starting (held at a stopped X server) ends at once, its folders gone.
 MATCH=$1 RELAY=$2 PEER=$3 FLOOD=$4 W=$(mktemp -d) fail=0
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$W"' EXIT
 source "$(dirname "$0")/wait_for.sh"
@@ -12,6 +13,19 @@ stop() { # name signal (0: none) end-line [status]; 30 s at most
     wait ${!1}
     [ $? = "${4:-0}" ] && grep -q "$3" "$W/$1.out" || { echo "$1, SIG$2: no orderly end"; cat "$W/$1".*; fail=1; }
 }
+Xvfb -displayfd 3 -nolisten tcp -noreset 3>"$W/display" 2>/dev/null &
+xvfb=$!
+wait_for "$W/display" . >/dev/null && kill -STOP $xvfb && mkdir "$W/tmp"
+DISPLAY=:$(<"$W/display") TMPDIR=$W/tmp run held "$MATCH" --server 127.0.0.1:0
+# Signalled once it runs with SIGTERM (bit 14 of SigCgt) caught, as it does before it starts.
+for _ in $(seq 2400); do
+    [ /proc/$held/exe -ef "$MATCH" ] && ((0x$(awk '/^SigCgt/{print $2}' /proc/$held/status) >> 14 & 1)) && break
+    sleep 0.05
+done
+stop held TERM "^User requested exit"
+grep "^listening" "$W/held.out" || ls -A "$W/tmp" | grep . && { echo "held: reached the match or left a folder"; fail=1; }
+kill -CONT $xvfb
+kill $xvfb
 run server "$MATCH" --server 127.0.0.1:0 --clients 2 --seconds 600
 PORT=$(wait_for "$W/server.out" "^listening on port") || exit 1
 run relay "$RELAY" --listen 0 --to 127.0.0.1:$PORT --drop 1
