@@ -72,9 +72,10 @@ run bash tools/build.sh
 # Every test program runs on a private Xvfb (tools/test-display.sh).
 export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
 JOBS=$(nproc)
-# The real-time runs each hold about a core (the real program draws every
-# frame): two at a time on a small machine, half the cores on a larger one.
-XJOBS=$(( JOBS / 2 > 2 ? JOBS / 2 : 2 ))
+# The real-time runs each hold most of a core (the real program draws every
+# frame): two at a time on a small machine, three quarters of the cores on a
+# larger one.
+XJOBS=$(( JOBS * 3 / 4 > 2 ? JOBS * 3 / 4 : 2 ))
 failed_passes=""
 retried_tests=""
 # A pass that fails is named at the end; the next pass runs all the same.
@@ -101,15 +102,24 @@ build_asan() {
   cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPLIM_SANITIZE=ON -DPLIM_BENCH=OFF -DPLIM_DATA_FROM="$PWD/build" >/dev/null
   cmake --build build-asan -j"$JOBS"
 }
+# These two trees only check, so they build lightly optimised (the fuzz
+# targets then run a little slower for the same time).
 TSAN_TESTS="plim_Mixer_test plim_MixerOGG_test plim_PlimAudio_test plim_Sound_test menu_HttpFormPost_test"
 FUZZ_TARGETS=$(cd fuzz && ls *_fuzz.cpp 2>/dev/null | sed 's/\.cpp$//')
 build_tsan_and_fuzz() {
-  cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIM_TSAN=ON -DPLIM_BENCH=OFF -DPLIM_DATA_FROM="$PWD/build" >/dev/null
+  cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -DNDEBUG" -DPLIM_TSAN=ON -DPLIM_BENCH=OFF -DPLIM_DATA_FROM="$PWD/build" >/dev/null
   cmake --build build-tsan -j"$JOBS" --target $TSAN_TESTS
   if command -v clang++ >/dev/null && [ -n "$FUZZ_TARGETS" ]; then
-    CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIM_FUZZ=ON -DPLIM_BENCH=OFF >/dev/null
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -DNDEBUG" -DPLIM_FUZZ=ON -DPLIM_BENCH=OFF >/dev/null
     cmake --build build-fuzz -j"$JOBS" --target $FUZZ_TARGETS
   fi
+}
+# One after another, the AddressSanitizer tree first (its tests run first), with a
+# mark when it is done.
+build_sanitizer_trees() {
+  build_asan
+  touch build-asan/.built
+  build_tsan_and_fuzz
 }
 # Trees build in the background at a low priority while tests run, mostly in
 # the time the tests leave idle (real windows and real time wait a good part
@@ -123,24 +133,36 @@ background() { # niceness (the first start, which empties the log, is not 0), lo
   local level=$1 log=$2; shift 2
   mkdir -p "$(dirname "$log")"
   [ "$level" = 0 ] || : >"$log"
-  bg_log=$log bg_call="$*"
+  bg_log=$log bg_call="$*" bg_level=$level
   setsid nice -n "$level" bash -c "set -e; JOBS=$JOBS; TSAN_TESTS='$TSAN_TESTS'; FUZZ_TARGETS='$FUZZ_TARGETS'; $(declare -f "$@"); $*" >>"$log" 2>&1 &
   bg_pid=$!
 }
-finish_background() {
-  if kill -0 "$bg_pid" 2>/dev/null; then
+normal_priority() {
+  if [ "$bg_level" != 0 ] && kill -0 "$bg_pid" 2>/dev/null; then
     stop_background
     echo "== the rest of that build at the normal priority"
     background 0 "$bg_log" $bg_call
   fi
+}
+finish_background() {
+  normal_priority
   wait "$bg_pid" && return 0
   cat "$bg_log"
   echo "== a tree did not build ($bg_log)"
   return 1
 }
 
-echo "== building the AddressSanitizer tree in the background (build-asan/build.log)"
-background 19 build-asan/build.log build_asan
+# Until the file is there, or the build ended without it (false if it failed).
+wait_background_for() { # file
+  [ -e "$1" ] && return 0
+  normal_priority
+  while [ ! -e "$1" ] && kill -0 "$bg_pid" 2>/dev/null; do sleep 1; done
+  [ -e "$1" ] || finish_background
+}
+
+echo "== building the sanitizer and fuzz trees in the background (build-asan/build.log)"
+rm -f build-asan/.built
+background 19 build-asan/build.log build_sanitizer_trees
 pass "tests" run_ctest build -j"$JOBS" -LE "xinput|realtime"
 # The menus driven by real X clicks and keys wait in real time: they run apart
 # once the rest is done (with the networked match paced to real time).
@@ -152,15 +174,13 @@ export ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tools/lsan.su
 # still runs here, its simulated matches at full length without drawing.
 # Longest first, as the main pass timed them.
 asan_pass() {
-  finish_background || return 1
+  wait_background_for build-asan/.built || return 1
   mkdir -p build-asan/Testing/Temporary
   cp build/Testing/Temporary/CTestCostData.txt build-asan/Testing/Temporary/ 2>/dev/null || true
   run_ctest build-asan -j"$JOBS" -LE "xinput|soak|realtime"
 }
 pass "tests under AddressSanitizer and UndefinedBehaviorSanitizer" asan_pass
 
-echo "== building the ThreadSanitizer and fuzz trees in the background (build-tsan/build.log)"
-background 19 build-tsan/build.log build_tsan_and_fuzz
 # Side by side, each on its own display; any failure fails the pass.
 tsan_built=""
 tsan_pass() {
@@ -180,7 +200,10 @@ tsan_pass() {
 }
 pass "threaded tests (audio, form post) under ThreadSanitizer" tsan_pass
 
-# One bounded run per target, as many at once as there are cores.
+# One bounded run per target, as many at once as there are cores: 10 s each
+# on two or three cores, 20 s on more.
+FUZZ_SECONDS=$(( JOBS >= 4 ? 20 : 10 ))
+export FUZZ_SECONDS
 fuzz_one() {
   local f=$1 corpus name
   name=$(basename "$f")
@@ -188,7 +211,7 @@ fuzz_one() {
   mkdir -p "build-fuzz/corpus-$name"
   # The targets' own standard error is closed (libjpeg warns about every damaged
   # picture); libFuzzer and the sanitizers still report on theirs.
-  if "$f" -runs=200000 -max_total_time=20 -close_fd_mask=2 "build-fuzz/corpus-$name" \
+  if "$f" -runs=200000 -max_total_time="$FUZZ_SECONDS" -close_fd_mask=2 "build-fuzz/corpus-$name" \
     $( [ -d "$corpus" ] && echo "$corpus" ) >"build-fuzz/$name.out" 2>&1; then
     tail -n 2 "build-fuzz/$name.out"
   else
