@@ -134,7 +134,7 @@ background() { # niceness (the first start, which empties the log, is not 0), lo
   mkdir -p "$(dirname "$log")"
   [ "$level" = 0 ] || : >"$log"
   bg_log=$log bg_call="$*" bg_level=$level
-  setsid nice -n "$level" bash -c "set -e; JOBS=$JOBS; TSAN_TESTS='$TSAN_TESTS'; FUZZ_TARGETS='$FUZZ_TARGETS'; $(declare -f "$@"); $*" >>"$log" 2>&1 &
+  setsid nice -n "$level" bash -c "set -e; JOBS=$JOBS; TSAN_TESTS='$TSAN_TESTS'; FUZZ_TARGETS='$FUZZ_TARGETS'; $(declare -f "$@" build_asan build_tsan_and_fuzz); $*" >>"$log" 2>&1 &
   bg_pid=$!
 }
 normal_priority() {
