@@ -6,7 +6,7 @@ set -euo pipefail
 GAME_PACKAGES="cmake g++ make pkg-config libsdl1.2-dev libx11-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
 libvorbis-dev libogg-dev libjpeg62-turbo-dev zlib1g-dev python3 vorbis-tools
 python3-numpy python3-scipy python3-pil python3-cairo fonts-dejavu-core fonts-dejavu-extra"
-TEST_PACKAGES="libgtest-dev libbenchmark-dev libenet-dev xvfb xauth xdotool clang libclang-rt-14-dev xxd
+TEST_PACKAGES="libgtest-dev libbenchmark-dev libenet-dev xvfb xauth xdotool clang libclang-rt-14-dev lld xxd
 libsdl-mixer1.2-dev strace"
 PACKAGES="$GAME_PACKAGES"
 [ "${1:-}" = "--game" ] || PACKAGES="$PACKAGES $TEST_PACKAGES"

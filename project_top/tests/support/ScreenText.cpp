@@ -93,6 +93,8 @@ namespace {
 class HiddenLabels {
 public:
     HiddenLabels(PlimBase* root, bool disabled) : disabledCaptions(disabled) { hide(root); }
+    // Then a render is the one with every text.
+    bool hidesNothing() const { return captions.empty() && labels.empty() && messages.empty(); }
     ~HiddenLabels() {
         for (auto& t : captions) t.first->caption = t.second;
         for (auto& t : labels) t.first->text = t.second;
@@ -203,11 +205,11 @@ Lowest measure(ContextManager* stack, const char* name) {
     Pixels enabledOnly, settledOnly;
     {
         HiddenLabels hidden(stack, true);
-        enabledOnly = render(stack);
+        enabledOnly = hidden.hidesNothing() ? with : render(stack);
     }
     {
         HiddenLabels hidden(stack, false);
-        settledOnly = render(stack);
+        settledOnly = hidden.hidesNothing() ? with : render(stack);
     }
     const Size s = windowSize();
     const int w = s.w, h = s.h;
