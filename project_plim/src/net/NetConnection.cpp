@@ -55,9 +55,25 @@ struct NetConnection::ReceiveBatch {
     int count = 0, next = 0;
     // When they were taken: one clock read for them all.
     double time = 0.0;
-    ReceiveBatch() {
-        for (uint8_t*& b : buffers)
-            b = new uint8_t[MAX_DATAGRAM];
+    ReceiveBatch(bool packetInfo) {
+        for (int i = 0; i < BATCH_DATAGRAMS; ++i) {
+            buffers[i] = new uint8_t[MAX_DATAGRAM];
+            prepare(i, packetInfo);
+        }
+    }
+    // The system writes only the slots it fills (and a handed-out slot has
+    // another buffer now): those are set again, not all of them each call.
+    void prepare(int i, bool packetInfo) {
+        pieces[i] = {buffers[i], size_t(MAX_DATAGRAM)};
+        messages[i].msg_hdr = msghdr{};
+        messages[i].msg_hdr.msg_name = &senders[i];
+        messages[i].msg_hdr.msg_namelen = sizeof senders[i];
+        messages[i].msg_hdr.msg_iov = &pieces[i];
+        messages[i].msg_hdr.msg_iovlen = 1;
+        if (packetInfo) {
+            messages[i].msg_hdr.msg_control = controls[i].bytes;
+            messages[i].msg_hdr.msg_controllen = sizeof controls[i].bytes;
+        }
     }
     ~ReceiveBatch() {
         for (uint8_t* b : buffers)
@@ -228,20 +244,10 @@ bool NetConnection::sendSegmented(Packet* const* packets, int count, const NetAd
 
 bool NetConnection::receiveBatch() {
     if (!batch)
-        batch.reset(new ReceiveBatch());
+        batch.reset(new ReceiveBatch(bPacketInfo));
     ReceiveBatch& b = *batch;
-    for (int i = 0; i < BATCH_DATAGRAMS; ++i) {
-        b.pieces[i] = {b.buffers[i], size_t(MAX_DATAGRAM)};
-        b.messages[i].msg_hdr = msghdr{};
-        b.messages[i].msg_hdr.msg_name = &b.senders[i];
-        b.messages[i].msg_hdr.msg_namelen = sizeof b.senders[i];
-        b.messages[i].msg_hdr.msg_iov = &b.pieces[i];
-        b.messages[i].msg_hdr.msg_iovlen = 1;
-        if (bPacketInfo) {
-            b.messages[i].msg_hdr.msg_control = b.controls[i].bytes;
-            b.messages[i].msg_hdr.msg_controllen = sizeof b.controls[i].bytes;
-        }
-    }
+    for (int i = 0; i < b.count; ++i)
+        b.prepare(i, bPacketInfo);
     int got = recvmmsg(wsaSocket, b.messages, BATCH_DATAGRAMS, MSG_DONTWAIT, nullptr);
     b.time = netTime();
     errorLog.flush(b.time);
