@@ -189,40 +189,46 @@ double Node::resendRetryInterval() const {
     return std::min(RETRY_ROUND_TRIPS * resendRoundTrip() + RETRY_MARGIN, longestRetry());
 }
 
-int Node::dueResendRequests(int32_t* out, int max) const {
-    double retryAfter = netTime() - resendRetryInterval();
-    int count = 0;
+int Node::dueResendRequests(int32_t* out, int max, double now) const {
+    double retryAfter = now - resendRetryInterval();
     // Gaps never asked for first, then the ones due again, each lowest first:
     // the lowest gaps asked again at every retry must not fill every datagram's
-    // few requests while later ones are never named.
-    for (int again = 0; again < 2; ++again) {
-        int32_t expected = sequenceIn + 1;
-        for (BasicLink* l = inQueue.firstChild; l && count < max; l = l->next) {
-            if (!BasicLink::isLive(l))
-                continue;
-            int32_t seq = asPacket(l)->sequence;
-            for (int32_t missing = expected; missing < seq && count < max; ++missing) {
-                const AskedAt* slot = askedAt.empty() ? nullptr : &askedAt[size_t(uint32_t(missing) % askedAt.size())];
-                bool asked = slot && slot->sequence == missing;
-                if (asked == bool(again) && (!asked || slot->time <= retryAfter))
-                    out[count++] = missing;
+    // few requests while later ones are never named. One walk of the queue
+    // (its pieces are mostly out of the cache): the first kind fills out from
+    // the front, the second from the back, and a gap of the first kind takes
+    // the place of the highest of the second.
+    int fresh = 0, again = 0;
+    int32_t expected = sequenceIn + 1;
+    for (BasicLink* l = inQueue.firstChild; l && fresh < max; l = l->next) {
+        if (!BasicLink::isLive(l))
+            continue;
+        int32_t seq = asPacket(l)->sequence;
+        for (int32_t missing = expected; missing < seq && fresh < max; ++missing) {
+            const AskedAt* slot = askedAt.empty() ? nullptr : &askedAt[size_t(uint32_t(missing) % askedAt.size())];
+            if (!slot || slot->sequence != missing) {
+                out[fresh++] = missing;
+                again = std::min(again, max - fresh);
+            } else if (slot->time <= retryAfter && fresh + again < max) {
+                out[max - 1 - again++] = missing;
             }
-            if (seq >= expected)
-                expected = seq + 1;
         }
+        if (seq >= expected)
+            expected = seq + 1;
     }
-    return count;
+    std::reverse(out + max - again, out + max);
+    for (int i = 0; i < again; ++i)
+        out[fresh + i] = out[max - again + i];
+    return fresh + again;
 }
 
-int Node::nextResendRequests(int32_t* out, int max) {
+int Node::nextResendRequests(int32_t* out, int max, double now) {
     if (max <= 0 || !firstLive(inQueue))
         return 0;
-    int count = dueResendRequests(out, max);
+    int count = dueResendRequests(out, max, now);
     if (!count)
         return 0;
     if (askedAt.empty())
         askedAt.assign(NetHost::MAX_SEQUENCE_AHEAD, AskedAt{0, 0.0});
-    double now = netTime();
     for (int i = 0; i < count; ++i)
         askedAt[size_t(uint32_t(out[i]) % askedAt.size())] = AskedAt{out[i], now};
     lastResendRequest = out[count - 1];
@@ -231,7 +237,7 @@ int Node::nextResendRequests(int32_t* out, int max) {
 
 bool Node::resendRequestDue() const {
     int32_t first;
-    return firstLive(inQueue) && dueResendRequests(&first, 1) > 0;
+    return firstLive(inQueue) && dueResendRequests(&first, 1, netTime()) > 0;
 }
 
 Packet* Node::findOutgoing(int sequence) {
@@ -309,7 +315,7 @@ void Node::processAcks(double now) {
     }
 }
 
-bool Node::insertSorted(PlimBase& queue, Packet* piece) {
+bool Node::insertSorted(PlimBase& queue, Packet* piece, double now) {
     int32_t sequence = piece->sequence;
     BasicLink* after = queue.lastChild;
     BasicLink* first = queue.firstChild;
@@ -334,7 +340,7 @@ bool Node::insertSorted(PlimBase& queue, Packet* piece) {
     else
         queue.addChildFirst(piece);
     if (!wasEmpty && !toEnd && host && host->getConnection())
-        host->getConnection()->getStats()->outOfOrder += 1;
+        host->getConnection()->getStats(now)->outOfOrder += 1;
     return true;
 }
 
@@ -463,7 +469,7 @@ void Node::processIncoming(double now) {
 
 void Node::newIncoming(Packet* piece, double now) {
     // Any new piece shows the peer alive, even while an earlier one is missing.
-    if (insertSorted(inQueue, piece))
+    if (insertSorted(inQueue, piece, now))
         lastHeard = now;
     processIncoming(now);
 }
