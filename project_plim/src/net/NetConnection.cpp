@@ -249,10 +249,13 @@ bool NetConnection::receiveBatch() {
     for (int i = 0; i < b.count; ++i)
         b.prepare(i, bPacketInfo);
     int got = recvmmsg(wsaSocket, b.messages, BATCH_DATAGRAMS, MSG_DONTWAIT, nullptr);
+    int error = errno;
+    // An empty socket ends every drain: that answer needs no clock read.
+    if (got < 0 && (error == EAGAIN || error == EWOULDBLOCK) && !errorLog.owing())
+        return false;
     b.time = netTime();
     errorLog.flush(b.time);
     if (got < 0) {
-        int error = errno;
         // Nothing waiting, or an ICMP answer to an earlier datagram: nothing received.
         if (error != EAGAIN && error != EWOULDBLOCK && error != ECONNRESET && error != ECONNREFUSED &&
             error != EINTR)

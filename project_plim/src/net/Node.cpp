@@ -96,8 +96,12 @@ void Node::noteNewest(int32_t sequence) {
 }
 
 void Node::takeAcknowledgement(int32_t ack, double now) {
-    if (ack > sequenceAcked)
-        sequenceAcked = ack;
+    // Nothing more to drop when it moved nothing: what it covered went at the
+    // time, and pieces queued since have higher numbers. The oldest piece is
+    // not touched for it (mostly out of the cache).
+    if (ack <= sequenceAcked)
+        return;
+    sequenceAcked = ack;
     processAcks(now);
 }
 
