@@ -195,38 +195,28 @@ double Node::resendRetryInterval() const {
 
 int Node::dueResendRequests(int32_t* out, int max, double now) const {
     double retryAfter = now - resendRetryInterval();
+    int count = 0;
     // Gaps never asked for first, then the ones due again, each lowest first:
     // the lowest gaps asked again at every retry must not fill every datagram's
-    // few requests while later ones are never named. One walk of the queue
-    // (its pieces are mostly out of the cache): the first kind fills out from
-    // the front, the second from the back, and a gap of the first kind takes
-    // the place of the highest of the second.
-    int fresh = 0, again = 0;
-    int32_t expected = sequenceIn + 1;
-    for (BasicLink* l = inQueue.firstChild; l && fresh < max; l = l->next) {
-        if (!BasicLink::isLive(l))
-            continue;
-        int32_t seq = asPacket(l)->sequence;
-        for (int32_t missing = expected; missing < seq && fresh < max; ++missing) {
-            const AskedAt* slot = askedAt.empty() ? nullptr : &askedAt[size_t(uint32_t(missing) % askedAt.size())];
-            if (!slot || slot->sequence != missing) {
-                out[fresh++] = missing;
-                again = std::min(again, max - fresh);
-            } else if (slot->time <= retryAfter && fresh + again < max) {
-                out[max - 1 - again++] = missing;
+    // few requests while later ones are never named.
+    for (int again = 0; again < 2; ++again) {
+        int32_t expected = sequenceIn + 1;
+        for (auto held = heldAhead.begin(); held != heldAhead.end() && count < max; ++held) {
+            for (int32_t missing = expected; missing < *held && count < max; ++missing) {
+                const AskedAt* slot = askedAt.empty() ? nullptr : &askedAt[size_t(uint32_t(missing) % askedAt.size())];
+                bool asked = slot && slot->sequence == missing;
+                if (asked == bool(again) && (!asked || slot->time <= retryAfter))
+                    out[count++] = missing;
             }
+            if (*held >= expected)
+                expected = *held + 1;
         }
-        if (seq >= expected)
-            expected = seq + 1;
     }
-    std::reverse(out + max - again, out + max);
-    for (int i = 0; i < again; ++i)
-        out[fresh + i] = out[max - again + i];
-    return fresh + again;
+    return count;
 }
 
 int Node::nextResendRequests(int32_t* out, int max, double now) {
-    if (max <= 0 || !firstLive(inQueue))
+    if (max <= 0 || heldAhead.empty())
         return 0;
     int count = dueResendRequests(out, max, now);
     if (!count)
@@ -241,7 +231,7 @@ int Node::nextResendRequests(int32_t* out, int max, double now) {
 
 bool Node::resendRequestDue() const {
     int32_t first;
-    return firstLive(inQueue) && dueResendRequests(&first, 1, netTime()) > 0;
+    return !heldAhead.empty() && dueResendRequests(&first, 1, netTime()) > 0;
 }
 
 Packet* Node::findOutgoing(int sequence) {
@@ -349,6 +339,7 @@ bool Node::insertSorted(PlimBase& queue, Packet* piece, double now) {
 }
 
 void Node::deliverContiguous(double now) {
+    size_t delivered = 0;
     while (inQueue.firstChild && asPacket(inQueue.firstChild)->sequence == sequenceIn + 1) {
         Packet* piece = asPacket(inQueue.firstChild);
         inQueue.removeChild(piece);
@@ -358,7 +349,10 @@ void Node::deliverContiguous(double now) {
         contiguousEnds += !piece->continued;
         ++sequenceIn;
         lastHeard = now;
+        ++delivered;
     }
+    // They were the lowest held.
+    heldAhead.erase(heldAhead.begin(), heldAhead.begin() + std::min(delivered, heldAhead.size()));
 }
 
 bool Node::reassemble() {
@@ -473,7 +467,10 @@ void Node::processIncoming(double now) {
 
 void Node::newIncoming(Packet* piece, double now) {
     // Any new piece shows the peer alive, even while an earlier one is missing.
-    if (insertSorted(inQueue, piece, now))
+    int32_t sequence = piece->sequence;
+    if (insertSorted(inQueue, piece, now)) {
+        heldAhead.insert(std::lower_bound(heldAhead.begin(), heldAhead.end(), sequence), sequence);
         lastHeard = now;
+    }
     processIncoming(now);
 }

@@ -165,6 +165,9 @@ private:
     double lastHeard;
     UString name;
     PlimBase inQueue;
+    // The numbers of inQueue's pieces, ascending: the gaps to ask for are
+    // found in it, not by a walk of the pieces (mostly out of the cache).
+    std::vector<int32_t> heldAhead;
     PlimBase contiguousQueue;
     PlimBase outQueue;
     int32_t sequenceOut = 0;
