@@ -249,7 +249,7 @@ bool NetConnection::receiveBatch() {
     for (int i = 0; i < b.count; ++i)
         b.prepare(i, bPacketInfo);
     int got = recvmmsg(wsaSocket, b.messages, BATCH_DATAGRAMS, MSG_DONTWAIT, nullptr);
-    int error = errno;
+    int error = got < 0 ? errno : 0;
     // An empty socket ends every drain: that answer needs no clock read.
     if (got < 0 && (error == EAGAIN || error == EWOULDBLOCK) && !errorLog.owing())
         return false;
