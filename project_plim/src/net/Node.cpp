@@ -339,8 +339,10 @@ bool Node::insertSorted(PlimBase& queue, Packet* piece, double now) {
 }
 
 void Node::deliverContiguous(double now) {
+    // The numbers tell whether the first piece goes: a piece that came behind
+    // a gap leaves the queue's pieces untouched.
     size_t delivered = 0;
-    while (inQueue.firstChild && asPacket(inQueue.firstChild)->sequence == sequenceIn + 1) {
+    while (delivered < heldAhead.size() && heldAhead[delivered] == sequenceIn + 1 && inQueue.firstChild) {
         Packet* piece = asPacket(inQueue.firstChild);
         inQueue.removeChild(piece);
         contiguousQueue.addChild(piece);
@@ -351,8 +353,7 @@ void Node::deliverContiguous(double now) {
         lastHeard = now;
         ++delivered;
     }
-    // They were the lowest held.
-    heldAhead.erase(heldAhead.begin(), heldAhead.begin() + std::min(delivered, heldAhead.size()));
+    heldAhead.erase(heldAhead.begin(), heldAhead.begin() + delivered);
 }
 
 bool Node::reassemble() {
