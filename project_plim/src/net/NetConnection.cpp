@@ -55,7 +55,7 @@ struct NetConnection::ReceiveBatch {
     int count = 0, next = 0;
     // When they were taken: one clock read for them all.
     double time = 0.0;
-    ReceiveBatch(bool packetInfo) {
+    explicit ReceiveBatch(bool packetInfo) {
         for (int i = 0; i < BATCH_DATAGRAMS; ++i) {
             buffers[i] = new uint8_t[MAX_DATAGRAM];
             prepare(i, packetInfo);
@@ -328,6 +328,8 @@ Packet* NetConnection::receive() {
         copy->time += delayBase + randomFraction() * delayRandom;
         delayedPackets.addChild(copy);
     }
+    if (!delayedPackets.firstChild)
+        return nullptr;
     double now = netTime();
     for (BasicLink* l = delayedPackets.firstChild; l; l = l->next) {
         if (l->bDestroyPending || l->bSkip)

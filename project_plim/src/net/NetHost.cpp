@@ -356,8 +356,9 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
     }
     if (!peer->plausible(in.sequence, in.ack) || in.badRequest || !followAddress(peer, datagram, in))
         return;
-    // One clock read for all that follows.
-    double now = netTime();
+    // One clock read for all that follows; a datagram just taken from the
+    // socket brings the one its batch was taken under.
+    double now = connection && datagram == connection->getReceivePacket() ? datagram->time : netTime();
     peer->takeAcknowledgement(in.ack, now);
     peer->serveResendRequests(in.requests, in.requestCount, now);
     if (takePieceOf(datagram, peer, in, now))
