@@ -22,6 +22,9 @@ public:
     // Gives the count of a second that is over; callers with no line to write
     // call it now and then, so that a flood that stopped is still told.
     void flush(double now);
+    // Whether a count of left-out lines is still to be given (flush does
+    // nothing otherwise, so a caller without the time at hand may skip it).
+    bool owing() const { return leftOut > 0; }
 
 private:
     bool secondOver(double now) const;

@@ -55,9 +55,25 @@ struct NetConnection::ReceiveBatch {
     int count = 0, next = 0;
     // When they were taken: one clock read for them all.
     double time = 0.0;
-    ReceiveBatch() {
-        for (uint8_t*& b : buffers)
-            b = new uint8_t[MAX_DATAGRAM];
+    explicit ReceiveBatch(bool packetInfo) {
+        for (int i = 0; i < BATCH_DATAGRAMS; ++i) {
+            buffers[i] = new uint8_t[MAX_DATAGRAM];
+            prepare(i, packetInfo);
+        }
+    }
+    // The system writes only the slots it fills (and a handed-out slot has
+    // another buffer now): those are set again, not all of them each call.
+    void prepare(int i, bool packetInfo) {
+        pieces[i] = {buffers[i], size_t(MAX_DATAGRAM)};
+        messages[i].msg_hdr = msghdr{};
+        messages[i].msg_hdr.msg_name = &senders[i];
+        messages[i].msg_hdr.msg_namelen = sizeof senders[i];
+        messages[i].msg_hdr.msg_iov = &pieces[i];
+        messages[i].msg_hdr.msg_iovlen = 1;
+        if (packetInfo) {
+            messages[i].msg_hdr.msg_control = controls[i].bytes;
+            messages[i].msg_hdr.msg_controllen = sizeof controls[i].bytes;
+        }
     }
     ~ReceiveBatch() {
         for (uint8_t* b : buffers)
@@ -228,25 +244,18 @@ bool NetConnection::sendSegmented(Packet* const* packets, int count, const NetAd
 
 bool NetConnection::receiveBatch() {
     if (!batch)
-        batch.reset(new ReceiveBatch());
+        batch.reset(new ReceiveBatch(bPacketInfo));
     ReceiveBatch& b = *batch;
-    for (int i = 0; i < BATCH_DATAGRAMS; ++i) {
-        b.pieces[i] = {b.buffers[i], size_t(MAX_DATAGRAM)};
-        b.messages[i].msg_hdr = msghdr{};
-        b.messages[i].msg_hdr.msg_name = &b.senders[i];
-        b.messages[i].msg_hdr.msg_namelen = sizeof b.senders[i];
-        b.messages[i].msg_hdr.msg_iov = &b.pieces[i];
-        b.messages[i].msg_hdr.msg_iovlen = 1;
-        if (bPacketInfo) {
-            b.messages[i].msg_hdr.msg_control = b.controls[i].bytes;
-            b.messages[i].msg_hdr.msg_controllen = sizeof b.controls[i].bytes;
-        }
-    }
+    for (int i = 0; i < b.count; ++i)
+        b.prepare(i, bPacketInfo);
     int got = recvmmsg(wsaSocket, b.messages, BATCH_DATAGRAMS, MSG_DONTWAIT, nullptr);
+    int error = got < 0 ? errno : 0;
+    // An empty socket ends every drain: that answer needs no clock read.
+    if (got < 0 && (error == EAGAIN || error == EWOULDBLOCK) && !errorLog.owing())
+        return false;
     b.time = netTime();
     errorLog.flush(b.time);
     if (got < 0) {
-        int error = errno;
         // Nothing waiting, or an ICMP answer to an earlier datagram: nothing received.
         if (error != EAGAIN && error != EWOULDBLOCK && error != ECONNRESET && error != ECONNREFUSED &&
             error != EINTR)
@@ -319,6 +328,8 @@ Packet* NetConnection::receive() {
         copy->time += delayBase + randomFraction() * delayRandom;
         delayedPackets.addChild(copy);
     }
+    if (!delayedPackets.firstChild)
+        return nullptr;
     double now = netTime();
     for (BasicLink* l = delayedPackets.firstChild; l; l = l->next) {
         if (l->bDestroyPending || l->bSkip)

@@ -62,6 +62,14 @@ Packet* NetHost::takePiece(int bytes) {
         return new Packet(Packet::FLAG_FILTER1, PIECE_CAPACITY);
     Packet* p = sparePieces.back();
     sparePieces.pop_back();
+    // The next spare has mostly left the cache since it was given back: its
+    // links and fields come in while this one is filled.
+    if (!sparePieces.empty()) {
+        Packet* next = sparePieces.back();
+        __builtin_prefetch(next, 1);
+        __builtin_prefetch(&next->peer, 1);
+        __builtin_prefetch(&next->capacity, 1);
+    }
     return p;
 }
 
@@ -171,11 +179,18 @@ void NetHost::update() {
     // A bounded share of what waits: under a flood that outruns the host the
     // rest waits in the socket (which holds seconds of it), while the peers
     // still get their acknowledgements and data at every update. The real
-    // clock bounds it, whatever the engine's clock says.
-    const double drainStart = steadySeconds();
+    // clock bounds it, whatever the engine's clock says; it starts at the
+    // first look, so that the many updates that take fewer datagrams than
+    // that never read it.
+    double drainStart = 0.0;
     for (int n = 0; connection && n < MAX_DRAINED; ++n) {
-        if (n % DRAIN_CLOCK_EVERY == DRAIN_CLOCK_EVERY - 1 && steadySeconds() - drainStart > MAX_DRAIN_SECONDS)
-            break;
+        if (n % DRAIN_CLOCK_EVERY == DRAIN_CLOCK_EVERY - 1) {
+            double t = steadySeconds();
+            if (n == DRAIN_CLOCK_EVERY - 1)
+                drainStart = t;
+            else if (t - drainStart > MAX_DRAIN_SECONDS)
+                break;
+        }
         Packet* datagram = connection->receive();
         if (!datagram)
             break;
@@ -305,7 +320,7 @@ Packet* NetHost::makePiece(Packet* packet, Node* peer, int offset, int size, dou
     // Several gaps at a time, in any piece: one request per packet cannot keep
     // up with heavy loss.
     int32_t requests[MAX_REQUESTS_WRITTEN];
-    int requestCount = peer->nextResendRequests(requests, MAX_REQUESTS_WRITTEN);
+    int requestCount = peer->nextResendRequests(requests, MAX_REQUESTS_WRITTEN, now);
     for (int i = 0; i < requestCount; ++i) {
         uint8_t kind = 0;
         pieceBuffer.doBits(&kind, 1);
@@ -341,8 +356,9 @@ void NetHost::serviceInPacketNormal(Packet* datagram, uint32_t senderUID) {
     }
     if (!peer->plausible(in.sequence, in.ack) || in.badRequest || !followAddress(peer, datagram, in))
         return;
-    // One clock read for all that follows.
-    double now = netTime();
+    // One clock read for all that follows; a datagram just taken from the
+    // socket brings the one its batch was taken under.
+    double now = connection && datagram == connection->getReceivePacket() ? datagram->time : netTime();
     peer->takeAcknowledgement(in.ack, now);
     peer->serveResendRequests(in.requests, in.requestCount, now);
     if (takePieceOf(datagram, peer, in, now))

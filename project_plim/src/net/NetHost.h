@@ -55,7 +55,8 @@ public:
         MAX_DRAINED = 8192
     };
     // Nor does one update take datagrams for longer than this (less than half
-    // of the replication tick), however slowly it is given the processor.
+    // of the replication tick) after its first few, however slowly it is
+    // given the processor.
     static constexpr double MAX_DRAIN_SECONDS = 0.02;
     // A peer heard nothing from, or whose data waits unacknowledged, this long is dropped.
     static constexpr double DEFAULT_TIMEOUT = 5.0;

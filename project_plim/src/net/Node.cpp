@@ -96,8 +96,12 @@ void Node::noteNewest(int32_t sequence) {
 }
 
 void Node::takeAcknowledgement(int32_t ack, double now) {
-    if (ack > sequenceAcked)
-        sequenceAcked = ack;
+    // Nothing more to drop when it moved nothing: what it covered went at the
+    // time, and pieces queued since have higher numbers. The oldest piece is
+    // not touched for it (mostly out of the cache).
+    if (ack <= sequenceAcked)
+        return;
+    sequenceAcked = ack;
     processAcks(now);
 }
 
@@ -189,40 +193,36 @@ double Node::resendRetryInterval() const {
     return std::min(RETRY_ROUND_TRIPS * resendRoundTrip() + RETRY_MARGIN, longestRetry());
 }
 
-int Node::dueResendRequests(int32_t* out, int max) const {
-    double retryAfter = netTime() - resendRetryInterval();
+int Node::dueResendRequests(int32_t* out, int max, double now) const {
+    double retryAfter = now - resendRetryInterval();
     int count = 0;
     // Gaps never asked for first, then the ones due again, each lowest first:
     // the lowest gaps asked again at every retry must not fill every datagram's
     // few requests while later ones are never named.
     for (int again = 0; again < 2; ++again) {
         int32_t expected = sequenceIn + 1;
-        for (BasicLink* l = inQueue.firstChild; l && count < max; l = l->next) {
-            if (!BasicLink::isLive(l))
-                continue;
-            int32_t seq = asPacket(l)->sequence;
-            for (int32_t missing = expected; missing < seq && count < max; ++missing) {
+        for (auto held = heldAhead.begin(); held != heldAhead.end() && count < max; ++held) {
+            for (int32_t missing = expected; missing < *held && count < max; ++missing) {
                 const AskedAt* slot = askedAt.empty() ? nullptr : &askedAt[size_t(uint32_t(missing) % askedAt.size())];
                 bool asked = slot && slot->sequence == missing;
                 if (asked == bool(again) && (!asked || slot->time <= retryAfter))
                     out[count++] = missing;
             }
-            if (seq >= expected)
-                expected = seq + 1;
+            if (*held >= expected)
+                expected = *held + 1;
         }
     }
     return count;
 }
 
-int Node::nextResendRequests(int32_t* out, int max) {
-    if (max <= 0 || !firstLive(inQueue))
+int Node::nextResendRequests(int32_t* out, int max, double now) {
+    if (max <= 0 || heldAhead.empty())
         return 0;
-    int count = dueResendRequests(out, max);
+    int count = dueResendRequests(out, max, now);
     if (!count)
         return 0;
     if (askedAt.empty())
         askedAt.assign(NetHost::MAX_SEQUENCE_AHEAD, AskedAt{0, 0.0});
-    double now = netTime();
     for (int i = 0; i < count; ++i)
         askedAt[size_t(uint32_t(out[i]) % askedAt.size())] = AskedAt{out[i], now};
     lastResendRequest = out[count - 1];
@@ -231,7 +231,7 @@ int Node::nextResendRequests(int32_t* out, int max) {
 
 bool Node::resendRequestDue() const {
     int32_t first;
-    return firstLive(inQueue) && dueResendRequests(&first, 1) > 0;
+    return !heldAhead.empty() && dueResendRequests(&first, 1, netTime()) > 0;
 }
 
 Packet* Node::findOutgoing(int sequence) {
@@ -309,7 +309,7 @@ void Node::processAcks(double now) {
     }
 }
 
-bool Node::insertSorted(PlimBase& queue, Packet* piece) {
+bool Node::insertSorted(PlimBase& queue, Packet* piece, double now) {
     int32_t sequence = piece->sequence;
     BasicLink* after = queue.lastChild;
     BasicLink* first = queue.firstChild;
@@ -334,12 +334,15 @@ bool Node::insertSorted(PlimBase& queue, Packet* piece) {
     else
         queue.addChildFirst(piece);
     if (!wasEmpty && !toEnd && host && host->getConnection())
-        host->getConnection()->getStats()->outOfOrder += 1;
+        host->getConnection()->getStats(now)->outOfOrder += 1;
     return true;
 }
 
 void Node::deliverContiguous(double now) {
-    while (inQueue.firstChild && asPacket(inQueue.firstChild)->sequence == sequenceIn + 1) {
+    // The numbers tell whether the first piece goes: a piece that came behind
+    // a gap leaves the queue's pieces untouched.
+    size_t delivered = 0;
+    while (delivered < heldAhead.size() && heldAhead[delivered] == sequenceIn + 1 && inQueue.firstChild) {
         Packet* piece = asPacket(inQueue.firstChild);
         inQueue.removeChild(piece);
         contiguousQueue.addChild(piece);
@@ -348,7 +351,9 @@ void Node::deliverContiguous(double now) {
         contiguousEnds += !piece->continued;
         ++sequenceIn;
         lastHeard = now;
+        ++delivered;
     }
+    heldAhead.erase(heldAhead.begin(), heldAhead.begin() + delivered);
 }
 
 bool Node::reassemble() {
@@ -463,7 +468,10 @@ void Node::processIncoming(double now) {
 
 void Node::newIncoming(Packet* piece, double now) {
     // Any new piece shows the peer alive, even while an earlier one is missing.
-    if (insertSorted(inQueue, piece))
+    int32_t sequence = piece->sequence;
+    if (insertSorted(inQueue, piece, now)) {
+        heldAhead.insert(std::lower_bound(heldAhead.begin(), heldAhead.end(), sequence), sequence);
         lastHeard = now;
+    }
     processIncoming(now);
 }

@@ -42,8 +42,9 @@ public:
     // The next missing sequence number to ask for again; 0 for none.
     int nextResendRequest();
     // Up to max missing sequence numbers, lowest first, that were not asked
-    // for within the retry interval; returns the count.
-    int nextResendRequests(int32_t* out, int max);
+    // for within the retry interval; returns the count. now: the engine
+    // clock, read once by the caller for all of a packet's pieces.
+    int nextResendRequests(int32_t* out, int max, double now);
     // Whether nextResendRequests would name a number now (for owners that
     // send an otherwise empty packet to carry the requests).
     bool resendRequestDue() const;
@@ -95,7 +96,7 @@ public:
     // being joined, instead of into a piece of its own that is copied again.
     void joinDirectly(const Packet& datagram, int count, double now);
     // Sorted insert; a duplicate is deleted. False when it was a duplicate.
-    bool insertSorted(PlimBase& queue, Packet* piece);
+    bool insertSorted(PlimBase& queue, Packet* piece, double now);
     void deliverContiguous(double now);
     // Joins whole packets onto the host's ready queue; false when it stopped
     // at an incomplete packet or found none.
@@ -164,6 +165,9 @@ private:
     double lastHeard;
     UString name;
     PlimBase inQueue;
+    // The numbers of inQueue's pieces, ascending: the gaps to ask for are
+    // found in it, not by a walk of the pieces (mostly out of the cache).
+    std::vector<int32_t> heldAhead;
     PlimBase contiguousQueue;
     PlimBase outQueue;
     int32_t sequenceOut = 0;
@@ -210,5 +214,5 @@ private:
     // Takes one resend from the allowance, topped up to now; false when none is left.
     bool takeResend(double now);
     // The missing numbers due for a request, without marking them asked.
-    int dueResendRequests(int32_t* out, int max) const;
+    int dueResendRequests(int32_t* out, int max, double now) const;
 };

@@ -69,17 +69,13 @@ Packet::Packet(uint32_t flags, int32_t capacity) : flags(flags) {
 
 Packet::~Packet() { delete[] buffer; }
 
-int Packet::getLength() const { return bWriting ? static_cast<int>(cursor - buffer) : size; }
-
-int Packet::getBytesLeft() const { return (bWriting ? capacity : size) - static_cast<int>(cursor - buffer); }
-
 void Packet::clearBits() {
     bitByte = nullptr;
     bitMask = 0;
     bitPos = 0;
 }
 
-void Packet::doBytes(void* data, int n) {
+void Packet::doBytesChecked(void* data, int n) {
     if (n <= 0)
         return;
     int used = static_cast<int>(cursor - buffer);
@@ -138,6 +134,10 @@ void Packet::doBool(bool* value) {
 }
 
 void Packet::doUInt(int* value) {
+    // With room for the longest (five bytes) the bytes go straight to or from
+    // the buffer; near the end each goes through doBytes and its checks.
+    const int longest = 5;
+    bool direct = getBytesLeft() >= longest && (bWriting || !bError);
     if (bWriting) {
         uint32_t v = static_cast<uint32_t>(*value);
         do {
@@ -145,14 +145,20 @@ void Packet::doUInt(int* value) {
             v >>= 7;
             if (v)
                 b |= 0x80;
-            doBytes(&b, 1);
+            if (direct)
+                *cursor++ = b;
+            else
+                doBytes(&b, 1);
         } while (v);
         return;
     }
     uint32_t v = 0;
     uint8_t b = 0;
-    for (int i = 0; i < 5; ++i) {
-        doBytes(&b, 1);
+    for (int i = 0; i < longest; ++i) {
+        if (direct)
+            b = *cursor++;
+        else
+            doBytes(&b, 1);
         v |= uint32_t(b & 0x7F) << (7 * i);
         if (!(b & 0x80))
             break;

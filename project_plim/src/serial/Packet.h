@@ -18,6 +18,7 @@
 #include "net/NetAddress.h"
 
 #include <cstdint>
+#include <cstring>
 
 class Node;
 class RuntimeClass;
@@ -47,7 +48,20 @@ public:
     // object yields null, is logged, and still answers true.
     virtual bool doPointer2(PlimBase*& object);
 
-    void doBytes(void* data, int n);
+    // Inline while the bytes (or the room) are there: most fields are a few
+    // bytes, and a call per byte was a good part of a datagram's cost. The
+    // end, an error and a count below 1 take the checked path.
+    void doBytes(void* data, int n) {
+        if (n > 0 && (bWriting || !bError) && n <= getBytesLeft()) {
+            if (bWriting)
+                memcpy(cursor, data, size_t(n));
+            else
+                memcpy(data, cursor, size_t(n));
+            cursor += n;
+            return;
+        }
+        doBytesChecked(data, n);
+    }
     void doUInt(int* value);
     void doInt(int* value);
     // The low count bits (at most 8) of the byte; reading replaces only those.
@@ -96,9 +110,9 @@ public:
     void reserve(int32_t capacity);
 
     // Written bytes while writing, size while reading.
-    int getLength() const;
+    int getLength() const { return bWriting ? static_cast<int>(cursor - buffer) : size; }
     // Bytes not yet read (reading) or still free (writing).
-    int getBytesLeft() const;
+    int getBytesLeft() const { return (bWriting ? capacity : size) - static_cast<int>(cursor - buffer); }
     bool hasError() const { return bError; }
     // Marks the packet as malformed; every later read yields zeros.
     void setError() { bError = true; }
@@ -124,6 +138,9 @@ public:
     int32_t unresolvedUID = 0;
 
 private:
+    // doBytes at the edges: past the room is fatal when writing, past the end
+    // (or after an error) yields zeros and the error when reading.
+    void doBytesChecked(void* data, int n);
     // Steps to the next bit, opening a new bit byte when needed.
     void nextBit();
     void clearBits();
