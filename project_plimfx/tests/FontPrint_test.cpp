@@ -128,8 +128,8 @@ TEST_F(FontPrintTest, GlyphsOfASplitTextureAreMosaicsDrawnWithoutTheCache) {
     // 'B' (x 201 to 261) lies on both sub-textures.
     Texture* t = load("split.tga", {{200, 4, RED}, {60, 6, GREEN}}, 'A', TEXTURE_KEEPSOURCE);
     ASSERT_EQ(t->pSubTextureRoot->getNumChildren(), 2u);
-    EXPECT_EQ(font->symbolData['B'].pQuad, t->skins[1]);
-    EXPECT_EQ(FontQuad::asQuad(font->symbolData['B'].pQuad), nullptr);
+    EXPECT_EQ(font->symbolData[uint8_t('B')].pQuad, t->skins[1]);
+    EXPECT_EQ(FontQuad::asQuad(font->symbolData[uint8_t('B')].pQuad), nullptr);
     EXPECT_EQ(font->fontHeight, 6);
     EXPECT_EQ(font->getTextWidth("BA", nullptr).width, 61 + 201);
     // Cache-eligible text with a mosaic glyph is drawn glyph by glyph.

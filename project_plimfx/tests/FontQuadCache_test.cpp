@@ -257,7 +257,7 @@ TEST_F(FontQuadCacheTest, GlyphsThatWouldLeaveTheRowAreDrawnOneByOne) {
     EXPECT_EQ(font->getNumCacheTextures(), 1);
     EXPECT_TRUE(rgbIs(at(253, 0), RED));
     // A negative advance would start left of the row.
-    font->symbolData['B'].spacing = -12;
+    font->symbolData[uint8_t('B')].spacing = -12;
     frame(3);
     print("BBBB");
     EXPECT_EQ(cachedTexts(), (std::set<std::string>{std::string(50, 'A')}));

@@ -98,12 +98,12 @@ TEST_F(FontQuadTest, AutomaticAccentPlacement) {
     font->accentDropLower = 5;
     glyphs->add('a', 5, 5);
     glyphs->add(0xA8, 3, 2); // diaeresis
-    font->symbolData['a'].spacing = 2;
+    font->symbolData[uint8_t('a')].spacing = 2;
     font->setCompositeChar(0xC4, 'A', 0xA8, FontQuad::AUTO_PLACE, FontQuad::AUTO_PLACE);
     font->setCompositeChar(0xE4, 'a', 0xA8, FontQuad::AUTO_PLACE, FontQuad::AUTO_PLACE);
     const FontSymbol& upper = font->symbolData[0xC4];
     const FontSymbol& lower = font->symbolData[0xE4];
-    EXPECT_EQ(upper.pQuad, font->symbolData['A'].pQuad);
+    EXPECT_EQ(upper.pQuad, font->symbolData[uint8_t('A')].pQuad);
     EXPECT_EQ(upper.pAccentQuad, font->symbolData[0xA8].pQuad);
     EXPECT_EQ(upper.accentX, 1); // (5 + 1 - 3) / 2, truncated
     EXPECT_EQ(upper.accentY, 3); // one pixel above the top
@@ -127,7 +127,7 @@ TEST_F(FontQuadTest, SetupDefinesAllAccentedLetters) {
     EXPECT_EQ(defined, 54);
     EXPECT_EQ(font->symbolData[0xE7].accentY, 0); // cedilla hangs from the top
     EXPECT_EQ(font->symbolData[0xEF].pQuad, font->symbolData[0x7F].pQuad);
-    EXPECT_EQ(font->symbolData[0x9F].pQuad, font->symbolData['Y'].pQuad);
+    EXPECT_EQ(font->symbolData[0x9F].pQuad, font->symbolData[uint8_t('Y')].pQuad);
 }
 
 TEST_F(FontQuadTest, CompositeWithoutAccentImageIsFatal) {

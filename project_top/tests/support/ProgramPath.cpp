@@ -107,7 +107,9 @@ bool ProgramPath::moveTo(int x, int y, int step) {
 std::vector<std::string> ProgramPath::captionMisses() {
     std::vector<std::string> misses;
     const ProgramScreen page = now();
-    for (const auto& [caption, ends] : page.captions) {
+    for (const auto& entry : page.captions) {
+        const std::string& caption = entry.first;
+        const auto& ends = entry.second;
         const auto button = page.buttons.find(caption);
         if (button == page.buttons.end()) continue;
         const int y = button->second.second;

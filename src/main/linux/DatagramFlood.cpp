@@ -45,7 +45,7 @@ Bytes written(const std::function<void(Packet&)>& write) {
 } // namespace
 
 DatagramFlood::DatagramFlood(const NetAddress& to, Kind kind, Via via, uint32_t seed)
-    : target(to), kind(kind), via(via), random(seed) {
+    : target(to), via(via), random(seed) {
     // A forged loopback source goes nowhere else.
     if (via == RAW && !(onLoopback(to) && DatagramForge::canSendRaw()))
         this->via = SOCKETS;

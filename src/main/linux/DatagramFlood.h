@@ -42,7 +42,6 @@ private:
     void send(const DatagramForge::Bytes& bytes);
 
     NetAddress target;
-    Kind kind;
     Via via;
     std::mt19937 random;
     std::vector<int> sockets;
