@@ -1,7 +1,8 @@
 // A server's cost under floods of forged datagrams, and honest joins while one
-// address joins and leaves without end.
+// address joins and leaves without end or while a server elsewhere is flooded.
 //
 //   net_flood_bench [cost] [joins] [--seconds S] [--runs N] [--rates R1,R2,...] [--kinds K1,K2,...]
+//   net_flood_bench dial HOST:PORT [--clients N] [--interval S] [--give-up S]
 //
 // cost: for each rate (50,000 and 100,000 a second unless given) and kind
 // (junk, connect, confirm, data, mixed unless given), udp-flood's engine sends from fresh
@@ -18,6 +19,14 @@
 // asking again every 0.1 s, for 3 s at most) while it goes on. Prints
 // how many were admitted within 1 s, the longest join, and the cycler's
 // admissions and refusals.
+//
+// dial: first-time joins to a server run elsewhere (bench/net_flood_joins.py
+// floods it): N clients (20 unless given), one every 0.5 s, each from its own
+// address from 127.0.0.3 up, ask every S s (the game's NetHost::CONNECT_INTERVAL
+// unless given) until the server's first data shows that it took them, or
+// they give up (after 30 s unless given); each leaves once taken. Prints each
+// join's time, then how many were taken, the median and longest join (one not
+// taken counts as its time to give up), and how many gave up or were refused.
 #include "DatagramFlood.h"
 #include "core/Plim.h"
 #include "core/TimeKeeper.h"
@@ -59,6 +68,8 @@ const double HONEST_REPEAT = 0.1;
 // On loopback an answer takes well under this: a join that got none is given up and tried anew.
 const double CYCLER_GIVE_UP = 0.01;
 const uint32_t LOOPBACK = 0x7F000001u;
+// A net-match client's time-out.
+const double DIAL_GIVE_UP = 30.0;
 
 double realNow() {
     using namespace std::chrono;
@@ -106,8 +117,11 @@ public:
         setMaxPeers(1);
     }
     void onConnectionRejected(const UString& message) override { refusal = message.c_str(); }
+    void processPacket(Packet*) override { heard = true; }
     NetAddress address() const { return getConnection()->getAddress(); }
     std::string refusal;
+    // Data came from the server: it has taken us.
+    bool heard = false;
 };
 
 // What one run of a flood cost the receiving thread.
@@ -311,10 +325,73 @@ void joinTable(RunClock& clock) {
         printf("its last refusal: \"%s\"\n", cycler.lastRefusal.c_str());
 }
 
+struct DialOptions {
+    NetAddress server;
+    int clients = JOIN_CLIENTS;
+    double interval = NetHost::CONNECT_INTERVAL;
+    double giveUp = DIAL_GIVE_UP;
+};
+
+// One honest client's join: when it began, when it was taken (negative until then) and whether it is over.
+struct Dialler {
+    std::unique_ptr<Client> client;
+    double began = 0.0, lastAsk = -1.0, took = -1.0;
+    bool over = false;
+};
+
+void dialTable(const DialOptions& o) {
+    std::vector<Dialler> joins(size_t(o.clients));
+    const double start = realNow();
+    int refused = 0, gaveUp = 0;
+    for (size_t done = 0; done < joins.size();) {
+        double now = realNow();
+        for (size_t i = 0; i < joins.size(); ++i) {
+            Dialler& d = joins[i];
+            if (d.over || now < start + double(i) * HONEST_INTERVAL)
+                continue;
+            if (!d.client) {
+                d.client.reset(new Client(LOOPBACK + 2 + uint32_t(i)));
+                d.began = now;
+            }
+            Client& c = *d.client;
+            if (c.getPeerCount() == 0 && now > d.lastAsk + o.interval) {
+                c.sendConnectRequest(o.server);
+                d.lastAsk = now;
+            }
+            c.update();
+            if (c.heard) {
+                d.took = realNow() - d.began;
+                printf("join %zu: %.3f s\n", i + 1, d.took);
+            } else if (!c.refusal.empty()) {
+                ++refused;
+                printf("join %zu: refused: \"%s\"\n", i + 1, c.refusal.c_str());
+            } else if (now > d.began + o.giveUp) {
+                ++gaveUp;
+                printf("join %zu: gave up after %.0f s\n", i + 1, o.giveUp);
+            } else {
+                continue;
+            }
+            fflush(stdout);
+            c.disconnectAll();
+            d.client.reset();
+            d.over = true;
+            ++done;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    // One not taken counts as taken at the end of its patience.
+    std::vector<double> took;
+    for (const Dialler& d : joins)
+        took.push_back(d.took >= 0.0 ? d.took : o.giveUp);
+    printf("taken %d of %d; median %.3f s, longest %.3f s; gave up %d, refused %d\n", o.clients - gaveUp - refused,
+           o.clients, median(took), *std::max_element(took.begin(), took.end()), gaveUp, refused);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    bool cost = false, joins = false;
+    bool cost = false, joins = false, dial = false;
+    DialOptions dialing;
     double seconds = 3.0;
     int runs = 3;
     std::vector<double> rates = {50000.0, 100000.0};
@@ -326,6 +403,15 @@ int main(int argc, char** argv) {
             cost = true;
         } else if (a == "joins") {
             joins = true;
+        } else if (a == "dial" && i + 1 < argc) {
+            dial = true;
+            dialing.server = NetAddress(UString(argv[++i]));
+        } else if (a == "--clients" && i + 1 < argc) {
+            dialing.clients = std::max(1, atoi(argv[++i]));
+        } else if (a == "--interval" && i + 1 < argc) {
+            dialing.interval = atof(argv[++i]);
+        } else if (a == "--give-up" && i + 1 < argc) {
+            dialing.giveUp = atof(argv[++i]);
         } else if (a == "--seconds" && i + 1 < argc) {
             seconds = atof(argv[++i]);
         } else if (a == "--runs" && i + 1 < argc) {
@@ -343,11 +429,12 @@ int main(int argc, char** argv) {
             }
         } else {
             fprintf(stderr, "usage: net_flood_bench [cost] [joins] [--seconds S] [--runs N] [--rates R1,R2]"
-                            " [--kinds K1,K2]\n");
+                            " [--kinds K1,K2]\n"
+                            "       net_flood_bench dial HOST:PORT [--clients N] [--interval S] [--give-up S]\n");
             return 2;
         }
     }
-    if (!cost && !joins)
+    if (!cost && !joins && !dial)
         cost = joins = true;
     RunClock clock;
     TickSource::install(&clock);
@@ -361,6 +448,8 @@ int main(int argc, char** argv) {
         costTable(clock, rates, kinds, seconds, runs);
     if (joins)
         joinTable(clock);
+    if (dial)
+        dialTable(dialing);
     TickSource::install(nullptr);
     return 0;
 }

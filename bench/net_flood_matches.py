@@ -43,41 +43,46 @@ JOIN_TIMEOUT = 60.0
 END_TIMEOUT = 60.0
 
 
-def udp_filter(src_port, ip):
-    """Classic BPF over lo's frames: IPv4, UDP, from ip:src_port to ip."""
-    code = [
-        (0x28, 0, 0, 12),          # ldh [12]: ether type
-        (0x15, 0, 12, 0x0800),     # IPv4, else drop
-        (0x30, 0, 0, 23),          # ldb [23]: protocol
-        (0x15, 0, 10, 17),         # UDP, else drop
-        (0x20, 0, 0, 26),          # ld [26]: source address
-        (0x15, 0, 8, ip),
-        (0x20, 0, 0, 30),          # ld [30]: destination address
-        (0x15, 0, 6, ip),
-        (0x28, 0, 0, 20),          # ldh [20]: fragment offset
-        (0x45, 4, 0, 0x1FFF),      # a later fragment: drop
-        (0xB1, 0, 0, 14),          # ldxb 4*([14]&0xf): IP header length
-        (0x48, 0, 0, 14),          # ldh [x+14]: source port
-        (0x15, 0, 1, src_port),
-        (0x06, 0, 0, 0xFFFF),      # accept
-        (0x06, 0, 0, 0),           # drop
-    ]
+def udp_filter(src_ip, dst_ip, src_port=None, dst_port=None):
+    """Classic BPF over lo's frames: IPv4, UDP, from src_ip to dst_ip, from and to
+    those ports where given; a later fragment is dropped."""
+    code = []
+
+    def test(load, offset, value):
+        code.extend([(load, 0, 0, offset), (0x15, 0, "drop", value)])
+
+    test(0x28, 12, 0x0800)           # ldh [12]: ether type IPv4
+    test(0x30, 23, 17)               # ldb [23]: protocol UDP
+    test(0x20, 26, src_ip)           # ld [26]: source address
+    test(0x20, 30, dst_ip)           # ld [30]: destination address
+    code.append((0x28, 0, 0, 20))    # ldh [20]: fragment offset
+    code.append((0x45, "drop", 0, 0x1FFF))
+    code.append((0xB1, 0, 0, 14))    # ldxb 4*([14]&0xf): IP header length
+    for offset, port in ((14, src_port), (16, dst_port)):
+        if port is not None:
+            test(0x48, offset, port)  # ldh [x+offset]
+    code.append((0x06, 0, 0, 0xFFFF))  # accept
+    drop = len(code)
+    code.append((0x06, 0, 0, 0))
+    code = [(op, drop - i - 1 if jt == "drop" else jt, drop - i - 1 if jf == "drop" else jf, k)
+            for i, (op, jt, jf, k) in enumerate(code)]
     buffer = ctypes.create_string_buffer(b"".join(struct.pack("HBBI", *c) for c in code))
     program = struct.pack("HL", len(code), ctypes.addressof(buffer))
     return buffer, program
 
 
-class SendWatch(threading.Thread):
-    """Time stamps of the server's datagrams to each port of 127.0.0.1."""
+class Watch(threading.Thread):
+    """The time, destination port and UDP payload bytes of each datagram sent on lo
+    from src_ip to dst_ip (from and to those ports where given)."""
 
-    def __init__(self, server_port):
+    def __init__(self, src_ip, dst_ip, src_port=None, dst_port=None):
         super().__init__(daemon=True)
-        # Packet sockets see every program's traffic on lo: only the server's own address and port count.
+        # Packet sockets see every program's traffic on lo: the filter keeps what counts.
         self.sock = socket.socket(socket.AF_PACKET, socket.SOCK_RAW, socket.htons(ETH_P_ALL))
-        self.buffer, program = udp_filter(server_port, LOOPBACK_IP)
+        self.buffer, program = udp_filter(src_ip, dst_ip, src_port, dst_port)
         self.sock.setsockopt(socket.SOL_SOCKET, SO_ATTACH_FILTER, program)
         self.sock.bind(("lo", 0))
-        self.sends = {}
+        self.sends = []
         self.stopped = False
 
     def run(self):
@@ -89,15 +94,20 @@ class SendWatch(threading.Thread):
             now = time.monotonic()
             if address[2] != PACKET_OUTGOING:
                 continue
-            header = (frame[14] & 0x0F) * 4
-            port = struct.unpack("!H", frame[14 + header + 2:14 + header + 4])[0]
-            self.sends.setdefault(port, []).append(now)
+            header = 14 + (frame[14] & 0x0F) * 4
+            port, length = struct.unpack("!HH", frame[header + 2:header + 6])
+            self.sends.append((now, port, length - 8))
 
     def longest_gap(self, port, start, end):
-        times = [t for t in self.sends.get(port, []) if start <= t <= end]
+        times = [t for t, p, _ in self.sends if p == port and start <= t <= end]
         if len(times) < 2:
             return None
         return max(b - a for a, b in zip(times, times[1:]))
+
+    def rate(self, start, end):
+        """Datagrams and payload bytes a second between start and end."""
+        within = [n for t, _, n in self.sends if start <= t <= end]
+        return len(within) / (end - start), sum(within) / (end - start)
 
     def stop(self):
         self.stopped = True
@@ -223,7 +233,8 @@ class Run:
         port = int(found.group(1))
         queue = QueueWatch(port)
         queue.start()
-        sends = SendWatch(port)
+        # The server's sends to its clients.
+        sends = Watch(LOOPBACK_IP, LOOPBACK_IP, src_port=port)
         sends.start()
         clients = ["client%d" % i for i in range(a.clients)]
         for c in clients:

@@ -6,12 +6,16 @@
 // costs the host no more than junk does. An address and port that ask again
 // within a few seconds draw on a second budget: a forger sending from ever
 // new addresses spends only the budget of first requests, and an honest
-// client repeating its request still gets its answer; a sender asking again
-// and again from the same ports spends only the second, and a new client
-// gets its first answer.
+// client repeating its request still gets its answer. Each address (whatever
+// its ports) has an allowance of its own besides, spent by every request
+// once it has been answered: a forger asking again and again from a few
+// addresses, or from ever new ports of one, spends little more than those
+// addresses' allowances, and no address gets more than its allowance however
+// many ask in its name.
 #include "NetAddress.h"
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 class Packet;
@@ -24,14 +28,26 @@ public:
         // Answers a second to first requests, and as many to repeated ones;
         // up to a second's worth may go at once.
         RATE = 1000,
+        // Answers to one address at once: a full server's worth of players
+        // behind one router (as many as one address may be admitted) ...
+        ADDRESS_BURST = 64,
+        // ... and a second after those: a hundred forging addresses spend
+        // less than half of either budget.
+        ADDRESS_RATE = 4,
+        // Addresses whose allowance is not whole, held at most (about 3 MB);
+        // a new address gets no answer while that many are held. Keeping one
+        // held takes ADDRESS_RATE requests a second from it.
+        MAX_ADDRESSES = 1 << 16,
         // The addresses and ports that asked, 2^RECALL_BITS of them at most
         // (8 bytes each, 2 MB): under 50,000 new ones a second one stays 5 s
-        // on average, and an honest client's stays until it asks again 0.5 s
-        // later nine times in ten.
+        // on average, and an honest client's stays until it asks again a
+        // quarter of a second later 95 times in a hundred.
         RECALL_BITS = 18
     };
     // An address that asked within this long before asks again.
     static constexpr double RECALL_SECONDS = 2.0;
+    // Whole allowances are forgotten this often.
+    static constexpr double FORGET_SECONDS = 1.0;
 
     NetAnswerBudget();
 
@@ -39,15 +55,21 @@ public:
     static int roomFor(const Packet& asked);
     // Whether an answer may go to that address now; it is taken from the budget if so.
     bool take(const NetAddress& to, double now);
+    // The addresses whose allowance is held.
+    size_t heldAddresses() const { return allowances.size(); }
 
 private:
+    // Tokens that come back at a rate, up to a limit.
     class Bucket {
     public:
+        Bucket(double rate, double limit, double now = -1.0) : tokens(limit), filledAt(now), rate(rate), limit(limit) {}
         bool take(double now);
+        bool wholeAt(double now) const { return tokens + (now - filledAt) * rate >= limit; }
 
     private:
-        double tokens = RATE;
-        double filledAt = -1.0;
+        double tokens;
+        double filledAt;
+        float rate, limit;
     };
     // Who asked last at a place of the table, and when (in STAMPS_PER_SECOND, wrapping).
     struct Asker {
@@ -56,10 +78,20 @@ private:
         uint16_t stamp = 0;
     };
     enum { STAMPS_PER_SECOND = 16 };
-    uint64_t key;
+    // Keyed, so that nobody can aim at the place of another's address.
+    struct KeyedHash {
+        uint64_t key;
+        size_t operator()(uint64_t value) const;
+    };
+    KeyedHash hash;
     // Made at the first answer: only a server that is asked needs it.
     std::vector<Asker> askers;
-    Bucket first, again;
+    Bucket first{RATE, RATE}, again{RATE, RATE};
+    // The allowances of the addresses answered that are not whole again.
+    std::unordered_map<uint32_t, Bucket, KeyedHash> allowances;
+    double forgetAt = 0.0;
 
-    Asker& placeOf(const NetAddress& a);
+    // Whether that address and port asked within RECALL_SECONDS; it is recalled as asking now.
+    bool recalled(const NetAddress& a, double now);
+    void forgetWhole(double now);
 };

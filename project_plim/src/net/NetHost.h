@@ -60,6 +60,10 @@ public:
     static constexpr double MAX_DRAIN_SECONDS = 0.02;
     // A peer heard nothing from, or whose data waits unacknowledged, this long is dropped.
     static constexpr double DEFAULT_TIMEOUT = 5.0;
+    // An owner asks again this often until its request is answered: a first
+    // request that a flood left unanswered (see NetAnswerBudget) costs a
+    // newcomer no more than this.
+    static constexpr double CONNECT_INTERVAL = 0.25;
     NetHost(const UString& gameName, double version, const UString& playerName, int hostMode, bool isServer);
     ~NetHost() override;
 

@@ -153,8 +153,10 @@ bool NetHost::mayAnswer(const Packet& asked) {
         return true;
     if (unanswered.allow(now))
         logTagged("NetHost", "%s: past the budget of answers to addresses that have not shown that they receive "
-                  "(%d a second to first requests, as many to repeated ones); %s gets none.",
-                  sideName(), int(NetAnswerBudget::RATE), asked.address.toString().c_str());
+                  "(%d a second to first requests, as many to repeated ones, %d at once and %d a second to one "
+                  "address); %s gets none.",
+                  sideName(), int(NetAnswerBudget::RATE), int(NetAnswerBudget::ADDRESS_BURST),
+                  int(NetAnswerBudget::ADDRESS_RATE), asked.address.toString().c_str());
     return false;
 }
 

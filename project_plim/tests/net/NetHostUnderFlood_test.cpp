@@ -1,11 +1,13 @@
 // A server on a real socket of 127.0.0.1 under more than it can take: forged
-// requests get answers only within the budget, one update takes a bounded
-// share of a flood while the peers still get their sends, and one address
-// that joins and leaves without end spends only its share of admissions (and
-// is told so) while clients from other addresses join.
+// requests get answers only within the budget, honest clients join under
+// floods from fresh addresses and from a few at once, one update takes a
+// bounded share of a flood while the peers still get their sends, and one
+// address that joins and leaves without end spends only its share of
+// admissions (and is told so) while clients from other addresses join.
 #include "NetTestEngine.h"
 #include "DatagramForge.h"
 #include "RecordingHost.h"
+#include "TestDeadline.h"
 #include "serial/Packet.h"
 #include "net/NetConnection.h"
 #include "net/NetStats.h"
@@ -52,18 +54,35 @@ bool joins(RecordingHost& server, RecordingHost& client) {
     return server.events.size() > before && server.events.back().compare(0, 10, "connected ") == 0;
 }
 
+// A connect request as the game writes it.
+DatagramForge::Bytes recordedRequest() {
+    RecordingHost asker(false);
+    NetConnection recorder(at(LOOPBACK));
+    asker.sendConnectRequest(recorder.getAddress());
+    Packet* recorded = recorder.receiveRaw();
+    return recorded ? DatagramForge::Bytes(recorded->buffer, recorded->buffer + recorded->size)
+                    : DatagramForge::Bytes();
+}
+
+// Counts the datagrams it takes.
+class TakingServer : public RecordingHost {
+public:
+    TakingServer() : RecordingHost(true) {}
+    void servicePacket(Packet* datagram) override {
+        ++taken;
+        RecordingHost::servicePacket(datagram);
+    }
+    long taken = 0;
+};
+
 TEST(NetHostUnderFlood, AnswersToAddressesNotShownToReceiveStayWithinTheBudgetAndAnHonestRepeatGetsOne) {
     if (!DatagramForge::canSendRaw())
         GTEST_SKIP() << "forged sources take a raw socket, which needs root";
     NetTestEngine net(false);
     RecordingHost server(true);
     const NetAddress target = server.getConnection()->getAddress();
-    RecordingHost asker(false); // a request as the game writes it
-    NetConnection recorder(at(LOOPBACK));
-    asker.sendConnectRequest(recorder.getAddress());
-    Packet* recorded = recorder.receiveRaw();
-    ASSERT_NE(recorded, nullptr);
-    const DatagramForge::Bytes request(recorded->buffer, recorded->buffer + recorded->size);
+    const DatagramForge::Bytes request = recordedRequest();
+    ASSERT_FALSE(request.empty());
     const DatagramForge::Bytes data = DatagramForge::data(0x1234, 0x5678, 1, false, 0, {"forged"});
     const int flood = 3 * NetAnswerBudget::RATE;
     for (const DatagramForge::Bytes* forged : {&request, &data}) {
@@ -83,6 +102,45 @@ TEST(NetHostUnderFlood, AnswersToAddressesNotShownToReceiveStayWithinTheBudgetAn
     // The budget of first requests is spent; an honest client asking again gets its answer.
     std::unique_ptr<RecordingHost> honest = clientAt(0x7F0000FEu);
     EXPECT_TRUE(joins(server, *honest));
+}
+
+// Each 50 ms the floods' share comes first, forged requests from fresh
+// addresses, from four fixed ones and from ports of one, each beyond what the
+// budget gives; every honest client's request comes after it.
+TEST(NetHostUnderFlood, HonestFirstJoinsGetInUnderFloodsFromFreshAddressesAndAFewFixedOnesAtOnce) {
+    if (!DatagramForge::canSendRaw())
+        GTEST_SKIP() << "forged sources take a raw socket, which needs root";
+    NetTestEngine net(false);
+    TakingServer server;
+    const NetAddress target = server.getConnection()->getAddress();
+    const DatagramForge::Bytes request = recordedRequest();
+    ASSERT_FALSE(request.empty());
+    const int EACH = 250, CLIENTS = 5, HEAD_START = 20, STEPS_BETWEEN_CLIENTS = 10;
+    const int STEPS_BETWEEN_REQUESTS = int(NetHost::CONNECT_INTERVAL / 0.05 + 0.5);
+    std::vector<std::unique_ptr<RecordingHost>> honest;
+    uint32_t fresh = 0x7F200000u;
+    size_t admitted = 0;
+    for (int step = 0; step < 400 && admitted < CLIENTS; ++step) {
+        net.advance(0.05);
+        for (int i = 0; i < EACH; ++i) {
+            DatagramForge::sendRaw(request, at(++fresh, 2000), target);
+            DatagramForge::sendRaw(request, at(0x7F300000u + uint32_t(i % 4), 3000), target);
+            DatagramForge::sendRaw(request, at(0x7F400001u, uint16_t(4000 + i % 64)), target);
+        }
+        const long flooded = server.taken + 3 * EACH;
+        ASSERT_TRUE(TestDeadline::waitFor([&] { return server.update(), server.taken >= flooded; }));
+        if (step >= HEAD_START && step % STEPS_BETWEEN_CLIENTS == 0 && honest.size() < CLIENTS)
+            honest.push_back(clientAt(0x7F000040u + uint32_t(honest.size())));
+        for (auto& c : honest)
+            if (c->getPeerCount() == 0 && step % STEPS_BETWEEN_REQUESTS == 0)
+                c->sendConnectRequest(target);
+        admitted = 0;
+        for (auto& c : honest) {
+            RecordingHost::exchange(server, *c);
+            admitted += server.findPeer(c->getConnection()->getAddress()) != nullptr;
+        }
+    }
+    EXPECT_EQ(admitted, size_t(CLIENTS));
 }
 
 TEST(NetHostUnderFlood, AnUpdateTakesABoundedShareOfAFloodAndThePeersStillGetTheirSends) {

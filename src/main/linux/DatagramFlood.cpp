@@ -6,6 +6,7 @@
 #include "serial/Packet.h"
 #include "util/PlimUtil.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <functional>
@@ -44,15 +45,31 @@ Bytes written(const std::function<void(Packet&)>& write) {
 }
 } // namespace
 
-DatagramFlood::DatagramFlood(const NetAddress& to, Kind kind, Via via, uint32_t seed)
-    : target(to), via(via), random(seed) {
+DatagramFlood::DatagramFlood(const NetAddress& to, Kind kind, Via via, uint32_t seed, Sources sources)
+    : target(to), via(via), sources(sources), random(seed) {
     // A forged loopback source goes nowhere else.
     if (via == RAW && !(onLoopback(to) && DatagramForge::canSendRaw()))
         this->via = SOCKETS;
-    for (int i = 0; this->via == SOCKETS && i < POOL_SOCKETS; ++i) {
+    if (this->via == SOCKETS)
+        openSockets();
+    for (int i = 0; i < DATAGRAMS; ++i)
+        datagrams.push_back(make(kind == MIXED ? Kind(i % MIXED) : kind));
+}
+
+DatagramFlood::DatagramFlood(const NetAddress& to, Kind kind, Via via, uint32_t seed)
+    : DatagramFlood(to, kind, via, seed, Sources()) {}
+
+void DatagramFlood::openSockets() {
+    const bool local = onLoopback(target);
+    int count = sources.fixed > 0 ? std::min(int(sources.fixed), int(FIXED_SOCKETS))
+                                  : sources.portsOf ? int(FIXED_SOCKETS) : POOL_SOCKETS;
+    for (int i = 0; i < count; ++i) {
+        uint32_t ip = sources.fixed > 0 ? FIXED_FIRST + uint32_t(i)
+                    : sources.portsOf  ? sources.portsOf
+                                       : LOOPBACK_NET + 2 + uint32_t(i);
         int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         NetAddress from;
-        from.set(onLoopback(to) ? LOOPBACK_NET + 2 + uint32_t(i) : 0, 0);
+        from.set(local ? ip : 0, 0);
         sockaddr_in in;
         from.toSockAddr(&in);
         if (s >= 0 && bind(s, reinterpret_cast<sockaddr*>(&in), sizeof in) == 0)
@@ -60,8 +77,6 @@ DatagramFlood::DatagramFlood(const NetAddress& to, Kind kind, Via via, uint32_t 
         else if (s >= 0)
             close(s);
     }
-    for (int i = 0; i < DATAGRAMS; ++i)
-        datagrams.push_back(make(kind == MIXED ? Kind(i % MIXED) : kind));
 }
 
 DatagramFlood::~DatagramFlood() {
@@ -79,10 +94,15 @@ bool DatagramFlood::parseKind(const char* text, Kind* out) {
     return false;
 }
 
-NetAddress DatagramFlood::freshSource() {
+NetAddress DatagramFlood::nextSource() {
     NetAddress a;
-    // Neither the network's own address nor its broadcast address.
-    a.set(LOOPBACK_NET + 1 + random() % 0xFFFFFEu, uint16_t(1024 + random() % 64512));
+    uint16_t port = uint16_t(1024 + random() % 64512);
+    if (sources.fixed > 0)
+        a.set(FIXED_FIRST + uint32_t(sent % sources.fixed), FIXED_PORT);
+    else if (sources.portsOf)
+        a.set(sources.portsOf, port);
+    else // neither the network's own address nor its broadcast address
+        a.set(LOOPBACK_NET + 1 + random() % 0xFFFFFEu, port);
     return a;
 }
 
@@ -124,7 +144,7 @@ Bytes DatagramFlood::make(Kind k) {
 
 void DatagramFlood::send(const Bytes& bytes) {
     if (via == RAW) {
-        DatagramForge::sendRaw(bytes, freshSource(), target);
+        DatagramForge::sendRaw(bytes, nextSource(), target);
     } else if (!sockets.empty()) {
         sockaddr_in to;
         target.toSockAddr(&to);

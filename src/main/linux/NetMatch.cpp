@@ -53,7 +53,6 @@
 
 namespace {
 
-const double CONNECT_INTERVAL = 0.5;
 // Once joined, a silent server is dropped by the host's own time-out.
 const double CONNECT_TIMEOUT = 30.0;
 // After the end call the server waits this long at most for its clients to leave.
@@ -278,7 +277,7 @@ int runClient(const Options& o, MatchHarness& harness) {
         const double now = engineNow();
         if (!joined && now >= nextConnect) {
             role->sendConnectRequest(server);
-            nextConnect = now + CONNECT_INTERVAL;
+            nextConnect = now + NetHost::CONNECT_INTERVAL;
         }
         role->tick(0.0, 0.0);
         if (!joined && role->getPeerCount() > 0) {

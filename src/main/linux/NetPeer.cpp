@@ -41,7 +41,6 @@ namespace {
 // The protocol has no flow control: the sender keeps at most this many pieces
 // unacknowledged.
 const int MAX_UNACKED_PIECES = 1024;
-const double CONNECT_INTERVAL = 0.5;
 const double PROMPT_INTERVAL = 0.01;
 const double KEEPALIVE_INTERVAL = 1.0;
 const double LINGER = 0.5;
@@ -281,7 +280,7 @@ int run(const Options& o) {
         if (!o.server && !peer && !host.hadPeer && now >= nextConnect) {
             host.sendConnectRequest(serverAddress);
             ++host.connectRequests;
-            nextConnect = now + CONNECT_INTERVAL;
+            nextConnect = now + NetHost::CONNECT_INTERVAL;
         }
         if (!peer && host.hadPeer) {
             status = host.gotEnd ? 0 : 1;

@@ -17,13 +17,14 @@
 // connection packets) and thrown away. With --forge 1 every other datagram is
 // forged instead: in turn a disconnect and an empty data piece ahead of the
 // traffic, both under the identifier that side's peer uses. --flood-rate sends
-// that many connect requests a second to the target, each from a fresh port.
+// that many connect requests a second to the target, each from a fresh port
+// (of --flood-from's address, as another machine would, where given).
 //
 //   udp-relay --listen PORT --to HOST:PORT [--seed S] [--drop P] [--duplicate P]
 //             [--reorder P] [--delay-min SECONDS] [--delay-max SECONDS] [--corrupt P]
 //             [--drop-first-answers N] [--drop-confirms N] [--duration SECONDS] [--keep-order 0|1]
 //             [--replay-toward target|client] [--replay-rate N] [--replay-seconds S] [--replay-ports N]
-//             [--forge 0|1] [--flood-rate N]
+//             [--forge 0|1] [--flood-rate N] [--flood-from ADDRESS]
 //
 // Prints "relay on port P" once it listens, and at the end
 // "relay forwarded=N dropped=N duplicated=N reordered=N delayed=N corrupted=N"
@@ -281,7 +282,7 @@ int usage(const std::string& why) {
                     "                 [--reorder P] [--delay-min S] [--delay-max S] [--corrupt P]\n"
                     "                 [--drop-first-answers N] [--drop-confirms N] [--duration S] [--keep-order 0|1]\n"
                     "                 [--replay-toward target|client] [--replay-rate N] [--replay-seconds S]\n"
-                    "                 [--replay-ports N] [--forge 0|1] [--flood-rate N]\n");
+                    "                 [--replay-ports N] [--forge 0|1] [--flood-rate N] [--flood-from ADDRESS]\n");
     return 2;
 }
 
@@ -299,6 +300,8 @@ struct Options {
     long replayPorts = 8;
     bool forge = false;
     double floodRate = 0;
+    // The flood's address; any when zero.
+    in_addr floodFrom{};
 };
 
 bool readSwitch(const char* text, bool* out) {
@@ -340,6 +343,7 @@ bool readOption(const std::string& name, const char* value, Options& o) {
     if (name == "--replay-ports") return N::parse(value, 1, MAX_REPLAY_PORTS, &o.replayPorts);
     if (name == "--forge") return readSwitch(value, &o.forge);
     if (name == "--flood-rate") return N::parseDecimal(value, 0.0, MAX_RATE, &o.floodRate);
+    if (name == "--flood-from") return inet_pton(AF_INET, value, &o.floodFrom) == 1;
     return false;
 }
 
@@ -550,6 +554,12 @@ void Relay::flood() {
         int s = socket(AF_INET, SOCK_DGRAM, 0);
         if (s < 0)
             break;
+        sockaddr_in from;
+        memset(&from, 0, sizeof from);
+        from.sin_family = AF_INET;
+        from.sin_addr = o.floodFrom;
+        if (o.floodFrom.s_addr)
+            bind(s, reinterpret_cast<sockaddr*>(&from), sizeof from);
         sendto(s, request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&targetAddress),
                sizeof targetAddress);
         close(s);

@@ -7,7 +7,7 @@
 # at that client, at up to 2,000 a second for 10 s from eight other ports, every
 # other one forged instead (a disconnect, an empty piece far ahead), as many
 # as it kept at least; the first also sends the server connect requests from
-# fresh ports all along.
+# fresh ports of another address all along.
 # Nobody may be cut off, every side prints the same hash, no data goes to a
 # replaying port, the only peers the server drops are the phantoms of
 # connect requests, for never using their identifier, and its memory stays flat.
@@ -31,7 +31,7 @@ while kill -0 $MATCH_PID 2>/dev/null; do
 done &
 PIDS="$PIDS $!"
 REPLAY="--replay-rate $RATE --replay-seconds $SECONDS_REPLAYED --forge 1"
-start_relay relay1 --replay-toward target $REPLAY --flood-rate $FLOOD_RATE
+start_relay relay1 --replay-toward target $REPLAY --flood-rate $FLOOD_RATE --flood-from 127.0.0.2
 start_relay relay2 --replay-toward client $REPLAY
 start_client client1 $relay1_PORT
 start_client client2 $relay2_PORT

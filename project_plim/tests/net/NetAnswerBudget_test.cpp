@@ -1,0 +1,63 @@
+// The answer budget alone, on a clock of our own: what one address gets
+// whatever its ports, and that floods from fresh addresses and from a few at
+// once leave an honest client's repeated request its answer.
+#include "net/NetAnswerBudget.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const int BURST = NetAnswerBudget::ADDRESS_BURST, PER_SECOND = NetAnswerBudget::ADDRESS_RATE;
+
+NetAddress at(uint32_t ip, uint16_t port) {
+    NetAddress a;
+    a.set(ip, port);
+    return a;
+}
+
+TEST(NetAnswerBudget, OneAddressGetsItsBurstThenItsRateWhateverItsPortsAndIsForgottenOnceWhole) {
+    NetAnswerBudget budget;
+    const uint32_t forger = 0x0A000001u;
+    auto answered = [&](double now, int asks) {
+        int n = 0;
+        for (int port = 1; port <= asks; ++port)
+            n += budget.take(at(forger, uint16_t(port)), now);
+        return n;
+    };
+    EXPECT_EQ(answered(100.0, 500), BURST);
+    EXPECT_TRUE(budget.take(at(forger + 1, 1), 100.0)); // another address
+    EXPECT_EQ(answered(101.0, 500), PER_SECOND);
+    EXPECT_EQ(answered(101.5, 500), PER_SECOND / 2);
+    EXPECT_EQ(answered(120.0, 500), BURST); // whole again
+    EXPECT_EQ(budget.heldAddresses(), 1u);  // the other address was forgotten
+}
+
+TEST(NetAnswerBudget, AnHonestRepeatIsAnsweredUnderFreshAddressesAndAFewFixedOnesAtOnce) {
+    NetAnswerBudget budget;
+    const int FIXED = 100, STEPS_PER_SECOND = 100, SECONDS = 5;
+    const uint32_t honest = 0x0B000001u;
+    std::vector<int> toFixed(FIXED, 0);
+    uint32_t fresh = 0x0C000000u;
+    bool repeatAnswered = false;
+    for (int step = 0; step < SECONDS * STEPS_PER_SECOND; ++step) {
+        double now = 10.0 + double(step) / STEPS_PER_SECOND;
+        // 50,000 a second of each flood
+        for (int i = 0; i < 500; ++i) {
+            budget.take(at(++fresh, 5000), now);
+            toFixed[size_t(i % FIXED)] += budget.take(at(0x0D000000u + uint32_t(i % FIXED), 7000), now);
+        }
+        // After the floods' share: the first request finds that budget spent, its repeat is answered.
+        if (step == 2 * STEPS_PER_SECOND) {
+            EXPECT_FALSE(budget.take(at(honest, 6000), now));
+        }
+        if (step == 2 * STEPS_PER_SECOND + STEPS_PER_SECOND / 4)
+            repeatAnswered = budget.take(at(honest, 6000), now);
+    }
+    EXPECT_TRUE(repeatAnswered);
+    for (int n : toFixed)
+        EXPECT_LE(n, BURST + PER_SECOND * SECONDS);
+    // A fresh address is whole again a quarter of a second after its answer, and forgotten within a second.
+    EXPECT_LE(budget.heldAddresses(), size_t(FIXED + 3 * NetAnswerBudget::RATE));
+}
+
+} // namespace
