@@ -2,7 +2,7 @@
 // address joins and leaves without end or while a server elsewhere is flooded.
 //
 //   net_flood_bench [cost] [joins] [--seconds S] [--runs N] [--rates R1,R2,...] [--kinds K1,K2,...]
-//   net_flood_bench dial HOST:PORT [--clients N] [--interval S] [--give-up S]
+//   net_flood_bench dial HOST:PORT [--clients N] [--spacing S] [--from ADDRESS] [--interval S] [--give-up S]
 //
 // cost: for each rate (50,000 and 100,000 a second unless given) and kind
 // (junk, connect, confirm, data, mixed unless given), udp-flood's engine sends from fresh
@@ -21,10 +21,11 @@
 // admissions and refusals.
 //
 // dial: first-time joins to a server run elsewhere (bench/net_flood_joins.py
-// floods it): N clients (20 unless given), one every 0.5 s, each from its own
-// address from 127.0.0.3 up, ask every S s (the game's NetHost::CONNECT_INTERVAL
-// unless given) until the server's first data shows that it took them, or
-// they give up (after 30 s unless given); each leaves once taken. Prints each
+// floods it): N clients (20 unless given), one every 0.5 s (--spacing), each
+// from its own address from 127.0.0.3 up (or all from --from's), ask every
+// --interval s (the game's NetHost::CONNECT_INTERVAL unless given) until the
+// server's first data shows that it took them, or they give up (after 30 s
+// unless given); each leaves once taken. Prints each
 // join's time, then how many were taken, the median and longest join (one not
 // taken counts as its time to give up), and how many gave up or were refused.
 #include "DatagramFlood.h"
@@ -328,6 +329,9 @@ void joinTable(RunClock& clock) {
 struct DialOptions {
     NetAddress server;
     int clients = JOIN_CLIENTS;
+    double spacing = HONEST_INTERVAL;
+    // All clients from this address (players behind one router) when given.
+    uint32_t from = 0;
     double interval = NetHost::CONNECT_INTERVAL;
     double giveUp = DIAL_GIVE_UP;
 };
@@ -336,6 +340,7 @@ struct DialOptions {
 struct Dialler {
     std::unique_ptr<Client> client;
     double began = 0.0, lastAsk = -1.0, took = -1.0;
+    int requests = 0;
     bool over = false;
 };
 
@@ -347,21 +352,22 @@ void dialTable(const DialOptions& o) {
         double now = realNow();
         for (size_t i = 0; i < joins.size(); ++i) {
             Dialler& d = joins[i];
-            if (d.over || now < start + double(i) * HONEST_INTERVAL)
+            if (d.over || now < start + double(i) * o.spacing)
                 continue;
             if (!d.client) {
-                d.client.reset(new Client(LOOPBACK + 2 + uint32_t(i)));
+                d.client.reset(new Client(o.from ? o.from : LOOPBACK + 2 + uint32_t(i)));
                 d.began = now;
             }
             Client& c = *d.client;
             if (c.getPeerCount() == 0 && now > d.lastAsk + o.interval) {
                 c.sendConnectRequest(o.server);
                 d.lastAsk = now;
+                ++d.requests;
             }
             c.update();
             if (c.heard) {
                 d.took = realNow() - d.began;
-                printf("join %zu: %.3f s\n", i + 1, d.took);
+                printf("join %zu: %.3f s, %d requests\n", i + 1, d.took, d.requests);
             } else if (!c.refusal.empty()) {
                 ++refused;
                 printf("join %zu: refused: \"%s\"\n", i + 1, c.refusal.c_str());
@@ -408,6 +414,10 @@ int main(int argc, char** argv) {
             dialing.server = NetAddress(UString(argv[++i]));
         } else if (a == "--clients" && i + 1 < argc) {
             dialing.clients = std::max(1, atoi(argv[++i]));
+        } else if (a == "--spacing" && i + 1 < argc) {
+            dialing.spacing = atof(argv[++i]);
+        } else if (a == "--from" && i + 1 < argc) {
+            dialing.from = NetAddress(UString(argv[++i])).getIP();
         } else if (a == "--interval" && i + 1 < argc) {
             dialing.interval = atof(argv[++i]);
         } else if (a == "--give-up" && i + 1 < argc) {
@@ -430,7 +440,8 @@ int main(int argc, char** argv) {
         } else {
             fprintf(stderr, "usage: net_flood_bench [cost] [joins] [--seconds S] [--runs N] [--rates R1,R2]"
                             " [--kinds K1,K2]\n"
-                            "       net_flood_bench dial HOST:PORT [--clients N] [--interval S] [--give-up S]\n");
+                            "       net_flood_bench dial HOST:PORT [--clients N] [--spacing S] [--from ADDRESS]"
+                            " [--interval S] [--give-up S]\n");
             return 2;
         }
     }

@@ -3,14 +3,15 @@
 
     bench/net_flood_joins.py [--build DIR] [--server-build DIR] [--mixes fresh+fixed:1,...]
         [--rate 50000] [--quota 0.25] [--clients 20] [--interval S] [--runs 1]
-        [--server-cores 4,5] [--flood-cores 3,5]
+        [--server-cores 4,5] [--flood-cores 3,5] [--match-clients N]
 
 For each mix of floods: a net-match server (in a CPU cgroup of its own, held
 to QUOTA of one core), one udp-flood of RATE forged connect requests a second
 per flood of the mix, each on a core of its own, and a second later
 `net_flood_bench dial`: CLIENTS honest clients, one every 0.5 s, each from its
 own address, asking every INTERVAL s (the game's own unless given) until the
-server takes them. A flood is "fresh" (a fresh address and port each),
+server takes them; then, with --match-clients, N net-match clients one after
+another (each printing "connected after S s"). A flood is "fresh" (a fresh address and port each),
 "fixed:N" (N fixed addresses, 127.1.0.1 and up) or "ports" (fresh ports of
 127.0.0.2); "none" is no flood. While the clients join, what the server sends
 toward one flooding address (127.1.0.1, or 127.0.0.2) is counted on the
@@ -36,6 +37,9 @@ PORTS_OF = "127.0.0.2"
 HEAD_START = 1.0
 SERVER_SECONDS = 900
 FLOOD_SECONDS = 600
+SLOW_JOIN = 1.0
+# A net-match client's own time-out, and its start.
+MATCH_PATIENCE = 40.0
 
 
 def ip_value(text):
@@ -95,6 +99,7 @@ def run_mix(args, mix):
         if not summary:
             result["error"] = out.strip()[-300:]
             return result
+        result["matches"] = [match_join(run, args, port, i) for i in range(args.match_clients)]
         result["sent"] = stop_floods(floods)
         result.update(taken=int(summary.group(1)), clients=int(summary.group(2)), median=float(summary.group(3)),
                       longest=float(summary.group(4)), gave_up=int(summary.group(5)), refused=int(summary.group(6)),
@@ -103,6 +108,17 @@ def run_mix(args, mix):
     finally:
         stop_floods(floods)
         run.close()
+
+
+def match_join(run, args, port, index):
+    """How long a net-match client took to join (its own words), or None."""
+    name = "match%d" % index
+    client = run.start(name, ["taskset", "-c", args.server_cores, os.path.join(args.build, "net-match"), "--client",
+                              "127.0.0.1:%d" % port])
+    found = run.wait_for(name, r"^connected after ([\d.]+) s", MATCH_PATIENCE)
+    client.terminate()
+    client.wait()
+    return float(found.group(1)) if found else None
 
 
 def stop_floods(floods):
@@ -129,6 +145,7 @@ def main():
     parser.add_argument("--runs", type=int, default=1)
     parser.add_argument("--server-cores", default="4,5")
     parser.add_argument("--flood-cores", default="3,5")
+    parser.add_argument("--match-clients", type=int, default=0)
     args = parser.parse_args()
     args.server_build = args.server_build or args.build
     if os.geteuid() != 0 or not os.path.isdir(matches.CGROUP_ROOT):
@@ -145,11 +162,16 @@ def main():
                 continue
             datagrams, payload = r.get("toward", (0.0, 0.0))
             rows.append((mix, r))
+            slow = re.findall(r"^join (\d+): ([\d.]+) s, (\d+) requests$", r["log"], re.M)
+            slow = ["%s after %s s (%s requests)" % (n, t, k) for n, t, k in slow if float(t) > SLOW_JOIN]
             print("%-18s run %d: taken %d of %d; median %.3f s, longest %.3f s; gave up %d, refused %d; toward %s "
-                  "%.1f datagrams %.0f bytes a second; floods kept %s a second; throttled %s"
+                  "%.1f datagrams %.0f bytes a second; floods kept %s a second; throttled %s; joins over %.0f s: %s"
                   % (mix, i + 1, r["taken"], r["clients"], r["median"], r["longest"], r["gave_up"], r["refused"],
                      r["victim"] or "-", datagrams, payload, ", ".join("%.0f" % x for x in r["sent"]) or "-",
-                     r["throttled"]), flush=True)
+                     r["throttled"], SLOW_JOIN, ", ".join(slow) or "none"), flush=True)
+            if r["matches"]:
+                print("%-18s run %d: net-match clients joined after %s" % (mix, i + 1, ", ".join(
+                    "%.2f s" % t if t is not None else "never" for t in r["matches"])), flush=True)
     print("%-18s %8s %9s %9s %8s %22s" % ("floods", "taken", "median", "longest", "gave up", "toward one address/s"))
     for mix, r in rows:
         datagrams, payload = r.get("toward", (0.0, 0.0))

@@ -14,6 +14,7 @@
 // many ask in its name.
 #include "NetAddress.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -34,7 +35,7 @@ public:
         // ... and a second after those: a hundred forging addresses spend
         // less than half of either budget.
         ADDRESS_RATE = 4,
-        // Addresses whose allowance is not whole, held at most (about 3 MB);
+        // Addresses whose allowance is not whole, held at most (about 5 MB);
         // a new address gets no answer while that many are held. Keeping one
         // held takes ADDRESS_RATE requests a second from it.
         MAX_ADDRESSES = 1 << 16,
