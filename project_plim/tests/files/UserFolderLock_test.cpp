@@ -98,25 +98,21 @@ TEST(UserFolderLock, ThePathLockFallsBackToTmp) {
     }
 }
 
-// Where no private folder can be had (another user planted the one in the
-// shared folder), the folder's own lock still guards it, and pathProblem says why.
+// Where no private folder can be had (another user planted the one in the shared folder),
+// the folder's own lock still guards it, and pathProblem says why.
 TEST(UserFolderLock, WithoutAPrivateFolderThePathProblemIsSaid) {
     if (geteuid() != 0) GTEST_SKIP() << "plants a folder as another user (root)";
     const uid_t stranger = 54329;
     char pattern[] = "/tmp/lock-test-XXXXXX";  // a folder the stranger can reach
-    const std::string base = mkdtemp(pattern) ? pattern : "";
-    ASSERT_FALSE(base.empty());
-    // The shared folder of this test alone, as /tmp is the game's.
-    const std::string root = base + "/user", shared = base + "/shared",
-                      planted = shared + "/Corvana2demo-" + std::to_string(stranger);
-    ASSERT_EQ(0, system(("chmod 755 '" + base + "' && mkdir -m 755 '" + root + "' '" + shared + "' && mkdir -m 700 '" +
-                         planted + "'").c_str()));
+    const std::string root = mkdtemp(pattern) ? pattern : "";
+    const std::string planted = root + "/Corvana2demo-" + std::to_string(stranger);  // root shared, as /tmp is
+    system(("mkdir -m 700 '" + planted + "'").c_str());
     ASSERT_EQ(0, chown(root.c_str(), stranger, stranger));
     pid_t child = fork();
     if (child == 0) {
         unsetenv("XDG_RUNTIME_DIR");
         if (setgid(stranger) != 0 || setuid(stranger) != 0) _exit(3);
-        UserFolderLock::useSharedFolder(shared.c_str());
+        UserFolderLock::useSharedFolder(root.c_str());
         UserFolderLock lock;
         const bool taken = lock.acquire((root + "/").c_str());
         const std::string expected = "'" + planted + "' cannot hold it (it belongs to another user)";
@@ -124,7 +120,7 @@ TEST(UserFolderLock, WithoutAPrivateFolderThePathProblemIsSaid) {
     }
     int status = 0;
     waitpid(child, &status, 0);
-    system(("rm -rf '" + base + "'").c_str());
+    system(("rm -rf '" + planted + "' '" + root + "'").c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 

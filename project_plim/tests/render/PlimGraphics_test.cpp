@@ -9,8 +9,6 @@
 #include "render/MemoryImageFile.h"
 #include "files/MemoryIniFile.h"
 #include "core/Plim.h"
-#include "files/DiskAccess.h"
-#include "PretendDisk.h"
 #include "render/PlimGraphics.h"
 
 #include <gtest/gtest.h>
@@ -351,32 +349,6 @@ TEST(GraphicsFatalError, LeavesAWindowSizedCrashScreenshotAndTheCursorFree) {
     BareEngine::shutDown(engine);
     std::string crashLog = EngineTestFolder::readFile(folder.crashLogPath());
     EXPECT_NE(crashLog.find("error(): Crash requested."), std::string::npos);
-}
-
-// On a full disk the crash picture is told in a line of the log and of
-// standard error, and neither it nor an older one is left for the report.
-TEST(GraphicsFatalError, ACrashPictureThatCannotBeWrittenIsToldAndNoneIsLeft) {
-    EngineTestFolder folder;
-    folder.writeUserSettings();
-    const std::string shot = folder.userFolder() + "crash.Corvana2demo.jpg", flag = folder.root + "/free",
-                      errors = folder.root + "/errors.txt";
-    EngineTestFolder::writeFile(shot, "the picture of an older crash");
-    EngineTestFolder::writeFile(flag, "0");
-    int status = runChild([&] {
-        if (!freopen(errors.c_str(), "w", stderr)) _exit(3);
-        static PretendDisk disk(flag);
-        DiskAccess::use(&disk);
-        ManualTickSource ticks;
-        childDevice = new DeviceTestEngine(true);
-        ErrorManager::error("Crash requested.");
-    });
-    EXPECT_EQ(status, 255);
-    EXPECT_FALSE(EngineTestFolder::exists(shot));
-    const std::string told = "the screenshot '" + shot + "': No space left on device.\n";
-    EXPECT_EQ(EngineTestFolder::readFile(errors), "Corvana2demo: could not save " + told);
-    const std::string crashLog = EngineTestFolder::readFile(folder.crashLogPath());
-    EXPECT_NE(crashLog.find("saveScreenshot(): Could not save " + told), std::string::npos) << crashLog;
-    EXPECT_LT(crashLog.find("saveScreenshot(): "), crashLog.find("error(): Crash requested.")) << crashLog;
 }
 
 // Without the key the display starts full screen; shutting down there keeps
