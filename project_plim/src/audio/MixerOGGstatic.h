@@ -26,7 +26,7 @@ public:
     // Longer effects are refused before anything is decoded: the start
     // decodes every effect whole, twice (its check, then the loader), so each
     // one's length is time and memory at every start. 2^21 frames: 95 s at
-    // 22,050 Hz, 47 s at 44,100 Hz; the game's longest effect has 132,300.
+    // 22,050 Hz, 48 s at 44,100 Hz; the game's longest effect has 132,300.
     static constexpr int64_t MAX_FRAMES = int64_t(1) << 21;
 
 private:

@@ -242,6 +242,12 @@ TEST(SetUp, AnEntryWhoseContentsCannotBeReadIsOneLineNamingIt) {
                                                  " Put the game's own archive there (bash tools/run-game.sh builds it).\n");
         std::ofstream(path, std::ios::binary | std::ios::trunc) << original;
     }
+    // Music damaged past its first block passes: the stretch is skipped while it plays.
+    std::string music = readFile(files + "/sfx/music/menu.ogg");
+    for (size_t i = music.size() / 2; i < music.size() / 2 + 300; ++i) music[i] = char(music[i] ^ 0x5a);
+    std::ofstream(files + "/sfx/music/menu.ogg", std::ios::binary | std::ios::trunc) << music;
+    ASSERT_EQ(system(("'" WADTOOL_PATH "' pack '" + archive + "' '" + files + "' --compress >/dev/null").c_str()), 0);
+    EXPECT_EQ(oneLineEnd(run, "unset DISPLAY", game).rfind("Corvana2demo needs an X display", 0), 0u);
 }
 
 // A stray archive where the game is started is not taken for its own.
