@@ -62,7 +62,7 @@ UString musicProblem(const UString& name) {
     return why;
 }
 
-// A decoded picture's bytes a pixel, in memory and in its texture.
+// Bytes a decoded pixel takes, in memory and in its texture.
 constexpr int64_t PIXEL_BYTES = 4;
 
 // A sum of what the start takes from its files, against its limit.

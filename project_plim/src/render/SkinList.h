@@ -23,8 +23,8 @@ public:
     static bool read(MemoryIniFile& ini, const UString& picture, int width, int height, std::vector<SkinRect>& skins,
                      UString* problem = nullptr);
 
-    // Sub-images a side file may list, a refusal like a skin outside the
-    // picture: each costs the start memory and time (the game's largest side
-    // file lists 256).
+    // Sub-images a side file may list; more are refused as a skin outside the
+    // picture is: each costs the start memory and time (the game's largest
+    // side file lists 256).
     static constexpr int MAX_SKINS = 4096;
 };
