@@ -24,6 +24,12 @@ bool readKey(MemoryIniFile& ini, const UString& section, const char* key, int& v
 bool SkinList::read(MemoryIniFile& ini, const UString& picture, int width, int height, std::vector<SkinRect>& skins,
                     UString* problem) {
     const int count = ini.getNumSections();
+    if (count > MAX_SKINS) {
+        const UString why = formatString("it lists %d sub-images, more than the %d a side file may list", count, MAX_SKINS);
+        if (!problem) PLIM_ERROR("The side file of '%s': %s.", picture.c_str(), why.c_str());
+        *problem = why;
+        return false;
+    }
     for (int i = 0; i < count; ++i) {
         const UString section = formatString("Skin %d", i);
         SkinRect r;

@@ -22,4 +22,9 @@ public:
     // false, with the same message in *problem.
     static bool read(MemoryIniFile& ini, const UString& picture, int width, int height, std::vector<SkinRect>& skins,
                      UString* problem = nullptr);
+
+    // Sub-images a side file may list; more are refused as a skin outside the
+    // picture is: each costs the start memory and time (the game's largest
+    // side file lists 256).
+    static constexpr int MAX_SKINS = 4096;
 };
