@@ -174,11 +174,15 @@ TEST(SetUp, DamagedStaticSettingsOrAMissingEntryAreOneLineNotACrash) {
     for (uint32_t seed = 7; noise.size() < 300;) noise += char((seed = seed * 1103515245u + 12345u) >> 16);
     std::string badNumber = original;
     badNumber.replace(badNumber.find("ditherDepth=0"), 13, "ditherDepth=deep");
+    std::string lowerCase = original;
+    lowerCase.replace(lowerCase.find("bHoliday=No"), 11, "bHoliday=yes");
     const std::pair<std::string, std::string> cases[] = {
         {noise, "it is not text (byte 0x"},
         {"", "it is empty" + advice},
         {original.substr(0, 60), "it lacks the key 'bHoliday' of section [Edition]" + advice},
-        {badNumber, "the key 'ditherDepth' of section [Graphics] is 'deep', not a whole number" + advice}};
+        {badNumber, "the key 'ditherDepth' of section [Graphics] is 'deep', not a whole number" + advice},
+        {lowerCase, "the key 'bHoliday' of section [Edition] on line 6 is 'yes', which the game reads as No; write Yes "
+                    "or No" + advice}};
     for (const auto& [contents, reason] : cases) {
         std::ofstream(settings, std::ios::binary | std::ios::trunc) << contents;
         const std::string errors = oneLineEnd(run, "", game);
@@ -206,9 +210,9 @@ TEST(SetUp, AnEntryWhoseContentsCannotBeReadIsOneLineNamingIt) {
         std::string contents;
         const char* why;
     } cases[] = {
-        {"gfx/palm.tga", noise, "a picture: TGA is compressed."},
-        {"gfx/font/font-tiny.tga.ini", "\x01\x02 garbage =[[\n", "the side file of a picture: Key 'left' could not be "
-                                                             "found in section 'Skin 0'."},
+        {"gfx/palm.tga", noise, "a picture: Not a TGA picture."},
+        {"gfx/font/font-tiny.tga.ini", "\x01\x02 garbage =[[\n", "the side file of a picture: it is not text (byte "
+                                                             "0x01 on line 1)."},
         {"sfx/cymbalcrash.ogg", noise, "a sound: it cannot be decoded (not Ogg Vorbis data, error -132)."}};
     for (const auto& c : cases) {
         const std::string path = files + "/" + c.entry, original = readFile(path);
