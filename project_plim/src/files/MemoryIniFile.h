@@ -36,12 +36,12 @@ public:
     // A setting with a default: the field holds its default; a key the section
     // lacks is first written from it with the setter of its type, then the
     // field is read back with the getter of that type. A number whose text is
-    // not wholly a number is logged and the field keeps its default.
+    // not wholly a number is logged and the field keeps its default; a flag
+    // that is not isFlag is logged and read as getBool reads it.
     void readSetting(const UString& section, const UString& key, UString& field);
     void readSetting(const UString& section, const UString& key, bool& field);
     void readSetting(const UString& section, const UString& key, int& field);
     void readSetting(const UString& section, const UString& key, double& field);
-    // A flag that is not isFlag is logged; it reads as getBool reads it.
     // The same for a setting whose use could overflow or hang: a value outside
     // low..high (or not a number) is logged and the field keeps its default;
     // the file keeps what the player wrote. False when the default was kept.

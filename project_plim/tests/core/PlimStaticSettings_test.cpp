@@ -113,7 +113,7 @@ TEST(StaticSettings, TheCheckAndTheEngineReadTheSameFiles) {
                     "could not be found in section");
     }
     // A flag its writer meant as Yes that the engine reads as No is refused
-    // with its line; Yes and No in any case but "yes" read as written.
+    // with its line; Yes with a capital Y and No in any case read as written.
     auto withFlag = [&good](const char* key, const std::string& value) {
         std::string text = good;
         const size_t at = text.find('=', text.find(key)) + 1;
