@@ -62,6 +62,32 @@ UString sizeMessage(int w, int h) { return UString::format("Image size %dx%d is 
 
 uint16_t readLE16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 
+// A TGA has no signature; its header's colour-map flag, image type and depths
+// take few values, which other files' first bytes (a JPEG's, an Ogg's) do not.
+constexpr int TGA_HEADER_SIZE = 18;
+enum TgaType : uint8_t {
+    TGA_NO_IMAGE = 0,
+    TGA_COLOUR_MAPPED = 1,
+    TGA_TRUE_COLOUR = 2,
+    TGA_GREY = 3,
+    TGA_RUN_LENGTH = 8,  // added to a type for its compressed form
+};
+
+bool isTgaDepth(uint8_t bits) { return bits == 8 || bits == 15 || bits == 16 || bits == 24 || bits == 32; }
+
+bool isTgaHeader(const uint8_t* header) {
+    const uint8_t mapped = header[1], type = header[2] & ~TGA_RUN_LENGTH;
+    if (mapped > 1 || type > TGA_GREY || (header[2] & TGA_RUN_LENGTH && type == TGA_NO_IMAGE)) return false;
+    return isTgaDepth(header[16]) && (!mapped || isTgaDepth(header[7]));
+}
+
+const char* tgaKindFault(uint8_t type) {
+    if (type & TGA_RUN_LENGTH) return "TGA is compressed.";
+    if (type == TGA_COLOUR_MAPPED) return "TGA is colour-mapped, not true-colour.";
+    if (type == TGA_GREY) return "TGA is grey-scale, not true-colour.";
+    return "TGA holds no image.";
+}
+
 } // namespace
 
 MemoryImageFile::MemoryImageFile(int w, int h) : MemoryFile(UString()) {
@@ -124,10 +150,12 @@ void MemoryImageFile::allocate(int w, int h) {
 bool MemoryImageFile::decodeTGA(UString* error) {
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(data);
     const char* fault = nullptr;
-    if (!bytes || size < 18)
+    if (!bytes || size < TGA_HEADER_SIZE)
         fault = "TGA is truncated.";
-    else if (bytes[2] != 2)
-        fault = "TGA is compressed.";
+    else if (!isTgaHeader(bytes))
+        fault = "Not a TGA picture.";
+    else if (bytes[2] != TGA_TRUE_COLOUR)
+        fault = tgaKindFault(bytes[2]);
     else if (bytes[16] != 32)
         fault = "TGA depth is not 32 bits";
     else if (bytes[17] & 0x20)
@@ -149,7 +177,7 @@ bool MemoryImageFile::decodeTGA(UString* error) {
         return true;
     }
     // An image ID, when present, lies between the header and the pixels.
-    const size_t start = 18 + size_t(bytes[0]);
+    const size_t start = TGA_HEADER_SIZE + size_t(bytes[0]);
     const size_t rowBytes = size_t(w) * 4;
     if (size_t(size) < start || size_t(size) - start < rowBytes * size_t(h)) {
         *error = "TGA is truncated.";

@@ -17,9 +17,10 @@ struct SkinRect {
 
 class SkinList {
 public:
-    // The skins of ini for the picture (its name and size). A missing key or
-    // a skin outside the picture is a fatal error; given problem, it is not:
-    // false, with the same message in *problem.
+    // The skins of ini for the picture (its name and size). A missing key
+    // (said with its line and cause, SkinListFault) or a skin outside the
+    // picture is a fatal error; given problem, it is not: false, with the
+    // same words in *problem.
     static bool read(MemoryIniFile& ini, const UString& picture, int width, int height, std::vector<SkinRect>& skins,
                      UString* problem = nullptr);
 

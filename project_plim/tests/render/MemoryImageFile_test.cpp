@@ -226,6 +226,8 @@ TEST_F(ImageTest, DecodersReturnTheLoadersFailures) {
     shortTga.resize(shortTga.size() - 1);
     Bytes negative = makeTga(1, 1, {{0}});
     negative[13] = 0xFF;
+    Bytes mapped = makeTga(1, 1, {{0}}, 1, 8);
+    mapped[1] = 1, mapped[7] = 24;  // a colour map of 24-bit entries
     Bytes cut = makeJpeg(64, 64, 3);
     cut.resize(cut.size() / 2);
     // The frame header's height and width (after FF C0, length and precision).
@@ -243,6 +245,10 @@ TEST_F(ImageTest, DecodersReturnTheLoadersFailures) {
     } cases[] = {
         {false, makeTga(1, 1, {{0}}, 2, 24), "TGA depth is not 32 bits"},
         {false, makeTga(1, 1, {{0}}, 10), "TGA is compressed."},
+        {false, mapped, "TGA is colour-mapped, not true-colour."},
+        {false, makeTga(1, 1, {{0}}, 3, 8), "TGA is grey-scale, not true-colour."},
+        {false, makeJpeg(8, 8, 3), "Not a TGA picture."},
+        {false, Bytes(40, 0xA7), "Not a TGA picture."},
         {false, makeTga(1, 1, {{0}}, 2, 32, 0x28), "TGA is flipped vertically."},
         {false, shortTga, "TGA is truncated."},
         {false, Bytes(10, 0), "TGA is truncated."},

@@ -176,11 +176,15 @@ TEST(SetUp, DamagedStaticSettingsOrAMissingEntryAreOneLineNotACrash) {
     for (uint32_t seed = 7; noise.size() < 300;) noise += char((seed = seed * 1103515245u + 12345u) >> 16);
     std::string badNumber = original;
     badNumber.replace(badNumber.find("ditherDepth=0"), 13, "ditherDepth=deep");
+    std::string lowerCase = original;
+    lowerCase.replace(lowerCase.find("bHoliday=No"), 11, "bHoliday=yes");
     const std::pair<std::string, std::string> cases[] = {
         {noise, "it is not text (byte 0x"},
         {"", "it is empty" + advice},
         {original.substr(0, 60), "it lacks the key 'bHoliday' of section [Edition]" + advice},
-        {badNumber, "the key 'ditherDepth' of section [Graphics] is 'deep', not a whole number" + advice}};
+        {badNumber, "the key 'ditherDepth' of section [Graphics] is 'deep', not a whole number" + advice},
+        {lowerCase, "the key 'bHoliday' of section [Edition] on line 6 is 'yes', which the game reads as No; write Yes "
+                    "or No" + advice}};
     for (const auto& [contents, reason] : cases) {
         std::ofstream(settings, std::ios::binary | std::ios::trunc) << contents;
         const std::string errors = oneLineEnd(run, "", game);
@@ -220,9 +224,9 @@ TEST(SetUp, AnEntryWhoseContentsCannotBeReadIsOneLineNamingIt) {
         std::string contents;
         std::string why;
     } cases[] = {
-        {"gfx/palm.tga", noise, as + "a picture: TGA is compressed."},
-        {"gfx/font/font-tiny.tga.ini", "\x01\x02 garbage =[[\n", as + "the side file of a picture: Key 'left' could not be "
-                                                             "found in section 'Skin 0'."},
+        {"gfx/palm.tga", noise, as + "a picture: Not a TGA picture."},
+        {"gfx/font/font-tiny.tga.ini", "\x01\x02 garbage =[[\n", as + "the side file of a picture: it is not text (byte "
+                                                             "0x01 on line 1)."},
         {"sfx/cymbalcrash.ogg", noise, as + "a sound: it cannot be decoded (not Ogg Vorbis data, error -132)."},
         {"gfx/palm.tga.ini", "[Skin 0]\nleft=0\ntop=0\nwidth=55\nheight=74\n", as + "the side file of a picture: Skin 0 "
                                   "(left 0, top 0, width 55, height 74) lies outside the 54x74 image 'gfx/palm.tga'."},
