@@ -65,7 +65,7 @@ public:
     // most), and the least one taken: a peer of an older wire is refused with
     // the version reason, which every wire reads; a newer one refuses us.
     static constexpr double WIRE_VERSION = 3.00;
-    // version: the wire's this host speaks (WIRE_VERSION; another in tests of other wires).
+    // version: the wire version this host speaks, WIRE_VERSION (tests of other wires give another).
     NetHost(const UString& gameName, double version, const UString& playerName, int hostMode, bool isServer);
     ~NetHost() override;
 
