@@ -96,7 +96,7 @@ private:
 
 class Server : public NetHost {
 public:
-    Server() : NetHost(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, "server", 0, true) {
+    Server() : NetHost(PLIM_BUILD_NAME, NetHost::WIRE_VERSION, "server", 0, true) {
         setConnection(new NetConnection(NetAddress(UString("127.0.0.1"), 0), false), true);
         setMaxPeers(64);
     }
@@ -111,7 +111,7 @@ public:
 
 class Client : public NetHost {
 public:
-    explicit Client(uint32_t ip) : NetHost(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, "client", 0, false) {
+    explicit Client(uint32_t ip) : NetHost(PLIM_BUILD_NAME, NetHost::WIRE_VERSION, "client", 0, false) {
         NetAddress at;
         at.set(ip, 0);
         setConnection(new NetConnection(at, false), true);

@@ -69,7 +69,7 @@ public:
 };
 
 NetRole* makeRole(bool isServer, int maxPeers) {
-    NetRole* role = new NetRole(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, isServer ? "server" : "client", 0, isServer);
+    NetRole* role = new NetRole(PLIM_BUILD_NAME, NetHost::WIRE_VERSION, isServer ? "server" : "client", 0, isServer);
     role->setConnection(new NetConnection(NetAddress(UString("127.0.0.1"), 0)), true);
     role->setMaxPeers(maxPeers);
     // Its constructor left it the current role until its first tick.

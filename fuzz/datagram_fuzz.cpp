@@ -26,7 +26,7 @@ namespace {
 FuzzClock ticks;
 
 struct FuzzHost : NetHost {
-    explicit FuzzHost(bool server) : NetHost(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, "fuzz", 0, server) {
+    explicit FuzzHost(bool server) : NetHost(PLIM_BUILD_NAME, NetHost::WIRE_VERSION, "fuzz", 0, server) {
         setConnection(new NetConnection(NetAddress(UString("127.0.0.1"), 0)), true);
         setMaxPeers(3);
     }

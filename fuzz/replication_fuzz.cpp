@@ -39,7 +39,7 @@ void setUp() {
     atexit([] { unlink(recordingPath.c_str()); });
 }
 
-NetRole* makeRole(bool server) { return new NetRole(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, "fuzz", 0, server); }
+NetRole* makeRole(bool server) { return new NetRole(PLIM_BUILD_NAME, NetHost::WIRE_VERSION, "fuzz", 0, server); }
 
 void buildWorld(NetRole* server) {
     RootObjectBase* root = new RootObjectBase();

@@ -18,7 +18,7 @@ const double NOT_SENT = 1e300;
 } // namespace
 
 OurTransportEndpoint::OurTransportEndpoint(bool server)
-    : NetHost(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, "bench", 0, server) {
+    : NetHost(PLIM_BUILD_NAME, NetHost::WIRE_VERSION, "bench", 0, server) {
     setMaxPeers(1);
     setTimeout(CONNECTION_TIMEOUT);
 }

@@ -12,7 +12,9 @@
 #include "render/SkinList.h"
 #include "render/Texture.h"
 #include "util/PlimUtil.h"
+#include "util/Stream.h"
 
+#include <memory>
 #include <vector>
 
 namespace {
@@ -60,13 +62,66 @@ UString musicProblem(const UString& name) {
     return why;
 }
 
-UString soundProblem(const UString& name) {
+// Bytes a decoded pixel takes, in memory and in its texture.
+constexpr int64_t PIXEL_BYTES = 4;
+
+// A sum of what the start takes from its files, against its limit.
+class StartTotal {
+public:
+    StartTotal(const char* what, int64_t limit) : what(what), limit(limit) {}
+    // Empty while name's bytes keep the total within the limit; else the
+    // refusal, naming the file and the limit.
+    UString add(FileManager& files, const UString& name, int64_t bytes) {
+        total += bytes;
+        if (total <= limit) return UString();
+        return formatString("File '%s' in archive '%s' adds %lld bytes to %s, past the limit of %lld MiB",
+                            printableText(name).c_str(), printableText(files.archiveOf(name)).c_str(),
+                            (long long)bytes, what, (long long)(limit >> 20));
+    }
+
+private:
+    const char* what;
+    int64_t limit;
+    int64_t total = 0;
+};
+
+// The file's size as the file manager would read it, without reading it.
+int64_t fileSize(FileManager& files, const UString& name) {
+    int size = 0;
+    UString ignored;
+    std::unique_ptr<Stream> stream(files.openFile(name, &size, &ignored));
+    return stream ? size : 0;
+}
+
+// Its side file, whose size counts before it is parsed: at least one
+// sub-image, each inside the picture.
+UString sideFileProblem(FileManager& files, const UString& picture, const MemoryImageFile& image,
+                        StartTotal& sideFiles) {
+    const UString sideFile = Texture::sideFileName(picture);
+    if (!files.fileExists(sideFile)) return UString();
+    const UString over = sideFiles.add(files, sideFile, fileSize(files, sideFile));
+    if (!over.isEmpty()) return over;
+    MemoryIniFile ini(sideFile);
+    std::vector<SkinRect> skins;
+    UString why;
+    // The game draws every picture through its sub-images: at least one.
+    if (SkinList::read(ini, picture, image.width, image.height, skins, &why) && skins.empty())
+        why = "it lists no sub-images";
+    return why.isEmpty() ? UString() : refusal(files, sideFile, "the side file of a picture", why);
+}
+
+// Its length read from the headers and counted before it is decoded whole.
+UString soundProblem(FileManager& files, const UString& name, StartTotal& decoded) {
     UString why;
     MemoryFile file(name, &why);
     if (why.isEmpty()) {
-        MixerOGGstatic sound(&file, false, 1, &why);
+        MixerOGGstatic sound(&file, false, 1, &why, MixerOGGstatic::Decoding::LATER);
+        const int64_t bytes = sound.decodedBytes();
+        const UString over = bytes < 0 ? UString() : decoded.add(files, name, bytes);
+        if (!over.isEmpty()) return over;
+        sound.decode();
     }
-    return why;
+    return why.isEmpty() ? UString() : refusal(files, name, "a sound", why);
 }
 
 } // namespace
@@ -78,22 +133,20 @@ UString LoaderFileCheck::problem(FileManager& files) {
         const UString why = musicProblem(name);
         if (!why.isEmpty()) return refusal(files, name, "music", why);
     }
+    StartTotal decoded("what the start decodes", LoaderFileCheck::MAX_DECODED_BYTES);
+    StartTotal sideFiles("the side files the start reads", LoaderFileCheck::MAX_SIDE_FILE_BYTES);
     for (const UString& name : needed.pictures) {
         UString why;
         MemoryImageFile picture(name, false, &why);
         if (!why.isEmpty()) return refusal(files, name, "a picture", why);
-        const UString sideFile = Texture::sideFileName(name);
-        if (!files.fileExists(sideFile)) continue;
-        MemoryIniFile ini(sideFile);
-        std::vector<SkinRect> skins;
-        // The game draws every picture through its sub-images: at least one.
-        if (SkinList::read(ini, name, picture.width, picture.height, skins, &why) && skins.empty())
-            why = "it lists no sub-images";
-        if (!why.isEmpty()) return refusal(files, sideFile, "the side file of a picture", why);
+        const UString over = decoded.add(files, name, int64_t(picture.width) * picture.height * PIXEL_BYTES);
+        if (!over.isEmpty()) return over;
+        why = sideFileProblem(files, name, picture, sideFiles);
+        if (!why.isEmpty()) return why;
     }
     for (const UString& name : needed.sounds) {
-        const UString why = soundProblem(name);
-        if (!why.isEmpty()) return refusal(files, name, "a sound", why);
+        const UString why = soundProblem(files, name, decoded);
+        if (!why.isEmpty()) return why;
     }
     return UString();
 }

@@ -4,8 +4,12 @@
 // inside it, each sound effect decoded whole, each piece of music opened and
 // its first block decoded (the rest is decoded as it plays). The start runs it
 // before the engine, so that a damaged file is a set-up problem rather than a
-// crash halfway through loading or in the middle of a match.
+// crash halfway through loading or in the middle of a match, and an archive
+// whose files would decode to more than the start may hold is refused before
+// the decoding.
 #include "util/UString.h"
+
+#include <cstdint>
 
 class FileManager;
 
@@ -16,4 +20,12 @@ public:
     // not, its archive and why. Runs on the engine there is, else on a bare
     // one for the time of the check.
     static UString problem(FileManager& files);
+
+    // What the start decodes whole, every picture's pixels and every effect's
+    // samples at four bytes each, at most: the game's own come to 11 MB, and
+    // the start decodes them twice (this check, then the loader).
+    static constexpr int64_t MAX_DECODED_BYTES = int64_t(32) << 20;
+    // The side files the start reads, together (the game's come to 70 KB):
+    // each line becomes a key, each sub-image a quad, in memory.
+    static constexpr int64_t MAX_SIDE_FILE_BYTES = int64_t(1) << 20;
 };

@@ -5,9 +5,28 @@
 #include <algorithm>
 #include <new>
 
-MixerOGGstatic::MixerOGGstatic(MemoryFile* file, bool bLoop, int maxPlaybacks, UString* failure)
+MixerOGGstatic::MixerOGGstatic(MemoryFile* file, bool bLoop, int maxPlaybacks, UString* failure, Decoding decoding)
     : MixerOGG(file, bLoop, maxPlaybacks, failure) {
-    if (bOpen) decodeAll();
+    if (decoding == Decoding::NOW) decode();
+}
+
+int64_t MixerOGGstatic::decodedBytes() {
+    if (!bOpen) return -1;
+    const ogg_int64_t total = ov_pcm_total(&vf, -1);
+    if (total < 0 || total > MAX_FRAMES) {
+        const UString why = total < 0 ? UString("its length cannot be read from its headers")
+                                      : UString::format("it lasts %lld frames, more than the %lld a sound may last",
+                                                        (long long)total, (long long)MAX_FRAMES);
+        if (reportFailure(why)) return -1;
+        PLIM_ERROR("Sound '%s' cannot be used: %s.", name.c_str(), why.c_str());
+    }
+    // Mono effects, the game's own among them, are kept once per frame.
+    sampleChannels = allLinksMono() ? 1 : 2;
+    return int64_t(total) * sampleChannels * int64_t(sizeof(float));
+}
+
+void MixerOGGstatic::decode() {
+    if (bOpen && decodedBytes() >= 0) decodeAll();
     // The samples are all there is to play: the decoder's tables and buffers
     // (tens of kilobytes per effect) would only wait for the destructor.
     ov_clear(&vf);
@@ -16,15 +35,7 @@ MixerOGGstatic::MixerOGGstatic(MemoryFile* file, bool bLoop, int maxPlaybacks, U
 }
 
 void MixerOGGstatic::decodeAll() {
-    ogg_int64_t total = ov_pcm_total(&vf, -1);
-    if (total < 0 || total > MAX_FRAMES) {
-        UString message = UString::format("Unusable sound length: %lld frames.", (long long)total);
-        if (reportFailure(message)) return;
-        PLIM_ERROR("%s", message.c_str());
-    }
     sampleCount = sampleCapacity = 2 * totalFrames;
-    // Mono effects, the game's own among them, are kept once per frame.
-    sampleChannels = allLinksMono() ? 1 : 2;
     samples = new (std::nothrow) float[size_t(totalFrames) * size_t(sampleChannels)];
     if (!samples) PLIM_ERROR("Out of memory for a sound of %d frames.", totalFrames);
 

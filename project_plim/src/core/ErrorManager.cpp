@@ -71,8 +71,9 @@ void ErrorManager::restoreDisplay() {
     }
     PlimGraphics* graphics = PLIM->graphics;
     if (!graphics) return;
-    // Taken before anything below changes the screen.
-    graphics->saveScreenshot(crashScreenshotPath());
+    // Taken before anything below changes the screen. The report sent at the
+    // next start holds no older picture.
+    if (!graphics->saveScreenshot(crashScreenshotPath())) unlink(crashScreenshotPath().c_str());
     if (graphics->bFullScreen) {
         // Cleared first: should the mode set fail, the second pass skips it.
         graphics->bFullScreen = false;

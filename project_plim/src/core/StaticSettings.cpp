@@ -1,6 +1,7 @@
 #include "StaticSettings.h"
 
 #include "files/FileManager.h"
+#include "files/IniLines.h"
 #include "files/MemoryIniFile.h"
 #include "files/PrintableText.h"
 #include "util/FileStream.h"
@@ -24,9 +25,7 @@ void readStrict(MemoryIniFile& file, const char* section, const char* key, doubl
     field = file.getDouble(section, key);
 }
 
-// Empty when text is a value of the field's type; else what it is not. A
-// flag is Yes when its value begins with 'Y', else No: any value reads.
-const char* notOfType(const UString&, bool) { return ""; }
+// Empty when text is a value of the field's type; else what it is not.
 const char* notOfType(const UString& text, int) {
     if (!MemoryIniFile::isNumber(text, false)) return "a whole number";
     errno = 0;
@@ -37,30 +36,27 @@ const char* notOfType(const UString& text, double) {
     return MemoryIniFile::isNumber(text, true) && std::isfinite(strtod(text.c_str(), nullptr)) ? "" : "a number";
 }
 
-// Why the reader found no key where an editor shows one: a byte-order mark
-// hides line 1, blanks around "=" become part of the key, and lines ended by
-// CR alone read as one line. Empty when none of these is in text.
-UString hiddenKeyCause(const std::string& text, const char* key) {
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0 && text.substr(0, text.find('\n')).find_first_of("[=") != std::string::npos)
-        return "line 1 begins with a byte-order mark, so the game does not read that line (save the file as UTF-8 "
-               "without one)";
-    int number = 1;
-    for (size_t start = 0; start < text.size(); ++number) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        UString line(text.substr(start, end - start));
-        start = end + 1;
-        trimString(line);
-        const int equals = line.find("=");
-        if (equals < 0) continue;
-        UString name = line.substr(0, size_t(equals));
-        trimString(name);
-        if (name == key && name.length() != size_t(equals))
-            return formatString("line %d has blanks around '=', which the game reads as part of the key", number);
-    }
-    if (text.find('\r') != std::string::npos && text.find("\r\n") == std::string::npos)
-        return "its lines end in CR alone, which the game reads as one line";
-    return UString();
+// Why the key's value would not be read as its writer meant: empty for a
+// value of the field's type.
+template <class Number>
+UString valueProblem(const IniLines&, const char* section, const char* key, const UString& value, Number field) {
+    const char* wanted = notOfType(value, field);
+    if (!*wanted) return UString();
+    return formatString("the key '%s' of section [%s] is '%s', not %s", key, section, printableText(value).c_str(),
+                        wanted);
+}
+
+// A flag the engine would not read as the word it resembles ("yes", "1",
+// " Yes" all read as No), with its line.
+UString valueProblem(const IniLines& lines, const char* section, const char* key, const UString& value, bool) {
+    if (MemoryIniFile::isFlag(value)) return UString();
+    UString word = value;
+    trimString(word);
+    const bool blanks = word.length() != value.length() && MemoryIniFile::isFlag(word);
+    return formatString("the key '%s' of section [%s] on line %d is '%s', which the game reads as %s%s; write Yes or No",
+                        key, section, lines.keyLine(section, key), printableText(value).c_str(),
+                        !value.isEmpty() && value[0] == 'Y' ? "Yes" : "No",
+                        blanks ? " (it reads the blanks after '=' as part of the value)" : "");
 }
 
 } // namespace
@@ -88,19 +84,16 @@ UString StaticSettings::problem(const UString& path) {
     if (text.empty()) return "it is empty";
     MemoryIniFile file(path, false);
     file.parse(text.data(), int(text.size()));
+    const IniLines lines(text);
     StaticSettings settings;
-    settings.eachKey([&file, &why, &text](const char* section, const char* key, auto field) {
+    settings.eachKey([&file, &why, &lines](const char* section, const char* key, auto field) {
         if (!why.isEmpty()) return;
         if (!file.hasKey(section, key)) {
-            why = hiddenKeyCause(text, key);
+            why = lines.hiddenKeyCause(section, key);
             if (why.isEmpty()) why = formatString("it lacks the key '%s' of section [%s]", key, section);
             return;
         }
-        const UString value = file.getString(section, key);
-        const char* wanted = notOfType(value, field);
-        if (*wanted)
-            why = formatString("the key '%s' of section [%s] is '%s', not %s", key, section,
-                               printableText(value).c_str(), wanted);
+        why = valueProblem(lines, section, key, file.getString(section, key), field);
     });
     return why;
 }

@@ -17,8 +17,9 @@ struct StaticSettings {
     // error that names it.
     void read(MemoryIniFile& file);
 
-    // Why the file at path would not give every key: empty when it is text
-    // holding each of them with a value the engine reads (any for a flag, a
+    // Why the file at path would not give every key as its writer meant:
+    // empty when it is text holding each of them with a value the engine
+    // reads as written (Yes or No for a flag, as MemoryIniFile::isFlag, a
     // whole number, a finite number). A key the reader misses although an
     // editor shows it is said with the cause (a byte-order mark, blanks
     // around "=", CR line ends). Reads only that file; needs no engine.

@@ -27,6 +27,11 @@ bool MemoryIniFile::isNumber(const UString& text, bool fraction) {
     return *end == 0;
 }
 
+bool MemoryIniFile::isFlag(const UString& text) {
+    const UString lower = text.toLower();
+    return (lower == "yes" && text[0] == 'Y') || lower == "no";
+}
+
 namespace {
 
 // UTF-16 begins with its byte-order mark, or holds a zero byte beside each
@@ -67,6 +72,10 @@ UString MemoryIniFile::whyDamaged(const UString& path) {
     if (!file.bOk) return file.problem;
     std::string text(size_t(file.size), '\0');
     if (file.read(&text[0], file.size) != file.size) return "it cannot be read whole";
+    return whyNotText(text);
+}
+
+UString MemoryIniFile::whyNotText(const std::string& text) {
     int line = 1;
     for (unsigned char c : text) {
         if (c == '\n') ++line;
@@ -193,6 +202,10 @@ void MemoryIniFile::readSetting(const UString& section, const UString& key, UStr
 void MemoryIniFile::readSetting(const UString& section, const UString& key, bool& field) {
     if (!hasKey(section, key)) setBool(section, key, field);
     field = getBool(section, key);
+    const UString text = getString(section, key);
+    if (!isFlag(text))
+        logTagged("readSetting", "Setting %s=%s of [%s] is not Yes or No; reading it as %s.", key.c_str(),
+                  text.c_str(), section.c_str(), field ? "Yes" : "No");
 }
 
 void MemoryIniFile::readSetting(const UString& section, const UString& key, int& field) {

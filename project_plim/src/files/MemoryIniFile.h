@@ -36,7 +36,8 @@ public:
     // A setting with a default: the field holds its default; a key the section
     // lacks is first written from it with the setter of its type, then the
     // field is read back with the getter of that type. A number whose text is
-    // not wholly a number is logged and the field keeps its default.
+    // not wholly a number is logged and the field keeps its default; a flag
+    // that is not isFlag is logged and read as getBool reads it.
     void readSetting(const UString& section, const UString& key, UString& field);
     void readSetting(const UString& section, const UString& key, bool& field);
     void readSetting(const UString& section, const UString& key, int& field);
@@ -60,11 +61,17 @@ public:
     // it is text (no control byte but tab, CR and LF; UTF-16 is named as such)
     // of at most MAX_FILE_SIZE bytes, whatever its lines say.
     static UString whyDamaged(const UString& path);
+    // The same for the file's bytes, its size aside.
+    static UString whyNotText(const std::string& text);
     static constexpr long MAX_FILE_SIZE = 1 << 20;
 
     // The whole text, blanks aside, is one number of the type (not "7x", "",
     // "1.5" for an int).
     static bool isNumber(const UString& text, bool fraction);
+    // The text reads through getBool as the word it spells: Yes (a capital Y,
+    // then "es" in any case) or No (in any case). Not "yes", "1", "true" or
+    // " Yes", which read as No.
+    static bool isFlag(const UString& text);
 
     // Adds the sections and keys of INI text (what the constructor does with
     // the file's bytes); returns how many lines were ignored, and the number

@@ -18,6 +18,11 @@ namespace {
 
 enum class Taken { YES, BUSY, FAILED };
 
+std::string& sharedFolder() {
+    static std::string folder = "/tmp";
+    return folder;
+}
+
 // Tries lost to a holder that removed its lock file at once, before this one
 // gives up (and counts the lock as held by another).
 constexpr int LOCK_FILE_TRIES = 100;
@@ -120,7 +125,7 @@ std::vector<std::string> privateLockFolders(std::string* problem) {
     if (runtime && lstat(runtime, &info) == 0 && S_ISDIR(info.st_mode) &&
         info.st_uid == geteuid())
         bases.push_back(runtime);
-    bases.push_back("/tmp");
+    bases.push_back(sharedFolder());
     std::vector<std::string> folders;
     for (const std::string& base : bases) {
         const std::string mine = base + leaf;
@@ -159,6 +164,8 @@ void UserFolderLock::LockFile::unlock() {
 }
 
 UserFolderLock::~UserFolderLock() { release(); }
+
+void UserFolderLock::useSharedFolder(const UString& folder) { sharedFolder() = folder.str(); }
 
 bool UserFolderLock::acquire(const UString& folder) {
     release();

@@ -30,6 +30,9 @@ public:
     bool acquire(const UString& folder);
     void release();
     bool isHeld() const { return folderLock.fd >= 0; }
+    // Where the copies of all users meet for the path locks: /tmp. A test
+    // gives a folder of its own, which no other run shares.
+    static void useSharedFolder(const UString& folder);
 
     UString path;
     UString problem;

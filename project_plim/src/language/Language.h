@@ -668,6 +668,11 @@ public:
         STR_ENDING15 = 621,
         STR_ENDING16 = 622,
 
+        // Network messages added since
+        STR_ERRORSERVERRESTARTED = 623,
+        STR_ERRORJOINSFROMYOURADDRESS = 624,
+        STR_ERRORJOINSJUSTNOW = 625,
+
         // Title and credits
         STR_CORVANA2 = 653,
         STR_COPYRIGHT = 654,

@@ -662,9 +662,11 @@ const Language::TextRow Language::englishRows[] = {
     ROW(ENDING14, "and the balloon makers finally get some sleep."),
     ROW(ENDING15, "peace has returned to the sea."),
     ROW(ENDING16, "for now."),
-    UNASSIGNED(623),
-    UNASSIGNED(624),
-    UNASSIGNED(625),
+
+    // Network messages added since
+    ROW(ERRORSERVERRESTARTED, "The server restarted or dropped this connection."),
+    ROW(ERRORJOINSFROMYOURADDRESS, "Too many joins from your address just now; try again in a few seconds."),
+    ROW(ERRORJOINSJUSTNOW, "Too many joins just now; try again in a few seconds."),
     UNASSIGNED(626),
     UNASSIGNED(627),
     UNASSIGNED(628),

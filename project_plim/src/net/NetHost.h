@@ -64,6 +64,12 @@ public:
     // request that a flood left unanswered (see NetAnswerBudget) costs a
     // newcomer no more than this.
     static constexpr double CONNECT_INTERVAL = 0.25;
+    // The wire's own version, sent in the connect request and the accept
+    // where the game's version went before the wire named its own (2.60 at
+    // most), and the least one taken: a peer of an older wire is refused with
+    // the version reason, which every wire reads; a newer one refuses us.
+    static constexpr double WIRE_VERSION = 3.00;
+    // version: the wire version this host speaks, WIRE_VERSION (tests of other wires give another).
     NetHost(const UString& gameName, double version, const UString& playerName, int hostMode, bool isServer);
     ~NetHost() override;
 
@@ -131,6 +137,8 @@ public:
     // The longest any piece of ours waited for its acknowledgement, over every
     // peer so far (one dropped for it included).
     double getLongestAckWait() const { return longestAckWait; }
+    // On a client, whether the server has taken us: it acknowledged or sent data.
+    bool shownByServer() const { return shownAt >= 0; }
     void setHostMode(int mode) { hostMode = mode; }
     uint32_t getHostUID() const { return hostUID; }
     // A replay takes the recorded host's identifier.
@@ -203,9 +211,10 @@ private:
     void sendAccept(const NetAddress& to, uint64_t nonce, const Packet* asked);
     // token: the request's nonce, or the secret of the accept it takes back.
     // A client refusing an accept adds the accept's ticket (refused), which
-    // the server checks as it checks a confirmation.
+    // the server checks as it checks a confirmation, laid out as the server's
+    // wire lays it out (unversioned: the wire before WIRE_VERSION).
     void sendReject(NetAddress to, const UString& message, uint64_t token, const Packet* asked = nullptr,
-                    NetTicket* refused = nullptr);
+                    NetTicket* refused = nullptr, bool unversioned = false);
     // To the sender of a data datagram, within the bytes it may take.
     void sendRetry(const Packet* datagram, const InData& in);
     // Whether an answer may go to the sender of a datagram that has not shown

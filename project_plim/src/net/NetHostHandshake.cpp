@@ -18,17 +18,10 @@
 #include <cstring>
 
 namespace {
-const char* const MIN_VERSION = "0.00";
 const char* const GAME_FAMILY = "Corvana2";
 const char* const SPECIAL = "serviceInPacketSpecial";
 // A client's confirmation goes again after this long while the server shows nothing of it.
 const double CONFIRM_INTERVAL = 0.1;
-// The reason a client is given when a Retry ends its connection.
-const char* const SERVER_RESTARTED = "The server restarted or dropped this connection.";
-// The reasons a client whose confirmation the server will not take is given,
-// beside a full server's.
-const char* const NO_SHARE = "Too many joins from your address just now; try again in a few seconds.";
-const char* const NO_ROOM = "Too many joins just now; try again in a few seconds.";
 
 UString text(int id, const char* english) {
     return PLIM && PLIM->language ? UString(PLIM->language->getText(id)) : UString(english);
@@ -105,9 +98,10 @@ void NetHost::sendAccept(const NetAddress& to, uint64_t nonce, const Packet* ask
 }
 
 void NetHost::sendReject(NetAddress to, const UString& message, uint64_t token, const Packet* asked,
-                         NetTicket* refused) {
+                         NetTicket* refused, bool unversioned) {
     // marker, type, token, checksum and the ticket refused
-    const int fixedBytes = 12 + 8 + (refused ? int(NetTicket::BYTES) : 0);
+    const int ticketBytes = unversioned ? NetTicket::UNVERSIONED_REFUSAL_BYTES : NetTicket::BYTES;
+    const int fixedBytes = 12 + 8 + (refused ? ticketBytes : 0);
     UString m = message;
     if (asked) {
         // What is left for the text and its length, which takes one byte
@@ -123,7 +117,9 @@ void NetHost::sendReject(NetAddress to, const UString& message, uint64_t token, 
     Packet* p = newConnectionPacket(TYPE_REJECT);
     p->doUString(&m, -1);
     p->doBytes(&token, 8);
-    if (refused)
+    if (refused && unversioned)
+        refused->serializeUnversionedRefusal(p);
+    else if (refused)
         refused->serialize(p);
     sendConnectionPacket(p, to, asked);
 }
@@ -171,11 +167,12 @@ Node* NetHost::admitByTicket(const NetAddress& from, const NetTicket& ticket, co
     } else {
         NetAdmission::Spend spent = admission.spend(from, ticket, now);
         if (spent == NetAdmission::NO_SHARE) {
-            refusal = NO_SHARE;
+            refusal = text(Language::STR_ERRORJOINSFROMYOURADDRESS,
+                           "Too many joins from your address just now; try again in a few seconds.");
             why = formatString("its address was admitted %d times within a ticket's life",
                                int(NetAdmission::SHARE)).c_str();
         } else if (spent == NetAdmission::NO_ROOM) {
-            refusal = NO_ROOM;
+            refusal = text(Language::STR_ERRORJOINSJUSTNOW, "Too many joins just now; try again in a few seconds.");
             why = formatString("%d admissions within a ticket's life are remembered already",
                                int(NetAdmission::MAX_SPENT)).c_str();
         }
@@ -253,7 +250,7 @@ bool NetHost::trailerIntact(Packet* datagram) {
     return crc == Crc32::update(0, datagram->buffer, size_t(datagram->cursor - datagram->buffer));
 }
 
-bool NetHost::versionPasses(double v) const { return !(parseDouble(MIN_VERSION) > v + 0.001); }
+bool NetHost::versionPasses(double v) const { return !(WIRE_VERSION > v + 0.001); }
 
 void NetHost::serviceInPacketSpecial(Packet* datagram) {
     if (datagram->getBytesLeft() < 4)
@@ -359,7 +356,7 @@ void NetHost::handleRetry(Packet* datagram) {
         return;
     handshakeLog.log(netTime(), "NetHost", "%s: the server at %s no longer knows us (it restarted or dropped us).", sideName(),
                      datagram->address.toString().c_str());
-    onConnectionRejected(SERVER_RESTARTED);
+    onConnectionRejected(text(Language::STR_ERRORSERVERRESTARTED, "The server restarted or dropped this connection."));
     removePeer(server, false);
 }
 
@@ -378,7 +375,7 @@ UString NetHost::reasonFor(Mismatch mismatch, double theirVersion) const {
                                     "You need at least version %s of the game (you have %.2lf).")
                              : text(Language::STR_ERRORMINVERSIONSERVER,
                                     "Server must be at least version %s of the game (it's %.2lf).");
-    return formatString(format.c_str(), MIN_VERSION, theirVersion);
+    return formatString(format.c_str(), formatString("%.2f", WIRE_VERSION).c_str(), theirVersion);
 }
 
 UString NetHost::refusalOf(const UString& theirGame, double theirVersion) {
@@ -431,7 +428,13 @@ void NetHost::handleAccept(Packet* datagram) {
     datagram->doUString(&theirGame, MAX_GAME_NAME);
     datagram->doDouble(&theirVersion);
     datagram->doBytes(&serverUID, 4);
-    ticket.serialize(datagram);
+    // Every wire since the wire named its own version is at least ours:
+    // below it is the unversioned one, whose ticket has the nonce second.
+    const bool unversioned = !versionPasses(theirVersion);
+    if (unversioned)
+        ticket.serializeUnversionedAccept(datagram);
+    else
+        ticket.serialize(datagram);
     if (datagram->hasError() || !trailerIntact(datagram))
         return;
     // Only the server we dialled, answering the request we are waiting on.
@@ -447,14 +450,13 @@ void NetHost::handleAccept(Packet* datagram) {
         return;
     }
     bConnectPending = false;
-    // Another game is told (only the server), an old server is reported here.
+    // The server is told in its own wire's layout; an old server is reported here too.
     Mismatch mismatch = mismatchOf(theirGame, theirVersion);
-    if (mismatch == OTHER_GAME) {
-        sendReject(datagram->address, reasonFor(mismatch, theirVersion), ticket.secret, datagram, &ticket);
-        return;
-    }
-    if (mismatch == OLD_VERSION) {
-        onConnectionRejected(reasonFor(mismatch, theirVersion));
+    if (mismatch != SAME_GAME) {
+        UString reason = reasonFor(mismatch, theirVersion);
+        sendReject(datagram->address, reason, ticket.secret, datagram, &ticket, unversioned);
+        if (mismatch == OLD_VERSION)
+            onConnectionRejected(reason);
         return;
     }
     Node* peer = addPeer(datagram, "ServerPlayer"); // the address we asked: it receives

@@ -1,15 +1,17 @@
 #include "MemoryImageFile.h"
 
 #include "core/ErrorManager.h"
-#include "util/FileStream.h"
+#include "files/ReplaceFile.h"
 #include "core/Logger.h"
 #include "util/PlimUtil.h"
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <csetjmp>
+#include <cstdlib>
 #include <cstring>
 #include <jpeglib.h>
-#include <unistd.h>
 
 namespace {
 
@@ -17,22 +19,15 @@ namespace {
 // not turn into a giant allocation.
 constexpr size_t MAX_IMAGE_PIXELS = size_t(16384) * 16384;
 
-// Fatal for writing; a decoder's failure returns through the jump instead.
-[[noreturn]] void my_error_exit(j_common_ptr cinfo) {
-    char buffer[JMSG_LENGTH_MAX];
-    (*cinfo->err->format_message)(cinfo, buffer);
-    PLIM_ERROR("%s", buffer);
-}
-
-// libjpeg's error record with the place a failed decode returns to; the
-// message is kept in plain memory since the jump skips destructors.
+// libjpeg's error record with the place a failed decode or encode returns
+// to; the message is kept in plain memory since the jump skips destructors.
 struct JpegFailure {
     jpeg_error_mgr manager;
     jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
 };
 
-[[noreturn]] void failDecode(j_common_ptr cinfo, const char* message) {
+[[noreturn]] void failJpeg(j_common_ptr cinfo, const char* message) {
     JpegFailure* failure = reinterpret_cast<JpegFailure*>(cinfo->err);
     if (message)
         snprintf(failure->message, sizeof failure->message, "%s", message);
@@ -41,14 +36,14 @@ struct JpegFailure {
     longjmp(failure->jump, 1);
 }
 
-[[noreturn]] void decodeErrorExit(j_common_ptr cinfo) { failDecode(cinfo, nullptr); }
+[[noreturn]] void jpegErrorExit(j_common_ptr cinfo) { failJpeg(cinfo, nullptr); }
 
 // The whole file is in memory from the start, so libjpeg never needs more.
 void kb_init_source(j_decompress_ptr) {}
 void kb_term_source(j_decompress_ptr) {}
 
 boolean kb_fill_input_buffer(j_decompress_ptr cinfo) {
-    failDecode(j_common_ptr(cinfo), "Should not ever be called.");
+    failJpeg(j_common_ptr(cinfo), "Should not ever be called.");
 }
 
 void kb_skip_input_data(j_decompress_ptr cinfo, long count) {
@@ -66,6 +61,32 @@ UString sizeMessage(int w, int h) { return UString::format("Image size %dx%d is 
 
 
 uint16_t readLE16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+
+// A TGA has no signature; its header's colour-map flag, image type and depths
+// take few values, which other files' first bytes (a JPEG's, an Ogg's) do not.
+constexpr int TGA_HEADER_SIZE = 18;
+enum TgaType : uint8_t {
+    TGA_NO_IMAGE = 0,
+    TGA_COLOUR_MAPPED = 1,
+    TGA_TRUE_COLOUR = 2,
+    TGA_GREY = 3,
+    TGA_RUN_LENGTH = 8,  // added to a type for its compressed form
+};
+
+bool isTgaDepth(uint8_t bits) { return bits == 8 || bits == 15 || bits == 16 || bits == 24 || bits == 32; }
+
+bool isTgaHeader(const uint8_t* header) {
+    const uint8_t mapped = header[1], type = header[2] & ~TGA_RUN_LENGTH;
+    if (mapped > 1 || type > TGA_GREY || (header[2] & TGA_RUN_LENGTH && type == TGA_NO_IMAGE)) return false;
+    return isTgaDepth(header[16]) && (!mapped || isTgaDepth(header[7]));
+}
+
+const char* tgaKindFault(uint8_t type) {
+    if (type & TGA_RUN_LENGTH) return "TGA is compressed.";
+    if (type == TGA_COLOUR_MAPPED) return "TGA is colour-mapped, not true-colour.";
+    if (type == TGA_GREY) return "TGA is grey-scale, not true-colour.";
+    return "TGA holds no image.";
+}
 
 } // namespace
 
@@ -129,10 +150,12 @@ void MemoryImageFile::allocate(int w, int h) {
 bool MemoryImageFile::decodeTGA(UString* error) {
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(data);
     const char* fault = nullptr;
-    if (!bytes || size < 18)
+    if (!bytes || size < TGA_HEADER_SIZE)
         fault = "TGA is truncated.";
-    else if (bytes[2] != 2)
-        fault = "TGA is compressed.";
+    else if (!isTgaHeader(bytes))
+        fault = "Not a TGA picture.";
+    else if (bytes[2] != TGA_TRUE_COLOUR)
+        fault = tgaKindFault(bytes[2]);
     else if (bytes[16] != 32)
         fault = "TGA depth is not 32 bits";
     else if (bytes[17] & 0x20)
@@ -154,7 +177,7 @@ bool MemoryImageFile::decodeTGA(UString* error) {
         return true;
     }
     // An image ID, when present, lies between the header and the pixels.
-    const size_t start = 18 + size_t(bytes[0]);
+    const size_t start = TGA_HEADER_SIZE + size_t(bytes[0]);
     const size_t rowBytes = size_t(w) * 4;
     if (size_t(size) < start || size_t(size) - start < rowBytes * size_t(h)) {
         *error = "TGA is truncated.";
@@ -188,7 +211,7 @@ bool MemoryImageFile::decodeJPG(UString* error) {
     JpegFailure failure;
     failure.message[0] = 0;
     cinfo.err = jpeg_std_error(&failure.manager);
-    failure.manager.error_exit = decodeErrorExit;
+    failure.manager.error_exit = jpegErrorExit;
     // Nothing between here and the jump owns memory outside libjpeg's pools
     // but the pixels, which the destructor frees; no local has a destructor.
     if (setjmp(failure.jump)) {
@@ -222,11 +245,11 @@ bool MemoryImageFile::decodeJPG(UString* error) {
     if (!sizeSupported(w, h)) {
         char message[64];
         snprintf(message, sizeof message, "Image size %dx%d is not supported.", w, h);
-        failDecode(j_common_ptr(&cinfo), message);
+        failJpeg(j_common_ptr(&cinfo), message);
     }
     allocate(w, h);
     const int components = cinfo.output_components;
-    if (components == 1) failDecode(j_common_ptr(&cinfo), "Not implemented.");
+    if (components == 1) failJpeg(j_common_ptr(&cinfo), "Not implemented.");
     JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(j_common_ptr(&cinfo), JPOOL_IMAGE,
                                                 cinfo.output_width * components, 1);
     while (cinfo.output_scanline < cinfo.output_height) {
@@ -248,20 +271,25 @@ bool MemoryImageFile::decodeJPG(UString* error) {
     return true;
 }
 
-void MemoryImageFile::saveJPG(const UString& fileName, int quality) {
-    int fd = FileStream::openRegular(fileName, true);
-    FILE* file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
-    if (!file) {
-        if (fd >= 0) close(fd);
-        return;
-    }
-
+bool MemoryImageFile::encodeJPG(int quality, std::vector<uint8_t>& bytes, UString* error) {
     jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jerr.error_exit = my_error_exit;
+    JpegFailure failure;
+    failure.message[0] = 0;
+    cinfo.err = jpeg_std_error(&failure.manager);
+    failure.manager.error_exit = jpegErrorExit;
+    // libjpeg's memory destination grows this buffer; it is ours to free.
+    unsigned char* buffer = nullptr;
+    unsigned long length = 0;
+    // Every allocation between here and the jump is in libjpeg's pools or
+    // the buffer; no local has a destructor.
+    if (setjmp(failure.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        free(buffer);
+        if (error) *error = failure.message;
+        return false;
+    }
     jpeg_create_compress(&cinfo);
-    jpeg_stdio_dest(&cinfo, file);
+    jpeg_mem_dest(&cinfo, &buffer, &length);
     cinfo.image_width = JDIMENSION(width);
     cinfo.image_height = JDIMENSION(height);
     cinfo.input_components = 3;
@@ -269,23 +297,32 @@ void MemoryImageFile::saveJPG(const UString& fileName, int quality) {
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
-
-    uint8_t* line = new uint8_t[size_t(width) * 3 + 1];
-    JSAMPROW rows[1] = {line};
+    JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(j_common_ptr(&cinfo), JPOOL_IMAGE, JDIMENSION(width) * 3, 1);
     for (int y = 0; y < height; ++y) {
         const uint8_t* s = pixel(0, y);
-        uint8_t* d = line;
+        JSAMPLE* d = row[0];
         for (int x = 0; x < width; ++x, s += 4, d += 3) {
             d[0] = s[0];
             d[1] = s[1];
             d[2] = s[2];
         }
-        jpeg_write_scanlines(&cinfo, rows, 1);
+        jpeg_write_scanlines(&cinfo, row, 1);
     }
-    delete[] line;
     jpeg_finish_compress(&cinfo);
-    fclose(file);
     jpeg_destroy_compress(&cinfo);
+    bytes.assign(buffer, buffer + length);
+    free(buffer);
+    return true;
+}
+
+bool MemoryImageFile::saveJPG(const UString& fileName, int quality, UString* error) {
+    std::vector<uint8_t> bytes;
+    if (!encodeJPG(quality, bytes, error)) return false;
+    if (bytes.size() > size_t(INT_MAX)) {
+        if (error) *error = strerror(EFBIG);
+        return false;
+    }
+    return replaceFile(fileName, bytes.data(), int(bytes.size()), error);
 }
 
 void MemoryImageFile::clear(const PixelRect* area, bool white) {

@@ -8,6 +8,7 @@
 #include "util/UString.h"
 
 #include <cstdint>
+#include <vector>
 
 class MemoryImageFile : public MemoryFile {
 public:
@@ -35,8 +36,13 @@ public:
     bool decodeJPG(UString* error);
     void saveBMP(const UString& fileName);
     void saveTGA(const UString& fileName);
-    // A file that cannot be opened writes nothing and reports nothing.
-    void saveJPG(const UString& fileName, int quality);
+    // The picture as a JPEG file's bytes, at quality 1 to 100; false with
+    // libjpeg's reason in *error (when given) when it cannot be encoded.
+    bool encodeJPG(int quality, std::vector<uint8_t>& bytes, UString* error);
+    // Writes the picture as a JPEG file whole or not at all (replaceFile):
+    // false with the reason in *error (when given) when it cannot be encoded
+    // or written, no file of that name made and an older one kept.
+    bool saveJPG(const UString& fileName, int quality, UString* error = nullptr);
 
     // A null area means the whole image: transparent black, or transparent white.
     void clear(const PixelRect* area, bool white);

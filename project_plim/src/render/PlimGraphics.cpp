@@ -6,6 +6,7 @@
 #include "core/Logger.h"
 #include "MemoryImageFile.h"
 #include "files/MemoryIniFile.h"
+#include "files/UserNotices.h"
 #include "core/Plim.h"
 #include "input/PlimInput.h"
 #include "util/PlimUtil.h"
@@ -30,6 +31,8 @@ const WindowedMode WINDOWED_MODES[] = {{320, 240}, {512, 384}, {640, 480}, {800,
 const int WINDOWED_MODE_COUNT = int(sizeof(WINDOWED_MODES) / sizeof(WINDOWED_MODES[0]));
 
 SDL_Rect** const ANY_MODE = reinterpret_cast<SDL_Rect**>(-1);
+
+const int SCREENSHOT_QUALITY = 60;
 
 } // namespace
 
@@ -418,16 +421,24 @@ MemoryImageFile* PlimGraphics::grabFrameBuffer(bool* ok) {
     return image;
 }
 
-void PlimGraphics::saveScreenshot(const UString& fileName) {
+bool PlimGraphics::saveScreenshot(const UString& fileName) {
     MemoryImageFile* image = grabFrameBuffer(nullptr);
+    UString why;
+    bool saved = true;
     // The ending alone: the folder's name may hold any of them.
     switch (MemoryImageFile::formatOf(fileName)) {
     case MemoryImageFile::FORMAT_TGA: image->saveTGA(fileName); break;
     case MemoryImageFile::FORMAT_BMP: image->saveBMP(fileName); break;
-    case MemoryImageFile::FORMAT_JPG: image->saveJPG(fileName, 60); break;
+    case MemoryImageFile::FORMAT_JPG: saved = image->saveJPG(fileName, SCREENSHOT_QUALITY, &why); break;
     default: break;
     }
     delete image;
+    if (saved) return true;
+    // The game plays on: the player hears of it where he started it, and in the log.
+    const UString what = formatString("the screenshot '%s': %s.", fileName.c_str(), why.c_str());
+    logTagged("saveScreenshot", "Could not save %s", what.c_str());
+    UserNotices::say(formatString("%s: could not save %s", PLIM_BUILD_NAME, what.c_str()));
+    return false;
 }
 
 void PlimGraphics::onFatalError() {}

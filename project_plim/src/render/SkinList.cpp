@@ -1,5 +1,6 @@
 #include "SkinList.h"
 
+#include "SkinListFault.h"
 #include "core/ErrorManager.h"
 #include "files/MemoryIniFile.h"
 #include "util/PlimUtil.h"
@@ -8,11 +9,13 @@
 
 namespace {
 
-// The key's value through the strict getter, whose fatal error names it;
-// with a problem sink a missing key is said there in the same words.
+// The key's value; a missing one is said with its line and cause, fatal
+// without a problem sink.
 bool readKey(MemoryIniFile& ini, const UString& section, const char* key, int& value, UString* problem) {
-    if (problem && !ini.hasKey(section, key)) {
-        *problem = formatString("Key '%s' could not be found in section '%s'.", key, section.c_str());
+    if (!ini.hasKey(section, key)) {
+        const UString why = SkinListFault::missingKey(ini.fileName, section, key);
+        if (!problem) PLIM_ERROR("The side file '%s' cannot be used: %s.", ini.fileName.c_str(), why.c_str());
+        *problem = why;
         return false;
     }
     value = ini.getInt(section, key);
@@ -24,6 +27,12 @@ bool readKey(MemoryIniFile& ini, const UString& section, const char* key, int& v
 bool SkinList::read(MemoryIniFile& ini, const UString& picture, int width, int height, std::vector<SkinRect>& skins,
                     UString* problem) {
     const int count = ini.getNumSections();
+    if (count > MAX_SKINS) {
+        const UString why = formatString("it lists %d sub-images, more than the %d a side file may list", count, MAX_SKINS);
+        if (!problem) PLIM_ERROR("The side file of '%s': %s.", picture.c_str(), why.c_str());
+        *problem = why;
+        return false;
+    }
     for (int i = 0; i < count; ++i) {
         const UString section = formatString("Skin %d", i);
         SkinRect r;

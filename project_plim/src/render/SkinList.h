@@ -17,9 +17,15 @@ struct SkinRect {
 
 class SkinList {
 public:
-    // The skins of ini for the picture (its name and size). A missing key or
-    // a skin outside the picture is a fatal error; given problem, it is not:
-    // false, with the same message in *problem.
+    // The skins of ini for the picture (its name and size). A missing key
+    // (said with its line and cause, SkinListFault) or a skin outside the
+    // picture is a fatal error; given problem, it is not: false, with the
+    // same words in *problem.
     static bool read(MemoryIniFile& ini, const UString& picture, int width, int height, std::vector<SkinRect>& skins,
                      UString* problem = nullptr);
+
+    // Sub-images a side file may list; more are refused as a skin outside the
+    // picture is: each costs the start memory and time (the game's largest
+    // side file lists 256).
+    static constexpr int MAX_SKINS = 4096;
 };

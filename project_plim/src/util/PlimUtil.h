@@ -10,8 +10,6 @@
 constexpr const char PLIM_MAKER_NAME[] = "Zemtrovia";
 constexpr const char PLIM_BUILD_NAME[] = "Corvana2demo";
 constexpr const char PLIM_VERSION_STRING[] = "2.60";
-// The version as the network handshake compares it.
-constexpr double PLIM_VERSION_NUMBER = 2.60;
 
 // --- Paths and files ------------------------------------------------------
 

@@ -99,17 +99,38 @@ TEST(StaticSettings, TheCheckAndTheEngineReadTheSameFiles) {
     EXPECT_EQ(problemOf(shouting), "");
     EXPECT_TRUE(engineReads(shouting).bHoliday);
 
-    std::string spaced = good;
+    std::string spaced = good, crAlone = good;
     spaced.replace(spaced.find("singleLanguage=0"), 16, "singleLanguage =\t0");
+    for (char& c : crAlone) c = c == '\n' ? '\r' : c;
     const std::pair<std::string, std::string> refused[] = {
         {"\xEF\xBB\xBF" + good, "line 1 begins with a byte-order mark, so the game does not read that line (save the "
                               "file as UTF-8 without one)"},
-        {spaced, "line 3 has blanks around '=', which the game reads as part of the key"}};
+        {spaced, "line 3 has blanks around '=', which the game reads as part of the key"},
+        {crAlone, "its lines end in CR alone, which the game reads as one line"}};
     for (const auto& [text, why] : refused) {
         EXPECT_EQ(problemOf(text), why);
         EXPECT_EXIT((EngineTestFolder::routeStdoutToStderr(), engineReads(text)), ::testing::ExitedWithCode(255),
                     "could not be found in section");
     }
+    // A flag its writer meant as Yes that the engine reads as No is refused
+    // with its line; Yes with a capital Y and No in any case read as written.
+    auto withFlag = [&good](const char* key, const std::string& value) {
+        std::string text = good;
+        const size_t at = text.find('=', text.find(key)) + 1;
+        return text.replace(at, text.find('\n', at) - at, value);
+    };
+    const std::string no = ", which the game reads as No", blanks = no + " (it reads the blanks after '=' as part of the value)";
+    const std::pair<std::string, std::string> flags[] = {{"yes", "'yes'" + no}, {"1", "'1'" + no}, {"true", "'true'" + no},
+        {"\"Yes\"", "'\"Yes\"'" + no}, {" Yes", "' Yes'" + blanks}, {"\tYes", "'\\x09Yes'" + blanks}};
+    for (const auto& [value, said] : flags) {
+        EXPECT_FALSE(engineReads(withFlag("bHoliday", value)).bHoliday) << value;
+        EXPECT_EQ(problemOf(withFlag("bHoliday", value)),
+                  "the key 'bHoliday' of section [Edition] on line 5 is " + said + "; write Yes or No");
+    }
+    EXPECT_EQ(problemOf(withFlag("bMultilanguage", "yes")),
+              "the key 'bMultilanguage' of section [Language] on line 2 is 'yes'" + no + "; write Yes or No");
+    EXPECT_EQ(problemOf(withFlag("bMultilanguage", "NO")), "");
+
     std::string utf16 = "\xFF\xFE";
     for (char c : good) utf16 += {c, '\0'};
     EXPECT_EQ(problemOf(utf16), "it is UTF-16 text, not UTF-8");

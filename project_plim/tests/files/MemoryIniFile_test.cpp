@@ -256,11 +256,16 @@ TEST_F(MemoryIniFileTest, FailedSaveKeepsTheOldFile) {
 }
 
 // Settings whose use could overflow or hang fall back to their defaults when
-// out of range, with a log line; the file keeps what the player wrote.
+// out of range, with a log line; the file keeps what the player wrote. A flag
+// neither Yes nor No reads as the getter reads it, with a log line.
 TEST_F(MemoryIniFileTest, RangedSettingsFallBackToTheirDefaults) {
     engine->log = new Logger();
     MemoryIniFile* ini = load("[S]\nhuge=2147483647\nlow=-3\nfine=7\nperiod=2147483647\nnan=nan\nok=0.5\n"
-                              "word=fast\nhalf=1.5\n");
+                              "word=fast\nhalf=1.5\nlower=yes\nupper=YES\n");
+    bool lower = true, upper = false;
+    ini->readSetting("S", "lower", lower);
+    ini->readSetting("S", "upper", upper);
+    EXPECT_TRUE(!lower && upper);
     int huge = 2, low = 2, fine = 2, missing = 5, word = 3, half = 6;
     double period = 0.015, nan = 0.25, ok = 0.015;
     ini->readSetting("S", "huge", huge, 0, 1000);
@@ -294,6 +299,8 @@ TEST_F(MemoryIniFileTest, RangedSettingsFallBackToTheirDefaults) {
     EXPECT_EQ(-1, log.findPrefix("readSetting(): Setting fine"));
     EXPECT_EQ(1, log.count("readSetting(): Setting word=fast of [S] is not a number; using 3."));
     EXPECT_EQ(1, log.count("readSetting(): Setting half=1.5 of [S] is not a number; using 6."));
+    EXPECT_EQ(1, log.count("readSetting(): Setting lower=yes of [S] is not Yes or No; reading it as No."));
+    EXPECT_EQ(-1, log.findPrefix("readSetting(): Setting upper"));
 }
 
 // A settings file is read only when it is text of a sane size, whatever its lines say.

@@ -98,20 +98,21 @@ TEST(UserFolderLock, ThePathLockFallsBackToTmp) {
     }
 }
 
-// Where no private folder can be had (another user planted the one in /tmp),
+// Where no private folder can be had (another user planted the one in the shared folder),
 // the folder's own lock still guards it, and pathProblem says why.
 TEST(UserFolderLock, WithoutAPrivateFolderThePathProblemIsSaid) {
     if (geteuid() != 0) GTEST_SKIP() << "plants a folder as another user (root)";
     const uid_t stranger = 54329;
     char pattern[] = "/tmp/lock-test-XXXXXX";  // a folder the stranger can reach
     const std::string root = mkdtemp(pattern) ? pattern : "";
-    const std::string planted = "/tmp/Corvana2demo-" + std::to_string(stranger);
-    system(("rm -rf '" + planted + "' && mkdir -m 700 '" + planted + "'").c_str());
+    const std::string planted = root + "/Corvana2demo-" + std::to_string(stranger);  // root shared, as /tmp is
+    system(("mkdir -m 700 '" + planted + "'").c_str());
     ASSERT_EQ(0, chown(root.c_str(), stranger, stranger));
     pid_t child = fork();
     if (child == 0) {
         unsetenv("XDG_RUNTIME_DIR");
         if (setgid(stranger) != 0 || setuid(stranger) != 0) _exit(3);
+        UserFolderLock::useSharedFolder(root.c_str());
         UserFolderLock lock;
         const bool taken = lock.acquire((root + "/").c_str());
         const std::string expected = "'" + planted + "' cannot hold it (it belongs to another user)";

@@ -301,7 +301,7 @@ TEST_F(NetForgery, ARefusalIsCutOnACharacterBoundary) {
         full += "\xC3\xA9"; // é
     PLIM->language->strings[0][Language::STR_ERRORSERVERISFULL] = full.c_str();
     server->setMaxPeers(0);
-    RecordingHost asker(false, "Corvana2demo", 2.6, "");
+    RecordingHost asker(false, "Corvana2demo", NetHost::WIRE_VERSION, "");
     for (int i = 0; i < 500 && asker.events.empty(); ++i) {
         if (i % 50 == 0)
             asker.sendConnectRequest(addressOf(*server));

@@ -141,11 +141,11 @@ TEST_F(NetHostTest, RejectionsTellTheReason) {
     RecordingHost other(false, "Tetris");
     connect(other);
     EXPECT_EQ(other.events, Lines{"rejected Incompatible game."});
-    RecordingHost old(false, "Corvana2 beta", -1.0);
+    RecordingHost old(false, "Corvana2 beta", 2.6);
     connect(old);
-    EXPECT_EQ(old.events, Lines{"rejected You need at least version 0.00 of the game (you have -1.00)."});
+    EXPECT_EQ(old.events, Lines{"rejected You need at least version 3.00 of the game (you have 2.60)."});
     // Both accepted for the last slot: the second to show that it receives is refused.
-    RecordingHost zero(false, "Corvana2demo", 0.0), late(false);
+    RecordingHost zero(false, "Corvana2demo", NetHost::WIRE_VERSION), late(false);
     for (RecordingHost* c : {&late, &zero}) {
         c->sendConnectRequest(server->getConnection()->getAddress());
         server->update();
@@ -258,7 +258,7 @@ TEST_F(NetHostTest, SilentPeerIsDroppedAfterTheTimeout) {
 }
 
 TEST_F(NetHostTest, NamesFromOutsideAreLoggedEscaped) {
-    RecordingHost odd(false, "Corvana2demo", 2.6, "\x1b[2JBob\xff");
+    RecordingHost odd(false, "Corvana2demo", NetHost::WIRE_VERSION, "\x1b[2JBob\xff");
     connect(odd);
     net.advance(server->getTimeout() + 0.1);
     server->update(); // drops it

@@ -17,7 +17,7 @@ namespace {
 class NetRandomTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        role.reset(new NetRole("Corvana2demo", 2.60, "peer", 0, true));
+        role.reset(new NetRole("Corvana2demo", NetHost::WIRE_VERSION, "peer", 0, true));
         role->bExecutesOnServer = role->bExecutesOnClient = true;
     }
     void TearDown() override {

@@ -49,7 +49,7 @@ protected:
         role.reset();
         ReplicationRole::current = nullptr;
     }
-    NetRole* makeRole(bool isServer) { return new NetRole("Corvana2demo", 2.60, "peer", 0, isServer); }
+    NetRole* makeRole(bool isServer) { return new NetRole("Corvana2demo", NetHost::WIRE_VERSION, "peer", 0, isServer); }
     // A server world: the root, a renderable below it, and n plain objects.
     void buildWorld(int n = 0) {
         role.reset(makeRole(true));

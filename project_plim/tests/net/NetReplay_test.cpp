@@ -72,7 +72,7 @@ TEST(NetReplay, ReplayedAndForgedConnectRequestsGetLittleAndHoldNoSlot) {
     // version below any (the reason alone would take 100 bytes).
     for (int maxPeers : {0, 8}) {
         server->setMaxPeers(maxPeers);
-        NetHost asker("Corvana2", maxPeers ? -FLT_MAX : 2.6, "", 0, false);
+        NetHost asker("Corvana2", maxPeers ? -FLT_MAX : NetHost::WIRE_VERSION, "", 0, false);
         asker.setConnection(plainSocket(), true);
         asker.sendConnectRequest(server->getConnection()->getAddress());
         int asked = asker.getConnection()->getStats()->payloadBytesOut, answered = 0;

@@ -44,7 +44,7 @@ protected:
         ReplicationRole::current = nullptr;
     }
     NetRole* makeRole(bool isServer, bool connected = false) {
-        NetRole* role = new NetRole("Corvana2demo", 2.60, isServer ? "server" : "peer", 0, isServer);
+        NetRole* role = new NetRole("Corvana2demo", NetHost::WIRE_VERSION, isServer ? "server" : "peer", 0, isServer);
         if (connected) {
             role->setConnection(new NetConnection(NetAddress(UString("127.0.0.1"), 0)), true);
             role->setMaxPeers(8);

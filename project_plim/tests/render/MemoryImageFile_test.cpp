@@ -168,11 +168,16 @@ TEST_F(ImageTest, JpegWrittenAndReadBackKeepsSizeAndColours) {
         }
 }
 
-TEST_F(ImageTest, JpegToAFolderThatDoesNotExistWritesNothingQuietly) {
+TEST_F(ImageTest, JpegThatCannotBeEncodedOrWrittenGivesTheReasonAndWritesNothing) {
     MemoryImageFile image(4, 4);
     image.clear(nullptr, false);
     std::string path = folder.root + "/missing/shot.jpg";
-    image.saveJPG(UString(path), 60);
+    UString why[3];
+    EXPECT_FALSE(image.saveJPG(UString(path), 60, &why[0]));
+    EXPECT_FALSE(image.saveJPG(UString("/dev/full"), 60, &why[1]));
+    EXPECT_FALSE(MemoryImageFile(0, 0).saveJPG(UString(folder.root + "/empty.jpg"), 60, &why[2]));
+    EXPECT_EQ(std::vector<UString>(why, why + 3), (std::vector<UString>{"No such file or directory",
+              "it is not a regular file", "Empty JPEG image (DNL not supported)"}));
     EXPECT_FALSE(EngineTestFolder::exists(path));
 }
 
@@ -221,6 +226,8 @@ TEST_F(ImageTest, DecodersReturnTheLoadersFailures) {
     shortTga.resize(shortTga.size() - 1);
     Bytes negative = makeTga(1, 1, {{0}});
     negative[13] = 0xFF;
+    Bytes mapped = makeTga(1, 1, {{0}}, 1, 8);
+    mapped[1] = 1, mapped[7] = 24;  // a colour map of 24-bit entries
     Bytes cut = makeJpeg(64, 64, 3);
     cut.resize(cut.size() / 2);
     // The frame header's height and width (after FF C0, length and precision).
@@ -238,6 +245,10 @@ TEST_F(ImageTest, DecodersReturnTheLoadersFailures) {
     } cases[] = {
         {false, makeTga(1, 1, {{0}}, 2, 24), "TGA depth is not 32 bits"},
         {false, makeTga(1, 1, {{0}}, 10), "TGA is compressed."},
+        {false, mapped, "TGA is colour-mapped, not true-colour."},
+        {false, makeTga(1, 1, {{0}}, 3, 8), "TGA is grey-scale, not true-colour."},
+        {false, makeJpeg(8, 8, 3), "Not a TGA picture."},
+        {false, Bytes(40, 0xA7), "Not a TGA picture."},
         {false, makeTga(1, 1, {{0}}, 2, 32, 0x28), "TGA is flipped vertically."},
         {false, shortTga, "TGA is truncated."},
         {false, Bytes(10, 0), "TGA is truncated."},

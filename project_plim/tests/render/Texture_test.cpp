@@ -336,7 +336,8 @@ TEST_F(TextureDeathTest, BadSideFilesAndUploadsAreFatal) {
             EngineTestFolder::routeStdoutToStderr();
             Texture t("gfx/a.tga", 0);
         },
-        "Key 'left' could not be found in section 'Skin 0'.");
+        "The side file 'gfx/a.tga.ini' cannot be used: line 6 starts section \\[Skin 2\\], but the 2 sections of a "
+        "side file must be \\[Skin 0\\] to \\[Skin 1\\]\\.");
 
     writeImage("gfx/b.tga", 64, 32);
     writeSideFile("gfx/b.tga", "[Skin 0]\nleft=60\ntop=0\nwidth=8\nheight=8\n");

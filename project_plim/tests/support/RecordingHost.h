@@ -8,7 +8,8 @@
 class RecordingHost : public NetHost {
 public:
     // Bound to 127.0.0.1 (emulated unless the settings say otherwise).
-    RecordingHost(bool server, const char* game = "Corvana2demo", double version = 2.6, const char* name = "peer");
+    RecordingHost(bool server, const char* game = "Corvana2demo", double version = NetHost::WIRE_VERSION,
+                  const char* name = "peer");
 
     void onPeerConnected(Node* peer) override;
     void onPeerDisconnected(Node* peer) override;

@@ -42,7 +42,7 @@ void RoleTestEngine::tickRoles(double dt, NetRole* a, NetRole* b) {
 }
 
 NetRole* RoleTestEngine::makeRole(bool isServer) {
-    NetRole* role = new NetRole(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, isServer ? "server" : "peer", 0, isServer);
+    NetRole* role = new NetRole(PLIM_BUILD_NAME, NetHost::WIRE_VERSION, isServer ? "server" : "peer", 0, isServer);
     role->setConnection(new NetConnection(NetAddress(UString("127.0.0.1"), 0)), true);
     role->setMaxPeers(8);
     return role;

@@ -41,7 +41,7 @@ namespace {
 using L = GameController;
 
 NetRole* makeRole(bool isServer) {
-    NetRole* role = new NetRole("Corvana2demo", 2.60, isServer ? "server" : "peer", 0, isServer);
+    NetRole* role = new NetRole("Corvana2demo", NetHost::WIRE_VERSION, isServer ? "server" : "peer", 0, isServer);
     role->setConnection(new NetConnection(NetAddress(UString("127.0.0.1"), 0)), true);
     role->setMaxPeers(4);
     // The constructor leaves it current until its first tick.

@@ -113,7 +113,7 @@ Bytes DatagramFlood::make(Kind k) {
     case CONNECT:
         return DatagramForge::connection(NetHost::TYPE_CONNECT, written([&](Packet& p) {
             UString game(PLIM_BUILD_NAME), name("flood");
-            double version = PLIM_VERSION_NUMBER;
+            double version = NetHost::WIRE_VERSION;
             p.doUString(&game, -1);
             p.doDouble(&version);
             p.doUString(&name, -1);

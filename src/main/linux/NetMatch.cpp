@@ -9,7 +9,9 @@
 // After S seconds of match the server freezes it, sends its last copies and
 // the end call; every side prints "hash %016llx objects %d" on executing it.
 // Other lines: "listening on port P", "connected after S s" (from the first
-// connect request, on the engine clock), and the role's status text
+// connect request to the server's first data or acknowledgement, on the
+// engine clock; until then "net-match: no answer yet from HOST:PORT after N s;
+// still trying" every 5 s on standard error), and the role's status text
 // when it ends ("Playback finished.", "Disconnected from server.", or the
 // server's reason: "Server is full.", "The server restarted or dropped this
 // connection."). A server or client ends with "net-match: longest
@@ -55,6 +57,8 @@ namespace {
 
 // Once joined, a silent server is dropped by the host's own time-out.
 const double CONNECT_TIMEOUT = 30.0;
+// A client not yet taken says so this often.
+const double WAITING_LINE_INTERVAL = 5.0;
 // After the end call the server waits this long at most for its clients to leave.
 const double SERVER_LINGER = 15.0;
 // A frame that fell behind real time makes up at most this much at once.
@@ -182,7 +186,7 @@ private:
 NetRole* makeRole(bool isServer, NetAddress bindTo, int maxPeers) {
     // From here on there are peers to tell or a recording to close.
     StopSignals::inOrder();
-    NetRole* role = new NetRole(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, isServer ? "server" : "client", 0, isServer);
+    NetRole* role = new NetRole(PLIM_BUILD_NAME, NetHost::WIRE_VERSION, isServer ? "server" : "client", 0, isServer);
     role->setConnection(new NetConnection(bindTo, false), true);
     role->setMaxPeers(maxPeers);
     // Its constructor left it the current role until its first tick; the
@@ -270,27 +274,33 @@ int runClient(const Options& o, MatchHarness& harness) {
     if (!o.record.empty()) role->startRecording(o.record.c_str());
     Pacer pacer(harness);
     const double start = engineNow();
-    double nextConnect = start;
-    bool joined = false;
+    double nextConnect = start, nextWaitingLine = start + WAITING_LINE_INTERVAL;
+    // Accepted once the server answered; joined once it has taken us.
+    bool accepted = false, joined = false;
     while (!stopped(role.get())) {
         pacer.frame(true);
         const double now = engineNow();
-        if (!joined && now >= nextConnect) {
+        if (!accepted && now >= nextConnect) {
             role->sendConnectRequest(server);
             nextConnect = now + NetHost::CONNECT_INTERVAL;
         }
         role->tick(0.0, 0.0);
-        if (!joined && role->getPeerCount() > 0) {
+        accepted = accepted || role->getPeerCount() > 0;
+        if (!joined && role->shownByServer()) {
             joined = true;
             printf("connected after %.2f s\n", now - start);
             fflush(stdout);
+        } else if (!joined && now >= nextWaitingLine) {
+            fprintf(stderr, "net-match: no answer yet from %s after %.0f s; still trying\n",
+                    server.toString().c_str(), now - start);
+            nextWaitingLine += WAITING_LINE_INTERVAL;
         }
         MirrorRoot* root = dynamic_cast<MirrorRoot*>(role->root);
         if (root && root->bEnded) {
             printEnd(root);
             return reportAckWait(*role, 0);
         }
-        if (role->quitReason != 0 || (joined && role->getPeerCount() == 0)) {
+        if (role->quitReason != 0 || (accepted && role->getPeerCount() == 0)) {
             if (role->quitReason == 0) role->quitReason = NetRole::QUIT_DISCONNECTED;
             // A refusal's text comes from the server.
             printf("%s\n", printableText(role->getStatusText()).c_str());

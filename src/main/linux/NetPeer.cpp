@@ -1,5 +1,5 @@
 // net-peer: one end of a test connection over the engine's network transport,
-// headless. Speaks as the game would (game "Corvana2demo", version 2.60) and
+// headless. Speaks as the game would (game "Corvana2demo", wire version 3.00) and
 // sends numbered packets of given lengths, printing a digest line for every
 // packet sent and received, then its traffic counters.
 //
@@ -147,7 +147,7 @@ int piecesFor(int n) {
 class PeerHost : public NetHost {
 public:
     PeerHost(const Options& o)
-        : NetHost(PLIM_BUILD_NAME, PLIM_VERSION_NUMBER, o.name.c_str(), 0, o.server), options(o) {
+        : NetHost(PLIM_BUILD_NAME, NetHost::WIRE_VERSION, o.name.c_str(), 0, o.server), options(o) {
         setMaxPeers(1);
         if (o.linkTimeout > 0.0)
             setTimeout(o.linkTimeout);

@@ -69,6 +69,10 @@ void StopSignals::onSignal(int) {
         _exit(0);
     }
     stop = true;
+    // SA_RESETHAND gave this signal back its default action; a second one of
+    // the other kind must end the process at once too.
+    signal(SIGTERM, SIG_DFL);
+    signal(SIGINT, SIG_DFL);
     if (wakeWrite >= 0) {
         const char byte = 1;
         ssize_t ignored = write(wakeWrite, &byte, 1);

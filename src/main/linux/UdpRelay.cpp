@@ -175,7 +175,7 @@ std::vector<uint8_t> connectRequest() {
         for (; *text; ++text)
             out.push_back(uint8_t(*text) ^ STRING_MASK);
     };
-    float version = 2.60f;
+    float version = 3.00f; // the wire's (NetHost::WIRE_VERSION), which the server takes
     uint32_t bits;
     memcpy(&bits, &version, 4);
     putString("Corvana2demo");

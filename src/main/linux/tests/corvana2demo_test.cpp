@@ -303,6 +303,22 @@ TEST(Game, F9WritesAScreenshotInAUserFolderNamedLikeAPicture) {
     EXPECT_EQ(run.wait(30.0), 0) << run.errors();
 }
 
+TEST(Game, F9OnAFullDiskIsToldAndTheGamePlaysOn) {
+    SKIP_WITHOUT_X_INPUT();
+    GameRun run;
+    FullDisk disk(run.userFolder.substr(0, run.userFolder.size() - 1));
+    run.start(disk.mounted ? CORVANA2DEMO_PATH : CORVANA2DEMO_PRETEND_DISK_PATH);
+    ASSERT_TRUE(run.waitForLog("Global initialization complete", 60.0)) << run.errors();
+    disk.fill();
+    const std::string told = "Corvana2demo: could not save the screenshot '" + run.userFolder + "Corvana2demo ";
+    for (const TestDeadline limit; run.running() && run.errors().find(told) == std::string::npos && !limit.passed();)
+        press("F9");
+    EXPECT_NE(system(("ls '" + run.userFolder + "' | grep -q '^Corvana2demo '").c_str()), 0) << "no file is left";
+    kill(run.pid, SIGTERM);
+    EXPECT_EQ(run.wait(30.0), 0) << run.errors();
+    EXPECT_NE(run.errors().find(".jpg': No space left on device.\n", run.errors().find(told)), std::string::npos);
+}
+
 // Without a sound device the game plays silent and says so in one line (ALSA's
 // own complaints go to the log); the player's setting stays for the next start.
 TEST(Game, WithoutASoundDeviceItPlaysSilentAndSaysSoInOneLine) {

@@ -2,6 +2,7 @@
 # SIGTERM and SIGINT end each network tool in order, mid-match or joining: its end line,
 # status 0; a stopped client's recording plays whole, a stopped server's other client is told.
 # A net-match still starting (held at a stopped X server) ends at once, its folders gone.
+# A second signal while a tool stops ends it at once. A client nobody answers says so.
 MATCH=$1 RELAY=$2 PEER=$3 FLOOD=$4 W=$(mktemp -d) fail=0
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$W"' EXIT
 source "$(dirname "$0")/wait_for.sh"
@@ -37,6 +38,8 @@ run told "$MATCH" --client 127.0.0.1:$PORT
 run recorder "$MATCH" --client 127.0.0.1:$PORT --record "$W/rec"
 for c in told recorder; do wait_for "$W/$c.out" "^connected after" >/dev/null || exit 1; done
 sleep 3
+wait_for "$W/joining.err" "^net-match: no answer yet from 127.0.0.1:$RPORT after 5 s; still trying$" >/dev/null ||
+    { echo "joining: no line while it waits"; fail=1; }
 stop recorder TERM "^User requested exit"
 stop joining TERM "^User requested exit"
 stop server INT "^User requested exit"
@@ -46,6 +49,18 @@ run player "$MATCH" --play "$W/rec" --window
 sleep 1
 stop player TERM "^User requested exit"
 "$MATCH" --play "$W/rec" | tail -n1 | grep -q "^Playback finished" || { echo "the recording is cut"; fail=1; }
+# Its stop held up writing its end line into a full pipe: SIGINT after SIGTERM ends it by the signal.
+mkfifo "$W/pipe" && exec 5<>"$W/pipe"
+"$FLOOD" --to 127.0.0.1:$RPORT --rate 10 --seconds 600 >"$W/pipe" &
+stuck=$!
+read -t 120 -u 5 && dd if=/dev/zero of="$W/pipe" bs=4k count=64 oflag=nonblock 2>/dev/null
+kill -TERM $stuck
+for _ in $(seq 600); do ((0x$(awk '/^SigCgt/{print $2}' /proc/$stuck/status) >> 14 & 1)) || break; sleep 0.05; done
+kill -INT $stuck
+for _ in $(seq 600); do kill -0 $stuck 2>/dev/null && sleep 0.05; done
+kill -9 $stuck 2>/dev/null
+wait $stuck
+[ $? = 130 ] || { echo "SIGINT after SIGTERM did not end the stopping tool at once"; fail=1; }
 stop relay TERM "^relay forwarded"
 stop flood INT "^flood sent"
 stop peer INT "^done sent=0"

@@ -4,8 +4,10 @@
 // started, closed standard streams.
 #include "GameRun.h"
 
+#include "audio/MixerOGGstatic.h"
 #include "files/FileManager.h"
 #include "files/WadDirectory.h"
+#include "render/SkinList.h"
 
 #include <gtest/gtest.h>
 
@@ -174,11 +176,15 @@ TEST(SetUp, DamagedStaticSettingsOrAMissingEntryAreOneLineNotACrash) {
     for (uint32_t seed = 7; noise.size() < 300;) noise += char((seed = seed * 1103515245u + 12345u) >> 16);
     std::string badNumber = original;
     badNumber.replace(badNumber.find("ditherDepth=0"), 13, "ditherDepth=deep");
+    std::string lowerCase = original;
+    lowerCase.replace(lowerCase.find("bHoliday=No"), 11, "bHoliday=yes");
     const std::pair<std::string, std::string> cases[] = {
         {noise, "it is not text (byte 0x"},
         {"", "it is empty" + advice},
         {original.substr(0, 60), "it lacks the key 'bHoliday' of section [Edition]" + advice},
-        {badNumber, "the key 'ditherDepth' of section [Graphics] is 'deep', not a whole number" + advice}};
+        {badNumber, "the key 'ditherDepth' of section [Graphics] is 'deep', not a whole number" + advice},
+        {lowerCase, "the key 'bHoliday' of section [Edition] on line 6 is 'yes', which the game reads as No; write Yes "
+                    "or No" + advice}};
     for (const auto& [contents, reason] : cases) {
         std::ofstream(settings, std::ios::binary | std::ios::trunc) << contents;
         const std::string errors = oneLineEnd(run, "", game);
@@ -191,34 +197,61 @@ TEST(SetUp, DamagedStaticSettingsOrAMissingEntryAreOneLineNotACrash) {
                                          "there (bash tools/run-game.sh builds it).\n");
 }
 
+// Silence of frames frames from the installed Vorbis encoder: a long sound in
+// a small file.
+std::string silence(const std::string& folder, long frames) {
+    const std::string path = folder + "/silence.ogg", bytes = std::to_string(2 * frames);
+    EXPECT_EQ(system(("head -c " + bytes + " /dev/zero | oggenc --quiet --raw --raw-chan=1 -o '" + path + "' -").c_str()), 0);
+    return readFile(path);
+}
+
 // A file the loader reads that is whole in the archive but cannot be read as
-// what it is (a picture of random bytes, a side file of garbage, a sound of
-// random bytes, even one played only in a match) ends the start in one line
-// naming it: no crash, no crash log.
+// what it is (a picture of random bytes, a side file of garbage or with a skin
+// outside its picture, a sound of random bytes, even one played only in a
+// match), or that passes a limit on what the start decodes (checked before
+// the decoding), ends the start in one line naming it: no crash, no crash log.
 TEST(SetUp, AnEntryWhoseContentsCannotBeReadIsOneLineNamingIt) {
     GameRun run;
     const std::string game = run.copyProgram(), archive = run.folder + "/bin/Corvana2demo.dat", files = run.folder + "/files";
     ASSERT_EQ(system(("'" WADTOOL_PATH "' extract '" + archive + "' '" + files + "' >/dev/null").c_str()), 0);
-    std::string noise;
+    std::string noise, skins, tga(18 + 4096 * 2560 * 4, '\0');
     for (uint32_t seed = 11; noise.size() < 4096;) noise += char((seed = seed * 1103515245u + 12345u) >> 16);
+    for (int i = 0; i <= SkinList::MAX_SKINS; ++i) skins += "[Skin " + std::to_string(i) + "]\nleft=0\ntop=0\nwidth=1\nheight=1\n";
+    tga[2] = 2, tga[13] = 0x10, tga[15] = 0x0a, tga[16] = 32, tga[17] = 8; // 4096x2560, 32 bits
+    const std::string as = " cannot be read as ";
     const struct {
         const char* entry;
         std::string contents;
-        const char* why;
+        std::string why;
     } cases[] = {
-        {"gfx/palm.tga", noise, "a picture: TGA is compressed."},
-        {"gfx/font/font-tiny.tga.ini", "\x01\x02 garbage =[[\n", "the side file of a picture: Key 'left' could not be "
-                                                             "found in section 'Skin 0'."},
-        {"sfx/cymbalcrash.ogg", noise, "a sound: it cannot be decoded (not Ogg Vorbis data, error -132)."}};
+        {"gfx/palm.tga", noise, as + "a picture: Not a TGA picture."},
+        {"gfx/font/font-tiny.tga.ini", "\x01\x02 garbage =[[\n", as + "the side file of a picture: it is not text (byte "
+                                                             "0x01 on line 1)."},
+        {"sfx/cymbalcrash.ogg", noise, as + "a sound: it cannot be decoded (not Ogg Vorbis data, error -132)."},
+        {"gfx/palm.tga.ini", "[Skin 0]\nleft=0\ntop=0\nwidth=55\nheight=74\n", as + "the side file of a picture: Skin 0 "
+                                  "(left 0, top 0, width 55, height 74) lies outside the 54x74 image 'gfx/palm.tga'."},
+        {"gfx/font/font-tiny.tga.ini", skins, as + "the side file of a picture: it lists 4097 sub-images, more than the "
+                                                   "4096 a side file may list."},
+        {"sfx/fx113.ogg", silence(run.folder, MixerOGGstatic::MAX_FRAMES + 1), as + "a sound: it lasts 2097153 frames, "
+                                                                                    "more than the 2097152 a sound may last."},
+        {"gfx/palm.tga", tga, " adds 41943040 bytes to what the start decodes, past the limit of 32 MiB."},
+        {"gfx/palm.tga.ini", "[Skin 0]\nleft=0\ntop=0\nwidth=1\nheight=1\n" + std::string(1 << 20, ';'),
+         " adds 1048615 bytes to the side files the start reads, past the limit of 1 MiB."}};
     for (const auto& c : cases) {
         const std::string path = files + "/" + c.entry, original = readFile(path);
         std::ofstream(path, std::ios::binary | std::ios::trunc) << c.contents;
         ASSERT_EQ(system(("'" WADTOOL_PATH "' pack '" + archive + "' '" + files + "' --compress >/dev/null").c_str()), 0);
         EXPECT_EQ(oneLineEnd(run, "", game), "Corvana2demo cannot use its data: File '" + std::string(c.entry) +
-                                                 "' in archive '" + archive + "' cannot be read as " + c.why +
+                                                 "' in archive '" + archive + "'" + c.why +
                                                  " Put the game's own archive there (bash tools/run-game.sh builds it).\n");
         std::ofstream(path, std::ios::binary | std::ios::trunc) << original;
     }
+    // Music damaged past its first block passes: the stretch is skipped while it plays.
+    std::string music = readFile(files + "/sfx/music/menu.ogg");
+    for (size_t i = music.size() / 2; i < music.size() / 2 + 300; ++i) music[i] = char(music[i] ^ 0x5a);
+    std::ofstream(files + "/sfx/music/menu.ogg", std::ios::binary | std::ios::trunc) << music;
+    ASSERT_EQ(system(("'" WADTOOL_PATH "' pack '" + archive + "' '" + files + "' --compress >/dev/null").c_str()), 0);
+    EXPECT_EQ(oneLineEnd(run, "unset DISPLAY", game).rfind("Corvana2demo needs an X display", 0), 0u);
 }
 
 // A stray archive where the game is started is not taken for its own.
