@@ -16,11 +16,11 @@ size_t NetAnswerBudget::KeyedHash::operator()(uint64_t value) const {
     return size_t(x ^ (x >> 32));
 }
 
-bool NetAnswerBudget::Bucket::take(double now) {
+bool NetAnswerBudget::Bucket::take(double now, double floor) {
     if (filledAt >= 0.0 && now > filledAt)
         tokens = std::min(double(limit), tokens + (now - filledAt) * rate);
     filledAt = now;
-    if (tokens < 1.0)
+    if (tokens < floor + 1.0)
         return false;
     tokens -= 1.0;
     return true;
@@ -51,11 +51,15 @@ bool NetAnswerBudget::take(const NetAddress& to, double now) {
     Bucket& shared = recalled(to, now) ? again : first;
     forgetWhole(now);
     auto held = allowances.find(to.getIP());
-    if (held != allowances.end())
+    if (held != allowances.end()) {
         // Every request spends the allowance, answered or not: a flood from a
         // few addresses uses up their allowances at once, rather than keeping
         // them to take the shared budget whenever it comes back.
-        return held->second.take(now) && shared.take(now);
+        Bucket& own = held->second;
+        if (!own.take(now))
+            return false;
+        return shared.take(now, own.levelAt(now) < ADDRESS_BURST / 2 ? double(RESERVE) : 0.0);
+    }
     if (allowances.size() >= MAX_ADDRESSES || !shared.take(now))
         return false;
     Bucket own(ADDRESS_RATE, ADDRESS_BURST, now);

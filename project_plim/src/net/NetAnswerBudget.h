@@ -8,12 +8,13 @@
 // new addresses spends only the budget of first requests, and an honest
 // client repeating its request still gets its answer. Each address (whatever
 // its ports) has an allowance of its own besides, spent by every request
-// once it has been answered: a forger asking again and again from a few
-// addresses, or from ever new ports of one, spends little more than those
-// addresses' allowances, and no address gets more than its allowance however
-// many ask in its name.
+// once it has been answered: no address gets more than its allowance
+// however many ask in its name, and an address that spends much of it (a
+// forger asking again and again from a few addresses, or from ever new ports
+// of one) leaves half of either budget to those that ask now and then.
 #include "NetAddress.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <unordered_map>
@@ -30,11 +31,15 @@ public:
         // up to a second's worth may go at once.
         RATE = 1000,
         // Answers to one address at once: a full server's worth of players
-        // behind one router (as many as one address may be admitted) ...
+        // behind one router (as many as one address may be admitted), and as
+        // many a second after those. Whoever asks in a player's name must ask
+        // faster than that to keep the player from an answer.
         ADDRESS_BURST = 64,
-        // ... and a second after those: a hundred forging addresses spend
-        // less than half of either budget.
-        ADDRESS_RATE = 4,
+        ADDRESS_RATE = 64,
+        // What an address that has spent half its allowance or more may not
+        // take of either budget: kept for those that ask now and then (a
+        // newcomer asking again), however many addresses flood it.
+        RESERVE = RATE / 2,
         // Addresses whose allowance is not whole, held at most (about 5 MB);
         // a new address gets no answer while that many are held. Keeping one
         // held takes ADDRESS_RATE requests a second from it.
@@ -64,7 +69,9 @@ private:
     class Bucket {
     public:
         Bucket(double rate, double limit, double now = -1.0) : tokens(limit), filledAt(now), rate(rate), limit(limit) {}
-        bool take(double now);
+        // Keeps at least floor tokens.
+        bool take(double now, double floor = 0.0);
+        double levelAt(double now) const { return std::min(double(limit), tokens + (now - filledAt) * rate); }
         bool wholeAt(double now) const { return tokens + (now - filledAt) * rate >= limit; }
 
     private:

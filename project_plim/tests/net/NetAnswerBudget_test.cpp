@@ -32,6 +32,20 @@ TEST(NetAnswerBudget, OneAddressGetsItsBurstThenItsRateWhateverItsPortsAndIsForg
     EXPECT_EQ(budget.heldAddresses(), 1u);  // the other address was forgotten
 }
 
+TEST(NetAnswerBudget, AForgerAskingSlowerThanTheAllowanceInAPlayersNameLeavesThePlayerItsAnswers) {
+    NetAnswerBudget budget;
+    const uint32_t player = 0x0E000001u;
+    int answered = 0;
+    for (int step = 0; step < 500; ++step) { // 100 a second for 5 s
+        double now = 30.0 + step / 100.0;
+        if (step % 100 < 48) // the forger, 48 a second from many ports
+            budget.take(at(player, uint16_t(1000 + step)), now);
+        if (step >= 100 && step % 25 == 0) // the player, four times a second
+            answered += budget.take(at(player, 6000), now);
+    }
+    EXPECT_EQ(answered, 16);
+}
+
 TEST(NetAnswerBudget, AnHonestRepeatIsAnsweredUnderFreshAddressesAndAFewFixedOnesAtOnce) {
     NetAnswerBudget budget;
     const int FIXED = 100, STEPS_PER_SECOND = 100, SECONDS = 5;
