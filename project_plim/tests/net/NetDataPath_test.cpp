@@ -236,6 +236,31 @@ TEST_F(DataPathTest, LongerPacketsAfterShorterOnesJoinWhole) {
     EXPECT_EQ(client->received, sent);
 }
 
+// A packet's bytes count once however its pieces came, joined as they came
+// in order or with one late: packets of the limit pass again and again, and
+// one byte more, with a piece late, removes the peer.
+TEST_F(DataPathTest, JoinedBytesCountOnceHoweverThePiecesCame) {
+    const int pieces = Node::MAX_JOINED_BYTES / NetHost::MAX_PIECE;
+    const std::string full(NetHost::MAX_PIECE, 'x');
+    int sequence = 0;
+    auto arrive = [&](bool late, bool oneMore) {
+        int first = sequence + 1, count = pieces + oneMore;
+        sequence += count;
+        for (int k = 0; k < count; ++k) {
+            int seq = first + (late && k == 1 ? 2 : late && k == 2 ? 1 : k);
+            bool last = seq == sequence;
+            toServerDirect(dataDatagram(client->getHostUID(), secret(), seq, !last, 0, {last && oneMore ? "y" : full}),
+                           client->getConnection()->getAddress());
+        }
+    };
+    for (int i = 0; i < 6; ++i)
+        arrive(i % 2, false);
+    server->update();
+    EXPECT_EQ(server->received.size(), 6u);
+    arrive(true, true);
+    EXPECT_EQ(server->getPeerCount(), 0);
+}
+
 TEST_F(DataPathTest, ResendRequestsCycleThroughTheGaps) {
     Node* node = toServer;
     auto arrives = [&](int seq) {
@@ -323,18 +348,30 @@ TEST_F(DataPathTest, SeveralGapsAskedAtOnceAndTheOldestPieceSentAgainWhenOverdue
     client->update();
     EXPECT_EQ(toServer->getSequenceIn(), 7);
 
-    // No request can name the last piece: being older than two round trips
-    // and a margin, it goes again with the next update, and again only after that.
+    // No request can name the last piece: the timer sends it again once the
+    // resend timeout has passed since it last went, then after twice that.
     client->sendToAll(reply);
     server->update();
     EXPECT_EQ(toClient->getSequenceAcked(), 7);
-    EXPECT_EQ(stats->resends, 4);
-    server->update();
-    EXPECT_EQ(stats->resends, 4);
-    net.advance(0.011);
-    server->update();
-    EXPECT_EQ(stats->resends, 5);
+    const Packet* last = toClient->oldestOutgoing();
+    double waits[2];
+    for (int i = 0; i < 2; ++i) {
+        waits[i] = toClient->resendTimeout();
+        net.advance(last->time + waits[i] - 0.001 - netTime());
+        server->update();
+        EXPECT_EQ(stats->resends, 3 + i);
+        net.advance(0.002);
+        server->update();
+        EXPECT_EQ(stats->resends, 4 + i);
+    }
+    EXPECT_DOUBLE_EQ(waits[1], 2 * waits[0]);
+    // Its acknowledgement may answer any of its sends: no round trip is taken from it.
+    const double roundTrip = toClient->getRoundTrip();
     client->update();
+    client->sendToAll(reply);
+    server->update();
+    EXPECT_EQ(toClient->getOutQueue().getNumChildren(), 0u);
+    EXPECT_EQ(toClient->getRoundTrip(), roundTrip);
     EXPECT_EQ(client->received, std::vector<std::string>{pattern(4000)});
     delete reply;
 }
@@ -515,6 +552,32 @@ TEST(DataPathSockets, WholePacketsCrossRealSocketsWhileAPeerSendsOversizedPieces
         usleep(1000);
     }
     EXPECT_EQ(client.received, sent);
+}
+
+// Both sides send a packet at every service, 50 ms apart, over a clean link
+// that holds every datagram as long each way: from the join on (before any
+// round trip was measured) nothing goes twice.
+TEST(DataPathSockets, ACleanLinkSendsNothingTwiceWhateverItsDelay) {
+    for (double delay : {0.005, 0.075, 0.15, 0.25}) {
+        NetTestEngine net(false);
+        RecordingHost server(true), client(false);
+        for (RecordingHost* host : {&server, &client})
+            host->getConnection()->setSimulation(0.0, delay, 0.0);
+        client.sendConnectRequest(server.getConnection()->getAddress());
+        NetStats sent(0.0);
+        for (int service = 0; service < 200; ++service) {
+            for (RecordingHost* host : {&server, &client})
+                if (host->getPeerCount() == 1)
+                    say(*host, "tick");
+            net.advance(0.05);
+            for (int i = 0; i < 5; ++i) // what came during the service interval, however the sockets hand it over
+                RecordingHost::exchange(server, client);
+        }
+        for (RecordingHost* host : {&server, &client})
+            host->getConnection()->addTraffic(&sent);
+        EXPECT_GE(server.received.size() + client.received.size(), 350u) << delay;
+        EXPECT_EQ(sent.resends, 0) << delay;
+    }
 }
 
 TEST(DataPathSockets, AFloodingPeerThatNeverAcknowledgesIsHeldToItsAllowanceAndDroppedALossyHonestOneIsNot) {

@@ -41,6 +41,15 @@ void say(NetHost& from, std::string word) {
     from.sendToAll(&p);
 }
 
+// count datagrams of 40 bytes no sender of ours writes.
+void sendJunk(NetConnection& from, const NetAddress& to, int count) {
+    Packet junk(Packet::FLAG_FILTER1, 40);
+    for (int i = 0; i < 40; ++i)
+        junk.doBytes(const_cast<char*>("x"), 1);
+    for (int i = 0; i < count; ++i)
+        from.sendRaw(&junk, to);
+}
+
 // Asks as an owner does, every few steps, until the server admits it or nothing changes for long.
 bool joins(RecordingHost& server, RecordingHost& client) {
     size_t before = server.events.size();
@@ -93,11 +102,7 @@ TEST(NetHostUnderFlood, AnUpdateTakesABoundedShareOfAFloodAndThePeersStillGetThe
     ASSERT_TRUE(joins(server, client));
     const int flood = NetHost::MAX_DRAINED + 2000; // about 6 MB in the server's socket
     NetConnection flooder(at(LOOPBACK + 1));
-    Packet junk(Packet::FLAG_FILTER1, 40);
-    for (int i = 0; i < 40; ++i)
-        junk.doBytes(const_cast<char*>("x"), 1);
-    for (int i = 0; i < flood; ++i)
-        flooder.sendRaw(&junk, server.getConnection()->getAddress());
+    sendJunk(flooder, server.getConnection()->getAddress(), flood);
     say(client, "behind the flood");
     client.update();
 
@@ -114,6 +119,33 @@ TEST(NetHostUnderFlood, AnUpdateTakesABoundedShareOfAFloodAndThePeersStillGetThe
     for (int i = 0; i < 100 && server.received.empty(); ++i)
         server.update();
     EXPECT_EQ(server.received, Lines{"behind the flood"});
+}
+
+// Each bound alone: a burst of a thousand datagrams, taken quickly, goes in
+// one update with what came behind it; datagrams that each take a
+// millisecond to handle are taken for a bounded time, the rest left waiting.
+TEST(NetHostUnderFlood, AnUpdateTakesABurstWholeButStopsAfterItsTime) {
+    struct SlowHost : RecordingHost {
+        SlowHost() : RecordingHost(true) {}
+        void servicePacket(Packet* datagram) override {
+            usleep(1000);
+            RecordingHost::servicePacket(datagram);
+        }
+    };
+    NetTestEngine net;
+    RecordingHost server(true), client(false);
+    SlowHost slow;
+    ASSERT_TRUE(joins(server, client));
+    NetConnection flooder(at(LOOPBACK));
+    const int burst = 1000, slowOnes = 200;
+    sendJunk(flooder, server.getConnection()->getAddress(), burst);
+    say(client, "behind the burst");
+    server.update();
+    EXPECT_EQ(server.received, Lines{"behind the burst"});
+
+    sendJunk(flooder, slow.getConnection()->getAddress(), slowOnes);
+    slow.update();
+    EXPECT_LT(slow.getConnection()->getStats()->packetsIn, slowOnes);
 }
 
 TEST(NetHostUnderFlood, OneAddressJoiningAndLeavingSpendsOnlyItsShareAndIsToldWhileOthersJoin) {
