@@ -276,6 +276,10 @@ int Node::serveResendRequests(const int32_t* requests, int count, double now) {
     // longestRetry at most: a peer's requests for a piece that come no more
     // often than that are each answered.
     double guard = std::min(RESEND_GUARD_ROUND_TRIPS * resendRoundTrip(), longestRetry());
+    const Packet* oldest = oldestOutgoing();
+    for (int i = 0; oldest && i < count; ++i)
+        if (requests[i] == oldest->sequence)
+            askedOldest = oldest->sequence;
     int served = 0;
     for (int i = 0; i < count && served < MAX_RESENDS_PER_DATAGRAM; ++i) {
         Packet* stored = findOutgoing(requests[i]);
@@ -290,17 +294,25 @@ int Node::serveResendRequests(const int32_t* requests, int count, double now) {
 }
 
 double Node::resendTimeout() const {
-    double wait = roundTrip < 0.0 ? FIRST_RESEND_TIMEOUT
-                                  : roundTrip + std::max(TIMEOUT_VARIATIONS * roundTripVariation, MIN_TIMEOUT_VARIATION) +
-                                        PEER_ACK_DELAY;
+    double wait = timerRoundTrip < 0.0 ? FIRST_RESEND_TIMEOUT
+                                       : timerRoundTrip + PEER_ACK_DELAY +
+                                             std::max(TIMEOUT_VARIATIONS * timerVariation, MIN_TIMEOUT_VARIATION);
     return std::min(std::ldexp(wait, doublings), std::max(2 * wait, LONGEST_BACKOFF_SHARE * hostTimeout()));
 }
 
 Packet* Node::overdueResend(double now) {
     Packet* oldest = oldestOutgoing();
-    if (!oldest || now - oldest->time <= resendTimeout())
+    if (!oldest)
         return nullptr;
-    doublings = std::min(doublings + 1, MAX_DOUBLINGS);
+    double late = now - oldest->time;
+    // One the peer asked for is lost: it goes as often as it is asked for
+    // again, whether or not the requests come through, while the allowance lasts.
+    bool missed = oldest->sequence == askedOldest && late > longestRetry();
+    if (!(missed && takeResend(now))) {
+        if (late <= resendTimeout())
+            return nullptr;
+        doublings = std::min(doublings + 1, MAX_DOUBLINGS);
+    }
     noteResent(oldest->sequence);
     return oldest;
 }
@@ -311,15 +323,15 @@ void Node::noteResent(int32_t sequence) {
         resent.insert(at, sequence);
 }
 
-void Node::sampleRoundTrip(double sample) {
+void Node::sampleTimerRoundTrip(double sample) {
     doublings = 0;
-    if (roundTrip < 0.0) {
-        roundTrip = sample;
-        roundTripVariation = sample / 2;
+    if (timerRoundTrip < 0.0) {
+        timerRoundTrip = sample;
+        timerVariation = sample / 2;
         return;
     }
-    roundTripVariation = 0.75 * roundTripVariation + 0.25 * std::fabs(roundTrip - sample);
-    roundTrip = 0.875 * roundTrip + 0.125 * sample;
+    timerVariation = 0.75 * timerVariation + 0.25 * std::fabs(timerRoundTrip - sample);
+    timerRoundTrip = 0.875 * timerRoundTrip + 0.125 * sample;
 }
 
 void Node::processAcks() { processAcks(netTime()); }
@@ -342,10 +354,12 @@ void Node::processAcks(double now) {
         }
         release(host, piece);
     }
-    if (quickest < NO_ROUND_TRIP)
+    if (quickest < NO_ROUND_TRIP) {
         ping = 0.9 * ping + 0.1 * quickest;
+        roundTrip = roundTrip >= 0.0 ? 0.875 * roundTrip + 0.125 * quickest : quickest;
+    }
     if (newestOnce >= 0.0)
-        sampleRoundTrip(newestOnce);
+        sampleTimerRoundTrip(newestOnce);
     resent.erase(resent.begin(), std::upper_bound(resent.begin(), resent.end(), sequenceAcked));
 }
 

@@ -64,8 +64,9 @@ public:
     // the host's time-out or twice the wait, whichever is longer.
     double resendTimeout() const;
     // The oldest piece unacknowledged once resendTimeout passed since it last
-    // went (no request names a lost last piece, and requests get lost too);
-    // else null. The caller sends it.
+    // went (no request names a lost last piece, and requests get lost too),
+    // or longestRetry when the peer asked for it, while the resend allowance
+    // lasts; else null. The caller sends it.
     Packet* overdueResend(double now);
     // The round trip that times resends: roundTrip once measured, else ping.
     double resendRoundTrip() const { return roundTrip >= 0.0 ? roundTrip : ping; }
@@ -154,16 +155,23 @@ private:
     // The highest sequence number of any datagram from the peer that passed every check.
     int32_t sequenceNewest = 0;
     double ping = 0.25;
-    // Smoothed like a TCP round trip, with its variation, from the first
-    // measurement on, so resends are timed right from the start (ping leaves
-    // 0.25 s slowly); negative until then. Measured only on pieces sent once.
+    // Smoothed like a TCP round trip and taken from the first measurement on,
+    // so requests and their answers are timed right from the start (ping
+    // leaves 0.25 s slowly); negative until then.
     double roundTrip = -1.0;
-    double roundTripVariation = 0.0;
+    // The round trip that times the timer's resends, with its mean variation:
+    // smoothed so (RFC 6298) too, but measured only on pieces sent once, as
+    // the acknowledgement of a piece sent twice may answer either send; under
+    // loss it includes the wait for the gaps before the piece.
+    double timerRoundTrip = -1.0;
+    double timerVariation = 0.0;
     // The numbers of outQueue's pieces sent more than once, ascending: their
     // acknowledgement may answer any of their sends, and measures no round trip.
     std::vector<int32_t> resent;
     // The timer's resends since the round trip was last measured.
     int doublings = 0;
+    // The oldest piece's number when a request of the peer named it: lost, not late.
+    int32_t askedOldest = 0;
     double lastHeard;
     UString name;
     PlimBase inQueue;
@@ -219,9 +227,10 @@ private:
     int dueResendRequests(int32_t* out, int max, double now) const;
     double hostTimeout() const;
     void noteResent(int32_t sequence);
-    void sampleRoundTrip(double sample);
+    void sampleTimerRoundTrip(double sample);
     // The steps of receivePiece and newIncoming, which keep heldAhead the
-    // numbers of inQueue's pieces and sequenceIn below them.
+    // numbers of inQueue's pieces, all above sequenceIn.
+
     // Whether the datagram's piece (the next in order, nothing waiting behind
     // it) goes straight into the packet being joined: a piece of a longer
     // packet, or the end of one begun so.
