@@ -319,6 +319,22 @@ TEST_F(DataPathTest, LostPieceIsAskedForAndSentAgainOnceNotTooRecent) {
     EXPECT_EQ(client->received, (std::vector<std::string>{pattern(1024)}));
 }
 
+// Asked for, the oldest piece goes again as often as it would be asked for,
+// whether or not more requests come through, long before the timer's second.
+TEST_F(DataPathTest, TheOldestPieceAskedForGoesAgainAsOftenAsRequestsCome) {
+    std::vector<Bytes> d;
+    for (Packet* p : serverSends(pattern(1024)))
+        d.push_back(bytesOf(p));
+    toClientDirect(d[1]);
+    toClientDirect(d[2]);
+    say(*client, "asks for the first");
+    NetStats* stats = server->getConnection()->getStats();
+    for (int resent = 0; resent <= 3; ++resent, net.advance(0.11)) {
+        server->update();
+        EXPECT_EQ(stats->resends, resent);
+    }
+}
+
 TEST_F(DataPathTest, SeveralGapsAskedAtOnceAndTheOldestPieceSentAgainWhenOverdue) {
     std::vector<Bytes> d;
     for (Packet* p : serverSends(pattern(4000)))
