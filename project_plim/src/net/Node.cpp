@@ -53,7 +53,8 @@ const double FIRST_RESEND_TIMEOUT = 1.0;
 // Each resend of the timer doubles its wait until the round trip is measured
 // again (on a piece sent once), up to this share of the time-out or twice the
 // wait, whichever is longer: a wait that fell short of the round trip grows
-// past it, and ten tries or more fit within the time-out.
+// past it, and on round trips up to 0.2 s ten tries or more fit within the
+// time-out.
 const double LONGEST_BACKOFF_SHARE = 0.1;
 const int MAX_DOUBLINGS = 16;
 // Requests a missing piece gets within the time-out at least. The round trip
