@@ -431,10 +431,7 @@ bool NetHost::followAddress(Node* peer, const Packet* datagram, const InData& in
 }
 
 bool NetHost::takePieceOf(Packet* datagram, Node* peer, const InData& in, double now) {
-    if (peer->joinsDirectly(*datagram))
-        peer->joinDirectly(*datagram, in.length, now);
-    else
-        peer->newIncoming(datagram->slice(in.length, takePiece(in.length)), now);
+    peer->receivePiece(*datagram, in.length, now);
     if (!peer->overflowed())
         return true;
     dataLog.log(now, NORMAL, "Peer %s sent more than %d bytes in one packet; removing it.",

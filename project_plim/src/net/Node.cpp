@@ -8,6 +8,7 @@
 #include "SystemRandom.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 Packet* asPacket(BasicLink* l) { return static_cast<Packet*>(l); }
@@ -39,16 +40,28 @@ const double RETRY_MARGIN = 0.002;
 // the piece (a later piece of the same burst showed the gap), so a whole round
 // trip here would turn most of them away and cost a retry interval more.
 const double RESEND_GUARD_ROUND_TRIPS = 0.5;
-// The oldest unacknowledged piece goes again after this many smoothed round
-// trips and the margin (an acknowledgement may wait for the peer's next send).
-const double OVERDUE_ROUND_TRIPS = 2.0;
-const double OVERDUE_MARGIN = 0.01;
-// Tries a missing piece gets within the time-out at least: requests from the
-// receiver, and the timer's resends once it is the oldest. The round trip
+// The oldest unacknowledged piece goes again once its acknowledgement is later
+// than the round trip explains: the smoothed round trip, this many times its
+// variation (at least the margin) and the peer's acknowledgement delay (a peer
+// acknowledges at its next service, up to 50 ms later in a game).
+const double TIMEOUT_VARIATIONS = 4.0;
+const double MIN_TIMEOUT_VARIATION = 0.01;
+const double PEER_ACK_DELAY = 0.05;
+// Before the first round trip is measured: a link of 250 ms each way answers
+// the first pieces within 0.6 s.
+const double FIRST_RESEND_TIMEOUT = 1.0;
+// Each resend of the timer doubles its wait until the round trip is measured
+// again (on a piece sent once), up to this share of the time-out or twice the
+// wait, whichever is longer: a wait that fell short of the round trip grows
+// past it, and on round trips up to 0.2 s ten tries or more fit within the
+// time-out.
+const double LONGEST_BACKOFF_SHARE = 0.1;
+const int MAX_DOUBLINGS = 16;
+// Requests a missing piece gets within the time-out at least. The round trip
 // alone would leave a peer whose updates come late (a loaded machine) a
 // dozen, and 40% loss each way then holds a piece for seconds now and then.
-// 31 would do (0.64^31 < 1e-6), but a try waits for the next update after it
-// falls due, and updates come every 50 ms.
+// 31 would do (0.64^31 < 1e-6), but a request waits for the next update after
+// it falls due, and updates come every 50 ms.
 const double TRIES_WITHIN_TIMEOUT = 50.0;
 // One datagram's requests get no more resends than a sender asks for in one.
 const int MAX_RESENDS_PER_DATAGRAM = NetHost::MAX_REQUESTS_WRITTEN;
@@ -187,7 +200,9 @@ int Node::nextResendRequest() {
     return firstMissing;
 }
 
-double Node::longestRetry() const { return (host ? host->getTimeout() : NetHost::DEFAULT_TIMEOUT) / TRIES_WITHIN_TIMEOUT; }
+double Node::hostTimeout() const { return host ? host->getTimeout() : NetHost::DEFAULT_TIMEOUT; }
+
+double Node::longestRetry() const { return hostTimeout() / TRIES_WITHIN_TIMEOUT; }
 
 double Node::resendRetryInterval() const {
     return std::min(RETRY_ROUND_TRIPS * resendRoundTrip() + RETRY_MARGIN, longestRetry());
@@ -262,16 +277,28 @@ int Node::serveResendRequests(const int32_t* requests, int count, double now) {
     // longestRetry at most: a peer's requests for a piece that come no more
     // often than that are each answered.
     double guard = std::min(RESEND_GUARD_ROUND_TRIPS * resendRoundTrip(), longestRetry());
+    const Packet* oldest = oldestOutgoing();
+    for (int i = 0; oldest && i < count; ++i)
+        if (requests[i] == oldest->sequence)
+            askedOldest = oldest->sequence;
     int served = 0;
     for (int i = 0; i < count && served < MAX_RESENDS_PER_DATAGRAM; ++i) {
         Packet* stored = findOutgoing(requests[i]);
         if (!stored || now <= stored->time + guard || !takeResend(now))
             continue;
         connection->sendRaw(stored, address);
+        noteResent(stored->sequence);
         ++served;
     }
     stats->resends += served;
     return served;
+}
+
+double Node::resendTimeout() const {
+    double wait = timerRoundTrip < 0.0 ? FIRST_RESEND_TIMEOUT
+                                       : timerRoundTrip + PEER_ACK_DELAY +
+                                             std::max(TIMEOUT_VARIATIONS * timerVariation, MIN_TIMEOUT_VARIATION);
+    return std::min(std::ldexp(wait, doublings), std::max(2 * wait, LONGEST_BACKOFF_SHARE * hostTimeout()));
 }
 
 Packet* Node::overdueResend(double now) {
@@ -279,22 +306,47 @@ Packet* Node::overdueResend(double now) {
     if (!oldest)
         return nullptr;
     double late = now - oldest->time;
-    // Due by the round trip it goes as it always did; sooner, within longestRetry,
-    // only while the allowance lasts.
-    if (late > OVERDUE_ROUND_TRIPS * resendRoundTrip() + OVERDUE_MARGIN)
-        return oldest;
-    return late > longestRetry() && takeResend(now) ? oldest : nullptr;
+    // One the peer asked for is lost: it goes as often as it is asked for
+    // again, whether or not the requests come through, while the allowance lasts.
+    bool missed = oldest->sequence == askedOldest && late > longestRetry();
+    if (!(missed && takeResend(now))) {
+        if (late <= resendTimeout())
+            return nullptr;
+        doublings = std::min(doublings + 1, MAX_DOUBLINGS);
+    }
+    noteResent(oldest->sequence);
+    return oldest;
+}
+
+void Node::noteResent(int32_t sequence) {
+    auto at = std::lower_bound(resent.begin(), resent.end(), sequence);
+    if (at == resent.end() || *at != sequence)
+        resent.insert(at, sequence);
+}
+
+void Node::sampleTimerRoundTrip(double sample) {
+    doublings = 0;
+    if (timerRoundTrip < 0.0) {
+        timerRoundTrip = sample;
+        timerVariation = sample / 2;
+        return;
+    }
+    timerVariation = 0.75 * timerVariation + 0.25 * std::fabs(timerRoundTrip - sample);
+    timerRoundTrip = 0.875 * timerRoundTrip + 0.125 * sample;
 }
 
 void Node::processAcks() { processAcks(netTime()); }
 
 void Node::processAcks(double now) {
     double quickest = NO_ROUND_TRIP;
+    // The round trip of the newest piece dropped, when it went only once.
+    double newestOnce = -1.0;
     while (outQueue.firstChild && asPacket(outQueue.firstChild)->sequence <= sequenceAcked) {
         Packet* piece = asPacket(outQueue.firstChild);
         double roundTrip = now - piece->time;
         if (roundTrip < quickest)
             quickest = roundTrip;
+        newestOnce = std::binary_search(resent.begin(), resent.end(), piece->sequence) ? -1.0 : roundTrip;
         if (!outIndex.empty() && indexSlot(piece->sequence) == piece)
             indexSlot(piece->sequence) = nullptr;
         if (!queuedAt.empty()) {
@@ -307,6 +359,9 @@ void Node::processAcks(double now) {
         ping = 0.9 * ping + 0.1 * quickest;
         roundTrip = roundTrip >= 0.0 ? 0.875 * roundTrip + 0.125 * quickest : quickest;
     }
+    if (newestOnce >= 0.0)
+        sampleTimerRoundTrip(newestOnce);
+    resent.erase(resent.begin(), std::upper_bound(resent.begin(), resent.end(), sequenceAcked));
 }
 
 bool Node::insertSorted(PlimBase& queue, Packet* piece, double now) {
@@ -458,6 +513,13 @@ void Node::joinDirectly(const Packet& datagram, int count, double now) {
     joinedRoom = whole->getLength();
     whole->rewindToRead();
     handOver(whole);
+}
+
+void Node::receivePiece(Packet& datagram, int count, double now) {
+    if (joinsDirectly(datagram))
+        joinDirectly(datagram, count, now);
+    else
+        newIncoming(datagram.slice(count, host ? host->takePiece(count) : nullptr), now);
 }
 
 void Node::processIncoming(double now) {

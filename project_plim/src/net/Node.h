@@ -51,15 +51,22 @@ public:
     // How long a missing piece waits before it is asked for again: 1.5 round
     // trips and a margin, but no longer than a share of the host's time-out.
     double resendRetryInterval() const;
-    // The longest a piece goes without being asked for or sent again: the
+    // The longest a missing piece goes without being asked for again: the
     // host's time-out over the tries it must leave room for. Against 40% loss
-    // each way a try gets through with 0.36, and 0.64^31 is below one in a
-    // million, whatever the round trip a loaded peer shows.
+    // each way a request and its answer get through with 0.36, and 0.64^31 is
+    // below one in a million, whatever the round trip a loaded peer shows.
     double longestRetry() const;
-    // The oldest piece unacknowledged once it went 2 round trips and a margin
-    // unanswered (no request names a lost last piece, and requests get lost
-    // too), or longestRetry while the resend allowance lasts; else null. The
-    // caller sends it.
+    // How long the oldest piece waits for its acknowledgement after its last
+    // send before the timer sends it again: the smoothed round trip, four
+    // times its variation and the peer's acknowledgement delay, or a second
+    // before the first round trip was measured; doubled with each of the
+    // timer's resends since the round trip was last measured, up to a tenth of
+    // the host's time-out or twice the wait, whichever is longer.
+    double resendTimeout() const;
+    // The oldest piece unacknowledged once resendTimeout passed since it last
+    // went (no request names a lost last piece, and requests get lost too),
+    // or longestRetry when the peer asked for it, while the resend allowance
+    // lasts; else null. The caller sends it.
     Packet* overdueResend(double now);
     // The round trip that times resends: roundTrip once measured, else ping.
     double resendRoundTrip() const { return roundTrip >= 0.0 ? roundTrip : ping; }
@@ -88,20 +95,10 @@ public:
     void processAcks();
     // A received piece whose sequence number is above sequenceIn.
     void newIncoming(Packet* piece, double now);
-    // Whether the datagram's piece (the next in order, nothing waiting behind
-    // it) goes straight into the packet being joined: a piece of a longer
-    // packet, or the end of one begun so.
-    bool joinsDirectly(const Packet& datagram) const;
-    // Copies the piece of count bytes at the datagram's cursor onto the packet
-    // being joined, instead of into a piece of its own that is copied again.
-    void joinDirectly(const Packet& datagram, int count, double now);
-    // Sorted insert; a duplicate is deleted. False when it was a duplicate.
-    bool insertSorted(PlimBase& queue, Packet* piece, double now);
-    void deliverContiguous(double now);
-    // Joins whole packets onto the host's ready queue; false when it stopped
-    // at an incomplete packet or found none.
-    bool reassemble();
-    void processIncoming(double now);
+    // The piece of count bytes at the datagram's cursor (one that passed every
+    // check): joined at once when it is the next in order with nothing held,
+    // else taken into a piece of its own (from the host's spares) and held.
+    void receivePiece(Packet& datagram, int count, double now);
 
     // 32 bits from the system's random source (not guessable from the time
     // a peer joined), never the connection packets' marker.
@@ -159,9 +156,22 @@ private:
     int32_t sequenceNewest = 0;
     double ping = 0.25;
     // Smoothed like a TCP round trip and taken from the first measurement on,
-    // so resends are timed right from the start (ping leaves 0.25 s slowly);
-    // negative until then.
+    // so requests and their answers are timed right from the start (ping
+    // leaves 0.25 s slowly); negative until then.
     double roundTrip = -1.0;
+    // The round trip that times the timer's resends, with its mean variation:
+    // smoothed so (RFC 6298) too, but measured only on pieces sent once, as
+    // the acknowledgement of a piece sent twice may answer either send; under
+    // loss it includes the wait for the gaps before the piece.
+    double timerRoundTrip = -1.0;
+    double timerVariation = 0.0;
+    // The numbers of outQueue's pieces sent more than once, ascending: their
+    // acknowledgement may answer any of their sends, and measures no round trip.
+    std::vector<int32_t> resent;
+    // The timer's resends since the round trip was last measured.
+    int doublings = 0;
+    // The oldest piece's number when a request of the peer named it: lost, not late.
+    int32_t askedOldest = 0;
     double lastHeard;
     UString name;
     PlimBase inQueue;
@@ -215,4 +225,24 @@ private:
     bool takeResend(double now);
     // The missing numbers due for a request, without marking them asked.
     int dueResendRequests(int32_t* out, int max, double now) const;
+    double hostTimeout() const;
+    void noteResent(int32_t sequence);
+    void sampleTimerRoundTrip(double sample);
+    // The steps of receivePiece and newIncoming, which keep heldAhead the
+    // numbers of inQueue's pieces, all above sequenceIn.
+
+    // Whether the datagram's piece (the next in order, nothing waiting behind
+    // it) goes straight into the packet being joined: a piece of a longer
+    // packet, or the end of one begun so.
+    bool joinsDirectly(const Packet& datagram) const;
+    // Copies the piece of count bytes at the datagram's cursor onto the packet
+    // being joined, instead of into a piece of its own that is copied again.
+    void joinDirectly(const Packet& datagram, int count, double now);
+    // Sorted insert; a duplicate is deleted. False when it was a duplicate.
+    bool insertSorted(PlimBase& queue, Packet* piece, double now);
+    void deliverContiguous(double now);
+    // Joins whole packets onto the host's ready queue; false when it stopped
+    // at an incomplete packet or found none.
+    bool reassemble();
+    void processIncoming(double now);
 };

@@ -236,6 +236,31 @@ TEST_F(DataPathTest, LongerPacketsAfterShorterOnesJoinWhole) {
     EXPECT_EQ(client->received, sent);
 }
 
+// A packet's bytes count once however its pieces came, joined as they came
+// in order or with one late: packets of the limit pass again and again, and
+// one byte more, with a piece late, removes the peer.
+TEST_F(DataPathTest, JoinedBytesCountOnceHoweverThePiecesCame) {
+    const int pieces = Node::MAX_JOINED_BYTES / NetHost::MAX_PIECE;
+    const std::string full(NetHost::MAX_PIECE, 'x');
+    int sequence = 0;
+    auto arrive = [&](bool late, bool oneMore) {
+        int first = sequence + 1, count = pieces + oneMore;
+        sequence += count;
+        for (int k = 0; k < count; ++k) {
+            int seq = first + (late && k == 1 ? 2 : late && k == 2 ? 1 : k);
+            bool last = seq == sequence;
+            toServerDirect(dataDatagram(client->getHostUID(), secret(), seq, !last, 0, {last && oneMore ? "y" : full}),
+                           client->getConnection()->getAddress());
+        }
+    };
+    for (int i = 0; i < 6; ++i)
+        arrive(i % 2, false);
+    server->update();
+    EXPECT_EQ(server->received.size(), 6u);
+    arrive(true, true);
+    EXPECT_EQ(server->getPeerCount(), 0);
+}
+
 TEST_F(DataPathTest, ResendRequestsCycleThroughTheGaps) {
     Node* node = toServer;
     auto arrives = [&](int seq) {
@@ -294,6 +319,22 @@ TEST_F(DataPathTest, LostPieceIsAskedForAndSentAgainOnceNotTooRecent) {
     EXPECT_EQ(client->received, (std::vector<std::string>{pattern(1024)}));
 }
 
+// Asked for, the oldest piece goes again as often as it would be asked for,
+// whether or not more requests come through, long before the timer's second.
+TEST_F(DataPathTest, TheOldestPieceAskedForGoesAgainAsOftenAsRequestsCome) {
+    std::vector<Bytes> d;
+    for (Packet* p : serverSends(pattern(1024)))
+        d.push_back(bytesOf(p));
+    toClientDirect(d[1]);
+    toClientDirect(d[2]);
+    say(*client, "asks for the first");
+    NetStats* stats = server->getConnection()->getStats();
+    for (int resent = 0; resent <= 3; ++resent, net.advance(0.11)) {
+        server->update();
+        EXPECT_EQ(stats->resends, resent);
+    }
+}
+
 TEST_F(DataPathTest, SeveralGapsAskedAtOnceAndTheOldestPieceSentAgainWhenOverdue) {
     std::vector<Bytes> d;
     for (Packet* p : serverSends(pattern(4000)))
@@ -323,18 +364,27 @@ TEST_F(DataPathTest, SeveralGapsAskedAtOnceAndTheOldestPieceSentAgainWhenOverdue
     client->update();
     EXPECT_EQ(toServer->getSequenceIn(), 7);
 
-    // No request can name the last piece: being older than two round trips
-    // and a margin, it goes again with the next update, and again only after that.
+    // No request can name the last piece: the timer sends it again once its
+    // acknowledgement is later than the resend timeout, then after twice that.
     client->sendToAll(reply);
     server->update();
     EXPECT_EQ(toClient->getSequenceAcked(), 7);
-    EXPECT_EQ(stats->resends, 4);
-    server->update();
-    EXPECT_EQ(stats->resends, 4);
-    net.advance(0.011);
-    server->update();
-    EXPECT_EQ(stats->resends, 5);
+    const double wait = toClient->resendTimeout();
+    int resends = stats->resends;
+    for (double due : {wait - 0.1, 2 * wait}) { // from now, 0.1 s after its send; then from its resend
+        net.advance(due - 0.001);
+        server->update();
+        EXPECT_EQ(stats->resends, resends);
+        net.advance(0.002);
+        server->update();
+        EXPECT_EQ(stats->resends, ++resends);
+    }
+    // Its acknowledgement may answer any of its sends: it measures no round trip.
+    const double backedOff = toClient->resendTimeout();
     client->update();
+    client->sendToAll(reply);
+    server->update();
+    EXPECT_EQ(toClient->resendTimeout(), backedOff);
     EXPECT_EQ(client->received, std::vector<std::string>{pattern(4000)});
     delete reply;
 }
@@ -515,6 +565,29 @@ TEST(DataPathSockets, WholePacketsCrossRealSocketsWhileAPeerSendsOversizedPieces
         usleep(1000);
     }
     EXPECT_EQ(client.received, sent);
+}
+
+// Both sides send at every service (50 ms) over a clean link as slow each way:
+// from the join on, before any round trip was measured, nothing goes twice.
+TEST(DataPathSockets, ACleanLinkSendsNothingTwiceWhateverItsDelay) {
+    for (double delay : {0.005, 0.075, 0.15, 0.25}) {
+        NetTestEngine net(false);
+        RecordingHost server(true), client(false);
+        server.getConnection()->setSimulation(0.0, delay, 0.0);
+        client.getConnection()->setSimulation(0.0, delay, 0.0);
+        client.sendConnectRequest(server.getConnection()->getAddress());
+        for (int service = 0; service < 200; ++service) {
+            say(server, "tick");
+            say(client, "tick");
+            net.advance(0.05);
+            RecordingHost::exchange(server, client);
+        }
+        NetStats sent(0.0);
+        server.getConnection()->addTraffic(&sent);
+        client.getConnection()->addTraffic(&sent);
+        EXPECT_GE(client.received.size(), 150u) << delay;
+        EXPECT_EQ(sent.resends, 0) << delay;
+    }
 }
 
 TEST(DataPathSockets, AFloodingPeerThatNeverAcknowledgesIsHeldToItsAllowanceAndDroppedALossyHonestOneIsNot) {

@@ -174,6 +174,29 @@ TEST(NetHostUnderFlood, AnUpdateTakesABoundedShareOfAFloodAndThePeersStillGetThe
     EXPECT_EQ(server.received, Lines{"behind the flood"});
 }
 
+// Each bound alone: a thousand datagrams handled quickly go in one update with
+// what came behind them; ones that take a millisecond each go only for the
+// update's time, the rest waiting for the next.
+TEST(NetHostUnderFlood, AnUpdateTakesABurstWholeButStopsAfterItsTime) {
+    struct SlowHost : RecordingHost {
+        SlowHost() : RecordingHost(true) {}
+        void servicePacket(Packet* datagram) override { usleep(1000); RecordingHost::servicePacket(datagram); }
+    };
+    NetTestEngine net;
+    RecordingHost server(true), client(false);
+    SlowHost slow;
+    ASSERT_TRUE(joins(server, client));
+    Packet junk; // shorter than anything a sender of ours writes
+    junk.doBytes(const_cast<char*>("junk"), 4);
+    for (int i = 0; i < 1200; ++i)
+        client.getConnection()->sendRaw(&junk, (i < 1000 ? server : slow).getConnection()->getAddress());
+    say(client, "behind the burst");
+    server.update();
+    slow.update();
+    EXPECT_EQ(server.received, Lines{"behind the burst"});
+    EXPECT_LT(slow.getConnection()->getStats()->packetsIn, 200);
+}
+
 TEST(NetHostUnderFlood, OneAddressJoiningAndLeavingSpendsOnlyItsShareAndIsToldWhileOthersJoin) {
     NetTestEngine net(false);
     RecordingHost server(true);

@@ -6,6 +6,7 @@
 //   net-peer --server PORT | --client HOST:PORT
 //            [--send L1,L2,...] [--random N --seed S] [--name NAME]
 //            [--tick-ms MS] [--timeout SECONDS] [--link-timeout SECONDS]
+//            [--pace PACKETS_PER_SECOND]
 //
 // Output lines: "listening on port P", "connected ADDRESS (NAME)" (on a
 // client followed by "after N requests"), "sent I LENGTH CRC",
@@ -16,6 +17,8 @@
 // done lines printed); 1 on a protocol failure, 2 on a usage error, 3 on a
 // time-out. A peer given up (silent, or not acknowledging for --link-timeout,
 // the game's 5 s by default) is named on standard error with the reason.
+// --pace sends the packets as a steady stream, at most that many a second
+// from the connection on, instead of as fast as the window lets them go.
 #include "ArgumentNumber.h"
 #include "StopSignals.h"
 #include "core/Plim.h"
@@ -56,11 +59,13 @@ struct Options {
     int tickMs = 1;
     double timeout = 50.0;
     double linkTimeout = 0.0; // 0: the host's own
+    int pace = 0;             // packets a second; 0: no pace
 };
 
 int usage() {
     fprintf(stderr, "usage: net-peer --server PORT | --client HOST:PORT [--send L1,L2,...] [--random N --seed S]\n"
-                    "                [--name NAME] [--tick-ms MS] [--timeout SECONDS] [--link-timeout SECONDS]\n");
+                    "                [--name NAME] [--tick-ms MS] [--timeout SECONDS] [--link-timeout SECONDS]\n"
+                    "                [--pace PACKETS_PER_SECOND]\n");
     return 2;
 }
 
@@ -111,6 +116,8 @@ bool parseOptions(int argc, char** argv, Options& o) {
             if (!number(value, 1, 60000, &o.tickMs)) return false;
         } else if (a == "--timeout") {
             if (!ArgumentNumber::parseDecimal(value, 0.1, 86400.0, &o.timeout)) return false;
+        } else if (a == "--pace") {
+            if (!number(value, 1, 1000000, &o.pace)) return false;
         } else if (a == "--link-timeout") {
             if (!ArgumentNumber::parseDecimal(value, 0.1, 86400.0, &o.linkTimeout)) return false;
         } else {
@@ -263,7 +270,7 @@ int run(const Options& o) {
     size_t nextToSend = 0;
     bool endSent = false;
     int32_t lastDataSequence = 0;
-    double start = netTime(), nextConnect = start, doneAt = -1.0;
+    double start = netTime(), nextConnect = start, doneAt = -1.0, connectedAt = -1.0;
     int status = 3;
     for (;;) {
         if (StopSignals::requested()) {
@@ -287,11 +294,14 @@ int run(const Options& o) {
             break;
         }
         if (peer) {
+            if (connectedAt < 0.0)
+                connectedAt = now;
             bool sent = false;
             auto fits = [&](int length) {
                 return peer->getSequenceOut() - peer->getSequenceAcked() + piecesFor(length) <= MAX_UNACKED_PIECES;
             };
-            while (nextToSend < o.lengths.size() && fits(o.lengths[nextToSend] + 5)) {
+            auto paced = [&] { return !o.pace || double(nextToSend) < (now - connectedAt) * o.pace + 1.0; };
+            while (nextToSend < o.lengths.size() && fits(o.lengths[nextToSend] + 5) && paced()) {
                 host.sendFramed(KIND_DATA, uint32_t(nextToSend), o.lengths[nextToSend]);
                 ++nextToSend;
                 sent = true;
