@@ -22,9 +22,8 @@ typedef DatagramForge::Bytes Bytes;
 
 std::string hex(const Bytes& b) {
     std::string s;
-    char two[3];
     for (uint8_t c : b)
-        s += (snprintf(two, sizeof two, "%02x", c), two);
+        s += {"0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 15]};
     return s;
 }
 
@@ -45,39 +44,38 @@ TEST(NetWire, EveryKindIsPinnedAndTheEarlierWireIsRefusedWithItsReason) {
     server.setHostUID(0x0A0B0C0D);
     // The servers see the client at one fixed address, which the ticket is made of.
     // Another run of this test on the machine holds it for a moment at most.
-    std::unique_ptr<NetConnection> held;
-    for (int i = 0; i < 1200 && !(held && held->isOpen()); ++i, usleep(50000))
-        held.reset(new NetConnection(NetAddress(UString("127.77.0.1"), 4000), false));
-    ASSERT_TRUE(held->isOpen());
-    NetConnection& tap = *held;
+    std::unique_ptr<NetConnection> tap;
+    for (int i = 0; i < 1200 && !(tap && tap->isOpen()); ++i, usleep(50000))
+        tap.reset(new NetConnection(NetAddress(UString("127.77.0.1"), 4000), false));
+    ASSERT_TRUE(tap->isOpen());
     // The next datagram at the tap, the host stepped while it waits; none by the deadline: empty.
     auto next = [&](NetHost* stepped) {
         for (int i = 0; i < 5000; ++i, usleep(1000)) {
             if (stepped)
                 stepped->update();
-            if (Packet* d = tap.receiveRaw())
+            if (Packet* d = tap->receiveRaw())
                 return Bytes(d->buffer, d->buffer + d->size);
         }
         return Bytes();
     };
     auto send = [&](const Bytes& b, NetHost& to) {
         Packet* p = DatagramForge::readable(b, NetAddress());
-        tap.sendRaw(p, to.getConnection()->getAddress());
+        tap->sendRaw(p, to.getConnection()->getAddress());
         delete p;
     };
     const std::string game = "0c2804191d0a050a590f0e0604", version260 = "66662640";
-    client.sendConnectRequest(tap.getAddress());
+    client.sendConnectRequest(tap->getAddress());
     const Bytes connect = next(nullptr);
     // A server of the earlier wire: only the accept with our nonce at its place answers us.
     for (std::string echoed : {"0202030405060708", "0102030405060708"})
         send(earlier(NetHost::TYPE_ACCEPT, game + version260 + "07000000" "07000000" + echoed + "1122334455667788"
                                                                  "00000000"), client);
     const Bytes refusalOfEarlier = next(&client);
-    client.sendConnectRequest(tap.getAddress());
+    client.sendConnectRequest(tap->getAddress());
     send(next(nullptr), other);
     send(next(&other), client);
     const Bytes refusalOfAccept = next(&client);
-    client.sendConnectRequest(tap.getAddress());
+    client.sendConnectRequest(tap->getAddress());
     send(next(nullptr), server);
     const Bytes accept = next(&server);
     send(accept, client);
