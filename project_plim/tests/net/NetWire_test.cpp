@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <unistd.h>
 
@@ -42,8 +41,7 @@ TEST(NetWire, EveryKindIsPinnedAndTheEarlierWireIsRefusedWithItsReason) {
     SystemRandom::setFixedForTest(true); // every draw: 01 02 03 ...
     RecordingHost server(true), other(true, "Tetris"), client(false);
     server.setHostUID(0x0A0B0C0D);
-    // The servers see the client at one fixed address, which the ticket is made of.
-    // Another run of this test on the machine holds it for a moment at most.
+    // The ticket is made of the client's address: a fixed one, which another run holds a moment at most.
     std::unique_ptr<NetConnection> tap;
     for (int i = 0; i < 1200 && !(tap && tap->isOpen()); ++i, usleep(50000))
         tap.reset(new NetConnection(NetAddress(UString("127.77.0.1"), 4000), false));
@@ -59,9 +57,8 @@ TEST(NetWire, EveryKindIsPinnedAndTheEarlierWireIsRefusedWithItsReason) {
         return Bytes();
     };
     auto send = [&](const Bytes& b, NetHost& to) {
-        Packet* p = DatagramForge::readable(b, NetAddress());
-        tap->sendRaw(p, to.getConnection()->getAddress());
-        delete p;
+        std::unique_ptr<Packet> p(DatagramForge::readable(b, NetAddress()));
+        tap->sendRaw(p.get(), to.getConnection()->getAddress());
     };
     const std::string game = "0c2804191d0a050a590f0e0604", version260 = "66662640";
     client.sendConnectRequest(tap->getAddress());
