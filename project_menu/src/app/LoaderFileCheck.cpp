@@ -85,8 +85,10 @@ private:
     int64_t total = 0;
 };
 
-// The file's size as the file manager would read it, without reading it.
+// The file's size as the file manager would read it, without reading it: an
+// archive's directory has it (opening a compressed entry would inflate it).
 int64_t fileSize(FileManager& files, const UString& name) {
+    if (!files.archiveOf(name).isEmpty()) return files.findWadEntry(name)->size;
     int size = 0;
     UString ignored;
     std::unique_ptr<Stream> stream(files.openFile(name, &size, &ignored));

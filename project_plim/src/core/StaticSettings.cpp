@@ -37,9 +37,10 @@ const char* notOfType(const UString& text, double) {
 }
 
 // Why the key's value would not be read as its writer meant: empty for a
-// value of the field's type.
+// value of the field's type. The file's text is split into lines only to
+// tell a fault.
 template <class Number>
-UString valueProblem(const IniLines&, const char* section, const char* key, const UString& value, Number field) {
+UString valueProblem(const std::string&, const char* section, const char* key, const UString& value, Number field) {
     const char* wanted = notOfType(value, field);
     if (!*wanted) return UString();
     return formatString("the key '%s' of section [%s] is '%s', not %s", key, section, printableText(value).c_str(),
@@ -48,13 +49,13 @@ UString valueProblem(const IniLines&, const char* section, const char* key, cons
 
 // A flag the engine would not read as the word it resembles ("yes", "1",
 // " Yes" all read as No), with its line.
-UString valueProblem(const IniLines& lines, const char* section, const char* key, const UString& value, bool) {
+UString valueProblem(const std::string& text, const char* section, const char* key, const UString& value, bool) {
     if (MemoryIniFile::isFlag(value)) return UString();
     UString word = value;
     trimString(word);
     const bool blanks = word.length() != value.length() && MemoryIniFile::isFlag(word);
     return formatString("the key '%s' of section [%s] on line %d is '%s', which the game reads as %s%s; write Yes or No",
-                        key, section, lines.keyLine(section, key), printableText(value).c_str(),
+                        key, section, IniLines(text).keyLine(section, key), printableText(value).c_str(),
                         !value.isEmpty() && value[0] == 'Y' ? "Yes" : "No",
                         blanks ? " (it reads the blanks after '=' as part of the value)" : "");
 }
@@ -84,16 +85,15 @@ UString StaticSettings::problem(const UString& path) {
     if (text.empty()) return "it is empty";
     MemoryIniFile file(path, false);
     file.parse(text.data(), int(text.size()));
-    const IniLines lines(text);
     StaticSettings settings;
-    settings.eachKey([&file, &why, &lines](const char* section, const char* key, auto field) {
+    settings.eachKey([&file, &why, &text](const char* section, const char* key, auto field) {
         if (!why.isEmpty()) return;
         if (!file.hasKey(section, key)) {
-            why = lines.hiddenKeyCause(section, key);
+            why = IniLines(text).hiddenKeyCause(section, key);
             if (why.isEmpty()) why = formatString("it lacks the key '%s' of section [%s]", key, section);
             return;
         }
-        why = valueProblem(lines, section, key, file.getString(section, key), field);
+        why = valueProblem(text, section, key, file.getString(section, key), field);
     });
     return why;
 }

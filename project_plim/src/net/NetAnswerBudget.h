@@ -72,7 +72,7 @@ private:
         // Keeps at least floor tokens.
         bool take(double now, double floor = 0.0);
         double levelAt(double now) const { return std::min(double(limit), tokens + (now - filledAt) * rate); }
-        bool wholeAt(double now) const { return tokens + (now - filledAt) * rate >= limit; }
+        bool wholeAt(double now) const { return levelAt(now) >= limit; }
 
     private:
         double tokens;
