@@ -10,7 +10,7 @@ prog=build/corvana2demo
 if [ -z "${DISPLAY:-}" ]; then
   echo "No display found (DISPLAY is not set). The game needs a window; to run it"
   echo "without a screen, start it under a virtual display:"
-  echo "  xvfb-run -a -s '-screen 0 1024x768x24' $prog"
+  printf "  xvfb-run -a -s '-screen 0 1024x768x24' %q\n" "$PWD/$prog"
   exit 1
 fi
 exec "$prog" "$@"
