@@ -2,6 +2,7 @@
 // whatever its ports, and that floods from fresh addresses and from a few at
 // once leave an honest client's repeated request its answer.
 #include "net/NetAnswerBudget.h"
+#include "net/NetHost.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,8 @@ TEST(NetAnswerBudget, OneAddressGetsItsBurstThenItsRateWhateverItsPortsAndLeaves
     };
     EXPECT_EQ(answered(100.0, 500), BURST);
     EXPECT_TRUE(budget.take(at(forger + 1, 1), 100.0)); // another address
-    EXPECT_EQ(answered(101.0, 500), PER_SECOND);
+    EXPECT_EQ(answered(100.5, 500), PER_SECOND / 2);
+    EXPECT_EQ(answered(101.0, 500), PER_SECOND / 2); // the sweep at 101 keeps what is partly spent
     EXPECT_EQ(answered(101.5, 500), PER_SECOND / 2);
     EXPECT_EQ(answered(120.0, 500), BURST); // whole again
     EXPECT_EQ(budget.heldAddresses(), 1u);  // the other address was forgotten
@@ -63,10 +65,31 @@ TEST(NetAnswerBudget, AnHonestRepeatIsAnsweredUnderFreshAddressesAndAFewFixedOne
             repeatAnswered = budget.take(at(honest, 6000), now);
     }
     EXPECT_TRUE(repeatAnswered);
+    EXPECT_EQ(NetHost::CONNECT_INTERVAL, 0.25) << "the owners' repeat, as above";
     for (int n : toFixed)
         EXPECT_LE(n, BURST + PER_SECOND * SECONDS);
     // A fresh address is whole again a quarter of a second after its answer, and forgotten within a second.
     EXPECT_LE(budget.heldAddresses(), size_t(FIXED + 3 * NetAnswerBudget::RATE));
+}
+
+// Addresses kept from whole (each asks just before every sweep) until the
+// table holds as many as it may: then a new one gets no answer.
+TEST(NetAnswerBudget, HoldsNoMoreAddressesThanItsBound) {
+    NetAnswerBudget budget;
+    const uint32_t FIRST = 0x0E000000u;
+    uint32_t next = FIRST;
+    int second = 1;
+    budget.take(at(1, 1), 0.0); // the first sweep
+    for (; budget.heldAddresses() < 65536u && second < 100; ++second) {
+        const double now = second - 0.01;
+        while (budget.take(at(next, 1), now) || budget.take(at(next, 1), now)) // either budget
+            ++next;
+        for (uint32_t ip = FIRST; ip < next; ++ip)
+            budget.take(at(ip, 1), now);
+        budget.take(at(1, 1), second); // the sweep
+    }
+    EXPECT_EQ(budget.heldAddresses(), 65536u);
+    EXPECT_FALSE(budget.take(at(next, 2), second - 0.01) || budget.take(at(next, 2), second - 0.01));
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <unistd.h>
 
@@ -66,7 +67,7 @@ DatagramForge::Bytes recordedRequest() {
 
 TEST(NetHostUnderFlood, AnswersToAddressesNotShownToReceiveStayWithinTheBudgetAndAnHonestRepeatGetsOne) {
     if (!DatagramForge::canSendRaw())
-        GTEST_SKIP() << "forged sources take a raw socket, which needs root";
+        GTEST_SKIP() << "forged sources take a raw socket (CAP_NET_RAW)";
     NetTestEngine net(false);
     RecordingHost server(true);
     const NetAddress target = server.getConnection()->getAddress();
@@ -98,7 +99,7 @@ TEST(NetHostUnderFlood, AnswersToAddressesNotShownToReceiveStayWithinTheBudgetAn
 // budget gives; every honest client's request comes after it.
 TEST(NetHostUnderFlood, HonestFirstJoinsGetInUnderFloodsFromFreshAddressesAndAFewFixedOnesAtOnce) {
     if (!DatagramForge::canSendRaw())
-        GTEST_SKIP() << "forged sources take a raw socket, which needs root";
+        GTEST_SKIP() << "forged sources take a raw socket (CAP_NET_RAW)";
     NetTestEngine net(false);
     RecordingHost server(true);
     const NetAddress target = server.getConnection()->getAddress();
@@ -106,7 +107,7 @@ TEST(NetHostUnderFlood, HonestFirstJoinsGetInUnderFloodsFromFreshAddressesAndAFe
     const DatagramForge::Bytes request = recordedRequest();
     ASSERT_FALSE(request.empty());
     const int EACH = 250, CLIENTS = 5, HEAD_START = 20, STEPS_BETWEEN_CLIENTS = 10;
-    const int STEPS_BETWEEN_REQUESTS = int(NetHost::CONNECT_INTERVAL / 0.05 + 0.5);
+    const int STEPS_BETWEEN_REQUESTS = 5; // 0.25 s, as an owner asks again
     std::vector<std::unique_ptr<RecordingHost>> honest;
     uint32_t fresh = 0x7F200000u;
     size_t admitted = 0;
@@ -134,12 +135,13 @@ TEST(NetHostUnderFlood, HonestFirstJoinsGetInUnderFloodsFromFreshAddressesAndAFe
 }
 
 TEST(NetHostUnderFlood, AnUpdateTakesABoundedShareOfAFloodAndThePeersStillGetTheirSends) {
-    if (geteuid() != 0)
-        GTEST_SKIP() << "a receive buffer that holds the flood takes CAP_NET_ADMIN";
     NetTestEngine net(false);
     RecordingHost server(true), client(false);
+    const int flood = NetHost::MAX_DRAINED + 2000; // the kernel counts 832 bytes for each
+    if (server.getConnection()->getReceiveBufferBytes() < flood * 832)
+        GTEST_SKIP() << "a receive buffer that holds the flood takes CAP_NET_ADMIN (or a larger net.core.rmem_max)";
     ASSERT_TRUE(joins(server, client));
-    const int flood = NetHost::MAX_DRAINED + 2000; // about 6 MB in the server's socket
+    server.setDrainSeconds(3600.0); // the count alone bounds the update
     NetConnection flooder(at(LOOPBACK + 1));
     Packet junk(Packet::FLAG_FILTER1, 40);
     for (int i = 0; i < 40; ++i)
@@ -165,8 +167,9 @@ TEST(NetHostUnderFlood, AnUpdateTakesABoundedShareOfAFloodAndThePeersStillGetThe
 }
 
 // Each bound alone: a thousand datagrams handled quickly go in one update with
-// what came behind them; ones that take a millisecond each go only for the
-// update's time, the rest waiting for the next.
+// what came behind them, unless its time ran out first (a busy machine); ones
+// that take a millisecond each go only for the update's time, the rest
+// waiting for the next.
 TEST(NetHostUnderFlood, AnUpdateTakesABurstWholeButStopsAfterItsTime) {
     struct SlowHost : RecordingHost {
         SlowHost() : RecordingHost(true) {}
@@ -181,9 +184,12 @@ TEST(NetHostUnderFlood, AnUpdateTakesABurstWholeButStopsAfterItsTime) {
     for (int i = 0; i < 1200; ++i)
         client.getConnection()->sendRaw(&junk, (i < 1000 ? server : slow).getConnection()->getAddress());
     say(client, "behind the burst");
+    const auto start = std::chrono::steady_clock::now();
     server.update();
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     slow.update();
-    EXPECT_EQ(server.received, Lines{"behind the burst"});
+    EXPECT_TRUE(server.received == Lines{"behind the burst"} || took.count() > NetHost::MAX_DRAIN_SECONDS)
+        << "stopped mid-burst after " << took.count() << " s";
     EXPECT_LT(slow.getConnection()->getStats()->packetsIn, 200);
 }
 
