@@ -28,9 +28,12 @@ endif()
 # usual seconds as COST, so that CTest starts it early rather than last, and
 # SHARDS N to run as N tests (NAME_1 ...), each a share of its cases in a
 # process of its own (GoogleTest's sharding), so that none nears its time
-# limit on two busy cores.
+# limit on two busy cores. CAPABILITY_CASES is a GoogleTest filter of the cases
+# that need a capability (a raw socket, a forced receive buffer) and skip
+# without it: each is a test of its own, so that CTest counts its skip, and the
+# rest run together as before ("*": every case is one).
 function(plim_register_test target)
-  cmake_parse_arguments(_reg "NO_DISPLAY" "TIMEOUT;COST;SHARDS" "LABELS" ${ARGN})
+  cmake_parse_arguments(_reg "NO_DISPLAY" "TIMEOUT;COST;SHARDS;CAPABILITY_CASES" "LABELS" ${ARGN})
   if(NOT _reg_TIMEOUT)
     set(_reg_TIMEOUT 300)
   endif()
@@ -55,7 +58,16 @@ function(plim_register_test target)
       endif()
     endforeach()
   else()
-    add_test(NAME ${target} COMMAND ${target})
+    set(_rest "")
+    if(_reg_CAPABILITY_CASES)
+      gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 TEST_FILTER "${_reg_CAPABILITY_CASES}"
+        PROPERTIES TIMEOUT ${_reg_TIMEOUT})
+      set(_rest "--gtest_filter=-${_reg_CAPABILITY_CASES}")
+      if(_reg_CAPABILITY_CASES STREQUAL "*")
+        return()
+      endif()
+    endif()
+    add_test(NAME ${target} COMMAND ${target} ${_rest})
     set_tests_properties(${target} PROPERTIES TIMEOUT ${_reg_TIMEOUT})
     if(_reg_COST)
       set_tests_properties(${target} PROPERTIES COST ${_reg_COST})
@@ -102,7 +114,9 @@ function(plim_add_tests layer)
     target_compile_definitions(${_target} PRIVATE
       PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}"
       PLIM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-    # A layer sets NAME_SHARDS for a program whose cases take long together.
-    plim_register_test(${_target} TIMEOUT ${_timeout} LABELS ${_labels} SHARDS ${${_target}_SHARDS})
+    # A layer sets NAME_SHARDS for a program whose cases take long together,
+    # and NAME_CAPABILITY_CASES for one with cases that need a capability.
+    plim_register_test(${_target} TIMEOUT ${_timeout} LABELS ${_labels} SHARDS ${${_target}_SHARDS}
+      CAPABILITY_CASES ${${_target}_CAPABILITY_CASES})
   endforeach()
 endfunction()
