@@ -94,9 +94,10 @@ TEST(UserFolderLock, ThePathLockFallsBackToTmp) {
     const std::string root = folder.root + "/user/", runtime = folder.root + "/run";
     const std::string planted = runtime + "/Corvana2demo-" + std::to_string(geteuid());
     mkdir(root.c_str(), 0755);
+    mkdir(runtime.c_str(), 0700);
     std::vector<std::string> setUps = {"true", "mkdir -m 700 '" + planted + "'.real && ln -s '" + planted + ".real' '" + planted + "'",
                                        "mkdir -m 755 '" + planted + "'"};
-    if (geteuid() == 0) {
+    if (chown(runtime.c_str(), 65534, -1) == 0) { // planted as another user where we may (CAP_CHOWN)
         setUps.push_back("mkdir -m 700 '" + planted + "' && chown 65534 '" + planted + "'");
         setUps.push_back("chown 65534 '" + runtime + "'");
     }
