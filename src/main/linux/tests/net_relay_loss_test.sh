@@ -3,7 +3,7 @@
 # Heavy loss (20% dropped, with duplicates, reordering, damage and delay), three
 # seeds at once, and 30% dropped with 40 ms of delay: every packet arrives and
 # neither side drops the other while data still flows. A lost accept: a later
-# connect request of the client (the same, sent again every 0.5 s) is answered,
+# connect request of the client (the same, sent again every 0.25 s) is answered,
 # so it joins after two requests or more, and the server keeps one peer.
 #   net_relay_loss_test.sh NET_PEER UDP_RELAY
 set -u
