@@ -89,12 +89,6 @@ public:
     // Pieces queued before now count as queued now: the peer could not
     // acknowledge them before (a server before it admitted us).
     void restartAckClock(double now);
-    // Drops what sequenceAcked covers; the quickest round trip among them moves ping.
-    // now: the engine clock, read once by the caller for the whole datagram.
-    void processAcks(double now);
-    void processAcks();
-    // A received piece whose sequence number is above sequenceIn.
-    void newIncoming(Packet* piece, double now);
     // The piece of count bytes at the datagram's cursor (one that passed every
     // check): joined at once when it is the next in order with nothing held,
     // else taken into a piece of its own (from the host's spares) and held.
@@ -228,9 +222,14 @@ private:
     double hostTimeout() const;
     void noteResent(int32_t sequence);
     void sampleTimerRoundTrip(double sample);
-    // The steps of receivePiece and newIncoming, which keep heldAhead the
-    // numbers of inQueue's pieces, all above sequenceIn.
+    // Drops what sequenceAcked covers; the quickest round trip among them moves ping.
+    // now: the engine clock, read once by the caller for the whole datagram.
+    void processAcks(double now);
+    // The steps of receivePiece, which keep heldAhead the numbers of
+    // inQueue's pieces, all above sequenceIn.
 
+    // A received piece whose sequence number is above sequenceIn.
+    void newIncoming(Packet* piece, double now);
     // Whether the datagram's piece (the next in order, nothing waiting behind
     // it) goes straight into the packet being joined: a piece of a longer
     // packet, or the end of one begun so.

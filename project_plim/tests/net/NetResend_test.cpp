@@ -12,11 +12,7 @@ namespace {
 
 TEST_F(DataPathTest, ResendRequestsCycleThroughTheGaps) {
     Node* node = toServer;
-    auto arrives = [&](int seq) {
-        Packet* piece = new Packet(Packet::FLAG_FILTER1, 0);
-        piece->sequence = seq;
-        node->newIncoming(piece, netTime());
-    };
+    auto arrives = [&](int seq) { toClientDirect(dataDatagram(server->getHostUID(), secret(), seq, false, 0, {""})); };
     for (int seq : {1, 2, 4, 6})
         arrives(seq);
     ASSERT_EQ(node->getSequenceIn(), 2);
