@@ -1,6 +1,6 @@
 #pragma once
 // One remote peer of a host: its identifier and address, the sequence numbers
-// both ways, the smoothed round-trip time, and the three queues of pieces
+// both ways, the round trips measured, and the three queues of pieces
 // (received ahead of order, delivered and waiting for the rest of their
 // packet, sent and not yet acknowledged).
 #include "core/PlimBase.h"
@@ -68,7 +68,8 @@ public:
     // or longestRetry when the peer asked for it, while the resend allowance
     // lasts; else null. The caller sends it.
     Packet* overdueResend(double now);
-    // The round trip that times resends: roundTrip once measured, else ping.
+    // The round trip that times resend requests and the answers to them:
+    // roundTrip once measured, else ping (still its first 0.25 s).
     double resendRoundTrip() const { return roundTrip >= 0.0 ? roundTrip : ping; }
     // The piece with that number in outQueue, through the index: no walk.
     Packet* findOutgoing(int sequence);
@@ -148,10 +149,15 @@ private:
     int32_t sequenceIn = 0;
     // The highest sequence number of any datagram from the peer that passed every check.
     int32_t sequenceNewest = 0;
+    // Three round trips, each kept for its readers (no time-out reads any).
+    // ping is what people are shown (the debug page of net-match's roles,
+    // net-peer's stats line): a tenth of each acknowledgement's quickest piece,
+    // it leaves 0.25 s slowly.
     double ping = 0.25;
-    // Smoothed like a TCP round trip and taken from the first measurement on,
-    // so requests and their answers are timed right from the start (ping
-    // leaves 0.25 s slowly); negative until then.
+    // The round trip that times resend requests and the answers to them
+    // (resendRoundTrip), from the same pieces: smoothed like a TCP round trip
+    // and taken from the first measurement on, so they are timed right from
+    // the start; negative until then.
     double roundTrip = -1.0;
     // The round trip that times the timer's resends, with its mean variation:
     // smoothed so (RFC 6298) too, but measured only on pieces sent once, as
