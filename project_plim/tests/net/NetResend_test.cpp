@@ -5,6 +5,7 @@
 #include "net/NetTime.h"
 #include "net/Node.h"
 #include "serial/Packet.h"
+#include "util/Random.h"
 
 #include <cstdio>
 
@@ -155,6 +156,48 @@ TEST_F(DataPathSockets, ACleanLinkSendsNothingTwiceWhateverItsDelay) {
         EXPECT_GE(client.received.size(), 150u) << delay;
         EXPECT_EQ(sent.resends, 0) << delay;
     }
+}
+
+// The timer's resends, over real sockets on a link of a delay and jitter
+// each way: a server serviced every serviceMs sends a piece every sendMs; its
+// client answers at each of its services, 50 ms apart (but for every 50th, a
+// skipped service and 5 ms late, when late), or no more from the 200th piece
+// on (when gone: the server then tries the oldest until the time-out).
+TEST_F(DataPathSockets, TheTimerAllowsForThePeersServiceAndTriesOftenWithinTheTimeOut) {
+    auto serverResends = [](double delay, double jitter, int serviceMs, int sendMs, bool late, bool gone) {
+        Random::seed(1);
+        NetTestEngine net(false);
+        RecordingHost server(true), client(false);
+        for (RecordingHost* host : {&server, &client})
+            host->getConnection()->setSimulation(0.0, delay, jitter);
+        client.sendConnectRequest(server.getConnection()->getAddress());
+        const int pieces = gone ? 200 : 400;
+        int sent = 0;
+        for (int ms = 0, due = 0, services = 0; ms < 100000 && (sent < pieces || (gone && server.getPeerCount()));
+             ++ms, net.advance(0.001)) {
+            if (ms % serviceMs == 0) {
+                if (server.getPeerCount() && ms % sendMs == 0 && sent < pieces) {
+                    say(server, "tick");
+                    ++sent;
+                }
+                server.update();
+            }
+            if (ms == due && sent < pieces) {
+                due += late && ++services % 50 == 0 ? 105 : 50;
+                say(client, "tock");
+                client.update();
+            }
+        }
+        NetStats total(0.0);
+        server.getConnection()->addTraffic(&total);
+        return total.resends;
+    };
+    // Acknowledgements come up to the client's service interval later than the
+    // round trip the newest piece of each shows; now and then, later by that and 5 ms.
+    EXPECT_EQ(serverResends(0.2, 0.02, 10, 10, false, false), 0);
+    EXPECT_EQ(serverResends(0.05, 0.001, 1, 50, true, false), 0);
+    // The waits double, to a tenth of the time-out (5 s) at most.
+    EXPECT_GE(serverResends(0.05, 0.005, 10, 10, false, true), 8);
 }
 
 TEST_F(DataPathSockets, AFloodingPeerThatNeverAcknowledgesIsHeldToItsAllowanceAndDroppedALossyHonestOneIsNot) {
