@@ -55,9 +55,7 @@ TEST_F(DataPathTest, WireFormOfOnePiece) {
 }
 
 TEST_F(DataPathTest, PiecesOutOfOrderDuplicatesAndLateCopies) {
-    std::vector<Bytes> d;
-    for (Packet* p : serverSends(pattern(1024)))
-        d.push_back(bytesOf(p));
+    std::vector<Bytes> d = serverDatagrams(pattern(1024));
     toClientDirect(d[0]);
     EXPECT_EQ(client->getReadyCount(), 0u);
     toClientDirect(d[2]);
@@ -78,9 +76,7 @@ TEST_F(DataPathTest, PiecesOutOfOrderDuplicatesAndLateCopies) {
 TEST_F(DataPathTest, LongerPacketsAfterShorterOnesJoinWhole) {
     std::vector<std::string> sent = {pattern(1024), pattern(9000), pattern(1500), pattern(20000)};
     for (size_t k = 0; k < sent.size(); ++k) {
-        std::vector<Bytes> d;
-        for (Packet* p : serverSends(sent[k]))
-            d.push_back(bytesOf(p));
+        std::vector<Bytes> d = serverDatagrams(sent[k]);
         if (k == 3)
             std::swap(d[1], d[5]); // the second piece comes late
         for (const Bytes& b : d)

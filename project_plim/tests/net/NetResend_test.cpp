@@ -40,9 +40,7 @@ TEST_F(DataPathTest, PingFollowsTheQuickestAcknowledgedPiece) {
 }
 
 TEST_F(DataPathTest, LostPieceIsAskedForAndSentAgainOnceNotTooRecent) {
-    std::vector<Bytes> d;
-    for (Packet* p : serverSends(pattern(1024)))
-        d.push_back(bytesOf(p));
+    std::vector<Bytes> d = serverDatagrams(pattern(1024));
     toClientDirect(d[0]);
     toClientDirect(d[2]);
     Packet* reply = packetOf("r");
@@ -68,9 +66,7 @@ TEST_F(DataPathTest, LostPieceIsAskedForAndSentAgainOnceNotTooRecent) {
 // Asked for, the oldest piece goes again as often as it would be asked for,
 // whether or not more requests come through, long before the timer's second.
 TEST_F(DataPathTest, TheOldestPieceAskedForGoesAgainAsOftenAsRequestsCome) {
-    std::vector<Bytes> d;
-    for (Packet* p : serverSends(pattern(1024)))
-        d.push_back(bytesOf(p));
+    std::vector<Bytes> d = serverDatagrams(pattern(1024));
     toClientDirect(d[1]);
     toClientDirect(d[2]);
     say(*client, "asks for the first");
@@ -82,9 +78,7 @@ TEST_F(DataPathTest, TheOldestPieceAskedForGoesAgainAsOftenAsRequestsCome) {
 }
 
 TEST_F(DataPathTest, SeveralGapsAskedAtOnceAndTheOldestPieceSentAgainWhenOverdue) {
-    std::vector<Bytes> d;
-    for (Packet* p : serverSends(pattern(4000)))
-        d.push_back(bytesOf(p));
+    std::vector<Bytes> d = serverDatagrams(pattern(4000));
     ASSERT_EQ(d.size(), 8u);
     while (client->getConnection()->receiveRaw()) {
     } // all lost on the way; some are handed over below

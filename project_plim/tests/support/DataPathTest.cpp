@@ -31,6 +31,13 @@ std::vector<Packet*> DataPathTest::serverSends(const std::string& bytes) {
     return sent;
 }
 
+std::vector<DataPathTools::Bytes> DataPathTest::serverDatagrams(const std::string& bytes) {
+    std::vector<Bytes> datagrams;
+    for (Packet* p : serverSends(bytes))
+        datagrams.push_back(bytesOf(p));
+    return datagrams;
+}
+
 void DataPathTest::toClientDirect(const Bytes& bytes) {
     Packet* p = readable(bytes, server->getConnection()->getAddress());
     client->servicePacket(p);

@@ -16,6 +16,8 @@ protected:
     uint64_t secret() const;
     // Sends a packet from the server and returns its datagrams (kept in outQueue).
     std::vector<Packet*> serverSends(const std::string& bytes);
+    // The same, as the bytes of each datagram.
+    std::vector<Bytes> serverDatagrams(const std::string& bytes);
     // Hands a datagram to the client as if it came from the server.
     void toClientDirect(const Bytes& bytes);
     void toServerDirect(const Bytes& bytes, NetAddress from);
