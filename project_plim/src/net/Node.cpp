@@ -335,8 +335,6 @@ void Node::sampleTimerRoundTrip(double sample) {
     timerRoundTrip = 0.875 * timerRoundTrip + 0.125 * sample;
 }
 
-void Node::processAcks() { processAcks(netTime()); }
-
 void Node::processAcks(double now) {
     double quickest = NO_ROUND_TRIP;
     // The round trip of the newest piece dropped, when it went only once.

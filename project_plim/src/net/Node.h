@@ -1,6 +1,6 @@
 #pragma once
 // One remote peer of a host: its identifier and address, the sequence numbers
-// both ways, the smoothed round-trip time, and the three queues of pieces
+// both ways, the round trips measured, and the three queues of pieces
 // (received ahead of order, delivered and waiting for the rest of their
 // packet, sent and not yet acknowledged).
 #include "core/PlimBase.h"
@@ -68,7 +68,8 @@ public:
     // or longestRetry when the peer asked for it, while the resend allowance
     // lasts; else null. The caller sends it.
     Packet* overdueResend(double now);
-    // The round trip that times resends: roundTrip once measured, else ping.
+    // The round trip that times resend requests and the answers to them:
+    // roundTrip once measured, else ping (still its first 0.25 s).
     double resendRoundTrip() const { return roundTrip >= 0.0 ? roundTrip : ping; }
     // The piece with that number in outQueue, through the index: no walk.
     Packet* findOutgoing(int sequence);
@@ -89,12 +90,6 @@ public:
     // Pieces queued before now count as queued now: the peer could not
     // acknowledge them before (a server before it admitted us).
     void restartAckClock(double now);
-    // Drops what sequenceAcked covers; the quickest round trip among them moves ping.
-    // now: the engine clock, read once by the caller for the whole datagram.
-    void processAcks(double now);
-    void processAcks();
-    // A received piece whose sequence number is above sequenceIn.
-    void newIncoming(Packet* piece, double now);
     // The piece of count bytes at the datagram's cursor (one that passed every
     // check): joined at once when it is the next in order with nothing held,
     // else taken into a piece of its own (from the host's spares) and held.
@@ -154,10 +149,15 @@ private:
     int32_t sequenceIn = 0;
     // The highest sequence number of any datagram from the peer that passed every check.
     int32_t sequenceNewest = 0;
+    // Three round trips, each kept for its readers (no time-out reads any).
+    // ping is what people are shown (the debug page of net-match's roles,
+    // net-peer's stats line): a tenth of each acknowledgement's quickest piece,
+    // it leaves 0.25 s slowly.
     double ping = 0.25;
-    // Smoothed like a TCP round trip and taken from the first measurement on,
-    // so requests and their answers are timed right from the start (ping
-    // leaves 0.25 s slowly); negative until then.
+    // The round trip that times resend requests and the answers to them
+    // (resendRoundTrip), from the same pieces: smoothed like a TCP round trip
+    // and taken from the first measurement on, so they are timed right from
+    // the start; negative until then.
     double roundTrip = -1.0;
     // The round trip that times the timer's resends, with its mean variation:
     // smoothed so (RFC 6298) too, but measured only on pieces sent once, as
@@ -228,9 +228,14 @@ private:
     double hostTimeout() const;
     void noteResent(int32_t sequence);
     void sampleTimerRoundTrip(double sample);
-    // The steps of receivePiece and newIncoming, which keep heldAhead the
-    // numbers of inQueue's pieces, all above sequenceIn.
+    // Drops what sequenceAcked covers; the quickest round trip among them moves ping.
+    // now: the engine clock, read once by the caller for the whole datagram.
+    void processAcks(double now);
+    // The steps of receivePiece, which keep heldAhead the numbers of
+    // inQueue's pieces, all above sequenceIn.
 
+    // A received piece whose sequence number is above sequenceIn.
+    void newIncoming(Packet* piece, double now);
     // Whether the datagram's piece (the next in order, nothing waiting behind
     // it) goes straight into the packet being joined: a piece of a longer
     // packet, or the end of one begun so.
