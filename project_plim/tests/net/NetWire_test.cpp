@@ -1,8 +1,8 @@
 // What the wire carries, on real sockets of 127.0.0.1, with every drawn number
 // fixed: each kind of connection packet byte for byte as the hosts write it (a
-// field moved fails here; DataPathTest pins the data header), and peers of both
-// earlier wires (the game's version where the wire's goes, the ticket's nonce
-// second or, later, third) refused with a reason they read.
+// field moved fails here; DataPathTest pins the data header), and peers of the
+// earlier wire (the game's version where the wire's goes, the ticket's nonce
+// second, later third) refused with a reason they read.
 #include "NetTestEngine.h"
 #include "serial/Packet.h"
 #include "DatagramForge.h"
@@ -73,7 +73,7 @@ TEST(NetWire, EveryKindIsPinnedAndBothEarlierWiresAreRefusedWithTheirReason) {
     const std::string game = "0c2804191d0a050a590f0e0604", version260 = "66662640";
     client.sendConnectRequest(tap->getAddress());
     const Bytes connect = next(nullptr);
-    // A server of the first wire: only the accept with our nonce at its place (second) answers us.
+    // A server of the earlier wire: only the accept with our nonce at its place answers us.
     for (std::string echoed : {"0202030405060708", "0102030405060708"})
         send(earlier(NetHost::TYPE_ACCEPT, game + version260 + "07000000" "07000000" + echoed + "1122334455667788"
                                                                  "00000000"), client);
