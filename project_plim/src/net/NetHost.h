@@ -215,9 +215,9 @@ private:
     // token: the request's nonce, or the secret of the accept it takes back.
     // A client refusing an accept adds the accept's ticket (refused), which
     // the server checks as it checks a confirmation, laid out as the server's
-    // wire lays it out (unversioned: the wire before WIRE_VERSION).
+    // wire lays it out.
     void sendReject(NetAddress to, const UString& message, uint64_t token, const Packet* asked = nullptr,
-                    NetTicket* refused = nullptr, bool unversioned = false);
+                    NetTicket* refused = nullptr, NetTicket::Layout layout = NetTicket::NONCE_THIRD);
     // To the sender of a data datagram, within the bytes it may take.
     void sendRetry(const Packet* datagram, const InData& in);
     // Whether an answer may go to the sender of a datagram that has not shown

@@ -98,10 +98,9 @@ void NetHost::sendAccept(const NetAddress& to, uint64_t nonce, const Packet* ask
 }
 
 void NetHost::sendReject(NetAddress to, const UString& message, uint64_t token, const Packet* asked,
-                         NetTicket* refused, bool unversioned) {
+                         NetTicket* refused, NetTicket::Layout layout) {
     // marker, type, token, checksum and the ticket refused
-    const int ticketBytes = unversioned ? NetTicket::UNVERSIONED_REFUSAL_BYTES : NetTicket::BYTES;
-    const int fixedBytes = 12 + 8 + (refused ? ticketBytes : 0);
+    const int fixedBytes = 12 + 8 + (refused ? NetTicket::refusalBytes(layout) : 0);
     UString m = message;
     if (asked) {
         // What is left for the text and its length, which takes one byte
@@ -117,10 +116,8 @@ void NetHost::sendReject(NetAddress to, const UString& message, uint64_t token, 
     Packet* p = newConnectionPacket(TYPE_REJECT);
     p->doUString(&m, -1);
     p->doBytes(&token, 8);
-    if (refused && unversioned)
-        refused->serializeUnversionedRefusal(p);
-    else if (refused)
-        refused->serialize(p);
+    if (refused)
+        refused->serializeRefusal(p, layout);
     sendConnectionPacket(p, to, asked);
 }
 
@@ -428,17 +425,16 @@ void NetHost::handleAccept(Packet* datagram) {
     datagram->doUString(&theirGame, MAX_GAME_NAME);
     datagram->doDouble(&theirVersion);
     datagram->doBytes(&serverUID, 4);
-    // Every wire since the wire named its own version is at least ours:
-    // below it is the unversioned one, whose ticket has the nonce second.
-    const bool unversioned = !versionPasses(theirVersion);
-    if (unversioned)
-        ticket.serializeUnversionedAccept(datagram);
-    else
-        ticket.serialize(datagram);
+    ticket.serialize(datagram);
     if (datagram->hasError() || !trailerIntact(datagram))
         return;
     // Only the server we dialled, answering the request we are waiting on.
-    if (!datagram->address.sameEndpoint(dialled) || !bConnectPending || ticket.nonce != connectNonce)
+    // Every wire since the wire named its own version is at least ours and
+    // lays the ticket out as we do; one below it may be either earlier wire.
+    NetTicket::Layout layout = NetTicket::NONCE_THIRD;
+    const bool answersUs = versionPasses(theirVersion) ? ticket.nonce == connectNonce
+                                                       : ticket.findLayout(connectNonce, layout);
+    if (!datagram->address.sameEndpoint(dialled) || !bConnectPending || !answersUs)
         return;
     UString from = datagram->address.toString();
     // "acccepted" is spelled so on purpose: logs are matched against this line as it stands.
@@ -454,7 +450,7 @@ void NetHost::handleAccept(Packet* datagram) {
     Mismatch mismatch = mismatchOf(theirGame, theirVersion);
     if (mismatch != SAME_GAME) {
         UString reason = reasonFor(mismatch, theirVersion);
-        sendReject(datagram->address, reason, ticket.secret, datagram, &ticket, unversioned);
+        sendReject(datagram->address, reason, ticket.secret, datagram, &ticket, layout);
         if (mismatch == OLD_VERSION)
             onConnectionRejected(reason);
         return;

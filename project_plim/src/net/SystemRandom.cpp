@@ -13,7 +13,6 @@
 
 namespace {
 int allowedSources = SystemRandom::ALL_SOURCES;
-bool bFixed = false;
 bool bFallbackLogged = false;
 int lastError = 0;
 
@@ -29,8 +28,6 @@ void SystemRandom::setSourcesForTest(int sources) {
     allowedSources = sources;
     bFallbackLogged = false;
 }
-
-void SystemRandom::setFixedForTest(bool fixed) { bFixed = fixed; }
 
 bool SystemRandom::fromGetrandom(uint8_t* out, size_t bytes) {
     if (!(allowedSources & SOURCE_GETRANDOM)) {
@@ -93,11 +90,6 @@ void SystemRandom::noteFallback(const char* source) {
 
 void SystemRandom::fill(void* out, size_t bytes) {
     uint8_t* to = static_cast<uint8_t*>(out);
-    if (bFixed) {
-        for (size_t i = 0; i < bytes; ++i)
-            to[i] = uint8_t(i + 1);
-        return;
-    }
     if (fromGetrandom(to, bytes))
         return;
     if (fromUrandom(to, bytes)) {

@@ -14,9 +14,6 @@ public:
     // Test hook: which of the two system sources may be tried (a kernel or
     // seccomp profile without them); also allows the one log line again.
     static void setSourcesForTest(int sources);
-    // Test hook: every draw gives the bytes 1, 2, 3 and so on, so that what
-    // is written from drawn numbers can be compared byte for byte.
-    static void setFixedForTest(bool fixed);
 
 private:
     static bool fromGetrandom(uint8_t* out, size_t bytes);

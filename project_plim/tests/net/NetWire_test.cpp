@@ -2,18 +2,28 @@
 // fixed: each kind of connection packet byte for byte as the hosts write it (a
 // field moved fails here; DataPathTest pins the data header), and peers of the
 // earlier wire (the game's version where the wire's goes, the ticket's nonce
-// second) refused with a reason they read.
+// second, later third) refused with a reason they read.
 #include "NetTestEngine.h"
 #include "serial/Packet.h"
 #include "DatagramForge.h"
 #include "RecordingHost.h"
 #include "net/NetConnection.h"
-#include "net/SystemRandom.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sys/random.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+
+// The engine's draws of the system's random bytes come here first in the link:
+// while fixedDraws is set, each gives the bytes 01 02 03 ...
+static bool fixedDraws = false;
+extern "C" ssize_t getrandom(void* out, size_t bytes, unsigned int flags) {
+    for (size_t i = 0; fixedDraws && i < bytes; ++i)
+        static_cast<uint8_t*>(out)[i] = uint8_t(i + 1);
+    return fixedDraws ? ssize_t(bytes) : syscall(SYS_getrandom, out, bytes, flags);
+}
 
 namespace {
 
@@ -36,9 +46,9 @@ Bytes earlier(uint32_t type, const std::string& body) {
 
 } // namespace
 
-TEST(NetWire, EveryKindIsPinnedAndTheEarlierWireIsRefusedWithItsReason) {
+TEST(NetWire, EveryKindIsPinnedAndBothEarlierWiresAreRefusedWithTheirReason) {
     NetTestEngine net(false);
-    SystemRandom::setFixedForTest(true); // every draw: 01 02 03 ...
+    fixedDraws = true;
     RecordingHost server(true), other(true, "Tetris"), client(false);
     server.setHostUID(0x0A0B0C0D);
     // The ticket is made of the client's address: a fixed one, which another run holds a moment at most.
@@ -68,6 +78,14 @@ TEST(NetWire, EveryKindIsPinnedAndTheEarlierWireIsRefusedWithItsReason) {
         send(earlier(NetHost::TYPE_ACCEPT, game + version260 + "07000000" "07000000" + echoed + "1122334455667788"
                                                                  "00000000"), client);
     const Bytes refusalOfEarlier = next(&client);
+    // One of the previous main's, the nonce third as in ours; an accept of ours with it second is dropped.
+    const std::string previousTicket = "07000000" "1122334455667788" "0102030405060708" "00000000";
+    client.sendConnectRequest(tap->getAddress());
+    next(nullptr);
+    send(earlier(NetHost::TYPE_ACCEPT, game + "00004040" "0700000007000000" "0102030405060708" "1122334455667788"
+                                                         "00000000"), client);
+    send(earlier(NetHost::TYPE_ACCEPT, game + version260 + "07000000" + previousTicket), client);
+    const Bytes refusalOfPrevious = next(&client);
     client.sendConnectRequest(tap->getAddress());
     send(next(nullptr), other);
     send(next(&other), client);
@@ -83,7 +101,7 @@ TEST(NetWire, EveryKindIsPinnedAndTheEarlierWireIsRefusedWithItsReason) {
     server.setMaxPeers(0);
     send(connect, server);
     const Bytes refusal = next(&server);
-    SystemRandom::setFixedForTest(false);
+    fixedDraws = false;
 
     // marker, type, then the body's fields in order, then the checksum
     const std::string nonce = "0102030405060708", ticket = "c2ecb43d" "f48bd2a9c97d800c" + nonce + "32000000";
@@ -100,10 +118,13 @@ TEST(NetWire, EveryKindIsPinnedAndTheEarlierWireIsRefusedWithItsReason) {
     EXPECT_EQ(hex(refusalOfEarlier), "fbfcfdfe" "02000000" "3d380e191d0e194b061e181f4b090e4b0a1f4b070e0a181f4b1d0e1918"
                                      "0204054b58455b5b4b040d4b1f030e4b0c0a060e4b43021f4c184b59455d5b4245"
                                      "1122334455667788" "07000000" + nonce + "00000000" "ea0a5786");
+    // The previous main's: the same text and secret (156 digits), then its ticket.
+    EXPECT_EQ(hex(refusalOfPrevious), hex(refusalOfEarlier).substr(0, 156) + previousTicket + "4ddcbba7");
     EXPECT_EQ(hex(refusalOfEarlierClient), "fbfcfdfe" "02000000" "3b32041e4b050e0e0f4b0a1f4b070e0a181f4b1d0e191802"
                                            "04054b58455b5b4b040d4b1f030e4b0c0a060e4b4312041e4b030a1d0e4b59455d5b4245"
                                            "8877665544332211" "91fb19b5");
     EXPECT_EQ(client.events, (std::vector<std::string>{
+                                 "rejected Server must be at least version 3.00 of the game (it's 2.60).",
                                  "rejected Server must be at least version 3.00 of the game (it's 2.60).",
                                  "connected ServerPlayer"}));
 }

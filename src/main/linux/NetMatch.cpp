@@ -10,13 +10,14 @@
 // the end call; every side prints "hash %016llx objects %d" on executing it.
 // Other lines: "listening on port P", "connected after S s" (from the first
 // connect request to the server's first data or acknowledgement, on the
-// engine clock; until then "net-match: no answer yet from HOST:PORT after N s;
-// still trying" every 5 s on standard error), and the role's status text
-// when it ends ("Playback finished.", "Disconnected from server.", or the
-// server's reason: "Server is full.", "The server restarted or dropped this
-// connection."). A server or client ends with "net-match: longest
-// acknowledgement wait S s": the longest any of its data waited for the
-// other side's acknowledgement.
+// engine clock; until then every 5 s on standard error "net-match: no answer
+// yet from HOST:PORT after N s; still trying", or once accepted "net-match:
+// accepted by HOST:PORT but not taken yet after N s; still confirming"), and
+// the role's status text when it ends ("Playback finished.", "Disconnected
+// from server.", or the server's reason: "Server is full.", "The server
+// restarted or dropped this connection."). A server or client ends with
+// "net-match: longest acknowledgement wait S s": the longest any of its data
+// waited for the other side's acknowledgement.
 // SIGTERM or SIGINT stops any side in order: it leaves the match (its peers
 // are told), closes its recording, prints "User requested exit." and exits 0.
 // Before its role exists (the engine still starting) it ends at once, with
@@ -291,7 +292,8 @@ int runClient(const Options& o, MatchHarness& harness) {
             printf("connected after %.2f s\n", now - start);
             fflush(stdout);
         } else if (!joined && now >= nextWaitingLine) {
-            fprintf(stderr, "net-match: no answer yet from %s after %.0f s; still trying\n",
+            fprintf(stderr, accepted ? "net-match: accepted by %s but not taken yet after %.0f s; still confirming\n"
+                                     : "net-match: no answer yet from %s after %.0f s; still trying\n",
                     server.toString().c_str(), now - start);
             nextWaitingLine += WAITING_LINE_INTERVAL;
         }

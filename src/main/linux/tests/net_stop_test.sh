@@ -2,7 +2,8 @@
 # SIGTERM and SIGINT end each network tool in order, mid-match or joining: its end line,
 # status 0; a stopped client's recording plays whole, a stopped server's other client is told.
 # A net-match still starting (held at a stopped X server) ends at once, its folders gone.
-# A second signal while a tool stops ends it at once. A client nobody answers says so.
+# A second signal while a tool stops ends it at once. A client nobody answers says so; one
+# accepted but never taken says that, never that it is connected, and gives up.
 MATCH=$1 RELAY=$2 PEER=$3 FLOOD=$4 W=$(mktemp -d) fail=0
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$W"' EXIT
 source "$(dirname "$0")/wait_for.sh"
@@ -27,19 +28,27 @@ stop held TERM "^User requested exit"
 grep "^listening" "$W/held.out" || ls -A "$W/tmp" | grep . && { echo "held: reached the match or left a folder"; fail=1; }
 kill -CONT $xvfb
 kill $xvfb
-run server "$MATCH" --server 127.0.0.1:0 --clients 2 --seconds 600
+run server "$MATCH" --server 127.0.0.1:0 --clients 3 --seconds 600
 PORT=$(wait_for "$W/server.out" "^listening on port") || exit 1
 run relay "$RELAY" --listen 0 --to 127.0.0.1:$PORT --drop 1
 RPORT=$(wait_for "$W/relay.out" "^relay on port") || exit 1
+run withheld "$RELAY" --listen 0 --to 127.0.0.1:$PORT --drop-first-answers 8 --drop-confirms 1000000000
+WPORT=$(wait_for "$W/withheld.out" "^relay on port") || exit 1
 run flood "$FLOOD" --to 127.0.0.1:$RPORT --rate 100 --seconds 600 --via sockets
 run peer "$PEER" --client 127.0.0.1:$RPORT --timeout 600 --tick-ms 60000
 run joining "$MATCH" --client 127.0.0.1:$RPORT
+run untaken "$MATCH" --client 127.0.0.1:$WPORT
 run told "$MATCH" --client 127.0.0.1:$PORT
 run recorder "$MATCH" --client 127.0.0.1:$PORT --record "$W/rec"
 for c in told recorder; do wait_for "$W/$c.out" "^connected after" >/dev/null || exit 1; done
 sleep 3
 wait_for "$W/joining.err" "^net-match: no answer yet from 127.0.0.1:$RPORT after 5 s; still trying$" >/dev/null ||
     { echo "joining: no line while it waits"; fail=1; }
+# Its accept comes after about 2 s, and it gives up 5 s after that.
+stop untaken 0 "^Disconnected from server" 1
+grep -q "^connected" "$W/untaken.out" ||
+    ! grep -qx "net-match: accepted by 127.0.0.1:$WPORT but not taken yet after 5 s; still confirming" "$W/untaken.err" &&
+    { echo "untaken: connected, or no line while it waits"; cat "$W/untaken".*; fail=1; }
 stop recorder TERM "^User requested exit"
 stop joining TERM "^User requested exit"
 stop server INT "^User requested exit"
@@ -62,6 +71,7 @@ kill -9 $stuck 2>/dev/null
 wait $stuck
 [ $? = 130 ] || { echo "SIGINT after SIGTERM did not end the stopping tool at once"; fail=1; }
 stop relay TERM "^relay forwarded"
+stop withheld TERM "^relay forwarded"
 stop flood INT "^flood sent"
 stop peer INT "^done sent=0"
 exit $fail
