@@ -7,8 +7,13 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <map>
-#include <utility>
+
+namespace {
+
+// A section's key as one string: no line holds a line feed.
+std::string keyName(const UString& section, const UString& key) { return section.str() + '\n' + key.str(); }
+
+} // namespace
 
 IniLines::IniLines(const std::string& text) {
     byteOrderMark = text.compare(0, 3, "\xEF\xBB\xBF") == 0 &&
@@ -25,12 +30,15 @@ IniLines::IniLines(const std::string& text) {
         if (line.isEmpty()) continue;
         const int equals = line.find("=");
         if (equals >= 0) {
-            lines.push_back({number, KEY, section, line.substr(0, size_t(equals)), line.substr(size_t(equals) + 1)});
+            const UString key = line.substr(0, size_t(equals));
+            const auto first = firstKeys.emplace(keyName(section, key), lines.size());
+            lines.push_back({number, KEY, section, key, line.substr(size_t(equals) + 1),
+                             first.second ? 0 : lines[first.first->second].line});
         } else if (line[0] == '[' && line[line.length() - 1] == ']') {
             section = line.substr(1, line.length() - 2);
-            lines.push_back({number, HEADER, section, UString(), UString()});
+            lines.push_back({number, HEADER, section, UString(), UString(), 0});
         } else if (line[0] != ';' && line[0] != '#') {
-            lines.push_back({number, STRAY, section, UString(), UString()});
+            lines.push_back({number, STRAY, section, UString(), UString(), 0});
         }
     }
 }
@@ -42,9 +50,8 @@ int IniLines::sectionLine(const UString& section) const {
 }
 
 const IniLines::Entry* IniLines::find(const UString& section, const UString& key) const {
-    for (const Entry& entry : lines)
-        if (entry.kind == KEY && entry.section == section && entry.key == key) return &entry;
-    return nullptr;
+    const auto found = firstKeys.find(keyName(section, key));
+    return found == firstKeys.end() ? nullptr : &lines[found->second];
 }
 
 int IniLines::keyLine(const UString& section, const UString& key) const {
@@ -74,24 +81,21 @@ UString IniLines::hiddenKeyCause(const UString& section, const UString& key) con
 }
 
 UString IniLines::strictFault() const {
-    std::map<std::string, int> headers;
-    std::map<std::pair<std::string, std::string>, int> keys;
+    std::unordered_map<std::string, int> headers;
     for (const Entry& entry : lines) {
-        const std::string section = entry.section.str();
         if (entry.kind == STRAY) return formatString("line %d is neither a section, a key nor a comment", entry.line);
         if (entry.kind == HEADER) {
-            const auto first = headers.emplace(section, entry.line);
+            const auto first = headers.emplace(entry.section.str(), entry.line);
             if (!first.second)
                 return formatString("section [%s] is started on line %d and again on line %d",
                                     printableText(entry.section).c_str(), first.first->second, entry.line);
             continue;
         }
         if (headers.empty()) return formatString("line %d holds a key before the first section", entry.line);
-        const auto first = keys.emplace(std::make_pair(section, entry.key.str()), entry.line);
-        if (!first.second)
+        if (entry.firstLine)
             return formatString("the key '%s' of section [%s] is given on line %d and again on line %d",
                                 printableText(entry.key).c_str(), printableText(entry.section).c_str(),
-                                first.first->second, entry.line);
+                                entry.firstLine, entry.line);
     }
     return UString();
 }

@@ -6,6 +6,7 @@
 #include "util/UString.h"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class IniLines {
@@ -22,12 +23,14 @@ public:
         UString section;
         UString key;
         UString value;
+        int firstLine = 0;  // a key given before in its section: the line where it was
     };
     const std::vector<Entry>& entries() const { return lines; }
 
     // The line of the section's first header; 0 when it has none.
     int sectionLine(const UString& section) const;
-    // The line the reader takes the key of the section from (its first); null when none.
+    // The entry the reader takes the key of the section from (its first);
+    // null when none. keyLine: its line, 0 when none.
     const Entry* find(const UString& section, const UString& key) const;
     int keyLine(const UString& section, const UString& key) const;
 
@@ -52,6 +55,8 @@ public:
 
 private:
     std::vector<Entry> lines;
+    // Each key of each section (the section, LF, the key) to the entry of its first line.
+    std::unordered_map<std::string, size_t> firstKeys;
     bool byteOrderMark = false;
     bool crAlone = false;
 };
