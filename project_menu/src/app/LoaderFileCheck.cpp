@@ -95,21 +95,17 @@ int64_t fileSize(FileManager& files, const UString& name) {
     return stream ? size : 0;
 }
 
-// Its side file, whose size counts before it is parsed: at least one
-// sub-image, each inside the picture.
+// Its side file, whose size counts before it is read as the texture reads it.
 UString sideFileProblem(FileManager& files, const UString& picture, const MemoryImageFile& image,
                         StartTotal& sideFiles) {
     const UString sideFile = Texture::sideFileName(picture);
     if (!files.fileExists(sideFile)) return UString();
     const UString over = sideFiles.add(files, sideFile, fileSize(files, sideFile));
     if (!over.isEmpty()) return over;
-    MemoryIniFile ini(sideFile);
     std::vector<SkinRect> skins;
     UString why;
-    // The game draws every picture through its sub-images: at least one.
-    if (SkinList::read(ini, picture, image.width, image.height, skins, &why) && skins.empty())
-        why = "it lists no sub-images";
-    return why.isEmpty() ? UString() : refusal(files, sideFile, "the side file of a picture", why);
+    if (SkinList::read(sideFile, picture, image.width, image.height, skins, &why)) return UString();
+    return refusal(files, sideFile, "the side file of a picture", why);
 }
 
 // Its length read from the headers and counted before it is decoded whole.

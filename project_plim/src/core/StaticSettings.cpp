@@ -7,8 +7,6 @@
 #include "util/FileStream.h"
 #include "util/PlimUtil.h"
 
-#include <cerrno>
-#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -26,12 +24,7 @@ void readStrict(MemoryIniFile& file, const char* section, const char* key, doubl
 }
 
 // Empty when text is a value of the field's type; else what it is not.
-const char* notOfType(const UString& text, int) {
-    if (!MemoryIniFile::isNumber(text, false)) return "a whole number";
-    errno = 0;
-    const long value = strtol(text.c_str(), nullptr, 10);
-    return errno == 0 && value >= INT_MIN && value <= INT_MAX ? "" : "a whole number the game can hold";
-}
+const char* notOfType(const UString& text, int) { return IniLines::notWholeNumber(text); }
 const char* notOfType(const UString& text, double) {
     return MemoryIniFile::isNumber(text, true) && std::isfinite(strtod(text.c_str(), nullptr)) ? "" : "a number";
 }
@@ -40,11 +33,9 @@ const char* notOfType(const UString& text, double) {
 // value of the field's type. The file's text is split into lines only to
 // tell a fault.
 template <class Number>
-UString valueProblem(const std::string&, const char* section, const char* key, const UString& value, Number field) {
+UString valueProblem(const std::string& text, const char* section, const char* key, const UString& value, Number field) {
     const char* wanted = notOfType(value, field);
-    if (!*wanted) return UString();
-    return formatString("the key '%s' of section [%s] is '%s', not %s", key, section, printableText(value).c_str(),
-                        wanted);
+    return *wanted ? IniLines(text).valueFault(section, key, value, wanted) : UString();
 }
 
 // A flag the engine would not read as the word it resembles ("yes", "1",

@@ -1,29 +1,37 @@
 #pragma once
-// INI text split into lines the way MemoryIniFile::parse splits it, to say
-// where the reader took a key or section from, and why it found none where an
-// editor shows one. Read only when a fault is to be told.
+// INI text split into lines the way MemoryIniFile::parse splits it, each with
+// its number: to say where the reader took a key or section from and why it
+// found none where an editor shows one, and to read a file strictly (a side
+// file) with every fault told by its line.
 #include "util/UString.h"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class IniLines {
 public:
     explicit IniLines(const std::string& text);
 
-    // A section header or key line as the reader takes it: the key is the
-    // text before "=", blanks and all.
+    // A section header, key or stray line (neither blank, a comment, a
+    // header nor a key) as the reader takes it: the key is the text before
+    // "=", blanks and all, the value the rest of the trimmed line.
+    enum Kind { HEADER, KEY, STRAY };
     struct Entry {
         int line = 0;
-        bool header = false;
+        Kind kind = KEY;
         UString section;
         UString key;
+        UString value;
+        int firstLine = 0;  // a key given before in its section: the line where it was
     };
     const std::vector<Entry>& entries() const { return lines; }
 
     // The line of the section's first header; 0 when it has none.
     int sectionLine(const UString& section) const;
-    // The line the reader takes the key of the section from (its first); 0 when none.
+    // The entry the reader takes the key of the section from (its first);
+    // null when none. keyLine: its line, 0 when none.
+    const Entry* find(const UString& section, const UString& key) const;
     int keyLine(const UString& section, const UString& key) const;
 
     // Why the reader misses a key of the section that an editor shows: a
@@ -33,9 +41,22 @@ public:
     UString hiddenKeyCause(const UString& section, const UString& key) const;
     // The causes that hide every line after them: the mark and CR alone.
     UString wholeTextCause() const;
+    // The first line a strict reading refuses, by its number: a stray line,
+    // a key before the first section, a section or a section's key given a
+    // second time (with the first line). Empty when there is none.
+    UString strictFault() const;
+
+    // Why a value is not a whole number an int holds (as
+    // MemoryIniFile::isNumber, within range): "a whole number", "a whole
+    // number the game can hold"; empty when it is one.
+    static const char* notWholeNumber(const UString& value);
+    // The refusal of the key's value, with its line: it is not what.
+    UString valueFault(const UString& section, const UString& key, const UString& value, const char* what) const;
 
 private:
     std::vector<Entry> lines;
+    // Each key of each section (the section, LF, the key) to the entry of its first line.
+    std::unordered_map<std::string, size_t> firstKeys;
     bool byteOrderMark = false;
     bool crAlone = false;
 };

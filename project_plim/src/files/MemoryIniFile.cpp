@@ -5,11 +5,13 @@
 #include "util/FileStream.h"
 #include "core/Logger.h"
 #include "MemoryFile.h"
+#include "PrintableText.h"
 #include "core/Plim.h"
 #include "util/PlimUtil.h"
 #include "ReplaceFile.h"
 #include "SaveFailures.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -46,6 +48,12 @@ bool isUtf16(const std::string& text) {
            (byte(0) == 0 && ascii(byte(1)) && byte(2) == 0 && ascii(byte(3)));
 }
 
+// The refusal of the byte at offset at, with its line.
+UString notTextAt(const std::string& text, size_t at) {
+    const long line = 1 + std::count(text.begin(), text.begin() + long(at), '\n');
+    return formatString("it is not text (byte 0x%02x on line %ld)", uint8_t(text[at]), line);
+}
+
 } // namespace
 
 MemoryIniFile::MemoryIniFile(const UString& fileName, bool read) : fileName(fileName) {
@@ -76,15 +84,19 @@ UString MemoryIniFile::whyDamaged(const UString& path) {
 }
 
 UString MemoryIniFile::whyNotText(const std::string& text) {
-    int line = 1;
-    for (unsigned char c : text) {
-        if (c == '\n') ++line;
-        else if (c == 0 && isUtf16(text))
-            return "it is UTF-16 text, not UTF-8";
-        else if ((c < 0x20 && c != '\t' && c != '\r') || c == 0x7f)
-            return formatString("it is not text (byte 0x%02x on line %d)", c, line);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = uint8_t(text[i]);
+        if (c == 0 && isUtf16(text)) return "it is UTF-16 text, not UTF-8";
+        if ((c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7f) return notTextAt(text, i);
     }
     return UString();
+}
+
+UString MemoryIniFile::whyNotUtf8Text(const std::string& text) {
+    const UString why = whyNotText(text);
+    if (!why.isEmpty()) return why;
+    const size_t at = firstNonTextByte(text);
+    return at < text.size() ? notTextAt(text, at) : UString();
 }
 
 int MemoryIniFile::parse(const char* text, int length, int* firstIgnored) {

@@ -63,6 +63,9 @@ public:
     static UString whyDamaged(const UString& path);
     // The same for the file's bytes, its size aside.
     static UString whyNotText(const std::string& text);
+    // The same, and every byte but tab, CR and LF part of a printable UTF-8
+    // character: what a file the game reads strictly must be.
+    static UString whyNotUtf8Text(const std::string& text);
     static constexpr long MAX_FILE_SIZE = 1 << 20;
 
     // The whole text, blanks aside, is one number of the type (not "7x", "",

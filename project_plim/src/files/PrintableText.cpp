@@ -52,3 +52,13 @@ bool holdsControlCharacter(const std::string& text) {
     }
     return false;
 }
+
+size_t firstNonTextByte(const std::string& text) {
+    for (size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        const size_t n = c == '\t' || c == '\r' || c == '\n' ? 1 : printableSequence(text, i);
+        if (n == 0) return i;
+        i += n;
+    }
+    return text.size();
+}

@@ -12,3 +12,6 @@ inline UString printableText(const UString& text) { return printableText(text.st
 // Whether text holds a control character: a C0 byte, DEL, or a C1 control
 // written as UTF-8.
 bool holdsControlCharacter(const std::string& text);
+// The offset of the first byte printableText escapes, tab, CR and LF aside
+// (a control byte, or one not well-formed UTF-8); text.size() when none.
+size_t firstNonTextByte(const std::string& text);

@@ -4,7 +4,6 @@
 #include "files/FileManager.h"
 #include "core/Logger.h"
 #include "MemoryImageFile.h"
-#include "files/MemoryIniFile.h"
 #include "core/Plim.h"
 #include "PlimGraphics.h"
 #include "util/PlimUtil.h"
@@ -453,10 +452,9 @@ void Texture::loadSkins(const UString& iniName) {
         addWholeImageSkin();
         return;
     }
-    MemoryIniFile ini(iniName);
-    logTagged("loadSkins", "Texture contains %d skins.", ini.getNumSections());
     std::vector<SkinRect> rects;
-    SkinList::read(ini, name, requestedWidth, requestedHeight, rects);
+    SkinList::read(iniName, name, requestedWidth, requestedHeight, rects);
+    logTagged("loadSkins", "Texture contains %d skins.", int(rects.size()));
     for (const SkinRect& r : rects) {
         Quad* quad = newQuad(this, PixelRect(r.left, r.top, r.top + r.height, r.left + r.width));
         // Half a pixel off centre puts the edges of an odd-sized image on whole pixels.

@@ -65,11 +65,13 @@ TEST(StaticSettings, AProblemNamesTheFirstKeyTheEngineCouldNotRead) {
         return std::string(StaticSettings::problem(path.c_str()).c_str());
     };
     EXPECT_EQ(problemWith("singleLanguage=0", "singleLanguage=99999999999"),
-              "the key 'singleLanguage' of section [Language] is '99999999999', not a whole number the game can hold");
+              "the key 'singleLanguage' of section [Language] on line 3 is '99999999999', not a whole number the game "
+              "can hold");
     EXPECT_EQ(problemWith("hardwareMouseScaling=1.00000000", "hardwareMouseScaling=nan"),
-              "the key 'hardwareMouseScaling' of section [Input] is 'nan', not a number");
+              "the key 'hardwareMouseScaling' of section [Input] on line 9 is 'nan', not a number");
     EXPECT_EQ(problemWith("[Graphics]", "[Graphic]"), "it lacks the key 'ditherDepth' of section [Graphics]");
-    EXPECT_EQ(problemWith("ditherDepth=0", "ditherDepth=0\xff"), "the key 'ditherDepth' of section [Graphics] is '0\\xff', not a whole number");
+    EXPECT_EQ(problemWith("ditherDepth=0", "ditherDepth=0\xff"),
+              "the key 'ditherDepth' of section [Graphics] on line 7 is '0\\xff', not a whole number");
     unlink(path.c_str());
     mkdir(path.c_str(), 0755);
     EXPECT_EQ(StaticSettings::problem(path.c_str()), "Is a directory");

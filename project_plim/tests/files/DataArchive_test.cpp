@@ -1,18 +1,20 @@
 // The game's generated data archive read back through the engine's own file
-// manager, image decoder and settings reader: every picture the loader names
-// decodes, its side file lists sub-images that lie inside it, in the numbers
-// the game relies on; the fonts, sounds and the static settings file are there.
+// manager, image decoder and readers: every picture the loader names decodes,
+// its side file reads strictly and lists sub-images that lie inside it, in
+// the numbers the game relies on; the fonts, sounds and the static settings file are there.
 #include "BareEngine.h"
 #include "EngineTestFolder.h"
 #include "files/FileManager.h"
 #include "core/Logger.h"
 #include "render/MemoryImageFile.h"
 #include "files/MemoryIniFile.h"
+#include "render/SkinList.h"
 #include "core/Plim.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -97,24 +99,12 @@ TEST_F(DataArchiveTest, EveryPictureDecodesWithItsSubImagesInside) {
         ASSERT_GT(image.height, 0);
         EXPECT_TRUE(image.bHasAlpha);
 
-        UString ini = UString(p.file) + ".ini";
+        const UString ini = UString(p.file) + ".ini";
         ASSERT_TRUE(engine->fileManager->fileExists(ini));
-        MemoryIniFile skins(ini);
-        int count = 0;
-        for (;; ++count) {
-            UString section = UString::format("Skin %d", count);
-            if (!skins.hasKey(section, "left")) break;
-            int left = skins.getInt(section, "left");
-            int top = skins.getInt(section, "top");
-            int width = skins.getInt(section, "width");
-            int height = skins.getInt(section, "height");
-            EXPECT_GE(left, 0);
-            EXPECT_GE(top, 0);
-            EXPECT_GT(width, 0);
-            EXPECT_GT(height, 0);
-            EXPECT_LE(left + width, image.width) << "Skin " << count;
-            EXPECT_LE(top + height, image.height) << "Skin " << count;
-        }
+        std::vector<SkinRect> skins;
+        UString problem;
+        EXPECT_TRUE(SkinList::read(ini, UString(p.file), image.width, image.height, skins, &problem)) << problem.c_str();
+        const int count = int(skins.size());
         if (p.exact)
             EXPECT_EQ(count, p.minSkins);
         else

@@ -182,7 +182,7 @@ TEST(SetUp, DamagedStaticSettingsOrAMissingEntryAreOneLineNotACrash) {
         {noise, "it is not text (byte 0x"},
         {"", "it is empty" + advice},
         {original.substr(0, 60), "it lacks the key 'bHoliday' of section [Edition]" + advice},
-        {badNumber, "the key 'ditherDepth' of section [Graphics] is 'deep', not a whole number" + advice},
+        {badNumber, "the key 'ditherDepth' of section [Graphics] on line 9 is 'deep', not a whole number" + advice},
         {lowerCase, "the key 'bHoliday' of section [Edition] on line 6 is 'yes', which the game reads as No; write Yes "
                     "or No" + advice}};
     for (const auto& [contents, reason] : cases) {
@@ -230,6 +230,8 @@ TEST(SetUp, AnEntryWhoseContentsCannotBeReadIsOneLineNamingIt) {
         {"sfx/cymbalcrash.ogg", noise, as + "a sound: it cannot be decoded (not Ogg Vorbis data, error -132)."},
         {"gfx/palm.tga.ini", "[Skin 0]\nleft=0\ntop=0\nwidth=55\nheight=74\n", as + "the side file of a picture: Skin 0 "
                                   "(left 0, top 0, width 55, height 74) lies outside the 54x74 image 'gfx/palm.tga'."},
+        {"gfx/palm.tga.ini", "[Skin 0]\nleft=0\ntop=0\nwidth=ten\nheight=74\n", as + "the side file of a picture: the "
+                                  "key 'width' of section [Skin 0] on line 4 is 'ten', not a whole number."},
         {"gfx/font/font-tiny.tga.ini", skins, as + "the side file of a picture: it lists 4097 sub-images, more than the "
                                                    "4096 a side file may list."},
         {"sfx/fx113.ogg", silence(run.folder, MixerOGGstatic::MAX_FRAMES + 1), as + "a sound: it lasts 2097153 frames, "
