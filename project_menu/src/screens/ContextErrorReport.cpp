@@ -6,7 +6,6 @@
 #include "app/ContextManager.h"
 #include "ContextNetworkWizard1.h"
 #include "ContextPre.h"
-#include "files/FileManager.h"
 #include "FontQuad.h"
 #include "FormPostPage.h"
 #include "app/Formatters.h"
@@ -15,6 +14,7 @@
 #include "widgets/MenuButton.h"
 #include "widgets/MessageViewer.h"
 #include "core/Plim.h"
+#include "util/FileStream.h"
 #include "util/PlimUtil.h"
 #include "online/HttpFormPost.h"
 
@@ -79,7 +79,8 @@ ContextErrorReport::~ContextErrorReport() {
 }
 
 bool ContextErrorReport::hasCrashLog() {
-    return FileManager::fileExistsOnDisk(Config::getCRASHLOGfile());
+    FileStream log(Config::getCRASHLOGfile(), FileStream::MODE_READ);
+    return log.bOk && log.size > 0;
 }
 
 bool ContextErrorReport::readCrashFile(const UString& path, std::string& bytes) {

@@ -26,7 +26,8 @@ public:
     void onActivate(bool firstTime) override;
     void tickContents(double time, double dt) override;
 
-    // A crash log of a previous run lies in the user folder.
+    // A crash log of a previous run lies in the user folder, and holds
+    // something: an empty one is no report.
     static bool hasCrashLog();
     // A crash file's bytes; false when it is gone, not a plain file or cannot
     // be read (never fatal: a fatal error here would recur at every start).

@@ -92,6 +92,8 @@ TEST_F(OnlineScreensTest, CrashFilesLieWhereTheFatalPathWritesThem) {
     EXPECT_EQ(Config::getCRASHSCREENSHOTfile(), folder + "crash.Corvana2demo.jpg");
     EXPECT_EQ(Config::getCRASHNETTRAFFICfile(), folder + "crash.Corvana2demo.net");
     EXPECT_FALSE(ContextErrorReport::hasCrashLog());
+    writeCrashFiles("", "jpg");
+    EXPECT_FALSE(ContextErrorReport::hasCrashLog()) << "an empty log is no report";
     writeCrashFiles("log", "");
     EXPECT_TRUE(ContextErrorReport::hasCrashLog());
 }

@@ -1,6 +1,8 @@
 #include "Logger.h"
 
 #include "files/PrintableText.h"
+#include "files/ReplaceFile.h"
+#include "files/SignalSafeFile.h"
 #include "util/DateTime.h"
 #include "util/FileStream.h"
 #include "Plim.h"
@@ -27,6 +29,8 @@ UString Logger::crashLogPath() {
     return getUserDataFolder(true) + "crash." + PLIM_BUILD_NAME + ".log";
 }
 
+UString Logger::crashLogTempPath() { return crashLogPath() + TEMP_MARKER + SignalSafeFile::TEMP_ENDING; }
+
 Logger::Logger() : fileName(chooseFileName()) {
     UString problem;
     fd = FileStream::openRegular(fileName, true, &problem);
@@ -45,11 +49,14 @@ Logger::~Logger() {
     fd = -1;
 }
 
-void Logger::writeAll(int fd, const char* bytes, size_t count) {
+void Logger::writeAll(const char* bytes, size_t count) {
     while (count > 0) {
         ssize_t written = write(fd, bytes, count);
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return;
+        if (written <= 0) {
+            bLostLines = true;
+            return;
+        }
         bytes += written;
         count -= size_t(written);
     }
@@ -77,7 +84,7 @@ void Logger::print(const char* format, ...) {
 
     if (buffered + line.length() > BUFFER_SIZE) flush();
     if (line.length() > BUFFER_SIZE) {
-        writeAll(fd, line.c_str(), line.length());
+        writeAll(line.c_str(), line.length());
         return;
     }
     if (buffered == 0) firstBufferedTicks = ticks;
@@ -87,7 +94,7 @@ void Logger::print(const char* format, ...) {
 
 void Logger::flush() {
     std::lock_guard<std::recursive_mutex> guard(lock);
-    if (fd >= 0) writeAll(fd, buffer, buffered);
+    if (fd >= 0) writeAll(buffer, buffered);
     buffered = 0;
 }
 
@@ -100,7 +107,7 @@ int Logger::flushFromSignal() {
     if (fd < 0) return -1;
     size_t count = buffered;
     buffered = 0;
-    writeAll(fd, buffer, count < BUFFER_SIZE ? count : BUFFER_SIZE);
+    writeAll(buffer, count < BUFFER_SIZE ? count : BUFFER_SIZE);
     return fd;
 }
 
@@ -111,8 +118,18 @@ void Logger::saveCrashLog() {
         close(fd);
         fd = -1;
     }
-    copyFile(fileName, crashLogPath());
+    const UString path = crashLogPath(), temp = crashLogTempPath();
+    // The report sent at the next start holds this run's log, or none.
+    unlink(path.c_str());
+    SignalSafeFile crash(path.c_str(), temp.c_str());
+    copyForCrash(crash);
+    crash.commit();
     bCrashCopySaved = true;
+}
+
+void Logger::copyForCrash(SignalSafeFile& crash) const {
+    crash.copyFrom(fileName.c_str());
+    if (bLostLines) crash.put("\terror(): This log is cut: its disk refused some of its lines.\n");
 }
 
 void logTagged(const char* tag, const char* format, ...) {

@@ -12,6 +12,7 @@
 #include <mutex>
 
 class RuntimeClass;
+class SignalSafeFile;
 
 class Logger {
 public:
@@ -35,24 +36,35 @@ public:
     void flushStale();
     static const uint32_t STALE_MS = 1000;
 
-    // Closes the log and copies it to the crash log in the user data folder.
-    // Only the fatal-error path calls this; later prints write nothing.
+    // Closes the log and copies it to the crash log in the user data folder,
+    // whole or not at all (copyForCrash); no older crash log stays when it
+    // cannot be written. Only the fatal-error path calls this; later prints
+    // write nothing.
     void saveCrashLog();
+    // For both crash paths, async-signal-safe: puts the log file's bytes into
+    // crash and, when the disk refused some of its lines, a line saying that
+    // the log is cut.
+    void copyForCrash(SignalSafeFile& crash) const;
 
     // For a signal handler: writes what is buffered, without locking or
     // allocating, and returns the open file (-1 when there is none).
     int flushFromSignal();
     // saveCrashLog has run: the crash log holds this run's log.
     bool isCrashCopySaved() const { return bCrashCopySaved; }
+    // The disk refused some of the log's bytes (full, or a file-size limit).
+    bool hasLostLines() const { return bLostLines; }
 
     const UString& getFileName() const { return fileName; }
     // Path of the crash copy ("crash." + build name + ".log" in the user data folder).
     static UString crashLogPath();
+    // Where the crash log is written before it takes its name.
+    static UString crashLogTempPath();
 
 private:
     static UString chooseFileName();
-    // Writes bytes to the file; a failed write (disk full, size limit) drops them.
-    static void writeAll(int fd, const char* bytes, size_t count);
+    // Writes bytes to the file; a failed write (disk full, size limit) drops
+    // them and marks the log as having lost lines.
+    void writeAll(const char* bytes, size_t count);
 
     UString fileName;
     int fd = -1;
@@ -63,6 +75,7 @@ private:
     uint32_t lastLineTicks = 0;
     bool bWroteLine = false;
     volatile bool bCrashCopySaved = false;
+    volatile bool bLostLines = false;
     // The fatal path may run on the audio thread while the main thread logs.
     std::recursive_mutex lock;
 };

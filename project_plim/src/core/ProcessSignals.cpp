@@ -3,6 +3,7 @@
 #include "ErrorManager.h"
 #include "Logger.h"
 #include "Plim.h"
+#include "files/SignalSafeFile.h"
 #include "util/UString.h"
 
 #include <atomic>
@@ -10,8 +11,6 @@
 #include <csignal>
 #include <cstring>
 #include <execinfo.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -27,6 +26,7 @@ std::atomic<long> crashOwner{0};
 
 // Prepared by install: the handler may not allocate.
 char crashLogPath[4096];
+char crashLogTemp[4096];
 char crashScreenshotPath[4096];
 // A stack overflow leaves no stack to run the handler on.
 char alternateStack[65536];
@@ -47,45 +47,31 @@ const char* describe(int signal) {
     }
 }
 
-void put(int fd, const char* text) {
-    if (fd < 0) return;
+// False when not every byte went in.
+bool put(int fd, const char* text) {
+    if (fd < 0) return false;
     for (size_t left = strlen(text); left > 0;) {
         ssize_t written = write(fd, text, left);
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return;
+        if (written <= 0) return false;
         text += written;
         left -= size_t(written);
     }
+    return true;
 }
 
-// What the fatal path logs, in the log's own line format.
-void writeReport(int fd, const char* what, void* const* frames, int count) {
+// The report's last line. When it went in whole, so did the lines before: a
+// disk that refused a byte refuses every later one, and the stack's writer
+// tells no failure of its own.
+const char FORCED_EXIT[] = "\terror(): Forced exit.\n";
+
+// What the fatal path logs, in the log's own line format, but its last line.
+void writeStack(int fd, const char* what, void* const* frames, int count) {
+    if (fd < 0) return;
     put(fd, "\terror(): Fatal signal ");
     put(fd, what);
     put(fd, ". Stack:\n");
     backtrace_symbols_fd(frames, count, fd);
-    put(fd, "\terror(): Forced exit.\n");
-}
-
-void copyFileFromSignal(const char* from, int to) {
-    int in = open(from, O_RDONLY | O_CLOEXEC);
-    if (in < 0) return;
-    char block[4096];
-    for (;;) {
-        ssize_t got = read(in, block, sizeof block);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
-        for (ssize_t done = 0; done < got;) {
-            ssize_t written = write(to, block + done, size_t(got - done));
-            if (written < 0 && errno == EINTR) continue;
-            if (written <= 0) {
-                close(in);
-                return;
-            }
-            done += written;
-        }
-    }
-    close(in);
 }
 
 [[noreturn]] void dieOf(int signal) {
@@ -105,6 +91,7 @@ void copyFileFromSignal(const char* from, int to) {
 
 void ProcessSignals::install() {
     copyPath(crashLogPath, Logger::crashLogPath());
+    copyPath(crashLogTemp, Logger::crashLogTempPath());
     copyPath(crashScreenshotPath, ErrorManager::crashScreenshotPath());
     // The first backtrace loads the unwinder (and allocates); later ones do not.
     void* frames[MAX_FRAMES];
@@ -165,24 +152,22 @@ void ProcessSignals::onCrash(int signal) {
     // After the fatal path (a crash on its way out) its files stand: the report follows them.
     const bool afterFatalPath = log && log->isCrashCopySaved();
     const int logFile = log ? log->flushFromSignal() : -1;
-    if (logFile >= 0) writeReport(logFile, what, frames, count);
-    // The report sent at the next start holds this run's log and no older picture.
-    if (!afterFatalPath) unlink(crashScreenshotPath);
-    // Never waits on a FIFO of that name, and writes only into a regular file.
-    int crash = open(crashLogPath, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
-                                       (afterFatalPath ? O_APPEND : O_TRUNC), 0666);
-    struct stat crashInfo;
-    if (crash >= 0 && (fstat(crash, &crashInfo) != 0 || !S_ISREG(crashInfo.st_mode))) {
-        close(crash);
-        crash = -1;
+    writeStack(logFile, what, frames, count);
+    const bool reportLogged = put(logFile, FORCED_EXIT);
+    // The report sent at the next start holds this run's log, or none, and no older picture.
+    if (!afterFatalPath) {
+        unlink(crashScreenshotPath);
+        unlink(crashLogPath);
     }
-    if (crash >= 0) {
-        if (logFile >= 0)
-            copyFileFromSignal(log->getFileName().c_str(), crash);
-        else
-            writeReport(crash, what, frames, count);
-        close(crash);
+    // Whole or not at all: a cut log is never offered as a report.
+    SignalSafeFile crash(crashLogPath, crashLogTemp);
+    if (logFile >= 0) log->copyForCrash(crash);
+    else if (afterFatalPath) crash.copyFrom(crashLogPath);
+    if (!reportLogged) {
+        writeStack(crash.descriptor(), what, frames, count);
+        crash.put(FORCED_EXIT);
     }
+    crash.commit();
     put(STDOUT_FILENO, "*** ERROR *** Fatal signal ");
     put(STDOUT_FILENO, what);
     put(STDOUT_FILENO, ".\n");

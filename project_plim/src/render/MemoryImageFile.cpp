@@ -62,6 +62,20 @@ UString sizeMessage(int w, int h) { return UString::format("Image size %dx%d is 
 
 uint16_t readLE16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 
+// value's low count bytes at bytes[at], least significant first.
+void putLE(std::vector<uint8_t>& bytes, size_t at, uint32_t value, int count) {
+    for (int i = 0; i < count; ++i) bytes[at + size_t(i)] = uint8_t(value >> (8 * i));
+}
+
+// A picture too large for its format, or a format with no writer.
+bool refuseEncoding(UString* error) {
+    if (error) *error = strerror(EFBIG);
+    return false;
+}
+
+// A BMP's file and info headers.
+constexpr size_t BMP_HEADER_SIZE = 54;
+
 // A TGA has no signature; its header's colour-map flag, image type and depths
 // take few values, which other files' first bytes (a JPEG's, an Ogg's) do not.
 constexpr int TGA_HEADER_SIZE = 18;
@@ -203,8 +217,45 @@ bool MemoryImageFile::decodeTGA(UString* error) {
     return true;
 }
 
-void MemoryImageFile::saveBMP(const UString&) { PLIM_ERROR("Unimplemented."); }
-void MemoryImageFile::saveTGA(const UString&) { PLIM_ERROR("Unimplemented"); }
+bool MemoryImageFile::encodeTGA(std::vector<uint8_t>& bytes, UString* error) {
+    // Our own reader takes the sizes as signed.
+    if (width > INT16_MAX || height > INT16_MAX) return refuseEncoding(error);
+    bytes.assign(TGA_HEADER_SIZE, 0);
+    bytes[2] = TGA_TRUE_COLOUR;
+    putLE(bytes, 12, uint32_t(width), 2);
+    putLE(bytes, 14, uint32_t(height), 2);
+    bytes[16] = 32;
+    bytes[17] = 8;  // alpha bits; rows bottom first
+    bytes.reserve(bytes.size() + size_t(width) * size_t(height) * 4);
+    for (int y = height - 1; y >= 0; --y)
+        for (const uint8_t* p = pixel(0, y); p != pixel(0, y) + size_t(width) * 4; p += 4)
+            bytes.insert(bytes.end(), {p[2], p[1], p[0], p[3]});
+    return true;
+}
+
+bool MemoryImageFile::encodeBMP(std::vector<uint8_t>& bytes, UString* error) {
+    const size_t rowBytes = (size_t(width) * 3 + 3) & ~size_t(3);
+    const size_t pixelBytes = rowBytes * size_t(height);
+    if (pixelBytes > size_t(INT_MAX) - BMP_HEADER_SIZE) return refuseEncoding(error);
+    bytes.assign(BMP_HEADER_SIZE, 0);
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    putLE(bytes, 2, uint32_t(BMP_HEADER_SIZE + pixelBytes), 4);
+    putLE(bytes, 10, BMP_HEADER_SIZE, 4);
+    putLE(bytes, 14, BMP_HEADER_SIZE - 14, 4);  // the info header's size
+    putLE(bytes, 18, uint32_t(width), 4);
+    putLE(bytes, 22, uint32_t(height), 4);      // positive: rows bottom first
+    putLE(bytes, 26, 1, 2);                     // planes
+    putLE(bytes, 28, 24, 2);                    // bits a pixel, uncompressed
+    putLE(bytes, 34, uint32_t(pixelBytes), 4);
+    bytes.reserve(BMP_HEADER_SIZE + pixelBytes);
+    for (int y = height - 1; y >= 0; --y) {
+        for (const uint8_t* p = pixel(0, y); p != pixel(0, y) + size_t(width) * 4; p += 4)
+            bytes.insert(bytes.end(), {p[2], p[1], p[0]});
+        bytes.resize(BMP_HEADER_SIZE + rowBytes * size_t(height - y), 0);
+    }
+    return true;
+}
 
 bool MemoryImageFile::decodeJPG(UString* error) {
     jpeg_decompress_struct cinfo;
@@ -315,9 +366,13 @@ bool MemoryImageFile::encodeJPG(int quality, std::vector<uint8_t>& bytes, UStrin
     return true;
 }
 
-bool MemoryImageFile::saveJPG(const UString& fileName, int quality, UString* error) {
+bool MemoryImageFile::save(const UString& fileName, Format format, int quality, UString* error) {
     std::vector<uint8_t> bytes;
-    if (!encodeJPG(quality, bytes, error)) return false;
+    const bool encoded = format == FORMAT_TGA   ? encodeTGA(bytes, error)
+                         : format == FORMAT_BMP ? encodeBMP(bytes, error)
+                         : format == FORMAT_JPG ? encodeJPG(quality, bytes, error)
+                                                : refuseEncoding(error);
+    if (!encoded) return false;
     if (bytes.size() > size_t(INT_MAX)) {
         if (error) *error = strerror(EFBIG);
         return false;

@@ -1,7 +1,7 @@
 #pragma once
 // A decoded picture: width x height pixels of four bytes (red, green, blue,
 // alpha), row 0 at the top. Reads TGA (uncompressed, 32 bits, bottom-up) and
-// JPEG files through the file manager and writes JPEG files.
+// JPEG files through the file manager and writes TGA, BMP and JPEG files.
 #include "files/MemoryFile.h"
 #include "util/PixelPoint.h"
 #include "util/PixelRect.h"
@@ -34,15 +34,17 @@ public:
     bool decode(UString* error);
     bool decodeTGA(UString* error);
     bool decodeJPG(UString* error);
-    void saveBMP(const UString& fileName);
-    void saveTGA(const UString& fileName);
-    // The picture as a JPEG file's bytes, at quality 1 to 100; false with
-    // libjpeg's reason in *error (when given) when it cannot be encoded.
+    // The picture as a file's bytes: TGA (32 bits, the reader's kind), BMP
+    // (24 bits), JPEG at quality 1 to 100. False with the reason in *error
+    // (when given) when it cannot be encoded (libjpeg's, or too large).
+    bool encodeTGA(std::vector<uint8_t>& bytes, UString* error);
+    bool encodeBMP(std::vector<uint8_t>& bytes, UString* error);
     bool encodeJPG(int quality, std::vector<uint8_t>& bytes, UString* error);
-    // Writes the picture as a JPEG file whole or not at all (replaceFile):
-    // false with the reason in *error (when given) when it cannot be encoded
-    // or written, no file of that name made and an older one kept.
-    bool saveJPG(const UString& fileName, int quality, UString* error = nullptr);
+    // Writes the picture in format whole or not at all (replaceFile), the
+    // quality for a JPEG: false with the reason in *error (when given) when it
+    // cannot be encoded or written, no file of that name made and an older
+    // one kept.
+    bool save(const UString& fileName, Format format, int quality, UString* error = nullptr);
 
     // A null area means the whole image: transparent black, or transparent white.
     void clear(const PixelRect* area, bool white);

@@ -423,15 +423,11 @@ MemoryImageFile* PlimGraphics::grabFrameBuffer(bool* ok) {
 
 bool PlimGraphics::saveScreenshot(const UString& fileName) {
     MemoryImageFile* image = grabFrameBuffer(nullptr);
-    UString why;
-    bool saved = true;
     // The ending alone: the folder's name may hold any of them.
-    switch (MemoryImageFile::formatOf(fileName)) {
-    case MemoryImageFile::FORMAT_TGA: image->saveTGA(fileName); break;
-    case MemoryImageFile::FORMAT_BMP: image->saveBMP(fileName); break;
-    case MemoryImageFile::FORMAT_JPG: saved = image->saveJPG(fileName, SCREENSHOT_QUALITY, &why); break;
-    default: break;
-    }
+    const MemoryImageFile::Format format = MemoryImageFile::formatOf(fileName);
+    UString why;
+    const bool saved =
+        format == MemoryImageFile::FORMAT_UNKNOWN || image->save(fileName, format, SCREENSHOT_QUALITY, &why);
     delete image;
     if (saved) return true;
     // The game plays on: the player hears of it where he started it, and in the log.

@@ -69,9 +69,10 @@ public:
     // The frame being drawn, top row first; the caller deletes it. ok tells
     // whether the read-back worked (may be null).
     MemoryImageFile* grabFrameBuffer(bool* ok);
-    // Writes the frame in the format the name ends in (".jpg": JPEG, quality
-    // 60). One that cannot be written is told in a line of the log and of
-    // standard error (false), and leaves no file.
+    // Writes the frame in the format the name ends in (".tga", ".bmp", or
+    // ".jpg": JPEG, quality 60; any other ending writes nothing). One that
+    // cannot be written, whatever its format, is told in a line of the log and
+    // of standard error (false), and leaves no file.
     bool saveScreenshot(const UString& fileName);
     // Hook of the fatal-error path, after leaving full screen.
     void onFatalError();

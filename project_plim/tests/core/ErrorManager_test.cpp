@@ -2,10 +2,12 @@
 // line, the log's last entries and the crash copy, from the main thread and
 // from other threads.
 #include "EngineTestFolder.h"
+#include "FullDisk.h"
 #include "core/ErrorManager.h"
 #include "core/Logger.h"
 #include "core/Plim.h"
 #include "core/ProcessSignals.h"
+#include "util/PlimUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -219,6 +221,32 @@ TEST_F(FatalErrorTest, EveryCrashSignalEndsTheProcessByItselfAfterItsReport) {
         EXPECT_NE(log.find(std::string("test(): before the error\nerror(): Fatal signal ") + crash.second), std::string::npos) << log;
         EXPECT_TRUE(endsWith(log, "]\nerror(): Forced exit.\n")) << log;
     }
+}
+
+// On a full disk the crash log is whole (saying so when its log lost lines) or none, never an older one.
+TEST_F(FatalErrorTest, OnAFullDiskTheCrashLogIsWholeOrNone) {
+    const std::string user = getUserDataFolder(true).str();
+    FullDisk disk(user.substr(0, user.size() - 1));
+    if (!disk.mounted) GTEST_SKIP() << "needs a small disk to mount (root)";
+    // No room but the older log's; for the log (three pages) and a page of its copy; again once lines were lost.
+    for (off_t room : {0, 4 * 4096, -1})
+        for (bool signal : {true, false}) {
+            disk.free();
+            unlink(folder.logPath().c_str());  // its room would be the next log's
+            EngineTestFolder::writeFile(folder.crashLogPath(), "an older crash");
+            disk.fill(room > 0 ? room : 0);
+            runChild([&] {
+                ProcessSignals::install();
+                startEngineWithLog();
+                for (int i = 0; i < 190; ++i) PLIM->log->print("test(): line %03d of a log of two and a half pages", i);
+                if (room < 0) disk.free();
+                if (signal) raise(SIGSEGV);
+                ErrorManager::error("Disk full.");
+            });
+            EXPECT_EQ(crashLog().find("error(): This log is cut: its disk refused some of its lines.\n") !=
+                          std::string::npos, room <= 0) << room;
+            EXPECT_EQ(EngineTestFolder::exists(folder.crashLogPath()), room <= 0) << room;
+        }
 }
 
 TEST(ErrorManagerTest, GLErrorNames) {

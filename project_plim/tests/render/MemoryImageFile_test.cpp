@@ -153,7 +153,7 @@ TEST_F(ImageTest, JpegWrittenAndReadBackKeepsSizeAndColours) {
             p[2] = 90;
             p[3] = 7; // dropped by the writer
         }
-    source.saveJPG(UString(folder.root + "/out.jpg"), 95);
+    source.save(UString(folder.root + "/out.jpg"), MemoryImageFile::FORMAT_JPG, 95);
 
     MemoryImageFile back(UString("out.jpg"), false);
     ASSERT_EQ(back.width, 16);
@@ -168,14 +168,28 @@ TEST_F(ImageTest, JpegWrittenAndReadBackKeepsSizeAndColours) {
         }
 }
 
+// A TGA keeps every byte (the reader takes it back as it was); a BMP's rows
+// are blue, green, red, bottom first, each padded to four bytes.
+TEST_F(ImageTest, TgaAndBmpKeepThePixelsInTheirLayouts) {
+    MemoryImageFile source(3, 2);
+    for (uint8_t i = 0; i < 24; ++i) source.pImageData[i] = uint8_t(i + 1);
+    ASSERT_TRUE(source.save(UString(folder.root + "/out.tga"), MemoryImageFile::FORMAT_TGA, 0));
+    MemoryImageFile back(UString("out.tga"), false);
+    EXPECT_EQ(Bytes(back.pImageData, back.pImageData + back.width * back.height * 4), Bytes(source.pImageData, source.pImageData + 24));
+    Bytes bmp;
+    ASSERT_TRUE(source.encodeBMP(bmp, nullptr) && bmp.size() == 78);
+    EXPECT_EQ(Bytes({bmp[0], bmp[1], bmp[2], bmp[10], bmp[14], bmp[18], bmp[22], bmp[26], bmp[28], bmp[34]}), Bytes({'B', 'M', 78, 54, 40, 3, 2, 1, 24, 24}));
+    EXPECT_EQ(Bytes(bmp.begin() + 54, bmp.end()), Bytes({15, 14, 13, 19, 18, 17, 23, 22, 21, 0, 0, 0, 3, 2, 1, 7, 6, 5, 11, 10, 9, 0, 0, 0}));
+}
+
 TEST_F(ImageTest, JpegThatCannotBeEncodedOrWrittenGivesTheReasonAndWritesNothing) {
     MemoryImageFile image(4, 4);
     image.clear(nullptr, false);
     std::string path = folder.root + "/missing/shot.jpg";
     UString why[3];
-    EXPECT_FALSE(image.saveJPG(UString(path), 60, &why[0]));
-    EXPECT_FALSE(image.saveJPG(UString("/dev/full"), 60, &why[1]));
-    EXPECT_FALSE(MemoryImageFile(0, 0).saveJPG(UString(folder.root + "/empty.jpg"), 60, &why[2]));
+    EXPECT_FALSE(image.save(UString(path), MemoryImageFile::FORMAT_JPG, 60, &why[0]));
+    EXPECT_FALSE(image.save(UString("/dev/full"), MemoryImageFile::FORMAT_JPG, 60, &why[1]));
+    EXPECT_FALSE(MemoryImageFile(0, 0).save(UString(folder.root + "/empty.jpg"), MemoryImageFile::FORMAT_JPG, 60, &why[2]));
     EXPECT_EQ(std::vector<UString>(why, why + 3), (std::vector<UString>{"No such file or directory",
               "it is not a regular file", "Empty JPEG image (DNL not supported)"}));
     EXPECT_FALSE(EngineTestFolder::exists(path));

@@ -10,6 +10,7 @@
 #include "files/MemoryIniFile.h"
 #include "core/Plim.h"
 #include "render/PlimGraphics.h"
+#include "PretendDisk.h"
 
 #include <gtest/gtest.h>
 
@@ -291,19 +292,28 @@ TEST_F(GraphicsTest, ReadBackFlipsRowsAndKeepsAnOddMiddleRow) {
     delete image;
 }
 
-// The name's ending alone chooses the writer, whatever the folders hold.
-TEST_F(GraphicsTest, TheNamesEndingChoosesTheWriter) {
-    ::testing::FLAGS_gtest_death_test_style = "threadsafe";
-    const std::string folderLikeAPicture = folder.userFolder() + "pics.tga";
-    ASSERT_EQ(mkdir(folderLikeAPicture.c_str(), 0755), 0);
-    g->saveScreenshot(UString(folderLikeAPicture + "/a.bmp.jpg"));
-    EXPECT_EQ(EngineTestFolder::readFile(folderLikeAPicture + "/a.bmp.jpg").substr(0, 2), "\xFF\xD8");  // JPEG
-    EXPECT_EXIT(
-        {
-            EngineTestFolder::routeStdoutToStderr();
-            g->saveScreenshot(UString(folder.userFolder() + "a.jpg.tga"));
-        },
-        ::testing::ExitedWithCode(255), "Unimplemented");
+// The name's ending alone chooses the writer, whatever the folders hold. Each
+// writes its file whole or not at all, and each failure is told in one line.
+TEST_F(GraphicsTest, TheNamesEndingChoosesTheWriterAndEveryFailureIsTold) {
+    const std::string pictures = folder.userFolder() + "pics.tga/", flag = folder.userFolder() + "free";
+    ASSERT_EQ(mkdir(pictures.c_str(), 0755), 0);
+    PretendDisk disk(flag);
+    DiskAccess::use(&disk);
+    for (const auto& writer : {std::make_pair("a.bmp.jpg", std::string("\xFF\xD8", 2)),
+                               std::make_pair("a.jpg.bmp", std::string("BM")),
+                               std::make_pair("a.jpg.tga", std::string("\0\0\2", 3))}) {
+        const std::string path = pictures + writer.first;
+        unlink(flag.c_str());
+        ASSERT_TRUE(g->saveScreenshot(UString(path)));
+        const std::string written = EngineTestFolder::readFile(path);
+        EXPECT_EQ(written.substr(0, writer.second.size()), writer.second);
+        EngineTestFolder::writeFile(flag, "0");
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(g->saveScreenshot(UString(path)) || EngineTestFolder::readFile(path) != written);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "Corvana2demo: could not save the screenshot '" + path + "': No space left on device.\n");
+    }
+    DiskAccess::use(nullptr);
 }
 
 // --- The fatal path's graphics steps (in a child process) ---------------------
@@ -349,6 +359,16 @@ TEST(GraphicsFatalError, LeavesAWindowSizedCrashScreenshotAndTheCursorFree) {
     BareEngine::shutDown(engine);
     std::string crashLog = EngineTestFolder::readFile(folder.crashLogPath());
     EXPECT_NE(crashLog.find("error(): Crash requested."), std::string::npos);
+
+    // A picture that cannot be saved leaves none: the older one goes too.
+    EngineTestFolder::writeFile(folder.userFolder() + "free", "0");
+    EXPECT_EQ(runChild([&folder] {
+                  ManualTickSource ticks;
+                  DiskAccess::use(new PretendDisk(folder.userFolder() + "free"));
+                  childDevice = new DeviceTestEngine(true);
+                  ErrorManager::error("Disk full.");
+              }), 255);
+    EXPECT_FALSE(EngineTestFolder::exists(shot));
 }
 
 // Without the key the display starts full screen; shutting down there keeps

@@ -39,26 +39,32 @@ target_link_libraries(corvana2demo-pretend-disk PRIVATE top X11::X11)
 target_compile_definitions(corvana2demo-pretend-disk PRIVATE CORVANA2DEMO_DATA_DIR="${CORVANA2DEMO_DATA_DIR}")
 add_dependencies(corvana2demo-pretend-disk data)
 # The program's tests: the data-folder search, whole runs of the built game,
-# and its set-up problems and odd starts. The whole runs need a display: each
-# test runs on a private X server.
+# the user folder's files when something goes wrong, and its set-up problems
+# and odd starts. The whole runs need a display: each test runs on a private X
+# server.
 add_executable(linux_corvana2demo_test ${CMAKE_CURRENT_LIST_DIR}/tests/corvana2demo_test.cpp
                ${CMAKE_CURRENT_LIST_DIR}/DataFolder.cpp ${CMAKE_CURRENT_LIST_DIR}/StartLine.cpp)
-target_include_directories(linux_corvana2demo_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}
-                           ${CMAKE_SOURCE_DIR}/project_plim/src)
+target_include_directories(linux_corvana2demo_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(linux_corvana2demo_test PRIVATE plim)
-target_compile_definitions(linux_corvana2demo_test PRIVATE FLOCK_AS_ON_NFS_PATH="$<TARGET_FILE:flock_as_on_nfs>"
+target_compile_definitions(linux_corvana2demo_test PRIVATE FLOCK_AS_ON_NFS_PATH="$<TARGET_FILE:flock_as_on_nfs>")
+add_dependencies(linux_corvana2demo_test flock_as_on_nfs)
+add_executable(linux_user_files_test ${CMAKE_CURRENT_LIST_DIR}/tests/user_files_test.cpp)
+target_compile_definitions(linux_user_files_test PRIVATE
                            CORVANA2DEMO_PRETEND_DISK_PATH="$<TARGET_FILE:corvana2demo-pretend-disk>")
-add_dependencies(linux_corvana2demo_test flock_as_on_nfs corvana2demo-pretend-disk)
+add_dependencies(linux_user_files_test corvana2demo-pretend-disk)
 add_executable(linux_startup_test ${CMAKE_CURRENT_LIST_DIR}/tests/startup_test.cpp)
 target_compile_definitions(linux_startup_test PRIVATE WADTOOL_PATH="$<TARGET_FILE:wadtool>")
 target_link_libraries(linux_startup_test PRIVATE plim ZLIB::ZLIB)  # crafts compressed archives
 add_dependencies(linux_startup_test wadtool)
-foreach(_test linux_corvana2demo_test linux_startup_test)
+foreach(_test linux_corvana2demo_test linux_user_files_test linux_startup_test)
   target_link_libraries(${_test} PRIVATE GTest::gtest GTest::gtest_main)
-  target_include_directories(${_test} PRIVATE ${CMAKE_SOURCE_DIR}/project_plim/tests/support) # TestDeadline.h
+  # TestDeadline.h, FullDisk.h and the engine headers they include
+  target_include_directories(${_test} PRIVATE ${CMAKE_SOURCE_DIR}/project_plim/tests/support
+                             ${CMAKE_SOURCE_DIR}/project_plim/src)
   target_compile_definitions(${_test} PRIVATE
     CORVANA2DEMO_PATH="$<TARGET_FILE:corvana2demo>" PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}")
   add_dependencies(${_test} corvana2demo)
 endforeach()
-plim_register_test(linux_corvana2demo_test COST 30 SHARDS 2)
+plim_register_test(linux_corvana2demo_test COST 30)
+plim_register_test(linux_user_files_test COST 30)
 plim_register_test(linux_startup_test COST 20)

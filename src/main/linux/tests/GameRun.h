@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 // Under AddressSanitizer the leak check runs at exit, after SDL has closed the
 // display, which unloads the OpenGL driver; the blocks the driver still held
@@ -45,6 +46,12 @@ inline void preloadGlDriverForLeakCheck() {
     do {                                                                                                           \
         if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";                                   \
         if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";                   \
+    } while (0)
+
+// Returns from the test where no X server runs it.
+#define SKIP_WITHOUT_DISPLAY()                                                                                 \
+    do {                                                                                                       \
+        if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";                              \
     } while (0)
 
 inline std::string readFile(const std::string& path) {
@@ -83,6 +90,28 @@ inline void keepDisplayOpen() {
         return open ? open(nullptr) : nullptr;
     }();
     (void)display;
+}
+
+// The log's lines without their time prefixes.
+inline std::vector<std::string> logLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        size_t tab = line.find('\t');
+        lines.push_back(tab == std::string::npos ? line : line.substr(tab + 1));
+    }
+    return lines;
+}
+
+// The lines of the log that begin with prefix, up to the line stop.
+inline std::vector<std::string> linesWith(const std::vector<std::string>& lines, const std::string& prefix,
+                                          const std::string& stop) {
+    std::vector<std::string> found;
+    for (const std::string& line : lines) {
+        if (line.compare(0, stop.size(), stop) == 0) break;
+        if (line.compare(0, prefix.size(), prefix) == 0) found.push_back(line);
+    }
+    return found;
 }
 
 class GameRun {

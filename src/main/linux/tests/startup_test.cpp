@@ -24,11 +24,6 @@ namespace {
 const std::string GAME = CORVANA2DEMO_PATH, BUILD = PLIM_TEST_BINARY_DIR;
 const std::string LOADED = "initPostLoader(): Global initialization complete";
 
-#define SKIP_WITHOUT_DISPLAY()                                                                                 \
-    do {                                                                                                       \
-        if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";                              \
-    } while (0)
-
 // Runs the shell lines, then the program, with a user folder that does not
 // exist yet: status 1, nothing on standard output (where a crash reports), no
 // user folder made (so no crash log either). Returns standard error.
