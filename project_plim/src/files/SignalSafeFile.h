@@ -7,8 +7,8 @@
 
 class SignalSafeFile {
 public:
-    // The temporary name for path: path + TEMP_MARKER + six letters, so that a
-    // start removes one that a kill left.
+    // Ends the temporary name, path + TEMP_MARKER + these six letters, so that
+    // a start removes one that a kill left, as it does a save's.
     static constexpr char TEMP_ENDING[] = "signal";
 
     // Opens temp empty (never a FIFO or a device); a file that cannot be

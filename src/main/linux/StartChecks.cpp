@@ -100,7 +100,9 @@ bool StartChecks::lockUserFolder(UserFolderLock& lock) {
                         "): only the folder itself is locked, which does not keep a second copy out once the folder " +
                         "is removed and made again.").c_str(),
               stderr);
-    // Saves cut short by a kill left their temporary files; no one else writes here.
-    for (const char* kind : {".cfg", ".hst", ".pro"}) removeStaleTempFiles(folder + PLIM_BUILD_NAME + kind);
+    // Saves and crash copies cut short by a kill left their temporary files; no one else writes here.
+    for (const char* name : {"", "crash."})
+        for (const char* kind : {".cfg", ".hst", ".pro", ".log", ".jpg"})
+            removeStaleTempFiles(folder + name + PLIM_BUILD_NAME + kind);
     return true;
 }

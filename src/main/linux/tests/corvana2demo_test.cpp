@@ -209,11 +209,13 @@ TEST(Game, ASecondCopyOnTheSameUserFolderLeavesEveryFileAlone) {
     firstLogToTheEnd << removedLog.rdbuf();
     EXPECT_EQ(logLines(firstLogToTheEnd.str()).back(), "~Plim(): Done. Clean exit.");
     const std::string stale = run.userFolder + "Corvana2demo.hst.tmp-Zz9Yx8", lockFile = run.userFolder + "Corvana2demo.lock";
+    const std::string staleCrash = run.userFolder + "crash.Corvana2demo.log.tmp-signal";
     touch(stale);
+    touch(staleCrash);
     run.environment = {{"LD_PRELOAD", FLOCK_AS_ON_NFS_PATH}};
     run.start();
     ASSERT_TRUE(run.waitForLog("Global initialization complete", 60.0)) << run.errors();
-    EXPECT_TRUE(exists(lockFile) && !exists(stale)) << run.errors();
+    EXPECT_TRUE(exists(lockFile) && !exists(stale) && !exists(staleCrash)) << run.errors();
     run.environment.emplace_back("XDG_RUNTIME_DIR", run.folder);
     EXPECT_EQ(GameRun::waitFor(run.spawn(GAME, "fourth-"), 30.0), 1);
     EXPECT_EQ(readFile(run.folder + "/fourth-errors.txt"), refused);
