@@ -14,7 +14,9 @@
 #include "util/PlimUtil.h"
 #include "util/Stream.h"
 
+#include <algorithm>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -63,26 +65,41 @@ UString musicProblem(const UString& name) {
 }
 
 // Bytes a decoded pixel takes, in memory and in its texture.
-constexpr int64_t PIXEL_BYTES = 4;
+constexpr int PIXEL_BYTES = 4;
+// Files a total over its limit names, the largest first.
+constexpr size_t NAMED_PARTS = 3;
 
 // A sum of what the start takes from its files, against its limit.
 class StartTotal {
 public:
     StartTotal(const char* what, int64_t limit) : what(what), limit(limit) {}
-    // Empty while name's bytes keep the total within the limit; else the
-    // refusal, naming the file and the limit.
-    UString add(FileManager& files, const UString& name, int64_t bytes) {
+    void add(const UString& name, int64_t bytes) {
+        parts.push_back({bytes, name});
         total += bytes;
+    }
+    // Empty within the limit; else the refusal, saying that the total
+    // passes it and naming the files that weigh most in it.
+    UString over(FileManager& files) {
         if (total <= limit) return UString();
-        return formatString("File '%s' in archive '%s' adds %lld bytes to %s, past the limit of %lld MiB",
-                            printableText(name).c_str(), printableText(files.archiveOf(name)).c_str(),
-                            (long long)bytes, what, (long long)(limit >> 20));
+        std::stable_sort(parts.begin(), parts.end(), [](const Part& a, const Part& b) { return a.bytes > b.bytes; });
+        std::string largest;
+        for (size_t i = 0; i < parts.size() && i < NAMED_PARTS; ++i)
+            largest += formatString("%s'%s' (%lld bytes)", i ? ", " : "", printableText(parts[i].name).c_str(),
+                                    (long long)parts[i].bytes).str();
+        return formatString("%s from archive '%s' come to %lld bytes, past the limit of %lld MiB; the largest: %s",
+                            what, printableText(files.archiveOf(parts.front().name)).c_str(), (long long)total,
+                            (long long)(limit >> 20), largest.c_str());
     }
 
 private:
+    struct Part {
+        int64_t bytes;
+        UString name;
+    };
     const char* what;
     int64_t limit;
     int64_t total = 0;
+    std::vector<Part> parts;
 };
 
 // The file's size as the file manager would read it, without reading it: an
@@ -95,14 +112,38 @@ int64_t fileSize(FileManager& files, const UString& name) {
     return stream ? size : 0;
 }
 
-// Its side file, whose size counts before it is parsed: at least one
-// sub-image, each inside the picture.
-UString sideFileProblem(FileManager& files, const UString& picture, const MemoryImageFile& image,
-                        StartTotal& sideFiles) {
+// Every picture weighed by its header and its side file by its size, every
+// sound by its length read from its headers, all before anything is
+// decoded: empty when the totals keep within their limits.
+UString weighingProblem(FileManager& files, const Loader::NeededFiles& needed) {
+    StartTotal decoded("The pictures and sounds the start decodes", LoaderFileCheck::MAX_DECODED_BYTES);
+    StartTotal sideFiles("The side files the start reads", LoaderFileCheck::MAX_SIDE_FILE_BYTES);
+    for (const UString& name : needed.pictures) {
+        UString why;
+        MemoryImageFile header(name, true, &why);
+        if (!why.isEmpty()) return refusal(files, name, "a picture", why);
+        decoded.add(name, int64_t(header.width) * header.height * PIXEL_BYTES);
+        const UString sideFile = Texture::sideFileName(name);
+        if (files.fileExists(sideFile)) sideFiles.add(sideFile, fileSize(files, sideFile));
+    }
+    for (const UString& name : needed.sounds) {
+        UString why;
+        MemoryFile file(name, &why);
+        if (why.isEmpty()) {
+            MixerOGGstatic sound(&file, false, 1, &why, MixerOGGstatic::Decoding::LATER);
+            const int64_t bytes = sound.decodedBytes();
+            if (why.isEmpty()) decoded.add(name, bytes);
+        }
+        if (!why.isEmpty()) return refusal(files, name, "a sound", why);
+    }
+    const UString over = sideFiles.over(files);
+    return over.isEmpty() ? decoded.over(files) : over;
+}
+
+// Its side file: at least one sub-image, each inside the picture.
+UString sideFileProblem(FileManager& files, const UString& picture, const MemoryImageFile& image) {
     const UString sideFile = Texture::sideFileName(picture);
     if (!files.fileExists(sideFile)) return UString();
-    const UString over = sideFiles.add(files, sideFile, fileSize(files, sideFile));
-    if (!over.isEmpty()) return over;
     MemoryIniFile ini(sideFile);
     std::vector<SkinRect> skins;
     UString why;
@@ -112,17 +153,11 @@ UString sideFileProblem(FileManager& files, const UString& picture, const Memory
     return why.isEmpty() ? UString() : refusal(files, sideFile, "the side file of a picture", why);
 }
 
-// Its length read from the headers and counted before it is decoded whole.
-UString soundProblem(FileManager& files, const UString& name, StartTotal& decoded) {
+// Decoded whole, once weighed.
+UString soundProblem(FileManager& files, const UString& name) {
     UString why;
     MemoryFile file(name, &why);
-    if (why.isEmpty()) {
-        MixerOGGstatic sound(&file, false, 1, &why, MixerOGGstatic::Decoding::LATER);
-        const int64_t bytes = sound.decodedBytes();
-        const UString over = bytes < 0 ? UString() : decoded.add(files, name, bytes);
-        if (!over.isEmpty()) return over;
-        sound.decode();
-    }
+    if (why.isEmpty()) MixerOGGstatic sound(&file, false, 1, &why);
     return why.isEmpty() ? UString() : refusal(files, name, "a sound", why);
 }
 
@@ -135,19 +170,16 @@ UString LoaderFileCheck::problem(FileManager& files) {
         const UString why = musicProblem(name);
         if (!why.isEmpty()) return refusal(files, name, "music", why);
     }
-    StartTotal decoded("what the start decodes", LoaderFileCheck::MAX_DECODED_BYTES);
-    StartTotal sideFiles("the side files the start reads", LoaderFileCheck::MAX_SIDE_FILE_BYTES);
+    UString why = weighingProblem(files, needed);
+    if (!why.isEmpty()) return why;
     for (const UString& name : needed.pictures) {
-        UString why;
         MemoryImageFile picture(name, false, &why);
         if (!why.isEmpty()) return refusal(files, name, "a picture", why);
-        const UString over = decoded.add(files, name, int64_t(picture.width) * picture.height * PIXEL_BYTES);
-        if (!over.isEmpty()) return over;
-        why = sideFileProblem(files, name, picture, sideFiles);
+        why = sideFileProblem(files, name, picture);
         if (!why.isEmpty()) return why;
     }
     for (const UString& name : needed.sounds) {
-        const UString why = soundProblem(files, name, decoded);
+        why = soundProblem(files, name);
         if (!why.isEmpty()) return why;
     }
     return UString();

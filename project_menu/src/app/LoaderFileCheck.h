@@ -4,9 +4,10 @@
 // inside it, each sound effect decoded whole, each piece of music opened and
 // its first block decoded (the rest is decoded as it plays). The start runs it
 // before the engine, so that a damaged file is a set-up problem rather than a
-// crash halfway through loading or in the middle of a match, and an archive
-// whose files would decode to more than the start may hold is refused before
-// the decoding.
+// crash halfway through loading or in the middle of a match. Every file is
+// weighed first, a picture by its header and a sound by its length, so that
+// an archive whose files would decode to more than the start may hold is
+// refused before anything is decoded.
 #include "util/UString.h"
 
 #include <cstdint>

@@ -3,6 +3,7 @@
 #include "core/ErrorManager.h"
 #include "core/Logger.h"
 #include "files/MemoryFile.h"
+#include "OggPages.h"
 
 #include <cstring>
 
@@ -15,6 +16,12 @@ MixerOGG::MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks, UString* fail
     cb.close_func = nullptr;
     cb.tell_func = &MixerOGG::memTell;
     if (file) name = file->fileName;
+    // Opening reads every stream's headers: a file of many is refused first.
+    const UString layout = file ? OggPages::problem(file->data, file->size) : UString();
+    if (!layout.isEmpty()) {
+        if (reportFailure(layout)) return;
+        PLIM_ERROR("Sound '%s' cannot be used: %s.", name.c_str(), layout.c_str());
+    }
     const int opened = ov_open_callbacks(this, &vf, NULL, 0, cb);
     if (opened != 0) {
         if (reportFailure(decodingProblem(opened))) return;

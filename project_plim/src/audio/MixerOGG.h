@@ -15,9 +15,11 @@ class MemoryFile;
 
 class MixerOGG : public PlimBase {
 public:
-    // file is not owned; it must outlive every decoder call. With a failure
-    // sink, a stream that cannot be decoded is reported there instead of
-    // ending the program (the source then plays nothing); the game passes none.
+    // file is not owned; it must outlive every decoder call. A file of more
+    // than one Ogg stream, or cut short, is refused before it is opened
+    // (OggPages). With a failure sink, a stream that cannot be decoded is
+    // reported there instead of ending the program (the source then plays
+    // nothing); the game passes none.
     MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks, UString* failure = nullptr);
     ~MixerOGG() override;
 

@@ -168,6 +168,9 @@ TEST_F(MixerOGGTest, UnusableSourcesAreFatal) {
     fatal([] { MemoryFile f("junk.ogg"); MixerOGGstatic s(&f, false, 1); },
           "Sound 'junk.ogg' cannot be decoded \\(not Ogg Vorbis data");
     fatal([] { MemoryFile f("three.ogg"); MixerOGGstream s(&f, false, 2); }, "Statement: maxPlaybacks==1");
+    EngineTestFolder::writeFile(folder.root + "/two.ogg", OggFixture::chain(EngineTestFolder::readFile(folder.root + "/three.ogg"), 2));
+    fatal([] { MemoryFile f("two.ogg"); MixerOGGstatic s(&f, false, 1); },
+          "Sound 'two.ogg' cannot be used: it holds more than one Ogg stream");
 }
 
 } // namespace
@@ -199,6 +202,29 @@ TEST_F(MixerOGGTest, AFailureSinkTakesTheFaultInsteadOfTheProgram) {
         cursor = end = -1;
         EXPECT_FALSE(s.refill(&cursor, &end));
         EXPECT_FALSE(failure.isEmpty());
+    }
+}
+
+// A file of two chained streams, or one cut short, is refused before the
+// decoder opens it (which reads every stream's headers), effect and music
+// alike.
+TEST_F(MixerOGGTest, ChainedOrCutFilesAreRefusedBeforeTheyAreOpened) {
+    const std::string ogg = OggFixture::encode(OggFixture::sine(1, 30000, 22050, 300.0f, 0.5f), 1, 22050);
+    const size_t last = ogg.rfind("OggS"), beforeLast = ogg.rfind("OggS", last - 1);
+    const std::pair<std::string, std::string> cases[] = {
+        {OggFixture::chain(ogg, 2), "it holds more than one Ogg stream (a second begins at byte " +
+                                        std::to_string(ogg.size()) + "), and a sound may hold one"},
+        {ogg.substr(0, ogg.size() - 1), "it is cut short: its last page, at byte " + std::to_string(last) + ", is not whole"},
+        {ogg.substr(0, last), "it is cut short: its last page, at byte " + std::to_string(beforeLast) +
+                                  ", does not end its stream"}};
+    for (const auto& [bytes, why] : cases) {
+        EngineTestFolder::writeFile(folder.root + "/bad.ogg", bytes);
+        MemoryFile file("bad.ogg");
+        UString effectFailure, musicFailure;
+        MixerOGGstatic effect(&file, false, 1, &effectFailure);
+        MixerOGGstream music(&file, false, 1, &musicFailure);
+        EXPECT_EQ(effectFailure, UString(why.c_str()));
+        EXPECT_EQ(musicFailure, UString(why.c_str()));
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <vorbis/vorbisenc.h>
 
@@ -92,4 +93,22 @@ void OggFixture::writeSine(const std::string& path, int channels, int frames, in
                            float amplitude) {
     std::ofstream out(path, std::ios::binary);
     out << encode(sine(channels, frames, rate, hertz, amplitude), channels, rate);
+}
+
+std::string OggFixture::chain(const std::string& ogg, int links) {
+    std::string out;
+    for (int link = 0; link < links; ++link) {
+        ogg_sync_state sync;
+        ogg_sync_init(&sync);
+        memcpy(ogg_sync_buffer(&sync, long(ogg.size())), ogg.data(), ogg.size());
+        ogg_sync_wrote(&sync, long(ogg.size()));
+        ogg_page page;
+        while (ogg_sync_pageout(&sync, &page) == 1) {
+            for (int i = 0; i < 4; ++i) page.header[14 + i] = uint8_t((0x5e71a1 + link) >> (8 * i));
+            ogg_page_checksum_set(&page);
+            appendPage(out, page);
+        }
+        ogg_sync_clear(&sync);
+    }
+    return out;
 }
