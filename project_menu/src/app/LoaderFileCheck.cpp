@@ -112,19 +112,35 @@ int64_t fileSize(FileManager& files, const UString& name) {
     return stream ? size : 0;
 }
 
-// Every picture weighed by its header and its side file by its size, every
-// sound by its length read from its headers, all before anything is
-// decoded: empty when the totals keep within their limits.
-UString weighingProblem(FileManager& files, const Loader::NeededFiles& needed) {
-    StartTotal decoded("The pictures and sounds the start decodes", LoaderFileCheck::MAX_DECODED_BYTES);
+// What the files take as they are read, from the archive's directory before
+// any is read: empty when the side files, and all the files, keep within
+// their limits.
+UString sizeProblem(FileManager& files, const Loader::NeededFiles& needed) {
+    StartTotal read("The files the start reads", LoaderFileCheck::MAX_READ_BYTES);
     StartTotal sideFiles("The side files the start reads", LoaderFileCheck::MAX_SIDE_FILE_BYTES);
+    for (const std::vector<UString>* names : {&needed.music, &needed.pictures, &needed.sounds})
+        for (const UString& name : *names) read.add(name, fileSize(files, name));
+    for (const UString& picture : needed.pictures) {
+        const UString sideFile = Texture::sideFileName(picture);
+        if (!files.fileExists(sideFile)) continue;
+        const int64_t bytes = fileSize(files, sideFile);
+        read.add(sideFile, bytes);
+        sideFiles.add(sideFile, bytes);
+    }
+    const UString over = sideFiles.over(files);
+    return over.isEmpty() ? read.over(files) : over;
+}
+
+// Every picture weighed by its header, every sound by its length read from
+// its headers, before anything is decoded: empty when they keep within the
+// limit.
+UString decodedProblem(FileManager& files, const Loader::NeededFiles& needed) {
+    StartTotal decoded("The pictures and sounds the start decodes", LoaderFileCheck::MAX_DECODED_BYTES);
     for (const UString& name : needed.pictures) {
         UString why;
         MemoryImageFile header(name, true, &why);
         if (!why.isEmpty()) return refusal(files, name, "a picture", why);
         decoded.add(name, int64_t(header.width) * header.height * PIXEL_BYTES);
-        const UString sideFile = Texture::sideFileName(name);
-        if (files.fileExists(sideFile)) sideFiles.add(sideFile, fileSize(files, sideFile));
     }
     for (const UString& name : needed.sounds) {
         UString why;
@@ -136,8 +152,7 @@ UString weighingProblem(FileManager& files, const Loader::NeededFiles& needed) {
         }
         if (!why.isEmpty()) return refusal(files, name, "a sound", why);
     }
-    const UString over = sideFiles.over(files);
-    return over.isEmpty() ? decoded.over(files) : over;
+    return decoded.over(files);
 }
 
 // Its side file: at least one sub-image, each inside the picture.
@@ -166,11 +181,13 @@ UString soundProblem(FileManager& files, const UString& name) {
 UString LoaderFileCheck::problem(FileManager& files) {
     LentFiles lent(files);
     const Loader::NeededFiles needed = Loader::neededFilesByUse();
+    UString why = sizeProblem(files, needed);
+    if (!why.isEmpty()) return why;
     for (const UString& name : needed.music) {
-        const UString why = musicProblem(name);
+        why = musicProblem(name);
         if (!why.isEmpty()) return refusal(files, name, "music", why);
     }
-    UString why = weighingProblem(files, needed);
+    why = decodedProblem(files, needed);
     if (!why.isEmpty()) return why;
     for (const UString& name : needed.pictures) {
         MemoryImageFile picture(name, false, &why);

@@ -5,9 +5,9 @@
 // its first block decoded (the rest is decoded as it plays). The start runs it
 // before the engine, so that a damaged file is a set-up problem rather than a
 // crash halfway through loading or in the middle of a match. Every file is
-// weighed first, a picture by its header and a sound by its length, so that
-// an archive whose files would decode to more than the start may hold is
-// refused before anything is decoded.
+// weighed first, by its size in the archive's directory, then a picture by
+// its header and a sound by its length, so that an archive whose files take
+// more than the start may spend is refused before they are read or decoded.
 #include "util/UString.h"
 
 #include <cstdint>
@@ -29,4 +29,9 @@ public:
     // The side files the start reads, together (the game's come to 70 KB):
     // each line becomes a key, each sub-image a quad, in memory.
     static constexpr int64_t MAX_SIDE_FILE_BYTES = int64_t(1) << 20;
+    // All the files the start reads, pictures, side files, sounds and music,
+    // together (the game's come to 8 MB): the check reads each of them once
+    // or twice, the loader once more, and the music stays in memory while it
+    // plays.
+    static constexpr int64_t MAX_READ_BYTES = int64_t(64) << 20;
 };

@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <fnmatch.h>
 #include <functional>
 
 namespace {
@@ -205,26 +206,33 @@ TEST_F(MixerOGGTest, AFailureSinkTakesTheFaultInsteadOfTheProgram) {
     }
 }
 
-// A file of two chained streams, or one cut short, is refused before the
-// decoder opens it (which reads every stream's headers), effect and music
+// A file of two chained streams, cut short, with bytes after its last page,
+// damaged in many places, or of packets that decode to nothing is refused
+// before the decoder opens it (which reads every stream's headers, searches
+// backwards for the last page and decodes every packet), effect and music
 // alike.
-TEST_F(MixerOGGTest, ChainedOrCutFilesAreRefusedBeforeTheyAreOpened) {
+TEST_F(MixerOGGTest, FilesCostlierThanTheirSoundAreRefusedBeforeTheyAreOpened) {
     const std::string ogg = OggFixture::encode(OggFixture::sine(1, 30000, 22050, 300.0f, 0.5f), 1, 22050);
     const size_t last = ogg.rfind("OggS"), beforeLast = ogg.rfind("OggS", last - 1);
+    std::string damaged = ogg, fake = "OggS" + std::string(23, '\0');
+    for (int i = 0; i < 65; ++i) damaged.insert(last, fake);
     const std::pair<std::string, std::string> cases[] = {
         {OggFixture::chain(ogg, 2), "it holds more than one Ogg stream (a second begins at byte " +
                                         std::to_string(ogg.size()) + "), and a sound may hold one"},
         {ogg.substr(0, ogg.size() - 1), "it is cut short: its last page, at byte " + std::to_string(last) + ", is not whole"},
         {ogg.substr(0, last), "it is cut short: its last page, at byte " + std::to_string(beforeLast) +
-                                  ", does not end its stream"}};
+                                  ", does not end its stream"},
+        {ogg + std::string(100, '\0'), "its last 100 bytes are no Ogg page"},
+        {damaged, "it is damaged in more than 64 places"},
+        {OggFixture::withEmptyPackets(ogg, 2000), "it holds 20* packets, more than the * its length can use"}};
     for (const auto& [bytes, why] : cases) {
         EngineTestFolder::writeFile(folder.root + "/bad.ogg", bytes);
         MemoryFile file("bad.ogg");
         UString effectFailure, musicFailure;
         MixerOGGstatic effect(&file, false, 1, &effectFailure);
         MixerOGGstream music(&file, false, 1, &musicFailure);
-        EXPECT_EQ(effectFailure, UString(why.c_str()));
-        EXPECT_EQ(musicFailure, UString(why.c_str()));
+        EXPECT_EQ(fnmatch(why.c_str(), effectFailure.c_str(), 0), 0) << effectFailure.c_str();
+        EXPECT_EQ(musicFailure, effectFailure);
     }
 }
 

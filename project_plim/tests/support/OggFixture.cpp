@@ -112,3 +112,36 @@ std::string OggFixture::chain(const std::string& ogg, int links) {
     }
     return out;
 }
+
+std::string OggFixture::withEmptyPackets(const std::string& ogg, int count) {
+    ogg_sync_state sync;
+    ogg_sync_init(&sync);
+    memcpy(ogg_sync_buffer(&sync, long(ogg.size())), ogg.data(), ogg.size());
+    ogg_sync_wrote(&sync, long(ogg.size()));
+    ogg_stream_state in, out;
+    ogg_page page;
+    ogg_packet packet;
+    std::string result;
+    int packets = 0;
+    while (ogg_sync_pageout(&sync, &page) == 1) {
+        if (packets == 0) {
+            ogg_stream_init(&in, ogg_page_serialno(&page));
+            ogg_stream_init(&out, ogg_page_serialno(&page));
+        }
+        ogg_stream_pagein(&in, &page);
+        while (ogg_stream_packetout(&in, &packet) == 1) {
+            ogg_stream_packetin(&out, &packet);
+            if (++packets == 3) { // the headers, on pages of their own
+                while (ogg_stream_flush(&out, &page)) appendPage(result, page);
+                ogg_packet empty = {nullptr, 0, 0, 0, 0, 0};
+                for (int i = 0; i < count; ++i) ogg_stream_packetin(&out, &empty);
+            }
+            while (ogg_stream_pageout(&out, &page)) appendPage(result, page);
+        }
+    }
+    while (ogg_stream_flush(&out, &page)) appendPage(result, page);
+    ogg_stream_clear(&in);
+    ogg_stream_clear(&out);
+    ogg_sync_clear(&sync);
+    return result;
+}

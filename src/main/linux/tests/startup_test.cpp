@@ -209,12 +209,13 @@ std::string silence(const std::string& folder, long frames) {
 
 // A file the loader reads that is whole in the archive but cannot be read as
 // what it is (a picture of random bytes, a side file of garbage or with a skin
-// outside its picture, a sound of random bytes, of 16,000 chained streams or cut
-// short, even one played only in a match), or files that pass a limit on what
-// the start decodes, alone or together (weighed before anything is decoded:
-// a picture by its header), end the start in one line naming the file, or
-// the total and the files that weigh most in it: no crash, no crash log, and
-// less than 90 MB more at the peak than a start refused at a small file.
+// outside its picture, a sound of random bytes, of 14,000 chained streams or
+// cut short, even one played only in a match), or files that pass a limit on
+// what the start reads or decodes, alone or together (weighed before they are
+// read or decoded: a picture by its header), end the start in one line naming
+// the file, or the total and the files that weigh most in it: no crash, no
+// crash log, and less than 90 MB more at the peak than a start refused at a
+// small file.
 TEST(SetUp, AnEntryWhoseContentsCannotBeReadIsOneLineNamingIt) {
     GameRun run;
     const std::string game = run.copyProgram(), archive = run.folder + "/bin/Corvana2demo.dat", files = run.folder + "/files";
@@ -222,7 +223,7 @@ TEST(SetUp, AnEntryWhoseContentsCannotBeReadIsOneLineNamingIt) {
     std::string noise, skins, tga(18, '\0');
     for (uint32_t seed = 11; noise.size() < 4096;) noise += char((seed = seed * 1103515245u + 12345u) >> 16);
     for (int i = 0; i <= SkinList::MAX_SKINS; ++i) skins += "[Skin " + std::to_string(i) + "]\nleft=0\ntop=0\nwidth=1\nheight=1\n";
-    tga[2] = 2, tga[13] = 0x10, tga[14] = char(0xa0), tga[15] = 0x0f, tga[16] = 32, tga[17] = 8; // 4096x4000, 32 bits
+    tga[2] = 2, tga[13] = 0x10, tga[14] = 0x48, tga[15] = 0x0d, tga[16] = 32, tga[17] = 8; // 4096x3400, 32 bits
     const std::string pop = readFile(files + "/sfx/pop.ogg"), longest = silence(run.folder, MixerOGGstatic::MAX_FRAMES);
     const std::string as = "' in archive '" + archive + "' cannot be read as ", from = " from archive '" + archive + "' come to ";
     // The program's peak counts the test's memory at the fork: large files
@@ -242,7 +243,7 @@ TEST(SetUp, AnEntryWhoseContentsCannotBeReadIsOneLineNamingIt) {
                                                                   "the side file of a picture: it is not text (byte 0x01 on line 1)."},
         {{{"sfx/cymbalcrash.ogg", noise}}, "File 'sfx/cymbalcrash.ogg" + as + "a sound: it cannot be decoded (not Ogg Vorbis "
                                                                             "data, error -132)."},
-        {{{"sfx/pop.ogg", OggFixture::chain(pop, 2), 8000}}, "File 'sfx/pop.ogg" + as + "a sound: it holds more than one Ogg stream "
+        {{{"sfx/pop.ogg", OggFixture::chain(pop, 2), 7000}}, "File 'sfx/pop.ogg" + as + "a sound: it holds more than one Ogg stream "
                                                        "(a second begins at byte " + std::to_string(pop.size()) + "), and a sound may hold one."},
         {{{"sfx/pop.ogg", pop.substr(0, 3000)}}, "File 'sfx/pop.ogg" + as + "a sound: it is cut short: its last page, at byte "
                                                                            "58, is not whole."},
@@ -252,8 +253,10 @@ TEST(SetUp, AnEntryWhoseContentsCannotBeReadIsOneLineNamingIt) {
                                                                                   "4097 sub-images, more than the 4096 a side file may list."},
         {{{"sfx/fx113.ogg", silence(run.folder, MixerOGGstatic::MAX_FRAMES + 1)}}, "File 'sfx/fx113.ogg" + as + "a sound: it lasts "
                                                                           "2097153 frames, more than the 2097152 a sound may last."},
-        {{{"gfx/palm.tga", tga, 1, 18 + 4096 * 4000 * 4}}, "The pictures and sounds the start decodes" + from + "* bytes, past the limit of 32 MiB; the "
-                                  "largest: 'gfx/palm.tga' (65536000 bytes), *."},
+        {{{"gfx/palm.tga", tga, 1, 18 + 4096 * 3400 * 4}}, "The pictures and sounds the start decodes" + from + "* bytes, past the "
+                                                        "limit of 32 MiB; the largest: 'gfx/palm.tga' (55705600 bytes), *."},
+        {{{"sfx/music/menu.ogg", "", 1, 64 << 20}}, "The files the start reads" + from + "* bytes, past the limit of 64 MiB; the "
+                                                    "largest: 'sfx/music/menu.ogg' (67108864 bytes), *."},
         {{{"gfx/palm.tga.ini", "[Skin 0]\nleft=0\ntop=0\nwidth=1\nheight=1\n" + std::string(1 << 20, ';')}},
          "The side files the start reads" + from + "* bytes, past the limit of 1 MiB; the largest: 'gfx/palm.tga.ini' "
          "(1048615 bytes), *."},
