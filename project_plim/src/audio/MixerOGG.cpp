@@ -4,6 +4,7 @@
 #include "core/Logger.h"
 #include "files/MemoryFile.h"
 #include "OggPages.h"
+#include "VorbisBooks.h"
 
 #include <cstring>
 
@@ -16,8 +17,10 @@ MixerOGG::MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks, UString* fail
     cb.close_func = nullptr;
     cb.tell_func = &MixerOGG::memTell;
     if (file) name = file->fileName;
-    // Opening reads every stream's headers: a file of many is refused first.
-    const UString layout = file ? OggPages::problem(file->data, file->size) : UString();
+    // What would cost the decoder more than the sound is worth, or end the
+    // program, is refused before it is opened.
+    UString layout = file ? OggPages::problem(file->data, file->size) : UString();
+    if (file && layout.isEmpty()) layout = VorbisBooks::problem(file->data, file->size);
     if (!layout.isEmpty()) {
         if (reportFailure(layout)) return;
         PLIM_ERROR("Sound '%s' cannot be used: %s.", name.c_str(), layout.c_str());

@@ -113,7 +113,7 @@ std::string OggFixture::chain(const std::string& ogg, int links) {
     return out;
 }
 
-std::string OggFixture::withEmptyPackets(const std::string& ogg, int count) {
+std::string OggFixture::rewritten(const std::string& ogg, const std::string& setup, int emptyPackets) {
     ogg_sync_state sync;
     ogg_sync_init(&sync);
     memcpy(ogg_sync_buffer(&sync, long(ogg.size())), ogg.data(), ogg.size());
@@ -130,11 +130,15 @@ std::string OggFixture::withEmptyPackets(const std::string& ogg, int count) {
         }
         ogg_stream_pagein(&in, &page);
         while (ogg_stream_packetout(&in, &packet) == 1) {
+            if (++packets == 3 && !setup.empty()) {
+                packet.packet = reinterpret_cast<unsigned char*>(const_cast<char*>(setup.data()));
+                packet.bytes = long(setup.size());
+            }
             ogg_stream_packetin(&out, &packet);
-            if (++packets == 3) { // the headers, on pages of their own
+            if (packets == 3) { // the headers, on pages of their own
                 while (ogg_stream_flush(&out, &page)) appendPage(result, page);
                 ogg_packet empty = {nullptr, 0, 0, 0, 0, 0};
-                for (int i = 0; i < count; ++i) ogg_stream_packetin(&out, &empty);
+                for (int i = 0; i < emptyPackets; ++i) ogg_stream_packetin(&out, &empty);
             }
             while (ogg_stream_pageout(&out, &page)) appendPage(result, page);
         }

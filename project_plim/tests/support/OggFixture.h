@@ -13,9 +13,10 @@ public:
     // links copies of an Ogg file chained, each a stream of its own serial
     // number, as a chained file of many short sounds is.
     static std::string chain(const std::string& ogg, int links);
-    // The file with count empty packets after its headers, which decode to
-    // nothing.
-    static std::string withEmptyPackets(const std::string& ogg, int count);
+    // The file with its setup header (the third packet) replaced, unless
+    // setup is empty, and emptyPackets packets that decode to nothing after
+    // its headers.
+    static std::string rewritten(const std::string& ogg, const std::string& setup, int emptyPackets);
     // frames of a sine per channel: channel c at hertz * (c + 1).
     static std::vector<float> sine(int channels, int frames, int rate, float hertz, float amplitude);
     // frames of a square wave, the same on every channel.
