@@ -77,10 +77,11 @@ public:
         parts.push_back({bytes, name});
         total += bytes;
     }
+    bool within() const { return total <= limit; }
     // Empty within the limit; else the refusal, saying that the total
     // passes it and naming the files that weigh most in it.
     UString over(FileManager& files) {
-        if (total <= limit) return UString();
+        if (within()) return UString();
         std::stable_sort(parts.begin(), parts.end(), [](const Part& a, const Part& b) { return a.bytes > b.bytes; });
         std::string largest;
         for (size_t i = 0; i < parts.size() && i < NAMED_PARTS; ++i)
@@ -131,30 +132,6 @@ UString sizeProblem(FileManager& files, const Loader::NeededFiles& needed) {
     return over.isEmpty() ? read.over(files) : over;
 }
 
-// Every picture weighed by its header, every sound by its length read from
-// its headers, before anything is decoded: empty when they keep within the
-// limit.
-UString decodedProblem(FileManager& files, const Loader::NeededFiles& needed) {
-    StartTotal decoded("The pictures and sounds the start decodes", LoaderFileCheck::MAX_DECODED_BYTES);
-    for (const UString& name : needed.pictures) {
-        UString why;
-        MemoryImageFile header(name, true, &why);
-        if (!why.isEmpty()) return refusal(files, name, "a picture", why);
-        decoded.add(name, int64_t(header.width) * header.height * PIXEL_BYTES);
-    }
-    for (const UString& name : needed.sounds) {
-        UString why;
-        MemoryFile file(name, &why);
-        if (why.isEmpty()) {
-            MixerOGGstatic sound(&file, false, 1, &why, MixerOGGstatic::Decoding::LATER);
-            const int64_t bytes = sound.decodedBytes();
-            if (why.isEmpty()) decoded.add(name, bytes);
-        }
-        if (!why.isEmpty()) return refusal(files, name, "a sound", why);
-    }
-    return decoded.over(files);
-}
-
 // Its side file: at least one sub-image, each inside the picture.
 UString sideFileProblem(FileManager& files, const UString& picture, const MemoryImageFile& image) {
     const UString sideFile = Texture::sideFileName(picture);
@@ -168,11 +145,31 @@ UString sideFileProblem(FileManager& files, const UString& picture, const Memory
     return why.isEmpty() ? UString() : refusal(files, sideFile, "the side file of a picture", why);
 }
 
-// Decoded whole, once weighed.
-UString soundProblem(FileManager& files, const UString& name) {
+// Weighed by its header; then, while what the start decodes keeps within its
+// limit, decoded and its side file's sub-images placed in it.
+UString pictureProblem(FileManager& files, const UString& name, StartTotal& decoded) {
+    UString why;
+    const MemoryImageFile header(name, true, &why);
+    if (why.isEmpty()) {
+        decoded.add(name, int64_t(header.width) * header.height * PIXEL_BYTES);
+        if (!decoded.within()) return UString();
+        const MemoryImageFile picture(name, false, &why);
+        if (why.isEmpty()) return sideFileProblem(files, name, picture);
+    }
+    return refusal(files, name, "a picture", why);
+}
+
+// Weighed by its length read from its headers; then, while what the start
+// decodes keeps within its limit, decoded whole.
+UString soundProblem(FileManager& files, const UString& name, StartTotal& decoded) {
     UString why;
     MemoryFile file(name, &why);
-    if (why.isEmpty()) MixerOGGstatic sound(&file, false, 1, &why);
+    if (why.isEmpty()) {
+        MixerOGGstatic sound(&file, false, 1, &why, MixerOGGstatic::Decoding::LATER);
+        const int64_t bytes = sound.decodedBytes();
+        if (why.isEmpty()) decoded.add(name, bytes);
+        if (why.isEmpty() && decoded.within()) sound.decode();
+    }
     return why.isEmpty() ? UString() : refusal(files, name, "a sound", why);
 }
 
@@ -187,17 +184,15 @@ UString LoaderFileCheck::problem(FileManager& files) {
         why = musicProblem(name);
         if (!why.isEmpty()) return refusal(files, name, "music", why);
     }
-    why = decodedProblem(files, needed);
-    if (!why.isEmpty()) return why;
+    // Past its limit, the rest are only weighed, to name the largest.
+    StartTotal decoded("The pictures and sounds the start decodes", LoaderFileCheck::MAX_DECODED_BYTES);
     for (const UString& name : needed.pictures) {
-        MemoryImageFile picture(name, false, &why);
-        if (!why.isEmpty()) return refusal(files, name, "a picture", why);
-        why = sideFileProblem(files, name, picture);
+        why = pictureProblem(files, name, decoded);
         if (!why.isEmpty()) return why;
     }
     for (const UString& name : needed.sounds) {
-        why = soundProblem(files, name);
+        why = soundProblem(files, name, decoded);
         if (!why.isEmpty()) return why;
     }
-    return UString();
+    return decoded.over(files);
 }

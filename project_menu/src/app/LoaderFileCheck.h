@@ -5,9 +5,10 @@
 // its first block decoded (the rest is decoded as it plays). The start runs it
 // before the engine, so that a damaged file is a set-up problem rather than a
 // crash halfway through loading or in the middle of a match. Every file is
-// weighed first, by its size in the archive's directory, then a picture by
-// its header and a sound by its length, so that an archive whose files take
-// more than the start may spend is refused before they are read or decoded.
+// weighed before it is read, by its size in the archive's directory, and
+// before it is decoded, a picture by its header and a sound by its length;
+// the decoding stops where what it would take passes its limit, and the rest
+// are only weighed.
 #include "util/UString.h"
 
 #include <cstdint>
