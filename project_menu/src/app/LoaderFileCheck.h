@@ -19,8 +19,9 @@ class LoaderFileCheck {
 public:
     // Empty when every file would load from files (its archive read with
     // useWad and whole); else one sentence naming the first file that would
-    // not, its archive and why. Runs on the engine there is, else on a bare
-    // one for the time of the check.
+    // not, its archive and why, or a total past its limit and the files that
+    // weigh most in it. Runs on the engine there is, else on a bare one for
+    // the time of the check.
     static UString problem(FileManager& files);
 
     // What the start decodes whole, every picture's pixels and every effect's
