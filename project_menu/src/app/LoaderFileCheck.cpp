@@ -6,7 +6,6 @@
 #include "core/Plim.h"
 #include "files/FileManager.h"
 #include "files/MemoryFile.h"
-#include "files/MemoryIniFile.h"
 #include "files/PrintableText.h"
 #include "render/MemoryImageFile.h"
 #include "render/SkinList.h"
@@ -14,7 +13,9 @@
 #include "util/PlimUtil.h"
 #include "util/Stream.h"
 
+#include <algorithm>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -63,26 +64,42 @@ UString musicProblem(const UString& name) {
 }
 
 // Bytes a decoded pixel takes, in memory and in its texture.
-constexpr int64_t PIXEL_BYTES = 4;
+constexpr int PIXEL_BYTES = 4;
+// Files a total over its limit names, the largest first.
+constexpr size_t NAMED_PARTS = 3;
 
 // A sum of what the start takes from its files, against its limit.
 class StartTotal {
 public:
     StartTotal(const char* what, int64_t limit) : what(what), limit(limit) {}
-    // Empty while name's bytes keep the total within the limit; else the
-    // refusal, naming the file and the limit.
-    UString add(FileManager& files, const UString& name, int64_t bytes) {
+    void add(const UString& name, int64_t bytes) {
+        parts.push_back({bytes, name});
         total += bytes;
-        if (total <= limit) return UString();
-        return formatString("File '%s' in archive '%s' adds %lld bytes to %s, past the limit of %lld MiB",
-                            printableText(name).c_str(), printableText(files.archiveOf(name)).c_str(),
-                            (long long)bytes, what, (long long)(limit >> 20));
+    }
+    bool within() const { return total <= limit; }
+    // Empty within the limit; else the refusal, saying that the total
+    // passes it and naming the files that weigh most in it.
+    UString over(FileManager& files) {
+        if (within()) return UString();
+        std::stable_sort(parts.begin(), parts.end(), [](const Part& a, const Part& b) { return a.bytes > b.bytes; });
+        std::string largest;
+        for (size_t i = 0; i < parts.size() && i < NAMED_PARTS; ++i)
+            largest += formatString("%s'%s' (%lld bytes)", i ? ", " : "", printableText(parts[i].name).c_str(),
+                                    (long long)parts[i].bytes).str();
+        return formatString("%s from archive '%s' come to %lld bytes, past the limit of %lld MiB; the largest: %s",
+                            what, printableText(files.archiveOf(parts.front().name)).c_str(), (long long)total,
+                            (long long)(limit >> 20), largest.c_str());
     }
 
 private:
+    struct Part {
+        int64_t bytes;
+        UString name;
+    };
     const char* what;
     int64_t limit;
     int64_t total = 0;
+    std::vector<Part> parts;
 };
 
 // The file's size as the file manager would read it, without reading it: an
@@ -95,29 +112,59 @@ int64_t fileSize(FileManager& files, const UString& name) {
     return stream ? size : 0;
 }
 
-// Its side file, whose size counts before it is read as the texture reads it.
-UString sideFileProblem(FileManager& files, const UString& picture, const MemoryImageFile& image,
-                        StartTotal& sideFiles) {
+// What the files take as they are read, from the archive's directory before
+// any is read: empty when the side files, and all the files, keep within
+// their limits.
+UString sizeProblem(FileManager& files, const Loader::NeededFiles& needed) {
+    StartTotal read("The files the start reads", LoaderFileCheck::MAX_READ_BYTES);
+    StartTotal sideFiles("The side files the start reads", LoaderFileCheck::MAX_SIDE_FILE_BYTES);
+    for (const std::vector<UString>* names : {&needed.music, &needed.pictures, &needed.sounds})
+        for (const UString& name : *names) read.add(name, fileSize(files, name));
+    for (const UString& picture : needed.pictures) {
+        const UString sideFile = Texture::sideFileName(picture);
+        if (!files.fileExists(sideFile)) continue;
+        const int64_t bytes = fileSize(files, sideFile);
+        read.add(sideFile, bytes);
+        sideFiles.add(sideFile, bytes);
+    }
+    const UString over = sideFiles.over(files);
+    return over.isEmpty() ? read.over(files) : over;
+}
+
+// Its side file: at least one sub-image, each inside the picture.
+UString sideFileProblem(FileManager& files, const UString& picture, const MemoryImageFile& image) {
     const UString sideFile = Texture::sideFileName(picture);
     if (!files.fileExists(sideFile)) return UString();
-    const UString over = sideFiles.add(files, sideFile, fileSize(files, sideFile));
-    if (!over.isEmpty()) return over;
     std::vector<SkinRect> skins;
     UString why;
     if (SkinList::read(sideFile, picture, image.width, image.height, skins, &why)) return UString();
     return refusal(files, sideFile, "the side file of a picture", why);
 }
 
-// Its length read from the headers and counted before it is decoded whole.
+// Weighed by its header; then, while what the start decodes keeps within its
+// limit, decoded and its side file's sub-images placed in it.
+UString pictureProblem(FileManager& files, const UString& name, StartTotal& decoded) {
+    UString why;
+    const MemoryImageFile header(name, true, &why);
+    if (why.isEmpty()) {
+        decoded.add(name, int64_t(header.width) * header.height * PIXEL_BYTES);
+        if (!decoded.within()) return UString();
+        const MemoryImageFile picture(name, false, &why);
+        if (why.isEmpty()) return sideFileProblem(files, name, picture);
+    }
+    return refusal(files, name, "a picture", why);
+}
+
+// Weighed by its length read from its headers; then, while what the start
+// decodes keeps within its limit, decoded whole.
 UString soundProblem(FileManager& files, const UString& name, StartTotal& decoded) {
     UString why;
     MemoryFile file(name, &why);
     if (why.isEmpty()) {
         MixerOGGstatic sound(&file, false, 1, &why, MixerOGGstatic::Decoding::LATER);
         const int64_t bytes = sound.decodedBytes();
-        const UString over = bytes < 0 ? UString() : decoded.add(files, name, bytes);
-        if (!over.isEmpty()) return over;
-        sound.decode();
+        if (why.isEmpty()) decoded.add(name, bytes);
+        if (why.isEmpty() && decoded.within()) sound.decode();
     }
     return why.isEmpty() ? UString() : refusal(files, name, "a sound", why);
 }
@@ -127,24 +174,21 @@ UString soundProblem(FileManager& files, const UString& name, StartTotal& decode
 UString LoaderFileCheck::problem(FileManager& files) {
     LentFiles lent(files);
     const Loader::NeededFiles needed = Loader::neededFilesByUse();
+    UString why = sizeProblem(files, needed);
+    if (!why.isEmpty()) return why;
     for (const UString& name : needed.music) {
-        const UString why = musicProblem(name);
+        why = musicProblem(name);
         if (!why.isEmpty()) return refusal(files, name, "music", why);
     }
-    StartTotal decoded("what the start decodes", LoaderFileCheck::MAX_DECODED_BYTES);
-    StartTotal sideFiles("the side files the start reads", LoaderFileCheck::MAX_SIDE_FILE_BYTES);
+    // Past its limit, the rest are only weighed, to name the largest.
+    StartTotal decoded("The pictures and sounds the start decodes", LoaderFileCheck::MAX_DECODED_BYTES);
     for (const UString& name : needed.pictures) {
-        UString why;
-        MemoryImageFile picture(name, false, &why);
-        if (!why.isEmpty()) return refusal(files, name, "a picture", why);
-        const UString over = decoded.add(files, name, int64_t(picture.width) * picture.height * PIXEL_BYTES);
-        if (!over.isEmpty()) return over;
-        why = sideFileProblem(files, name, picture, sideFiles);
+        why = pictureProblem(files, name, decoded);
         if (!why.isEmpty()) return why;
     }
     for (const UString& name : needed.sounds) {
-        const UString why = soundProblem(files, name, decoded);
+        why = soundProblem(files, name, decoded);
         if (!why.isEmpty()) return why;
     }
-    return UString();
+    return decoded.over(files);
 }

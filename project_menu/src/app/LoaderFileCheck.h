@@ -4,9 +4,11 @@
 // inside it, each sound effect decoded whole, each piece of music opened and
 // its first block decoded (the rest is decoded as it plays). The start runs it
 // before the engine, so that a damaged file is a set-up problem rather than a
-// crash halfway through loading or in the middle of a match, and an archive
-// whose files would decode to more than the start may hold is refused before
-// the decoding.
+// crash halfway through loading or in the middle of a match. Every file is
+// weighed before it is read, by its size in the archive's directory, and
+// before it is decoded, a picture by its header and a sound by its length;
+// the decoding stops where what it would take passes its limit, and the rest
+// are only weighed.
 #include "util/UString.h"
 
 #include <cstdint>
@@ -17,8 +19,9 @@ class LoaderFileCheck {
 public:
     // Empty when every file would load from files (its archive read with
     // useWad and whole); else one sentence naming the first file that would
-    // not, its archive and why. Runs on the engine there is, else on a bare
-    // one for the time of the check.
+    // not, its archive and why, or a total past its limit and the files that
+    // weigh most in it. Runs on the engine there is, else on a bare one for
+    // the time of the check.
     static UString problem(FileManager& files);
 
     // What the start decodes whole, every picture's pixels and every effect's
@@ -28,4 +31,9 @@ public:
     // The side files the start reads, together (the game's come to 70 KB):
     // each line becomes a key, each sub-image a quad, in memory.
     static constexpr int64_t MAX_SIDE_FILE_BYTES = int64_t(1) << 20;
+    // All the files the start reads, pictures, side files, sounds and music,
+    // together (the game's come to 8 MB): the check reads each of them once
+    // or twice, the loader once more, and the music stays in memory while it
+    // plays.
+    static constexpr int64_t MAX_READ_BYTES = int64_t(64) << 20;
 };

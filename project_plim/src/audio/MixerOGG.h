@@ -15,9 +15,12 @@ class MemoryFile;
 
 class MixerOGG : public PlimBase {
 public:
-    // file is not owned; it must outlive every decoder call. With a failure
-    // sink, a stream that cannot be decoded is reported there instead of
-    // ending the program (the source then plays nothing); the game passes none.
+    // file is not owned; it must outlive every decoder call. A file that
+    // would cost the decoder more than its sound (OggPages) or declares code
+    // books past the limits (VorbisBooks) is refused before it is opened.
+    // With a failure sink, a stream that cannot be decoded is
+    // reported there instead of ending the program (the source then plays
+    // nothing); the game passes none.
     MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks, UString* failure = nullptr);
     ~MixerOGG() override;
 

@@ -16,6 +16,7 @@
 #include "UserNotices.h"
 #include "WadDirectory.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdarg>
@@ -127,6 +128,29 @@ Stream* FileManager::openWad(const UString& name, int* size, UString* problem) {
     delete m;
     REFUSE(problem, "%s", why.c_str());
     return nullptr;
+}
+
+Stream* FileManager::openHead(const UString& name, int headBytes, int* size, UString* problem) {
+    const WadEntry* found = useDisk() ? nullptr : findWadEntry(name);
+    if (!found || !found->isCompressed() || found->size <= uint32_t(headBytes)) {
+        int whole = 0;
+        Stream* stream = openFile(name, &whole, problem);
+        if (size) *size = std::min(whole, headBytes);
+        return stream;
+    }
+    const WadEntry entry = *found;
+    FileStream* f = openEntryData(entry, problem);
+    if (!f) return nullptr;
+    MemoryStream* m = new MemoryStream(headBytes);
+    const UString why = inflateEntryHead(*f, entry, m->data, uint32_t(headBytes));
+    delete f;
+    if (!why.isEmpty()) {
+        delete m;
+        REFUSE(problem, "%s", why.c_str());
+        return nullptr;
+    }
+    if (size) *size = headBytes;
+    return m;
 }
 
 FileStream* FileManager::openEntryData(const WadEntry& entry, UString* problem) {

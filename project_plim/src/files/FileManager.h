@@ -37,6 +37,10 @@ public:
     Stream* openFile(const UString& name, int* size, UString* problem = nullptr);
     Stream* openDisk(const UString& name, int* size, UString* problem = nullptr);
     Stream* openWad(const UString& name, int* size, UString* problem = nullptr);
+    // As openFile, for the file's first headBytes bytes only (all of a
+    // shorter file): *size says how many the stream holds, and a compressed
+    // entry is inflated no further than them.
+    Stream* openHead(const UString& name, int headBytes, int* size, UString* problem = nullptr);
 
     // Inflates every compressed entry of an archive read before (useWad)
     // through a fixed-size window, entries that share their bytes once, and

@@ -15,9 +15,9 @@ UString damaged(const WadEntry& entry, const char* what) {
                         printableText(entry.fileName).c_str(), what);
 }
 
-} // namespace
-
-UString inflateEntry(Stream& stored, const WadEntry& entry, uint8_t* out) {
+// Inflates into out up to wanted bytes (entry.size: all of it, checked to
+// end there), or through a window when out is null.
+UString inflateUpTo(Stream& stored, const WadEntry& entry, uint8_t* out, uint32_t wanted) {
     z_stream z = {};
     if (inflateInit(&z) != Z_OK) return damaged(entry, "cannot be inflated (zlib did not start)");
     std::vector<uint8_t> input(INFLATE_PIECE_SIZE);
@@ -28,6 +28,7 @@ UString inflateEntry(Stream& stored, const WadEntry& entry, uint8_t* out) {
     UString problem;
     int result = Z_OK;
     while (result != Z_STREAM_END && problem.isEmpty()) {
+        if (produced == wanted && wanted < entry.size) break;  // the head asked for
         if (z.avail_in == 0) {
             if (unread == 0) break;  // the stream is cut short
             const int want = int(std::min<uint32_t>(unread, INFLATE_PIECE_SIZE));
@@ -49,7 +50,7 @@ UString inflateEntry(Stream& stored, const WadEntry& entry, uint8_t* out) {
             z.avail_out = 1;
         } else if (out) {
             z.next_out = out + produced;
-            z.avail_out = uInt(room);
+            z.avail_out = uInt(std::min<uint64_t>(room, wanted - produced));
         } else {
             z.next_out = window.data();
             z.avail_out = uInt(std::min<uint64_t>(room, INFLATE_PIECE_SIZE));
@@ -66,8 +67,19 @@ UString inflateEntry(Stream& stored, const WadEntry& entry, uint8_t* out) {
     }
     inflateEnd(&z);
     if (!problem.isEmpty()) return problem;
+    if (wanted < entry.size) return produced == wanted ? UString() : damaged(entry, "does not inflate (its stream is cut short)");
     if (result != Z_STREAM_END) return damaged(entry, "does not inflate (its stream is cut short)");
     if (produced != entry.size)
         return damaged(entry, formatString("inflates to %llu bytes, not %u", (unsigned long long)produced, entry.size).c_str());
     return UString();
+}
+
+} // namespace
+
+UString inflateEntry(Stream& stored, const WadEntry& entry, uint8_t* out) {
+    return inflateUpTo(stored, entry, out, entry.size);
+}
+
+UString inflateEntryHead(Stream& stored, const WadEntry& entry, uint8_t* out, uint32_t count) {
+    return inflateUpTo(stored, entry, out, std::min(count, entry.size));
 }

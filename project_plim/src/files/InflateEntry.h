@@ -17,3 +17,7 @@ constexpr int INFLATE_PIECE_SIZE = 64 * 1024;
 // entry.size bytes. Empty when the stream inflates to exactly entry.size
 // bytes; else one line naming the archive and the entry.
 UString inflateEntry(Stream& stored, const WadEntry& entry, uint8_t* out);
+// Inflates only the entry's first count bytes (all of a shorter entry) into
+// out, reading no more of the stored data than they need. Empty when they
+// inflate; else one line naming the archive and the entry.
+UString inflateEntryHead(Stream& stored, const WadEntry& entry, uint8_t* out, uint32_t count);

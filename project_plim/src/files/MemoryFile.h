@@ -4,6 +4,7 @@
 #include "core/PlimBase.h"
 #include "util/UString.h"
 
+#include <climits>
 #include <cstdint>
 
 class MemoryFile : public PlimBase {
@@ -12,6 +13,9 @@ public:
     // one that delivers fewer bytes than announced, is a fatal error; given
     // problem, it is not: the file is then empty and *problem says why.
     explicit MemoryFile(const UString& fileName, UString* problem = nullptr);
+    // Only the file's first headBytes bytes (all of a shorter file), read as
+    // above; a compressed archive entry is inflated no further.
+    MemoryFile(const UString& fileName, int headBytes, UString* problem);
     ~MemoryFile() override;
 
     // Frees the contents once they are no longer needed (a decoded image).
@@ -20,4 +24,11 @@ public:
     uint8_t* data = nullptr;  // null when empty
     int size = 0;
     UString fileName;         // the name it was read by, for messages
+
+    // headBytes for the whole file.
+    static constexpr int WHOLE_FILE = INT_MAX;
+
+protected:
+    // Reads the file's first headBytes bytes in place of what was held.
+    void read(int headBytes, UString* problem);
 };

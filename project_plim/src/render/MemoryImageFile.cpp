@@ -111,14 +111,22 @@ MemoryImageFile::MemoryImageFile(int w, int h) : MemoryFile(UString()) {
 }
 
 MemoryImageFile::MemoryImageFile(const UString& fileName, bool headerOnly, UString* problem)
-    : MemoryFile(fileName, problem) {
+    : MemoryFile(fileName, headerOnly ? HEADER_BYTES : WHOLE_FILE, problem) {
     bHeaderOnly = headerOnly;
     bHasAlpha = false;
     width = 0;
     height = 0;
     if (problem && !problem->isEmpty()) return;  // not read
     UString why;
-    if (!decode(&why)) {
+    bool decoded = decode(&why);
+    if (!decoded && headerOnly && size == HEADER_BYTES) {
+        // A JPEG may hold more ahead of its size than the first bytes.
+        why = UString();
+        read(WHOLE_FILE, problem);
+        if (problem && !problem->isEmpty()) return;
+        decoded = decode(&why);
+    }
+    if (!decoded) {
         if (!problem) PLIM_ERROR("Picture '%s' cannot be read: %s", fileName.c_str(), why.c_str());
         *problem = why;
     }

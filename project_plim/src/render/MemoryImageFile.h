@@ -22,10 +22,12 @@ public:
     // Reads and decodes a file; the format comes from the name (".tga",
     // ".bmp", ".jpg" anywhere in it, case-insensitive, tested in that order).
     // The file's bytes are released once decoded. headerOnly stops after the
-    // size. A file that cannot be read or decoded is a fatal error naming it;
+    // size, read from the file's first HEADER_BYTES (the whole file only
+    // when a JPEG puts more ahead of its size). A file that cannot be read or decoded is a fatal error naming it;
     // given problem (empty), it is not: the image then holds no pixels and
     // *problem says why.
     MemoryImageFile(const UString& fileName, bool headerOnly, UString* problem = nullptr);
+    static constexpr int HEADER_BYTES = 64 * 1024;
     ~MemoryImageFile() override;
 
     // The decoder the constructor chooses by the name, and the decoders, on

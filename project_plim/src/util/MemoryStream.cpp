@@ -17,3 +17,10 @@ int MemoryStream::read(void* buffer, int count) {
     cursor += n;
     return n;
 }
+
+uint8_t* MemoryStream::releaseData() {
+    uint8_t* held = data;
+    data = nullptr;
+    size = cursor = 0;
+    return held;
+}

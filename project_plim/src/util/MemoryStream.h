@@ -10,6 +10,9 @@ public:
     ~MemoryStream() override;
 
     int read(void* buffer, int count) override;
+    // Hands the whole buffer (size bytes, for delete[]) to the caller, which
+    // then need not copy it; the stream is left empty.
+    uint8_t* releaseData();
 
     uint8_t* data = nullptr;
     int cursor = 0;

@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <fnmatch.h>
 #include <functional>
 
 namespace {
@@ -168,6 +169,9 @@ TEST_F(MixerOGGTest, UnusableSourcesAreFatal) {
     fatal([] { MemoryFile f("junk.ogg"); MixerOGGstatic s(&f, false, 1); },
           "Sound 'junk.ogg' cannot be decoded \\(not Ogg Vorbis data");
     fatal([] { MemoryFile f("three.ogg"); MixerOGGstream s(&f, false, 2); }, "Statement: maxPlaybacks==1");
+    EngineTestFolder::writeFile(folder.root + "/two.ogg", OggFixture::chain(EngineTestFolder::readFile(folder.root + "/three.ogg"), 2));
+    fatal([] { MemoryFile f("two.ogg"); MixerOGGstatic s(&f, false, 1); },
+          "Sound 'two.ogg' cannot be used: it holds more than one Ogg stream");
 }
 
 } // namespace
@@ -199,6 +203,62 @@ TEST_F(MixerOGGTest, AFailureSinkTakesTheFaultInsteadOfTheProgram) {
         cursor = end = -1;
         EXPECT_FALSE(s.refill(&cursor, &end));
         EXPECT_FALSE(failure.isEmpty());
+    }
+}
+
+// The file with a setup header of code books of the given dimensions,
+// entries (all of one length) and kind of values, and nothing after them.
+struct Book {
+    int dimensions, entries, values;
+};
+std::string withBooks(const std::string& ogg, const std::vector<Book>& books) {
+    std::string setup("\x05vorbis", 7);
+    size_t bit = 0;
+    auto put = [&](uint64_t value, int count) { // from the lowest bit of each byte up
+        for (int i = 0; i < count; ++i, ++bit) {
+            if (bit % 8 == 0) setup += '\0';
+            setup.back() = char(setup.back() | (value >> i & 1) << (bit % 8));
+        }
+    };
+    put(books.size() - 1, 8);
+    for (const Book& book : books) {
+        put(0x564342, 24), put(book.dimensions, 16), put(book.entries, 24);
+        put(1, 1), put(15, 5), put(book.entries, 17), put(book.values, 4); // one run of length 16
+    }
+    return OggFixture::rewritten(ogg, setup, 0);
+}
+
+// A file of two chained streams, cut short, with bytes after its last page,
+// damaged in many places, of packets that decode to nothing, or of a code
+// book too large is refused before the decoder opens it (which reads every
+// stream's headers, searches backwards for the last page, decodes every
+// packet and makes tables for every book, in part on the stack), effect and
+// music alike.
+TEST_F(MixerOGGTest, FilesCostlierThanTheirSoundAreRefusedBeforeTheyAreOpened) {
+    const std::string ogg = OggFixture::encode(OggFixture::sine(1, 30000, 22050, 300.0f, 0.5f), 1, 22050);
+    const size_t last = ogg.rfind("OggS"), beforeLast = ogg.rfind("OggS", last - 1);
+    std::string damaged = ogg, fake = "OggS" + std::string(23, '\0');
+    for (int i = 0; i < 65; ++i) damaged.insert(last, fake);
+    const std::pair<std::string, std::string> cases[] = {
+        {OggFixture::chain(ogg, 2), "it holds more than one Ogg stream (a second begins at byte " +
+                                        std::to_string(ogg.size()) + "), and a sound may hold one"},
+        {ogg.substr(0, ogg.size() - 1), "it is cut short: its last page, at byte " + std::to_string(last) + ", is not whole"},
+        {ogg.substr(0, last), "it is cut short: its last page, at byte " + std::to_string(beforeLast) +
+                                  ", does not end its stream"},
+        {ogg + std::string(100, '\0'), "its last 100 bytes are no Ogg page"},
+        {damaged, "it is damaged in more than 64 places"},
+        {OggFixture::rewritten(ogg, "", 2000), "it holds 20* packets, more than the * its length can use"},
+        {withBooks(ogg, {{1, 65537, 0}}), "it declares a code book of 65537 entries, more than the 65536 a sound may use"},
+        {withBooks(ogg, std::vector<Book>(5, {1, 65536, 0})), "its code books declare more than 262144 entries together"},
+        {withBooks(ogg, {{5, 65536, 2}}), "its code books hold more than 262144 values together"}};
+    for (const auto& [bytes, why] : cases) {
+        EngineTestFolder::writeFile(folder.root + "/bad.ogg", bytes);
+        MemoryFile file("bad.ogg");
+        UString effectFailure, musicFailure;
+        MixerOGGstatic effect(&file, false, 1, &effectFailure);
+        MixerOGGstream music(&file, false, 1, &musicFailure);
+        EXPECT_EQ(fnmatch(why.c_str(), effectFailure.c_str(), 0), 0) << effectFailure.c_str();
+        EXPECT_EQ(musicFailure, effectFailure);
     }
 }
 

@@ -397,6 +397,23 @@ TEST_F(FileManagerTest, BrokenEntriesAreFatalWhenOpened) {
     EXPECT_FATAL(contents("cut"), damaged + "'cut' does not inflate (its stream is cut short).");
 }
 
+// A head is inflated no further than asked: damage at the end of the entry
+// is not met. A stored entry's head is its first bytes.
+TEST_F(FileManagerTest, AHeadIsReadWithoutInflatingTheRest) {
+    const std::string data = noise(3000, 5) + std::string(100000, 'a');
+    std::string s = archiveBytes({{"z", data, true}, {"s", "stored data"}});
+    s[s.size() - 12] ^= 0x55;  // z's checksum, just before s's data
+    EngineTestFolder::writeFile("head.dat", s);
+    fm->useWad("head.dat");
+    UString problem;
+    MemoryFile head("z", 4000, &problem), stored("s", 6, &problem);
+    EXPECT_TRUE(problem.isEmpty()) << problem.str();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(head.data), size_t(head.size)), data.substr(0, 4000));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(stored.data), size_t(stored.size)), "stored");
+    MemoryFile whole("z", &problem);
+    EXPECT_EQ(problem.str(), "File 'head.dat' is a corrupt archive: entry 'z' does not inflate (data error).");
+}
+
 TEST_F(FileManagerTest, ArchiveTruncatedAfterItsDirectoryWasRead) {
     std::string s = archiveBytes({{"s", "stored data"}, {"z", std::string(1000, 'z'), true}});
     EngineTestFolder::writeFile("t.dat", s);

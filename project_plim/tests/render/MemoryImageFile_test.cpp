@@ -141,6 +141,15 @@ TEST_F(ImageTest, HeaderOnlyReadsTheSizeAlone) {
     EXPECT_EQ(jpg.height, 5);
     EXPECT_EQ(jpg.pImageData, nullptr);
     EXPECT_FALSE(jpg.bHasAlpha);
+
+    // A comment of 64 KiB ahead of the size: the file is then read whole.
+    Bytes commented = makeJpeg(7, 5, 3), comment = {0xFF, 0xFE, 0xFF, 0xFF};
+    comment.resize(2 + 0xFFFF, ' ');
+    commented.insert(commented.begin() + 2, comment.begin(), comment.end());
+    write("comment.jpg", commented);
+    MemoryImageFile late(UString("comment.jpg"), true);
+    EXPECT_EQ(late.width, 7);
+    EXPECT_EQ(late.height, 5);
 }
 
 TEST_F(ImageTest, JpegWrittenAndReadBackKeepsSizeAndColours) {

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <vorbis/vorbisenc.h>
 
@@ -92,4 +93,59 @@ void OggFixture::writeSine(const std::string& path, int channels, int frames, in
                            float amplitude) {
     std::ofstream out(path, std::ios::binary);
     out << encode(sine(channels, frames, rate, hertz, amplitude), channels, rate);
+}
+
+std::string OggFixture::chain(const std::string& ogg, int links) {
+    std::string out;
+    for (int link = 0; link < links; ++link) {
+        ogg_sync_state sync;
+        ogg_sync_init(&sync);
+        memcpy(ogg_sync_buffer(&sync, long(ogg.size())), ogg.data(), ogg.size());
+        ogg_sync_wrote(&sync, long(ogg.size()));
+        ogg_page page;
+        while (ogg_sync_pageout(&sync, &page) == 1) {
+            for (int i = 0; i < 4; ++i) page.header[14 + i] = uint8_t((0x5e71a1 + link) >> (8 * i));
+            ogg_page_checksum_set(&page);
+            appendPage(out, page);
+        }
+        ogg_sync_clear(&sync);
+    }
+    return out;
+}
+
+std::string OggFixture::rewritten(const std::string& ogg, const std::string& setup, int emptyPackets) {
+    ogg_sync_state sync;
+    ogg_sync_init(&sync);
+    memcpy(ogg_sync_buffer(&sync, long(ogg.size())), ogg.data(), ogg.size());
+    ogg_sync_wrote(&sync, long(ogg.size()));
+    ogg_stream_state in, out;
+    ogg_page page;
+    ogg_packet packet;
+    std::string result;
+    int packets = 0;
+    while (ogg_sync_pageout(&sync, &page) == 1) {
+        if (packets == 0) {
+            ogg_stream_init(&in, ogg_page_serialno(&page));
+            ogg_stream_init(&out, ogg_page_serialno(&page));
+        }
+        ogg_stream_pagein(&in, &page);
+        while (ogg_stream_packetout(&in, &packet) == 1) {
+            if (++packets == 3 && !setup.empty()) {
+                packet.packet = reinterpret_cast<unsigned char*>(const_cast<char*>(setup.data()));
+                packet.bytes = long(setup.size());
+            }
+            ogg_stream_packetin(&out, &packet);
+            if (packets == 3) { // the headers, on pages of their own
+                while (ogg_stream_flush(&out, &page)) appendPage(result, page);
+                ogg_packet empty = {nullptr, 0, 0, 0, 0, 0};
+                for (int i = 0; i < emptyPackets; ++i) ogg_stream_packetin(&out, &empty);
+            }
+            while (ogg_stream_pageout(&out, &page)) appendPage(result, page);
+        }
+    }
+    while (ogg_stream_flush(&out, &page)) appendPage(result, page);
+    ogg_stream_clear(&in);
+    ogg_stream_clear(&out);
+    ogg_sync_clear(&sync);
+    return result;
 }

@@ -10,6 +10,13 @@ public:
     // The bytes of an Ogg Vorbis file holding the interleaved samples
     // (channels values per frame) at rate Hz.
     static std::string encode(const std::vector<float>& interleaved, int channels, int rate);
+    // links copies of an Ogg file chained, each a stream of its own serial
+    // number, as a chained file of many short sounds is.
+    static std::string chain(const std::string& ogg, int links);
+    // The file with its setup header (the third packet) replaced, unless
+    // setup is empty, and emptyPackets packets that decode to nothing after
+    // its headers.
+    static std::string rewritten(const std::string& ogg, const std::string& setup, int emptyPackets);
     // frames of a sine per channel: channel c at hertz * (c + 1).
     static std::vector<float> sine(int channels, int frames, int rate, float hertz, float amplitude);
     // frames of a square wave, the same on every channel.

@@ -54,7 +54,8 @@ target_compile_definitions(linux_user_files_test PRIVATE
 add_dependencies(linux_user_files_test corvana2demo-pretend-disk)
 add_executable(linux_startup_test ${CMAKE_CURRENT_LIST_DIR}/tests/startup_test.cpp)
 target_compile_definitions(linux_startup_test PRIVATE WADTOOL_PATH="$<TARGET_FILE:wadtool>")
-target_link_libraries(linux_startup_test PRIVATE plim ZLIB::ZLIB)  # crafts compressed archives
+# Crafts compressed archives and Ogg files.
+target_link_libraries(linux_startup_test PRIVATE plim plim_testsupport ZLIB::ZLIB)
 add_dependencies(linux_startup_test wadtool)
 foreach(_test linux_corvana2demo_test linux_user_files_test linux_startup_test)
   target_link_libraries(${_test} PRIVATE GTest::gtest GTest::gtest_main)

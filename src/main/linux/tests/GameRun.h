@@ -205,7 +205,7 @@ public:
         TestDeadline::waitFor([&] { return topScreen() == name || !running(); }, seconds, 50);
         return topScreen() == name;
     }
-    bool running() { return pid > 0 && waitpid(pid, &status, WNOHANG) == 0; }
+    bool running() { return pid > 0 && wait4(pid, &status, WNOHANG, &usage) == 0; }
     // The exit status; -1 when it had to be killed.
     int wait(double seconds = TestDeadline::SECONDS) {
         TestDeadline::waitFor([&] { return !running(); }, seconds, 50);
@@ -230,6 +230,7 @@ public:
     std::string folder, userFolder;
     pid_t pid = -1;
     int status = 0;      // the last wait's raw status
+    struct rusage usage = {};  // what the ended program used (ru_maxrss: its peak in KiB)
     int user = -1;       // run as this user and group (from root)
     rlim_t fileSizeLimit = 0;  // bytes a file may grow to (ulimit -f); 0: none
     std::vector<std::pair<std::string, std::string>> environment;  // set for the copies started next
