@@ -15,11 +15,11 @@ unacknowledged went again (the same datagram, watched on the loopback
 interface) before the client gave up on the link, and when. loss: a server and
 four clients, each through a relay that loses 40% of the datagrams each way
 and holds the rest DELAY, for a 25 s match: the matches held (a client's hash
-is the server's) and the longest acknowledgement wait any side printed; with
---quota the server is held to that share of a core (cgroup v1's cpu
-controller, as root). Every net-match gets an X server of its own. The figures
-depend on the scheduling: pin the whole run (taskset) on an otherwise quiet
-machine.
+is the server's) and the longest acknowledgement wait each side printed (their
+range); with --quota the server is held to that share of a core (cgroup v1's
+cpu controller, as root). Every net-match gets an X server of its own. The
+figures depend on the scheduling: pin the whole run (taskset) on an otherwise
+quiet machine.
 """
 import argparse
 import os
@@ -158,7 +158,7 @@ class LinkRun(flood.Run):
         held = sum(s == 0 and end is not None and end.group(0) in self.output(c) for c, s in zip(clients, statuses))
         waits = [float(w) for side in ["server"] + clients
                  for w in re.findall(r"longest acknowledgement wait ([\d.]+) s", self.output(side))]
-        return {"held": held, "matches": LOSS_CLIENTS, "wait": max(waits) if waits else None}
+        return {"held": held, "matches": LOSS_CLIENTS, "waits": waits}
 
 
 def runs(args, part, delay, count):
@@ -214,10 +214,10 @@ def main():
     if "loss" in parts:
         for delay in [float(d) for d in args.loss_delays.split(",")]:
             results = runs(args, "loss", delay, args.loss_runs)
-            waits = [r["wait"] for r in results if r.get("wait") is not None]
-            table.append("loss   %5.0f ms each way, %.0f%% lost: held %d/%d, longest acknowledgement wait %s" % (
+            waits = sorted(w for r in results for w in r.get("waits", []))
+            table.append("loss   %5.0f ms each way, %.0f%% lost: held %d/%d, longest acknowledgement waits %s" % (
                 delay * 1000, LOSS * 100, sum(r["held"] for r in results), LOSS_CLIENTS * len(results),
-                "%.2f s" % max(waits) if waits else "-"))
+                "%.2f-%.2f s (of %d sides)" % (waits[0], waits[-1], len(waits)) if waits else "-"))
     print("\n".join(table))
 
 
