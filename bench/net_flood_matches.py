@@ -73,10 +73,12 @@ def udp_filter(src_ip, dst_ip, src_port=None, dst_port=None):
 
 class Watch(threading.Thread):
     """The time, destination port and UDP payload bytes of each datagram sent on lo
-    from src_ip to dst_ip (from and to those ports where given)."""
+    from src_ip to dst_ip (from and to those ports where given); with keep, the
+    payload itself in payloads."""
 
-    def __init__(self, src_ip, dst_ip, src_port=None, dst_port=None):
+    def __init__(self, src_ip, dst_ip, src_port=None, dst_port=None, keep=False):
         super().__init__(daemon=True)
+        self.payloads = [] if keep else None
         # Packet sockets see every program's traffic on lo: the filter keeps what counts.
         self.sock = socket.socket(socket.AF_PACKET, socket.SOCK_RAW, socket.htons(ETH_P_ALL))
         self.buffer, program = udp_filter(src_ip, dst_ip, src_port, dst_port)
@@ -97,6 +99,8 @@ class Watch(threading.Thread):
             header = 14 + (frame[14] & 0x0F) * 4
             port, length = struct.unpack("!HH", frame[header + 2:header + 6])
             self.sends.append((now, port, length - 8))
+            if self.payloads is not None:
+                self.payloads.append(frame[header + 8:header + length])
 
     def longest_gap(self, port, start, end):
         times = [t for t, p, _ in self.sends if p == port and start <= t <= end]

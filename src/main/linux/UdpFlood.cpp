@@ -28,8 +28,8 @@ namespace {
 
 const double MAX_RATE = 1e6;
 const double MAX_SECONDS = 86400.0;
-// The fixed sources stay within 127.1.0.0/16.
-const long MAX_SOURCES = 65000;
+// The fixed sources (127.1.0.1 and up) stay clear of 127.0.0.0/16, where servers and clients sit.
+const long MAX_SOURCES = 1L << 20;
 
 struct Options {
     NetAddress to;
