@@ -27,7 +27,6 @@
 #include <set>
 #include <string>
 #include <sys/stat.h>
-#include <tuple>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -181,21 +180,6 @@ FileStream* FileManager::openEntryData(const WadEntry& entry, UString* problem) 
     }
     f->seek(int(entry.offset));
     return f;
-}
-
-bool FileManager::checkWad(const UString& wadName, UString* problem) {
-    std::set<std::tuple<uint32_t, uint32_t, uint32_t>> checked;
-    for (const auto& node : directory) {
-        const WadEntry& entry = node.value;
-        if (entry.wadName != wadName || entry.fileName == wadName) continue;  // the archive's own mark
-        if (!checked.emplace(entry.offset, entry.size, entry.storedSize).second) continue;
-        FileStream* f = openEntryData(entry, problem);
-        if (!f) return false;
-        const UString why = entry.isCompressed() ? inflateEntry(*f, entry, nullptr) : UString();
-        delete f;
-        if (!why.isEmpty()) return REFUSE(problem, "%s", why.c_str());
-    }
-    return true;
 }
 
 bool FileManager::useWad(const UString& wadName, UString* problem) {
