@@ -201,9 +201,9 @@ TEST_F(FileManagerTest, ArchivesDecideWhatExists) {
                                                         {"plain.txt", "p", false, false},
                                                         {"dup", "first"},
                                                         {"dup", "second"},
-                                                        {"z.txt", std::string(300, 'q'), true}}));
-    EngineTestFolder::writeFile("b.dat", archiveBytes({{"Name.txt", "two"}, {"b.txt", "bee"}, {"b.ini", "[S]\nk=1\n"},
-                                                        {"./b.dat", "not the mark"}}));
+                                                        {"z.txt", std::string(300, 'q'), true},
+                                                        {"./a.dat", "not the mark"}}));
+    EngineTestFolder::writeFile("b.dat", archiveBytes({{"Name.txt", "two"}, {"b.txt", "bee"}, {"b.ini", "[S]\nk=1\n"}}));
     EngineTestFolder::writeFile("disk.txt", "on disk");
 
     fm->useWad("./a.dat");
@@ -227,7 +227,7 @@ TEST_F(FileManagerTest, ArchivesDecideWhatExists) {
     EXPECT_EQ(UString("./b.dat"), fm->archiveOf("b.txt"));
     EXPECT_EQ(UString("./a.dat"), fm->archiveOf("Name.txt"));
     EXPECT_EQ(UString(), fm->archiveOf("./a.dat"));
-    EXPECT_EQ(0u, fm->findWadEntry("./b.dat")->size);  // an entry of the archive's own name is not its mark
+    EXPECT_EQ(0u, fm->findWadEntry("./a.dat")->size);  // an entry of the archive's own name is not its mark
     EXPECT_EQ(8u, fm->directory.size());  // two marks and six names
     EXPECT_EQ(UString(), fm->archiveOf("disk.txt"));
     EXPECT_FATAL(MemoryIniFile("b.ini").getString("S", "left"),
