@@ -3,11 +3,11 @@
 // initialization complete", and its peak resident memory then, on one archive
 // at a time; an archive the start refuses is timed to its exit. The archives
 // are built once with wadtool, from the game's own, and kept in
-// start-archives/ beside this program:
+// start-archives/ beside this program (removed, they are built anew):
 //   own      the game's own
 //   limits   every limit on what the start reads, at once: two sound effects
 //            of stereo noise bring what it decodes to 32 MiB, side files of
-//            20,000 more sub-images to 1 MiB, the menu music (noise) what it
+//            23,000 more sub-images to 1 MiB, the menu music (noise) what it
 //            reads to 64 MiB
 //   full     limits, with entries nothing reads up to 512 MiB in all (63 MiB
 //            ones of text that inflates slowly) and 65,536 records, whose
