@@ -53,14 +53,14 @@ UString refusal(FileManager& files, const UString& name, const char* use, const 
 // starts playing; a gap further on is skipped while it plays, and any other
 // fault there ends the music. Decoding it all here would cost as long as a
 // crafted stream can make it.
-UString musicProblem(const UString& name) {
+UString musicProblem(FileManager& files, const UString& name) {
     UString why;
     MemoryFile file(name, &why);
-    if (!why.isEmpty()) return why;
+    if (file.bUnread) return why;
     MixerOGGstream music(&file, false, 1, &why);
     int cursor = -1, end = -1;
     if (why.isEmpty() && !music.refill(&cursor, &end) && why.isEmpty()) why = "it holds no sound";
-    return why;
+    return why.isEmpty() ? UString() : refusal(files, name, "music", why);
 }
 
 // Bytes a decoded pixel takes, in memory and in its texture.
@@ -135,10 +135,13 @@ UString sizeProblem(FileManager& files, const Loader::NeededFiles& needed) {
 UString sideFileProblem(FileManager& files, const UString& picture, const MemoryImageFile& image) {
     const UString sideFile = Texture::sideFileName(picture);
     if (!files.fileExists(sideFile)) return UString();
-    std::vector<SkinRect> skins;
     UString why;
-    if (SkinList::read(sideFile, picture, image.width, image.height, skins, &why)) return UString();
-    return refusal(files, sideFile, "the side file of a picture", why);
+    const MemoryFile file(sideFile, &why);
+    if (file.bUnread) return why;
+    const std::string text = file.data ? std::string(reinterpret_cast<const char*>(file.data), size_t(file.size)) : "";
+    std::vector<SkinRect> skins;
+    why = SkinList::readText(text, picture, image.width, image.height, skins);
+    return why.isEmpty() ? UString() : refusal(files, sideFile, "the side file of a picture", why);
 }
 
 // Weighed by its header; then, while what the start decodes keeps within its
@@ -146,10 +149,12 @@ UString sideFileProblem(FileManager& files, const UString& picture, const Memory
 UString pictureProblem(FileManager& files, const UString& name, StartTotal& decoded) {
     UString why;
     const MemoryImageFile header(name, true, &why);
+    if (header.bUnread) return why;
     if (why.isEmpty()) {
         decoded.add(name, int64_t(header.width) * header.height * PIXEL_BYTES);
         if (!decoded.within()) return UString();
         const MemoryImageFile picture(name, false, &why);
+        if (picture.bUnread) return why;
         if (why.isEmpty()) return sideFileProblem(files, name, picture);
     }
     return refusal(files, name, "a picture", why);
@@ -160,12 +165,11 @@ UString pictureProblem(FileManager& files, const UString& name, StartTotal& deco
 UString soundProblem(FileManager& files, const UString& name, StartTotal& decoded) {
     UString why;
     MemoryFile file(name, &why);
-    if (why.isEmpty()) {
-        MixerOGGstatic sound(&file, false, 1, &why, MixerOGGstatic::Decoding::LATER);
-        const int64_t bytes = sound.decodedBytes();
-        if (why.isEmpty()) decoded.add(name, bytes);
-        if (why.isEmpty() && decoded.within()) sound.decode();
-    }
+    if (file.bUnread) return why;
+    MixerOGGstatic sound(&file, false, 1, &why, MixerOGGstatic::Decoding::LATER);
+    const int64_t bytes = sound.decodedBytes();
+    if (why.isEmpty()) decoded.add(name, bytes);
+    if (why.isEmpty() && decoded.within()) sound.decode();
     return why.isEmpty() ? UString() : refusal(files, name, "a sound", why);
 }
 
@@ -177,8 +181,8 @@ UString LoaderFileCheck::problem(FileManager& files) {
     UString why = sizeProblem(files, needed);
     if (!why.isEmpty()) return why;
     for (const UString& name : needed.music) {
-        why = musicProblem(name);
-        if (!why.isEmpty()) return refusal(files, name, "music", why);
+        why = musicProblem(files, name);
+        if (!why.isEmpty()) return why;
     }
     // Past its limit, the rest are only weighed, to name the largest.
     StartTotal decoded("The pictures and sounds the start decodes", LoaderFileCheck::MAX_DECODED_BYTES);

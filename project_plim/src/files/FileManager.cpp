@@ -27,7 +27,6 @@
 #include <set>
 #include <string>
 #include <sys/stat.h>
-#include <tuple>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -63,6 +62,21 @@ bool refuseAt(UString* problem, const char* function, int line, const char* form
     return false;
 }
 #define REFUSE(problem, ...) refuseAt(problem, __func__, __LINE__, __VA_ARGS__)
+
+// Which records repeat the name of one before them, or the archive's own:
+// found by sorting, as the directory's chains would take each record through
+// every earlier name of its hash, and a crafted archive can give them all one.
+std::vector<bool> repeatedNames(const std::vector<WadEntry>& records, const UString& wadName) {
+    std::vector<size_t> order(records.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return records[a].fileName.str() < records[b].fileName.str(); });
+    std::vector<bool> repeated(records.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        repeated[order[i]] = records[order[i]].fileName == wadName ||
+                             (i > 0 && records[order[i]].fileName == records[order[i - 1]].fileName);
+    return repeated;
+}
 
 // Reads a source file of an archive being built; it must still have the size
 // it had when it was registered, or the directory would not match the data.
@@ -168,34 +182,23 @@ FileStream* FileManager::openEntryData(const WadEntry& entry, UString* problem) 
     return f;
 }
 
-bool FileManager::checkWad(const UString& wadName, UString* problem) {
-    std::set<std::tuple<uint32_t, uint32_t, uint32_t>> checked;
-    for (const auto& node : directory) {
-        const WadEntry& entry = node.value;
-        if (entry.wadName != wadName || entry.fileName == wadName) continue;  // the archive's own mark
-        if (!checked.emplace(entry.offset, entry.size, entry.storedSize).second) continue;
-        FileStream* f = openEntryData(entry, problem);
-        if (!f) return false;
-        const UString why = entry.isCompressed() ? inflateEntry(*f, entry, nullptr) : UString();
-        delete f;
-        if (!why.isEmpty()) return REFUSE(problem, "%s", why.c_str());
-    }
-    return true;
-}
-
 bool FileManager::useWad(const UString& wadName, UString* problem) {
     currentWad = wadName;
     if (bCreateWad || !bUseWad || directory.contains(wadName)) return true;
 
     std::vector<WadEntry> records;
     if (!readWadDirectory(wadName, records, problem)) return false;
+    const bool first = directory.empty();
     // The archive's own name marks it as read.
     WadEntry sentinel;
     sentinel.fileName = sentinel.wadName = wadName;
     directory.insert(wadName, sentinel);
+    const std::vector<bool> repeated = repeatedNames(records, wadName);
     bool listing = PLIM && !PLIM->bDebugLocked;
-    for (const WadEntry& entry : records) {
-        directory.insert(entry.fileName, entry);  // the first of a name stays
+    for (size_t i = 0; i < records.size(); ++i) {
+        const WadEntry& entry = records[i];
+        // The first of a name stays, also over one from an archive read before.
+        if (!repeated[i] && (first || !directory.contains(entry.fileName))) directory.insertNew(entry.fileName, entry);
         if (listing)
             logTagged("useWad", "%s WAD contents: %s @ %d (%d/%d bytes) %s", wadName.c_str(),
                       entry.fileName.c_str(), int(entry.offset), int(entry.storedSize),

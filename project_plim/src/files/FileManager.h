@@ -42,12 +42,6 @@ public:
     // entry is inflated no further than them.
     Stream* openHead(const UString& name, int headBytes, int* size, UString* problem = nullptr);
 
-    // Inflates every compressed entry of an archive read before (useWad)
-    // through a fixed-size window, entries that share their bytes once, and
-    // keeps nothing: false at the first entry that is damaged or does not
-    // inflate to exactly its size.
-    bool checkWad(const UString& wadName, UString* problem = nullptr);
-
     // Selects the archive that new entries are registered under; when reading,
     // loads its directory the first time it is named.
     bool useWad(const UString& wadName, UString* problem = nullptr);

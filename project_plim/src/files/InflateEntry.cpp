@@ -16,12 +16,11 @@ UString damaged(const WadEntry& entry, const char* what) {
 }
 
 // Inflates into out up to wanted bytes (entry.size: all of it, checked to
-// end there), or through a window when out is null.
+// end there).
 UString inflateUpTo(Stream& stored, const WadEntry& entry, uint8_t* out, uint32_t wanted) {
     z_stream z = {};
     if (inflateInit(&z) != Z_OK) return damaged(entry, "cannot be inflated (zlib did not start)");
     std::vector<uint8_t> input(INFLATE_PIECE_SIZE);
-    std::vector<uint8_t> window(out ? 0 : INFLATE_PIECE_SIZE);
     uint8_t beyond;  // where a byte past the declared size would land
     uint32_t unread = entry.storedSize;
     uint64_t produced = 0;
@@ -48,12 +47,9 @@ UString inflateUpTo(Stream& stored, const WadEntry& entry, uint8_t* out, uint32_
         if (room == 0) {
             z.next_out = &beyond;
             z.avail_out = 1;
-        } else if (out) {
+        } else {
             z.next_out = out + produced;
             z.avail_out = uInt(std::min<uint64_t>(room, wanted - produced));
-        } else {
-            z.next_out = window.data();
-            z.avail_out = uInt(std::min<uint64_t>(room, INFLATE_PIECE_SIZE));
         }
         const uInt offered = z.avail_out;
         result = inflate(&z, Z_NO_FLUSH);

@@ -1,6 +1,6 @@
 #pragma once
 // Inflating a compressed archive entry piece by piece, so that nothing but
-// the entry's declared size (or a fixed window) is ever held for it.
+// the entry's declared size is ever held for it.
 #include "util/UString.h"
 #include "WadEntry.h"
 
@@ -8,14 +8,13 @@
 
 class Stream;
 
-// Bytes of stored data read, and of inflated data checked, at a time.
+// Bytes of stored data read at a time.
 constexpr int INFLATE_PIECE_SIZE = 64 * 1024;
 
 // Reads the entry's stored bytes from stored (positioned at them) and inflates
-// them into out, entry.size bytes, or through a window of INFLATE_PIECE_SIZE
-// bytes when out is null (a check that keeps nothing). Never writes past
-// entry.size bytes. Empty when the stream inflates to exactly entry.size
-// bytes; else one line naming the archive and the entry.
+// them into out, entry.size bytes, never past them. Empty when the stream
+// inflates to exactly entry.size bytes; else one line naming the archive and
+// the entry.
 UString inflateEntry(Stream& stored, const WadEntry& entry, uint8_t* out);
 // Inflates only the entry's first count bytes (all of a shorter entry) into
 // out, reading no more of the stored data than they need. Empty when they

@@ -20,6 +20,7 @@ void MemoryFile::read(int headBytes, UString* problem) {
     if (fileName.isEmpty()) return;
     int length = 0;
     Stream* stream = PLIM->fileManager->openHead(fileName, headBytes, &length, problem);
+    bUnread = !stream;
     if (!stream) return;  // only with problem: missing or damaged
     MemoryStream* inflated = dynamic_cast<MemoryStream*>(stream);
     if (inflated && inflated->size == length && length > 0) {
@@ -34,6 +35,7 @@ void MemoryFile::read(int headBytes, UString* problem) {
                                              fileName.c_str(), got < 0 ? 0 : got, length);
             if (!problem) PLIM_ERROR("%s", why.c_str());
             *problem = why;
+            bUnread = true;
             delete[] data;
             data = nullptr;
             length = 0;

@@ -24,6 +24,9 @@ public:
     uint8_t* data = nullptr;  // null when empty
     int size = 0;
     UString fileName;         // the name it was read by, for messages
+    // The file could not be read (the problem given says why, in the file
+    // manager's words), as against read and then found wanting by its reader.
+    bool bUnread = false;
 
     // headBytes for the whole file.
     static constexpr int WHOLE_FILE = INT_MAX;

@@ -83,13 +83,20 @@ public:
     template <class... Args>
     std::pair<V*, bool> insert(const UString& key, Args&&... args) {
         if (V* v = find(key)) return {v, false};
+        return {insertNew(key, std::forward<Args>(args)...), true};
+    }
+
+    // insert for a key the caller knows is not there: no walk through its
+    // chain, which keys of one hash can make as long as the map.
+    template <class... Args>
+    V* insertNew(const UString& key, Args&&... args) {
         if (count + 1 > bucketCount) grow(count + 1);
         uint32_t b = indexOf(key);
         Node* n = new Node(key, std::forward<Args>(args)...);
         n->next = buckets[b];
         buckets[b] = n;
         ++count;
-        return {&n->value, true};
+        return &n->value;
     }
 
     // The value under key, inserting a default-constructed one when missing.
