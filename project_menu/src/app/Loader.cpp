@@ -22,6 +22,7 @@
 #include "render/Texture.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -141,6 +142,17 @@ const TextureFile FIXED_TEXTURES[] = {
     {"gfx/font/alphabet-hud.tga", "fontHUDTex", TEXTURE_HALVE, false},
 };
 
+// A font's textures, whose sub-images become its symbols in order, the first
+// one firstSymbol; the second texture's, if any, follow the first's.
+struct FontTextures {
+    const char* first;
+    const char* second;
+    uint16_t firstSymbol;
+};
+const FontTextures TINY_FONT = {"fontTinyTex", nullptr, 33}, SMALL_FONT = {"fontSmallTex", nullptr, 33},
+                   MEDIUM_FONT = {"fontMediumTex", nullptr, 0}, LARGE_FONT = {"fontLargeTex1", "fontLargeTex2", 0},
+                   HUD_FONT = {"fontHUDTex", nullptr, 44};
+
 TextureStep oneTexture(const char* file, const char* name, int flags, int anchor = -1) {
     return {{{file, name, flags, true, anchor}}, {}};
 }
@@ -197,6 +209,11 @@ const std::vector<TextureStep> TEXTURE_STEPS = {
 ResourceManager* resources() { return PLIM->resourceManager; }
 
 Texture* findTexture(const char* name) { return static_cast<Texture*>(resources()->find(name, true)); }
+
+void addFontTextures(FontQuad* font, const FontTextures& textures) {
+    font->addSourceTexture(findTexture(textures.first), textures.firstSymbol);
+    if (textures.second) font->addSourceTexture(findTexture(textures.second), 0xFFFF);
+}
 
 Texture* loadTexture(const TextureFile& t) {
     Texture* texture = new Texture(t.file, t.flags);
@@ -303,7 +320,7 @@ void appendFontSteps(std::vector<Step>& steps) {
         font->bCacheWhite = true;
         font->spaceWidth = 3;
         font->defaultSpacing = 1;
-        font->addSourceTexture(findTexture("fontTinyTex"), 0xFFFF);
+        addFontTextures(font, TINY_FONT);
         Loader::registerResource("fontTiny", font);
     });
     steps.push_back([](Loader&) {
@@ -313,7 +330,7 @@ void appendFontSteps(std::vector<Step>& steps) {
         font->defaultSpacing = -1;
         font->accentDropLower = 5;
         font->accentDropUpper = 3;
-        font->addSourceTexture(findTexture("fontSmallTex"), 33);
+        addFontTextures(font, SMALL_FONT);
         Loader::registerResource("fontSmall", font);
     });
     steps.push_back([](Loader&) {
@@ -323,7 +340,7 @@ void appendFontSteps(std::vector<Step>& steps) {
         font->defaultSpacing = 0;
         font->accentDropLower = 2;
         font->accentDropUpper = 2;
-        font->addSourceTexture(findTexture("fontMediumTex"), 0);
+        addFontTextures(font, MEDIUM_FONT);
         font->setupCompositeChars();
         gGlobal->onFontLoaded(font);
         Loader::registerResource("fontMedium", font);
@@ -335,8 +352,7 @@ void appendFontSteps(std::vector<Step>& steps) {
         font->defaultSpacing = 0;
         font->accentDropLower = 4;
         font->accentDropUpper = 4;
-        font->addSourceTexture(findTexture("fontLargeTex1"), 0);
-        font->addSourceTexture(findTexture("fontLargeTex2"), 0xFFFF);
+        addFontTextures(font, LARGE_FONT);
         gGlobal->onFontLoaded(font);
         font->setupCompositeChars();
         Loader::registerResource("fontLarge", font);
@@ -346,7 +362,7 @@ void appendFontSteps(std::vector<Step>& steps) {
         font->bUseCache = false;
         font->spaceWidth = 3;
         font->defaultSpacing = -4;
-        font->addSourceTexture(findTexture("fontHUDTex"), 44);
+        addFontTextures(font, HUD_FONT);
         Loader::registerResource("fontHUD", font);
     });
 }
@@ -450,6 +466,13 @@ void addOnce(std::vector<UString>& files, const UString& file) {
     if (std::find(files.begin(), files.end(), file) == files.end()) files.push_back(file);
 }
 
+UString fileOf(const char* texture) {
+    for (const TextureFile& t : FIXED_TEXTURES)
+        if (strcmp(t.name, texture) == 0) return t.file;
+    PLIM_ERROR("No font texture '%s'.", texture);
+    return UString();
+}
+
 } // namespace
 
 Loader::NeededFiles Loader::neededFilesByUse() {
@@ -460,6 +483,10 @@ Loader::NeededFiles Loader::neededFilesByUse() {
     for (const TextureStep& step : TEXTURE_STEPS)
         for (const TextureFile& t : step.textures) addOnce(needed.pictures, t.file);
     for (const SoundStep& s : SOUNDS) addOnce(needed.sounds, s.file);
+    for (const FontTextures* font : {&TINY_FONT, &SMALL_FONT, &MEDIUM_FONT, &LARGE_FONT, &HUD_FONT}) {
+        needed.fonts.push_back({{fileOf(font->first)}, font->firstSymbol});
+        if (font->second) needed.fonts.back().pictures.push_back(fileOf(font->second));
+    }
     return needed;
 }
 

@@ -40,8 +40,15 @@ public:
     // The same entries by what the loader makes of them: pictures of
     // textures (each with its side file, Texture::sideFileName), sound
     // effects decoded whole, and music streamed while it plays; each once.
+    // And each font's pictures, whose sub-images become its symbols in
+    // order, the first one firstSymbol.
+    struct Font {
+        std::vector<UString> pictures;
+        int firstSymbol;
+    };
     struct NeededFiles {
         std::vector<UString> pictures, sounds, music;
+        std::vector<Font> fonts;
     };
     static NeededFiles neededFilesByUse();
 

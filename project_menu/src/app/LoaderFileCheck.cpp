@@ -1,5 +1,6 @@
 #include "LoaderFileCheck.h"
 
+#include "FontQuad.h"
 #include "Loader.h"
 #include "audio/MixerOGGstatic.h"
 #include "audio/MixerOGGstream.h"
@@ -14,6 +15,7 @@
 #include "util/Stream.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -131,8 +133,11 @@ UString sizeProblem(FileManager& files, const Loader::NeededFiles& needed) {
     return over.isEmpty() ? read.over(files) : over;
 }
 
+// Sub-images each picture's side file lists.
+typedef std::map<std::string, size_t> SkinCounts;
+
 // Its side file: at least one sub-image, each inside the picture.
-UString sideFileProblem(FileManager& files, const UString& picture, const MemoryImageFile& image) {
+UString sideFileProblem(FileManager& files, const UString& picture, const MemoryImageFile& image, SkinCounts& counts) {
     const UString sideFile = Texture::sideFileName(picture);
     if (!files.fileExists(sideFile)) return UString();
     UString why;
@@ -141,12 +146,13 @@ UString sideFileProblem(FileManager& files, const UString& picture, const Memory
     const std::string text = file.data ? std::string(reinterpret_cast<const char*>(file.data), size_t(file.size)) : "";
     std::vector<SkinRect> skins;
     why = SkinList::readText(text, picture, image.width, image.height, skins);
+    counts[picture.str()] = skins.size();
     return why.isEmpty() ? UString() : refusal(files, sideFile, "the side file of a picture", why);
 }
 
 // Weighed by its header; then, while what the start decodes keeps within its
 // limit, decoded and its side file's sub-images placed in it.
-UString pictureProblem(FileManager& files, const UString& name, StartTotal& decoded) {
+UString pictureProblem(FileManager& files, const UString& name, StartTotal& decoded, SkinCounts& counts) {
     UString why;
     const MemoryImageFile header(name, true, &why);
     if (header.bUnread) return why;
@@ -155,7 +161,7 @@ UString pictureProblem(FileManager& files, const UString& name, StartTotal& deco
         if (!decoded.within()) return UString();
         const MemoryImageFile picture(name, false, &why);
         if (picture.bUnread) return why;
-        if (why.isEmpty()) return sideFileProblem(files, name, picture);
+        if (why.isEmpty()) return sideFileProblem(files, name, picture, counts);
     }
     return refusal(files, name, "a picture", why);
 }
@@ -173,6 +179,23 @@ UString soundProblem(FileManager& files, const UString& name, StartTotal& decode
     return why.isEmpty() ? UString() : refusal(files, name, "a sound", why);
 }
 
+// The font's sub-images, its symbols from the first on, within the symbols a
+// font holds.
+UString fontProblem(FileManager& files, const Loader::Font& font, const SkinCounts& counts) {
+    size_t before = 0;
+    for (const UString& picture : font.pictures) {
+        const auto found = counts.find(picture.str());
+        const size_t skins = found == counts.end() ? 0 : found->second;
+        const size_t last = size_t(font.firstSymbol) + before + skins - 1;
+        if (skins && last >= size_t(FontQuad::NUMSYMBOLS))
+            return refusal(files, Texture::sideFileName(picture), "the side file of a picture",
+                           formatString("its %zu sub-images become symbols %zu to %zu of a font, past the last "
+                                        "it holds, %d", skins, last + 1 - skins, last, FontQuad::NUMSYMBOLS - 1));
+        before += skins;
+    }
+    return UString();
+}
+
 } // namespace
 
 UString LoaderFileCheck::problem(FileManager& files) {
@@ -186,8 +209,13 @@ UString LoaderFileCheck::problem(FileManager& files) {
     }
     // Past its limit, the rest are only weighed, to name the largest.
     StartTotal decoded("The pictures and sounds the start decodes", LoaderFileCheck::MAX_DECODED_BYTES);
+    SkinCounts skins;
     for (const UString& name : needed.pictures) {
-        why = pictureProblem(files, name, decoded);
+        why = pictureProblem(files, name, decoded, skins);
+        if (!why.isEmpty()) return why;
+    }
+    for (const Loader::Font& font : needed.fonts) {
+        why = fontProblem(files, font, skins);
         if (!why.isEmpty()) return why;
     }
     for (const UString& name : needed.sounds) {

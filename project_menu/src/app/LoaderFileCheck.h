@@ -1,8 +1,9 @@
 #pragma once
 // Every file the loader reads, read as it will read it, without a window or a
 // sound device: each picture decoded and its side file's sub-images placed
-// inside it, each sound effect decoded whole, each piece of music opened and
-// its first block decoded (the rest is decoded as it plays). The start runs it
+// inside it (a font's within the symbols a font holds), each sound effect
+// decoded whole, each piece of music opened and its first block decoded (the
+// rest is decoded as it plays). The start runs it
 // before the engine, so that a damaged file is a set-up problem rather than a
 // crash halfway through loading or in the middle of a match. Reading a file
 // whole inflates it to its end: this is the start's check that the archive's

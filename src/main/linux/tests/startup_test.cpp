@@ -230,14 +230,14 @@ std::string silence(const std::string& folder, long frames) {
 }
 
 // A file the loader reads that is whole in the archive but cannot be read as
-// what it is (a picture of random bytes, a side file of garbage or with a skin
-// outside its picture, a sound of random bytes, of 14,000 chained streams or
-// cut short, even one played only in a match), or files that pass a limit on
-// what the start reads or decodes, alone or together (weighed before they are
-// read or decoded: a picture by its header), end the start in one line naming
-// the file, or the total and the files that weigh most in it: no crash, no
-// crash log, and less than 90 MB more at the peak than a start refused at a
-// small file.
+// what it is (a picture of random bytes, a side file of garbage, with a skin
+// outside its picture or more than its font holds, a sound of random bytes,
+// of 14,000 chained streams or cut short, even one played only in a match),
+// or files that pass a limit on what the start reads or decodes, alone or
+// together (weighed before they are read or decoded: a picture by its
+// header), end the start in one line naming the file, or the total and the
+// files that weigh most in it: no crash, no crash log, and less than 90 MB
+// more at the peak than a start refused at a small file.
 TEST(SetUp, AnEntryWhoseContentsCannotBeReadIsOneLineNamingIt) {
     GameRun run;
     const std::string game = run.copyProgram(), archive = run.folder + "/bin/Corvana2demo.dat", files = run.folder + "/files";
@@ -275,6 +275,8 @@ TEST(SetUp, AnEntryWhoseContentsCannotBeReadIsOneLineNamingIt) {
              "the side file of a picture: the key 'width' of section \\[Skin 0] on line 4 is 'ten', not a whole number."},
         {{{"gfx/font/font-tiny.tga.ini", skins}}, "File 'gfx/font/font-tiny.tga.ini" + as + "the side file of a picture: it lists "
                                                                                   "4097 sub-images, more than the 4096 a side file may list."},
+        {{{"gfx/font/font-tiny.tga.ini", skins.substr(0, skins.find("[Skin 992]"))}}, "File 'gfx/font/font-tiny.tga.ini" + as +
+             "the side file of a picture: its 992 sub-images become symbols 33 to 1024 of a font, past the last it holds, 1023."},
         {{{"sfx/fx113.ogg", silence(run.folder, MixerOGGstatic::MAX_FRAMES + 1)}}, "File 'sfx/fx113.ogg" + as + "a sound: it lasts "
                                                                           "2097153 frames, more than the 2097152 a sound may last."},
         {{{"gfx/palm.tga", tga, 1, 18 + 4096 * 3400 * 4}}, "The pictures and sounds the start decodes" + from + "* bytes, past the "
