@@ -231,9 +231,9 @@ private:
     // Drops what sequenceAcked covers; the quickest round trip among them moves ping.
     // now: the engine clock, read once by the caller for the whole datagram.
     void processAcks(double now);
+
     // The steps of receivePiece, which keep heldAhead the numbers of
     // inQueue's pieces, all above sequenceIn.
-
     // A received piece whose sequence number is above sequenceIn.
     void newIncoming(Packet* piece, double now);
     // Whether the datagram's piece (the next in order, nothing waiting behind

@@ -6,6 +6,8 @@
 #include "StartLine.h"
 #include "UserFolderCheck.h"
 
+#include "core/ErrorManager.h"
+#include "core/Logger.h"
 #include "files/PrintableText.h"
 #include "files/ReplaceFile.h"
 #include "files/UserFolderLock.h"
@@ -101,8 +103,8 @@ bool StartChecks::lockUserFolder(UserFolderLock& lock) {
                         "is removed and made again.").c_str(),
               stderr);
     // Saves and crash copies cut short by a kill left their temporary files; no one else writes here.
-    for (const char* name : {"", "crash."})
-        for (const char* kind : {".cfg", ".hst", ".pro", ".log", ".jpg"})
-            removeStaleTempFiles(folder + name + PLIM_BUILD_NAME + kind);
+    for (const char* kind : {".cfg", ".hst", ".pro"}) removeStaleTempFiles(folder + PLIM_BUILD_NAME + kind);
+    removeStaleTempFiles(Logger::crashLogPath());
+    removeStaleTempFiles(ErrorManager::crashScreenshotPath());
     return true;
 }
