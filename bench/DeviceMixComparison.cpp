@@ -1,5 +1,7 @@
 #include "DeviceMixComparison.h"
 
+#include "BuildFolder.h"
+
 #include "files/FileManager.h"
 #include "files/MemoryFile.h"
 #include "audio/Mixer.h"
@@ -113,14 +115,7 @@ double mixSdlMixer(const std::vector<MemoryFile*>& files, int voices, int frames
 }
 
 // The build's archive, next to this program's folder.
-std::string archivePath() {
-    char exe[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n <= 0) return std::string();
-    std::string build(exe, size_t(n));
-    build = build.substr(0, build.rfind('/'));
-    return build.substr(0, build.rfind('/')) + "/Corvana2demo.dat";
-}
+std::string archivePath() { return buildFolder() + "/Corvana2demo.dat"; }
 
 } // namespace
 

@@ -17,6 +17,7 @@
 #include "render/Texture.h"
 
 #include "BenchStats.h"
+#include "BuildFolder.h"
 
 #include <benchmark/benchmark.h>
 
@@ -99,12 +100,8 @@ Holdings holdings() {
 // The build's archive and static settings (next to this program's folder)
 // linked into the engine folder, and a windowed user settings file.
 bool prepareFolder(const EngineTestFolder& folder) {
-    char exe[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n <= 0) return false;
-    std::string build(exe, size_t(n));
-    build = build.substr(0, build.rfind('/'));
-    build = build.substr(0, build.rfind('/'));
+    const std::string build = buildFolder();
+    if (build.empty()) return false;
     for (const char* name : {"Corvana2demo.dat", "Corvana2demo.cfg.static"})
         if (symlink((build + "/" + name).c_str(), (folder.root + "/" + name).c_str()) != 0) return false;
     folder.writeUserSettings("bTrackMouse=No\n");

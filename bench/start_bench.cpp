@@ -21,6 +21,7 @@
 // PROGRAM (default: the build's) runs with the build's static settings; each
 // archive starts N times (default: 10 for the game's own, 5 for the others)
 // and the medians are printed, with their difference to the game's own.
+#include "BuildFolder.h"
 #include "app/Loader.h"
 #include "audio/MixerOGGstatic.h"
 #include "core/Plim.h"
@@ -52,12 +53,6 @@ namespace {
 
 constexpr int64_t MIB = 1 << 20;
 const std::string DONE = "Global initialization complete";
-
-std::string buildFolder() {
-    char exe[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    return fs::path(std::string(exe, size_t(n > 0 ? n : 0))).parent_path().parent_path().string();
-}
 
 void run(const std::string& command) {
     if (system(command.c_str()) != 0) {

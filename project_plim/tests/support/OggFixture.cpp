@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <vorbis/vorbisenc.h>
 
 namespace {
@@ -12,6 +13,17 @@ namespace {
 void appendPage(std::string& out, const ogg_page& page) {
     out.append(reinterpret_cast<const char*>(page.header), page.header_len);
     out.append(reinterpret_cast<const char*>(page.body), page.body_len);
+}
+
+// Each whole page of the Ogg file, in order.
+void forEachPage(const std::string& ogg, const std::function<void(ogg_page&)>& take) {
+    ogg_sync_state sync;
+    ogg_sync_init(&sync);
+    memcpy(ogg_sync_buffer(&sync, long(ogg.size())), ogg.data(), ogg.size());
+    ogg_sync_wrote(&sync, long(ogg.size()));
+    ogg_page page;
+    while (ogg_sync_pageout(&sync, &page) == 1) take(page);
+    ogg_sync_clear(&sync);
 }
 
 } // namespace
@@ -97,33 +109,21 @@ void OggFixture::writeSine(const std::string& path, int channels, int frames, in
 
 std::string OggFixture::chain(const std::string& ogg, int links) {
     std::string out;
-    for (int link = 0; link < links; ++link) {
-        ogg_sync_state sync;
-        ogg_sync_init(&sync);
-        memcpy(ogg_sync_buffer(&sync, long(ogg.size())), ogg.data(), ogg.size());
-        ogg_sync_wrote(&sync, long(ogg.size()));
-        ogg_page page;
-        while (ogg_sync_pageout(&sync, &page) == 1) {
+    for (int link = 0; link < links; ++link)
+        forEachPage(ogg, [&](ogg_page& page) {
             for (int i = 0; i < 4; ++i) page.header[14 + i] = uint8_t((0x5e71a1 + link) >> (8 * i));
             ogg_page_checksum_set(&page);
             appendPage(out, page);
-        }
-        ogg_sync_clear(&sync);
-    }
+        });
     return out;
 }
 
 std::string OggFixture::rewritten(const std::string& ogg, const std::string& setup, int emptyPackets) {
-    ogg_sync_state sync;
-    ogg_sync_init(&sync);
-    memcpy(ogg_sync_buffer(&sync, long(ogg.size())), ogg.data(), ogg.size());
-    ogg_sync_wrote(&sync, long(ogg.size()));
     ogg_stream_state in, out;
-    ogg_page page;
     ogg_packet packet;
     std::string result;
     int packets = 0;
-    while (ogg_sync_pageout(&sync, &page) == 1) {
+    forEachPage(ogg, [&](ogg_page& page) {
         if (packets == 0) {
             ogg_stream_init(&in, ogg_page_serialno(&page));
             ogg_stream_init(&out, ogg_page_serialno(&page));
@@ -142,10 +142,10 @@ std::string OggFixture::rewritten(const std::string& ogg, const std::string& set
             }
             while (ogg_stream_pageout(&out, &page)) appendPage(result, page);
         }
-    }
+    });
+    ogg_page page;
     while (ogg_stream_flush(&out, &page)) appendPage(result, page);
     ogg_stream_clear(&in);
     ogg_stream_clear(&out);
-    ogg_sync_clear(&sync);
     return result;
 }

@@ -70,7 +70,6 @@ TEST(Game, F9OnAFullDiskIsToldAndTheGamePlaysOn) {
 // left is removed; the player's own copies beside the saves stay.
 TEST(Game, DamagedSavesAreKeptAsideAndThePlayerIsTold) {
     SKIP_WITHOUT_DISPLAY();
-    keepDisplayOpen();
     GameRun run;
     const std::string pro = run.userFolder + "Corvana2demo.pro", hst = run.userFolder + "Corvana2demo.hst";
     const std::string damaged = std::string(200, 'p');
@@ -122,7 +121,6 @@ bool startedAWhile(GameRun& run, int ms) {
 // closed terminal) then ends it as SIGTERM does, saves written.
 TEST(Game, ACrashSignalLeavesItsLogAndTheNextStartOffersTheReport) {
     SKIP_WITHOUT_DISPLAY();
-    keepDisplayOpen();
     GameRun run;
     std::ofstream(run.userFolder + "crash.Corvana2demo.jpg") << "the picture of an older crash";
     run.start();
@@ -183,7 +181,6 @@ TEST(Game, ACrashOnAFullDiskLeavesNoReportToOffer) {
 // told in the game at the next start.
 TEST(Game, UnderAFileSizeLimitAWriteFailsInsteadOfKillingTheGame) {
     SKIP_WITHOUT_DISPLAY();
-    keepDisplayOpen();
     GameRun run;
     run.fileSizeLimit = 1024; // the settings fit, the saved block does not
     run.start();
@@ -208,7 +205,6 @@ TEST(Game, UnderAFileSizeLimitAWriteFailsInsteadOfKillingTheGame) {
 // that fail on the way out are said on standard error, once each.
 TEST(Game, InAReadOnlyUserFolderTheFailedSavesAreSaidAtExit) {
     SKIP_WITHOUT_DISPLAY();
-    keepDisplayOpen();
     GameRun run;
     // Only the log may be written; the archive is readable by anyone.
     run.openToOthers();
@@ -242,7 +238,6 @@ TEST(Game, InAReadOnlyUserFolderTheFailedSavesAreSaidAtExit) {
 // and nothing is said of them.
 TEST(Game, OnAFullDiskTheStartSaysSoAndTheOldSavesStay) {
     SKIP_WITHOUT_DISPLAY();
-    keepDisplayOpen();
     GameRun run;
     FullDisk disk(run.userFolder.substr(0, run.userFolder.size() - 1));
     // Where no small disk can be mounted, the test-only copy of the game pretends one.
@@ -291,7 +286,6 @@ TEST(Game, OnAFullDiskTheStartSaysSoAndTheOldSavesStay) {
 // failed save told once; a stray settings line loses nothing. As nobody under root.
 TEST(Game, OddSaveFilesAreLeftAloneOrWrittenThroughTheirLinks) {
     SKIP_WITHOUT_DISPLAY();
-    keepDisplayOpen();
     GameRun run;
     run.openToOthers();
     const std::string dot = run.folder + "/dotfiles/", cfg = run.userFolder + "Corvana2demo.cfg",
