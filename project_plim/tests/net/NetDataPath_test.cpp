@@ -244,9 +244,7 @@ TEST_F(DataPathTest, CopiesAndForgeriesFromElsewhereChangeNothingOnlyTheNextNewP
 
     // A client's server stays where it was dialled, whatever comes from elsewhere.
     for (int seq : {1, 4000}) {
-        Packet* forged = readable(dataDatagram(server->getHostUID(), secret(), seq, false, 0, {""}), elsewhere);
-        client->servicePacket(forged);
-        delete forged;
+        DatagramForge::inject(*client, dataDatagram(server->getHostUID(), secret(), seq, false, 0, {""}), elsewhere);
     }
     EXPECT_EQ(toServer->getSequenceIn(), 0);
     EXPECT_EQ(toServer->getInQueue().getNumChildren(), 0u);
@@ -269,7 +267,7 @@ TEST_F(DataPathSockets, WholePacketsCrossRealSocketsWhileAPeerSendsOversizedPiec
     for (int i = 1; i <= ahead + 1 && grown <= allowedKB; ++i) {
         int seq = i <= ahead ? 2 + i : 2; // after its hello
         d.reset();
-        writeDatagram(d, hostile.getHostUID(), firstPeer(hostile)->getSecret(), seq, seq != ahead + 2, 0, piece);
+        DatagramForge::writeData(d, hostile.getHostUID(), firstPeer(hostile)->getSecret(), seq, seq != ahead + 2, 0, piece);
         hostile.getConnection()->sendRaw(&d, server.getConnection()->getAddress());
         server.update();
         if (i % 256 == 0 || i > ahead) // stops early where they are kept

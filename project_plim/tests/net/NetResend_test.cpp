@@ -43,8 +43,7 @@ TEST_F(DataPathTest, LostPieceIsAskedForAndSentAgainOnceNotTooRecent) {
     std::vector<Bytes> d = serverDatagrams(pattern(1024));
     toClientDirect(d[0]);
     toClientDirect(d[2]);
-    Packet* reply = packetOf("r");
-    client->sendToAll(reply);
+    say(*client, "r");
     EXPECT_EQ(parse(static_cast<Packet*>(toServer->getOutQueue().lastChild)).request, 2);
     server->update();
     NetStats* stats = server->getConnection()->getStats();
@@ -54,8 +53,7 @@ TEST_F(DataPathTest, LostPieceIsAskedForAndSentAgainOnceNotTooRecent) {
     EXPECT_EQ(toClient->getOutQueue().getNumChildren(), 2u);
 
     net.advance(0.4); // a missing piece is asked for again after 1.5 round trips
-    client->sendToAll(reply);
-    delete reply;
+    say(*client, "r");
     server->update();
     EXPECT_EQ(stats->resendRequests, 2);
     EXPECT_EQ(stats->resends, 1);
@@ -82,9 +80,8 @@ TEST_F(DataPathTest, SeveralGapsAskedAtOnceAndTheOldestPieceSentAgainWhenOverdue
     ASSERT_EQ(d.size(), 8u);
     while (client->getConnection()->receiveRaw()) {
     } // all lost on the way; some are handed over below
-    Packet* reply = packetOf("r");
     toClientDirect(d[0]);
-    client->sendToAll(reply);
+    say(*client, "r");
     server->update();
     EXPECT_EQ(toClient->getRoundTrip(), 0.0); // measured at once, while ping leaves 0.25 s slowly
     EXPECT_NEAR(toClient->getPing(), 0.225, 1e-12);
@@ -92,10 +89,10 @@ TEST_F(DataPathTest, SeveralGapsAskedAtOnceAndTheOldestPieceSentAgainWhenOverdue
     for (size_t i : {2, 4, 6})
         toClientDirect(d[i]);
     net.advance(0.1);
-    client->sendToAll(reply);
+    say(*client, "r");
     // The last piece is missing too, but nothing after it shows that yet.
     EXPECT_EQ(parse(static_cast<Packet*>(toServer->getOutQueue().lastChild)).requests, (std::vector<int>{2, 4, 6}));
-    client->sendToAll(reply);
+    say(*client, "r");
     EXPECT_TRUE(parse(static_cast<Packet*>(toServer->getOutQueue().lastChild)).requests.empty()); // asked just now
     server->update();
     NetStats* stats = server->getConnection()->getStats();
@@ -106,7 +103,7 @@ TEST_F(DataPathTest, SeveralGapsAskedAtOnceAndTheOldestPieceSentAgainWhenOverdue
 
     // No request can name the last piece: the timer sends it again once its
     // acknowledgement is later than the resend timeout, then after twice that.
-    client->sendToAll(reply);
+    say(*client, "r");
     server->update();
     EXPECT_EQ(toClient->getSequenceAcked(), 7);
     const double wait = toClient->resendTimeout();
@@ -122,11 +119,10 @@ TEST_F(DataPathTest, SeveralGapsAskedAtOnceAndTheOldestPieceSentAgainWhenOverdue
     // Its acknowledgement may answer any of its sends: it measures no round trip.
     const double backedOff = toClient->resendTimeout();
     client->update();
-    client->sendToAll(reply);
+    say(*client, "r");
     server->update();
     EXPECT_EQ(toClient->resendTimeout(), backedOff);
     EXPECT_EQ(client->received, std::vector<std::string>{pattern(4000)});
-    delete reply;
 }
 
 // Both sides send at every service (50 ms) over a clean link as slow each way:
@@ -226,7 +222,7 @@ TEST_F(DataPathSockets, AFloodingPeerThatNeverAcknowledgesIsHeldToItsAllowanceAn
                 requests.push_back(1 + (i * 32 + k) % (3 * tick + 3));
             d.reset();
             // One new piece a tick keeps it alive; the rest are copies of it.
-            writeDatagram(d, mute.getHostUID(), firstPeer(mute)->getSecret(), i == 0 ? ++sequence : sequence, false, 0, {""}, requests);
+            DatagramForge::writeData(d, mute.getHostUID(), firstPeer(mute)->getSecret(), i == 0 ? ++sequence : sequence, false, 0, {""}, requests);
             mute.getConnection()->sendRaw(&d, server.getConnection()->getAddress());
             server.update();
             int reached = drainMute();

@@ -22,9 +22,7 @@ uint64_t DataPathTest::secret() const { return toClient->getSecret(); }
 
 std::vector<Packet*> DataPathTest::serverSends(const std::string& bytes) {
     BasicLink* before = toClient->getOutQueue().lastChild;
-    Packet* p = packetOf(bytes);
-    server->sendToAll(p);
-    delete p;
+    say(*server, bytes);
     std::vector<Packet*> sent;
     for (BasicLink* l = before ? before->next : toClient->getOutQueue().firstChild; l; l = l->next)
         sent.push_back(static_cast<Packet*>(l));
@@ -39,15 +37,9 @@ std::vector<DataPathTools::Bytes> DataPathTest::serverDatagrams(const std::strin
 }
 
 void DataPathTest::toClientDirect(const Bytes& bytes) {
-    Packet* p = readable(bytes, server->getConnection()->getAddress());
-    client->servicePacket(p);
-    delete p;
+    DatagramForge::inject(*client, bytes, server->getConnection()->getAddress());
 }
 
-void DataPathTest::toServerDirect(const Bytes& bytes, NetAddress from) {
-    Packet* p = readable(bytes, from);
-    server->servicePacket(p);
-    delete p;
-}
+void DataPathTest::toServerDirect(const Bytes& bytes, NetAddress from) { DatagramForge::inject(*server, bytes, from); }
 
 NetStats* DataPathTest::clientStats() { return client->getConnection()->getStats(); }

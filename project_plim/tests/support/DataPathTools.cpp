@@ -33,18 +33,9 @@ DataPathTools::Piece DataPathTools::parse(Packet* datagram) {
     return piece;
 }
 
-void DataPathTools::writeDatagram(Packet& p, uint32_t id, uint64_t secret, int sequence, bool more, int ack,
-                                  const std::vector<std::string>& pieces, const std::vector<int>& requests) {
-    DatagramForge::writeData(p, id, secret, sequence, more, ack, pieces, requests);
-}
-
 DataPathTools::Bytes DataPathTools::dataDatagram(uint32_t id, uint64_t secret, int sequence, bool more, int ack,
                                                  const std::vector<std::string>& pieces, const std::vector<int>& requests) {
     return DatagramForge::data(id, secret, sequence, more, ack, pieces, requests);
-}
-
-Packet* DataPathTools::readable(const Bytes& bytes, const NetAddress& from) {
-    return DatagramForge::readable(bytes, from);
 }
 
 DataPathTools::Bytes DataPathTools::bytesOf(Packet* p) { return Bytes(p->buffer, p->buffer + p->getLength()); }

@@ -3,7 +3,7 @@
 // out and written as a sender writes them, packets of bytes, the peer of a
 // host, and a join over real sockets. As a fixture (DataPathSockets), of the
 // tests that make their own engine and hosts.
-#include "net/NetAddress.h"
+#include "DatagramForge.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ class RecordingHost;
 
 class DataPathTools : public ::testing::Test {
 protected:
-    typedef std::vector<uint8_t> Bytes;
+    typedef DatagramForge::Bytes Bytes;
 
     struct Piece {
         int sequence, more, ack, request, length;
@@ -27,11 +27,8 @@ protected:
 
     // Reads a datagram's header the way the wire form lays it out.
     static Piece parse(Packet* datagram);
-    static void writeDatagram(Packet& p, uint32_t id, uint64_t secret, int sequence, bool more, int ack,
-                              const std::vector<std::string>& pieces, const std::vector<int>& requests = {});
     static Bytes dataDatagram(uint32_t id, uint64_t secret, int sequence, bool more, int ack,
                               const std::vector<std::string>& pieces, const std::vector<int>& requests = {});
-    static Packet* readable(const Bytes& bytes, const NetAddress& from);
     static Bytes bytesOf(Packet* p);
     static Packet* packetOf(const std::string& bytes);
     static std::string pattern(int n);
