@@ -143,7 +143,8 @@ def dial(args, port, own):
 
 def joins(log, clients):
     """Taken, median and longest join (one not taken counts as its time to give
-    up), gave up and refused, from dial's lines; None unless all are there."""
+    up; one refused, which no mix of the README's met, is only counted), gave
+    up and refused, from dial's lines; None unless all are there."""
     taken = [float(t) for t in re.findall(r"^join \d+: ([\d.]+) s,", log, re.M)]
     gave_up = [float(t) for t in re.findall(r"^join \d+: gave up after ([\d.]+) s", log, re.M)]
     refused = len(re.findall(r"^join \d+: refused", log, re.M))
