@@ -96,8 +96,8 @@ bool StartChecks::lockUserFolder(UserFolderLock& lock) {
     };
     if (!lock.acquire(folder, waiting)) {
         if (!lock.heldLockFolder.isEmpty()) {
-            fputs(startLine(" cannot lock its user folder: another program has held its lock folder " +
-                            quotedValue(lock.heldLockFolder.str()) + " for " + limit + ". End that program.").c_str(),
+            fputs(startLine(" gave up waiting for its lock folder " + quotedValue(lock.heldLockFolder.str()) +
+                            ": another program has held it for " + limit + ". End that program.").c_str(),
                   stderr);
             return false;
         }

@@ -404,8 +404,8 @@ TEST(Start, ALockFolderHeldByAnotherProgramIsWaitedForABoundedWhile) {
     EXPECT_EQ(run.wait(120), 1);
     close(holder);
     EXPECT_EQ(run.errors(), "Corvana2demo is waiting for its lock folder '" + held + "', which another program holds; it "
-                            "gives up after 10 s.\nCorvana2demo cannot lock its user folder: another program has held "
-                            "its lock folder '" + held + "' for 10 s. End that program.\n");
+                            "gives up after 10 s.\nCorvana2demo gave up waiting for its lock folder '" + held + "': "
+                            "another program has held it for 10 s. End that program.\n");
 }
 
 // A launcher that closes standard input, output and error: the game's files
