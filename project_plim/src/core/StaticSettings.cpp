@@ -30,23 +30,22 @@ const char* notOfType(const UString& text, double) {
 }
 
 // Why the key's value would not be read as its writer meant: empty for a
-// value of the field's type. The file's text is split into lines only to
-// tell a fault.
+// value of the field's type.
 template <class Number>
-UString valueProblem(const std::string& text, const char* section, const char* key, const UString& value, Number field) {
+UString valueProblem(const IniLines& lines, const char* section, const char* key, const UString& value, Number field) {
     const char* wanted = notOfType(value, field);
-    return *wanted ? IniLines(text).valueFault(section, key, value, wanted) : UString();
+    return *wanted ? lines.valueFault(section, key, value, wanted) : UString();
 }
 
 // A flag the engine would not read as the word it resembles ("yes", "1",
 // " Yes" all read as No), with its line.
-UString valueProblem(const std::string& text, const char* section, const char* key, const UString& value, bool) {
+UString valueProblem(const IniLines& lines, const char* section, const char* key, const UString& value, bool) {
     if (MemoryIniFile::isFlag(value)) return UString();
     UString word = value;
     trimString(word);
     const bool blanks = word.length() != value.length() && MemoryIniFile::isFlag(word);
     return formatString("the key '%s' of section [%s] on line %d is '%s', which the game reads as %s%s; write Yes or No",
-                        key, section, IniLines(text).keyLine(section, key), printableText(value).c_str(),
+                        key, section, lines.keyLine(section, key), printableText(value).c_str(),
                         !value.isEmpty() && value[0] == 'Y' ? "Yes" : "No",
                         blanks ? " (it reads the blanks after '=' as part of the value)" : "");
 }
@@ -74,17 +73,20 @@ UString StaticSettings::problem(const UString& path) {
     std::string text(size_t(stream.size), '\0');
     if (!stream.bOk || stream.read(&text[0], stream.size) != stream.size) return "it cannot be read whole";
     if (text.empty()) return "it is empty";
-    MemoryIniFile file(path, false);
-    file.parse(text.data(), int(text.size()));
+    // Read strictly, as side files are: a key given twice or a stray line is
+    // a writer's slip the engine would pass over without a word.
+    const IniLines lines(text);
+    why = lines.strictFault();
     StaticSettings settings;
-    settings.eachKey([&file, &why, &text](const char* section, const char* key, auto field) {
+    settings.eachKey([&lines, &why](const char* section, const char* key, auto field) {
         if (!why.isEmpty()) return;
-        if (!file.hasKey(section, key)) {
-            why = IniLines(text).hiddenKeyCause(section, key);
+        const IniLines::Entry* entry = lines.find(section, key);
+        if (!entry) {
+            why = lines.hiddenKeyCause(section, key);
             if (why.isEmpty()) why = formatString("it lacks the key '%s' of section [%s]", key, section);
             return;
         }
-        why = valueProblem(text, section, key, file.getString(section, key), field);
+        why = valueProblem(lines, section, key, entry->value, field);
     });
     return why;
 }

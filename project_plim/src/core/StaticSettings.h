@@ -20,9 +20,11 @@ struct StaticSettings {
     // Why the file at path would not give every key as its writer meant:
     // empty when it is text holding each of them with a value the engine
     // reads as written (Yes or No for a flag, as MemoryIniFile::isFlag, a
-    // whole number, a finite number). A key the reader misses although an
-    // editor shows it is said with the cause (a byte-order mark, blanks
-    // around "=", CR line ends). Reads only that file; needs no engine.
+    // whole number, a finite number), and read strictly as a side file is
+    // (no stray line, no key or section given twice). A key the reader
+    // misses although an editor shows it is said with the cause (a
+    // byte-order mark, blanks around "=", CR line ends). Reads only that
+    // file; needs no engine.
     static UString problem(const UString& path);
 
 private:

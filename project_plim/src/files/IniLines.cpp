@@ -81,6 +81,8 @@ UString IniLines::hiddenKeyCause(const UString& section, const UString& key) con
 }
 
 UString IniLines::strictFault() const {
+    const UString whole = wholeTextCause();
+    if (!whole.isEmpty()) return whole;
     std::unordered_map<std::string, int> headers;
     for (const Entry& entry : lines) {
         if (entry.kind == STRAY) return formatString("line %d is neither a section, a key nor a comment", entry.line);

@@ -1,8 +1,9 @@
 #pragma once
-// INI text split into lines the way MemoryIniFile::parse splits it, each with
-// its number: to say where the reader took a key or section from and why it
-// found none where an editor shows one, and to read a file strictly (a side
-// file) with every fault told by its line.
+// INI text split into lines, each with its number: the one line reader of
+// every INI file. MemoryIniFile::parse takes its keys from it; the rest says
+// where the reader took a key or section from and why it found none where an
+// editor shows one, and reads a file strictly (a side file, the static
+// settings) with every fault told by its line.
 #include "util/UString.h"
 
 #include <string>
@@ -41,9 +42,10 @@ public:
     UString hiddenKeyCause(const UString& section, const UString& key) const;
     // The causes that hide every line after them: the mark and CR alone.
     UString wholeTextCause() const;
-    // The first line a strict reading refuses, by its number: a stray line,
-    // a key before the first section, a section or a section's key given a
-    // second time (with the first line). Empty when there is none.
+    // The first fault a strict reading refuses: a cause that hides lines
+    // (wholeTextCause), then by its number a stray line, a key before the
+    // first section, a section or a section's key given a second time (with
+    // the first line). Empty when there is none.
     UString strictFault() const;
 
     // Why a value is not a whole number an int holds (as

@@ -2,6 +2,7 @@
 
 #include "core/ErrorManager.h"
 #include "FileManager.h"
+#include "IniLines.h"
 #include "util/FileStream.h"
 #include "core/Logger.h"
 #include "MemoryFile.h"
@@ -13,7 +14,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <sys/stat.h>
 
@@ -101,26 +101,12 @@ UString MemoryIniFile::whyNotUtf8Text(const std::string& text) {
 
 int MemoryIniFile::parse(const char* text, int length, int* firstIgnored) {
     if (!text || length <= 0) return 0;
-    UString section;
-    int number = 0, ignored = 0;
-    const char* end = text + length;
-    for (const char* start = text; start < end;) {
-        const void* lf = memchr(start, '\n', size_t(end - start));
-        const char* next = lf ? static_cast<const char*>(lf) + 1 : end;
-        UString line(start, size_t(next - start));
-        start = next;
-        ++number;
-        trimString(line);
-        if (line.isEmpty()) continue;
-        int equals = line.find("=");
-        if (equals >= 0) {
-            getSection(section).insert(line.substr(0, size_t(equals)), line.substr(size_t(equals) + 1));
-        } else if (line[0] == '[' && line[line.length() - 1] == ']') {
-            section = line.substr(1, line.length() - 2);
-        } else if (line[0] != ';' && line[0] != '#') {
-            // A stray line changes nothing: the keys after it stay in their section.
-            if (ignored++ == 0 && firstIgnored) *firstIgnored = number;
-        }
+    const IniLines lines(std::string(text, size_t(length)));
+    int ignored = 0;
+    for (const IniLines::Entry& entry : lines.entries()) {
+        if (entry.kind == IniLines::KEY) getSection(entry.section).insert(entry.key, entry.value);
+        // A stray line changes nothing: the keys after it stay in their section.
+        if (entry.kind == IniLines::STRAY && ignored++ == 0 && firstIgnored) *firstIgnored = entry.line;
     }
     return ignored;
 }

@@ -4,6 +4,7 @@
 #include "util/PlimUtil.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -61,32 +62,60 @@ Taken lockFile(const std::string& name, int* fd, int* failure) {
     return Taken::BUSY;
 }
 
+using Clock = std::chrono::steady_clock;
+
+// A taking's wait in the private folders, from the start of acquire; told once.
+struct Wait {
+    const UserFolderLock::Waiting& waiting;
+    Clock::time_point start = Clock::now();
+    bool told = false;
+};
+
+// How often a busy private folder is tried again: its holders let go within moments.
+constexpr useconds_t TURN_RETRY_MICROSECONDS = 2000;
+
 // Sweeps and takings in the private folder never overlap: a sweep holds the
 // folder's own lock exclusively, a taking shares it. Otherwise a sweep that
 // briefly locks a stale file would make a copy taking that name give up.
-// Where the folder cannot be locked, both go ahead without.
+// A sweep (no wait) is housekeeping: it goes ahead only when the folder is
+// free at once, and leaves the stale files to a later start otherwise. A
+// taking waits within its bound. Where the folder cannot be locked, both go
+// ahead without.
 class FolderTurn {
 public:
-    FolderTurn(const std::string& folder, int operation) {
+    FolderTurn(const std::string& folder, int operation, Wait* wait) {
         fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0) return;
-        while (flock(fd, operation) != 0 && errno == EINTR) {}
+        while (fd >= 0 && flock(fd, operation | LOCK_NB) != 0) {
+            if (errno == EINTR) continue;
+            if (errno != EWOULDBLOCK) return;
+            const double waited = wait ? std::chrono::duration<double>(Clock::now() - wait->start).count() : 0;
+            busy = !wait || waited >= UserFolderLock::WAIT_LIMIT_SECONDS;
+            if (busy) return;
+            if (waited >= UserFolderLock::WAIT_NOTICE_SECONDS && !wait->told && wait->waiting) {
+                wait->told = true;
+                wait->waiting(folder.c_str());
+            }
+            usleep(TURN_RETRY_MICROSECONDS);
+        }
     }
     ~FolderTurn() {
         if (fd >= 0) close(fd);
     }
     FolderTurn(const FolderTurn&) = delete;
     FolderTurn& operator=(const FolderTurn&) = delete;
+    bool mayGoAhead() const { return !busy; }
 
 private:
     int fd = -1;
+    bool busy = false;
 };
 
 // Removes the lock files of copies that ended without letting go (a crash, a
 // kill): one no one holds is taken, removed while locked, and let go, which
 // the holders' protocol above already expects; one that is busy is skipped.
 void sweepStaleLocks(const std::string& folder) {
-    FolderTurn turn(folder, LOCK_EX);
+    FolderTurn turn(folder, LOCK_EX, nullptr);
+    if (!turn.mayGoAhead()) return;
     DIR* dir = opendir(folder.c_str());
     if (!dir) return;
     while (const dirent* entry = readdir(dir)) {
@@ -167,12 +196,13 @@ UserFolderLock::~UserFolderLock() { release(); }
 
 void UserFolderLock::useSharedFolder(const UString& folder) { sharedFolder() = folder.str(); }
 
-bool UserFolderLock::acquire(const UString& folder) {
+bool UserFolderLock::acquire(const UString& folder, const Waiting& waiting) {
     release();
     problem = UString();
     path = folder;
     pathProblem = UString();
-    if (!lockPath()) {
+    heldLockFolder = UString();
+    if (!lockPath(waiting)) {
         release();
         return false;
     }
@@ -209,14 +239,19 @@ bool UserFolderLock::acquire(const UString& folder) {
     return false;
 }
 
-bool UserFolderLock::lockPath() {
+bool UserFolderLock::lockPath(const Waiting& waiting) {
     std::string why;
     const std::vector<std::string> folders = privateLockFolders(&why);
     bool held = false;
+    Wait wait{waiting};
     for (size_t i = 0; i < folders.size() && i < PATH_PLACES; ++i) {
         sweepStaleLocks(folders[i]);
         const std::string name = pathLockName(folders[i], path);
-        FolderTurn turn(folders[i], LOCK_SH);
+        FolderTurn turn(folders[i], LOCK_SH, &wait);
+        if (!turn.mayGoAhead()) {
+            heldLockFolder = folders[i].c_str();
+            return false;
+        }
         int failure = 0;
         const Taken taken = lockFile(name, &pathLocks[i].fd, &failure);
         if (taken == Taken::BUSY) return false;

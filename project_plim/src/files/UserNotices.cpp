@@ -1,5 +1,9 @@
 #include "UserNotices.h"
 
+#include "util/PlimUtil.h"
+
+#include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <mutex>
 #include <set>
@@ -31,8 +35,20 @@ std::vector<UString> UserNotices::take() {
     return taken;
 }
 
-void UserNotices::say(const UString& text) {
+namespace {
+// Writes line, unless the notice was said before.
+void sayOnce(const std::string& notice, const std::string& line) {
     static std::set<std::string> said;
     std::lock_guard<std::mutex> guard(noticeLock);
-    if (said.insert(text.str()).second) fprintf(stderr, "%s\n", text.c_str());
+    if (said.insert(notice).second) fprintf(stderr, "%s\n", line.c_str());
+}
+} // namespace
+
+void UserNotices::say(const UString& text) { sayOnce(text.str(), text.str()); }
+
+void UserNotices::sayAsProgram(const UString& notice) {
+    // A notice begins a sentence on its screen; after the name it goes on one.
+    std::string line = notice.str();
+    if (!line.empty()) line[0] = char(tolower(uint8_t(line[0])));
+    sayOnce(notice.str(), std::string(PLIM_BUILD_NAME) + ": " + line);
 }

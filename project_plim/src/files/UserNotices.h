@@ -15,4 +15,7 @@ public:
     static std::vector<UString> take();
     // Writes text as a line on standard error, unless it was said before.
     static void say(const UString& text);
+    // A notice no screen showed, said as the game's own lines are: after the
+    // program's name. Unless it was said before, with or without the name.
+    static void sayAsProgram(const UString& notice);
 };

@@ -15,10 +15,8 @@ namespace {
 // Why the text cannot be read strictly at all: not UTF-8 text, lines hidden
 // from the reader, a line the reader would ignore or take twice.
 UString textProblem(const std::string& text, const IniLines& lines) {
-    UString why = MemoryIniFile::whyNotUtf8Text(text);
-    if (why.isEmpty()) why = lines.wholeTextCause();
-    if (why.isEmpty()) why = lines.strictFault();
-    return why;
+    const UString why = MemoryIniFile::whyNotUtf8Text(text);
+    return why.isEmpty() ? lines.strictFault() : why;
 }
 
 // The first section that is not one of [Skin 0] to [Skin count-1], by its line.

@@ -70,6 +70,10 @@ TEST(StaticSettings, AProblemNamesTheFirstKeyTheEngineCouldNotRead) {
     EXPECT_EQ(problemWith("hardwareMouseScaling=1.00000000", "hardwareMouseScaling=nan"),
               "the key 'hardwareMouseScaling' of section [Input] on line 9 is 'nan', not a number");
     EXPECT_EQ(problemWith("[Graphics]", "[Graphic]"), "it lacks the key 'ditherDepth' of section [Graphics]");
+    // Read strictly: the engine would take the first of two values and pass the stray line.
+    EXPECT_EQ(problemWith("bHoliday=No", "bHoliday=No\nbHoliday=maybe"),
+              "the key 'bHoliday' of section [Edition] is given on line 5 and again on line 6");
+    EXPECT_EQ(problemWith("[Graphics]", "junk\n[Graphics]"), "line 6 is neither a section, a key nor a comment");
     EXPECT_EQ(problemWith("ditherDepth=0", "ditherDepth=0\xff"),
               "the key 'ditherDepth' of section [Graphics] on line 7 is '0\\xff', not a whole number");
     unlink(path.c_str());

@@ -113,7 +113,8 @@ void shutdown() {
     // No screen is left to show what went wrong while saving on the way out:
     // it goes to standard error, and the next start tells the failed saves.
     const std::vector<UString> unseen = UserNotices::take();
-    for (const UString& notice : SaveFailures::sayLostAtExit(getUserDataFolder(true), unseen)) UserNotices::say(notice);
+    for (const UString& notice : SaveFailures::sayLostAtExit(getUserDataFolder(true), unseen))
+        UserNotices::sayAsProgram(notice);
 }
 
 void endAfterLostDisplay() {

@@ -9,6 +9,7 @@
 #include "LogText.h"
 #include "widgets/MenuButton.h"
 #include "core/Plim.h"
+#include "files/FileManager.h"
 #include "PretendDisk.h"
 #include "ProgramRun.h"
 #include "TestDeadline.h"
@@ -29,6 +30,7 @@ public:
     void onActivate(bool first) override { writeMarker("active"); }
     void onDeactivate(bool removed) override {
         ContextDialog* dialog = dynamic_cast<ContextDialog*>(gGlobal->contextManager->getTop());
+        if (removed && onRemoved) onRemoved();
         if (removed || !dialog) return;
         // Where "Yes" lies from the pointer, in virtual pixels (y up).
         V3 to = dialog->pButton1->position - mouseWorld;
@@ -40,7 +42,9 @@ public:
     }
     int ticks = 0;
     void (*onTick)(BottomScreen*, int) = nullptr;
+    static void (*onRemoved)();
 };
+void (*BottomScreen::onRemoved)() = nullptr;
 
 BottomScreen* bottom = nullptr;
 
@@ -81,6 +85,7 @@ protected:
     void SetUp() override {
         if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (xvfb-run)";
         TestApp::tickHook = nullptr;
+        BottomScreen::onRemoved = nullptr;
     }
     static void xdotool(const std::string& arguments) {
         ASSERT_EQ(system(("xdotool " + arguments).c_str()), 0) << arguments;
@@ -164,6 +169,20 @@ TEST_F(EntryLoopTest, TheWindowsCloseControlQuitsAfterTheFrame) {
     LogText log(run.log());
     EXPECT_EQ(log.count("~Plim(): Initiating shutdown..."), 1);
     EXPECT_EQ(log.lines.back(), "~Plim(): Done. Clean exit.");
+}
+
+// A notice no screen showed (a file set aside as the game ends) is said at
+// exit after the program's name, as the game's other lines are.
+TEST_F(EntryLoopTest, ANoticeNoScreenShowedIsSaidAtExitAfterTheProgramsName) {
+    TestApp::tickHook = [](BottomScreen*, int tick) { if (tick == 2) gGlobal->contextManager->quitByPlayer(); };
+    BottomScreen::onRemoved = [] { writeMarker("damaged"); FileManager::keepDamagedFile("damaged", "a test's"); };
+    ProgramRun run;
+    run.errorsPath = run.folder.root + "/errors.txt";
+    run.start(makeApp);
+    ASSERT_EQ(run.wait(), 0);
+    const std::string errors = run.read("errors.txt");
+    EXPECT_NE(errors.find("Corvana2demo: the file 'damaged' was damaged and has been kept as 'damaged.bad'."),
+              std::string::npos) << errors;
 }
 
 // A stand-in for xdg-open that records its arguments and the engine's log's

@@ -88,7 +88,19 @@ std::string StartChecks::userFolder() { return UserFolderCheck::makeProblem(); }
 // than not at all.
 bool StartChecks::lockUserFolder(UserFolderLock& lock) {
     const UString folder = getUserDataFolder(true);
-    if (!lock.acquire(folder)) {
+    const std::string limit = formatString("%.0f s", UserFolderLock::WAIT_LIMIT_SECONDS).str();
+    const auto waiting = [&limit](const UString& lockFolder) {
+        fputs(startLine(" is waiting for its lock folder " + quotedValue(lockFolder.str()) +
+                        ", which another program holds; it gives up after " + limit + ".").c_str(),
+              stderr);
+    };
+    if (!lock.acquire(folder, waiting)) {
+        if (!lock.heldLockFolder.isEmpty()) {
+            fputs(startLine(" gave up waiting for its lock folder " + quotedValue(lock.heldLockFolder.str()) +
+                            ": another program has held it for " + limit + ". End that program.").c_str(),
+                  stderr);
+            return false;
+        }
         if (lock.problem.isEmpty()) {
             fputs(startLine(" is already running (its user folder " + quotedValue(folder.str()) + " is in use).").c_str(),
                   stderr);
