@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <functional>
 #include <pthread.h>
-#include <sched.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -236,7 +235,7 @@ TEST_F(FatalErrorTest, CrashSignalDuringTheFatalCopyFollowsIt) {
             static bool crashes = copierCrashes;
             Logger::whileSavingCrashLog = [] {  // holds the copy until the handler waits
                 pthread_kill(mainThread, SIGSEGV);
-                while (!Logger::isCrashLogAwaited()) sched_yield();
+                while (!Logger::isCrashLogAwaited()) std::this_thread::yield();
                 fputs("the copy went on\n", stdout), fflush(stdout);
                 if (crashes) raise(SIGSEGV);
             };
