@@ -2,7 +2,7 @@
 // Fatal errors: one report path that never returns. It marks the engine as
 // shutting down, writes the message to the log and to standard output
 // ("*** ERROR *** %s\n"; tools send it to standard error, setErrorStream), logs "Forced exit.", copies the log to the crash log
-// (whole, or no crash log) and ends the process with status 255. Callable from any thread and before the
+// (whole, or not at all: an older one stays) and ends the process with status 255. Callable from any thread and before the
 // ErrorManager object exists.
 #include "util/UString.h"
 

@@ -9,10 +9,13 @@
 #include "util/PlimUtil.h"
 #include "RuntimeClass.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 RuntimeClass Logger::runtimeClass("Logger", &Logger::runtimeClass, nullptr);
@@ -111,20 +114,46 @@ int Logger::flushFromSignal() {
     return fd;
 }
 
+namespace {
+// Thread writing the crash log (0: none). Both writers use one temporary file
+// and the log's descriptor, so they take turns.
+std::atomic<long> crashLogWriter{0};
+std::atomic<bool> crashLogAwaited{false};
+} // namespace
+
+void (*Logger::whileSavingCrashLog)() = nullptr;
+
+void Logger::claimCrashLog() {
+    const long self = syscall(SYS_gettid);
+    for (long owner = 0; !crashLogWriter.compare_exchange_strong(owner, self) && owner != self; owner = 0) {
+        crashLogAwaited = true;
+        const timespec nap = {0, 1000000};
+        nanosleep(&nap, nullptr);
+    }
+}
+
+bool Logger::isCrashLogAwaited() { return crashLogAwaited; }
+
 void Logger::saveCrashLog() {
     std::lock_guard<std::recursive_mutex> guard(lock);
+    claimCrashLog();
     if (fd >= 0) {
         flush();
         close(fd);
         fd = -1;
     }
+    // Replaces an older crash log only once it is whole.
     const UString path = crashLogPath(), temp = crashLogTempPath();
-    // The report sent at the next start holds this run's log, or none.
-    unlink(path.c_str());
     SignalSafeFile crash(path.c_str(), temp.c_str());
     copyForCrash(crash);
+    if (whileSavingCrashLog) whileSavingCrashLog();
     crash.commit();
     bCrashCopySaved = true;
+    crashLogWriter = 0;
+    // A crash handler waiting on another thread adds its report to this copy
+    // and ends the process; an exit here could cut its file short.
+    if (crashLogAwaited)
+        for (;;) pause();
 }
 
 void Logger::copyForCrash(SignalSafeFile& crash) const {

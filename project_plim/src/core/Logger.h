@@ -37,9 +37,10 @@ public:
     static const uint32_t STALE_MS = 1000;
 
     // Closes the log and copies it to the crash log in the user data folder,
-    // whole or not at all (copyForCrash); no older crash log stays when it
+    // whole or not at all (copyForCrash); an older crash log stays when it
     // cannot be written. Only the fatal-error path calls this; later prints
-    // write nothing.
+    // write nothing. A crash signal's handler on another thread waits for the
+    // copy and follows it with its report, which ends the process.
     void saveCrashLog();
     // For both crash paths, async-signal-safe: puts the log file's bytes into
     // crash and, when the disk refused some of its lines, a line saying that
@@ -49,8 +50,16 @@ public:
     // For a signal handler: writes what is buffered, without locking or
     // allocating, and returns the open file (-1 when there is none).
     int flushFromSignal();
-    // saveCrashLog has run: the crash log holds this run's log.
+    // saveCrashLog has run: the log is closed, and its copy in place unless it
+    // could not be written whole.
     bool isCrashCopySaved() const { return bCrashCopySaved; }
+    // Async-signal-safe: waits while another thread writes the crash log (a
+    // crash handler never lets go of it), then holds it for this thread.
+    static void claimCrashLog();
+    // For tests: runs in saveCrashLog between the copy and its commit.
+    static void (*whileSavingCrashLog)();
+    // A thread waits in claimCrashLog.
+    static bool isCrashLogAwaited();
     // The disk refused some of the log's bytes (full, or a file-size limit).
     bool hasLostLines() const { return bLostLines; }
 

@@ -136,38 +136,34 @@ void ProcessSignals::onQuitSignal(int signal) {
 }
 
 void ProcessSignals::onCrash(int signal) {
-    const long self = syscall(SYS_gettid);
+    // The fatal path's copy on another thread ends first and this report
+    // follows it; another thread's crash waits for this report, whose end
+    // ends the process. A crash of the copying thread goes on: it holds the
+    // crash log already.
+    Logger::claimCrashLog();
+    // So only this thread gets here again: the report itself failed, go at once.
     long owner = 0;
-    if (!crashOwner.compare_exchange_strong(owner, self)) {
-        // The report itself failed: go at once. Another thread's crash waits
-        // for the first report, whose end ends the process.
-        if (owner == self) dieOf(signal);
-        for (;;) pause();
-    }
+    if (!crashOwner.compare_exchange_strong(owner, syscall(SYS_gettid))) dieOf(signal);
     void* frames[MAX_FRAMES];
     const int count = backtrace(frames, MAX_FRAMES);
     const char* what = describe(signal);
 
     Logger* log = PLIM ? PLIM->log : nullptr;
-    // After the fatal path (a crash on its way out) its files stand: the report follows them.
+    // After the fatal path (a crash on its way out) its picture stands.
     const bool afterFatalPath = log && log->isCrashCopySaved();
     const int logFile = log ? log->flushFromSignal() : -1;
     writeStack(logFile, what, frames, count);
     const bool reportLogged = put(logFile, FORCED_EXIT);
-    // The report sent at the next start holds this run's log, or none, and no older picture.
-    if (!afterFatalPath) {
-        unlink(crashScreenshotPath);
-        unlink(crashLogPath);
-    }
-    // Whole or not at all: a cut log is never offered as a report.
+    // Whole or not at all: a cut log is never offered as a report, and an
+    // older one stays, with its picture, until this one is whole.
     SignalSafeFile crash(crashLogPath, crashLogTemp);
-    if (logFile >= 0) log->copyForCrash(crash);
-    else if (afterFatalPath) crash.copyFrom(crashLogPath);
+    if (logFile >= 0 || afterFatalPath) log->copyForCrash(crash);
     if (!reportLogged) {
         writeStack(crash.descriptor(), what, frames, count);
         crash.put(FORCED_EXIT);
     }
-    crash.commit();
+    // The report sent at the next start holds no older picture.
+    if (crash.commit() && !afterFatalPath) unlink(crashScreenshotPath);
     put(STDOUT_FILENO, "*** ERROR *** Fatal signal ");
     put(STDOUT_FILENO, what);
     put(STDOUT_FILENO, ".\n");

@@ -1,8 +1,8 @@
 #pragma once
 // How the game answers signals. A crash (SIGSEGV, SIGABRT, SIGFPE, SIGBUS,
 // SIGILL) writes out what the log holds, adds the signal and the stack, copies
-// the log to the crash log that the next start offers to report (whole, or no
-// crash log at all), and ends the process with the signal's usual status. SIGHUP (a closed terminal, an ended
+// the log to the crash log that the next start offers to report (whole, or
+// not at all: an older one stays), and ends the process with the signal's usual status. SIGHUP (a closed terminal, an ended
 // session), SIGTERM and SIGINT ask for the orderly shutdown, which the entry
 // loop starts after its frame. SIGXFSZ is ignored, so a write past the
 // file-size limit fails (EFBIG) and is handled.

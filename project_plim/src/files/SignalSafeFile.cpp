@@ -47,10 +47,12 @@ void SignalSafeFile::copyFrom(const char* from) {
     if (in >= 0) close(in);
 }
 
-void SignalSafeFile::commit() {
-    if (fd < 0) return;
+bool SignalSafeFile::commit() {
+    if (fd < 0) return false;
     if (whole && fsync(fd) != 0) whole = false;
     if (close(fd) != 0) whole = false;
     fd = -1;
-    if (!whole || rename(temp, path) != 0) unlink(temp);
+    if (whole && rename(temp, path) == 0) return true;
+    unlink(temp);
+    return false;
 }

@@ -25,9 +25,9 @@ public:
     // For writers that tell no failure (-1 when the file could not be
     // opened); a disk that refused them refuses every later write too.
     int descriptor() const { return fd; }
-    // Puts the file in place when every byte went in, else removes the
-    // temporary file.
-    void commit();
+    // Puts the file in place when every byte went in (true), else removes
+    // the temporary file.
+    bool commit();
 
 private:
     const char* path;

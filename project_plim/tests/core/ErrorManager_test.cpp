@@ -223,17 +223,45 @@ TEST_F(FatalErrorTest, EveryCrashSignalEndsTheProcessByItselfAfterItsReport) {
     }
 }
 
-// On a full disk the crash log is whole (saying so when its log lost lines) or none, never an older one.
-TEST_F(FatalErrorTest, OnAFullDiskTheCrashLogIsWholeOrNone) {
+// A crash signal during the fatal path's copy on another thread waits for it,
+// then adds its report; a crash of the copying thread then still ends it all.
+TEST_F(FatalErrorTest, CrashSignalDuringTheFatalCopyFollowsIt) {
+    for (bool copierCrashes : {false, true}) {
+        ChildResult r = runChild([copierCrashes] {
+            alarm(60);  // a deadlock fails the test
+            ProcessSignals::install();
+            startEngineWithLog();
+            static const pthread_t mainThread = pthread_self();
+            static bool crashes = copierCrashes;
+            Logger::whileSavingCrashLog = [] {  // holds the copy until the handler waits
+                pthread_kill(mainThread, SIGSEGV);
+                while (!Logger::isCrashLogAwaited()) std::this_thread::yield();
+                fputs("the copy went on\n", stdout), fflush(stdout);
+                if (crashes) raise(SIGSEGV);
+            };
+            std::thread([] { ErrorManager::error("mixer underrun"); }).join();
+        });
+        EXPECT_EQ(r.out, "*** ERROR *** mixer underrun\nthe copy went on\n*** ERROR *** Fatal signal SIGSEGV (segmentation fault).\n");
+        const std::string log = crashLog();
+        EXPECT_NE(log.find(copierCrashes ? "error(): Fatal signal SIGSEGV"
+                                         : "before the error\nerror(): mixer underrun\nerror(): Forced exit.\nerror(): Fatal signal SIGSEGV"), std::string::npos);
+        EXPECT_TRUE(r.signal == SIGSEGV && endsWith(log, "]\nerror(): Forced exit.\n") && log.find('\0') == std::string::npos) << log;
+    }
+}
+
+// On a full disk the crash log is whole (saying so when its log lost lines), else the older one and its picture stay.
+TEST_F(FatalErrorTest, OnAFullDiskTheCrashLogIsWholeOrTheOlderOne) {
+    const std::string picture = ErrorManager::crashScreenshotPath().str();
     const std::string user = getUserDataFolder(true).str();
     FullDisk disk(user.substr(0, user.size() - 1));
     if (!disk.mounted) GTEST_SKIP() << "needs a small disk to mount (root)";
-    // No room but the older log's; for the log (three pages) and a page of its copy; again once lines were lost.
+    // No room; room for the log (three pages) and a page of its copy; room again once lines were lost.
     for (off_t room : {0, 4 * 4096, -1})
         for (bool signal : {true, false}) {
             disk.free();
             unlink(folder.logPath().c_str());  // its room would be the next log's
             EngineTestFolder::writeFile(folder.crashLogPath(), "an older crash");
+            EngineTestFolder::writeFile(picture, "its picture");
             disk.fill(room > 0 ? room : 0);
             runChild([&] {
                 ProcessSignals::install();
@@ -243,9 +271,9 @@ TEST_F(FatalErrorTest, OnAFullDiskTheCrashLogIsWholeOrNone) {
                 if (signal) raise(SIGSEGV);
                 ErrorManager::error("Disk full.");
             });
-            EXPECT_EQ(crashLog().find("error(): This log is cut: its disk refused some of its lines.\n") !=
-                          std::string::npos, room <= 0) << room;
-            EXPECT_EQ(EngineTestFolder::exists(folder.crashLogPath()), room <= 0) << room;
+            EXPECT_NE(crashLog().find(room < 0 ? "error(): This log is cut: its disk refused some of its lines.\n"
+                                               : "an older crash"), std::string::npos) << room;
+            EXPECT_EQ(EngineTestFolder::exists(picture), room >= 0 || !signal) << room;
         }
 }
 

@@ -210,12 +210,12 @@ TEST(Game, ASecondCopyOnTheSameUserFolderLeavesEveryFileAlone) {
     EXPECT_EQ(logLines(firstLogToTheEnd.str()).back(), "~Plim(): Done. Clean exit.");
     const std::string stale = run.userFolder + "Corvana2demo.hst.tmp-Zz9Yx8", lockFile = run.userFolder + "Corvana2demo.lock";
     const std::string staleCrash = run.userFolder + "crash.Corvana2demo.log.tmp-signal";
-    touch(stale);
-    touch(staleCrash);
+    const std::string staleCrashPicture = run.userFolder + "crash.Corvana2demo.jpg.tmp-Zz9Yx8";
+    for (const std::string& path : {stale, staleCrash, staleCrashPicture}) touch(path);
     run.environment = {{"LD_PRELOAD", FLOCK_AS_ON_NFS_PATH}};
     run.start();
     ASSERT_TRUE(run.waitForLog("Global initialization complete", 60.0)) << run.errors();
-    EXPECT_TRUE(exists(lockFile) && !exists(stale) && !exists(staleCrash)) << run.errors();
+    EXPECT_TRUE(exists(lockFile) && !exists(stale) && !exists(staleCrash) && !exists(staleCrashPicture)) << run.errors();
     run.environment.emplace_back("XDG_RUNTIME_DIR", run.folder);
     EXPECT_EQ(GameRun::waitFor(run.spawn(GAME, "fourth-"), 30.0), 1);
     EXPECT_EQ(readFile(run.folder + "/fourth-errors.txt"), refused);
