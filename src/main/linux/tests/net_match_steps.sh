@@ -9,8 +9,7 @@ trap 'for p in $PIDS; do kill $p 2>/dev/null; done; rm -rf "$WORK"' EXIT
 source "$(dirname "$0")/wait_for.sh"
 
 start_server() { # clients seconds -> SERVER (its process), PORT
-    "$DISPLAY_RUN" "$MATCH" --server 127.0.0.1:0 --clients $1 --seconds $2 --log "$WORK/server.log" \
-        >"$WORK/server.out" 2>"$WORK/server.err" &
+    "$DISPLAY_RUN" "$MATCH" --server 127.0.0.1:0 --clients $1 --seconds $2 --log "$WORK/server.log" >"$WORK/server.out" 2>"$WORK/server.err" &
     SERVER=$!
     PIDS="$PIDS $SERVER"
     PORT=$(wait_for "$WORK/server.out" "^listening on port") || { echo "server did not start"; cat "$WORK/server.err"; exit 1; }
@@ -34,8 +33,7 @@ start_client() { # name relay-port, then more arguments -> NAME_PID
     eval "${name}_PID=$!"
 }
 
-# Waits for the server and the clients, stops the relays and shows every output
-# and the network lines of the engine's logs.
+# Waits for the server and the clients, stops the relays and shows every output.
 finish() { # "clients..." "relays..."
     local side pid status
     for side in server $1; do
@@ -45,11 +43,7 @@ finish() { # "clients..." "relays..."
         [ $status -eq 0 ] || { echo "$side exited with $status"; fail=1; }
     done
     for side in $2; do eval "kill -TERM \$${side}_PID; wait \$${side}_PID"; done
-    for side in server $1 $2; do
-        echo "== $side"
-        cat "$WORK/$side.out" "$WORK/$side.err" 2>/dev/null
-        grep -hE 'NetPlayback|processPacket|: dropped |doResourcePointer2' "$WORK/$side.log" 2>/dev/null
-    done
+    for side in server $1 $2; do echo "== $side"; cat "$WORK/$side.out" "$WORK/$side.err" 2>/dev/null; done
 }
 
 check_hashes() { # sides -> HASH, the server's: each side printed it once
