@@ -200,6 +200,7 @@ public:
     }
 
     void processPacket(Packet* packet) override {
+        noteTaken(); // its data showed that the server holds us: before the data's own lines
         uint8_t kind = 0;
         packet->doBytes(&kind, 1);
         if (kind == KIND_IDLE && !packet->hasError())
