@@ -188,7 +188,7 @@ void NetHost::update() {
             double t = steadySeconds();
             if (n == DRAIN_CLOCK_EVERY - 1)
                 drainStart = t;
-            else if (t - drainStart > drainSeconds)
+            else if (t - drainStart > MAX_DRAIN_SECONDS)
                 break;
         }
         Packet* datagram = connection->receive();

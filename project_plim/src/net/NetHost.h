@@ -133,8 +133,6 @@ public:
     void setConnection(NetConnection* c, bool owns);
     void setMaxPeers(int count) { maxPeers = count; }
     void setTimeout(double seconds) { timeout = seconds; }
-    // A test hook: a longer drain time, so that MAX_DRAINED alone ends an update.
-    void setDrainSeconds(double seconds) { drainSeconds = seconds; }
     double getTimeout() const { return timeout; }
     // The longest any piece of ours waited for its acknowledgement, over every
     // peer so far (one dropped for it included).
@@ -169,7 +167,6 @@ private:
     PlimBase peers;
     int32_t maxPeers = 0;
     double timeout = DEFAULT_TIMEOUT;
-    double drainSeconds = MAX_DRAIN_SECONDS;
     double longestAckWait = 0.0;
     PlimBase readyQueue;
     bool bServer;

@@ -5,6 +5,7 @@
 //   net-match --server [HOST:]PORT [--clients N] [--seconds S] [--seed N]
 //   net-match --client HOST:PORT [--record FILE] [--window]
 //   net-match --play FILE [--window]
+//   (any of them) --log FILE
 //
 // After S seconds of match the server freezes it, sends its last copies and
 // the end call; every side prints "hash %016llx objects %d" on executing it.
@@ -12,19 +13,24 @@
 // connect request to the server's first data or acknowledgement, on the
 // engine clock; until then every 5 s on standard error "net-match: no answer
 // yet from HOST:PORT after N s; still trying", or once accepted "net-match:
-// accepted by HOST:PORT but not taken yet after N s; still confirming"), and
-// the role's status text when it ends ("Playback finished.", "Disconnected
-// from server.", or the server's reason: "Server is full.", "The server
-// restarted or dropped this connection."). A server or client ends with
+// accepted by HOST:PORT but not taken yet after N s; still confirming"; a
+// client accepted but never taken, its confirmations lost, ends when its host
+// gives up on the server with "net-match: accepted by HOST:PORT but never
+// taken; gave up after N s"), and the role's status text when it ends
+// ("Playback finished.", "Disconnected from server.", or the server's reason:
+// "Server is full.", "The server restarted or dropped this connection.").
+// A server, a client that was taken and a refused one end with
 // "net-match: longest acknowledgement wait S s": the longest any of its data
 // waited for the other side's acknowledgement.
 // SIGTERM or SIGINT stops any side in order: it leaves the match (its peers
 // are told), closes its recording, prints "User requested exit." and exits 0.
 // Before its role exists (the engine still starting) it ends at once, with
 // that line and status alone.
+// The engine's log stays in its own file, out of the terminal; --log FILE
+// keeps a copy of it at FILE when the side ends.
 // Exit status: 0 when the side saw the end (or a playback finished) or was
 // stopped so, 1 when the connection broke or was refused, 2 on a usage error,
-// 3 on a time-out.
+// 3 on a time-out, 4 when accepted but never taken.
 #include "ArgumentNumber.h"
 #include "app/ContextManager.h"
 #include "DogfightScenario.h"
@@ -76,6 +82,7 @@ struct Options {
     std::string address;
     std::string file;
     std::string record;
+    std::string log;
     int clients = 4;
     int seconds = 60;
     unsigned long seed = 7;
@@ -86,7 +93,8 @@ int usage(const char* why) {
     fprintf(stderr, "net-match: %s\n", why);
     fprintf(stderr, "usage: net-match --server [HOST:]PORT [--clients N] [--seconds S] [--seed N]\n"
                     "       net-match --client HOST:PORT [--record FILE] [--window]\n"
-                    "       net-match --play FILE [--window]\n");
+                    "       net-match --play FILE [--window]\n"
+                    "       (any of them) --log FILE\n");
     return 2;
 }
 
@@ -123,6 +131,8 @@ bool parse(int argc, char** argv, Options& o, std::string& why) {
             o.file = value;
         } else if (!strcmp(arg, "--record")) {
             o.record = value;
+        } else if (!strcmp(arg, "--log")) {
+            o.log = value;
         } else if (!strcmp(arg, "--clients") && ArgumentNumber::parse(value, 1, 64, &n)) {
             o.clients = int(n);
         } else if (!strcmp(arg, "--seconds") && ArgumentNumber::parse(value, 1, 3600, &n)) {
@@ -140,6 +150,7 @@ bool parse(int argc, char** argv, Options& o, std::string& why) {
     }
     o.file = absolute(o.file);
     o.record = absolute(o.record);
+    o.log = absolute(o.log);
     if (o.mode == Options::PLAY && access(o.file.c_str(), R_OK) != 0) {
         why = formatString("cannot read %s", o.file.c_str()).c_str();
         return false;
@@ -302,6 +313,12 @@ int runClient(const Options& o, MatchHarness& harness) {
             printEnd(root);
             return reportAckWait(*role, 0);
         }
+        if (!joined && accepted && role->quitReason == 0 && role->getPeerCount() == 0) {
+            // Never connected, so neither "connected" nor "Disconnected from server".
+            fprintf(stderr, "net-match: accepted by %s but never taken; gave up after %.0f s\n",
+                    server.toString().c_str(), now - start);
+            return 4;
+        }
         if (role->quitReason != 0 || (accepted && role->getPeerCount() == 0)) {
             if (role->quitReason == 0) role->quitReason = NetRole::QUIT_DISCONNECTED;
             // A refusal's text comes from the server.
@@ -337,17 +354,14 @@ int runPlayback(const Options& o, MatchHarness& harness) {
     return 0;
 }
 
-// The engine log's network lines (dropped packets and peers, the end of a playback) on
-// standard error, where a caller sees them.
-void echoNetworkLog() {
-    if (!PLIM->log) return;
+// The engine's log lies in the harness's throw-away folder: a copy for whoever asked.
+void keepLog(const std::string& path) {
+    if (path.empty() || !PLIM->log) return;
     PLIM->log->flush();
-    std::ifstream in(PLIM->log->getFileName().c_str());
-    for (std::string line; std::getline(in, line);)
-        if (line.find("NetPlayback") != std::string::npos || line.find("processPacket") != std::string::npos ||
-            line.find(": dropped ") != std::string::npos ||
-            line.find("doResourcePointer2") != std::string::npos)
-            fprintf(stderr, "%s\n", line.c_str());
+    std::ifstream in(PLIM->log->getFileName().c_str(), std::ios::binary);
+    std::ofstream out(path.c_str(), std::ios::binary);
+    if (in.peek() != EOF) out << in.rdbuf();
+    if (!in || !out.flush()) fprintf(stderr, "net-match: cannot copy the log to %s\n", path.c_str());
 }
 
 } // namespace
@@ -383,7 +397,7 @@ int main(int argc, char** argv) {
         default: status = runPlayback(options, harness); break;
         }
         fflush(stdout);
-        echoNetworkLog();
+        keepLog(options.log);
     }
     if (!scratch.empty()) rmdir(scratch.c_str());
     return status;

@@ -9,14 +9,18 @@
 //            [--pace PACKETS_PER_SECOND]
 //
 // Output lines: "listening on port P", "connected ADDRESS (NAME)" (on a
-// client followed by "after N requests"), "sent I LENGTH CRC",
-// "recv I LENGTH CRC", "stats ..." (sendCalls: the system calls that sent
-// them), "done sent=N received=N".
+// client "accepted ADDRESS (NAME) after N requests" at the accept, then
+// "connected ADDRESS (NAME) after N requests" once the server has taken it),
+// "sent I LENGTH CRC", "recv I LENGTH CRC", "stats ..." (sendCalls: the
+// system calls that sent them), "done sent=N received=N".
 // Exit status: 0 when every packet of the other side arrived once and in
 // order, or when SIGTERM or SIGINT stopped it (its peer told, the stats and
 // done lines printed); 1 on a protocol failure, 2 on a usage error, 3 on a
-// time-out. A peer given up (silent, or not acknowledging for --link-timeout,
-// the game's 5 s by default) is named on standard error with the reason.
+// time-out, 4 for a client accepted but never taken, its confirmations lost,
+// which says "net-peer: accepted by ADDRESS but never taken; gave up after
+// N s" on standard error once it gives up on the server. Any other peer given
+// up (silent, or not acknowledging for --link-timeout, the game's 5 s by
+// default) is named on standard error with the reason.
 // --pace sends the packets as a steady stream, at most that many a second
 // from the connection on, instead of as fast as the window lets them go.
 #include "ArgumentNumber.h"
@@ -160,18 +164,32 @@ public:
             setTimeout(o.linkTimeout);
     }
 
+    // A server takes a client as it connects; a client is taken once the server shows that it holds it.
     void onPeerConnected(Node* peer) override {
-        printf("connected %s (%s)", peer->getAddress().toString().c_str(), printableText(peer->getName()).c_str());
+        hadPeer = true;
+        taken = options.server;
+        printPeer(taken ? "connected" : "accepted", peer);
+    }
+    void noteTaken() {
+        if (taken || !peer() || !shownByServer())
+            return;
+        taken = true;
+        printPeer("connected", peer());
+    }
+    void printPeer(const char* what, Node* node) {
+        printf("%s %s (%s)", what, node->getAddress().toString().c_str(), printableText(node->getName()).c_str());
         if (!options.server)
             printf(" after %d requests", connectRequests);
         printf("\n");
-        hadPeer = true;
     }
+    // A client the server never took was never connected: the run's end says so.
     void onPeerDropped(Node* peer, const char* reason) override {
-        fprintf(stderr, "net-peer: dropped %s: %s\n", peer->getAddress().toString().c_str(), reason);
+        if (taken)
+            fprintf(stderr, "net-peer: dropped %s: %s\n", peer->getAddress().toString().c_str(), reason);
     }
     void onPeerDisconnected(Node* peer) override {
-        printf("disconnected %s\n", peer->getAddress().toString().c_str());
+        if (taken)
+            printf("disconnected %s\n", peer->getAddress().toString().c_str());
         lastPing = peer->getPing();
     }
     void onConnectionRejected(const UString& message) override {
@@ -182,6 +200,7 @@ public:
     }
 
     void processPacket(Packet* packet) override {
+        noteTaken(); // its data showed that the server holds us: before the data's own lines
         uint8_t kind = 0;
         packet->doBytes(&kind, 1);
         if (kind == KIND_IDLE && !packet->hasError())
@@ -235,6 +254,7 @@ public:
 
     const Options& options;
     bool hadPeer = false;
+    bool taken = false;
     bool failed = false;
     bool gotEnd = false;
     bool needReply = false;
@@ -278,6 +298,7 @@ int run(const Options& o) {
             break;
         }
         host.update();
+        host.noteTaken();
         double now = netTime();
         Node* peer = host.peer();
         if (host.failed) {
@@ -288,6 +309,12 @@ int run(const Options& o) {
             host.sendConnectRequest(serverAddress);
             ++host.connectRequests;
             nextConnect = now + NetHost::CONNECT_INTERVAL;
+        }
+        if (!peer && host.hadPeer && !host.taken) {
+            fprintf(stderr, "net-peer: accepted by %s but never taken; gave up after %.0f s\n",
+                    serverAddress.toString().c_str(), now - start);
+            status = 4;
+            break;
         }
         if (!peer && host.hadPeer) {
             status = host.gotEnd ? 0 : 1;

@@ -9,7 +9,7 @@ trap 'for p in $PIDS; do kill $p 2>/dev/null; done; rm -rf "$WORK"' EXIT
 source "$(dirname "$0")/wait_for.sh"
 
 start_server() { # clients seconds -> SERVER (its process), PORT
-    "$DISPLAY_RUN" "$MATCH" --server 127.0.0.1:0 --clients $1 --seconds $2 >"$WORK/server.out" 2>"$WORK/server.err" &
+    "$DISPLAY_RUN" "$MATCH" --server 127.0.0.1:0 --clients $1 --seconds $2 --log "$WORK/server.log" >"$WORK/server.out" 2>"$WORK/server.err" &
     SERVER=$!
     PIDS="$PIDS $SERVER"
     PORT=$(wait_for "$WORK/server.out" "^listening on port") || { echo "server did not start"; cat "$WORK/server.err"; exit 1; }
@@ -28,7 +28,7 @@ start_relay() { # name, then relay arguments -> NAME_PID, NAME_PORT
 start_client() { # name relay-port, then more arguments -> NAME_PID
     local name=$1 port=$2
     shift 2
-    "$DISPLAY_RUN" "$MATCH" --client 127.0.0.1:$port "$@" >"$WORK/$name.out" 2>"$WORK/$name.err" &
+    "$DISPLAY_RUN" "$MATCH" --client 127.0.0.1:$port --log "$WORK/$name.log" "$@" >"$WORK/$name.out" 2>"$WORK/$name.err" &
     PIDS="$PIDS $!"
     eval "${name}_PID=$!"
 }

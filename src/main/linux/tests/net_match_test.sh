@@ -41,12 +41,12 @@ head -c $((SIZE / 2 + 7)) "$REC" >"$WORK/cut.rec"
 cp "$REC" "$WORK/flipped.rec"
 printf '\x01' | dd of="$WORK/flipped.rec" bs=1 seek=4 conv=notrunc 2>/dev/null
 for copy in cut flipped; do
-    "$DISPLAY_RUN" "$MATCH" --play "$WORK/$copy.rec" >"$WORK/$copy.out" 2>"$WORK/$copy.err"
+    "$DISPLAY_RUN" "$MATCH" --play "$WORK/$copy.rec" --log "$WORK/$copy.log" >"$WORK/$copy.out" 2>"$WORK/$copy.err"
     status=$?
     echo "== play $copy"; cat "$WORK/$copy.out" "$WORK/$copy.err"
     [ $status -eq 0 ] || { echo "playback of the $copy copy exited with $status"; fail=1; }
     [ "$(tail -n1 "$WORK/$copy.out")" = "Playback finished." ] || { echo "the $copy copy did not finish"; fail=1; }
-    grep -q "Playback of .*$copy.rec ends at byte" "$WORK/$copy.err" || { echo "no log line for the $copy copy"; fail=1; }
+    grep -q "Playback of .*$copy.rec ends at byte" "$WORK/$copy.log" || { echo "no log line for the $copy copy"; fail=1; }
 done
 grep -q '^hash ' "$WORK/cut.out" && { echo "the cut copy reached the end call"; fail=1; }
 exit $fail

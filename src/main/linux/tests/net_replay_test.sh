@@ -57,7 +57,8 @@ joined=$(sed -n "${joinedAt}p" "$WORK/rss")
 peak=$(tail -n +"$joinedAt" "$WORK/rss" | sort -n | tail -1)
 echo "server resident memory: $joined kB when both had joined, at most $peak kB after"
 [ -n "$joined" ] && [ $((peak - joined)) -le $GROWTH_KB ] || { echo "the server's memory grew"; fail=1; }
-if grep ': dropped ' "$WORK/server.err" | grep -v 'no data with its identifier' | grep -q .; then
+[ -s "$WORK/server.log" ] || { echo "the server kept no log"; fail=1; }
+if grep ': dropped ' "$WORK/server.log" | grep -v 'no data with its identifier' | grep -q .; then
     echo "the server dropped a real client"; fail=1
 fi
 exit $fail
