@@ -308,6 +308,18 @@ TEST_F(FileManagerTest, BuildingRegistersEachDiskFileOnce) {
     EXPECT_THAT(log, ::testing::HasSubstr("saveSubWad(): Writing: x.txt (1 bytes)."));
 }
 
+// A written archive's entries leave the directory: no look-up finds them after.
+TEST_F(FileManagerTest, AWrittenArchiveLeavesTheDirectory) {
+    EngineTestFolder::writeFile("x.txt", "x");
+    startBuilding(false);
+    fm->useWad("one.dat");
+    delete fm->openFile("x.txt", nullptr);
+    ASSERT_TRUE(fm->saveSubWad("one.dat"));
+    EXPECT_TRUE(fm->directory.empty());
+    EXPECT_FALSE(fm->isInWad("x.txt"));
+    EXPECT_EQ(nullptr, fm->findWadEntry("x.txt"));
+}
+
 TEST_F(FileManagerTest, WriterRefusesNamesThatDoNotFit) {
     const std::string name80(80, 'n');
     EngineTestFolder::writeFile(name80, "x");
