@@ -89,8 +89,7 @@ TEST_F(PlimUtilFs, UserDataFolder) {
 // With the override set, the log stays in the working folder only while that
 // folder is writable. Root may write anywhere, so the child gives up root first.
 TEST_F(PlimUtilFs, UnwritableWorkingFolderFallsBackToTheUserFolder) {
-    const uid_t nobody = 65534;
-    if (geteuid() == 0 && !canBecomeUser(nobody)) GTEST_SKIP() << OTHER_USER_NEEDS;
+    if (geteuid() == 0 && !canBecomeUser(65534)) GTEST_SKIP() << OTHER_USER_NEEDS;
     ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
     ASSERT_EQ(mkdir("ro", 0555), 0);
     ASSERT_EQ(chmod("ro", 0555), 0);
@@ -102,7 +101,7 @@ TEST_F(PlimUtilFs, UnwritableWorkingFolderFallsBackToTheUserFolder) {
     pid_t pid = fork();
     if (pid == 0) {
         if (chdir("ro") != 0) _exit(2);
-        if (geteuid() == 0 && (setgid(nobody) != 0 || setuid(nobody) != 0)) _exit(3);
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
         if (access(".", W_OK) == 0) _exit(4);
         _exit(getUserDataFolder(false) == UString(expected.c_str()) ? 0 : 1);
     }
