@@ -107,7 +107,7 @@ Stream* FileManager::openDisk(const UString& name, int* size, UString* problem) 
             entry.fileName = name;
             entry.wadName = currentWad;
             entry.size = entry.storedSize = uint32_t(f->size);
-            directory.insert(name, entry);
+            directory.insert(entry);
         }
     }
     return f;
@@ -176,11 +176,11 @@ bool FileManager::useWad(const UString& wadName, UString* problem) {
     // The archive's own name marks it as read.
     WadEntry sentinel;
     sentinel.fileName = sentinel.wadName = wadName;
-    directory.insert(wadName, sentinel);
+    directory.insert(sentinel);
     bool listing = PLIM && !PLIM->bDebugLocked;
     for (const WadEntry& entry : records) {
         // The first of a name stays, also over one from an archive read before.
-        directory.insert(entry.fileName, entry);
+        directory.insert(entry);
         if (listing)
             logTagged("useWad", "%s WAD contents: %s @ %d (%d/%d bytes) %s", wadName.c_str(),
                       entry.fileName.c_str(), int(entry.offset), int(entry.storedSize),

@@ -5,10 +5,10 @@ WadEntry* WadEntryMap::find(const UString& name) const {
     return found == byName.end() ? nullptr : found->second;
 }
 
-bool WadEntryMap::insert(const UString& name, const WadEntry& entry) {
-    const auto placed = byName.emplace(name.str(), nullptr);
-    if (!placed.second) return false;
-    placed.first->second = entries.insertNew(name, entry);
+bool WadEntryMap::insert(const WadEntry& entry) {
+    if (contains(entry.fileName)) return false;
+    WadEntry* added = entries.insertNew(entry.fileName, entry);
+    byName.emplace(added->fileName.str(), added);
     return true;
 }
 
@@ -17,6 +17,6 @@ bool WadEntryMap::erase(const UString& name) {
 }
 
 void WadEntryMap::clear() {
-    entries.clear();
     byName.clear();
+    entries.clear();
 }
