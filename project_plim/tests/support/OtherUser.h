@@ -11,4 +11,4 @@ inline bool canBecomeUser(uid_t user) {
     int status = -1;
     return pid > 0 && waitpid(pid, &status, 0) == pid && status == 0;
 }
-constexpr const char* OTHER_USER_NEEDS = "needs CAP_SETUID and CAP_SETGID to run as another user";
+constexpr const char* OTHER_USER_NEEDS = "running as another user takes CAP_SETUID and CAP_SETGID";
