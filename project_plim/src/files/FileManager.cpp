@@ -63,21 +63,6 @@ bool refuseAt(UString* problem, const char* function, int line, const char* form
 }
 #define REFUSE(problem, ...) refuseAt(problem, __func__, __LINE__, __VA_ARGS__)
 
-// Which records repeat the name of one before them, or the archive's own:
-// found by sorting, as the directory's chains would take each record through
-// every earlier name of its hash, and a crafted archive can give them all one.
-std::vector<bool> repeatedNames(const std::vector<WadEntry>& records, const UString& wadName) {
-    std::vector<size_t> order(records.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(),
-                     [&](size_t a, size_t b) { return records[a].fileName.str() < records[b].fileName.str(); });
-    std::vector<bool> repeated(records.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        repeated[order[i]] = records[order[i]].fileName == wadName ||
-                             (i > 0 && records[order[i]].fileName == records[order[i - 1]].fileName);
-    return repeated;
-}
-
 // Reads a source file of an archive being built; it must still have the size
 // it had when it was registered, or the directory would not match the data.
 void checkUnchanged(const WadEntry& entry, const MemoryFile& file) {
@@ -122,7 +107,7 @@ Stream* FileManager::openDisk(const UString& name, int* size, UString* problem) 
             entry.fileName = name;
             entry.wadName = currentWad;
             entry.size = entry.storedSize = uint32_t(f->size);
-            directory.insert(name, entry);
+            directory.insert(entry);
         }
     }
     return f;
@@ -188,17 +173,14 @@ bool FileManager::useWad(const UString& wadName, UString* problem) {
 
     std::vector<WadEntry> records;
     if (!readWadDirectory(wadName, records, problem)) return false;
-    const bool first = directory.empty();
     // The archive's own name marks it as read.
     WadEntry sentinel;
     sentinel.fileName = sentinel.wadName = wadName;
-    directory.insert(wadName, sentinel);
-    const std::vector<bool> repeated = repeatedNames(records, wadName);
+    directory.insert(sentinel);
     bool listing = PLIM && !PLIM->bDebugLocked;
-    for (size_t i = 0; i < records.size(); ++i) {
-        const WadEntry& entry = records[i];
+    for (const WadEntry& entry : records) {
         // The first of a name stays, also over one from an archive read before.
-        if (!repeated[i] && (first || !directory.contains(entry.fileName))) directory.insertNew(entry.fileName, entry);
+        directory.insert(entry);
         if (listing)
             logTagged("useWad", "%s WAD contents: %s @ %d (%d/%d bytes) %s", wadName.c_str(),
                       entry.fileName.c_str(), int(entry.offset), int(entry.storedSize),

@@ -6,8 +6,8 @@
 // archive selected last, and the archives are written at the end. Also holds
 // the protected saved-data operations.
 #include "util/UString.h"
-#include "util/UStringHashMap.h"
 #include "WadEntry.h"
+#include "WadEntryMap.h"
 
 #include <cstdint>
 #include <vector>
@@ -104,7 +104,7 @@ public:
 
     bool bForceDisk = false;
     bool bCreateWad = false;
-    UStringHashMap<WadEntry> directory;
+    WadEntryMap directory;
     UString currentWad;
     bool bUseWad = true;
     bool bCompressWad = false;

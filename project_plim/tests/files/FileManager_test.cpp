@@ -293,6 +293,8 @@ TEST_F(FileManagerTest, BuildingRegistersEachDiskFileOnce) {
     fm->bForceDisk = false;
     EXPECT_EQ(1u, fm->directory.size());
     EXPECT_EQ(UString("one.dat"), fm->findWadEntry("x.txt")->wadName);
+    fm->saveWads();  // a written archive's names leave the directory
+    EXPECT_FALSE(fm->isInWad("x.txt"));
     finishBuilding();
     EXPECT_FALSE(EngineTestFolder::exists("two.dat"));
     fm->useWad("one.dat");

@@ -2,6 +2,7 @@
 // under Xvfb, driven by real X input (xdotool). Its files' troubles: user_files_test.cpp.
 #include "DataFolder.h"
 #include "GameRun.h"
+#include "OtherUser.h"
 
 #include <gtest/gtest.h>
 
@@ -282,7 +283,7 @@ TEST(Game, RelativeFoldersCountForNothingAndWithoutAnyHomeItSaysSo) {
         EXPECT_FALSE(exists(run.folder + "/relu3"));
         EXPECT_EQ(run.programErrors(), "Corvana2demo: U3_APP_DATA_PATH='relu3' is ignored, as it is not an absolute folder.\n");
     }
-    if (geteuid() != 0) GTEST_SKIP() << "needs a user without a home folder (root)";
+    if (!canBecomeUser(54321)) GTEST_SKIP() << OTHER_USER_NEEDS;
     run.openToOthers();
     chmod(run.folder.c_str(), 0777);
     EXPECT_EQ(WEXITSTATUS(system(("cd '" + run.folder + "' && env -i XDG_DATA_HOME=x U3_APP_DATA_PATH=relu3 setpriv --reuid=54321 --regid=54321 --clear-groups '" + GAME + "' 2>errors.txt").c_str())), 1);
