@@ -22,9 +22,10 @@ counted on the loopback interface, and so is all it sends (its answers
 to the floods, nearly all of it), and the share of the floods the kernel
 dropped at its socket (the drops of /proc/net/udp over the datagrams sent).
 Prints each run's joins (taken, median, longest, gave up), the datagrams and
-bytes a second toward that address, the datagrams a second in all and the
-share dropped, then each mix's range over its runs. --server-build takes the server from
-another build (the clients and floods stay this build's). Needs root (raw
+bytes a second toward that address, the datagrams a second in all, the rate
+each flood kept and the share dropped, then each mix's range over its runs.
+--server-build takes the server from another build (the clients and floods
+stay this build's). Needs root (raw
 sockets, the packet socket, the cgroup); cgroup v1's cpu controller at
 /sys/fs/cgroup/cpu.
 """
