@@ -18,10 +18,14 @@ sends R a second from fresh ports of the players' own address (127.0.0.3), and
 then the clients join from it one after another; "none" is no flood. The mixes
 default to the table of the README. While the clients join, what the server
 sends toward one flooding address (127.1.0.1, 127.0.0.2 or the players') is
-counted on the loopback interface. Prints each run's joins (taken, median,
-longest, gave up) and the datagrams and bytes a second toward that address,
-then each mix's range over its runs. --server-build takes the server from
-another build (the clients and floods stay this build's). Needs root (raw
+counted on the loopback interface, and so is all it sends (its answers
+to the floods, nearly all of it), and the share of the floods the kernel
+dropped at its socket (the drops of /proc/net/udp over the datagrams sent).
+Prints each run's joins (taken, median, longest, gave up), the datagrams and
+bytes a second toward that address, the datagrams a second in all, the rate
+each flood kept and the share dropped, then each mix's range over its runs.
+--server-build takes the server from another build (the clients and floods
+stay this build's). Needs root (raw
 sockets, the packet socket, the cgroup); cgroup v1's cpu controller at
 /sys/fs/cgroup/cpu.
 """
@@ -100,11 +104,19 @@ def run_mix(args, mix):
         if victim:
             watch = matches.Watch(matches.LOOPBACK_IP, ip_value(victim), src_port=port)
             watch.start()
+        sends = matches.Watch(matches.LOOPBACK_IP, None, src_port=port)
+        sends.start()
+        queue = matches.QueueWatch(port)
+        queue.start()
         time.sleep(args.head_start)
         start = time.monotonic()
+        drops0 = queue.drops
         out = dial(args, port, "own:" in mix)
         end = time.monotonic()
-        result = {"victim": victim, "log": out}
+        drops = queue.drops - drops0
+        queue.stop()
+        sends.stop()
+        result = {"victim": victim, "log": out, "all": sends.rate(start, end)[0]}
         if watch:
             watch.stop()
             result["toward"] = watch.rate(start, end)
@@ -115,6 +127,8 @@ def run_mix(args, mix):
         result.update(summary)
         result["matches"] = [match_join(run, args, port, i) for i in range(args.match_clients)]
         result["sent"] = stop_floods(floods)
+        flooded = sum(result["sent"]) * (end - start)
+        result["dropped"] = drops / flooded if flooded else 0.0
         result["throttled"] = run.cpu_throttled().get("nr_throttled")
         return result
     finally:
@@ -188,9 +202,11 @@ def print_run(mix, index, r):
     slow = re.findall(r"^join (\d+): ([\d.]+) s, (\d+) requests$", r["log"], re.M)
     slow = ["%s after %s s (%s requests)" % (n, t, k) for n, t, k in slow if float(t) > SLOW_JOIN]
     print("%-18s run %d: taken %d of %d; median %.3f s, longest %.3f s; gave up %d, refused %d; toward %s "
-          "%.1f datagrams %.0f bytes a second; floods kept %s a second; throttled %s; joins over %.0f s: %s"
+          "%.1f datagrams %.0f bytes a second; %.0f datagrams a second in all; floods kept %s a second, %.1f%% "
+          "dropped at the server's socket; throttled %s; joins over %.0f s: %s"
           % (mix, index, r["taken"], r["clients"], r["median"], r["longest"], r["gave_up"], r["refused"],
-             r["victim"] or "-", datagrams, payload, ", ".join("%.0f" % x for x in r["sent"]) or "-",
+             r["victim"] or "-", datagrams, payload, r["all"], ", ".join("%.0f" % x for x in r["sent"]) or "-",
+             100 * r["dropped"],
              r["throttled"], SLOW_JOIN, ", ".join(slow) or "none"), flush=True)
     if r["matches"]:
         print("%-18s run %d: net-match clients joined after %s" % (mix, index, ", ".join(
@@ -198,18 +214,20 @@ def print_run(mix, index, r):
 
 
 def print_table(rows):
-    print("%-18s %5s %11s %13s %15s %8s %13s %22s" % ("floods", "runs", "taken", "median s", "longest s", "gave up",
-                                                    "net-match", "toward one address/s"))
+    print("%-18s %5s %11s %13s %15s %8s %13s %22s %13s %11s" % (
+        "floods", "runs", "taken", "median s", "longest s", "gave up", "net-match", "toward one address/s",
+        "sent in all/s", "dropped %"))
     for mix in dict.fromkeys(m for m, _ in rows):
         runs = [r for m, r in rows if m == mix]
         matches = [t for r in runs for t in r["matches"]]
         joined = sum(t is not None for t in matches)
         toward = [r.get("toward", (0.0, 0.0)) for r in runs]
-        print("%-18s %5d %11s %13s %15s %8d %13s %22s" % (
+        print("%-18s %5d %11s %13s %15s %8d %13s %22s %13s %11s" % (
             mix, len(runs), spread([r["taken"] for r in runs], "%d") + "/%d" % runs[0]["clients"],
             spread([r["median"] for r in runs], "%.2f"), spread([r["longest"] for r in runs], "%.2f"),
             sum(r["gave_up"] for r in runs), "%d/%d" % (joined, len(matches)) if matches else "-",
-            "%s dg %s B" % (spread([d for d, _ in toward], "%.0f"), spread([b for _, b in toward], "%.0f"))))
+            "%s dg %s B" % (spread([d for d, _ in toward], "%.0f"), spread([b for _, b in toward], "%.0f")),
+            spread([r["all"] for r in runs], "%.0f"), spread([100 * r["dropped"] for r in runs], "%.1f")))
 
 
 def main():

@@ -44,8 +44,8 @@ END_TIMEOUT = 60.0
 
 
 def udp_filter(src_ip, dst_ip, src_port=None, dst_port=None):
-    """Classic BPF over lo's frames: IPv4, UDP, from src_ip to dst_ip, from and to
-    those ports where given; a later fragment is dropped."""
+    """Classic BPF over lo's frames: IPv4, UDP, from src_ip to dst_ip (any with
+    None), from and to those ports where given; a later fragment is dropped."""
     code = []
 
     def test(load, offset, value):
@@ -54,7 +54,8 @@ def udp_filter(src_ip, dst_ip, src_port=None, dst_port=None):
     test(0x28, 12, 0x0800)           # ldh [12]: ether type IPv4
     test(0x30, 23, 17)               # ldb [23]: protocol UDP
     test(0x20, 26, src_ip)           # ld [26]: source address
-    test(0x20, 30, dst_ip)           # ld [30]: destination address
+    if dst_ip is not None:
+        test(0x20, 30, dst_ip)       # ld [30]: destination address
     code.append((0x28, 0, 0, 20))    # ldh [20]: fragment offset
     code.append((0x45, "drop", 0, 0x1FFF))
     code.append((0xB1, 0, 0, 14))    # ldxb 4*([14]&0xf): IP header length
@@ -73,7 +74,7 @@ def udp_filter(src_ip, dst_ip, src_port=None, dst_port=None):
 
 class Watch(threading.Thread):
     """The time, destination port and UDP payload bytes of each datagram sent on lo
-    from src_ip to dst_ip (from and to those ports where given); with keep, the
+    from src_ip to dst_ip (any with None; from and to those ports where given); with keep, the
     payload itself in payloads."""
 
     def __init__(self, src_ip, dst_ip, src_port=None, dst_port=None, keep=False):
