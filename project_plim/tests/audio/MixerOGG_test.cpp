@@ -170,8 +170,7 @@ TEST_F(MixerOGGTest, UnusableSourcesAreFatal) {
           "Sound 'junk.ogg' cannot be decoded \\(not Ogg Vorbis data");
     fatal([] { MemoryFile f("three.ogg"); MixerOGGstream s(&f, false, 2); }, "Statement: maxPlaybacks==1");
     EngineTestFolder::writeFile(folder.root + "/two.ogg", OggFixture::chain(EngineTestFolder::readFile(folder.root + "/three.ogg"), 2));
-    // Chained streams are the start's check's to refuse; the decoder reads
-    // them as they come.
+    // Chained streams are the start's check's to refuse.
     fatal([] { MemoryFile f("two.ogg"); MixerOGGstatic s(&f, false, 1); }, "Unhandled number of channels: 3");
 }
 
@@ -211,11 +210,10 @@ TEST_F(MixerOGGTest, AFailureSinkTakesTheFaultInsteadOfTheProgram) {
 
 namespace {
 
-// An effect whose last page claims more frames than the decoder can hold is
-// refused before anything is allocated for it (how long an effect may be is
-// the start's check's); a claim within bounds still decodes what the stream
-// holds. (The length counts from the start the first audio page implies, so
-// the file has several.)
+// An effect whose last page claims 2^31 frames, past what the decoder holds, is refused before
+// anything is allocated for it; a claim within bounds still decodes what the
+// stream holds. (The length counts from the start the first audio page
+// implies, so the file has several.)
 TEST_F(MixerOGGTest, AnEffectClaimingAHugeLengthIsRefused) {
     const std::string ogg = OggFixture::encode(OggFixture::sine(1, 400000, 22050, 300.0f, 0.5f), 1, 22050);
     EngineTestFolder::writeFile(folder.root + "/huge.ogg", OggFixture::withLength(ogg, 1u << 31));

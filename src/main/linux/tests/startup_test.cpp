@@ -233,14 +233,13 @@ TEST(SetUp, DamagedStaticSettingsOrAMissingEntryAreOneLineNotACrash) {
 // A file the loader reads that is whole in the archive but cannot be read as
 // what it is (a picture of random bytes, a side file of garbage, with a skin
 // outside its picture or more than its font holds, a sound of random bytes,
-// of 14,000 chained streams or cut short, music claiming 2^31 - 1 frames or
-// declaring a code book past its limit, even one played only in a match),
+// of 14,000 chained streams or cut short, music too long or of too large a
+// code book, even one played only in a match),
 // or files that pass a limit on what the start reads or decodes, alone or
 // together (weighed before they are read or decoded: a picture by its
 // header), end the start in one line naming the file, or the total and the
 // files that weigh most in it: no crash, no crash log, and less than 90 MB
-// more at the peak than a start refused at a small file (a sound refused by
-// its headers, less than 16 MB: the rest of its entry is never inflated).
+// more at the peak than a start refused at a small file (16 MB for a sound's headers).
 TEST(SetUp, AnEntryWhoseContentsCannotBeReadIsOneLineNamingIt) {
     GameRun run;
     const std::string game = run.copyProgram(), archive = run.folder + "/bin/Corvana2demo.dat", files = run.folder + "/files";
