@@ -82,15 +82,16 @@ UString SoundCheck::pageProblem(const uint8_t* data, int size, Use use) {
 
 SoundCheck::Read SoundCheck::read(const UString& name, Use use) {
     Read sound;
-    {
-        const MemoryFile head(name, StartLimits::SOUND_HEADER_BYTES, &sound.why);
-        sound.unread = head.bUnread;
-        if (sound.unread) return sound;
-        sound.why = headerProblem(head.data, head.size, head.size < StartLimits::SOUND_HEADER_BYTES);
-        if (!sound.why.isEmpty()) return sound;
-    }
-    sound.file.reset(new MemoryFile(name, &sound.why));
+    sound.file.reset(new MemoryFile(name, StartLimits::SOUND_HEADER_BYTES, &sound.why));
+    // A shorter sound is whole already.
+    const bool whole = sound.file->size < StartLimits::SOUND_HEADER_BYTES;
     sound.unread = sound.file->bUnread;
-    if (!sound.unread) sound.why = pageProblem(sound.file->data, sound.file->size, use);
+    if (!sound.unread) sound.why = headerProblem(sound.file->data, sound.file->size, whole);
+    if (!whole && sound.why.isEmpty() && !sound.unread) {
+        sound.file.reset();
+        sound.file.reset(new MemoryFile(name, &sound.why));
+        sound.unread = sound.file->bUnread;
+    }
+    if (sound.why.isEmpty() && !sound.unread) sound.why = pageProblem(sound.file->data, sound.file->size, use);
     return sound;
 }

@@ -30,7 +30,7 @@ struct StartLimits {
     // A piece of music's frames: it is decoded block by block as it plays,
     // and its packets with it, so its length bounds the work of a loop.
     // 2^26 frames: 50 min at 22,050 Hz, 25 min at 44,100 Hz (64 MiB of the
-    // encoder's richest stereo lasts 17 min); the game's music lasts 30 s.
+    // encoder's richest stereo lasts 18 min); the game's two last 28 and 34 s.
     static constexpr int64_t MAX_MUSIC_FRAMES = int64_t(1) << 26;
 
     // Every Vorbis audio packet after the first gives at least 32 frames
