@@ -1,7 +1,10 @@
-// Ogg Vorbis sources on arbitrary bytes through the memory callbacks: the
-// whole decode of an effect, then the same bytes as looping music decoded
-// block by block, rewound halfway as a new voice would. A stream that cannot
-// be decoded must say so; every block handed out must lie in the buffer.
+// Ogg Vorbis sources on arbitrary bytes: the start's check of their layout,
+// then, as in the game, only for bytes it passes, through the memory
+// callbacks: the whole decode of an effect, then the same bytes as looping
+// music decoded block by block, rewound halfway as a new voice would. A stream
+// that cannot be decoded must say so; every block handed out must lie in the
+// buffer.
+#include "app/SoundCheck.h"
 #include "files/MemoryFile.h"
 #include "audio/MixerOGGstatic.h"
 #include "audio/MixerOGGstream.h"
@@ -33,6 +36,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > (1 << 20)) return 0;
+    if (!SoundCheck::headerProblem(data, int(size), true).isEmpty()) return 0;
+    if (!SoundCheck::pageProblem(data, int(size), SoundCheck::Use::EFFECT).isEmpty()) return 0;
     MemoryFile file{UString()};
     file.data = new uint8_t[size ? size : 1];
     if (size) memcpy(file.data, data, size);

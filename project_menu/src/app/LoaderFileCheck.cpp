@@ -2,6 +2,8 @@
 
 #include "FontQuad.h"
 #include "Loader.h"
+#include "SoundCheck.h"
+#include "StartLimits.h"
 #include "audio/MixerOGGstatic.h"
 #include "audio/MixerOGGstream.h"
 #include "core/Plim.h"
@@ -56,12 +58,14 @@ UString refusal(FileManager& files, const UString& name, const char* use, const 
 // fault there ends the music. Decoding it all here would cost as long as a
 // crafted stream can make it.
 UString musicProblem(FileManager& files, const UString& name) {
-    UString why;
-    MemoryFile file(name, &why);
-    if (file.bUnread) return why;
-    MixerOGGstream music(&file, false, 1, &why);
-    int cursor = -1, end = -1;
-    if (why.isEmpty() && !music.refill(&cursor, &end) && why.isEmpty()) why = "it holds no sound";
+    SoundCheck::Read read = SoundCheck::read(name, SoundCheck::Use::MUSIC);
+    if (read.unread) return read.why;
+    UString why = read.why;
+    if (why.isEmpty()) {
+        MixerOGGstream music(read.file.get(), false, 1, &why);
+        int cursor = -1, end = -1;
+        if (why.isEmpty() && !music.refill(&cursor, &end) && why.isEmpty()) why = "it holds no sound";
+    }
     return why.isEmpty() ? UString() : refusal(files, name, "music", why);
 }
 
@@ -118,8 +122,8 @@ int64_t fileSize(FileManager& files, const UString& name) {
 // any is read: empty when the side files, and all the files, keep within
 // their limits.
 UString sizeProblem(FileManager& files, const Loader::NeededFiles& needed) {
-    StartTotal read("The files the start reads", LoaderFileCheck::MAX_READ_BYTES);
-    StartTotal sideFiles("The side files the start reads", LoaderFileCheck::MAX_SIDE_FILE_BYTES);
+    StartTotal read("The files the start reads", StartLimits::MAX_READ_BYTES);
+    StartTotal sideFiles("The side files the start reads", StartLimits::MAX_SIDE_FILE_BYTES);
     for (const std::vector<UString>* names : {&needed.music, &needed.pictures, &needed.sounds})
         for (const UString& name : *names) read.add(name, fileSize(files, name));
     for (const UString& picture : needed.pictures) {
@@ -169,13 +173,15 @@ UString pictureProblem(FileManager& files, const UString& name, StartTotal& deco
 // Weighed by its length read from its headers; then, while what the start
 // decodes keeps within its limit, decoded whole.
 UString soundProblem(FileManager& files, const UString& name, StartTotal& decoded) {
-    UString why;
-    MemoryFile file(name, &why);
-    if (file.bUnread) return why;
-    MixerOGGstatic sound(&file, false, 1, &why, MixerOGGstatic::Decoding::LATER);
-    const int64_t bytes = sound.decodedBytes();
-    if (why.isEmpty()) decoded.add(name, bytes);
-    if (why.isEmpty() && decoded.within()) sound.decode();
+    SoundCheck::Read read = SoundCheck::read(name, SoundCheck::Use::EFFECT);
+    if (read.unread) return read.why;
+    UString why = read.why;
+    if (why.isEmpty()) {
+        MixerOGGstatic sound(read.file.get(), false, 1, &why, MixerOGGstatic::Decoding::LATER);
+        const int64_t bytes = sound.decodedBytes();
+        if (why.isEmpty()) decoded.add(name, bytes);
+        if (why.isEmpty() && decoded.within()) sound.decode();
+    }
     return why.isEmpty() ? UString() : refusal(files, name, "a sound", why);
 }
 
@@ -208,7 +214,7 @@ UString LoaderFileCheck::problem(FileManager& files) {
         if (!why.isEmpty()) return why;
     }
     // Past its limit, the rest are only weighed, to name the largest.
-    StartTotal decoded("The pictures and sounds the start decodes", LoaderFileCheck::MAX_DECODED_BYTES);
+    StartTotal decoded("The pictures and sounds the start decodes", StartLimits::MAX_DECODED_BYTES);
     SkinCounts skins;
     for (const UString& name : needed.pictures) {
         why = pictureProblem(files, name, decoded, skins);

@@ -11,10 +11,9 @@
 // weighed before it is read, by its size in the archive's directory, and
 // before it is decoded, a picture by its header and a sound by its length;
 // the decoding stops where what it would take passes its limit, and the rest
-// are only weighed.
+// are only weighed. Its limits are StartLimits'; a sound's are checked by
+// SoundCheck before any decoder opens it.
 #include "util/UString.h"
-
-#include <cstdint>
 
 class FileManager;
 
@@ -26,17 +25,4 @@ public:
     // it whole), or a total past its limit and the files that weigh most in it. Runs on the engine there is, else on a bare one for
     // the time of the check.
     static UString problem(FileManager& files);
-
-    // What the start decodes whole, every picture's pixels and every effect's
-    // samples at four bytes each, at most: the game's own come to 11 MB, and
-    // the start decodes them twice (this check, then the loader).
-    static constexpr int64_t MAX_DECODED_BYTES = int64_t(32) << 20;
-    // The side files the start reads, together (the game's come to 70 KB):
-    // each line becomes a key, each sub-image a quad, in memory.
-    static constexpr int64_t MAX_SIDE_FILE_BYTES = int64_t(1) << 20;
-    // All the files the start reads, pictures, side files, sounds and music,
-    // together (the game's come to 8 MB): the check reads each of them once
-    // or twice, the loader once more, and the music stays in memory while it
-    // plays.
-    static constexpr int64_t MAX_READ_BYTES = int64_t(64) << 20;
 };

@@ -3,9 +3,9 @@
 #include "core/ErrorManager.h"
 #include "core/Logger.h"
 #include "files/MemoryFile.h"
-#include "OggPages.h"
-#include "VorbisBooks.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 MixerOGG::MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks, UString* failure)
@@ -17,14 +17,6 @@ MixerOGG::MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks, UString* fail
     cb.close_func = nullptr;
     cb.tell_func = &MixerOGG::memTell;
     if (file) name = file->fileName;
-    // What would cost the decoder more than the sound is worth, or end the
-    // program, is refused before it is opened.
-    UString layout = file ? OggPages::problem(file->data, file->size) : UString();
-    if (file && layout.isEmpty()) layout = VorbisBooks::problem(file->data, file->size);
-    if (!layout.isEmpty()) {
-        if (reportFailure(layout)) return;
-        PLIM_ERROR("Sound '%s' cannot be used: %s.", name.c_str(), layout.c_str());
-    }
     const int opened = ov_open_callbacks(this, &vf, NULL, 0, cb);
     if (opened != 0) {
         if (reportFailure(decodingProblem(opened))) return;
@@ -36,7 +28,7 @@ MixerOGG::MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks, UString* fail
     numChannels = info->channels;
     frequency = int32_t(info->rate);
     logTagged("MixerOGG", "\t%d Hz, %s.", frequency, numChannels == 1 ? "mono" : "stereo");
-    totalFrames = int32_t(ov_pcm_total(&vf, -1));
+    totalFrames = int32_t(std::min<ogg_int64_t>(ov_pcm_total(&vf, -1), INT32_MAX));
 }
 
 MixerOGG::~MixerOGG() {

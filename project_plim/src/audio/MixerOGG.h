@@ -15,10 +15,11 @@ class MemoryFile;
 
 class MixerOGG : public PlimBase {
 public:
-    // file is not owned; it must outlive every decoder call. A file that
-    // would cost the decoder more than its sound (OggPages) or declares code
-    // books past the limits (VorbisBooks) is refused before it is opened.
-    // With a failure sink, a stream that cannot be decoded is
+    // file is not owned; it must outlive every decoder call. The files the
+    // game plays passed the start's check of their layout (chained streams,
+    // bytes after the end, damaged pages, empty packets, code books, length),
+    // which is what keeps their decoding within the sound's own cost: the
+    // decoder only decodes. With a failure sink, a stream that cannot be decoded is
     // reported there instead of ending the program (the source then plays
     // nothing); the game passes none.
     MixerOGG(MemoryFile* file, bool bLoop, int maxPlaybacks, UString* failure = nullptr);

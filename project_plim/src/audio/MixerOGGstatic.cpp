@@ -13,10 +13,10 @@ MixerOGGstatic::MixerOGGstatic(MemoryFile* file, bool bLoop, int maxPlaybacks, U
 int64_t MixerOGGstatic::decodedBytes() {
     if (!bOpen) return -1;
     const ogg_int64_t total = ov_pcm_total(&vf, -1);
-    if (total < 0 || total > MAX_FRAMES) {
+    if (total < 0 || total > MAX_HELD_FRAMES) {
         const UString why = total < 0 ? UString("its length cannot be read from its headers")
-                                      : UString::format("it lasts %lld frames, more than the %lld a sound may last",
-                                                        (long long)total, (long long)MAX_FRAMES);
+                                      : UString::format("it lasts %lld frames, more than the %lld a sound can hold",
+                                                        (long long)total, (long long)MAX_HELD_FRAMES);
         if (reportFailure(why)) return -1;
         PLIM_ERROR("Sound '%s' cannot be used: %s.", name.c_str(), why.c_str());
     }

@@ -20,7 +20,7 @@ public:
     // when read: far above the game's own data (its largest entry is 1.2 MB,
     // all 150 come to 8 MB), low enough that no archive takes the memory or
     // the minutes of a start to read. What the entries decode to is bounded
-    // where the start decodes them (LoaderFileCheck, MixerOGGstatic, SkinList).
+    // where the start decodes them (StartLimits, SkinList).
     static constexpr uint32_t MAX_ENTRY_SIZE = 64u << 20;
     static constexpr uint64_t MAX_TOTAL_SIZE = uint64_t(512) << 20;
     // Records an archive may hold (the game's has 150): each costs memory

@@ -2,6 +2,7 @@
 // Ogg Vorbis files encoded on the spot with libvorbisenc, so audio tests play
 // real encoded sounds of a known shape at the rates and channel counts they
 // need.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,18 @@ public:
     static std::string chain(const std::string& ogg, int links);
     // The file with its setup header (the third packet) replaced, unless
     // setup is empty, and emptyPackets packets that decode to nothing after
-    // its headers.
-    static std::string rewritten(const std::string& ogg, const std::string& setup, int emptyPackets);
+    // its headers; and its comment header (the second) likewise.
+    static std::string rewritten(const std::string& ogg, const std::string& setup, int emptyPackets,
+                                 const std::string& comment = std::string());
+    // A code book's dimensions, entries (all of one length) and kind of values.
+    struct Book {
+        int dimensions, entries, values;
+    };
+    // The file with a setup header of these code books and nothing after them.
+    static std::string withBooks(const std::string& ogg, const std::vector<Book>& books);
+    // The file with the granule position of its last page set to frames, and
+    // that page's checksum made to match.
+    static std::string withLength(std::string ogg, uint64_t frames);
     // frames of a sine per channel: channel c at hertz * (c + 1).
     static std::vector<float> sine(int channels, int frames, int rate, float hertz, float amplitude);
     // frames of a square wave, the same on every channel.

@@ -61,7 +61,7 @@ foreach(_test linux_corvana2demo_test linux_user_files_test linux_startup_test)
   target_link_libraries(${_test} PRIVATE GTest::gtest GTest::gtest_main)
   # TestDeadline.h, FullDisk.h and the engine headers they include
   target_include_directories(${_test} PRIVATE ${CMAKE_SOURCE_DIR}/project_plim/tests/support
-                             ${CMAKE_SOURCE_DIR}/project_plim/src)
+                             ${CMAKE_SOURCE_DIR}/project_plim/src ${CMAKE_SOURCE_DIR}/project_menu/src)
   target_compile_definitions(${_test} PRIVATE
     CORVANA2DEMO_PATH="$<TARGET_FILE:corvana2demo>" PLIM_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}")
   add_dependencies(${_test} corvana2demo)

@@ -1,5 +1,7 @@
 #include "OggPages.h"
 
+#include "StartLimits.h"
+
 #include <cstring>
 #include <ogg/ogg.h>
 
@@ -14,16 +16,7 @@ constexpr int VERSION_AT = 4, FLAGS_AT = 5, GRANULE_AT = 6, CHECKSUM_AT = 22, SE
 constexpr int MAX_HEADER_SIZE = HEADER_SIZE + 255;
 constexpr uint8_t BEGINS_STREAM = 0x02, ENDS_STREAM = 0x04;
 constexpr int PACKET_END = 255;
-
-// Pages whose checksum fails may be met where a stretch is damaged; each
-// costs libogg a checksum over up to 64 KB before it looks on from the next
-// byte, so a file of them is refused.
-constexpr int MAX_DAMAGED_PAGES = 64;
-// Every Vorbis audio packet after the first gives at least 32 frames (half
-// the shortest block); besides, the three header packets, the first audio
-// page's 255 at most, and a last block's worth cut from the end.
-constexpr int64_t MIN_PACKET_FRAMES = 32;
-constexpr int64_t PACKETS_BESIDES = 3 + 255 + 4096 / MIN_PACKET_FRAMES + 1;
+constexpr int64_t HEADER_PACKETS = 3;
 
 // The first capture pattern at or after from; size when there is none.
 int nextCapture(const uint8_t* data, int size, int from) {
@@ -74,10 +67,14 @@ int64_t granuleOf(const uint8_t* data, int at) {
 struct Walk {
     int last = -1, lastLength = 0;  // 0: the last page runs past the end
     int damaged = 0;
+    // Damaged pages after the last whole one, and where the first of them is.
+    int damagedAtEnd = 0, damagedFrom = -1;
+    // The first page that ends the stream, and the first whole one after it.
+    int ends = -1, afterEnd = -1;
     int64_t packets = 0, firstGranule = -1, lastGranule = 0;
 
     Walk(const uint8_t* data, int size) {
-        for (int at = nextCapture(data, size, 0); at < size && damaged <= MAX_DAMAGED_PAGES;) {
+        for (int at = nextCapture(data, size, 0); at < size && damaged <= StartLimits::MAX_DAMAGED_PAGES;) {
             const int length = pageLength(data, size, at);
             if (length == 0) {
                 last = at;
@@ -85,10 +82,14 @@ struct Walk {
                 return;
             }
             if (!checksumMatches(data, at, length)) {
+                if (damagedAtEnd++ == 0) damagedFrom = at;
                 ++damaged;
                 at = nextCapture(data, size, at + 1);
                 continue;
             }
+            if (ends >= 0 && afterEnd < 0) afterEnd = at;
+            if (ends < 0 && (data[at + FLAGS_AT] & ENDS_STREAM)) ends = at;
+            damagedAtEnd = 0;
             last = at;
             lastLength = length;
             for (int i = 0; i < data[at + SEGMENTS_AT]; ++i) packets += data[at + HEADER_SIZE + i] < PACKET_END;
@@ -99,30 +100,55 @@ struct Walk {
     }
 };
 
+// Empty when the stream ends with its last whole page and nothing follows.
+UString endProblem(const Walk& walk, int size) {
+    if (walk.lastLength == 0) return UString::format("it is cut short: its last page, at byte %d, is not whole", walk.last);
+    if (walk.afterEnd >= 0)
+        return UString::format("a page follows the end of its stream (the page at byte %d ends it, another begins at "
+                               "byte %d)", walk.ends, walk.afterEnd);
+    // The decoder looks for the last page from the end backwards, each step
+    // reading again all the way to the end.
+    const int end = walk.last + walk.lastLength;
+    if (walk.damagedAtEnd > 0)
+        return UString::format("it is damaged at its end: %d pages from byte %d on fail their checksums", walk.damagedAtEnd,
+                               walk.damagedFrom);
+    if (end < size) return UString::format("its last %d bytes are no Ogg page", size - end);
+    if (walk.ends < 0)
+        return UString::format("it is cut short: its last page, at byte %d, does not end its stream", walk.last);
+    return UString();
+}
+
+// Empty when its length, as its last page gives it, keeps within maxFrames
+// and what its packets can give, and its packets within what that length
+// can use.
+UString lengthProblem(const Walk& walk, int64_t maxFrames, const char* sound) {
+    if (walk.lastGranule > maxFrames)
+        return UString::format("it lasts %lld frames, more than the %lld %s may last", (long long)walk.lastGranule,
+                               (long long)maxFrames, sound);
+    const int64_t audioPackets = walk.packets > HEADER_PACKETS ? walk.packets - HEADER_PACKETS : 0;
+    if (walk.lastGranule > audioPackets * StartLimits::MAX_PACKET_FRAMES)
+        return UString::format("it claims %lld frames, more than its %lld packets can give", (long long)walk.lastGranule,
+                               (long long)audioPackets);
+    const int64_t frames = walk.firstGranule < 0 ? 0 : walk.lastGranule - walk.firstGranule;
+    const int64_t most = (frames > 0 ? frames / StartLimits::MIN_PACKET_FRAMES : 0) + StartLimits::PACKETS_BESIDES;
+    if (walk.packets > most)
+        return UString::format("it holds %lld packets, more than the %lld its length can use", (long long)walk.packets,
+                               (long long)most);
+    return UString();
+}
+
 } // namespace
 
-UString OggPages::problem(const uint8_t* data, int size) {
+UString OggPages::problem(const uint8_t* data, int size, int64_t maxFrames, const char* sound) {
     if (!data || size <= 0) return UString();
     const int second = secondStreamAt(data, size);
     if (second >= 0)
         return UString::format("it holds more than one Ogg stream (a second begins at byte %d), and a sound may hold one",
                                second);
     const Walk walk(data, size);
-    if (walk.damaged > MAX_DAMAGED_PAGES)
-        return UString::format("it is damaged in more than %d places", MAX_DAMAGED_PAGES);
+    if (walk.damaged > StartLimits::MAX_DAMAGED_PAGES)
+        return UString::format("it is damaged in more than %d places", StartLimits::MAX_DAMAGED_PAGES);
     if (walk.last < 0) return UString();
-    if (walk.lastLength == 0) return UString::format("it is cut short: its last page, at byte %d, is not whole", walk.last);
-    // The decoder looks for the last page from the end backwards, each step
-    // reading again all the way to the end.
-    if (walk.last + walk.lastLength < size)
-        return UString::format("its last %d bytes are no Ogg page", size - walk.last - walk.lastLength);
-    if (!(data[walk.last + FLAGS_AT] & ENDS_STREAM))
-        return UString::format("it is cut short: its last page, at byte %d, does not end its stream", walk.last);
-    // Packets that decode to nothing cost the decoder time all the same.
-    const int64_t frames = walk.firstGranule < 0 ? 0 : walk.lastGranule - walk.firstGranule;
-    const int64_t most = (frames > 0 ? frames / MIN_PACKET_FRAMES : 0) + PACKETS_BESIDES;
-    if (walk.packets > most)
-        return UString::format("it holds %lld packets, more than the %lld its length can use", (long long)walk.packets,
-                               (long long)most);
-    return UString();
+    const UString end = endProblem(walk, size);
+    return end.isEmpty() ? lengthProblem(walk, maxFrames, sound) : end;
 }

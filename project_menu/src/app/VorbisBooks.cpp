@@ -1,19 +1,16 @@
 #include "VorbisBooks.h"
 
-#include <algorithm>
+#include "StartLimits.h"
+
 #include <cstring>
-#include <ogg/ogg.h>
 #include <vector>
 
 namespace {
 
-// The setup header is the third packet: type 5, "vorbis", then bits.
-constexpr int SETUP_PACKET = 2;
+// The setup header: type 5, "vorbis", then bits.
 constexpr uint8_t SETUP_TYPE = 5;
 constexpr size_t TAG_SIZE = 7;
 constexpr int64_t BOOK_SYNC = 0x564342;
-// Bytes handed to libogg at a time while it looks for the header.
-constexpr int FEED_BYTES = 64 * 1024;
 
 // The bits of a packet from the lowest of each byte up, as Vorbis packs
 // them. A read past the end fails.
@@ -37,37 +34,6 @@ private:
     const std::vector<uint8_t>& bytes;
     uint64_t position;
 };
-
-// The stream's setup header; empty when it has none.
-std::vector<uint8_t> setupHeader(const uint8_t* data, int size) {
-    ogg_sync_state sync;
-    ogg_sync_init(&sync);
-    ogg_stream_state stream;
-    bool started = false;
-    std::vector<uint8_t> setup;
-    ogg_page page;
-    ogg_packet packet;
-    for (int fed = 0, packets = 0; setup.empty();) {
-        const int found = ogg_sync_pageout(&sync, &page);
-        if (found == 0 && fed == size) break;
-        if (found == 0) {
-            const int count = std::min(FEED_BYTES, size - fed);
-            memcpy(ogg_sync_buffer(&sync, count), data + fed, size_t(count));
-            ogg_sync_wrote(&sync, count);
-            fed += count;
-            continue;
-        }
-        if (found < 0) continue;
-        if (!started) ogg_stream_init(&stream, ogg_page_serialno(&page));
-        started = true;
-        if (ogg_stream_pagein(&stream, &page) != 0) continue;
-        while (setup.empty() && ogg_stream_packetout(&stream, &packet) == 1)
-            if (packets++ == SETUP_PACKET) setup.assign(packet.packet, packet.packet + packet.bytes);
-    }
-    if (started) ogg_stream_clear(&stream);
-    ogg_sync_clear(&sync);
-    return setup;
-}
 
 int bitsFor(int64_t value) {
     int bits = 0;
@@ -108,8 +74,7 @@ int64_t valuesPerDimension(int64_t entries, int64_t dimensions) {
 
 } // namespace
 
-UString VorbisBooks::problem(const uint8_t* data, int size) {
-    const std::vector<uint8_t> setup = setupHeader(data, size);
+UString VorbisBooks::problem(const std::vector<uint8_t>& setup) {
     if (setup.size() < TAG_SIZE || setup[0] != SETUP_TYPE || memcmp(&setup[1], "vorbis", 6) != 0) return UString();
     Bits bits(setup, TAG_SIZE);
     int64_t lastBook = 0, entriesInAll = 0, valuesInAll = 0;
@@ -120,15 +85,15 @@ UString VorbisBooks::problem(const uint8_t* data, int size) {
         int64_t sync = 0, dimensions = 0, entries = 0, kind = 0, valueBits = 0;
         if (!bits.read(24, &sync) || sync != BOOK_SYNC || !bits.read(16, &dimensions) || !bits.read(24, &entries))
             return UString();
-        if (entries > MAX_BOOK_ENTRIES)
+        if (entries > StartLimits::MAX_BOOK_ENTRIES)
             return UString::format("it declares a code book of %lld entries, more than the %lld a sound may use",
-                                   (long long)entries, (long long)MAX_BOOK_ENTRIES);
-        if ((entriesInAll += entries) > MAX_ENTRIES)
-            return UString::format("its code books declare more than %lld entries together", (long long)MAX_ENTRIES);
+                                   (long long)entries, (long long)StartLimits::MAX_BOOK_ENTRIES);
+        if ((entriesInAll += entries) > StartLimits::MAX_ENTRIES)
+            return UString::format("its code books declare more than %lld entries together", (long long)StartLimits::MAX_ENTRIES);
         if (!skipLengths(bits, entries) || !bits.read(4, &kind) || kind > 2 || (kind && dimensions == 0)) return UString();
         if (kind == 0) continue;
-        if ((valuesInAll += entries * dimensions) > MAX_VALUES)
-            return UString::format("its code books hold more than %lld values together", (long long)MAX_VALUES);
+        if ((valuesInAll += entries * dimensions) > StartLimits::MAX_VALUES)
+            return UString::format("its code books hold more than %lld values together", (long long)StartLimits::MAX_VALUES);
         const int64_t values = kind == 1 ? valuesPerDimension(entries, dimensions) : entries * dimensions;
         if (!bits.skip(64) || !bits.read(4, &valueBits) || !bits.skip(1) || !bits.skip(values * (valueBits + 1)))
             return UString();
