@@ -64,8 +64,9 @@ public:
     // registerResource, then sub-image i of the texture as "name:i".
     static void registerFrames(const UString& name, Texture* texture);
 
-    // Sub-image index of the texture as a cell of the named composite; fatal,
-    // naming both, when the texture has too few sub-images or it is no quad.
+    // Sub-image index of the texture as a cell of the named composite; a data
+    // fault (DataFault) naming both when the texture has too few sub-images or
+    // it is no quad.
     static Quad* compositeCell(const char* composite, Texture* texture, int index);
 
     // Steps done in this process; the list runs once per process.
