@@ -28,7 +28,8 @@ const int MAX_CACHE_TTL_FRAMES = 1000000;
 // Base of the accented small i letters; placed like a lower-case letter.
 const uint16_t SMALL_I_BASE = 0x7F;
 
-const uint16_t GRAVE = 0x60, ACUTE = 0xB4, CIRCUMFLEX = 0x88, TILDE = 0x98, DIAERESIS = 0xA8, RING = 0xB0, CEDILLA = 0xB8;
+const uint16_t GRAVE = 0x60, ACUTE = 0xB4, CIRCUMFLEX = 0x88, TILDE = 0x98, DIAERESIS = 0xA8, RING = 0xB0,
+               CEDILLA = 0xB8;
 struct AccentedLetter {
     uint16_t c, base, accent;
 };

@@ -9,7 +9,8 @@
 
 MousePointer::MousePointer() {
     texture = static_cast<Texture*>(PLIM->resourceManager->find("mousePointer", true));
-    if (texture->skins.empty()) DataFault::raise("Texture '%s' has no sub-images for the mouse pointer.", "mousePointer");
+    if (texture->skins.empty())
+        DataFault::raise("Texture '%s' has no sub-images for the mouse pointer.", "mousePointer");
     pSkin = texture->skins[0];
     updateVisuals();
 }

@@ -34,6 +34,8 @@ int halfHeight() { return Camera::fovHeight() / 2; }
 
 Skin* findSkin(const UString& name) { return static_cast<Skin*>(PLIM->resourceManager->find(name, true)); }
 
+Skin* ovalButton(int index) { return findSkin(SubImage::resourceName(SubImage::OVAL_BUTTONS, index)); }
+
 float easeOut(float from, float to, float t) {
     if (t < 0.0f) t = 0.0f;
     if (t > 1.0f) t = 1.0f;
@@ -51,7 +53,7 @@ void drawSkin(Skin* skin, V3 position, V3 rotation, UColor colour) {
 } // namespace
 
 PlayerHUD::PlayerHUD(int player) : player(player) {
-    pSkin = findSkin(SubImage::resourceName(SubImage::OVAL_BUTTONS, SubImage::OVAL_TRAY));
+    pSkin = ovalButton(SubImage::OVAL_TRAY);
     rotation = V3(0.0f, float(player) * PI, 0.0f);
     const float s = float(2 * player - 1);
     position = V3(s * (float(halfWidth()) + SLIDE_OUT), float(halfHeight()), 0.0f);
@@ -172,7 +174,7 @@ void PlayerHUD::drawFinder(Vehicle* v) {
     const V3 eye = game->scene->camera->position;
     const float a = std::atan2(eye.y - v->position.y, eye.x - v->position.x) + PI;
     const V3 point(FINDER_HALF_WIDTH * std::cos(a), FINDER_HALF_HEIGHT * std::sin(a), 0.0f);
-    drawSkin(findSkin(SubImage::resourceName(SubImage::OVAL_BUTTONS, SubImage::OVAL_FINDER)), point, V3(0.0f, 0.0f, a), UColor::WHITE);
+    drawSkin(ovalButton(SubImage::OVAL_FINDER), point, V3(0.0f, 0.0f, a), UColor::WHITE);
     v->drawFinder(point);
 }
 
@@ -231,7 +233,7 @@ void PlayerHUD::drawTray(Vehicle* v) {
     const float s = float(2 * player - 1);
     const float h2 = float(halfHeight());
     const float trayX = this->trayX();
-    drawSkin(findSkin(SubImage::resourceName(SubImage::OVAL_BUTTONS, SubImage::OVAL_TRAY)), V3(trayX, -h2, 0.0f), V3(0.0f, 0.0f, 0.0f), UColor::WHITE);
+    drawSkin(ovalButton(SubImage::OVAL_TRAY), V3(trayX, -h2, 0.0f), V3(0.0f, 0.0f, 0.0f), UColor::WHITE);
 
     int icons = 0;
     for (BasicLink* link = v->bonusMarkers.firstChild; link; link = link->next) {
