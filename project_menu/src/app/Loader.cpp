@@ -521,11 +521,11 @@ std::vector<UString> Loader::neededFiles() {
 Quad* Loader::compositeCell(const char* composite, Texture* texture, int index) {
     if (int(texture->skins.size()) <= index)
         DataFault::raise("Composite '%s' needs sub-image %d of texture '%s', which has %d.", composite, index,
-                   texture->name.c_str(), int(texture->skins.size()));
+                         texture->name.c_str(), int(texture->skins.size()));
     Skin* skin = texture->skins[size_t(index)];
     if (!skin->getClass()->isKindOf(&Quad::runtimeClass))
         DataFault::raise("Composite '%s': sub-image %d of texture '%s' is not a single quad.", composite, index,
-                   texture->name.c_str());
+                         texture->name.c_str());
     return static_cast<Quad*>(skin);
 }
 

@@ -106,8 +106,7 @@ bool SkinList::read(const UString& fileName, const UString& picture, int width, 
     if (why.isEmpty()) return true;
     skins.clear();
     if (!problem)
-        DataFault::raise("The side file '%s' cannot be used: %s%s", printableText(fileName).c_str(), why.c_str(),
-                   why.str().back() == '.' ? "" : ".");
+        DataFault::raise("The side file '%s' cannot be used: %s", printableText(fileName).c_str(), why.c_str());
     *problem = why;
     return false;
 }
