@@ -1,5 +1,6 @@
 #include "FontQuad.h"
 
+#include "core/DataFault.h"
 #include "core/ErrorManager.h"
 #include "FontQuadCacheEntry.h"
 #include "core/Logger.h"
@@ -10,6 +11,8 @@
 #include "render/Renderable.h"
 #include "core/RuntimeClass.h"
 #include "render/Texture.h"
+
+#include <algorithm>
 
 RuntimeClass FontQuad::runtimeClass("FontQuad", &PlimBase::runtimeClass, nullptr);
 
@@ -24,6 +27,33 @@ const int COLOUR_CODE_LENGTH = 8;
 const int MAX_CACHE_TTL_FRAMES = 1000000;
 // Base of the accented small i letters; placed like a lower-case letter.
 const uint16_t SMALL_I_BASE = 0x7F;
+
+const uint16_t GRAVE = 0x60, ACUTE = 0xB4, CIRCUMFLEX = 0x88, TILDE = 0x98, DIAERESIS = 0xA8, RING = 0xB0,
+               CEDILLA = 0xB8;
+struct AccentedLetter {
+    uint16_t c, base, accent;
+};
+// The 54 accented Windows-1252 letters, 0x9F first, then ascending.
+const AccentedLetter ACCENTED[] = {
+    {0x9F, 'Y', DIAERESIS},  {0xC0, 'A', GRAVE},      {0xC1, 'A', ACUTE},
+    {0xC2, 'A', CIRCUMFLEX}, {0xC3, 'A', TILDE},      {0xC4, 'A', DIAERESIS},
+    {0xC5, 'A', RING},       {0xC7, 'C', CEDILLA},    {0xC8, 'E', GRAVE},
+    {0xC9, 'E', ACUTE},      {0xCA, 'E', CIRCUMFLEX}, {0xCB, 'E', DIAERESIS},
+    {0xCC, 'I', GRAVE},      {0xCD, 'I', ACUTE},      {0xCE, 'I', CIRCUMFLEX},
+    {0xCF, 'I', DIAERESIS},  {0xD1, 'N', TILDE},      {0xD2, 'O', GRAVE},
+    {0xD3, 'O', ACUTE},      {0xD4, 'O', CIRCUMFLEX}, {0xD5, 'O', TILDE},
+    {0xD6, 'O', DIAERESIS},  {0xD9, 'U', GRAVE},      {0xDA, 'U', ACUTE},
+    {0xDB, 'U', CIRCUMFLEX}, {0xDC, 'U', DIAERESIS},  {0xDD, 'Y', ACUTE},
+    {0xE0, 'a', GRAVE},      {0xE1, 'a', ACUTE},      {0xE2, 'a', CIRCUMFLEX},
+    {0xE3, 'a', TILDE},      {0xE4, 'a', DIAERESIS},  {0xE5, 'a', RING},
+    {0xE7, 'c', CEDILLA},    {0xE8, 'e', GRAVE},      {0xE9, 'e', ACUTE},
+    {0xEA, 'e', CIRCUMFLEX}, {0xEB, 'e', DIAERESIS},  {0xEC, SMALL_I_BASE, GRAVE},
+    {0xED, SMALL_I_BASE, ACUTE}, {0xEE, SMALL_I_BASE, CIRCUMFLEX}, {0xEF, SMALL_I_BASE, DIAERESIS},
+    {0xF1, 'n', TILDE},      {0xF2, 'o', GRAVE},      {0xF3, 'o', ACUTE},
+    {0xF4, 'o', CIRCUMFLEX}, {0xF5, 'o', TILDE},      {0xF6, 'o', DIAERESIS},
+    {0xF9, 'u', GRAVE},      {0xFA, 'u', ACUTE},      {0xFB, 'u', CIRCUMFLEX},
+    {0xFC, 'u', DIAERESIS},  {0xFD, 'y', ACUTE},      {0xFF, 'y', DIAERESIS},
+};
 
 int countLive(const PlimBase* node) {
     int n = 0;
@@ -84,7 +114,9 @@ void FontQuad::addSourceTexture(Texture* texture, uint16_t firstSymbol) {
             nextSymbolToLoad = ' ' + 1;
             continue;
         }
-        PLIM_ASSERT(nextSymbolToLoad<NUMSYMBOLS);
+        if (nextSymbolToLoad >= NUMSYMBOLS)
+            DataFault::raise("Texture '%s' has sub-images past the last symbol of a font, %d.", texture->name.c_str(),
+                             NUMSYMBOLS - 1);
         FontSymbol& s = symbolData[nextSymbolToLoad];
         s.pQuad = skin;
         s.pQuad->setOrigin(7);
@@ -114,7 +146,7 @@ void FontQuad::setCompositeChar(uint16_t c, uint16_t base, uint16_t accent, int 
     const FontSymbol& b = symbolData[base];
     s.pQuad = b.pQuad;
     s.pAccentQuad = symbolData[accent].pQuad;
-    PLIM_ASSERT(symbolData[c].pAccentQuad!=NULL);
+    if (!s.pAccentQuad) DataFault::raise("A font has no sub-image for symbol %d, the accent of symbol %d.", accent, c);
     if (accentX == AUTO_PLACE) {
         // Centring needs the base's width; without an image the base is a space.
         float baseWidth = b.pQuad ? b.pQuad->width : float(spaceWidth);
@@ -131,35 +163,19 @@ void FontQuad::setCompositeChar(uint16_t c, uint16_t base, uint16_t accent, int 
 }
 
 void FontQuad::setupCompositeChars() {
-    const uint16_t grave = 0x60, acute = 0xB4, circumflex = 0x88, tilde = 0x98, diaeresis = 0xA8,
-                   ring = 0xB0, cedilla = 0xB8;
-    struct Composite {
-        uint16_t c, base, accent;
-    };
-    // 0x9F first, then ascending.
-    static const Composite table[] = {
-        {0x9F, 'Y', diaeresis},  {0xC0, 'A', grave},      {0xC1, 'A', acute},
-        {0xC2, 'A', circumflex}, {0xC3, 'A', tilde},      {0xC4, 'A', diaeresis},
-        {0xC5, 'A', ring},       {0xC7, 'C', cedilla},    {0xC8, 'E', grave},
-        {0xC9, 'E', acute},      {0xCA, 'E', circumflex}, {0xCB, 'E', diaeresis},
-        {0xCC, 'I', grave},      {0xCD, 'I', acute},      {0xCE, 'I', circumflex},
-        {0xCF, 'I', diaeresis},  {0xD1, 'N', tilde},      {0xD2, 'O', grave},
-        {0xD3, 'O', acute},      {0xD4, 'O', circumflex}, {0xD5, 'O', tilde},
-        {0xD6, 'O', diaeresis},  {0xD9, 'U', grave},      {0xDA, 'U', acute},
-        {0xDB, 'U', circumflex}, {0xDC, 'U', diaeresis},  {0xDD, 'Y', acute},
-        {0xE0, 'a', grave},      {0xE1, 'a', acute},      {0xE2, 'a', circumflex},
-        {0xE3, 'a', tilde},      {0xE4, 'a', diaeresis},  {0xE5, 'a', ring},
-        {0xE7, 'c', cedilla},    {0xE8, 'e', grave},      {0xE9, 'e', acute},
-        {0xEA, 'e', circumflex}, {0xEB, 'e', diaeresis},  {0xEC, SMALL_I_BASE, grave},
-        {0xED, SMALL_I_BASE, acute}, {0xEE, SMALL_I_BASE, circumflex}, {0xEF, SMALL_I_BASE, diaeresis},
-        {0xF1, 'n', tilde},      {0xF2, 'o', grave},      {0xF3, 'o', acute},
-        {0xF4, 'o', circumflex}, {0xF5, 'o', tilde},      {0xF6, 'o', diaeresis},
-        {0xF9, 'u', grave},      {0xFA, 'u', acute},      {0xFB, 'u', circumflex},
-        {0xFC, 'u', diaeresis},  {0xFD, 'y', acute},      {0xFF, 'y', diaeresis},
-    };
-    static_assert(sizeof(table) / sizeof(table[0]) == 54, "54 accented letters");
-    for (const Composite& e : table)
-        setCompositeChar(e.c, e.base, e.accent, AUTO_PLACE, e.accent == cedilla ? 0 : AUTO_PLACE);
+    for (const AccentedLetter& e : ACCENTED)
+        setCompositeChar(e.c, e.base, e.accent, AUTO_PLACE, e.accent == CEDILLA ? 0 : AUTO_PLACE);
+}
+
+uint16_t FontQuad::lastAccentSymbol() {
+    uint16_t last = 0;
+    for (const AccentedLetter& e : ACCENTED) last = std::max(last, e.accent);
+    return last;
+}
+
+int FontQuad::skinsThrough(uint16_t firstSymbol, uint16_t symbol) {
+    if (symbol < firstSymbol) return 0;
+    return symbol - firstSymbol + 1 - (firstSymbol <= ' ' && symbol >= ' ' ? 1 : 0);
 }
 
 FontSize FontQuad::getSymbolSize(uint16_t symbol) const {

@@ -73,6 +73,12 @@ public:
     void setCompositeChar(uint16_t c, uint16_t base, uint16_t accent, int accentX, int accentY);
     // The 54 accented Windows-1252 letters.
     void setupCompositeChars();
+    // The highest symbol whose image setupCompositeChars puts over a letter:
+    // a font it runs on needs an image up to there.
+    static uint16_t lastAccentSymbol();
+    // Skins addSourceTexture gives out from firstSymbol through symbol (the
+    // space takes none).
+    static int skinsThrough(uint16_t firstSymbol, uint16_t symbol);
 
     // Width (spaceWidth without an image) and height (0 without) of a symbol.
     FontSize getSymbolSize(uint16_t symbol) const;

@@ -1,6 +1,7 @@
 #include "Loader.h"
 
 #include "screens/ContextLanguageSelect.h"
+#include "core/DataFault.h"
 #include "ContextManager.h"
 #include "core/ErrorManager.h"
 #include "files/FileManager.h"
@@ -20,6 +21,7 @@
 #include "audio/Sound.h"
 #include "audio/SoundStream.h"
 #include "render/Texture.h"
+#include "SubImage.h"
 
 #include <algorithm>
 #include <cstring>
@@ -99,6 +101,7 @@ struct TextureFile {
     int flags;
     bool framed = true;  // its sub-images are registered by name too
     int anchor = -1;     // origin of sub-image 0; -1 keeps the default
+    int subImages = 1;   // the game takes sub-images 0 to subImages-1 (SubImage)
 };
 
 // A picture made of sub-images of one step's textures, cells row by row from
@@ -123,7 +126,7 @@ struct MusicFile {
 
 // The pointer and the loading screen's bar, which the pre-loader needs first.
 const TextureFile PRELOADED[] = {
-    {"gfx/gui/game/progressbar.tga", "gui-game-progressBar", TEXTURE_HALVE},
+    {"gfx/gui/game/progressbar.tga", SubImage::PROGRESS_BAR, TEXTURE_HALVE, true, -1, SubImage::BAR_PARTS},
     {"gfx/gui/game/mousepointer.tga", "mousePointer", TEXTURE_SPLIT},
 };
 
@@ -143,24 +146,26 @@ const TextureFile FIXED_TEXTURES[] = {
 };
 
 // A font's textures, whose sub-images become its symbols in order, the first
-// one firstSymbol; the second texture's, if any, follow the first's.
+// one firstSymbol; the second texture's, if any, follow the first's. A font
+// with accents puts accent symbols over letters (setupCompositeChars).
 struct FontTextures {
     const char* first;
     const char* second;
     uint16_t firstSymbol;
+    bool accents = false;
 };
 const FontTextures TINY_FONT = {"fontTinyTex", nullptr, 33}, SMALL_FONT = {"fontSmallTex", nullptr, 33},
-                   MEDIUM_FONT = {"fontMediumTex", nullptr, 0}, LARGE_FONT = {"fontLargeTex1", "fontLargeTex2", 0},
-                   HUD_FONT = {"fontHUDTex", nullptr, 44};
+                   MEDIUM_FONT = {"fontMediumTex", nullptr, 0, true},
+                   LARGE_FONT = {"fontLargeTex1", "fontLargeTex2", 0, true}, HUD_FONT = {"fontHUDTex", nullptr, 44};
 
-TextureStep oneTexture(const char* file, const char* name, int flags, int anchor = -1) {
-    return {{{file, name, flags, true, anchor}}, {}};
+TextureStep oneTexture(const char* file, const char* name, int flags, int anchor = -1, int subImages = 1) {
+    return {{{file, name, flags, true, anchor, subImages}}, {}};
 }
 
 const std::vector<TextureStep> TEXTURE_STEPS = {
     oneTexture("gfx/system/autoconfigure.tga", "autoConfigure", TEXTURE_SPLIT, 7),
-    oneTexture("gfx/gui/game/editbox.tga", "gui-game-editbox", TEXTURE_HALVE),
-    oneTexture("gfx/gui/game/button.tga", "gui-game-button", TEXTURE_HALVE),
+    oneTexture("gfx/gui/game/editbox.tga", SubImage::EDIT_BOX, TEXTURE_HALVE, -1, SubImage::FRAMES),
+    oneTexture("gfx/gui/game/button.tga", SubImage::BUTTON, TEXTURE_HALVE, -1, SubImage::FRAMES),
     oneTexture("gfx/gui/game/square.tga", "gui-game-square", TEXTURE_HALVE),
     {{{"gfx/logo_0_0.tga", "logo", TEXTURE_HALVE},
       {"gfx/logo_1_0.tga", "logo1", TEXTURE_HALVE},
@@ -171,7 +176,7 @@ const std::vector<TextureStep> TEXTURE_STEPS = {
     {{{"gfx/sea_0_0.tga", "sea", TEXTURE_HALVE}, {"gfx/sea_1_0.tga", "sea2", TEXTURE_HALVE}},
      {"sea:all", 2, 1, 7, {{0, 0}, {1, 0}}}},
     {{{"gfx/island.tga", "island", TEXTURE_HALVE}}, {"island:all", 2, 1, -1, {{0, 0}, {0, 1}}}},
-    oneTexture("gfx/ovalbuttons.tga", "ovalButtons", TEXTURE_HALVE),
+    oneTexture("gfx/ovalbuttons.tga", SubImage::OVAL_BUTTONS, TEXTURE_HALVE, -1, SubImage::OVAL_PARTS),
     oneTexture("gfx/palm.tga", "palm", TEXTURE_HALVE),
     oneTexture("gfx/3ds_explosion.tga", "explosion", TEXTURE_HALVE),
     oneTexture("gfx/3ds_smoke.tga", "smoke", TEXTURE_HALVE),
@@ -188,7 +193,7 @@ const std::vector<TextureStep> TEXTURE_STEPS = {
     oneTexture("gfx/hotairballoon.tga", "hotAirBalloon", TEXTURE_HALVE),
     oneTexture("gfx/torpedo.tga", "torpedo", TEXTURE_HALVE),
     oneTexture("gfx/atombomb.tga", "atomBomb", TEXTURE_HALVE),
-    oneTexture("gfx/hud-energybar.tga", "hud-energybar", TEXTURE_HALVE),
+    oneTexture("gfx/hud-energybar.tga", SubImage::ENERGY_BAR, TEXTURE_HALVE, -1, SubImage::ENERGY_BARS),
     oneTexture("gfx/hud-bonusicons.tga", "hud-bonusicons", TEXTURE_HALVE),
     oneTexture("gfx/balloons.tga", "balloons", TEXTURE_HALVE),
     oneTexture("gfx/flare-small.tga", "flare", TEXTURE_HALVE),
@@ -341,7 +346,7 @@ void appendFontSteps(std::vector<Step>& steps) {
         font->accentDropLower = 2;
         font->accentDropUpper = 2;
         addFontTextures(font, MEDIUM_FONT);
-        font->setupCompositeChars();
+        if (MEDIUM_FONT.accents) font->setupCompositeChars();
         gGlobal->onFontLoaded(font);
         Loader::registerResource("fontMedium", font);
     });
@@ -354,7 +359,7 @@ void appendFontSteps(std::vector<Step>& steps) {
         font->accentDropUpper = 4;
         addFontTextures(font, LARGE_FONT);
         gGlobal->onFontLoaded(font);
-        font->setupCompositeChars();
+        if (LARGE_FONT.accents) font->setupCompositeChars();
         Loader::registerResource("fontLarge", font);
     });
     steps.push_back([](Loader&) {
@@ -425,7 +430,7 @@ Loader::Loader() {
     bHideFps = true;
     if (PLIM->bDebugLocked) bMousePointer = false;
     clearColour = UColor(0, 0, 0, 255);
-    progressBar = new Percentage(findTexture("gui-game-progressBar"), 0, 1);
+    progressBar = new Percentage(findTexture(SubImage::PROGRESS_BAR), SubImage::BAR_FRAME, SubImage::BAR_FILL);
     addChild(progressBar);
     total = loadStuff(true);
 }
@@ -466,6 +471,13 @@ void addOnce(std::vector<UString>& files, const UString& file) {
     if (std::find(files.begin(), files.end(), file) == files.end()) files.push_back(file);
 }
 
+// The picture listed once, with the most sub-images any of its uses takes.
+void addPicture(Loader::NeededFiles& needed, const UString& file, int subImages) {
+    addOnce(needed.pictures, file);
+    int& used = needed.subImagesUsed[file.str()];
+    used = std::max(used, subImages);
+}
+
 UString fileOf(const char* texture) {
     for (const TextureFile& t : FIXED_TEXTURES)
         if (strcmp(t.name, texture) == 0) return t.file;
@@ -478,13 +490,18 @@ UString fileOf(const char* texture) {
 Loader::NeededFiles Loader::neededFilesByUse() {
     NeededFiles needed;
     for (const MusicFile& m : {MENU_MUSIC, GAME_MUSIC}) addOnce(needed.music, m.file);
-    for (const TextureFile& t : PRELOADED) addOnce(needed.pictures, t.file);
-    for (const TextureFile& t : FIXED_TEXTURES) addOnce(needed.pictures, t.file);
-    for (const TextureStep& step : TEXTURE_STEPS)
-        for (const TextureFile& t : step.textures) addOnce(needed.pictures, t.file);
+    for (const TextureFile& t : PRELOADED) addPicture(needed, t.file, t.subImages);
+    for (const TextureFile& t : FIXED_TEXTURES) addPicture(needed, t.file, t.subImages);
+    for (const TextureStep& step : TEXTURE_STEPS) {
+        for (const TextureFile& t : step.textures) addPicture(needed, t.file, t.subImages);
+        const Composite& c = step.composite;
+        for (int i = 0; c.name && i < c.columns * c.rows; ++i)
+            addPicture(needed, step.textures[size_t(c.cells[i][0])].file, c.cells[i][1] + 1);
+    }
     for (const SoundStep& s : SOUNDS) addOnce(needed.sounds, s.file);
     for (const FontTextures* font : {&TINY_FONT, &SMALL_FONT, &MEDIUM_FONT, &LARGE_FONT, &HUD_FONT}) {
-        needed.fonts.push_back({{fileOf(font->first)}, font->firstSymbol});
+        const int used = font->accents ? FontQuad::skinsThrough(font->firstSymbol, FontQuad::lastAccentSymbol()) : 0;
+        needed.fonts.push_back({{fileOf(font->first)}, font->firstSymbol, used});
         if (font->second) needed.fonts.back().pictures.push_back(fileOf(font->second));
     }
     return needed;
@@ -503,12 +520,12 @@ std::vector<UString> Loader::neededFiles() {
 
 Quad* Loader::compositeCell(const char* composite, Texture* texture, int index) {
     if (int(texture->skins.size()) <= index)
-        PLIM_ERROR("Composite '%s' needs sub-image %d of texture '%s', which has %d.", composite, index,
-                   texture->name.c_str(), int(texture->skins.size()));
+        DataFault::raise("Composite '%s' needs sub-image %d of texture '%s', which has %d.", composite, index,
+                         texture->name.c_str(), int(texture->skins.size()));
     Skin* skin = texture->skins[size_t(index)];
     if (!skin->getClass()->isKindOf(&Quad::runtimeClass))
-        PLIM_ERROR("Composite '%s': sub-image %d of texture '%s' is not a single quad.", composite, index,
-                   texture->name.c_str());
+        DataFault::raise("Composite '%s': sub-image %d of texture '%s' is not a single quad.", composite, index,
+                         texture->name.c_str());
     return static_cast<Quad*>(skin);
 }
 
@@ -521,5 +538,5 @@ void Loader::registerFrames(const UString& name, Texture* texture) {
     registerResource(name, texture);
     size_t count = texture->skins.size();
     for (size_t i = 0; i < count; ++i)
-        PLIM->resourceManager->addResource(formatString("%s:%d", name.c_str(), int(i)), texture->skins[i]);
+        PLIM->resourceManager->addResource(SubImage::resourceName(name.c_str(), int(i)), texture->skins[i]);
 }

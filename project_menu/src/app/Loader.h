@@ -9,6 +9,8 @@
 #include "core/Context.h"
 #include "util/UString.h"
 
+#include <map>
+#include <string>
 #include <vector>
 
 class Percentage;
@@ -41,14 +43,19 @@ public:
     // textures (each with its side file, Texture::sideFileName), sound
     // effects decoded whole, and music streamed while it plays; each once.
     // And each font's pictures, whose sub-images become its symbols in
-    // order, the first one firstSymbol.
+    // order, the first one firstSymbol; the game takes the first subImagesUsed
+    // of those sub-images (its accents) whatever else it prints.
     struct Font {
         std::vector<UString> pictures;
         int firstSymbol;
+        int subImagesUsed;
     };
     struct NeededFiles {
         std::vector<UString> pictures, sounds, music;
         std::vector<Font> fonts;
+        // Of each picture, the sub-images the game takes by index, from the
+        // first (SubImage, composites' cells): at least one.
+        std::map<std::string, int> subImagesUsed;
     };
     static NeededFiles neededFilesByUse();
 
@@ -57,8 +64,9 @@ public:
     // registerResource, then sub-image i of the texture as "name:i".
     static void registerFrames(const UString& name, Texture* texture);
 
-    // Sub-image index of the texture as a cell of the named composite; fatal,
-    // naming both, when the texture has too few sub-images or it is no quad.
+    // Sub-image index of the texture as a cell of the named composite; a data
+    // fault (DataFault) naming both when the texture has too few sub-images or
+    // it is no quad.
     static Quad* compositeCell(const char* composite, Texture* texture, int index);
 
     // Steps done in this process; the list runs once per process.

@@ -202,6 +202,42 @@ UString fontProblem(FileManager& files, const Loader::Font& font, const SkinCoun
     return UString();
 }
 
+// The side files of the pictures read (counts) against the sub-images the
+// game takes from them, by index and as a font's symbols: fewer, and the game
+// would meet a sub-image its data lacks while it loads or plays.
+UString usedSubImagesProblem(FileManager& files, const Loader::NeededFiles& needed, const SkinCounts& counts) {
+    const auto listed = [&counts](const UString& picture) {
+        const auto found = counts.find(picture.str());
+        return found == counts.end() ? -1 : int(found->second);
+    };
+    const auto refused = [&files](const UString& picture, int skins, const UString& more, int used, const UString& as) {
+        return refusal(files, Texture::sideFileName(picture), "the side file of a picture",
+                       formatString("it lists %d sub-image%s%s, but the game uses %d%s", skins, skins == 1 ? "" : "s",
+                                    more.c_str(), used, as.c_str()));
+    };
+    for (const UString& picture : needed.pictures) {
+        const auto used = needed.subImagesUsed.find(picture.str());
+        const int skins = listed(picture);
+        if (used != needed.subImagesUsed.end() && skins >= 0 && skins < used->second)
+            return refused(picture, skins, UString(), used->second, UString());
+    }
+    for (const Loader::Font& font : needed.fonts) {
+        int skins = 0;
+        UString more;
+        for (const UString& picture : font.pictures) {
+            // Not read (past the decoding limit): only weighed.
+            skins = listed(picture) < 0 || skins < 0 ? -1 : skins + listed(picture);
+            if (&picture != &font.pictures.front())
+                more += formatString(" (and '%s' %d more)", printableText(Texture::sideFileName(picture)).c_str(),
+                                     listed(picture));
+        }
+        if (skins >= 0 && skins < font.subImagesUsed)
+            return refused(font.pictures.front(), listed(font.pictures.front()), more, font.subImagesUsed,
+                           formatString(" as a font's symbols from %d", font.firstSymbol));
+    }
+    return UString();
+}
+
 } // namespace
 
 UString LoaderFileCheck::problem(FileManager& files) {
@@ -224,6 +260,8 @@ UString LoaderFileCheck::problem(FileManager& files) {
         why = fontProblem(files, font, skins);
         if (!why.isEmpty()) return why;
     }
+    why = usedSubImagesProblem(files, needed, skins);
+    if (!why.isEmpty()) return why;
     for (const UString& name : needed.sounds) {
         why = soundProblem(files, name, decoded);
         if (!why.isEmpty()) return why;

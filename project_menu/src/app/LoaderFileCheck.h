@@ -1,7 +1,8 @@
 #pragma once
 // Every file the loader reads, read as it will read it, without a window or a
 // sound device: each picture decoded and its side file's sub-images placed
-// inside it (a font's within the symbols a font holds), each sound effect
+// inside it (a font's within the symbols a font holds), no fewer than the game
+// takes from the picture (Loader::NeededFiles::subImagesUsed), each sound effect
 // decoded whole, each piece of music opened and its first block decoded (the
 // rest is decoded as it plays). The start runs it
 // before the engine, so that a damaged file is a set-up problem rather than a

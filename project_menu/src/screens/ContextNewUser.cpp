@@ -3,6 +3,7 @@
 #include "ScreenBeneath.h"
 #include "FontQuad.h"
 #include "app/Global.h"
+#include "app/SubImage.h"
 #include "language/Language.h"
 #include "widgets/MenuButton.h"
 #include "widgets/MenuGroup.h"
@@ -21,7 +22,8 @@ Sound* popSound() { return static_cast<Sound*>(PLIM->resourceManager->find("pop"
 // wide enough for the longest name.
 Renderable* nameField(FontQuad* font, float top) {
     Renderable* field = new Renderable();
-    StretchSkin* frame = new StretchSkin(static_cast<Skin*>(PLIM->resourceManager->find("gui-game-editbox:0", true)));
+    const UString plain = SubImage::resourceName(SubImage::EDIT_BOX, SubImage::FRAME_PLAIN);
+    StretchSkin* frame = new StretchSkin(static_cast<Skin*>(PLIM->resourceManager->find(plain, true)));
     frame->setBorders(12, 12, 12, 12);
     const int height = font ? font->fontHeight : 30;
     frame->setSize(ContextNewUser::FIELD_WIDTH, float(height + 14));

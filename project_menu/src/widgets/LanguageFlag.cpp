@@ -1,8 +1,8 @@
 #include "LanguageFlag.h"
 
 #include "core/Context.h"
+#include "core/DataFault.h"
 #include "app/ContextManager.h"
-#include "core/ErrorManager.h"
 #include "FontQuad.h"
 #include "app/Global.h"
 #include "language/Language.h"
@@ -15,8 +15,7 @@
 LanguageFlag::LanguageFlag(int languageIndex) : language(languageIndex) {
     Texture* flags = static_cast<Texture*>(PLIM->resourceManager->find("languageFlags", true));
     if (language < 0 || language >= int(flags->skins.size()))
-        ErrorManager::errorAt("LanguageFlag", "project_menu/src/LanguageFlag", __LINE__,
-                              "Texture 'languageFlags' has no flag for language %d.", language);
+        DataFault::raise("Texture 'languageFlags' has no flag for language %d.", language);
     // Mouse-sensitive before the first refresh, so the inverse is ready.
     bHasInvXform = true;
     pSkin = flags->skins[size_t(language)];

@@ -3,6 +3,7 @@
 #include "screens/ContextDialog.h"
 #include "app/ContextManager.h"
 #include "app/Global.h"
+#include "app/SubImage.h"
 #include "core/Plim.h"
 #include "core/ResourceManager.h"
 #include "render/Texture.h"
@@ -11,7 +12,7 @@
 
 MenuButton::MenuButton(float x, float y, float z, const UString& caption, const UString& description)
     : MenuItem(x, y, z, caption, description) {
-    setSkin(static_cast<Texture*>(PLIM->resourceManager->find("gui-game-button", true)), 16, 0, 0, 16);
+    setSkin(static_cast<Texture*>(PLIM->resourceManager->find(SubImage::BUTTON, true)), 16, 0, 0, 16);
     setWidth(256);
     captionLocation = 5;
 }

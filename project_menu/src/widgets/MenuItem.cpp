@@ -1,10 +1,12 @@
 #include "MenuItem.h"
 
 #include "app/ContextManager.h"
+#include "core/DataFault.h"
 #include "core/Context.h"
 #include "core/ErrorManager.h"
 #include "FontQuad.h"
 #include "app/Global.h"
+#include "app/SubImage.h"
 #include "MenuPlate.h"
 #include "core/Plim.h"
 #include "render/PlimGraphics.h"
@@ -25,12 +27,10 @@ const float CAPTION_PLATE_MARGIN = 4.0f;
 
 StretchSkin* frameSkin(Texture* texture, int index, int b1, int b2, int b3, int b4) {
     if (index >= int(texture->skins.size()))
-        ErrorManager::errorAt("setSkin", "project_menu/src/MenuItem", __LINE__,
-                              "Texture '%s' has no sub-image %d for a menu item frame.", texture->name.c_str(), index);
+        DataFault::raise("Texture '%s' has no sub-image %d for a menu item frame.", texture->name.c_str(), index);
     Skin* source = texture->skins[size_t(index)];
     if (!source->getClass()->isKindOf(&Quad::runtimeClass))
-        ErrorManager::errorAt("setSkin", "project_menu/src/MenuItem", __LINE__,
-                              "Sub-image %d of texture '%s' is not a single quad.", index, texture->name.c_str());
+        DataFault::raise("Sub-image %d of texture '%s' is not a single quad.", index, texture->name.c_str());
     StretchSkin* skin = new StretchSkin(source);
     skin->setBorders(b1, b2, b3, b4);
     return skin;
@@ -47,7 +47,7 @@ MenuItem::MenuItem(float x, float y, float z, const UString& itemCaption, const 
     updateVisuals();
     highlightLayer.position = position;
     highlightLayer.updateVisuals();
-    setSkin(static_cast<Texture*>(PLIM->resourceManager->find("gui-game-editbox", true)), 16, 0, 0, 16);
+    setSkin(static_cast<Texture*>(PLIM->resourceManager->find(SubImage::EDIT_BOX, true)), 16, 0, 0, 16);
     setWidth(256);
     captionPlate = MenuPlate::newFrame();
     hintPlate = MenuPlate::newFrame();
@@ -59,8 +59,8 @@ MenuItem::~MenuItem() {
 }
 
 void MenuItem::setSkin(Texture* frames, int b1, int b2, int b3, int b4) {
-    StretchSkin* normal = frameSkin(frames, 0, b1, b2, b3, b4);
-    StretchSkin* lit = frameSkin(frames, 1, b1, b2, b3, b4);
+    StretchSkin* normal = frameSkin(frames, SubImage::FRAME_PLAIN, b1, b2, b3, b4);
+    StretchSkin* lit = frameSkin(frames, SubImage::FRAME_LIT, b1, b2, b3, b4);
     deleteSkin();
     pSkin = normal;
     bOwnsSkin = true;

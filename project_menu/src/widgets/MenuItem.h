@@ -28,9 +28,9 @@ public:
     // Sets the clicked flag and plays "mouseClick"; every value change goes through it.
     virtual void onClick();
 
-    // New frames from sub-images 0 (normal) and 1 (highlight) of the texture,
-    // with the borders in StretchSkin::setBorders order. A texture without
-    // those two single-quad sub-images is fatal.
+    // New frames from sub-images SubImage::FRAME_PLAIN and FRAME_LIT of the
+    // texture, with the borders in StretchSkin::setBorders order. A texture
+    // without those two single-quad sub-images is a data fault.
     void setSkin(Texture* frames, int b1, int b2, int b3, int b4);
     // Width of both frames; the height stays the image's.
     void setWidth(int width);

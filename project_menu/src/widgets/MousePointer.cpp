@@ -1,7 +1,7 @@
 #include "MousePointer.h"
 
 #include "core/Context.h"
-#include "core/ErrorManager.h"
+#include "core/DataFault.h"
 #include "core/Plim.h"
 #include "input/PlimInput.h"
 #include "core/ResourceManager.h"
@@ -9,7 +9,8 @@
 
 MousePointer::MousePointer() {
     texture = static_cast<Texture*>(PLIM->resourceManager->find("mousePointer", true));
-    if (texture->skins.empty()) PLIM_ERROR("Texture '%s' has no sub-images for the mouse pointer.", "mousePointer");
+    if (texture->skins.empty())
+        DataFault::raise("Texture '%s' has no sub-images for the mouse pointer.", "mousePointer");
     pSkin = texture->skins[0];
     updateVisuals();
 }

@@ -1,6 +1,6 @@
 #include "Percentage.h"
 
-#include "core/ErrorManager.h"
+#include "core/DataFault.h"
 #include "render/Quad.h"
 #include "core/RuntimeClass.h"
 #include "render/Texture.h"
@@ -9,10 +9,10 @@ namespace {
 
 Quad* subQuad(Texture* texture, int index) {
     if (index < 0 || index >= int(texture->skins.size()))
-        PLIM_ERROR("Texture '%s' has no sub-image %d for a progress bar.", texture->name.c_str(), index);
+        DataFault::raise("Texture '%s' has no sub-image %d for a progress bar.", texture->name.c_str(), index);
     Skin* skin = texture->skins[size_t(index)];
     if (!skin->getClass()->isKindOf(&Quad::runtimeClass))
-        PLIM_ERROR("Sub-image %d of texture '%s' is not a single quad.", index, texture->name.c_str());
+        DataFault::raise("Sub-image %d of texture '%s' is not a single quad.", index, texture->name.c_str());
     return static_cast<Quad*>(skin);
 }
 
@@ -21,7 +21,7 @@ Quad* subQuad(Texture* texture, int index) {
 Percentage::Percentage(Texture* texture, int frameSkin, int barSkin) : texture(texture), barSkin(barSkin) {
     if (frameSkin >= 0) {
         if (frameSkin >= int(texture->skins.size()))
-            PLIM_ERROR("Texture '%s' has no sub-image %d for a progress bar.", texture->name.c_str(), frameSkin);
+            DataFault::raise("Texture '%s' has no sub-image %d for a progress bar.", texture->name.c_str(), frameSkin);
         pSkin = texture->skins[size_t(frameSkin)];
     }
     Quad* source = subQuad(texture, barSkin);

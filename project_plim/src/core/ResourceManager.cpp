@@ -1,6 +1,7 @@
 #include "ResourceManager.h"
 
 #include "input/Console.h"
+#include "DataFault.h"
 #include "ErrorManager.h"
 #include "Logger.h"
 #include "Plim.h"
@@ -29,7 +30,7 @@ void ResourceManager::addResource(const UString& name, PlimBase* resource) {
 PlimBase* ResourceManager::find(const UString& name, bool fatalIfMissing) const {
     auto it = byName.find(name);
     if (it != byName.end()) return it->second;
-    if (fatalIfMissing) PLIM_ERROR("Could not find resource '%s'.", name.c_str());
+    if (fatalIfMissing) DataFault::raise("Could not find resource '%s'.", name.c_str());
     return nullptr;
 }
 

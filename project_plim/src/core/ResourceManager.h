@@ -17,7 +17,8 @@ public:
 
     // Registers a resource; a name registered twice is fatal.
     void addResource(const UString& name, PlimBase* resource);
-    // The resource of that name. A miss is fatal when fatalIfMissing, else null.
+    // The resource of that name. A miss is a data fault (DataFault: the data
+    // never made it) when fatalIfMissing, else null.
     PlimBase* find(const UString& name, bool fatalIfMissing = true) const;
     // The first name the resource was registered under; empty when unknown.
     UString nameOf(PlimBase* resource) const;

@@ -1,6 +1,7 @@
 #include "MemoryImageFile.h"
 
 #include "core/ErrorManager.h"
+#include "core/DataFault.h"
 #include "files/ReplaceFile.h"
 #include "core/Logger.h"
 #include "util/PlimUtil.h"
@@ -127,7 +128,7 @@ MemoryImageFile::MemoryImageFile(const UString& fileName, bool headerOnly, UStri
         decoded = decode(&why);
     }
     if (!decoded) {
-        if (!problem) PLIM_ERROR("Picture '%s' cannot be read: %s", fileName.c_str(), why.c_str());
+        if (!problem) DataFault::raise("Picture '%s' cannot be read: %s", fileName.c_str(), why.c_str());
         *problem = why;
     }
     releaseData();

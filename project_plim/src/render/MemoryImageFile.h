@@ -23,7 +23,7 @@ public:
     // ".bmp", ".jpg" anywhere in it, case-insensitive, tested in that order).
     // The file's bytes are released once decoded. headerOnly stops after the
     // size, read from the file's first HEADER_BYTES (the whole file only
-    // when a JPEG puts more ahead of its size). A file that cannot be read or decoded is a fatal error naming it;
+    // when a JPEG puts more ahead of its size). A file that cannot be read or decoded is a data fault naming it;
     // given problem (empty), it is not: the image then holds no pixels and
     // *problem says why.
     MemoryImageFile(const UString& fileName, bool headerOnly, UString* problem = nullptr);

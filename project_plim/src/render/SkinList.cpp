@@ -1,6 +1,6 @@
 #include "SkinList.h"
 
-#include "core/ErrorManager.h"
+#include "core/DataFault.h"
 #include "files/IniLines.h"
 #include "files/MemoryFile.h"
 #include "files/MemoryIniFile.h"
@@ -104,8 +104,7 @@ bool SkinList::read(const UString& fileName, const UString& picture, int width, 
     if (why.isEmpty()) return true;
     skins.clear();
     if (!problem)
-        PLIM_ERROR("The side file '%s' cannot be used: %s%s", printableText(fileName).c_str(), why.c_str(),
-                   why.str().back() == '.' ? "" : ".");
+        DataFault::raise("The side file '%s' cannot be used: %s", printableText(fileName).c_str(), why.c_str());
     *problem = why;
     return false;
 }

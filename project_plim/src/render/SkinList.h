@@ -21,7 +21,7 @@ struct SkinRect {
 class SkinList {
 public:
     // The skins of the side file fileName (read through the file manager) of
-    // the picture (its name and size), at least one. A fault is a fatal error
+    // the picture (its name and size), at least one. A fault is a data fault
     // naming the file; given problem, it is not: false, with the fault in
     // *problem.
     static bool read(const UString& fileName, const UString& picture, int width, int height,

@@ -228,7 +228,7 @@ TEST_F(ImageDeathTest, BadFilesEndTheProgramWithTheirMessage) {
         EngineTestFolder::routeStdoutToStderr();
         MemoryImageFile image(UString(name), false);
     };
-    auto fails = ::testing::ExitedWithCode(255);
+    auto fails = ::testing::ExitedWithCode(1);
     EXPECT_EXIT(load("x.png"), fails, "Unknown image format \\(x.png\\)\\.");
     EXPECT_EXIT(load("rgb.tga"), fails, "TGA depth is not 32 bits");
     EXPECT_EXIT(load("rle.tga"), fails, "TGA is compressed\\.");

@@ -14,3 +14,12 @@
             statement;                                                                                       \
         },                                                                                                   \
         ::testing::ExitedWithCode(255), ::testing::HasSubstr(text))
+
+// The same for a data fault (DataFault): status 1, one line naming the data.
+#define EXPECT_DATA_FAULT(statement, text)                                                                   \
+    EXPECT_EXIT(                                                                                             \
+        {                                                                                                    \
+            EngineTestFolder::routeStdoutToStderr();                                                         \
+            statement;                                                                                       \
+        },                                                                                                   \
+        ::testing::ExitedWithCode(1), ::testing::HasSubstr(std::string("Corvana2demo cannot use its data: ") + text))

@@ -10,6 +10,7 @@
 #include "core/ResourceManager.h"
 #include "render/Skin.h"
 #include "app/MyGlobal.h"
+#include "app/SubImage.h"
 #include "GameController.h"
 #include "PlayerData.h"
 #include "PlayerHUDBonus.h"
@@ -31,7 +32,9 @@ const float TRAY_STEP = 24.0f;
 int halfWidth() { return Camera::fovWidth() / 2; }
 int halfHeight() { return Camera::fovHeight() / 2; }
 
-Skin* findSkin(const char* name) { return static_cast<Skin*>(PLIM->resourceManager->find(name, true)); }
+Skin* findSkin(const UString& name) { return static_cast<Skin*>(PLIM->resourceManager->find(name, true)); }
+
+Skin* ovalButton(int index) { return findSkin(SubImage::resourceName(SubImage::OVAL_BUTTONS, index)); }
 
 float easeOut(float from, float to, float t) {
     if (t < 0.0f) t = 0.0f;
@@ -50,7 +53,7 @@ void drawSkin(Skin* skin, V3 position, V3 rotation, UColor colour) {
 } // namespace
 
 PlayerHUD::PlayerHUD(int player) : player(player) {
-    pSkin = findSkin("ovalButtons:2");
+    pSkin = ovalButton(SubImage::OVAL_TRAY);
     rotation = V3(0.0f, float(player) * PI, 0.0f);
     const float s = float(2 * player - 1);
     position = V3(s * (float(halfWidth()) + SLIDE_OUT), float(halfHeight()), 0.0f);
@@ -171,7 +174,7 @@ void PlayerHUD::drawFinder(Vehicle* v) {
     const V3 eye = game->scene->camera->position;
     const float a = std::atan2(eye.y - v->position.y, eye.x - v->position.x) + PI;
     const V3 point(FINDER_HALF_WIDTH * std::cos(a), FINDER_HALF_HEIGHT * std::sin(a), 0.0f);
-    drawSkin(findSkin("ovalButtons:5"), point, V3(0.0f, 0.0f, a), UColor::WHITE);
+    drawSkin(ovalButton(SubImage::OVAL_FINDER), point, V3(0.0f, 0.0f, a), UColor::WHITE);
     v->drawFinder(point);
 }
 
@@ -196,17 +199,17 @@ void PlayerHUD::drawBars(Vehicle* v) {
     const UColor blaster = blasterStatus(v);
 
     struct Bar {
-        const char* source;
+        int source;
         float fraction;
         float dy;
         UColor status;
     };
     const Bar bars[] = {
-        {"hud-energybar:0", v->energy / v->maxEnergy, -9.0f, health},
-        {"hud-energybar:1", v->blasterEnergy / v->maxBlasterEnergy, -22.0f, blaster},
+        {SubImage::ENERGY_HEALTH, v->energy / v->maxEnergy, -9.0f, health},
+        {SubImage::ENERGY_BLASTER, v->blasterEnergy / v->maxBlasterEnergy, -22.0f, blaster},
     };
     for (const Bar& bar : bars) {
-        Quad* source = static_cast<Quad*>(findSkin(bar.source));
+        Quad* source = static_cast<Quad*>(findSkin(SubImage::resourceName(SubImage::ENERGY_BAR, bar.source)));
         Quad cut;
         cut.pTexture = source->pTexture;
         MyGlobal::setProgressSkin(&cut, source, bar.fraction);
@@ -230,7 +233,7 @@ void PlayerHUD::drawTray(Vehicle* v) {
     const float s = float(2 * player - 1);
     const float h2 = float(halfHeight());
     const float trayX = this->trayX();
-    drawSkin(findSkin("ovalButtons:2"), V3(trayX, -h2, 0.0f), V3(0.0f, 0.0f, 0.0f), UColor::WHITE);
+    drawSkin(ovalButton(SubImage::OVAL_TRAY), V3(trayX, -h2, 0.0f), V3(0.0f, 0.0f, 0.0f), UColor::WHITE);
 
     int icons = 0;
     for (BasicLink* link = v->bonusMarkers.firstChild; link; link = link->next) {

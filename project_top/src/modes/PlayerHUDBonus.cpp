@@ -4,6 +4,7 @@
 #include "FontQuad.h"
 #include "app/Formatters.h"
 #include "app/Global.h"
+#include "app/SubImage.h"
 #include "core/Plim.h"
 #include "core/ResourceManager.h"
 #include "render/Skin.h"
@@ -30,7 +31,8 @@ const float EDGE_GAP = 4.0f;
 
 PlayerHUDBonus::PlayerHUDBonus(int player, const UString& caption, const UString& detail, int points)
     : player(player), caption(caption), detail(detail), points(points) {
-    StretchSkin* tab = new StretchSkin(static_cast<Skin*>(PLIM->resourceManager->find("ovalButtons:3", true)));
+    const UString tabName = SubImage::resourceName(SubImage::OVAL_BUTTONS, SubImage::OVAL_TAB);
+    StretchSkin* tab = new StretchSkin(static_cast<Skin*>(PLIM->resourceManager->find(tabName, true)));
     tab->setBorders(TAB_END, 0, 0, TAB_END);
     pSkin = tab;
     bOwnsSkin = true;

@@ -1,6 +1,7 @@
 #include "World.h"
 
 #include "core/ErrorManager.h"
+#include "core/DataFault.h"
 #include "core/Plim.h"
 #include "util/Random.h"
 #include "core/ResourceManager.h"
@@ -27,7 +28,7 @@ Sound* World::sound(const char* name) { return static_cast<Sound*>(findOfKind(na
 
 Texture* World::frames(const char* name) {
     Texture* found = texture(name);
-    if (found->skins.empty()) PLIM_ERROR("Texture '%s' has no sub-images.", name);
+    if (found->skins.empty()) DataFault::raise("Texture '%s' has no sub-images.", name);
     return found;
 }
 

@@ -14,7 +14,7 @@ public:
     // Fatal, naming the resource, when it is missing or of another kind.
     static Texture* texture(const char* name);
     static Sound* sound(const char* name);
-    // A texture used as an animation: fatal, naming it, without sub-images.
+    // A texture used as an animation: a data fault, naming it, without sub-images.
     static Texture* frames(const char* name);
     // Sub-image i of the texture, clamped to its range.
     static Skin* frame(Texture* texture, int index);

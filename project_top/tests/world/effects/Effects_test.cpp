@@ -301,7 +301,7 @@ TEST(EffectsDeathTest, AnimationWithoutFramesOrOfAnotherKindIsFatalNamingIt) {
         PLIM->resourceManager->addResource("bare", bare);
         World::frames(frames);
     };
-    EXPECT_EXIT(explodeWith("bare"), ::testing::ExitedWithCode(255), "Texture 'bare' has no sub-images.");
+    EXPECT_EXIT(explodeWith("bare"), ::testing::ExitedWithCode(1), "Texture 'bare' has no sub-images.");
     EXPECT_EXIT(explodeWith("nyuck"), ::testing::ExitedWithCode(255), "Resource 'nyuck' is not a Texture.");
     setenv("ASAN_OPTIONS", options.c_str(), 1);
 }

@@ -329,6 +329,32 @@ TEST(SetUp, AnEntryWhoseContentsCannotBeReadIsOneLineNamingIt) {
     EXPECT_EQ(oneLineEnd(run, "unset DISPLAY", game).rfind("Corvana2demo needs an X display", 0), 0u);
 }
 
+// A side file cut to its first section, of a picture the game takes more
+// sub-images from (a menu item's frames, a font's accents, the HUD's energy
+// bars, a composite's cells), ends the start in one line naming it, how many
+// it lists and how many the game uses, rather than the loading or a match.
+TEST(SetUp, ASideFileListingFewerSubImagesThanTheGameUsesIsOneLine) {
+    GameRun run;
+    const std::string game = run.copyProgram(), archive = run.folder + "/bin/Corvana2demo.dat", files = run.folder + "/files";
+    ASSERT_EQ(system(("'" WADTOOL_PATH "' extract '" + archive + "' '" + files + "' >/dev/null").c_str()), 0);
+    const struct {
+        std::string name, uses;
+    } cases[] = {{"gfx/gui/game/button.tga.ini", "2"},
+                 {"gfx/font/font-medium.tga.ini", "184 as a font's symbols from 0"},
+                 {"gfx/hud-energybar.tga.ini", "2"},
+                 {"gfx/island.tga.ini", "2"}};
+    for (const auto& c : cases) {
+        const std::string whole = readFile(files + "/" + c.name);
+        std::ofstream(files + "/" + c.name, std::ios::binary | std::ios::trunc) << whole.substr(0, whole.find("[Skin 1]"));
+        ASSERT_EQ(system(("'" WADTOOL_PATH "' pack '" + archive + "' '" + files + "' --compress >/dev/null").c_str()), 0);
+        EXPECT_EQ(oneLineEnd(run, "", game), "Corvana2demo cannot use its data: File '" + c.name + "' in archive '" + archive +
+                                                 "' cannot be read as the side file of a picture: it lists 1 sub-image, but "
+                                                 "the game uses " + c.uses + ". Put the game's own archive there (bash "
+                                                 "tools/run-game.sh builds it).\n");
+        std::ofstream(files + "/" + c.name, std::ios::binary | std::ios::trunc) << whole;
+    }
+}
+
 // A stray archive where the game is started is not taken for its own.
 TEST(SetUp, TheArchiveBesideTheProgramComesBeforeTheWorkingFolders) {
     SKIP_WITHOUT_DISPLAY();
