@@ -1,21 +1,27 @@
 #include "MixerOGGstream.h"
 
 #include "core/ErrorManager.h"
+#include "files/MemoryFile.h"
+
+#include <algorithm>
 
 MixerOGGstream::MixerOGGstream(MemoryFile* file, bool bLoop, int maxPlaybacks, UString* failure)
     : MixerOGG(file, bLoop, maxPlaybacks, failure) {
     PLIM_ASSERT(maxPlaybacks==1);
     sampleCapacity = BLOCK_FLOATS;
     samples = new float[BLOCK_FLOATS];
+    if (bOpen) vf.callbacks.read_func = &MixerOGGstream::allowedRead;
 }
 
 bool MixerOGGstream::refill(int* cursor, int* end) {
     if (*cursor < *end) return true;
     if (!bOpen) return false;
+    bWaiting = false;
     float** pcm = nullptr;
     int bitstream = 0;
     const int maxFrames = sampleCapacity / 2;
     long result = readSkippingGaps(&pcm, maxFrames, &bitstream);
+    if (result == 0 && allowanceSpent()) return waitForNextMix(cursor, end);
     if (result < 0) {
         if (reportFailure(decodingProblem(result))) return false;
         failDecoding(result);
@@ -24,6 +30,7 @@ bool MixerOGGstream::refill(int* cursor, int* end) {
         if (!bLoop) return false;
         ov_raw_seek(&vf, 0);
         result = readSkippingGaps(&pcm, maxFrames, &bitstream);
+        if (result == 0 && allowanceSpent()) return waitForNextMix(cursor, end);
         if (result <= 0) {
             if (reportFailure(decodingProblem(result))) return false;
             failDecoding(result);
@@ -52,4 +59,30 @@ long MixerOGGstream::readSkippingGaps(float*** pcm, int maxFrames, int* bitstrea
     do result = ov_read_float(&vf, pcm, maxFrames, bitstream);
     while (result == OV_HOLE);
     return result;
+}
+
+int64_t MixerOGGstream::readAllowanceFor(double frames) const {
+    // A rate or a step past reason must not overflow the sum.
+    const double seconds = frequency > 0 && frames > 0 ? std::min(frames / frequency, 60.0) : 0.0;
+    return READ_SLACK_BYTES + int64_t(seconds * READ_BYTES_PER_SECOND);
+}
+
+size_t MixerOGGstream::allowedRead(void* destination, size_t size, size_t count, void* source) {
+    MixerOGGstream* self = static_cast<MixerOGGstream*>(static_cast<MixerOGG*>(source));
+    if (self->readAllowance >= 0 && size > 0) count = std::min<uint64_t>(count, uint64_t(self->readAllowance) / size);
+    const size_t read = memRead(destination, size, count, source);
+    if (self->readAllowance >= 0) self->readAllowance -= int64_t(read * size);
+    return read;
+}
+
+bool MixerOGGstream::allowanceSpent() const {
+    // vorbisfile takes a read of nothing for the end of the file; it asks
+    // again at the next refill.
+    return readAllowance == 0 && readPosition < file->size;
+}
+
+bool MixerOGGstream::waitForNextMix(int* cursor, int* end) {
+    bWaiting = true;
+    *cursor = *end = 0;
+    return true;
 }

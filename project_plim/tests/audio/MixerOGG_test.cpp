@@ -127,6 +127,35 @@ TEST_F(MixerOGGTest, MusicPlaysOnPastADamagedStretch) {
     EXPECT_LE(frames, 400000);
 }
 
+// Music that goes on after a long stretch of packets that decode to nothing
+// (its length claims room for them) is walked a part per mix: no refill, the
+// loop's seek included, reads more than a mix may, and the voice plays on
+// after the stretch, round after round.
+TEST_F(MixerOGGTest, AStretchOfEmptyPacketsIsWalkedAPartPerMix) {
+    const std::string ogg = OggFixture::encode(OggFixture::sine(1, 100000, 22050, 300.0f, 0.5f), 1, 22050);
+    EngineTestFolder::writeFile(folder.root + "/stretch.ogg",
+                                OggFixture::withLength(OggFixture::rewritten(ogg, "", 1000 * 255), INT32_MAX));
+    MemoryFile file("stretch.ogg");
+    MixerOGGstream music(&file, true, 1);
+    music.rewind();
+    int cursor = -1, end = -1, frames = 0, waits = 0;
+    for (; frames < 2 * 100000; cursor = end) {
+        music.beginMix(8192);
+        const int32_t before = music.readPosition;
+        ASSERT_TRUE(music.refill(&cursor, &end));
+        ASSERT_LE(music.readPosition - before, music.readAllowanceFor(8192)) << "after " << frames << " frames";
+        frames += (end - cursor) / 2;
+        waits += music.waitsForNextMix();
+    }
+    EXPECT_GE(waits, 2 * 4); // 282 KiB of pages, twice
+    bool ended = false;
+    const std::vector<float> out = mixVoice(&music, 40 * 8192, &ended);
+    EXPECT_FALSE(ended);
+    int loud = 0;
+    for (float sample : out) loud += std::fabs(sample) > 0.1f;
+    EXPECT_GT(loud, 2 * 2 * 50000);
+}
+
 TEST_F(MixerOGGTest, MemoryCallbacksStayInsideTheFile) {
     MemoryFile file(write("m.ogg", OggFixture::sine(1, 1000, 22050, 300.0f, 0.6f), 1, 22050));
     MixerOGGstream s(&file, false, 1);
@@ -206,28 +235,6 @@ TEST_F(MixerOGGTest, AFailureSinkTakesTheFaultInsteadOfTheProgram) {
     }
 }
 
-// The file with a setup header of code books of the given dimensions,
-// entries (all of one length) and kind of values, and nothing after them.
-struct Book {
-    int dimensions, entries, values;
-};
-std::string withBooks(const std::string& ogg, const std::vector<Book>& books) {
-    std::string setup("\x05vorbis", 7);
-    size_t bit = 0;
-    auto put = [&](uint64_t value, int count) { // from the lowest bit of each byte up
-        for (int i = 0; i < count; ++i, ++bit) {
-            if (bit % 8 == 0) setup += '\0';
-            setup.back() = char(setup.back() | (value >> i & 1) << (bit % 8));
-        }
-    };
-    put(books.size() - 1, 8);
-    for (const Book& book : books) {
-        put(0x564342, 24), put(book.dimensions, 16), put(book.entries, 24);
-        put(1, 1), put(15, 5), put(book.entries, 17), put(book.values, 4); // one run of length 16
-    }
-    return OggFixture::rewritten(ogg, setup, 0);
-}
-
 // A file of two chained streams, cut short, with bytes after its last page,
 // damaged in many places, of packets that decode to nothing, or of a code
 // book too large is refused before the decoder opens it (which reads every
@@ -248,9 +255,9 @@ TEST_F(MixerOGGTest, FilesCostlierThanTheirSoundAreRefusedBeforeTheyAreOpened) {
         {ogg + std::string(100, '\0'), "its last 100 bytes are no Ogg page"},
         {damaged, "it is damaged in more than 64 places"},
         {OggFixture::rewritten(ogg, "", 2000), "it holds 20* packets, more than the * its length can use"},
-        {withBooks(ogg, {{1, 65537, 0}}), "it declares a code book of 65537 entries, more than the 65536 a sound may use"},
-        {withBooks(ogg, std::vector<Book>(5, {1, 65536, 0})), "its code books declare more than 262144 entries together"},
-        {withBooks(ogg, {{5, 65536, 2}}), "its code books hold more than 262144 values together"}};
+        {OggFixture::withBooks(ogg, {{1, 65537, 0}}), "it declares a code book of 65537 entries, more than the 65536 a sound may use"},
+        {OggFixture::withBooks(ogg, std::vector<OggFixture::Book>(5, {1, 65536, 0})), "its code books declare more than 262144 entries together"},
+        {OggFixture::withBooks(ogg, {{5, 65536, 2}}), "its code books hold more than 262144 values together"}};
     for (const auto& [bytes, why] : cases) {
         EngineTestFolder::writeFile(folder.root + "/bad.ogg", bytes);
         MemoryFile file("bad.ogg");
@@ -266,29 +273,14 @@ TEST_F(MixerOGGTest, FilesCostlierThanTheirSoundAreRefusedBeforeTheyAreOpened) {
 
 namespace {
 
-// The file with the granule position of its last page set to frames, and that
-// page's checksum made to match.
-std::string withLength(std::string ogg, uint64_t frames) {
-    const size_t page = ogg.rfind("OggS");
-    for (int i = 0; i < 8; ++i) ogg[page + 6 + i] = char(frames >> (8 * i));
-    for (int i = 0; i < 4; ++i) ogg[page + 22 + i] = 0;
-    uint32_t crc = 0;
-    for (size_t i = page; i < ogg.size(); ++i) { // the last page runs to the end
-        crc ^= uint32_t(uint8_t(ogg[i])) << 24;
-        for (int bit = 0; bit < 8; ++bit) crc = crc & 0x80000000u ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
-    }
-    for (int i = 0; i < 4; ++i) ogg[page + 22 + i] = char(crc >> (8 * i));
-    return ogg;
-}
-
 // An effect whose last page claims a hundred million frames is refused before
 // anything is allocated for it; a claim within bounds still decodes what the
 // stream holds. (The length counts from the start the first audio page
 // implies, so the file has several.)
 TEST_F(MixerOGGTest, AnEffectClaimingAHugeLengthIsRefused) {
     const std::string ogg = OggFixture::encode(OggFixture::sine(1, 400000, 22050, 300.0f, 0.5f), 1, 22050);
-    EngineTestFolder::writeFile(folder.root + "/huge.ogg", withLength(ogg, 100000000));
-    EngineTestFolder::writeFile(folder.root + "/fair.ogg", withLength(ogg, 450000));
+    EngineTestFolder::writeFile(folder.root + "/huge.ogg", OggFixture::withLength(ogg, 100000000));
+    EngineTestFolder::writeFile(folder.root + "/fair.ogg", OggFixture::withLength(ogg, 450000));
     MemoryFile huge("huge.ogg"), fair("fair.ogg");
     UString failure;
     MixerOGGstatic refused(&huge, false, 1, &failure);

@@ -118,11 +118,13 @@ std::string OggFixture::chain(const std::string& ogg, int links) {
     return out;
 }
 
-std::string OggFixture::rewritten(const std::string& ogg, const std::string& setup, int emptyPackets) {
+std::string OggFixture::rewritten(const std::string& ogg, const Rewrite& how) {
     ogg_stream_state in, out;
     ogg_packet packet;
     std::string result;
+    auto take = [&](ogg_page& page) { appendPage(result, page); };
     int packets = 0;
+    bool emptied = false;
     forEachPage(ogg, [&](ogg_page& page) {
         if (packets == 0) {
             ogg_stream_init(&in, ogg_page_serialno(&page));
@@ -130,22 +132,70 @@ std::string OggFixture::rewritten(const std::string& ogg, const std::string& set
         }
         ogg_stream_pagein(&in, &page);
         while (ogg_stream_packetout(&in, &packet) == 1) {
-            if (++packets == 3 && !setup.empty()) {
-                packet.packet = reinterpret_cast<unsigned char*>(const_cast<char*>(setup.data()));
-                packet.bytes = long(setup.size());
+            if (++packets == how.replaced && !how.replacement.empty()) {
+                packet.packet = reinterpret_cast<unsigned char*>(const_cast<char*>(how.replacement.data()));
+                packet.bytes = long(how.replacement.size());
             }
             ogg_stream_packetin(&out, &packet);
-            if (packets == 3) { // the headers, on pages of their own
-                while (ogg_stream_flush(&out, &page)) appendPage(result, page);
-                ogg_packet empty = {nullptr, 0, 0, 0, 0, 0};
-                for (int i = 0; i < emptyPackets; ++i) ogg_stream_packetin(&out, &empty);
+            // Pages end where the file's did, with their positions (the
+            // headers on pages of their own).
+            if (packet.granulepos == -1) {
+                while (ogg_stream_pageout(&out, &page)) take(page);
+                continue;
             }
-            while (ogg_stream_pageout(&out, &page)) appendPage(result, page);
+            while (ogg_stream_flush(&out, &page)) take(page);
+            if (packets < how.emptyAfter || emptied) continue;
+            emptied = true;
+            ogg_packet empty = {nullptr, 0, 0, 0, -1, 0}; // and no position
+            for (int i = 0; i < how.emptyPackets; ++i) {
+                ogg_stream_packetin(&out, &empty);
+                while (ogg_stream_pageout(&out, &page)) take(page);
+            }
+            while (ogg_stream_flush(&out, &page)) take(page);
         }
     });
     ogg_page page;
-    while (ogg_stream_flush(&out, &page)) appendPage(result, page);
+    while (ogg_stream_flush(&out, &page)) take(page);
     ogg_stream_clear(&in);
     ogg_stream_clear(&out);
     return result;
+}
+
+std::string OggFixture::rewritten(const std::string& ogg, const std::string& setup, int emptyPackets) {
+    Rewrite how;
+    how.replacement = setup;
+    how.emptyPackets = emptyPackets;
+    return rewritten(ogg, how);
+}
+
+std::string OggFixture::withBooks(const std::string& ogg, const std::vector<Book>& books) {
+    std::string setup("\x05vorbis", 7);
+    size_t bit = 0;
+    auto put = [&](uint64_t value, int count) { // from the lowest bit of each byte up
+        for (int i = 0; i < count; ++i, ++bit) {
+            if (bit % 8 == 0) setup += '\0';
+            setup.back() = char(setup.back() | (value >> i & 1) << (bit % 8));
+        }
+    };
+    put(books.size() - 1, 8);
+    for (const Book& book : books) {
+        int countBits = 0; // the count of a length is read in as many bits as the entries need
+        while (book.entries >> countBits) ++countBits;
+        put(0x564342, 24), put(book.dimensions, 16), put(book.entries, 24);
+        put(1, 1), put(15, 5), put(book.entries, countBits), put(book.values, 4); // one run of length 16
+    }
+    return rewritten(ogg, setup, 0);
+}
+
+std::string OggFixture::withLength(std::string ogg, uint64_t frames) {
+    const size_t page = ogg.rfind("OggS");
+    for (int i = 0; i < 8; ++i) ogg[page + 6 + i] = char(frames >> (8 * i));
+    for (int i = 0; i < 4; ++i) ogg[page + 22 + i] = 0;
+    uint32_t crc = 0;
+    for (size_t i = page; i < ogg.size(); ++i) { // the last page runs to the end
+        crc ^= uint32_t(uint8_t(ogg[i])) << 24;
+        for (int bit = 0; bit < 8; ++bit) crc = crc & 0x80000000u ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+    }
+    for (int i = 0; i < 4; ++i) ogg[page + 22 + i] = char(crc >> (8 * i));
+    return ogg;
 }

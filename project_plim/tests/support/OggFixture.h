@@ -2,6 +2,7 @@
 // Ogg Vorbis files encoded on the spot with libvorbisenc, so audio tests play
 // real encoded sounds of a known shape at the rates and channel counts they
 // need.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,10 +14,30 @@ public:
     // links copies of an Ogg file chained, each a stream of its own serial
     // number, as a chained file of many short sounds is.
     static std::string chain(const std::string& ogg, int links);
-    // The file with its setup header (the third packet) replaced, unless
-    // setup is empty, and emptyPackets packets that decode to nothing after
-    // its headers.
+    // What rewritten changes in a file: packets are numbered from 1 (the
+    // third is the setup header).
+    struct Rewrite {
+        int replaced = 3; // this packet becomes replacement, unless it is empty
+        std::string replacement;
+        // Packets that decode to nothing, on pages of their own after the
+        // page that ends packet emptyAfter.
+        int emptyPackets = 0;
+        int emptyAfter = 3;
+    };
+    static std::string rewritten(const std::string& ogg, const Rewrite& how);
+    // The file with its setup header replaced, unless setup is empty, and
+    // emptyPackets packets that decode to nothing after its headers.
     static std::string rewritten(const std::string& ogg, const std::string& setup, int emptyPackets);
+    // The file with the granule position of its last page set to frames, and
+    // that page's checksum made to match.
+    static std::string withLength(std::string ogg, uint64_t frames);
+    // A code book of the given dimensions, entries (all of one length) and
+    // kind of values.
+    struct Book {
+        int dimensions, entries, values;
+    };
+    // The file with a setup header of these code books and nothing after them.
+    static std::string withBooks(const std::string& ogg, const std::vector<Book>& books);
     // frames of a sine per channel: channel c at hertz * (c + 1).
     static std::vector<float> sine(int channels, int frames, int rate, float hertz, float amplitude);
     // frames of a square wave, the same on every channel.
