@@ -217,8 +217,6 @@ void collideNames(const std::string& archive) {
 // inflate slowly), as long as it takes for the file to have size bytes, or
 // up to 300 fewer.
 std::string paddedComments(const std::string& ogg, int64_t size) {
-    OggFixture::Rewrite how;
-    how.replaced = 2;
     std::string padded = ogg;
     int64_t letters = size - int64_t(ogg.size());
     for (int tries = 0; tries < 8; ++tries) {
@@ -226,12 +224,12 @@ std::string paddedComments(const std::string& ogg, int64_t size) {
         std::string text = "PADDING=";
         uint32_t seed = 1;
         while (int64_t(text.size()) < letters) text += char('a' + noise(seed) % 16);
-        std::string& packet = how.replacement = std::string("\x03vorbis", 7);
+        std::string packet("\x03vorbis", 7);
         auto put32 = [&](size_t value) {
             for (int i = 0; i < 4; ++i) packet += char(value >> (8 * i));
         };
         put32(vendor.size()), packet += vendor, put32(1), put32(text.size()), packet += text, packet += '\x01';
-        padded = OggFixture::rewritten(ogg, how);
+        padded = OggFixture::rewritten(ogg, packet, 0, 2);
         const int64_t missing = size - int64_t(padded.size());
         if (missing >= 0 && missing < 300) break;
         letters += missing < 0 ? missing - 150 : missing;
@@ -276,10 +274,8 @@ void buildArchives(const std::string& archives) {
     fillSideFiles(files);
     const std::string menu = files + "/sfx/music/menu.ogg";
     const std::string ownMenu = EngineTestFolder::readFile(menu);
-    OggFixture::Rewrite empty;
-    empty.emptyPackets = 190000 * 255;
-    empty.emptyAfter = 4;
-    EngineTestFolder::writeFile(menu, OggFixture::withLength(OggFixture::rewritten(ownMenu, empty), INT32_MAX));
+    const std::string empty = OggFixture::rewritten(ownMenu, "", 190000 * 255, 3, 4);
+    EngineTestFolder::writeFile(menu, OggFixture::withLength(empty, INT32_MAX));
     pack(archives, files, "empty");
     EngineTestFolder::writeFile(menu, ownMenu);
     const int64_t room = 64 * MIB - 64 * 1024 - (readBytes(files) - int64_t(fs::file_size(menu)));

@@ -118,11 +118,11 @@ std::string OggFixture::chain(const std::string& ogg, int links) {
     return out;
 }
 
-std::string OggFixture::rewritten(const std::string& ogg, const Rewrite& how) {
+std::string OggFixture::rewritten(const std::string& ogg, const std::string& replacement, int emptyPackets,
+                                  int replaced, int emptyAfter) {
     ogg_stream_state in, out;
     ogg_packet packet;
     std::string result;
-    auto take = [&](ogg_page& page) { appendPage(result, page); };
     int packets = 0;
     bool emptied = false;
     forEachPage(ogg, [&](ogg_page& page) {
@@ -132,40 +132,30 @@ std::string OggFixture::rewritten(const std::string& ogg, const Rewrite& how) {
         }
         ogg_stream_pagein(&in, &page);
         while (ogg_stream_packetout(&in, &packet) == 1) {
-            if (++packets == how.replaced && !how.replacement.empty()) {
-                packet.packet = reinterpret_cast<unsigned char*>(const_cast<char*>(how.replacement.data()));
-                packet.bytes = long(how.replacement.size());
+            if (++packets == replaced && !replacement.empty()) {
+                packet.packet = reinterpret_cast<unsigned char*>(const_cast<char*>(replacement.data()));
+                packet.bytes = long(replacement.size());
             }
             ogg_stream_packetin(&out, &packet);
             // Pages end where the file's did, with their positions (the
             // headers on pages of their own).
-            if (packet.granulepos == -1) {
-                while (ogg_stream_pageout(&out, &page)) take(page);
-                continue;
-            }
-            while (ogg_stream_flush(&out, &page)) take(page);
-            if (packets < how.emptyAfter || emptied) continue;
+            const bool ends = packet.granulepos != -1;
+            while (ends ? ogg_stream_flush(&out, &page) : ogg_stream_pageout(&out, &page)) appendPage(result, page);
+            if (!ends || packets < emptyAfter || emptied) continue;
             emptied = true;
             ogg_packet empty = {nullptr, 0, 0, 0, -1, 0}; // and no position
-            for (int i = 0; i < how.emptyPackets; ++i) {
+            for (int i = 0; i < emptyPackets; ++i) {
                 ogg_stream_packetin(&out, &empty);
-                while (ogg_stream_pageout(&out, &page)) take(page);
+                while (ogg_stream_pageout(&out, &page)) appendPage(result, page);
             }
-            while (ogg_stream_flush(&out, &page)) take(page);
+            while (ogg_stream_flush(&out, &page)) appendPage(result, page);
         }
     });
     ogg_page page;
-    while (ogg_stream_flush(&out, &page)) take(page);
+    while (ogg_stream_flush(&out, &page)) appendPage(result, page);
     ogg_stream_clear(&in);
     ogg_stream_clear(&out);
     return result;
-}
-
-std::string OggFixture::rewritten(const std::string& ogg, const std::string& setup, int emptyPackets) {
-    Rewrite how;
-    how.replacement = setup;
-    how.emptyPackets = emptyPackets;
-    return rewritten(ogg, how);
 }
 
 std::string OggFixture::withBooks(const std::string& ogg, const std::vector<Book>& books) {

@@ -14,20 +14,12 @@ public:
     // links copies of an Ogg file chained, each a stream of its own serial
     // number, as a chained file of many short sounds is.
     static std::string chain(const std::string& ogg, int links);
-    // What rewritten changes in a file: packets are numbered from 1 (the
-    // third is the setup header).
-    struct Rewrite {
-        int replaced = 3; // this packet becomes replacement, unless it is empty
-        std::string replacement;
-        // Packets that decode to nothing, on pages of their own after the
-        // page that ends packet emptyAfter.
-        int emptyPackets = 0;
-        int emptyAfter = 3;
-    };
-    static std::string rewritten(const std::string& ogg, const Rewrite& how);
-    // The file with its setup header replaced, unless setup is empty, and
-    // emptyPackets packets that decode to nothing after its headers.
-    static std::string rewritten(const std::string& ogg, const std::string& setup, int emptyPackets);
+    // The file with packet replaced (counted from 1; the third is the setup
+    // header) by replacement unless it is empty, and emptyPackets packets
+    // that decode to nothing on pages of their own after the page that ends
+    // packet emptyAfter.
+    static std::string rewritten(const std::string& ogg, const std::string& replacement, int emptyPackets,
+                                 int replaced = 3, int emptyAfter = 3);
     // The file with the granule position of its last page set to frames, and
     // that page's checksum made to match.
     static std::string withLength(std::string ogg, uint64_t frames);
