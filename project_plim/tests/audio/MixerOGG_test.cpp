@@ -137,7 +137,6 @@ TEST_F(MixerOGGTest, AStretchOfEmptyPacketsIsWalkedAPartPerMix) {
                                 OggFixture::withLength(OggFixture::rewritten(ogg, "", 1000 * 255), INT32_MAX));
     MemoryFile file("stretch.ogg");
     MixerOGGstream music(&file, true, 1);
-    music.rewind();
     int cursor = -1, end = -1, frames = 0;
     for (int mixes = 0; frames < 2 * 100000 && mixes < 20000; ++mixes, cursor = end) {
         music.beginMix(8192);
