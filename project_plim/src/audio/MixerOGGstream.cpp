@@ -28,7 +28,7 @@ bool MixerOGGstream::refill(int* cursor, int* end) {
     }
     if (result == 0) {
         if (!bLoop) return false;
-        ov_raw_seek(&vf, 0);
+        seekToSound();
         result = readSkippingGaps(&pcm, maxFrames, &bitstream);
         if (result == 0 && allowanceSpent()) return waitForNextMix(cursor, end);
         if (result <= 0) {
@@ -49,7 +49,13 @@ bool MixerOGGstream::refill(int* cursor, int* end) {
 }
 
 void MixerOGGstream::rewind() {
-    if (bOpen) ov_raw_seek(&vf, 0);
+    if (bOpen) seekToSound();
+}
+
+void MixerOGGstream::seekToSound() {
+    // Past the headers, which the decoder has read once and for all: a
+    // comment header of many MiB would take as many mixes to walk.
+    ov_raw_seek(&vf, vf.seekable && vf.dataoffsets ? vf.dataoffsets[0] : 0);
 }
 
 long MixerOGGstream::readSkippingGaps(float*** pcm, int maxFrames, int* bitstream) {
@@ -71,6 +77,7 @@ size_t MixerOGGstream::allowedRead(void* destination, size_t size, size_t count,
     MixerOGGstream* self = static_cast<MixerOGGstream*>(static_cast<MixerOGG*>(source));
     if (self->readAllowance >= 0 && size > 0) count = std::min<uint64_t>(count, uint64_t(self->readAllowance) / size);
     const size_t read = memRead(destination, size, count, source);
+    self->bytesRead += int64_t(read * size);
     if (self->readAllowance >= 0) self->readAllowance -= int64_t(read * size);
     return read;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Music decoded block by block while it plays: refill runs on the audio thread
 // inside the mixing callback, decodes the next block over the previous one and
-// loops by seeking back to the start. A damaged stretch of the stream (a gap)
+// loops by seeking back to the first sound. A damaged stretch of the stream (a gap)
 // is skipped. Serves one channel at a time. What one mix may read of the file
 // is bounded, so a stretch of packets that decode to nothing is walked a part
 // per mix instead of all inside one callback.
@@ -14,7 +14,7 @@ public:
 
     // With no frames and true: the bound was reached first (waitsForNextMix).
     bool refill(int* cursor, int* end) override;
-    // Starts decoding again at the stream's first byte.
+    // Starts decoding again at the stream's first sound.
     void rewind() override;
     void beginMix(double frames) override { readAllowance = readAllowanceFor(frames); }
     bool waitsForNextMix() const override { return bWaiting; }
@@ -28,11 +28,15 @@ public:
     // one mix, with silence between.
     int64_t readAllowanceFor(double frames) const;
 
+    // All the decoder has read of the file, seeks or not.
+    int64_t bytesRead = 0;
+
     static constexpr int32_t BLOCK_FLOATS = 65536;
     static constexpr int64_t READ_BYTES_PER_SECOND = 128 * 1024;
     static constexpr int64_t READ_SLACK_BYTES = 16 * 1024;
 
 private:
+    void seekToSound();
     // ov_read_float past any gaps in the data.
     long readSkippingGaps(float*** pcm, int maxFrames, int* bitstream);
     // memRead within the allowance.
