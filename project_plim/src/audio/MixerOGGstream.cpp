@@ -10,6 +10,7 @@ MixerOGGstream::MixerOGGstream(MemoryFile* file, bool bLoop, int maxPlaybacks, U
     PLIM_ASSERT(maxPlaybacks==1);
     sampleCapacity = BLOCK_FLOATS;
     samples = new float[BLOCK_FLOATS];
+    // Opened; from here on every read of the decoder counts against the allowance.
     if (bOpen) vf.callbacks.read_func = &MixerOGGstream::allowedRead;
 }
 
