@@ -16,12 +16,21 @@
 //   decoded  full, with one sound effect longer: decodes past 32 MiB
 //   reads    decoded, with the game music as long as the menu's (and a large
 //            unread entry less): reads past 64 MiB
+//   comment  limits, with the game's own menu music padded by a comment
+//            header to the size of the noise it replaces
+//   empty    the game's own, with 190,000 pages of 255 packets that decode to
+//            nothing after the menu music's first sound and a last page that
+//            claims 2^31-1 frames
+//   books    comment, with the menu music's code book one of 8,388,607
+//            entries (an entry the start inflates)
 //
 //   start_bench [--game PROGRAM] [--runs N] [ARCHIVE...]
 // PROGRAM (default: the build's) runs with the build's static settings; each
 // archive starts N times (default: 10 for the game's own, 5 for the others)
 // and the medians are printed, with their difference to the game's own.
 #include "BuildFolder.h"
+#include "EngineTestFolder.h"
+#include "OggFixture.h"
 #include "app/Loader.h"
 #include "audio/MixerOGGstatic.h"
 #include "core/Plim.h"
@@ -205,6 +214,30 @@ void collideNames(const std::string& archive) {
     }
 }
 
+// The Ogg file with its comment header one comment of random letters (they
+// inflate slowly), as long as it takes for the file to have size bytes, or
+// up to 300 fewer.
+std::string paddedComments(const std::string& ogg, int64_t size) {
+    std::string padded = ogg;
+    int64_t letters = size - int64_t(ogg.size());
+    for (int tries = 0; tries < 8; ++tries) {
+        const std::string vendor = "start_bench";
+        std::string text = "PADDING=";
+        uint32_t seed = 1;
+        while (int64_t(text.size()) < letters) text += char('a' + noise(seed) % 16);
+        std::string packet("\x03vorbis", 7);
+        auto put32 = [&](size_t value) {
+            for (int i = 0; i < 4; ++i) packet += char(value >> (8 * i));
+        };
+        put32(vendor.size()), packet += vendor, put32(1), put32(text.size()), packet += text, packet += '\x01';
+        padded = OggFixture::rewritten(ogg, packet, 0, 2);
+        const int64_t missing = size - int64_t(padded.size());
+        if (missing >= 0 && missing < 300) break;
+        letters += missing < 0 ? missing - 150 : missing;
+    }
+    return padded;
+}
+
 void pack(const std::string& archives, const std::string& folder, const std::string& name) {
     const std::string archive = archives + "/" + name + ".dat";
     run("'" + buildFolder() + "/wadtool' pack '" + archive + "' '" + folder + "' --compress >/dev/null");
@@ -226,7 +259,9 @@ void writeTooManyRecords(const std::string& archive) {
 }
 
 void buildArchives(const std::string& archives) {
-    if (fs::exists(archives + "/records.dat")) return;
+    bool built = true;
+    for (const char* name : {"records", "comment", "empty", "books"}) built = built && fs::exists(archives + "/" + name + ".dat");
+    if (built) return;
     fprintf(stderr, "Building the archives in %s (once; a few minutes)...\n", archives.c_str());
     const std::string files = archives + "/files";
     fs::remove_all(files);
@@ -239,6 +274,11 @@ void buildArchives(const std::string& archives) {
     encodeNoise(files + "/" + second, noiseFrames);
     fillSideFiles(files);
     const std::string menu = files + "/sfx/music/menu.ogg";
+    const std::string ownMenu = EngineTestFolder::readFile(menu);
+    const std::string empty = OggFixture::rewritten(ownMenu, "", 190000 * 255, 3, 4);
+    EngineTestFolder::writeFile(menu, OggFixture::withLength(empty, INT32_MAX));
+    pack(archives, files, "empty");
+    EngineTestFolder::writeFile(menu, ownMenu);
     const int64_t room = 64 * MIB - 64 * 1024 - (readBytes(files) - int64_t(fs::file_size(menu)));
     for (double share = 0.98; share > 0.5; share -= 0.02) {
         encodeNoise(menu, int64_t(double(room) * share * 8 / 499000 * 44100), 499);
@@ -247,6 +287,13 @@ void buildArchives(const std::string& archives) {
     w = weigh(files);
     fprintf(stderr, "limits: reads %lld bytes, decodes %lld bytes\n", (long long)readBytes(files), (long long)w.decodedTotal);
     pack(archives, files, "limits");
+    const std::string noiseMenu = EngineTestFolder::readFile(menu);
+    const std::string padded = paddedComments(ownMenu, int64_t(noiseMenu.size()));
+    EngineTestFolder::writeFile(menu, padded);
+    pack(archives, files, "comment");
+    EngineTestFolder::writeFile(menu, OggFixture::withBooks(padded, {{1, 8388607, 0}}));
+    pack(archives, files, "books");
+    EngineTestFolder::writeFile(menu, noiseMenu);
     addUnread(files);
     pack(archives, files, "full");
     encodeNoise(files + "/" + first, noiseFrames + 65536);
@@ -354,7 +401,7 @@ int main(int argc, char** argv) {
     const std::string archives = buildFolder() + "/bench/start-archives";
     fs::create_directories(archives);
     buildArchives(archives);
-    if (names.empty()) names = {"own", "limits", "full", "records", "decoded", "reads"};
+    if (names.empty()) names = {"own", "limits", "full", "records", "decoded", "reads", "comment", "empty", "books"};
     printf("%-8s %5s %9s %9s %9s %9s  %s\n", "archive", "runs", "median s", "above s", "peak MB", "above MB", "ending");
     double ownSeconds = 0, ownMB = 0;
     for (const std::string& name : names) {

@@ -42,7 +42,7 @@ TEST(SoundCheck, FilesCostlierThanTheirSoundAreRefused) {
         {damagedEnd, "it is damaged at its end: 2 pages from byte " + std::to_string(beforeLast) + " on fail their checksums"},
         {OggFixture::rewritten(ogg, "", 2000), "it holds 20* packets, more than the * its length can use"},
         {OggFixture::encode(OggFixture::sine(3, 2000, 22050, 300.0f, 0.5f), 3, 22050), "it has 3 channels, and a sound may have one or two"},
-        {OggFixture::rewritten(ogg, "", 0, "\x03vorbis" + std::string(StartLimits::MAX_COMMENT_BYTES, 'x')), "its comment header takes 65543 bytes, more than the 65536 a sound may use"},
+        {OggFixture::rewritten(ogg, "\x03vorbis" + std::string(StartLimits::MAX_COMMENT_BYTES, 'x'), 0, 2), "its comment header takes 65543 bytes, more than the 65536 a sound may use"},
         {OggFixture::withLength(ogg, 1 << 21), "it claims 2097152 frames, more than its * packets can give"},
         {OggFixture::withBooks(ogg, {{1, 65537, 0}}), "it declares a code book of 65537 entries, more than the 65536 a sound may use"},
         {OggFixture::withBooks(ogg, std::vector<OggFixture::Book>(5, {1, 65536, 0})), "its code books declare more than 262144 entries together"},

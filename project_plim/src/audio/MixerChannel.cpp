@@ -27,6 +27,7 @@ void MixerChannel::mixChannel(float* out, int numSamples) {
     const float mixFreq = float(mixer->spec.freq);
     const std::atomic<float>& masterVolume = bMusic ? mixer->musicVolume : mixer->effectsVolume;
 
+    source->beginMix(framesLeft * double(frequency) / mixFreq);
     while (framesLeft > 0) {
         if (!source->refill(&playCursor, &playMax)) {
             finish();
@@ -34,9 +35,10 @@ void MixerChannel::mixChannel(float* out, int numSamples) {
         }
         PLIM_ASSERT(playCursor%2==0);
         PLIM_ASSERT(playMax%2==0);
-        // A looping source with no frames at all would loop forever here.
+        // A looping source with no frames at all would loop forever here;
+        // one that waits for its next mix plays nothing more in this one.
         if (playCursor < 0 || playCursor >= playMax) {
-            finish();
+            if (!source->waitsForNextMix()) finish();
             return;
         }
         float pos = float(playCursor / 2);

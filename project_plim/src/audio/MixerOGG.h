@@ -31,6 +31,13 @@ public:
     virtual bool refill(int* cursor, int* end) = 0;
     // Called by a new channel before its first refill.
     virtual void rewind() {}
+    // Called by a channel before each mix of its voice, under the audio lock,
+    // with about how many of the source's frames the mix takes: a source that
+    // decodes as it plays bounds its refills' work until the next call.
+    virtual void beginMix(double frames) { (void)frames; }
+    // After a refill that gave no frames: whether the source stopped at that
+    // bound (the voice then waits for its next mix) rather than at its end.
+    virtual bool waitsForNextMix() const { return false; }
 
     // vorbisfile's view of the MemoryFile; the data source is the MixerOGG.
     static size_t memRead(void* destination, size_t size, size_t count, void* source);

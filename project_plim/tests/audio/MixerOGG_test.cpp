@@ -127,6 +127,33 @@ TEST_F(MixerOGGTest, MusicPlaysOnPastADamagedStretch) {
     EXPECT_LE(frames, 400000);
 }
 
+// Music with a comment header of 1 MiB and a long stretch of packets that
+// decode to nothing after it (its length claims room for them) is walked a
+// part per mix: no refill reads more than a mix may, before the loop or after,
+// and the voice plays on after the stretch, round after round, each loop
+// going back past the headers.
+TEST_F(MixerOGGTest, AStretchOfEmptyPacketsIsWalkedAPartPerMix) {
+    const std::string ogg = OggFixture::encode(OggFixture::sine(1, 100000, 22050, 300.0f, 0.5f), 1, 22050);
+    const std::string comment = // a vendor of 1 MiB, no comments
+        std::string("\x03vorbis\0\0\x10\0", 11) + std::string(1 << 20, 'x') + std::string("\0\0\0\0\1", 5);
+    EngineTestFolder::writeFile(folder.root + "/stretch.ogg",
+                                OggFixture::withLength(OggFixture::rewritten(ogg, comment, 1000 * 255, 2), INT32_MAX));
+    MemoryFile file("stretch.ogg");
+    MixerOGGstream music(&file, true, 1);
+    int cursor = -1, end = -1, frames = 0;
+    for (int mixes = 0; frames < 2 * 100000 && mixes < 20000; ++mixes, cursor = end) {
+        music.beginMix(8192);
+        const int64_t before = music.bytesRead;
+        ASSERT_TRUE(music.refill(&cursor, &end));
+        ASSERT_LE(music.bytesRead - before, music.readAllowanceFor(8192)) << "after " << frames << " frames";
+        frames += (end - cursor) / 2;
+    }
+    EXPECT_GT(music.bytesRead, 1000 * 282); // the stretch's pages again after the loop
+    int loud = 0;
+    for (float sample : mixVoice(&music, 40 * 8192)) loud += std::fabs(sample) > 0.1f;
+    EXPECT_GT(loud, 2 * 150000); // more than a round and a half of the sine
+}
+
 TEST_F(MixerOGGTest, MemoryCallbacksStayInsideTheFile) {
     MemoryFile file(write("m.ogg", OggFixture::sine(1, 1000, 22050, 300.0f, 0.6f), 1, 22050));
     MixerOGGstream s(&file, false, 1);

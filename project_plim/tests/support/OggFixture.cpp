@@ -118,12 +118,13 @@ std::string OggFixture::chain(const std::string& ogg, int links) {
     return out;
 }
 
-std::string OggFixture::rewritten(const std::string& ogg, const std::string& setup, int emptyPackets,
-                                  const std::string& comment) {
+std::string OggFixture::rewritten(const std::string& ogg, const std::string& replacement, int emptyPackets,
+                                  int replaced, int emptyAfter) {
     ogg_stream_state in, out;
     ogg_packet packet;
     std::string result;
     int packets = 0;
+    bool emptied = false;
     forEachPage(ogg, [&](ogg_page& page) {
         if (packets == 0) {
             ogg_stream_init(&in, ogg_page_serialno(&page));
@@ -131,18 +132,23 @@ std::string OggFixture::rewritten(const std::string& ogg, const std::string& set
         }
         ogg_stream_pagein(&in, &page);
         while (ogg_stream_packetout(&in, &packet) == 1) {
-            const std::string& replacement = ++packets == 3 ? setup : packets == 2 ? comment : std::string();
-            if (!replacement.empty()) {
+            if (++packets == replaced && !replacement.empty()) {
                 packet.packet = reinterpret_cast<unsigned char*>(const_cast<char*>(replacement.data()));
                 packet.bytes = long(replacement.size());
             }
             ogg_stream_packetin(&out, &packet);
-            if (packets == 3) { // the headers, on pages of their own
-                while (ogg_stream_flush(&out, &page)) appendPage(result, page);
-                ogg_packet empty = {nullptr, 0, 0, 0, 0, 0};
-                for (int i = 0; i < emptyPackets; ++i) ogg_stream_packetin(&out, &empty);
+            // Pages end where the file's did, with their positions (the
+            // headers on pages of their own).
+            const bool ends = packet.granulepos != -1;
+            while (ends ? ogg_stream_flush(&out, &page) : ogg_stream_pageout(&out, &page)) appendPage(result, page);
+            if (!ends || packets < emptyAfter || emptied) continue;
+            emptied = true;
+            ogg_packet empty = {nullptr, 0, 0, 0, -1, 0}; // and no position
+            for (int i = 0; i < emptyPackets; ++i) {
+                ogg_stream_packetin(&out, &empty);
+                while (ogg_stream_pageout(&out, &page)) appendPage(result, page);
             }
-            while (ogg_stream_pageout(&out, &page)) appendPage(result, page);
+            while (ogg_stream_flush(&out, &page)) appendPage(result, page);
         }
     });
     ogg_page page;
@@ -163,8 +169,10 @@ std::string OggFixture::withBooks(const std::string& ogg, const std::vector<Book
     };
     put(books.size() - 1, 8);
     for (const Book& book : books) {
+        int countBits = 0; // the count of a length is read in as many bits as the entries need
+        while (book.entries >> countBits) ++countBits;
         put(0x564342, 24), put(book.dimensions, 16), put(book.entries, 24);
-        put(1, 1), put(15, 5), put(book.entries, 17), put(book.values, 4); // one run of length 16
+        put(1, 1), put(15, 5), put(book.entries, countBits), put(book.values, 4); // one run of length 16
     }
     return rewritten(ogg, setup, 0);
 }

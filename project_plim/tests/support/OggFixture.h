@@ -14,20 +14,22 @@ public:
     // links copies of an Ogg file chained, each a stream of its own serial
     // number, as a chained file of many short sounds is.
     static std::string chain(const std::string& ogg, int links);
-    // The file with its setup header (the third packet) replaced, unless
-    // setup is empty, and emptyPackets packets that decode to nothing after
-    // its headers; and its comment header (the second) likewise.
-    static std::string rewritten(const std::string& ogg, const std::string& setup, int emptyPackets,
-                                 const std::string& comment = std::string());
-    // A code book's dimensions, entries (all of one length) and kind of values.
+    // The file with packet replaced (counted from 1; the third is the setup
+    // header) by replacement unless it is empty, and emptyPackets packets
+    // that decode to nothing on pages of their own after the page that ends
+    // packet emptyAfter.
+    static std::string rewritten(const std::string& ogg, const std::string& replacement, int emptyPackets,
+                                 int replaced = 3, int emptyAfter = 3);
+    // The file with the granule position of its last page set to frames, and
+    // that page's checksum made to match.
+    static std::string withLength(std::string ogg, uint64_t frames);
+    // A code book of the given dimensions, entries (all of one length) and
+    // kind of values.
     struct Book {
         int dimensions, entries, values;
     };
     // The file with a setup header of these code books and nothing after them.
     static std::string withBooks(const std::string& ogg, const std::vector<Book>& books);
-    // The file with the granule position of its last page set to frames, and
-    // that page's checksum made to match.
-    static std::string withLength(std::string ogg, uint64_t frames);
     // frames of a sine per channel: channel c at hertz * (c + 1).
     static std::vector<float> sine(int channels, int frames, int rate, float hertz, float amplitude);
     // frames of a square wave, the same on every channel.
