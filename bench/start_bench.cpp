@@ -7,8 +7,8 @@
 //   own      the game's own
 //   limits   every limit on what the start reads, at once: two sound effects
 //            of stereo noise bring what it decodes to 32 MiB, side files of
-//            23,000 more sub-images to 1 MiB, the menu music (noise) what it
-//            reads to 64 MiB
+//            23,000 more sub-images to 1 MiB, the menu music (noise, with a
+//            comment header of 64 KiB) what it reads to 64 MiB
 //   full     limits, with entries nothing reads up to 512 MiB in all (63 MiB
 //            ones of text that inflates slowly) and 65,536 records, whose
 //            names have one hash, that of a picture the start reads
@@ -21,7 +21,7 @@
 //   empty    the game's own, with 190,000 pages of 255 packets that decode to
 //            nothing after the menu music's first sound and a last page that
 //            claims 2^31-1 frames
-//   books    comment, with the menu music's code book one of 8,388,607
+//   books    limits, with the menu music's code book one of 8,388,607
 //            entries (an entry the start inflates)
 //
 //   start_bench [--game PROGRAM] [--runs N] [ARCHIVE...]
@@ -32,6 +32,7 @@
 #include "EngineTestFolder.h"
 #include "OggFixture.h"
 #include "app/Loader.h"
+#include "app/StartLimits.h"
 #include "audio/MixerOGGstatic.h"
 #include "core/Plim.h"
 #include "files/FileManager.h"
@@ -214,26 +215,31 @@ void collideNames(const std::string& archive) {
     }
 }
 
-// The Ogg file with its comment header one comment of random letters (they
-// inflate slowly), as long as it takes for the file to have size bytes, or
-// up to 300 fewer.
+// A comment header of one comment of random letters (they inflate slowly),
+// bytes long in all.
+std::string commentHeader(int64_t bytes) {
+    const std::string vendor = "start_bench";
+    std::string text = "PADDING=";
+    uint32_t seed = 1;
+    while (int64_t(text.size()) < bytes - 31) text += char('a' + noise(seed) % 16);
+    std::string packet("\x03vorbis", 7);
+    auto put32 = [&](size_t value) {
+        for (int i = 0; i < 4; ++i) packet += char(value >> (8 * i));
+    };
+    put32(vendor.size()), packet += vendor, put32(1), put32(text.size()), packet += text, packet += '\x01';
+    return packet;
+}
+
+// The Ogg file with such a comment header, as long as it takes for the file
+// to have size bytes, or up to 300 fewer.
 std::string paddedComments(const std::string& ogg, int64_t size) {
     std::string padded = ogg;
-    int64_t letters = size - int64_t(ogg.size());
+    int64_t bytes = size - int64_t(ogg.size());
     for (int tries = 0; tries < 8; ++tries) {
-        const std::string vendor = "start_bench";
-        std::string text = "PADDING=";
-        uint32_t seed = 1;
-        while (int64_t(text.size()) < letters) text += char('a' + noise(seed) % 16);
-        std::string packet("\x03vorbis", 7);
-        auto put32 = [&](size_t value) {
-            for (int i = 0; i < 4; ++i) packet += char(value >> (8 * i));
-        };
-        put32(vendor.size()), packet += vendor, put32(1), put32(text.size()), packet += text, packet += '\x01';
-        padded = OggFixture::rewritten(ogg, packet, 0, 2);
+        padded = OggFixture::rewritten(ogg, commentHeader(bytes), 0, 2);
         const int64_t missing = size - int64_t(padded.size());
         if (missing >= 0 && missing < 300) break;
-        letters += missing < 0 ? missing - 150 : missing;
+        bytes += missing < 0 ? missing - 150 : missing;
     }
     return padded;
 }
@@ -284,6 +290,9 @@ void buildArchives(const std::string& archives) {
         encodeNoise(menu, int64_t(double(room) * share * 8 / 499000 * 44100), 499);
         if (int64_t(fs::file_size(menu)) <= room) break;
     }
+    // Its comment header as large as a sound's may be, within the room kept for it.
+    EngineTestFolder::writeFile(menu, OggFixture::rewritten(EngineTestFolder::readFile(menu),
+                                                            commentHeader(StartLimits::MAX_COMMENT_BYTES), 0, 2));
     w = weigh(files);
     fprintf(stderr, "limits: reads %lld bytes, decodes %lld bytes\n", (long long)readBytes(files), (long long)w.decodedTotal);
     pack(archives, files, "limits");
@@ -291,7 +300,7 @@ void buildArchives(const std::string& archives) {
     const std::string padded = paddedComments(ownMenu, int64_t(noiseMenu.size()));
     EngineTestFolder::writeFile(menu, padded);
     pack(archives, files, "comment");
-    EngineTestFolder::writeFile(menu, OggFixture::withBooks(padded, {{1, 8388607, 0}}));
+    EngineTestFolder::writeFile(menu, OggFixture::withBooks(noiseMenu, {{1, 8388607, 0}}));
     pack(archives, files, "books");
     EngineTestFolder::writeFile(menu, noiseMenu);
     addUnread(files);
