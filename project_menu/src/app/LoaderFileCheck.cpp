@@ -185,55 +185,51 @@ UString soundProblem(FileManager& files, const UString& name, StartTotal& decode
     return why.isEmpty() ? UString() : refusal(files, name, "a sound", why);
 }
 
+// A side file listing fewer sub-images than the game takes from its picture
+// (used, as what): the game would meet one its data lacks while it loads or
+// plays. more names the further side files whose sub-images count too.
+UString fewerProblem(FileManager& files, const UString& picture, size_t skins, const UString& more, int used,
+                     const UString& as) {
+    return refusal(files, Texture::sideFileName(picture), "the side file of a picture",
+                   formatString("it lists %zu sub-image%s%s, but the game uses %d%s", skins, skins == 1 ? "" : "s",
+                                more.c_str(), used, as.c_str()));
+}
+
 // The font's sub-images, its symbols from the first on, within the symbols a
-// font holds.
+// font holds, and no fewer than the game takes (its accents), unless one of its
+// pictures was only weighed (past the decoding limit).
 UString fontProblem(FileManager& files, const Loader::Font& font, const SkinCounts& counts) {
     size_t before = 0;
+    bool allRead = true;
+    UString more;
     for (const UString& picture : font.pictures) {
         const auto found = counts.find(picture.str());
+        allRead = allRead && found != counts.end();
         const size_t skins = found == counts.end() ? 0 : found->second;
         const size_t last = size_t(font.firstSymbol) + before + skins - 1;
         if (skins && last >= size_t(FontQuad::NUMSYMBOLS))
             return refusal(files, Texture::sideFileName(picture), "the side file of a picture",
                            formatString("its %zu sub-images become symbols %zu to %zu of a font, past the last "
                                         "it holds, %d", skins, last + 1 - skins, last, FontQuad::NUMSYMBOLS - 1));
+        if (&picture != &font.pictures.front())
+            more += formatString(" (and '%s' %d more)", printableText(Texture::sideFileName(picture)).c_str(),
+                                 found == counts.end() ? -1 : int(skins));
         before += skins;
     }
+    if (allRead && before < size_t(font.subImagesUsed))
+        return fewerProblem(files, font.pictures.front(), counts.at(font.pictures.front().str()), more,
+                            font.subImagesUsed, formatString(" as a font's symbols from %d", font.firstSymbol));
     return UString();
 }
 
 // The side files of the pictures read (counts) against the sub-images the
-// game takes from them, by index and as a font's symbols: fewer, and the game
-// would meet a sub-image its data lacks while it loads or plays.
+// game takes from them by index (a composite's cells among them).
 UString usedSubImagesProblem(FileManager& files, const Loader::NeededFiles& needed, const SkinCounts& counts) {
-    const auto listed = [&counts](const UString& picture) {
-        const auto found = counts.find(picture.str());
-        return found == counts.end() ? -1 : int(found->second);
-    };
-    const auto refused = [&files](const UString& picture, int skins, const UString& more, int used, const UString& as) {
-        return refusal(files, Texture::sideFileName(picture), "the side file of a picture",
-                       formatString("it lists %d sub-image%s%s, but the game uses %d%s", skins, skins == 1 ? "" : "s",
-                                    more.c_str(), used, as.c_str()));
-    };
     for (const UString& picture : needed.pictures) {
         const auto used = needed.subImagesUsed.find(picture.str());
-        const int skins = listed(picture);
-        if (used != needed.subImagesUsed.end() && skins >= 0 && skins < used->second)
-            return refused(picture, skins, UString(), used->second, UString());
-    }
-    for (const Loader::Font& font : needed.fonts) {
-        int skins = 0;
-        UString more;
-        for (const UString& picture : font.pictures) {
-            // Not read (past the decoding limit): only weighed.
-            skins = listed(picture) < 0 || skins < 0 ? -1 : skins + listed(picture);
-            if (&picture != &font.pictures.front())
-                more += formatString(" (and '%s' %d more)", printableText(Texture::sideFileName(picture)).c_str(),
-                                     listed(picture));
-        }
-        if (skins >= 0 && skins < font.subImagesUsed)
-            return refused(font.pictures.front(), listed(font.pictures.front()), more, font.subImagesUsed,
-                           formatString(" as a font's symbols from %d", font.firstSymbol));
+        const auto listed = counts.find(picture.str());
+        if (used != needed.subImagesUsed.end() && listed != counts.end() && listed->second < size_t(used->second))
+            return fewerProblem(files, picture, listed->second, UString(), used->second, UString());
     }
     return UString();
 }

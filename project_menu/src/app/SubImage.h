@@ -5,6 +5,9 @@
 // the start's check holds its side file to (composites and fonts count theirs
 // from their own tables). A picture not named here is taken from its first
 // sub-image on, or clamped to the ones it has.
+#include "core/Plim.h"
+#include "core/ResourceManager.h"
+#include "render/Skin.h"
 #include "util/PlimUtil.h"
 #include "util/UString.h"
 
@@ -24,4 +27,8 @@ struct SubImage {
 
     // The name sub-image index of the picture registered as name is found by.
     static UString resourceName(const char* name, int index) { return formatString("%s:%d", name, index); }
+    // That sub-image; a data fault naming it when the data never made it.
+    static Skin* skin(const char* name, int index) {
+        return static_cast<Skin*>(PLIM->resourceManager->find(resourceName(name, index), true));
+    }
 };

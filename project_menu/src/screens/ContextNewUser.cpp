@@ -22,8 +22,7 @@ Sound* popSound() { return static_cast<Sound*>(PLIM->resourceManager->find("pop"
 // wide enough for the longest name.
 Renderable* nameField(FontQuad* font, float top) {
     Renderable* field = new Renderable();
-    const UString plain = SubImage::resourceName(SubImage::EDIT_BOX, SubImage::FRAME_PLAIN);
-    StretchSkin* frame = new StretchSkin(static_cast<Skin*>(PLIM->resourceManager->find(plain, true)));
+    StretchSkin* frame = new StretchSkin(SubImage::skin(SubImage::EDIT_BOX, SubImage::FRAME_PLAIN));
     frame->setBorders(12, 12, 12, 12);
     const int height = font ? font->fontHeight : 30;
     frame->setSize(ContextNewUser::FIELD_WIDTH, float(height + 14));

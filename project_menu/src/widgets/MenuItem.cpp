@@ -1,7 +1,6 @@
 #include "MenuItem.h"
 
 #include "app/ContextManager.h"
-#include "core/DataFault.h"
 #include "core/Context.h"
 #include "core/ErrorManager.h"
 #include "FontQuad.h"
@@ -26,12 +25,7 @@ const UColor SHADOW(0, 0, 0, 64);
 const float CAPTION_PLATE_MARGIN = 4.0f;
 
 StretchSkin* frameSkin(Texture* texture, int index, int b1, int b2, int b3, int b4) {
-    if (index >= int(texture->skins.size()))
-        DataFault::raise("Texture '%s' has no sub-image %d for a menu item frame.", texture->name.c_str(), index);
-    Skin* source = texture->skins[size_t(index)];
-    if (!source->getClass()->isKindOf(&Quad::runtimeClass))
-        DataFault::raise("Sub-image %d of texture '%s' is not a single quad.", index, texture->name.c_str());
-    StretchSkin* skin = new StretchSkin(source);
+    StretchSkin* skin = new StretchSkin(texture->singleQuad(index, "a menu item frame"));
     skin->setBorders(b1, b2, b3, b4);
     return skin;
 }

@@ -1,30 +1,15 @@
 #include "Percentage.h"
 
-#include "core/DataFault.h"
 #include "render/Quad.h"
-#include "core/RuntimeClass.h"
 #include "render/Texture.h"
 
 namespace {
-
-Quad* subQuad(Texture* texture, int index) {
-    if (index < 0 || index >= int(texture->skins.size()))
-        DataFault::raise("Texture '%s' has no sub-image %d for a progress bar.", texture->name.c_str(), index);
-    Skin* skin = texture->skins[size_t(index)];
-    if (!skin->getClass()->isKindOf(&Quad::runtimeClass))
-        DataFault::raise("Sub-image %d of texture '%s' is not a single quad.", index, texture->name.c_str());
-    return static_cast<Quad*>(skin);
-}
-
+const char* const USE = "a progress bar";
 } // namespace
 
 Percentage::Percentage(Texture* texture, int frameSkin, int barSkin) : texture(texture), barSkin(barSkin) {
-    if (frameSkin >= 0) {
-        if (frameSkin >= int(texture->skins.size()))
-            DataFault::raise("Texture '%s' has no sub-image %d for a progress bar.", texture->name.c_str(), frameSkin);
-        pSkin = texture->skins[size_t(frameSkin)];
-    }
-    Quad* source = subQuad(texture, barSkin);
+    if (frameSkin >= 0) pSkin = texture->subImage(frameSkin, USE);
+    Quad* source = texture->singleQuad(barSkin, USE);
     Quad* quad = new Quad();
     quad->pTexture = source->pTexture;
     quad->uvRect = source->uvRect;
@@ -54,7 +39,7 @@ void Percentage::updateVisuals() {
 void Percentage::setValue(float v) {
     value = v;
     float shown = v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
-    Quad* source = subQuad(texture, barSkin);
+    Quad* source = texture->singleQuad(barSkin, USE);
     Quad* quad = static_cast<Quad*>(bar.pSkin);
     quad->uvRect = source->uvRect;
     quad->uvRect.right = source->uvRect.left + shown * (source->uvRect.right - source->uvRect.left);

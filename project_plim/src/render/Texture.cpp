@@ -1,5 +1,6 @@
 #include "Texture.h"
 
+#include "core/DataFault.h"
 #include "core/ErrorManager.h"
 #include "files/FileManager.h"
 #include "core/Logger.h"
@@ -511,4 +512,17 @@ void Texture::buildMosaics(MemoryImageFile* image, const CellGrid& grid) {
     for (Skin* skin : skins)
         skin->deleteMe();
     skins = mosaics;
+}
+
+Skin* Texture::subImage(int index, const char* use) const {
+    if (index < 0 || index >= int(skins.size()))
+        DataFault::raise("Texture '%s' has no sub-image %d for %s.", name.c_str(), index, use);
+    return skins[size_t(index)];
+}
+
+Quad* Texture::singleQuad(int index, const char* use) const {
+    Skin* skin = subImage(index, use);
+    if (!skin->getClass()->isKindOf(&Quad::runtimeClass))
+        DataFault::raise("Sub-image %d of texture '%s' is not a single quad.", index, name.c_str());
+    return static_cast<Quad*>(skin);
 }

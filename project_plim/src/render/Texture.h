@@ -15,6 +15,7 @@
 #include <vector>
 
 class MemoryImageFile;
+class Quad;
 class Skin;
 
 // Creation flags, combined with |.
@@ -67,6 +68,11 @@ public:
     void repopulateTexture();
     // Builds skins from the side file (SkinList), or one whole-image skin without it.
     void loadSkins(const UString& iniName);
+    // Sub-image index, which the game takes for use (a few words: "a progress
+    // bar"); a data fault (DataFault) naming both when there is none.
+    Skin* subImage(int index, const char* use) const;
+    // The same, which must be a single quad.
+    Quad* singleQuad(int index, const char* use) const;
     // The side file of the picture file: its name and ".ini".
     static UString sideFileName(const UString& picture) { return picture + ".ini"; }
 

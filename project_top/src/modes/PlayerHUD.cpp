@@ -32,9 +32,7 @@ const float TRAY_STEP = 24.0f;
 int halfWidth() { return Camera::fovWidth() / 2; }
 int halfHeight() { return Camera::fovHeight() / 2; }
 
-Skin* findSkin(const UString& name) { return static_cast<Skin*>(PLIM->resourceManager->find(name, true)); }
-
-Skin* ovalButton(int index) { return findSkin(SubImage::resourceName(SubImage::OVAL_BUTTONS, index)); }
+Skin* ovalButton(int index) { return SubImage::skin(SubImage::OVAL_BUTTONS, index); }
 
 float easeOut(float from, float to, float t) {
     if (t < 0.0f) t = 0.0f;
@@ -165,7 +163,7 @@ void PlayerHUD::render() {
 void PlayerHUD::drawMouseArrow(Vehicle* v) {
     const Context* context = PLIM->currentContext;
     const V3 at = context ? context->mouseWorld : V3(0.0f, 0.0f, 0.0f);
-    drawSkin(findSkin("mouseArrow:0"), V3(at.x, at.y, 0.0f), V3(0.0f, 0.0f, v->mouseHeading), UColor::WHITE);
+    drawSkin(SubImage::skin("mouseArrow", 0), V3(at.x, at.y, 0.0f), V3(0.0f, 0.0f, v->mouseHeading), UColor::WHITE);
 }
 
 void PlayerHUD::drawFinder(Vehicle* v) {
@@ -209,7 +207,7 @@ void PlayerHUD::drawBars(Vehicle* v) {
         {SubImage::ENERGY_BLASTER, v->blasterEnergy / v->maxBlasterEnergy, -22.0f, blaster},
     };
     for (const Bar& bar : bars) {
-        Quad* source = static_cast<Quad*>(findSkin(SubImage::resourceName(SubImage::ENERGY_BAR, bar.source)));
+        Quad* source = static_cast<Quad*>(SubImage::skin(SubImage::ENERGY_BAR, bar.source));
         Quad cut;
         cut.pTexture = source->pTexture;
         MyGlobal::setProgressSkin(&cut, source, bar.fraction);

@@ -31,8 +31,7 @@ const float EDGE_GAP = 4.0f;
 
 PlayerHUDBonus::PlayerHUDBonus(int player, const UString& caption, const UString& detail, int points)
     : player(player), caption(caption), detail(detail), points(points) {
-    const UString tabName = SubImage::resourceName(SubImage::OVAL_BUTTONS, SubImage::OVAL_TAB);
-    StretchSkin* tab = new StretchSkin(static_cast<Skin*>(PLIM->resourceManager->find(tabName, true)));
+    StretchSkin* tab = new StretchSkin(SubImage::skin(SubImage::OVAL_BUTTONS, SubImage::OVAL_TAB));
     tab->setBorders(TAB_END, 0, 0, TAB_END);
     pSkin = tab;
     bOwnsSkin = true;
